@@ -1,0 +1,36 @@
+#include "DatabaseError.h"
+
+#include <QDebug>
+
+#include <sqlite3.h>
+
+DatabaseError::DatabaseError(QString source, int line, QString message)
+    : std::runtime_error(message.toStdString())
+    , source_(std::move(source))
+    , line_(line)
+    , message_(std::move(message))
+{
+}
+
+QString databaseMessage(const char* format, sqlite3* db)
+{
+    const QString text = QString::fromUtf8(format);
+    const QString sqliteText = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("no database connection");
+    QString result = text;
+    const qsizetype at = result.indexOf(QLatin1String("%s"));
+    if (at >= 0)
+        result.replace(at, 2, sqliteText);
+    return result;
+}
+
+void raiseDatabaseError(const char* source, const char* format, sqlite3* db, std::source_location where)
+{
+    const QString message = databaseMessage(format, db);
+    qWarning().noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(message);
+    throw DatabaseError(QString::fromUtf8(source), static_cast<int>(where.line()), message);
+}
+
+void logDatabaseProblem(const char* source, const QString& line, std::source_location where)
+{
+    qWarning().noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(line);
+}

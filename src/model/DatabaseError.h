@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <source_location>
+#include <stdexcept>
+
+struct sqlite3;
+
+// A failure of the story or master database. It carries the name of the class that
+// reported it, the source line and the message with SQLite's own error text filled in.
+// Every database failure goes through this one type; user-interface entry points catch it
+// and show the message in an alert.
+class DatabaseError : public std::runtime_error
+{
+public:
+    DatabaseError(QString source, int line, QString message);
+
+    const QString& source() const { return source_; }
+    int line() const { return line_; }
+    const QString& message() const { return message_; }
+
+private:
+    QString source_;
+    int line_;
+    QString message_;
+};
+
+// Fills the "%s" of a message such as "Error: failed to save with message '%s'." with the
+// connection's current error text.
+QString databaseMessage(const char* format, sqlite3* db);
+
+// Logs the failure and throws a DatabaseError. `source` names the reporting class.
+[[noreturn]] void raiseDatabaseError(const char* source, const char* format, sqlite3* db,
+                                     std::source_location where = std::source_location::current());
+
+// Logs a failure that the caller deliberately does not raise.
+void logDatabaseProblem(const char* source, const QString& line,
+                        std::source_location where = std::source_location::current());

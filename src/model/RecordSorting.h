@@ -1,0 +1,21 @@
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+// Sorts records with one of their three-way comparators (answering -1, 0 or 1), keeping the
+// present order of records the comparator holds equal.
+template <typename Record, typename Pointer>
+void sortRecords(std::vector<Pointer>& records, int (Record::*comparator)(const Record&) const)
+{
+    std::stable_sort(records.begin(), records.end(),
+                     [comparator](const Pointer& a, const Pointer& b) { return ((*a).*comparator)(*b) < 0; });
+}
+
+// Three-way comparison of two values as -1, 0 or 1.
+template <typename T>
+int compareValues(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}

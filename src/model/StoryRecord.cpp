@@ -1,0 +1,52 @@
+#include "StoryRecord.h"
+
+#include "DatabaseError.h"
+#include "Screenplaydb.h"
+
+#include <sqlite3.h>
+
+const char* StoryRecord::insertFailureMessage() const
+{
+    return "Error: failed to insert into the screenplay.database with message '%s'.";
+}
+
+const char* StoryRecord::deleteFailureMessage() const
+{
+    return "Error: failed to delete from screenplay.database with message '%s'.";
+}
+
+StatementUse StoryRecord::use(const char* name, const char* sql) const
+{
+    if (!screenplay_)
+        throw DatabaseError(QString::fromUtf8(sourceName()), 0,
+                            QStringLiteral("Error: the record belongs to no open story."));
+    return StatementUse(screenplay_->statement(name, sql, sourceName()), screenplay_->database());
+}
+
+void StoryRecord::finishSave(StatementUse& statement)
+{
+    if (!statement.stepDone())
+        raiseDatabaseError(sourceName(), "Error: failed to save with message '%s'.", statement.database());
+    setIsDirty(false);
+}
+
+std::int64_t StoryRecord::finishInsert(StatementUse& statement) const
+{
+    if (!statement.stepDone())
+        raiseDatabaseError(sourceName(), insertFailureMessage(), statement.database());
+    return sqlite3_last_insert_rowid(statement.database());
+}
+
+void StoryRecord::finishInsertWithID(StatementUse& statement) const
+{
+    if (!statement.stepDone())
+        raiseDatabaseError(sourceName(), insertFailureMessage(), statement.database());
+}
+
+void StoryRecord::deleteRow(const char* name, const char* sql, std::int64_t key) const
+{
+    StatementUse statement = use(name, sql);
+    statement.bind(1, key);
+    if (!statement.stepDone())
+        raiseDatabaseError(sourceName(), deleteFailureMessage(), statement.database());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "BaseDatabaseObject.h"
+#include "SqliteStatement.h"
+
+#include <cstdint>
+
+class Screenplaydb;
+
+// Base of the seventeen story record classes: a record keeps a non-owning pointer to the
+// story it belongs to (the story owns its records and outlives them) and reaches the story's
+// connection and statement cache through it.
+class StoryRecord : public BaseDatabaseObject
+{
+public:
+    Screenplaydb* screenplay() const { return screenplay_; }
+    void setScreenplay(Screenplaydb* screenplay) { screenplay_ = screenplay; }
+
+protected:
+    // The class name that failure reports carry.
+    virtual const char* sourceName() const = 0;
+
+    // Messages of the insert and delete failures; a few classes word them differently.
+    virtual const char* insertFailureMessage() const;
+    virtual const char* deleteFailureMessage() const;
+
+    // The cached statement `name` of the story, prepared from `sql` on first use.
+    StatementUse use(const char* name, const char* sql) const;
+
+    // Steps a bound update; raises "failed to save" unless it finished, else clears the mark.
+    void finishSave(StatementUse& statement);
+    // Steps a bound insert; raises unless it finished, else answers the new row id.
+    std::int64_t finishInsert(StatementUse& statement) const;
+    // Steps a bound insert that names its own key; raises unless it finished.
+    void finishInsertWithID(StatementUse& statement) const;
+    // Deletes the row `key` with the one-parameter statement `name`.
+    void deleteRow(const char* name, const char* sql, std::int64_t key) const;
+
+private:
+    Screenplaydb* screenplay_ = nullptr;
+};

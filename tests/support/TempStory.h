@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "QtPrinting.h"
+#include "SqlProbe.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 
@@ -27,10 +28,9 @@ public:
     // session of the program would.
     void reopen();
 
-    // Runs one SQL text and answers the first column of the first row as text ("" when none).
-    QString scalar(const QString& sql) const;
-    long long count(const QString& table) const;
-    void exec(const QString& sql) const;
+    QString scalar(const QString& sql) const { return SqlProbe::scalar(db(), sql); }
+    long long count(const QString& table) const { return SqlProbe::count(db(), table); }
+    void exec(const QString& sql) const { SqlProbe::exec(db(), sql); }
 
 private:
     QTemporaryDir folder_;

@@ -1,0 +1,485 @@
+#include "BoardSections.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// Truncation toward zero.
+std::int64_t truncated(double value)
+{
+    return static_cast<std::int64_t>(value);
+}
+
+// A whole number taken through a 32-bit float, as the page arithmetic does.
+double throughFloat(std::int64_t value)
+{
+    return static_cast<double>(static_cast<float>(value));
+}
+
+// The row (board section 1 to 4) that holds a beat bar; 0 for headers, the end and any
+// other number.
+int rowOfBoardBeat(std::int64_t boardBeat)
+{
+    if (boardBeat >= 1 && boardBeat <= 7)
+        return 1;
+    if (boardBeat >= 9 && boardBeat <= 12)
+        return 2;
+    if (boardBeat >= 14 && boardBeat <= 17)
+        return 3;
+    if (boardBeat == 19 || boardBeat == 20)
+        return 4;
+    return 0;
+}
+
+// Fractions of the row width at which each board beat 0 to 20 begins and ends. The bars
+// after "Fun and Games (continued)" and "Dark Night of the Soul" begin at .967 although
+// those end at .9657; boards already drawn depend on these exact values.
+constexpr std::array<float, 21> beginningFractions = {
+    0.0f, 0.0f, 0.04f, 0.16f, 0.20f, 0.44f, 0.48f, 0.96f,
+    0.0f, 0.0f, 0.133f, 0.1663f, 0.967f,
+    0.0f, 0.0f, 0.6327f, 0.666f, 0.967f,
+    0.0f, 0.0f, 0.96f};
+constexpr std::array<float, 21> endingFractions = {
+    0.0f, 0.04f, 0.16f, 0.20f, 0.44f, 0.48f, 0.96f, 1.0f,
+    0.0f, 0.133f, 0.1663f, 0.9657f, 1.0f,
+    0.0f, 0.6327f, 0.666f, 0.9657f, 1.0f,
+    0.0f, 0.96f, 1.0f};
+
+float fractionFromTable(const std::array<float, 21>& table, std::int64_t boardBeat)
+{
+    if (boardBeat < 0 || boardBeat >= static_cast<std::int64_t>(table.size()))
+        return 0.0f;
+    return table[static_cast<std::size_t>(boardBeat)];
+}
+
+// The whole part of `value` as a fixed six-decimal text would show it: the value is
+// rounded to six decimals first, so 3.9999998 counts as 4 while 3.99999 counts as 3.
+// Saturates at the 32-bit range. Locale-independent and allocation-free.
+std::int32_t wholePartAtSixDecimals(float value)
+{
+    std::array<char, 64> text {};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(),
+                                       static_cast<double>(value), std::chars_format::fixed, 6);
+    std::int32_t whole = 0;
+    const auto parsed = std::from_chars(text.data(), written.ptr, whole);
+    if (parsed.ec == std::errc::result_out_of_range)
+        return text[0] == '-' ? std::numeric_limits<std::int32_t>::min()
+                              : std::numeric_limits<std::int32_t>::max();
+    return whole;
+}
+
+// Fills a "%ld" format with page numbers.
+template <typename... Pages>
+QString pageLabel(const char* format, Pages... pages)
+{
+    return QString::asprintf(format, static_cast<long>(pages)...);
+}
+
+// Page ranges of the beat bars of a row split as "bar, one-page bar, bar, one-page bar"
+// (the two halves of Act Two): `split` is the page of the one-page bar inside the row.
+// `part` 0 to 3 names the bar.
+struct SplitRow
+{
+    std::int64_t from;
+    std::int64_t to;
+    std::int64_t split;
+};
+
+std::pair<std::int64_t, std::int64_t> splitRowRange(const SplitRow& row, int part)
+{
+    const std::int64_t middle = std::max(row.from, row.split);
+    switch (part) {
+    case 0:
+        return {row.from, row.from < row.split ? row.split - 1 : row.from};
+    case 1:
+        return {middle, middle};
+    case 2: {
+        const std::int64_t last = row.to > row.from ? row.to - 1 : row.from;
+        return {middle < last ? middle + 1 : last, last};
+    }
+    default:
+        return {row.to, row.to};
+    }
+}
+
+} // namespace
+
+void BoardSections::setPageCount(std::int64_t pageCount)
+{
+    pageCount_ = pageCount;
+    section1From_ = 1;
+    const std::int64_t half = truncated(throughFloat(pageCount) * 0.5 + 0.5);
+    section2To_ = half;
+    section3From_ = half + 1;
+    section1To_ = truncated(throughFloat(half) * 0.45 + 0.5);
+    section2From_ = section1To_ + 1;
+    section3To_ = 2 * half - section1To_;
+    section4From_ = section3To_ + 1;
+    section4To_ = pageCount;
+}
+
+std::int64_t BoardSections::STANDARDSCENECARDWIDTH() const
+{
+    switch (boardZoomFactor_) {
+    case 2:
+        return 292;
+    case 3:
+        return 315;
+    case 4:
+        return 360;
+    default:
+        return 270;
+    }
+}
+
+std::int64_t BoardSections::STANDARDSCENECARDHEIGHT() const
+{
+    switch (boardZoomFactor_) {
+    case 2:
+        return 162;
+    case 3:
+        return 176;
+    case 4:
+        return 202;
+    default:
+        return 148;
+    }
+}
+
+QString BoardSections::section1Label() const
+{
+    return pageLabel("Act One (p. 1-%ld)", section1To_);
+}
+
+QString BoardSections::section2Label() const
+{
+    return pageLabel("Act Two (p. %ld-%ld)", section2From_, section2To_);
+}
+
+QString BoardSections::section3Label() const
+{
+    return pageLabel("Act Two (p. %ld-%ld)", section3From_, section3To_);
+}
+
+QString BoardSections::section4Label() const
+{
+    return pageLabel("Act Three (p. %ld-%ld)", section4From_, section4To_);
+}
+
+QString BoardSections::actTitleForBoardBeatSection(std::int64_t boardBeat) const
+{
+    switch (rowOfBoardBeat(boardBeat)) {
+    case 1:
+        return section1Label();
+    case 2:
+        return section2Label();
+    case 3:
+        return section3Label();
+    case 4:
+        return section4Label();
+    default:
+        return QString();
+    }
+}
+
+QString BoardSections::beatTitleForBeat(std::int64_t beat)
+{
+    static const std::array<const char*, 15> titles = {
+        "Opening Image", "Theme Stated", "Set-up", "Catalyst", "Debate",
+        "Break into Two", "B Story", "Fun and Games", "Midpoint", "Bad Guys Close In",
+        "All Is Lost", "Dark Night of the Soul", "Break into Three", "Finale", "Final Image"};
+    if (beat < 1 || beat > static_cast<std::int64_t>(titles.size()))
+        return QString();
+    return QString::fromUtf8(titles[static_cast<std::size_t>(beat - 1)]);
+}
+
+QString BoardSections::beatLabelForBeat(std::int64_t beat) const
+{
+    const auto first = [this](std::int64_t boardBeat) { return beginningPageNumberForBoardBeat(boardBeat); };
+    const auto last = [this](std::int64_t boardBeat) { return endingPageNumberForBoardBeat(boardBeat); };
+    switch (beat) {
+    case 1:
+        return QStringLiteral("1. Opening Image (1)");
+    case 2:
+        return pageLabel("2. Theme Stated (%ld)", first(3));
+    case 3:
+        return pageLabel("3. Set-up (%ld-%ld)", first(2), last(4));
+    case 4:
+        return pageLabel("4. Catalyst (%ld)", first(5));
+    case 5:
+        return pageLabel("5. Debate (%ld-%ld)", first(6), last(6));
+    case 6:
+        return pageLabel("6. Break into Two (%ld)", section1To_);
+    case 7:
+        return pageLabel("7. B Story (%ld)", first(10));
+    case 8:
+        return pageLabel("8. Fun and Games (%ld-%ld)", first(9), last(11));
+    case 9:
+        return pageLabel("9. Midpoint (%ld)", section2To_);
+    case 10:
+        return pageLabel("10. Bad Guys Close In (%ld-%ld)", section3From_, last(14));
+    case 11:
+        return pageLabel("11. All Is Lost (%ld)", first(15));
+    case 12:
+        return pageLabel("12. Dark Night of the Soul (%ld-%ld)", first(16), last(16));
+    case 13:
+        return pageLabel("13. Break into Three (%ld)", section3To_);
+    case 14:
+        return pageLabel("14. Finale (%ld-%ld)", section4From_, last(19));
+    case 15:
+        return pageLabel("15. Final Image (%ld)", section4To_);
+    default:
+        return QString();
+    }
+}
+
+QString BoardSections::beatLabelForBoardBeat(std::int64_t boardBeat) const
+{
+    const PageRange range = pageRangeForBoardBeat(boardBeat);
+    switch (boardBeat) {
+    case 0:
+        return pageLabel("Act One (1-%ld)", section1To_);
+    case 1:
+        return QStringLiteral("Opening Image (1)");
+    case 2:
+        return pageLabel("Set-up (%ld-%ld)", range.first, range.last);
+    case 3:
+        return pageLabel("Theme Stated (%ld)", range.first);
+    case 4:
+        return pageLabel("Set-up (cont) (%ld-%ld)", range.first, range.last);
+    case 5:
+        return pageLabel("Catalyst (%ld)", range.first);
+    case 6:
+        return pageLabel("Debate (%ld-%ld)", range.first, range.last);
+    case 7:
+        return pageLabel("Break into Two (%ld)", range.first);
+    case 8:
+        return pageLabel("Act Two (%ld-%ld)", section2From_, section2To_);
+    case 9:
+        return pageLabel("Fun and Games (%ld-%ld)", range.first, range.last);
+    case 10:
+        return pageLabel("B Story (%ld)", range.first);
+    case 11:
+        return pageLabel("Fun and Games (cont) (%ld-%ld)", range.first, range.last);
+    case 12:
+        return pageLabel("Midpoint (%ld)", section2To_);
+    case 13:
+        return pageLabel("Act Two (%ld-%ld)", section3From_, section3To_);
+    case 14:
+        return pageLabel("Bad Guys Close In (%ld-%ld)", range.first, range.last);
+    case 15:
+        return pageLabel("All Is Lost (%ld)", range.first);
+    case 16:
+        return pageLabel("Dark Night of the Soul (%ld-%ld)", range.first, range.last);
+    case 17:
+        return pageLabel("Break into Three (%ld)", section3To_);
+    case 18:
+        return pageLabel("Act Three (%ld-%ld)", section4From_, section4To_);
+    case 19:
+        return pageLabel("Finale (%ld-%ld)", range.first, range.last);
+    case 20:
+        return pageLabel("Final Image (%ld)", section4To_);
+    case 21:
+        return QStringLiteral("The End");
+    default:
+        return QString();
+    }
+}
+
+BoardSections::PageRange BoardSections::pageRangeForBoardBeat(std::int64_t boardBeat) const
+{
+    const std::int64_t actOneEnd = section1To_;
+    if (boardBeat >= 1 && boardBeat <= 7) {
+        // Act One splits at 20 % and 48 % of its pages (rounded), with one-page bars for the
+        // opening image, the theme, the catalyst and the break into two.
+        const std::int64_t at20 = truncated(throughFloat(actOneEnd) * 0.2 + 0.5);
+        const std::int64_t at48 = truncated(throughFloat(actOneEnd) * 0.48 + 0.5);
+        switch (boardBeat) {
+        case 1:
+            return {1, 1};
+        case 2: {
+            const std::int64_t t = at20 <= 1 ? 1 : at20 - 1;
+            return {actOneEnd < 2 ? actOneEnd : (t < 3 ? t : 2), at20 < 2 ? 1 : at20 - 1};
+        }
+        case 3:
+            return {std::max<std::int64_t>(at20, 1), std::max<std::int64_t>(at20, 1)};
+        case 4: {
+            const std::int64_t last = at48 < 2 ? 1 : at48 - 1;
+            const std::int64_t afterTheme = truncated(throughFloat(actOneEnd) * 0.2 + 0.5 + 1.0);
+            return {std::min({actOneEnd, afterTheme, last}), last};
+        }
+        case 5:
+            return {std::max<std::int64_t>(at48, 1), std::max<std::int64_t>(at48, 1)};
+        case 6: {
+            const std::int64_t catalyst = std::max<std::int64_t>(at48, 1);
+            return {catalyst < actOneEnd - 1 ? catalyst + 1 : actOneEnd - 1,
+                    actOneEnd < 2 ? 1 : actOneEnd - 1};
+        }
+        default:
+            return {actOneEnd, actOneEnd};
+        }
+    }
+    if (boardBeat >= 9 && boardBeat <= 12) {
+        const std::int64_t bStory = truncated(
+            static_cast<double>(section2From_ - 1)
+            + (throughFloat(section2To_ - section2From_ + 1) * 0.1667 + 0.5));
+        const auto [first, last] = splitRowRange({section2From_, section2To_, bStory},
+                                                 static_cast<int>(boardBeat - 9));
+        return {first, last};
+    }
+    if (boardBeat >= 14 && boardBeat <= 17) {
+        const std::int64_t allIsLost = truncated(
+            static_cast<double>(section3From_ - 1)
+            + (throughFloat(section3To_ - section3From_ + 1) * 0.6667 + 0.5));
+        const auto [first, last] = splitRowRange({section3From_, section3To_, allIsLost},
+                                                 static_cast<int>(boardBeat - 14));
+        return {first, last};
+    }
+    if (boardBeat == 19)
+        return {section4From_, section4To_ > section4From_ ? section4To_ - 1 : section4From_};
+    if (boardBeat == 20)
+        return {section4To_, section4To_};
+    return {};
+}
+
+BoardSections::PageRange BoardSections::sectionRangeForBoardBeat(std::int64_t boardBeat) const
+{
+    switch (rowOfBoardBeat(boardBeat)) {
+    case 1:
+        return {1, section1To_};
+    case 2:
+        return {section2From_, section2To_};
+    case 3:
+        return {section3From_, section3To_};
+    case 4:
+        return {section4From_, section4To_};
+    default:
+        return {};
+    }
+}
+
+std::int64_t BoardSections::beginningPageNumberForBoardBeat(std::int64_t boardBeat) const
+{
+    return pageRangeForBoardBeat(boardBeat).first;
+}
+
+std::int64_t BoardSections::endingPageNumberForBoardBeat(std::int64_t boardBeat) const
+{
+    return pageRangeForBoardBeat(boardBeat).last;
+}
+
+std::int64_t BoardSections::sectionBeginningPageNumberForBoardBeat(std::int64_t boardBeat) const
+{
+    return sectionRangeForBoardBeat(boardBeat).first;
+}
+
+std::int64_t BoardSections::sectionEndingPageNumberForBoardBeat(std::int64_t boardBeat) const
+{
+    return sectionRangeForBoardBeat(boardBeat).last;
+}
+
+std::int64_t BoardSections::boardBeatSectionForPageNumber(std::int64_t page) const
+{
+    // Very short stories give ranges that reach before page 1 or past the last page;
+    // pages outside the story never belong to a beat.
+    if (page < 0 || page > pageCount_)
+        return 0;
+    for (std::int64_t boardBeat = 1; boardBeat <= 20; ++boardBeat) {
+        const PageRange range = pageRangeForBoardBeat(boardBeat);
+        if (range.first <= page && page <= range.last)
+            return boardBeat;
+    }
+    return 0;
+}
+
+float BoardSections::beginningPercentageForBoardBeat(std::int64_t boardBeat)
+{
+    return fractionFromTable(beginningFractions, boardBeat);
+}
+
+float BoardSections::endingPercentageForBoardBeat(std::int64_t boardBeat)
+{
+    return fractionFromTable(endingFractions, boardBeat);
+}
+
+std::int64_t BoardSections::boardWidthForSection(std::int64_t /*section*/) const
+{
+    return boardPanelWidth_ - STANDARDSCENECARDWIDTH() - 8;
+}
+
+std::int64_t BoardSections::boardWidthForBoardBeatSection(std::int64_t boardBeat) const
+{
+    const int row = rowOfBoardBeat(boardBeat);
+    return row == 0 ? 0 : boardWidthForSection(row);
+}
+
+std::int64_t BoardSections::leftForBoardBeatSection(std::int64_t boardBeat) const
+{
+    const float width = static_cast<float>(boardWidthForBoardBeatSection(boardBeat));
+    const float left = beginningPercentageForBoardBeat(boardBeat) * width + 4.0f;
+    return static_cast<std::int64_t>(left);
+}
+
+std::int64_t BoardSections::topForBoardBeatSection(std::int64_t boardBeat) const
+{
+    const std::int64_t usable = boardPanelHeight_ - 4;
+    switch (rowOfBoardBeat(boardBeat)) {
+    case 2:
+        return usable / 4 + 4;
+    case 3:
+        return usable / 2 + 4;
+    case 4: {
+        const std::int64_t half = usable / 2;
+        return half + (usable - half) / 2 + 4;
+    }
+    default:
+        return 4;
+    }
+}
+
+std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int64_t left) const
+{
+    // A card whose top lies up to 16 points above a row's top still counts in that row.
+    const std::int64_t row2Top = topForBoardBeatSection(9) - 16;
+    const std::int64_t row3Top = topForBoardBeatSection(14) - 16;
+    const std::int64_t row4Top = topForBoardBeatSection(19) - 16;
+
+    PageRange row;
+    if (top >= 0 && top < row2Top)
+        row = {section1From_, section1To_};
+    else if (top >= row2Top && top < row3Top)
+        row = {section2From_, section2To_};
+    else if (top >= row3Top && top < row4Top)
+        row = {section3From_, section3To_};
+    else if (top >= row4Top)
+        row = {section4From_, section4To_};
+    else
+        return 0;
+
+    const std::int64_t width = boardWidthForSection(0);
+    if (width <= 0)
+        return 0;
+
+    const float fraction = static_cast<float>(left - 4) / static_cast<float>(width);
+    const float pages = static_cast<float>(row.last - row.first + 1) * fraction;
+    const std::int64_t page = row.first + wholePartAtSixDecimals(pages);
+    // A card at (or past) either end of its row stays on that row's first or last page;
+    // it never takes the neighbouring row's page or a page outside the story.
+    return std::min(std::max(page, row.first), row.last);
+}
+
+float BoardSections::leftForPageNumber(std::int64_t page) const
+{
+    const std::int64_t boardBeat = boardBeatSectionForPageNumber(page);
+    const float width = static_cast<float>(boardWidthForBoardBeatSection(boardBeat));
+    const PageRange section = sectionRangeForBoardBeat(boardBeat);
+    const std::int64_t pagesInSection = section.last - section.first + 1;
+    const float fraction = pagesInSection > 0
+        ? static_cast<float>(page - section.first) / static_cast<float>(pagesInSection)
+        : 0.0f;
+    return fraction * width + 4.0f;
+}

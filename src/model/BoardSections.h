@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Geometry of one story's corkboard and the page ranges of its beats.
+//
+// Everything is derived from three inputs: the story's page count, the size of the board
+// panel and the board zoom factor. The page count gives the four board sections (the four
+// rows: Act One, the two halves of Act Two, Act Three) and the page range of every board
+// beat; the panel size and the zoom give the card size, the usable row width, the row tops
+// and the x at which each beat bar begins. Positions map to pages and pages to positions.
+//
+// Board beats are numbered 0 to 21. Seventeen of them are beat bars (1-7, 9-12, 14-17,
+// 19-20); 0, 8, 13 and 18 head the four sections and 21 is the end. Beats (1 to 15) are the
+// fifteen beats of the beat sheet; "Set-up" and "Fun and Games" each span two beat bars.
+//
+// Only the section bounds are stored; every other answer is computed on request, so none is
+// ever stale. The arithmetic deliberately keeps the 32-bit float steps and truncations that
+// stored boards were laid out with, so positions and pages stay compatible with them.
+class BoardSections
+{
+public:
+    // Every field 0.
+    BoardSections() = default;
+
+    // Stores the page count and derives the eight section bounds.
+    void setPageCount(std::int64_t pageCount);
+    void setBoardPanelWidth(std::int64_t width) { boardPanelWidth_ = width; }
+    void setBoardPanelHeight(std::int64_t height) { boardPanelHeight_ = height; }
+    // 1 to 4; any value other than 2, 3 or 4 gives the smallest cards.
+    void setBoardZoomFactor(std::int64_t zoomFactor) { boardZoomFactor_ = zoomFactor; }
+
+    std::int64_t pageCount() const { return pageCount_; }
+    std::int64_t section1From() const { return section1From_; }
+    std::int64_t section1To() const { return section1To_; }
+    std::int64_t section2From() const { return section2From_; }
+    std::int64_t section2To() const { return section2To_; }
+    std::int64_t section3From() const { return section3From_; }
+    std::int64_t section3To() const { return section3To_; }
+    std::int64_t section4From() const { return section4From_; }
+    std::int64_t section4To() const { return section4To_; }
+    std::int64_t boardPanelWidth() const { return boardPanelWidth_; }
+    std::int64_t boardPanelHeight() const { return boardPanelHeight_; }
+    std::int64_t boardZoomFactor() const { return boardZoomFactor_; }
+
+    // Card size in points for the current zoom factor.
+    std::int64_t STANDARDSCENECARDWIDTH() const;
+    std::int64_t STANDARDSCENECARDHEIGHT() const;
+
+    QString section1Label() const;
+    QString section2Label() const;
+    QString section3Label() const;
+    QString section4Label() const;
+    // The label of the section whose row holds the board beat; "" for a header or the end.
+    QString actTitleForBoardBeatSection(std::int64_t boardBeat) const;
+
+    // Beat 1 to 15; "" otherwise.
+    static QString beatTitleForBeat(std::int64_t beat);
+    QString beatLabelForBeat(std::int64_t beat) const;
+    // Board beat 0 to 21; "" otherwise.
+    QString beatLabelForBoardBeat(std::int64_t boardBeat) const;
+
+    // First and last page of a beat bar; 0 for the headers and every number outside 1 to 20.
+    std::int64_t beginningPageNumberForBoardBeat(std::int64_t boardBeat) const;
+    std::int64_t endingPageNumberForBoardBeat(std::int64_t boardBeat) const;
+    // First and last page of the section whose row holds the beat bar; 0 otherwise.
+    std::int64_t sectionBeginningPageNumberForBoardBeat(std::int64_t boardBeat) const;
+    std::int64_t sectionEndingPageNumberForBoardBeat(std::int64_t boardBeat) const;
+    // The lowest board beat 1 to 20 whose page range holds the page, or 0.
+    std::int64_t boardBeatSectionForPageNumber(std::int64_t page) const;
+
+    // Where a beat bar begins and ends, as a fraction of its row's width.
+    static float beginningPercentageForBoardBeat(std::int64_t boardBeat);
+    static float endingPercentageForBoardBeat(std::int64_t boardBeat);
+
+    // Usable width of a row (the same for all four rows).
+    std::int64_t boardWidthForSection(std::int64_t section) const;
+    // The row width for the seventeen beat bars, 0 for every other number.
+    std::int64_t boardWidthForBoardBeatSection(std::int64_t boardBeat) const;
+    // x at which the board beat's bar begins (4 for every number that is not a beat bar).
+    std::int64_t leftForBoardBeatSection(std::int64_t boardBeat) const;
+    // y of the top of the board beat's row.
+    std::int64_t topForBoardBeatSection(std::int64_t boardBeat) const;
+
+    // The page of a card at that position. A negative top, or a board too narrow to have a
+    // row width, gives 0; otherwise the answer always lies on the row the top selects.
+    std::int64_t pageNumberForPositionTop(std::int64_t top, std::int64_t left) const;
+    // x at which the page begins on its row; 4 for a page that belongs to no board beat.
+    float leftForPageNumber(std::int64_t page) const;
+
+private:
+    struct PageRange
+    {
+        std::int64_t first = 0;
+        std::int64_t last = 0;
+    };
+
+    // Page range of a beat bar; {0, 0} for every other number.
+    PageRange pageRangeForBoardBeat(std::int64_t boardBeat) const;
+    // Page range of the section whose row holds the beat bar; {0, 0} for every other number.
+    PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
+
+    std::int64_t pageCount_ = 0;
+    std::int64_t section1From_ = 0;
+    std::int64_t section1To_ = 0;
+    std::int64_t section2From_ = 0;
+    std::int64_t section2To_ = 0;
+    std::int64_t section3From_ = 0;
+    std::int64_t section3To_ = 0;
+    std::int64_t section4From_ = 0;
+    std::int64_t section4To_ = 0;
+    std::int64_t boardPanelWidth_ = 0;
+    std::int64_t boardPanelHeight_ = 0;
+    std::int64_t boardZoomFactor_ = 0;
+};

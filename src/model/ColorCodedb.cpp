@@ -1,0 +1,46 @@
+#include "ColorCodedb.h"
+
+void ColorCodedb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    colorCodeID_ = key;
+    setScreenplay(screenplay);
+    StatementUse row = use("colorCode_init_statement",
+                           "SELECT ScreenplayID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode "
+                           "WHERE ColorCodeID=?");
+    row.bind(1, key);
+    if (row.stepRow()) {
+        setScreenplayID(row.columnInt(0));
+        setDescription(row.columnText(1));
+        setRedValue(row.columnInt(2));
+        setGreenValue(row.columnInt(3));
+        setBlueValue(row.columnInt(4));
+        setAlphaValue(row.columnInt(5));
+    }
+    setIsDirty(false);
+}
+
+void ColorCodedb::save()
+{
+    if (!isDirty())
+        return;
+    StatementUse update = use("colorCode_save_statement",
+                              "UPDATE ColorCode SET ScreenplayID=?,Description=?,RedValue=?,GreenValue=?,BlueValue=?,"
+                              "AlphaValue=? WHERE ColorCodeID=?");
+    update.bindAll(1, screenplayID_, description_, redValue_, greenValue_, blueValue_, alphaValue_, colorCodeID_);
+    finishSave(update);
+}
+
+void ColorCodedb::insertIntoDatabase(Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse insert = use("colorCode_insert_statement",
+                              "INSERT INTO ColorCode (ScreenplayID,Description,RedValue,GreenValue,BlueValue,AlphaValue) "
+                              "VALUES (?,?,?,?,?,?)");
+    insert.bindAll(1, screenplayID_, description_, redValue_, greenValue_, blueValue_, alphaValue_);
+    colorCodeID_ = finishInsert(insert);
+}
+
+void ColorCodedb::deleteFromDatabase()
+{
+    deleteRow("colorCode_delete_statement", "DELETE FROM ColorCode WHERE ColorCodeID=?", colorCodeID_);
+}

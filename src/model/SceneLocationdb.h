@@ -1,0 +1,41 @@
+#pragma once
+
+#include "StoryRecord.h"
+
+#include <vector>
+
+class SceneLocationObjectdb;
+
+// One location of the story: its name, a description and notes.
+class SceneLocationdb : public StoryRecord
+{
+    VTR_PROPERTY(std::int64_t, sceneLocationID, setSceneLocationID) = 0;
+    VTR_PROPERTY(std::int64_t, screenplayID, setScreenplayID) = 0;
+    // The location's name.
+    VTR_PROPERTY(QString, location, setLocation) = QString(QLatin1String(""));
+    VTR_PROPERTY(QString, description, setDescription) = QString(QLatin1String(""));
+    VTR_PROPERTY(QString, notes, setNotes) = QString(QLatin1String(""));
+
+public:
+    SceneLocationdb() = default;
+    SceneLocationdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
+
+    void initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay);
+    void save();
+    void insertIntoDatabase(Screenplaydb* screenplay);
+    void deleteFromDatabase();
+
+    // The location's links to attachments, held by the story; the location only points at them.
+    std::vector<SceneLocationObjectdb*>& locationObjects() { return locationObjects_; }
+    const std::vector<SceneLocationObjectdb*>& locationObjects() const { return locationObjects_; }
+    void setLocationObjects(std::vector<SceneLocationObjectdb*> links) { locationObjects_ = std::move(links); }
+
+    // By name, ignoring case. Answers -1, 0 or 1.
+    int sortLocationsByName(const SceneLocationdb& other) const;
+
+protected:
+    const char* sourceName() const override { return "SceneLocationdb"; }
+
+private:
+    std::vector<SceneLocationObjectdb*> locationObjects_;
+};

@@ -1,0 +1,72 @@
+#include "ScenePayoffdb.h"
+
+#include "SceneSetupdb.h"
+
+void ScenePayoffdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    scenePayoffID_ = key;
+    setScreenplay(screenplay);
+    StatementUse row = use("scenePayoff_init_statement",
+                           "SELECT ScenePayoff,SceneCardID FROM ScenePayoff WHERE ScenePayoffID=?");
+    row.bind(1, key);
+    if (row.stepRow()) {
+        setScenePayoff(row.columnText(0));
+        setSceneCardID(row.columnInt(1));
+        StatementUse setup = use("scenePayoff_setup_statement",
+                                 "SELECT SceneSetupID,SceneSetup from SceneSetup WHERE ScenePayoffID=?");
+        setup.bind(1, key);
+        if (setup.stepRow()) {
+            sceneSetupID_ = setup.columnInt(0);
+            sceneSetup_ = setup.columnText(1);
+        } else {
+            sceneSetupID_ = 0;
+            sceneSetup_ = QString(QLatin1String(""));
+        }
+    }
+    setIsDirty(false);
+}
+
+void ScenePayoffdb::save()
+{
+    if (!isDirty())
+        return;
+    StatementUse update = use("scenePayoff_save_statement",
+                              "UPDATE ScenePayoff SET SceneCardID=?,ScenePayoff=? WHERE ScenePayoffID=?");
+    update.bindAll(1, sceneCardID_, scenePayoff_, scenePayoffID_);
+    finishSave(update);
+}
+
+void ScenePayoffdb::insertIntoDatabase(Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse insert = use("scenePayoff_insert_statement",
+                              "INSERT INTO ScenePayoff (SceneCardID,ScenePayoff) VALUES(?,?)");
+    insert.bindAll(1, sceneCardID_, scenePayoff_);
+    scenePayoffID_ = finishInsert(insert);
+}
+
+void ScenePayoffdb::insertIntoDatabaseWithID(Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse insert = use("scenePayoff_insertWithID_statement",
+                              "INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) VALUES(?,?,?)");
+    insert.bindAll(1, scenePayoffID_, sceneCardID_, scenePayoff_);
+    finishInsertWithID(insert);
+}
+
+void ScenePayoffdb::deleteFromDatabase()
+{
+    deleteRow("scenePayoff_delete_statement", "DELETE FROM ScenePayoff WHERE ScenePayoffID=?", scenePayoffID_);
+}
+
+int ScenePayoffdb::sortBySceneCardID(const ScenePayoffdb& other) const
+{
+    if (int byCard = compareSceneCardPlacement(screenplay(), sceneCardID_, other.sceneCardID_))
+        return byCard;
+    return compareTextIgnoringCase(scenePayoff_, other.scenePayoff_);
+}
+
+int ScenePayoffdb::sortByScenePayoff(const ScenePayoffdb& other) const
+{
+    return compareTextIgnoringCase(scenePayoff_, other.scenePayoff_);
+}

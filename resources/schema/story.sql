@@ -91,6 +91,8 @@ CREATE TABLE ScriptPart (
   ScriptText text NOT NULL DEFAULT ''
 );
 CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder);
+-- A scene's paragraphs are read by card, in sort order.
+CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder);
 
 CREATE TABLE ScriptElement (
   ScriptElementID INTEGER PRIMARY KEY,

@@ -1,53 +1,237 @@
 #pragma once
 
+#include "BaseDatabaseObject.h"
+#include "BoardSections.h"
+#include "StoryFile.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+class AttachedObjectdb;
+class Beatdb;
+class CharacterObjectdb;
+class Characterdb;
+class ColorCodedb;
+class GreenlightChecklistQuestiondb;
+class Loglinedb;
+class SceneCardCharacterdb;
+class SceneCardObjectdb;
 class SceneCarddb;
+class SceneLocationObjectdb;
+class SceneLocationdb;
+class ScenePayoffdb;
+class SceneSetupdb;
+class ScriptElementdb;
+class StickyNotedb;
+
+template <typename T>
+using RecordList = std::vector<std::unique_ptr<T>>;
 
 // The open story: the story file's connection, the fields of its one Screenplay row, its
 // collections of records and the cache of prepared statements that it and every record
-// class of the story share.
+// class of the story share. The story owns every record of its collections.
 class Screenplaydb
 {
+    VTR_PROPERTY(QString, screenplayGUID, setScreenplayGUID);
+    VTR_PROPERTY(QString, vantoraVersion, setVantoraVersion);
+    VTR_PROPERTY(QString, screenplayTitle, setScreenplayTitle);
+    VTR_PROPERTY(QString, generalNotes, setGeneralNotes);
+    VTR_PROPERTY(QString, genre, setGenre);
+    // Display form "MM/dd/yyyy".
+    VTR_PROPERTY(QString, createDate, setCreateDate);
+    VTR_PROPERTY(std::int64_t, progressStage, setProgressStage) = 0;
+    VTR_PROPERTY(QString, ownerSerialNumber, setOwnerSerialNumber);
+    VTR_PROPERTY(QString, ownerFirstName, setOwnerFirstName);
+    VTR_PROPERTY(QString, ownerLastName, setOwnerLastName);
+    VTR_PROPERTY(std::int64_t, returnDestination, setReturnDestination) = 0;
+    VTR_PROPERTY(std::int64_t, reviewType, setReviewType) = 0;
+    VTR_PROPERTY(std::int64_t, boardWidth, setBoardWidth) = 1840;
+    VTR_PROPERTY(std::int64_t, boardHeight, setBoardHeight) = 720;
+    VTR_PROPERTY(std::int64_t, windowState, setWindowState) = 2;
+    VTR_PROPERTY(std::int64_t, logLineSplitterDistance, setLogLineSplitterDistance) = 75;
+    VTR_PROPERTY(std::int64_t, generalNotesSplitterDistance, setGeneralNotesSplitterDistance) = 580;
+    VTR_PROPERTY(std::int64_t, beatsSplitterDistance, setBeatsSplitterDistance) = 408;
+    VTR_PROPERTY(std::int64_t, boardSplitterDistance, setBoardSplitterDistance) = 370;
+    VTR_PROPERTY(std::int64_t, parentWindowHeight, setParentWindowHeight) = 768;
+    VTR_PROPERTY(std::int64_t, parentWindowWidth, setParentWindowWidth) = 1024;
+    VTR_PROPERTY(std::int64_t, generalNotesHeight, setGeneralNotesHeight) = 1600;
+    VTR_PROPERTY(std::int64_t, generalNotesWidth, setGeneralNotesWidth) = 1900;
+    // Display form "MM/dd/yyyy".
+    VTR_PROPERTY(QString, lastModifiedDate, setLastModifiedDate);
+    VTR_PROPERTY(std::int64_t, boardView, setBoardView) = 1;
+    VTR_PROPERTY(std::int64_t, bigSceneView, setBigSceneView) = 0;
+    VTR_PROPERTY(std::int64_t, bigSceneSceneCardID, setBigSceneSceneCardID) = 0;
+    VTR_PROPERTY(std::int64_t, boardListSortMethod, setBoardListSortMethod) = 1;
+    VTR_PROPERTY(std::int64_t, boardListFilterColorID, setBoardListFilterColorID) = 0;
+    VTR_PROPERTY(std::int64_t, boardListFilterCharacterID, setBoardListFilterCharacterID) = 0;
+    VTR_PROPERTY(std::int64_t, boardListFilterLocationID, setBoardListFilterLocationID) = 0;
+    VTR_PROPERTY(std::int64_t, standardFontSetting, setStandardFontSetting) = 1;
+    VTR_PROPERTY(std::int64_t, r3x5IncludeNotes, setR3x5IncludeNotes) = 1;
+    VTR_PROPERTY(std::int64_t, r3x5IncludeCharacters, setR3x5IncludeCharacters) = 1;
+    VTR_PROPERTY(std::int64_t, r4x6IncludeNotes, setR4x6IncludeNotes) = 1;
+    VTR_PROPERTY(std::int64_t, r4x6IncludeCharacters, setR4x6IncludeCharacters) = 1;
+    VTR_PROPERTY(std::int64_t, a3x5IncludeNotes, setA3x5IncludeNotes) = 1;
+    VTR_PROPERTY(std::int64_t, a3x5IncludeCharacters, setA3x5IncludeCharacters) = 1;
+    VTR_PROPERTY(std::int64_t, aBCIncludeNotes, setABCIncludeNotes) = 1;
+    VTR_PROPERTY(std::int64_t, aBCIncludeCharacters, setABCIncludeCharacters) = 1;
+    VTR_PROPERTY(float, greenlightChecklistPercentageHorizontal, setGreenlightChecklistPercentageHorizontal) = 0.01f;
+    VTR_PROPERTY(float, greenlightChecklistPercentageVertical, setGreenlightChecklistPercentageVertical) = 0.01f;
+    VTR_PROPERTY(std::int64_t, beatSectionShowing, setBeatSectionShowing) = 0;
+    VTR_PROPERTY(std::int64_t, beatSectionCharacterID, setBeatSectionCharacterID) = 0;
+    VTR_PROPERTY(std::int64_t, beatSectionLocationID, setBeatSectionLocationID) = 0;
+
 public:
+    // A story with the defaults of a new story and no database.
     Screenplaydb();
     ~Screenplaydb();
     Screenplaydb(const Screenplaydb&) = delete;
     Screenplaydb& operator=(const Screenplaydb&) = delete;
 
     // Keeps the open connection (not owned), reads the title row and brings an older file's
-    // schema up to date.
+    // schema up to date. The caller then sends hydrate.
     void initWithDatabase(sqlite3* database);
+    // The same on a connection the story opens and owns itself; a file that cannot be opened
+    // leaves the story as the constructor made it.
+    void initWithFile(const QString& path);
+    // Finalizes every statement and closes the story's own connection.
+    void closeDatabase();
+    // Opens fileName again as the story's own connection.
+    void reopenDatabase();
+
+    // Loads the Screenplay row and every collection, once.
+    void hydrate();
+    // Writes the Screenplay row when dirty, then every dirty card of the board and Litter Box.
+    void save();
+    // Makes the Screenplay row from the fields on `database` and takes its key.
+    void insertIntoDatabase(sqlite3* database);
+    // Deletes the Screenplay row; nothing else.
+    void deleteFromDatabase();
 
     sqlite3* database() const { return database_; }
+    // Replaces the connection; the statements of the old one are finalized.
     void setDatabase(sqlite3* database);
+
+    bool isDirty() const { return isDirty_; }
+    void setIsDirty(bool dirty) { isDirty_ = dirty; }
+    bool hydrated() const { return hydrated_; }
 
     std::int64_t screenplayID() const { return screenplayID_; }
     void setScreenplayID(std::int64_t key) { screenplayID_ = key; }
+    const QString& fileName() const { return fileName_; }
+    void setFileName(const QString& fileName) { fileName_ = fileName; }
 
-    const QString& screenplayTitle() const { return screenplayTitle_; }
+    std::int64_t pageCount() const { return pageCount_; }
+    // A new page count re-pages every card of the board and the Litter Box and saves it.
+    void setPageCount(std::int64_t pageCount);
+    std::int64_t boardZoomFactor() const { return boardZoomFactor_; }
+    void setBoardZoomFactor(std::int64_t zoomFactor);
 
-    // Cards on the board (onBoard 1) and in the Litter Box (onBoard 2), each in board order.
-    std::vector<std::unique_ptr<SceneCarddb>>& sceneCards() { return sceneCards_; }
-    std::vector<std::unique_ptr<SceneCarddb>>& litterBox() { return litterBox_; }
-    // The board card with that key, else the Litter Box card, else nothing.
+    BoardSections& boardSections() { return *boardSections_; }
+    const BoardSections& boardSections() const { return *boardSections_; }
+
+    // Collections, each in the order the story loads and keeps it.
+    RecordList<Loglinedb>& logLines() { return logLines_; }
+    RecordList<GreenlightChecklistQuestiondb>& greenlightChecklistQuestions() { return greenlightChecklistQuestions_; }
+    RecordList<CharacterObjectdb>& characterObjects() { return characterObjects_; }
+    RecordList<Characterdb>& characters() { return characters_; }
+    RecordList<AttachedObjectdb>& attachedObjects() { return attachedObjects_; }
+    RecordList<SceneCardObjectdb>& sceneCardObjects() { return sceneCardObjects_; }
+    RecordList<SceneCardCharacterdb>& sceneCardCharacters() { return sceneCardCharacters_; }
+    RecordList<StickyNotedb>& stickyNotes() { return stickyNotes_; }
+    RecordList<SceneLocationObjectdb>& sceneLocationObjects() { return sceneLocationObjects_; }
+    RecordList<SceneLocationdb>& sceneLocations() { return sceneLocations_; }
+    RecordList<ScriptElementdb>& scriptElements() { return scriptElements_; }
+    RecordList<ColorCodedb>& colorCodes() { return colorCodes_; }
+    RecordList<Beatdb>& beats() { return beats_; }
+    RecordList<SceneSetupdb>& sceneSetups() { return sceneSetups_; }
+    RecordList<ScenePayoffdb>& scenePayoffs() { return scenePayoffs_; }
+    // Cards on the board (onBoard 1) and in the Litter Box (onBoard 2).
+    RecordList<SceneCarddb>& sceneCards() { return sceneCards_; }
+    RecordList<SceneCarddb>& litterBox() { return litterBox_; }
+    // The board list view's working list; the cards belong to the two lists above.
+    std::vector<SceneCarddb*>& listViewCards() { return listViewCards_; }
+
+    // --- Look-ups: the first record whose field matches, or nothing. ---
+    AttachedObjectdb* attachmentForID(std::int64_t attachedObjectID) const;
+    // A board card first, then a Litter Box card.
     SceneCarddb* sceneCardForSceneCardID(std::int64_t sceneCardID) const;
+    ScriptElementdb* elementForElementID(std::int64_t scriptElementID) const;
+    ScriptElementdb* elementForElementType(const QString& elementType) const;
+    ScriptElementdb* elementForType(const QString& elementType) const { return elementForElementType(elementType); }
+    ScenePayoffdb* payoffForPayoffID(std::int64_t scenePayoffID) const;
+    SceneSetupdb* setupForPayoffID(std::int64_t scenePayoffID) const;
+    SceneSetupdb* setupForSetupID(std::int64_t sceneSetupID) const;
+    Beatdb* beatForBeatNumber(std::int64_t beatNumber) const;
+    ColorCodedb* colorForColorCodeID(std::int64_t colorCodeID) const;
+    Characterdb* characterForCharacterID(std::int64_t characterID) const;
+    Characterdb* characterForCharacterName(const QString& name) const;
+    SceneLocationdb* locationForLocationID(std::int64_t sceneLocationID) const;
+    Loglinedb* currentLogline() const;
+    GreenlightChecklistQuestiondb* greenlightQuestionForQuestionNumber(std::int64_t questionNumber) const;
+    // Position of the board card in sceneCards, -1 when it is not there.
+    std::int64_t indexOfSceneCardWithID(std::int64_t sceneCardID) const;
 
-    // The statement cache. Answers the statement kept under `name`, preparing `sql` on the
-    // story's connection the first time; a failed prepare raises "Error: failed to prepare
-    // statement with message '%s'." with `source` as the reporting class and keeps nothing.
+    // --- Lists of one card's records (new lists of records the story owns). ---
+    std::vector<SceneCardObjectdb*> attachedObjectsInSceneID(std::int64_t sceneCardID) const;
+    std::vector<SceneSetupdb*> setupsInSceneID(std::int64_t sceneCardID) const;
+    std::vector<ScenePayoffdb*> payoffsInSceneID(std::int64_t sceneCardID) const;
+    std::vector<SceneCardCharacterdb*> charactersInSceneID(std::int64_t sceneCardID) const;
+
+    // --- Tests. ---
+    bool anyUnlinkedPayoffs() const;
+    bool anyUnlinkedSetups() const;
+    bool attachedObjectLinked(std::int64_t attachedObjectID) const;
+    bool anyBeatsStarted() const;
+    bool anyBeatsNotFilledIn() const;
+    bool unansweredGreenlightQuestions() const;
+
+    // --- Derived texts and images. ---
+    QString titleForAttachment(std::int64_t attachedObjectID) const;
+    // "%@ (p. %ld)\n%@" with the card's heading and page when the record lies on a card.
+    QString fullDescriptionForSetup(const SceneSetupdb& setup) const;
+    QString fullDescriptionForPayoff(const ScenePayoffdb& payoff) const;
+    QString charactersDescriptionForScene(const SceneCarddb& card) const;
+    // Thumbnail of the primary attachment, else the generic picture.
+    QByteArray displayImageForCharacter(const Characterdb& character) const;
+    QByteArray displayImageForLocation(const SceneLocationdb& location) const;
+    QString answerForGreenlightQuestion(std::int64_t questionNumber) const;
+    QString markForGreenlightQuestion(std::int64_t questionNumber) const;
+
+    // --- Changes. ---
+    // Gives the board's cards the sort orders 1..n in list order, as one transaction.
+    void resetOnBoardSceneCardSortOrder();
+    // Works out the progress stage (0, 1 or 2) and saves the story.
+    void updateProgress();
+    // Key of the location with that name (any case), made when there is none.
+    std::int64_t sceneLocationIDForNewLocation(const QString& name);
+
+    // --- Deletes: each removes the record with what depends on it. ---
+    bool deleteCharacter(Characterdb* character);
+    bool deleteLocation(SceneLocationdb* location);
+    bool deleteSceneSetup(SceneSetupdb* setup);
+    bool deleteScenePayoff(ScenePayoffdb* payoff);
+    bool deleteSceneCard(SceneCarddb* card);
+    bool deleteStickyNote(StickyNotedb* note);
+    bool deleteLogline(Loglinedb* logline);
+    bool deleteColorCode(ColorCodedb* colorCode);
+    bool deleteAttachedObject(AttachedObjectdb* attachment);
+
+    // --- The statement cache. ---
+    // Answers the statement kept under `name`, preparing `sql` on the story's connection the
+    // first time; a failed prepare raises `prepareMessage` (by default "Error: failed to
+    // prepare statement with message '%s'.") with `source` as the reporting class.
     sqlite3_stmt* statement(std::string_view name, const char* sql, const char* source,
                             const char* prepareMessage = nullptr);
-    // True when the cache holds a prepared statement under `name`.
     bool hasStatement(std::string_view name) const;
     std::size_t statementCount() const { return statements_.size(); }
     // Finalizes every cached statement; the next use prepares it again on the current connection.
@@ -58,17 +242,62 @@ public:
     static void upgradeSchema(sqlite3* database);
 
 private:
+    template <typename T>
+    void assignField(T& field, const T& value)
+    {
+        if (field != value) {
+            field = value;
+            isDirty_ = true;
+        }
+    }
+
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
     };
 
     void readTitleRow();
+    void applyNoRowDefaults();
+    // Reads the Screenplay row through the setters; false when the file has none.
+    bool readRowFields();
+    void makeBoardSections();
+    void loadCollections();
+    std::vector<std::int64_t> collectionKeys(const char* name, const char* sql, bool bindStory);
+    template <typename Use>
+    void bindRow(Use& statement) const;
+    void runWithoutSync(const std::function<void()>& work);
+    // Deletes every row that the one-parameter statement `sql` selects by `key`.
+    void deleteRowsReferring(const char* name, const char* sql, std::int64_t key);
+    void clearFiltersPointingAt(std::int64_t* filter, std::int64_t key);
 
     sqlite3* database_ = nullptr;
+    DatabaseConnection ownConnection_;
+    bool isDirty_ = false;
+    bool hydrated_ = false;
     std::int64_t screenplayID_ = 0;
-    QString screenplayTitle_;
-    std::vector<std::unique_ptr<SceneCarddb>> sceneCards_;
-    std::vector<std::unique_ptr<SceneCarddb>> litterBox_;
+    QString fileName_;
+    std::int64_t pageCount_ = 110;
+    std::int64_t boardZoomFactor_ = 0;
+    std::unique_ptr<BoardSections> boardSections_;
+
+    RecordList<Loglinedb> logLines_;
+    RecordList<GreenlightChecklistQuestiondb> greenlightChecklistQuestions_;
+    RecordList<CharacterObjectdb> characterObjects_;
+    RecordList<Characterdb> characters_;
+    RecordList<AttachedObjectdb> attachedObjects_;
+    RecordList<SceneCardObjectdb> sceneCardObjects_;
+    RecordList<SceneCardCharacterdb> sceneCardCharacters_;
+    RecordList<StickyNotedb> stickyNotes_;
+    RecordList<SceneLocationObjectdb> sceneLocationObjects_;
+    RecordList<SceneLocationdb> sceneLocations_;
+    RecordList<ScriptElementdb> scriptElements_;
+    RecordList<ColorCodedb> colorCodes_;
+    RecordList<Beatdb> beats_;
+    RecordList<SceneSetupdb> sceneSetups_;
+    RecordList<ScenePayoffdb> scenePayoffs_;
+    RecordList<SceneCarddb> sceneCards_;
+    RecordList<SceneCarddb> litterBox_;
+    std::vector<SceneCarddb*> listViewCards_;
+
     std::unordered_map<std::string, sqlite3_stmt*, NameHash, std::equal_to<>> statements_;
 };

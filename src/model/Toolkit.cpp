@@ -1,5 +1,26 @@
 #include "Toolkit.h"
 
+#include "Beatdb.h"
+#include "ColorCodedb.h"
+#include "DatabaseError.h"
+#include "GreenlightChecklistQuestiondb.h"
+#include "Loglinedb.h"
+#include "SceneCarddb.h"
+#include "Screenplaydb.h"
+#include "ScriptElementdb.h"
+#include "ScriptPartdb.h"
+#include "SqliteStatement.h"
+#include "StoryFile.h"
+#include "StringUtilities.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
 using namespace DateUtilities;
 
 QString Toolkit::convertDateString(const QString& storedText, const QString& displayPattern) const
@@ -26,4 +47,268 @@ std::optional<QString> Toolkit::convertDateStringForSaving(const QString& displa
 std::optional<DateTime> Toolkit::dateFromString(const QString& text) const
 {
     return DateUtilities::dateFromString(text);
+}
+
+// --- New stories -----------------------------------------------------------------------------
+
+namespace {
+
+struct ElementFormat {
+    const char* type;
+    float left;
+    float right;
+    const char* alignment;
+};
+
+constexpr ElementFormat kElementFormats[] = {
+    {"Scene Heading", 1.5f, 7.5f, "Left"},     {"Action", 1.5f, 7.5f, "Left"},
+    {"Character", 3.5f, 7.25f, "Left"},        {"Dialogue", 2.5f, 6.0f, "Left"},
+    {"Transition", 5.5f, 7.0f, "Right"},       {"Parenthetical", 3.0f, 5.5f, "Left"},
+    {"DDL-Character", 2.5f, 4.5f, "Left"},     {"DDL-Parenthetical", 3.0f, 4.5f, "Left"},
+    {"DDL-Dialogue", 1.5f, 4.5f, "Left"},      {"DDR-Character", 5.5f, 7.5f, "Left"},
+    {"DDR-Parenthetical", 6.0f, 7.5f, "Left"}, {"DDR-Dialogue", 4.5f, 7.5f, "Left"},
+    {"New Act", 1.0f, 7.5f, "Center"},         {"End of Act", 1.0f, 7.5f, "Center"},
+    {"Teaser", 1.0f, 7.5f, "Center"},
+};
+
+// Copies the master file's colour codes, in row order, into the story. A master file that
+// cannot be read gives no colour codes.
+void copyMasterColorCodes(const QString& masterPath, Screenplaydb& story)
+{
+    sqlite3* master = nullptr;
+    const QByteArray name = QFile::encodeName(masterPath);
+    if (sqlite3_open_v2(name.constData(), &master, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(master);
+        return;
+    }
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(master, "SELECT ColorCodeID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode",
+                           -1, &query, nullptr) == SQLITE_OK) {
+        StatementUse rows(query, master);
+        while (rows.stepRow()) {
+            ColorCodedb code;
+            code.setScreenplayID(story.screenplayID());
+            code.setDescription(rows.columnText(1));
+            code.setRedValue(rows.columnInt(2));
+            code.setGreenValue(rows.columnInt(3));
+            code.setBlueValue(rows.columnInt(4));
+            code.setAlphaValue(rows.columnInt(5));
+            code.insertIntoDatabase(&story);
+        }
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(master);
+}
+
+void execOrRaise(sqlite3* database, const char* sql)
+{
+    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseDatabaseError("Toolkit", "Error: failed to insert into the database with message '%s'.", database);
+}
+
+} // namespace
+
+bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPath) const
+{
+    DatabaseConnection connection;
+    try {
+        connection = StoryFile::open(storyPath);
+    } catch (const DatabaseError& error) {
+        qWarning().noquote() << error.message();
+        return false;
+    }
+    sqlite3* database = connection.get();
+    Screenplaydb story;
+    try {
+        execOrRaise(database, "BEGIN");
+        story.setScreenplayGUID(StringUtilities::stringWithUUID());
+        story.setCreateDate(format(now(), QString::fromLatin1(kDisplayDateFormat)));
+        story.setFileName(storyPath);
+        story.setScreenplayTitle(QFileInfo(storyPath).completeBaseName());
+        story.insertIntoDatabase(database);
+
+        copyMasterColorCodes(masterPath, story);
+
+        auto logline = std::make_unique<Loglinedb>();
+        logline->setScreenplayID(story.screenplayID());
+        logline->setCurrentLoglineFlag(1);
+        logline->insertIntoDatabase(&story);
+        story.logLines().push_back(std::move(logline));
+
+        for (std::int64_t number = 1; number <= 15; ++number) {
+            auto beat = std::make_unique<Beatdb>();
+            beat->setScreenplayID(story.screenplayID());
+            beat->setBeatNumber(number);
+            beat->insertIntoDatabase(&story);
+            story.beats().push_back(std::move(beat));
+        }
+        for (std::int64_t number = 1; number <= 55; ++number) {
+            auto question = std::make_unique<GreenlightChecklistQuestiondb>();
+            question->setScreenplayID(story.screenplayID());
+            question->setQuestionNumber(number);
+            question->setAnswer(QStringLiteral("N"));
+            question->insertIntoDatabase(&story);
+            story.greenlightChecklistQuestions().push_back(std::move(question));
+        }
+        for (const ElementFormat& format : kElementFormats) {
+            auto element = std::make_unique<ScriptElementdb>();
+            element->setElementType(QString::fromLatin1(format.type));
+            element->setLeftIndent(format.left);
+            element->setRightIndent(format.right);
+            element->setAlignment(QString::fromLatin1(format.alignment));
+            element->insertIntoDatabase(&story);
+            story.scriptElements().push_back(std::move(element));
+        }
+        story.finalizeAllSqliteStatements();
+        execOrRaise(database, "COMMIT");
+    } catch (const DatabaseError& error) {
+        qWarning().noquote() << error.message();
+        story.finalizeAllSqliteStatements();
+        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    try {
+        connection.close();
+    } catch (const DatabaseError& error) {
+        qWarning().noquote() << error.message();
+        return false;
+    }
+    return true;
+}
+
+// --- Initial beat cards ----------------------------------------------------------------------
+
+namespace {
+
+struct BeatCard {
+    const char* title;
+    std::int64_t boardBeat;
+};
+
+// The fifteen beat cards in creation order, with the board beat that carries each.
+constexpr BeatCard kBeatCards[] = {
+    {"Opening Image", 1}, {"Theme Stated", 3},      {"Set-Up", 4},          {"Catalyst", 5},
+    {"Debate", 6},        {"Break into Two", 7},    {"B Story", 10},        {"Fun and Games", 11},
+    {"Midpoint", 12},     {"Bad Guys Close In", 14}, {"All Is Lost", 15},   {"Dark Night of the Soul", 16},
+    {"Break into Three", 17}, {"Finale", 19},       {"Final Image", 20},
+};
+
+struct OptionalGroup {
+    std::int64_t afterBeat;
+    std::size_t option;
+    std::int64_t boardBeat;
+    std::vector<const char*> texts;
+};
+
+const std::vector<OptionalGroup>& optionalGroups()
+{
+    static const std::vector<OptionalGroup> groups = {
+        {3, 0, 4, {"Set-Up \nHOME", "Set-Up \nWORK", "Set-Up \nPLAY"}},
+        {5, 1, 6, {"Debate \nHOME", "Debate \nWORK"}},
+        {8, 2, 11, {"B Story", "Fun and Games", "B Story", "Fun and Games"}},
+        {10, 3, 14,
+         {"Bad Guys Close In\nEXTERNAL", "Bad Guys Close In\nINTERNAL", "Bad Guys Close In\nEXTERNAL",
+          "Bad Guys Close In\nINTERNAL"}},
+        {14, 4, 19,
+         {"Finale\nGathering the Team", "Finale\nExecuting the Plan", "Finale\nThe High Tower Surprise",
+          "Finale\nDig, Deep Down", "Finale\nThe Execution of the New Plan"}},
+    };
+    return groups;
+}
+
+float fractionOf(double value, double whole)
+{
+    return whole == 0 ? 0.0f : static_cast<float>(value / whole);
+}
+
+} // namespace
+
+void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const
+{
+    const BoardSections& sections = story.boardSections();
+    const double boardHeight = static_cast<double>(story.boardHeight());
+    const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
+    const std::int64_t actionID = action ? action->scriptElementID() : 0;
+    std::int64_t sortOrder = 0;
+    std::vector<SceneCarddb*> added;
+
+    auto place = [&](std::unique_ptr<SceneCarddb> card) {
+        card->setScreenplayID(story.screenplayID());
+        card->setOnBoard(1);
+        card->setHeading(QStringLiteral("SCENE HEADING"));
+        card->setSortOrder(++sortOrder);
+        card->insertIntoDatabase(&story);
+        ScriptPartdb paragraph;
+        paragraph.setSceneCardID(card->sceneCardID());
+        paragraph.setSortOrder(1);
+        paragraph.setElementTypeID(actionID);
+        paragraph.insertIntoDatabase(&story);
+        added.push_back(card.get());
+        story.sceneCards().push_back(std::move(card));
+    };
+
+    sqlite3* database = story.database();
+    execOrRaise(database, "SAVEPOINT initialBeatCards");
+    try {
+        for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
+            const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
+            const BeatCard& beat = kBeatCards[index];
+            const QString title = QString::fromLatin1(beat.title);
+            const Beatdb* beatRecord = story.beatForBeatNumber(beatNumber);
+            const QString description = beatRecord ? beatRecord->description() : QString();
+
+            auto card = std::make_unique<SceneCarddb>();
+            card->setDescription(description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description);
+            card->setColorLegend1ID(1);
+            card->setBeatCardNumber(beatNumber);
+            card->setCurrentBeatSection(beat.boardBeat);
+            if (beatNumber == 1) {
+                card->setPageNumber(1);
+                card->setPositionLeft(4);
+                card->setPositionTop(4);
+                card->setPercentageHorizontal(BoardSections::beginningPercentageForBoardBeat(1));
+                card->setPercentageVertical(fractionOf(4, boardHeight));
+            } else {
+                card->setPageNumber(sections.beginningPageNumberForBoardBeat(beat.boardBeat));
+                card->setPositionLeft(sections.leftForBoardBeatSection(beat.boardBeat));
+                card->setPercentageHorizontal(BoardSections::beginningPercentageForBoardBeat(beat.boardBeat));
+                card->setPositionTop(sections.topForBoardBeatSection(beat.boardBeat));
+                card->setPercentageVertical(fractionOf(static_cast<double>(card->positionTop()), boardHeight));
+            }
+            place(std::move(card));
+
+            for (const OptionalGroup& group : optionalGroups()) {
+                if (group.afterBeat != beatNumber || !options[group.option])
+                    continue;
+                const std::int64_t b = group.boardBeat;
+                const double steps = static_cast<double>(group.texts.size() + 1);
+                const double width = static_cast<double>(sections.boardWidthForBoardBeatSection(b));
+                const double firstPage = static_cast<double>(sections.beginningPageNumberForBoardBeat(b));
+                const double pageStep = (static_cast<double>(sections.endingPageNumberForBoardBeat(b)) - firstPage) / steps;
+                const double widthStep = (BoardSections::endingPercentageForBoardBeat(b) * width -
+                                          BoardSections::beginningPercentageForBoardBeat(b) * width) /
+                                         steps;
+                for (std::size_t k = 1; k <= group.texts.size(); ++k) {
+                    auto extra = std::make_unique<SceneCarddb>();
+                    extra->setDescription(QString::fromLatin1(group.texts[k - 1]));
+                    extra->setCurrentBeatSection(b);
+                    extra->setPageNumber(static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep));
+                    extra->setPositionLeft(static_cast<std::int64_t>(
+                        static_cast<double>(sections.leftForBoardBeatSection(b)) + static_cast<double>(k) * widthStep));
+                    extra->setPercentageHorizontal(fractionOf(static_cast<double>(extra->positionLeft()), width));
+                    extra->setPositionTop(sections.topForBoardBeatSection(b));
+                    extra->setPercentageVertical(fractionOf(static_cast<double>(extra->positionTop()), boardHeight));
+                    place(std::move(extra));
+                }
+            }
+        }
+        execOrRaise(database, "RELEASE initialBeatCards");
+    } catch (...) {
+        sqlite3_exec(database, "ROLLBACK TO initialBeatCards; RELEASE initialBeatCards", nullptr, nullptr, nullptr);
+        auto& cards = story.sceneCards();
+        std::erase_if(cards, [&](const std::unique_ptr<SceneCarddb>& card) {
+            return std::find(added.begin(), added.end(), card.get()) != added.end();
+        });
+        throw;
+    }
 }

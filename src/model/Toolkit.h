@@ -2,12 +2,15 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 
 #include "DateUtilities.h"
 
 // Stateless helper whose operations callers invoke on a fresh instance: Toolkit().op(...).
 // Each subsystem defines its own operations in a source file of its own folder.
+class Screenplaydb;
+
 class Toolkit
 {
 public:
@@ -20,4 +23,18 @@ public:
     std::optional<QString> convertDateStringForSaving(const QString& displayText, const QString& displayPattern) const;
     // The date of a "MM/dd/yyyy" text, or nothing.
     std::optional<DateUtilities::DateTime> dateFromString(const QString& text) const;
+
+    // --- new stories (model) ---
+    // Fills a freshly copied, empty story file with the rows every story needs: its
+    // Screenplay row (title from the file name), the master file's colour codes renumbered
+    // 1, 2, 3..., one current logline, fifteen beats, fifty-five greenlight answers and the
+    // fifteen script element formats. All or nothing: answers false, and leaves the file
+    // without any of these rows, when the story cannot be opened or a write fails. An
+    // unreadable master file only means no colour codes.
+    bool populateDefaults(const QString& masterPath, const QString& storyPath) const;
+
+    // Puts the fifteen beat cards on the board of a story that has none, each with one empty
+    // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
+    // debate, fun and games, bad guys, five-point finale). All or nothing.
+    void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
 };

@@ -1,0 +1,631 @@
+// Look-ups, derived texts, progress, renumbering and cascading deletes of the open story.
+#include "Screenplaydb.h"
+
+#include "AttachedObjectdb.h"
+#include "Beatdb.h"
+#include "CharacterObjectdb.h"
+#include "Characterdb.h"
+#include "ColorCodedb.h"
+#include "DatabaseError.h"
+#include "GreenlightChecklistQuestiondb.h"
+#include "Loglinedb.h"
+#include "RecordSorting.h"
+#include "SceneCardCharacterdb.h"
+#include "SceneCardObjectdb.h"
+#include "SceneCarddb.h"
+#include "SceneLocationObjectdb.h"
+#include "SceneLocationdb.h"
+#include "ScenePayoffdb.h"
+#include "SceneSetupdb.h"
+#include "ScriptElementdb.h"
+#include "ScriptPartdb.h"
+#include "SqliteStatement.h"
+#include "StickyNotedb.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kSource = "Screenplaydb";
+
+template <typename Record, typename Predicate>
+Record* firstWhere(const RecordList<Record>& records, Predicate matches)
+{
+    for (const auto& record : records)
+        if (matches(*record))
+            return record.get();
+    return nullptr;
+}
+
+template <typename Record, typename Predicate>
+std::vector<Record*> allWhere(const RecordList<Record>& records, Predicate matches)
+{
+    std::vector<Record*> found;
+    for (const auto& record : records)
+        if (matches(*record))
+            found.push_back(record.get());
+    return found;
+}
+
+// Removes the record from the list that owns it and answers the ownership.
+template <typename Record>
+std::unique_ptr<Record> takeRecord(RecordList<Record>& records, const Record* record)
+{
+    auto at = std::find_if(records.begin(), records.end(), [record](const auto& held) { return held.get() == record; });
+    if (at == records.end())
+        return nullptr;
+    std::unique_ptr<Record> taken = std::move(*at);
+    records.erase(at);
+    return taken;
+}
+
+// Deletes the rows of every record that matches and drops the records from their list.
+template <typename Record, typename Predicate>
+void deleteWhere(RecordList<Record>& records, Predicate matches)
+{
+    for (auto at = records.begin(); at != records.end();) {
+        if (matches(**at)) {
+            (*at)->deleteFromDatabase();
+            at = records.erase(at);
+        } else {
+            ++at;
+        }
+    }
+}
+
+template <typename Link>
+void removePointer(std::vector<Link*>& links, const Link* link)
+{
+    links.erase(std::remove(links.begin(), links.end(), link), links.end());
+}
+
+QByteArray resourceBytes(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// Runs a pragma on the connection; a pragma that fails is of no consequence.
+void runPragma(sqlite3* database, const char* pragma)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, pragma, -1, &statement, nullptr) == SQLITE_OK)
+        sqlite3_step(statement);
+    sqlite3_finalize(statement);
+}
+
+void execOrRaise(sqlite3* database, const char* sql)
+{
+    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseDatabaseError(kSource, "Error: failed to save with message '%s'.", database);
+}
+
+} // namespace
+
+// --- Look-ups --------------------------------------------------------------------------------
+
+AttachedObjectdb* Screenplaydb::attachmentForID(std::int64_t attachedObjectID) const
+{
+    return firstWhere(attachedObjects_, [&](const AttachedObjectdb& a) { return a.attachedObjectID() == attachedObjectID; });
+}
+
+SceneCarddb* Screenplaydb::sceneCardForSceneCardID(std::int64_t sceneCardID) const
+{
+    auto matches = [&](const SceneCarddb& card) { return card.sceneCardID() == sceneCardID; };
+    if (SceneCarddb* card = firstWhere(sceneCards_, matches))
+        return card;
+    return firstWhere(litterBox_, matches);
+}
+
+ScriptElementdb* Screenplaydb::elementForElementID(std::int64_t scriptElementID) const
+{
+    return firstWhere(scriptElements_, [&](const ScriptElementdb& e) { return e.scriptElementID() == scriptElementID; });
+}
+
+ScriptElementdb* Screenplaydb::elementForElementType(const QString& elementType) const
+{
+    return firstWhere(scriptElements_, [&](const ScriptElementdb& e) { return e.elementType() == elementType; });
+}
+
+ScenePayoffdb* Screenplaydb::payoffForPayoffID(std::int64_t scenePayoffID) const
+{
+    return firstWhere(scenePayoffs_, [&](const ScenePayoffdb& p) { return p.scenePayoffID() == scenePayoffID; });
+}
+
+SceneSetupdb* Screenplaydb::setupForPayoffID(std::int64_t scenePayoffID) const
+{
+    return firstWhere(sceneSetups_, [&](const SceneSetupdb& s) { return s.scenePayoffID() == scenePayoffID; });
+}
+
+SceneSetupdb* Screenplaydb::setupForSetupID(std::int64_t sceneSetupID) const
+{
+    return firstWhere(sceneSetups_, [&](const SceneSetupdb& s) { return s.sceneSetupID() == sceneSetupID; });
+}
+
+Beatdb* Screenplaydb::beatForBeatNumber(std::int64_t beatNumber) const
+{
+    return firstWhere(beats_, [&](const Beatdb& b) { return b.beatNumber() == beatNumber; });
+}
+
+ColorCodedb* Screenplaydb::colorForColorCodeID(std::int64_t colorCodeID) const
+{
+    return firstWhere(colorCodes_, [&](const ColorCodedb& c) { return c.colorCodeID() == colorCodeID; });
+}
+
+Characterdb* Screenplaydb::characterForCharacterID(std::int64_t characterID) const
+{
+    return firstWhere(characters_, [&](const Characterdb& c) { return c.characterID() == characterID; });
+}
+
+Characterdb* Screenplaydb::characterForCharacterName(const QString& name) const
+{
+    return firstWhere(characters_, [&](const Characterdb& c) { return c.characterName() == name; });
+}
+
+SceneLocationdb* Screenplaydb::locationForLocationID(std::int64_t sceneLocationID) const
+{
+    return firstWhere(sceneLocations_, [&](const SceneLocationdb& l) { return l.sceneLocationID() == sceneLocationID; });
+}
+
+Loglinedb* Screenplaydb::currentLogline() const
+{
+    return firstWhere(logLines_, [](const Loglinedb& l) { return l.currentLoglineFlag() == 1; });
+}
+
+GreenlightChecklistQuestiondb* Screenplaydb::greenlightQuestionForQuestionNumber(std::int64_t questionNumber) const
+{
+    return firstWhere(greenlightChecklistQuestions_,
+                      [&](const GreenlightChecklistQuestiondb& q) { return q.questionNumber() == questionNumber; });
+}
+
+std::int64_t Screenplaydb::indexOfSceneCardWithID(std::int64_t sceneCardID) const
+{
+    for (std::size_t i = 0; i < sceneCards_.size(); ++i)
+        if (sceneCards_[i]->sceneCardID() == sceneCardID)
+            return static_cast<std::int64_t>(i);
+    return -1;
+}
+
+// --- Lists -----------------------------------------------------------------------------------
+
+std::vector<SceneCardObjectdb*> Screenplaydb::attachedObjectsInSceneID(std::int64_t sceneCardID) const
+{
+    return allWhere(sceneCardObjects_, [&](const SceneCardObjectdb& l) { return l.sceneCardID() == sceneCardID; });
+}
+
+std::vector<SceneSetupdb*> Screenplaydb::setupsInSceneID(std::int64_t sceneCardID) const
+{
+    return allWhere(sceneSetups_, [&](const SceneSetupdb& s) { return s.sceneCardID() == sceneCardID; });
+}
+
+std::vector<ScenePayoffdb*> Screenplaydb::payoffsInSceneID(std::int64_t sceneCardID) const
+{
+    return allWhere(scenePayoffs_, [&](const ScenePayoffdb& p) { return p.sceneCardID() == sceneCardID; });
+}
+
+std::vector<SceneCardCharacterdb*> Screenplaydb::charactersInSceneID(std::int64_t sceneCardID) const
+{
+    return allWhere(sceneCardCharacters_, [&](const SceneCardCharacterdb& c) { return c.sceneCardID() == sceneCardID; });
+}
+
+// --- Tests -----------------------------------------------------------------------------------
+
+bool Screenplaydb::anyUnlinkedPayoffs() const
+{
+    return firstWhere(scenePayoffs_, [](const ScenePayoffdb& p) { return p.sceneSetupID() == 0; }) != nullptr;
+}
+
+bool Screenplaydb::anyUnlinkedSetups() const
+{
+    return firstWhere(sceneSetups_, [](const SceneSetupdb& s) { return s.scenePayoffID() == 0; }) != nullptr;
+}
+
+bool Screenplaydb::attachedObjectLinked(std::int64_t attachedObjectID) const
+{
+    auto refers = [&](const auto& link) { return link.attachedObjectID() == attachedObjectID; };
+    return firstWhere(characterObjects_, refers) || firstWhere(sceneLocationObjects_, refers) ||
+           firstWhere(sceneCardObjects_, refers);
+}
+
+bool Screenplaydb::anyBeatsStarted() const
+{
+    return firstWhere(beats_, [](const Beatdb& b) { return !b.description().isEmpty(); }) != nullptr;
+}
+
+bool Screenplaydb::anyBeatsNotFilledIn() const
+{
+    return firstWhere(beats_, [](const Beatdb& b) { return b.description().isEmpty(); }) != nullptr;
+}
+
+bool Screenplaydb::unansweredGreenlightQuestions() const
+{
+    return firstWhere(greenlightChecklistQuestions_,
+                      [](const GreenlightChecklistQuestiondb& q) { return q.answer() == QLatin1String("N"); }) != nullptr;
+}
+
+// --- Derived texts and images ----------------------------------------------------------------
+
+QString Screenplaydb::titleForAttachment(std::int64_t attachedObjectID) const
+{
+    const AttachedObjectdb* attachment = attachmentForID(attachedObjectID);
+    return attachment ? attachment->title() : QString(QLatin1String(""));
+}
+
+namespace {
+
+QString describeOnCard(const SceneCarddb* card, std::int64_t sceneCardID, const QString& text)
+{
+    if (sceneCardID <= 0 || !card)
+        return text;
+    return QStringLiteral("%1 (p. %2)\n%3").arg(card->heading()).arg(card->pageNumber()).arg(text);
+}
+
+} // namespace
+
+QString Screenplaydb::fullDescriptionForSetup(const SceneSetupdb& setup) const
+{
+    return describeOnCard(sceneCardForSceneCardID(setup.sceneCardID()), setup.sceneCardID(), setup.sceneSetup());
+}
+
+QString Screenplaydb::fullDescriptionForPayoff(const ScenePayoffdb& payoff) const
+{
+    return describeOnCard(sceneCardForSceneCardID(payoff.sceneCardID()), payoff.sceneCardID(), payoff.scenePayoff());
+}
+
+QString Screenplaydb::charactersDescriptionForScene(const SceneCarddb& card) const
+{
+    QString text;
+    for (const auto& link : sceneCardCharacters_) {
+        if (link->sceneCardID() != card.sceneCardID())
+            continue;
+        const Characterdb* character = characterForCharacterID(link->characterID());
+        text += character ? character->characterName() : link->characterName();
+        if (!link->description().isEmpty())
+            text += QStringLiteral(": %1").arg(link->description());
+        text += QLatin1Char('\n');
+    }
+    return text.trimmed();
+}
+
+namespace {
+
+template <typename Link>
+QByteArray primaryThumbnail(const std::vector<Link*>& links, const Screenplaydb& story, const char* fallback)
+{
+    for (const Link* link : links) {
+        if (link->primaryDisplayFlag() != 1)
+            continue;
+        if (const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID())) {
+            if (auto thumbnail = attachment->getThumbnail())
+                return *thumbnail;
+            break;
+        }
+    }
+    return resourceBytes(QString::fromLatin1(fallback));
+}
+
+} // namespace
+
+QByteArray Screenplaydb::displayImageForCharacter(const Characterdb& character) const
+{
+    return primaryThumbnail(character.characterObjects(), *this, ":/images/GenericCharacter.png");
+}
+
+QByteArray Screenplaydb::displayImageForLocation(const SceneLocationdb& location) const
+{
+    return primaryThumbnail(location.locationObjects(), *this, ":/images/GenericLocation.png");
+}
+
+QString Screenplaydb::answerForGreenlightQuestion(std::int64_t questionNumber) const
+{
+    const GreenlightChecklistQuestiondb* question = greenlightQuestionForQuestionNumber(questionNumber);
+    return question ? question->answer() : QStringLiteral("N");
+}
+
+QString Screenplaydb::markForGreenlightQuestion(std::int64_t questionNumber) const
+{
+    return answerForGreenlightQuestion(questionNumber) == QLatin1String("Y") ? QStringLiteral("X") : QStringLiteral("__");
+}
+
+// --- Changes ---------------------------------------------------------------------------------
+
+void Screenplaydb::resetOnBoardSceneCardSortOrder()
+{
+    // Remember what memory held, so a failed renumbering leaves memory matching the file.
+    struct Previous {
+        std::int64_t sortOrder;
+        bool dirty;
+    };
+    std::vector<Previous> previous;
+    previous.reserve(sceneCards_.size());
+    for (const auto& card : sceneCards_)
+        previous.push_back({card->sortOrder(), card->isDirty()});
+
+    runPragma(database_, "PRAGMA synchronous = 0");
+    try {
+        execOrRaise(database_, "SAVEPOINT renumberBoard");
+        try {
+            std::int64_t sortOrder = 0;
+            for (auto& card : sceneCards_) {
+                card->setSortOrder(++sortOrder);
+                card->save();
+            }
+            execOrRaise(database_, "RELEASE renumberBoard");
+        } catch (...) {
+            sqlite3_exec(database_, "ROLLBACK TO renumberBoard; RELEASE renumberBoard", nullptr, nullptr, nullptr);
+            for (std::size_t i = 0; i < sceneCards_.size(); ++i) {
+                sceneCards_[i]->setSortOrder(previous[i].sortOrder);
+                sceneCards_[i]->setIsDirty(previous[i].dirty);
+            }
+            throw;
+        }
+    } catch (...) {
+        runPragma(database_, "PRAGMA synchronous = 2");
+        throw;
+    }
+    runPragma(database_, "PRAGMA synchronous = 2");
+}
+
+void Screenplaydb::updateProgress()
+{
+    std::int64_t stage = 2;
+    for (const auto& beat : beats_) {
+        if (beat->description().isEmpty()) {
+            const Loglinedb* logline = currentLogline();
+            const bool started = !screenplayTitle_.isEmpty() && logline && !logline->logline().isEmpty() &&
+                                 !genre_.isEmpty();
+            stage = started ? 1 : 0;
+            break;
+        }
+    }
+    setProgressStage(stage);
+    save();
+}
+
+std::int64_t Screenplaydb::sceneLocationIDForNewLocation(const QString& name)
+{
+    if (const SceneLocationdb* existing = firstWhere(sceneLocations_, [&](const SceneLocationdb& l) {
+            return l.location().compare(name, Qt::CaseInsensitive) == 0;
+        }))
+        return existing->sceneLocationID();
+    auto location = std::make_unique<SceneLocationdb>();
+    location->setScreenplayID(screenplayID_);
+    location->setLocation(name);
+    location->insertIntoDatabase(this);
+    const std::int64_t key = location->sceneLocationID();
+    sceneLocations_.push_back(std::move(location));
+    sortRecords(sceneLocations_, &SceneLocationdb::sortLocationsByName);
+    return key;
+}
+
+// --- Deletes ---------------------------------------------------------------------------------
+
+void Screenplaydb::clearFiltersPointingAt(std::int64_t* filter, std::int64_t key)
+{
+    // A list filter on a record that is gone would hide every card; show them all again.
+    if (key != 0 && *filter == key) {
+        *filter = 0;
+        isDirty_ = true;
+        save();
+    }
+}
+
+bool Screenplaydb::deleteCharacter(Characterdb* character)
+{
+    const std::int64_t key = character->characterID();
+    deleteWhere(characterObjects_, [&](const CharacterObjectdb& link) { return link.characterID() == key; });
+    character->characterObjects().clear();
+    for (auto* cards : {&sceneCards_, &litterBox_})
+        for (auto& card : *cards)
+            std::erase_if(card->sceneCardCharacters(), [&](const SceneCardCharacterdb* l) { return l->characterID() == key; });
+    deleteWhere(sceneCardCharacters_, [&](const SceneCardCharacterdb& link) { return link.characterID() == key; });
+    character->deleteFromDatabase();
+    takeRecord(characters_, character);
+    clearFiltersPointingAt(&boardListFilterCharacterID_, key);
+    return true;
+}
+
+bool Screenplaydb::deleteLocation(SceneLocationdb* location)
+{
+    const std::int64_t key = location->sceneLocationID();
+    location->deleteFromDatabase();
+    // The location's attachment links go with it, so a later location that reuses the key
+    // does not inherit them.
+    deleteWhere(sceneLocationObjects_, [&](const SceneLocationObjectdb& link) { return link.sceneLocationID() == key; });
+    location->locationObjects().clear();
+    takeRecord(sceneLocations_, location);
+    for (auto* cards : {&sceneCards_, &litterBox_}) {
+        for (auto& card : *cards) {
+            if (card->sceneLocationID() == key) {
+                card->setSceneLocationID(0);
+                card->save();
+            }
+        }
+    }
+    clearFiltersPointingAt(&boardListFilterLocationID_, key);
+    return true;
+}
+
+bool Screenplaydb::deleteSceneSetup(SceneSetupdb* setup)
+{
+    const std::int64_t payoffID = setup->scenePayoffID();
+    setup->deleteFromDatabase();
+    takeRecord(sceneSetups_, setup);
+    if (payoffID > 0) {
+        if (ScenePayoffdb* payoff = payoffForPayoffID(payoffID)) {
+            payoff->setSceneSetupID(0);
+            payoff->setSceneSetup(QString(QLatin1String("")));
+        }
+    }
+    return true;
+}
+
+bool Screenplaydb::deleteScenePayoff(ScenePayoffdb* payoff)
+{
+    const std::int64_t payoffID = payoff->scenePayoffID();
+    const std::int64_t setupID = payoff->sceneSetupID();
+    payoff->deleteFromDatabase();
+    takeRecord(scenePayoffs_, payoff);
+    // The link lives in the set-up's row: clear it there so no set-up names a pay-off that
+    // is gone (found by the pay-off's key too, in case memory lost the set-up's key).
+    SceneSetupdb* setup = setupID > 0 ? setupForSetupID(setupID) : nullptr;
+    if (!setup)
+        setup = setupForPayoffID(payoffID);
+    if (setup && setup->scenePayoffID() == payoffID) {
+        setup->setScenePayoffID(0);
+        setup->setScenePayoff(QString(QLatin1String("")));
+        setup->save();
+    }
+    return true;
+}
+
+void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::int64_t key)
+{
+    StatementUse remove(statement(name, sql, kSource), database_);
+    remove.bind(1, key);
+    if (!remove.stepDone())
+        raiseDatabaseError(kSource, "Error: failed to delete from database with message '%s'.", database_);
+}
+
+bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
+{
+    const std::int64_t key = card->sceneCardID();
+    card->deleteFromDatabase();
+    deleteWhere(sceneCardObjects_, [&](const SceneCardObjectdb& link) { return link.sceneCardID() == key; });
+    deleteWhere(sceneCardCharacters_, [&](const SceneCardCharacterdb& link) { return link.sceneCardID() == key; });
+    card->sceneCardObjects().clear();
+    card->sceneCardCharacters().clear();
+    for (auto& setup : sceneSetups_) {
+        if (setup->sceneCardID() == key) {
+            setup->setSceneCardID(0);
+            setup->save();
+        }
+    }
+    for (auto& payoff : scenePayoffs_) {
+        if (payoff->sceneCardID() == key) {
+            payoff->setSceneCardID(0);
+            payoff->save();
+        }
+    }
+    // The card's script goes with it: a later card that reuses the key must start empty.
+    deleteRowsReferring("screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?", key);
+    card->scriptParts().clear();
+    listViewCards_.erase(std::remove(listViewCards_.begin(), listViewCards_.end(), card), listViewCards_.end());
+    if (bigSceneSceneCardID_ == key) {
+        setBigSceneSceneCardID(0);
+        setBigSceneView(0);
+        save();
+    }
+    if (card->onBoard() == 2)
+        takeRecord(litterBox_, card);
+    else
+        takeRecord(sceneCards_, card);
+    return true;
+}
+
+bool Screenplaydb::deleteStickyNote(StickyNotedb* note)
+{
+    note->deleteFromDatabase();
+    takeRecord(stickyNotes_, note);
+    return true;
+}
+
+bool Screenplaydb::deleteLogline(Loglinedb* logline)
+{
+    if (logLines_.size() <= 1) {
+        // A story keeps at least one logline.
+        auto replacement = std::make_unique<Loglinedb>();
+        replacement->setScreenplayID(screenplayID_);
+        replacement->setCurrentLoglineFlag(1);
+        replacement->insertIntoDatabase(this);
+        logLines_.push_back(std::move(replacement));
+        logline->deleteFromDatabase();
+        takeRecord(logLines_, logline);
+        return true;
+    }
+    const bool wasCurrent = logline->currentLoglineFlag() == 1;
+    logline->deleteFromDatabase();
+    takeRecord(logLines_, logline);
+    if (wasCurrent && !currentLogline()) {
+        logLines_.front()->setCurrentLoglineFlag(1);
+        logLines_.front()->save();
+    }
+    return true;
+}
+
+bool Screenplaydb::deleteColorCode(ColorCodedb* colorCode)
+{
+    const std::int64_t key = colorCode->colorCodeID();
+    for (auto* cards : {&sceneCards_, &litterBox_}) {
+        for (auto& card : *cards) {
+            for (int slot = 1; slot <= 6; ++slot)
+                if (card->colorLegendID(slot) == key)
+                    card->setColorLegendID(slot, 0);
+            card->save();
+        }
+    }
+    colorCode->deleteFromDatabase();
+    takeRecord(colorCodes_, colorCode);
+    clearFiltersPointingAt(&boardListFilterColorID_, key);
+    return true;
+}
+
+namespace {
+
+// Deletes the links to an attachment; an owner left with exactly one link shows that one.
+template <typename Link, typename OwnerKey>
+void deleteAttachmentLinks(RecordList<Link>& links, std::int64_t attachedObjectID, OwnerKey ownerOf)
+{
+    for (auto at = links.begin(); at != links.end();) {
+        if ((*at)->attachedObjectID() != attachedObjectID) {
+            ++at;
+            continue;
+        }
+        const std::int64_t owner = ownerOf(**at);
+        (*at)->deleteFromDatabase();
+        at = links.erase(at);
+        std::vector<Link*> remaining;
+        for (auto& link : links)
+            if (ownerOf(*link) == owner)
+                remaining.push_back(link.get());
+        if (remaining.size() == 1) {
+            remaining.front()->setPrimaryDisplayFlag(1);
+            remaining.front()->save();
+        }
+    }
+}
+
+} // namespace
+
+bool Screenplaydb::deleteAttachedObject(AttachedObjectdb* attachment)
+{
+    const std::int64_t key = attachment->attachedObjectID();
+    // The owners' own lists point at the links; drop those pointers first.
+    for (auto& character : characters_)
+        std::erase_if(character->characterObjects(), [&](const CharacterObjectdb* l) { return l->attachedObjectID() == key; });
+    for (auto& location : sceneLocations_)
+        std::erase_if(location->locationObjects(), [&](const SceneLocationObjectdb* l) { return l->attachedObjectID() == key; });
+    for (auto* cards : {&sceneCards_, &litterBox_})
+        for (auto& card : *cards)
+            std::erase_if(card->sceneCardObjects(), [&](const SceneCardObjectdb* l) { return l->attachedObjectID() == key; });
+    deleteAttachmentLinks(characterObjects_, key, [](const CharacterObjectdb& l) { return l.characterID(); });
+    deleteAttachmentLinks(sceneLocationObjects_, key, [](const SceneLocationObjectdb& l) { return l.sceneLocationID(); });
+    deleteAttachmentLinks(sceneCardObjects_, key, [](const SceneCardObjectdb& l) { return l.sceneCardID(); });
+    // Links whose owner is already gone are not loaded; remove them too, so that an
+    // attachment that later reuses the key does not inherit them.
+    deleteRowsReferring("screenplay_deleteCharacterObjects_statement",
+                        "DELETE FROM CharacterObject WHERE AttachedObjectID=?", key);
+    deleteRowsReferring("screenplay_deleteLocationObjects_statement",
+                        "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?", key);
+    deleteRowsReferring("screenplay_deleteSceneCardObjects_statement",
+                        "DELETE FROM SceneCardObject WHERE AttachedObjectID=?", key);
+    attachment->deleteFromDatabase();
+    takeRecord(attachedObjects_, attachment);
+    return true;
+}

@@ -1,0 +1,470 @@
+#include "model/AttachedObjectdb.h"
+#include "model/Beatdb.h"
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
+#include "model/ColorCodedb.h"
+#include "model/DatabaseError.h"
+#include "model/DateUtilities.h"
+#include "model/GreenlightChecklistQuestiondb.h"
+#include "model/Loglinedb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCardObjectdb.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneLocationObjectdb.h"
+#include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
+#include "model/StickyNotedb.h"
+#include "support/StoryFixtures.h"
+#include "support/TempStory.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString todayDisplay()
+{
+    return DateUtilities::format(DateUtilities::DateTime{QDate::currentDate()}, "MM/dd/yyyy");
+}
+
+template <typename List, typename Field>
+std::vector<QString> texts(List& list, Field field)
+{
+    std::vector<QString> out;
+    for (auto& record : list)
+        out.push_back(field(*record));
+    return out;
+}
+
+// A story with records of every kind, some of them deliberately out of order and some
+// whose owners are gone.
+void buildRichStory(NewStory& file)
+{
+    file.exec("INSERT INTO Character (CharacterID,ScreenplayID,CharacterName) VALUES (1,1,'bob'),(2,1,'Alice'),(3,1,'carl'),"
+              "(4,2,'Other story')");
+    file.exec("INSERT INTO SceneLocation (SceneLocationID,ScreenplayID,Location) VALUES (1,1,'Zoo'),(2,1,'attic')");
+    file.exec("INSERT INTO AttachedObject (AttachedObjectID,ScreenplayID,Title) VALUES (1,1,'Map'),(2,1,'Photo')");
+    file.exec("INSERT INTO CharacterObject (CharacterObjectID,CharacterID,AttachedObjectID,PrimaryDisplayFlag) VALUES "
+              "(1,2,1,1),(2,2,2,0),(3,999,1,0)");
+    file.exec("INSERT INTO SceneLocationObject (SceneLocationObjectID,SceneLocationID,AttachedObjectID) VALUES "
+              "(1,2,2),(2,77,1)");
+    file.exec("INSERT INTO SceneCard (SceneCardID,ScreenplayID,Heading,OnBoard,CurrentBeatSection,SortOrder,PageNumber,"
+              "SceneLocationID,ColorLegend2ID,PositionLeft,PositionTop) VALUES "
+              "(10,1,'TEN',1,5,2,30,1,3,500,200),(11,1,'ELEVEN',1,2,9,5,2,0,40,10),(12,1,'TWELVE',1,5,1,28,1,3,450,200),"
+              "(13,1,'THIRTEEN',2,4,1,20,1,0,300,10),(14,2,'FOREIGN',1,1,1,1,0,0,4,4)");
+    file.exec("INSERT INTO SceneCardObject (SceneCardObjectID,SceneCardID,AttachedObjectID) VALUES (1,10,2),(2,999,1)");
+    file.exec("INSERT INTO SceneCardCharacter (SceneCardCharacterID,SceneCardID,CharacterID,Description) VALUES "
+              "(1,10,2,'nervous'),(2,10,1,''),(3,14,1,'elsewhere')");
+    file.exec("INSERT INTO SceneSetup (SceneSetupID,SceneCardID,SceneSetup,ScenePayoffID) VALUES "
+              "(1,10,'zebra gun',1),(2,0,'loose thread',0),(3,12,'the key',0),(4,10,'Apple pie',0)");
+    file.exec("INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) VALUES (1,11,'gun fires'),(2,0,'loose end')");
+    file.exec("INSERT INTO Logline (ScreenplayID,Logline,CurrentLoglineFlag) VALUES (1,'second logline',0)");
+    file.exec("INSERT INTO StickyNote (ScreenplayID,Title) VALUES (1,'Remember')");
+    file.exec("INSERT INTO ScriptPart (SceneCardID,SortOrder,ElementTypeID,ScriptText) VALUES (10,1,2,'Joe waits.')");
+    file.reopen();
+}
+
+} // namespace
+
+TEST(ScreenplaydbLoad, EveryCollectionComesInItsOrder)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+
+    EXPECT_EQ(texts(story.characters(), [](Characterdb& c) { return c.characterName(); }),
+              (std::vector<QString>{"Alice", "bob", "carl"}));
+    ASSERT_EQ(story.characters()[0]->characterObjects().size(), 2u);
+    EXPECT_TRUE(story.characters()[1]->characterObjects().empty());
+    EXPECT_EQ(story.characterObjects().size(), 3u); // the orphan link is loaded but belongs to nobody
+
+    EXPECT_EQ(texts(story.sceneLocations(), [](SceneLocationdb& l) { return l.location(); }),
+              (std::vector<QString>{"attic", "Zoo"}));
+    EXPECT_EQ(story.sceneLocationObjects().size(), 1u); // the link of a missing location is not
+    EXPECT_EQ(story.sceneLocations()[0]->locationObjects().size(), 1u);
+
+    EXPECT_EQ(texts(story.sceneCards(), [](SceneCarddb& c) { return c.heading(); }),
+              (std::vector<QString>{"ELEVEN", "TWELVE", "TEN"}));
+    EXPECT_EQ(texts(story.litterBox(), [](SceneCarddb& c) { return c.heading(); }), (std::vector<QString>{"THIRTEEN"}));
+    EXPECT_TRUE(story.listViewCards().empty());
+
+    ASSERT_EQ(story.sceneCardObjects().size(), 1u);
+    EXPECT_EQ(story.sceneCardObjects()[0]->title(), "Photo");
+    ASSERT_EQ(story.sceneCardCharacters().size(), 2u);
+    EXPECT_EQ(story.sceneCardCharacters()[0]->characterName(), "Alice");
+
+    // Set-ups: without a card first, then by the cards' board order, by text within a card.
+    EXPECT_EQ(texts(story.sceneSetups(), [](SceneSetupdb& s) { return s.sceneSetup(); }),
+              (std::vector<QString>{"loose thread", "the key", "Apple pie", "zebra gun"}));
+    EXPECT_EQ(texts(story.scenePayoffs(), [](ScenePayoffdb& p) { return p.scenePayoff(); }),
+              (std::vector<QString>{"loose end", "gun fires"}));
+    EXPECT_EQ(story.scenePayoffs()[1]->sceneSetup(), "zebra gun");
+
+    EXPECT_EQ(texts(story.logLines(), [](Loglinedb& l) { return l.logline(); }),
+              (std::vector<QString>{"", "second logline"}));
+    EXPECT_EQ(story.greenlightChecklistQuestions().size(), 55u);
+    EXPECT_EQ(story.greenlightChecklistQuestions()[54]->questionNumber(), 55);
+    EXPECT_EQ(story.beats().size(), 15u);
+    EXPECT_EQ(story.scriptElements().size(), 15u);
+    EXPECT_EQ(story.scriptElements()[1]->elementType(), "Action");
+    EXPECT_EQ(story.colorCodes().size(), 10u);
+    EXPECT_EQ(story.stickyNotes().size(), 1u);
+    EXPECT_EQ(story.attachedObjects().size(), 2u);
+}
+
+TEST(ScreenplaydbLoad, OpeningRewritesTheRowOnce)
+{
+    NewStory file;
+    file.exec("UPDATE Screenplay SET BoardZoomFactor=0, LastModifiedDate='2001-02-03 00:00:00', ProgressStage=7");
+    file.reopen();
+    Screenplaydb& story = file.story();
+    EXPECT_EQ(story.boardZoomFactor(), 1);
+    EXPECT_EQ(story.boardSections().boardZoomFactor(), 1);
+    EXPECT_EQ(story.lastModifiedDate(), todayDisplay());
+    EXPECT_FALSE(story.isDirty());
+    EXPECT_EQ(file.scalar("SELECT BoardZoomFactor || '|' || ProgressStage FROM Screenplay"), "1|0");
+    EXPECT_EQ(file.scalar("SELECT substr(LastModifiedDate, 12) FROM Screenplay"), "00:00:00");
+
+    // A second load changes nothing.
+    const auto cards = story.sceneCards().size();
+    story.hydrate();
+    EXPECT_EQ(story.sceneCards().size(), cards);
+    EXPECT_EQ(story.greenlightChecklistQuestions().size(), 55u);
+}
+
+TEST(ScreenplaydbLoad, FiftyGreenlightAnswersAreToppedUpToFiftyFive)
+{
+    NewStory file;
+    file.exec("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 50");
+    file.exec("UPDATE GreenlightChecklistQuestion SET Answer='Y' WHERE QuestionNumber=3");
+    file.reopen();
+    auto& questions = file.story().greenlightChecklistQuestions();
+    ASSERT_EQ(questions.size(), 55u);
+    EXPECT_EQ(questions[50]->questionNumber(), 51);
+    EXPECT_EQ(questions[54]->answer(), "N");
+    EXPECT_EQ(file.count("GreenlightChecklistQuestion"), 55);
+    EXPECT_EQ(file.story().markForGreenlightQuestion(3), "X");
+    EXPECT_EQ(file.story().markForGreenlightQuestion(4), "__");
+    EXPECT_EQ(file.story().markForGreenlightQuestion(99), "__");
+    EXPECT_EQ(file.story().answerForGreenlightQuestion(99), "N");
+
+    // 49 or 51 questions are left as they are.
+    file.exec("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 49");
+    file.reopen();
+    EXPECT_EQ(file.story().greenlightChecklistQuestions().size(), 49u);
+    file.exec("INSERT INTO GreenlightChecklistQuestion (ScreenplayID,QuestionNumber,Answer) VALUES (1,50,'N'),(1,51,'N')");
+    file.reopen();
+    EXPECT_EQ(file.story().greenlightChecklistQuestions().size(), 51u);
+}
+
+TEST(ScreenplaydbLoad, FileWithoutAScreenplayRowOpensWithTheNoRowDefaults)
+{
+    TempStory file;
+    Screenplaydb& story = file.story();
+    story.hydrate();
+    EXPECT_TRUE(story.hydrated());
+    EXPECT_EQ(story.screenplayID(), 0);
+    EXPECT_EQ(story.boardHeight(), 685);
+    EXPECT_EQ(story.windowState(), 0);
+    EXPECT_EQ(story.logLineSplitterDistance(), 60);
+    EXPECT_EQ(story.beatsSplitterDistance(), 440);
+    EXPECT_EQ(story.boardSplitterDistance(), 486);
+    EXPECT_EQ(story.parentWindowWidth(), 0);
+    EXPECT_TRUE(story.sceneCards().empty());
+    EXPECT_EQ(file.count("Screenplay"), 0);
+}
+
+TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+
+    // Before loading nothing is written, not even cards.
+    Screenplaydb unloaded;
+    unloaded.initWithDatabase(file.db());
+    unloaded.setScreenplayTitle("Never written");
+    unloaded.save();
+    EXPECT_EQ(file.scalar("SELECT ScreenplayTitle FROM Screenplay"), "Awesome Screenplay");
+    unloaded.finalizeAllSqliteStatements();
+
+    // A clean story still saves its dirty cards.
+    story.sceneCards()[0]->setNotes("dirty card");
+    story.litterBox()[0]->setNotes("dirty litter");
+    story.finalizeAllSqliteStatements();
+    story.save();
+    EXPECT_FALSE(story.hasStatement("screenplay_save_statement"));
+    EXPECT_EQ(file.scalar("SELECT Notes FROM SceneCard WHERE SceneCardID=11"), "dirty card");
+    EXPECT_EQ(file.scalar("SELECT Notes FROM SceneCard WHERE SceneCardID=13"), "dirty litter");
+
+    // Every field of the row round-trips.
+    story.setScreenplayTitle("Title with 'quotes' ✓");
+    story.setGenre("Golden Fleece");
+    story.setGeneralNotes("line\nline");
+    story.setWindowState(201111);
+    story.setGreenlightChecklistPercentageHorizontal(0.25f);
+    story.setABCIncludeCharacters(0);
+    story.setBeatSectionLocationID(5'000'000'000LL);
+    story.setCreateDate("02/29/2012");
+    story.save();
+    EXPECT_FALSE(story.isDirty());
+    file.reopen();
+    Screenplaydb& again = file.story();
+    EXPECT_EQ(again.genre(), "Golden Fleece");
+    EXPECT_EQ(again.generalNotes(), "line\nline");
+    EXPECT_EQ(again.windowState(), 201111);
+    EXPECT_EQ(again.greenlightChecklistPercentageHorizontal(), 0.25f);
+    EXPECT_EQ(again.aBCIncludeCharacters(), 0);
+    EXPECT_EQ(again.beatSectionLocationID(), 5'000'000'000LL);
+    EXPECT_EQ(again.createDate(), "02/29/2012");
+    EXPECT_EQ(file.scalar("SELECT CreateDate FROM Screenplay"), "2012-02-29 00:00:00");
+    EXPECT_EQ(file.scalar("SELECT ScreenplayTitle FROM Screenplay"), "Title with 'quotes' ✓");
+
+    // A refused update raises and keeps the story dirty.
+    file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON Screenplay BEGIN SELECT RAISE(ABORT,'read only'); END");
+    again.setGenre("Buddy Love");
+    EXPECT_THROW(again.save(), DatabaseError);
+    EXPECT_TRUE(again.isDirty());
+}
+
+TEST(ScreenplaydbSave, NewPageCountRepagesEveryCard)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.setPageCount(90);
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards) {
+            EXPECT_EQ(card->pageNumber(), story.boardSections().pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+            EXPECT_FALSE(card->isDirty());
+        }
+    EXPECT_EQ(file.scalar("SELECT PageNumber FROM SceneCard WHERE SceneCardID=13").toLongLong(),
+              story.boardSections().pageNumberForPositionTop(10, 300));
+    EXPECT_EQ(story.boardSections().pageCount(), 90);
+
+    // The same page count again touches nothing.
+    file.exec("UPDATE SceneCard SET PageNumber=77");
+    story.setPageCount(90);
+    EXPECT_EQ(file.scalar("SELECT min(PageNumber) FROM SceneCard"), "77");
+}
+
+TEST(ScreenplaydbQueries, ProgressStageFollowsTheStoryState)
+{
+    NewStory file;
+    Screenplaydb& story = file.story();
+    EXPECT_EQ(story.progressStage(), 0); // empty beats, no logline or genre
+    story.setGenre("Superhero");
+    story.currentLogline()->setLogline("A hero rises.");
+    story.updateProgress();
+    EXPECT_EQ(story.progressStage(), 1);
+    for (auto& beat : story.beats())
+        beat->setDescription("done");
+    story.updateProgress();
+    EXPECT_EQ(story.progressStage(), 2);
+    EXPECT_EQ(file.scalar("SELECT ProgressStage FROM Screenplay"), "2");
+    story.beats().clear();
+    story.setGenre("");
+    story.updateProgress();
+    EXPECT_EQ(story.progressStage(), 2); // a story without beats is complete
+}
+
+TEST(ScreenplaydbQueries, LookUpsAndDerivedTexts)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    EXPECT_EQ(story.sceneCardForSceneCardID(13)->heading(), "THIRTEEN"); // from the Litter Box
+    EXPECT_EQ(story.sceneCardForSceneCardID(14), nullptr);               // another story's card
+    EXPECT_EQ(story.indexOfSceneCardWithID(10), 2);
+    EXPECT_EQ(story.indexOfSceneCardWithID(13), -1);
+    EXPECT_EQ(story.elementForElementType("Dialogue")->scriptElementID(), 4);
+    EXPECT_EQ(story.elementForElementType("dialogue"), nullptr);
+    EXPECT_EQ(story.setupForPayoffID(1)->sceneSetup(), "zebra gun");
+    EXPECT_EQ(story.beatForBeatNumber(15)->beatNumber(), 15);
+    EXPECT_EQ(story.colorForColorCodeID(1)->description(), "Major Turns");
+    EXPECT_EQ(story.characterForCharacterName("Alice")->characterID(), 2);
+    EXPECT_EQ(story.characterForCharacterName("alice"), nullptr);
+    EXPECT_EQ(story.currentLogline()->loglineID(), 1);
+    EXPECT_EQ(story.setupsInSceneID(10).size(), 2u);
+    EXPECT_EQ(story.payoffsInSceneID(11).size(), 1u);
+    EXPECT_EQ(story.attachedObjectsInSceneID(10).size(), 1u);
+    EXPECT_TRUE(story.anyUnlinkedSetups());
+    EXPECT_TRUE(story.attachedObjectLinked(1));
+    EXPECT_FALSE(story.anyBeatsStarted());
+    EXPECT_TRUE(story.anyBeatsNotFilledIn());
+    EXPECT_TRUE(story.unansweredGreenlightQuestions());
+    EXPECT_EQ(story.titleForAttachment(1), "Map");
+    EXPECT_EQ(story.titleForAttachment(42), "");
+
+    EXPECT_EQ(story.fullDescriptionForSetup(*story.setupForSetupID(1)), "TEN (p. 30)\nzebra gun");
+    EXPECT_EQ(story.fullDescriptionForSetup(*story.setupForSetupID(2)), "loose thread");
+    EXPECT_EQ(story.fullDescriptionForPayoff(*story.payoffForPayoffID(1)), "ELEVEN (p. 5)\ngun fires");
+    EXPECT_EQ(story.charactersDescriptionForScene(*story.sceneCardForSceneCardID(10)), "Alice: nervous\nbob");
+    EXPECT_EQ(story.charactersDescriptionForScene(*story.sceneCardForSceneCardID(11)), "");
+
+    const auto before = story.sceneLocations().size();
+    EXPECT_EQ(story.sceneLocationIDForNewLocation("ZOO"), 1);
+    const std::int64_t made = story.sceneLocationIDForNewLocation("Beach");
+    EXPECT_EQ(story.sceneLocations().size(), before + 1);
+    EXPECT_EQ(story.sceneLocations()[1]->location(), "Beach"); // kept in name order
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT Location FROM SceneLocation WHERE SceneLocationID=%1").arg(made)), "Beach");
+}
+
+TEST(ScreenplaydbRenumber, BoardCardsGetOneToNInListOrder)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    std::swap(story.sceneCards()[0], story.sceneCards()[2]);
+    story.resetOnBoardSceneCardSortOrder();
+    EXPECT_EQ(file.scalar("SELECT group_concat(SceneCardID || ':' || SortOrder) FROM "
+                          "(SELECT * FROM SceneCard WHERE OnBoard=1 AND ScreenplayID=1 ORDER BY SortOrder)"),
+              "10:1,12:2,11:3");
+    EXPECT_EQ(file.scalar("SELECT SortOrder FROM SceneCard WHERE SceneCardID=13"), "1"); // the Litter Box is left alone
+    EXPECT_EQ(file.scalar("PRAGMA synchronous"), "2");
+}
+
+TEST(ScreenplaydbRenumber, AFailureRollsBackEveryCardAndKeepsMemoryTrue)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    std::swap(story.sceneCards()[0], story.sceneCards()[2]);
+    file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON SceneCard WHEN NEW.SceneCardID = 11 "
+              "BEGIN SELECT RAISE(ABORT,'disk full'); END");
+    EXPECT_THROW(story.resetOnBoardSceneCardSortOrder(), DatabaseError);
+    EXPECT_EQ(file.scalar("SELECT group_concat(SceneCardID || ':' || SortOrder) FROM "
+                          "(SELECT * FROM SceneCard WHERE OnBoard=1 AND ScreenplayID=1 ORDER BY SceneCardID)"),
+              "10:2,11:9,12:1");
+    EXPECT_EQ(story.sceneCardForSceneCardID(10)->sortOrder(), 2);
+    EXPECT_FALSE(story.sceneCardForSceneCardID(10)->isDirty());
+    EXPECT_EQ(file.scalar("PRAGMA synchronous"), "2");
+    file.exec("DROP TRIGGER refuse");
+    story.resetOnBoardSceneCardSortOrder();
+    EXPECT_EQ(file.scalar("SELECT SortOrder FROM SceneCard WHERE SceneCardID=11"), "3");
+}
+
+TEST(ScreenplaydbDelete, SceneCardTakesItsLinksAndScriptAlong)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.setBigSceneView(1);
+    story.setBigSceneSceneCardID(10);
+    story.save();
+    EXPECT_TRUE(story.deleteSceneCard(story.sceneCardForSceneCardID(10)));
+    EXPECT_EQ(story.sceneCardForSceneCardID(10), nullptr);
+    EXPECT_EQ(story.sceneCards().size(), 2u);
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCardObject WHERE SceneCardID=10"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCardCharacter WHERE SceneCardID=10"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM ScriptPart WHERE SceneCardID=10"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneSetup WHERE SceneCardID=10"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneSetup WHERE SceneCardID=0"), "3");
+    EXPECT_EQ(file.scalar("SELECT BigSceneView || '|' || BigSceneSceneCardID FROM Screenplay"), "0|0");
+    EXPECT_TRUE(story.attachedObjectsInSceneID(10).empty());
+
+    // The freed key may be given again; the new card starts with an empty script.
+    SceneCarddb fresh;
+    fresh.setSceneCardID(10);
+    fresh.insertIntoDatabaseWithID(&story);
+    fresh.loadScriptParts();
+    EXPECT_TRUE(fresh.scriptParts().empty());
+
+    // A Litter Box card leaves the Litter Box.
+    EXPECT_TRUE(story.deleteSceneCard(story.sceneCardForSceneCardID(13)));
+    EXPECT_TRUE(story.litterBox().empty());
+    // No link in the file points at a missing card.
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCardObject o LEFT JOIN SceneCard c ON c.SceneCardID=o.SceneCardID "
+                          "WHERE c.SceneCardID IS NULL AND o.SceneCardID <> 999"),
+              "0");
+}
+
+TEST(ScreenplaydbDelete, CharacterLocationAndColourCodeLeaveNoOrphansAndNoStaleFilters)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.setBoardListFilterCharacterID(2);
+    story.setBoardListFilterLocationID(1);
+    story.setBoardListFilterColorID(3);
+    story.save();
+
+    story.deleteCharacter(story.characterForCharacterID(2));
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM CharacterObject WHERE CharacterID=2"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCardCharacter WHERE CharacterID=2"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM Character WHERE CharacterID=2"), "0");
+    EXPECT_EQ(story.characters().size(), 2u);
+
+    story.deleteLocation(story.locationForLocationID(2));
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneLocationObject WHERE SceneLocationID=2"), "0");
+    EXPECT_EQ(story.sceneLocationObjects().size(), 0u);
+    EXPECT_EQ(file.scalar("SELECT SceneLocationID FROM SceneCard WHERE SceneCardID=11"), "0");
+    story.deleteLocation(story.locationForLocationID(1));
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCard WHERE SceneLocationID=1 AND ScreenplayID=1"), "0");
+
+    story.deleteColorCode(story.colorForColorCodeID(3));
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCard WHERE ColorLegend2ID=3"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM ColorCode WHERE ColorCodeID=3"), "0");
+    EXPECT_EQ(story.colorCodes().size(), 9u);
+
+    EXPECT_EQ(file.scalar("SELECT BoardListFilterCharacterID || '|' || BoardListFilterLocationID || '|' || "
+                          "BoardListFilterColorID FROM Screenplay"),
+              "0|0|0");
+}
+
+TEST(ScreenplaydbDelete, AttachmentLeavesEachOwnerWithAPrimaryPicture)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.deleteAttachedObject(story.attachmentForID(1));
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM CharacterObject WHERE AttachedObjectID=1"), "0");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneLocationObject WHERE AttachedObjectID=1"), "0");
+    EXPECT_EQ(file.scalar("SELECT PrimaryDisplayFlag FROM CharacterObject WHERE CharacterID=2"), "1");
+    ASSERT_EQ(story.characterForCharacterID(2)->characterObjects().size(), 1u);
+    EXPECT_EQ(story.characterForCharacterID(2)->characterObjects()[0]->attachedObjectID(), 2);
+    EXPECT_EQ(story.attachmentForID(1), nullptr);
+    EXPECT_FALSE(story.attachedObjectLinked(1));
+}
+
+TEST(ScreenplaydbDelete, SetupPayoffLinksAreClearedOnBothSides)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.deleteScenePayoff(story.payoffForPayoffID(1));
+    EXPECT_EQ(file.scalar("SELECT ScenePayoffID FROM SceneSetup WHERE SceneSetupID=1"), "0");
+    EXPECT_EQ(story.setupForSetupID(1)->scenePayoff(), "");
+    EXPECT_FALSE(story.setupForSetupID(1)->isDirty());
+
+    NewStory second;
+    buildRichStory(second);
+    Screenplaydb& other = second.story();
+    other.deleteSceneSetup(other.setupForSetupID(1));
+    EXPECT_EQ(other.payoffForPayoffID(1)->sceneSetupID(), 0);
+    EXPECT_EQ(other.payoffForPayoffID(1)->sceneSetup(), "");
+    EXPECT_EQ(second.count("SceneSetup"), 3);
+}
+
+TEST(ScreenplaydbDelete, LoglinesAndNotes)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    story.deleteLogline(story.currentLogline());
+    ASSERT_EQ(story.logLines().size(), 1u);
+    EXPECT_EQ(story.currentLogline()->logline(), "second logline");
+    EXPECT_EQ(file.scalar("SELECT CurrentLoglineFlag FROM Logline"), "1");
+
+    // Deleting the only logline leaves a new, empty, current one.
+    story.deleteLogline(story.currentLogline());
+    ASSERT_EQ(story.logLines().size(), 1u);
+    EXPECT_EQ(story.currentLogline()->logline(), "");
+    EXPECT_EQ(file.scalar("SELECT count(*) || '|' || Logline || '|' || CurrentLoglineFlag FROM Logline"), "1||1");
+
+    story.deleteStickyNote(story.stickyNotes()[0].get());
+    EXPECT_TRUE(story.stickyNotes().empty());
+    EXPECT_EQ(file.count("StickyNote"), 0);
+}

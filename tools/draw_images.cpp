@@ -1,19 +1,32 @@
-// Draws the placeholder pictures shown for a character or a location that has no picture of its
-// own: draw_images <output-folder> writes GenericCharacter.png and GenericLocation.png there.
-// Everything is plain antialiased vector drawing on a QImage, so no windowing platform and no
-// fonts are needed. Each file is written under a temporary name first and renamed into place,
-// so an interrupted build never leaves a half-written picture behind.
-#include <QCoreApplication>
+// Draws the pictures the program carries: draw_images <output-folder> writes there
+//  - GenericCharacter.png and GenericLocation.png (128 x 128), the placeholders shown for a
+//    character or a location that has no picture of its own;
+//  - VantoraIcon.png (256 x 256), the application icon: three index cards pinned to a
+//    corkboard by a red thumb tack;
+//  - Splash.png (480 x 300), the splash picture: the same motif on cork with the product name.
+// Everything is antialiased vector drawing on a QImage. Text needs the font database, which
+// Qt only offers inside a QGuiApplication, so the tool runs one on the offscreen platform
+// (no display needed). Where no font at all can be found the splash is drawn without its
+// words and a warning says so. Random-looking cork grain comes from a fixed seed, so every
+// build draws the same pixels. Each file is written under a temporary name first and renamed
+// into place, so an interrupted build never leaves a half-written picture behind.
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -158,6 +171,261 @@ void drawLocation(QPainter& painter)
     painter.drawPath(ground);
 }
 
+// --- The corkboard pictures: application icon and splash ---------------------------------
+
+// The cork takes the application's standard colour (205, 133, 63) as its middle tone.
+const QColor kCorkLight(0xE0, 0xA2, 0x62);
+const QColor kCork(0xCD, 0x85, 0x3F);
+const QColor kCorkDark(0xAE, 0x69, 0x2B);
+const QColor kWoodLight(0x8A, 0x55, 0x2A);
+const QColor kWoodDark(0x5A, 0x33, 0x17);
+const QColor kCardPaper(0xFF, 0xFD, 0xF6);
+// Index cards come in colours; tinted back cards keep the three apart even at 16 x 16.
+const QColor kCardYellow(0xFF, 0xE9, 0x8C);
+const QColor kCardBlue(0xB9, 0xDD, 0xF5);
+const QColor kCardRule(0xD8, 0x44, 0x3C);
+const QColor kCardLine(0x9D, 0xC2, 0xE3);
+const QColor kTackRed(0xD7, 0x1E, 0x26);
+const QColor kCream(0xFF, 0xF6, 0xE4);
+const QColor kShadow(0x3C, 0x1E, 0x05);
+
+QColor withAlpha(QColor colour, int alpha)
+{
+    colour.setAlpha(alpha);
+    return colour;
+}
+
+// A number in [0, 1) from a generator whose sequence the standard fixes.
+double unit(std::minstd_rand& random)
+{
+    return static_cast<double>(random() - std::minstd_rand::min()) /
+           static_cast<double>(std::minstd_rand::max() - std::minstd_rand::min() + 1);
+}
+
+// A wooden frame filling `outer`, with a cork board inset by `border` inside it. Answers the
+// board's outline so callers can keep their drawing on the cork.
+QPainterPath paintCorkboard(QPainter& painter, const QRectF& outer, qreal radius, qreal border)
+{
+    QPainterPath frame;
+    frame.addRoundedRect(outer, radius, radius);
+    QLinearGradient wood(outer.topLeft(), outer.bottomRight());
+    wood.setColorAt(0.0, kWoodLight);
+    wood.setColorAt(1.0, kWoodDark);
+    painter.fillPath(frame, wood);
+
+    const QRectF inner = outer.adjusted(border, border, -border, -border);
+    const qreal innerRadius = std::max<qreal>(radius - border, 2.0);
+    QPainterPath board;
+    board.addRoundedRect(inner, innerRadius, innerRadius);
+    QLinearGradient light(inner.topLeft(), inner.bottomRight());
+    light.setColorAt(0.0, kCorkLight);
+    light.setColorAt(0.5, kCork);
+    light.setColorAt(1.0, kCorkDark);
+    painter.fillPath(board, light);
+
+    painter.save();
+    painter.setClipPath(board);
+    painter.setPen(Qt::NoPen);
+    // Grain: many small flecks, mostly darker than the cork, some lighter; about one per 40
+    // square points whatever the size of the board.
+    std::minstd_rand random(1905u);
+    const int flecks = static_cast<int>(inner.width() * inner.height() / 40.0);
+    for (int i = 0; i < flecks; ++i) {
+        const QPointF at(inner.left() + unit(random) * inner.width(), inner.top() + unit(random) * inner.height());
+        const qreal size = 0.5 + unit(random) * 1.3;
+        painter.setBrush(i % 4 == 0 ? QColor(255, 226, 180, 70) : QColor(110, 60, 20, 55));
+        painter.drawEllipse(at, size, size * (0.6 + unit(random) * 0.4));
+    }
+    // The frame's lip throws a shadow on the top and left edges of the cork.
+    const qreal lip = std::max<qreal>(border * 0.6, 3.0);
+    QLinearGradient top(0.0, inner.top(), 0.0, inner.top() + lip);
+    top.setColorAt(0.0, withAlpha(kShadow, 110));
+    top.setColorAt(1.0, withAlpha(kShadow, 0));
+    painter.fillRect(QRectF(inner.left(), inner.top(), inner.width(), lip), top);
+    QLinearGradient left(inner.left(), 0.0, inner.left() + lip, 0.0);
+    left.setColorAt(0.0, withAlpha(kShadow, 80));
+    left.setColorAt(1.0, withAlpha(kShadow, 0));
+    painter.fillRect(QRectF(inner.left(), inner.top(), lip, inner.height()), left);
+    painter.restore();
+
+    // A light bevel on the frame's inner edge.
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 220, 170, 60), 1.0));
+    painter.drawRoundedRect(inner.adjusted(-0.5, -0.5, 0.5, 0.5), innerRadius, innerRadius);
+    painter.restore();
+    return board;
+}
+
+struct HangingCard
+{
+    qreal angle;
+    QColor paper;
+};
+
+// A ruled index card hanging from the point where it is pinned: `angle` turns the card about
+// the pin, which sits `pinDepth` below the card's top edge. The card carries a red heading
+// rule, blue lines and a soft shadow on the cork.
+void paintHangingCard(QPainter& painter, const QPointF& pin, const HangingCard& hanging, const QSizeF& size,
+                      qreal pinDepth)
+{
+    painter.save();
+    painter.translate(pin);
+    painter.rotate(hanging.angle);
+    const QRectF card(-size.width() / 2.0, -pinDepth, size.width(), size.height());
+    const qreal corner = size.height() * 0.035;
+    const qreal unitStep = size.height() / 100.0;
+
+    painter.setPen(Qt::NoPen);
+    for (int layer = 4; layer >= 1; --layer) {
+        const qreal spread = layer * unitStep;
+        painter.setBrush(withAlpha(kShadow, 26));
+        painter.drawRoundedRect(card.translated(2.0 * unitStep, 3.0 * unitStep).adjusted(-spread, -spread, spread, spread),
+                                corner + spread, corner + spread);
+    }
+    painter.setBrush(vertical(card.top(), card.bottom(), hanging.paper, hanging.paper.darker(104)));
+    painter.drawRoundedRect(card, corner, corner);
+
+    const qreal margin = size.width() * 0.07;
+    const qreal first = card.top() + size.height() * 0.30;
+    painter.setPen(QPen(kCardRule, std::max<qreal>(2.2 * unitStep, 1.0)));
+    painter.drawLine(QPointF(card.left() + 1.0, first), QPointF(card.right() - 1.0, first));
+    painter.setPen(QPen(kCardLine, std::max<qreal>(1.6 * unitStep, 0.8)));
+    for (qreal y = first + size.height() * 0.15; y < card.bottom() - size.height() * 0.08; y += size.height() * 0.15)
+        painter.drawLine(QPointF(card.left() + margin * 0.3, y), QPointF(card.right() - margin * 0.3, y));
+    painter.restore();
+}
+
+// A red push pin seen from above, its head lit from the top left, with its shadow.
+void paintThumbTack(QPainter& painter, const QPointF& centre, qreal radius)
+{
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    QRadialGradient shadow(centre + QPointF(radius * 0.45, radius * 0.6), radius * 1.15);
+    shadow.setColorAt(0.0, withAlpha(kShadow, 120));
+    shadow.setColorAt(1.0, withAlpha(kShadow, 0));
+    painter.setBrush(shadow);
+    painter.drawEllipse(centre + QPointF(radius * 0.45, radius * 0.6), radius * 1.15, radius * 1.15);
+
+    QRadialGradient head(centre - QPointF(radius * 0.35, radius * 0.4), radius * 1.5);
+    head.setColorAt(0.0, QColor(0xFF, 0x8A, 0x7E));
+    head.setColorAt(0.35, kTackRed);
+    head.setColorAt(1.0, QColor(0x6E, 0x08, 0x0C));
+    painter.setBrush(head);
+    painter.drawEllipse(centre, radius, radius);
+
+    // The raised dome in the middle of the head.
+    QRadialGradient dome(centre - QPointF(radius * 0.2, radius * 0.25), radius * 0.8);
+    dome.setColorAt(0.0, QColor(0xFF, 0x6A, 0x60));
+    dome.setColorAt(1.0, QColor(0xA8, 0x10, 0x18));
+    painter.setBrush(dome);
+    painter.drawEllipse(centre, radius * 0.58, radius * 0.58);
+
+    painter.setBrush(QColor(255, 255, 255, 170));
+    painter.drawEllipse(centre - QPointF(radius * 0.3, radius * 0.34), radius * 0.2, radius * 0.14);
+    painter.restore();
+}
+
+// Three index cards fanned out under one tack: a yellow and a blue one behind a white one.
+void paintPinnedCards(QPainter& painter, const QPointF& pin, const QSizeF& cardSize, qreal tackRadius, qreal spread)
+{
+    for (const HangingCard& card : {HangingCard{-spread, kCardYellow}, HangingCard{spread * 0.9, kCardBlue},
+                                    HangingCard{-spread * 0.08, kCardPaper}})
+        paintHangingCard(painter, pin, card, cardSize, tackRadius * 1.1);
+    paintThumbTack(painter, pin, tackRadius);
+}
+
+QImage drawApplicationIcon()
+{
+    constexpr int side = 256;
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    // Bold, simple shapes so that the picture still reads at 32 x 32: a thick frame, big cards.
+    const QPainterPath board = paintCorkboard(painter, QRectF(8.0, 8.0, 240.0, 240.0), 46.0, 20.0);
+    painter.setClipPath(board);
+    paintPinnedCards(painter, QPointF(128.0, 84.0), QSizeF(150.0, 108.0), 19.0, 22.0);
+    painter.end();
+    return image;
+}
+
+// The product name and subtitle in the fonts the machine has; false when it has none.
+bool fontsAvailable()
+{
+    return !QFontDatabase::families().isEmpty();
+}
+
+QFont fontFrom(const QStringList& families, int pixelSize, QFont::Weight weight)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Draws `text` with its top-left baseline point at `at`, in cream with a soft dark shadow.
+void paintEmbossedText(QPainter& painter, const QPointF& at, const QString& text, const QFont& font, qreal depth)
+{
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(withAlpha(kShadow, 90));
+    painter.drawText(at + QPointF(depth * 0.6, depth * 1.2), text);
+    painter.setPen(withAlpha(kShadow, 150));
+    painter.drawText(at + QPointF(depth * 0.3, depth * 0.6), text);
+    painter.setPen(kCream);
+    painter.drawText(at, text);
+    painter.restore();
+}
+
+QImage drawSplash(bool withText)
+{
+    constexpr int width = 480;
+    constexpr int height = 300;
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setPen(Qt::NoPen);
+    const QPainterPath board = paintCorkboard(painter, QRectF(0.0, 0.0, width, height), 10.0, 12.0);
+    painter.setClipPath(board);
+
+    // The card motif on the left; the lower band stays quiet for the version and buttons.
+    paintPinnedCards(painter, QPointF(118.0, 86.0), QSizeF(148.0, 102.0), 15.0, 18.0);
+
+    if (withText) {
+        // The words are centred over the right-hand side, the title shrunk until it fits.
+        const QRectF area(240.0, 0.0, 214.0, height);
+        QFont title = fontFrom({QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Serif"),
+                                QStringLiteral("serif")},
+                               58, QFont::Bold);
+        while (title.pixelSize() > 20 && QFontMetricsF(title).horizontalAdvance(QStringLiteral("Vantora")) > area.width())
+            title.setPixelSize(title.pixelSize() - 1);
+        QFont subtitle = fontFrom({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                                   QStringLiteral("sans-serif")},
+                                  15, QFont::Normal);
+        while (subtitle.pixelSize() > 8 &&
+               QFontMetricsF(subtitle).horizontalAdvance(QStringLiteral("Story structure for screenwriters")) > area.width())
+            subtitle.setPixelSize(subtitle.pixelSize() - 1);
+
+        const auto centred = [&](const QFont& font, const QString& text, qreal baseline) {
+            const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
+            return QPointF(area.center().x() - advance / 2.0, baseline);
+        };
+        paintEmbossedText(painter, centred(title, QStringLiteral("Vantora"), 132.0), QStringLiteral("Vantora"), title, 3.0);
+        painter.setPen(QPen(withAlpha(kCream, 190), 1.5));
+        painter.drawLine(QPointF(area.left() + 8.0, 150.0), QPointF(area.right() - 8.0, 150.0));
+        const QString words = QStringLiteral("Story structure for screenwriters");
+        paintEmbossedText(painter, centred(subtitle, words, 174.0), words, subtitle, 1.5);
+    }
+    painter.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& folder, const QString& name)
 {
     const QString target = QDir(folder).filePath(name);
@@ -180,7 +448,9 @@ bool save(const QImage& image, const QString& folder, const QString& name)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // No window is ever shown; the offscreen platform gives the font database without a display.
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QGuiApplication application(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output-folder>\n", argv[0]);
         return 2;
@@ -190,7 +460,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
         return 1;
     }
+    const bool withText = fontsAvailable();
+    if (!withText)
+        std::fprintf(stderr, "warning: no fonts found; Splash.png is drawn without its title\n");
     const bool written = save(drawCard(drawCharacter), folder, QStringLiteral("GenericCharacter.png"))
-                         && save(drawCard(drawLocation), folder, QStringLiteral("GenericLocation.png"));
+                         && save(drawCard(drawLocation), folder, QStringLiteral("GenericLocation.png"))
+                         && save(drawApplicationIcon(), folder, QStringLiteral("VantoraIcon.png"))
+                         && save(drawSplash(withText), folder, QStringLiteral("Splash.png"));
     return written ? 0 : 1;
 }

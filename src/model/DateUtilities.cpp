@@ -1,5 +1,7 @@
 #include "DateUtilities.h"
 
+#include "StringUtilities.h"
+
 namespace DateUtilities {
 
 namespace {
@@ -119,16 +121,8 @@ DateTime dateTimeFromDate(const DateTime& date, const QString& timeString)
     const qsizetype colon = timeString.indexOf(QLatin1Char(':'));
     if (timeString.isEmpty() || colon < 0)
         return date;
-    auto leadingInteger = [](const QString& part) {
-        int value = 0;
-        for (const QChar c : part.trimmed()) {
-            if (!c.isDigit())
-                break;
-            value = value * 10 + c.digitValue();
-        }
-        return value;
-    };
-    const QTime time(leadingInteger(timeString.left(colon)), leadingInteger(timeString.mid(colon + 1)), 0);
+    const QTime time(StringUtilities::leadingInteger(timeString.left(colon)),
+                     StringUtilities::leadingInteger(timeString.mid(colon + 1)), 0);
     return DateTime{date.date, time.isValid() ? time : date.time};
 }
 

@@ -101,6 +101,17 @@ QString valueForTag(const QString& text, const QString& tag)
     return text.mid(valueStart, end - valueStart);
 }
 
+int leadingInteger(const QString& text)
+{
+    int value = 0;
+    for (const QChar c : text.trimmed()) {
+        if (!c.isDigit())
+            break;
+        value = value * 10 + c.digitValue();
+    }
+    return value;
+}
+
 QString getValueForTag(const QString& text, const QString& tag, qsizetype start)
 {
     const QString upper = tag.toUpper();

@@ -30,6 +30,8 @@ QString dateStringForSavingFromFormat(const QString& text, const QString& patter
 // Text between the first "<tag>" and the first "</tag>" that follows it (case-sensitive);
 // "" when either is missing.
 QString valueForTag(const QString& text, const QString& tag);
+// The whole number the text begins with, after blanks ("12b" -> 12, "" or "x" -> 0).
+int leadingInteger(const QString& text);
 // Case-insensitive search for "<TAG>" and "</TAG>" from `start`; "" when either is missing.
 QString getValueForTag(const QString& text, const QString& tag, qsizetype start);
 

@@ -37,4 +37,9 @@ public:
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
     // debate, fun and games, bad guys, five-point finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
+
+    // --- web services (web) ---
+    // The text between the first "<tag>" and the first "</tag>" after it; "" when either is
+    // missing.
+    QString valueForTag(const QString& tag, const QString& text) const;
 };

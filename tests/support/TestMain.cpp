@@ -1,4 +1,7 @@
 #include <QCoreApplication>
+#ifdef VANTORA_TEST_GUI
+#include <QApplication>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -7,6 +10,12 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef VANTORA_TEST_GUI
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+#else
     QCoreApplication application(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,206 @@
+#include "AppActions.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+AppActions::AppActions(QObject* parent)
+    : QObject(parent)
+{
+    menuFileNew = make(tr("&New Story..."), "menuFileNew");
+    menuFileNew->setShortcut(QKeySequence::New);
+    menuFileOpen = make(tr("&Open..."), "menuFileOpen");
+    menuFileOpen->setShortcut(QKeySequence::Open);
+    menuOpenRecentList = new QMenu(tr("Open &Recent"));
+    menuOpenRecent = menuOpenRecentList->menuAction();
+    menuOpenRecent->setObjectName("menuOpenRecent");
+    menuClose = make(tr("&Close"), "menuClose");
+    menuClose->setShortcut(QKeySequence::Close);
+    // Every edit is written at once: Save, Save As and Revert have nothing to do.
+    menuSave = make(tr("&Save"), "menuSave");
+    menuSave->setShortcut(QKeySequence::Save);
+    menuSaveAs = make(tr("Save &As..."), "menuSaveAs");
+    menuRevert = make(tr("Revert"), "menuRevert");
+    mnuNewVersion = make(tr("New &Version..."), "mnuNewVersion");
+    mnuBackup = make(tr("&Backup"), "mnuBackup");
+    mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
+    mnuQuit->setShortcut(QKeySequence::Quit);
+    mnuQuit->setMenuRole(QAction::QuitRole);
+
+    mnuAbout = make(tr("&About Vantora"), "mnuAbout");
+    mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
+    mnuMasterColorCodes = make(tr("&Master Color Codes..."), "mnuMasterColorCodes");
+    mnuMPAutoTips = makeCheckable(tr("Automatic &Tips"), "mnuMPAutoTips");
+    mnuResetBackupsLocation = make(tr("Reset &Backups Location..."), "mnuResetBackupsLocation");
+
+    mnuSLoglineNew = make(tr("New Logline"), "mnuSLoglineNew");
+    mnuSLoglineFromTemplate = make(tr("Logline from Template..."), "mnuSLoglineFromTemplate");
+    mnuAddCharacter = make(tr("Add Character"), "mnuAddCharacter");
+    mnuDeleteCharacter = make(tr("Delete Character"), "mnuDeleteCharacter");
+    mnuAddLocation = make(tr("Add Location"), "mnuAddLocation");
+    mnuDeleteLocation = make(tr("Delete Location"), "mnuDeleteLocation");
+    mnuAddSetup = make(tr("Add Set-up"), "mnuAddSetup");
+    mnuDeleteSetup = make(tr("Delete Set-up"), "mnuDeleteSetup");
+    mnuAddPayoff = make(tr("Add Pay-off"), "mnuAddPayoff");
+    mnuDeletePayoff = make(tr("Delete Pay-off"), "mnuDeletePayoff");
+    mnuAddSceneCard = make(tr("Add Scene Card"), "mnuAddSceneCard");
+    mnuProjectColorCodes = make(tr("Color Codes..."), "mnuProjectColorCodes");
+
+    mnuToggleTitle = make(tr("Hide Title/Logline"), "mnuToggleTitle");
+    mnuToggleBeats = make(tr("Hide Beats"), "mnuToggleBeats");
+    mnuToggleLitterBox = make(tr("Hide Litter Box"), "mnuToggleLitterBox");
+    mnuToggleGeneralNotes = make(tr("Hide General Notes"), "mnuToggleGeneralNotes");
+    mnuFullTitleView = make(tr("Full Title/Logline View"), "mnuFullTitleView");
+    mnuFullBeatsView = make(tr("Full Beats View"), "mnuFullBeatsView");
+    mnuFullBoardView = make(tr("Full Board View"), "mnuFullBoardView");
+    mnuFullNotesView = make(tr("Full General Notes View"), "mnuFullNotesView");
+    mnuRestoreView = make(tr("Restore View"), "mnuRestoreView");
+    mnuMFSNormal = makeCheckable(tr("Normal"), "mnuMFSNormal");
+    mnuMFSLarger = makeCheckable(tr("Larger"), "mnuMFSLarger");
+    mnuMFSEvenBigger = makeCheckable(tr("Even Bigger"), "mnuMFSEvenBigger");
+    mnuMFSAsBigAsItGets = makeCheckable(tr("As Big As It Gets"), "mnuMFSAsBigAsItGets");
+    menuNotesSize = new QMenu(tr("General Notes Size"));
+    mnuPPNotesSize = menuNotesSize->menuAction();
+    mnuPPNotesSize->setObjectName("mnuPPNotesSize");
+    mnuPPNSIncreaseWidth = make(tr("Increase Width"), "mnuPPNSIncreaseWidth");
+    mnuPPNSDecreaseWidth = make(tr("Decrease Width"), "mnuPPNSDecreaseWidth");
+    mnuPPNSIncreaseHeight = make(tr("Increase Height"), "mnuPPNSIncreaseHeight");
+    mnuPPNSDecreaseHeight = make(tr("Decrease Height"), "mnuPPNSDecreaseHeight");
+
+    mnuToggleBoardView = make(tr("Show List View"), "mnuToggleBoardView");
+    menuZoom = new QMenu(tr("Zoom"));
+    mnuBZoom = menuZoom->menuAction();
+    mnuBZoom->setObjectName("mnuBZoom");
+    mnuBZNormal = makeCheckable(tr("Normal"), "mnuBZNormal");
+    mnuBZLarger = makeCheckable(tr("Larger"), "mnuBZLarger");
+    mnuBZEvenBigger = makeCheckable(tr("Even Bigger"), "mnuBZEvenBigger");
+    mnuBZAsBigAsItGets = makeCheckable(tr("As Big As It Gets"), "mnuBZAsBigAsItGets");
+    menuBoardSize = new QMenu(tr("Board Size"));
+    mnuPPBoardSize = menuBoardSize->menuAction();
+    mnuPPBoardSize->setObjectName("mnuPPBoardSize");
+    mnuPPBSFitToCurrentView = make(tr("Fit to Current View"), "mnuPPBSFitToCurrentView");
+    mnuPPBSIncreaseWidth = make(tr("Increase Width"), "mnuPPBSIncreaseWidth");
+    mnuPPBSDecreaseWidth = make(tr("Decrease Width"), "mnuPPBSDecreaseWidth");
+    mnuPPBSIncreaseHeight = make(tr("Increase Height"), "mnuPPBSIncreaseHeight");
+    mnuPPBSDecreaseHeight = make(tr("Decrease Height"), "mnuPPBSDecreaseHeight");
+    mnuPPBSRestoreDefaults = make(tr("Restore Defaults"), "mnuPPBSRestoreDefaults");
+
+    mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
+    mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
+    mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
+    mnuR3x5IncludeCharacters = makeCheckable(tr("3x5 Cards: Include Characters"), "mnuR3x5IncludeCharacters");
+    mnuR4x6IncludeNotes = makeCheckable(tr("4x6 Cards: Include Notes"), "mnuR4x6IncludeNotes");
+    mnuR4x6IncludeCharacters = makeCheckable(tr("4x6 Cards: Include Characters"), "mnuR4x6IncludeCharacters");
+    mnuRBCIncludeNotes = makeCheckable(tr("Business Cards: Include Notes"), "mnuRBCIncludeNotes");
+    mnuRBCIncludeCharacters = makeCheckable(tr("Business Cards: Include Characters"), "mnuRBCIncludeCharacters");
+
+    mnuUserGuide = make(tr("Vantora &User Guide"), "mnuUserGuide");
+    mnuTutorial = make(tr("&Tutorial"), "mnuTutorial");
+    mnuChapterThree = make(tr("Guide: Building the Board"), "mnuChapterThree");
+    mnuWebSite = make(tr("Vantora &Web Site"), "mnuWebSite");
+    mnuQuickTourVideo = make(tr("Quick Tour &Video"), "mnuQuickTourVideo");
+    mnuTechSupport = make(tr("Technical &Support"), "mnuTechSupport");
+
+    menuNotesSize->addActions({mnuPPNSIncreaseWidth, mnuPPNSDecreaseWidth, mnuPPNSIncreaseHeight, mnuPPNSDecreaseHeight});
+    menuZoom->addActions({mnuBZNormal, mnuBZLarger, mnuBZEvenBigger, mnuBZAsBigAsItGets});
+    menuBoardSize->addActions({mnuPPBSFitToCurrentView, mnuPPBSIncreaseWidth, mnuPPBSDecreaseWidth,
+                               mnuPPBSIncreaseHeight, mnuPPBSDecreaseHeight, mnuPPBSRestoreDefaults});
+    // The board menu is one menu shared by every window, so hiding it hides it everywhere.
+    menuBoard = new QMenu(tr("&Board"));
+    mnuVBoard = menuBoard->menuAction();
+    mnuVBoard->setObjectName("mnuVBoard");
+    menuBoard->addActions({mnuToggleBoardView, mnuBZoom, mnuPPBoardSize});
+    for (QMenu* menu : {menuOpenRecentList, menuNotesSize, menuZoom, menuBoardSize, menuBoard})
+        connect(this, &QObject::destroyed, [menu] { delete menu; });
+}
+
+QAction* AppActions::make(const QString& text, const QString& objectName)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(objectName);
+    return action;
+}
+
+QAction* AppActions::makeCheckable(const QString& text, const QString& objectName)
+{
+    QAction* action = make(text, objectName);
+    action->setCheckable(true);
+    return action;
+}
+
+void AppActions::setFileMenuEnabled(bool enabled)
+{
+    for (QAction* action : {menuFileNew, menuFileOpen, menuOpenRecent, menuSave, menuClose, menuSaveAs, menuRevert})
+        action->setEnabled(enabled);
+}
+
+void AppActions::addFileMenu(QMenuBar* bar, bool story)
+{
+    QMenu* file = bar->addMenu(tr("&File"));
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent});
+    if (story) {
+        file->addSeparator();
+        file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
+        file->addSeparator();
+        file->addActions({mnuNewVersion, mnuBackup});
+    }
+    file->addSeparator();
+    file->addAction(mnuQuit);
+}
+
+void AppActions::addApplicationMenu(QMenuBar* bar)
+{
+    QMenu* application = bar->addMenu(tr("&Vantora"));
+    application->addAction(mnuAbout);
+    application->addAction(mnuCheckForUpdates);
+    application->addSeparator();
+    application->addActions({mnuMasterColorCodes, mnuMPAutoTips, mnuResetBackupsLocation});
+}
+
+void AppActions::addHelpMenu(QMenuBar* bar)
+{
+    QMenu* help = bar->addMenu(tr("&Help"));
+    help->addActions({mnuUserGuide, mnuTutorial, mnuChapterThree});
+    help->addSeparator();
+    help->addActions({mnuWebSite, mnuQuickTourVideo, mnuTechSupport});
+}
+
+void AppActions::buildStartMenuBar(QMenuBar* bar)
+{
+    addFileMenu(bar, false);
+    addApplicationMenu(bar);
+    addHelpMenu(bar);
+}
+
+void AppActions::buildStoryMenuBar(QMenuBar* bar)
+{
+    addFileMenu(bar, true);
+    addApplicationMenu(bar);
+
+    QMenu* story = bar->addMenu(tr("&Story"));
+    story->addActions({mnuSLoglineNew, mnuSLoglineFromTemplate});
+    story->addSeparator();
+    story->addActions({mnuAddCharacter, mnuDeleteCharacter, mnuAddLocation, mnuDeleteLocation, mnuAddSetup,
+                       mnuDeleteSetup, mnuAddPayoff, mnuDeletePayoff});
+    story->addSeparator();
+    story->addActions({mnuAddSceneCard, mnuProjectColorCodes});
+
+    QMenu* view = bar->addMenu(tr("V&iew"));
+    view->addActions({mnuToggleTitle, mnuToggleBeats, mnuToggleLitterBox, mnuToggleGeneralNotes});
+    view->addSeparator();
+    view->addActions({mnuFullTitleView, mnuFullBeatsView, mnuFullBoardView, mnuFullNotesView, mnuRestoreView});
+    view->addSeparator();
+    QMenu* fontSize = view->addMenu(tr("Font Size"));
+    fontSize->addActions({mnuMFSNormal, mnuMFSLarger, mnuMFSEvenBigger, mnuMFSAsBigAsItGets});
+    view->addAction(mnuPPNotesSize);
+
+    bar->addMenu(menuBoard);
+
+    QMenu* reports = bar->addMenu(tr("&Reports"));
+    reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
+                         mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});
+
+    addHelpMenu(bar);
+}

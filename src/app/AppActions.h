@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+// The shared menu items of the application. Every window's menu bar is built from these same
+// actions, so enabling, hiding, checking or renaming an item shows in every window, as the
+// documents expect of one shared menu bar. Names follow the items' roles.
+class AppActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppActions(QObject* parent = nullptr);
+
+    // Builds the full menu bar of a story window.
+    void buildStoryMenuBar(QMenuBar* bar);
+    // Builds the menu bar of the start window shown while no story is open.
+    void buildStartMenuBar(QMenuBar* bar);
+    // The Open Recent submenu, kept up to date by the document controller.
+    QMenu* openRecentMenu() const { return menuOpenRecentList; }
+
+    // --- File ---
+    QAction* menuFileNew;
+    QAction* menuFileOpen;
+    QAction* menuOpenRecent; // the submenu's own item
+    QAction* menuClose;
+    QAction* menuSave;
+    QAction* menuSaveAs;
+    QAction* menuRevert;
+    QAction* mnuNewVersion;
+    QAction* mnuBackup;
+    QAction* mnuQuit;
+
+    // --- Application ---
+    QAction* mnuAbout;
+    QAction* mnuCheckForUpdates;
+    QAction* mnuMasterColorCodes;
+    QAction* mnuMPAutoTips;
+    QAction* mnuResetBackupsLocation;
+
+    // --- Story (title and logline, story elements, board) ---
+    QAction* mnuSLoglineNew;
+    QAction* mnuSLoglineFromTemplate;
+    QAction* mnuAddCharacter;
+    QAction* mnuDeleteCharacter;
+    QAction* mnuAddLocation;
+    QAction* mnuDeleteLocation;
+    QAction* mnuAddSetup;
+    QAction* mnuDeleteSetup;
+    QAction* mnuAddPayoff;
+    QAction* mnuDeletePayoff;
+    QAction* mnuAddSceneCard;
+    QAction* mnuProjectColorCodes;
+
+    // --- View ---
+    QAction* mnuToggleTitle;
+    QAction* mnuToggleBeats;
+    QAction* mnuToggleLitterBox;
+    QAction* mnuToggleGeneralNotes;
+    QAction* mnuFullTitleView;
+    QAction* mnuFullBeatsView;
+    QAction* mnuFullBoardView;
+    QAction* mnuFullNotesView;
+    QAction* mnuRestoreView;
+    QAction* mnuMFSNormal;
+    QAction* mnuMFSLarger;
+    QAction* mnuMFSEvenBigger;
+    QAction* mnuMFSAsBigAsItGets;
+    QAction* mnuPPNotesSize; // submenu item
+    QAction* mnuPPNSIncreaseWidth;
+    QAction* mnuPPNSDecreaseWidth;
+    QAction* mnuPPNSIncreaseHeight;
+    QAction* mnuPPNSDecreaseHeight;
+
+    // --- Board ---
+    QAction* mnuVBoard; // the board menu's own item
+    QAction* mnuToggleBoardView;
+    QAction* mnuBZoom; // submenu item
+    QAction* mnuBZNormal;
+    QAction* mnuBZLarger;
+    QAction* mnuBZEvenBigger;
+    QAction* mnuBZAsBigAsItGets;
+    QAction* mnuPPBoardSize; // submenu item
+    QAction* mnuPPBSFitToCurrentView;
+    QAction* mnuPPBSIncreaseWidth;
+    QAction* mnuPPBSDecreaseWidth;
+    QAction* mnuPPBSIncreaseHeight;
+    QAction* mnuPPBSDecreaseHeight;
+    QAction* mnuPPBSRestoreDefaults;
+
+    // --- Reports (card report options) ---
+    QAction* mnuRA3x5IncludeNotes;
+    QAction* mnuRA3x5IncludeCharacters;
+    QAction* mnuR3x5IncludeNotes;
+    QAction* mnuR3x5IncludeCharacters;
+    QAction* mnuR4x6IncludeNotes;
+    QAction* mnuR4x6IncludeCharacters;
+    QAction* mnuRBCIncludeNotes;
+    QAction* mnuRBCIncludeCharacters;
+
+    // --- Help ---
+    QAction* mnuUserGuide;
+    QAction* mnuTutorial;
+    QAction* mnuChapterThree;
+    QAction* mnuWebSite;
+    QAction* mnuQuickTourVideo;
+    QAction* mnuTechSupport;
+
+    // The seven File items that stay disabled until the master file is open.
+    void setFileMenuEnabled(bool enabled);
+
+private:
+    QAction* make(const QString& text, const QString& objectName);
+    QAction* makeCheckable(const QString& text, const QString& objectName);
+    void addFileMenu(QMenuBar* bar, bool story);
+    void addApplicationMenu(QMenuBar* bar);
+    void addHelpMenu(QMenuBar* bar);
+
+    QMenu* menuOpenRecentList;
+    QMenu* menuNotesSize;
+    QMenu* menuZoom;
+    QMenu* menuBoardSize;
+    QMenu* menuBoard;
+};

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "AdviceWindow.h"
+#include "model/StoryFile.h"
+
+#include <QLabel>
+#include <QObject>
+#include <QPushButton>
+#include <QTimer>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppActions;
+class QAction;
+class DocumentController;
+class MyDocument;
+class QLabel;
+class QMainWindow;
+class QPushButton;
+class QTimer;
+class QWidget;
+class UserInformationdb;
+
+// The application: start-up (splash, master file, first-run material), the master file for
+// the whole run, the shared menu items and the commands that belong to no single story.
+class AppController : public QObject
+{
+    Q_OBJECT
+
+public:
+    AppController();
+    ~AppController() override;
+
+    // Registers the defaults of the application's settings.
+    static void initialize();
+    // Shows the splash; start-up goes on from its timer or its first-run buttons.
+    void awakeFromNib();
+    void splashTimerFire();
+    // Closes the splash (when `sender` is given) and goes on with the master file.
+    void proceedWithApplicationStartup(QObject* sender);
+    // Finds, selects or creates the master file and opens it, then the update check and the
+    // first-run material. Answers false when the user chose to quit.
+    bool continueStartup(const QString& firstName, const QString& lastName, const QString& emailAddress);
+    void testForInternetConnection();
+    // Closes every story (each writes its last edit), then the master file.
+    void applicationShouldTerminate();
+
+    AppActions& actions() const { return *actions_; }
+    DocumentController& documentController() const { return *documentController_; }
+    UserInformationdb* userInformation() const { return userInformation_.get(); }
+    sqlite3* masterDatabase() const { return masterDatabase_.get(); }
+    QString masterFilePath() const;
+    bool hasInternetConnection() const { return hasInternetConnection_; }
+    bool terminated() const { return terminated_; }
+    bool startupFinished() const { return startupFinished_; }
+
+    QWidget* splashScreen() const;
+    QPushButton* cmdSplashTutorial() const { return cmdSplashTutorial_; }
+    QPushButton* cmdSplashContinue() const { return cmdSplashContinue_; }
+    QLabel* tfVersion() const { return tfVersion_; }
+    QTimer* splashTimer() const { return splashTimer_; }
+    // The small window shown while no story is open.
+    QMainWindow* startWindow() const;
+
+    // The account number by which the web services know the user ("" when unknown).
+    static QString accountNumber();
+    // Addresses of the product's web services; VANTORA_SERVICE_URL overrides the host.
+    static QUrl serviceUrl(const QString& path);
+    // The application's own version text.
+    static QString shortVersion();
+
+    // How a published version compares with ours.
+    enum class VersionNews { UpToDate, NewMajor, NewMinor, NewPatch };
+    // Reads both as three dot-separated numbers; missing or unreadable parts count as 0.
+    static VersionNews compareVersions(const QString& mine, const QString& theirs);
+
+    // Sends an action's command to the document whose window the user works in (nothing
+    // happens while no story is open); failures are reported, never thrown.
+    void routeToCurrentDocument(QAction* action, std::function<void(MyDocument&)> command);
+
+    // Opens a document of the application's resources (user guide, tutorial) in the
+    // system's application for it.
+    bool openResourceDocument(const QString& name, const QString& type);
+
+    // Commands of the application and Help menus.
+    // Compares the published version with ours and says what it found.
+    void checkForUpdates();
+    // Edits the master colour codes in the colour-code dialog, when one is installed.
+    void masterColorCodes();
+    // The dialog that edits the master colour codes; the menu item is available once it is set.
+    void setMasterColorCodeEditor(std::function<void(UserInformationdb&)> editor);
+    // Flips the master file's automatic-tips setting and the menu item's check mark.
+    void toggleAutoTips();
+    // Asks for the folder that backups go to.
+    void resetBackupsLocation();
+    // Shows a topic in the application's own advice window.
+    void showHelpForTopic(const QString& key);
+    void showTutorial();
+    void showUserGuide();
+    void showChapterThree();
+    void showWebSite();
+    // Opens the tour video when the internet can be reached; otherwise nothing.
+    void showQuickTourVideo();
+    void showAbout();
+    void showTechSupport();
+
+    AdviceWindow* adviceWindow() const { return adviceWindow_.get(); }
+    QWidget* aboutWindow() const { return aboutWindow_.get(); }
+    QLabel* lblAboutVersion() const { return lblAboutVersion_; }
+    QWidget* pnlTechSupport() const { return pnlTechSupport_.get(); }
+    // Centres a window on the first screen, as the splash is.
+    static void centreOnFirstScreen(QWidget* window);
+
+signals:
+    // The user chose to quit during start-up, or the Quit command ran.
+    void terminateRequested();
+
+private:
+    void buildSplash();
+    void buildStartWindow();
+    void connectCommands();
+    void documentCountChanged(std::size_t count);
+    void requestTerminate();
+    // The master file: located, selected or created. Answers false when the user quit.
+    bool locateMasterFile();
+    bool createMasterFile(const QString& firstName, const QString& lastName, const QString& emailAddress);
+    bool openMasterFile();
+    void startupUpdateCheck();
+    void showFirstRunMaterial();
+    void openTourVideoOnce();
+    // The version text of the published version page; nothing when the page cannot be read
+    // or names no version.
+    std::optional<QString> publishedVersion() const;
+    void buildAboutWindow();
+    void buildTechSupportPanel();
+
+    std::unique_ptr<AppActions> actions_;
+    std::unique_ptr<DocumentController> documentController_;
+    DatabaseConnection masterDatabase_;
+    std::unique_ptr<UserInformationdb> userInformation_;
+    std::unique_ptr<QWidget> splash_;
+    QPointer<QPushButton> cmdSplashTutorial_;
+    QPointer<QPushButton> cmdSplashContinue_;
+    QPointer<QLabel> tfVersion_;
+    QPointer<QTimer> splashTimer_;
+    std::unique_ptr<QMainWindow> startWindow_;
+    bool hasInternetConnection_ = false;
+    bool terminated_ = false;
+    bool startupFinished_ = false;
+    QString firstName_;
+    QString lastName_;
+    QString emailAddress_;
+    std::unique_ptr<AdviceWindow> adviceWindow_;
+    std::unique_ptr<QWidget> aboutWindow_;
+    QPointer<QLabel> lblAboutVersion_;
+    std::unique_ptr<QWidget> pnlTechSupport_;
+    std::function<void(UserInformationdb&)> masterColorCodeEditor_;
+};

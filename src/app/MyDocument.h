@@ -1,0 +1,280 @@
+#pragma once
+
+#include "AdviceWindow.h"
+#include "SmallViews.h"
+#include "StoryWindow.h"
+#include "model/StoryFile.h"
+
+#include <QColor>
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTimer>
+#include <QString>
+#include <QUrl>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class AppController;
+class BaseViewController;
+class Characterdb;
+class MainSplitView;
+class QLabel;
+class QScrollArea;
+class QTimer;
+class QToolButton;
+class Screenplaydb;
+class SceneCarddb;
+class SceneLocationdb;
+class StoryWindow;
+class TitleLoglineView;
+
+// Wires the shared menu items of the window layout (sections, full-section views, notes size,
+// font size) to the current document. Called once by the application.
+void connectLayoutCommands(AppController& application);
+
+// One open story: the story file's connection, the loaded story and the window that shows it.
+// Every edit is written to the file at once by the records, so the document never saves and
+// closing never asks to.
+//
+// The window's layout comes from the story's window fields: the window state code (six
+// decimal digits: zoomed 1 or 2, full-section view 0 to 4, then title/logline, story elements,
+// Litter Box and general notes each 1 shown or 0 collapsed), the divider percentages and the
+// window size. The document is the delegate of the window's four split views and keeps those
+// fields up to date as the user changes the window.
+class MyDocument : public QObject, public SplitViewDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit MyDocument(AppController& application, QObject* parent = nullptr);
+    ~MyDocument() override;
+
+    // A new, untitled document: the window asks for a file name once it shows.
+    void initWithType();
+    // Opens an existing story file. Answers false, with the reason in `error`, when the file
+    // cannot be opened as a story; no window should then be made.
+    bool readFromURL(const QString& path, QString* error = nullptr);
+
+    // Makes and shows the window: laid out from the story, or asking for a new file's name.
+    void makeWindowControllers();
+    StoryWindow* window() const { return window_; }
+
+    // Opens the file into the document (and loads the story unless only the file changes);
+    // an empty path closes the story's database.
+    void setThisFileName(const QString& path);
+    const QString& thisFileName() const { return thisFileName_; }
+
+    // Menu commands.
+    void startNewVersion();
+    void makeBackup();
+    // Ends the edit in progress so its field writes its value.
+    void commitEditing();
+    // The window is closing: end editing, finalize the story's statements, close the file.
+    void windowWillClose();
+    // Rebuilds every pane of the window from the story's stored layout.
+    void layoutWindowForScreenplay();
+
+    // --- Sections (commands of the menu items and toolbar buttons; the sender tells which) ---
+    // Shows a collapsed section or collapses a shown one, then lays the window out again.
+    void toggleSection(QObject* sender);
+    // Shows one section alone in the window, or restores the normal view.
+    void fullSectionView(QObject* sender);
+    // Makes the general-notes board wider or narrower (tags 2, 3) or higher or lower (4, 5).
+    void modifyGeneralNotesSize(QObject* sender);
+    // Chooses the standard font setting 1 to 4 (the sender's tag).
+    void setMainFontSize(QObject* sender);
+
+    // --- Menu and toolbar state of the sections ---
+    void titleLoglineIsHidden(bool flag);
+    void beatsSectionIsHidden(bool flag);
+    void boardIsHidden(bool flag);
+    void generalNotesIsHidden(bool flag);
+    // Hides or shows the four section toggles.
+    void setViewMenusHidden(bool flag);
+    void boardSizeMenusEnabled(bool flag);
+    void NotesSizeMenusEnabled(bool flag);
+
+    // Builds the general-notes board in a new scroll view in the notes pane.
+    void layoutGeneralNotes();
+    // Applies the standard font setting to the document's labels and every open pane.
+    void setupFonts();
+    void setLabelFonts();
+    void setTextFieldFonts();
+
+    // --- The window and its split views ---
+    // Records the zoom state and the size of the window.
+    void windowDidResize();
+    double splitViewConstrainMinCoordinate(MainSplitView& splitView, double proposed, int dividerIndex) override;
+    double splitViewConstrainMaxCoordinate(MainSplitView& splitView, double proposed, int dividerIndex) override;
+    void splitViewWillResizeSubviews(MainSplitView& splitView) override;
+    void splitViewDidResizeSubviews(MainSplitView& splitView) override;
+
+    // --- Board presentations and panes that other parts of the window provide ---
+    void showTheBoard();
+    void showBoardListView();
+    void shutDownTheBoard();
+    void shutDownTheBoardListView();
+    // Opens the large scene card on `card` (tab 0 keeps the tab showing).
+    void openBigSceneCard(SceneCarddb* card, std::int64_t tab);
+    // Offers the initial beat cards to a story whose board holds no card yet.
+    void addMajorTurnCards();
+    // Whether scene cards may be added: the board holds a card, or the title, current
+    // logline, genre and every beat description are filled in.
+    bool okToAddSceneCards() const;
+    // Shows one table of the story-elements pane (0 beats, 1 characters, 2 locations,
+    // 3 set-ups, 4 pay-offs) and remembers it in the story.
+    void setBeatSection(std::int64_t section);
+
+    // Layout state.
+    bool isLoading() const { return isLoading_; }
+    bool skipIt() const { return skipIt_; }
+    bool specialViewConfigured() const { return specialViewConfigured_; }
+    std::int64_t whichSpecialView() const { return whichSpecialView_; }
+    bool titleIsHidden() const { return titleIsHidden_; }
+    bool beatsIsHidden() const { return beatsIsHidden_; }
+    bool notesIsHidden() const { return notesIsHidden_; }
+    bool litterBoxIsHidden() const { return litterBoxIsHidden_; }
+    // Shows the tip that fits the story's state (automatic tips).
+    void showAutoTip();
+    // Help: the topic a help button or menu item carries, or a topic by its key, shown in the
+    // document's own advice window (made on first use, kept while the document lives).
+    void showHelp(QObject* sender);
+    void showHelpForTopic(const QString& key);
+    AdviceWindow* adviceWindow() const { return adviceWindow_.get(); }
+    // A pseudo-random whole number from 1 to n (n at least 1).
+    long randomNumberWithMax(long n) const;
+
+    Screenplaydb* currentScreenplay() const { return currentScreenplay_.get(); }
+    sqlite3* database() const { return connection_.get(); }
+    bool startingBrandNewFile() const { return startingBrandNewFile_; }
+    const QColor& standardBackgroundColor() const { return standardBackgroundColor_; }
+    AppController& application() const { return application_; }
+    QTimer* autoTipTimer() const { return autoTipTimer_; }
+
+    // Panes and sections through which the panes reach each other.
+    MainSplitView* splTitle() const { return splTitle_; }
+    MainSplitView* splBeats() const { return splBeats_; }
+    MainSplitView* splBoard() const { return splBoard_; }
+    MainSplitView* splNotes() const { return splNotes_; }
+    QScrollArea* scrNotes() const { return scrNotes_; }
+    QScrollArea* scrLitterBox() const { return scrLitterBox_; }
+    QScrollArea* scrBoard() const { return scrBoard_; }
+    // The first pane of splBoard, which shows the corkboard, the list or the large scene card.
+    QWidget* boardPane() const { return boardPane_; }
+    QLabel* lblLitterBox() const { return lblLitterBox_; }
+    QLabel* optSelectBeats() const { return optSelectBeats_; }
+    QLabel* optSelectCharacters() const { return optSelectCharacters_; }
+    QLabel* optSelectLocations() const { return optSelectLocations_; }
+    QLabel* optSelectSetups() const { return optSelectSetups_; }
+    QLabel* optSelectPayoffs() const { return optSelectPayoffs_; }
+    // The views of the panes shown now (nothing for a pane that is not shown).
+    QWidget* boardView() const { return boardView_; }
+    QWidget* boardListViewView() const { return boardListViewView_; }
+    QWidget* bigSceneView() const { return bigSceneView_; }
+    QWidget* litterBoxView() const { return litterBoxView_; }
+    QWidget* generalNotesView() const { return generalNotesView_; }
+    QWidget* beatSectionTable() const { return beatSectionTable_; }
+    TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
+    Characterdb* currentlyEditingCharacter() const { return currentlyEditingCharacter_; }
+    void setCurrentlyEditingCharacter(Characterdb* character) { currentlyEditingCharacter_ = character; }
+    SceneLocationdb* currentlyEditingLocation() const { return currentlyEditingLocation_; }
+    void setCurrentlyEditingLocation(SceneLocationdb* location) { currentlyEditingLocation_ = location; }
+    const QUrl& finalDraftFileToImport() const { return finalDraftFileToImport_; }
+    void setFinalDraftFileToImport(const QUrl& url) { finalDraftFileToImport_ = url; }
+    std::int64_t activeSceneCardID() const { return activeSceneCardID_; }
+    void setActiveSceneCardID(std::int64_t key) { activeSceneCardID_ = key; }
+
+protected:
+    // Keeps the title/logline pane's view fitted to its pane as the pane changes size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // The window closed and the story's file is closed; the document may go.
+    void closed(MyDocument* document);
+    // The document now works on another file (new story, new version).
+    void fileNameChanged(MyDocument* document, const QString& path);
+
+private:
+    void windowControllerDidLoadNib();
+    void getFileNameForNewFile();
+    void buildWindow();
+    void closeDatabaseReporting();
+    void reopenDatabase();
+    void closeWindowWithoutStory();
+    bool storyIsOpen() const;
+    void connectToolbar();
+    void tearDownPanes();
+    void layoutNormalView(const QString& digits);
+    void layoutFullSectionView(int view);
+    void layoutTitleLogline(bool fullView);
+    void layoutLitterBox();
+    void showBoardPresentation();
+    void zoomWindow();
+    void fitTitleLoglinePane();
+    void placeBigSceneView();
+    void refreshTheBoard();
+    void refreshGeneralNotesView();
+    void setWindowStateDigit(int index, QChar value);
+
+    AppController& application_;
+    QString thisFileName_;
+    DatabaseConnection connection_;
+    std::unique_ptr<Screenplaydb> currentScreenplay_;
+    bool startingBrandNewFile_ = false;
+    bool changingFileNameOnly_ = false;
+    QColor standardBackgroundColor_;
+    QPointer<QTimer> autoTipTimer_;
+    QUrl finalDraftFileToImport_;
+    std::int64_t activeSceneCardID_ = 0;
+    Characterdb* currentlyEditingCharacter_ = nullptr;
+    SceneLocationdb* currentlyEditingLocation_ = nullptr;
+
+    QPointer<StoryWindow> window_;
+    QPointer<MainSplitView> splTitle_;
+    QPointer<MainSplitView> splBeats_;
+    QPointer<MainSplitView> splBoard_;
+    QPointer<MainSplitView> splNotes_;
+    QPointer<QScrollArea> scrNotes_;
+    QPointer<QScrollArea> scrLitterBox_;
+    QPointer<QScrollArea> scrBoard_;
+    QPointer<QWidget> titlePane_;
+    QPointer<QWidget> beatsPane_;
+    QPointer<QWidget> beatSectionArea_;
+    QPointer<QWidget> boardPane_;
+    QPointer<QWidget> notesPane_;
+    QPointer<QLabel> lblLitterBox_;
+    QPointer<QLabel> optSelectBeats_;
+    QPointer<QLabel> optSelectCharacters_;
+    QPointer<QLabel> optSelectLocations_;
+    QPointer<QLabel> optSelectSetups_;
+    QPointer<QLabel> optSelectPayoffs_;
+    std::unique_ptr<TitleLoglineView> titleLoglineView_;
+    std::unique_ptr<AdviceWindow> adviceWindow_;
+    QPointer<QWidget> boardView_;
+    QPointer<QWidget> boardListViewView_;
+    QPointer<QWidget> bigSceneView_;
+    QPointer<QWidget> litterBoxView_;
+    QPointer<QWidget> generalNotesView_;
+    QPointer<QWidget> beatSectionTable_;
+
+    bool isLoading_ = false;
+    bool skipIt_ = false;
+    bool specialViewConfigured_ = false;
+    std::int64_t whichSpecialView_ = 0;
+    bool titleIsHidden_ = false;
+    bool beatsIsHidden_ = false;
+    bool notesIsHidden_ = false;
+    bool litterBoxIsHidden_ = false;
+    // Set by the first layout: until then the window's changes are not the story's.
+    bool windowLaidOut_ = false;
+    // While the layout gives the window its zoomed size ahead of the zoom itself.
+    bool sizingWindow_ = false;
+    // The delayed corkboard rebuild and notes board refresh after the panes grew: each
+    // qualifying resize starts its timer again, so a burst of resizes rebuilds once.
+    QTimer* boardRefreshTimer_;
+    QTimer* notesRefreshTimer_;
+};

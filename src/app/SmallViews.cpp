@@ -1,0 +1,266 @@
+#include "SmallViews.h"
+
+#include "GuardedCall.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kDividerThickness = 10;
+
+} // namespace
+
+QRect flippedFrame(const QRect& bottomUpFrame, int containerHeight)
+{
+    return QRect(bottomUpFrame.x(), containerHeight - bottomUpFrame.y() - bottomUpFrame.height(),
+                 bottomUpFrame.width(), bottomUpFrame.height());
+}
+
+QFont standardFont(int pixelSize, bool bold)
+{
+    QFont font = QGuiApplication::font();
+    // A size below one pixel is not a font size; the smallest one is used instead.
+    font.setPixelSize(std::max(1, pixelSize));
+    font.setBold(bold);
+    return font;
+}
+
+FlippedView::FlippedView(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+FlippedBox::FlippedBox(QWidget* parent)
+    : QFrame(parent)
+{
+}
+
+BaseScrollView::BaseScrollView(QWidget* parent)
+    : QScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void BaseScrollView::pageDown()
+{
+    qDebug("scroll paged down");
+}
+
+void BaseScrollView::keyPressEvent(QKeyEvent* event)
+{
+    // Menu shortcuts are matched before this, and Tab still moves the focus on.
+    qDebug("keydown");
+    event->accept();
+}
+
+DoubleClickTextField::DoubleClickTextField(QWidget* parent)
+    : QLineEdit(parent)
+{
+    // Clicking must not put the field into editing; Tab may.
+    setFocusPolicy(Qt::TabFocus);
+    // The context menu would offer pasting and so editing by mouse.
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void DoubleClickTextField::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+void DoubleClickTextField::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+void DoubleClickTextField::mouseReleaseEvent(QMouseEvent* event)
+{
+    // Also keeps the middle button from pasting the selection.
+    event->accept();
+}
+
+void DoubleClickTextField::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
+    emit userDoubleClicked(this);
+}
+
+ResponderView::ResponderView(QWidget* parent)
+    : QWidget(parent)
+{
+    setCursor(Qt::OpenHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ResponderView::mousePressEvent(QMouseEvent* event)
+{
+    raise();
+    event->accept();
+}
+
+ButtonResponder::ButtonResponder(QWidget* parent)
+    : QPushButton(parent)
+{
+}
+
+void ButtonResponder::enterEvent(QEnterEvent* event)
+{
+    QPushButton::enterEvent(event);
+    if (mySmallSceneCardParent_)
+        mySmallSceneCardParent_->popUpRegularSceneCard();
+}
+
+void ButtonResponder::leaveEvent(QEvent* event)
+{
+    QPushButton::leaveEvent(event);
+    if (mySmallSceneCardParent_)
+        mySmallSceneCardParent_->removeRegularSceneCard();
+}
+
+// A divider that asks its split view's delegate, when the drag begins, how far it may go, and
+// keeps every step of the drag within that range.
+class MainSplitHandle : public QSplitterHandle
+{
+public:
+    MainSplitHandle(Qt::Orientation orientation, MainSplitView* parent)
+        : QSplitterHandle(orientation, parent)
+        , splitView_(parent)
+    {
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        setPalette(palette);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton) {
+            event->ignore();
+            return;
+        }
+        dragging_ = true;
+        grabOffset_ = along(event->position().toPoint());
+        guardedCall([this] { limits_ = splitView_->dividerLimits(dividerIndex()); });
+        event->accept();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (!dragging_ || !(event->buttons() & Qt::LeftButton))
+            return;
+        const int position = along(splitView_->mapFromGlobal(event->globalPosition().toPoint())) - grabOffset_;
+        guardedCall([this, position] { splitView_->moveDivider(position, dividerIndex(), limits_); });
+        event->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            dragging_ = false;
+        event->accept();
+    }
+
+private:
+    int along(const QPoint& point) const { return orientation() == Qt::Horizontal ? point.x() : point.y(); }
+    int dividerIndex() const { return splitView_->indexOf(const_cast<MainSplitHandle*>(this)) - 1; }
+
+    MainSplitView* splitView_;
+    bool dragging_ = false;
+    int grabOffset_ = 0;
+    std::pair<int, int> limits_{0, 0};
+};
+
+MainSplitView::MainSplitView(QWidget* parent)
+    : MainSplitView(Qt::Horizontal, parent)
+{
+}
+
+MainSplitView::MainSplitView(Qt::Orientation orientation, QWidget* parent)
+    : QSplitter(orientation, parent)
+{
+    setHandleWidth(kDividerThickness);
+}
+
+QSplitterHandle* MainSplitView::createHandle()
+{
+    return new MainSplitHandle(orientation(), this);
+}
+
+int MainSplitView::extent() const
+{
+    return orientation() == Qt::Horizontal ? width() : height();
+}
+
+QSize MainSplitView::paneSize(int index) const
+{
+    const QWidget* pane = widget(index);
+    return pane ? pane->size() : QSize(0, 0);
+}
+
+int MainSplitView::paneExtent(int index) const
+{
+    const QSize size = paneSize(index);
+    return orientation() == Qt::Horizontal ? size.width() : size.height();
+}
+
+std::pair<int, int> MainSplitView::dividerSpan(int dividerIndex) const
+{
+    const QList<int> extents = sizes();
+    int start = 0;
+    for (int i = 0; i < dividerIndex && i < extents.size(); ++i)
+        start += extents.at(i) + handleWidth();
+    const int shared = extents.value(dividerIndex) + extents.value(dividerIndex + 1);
+    return {start, shared};
+}
+
+std::pair<int, int> MainSplitView::dividerLimits(int dividerIndex) const
+{
+    const auto [start, shared] = dividerSpan(dividerIndex);
+    if (!delegate_)
+        return {start, start + shared};
+    auto* self = const_cast<MainSplitView*>(this);
+    const double least = delegate_->splitViewConstrainMinCoordinate(*self, start, dividerIndex);
+    const double greatest = delegate_->splitViewConstrainMaxCoordinate(*self, start + shared, dividerIndex);
+    return {static_cast<int>(std::floor(least)), static_cast<int>(std::floor(greatest))};
+}
+
+void MainSplitView::setPosition(int position, int dividerIndex)
+{
+    moveDivider(position, dividerIndex, dividerLimits(dividerIndex));
+}
+
+void MainSplitView::moveDivider(int position, int dividerIndex, std::pair<int, int> limits)
+{
+    if (dividerIndex < 0 || dividerIndex + 1 >= count())
+        return;
+    // The least position wins over a greatest one below it.
+    position = std::max(limits.first, std::min(position, limits.second));
+    const auto [start, shared] = dividerSpan(dividerIndex);
+    const int before = std::clamp(position - start, 0, shared);
+    QList<int> extents = sizes();
+    if (extents.value(dividerIndex) == before)
+        return;
+    if (delegate_)
+        delegate_->splitViewWillResizeSubviews(*this);
+    extents[dividerIndex] = before;
+    extents[dividerIndex + 1] = shared - before;
+    setSizes(extents);
+    if (delegate_)
+        delegate_->splitViewDidResizeSubviews(*this);
+}
+
+void MainSplitView::resizeEvent(QResizeEvent* event)
+{
+    if (delegate_)
+        guardedCall([this] { delegate_->splitViewWillResizeSubviews(*this); });
+    QSplitter::resizeEvent(event);
+    if (delegate_)
+        guardedCall([this] { delegate_->splitViewDidResizeSubviews(*this); });
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class MyDocument;
+class QAction;
+class QToolBar;
+
+// The window of one story, with its own toolbar. Closing it closes the story; its size and
+// zoom state changes are reported to the document.
+class StoryWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit StoryWindow(MyDocument& document);
+    MyDocument& document() const { return document_; }
+
+    QToolBar* toolbar() const { return toolbar_; }
+    // The toolbar's buttons.
+    QAction* tbToggleTitleLogline() const { return tbToggleTitleLogline_; }
+    QAction* tbToggleBeats() const { return tbToggleBeats_; }
+    QAction* tbToggleLitterBox() const { return tbToggleLitterBox_; }
+    QAction* tbToggleNotes() const { return tbToggleNotes_; }
+    QAction* tbFullTitleView() const { return tbFullTitleView_; }
+    QAction* tbFullBeatsView() const { return tbFullBeatsView_; }
+    QAction* tbFullBoardView() const { return tbFullBoardView_; }
+    QAction* tbFullNotesView() const { return tbFullNotesView_; }
+    QAction* tbRestoreView() const { return tbRestoreView_; }
+    QAction* tbLogline() const { return tbLogline_; }
+    QAction* tbAddItem() const { return tbAddItem_; }
+    QAction* tbDeleteItem() const { return tbDeleteItem_; }
+    QAction* tbAddSceneCard() const { return tbAddSceneCard_; }
+    QAction* tbToggleListCorkView() const { return tbToggleListCorkView_; }
+
+signals:
+    void activated(StoryWindow* window);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QAction* addButton(const QString& text, const QString& objectName);
+
+    MyDocument& document_;
+    bool closing_ = false;
+    QToolBar* toolbar_;
+    QAction* tbToggleTitleLogline_;
+    QAction* tbToggleBeats_;
+    QAction* tbToggleLitterBox_;
+    QAction* tbToggleNotes_;
+    QAction* tbFullTitleView_;
+    QAction* tbFullBeatsView_;
+    QAction* tbFullBoardView_;
+    QAction* tbFullNotesView_;
+    QAction* tbRestoreView_;
+    QAction* tbLogline_;
+    QAction* tbAddItem_;
+    QAction* tbDeleteItem_;
+    QAction* tbAddSceneCard_;
+    QAction* tbToggleListCorkView_;
+};

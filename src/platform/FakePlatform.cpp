@@ -1,0 +1,112 @@
+#include "FakePlatform.h"
+
+#include <QDir>
+
+namespace {
+
+// The next scripted answer, or `fallback` when the script has run out.
+template <typename Answer>
+Answer takeNext(std::deque<Answer>& script, Answer fallback)
+{
+    if (script.empty())
+        return fallback;
+    Answer next = script.front();
+    script.pop_front();
+    return next;
+}
+
+// The next scripted panel answer; cancel when the script has run out.
+std::optional<QString> takeChosenPath(std::deque<std::optional<QString>>& script)
+{
+    if (script.empty())
+        return std::nullopt;
+    const bool chosen = script.front().has_value();
+    const QString path = script.front().value_or(QString());
+    script.pop_front();
+    if (!chosen)
+        return std::nullopt;
+    return path;
+}
+
+} // namespace
+
+int ScriptedAlerts::runAlert(const AlertRequest& request)
+{
+    shown.push_back(request);
+    return takeNext(answers, int(AlertDefaultReturn));
+}
+
+std::optional<QString> ScriptedFilePanels::runSavePanel(const SavePanelRequest& request)
+{
+    savePanels.push_back(request);
+    const std::optional<QString> chosen = takeChosenPath(saveAnswers);
+    // As with the real panel, a chosen name without an allowed extension gets the first one.
+    if (!chosen)
+        return std::nullopt;
+    return withAllowedExtension(*chosen, request.allowedExtensions);
+}
+
+std::optional<QString> ScriptedFilePanels::runOpenPanel(const OpenPanelRequest& request)
+{
+    openPanels.push_back(request);
+    return takeChosenPath(openAnswers);
+}
+
+bool RecordingWorkspace::openFile(const QString& path)
+{
+    openedFiles.append(path);
+    return true;
+}
+
+bool RecordingWorkspace::openUrl(const QUrl& url)
+{
+    openedUrls.append(url);
+    return true;
+}
+
+std::optional<QByteArray> ScriptedPageFetcher::fetch(const QUrl& url, std::chrono::milliseconds)
+{
+    requested.append(url);
+    const auto page = pages.constFind(url);
+    if (page == pages.cend())
+        return std::nullopt;
+    return *page;
+}
+
+long ScriptedRandom::randomNumberWithMax(long max)
+{
+    asked.push_back(max);
+    // Like the real source, a request with nothing to choose from draws no number.
+    if (max <= 0)
+        return 0;
+    const long number = takeNext(numbers, 0L) % max;
+    return number < 0 ? number + max : number;
+}
+
+FakePlatform FakePlatform::install(const QString& folder)
+{
+    FakePlatform fakes;
+    auto alerts = std::make_unique<ScriptedAlerts>();
+    auto filePanels = std::make_unique<ScriptedFilePanels>();
+    auto workspace = std::make_unique<RecordingWorkspace>();
+    auto pageFetcher = std::make_unique<ScriptedPageFetcher>();
+    auto clock = std::make_unique<FixedClock>(
+        DateUtilities::DateTime{QDate(2020, 1, 1), QTime(12, 0)});
+    auto random = std::make_unique<ScriptedRandom>();
+    fakes.alerts = alerts.get();
+    fakes.filePanels = filePanels.get();
+    fakes.workspace = workspace.get();
+    fakes.pageFetcher = pageFetcher.get();
+    fakes.clock = clock.get();
+    fakes.random = random.get();
+
+    Platform::setAlerts(std::move(alerts));
+    Platform::setFilePanels(std::move(filePanels));
+    Platform::setWorkspace(std::move(workspace));
+    Platform::setPageFetcher(std::move(pageFetcher));
+    Platform::setClock(std::move(clock));
+    Platform::setRandom(std::move(random));
+    Platform::setUserDefaults(
+        std::make_unique<UserDefaults>(QDir(folder).filePath(QStringLiteral("UserDefaults.ini"))));
+    return fakes;
+}

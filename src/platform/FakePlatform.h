@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QList>
+#include <QMap>
+
+#include <deque>
+#include <vector>
+
+// Scripted stand-ins for the platform services, for tests: they never show a window and
+// never block. Each records what it was asked; answers are taken from a queue, and an empty
+// queue gives the documented fallback.
+
+class ScriptedAlerts : public AlertPanels
+{
+public:
+    int runAlert(const AlertRequest& request) override;
+    // Answers in order; with none left the alert answers its default button (1).
+    std::deque<int> answers;
+    std::vector<AlertRequest> shown;
+};
+
+class ScriptedFilePanels : public FilePanels
+{
+public:
+    std::optional<QString> runSavePanel(const SavePanelRequest& request) override;
+    std::optional<QString> runOpenPanel(const OpenPanelRequest& request) override;
+    // Chosen paths in order (nothing = cancel); with none left the panel is cancelled. As with
+    // the real panel, a save answer without an allowed extension gets the first one appended.
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QString>> openAnswers;
+    std::vector<SavePanelRequest> savePanels;
+    std::vector<OpenPanelRequest> openPanels;
+};
+
+class RecordingWorkspace : public Workspace
+{
+public:
+    bool openFile(const QString& path) override;
+    bool openUrl(const QUrl& url) override;
+    QStringList openedFiles;
+    QList<QUrl> openedUrls;
+};
+
+class ScriptedPageFetcher : public PageFetcher
+{
+public:
+    std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) override;
+    // Pages by address; an address not listed cannot be read.
+    QMap<QUrl, QByteArray> pages;
+    QList<QUrl> requested;
+};
+
+class FixedClock : public Clock
+{
+public:
+    explicit FixedClock(DateUtilities::DateTime time) : time(time) {}
+    DateUtilities::DateTime now() const override { return time; }
+    DateUtilities::DateTime time;
+};
+
+class ScriptedRandom : public RandomSource
+{
+public:
+    long randomNumberWithMax(long max) override;
+    // Numbers in order (each reduced modulo max); with none left answers 0.
+    std::deque<long> numbers;
+    std::vector<long> asked; // the max of each request
+};
+
+// Installs every fake at once, with user defaults in an INI file of `folder` and the clock
+// at 2020-01-01 12:00, and answers the installed fakes so a test can script and inspect them.
+struct FakePlatform {
+    ScriptedAlerts* alerts = nullptr;
+    ScriptedFilePanels* filePanels = nullptr;
+    RecordingWorkspace* workspace = nullptr;
+    ScriptedPageFetcher* pageFetcher = nullptr;
+    FixedClock* clock = nullptr;
+    ScriptedRandom* random = nullptr;
+
+    static FakePlatform install(const QString& folder);
+};

@@ -1,0 +1,241 @@
+#include "QtPlatform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+
+// --- Alert panels ------------------------------------------------------------------------------
+
+int QtAlertPanels::runAlert(const AlertRequest& request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(request.title);
+    // Messages carry file names and user text; they are never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(request.message);
+
+    const QString defaultTitle =
+        request.defaultButton.isEmpty() ? QStringLiteral("OK") : request.defaultButton;
+    QPushButton* defaultButton = box.addButton(defaultTitle, QMessageBox::AcceptRole);
+    QPushButton* alternateButton = request.alternateButton.isEmpty()
+        ? nullptr
+        : box.addButton(request.alternateButton, QMessageBox::RejectRole);
+    QPushButton* otherButton = request.otherButton.isEmpty()
+        ? nullptr
+        : box.addButton(request.otherButton, QMessageBox::ActionRole);
+    box.setDefaultButton(defaultButton);
+    // Escape (and closing the panel) answers the alternate button, or the default one when the
+    // alert has no alternate.
+    QPushButton* escapeButton = alternateButton ? alternateButton : defaultButton;
+    box.setEscapeButton(escapeButton);
+
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (!clicked)
+        clicked = escapeButton;
+    if (clicked == otherButton)
+        return AlertOtherReturn;
+    if (clicked == alternateButton)
+        return AlertAlternateReturn;
+    return AlertDefaultReturn;
+}
+
+// --- Open and save panels ----------------------------------------------------------------------
+
+namespace {
+
+// The panel's window title: the title, followed by the message when there is one (file dialogs
+// have no place of their own for a message).
+QString panelCaption(const QString& title, const QString& message)
+{
+    if (message.isEmpty())
+        return title;
+    if (title.isEmpty())
+        return message;
+    return title + QStringLiteral(" — ") + message;
+}
+
+QString extensionFilter(const QStringList& extensions)
+{
+    QStringList patterns;
+    for (const QString& extension : extensions)
+        patterns.append(QStringLiteral("*.") + extension);
+    return patterns.join(QLatin1Char(' '));
+}
+
+// What save and open panels share: caption, start folder and file types.
+void preparePanel(QFileDialog& dialog, const QString& caption, const QString& directory,
+                  const QStringList& extensions)
+{
+    if (!caption.isEmpty())
+        dialog.setWindowTitle(caption);
+    if (!directory.isEmpty())
+        dialog.setDirectory(directory);
+    if (!extensions.isEmpty())
+        dialog.setNameFilter(extensionFilter(extensions));
+}
+
+std::optional<QString> firstChosen(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.constFirst().isEmpty())
+        return std::nullopt;
+    return chosen.constFirst();
+}
+
+// Asks before a save replaces an existing file; true when the user agrees.
+bool confirmReplace(const QString& caption, const QString& path)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QStringLiteral("\"%1\" already exists. Do you want to replace it?")
+                    .arg(QFileInfo(path).fileName()));
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* replace = box.addButton(QStringLiteral("Replace"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == replace;
+}
+
+} // namespace
+
+std::optional<QString> QtFilePanels::runSavePanel(const SavePanelRequest& request)
+{
+    const QString caption = panelCaption(request.title, request.message);
+    QString directory = request.directory;
+    QString name = request.proposedName;
+    for (;;) {
+        QFileDialog dialog(QApplication::activeWindow());
+        preparePanel(dialog, caption, directory, request.allowedExtensions);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The extension is added after the panel closes, so the panel cannot know the final
+        // name; replacing is confirmed below, on the name that will really be written.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!name.isEmpty())
+            dialog.selectFile(name);
+
+        const std::optional<QString> chosen = firstChosen(dialog);
+        if (!chosen)
+            return std::nullopt;
+        const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
+        if (!QFileInfo::exists(path) || confirmReplace(caption, path))
+            return path;
+        // Declined: back to the panel, where the user left it.
+        directory = QFileInfo(path).absolutePath();
+        name = QFileInfo(path).fileName();
+    }
+}
+
+std::optional<QString> QtFilePanels::runOpenPanel(const OpenPanelRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    preparePanel(dialog, panelCaption(request.title, request.message), request.directory,
+                 request.chooseDirectories ? QStringList() : request.allowedExtensions);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (request.chooseDirectories) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.setOption(QFileDialog::ReadOnly, !request.canCreateDirectories);
+    return firstChosen(dialog);
+}
+
+// --- Other applications ------------------------------------------------------------------------
+
+bool QtWorkspace::openFile(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+bool QtWorkspace::openUrl(const QUrl& url)
+{
+    if (!url.isValid() || url.isEmpty())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+// --- Synchronous page fetch --------------------------------------------------------------------
+
+std::optional<QByteArray> QtPageFetcher::fetch(const QUrl& url, std::chrono::milliseconds timeout)
+{
+    if (!url.isValid() || timeout.count() <= 0)
+        return std::nullopt;
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(timeout);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    if (!reply->isFinished()) {
+        // Timed out: the request ends here, before the reply and its manager go away.
+        QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+        reply->abort();
+        return std::nullopt;
+    }
+    if (reply->error() != QNetworkReply::NoError)
+        return std::nullopt;
+    // Only an HTTP answer with a success status is a page.
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || status.toInt() < 200 || status.toInt() > 299)
+        return std::nullopt;
+    return reply->readAll();
+}
+
+// --- Clock and random numbers ------------------------------------------------------------------
+
+DateUtilities::DateTime SystemClock::now() const
+{
+    return DateUtilities::now();
+}
+
+struct SeededRandom::State {
+    QRandomGenerator generator;
+};
+
+SeededRandom::SeededRandom()
+    : state_(std::make_shared<State>(State{QRandomGenerator::securelySeeded()}))
+{
+}
+
+SeededRandom::SeededRandom(quint32 seed) : state_(std::make_shared<State>(State{QRandomGenerator(seed)}))
+{
+}
+
+long SeededRandom::randomNumberWithMax(long max)
+{
+    if (max <= 0)
+        return 0;
+    return static_cast<long>(state_->generator.bounded(static_cast<qint64>(max)));
+}

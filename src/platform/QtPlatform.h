@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Platform.h"
+
+// The Qt implementations of the platform services.
+
+class QtAlertPanels : public AlertPanels
+{
+public:
+    int runAlert(const AlertRequest& request) override;
+};
+
+class QtFilePanels : public FilePanels
+{
+public:
+    std::optional<QString> runSavePanel(const SavePanelRequest& request) override;
+    std::optional<QString> runOpenPanel(const OpenPanelRequest& request) override;
+};
+
+class QtWorkspace : public Workspace
+{
+public:
+    bool openFile(const QString& path) override;
+    bool openUrl(const QUrl& url) override;
+};
+
+class QtPageFetcher : public PageFetcher
+{
+public:
+    std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) override;
+};
+
+class SystemClock : public Clock
+{
+public:
+    DateUtilities::DateTime now() const override;
+};
+
+// Random numbers from a generator that can be given a seed.
+class SeededRandom : public RandomSource
+{
+public:
+    SeededRandom();                          // seeded from the system
+    explicit SeededRandom(quint32 seed);
+    long randomNumberWithMax(long max) override;
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};

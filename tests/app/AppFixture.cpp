@@ -1,0 +1,63 @@
+#include "AppFixture.h"
+
+#include "model/StoryFile.h"
+#include "model/Toolkit.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+void AppFixture::SetUp()
+{
+    ASSERT_TRUE(home_.isValid());
+    oldHome_ = qgetenv("HOME");
+    oldConfig_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home_.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir(home_.path()).filePath(".config")));
+    QDir().mkpath(documents());
+    fakes_ = FakePlatform::install(home_.path());
+    AppController::initialize();
+}
+
+void AppFixture::TearDown()
+{
+    if (app_)
+        app_->applicationShouldTerminate();
+    app_.reset();
+    settle();
+    qputenv("HOME", oldHome_);
+    if (oldConfig_.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig_);
+}
+
+QString AppFixture::defaultMasterPath() const
+{
+    return QDir(documents()).filePath(QStringLiteral("Vantora Data/VTRMasterFile.vtrmf"));
+}
+
+AppController& AppFixture::startApplication()
+{
+    // Not a first run, and the first-run material already shown.
+    Platform::userDefaults().setBool(QStringLiteral("VTR3RanItBefore"), true);
+    Platform::userDefaults().setBool(QStringLiteral("VTRSampleFilesShown"), true);
+    app_ = std::make_unique<AppController>();
+    EXPECT_TRUE(app_->continueStartup(QString(), QString(), QString()));
+    return *app_;
+}
+
+QString AppFixture::makeStory(const QString& name)
+{
+    const QString path = QDir(documents()).filePath(name);
+    StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path);
+    Toolkit().populateDefaults(app_ ? app_->masterFilePath() : QString(), path);
+    return path;
+}
+
+void AppFixture::settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+}

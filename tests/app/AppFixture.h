@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/AppController.h"
+#include "platform/FakePlatform.h"
+#include "support/QtPrinting.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A temporary home with scripted platform services, for driving the application headlessly.
+class AppFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The Documents folder of the temporary home.
+    QString documents() const { return QDir(home_.path()).filePath(QStringLiteral("Documents")); }
+    QString defaultMasterPath() const;
+    // Makes the controller and runs the start-up to the point where the master file is open.
+    AppController& startApplication();
+    // A story file made the way the program makes one, in the Documents folder.
+    QString makeStory(const QString& name);
+    // Lets queued work (deferred deletes, zero-delay timers) run.
+    static void settle();
+
+    QTemporaryDir home_;
+    QByteArray oldHome_;
+    QByteArray oldConfig_;
+    FakePlatform fakes_;
+    std::unique_ptr<AppController> app_;
+};

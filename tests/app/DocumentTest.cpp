@@ -1,0 +1,246 @@
+#include "AppFixture.h"
+
+#include "app/AppActions.h"
+#include "app/DocumentController.h"
+#include "app/MyDocument.h"
+#include "model/DatabaseError.h"
+#include "model/Loglinedb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
+#include "model/UserInformationdb.h"
+#include "panes/TitleLoglineView.h"
+#include "support/SqlProbe.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+QString storyTitleIn(const QString& path)
+{
+    DatabaseConnection connection = StoryFile::open(path);
+    return SqlProbe::scalar(connection.get(), "SELECT ScreenplayTitle FROM Screenplay");
+}
+
+} // namespace
+
+class Documents : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        startApplication();
+        fakes_.alerts->shown.clear();
+    }
+    DocumentController& controller() { return app_->documentController(); }
+};
+
+TEST_F(Documents, NewStoryIsMadeWhereTheUserSaysWithTheOwnersName)
+{
+    app_->userInformation()->setFirstName("Rosa");
+    app_->userInformation()->setLastName("Marsh");
+    const QString path = QDir(documents()).filePath("Heist");
+    // An old file of that name is replaced.
+    QFile old(path + ".vtrsf");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+    fakes_.filePanels->saveAnswers = {path};
+
+    MyDocument* document = controller().newDocument();
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(document->window()->isVisible());
+    settle(); // the file dialog runs once the window shows
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, "Awesome Screenplay.vtrsf");
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].allowedExtensions, QStringList{"vtrsf"});
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].directory, documents());
+
+    ASSERT_NE(document->currentScreenplay(), nullptr);
+    EXPECT_EQ(document->thisFileName(), path + ".vtrsf");
+    EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), "Heist");
+    EXPECT_EQ(document->currentScreenplay()->beats().size(), 15u);
+    EXPECT_EQ(document->currentScreenplay()->colorCodes().size(), 10u);
+    ASSERT_NE(document->titleLoglineView(), nullptr);
+    EXPECT_EQ(document->titleLoglineView()->tfTitle()->text(), "Heist");
+    EXPECT_FALSE(document->startingBrandNewFile());
+    {
+        DatabaseConnection connection = StoryFile::open(path + ".vtrsf");
+        EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT OwnerFirstName || ' ' || OwnerLastName FROM Screenplay"),
+                  "Rosa Marsh");
+    }
+    EXPECT_EQ(controller().recentDocuments().value(0), QFileInfo(path + ".vtrsf").absoluteFilePath());
+}
+
+TEST_F(Documents, CancellingTheNewStoryPanelClosesTheWindowAndLeavesNoFile)
+{
+    MyDocument* document = controller().newDocument();
+    ASSERT_NE(document, nullptr);
+    settle();
+    EXPECT_EQ(controller().documentCount(), 0u);
+    EXPECT_TRUE(QDir(documents()).entryList({"*.vtrsf"}).isEmpty());
+}
+
+TEST_F(Documents, ANewStoryThatCannotBeFilledIsRemovedAndReported)
+{
+    // A folder that does not exist: the template cannot be copied there.
+    fakes_.filePanels->saveAnswers = {QDir(documents()).filePath("missing/folder/Story.vtrsf")};
+    controller().newDocument();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "New File");
+    EXPECT_EQ(fakes_.alerts->shown[0].message, "Unable to create the new file.");
+    EXPECT_EQ(controller().documentCount(), 0u);
+}
+
+TEST_F(Documents, OpeningTwiceBringsTheSameWindowForward)
+{
+    const QString path = makeStory("Twice.vtrsf");
+    MyDocument* first = controller().openDocument(path);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->window()->isVisible());
+    EXPECT_EQ(first->titleLoglineView()->tfTitle()->text(), "Twice");
+    EXPECT_EQ(controller().openDocument(path), first);
+    EXPECT_EQ(controller().documentCount(), 1u);
+}
+
+TEST_F(Documents, FilesThatAreNoStoriesAreRefusedWithAMessage)
+{
+    const QString corrupt = QDir(documents()).filePath("Corrupt.vtrsf");
+    QFile file(corrupt);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'q'));
+    file.close();
+    EXPECT_EQ(controller().openDocument(corrupt), nullptr);
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.contains("Corrupt.vtrsf"));
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.contains("file is not a database"));
+    EXPECT_EQ(controller().documentCount(), 0u);
+
+    // A database that is not a story.
+    const QString other = QDir(documents()).filePath("Other.vtrsf");
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, other));
+    EXPECT_EQ(controller().openDocument(other), nullptr);
+    EXPECT_EQ(fakes_.alerts->shown.size(), 2u);
+
+    // Another kind of file.
+    const QString text = QDir(documents()).filePath("notes.txt");
+    QFile notes(text);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+    EXPECT_EQ(controller().openDocument(text), nullptr);
+    EXPECT_EQ(fakes_.alerts->shown.size(), 3u);
+    EXPECT_EQ(controller().documentCount(), 0u);
+}
+
+TEST_F(Documents, ClosingWritesTheFieldBeingEditedWithoutAskingToSave)
+{
+    const QString path = makeStory("Edit.vtrsf");
+    MyDocument* document = controller().openDocument(path);
+    ASSERT_NE(document, nullptr);
+    document->window()->activateWindow();
+    QLineEdit* title = document->titleLoglineView()->tfTitle();
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, "The Long Night");
+    document->window()->close();
+    settle();
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(controller().documentCount(), 0u);
+    EXPECT_EQ(storyTitleIn(path), "The Long Night");
+}
+
+TEST_F(Documents, NewVersionMovesEditingToTheCopy)
+{
+    const QString path = makeStory("Draft.vtrsf");
+    MyDocument* document = controller().openDocument(path);
+    ASSERT_NE(document, nullptr);
+    const QString copy = QDir(documents()).filePath("Draft 2.vtrsf");
+    fakes_.filePanels->saveAnswers = {copy};
+    document->startNewVersion();
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].title, "New Version");
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].message, "Set the file name and location for the new version.");
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, "Draft.vtrsf");
+    EXPECT_EQ(document->thisFileName(), copy);
+
+    Screenplaydb* story = document->currentScreenplay();
+    story->setScreenplayTitle("Second Draft");
+    story->save();
+    story->currentLogline()->setLogline("Only in the copy.");
+    story->currentLogline()->save();
+    EXPECT_EQ(storyTitleIn(copy), "Second Draft");
+    EXPECT_EQ(storyTitleIn(path), "Draft");
+}
+
+TEST_F(Documents, NewVersionOntoItsOwnFileIsRefused)
+{
+    const QString path = makeStory("Mine.vtrsf");
+    MyDocument* document = controller().openDocument(path);
+    fakes_.filePanels->saveAnswers = {path};
+    document->startNewVersion();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "Start New Version");
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(storyTitleIn(path), "Mine");
+    // Editing goes on in the story's own file.
+    document->currentScreenplay()->setGenre("Whydunit");
+    document->currentScreenplay()->save();
+    DatabaseConnection connection = StoryFile::open(path);
+    EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT Genre FROM Screenplay"), "Whydunit");
+}
+
+TEST_F(Documents, BackupCopiesWithA24HourStampAndKeepsEditing)
+{
+    const QString path = makeStory("Heist.vtrsf");
+    MyDocument* document = controller().openDocument(path);
+    const QString folder = QDir(home_.path()).filePath("Backups");
+    QDir().mkpath(folder);
+    fakes_.filePanels->openAnswers = {folder};
+    fakes_.clock->time = DateUtilities::DateTime{QDate(2024, 3, 2), QTime(14, 5, 9)};
+    document->makeBackup();
+    ASSERT_EQ(fakes_.filePanels->openPanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title, "Vantora Backup Files Location");
+    EXPECT_TRUE(fakes_.filePanels->openPanels[0].chooseDirectories);
+    EXPECT_EQ(Platform::userDefaults().stringForKey("VTR3BackupPath"), folder);
+    const QString backup = QDir(folder).filePath("HeistBackup20240302140509.vtrsf");
+    EXPECT_TRUE(QFileInfo::exists(backup));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "Backup");
+    EXPECT_EQ(fakes_.alerts->shown[0].message, "Backup Saved");
+
+    // The story goes on in its own file, and the backup keeps the state of the moment.
+    document->currentScreenplay()->setScreenplayTitle("After the backup");
+    document->currentScreenplay()->save();
+    EXPECT_EQ(storyTitleIn(path), "After the backup");
+    EXPECT_EQ(storyTitleIn(backup), "Heist");
+
+    // A second backup in the same second cannot take the same name: reported, nothing lost.
+    document->makeBackup();
+    EXPECT_EQ(fakes_.filePanels->openPanels.size(), 1u); // the folder is remembered
+    ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+    EXPECT_EQ(fakes_.alerts->shown[1].message, "Unable to copy the file.");
+    EXPECT_EQ(storyTitleIn(backup), "Heist");
+}
+
+TEST_F(Documents, CommandsReachTheWindowTheUserWorksIn)
+{
+    const QString first = makeStory("One.vtrsf");
+    const QString second = makeStory("Two.vtrsf");
+    controller().openDocument(first);
+    MyDocument* two = controller().openDocument(second);
+    EXPECT_EQ(controller().currentDocument(), two);
+    Platform::userDefaults().setString("VTR3BackupPath", QDir(home_.path()).filePath("Backups"));
+    QDir().mkpath(QDir(home_.path()).filePath("Backups"));
+    app_->actions().mnuBackup->trigger();
+    EXPECT_TRUE(QFileInfo::exists(QDir(home_.path()).filePath("Backups/TwoBackup" +
+                                                               DateUtilities::format(fakes_.clock->time, "yyyyMMddHHmmss") +
+                                                               ".vtrsf")));
+    app_->actions().menuClose->trigger();
+    settle();
+    EXPECT_EQ(controller().documentCount(), 1u);
+}

@@ -1,0 +1,251 @@
+#include "AppFixture.h"
+
+#include "app/AppActions.h"
+#include "app/DocumentController.h"
+#include "model/DefaultSettingdb.h"
+#include "model/StoryFile.h"
+#include "model/UserInformationdb.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+long long countRows(const QString& path, const char* table)
+{
+    DatabaseConnection connection = StoryFile::open(path);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(connection.get(), (QStringLiteral("SELECT count(*) FROM ") + table).toUtf8().constData(), -1,
+                       &statement, nullptr);
+    sqlite3_step(statement);
+    const long long count = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return count;
+}
+
+} // namespace
+
+using Startup = AppFixture;
+
+TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
+{
+    app_ = std::make_unique<AppController>();
+    app_->awakeFromNib();
+    ASSERT_NE(app_->splashScreen(), nullptr);
+    EXPECT_TRUE(app_->splashScreen()->isVisible());
+    EXPECT_TRUE(app_->cmdSplashContinue()->isVisible());
+    EXPECT_TRUE(app_->cmdSplashTutorial()->isVisible());
+    EXPECT_EQ(app_->splashTimer(), nullptr);
+    EXPECT_EQ(app_->tfVersion()->text(), "Version " + AppController::shortVersion());
+    EXPECT_FALSE(app_->actions().menuFileNew->isEnabled());
+    EXPECT_FALSE(app_->actions().menuFileOpen->isEnabled());
+    EXPECT_TRUE(Platform::userDefaults().boolForKey("VTR3RanItBefore"));
+
+    QTest::mouseClick(app_->cmdSplashContinue(), Qt::LeftButton);
+    EXPECT_TRUE(app_->startupFinished());
+    EXPECT_FALSE(app_->splashScreen()->isVisible());
+    EXPECT_TRUE(app_->actions().menuFileNew->isEnabled());
+
+    // A new master file in "Vantora Data" of Documents, with the sample stories beside it,
+    // and nothing asked.
+    EXPECT_EQ(app_->masterFilePath(), defaultMasterPath());
+    EXPECT_TRUE(QFileInfo::exists(defaultMasterPath()));
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(countRows(defaultMasterPath(), "UserInformation"), 1);
+    EXPECT_TRUE(app_->actions().mnuMPAutoTips->isChecked());
+    ASSERT_NE(app_->userInformation(), nullptr);
+    EXPECT_EQ(app_->userInformation()->colorCodes().size(), 10u);
+
+    // The first run opens the sample stories once.
+    const QDir dataFolder(QFileInfo(defaultMasterPath()).absolutePath());
+    const QStringList samples = dataFolder.entryList({"*.vtrsf"});
+    EXPECT_EQ(samples.size(), 2);
+    EXPECT_EQ(app_->documentController().documentCount(), static_cast<std::size_t>(samples.size()));
+    EXPECT_TRUE(Platform::userDefaults().boolForKey("VTRSampleFilesShown"));
+}
+
+TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)
+{
+    Platform::userDefaults().setBool("VTR3RanItBefore", true);
+    Platform::userDefaults().setBool("VTRSampleFilesShown", true);
+    app_ = std::make_unique<AppController>();
+    app_->awakeFromNib();
+    EXPECT_FALSE(app_->cmdSplashContinue()->isVisible());
+    EXPECT_FALSE(app_->cmdSplashTutorial()->isVisible());
+    ASSERT_NE(app_->splashTimer(), nullptr);
+    EXPECT_EQ(app_->splashTimer()->interval(), 2500);
+    EXPECT_FALSE(app_->startupFinished());
+    QTest::qWait(2700);
+    EXPECT_TRUE(app_->startupFinished());
+    EXPECT_FALSE(app_->splashScreen()->isVisible());
+    // With no story open, the start window offers New, Open and Open Recent.
+    ASSERT_NE(app_->startWindow(), nullptr);
+    EXPECT_TRUE(app_->startWindow()->isVisible());
+}
+
+TEST_F(Startup, ExistingMasterFileAtTheDefaultPlaceIsKept)
+{
+    QDir().mkpath(QFileInfo(defaultMasterPath()).absolutePath());
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, defaultMasterPath()));
+    fakes_.alerts->answers = {AlertDefaultReturn}; // "Yes": keep it
+    startApplication();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].message,
+              "It appears that a Vantora Master File exists at the selected location. Would you like to keep the "
+              "existing file?");
+    EXPECT_EQ(app_->masterFilePath(), defaultMasterPath());
+    EXPECT_EQ(countRows(defaultMasterPath(), "UserInformation"), 0); // used as it was
+}
+
+TEST_F(Startup, NotKeepingAnExistingFileAsksForAnotherFolder)
+{
+    QDir().mkpath(QFileInfo(defaultMasterPath()).absolutePath());
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, defaultMasterPath()));
+    const QString elsewhere = QDir(home_.path()).filePath("Elsewhere");
+    QDir().mkpath(elsewhere);
+    fakes_.alerts->answers = {AlertAlternateReturn}; // "No"
+    fakes_.filePanels->openAnswers = {elsewhere};
+    startApplication();
+    EXPECT_EQ(app_->masterFilePath(), QDir(elsewhere).filePath("VTRMasterFile.vtrmf"));
+    EXPECT_EQ(countRows(app_->masterFilePath(), "UserInformation"), 1);
+
+    // Cancelling that folder choice quits.
+    TearDown();
+    SetUp();
+    Platform::userDefaults().removeKey("VTR3MasterFilePath");
+    QDir().mkpath(QFileInfo(defaultMasterPath()).absolutePath());
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, defaultMasterPath()));
+    fakes_.alerts->answers = {AlertAlternateReturn};
+    app_ = std::make_unique<AppController>();
+    EXPECT_FALSE(app_->continueStartup({}, {}, {}));
+}
+
+TEST_F(Startup, MissingMasterFileCanBeWaitedForSelectedOrMadeAnew)
+{
+    const QString moved = QDir(home_.path()).filePath("USB/My.vtrmf");
+    Platform::userDefaults().setString("VTR3MasterFilePath", moved);
+    // Try Again twice (the drive is still missing), then Create New File.
+    fakes_.alerts->answers = {AlertDefaultReturn, AlertDefaultReturn, AlertOtherReturn};
+    startApplication();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 3u);
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith("Unable to locate the Vantora master file which should be "
+                                                           "located at " + moved + "."));
+    EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, "Try Again");
+    EXPECT_EQ(fakes_.alerts->shown[0].alternateButton, "Select File");
+    EXPECT_EQ(fakes_.alerts->shown[0].otherButton, "Create New File");
+    EXPECT_EQ(app_->masterFilePath(), defaultMasterPath());
+}
+
+TEST_F(Startup, SelectingTheMovedMasterFileRemembersIt)
+{
+    const QString stored = QDir(home_.path()).filePath("old/Master.vtrmf");
+    const QString movedTo = QDir(home_.path()).filePath("new/Master.vtrmf");
+    QDir().mkpath(QFileInfo(movedTo).absolutePath());
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, movedTo));
+    const QString wrongKind = QDir(home_.path()).filePath("new/notes.txt");
+    Platform::userDefaults().setString("VTR3MasterFilePath", stored);
+    fakes_.alerts->answers = {AlertAlternateReturn, AlertDefaultReturn, AlertAlternateReturn};
+    fakes_.filePanels->openAnswers = {wrongKind, movedTo};
+    startApplication();
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title, "Select Your Master File: Master.vtrmf");
+    EXPECT_EQ(fakes_.alerts->shown[1].title, "Master File");
+    EXPECT_EQ(fakes_.alerts->shown[1].message,
+              "The file must have and extension of 'vtrmf'. Please select the correct file.");
+    EXPECT_EQ(app_->masterFilePath(), movedTo);
+
+    // Cancelling the selection quits.
+    TearDown();
+    SetUp();
+    Platform::userDefaults().setString("VTR3MasterFilePath", stored);
+    fakes_.alerts->answers = {AlertAlternateReturn};
+    app_ = std::make_unique<AppController>();
+    EXPECT_FALSE(app_->continueStartup({}, {}, {}));
+}
+
+TEST_F(Startup, AMasterFileThatCannotBeOpenedLeadsBackToTheChoice)
+{
+    const QString broken = QDir(home_.path()).filePath("Broken.vtrmf");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(2048, 'z'));
+    file.close();
+    Platform::userDefaults().setString("VTR3MasterFilePath", broken);
+    fakes_.alerts->answers = {AlertOtherReturn}; // Create New File
+    startApplication();
+    ASSERT_FALSE(fakes_.alerts->shown.empty());
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.contains("cannot be opened"));
+    EXPECT_EQ(app_->masterFilePath(), defaultMasterPath());
+    EXPECT_NE(app_->userInformation(), nullptr);
+}
+
+TEST_F(Startup, AMasterFileThatCannotBeWrittenOffersRetryFolderOrQuit)
+{
+    // "Vantora Data" is a file, so the default folder cannot be made; the folder chosen
+    // instead cannot take the file either.
+    QFile blocker(QDir(documents()).filePath("Vantora Data"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString notAFolder = QDir(documents()).filePath("Vantora Data");
+    fakes_.filePanels->openAnswers = {notAFolder};
+    fakes_.alerts->answers = {AlertOtherReturn}; // Quit
+    app_ = std::make_unique<AppController>();
+    EXPECT_FALSE(app_->continueStartup({}, {}, {}));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, "Retry");
+    EXPECT_EQ(fakes_.alerts->shown[0].alternateButton, "Choose Folder");
+    EXPECT_EQ(fakes_.alerts->shown[0].otherButton, "Quit");
+}
+
+TEST_F(Startup, UpdateCheckAtStartUpSpeaksOnlyOfNewerVersions)
+{
+    const QUrl page = AppController::serviceUrl("CurrentMacVersion.htm");
+    fakes_.pageFetcher->pages[page] = "<html><VERSION>99.0.0</VERSION></html>";
+    startApplication();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "Check for Updates");
+    EXPECT_EQ(fakes_.alerts->shown[0].message, "A brand new version is available!");
+    ASSERT_FALSE(fakes_.workspace->openedUrls.isEmpty());
+    EXPECT_EQ(fakes_.workspace->openedUrls[0], AppController::serviceUrl(QString()));
+
+    TearDown();
+    SetUp();
+    fakes_.pageFetcher->pages[page] = "<VERSION>" + AppController::shortVersion().toUtf8() + "</VERSION>";
+    startApplication();
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+
+    TearDown();
+    SetUp();
+    startApplication(); // the page cannot be read: nothing is shown
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+TEST(VersionComparison, PartByPartWithMissingPartsAsZero)
+{
+    using News = AppController::VersionNews;
+    EXPECT_EQ(AppController::compareVersions("3.1.4", "3.1.4"), News::UpToDate);
+    EXPECT_EQ(AppController::compareVersions("3.1.4", "3.2.0"), News::NewMinor);
+    EXPECT_EQ(AppController::compareVersions("3.1.4", "3.1.5"), News::NewPatch);
+    EXPECT_EQ(AppController::compareVersions("3.1.4", "4.0.0"), News::NewMajor);
+    EXPECT_EQ(AppController::compareVersions("3.2.0", "3.1.9"), News::UpToDate);
+    EXPECT_EQ(AppController::compareVersions("3.1", "3.1.1"), News::NewPatch);
+    EXPECT_EQ(AppController::compareVersions("3.1.4", ""), News::UpToDate);
+    EXPECT_EQ(AppController::compareVersions("3.1.4", "3.x.9"), News::UpToDate);
+}
+
+TEST_F(Startup, QuittingClosesStoriesAndTheMasterFile)
+{
+    startApplication();
+    const QString story = makeStory("Quit.vtrsf");
+    ASSERT_NE(app_->documentController().openDocument(story), nullptr);
+    QSignalSpy quit(app_.get(), &AppController::terminateRequested);
+    app_->actions().mnuQuit->trigger();
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(app_->terminated());
+    EXPECT_EQ(app_->masterDatabase(), nullptr);
+}

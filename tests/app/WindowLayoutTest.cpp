@@ -1,0 +1,701 @@
+#include "AppFixture.h"
+
+#include "app/AppActions.h"
+#include "app/DocumentController.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
+#include "app/StoryWindow.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
+#include "panes/TitleLoglineView.h"
+#include "support/SqlProbe.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitterHandle>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+
+const QString kFirstLayoutDividers = QStringLiteral(
+    "UPDATE Screenplay SET LogLineSplitterDistance = 13, BeatsSplitterDistance = 35, "
+    "GeneralNotesSplitterDistance = 80, BoardSplitterDistance = 80");
+
+// The whole percentage of the split view's extent less one that its first pane takes.
+int percentageShown(const MainSplitView* splitView)
+{
+    return splitView->paneExtent(0) * 100 / (splitView->extent() - 1);
+}
+
+// The size a zoomed window takes on the screen.
+QSize zoomedSize(QWidget* window)
+{
+    const QMargins frame = window->windowHandle()->frameMargins();
+    return QGuiApplication::primaryScreen()->availableGeometry().marginsRemoved(frame).size();
+}
+
+} // namespace
+
+class WindowLayout : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        startApplication();
+    }
+
+    // A story file with some fields of its Screenplay row set ("Column = value, ..."). A story
+    // given a window state code was laid out before, with the dividers of a first layout
+    // unless the assignments say otherwise.
+    QString story(const QString& name, const QString& assignments = QString())
+    {
+        const QString path = makeStory(name + QStringLiteral(".vtrsf"));
+        DatabaseConnection connection = StoryFile::open(path);
+        if (assignments.contains(QLatin1String("WindowState")))
+            SqlProbe::exec(connection.get(), kFirstLayoutDividers);
+        if (!assignments.isEmpty())
+            SqlProbe::exec(connection.get(), QStringLiteral("UPDATE Screenplay SET ") + assignments);
+        return path;
+    }
+
+    // Adds a card to the board of a story file and answers its key.
+    static std::int64_t addBoardCard(const QString& path)
+    {
+        Screenplaydb story;
+        story.initWithFile(path);
+        story.hydrate();
+        SceneCarddb card;
+        card.setScreenplayID(story.screenplayID());
+        card.setOnBoard(1);
+        card.insertIntoDatabase(&story);
+        story.closeDatabase();
+        return card.sceneCardID();
+    }
+
+    MyDocument* open(const QString& path)
+    {
+        MyDocument* document = app_->documentController().openDocument(path);
+        settle();
+        return document;
+    }
+
+    MyDocument* reopen(MyDocument* document)
+    {
+        const QString path = document->thisFileName();
+        document->window()->close();
+        settle();
+        return open(path);
+    }
+
+    static QString stored(const QString& path, const QString& column)
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        return SqlProbe::scalar(connection.get(), QStringLiteral("SELECT %1 FROM Screenplay").arg(column));
+    }
+
+    AppActions& menus() { return app_->actions(); }
+};
+
+// --- Window state code and the layout built from it --------------------------------------------
+
+TEST_F(WindowLayout, NewStoryOpensZoomedWithEverySectionAndTheDefaultDividers)
+{
+    const QString path = story("Fresh");
+    ASSERT_EQ(stored(path, "WindowState"), "2");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    Screenplaydb* screenplay = document->currentScreenplay();
+
+    EXPECT_TRUE(document->window()->isMaximized());
+    EXPECT_EQ(document->window()->size(), zoomedSize(document->window()));
+    EXPECT_EQ(screenplay->windowState(), 201111);
+    EXPECT_EQ(screenplay->logLineSplitterDistance(), 13);
+    EXPECT_EQ(screenplay->beatsSplitterDistance(), 35);
+    EXPECT_EQ(screenplay->generalNotesSplitterDistance(), 80);
+    EXPECT_EQ(screenplay->boardSplitterDistance(), 80);
+
+    EXPECT_EQ(percentageShown(document->splTitle()), 13);
+    EXPECT_NEAR(document->splTitle()->paneExtent(0), 0.13 * (document->splTitle()->extent() - 1), 1.0);
+    EXPECT_EQ(percentageShown(document->splNotes()), 80);
+    EXPECT_EQ(percentageShown(document->splBeats()), 35);
+    EXPECT_EQ(document->splBoard()->paneExtent(0), document->splBoard()->extent() - 298);
+
+    ASSERT_NE(document->titleLoglineView(), nullptr);
+    EXPECT_TRUE(document->titleLoglineView()->view()->isVisible());
+    ASSERT_NE(document->generalNotesView(), nullptr);
+    EXPECT_EQ(document->generalNotesView()->objectName(), "GeneralNotesView");
+    ASSERT_NE(document->beatSectionTable(), nullptr);
+    EXPECT_EQ(document->beatSectionTable()->objectName(), "BeatsTableView");
+    ASSERT_NE(document->litterBoxView(), nullptr);
+    ASSERT_NE(document->boardView(), nullptr);
+    EXPECT_EQ(document->scrBoard()->widget(), document->boardView());
+    EXPECT_FALSE(document->titleIsHidden() || document->beatsIsHidden() || document->notesIsHidden() ||
+                 document->litterBoxIsHidden());
+
+    EXPECT_EQ(menus().mnuToggleTitle->text(), "Hide Title/Logline");
+    EXPECT_EQ(menus().mnuToggleBeats->text(), "Hide Beats");
+    EXPECT_EQ(menus().mnuToggleLitterBox->text(), "Hide Litter Box");
+    EXPECT_EQ(menus().mnuToggleGeneralNotes->text(), "Hide General Notes");
+    EXPECT_FALSE(menus().mnuRestoreView->isVisible());
+    EXPECT_FALSE(document->window()->tbRestoreView()->isVisible());
+    EXPECT_EQ(stored(path, "WindowState"), "201111");
+
+    const int titleExtent = document->splTitle()->paneExtent(0);
+    document = reopen(document);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->currentScreenplay()->windowState(), 201111);
+    EXPECT_EQ(document->splTitle()->paneExtent(0), titleExtent);
+    EXPECT_EQ(document->currentScreenplay()->logLineSplitterDistance(), 13);
+}
+
+TEST_F(WindowLayout, CollapsedTitleOpensAtTheStoredSize)
+{
+    const QString path = story("Collapsed", "WindowState = 100111, ParentWindowWidth = 900, ParentWindowHeight = 600");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_FALSE(document->window()->isMaximized());
+    EXPECT_EQ(document->window()->size(), QSize(900, 600));
+    EXPECT_EQ(document->splTitle()->paneExtent(0), 0);
+    EXPECT_EQ(document->titleLoglineView(), nullptr);
+    EXPECT_TRUE(document->titleIsHidden());
+    EXPECT_EQ(menus().mnuToggleTitle->text(), "Show Title/Logline");
+    EXPECT_FALSE(document->window()->tbLogline()->isVisible());
+    EXPECT_FALSE(menus().mnuSLoglineNew->isVisible());
+    EXPECT_FALSE(menus().mnuSLoglineFromTemplate->isVisible());
+    EXPECT_EQ(document->currentScreenplay()->windowState(), 100111);
+}
+
+TEST_F(WindowLayout, SmallStoredWindowGrowsToTheLeastSize)
+{
+    const QString path = story("Tiny", "WindowState = 101111, ParentWindowWidth = 500, ParentWindowHeight = 200");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->window()->size(), QSize(748, 300));
+    EXPECT_EQ(document->currentScreenplay()->parentWindowWidth(), 748);
+    EXPECT_EQ(document->currentScreenplay()->parentWindowHeight(), 300);
+    EXPECT_EQ(stored(path, "ParentWindowWidth || 'x' || ParentWindowHeight"), "748x300");
+
+    document = reopen(document);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->window()->size(), QSize(748, 300));
+}
+
+TEST_F(WindowLayout, CodesOfAnyOtherFormAreLaidOutAfresh)
+{
+    const QString dividers = QStringLiteral(", LogLineSplitterDistance = 40, BeatsSplitterDistance = 50, "
+                                            "GeneralNotesSplitterDistance = 60, BoardSplitterDistance = 70");
+    for (const char* code : {"0", "1011", "-5", "1234567"}) {
+        SCOPED_TRACE(code);
+        const QString path =
+            story(QStringLiteral("Odd%1").arg(code), QStringLiteral("WindowState = ") + code + dividers);
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        Screenplaydb* screenplay = document->currentScreenplay();
+        EXPECT_EQ(screenplay->windowState(), 101111);
+        EXPECT_FALSE(document->window()->isMaximized());
+        EXPECT_EQ(screenplay->logLineSplitterDistance(), 13);
+        EXPECT_EQ(screenplay->beatsSplitterDistance(), 35);
+        EXPECT_EQ(screenplay->generalNotesSplitterDistance(), 80);
+        EXPECT_EQ(screenplay->boardSplitterDistance(), 80);
+        document->window()->close();
+        settle();
+    }
+}
+
+TEST_F(WindowLayout, StoredFullBoardViewShowsOnlyTheBoard)
+{
+    const QString path = story("Board", "WindowState = 131111, ParentWindowWidth = 1000, ParentWindowHeight = 700");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(document->specialViewConfigured());
+    EXPECT_EQ(document->whichSpecialView(), 3);
+    EXPECT_EQ(document->splTitle()->paneExtent(0), 0);
+    EXPECT_EQ(document->splBeats()->paneExtent(0), 0);
+    EXPECT_EQ(document->splBoard()->paneExtent(1), 0);
+    EXPECT_EQ(document->splNotes()->paneExtent(1), 0);
+    EXPECT_EQ(document->titleLoglineView(), nullptr);
+    EXPECT_EQ(document->generalNotesView(), nullptr);
+    EXPECT_NE(document->boardView(), nullptr);
+    // The layout hides the section toggles only when the board is hidden.
+    EXPECT_TRUE(menus().mnuToggleTitle->isVisible());
+    EXPECT_TRUE(document->window()->tbToggleTitleLogline()->isVisible());
+    EXPECT_TRUE(menus().mnuRestoreView->isVisible());
+    EXPECT_TRUE(document->window()->tbRestoreView()->isVisible());
+}
+
+TEST_F(WindowLayout, MenuCheckMarksFollowTheStory)
+{
+    const QString path = story("Marks", "WindowState = 101111, StandardFontSetting = 2, BoardZoomFactor = 3, "
+                                        "A3x5IncludeNotes = 0, R4x6IncludeCharacters = 0");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(menus().mnuMFSLarger->isChecked());
+    EXPECT_TRUE(menus().mnuBZEvenBigger->isChecked());
+    EXPECT_FALSE(menus().mnuRA3x5IncludeNotes->isChecked());
+    EXPECT_TRUE(menus().mnuRA3x5IncludeCharacters->isChecked());
+    EXPECT_FALSE(menus().mnuR4x6IncludeCharacters->isChecked());
+    EXPECT_TRUE(menus().mnuR4x6IncludeNotes->isChecked());
+    EXPECT_TRUE(menus().mnuRBCIncludeNotes->isChecked());
+    EXPECT_EQ(document->lblLitterBox()->font().pixelSize(), 13);
+    EXPECT_TRUE(document->optSelectPayoffs()->font().bold());
+
+    const QString unzoomed = story("Unzoomed", "WindowState = 101111, BoardZoomFactor = 0");
+    document = open(unzoomed);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->currentScreenplay()->boardZoomFactor(), 1);
+    EXPECT_TRUE(menus().mnuBZNormal->isChecked());
+}
+
+// --- Board presentation ------------------------------------------------------------------------
+
+TEST_F(WindowLayout, LargeSceneCardReopensOnlyWhileItsCardIsOnTheBoard)
+{
+    const QString path = story("Big", "WindowState = 101111, ParentWindowWidth = 1600, ParentWindowHeight = 900");
+    const std::int64_t card = addBoardCard(path);
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(),
+                       QStringLiteral("UPDATE Screenplay SET BigSceneView = 1, BigSceneSceneCardID = %1").arg(card));
+    }
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->bigSceneView(), nullptr);
+    EXPECT_EQ(document->boardView(), nullptr);
+    EXPECT_FALSE(document->window()->tbToggleListCorkView()->isVisible());
+    EXPECT_FALSE(menus().mnuVBoard->isVisible());
+    EXPECT_FALSE(menus().mnuPPBoardSize->isVisible());
+
+    // The card's frame follows the board pane: centred at most 870 wide, never below 700.
+    MainSplitView* beats = document->splBeats();
+    auto boardPaneWidth = [&](int width) {
+        beats->setPosition(beats->extent() - beats->handleWidth() - 298 - width);
+        settle();
+    };
+    boardPaneWidth(1000);
+    ASSERT_EQ(document->boardPane()->width(), 1000);
+    const int paneHeight = document->boardPane()->height();
+    ASSERT_GE(paneHeight - 130, 421);
+    EXPECT_EQ(document->bigSceneView()->geometry(), QRect(65, 0, 870, paneHeight - 130));
+    boardPaneWidth(600);
+    ASSERT_EQ(document->boardPane()->width(), 600);
+    EXPECT_EQ(document->bigSceneView()->geometry(), QRect(0, 0, 700, paneHeight - 130));
+
+    // The card is gone: the story opens on the corkboard.
+    document->window()->close();
+    settle();
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), QStringLiteral("UPDATE Screenplay SET BigSceneSceneCardID = 9999"));
+    }
+    document = open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->bigSceneView(), nullptr);
+    EXPECT_NE(document->boardView(), nullptr);
+    EXPECT_EQ(document->currentScreenplay()->bigSceneView(), 0);
+    EXPECT_EQ(document->currentScreenplay()->bigSceneSceneCardID(), 0);
+}
+
+TEST_F(WindowLayout, ListViewOpensOnlyWithCardsOnTheBoard)
+{
+    const QString empty = story("EmptyList", "WindowState = 101111, BoardView = 2");
+    MyDocument* document = open(empty);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->currentScreenplay()->boardView(), 1);
+    EXPECT_NE(document->boardView(), nullptr);
+    EXPECT_EQ(document->boardListViewView(), nullptr);
+    EXPECT_EQ(menus().mnuToggleBoardView->text(), "List View");
+    EXPECT_TRUE(menus().mnuBZoom->isVisible());
+    document->window()->close();
+    settle();
+
+    const QString listed = story("List", "WindowState = 101111, BoardView = 2");
+    addBoardCard(listed);
+    document = open(listed);
+    ASSERT_NE(document, nullptr);
+    EXPECT_NE(document->boardListViewView(), nullptr);
+    EXPECT_EQ(document->boardView(), nullptr);
+    EXPECT_EQ(menus().mnuToggleBoardView->text(), "Corkboard View");
+    EXPECT_FALSE(menus().mnuBZoom->isVisible());
+    EXPECT_FALSE(menus().mnuPPBSIncreaseWidth->isEnabled());
+    EXPECT_EQ(document->window()->tbToggleListCorkView()->property("imageName").toString(), "CorkboardView");
+    // A board with a card takes more cards.
+    EXPECT_TRUE(document->window()->tbAddSceneCard()->isVisible());
+}
+
+// --- Section commands --------------------------------------------------------------------------
+
+class SectionCommands : public WindowLayout
+{
+protected:
+    void SetUp() override
+    {
+        WindowLayout::SetUp();
+        path_ = story("Sections", "WindowState = 101111, ParentWindowWidth = 1200, ParentWindowHeight = 800");
+        document_ = open(path_);
+        ASSERT_NE(document_, nullptr);
+    }
+
+    QList<QList<int>> dividers() const
+    {
+        return {document_->splTitle()->sizes(), document_->splNotes()->sizes(), document_->splBeats()->sizes(),
+                document_->splBoard()->sizes()};
+    }
+
+    QString path_;
+    MyDocument* document_ = nullptr;
+};
+
+TEST_F(SectionCommands, TogglingEachSectionFlipsItsDigitAndMenuTitle)
+{
+    struct Toggle {
+        QAction* command;
+        int digit;
+        QAction* item;
+        QString shown;
+        QString hidden;
+    };
+    StoryWindow* window = document_->window();
+    const std::vector<Toggle> toggles{
+        {menus().mnuToggleTitle, 2, menus().mnuToggleTitle, "Hide Title/Logline", "Show Title/Logline"},
+        {window->tbToggleBeats(), 3, menus().mnuToggleBeats, "Hide Beats", "Show Beats"},
+        {menus().mnuToggleLitterBox, 4, menus().mnuToggleLitterBox, "Hide Litter Box", "Show Litter Box"},
+        {window->tbToggleNotes(), 5, menus().mnuToggleGeneralNotes, "Hide General Notes", "Show General Notes"},
+    };
+    const auto before = dividers();
+    for (const Toggle& toggle : toggles) {
+        SCOPED_TRACE(toggle.digit);
+        toggle.command->trigger();
+        QString code = QString::number(document_->currentScreenplay()->windowState());
+        EXPECT_EQ(code.at(toggle.digit), QLatin1Char('0'));
+        EXPECT_EQ(stored(path_, "WindowState"), code);
+        EXPECT_EQ(toggle.item->text(), toggle.hidden);
+        toggle.command->trigger();
+        code = QString::number(document_->currentScreenplay()->windowState());
+        EXPECT_EQ(code, "101111");
+        EXPECT_EQ(toggle.item->text(), toggle.shown);
+        EXPECT_EQ(dividers(), before);
+    }
+}
+
+TEST_F(SectionCommands, CollapsedSectionsStayCollapsedAfterReopening)
+{
+    const QList<int> boardBefore = document_->splBoard()->sizes();
+    menus().mnuToggleLitterBox->trigger();
+    EXPECT_EQ(document_->splBoard()->paneExtent(1), 0);
+    EXPECT_EQ(document_->litterBoxView(), nullptr);
+    EXPECT_TRUE(document_->litterBoxIsHidden());
+    menus().mnuToggleGeneralNotes->trigger();
+    EXPECT_EQ(document_->splNotes()->paneExtent(1), 0);
+    EXPECT_EQ(document_->scrNotes(), nullptr);
+    EXPECT_FALSE(menus().mnuPPNotesSize->isVisible());
+    menus().mnuToggleBeats->trigger();
+    EXPECT_EQ(document_->splBeats()->paneExtent(0), 0);
+    EXPECT_EQ(document_->beatSectionTable(), nullptr);
+    EXPECT_EQ(stored(path_, "WindowState"), "101000");
+
+    document_ = reopen(document_);
+    ASSERT_NE(document_, nullptr);
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 101000);
+    EXPECT_EQ(document_->splBoard()->paneExtent(1), 0);
+    EXPECT_EQ(document_->splNotes()->paneExtent(1), 0);
+    EXPECT_EQ(document_->splBeats()->paneExtent(0), 0);
+    EXPECT_EQ(menus().mnuToggleLitterBox->text(), "Show Litter Box");
+    EXPECT_EQ(menus().mnuToggleGeneralNotes->text(), "Show General Notes");
+    EXPECT_EQ(menus().mnuToggleBeats->text(), "Show Beats");
+
+    menus().mnuToggleLitterBox->trigger();
+    EXPECT_EQ(document_->splBoard()->paneExtent(0), document_->splBoard()->extent() - 298);
+}
+
+TEST_F(SectionCommands, FullBoardViewAndRestoreGiveBackTheNormalLayout)
+{
+    const auto before = dividers();
+    menus().mnuFullBoardView->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 131111);
+    EXPECT_EQ(document_->whichSpecialView(), 3);
+    EXPECT_TRUE(document_->specialViewConfigured());
+    EXPECT_FALSE(menus().mnuToggleTitle->isVisible());
+    EXPECT_FALSE(document_->window()->tbToggleNotes()->isVisible());
+    EXPECT_TRUE(menus().mnuRestoreView->isVisible());
+    EXPECT_TRUE(document_->window()->tbRestoreView()->isVisible());
+    EXPECT_EQ(document_->splTitle()->paneExtent(0), 0);
+    EXPECT_EQ(document_->splBoard()->paneExtent(1), 0);
+    EXPECT_NE(document_->boardView(), nullptr);
+
+    document_->window()->tbRestoreView()->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 101111);
+    EXPECT_EQ(stored(path_, "WindowState"), "101111");
+    EXPECT_FALSE(document_->specialViewConfigured());
+    EXPECT_EQ(document_->whichSpecialView(), 0);
+    EXPECT_FALSE(menus().mnuRestoreView->isVisible());
+    EXPECT_FALSE(document_->window()->tbRestoreView()->isVisible());
+    EXPECT_TRUE(menus().mnuToggleTitle->isVisible());
+    EXPECT_EQ(dividers(), before);
+}
+
+TEST_F(SectionCommands, FullSectionViewsShowOneSectionAndHideTheBoard)
+{
+    menus().mnuFullTitleView->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 111111);
+    EXPECT_EQ(document_->splTitle()->paneExtent(1), 0);
+    ASSERT_NE(document_->titleLoglineView(), nullptr);
+    EXPECT_EQ(document_->boardView(), nullptr);
+    EXPECT_FALSE(menus().mnuVBoard->isVisible());
+    EXPECT_FALSE(document_->window()->tbAddSceneCard()->isVisible());
+    EXPECT_FALSE(menus().mnuToggleBeats->isVisible());
+
+    menus().mnuFullBeatsView->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 121111);
+    EXPECT_EQ(document_->splTitle()->paneExtent(0), 0);
+    EXPECT_EQ(document_->splBeats()->paneExtent(1), 0);
+    EXPECT_EQ(document_->titleLoglineView(), nullptr);
+    EXPECT_NE(document_->beatSectionTable(), nullptr);
+
+    document_->window()->tbFullNotesView()->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 141111);
+    EXPECT_EQ(document_->splNotes()->paneExtent(0), 0);
+    EXPECT_NE(document_->generalNotesView(), nullptr);
+    EXPECT_EQ(document_->beatSectionTable(), nullptr);
+
+    document_ = reopen(document_);
+    ASSERT_NE(document_, nullptr);
+    EXPECT_EQ(document_->whichSpecialView(), 4);
+    EXPECT_EQ(document_->splNotes()->paneExtent(0), 0);
+    EXPECT_TRUE(menus().mnuRestoreView->isVisible());
+}
+
+TEST_F(SectionCommands, SendersThatAreNoCommandChangeNothing)
+{
+    document_->toggleSection(menus().mnuFullBoardView);
+    document_->fullSectionView(menus().mnuToggleTitle);
+    document_->toggleSection(nullptr);
+    EXPECT_EQ(document_->currentScreenplay()->windowState(), 101111);
+}
+
+// --- Dividers ----------------------------------------------------------------------------------
+
+TEST_F(SectionCommands, MovingADividerStoresItsPercentageWithinItsLimits)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    MainSplitView* title = document_->splTitle();
+    title->setPosition(30);
+    EXPECT_EQ(title->paneExtent(0), 70);
+    EXPECT_EQ(screenplay->logLineSplitterDistance(), 70 * 100 / (title->extent() - 1));
+    title->setPosition(300);
+    EXPECT_EQ(title->paneExtent(0), 300);
+    EXPECT_EQ(screenplay->logLineSplitterDistance(), 300 * 100 / (title->extent() - 1));
+
+    MainSplitView* beats = document_->splBeats();
+    beats->setPosition(50);
+    EXPECT_EQ(beats->paneExtent(0), 200);
+    EXPECT_EQ(screenplay->beatsSplitterDistance(), 200 * 100 / (beats->extent() - 1));
+
+    MainSplitView* board = document_->splBoard();
+    board->setPosition(100);
+    EXPECT_EQ(board->paneExtent(0), board->extent() - 298);
+    EXPECT_EQ(screenplay->boardSplitterDistance(), percentageShown(board));
+
+    MainSplitView* notes = document_->splNotes();
+    notes->setPosition(notes->extent() / 2);
+    EXPECT_EQ(screenplay->generalNotesSplitterDistance(), percentageShown(notes));
+    EXPECT_EQ(stored(path_, "LogLineSplitterDistance || ',' || BeatsSplitterDistance"),
+              QStringLiteral("%1,%2")
+                  .arg(screenplay->logLineSplitterDistance())
+                  .arg(screenplay->beatsSplitterDistance()));
+
+    // The percentages bring the dividers back on the next opening.
+    const std::int64_t titleDistance = screenplay->logLineSplitterDistance();
+    const std::int64_t notesDistance = screenplay->generalNotesSplitterDistance();
+    document_ = reopen(document_);
+    ASSERT_NE(document_, nullptr);
+    EXPECT_EQ(percentageShown(document_->splTitle()), titleDistance);
+    EXPECT_EQ(percentageShown(document_->splNotes()), notesDistance);
+    EXPECT_EQ(document_->currentScreenplay()->logLineSplitterDistance(), titleDistance);
+}
+
+TEST_F(SectionCommands, CollapsedSectionsCannotBeDraggedOpen)
+{
+    menus().mnuToggleTitle->trigger();
+    menus().mnuToggleBeats->trigger();
+    const std::int64_t logline = document_->currentScreenplay()->logLineSplitterDistance();
+    document_->splTitle()->setPosition(200);
+    EXPECT_EQ(document_->splTitle()->paneExtent(0), 0);
+    document_->splBeats()->setPosition(400);
+    EXPECT_EQ(document_->splBeats()->paneExtent(0), 0);
+    EXPECT_EQ(document_->currentScreenplay()->logLineSplitterDistance(), logline);
+}
+
+TEST_F(SectionCommands, DraggingTheTitleDividerStopsAtItsLeastHeight)
+{
+    MainSplitView* title = document_->splTitle();
+    QSplitterHandle* handle = title->handle(1);
+    ASSERT_NE(handle, nullptr);
+    const QPoint grab(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grab);
+    QTest::mouseMove(handle, grab - QPoint(0, title->paneExtent(0)));
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grab - QPoint(0, title->paneExtent(0)));
+    EXPECT_EQ(title->paneExtent(0), 70);
+}
+
+TEST_F(SectionCommands, NoPercentageChangesWhileOneSectionFillsTheWindow)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    menus().mnuFullBoardView->trigger();
+    const std::array<std::int64_t, 4> before{screenplay->logLineSplitterDistance(), screenplay->beatsSplitterDistance(),
+                                             screenplay->generalNotesSplitterDistance(),
+                                             screenplay->boardSplitterDistance()};
+    document_->window()->resize(1000, 650);
+    document_->splBoard()->setPosition(300);
+    EXPECT_EQ(screenplay->logLineSplitterDistance(), before[0]);
+    EXPECT_EQ(screenplay->beatsSplitterDistance(), before[1]);
+    EXPECT_EQ(screenplay->generalNotesSplitterDistance(), before[2]);
+    EXPECT_EQ(screenplay->boardSplitterDistance(), before[3]);
+}
+
+TEST_F(SectionCommands, DraggingTheNotesDividerNearTheBottomClosesTheNotes)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    MainSplitView* notes = document_->splNotes();
+    notes->setPosition(notes->extent() - 100);
+    EXPECT_EQ(QString::number(screenplay->windowState()).at(5), QLatin1Char('1'));
+
+    notes->setPosition(notes->extent() - 15);
+    EXPECT_EQ(notes->paneExtent(1), 0);
+    EXPECT_EQ(screenplay->windowState(), 101110);
+    EXPECT_EQ(stored(path_, "WindowState"), "101110");
+    EXPECT_EQ(screenplay->generalNotesSplitterDistance(), (notes->paneExtent(0) - 20) * 100 / (notes->extent() - 1));
+    EXPECT_TRUE(document_->notesIsHidden());
+    EXPECT_EQ(menus().mnuToggleGeneralNotes->text(), "Show General Notes");
+
+    // Shown again, the notes board can be dragged up and stays open.
+    menus().mnuToggleGeneralNotes->trigger();
+    notes->setPosition(notes->extent() / 2);
+    EXPECT_EQ(screenplay->windowState(), 101111);
+    EXPECT_EQ(menus().mnuToggleGeneralNotes->text(), "Hide General Notes");
+}
+
+TEST_F(SectionCommands, CollapsedNotesKeepTheirDividerWhenTheWindowChangesSize)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    menus().mnuToggleGeneralNotes->trigger();
+    const std::int64_t distance = screenplay->generalNotesSplitterDistance();
+    document_->window()->resize(1000, 650);
+    settle();
+    EXPECT_EQ(screenplay->generalNotesSplitterDistance(), distance);
+    EXPECT_EQ(QString::number(screenplay->windowState()).at(5), QLatin1Char('0'));
+}
+
+// --- Window size -------------------------------------------------------------------------------
+
+TEST_F(SectionCommands, ZoomingRecordsTheStateAndKeepsTheStoredSize)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    document_->window()->showMaximized();
+    settle();
+    EXPECT_EQ(screenplay->windowState(), 201111);
+    EXPECT_EQ(screenplay->parentWindowWidth(), 1200);
+    EXPECT_EQ(screenplay->parentWindowHeight(), 800);
+
+    document_->window()->showNormal();
+    settle();
+    document_->window()->resize(1100, 700);
+    EXPECT_EQ(screenplay->windowState(), 101111);
+    EXPECT_EQ(screenplay->parentWindowWidth(), 1100);
+    EXPECT_EQ(screenplay->parentWindowHeight(), 700);
+    EXPECT_EQ(stored(path_, "ParentWindowWidth || 'x' || ParentWindowHeight"), "1100x700");
+}
+
+TEST_F(WindowLayout, TheCorkboardGrowsWithItsPaneAfterADelay)
+{
+    const QString path = story("Grow", "WindowState = 101111, ParentWindowWidth = 900, ParentWindowHeight = 600, "
+                                       "BoardWidth = 200, BoardHeight = 150");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    Screenplaydb* screenplay = document->currentScreenplay();
+    document->window()->resize(1400, 900);
+    const QSize visible = document->scrBoard()->viewport()->size();
+    EXPECT_EQ(screenplay->boardWidth(), visible.width());
+    EXPECT_EQ(screenplay->boardHeight(), visible.height());
+    EXPECT_EQ(screenplay->boardSections().boardPanelWidth(), visible.width());
+    EXPECT_EQ(stored(path, "BoardWidth"), QString::number(visible.width()));
+    // The corkboard is rebuilt later, once.
+    EXPECT_EQ(document->boardView()->size(), QSize(200, 150));
+    QTest::qWait(250);
+    EXPECT_EQ(document->boardView()->size(), visible);
+
+    document->window()->resize(900, 600);
+    EXPECT_EQ(screenplay->boardWidth(), visible.width());
+}
+
+// --- Notes size and fonts ----------------------------------------------------------------------
+
+TEST_F(SectionCommands, NotesSizeCommandsKeepTheirLimits)
+{
+    Screenplaydb* screenplay = document_->currentScreenplay();
+    screenplay->setGeneralNotesHeight(2300);
+    menus().mnuPPNSDecreaseHeight->trigger();
+    EXPECT_EQ(screenplay->generalNotesHeight(), 2200);
+    menus().mnuPPNSIncreaseHeight->trigger();
+    EXPECT_EQ(screenplay->generalNotesHeight(), 2420);
+
+    screenplay->setGeneralNotesWidth(1900);
+    menus().mnuPPNSDecreaseWidth->trigger();
+    EXPECT_EQ(screenplay->generalNotesWidth(), 1710);
+    screenplay->setGeneralNotesWidth(500);
+    menus().mnuPPNSIncreaseWidth->trigger();
+    EXPECT_EQ(screenplay->generalNotesWidth(), 1200);
+    EXPECT_EQ(stored(path_, "GeneralNotesWidth || 'x' || GeneralNotesHeight"), "1200x2420");
+    EXPECT_EQ(document_->generalNotesView()->size(), QSize(1200, 2420));
+}
+
+TEST_F(SectionCommands, FontSettingReachesTheLabelsAndChecksOnlyItsItem)
+{
+    menus().mnuMFSEvenBigger->trigger();
+    EXPECT_EQ(document_->currentScreenplay()->standardFontSetting(), 3);
+    EXPECT_EQ(stored(path_, "StandardFontSetting"), "3");
+    for (QLabel* label : {document_->lblLitterBox(), document_->optSelectBeats(), document_->optSelectSetups()}) {
+        EXPECT_EQ(label->font().pixelSize(), 14);
+        EXPECT_TRUE(label->font().bold());
+    }
+    EXPECT_TRUE(menus().mnuMFSEvenBigger->isChecked());
+    EXPECT_FALSE(menus().mnuMFSNormal->isChecked());
+    EXPECT_FALSE(menus().mnuMFSLarger->isChecked());
+    EXPECT_FALSE(menus().mnuMFSAsBigAsItGets->isChecked());
+
+    // Choosing the setting in force changes nothing.
+    menus().mnuMFSEvenBigger->trigger();
+    EXPECT_TRUE(menus().mnuMFSEvenBigger->isChecked());
+    EXPECT_EQ(document_->lblLitterBox()->font().pixelSize(), 14);
+
+    menus().mnuMFSAsBigAsItGets->trigger();
+    EXPECT_EQ(document_->optSelectCharacters()->font().pixelSize(), 15);
+    EXPECT_FALSE(menus().mnuMFSEvenBigger->isChecked());
+}
+
+TEST_F(WindowLayout, ItemCommandsOfANarrowStoryElementsPaneAreHidden)
+{
+    const QString wide = story("Wide", "WindowState = 101111, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                       "BeatSectionShowing = 1, BeatsSplitterDistance = 40");
+    MyDocument* document = open(wide);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->beatSectionTable()->objectName(), "CharactersTableView");
+    EXPECT_TRUE(menus().mnuAddCharacter->isVisible());
+    EXPECT_TRUE(document->window()->tbAddItem()->isVisible());
+    EXPECT_FALSE(menus().mnuDeleteCharacter->isVisible());
+    EXPECT_FALSE(document->window()->tbDeleteItem()->isVisible());
+    document->window()->close();
+    settle();
+
+    const QString narrow = story("Narrow", "WindowState = 101111, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                           "BeatSectionShowing = 1, BeatsSplitterDistance = 20");
+    document = open(narrow);
+    ASSERT_NE(document, nullptr);
+    ASSERT_LT(document->splBeats()->paneExtent(0), 300);
+    EXPECT_FALSE(menus().mnuAddCharacter->isVisible());
+    EXPECT_FALSE(document->window()->tbAddItem()->isVisible());
+}

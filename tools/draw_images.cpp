@@ -3,7 +3,15 @@
 //    character or a location that has no picture of its own;
 //  - VantoraIcon.png (256 x 256), the application icon: three index cards pinned to a
 //    corkboard by a red thumb tack;
-//  - Splash.png (480 x 300), the splash picture: the same motif on cork with the product name.
+//  - Splash.png (480 x 300), the splash picture: the same motif on cork with the product name;
+//  - cork_repeating_02.png (256 x 256), the corkboard's cork, drawn so that its edges meet
+//    seamlessly when it is repeated in both directions;
+//  - SceneCardThumbDown.png and SceneCardThumbUp.png (48 x 48), a scene card's red thumb tack
+//    pressed into the cork and lifted out of it, and BlueThumbDown.png, the blue tack of an
+//    attachment note;
+//  - SetupsWithPayoffs.png, SetupsWithOutPayoffs.png, PayoffsWithSetups.png,
+//    PayoffsWithoutSetups.png, CharactersInScene.png and LocationOfScene.png (48 x 48), the
+//    indicator icons of a scene card.
 // Everything is antialiased vector drawing on a QImage. Text needs the font database, which
 // Qt only offers inside a QGuiApplication, so the tool runs one on the offscreen platform
 // (no display needed). Where no font at all can be found the splash is drawn without its
@@ -20,6 +28,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
 #include <QStringList>
 
@@ -296,8 +305,23 @@ void paintHangingCard(QPainter& painter, const QPointF& pin, const HangingCard& 
     painter.restore();
 }
 
+// The four tones of a push pin's head, from its highlight to its darkest edge.
+struct TackColours
+{
+    QColor highlight;
+    QColor body;
+    QColor edge;
+    QColor domeLight;
+    QColor domeDark;
+};
+
+const TackColours kRedTack{QColor(0xFF, 0x8A, 0x7E), kTackRed, QColor(0x6E, 0x08, 0x0C), QColor(0xFF, 0x6A, 0x60),
+                           QColor(0xA8, 0x10, 0x18)};
+const TackColours kBlueTack{QColor(0x9C, 0xC8, 0xFF), QColor(0x1E, 0x5C, 0xD7), QColor(0x08, 0x1E, 0x6E),
+                            QColor(0x66, 0x9E, 0xFF), QColor(0x10, 0x36, 0xA8)};
+
 // A red push pin seen from above, its head lit from the top left, with its shadow.
-void paintThumbTack(QPainter& painter, const QPointF& centre, qreal radius)
+void paintThumbTack(QPainter& painter, const QPointF& centre, qreal radius, const TackColours& colours = kRedTack)
 {
     painter.save();
     painter.setPen(Qt::NoPen);
@@ -308,16 +332,16 @@ void paintThumbTack(QPainter& painter, const QPointF& centre, qreal radius)
     painter.drawEllipse(centre + QPointF(radius * 0.45, radius * 0.6), radius * 1.15, radius * 1.15);
 
     QRadialGradient head(centre - QPointF(radius * 0.35, radius * 0.4), radius * 1.5);
-    head.setColorAt(0.0, QColor(0xFF, 0x8A, 0x7E));
-    head.setColorAt(0.35, kTackRed);
-    head.setColorAt(1.0, QColor(0x6E, 0x08, 0x0C));
+    head.setColorAt(0.0, colours.highlight);
+    head.setColorAt(0.35, colours.body);
+    head.setColorAt(1.0, colours.edge);
     painter.setBrush(head);
     painter.drawEllipse(centre, radius, radius);
 
     // The raised dome in the middle of the head.
     QRadialGradient dome(centre - QPointF(radius * 0.2, radius * 0.25), radius * 0.8);
-    dome.setColorAt(0.0, QColor(0xFF, 0x6A, 0x60));
-    dome.setColorAt(1.0, QColor(0xA8, 0x10, 0x18));
+    dome.setColorAt(0.0, colours.domeLight);
+    dome.setColorAt(1.0, colours.domeDark);
     painter.setBrush(dome);
     painter.drawEllipse(centre, radius * 0.58, radius * 0.58);
 
@@ -426,6 +450,137 @@ QImage drawSplash(bool withText)
     return image;
 }
 
+
+// --- The corkboard's own pictures -----------------------------------------------------------
+
+// The cork of the board, 256 x 256 and seamless: every grain that crosses an edge is drawn
+// again on the opposite side, so repeated tiles show no seams.
+QImage drawCorkTile()
+{
+    constexpr int side = 256;
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0xC8, 0x92, 0x5A));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    std::minstd_rand random(2002u);
+    // Granules of pressed cork: many small ones, darker and lighter than the base, and a few
+    // larger pale chips.
+    const auto granule = [&](qreal radius, const QColor& colour) {
+        const QPointF at(unit(random) * side, unit(random) * side);
+        const qreal squash = 0.55 + unit(random) * 0.45;
+        painter.setBrush(colour);
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                painter.drawEllipse(at + QPointF(dx * side, dy * side), radius, radius * squash);
+    };
+    for (int i = 0; i < 1400; ++i)
+        granule(0.8 + unit(random) * 2.2, QColor(0x7A, 0x45, 0x18, 40 + static_cast<int>(unit(random) * 60)));
+    for (int i = 0; i < 900; ++i)
+        granule(0.6 + unit(random) * 1.6, QColor(0xF2, 0xC4, 0x8C, 40 + static_cast<int>(unit(random) * 70)));
+    for (int i = 0; i < 120; ++i)
+        granule(2.0 + unit(random) * 2.5, QColor(0xE6, 0xB0, 0x74, 60));
+    for (int i = 0; i < 500; ++i)
+        granule(0.5 + unit(random) * 0.7, QColor(0x4E, 0x2A, 0x0C, 90));
+    painter.end();
+    return image;
+}
+
+constexpr int kIconSide = 48;
+
+QImage emptyIcon()
+{
+    QImage image(kIconSide, kIconSide, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// A push pin seen from above: pressed into the cork it throws a short shadow; lifted out of it
+// it stands higher, smaller shadow far below, and the needle shows.
+QImage drawTack(const TackColours& colours, bool raised)
+{
+    QImage image = emptyIcon();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (raised) {
+        painter.setPen(QPen(QColor(0x9A, 0x9A, 0x9A), 2.4, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(22.0, 24.0), QPointF(34.0, 40.0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(withAlpha(kShadow, 70));
+        painter.drawEllipse(QPointF(34.0, 40.0), 7.0, 4.0);
+        paintThumbTack(painter, QPointF(20.0, 20.0), 14.0, colours);
+    } else {
+        paintThumbTack(painter, QPointF(22.0, 22.0), 15.0, colours);
+    }
+    painter.end();
+    return image;
+}
+
+// A round badge in `fill` with a white mark drawn by `mark`.
+QImage drawBadge(const QColor& fill, const std::function<void(QPainter&)>& mark)
+{
+    QImage image = emptyIcon();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(fill.darker(140), 2.0));
+    QRadialGradient body(QPointF(18.0, 16.0), 34.0);
+    body.setColorAt(0.0, fill.lighter(130));
+    body.setColorAt(1.0, fill);
+    painter.setBrush(body);
+    painter.drawEllipse(QPointF(24.0, 24.0), 21.0, 21.0);
+    painter.setPen(QPen(Qt::white, 4.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    mark(painter);
+    painter.end();
+    return image;
+}
+
+const QColor kLinked(0x2E, 0x8B, 0x3E);
+const QColor kUnlinked(0xE0, 0x8A, 0x12);
+
+// A set-up plants something: an arrow leaving a seed. A pay-off collects it: the arrow arriving
+// in a ring.
+void markSetup(QPainter& painter)
+{
+    painter.drawEllipse(QPointF(15.0, 24.0), 3.5, 3.5);
+    painter.drawLine(QPointF(21.0, 24.0), QPointF(35.0, 24.0));
+    painter.drawPolyline(QPolygonF({QPointF(29.0, 17.0), QPointF(36.0, 24.0), QPointF(29.0, 31.0)}));
+}
+
+void markPayoff(QPainter& painter)
+{
+    painter.drawEllipse(QPointF(29.0, 24.0), 7.5, 7.5);
+    painter.drawLine(QPointF(11.0, 24.0), QPointF(26.0, 24.0));
+    painter.drawPolyline(QPolygonF({QPointF(20.0, 18.0), QPointF(26.0, 24.0), QPointF(20.0, 30.0)}));
+}
+
+// Two heads and shoulders, one behind the other.
+void markCharacters(QPainter& painter)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 170));
+    painter.drawEllipse(QPointF(30.0, 17.0), 5.0, 5.5);
+    painter.drawChord(QRectF(20.0, 24.0, 20.0, 22.0), 0, 180 * 16);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QPointF(20.0, 19.0), 6.0, 6.5);
+    painter.drawChord(QRectF(8.0, 27.0, 24.0, 24.0), 0, 180 * 16);
+}
+
+// A map pin.
+void markLocation(QPainter& painter)
+{
+    QPainterPath pin;
+    pin.moveTo(24.0, 40.0);
+    pin.cubicTo(14.0, 28.0, 13.0, 23.0, 13.0, 19.0);
+    pin.arcTo(QRectF(13.0, 8.0, 22.0, 22.0), 180.0, -180.0);
+    pin.cubicTo(35.0, 23.0, 34.0, 28.0, 24.0, 40.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawPath(pin);
+    painter.setBrush(QColor(0x3B, 0x6E, 0xA8));
+    painter.drawEllipse(QPointF(24.0, 19.0), 4.0, 4.0);
+}
+
 bool save(const QImage& image, const QString& folder, const QString& name)
 {
     const QString target = QDir(folder).filePath(name);
@@ -466,6 +621,18 @@ int main(int argc, char** argv)
     const bool written = save(drawCard(drawCharacter), folder, QStringLiteral("GenericCharacter.png"))
                          && save(drawCard(drawLocation), folder, QStringLiteral("GenericLocation.png"))
                          && save(drawApplicationIcon(), folder, QStringLiteral("VantoraIcon.png"))
-                         && save(drawSplash(withText), folder, QStringLiteral("Splash.png"));
+                         && save(drawSplash(withText), folder, QStringLiteral("Splash.png"))
+                         && save(drawCorkTile(), folder, QStringLiteral("cork_repeating_02.png"))
+                         && save(drawTack(kRedTack, false), folder, QStringLiteral("SceneCardThumbDown.png"))
+                         && save(drawTack(kRedTack, true), folder, QStringLiteral("SceneCardThumbUp.png"))
+                         && save(drawTack(kBlueTack, false), folder, QStringLiteral("BlueThumbDown.png"))
+                         && save(drawBadge(kLinked, markSetup), folder, QStringLiteral("SetupsWithPayoffs.png"))
+                         && save(drawBadge(kUnlinked, markSetup), folder, QStringLiteral("SetupsWithOutPayoffs.png"))
+                         && save(drawBadge(kLinked, markPayoff), folder, QStringLiteral("PayoffsWithSetups.png"))
+                         && save(drawBadge(kUnlinked, markPayoff), folder, QStringLiteral("PayoffsWithoutSetups.png"))
+                         && save(drawBadge(QColor(0x5B, 0x4E, 0x9C), markCharacters), folder,
+                                 QStringLiteral("CharactersInScene.png"))
+                         && save(drawBadge(QColor(0x3B, 0x6E, 0xA8), markLocation), folder,
+                                 QStringLiteral("LocationOfScene.png"));
     return written ? 0 : 1;
 }

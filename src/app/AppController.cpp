@@ -98,6 +98,7 @@ AppController::AppController()
             &AppController::documentCountChanged);
     connectCommands();
     connectLayoutCommands(*this);
+    connectColorCodeCommands(*this);
     documentController_->refreshOpenRecentMenu(actions_->openRecentMenu());
 }
 

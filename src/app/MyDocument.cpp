@@ -5,6 +5,8 @@
 #include "GuardedCall.h"
 #include "SmallViews.h"
 #include "StoryWindow.h"
+#include "board/BoardView.h"
+#include "board/SceneCardView.h"
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
 #include "model/DatabaseError.h"
@@ -18,6 +20,7 @@
 #include "model/Screenplaydb.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
+#include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
 
@@ -31,6 +34,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -43,6 +47,7 @@
 
 #include <algorithm>
 #include <array>
+#include "AutoTips.h"
 
 
 namespace {
@@ -84,8 +89,6 @@ constexpr int kBeatsWidthForItemCommands = 300;
 // The logline field of the title/logline pane: origin, and what its pane takes off its size.
 constexpr int kLoglineLeft = 109;
 constexpr int kLoglineBottom = 8;
-constexpr int kLoglineWidthTaken = 129;
-constexpr int kLoglineWidthTakenWithListButton = 223;
 constexpr int kLoglineWidthTakenInFullView = 174;
 constexpr int kLoglineHeightTaken = 49;
 constexpr int kLoglineLowHeight = 21;
@@ -199,24 +202,6 @@ QVBoxLayout* fillingLayout(QWidget* pane)
     return layout;
 }
 
-// A new scroll view with both scroll bars, filling `pane` and resizing with it.
-QScrollArea* addPaneScrollView(const QString& name, QWidget* pane, const QColor& background)
-{
-    auto* scrollView = new QScrollArea;
-    scrollView->setObjectName(name);
-    scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette palette = scrollView->palette();
-    palette.setColor(QPalette::Window, background);
-    scrollView->setPalette(palette);
-    scrollView->setBackgroundRole(QPalette::Window);
-    pane->layout()->addWidget(scrollView);
-    // It takes its frame at once, not when the pane next lays itself out.
-    pane->layout()->activate();
-    scrollView->show();
-    return scrollView;
-}
-
 // Fields of a story that was never laid out, or whose values were never set.
 void fillUnsetLayoutFields(Screenplaydb& story)
 {
@@ -298,6 +283,23 @@ private:
 
 } // namespace
 
+QScrollArea* addPaneScrollView(const QString& name, QWidget* pane, const QColor& background)
+{
+    auto* scrollView = new QScrollArea;
+    scrollView->setObjectName(name);
+    scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette palette = scrollView->palette();
+    palette.setColor(QPalette::Window, background);
+    scrollView->setPalette(palette);
+    scrollView->setBackgroundRole(QPalette::Window);
+    pane->layout()->addWidget(scrollView);
+    // It takes its frame at once, not when the pane next lays itself out.
+    pane->layout()->activate();
+    scrollView->show();
+    return scrollView;
+}
+
 void connectLayoutCommands(AppController& application)
 {
     AppActions& menus = application.actions();
@@ -325,6 +327,8 @@ void connectLayoutCommands(AppController& application)
         application.routeToCurrentDocument(item,
                                            [item](MyDocument& document) { document.modifyGeneralNotesSize(item); });
     }
+    connectPaneCommands(application);
+    connectBoardCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)
@@ -351,6 +355,7 @@ MyDocument::~MyDocument()
         if (splitView)
             splitView->setDelegate(nullptr);
     titleLoglineView_.reset();
+    beatsTableView_.reset();
     if (window_)
         delete window_.data();
     // Normally closed by windowWillClose already.
@@ -530,6 +535,8 @@ void MyDocument::connectToolbar()
                             window->tbFullNotesView(), window->tbRestoreView()})
         connect(button, &QAction::triggered, this,
                 [this, button] { guardedCall([this, button] { fullSectionView(button); }); });
+    connectPaneControls();
+    connectBoardControls();
 }
 
 void MyDocument::windowControllerDidLoadNib()
@@ -589,6 +596,7 @@ void MyDocument::layoutWindowForScreenplay()
     tearDownPanes();
 
     fillUnsetLayoutFields(story);
+    addMissingSceneCardControls();
     setLayoutCheckMarks(story, menus);
     setupFonts();
     setReportOptionCheckMarks(story, menus);
@@ -658,7 +666,7 @@ void MyDocument::tearDownPanes()
         delete scrNotes_;
     }
     delete scrLitterBox_->takeWidget();
-    delete beatSectionTable_;
+    releaseBeatSectionList();
 }
 
 void MyDocument::zoomWindow()
@@ -798,20 +806,8 @@ void MyDocument::showBoardPresentation()
 // logline field below the title.
 void MyDocument::fitTitleLoglinePane()
 {
-    const QSize pane = splTitle_ ? splTitle_->paneSize(0) : QSize(0, 0);
-    const int width = pane.width();
-    const int height = pane.height();
-    const bool high = height >= kTitleLeastHeight;
-    qDebug(high ? "height > 70" : "height < 70");
-    if (!titleLoglineView_)
-        return;
-    const int widthTaken =
-        titleLoglineView_->cmdLoglines()->isHidden() ? kLoglineWidthTaken : kLoglineWidthTakenWithListButton;
-    placeBottomUp(titleLoglineView_->view(), high ? QRect(0, 0, width, height)
-                                                  : QRect(0, height - kTitleLeastHeight, width, kTitleLeastHeight));
-    placeBottomUp(titleLoglineView_->tfLogline(),
-                  QRect(kLoglineLeft, kLoglineBottom, width - widthTaken,
-                        high ? height - kLoglineHeightTaken : kLoglineLowHeight));
+    if (titleLoglineView_)
+        titleLoglineView_->fitIntoPane(true);
 }
 
 bool MyDocument::eventFilter(QObject* watched, QEvent* event)
@@ -895,6 +891,9 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
     qDebug("will resize");
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
+    // The beat sheet's row heights follow the pane's width.
+    if (beatsTableView_)
+        beatsTableView_->refreshView();
 }
 
 void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
@@ -1247,8 +1246,10 @@ void MyDocument::setupFonts()
     setTextFieldFonts();
     if (titleLoglineView_)
         titleLoglineView_->refreshView();
-    // The Litter Box, the story-elements tables, the detail panels and the large scene card
-    // take the setting when they refresh; none of them is built yet.
+    if (beatsTableView_)
+        beatsTableView_->refreshView();
+    // The Litter Box, the other story-elements tables, the detail panels and the large scene
+    // card take the setting when they refresh; none of them is built yet.
 }
 
 void MyDocument::setLabelFonts()
@@ -1268,48 +1269,7 @@ void MyDocument::setTextFieldFonts()
 
 // --- Panes of the board and the story elements -------------------------------------------------
 
-bool MyDocument::okToAddSceneCards() const
-{
-    if (!currentScreenplay_)
-        return false;
-    Screenplaydb& story = *currentScreenplay_;
-    if (!story.sceneCards().empty())
-        return true;
-    const Loglinedb* logline = story.currentLogline();
-    if (story.screenplayTitle().isEmpty() || !logline || logline->logline().isEmpty() || story.genre().isEmpty())
-        return false;
-    return std::none_of(story.beats().begin(), story.beats().end(),
-                        [](const auto& beat) { return beat->description().isEmpty(); });
-}
-
-// The corkboard's own view is not built yet: an empty view of the board's size holds its
-// place in the board pane's scroll view.
-void MyDocument::showTheBoard()
-{
-    scrBoard_ = addPaneScrollView(QStringLiteral("scrBoard"), boardPane_, standardBackgroundColor_);
-    boardView_ = makePanePlaceholder(QStringLiteral("BoardView"));
-    refreshTheBoard();
-    scrBoard_->setWidget(boardView_);
-    boardIsHidden(false);
-}
-
-void MyDocument::refreshTheBoard()
-{
-    if (boardView_ && currentScreenplay_)
-        boardView_->resize(static_cast<int>(currentScreenplay_->boardWidth()),
-                           static_cast<int>(currentScreenplay_->boardHeight()));
-}
-
-void MyDocument::shutDownTheBoard()
-{
-    activeSceneCardID_ = 0;
-    if (window_)
-        window_->tbToggleListCorkView()->setVisible(false);
-    application_.actions().mnuToggleBoardView->setVisible(false);
-    boardSizeMenusEnabled(false);
-    delete boardView_;
-    delete scrBoard_;
-}
+// The corkboard (showTheBoard, shutDownTheBoard, refreshTheBoard) is in src/board.
 
 void MyDocument::showBoardListView()
 {
@@ -1349,27 +1309,6 @@ void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t)
     story.setBigSceneSceneCardID(card->sceneCardID());
     story.save();
     boardIsHidden(false);
-}
-
-void MyDocument::addMajorTurnCards()
-{
-    // The initial beat cards are offered by the board, which is not built yet.
-}
-
-// The story-elements tables are not built yet: an empty view named after the table holds its
-// place.
-void MyDocument::setBeatSection(std::int64_t section)
-{
-    static const std::array<const char*, 5> tables{"BeatsTableView", "CharactersTableView", "LocationsTableView",
-                                                   "SetupsTableView", "PayoffsTableView"};
-    delete beatSectionTable_;
-    if (section >= 0 && section < static_cast<std::int64_t>(tables.size())) {
-        beatSectionTable_ = makePanePlaceholder(QString::fromLatin1(tables[static_cast<std::size_t>(section)]));
-        beatSectionArea_->layout()->addWidget(beatSectionTable_);
-        beatSectionTable_->show();
-    }
-    currentScreenplay_->setBeatSectionShowing(section);
-    currentScreenplay_->save();
 }
 
 // Lays the notes board out again at the stored size, grown to its scroll view's visible size.
@@ -1533,4 +1472,32 @@ void MyDocument::makeBackup()
     const bool copied = !QFileInfo::exists(target) && QFile::copy(thisFileName_, target);
     reopenDatabase();
     alert(QStringLiteral("Backup"), copied ? QStringLiteral("Backup Saved") : QStringLiteral("Unable to copy the file."));
+}
+
+// The document's help: topics shown in its own advice window, and the automatic tip shown
+// once a second after an opened story's window is laid out.
+
+
+
+void MyDocument::showHelp(QObject* sender)
+{
+    const QString topic = helpTopicOf(sender);
+    qDebug().noquote() << "get help for topic" << topic;
+    showHelpForTopic(topic);
+}
+
+void MyDocument::showHelpForTopic(const QString& key)
+{
+    showAdvice(adviceWindow_, key);
+}
+
+long MyDocument::randomNumberWithMax(long n) const
+{
+    return AutoTips::randomNumberWithMax(Platform::random(), n);
+}
+
+void MyDocument::showAutoTip()
+{
+    if (currentScreenplay_)
+        showHelpForTopic(AutoTips::autoTipKey(*currentScreenplay_, Platform::random()));
 }

@@ -14,13 +14,18 @@
 #include <QString>
 #include <QUrl>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 class AppController;
 class BaseViewController;
+class BeatsTableView;
+class BoardView;
 class Characterdb;
+class ColorCodeSelector;
+class InitialBeatCards;
 class MainSplitView;
 class QLabel;
 class QScrollArea;
@@ -28,6 +33,7 @@ class QTimer;
 class QToolButton;
 class Screenplaydb;
 class SceneCarddb;
+class SceneCardView;
 class SceneLocationdb;
 class StoryWindow;
 class TitleLoglineView;
@@ -35,6 +41,16 @@ class TitleLoglineView;
 // Wires the shared menu items of the window layout (sections, full-section views, notes size,
 // font size) to the current document. Called once by the application.
 void connectLayoutCommands(AppController& application);
+// A new scroll view with both scroll bars in the standard background colour, filling `pane`
+// and resizing with it.
+QScrollArea* addPaneScrollView(const QString& name, QWidget* pane, const QColor& background);
+// Wires the logline menu items to the current document (src/panes).
+void connectPaneCommands(AppController& application);
+// Wires the add-scene-card menu item to the current document (src/board).
+void connectBoardCommands(AppController& application);
+// Installs the master colour-code dialog in the application and wires the project colour
+// codes item to the current document. Called once by the application.
+void connectColorCodeCommands(AppController& application);
 
 // One open story: the story file's connection, the loaded story and the window that shows it.
 // Every edit is written to the file at once by the records, so the document never saves and
@@ -118,6 +134,27 @@ public:
     void showBoardListView();
     void shutDownTheBoard();
     void shutDownTheBoardListView();
+
+    // --- The corkboard and the scene card views (src/board) ---
+    // One card view per scene card of the board and the Litter Box, for the life of the
+    // window; the corkboard, the list and the Litter Box borrow their views.
+    const std::vector<std::unique_ptr<SceneCardView>>& sceneCardControls() const { return sceneCardControls_; }
+    // The card view of this very card, or nothing.
+    SceneCardView* sceneCardControlForSceneCard(const SceneCarddb* card) const;
+    // Gives every card of the board and the Litter Box that has no card view yet its own.
+    void addMissingSceneCardControls();
+    // Builds the corkboard again from the story.
+    void refreshTheBoard();
+    // Shows the Litter Box column again from the story.
+    void refreshLitterBoxView();
+    // Moves a board card into the Litter Box (a board card dropped on a Litter Box card).
+    void dropSceneCardInLitterBox(std::int64_t sceneCardID);
+    // Deletes a card for good with its links; its card view goes with it.
+    void deleteSceneCard(SceneCarddb* card);
+    // Ctrl-N / Ctrl-P on the corkboard: the next (previous) board card comes to the top with
+    // its heading in edit.
+    void pageToSceneCardAfterSceneCard(SceneCarddb* card);
+    void pageToSceneCardBeforeSceneCard(SceneCarddb* card);
     // Opens the large scene card on `card` (tab 0 keeps the tab showing).
     void openBigSceneCard(SceneCarddb* card, std::int64_t tab);
     // Offers the initial beat cards to a story whose board holds no card yet.
@@ -125,9 +162,40 @@ public:
     // Whether scene cards may be added: the board holds a card, or the title, current
     // logline, genre and every beat description are filled in.
     bool okToAddSceneCards() const;
-    // Shows one table of the story-elements pane (0 beats, 1 characters, 2 locations,
-    // 3 set-ups, 4 pay-offs) and remembers it in the story.
+    // Adds a new card next to the card last worked on (or at the board's top-left corner)
+    // and opens it in the large scene card.
+    void addSceneCard();
+    // Beat cards of the beat take its description; on an empty board, the initial beat
+    // cards are offered instead.
+    void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // The page count changed: the board shows the cards' new pages.
+    void refreshBoardForPageCount();
+    // The initial-beat-cards dialog while it runs; nothing otherwise.
+    InitialBeatCards* initialBeatCardsWindow() const { return initialBeatCardsWindow_; }
+
+    // --- Colour codes ---
+    // Edits the story's colour codes in the colour-code dialog, then repaints the cards'
+    // colour stripes (sender ignored).
+    void colorCodeForProject(QObject* sender);
+    // The dialog while it runs; nothing otherwise.
+    ColorCodeSelector* colorCodeWindow() const { return colorCodeWindow_; }
+    // The notes board's palette: ids 1 to 10, white for any other id.
+    static QColor cardColorForColorID(std::int64_t colorID);
+
+    // --- Story development panes ---
+    // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
+    // 3 set-ups, 4 pay-offs) with its add button and menu item, highlights its label and
+    // remembers it in the story; any other number shows nothing.
     void setBeatSection(std::int64_t section);
+    // A section label was clicked: its tag names the section to show.
+    void selectBeatSectionOption(QObject* sender);
+    // Starts a new current logline: empty (tag 1), the short (2) or the long template (3);
+    // tag 0 asks which in the add-logline window.
+    void addLogline(QObject* sender);
+    // A button of the add-logline window: ends the window with the button's tag.
+    void loglineTypeSelected(QObject* sender);
+    // The beat sheet while it shows; nothing otherwise.
+    BeatsTableView* beatsTableView() const { return beatsTableView_.get(); }
 
     // Layout state.
     bool isLoading() const { return isLoading_; }
@@ -172,7 +240,7 @@ public:
     QLabel* optSelectSetups() const { return optSelectSetups_; }
     QLabel* optSelectPayoffs() const { return optSelectPayoffs_; }
     // The views of the panes shown now (nothing for a pane that is not shown).
-    QWidget* boardView() const { return boardView_; }
+    BoardView* boardView() const { return boardView_.get(); }
     QWidget* boardListViewView() const { return boardListViewView_; }
     QWidget* bigSceneView() const { return bigSceneView_; }
     QWidget* litterBoxView() const { return litterBoxView_; }
@@ -216,9 +284,13 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
-    void refreshTheBoard();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
+    void connectPaneControls();
+    void connectBoardControls();
+    std::array<QLabel*, 5> optionLabels() const;
+    void releaseBeatSectionList();
+    void showBoardWithNewCards();
 
     AppController& application_;
     QString thisFileName_;
@@ -230,6 +302,8 @@ private:
     QPointer<QTimer> autoTipTimer_;
     QUrl finalDraftFileToImport_;
     std::int64_t activeSceneCardID_ = 0;
+    // Owned by colorCodeForProject for the length of its run.
+    ColorCodeSelector* colorCodeWindow_ = nullptr;
     Characterdb* currentlyEditingCharacter_ = nullptr;
     SceneLocationdb* currentlyEditingLocation_ = nullptr;
 
@@ -253,8 +327,12 @@ private:
     QPointer<QLabel> optSelectSetups_;
     QPointer<QLabel> optSelectPayoffs_;
     std::unique_ptr<TitleLoglineView> titleLoglineView_;
+    std::unique_ptr<BeatsTableView> beatsTableView_;
+    // Owned by addMajorTurnCards for the length of its run.
+    InitialBeatCards* initialBeatCardsWindow_ = nullptr;
     std::unique_ptr<AdviceWindow> adviceWindow_;
-    QPointer<QWidget> boardView_;
+    std::unique_ptr<BoardView> boardView_;
+    std::vector<std::unique_ptr<SceneCardView>> sceneCardControls_;
     QPointer<QWidget> boardListViewView_;
     QPointer<QWidget> bigSceneView_;
     QPointer<QWidget> litterBoxView_;

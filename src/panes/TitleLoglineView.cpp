@@ -1,65 +1,351 @@
 #include "TitleLoglineView.h"
 
+#include "BeatsTableView.h"
+#include "LoglineList.h"
+#include "ModalDialogs.h"
+#include "PaneImages.h"
+#include "app/AdviceWindow.h"
+#include "app/AutoTips.h"
 #include "app/GuardedCall.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "platform/Platform.h"
 
-#include <QFormLayout>
-#include <QHBoxLayout>
+#include <QComboBox>
+#include <QDebug>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// Geometry of the pane, in points. Frames of the logline field are given from the bottom
+// edge of the pane's view.
+constexpr int kLeastHeight = 70;
+constexpr int kLoglineLeft = 109;
+constexpr int kLoglineBottom = 8;
+constexpr int kLoglineWidthTaken = 129;
+constexpr int kLoglineWidthTakenWithListButton = 223;
+constexpr int kLoglineHeightTaken = 49;
+constexpr int kLoglineLowHeight = 21;
+constexpr int kCaptionLeft = 10;
+constexpr int kCaptionWidth = 93;
+constexpr int kRightMargin = 20;
+constexpr int kPagesWidth = 60;
+constexpr int kPagesCaptionWidth = 55;
+constexpr int kHelpSize = 24;
+constexpr int kGenreWidth = 200;
+constexpr int kGenreCaptionWidth = 60;
+constexpr int kGap = 6;
+constexpr int kLeastTitleWidth = 80;
+constexpr int kListButtonWidth = 90;
+constexpr int kListButtonHeight = 26;
+constexpr std::int64_t kLeastPages = 4;
+constexpr std::int64_t kMostPages = 1000;
+
+// The number at the start of a text: blanks, then an optional sign and digits; 0 when the
+// text does not start with a number. A number too long to hold is read as a very large one.
+std::int64_t leadingInteger(const QString& text)
+{
+    constexpr std::int64_t kSaturated = 1'000'000'000'000;
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    std::int64_t value = 0;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
+        value = std::min(kSaturated, value * 10 + (text.at(i).unicode() - '0'));
+    return negative ? -value : value;
+}
+
+// The logline field: a wrapping text box whose edit ends when it loses the focus after a
+// change, or at once with Return (which adds no line).
+class LoglineField : public QPlainTextEdit
+{
+public:
+    std::function<void()> editingFinished;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            finish();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QPlainTextEdit::focusOutEvent(event);
+        if (document()->isModified())
+            finish();
+    }
+
+private:
+    void finish()
+    {
+        document()->setModified(false);
+        if (editingFinished)
+            editingFinished();
+    }
+};
+
+QLabel* makeCaption(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
 
 TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
     : BaseViewController(QStringLiteral("TitleLoglineView"), parent, screenplay)
 {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("TitleLoglineView"));
-    auto* form = new QFormLayout(view);
-    tfTitle_ = new QLineEdit;
+    lblTitle_ = makeCaption(tr("Title:"), QStringLiteral("lblTitle"), view);
+    lblLogline_ = makeCaption(tr("Logline:"), QStringLiteral("lblLogline"), view);
+    lblLogline_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lblGenre_ = makeCaption(tr("Genre:"), QStringLiteral("lblGenre"), view);
+    lblPages_ = makeCaption(tr("Pages:"), QStringLiteral("lblPages"), view);
+
+    tfTitle_ = new QLineEdit(view);
     tfTitle_->setObjectName(QStringLiteral("tfTitle"));
-    tfLogline_ = new QLineEdit;
-    tfLogline_->setObjectName(QStringLiteral("tfLogline"));
-    cmdLoglines_ = new QPushButton(tr("Loglines..."));
+    auto* logline = new LoglineField;
+    logline->setParent(view);
+    logline->setObjectName(QStringLiteral("tfLogline"));
+    logline->setTabChangesFocus(true);
+    tfLogline_ = logline;
+    cmbGenre_ = new QComboBox(view);
+    cmbGenre_->setObjectName(QStringLiteral("cmbGenre"));
+    // Only a genre of the list can be chosen: typed text would never be stored.
+    cmbGenre_->setEditable(false);
+    cmbGenre_->addItems(AutoTips::genreList());
+    tfPageCount_ = new QLineEdit(view);
+    tfPageCount_->setObjectName(QStringLiteral("tfPageCount"));
+    tfPageCount_->setAlignment(Qt::AlignRight);
+    cmdLoglines_ = new QPushButton(tr("Loglines..."), view);
     cmdLoglines_->setObjectName(QStringLiteral("cmdLoglines"));
-    lblGenre_ = new QLabel;
-    lblGenre_->setObjectName(QStringLiteral("lblGenre"));
-    lblPageCount_ = new QLabel;
-    lblPageCount_->setObjectName(QStringLiteral("lblPageCount"));
-    auto* loglineRow = new QHBoxLayout;
-    loglineRow->addWidget(tfLogline_, 1);
-    loglineRow->addWidget(cmdLoglines_);
-    form->addRow(tr("Title:"), tfTitle_);
-    form->addRow(tr("Logline:"), loglineRow);
-    form->addRow(tr("Genre:"), lblGenre_);
-    form->addRow(tr("Pages:"), lblPageCount_);
+    cmdGenreHelp_ = new QToolButton(view);
+    cmdGenreHelp_->setObjectName(QStringLiteral("cmdGenreHelp"));
+    cmdGenreHelp_->setIcon(PaneImages::image(QStringLiteral("zorvin")));
+    cmdGenreHelp_->setAutoRaise(true);
+    cmdGenreHelp_->setToolTip(tr("Advice on the genre"));
+    cmdGenreHelp_->setProperty(kHelpTopicProperty, QStringLiteral("GENRE"));
     setView(view);
 
-    connect(tfTitle_, &QLineEdit::editingFinished, this, [this] { guardedCall([this] { titleEdited(); }); });
-    connect(tfLogline_, &QLineEdit::editingFinished, this, [this] { guardedCall([this] { loglineEdited(); }); });
+    for (QLineEdit* field : {tfTitle_, tfPageCount_})
+        connect(field, &QLineEdit::editingFinished, this,
+                [this, field] { guardedCall([this, field] { controlTextDidEndEditing(field); }); });
+    logline->editingFinished = [this] { guardedCall([this] { controlTextDidEndEditing(tfLogline_); }); };
+    connect(cmbGenre_, &QComboBox::activated, this,
+            [this] { guardedCall([this] { comboBoxSelectionDidChange(cmbGenre_); }); });
+    connect(cmdLoglines_, &QPushButton::clicked, this, [this] { guardedCall([this] { showAllLoglines(); }); });
+    connect(cmdGenreHelp_, &QToolButton::clicked, this,
+            [this] { guardedCall([this] { showHelp(cmdGenreHelp_); }); });
+}
+
+TitleLoglineView::~TitleLoglineView() = default;
+
+void TitleLoglineView::setFonts()
+{
+    const int size = static_cast<int>(screenplay()->standardFontSetting()) + 11;
+    for (QLabel* caption : {lblTitle_, lblLogline_, lblGenre_, lblPages_})
+        caption->setFont(standardFont(size, true));
+    for (QWidget* field : std::initializer_list<QWidget*>{tfTitle_, tfLogline_, tfPageCount_, cmbGenre_})
+        field->setFont(standardFont(size, false));
 }
 
 void TitleLoglineView::refreshView()
 {
-    Screenplaydb* story = screenplay();
-    tfTitle_->setText(story->screenplayTitle());
-    const Loglinedb* logline = story->currentLogline();
-    tfLogline_->setText(logline ? logline->logline() : QString());
-    lblGenre_->setText(story->genre());
-    lblPageCount_->setText(QString::number(story->pageCount()));
-    cmdLoglines_->setVisible(story->logLines().size() >= 2);
-}
-
-void TitleLoglineView::titleEdited()
-{
-    screenplay()->setScreenplayTitle(tfTitle_->text());
-    screenplay()->save();
-}
-
-void TitleLoglineView::loglineEdited()
-{
-    if (Loglinedb* logline = screenplay()->currentLogline()) {
-        logline->setLogline(tfLogline_->text());
-        logline->save();
+    Screenplaydb& story = *screenplay();
+    setFonts();
+    cmdLoglines_->setVisible(story.logLines().size() >= 2);
+    tfTitle_->setText(story.screenplayTitle());
+    tfPageCount_->setText(QString::number(story.pageCount()));
+    if (const Loglinedb* logline = story.currentLogline()) {
+        tfLogline_->setPlainText(logline->logline());
+        tfLogline_->document()->setModified(false);
     }
+    int genre = cmbGenre_->findText(story.genre());
+    // A genre of an older story that the list does not hold is shown as it is.
+    if (genre < 0 && !story.genre().isEmpty()) {
+        cmbGenre_->addItem(story.genre());
+        genre = cmbGenre_->count() - 1;
+    }
+    cmbGenre_->setCurrentIndex(genre);
+    fitIntoPane(true);
+}
+
+void TitleLoglineView::fitIntoPane(bool placeView)
+{
+    const MainSplitView* titleSplit = myParent()->splTitle();
+    const QSize pane = titleSplit ? titleSplit->paneSize(0) : QSize(0, 0);
+    const int width = pane.width();
+    const bool high = pane.height() >= kLeastHeight;
+    qDebug(high ? "height > 70" : "height < 70");
+    QWidget* paneView = view();
+    if (placeView) {
+        const QRect frame = high ? QRect(0, 0, width, pane.height())
+                                 : QRect(0, pane.height() - kLeastHeight, width, kLeastHeight);
+        const int parentHeight = paneView->parentWidget() ? paneView->parentWidget()->height() : pane.height();
+        paneView->setGeometry(flippedFrame(frame, parentHeight));
+    }
+    const int viewHeight = paneView->height();
+
+    // The top row: title, then genre, its help and the page count at the right edge.
+    const bool smallFont = screenplay()->standardFontSetting() < 3;
+    const int fieldHeight = smallFont ? 21 : 24;
+    const int comboHeight = smallFont ? 23 : 26;
+    const int fieldBottom = viewHeight - (smallFont ? 32 : 35);
+    const int fieldTop = flippedFrame(QRect(0, fieldBottom, 1, fieldHeight), viewHeight).y();
+    const int comboTop = flippedFrame(QRect(0, fieldBottom, 1, comboHeight), viewHeight).y();
+    const int pagesLeft = width - kRightMargin - kPagesWidth;
+    const int pagesCaptionLeft = pagesLeft - kGap - kPagesCaptionWidth;
+    const int helpLeft = pagesCaptionLeft - kGap - kHelpSize;
+    const int genreLeft = helpLeft - kGap - kGenreWidth;
+    const int genreCaptionLeft = genreLeft - kGap - kGenreCaptionWidth;
+    tfTitle_->setGeometry(kLoglineLeft, fieldTop,
+                          std::max(kLeastTitleWidth, genreCaptionLeft - kGap - kLoglineLeft), fieldHeight);
+    lblTitle_->setGeometry(kCaptionLeft, fieldTop, kCaptionWidth, fieldHeight);
+    lblGenre_->setGeometry(genreCaptionLeft, fieldTop, kGenreCaptionWidth, fieldHeight);
+    cmbGenre_->setGeometry(genreLeft, comboTop, kGenreWidth, comboHeight);
+    cmdGenreHelp_->setGeometry(helpLeft, comboTop, kHelpSize, kHelpSize);
+    lblPages_->setGeometry(pagesCaptionLeft, fieldTop, kPagesCaptionWidth, fieldHeight);
+    tfPageCount_->setGeometry(pagesLeft, fieldTop, kPagesWidth, fieldHeight);
+
+    // The logline below it, with the logline-list button at its right.
+    const int taken = cmdLoglines_->isHidden() ? kLoglineWidthTaken : kLoglineWidthTakenWithListButton;
+    const QRect logline = flippedFrame(QRect(kLoglineLeft, kLoglineBottom, width - taken,
+                                             high ? pane.height() - kLoglineHeightTaken : kLoglineLowHeight),
+                                       viewHeight);
+    tfLogline_->setGeometry(logline);
+    lblLogline_->setGeometry(kCaptionLeft, logline.y() + 2, kCaptionWidth, fieldHeight);
+    cmdLoglines_->setGeometry(width - kRightMargin - kListButtonWidth, logline.y(), kListButtonWidth,
+                              kListButtonHeight);
+}
+
+void TitleLoglineView::controlTextDidEndEditing(QObject* control)
+{
+    if (storingEdit_)
+        return;
+    storingEdit_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{storingEdit_};
+
+    Screenplaydb& story = *screenplay();
+    if (control == tfTitle_) {
+        story.setScreenplayTitle(tfTitle_->text());
+        story.save();
+        askForInitialBeatCards();
+    } else if (control == tfLogline_) {
+        if (Loglinedb* logline = story.currentLogline()) {
+            logline->setLogline(tfLogline_->toPlainText());
+            logline->save();
+        }
+        askForInitialBeatCards();
+    } else if (control == tfPageCount_) {
+        if (!pageCountEdited())
+            return;
+    }
+    // Title, logline and genre together open the beat sheet for writing.
+    if (BeatsTableView::beatsAreEditable(story))
+        if (BeatsTableView* beats = myParent()->beatsTableView())
+            beats->refreshView();
+    story.save();
+}
+
+bool TitleLoglineView::pageCountEdited()
+{
+    Screenplaydb& story = *screenplay();
+    const std::int64_t pages = leadingInteger(tfPageCount_->text());
+    if (pages < kLeastPages || pages > kMostPages) {
+        AlertRequest alert;
+        alert.title = QStringLiteral("Page Count");
+        alert.message = QStringLiteral("The number of pages must be from 4 to 1000");
+        Platform::alerts().runAlert(alert);
+        tfPageCount_->setText(QString::number(story.pageCount()));
+        return false;
+    }
+    tfPageCount_->setText(QString::number(pages));
+    // The story re-pages every card of the board and the Litter Box.
+    story.setPageCount(pages);
+    story.save();
+    if (BeatsTableView* beats = myParent()->beatsTableView())
+        beats->refreshView();
+    myParent()->refreshBoardForPageCount();
+    return true;
+}
+
+void TitleLoglineView::comboBoxSelectionDidChange(QObject* comboBox)
+{
+    if (comboBox != cmbGenre_ || cmbGenre_->currentIndex() < 0)
+        return;
+    Screenplaydb& story = *screenplay();
+    story.setGenre(cmbGenre_->currentText());
+    story.save();
+    askForInitialBeatCards();
+}
+
+void TitleLoglineView::askForInitialBeatCards()
+{
+    if (screenplay()->sceneCards().empty())
+        myParent()->addMajorTurnCards();
+}
+
+void TitleLoglineView::showAllLoglines()
+{
+    myParent()->commitEditing();
+    Screenplaydb& story = *screenplay();
+    loglineListWindow_ = std::make_unique<LoglineList>(&story);
+    ModalDialogs::paintBackground(*loglineListWindow_, myParent()->standardBackgroundColor());
+    ModalDialogs::run(*loglineListWindow_);
+    loglineListWindow_->close();
+    loglineListWindow_.reset();
+    if (const Loglinedb* current = story.currentLogline()) {
+        tfLogline_->setPlainText(current->logline());
+        tfLogline_->document()->setModified(false);
+    }
+    if (story.logLines().size() == 1)
+        cmdLoglines_->hide();
+    fitIntoPane(false);
+}
+
+void TitleLoglineView::showHelp(QObject* sender)
+{
+    QPointer<MyDocument> document = myParent();
+    QPointer<QObject> button = sender;
+    const bool genre = helpTopicOf(sender) == QLatin1String("GENRE");
+    const QString genreTopic = AutoTips::genreHelpKey(screenplay()->genre());
+    // The help window is asked for once this click has been handled.
+    QTimer::singleShot(0, document, [document, button, genre, genreTopic] {
+        guardedCall([&] {
+            if (genre)
+                document->showHelpForTopic(genreTopic);
+            else if (button)
+                document->showHelp(button);
+        });
+    });
 }

@@ -34,9 +34,16 @@ int QtAlertPanels::runAlert(const AlertRequest& request)
         ? nullptr
         : box.addButton(request.otherButton, QMessageBox::ActionRole);
     box.setDefaultButton(defaultButton);
-    // Escape (and closing the panel) answers the alternate button, or the default one when the
-    // alert has no alternate.
-    QPushButton* escapeButton = alternateButton ? alternateButton : defaultButton;
+    // Escape (and closing the panel) never confirms anything: it answers the button that
+    // says "Cancel" or "No" when there is one, else the alternate button, else the default.
+    QPushButton* escapeButton = nullptr;
+    for (QPushButton* button : {defaultButton, alternateButton, otherButton}) {
+        if (button && !escapeButton &&
+            (button->text() == QLatin1String("Cancel") || button->text() == QLatin1String("No")))
+            escapeButton = button;
+    }
+    if (!escapeButton)
+        escapeButton = alternateButton ? alternateButton : defaultButton;
     box.setEscapeButton(escapeButton);
 
     box.exec();

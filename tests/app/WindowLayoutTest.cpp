@@ -5,6 +5,7 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "app/StoryWindow.h"
+#include "board/BoardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
@@ -133,7 +134,7 @@ TEST_F(WindowLayout, NewStoryOpensZoomedWithEverySectionAndTheDefaultDividers)
     EXPECT_EQ(document->beatSectionTable()->objectName(), "BeatsTableView");
     ASSERT_NE(document->litterBoxView(), nullptr);
     ASSERT_NE(document->boardView(), nullptr);
-    EXPECT_EQ(document->scrBoard()->widget(), document->boardView());
+    EXPECT_EQ(document->scrBoard()->widget(), document->boardView()->view());
     EXPECT_FALSE(document->titleIsHidden() || document->beatsIsHidden() || document->notesIsHidden() ||
                  document->litterBoxIsHidden());
 
@@ -617,16 +618,21 @@ TEST_F(WindowLayout, TheCorkboardGrowsWithItsPaneAfterADelay)
     MyDocument* document = open(path);
     ASSERT_NE(document, nullptr);
     Screenplaydb* screenplay = document->currentScreenplay();
+    // The corkboard takes at least its least height at once, and fills what the pane shows.
+    const QSize shown = document->boardView()->view()->size();
+    EXPECT_EQ(shown.height(), 732);
+    EXPECT_EQ(shown.width(), document->scrBoard()->viewport()->width());
     document->window()->resize(1400, 900);
     const QSize visible = document->scrBoard()->viewport()->size();
+    ASSERT_GT(visible.width(), shown.width());
     EXPECT_EQ(screenplay->boardWidth(), visible.width());
-    EXPECT_EQ(screenplay->boardHeight(), visible.height());
+    EXPECT_EQ(screenplay->boardHeight(), std::max(732, visible.height()));
     EXPECT_EQ(screenplay->boardSections().boardPanelWidth(), visible.width());
     EXPECT_EQ(stored(path, "BoardWidth"), QString::number(visible.width()));
     // The corkboard is rebuilt later, once.
-    EXPECT_EQ(document->boardView()->size(), QSize(200, 150));
+    EXPECT_EQ(document->boardView()->view()->size(), shown);
     QTest::qWait(250);
-    EXPECT_EQ(document->boardView()->size(), visible);
+    EXPECT_EQ(document->boardView()->view()->size(), QSize(visible.width(), std::max(732, visible.height())));
 
     document->window()->resize(900, 600);
     EXPECT_EQ(screenplay->boardWidth(), visible.width());

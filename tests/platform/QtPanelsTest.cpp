@@ -163,13 +163,21 @@ TEST_F(QtAlertPanelsTest, ThePanelShowsTitleMessageAndButtonsAsAsked)
     EXPECT_EQ(alerts.runAlert(plain), AlertDefaultReturn);
 }
 
-TEST_F(QtAlertPanelsTest, EscapeAnswersTheAlternateOrElseTheDefault)
+TEST_F(QtAlertPanelsTest, EscapeNeverConfirms)
 {
     const auto pressEscape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
     driver.whenShown<QMessageBox>(pressEscape);
     EXPECT_EQ(alerts.runAlert(masterFileMissing()), AlertAlternateReturn);
     driver.whenShown<QMessageBox>(pressEscape);
     EXPECT_EQ(alerts.runAlert(deleteSceneCard()), AlertDefaultReturn);
+    // "No" as the default and "Yes" as the alternate: Escape still answers "No".
+    AlertRequest question;
+    question.title = QStringLiteral("Delete Logline");
+    question.message = QStringLiteral("Delete this logline?");
+    question.defaultButton = QStringLiteral("No");
+    question.alternateButton = QStringLiteral("Yes");
+    driver.whenShown<QMessageBox>(pressEscape);
+    EXPECT_EQ(alerts.runAlert(question), AlertDefaultReturn);
     // Closing the panel some other way counts as Escape.
     driver.whenShown<QMessageBox>([](QMessageBox* box) { box->close(); });
     EXPECT_EQ(alerts.runAlert(masterFileMissing()), AlertAlternateReturn);

@@ -1,0 +1,467 @@
+#include "BoardView.h"
+
+#include "BoardImages.h"
+#include "CardPlacement.h"
+#include "DropAnswers.h"
+#include "RecordPasteboardType.h"
+#include "SceneCardView.h"
+#include "StoryTransaction.h"
+#include "app/GuardedCall.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
+#include "model/RecordSorting.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollArea>
+
+#include <array>
+#include <vector>
+
+namespace Pasteboard = RecordPasteboardType;
+
+namespace {
+
+constexpr int kRule = 4;
+constexpr int kLabelWidth = 300;
+constexpr int kLabelHeight = 22;
+constexpr int kLabelFontSize = 12;
+// The thumb tack of a card that lies on the board.
+const QString kTackDown = QStringLiteral("SceneCardThumbDown");
+
+const QColor kBlueBar(65, 117, 139);
+const QColor kGreyBar(69, 69, 69);
+
+// Beat bar height and font size by zoom factor; other factors draw the bars 0 high.
+int beatBarHeight(std::int64_t zoom)
+{
+    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
+    return zoom >= 1 && zoom <= 4 ? heights[static_cast<std::size_t>(zoom - 1)] : 0;
+}
+
+int beatBarFontSize(std::int64_t zoom)
+{
+    static constexpr std::array<int, 4> sizes{11, 12, 13, 14};
+    return zoom >= 1 && zoom <= 4 ? sizes[static_cast<std::size_t>(zoom - 1)] : 11;
+}
+
+// One beat bar: where it runs on its row and how it is labelled.
+struct BeatBar
+{
+    int boardBeat;
+    int row;
+    // The bar's ends: the start of the row (4), the end of the row (W - 4), or the end of a
+    // board beat E(k) with an offset.
+    enum End { RowStart, RowEnd, BeatEnd };
+    End from;
+    int fromBeat;
+    int fromOffset;
+    End to;
+    int toBeat;
+    int toOffset;
+    bool blue;
+    // Whether the text names the last page too ("%ld-%ld").
+    bool range;
+    const char* title;
+};
+
+// The seventeen bars in the order they are drawn; a later bar covers an earlier one where
+// they overlap (the first two of row 1 overlap by 3 points).
+const std::array<BeatBar, 17> kBeatBars{{
+    {1, 1, BeatBar::RowStart, 0, 0, BeatBar::BeatEnd, 1, 4, true, false, "Opening Image (%1)"},
+    {2, 1, BeatBar::BeatEnd, 1, 1, BeatBar::BeatEnd, 2, 0, false, true, "Set-Up\n(%1-%2)"},
+    {3, 1, BeatBar::BeatEnd, 2, 0, BeatBar::BeatEnd, 3, 0, true, false, "Theme Stated\n(%1)"},
+    {4, 1, BeatBar::BeatEnd, 3, 0, BeatBar::BeatEnd, 4, 0, false, true, "Set-Up (cont)\n(%1-%2)"},
+    {5, 1, BeatBar::BeatEnd, 4, 0, BeatBar::BeatEnd, 5, 0, true, false, "Catalyst\n(%1)"},
+    {6, 1, BeatBar::BeatEnd, 5, 0, BeatBar::BeatEnd, 6, 0, false, true, "Debate\n(%1-%2)"},
+    {7, 1, BeatBar::BeatEnd, 6, 0, BeatBar::RowEnd, 0, 0, true, false, "Break into Two\n(%1)"},
+    {9, 2, BeatBar::RowStart, 0, 0, BeatBar::BeatEnd, 9, 0, false, true, "Fun and Games\n(%1-%2)"},
+    {10, 2, BeatBar::BeatEnd, 9, 0, BeatBar::BeatEnd, 10, 0, true, false, "B Story\n(%1)"},
+    {11, 2, BeatBar::BeatEnd, 10, 0, BeatBar::BeatEnd, 11, 0, false, true, "Fun and Games (cont)\n(%1-%2)"},
+    {12, 2, BeatBar::BeatEnd, 11, 0, BeatBar::RowEnd, 0, 0, true, false, "Midpoint\n(%1)"},
+    {14, 3, BeatBar::RowStart, 0, 0, BeatBar::BeatEnd, 14, 0, false, true, "Bad Guys Close In\n(%1-%2)"},
+    {15, 3, BeatBar::BeatEnd, 14, 0, BeatBar::BeatEnd, 15, 0, true, false, "All Is Lost\n(%1)"},
+    {16, 3, BeatBar::BeatEnd, 15, 0, BeatBar::BeatEnd, 16, 0, false, true, "Dark Night of the Soul\n(%1-%2)"},
+    {17, 3, BeatBar::BeatEnd, 16, 0, BeatBar::RowEnd, 0, 0, true, false, "Break into Three\n(%1)"},
+    {19, 4, BeatBar::RowStart, 0, 0, BeatBar::BeatEnd, 19, 0, false, true, "Finale\n(%1-%2)"},
+    {20, 4, BeatBar::BeatEnd, 19, 0, BeatBar::RowEnd, 0, 0, true, false, "Final Image\n(%1)"},
+}};
+
+// The x at which board beat k's bar ends: E(k) = ending fraction x row width + 4 + 2.
+float beatEnd(const BoardSections& sections, int boardBeat)
+{
+    return BoardSections::endingPercentageForBoardBeat(boardBeat) *
+               static_cast<float>(sections.boardWidthForBoardBeatSection(boardBeat)) +
+           4.0f + 2.0f;
+}
+
+float barEnd(const BoardSections& sections, BeatBar::End end, int boardBeat, int offset, int boardWidth)
+{
+    switch (end) {
+    case BeatBar::RowStart:
+        return static_cast<float>(kRule);
+    case BeatBar::RowEnd:
+        return static_cast<float>(boardWidth - kRule);
+    case BeatBar::BeatEnd:
+        break;
+    }
+    return beatEnd(sections, boardBeat) + static_cast<float>(offset);
+}
+
+// A text of the board's own: marked as such, and letting clicks and drops through to the cork.
+QLabel* makeBoardText(const QString& text, const QFont& font, QWidget* board)
+{
+    auto* label = new QLabel(text, board);
+    label->setProperty("tag", BoardView::kLayoutTag);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette colors = label->palette();
+    colors.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(colors);
+    return label;
+}
+
+} // namespace
+
+// --- The cork ----------------------------------------------------------------------------------
+
+BoardViewBackground::BoardViewBackground(QWidget* parent)
+    : QFrame(parent)
+{
+    setAcceptDrops(true);
+}
+
+void BoardViewBackground::dragEnterEvent(QDragEnterEvent* event)
+{
+    answerDragFor(event, myBoardViewParent_);
+}
+
+void BoardViewBackground::dragMoveEvent(QDragMoveEvent* event)
+{
+    answerDragFor(event, myBoardViewParent_);
+}
+
+void BoardViewBackground::dropEvent(QDropEvent* event)
+{
+    answerDropFor(event, myBoardViewParent_);
+}
+
+// --- The board ---------------------------------------------------------------------------------
+
+BoardView::BoardView(MyDocument* parent, Screenplaydb* screenplay)
+    : BaseViewController(QStringLiteral("BoardView"), parent, screenplay)
+{
+    auto* board = new QWidget;
+    board->setObjectName(QStringLiteral("BoardView"));
+    setView(board);
+    boxBackground_ = new BoardViewBackground(board);
+    boxBackground_->setObjectName(QStringLiteral("boxBackground"));
+    boxBackground_->setMyBoardViewParent(this);
+    QPalette cork = boxBackground_->palette();
+    cork.setBrush(QPalette::Window, QBrush(boardImage(QStringLiteral("cork_repeating_02"))));
+    boxBackground_->setPalette(cork);
+    boxBackground_->setAutoFillBackground(true);
+    // The board goes into its scroll view first: its size depends on what the scroll view shows,
+    // and card views coming from elsewhere in the window stay in the window.
+    if (QScrollArea* scroll = parent ? parent->scrBoard() : nullptr)
+        scroll->setWidget(board);
+    configureTheBoard();
+    layoutSceneCardsOnBoard();
+}
+
+BoardView::~BoardView()
+{
+    if (view())
+        boxBackground_->setMyBoardViewParent(nullptr);
+}
+
+QFrame* BoardView::boxWithFrame(const QRect& frame) const
+{
+    auto* box = new QFrame;
+    box->setGeometry(frame);
+    box->setFrameShape(QFrame::NoFrame);
+    QPalette black = box->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    box->setPalette(black);
+    box->setAutoFillBackground(true);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return box;
+}
+
+void BoardView::configureTheBoard()
+{
+    Screenplaydb& story = *screenplay();
+    BoardSections& sections = story.boardSections();
+    const std::int64_t zoom = story.boardZoomFactor();
+    const auto cardWidth = sections.STANDARDSCENECARDWIDTH();
+    const auto cardHeight = sections.STANDARDSCENECARDHEIGHT();
+    const int barHeight = beatBarHeight(zoom);
+
+    // The board is high enough for four rows of cards with their beat bars, 10 cards wide by
+    // default, and never smaller than the part of the scroll view it shows in.
+    const float leastHeight = static_cast<float>(4 * cardHeight + 20 + 4 * barHeight + 8);
+    if (leastHeight > static_cast<float>(story.boardHeight())) {
+        story.setBoardHeight(static_cast<std::int64_t>(leastHeight));
+        story.save();
+    }
+    if (story.boardWidth() == 0) {
+        story.setBoardWidth(10 * cardWidth + 8);
+        story.save();
+    }
+    if (const QScrollArea* scroll = myParent() ? myParent()->scrBoard() : nullptr) {
+        const QSize visible = scroll->viewport()->size();
+        if (visible.width() > story.boardWidth()) {
+            story.setBoardWidth(visible.width());
+            story.save();
+        }
+        if (visible.height() > story.boardHeight()) {
+            story.setBoardHeight(visible.height());
+            story.save();
+        }
+    }
+    const int width = static_cast<int>(story.boardWidth());
+    const int height = static_cast<int>(story.boardHeight());
+    view()->setGeometry(0, 0, width, height);
+    boxBackground_->setGeometry(0, 0, width, height);
+    sections.setBoardPanelWidth(width);
+    sections.setBoardPanelHeight(height);
+
+    // The rules: the board's four edges, then the three between the rows.
+    const int y2 = static_cast<int>(static_cast<float>(height - kRule) * 0.5f + 0.5f);
+    const int y1 = y2 / 2;
+    const int y3 = static_cast<int>(static_cast<float>(height - (y2 + kRule)) * 0.5f + static_cast<float>(y2) + 0.5f);
+    for (const QRect& rule : {QRect(0, 0, kRule, height), QRect(width - kRule, 0, kRule, height),
+                              QRect(0, 0, width, kRule), QRect(0, height - kRule, width, kRule),
+                              QRect(0, y2, width, kRule), QRect(0, y1, width, kRule), QRect(0, y3, width, kRule)}) {
+        QFrame* box = boxWithFrame(rule);
+        box->setParent(view());
+        box->show();
+    }
+    drawSectionLabels(width, height, y1, y2, y3);
+    drawBeatBars(width, height, y1, y2, y3);
+}
+
+void BoardView::drawSectionLabels(int width, int height, int y1, int y2, int y3)
+{
+    const BoardSections& sections = screenplay()->boardSections();
+    const int x = static_cast<int>(static_cast<float>(width) * 0.5f - static_cast<float>(kLabelWidth / 2));
+    // Each label stands in the middle of its row, less 10.
+    const std::array<std::pair<QString, int>, 4> labels{{
+        {sections.section1Label(), (y1 - kRule) / 2 - 10},
+        {sections.section2Label(), (y2 - y1 - kRule) / 2 + y1 - 10},
+        {sections.section3Label(), (y3 - (y2 + kRule)) / 2 + y2 - 10},
+        {sections.section4Label(),
+         static_cast<int>(static_cast<float>((height - kRule) - (y3 + kRule)) * 0.5f + static_cast<float>(y3) - 10.0f)},
+    }};
+    const QFont font = standardFont(kLabelFontSize, true);
+    for (const auto& [text, top] : labels) {
+        QLabel* label = makeBoardText(text, font, view());
+        label->setGeometry(x, top, kLabelWidth, kLabelHeight);
+        label->show();
+    }
+}
+
+void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
+{
+    const BoardSections& sections = screenplay()->boardSections();
+    const std::int64_t zoom = screenplay()->boardZoomFactor();
+    const int barHeight = beatBarHeight(zoom);
+    const QFont font = standardFont(beatBarFontSize(zoom), false);
+    // Each row's bars stand on the rule below the row.
+    const std::array<int, 4> rowBottoms{y1, y2, y3, height - kRule};
+    for (const BeatBar& bar : kBeatBars) {
+        const int from = static_cast<int>(barEnd(sections, bar.from, bar.fromBeat, bar.fromOffset, width));
+        const int to = static_cast<int>(barEnd(sections, bar.to, bar.toBeat, bar.toOffset, width));
+        const auto first = static_cast<qlonglong>(sections.beginningPageNumberForBoardBeat(bar.boardBeat));
+        const auto last = static_cast<qlonglong>(sections.endingPageNumberForBoardBeat(bar.boardBeat));
+        QString text = QString::fromLatin1(bar.title).arg(first);
+        if (bar.range)
+            text = text.arg(last);
+        QLabel* label = makeBoardText(text, font, view());
+        label->setObjectName(QStringLiteral("beatBar%1").arg(bar.boardBeat));
+        label->setAutoFillBackground(true);
+        QPalette colors = label->palette();
+        colors.setColor(QPalette::Window, bar.blue ? kBlueBar : kGreyBar);
+        label->setPalette(colors);
+        label->setGeometry(from, rowBottoms[static_cast<std::size_t>(bar.row - 1)] - barHeight, to - from, barHeight);
+        label->show();
+    }
+}
+
+void BoardView::layoutSceneCardsOnBoard()
+{
+    Screenplaydb& story = *screenplay();
+    MyDocument* document = myParent();
+    if (!document)
+        return;
+    sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
+    for (const auto& held : story.sceneCards()) {
+        SceneCarddb* card = held.get();
+        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+        if (!control)
+            continue;
+        control->setMyBoardViewParent(this);
+        control->setMyBoardListViewParent(nullptr);
+        if (control->scene() != card)
+            control->setScene(card);
+        control->setCanMove(true);
+        control->setupForCurrentBoardZoomFactor();
+        // A card past the end of its row lies at the row's end; what is stored changes only
+        // when the card is next written.
+        if (card->percentageHorizontal() > 1.0f) {
+            const bool dirty = card->isDirty();
+            card->setPercentageHorizontal(1.0f);
+            card->setIsDirty(dirty);
+        }
+        QWidget* cardView = control->view();
+        // A card view the board already holds only goes to the top: taking it off and adding it
+        // again would give the same stacking at a far higher price for a large board.
+        if (cardView->parentWidget() != view())
+            cardView->setParent(view());
+        else
+            cardView->raise();
+        cardView->move(cardOrigin(story, *card));
+        cardView->show();
+    }
+}
+
+void BoardView::removeLayoutControlsFromTheBoard()
+{
+    if (!view())
+        return;
+    std::vector<QWidget*> controls;
+    for (QObject* child : view()->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget)
+            continue;
+        const bool rule = widget->metaObject() == &QFrame::staticMetaObject;
+        if (rule || widget->property("tag").toInt() == kLayoutTag)
+            controls.push_back(widget);
+    }
+    for (QWidget* control : controls)
+        delete control;
+}
+
+void BoardView::removeSceneCardsFromTheBoard()
+{
+    MyDocument* document = myParent();
+    if (!document)
+        return;
+    for (const auto& control : document->sceneCardControls())
+        if (control->scene() && control->scene()->onBoard() == 1)
+            takeCardViewOffItsPresentation(*control);
+}
+
+void BoardView::refreshTheBoard()
+{
+    // The board's cards stay on it and are laid out again above the new rules, labels and
+    // bars; only views of cards that are no longer on the board leave it.
+    removeLayoutControlsFromTheBoard();
+    removeCardsNoLongerOnTheBoard();
+    configureTheBoard();
+    layoutSceneCardsOnBoard();
+}
+
+void BoardView::removeCardsNoLongerOnTheBoard()
+{
+    MyDocument* document = myParent();
+    if (!document || !view())
+        return;
+    for (const auto& control : document->sceneCardControls()) {
+        const bool onBoard = control->scene() && control->scene()->onBoard() == 1;
+        if (!onBoard && control->view() && control->view()->parentWidget() == view())
+            takeCardViewOffItsPresentation(*control);
+    }
+}
+
+void BoardView::popToTheTop(SceneCardView& card)
+{
+    // The card itself stays where it is in the board; whatever lies above it goes below it.
+    if (QWidget* cardView = card.view(); cardView && cardView->parentWidget() == view())
+        cardView->raise();
+    if (myParent() && card.scene())
+        myParent()->setActiveSceneCardID(card.scene()->sceneCardID());
+}
+
+void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
+{
+    Screenplaydb& story = *screenplay();
+    SceneCarddb* card = story.sceneCardForSceneCardID(sceneCardID);
+    if (!card)
+        return;
+    const BoardSections& sections = story.boardSections();
+    const auto cardWidth = sections.STANDARDSCENECARDWIDTH();
+    const auto cardHeight = sections.STANDARDSCENECARDHEIGHT();
+    card->setOnBoard(1);
+    // The card hangs from the drop point at its middle, 10 points below its top edge, and
+    // stays 4 points inside the board's edges.
+    std::int64_t left = location.x() - cardWidth / 2;
+    std::int64_t top = location.y() - 10;
+    if (left < kRule)
+        left = kRule;
+    if (left + cardWidth > story.boardWidth() - kRule)
+        left = story.boardWidth() - cardWidth - kRule;
+    if (top < kRule)
+        top = kRule;
+    if (top > story.boardHeight() - cardHeight - kRule)
+        top = story.boardHeight() - cardHeight - kRule;
+    placeCardAt(story, *card, left, top);
+
+    // The card's place and the board's new order are written together.
+    {
+        StoryTransaction transaction(story.database());
+        moveCard(story.litterBox(), story.sceneCards(), card);
+        try {
+            card->save();
+            sortAndRenumberBoard(story);
+            transaction.commit();
+        } catch (...) {
+            // Undone in the file: the card is back in the Litter Box.
+            card->setOnBoard(2);
+            moveCard(story.sceneCards(), story.litterBox(), card);
+            throw;
+        }
+    }
+
+    SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;
+    if (!control)
+        return;
+    QWidget* cardView = control->view();
+    takeCardViewOffItsPresentation(*control);
+    myParent()->refreshLitterBoxView();
+    control->setCanMove(true);
+    control->tfPageNumber()->setText(QString::number(static_cast<qlonglong>(card->pageNumber())));
+    control->imgThumbTack()->setImageNamed(kTackDown);
+    control->setMyBoardViewParent(this);
+    control->setMyBoardListViewParent(nullptr);
+    cardView->setParent(view());
+    cardView->setGeometry(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop()),
+                          static_cast<int>(cardWidth), static_cast<int>(cardHeight));
+    cardView->show();
+}
+
+Qt::DropAction BoardView::dragOperationFor(const QMimeData* data, Qt::DropActions offered) const
+{
+    if (!(offered & Qt::MoveAction) || !Pasteboard::comesFrom(data, myParent()))
+        return Qt::IgnoreAction;
+    const std::optional<std::int64_t> key = Pasteboard::value(data, QString::fromLatin1(Pasteboard::kSceneCard));
+    const SceneCarddb* card = key ? screenplay()->sceneCardForSceneCardID(*key) : nullptr;
+    // Only a card of the Litter Box comes onto the board this way.
+    return card && card->onBoard() == 2 ? Qt::MoveAction : Qt::IgnoreAction;
+}
+
+bool BoardView::performDrop(const QMimeData* data, const QPoint& location)
+{
+    const std::optional<std::int64_t> key = Pasteboard::value(data, QString::fromLatin1(Pasteboard::kSceneCard));
+    const SceneCarddb* card = key ? screenplay()->sceneCardForSceneCardID(*key) : nullptr;
+    if (!card || card->onBoard() != 2 || !Pasteboard::comesFrom(data, myParent()))
+        return false;
+    dropSceneCard(card->sceneCardID(), boxBackground_->mapTo(view(), location));
+    return true;
+}

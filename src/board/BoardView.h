@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/BaseViewController.h"
+
+#include <QFrame>
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+
+class BoardView;
+class QMimeData;
+class SceneCardView;
+
+// The cork that fills the corkboard. It is also where a card dragged out of the Litter Box
+// is dropped to come back onto the board.
+class BoardViewBackground : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit BoardViewBackground(QWidget* parent = nullptr);
+
+    // Not owned: the board owns the view that holds the cork.
+    BoardView* myBoardViewParent() const { return myBoardViewParent_; }
+    void setMyBoardViewParent(BoardView* board) { myBoardViewParent_ = board; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    BoardView* myBoardViewParent_ = nullptr;
+};
+
+// The corkboard: a board of the story's stored size on which the board cards lie in four
+// rows, one per board section (Act One, the two halves of Act Two, Act Three). Black rules
+// four points thick frame the board and part the rows; each row carries its centred section
+// label and, along its bottom edge, the beat bars of its board beats with their page ranges.
+// Coordinates are top-down. The card views belong to the document; the board only shows them
+// while it lives.
+class BoardView : public BaseViewController
+{
+    Q_OBJECT
+
+public:
+    // Builds the board for the story's size and zoom and lays its cards on it. The document's
+    // board scroll view must exist: the board grows to fill its visible area.
+    BoardView(MyDocument* parent, Screenplaydb* screenplay);
+    ~BoardView() override;
+
+    // Fixes the board's size (saving any change) and draws its rules, labels and beat bars.
+    void configureTheBoard();
+    // Puts the view of every board card onto the board at its stored place.
+    void layoutSceneCardsOnBoard();
+    // Takes the rules, labels and beat bars off the board.
+    void removeLayoutControlsFromTheBoard();
+    // Takes the board cards' views off the board (they stay the document's).
+    void removeSceneCardsFromTheBoard();
+    // Builds the board again from the story.
+    void refreshTheBoard();
+    // Brings the card above everything else on the board and makes it the document's active card.
+    void popToTheTop(SceneCardView& card);
+    // Puts a card of the Litter Box onto the board at `location` (board coordinates).
+    void dropSceneCard(std::int64_t sceneCardID, const QPoint& location);
+    // One rule: a black box with no title that the caller adds to the board.
+    QFrame* boxWithFrame(const QRect& frame) const;
+
+    BoardViewBackground* boxBackground() const { return boxBackground_; }
+
+    // The background's questions when a card is dragged over it.
+    Qt::DropAction dragOperationFor(const QMimeData* data, Qt::DropActions offered) const;
+    bool performDrop(const QMimeData* data, const QPoint& location);
+
+    // The mark of every label and beat bar the board adds.
+    static constexpr int kLayoutTag = 100;
+
+private:
+    void removeCardsNoLongerOnTheBoard();
+    void drawSectionLabels(int width, int height, int y1, int y2, int y3);
+    void drawBeatBars(int width, int height, int y1, int y2, int y3);
+
+    BoardViewBackground* boxBackground_ = nullptr;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/Screenplaydb.h"
+
+#include <QPoint>
+
+#include <cstdint>
+
+class SceneCarddb;
+
+// A board card's place is its board beat and two fractions: x = fraction of the usable width
+// of the beat's row (from x = 4), y = fraction of the board's height. These turn positions into
+// fractions and back. A row or board without extent gives the fraction 0.
+float horizontalFraction(const Screenplaydb& story, double left, std::int64_t boardBeat);
+float verticalFraction(const Screenplaydb& story, double top);
+// Where a card's stored fractions put it on the board.
+QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card);
+
+// Gives the card the position (left, top), the fractions of that position and the page and
+// board beat there; the card is not saved.
+void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top);
+
+// Puts the board's cards in board order (board beat, then horizontal fraction) and stores the
+// sort orders 1 to n in that order.
+void sortAndRenumberBoard(Screenplaydb& story);
+
+// Moves the card's record from one of the story's card lists to the end of the other.
+// Answers false, moving nothing, when `from` does not hold the card.
+bool moveCard(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const SceneCarddb* card);

@@ -1,0 +1,501 @@
+// The document's side of the corkboard: the card views it keeps for every card, showing and
+// shutting down the corkboard, and what the cards ask of the document (moving a card into the
+// Litter Box, deleting a card, paging between cards).
+#include "app/MyDocument.h"
+
+#include "BoardView.h"
+#include "CardPlacement.h"
+#include "SceneCardView.h"
+#include "StoryTransaction.h"
+#include "app/AppActions.h"
+#include "app/AppController.h"
+#include "model/SceneCarddb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
+#include "model/Screenplaydb.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <unordered_set>
+#include "app/AutoTips.h"
+#include "app/GuardedCall.h"
+#include "model/Beatdb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
+#include "model/Toolkit.h"
+#include "panes/InitialBeatCards.h"
+#include "panes/ModalDialogs.h"
+#include "ColorCodeSelector.h"
+#include "model/UserInformationdb.h"
+#include <array>
+#include <memory>
+
+namespace {
+
+// The board card `step` places after (or before) `card` in board order comes to the top with its
+// heading in edit; nothing when there is no such card or `card` is not on the board.
+void pageFromSceneCard(MyDocument& document, const SceneCarddb* card, std::int64_t step)
+{
+    Screenplaydb* story = document.currentScreenplay();
+    if (!story || !card)
+        return;
+    const std::int64_t index = story->indexOfSceneCardWithID(card->sceneCardID());
+    const std::int64_t target = index + step;
+    if (index < 0 || target < 0 || target >= static_cast<std::int64_t>(story->sceneCards().size()))
+        return;
+    SceneCardView* control =
+        document.sceneCardControlForSceneCard(story->sceneCards()[static_cast<std::size_t>(target)].get());
+    if (!control)
+        return;
+    control->view()->raise();
+    control->tfHeading()->setFocus(Qt::TabFocusReason);
+}
+
+// Every set-up (pay-off) lying on the card is left on no card and saved; `detached` lists them.
+template <typename Record>
+void detachFromCard(const RecordList<Record>& records, std::int64_t sceneCardID, std::vector<Record*>& detached)
+{
+    for (const auto& record : records) {
+        if (record->sceneCardID() != sceneCardID)
+            continue;
+        detached.push_back(record.get());
+        record->setSceneCardID(0);
+        record->save();
+    }
+}
+
+} // namespace
+
+// --- Card views --------------------------------------------------------------------------------
+
+SceneCardView* MyDocument::sceneCardControlForSceneCard(const SceneCarddb* card) const
+{
+    const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
+                                    [card](const auto& control) { return control->scene() == card; });
+    return found == sceneCardControls_.end() ? nullptr : found->get();
+}
+
+void MyDocument::addMissingSceneCardControls()
+{
+    if (!currentScreenplay_)
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    std::unordered_set<const SceneCarddb*> cards;
+    for (const auto* list : {&story.sceneCards(), &story.litterBox()})
+        for (const auto& card : *list)
+            cards.insert(card.get());
+    // A card that left the story takes its view with it.
+    std::unordered_set<const SceneCarddb*> shown;
+    std::erase_if(sceneCardControls_, [&](const std::unique_ptr<SceneCardView>& control) {
+        if (cards.count(control->scene()))
+            return !shown.insert(control->scene()).second;
+        takeCardViewOffItsPresentation(*control);
+        return true;
+    });
+    // Board cards first, in board order, then the Litter Box.
+    for (const auto* list : {&story.sceneCards(), &story.litterBox()}) {
+        for (const auto& card : *list) {
+            if (shown.count(card.get()))
+                continue;
+            auto control = std::make_unique<SceneCardView>(this, &story);
+            control->setScene(card.get());
+            sceneCardControls_.push_back(std::move(control));
+        }
+    }
+}
+
+// --- The corkboard -----------------------------------------------------------------------------
+
+void MyDocument::showTheBoard()
+{
+    addMissingSceneCardControls();
+    scrBoard_ = addPaneScrollView(QStringLiteral("scrBoard"), boardPane_, standardBackgroundColor_);
+    // The board fills at least the part of the scroll view that shows.
+    boardView_ = std::make_unique<BoardView>(this, currentScreenplay_.get());
+    scrBoard_->setWidget(boardView_->view());
+    scrBoard_->horizontalScrollBar()->setValue(0);
+    scrBoard_->verticalScrollBar()->setValue(0);
+    boardIsHidden(false);
+}
+
+void MyDocument::refreshTheBoard()
+{
+    addMissingSceneCardControls();
+    if (boardView_)
+        boardView_->refreshTheBoard();
+}
+
+void MyDocument::shutDownTheBoard()
+{
+    activeSceneCardID_ = 0;
+    if (window_)
+        window_->tbToggleListCorkView()->setVisible(false);
+    application_.actions().mnuToggleBoardView->setVisible(false);
+    boardSizeMenusEnabled(false);
+    if (boardView_) {
+        boardView_->removeSceneCardsFromTheBoard();
+        boardView_->removeLayoutControlsFromTheBoard();
+    }
+    boardView_.reset();
+    delete scrBoard_;
+}
+
+void MyDocument::refreshLitterBoxView()
+{
+    // The Litter Box column shows no cards yet: there is nothing to lay out again.
+}
+
+// --- What the cards ask of the document --------------------------------------------------------
+
+void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
+{
+    if (!currentScreenplay_)
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    SceneCarddb* card = story.sceneCardForSceneCardID(sceneCardID);
+    if (!card || card->onBoard() != 1)
+        return;
+    // The card goes with its set-ups and pay-offs left behind, all in one write.
+    std::vector<SceneSetupdb*> setups;
+    std::vector<ScenePayoffdb*> payoffs;
+    {
+        StoryTransaction transaction(story.database());
+        try {
+            card->setOnBoard(2);
+            card->save();
+            detachFromCard(story.sceneSetups(), sceneCardID, setups);
+            detachFromCard(story.scenePayoffs(), sceneCardID, payoffs);
+            transaction.commit();
+        } catch (...) {
+            // The file is as it was; so is the story.
+            card->setOnBoard(1);
+            for (SceneSetupdb* setup : setups)
+                setup->setSceneCardID(sceneCardID);
+            for (ScenePayoffdb* payoff : payoffs)
+                payoff->setSceneCardID(sceneCardID);
+            throw;
+        }
+    }
+    moveCard(story.sceneCards(), story.litterBox(), card);
+    if (SceneCardView* control = sceneCardControlForSceneCard(card)) {
+        control->imgThumbTack()->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        control->setMyBoardViewParent(nullptr);
+        control->setMyBoardListViewParent(nullptr);
+        takeCardViewOffItsPresentation(*control);
+    }
+    refreshLitterBoxView();
+    for (const std::int64_t section : {3, 4})
+        refreshStoryElementsTable(*this, section);
+}
+
+void MyDocument::deleteSceneCard(SceneCarddb* card)
+{
+    if (!card || !currentScreenplay_)
+        return;
+    // The card's view goes first, so that nothing it shows is stored into the deleted card.
+    const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
+                                    [card](const auto& control) { return control->scene() == card; });
+    if (found != sceneCardControls_.end()) {
+        SceneCardView* control = found->release();
+        sceneCardControls_.erase(found);
+        control->setScene(nullptr);
+        takeCardViewOffItsPresentation(*control);
+        // The card may be deleted from one of its own buttons: the view goes once that is over.
+        control->deleteLater();
+    }
+    currentScreenplay_->deleteSceneCard(card);
+}
+
+void MyDocument::pageToSceneCardAfterSceneCard(SceneCarddb* card)
+{
+    pageFromSceneCard(*this, card, 1);
+}
+
+void MyDocument::pageToSceneCardBeforeSceneCard(SceneCarddb* card)
+{
+    pageFromSceneCard(*this, card, -1);
+}
+
+// The board commands of the document that the story development panes lead to: the gate
+// for scene cards, the initial beat cards, adding a card and beat cards following the beat
+// sheet.
+
+
+
+namespace {
+
+// A new card next to another one stands this much further right.
+constexpr std::int64_t kNewCardOffset = 20;
+// Where the first card of an empty board goes.
+constexpr std::int64_t kBoardMargin = 4;
+
+} // namespace
+
+void connectBoardCommands(AppController& application)
+{
+    application.routeToCurrentDocument(application.actions().mnuAddSceneCard,
+                                       [](MyDocument& document) { document.addSceneCard(); });
+}
+
+void MyDocument::connectBoardControls()
+{
+    connect(window_->tbAddSceneCard(), &QAction::triggered, this, [this] { guardedCall([this] { addSceneCard(); }); });
+}
+
+bool MyDocument::okToAddSceneCards() const
+{
+    return currentScreenplay_ && AutoTips::storyAcceptsSceneCards(*currentScreenplay_);
+}
+
+void MyDocument::addMajorTurnCards()
+{
+    // The dialog shows once at a time, and only for a ready story whose board is empty: a
+    // board that holds cards never gets a second set of beat cards.
+    if (!storyIsOpen() || initialBeatCardsWindow_ || !currentScreenplay_->sceneCards().empty()
+        || !okToAddSceneCards())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    std::array<bool, 5> options{};
+    {
+        InitialBeatCards dialog;
+        ModalDialogs::paintBackground(dialog, standardBackgroundColor_);
+        initialBeatCardsWindow_ = &dialog;
+        struct Release {
+            InitialBeatCards*& window;
+            ~Release() { window = nullptr; }
+        } release{initialBeatCardsWindow_};
+        // However the dialog ends, the cards are placed.
+        ModalDialogs::run(dialog);
+        options = dialog.optionalCards();
+        dialog.close();
+    }
+    Toolkit().addInitialBeatCardsForScreenplay(story, options);
+    addMissingSceneCardControls();
+    showBoardWithNewCards();
+}
+
+// The stored view of the board shows the new cards: the large scene card on the first card,
+// or the list or the corkboard built again from the story.
+void MyDocument::showBoardWithNewCards()
+{
+    Screenplaydb& story = *currentScreenplay_;
+    if (story.sceneCards().empty())
+        return;
+    if (story.bigSceneView() == 1) {
+        SceneCarddb* first = story.sceneCards().front().get();
+        story.setBigSceneSceneCardID(first->sceneCardID());
+        story.save();
+        openBigSceneCard(first, 1);
+    } else if (story.boardView() == 2 && boardListViewView_) {
+        shutDownTheBoardListView();
+        showBoardListView();
+    } else if (story.boardView() == 1 && boardView_) {
+        refreshTheBoard();
+        // The board now takes cards: its add-card button and menu item show.
+        boardIsHidden(false);
+    }
+}
+
+void MyDocument::refreshBoardForPageCount()
+{
+    if (!currentScreenplay_)
+        return;
+    // The story has re-paged every card from its stored place; each card view shows its
+    // card's new page. (A view's own place is the card's only while the corkboard shows it,
+    // so the pages are not worked out from the views.)
+    for (const auto& control : sceneCardControls_)
+        control->setScene(control->scene());
+    refreshLitterBoxView();
+    if (currentScreenplay_->bigSceneView() != 1 && boardView_)
+        refreshTheBoard();
+}
+
+void MyDocument::updateBeatSceneCardForBeat(std::int64_t beatNumber)
+{
+    if (!storyIsOpen())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    if (story.sceneCards().empty()) {
+        addMajorTurnCards();
+        return;
+    }
+    const Beatdb* beat = story.beatForBeatNumber(beatNumber);
+    if (!beat)
+        return;
+    for (const auto& card : story.sceneCards()) {
+        if (card->beatCardNumber() != beatNumber)
+            continue;
+        card->setDescription(beat->description());
+        card->save();
+        if (SceneCardView* control = sceneCardControlForSceneCard(card.get()))
+            control->setScene(card.get());
+    }
+}
+
+void MyDocument::addSceneCard()
+{
+    if (!storyIsOpen() || !okToAddSceneCards())
+        return;
+    commitEditing();
+    Screenplaydb& story = *currentScreenplay_;
+    auto card = std::make_unique<SceneCarddb>();
+
+    // The new card goes next to the card last worked on, which must be on the board.
+    std::int64_t anchorID = 0;
+    if (story.bigSceneView() == 0)
+        anchorID = activeSceneCardID_;
+    else if (story.bigSceneView() == 1)
+        anchorID = story.bigSceneSceneCardID();
+    const std::int64_t anchorIndex = story.indexOfSceneCardWithID(anchorID);
+    SceneCarddb* anchor = nullptr;
+    if (anchorIndex >= 0)
+        anchor = story.sceneCards()[static_cast<std::size_t>(anchorIndex)].get();
+    else if (!story.sceneCards().empty())
+        anchor = story.sceneCards().front().get();
+
+    if (anchor) {
+        card->setPageNumber(anchor->pageNumber());
+        card->setCurrentBeatSection(anchor->currentBeatSection());
+        card->setPositionLeft(anchor->positionLeft() + kNewCardOffset);
+        card->setPercentageHorizontal(
+            horizontalFraction(story, static_cast<double>(card->positionLeft()), card->currentBeatSection()));
+        card->setPositionTop(anchor->positionTop());
+        card->setPercentageVertical(anchor->percentageVertical());
+    } else {
+        card->setPageNumber(1);
+        card->setPositionLeft(kBoardMargin);
+        card->setPositionTop(kBoardMargin);
+        card->setPercentageHorizontal(0.0f);
+        card->setPercentageVertical(verticalFraction(story, static_cast<double>(kBoardMargin)));
+        card->setCurrentBeatSection(1);
+    }
+    card->setScreenplayID(story.screenplayID());
+
+    // The card and its one empty action paragraph are stored together or not at all.
+    auto paragraph = std::make_unique<ScriptPartdb>();
+    paragraph->setSortOrder(1);
+    const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
+    paragraph->setElementTypeID(action ? action->scriptElementID() : 0);
+    {
+        StoryTransaction transaction(story.database());
+        card->insertIntoDatabase(&story);
+        paragraph->setSceneCardID(card->sceneCardID());
+        paragraph->insertIntoDatabase(&story);
+        transaction.commit();
+    }
+    SceneCarddb* added = card.get();
+    added->scriptParts().push_back(std::move(paragraph));
+    story.sceneCards().push_back(std::move(card));
+    sortAndRenumberBoard(story);
+    addMissingSceneCardControls();
+    // The new card is edited in the large scene card at once.
+    openBigSceneCard(added, 0);
+}
+
+// The document's colour commands: the story's colour codes in the colour-code dialog, the
+// master colour codes of the application, and the notes board's ten-colour palette.
+
+
+
+
+namespace {
+
+const QString kColorCodeSelector = QStringLiteral("ColorCodeSelector");
+
+struct PaletteColor {
+    int red;
+    int green;
+    int blue;
+};
+
+constexpr std::array<PaletteColor, 10> kNotePalette{{
+    {240, 230, 140},
+    {152, 251, 152},
+    {173, 216, 230},
+    {255, 192, 203},
+    {255, 165, 0},
+    {255, 255, 0},
+    {127, 255, 0},
+    {0, 255, 255},
+    {255, 0, 255},
+    {255, 140, 0},
+}};
+
+// Edits the master file's colour codes: the dialog in use mode 4, with no story.
+void editMasterColorCodes(AppController& application, UserInformationdb& user)
+{
+    ColorCodeSelector dialog(kColorCodeSelector, nullptr);
+    ModalDialogs::paintBackground(dialog, QColor::fromRgb(205, 133, 63));
+    dialog.setUserInformation(&user);
+    dialog.setApplication(&application);
+    dialog.setUseMode(ColorCodeSelector::Master);
+    dialog.runModal();
+    dialog.close();
+}
+
+// Keeps the document's dialog in its field for the length of the run, however it ends.
+class DialogRun
+{
+public:
+    DialogRun(ColorCodeSelector*& field, ColorCodeSelector* dialog) : field_(field) { field_ = dialog; }
+    ~DialogRun() { field_ = nullptr; }
+    DialogRun(const DialogRun&) = delete;
+    DialogRun& operator=(const DialogRun&) = delete;
+
+private:
+    ColorCodeSelector*& field_;
+};
+
+// The cards' colour stripes after the story's colour codes changed: every card view of the
+// document, board and Litter Box alike. (The large scene card and its strip of small cards
+// repaint theirs too once the large card is built; until then it shows no stripes.)
+void repaintColorStripes(const MyDocument& document)
+{
+    for (const auto& control : document.sceneCardControls())
+        control->setColors();
+}
+
+} // namespace
+
+void connectColorCodeCommands(AppController& application)
+{
+    application.setMasterColorCodeEditor(
+        [&application](UserInformationdb& user) { editMasterColorCodes(application, user); });
+    QAction* item = application.actions().mnuProjectColorCodes;
+    application.routeToCurrentDocument(item, [item](MyDocument& document) { document.colorCodeForProject(item); });
+}
+
+QColor MyDocument::cardColorForColorID(std::int64_t colorID)
+{
+    if (colorID < 1 || colorID > static_cast<std::int64_t>(kNotePalette.size()))
+        return QColor(Qt::white);
+    const PaletteColor& color = kNotePalette[static_cast<std::size_t>(colorID - 1)];
+    return QColor::fromRgb(color.red, color.green, color.blue);
+}
+
+void MyDocument::colorCodeForProject(QObject*)
+{
+    if (!currentScreenplay_)
+        return;
+    if (colorCodeWindow_) {
+        // Already running: it only comes to the front.
+        colorCodeWindow_->raise();
+        colorCodeWindow_->activateWindow();
+        return;
+    }
+    {
+        auto dialog =
+            std::make_unique<ColorCodeSelector>(kColorCodeSelector, currentScreenplay_.get(), window_.data());
+        const DialogRun run(colorCodeWindow_, dialog.get());
+        ModalDialogs::paintBackground(*dialog, standardBackgroundColor_);
+        dialog->setUserInformation(application_.userInformation());
+        dialog->setApplication(&application_);
+        dialog->setUseMode(ColorCodeSelector::Project);
+        dialog->runModal();
+        dialog->close();
+    }
+    repaintColorStripes(*this);
+}

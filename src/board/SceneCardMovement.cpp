@@ -1,0 +1,182 @@
+// Moving a scene card with its thumb tack: a press takes hold of a board card, dragging moves
+// it over the corkboard (its position, page and board beat saved at each step), the release
+// stores its place as fractions and renumbers the board. Cards that leave their presentation
+// (past the visible right edge of the corkboard, out of the Litter Box, out of the list) go as
+// a drag of the card, which the view taking the drop places.
+#include "SceneCardView.h"
+
+#include "BoardView.h"
+#include "CardDragStarter.h"
+#include "CardPlacement.h"
+#include "RecordPasteboardType.h"
+#include "StoryTransaction.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr double kEdge = 4.0;
+// Where the pointer holds a dragged card's picture: at its middle, this far below its top.
+constexpr int kDragHoldDepth = 15;
+
+// Where a card's edge goes when the mouse moved it to `wanted`: not closer than 4 points to the
+// board's near edge; at `stop` from the far edge once it comes `reach` close to it.
+float clampedStep(double wanted, double size, double extent, double reach, double stop)
+{
+    if (wanted < kEdge)
+        return static_cast<float>(kEdge);
+    if (wanted + size >= extent - reach)
+        return static_cast<float>(extent - size - stop);
+    return static_cast<float>(wanted);
+}
+
+} // namespace
+
+void SceneCardView::mouseDown(QMouseEvent* event, ImageViewResponder* view)
+{
+    if (view != imgThumbTack_ || !scene_)
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+        readyToDrag_ = true;
+        return;
+    }
+    if (!canMove_ || scene_->onBoard() != 1 || readyToDrag_)
+        return;
+    bringToTheTop();
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+    moving_ = true;
+    pMouseDownPoint_ = event->position();
+    originalLocation_ = QRectF(this->view()->geometry());
+}
+
+void SceneCardView::rightMouseDown(QMouseEvent*, ImageViewResponder* view)
+{
+    if (view != imgThumbTack_)
+        return;
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+    readyToDrag_ = true;
+}
+
+void SceneCardView::rightMouseUp(QMouseEvent*, ImageViewResponder* view)
+{
+    if (view != imgThumbTack_)
+        return;
+    readyToDrag_ = false;
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+}
+
+void SceneCardView::mouseDragged(QMouseEvent* event, ImageViewResponder* view)
+{
+    if (view != imgThumbTack_ || !scene_ || !screenplay())
+        return;
+    Screenplaydb& story = *screenplay();
+    QWidget* card = this->view();
+
+    if (story.boardView() == 1 && moving_) {
+        // The tack moves with the card, so the pointer's place in the tack is how far the
+        // card has to follow since the last step.
+        const QRectF f(card->geometry());
+        const QWidget* board = card->parentWidget();
+        const QSizeF bounds = board ? QSizeF(board->size()) : f.size();
+        const QPointF p = event->position();
+        const float top = clampedStep(f.y() + (p.y() - pMouseDownPoint_.y()), f.height(), bounds.height(), 1.0, 1.0);
+        const float left = clampedStep(f.x() + (p.x() - pMouseDownPoint_.x()), f.width(), bounds.width(), 4.0, 5.0);
+
+        // The part of the board that the scroll view shows, in the board's coordinates.
+        const QWidget* clip = board ? board->parentWidget() : nullptr;
+        if (clip && left > f.x()) {
+            const QRectF visible(QPointF(board->mapFrom(clip, QPoint(0, 0))), QSizeF(clip->size()));
+            if (left + f.width() > visible.x() + visible.width()) {
+                moveBecomesDrag();
+                return;
+            }
+        }
+        card->move(static_cast<int>(left), static_cast<int>(top));
+        scene_->setPositionTop(static_cast<std::int64_t>(top));
+        scene_->setPositionLeft(static_cast<std::int64_t>(left));
+        setPageNumber();
+        return;
+    }
+    if (scene_->onBoard() == 2) {
+        startCardDrag(myViewImage());
+        readyToDrag_ = false;
+        return;
+    }
+    if (scene_->onBoard() == 1 && story.boardView() == 2) {
+        // The list shows the card in a row of its own: the drag shows the card as it is.
+        SceneCardView picture(nullptr, &story);
+        picture.setScene(scene_);
+        startCardDrag(picture.myViewImage());
+        readyToDrag_ = false;
+    }
+}
+
+void SceneCardView::moveBecomesDrag()
+{
+    // The card goes back to where the press found it, and is dragged from there.
+    Screenplaydb& story = *screenplay();
+    QWidget* card = view();
+    card->move(originalLocation_.topLeft().toPoint());
+    scene_->setPositionTop(static_cast<std::int64_t>(originalLocation_.y()));
+    scene_->setPositionLeft(static_cast<std::int64_t>(originalLocation_.x()));
+    scene_->setPercentageHorizontal(horizontalFraction(story, originalLocation_.x(), scene_->currentBeatSection()));
+    scene_->setPercentageVertical(verticalFraction(story, originalLocation_.y()));
+    setPageNumber();
+    readyToDrag_ = false;
+    moving_ = false;
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    startCardDrag(myViewImage());
+}
+
+void SceneCardView::startCardDrag(const QPixmap& image)
+{
+    const QPoint hotSpot(image.width() / 2, kDragHoldDepth);
+    CardDragStarter::current().startDrag(
+        view(), RecordPasteboardType::makeDragData(QString::fromLatin1(RecordPasteboardType::kSceneCard),
+                                                   scene_->sceneCardID(), myParent()),
+        image, hotSpot, Qt::MoveAction);
+}
+
+void SceneCardView::mouseUp(QMouseEvent* event, ImageViewResponder* view)
+{
+    if (view != imgThumbTack_ || !scene_ || !screenplay())
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        readyToDrag_ = false;
+        imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        return;
+    }
+    if (scene_->onBoard() != 1 || !moving_)
+        return;
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    moving_ = false;
+    const QRectF frame(this->view()->geometry());
+    if (screenplay()->boardView() == 1)
+        storeFractions(frame);
+    else if (screenplay()->boardView() == 2)
+        this->view()->move(static_cast<int>(frame.x()), static_cast<int>(originalLocation_.y()));
+}
+
+void SceneCardView::storeFractions(const QRectF& frame)
+{
+    Screenplaydb& story = *screenplay();
+    scene_->setPositionLeft(static_cast<std::int64_t>(frame.x()));
+    scene_->setPositionTop(static_cast<std::int64_t>(frame.y()));
+    scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
+    scene_->setPercentageVertical(verticalFraction(story, frame.y()));
+    // The card's place and the board's new order are written together.
+    StoryTransaction transaction(story.database());
+    try {
+        scene_->save();
+        sortAndRenumberBoard(story);
+        transaction.commit();
+    } catch (...) {
+        // What was undone in the file is written again with the next save.
+        scene_->setIsDirty(true);
+        throw;
+    }
+}

@@ -1,0 +1,306 @@
+#include "BeatsTableView.h"
+
+#include "PaneImages.h"
+#include "app/GuardedCall.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
+#include "model/Beatdb.h"
+#include "model/Loglinedb.h"
+#include "model/Screenplaydb.h"
+#include "platform/Platform.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kAdviceColumn = 0;
+constexpr int kBeatColumn = 1;
+constexpr int kAdviceColumnWidth = 26;
+constexpr int kTitleRowHeight = 20;
+constexpr int kLeastDescriptionHeight = 30;
+// What the description's width leaves of the pane: the mascot column and the cell margins.
+constexpr float kWidthTakenByTable = 40.0f;
+constexpr float kWidthTakenByCell = 16.0f;
+
+bool isTitleRow(int row)
+{
+    return row % 2 == 0;
+}
+
+QFont beatFont(const Screenplaydb& story)
+{
+    return standardFont(static_cast<int>(story.standardFontSetting()) + 11, false);
+}
+
+} // namespace
+
+// The rows of the beat sheet, read from the story every time they are asked for.
+class BeatsTableModel : public QAbstractTableModel
+{
+public:
+    BeatsTableModel(BeatsTableView& owner, Screenplaydb& story) : owner_(owner), story_(story) {}
+
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(story_.beats().size()) * 2;
+    }
+
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 2; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const int row = index.row();
+        const bool title = isTitleRow(row);
+        if (index.column() == kAdviceColumn) {
+            if (role == Qt::DecorationRole)
+                return PaneImages::image(title ? QStringLiteral("zorvin") : QStringLiteral("BlankZorvin"));
+            return QVariant();
+        }
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return text(row);
+        case Qt::FontRole:
+            return beatFont(story_);
+        case Qt::BackgroundRole:
+            return title ? owner_.myParent()->standardBackgroundColor() : QColor(Qt::white);
+        case Qt::ForegroundRole:
+            return title ? QColor(Qt::white) : QColor(Qt::black);
+        case Qt::TextAlignmentRole:
+            return static_cast<int>(Qt::AlignLeft | (title ? Qt::AlignVCenter : Qt::AlignTop));
+        default:
+            return QVariant();
+        }
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        if (index.column() != kBeatColumn)
+            return Qt::ItemIsEnabled;
+        if (isTitleRow(index.row()))
+            return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        return BeatsTableView::beatsAreEditable(story_) ? flags | Qt::ItemIsEditable : flags;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (index.column() != kBeatColumn || role != Qt::EditRole || isTitleRow(index.row()))
+            return false;
+        return guardedCall([&] { owner_.setDescription(index.row(), value.toString()); });
+    }
+
+private:
+    QString text(int row) const
+    {
+        const std::int64_t number = BeatsTableView::beatNumberForRow(row);
+        if (isTitleRow(row))
+            return story_.boardSections().beatLabelForBeat(number);
+        const Beatdb* beat = story_.beatForBeatNumber(number);
+        return beat ? beat->description() : QString();
+    }
+
+    BeatsTableView& owner_;
+    Screenplaydb& story_;
+};
+
+namespace {
+
+// Edits a description in a wrapping text box that opens with the insertion point at the end
+// of the text, nothing selected. Return ends the edit and stores it; Shift+Return or
+// Alt+Return starts a new line.
+class DescriptionDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        auto* editor = new QPlainTextEdit(parent);
+        editor->setObjectName(QStringLiteral("beatEditor"));
+        editor->setFont(index.data(Qt::FontRole).value<QFont>());
+        editor->setFrameShape(QFrame::NoFrame);
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        auto* box = static_cast<QPlainTextEdit*>(editor);
+        box->setPlainText(index.data(Qt::EditRole).toString());
+        box->moveCursor(QTextCursor::End);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool newLine = key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !newLine) {
+                auto* editor = static_cast<QWidget*>(object);
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+};
+
+// The table: every mouse press asks the controller first whether it goes on.
+class BeatsTable : public QTableView
+{
+public:
+    explicit BeatsTable(BeatsTableView& owner) : owner_(owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid() && event->button() == Qt::LeftButton) {
+            bool track = true;
+            guardedCall([&] { track = owner_.shouldTrackCell(index); });
+            if (!track)
+                return;
+        }
+        QTableView::mousePressEvent(event);
+    }
+
+private:
+    BeatsTableView& owner_;
+};
+
+} // namespace
+
+BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
+    : BaseViewController(QStringLiteral("BeatsTableView"), parent, screenplay)
+{
+    auto* view = new QWidget;
+    view->setObjectName(QStringLiteral("BeatsTableView"));
+    auto* layout = new QVBoxLayout(view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* table = new BeatsTable(*this);
+    tvTable_ = table;
+    tvTable_->setObjectName(QStringLiteral("tvTable"));
+    model_ = new BeatsTableModel(*this, *screenplay);
+    model_->setParent(tvTable_);
+    tvTable_->setModel(model_);
+    tvTable_->setItemDelegate(new DescriptionDelegate(tvTable_));
+    tvTable_->setWordWrap(true);
+    tvTable_->setShowGrid(false);
+    tvTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvTable_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    tvTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tvTable_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    tvTable_->horizontalHeader()->hide();
+    tvTable_->verticalHeader()->hide();
+    tvTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tvTable_->horizontalHeader()->setSectionResizeMode(kAdviceColumn, QHeaderView::Fixed);
+    tvTable_->horizontalHeader()->setSectionResizeMode(kBeatColumn, QHeaderView::Stretch);
+    tvTable_->setColumnWidth(kAdviceColumn, kAdviceColumnWidth);
+    tvTable_->setIconSize(QSize(PaneImages::kImageSize, PaneImages::kImageSize));
+    layout->addWidget(tvTable_);
+    setView(view);
+}
+
+BeatsTableView::~BeatsTableView() = default;
+
+bool BeatsTableView::beatsAreEditable(const Screenplaydb& story)
+{
+    const Loglinedb* logline = story.currentLogline();
+    return !story.screenplayTitle().isEmpty() && logline && !logline->logline().isEmpty()
+           && !story.genre().isEmpty();
+}
+
+void BeatsTableView::refreshView()
+{
+    model_->reload();
+    tvTable_->setFont(beatFont(*screenplay()));
+    for (int row = 0; row < model_->rowCount(); ++row)
+        tvTable_->setRowHeight(row, heightOfRow(row));
+}
+
+int BeatsTableView::heightOfRow(int row) const
+{
+    if (isTitleRow(row))
+        return kTitleRowHeight;
+    const Beatdb* beat = screenplay()->beatForBeatNumber(beatNumberForRow(row));
+    if (!beat)
+        return kLeastDescriptionHeight;
+    const MainSplitView* beats = myParent()->splBeats();
+    const float paneWidth = static_cast<float>(beats ? beats->paneSize(0).width() : view()->width());
+    const float height = heightForString(beat->description(), beatFont(*screenplay()),
+                                         paneWidth - kWidthTakenByTable - kWidthTakenByCell);
+    return std::max(kLeastDescriptionHeight, static_cast<int>(height));
+}
+
+bool BeatsTableView::shouldTrackCell(const QModelIndex& index)
+{
+    const int row = index.row();
+    if (index.column() == kAdviceColumn && isTitleRow(row)) {
+        // The help page replaces nothing of this pane, yet it is asked for after the click.
+        const QString topic = QStringLiteral("BEAT%1").arg(beatNumberForRow(row));
+        QPointer<MyDocument> document = myParent();
+        QTimer::singleShot(0, document, [document, topic] {
+            guardedCall([&] { document->showHelpForTopic(topic); });
+        });
+        return false;
+    }
+    if (index.column() == kBeatColumn && !isTitleRow(row)) {
+        if (model_->flags(index) & Qt::ItemIsEditable) {
+            tvTable_->edit(index);
+        } else {
+            AlertRequest alert;
+            alert.title = QStringLiteral("Edit Beat");
+            alert.message = QStringLiteral("One step at a time. You must have a title, select a genre, and craft your "
+                                           "logline before diving into the beats!");
+            Platform::alerts().runAlert(alert);
+        }
+    }
+    return true;
+}
+
+void BeatsTableView::setDescription(int row, const QString& text)
+{
+    const std::int64_t number = beatNumberForRow(row);
+    Beatdb* beat = screenplay()->beatForBeatNumber(number);
+    if (!beat)
+        return;
+    beat->setDescription(text);
+    beat->save();
+    // The card and, on the edit that completes the beat sheet of an empty board, the initial
+    // beat cards follow once the table has finished with its editor: the dialog they may
+    // bring must not run inside the table's edit.
+    QPointer<MyDocument> document = myParent();
+    QTimer::singleShot(0, document, [document, number] {
+        guardedCall([&] {
+            document->updateBeatSceneCardForBeat(number);
+            if (BeatsTableView* table = document->beatsTableView())
+                table->refreshView();
+        });
+    });
+}

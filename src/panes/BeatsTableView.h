@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/BaseViewController.h"
+
+#include <cstdint>
+
+class BeatsTableModel;
+class QModelIndex;
+class QTableView;
+
+// The beat sheet of the story-elements pane: two rows per beat, a title row with the beat's
+// label and page range on the document's colour and a white description row that the writer
+// edits in place. Beats can be written only once the story has a title, a current logline
+// and a genre. A stored description goes on to the beat's card on the board; the edit that
+// completes the beat sheet of a story without cards brings the initial beat cards.
+class BeatsTableView : public BaseViewController
+{
+    Q_OBJECT
+
+public:
+    BeatsTableView(MyDocument* parent, Screenplaydb* screenplay);
+    ~BeatsTableView() override;
+
+    QTableView* tvTable() const { return tvTable_; }
+
+    // Reloads every row from the story, with its font, page ranges and row heights.
+    void refreshView();
+
+    // Whether the beats may be written: title, current logline text and genre are all set.
+    static bool beatsAreEditable(const Screenplaydb& story);
+    // The beat shown in a table row: row / 2 + 1.
+    static std::int64_t beatNumberForRow(int row) { return row / 2 + 1; }
+
+    // A title row is 20 high; a description row fits its text in the pane's width, at
+    // least 30.
+    int heightOfRow(int row) const;
+    // A click on a cell: the mascot of a title row asks for the beat's help (the click goes
+    // no further: answers false); a description opens for editing, or, while the beats
+    // cannot be written, the "Edit Beat" alert explains why.
+    bool shouldTrackCell(const QModelIndex& index);
+    // Stores an edited description of the row's beat; its beat card follows.
+    void setDescription(int row, const QString& text);
+
+private:
+    QTableView* tvTable_;
+    BeatsTableModel* model_;
+};

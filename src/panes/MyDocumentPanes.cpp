@@ -1,0 +1,274 @@
+// The document's side of the story development panes: the sections of the story-elements
+// pane and the logline commands.
+#include "app/MyDocument.h"
+
+#include "BeatsTableView.h"
+#include "LoglineList.h"
+#include "ModalDialogs.h"
+#include "PaneImages.h"
+#include "TitleLoglineView.h"
+#include "app/AppActions.h"
+#include "app/AppController.h"
+#include "app/GuardedCall.h"
+#include "model/Loglinedb.h"
+#include "model/Screenplaydb.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+// The templates a new logline can start from: short (kind 2) and long (kind 3).
+const QString kShortTemplate = QStringLiteral(
+    "On the verge of a [Stasis = Death moment], [a flawed protagonist] [Breaks Into Two]; but when the [Midpoint] "
+    "happens, he/she must learn the [Theme Stated], before [All Is Lost].");
+const QString kLongTemplate = QStringLiteral(
+    "On the verge of a [Stasis = Death moment], [a flawed protagonist] has a [Catalyst] and [Breaks Into Two] with "
+    "the [B Story]; but when the [Midpoint] happens, he/she must learn the [Theme Stated], before [All Is Lost], to "
+    "defeat (or stop) the [flawed antagonist] (from getting away with his/her plan).");
+
+constexpr std::int64_t kSectionCount = 5;
+
+// What the add and delete buttons show in the sections 1 to 4, and the add menu item.
+struct SectionCommands {
+    const char* addImage;
+    const char* addToolTip;
+    const char* deleteImage;
+    const char* deleteToolTip;
+    QAction* AppActions::*addItem;
+};
+
+const std::array<SectionCommands, 4> kSectionCommands{{
+    {"AddACharacter", "Add a Character", "DeleteACharacter", "Delete this Character", &AppActions::mnuAddCharacter},
+    {"AddALocation", "Add a Location", "DeleteALocation", "Delete this Location", &AppActions::mnuAddLocation},
+    {"AddASetup", "Add a Set-up", "DeleteASetup", "Delete the Selected Set-up", &AppActions::mnuAddSetup},
+    {"AddAPayoff", "Add a Pay-off", "DeleteAPayoff", "Delete the Selected Pay-off", &AppActions::mnuAddPayoff},
+}};
+
+// The lists of the sections that are not built yet show an empty pane named after them.
+const std::array<const char*, kSectionCount> kSectionLists{"BeatsTableView", "CharactersTableView",
+                                                           "LocationsTableView", "SetupsTableView",
+                                                           "PayoffsTableView"};
+
+// The tag a menu item (its data) or a control (its "tag" property) carries.
+int tagOf(QObject* sender)
+{
+    if (auto* action = qobject_cast<QAction*>(sender))
+        return action->data().toInt();
+    return sender ? sender->property("tag").toInt() : 0;
+}
+
+// A section label is a control: a click on it chooses its section.
+class OptionClicks : public QObject
+{
+public:
+    explicit OptionClicks(MyDocument& document) : QObject(&document), document_(document) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease)
+            guardedCall([this, watched] { document_.selectBeatSectionOption(watched); });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    MyDocument& document_;
+};
+
+void paintOption(QLabel* label, bool chosen, const QColor& standard)
+{
+    if (!label)
+        return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, chosen ? QColor(Qt::white) : standard);
+    palette.setColor(QPalette::WindowText, chosen ? standard : QColor(Qt::white));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+// The window that asks which kind of logline to start; each button ends it with its kind.
+std::unique_ptr<QDialog> makeAddLoglineWindow(MyDocument& document)
+{
+    auto window = std::make_unique<QDialog>();
+    window->setObjectName(QStringLiteral("addLoglineWindow"));
+    window->setWindowTitle(QObject::tr("New Logline"));
+    auto* question = new QLabel(QObject::tr("How would you like to start the new logline?"));
+    question->setStyleSheet(QStringLiteral("color: white; font-weight: bold"));
+    auto* buttons = new QHBoxLayout;
+    const std::array<std::pair<const char*, QString>, 4> kinds{{{"cmdCancel", QObject::tr("Cancel")},
+                                                                 {"cmdBlankLogline", QObject::tr("Blank Logline")},
+                                                                 {"cmdShortTemplate", QObject::tr("Short Template")},
+                                                                 {"cmdLongTemplate", QObject::tr("Long Template")}}};
+    for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+        auto* button = new QPushButton(kinds[kind].second);
+        button->setObjectName(QString::fromLatin1(kinds[kind].first));
+        button->setProperty("tag", static_cast<int>(kind));
+        button->setAutoDefault(false);
+        QObject::connect(button, &QPushButton::clicked, window.get(),
+                         [&document, button] { document.loglineTypeSelected(button); });
+        buttons->addWidget(button);
+        if (kind == 0)
+            buttons->addStretch(1);
+    }
+    auto* layout = new QVBoxLayout(window.get());
+    layout->addWidget(question);
+    layout->addLayout(buttons);
+    return window;
+}
+
+} // namespace
+
+void connectPaneCommands(AppController& application)
+{
+    AppActions& menus = application.actions();
+    // A new logline starts empty; the template item asks which template.
+    menus.mnuSLoglineNew->setData(1);
+    menus.mnuSLoglineFromTemplate->setData(0);
+    for (QAction* item : {menus.mnuSLoglineNew, menus.mnuSLoglineFromTemplate})
+        application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addLogline(item); });
+}
+
+void MyDocument::connectPaneControls()
+{
+    QAction* logline = window_->tbLogline();
+    logline->setData(0);
+    connect(logline, &QAction::triggered, this, [this, logline] { guardedCall([this, logline] { addLogline(logline); }); });
+    auto* clicks = new OptionClicks(*this);
+    int section = 0;
+    for (QLabel* label : optionLabels()) {
+        label->setProperty("tag", section++);
+        label->installEventFilter(clicks);
+    }
+}
+
+std::array<QLabel*, 5> MyDocument::optionLabels() const
+{
+    return {optSelectBeats_, optSelectCharacters_, optSelectLocations_, optSelectSetups_, optSelectPayoffs_};
+}
+
+// --- Sections of the story-elements pane -------------------------------------------------------
+
+void MyDocument::selectBeatSectionOption(QObject* sender)
+{
+    if (!storyIsOpen())
+        return;
+    const int section = tagOf(sender);
+    if (section == currentScreenplay_->beatSectionShowing())
+        return;
+    // The edit in progress in the list that goes is written first.
+    commitEditing();
+    setBeatSection(section);
+}
+
+void MyDocument::releaseBeatSectionList()
+{
+    beatsTableView_.reset();
+    delete beatSectionTable_;
+}
+
+void MyDocument::setBeatSection(std::int64_t section)
+{
+    if (!currentScreenplay_)
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    AppActions& menus = application_.actions();
+    for (QLabel* label : optionLabels())
+        paintOption(label, false, standardBackgroundColor_);
+    for (QAction* item : {menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
+                          menus.mnuDeleteLocation, menus.mnuAddSetup, menus.mnuDeleteSetup, menus.mnuAddPayoff,
+                          menus.mnuDeletePayoff})
+        item->setVisible(false);
+    if (window_) {
+        window_->tbAddItem()->setVisible(false);
+        window_->tbDeleteItem()->setVisible(false);
+    }
+    releaseBeatSectionList();
+    story.setBeatSectionShowing(section);
+    story.save();
+    if (section < 0 || section >= kSectionCount)
+        return;
+
+    paintOption(optionLabels()[static_cast<std::size_t>(section)], true, standardBackgroundColor_);
+    if (section > 0) {
+        const SectionCommands& commands = kSectionCommands[static_cast<std::size_t>(section - 1)];
+        if (window_) {
+            QAction* add = window_->tbAddItem();
+            QAction* remove = window_->tbDeleteItem();
+            add->setProperty("imageName", QString::fromLatin1(commands.addImage));
+            add->setIcon(PaneImages::image(QString::fromLatin1(commands.addImage)));
+            add->setToolTip(QString::fromLatin1(commands.addToolTip));
+            remove->setProperty("imageName", QString::fromLatin1(commands.deleteImage));
+            remove->setIcon(PaneImages::image(QString::fromLatin1(commands.deleteImage)));
+            remove->setToolTip(QString::fromLatin1(commands.deleteToolTip));
+            add->setVisible(true);
+        }
+        (menus.*commands.addItem)->setVisible(true);
+    }
+
+    if (section == 0) {
+        beatsTableView_ = std::make_unique<BeatsTableView>(this, &story);
+        beatSectionTable_ = beatsTableView_->view();
+    } else {
+        beatSectionTable_ = new QWidget;
+        beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
+    }
+    beatSectionArea_->layout()->addWidget(beatSectionTable_);
+    beatSectionTable_->show();
+    if (beatsTableView_)
+        beatsTableView_->refreshView();
+}
+
+// --- Logline commands ----------------------------------------------------------------------------
+
+void MyDocument::addLogline(QObject* sender)
+{
+    if (!storyIsOpen())
+        return;
+    commitEditing();
+    int kind = tagOf(sender);
+    if (kind == 0) {
+        std::unique_ptr<QDialog> window = makeAddLoglineWindow(*this);
+        ModalDialogs::paintBackground(*window, standardBackgroundColor_);
+        kind = ModalDialogs::run(*window);
+        window->close();
+        if (kind == 0)
+            return;
+    }
+    Screenplaydb& story = *currentScreenplay_;
+    auto logline = std::make_unique<Loglinedb>();
+    logline->setScreenplayID(story.screenplayID());
+    logline->setLogline(kind == 2 ? kShortTemplate : kind == 3 ? kLongTemplate : QString(QLatin1String("")));
+    logline->setCurrentLoglineFlag(1);
+    // Inserted before the others give up their flag, so a failed insert leaves the current
+    // logline as it was.
+    logline->insertIntoDatabase(&story);
+    Loglinedb* added = logline.get();
+    story.logLines().push_back(std::move(logline));
+    makeCurrentLogline(story, added);
+    story.save();
+
+    if (!titleLoglineView_)
+        return;
+    QPlainTextEdit* field = titleLoglineView_->tfLogline();
+    field->setPlainText(added->logline());
+    field->document()->setModified(false);
+    titleLoglineView_->cmdLoglines()->setVisible(story.logLines().size() >= 2);
+    titleLoglineView_->fitIntoPane(true);
+    field->setFocus();
+}
+
+void MyDocument::loglineTypeSelected(QObject* sender)
+{
+    auto* button = qobject_cast<QWidget*>(sender);
+    if (auto* window = button ? qobject_cast<QDialog*>(button->window()) : nullptr)
+        window->done(tagOf(sender));
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+// The named images of the panes: the help mascot "zorvin" and its empty stand-in "BlankZorvin"
+// (both kImageSize square), and the add and delete buttons of the story-elements pane,
+// "AddACharacter", "DeleteACharacter", "AddALocation", "DeleteALocation", "AddASetup",
+// "DeleteASetup", "AddAPayoff" and "DeleteAPayoff". Any other name gives a null pixmap.
+namespace PaneImages {
+
+inline constexpr int kImageSize = 18;
+
+QPixmap image(const QString& name);
+
+} // namespace PaneImages

@@ -1,0 +1,384 @@
+#include "BoardFixture.h"
+
+#include "app/MyDocument.h"
+#include "board/BoardView.h"
+#include "board/RecordPasteboardType.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+namespace {
+
+namespace Pasteboard = RecordPasteboardType;
+
+// The rules of a board: its plain black boxes.
+std::vector<QRect> rules(QWidget* board)
+{
+    std::vector<QRect> frames;
+    for (QWidget* child : board->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->metaObject() == &QFrame::staticMetaObject)
+            frames.push_back(child->geometry());
+    std::sort(frames.begin(), frames.end(), [](const QRect& a, const QRect& b) {
+        return std::make_tuple(a.y(), a.x(), a.width()) < std::make_tuple(b.y(), b.x(), b.width());
+    });
+    return frames;
+}
+
+std::vector<QLabel*> layoutTexts(QWidget* board)
+{
+    std::vector<QLabel*> texts;
+    for (QLabel* label : board->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->property("tag").toInt() == BoardView::kLayoutTag)
+            texts.push_back(label);
+    return texts;
+}
+
+QLabel* beatBar(QWidget* board, int boardBeat)
+{
+    return board->findChild<QLabel*>(QStringLiteral("beatBar%1").arg(boardBeat), Qt::FindDirectChildrenOnly);
+}
+
+std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
+{
+    return Pasteboard::makeDragData(QString::fromLatin1(Pasteboard::kSceneCard), key, from);
+}
+
+} // namespace
+
+class Corkboard : public BoardFixture
+{
+};
+
+// --- Size of the board -------------------------------------------------------------------------
+
+TEST_F(Corkboard, BoardTakesTheLeastHeightAndDefaultWidthOfItsZoom)
+{
+    const int heights[] = {732, 804, 876, 996};
+    const int widths[] = {2708, 2928, 3158, 3608};
+    const QSize cards[] = {{270, 148}, {292, 162}, {315, 176}, {360, 202}};
+    for (int zoom = 1; zoom <= 4; ++zoom) {
+        SCOPED_TRACE(zoom);
+        const QString path = story(QStringLiteral("Zoom%1").arg(zoom), {CardSpec{}},
+                                   QStringLiteral("BoardWidth = 0, BoardHeight = 100, BoardZoomFactor = %1").arg(zoom));
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        ASSERT_LT(document->scrBoard()->viewport()->height(), heights[0]);
+        QWidget* board = document->boardView()->view();
+        EXPECT_EQ(board->size(), QSize(widths[zoom - 1], heights[zoom - 1]));
+        EXPECT_EQ(stored(path, "SELECT BoardWidth || 'x' || BoardHeight FROM Screenplay"),
+                  QStringLiteral("%1x%2").arg(widths[zoom - 1]).arg(heights[zoom - 1]));
+        EXPECT_EQ(document->boardView()->boxBackground()->geometry(), board->rect());
+        EXPECT_EQ(document->currentScreenplay()->boardSections().boardPanelWidth(), widths[zoom - 1]);
+        EXPECT_EQ(cardView(*document, cardKeys(path).front())->view()->size(), cards[zoom - 1]);
+        // The beat bars are as high as the zoom says.
+        EXPECT_EQ(beatBar(board, 9)->height(), 28 + 4 * (zoom - 1));
+        EXPECT_EQ(beatBar(board, 9)->font().pixelSize(), 10 + zoom);
+        document->window()->close();
+        settle();
+    }
+}
+
+TEST_F(Corkboard, AStoredBoardGrowsToItsLeastHeightAndToWhatShows)
+{
+    const QString path = story("Stored", {}, QStringLiteral("BoardWidth = 1840, BoardHeight = 720"));
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const QSize visible = document->scrBoard()->viewport()->size();
+    ASSERT_LT(visible.width(), 1840);
+    EXPECT_EQ(document->boardView()->view()->size(), QSize(1840, 732));
+    EXPECT_EQ(stored(path, "SELECT BoardHeight FROM Screenplay"), "732");
+    document->window()->close();
+    settle();
+
+    // A board narrower than its scroll view fills it.
+    const QString narrow = story("Narrow", {}, QStringLiteral("BoardWidth = 300, BoardHeight = 2000"));
+    document = open(narrow);
+    ASSERT_NE(document, nullptr);
+    const int shown = document->scrBoard()->viewport()->width();
+    EXPECT_EQ(document->boardView()->view()->size(), QSize(shown, 2000));
+    EXPECT_EQ(stored(narrow, "SELECT BoardWidth FROM Screenplay"), QString::number(shown));
+}
+
+// --- Rules, labels and beat bars ---------------------------------------------------------------
+
+TEST_F(Corkboard, RulesFrameTheBoardAndPartTheRows)
+{
+    const QString path = story("Rules", {}, QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::vector<QRect> expected{QRect(0, 0, 4, 732),   QRect(0, 0, 1840, 4),   QRect(1836, 0, 4, 732),
+                                      QRect(0, 182, 1840, 4), QRect(0, 364, 1840, 4), QRect(0, 546, 1840, 4),
+                                      QRect(0, 728, 1840, 4)};
+    EXPECT_EQ(rules(document->boardView()->view()), expected);
+    // Each card row begins 4 points below its rule, where the board sections put it.
+    const BoardSections& sections = document->currentScreenplay()->boardSections();
+    EXPECT_EQ(sections.topForBoardBeatSection(1), 4);
+    EXPECT_EQ(sections.topForBoardBeatSection(9), 186);
+    EXPECT_EQ(sections.topForBoardBeatSection(14), 368);
+    EXPECT_EQ(sections.topForBoardBeatSection(19), 550);
+}
+
+TEST_F(Corkboard, SectionLabelsStandInTheMiddleOfTheirRows)
+{
+    const QString path = story("Labels", {}, QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const BoardSections& sections = document->currentScreenplay()->boardSections();
+    const std::vector<std::pair<QString, int>> expected{{sections.section1Label(), 79},
+                                                        {sections.section2Label(), 261},
+                                                        {sections.section3Label(), 443},
+                                                        {sections.section4Label(), 625}};
+    EXPECT_EQ(sections.section1Label(), "Act One (p. 1-25)");
+    for (const auto& [text, top] : expected) {
+        SCOPED_TRACE(text.toStdString());
+        const std::vector<QLabel*> texts = layoutTexts(document->boardView()->view());
+        const auto found = std::find_if(texts.begin(), texts.end(), [&](QLabel* l) { return l->text() == text; });
+        ASSERT_NE(found, texts.end());
+        EXPECT_EQ((*found)->geometry(), QRect(770, top, 300, 22));
+        EXPECT_TRUE((*found)->font().bold());
+        EXPECT_EQ((*found)->font().pixelSize(), 12);
+        EXPECT_EQ((*found)->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+}
+
+TEST_F(Corkboard, SeventeenBeatBarsWithTheirPagesColoursAndExtents)
+{
+    const QString path = story("Bars", {}, QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    QWidget* board = document->boardView()->view();
+    const BoardSections& sections = document->currentScreenplay()->boardSections();
+    EXPECT_EQ(layoutTexts(board).size(), 4u + 17u);
+
+    const auto end = [&](int k) {
+        return BoardSections::endingPercentageForBoardBeat(k) *
+                   static_cast<float>(sections.boardWidthForBoardBeatSection(k)) +
+               6.0f;
+    };
+    EXPECT_EQ(beatBar(board, 1)->text(), "Opening Image (1)");
+    EXPECT_EQ(beatBar(board, 2)->text(), "Set-Up\n(2-4)");
+    EXPECT_EQ(beatBar(board, 4)->text(), QStringLiteral("Set-Up (cont)\n(%1-%2)")
+                                             .arg(sections.beginningPageNumberForBoardBeat(4))
+                                             .arg(sections.endingPageNumberForBoardBeat(4)));
+    EXPECT_EQ(beatBar(board, 20)->text(), "Final Image\n(110)");
+
+    // Row 1: the first bar reaches 4 points past E(1), the second starts 1 point after it.
+    EXPECT_EQ(beatBar(board, 1)->geometry(), QRect(4, 182 - 28, static_cast<int>(end(1) + 4) - 4, 28));
+    EXPECT_EQ(beatBar(board, 2)->x(), static_cast<int>(end(1) + 1));
+    EXPECT_EQ(beatBar(board, 2)->geometry().right() + 1, static_cast<int>(end(2)));
+    EXPECT_EQ(beatBar(board, 1)->geometry().right() + 1 - beatBar(board, 2)->x(), 3);
+    // The last bar of each row ends at the right rule; the first of rows 2 to 4 begins at 4.
+    for (const auto& [last, first, bottom] : {std::tuple{7, 1, 182}, std::tuple{12, 9, 364},
+                                             std::tuple{17, 14, 546}, std::tuple{20, 19, 728}}) {
+        EXPECT_EQ(beatBar(board, last)->geometry().right() + 1, 1836);
+        EXPECT_EQ(beatBar(board, first)->x(), 4);
+        EXPECT_EQ(beatBar(board, first)->geometry().bottom() + 1, bottom);
+    }
+    EXPECT_EQ(beatBar(board, 10)->x(), static_cast<int>(end(9)));
+    // Blue and grey take turns; a later bar lies above an earlier one.
+    EXPECT_EQ(beatBar(board, 1)->palette().color(QPalette::Window), QColor(65, 117, 139));
+    EXPECT_EQ(beatBar(board, 2)->palette().color(QPalette::Window), QColor(69, 69, 69));
+    EXPECT_EQ(beatBar(board, 9)->palette().color(QPalette::Window), QColor(69, 69, 69));
+    const QObjectList children = board->children();
+    EXPECT_LT(children.indexOf(beatBar(board, 1)), children.indexOf(beatBar(board, 2)));
+}
+
+// --- Cards on the board ------------------------------------------------------------------------
+
+TEST_F(Corkboard, CardsLieAtTheirStoredFractions)
+{
+    CardSpec middle;
+    middle.currentBeatSection = 9;
+    middle.percentageHorizontal = 0.5f;
+    middle.percentageVertical = 0.3f;
+    CardSpec pastTheEnd;
+    pastTheEnd.currentBeatSection = 14;
+    pastTheEnd.percentageHorizontal = 1.4f;
+    pastTheEnd.percentageVertical = 0.6f;
+    CardSpec noRow;
+    noRow.currentBeatSection = 8;
+    noRow.percentageHorizontal = 0.7f;
+    const QString path = story("Placed", {middle, pastTheEnd, noRow}, QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    // Row width 1840 - 270 - 8.
+    EXPECT_EQ(cardView(*document, keys[0])->view()->geometry(),
+              QRect(static_cast<int>(0.5f * 1562.0f + 4.0f), static_cast<int>(0.3f * 732.0f), 270, 148));
+    EXPECT_EQ(cardView(*document, keys[1])->view()->pos(), QPoint(1566, static_cast<int>(0.6f * 732.0f)));
+    // A board beat without a row has no width: the card lies at x = 4.
+    EXPECT_EQ(cardView(*document, keys[2])->view()->x(), 4);
+    for (std::int64_t key : keys) {
+        EXPECT_EQ(cardView(*document, key)->view()->parentWidget(), document->boardView()->view());
+        EXPECT_TRUE(cardView(*document, key)->canMove());
+        EXPECT_EQ(cardView(*document, key)->myBoardViewParent(), document->boardView());
+    }
+
+    // The fraction past the row's end is not stored until the card is written again.
+    document->currentScreenplay()->save();
+    EXPECT_NEAR(stored(path, QStringLiteral("SELECT PercentageHorizontal FROM SceneCard WHERE SceneCardID = %1")
+                                 .arg(keys[1]))
+                    .toDouble(),
+                1.4, 1e-6);
+}
+
+TEST_F(Corkboard, RefreshRebuildsTheBoardAroundTheSameCardViews)
+{
+    const QString path = story("Refresh", {CardSpec{}, CardSpec{}});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::int64_t key = cardKeys(path).front();
+    SceneCardView* before = cardView(*document, key);
+    QPointer<QLabel> oldBar = beatBar(document->boardView()->view(), 1);
+    document->refreshTheBoard();
+    QWidget* board = document->boardView()->view();
+    EXPECT_TRUE(oldBar.isNull());
+    EXPECT_EQ(layoutTexts(board).size(), 21u);
+    EXPECT_EQ(rules(board).size(), 7u);
+    EXPECT_EQ(cardView(*document, key), before);
+    EXPECT_EQ(before->view()->parentWidget(), board);
+    // Cards lie above the drawing of the board.
+    EXPECT_EQ(board->children().indexOf(before->view()) > board->children().indexOf(beatBar(board, 20)), true);
+
+    // Shutting the board down hands the card views back to the document, out of sight.
+    QPointer<QWidget> cardWidget = before->view();
+    document->shutDownTheBoard();
+    EXPECT_EQ(document->boardView(), nullptr);
+    EXPECT_EQ(document->scrBoard(), nullptr);
+    ASSERT_EQ(cardView(*document, key), before);
+    ASSERT_FALSE(cardWidget.isNull());
+    EXPECT_FALSE(cardWidget->isVisible());
+    // Shown again, the board takes the same views.
+    document->showTheBoard();
+    EXPECT_EQ(cardWidget->parentWidget(), document->boardView()->view());
+    EXPECT_TRUE(cardWidget->isVisible());
+}
+
+TEST_F(Corkboard, TakingHoldOfACardBringsItToTheTop)
+{
+    const QString path = story("Stack", {CardSpec{}, CardSpec{}, CardSpec{}});
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    QWidget* board = document->boardView()->view();
+    const auto order = [&] {
+        std::vector<QWidget*> cards;
+        for (QObject* child : board->children())
+            for (std::int64_t key : keys)
+                if (child == cardView(*document, key)->view())
+                    cards.push_back(static_cast<QWidget*>(child));
+        return cards;
+    };
+    const std::vector<QWidget*> before = order();
+    SceneCardView* first = document->sceneCardControlForSceneCard(document->currentScreenplay()->sceneCards()[0].get());
+    ASSERT_EQ(before.front(), first->view());
+    document->boardView()->popToTheTop(*first);
+    const std::vector<QWidget*> after = order();
+    EXPECT_EQ(after.back(), first->view());
+    EXPECT_EQ(after[0], before[1]);
+    EXPECT_EQ(after[1], before[2]);
+    EXPECT_EQ(document->activeSceneCardID(), first->scene()->sceneCardID());
+
+    // The topmost card keeps the order and still becomes the active card.
+    document->setActiveSceneCardID(0);
+    document->boardView()->popToTheTop(*first);
+    EXPECT_EQ(order(), after);
+    EXPECT_EQ(document->activeSceneCardID(), first->scene()->sceneCardID());
+}
+
+// --- Cards coming back from the Litter Box -----------------------------------------------------
+
+TEST_F(Corkboard, ALitterBoxCardDroppedOnTheCorkStaysInsideTheBoard)
+{
+    CardSpec boardCard;
+    boardCard.currentBeatSection = 9;
+    boardCard.percentageHorizontal = 0.2f;
+    boardCard.percentageVertical = 0.3f;
+    CardSpec discarded;
+    discarded.onBoard = 2;
+    const QString path = story("Drop", {boardCard, discarded, discarded, discarded},
+                               QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    BoardViewBackground* cork = document->boardView()->boxBackground();
+    Screenplaydb* screenplay = document->currentScreenplay();
+
+    // Both clamps: left 20 - 135 and top 12 - 10 come to 4.
+    EXPECT_TRUE(dropOn(cork, QPoint(20, 12), *cardDrag(keys[1], document), Qt::MoveAction));
+    SceneCarddb* card = this->card(*document, keys[1]);
+    EXPECT_EQ(card->onBoard(), 1);
+    EXPECT_EQ(cardView(*document, keys[1])->view()->geometry(), QRect(4, 4, 270, 148));
+    EXPECT_EQ(cardView(*document, keys[1])->view()->parentWidget(), document->boardView()->view());
+    EXPECT_EQ(card->pageNumber(), 1);
+    EXPECT_EQ(card->currentBeatSection(), 1);
+    EXPECT_FLOAT_EQ(card->percentageHorizontal(), 0.0f);
+    EXPECT_FLOAT_EQ(card->percentageVertical(), 4.0f / 732.0f);
+    EXPECT_EQ(cardView(*document, keys[1])->imgThumbTack()->imageName(), "SceneCardThumbDown");
+    EXPECT_EQ(cardView(*document, keys[1])->tfPageNumber()->text(), "1");
+    EXPECT_EQ(screenplay->litterBox().size(), 2u);
+    EXPECT_EQ(stored(path, QStringLiteral("SELECT OnBoard || ',' || PositionLeft || ',' || PositionTop || ',' || "
+                                          "PageNumber FROM SceneCard WHERE SceneCardID = %1")
+                               .arg(keys[1])),
+              "1,4,4,1");
+
+    // Near the right edge the card keeps 4 points inside; near the bottom too.
+    EXPECT_TRUE(dropOn(cork, QPoint(1830, 300), *cardDrag(keys[2], document), Qt::MoveAction));
+    EXPECT_EQ(cardView(*document, keys[2])->view()->geometry(), QRect(1840 - 270 - 4, 290, 270, 148));
+    EXPECT_EQ(this->card(*document, keys[2])->currentBeatSection(),
+              screenplay->boardSections().boardBeatSectionForPageNumber(this->card(*document, keys[2])->pageNumber()));
+    EXPECT_TRUE(dropOn(cork, QPoint(600, 731), *cardDrag(keys[3], document), Qt::MoveAction));
+    EXPECT_EQ(cardView(*document, keys[3])->view()->geometry(), QRect(600 - 135, 732 - 148 - 4, 270, 148));
+
+    // The board is in board order and numbered 1 to n in the file.
+    ASSERT_EQ(screenplay->sceneCards().size(), 4u);
+    for (std::size_t i = 0; i < screenplay->sceneCards().size(); ++i) {
+        const SceneCarddb& held = *screenplay->sceneCards()[i];
+        if (i > 0) {
+            EXPECT_LE(screenplay->sceneCards()[i - 1]->sortByLocation(held), 0);
+        }
+        EXPECT_EQ(stored(path, QStringLiteral("SELECT SortOrder FROM SceneCard WHERE SceneCardID = %1")
+                                   .arg(held.sceneCardID())),
+                  QString::number(i + 1));
+    }
+}
+
+TEST_F(Corkboard, TheCorkTakesNoBoardCardAndNothingFromAnotherStory)
+{
+    CardSpec discarded;
+    discarded.onBoard = 2;
+    const QString path = story("Refuse", {CardSpec{}, discarded});
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const QString other = story("Other", {discarded});
+    MyDocument* otherDocument = open(other);
+    ASSERT_NE(otherDocument, nullptr);
+    BoardViewBackground* cork = document->boardView()->boxBackground();
+
+    // A card already on the board shows no drop indication and stays where it is.
+    const QPoint before = cardView(*document, keys[0])->view()->pos();
+    EXPECT_FALSE(dragOver(cork, QPoint(800, 400), *cardDrag(keys[0], document), Qt::MoveAction));
+    EXPECT_FALSE(dropOn(cork, QPoint(800, 400), *cardDrag(keys[0], document), Qt::MoveAction));
+    EXPECT_EQ(cardView(*document, keys[0])->view()->pos(), before);
+
+    // The same row id dragged from the other story's window names another card: refused.
+    EXPECT_FALSE(dropOn(cork, QPoint(800, 400), *cardDrag(keys[1], otherDocument), Qt::MoveAction));
+    EXPECT_EQ(card(*document, keys[1])->onBoard(), 2);
+    // No card text, or text that names no card.
+    QMimeData garbled;
+    garbled.setData(Pasteboard::mimeType(QString::fromLatin1(Pasteboard::kSceneCard)), "card");
+    garbled.setData(Pasteboard::sourceMimeType(), cardDrag(0, document)->data(Pasteboard::sourceMimeType()));
+    EXPECT_FALSE(dropOn(cork, QPoint(800, 400), garbled, Qt::MoveAction));
+    EXPECT_FALSE(dropOn(cork, QPoint(800, 400), *cardDrag(99999, document), Qt::MoveAction));
+    EXPECT_EQ(card(*document, keys[1])->onBoard(), 2);
+}

@@ -1,0 +1,142 @@
+#include "PanesFixture.h"
+
+#include "app/AdviceWindow.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
+#include "board/SceneCardView.h"
+#include "model/Beatdb.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "panes/BeatsTableView.h"
+#include "panes/TitleLoglineView.h"
+#include "support/SqlProbe.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+
+class BeatSheet : public PanesFixture
+{
+protected:
+    BeatsTableView& beats() const { return *document_->beatsTableView(); }
+    QTableView& table() const { return *beats().tvTable(); }
+    QModelIndex cell(int row, int column) const { return table().model()->index(row, column); }
+    void click(const QModelIndex& index) const
+    {
+        table().scrollTo(index);
+        QTest::mouseClick(table().viewport(), Qt::LeftButton, {}, table().visualRect(index).center());
+    }
+};
+
+TEST_F(BeatSheet, ShowsTwoRowsPerBeatWithItsLabelAndDescription)
+{
+    open(story("Rows", "PageCount = 90"));
+    SqlProbe::exec(document_->database(), "UPDATE Beat SET Description = 'Dawn over the harbour' WHERE BeatNumber = 1");
+    screenplay().beatForBeatNumber(1)->setDescription("Dawn over the harbour");
+    beats().refreshView();
+    ASSERT_EQ(table().model()->rowCount(), 30);
+    EXPECT_EQ(cell(0, 1).data().toString(), "1. Opening Image (1)");
+    EXPECT_EQ(cell(1, 1).data().toString(), "Dawn over the harbour");
+    for (int beat = 1; beat <= 15; ++beat) {
+        const int row = (beat - 1) * 2;
+        EXPECT_EQ(cell(row, 1).data().toString(), screenplay().boardSections().beatLabelForBeat(beat));
+        EXPECT_EQ(cell(row, 1).data(Qt::BackgroundRole).value<QColor>(), document_->standardBackgroundColor());
+        EXPECT_EQ(cell(row + 1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+        EXPECT_FALSE(cell(row, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
+        EXPECT_FALSE(cell(row, 1).flags() & Qt::ItemIsEditable);
+    }
+    // The page ranges follow the page count.
+    const QString before = cell(18, 1).data().toString();
+    type(titlePane().tfPageCount(), "120");
+    EXPECT_NE(cell(18, 1).data().toString(), before);
+    EXPECT_EQ(cell(18, 1).data().toString(), screenplay().boardSections().beatLabelForBeat(10));
+}
+
+TEST_F(BeatSheet, BeatsOpenForWritingOnlyWithTitleLoglineAndGenre)
+{
+    open(story("Gate"));
+    type(titlePane().tfTitle(), "");
+    click(cell(5, 1));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "Edit Beat");
+    EXPECT_EQ(fakes_.alerts->shown[0].message, "One step at a time. You must have a title, select a genre, and craft "
+                                               "your logline before diving into the beats!");
+    EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, "OK");
+    EXPECT_TRUE(fakes_.alerts->shown[0].alternateButton.isEmpty());
+    EXPECT_EQ(table().findChild<QPlainTextEdit*>("beatEditor"), nullptr);
+
+    type(titlePane().tfTitle(), "Gate");
+    type(titlePane().tfLogline(), "A gatekeeper must open the door she swore to guard.");
+    click(cell(5, 1));
+    EXPECT_EQ(fakes_.alerts->shown.size(), 2u) << "no genre yet";
+    chooseGenre("Institutionalized");
+    click(cell(5, 1));
+    EXPECT_EQ(fakes_.alerts->shown.size(), 2u);
+    auto* editor = table().findChild<QPlainTextEdit*>("beatEditor");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->textCursor().hasSelection());
+    editor->setPlainText("She hesitates.");
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(stored("SELECT Description FROM Beat WHERE BeatNumber = 3"), "She hesitates.");
+    EXPECT_EQ(cell(5, 1).data().toString(), "She hesitates.");
+}
+
+TEST_F(BeatSheet, TheMascotShowsTheBeatsHelpWithoutSelectingIt)
+{
+    open(story("Mascot"));
+    click(cell(4, 0));
+    EXPECT_FALSE(table().selectionModel()->hasSelection());
+    settle();
+    ASSERT_NE(document_->adviceWindow(), nullptr);
+    EXPECT_EQ(document_->adviceWindow()->webDocument()->source(), QUrl("qrc:/help/BEAT3.htm"));
+    click(cell(0, 0));
+    settle();
+    EXPECT_EQ(document_->adviceWindow()->webDocument()->source(), QUrl("qrc:/help/BEAT1.htm"));
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+TEST_F(BeatSheet, RowHeightsFollowTheTextAndThePanesWidth)
+{
+    open(story("Heights"));
+    EXPECT_EQ(beats().heightOfRow(0), 20);
+    EXPECT_EQ(beats().heightOfRow(1), 30) << "an empty description";
+    QString longText;
+    for (int i = 0; i < 60; ++i)
+        longText += QStringLiteral("word ");
+    screenplay().beatForBeatNumber(1)->setDescription(longText);
+    beats().refreshView();
+    const int wide = beats().heightOfRow(1);
+    EXPECT_GT(wide, 30);
+    EXPECT_EQ(table().rowHeight(1), wide);
+    document_->splBeats()->setPosition(document_->splBeats()->paneExtent(0) - 150);
+    settle();
+    EXPECT_GT(beats().heightOfRow(1), wide);
+    EXPECT_EQ(table().rowHeight(1), beats().heightOfRow(1)) << "the table follows the narrower pane";
+}
+
+TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
+{
+    open(story("Cards", "Genre = 'Whydunit'", true));
+    type(titlePane().tfLogline(), "A detective must solve her own disappearance.");
+    // A beat-3 card in the Litter Box keeps its text.
+    SqlProbe::exec(document_->database(),
+                   "INSERT INTO SceneCard (ScreenplayID, OnBoard, BeatCardNumber, Description) "
+                   "SELECT ScreenplayID, 2, 3, 'Boxed' FROM Screenplay");
+    const QString others = stored("SELECT group_concat(Description, '|') FROM SceneCard WHERE BeatCardNumber <> 3");
+    ASSERT_TRUE(writeBeat(3, "Her office, her rules"));
+    EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3 AND OnBoard = 1"),
+              "Her office, her rules");
+    EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE OnBoard = 2"), "Boxed");
+    for (const auto& card : screenplay().sceneCards()) {
+        if (card->beatCardNumber() == 3) {
+            EXPECT_EQ(document_->sceneCardControlForSceneCard(card.get())->tfDescription()->toPlainText(),
+                      "Her office, her rules");
+        }
+    }
+    EXPECT_EQ(stored("SELECT group_concat(Description, '|') FROM SceneCard WHERE BeatCardNumber <> 3"), others);
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+}

@@ -1,0 +1,108 @@
+#include "PanesFixture.h"
+
+#include "app/AdviceWindow.h"
+#include "app/AppActions.h"
+#include "app/MyDocument.h"
+#include "model/Beatdb.h"
+#include "model/Loglinedb.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "panes/InitialBeatCards.h"
+#include "panes/TitleLoglineView.h"
+#include "panes/ModalDialogs.h"
+#include "support/SqlProbe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTextBrowser>
+#include <QToolButton>
+
+class BoardCommands : public PanesFixture
+{
+protected:
+    SceneCarddb* newestCard() const
+    {
+        return screenplay().sceneCardForSceneCardID(stored("SELECT MAX(SceneCardID) FROM SceneCard").toLongLong());
+    }
+};
+
+TEST_F(BoardCommands, ANewCardGoesBesideTheActiveCardAndOpensInTheLargeCard)
+{
+    open(story("Beside", "", true));
+    SceneCarddb* anchor = screenplay().sceneCards()[4].get();
+    document_->setActiveSceneCardID(anchor->sceneCardID());
+    app_->actions().mnuAddSceneCard->trigger();
+
+    SceneCarddb* card = newestCard();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->positionLeft(), anchor->positionLeft() + 20);
+    EXPECT_EQ(card->positionTop(), anchor->positionTop());
+    EXPECT_EQ(card->pageNumber(), anchor->pageNumber());
+    EXPECT_EQ(card->currentBeatSection(), anchor->currentBeatSection());
+    EXPECT_GT(card->percentageHorizontal(), anchor->percentageHorizontal());
+    EXPECT_EQ(card->onBoard(), 1);
+    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) || '|' || MIN(SortOrder) FROM ScriptPart WHERE SceneCardID = %1")
+                         .arg(card->sceneCardID())),
+              "1|1");
+    // The board is in board order again, numbered 1 to 16.
+    EXPECT_EQ(stored("SELECT group_concat(SortOrder) FROM (SELECT SortOrder FROM SceneCard ORDER BY SortOrder)"),
+              "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16");
+    EXPECT_EQ(screenplay().sceneCards()[5].get(), card) << "right after its anchor";
+    EXPECT_EQ(stored("SELECT BigSceneView || '|' || BigSceneSceneCardID FROM Screenplay"),
+              QStringLiteral("1|%1").arg(card->sceneCardID()));
+
+    // The next one goes beside the card the large scene card shows.
+    app_->actions().mnuAddSceneCard->trigger();
+    EXPECT_EQ(newestCard()->positionLeft(), card->positionLeft() + 20);
+}
+
+TEST_F(BoardCommands, AStoryThatIsNotReadyTakesNoCard)
+{
+    open(story("NotReady"));
+    app_->actions().mnuAddSceneCard->trigger();
+    EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard"), "0");
+    EXPECT_FALSE(app_->actions().mnuAddSceneCard->isVisible());
+}
+
+TEST_F(BoardCommands, TheFirstCardOfAnEmptyBoardGoesToItsTopLeftCorner)
+{
+    open(story("Corner", "Genre = 'Superhero'"));
+    // Ready for cards, yet none on the board: the initial beat cards were never asked for,
+    // as no edit of the title, logline, genre or beats ended since.
+    QApplication::focusWidget()->clearFocus();
+    describeEveryBeat();
+    screenplay().currentLogline()->setLogline("A logline");
+    document_->addSceneCard();
+    ASSERT_EQ(screenplay().sceneCards().size(), 1u);
+    const SceneCarddb& card = *screenplay().sceneCards().front();
+    EXPECT_EQ(card.positionLeft(), 4);
+    EXPECT_EQ(card.positionTop(), 4);
+    EXPECT_EQ(card.pageNumber(), 1);
+    EXPECT_EQ(card.currentBeatSection(), 1);
+    EXPECT_FLOAT_EQ(card.percentageVertical(), 4.0f / static_cast<float>(screenplay().boardHeight()));
+}
+
+TEST_F(BoardCommands, TheInitialBeatCardsDialogOffersHelpAndPlacesCardsHoweverItEnds)
+{
+    open(story("Dialog", "Genre = 'Superhero'"));
+    describeEveryBeat();
+    bool helped = false;
+    ModalDialogs::setRunner([&](QDialog& dialog) {
+        auto& cards = static_cast<InitialBeatCards&>(dialog);
+        EXPECT_EQ(document_->initialBeatCardsWindow(), &cards);
+        cards.chkDebate()->setChecked(true);
+        cards.findChild<QToolButton*>("chkDebateHelp")->click();
+        helped = cards.adviceWindow() && cards.adviceWindow()->webDocument()->source() == QUrl("qrc:/help/BEAT5.htm");
+        EXPECT_EQ(document_->adviceWindow(), nullptr) << "the dialog's own advice window";
+        dialog.reject();
+        return dialog.result();
+    });
+    type(titlePane().tfLogline(), "A hero must choose between two cities.");
+    EXPECT_TRUE(helped);
+    EXPECT_EQ(document_->initialBeatCardsWindow(), nullptr);
+    EXPECT_EQ(screenplay().sceneCards().size(), 17u) << "fifteen beat cards and the two debate cards";
+    // A board with cards is never given a second set.
+    document_->addMajorTurnCards();
+    EXPECT_EQ(screenplay().sceneCards().size(), 17u);
+}

@@ -1,0 +1,221 @@
+#include "PanesFixture.h"
+
+#include "app/AdviceWindow.h"
+#include "app/AutoTips.h"
+#include "app/AppActions.h"
+#include "app/MyDocument.h"
+#include "app/SmallViews.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
+#include "panes/TitleLoglineView.h"
+#include "support/SqlProbe.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace {
+
+const QString kAllBeatsWritten = QStringLiteral("UPDATE Beat SET Description = 'Written'");
+
+} // namespace
+
+class TitlePane : public PanesFixture
+{
+protected:
+    // Each board card's page as the file holds it, in key order.
+    QString storedPages() const
+    {
+        return stored("SELECT group_concat(PageNumber) FROM (SELECT PageNumber FROM SceneCard ORDER BY SceneCardID)");
+    }
+};
+
+TEST_F(TitlePane, ShowsTheStoryAndWritesEveryFinishedEdit)
+{
+    open(story("Shown", "Genre = 'Buddy Love', PageCount = 95"));
+    EXPECT_EQ(titlePane().tfTitle()->text(), "Shown");
+    EXPECT_EQ(titlePane().cmbGenre()->currentText(), "Buddy Love");
+    EXPECT_EQ(titlePane().tfPageCount()->text(), "95");
+    EXPECT_EQ(titlePane().cmbGenre()->count(), AutoTips::genreList().size());
+
+    type(titlePane().tfTitle(), "Renamed");
+    type(titlePane().tfLogline(), "A thief must steal back her own past.");
+    chooseGenre("Whydunit");
+    EXPECT_EQ(stored("SELECT ScreenplayTitle || '|' || Genre FROM Screenplay"), "Renamed|Whydunit");
+    EXPECT_EQ(stored("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"), "A thief must steal back her own past.");
+}
+
+TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)
+{
+    open(story("Odd", "Genre = 'Space Western'"));
+    EXPECT_EQ(titlePane().cmbGenre()->currentText(), "Space Western");
+}
+
+TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
+{
+    open(story("Paged", "Genre = 'Superhero'", true));
+    describeEveryBeat();
+    const QString before = storedPages();
+
+    type(titlePane().tfPageCount(), "1000");
+    EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "1000");
+    const QString atThousand = storedPages();
+    EXPECT_NE(atThousand, before);
+    EXPECT_EQ(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), screenplay().sceneCards().back()->pageNumber());
+    EXPECT_GT(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), 110);
+    for (const auto& card : screenplay().sceneCards()) {
+        const SceneCardView* view = document_->sceneCardControlForSceneCard(card.get());
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->tfPageNumber()->text(), QString::number(card->pageNumber())) << "the view shows the new page";
+    }
+
+    type(titlePane().tfPageCount(), "4");
+    EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "4");
+    EXPECT_LE(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), 4);
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+}
+
+TEST_F(TitlePane, PageCountsOutsideTheRangeAreRefusedAndChangeNothing)
+{
+    open(story("Refused", "PageCount = 110", true));
+    const QString pages = storedPages();
+    for (const char* entry : {"3", "1001", "0", "abc", "-12", ""}) {
+        fakes_.alerts->shown.clear();
+        type(titlePane().tfPageCount(), entry);
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u) << entry;
+        EXPECT_EQ(fakes_.alerts->shown[0].title, "Page Count");
+        EXPECT_EQ(fakes_.alerts->shown[0].message, "The number of pages must be from 4 to 1000");
+        EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, "OK");
+        EXPECT_EQ(titlePane().tfPageCount()->text(), "110") << entry;
+        EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "110") << entry;
+        EXPECT_EQ(storedPages(), pages) << entry;
+    }
+}
+
+TEST_F(TitlePane, APageCountIsTheNumberAtTheStartOfTheText)
+{
+    open(story("Leading"));
+    type(titlePane().tfPageCount(), " 250 pages");
+    EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "250");
+    EXPECT_EQ(titlePane().tfPageCount()->text(), "250");
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    // A number too long for any integer is still just too many pages.
+    type(titlePane().tfPageCount(), "99999999999999999999999");
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "250");
+}
+
+TEST_F(TitlePane, TheLastMissingPieceOfAWrittenBeatSheetBringsTheDialogAtOnce)
+{
+    const QString path = story("Ready");
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), kAllBeatsWritten);
+    }
+    open(path);
+    type(titlePane().tfLogline(), "A clerk must outwit the bank that ruined her.");
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0) << "no genre yet";
+    chooseGenre("Dude with a Problem");
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 1);
+    EXPECT_EQ(screenplay().sceneCards().size(), 15u);
+}
+
+TEST_F(TitlePane, AnEmptyBeatKeepsTheDialogAway)
+{
+    const QString path = story("AlmostReady");
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), kAllBeatsWritten);
+        SqlProbe::exec(connection.get(), "UPDATE Beat SET Description = '' WHERE BeatNumber = 9");
+    }
+    open(path);
+    fillTitleLoglineAndGenre();
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+    EXPECT_TRUE(screenplay().sceneCards().empty());
+}
+
+TEST_F(TitlePane, ABoardWithCardsIsNeverOfferedMoreUntilItsCardsAreGone)
+{
+    open(story("Carded", "Genre = 'Superhero'", true));
+    describeEveryBeat();
+    type(titlePane().tfLogline(), "A hero must give up her powers.");
+    type(titlePane().tfTitle(), "Carded Again");
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+    EXPECT_EQ(stored("SELECT ScreenplayTitle FROM Screenplay"), "Carded Again");
+
+    // All cards moved to the Litter Box: the board is empty again.
+    for (auto& card : screenplay().sceneCards()) {
+        card->setOnBoard(2);
+        card->save();
+        screenplay().litterBox().push_back(std::move(card));
+    }
+    screenplay().sceneCards().clear();
+    type(titlePane().tfTitle(), "Carded Once More");
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 1);
+    EXPECT_EQ(screenplay().sceneCards().size(), 15u);
+    EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE OnBoard = 2"), "15");
+}
+
+TEST_F(TitlePane, GenreHelpShowsThePageOfTheStorysGenre)
+{
+    open(story("Help"));
+    titlePane().cmdGenreHelp()->click();
+    EXPECT_EQ(document_->adviceWindow(), nullptr) << "asked for after the click";
+    settle();
+    ASSERT_NE(document_->adviceWindow(), nullptr);
+    EXPECT_EQ(document_->adviceWindow()->webDocument()->source(), QUrl("qrc:/help/GENRE.htm"));
+    chooseGenre("Buddy Love");
+    titlePane().cmdGenreHelp()->click();
+    settle();
+    EXPECT_EQ(document_->adviceWindow()->webDocument()->source(), QUrl("qrc:/help/GENREBUDDYLOVE.htm"));
+}
+
+TEST_F(TitlePane, TheLoglineFieldMakesRoomForTheLoglineListButton)
+{
+    open(story("Room"));
+    const int width = document_->splTitle()->paneSize(0).width();
+    ASSERT_GT(width, 300);
+    EXPECT_TRUE(titlePane().cmdLoglines()->isHidden());
+    EXPECT_EQ(titlePane().tfLogline()->width(), width - 129);
+    EXPECT_EQ(titlePane().tfLogline()->x(), 109);
+
+    app_->actions().mnuSLoglineNew->trigger();
+    EXPECT_FALSE(titlePane().cmdLoglines()->isHidden());
+    EXPECT_EQ(titlePane().tfLogline()->width(), width - 223);
+    // The pane built again from the story shows the button too.
+    titlePane().refreshView();
+    EXPECT_FALSE(titlePane().cmdLoglines()->isHidden());
+    EXPECT_EQ(titlePane().tfLogline()->width(), width - 223);
+}
+
+TEST_F(TitlePane, ALowTitlePaneKeepsAStripSeventyHigh)
+{
+    open(story("Low"));
+    MainSplitView* split = document_->splTitle();
+    SplitViewDelegate* delegate = split->delegate();
+    split->setDelegate(nullptr);
+    const auto layOutAt = [&](int height) {
+        split->setPosition(height);
+        titlePane().fitIntoPane(true);
+        return std::pair{titlePane().view()->geometry(), titlePane().tfLogline()->geometry()};
+    };
+    const int width = split->paneSize(0).width();
+    const auto [lowView, lowLogline] = layOutAt(69);
+    EXPECT_EQ(lowView, QRect(0, 0, width, 70)) << "its top at the pane's top, its lower part below the pane";
+    EXPECT_EQ(lowLogline, QRect(109, 41, width - 129, 21));
+    const auto [view70, logline70] = layOutAt(70);
+    EXPECT_EQ(view70, QRect(0, 0, width, 70));
+    EXPECT_EQ(logline70, QRect(109, 41, width - 129, 21));
+    const auto [view120, logline120] = layOutAt(120);
+    EXPECT_EQ(view120, QRect(0, 0, width, 120));
+    EXPECT_EQ(logline120, QRect(109, 41, width - 129, 71));
+    split->setDelegate(delegate);
+}

@@ -5,7 +5,9 @@
 #include "GuardedCall.h"
 #include "SmallViews.h"
 #include "StoryWindow.h"
+#include "board/BoardSplitterView.h"
 #include "board/BoardView.h"
+#include "board/LitterBoxView.h"
 #include "board/SceneCardView.h"
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
@@ -23,6 +25,8 @@
 #include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
+#include "scene_editor/BigSceneView.h"
+#include "scene_editor/SmallSceneCard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,13 +173,6 @@ QRect bigSceneFrame(const QSize& pane)
     return flippedFrame(QRect(left, kBigCardBottom, width, height), pane.height());
 }
 
-// The tag a menu item or toolbar button carries; 0 for anything else.
-int senderTag(QObject* sender)
-{
-    if (auto* action = qobject_cast<QAction*>(sender))
-        return action->data().toInt();
-    return sender ? sender->property("tag").toInt() : 0;
-}
 
 // An empty, named view that holds the place of a pane until that pane is built.
 QWidget* makePanePlaceholder(const QString& name, QWidget* parent = nullptr)
@@ -282,6 +279,13 @@ private:
 };
 
 } // namespace
+
+int senderTag(QObject* sender)
+{
+    if (auto* action = qobject_cast<QAction*>(sender))
+        return action->data().toInt();
+    return sender ? sender->property("tag").toInt() : 0;
+}
 
 QScrollArea* addPaneScrollView(const QString& name, QWidget* pane, const QColor& background)
 {
@@ -487,7 +491,11 @@ void MyDocument::buildWindow()
     fillingLayout(beatSectionArea_);
     beatsLayout->addWidget(beatSectionArea_, 1);
 
-    boardPane_ = makeWindowPane(QStringLiteral("boardPane"));
+    auto* boardPane = new BoardSplitterView;
+    boardPane->setMyParent(this);
+    boardPane->setObjectName(QStringLiteral("boardPane"));
+    boardPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    boardPane_ = boardPane;
     fillingLayout(boardPane_);
 
     QWidget* litterBoxPane = makeWindowPane(QStringLiteral("litterBoxPane"));
@@ -660,11 +668,14 @@ void MyDocument::tearDownPanes()
         shutDownTheBoard();
     if (boardListViewView_)
         shutDownTheBoardListView();
-    delete bigSceneView_;
+    bigSceneView_.reset();
+    removeMiniSceneCards();
     if (scrNotes_) {
         delete generalNotesView_;
         delete scrNotes_;
     }
+    // The column gives the document's card views back before it goes.
+    litterBoxView_.reset();
     delete scrLitterBox_->takeWidget();
     releaseBeatSectionList();
 }
@@ -777,15 +788,6 @@ void MyDocument::layoutTitleLogline(bool fullView)
     // A refreshed pane fits itself into its pane by the 70-point rule.
     fitTitleLoglinePane();
     titleIsHidden_ = false;
-}
-
-void MyDocument::layoutLitterBox()
-{
-    // The Litter Box's own view is not built yet: an empty view holds its place.
-    litterBoxView_ = makePanePlaceholder(QStringLiteral("LitterBoxView"));
-    litterBoxView_->resize(scrLitterBox_->viewport()->width(), scrLitterBox_->viewport()->height());
-    scrLitterBox_->setWidget(litterBoxView_);
-    litterBoxIsHidden_ = false;
 }
 
 void MyDocument::showBoardPresentation()
@@ -967,7 +969,7 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 
 void MyDocument::placeBigSceneView()
 {
-    bigSceneView_->setGeometry(bigSceneFrame(boardPane_->size()));
+    bigSceneView_->view()->setGeometry(bigSceneFrame(boardPane_->size()));
 }
 
 // --- Sections ----------------------------------------------------------------------------------
@@ -1248,8 +1250,12 @@ void MyDocument::setupFonts()
         titleLoglineView_->refreshView();
     if (beatsTableView_)
         beatsTableView_->refreshView();
-    // The Litter Box, the other story-elements tables, the detail panels and the large scene
-    // card take the setting when they refresh; none of them is built yet.
+    if (litterBoxView_)
+        litterBoxView_->refreshView();
+    if (bigSceneView_)
+        bigSceneView_->resetFonts();
+    // The other story-elements tables and the detail panels take the setting when they
+    // refresh; none of them is built yet.
 }
 
 void MyDocument::setLabelFonts()
@@ -1269,47 +1275,8 @@ void MyDocument::setTextFieldFonts()
 
 // --- Panes of the board and the story elements -------------------------------------------------
 
-// The corkboard (showTheBoard, shutDownTheBoard, refreshTheBoard) is in src/board.
-
-void MyDocument::showBoardListView()
-{
-    boardListViewView_ = makePanePlaceholder(QStringLiteral("BoardListViewView"));
-    boardPane_->layout()->addWidget(boardListViewView_);
-    boardListViewView_->show();
-    boardIsHidden(false);
-}
-
-void MyDocument::shutDownTheBoardListView()
-{
-    activeSceneCardID_ = 0;
-    if (window_)
-        window_->tbToggleListCorkView()->setVisible(false);
-    application_.actions().mnuToggleBoardView->setVisible(false);
-    delete boardListViewView_;
-}
-
-// The large scene card's own view is not built yet: an empty view in its frame holds its place.
-void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t)
-{
-    if (!card || !currentScreenplay_)
-        return;
-    Screenplaydb& story = *currentScreenplay_;
-    if (story.bigSceneView() == 0) {
-        if (story.boardView() == 2)
-            shutDownTheBoardListView();
-        else if (story.boardView() == 1)
-            shutDownTheBoard();
-    }
-    if (!bigSceneView_) {
-        bigSceneView_ = makePanePlaceholder(QStringLiteral("BigSceneView"), boardPane_);
-        bigSceneView_->show();
-    }
-    placeBigSceneView();
-    story.setBigSceneView(1);
-    story.setBigSceneSceneCardID(card->sceneCardID());
-    story.save();
-    boardIsHidden(false);
-}
+// The corkboard (showTheBoard, shutDownTheBoard, refreshTheBoard) and the board list view
+// (showBoardListView, shutDownTheBoardListView) are in src/board.
 
 // Lays the notes board out again at the stored size, grown to its scroll view's visible size.
 void MyDocument::refreshGeneralNotesView()

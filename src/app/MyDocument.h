@@ -22,10 +22,12 @@
 class AppController;
 class BaseViewController;
 class BeatsTableView;
+class BigSceneView;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
 class InitialBeatCards;
+class LitterBoxView;
 class MainSplitView;
 class QLabel;
 class QScrollArea;
@@ -35,6 +37,7 @@ class Screenplaydb;
 class SceneCarddb;
 class SceneCardView;
 class SceneLocationdb;
+class SmallSceneCard;
 class StoryWindow;
 class TitleLoglineView;
 
@@ -46,7 +49,11 @@ void connectLayoutCommands(AppController& application);
 QScrollArea* addPaneScrollView(const QString& name, QWidget* pane, const QColor& background);
 // Wires the logline menu items to the current document (src/panes).
 void connectPaneCommands(AppController& application);
-// Wires the add-scene-card menu item to the current document (src/board).
+// The tag a menu item (its data) or another sender (its "tag" property) carries; 0 for
+// anything else.
+int senderTag(QObject* sender);
+// Wires the board menu items (add scene card, corkboard/list, zoom, board size) to the
+// current document (src/board).
 void connectBoardCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
@@ -155,8 +162,36 @@ public:
     // its heading in edit.
     void pageToSceneCardAfterSceneCard(SceneCarddb* card);
     void pageToSceneCardBeforeSceneCard(SceneCarddb* card);
-    // Opens the large scene card on `card` (tab 0 keeps the tab showing).
+    // --- Board commands (the sender's tag selects the variant) ---
+    // Corkboard to list and back.
+    void toggleBoardView();
+    // Zoom factor 1 to 4: the board is rescaled and rebuilt.
+    void zoomTheBoard(QObject* sender);
+    // Board size: 1 fit to the view, 2/3 wider/narrower, 4/5 higher/lower, 6 defaults.
+    void modifyTheBoardSize(QObject* sender);
+    // The card's set-ups or pay-offs changed: its indicators (and the large card's) show it.
+    void refreshSceneCardIndicators(SceneCarddb* card);
+
+    // --- The large scene card in place of the board ---
+    // Opens the large scene card on `card` (tab 0 keeps the tab showing, 1 to 6 selects one),
+    // or moves the open one to it.
     void openBigSceneCard(SceneCarddb* card, std::int64_t tab);
+    void openBigSceneCard(SceneCarddb* card) { openBigSceneCard(card, 0); }
+    // The same on the Set-ups (Pay-offs) tab.
+    void openBigSceneCardForSetup(SceneCarddb* card) { openBigSceneCard(card, 2); }
+    void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
+    // Takes the strip of small cards down; it is built again by the next opening.
+    void removeMiniSceneCards();
+    // Closes the large scene card and shows the corkboard or the list again.
+    void closeBigSceneCard();
+    BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
+    QScrollArea* scrMiniSceneCards() const { return scrMiniSceneCards_; }
+    FlippedView* vMiniSceneCards() const { return vMiniSceneCards_; }
+    const std::vector<std::unique_ptr<SmallSceneCard>>& miniSceneCardControls() const { return miniSceneCardControls_; }
+    // The strip of small cards: its height, and the room each small card takes.
+    static constexpr int kMiniSceneCardStripHeight = 128;
+    static constexpr int kMiniSceneCardStep = 242;
+    LitterBoxView* litterBoxViewController() const { return litterBoxView_.get(); }
     // Offers the initial beat cards to a story whose board holds no card yet.
     void addMajorTurnCards();
     // Whether scene cards may be added: the board holds a card, or the title, current
@@ -242,8 +277,8 @@ public:
     // The views of the panes shown now (nothing for a pane that is not shown).
     BoardView* boardView() const { return boardView_.get(); }
     QWidget* boardListViewView() const { return boardListViewView_; }
-    QWidget* bigSceneView() const { return bigSceneView_; }
-    QWidget* litterBoxView() const { return litterBoxView_; }
+    QWidget* bigSceneView() const;
+    QWidget* litterBoxView() const;
     QWidget* generalNotesView() const { return generalNotesView_; }
     QWidget* beatSectionTable() const { return beatSectionTable_; }
     TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
@@ -334,8 +369,11 @@ private:
     std::unique_ptr<BoardView> boardView_;
     std::vector<std::unique_ptr<SceneCardView>> sceneCardControls_;
     QPointer<QWidget> boardListViewView_;
-    QPointer<QWidget> bigSceneView_;
-    QPointer<QWidget> litterBoxView_;
+    std::unique_ptr<BigSceneView> bigSceneView_;
+    QPointer<QScrollArea> scrMiniSceneCards_;
+    QPointer<FlippedView> vMiniSceneCards_;
+    std::vector<std::unique_ptr<SmallSceneCard>> miniSceneCardControls_;
+    std::unique_ptr<LitterBoxView> litterBoxView_;
     QPointer<QWidget> generalNotesView_;
     QPointer<QWidget> beatSectionTable_;
 

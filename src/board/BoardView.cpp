@@ -398,7 +398,6 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     const BoardSections& sections = story.boardSections();
     const auto cardWidth = sections.STANDARDSCENECARDWIDTH();
     const auto cardHeight = sections.STANDARDSCENECARDHEIGHT();
-    card->setOnBoard(1);
     // The card hangs from the drop point at its middle, 10 points below its top edge, and
     // stays 4 points inside the board's edges.
     std::int64_t left = location.x() - cardWidth / 2;
@@ -414,20 +413,7 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     placeCardAt(story, *card, left, top);
 
     // The card's place and the board's new order are written together.
-    {
-        StoryTransaction transaction(story.database());
-        moveCard(story.litterBox(), story.sceneCards(), card);
-        try {
-            card->save();
-            sortAndRenumberBoard(story);
-            transaction.commit();
-        } catch (...) {
-            // Undone in the file: the card is back in the Litter Box.
-            card->setOnBoard(2);
-            moveCard(story.sceneCards(), story.litterBox(), card);
-            throw;
-        }
-    }
+    putCardOnBoard(story, *card);
 
     SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;
     if (!control)

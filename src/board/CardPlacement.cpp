@@ -3,6 +3,7 @@
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "StoryTransaction.h"
 
 #include <algorithm>
 
@@ -63,4 +64,21 @@ bool moveCard(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const 
     to.push_back(std::move(*found));
     from.erase(found);
     return true;
+}
+
+void putCardOnBoard(Screenplaydb& story, SceneCarddb& card)
+{
+    StoryTransaction transaction(story.database());
+    card.setOnBoard(1);
+    moveCard(story.litterBox(), story.sceneCards(), &card);
+    try {
+        card.save();
+        sortAndRenumberBoard(story);
+        transaction.commit();
+    } catch (...) {
+        // Undone in the file: the card is back in the Litter Box.
+        card.setOnBoard(2);
+        moveCard(story.sceneCards(), story.litterBox(), &card);
+        throw;
+    }
 }

@@ -27,3 +27,8 @@ void sortAndRenumberBoard(Screenplaydb& story);
 // Moves the card's record from one of the story's card lists to the end of the other.
 // Answers false, moving nothing, when `from` does not hold the card.
 bool moveCard(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const SceneCarddb* card);
+
+// A card of the Litter Box, already given its board place, goes onto the board: it is stored
+// with `onBoard` 1 and the board is put in order and renumbered, all in one write. On failure
+// the file and the story are as they were.
+void putCardOnBoard(Screenplaydb& story, SceneCarddb& card);

@@ -3,7 +3,9 @@
 // Litter Box, deleting a card, paging between cards).
 #include "app/MyDocument.h"
 
+#include "BoardListViewView.h"
 #include "BoardView.h"
+#include "LitterBoxView.h"
 #include "CardPlacement.h"
 #include "SceneCardView.h"
 #include "StoryTransaction.h"
@@ -13,8 +15,12 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "scene_editor/BigSceneView.h"
+#include "scene_editor/SmallSceneCard.h"
 
 #include <QAction>
+#include <QDebug>
+#include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -34,6 +40,18 @@
 #include <memory>
 
 namespace {
+
+// The board's zoom and board-size menu items, in the order of their tags 1, 2, ...
+std::array<QAction*, 4> zoomItems(const AppActions& menus)
+{
+    return {menus.mnuBZNormal, menus.mnuBZLarger, menus.mnuBZEvenBigger, menus.mnuBZAsBigAsItGets};
+}
+
+std::array<QAction*, 6> boardSizeItems(const AppActions& menus)
+{
+    return {menus.mnuPPBSFitToCurrentView, menus.mnuPPBSIncreaseWidth, menus.mnuPPBSDecreaseWidth,
+            menus.mnuPPBSIncreaseHeight,   menus.mnuPPBSDecreaseHeight, menus.mnuPPBSRestoreDefaults};
+}
 
 // The board card `step` places after (or before) `card` in board order comes to the top with its
 // heading in edit; nothing when there is no such card or `card` is not on the board.
@@ -143,9 +161,29 @@ void MyDocument::shutDownTheBoard()
     delete scrBoard_;
 }
 
+// --- The Litter Box ----------------------------------------------------------------------------
+
+void MyDocument::layoutLitterBox()
+{
+    // A column shown before gives its card views back first.
+    litterBoxView_.reset();
+    delete scrLitterBox_->takeWidget();
+    addMissingSceneCardControls();
+    litterBoxView_ = std::make_unique<LitterBoxView>(this, currentScreenplay_.get());
+    scrLitterBox_->setWidget(litterBoxView_->view());
+    litterBoxView_->refreshView();
+    litterBoxIsHidden_ = false;
+}
+
 void MyDocument::refreshLitterBoxView()
 {
-    // The Litter Box column shows no cards yet: there is nothing to lay out again.
+    if (litterBoxView_)
+        litterBoxView_->refreshView();
+}
+
+QWidget* MyDocument::litterBoxView() const
+{
+    return litterBoxView_ ? litterBoxView_->view() : nullptr;
 }
 
 // --- What the cards ask of the document --------------------------------------------------------
@@ -158,6 +196,18 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
     SceneCarddb* card = story.sceneCardForSceneCardID(sceneCardID);
     if (!card || card->onBoard() != 1)
         return;
+    // With the large scene card open, the card after this one (or before the board's last
+    // one) is shown next.
+    SceneCarddb* next = nullptr;
+    if (story.bigSceneView() == 1) {
+        const auto& board = story.sceneCards();
+        const std::int64_t index = story.indexOfSceneCardWithID(sceneCardID);
+        const auto count = static_cast<std::int64_t>(board.size());
+        if (index >= 0 && index + 1 < count)
+            next = board[static_cast<std::size_t>(index + 1)].get();
+        else if (index >= 1)
+            next = board[static_cast<std::size_t>(index - 1)].get();
+    }
     // The card goes with its set-ups and pay-offs left behind, all in one write.
     std::vector<SceneSetupdb*> setups;
     std::vector<ScenePayoffdb*> payoffs;
@@ -186,6 +236,17 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
         control->setMyBoardListViewParent(nullptr);
         takeCardViewOffItsPresentation(*control);
     }
+    if (story.bigSceneView() == 1) {
+        if (next) {
+            removeMiniSceneCards();
+            openBigSceneCard(next);
+        } else {
+            closeBigSceneCard();
+        }
+    } else if (story.boardView() == 2) {
+        if (BoardListViewView* list = boardListViewOf(*this))
+            list->refreshView();
+    }
     refreshLitterBoxView();
     for (const std::int64_t section : {3, 4})
         refreshStoryElementsTable(*this, section);
@@ -195,6 +256,16 @@ void MyDocument::deleteSceneCard(SceneCarddb* card)
 {
     if (!card || !currentScreenplay_)
         return;
+    Screenplaydb& story = *currentScreenplay_;
+    const std::int64_t index = story.indexOfSceneCardWithID(card->sceneCardID());
+    const std::int64_t onBoard = card->onBoard();
+    // Deleting the card the large scene card shows clears the story's record of it: whether
+    // the large card is open is decided from before.
+    const bool bigOpen = story.bigSceneView() == 1;
+    // The large scene card stores nothing more into a card that is going.
+    const bool wasShown = bigSceneView_ && bigSceneView_->scene() == card;
+    if (wasShown)
+        bigSceneView_->setScene(nullptr);
     // The card's view goes first, so that nothing it shows is stored into the deleted card.
     const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
                                     [card](const auto& control) { return control->scene() == card; });
@@ -206,7 +277,24 @@ void MyDocument::deleteSceneCard(SceneCarddb* card)
         // The card may be deleted from one of its own buttons: the view goes once that is over.
         control->deleteLater();
     }
-    currentScreenplay_->deleteSceneCard(card);
+    if (bigOpen && onBoard == 1)
+        removeMiniSceneCards();
+    story.deleteSceneCard(card);
+
+    if (bigOpen && (onBoard == 1 || wasShown)) {
+        // The card that followed the deleted one (or the new last card) takes its place.
+        const auto& board = story.sceneCards();
+        SceneCarddb* next = nullptr;
+        if (onBoard == 1 && !board.empty())
+            next = board[std::min(static_cast<std::size_t>(std::max<std::int64_t>(index, 0)), board.size() - 1)].get();
+        if (next)
+            openBigSceneCard(next);
+        else
+            closeBigSceneCard();
+    } else if (!bigOpen && onBoard == 1 && story.boardView() == 2) {
+        if (BoardListViewView* list = boardListViewOf(*this))
+            list->refreshView();
+    }
 }
 
 void MyDocument::pageToSceneCardAfterSceneCard(SceneCarddb* card)
@@ -236,13 +324,31 @@ constexpr std::int64_t kBoardMargin = 4;
 
 void connectBoardCommands(AppController& application)
 {
-    application.routeToCurrentDocument(application.actions().mnuAddSceneCard,
-                                       [](MyDocument& document) { document.addSceneCard(); });
+    AppActions& menus = application.actions();
+    application.routeToCurrentDocument(menus.mnuAddSceneCard, [](MyDocument& document) { document.addSceneCard(); });
+    application.routeToCurrentDocument(menus.mnuToggleBoardView,
+                                       [](MyDocument& document) { document.toggleBoardView(); });
+    int tag = 1;
+    for (QAction* item : zoomItems(menus)) {
+        item->setData(tag++);
+        application.routeToCurrentDocument(item, [item](MyDocument& document) {
+            // Choosing an item toggles its check mark; the document alone decides it.
+            item->setChecked(!item->isChecked());
+            document.zoomTheBoard(item);
+        });
+    }
+    tag = 1;
+    for (QAction* item : boardSizeItems(menus)) {
+        item->setData(tag++);
+        application.routeToCurrentDocument(item, [item](MyDocument& document) { document.modifyTheBoardSize(item); });
+    }
 }
 
 void MyDocument::connectBoardControls()
 {
     connect(window_->tbAddSceneCard(), &QAction::triggered, this, [this] { guardedCall([this] { addSceneCard(); }); });
+    connect(window_->tbToggleListCorkView(), &QAction::triggered, this,
+            [this] { guardedCall([this] { toggleBoardView(); }); });
 }
 
 bool MyDocument::okToAddSceneCards() const
@@ -391,8 +497,287 @@ void MyDocument::addSceneCard()
     story.sceneCards().push_back(std::move(card));
     sortAndRenumberBoard(story);
     addMissingSceneCardControls();
-    // The new card is edited in the large scene card at once.
-    openBigSceneCard(added, 0);
+    // The new card is edited in the large scene card at once; an open one's strip is built
+    // again with the new card.
+    removeMiniSceneCards();
+    openBigSceneCard(added);
+}
+
+// --- Board commands: presentation, zoom and board size -----------------------------------------
+
+namespace {
+
+// The least board width of each zoom factor.
+constexpr std::array<std::int64_t, 4> kLeastBoardWidth{2260, 2490, 2670, 3050};
+// What restoring the board's size adds below four rows of cards, by zoom factor.
+constexpr std::array<std::int64_t, 4> kRestoredHeightExtra{112, 128, 144, 160};
+
+// The factor a board's size is multiplied by when the zoom goes from `from` to `to` (both 1 to
+// 4, different). Growing divides by the factor of the way back, though zooming 4 to 1 uses
+// 0.7333 and 1 to 4 uses 0.733.
+double zoomScale(std::int64_t from, std::int64_t to)
+{
+    // [smaller][larger]: the factor of going from the larger zoom down to the smaller.
+    static constexpr double kShrink[4][4] = {
+        {1.0, 0.9166, 0.846, 0.7333},
+        {1.0, 1.0, 0.9215, 0.799},
+        {1.0, 1.0, 1.0, 0.867},
+        {1.0, 1.0, 1.0, 1.0},
+    };
+    const auto index = [](std::int64_t zoom) { return static_cast<std::size_t>(zoom - 1); };
+    if (to < from)
+        return kShrink[index(to)][index(from)];
+    const double shrink = from == 1 && to == 4 ? 0.733 : kShrink[index(from)][index(to)];
+    return 1.0 / shrink;
+}
+
+} // namespace
+
+void MyDocument::toggleBoardView()
+{
+    if (!storyIsOpen())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    // The large scene card stands in place of both presentations.
+    if (story.bigSceneView() != 1) {
+        if (story.boardView() == 1) {
+            shutDownTheBoard();
+            story.setBoardView(2);
+            showBoardListView();
+        } else if (story.boardView() == 2) {
+            shutDownTheBoardListView();
+            story.setBoardView(1);
+            showTheBoard();
+        }
+    }
+    story.save();
+}
+
+void MyDocument::zoomTheBoard(QObject* sender)
+{
+    if (!storyIsOpen())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    const std::int64_t zoom = senderTag(sender);
+    if (zoom == story.boardZoomFactor())
+        return;
+    const std::int64_t old = story.boardZoomFactor();
+    story.setBoardZoomFactor(zoom);
+    story.save();
+    const std::array<QAction*, 4> items = zoomItems(application_.actions());
+    for (QAction* item : items)
+        item->setChecked(false);
+    const bool known = zoom >= 1 && zoom <= 4;
+    if (known && old >= 1 && old <= 4) {
+        const double scale = zoomScale(old, zoom);
+        story.setBoardWidth(static_cast<std::int64_t>(static_cast<double>(story.boardWidth()) * scale));
+        story.setBoardHeight(static_cast<std::int64_t>(static_cast<double>(story.boardHeight()) * scale));
+    }
+    if (known)
+        story.setBoardWidth(std::max(story.boardWidth(), kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]));
+    story.boardSections().setBoardPanelWidth(story.boardWidth());
+    story.boardSections().setBoardPanelHeight(story.boardHeight());
+    // The new size reaches the file with the story's next save.
+    if (story.boardView() == 1) {
+        refreshTheBoard();
+    } else if (story.boardView() == 2) {
+        if (BoardListViewView* list = boardListViewOf(*this))
+            list->refreshView();
+    }
+    refreshLitterBoxView();
+    if (known)
+        items[static_cast<std::size_t>(zoom - 1)]->setChecked(true);
+}
+
+void MyDocument::modifyTheBoardSize(QObject* sender)
+{
+    if (!storyIsOpen())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    const auto width = static_cast<double>(story.boardWidth());
+    const auto height = static_cast<double>(story.boardHeight());
+    const BoardSections& sections = story.boardSections();
+    switch (senderTag(sender)) {
+    case 1: {
+        const QSize content = scrBoard_ ? scrBoard_->viewport()->size() : QSize(story.boardWidth(), story.boardHeight());
+        if (content.width() == story.boardWidth() && content.height() == story.boardHeight())
+            return;
+        story.setBoardWidth(content.width());
+        story.setBoardHeight(content.height());
+        break;
+    }
+    case 2:
+        story.setBoardWidth(static_cast<std::int64_t>(width * 1.1));
+        break;
+    case 3:
+        story.setBoardWidth(static_cast<std::int64_t>(width - width * 0.1));
+        break;
+    case 4:
+        story.setBoardHeight(static_cast<std::int64_t>(height * 1.1));
+        break;
+    case 5:
+        story.setBoardHeight(static_cast<std::int64_t>(height - height * 0.1));
+        break;
+    case 6: {
+        const std::int64_t zoom = story.boardZoomFactor();
+        const std::int64_t extra = zoom >= 1 && zoom <= 4 ? kRestoredHeightExtra[static_cast<std::size_t>(zoom - 1)] : 0;
+        story.setBoardHeight(4 * sections.STANDARDSCENECARDHEIGHT() + 20 + extra + 8);
+        story.setBoardWidth(10 * sections.STANDARDSCENECARDWIDTH() + 8);
+        break;
+    }
+    default:
+        break;
+    }
+    story.boardSections().setBoardPanelWidth(story.boardWidth());
+    story.boardSections().setBoardPanelHeight(story.boardHeight());
+    story.save();
+    // The corkboard applies its own least size and what shows of it.
+    refreshTheBoard();
+}
+
+void MyDocument::refreshSceneCardIndicators(SceneCarddb* card)
+{
+    for (const auto& control : sceneCardControls_) {
+        if (control->scene() != card)
+            continue;
+        control->configureIndicators();
+        if (control->view())
+            control->view()->update();
+    }
+    if (currentScreenplay_ && currentScreenplay_->bigSceneView() == 1 && bigSceneView_)
+        bigSceneView_->configureIndicators();
+}
+
+// --- The large scene card ----------------------------------------------------------------------
+
+namespace {
+
+// The strip of small cards: its colour, the rule along its top and the first card's place.
+const QColor kStripColor = QColor::fromRgb(218, 76, 38);
+const QColor kStripRuleColor = QColor::fromRgb(204, 204, 204);
+constexpr int kStripRuleHeight = 4;
+constexpr int kMiniCardLeft = 3;
+constexpr int kMiniCardTop = 8;
+
+} // namespace
+
+QWidget* MyDocument::bigSceneView() const
+{
+    return bigSceneView_ ? bigSceneView_->view() : nullptr;
+}
+
+void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
+{
+    if (!card || !currentScreenplay_ || !boardPane_)
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    if (story.bigSceneView() == 0) {
+        if (story.boardView() == 2)
+            shutDownTheBoardListView();
+        else if (story.boardView() == 1)
+            shutDownTheBoard();
+    }
+    if (bigSceneView_) {
+        qDebug() << "Open Big Scene View and Set Scene";
+        bigSceneView_->saveChanges(nullptr);
+        bigSceneView_->setScene(card);
+    } else {
+        bigSceneView_ = std::make_unique<BigSceneView>(this, &story, card);
+        bigSceneView_->view()->setParent(boardPane_);
+        bigSceneView_->view()->show();
+    }
+    placeBigSceneView();
+
+    // Paging buttons: none before the board's first card, none after its last.
+    const auto& board = story.sceneCards();
+    bigSceneView_->cmdPreviousCard()->hide();
+    bigSceneView_->cmdNextCard()->hide();
+    if (!board.empty()) {
+        bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
+        bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
+    }
+    if (tab > 0) {
+        qDebug() << "setting selected tab";
+        bigSceneView_->setSelectedTabID(tab);
+    }
+    bigSceneView_->refreshView();
+
+    story.setBigSceneView(1);
+    story.setBigSceneSceneCardID(card->sceneCardID());
+    story.save();
+    boardIsHidden(false);
+
+    if (!scrMiniSceneCards_) {
+        const int paneWidth = boardPane_->width();
+        const int paneHeight = boardPane_->height();
+        auto* strip = new QScrollArea(boardPane_);
+        strip->setObjectName(QStringLiteral("scrMiniSceneCards"));
+        strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        QPalette palette = strip->palette();
+        palette.setColor(QPalette::Window, kStripColor);
+        strip->setPalette(palette);
+        strip->setBackgroundRole(QPalette::Window);
+        strip->setGeometry(0, paneHeight - kMiniSceneCardStripHeight, paneWidth, kMiniSceneCardStripHeight);
+        strip->show();
+        scrMiniSceneCards_ = strip;
+
+        const int contentWidth = static_cast<int>(board.size()) * kMiniSceneCardStep + 5;
+        auto* cards = new FlippedView;
+        cards->setObjectName(QStringLiteral("vMiniSceneCards"));
+        cards->resize(contentWidth, strip->viewport()->height());
+        auto* rule = new QFrame(cards);
+        rule->setFrameShape(QFrame::NoFrame);
+        QPalette grey = rule->palette();
+        grey.setColor(QPalette::Window, kStripRuleColor);
+        rule->setPalette(grey);
+        rule->setAutoFillBackground(true);
+        rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
+        miniSceneCardControls_.clear();
+        int k = 0;
+        for (const auto& boardCard : board) {
+            auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
+            mini->setIsEnabled(boardCard.get() == card);
+            mini->view()->setParent(cards);
+            mini->view()->move(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop);
+            mini->view()->show();
+            miniSceneCardControls_.push_back(std::move(mini));
+        }
+        strip->setWidget(cards);
+        vMiniSceneCards_ = cards;
+    }
+    for (const auto& mini : miniSceneCardControls_) {
+        const bool shown = mini->scene() == card;
+        mini->setIsEnabled(shown);
+        if (shown)
+            scrMiniSceneCards_->ensureWidgetVisible(mini->view());
+    }
+    boardPane_->update();
+}
+
+void MyDocument::removeMiniSceneCards()
+{
+    // The small cards' views go with their controllers.
+    miniSceneCardControls_.clear();
+    delete vMiniSceneCards_;
+    delete scrMiniSceneCards_;
+}
+
+void MyDocument::closeBigSceneCard()
+{
+    if (!currentScreenplay_)
+        return;
+    bigSceneView_.reset();
+    removeMiniSceneCards();
+    Screenplaydb& story = *currentScreenplay_;
+    story.setBigSceneView(0);
+    story.setBigSceneSceneCardID(0);
+    story.save();
+    boardIsHidden(false);
+    if (story.boardView() == 1)
+        showTheBoard();
+    else if (story.boardView() == 2)
+        showBoardListView();
 }
 
 // The document's colour commands: the story's colour codes in the colour-code dialog, the
@@ -450,12 +835,17 @@ private:
 };
 
 // The cards' colour stripes after the story's colour codes changed: every card view of the
-// document, board and Litter Box alike. (The large scene card and its strip of small cards
-// repaint theirs too once the large card is built; until then it shows no stripes.)
+// document, board and Litter Box alike, and the large scene card with its small cards.
 void repaintColorStripes(const MyDocument& document)
 {
     for (const auto& control : document.sceneCardControls())
         control->setColors();
+    if (document.currentScreenplay() && document.currentScreenplay()->bigSceneView() == 1 &&
+        document.bigSceneViewController()) {
+        document.bigSceneViewController()->setColors();
+        for (const auto& mini : document.miniSceneCardControls())
+            mini->setColors();
+    }
 }
 
 } // namespace
@@ -498,4 +888,38 @@ void MyDocument::colorCodeForProject(QObject*)
         dialog->close();
     }
     repaintColorStripes(*this);
+}
+
+// --- Board list view ---
+// The list takes the board pane's place while the story's presentation is the list; the
+// document keeps the controller (as its child object) until the list is shut down.
+
+#include "BoardListViewView.h"
+
+#include <QLayout>
+
+void MyDocument::showBoardListView()
+{
+    addMissingSceneCardControls();
+    auto* list = new BoardListViewView(this, currentScreenplay_.get(), this);
+    list->refreshView();
+    boardListViewView_ = list->view();
+    boardPane_->layout()->addWidget(boardListViewView_);
+    boardListViewView_->show();
+    boardIsHidden(false);
+}
+
+void MyDocument::shutDownTheBoardListView()
+{
+    activeSceneCardID_ = 0;
+    if (window_)
+        window_->tbToggleListCorkView()->setVisible(false);
+    application_.actions().mnuToggleBoardView->setVisible(false);
+    if (BoardListViewView* list = boardListViewOf(*this)) {
+        list->removeSceneCardsFromListView();
+        list->removeLayoutControlsFromListView();
+        // The controller takes its view with it.
+        delete list;
+    }
+    delete boardListViewView_;
 }

@@ -417,9 +417,7 @@ void SceneCardView::setColors()
     if (!scene_)
         return;
     for (int stripe = 1; stripe <= 6; ++stripe) {
-        const std::int64_t code = scene_->colorLegendID(stripe);
-        lblColor(stripe)->setBackgroundColor(code == 0 ? QColor(Qt::white)
-                                                       : colorOfCode(screenplay()->colorForColorCodeID(code)));
+        lblColor(stripe)->setBackgroundColor(colorForStripe(*screenplay(), scene_->colorLegendID(stripe)));
     }
 }
 
@@ -835,4 +833,9 @@ void takeCardViewOffItsPresentation(SceneCardView& control)
     cardView->hide();
     if (cardView->parentWidget() != shelf)
         cardView->setParent(shelf);
+}
+
+QColor colorForStripe(const Screenplaydb& story, std::int64_t colorCodeID)
+{
+    return colorCodeID == 0 ? QColor(Qt::white) : colorOfCode(story.colorForColorCodeID(colorCodeID));
 }

@@ -3,6 +3,7 @@
 #include "ImageViewResponder.h"
 #include "app/BaseViewController.h"
 
+#include <QColor>
 #include <QPixmap>
 #include <QPointF>
 #include <QRectF>
@@ -233,3 +234,7 @@ void refreshStoryElementsTable(MyDocument& document, std::int64_t section);
 // view stays its controller's, put away hidden in the story window so that it can move
 // between the window's presentations cheaply.
 void takeCardViewOffItsPresentation(SceneCardView& control);
+
+// The colour of a card's colour stripe for the colour code in its slot: white for no code,
+// the code's colour (components / 255) otherwise.
+QColor colorForStripe(const Screenplaydb& story, std::int64_t colorCodeID);

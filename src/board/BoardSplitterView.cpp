@@ -1,0 +1,90 @@
+#include "BoardSplitterView.h"
+
+#include "CardPlacement.h"
+#include "DropAnswers.h"
+#include "LitterBoxView.h"
+#include "app/MyDocument.h"
+#include "model/BoardSections.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QScrollArea>
+
+BoardSplitterView::BoardSplitterView(QWidget* parent)
+    : QWidget(parent)
+{
+    setAcceptDrops(true);
+}
+
+BoardSplitterView::~BoardSplitterView()
+{
+    myParent_ = nullptr;
+}
+
+// The pane takes a drag only where it shows itself: a drag that a presentation, the large
+// scene card or the strip lying over that point refused stays refused.
+bool BoardSplitterView::coveredAt(QDropEvent* event) const
+{
+    if (!childAt(event->position().toPoint()))
+        return false;
+    event->ignore();
+    return true;
+}
+
+void BoardSplitterView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!coveredAt(event))
+        answerDragFor(event, this);
+}
+
+void BoardSplitterView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!coveredAt(event))
+        answerDragFor(event, this);
+}
+
+void BoardSplitterView::dropEvent(QDropEvent* event)
+{
+    if (!coveredAt(event))
+        answerDropFor(event, this);
+}
+
+void BoardSplitterView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (QScrollArea* strip = myParent_ ? myParent_->scrMiniSceneCards() : nullptr)
+        strip->setGeometry(0, height() - MyDocument::kMiniSceneCardStripHeight, width(),
+                           MyDocument::kMiniSceneCardStripHeight);
+}
+
+Qt::DropAction BoardSplitterView::dragOperationFor(const QMimeData* data, Qt::DropActions offered) const
+{
+    if (!(offered & Qt::MoveAction))
+        return Qt::IgnoreAction;
+    // Only a card of the Litter Box comes back this way.
+    return draggedSceneCard(myParent_, data, 2) ? Qt::MoveAction : Qt::IgnoreAction;
+}
+
+bool BoardSplitterView::performDrop(const QMimeData* data, const QPoint&)
+{
+    SceneCarddb* card = draggedSceneCard(myParent_, data, 2);
+    if (!card)
+        return false;
+    Screenplaydb& story = *myParent_->currentScreenplay();
+    const BoardSections& sections = story.boardSections();
+    // The card returns to the place it had on the board, from the fractions it kept.
+    const float width = static_cast<float>(sections.boardWidthForBoardBeatSection(card->currentBeatSection()));
+    const float height = static_cast<float>(story.boardHeight());
+    card->setPositionLeft(static_cast<std::int64_t>(card->percentageHorizontal() * width + 4.0f));
+    card->setPositionTop(static_cast<std::int64_t>(card->percentageVertical() * height));
+    card->setPageNumber(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+    card->setCurrentBeatSection(sections.boardBeatSectionForPageNumber(card->pageNumber()));
+    putCardOnBoard(story, *card);
+    MyDocument* document = myParent_;
+    document->refreshLitterBoxView();
+    document->removeMiniSceneCards();
+    document->openBigSceneCard(card);
+    return true;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/BaseViewController.h"
+
+#include <QFrame>
+
+#include <cstdint>
+#include <vector>
+
+class LitterBoxView;
+class QLabel;
+class QMimeData;
+class SceneCarddb;
+
+// One bar of the Litter Box column (brown bar, act bar or beat bar): a box with a one-point
+// border that takes board cards dropped on it into the Litter Box.
+class LitterBoxBackground : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit LitterBoxBackground(QWidget* parent = nullptr);
+    ~LitterBoxBackground() override;
+
+    // Not owned: the column owns its bars.
+    LitterBoxView* myLitterBoxParent() const { return myLitterBoxParent_; }
+    void setMyLitterBoxParent(LitterBoxView* parent) { myLitterBoxParent_ = parent; }
+    // The bar's text; nothing for a brown bar.
+    QLabel* textField() const { return textField_; }
+    void setTextField(QLabel* field) { textField_ = field; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    LitterBoxView* myLitterBoxParent_ = nullptr;
+    QLabel* textField_ = nullptr;
+};
+
+// The Litter Box: the column beside the board with the cards taken off the board, grouped
+// under the act and beat bars of the board, 270 points wide and as high as its content.
+// Coordinates are top-down. The card views belong to the document; the column only shows
+// them while it lives.
+class LitterBoxView : public BaseViewController
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 270;
+
+    LitterBoxView(MyDocument* parent, Screenplaydb* screenplay);
+    ~LitterBoxView() override;
+
+    // Builds the column again from the story's Litter Box.
+    void refreshView();
+    // Moves a board card into the Litter Box.
+    void dropSceneCard(std::int64_t sceneCardID);
+
+    // One bar each, with this column as its parent; the caller adds it to the view.
+    LitterBoxBackground* brownBarAtY(float y);
+    LitterBoxBackground* actBar(const QString& text, float y);
+    LitterBoxBackground* beatBar(const QString& text, float y);
+
+    // The bars of the last refresh, top to bottom.
+    const std::vector<LitterBoxBackground*>& bars() const { return bars_; }
+
+    // The bars' questions when a card is dragged over them.
+    Qt::DropAction dragOperationFor(const QMimeData* data, Qt::DropActions offered) const;
+    bool performDrop(const QMimeData* data, const QPoint& location);
+
+private:
+    LitterBoxBackground* bar(float y, int height, const QColor& fill);
+    // A bar with a centred text field, no border and no background of its own.
+    LitterBoxBackground* textBar(const QString& text, float y, int height, const QColor& fill, const QRect& textFrame,
+                                 const QColor& textColor, bool bold);
+    void takeCardViewsOff(const std::vector<QWidget*>& keep);
+
+    std::vector<LitterBoxBackground*> bars_;
+};
+
+// The card a drag from `document`'s window carries as "SceneCarddb", when it is one of the
+// story's cards and its `onBoard` is `onBoard`; nothing otherwise.
+SceneCarddb* draggedSceneCard(const MyDocument* document, const QMimeData* data, std::int64_t onBoard);

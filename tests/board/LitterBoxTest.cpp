@@ -1,0 +1,228 @@
+#include "BoardFixture.h"
+
+#include "app/AppActions.h"
+#include "app/AppController.h"
+#include "app/MyDocument.h"
+#include "board/BoardSplitterView.h"
+#include "board/BoardView.h"
+#include "board/LitterBoxView.h"
+#include "board/RecordPasteboardType.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneSetupdb.h"
+#include "model/Screenplaydb.h"
+#include "scene_editor/BigSceneView.h"
+#include "support/SqlProbe.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace {
+
+namespace Pasteboard = RecordPasteboardType;
+
+std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
+{
+    return Pasteboard::makeDragData(QString::fromLatin1(Pasteboard::kSceneCard), key, from);
+}
+
+CardSpec inBeat(std::int64_t boardBeat, float fraction = 0.1f, std::int64_t onBoard = 1)
+{
+    CardSpec spec;
+    spec.currentBeatSection = boardBeat;
+    spec.percentageHorizontal = fraction;
+    spec.onBoard = onBoard;
+    return spec;
+}
+
+} // namespace
+
+class LitterBox : public BoardFixture
+{
+protected:
+    MyDocument* openStory(const std::vector<CardSpec>& cards, const QString& assignments = QString())
+    {
+        path_ = story(QStringLiteral("Litter"), cards, assignments);
+        keys_ = cardKeys(path_);
+        document_ = open(path_);
+        return document_;
+    }
+    Screenplaydb& screenplay() const { return *document_->currentScreenplay(); }
+    LitterBoxView& column() const { return *document_->litterBoxViewController(); }
+    // The Litter Box's bars as (y, height) pairs, top to bottom.
+    std::vector<std::pair<int, int>> barFrames() const
+    {
+        std::vector<std::pair<int, int>> frames;
+        for (const LitterBoxBackground* bar : column().bars())
+            frames.emplace_back(bar->y(), bar->height());
+        return frames;
+    }
+    // A setup lying on the card, stored.
+    void addSetup(std::int64_t key, const QString& text)
+    {
+        auto setup = std::make_unique<SceneSetupdb>();
+        setup->setSceneCardID(key);
+        setup->setSceneSetup(text);
+        setup->insertIntoDatabase(&screenplay());
+        screenplay().sceneSetups().push_back(std::move(setup));
+    }
+    // A point of the board pane that none of its views covers (the large scene card ends two
+    // points above the strip).
+    QPoint uncoveredPanePoint() const
+    {
+        QWidget* pane = document_->boardPane();
+        return QPoint(5, pane->height() - 129);
+    }
+
+    QString path_;
+    std::vector<std::int64_t> keys_;
+    MyDocument* document_ = nullptr;
+};
+
+// --- The column --------------------------------------------------------------------------------
+
+TEST_F(LitterBox, AnEmptyColumnShowsTheActBlocksAndBeatBars)
+{
+    ASSERT_NE(openStory({}), nullptr);
+    const std::vector<std::pair<int, int>> frames = barFrames();
+    // 5 blocks of 3 bars and 17 beat bars.
+    ASSERT_EQ(frames.size(), 5u * 3u + 17u);
+    EXPECT_EQ(frames[0], std::make_pair(0, 8));
+    EXPECT_EQ(frames[1], std::make_pair(6, 44));
+    EXPECT_EQ(frames[2], std::make_pair(48, 8));
+    for (int beat = 0; beat < 7; ++beat)
+        EXPECT_EQ(frames[static_cast<std::size_t>(3 + beat)], std::make_pair(54 + 32 * beat, 32)) << beat;
+    EXPECT_EQ(frames[10], std::make_pair(278, 8)) << "act two's brown bar";
+    EXPECT_EQ(frames.back(), std::make_pair(808, 8));
+    EXPECT_EQ(document_->litterBoxView()->size(), QSize(270, 814));
+
+    const Screenplaydb& story = screenplay();
+    EXPECT_EQ(column().bars()[1]->textField()->text(), story.boardSections().section1Label());
+    EXPECT_EQ(column().bars()[3]->textField()->text(), story.boardSections().beatLabelForBoardBeat(1));
+    EXPECT_EQ(column().bars()[column().bars().size() - 2]->textField()->text(),
+              story.boardSections().beatLabelForBoardBeat(21));
+    EXPECT_EQ(column().bars()[0]->textField(), nullptr);
+    // Every bar is 270 wide and its text is in the story's font size.
+    for (const LitterBoxBackground* bar : column().bars()) {
+        EXPECT_EQ(bar->width(), 270);
+        if (bar->textField()) {
+            EXPECT_EQ(bar->textField()->font().pixelSize(), story.standardFontSetting() + 11);
+        }
+    }
+}
+
+TEST_F(LitterBox, CardsStandUnderTheirBeatBarsAtFullColumnWidthWhateverTheZoom)
+{
+    ASSERT_NE(openStory({inBeat(3, 0.5f, 2), inBeat(3, 0.2f, 2), inBeat(8, 0.1f, 2), inBeat(21, 0.1f, 2)},
+                        QStringLiteral("BoardZoomFactor = 3")),
+              nullptr);
+    // Third beat bar at 54 + 64 = 118; the cards of beat 3 follow it in board order.
+    SceneCardView* first = cardView(*document_, keys_[1]);
+    SceneCardView* second = cardView(*document_, keys_[0]);
+    EXPECT_EQ(first->view()->parentWidget(), document_->litterBoxView());
+    EXPECT_EQ(first->view()->geometry(), QRect(1, 118 + 32, 269, first->view()->height()));
+    EXPECT_EQ(second->view()->y(), 118 + 32 + first->view()->height());
+    EXPECT_EQ(second->view()->width(), 269);
+    // The fourth beat bar follows the two cards.
+    EXPECT_EQ(column().bars()[6]->y(), 150 + 2 * first->view()->height());
+    // Cards of a section head or the end show nowhere.
+    EXPECT_NE(cardView(*document_, keys_[2])->view()->parentWidget(), document_->litterBoxView());
+    EXPECT_NE(cardView(*document_, keys_[3])->view()->parentWidget(), document_->litterBoxView());
+    EXPECT_EQ(document_->litterBoxView()->height(), 814 + 2 * first->view()->height());
+}
+
+// --- Into the Litter Box and back --------------------------------------------------------------
+
+TEST_F(LitterBox, ABoardCardDroppedOnABarLeavesItsSetupsBehind)
+{
+    ASSERT_NE(openStory({inBeat(2, 0.3f), inBeat(2, 0.6f), inBeat(5, 0.2f, 2)}), nullptr);
+    addSetup(keys_[0], QStringLiteral("the gun"));
+    addSetup(keys_[0], QStringLiteral("the letter"));
+    const auto boardCard = cardDrag(keys_[0], document_);
+    LitterBoxBackground* bar = column().bars()[20];
+    EXPECT_TRUE(dropOn(bar, QPoint(5, 5), *boardCard, Qt::MoveAction));
+
+    SceneCarddb* moved = card(*document_, keys_[0]);
+    EXPECT_EQ(moved->onBoard(), 2);
+    EXPECT_EQ(stored(path_, QStringLiteral("SELECT OnBoard FROM SceneCard WHERE SceneCardID = %1").arg(keys_[0])), "2");
+    EXPECT_EQ(stored(path_, "SELECT group_concat(SceneCardID) FROM SceneSetup"), "0,0");
+    EXPECT_EQ(screenplay().sceneCards().size(), 1u);
+    EXPECT_EQ(screenplay().litterBox().size(), 2u);
+    SceneCardView* view = cardView(*document_, keys_[0]);
+    EXPECT_EQ(view->view()->parentWidget(), document_->litterBoxView());
+    EXPECT_EQ(view->myBoardViewParent(), nullptr);
+    EXPECT_FALSE(document_->boardView()->view()->isAncestorOf(view->view()));
+
+    // A Litter Box card over the Litter Box: no drop indication, nothing moves.
+    const auto litterCard = cardDrag(keys_[2], document_);
+    Qt::DropAction action = Qt::MoveAction;
+    EXPECT_FALSE(dragOver(column().bars()[3], QPoint(5, 5), *litterCard, Qt::MoveAction, &action));
+    EXPECT_EQ(action, Qt::IgnoreAction);
+    EXPECT_FALSE(dropOn(column().bars()[3], QPoint(5, 5), *cardDrag(keys_[1], nullptr), Qt::MoveAction))
+        << "another window's card";
+    EXPECT_EQ(card(*document_, keys_[1])->onBoard(), 1);
+
+    // Back onto the board through the cork: the set-ups stay detached.
+    BoardView* board = document_->boardView();
+    EXPECT_TRUE(dropOn(board->boxBackground(), QPoint(400, 100), *boardCard, Qt::MoveAction));
+    EXPECT_EQ(moved->onBoard(), 1);
+    EXPECT_EQ(stored(path_, "SELECT group_concat(SceneCardID) FROM SceneSetup"), "0,0");
+    EXPECT_EQ(view->view()->parentWidget(), board->view());
+}
+
+TEST_F(LitterBox, TheBoardPaneReturnsALitterBoxCardToItsOldPlaceAndOpensIt)
+{
+    ASSERT_NE(openStory({inBeat(1, 0.2f), inBeat(10, 0.37f, 2)}), nullptr);
+    // The pane itself shows only around the large scene card.
+    document_->openBigSceneCard(card(*document_, keys_[0]), 1);
+    SceneCarddb* discarded = card(*document_, keys_[1]);
+    const float horizontal = discarded->percentageHorizontal();
+    const float vertical = discarded->percentageVertical();
+    QWidget* pane = document_->boardPane();
+
+    // A board card is refused, and where a view lies over the pane the pane takes nothing.
+    EXPECT_FALSE(dragOver(pane, uncoveredPanePoint(), *cardDrag(keys_[0], document_), Qt::MoveAction));
+    EXPECT_FALSE(dragOver(pane, QPoint(pane->width() / 2, 50), *cardDrag(keys_[1], document_), Qt::MoveAction));
+
+    EXPECT_TRUE(dropOn(pane, uncoveredPanePoint(), *cardDrag(keys_[1], document_), Qt::MoveAction));
+    const Screenplaydb& story = screenplay();
+    const auto rowWidth = static_cast<float>(story.boardSections().boardWidthForBoardBeatSection(10));
+    EXPECT_EQ(discarded->onBoard(), 1);
+    EXPECT_FLOAT_EQ(discarded->percentageHorizontal(), horizontal);
+    EXPECT_FLOAT_EQ(discarded->percentageVertical(), vertical);
+    EXPECT_EQ(discarded->positionLeft(), static_cast<std::int64_t>(horizontal * rowWidth + 4.0f));
+    EXPECT_EQ(discarded->positionTop(), static_cast<std::int64_t>(vertical * static_cast<float>(story.boardHeight())));
+    EXPECT_EQ(discarded->pageNumber(),
+              story.boardSections().pageNumberForPositionTop(discarded->positionTop(), discarded->positionLeft()));
+    EXPECT_EQ(stored(path_, QStringLiteral("SELECT OnBoard || '|' || SortOrder FROM SceneCard WHERE SceneCardID = %1")
+                                .arg(keys_[1])),
+              "1|2");
+    // It opens in the large scene card, and the strip shows both board cards.
+    EXPECT_EQ(document_->bigSceneViewController()->scene(), discarded);
+    EXPECT_EQ(stored(path_, "SELECT BigSceneSceneCardID FROM Screenplay"), QString::number(keys_[1]));
+    EXPECT_EQ(document_->miniSceneCardControls().size(), 2u);
+    EXPECT_TRUE(screenplay().litterBox().empty());
+    EXPECT_NE(cardView(*document_, keys_[1])->view()->parentWidget(), document_->litterBoxView());
+}
+
+TEST_F(LitterBox, DiscardingTheShownCardMovesTheLargeCardOnOrClosesIt)
+{
+    ASSERT_NE(openStory({inBeat(1, 0.1f), inBeat(2, 0.1f), inBeat(3, 0.1f)}), nullptr);
+    // The board's last card goes: the large card shows the card before it.
+    document_->openBigSceneCard(card(*document_, keys_[2]), 1);
+    document_->dropSceneCardInLitterBox(keys_[2]);
+    EXPECT_EQ(document_->bigSceneViewController()->scene(), card(*document_, keys_[1]));
+    EXPECT_EQ(document_->miniSceneCardControls().size(), 2u);
+    // A card in the middle: the card after it.
+    document_->openBigSceneCard(card(*document_, keys_[0]), 1);
+    document_->dropSceneCardInLitterBox(keys_[0]);
+    EXPECT_EQ(document_->bigSceneViewController()->scene(), card(*document_, keys_[1]));
+    // The only card: the large card closes and the corkboard shows again.
+    document_->dropSceneCardInLitterBox(keys_[1]);
+    EXPECT_EQ(document_->bigSceneView(), nullptr);
+    EXPECT_EQ(document_->scrMiniSceneCards(), nullptr);
+    EXPECT_NE(document_->boardView(), nullptr);
+    EXPECT_EQ(stored(path_, "SELECT BigSceneView || '|' || BigSceneSceneCardID FROM Screenplay"), "0|0");
+    EXPECT_EQ(screenplay().litterBox().size(), 3u);
+}

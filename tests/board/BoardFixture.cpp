@@ -3,6 +3,7 @@
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "board/CardDragStarter.h"
+#include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -141,4 +142,18 @@ bool BoardFixture::dropOn(QWidget* target, const QPoint& position, const QMimeDa
     QDropEvent drop(QPointF(position), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+CardSpec inBeat(std::int64_t boardBeat, float horizontal, std::int64_t onBoard)
+{
+    CardSpec spec;
+    spec.currentBeatSection = boardBeat;
+    spec.percentageHorizontal = horizontal;
+    spec.onBoard = onBoard;
+    return spec;
+}
+
+std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
+{
+    return RecordPasteboardType::makeDragData(QString::fromLatin1(RecordPasteboardType::kSceneCard), key, from);
 }

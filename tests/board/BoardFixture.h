@@ -28,6 +28,14 @@ struct CardSpec {
     std::int64_t beatCardNumber = 0;
 };
 
+class MyDocument;
+class QMimeData;
+// The drag data of a scene card dragged from a story's window.
+std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from);
+
+// A card of a board beat at a horizontal fraction, on the board (1) or in the Litter Box (2).
+CardSpec inBeat(std::int64_t boardBeat, float horizontal = 0.1f, std::int64_t onBoard = 1);
+
 // What the recording drag starter saw of one drag.
 struct RecordedDrag {
     QWidget* source = nullptr;

@@ -47,11 +47,6 @@ QLabel* beatBar(QWidget* board, int boardBeat)
     return board->findChild<QLabel*>(QStringLiteral("beatBar%1").arg(boardBeat), Qt::FindDirectChildrenOnly);
 }
 
-std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
-{
-    return Pasteboard::makeDragData(QString::fromLatin1(Pasteboard::kSceneCard), key, from);
-}
-
 } // namespace
 
 class Corkboard : public BoardFixture

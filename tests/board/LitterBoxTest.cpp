@@ -18,25 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-namespace {
-
 namespace Pasteboard = RecordPasteboardType;
-
-std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
-{
-    return Pasteboard::makeDragData(QString::fromLatin1(Pasteboard::kSceneCard), key, from);
-}
-
-CardSpec inBeat(std::int64_t boardBeat, float fraction = 0.1f, std::int64_t onBoard = 1)
-{
-    CardSpec spec;
-    spec.currentBeatSection = boardBeat;
-    spec.percentageHorizontal = fraction;
-    spec.onBoard = onBoard;
-    return spec;
-}
-
-} // namespace
 
 class LitterBox : public BoardFixture
 {

@@ -1,5 +1,5 @@
-// Building the corkboard of a story with 400 cards, and one step of moving a card on it
-// (page, board beat and save). A step only moves the card's view: the board is not rebuilt,
+// Building the corkboard of a story with 400 cards (and of one with 1,000), and one step of
+// moving a card on it (page, board beat and save). A step only moves the card's view: the board is not rebuilt,
 // which the step benchmark checks on every run.
 #include "app/AppController.h"
 #include "app/DocumentController.h"
@@ -23,12 +23,14 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
 constexpr int kCards = 400;
+constexpr int kManyCards = 1000;
 // The seventeen board beats that have a row.
 constexpr std::array<int, 17> kBoardBeats{1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20};
 
@@ -36,13 +38,15 @@ struct Session {
     QTemporaryDir home;
     std::unique_ptr<AppController> application;
     MyDocument* document = nullptr;
+    // A second story window, with kManyCards cards.
+    MyDocument* largeDocument = nullptr;
 };
 
 Session* session = nullptr;
 
-QString makeStory(const QString& folder, const QString& masterPath)
+QString makeStory(const QString& folder, const QString& masterPath, int cards)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("Board400.vtrsf"));
+    const QString path = QDir(folder).filePath(QStringLiteral("Board%1.vtrsf").arg(cards));
     StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path);
     Toolkit().populateDefaults(masterPath, path);
     Screenplaydb story;
@@ -59,7 +63,7 @@ QString makeStory(const QString& folder, const QString& masterPath)
     story.setBoardHeight(1200);
     story.save();
     sqlite3_exec(story.database(), "BEGIN", nullptr, nullptr, nullptr);
-    for (int i = 0; i < kCards; ++i) {
+    for (int i = 0; i < cards; ++i) {
         SceneCarddb card;
         card.setScreenplayID(story.screenplayID());
         card.setHeading(QStringLiteral("INT. ROOM %1 - DAY").arg(i));
@@ -75,10 +79,9 @@ QString makeStory(const QString& folder, const QString& masterPath)
     return path;
 }
 
-// Tears the corkboard down and builds it again: rules, labels, beat bars and 400 cards.
-void BM_BuildBoard400(benchmark::State& state)
+// Tears the corkboard down and builds it again: rules, labels, beat bars and the cards.
+void buildBoard(benchmark::State& state, MyDocument& document)
 {
-    MyDocument& document = *session->document;
     for (auto _ : state) {
         document.shutDownTheBoard();
         document.showTheBoard();
@@ -88,9 +91,21 @@ void BM_BuildBoard400(benchmark::State& state)
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * kCards);
+    state.SetItemsProcessed(state.iterations() *
+                            static_cast<std::int64_t>(document.currentScreenplay()->sceneCards().size()));
+}
+
+void BM_BuildBoard400(benchmark::State& state)
+{
+    buildBoard(state, *session->document);
 }
 BENCHMARK(BM_BuildBoard400)->Unit(benchmark::kMillisecond);
+
+void BM_BuildBoard1000(benchmark::State& state)
+{
+    buildBoard(state, *session->largeDocument);
+}
+BENCHMARK(BM_BuildBoard1000)->Unit(benchmark::kMillisecond);
 
 // The rebuild the zoom and size commands ask for.
 void BM_RefreshBoard400(benchmark::State& state)
@@ -107,14 +122,14 @@ void BM_RefreshBoard400(benchmark::State& state)
 BENCHMARK(BM_RefreshBoard400)->Unit(benchmark::kMillisecond);
 
 // What opening the window costs on top: one card view per card, filled from its card.
-void BM_MakeCardViews400(benchmark::State& state)
+void makeCardViews(benchmark::State& state, MyDocument& document)
 {
-    Screenplaydb& story = *session->document->currentScreenplay();
+    Screenplaydb& story = *document.currentScreenplay();
     for (auto _ : state) {
         std::vector<std::unique_ptr<SceneCardView>> views;
         views.reserve(story.sceneCards().size());
         for (const auto& card : story.sceneCards()) {
-            views.push_back(std::make_unique<SceneCardView>(session->document, &story));
+            views.push_back(std::make_unique<SceneCardView>(&document, &story));
             views.back()->setScene(card.get());
         }
         benchmark::DoNotOptimize(views.data());
@@ -124,9 +139,20 @@ void BM_MakeCardViews400(benchmark::State& state)
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * kCards);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(story.sceneCards().size()));
+}
+
+void BM_MakeCardViews400(benchmark::State& state)
+{
+    makeCardViews(state, *session->document);
 }
 BENCHMARK(BM_MakeCardViews400)->Unit(benchmark::kMillisecond);
+
+void BM_MakeCardViews1000(benchmark::State& state)
+{
+    makeCardViews(state, *session->largeDocument);
+}
+BENCHMARK(BM_MakeCardViews1000)->Unit(benchmark::kMillisecond);
 
 // One step of a card moving under the mouse: the view moves, the card's page and board beat
 // follow and the card is saved.
@@ -184,10 +210,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
-    bench.document =
-        bench.application->documentController().openDocument(makeStory(documents, bench.application->masterFilePath()));
-    if (!bench.document || !bench.document->boardView()) {
-        std::fprintf(stderr, "the story did not open on its corkboard\n");
+    bench.document = bench.application->documentController().openDocument(
+        makeStory(documents, bench.application->masterFilePath(), kCards));
+    bench.largeDocument = bench.application->documentController().openDocument(
+        makeStory(documents, bench.application->masterFilePath(), kManyCards));
+    if (!bench.document || !bench.document->boardView() || !bench.largeDocument ||
+        !bench.largeDocument->boardView()) {
+        std::fprintf(stderr, "the stories did not open on their corkboards\n");
         return 1;
     }
     QCoreApplication::processEvents();

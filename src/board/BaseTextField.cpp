@@ -21,16 +21,24 @@ QColor BaseTextField::backgroundColor() const
 
 void BaseTextField::setBackgroundColor(const QColor& color)
 {
-    QPalette colors = palette();
-    colors.setColor(QPalette::Window, color);
-    setPalette(colors);
+    setOwnColor(QPalette::Window, color, backgroundSet_);
 }
 
 void BaseTextField::setTextColor(const QColor& color)
 {
+    setOwnColor(QPalette::WindowText, color, textColorSet_);
+}
+
+void BaseTextField::setOwnColor(QPalette::ColorRole role, const QColor& color, bool& set)
+{
+    // A colour the field already has of its own changes nothing: setting a palette is costly
+    // and cards set their colours again on every fill.
+    if (set && palette().color(role) == color)
+        return;
     QPalette colors = palette();
-    colors.setColor(QPalette::WindowText, color);
+    colors.setColor(role, color);
     setPalette(colors);
+    set = true;
 }
 
 void BaseTextField::pressed(std::int64_t clickCount)

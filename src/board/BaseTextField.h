@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QPalette>
 
 #include <cstdint>
 
@@ -41,9 +42,13 @@ protected:
 
 private:
     void pressed(std::int64_t clickCount);
+    // Sets `role` to `color` in the field's own palette; `set` records that the field has it.
+    void setOwnColor(QPalette::ColorRole role, const QColor& color, bool& set);
 
     SceneCardView* delegate_ = nullptr;
     std::int64_t clickCount_ = 0;
+    bool backgroundSet_ = false;
+    bool textColorSet_ = false;
 };
 
 // Whether the key event is Ctrl-N (+1) or Ctrl-P (-1), the keys that page between the cards of

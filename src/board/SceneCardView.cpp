@@ -394,6 +394,8 @@ void SceneCardView::setScene(SceneCarddb* scene)
     scene_ = scene;
     if (!scene_)
         return;
+    // The fonts first: a field that changes its font lays out its text again.
+    applyZoomFonts();
     tfHeading_->setText(scene_->heading());
     fillDescription();
     tfConflict_->setText(scene_->conflict().isEmpty() ? QStringLiteral("Conflict") : scene_->conflict());
@@ -477,12 +479,7 @@ void SceneCardView::setupForCurrentBoardZoomFactor()
 
     const std::int64_t zoom = story->boardZoomFactor();
     const ZoomLayout* layout = layoutForZoom(zoom);
-    const int fontSize = layout ? layout->fontSize : kOtherZoomFontSize;
-    tfHeading_->setFont(standardFont(fontSize, true));
-    for (QWidget* field : {static_cast<QWidget*>(tfPageNumber_), static_cast<QWidget*>(tfDescription_),
-                           static_cast<QWidget*>(lblEmotionalChangeType_), static_cast<QWidget*>(tfEmotionalChange_),
-                           static_cast<QWidget*>(lblConflict_), static_cast<QWidget*>(tfConflict_)})
-        field->setFont(standardFont(fontSize, false));
+    applyZoomFonts();
     if (!layout)
         return;
 
@@ -520,6 +517,22 @@ void SceneCardView::setupForCurrentBoardZoomFactor()
         below = stripe;
         place(lblColor(n), QRect(0, y, kStripeWidth, stripe));
     }
+}
+
+void SceneCardView::applyZoomFonts()
+{
+    const Screenplaydb* story = screenplay();
+    if (!story)
+        return;
+    const ZoomLayout* layout = layoutForZoom(story->boardZoomFactor());
+    const int fontSize = layout ? layout->fontSize : kOtherZoomFontSize;
+    // A font equal to the one a field has already changes nothing, so this is cheap the second time.
+    tfHeading_->setFont(standardFont(fontSize, true));
+    const QFont regular = standardFont(fontSize, false);
+    for (QWidget* field : {static_cast<QWidget*>(tfPageNumber_), static_cast<QWidget*>(tfDescription_),
+                           static_cast<QWidget*>(lblEmotionalChangeType_), static_cast<QWidget*>(tfEmotionalChange_),
+                           static_cast<QWidget*>(lblConflict_), static_cast<QWidget*>(tfConflict_)})
+        field->setFont(regular);
 }
 
 void SceneCardView::placeTitleBar(int width)
@@ -608,11 +621,13 @@ void SceneCardView::setPageNumber()
 
 void SceneCardView::setSelectedTab(std::int64_t tab)
 {
+    BaseTextField* marked = tab == 1 ? tbDescription_ : (tab == 2 ? tbNotes_ : nullptr);
     for (BaseTextField* label : {tbDescription_, tbNotes_}) {
+        if (label == marked)
+            continue;
         label->setBackgroundColor(Qt::white);
         label->setTextColor(Qt::black);
     }
-    BaseTextField* marked = tab == 1 ? tbDescription_ : (tab == 2 ? tbNotes_ : nullptr);
     if (!marked)
         return;
     marked->setBackgroundColor(myParent() ? myParent()->standardBackgroundColor() : QColor(205, 133, 63));

@@ -172,6 +172,8 @@ protected:
 private:
     void buildView();
     void placeTitleBar(int width);
+    // The fonts of the card's texts for the story's zoom factor.
+    void applyZoomFonts();
     void fillDescription();
     // The card's drag: "SceneCarddb" with its row id, showing `image` held at its middle 15
     // points below its top; answers when the drag is over.

@@ -18,6 +18,8 @@
 // words and a warning says so. Random-looking cork grain comes from a fixed seed, so every
 // build draws the same pixels. Each file is written under a temporary name first and renamed
 // into place, so an interrupted build never leaves a half-written picture behind.
+#include "OutputFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -606,15 +608,11 @@ int main(int argc, char** argv)
     // No window is ever shown; the offscreen platform gives the font database without a display.
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output-folder>\n", argv[0]);
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    int exitCode = 0;
+    const std::optional<QString> output = outputFolderArgument(argc, argv, exitCode);
+    if (!output)
+        return exitCode;
+    const QString folder = *output;
     const bool withText = fontsAvailable();
     if (!withText)
         std::fprintf(stderr, "warning: no fonts found; Splash.png is drawn without its title\n");

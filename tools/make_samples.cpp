@@ -8,6 +8,8 @@
 // colour codes, set-ups linked to pay-offs, sticky notes, a few scripted scenes). So the samples
 // always match this build's schema and board geometry. Each story is written under a temporary
 // name and renamed into place, so an interrupted build never leaves half a story behind.
+#include "OutputFolder.h"
+
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
 #include "model/ColorCodedb.h"
@@ -1355,15 +1357,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     qInstallMessageHandler(quietHandler);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output-folder>\n", argv[0]);
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    int exitCode = 0;
+    const std::optional<QString> output = outputFolderArgument(argc, argv, exitCode);
+    if (!output)
+        return exitCode;
+    const QString folder = *output;
     QTemporaryDir scratch;
     const QString masterPath = scratch.filePath(QStringLiteral("Master.%1").arg(QLatin1String(StoryFile::kMasterExtension)));
     if (!scratch.isValid() || !StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kMasterTemplate), masterPath)) {

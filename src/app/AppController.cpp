@@ -59,10 +59,10 @@ int askAlert(const QString& title, const QString& message, const QString& defaul
     return Platform::alerts().runAlert(request);
 }
 
-std::array<int, 3> versionParts(const QString& version)
+std::array<std::int64_t, 3> versionParts(const QString& version)
 {
     const QStringList parts = version.split(QLatin1Char('.'));
-    std::array<int, 3> numbers{0, 0, 0};
+    std::array<std::int64_t, 3> numbers{0, 0, 0};
     for (int i = 0; i < 3 && i < parts.size(); ++i)
         numbers[static_cast<std::size_t>(i)] = StringUtilities::leadingInteger(parts.at(i));
     return numbers;

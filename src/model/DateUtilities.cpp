@@ -2,6 +2,8 @@
 
 #include "StringUtilities.h"
 
+#include <algorithm>
+
 namespace DateUtilities {
 
 namespace {
@@ -121,8 +123,11 @@ DateTime dateTimeFromDate(const DateTime& date, const QString& timeString)
     const qsizetype colon = timeString.indexOf(QLatin1Char(':'));
     if (timeString.isEmpty() || colon < 0)
         return date;
-    const QTime time(StringUtilities::leadingInteger(timeString.left(colon)),
-                     StringUtilities::leadingInteger(timeString.mid(colon + 1)), 0);
+    // Anything outside a clock's range stays outside it (and so makes no time).
+    auto clockPart = [](const QString& part) {
+        return static_cast<int>(std::clamp<std::int64_t>(StringUtilities::leadingInteger(part), -1, 100));
+    };
+    const QTime time(clockPart(timeString.left(colon)), clockPart(timeString.mid(colon + 1)), 0);
     return DateTime{date.date, time.isValid() ? time : date.time};
 }
 

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace StringUtilities {
 
 QString stringWithUUID()
@@ -101,15 +103,21 @@ QString valueForTag(const QString& text, const QString& tag)
     return text.mid(valueStart, end - valueStart);
 }
 
-int leadingInteger(const QString& text)
+std::int64_t leadingInteger(const QString& text)
 {
-    int value = 0;
-    for (const QChar c : text.trimmed()) {
-        if (!c.isDigit())
-            break;
-        value = value * 10 + c.digitValue();
+    constexpr std::int64_t kSaturated = 1'000'000'000'000;
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
     }
-    return value;
+    std::int64_t value = 0;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
+        value = std::min(kSaturated, value * 10 + (text.at(i).unicode() - '0'));
+    return negative ? -value : value;
 }
 
 QString getValueForTag(const QString& text, const QString& tag, qsizetype start)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 #include "DateUtilities.h"
@@ -30,8 +31,9 @@ QString dateStringForSavingFromFormat(const QString& text, const QString& patter
 // Text between the first "<tag>" and the first "</tag>" that follows it (case-sensitive);
 // "" when either is missing.
 QString valueForTag(const QString& text, const QString& tag);
-// The whole number the text begins with, after blanks ("12b" -> 12, "" or "x" -> 0).
-int leadingInteger(const QString& text);
+// The whole number the text begins with, after blanks and an optional sign ("12b" -> 12,
+// "-3" -> -3, "" or "x" -> 0). A number too long to hold saturates at a trillion.
+std::int64_t leadingInteger(const QString& text);
 // Case-insensitive search for "<TAG>" and "</TAG>" from `start`; "" when either is missing.
 QString getValueForTag(const QString& text, const QString& tag, qsizetype start);
 

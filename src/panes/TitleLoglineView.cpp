@@ -11,6 +11,7 @@
 #include "app/SmallViews.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StringUtilities.h"
 #include "platform/Platform.h"
 
 #include <QComboBox>
@@ -52,25 +53,6 @@ constexpr int kListButtonWidth = 90;
 constexpr int kListButtonHeight = 26;
 constexpr std::int64_t kLeastPages = 4;
 constexpr std::int64_t kMostPages = 1000;
-
-// The number at the start of a text: blanks, then an optional sign and digits; 0 when the
-// text does not start with a number. A number too long to hold is read as a very large one.
-std::int64_t leadingInteger(const QString& text)
-{
-    constexpr std::int64_t kSaturated = 1'000'000'000'000;
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    std::int64_t value = 0;
-    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
-        value = std::min(kSaturated, value * 10 + (text.at(i).unicode() - '0'));
-    return negative ? -value : value;
-}
 
 // The logline field: a wrapping text box whose edit ends when it loses the focus after a
 // change, or at once with Return (which adds no line).
@@ -280,7 +262,7 @@ void TitleLoglineView::controlTextDidEndEditing(QObject* control)
 bool TitleLoglineView::pageCountEdited()
 {
     Screenplaydb& story = *screenplay();
-    const std::int64_t pages = leadingInteger(tfPageCount_->text());
+    const std::int64_t pages = StringUtilities::leadingInteger(tfPageCount_->text());
     if (pages < kLeastPages || pages > kMostPages) {
         AlertRequest alert;
         alert.title = QStringLiteral("Page Count");

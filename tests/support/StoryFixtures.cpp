@@ -22,13 +22,7 @@ NewStory::NewStory(const QString& fileName)
 
 void NewStory::reopen()
 {
-    if (story_)
-        story_->finalizeAllSqliteStatements();
-    story_.reset();
-    connection_ = DatabaseConnection();
-    connection_ = StoryFile::open(path_);
-    story_ = std::make_unique<Screenplaydb>();
-    story_->initWithDatabase(connection_.get());
-    story_->setFileName(path_);
-    story_->hydrate();
+    opened_.open(path_);
+    opened_.story->setFileName(path_);
+    opened_.story->hydrate();
 }

@@ -7,6 +7,7 @@
 
 #include "QtPrinting.h"
 #include "SqlProbe.h"
+#include "TempStory.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 
@@ -22,8 +23,8 @@ public:
 
     const QString& path() const { return path_; }
     const QString& masterPath() const { return masterPath_; }
-    sqlite3* db() const { return connection_.get(); }
-    Screenplaydb& story() { return *story_; }
+    sqlite3* db() const { return opened_.connection.get(); }
+    Screenplaydb& story() { return *opened_.story; }
 
     // Closes the story and opens and loads it again.
     void reopen();
@@ -35,6 +36,5 @@ private:
     QTemporaryDir folder_;
     QString path_;
     QString masterPath_;
-    DatabaseConnection connection_;
-    std::unique_ptr<Screenplaydb> story_;
+    OpenedStory opened_;
 };

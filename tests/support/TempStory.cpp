@@ -16,14 +16,26 @@ TempStory::TempStory()
 
 TempStory::~TempStory()
 {
-    story_.reset();
+    opened_.close();
 }
 
 void TempStory::reopen()
 {
-    story_.reset();
-    connection_ = DatabaseConnection();
-    connection_ = StoryFile::open(path_);
-    story_ = std::make_unique<Screenplaydb>();
-    story_->initWithDatabase(connection_.get());
+    opened_.open(path_);
+}
+
+void OpenedStory::open(const QString& path)
+{
+    close();
+    connection = StoryFile::open(path);
+    story = std::make_unique<Screenplaydb>();
+    story->initWithDatabase(connection.get());
+}
+
+void OpenedStory::close()
+{
+    if (story)
+        story->finalizeAllSqliteStatements();
+    story.reset();
+    connection = DatabaseConnection();
 }

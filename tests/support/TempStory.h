@@ -12,6 +12,17 @@
 
 struct sqlite3;
 
+// A story file's connection and the story made on it, as a later session of the program
+// would open them.
+struct OpenedStory {
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> story;
+
+    // Closes what is open, then opens `path` and reads its title row.
+    void open(const QString& path);
+    void close();
+};
+
 // A story file copied from the template into a temporary folder, with an open connection and
 // a Screenplaydb on it.
 class TempStory
@@ -21,8 +32,8 @@ public:
     ~TempStory();
 
     const QString& path() const { return path_; }
-    sqlite3* db() const { return connection_.get(); }
-    Screenplaydb& story() { return *story_; }
+    sqlite3* db() const { return opened_.connection.get(); }
+    Screenplaydb& story() { return *opened_.story; }
 
     // Drops the connection and the story object and opens the file afresh, as a later
     // session of the program would.
@@ -35,6 +46,5 @@ public:
 private:
     QTemporaryDir folder_;
     QString path_;
-    DatabaseConnection connection_;
-    std::unique_ptr<Screenplaydb> story_;
+    OpenedStory opened_;
 };

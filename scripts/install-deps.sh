@@ -4,10 +4,11 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6opengl6-dev
-  libsqlite3-dev zlib1g-dev
+  qt6-base-dev libqt6opengl6-dev qt6-declarative-dev qt6-image-formats-plugins
+  libsqlite3-dev zlib1g-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils fonts-courier-prime
+  poppler-utils fonts-courier-prime fonts-dejavu-core
+  shared-mime-info desktop-file-utils openssl curl dpkg-dev file
 )
 
 missing=()
@@ -17,10 +18,18 @@ for package in "${packages[@]}"; do
   fi
 done
 
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+elif command -v sudo >/dev/null 2>&1; then
+  sudo apt-get update -qq
+  sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "These Debian packages are missing: ${missing[*]}" >&2
+  echo "Neither root nor sudo is available here. Install them as root, for example:" >&2
+  echo "  su -c '$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/scripts/install-deps.sh'" >&2
+  exit 1
 fi

@@ -133,7 +133,7 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE OnBoard = 2"), "Boxed");
     for (const auto& card : screenplay().sceneCards()) {
         if (card->beatCardNumber() == 3) {
-            EXPECT_EQ(document_->sceneCardControlForSceneCard(card.get())->tfDescription()->toPlainText(),
+            EXPECT_EQ(document_->sceneCardControlForSceneCard(card.get())->fieldText(SceneCardPart::Description),
                       "Her office, her rules");
         }
     }

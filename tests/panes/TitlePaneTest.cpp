@@ -77,7 +77,7 @@ TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
     for (const auto& card : screenplay().sceneCards()) {
         const SceneCardView* view = document_->sceneCardControlForSceneCard(card.get());
         ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->tfPageNumber()->text(), QString::number(card->pageNumber())) << "the view shows the new page";
+        EXPECT_EQ(view->fieldText(SceneCardPart::PageNumber), QString::number(card->pageNumber())) << "the view shows the new page";
     }
 
     type(titlePane().tfPageCount(), "4");

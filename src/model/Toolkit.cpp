@@ -20,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <memory>
 
 using namespace DateUtilities;
 
@@ -75,29 +76,31 @@ constexpr ElementFormat kElementFormats[] = {
 // cannot be read gives no colour codes.
 void copyMasterColorCodes(const QString& masterPath, Screenplaydb& story)
 {
-    sqlite3* master = nullptr;
+    sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(masterPath);
-    if (sqlite3_open_v2(name.constData(), &master, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(master);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    // Closed and finalized on every way out, a failed insert included.
+    DatabaseConnection master(handle);
+    if (opened != SQLITE_OK)
         return;
+    sqlite3_stmt* prepared = nullptr;
+    const int prepareResult = sqlite3_prepare_v2(
+        handle, "SELECT ColorCodeID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode", -1,
+        &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> query(prepared, sqlite3_finalize);
+    if (prepareResult != SQLITE_OK)
+        return;
+    StatementUse rows(query.get(), handle);
+    while (rows.stepRow()) {
+        ColorCodedb code;
+        code.setScreenplayID(story.screenplayID());
+        code.setDescription(rows.columnText(1));
+        code.setRedValue(rows.columnInt(2));
+        code.setGreenValue(rows.columnInt(3));
+        code.setBlueValue(rows.columnInt(4));
+        code.setAlphaValue(rows.columnInt(5));
+        code.insertIntoDatabase(&story);
     }
-    sqlite3_stmt* query = nullptr;
-    if (sqlite3_prepare_v2(master, "SELECT ColorCodeID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode",
-                           -1, &query, nullptr) == SQLITE_OK) {
-        StatementUse rows(query, master);
-        while (rows.stepRow()) {
-            ColorCodedb code;
-            code.setScreenplayID(story.screenplayID());
-            code.setDescription(rows.columnText(1));
-            code.setRedValue(rows.columnInt(2));
-            code.setGreenValue(rows.columnInt(3));
-            code.setBlueValue(rows.columnInt(4));
-            code.setAlphaValue(rows.columnInt(5));
-            code.insertIntoDatabase(&story);
-        }
-    }
-    sqlite3_finalize(query);
-    sqlite3_close(master);
 }
 
 void execOrRaise(sqlite3* database, const char* sql)

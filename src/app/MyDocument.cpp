@@ -20,6 +20,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
 #include "panes/BeatsTableView.h"
@@ -630,8 +631,8 @@ void MyDocument::layoutWindowForScreenplay()
     if (digits.at(kZoomDigit) == QLatin1Char('2')) {
         zoomWindow();
     } else {
-        const int width = static_cast<int>(std::max<std::int64_t>(story.parentWindowWidth(), kLeastWindowWidth));
-        const int height = static_cast<int>(std::max<std::int64_t>(story.parentWindowHeight(), kLeastWindowHeight));
+        const int width = std::max(StoredRange::toInt(story.parentWindowWidth()), kLeastWindowWidth);
+        const int height = std::max(StoredRange::toInt(story.parentWindowHeight()), kLeastWindowHeight);
         story.setParentWindowWidth(width);
         story.setParentWindowHeight(height);
         if (window_->isMaximized())
@@ -1273,7 +1274,7 @@ void MyDocument::setLabelFonts()
 {
     if (!currentScreenplay_)
         return;
-    const QFont font = standardFont(static_cast<int>(currentScreenplay_->standardFontSetting()) + 11, true);
+    const QFont font = standardFont(StoredRange::fontSetting(currentScreenplay_->standardFontSetting()) + 11, true);
     for (QLabel* label : {lblLitterBox_.data(), optSelectBeats_.data(), optSelectCharacters_.data(),
                           optSelectLocations_.data(), optSelectSetups_.data(), optSelectPayoffs_.data()})
         if (label)
@@ -1298,8 +1299,8 @@ void MyDocument::refreshGeneralNotesView()
     const QSize content = scrNotes_->viewport()->size();
     story.setGeneralNotesWidth(std::max<std::int64_t>(story.generalNotesWidth(), content.width()));
     story.setGeneralNotesHeight(std::max<std::int64_t>(story.generalNotesHeight(), content.height()));
-    generalNotesView_->resize(static_cast<int>(story.generalNotesWidth()),
-                              static_cast<int>(story.generalNotesHeight()));
+    generalNotesView_->resize(StoredRange::toInt(story.generalNotesWidth()),
+                              StoredRange::toInt(story.generalNotesHeight()));
     story.save();
 }
 

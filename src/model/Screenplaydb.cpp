@@ -635,8 +635,8 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
     boardSections_->setPageCount(pageCount);
     if (sceneCards_.empty() && litterBox_.empty())
         return;
-    // Every card's page changes together: a failure (or the program's end) midway leaves the
-    // file with all the old pages, and memory is put back to match it.
+    // The page count and every card's page change together: a failure (or the program's end)
+    // midway leaves the file with all the old pages, and memory is put back to match it.
     struct Previous {
         SceneCarddb* card;
         std::int64_t pageNumber;
@@ -653,6 +653,8 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
                 card->save();
             }
         }
+        // The story's own page count goes with its cards' pages.
+        save();
         repaging.commit();
     } catch (...) {
         for (const Previous& was : previous) {

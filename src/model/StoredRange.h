@@ -42,6 +42,12 @@ inline float fraction(double value, bool& adjusted)
     return static_cast<float>(value);
 }
 
+// The text size setting, 1 (smallest) to 4, as an int.
+inline int fontSetting(std::int64_t setting)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(setting, 1, 4));
+}
+
 // The nearest int: for widget geometry and font sizes made from stored numbers.
 inline int toInt(std::int64_t value)
 {

@@ -11,6 +11,7 @@
 #include "ScriptPartdb.h"
 #include "SqliteStatement.h"
 #include "StoryFile.h"
+#include "StoryTransaction.h"
 #include "StringUtilities.h"
 
 #include <QDebug>
@@ -103,12 +104,6 @@ void copyMasterColorCodes(const QString& masterPath, Screenplaydb& story)
     }
 }
 
-void execOrRaise(sqlite3* database, const char* sql)
-{
-    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        raiseDatabaseError("Toolkit", "Error: failed to insert into the database with message '%s'.", database);
-}
-
 } // namespace
 
 bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPath) const
@@ -123,7 +118,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
     sqlite3* database = connection.get();
     Screenplaydb story;
     try {
-        execOrRaise(database, "BEGIN");
+        StoryTransaction defaults(database);
         story.setScreenplayGUID(StringUtilities::stringWithUUID());
         story.setCreateDate(format(now(), QString::fromLatin1(kDisplayDateFormat)));
         story.setFileName(storyPath);
@@ -162,12 +157,11 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
             element->insertIntoDatabase(&story);
             story.scriptElements().push_back(std::move(element));
         }
+        defaults.commit();
         story.finalizeAllSqliteStatements();
-        execOrRaise(database, "COMMIT");
     } catch (const DatabaseError& error) {
         qWarning().noquote() << error.message();
         story.finalizeAllSqliteStatements();
-        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
     try {
@@ -250,9 +244,8 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
         story.sceneCards().push_back(std::move(card));
     };
 
-    sqlite3* database = story.database();
-    execOrRaise(database, "SAVEPOINT initialBeatCards");
     try {
+        StoryTransaction beatCards(story.database());
         for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
             const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
             const BeatCard& beat = kBeatCards[index];
@@ -305,9 +298,8 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
                 }
             }
         }
-        execOrRaise(database, "RELEASE initialBeatCards");
+        beatCards.commit();
     } catch (...) {
-        sqlite3_exec(database, "ROLLBACK TO initialBeatCards; RELEASE initialBeatCards", nullptr, nullptr, nullptr);
         auto& cards = story.sceneCards();
         std::erase_if(cards, [&](const std::unique_ptr<SceneCarddb>& card) {
             return std::find(added.begin(), added.end(), card.get()) != added.end();

@@ -586,7 +586,7 @@ void AppController::showFirstRunMaterial()
     for (const QString& sample : sampleStories()) {
         const QString path = QDir(folder).filePath(sample);
         if (QFileInfo::exists(path))
-            documentController_->openDocument(path);
+            guardedCall([this, &path] { documentController_->openDocument(path); });
     }
     openResourceDocument(QStringLiteral("Vantora3MacUserGuide"), QStringLiteral("pdf"));
     QTimer::singleShot(500, this, [this] {

@@ -324,7 +324,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();

@@ -450,17 +450,15 @@ void MyDocument::addSceneCard()
     Screenplaydb& story = *currentScreenplay_;
     auto card = std::make_unique<SceneCarddb>();
 
-    // The new card goes next to the card last worked on, which must be on the board.
+    // The new card goes next to the card last worked on, on the board or since moved into the
+    // Litter Box (it takes that card's old place on the board).
     std::int64_t anchorID = 0;
     if (story.bigSceneView() == 0)
         anchorID = activeSceneCardID_;
     else if (story.bigSceneView() == 1)
         anchorID = story.bigSceneSceneCardID();
-    const std::int64_t anchorIndex = story.indexOfSceneCardWithID(anchorID);
-    SceneCarddb* anchor = nullptr;
-    if (anchorIndex >= 0)
-        anchor = story.sceneCards()[static_cast<std::size_t>(anchorIndex)].get();
-    else if (!story.sceneCards().empty())
+    SceneCarddb* anchor = anchorID != 0 ? story.sceneCardForSceneCardID(anchorID) : nullptr;
+    if (!anchor && !story.sceneCards().empty())
         anchor = story.sceneCards().front().get();
 
     if (anchor) {

@@ -68,7 +68,7 @@ void pageFromSceneCard(MyDocument& document, const SceneCarddb* card, std::int64
     if (!control)
         return;
     control->view()->raise();
-    control->tfHeading()->setFocus(Qt::TabFocusReason);
+    control->beginEditing(SceneCardPart::Heading);
 }
 
 // Every set-up (pay-off) lying on the card is left on no card and saved; `detached` lists them.
@@ -230,7 +230,7 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
     }
     moveCard(story.sceneCards(), story.litterBox(), card);
     if (SceneCardView* control = sceneCardControlForSceneCard(card)) {
-        control->imgThumbTack()->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        control->setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         control->setMyBoardViewParent(nullptr);
         control->setMyBoardListViewParent(nullptr);
         takeCardViewOffItsPresentation(*control);

@@ -3,7 +3,6 @@
 #include "BigSceneView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
-#include "board/ImageViewResponder.h"
 #include "board/SceneCardView.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
@@ -181,9 +180,7 @@ void SmallSceneCard::popUpRegularSceneCard()
     removeRegularSceneCard();
     popUpCard_ = std::make_unique<SceneCardView>(document, screenplay());
     popUpCard_->setScene(scene_);
-    popUpCard_->cmdDelete()->hide();
-    popUpCard_->cmdAdvice()->hide();
-    popUpCard_->imgThumbTack()->hide();
+    popUpCard_->setShowsControls(false);
     const BoardSections& sections = screenplay()->boardSections();
     const int width = static_cast<int>(sections.STANDARDSCENECARDWIDTH());
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());

@@ -188,6 +188,9 @@ public:
     void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
     // Takes the strip of small cards down; it is built again by the next opening.
     void removeMiniSceneCards();
+    // The strip of small cards and the paging buttons follow the board order again; the large
+    // card's fields and the keyboard focus are left as they are.
+    void refreshMiniSceneCards();
     // Closes the large scene card and shows the corkboard or the list again.
     void closeBigSceneCard();
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
@@ -338,6 +341,9 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // The strip of small cards under the large card (built when there is none) and its paging
+    // buttons, for the card the large card shows.
+    void showMiniSceneCards();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
     void connectPaneControls();

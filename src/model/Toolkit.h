@@ -37,7 +37,7 @@ public:
 
     // Puts the fifteen beat cards on the board of a story that has none, each with one empty
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
-    // debate, fun and games, bad guys, five-point finale). All or nothing.
+    // debate, fun and games, bad guys, five-step finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
 
     // --- report text (reports) ---

@@ -5,13 +5,13 @@
 #include "DropAnswers.h"
 #include "RecordPasteboardType.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -3,7 +3,7 @@
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "StoryTransaction.h"
+#include "model/StoryTransaction.h"
 
 #include <algorithm>
 

@@ -10,6 +10,7 @@
 // Stateless helper whose operations callers invoke on a fresh instance: Toolkit().op(...).
 // Each subsystem defines its own operations in a source file of its own folder.
 class Screenplaydb;
+class XMLParsedScript;
 
 class Toolkit
 {
@@ -37,6 +38,19 @@ public:
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
     // debate, fun and games, bad guys, five-point finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
+
+    // --- script interchange (interchange) ---
+    // Writes a read script into the story as one transaction: page count and board, element
+    // formats, characters, locations, one scene card per scene heading with its script
+    // paragraphs and character links, the cards spread along their rows, the board's width.
+    // The script must hold 4 to 1000 locked pages. A failed write raises DatabaseError and
+    // leaves the file as it was; the story in memory must then be loaded again.
+    bool processFinalDraft8Script(const XMLParsedScript& script, Screenplaydb& story) const;
+    // Writes the story's board cards and their script as a Final Draft 8/9 script file, in one
+    // piece (a temporary file replaced in one step). Sorts the story's board cards by their
+    // place on the board. Answers false, with the reason in `error`, when the file could not
+    // be written; an older file at the path is then left as it was.
+    bool exportScreenplay(Screenplaydb& story, const QString& path, QString* error = nullptr) const;
 
     // --- web services (web) ---
     // The text between the first "<tag>" and the first "</tag>" after it; "" when either is

@@ -162,8 +162,8 @@ void BM_DragStep(benchmark::State& state)
     Screenplaydb& story = *document.currentScreenplay();
     // The board's first card, in view at the board's left edge.
     SceneCardView* card = document.sceneCardControlForSceneCard(story.sceneCards().front().get());
-    QWidget* tack = card->imgThumbTack();
-    const QPointF hold(12, 12);
+    QWidget* tack = card->view();
+    const QPointF hold(card->layout().thumbTack.topLeft() + QPoint(12, 12));
     QMouseEvent press(QEvent::MouseButtonPress, hold, hold, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(tack, &press);
     const QPointer<QLabel> bar = document.boardView()->view()->findChild<QLabel*>(QStringLiteral("beatBar9"));

@@ -333,6 +333,7 @@ void connectLayoutCommands(AppController& application)
     }
     connectPaneCommands(application);
     connectBoardCommands(application);
+    connectReportCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

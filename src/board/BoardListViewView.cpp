@@ -696,8 +696,8 @@ bool BoardListViewView::dropSceneCard(std::int64_t sceneCardID, const QPoint&, c
         takeCardViewOffItsPresentation(*control);
         document->refreshLitterBoxView();
         control->setCanMove(true);
-        control->tfPageNumber()->setText(QString::number(static_cast<qlonglong>(card->pageNumber())));
-        control->imgThumbTack()->setImageNamed(kTackDown);
+        control->showPageNumber(card->pageNumber());
+        control->setThumbTackImage(kTackDown);
         control->setMyBoardListViewParent(this);
     }
     refreshView();

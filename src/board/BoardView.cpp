@@ -16,7 +16,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
 
@@ -422,8 +421,8 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     takeCardViewOffItsPresentation(*control);
     myParent()->refreshLitterBoxView();
     control->setCanMove(true);
-    control->tfPageNumber()->setText(QString::number(static_cast<qlonglong>(card->pageNumber())));
-    control->imgThumbTack()->setImageNamed(kTackDown);
+    control->showPageNumber(card->pageNumber());
+    control->setThumbTackImage(kTackDown);
     control->setMyBoardViewParent(this);
     control->setMyBoardListViewParent(nullptr);
     cardView->setParent(view());

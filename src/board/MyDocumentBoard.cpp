@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDebug>
 #include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -70,7 +69,7 @@ void pageFromSceneCard(MyDocument& document, const SceneCarddb* card, std::int64
     if (!control)
         return;
     control->view()->raise();
-    control->tfHeading()->setFocus(Qt::TabFocusReason);
+    control->beginEditing(SceneCardPart::Heading);
 }
 
 // Every set-up (pay-off) lying on the card is left on no card and saved; `detached` lists them.
@@ -232,7 +231,7 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
     }
     moveCard(story.sceneCards(), story.litterBox(), card);
     if (SceneCardView* control = sceneCardControlForSceneCard(card)) {
-        control->imgThumbTack()->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        control->setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         control->setMyBoardViewParent(nullptr);
         control->setMyBoardListViewParent(nullptr);
         takeCardViewOffItsPresentation(*control);
@@ -657,138 +656,6 @@ void MyDocument::refreshSceneCardIndicators(SceneCarddb* card)
     }
     if (currentScreenplay_ && currentScreenplay_->bigSceneView() == 1 && bigSceneView_)
         bigSceneView_->configureIndicators();
-}
-
-// --- The large scene card ----------------------------------------------------------------------
-
-namespace {
-
-// The strip of small cards: its colour, the rule along its top and the first card's place.
-const QColor kStripColor = QColor::fromRgb(218, 76, 38);
-const QColor kStripRuleColor = QColor::fromRgb(204, 204, 204);
-constexpr int kStripRuleHeight = 4;
-constexpr int kMiniCardLeft = 3;
-constexpr int kMiniCardTop = 8;
-
-} // namespace
-
-QWidget* MyDocument::bigSceneView() const
-{
-    return bigSceneView_ ? bigSceneView_->view() : nullptr;
-}
-
-void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
-{
-    if (!card || !currentScreenplay_ || !boardPane_)
-        return;
-    Screenplaydb& story = *currentScreenplay_;
-    if (story.bigSceneView() == 0) {
-        if (story.boardView() == 2)
-            shutDownTheBoardListView();
-        else if (story.boardView() == 1)
-            shutDownTheBoard();
-    }
-    if (bigSceneView_) {
-        qDebug() << "Open Big Scene View and Set Scene";
-        bigSceneView_->saveChanges(nullptr);
-        bigSceneView_->setScene(card);
-    } else {
-        bigSceneView_ = std::make_unique<BigSceneView>(this, &story, card);
-        bigSceneView_->view()->setParent(boardPane_);
-        bigSceneView_->view()->show();
-    }
-    placeBigSceneView();
-
-    // Paging buttons: none before the board's first card, none after its last.
-    const auto& board = story.sceneCards();
-    bigSceneView_->cmdPreviousCard()->hide();
-    bigSceneView_->cmdNextCard()->hide();
-    if (!board.empty()) {
-        bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
-        bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
-    }
-    if (tab > 0) {
-        qDebug() << "setting selected tab";
-        bigSceneView_->setSelectedTabID(tab);
-    }
-    bigSceneView_->refreshView();
-
-    story.setBigSceneView(1);
-    story.setBigSceneSceneCardID(card->sceneCardID());
-    story.save();
-    boardIsHidden(false);
-
-    if (!scrMiniSceneCards_) {
-        const int paneWidth = boardPane_->width();
-        const int paneHeight = boardPane_->height();
-        auto* strip = new QScrollArea(boardPane_);
-        strip->setObjectName(QStringLiteral("scrMiniSceneCards"));
-        strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        QPalette palette = strip->palette();
-        palette.setColor(QPalette::Window, kStripColor);
-        strip->setPalette(palette);
-        strip->setBackgroundRole(QPalette::Window);
-        strip->setGeometry(0, paneHeight - kMiniSceneCardStripHeight, paneWidth, kMiniSceneCardStripHeight);
-        strip->show();
-        scrMiniSceneCards_ = strip;
-
-        const int contentWidth = static_cast<int>(board.size()) * kMiniSceneCardStep + 5;
-        auto* cards = new FlippedView;
-        cards->setObjectName(QStringLiteral("vMiniSceneCards"));
-        cards->resize(contentWidth, strip->viewport()->height());
-        auto* rule = new QFrame(cards);
-        rule->setFrameShape(QFrame::NoFrame);
-        QPalette grey = rule->palette();
-        grey.setColor(QPalette::Window, kStripRuleColor);
-        rule->setPalette(grey);
-        rule->setAutoFillBackground(true);
-        rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
-        miniSceneCardControls_.clear();
-        int k = 0;
-        for (const auto& boardCard : board) {
-            auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
-            mini->setIsEnabled(boardCard.get() == card);
-            mini->view()->setParent(cards);
-            mini->view()->move(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop);
-            mini->view()->show();
-            miniSceneCardControls_.push_back(std::move(mini));
-        }
-        strip->setWidget(cards);
-        vMiniSceneCards_ = cards;
-    }
-    for (const auto& mini : miniSceneCardControls_) {
-        const bool shown = mini->scene() == card;
-        mini->setIsEnabled(shown);
-        if (shown)
-            scrMiniSceneCards_->ensureWidgetVisible(mini->view());
-    }
-    boardPane_->update();
-}
-
-void MyDocument::removeMiniSceneCards()
-{
-    // The small cards' views go with their controllers.
-    miniSceneCardControls_.clear();
-    delete vMiniSceneCards_;
-    delete scrMiniSceneCards_;
-}
-
-void MyDocument::closeBigSceneCard()
-{
-    if (!currentScreenplay_)
-        return;
-    bigSceneView_.reset();
-    removeMiniSceneCards();
-    Screenplaydb& story = *currentScreenplay_;
-    story.setBigSceneView(0);
-    story.setBigSceneSceneCardID(0);
-    story.save();
-    boardIsHidden(false);
-    if (story.boardView() == 1)
-        showTheBoard();
-    else if (story.boardView() == 2)
-        showBoardListView();
 }
 
 // The document's colour commands: the story's colour codes in the colour-code dialog, the

@@ -10,6 +10,7 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/Loglinedb.h"
+#include "model/StoryGenres.h"
 #include "model/Screenplaydb.h"
 #include "model/StringUtilities.h"
 #include "platform/Platform.h"
@@ -122,7 +123,7 @@ TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
     cmbGenre_->setObjectName(QStringLiteral("cmbGenre"));
     // Only a genre of the list can be chosen: typed text would never be stored.
     cmbGenre_->setEditable(false);
-    cmbGenre_->addItems(AutoTips::genreList());
+    cmbGenre_->addItems(storyGenres());
     tfPageCount_ = new QLineEdit(view);
     tfPageCount_->setObjectName(QStringLiteral("tfPageCount"));
     tfPageCount_->setAlignment(Qt::AlignRight);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "web/http/HTTPError.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <zlib.h>
+
+#include <memory>
+#include <optional>
+
+// One zlib stream, set up for compressing (gzip wrapper, default level) or for inflating
+// (gzip or zlib header, detected). The two public classes below are its two faces; a codec
+// belongs to one request or one call and is never shared between threads.
+class ZlibCodec
+{
+public:
+    ZlibCodec(const ZlibCodec&) = delete;
+    ZlibCodec& operator=(const ZlibCodec&) = delete;
+    virtual ~ZlibCodec();
+
+    bool streamReady() const { return streamReady_; }
+    // Set-up of a ready stream and closing of one that is not ready do nothing.
+    HTTPErrorPtr setupStream();
+    HTTPErrorPtr closeStream();
+
+    // The size of the chunks the file routines read, through one fixed buffer.
+    static constexpr qsizetype kFileChunkSize = 262144;
+    // The least the output buffer grows by when it is full, so that a tiny input still ends.
+    static constexpr qsizetype kMinimumGrowth = 4096;
+
+protected:
+    explicit ZlibCodec(bool compressing) : compressing_(compressing) {}
+
+    // Runs the stream over the bytes. An empty input yields nothing and no error unless the
+    // stream is to be finished, which a compressor needs at the end of a file.
+    std::optional<QByteArray> process(const char* bytes, qsizetype length, HTTPErrorPtr* error, bool finish);
+    HTTPErrorPtr errorWithCode(int status) const;
+    static std::unique_ptr<ZlibCodec> makeCodec(bool compressing);
+    // One pass over the whole data, finished when compressing.
+    static std::optional<QByteArray> processWhole(bool compressing, const QByteArray& data, HTTPErrorPtr* error);
+    // Copies a file through a fresh codec in chunks of kFileChunkSize bytes.
+    static bool processFile(bool compressing, const QString& sourcePath, const QString& destinationPath,
+                            HTTPErrorPtr* error);
+
+private:
+    const bool compressing_;
+    bool streamReady_ = false;
+    // A compressing stream whose gzip trailer has been written.
+    bool streamEnded_ = false;
+    z_stream zStream_ {};
+};
+
+class DataCompressor : public ZlibCodec
+{
+public:
+    DataCompressor() : ZlibCodec(true) {}
+    // A new compressor, already set up (its set-up error, if any, leaves it not ready).
+    static std::unique_ptr<DataCompressor> compressor();
+
+    // The compressed bytes of this piece; with shouldFinish the gzip stream is ended.
+    std::optional<QByteArray> compressBytes(const char* bytes, qsizetype length, HTTPErrorPtr* error,
+                                            bool shouldFinish);
+    // The whole gzip stream of the data; nothing for empty data.
+    static std::optional<QByteArray> compressData(const QByteArray& data, HTTPErrorPtr* error);
+    static bool compressDataFromFile(const QString& sourcePath, const QString& destinationPath,
+                                     HTTPErrorPtr* error);
+    static HTTPErrorPtr deflateErrorWithCode(int status);
+};
+
+class DataDecompressor : public ZlibCodec
+{
+public:
+    DataDecompressor() : ZlibCodec(false) {}
+    static std::unique_ptr<DataDecompressor> decompressor();
+
+    std::optional<QByteArray> uncompressBytes(const char* bytes, qsizetype length, HTTPErrorPtr* error);
+    static std::optional<QByteArray> uncompressData(const QByteArray& data, HTTPErrorPtr* error);
+    static bool uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
+                                       HTTPErrorPtr* error);
+    static HTTPErrorPtr inflateErrorWithCode(int status);
+};

@@ -1,0 +1,516 @@
+#include "web/http/HTTPRequest.h"
+
+#include "web/http/DataCompressor.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <typeinfo>
+
+namespace {
+
+QString headerValue(const HTTPHeaders& headers, const QString& name)
+{
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value();
+    return {};
+}
+
+} // namespace
+
+HTTPRequest::HTTPRequest(const QUrl& url)
+    : url_(url)
+{
+    setTimeOutSeconds(defaultTimeOutSeconds());
+}
+
+HTTPRequest::~HTTPRequest()
+{
+    releaseBlocksOnMainThread();
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::requestWithURL(const QUrl& url)
+{
+    return std::make_shared<HTTPRequest>(url);
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::sharedFromThis()
+{
+    return std::static_pointer_cast<HTTPRequest>(shared_from_this());
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::createRequest(const QUrl& url) const
+{
+    return std::make_shared<HTTPRequest>(url);
+}
+
+void HTTPRequest::carrySettingsTo(HTTPRequest& copy) const
+{
+    auto* request = &copy;
+    request->setRequestHeaders(requestHeaders());
+    request->setRequestCookies(requestCookies());
+    request->setUseCookiePersistence(useCookiePersistence());
+    request->setUseKeychainPersistence(useKeychainPersistence());
+    request->setUseSessionPersistence(useSessionPersistence());
+    request->setAllowCompressedResponse(allowCompressedResponse());
+    request->setUsername(username());
+    request->setPassword(password());
+    request->setDomain(domain());
+    request->setProxyUsername(proxyUsername());
+    request->setProxyPassword(proxyPassword());
+    request->setProxyDomain(proxyDomain());
+    request->setProxyHost(proxyHost());
+    request->setProxyPort(proxyPort());
+    request->setProxyType(proxyType());
+    request->setShouldPresentAuthenticationDialog(shouldPresentAuthenticationDialog());
+    request->setShouldPresentProxyAuthenticationDialog(shouldPresentProxyAuthenticationDialog());
+    request->setTimeOutSeconds(timeOutSeconds());
+    request->setUseHTTPVersionOne(useHTTPVersionOne());
+    request->setValidatesSecureCertificate(validatesSecureCertificate());
+    request->setClientCertificates(clientCertificates());
+    request->setPACurl(PACurl());
+    request->setShouldPresentCredentialsBeforeChallenge(shouldPresentCredentialsBeforeChallenge());
+    request->setNumberOfTimesToRetryOnTimeout(numberOfTimesToRetryOnTimeout());
+    request->setShouldUseRFC2616RedirectBehaviour(shouldUseRFC2616RedirectBehaviour());
+    request->setShouldAttemptPersistentConnection(shouldAttemptPersistentConnection());
+    request->setPersistentConnectionTimeoutSeconds(persistentConnectionTimeoutSeconds());
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::copy() const
+{
+    auto request = createRequest(url());
+    carrySettingsTo(*request);
+    request->setDelegate(delegate());
+    request->setRequestMethod(requestMethod());
+    request->setPostBody(postBody());
+    request->setShouldStreamPostDataFromDisk(shouldStreamPostDataFromDisk());
+    request->setPostBodyFilePath(postBodyFilePath());
+    request->setDownloadDestinationPath(downloadDestinationPath());
+    request->setTemporaryFileDownloadPath(temporaryFileDownloadPath());
+    request->setUploadProgressDelegate(uploadProgressDelegate());
+    request->setDownloadProgressDelegate(downloadProgressDelegate());
+    request->setPostLength(postLength());
+    request->setHaveBuiltPostBody(haveBuiltPostBody());
+    request->setDidStartSelector(didStartSelector());
+    request->setDidFinishSelector(didFinishSelector());
+    request->setDidFailSelector(didFailSelector());
+    request->setShouldResetDownloadProgress(shouldResetDownloadProgress());
+    request->setShouldResetUploadProgress(shouldResetUploadProgress());
+    request->setShowAccurateProgress(showAccurateProgress());
+    request->setDefaultResponseEncoding(defaultResponseEncoding());
+    request->setAllowResumeForFileDownloads(allowResumeForFileDownloads());
+    request->setUserInfo(userInfo());
+    request->setShouldRedirect(shouldRedirect());
+    return request;
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest()
+{
+    auto request = createRequest(url());
+    carrySettingsTo(*request);
+    request->setRequestMethod(QStringLiteral("HEAD"));
+    request->setMainRequest(sharedFromThis());
+    return request;
+}
+
+// --- Lifecycle -----------------------------------------------------------------------------------
+
+void HTTPRequest::startAsynchronous()
+{
+    sharedQueue().addOperation(sharedFromThis());
+}
+
+void HTTPRequest::start()
+{
+    setInProgress(true);
+    auto self = sharedFromThis();
+    performOnNetworkThread([self] { self->main(); });
+}
+
+void HTTPRequest::startSynchronous()
+{
+    setRunLoopMode(QStringLiteral("HTTPRequestRunLoopMode"));
+    setInProgress(true);
+    if (!isCancelled() && !complete()) {
+        main();
+        // The attempt's own events, and a cancellation handled on the network thread, end it;
+        // the loop looks again at short intervals so that either is seen.
+        while (!complete()) {
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    setInProgress(false);
+}
+
+void HTTPRequest::main()
+{
+    std::unique_lock lock(cancelledLock_);
+    try {
+        if (error()) {
+            setComplete(true);
+            markAsFinished();
+            return;
+        }
+        setComplete(false);
+        const QUrl target = url();
+        if (target.isEmpty() || !target.isValid() || target.host().isEmpty()) {
+            failWithError(HTTPError::unableToCreateRequest());
+            return;
+        }
+        auto message = std::make_shared<HttpMessage>(requestMethod(), target, useHTTPVersionOne());
+        const HTTPHeaders headers = requestHeaders();
+        for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+            message->setHeaderField(it.key(), it.value());
+        {
+            std::lock_guard propertyLock(propertyMutex_);
+            requestMessage_ = message;
+        }
+        // Nothing goes on the wire yet: the request ends as one that could not connect.
+        failWithError(HTTPError::make(HTTPError::InternalError, QStringLiteral("Unable to start HTTP connection")));
+    } catch (const std::exception& exception) {
+        auto error = std::make_shared<HTTPError>();
+        error->code = HTTPError::UnhandledException;
+        error->description = QString::fromLatin1(typeid(exception).name());
+        error->failureReason = QString::fromLocal8Bit(exception.what());
+        error->underlying = HTTPError::make(HTTPError::UnhandledException, error->failureReason);
+        failWithError(error);
+    }
+}
+
+void HTTPRequest::cancel()
+{
+    auto self = sharedFromThis();
+    performOnNetworkThread([self] { self->cancelOnRequestThread(); });
+}
+
+void HTTPRequest::cancelOnRequestThread()
+{
+    std::unique_lock lock(cancelledLock_);
+    if (cancelled_ || complete())
+        return;
+    failWithError(HTTPError::requestCancelled());
+    setComplete(true);
+    cancelled_ = true;
+    lock.unlock();
+    stateDidChange();
+}
+
+void HTTPRequest::clearDelegatesAndCancel()
+{
+    {
+        std::lock_guard lock(cancelledLock_);
+        delegate_.reset();
+        queue_.reset();
+        uploadProgressDelegate_.reset();
+        downloadProgressDelegate_.reset();
+        releaseBlocksOnMainThread();
+    }
+    cancel();
+}
+
+bool HTTPRequest::isCancelled() const
+{
+    std::lock_guard lock(cancelledLock_);
+    return cancelled_;
+}
+
+void HTTPRequest::failWithError(HTTPErrorPtr failure)
+{
+    std::lock_guard lock(cancelledLock_);
+    setComplete(true);
+    if (cancelled_ || error())
+        return;
+    setError(failure);
+    auto reporter = sharedFromThis();
+    if (auto main = mainRequest()) {
+        main->setError(failure);
+        reporter = main;
+    }
+    reporter->performOnMainThread([reporter] { reporter->reportFailure(); });
+    if (inProgress())
+        markAsFinished();
+}
+
+void HTTPRequest::markAsFinished()
+{
+    const bool wasFinished = finished_.exchange(true);
+    setInProgress(false);
+    if (!wasFinished)
+        stateDidChange();
+}
+
+// --- Guarded accessors ---------------------------------------------------------------------------
+
+QUrl HTTPRequest::url() const
+{
+    std::lock_guard lock(cancelledLock_);
+    return url_;
+}
+
+void HTTPRequest::setURL(const QUrl& url)
+{
+    std::lock_guard lock(cancelledLock_);
+    if (url == url_)
+        return;
+    url_ = url;
+    {
+        std::lock_guard propertyLock(propertyMutex_);
+        requestMessage_.reset();
+    }
+    setRedirectURL(QUrl());
+}
+
+std::shared_ptr<HTTPRequestDelegate> HTTPRequest::delegate() const
+{
+    std::lock_guard lock(cancelledLock_);
+    return delegate_.lock();
+}
+
+void HTTPRequest::setDelegate(const std::shared_ptr<HTTPRequestDelegate>& delegate)
+{
+    std::lock_guard lock(cancelledLock_);
+    delegate_ = delegate;
+}
+
+std::shared_ptr<HTTPRequestQueueListener> HTTPRequest::queue() const
+{
+    std::lock_guard lock(cancelledLock_);
+    return queue_;
+}
+
+void HTTPRequest::setQueue(std::shared_ptr<HTTPRequestQueueListener> queue)
+{
+    std::lock_guard lock(cancelledLock_);
+    queue_ = std::move(queue);
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::mainRequest() const
+{
+    std::lock_guard lock(propertyMutex_);
+    return mainRequest_.lock();
+}
+
+void HTTPRequest::setMainRequest(const std::shared_ptr<HTTPRequest>& request)
+{
+    std::lock_guard lock(propertyMutex_);
+    mainRequest_ = request;
+}
+
+std::shared_ptr<const HttpMessage> HTTPRequest::requestMessage() const
+{
+    std::lock_guard lock(propertyMutex_);
+    return requestMessage_;
+}
+
+void HTTPRequest::addRequestHeader(const QString& name, const QString& value)
+{
+    std::lock_guard lock(propertyMutex_);
+    requestHeaders_.insert(name, value);
+}
+
+// --- Response ------------------------------------------------------------------------------------
+
+bool HTTPRequest::isResponseCompressed() const
+{
+    return headerValue(responseHeaders(), QStringLiteral("Content-Encoding")).contains(QLatin1String("gzip"));
+}
+
+std::optional<QByteArray> HTTPRequest::responseData() const
+{
+    const auto raw = rawResponseData();
+    if (raw && isResponseCompressed() && shouldWaitToInflateCompressedResponses())
+        return DataDecompressor::uncompressData(*raw, nullptr);
+    return raw;
+}
+
+QString HTTPRequest::responseString() const
+{
+    const auto data = responseData();
+    if (!data)
+        return {};
+    const quint64 encoding = responseEncoding() ? responseEncoding() : defaultResponseEncoding();
+    QString text = StringEncoding::decode(*data, encoding);
+    if (text.isNull())
+        text = QLatin1String("");
+    return text;
+}
+
+// --- Callbacks -----------------------------------------------------------------------------------
+
+void HTTPRequest::setStartedBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.started = std::move(block);
+}
+
+void HTTPRequest::setHeadersReceivedBlock(HeadersBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.headersReceived = std::move(block);
+}
+
+void HTTPRequest::setCompletionBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.completion = std::move(block);
+}
+
+void HTTPRequest::setFailedBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.failure = std::move(block);
+}
+
+void HTTPRequest::setBytesReceivedBlock(ProgressBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.bytesReceived = std::move(block);
+}
+
+void HTTPRequest::setBytesSentBlock(ProgressBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.bytesSent = std::move(block);
+}
+
+void HTTPRequest::setDownloadSizeIncrementedBlock(SizeBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.downloadSizeIncremented = std::move(block);
+}
+
+void HTTPRequest::setUploadSizeIncrementedBlock(SizeBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.uploadSizeIncremented = std::move(block);
+}
+
+void HTTPRequest::setDataReceivedBlock(DataBlock block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.dataReceived = std::move(block);
+}
+
+void HTTPRequest::setAuthenticationNeededBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.authenticationNeeded = std::move(block);
+}
+
+void HTTPRequest::setProxyAuthenticationNeededBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.proxyAuthenticationNeeded = std::move(block);
+}
+
+void HTTPRequest::setRequestRedirectedBlock(Block block)
+{
+    std::lock_guard lock(propertyMutex_);
+    blocks_.requestRedirected = std::move(block);
+}
+
+void HTTPRequest::releaseBlocksOnMainThread()
+{
+    // Whatever the callbacks captured is let go of on the main thread, where it was made.
+    auto released = std::make_shared<Blocks>();
+    {
+        std::lock_guard lock(propertyMutex_);
+        std::swap(*released, blocks_);
+    }
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread())
+        return;
+    QMetaObject::invokeMethod(
+        application, [released = std::move(released)]() mutable { released.reset(); }, Qt::QueuedConnection);
+}
+
+// --- Stores --------------------------------------------------------------------------------------
+
+std::optional<SessionEntry> HTTPRequest::findSessionAuthenticationCredentials() const
+{
+    return SessionCredentialStore::servers().findForServer(url(), responseStatusCode(), authenticationRealm());
+}
+
+std::optional<SessionEntry> HTTPRequest::findSessionProxyAuthenticationCredentials() const
+{
+    return SessionCredentialStore::proxies().findForProxy(proxyHost(), proxyPort());
+}
+
+void HTTPRequest::clearSession()
+{
+    SessionCredentialStore::servers().clear();
+    SessionCookies::shared().setCookies({});
+}
+
+// --- Proxies -------------------------------------------------------------------------------------
+
+namespace {
+
+bool hostIsExempt(const QString& host, const QString& noProxy)
+{
+    for (QString exempt : noProxy.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        exempt = exempt.trimmed();
+        if (exempt == QLatin1String("*"))
+            return true;
+        if (exempt.startsWith(QLatin1Char('.')))
+            exempt.remove(0, 1);
+        if (host.compare(exempt, Qt::CaseInsensitive) == 0
+            || host.endsWith(QLatin1Char('.') + exempt, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The proxy the environment names for the URL's scheme (http_proxy, https_proxy, all_proxy,
+// minus the hosts of no_proxy); one direct entry when none applies.
+QList<ProxyEntry> environmentProxiesForURL(const QUrl& url)
+{
+    auto variable = [](const char* name) {
+        QString value = qEnvironmentVariable(name);
+        return value.isEmpty() ? qEnvironmentVariable(QByteArray(name).toUpper().constData()) : value;
+    };
+    if (hostIsExempt(url.host(), variable("no_proxy")))
+        return {ProxyEntry {}};
+    const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    QString setting = variable(secure ? "https_proxy" : "http_proxy");
+    if (setting.isEmpty())
+        setting = variable("all_proxy");
+    if (setting.isEmpty())
+        return {ProxyEntry {}};
+    const QUrl proxy = QUrl::fromUserInput(setting);
+    if (proxy.host().isEmpty())
+        return {ProxyEntry {}};
+    ProxyEntry entry;
+    entry.type = proxy.scheme().startsWith(QLatin1String("socks")) ? ProxyEntry::Type::Socks : ProxyEntry::Type::Http;
+    entry.host = proxy.host();
+    entry.port = proxy.port(entry.type == ProxyEntry::Type::Socks ? 1080 : 8080);
+    return {entry};
+}
+
+} // namespace
+
+HTTPErrorPtr HTTPRequest::configureProxy()
+{
+    if (proxyHost().isEmpty() && proxyPort() == 0) {
+        const QUrl script = PACurl();
+        const auto proxies = script.isEmpty() ? std::optional(environmentProxiesForURL(url()))
+                                              : proxiesForURL(url(), script);
+        if (!proxies)
+            return HTTPError::make(HTTPError::InternalError,
+                                   QStringLiteral("Unable to obtain information on proxy servers needed for request"));
+        if (!proxies->isEmpty()) {
+            const ProxyEntry& first = proxies->first();
+            setProxyHost(first.host);
+            setProxyPort(first.port);
+            setProxyType(first.type);
+        }
+    }
+    if (!proxyHost().isEmpty() && proxyPort() != 0 && !proxyType())
+        setProxyType(ProxyEntry::Type::Http);
+    return {};
+}

@@ -36,6 +36,14 @@ protected:
         settle();
         return document_;
     }
+    // A click on a card's heading: its editor opens with the caret in it.
+    void clickHeading(std::int64_t key) const
+    {
+        SceneCardView* card = cardView(*document_, key);
+        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().frame(SceneCardPart::Heading).center());
+        ASSERT_NE(card->lineEditor(), nullptr);
+        ASSERT_EQ(QApplication::focusWidget(), card->lineEditor());
+    }
     // Types into whatever has the focus now, the window when nothing has.
     void typeAnywhere(const QString& text) const
     {

@@ -94,7 +94,7 @@ TEST_F(MiniCards, ASavedEditShowsOnTheMiniCardAndTheBoardCardAtOnce)
     activate();
     typeAfter(big()->tfHeading(), QStringLiteral(" by night"), Qt::Key_Return);
     EXPECT_EQ(mini(0)->tfHeading()->text(), "INT. ROOM - DAY BY NIGHT");
-    EXPECT_EQ(cardView(*document_, keys_[0])->tfHeading()->text(), "INT. ROOM - DAY BY NIGHT");
+    EXPECT_EQ(cardView(*document_, keys_[0])->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY BY NIGHT");
 }
 
 TEST_F(MiniCards, OnePopUpAtATimeShowsAboveTheStripWhereItsMiniCardIs)

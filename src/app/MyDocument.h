@@ -188,6 +188,9 @@ public:
     void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
     // Takes the strip of small cards down; it is built again by the next opening.
     void removeMiniSceneCards();
+    // The strip of small cards and the paging buttons follow the board order again; the large
+    // card's fields and the keyboard focus are left as they are.
+    void refreshMiniSceneCards();
     // Closes the large scene card and shows the corkboard or the list again.
     void closeBigSceneCard();
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
@@ -234,6 +237,11 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // The general notes and attachments of one note colour (1 to 10), or of all (0).
+    void attachmentsReportForSelectedColor(std::int64_t colour);
+    // Asks for a note colour in the palette window, then prints that colour's report; nothing
+    // when no colour is chosen.
+    void reportAttachmentsSelectedColor();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -324,7 +332,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();
@@ -337,6 +346,9 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // The strip of small cards under the large card (built when there is none) and its paging
+    // buttons, for the card the large card shows.
+    void showMiniSceneCards();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
     void connectPaneControls();

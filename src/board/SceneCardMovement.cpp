@@ -9,9 +9,9 @@
 #include "CardDragStarter.h"
 #include "CardPlacement.h"
 #include "RecordPasteboardType.h"
-#include "StoryTransaction.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QMimeData>
 #include <QMouseEvent>

@@ -356,7 +356,7 @@ TEST_F(BigSceneViewTest, TheCorkboardShowsWhatWasTypedAsSoonAsTheLargeCardCloses
     ASSERT_EQ(document_->bigSceneViewController(), nullptr);
     SceneCardView* onBoard = cardView(*document_, keys_[1]);
     ASSERT_NE(onBoard, nullptr);
-    EXPECT_EQ(onBoard->tfHeading()->text(), "INT. ROOM - DAY AGAIN");
+    EXPECT_EQ(onBoard->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY AGAIN");
     EXPECT_EQ(column(keys_[1], QStringLiteral("Heading")), "INT. ROOM - DAY AGAIN");
 }
 

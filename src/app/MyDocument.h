@@ -190,6 +190,9 @@ public:
     void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
     // Takes the strip of small cards down; it is built again by the next opening.
     void removeMiniSceneCards();
+    // The strip of small cards and the paging buttons follow the board order again; the large
+    // card's fields and the keyboard focus are left as they are.
+    void refreshMiniSceneCards();
     // Closes the large scene card and shows the corkboard or the list again.
     void closeBigSceneCard();
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
@@ -236,6 +239,11 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // The general notes and attachments of one note colour (1 to 10), or of all (0).
+    void attachmentsReportForSelectedColor(std::int64_t colour);
+    // Asks for a note colour in the palette window, then prints that colour's report; nothing
+    // when no colour is chosen.
+    void reportAttachmentsSelectedColor();
 
     // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
     // Reads the script file into the open story after the import checks, then lays the window
@@ -337,7 +345,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();
@@ -350,6 +359,9 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // The strip of small cards under the large card (built when there is none) and its paging
+    // buttons, for the card the large card shows.
+    void showMiniSceneCards();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
     void connectPaneControls();

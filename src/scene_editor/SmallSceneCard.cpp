@@ -80,9 +80,12 @@ void SmallSceneCard::buildView()
     tfPageNumber_ = makeText(QStringLiteral("tfPageNumber"), view,
                              QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight));
     tfPageNumber_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    tfDescription_ = makeText(QStringLiteral("tfDescription"), view,
-                              QRect(kTextLeft, 2 + kLineHeight, textWidth, kHeight - 4 - 3 * kLineHeight));
+    tfDescription_ = makeText(QStringLiteral("tfDescription"), view, QRect());
     tfDescription_->setWordWrap(true);
+    // Whole lines only: a line cut in half would run into the emotional change below.
+    const int lineSpacing = tfDescription_->fontMetrics().lineSpacing();
+    const int room = kHeight - 4 - 3 * kLineHeight;
+    tfDescription_->setGeometry(kTextLeft, 2 + kLineHeight, textWidth, std::max(1, room / lineSpacing) * lineSpacing);
     const int changeTop = kHeight - 2 * kLineHeight - 2;
     const int conflictTop = kHeight - kLineHeight - 2;
     const int valueLeft = kTextLeft + kMarkWidth + 2;

@@ -266,8 +266,8 @@ QImage drawColorCodes()
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const std::array<std::pair<QColor, const char*>, 4> codes = {
-        std::pair{QColor(0xD7, 0x1E, 0x26), "Major Turns"}, std::pair{QColor(0x5B, 0x8D, 0xD6), "A Story"},
-        std::pair{QColor(0x5E, 0xB0, 0x6A), "B Story"}, std::pair{QColor(0x8E, 0x5B, 0xC4), "Villain"}};
+        std::pair{QColor(255, 0, 0), "Major Turns"}, std::pair{QColor(255, 128, 128), "Theme"},
+        std::pair{QColor(0, 0, 255), "B Story"}, std::pair{QColor(128, 255, 128), "C Story"}};
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const QRectF card(12.0 + i * 102.0, 12.0, 90.0, 64.0);
         paintCard(painter, card, codes[i].first);

@@ -26,6 +26,7 @@
 #include "model/ScriptPartdb.h"
 #include "model/StickyNotedb.h"
 #include "model/StoryFile.h"
+#include "model/StoryGenres.h"
 #include "model/Toolkit.h"
 
 #include <QCoreApplication>
@@ -149,7 +150,7 @@ StoryText balloonRace()
 {
     StoryText story;
     story.title = "The Last Balloon Race";
-    story.genre = "Golden Fleece";
+    story.genre = "Family";
     story.logline =
         "When her grandfather's failing memory means he must move into a care home on Monday, a stubborn "
         "twelve-year-old stows away on his patched-up hot-air balloon to win the hundredth Coastline Cup "
@@ -172,9 +173,9 @@ StoryText balloonRace()
         "lifts off as June runs across the grass a moment too late.",
         "Kofi, Odette's nephew and chase-van radio nerd, calls Pippa on the walkie-talkie she never had anyone "
         "to call. He is the friend who will teach her to accept help.",
-        "The promise of the premise: skimming Loch Fennet, a landing among furious sheep, a night halt in a "
+        "Over the coast: skimming Loch Fennet, a landing among furious sheep, a night halt in a "
         "castle garden, Walt flying brilliantly while Pippa navigates - and laughs.",
-        "False victory: Marigold takes the lead past Dunmore Cliffs and is on the evening news. Walt is a "
+        "Marigold takes the lead past Dunmore Cliffs and is on the evening news. Walt is a "
         "hero. In a motorway cafe, June sees the news and starts driving north.",
         "Outside: a storm front, and Odette's protest that Marigold has no second licensed pilot. Inside: "
         "Walt calls Pippa by her grandmother's name, and Pippa lies to the marshal, to Kofi, to herself.",
@@ -229,7 +230,7 @@ StoryText balloonRace()
          "knows every cloud by its Latin name.",
          "Someone his own age to talk to on the radio.",
          "To be taken seriously by his aunt.",
-         "B Story: he carries the theme. Everything he says about teamwork is what Pippa needs to hear.", {}},
+         "B Story: everything he says about teamwork is what Pippa needs to hear.", {}},
         {"Odette Vance", "56", "F",
          "Three-time Coastline Cup winner and Walt's rival since 1979. Sponsored, sharp-elbowed and secretly "
          "terrified of coming second to an old man in a patched balloon.",
@@ -358,19 +359,19 @@ StoryText balloonRace()
          .cast = {{"June Marsh", "Takes command"}, {"Walt Marsh", "Navigator"}, {"Pippa Marsh", "Radio"}}},
         {.tag = "tower", .place = Place::OptionCard, .number = 5, .heading = "EXT. MARIGOLD'S BASKET - OVER THE BAY - DAY",
          .location = "Marigold's Basket",
-         .description = "Finale: The High Tower Surprise\nThe wind swings off the sea and drives them away from "
+         .description = "Finale: The surprise\nThe wind swings off the sea and drives them away from "
                         "Hollow Point. Walt forgets which valve is which; June, out of practice, freezes at the burner.",
          .emotionalChange = "Confident -> lost", .emotionalChangeType = 2, .conflict = "The team vs. the wind",
          .colours = {"Major Turns"}, .cast = {{"Walt Marsh", "Slips away"}, {"June Marsh", "Freezes"}}},
         {.tag = "deep", .place = Place::OptionCard, .number = 6, .heading = "EXT. MARIGOLD'S BASKET - OVER THE BAY - DAY",
          .location = "Marigold's Basket",
-         .description = "Finale: Dig, Deep Down\nPippa stops trying to fix it. She takes Grandpa's hand and sings "
+         .description = "Finale: A new way\nPippa stops trying to fix it. She takes Grandpa's hand and sings "
                         "\"Marigold, Rise\", Grandma's flying song. Walt comes back to himself, line by line.",
          .emotionalChange = "Control -> trust", .emotionalChangeType = 1, .conflict = "Pippa vs. her fear",
          .colours = {"Character A Arc", "Theme"}, .cast = {{"Pippa Marsh", "Lets go"}, {"Walt Marsh", "Comes back"}}},
         {.tag = "landing", .place = Place::OptionCard, .number = 7, .heading = "EXT. HOLLOW POINT LIGHTHOUSE - DAY",
          .location = "Hollow Point Lighthouse",
-         .description = "Finale: The Execution of the New Plan\nWalt feels the noon sea breeze turn, just as he taught "
+         .description = "Finale: The new plan\nWalt feels the noon sea breeze turn, just as he taught "
                         "Pippa, and calls the drop. June flies it; Marigold kisses the sand by the lighthouse. Third "
                         "place, and the loudest cheer of the day.",
          .emotionalChange = "Lost -> home", .emotionalChangeType = 1, .conflict = "Marigold vs. the sea",
@@ -545,9 +546,9 @@ StoryText balloonRace()
          "Holding on too tight is not the same as taking care. Every act tests it: Pippa holds on (Act One), holds "
          "on harder (Act Two), lets go (Act Three).",
          1, 640, 40},
-        {"Golden Fleece",
-         "The road: the race along the coast.\nThe team: Pippa and Walt, later June, Kofi, even Odette.\nThe prize: "
-         "the Centenary Cup - which they don't win, and no longer need.",
+        {"Family film",
+         "For the children: a race, a balloon and a friend on the radio.\nFor the parents: a grandfather letting go, a "
+         "mother who once flew.\nThe goal: the Centenary Cup - which they don't win, and no longer need.",
          3, 900, 40},
         {"Research",
          "Balloon licences and the rules for a second pilot in long races. Burners, envelope panels, tethered "
@@ -567,7 +568,7 @@ StoryText kesslerPass()
 {
     StoryText story;
     story.title = "Kessler Pass";
-    story.genre = "Dude with a Problem";
+    story.genre = "Thriller";
     story.logline =
         "On the last night before a mountain pass closes for the winter, a burned-out snowplough driver pulls a "
         "wounded stranger from a wreck and must keep him alive until dawn - while the men who ran him off the "
@@ -591,7 +592,7 @@ StoryText kesslerPass()
         "their first real conversation in years - about the road, at first.",
         "Plough against SUV on the switchbacks: Ruth walls off the road with her blade, hides in a snow cut, patches "
         "Danny's wound in the cab and learns what is on his flash drive.",
-        "False victory: they reach the avalanche shelter and Ruth radios Cal, who promises to bring the county "
+        "They reach the avalanche shelter and Ruth radios Cal, who promises to bring the county "
         "snowcat. Safe - until Danny reads out the names in the ledger and one of them is a county deputy.",
         "Cal arrives with Voss. Outside, the hunters cut the shelter's antenna and Mikey goes silent. Inside, "
         "Danny's fever climbs and Ruth's old failure comes back into her hands.",
@@ -889,7 +890,7 @@ StoryText kesslerPass()
         {.tag = "seal", .place = Place::Board, .number = 90, .heading = "INT. DAM SERVICE TUNNEL - NIGHT",
          .location = "Dam Service Tunnel",
          .description = "Mikey's plough blocks the lower mouth of the tunnel; Ruth's, refuelled from the snowcat, "
-                        "seals the top. Voss is bottled up inside with Danny and the drive.",
+                        "seals the top. Voss is trapped inside with Danny and the drive.",
          .emotionalChange = "Chasing -> cornering", .emotionalChangeType = 1, .conflict = "Ruth and Mikey vs. Voss",
          .colours = {"B Story"},
          .cast = {{"Ruth Kaminski", "Seals the top"}, {"Mikey Kaminski", "Seals the bottom"}, {"Voss", "Trapped"},
@@ -952,9 +953,9 @@ StoryText kesslerPass()
          "Responsibility: you can't clear the road and then say you're not responsible for who drives on it. Ruth "
          "starts the night refusing it and ends it choosing it.",
          2, 640, 40},
-        {"Dude with a Problem",
-         "Innocent hero: Ruth only wanted to finish her shift.\nSudden event: the wreck at Switchback 7.\nLife or "
-         "death: the storm, the cold and Voss, all night.",
+        {"Thriller",
+         "Danger early: the wreck at Switchback 7 on page 12.\nOut of her depth: a plough driver against men with "
+         "rifles.\nThe twist: the deputy she trusts is in the ledger.",
          4, 900, 40},
         {"The clock",
          "The pass closes at dawn. Every act should know what time it is: 1 a.m. the wreck, 3 a.m. the shelter, "
@@ -1010,7 +1011,11 @@ private:
     void writeTitlePage()
     {
         story_.setScreenplayTitle(QString::fromUtf8(text_.title));
-        story_.setGenre(QString::fromUtf8(text_.genre));
+        // A sample's genre must be one the genre box offers, or its genre help finds no page.
+        const QString genre = QString::fromUtf8(text_.genre);
+        if (!storyGenres().contains(genre))
+            fail(QStringLiteral("%1 is not a genre of the genre box").arg(genre));
+        story_.setGenre(genre);
         story_.setPageCount(110);
         story_.save();
 

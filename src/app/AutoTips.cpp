@@ -9,17 +9,6 @@
 
 namespace AutoTips {
 
-const QStringList& genreList()
-{
-    static const QStringList genres = {
-        QStringLiteral("Monster in the House"), QStringLiteral("Golden Fleece"),
-        QStringLiteral("Out of the Bottle"),    QStringLiteral("Dude with a Problem"),
-        QStringLiteral("Rites of Passage"),     QStringLiteral("Buddy Love"),
-        QStringLiteral("Whydunit"),             QStringLiteral("The Fool Triumphant"),
-        QStringLiteral("Institutionalized"),    QStringLiteral("Superhero")};
-    return genres;
-}
-
 QString genreKeyPart(const QString& genre)
 {
     QString part;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class RandomSource;
 class Screenplaydb;
@@ -10,10 +9,6 @@ class Screenplaydb;
 // the story has come. Pure functions of the story and a random source, so a seeded or
 // scripted source reproduces every choice.
 namespace AutoTips {
-
-// The genres a story can be given. Each has an advice page "GENRE<NAME>" and a tip page
-// "GENRE<NAME>POPUP", <NAME> being genreKeyPart of the genre.
-const QStringList& genreList();
 
 // The genre as it appears in a topic key: its letters and digits only, in capitals
 // ("Space Opera" -> "SPACEOPERA"). Nothing else of a stored genre can reach a resource name.

@@ -16,11 +16,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class AppController;
 class BaseViewController;
+class QAction;
 class BeatsTableView;
 class BigSceneView;
 class BoardView;
@@ -38,6 +40,7 @@ class SceneCarddb;
 class SceneCardView;
 class SceneLocationdb;
 class SmallSceneCard;
+class StoryReport;
 class StoryWindow;
 class TitleLoglineView;
 
@@ -55,6 +58,9 @@ int senderTag(QObject* sender);
 // Wires the board menu items (add scene card, corkboard/list, zoom, board size) to the
 // current document (src/board).
 void connectBoardCommands(AppController& application);
+// Wires the report commands and the card-report option items to the current document
+// (src/app/MyDocumentReports.cpp).
+void connectReportCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -182,6 +188,9 @@ public:
     void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
     // Takes the strip of small cards down; it is built again by the next opening.
     void removeMiniSceneCards();
+    // The strip of small cards and the paging buttons follow the board order again; the large
+    // card's fields and the keyboard focus are left as they are.
+    void refreshMiniSceneCards();
     // Closes the large scene card and shows the corkboard or the list again.
     void closeBigSceneCard();
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
@@ -216,6 +225,23 @@ public:
     ColorCodeSelector* colorCodeWindow() const { return colorCodeWindow_; }
     // The notes board's palette: ids 1 to 10, white for any other id.
     static QColor cardColorForColorID(std::int64_t colorID);
+
+    // --- Reports (src/app/MyDocumentReports.cpp) ---
+    // A card-report option item was chosen (the Avery 3x5, business-card, 3x5 and 4x6 index
+    // card "include notes" and "include characters" items): ends the edit in progress, stores
+    // 1 in the item's story flag when the item had no check mark and 0 when it had one, writes
+    // the story row and gives the item the new mark.
+    void toggleCardReportIncludeFlag(QAction* item);
+    // The caption of the board list view's sorting and filters (empty unless the list shows).
+    QString listViewFiltering() const;
+    // Ends the edit in progress, builds a report of the story and shows the print panel for
+    // it; a report that cannot be printed or written is reported in an alert.
+    void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // The general notes and attachments of one note colour (1 to 10), or of all (0).
+    void attachmentsReportForSelectedColor(std::int64_t colour);
+    // Asks for a note colour in the palette window, then prints that colour's report; nothing
+    // when no colour is chosen.
+    void reportAttachmentsSelectedColor();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -306,7 +332,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();
@@ -319,6 +346,9 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // The strip of small cards under the large card (built when there is none) and its paging
+    // buttons, for the card the large card shows.
+    void showMiniSceneCards();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
     void connectPaneControls();

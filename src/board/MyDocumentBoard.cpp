@@ -5,20 +5,21 @@
 
 #include "BoardListViewView.h"
 #include "BoardView.h"
-#include "LitterBoxView.h"
 #include "CardPlacement.h"
+#include "LitterBoxView.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDebug>
 #include <QFrame>
 #include <QLineEdit>
@@ -69,7 +70,7 @@ void pageFromSceneCard(MyDocument& document, const SceneCarddb* card, std::int64
     if (!control)
         return;
     control->view()->raise();
-    control->tfHeading()->setFocus(Qt::TabFocusReason);
+    control->beginEditing(SceneCardPart::Heading);
 }
 
 // Every set-up (pay-off) lying on the card is left on no card and saved; `detached` lists them.
@@ -231,7 +232,7 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
     }
     moveCard(story.sceneCards(), story.litterBox(), card);
     if (SceneCardView* control = sceneCardControlForSceneCard(card)) {
-        control->imgThumbTack()->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        control->setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         control->setMyBoardViewParent(nullptr);
         control->setMyBoardListViewParent(nullptr);
         takeCardViewOffItsPresentation(*control);
@@ -449,17 +450,15 @@ void MyDocument::addSceneCard()
     Screenplaydb& story = *currentScreenplay_;
     auto card = std::make_unique<SceneCarddb>();
 
-    // The new card goes next to the card last worked on, which must be on the board.
+    // The new card goes next to the card last worked on, on the board or since moved into the
+    // Litter Box (it takes that card's old place on the board).
     std::int64_t anchorID = 0;
     if (story.bigSceneView() == 0)
         anchorID = activeSceneCardID_;
     else if (story.bigSceneView() == 1)
         anchorID = story.bigSceneSceneCardID();
-    const std::int64_t anchorIndex = story.indexOfSceneCardWithID(anchorID);
-    SceneCarddb* anchor = nullptr;
-    if (anchorIndex >= 0)
-        anchor = story.sceneCards()[static_cast<std::size_t>(anchorIndex)].get();
-    else if (!story.sceneCards().empty())
+    SceneCarddb* anchor = anchorID != 0 ? story.sceneCardForSceneCardID(anchorID) : nullptr;
+    if (!anchor && !story.sceneCards().empty())
         anchor = story.sceneCards().front().get();
 
     if (anchor) {
@@ -512,12 +511,13 @@ constexpr std::array<std::int64_t, 4> kLeastBoardWidth{2260, 2490, 2670, 3050};
 // What restoring the board's size adds below four rows of cards, by zoom factor.
 constexpr std::array<std::int64_t, 4> kRestoredHeightExtra{112, 128, 144, 160};
 
-// The factor a board's size is multiplied by when the zoom goes from `from` to `to` (both 1 to
-// 4, different). Growing divides by the factor of the way back, though zooming 4 to 1 uses
-// 0.7333 and 1 to 4 uses 0.733.
-double zoomScale(std::int64_t from, std::int64_t to)
+// A board size after the zoom went from `from` to `to` (both 1 to 4, different). Going down
+// multiplies by the factor of the pair, going up divides by it (a division, not a product with
+// the reciprocal, which truncates one point short for sizes such as 846 at 1 to 3). Zooming 4
+// to 1 uses 0.7333 while 1 to 4 uses 0.733.
+std::int64_t rescaledForZoom(std::int64_t size, std::int64_t from, std::int64_t to)
 {
-    // [smaller][larger]: the factor of going from the larger zoom down to the smaller.
+    // [smaller][larger]: the factor between the smaller and the larger zoom.
     static constexpr double kShrink[4][4] = {
         {1.0, 0.9166, 0.846, 0.7333},
         {1.0, 1.0, 0.9215, 0.799},
@@ -525,10 +525,11 @@ double zoomScale(std::int64_t from, std::int64_t to)
         {1.0, 1.0, 1.0, 1.0},
     };
     const auto index = [](std::int64_t zoom) { return static_cast<std::size_t>(zoom - 1); };
+    const auto value = static_cast<double>(size);
     if (to < from)
-        return kShrink[index(to)][index(from)];
+        return static_cast<std::int64_t>(value * kShrink[index(to)][index(from)]);
     const double shrink = from == 1 && to == 4 ? 0.733 : kShrink[index(from)][index(to)];
-    return 1.0 / shrink;
+    return static_cast<std::int64_t>(value / shrink);
 }
 
 } // namespace
@@ -538,6 +539,11 @@ void MyDocument::toggleBoardView()
     if (!storyIsOpen())
         return;
     Screenplaydb& story = *currentScreenplay_;
+    // The writer goes on in the presentation that replaces the one worked in; a field
+    // elsewhere that has the focus keeps it.
+    QWidget* focused = QApplication::focusWidget();
+    const bool focusInBoard = !focused || !window_ || !window_->isAncestorOf(focused)
+                              || (boardPane_ && boardPane_->isAncestorOf(focused));
     // The large scene card stands in place of both presentations.
     if (story.bigSceneView() != 1) {
         if (story.boardView() == 1) {
@@ -551,6 +557,12 @@ void MyDocument::toggleBoardView()
         }
     }
     story.save();
+    if (!focusInBoard)
+        return;
+    if (story.boardView() == 1 && scrBoard_)
+        scrBoard_->setFocus(Qt::OtherFocusReason);
+    else if (BoardListViewView* list = boardListViewOf(*this); list && list->scrSceneCards())
+        list->scrSceneCards()->setFocus(Qt::OtherFocusReason);
 }
 
 void MyDocument::zoomTheBoard(QObject* sender)
@@ -569,9 +581,8 @@ void MyDocument::zoomTheBoard(QObject* sender)
         item->setChecked(false);
     const bool known = zoom >= 1 && zoom <= 4;
     if (known && old >= 1 && old <= 4) {
-        const double scale = zoomScale(old, zoom);
-        story.setBoardWidth(static_cast<std::int64_t>(static_cast<double>(story.boardWidth()) * scale));
-        story.setBoardHeight(static_cast<std::int64_t>(static_cast<double>(story.boardHeight()) * scale));
+        story.setBoardWidth(rescaledForZoom(story.boardWidth(), old, zoom));
+        story.setBoardHeight(rescaledForZoom(story.boardHeight(), old, zoom));
     }
     if (known)
         story.setBoardWidth(std::max(story.boardWidth(), kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]));
@@ -646,138 +657,6 @@ void MyDocument::refreshSceneCardIndicators(SceneCarddb* card)
     }
     if (currentScreenplay_ && currentScreenplay_->bigSceneView() == 1 && bigSceneView_)
         bigSceneView_->configureIndicators();
-}
-
-// --- The large scene card ----------------------------------------------------------------------
-
-namespace {
-
-// The strip of small cards: its colour, the rule along its top and the first card's place.
-const QColor kStripColor = QColor::fromRgb(218, 76, 38);
-const QColor kStripRuleColor = QColor::fromRgb(204, 204, 204);
-constexpr int kStripRuleHeight = 4;
-constexpr int kMiniCardLeft = 3;
-constexpr int kMiniCardTop = 8;
-
-} // namespace
-
-QWidget* MyDocument::bigSceneView() const
-{
-    return bigSceneView_ ? bigSceneView_->view() : nullptr;
-}
-
-void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
-{
-    if (!card || !currentScreenplay_ || !boardPane_)
-        return;
-    Screenplaydb& story = *currentScreenplay_;
-    if (story.bigSceneView() == 0) {
-        if (story.boardView() == 2)
-            shutDownTheBoardListView();
-        else if (story.boardView() == 1)
-            shutDownTheBoard();
-    }
-    if (bigSceneView_) {
-        qDebug() << "Open Big Scene View and Set Scene";
-        bigSceneView_->saveChanges(nullptr);
-        bigSceneView_->setScene(card);
-    } else {
-        bigSceneView_ = std::make_unique<BigSceneView>(this, &story, card);
-        bigSceneView_->view()->setParent(boardPane_);
-        bigSceneView_->view()->show();
-    }
-    placeBigSceneView();
-
-    // Paging buttons: none before the board's first card, none after its last.
-    const auto& board = story.sceneCards();
-    bigSceneView_->cmdPreviousCard()->hide();
-    bigSceneView_->cmdNextCard()->hide();
-    if (!board.empty()) {
-        bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
-        bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
-    }
-    if (tab > 0) {
-        qDebug() << "setting selected tab";
-        bigSceneView_->setSelectedTabID(tab);
-    }
-    bigSceneView_->refreshView();
-
-    story.setBigSceneView(1);
-    story.setBigSceneSceneCardID(card->sceneCardID());
-    story.save();
-    boardIsHidden(false);
-
-    if (!scrMiniSceneCards_) {
-        const int paneWidth = boardPane_->width();
-        const int paneHeight = boardPane_->height();
-        auto* strip = new QScrollArea(boardPane_);
-        strip->setObjectName(QStringLiteral("scrMiniSceneCards"));
-        strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        QPalette palette = strip->palette();
-        palette.setColor(QPalette::Window, kStripColor);
-        strip->setPalette(palette);
-        strip->setBackgroundRole(QPalette::Window);
-        strip->setGeometry(0, paneHeight - kMiniSceneCardStripHeight, paneWidth, kMiniSceneCardStripHeight);
-        strip->show();
-        scrMiniSceneCards_ = strip;
-
-        const int contentWidth = static_cast<int>(board.size()) * kMiniSceneCardStep + 5;
-        auto* cards = new FlippedView;
-        cards->setObjectName(QStringLiteral("vMiniSceneCards"));
-        cards->resize(contentWidth, strip->viewport()->height());
-        auto* rule = new QFrame(cards);
-        rule->setFrameShape(QFrame::NoFrame);
-        QPalette grey = rule->palette();
-        grey.setColor(QPalette::Window, kStripRuleColor);
-        rule->setPalette(grey);
-        rule->setAutoFillBackground(true);
-        rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
-        miniSceneCardControls_.clear();
-        int k = 0;
-        for (const auto& boardCard : board) {
-            auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
-            mini->setIsEnabled(boardCard.get() == card);
-            mini->view()->setParent(cards);
-            mini->view()->move(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop);
-            mini->view()->show();
-            miniSceneCardControls_.push_back(std::move(mini));
-        }
-        strip->setWidget(cards);
-        vMiniSceneCards_ = cards;
-    }
-    for (const auto& mini : miniSceneCardControls_) {
-        const bool shown = mini->scene() == card;
-        mini->setIsEnabled(shown);
-        if (shown)
-            scrMiniSceneCards_->ensureWidgetVisible(mini->view());
-    }
-    boardPane_->update();
-}
-
-void MyDocument::removeMiniSceneCards()
-{
-    // The small cards' views go with their controllers.
-    miniSceneCardControls_.clear();
-    delete vMiniSceneCards_;
-    delete scrMiniSceneCards_;
-}
-
-void MyDocument::closeBigSceneCard()
-{
-    if (!currentScreenplay_)
-        return;
-    bigSceneView_.reset();
-    removeMiniSceneCards();
-    Screenplaydb& story = *currentScreenplay_;
-    story.setBigSceneView(0);
-    story.setBigSceneSceneCardID(0);
-    story.save();
-    boardIsHidden(false);
-    if (story.boardView() == 1)
-        showTheBoard();
-    else if (story.boardView() == 2)
-        showBoardListView();
 }
 
 // The document's colour commands: the story's colour codes in the colour-code dialog, the

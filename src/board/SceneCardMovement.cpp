@@ -9,9 +9,9 @@
 #include "CardDragStarter.h"
 #include "CardPlacement.h"
 #include "RecordPasteboardType.h"
-#include "StoryTransaction.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QMimeData>
 #include <QMouseEvent>
@@ -35,43 +35,39 @@ float clampedStep(double wanted, double size, double extent, double reach, doubl
 
 } // namespace
 
-void SceneCardView::mouseDown(QMouseEvent* event, ImageViewResponder* view)
+void SceneCardView::mouseDown(QMouseEvent* event)
 {
-    if (view != imgThumbTack_ || !scene_)
+    if (!scene_)
         return;
     if (event->modifiers() & Qt::ControlModifier) {
-        imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+        setThumbTackImage(QStringLiteral("SceneCardThumbUp"));
         readyToDrag_ = true;
         return;
     }
     if (!canMove_ || scene_->onBoard() != 1 || readyToDrag_)
         return;
     bringToTheTop();
-    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+    setThumbTackImage(QStringLiteral("SceneCardThumbUp"));
     moving_ = true;
     pMouseDownPoint_ = event->position();
     originalLocation_ = QRectF(this->view()->geometry());
 }
 
-void SceneCardView::rightMouseDown(QMouseEvent*, ImageViewResponder* view)
+void SceneCardView::rightMouseDown(QMouseEvent*)
 {
-    if (view != imgThumbTack_)
-        return;
-    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbUp"));
+    setThumbTackImage(QStringLiteral("SceneCardThumbUp"));
     readyToDrag_ = true;
 }
 
-void SceneCardView::rightMouseUp(QMouseEvent*, ImageViewResponder* view)
+void SceneCardView::rightMouseUp(QMouseEvent*)
 {
-    if (view != imgThumbTack_)
-        return;
     readyToDrag_ = false;
-    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
 }
 
-void SceneCardView::mouseDragged(QMouseEvent* event, ImageViewResponder* view)
+void SceneCardView::mouseDragged(QMouseEvent* event)
 {
-    if (view != imgThumbTack_ || !scene_ || !screenplay())
+    if (!scene_ || !screenplay())
         return;
     Screenplaydb& story = *screenplay();
     QWidget* card = this->view();
@@ -128,7 +124,7 @@ void SceneCardView::moveBecomesDrag()
     setPageNumber();
     readyToDrag_ = false;
     moving_ = false;
-    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
     startCardDrag(myViewImage());
 }
 
@@ -141,18 +137,18 @@ void SceneCardView::startCardDrag(const QPixmap& image)
         image, hotSpot, Qt::MoveAction);
 }
 
-void SceneCardView::mouseUp(QMouseEvent* event, ImageViewResponder* view)
+void SceneCardView::mouseUp(QMouseEvent* event)
 {
-    if (view != imgThumbTack_ || !scene_ || !screenplay())
+    if (!scene_ || !screenplay())
         return;
     if (event->modifiers() & Qt::ControlModifier) {
         readyToDrag_ = false;
-        imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+        setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         return;
     }
     if (scene_->onBoard() != 1 || !moving_)
         return;
-    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
     moving_ = false;
     const QRectF frame(this->view()->geometry());
     if (screenplay()->boardView() == 1)

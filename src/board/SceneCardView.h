@@ -1,11 +1,13 @@
 #pragma once
 
-#include "ImageViewResponder.h"
+#include "SceneCardLayout.h"
+#include "SceneCardPainter.h"
 #include "app/BaseViewController.h"
 
 #include <QColor>
 #include <QPixmap>
 #include <QPointF>
+#include <QPointer>
 #include <QRectF>
 #include <QWidget>
 
@@ -13,14 +15,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
-class BaseTextField;
 class BoardView;
-class QFrame;
 class QLineEdit;
 class QMimeData;
 class QPlainTextEdit;
-class QPushButton;
 class SceneCarddb;
 class SceneCardView;
 
@@ -37,8 +37,10 @@ public:
     virtual QWidget* listView() const = 0;
 };
 
-// The root view of a scene card. It draws nothing itself; it is where records and other cards
-// are dropped on the card, and it hands them to its card view.
+// The view of a scene card: one widget that paints the whole card (see SceneCardPainter) and
+// answers the mouse on it. It is where records and other cards are dropped on the card, and
+// it hands clicks, drags and drops to its card view. The one in-place editor of a field, while
+// a field is edited, is its only child.
 class SceneCardDragDropView : public QWidget
 {
     Q_OBJECT
@@ -51,12 +53,25 @@ public:
     void setMySceneCardParent(SceneCardView* card) { mySceneCardParent_ = card; }
 
 protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void pressed(QMouseEvent* event, int clickCount);
+
     SceneCardView* mySceneCardParent_ = nullptr;
+    // The part a button went down on: the thumb tack and the buttons follow the mouse until
+    // it is released.
+    SceneCardPart pressedPart_ = SceneCardPart::None;
 };
 
 // One scene card as the user sees it on the corkboard, in the board list view and in the
@@ -64,12 +79,16 @@ private:
 // (two tabs on the right edge), the primary attachment's thumbnail, the emotional change and
 // its type, the conflict, six colour stripes along the left edge, four indicator icons, a
 // title bar, the thumb tack by which the card is moved, an advice button and a delete
-// button. Every edit is written to the story file when it ends.
+// button. The card is painted; a click (or Tab) on the heading, the text area, the emotional
+// change or the conflict opens one editor over that field. Return or leaving the field ends
+// the edit and writes it to the story file, Escape gives the field back its stored text. Tab
+// and Shift-Tab go round the four fields in reading order; in the text area, where Return and
+// Tab are typed, Ctrl-Tab and Ctrl-Shift-Tab do.
 //
 // The document keeps one card view per card for the life of the window; the corkboard, the
 // list and the Litter Box only borrow the views. The view's size is the standard card size of
 // the story's zoom factor.
-class SceneCardView : public BaseViewController, public ThumbTackOwner
+class SceneCardView : public BaseViewController
 {
     Q_OBJECT
 
@@ -81,7 +100,8 @@ public:
     // Keeps the story and sizes the view for the story's zoom factor.
     void setScreenplay(Screenplaydb* screenplay);
     SceneCarddb* scene() const { return scene_; }
-    // Shows the card (not owned: the story owns it and outlives the view's use of it).
+    // Shows the card (not owned: the story owns it and outlives the view's use of it). A field
+    // being edited is written first.
     void setScene(SceneCarddb* scene);
 
     // Paints the six colour stripes from the card's colour-code slots (white for none).
@@ -94,17 +114,42 @@ public:
     void configureIndicators();
     // The card's page and board beat from the view's place on the board; saves the card.
     void setPageNumber();
+    // Shows `page` as the card's page number.
+    void showPageNumber(std::int64_t page);
     // 1 shows the description, 2 the notes; any other number changes nothing.
     void setSelectedTab(std::int64_t tab);
     std::int64_t selectedTab() const { return selectedTab_; }
     // Lets the user pick a colour code for a stripe; answers the chosen code (0 for none).
     std::int64_t selectColorCodeID(std::int64_t colorCodeID);
+    // The thumb tack's picture ("SceneCardThumbDown", "SceneCardThumbUp").
+    void setThumbTackImage(const QString& name);
+    const QString& thumbTackImage() const { return painter_.look().thumbTackImage; }
+    // Whether the card has its thumb tack, advice and delete button (a card only shown has not).
+    void setShowsControls(bool flag);
+    bool showsControls() const { return painter_.look().showsControls; }
 
-    // A click on one of the card's texts.
-    void userClicked(BaseTextField* field);
-    // The edit of a field ended: the card takes the field's text and is saved.
-    void controlTextDidEndEditing(QWidget* field);
-    void showAdvice(QObject* sender);
+    // A press on a part of the card that is no edited field: `clickCount` 2 for the second
+    // press of a double click.
+    void userClicked(SceneCardPart part, int clickCount);
+    int clickCount() const { return clickCount_; }
+
+    // In-place editing. Opens the editor over the heading, the text area, the emotional change
+    // or the conflict (any other part opens nothing), with the caret at `caretAt` (card points)
+    // or at the end, never with the text selected; a field edited before is written first.
+    bool beginEditing(SceneCardPart field, std::optional<QPoint> caretAt = std::nullopt);
+    // Writes the edited field and closes its editor; nothing when no field is edited.
+    void commitEditing();
+    // Closes the editor without writing: the field shows its stored text again.
+    void cancelEditing();
+    SceneCardPart editedPart() const { return editedPart_; }
+    // The open editor: a line editor for the one-line fields, a text editor for the text area.
+    QLineEdit* lineEditor() const;
+    QPlainTextEdit* textEditor() const;
+    QWidget* editor() const { return editor_; }
+    // The edit of a field ended with `text`: the card takes it and is saved.
+    void controlTextDidEndEditing(SceneCardPart field, const QString& text);
+
+    void showAdvice();
     // Asks, then deletes the card.
     void deleteSceneCard();
     // Moves the focus to the card after or before this one on the corkboard.
@@ -115,12 +160,12 @@ public:
     // A picture of the card as it shows now.
     QPixmap myViewImage() const;
 
-    // Thumb tack (see ImageViewResponder).
-    void mouseDown(QMouseEvent* event, ImageViewResponder* view) override;
-    void mouseDragged(QMouseEvent* event, ImageViewResponder* view) override;
-    void mouseUp(QMouseEvent* event, ImageViewResponder* view) override;
-    void rightMouseDown(QMouseEvent* event, ImageViewResponder* view) override;
-    void rightMouseUp(QMouseEvent* event, ImageViewResponder* view) override;
+    // The mouse on the thumb tack (positions in the card's points).
+    void mouseDown(QMouseEvent* event);
+    void mouseDragged(QMouseEvent* event);
+    void mouseUp(QMouseEvent* event);
+    void rightMouseDown(QMouseEvent* event);
+    void rightMouseUp(QMouseEvent* event);
 
     // Drops on the card: a record of type `type` ("AttachedObjectdb": `value` the attachment's
     // row id; the record types: 3 x the record's position). Answers whether it was taken.
@@ -140,41 +185,35 @@ public:
     bool readyToDrag() const { return readyToDrag_; }
     bool moving() const { return moving_; }
 
-    // Outlets.
+    // What the card shows, and where.
     SceneCardDragDropView* dragDropView() const { return dragDropView_; }
-    BaseTextField* lblTitleBar() const { return lblTitleBar_; }
-    QLineEdit* tfHeading() const { return tfHeading_; }
-    QLineEdit* tfPageNumber() const { return tfPageNumber_; }
-    QPlainTextEdit* tfDescription() const { return tfDescription_; }
-    BaseTextField* tbDescription() const { return tbDescription_; }
-    BaseTextField* tbNotes() const { return tbNotes_; }
-    BaseTextField* lblEmotionalChangeType() const { return lblEmotionalChangeType_; }
-    QLineEdit* tfEmotionalChange() const { return tfEmotionalChange_; }
-    QLabel* lblConflict() const { return lblConflict_; }
-    QLineEdit* tfConflict() const { return tfConflict_; }
-    // Stripe 1 to 6; nothing for any other number.
-    BaseTextField* lblColor(int stripe) const;
-    QFrame* boxPhotoBackground() const { return boxPhotoBackground_; }
-    QLabel* imgThumbNail() const { return imgThumbNail_; }
-    QLabel* imgCharacters() const { return imgCharacters_; }
-    QLabel* imgLocation() const { return imgLocation_; }
-    QLabel* imgSetups() const { return imgSetups_; }
-    QLabel* imgPayoffs() const { return imgPayoffs_; }
-    ImageViewResponder* imgThumbTack() const { return imgThumbTack_; }
-    QPushButton* cmdAdvice() const { return cmdAdvice_; }
-    QPushButton* cmdDelete() const { return cmdDelete_; }
+    const SceneCardLayout& layout() const { return layout_; }
+    // The text a field shows: heading, page number, the text area, emotional change, conflict.
+    QString fieldText(SceneCardPart field) const;
+    QFont fieldFont(SceneCardPart field) const { return SceneCardPainter::fieldFont(layout_, field); }
+    // Stripe 1 to 6; white for any other number.
+    QColor stripeColor(int stripe) const;
+    // The background of tab 1 (description) or 2 (notes).
+    QColor tabBackground(std::int64_t tab) const;
+    QColor emotionalChangeTypeColor() const { return painter_.look().emotionalChangeType; }
+    const std::vector<SceneCardIndicator>& indicators() const { return painter_.look().indicators; }
+    // What the card says of the part under `point` when the pointer rests there.
+    QString toolTipAt(const QPoint& point) const;
+    // Paints the card onto the view's painter.
+    void paintCard(QPainter& painter);
 
 protected:
-    // Editing fields: bringing the card up when they take the focus, storing them when they
-    // lose it, and paging with Ctrl-N / Ctrl-P.
+    // The editor: Return, Escape, Tab, leaving it, and paging with Ctrl-N / Ctrl-P.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildView();
-    void placeTitleBar(int width);
-    // The fonts of the card's texts for the story's zoom factor.
-    void applyZoomFonts();
     void fillDescription();
+    // The editor goes; `write` says whether its text is written first.
+    void closeEditor(bool write);
+    // Tab and Shift-Tab: the next (or previous) editable field of the card.
+    void editNextField(int direction);
+    void repaint();
     // The card's drag: "SceneCarddb" with its row id, showing `image` held at its middle 15
     // points below its top; answers when the drag is over.
     void startCardDrag(const QPixmap& image);
@@ -199,33 +238,16 @@ private:
     BoardListPresentation* myBoardListViewParent_ = nullptr;
     bool readyToDrag_ = false;
     bool moving_ = false;
+    int clickCount_ = 0;
     QPointF pMouseDownPoint_;
     QRectF originalLocation_;
 
-    // Children of the view, which the controller owns.
     SceneCardDragDropView* dragDropView_ = nullptr;
-    QFrame* boxCard_ = nullptr;
-    QFrame* boxHeadingRule_ = nullptr;
-    BaseTextField* lblTitleBar_ = nullptr;
-    QLineEdit* tfHeading_ = nullptr;
-    QLineEdit* tfPageNumber_ = nullptr;
-    QPlainTextEdit* tfDescription_ = nullptr;
-    BaseTextField* tbDescription_ = nullptr;
-    BaseTextField* tbNotes_ = nullptr;
-    BaseTextField* lblEmotionalChangeType_ = nullptr;
-    QLineEdit* tfEmotionalChange_ = nullptr;
-    QLabel* lblConflict_ = nullptr;
-    QLineEdit* tfConflict_ = nullptr;
-    std::array<BaseTextField*, 6> lblColors_{};
-    QFrame* boxPhotoBackground_ = nullptr;
-    QLabel* imgThumbNail_ = nullptr;
-    QLabel* imgCharacters_ = nullptr;
-    QLabel* imgLocation_ = nullptr;
-    QLabel* imgSetups_ = nullptr;
-    QLabel* imgPayoffs_ = nullptr;
-    ImageViewResponder* imgThumbTack_ = nullptr;
-    QPushButton* cmdAdvice_ = nullptr;
-    QPushButton* cmdDelete_ = nullptr;
+    SceneCardLayout layout_;
+    SceneCardPainter painter_;
+    // The field being edited and its editor, a child of the view while it lives.
+    SceneCardPart editedPart_ = SceneCardPart::None;
+    QPointer<QWidget> editor_;
 };
 
 // The list of the story-elements pane shows again from the story, when it is the list of
@@ -240,3 +262,6 @@ void takeCardViewOffItsPresentation(SceneCardView& control);
 // The colour of a card's colour stripe for the colour code in its slot: white for no code,
 // the code's colour (components / 255) otherwise.
 QColor colorForStripe(const Screenplaydb& story, std::int64_t colorCodeID);
+// The colour of an emotional-change type: white (0), green (1), red (2); `otherwise` for any
+// other type.
+QColor emotionalChangeTypeColor(std::int64_t type, const QColor& otherwise);

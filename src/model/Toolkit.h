@@ -3,13 +3,16 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "DateUtilities.h"
 
 // Stateless helper whose operations callers invoke on a fresh instance: Toolkit().op(...).
 // Each subsystem defines its own operations in a source file of its own folder.
+class QFont;
 class Screenplaydb;
+class XMLParsedScript;
 
 class Toolkit
 {
@@ -35,8 +38,35 @@ public:
 
     // Puts the fifteen beat cards on the board of a story that has none, each with one empty
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
-    // debate, fun and games, bad guys, five-point finale). All or nothing.
+    // debate, fun and games, bad guys, five-step finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
+
+    // --- script interchange (interchange) ---
+    // Writes a read script into the story as one transaction: page count and board, element
+    // formats, characters, locations, one scene card per scene heading with its script
+    // paragraphs and character links, the cards spread along their rows, the board's width.
+    // The script must hold 4 to 1000 locked pages. A failed write raises DatabaseError and
+    // leaves the file as it was; the story in memory must then be loaded again.
+    bool processFinalDraft8Script(const XMLParsedScript& script, Screenplaydb& story) const;
+    // Writes the story's board cards and their script as a Final Draft 8/9 script file, in one
+    // piece (a temporary file replaced in one step). Sorts the story's board cards by their
+    // place on the board. Answers false, with the reason in `error`, when the file could not
+    // be written; an older file at the path is then left as it was.
+    bool exportScreenplay(Screenplaydb& story, const QString& path, QString* error = nullptr) const;
+
+    // --- report text (reports) ---
+    // The height in points of a text laid out in `width` points with `font`: alignment 0 wraps
+    // at word boundaries, 1 (right) and 2 (centred) give one line per paragraph however narrow
+    // the width, any other value wraps with the natural alignment. An empty text measures 0.
+    float heightForText(const QString& text, float width, const QFont& font, std::int64_t alignment) const;
+    // The same without a paragraph style.
+    float heightForString(const QString& text, const QFont& font, float width) const;
+    // How many leading characters of a text too high for `height` form its first piece: the
+    // piece ends after a space or one of ";,:?.!", or just before a "(" or a line feed. A
+    // leading run with none of these (one long word) is cut after its longest prefix that fits,
+    // at least one character, so a page loop always makes progress.
+    std::int64_t splitText(const QString& text, float height, float width, const QFont& font,
+                           std::int64_t alignment) const;
 
     // --- web services (web) ---
     // The text between the first "<tag>" and the first "</tag>" after it; "" when either is

@@ -58,7 +58,7 @@ InitialBeatCards::InitialBeatCards(QWidget* parent)
     chkBadGuys_ = addChoice(tr("Bad Guys Close In cards: external and internal"), QStringLiteral("chkBadGuys"),
                             QStringLiteral("BEAT10"));
     chkFivePointFinale_ =
-        addChoice(tr("The five-point Finale"), QStringLiteral("chkFivePointFinale"), QStringLiteral("BEAT14"));
+        addChoice(tr("Finale cards: five steps"), QStringLiteral("chkFivePointFinale"), QStringLiteral("BEAT14"));
 
     cmdProceed_ = new QPushButton(tr("Place the Cards"));
     cmdProceed_->setObjectName(QStringLiteral("cmdProceed"));

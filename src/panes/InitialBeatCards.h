@@ -29,7 +29,7 @@ public:
     // The dialog's own help window, made on first use.
     AdviceWindow* adviceWindow() const { return adviceWindow_.get(); }
 
-    // The five choices in the order set-up, debate, fun and games, bad guys, five-point
+    // The five choices in the order set-up, debate, fun and games, bad guys, five-step
     // finale.
     std::array<bool, 5> optionalCards() const;
 

@@ -10,7 +10,9 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/Loglinedb.h"
+#include "model/StoryGenres.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "model/StringUtilities.h"
 #include "platform/Platform.h"
 
@@ -122,7 +124,7 @@ TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
     cmbGenre_->setObjectName(QStringLiteral("cmbGenre"));
     // Only a genre of the list can be chosen: typed text would never be stored.
     cmbGenre_->setEditable(false);
-    cmbGenre_->addItems(AutoTips::genreList());
+    cmbGenre_->addItems(storyGenres());
     tfPageCount_ = new QLineEdit(view);
     tfPageCount_->setObjectName(QStringLiteral("tfPageCount"));
     tfPageCount_->setAlignment(Qt::AlignRight);
@@ -151,7 +153,7 @@ TitleLoglineView::~TitleLoglineView() = default;
 
 void TitleLoglineView::setFonts()
 {
-    const int size = static_cast<int>(screenplay()->standardFontSetting()) + 11;
+    const int size = StoredRange::fontSetting(screenplay()->standardFontSetting()) + 11;
     for (QLabel* caption : {lblTitle_, lblLogline_, lblGenre_, lblPages_})
         caption->setFont(standardFont(size, true));
     for (QWidget* field : std::initializer_list<QWidget*>{tfTitle_, tfLogline_, tfPageCount_, cmbGenre_})

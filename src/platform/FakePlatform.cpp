@@ -83,6 +83,15 @@ long ScriptedRandom::randomNumberWithMax(long max)
     return number < 0 ? number + max : number;
 }
 
+PrintResult ScriptedPrintPanels::runPrintPanel(const PrintJob& job)
+{
+    shown.push_back({job.title, job.paperSize, job.pageCount});
+    const std::optional<QString> path = takeChosenPath(answers);
+    if (!path)
+        return {PrintResult::Cancelled, QString()};
+    return writePdfFile(job, *path, 1, job.pageCount);
+}
+
 FakePlatform FakePlatform::install(const QString& folder)
 {
     FakePlatform fakes;
@@ -93,12 +102,14 @@ FakePlatform FakePlatform::install(const QString& folder)
     auto clock = std::make_unique<FixedClock>(
         DateUtilities::DateTime{QDate(2020, 1, 1), QTime(12, 0)});
     auto random = std::make_unique<ScriptedRandom>();
+    auto printPanels = std::make_unique<ScriptedPrintPanels>();
     fakes.alerts = alerts.get();
     fakes.filePanels = filePanels.get();
     fakes.workspace = workspace.get();
     fakes.pageFetcher = pageFetcher.get();
     fakes.clock = clock.get();
     fakes.random = random.get();
+    fakes.printPanels = printPanels.get();
 
     Platform::setAlerts(std::move(alerts));
     Platform::setFilePanels(std::move(filePanels));
@@ -106,6 +117,7 @@ FakePlatform FakePlatform::install(const QString& folder)
     Platform::setPageFetcher(std::move(pageFetcher));
     Platform::setClock(std::move(clock));
     Platform::setRandom(std::move(random));
+    Platform::setPrintPanels(std::move(printPanels));
     Platform::setUserDefaults(
         std::make_unique<UserDefaults>(QDir(folder).filePath(QStringLiteral("UserDefaults.ini"))));
     return fakes;

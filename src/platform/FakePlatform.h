@@ -52,6 +52,22 @@ public:
     QList<QUrl> requested;
 };
 
+// Prints every job to a PDF file it is given, without a dialog.
+class ScriptedPrintPanels : public PrintPanels
+{
+public:
+    PrintResult runPrintPanel(const PrintJob& job) override;
+    // The PDF file each panel prints to, in order (nothing = cancel); with none left the panel
+    // is cancelled.
+    std::deque<std::optional<QString>> answers;
+    struct Shown {
+        QString title;
+        QSizeF paperSize;
+        int pageCount;
+    };
+    std::vector<Shown> shown;
+};
+
 class FixedClock : public Clock
 {
 public:
@@ -78,6 +94,7 @@ struct FakePlatform {
     ScriptedPageFetcher* pageFetcher = nullptr;
     FixedClock* clock = nullptr;
     ScriptedRandom* random = nullptr;
+    ScriptedPrintPanels* printPanels = nullptr;
 
     static FakePlatform install(const QString& folder);
 };

@@ -99,6 +99,7 @@ std::unique_ptr<PageFetcher> pageFetcherService;
 std::unique_ptr<UserDefaults> userDefaultsService;
 std::unique_ptr<Clock> clockService;
 std::unique_ptr<RandomSource> randomService;
+std::unique_ptr<PrintPanels> printPanelsService;
 
 // The service in `slot`, a new Default first when none is installed.
 template <typename Default, typename Service>
@@ -146,6 +147,11 @@ RandomSource& Platform::random()
     return installedOr<SeededRandom>(randomService);
 }
 
+PrintPanels& Platform::printPanels()
+{
+    return installedOr<QtPrintPanels>(printPanelsService);
+}
+
 // Installing nothing (a null pointer) drops the service; the next use installs the default.
 void Platform::setAlerts(std::unique_ptr<AlertPanels> service)
 {
@@ -182,6 +188,11 @@ void Platform::setRandom(std::unique_ptr<RandomSource> service)
     randomService = std::move(service);
 }
 
+void Platform::setPrintPanels(std::unique_ptr<PrintPanels> service)
+{
+    printPanelsService = std::move(service);
+}
+
 void Platform::installQtServices()
 {
     setAlerts(std::make_unique<QtAlertPanels>());
@@ -191,4 +202,5 @@ void Platform::installQtServices()
     setUserDefaults(std::make_unique<UserDefaults>());
     setClock(std::make_unique<SystemClock>());
     setRandom(std::make_unique<SeededRandom>());
+    setPrintPanels(std::make_unique<QtPrintPanels>());
 }

@@ -3,15 +3,19 @@
 #include "model/DateUtilities.h"
 
 #include <QByteArray>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <QVariant>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QPageLayout;
+class QPagedPaintDevice;
 class QSettings;
 class QWidget;
 
@@ -95,6 +99,39 @@ public:
     virtual std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) = 0;
 };
 
+// --- Printing ----------------------------------------------------------------------------------
+
+// A paginated document ready to print: its pages, all of one paper size in points, painted on
+// demand onto a device whose page layout (that paper, no margins) is already set.
+struct PrintJob {
+    QString title;
+    QSizeF paperSize;
+    int pageCount = 1;
+    // Paints pages first to last (counted from 1); false when the device refused the painting.
+    std::function<bool(QPagedPaintDevice& device, int firstPage, int lastPage)> paint;
+};
+
+struct PrintResult {
+    enum Outcome { Printed, Cancelled, Failed };
+    Outcome outcome = Cancelled;
+    QString message; // why it failed, in plain words
+};
+
+class PrintPanels
+{
+public:
+    virtual ~PrintPanels() = default;
+    // Shows the print panel for the job and prints it where and as the user chooses.
+    virtual PrintResult runPrintPanel(const PrintJob& job) = 0;
+};
+
+// The page layout of a paper of that size in points, portrait or landscape as its sides say,
+// without margins.
+QPageLayout pageLayoutForPaper(QSizeF paperSize);
+// Writes pages first to last of the job as a PDF file. The file is replaced only when every
+// page was painted and written: a failure leaves what was there before.
+PrintResult writePdfFile(const PrintJob& job, const QString& path, int firstPage, int lastPage);
+
 // --- User defaults -----------------------------------------------------------------------------
 
 // The application's settings, kept by QSettings under the keys the program names ("VTR...").
@@ -158,6 +195,7 @@ public:
     static UserDefaults& userDefaults();
     static Clock& clock();
     static RandomSource& random();
+    static PrintPanels& printPanels();
 
     static void setAlerts(std::unique_ptr<AlertPanels> service);
     static void setFilePanels(std::unique_ptr<FilePanels> service);
@@ -166,6 +204,7 @@ public:
     static void setUserDefaults(std::unique_ptr<UserDefaults> service);
     static void setClock(std::unique_ptr<Clock> service);
     static void setRandom(std::unique_ptr<RandomSource> service);
+    static void setPrintPanels(std::unique_ptr<PrintPanels> service);
 
     // Installs the Qt implementations of every service.
     static void installQtServices();

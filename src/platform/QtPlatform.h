@@ -30,6 +30,14 @@ public:
     std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) override;
 };
 
+// The system's print dialog on a printer of the paper's size. Printing to a PDF file goes
+// through writePdfFile, so a failed write never leaves a broken file behind.
+class QtPrintPanels : public PrintPanels
+{
+public:
+    PrintResult runPrintPanel(const PrintJob& job) override;
+};
+
 class SystemClock : public Clock
 {
 public:

@@ -1,244 +1,495 @@
+// The large scene card's view: building and laying out its panes, filling them from the card,
+// the tabs, fonts, the location box, paging, deleting and closing.
 #include "BigSceneView.h"
 
+#include "BigSceneGeometry.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
-#include "board/SceneCardView.h"
-#include "model/SceneCardCharacterdb.h"
-#include "model/SceneCardObjectdb.h"
+#include "board/BoardImages.h"
+#include "board/SceneCardEdits.h"
+#include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
-#include "model/ScenePayoffdb.h"
-#include "model/SceneSetupdb.h"
+#include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "platform/Platform.h"
 
-#include <QEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QPointer>
-#include <QStackedWidget>
+#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 
+const std::array<const char*, 6> kTabSelectorNames{"optNotes", "optSetups", "optPayoffs",
+                                                   "optCharacters", "optAttachments", "optScript"};
 const std::array<const char*, 6> kTabTitles{"Notes", "Set-ups", "Pay-offs", "Characters", "Attachments", "Script"};
 
-// The stripes stand in a column along the card's left edge.
-constexpr int kStripeWidth = 8;
+const QColor kYellow = QColor::fromRgb(255, 250, 205);
+const QColor kBeatGrey = QColor::fromRgb(69, 69, 69);
+const QColor kBeatBlue = QColor::fromRgb(65, 117, 139);
+const QColor kStandardColor = QColor::fromRgb(205, 133, 63);
 
-// A single-line field's text, or its placeholder when it was left empty.
-QString textOrDefault(const QLineEdit* field, const QString& fallback)
+// The two panes of the splitter never get smaller than these.
+constexpr int kLeastCardPane = 97;
+constexpr int kLeastTabPane = 142;
+
+// The card pane, top-down: the row of indicators, tack and beat, then the fields.
+constexpr int kIndicatorTop = 10;
+constexpr int kFieldLeft = 40;
+constexpr int kHeadingTop = 46;
+constexpr int kRowHeight = 28;
+constexpr int kPageNumberWidth = 86;
+constexpr int kMarkWidth = 30;
+constexpr int kThumbTackSize = 24;
+constexpr int kBeatBoxWidth = 240;
+// The tab selectors' row above the tab pages.
+constexpr int kSelectorRow = 28;
+
+const QString& noLocation()
 {
-    return field->text().isEmpty() ? fallback : field->text();
+    static const QString text = BigSceneView::tr("<No Location>");
+    return text;
 }
 
-template <typename Records>
-long long countOnCard(const Records& records, std::int64_t sceneCardID)
+void paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 {
-    return std::count_if(records.begin(), records.end(),
-                         [sceneCardID](const auto& record) { return record->sceneCardID() == sceneCardID; });
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit* makeField(const QString& name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    return field;
+}
+
+// Buttons are clicked, never tabbed to: a space typed for a field must not press one.
+QPushButton* makeButton(const QString& name, const QString& title, QWidget* parent)
+{
+    auto* button = new QPushButton(title, parent);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
 }
 
 } // namespace
 
+const QString BigSceneView::kHeadingPlaceholder = QStringLiteral("SCENE HEADING");
+const QString BigSceneView::kEmotionalChangePlaceholder = QStringLiteral("Emotional Change");
+const QString BigSceneView::kConflictPlaceholder = QStringLiteral("Conflict");
+
 BigSceneView::BigSceneView(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* scene)
     : BaseViewController(QStringLiteral("BigSceneView"), parent, screenplay), scene_(scene)
 {
+    skipIt_ = true;
     buildView();
-    setSelectedTabID(1);
+    contentView_->setMyParent(this);
+    contentView_->setAcceptDrops(true);
+    // The Notes tab shows from the start; the document asks for another one when it wants it.
+    selectedTabID_ = 1;
+    resetFonts();
+    imgThumbTack_->setMyBigSceneViewParent(this);
+    skipIt_ = false;
 }
 
 BigSceneView::~BigSceneView() = default;
 
+// --- Building ----------------------------------------------------------------------------------
+
 void BigSceneView::buildView()
 {
-    auto* view = new QFrame;
-    view->setObjectName(QStringLiteral("BigSceneView"));
-    view->setFrameShape(QFrame::Box);
-    view->setAutoFillBackground(true);
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    view->setPalette(palette);
-    setView(view);
+    contentView_ = new BigSceneViewView;
+    contentView_->setObjectName(QStringLiteral("BigSceneView"));
+    contentView_->setAutoFillBackground(true);
+    paint(contentView_, QPalette::Window, myParent() ? myParent()->standardBackgroundColor() : kStandardColor);
+    setView(contentView_);
 
-    auto* outer = new QHBoxLayout(view);
-    outer->setContentsMargins(0, 0, 4, 4);
-    auto* stripes = new QVBoxLayout;
-    stripes->setSpacing(0);
-    for (std::size_t i = 0; i < colorStripes_.size(); ++i) {
-        auto* stripe = new QFrame;
-        stripe->setObjectName(QStringLiteral("lblColor%1").arg(i + 1));
-        stripe->setFixedWidth(kStripeWidth);
-        stripe->setAutoFillBackground(true);
-        stripes->addWidget(stripe, 1);
-        colorStripes_[i] = stripe;
+    auto* column = new QVBoxLayout(contentView_);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->setSpacing(4);
+    auto* buttons = new QHBoxLayout;
+    cmdPreviousCard_ = makeButton(QStringLiteral("cmdPreviousCard"), tr("Previous Card"), contentView_);
+    cmdNextCard_ = makeButton(QStringLiteral("cmdNextCard"), tr("Next Card"), contentView_);
+    cmdDelete_ = makeButton(QStringLiteral("cmdDelete"), tr("Delete Card"), contentView_);
+    cmdClose_ = makeButton(QStringLiteral("cmdClose"), tr("Close"), contentView_);
+    buttons->addWidget(cmdPreviousCard_);
+    buttons->addWidget(cmdNextCard_);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdDelete_);
+    buttons->addWidget(cmdClose_);
+    column->addLayout(buttons);
+
+    splBigScene_ = new QSplitter(Qt::Vertical, contentView_);
+    splBigScene_->setObjectName(QStringLiteral("splBigScene"));
+    splBigScene_->setChildrenCollapsible(false);
+    column->addWidget(splBigScene_, 1);
+
+    boxYellowBackground_ = new QFrame;
+    boxYellowBackground_->setObjectName(QStringLiteral("boxYellowBackground"));
+    boxYellowBackground_->setFrameShape(QFrame::Box);
+    boxYellowBackground_->setAutoFillBackground(true);
+    paint(boxYellowBackground_, QPalette::Window, kYellow);
+    splBigScene_->addWidget(boxYellowBackground_);
+    buildCardPane(boxYellowBackground_);
+
+    boxTabs_ = new QFrame;
+    boxTabs_->setObjectName(QStringLiteral("boxTabs"));
+    splBigScene_->addWidget(boxTabs_);
+    buildTabPane(boxTabs_);
+    splBigScene_->setStretchFactor(0, 3);
+    splBigScene_->setStretchFactor(1, 2);
+
+    fieldsInTabOrder_ = {tfHeading_, tfPageNumber_, tfDescription_, tfEmotionalChange_, tfConflict_, cmbLocations_,
+                         txtNotes_};
+    for (std::size_t i = 1; i < fieldsInTabOrder_.size(); ++i)
+        QWidget::setTabOrder(fieldsInTabOrder_[i - 1], fieldsInTabOrder_[i]);
+    connectControls();
+}
+
+void BigSceneView::buildCardPane(QWidget* pane)
+{
+    for (std::size_t i = 0; i < lblColors_.size(); ++i) {
+        auto* label = new DoubleClickTextField(pane);
+        label->setObjectName(QStringLiteral("lblColor%1").arg(i + 1));
+        label->setReadOnly(true);
+        label->setFocusPolicy(Qt::NoFocus);
+        label->setFrame(false);
+        label->setToolTip(tr("Double-click to choose a colour code"));
+        lblColors_[i] = label;
     }
-    outer->addLayout(stripes);
+    const auto indicator = [pane](const QString& image, const QString& button, QLabel*& label, QPushButton*& command) {
+        label = makeLabel(image, QString(), pane);
+        label->setScaledContents(true);
+        command = makeButton(button, QString(), pane);
+        command->setFlat(true);
+        command->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+    };
+    indicator(QStringLiteral("imgCharacters"), QStringLiteral("cmdCharacters"), imgCharacters_, cmdCharacters_);
+    indicator(QStringLiteral("imgLocation"), QStringLiteral("cmdLocation"), imgLocation_, cmdLocation_);
+    indicator(QStringLiteral("imgSetups"), QStringLiteral("cmdSetups"), imgSetups_, cmdSetups_);
+    indicator(QStringLiteral("imgPayoffs"), QStringLiteral("cmdPayoffs"), imgPayoffs_, cmdPayoffs_);
+    imgCharacters_->setPixmap(boardImage(QStringLiteral("CharactersInScene")));
+    imgLocation_->setPixmap(boardImage(QStringLiteral("LocationOfScene")));
+    imgCharacters_->move(BigSceneGeometry::indicatorLeft(0), kIndicatorTop);
 
-    auto* column = new QVBoxLayout;
-    outer->addLayout(column, 1);
-    auto* top = new QHBoxLayout;
-    cmdPreviousCard_ = new QPushButton(tr("Previous"));
-    cmdPreviousCard_->setObjectName(QStringLiteral("cmdPreviousCard"));
-    tfHeading_ = new QLineEdit;
-    tfHeading_->setObjectName(QStringLiteral("tfHeading"));
-    cmdNextCard_ = new QPushButton(tr("Next"));
-    cmdNextCard_->setObjectName(QStringLiteral("cmdNextCard"));
-    cmdClose_ = new QPushButton(tr("Close"));
-    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    top->addWidget(cmdPreviousCard_);
-    top->addWidget(tfHeading_, 1);
-    top->addWidget(cmdNextCard_);
-    top->addWidget(cmdClose_);
-    column->addLayout(top);
+    imgThumbTack_ = new ImageViewResponder(pane);
+    imgThumbTack_->setObjectName(QStringLiteral("imgThumbTack"));
+    imgThumbTack_->setImageNamed(QStringLiteral("SceneCardThumbDown"));
+    imgThumbTack_->setToolTip(tr("Drag with the right mouse button to move the card out"));
 
-    tfDescription_ = new QPlainTextEdit;
+    boxCurrentBeat_ = new QFrame(pane);
+    boxCurrentBeat_->setObjectName(QStringLiteral("boxCurrentBeat"));
+    boxCurrentBeat_->setAutoFillBackground(true);
+    lblCurrentBeat_ = makeLabel(QStringLiteral("lblCurrentBeat"), QString(), boxCurrentBeat_);
+    lblCurrentBeat_->setAlignment(Qt::AlignCenter);
+    paint(lblCurrentBeat_, QPalette::WindowText, Qt::white);
+    auto* beatLayout = new QHBoxLayout(boxCurrentBeat_);
+    beatLayout->setContentsMargins(2, 0, 2, 0);
+    beatLayout->addWidget(lblCurrentBeat_);
+
+    tfHeading_ = makeField(QStringLiteral("tfHeading"), pane);
+    tfPageNumber_ = makeField(QStringLiteral("tfPageNumber"), pane);
+    tfPageNumber_->setAlignment(Qt::AlignCenter);
+    tfPageNumber_->setToolTip(tr("Page number"));
+    tfDescription_ = new QPlainTextEdit(pane);
     tfDescription_->setObjectName(QStringLiteral("tfDescription"));
-    column->addWidget(tfDescription_, 1);
-    tfEmotionalChange_ = new QLineEdit;
-    tfEmotionalChange_->setObjectName(QStringLiteral("tfEmotionalChange"));
-    tfConflict_ = new QLineEdit;
-    tfConflict_->setObjectName(QStringLiteral("tfConflict"));
-    column->addWidget(tfEmotionalChange_);
-    column->addWidget(tfConflict_);
-    lblIndicators_ = new QLabel;
-    lblIndicators_->setObjectName(QStringLiteral("lblIndicators"));
-    column->addWidget(lblIndicators_);
+    lblEmotionalChangeType_ = makeLabel(QStringLiteral("lblEmotionalChangeType"), QStringLiteral("+/-"), pane);
+    lblEmotionalChangeType_->setAlignment(Qt::AlignCenter);
+    lblEmotionalChangeType_->setAutoFillBackground(true);
+    paint(lblEmotionalChangeType_, QPalette::Window, Qt::white);
+    tfEmotionalChange_ = makeField(QStringLiteral("tfEmotionalChange"), pane);
+    lblConflict_ = makeLabel(QStringLiteral("lblConflict"), QStringLiteral("><"), pane);
+    lblConflict_->setAlignment(Qt::AlignCenter);
+    tfConflict_ = makeField(QStringLiteral("tfConflict"), pane);
+    pane->installEventFilter(this);
+}
 
-    auto* tabRow = new QHBoxLayout;
-    tabs_ = new QStackedWidget;
-    for (std::size_t i = 0; i < tabButtons_.size(); ++i) {
-        const auto tab = static_cast<std::int64_t>(i + 1);
-        auto* button = new QPushButton(tr(kTabTitles[i]));
-        button->setObjectName(QStringLiteral("tab%1").arg(tab));
-        button->setCheckable(true);
-        tabRow->addWidget(button);
-        tabButtons_[i] = button;
-        connect(button, &QPushButton::clicked, this, [this, tab] { guardedCall([this, tab] { setSelectedTabID(tab); }); });
-        auto* content = new QWidget;
-        content->setObjectName(QStringLiteral("tabContent%1").arg(tab));
-        tabs_->addWidget(content);
+void BigSceneView::buildTabPane(QWidget* pane)
+{
+    for (std::size_t i = 0; i < tabSelectors_.size(); ++i) {
+        QLabel* selector = makeLabel(QString::fromLatin1(kTabSelectorNames[i]), tr(kTabTitles[i]), pane);
+        selector->setProperty("tag", static_cast<int>(i + 1));
+        selector->setAlignment(Qt::AlignCenter);
+        selector->setAutoFillBackground(true);
+        selector->setCursor(Qt::PointingHandCursor);
+        selector->installEventFilter(this);
+        tabSelectors_[i] = selector;
     }
-    column->addLayout(tabRow);
-    column->addWidget(tabs_, 1);
-
-    for (QLineEdit* field : {tfHeading_, tfEmotionalChange_, tfConflict_})
-        connect(field, &QLineEdit::editingFinished, this, [this, field] { guardedCall([this, field] { saveChanges(field); }); });
-    tfDescription_->installEventFilter(this);
-    connect(cmdPreviousCard_, &QPushButton::clicked, this, [this] { guardedCall([this] { pageBy(-1); }); });
-    connect(cmdNextCard_, &QPushButton::clicked, this, [this] { guardedCall([this] { pageBy(1); }); });
-    connect(cmdClose_, &QPushButton::clicked, this, [this] {
-        guardedCall([this] {
-            saveChanges(nullptr);
-            // The card closes once the click is over: the button goes with it.
-            const QPointer<MyDocument> document = myParent();
-            QTimer::singleShot(0, document, [document] {
-                guardedCall([&] {
-                    if (document)
-                        document->closeBigSceneCard();
-                });
-            });
-        });
-    });
+    boxNotes_ = new QFrame(pane);
+    boxNotes_->setObjectName(QStringLiteral("boxNotes"));
+    buildNotesTab();
+    pane->installEventFilter(this);
 }
 
-bool BigSceneView::eventFilter(QObject* watched, QEvent* event)
+void BigSceneView::buildNotesTab()
 {
-    if (watched == tfDescription_ && event->type() == QEvent::FocusOut)
-        guardedCall([this] { saveChanges(tfDescription_); });
-    return BaseViewController::eventFilter(watched, event);
+    lblLocations_ = makeLabel(QStringLiteral("lblLocations"), tr("Location"), boxNotes_);
+    cmbLocations_ = new QComboBox(boxNotes_);
+    cmbLocations_->setObjectName(QStringLiteral("cmbLocations"));
+    lblStartDateTime_ = makeLabel(QStringLiteral("lblStartDateTime"), tr("Starts"), boxNotes_);
+    lblEndDateTime_ = makeLabel(QStringLiteral("lblEndDateTime"), tr("Ends"), boxNotes_);
+    // The dates change through the date window only.
+    for (QLineEdit** field : {&tfStartDateTime_, &tfEndDateTime_}) {
+        *field = makeField(field == &tfStartDateTime_ ? QStringLiteral("tfStartDateTime")
+                                                      : QStringLiteral("tfEndDateTime"),
+                           boxNotes_);
+        (*field)->setReadOnly(true);
+        (*field)->setFocusPolicy(Qt::NoFocus);
+    }
+    cmdStartDateTime_ = makeButton(QStringLiteral("cmdStartDateTime"), tr("Change..."), boxNotes_);
+    cmdStartDateTime_->setProperty("tag", 1);
+    cmdEndDateTime_ = makeButton(QStringLiteral("cmdEndDateTime"), tr("Change..."), boxNotes_);
+    cmdEndDateTime_->setProperty("tag", 2);
+    lblNotes_ = makeLabel(QStringLiteral("lblNotes"), tr("Notes"), boxNotes_);
+    scrNotes_ = new QFrame(boxNotes_);
+    scrNotes_->setObjectName(QStringLiteral("scrNotes"));
+    txtNotes_ = new QPlainTextEdit(scrNotes_);
+    txtNotes_->setObjectName(QStringLiteral("txtNotes"));
+    auto* notesLayout = new QVBoxLayout(scrNotes_);
+    notesLayout->setContentsMargins(0, 0, 0, 0);
+    notesLayout->addWidget(txtNotes_);
 }
 
-QPushButton* BigSceneView::tabButton(int tab) const
+void BigSceneView::connectControls()
 {
-    return tab >= 1 && tab <= 6 ? tabButtons_[static_cast<std::size_t>(tab - 1)] : nullptr;
+    for (QLineEdit* field : {tfHeading_, tfPageNumber_, tfEmotionalChange_, tfConflict_})
+        connect(field, &QLineEdit::editingFinished, this,
+                [this, field] { guardedCall([this, field] { saveChanges(field); }); });
+    for (QWidget* field : fieldsInTabOrder_)
+        field->installEventFilter(this);
+    for (DoubleClickTextField* label : lblColors_)
+        connect(label, &DoubleClickTextField::userDoubleClicked, this,
+                [this](DoubleClickTextField* sender) { guardedCall([this, sender] { userDoubleClicked(sender); }); });
+    connect(cmbLocations_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { guardedCall([this, index] { locationChosen(index); }); });
+    const auto onClick = [this](QPushButton* button, auto work) {
+        connect(button, &QPushButton::clicked, this, [this, work] { guardedCall([this, work] { work(*this); }); });
+    };
+    onClick(cmdPreviousCard_, [](BigSceneView& card) { card.prevSceneCard(); });
+    onClick(cmdNextCard_, [](BigSceneView& card) { card.nextSceneCard(); });
+    onClick(cmdDelete_, [](BigSceneView& card) { card.deleteSceneCard(); });
+    onClick(cmdClose_, [](BigSceneView& card) { card.closeBigSceneCard(); });
+    onClick(cmdStartDateTime_, [](BigSceneView& card) { card.selectDate(1); });
+    onClick(cmdEndDateTime_, [](BigSceneView& card) { card.selectDate(2); });
+    // An indicator leads to the tab that lists what it stands for.
+    onClick(cmdCharacters_, [](BigSceneView& card) { card.setSelectedTabID(4); });
+    onClick(cmdLocation_, [](BigSceneView& card) { card.setSelectedTabID(1); });
+    onClick(cmdSetups_, [](BigSceneView& card) { card.setSelectedTabID(2); });
+    onClick(cmdPayoffs_, [](BigSceneView& card) { card.setSelectedTabID(3); });
+    connect(splBigScene_, &QSplitter::splitterMoved, this,
+            [this] { guardedCall([this] { splitViewDidResizeSubviews(); }); });
 }
 
-QWidget* BigSceneView::tabContent(int tab) const
+// --- Layout ------------------------------------------------------------------------------------
+
+void BigSceneView::splitViewDidResizeSubviews()
 {
-    return tab >= 1 && tab <= 6 ? tabs_->widget(tab - 1) : nullptr;
+    if (skipIt_)
+        return;
+    const QList<int> sizes = splBigScene_->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (sizes.value(0) < kLeastCardPane)
+        splBigScene_->setSizes({kLeastCardPane, total - kLeastCardPane});
+    else if (total - sizes.value(0) < kLeastTabPane)
+        splBigScene_->setSizes({total - kLeastTabPane, kLeastTabPane});
+    layoutCardPane();
+    layoutTabPane();
 }
 
-QFrame* BigSceneView::colorStripe(int stripe) const
+void BigSceneView::layoutCardPane()
 {
-    return stripe >= 1 && stripe <= 6 ? colorStripes_[static_cast<std::size_t>(stripe - 1)] : nullptr;
+    const int width = boxYellowBackground_->width();
+    const int height = boxYellowBackground_->height();
+    imgThumbTack_->setGeometry((width - kThumbTackSize) / 2, kIndicatorTop - 4, kThumbTackSize, kThumbTackSize);
+    boxCurrentBeat_->setGeometry(width - kBeatBoxWidth - 10, kIndicatorTop - 2, kBeatBoxWidth, kRowHeight - 2);
+    const int headingWidth = width - kFieldLeft - kPageNumberWidth - 14;
+    tfHeading_->setGeometry(kFieldLeft, kHeadingTop, headingWidth, kRowHeight);
+    tfPageNumber_->setGeometry(kFieldLeft + headingWidth + 4, kHeadingTop, kPageNumberWidth, kRowHeight);
+    const int fieldsWidth = headingWidth + 4 + kPageNumberWidth;
+    const int conflictTop = height - kRowHeight - 8;
+    const int changeTop = conflictTop - kRowHeight - 4;
+    const int descriptionTop = kHeadingTop + kRowHeight + 4;
+    tfDescription_->setGeometry(kFieldLeft, descriptionTop, fieldsWidth,
+                                std::max(kRowHeight, changeTop - 4 - descriptionTop));
+    lblEmotionalChangeType_->setGeometry(kFieldLeft, changeTop, kMarkWidth, kRowHeight);
+    tfEmotionalChange_->setGeometry(kFieldLeft + kMarkWidth + 4, changeTop, fieldsWidth - kMarkWidth - 4, kRowHeight);
+    lblConflict_->setGeometry(kFieldLeft, conflictTop, kMarkWidth, kRowHeight);
+    tfConflict_->setGeometry(kFieldLeft + kMarkWidth + 4, conflictTop, fieldsWidth - kMarkWidth - 4, kRowHeight);
+    layoutColorLabels();
+}
+
+void BigSceneView::layoutTabPane()
+{
+    const int width = boxTabs_->width();
+    const int height = boxTabs_->height();
+    const int selectorWidth = (width - 2) / static_cast<int>(tabSelectors_.size());
+    for (std::size_t i = 0; i < tabSelectors_.size(); ++i)
+        tabSelectors_[i]->setGeometry(static_cast<int>(i) * selectorWidth, 2, selectorWidth - 2, kSelectorRow - 4);
+    const QRect tabFrame(0, kSelectorRow, width - 2, std::max(0, height - kSelectorRow));
+    boxNotes_->setGeometry(tabFrame);
+    for (const QPointer<QWidget>& page : tabPages_)
+        if (page)
+            page->setGeometry(tabFrame);
+
+    const int notesWidth = boxNotes_->width();
+    const int notesHeight = boxNotes_->height();
+    constexpr int kLabelWidth = 64;
+    constexpr int kFieldX = 76;
+    constexpr int kDateWidth = 150;
+    constexpr int kButtonWidth = 86;
+    lblLocations_->setGeometry(8, 6, kLabelWidth, kRowHeight);
+    cmbLocations_->setGeometry(kFieldX, 6, std::min(320, notesWidth - kFieldX - 8), kRowHeight);
+    const int datesTop = 6 + kRowHeight + 4;
+    lblStartDateTime_->setGeometry(8, datesTop, kLabelWidth, kRowHeight);
+    tfStartDateTime_->setGeometry(kFieldX, datesTop, kDateWidth, kRowHeight);
+    cmdStartDateTime_->setGeometry(kFieldX + kDateWidth + 4, datesTop, kButtonWidth, kRowHeight);
+    const int endX = kFieldX + kDateWidth + kButtonWidth + 24;
+    lblEndDateTime_->setGeometry(endX, datesTop, kLabelWidth - 14, kRowHeight);
+    tfEndDateTime_->setGeometry(endX + kLabelWidth - 10, datesTop, kDateWidth, kRowHeight);
+    cmdEndDateTime_->setGeometry(endX + kLabelWidth - 10 + kDateWidth + 4, datesTop, kButtonWidth, kRowHeight);
+    const int notesTop = datesTop + kRowHeight + 6;
+    lblNotes_->setGeometry(8, notesTop, kLabelWidth, kRowHeight);
+    scrNotes_->setGeometry(kFieldX, notesTop, std::max(0, notesWidth - 101), std::max(0, notesHeight - notesTop - 3));
+}
+
+// --- Tabs --------------------------------------------------------------------------------------
+
+QLabel* BigSceneView::tabSelector(std::int64_t tab) const
+{
+    return tab >= 1 && tab <= 6 ? tabSelectors_[static_cast<std::size_t>(tab - 1)] : nullptr;
+}
+
+QWidget* BigSceneView::tabPage(std::int64_t tab) const
+{
+    return tab >= 2 && tab <= 6 ? tabPages_[static_cast<std::size_t>(tab - 2)].data() : nullptr;
 }
 
 void BigSceneView::setSelectedTabID(std::int64_t tab)
 {
-    if (tab < 1 || tab > 6)
+    if (tab == selectedTabID_ || tab < 1 || tab > 6)
         return;
+    if (selectedTabID_ == 1)
+        boxNotes_->hide();
+    else if (QWidget* page = tabPage(selectedTabID_))
+        page->hide();
     selectedTabID_ = tab;
-    for (std::size_t i = 0; i < tabButtons_.size(); ++i)
-        tabButtons_[i]->setChecked(static_cast<std::int64_t>(i + 1) == tab);
-    tabs_->setCurrentIndex(static_cast<int>(tab - 1));
+    displaySelectedTab();
 }
 
-void BigSceneView::saveChanges(QWidget* field)
+void BigSceneView::displaySelectedTab()
 {
-    if (!scene_)
-        return;
-    if (!field || field == tfHeading_)
-        scene_->setHeading(textOrDefault(tfHeading_, QStringLiteral("SCENE HEADING")));
-    if (!field || field == tfDescription_)
-        scene_->setDescription(tfDescription_->toPlainText());
-    if (!field || field == tfEmotionalChange_)
-        scene_->setEmotionalChange(textOrDefault(tfEmotionalChange_, QStringLiteral("Emotional Change")));
-    if (!field || field == tfConflict_)
-        scene_->setConflict(textOrDefault(tfConflict_, QStringLiteral("Conflict")));
-    scene_->save();
+    const QColor standard = myParent() ? myParent()->standardBackgroundColor() : kStandardColor;
+    for (QLabel* selector : tabSelectors_) {
+        paint(selector, QPalette::Window, standard);
+        paint(selector, QPalette::WindowText, Qt::white);
+    }
+    const QRect tabFrame = boxNotes_->geometry();
+    if (selectedTabID_ == 1) {
+        boxNotes_->show();
+    } else if (selectedTabID_ >= 2 && selectedTabID_ <= 6) {
+        // A tab's page is made the first time it shows and kept for the life of the card.
+        QPointer<QWidget>& page = tabPages_[static_cast<std::size_t>(selectedTabID_ - 2)];
+        if (!page) {
+            page = new QWidget(boxTabs_);
+            page->setObjectName(QStringLiteral("tabPage%1").arg(selectedTabID_));
+        }
+        page->setGeometry(tabFrame);
+        page->show();
+    }
+    if (QLabel* selected = tabSelector(selectedTabID_)) {
+        paint(selected, QPalette::Window, Qt::white);
+        paint(selected, QPalette::WindowText, standard);
+    }
 }
+
+// --- Filling -----------------------------------------------------------------------------------
 
 void BigSceneView::refreshView()
 {
-    if (!scene_)
+    if (!scene_ || !screenplay())
         return;
     tfHeading_->setText(scene_->heading());
     tfDescription_->setPlainText(scene_->description());
     tfEmotionalChange_->setText(scene_->emotionalChange());
     tfConflict_->setText(scene_->conflict());
+    tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));
     setColors();
     configureIndicators();
-    resetFonts();
+    setEmotionalChangeTypeColor();
+    showCurrentBeat();
+    tfStartDateTime_->setText(scene_->startDateTime());
+    tfEndDateTime_->setText(scene_->endDateTime());
+    refreshLocations();
+    txtNotes_->setPlainText(scene_->notes());
+    displaySelectedTab();
 }
 
-void BigSceneView::configureIndicators()
+void BigSceneView::showCurrentBeat()
 {
-    Screenplaydb* story = screenplay();
-    if (!scene_ || !story)
+    const QString label = screenplay()->boardSections().beatLabelForBoardBeat(scene_->currentBeatSection());
+    lblCurrentBeat_->setText(label);
+    paint(boxCurrentBeat_, QPalette::Window, label.contains(QLatin1Char('-')) ? kBeatGrey : kBeatBlue);
+}
+
+void BigSceneView::setEmotionalChangeTypeColor()
+{
+    if (!scene_)
         return;
-    const std::int64_t key = scene_->sceneCardID();
-    long long linkedSetups = 0;
-    long long setups = 0;
-    for (const auto& setup : story->sceneSetups()) {
-        if (setup->sceneCardID() != key)
-            continue;
-        ++setups;
-        if (setup->scenePayoffID() != 0)
-            ++linkedSetups;
+    static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
+    const std::int64_t type = scene_->emotionalChangeType();
+    if (type >= 0 && type <= 2)
+        paint(lblEmotionalChangeType_, QPalette::Window, kTypeColors[static_cast<std::size_t>(type)]);
+}
+
+void BigSceneView::refreshLocations()
+{
+    const bool wasFilling = filling_;
+    filling_ = true;
+    cmbLocations_->clear();
+    cmbLocations_->addItem(noLocation());
+    int shown = 0;
+    int index = 1;
+    for (const auto& location : screenplay()->sceneLocations()) {
+        cmbLocations_->addItem(location->location());
+        if (scene_->sceneLocationID() != 0 && location->sceneLocationID() == scene_->sceneLocationID())
+            shown = index;
+        ++index;
     }
-    long long linkedPayoffs = 0;
-    long long payoffs = 0;
-    for (const auto& payoff : story->scenePayoffs()) {
-        if (payoff->sceneCardID() != key)
-            continue;
-        ++payoffs;
-        if (story->setupForPayoffID(payoff->scenePayoffID()))
-            ++linkedPayoffs;
-    }
-    lblIndicators_->setText(tr("Set-ups %1 (%2 paid off)   Pay-offs %3 (%4 set up)   Characters %5   Attachments %6")
-                                .arg(setups)
-                                .arg(linkedSetups)
-                                .arg(payoffs)
-                                .arg(linkedPayoffs)
-                                .arg(countOnCard(story->sceneCardCharacters(), key))
-                                .arg(countOnCard(story->sceneCardObjects(), key)));
+    cmbLocations_->setCurrentIndex(shown);
+    // A location that is no longer in the story shows no name at all.
+    if (scene_->sceneLocationID() != 0 && shown == 0)
+        cmbLocations_->setCurrentIndex(-1);
+    filling_ = wasFilling;
+}
+
+void BigSceneView::locationChosen(int index)
+{
+    if (filling_ || !scene_ || !screenplay() || index < 0)
+        return;
+    const auto& locations = screenplay()->sceneLocations();
+    if (index > static_cast<int>(locations.size()))
+        return;
+    scene_->setSceneLocationID(index == 0 ? 0 : locations[static_cast<std::size_t>(index - 1)]->sceneLocationID());
+    scene_->save();
+    configureIndicators();
+    updateSmallSceneCard();
 }
 
 void BigSceneView::resetFonts()
@@ -246,36 +497,76 @@ void BigSceneView::resetFonts()
     if (!screenplay())
         return;
     const int size = static_cast<int>(screenplay()->standardFontSetting()) + 11;
-    const QFont text = standardFont(size, false);
-    for (QWidget* field : std::initializer_list<QWidget*>{tfHeading_, tfDescription_, tfEmotionalChange_, tfConflict_})
-        field->setFont(text);
-    lblIndicators_->setFont(standardFont(size, true));
+    const QFont plain = standardFont(size, false);
+    for (QLabel* label : tabSelectors_)
+        label->setFont(plain);
+    const std::array<QWidget*, 14> plainFields{lblLocations_,     lblStartDateTime_, lblEndDateTime_,
+                                               lblNotes_,         tfPageNumber_,     tfDescription_,
+                                               tfEmotionalChange_, tfConflict_,      lblConflict_,
+                                               lblEmotionalChangeType_, cmbLocations_, tfStartDateTime_,
+                                               tfEndDateTime_,    txtNotes_};
+    for (QWidget* widget : plainFields)
+        widget->setFont(plain);
+    tfHeading_->setFont(standardFont(size, true));
 }
 
-void BigSceneView::setColors()
+// --- Paging, deleting, closing -----------------------------------------------------------------
+
+void BigSceneView::prevSceneCard()
 {
-    if (!scene_ || !screenplay())
-        return;
-    for (int stripe = 1; stripe <= 6; ++stripe) {
-        QFrame* frame = colorStripe(stripe);
-        QPalette palette = frame->palette();
-        palette.setColor(QPalette::Window, colorForStripe(*screenplay(), scene_->colorLegendID(stripe)));
-        frame->setPalette(palette);
-    }
+    pageBy(-1);
 }
 
-// The previous (next) board card opens on the tab that shows. A card that is not on the
-// board pages to the board's last (first) card.
+void BigSceneView::nextSceneCard()
+{
+    pageBy(1);
+}
+
 void BigSceneView::pageBy(int step)
 {
     MyDocument* document = myParent();
     Screenplaydb* story = screenplay();
-    if (!document || !story || !scene_ || story->sceneCards().empty())
+    if (!document || !story || !scene_)
         return;
+    saveChanges(nullptr);
     const auto& cards = story->sceneCards();
     const std::int64_t index = story->indexOfSceneCardWithID(scene_->sceneCardID());
-    const std::int64_t target = index < 0 ? (step > 0 ? 0 : static_cast<std::int64_t>(cards.size()) - 1) : index + step;
-    if (target < 0 || target >= static_cast<std::int64_t>(cards.size()))
+    const std::int64_t target = index + step;
+    if (index < 0 || target < 0 || target >= static_cast<std::int64_t>(cards.size()))
         return;
     document->openBigSceneCard(cards[static_cast<std::size_t>(target)].get(), selectedTabID_);
+}
+
+void BigSceneView::deleteSceneCard()
+{
+    if (!scene_ || !myParent())
+        return;
+    // The field being edited is written before the question.
+    saveChanges(this);
+    if (Platform::alerts().runAlert(SceneCardEdits::deleteQuestion(*scene_)) != AlertDefaultReturn)
+        myParent()->deleteSceneCard(scene_);
+}
+
+void BigSceneView::closeBigSceneCard()
+{
+    saveChanges(nullptr);
+    // The card closes once the click is over: the button goes with it.
+    const QPointer<MyDocument> document = myParent();
+    QTimer::singleShot(0, document, [document] {
+        guardedCall([&] {
+            if (document)
+                document->closeBigSceneCard();
+        });
+    });
+}
+
+// --- Content view ------------------------------------------------------------------------------
+
+BigSceneViewView::BigSceneViewView(QWidget* parent) : QWidget(parent) {}
+
+void BigSceneViewView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (myParent_)
+        guardedCall([this] { myParent_->layoutColorLabels(); });
 }

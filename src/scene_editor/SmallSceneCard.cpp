@@ -1,8 +1,8 @@
 #include "SmallSceneCard.h"
 
+#include "BigSceneView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
-#include "board/ImageViewResponder.h"
 #include "board/SceneCardView.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
@@ -18,6 +18,11 @@ namespace {
 
 constexpr int kStripeWidth = 6;
 constexpr int kStripeHeight = SmallSceneCard::kHeight / 6;
+constexpr int kTextLeft = kStripeWidth + 4;
+constexpr int kLineHeight = 16;
+constexpr int kPageWidth = 34;
+constexpr int kMarkWidth = 22;
+constexpr int kTextPixels = 11;
 
 void fill(QWidget* widget, const QColor& color)
 {
@@ -27,10 +32,33 @@ void fill(QWidget* widget, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
+QLabel* makeText(const QString& name, QWidget* parent, const QRect& frame, bool bold = false)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(frame);
+    label->setFont(standardFont(kTextPixels, bold));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
 } // namespace
 
 SmallSceneCard::SmallSceneCard(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* sceneCard)
-    : BaseViewController(QStringLiteral("SmallSceneCard"), parent, screenplay), scene_(sceneCard)
+    : BaseViewController(QStringLiteral("SmallSceneCard"), parent, screenplay)
+{
+    buildView();
+    setIsEnabled(false);
+    setScene(sceneCard);
+}
+
+SmallSceneCard::~SmallSceneCard()
+{
+    // The pop-up lies on the board pane, not on this card's view.
+    removeRegularSceneCard();
+}
+
+void SmallSceneCard::buildView()
 {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("SmallSceneCard"));
@@ -46,27 +74,58 @@ SmallSceneCard::SmallSceneCard(MyDocument* parent, Screenplaydb* screenplay, Sce
         stripe->setGeometry(0, static_cast<int>(i) * kStripeHeight, kStripeWidth, kStripeHeight);
         colorStripes_[i] = stripe;
     }
-    lblHeading_ = new QLabel(view);
-    lblHeading_->setObjectName(QStringLiteral("lblHeading"));
-    lblHeading_->setGeometry(kStripeWidth + 4, 4, kWidth - kStripeWidth - 8, kHeight - 8);
-    lblHeading_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblHeading_->setWordWrap(true);
-    if (scene_)
-        lblHeading_->setText(scene_->heading());
+    const int textWidth = kWidth - kTextLeft - 4;
+    tfHeading_ =
+        makeText(QStringLiteral("tfHeading"), view, QRect(kTextLeft, 2, textWidth - kPageWidth, kLineHeight), true);
+    tfPageNumber_ = makeText(QStringLiteral("tfPageNumber"), view,
+                             QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight));
+    tfPageNumber_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    tfDescription_ = makeText(QStringLiteral("tfDescription"), view, QRect());
+    tfDescription_->setWordWrap(true);
+    // Whole lines only: a line cut in half would run into the emotional change below.
+    const int lineSpacing = tfDescription_->fontMetrics().lineSpacing();
+    const int room = kHeight - 4 - 3 * kLineHeight;
+    tfDescription_->setGeometry(kTextLeft, 2 + kLineHeight, textWidth, std::max(1, room / lineSpacing) * lineSpacing);
+    const int changeTop = kHeight - 2 * kLineHeight - 2;
+    const int conflictTop = kHeight - kLineHeight - 2;
+    const int valueLeft = kTextLeft + kMarkWidth + 2;
+    const int valueWidth = textWidth - kMarkWidth - 2;
+    lblEmotionalChangeType_ = makeText(QStringLiteral("lblEmotionalChangeType"), view,
+                                       QRect(kTextLeft, changeTop, kMarkWidth, kLineHeight - 1));
+    lblEmotionalChangeType_->setText(QStringLiteral("+/-"));
+    lblEmotionalChangeType_->setAlignment(Qt::AlignCenter);
+    tfEmotionalChange_ = makeText(QStringLiteral("tfEmotionalChange"), view,
+                                  QRect(valueLeft, changeTop, valueWidth, kLineHeight));
+    lblConflict_ =
+        makeText(QStringLiteral("lblConflict"), view, QRect(kTextLeft, conflictTop, kMarkWidth, kLineHeight));
+    lblConflict_->setText(QStringLiteral("><"));
+    lblConflict_->setAlignment(Qt::AlignCenter);
+    tfConflict_ = makeText(QStringLiteral("tfConflict"), view,
+                           QRect(valueLeft, conflictTop, valueWidth, kLineHeight));
     cmdSelect_ = new ButtonResponder(view);
     cmdSelect_->setObjectName(QStringLiteral("cmdSelect"));
     cmdSelect_->setFlat(true);
+    cmdSelect_->setFocusPolicy(Qt::NoFocus);
+    cmdSelect_->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
     cmdSelect_->setGeometry(0, 0, kWidth, kHeight);
     cmdSelect_->setMySmallSceneCardParent(this);
-    connect(cmdSelect_, &QPushButton::clicked, this, [this] { guardedCall([this] { select(); }); });
-    setIsEnabled(false);
-    setColors();
+    connect(cmdSelect_, &QPushButton::clicked, this, [this] { guardedCall([this] { userSelected(); }); });
 }
 
-SmallSceneCard::~SmallSceneCard()
+void SmallSceneCard::setScene(SceneCarddb* scene)
 {
-    // The pop-up lies on the board pane, not on this card's view.
-    removeRegularSceneCard();
+    scene_ = scene;
+    if (!scene_)
+        return;
+    tfHeading_->setText(scene_->heading());
+    tfDescription_->setText(scene_->description());
+    // Empty texts show what the large card would store for them; the card keeps its own.
+    tfConflict_->setText(scene_->conflict().isEmpty() ? BigSceneView::kConflictPlaceholder : scene_->conflict());
+    tfEmotionalChange_->setText(scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder
+                                                                    : scene_->emotionalChange());
+    setEmotionalChangeTypeColor();
+    tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));
+    setColors();
 }
 
 void SmallSceneCard::setIsEnabled(bool flag)
@@ -88,11 +147,24 @@ void SmallSceneCard::setColors()
         fill(colorStripe(stripe), colorForStripe(*screenplay(), scene_->colorLegendID(stripe)));
 }
 
-void SmallSceneCard::select()
+void SmallSceneCard::setEmotionalChangeTypeColor()
 {
-    // The document stores the large card's fields before it shows this card.
-    if (myParent() && scene_)
-        myParent()->openBigSceneCard(scene_, 0);
+    if (!scene_)
+        return;
+    static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
+    const std::int64_t type = scene_->emotionalChangeType();
+    if (type >= 0 && type <= 2)
+        fill(lblEmotionalChangeType_, kTypeColors[static_cast<std::size_t>(type)]);
+}
+
+void SmallSceneCard::userSelected()
+{
+    MyDocument* document = myParent();
+    if (!document || !scene_)
+        return;
+    if (BigSceneView* big = document->bigSceneViewController())
+        big->saveChanges(nullptr);
+    document->openBigSceneCard(scene_, 0);
 }
 
 void SmallSceneCard::popUpRegularSceneCard()
@@ -102,12 +174,13 @@ void SmallSceneCard::popUpRegularSceneCard()
     QWidget* pane = document ? document->boardPane() : nullptr;
     if (!scene_ || !screenplay() || !strip || !pane || !view())
         return;
+    // One pop-up at a time: a leave the strip never heard of must not leave another behind.
+    for (const auto& mini : document->miniSceneCardControls())
+        mini->removeRegularSceneCard();
     removeRegularSceneCard();
     popUpCard_ = std::make_unique<SceneCardView>(document, screenplay());
     popUpCard_->setScene(scene_);
-    popUpCard_->cmdDelete()->hide();
-    popUpCard_->cmdAdvice()->hide();
-    popUpCard_->imgThumbTack()->hide();
+    popUpCard_->setShowsControls(false);
     const BoardSections& sections = screenplay()->boardSections();
     const int width = static_cast<int>(sections.STANDARDSCENECARDWIDTH());
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());

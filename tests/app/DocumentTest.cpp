@@ -188,10 +188,10 @@ TEST_F(Documents, NewVersionOntoItsOwnFileIsRefused)
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(storyTitleIn(path), "Mine");
     // Editing goes on in the story's own file.
-    document->currentScreenplay()->setGenre("Whydunit");
+    document->currentScreenplay()->setGenre("Mystery");
     document->currentScreenplay()->save();
     DatabaseConnection connection = StoryFile::open(path);
-    EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT Genre FROM Screenplay"), "Whydunit");
+    EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT Genre FROM Screenplay"), "Mystery");
 }
 
 TEST_F(Documents, BackupCopiesWithA24HourStampAndKeepsEditing)

@@ -3,6 +3,7 @@
 #include "app/AdviceWindow.h"
 #include "app/AppActions.h"
 #include "app/AutoTips.h"
+#include "model/StoryGenres.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"
@@ -41,7 +42,7 @@ QStringList programTopics()
 {
     QStringList keys = numbered("BEAT", 15);
     keys << "CHARACTERS" << "LOCATIONS" << "SETUPPAYOFF" << "GENRE" << "COLORCODE";
-    for (const QString& genre : AutoTips::genreList()) {
+    for (const QString& genre : storyGenres()) {
         const QString name = genre.toUpper().remove(' ');
         keys << "GENRE" + name << "GENRE" + name + "POPUP";
     }
@@ -58,7 +59,7 @@ QString pageSource(const QString& key)
 }
 
 // A story ready for scene cards: title, current logline, genre and all fifteen beats filled in.
-void completeTheBasics(Screenplaydb& story, const QString& genre = "Golden Fleece")
+void completeTheBasics(Screenplaydb& story, const QString& genre = "Adventure")
 {
     story.setScreenplayTitle("Kessler Pass");
     story.setGenre(genre);
@@ -123,11 +124,28 @@ TEST(HelpPages, EveryTopicTheProgramAsksForHasAPageThatLoads)
 TEST(HelpPages, GenreTopicsFollowTheGenreNames)
 {
     EXPECT_EQ(AutoTips::genreHelpKey(""), "GENRE");
-    EXPECT_EQ(AutoTips::genreHelpKey("Dude with a Problem"), "GENREDUDEWITHAPROBLEM");
+    EXPECT_EQ(AutoTips::genreHelpKey("Science Fiction"), "GENRESCIENCEFICTION");
     EXPECT_EQ(AutoTips::genreTipKey("Space Opera"), "GENRESPACEOPERAPOPUP");
     // Only letters and digits of a stored genre reach the name of a page.
     EXPECT_EQ(AutoTips::genreHelpKey("Rom-Com/../../etc passwd"), "GENREROMCOMETCPASSWD");
     EXPECT_EQ(AutoTips::genreTipKey("Sci-Fi 2"), "GENRESCIFI2POPUP");
+}
+
+// Each genre of the box has a page of its own, reached from the overview of all genres, and a
+// tip that leads to that page; no two genres may share a page.
+TEST(HelpPages, EveryGenreHasItsOwnPageLinkedFromTheOverview)
+{
+    const QString overview = pageSource("GENRE");
+    QSet<QString> keys;
+    for (const QString& genre : storyGenres()) {
+        SCOPED_TRACE(genre.toStdString());
+        const QString key = AutoTips::genreHelpKey(genre);
+        EXPECT_FALSE(keys.contains(key));
+        keys.insert(key);
+        EXPECT_EQ(overview.count("href=\"" + key + ".htm\""), 1);
+        EXPECT_TRUE(pageSource(key).contains("<h2>" + genre + "</h2>"));
+        EXPECT_TRUE(pageSource(AutoTips::genreTipKey(genre)).contains("href=\"" + key + ".htm\""));
+    }
 }
 
 // --- The advice window ----------------------------------------------------------------------------
@@ -202,14 +220,14 @@ TEST(AutomaticTips, CardsInActThreeOnlyAddTheThirdCategory)
 {
     NewStory fixture;
     Screenplaydb& story = fixture.story();
-    story.setGenre("Golden Fleece");
+    story.setGenre("Science Fiction");
     addCard(story, 20);
     EXPECT_EQ(AutoTips::tipCategoryCount(story), 3);
     const QSet<QString> keys = tipsOverSeeds(story, 1500);
-    EXPECT_TRUE(allMatch(keys, "LOGLINEPOPUP[1-8]|BEATSPOPUP[1-6]|BOARDSECTION1POPUP[1-7]|GENREGOLDENFLEECEPOPUP|"
+    EXPECT_TRUE(allMatch(keys, "LOGLINEPOPUP[1-8]|BEATSPOPUP[1-6]|BOARDSECTION1POPUP[1-7]|GENRESCIENCEFICTIONPOPUP|"
                                "ATTABOYSTUCK[1-3]"));
     EXPECT_TRUE(keys.contains("BOARDSECTION1POPUP7"));
-    EXPECT_TRUE(keys.contains("GENREGOLDENFLEECEPOPUP"));
+    EXPECT_TRUE(keys.contains("GENRESCIENCEFICTIONPOPUP"));
     EXPECT_TRUE(keys.contains("ATTABOYSTUCK3"));
 }
 

@@ -157,3 +157,20 @@ std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from)
 {
     return RecordPasteboardType::makeDragData(QString::fromLatin1(RecordPasteboardType::kSceneCard), key, from);
 }
+
+QPoint onTack(const SceneCardView& card, const QPoint& hold)
+{
+    return card.layout().thumbTack.topLeft() + hold;
+}
+
+std::optional<ShownIndicator> shownIndicator(const SceneCardView& card, SceneCardIndicator::Kind kind)
+{
+    const std::vector<SceneCardIndicator>& shown = card.indicators();
+    for (std::size_t index = 0; index < shown.size(); ++index) {
+        if (shown[index].kind != kind)
+            continue;
+        const QRect frame = card.layout().indicatorFrame(static_cast<int>(index));
+        return ShownIndicator{frame, shown[index].imageName, card.toolTipAt(frame.center())};
+    }
+    return std::nullopt;
+}

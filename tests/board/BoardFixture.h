@@ -2,6 +2,7 @@
 
 #include "app/AppFixture.h"
 
+#include "board/SceneCardPainter.h"
 #include "model/StoryFile.h"
 
 #include <QMimeData>
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class BoardView;
@@ -30,6 +32,19 @@ struct CardSpec {
 
 class MyDocument;
 class QMimeData;
+
+// `hold` (in the thumb tack's points) as a point of the card.
+QPoint onTack(const SceneCardView& card, const QPoint& hold);
+
+// An indicator a card shows: where it stands, its picture, and the tooltip the card gives with
+// the pointer resting on it.
+struct ShownIndicator {
+    QRect frame;
+    QString imageName;
+    QString toolTip;
+};
+std::optional<ShownIndicator> shownIndicator(const SceneCardView& card, SceneCardIndicator::Kind kind);
+
 // The drag data of a scene card dragged from a story's window.
 std::unique_ptr<QMimeData> cardDrag(std::int64_t key, const MyDocument* from);
 

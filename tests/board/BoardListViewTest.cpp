@@ -340,7 +340,7 @@ TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnBeatBarNineGoesToThatBeat)
     BoxWithTags* newBar = barTagged(3009);
     EXPECT_EQ(cardView(*document_, key)->view()->y(), newBar->geometry().y() + 32);
     EXPECT_EQ(cardView(*document_, key)->myBoardListViewParent(), list_);
-    EXPECT_EQ(cardView(*document_, key)->tfPageNumber()->text(), "26");
+    EXPECT_EQ(cardView(*document_, key)->fieldText(SceneCardPart::PageNumber), "26");
 }
 
 TEST_F(BoardListTest, BoardListBarsRefuseBoardCardsAndForeignDrags)

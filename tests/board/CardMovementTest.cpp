@@ -45,9 +45,9 @@ protected:
     // The mouse on a card's thumb tack, as the pointer moves on the screen.
     void press(SceneCardView* card, Qt::KeyboardModifiers modifiers = {})
     {
-        tack_ = card->imgThumbTack();
-        pointer_ = tack_->mapToGlobal(kHold);
-        QTest::mousePress(tack_, Qt::LeftButton, modifiers, kHold);
+        tack_ = card->view();
+        pointer_ = tack_->mapToGlobal(onTack(*card, kHold));
+        QTest::mousePress(tack_, Qt::LeftButton, modifiers, onTack(*card, kHold));
     }
     void moveBy(const QPoint& delta, int steps = 10)
     {
@@ -123,7 +123,7 @@ TEST_F(CardMovement, MovingACardKeepsItsPageAndBeatAndStoresItsPlaceOnRelease)
 
     press(view);
     EXPECT_TRUE(view->moving());
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbUp");
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbUp");
     EXPECT_EQ(document_->activeSceneCardID(), keys_[0]);
     EXPECT_EQ(document_->boardView()->view()->children().last(), view->view());
     // Each step saves the card's position, page and board beat; the board is not rebuilt.
@@ -131,7 +131,7 @@ TEST_F(CardMovement, MovingACardKeepsItsPageAndBeatAndStoresItsPlaceOnRelease)
     EXPECT_EQ(view->view()->pos(), QPoint(154, 107));
     EXPECT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PositionTop"), "154,107");
     EXPECT_EQ(moved->pageNumber(), sections.pageNumberForPositionTop(107, 154));
-    EXPECT_EQ(view->tfPageNumber()->text(), QString::number(moved->pageNumber()));
+    EXPECT_EQ(view->fieldText(SceneCardPart::PageNumber), QString::number(moved->pageNumber()));
     moveBy(QPoint(100, 200), 5);
     EXPECT_EQ(view->view()->pos(), QPoint(254, 307));
     EXPECT_EQ(moved->currentBeatSection(), sections.boardBeatSectionForPageNumber(moved->pageNumber()));
@@ -142,7 +142,7 @@ TEST_F(CardMovement, MovingACardKeepsItsPageAndBeatAndStoresItsPlaceOnRelease)
     release();
 
     EXPECT_FALSE(view->moving());
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbDown");
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
     const double width = static_cast<double>(sections.boardWidthForBoardBeatSection(moved->currentBeatSection()));
     EXPECT_NEAR(cardColumns(keys_[0], "PercentageHorizontal").toDouble(), (254.0 - 4.0) / width, 1e-6);
     EXPECT_NEAR(cardColumns(keys_[0], "PercentageVertical").toDouble(), 307.0 / 732.0, 1e-6);
@@ -265,21 +265,21 @@ TEST_F(CardMovement, ARaisedTackDoesNotMoveTheCard)
     const QPoint start = view->view()->pos();
 
     press(view, Qt::ControlModifier);
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbUp");
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbUp");
     EXPECT_TRUE(view->readyToDrag());
     EXPECT_FALSE(view->moving());
     moveBy(QPoint(80, 80));
     EXPECT_EQ(view->view()->pos(), start);
     release(Qt::ControlModifier);
     EXPECT_FALSE(view->readyToDrag());
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbDown");
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
 
-    QTest::mousePress(view->imgThumbTack(), Qt::RightButton, {}, kHold);
+    QTest::mousePress(view->view(), Qt::RightButton, {}, onTack(*view, kHold));
     EXPECT_TRUE(view->readyToDrag());
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbUp");
-    QTest::mouseRelease(view->imgThumbTack(), Qt::RightButton, {}, kHold);
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbUp");
+    QTest::mouseRelease(view->view(), Qt::RightButton, {}, onTack(*view, kHold));
     EXPECT_FALSE(view->readyToDrag());
-    EXPECT_EQ(view->imgThumbTack()->imageName(), "SceneCardThumbDown");
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
     EXPECT_EQ(view->view()->pos(), start);
     EXPECT_TRUE(drags_.empty());
 }
@@ -290,15 +290,15 @@ TEST_F(CardMovement, ALitterBoxCardIsDraggedAsACard)
     discarded.onBoard = 2;
     ASSERT_NE(openStory({discarded}), nullptr);
     SceneCardView* view = cardView(*document_, keys_[0]);
-    QWidget* tack = view->imgThumbTack();
-    // The events go to the tack directly. In the Litter Box column the card is 269 wide: it is
+    QWidget* tack = view->view();
+    // The events go to the card directly. In the Litter Box column the card is 269 wide: it is
     // held at its middle.
-    QMouseEvent pressEvent(QEvent::MouseButtonPress, QPointF(kHold), QPointF(kHold), Qt::LeftButton, Qt::LeftButton,
-                           Qt::NoModifier);
+    const QPointF hold(onTack(*view, kHold));
+    QMouseEvent pressEvent(QEvent::MouseButtonPress, hold, hold, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(tack, &pressEvent);
     EXPECT_FALSE(view->moving());
-    QMouseEvent moveEvent(QEvent::MouseMove, QPointF(30, 30), QPointF(30, 30), Qt::NoButton, Qt::LeftButton,
-                          Qt::NoModifier);
+    const QPointF to(onTack(*view, QPoint(30, 30)));
+    QMouseEvent moveEvent(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(tack, &moveEvent);
     ASSERT_EQ(drags_.size(), 1u);
     EXPECT_EQ(drags_.front().formats.value(kCardMime), QByteArray::number(static_cast<qlonglong>(keys_[0])));
@@ -430,8 +430,8 @@ TEST_F(CardDrops, ACharacterJoinsTheSceneOnce)
                         .arg(keys_[0])),
               QStringLiteral("%1,carl is here").arg(carl->characterID()));
     EXPECT_EQ(screenplay_->sceneCardCharacters().back()->characterName(), "CARL");
-    EXPECT_TRUE(target_->imgCharacters()->isVisibleTo(target_->view()));
-    EXPECT_EQ(target_->imgCharacters()->toolTip(), "Characters In Scene\nCARL");
+    ASSERT_TRUE(shownIndicator(*target_, SceneCardIndicator::Characters));
+    EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Characters)->toolTip, "Characters In Scene\nCARL");
 
     EXPECT_FALSE(dropRecord(Pasteboard::kCharacter, 8));
     ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
@@ -447,7 +447,8 @@ TEST_F(CardDrops, ALocationSetUpOrPayOffIsTakenByTheCard)
     EXPECT_TRUE(dropRecord(Pasteboard::kSceneLocation, 3));
     EXPECT_EQ(cardColumns(keys_[0], "SceneLocationID"),
               QString::number(screenplay_->sceneLocations()[1]->sceneLocationID()));
-    EXPECT_EQ(target_->imgLocation()->toolTip(), "LIGHTHOUSE");
+    ASSERT_TRUE(shownIndicator(*target_, SceneCardIndicator::Location));
+    EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Location)->toolTip, "LIGHTHOUSE");
 
     EXPECT_TRUE(dropRecord(Pasteboard::kSceneSetup, 3));
     EXPECT_EQ(count(QStringLiteral("SELECT SceneSetup FROM SceneSetup WHERE SceneCardID = %1").arg(keys_[0])),
@@ -455,11 +456,11 @@ TEST_F(CardDrops, ALocationSetUpOrPayOffIsTakenByTheCard)
     EXPECT_TRUE(dropRecord(Pasteboard::kScenePayoff, 0));
     EXPECT_EQ(count(QStringLiteral("SELECT ScenePayoff FROM ScenePayoff WHERE SceneCardID = %1").arg(keys_[0])),
               "pay-off 0");
-    EXPECT_TRUE(target_->imgSetups()->isVisibleTo(target_->view()));
-    EXPECT_TRUE(target_->imgPayoffs()->isVisibleTo(target_->view()));
+    EXPECT_TRUE(shownIndicator(*target_, SceneCardIndicator::Setups));
+    ASSERT_TRUE(shownIndicator(*target_, SceneCardIndicator::Payoffs));
     // No characters: the location comes first.
-    EXPECT_EQ(target_->imgLocation()->x(), 6);
-    EXPECT_EQ(target_->imgPayoffs()->x(), 6 + 2 * 29);
+    EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Location)->frame.x(), 6);
+    EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Payoffs)->frame.x(), 6 + 2 * 29);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
 }
 

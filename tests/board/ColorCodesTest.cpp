@@ -4,7 +4,6 @@
 #include "app/AppFixture.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
-#include "board/BaseTextField.h"
 #include "board/CardColorSelector.h"
 #include "board/ColorCodeSelector.h"
 #include "board/SceneCardView.h"
@@ -668,9 +667,9 @@ TEST_F(ColorCommandsTest, ProjectCommandRepaintsTheStripesOfEveryCardView)
     app.actions().mnuProjectColorCodes->trigger();
     ASSERT_EQ(script.runs, 1);
     const auto& controls = document->sceneCardControls();
-    EXPECT_EQ(controls[0]->lblColor(1)->backgroundColor(), QColor(1, 2, 3));
-    EXPECT_EQ(controls[0]->lblColor(2)->backgroundColor(), QColor(Qt::white));
-    EXPECT_EQ(controls[1]->lblColor(2)->backgroundColor(), QColor(1, 2, 3));
+    EXPECT_EQ(controls[0]->stripeColor(1), QColor(1, 2, 3));
+    EXPECT_EQ(controls[0]->stripeColor(2), QColor(Qt::white));
+    EXPECT_EQ(controls[1]->stripeColor(2), QColor(1, 2, 3));
 }
 
 TEST_F(ColorCommandsTest, MasterCommandEditsTheMasterCodesInModeFour)

@@ -318,8 +318,8 @@ TEST_F(Corkboard, ALitterBoxCardDroppedOnTheCorkStaysInsideTheBoard)
     EXPECT_EQ(card->currentBeatSection(), 1);
     EXPECT_FLOAT_EQ(card->percentageHorizontal(), 0.0f);
     EXPECT_FLOAT_EQ(card->percentageVertical(), 4.0f / 732.0f);
-    EXPECT_EQ(cardView(*document, keys[1])->imgThumbTack()->imageName(), "SceneCardThumbDown");
-    EXPECT_EQ(cardView(*document, keys[1])->tfPageNumber()->text(), "1");
+    EXPECT_EQ(cardView(*document, keys[1])->thumbTackImage(), "SceneCardThumbDown");
+    EXPECT_EQ(cardView(*document, keys[1])->fieldText(SceneCardPart::PageNumber), "1");
     EXPECT_EQ(screenplay->litterBox().size(), 2u);
     EXPECT_EQ(stored(path, QStringLiteral("SELECT OnBoard || ',' || PositionLeft || ',' || PositionTop || ',' || "
                                           "PageNumber FROM SceneCard WHERE SceneCardID = %1")

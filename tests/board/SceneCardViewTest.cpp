@@ -2,7 +2,6 @@
 
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
-#include "board/BaseTextField.h"
 #include "board/BoardImages.h"
 #include "board/BoardView.h"
 #include "board/ColorCodeSelector.h"
@@ -21,7 +20,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -60,11 +58,23 @@ protected:
         return stored(path_, QStringLiteral("SELECT %1 FROM SceneCard WHERE SceneCardID = %2").arg(name).arg(keys_[0]));
     }
 
-    // Types into a field and ends its edit as leaving the field would.
-    static void edit(QLineEdit* field, const QString& text)
+    // A click on a part of the card, at the middle of its frame.
+    void click(SceneCardPart part, Qt::MouseButton button = Qt::LeftButton)
     {
-        field->setText(text);
-        emit field->editingFinished();
+        QTest::mouseClick(view()->view(), button, {}, view()->layout().frame(part).center());
+    }
+
+    // Replaces a one-line field's text by typing in its editor, and ends the edit with Return.
+    void edit(SceneCardPart field, const QString& text)
+    {
+        ASSERT_TRUE(view()->beginEditing(field));
+        QLineEdit* editor = view()->lineEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        EXPECT_EQ(view()->editor(), nullptr) << "Return ends the edit";
     }
 
     QString path_;
@@ -93,47 +103,56 @@ TEST_F(SceneCardViewTest, FieldsTakeTheFramesAndFontsOfEachZoom)
         screenplay->setBoardZoomFactor(expected.zoom);
         view()->setupForCurrentBoardZoomFactor();
         EXPECT_EQ(view()->view()->size(), expected.card);
-        EXPECT_EQ(view()->tfHeading()->geometry(), expected.heading);
-        EXPECT_EQ(view()->tfPageNumber()->geometry(), expected.pageNumber);
+        const SceneCardLayout& layout = view()->layout();
+        EXPECT_EQ(layout.heading, expected.heading);
+        EXPECT_EQ(layout.pageNumber, expected.pageNumber);
         // Without a thumbnail the text area spans the photo area.
-        EXPECT_EQ(view()->tfDescription()->geometry(), expected.description);
-        EXPECT_EQ(view()->tfConflict()->geometry(), expected.conflict);
-        EXPECT_EQ(view()->lblEmotionalChangeType()->geometry(), expected.emotionalChangeType);
-        EXPECT_EQ(view()->tbDescription()->geometry(), expected.descriptionTab);
-        EXPECT_TRUE(view()->tfHeading()->font().bold());
-        EXPECT_EQ(view()->tfHeading()->font().pixelSize(), expected.fontSize);
-        EXPECT_EQ(view()->tfConflict()->font().pixelSize(), expected.fontSize);
-        EXPECT_FALSE(view()->tfDescription()->font().bold());
+        EXPECT_EQ(layout.description, expected.description);
+        EXPECT_EQ(layout.conflict, expected.conflict);
+        EXPECT_EQ(layout.emotionalChangeType, expected.emotionalChangeType);
+        EXPECT_EQ(layout.descriptionTab, expected.descriptionTab);
+        EXPECT_TRUE(view()->fieldFont(SceneCardPart::Heading).bold());
+        EXPECT_EQ(view()->fieldFont(SceneCardPart::Heading).pixelSize(), expected.fontSize);
+        EXPECT_EQ(view()->fieldFont(SceneCardPart::Conflict).pixelSize(), expected.fontSize);
+        EXPECT_FALSE(view()->fieldFont(SceneCardPart::Description).bold());
         // The stripes: 9 wide at x = 0, the bottom one on the card's bottom edge, each overlapping
         // the one below by a point, the top one meeting the heading.
-        EXPECT_EQ(view()->lblColor(6)->geometry().bottom() + 1, expected.card.height());
-        EXPECT_EQ(view()->lblColor(1)->y(), expected.heading.y());
-        for (int stripe = 1; stripe <= 6; ++stripe) {
-            EXPECT_EQ(view()->lblColor(stripe)->x(), 0);
-            EXPECT_EQ(view()->lblColor(stripe)->width(), 9);
-            if (stripe < 6) {
-                EXPECT_EQ(view()->lblColor(stripe)->geometry().bottom(), view()->lblColor(stripe + 1)->y());
+        EXPECT_EQ(layout.stripes[5].bottom() + 1, expected.card.height());
+        EXPECT_EQ(layout.stripes[0].y(), expected.heading.y());
+        for (std::size_t stripe = 0; stripe < 6; ++stripe) {
+            EXPECT_EQ(layout.stripes[stripe].x(), 0);
+            EXPECT_EQ(layout.stripes[stripe].width(), 9);
+            if (stripe < 5) {
+                EXPECT_EQ(layout.stripes[stripe].bottom(), layout.stripes[stripe + 1].y());
             }
+        }
+        // An editor opened on a field lies over it in the field's font.
+        for (const SceneCardPart field : {SceneCardPart::Heading, SceneCardPart::Description, SceneCardPart::Conflict}) {
+            ASSERT_TRUE(view()->beginEditing(field));
+            EXPECT_EQ(view()->editor()->geometry(), layout.frame(field));
+            EXPECT_EQ(view()->editor()->font().pixelSize(), expected.fontSize);
+            EXPECT_EQ(view()->editor()->font().bold(), field == SceneCardPart::Heading);
+            view()->cancelEditing();
         }
     }
     // Zoom 1 on the corkboard: stripes 21 high, the bottom one 23.
     screenplay->setBoardZoomFactor(1);
     view()->setupForCurrentBoardZoomFactor();
-    EXPECT_EQ(view()->lblColor(2)->height(), 21);
-    EXPECT_EQ(view()->lblColor(6)->height(), 23);
-    EXPECT_FALSE(view()->boxPhotoBackground()->isVisibleTo(view()->view()));
+    EXPECT_EQ(view()->layout().stripes[1].height(), 21);
+    EXPECT_EQ(view()->layout().stripes[5].height(), 23);
+    EXPECT_FALSE(view()->layout().photoFrameShown);
     // Zoom 3 in the list: stripes 25 high.
     screenplay->setBoardZoomFactor(3);
     screenplay->setBoardView(2);
     view()->setupForCurrentBoardZoomFactor();
-    EXPECT_EQ(view()->lblColor(2)->height(), 25);
+    EXPECT_EQ(view()->layout().stripes[1].height(), 25);
     // Any other zoom: the smallest card and size-12 text, no frames changed.
     screenplay->setBoardZoomFactor(7);
-    const QRect heading = view()->tfHeading()->geometry();
+    const QRect heading = view()->layout().heading;
     view()->setupForCurrentBoardZoomFactor();
     EXPECT_EQ(view()->view()->size(), QSize(270, 148));
-    EXPECT_EQ(view()->tfHeading()->geometry(), heading);
-    EXPECT_EQ(view()->tfHeading()->font().pixelSize(), 12);
+    EXPECT_EQ(view()->layout().heading, heading);
+    EXPECT_EQ(view()->fieldFont(SceneCardPart::Heading).pixelSize(), 12);
 }
 
 // --- Edits -------------------------------------------------------------------------------------
@@ -141,30 +160,33 @@ TEST_F(SceneCardViewTest, FieldsTakeTheFramesAndFontsOfEachZoom)
 TEST_F(SceneCardViewTest, EditedFieldsAreStoredWhenTheirEditEnds)
 {
     ASSERT_NE(openWithCard(), nullptr);
-    edit(view()->tfHeading(), QStringLiteral("int. kitchen - night"));
-    EXPECT_EQ(column("Heading"), "INT. KITCHEN - NIGHT");
-    EXPECT_EQ(view()->tfHeading()->text(), "INT. KITCHEN - NIGHT");
-    edit(view()->tfHeading(), QString());
-    EXPECT_EQ(column("Heading"), "SCENE HEADING");
-    EXPECT_EQ(view()->tfHeading()->text(), "SCENE HEADING");
-
-    edit(view()->tfConflict(), QStringLiteral("She lies to him"));
-    EXPECT_EQ(column("Conflict"), "She lies to him");
-    edit(view()->tfConflict(), QString());
-    EXPECT_EQ(column("Conflict"), "Conflict");
-    edit(view()->tfEmotionalChange(), QString());
-    EXPECT_EQ(column("EmotionalChange"), "Emotional Change");
-    EXPECT_EQ(view()->tfEmotionalChange()->text(), "Emotional Change");
-
-    // The text area is stored when it loses the focus; Return and Tab are typed into it.
     document_->window()->activateWindow();
-    view()->tfDescription()->setFocus();
-    QTest::keyClicks(view()->tfDescription(), QStringLiteral("One"));
-    QTest::keyClick(view()->tfDescription(), Qt::Key_Return);
-    QTest::keyClick(view()->tfDescription(), Qt::Key_Tab);
-    QTest::keyClicks(view()->tfDescription(), QStringLiteral("two"));
-    EXPECT_TRUE(view()->tfDescription()->hasFocus());
-    view()->tfDescription()->clearFocus();
+    edit(SceneCardPart::Heading, QStringLiteral("int. kitchen - night"));
+    EXPECT_EQ(column("Heading"), "INT. KITCHEN - NIGHT");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::Heading), "INT. KITCHEN - NIGHT");
+    edit(SceneCardPart::Heading, QString());
+    EXPECT_EQ(column("Heading"), "SCENE HEADING");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::Heading), "SCENE HEADING");
+
+    edit(SceneCardPart::Conflict, QStringLiteral("She lies to him"));
+    EXPECT_EQ(column("Conflict"), "She lies to him");
+    edit(SceneCardPart::Conflict, QString());
+    EXPECT_EQ(column("Conflict"), "Conflict");
+    edit(SceneCardPart::EmotionalChange, QString());
+    EXPECT_EQ(column("EmotionalChange"), "Emotional Change");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::EmotionalChange), "Emotional Change");
+
+    // The text area is stored when it loses the focus; Return and Tab are typed into it. The
+    // click lands before its first letter.
+    QTest::mouseClick(view()->view(), Qt::LeftButton, {}, view()->layout().description.topLeft() + QPoint(3, 3));
+    QPlainTextEdit* area = view()->textEditor();
+    ASSERT_NE(area, nullptr);
+    QTest::keyClicks(area, QStringLiteral("One"));
+    QTest::keyClick(area, Qt::Key_Return);
+    QTest::keyClick(area, Qt::Key_Tab);
+    QTest::keyClicks(area, QStringLiteral("two"));
+    EXPECT_TRUE(area->hasFocus());
+    area->clearFocus();
     EXPECT_EQ(column("Description"), "One\n\ttwoScene Description");
 }
 
@@ -175,44 +197,45 @@ TEST_F(SceneCardViewTest, EmptyFieldsShowTheirPlaceholdersWhenFilled)
     scene()->setEmotionalChange(QString());
     scene()->setPageNumber(42);
     view()->setScene(scene());
-    EXPECT_EQ(view()->tfConflict()->text(), "Conflict");
-    EXPECT_EQ(view()->tfEmotionalChange()->text(), "Emotional Change");
-    EXPECT_EQ(view()->tfPageNumber()->text(), "42");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::Conflict), "Conflict");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::EmotionalChange), "Emotional Change");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::PageNumber), "42");
 }
 
 TEST_F(SceneCardViewTest, DoubleClicksCycleTheEmotionalChangeType)
 {
     ASSERT_NE(openWithCard(), nullptr);
-    BaseTextField* type = view()->lblEmotionalChangeType();
-    QTest::mouseClick(type, Qt::LeftButton);
+    const QPoint type = view()->layout().emotionalChangeType.center();
+    QTest::mouseClick(view()->view(), Qt::LeftButton, {}, type);
     EXPECT_EQ(scene()->emotionalChangeType(), 0);
     const std::pair<int, QColor> steps[] = {{1, Qt::green}, {2, Qt::red}, {0, Qt::white}};
     for (const auto& [expected, colour] : steps) {
-        QTest::mouseDClick(type, Qt::LeftButton);
+        QTest::mouseDClick(view()->view(), Qt::LeftButton, {}, type);
         EXPECT_EQ(scene()->emotionalChangeType(), expected);
         EXPECT_EQ(column("EmotionalChangeType"), QString::number(expected));
-        EXPECT_EQ(type->backgroundColor(), colour);
+        EXPECT_EQ(view()->emotionalChangeTypeColor(), colour);
     }
-    EXPECT_EQ(type->clickCount(), 2);
+    EXPECT_EQ(view()->clickCount(), 2);
 }
 
 TEST_F(SceneCardViewTest, SwitchingTabsStoresTheTextFirst)
 {
     ASSERT_NE(openWithCard(), nullptr);
     EXPECT_EQ(view()->selectedTab(), 1);
-    EXPECT_EQ(view()->tfDescription()->toPlainText(), "Scene Description");
-    QTest::mouseClick(view()->tbNotes(), Qt::LeftButton);
+    EXPECT_EQ(view()->fieldText(SceneCardPart::Description), "Scene Description");
+    click(SceneCardPart::NotesTab);
     EXPECT_EQ(view()->selectedTab(), 2);
-    EXPECT_EQ(view()->tbNotes()->backgroundColor(), document_->standardBackgroundColor());
-    EXPECT_EQ(view()->tbDescription()->backgroundColor(), QColor(Qt::white));
-    view()->tfDescription()->setPlainText(QStringLiteral("Shoot at dusk"));
+    EXPECT_EQ(view()->tabBackground(2), document_->standardBackgroundColor());
+    EXPECT_EQ(view()->tabBackground(1), QColor(Qt::white));
+    ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+    view()->textEditor()->setPlainText(QStringLiteral("Shoot at dusk"));
     // Clicking the tab that shows changes nothing.
-    QTest::mouseClick(view()->tbNotes(), Qt::LeftButton);
+    click(SceneCardPart::NotesTab);
     EXPECT_EQ(column("Notes"), "");
-    QTest::mouseClick(view()->tbDescription(), Qt::LeftButton);
+    click(SceneCardPart::DescriptionTab);
     EXPECT_EQ(column("Notes"), "Shoot at dusk");
     EXPECT_EQ(view()->selectedTab(), 1);
-    EXPECT_EQ(view()->tfDescription()->toPlainText(), "Scene Description");
+    EXPECT_EQ(view()->fieldText(SceneCardPart::Description), "Scene Description");
     view()->setSelectedTab(5);
     EXPECT_EQ(view()->selectedTab(), 1);
 }
@@ -222,16 +245,18 @@ TEST_F(SceneCardViewTest, ABeatCardsDescriptionIsAlsoItsBeats)
     CardSpec beatCard;
     beatCard.beatCardNumber = 7;
     ASSERT_NE(openWithCard(beatCard), nullptr);
-    view()->tfDescription()->setPlainText(QStringLiteral("The hero finds the map"));
-    view()->controlTextDidEndEditing(view()->tfDescription());
+    ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+    view()->textEditor()->setPlainText(QStringLiteral("The hero finds the map"));
+    view()->commitEditing();
     EXPECT_EQ(column("Description"), "The hero finds the map");
     EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The hero finds the map");
     EXPECT_EQ(document_->currentScreenplay()->beatForBeatNumber(7)->description(), "The hero finds the map");
 
     // Notes leave the beat alone.
     view()->setSelectedTab(2);
-    view()->tfDescription()->setPlainText(QStringLiteral("Only a note"));
-    view()->controlTextDidEndEditing(view()->tfDescription());
+    ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+    view()->textEditor()->setPlainText(QStringLiteral("Only a note"));
+    view()->commitEditing();
     EXPECT_EQ(column("Notes"), "Only a note");
     EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The hero finds the map");
 }
@@ -250,19 +275,19 @@ TEST_F(SceneCardViewTest, AStripeTakesTheColourCodePickedForIt)
         selector.setSelectedColorID(code->colorCodeID());
         return 1;
     });
-    QTest::mouseClick(view()->lblColor(2), Qt::LeftButton);
+    click(stripePart(2));
     ModalDialogs::setRunner({});
     EXPECT_EQ(offered, 0);
     EXPECT_EQ(scene()->colorLegend2ID(), code->colorCodeID());
     EXPECT_EQ(column("ColorLegend2ID"), QString::number(code->colorCodeID()));
-    EXPECT_EQ(view()->lblColor(2)->backgroundColor(),
+    EXPECT_EQ(view()->stripeColor(2),
               QColor(static_cast<int>(code->redValue()), static_cast<int>(code->greenValue()),
                      static_cast<int>(code->blueValue()), static_cast<int>(code->alphaValue())));
     // A colour code that is gone paints the stripe transparent.
     scene()->setColorLegend3ID(999);
     view()->setColors();
-    EXPECT_EQ(view()->lblColor(3)->backgroundColor().alpha(), 0);
-    EXPECT_EQ(view()->lblColor(4)->backgroundColor(), QColor(Qt::white));
+    EXPECT_EQ(view()->stripeColor(3).alpha(), 0);
+    EXPECT_EQ(view()->stripeColor(4), QColor(Qt::white));
 }
 
 // --- Indicators --------------------------------------------------------------------------------
@@ -283,15 +308,17 @@ TEST_F(SceneCardViewTest, IndicatorsShowWhatLiesOnTheCard)
     screenplay->sceneSetups().push_back(std::move(setup));
     view()->configureIndicators();
 
-    EXPECT_TRUE(view()->imgCharacters()->isVisibleTo(view()->view()));
-    EXPECT_EQ(view()->imgCharacters()->geometry(), QRect(6, 1, 24, 24));
-    EXPECT_EQ(view()->imgCharacters()->toolTip(), "Characters In Scene\nALICE\nBOB");
-    EXPECT_FALSE(view()->imgLocation()->isVisibleTo(view()->view()));
-    EXPECT_TRUE(view()->imgSetups()->isVisibleTo(view()->view()));
-    EXPECT_EQ(view()->imgSetups()->x(), 35);
-    EXPECT_EQ(view()->imgSetups()->pixmap().cacheKey(), boardImage("SetupsWithOutPayoffs").cacheKey());
-    EXPECT_EQ(view()->imgSetups()->toolTip(), "Set-ups In Scene\nSET-UP: the gun in the drawer");
-    EXPECT_FALSE(view()->imgPayoffs()->isVisibleTo(view()->view()));
+    const auto shown = [this](SceneCardIndicator::Kind kind) { return shownIndicator(*view(), kind); };
+    ASSERT_TRUE(shown(SceneCardIndicator::Characters));
+    EXPECT_EQ(shown(SceneCardIndicator::Characters)->frame, QRect(6, 1, 24, 24));
+    EXPECT_EQ(shown(SceneCardIndicator::Characters)->toolTip, "Characters In Scene\nALICE\nBOB");
+    EXPECT_FALSE(shown(SceneCardIndicator::Location));
+    ASSERT_TRUE(shown(SceneCardIndicator::Setups));
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->frame.x(), 35);
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->imageName, "SetupsWithOutPayoffs");
+    EXPECT_FALSE(boardImage("SetupsWithOutPayoffs").isNull());
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->toolTip, "Set-ups In Scene\nSET-UP: the gun in the drawer");
+    EXPECT_FALSE(shown(SceneCardIndicator::Payoffs));
 
     // The pay-off on the other card links up: the set-up is paid off there.
     auto payoff = std::make_unique<ScenePayoffdb>();
@@ -301,18 +328,18 @@ TEST_F(SceneCardViewTest, IndicatorsShowWhatLiesOnTheCard)
     screenplay->scenePayoffs().push_back(std::move(payoff));
     screenplay->sceneSetups().back()->setScenePayoffID(77);
     view()->configureIndicators();
-    EXPECT_EQ(view()->imgSetups()->pixmap().cacheKey(), boardImage("SetupsWithPayoffs").cacheKey());
-    EXPECT_EQ(view()->imgSetups()->toolTip(), QStringLiteral("Set-ups In Scene\nSET-UP: the gun in the drawer\n"
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->imageName, "SetupsWithPayoffs");
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->toolTip, QStringLiteral("Set-ups In Scene\nSET-UP: the gun in the drawer\n"
                                                              "PAY-OFF: the gun goes off IN: INT. ROOM - DAY (p. %1)")
                                                   .arg(card(*document_, keys_[1])->pageNumber()));
 
     // A location that no longer exists still shows its icon, without a name.
     scene()->setSceneLocationID(12345);
     view()->configureIndicators();
-    EXPECT_TRUE(view()->imgLocation()->isVisibleTo(view()->view()));
-    EXPECT_EQ(view()->imgLocation()->x(), 35);
-    EXPECT_EQ(view()->imgSetups()->x(), 64);
-    EXPECT_EQ(view()->imgLocation()->toolTip(), "");
+    ASSERT_TRUE(shown(SceneCardIndicator::Location));
+    EXPECT_EQ(shown(SceneCardIndicator::Location)->frame.x(), 35);
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->frame.x(), 64);
+    EXPECT_EQ(shown(SceneCardIndicator::Location)->toolTip, "");
 }
 
 // --- Deleting and paging -----------------------------------------------------------------------
@@ -323,7 +350,7 @@ TEST_F(SceneCardViewTest, DeletingAsksFirst)
     beatCard.beatCardNumber = 3;
     ASSERT_NE(openWithCard(beatCard), nullptr);
     fakes_.alerts->answers = {AlertDefaultReturn};
-    view()->cmdDelete()->click();
+    click(SceneCardPart::Delete);
     ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
     const AlertRequest& question = fakes_.alerts->shown.back();
     EXPECT_EQ(question.title, "Delete Scene Card");
@@ -335,7 +362,7 @@ TEST_F(SceneCardViewTest, DeletingAsksFirst)
 
     fakes_.alerts->answers = {AlertOtherReturn};
     QPointer<QWidget> deletedView = view()->view();
-    view()->cmdDelete()->click();
+    click(SceneCardPart::Delete);
     settle();
     EXPECT_EQ(stored(path_, "SELECT COUNT(*) FROM SceneCard"), "1");
     EXPECT_EQ(card(*document_, keys_[0]), nullptr);
@@ -358,16 +385,19 @@ TEST_F(SceneCardViewTest, CtrlNAndCtrlPPageBetweenTheBoardsCards)
         return document_->sceneCardControlForSceneCard(screenplay->sceneCards()[index].get());
     };
     document_->window()->activateWindow();
-    control(0)->tfHeading()->setFocus();
-    QTest::keyClick(control(0)->tfHeading(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_TRUE(control(1)->tfHeading()->hasFocus());
+    const auto headingHasFocus = [&](std::size_t index) {
+        return control(index)->editedPart() == SceneCardPart::Heading && control(index)->lineEditor()->hasFocus();
+    };
+    ASSERT_TRUE(control(0)->beginEditing(SceneCardPart::Heading));
+    QTest::keyClick(control(0)->lineEditor(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(headingHasFocus(1));
     const QObjectList stack = document_->boardView()->view()->children();
     EXPECT_EQ(stack.last(), control(1)->view());
-    QTest::keyClick(control(1)->tfHeading(), Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(control(0)->tfHeading()->hasFocus());
+    QTest::keyClick(control(1)->lineEditor(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(headingHasFocus(0));
     // Nothing before the first card.
-    QTest::keyClick(control(0)->tfHeading(), Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(control(0)->tfHeading()->hasFocus());
+    QTest::keyClick(control(0)->lineEditor(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(headingHasFocus(0));
     // The keys page the cards instead of making a new story.
     EXPECT_EQ(app_->documentController().documentCount(), 1u);
 }

@@ -14,6 +14,7 @@
 #include "model/ScriptPartdb.h"
 #include "model/StickyNotedb.h"
 #include "model/StoryFile.h"
+#include "model/StoryGenres.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -89,11 +90,9 @@ TEST(SampleStoryFiles, TheFolderHoldsBothSamplesUnderTheirTitles)
 
 TEST_P(SampleStory, TitlePageAndBeatSheetAreComplete)
 {
-    static const QStringList genres = {
-        "Monster in the House", "Golden Fleece", "Out of the Bottle", "Dude with a Problem", "Rites of Passage",
-        "Buddy Love", "Whydunit", "The Fool Triumphant", "Institutionalized", "Superhero"};
     EXPECT_FALSE(story().screenplayTitle().isEmpty());
-    EXPECT_TRUE(genres.contains(story().genre())) << story().genre().toStdString();
+    // A sample shows a genre the genre box offers, so its help button finds a page.
+    EXPECT_TRUE(storyGenres().contains(story().genre())) << story().genre().toStdString();
     ASSERT_NE(story().currentLogline(), nullptr);
     EXPECT_FALSE(story().currentLogline()->logline().isEmpty());
     EXPECT_EQ(story().pageCount(), 110);

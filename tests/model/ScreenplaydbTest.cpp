@@ -201,7 +201,7 @@ TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)
 
     // Every field of the row round-trips.
     story.setScreenplayTitle("Title with 'quotes' ✓");
-    story.setGenre("Golden Fleece");
+    story.setGenre("Western");
     story.setGeneralNotes("line\nline");
     story.setWindowState(201111);
     story.setGreenlightChecklistPercentageHorizontal(0.25f);
@@ -212,7 +212,7 @@ TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)
     EXPECT_FALSE(story.isDirty());
     file.reopen();
     Screenplaydb& again = file.story();
-    EXPECT_EQ(again.genre(), "Golden Fleece");
+    EXPECT_EQ(again.genre(), "Western");
     EXPECT_EQ(again.generalNotes(), "line\nline");
     EXPECT_EQ(again.windowState(), 201111);
     EXPECT_EQ(again.greenlightChecklistPercentageHorizontal(), 0.25f);
@@ -224,7 +224,7 @@ TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)
 
     // A refused update raises and keeps the story dirty.
     file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON Screenplay BEGIN SELECT RAISE(ABORT,'read only'); END");
-    again.setGenre("Buddy Love");
+    again.setGenre("Romance");
     EXPECT_THROW(again.save(), DatabaseError);
     EXPECT_TRUE(again.isDirty());
 }
@@ -255,7 +255,7 @@ TEST(ScreenplaydbQueries, ProgressStageFollowsTheStoryState)
     NewStory file;
     Screenplaydb& story = file.story();
     EXPECT_EQ(story.progressStage(), 0); // empty beats, no logline or genre
-    story.setGenre("Superhero");
+    story.setGenre("Fantasy");
     story.currentLogline()->setLogline("A hero rises.");
     story.updateProgress();
     EXPECT_EQ(story.progressStage(), 1);

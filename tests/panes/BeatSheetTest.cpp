@@ -72,7 +72,7 @@ TEST_F(BeatSheet, BeatsOpenForWritingOnlyWithTitleLoglineAndGenre)
     type(titlePane().tfLogline(), "A gatekeeper must open the door she swore to guard.");
     click(cell(5, 1));
     EXPECT_EQ(fakes_.alerts->shown.size(), 2u) << "no genre yet";
-    chooseGenre("Institutionalized");
+    chooseGenre("War");
     click(cell(5, 1));
     EXPECT_EQ(fakes_.alerts->shown.size(), 2u);
     auto* editor = table().findChild<QPlainTextEdit*>("beatEditor");
@@ -120,7 +120,7 @@ TEST_F(BeatSheet, RowHeightsFollowTheTextAndThePanesWidth)
 
 TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
 {
-    open(story("Cards", "Genre = 'Whydunit'", true));
+    open(story("Cards", "Genre = 'Mystery'", true));
     type(titlePane().tfLogline(), "A detective must solve her own disappearance.");
     // A beat-3 card in the Litter Box keeps its text.
     SqlProbe::exec(document_->database(),
@@ -133,7 +133,7 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE OnBoard = 2"), "Boxed");
     for (const auto& card : screenplay().sceneCards()) {
         if (card->beatCardNumber() == 3) {
-            EXPECT_EQ(document_->sceneCardControlForSceneCard(card.get())->tfDescription()->toPlainText(),
+            EXPECT_EQ(document_->sceneCardControlForSceneCard(card.get())->fieldText(SceneCardPart::Description),
                       "Her office, her rules");
         }
     }

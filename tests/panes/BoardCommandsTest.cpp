@@ -67,7 +67,7 @@ TEST_F(BoardCommands, AStoryThatIsNotReadyTakesNoCard)
 
 TEST_F(BoardCommands, TheFirstCardOfAnEmptyBoardGoesToItsTopLeftCorner)
 {
-    open(story("Corner", "Genre = 'Superhero'"));
+    open(story("Corner", "Genre = 'Action'"));
     // Ready for cards, yet none on the board: the initial beat cards were never asked for,
     // as no edit of the title, logline, genre or beats ended since.
     QApplication::focusWidget()->clearFocus();
@@ -85,7 +85,7 @@ TEST_F(BoardCommands, TheFirstCardOfAnEmptyBoardGoesToItsTopLeftCorner)
 
 TEST_F(BoardCommands, TheInitialBeatCardsDialogOffersHelpAndPlacesCardsHoweverItEnds)
 {
-    open(story("Dialog", "Genre = 'Superhero'"));
+    open(story("Dialog", "Genre = 'Action'"));
     describeEveryBeat();
     bool helped = false;
     ModalDialogs::setRunner([&](QDialog& dialog) {

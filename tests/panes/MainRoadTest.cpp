@@ -45,7 +45,7 @@ TEST_P(MainRoad, FromAnEmptyStoryToTheBoardAndANewCard)
     EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE BeatCardNumber BETWEEN 1 AND 15").toInt(), 15);
     EXPECT_EQ(stored("SELECT COUNT(*) FROM ScriptPart").toInt(), beatCards) << "one paragraph per card";
     EXPECT_EQ(stored("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount FROM Screenplay"),
-              "The Long Way Home|Golden Fleece|120");
+              "The Long Way Home|Adventure|120");
     EXPECT_TRUE(app_->actions().mnuAddSceneCard->isVisible());
     EXPECT_TRUE(document_->window()->tbAddSceneCard()->isVisible());
 

@@ -119,7 +119,7 @@ void PanesFixture::fillTitleLoglineAndGenre() const
 {
     type(titlePane().tfTitle(), QStringLiteral("The Long Way Home"));
     type(titlePane().tfLogline(), QStringLiteral("A lost sailor must learn to trust before the storm."));
-    chooseGenre(QStringLiteral("Golden Fleece"));
+    chooseGenre(QStringLiteral("Adventure"));
 }
 
 void PanesFixture::describeEveryBeat() const

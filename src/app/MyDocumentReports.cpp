@@ -1,0 +1,128 @@
+#include "MyDocument.h"
+
+#include "AppActions.h"
+#include "AppController.h"
+#include "model/Screenplaydb.h"
+#include "platform/Platform.h"
+#include "reports/ListViewCaption.h"
+#include "reports/ReportPainter.h"
+#include "board/CardColorSelector.h"
+#include "panes/ModalDialogs.h"
+#include "reports/StoryReport.h"
+#include "reports/StoryReports.h"
+
+#include <QAction>
+
+namespace {
+
+// A card-report option: its menu item and the story flag it shows.
+struct CardReportOption {
+    QAction* AppActions::*item;
+    void (Screenplaydb::*setFlag)(const std::int64_t&);
+};
+
+const std::array<CardReportOption, 8> kCardReportOptions{{
+    {&AppActions::mnuRA3x5IncludeNotes, &Screenplaydb::setA3x5IncludeNotes},
+    {&AppActions::mnuRA3x5IncludeCharacters, &Screenplaydb::setA3x5IncludeCharacters},
+    {&AppActions::mnuRBCIncludeNotes, &Screenplaydb::setABCIncludeNotes},
+    {&AppActions::mnuRBCIncludeCharacters, &Screenplaydb::setABCIncludeCharacters},
+    {&AppActions::mnuR3x5IncludeNotes, &Screenplaydb::setR3x5IncludeNotes},
+    {&AppActions::mnuR3x5IncludeCharacters, &Screenplaydb::setR3x5IncludeCharacters},
+    {&AppActions::mnuR4x6IncludeNotes, &Screenplaydb::setR4x6IncludeNotes},
+    {&AppActions::mnuR4x6IncludeCharacters, &Screenplaydb::setR4x6IncludeCharacters},
+}};
+
+} // namespace
+
+void connectReportCommands(AppController& application)
+{
+    AppActions& menus = application.actions();
+    using Builder = std::unique_ptr<StoryReport> (*)(Screenplaydb&);
+    const std::pair<QAction*, Builder> reports[] = {
+        {menus.mnuRLoglines, &StoryReports::loglines},
+        {menus.mnuRBeatSheet, &StoryReports::beatSheet},
+        {menus.mnuRCharactersList, &StoryReports::charactersList},
+        {menus.mnuRCharactersBiography, &StoryReports::charactersBiography},
+        {menus.mnuRLocationsList, &StoryReports::locationsList},
+        {menus.mnuRLocationsDetails, &StoryReports::locationsDetails},
+        {menus.mnuRSetups, &StoryReports::setups},
+        {menus.mnuRPayoffs, &StoryReports::payoffs},
+    };
+    for (const auto& [item, build] : reports)
+        application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
+                                       [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
+                                       [](MyDocument& document) { document.reportAttachmentsSelectedColor(); });
+    for (const CardReportOption& option : kCardReportOptions) {
+        QAction* item = menus.*option.item;
+        application.routeToCurrentDocument(item, [item](MyDocument& document) {
+            // Choosing an item toggles its check mark; the document alone decides it.
+            item->setChecked(!item->isChecked());
+            document.toggleCardReportIncludeFlag(item);
+        });
+    }
+}
+
+void MyDocument::toggleCardReportIncludeFlag(QAction* item)
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    const AppActions& menus = application_.actions();
+    for (const CardReportOption& option : kCardReportOptions) {
+        if (menus.*option.item != item)
+            continue;
+        const std::int64_t value = item->isChecked() ? 0 : 1;
+        (currentScreenplay_.get()->*option.setFlag)(value);
+        currentScreenplay_->save();
+        item->setChecked(value != 0);
+        return;
+    }
+}
+
+QString MyDocument::listViewFiltering() const
+{
+    return currentScreenplay_ ? ::listViewFiltering(*currentScreenplay_) : QString();
+}
+
+void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    const std::unique_ptr<StoryReport> report = build(*currentScreenplay_);
+    if (!report)
+        return;
+    const QString title = report->title().isEmpty() ? currentScreenplay_->screenplayTitle() : report->title();
+    const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->view(), title));
+    if (result.outcome == PrintResult::Failed) {
+        AlertRequest alert;
+        alert.title = title;
+        alert.message = result.message;
+        Platform::alerts().runAlert(alert);
+    }
+}
+
+void MyDocument::attachmentsReportForSelectedColor(std::int64_t colour)
+{
+    printReport([colour](Screenplaydb& story) {
+        return StoryReports::generalNotes(story, colour, &MyDocument::cardColorForColorID);
+    });
+}
+
+void MyDocument::reportAttachmentsSelectedColor()
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    std::int64_t colour = 0;
+    {
+        CardColorSelector selector(window_);
+        ModalDialogs::paintBackground(selector, standardBackgroundColor_);
+        selector.runModal();
+        colour = selector.selectedColor();
+    }
+    if (colour != 0)
+        attachmentsReportForSelectedColor(colour);
+}

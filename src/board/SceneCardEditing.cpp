@@ -1,0 +1,401 @@
+// The painted card's answers to the mouse and the keyboard: the parts under a click, the thumb
+// tack and the buttons while a button is held, tooltips, and the one in-place editor of a field.
+#include "SceneCardView.h"
+
+#include "DropAnswers.h"
+#include "app/GuardedCall.h"
+
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QToolTip>
+
+#include <array>
+
+namespace {
+
+// The fields that open an editor, in reading order: Tab and Shift-Tab go round them.
+constexpr std::array<SceneCardPart, 4> kEditableFields{SceneCardPart::Heading, SceneCardPart::Description,
+                                                       SceneCardPart::EmotionalChange, SceneCardPart::Conflict};
+
+bool isEditable(SceneCardPart part)
+{
+    return std::find(kEditableFields.begin(), kEditableFields.end(), part) != kEditableFields.end();
+}
+
+bool isButton(SceneCardPart part)
+{
+    return part == SceneCardPart::Advice || part == SceneCardPart::Delete;
+}
+
+void setWhiteBase(QWidget* field)
+{
+    QPalette colors = field->palette();
+    colors.setColor(QPalette::Base, Qt::white);
+    colors.setColor(QPalette::Window, Qt::white);
+    colors.setColor(QPalette::Text, Qt::black);
+    field->setPalette(colors);
+}
+
+// Whether the key event is Ctrl-N (+1) or Ctrl-P (-1), the keys that page between the cards of
+// the corkboard; 0 for any other key.
+int pagingDirection(const QKeyEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || event->isAutoRepeat())
+        return 0;
+    if (event->key() == Qt::Key_N)
+        return 1;
+    if (event->key() == Qt::Key_P)
+        return -1;
+    return 0;
+}
+
+} // namespace
+
+// --- The view ----------------------------------------------------------------------------------
+
+SceneCardDragDropView::SceneCardDragDropView(QWidget* parent)
+    : QWidget(parent)
+{
+    setAcceptDrops(true);
+    // The card paints every one of its points.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    // Only the thumb tack and the page number take the keyboard when clicked (see pressed).
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void SceneCardDragDropView::paintEvent(QPaintEvent*)
+{
+    if (!mySceneCardParent_)
+        return;
+    QPainter painter(this);
+    mySceneCardParent_->paintCard(painter);
+}
+
+bool SceneCardDragDropView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && mySceneCardParent_) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = mySceneCardParent_->toolTipAt(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    // Ctrl-N and Ctrl-P page between cards here, ahead of the menu items that use the keys.
+    if (event->type() == QEvent::ShortcutOverride && pagingDirection(static_cast<QKeyEvent*>(event)) != 0) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SceneCardDragDropView::pressed(QMouseEvent* event, int clickCount)
+{
+    SceneCardView* card = mySceneCardParent_;
+    if (!card)
+        return;
+    const QPoint point = event->position().toPoint();
+    const SceneCardPart part = card->layout().partAt(point);
+    const bool controls = card->showsControls();
+    if (!controls && (part == SceneCardPart::ThumbTack || isButton(part))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    pressedPart_ = part;
+    guardedCall([&] {
+        // A click anywhere on the card ends the edit of its field; a tab of the text area ends
+        // it itself, for the tab the text was typed in.
+        if (part != SceneCardPart::DescriptionTab && part != SceneCardPart::NotesTab)
+            card->commitEditing();
+        if (part == SceneCardPart::ThumbTack || part == SceneCardPart::PageNumber)
+            setFocus(Qt::MouseFocusReason);
+        if (part == SceneCardPart::ThumbTack) {
+            if (event->button() == Qt::LeftButton)
+                card->mouseDown(event);
+            else if (event->button() == Qt::RightButton)
+                card->rightMouseDown(event);
+            return;
+        }
+        if (event->button() != Qt::LeftButton || isButton(part))
+            return;
+        card->bringToTheTop();
+        if (isEditable(part))
+            card->beginEditing(part, point);
+        else
+            card->userClicked(part, clickCount);
+    });
+}
+
+void SceneCardDragDropView::mousePressEvent(QMouseEvent* event)
+{
+    pressed(event, 1);
+}
+
+void SceneCardDragDropView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    pressed(event, 2);
+}
+
+void SceneCardDragDropView::mouseMoveEvent(QMouseEvent* event)
+{
+    SceneCardView* card = mySceneCardParent_;
+    if (!card)
+        return;
+    event->accept();
+    if (pressedPart_ == SceneCardPart::ThumbTack && (event->buttons() & (Qt::LeftButton | Qt::RightButton))) {
+        setCursor(Qt::ArrowCursor);
+        guardedCall([&] { card->mouseDragged(event); });
+        return;
+    }
+    if (event->buttons() != Qt::NoButton)
+        return;
+    // The fields that take typing show the text cursor.
+    const SceneCardPart part = card->layout().partAt(event->position().toPoint());
+    setCursor(isEditable(part) ? Qt::IBeamCursor : Qt::ArrowCursor);
+}
+
+void SceneCardDragDropView::mouseReleaseEvent(QMouseEvent* event)
+{
+    SceneCardView* card = mySceneCardParent_;
+    const SceneCardPart pressed = pressedPart_;
+    if (event->buttons() == Qt::NoButton)
+        pressedPart_ = SceneCardPart::None;
+    if (!card)
+        return;
+    event->accept();
+    if (pressed == SceneCardPart::ThumbTack) {
+        guardedCall([&] {
+            if (event->button() == Qt::LeftButton)
+                card->mouseUp(event);
+            else if (event->button() == Qt::RightButton)
+                card->rightMouseUp(event);
+        });
+        return;
+    }
+    // A button acts when the mouse is let go over the button it went down on.
+    if (isButton(pressed) && event->button() == Qt::LeftButton &&
+        card->layout().frame(pressed).contains(event->position().toPoint()))
+        guardedCall([&] { card->userClicked(pressed, 1); });
+}
+
+void SceneCardDragDropView::focusInEvent(QFocusEvent* event)
+{
+    if (mySceneCardParent_)
+        guardedCall([this] { mySceneCardParent_->bringToTheTop(); });
+    QWidget::focusInEvent(event);
+}
+
+void SceneCardDragDropView::keyReleaseEvent(QKeyEvent* event)
+{
+    const int direction = pagingDirection(event);
+    if (direction == 0 || !mySceneCardParent_) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    guardedCall([this, direction] {
+        if (direction > 0)
+            mySceneCardParent_->pageToNextSceneCard();
+        else
+            mySceneCardParent_->pageToPreviousSceneCard();
+    });
+}
+
+void SceneCardDragDropView::dragEnterEvent(QDragEnterEvent* event)
+{
+    answerDragFor(event, mySceneCardParent_);
+}
+
+void SceneCardDragDropView::dragMoveEvent(QDragMoveEvent* event)
+{
+    answerDragFor(event, mySceneCardParent_);
+}
+
+void SceneCardDragDropView::dropEvent(QDropEvent* event)
+{
+    answerDropFor(event, mySceneCardParent_);
+}
+
+// --- The in-place editor -----------------------------------------------------------------------
+
+QLineEdit* SceneCardView::lineEditor() const
+{
+    return qobject_cast<QLineEdit*>(editor_.data());
+}
+
+QPlainTextEdit* SceneCardView::textEditor() const
+{
+    return qobject_cast<QPlainTextEdit*>(editor_.data());
+}
+
+bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> caretAt)
+{
+    if (!scene_ || !view() || !isEditable(field) || !layout_.framed)
+        return false;
+    if (editor_ && editedPart_ == field) {
+        editor_->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    commitEditing();
+    const QRect frame = layout_.frame(field);
+    const QString text = fieldText(field);
+    QWidget* editor = nullptr;
+    if (field == SceneCardPart::Description) {
+        auto* area = new QPlainTextEdit(view());
+        area->setFrameShape(QFrame::NoFrame);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Return starts a new line and Tab types a tab: neither ends the edit.
+        area->setTabChangesFocus(false);
+        area->setPlainText(text);
+        setWhiteBase(area->viewport());
+        QTextCursor cursor = caretAt ? area->cursorForPosition(*caretAt - frame.topLeft()) : area->textCursor();
+        if (!caretAt)
+            cursor.movePosition(QTextCursor::End);
+        area->setTextCursor(cursor);
+        editor = area;
+    } else {
+        auto* line = new QLineEdit(text, view());
+        line->setFrame(false);
+        // Return, and the document's own end of every edit, write the field.
+        connect(line, &QLineEdit::editingFinished, this, [this] { guardedCall([this] { commitEditing(); }); });
+        editor = line;
+    }
+    editor->setObjectName(QStringLiteral("cardFieldEditor"));
+    setWhiteBase(editor);
+    editor->setFont(fieldFont(field));
+    editor->setGeometry(frame);
+    editor->installEventFilter(this);
+    // A click elsewhere on the card leaves the keyboard with the editor; the card decides
+    // itself which clicks end the edit.
+    view()->setFocusProxy(editor);
+    editedPart_ = field;
+    editor_ = editor;
+    painter_.look().editedPart = field;
+    view()->update(frame);
+    editor->show();
+    // Not a focus by Tab: a line editor would select its whole text, and the first key typed
+    // would replace it.
+    editor->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->deselect();
+        line->setCursorPosition(caretAt ? line->cursorPositionAt(*caretAt - frame.topLeft())
+                                        : static_cast<int>(text.size()));
+    }
+    return true;
+}
+
+void SceneCardView::commitEditing()
+{
+    closeEditor(true);
+}
+
+void SceneCardView::cancelEditing()
+{
+    closeEditor(false);
+}
+
+void SceneCardView::closeEditor(bool write)
+{
+    if (!editor_)
+        return;
+    // The editor leaves first: writing may rebuild what shows the card, and hiding the editor
+    // takes its focus away, which would end the edit a second time.
+    QPointer<QWidget> editor = editor_;
+    const SceneCardPart field = editedPart_;
+    editor_ = nullptr;
+    editedPart_ = SceneCardPart::None;
+    painter_.look().editedPart = SceneCardPart::None;
+    const QString text = qobject_cast<QLineEdit*>(editor.data())
+                             ? static_cast<QLineEdit*>(editor.data())->text()
+                             : static_cast<QPlainTextEdit*>(editor.data())->toPlainText();
+    editor->removeEventFilter(this);
+    editor->disconnect(this);
+    if (view())
+        view()->setFocusProxy(nullptr);
+    // The keyboard stays with the card rather than going to the next field of the window.
+    if (editor->hasFocus() && view() && view()->isVisible())
+        view()->setFocus(Qt::OtherFocusReason);
+    editor->hide();
+    editor->deleteLater();
+    if (write)
+        controlTextDidEndEditing(field, text);
+    else
+        repaint();
+}
+
+void SceneCardView::editNextField(int direction)
+{
+    const auto at = std::find(kEditableFields.begin(), kEditableFields.end(), editedPart_);
+    if (at == kEditableFields.end())
+        return;
+    const auto count = static_cast<std::ptrdiff_t>(kEditableFields.size());
+    const std::ptrdiff_t next = ((at - kEditableFields.begin()) + direction + count) % count;
+    beginEditing(kEditableFields[static_cast<std::size_t>(next)]);
+}
+
+bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != editor_.data())
+        return BaseViewController::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        guardedCall([this] { bringToTheTop(); });
+        break;
+    case QEvent::FocusOut:
+        // Leaving the field ends its edit, except for the field's own context menu.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            guardedCall([this] { commitEditing(); });
+        break;
+    case QEvent::ShortcutOverride: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl-N and Ctrl-P page between cards here, ahead of the menu items that use them;
+        // Escape belongs to the field.
+        if (pagingDirection(key) != 0 || key->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            guardedCall([this] { cancelEditing(); });
+            return true;
+        }
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes to the next
+        // field of the card.
+        const bool control = key->modifiers() & Qt::ControlModifier;
+        if (tab && (editedPart_ != SceneCardPart::Description || control)) {
+            const int direction =
+                key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+            guardedCall([this, direction] { editNextField(direction); });
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyRelease:
+        if (const int direction = pagingDirection(static_cast<QKeyEvent*>(event))) {
+            guardedCall([this, direction] {
+                if (direction > 0)
+                    pageToNextSceneCard();
+                else
+                    pageToPreviousSceneCard();
+            });
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return BaseViewController::eventFilter(watched, event);
+}

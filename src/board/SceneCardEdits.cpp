@@ -1,0 +1,121 @@
+#include "SceneCardEdits.h"
+
+#include "CardPlacement.h"
+#include "SceneCardView.h"
+#include "model/Beatdb.h"
+#include "model/Characterdb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCardObjectdb.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace SceneCardEdits {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("SceneCardEdits", text);
+}
+
+void alreadyLinked(const QString& title, const QString& message)
+{
+    AlertRequest request;
+    request.title = title;
+    request.message = message;
+    request.defaultButton = tr("OK");
+    Platform::alerts().runAlert(request);
+}
+
+} // namespace
+
+bool linkAttachment(Screenplaydb& story, std::int64_t sceneCardID, std::int64_t attachedObjectID)
+{
+    if (!story.attachmentForID(attachedObjectID))
+        return false;
+    auto& links = story.sceneCardObjects();
+    const auto ofThisCard = [sceneCardID](const auto& link) { return link->sceneCardID() == sceneCardID; };
+    if (std::any_of(links.begin(), links.end(), [&](const auto& link) {
+            return ofThisCard(link) && link->attachedObjectID() == attachedObjectID;
+        })) {
+        alreadyLinked(tr("Add Attachment"),
+                      tr("%1 is already attached.").arg(story.titleForAttachment(attachedObjectID)));
+        return false;
+    }
+    auto link = std::make_unique<SceneCardObjectdb>();
+    link->setSceneCardID(sceneCardID);
+    link->setAttachedObjectID(attachedObjectID);
+    link->setPrimaryDisplayFlag(std::none_of(links.begin(), links.end(), ofThisCard) ? 1 : 0);
+    link->insertIntoDatabase(&story);
+    link->setTitle(story.titleForAttachment(attachedObjectID));
+    links.push_back(std::move(link));
+    return true;
+}
+
+bool linkCharacter(Screenplaydb& story, std::int64_t sceneCardID, const Characterdb& character)
+{
+    auto& links = story.sceneCardCharacters();
+    if (std::any_of(links.begin(), links.end(), [&](const auto& link) {
+            return link->sceneCardID() == sceneCardID && link->characterID() == character.characterID();
+        })) {
+        alreadyLinked(tr("Add Character"), tr("%1 is already in the scene.").arg(character.characterName()));
+        return false;
+    }
+    auto link = std::make_unique<SceneCardCharacterdb>();
+    link->setSceneCardID(sceneCardID);
+    link->setCharacterID(character.characterID());
+    link->setCharacterName(character.characterName());
+    link->setDescription(character.description());
+    link->insertIntoDatabase(&story);
+    links.push_back(std::move(link));
+    return true;
+}
+
+void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document)
+{
+    if (card.beatCardNumber() >= 1) {
+        if (Beatdb* beat = story.beatForBeatNumber(card.beatCardNumber())) {
+            beat->setDescription(text);
+            beat->save();
+            if (document)
+                refreshStoryElementsTable(*document, 0);
+        }
+    }
+    card.setDescription(text);
+}
+
+void saveWithBoardOrder(Screenplaydb& story, SceneCarddb& card)
+{
+    StoryTransaction transaction(story.database());
+    try {
+        card.save();
+        sortAndRenumberBoard(story);
+        transaction.commit();
+    } catch (...) {
+        // What was undone in the file is written again with the next save.
+        card.setIsDirty(true);
+        throw;
+    }
+}
+
+AlertRequest deleteQuestion(const SceneCarddb& card)
+{
+    AlertRequest request;
+    request.title = tr("Delete Scene Card");
+    request.message =
+        card.beatCardNumber() >= 1
+            ? tr("This scene card is linked to a beat. If you delete the card, you will no longer have a card linked "
+                 "to the beat. Are you sure you want to delete it?")
+            : tr("Are you sure you want to delete this scene card? If you might need it again, you can drag it to "
+                 "the Litter Box instead.");
+    request.defaultButton = tr("No");
+    request.otherButton = tr("Yes");
+    return request;
+}
+
+} // namespace SceneCardEdits

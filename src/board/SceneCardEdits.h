@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class Characterdb;
+class MyDocument;
+class SceneCarddb;
+class Screenplaydb;
+
+// What every view of a scene card (a card of the board, the large scene card) does to the card's
+// records in the same way: links made by drops, the description of a beat card, a new place
+// on the board, and the question before the card is deleted.
+namespace SceneCardEdits {
+
+// Links the attachment to the card; the card's first attachment becomes the one it shows.
+// Answers false, writing nothing, for an attachment the story does not hold and for one the
+// card has already (the user is told so).
+bool linkAttachment(Screenplaydb& story, std::int64_t sceneCardID, std::int64_t attachedObjectID);
+// Puts the character in the scene, with the character's own description as the scene's; false,
+// writing nothing, when the scene has the character already (the user is told so).
+bool linkCharacter(Screenplaydb& story, std::int64_t sceneCardID, const Characterdb& character);
+
+// The card takes a new description; a beat card's beat takes it too, and the beat sheet shows
+// it when it is on screen. The card is not saved.
+void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document);
+
+// Saves the card with the board's new order, both or neither.
+void saveWithBoardOrder(Screenplaydb& story, SceneCarddb& card);
+
+// The question asked before a card is deleted: "No" is the default answer.
+AlertRequest deleteQuestion(const SceneCarddb& card);
+
+} // namespace SceneCardEdits

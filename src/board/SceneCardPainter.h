@@ -1,0 +1,112 @@
+#pragma once
+
+#include "SceneCardLayout.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QRectF>
+#include <QString>
+#include <QTextLayout>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class SceneCarddb;
+class Screenplaydb;
+
+// One indicator icon in a card's title bar: what lies on the card, its picture and what its
+// tooltip says.
+struct SceneCardIndicator
+{
+    enum Kind { Characters, Location, Setups, Payoffs };
+    Kind kind = Characters;
+    QString imageName;
+    QString toolTip;
+};
+
+// What a scene card shows, as values: read from the card and its story when the card changes,
+// so that painting reads nothing from the story.
+struct SceneCardLook
+{
+    QString heading;
+    QString pageNumber;
+    // The text area: the description (tab 1) or the notes (tab 2).
+    QString text;
+    std::int64_t selectedTab = 1;
+    QString emotionalChange;
+    QString conflict;
+    std::array<QColor, 6> stripes{QColor(Qt::white), QColor(Qt::white), QColor(Qt::white),
+                                   QColor(Qt::white), QColor(Qt::white), QColor(Qt::white)};
+    QColor emotionalChangeType = Qt::white;
+    // The background of the tab that shows.
+    QColor markedTab = QColor(205, 133, 63);
+    QPixmap thumbnail;
+    // The indicators shown, left to right.
+    std::vector<SceneCardIndicator> indicators;
+    QString thumbTackImage = QStringLiteral("SceneCardThumbDown");
+    // The thumb tack, the advice and the delete button; a card that is only shown has none.
+    bool showsControls = true;
+    // A field being edited in place is left blank: its editor lies over it.
+    SceneCardPart editedPart = SceneCardPart::None;
+};
+
+// The indicators of `card`: characters, location, set-ups and pay-offs lying on it.
+std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const SceneCarddb& card);
+// Everything `card` shows, with the text area showing `tab` and the marked tab in `brown`.
+SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int64_t tab = 1,
+                         const QColor& brown = QColor(205, 133, 63));
+// The card's text for a field whose content may be empty: the field's own name then.
+QString fieldTextOrPlaceholder(const QString& text, const QString& placeholder);
+
+// Draws one scene card: paper and edge, title bar with indicators, thumb tack and buttons,
+// heading with its red rule and page number, photo frame and thumbnail, the text area and its
+// two tabs, emotional change, conflict and the six colour stripes. Fonts, elided texts and the
+// text area's lines are worked out once per change of look or layout and kept, so painting a
+// card again only draws.
+class SceneCardPainter
+{
+public:
+    SceneCardPainter();
+    ~SceneCardPainter();
+    SceneCardPainter(SceneCardPainter&&) noexcept;
+    SceneCardPainter& operator=(SceneCardPainter&&) noexcept;
+
+    const SceneCardLook& look() const { return look_; }
+    // A new look; what was worked out for the old one is dropped.
+    void setLook(SceneCardLook look);
+    // Changes the look in place; call `lookChanged` after.
+    SceneCardLook& look() { return look_; }
+    void lookChanged();
+
+    // Paints the card with its top left at the painter's origin, on paper `area` large: a card
+    // in the list is wider than its layout, one in the Litter Box may be narrower.
+    void paint(QPainter& painter, const SceneCardLayout& layout, const QSize& area);
+
+    // The font of the card's texts for a layout.
+    static QFont fieldFont(const SceneCardLayout& layout, SceneCardPart part);
+
+private:
+    void prepare(const SceneCardLayout& layout);
+
+    SceneCardLook look_;
+    // What was worked out, and for which font size and text-area width.
+    bool prepared_ = false;
+    int preparedFontSize_ = 0;
+    QRect preparedDescription_;
+    QRect preparedHeading_;
+    QFont regular_;
+    QFont bold_;
+    QString elidedHeading_;
+    QString elidedEmotionalChange_;
+    QString elidedConflict_;
+    std::unique_ptr<QTextLayout> textLines_;
+};
+
+// Paints `card` of `story` as it looks at `zoom` (1 to 4) into `target` on any painter, scaled
+// from the card's standard size at that zoom: for cards shown elsewhere than on the board.
+void paintSceneCard(QPainter& painter, const QRectF& target, Screenplaydb& story, const SceneCarddb& card,
+                    std::int64_t zoom);

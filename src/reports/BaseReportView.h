@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ReportElement.h"
+#include "ReportInfo.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+
+class Screenplaydb;
+
+// A printed report with the page header and footer of the story's reports. The view draws, on
+// every page, what repeats: the story's title, the report's title, the genre, a rule, the date
+// of printing with its label, the logo and, when asked, the story's current logline under a
+// second rule; and "Page n of m" in the footer band. The content is its child elements, each
+// kept clear of every page's header and footer bands.
+//
+// Made on the builder's settings, it keeps a copy of them (without the band heights) and
+// writes the two band heights into the builder's object: the footer 20 and the header 64, or
+// more with the logline. The story is read again whenever a page is drawn and must outlive the
+// view.
+class BaseReportView : public PagedReportView
+{
+public:
+    BaseReportView(const Screenplaydb& story, QSizeF paperSize, ReportInfo& builderInfo);
+
+    const ReportInfo& reportInfo() const { return reportInfo_; }
+    float loglineHeight() const { return loglineHeight_; }
+
+    // The header height of a logline that measures `measured` points: 64, plus the logline
+    // and 10 more when the header shows it, cut to a whole number.
+    static std::int64_t headerHeightForLogline(bool included, float measured);
+
+    // The rectangles of the header elements of page p (from 0).
+    QRectF rectForScreenPlayTitle(std::int64_t page) const;
+    QRectF rectForReportPageNumber(std::int64_t page) const;
+    QRectF rectForReportTitle(std::int64_t page) const;
+    QRectF rectForGenre(std::int64_t page) const;
+    QRectF rectForDateLabel(std::int64_t page) const;
+    QRectF rectForReportDate(std::int64_t page) const;
+    QRectF rectForLogo(std::int64_t page) const;
+    QRectF rectForLogline(std::int64_t page) const;
+    // The page footer text of page p (from 0).
+    QString pageNumberText(std::int64_t page) const;
+    // The current logline's text, empty when the story has none.
+    QString currentLoglineText() const;
+
+    // Draws the header and footer of page p (from 0).
+    void addHeaderForPage(QPainter& painter, std::int64_t page) const;
+
+protected:
+    void draw(QPainter& painter, const QRectF& area) const override;
+
+private:
+    float base(std::int64_t page) const;
+    float contentWidth() const;
+
+    const Screenplaydb& story_;
+    ReportInfo reportInfo_;
+    float loglineHeight_ = 0;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFont>
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+
+class QPainter;
+
+// Fonts and text of the printed reports. Every length is in points: fonts are sized in pixels
+// of a 72-dpi page, so a 10-point font is 10 units high whatever device the report is painted
+// on, and measuring and painting lay text out with the same unhinted design metrics.
+namespace ReportText {
+
+// The reports' "system font": one pinned family so that reports come out the same on every
+// machine.
+QFont systemFont(int points);
+QFont boldSystemFont(int points);
+// The typewriter face of script text.
+QFont scriptFont(int points);
+// The family names the reports ask for.
+QString systemFamily();
+QString scriptFamily();
+
+// How a text sits in its box.
+enum class LineBreak {
+    Wrap,     // lines wrap at word boundaries (a word longer than the line is cut anywhere)
+    Truncate, // one line per paragraph, cut off at its end with an ellipsis when it does not fit
+};
+
+// The line-break rule an alignment implies: 0 (left) and any unknown value wrap, 1 (right)
+// and 2 (centred) truncate.
+LineBreak lineBreakForAlignment(std::int64_t alignment);
+
+// The height of the text laid out in `width` with the font and rule; 0 for an empty text.
+// A paragraph that is empty (a line feed at the end, two in a row) is one line high.
+float measure(const QString& text, float width, const QFont& font, LineBreak lineBreak);
+
+// Paints the text into `box` (its own top-left origin, its width for wrapping and alignment)
+// in black. Lines that would end below the box are left out, except the first.
+void draw(QPainter& painter, const QRectF& box, const QString& text, const QFont& font,
+          std::int64_t alignment, LineBreak lineBreak);
+
+} // namespace ReportText

@@ -1,0 +1,288 @@
+// What the large scene card writes: each field as its edit ends, every field before the card is
+// left, the dates through the date window; and the keyboard between the fields.
+#include "BigSceneView.h"
+
+#include "BigSceneGeometry.h"
+#include "DatePicker.h"
+#include "SmallSceneCard.h"
+#include "app/GuardedCall.h"
+#include "app/MyDocument.h"
+#include "board/SceneCardEdits.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StringUtilities.h"
+#include "panes/ModalDialogs.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+// A new card's description until the user writes one.
+const QString kDescriptionPlaceholder = QStringLiteral("Scene Description");
+const QColor kDatePickerColor = QColor::fromRgb(255, 140, 0);
+
+// The page typed: the whole number the text starts with, read as a 32-bit number (anything
+// else reads as 0).
+std::int64_t typedPage(const QString& text)
+{
+    const std::int64_t value = StringUtilities::leadingInteger(text);
+    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        return 0;
+    return value;
+}
+
+} // namespace
+
+void BigSceneView::saveChanges(QObject* sender)
+{
+    if (!scene_ || !screenplay())
+        return;
+    if (!sender || sender == this) {
+        // Ending the edit in progress writes its field first.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && view() && view()->isAncestorOf(focus))
+            focus->clearFocus();
+    }
+    const bool every = sender == nullptr;
+    if (every || sender == tfHeading_)
+        saveHeading();
+    if (every || sender == tfDescription_)
+        saveDescription();
+    if (every || sender == txtNotes_)
+        saveNotes();
+    if (every || sender == tfEmotionalChange_)
+        savePlaceholderField(tfEmotionalChange_, kEmotionalChangePlaceholder, true);
+    if (every || sender == tfConflict_)
+        savePlaceholderField(tfConflict_, kConflictPlaceholder, false);
+    bool placed = false;
+    // A refused page keeps the card where it is; what the other fields took is written all
+    // the same.
+    if (every || sender == tfPageNumber_)
+        savePageNumber(placed);
+    saveCard(placed);
+}
+
+void BigSceneView::saveHeading()
+{
+    const QString typed = tfHeading_->text();
+    if (typed == scene_->heading())
+        return;
+    const QString heading = (typed.isEmpty() ? kHeadingPlaceholder : typed).toUpper();
+    if (typed != heading)
+        tfHeading_->setText(heading);
+    scene_->setHeading(heading);
+}
+
+void BigSceneView::saveDescription()
+{
+    const QString text = tfDescription_->toPlainText();
+    if (text == scene_->description())
+        return;
+    SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
+}
+
+void BigSceneView::saveNotes()
+{
+    scene_->setNotes(txtNotes_->toPlainText());
+    scene_->save();
+}
+
+void BigSceneView::savePlaceholderField(QLineEdit* field, const QString& placeholder, bool emotionalChange)
+{
+    const QString current = emotionalChange ? scene_->emotionalChange() : scene_->conflict();
+    if (field->text() == current)
+        return;
+    if (field->text().isEmpty())
+        field->setText(placeholder);
+    if (emotionalChange)
+        scene_->setEmotionalChange(field->text());
+    else
+        scene_->setConflict(field->text());
+}
+
+bool BigSceneView::savePageNumber(bool& placed)
+{
+    Screenplaydb& story = *screenplay();
+    const std::int64_t page = typedPage(tfPageNumber_->text());
+    if (page == scene_->pageNumber())
+        return true;
+    if (page < 1 || page > story.pageCount()) {
+        AlertRequest request;
+        request.title = tr("Page Number");
+        request.message = tr("The page number must be between 1 and %1").arg(static_cast<qlonglong>(story.pageCount()));
+        request.defaultButton = tr("OK");
+        tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));
+        Platform::alerts().runAlert(request);
+        return false;
+    }
+    tfPageNumber_->setText(QString::number(static_cast<qlonglong>(page)));
+    BigSceneGeometry::placeCardOnPage(story, *scene_, page);
+    showCurrentBeat();
+    placed = true;
+    return true;
+}
+
+void BigSceneView::saveCard(bool placed)
+{
+    Screenplaydb& story = *screenplay();
+    if (placed)
+        SceneCardEdits::saveWithBoardOrder(story, *scene_);
+    else
+        scene_->save();
+    updateSmallSceneCard();
+    if (!placed || !myParent())
+        return;
+    // The card now stands elsewhere in board order: the strip of small cards and the paging
+    // buttons follow once the edit that moved it is over (the strip may be what was clicked).
+    const QPointer<MyDocument> document = myParent();
+    QTimer::singleShot(0, document, [document] {
+        guardedCall([&] {
+            if (document)
+                document->refreshMiniSceneCards();
+        });
+    });
+}
+
+void BigSceneView::updateSmallSceneCard()
+{
+    MyDocument* document = myParent();
+    if (!document || !scene_)
+        return;
+    for (const auto& mini : document->miniSceneCardControls()) {
+        if (mini->scene() == scene_) {
+            mini->setScene(scene_);
+            break;
+        }
+    }
+    if (SceneCardView* board = document->sceneCardControlForSceneCard(scene_))
+        board->setScene(scene_);
+}
+
+// --- Dates -------------------------------------------------------------------------------------
+
+void BigSceneView::selectDate(int tag)
+{
+    if (!scene_ || (tag != 1 && tag != 2))
+        return;
+    const QString format = QString::fromLatin1(DateUtilities::kDisplayDateTimeFormat);
+    QLineEdit* field = tag == 1 ? tfStartDateTime_ : tfEndDateTime_;
+    const QString stored = tag == 1 ? scene_->startDateTime() : scene_->endDateTime();
+    // A fresh window for every choice.
+    DatePicker picker(view() ? view()->window() : nullptr);
+    ModalDialogs::paintBackground(picker, kDatePickerColor);
+    const std::optional<DateUtilities::DateTime> current = DateUtilities::parse(stored, format);
+    picker.setDateTime(current ? *current : Platform::clock().now());
+    const int answer = ModalDialogs::run(picker);
+    picker.close();
+    if (answer != DatePicker::Saved && answer != DatePicker::Cleared)
+        return;
+    const QString text = answer == DatePicker::Saved ? DateUtilities::format(picker.dateTime(), format) : QString();
+    if (tag == 1)
+        scene_->setStartDateTime(text);
+    else
+        scene_->setEndDateTime(text);
+    field->setText(text);
+    scene_->save();
+    updateSmallSceneCard();
+}
+
+// --- Keyboard and focus ------------------------------------------------------------------------
+
+void BigSceneView::moveFocusFrom(QWidget* field, bool forward)
+{
+    // Fields of a tab that does not show are passed over.
+    std::vector<QWidget*> reachable;
+    for (QWidget* candidate : fieldsInTabOrder_)
+        if (candidate == field || (candidate->isVisibleTo(view()) && candidate->isEnabled()))
+            reachable.push_back(candidate);
+    const auto found = std::find(reachable.begin(), reachable.end(), field);
+    if (found == reachable.end())
+        return;
+    const auto count = static_cast<std::ptrdiff_t>(reachable.size());
+    const std::ptrdiff_t index = found - reachable.begin();
+    const std::ptrdiff_t next = ((forward ? index + 1 : index - 1) + count) % count;
+    reachable[static_cast<std::size_t>(next)]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+bool BigSceneView::handleFieldKey(QObject* watched, QKeyEvent* event)
+{
+    auto* field = qobject_cast<QWidget*>(watched);
+    const bool tab = event->key() == Qt::Key_Tab;
+    const bool backtab = event->key() == Qt::Key_Backtab || (tab && (event->modifiers() & Qt::ShiftModifier));
+    if (!field || (!tab && !backtab))
+        return false;
+    // In the description Tab types a tab, as Return types a line break; Ctrl-Tab leaves it.
+    if (field == tfDescription_ && tab && !backtab && !(event->modifiers() & Qt::ControlModifier))
+        return false;
+    moveFocusFrom(field, !backtab);
+    return true;
+}
+
+void BigSceneView::selectPlaceholder(QWidget* field)
+{
+    // A field that holds only its placeholder is replaced by what is typed, wherever it was
+    // clicked; the selection is made once the click has placed the caret.
+    const QPointer<QWidget> target = field;
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        const bool placeholder = (line == tfHeading_ && line->text() == kHeadingPlaceholder) ||
+                                 (line == tfEmotionalChange_ && line->text() == kEmotionalChangePlaceholder) ||
+                                 (line == tfConflict_ && line->text() == kConflictPlaceholder);
+        if (!placeholder)
+            return;
+        line->selectAll();
+        QTimer::singleShot(0, line, [target] {
+            if (auto* edit = qobject_cast<QLineEdit*>(target.data()); edit && edit->hasFocus())
+                edit->selectAll();
+        });
+    } else if (field == tfDescription_ && tfDescription_->toPlainText() == kDescriptionPlaceholder) {
+        tfDescription_->selectAll();
+        QTimer::singleShot(0, tfDescription_, [target] {
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(target.data()); edit && edit->hasFocus())
+                edit->selectAll();
+        });
+    }
+}
+
+bool BigSceneView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (handleFieldKey(watched, static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::FocusIn:
+        selectPlaceholder(qobject_cast<QWidget*>(watched));
+        break;
+    case QEvent::FocusOut:
+        // The two text views have no end-of-edit signal of their own: leaving them ends it.
+        if (watched == tfDescription_ || watched == txtNotes_)
+            guardedCall([this, watched] { saveChanges(watched); });
+        break;
+    case QEvent::MouseButtonPress:
+        if (auto* selector = qobject_cast<QLabel*>(watched); selector && selector->property("tag").isValid()) {
+            guardedCall([this, selector] { setSelectedTabID(selector->property("tag").toInt()); });
+            return true;
+        }
+        break;
+    case QEvent::Resize:
+        if (watched == boxYellowBackground_)
+            layoutCardPane();
+        else if (watched == boxTabs_)
+            layoutTabPane();
+        break;
+    default:
+        break;
+    }
+    return BaseViewController::eventFilter(watched, event);
+}

@@ -1,0 +1,158 @@
+// The document's side of the large scene card: showing it in the board pane in place of the
+// corkboard or the list, with the strip of small cards under it, moving it to another card and
+// closing it.
+#include "app/MyDocument.h"
+
+#include "BigSceneView.h"
+#include "SmallSceneCard.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace {
+
+// The strip of small cards: its colour, the rule along its top and the first card's place.
+const QColor kStripColor = QColor::fromRgb(218, 76, 38);
+const QColor kStripRuleColor = QColor::fromRgb(204, 204, 204);
+constexpr int kStripRuleHeight = 4;
+constexpr int kMiniCardLeft = 3;
+constexpr int kMiniCardTop = 8;
+
+} // namespace
+
+QWidget* MyDocument::bigSceneView() const
+{
+    return bigSceneView_ ? bigSceneView_->view() : nullptr;
+}
+
+void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
+{
+    if (!card || !currentScreenplay_ || !boardPane_)
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    if (story.bigSceneView() == 0) {
+        if (story.boardView() == 2)
+            shutDownTheBoardListView();
+        else if (story.boardView() == 1)
+            shutDownTheBoard();
+    }
+    if (bigSceneView_) {
+        bigSceneView_->saveChanges(nullptr);
+        bigSceneView_->setScene(card);
+    } else {
+        bigSceneView_ = std::make_unique<BigSceneView>(this, &story, card);
+        bigSceneView_->view()->setParent(boardPane_);
+        bigSceneView_->view()->show();
+    }
+    placeBigSceneView();
+    if (tab > 0)
+        bigSceneView_->setSelectedTabID(tab);
+    bigSceneView_->refreshView();
+
+    story.setBigSceneView(1);
+    story.setBigSceneSceneCardID(card->sceneCardID());
+    story.save();
+    boardIsHidden(false);
+    showMiniSceneCards();
+}
+
+void MyDocument::refreshMiniSceneCards()
+{
+    if (!bigSceneView_)
+        return;
+    removeMiniSceneCards();
+    showMiniSceneCards();
+}
+
+void MyDocument::showMiniSceneCards()
+{
+    Screenplaydb& story = *currentScreenplay_;
+    const SceneCarddb* card = bigSceneView_->scene();
+    // Paging buttons: none before the board's first card, none after its last.
+    const auto& board = story.sceneCards();
+    bigSceneView_->cmdPreviousCard()->hide();
+    bigSceneView_->cmdNextCard()->hide();
+    if (!board.empty()) {
+        bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
+        bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
+    }
+    if (!scrMiniSceneCards_) {
+        const int paneWidth = boardPane_->width();
+        const int paneHeight = boardPane_->height();
+        auto* strip = new QScrollArea(boardPane_);
+        strip->setObjectName(QStringLiteral("scrMiniSceneCards"));
+        strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        QPalette palette = strip->palette();
+        palette.setColor(QPalette::Window, kStripColor);
+        strip->setPalette(palette);
+        strip->setBackgroundRole(QPalette::Window);
+        strip->setGeometry(0, paneHeight - kMiniSceneCardStripHeight, paneWidth, kMiniSceneCardStripHeight);
+        strip->show();
+        scrMiniSceneCards_ = strip;
+
+        const int contentWidth = static_cast<int>(board.size()) * kMiniSceneCardStep + 5;
+        auto* cards = new FlippedView;
+        cards->setObjectName(QStringLiteral("vMiniSceneCards"));
+        cards->resize(contentWidth, strip->viewport()->height());
+        auto* rule = new QFrame(cards);
+        rule->setFrameShape(QFrame::NoFrame);
+        QPalette grey = rule->palette();
+        grey.setColor(QPalette::Window, kStripRuleColor);
+        rule->setPalette(grey);
+        rule->setAutoFillBackground(true);
+        rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
+        miniSceneCardControls_.clear();
+        int k = 0;
+        for (const auto& boardCard : board) {
+            auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
+            mini->setIsEnabled(boardCard.get() == card);
+            mini->view()->setParent(cards);
+            mini->view()->move(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop);
+            mini->view()->show();
+            miniSceneCardControls_.push_back(std::move(mini));
+        }
+        strip->setWidget(cards);
+        vMiniSceneCards_ = cards;
+    }
+    for (const auto& mini : miniSceneCardControls_) {
+        const bool shown = mini->scene() == card;
+        mini->setIsEnabled(shown);
+        if (shown)
+            scrMiniSceneCards_->ensureWidgetVisible(mini->view());
+    }
+    boardPane_->update();
+}
+
+void MyDocument::removeMiniSceneCards()
+{
+    // The small cards' views go with their controllers.
+    miniSceneCardControls_.clear();
+    delete vMiniSceneCards_;
+    delete scrMiniSceneCards_;
+}
+
+void MyDocument::closeBigSceneCard()
+{
+    if (!currentScreenplay_)
+        return;
+    if (bigSceneView_) {
+        // The card may be closed from inside one of its own events (a drag out by its thumb
+        // tack, a click): its view goes once that event is over.
+        bigSceneView_->view()->hide();
+        bigSceneView_.release()->deleteLater();
+    }
+    removeMiniSceneCards();
+    Screenplaydb& story = *currentScreenplay_;
+    story.setBigSceneView(0);
+    story.setBigSceneSceneCardID(0);
+    story.save();
+    boardIsHidden(false);
+    if (story.boardView() == 1)
+        showTheBoard();
+    else if (story.boardView() == 2)
+        showBoardListView();
+}

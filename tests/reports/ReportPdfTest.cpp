@@ -1,0 +1,284 @@
+#include "model/Characterdb.h"
+#include "model/ColorCodedb.h"
+#include "model/Loglinedb.h"
+#include "model/SceneLocationdb.h"
+#include "model/Toolkit.h"
+#include "platform/FakePlatform.h"
+#include "reports/BlockOfTextView.h"
+#include "reports/ListViewCaption.h"
+#include "reports/ReportElement.h"
+#include "reports/ReportPainter.h"
+#include "reports/ReportText.h"
+#include "reports/StoryReport.h"
+#include "PdfProbe.h"
+#include "support/QtPrinting.h"
+#include "support/StoryFixtures.h"
+
+#include <QFile>
+#include <QPagedPaintDevice>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ReportPdf : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        fakes_ = FakePlatform::install(folder_.path());
+        story_.story().setScreenplayTitle(QStringLiteral("Kessler Pass"));
+        story_.story().setGenre(QStringLiteral("Mountain Thriller"));
+    }
+
+    // Writes the finished report and reads it back.
+    PdfProbe print(StoryReport& report, const QString& name = QStringLiteral("report.pdf"))
+    {
+        report.finish();
+        const QString path = folder_.filePath(name);
+        const PrintResult result = ReportPainter::writePdf(report.view(), report.title(), path);
+        EXPECT_EQ(result.outcome, PrintResult::Printed) << result.message.toStdString();
+        PdfProbe probe(path);
+        EXPECT_TRUE(probe.ok()) << probe.error().toStdString();
+        return probe;
+    }
+
+    QTemporaryDir folder_;
+    FakePlatform fakes_;
+    NewStory story_;
+};
+
+// Words "w000", "w001", ... that only the body holds.
+QString bodyWords(int first, int count)
+{
+    QStringList words;
+    for (int index = first; index < first + count; ++index)
+        words.append(QStringLiteral("w%1").arg(index, 4, 10, QLatin1Char('0')));
+    return words.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
+{
+    StoryReport report(story_.story(), QStringLiteral("LOGLINES"));
+    const PdfProbe pdf = print(report);
+    ASSERT_EQ(pdf.pageCount(), 1);
+    EXPECT_EQ(pdf.info(QStringLiteral("Pages")), QStringLiteral("1"));
+    EXPECT_TRUE(pdf.info(QStringLiteral("Page size")).startsWith(QStringLiteral("612 x 792 pts")));
+    EXPECT_EQ(pdf.info(QStringLiteral("Title")), QStringLiteral("LOGLINES"));
+    const QString text = pdf.pageText(1);
+    for (const char* expected :
+         {"Kessler Pass", "LOGLINES", "Mountain Thriller", "Date:", "01/01/2020", "Page 1 of 1"}) {
+        SCOPED_TRACE(expected);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << text.toStdString();
+    }
+    // The header's elements where the page layout puts them.
+    const PdfProbe::Word* title = pdf.find(QStringLiteral("LOGLINES"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_NEAR(title->box.center().x(), 306, 1);
+    EXPECT_GT(title->box.top(), 49);
+    EXPECT_LT(title->box.bottom(), 72);
+    // The label and the date stand side by side, from 110 points left of the right margin.
+    const PdfProbe::Word* date = pdf.find(QStringLiteral("Date:01/01/2020"));
+    ASSERT_NE(date, nullptr);
+    EXPECT_NEAR(date->box.left(), 612 - 30 - 110, 1);
+    const PdfProbe::Word* page = pdf.find(QStringLiteral("Page"));
+    ASSERT_NE(page, nullptr);
+    EXPECT_GT(page->box.top(), 792 - 20 - 18 - 1);
+    EXPECT_LT(page->box.bottom(), 792 - 20 + 1);
+}
+
+TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
+{
+    story_.story().currentLogline()->setLogline(QStringLiteral("Smugglers cross a frozen pass."));
+    for (const bool include : {true, false}) {
+        SCOPED_TRACE(include);
+        StoryReport report(story_.story(), QStringLiteral("SET-UPS"), StoryReport::documentPaper(),
+                           [include](ReportInfo& info) { info.includeLoglineInHeader = include; });
+        EXPECT_EQ(report.info().reportHeaderHeight, include ? 86 : 64);
+        EXPECT_FLOAT_EQ(report.y(), include ? 116 : 94);
+        const PdfProbe pdf = print(report, include ? QStringLiteral("with.pdf") : QStringLiteral("without.pdf"));
+        const PdfProbe::Word* word = pdf.find(QStringLiteral("Smugglers"));
+        if (!include) {
+            EXPECT_EQ(word, nullptr);
+            continue;
+        }
+        ASSERT_NE(word, nullptr);
+        EXPECT_NEAR(word->box.left(), 30, 1);
+        EXPECT_GT(word->box.top(), 30 + 61);
+        EXPECT_LT(word->box.bottom(), 30 + 86);
+    }
+}
+
+TEST_F(ReportPdf, BodyTextOfALongReportNeverEntersAHeaderOrFooterBand)
+{
+    StoryReport report(story_.story(), QStringLiteral("CHARACTERS"));
+    const QFont font = ReportText::systemFont(10);
+    int next = 0;
+    // Blocks of all sizes, some with keep-together, some with rules, one spanning pages.
+    for (int block = 0; block < 40; ++block) {
+        const int count = block == 7 ? 1500 : 5 + (block * 37) % 90;
+        report.info().minLineSpace = block % 3 == 0 ? 3 : 0;
+        report.addText(bodyWords(next, count), font, block % 2 == 0);
+        next += count;
+    }
+    const PdfProbe pdf = print(report);
+    ASSERT_GE(pdf.pageCount(), 5);
+    const double top = 30 + report.info().reportHeaderHeight;
+    const double bottom = 792 - 20 - 20;
+    int bodyWordsSeen = 0;
+    static const QRegularExpression bodyWord(QStringLiteral("^w\\d{4}$"));
+    for (const PdfProbe::Word& word : pdf.words()) {
+        if (!bodyWord.match(word.text).hasMatch())
+            continue;
+        ++bodyWordsSeen;
+        EXPECT_GE(word.box.top(), top - 0.5) << word.text.toStdString() << " on page " << word.page;
+        EXPECT_LE(word.box.bottom(), bottom + 0.5) << word.text.toStdString() << " on page " << word.page;
+    }
+    // Every word printed once: nothing lost at the breaks.
+    EXPECT_EQ(bodyWordsSeen, next);
+    for (int page = 1; page <= pdf.pageCount(); ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(pdf.pageText(page).contains(
+            QStringLiteral("Page %1 of %2").arg(page).arg(pdf.pageCount())));
+        EXPECT_TRUE(pdf.pageText(page).contains(QStringLiteral("CHARACTERS")));
+    }
+}
+
+TEST_F(ReportPdf, FooterOfPageTwoOfThree)
+{
+    StoryReport report(story_.story(), QStringLiteral("PAY-OFFS"));
+    // 658 points of body a page: a little over two pages of blocks.
+    while (report.view().pageCountForBottom(report.y()) < 3)
+        report.addText(bodyWords(0, 30), ReportText::systemFont(10), true);
+    const PdfProbe pdf = print(report);
+    ASSERT_EQ(pdf.pageCount(), 3);
+    EXPECT_TRUE(pdf.pageText(2).contains(QStringLiteral("Page 2 of 3"))) << pdf.pageText(2).toStdString();
+    EXPECT_FALSE(pdf.pageText(2).contains(QStringLiteral("Page 1 of 3")));
+}
+
+TEST_F(ReportPdf, ABlockEndingExactlyOnAPageBoundaryAddsAPage)
+{
+    StoryReport report(story_.story(), QStringLiteral("GENERAL NOTES/ATTACHMENTS"));
+    report.addText(QStringLiteral("First"), ReportText::systemFont(10), false);
+    // A coloured box whose bottom is the bottom of page 1.
+    report.place(std::make_unique<NoteReportBackgound>(QRectF(30, 700, 100, 92), QColor(Qt::yellow)), true);
+    const PdfProbe pdf = print(report);
+    EXPECT_EQ(pdf.pageCount(), 2);
+    EXPECT_TRUE(pdf.pageText(2).contains(QStringLiteral("Page 2 of 2")));
+}
+
+TEST_F(ReportPdf, KeepTogetherMovesAFiveLineBlockToTheNextPage)
+{
+    StoryReport report(story_.story(), QStringLiteral("SET-UPS"));
+    const QFont font = ReportText::systemFont(10);
+    const float line = Toolkit().heightForText(QStringLiteral("Bob"), 500, font, 0);
+    report.setY(752 - line * 4.5f);
+    report.info().minLineSpace = 5;
+    report.addText(QStringLiteral("kept1\nkept2\nkept3\nkept4\nkept5"), font, false);
+    const PdfProbe pdf = print(report);
+    ASSERT_EQ(pdf.pageCount(), 2);
+    for (const char* word : {"kept1", "kept5"}) {
+        SCOPED_TRACE(word);
+        const PdfProbe::Word* found = pdf.find(QString::fromLatin1(word));
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->page, 2);
+    }
+    EXPECT_GE(pdf.find(QStringLiteral("kept1"))->box.top(), 30 + report.info().reportHeaderHeight - 0.5);
+}
+
+TEST_F(ReportPdf, TheLogoIsOnEveryPage)
+{
+    StoryReport report(story_.story(), QStringLiteral("LOCATIONS"));
+    report.advanceTo(792 * 2.5f);
+    report.finish();
+    const QString path = folder_.filePath(QStringLiteral("logo.pdf"));
+    ASSERT_EQ(ReportPainter::writePdf(report.view(), report.title(), path).outcome, PrintResult::Printed);
+    const PdfProbe pdf(path);
+    ASSERT_EQ(pdf.pageCount(), 3);
+    // The logo's square, 64 points at 72 dpi from (30, 20), is not white.
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        const QImage image = pdf.render(page, 72);
+        ASSERT_FALSE(image.isNull());
+        int marked = 0;
+        for (int y = 20; y < 84; y += 4)
+            for (int x = 30; x < 94; x += 4)
+                marked += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+        EXPECT_GT(marked, 20);
+    }
+}
+
+TEST_F(ReportPdf, AFailedWriteLeavesTheOldFileAndSaysSo)
+{
+    StoryReport report(story_.story(), QStringLiteral("LOGLINES"));
+    report.finish();
+    // A folder that does not exist cannot take the file.
+    const QString missing = folder_.filePath(QStringLiteral("no/such/folder/report.pdf"));
+    const PrintResult failed = ReportPainter::writePdf(report.view(), report.title(), missing);
+    EXPECT_EQ(failed.outcome, PrintResult::Failed);
+    EXPECT_TRUE(failed.message.contains(QStringLiteral("could not be written"))) << failed.message.toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+
+    // A painting that fails keeps the earlier file as it was.
+    const QString path = folder_.filePath(QStringLiteral("kept.pdf"));
+    {
+        QFile earlier(path);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+    }
+    PrintJob job = ReportPainter::printJob(report.view(), report.title());
+    job.paint = [](QPagedPaintDevice&, int, int) { return false; };
+    EXPECT_EQ(writePdfFile(job, path, 1, 1).outcome, PrintResult::Failed);
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("earlier"));
+}
+
+// --- The list view's caption -------------------------------------------------------------------
+
+TEST_F(ReportPdf, TheCaptionSaysHowTheListIsSortedAndFiltered)
+{
+    Screenplaydb& story = story_.story();
+    ASSERT_FALSE(story.colorCodes().empty());
+    ColorCodedb& colour = *story.colorCodes().front();
+    colour.setDescription(QStringLiteral("Flashback"));
+    auto character = std::make_unique<Characterdb>();
+    character->setCharacterID(41);
+    character->setCharacterName(QStringLiteral("Mara"));
+    story.characters().push_back(std::move(character));
+    auto location = std::make_unique<SceneLocationdb>();
+    location->setSceneLocationID(42);
+    location->setLocation(QStringLiteral("The Hut"));
+    story.sceneLocations().push_back(std::move(location));
+
+    struct Row {
+        const char* name;
+        std::int64_t boardView, sort, colourID, characterID, locationID;
+        QString caption;
+    };
+    const std::int64_t colourID = colour.colorCodeID();
+    const Row rows[] = {
+        {"corkboard", 1, 1, colourID, 41, 42, QString()},
+        {"list, card order", 2, 1, 0, 0, 0, QStringLiteral("Sorted: Scene Card Order")},
+        {"list, chronological, character", 2, 2, 0, 41, 0,
+         QStringLiteral("Sorted: Chronologically\nCharacter: Mara")},
+        {"list, no sort, location", 2, 0, 0, 0, 42, QStringLiteral("\nLocation: The Hut")},
+        {"list, every filter", 2, 1, colourID, 41, 42,
+         QStringLiteral("Sorted: Scene Card Order\nColor Code: Flashback\nCharacter: Mara\nLocation: The Hut")},
+        {"filters naming nothing", 2, 2, 9999, 9998, 9997, QStringLiteral("Sorted: Chronologically")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        story.setBoardView(row.boardView);
+        story.setBoardListSortMethod(row.sort);
+        story.setBoardListFilterColorID(row.colourID);
+        story.setBoardListFilterCharacterID(row.characterID);
+        story.setBoardListFilterLocationID(row.locationID);
+        EXPECT_EQ(listViewFiltering(story), row.caption);
+    }
+}

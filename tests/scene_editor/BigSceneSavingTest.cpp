@@ -1,0 +1,232 @@
+#include "BigSceneFixture.h"
+
+#include "app/MyDocument.h"
+#include "model/Beatdb.h"
+#include "model/BoardSections.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "scene_editor/BigSceneGeometry.h"
+#include "scene_editor/BigSceneView.h"
+#include "scene_editor/SmallSceneCard.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+// Cards in board beats 1 to n, the first of them at the start of its beat.
+std::vector<CardSpec> cardsInBeats(int count)
+{
+    std::vector<CardSpec> cards;
+    for (int i = 0; i < count; ++i)
+        cards.push_back(inBeat(1 + i, 0.1f));
+    return cards;
+}
+
+} // namespace
+
+class BigSceneSaving : public BigSceneFixture
+{
+};
+
+TEST_F(BigSceneSaving, FieldsAreWrittenAsTheirEditEndsWithCapitalsAndPlaceholders)
+{
+    ASSERT_NE(openCard(cardsInBeats(2)), nullptr);
+    activate();
+    struct Row {
+        QLineEdit* field;
+        QString typed;
+        const char* column;
+        QString stored;
+    };
+    const Row rows[] = {
+        {big()->tfHeading(), QStringLiteral("int. kitchen - day"), "Heading", QStringLiteral("INT. KITCHEN - DAY")},
+        {big()->tfHeading(), QString(), "Heading", QStringLiteral("SCENE HEADING")},
+        {big()->tfEmotionalChange(), QStringLiteral("Calm to panic"), "EmotionalChange",
+         QStringLiteral("Calm to panic")},
+        {big()->tfEmotionalChange(), QString(), "EmotionalChange", QStringLiteral("Emotional Change")},
+        {big()->tfConflict(), QStringLiteral("The door is locked"), "Conflict", QStringLiteral("The door is locked")},
+        {big()->tfConflict(), QString(), "Conflict", QStringLiteral("Conflict")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.column + (QStringLiteral(" <- ") + row.typed).toStdString());
+        row.field->selectAll();
+        QTest::mouseClick(row.field, Qt::LeftButton);
+        row.field->selectAll();
+        QTest::keyClick(row.field, Qt::Key_Delete);
+        QTest::keyClicks(row.field, row.typed);
+        // Return ends the edit and keeps the field.
+        QTest::keyClick(row.field, Qt::Key_Return);
+        EXPECT_EQ(column(QString::fromLatin1(row.column)), row.stored);
+        EXPECT_EQ(row.field->text(), row.stored);
+    }
+    // The description may be emptied; it stays empty.
+    big()->tfDescription()->setFocus();
+    big()->tfDescription()->selectAll();
+    QTest::keyClick(big()->tfDescription(), Qt::Key_Delete);
+    big()->tfHeading()->setFocus();
+    EXPECT_EQ(column(QStringLiteral("Description")), "");
+}
+
+TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheDescriptionAndCtrlTabLeavesIt)
+{
+    ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
+    activate();
+    QPlainTextEdit* description = big()->tfDescription();
+    description->setFocus();
+    description->selectAll();
+    QTest::keyClicks(description, QStringLiteral("One"));
+    QTest::keyClick(description, Qt::Key_Return);
+    QTest::keyClick(description, Qt::Key_Tab);
+    QTest::keyClicks(description, QStringLiteral("two"));
+    EXPECT_TRUE(description->hasFocus());
+    QTest::keyClick(description, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(big()->tfEmotionalChange()->hasFocus());
+    EXPECT_EQ(column(QStringLiteral("Description")), "One\n\ttwo");
+}
+
+TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
+{
+    CardSpec beatCard = inBeat(1);
+    beatCard.beatCardNumber = 3;
+    ASSERT_NE(openCard({beatCard, inBeat(2)}), nullptr);
+    activate();
+    typeInto(big()->tfDescription(), QStringLiteral("The theme is stated"), Qt::Key_unknown);
+    big()->tfHeading()->setFocus();
+    settle();
+    EXPECT_EQ(count(QStringLiteral("SELECT Description FROM Beat WHERE BeatNumber = 3")).right(19),
+              "The theme is stated");
+    EXPECT_EQ(screenplay().beatForBeatNumber(3)->description(), big()->tfDescription()->toPlainText());
+
+    // A card of no beat keeps its description to itself.
+    const QString beats = count(QStringLiteral("SELECT group_concat(Description, '|') FROM Beat"));
+    big()->cmdNextCard()->click();
+    settle();
+    big()->tfDescription()->setPlainText(QStringLiteral("Only mine"));
+    big()->saveChanges(nullptr);
+    EXPECT_EQ(column(QStringLiteral("Description")), "Only mine");
+    EXPECT_EQ(count(QStringLiteral("SELECT group_concat(Description, '|') FROM Beat")), beats);
+}
+
+TEST_F(BigSceneSaving, PagesOutsideTheStoryAreRefusedAndTheOtherFieldsAreWrittenAllTheSame)
+{
+    ASSERT_NE(openCard(cardsInBeats(2)), nullptr);
+    activate();
+    SceneCarddb* card = big()->scene();
+    card->setPageNumber(5);
+    card->save();
+    big()->refreshView();
+    const QString place = column(QStringLiteral("PositionLeft || ',' || PositionTop || ',' || CurrentBeatSection"));
+    for (const QString& typed : {QStringLiteral("0"), QStringLiteral("-4"), QStringLiteral("111"),
+                                 QStringLiteral("abc"), QStringLiteral("99999999999")}) {
+        SCOPED_TRACE(typed.toStdString());
+        fakes_.alerts->shown.clear();
+        big()->tfHeading()->setText(QStringLiteral("INT. HALL - NIGHT ") + typed);
+        big()->tfPageNumber()->setText(typed);
+        big()->saveChanges(nullptr);
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown[0].title, "Page Number");
+        EXPECT_EQ(fakes_.alerts->shown[0].message, "The page number must be between 1 and 110");
+        EXPECT_EQ(big()->tfPageNumber()->text(), "5");
+        EXPECT_EQ(column(QStringLiteral("PageNumber")), "5");
+        EXPECT_EQ(column(QStringLiteral("PositionLeft || ',' || PositionTop || ',' || CurrentBeatSection")), place);
+        // The heading of the same save is in the file.
+        EXPECT_EQ(column(QStringLiteral("Heading")), (QStringLiteral("INT. HALL - NIGHT ") + typed).toUpper());
+    }
+    // The same page again is no change and asks nothing.
+    fakes_.alerts->shown.clear();
+    typeInto(big()->tfPageNumber(), QStringLiteral("5"), Qt::Key_Return);
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
+{
+    ASSERT_NE(openCard(cardsInBeats(4), 3), nullptr);
+    Screenplaydb& story = screenplay();
+    const BoardSections& sections = story.boardSections();
+    const std::int64_t page = 40;
+    const std::int64_t beat = sections.boardBeatSectionForPageNumber(page);
+    // Two cards already on page 40, in board order: the later one decides.
+    SceneCarddb* moved = big()->scene();
+    SceneCarddb* first = boardCard(0);
+    SceneCarddb* second = boardCard(1);
+    for (SceneCarddb* holder : {first, second}) {
+        holder->setPageNumber(page);
+        holder->setCurrentBeatSection(beat);
+        holder->save();
+    }
+    first->setPercentageHorizontal(0.2f);
+    first->setPositionLeft(700);
+    second->setPercentageHorizontal(0.3f);
+    second->setPositionLeft(600);
+    first->save();
+    second->save();
+
+    activate();
+    typeInto(big()->tfPageNumber(), QStringLiteral("40"), Qt::Key_Return);
+    const std::int64_t key = moved->sceneCardID();
+    EXPECT_EQ(column(key, QStringLiteral("PageNumber")), "40");
+    EXPECT_EQ(column(key, QStringLiteral("CurrentBeatSection")), QString::number(beat));
+    EXPECT_EQ(column(key, QStringLiteral("PositionLeft")), "620");
+    EXPECT_EQ(column(key, QStringLiteral("PositionTop")), QString::number(sections.topForBoardBeatSection(beat)));
+    EXPECT_FLOAT_EQ(moved->percentageHorizontal(),
+                    static_cast<float>(620 - 4) / static_cast<float>(sections.boardWidthForBoardBeatSection(beat)));
+    EXPECT_EQ(big()->lblCurrentBeat()->text(), sections.beatLabelForBoardBeat(beat));
+    // The board is in order again, every card numbered.
+    EXPECT_EQ(count(QStringLiteral("SELECT group_concat(SortOrder) FROM (SELECT SortOrder FROM SceneCard "
+                                   "ORDER BY SortOrder)")),
+              "1,2,3,4");
+    // The strip follows the new board order.
+    settle();
+    ASSERT_EQ(document_->miniSceneCardControls().size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(document_->miniSceneCardControls()[i]->scene(), boardCard(i));
+}
+
+TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
+{
+    ASSERT_NE(openCard(cardsInBeats(2)), nullptr);
+    Screenplaydb& story = screenplay();
+    const BoardSections& sections = story.boardSections();
+    // The last page of the first row begins near the row's end.
+    const std::int64_t page = sections.section1To();
+    const std::int64_t rightmost = story.boardWidth() - sections.STANDARDSCENECARDWIDTH() - 4;
+    boardCard(1)->setPageNumber(page);
+    boardCard(1)->setPositionLeft(rightmost - 5);
+    boardCard(1)->save();
+    activate();
+    typeInto(big()->tfPageNumber(), QString::number(page), Qt::Key_Return);
+    EXPECT_EQ(column(QStringLiteral("PositionLeft")), QString::number(rightmost));
+
+    // Placed alone on a page, the card takes the page's own x.
+    SceneCarddb alone;
+    alone.setSceneCardID(-1);
+    BigSceneGeometry::placeCardOnPage(story, alone, 2);
+    EXPECT_EQ(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)));
+    EXPECT_EQ(alone.currentBeatSection(), sections.boardBeatSectionForPageNumber(2));
+}
+
+TEST_F(BigSceneSaving, AnUnchangedPageKeepsTheCardsPlaceAndOrder)
+{
+    ASSERT_NE(openCard(cardsInBeats(3), 1), nullptr);
+    const QString places = QStringLiteral("SELECT group_concat(PositionLeft || ':' || PercentageHorizontal || ':' || "
+                                          "SortOrder, '|') FROM SceneCard");
+    const QString before = count(places);
+    activate();
+    const QString page = big()->tfPageNumber()->text();
+    typeInto(big()->tfPageNumber(), QString(), Qt::Key_unknown);
+    big()->tfPageNumber()->setText(page);
+    QTest::keyClick(big()->tfPageNumber(), Qt::Key_Return);
+    EXPECT_EQ(count(places), before);
+}
+
+TEST_F(BigSceneSaving, NotesAreWrittenWhenTheirEditEnds)
+{
+    ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
+    activate();
+    typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_Tab);
+    EXPECT_EQ(column(QStringLiteral("Notes")), "Shoot at dawn");
+    EXPECT_TRUE(big()->tfHeading()->hasFocus()) << "Tab from the last field goes round to the first";
+}

@@ -1,0 +1,437 @@
+#include "BigSceneFixture.h"
+
+#include "app/MyDocument.h"
+#include "board/SceneCardView.h"
+#include "model/BoardSections.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
+#include "model/Screenplaydb.h"
+#include "panes/ModalDialogs.h"
+#include "scene_editor/BigSceneView.h"
+#include "scene_editor/DatePicker.h"
+
+#include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+
+class BigSceneViewTest : public BigSceneFixture
+{
+protected:
+    std::vector<CardSpec> threeCards() const { return {inBeat(1), inBeat(2), inBeat(3)}; }
+};
+
+// --- Outlets, tabs, fonts ----------------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, EveryOutletIsAWidgetOfItsName)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    const char* names[] = {"tfHeading", "tfPageNumber", "tfDescription", "tfEmotionalChange", "tfConflict",
+                           "lblEmotionalChangeType", "lblConflict", "lblCurrentBeat", "boxCurrentBeat", "lblColor1",
+                           "lblColor6", "imgCharacters", "cmdCharacters", "imgLocation", "cmdLocation", "imgSetups",
+                           "cmdSetups", "imgPayoffs", "cmdPayoffs", "imgThumbTack", "cmdPreviousCard", "cmdNextCard",
+                           "cmdDelete", "optNotes", "optSetups", "optPayoffs", "optCharacters", "optAttachments",
+                           "optScript", "boxTabs", "boxNotes", "cmbLocations", "lblLocations", "tfStartDateTime",
+                           "tfEndDateTime", "lblStartDateTime", "lblEndDateTime", "txtNotes", "scrNotes", "lblNotes",
+                           "splBigScene", "boxYellowBackground"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(big()->view()->findChild<QWidget*>(QString::fromLatin1(name)), nullptr);
+    }
+}
+
+TEST_F(BigSceneViewTest, ATabsPageIsMadeOnceAndTheSelectorsShowWhichTabIsOn)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    EXPECT_EQ(big()->selectedTabID(), 1);
+    EXPECT_TRUE(big()->boxNotes()->isVisible());
+    for (std::int64_t tab = 2; tab <= 6; ++tab)
+        EXPECT_EQ(big()->tabPage(tab), nullptr);
+    // A click on a selector shows its tab.
+    QTest::mouseClick(big()->tabSelector(5), Qt::LeftButton);
+    EXPECT_EQ(big()->selectedTabID(), 5);
+    QWidget* attachments = big()->tabPage(5);
+    ASSERT_NE(attachments, nullptr);
+    EXPECT_TRUE(attachments->isVisible());
+    EXPECT_FALSE(big()->boxNotes()->isVisible());
+    EXPECT_EQ(attachments->geometry(), big()->boxNotes()->geometry());
+    const QColor standard = document_->standardBackgroundColor();
+    EXPECT_EQ(big()->tabSelector(5)->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(big()->tabSelector(5)->palette().color(QPalette::WindowText), standard);
+    EXPECT_EQ(big()->tabSelector(1)->palette().color(QPalette::Window), standard);
+    EXPECT_EQ(big()->tabSelector(1)->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    QTest::mouseClick(big()->tabSelector(1), Qt::LeftButton);
+    EXPECT_FALSE(attachments->isVisible());
+    QTest::mouseClick(big()->tabSelector(5), Qt::LeftButton);
+    EXPECT_EQ(big()->tabPage(5), attachments) << "the page is kept, not made again";
+    // The tab showing already, or a number of no tab: nothing changes.
+    big()->setSelectedTabID(5);
+    big()->setSelectedTabID(9);
+    EXPECT_EQ(big()->selectedTabID(), 5);
+    EXPECT_TRUE(attachments->isVisible());
+}
+
+TEST_F(BigSceneViewTest, FieldsTakeTheStorysFontSizePlusEleven)
+{
+    ASSERT_NE(openCard(threeCards(), 0, 1, QStringLiteral("StandardFontSetting = 1")), nullptr);
+    for (QWidget* field : std::initializer_list<QWidget*>{big()->tfPageNumber(), big()->tfDescription(),
+                                                          big()->tfConflict(), big()->cmbLocations(),
+                                                          big()->txtNotes(), big()->tabSelector(3)}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        EXPECT_EQ(field->font().pixelSize(), 12);
+        EXPECT_FALSE(field->font().bold());
+    }
+    EXPECT_EQ(big()->tfHeading()->font().pixelSize(), 12);
+    EXPECT_TRUE(big()->tfHeading()->font().bold());
+    screenplay().setStandardFontSetting(3);
+    big()->resetFonts();
+    EXPECT_EQ(big()->tfConflict()->font().pixelSize(), 14);
+}
+
+TEST_F(BigSceneViewTest, TheCurrentBeatBoxIsGreyForPageRangesAndBlueOtherwise)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    const BoardSections& sections = screenplay().boardSections();
+    for (std::int64_t beat = 0; beat <= 21; ++beat) {
+        const QString label = sections.beatLabelForBoardBeat(beat);
+        SCOPED_TRACE(label.toStdString());
+        big()->scene()->setCurrentBeatSection(beat);
+        big()->refreshView();
+        EXPECT_EQ(big()->lblCurrentBeat()->text(), label);
+        EXPECT_EQ(big()->boxCurrentBeat()->palette().color(QPalette::Window),
+                  label.contains(QLatin1Char('-')) ? QColor(69, 69, 69) : QColor(65, 117, 139));
+    }
+}
+
+TEST_F(BigSceneViewTest, TheEmotionalChangeTypeColoursItsLabel)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    const std::pair<std::int64_t, QColor> rows[] = {
+        {1, QColor(Qt::green)}, {2, QColor(Qt::red)}, {7, QColor(Qt::red)}, {0, QColor(Qt::white)}};
+    for (const auto& [type, colour] : rows) {
+        SCOPED_TRACE(type);
+        big()->scene()->setEmotionalChangeType(type);
+        big()->refreshView();
+        EXPECT_EQ(big()->lblEmotionalChangeType()->palette().color(QPalette::Window), colour);
+    }
+}
+
+// --- Location ----------------------------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, TheLocationBoxListsNoLocationFirstAndStoresTheChoice)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    addDroppableRecords();
+    big()->refreshView();
+    QComboBox* box = big()->cmbLocations();
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(0), "<No Location>");
+    EXPECT_EQ(box->currentText(), "<No Location>");
+    EXPECT_FALSE(big()->imgLocation()->isVisibleTo(big()->view()));
+    box->setCurrentIndex(2);
+    const SceneLocationdb* lighthouse = screenplay().sceneLocations()[1].get();
+    EXPECT_EQ(column(QStringLiteral("SceneLocationID")), QString::number(lighthouse->sceneLocationID()));
+    EXPECT_TRUE(big()->imgLocation()->isVisibleTo(big()->view()));
+    EXPECT_EQ(big()->imgLocation()->toolTip(), "LIGHTHOUSE");
+    box->setCurrentIndex(0);
+    EXPECT_EQ(column(QStringLiteral("SceneLocationID")), "0");
+    // A location id of no location shows no name.
+    big()->scene()->setSceneLocationID(999);
+    big()->refreshView();
+    EXPECT_EQ(box->currentText(), "");
+}
+
+// --- Paging, deleting, closing -----------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, PagingKeepsTheTabAndWritesTheFieldsFirst)
+{
+    CardSpec discarded = inBeat(4);
+    discarded.onBoard = 2;
+    ASSERT_NE(openCard({inBeat(1), inBeat(2), inBeat(3), discarded}, 0, 5), nullptr);
+    big()->tfConflict()->setText(QStringLiteral("Storm"));
+    big()->cmdNextCard()->click();
+    settle();
+    EXPECT_EQ(big()->scene(), boardCard(1));
+    EXPECT_EQ(big()->selectedTabID(), 5);
+    EXPECT_EQ(column(boardCard(0)->sceneCardID(), QStringLiteral("Conflict")), "Storm");
+    big()->cmdPreviousCard()->click();
+    EXPECT_EQ(big()->scene(), boardCard(0));
+    // Past the first card, or from a card that is not on the board: nothing.
+    big()->prevSceneCard();
+    EXPECT_EQ(big()->scene(), boardCard(0));
+    SceneCarddb* stray = screenplay().litterBox().front().get();
+    big()->setScene(stray);
+    big()->refreshView();
+    big()->nextSceneCard();
+    EXPECT_EQ(big()->scene(), stray);
+}
+
+TEST_F(BigSceneViewTest, DeletingAsksFirstWithTheBeatCardsOwnQuestion)
+{
+    CardSpec beatCard = inBeat(2);
+    beatCard.beatCardNumber = 4;
+    ASSERT_NE(openCard({inBeat(1), beatCard, inBeat(3)}, 1), nullptr);
+    const std::int64_t key = big()->scene()->sceneCardID();
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    big()->cmdDelete()->click();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, "Delete Scene Card");
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith("This scene card is linked to a beat."));
+    EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, "No");
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM SceneCard WHERE SceneCardID = %1").arg(key)), "1");
+
+    fakes_.alerts->answers = {AlertOtherReturn};
+    big()->cmdDelete()->click();
+    settle();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM SceneCard WHERE SceneCardID = %1").arg(key)), "0");
+    ASSERT_NE(big(), nullptr);
+    EXPECT_EQ(big()->scene(), boardCard(1)) << "the card after the deleted one shows";
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    big()->cmdDelete()->click();
+    EXPECT_TRUE(fakes_.alerts->shown.back().message.startsWith("Are you sure you want to delete this scene card?"));
+}
+
+// --- Splitter ----------------------------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, TheSplitterKeepsBothPanesTheirLeastHeight)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    QSplitter* splitter = big()->splBigScene();
+    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+    ASSERT_GT(total, 97 + 142);
+    QWidget* handle = splitter->handle(1);
+    const auto dragHandleBy = [&](int dy) {
+        const QPoint start(handle->width() / 2, handle->height() / 2);
+        QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, start);
+        const QPointF to(start + QPoint(0, dy));
+        QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, start + QPoint(0, dy));
+    };
+    dragHandleBy(-2000);
+    EXPECT_EQ(splitter->sizes().value(0), 97);
+    dragHandleBy(4000);
+    EXPECT_EQ(splitter->sizes().value(1), 142);
+    // The fields follow the card pane's size.
+    EXPECT_EQ(big()->tfConflict()->geometry().bottom(), big()->boxYellowBackground()->height() - 9);
+}
+
+// --- Keyboard ----------------------------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, TabAndShiftTabVisitTheFieldsInReadingOrderAndNeverAButton)
+{
+    ASSERT_NE(openCard(threeCards(), 1), nullptr);
+    activate();
+    big()->tfHeading()->setFocus();
+    const auto& order = big()->fieldsInTabOrder();
+    std::vector<QString> visited;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        visited.push_back(focus->objectName());
+        // Ctrl-Tab leaves the description, where Tab is typed.
+        QTest::keyClick(focus, Qt::Key_Tab, focus == big()->tfDescription() ? Qt::ControlModifier : Qt::NoModifier);
+    }
+    EXPECT_EQ(visited, (std::vector<QString>{"tfHeading", "tfPageNumber", "tfDescription", "tfEmotionalChange",
+                                             "tfConflict", "cmbLocations", "txtNotes"}));
+    EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading()) << "after the last field comes the first";
+    QTest::keyClick(big()->tfHeading(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), big()->txtNotes());
+    // With another tab showing, its fields are passed over.
+    big()->setSelectedTabID(2);
+    big()->tfConflict()->setFocus();
+    QTest::keyClick(big()->tfConflict(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading());
+    for (QPushButton* button : {big()->cmdPreviousCard(), big()->cmdNextCard(), big()->cmdDelete(), big()->cmdClose()})
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
+{
+    ASSERT_NE(openCard(threeCards(), 1), nullptr);
+    addDroppableRecords();
+    big()->refreshView();
+    activate();
+    const std::int64_t key = big()->scene()->sceneCardID();
+    big()->tfHeading()->setFocus();
+    big()->tfHeading()->selectAll();
+    settle();
+    // Each field's whole text is replaced, as Tab selects it (the description's by Ctrl-A);
+    // spaces and letters that would press a button must stay in the fields. The window gets
+    // its turns between the keys, as it does while a user types: a page change moving the card
+    // on the board must not take the next field's keys.
+    struct Step {
+        QString typed;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Step steps[] = {
+        {QStringLiteral("ext. ferry bridge - night"), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("12"), Qt::Key_Tab, Qt::NoModifier},
+        {QString(), Qt::Key_A, Qt::ControlModifier},
+        {QStringLiteral("They meet at the rail"), Qt::Key_Tab, Qt::ControlModifier},
+        {QStringLiteral("Hope to fear"), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("He will not jump"), Qt::Key_Tab, Qt::NoModifier},
+        {QString(), Qt::Key_Down, Qt::NoModifier},
+        {QString(), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("Night shoot, two cameras"), Qt::Key_Tab, Qt::NoModifier},
+    };
+    for (const Step& step : steps) {
+        for (const QChar character : step.typed) {
+            QTest::keyClicks(QApplication::focusWidget(), QString(character));
+            settle();
+        }
+        QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+        settle();
+    }
+    ASSERT_NE(big(), nullptr);
+    EXPECT_EQ(big()->scene()->sceneCardID(), key) << "no button was pressed";
+    EXPECT_EQ(column(QStringLiteral("Heading")), "EXT. FERRY BRIDGE - NIGHT");
+    EXPECT_EQ(column(QStringLiteral("PageNumber")), "12");
+    EXPECT_EQ(column(QStringLiteral("Description")), "They meet at the rail");
+    EXPECT_EQ(column(QStringLiteral("EmotionalChange")), "Hope to fear");
+    EXPECT_EQ(column(QStringLiteral("Conflict")), "He will not jump");
+    EXPECT_EQ(column(QStringLiteral("SceneLocationID")),
+              QString::number(screenplay().sceneLocations()[0]->sceneLocationID()));
+    EXPECT_EQ(column(QStringLiteral("Notes")), "Night shoot, two cameras");
+    EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading());
+}
+
+TEST_F(BigSceneViewTest, AFieldHoldingItsPlaceholderIsReplacedByWhatIsTypedWhereverItWasClicked)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    SceneCarddb* card = big()->scene();
+    card->setHeading(BigSceneView::kHeadingPlaceholder);
+    card->setEmotionalChange(BigSceneView::kEmotionalChangePlaceholder);
+    card->setConflict(BigSceneView::kConflictPlaceholder);
+    card->setDescription(QStringLiteral("Scene Description"));
+    card->save();
+    big()->refreshView();
+    activate();
+    struct Row {
+        QWidget* field;
+        const char* column;
+    };
+    const Row rows[] = {{big()->tfHeading(), "Heading"},
+                        {big()->tfEmotionalChange(), "EmotionalChange"},
+                        {big()->tfConflict(), "Conflict"},
+                        {big()->tfDescription(), "Description"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.column);
+        // A click in the middle of the text.
+        auto* area = qobject_cast<QAbstractScrollArea*>(row.field);
+        QWidget* target = area ? area->viewport() : row.field;
+        QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
+        settle();
+        QTest::keyClicks(row.field, QStringLiteral("INT. FERRY BRIDGE"));
+        big()->cmbLocations()->setFocus();
+        settle();
+        EXPECT_EQ(column(QString::fromLatin1(row.column)), "INT. FERRY BRIDGE");
+    }
+    // A field with text of the user's own keeps it: the click places the caret.
+    QTest::mouseClick(big()->tfConflict(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
+    settle();
+    QTest::keyClick(big()->tfConflict(), Qt::Key_Home);
+    QTest::keyClicks(big()->tfConflict(), QStringLiteral("X"));
+    QTest::keyClick(big()->tfConflict(), Qt::Key_Return);
+    EXPECT_EQ(column(QStringLiteral("Conflict")), "XINT. FERRY BRIDGE");
+}
+
+// --- The board after the large card ------------------------------------------------------------
+
+TEST_F(BigSceneViewTest, TheCorkboardShowsWhatWasTypedAsSoonAsTheLargeCardCloses)
+{
+    ASSERT_NE(openCard(threeCards(), 1), nullptr);
+    activate();
+    typeAfter(big()->tfHeading(), QStringLiteral(" again"), Qt::Key_Return);
+    big()->cmdClose()->click();
+    settle();
+    ASSERT_EQ(document_->bigSceneViewController(), nullptr);
+    SceneCardView* onBoard = cardView(*document_, keys_[1]);
+    ASSERT_NE(onBoard, nullptr);
+    EXPECT_EQ(onBoard->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY AGAIN");
+    EXPECT_EQ(column(keys_[1], QStringLiteral("Heading")), "INT. ROOM - DAY AGAIN");
+}
+
+// --- Dates -------------------------------------------------------------------------------------
+
+class SceneDates : public BigSceneViewTest
+{
+protected:
+    // Answers the date window through its own controls: sets the picker (when given) and
+    // presses the button.
+    void answerWith(const char* button, std::optional<QDateTime> picked = std::nullopt)
+    {
+        ModalDialogs::setRunner([this, button, picked](QDialog& dialog) {
+            auto& picker = static_cast<DatePicker&>(dialog);
+            shown_.push_back(picker.datePicker()->dateTime());
+            colours_.push_back(picker.palette().color(QPalette::Window));
+            if (picked)
+                picker.datePicker()->setDateTime(*picked);
+            picker.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            return dialog.result();
+        });
+    }
+    void TearDown() override
+    {
+        ModalDialogs::setRunner({});
+        BigSceneViewTest::TearDown();
+    }
+
+    std::vector<QDateTime> shown_;
+    std::vector<QColor> colours_;
+};
+
+TEST_F(SceneDates, SaveStoresTheTwentyFourHourTextClearEmptiesItAndCancelKeepsIt)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    // No start date yet: the window opens on the clock's time (12:00, 1 January 2020).
+    answerWith("cmdSave", QDateTime(QDate(2021, 7, 4), QTime(21, 5)));
+    big()->cmdStartDateTime()->click();
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0], QDateTime(QDate(2020, 1, 1), QTime(12, 0)));
+    EXPECT_EQ(big()->tfStartDateTime()->text(), "07/04/2021 21:05");
+    EXPECT_EQ(big()->scene()->startDateTime(), "07/04/2021 21:05");
+    EXPECT_EQ(column(QStringLiteral("StartDateTime")), "2021-07-04 21:05:00");
+
+    answerWith("cmdSave", QDateTime(QDate(2021, 7, 5), QTime(6, 30)));
+    big()->cmdEndDateTime()->click();
+    EXPECT_EQ(column(QStringLiteral("EndDateTime")), "2021-07-05 06:30:00");
+    // Cancel: the window opened on the stored date, and nothing changes.
+    answerWith("cmdCancel", QDateTime(QDate(1999, 1, 1), QTime(1, 1)));
+    big()->cmdEndDateTime()->click();
+    EXPECT_EQ(shown_.back(), QDateTime(QDate(2021, 7, 5), QTime(6, 30)));
+    EXPECT_EQ(big()->tfEndDateTime()->text(), "07/05/2021 06:30");
+    EXPECT_EQ(column(QStringLiteral("EndDateTime")), "2021-07-05 06:30:00");
+    // Clear: field and stored value go.
+    answerWith("cmdClear");
+    big()->cmdEndDateTime()->click();
+    EXPECT_EQ(big()->tfEndDateTime()->text(), "");
+    EXPECT_EQ(big()->scene()->endDateTime(), "");
+    EXPECT_EQ(column(QStringLiteral("EndDateTime")), "0001-01-01 00:00:00");
+    // Every run had a window of its own, in orange.
+    for (const QColor& colour : colours_)
+        EXPECT_EQ(colour, QColor(255, 140, 0));
+}
+
+TEST_F(SceneDates, TheDateFieldsTakeNoTyping)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    activate();
+    for (QLineEdit* field : {big()->tfStartDateTime(), big()->tfEndDateTime()}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        EXPECT_TRUE(field->isReadOnly());
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClicks(field, QStringLiteral("12/12/2012 12:12"));
+        EXPECT_EQ(field->text(), "");
+    }
+    big()->saveChanges(nullptr);
+    EXPECT_EQ(column(QStringLiteral("StartDateTime")), "0001-01-01 00:00:00");
+}

@@ -34,6 +34,11 @@ public:
     QAction* mnuNewVersion;
     QAction* mnuBackup;
     QAction* mnuQuit;
+    // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
+    // open story as a script.
+    QAction* mnuImportFinalDraft;
+    QAction* mnuImportFinalDraftIntoStory;
+    QAction* mnuExportFinalDraft;
 
     // --- Application ---
     QAction* mnuAbout;
@@ -91,6 +96,22 @@ public:
     QAction* mnuPPBSIncreaseHeight;
     QAction* mnuPPBSDecreaseHeight;
     QAction* mnuPPBSRestoreDefaults;
+
+    // --- Reports (a command for each report that can be built) ---
+    QAction* mnuRLoglines;
+    QAction* mnuRBeatSheet;
+    QAction* mnuRCharactersList;
+    QAction* mnuRCharactersBiography;
+    QAction* mnuRLocationsList;
+    QAction* mnuRLocationsDetails;
+    QAction* mnuRSetups;
+    QAction* mnuRPayoffs;
+    QAction* mnuRAttachmentsByColor;
+    QAction* mnuRAttachmentsSelectedColor;
+    QAction* mnuRSCSummary;
+    QAction* mnuRLitterBox;
+    QAction* mnuRSCDetailed;
+    QAction* mnuRScript;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

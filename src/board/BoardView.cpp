@@ -5,7 +5,6 @@
 #include "DropAnswers.h"
 #include "RecordPasteboardType.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -13,6 +12,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
+#include "model/StoryTransaction.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -4,7 +4,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
-#include "StoryTransaction.h"
+#include "model/StoryTransaction.h"
 
 #include <algorithm>
 

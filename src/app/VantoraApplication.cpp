@@ -4,7 +4,6 @@
 #include "GuardedCall.h"
 #include "platform/Platform.h"
 
-#include <QDebug>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -34,7 +33,6 @@ void watchTerminationSignals(AppController& controller)
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(terminationPipe[0], &byte, 1);
-        qDebug() << "quitting on request";
         guardedCall([&controller] { controller.applicationShouldTerminate(); });
         QCoreApplication::quit();
     });

@@ -19,9 +19,9 @@
 #include "ScriptElementdb.h"
 #include "SqliteStatement.h"
 #include "StickyNotedb.h"
+#include "StoryLog.h"
 #include "Toolkit.h"
 
-#include <QDebug>
 
 #include <sqlite3.h>
 
@@ -69,7 +69,6 @@ Screenplaydb::Screenplaydb()
 
 Screenplaydb::~Screenplaydb()
 {
-    qDebug().noquote() << QStringLiteral("%1 deallocated").arg(screenplayTitle_);
     finalizeAllSqliteStatements();
 }
 
@@ -89,7 +88,7 @@ void Screenplaydb::initWithFile(const QString& path)
     try {
         ownConnection_ = StoryFile::open(path);
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << QStringLiteral("Error: %1").arg(error.message());
+        qCWarning(lcStory).noquote() << QStringLiteral("Error: %1").arg(error.message());
         return;
     }
     initWithDatabase(ownConnection_.get());
@@ -152,11 +151,9 @@ void Screenplaydb::upgradeSchema(sqlite3* database)
     sqlite3_exec(database, "CREATE INDEX IF NOT EXISTS idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)",
                  nullptr, nullptr, nullptr);
 
-    char* error = nullptr;
-    if (sqlite3_exec(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''", nullptr,
-                     nullptr, &error) != SQLITE_OK)
-        qDebug() << "here";
-    sqlite3_free(error);
+    // Stories made since the column was added refuse to add it again, which is as it should be.
+    sqlite3_exec(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''", nullptr, nullptr,
+                 nullptr);
 }
 
 // --- Loading ---------------------------------------------------------------------------------

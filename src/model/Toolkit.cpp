@@ -11,9 +11,9 @@
 #include "ScriptPartdb.h"
 #include "SqliteStatement.h"
 #include "StoryFile.h"
+#include "StoryLog.h"
 #include "StringUtilities.h"
 
-#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 
@@ -114,7 +114,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
     try {
         connection = StoryFile::open(storyPath);
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         return false;
     }
     sqlite3* database = connection.get();
@@ -162,7 +162,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
         story.finalizeAllSqliteStatements();
         execOrRaise(database, "COMMIT");
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         story.finalizeAllSqliteStatements();
         sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
@@ -170,7 +170,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
     try {
         connection.close();
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         return false;
     }
     return true;

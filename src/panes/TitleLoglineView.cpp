@@ -16,7 +16,6 @@
 #include "platform/Platform.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -186,7 +185,6 @@ void TitleLoglineView::fitIntoPane(bool placeView)
     const QSize pane = titleSplit ? titleSplit->paneSize(0) : QSize(0, 0);
     const int width = pane.width();
     const bool high = pane.height() >= kLeastHeight;
-    qDebug(high ? "height > 70" : "height < 70");
     QWidget* paneView = view();
     if (placeView) {
         const QRect frame = high ? QRect(0, 0, width, pane.height())

@@ -888,9 +888,9 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
         return;
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
-    // The beat sheet's row heights follow the pane's width.
+    // The beat sheet's row heights follow the pane's width; a beat being written stays open.
     if (beatsTableView_)
-        beatsTableView_->refreshView();
+        beatsTableView_->refreshTexts();
 }
 
 void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)

@@ -271,12 +271,9 @@ bool TitleLoglineView::pageCountEdited()
         return false;
     }
     tfPageCount_->setText(QString::number(pages));
-    // The story re-pages every card of the board and the Litter Box.
-    story.setPageCount(pages);
-    story.save();
+    myParent()->setStoryPageCount(pages);
     if (BeatsTableView* beats = myParent()->beatsTableView())
         beats->refreshView();
-    myParent()->refreshBoardForPageCount();
     return true;
 }
 

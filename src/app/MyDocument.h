@@ -214,6 +214,10 @@ public:
     // Beat cards of the beat take its description; on an empty board, the initial beat
     // cards are offered instead.
     void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // Gives the story a new page count: every card of the board and the Litter Box is
+    // re-paged from the place it shows at on the board as it is now, all in one write, and
+    // the board shows the new pages.
+    void setStoryPageCount(std::int64_t pages);
     // The page count changed: the board shows the cards' new pages.
     void refreshBoardForPageCount();
     // The initial-beat-cards dialog while it runs; nothing otherwise.

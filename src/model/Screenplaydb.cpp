@@ -21,10 +21,10 @@
 #include "SqliteStatement.h"
 #include "StickyNotedb.h"
 #include "StoredRange.h"
+#include "StoryLog.h"
 #include "StoryTransaction.h"
 #include "Toolkit.h"
 
-#include <QDebug>
 
 #include <sqlite3.h>
 
@@ -66,7 +66,6 @@ Screenplaydb::Screenplaydb()
 
 Screenplaydb::~Screenplaydb()
 {
-    qDebug().noquote() << QStringLiteral("%1 deallocated").arg(screenplayTitle_);
     finalizeAllSqliteStatements();
 }
 
@@ -86,7 +85,7 @@ void Screenplaydb::initWithFile(const QString& path)
     try {
         ownConnection_ = StoryFile::open(path);
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << QStringLiteral("Error: %1").arg(error.message());
+        qCWarning(lcStory).noquote() << QStringLiteral("Error: %1").arg(error.message());
         return;
     }
     initWithDatabase(ownConnection_.get());

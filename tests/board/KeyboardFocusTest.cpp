@@ -36,11 +36,13 @@ protected:
         settle();
         return document_;
     }
-    // A click on a card's heading, which opens its editor.
-    void clickHeading(std::int64_t key)
+    // A click on a card's heading: its editor opens with the caret in it.
+    void clickHeading(std::int64_t key) const
     {
         SceneCardView* card = cardView(*document_, key);
-        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().heading.center());
+        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().frame(SceneCardPart::Heading).center());
+        ASSERT_NE(card->lineEditor(), nullptr);
+        ASSERT_EQ(QApplication::focusWidget(), card->lineEditor());
     }
     // Types into whatever has the focus now, the window when nothing has.
     void typeAnywhere(const QString& text) const
@@ -56,6 +58,15 @@ protected:
         if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
             return box->textCursor().hasSelection();
         return false;
+    }
+
+    // A click on the card's heading opens its editor there.
+    void clickHeading(std::int64_t key)
+    {
+        SceneCardView* view = cardView(*document_, key);
+        ASSERT_NE(view, nullptr);
+        QTest::mouseClick(view->view(), Qt::LeftButton, {}, view->layout().heading.center());
+        ASSERT_NE(view->editor(), nullptr);
     }
 
     QString path_;

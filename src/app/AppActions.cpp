@@ -87,6 +87,17 @@ AppActions::AppActions(QObject* parent)
     mnuPPBSDecreaseHeight = make(tr("Decrease Height"), "mnuPPBSDecreaseHeight");
     mnuPPBSRestoreDefaults = make(tr("Restore Defaults"), "mnuPPBSRestoreDefaults");
 
+    mnuRLoglines = make(tr("Loglines"), "mnuRLoglines");
+    mnuRBeatSheet = make(tr("Beat Sheet"), "mnuRBeatSheet");
+    mnuRCharactersList = make(tr("Characters"), "mnuRCharactersList");
+    mnuRCharactersBiography = make(tr("Character Biographies"), "mnuRCharactersBiography");
+    mnuRLocationsList = make(tr("Locations"), "mnuRLocationsList");
+    mnuRLocationsDetails = make(tr("Location Details"), "mnuRLocationsDetails");
+    mnuRSetups = make(tr("Set-ups"), "mnuRSetups");
+    mnuRPayoffs = make(tr("Pay-offs"), "mnuRPayoffs");
+    mnuRAttachmentsByColor = make(tr("General Notes/Attachments"), "mnuRAttachmentsByColor");
+    mnuRAttachmentsSelectedColor =
+        make(tr("General Notes/Attachments of One Color..."), "mnuRAttachmentsSelectedColor");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -199,6 +210,10 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     bar->addMenu(menuBoard);
 
     QMenu* reports = bar->addMenu(tr("&Reports"));
+    reports->addActions({mnuRLoglines, mnuRBeatSheet, mnuRCharactersList, mnuRCharactersBiography, mnuRLocationsList,
+                         mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
+                         mnuRAttachmentsSelectedColor});
+    reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});
 

@@ -92,6 +92,18 @@ public:
     QAction* mnuPPBSDecreaseHeight;
     QAction* mnuPPBSRestoreDefaults;
 
+    // --- Reports (a command for each report that can be built) ---
+    QAction* mnuRLoglines;
+    QAction* mnuRBeatSheet;
+    QAction* mnuRCharactersList;
+    QAction* mnuRCharactersBiography;
+    QAction* mnuRLocationsList;
+    QAction* mnuRLocationsDetails;
+    QAction* mnuRSetups;
+    QAction* mnuRPayoffs;
+    QAction* mnuRAttachmentsByColor;
+    QAction* mnuRAttachmentsSelectedColor;
+
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;
     QAction* mnuRA3x5IncludeCharacters;

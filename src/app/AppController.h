@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -49,6 +50,11 @@ public:
     void testForInternetConnection();
     // Closes every story (each writes its last edit), then the master file.
     void applicationShouldTerminate();
+    // Opens story files given from outside (the command line, a later start of the program),
+    // as the Open command would: before the master file is open they wait for the end of
+    // start-up; a story open already comes forward. Given no files, the window the user
+    // worked in last comes forward.
+    void openFiles(const QStringList& paths);
 
     AppActions& actions() const { return *actions_; }
     DocumentController& documentController() const { return *documentController_; }
@@ -152,6 +158,7 @@ private:
     bool hasInternetConnection_ = false;
     bool terminated_ = false;
     bool startupFinished_ = false;
+    QStringList filesAfterStartup_;
     QString firstName_;
     QString lastName_;
     QString emailAddress_;

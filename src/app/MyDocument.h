@@ -237,6 +237,11 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // The general notes and attachments of one note colour (1 to 10), or of all (0).
+    void attachmentsReportForSelectedColor(std::int64_t colour);
+    // Asks for a note colour in the palette window, then prints that colour's report; nothing
+    // when no colour is chosen.
+    void reportAttachmentsSelectedColor();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -327,7 +332,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();

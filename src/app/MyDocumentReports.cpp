@@ -6,7 +6,10 @@
 #include "platform/Platform.h"
 #include "reports/ListViewCaption.h"
 #include "reports/ReportPainter.h"
+#include "board/CardColorSelector.h"
+#include "panes/ModalDialogs.h"
 #include "reports/StoryReport.h"
+#include "reports/StoryReports.h"
 
 #include <QAction>
 
@@ -34,6 +37,23 @@ const std::array<CardReportOption, 8> kCardReportOptions{{
 void connectReportCommands(AppController& application)
 {
     AppActions& menus = application.actions();
+    using Builder = std::unique_ptr<StoryReport> (*)(Screenplaydb&);
+    const std::pair<QAction*, Builder> reports[] = {
+        {menus.mnuRLoglines, &StoryReports::loglines},
+        {menus.mnuRBeatSheet, &StoryReports::beatSheet},
+        {menus.mnuRCharactersList, &StoryReports::charactersList},
+        {menus.mnuRCharactersBiography, &StoryReports::charactersBiography},
+        {menus.mnuRLocationsList, &StoryReports::locationsList},
+        {menus.mnuRLocationsDetails, &StoryReports::locationsDetails},
+        {menus.mnuRSetups, &StoryReports::setups},
+        {menus.mnuRPayoffs, &StoryReports::payoffs},
+    };
+    for (const auto& [item, build] : reports)
+        application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
+                                       [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
+                                       [](MyDocument& document) { document.reportAttachmentsSelectedColor(); });
     for (const CardReportOption& option : kCardReportOptions) {
         QAction* item = menus.*option.item;
         application.routeToCurrentDocument(item, [item](MyDocument& document) {
@@ -82,4 +102,27 @@ void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Sc
         alert.message = result.message;
         Platform::alerts().runAlert(alert);
     }
+}
+
+void MyDocument::attachmentsReportForSelectedColor(std::int64_t colour)
+{
+    printReport([colour](Screenplaydb& story) {
+        return StoryReports::generalNotes(story, colour, &MyDocument::cardColorForColorID);
+    });
+}
+
+void MyDocument::reportAttachmentsSelectedColor()
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    std::int64_t colour = 0;
+    {
+        CardColorSelector selector(window_);
+        ModalDialogs::paintBackground(selector, standardBackgroundColor_);
+        selector.runModal();
+        colour = selector.selectedColor();
+    }
+    if (colour != 0)
+        attachmentsReportForSelectedColor(colour);
 }

@@ -28,6 +28,10 @@ AppActions::AppActions(QObject* parent)
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
+    mnuImportFinalDraft = make(tr("&Import Final Draft 8/9 Script..."), "mnuImportFinalDraft");
+    mnuImportFinalDraftIntoStory =
+        make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
+    mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -156,12 +160,14 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
+        file->addSeparator();
+        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
     }
     file->addSeparator();
     file->addAction(mnuQuit);

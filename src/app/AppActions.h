@@ -34,6 +34,11 @@ public:
     QAction* mnuNewVersion;
     QAction* mnuBackup;
     QAction* mnuQuit;
+    // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
+    // open story as a script.
+    QAction* mnuImportFinalDraft;
+    QAction* mnuImportFinalDraftIntoStory;
+    QAction* mnuExportFinalDraft;
 
     // --- Application ---
     QAction* mnuAbout;

@@ -4,6 +4,7 @@
 #include "MyDocument.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QResizeEvent>
@@ -73,4 +74,16 @@ void StoryWindow::resizeEvent(QResizeEvent* event)
     // The size a window first shows with is no change of size.
     if (event->oldSize().isValid() && !closing_)
         guardedCall([this] { document_.windowDidResize(); });
+}
+
+bool StoryWindow::focusNextPrevChild(bool next)
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || focused->isVisible() || !isAncestorOf(focused))
+        return QMainWindow::focusNextPrevChild(next);
+    QWidget* holder = focused->parentWidget();
+    while (holder && holder != this && !holder->isVisible())
+        holder = holder->parentWidget();
+    (holder ? holder : this)->setFocus(Qt::OtherFocusReason);
+    return true;
 }

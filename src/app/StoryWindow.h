@@ -41,6 +41,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Qt moves the focus on, as if by Tab, when the widget holding it is hidden or taken off
+    // its view; a field reached that way would have its whole text selected, and the next key
+    // would replace it. The focus stays instead with the nearest view still showing.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QAction* addButton(const QString& text, const QString& objectName);

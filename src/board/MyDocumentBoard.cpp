@@ -5,20 +5,21 @@
 
 #include "BoardListViewView.h"
 #include "BoardView.h"
-#include "LitterBoxView.h"
 #include "CardPlacement.h"
+#include "LitterBoxView.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -448,17 +449,15 @@ void MyDocument::addSceneCard()
     Screenplaydb& story = *currentScreenplay_;
     auto card = std::make_unique<SceneCarddb>();
 
-    // The new card goes next to the card last worked on, which must be on the board.
+    // The new card goes next to the card last worked on, on the board or since moved into the
+    // Litter Box (it takes that card's old place on the board).
     std::int64_t anchorID = 0;
     if (story.bigSceneView() == 0)
         anchorID = activeSceneCardID_;
     else if (story.bigSceneView() == 1)
         anchorID = story.bigSceneSceneCardID();
-    const std::int64_t anchorIndex = story.indexOfSceneCardWithID(anchorID);
-    SceneCarddb* anchor = nullptr;
-    if (anchorIndex >= 0)
-        anchor = story.sceneCards()[static_cast<std::size_t>(anchorIndex)].get();
-    else if (!story.sceneCards().empty())
+    SceneCarddb* anchor = anchorID != 0 ? story.sceneCardForSceneCardID(anchorID) : nullptr;
+    if (!anchor && !story.sceneCards().empty())
         anchor = story.sceneCards().front().get();
 
     if (anchor) {
@@ -511,12 +510,13 @@ constexpr std::array<std::int64_t, 4> kLeastBoardWidth{2260, 2490, 2670, 3050};
 // What restoring the board's size adds below four rows of cards, by zoom factor.
 constexpr std::array<std::int64_t, 4> kRestoredHeightExtra{112, 128, 144, 160};
 
-// The factor a board's size is multiplied by when the zoom goes from `from` to `to` (both 1 to
-// 4, different). Growing divides by the factor of the way back, though zooming 4 to 1 uses
-// 0.7333 and 1 to 4 uses 0.733.
-double zoomScale(std::int64_t from, std::int64_t to)
+// A board size after the zoom went from `from` to `to` (both 1 to 4, different). Going down
+// multiplies by the factor of the pair, going up divides by it (a division, not a product with
+// the reciprocal, which truncates one point short for sizes such as 846 at 1 to 3). Zooming 4
+// to 1 uses 0.7333 while 1 to 4 uses 0.733.
+std::int64_t rescaledForZoom(std::int64_t size, std::int64_t from, std::int64_t to)
 {
-    // [smaller][larger]: the factor of going from the larger zoom down to the smaller.
+    // [smaller][larger]: the factor between the smaller and the larger zoom.
     static constexpr double kShrink[4][4] = {
         {1.0, 0.9166, 0.846, 0.7333},
         {1.0, 1.0, 0.9215, 0.799},
@@ -524,10 +524,11 @@ double zoomScale(std::int64_t from, std::int64_t to)
         {1.0, 1.0, 1.0, 1.0},
     };
     const auto index = [](std::int64_t zoom) { return static_cast<std::size_t>(zoom - 1); };
+    const auto value = static_cast<double>(size);
     if (to < from)
-        return kShrink[index(to)][index(from)];
+        return static_cast<std::int64_t>(value * kShrink[index(to)][index(from)]);
     const double shrink = from == 1 && to == 4 ? 0.733 : kShrink[index(from)][index(to)];
-    return 1.0 / shrink;
+    return static_cast<std::int64_t>(value / shrink);
 }
 
 } // namespace
@@ -537,6 +538,11 @@ void MyDocument::toggleBoardView()
     if (!storyIsOpen())
         return;
     Screenplaydb& story = *currentScreenplay_;
+    // The writer goes on in the presentation that replaces the one worked in; a field
+    // elsewhere that has the focus keeps it.
+    QWidget* focused = QApplication::focusWidget();
+    const bool focusInBoard = !focused || !window_ || !window_->isAncestorOf(focused)
+                              || (boardPane_ && boardPane_->isAncestorOf(focused));
     // The large scene card stands in place of both presentations.
     if (story.bigSceneView() != 1) {
         if (story.boardView() == 1) {
@@ -550,6 +556,12 @@ void MyDocument::toggleBoardView()
         }
     }
     story.save();
+    if (!focusInBoard)
+        return;
+    if (story.boardView() == 1 && scrBoard_)
+        scrBoard_->setFocus(Qt::OtherFocusReason);
+    else if (BoardListViewView* list = boardListViewOf(*this); list && list->scrSceneCards())
+        list->scrSceneCards()->setFocus(Qt::OtherFocusReason);
 }
 
 void MyDocument::zoomTheBoard(QObject* sender)
@@ -568,9 +580,8 @@ void MyDocument::zoomTheBoard(QObject* sender)
         item->setChecked(false);
     const bool known = zoom >= 1 && zoom <= 4;
     if (known && old >= 1 && old <= 4) {
-        const double scale = zoomScale(old, zoom);
-        story.setBoardWidth(static_cast<std::int64_t>(static_cast<double>(story.boardWidth()) * scale));
-        story.setBoardHeight(static_cast<std::int64_t>(static_cast<double>(story.boardHeight()) * scale));
+        story.setBoardWidth(rescaledForZoom(story.boardWidth(), old, zoom));
+        story.setBoardHeight(rescaledForZoom(story.boardHeight(), old, zoom));
     }
     if (known)
         story.setBoardWidth(std::max(story.boardWidth(), kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]));

@@ -19,6 +19,8 @@ TEST(Smoke, TheProgramStartsShowsItsSplashAndQuitsCleanly)
     environment.insert("HOME", home.path());
     environment.insert("XDG_CONFIG_HOME", QDir(home.path()).filePath(".config"));
     environment.insert("XDG_CACHE_HOME", QDir(home.path()).filePath(".cache"));
+    // Its own runtime folder, so that no other running program takes this start over.
+    environment.insert("XDG_RUNTIME_DIR", home.path());
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     // Nothing may leave this machine: the product's services point at a closed local port.
     environment.insert("VANTORA_SERVICE_URL", "http://127.0.0.1:9/");

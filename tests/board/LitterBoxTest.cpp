@@ -208,3 +208,26 @@ TEST_F(LitterBox, DiscardingTheShownCardMovesTheLargeCardOnOrClosesIt)
     EXPECT_EQ(stored(path_, "SELECT BigSceneView || '|' || BigSceneSceneCardID FROM Screenplay"), "0|0");
     EXPECT_EQ(screenplay().litterBox().size(), 3u);
 }
+
+TEST_F(LitterBox, ANewCardTakesThePlaceOfTheActiveCardSinceMovedIntoTheLitterBox)
+{
+    ASSERT_NE(openStory({inBeat(1, 0.1f), inBeat(6, 0.5f)}, QStringLiteral("ScreenplayTitle = 'Anchor'")), nullptr);
+    SceneCarddb* worked = card(*document_, keys_[1]);
+    document_->boardView()->popToTheTop(*cardView(*document_, keys_[1]));
+    // Its place as the corkboard last stored it, apart from the first card's.
+    worked->setPositionLeft(700);
+    worked->setPositionTop(160);
+    worked->setPageNumber(31);
+    worked->save();
+    ASSERT_TRUE(dropOn(column().bars()[20], QPoint(5, 5), *cardDrag(keys_[1], document_), Qt::MoveAction));
+    ASSERT_EQ(worked->onBoard(), 2);
+
+    app_->actions().mnuAddSceneCard->trigger();
+    const std::int64_t added =
+        stored(path_, QStringLiteral("SELECT MAX(SceneCardID) FROM SceneCard")).toLongLong();
+    ASSERT_GT(added, keys_[1]);
+    EXPECT_EQ(stored(path_, QStringLiteral("SELECT PositionLeft || '|' || PositionTop || '|' || PageNumber || '|' || "
+                                           "CurrentBeatSection FROM SceneCard WHERE SceneCardID = %1")
+                                .arg(added)),
+              QStringLiteral("720|160|31|6"));
+}

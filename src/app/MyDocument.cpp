@@ -335,7 +335,7 @@ void connectLayoutCommands(AppController& application)
     connectPaneCommands(application);
     connectBoardCommands(application);
     connectReportCommands(application);
-    connectFinalDraftCommands(application);
+    connectInterchangeCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

@@ -103,6 +103,10 @@ AppActions::AppActions(QObject* parent)
     mnuRAttachmentsByColor = make(tr("General Notes/Attachments"), "mnuRAttachmentsByColor");
     mnuRAttachmentsSelectedColor =
         make(tr("General Notes/Attachments of One Color..."), "mnuRAttachmentsSelectedColor");
+    mnuRSCSummary = make(tr("Scene Card Summary"), "mnuRSCSummary");
+    mnuRLitterBox = make(tr("Litter Box"), "mnuRLitterBox");
+    mnuRSCDetailed = make(tr("Scene Card Details"), "mnuRSCDetailed");
+    mnuRScript = make(tr("Script"), "mnuRScript");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -220,6 +224,8 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     reports->addActions({mnuRLoglines, mnuRBeatSheet, mnuRCharactersList, mnuRCharactersBiography, mnuRLocationsList,
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
+    reports->addSeparator();
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

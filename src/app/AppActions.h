@@ -110,6 +110,10 @@ public:
     QAction* mnuRPayoffs;
     QAction* mnuRAttachmentsByColor;
     QAction* mnuRAttachmentsSelectedColor;
+    QAction* mnuRSCSummary;
+    QAction* mnuRLitterBox;
+    QAction* mnuRSCDetailed;
+    QAction* mnuRScript;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

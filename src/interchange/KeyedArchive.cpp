@@ -3,7 +3,6 @@
 #include <plist/plist.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -18,11 +17,13 @@ constexpr qsizetype kLargestFile = 256 * 1024 * 1024;
 
 QString stringValue(plist_t node)
 {
-    char* value = nullptr;
-    plist_get_string_val(node, &value);
-    QString text = QString::fromUtf8(value ? value : "");
-    std::free(value);
-    return text;
+    // Read with its length: a damaged file may hold a text with a NUL in it, which the
+    // library's copying getter does not survive.
+    std::uint64_t length = 0;
+    const char* value = plist_get_string_ptr(node, &length);
+    if (!value || length > static_cast<std::uint64_t>(std::numeric_limits<qsizetype>::max()))
+        return QString();
+    return QString::fromUtf8(value, static_cast<qsizetype>(length)).remove(QChar(u'\0'));
 }
 
 bool isType(plist_t node, plist_type type)

@@ -6,6 +6,7 @@
 #include "support/StoryFixtures.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -318,13 +319,26 @@ TEST(PreviousVersionArchive, DamagedArchivesAreRefusedWithAReason)
             EXPECT_FALSE(error.message.isEmpty());
         }
     }
-    // Every cut of a valid archive is read or refused, never more.
-    for (qsizetype length = 0; length < whole.size(); length += 7) {
+    // Every cut and many bit flips of a valid archive are read or refused, never more.
+    QRandomGenerator random(27);
+    int refused = 0;
+    for (int round = 0; round < 1500; ++round) {
+        QByteArray copy = whole;
+        if (round % 3 == 0) {
+            copy.truncate(random.bounded(static_cast<int>(whole.size())));
+        } else {
+            for (int flips = 1 + random.bounded(3); flips > 0; --flips)
+                copy[random.bounded(static_cast<int>(copy.size()))] ^= static_cast<char>(1 << random.bounded(8));
+        }
         try {
-            readProject(whole.left(length));
-        } catch (const ArchiveError&) {
+            const Screenplay read = readProject(copy);
+            EXPECT_LE(read.sceneCards.size(), 1u);
+        } catch (const ArchiveError& error) {
+            ++refused;
+            EXPECT_FALSE(error.message.isEmpty());
         }
     }
+    EXPECT_GT(refused, 400);
 }
 
 TEST(PreviousVersionImport, CharacterCuesNameTheirCharacter)

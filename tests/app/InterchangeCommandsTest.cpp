@@ -210,18 +210,12 @@ TEST_F(InterchangeCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnch
     MyDocument* document = controller().openDocument(path);
     settle();
     ASSERT_NE(document, nullptr);
-    // Stories with triggers are not opened, so the failing write is set up behind the open story.
-    {
-        DatabaseConnection connection = StoryFile::open(path);
-        SqlProbe::exec(connection.get(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ScriptPart WHEN "
-                                                        "NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-    }
+    // The story's own connection refuses the third script paragraph; the trigger lives with that
+    // connection only, so the file itself stays a plain story.
+    SqlProbe::exec(document->database(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
+                                                        "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
+                                                        "END"));
     fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
-    QObject::connect(menus().mnuImportFinalDraftIntoStory, &QAction::triggered, [&path] {
-        // The trouble passes once the import has failed, before the story opens again.
-        DatabaseConnection connection = StoryFile::open(path);
-        SqlProbe::exec(connection.get(), QStringLiteral("DROP TRIGGER refuse"));
-    });
     menus().mnuImportFinalDraftIntoStory->trigger();
     settle();
     ASSERT_EQ(fakes_.alerts->shown.size(), 1u);

@@ -185,7 +185,8 @@ void AppController::importVantoraMac()
         alert(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
         return;
     }
-    const std::optional<QString> target = chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()));
+    const std::optional<QString> target =
+        chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()));
     if (!target || refusedAsOpenStory(*documentController_, *target))
         return;
     std::optional<ImportRefusal> refusal;

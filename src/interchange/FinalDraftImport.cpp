@@ -60,7 +60,8 @@ std::optional<ImportRefusal> readScript(const QString& scriptPath, XMLParsedScri
     const QString name = QFileInfo(scriptPath).fileName();
     QFile file(scriptPath);
     if (!file.open(QIODevice::ReadOnly))
-        return refusal(texts, texts.notAScript, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
+        return refusal(texts, texts.notAScript,
+                       QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
     if (!script.parseScriptData(file.readAll()))
         return refusal(texts, texts.notAScript,
                        QStringLiteral("\"%1\" breaks off or is damaged at line %2: %3")
@@ -95,7 +96,8 @@ std::optional<ImportRefusal> makeStoryFromScript(const XMLParsedScript& script, 
     case NewStoryFile::WriteFailure::Open:
         return ImportRefusal{title, QStringLiteral("Unable to open the new file.\n\n%1").arg(message)};
     case NewStoryFile::WriteFailure::Write:
-        return ImportRefusal{title, QStringLiteral("The script could not be written into the new story.\n\n%1").arg(message)};
+        return ImportRefusal{title,
+                             QStringLiteral("The script could not be written into the new story.\n\n%1").arg(message)};
     case NewStoryFile::WriteFailure::None:
         break;
     }

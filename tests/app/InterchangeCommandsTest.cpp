@@ -28,14 +28,14 @@ QString inFile(const QString& path, const QString& sql)
 
 QByteArray sampleScript(int pages)
 {
-    return FdxText::script(FdxText::heading(QStringLiteral("INT. DINER - NIGHT"), QStringLiteral("2"), QStringLiteral("Meeting")) +
-                               FdxText::paragraph(QStringLiteral("Character"), QStringLiteral("JUNE")) +
-                               FdxText::paragraph(QStringLiteral("Dialogue"), QStringLiteral("Coffee?")) +
-                               FdxText::heading(QStringLiteral("EXT. LOT - NIGHT"), QStringLiteral("3")) +
-                               FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
-                           FdxText::lockedPages(pages) +
-                               QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
-                                              "</SmartType>"));
+    return FdxText::script(
+        FdxText::heading(QStringLiteral("INT. DINER - NIGHT"), QStringLiteral("2"), QStringLiteral("Meeting")) +
+            FdxText::paragraph(QStringLiteral("Character"), QStringLiteral("JUNE")) +
+            FdxText::paragraph(QStringLiteral("Dialogue"), QStringLiteral("Coffee?")) +
+            FdxText::heading(QStringLiteral("EXT. LOT - NIGHT"), QStringLiteral("3")) +
+            FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
+        FdxText::lockedPages(pages) + QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
+                                                     "</SmartType>"));
 }
 
 } // namespace
@@ -93,16 +93,18 @@ TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
     EXPECT_EQ(document->thisFileName(), target + QStringLiteral(".vtrsf"));
     EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), QStringLiteral("Night Diner"));
     EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
-    EXPECT_EQ(inFile(document->thisFileName(),
-                     QStringLiteral("SELECT PageCount || '|' || (SELECT group_concat(Heading, ',') FROM SceneCard) || '|' "
-                                    "|| (SELECT count(*) FROM SceneCardCharacter) FROM Screenplay")),
-              QStringLiteral("12|INT. DINER - NIGHT,EXT. LOT - NIGHT|1"));
+    EXPECT_EQ(
+        inFile(document->thisFileName(),
+               QStringLiteral("SELECT PageCount || '|' || (SELECT group_concat(Heading, ',') FROM SceneCard) || '|' "
+                              "|| (SELECT count(*) FROM SceneCardCharacter) FROM Screenplay")),
+        QStringLiteral("12|INT. DINER - NIGHT,EXT. LOT - NIGHT|1"));
     ASSERT_NE(app_->progressWindow(), nullptr);
     EXPECT_FALSE(app_->progressWindow()->isVisible());
     EXPECT_EQ(app_->lblUploadingFile()->text(), QStringLiteral("Importing Night Diner.fdx..."));
     EXPECT_EQ(app_->progressWindow()->palette().color(QPalette::Window), QColor::fromRgb(205, 133, 63));
-    EXPECT_EQ(QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
-              QStringList());
+    EXPECT_EQ(
+        QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
+        QStringList());
 }
 
 TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
@@ -115,9 +117,11 @@ TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
     };
     const Row rows[] = {
         {"three pages", sampleScript(3),
-         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try again."},
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
         {"1001 pages", sampleScript(1001),
-         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try again."},
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
         {"no locked pages", FdxText::script(FdxText::heading(QStringLiteral("INT. A"), QStringLiteral("1")), QString()),
          "The script must have page numbers. Lock the Pages under the Production menu in Final Draft then try again."},
         {"not a script", FdxText::script(QString(), FdxText::lockedPages(5), QStringLiteral("Other")),
@@ -212,9 +216,10 @@ TEST_F(InterchangeCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnch
     ASSERT_NE(document, nullptr);
     // The story's own connection refuses the third script paragraph; the trigger lives with that
     // connection only, so the file itself stays a plain story.
-    SqlProbe::exec(document->database(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
-                                                        "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
-                                                        "END"));
+    SqlProbe::exec(document->database(),
+                   QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
+                                  "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
+                                  "END"));
     fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
     menus().mnuImportFinalDraftIntoStory->trigger();
     settle();
@@ -297,7 +302,8 @@ TEST_F(InterchangeCommands, AnEarlierVersionProjectBecomesANewStory)
     settle();
     EXPECT_TRUE(fakes_.alerts->shown.empty());
     ASSERT_EQ(fakes_.filePanels->openPanels.size(), 1u);
-    EXPECT_EQ(fakes_.filePanels->openPanels[0].title, QStringLiteral("Select the Vantora Software Project File to Import"));
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title,
+              QStringLiteral("Select the Vantora Software Project File to Import"));
     EXPECT_EQ(fakes_.filePanels->openPanels[0].allowedExtensions, QStringList{"vtr"});
     ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
     EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Lighthouse Keeper.vtrsf"));

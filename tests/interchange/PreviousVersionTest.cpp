@@ -55,7 +55,10 @@ public:
     }
     // Reserves a slot to fill later, for archives whose objects refer back.
     std::uint64_t placeholder() { return add(plist_new_string("later")); }
-    void fill(std::uint64_t index, plist_t node) { plist_array_set_item(objects_, node, static_cast<std::uint32_t>(index)); }
+    void fill(std::uint64_t index, plist_t node)
+    {
+        plist_array_set_item(objects_, node, static_cast<std::uint32_t>(index));
+    }
     plist_t objects() const { return objects_; }
 
     QByteArray finish(std::uint64_t root, bool binary)
@@ -138,9 +141,11 @@ QByteArray project(bool binary, bool version2, const QString& notes, const std::
     std::vector<std::uint64_t> cardIndexes;
     for (const CardSpec& spec : cards)
         cardIndexes.push_back(card(writer, spec));
-    const std::uint64_t setup = writer.object(
-        "SceneSetup", {{"sceneSetupID", plist_new_uint(41)}, {"sceneCardID", plist_new_uint(7)},
-                       {"setup", uid(writer.text(QStringLiteral("The gun in the drawer")))}, {"payOffID", plist_new_uint(52)}});
+    const std::uint64_t setup =
+        writer.object("SceneSetup", {{"sceneSetupID", plist_new_uint(41)},
+                                     {"sceneCardID", plist_new_uint(7)},
+                                     {"setup", uid(writer.text(QStringLiteral("The gun in the drawer")))},
+                                     {"payOffID", plist_new_uint(52)}});
     const std::uint64_t payoff = writer.object(
         "ScenePayoff", {{"scenePayoffID", plist_new_uint(52)}, {"sceneCardID", plist_new_uint(8)},
                         {"scenePayoff", uid(writer.text(QStringLiteral("It is fired")))}});
@@ -169,8 +174,8 @@ TEST(PreviousVersionArchive, ProjectsRoundTripInBothForms)
 {
     for (const bool binary : {true, false}) {
         SCOPED_TRACE(binary ? "binary" : "XML");
-        const QByteArray bytes =
-            project(binary, true, QStringLiteral("one\ntwo"), {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, {}}});
+        const QByteArray bytes = project(binary, true, QStringLiteral("one\ntwo"),
+                                         {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, {}}});
         EXPECT_EQ(bytes.startsWith("bplist00"), binary);
         const Screenplay read = readProject(bytes);
         EXPECT_EQ(read.screenPlayTitle, QStringLiteral("Old Project"));
@@ -272,7 +277,8 @@ TEST(PreviousVersionArchive, DamagedArchivesAreRefusedWithAReason)
         {"garbage", QByteArray("this is not a property list at all")},
         {"truncated binary", whole.left(whole.size() / 2)},
         {"truncated XML", project(false, true, QString(), {}).chopped(40)},
-        {"a property list without archive", QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>")},
+        {"a property list without archive",
+         QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>")},
     };
     {
         ArchiveWriter writer;
@@ -360,7 +366,8 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
     const QString notes = QStringLiteral("one\n\n  \ntwo\nthree\nfour\nfive\nsix\nseven\n eight \n");
     const QString projectPath = FdxText::writeFile(
         QDir(folder.path()).filePath(QStringLiteral("Old.vtr")),
-        project(true, true, notes, {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, QStringLiteral("Ignored? no")}}));
+        project(true, true, notes,
+                {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, QStringLiteral("Ignored? no")}}));
     const QString target = QDir(folder.path()).filePath(QStringLiteral("New.vtrsf"));
     const std::optional<ImportRefusal> refusal = makeStoryFromProject(projectPath, target, master.masterPath());
     ASSERT_FALSE(refusal) << refusal->message.toStdString();
@@ -369,8 +376,9 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
     opened.open(target);
     sqlite3* db = opened.connection.get();
     auto sql = [db](const char* query) { return SqlProbe::scalar(db, QString::fromUtf8(query)); };
-    EXPECT_EQ(sql("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount || '|' || ParentWindowWidth FROM Screenplay"),
-              QStringLiteral("Old Project|Thriller|90|1280"));
+    EXPECT_EQ(
+        sql("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount || '|' || ParentWindowWidth FROM Screenplay"),
+        QStringLiteral("Old Project|Thriller|90|1280"));
     EXPECT_EQ(sql("SELECT group_concat(PositionLeft || ',' || PositionTop, ' ') FROM StickyNote"),
               QStringLiteral("20,20 288,20 556,20 824,20 1092,20 1360,20 20,180 288,180"));
     EXPECT_EQ(sql("SELECT Title || '|' || Note || '|' || Color FROM StickyNote WHERE PositionLeft = 1360"),
@@ -379,12 +387,15 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
     EXPECT_EQ(sql("SELECT round(PercentageHorizontal * 1900) || ',' || round(PercentageVertical * 1600) FROM "
                   "StickyNote WHERE PositionLeft = 288 AND PositionTop = 180"),
               QStringLiteral("288.0,180.0"));
-    EXPECT_EQ(sql("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"), QStringLiteral("A keeper guards a lighthouse."));
+    EXPECT_EQ(sql("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"),
+              QStringLiteral("A keeper guards a lighthouse."));
     EXPECT_EQ(sql("SELECT Description FROM Beat WHERE BeatNumber = 15"), QStringLiteral("Beat 15 text"));
-    EXPECT_EQ(sql("SELECT group_concat(SceneCardID || ':' || PositionLeft || ':' || OnBoard || ':' || ColorLegend1ID || "
-                  "ColorLegend3ID, ' ') FROM SceneCard"),
-              QStringLiteral("7:100:1:25 8:4:2:25"));
-    EXPECT_EQ(sql("SELECT round(PercentageHorizontal, 2) FROM SceneCard WHERE SceneCardID = 7"), QStringLiteral("0.25"));
+    EXPECT_EQ(
+        sql("SELECT group_concat(SceneCardID || ':' || PositionLeft || ':' || OnBoard || ':' || ColorLegend1ID || "
+            "ColorLegend3ID, ' ') FROM SceneCard"),
+        QStringLiteral("7:100:1:25 8:4:2:25"));
+    EXPECT_EQ(sql("SELECT round(PercentageHorizontal, 2) FROM SceneCard WHERE SceneCardID = 7"),
+              QStringLiteral("0.25"));
     EXPECT_EQ(sql("SELECT group_concat(p.SortOrder || ':' || e.ElementType || ':' || p.ScriptText, ' / ') FROM "
                   "(SELECT * FROM ScriptPart ORDER BY SceneCardID, SortOrder) p JOIN ScriptElement e ON "
                   "e.ScriptElementID = p.ElementTypeID"),
@@ -402,8 +413,9 @@ TEST(PreviousVersionImport, AVersion1ProjectCountsAHundredPagesAndHasNoScript)
 {
     NewStory master;
     QTemporaryDir folder;
-    const QString projectPath = FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("First.vtr")),
-                                                   project(false, false, QString(), {{3, 500, true, 30, kVersion2Script}}));
+    const QString projectPath =
+        FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("First.vtr")),
+                           project(false, false, QString(), {{3, 500, true, 30, kVersion2Script}}));
     const QString target = QDir(folder.path()).filePath(QStringLiteral("New.vtrsf"));
     ASSERT_FALSE(makeStoryFromProject(projectPath, target, master.masterPath()));
     OpenedStory opened;
@@ -435,13 +447,15 @@ TEST(PreviousVersionImport, UnreadableProjectsLeaveNothingBehind)
     const Row rows[] = {
         {"garbage", QByteArray("garbage"), "is not a Vantora Version 1 or 2 project"},
         {"two cards with one id",
-         twins.finish(twins.object("Screenplay", {{"sceneCards", uid(twins.array({a, b}))}, {"pageCount", plist_new_uint(90)}}),
-                      true),
+         twins.finish(
+             twins.object("Screenplay", {{"sceneCards", uid(twins.array({a, b}))}, {"pageCount", plist_new_uint(90)}}),
+             true),
          "could not be written"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const QString projectPath = FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("p.vtr")), row.bytes);
+        const QString projectPath =
+            FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("p.vtr")), row.bytes);
         const std::optional<ImportRefusal> refusal = makeStoryFromProject(projectPath, kept, master.masterPath());
         ASSERT_TRUE(refusal);
         EXPECT_EQ(refusal->title, QStringLiteral("Import File"));

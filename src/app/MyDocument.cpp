@@ -337,7 +337,7 @@ void connectLayoutCommands(AppController& application)
     connectPaneCommands(application);
     connectBoardCommands(application);
     connectReportCommands(application);
-    connectFinalDraftCommands(application);
+    connectInterchangeCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

@@ -66,8 +66,9 @@ void connectBoardCommands(AppController& application);
 // Wires the report commands and the card-report option items to the current document
 // (src/app/MyDocumentReports.cpp).
 void connectReportCommands(AppController& application);
-// Wires the Final Draft import and export items (src/app/FinalDraftCommands.cpp).
-void connectFinalDraftCommands(AppController& application);
+// Wires the Final Draft import and export items and the earlier-version import
+// (src/app/InterchangeCommands.cpp).
+void connectInterchangeCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -257,7 +258,7 @@ public:
     // when no colour is chosen.
     void reportAttachmentsSelectedColor();
 
-    // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
+    // --- Final Draft 8/9 scripts (src/app/InterchangeCommands.cpp) ---
     // Reads the script file into the open story after the import checks, then lays the window
     // out again. A refused script changes nothing; a failed write leaves the file as it was and
     // opens the story again from it.

@@ -34,6 +34,11 @@ public:
     QAction* mnuNewVersion;
     QAction* mnuBackup;
     QAction* mnuQuit;
+    // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
+    // open story as a script.
+    QAction* mnuImportFinalDraft;
+    QAction* mnuImportFinalDraftIntoStory;
+    QAction* mnuExportFinalDraft;
 
     // --- Application ---
     QAction* mnuAbout;
@@ -103,6 +108,10 @@ public:
     QAction* mnuRPayoffs;
     QAction* mnuRAttachmentsByColor;
     QAction* mnuRAttachmentsSelectedColor;
+    QAction* mnuRSCSummary;
+    QAction* mnuRLitterBox;
+    QAction* mnuRSCDetailed;
+    QAction* mnuRScript;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

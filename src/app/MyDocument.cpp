@@ -335,6 +335,7 @@ void connectLayoutCommands(AppController& application)
     connectPaneCommands(application);
     connectBoardCommands(application);
     connectReportCommands(application);
+    connectFinalDraftCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

@@ -61,6 +61,8 @@ void connectBoardCommands(AppController& application);
 // Wires the report commands and the card-report option items to the current document
 // (src/app/MyDocumentReports.cpp).
 void connectReportCommands(AppController& application);
+// Wires the Final Draft import and export items (src/app/FinalDraftCommands.cpp).
+void connectFinalDraftCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -237,11 +239,25 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // A report of the scene cards the board (or its list view) shows; a board without cards
+    // gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing
     // when no colour is chosen.
     void reportAttachmentsSelectedColor();
+
+    // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
+    // Reads the script file into the open story after the import checks, then lays the window
+    // out again. A refused script changes nothing; a failed write leaves the file as it was and
+    // opens the story again from it.
+    void importFinalDraft8Script(const QString& path);
+    // Asks for a script file and imports it into the open story.
+    void chooseFinalDraft8ScriptToImport();
+    // Asks where to write the story as a script, writes it and opens the written file in the
+    // system's application for it.
+    void exportToFinalDraft8();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,

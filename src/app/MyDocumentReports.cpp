@@ -8,6 +8,7 @@
 #include "reports/ReportPainter.h"
 #include "board/CardColorSelector.h"
 #include "panes/ModalDialogs.h"
+#include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
 #include "reports/StoryReports.h"
 
@@ -47,9 +48,15 @@ void connectReportCommands(AppController& application)
         {menus.mnuRLocationsDetails, &StoryReports::locationsDetails},
         {menus.mnuRSetups, &StoryReports::setups},
         {menus.mnuRPayoffs, &StoryReports::payoffs},
+        {menus.mnuRLitterBox, &SceneCardReports::litterBox},
+        {menus.mnuRScript, &SceneCardReports::script},
     };
     for (const auto& [item, build] : reports)
         application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    for (const auto& [item, build] : {std::pair{menus.mnuRSCSummary, &SceneCardReports::summary},
+                                      std::pair{menus.mnuRSCDetailed, &SceneCardReports::details}})
+        application.routeToCurrentDocument(item,
+                                           [build](MyDocument& document) { document.printSceneCardReport(build); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
                                        [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
@@ -102,6 +109,21 @@ void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Sc
         alert.message = result.message;
         Platform::alerts().runAlert(alert);
     }
+}
+
+void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    if (currentScreenplay_->sceneCards().empty()) {
+        AlertRequest alert;
+        alert.title = QStringLiteral("Scene Cards");
+        alert.message = QStringLiteral("There are no scene cards to include in this report.");
+        Platform::alerts().runAlert(alert);
+        return;
+    }
+    printReport(build);
 }
 
 void MyDocument::attachmentsReportForSelectedColor(std::int64_t colour)

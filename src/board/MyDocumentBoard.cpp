@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDebug>
 #include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>

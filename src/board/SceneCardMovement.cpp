@@ -9,6 +9,7 @@
 #include "CardDragStarter.h"
 #include "CardPlacement.h"
 #include "RecordPasteboardType.h"
+#include "SceneCardEdits.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryTransaction.h"
@@ -164,15 +165,5 @@ void SceneCardView::storeFractions(const QRectF& frame)
     scene_->setPositionTop(static_cast<std::int64_t>(frame.y()));
     scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
     scene_->setPercentageVertical(verticalFraction(story, frame.y()));
-    // The card's place and the board's new order are written together.
-    StoryTransaction transaction(story.database());
-    try {
-        scene_->save();
-        sortAndRenumberBoard(story);
-        transaction.commit();
-    } catch (...) {
-        // What was undone in the file is written again with the next save.
-        scene_->setIsDirty(true);
-        throw;
-    }
+    SceneCardEdits::saveWithBoardOrder(story, *scene_);
 }

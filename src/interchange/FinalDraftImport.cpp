@@ -5,6 +5,7 @@
 #include "model/DatabaseError.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "model/StoryTransaction.h"
 #include "model/Toolkit.h"
 
 #include <QFile>
@@ -97,9 +98,12 @@ std::optional<ImportRefusal> makeStoryFromScript(const XMLParsedScript& script, 
         story.initWithDatabase(connection.get());
         story.setFileName(targetPath);
         story.hydrate();
+        // The title and the script reach the disk together.
+        StoryTransaction transaction(connection.get());
         story.setScreenplayTitle(QFileInfo(scriptPath).completeBaseName());
         story.save();
         Toolkit().processFinalDraft8Script(script, story);
+        transaction.commit();
         story.finalizeAllSqliteStatements();
         connection.close();
     } catch (const DatabaseError& error) {

@@ -10,6 +10,7 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
+#include "model/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 
@@ -248,12 +249,21 @@ void MyDocument::addLogline(QObject* sender)
     logline->setScreenplayID(story.screenplayID());
     logline->setLogline(kind == 2 ? kShortTemplate : kind == 3 ? kLongTemplate : QString(QLatin1String("")));
     logline->setCurrentLoglineFlag(1);
-    // Inserted before the others give up their flag, so a failed insert leaves the current
-    // logline as it was.
-    logline->insertIntoDatabase(&story);
+    // The new logline and the others giving up their flag are one write: a failure leaves
+    // the current logline as it was, and the story without the new one.
     Loglinedb* added = logline.get();
-    story.logLines().push_back(std::move(logline));
-    makeCurrentLogline(story, added);
+    {
+        StoryTransaction transaction(story.database());
+        logline->insertIntoDatabase(&story);
+        story.logLines().push_back(std::move(logline));
+        try {
+            makeCurrentLogline(story, added);
+            transaction.commit();
+        } catch (...) {
+            story.logLines().pop_back();
+            throw;
+        }
+    }
     story.save();
 
     if (!titleLoglineView_)

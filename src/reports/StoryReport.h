@@ -46,6 +46,10 @@ public:
 
     // A text block at y; y moves to its bottom.
     BlockOfTextView& addText(const QString& text, const QFont& font, bool drawLineAfter);
+    // A text block at `startY`; y stays where it is (the builder decides where it goes on).
+    BlockOfTextView& textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter);
+    // Sets the alignment, indent and keep-together that the next blocks take.
+    void setLayout(std::int64_t alignment, std::int64_t indent, std::int64_t keep);
     // A beat block at y; y moves to its bottom.
     BeatReportView& addBeat(const Beatdb& beat);
     // Any other element, placed by its own frame; its bottom counts as the last block's bottom

@@ -36,6 +36,14 @@ protected:
         settle();
         return document_;
     }
+    // A click on a card's heading: its editor opens with the caret in it.
+    void clickHeading(std::int64_t key) const
+    {
+        SceneCardView* card = cardView(*document_, key);
+        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().frame(SceneCardPart::Heading).center());
+        ASSERT_NE(card->lineEditor(), nullptr);
+        ASSERT_EQ(QApplication::focusWidget(), card->lineEditor());
+    }
     // Types into whatever has the focus now, the window when nothing has.
     void typeAnywhere(const QString& text) const
     {
@@ -50,6 +58,15 @@ protected:
         if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
             return box->textCursor().hasSelection();
         return false;
+    }
+
+    // A click on the card's heading opens its editor there.
+    void clickHeading(std::int64_t key)
+    {
+        SceneCardView* view = cardView(*document_, key);
+        ASSERT_NE(view, nullptr);
+        QTest::mouseClick(view->view(), Qt::LeftButton, {}, view->layout().heading.center());
+        ASSERT_NE(view->editor(), nullptr);
     }
 
     QString path_;
@@ -69,20 +86,20 @@ TEST_F(KeyboardFocus, ViewsThatGoAwayLeaveTheFocusWithTheBoardNotInAField)
     const Row rows[] = {
         {"to the list from a board card's heading",
          [this] {
-             QTest::mouseClick(cardView(*document_, keys_[0])->tfHeading(), Qt::LeftButton);
+             clickHeading(keys_[0]);
              app_->actions().mnuToggleBoardView->trigger();
          },
          true},
         {"back to the corkboard from a listed card's heading",
          [this] {
              app_->actions().mnuToggleBoardView->trigger();
-             QTest::mouseClick(cardView(*document_, keys_[1])->tfHeading(), Qt::LeftButton);
+             clickHeading(keys_[1]);
              app_->actions().mnuToggleBoardView->trigger();
          },
          true},
         {"a Litter Box card dropped on the board from its heading",
          [this] {
-             QTest::mouseClick(cardView(*document_, keys_[2])->tfHeading(), Qt::LeftButton);
+             clickHeading(keys_[2]);
              ASSERT_TRUE(dropOn(document_->boardView()->boxBackground(), QPoint(400, 100),
                                 *cardDrag(keys_[2], document_), Qt::MoveAction));
          },
@@ -90,7 +107,7 @@ TEST_F(KeyboardFocus, ViewsThatGoAwayLeaveTheFocusWithTheBoardNotInAField)
         {"a Litter Box card dropped on a beat bar of the list from its heading",
          [this] {
              app_->actions().mnuToggleBoardView->trigger();
-             QTest::mouseClick(cardView(*document_, keys_[2])->tfHeading(), Qt::LeftButton);
+             clickHeading(keys_[2]);
              BoxWithTags* bar = nullptr;
              for (QObject* object : boardListViewOf(*document_)->listViewObjects())
                  if (auto* box = qobject_cast<BoxWithTags*>(object); box && box->stringTag() == "BoardBeatSection:2")
@@ -102,7 +119,7 @@ TEST_F(KeyboardFocus, ViewsThatGoAwayLeaveTheFocusWithTheBoardNotInAField)
         {"a Litter Box card dropped beside the large scene card from its heading",
          [this] {
              document_->openBigSceneCard(card(*document_, keys_[0]), 1);
-             QTest::mouseClick(cardView(*document_, keys_[2])->tfHeading(), Qt::LeftButton);
+             clickHeading(keys_[2]);
              QWidget* pane = document_->boardPane();
              ASSERT_TRUE(dropOn(pane, QPoint(5, pane->height() - 129), *cardDrag(keys_[2], document_),
                                 Qt::MoveAction));

@@ -1,4 +1,3 @@
-#include "FdxText.h"
 #include "interchange/XMLParsedScript.h"
 #include "model/BoardSections.h"
 #include "model/DatabaseError.h"
@@ -6,6 +5,7 @@
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
 #include "model/Toolkit.h"
+#include "support/FdxText.h"
 #include "support/StoryFixtures.h"
 
 #include <gtest/gtest.h>

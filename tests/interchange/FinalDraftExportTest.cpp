@@ -1,4 +1,3 @@
-#include "FdxText.h"
 #include "interchange/FinalDraftImport.h"
 #include "interchange/XMLParsedScript.h"
 #include "model/Characterdb.h"
@@ -8,6 +7,7 @@
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/Toolkit.h"
+#include "support/FdxText.h"
 #include "support/StoryFixtures.h"
 
 #include <QDir>

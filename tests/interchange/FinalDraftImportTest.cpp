@@ -1,6 +1,6 @@
-#include "FdxText.h"
 #include "interchange/FinalDraftImport.h"
 #include "interchange/XMLParsedScript.h"
+#include "support/FdxText.h"
 #include "support/StoryFixtures.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "FdxText.h"
 #include "interchange/XMLParsedScript.h"
+#include "support/FdxText.h"
 
 #include <QByteArray>
 #include <QDir>

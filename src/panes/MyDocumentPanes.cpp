@@ -10,7 +10,7 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
-#include "board/StoryTransaction.h"
+#include "model/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 

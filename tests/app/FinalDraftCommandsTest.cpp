@@ -207,14 +207,14 @@ TEST_F(FinalDraftCommands, AScriptIsReadIntoTheOpenStory)
 TEST_F(FinalDraftCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnchangedFile)
 {
     const QString path = makeStory(QStringLiteral("Fails.vtrsf"));
-    {
-        DatabaseConnection connection = StoryFile::open(path);
-        SqlProbe::exec(connection.get(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ScriptPart WHEN "
-                                                        "NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-    }
     MyDocument* document = controller().openDocument(path);
     settle();
     ASSERT_NE(document, nullptr);
+    // The story's own connection refuses the third script paragraph; the trigger lives with that
+    // connection only, so the file itself stays a plain story.
+    SqlProbe::exec(document->database(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
+                                                        "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
+                                                        "END"));
     fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
     menus().mnuImportFinalDraftIntoStory->trigger();
     settle();

@@ -1,12 +1,16 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "model/StoryTransaction.h"
 
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <sqlite3.h>
+
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -46,14 +50,16 @@ void insertCards(Screenplaydb& story, std::vector<std::int64_t>* keys)
 
 } // namespace
 
-// Every edit is written at once, one statement per record, as the program does.
+// A thousand new cards written as one operation of the program: one transaction.
 static void BM_InsertThousandSceneCards(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
         BenchStory bench;
         state.ResumeTiming();
+        StoryTransaction transaction(bench.story->database());
         insertCards(*bench.story, nullptr);
+        transaction.commit();
     }
     state.SetItemsProcessed(state.iterations() * kCards);
 }
@@ -86,11 +92,73 @@ static void BM_SaveThousandMovedSceneCards(benchmark::State& state)
     std::int64_t step = 0;
     for (auto _ : state) {
         ++step;
+        StoryTransaction transaction(bench.story->database());
         for (auto& card : cards) {
             card->setPositionLeft(step % 1000);
             card->save();
         }
+        transaction.commit();
     }
     state.SetItemsProcessed(state.iterations() * kCards);
 }
 BENCHMARK(BM_SaveThousandMovedSceneCards)->Unit(benchmark::kMillisecond);
+
+// Floor: the same thousand rows inserted with one prepared statement in one transaction.
+static void BM_InsertThousandSceneCards_Floor(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        BenchStory bench;
+        bench.story->finalizeAllSqliteStatements();
+        state.ResumeTiming();
+        sqlite3* db = bench.connection.get();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO SceneCard (ScreenplayID,Heading,Description,SortOrder,CurrentBeatSection,"
+                           "PercentageHorizontal) VALUES (1,?,?,?,?,?)",
+                           -1, &insert, nullptr);
+        for (int i = 0; i < kCards; ++i) {
+            const std::string heading = "INT. ROOM " + std::to_string(i) + " - DAY";
+            const std::string description = "Something happens in scene " + std::to_string(i) + ".";
+            sqlite3_bind_text(insert, 1, heading.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, description.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int64(insert, 3, i + 1);
+            sqlite3_bind_int64(insert, 4, 1 + i % 20);
+            sqlite3_bind_double(insert, 5, (i % 50) / 50.0);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    state.SetItemsProcessed(state.iterations() * kCards);
+}
+BENCHMARK(BM_InsertThousandSceneCards_Floor)->Unit(benchmark::kMillisecond);
+
+// Floor: the same thousand moved rows saved in one transaction.
+static void BM_SaveThousandMovedSceneCards_Floor(benchmark::State& state)
+{
+    BenchStory bench;
+    std::vector<std::int64_t> keys;
+    insertCards(*bench.story, &keys);
+    bench.story->finalizeAllSqliteStatements();
+    sqlite3* db = bench.connection.get();
+    std::int64_t step = 0;
+    for (auto _ : state) {
+        ++step;
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* update = nullptr;
+        sqlite3_prepare_v2(db, "UPDATE SceneCard SET PositionLeft=? WHERE SceneCardID=?", -1, &update, nullptr);
+        for (const auto key : keys) {
+            sqlite3_bind_int64(update, 1, step % 1000);
+            sqlite3_bind_int64(update, 2, key);
+            sqlite3_step(update);
+            sqlite3_reset(update);
+        }
+        sqlite3_finalize(update);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    state.SetItemsProcessed(state.iterations() * kCards);
+}
+BENCHMARK(BM_SaveThousandMovedSceneCards_Floor)->Unit(benchmark::kMillisecond);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -73,6 +74,82 @@ LargeStory& largeStory()
 
 } // namespace
 
+// --- Floors: the same reads and writes in plain SQLite, measured in the same run. ---
+
+namespace {
+
+// Steps every row of `sql`, touching each column as the records would read it.
+std::int64_t readAllRows(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    std::int64_t touched = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const int columns = sqlite3_column_count(statement);
+        for (int column = 0; column < columns; ++column) {
+            if (sqlite3_column_type(statement, column) == SQLITE_TEXT)
+                touched += sqlite3_column_bytes(statement, column);
+            else
+                touched += sqlite3_column_int64(statement, column);
+        }
+    }
+    sqlite3_finalize(statement);
+    return touched;
+}
+
+constexpr const char* kStoryTables[] = {
+    "Screenplay", "Logline", "GreenlightChecklistQuestion", "CharacterObject", "Character", "AttachedObject",
+    "SceneCardObject", "SceneCardCharacter", "StickyNote", "SceneLocationObject", "SceneLocation", "ScriptElement",
+    "ColorCode", "Beat", "SceneSetup", "ScenePayoff", "SceneCard",
+};
+
+// Opens the file and reads every table the story loads with one prepared SELECT each.
+void readEveryTable(const QString& path)
+{
+    DatabaseConnection connection = StoryFile::open(path);
+    std::int64_t touched = 0;
+    for (const char* table : kStoryTables)
+        touched += readAllRows(connection.get(), (std::string("SELECT * FROM ") + table).c_str());
+    benchmark::DoNotOptimize(touched);
+}
+
+Screenplaydb& openedLargeStory(DatabaseConnection& connection, std::unique_ptr<Screenplaydb>& story)
+{
+    connection = StoryFile::open(largeStory().path());
+    story = std::make_unique<Screenplaydb>();
+    story->initWithDatabase(connection.get());
+    story->hydrate();
+    return *story;
+}
+
+// Runs `sql` once per card key in one transaction, binding the key last.
+void updateEveryCardInOneTransaction(sqlite3* db, const char* sql, const std::vector<std::int64_t>& keys,
+                                     std::int64_t value)
+{
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &update, nullptr);
+    for (const std::int64_t key : keys) {
+        sqlite3_bind_int64(update, 1, value);
+        sqlite3_bind_int64(update, 2, key);
+        sqlite3_step(update);
+        sqlite3_reset(update);
+    }
+    sqlite3_finalize(update);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+std::vector<std::int64_t> cardKeys(const Screenplaydb& story)
+{
+    std::vector<std::int64_t> keys;
+    for (const auto* cards : {&const_cast<Screenplaydb&>(story).sceneCards(), &const_cast<Screenplaydb&>(story).litterBox()})
+        for (const auto& card : *cards)
+            keys.push_back(card->sceneCardID());
+    return keys;
+}
+
+} // namespace
+
 // Opening a story: connection, title row, schema check and the full load.
 static void BM_OpenAndHydrateLargeStory(benchmark::State& state)
 {
@@ -88,14 +165,95 @@ static void BM_OpenAndHydrateLargeStory(benchmark::State& state)
 }
 BENCHMARK(BM_OpenAndHydrateLargeStory)->Unit(benchmark::kMillisecond);
 
+// Floor: the same file opened and every table read with one SELECT each.
+static void BM_OpenAndHydrateLargeStory_Floor(benchmark::State& state)
+{
+    for (auto _ : state)
+        readEveryTable(largeStory().path());
+}
+BENCHMARK(BM_OpenAndHydrateLargeStory_Floor)->Unit(benchmark::kMillisecond);
+
+// The window's way in: the file's checks (the quick integrity check among them) and the load.
+static void BM_OpenCheckedLargeStory(benchmark::State& state)
+{
+    for (auto _ : state) {
+        LoadedStory loaded = loadStoryFile(largeStory().path());
+        benchmark::DoNotOptimize(loaded.story->sceneCards().size());
+        loaded.story->finalizeAllSqliteStatements();
+    }
+}
+BENCHMARK(BM_OpenCheckedLargeStory)->Unit(benchmark::kMillisecond);
+
+// The integrity check alone, on the 1,000-card story.
+static void BM_QuickCheckLargeStory(benchmark::State& state)
+{
+    DatabaseConnection connection = StoryFile::open(largeStory().path());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readAllRows(connection.get(), "PRAGMA quick_check"));
+}
+BENCHMARK(BM_QuickCheckLargeStory)->Unit(benchmark::kMillisecond);
+
+// Every card's script read, as reports and exports need it.
+static void BM_LoadEveryScript(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    Screenplaydb& story = openedLargeStory(connection, held);
+    for (auto _ : state) {
+        for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+            for (auto& card : *cards)
+                card->scriptParts().clear();
+        story.loadAllScriptParts();
+        benchmark::DoNotOptimize(story.sceneCards().front()->scriptParts().size());
+    }
+    story.finalizeAllSqliteStatements();
+}
+BENCHMARK(BM_LoadEveryScript)->Unit(benchmark::kMillisecond);
+
+// Floor: every script paragraph read with one SELECT.
+static void BM_LoadEveryScript_Floor(benchmark::State& state)
+{
+    DatabaseConnection connection = StoryFile::open(largeStory().path());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readAllRows(connection.get(), "SELECT * FROM ScriptPart ORDER BY SceneCardID,SortOrder"));
+}
+BENCHMARK(BM_LoadEveryScript_Floor)->Unit(benchmark::kMillisecond);
+
+// A new page count re-pages and writes every card of the board and the Litter Box.
+static void BM_ChangePageCount(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    Screenplaydb& story = openedLargeStory(connection, held);
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        story.setPageCount(++round % 2 == 0 ? 110 : 120);
+        story.save();
+    }
+    story.finalizeAllSqliteStatements();
+}
+BENCHMARK(BM_ChangePageCount)->Unit(benchmark::kMillisecond);
+
+// Floor: the same 1,000 card rows updated in one transaction.
+static void BM_ChangePageCount_Floor(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    const std::vector<std::int64_t> keys = cardKeys(openedLargeStory(connection, held));
+    held->finalizeAllSqliteStatements();
+    std::int64_t round = 0;
+    for (auto _ : state)
+        updateEveryCardInOneTransaction(connection.get(), "UPDATE SceneCard SET PageNumber=? WHERE SceneCardID=?", keys,
+                                        ++round % 100);
+}
+BENCHMARK(BM_ChangePageCount_Floor)->Unit(benchmark::kMillisecond);
+
 // Renumbering the board after a card moved to the front.
 static void BM_RenumberBoardAfterMove(benchmark::State& state)
 {
-    LargeStory& fixture = largeStory();
-    DatabaseConnection connection = StoryFile::open(fixture.path());
-    Screenplaydb story;
-    story.initWithDatabase(connection.get());
-    story.hydrate();
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    Screenplaydb& story = openedLargeStory(connection, held);
     for (auto _ : state) {
         auto& cards = story.sceneCards();
         std::rotate(cards.begin(), cards.end() - 1, cards.end());
@@ -105,19 +263,137 @@ static void BM_RenumberBoardAfterMove(benchmark::State& state)
 }
 BENCHMARK(BM_RenumberBoardAfterMove)->Unit(benchmark::kMillisecond);
 
+// Floor: the board's card rows given new sort orders in one transaction.
+static void BM_RenumberBoardAfterMove_Floor(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    Screenplaydb& story = openedLargeStory(connection, held);
+    std::vector<std::int64_t> keys;
+    for (const auto& card : story.sceneCards())
+        keys.push_back(card->sceneCardID());
+    story.finalizeAllSqliteStatements();
+    std::int64_t round = 0;
+    for (auto _ : state)
+        updateEveryCardInOneTransaction(connection.get(), "UPDATE SceneCard SET SortOrder=SortOrder+? WHERE SceneCardID=?",
+                                        keys, ++round % 2 == 0 ? 1 : -1);
+}
+BENCHMARK(BM_RenumberBoardAfterMove_Floor)->Unit(benchmark::kMillisecond);
+
+// One finished edit of a card, written at once.
+static void BM_OneEdit(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    Screenplaydb& story = openedLargeStory(connection, held);
+    SceneCarddb& card = *story.sceneCards()[500];
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        card.setHeading(QStringLiteral("INT. ROOM %1 - NIGHT").arg(++round));
+        card.save();
+    }
+    story.finalizeAllSqliteStatements();
+}
+BENCHMARK(BM_OneEdit)->Unit(benchmark::kMicrosecond);
+
+// Floor: one durable UPDATE of the same row on the same journal.
+static void BM_OneEdit_Floor(benchmark::State& state)
+{
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    const std::int64_t key = openedLargeStory(connection, held).sceneCards()[500]->sceneCardID();
+    held->finalizeAllSqliteStatements();
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(connection.get(), "UPDATE SceneCard SET Heading=? WHERE SceneCardID=?", -1, &update, nullptr);
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        const std::string heading = "INT. ROOM " + std::to_string(++round) + " - NIGHT";
+        sqlite3_bind_text(update, 1, heading.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(update, 2, key);
+        sqlite3_step(update);
+        sqlite3_reset(update);
+    }
+    sqlite3_finalize(update);
+}
+BENCHMARK(BM_OneEdit_Floor)->Unit(benchmark::kMicrosecond);
+
 // Reading one card's script, as the scene editor does when a card opens.
 static void BM_LoadScriptOfOneCard(benchmark::State& state)
 {
-    LargeStory& fixture = largeStory();
-    DatabaseConnection connection = StoryFile::open(fixture.path());
-    Screenplaydb story;
-    story.initWithDatabase(connection.get());
-    story.hydrate();
-    SceneCarddb* card = story.sceneCards()[500].get();
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> held;
+    SceneCarddb* card = openedLargeStory(connection, held).sceneCards()[500].get();
     for (auto _ : state) {
         card->scriptParts().clear();
         card->loadScriptParts();
     }
-    story.finalizeAllSqliteStatements();
+    held->finalizeAllSqliteStatements();
 }
 BENCHMARK(BM_LoadScriptOfOneCard)->Unit(benchmark::kMicrosecond);
+
+// --- 100,000 records of each kind: loading grows with the story, not its square. ---
+
+namespace {
+
+class HugeStory
+{
+public:
+    HugeStory()
+    {
+        const QString master = folder_.filePath("Master.vtrmf");
+        path_ = folder_.filePath("Huge.vtrsf");
+        StoryFile::copyTemplate(StoryFile::kMasterTemplate, master);
+        StoryFile::copyTemplate(StoryFile::kStoryTemplate, path_);
+        Toolkit().populateDefaults(master, path_);
+        DatabaseConnection connection = StoryFile::open(path_);
+        sqlite3_exec(connection.get(),
+                     "BEGIN;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO SceneCard (SceneCardID,ScreenplayID,Heading,Description,OnBoard,CurrentBeatSection,"
+                     "SortOrder,PositionLeft,PositionTop) SELECT i,1,'INT. ROOM '||i,'Something happens.',1+(i%10=0),"
+                     "1+i%20,i,4+i%1500,(i%4)*180 FROM n;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO Character (ScreenplayID,CharacterName) SELECT 1,'Character '||i FROM n;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO SceneCardCharacter (SceneCardID,CharacterID) SELECT i,i FROM n;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO SceneLocation (ScreenplayID,Location) SELECT 1,'Location '||i FROM n;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) SELECT i,i,'pay-off' FROM n;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000) "
+                     "INSERT INTO SceneSetup (SceneCardID,SceneSetup,ScenePayoffID) SELECT i,'set-up',i FROM n;"
+                     "COMMIT;",
+                     nullptr, nullptr, nullptr);
+    }
+    const QString& path() const { return path_; }
+
+private:
+    QTemporaryDir folder_;
+    QString path_;
+};
+
+HugeStory& hugeStory()
+{
+    static HugeStory story;
+    return story;
+}
+
+} // namespace
+
+// 100,000 cards, characters, card-character links, locations, set-ups and pay-offs.
+static void BM_OpenHundredThousandRecordsEach(benchmark::State& state)
+{
+    for (auto _ : state) {
+        LoadedStory loaded = loadStoryFile(hugeStory().path());
+        benchmark::DoNotOptimize(loaded.story->scenePayoffs().size());
+        loaded.story->finalizeAllSqliteStatements();
+    }
+}
+BENCHMARK(BM_OpenHundredThousandRecordsEach)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+static void BM_OpenHundredThousandRecordsEach_Floor(benchmark::State& state)
+{
+    for (auto _ : state)
+        readEveryTable(hugeStory().path());
+}
+BENCHMARK(BM_OpenHundredThousandRecordsEach_Floor)->Unit(benchmark::kMillisecond)->Iterations(2);

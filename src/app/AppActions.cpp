@@ -2,9 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 AppActions::AppActions(QObject* parent)
     : QObject(parent)
@@ -25,9 +29,41 @@ AppActions::AppActions(QObject* parent)
     menuRevert = make(tr("Revert"), "menuRevert");
     mnuNewVersion = make(tr("New &Version..."), "mnuNewVersion");
     mnuBackup = make(tr("&Backup"), "mnuBackup");
+    // Each edit command is the field's own: a line, a text box or a text area with the focus
+    // undoes, cuts or pastes within itself; without such a field the command does nothing.
+    const struct {
+        QAction*& action;
+        QString text;
+        const char* name;
+        QKeySequence::StandardKey keys;
+        const char* slot;
+    } editCommands[] = {
+        {mnuUndo, tr("&Undo"), "mnuUndo", QKeySequence::Undo, "undo"},
+        {mnuRedo, tr("&Redo"), "mnuRedo", QKeySequence::Redo, "redo"},
+        {mnuCut, tr("Cu&t"), "mnuCut", QKeySequence::Cut, "cut"},
+        {mnuCopy, tr("&Copy"), "mnuCopy", QKeySequence::Copy, "copy"},
+        {mnuPaste, tr("&Paste"), "mnuPaste", QKeySequence::Paste, "paste"},
+        {mnuSelectAll, tr("Select &All"), "mnuSelectAll", QKeySequence::SelectAll, "selectAll"},
+    };
+    for (const auto& command : editCommands) {
+        command.action = make(command.text, command.name);
+        command.action->setShortcut(command.keys);
+        const char* slot = command.slot;
+        connect(command.action, &QAction::triggered, this, [slot] {
+            QWidget* field = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field)
+                || qobject_cast<QTextEdit*>(field))
+                QMetaObject::invokeMethod(field, slot);
+        });
+    }
+
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
+    mnuImportFinalDraft = make(tr("&Import Final Draft 8/9 Script..."), "mnuImportFinalDraft");
+    mnuImportFinalDraftIntoStory =
+        make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
+    mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -87,6 +123,21 @@ AppActions::AppActions(QObject* parent)
     mnuPPBSDecreaseHeight = make(tr("Decrease Height"), "mnuPPBSDecreaseHeight");
     mnuPPBSRestoreDefaults = make(tr("Restore Defaults"), "mnuPPBSRestoreDefaults");
 
+    mnuRLoglines = make(tr("Loglines"), "mnuRLoglines");
+    mnuRBeatSheet = make(tr("Beat Sheet"), "mnuRBeatSheet");
+    mnuRCharactersList = make(tr("Characters"), "mnuRCharactersList");
+    mnuRCharactersBiography = make(tr("Character Biographies"), "mnuRCharactersBiography");
+    mnuRLocationsList = make(tr("Locations"), "mnuRLocationsList");
+    mnuRLocationsDetails = make(tr("Location Details"), "mnuRLocationsDetails");
+    mnuRSetups = make(tr("Set-ups"), "mnuRSetups");
+    mnuRPayoffs = make(tr("Pay-offs"), "mnuRPayoffs");
+    mnuRAttachmentsByColor = make(tr("General Notes/Attachments"), "mnuRAttachmentsByColor");
+    mnuRAttachmentsSelectedColor =
+        make(tr("General Notes/Attachments of One Color..."), "mnuRAttachmentsSelectedColor");
+    mnuRSCSummary = make(tr("Scene Card Summary"), "mnuRSCSummary");
+    mnuRLitterBox = make(tr("Litter Box"), "mnuRLitterBox");
+    mnuRSCDetailed = make(tr("Scene Card Details"), "mnuRSCDetailed");
+    mnuRScript = make(tr("Script"), "mnuRScript");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -139,15 +190,27 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
+        file->addSeparator();
+        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
     }
     file->addSeparator();
     file->addAction(mnuQuit);
+}
+
+void AppActions::addEditMenu(QMenuBar* bar)
+{
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    edit->addActions({mnuUndo, mnuRedo});
+    edit->addSeparator();
+    edit->addActions({mnuCut, mnuCopy, mnuPaste});
+    edit->addSeparator();
+    edit->addAction(mnuSelectAll);
 }
 
 void AppActions::addApplicationMenu(QMenuBar* bar)
@@ -170,6 +233,7 @@ void AppActions::addHelpMenu(QMenuBar* bar)
 void AppActions::buildStartMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, false);
+    addEditMenu(bar);
     addApplicationMenu(bar);
     addHelpMenu(bar);
 }
@@ -177,6 +241,7 @@ void AppActions::buildStartMenuBar(QMenuBar* bar)
 void AppActions::buildStoryMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, true);
+    addEditMenu(bar);
     addApplicationMenu(bar);
 
     QMenu* story = bar->addMenu(tr("&Story"));
@@ -199,6 +264,12 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     bar->addMenu(menuBoard);
 
     QMenu* reports = bar->addMenu(tr("&Reports"));
+    reports->addActions({mnuRLoglines, mnuRBeatSheet, mnuRCharactersList, mnuRCharactersBiography, mnuRLocationsList,
+                         mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
+                         mnuRAttachmentsSelectedColor});
+    reports->addSeparator();
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript});
+    reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});
 

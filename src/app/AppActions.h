@@ -34,6 +34,19 @@ public:
     QAction* mnuNewVersion;
     QAction* mnuBackup;
     QAction* mnuQuit;
+    // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
+    // open story as a script.
+    QAction* mnuImportFinalDraft;
+    QAction* mnuImportFinalDraftIntoStory;
+    QAction* mnuExportFinalDraft;
+
+    // --- Edit: the standard commands, acting on the text field that has the keyboard focus ---
+    QAction* mnuUndo;
+    QAction* mnuRedo;
+    QAction* mnuCut;
+    QAction* mnuCopy;
+    QAction* mnuPaste;
+    QAction* mnuSelectAll;
 
     // --- Application ---
     QAction* mnuAbout;
@@ -92,6 +105,22 @@ public:
     QAction* mnuPPBSDecreaseHeight;
     QAction* mnuPPBSRestoreDefaults;
 
+    // --- Reports (a command for each report that can be built) ---
+    QAction* mnuRLoglines;
+    QAction* mnuRBeatSheet;
+    QAction* mnuRCharactersList;
+    QAction* mnuRCharactersBiography;
+    QAction* mnuRLocationsList;
+    QAction* mnuRLocationsDetails;
+    QAction* mnuRSetups;
+    QAction* mnuRPayoffs;
+    QAction* mnuRAttachmentsByColor;
+    QAction* mnuRAttachmentsSelectedColor;
+    QAction* mnuRSCSummary;
+    QAction* mnuRLitterBox;
+    QAction* mnuRSCDetailed;
+    QAction* mnuRScript;
+
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;
     QAction* mnuRA3x5IncludeCharacters;
@@ -117,6 +146,7 @@ private:
     QAction* make(const QString& text, const QString& objectName);
     QAction* makeCheckable(const QString& text, const QString& objectName);
     void addFileMenu(QMenuBar* bar, bool story);
+    void addEditMenu(QMenuBar* bar);
     void addApplicationMenu(QMenuBar* bar);
     void addHelpMenu(QMenuBar* bar);
 

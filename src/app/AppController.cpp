@@ -5,6 +5,7 @@
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
+#include "StoryWindow.h"
 #include "model/DatabaseError.h"
 #include "model/DefaultSettingdb.h"
 #include "model/MasterColorCodedb.h"
@@ -28,6 +29,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -505,7 +508,32 @@ bool AppController::continueStartup(const QString& firstName, const QString& las
     openTourVideoOnce();
     startupFinished_ = true;
     documentCountChanged(documentController_->documentCount());
+    if (!filesAfterStartup_.isEmpty())
+        openFiles(std::exchange(filesAfterStartup_, {}));
     return true;
+}
+
+void AppController::openFiles(const QStringList& paths)
+{
+    if (!startupFinished_) {
+        filesAfterStartup_ << paths;
+        return;
+    }
+    if (terminated_)
+        return;
+    if (paths.isEmpty()) {
+        MyDocument* current = documentController_->currentDocument();
+        QWidget* window = current ? static_cast<QWidget*>(current->window()) : startWindow_.get();
+        if (window) {
+            window->show();
+            window->raise();
+            window->activateWindow();
+        }
+        return;
+    }
+    // Each file on its own: one that is no story is refused and the others still open.
+    for (const QString& path : paths)
+        guardedCall([this, &path] { documentController_->openDocument(path); });
 }
 
 // --- After the master file ----------------------------------------------------------------------
@@ -557,7 +585,7 @@ void AppController::showFirstRunMaterial()
     for (const QString& sample : sampleStories()) {
         const QString path = QDir(folder).filePath(sample);
         if (QFileInfo::exists(path))
-            documentController_->openDocument(path);
+            guardedCall([this, &path] { documentController_->openDocument(path); });
     }
     openResourceDocument(QStringLiteral("Vantora3MacUserGuide"), QStringLiteral("pdf"));
     QTimer::singleShot(500, this, [this] {

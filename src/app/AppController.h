@@ -5,10 +5,12 @@
 
 #include <QLabel>
 #include <QObject>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -21,6 +23,7 @@ class DocumentController;
 class MyDocument;
 class QLabel;
 class QMainWindow;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
@@ -49,6 +52,11 @@ public:
     void testForInternetConnection();
     // Closes every story (each writes its last edit), then the master file.
     void applicationShouldTerminate();
+    // Opens story files given from outside (the command line, a later start of the program),
+    // as the Open command would: before the master file is open they wait for the end of
+    // start-up; a story open already comes forward. Given no files, the window the user
+    // worked in last comes forward.
+    void openFiles(const QStringList& paths);
 
     AppActions& actions() const { return *actions_; }
     DocumentController& documentController() const { return *documentController_; }
@@ -108,6 +116,17 @@ public:
     void showQuickTourVideo();
     void showAbout();
     void showTechSupport();
+    // Makes a new story file from a Final Draft 8/9 script and opens it
+    // (src/app/FinalDraftCommands.cpp).
+    void importFinalDraft8();
+
+    // The application's progress window for imports, made on first use: a label and a busy
+    // bar in the standard background colour.
+    void showProgressWindow(const QString& text);
+    void closeProgressWindow();
+    QWidget* progressWindow() const { return progressWindow_.get(); }
+    QLabel* lblUploadingFile() const { return lblUploadingFile_; }
+    QProgressBar* progressIndicator() const { return progressIndicator_; }
 
     AdviceWindow* adviceWindow() const { return adviceWindow_.get(); }
     QWidget* aboutWindow() const { return aboutWindow_.get(); }
@@ -152,6 +171,7 @@ private:
     bool hasInternetConnection_ = false;
     bool terminated_ = false;
     bool startupFinished_ = false;
+    QStringList filesAfterStartup_;
     QString firstName_;
     QString lastName_;
     QString emailAddress_;
@@ -160,4 +180,7 @@ private:
     QPointer<QLabel> lblAboutVersion_;
     std::unique_ptr<QWidget> pnlTechSupport_;
     std::function<void(UserInformationdb&)> masterColorCodeEditor_;
+    std::unique_ptr<QWidget> progressWindow_;
+    QPointer<QLabel> lblUploadingFile_;
+    QPointer<QProgressBar> progressIndicator_;
 };

@@ -5,6 +5,7 @@
 #include "GuardedCall.h"
 #include "MyDocument.h"
 #include "StoryWindow.h"
+#include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "platform/Platform.h"
 
@@ -67,10 +68,25 @@ MyDocument* DocumentController::openDocument(const QString& path)
         reportFailure(error);
         return nullptr;
     }
+    // The window is built before the controller keeps the document: a story that fails on the
+    // way leaves no half-built window behind (the document deletes its window when it goes).
+    try {
+        document->makeWindowControllers();
+    } catch (const DatabaseError& failure) {
+        reportFailure(StoryFile::refusalMessage(path, failure));
+        return nullptr;
+    }
     MyDocument* held = adopt(std::move(document));
     noteRecentDocument(path);
-    held->makeWindowControllers();
     connect(held->window(), &StoryWindow::activated, this, [this, held] { current_ = held; });
+    if (const Screenplaydb* story = held->currentScreenplay(); story && !story->loadAdjustments().isEmpty()) {
+        AlertRequest request;
+        request.title = QFileInfo(path).completeBaseName();
+        request.message = tr("Some of this story's stored values could not be used as they were:\n%1\nThe file "
+                             "keeps them until you next change those records.")
+                              .arg(story->loadAdjustments().join(QLatin1Char('\n')));
+        Platform::alerts().runAlert(request);
+    }
     return held;
 }
 

@@ -20,6 +20,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
 #include "panes/BeatsTableView.h"
@@ -333,6 +334,7 @@ void connectLayoutCommands(AppController& application)
     connectPaneCommands(application);
     connectBoardCommands(application);
     connectReportCommands(application);
+    connectFinalDraftCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)
@@ -386,8 +388,7 @@ bool MyDocument::readFromURL(const QString& path, QString* error)
         connection_ = DatabaseConnection();
         thisFileName_.clear();
         if (error)
-            *error = QStringLiteral("The story \"%1\" cannot be opened.\n%2")
-                         .arg(QFileInfo(path).fileName(), failure.message());
+            *error = StoryFile::refusalMessage(path, failure);
         return false;
     }
     return currentScreenplay_ != nullptr;
@@ -402,19 +403,13 @@ void MyDocument::setThisFileName(const QString& path)
         return;
     const bool onlyTheFile = changingFileNameOnly_;
     changingFileNameOnly_ = false;
-    connection_ = StoryFile::open(path);
-    if (onlyTheFile)
+    if (onlyTheFile) {
+        connection_ = StoryFile::openStory(path);
         return;
-    auto story = std::make_unique<Screenplaydb>();
-    story->initWithDatabase(connection_.get());
-    story->setFileName(path);
-    try {
-        story->hydrate();
-    } catch (...) {
-        story->finalizeAllSqliteStatements();
-        throw;
     }
-    currentScreenplay_ = std::move(story);
+    LoadedStory loaded = loadStoryFile(path);
+    currentScreenplay_ = std::move(loaded.story);
+    connection_ = std::move(loaded.connection);
 }
 
 void MyDocument::closeDatabaseReporting()
@@ -423,13 +418,30 @@ void MyDocument::closeDatabaseReporting()
         currentScreenplay_->finalizeAllSqliteStatements();
     // A failed close raises and keeps the connection usable, so nothing is lost.
     connection_.close();
+    // The story never keeps a handle that is closed: a write now fails plainly.
+    if (currentScreenplay_)
+        currentScreenplay_->setDatabase(nullptr);
 }
 
-void MyDocument::reopenDatabase()
+bool MyDocument::reopenDatabase()
 {
-    connection_ = StoryFile::open(thisFileName_);
+    try {
+        connection_ = StoryFile::openStory(thisFileName_);
+    } catch (const DatabaseError& failure) {
+        // Without its file the story could keep no edit: the window closes rather than show
+        // text that would be lost.
+        alert(QFileInfo(thisFileName_).completeBaseName(),
+              QStringLiteral("%1\n\nThe story's window closes; nothing more can be written to it.")
+                  .arg(StoryFile::refusalMessage(thisFileName_, failure)));
+        QTimer::singleShot(0, this, [window = window_] {
+            if (window)
+                window->close();
+        });
+        return false;
+    }
     if (currentScreenplay_)
         currentScreenplay_->setDatabase(connection_.get());
+    return true;
 }
 
 // --- The window --------------------------------------------------------------------------------
@@ -615,8 +627,8 @@ void MyDocument::layoutWindowForScreenplay()
     if (digits.at(kZoomDigit) == QLatin1Char('2')) {
         zoomWindow();
     } else {
-        const int width = static_cast<int>(std::max<std::int64_t>(story.parentWindowWidth(), kLeastWindowWidth));
-        const int height = static_cast<int>(std::max<std::int64_t>(story.parentWindowHeight(), kLeastWindowHeight));
+        const int width = std::max(StoredRange::toInt(story.parentWindowWidth()), kLeastWindowWidth);
+        const int height = std::max(StoredRange::toInt(story.parentWindowHeight()), kLeastWindowHeight);
         story.setParentWindowWidth(width);
         story.setParentWindowHeight(height);
         if (window_->isMaximized())
@@ -1080,13 +1092,19 @@ void MyDocument::beatsSectionIsHidden(bool flag)
     default:
         return;
     }
-    const bool wide = splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands;
+    const bool wide =
+        splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands && storyElementListIsBuilt();
     add->setVisible(wide);
     remove->setVisible(wide && removable);
     if (window_) {
         window_->tbAddItem()->setVisible(wide);
         window_->tbDeleteItem()->setVisible(wide && removable);
     }
+}
+
+bool MyDocument::storyElementListIsBuilt() const
+{
+    return beatSectionTable_ && !beatSectionTable_->property(kListNotBuilt).toBool();
 }
 
 void MyDocument::boardIsHidden(bool flag)
@@ -1256,7 +1274,7 @@ void MyDocument::setLabelFonts()
 {
     if (!currentScreenplay_)
         return;
-    const QFont font = standardFont(static_cast<int>(currentScreenplay_->standardFontSetting()) + 11, true);
+    const QFont font = standardFont(StoredRange::fontSetting(currentScreenplay_->standardFontSetting()) + 11, true);
     for (QLabel* label : {lblLitterBox_.data(), optSelectBeats_.data(), optSelectCharacters_.data(),
                           optSelectLocations_.data(), optSelectSetups_.data(), optSelectPayoffs_.data()})
         if (label)
@@ -1281,8 +1299,8 @@ void MyDocument::refreshGeneralNotesView()
     const QSize content = scrNotes_->viewport()->size();
     story.setGeneralNotesWidth(std::max<std::int64_t>(story.generalNotesWidth(), content.width()));
     story.setGeneralNotesHeight(std::max<std::int64_t>(story.generalNotesHeight(), content.height()));
-    generalNotesView_->resize(static_cast<int>(story.generalNotesWidth()),
-                              static_cast<int>(story.generalNotesHeight()));
+    generalNotesView_->resize(StoredRange::toInt(story.generalNotesWidth()),
+                              StoredRange::toInt(story.generalNotesHeight()));
     story.save();
 }
 
@@ -1393,9 +1411,18 @@ void MyDocument::startNewVersion()
     closeDatabaseReporting();
     bool copied = !QFileInfo::exists(path) || QFile::remove(path);
     copied = copied && QFile::copy(thisFileName_, path);
+    const QString previous = thisFileName_;
     if (copied) {
-        changingFileNameOnly_ = true;
-        setThisFileName(path);
+        try {
+            changingFileNameOnly_ = true;
+            setThisFileName(path);
+        } catch (const DatabaseError& failure) {
+            changingFileNameOnly_ = false;
+            thisFileName_ = previous;
+            alert(QStringLiteral("Start New Version"), StoryFile::refusalMessage(path, failure));
+            reopenDatabase();
+            return;
+        }
         currentScreenplay_->setDatabase(connection_.get());
         currentScreenplay_->setFileName(path);
         window_->setWindowTitle(QFileInfo(path).completeBaseName());
@@ -1430,7 +1457,8 @@ void MyDocument::makeBackup()
     const QString stamp = DateUtilities::format(Platform::clock().now(), QStringLiteral("yyyyMMddHHmmss"));
     const QString target = QStringLiteral("%1/%2Backup%3.vtrsf").arg(folder, name, stamp);
     const bool copied = !QFileInfo::exists(target) && QFile::copy(thisFileName_, target);
-    reopenDatabase();
+    if (!reopenDatabase())
+        return;
     alert(QStringLiteral("Backup"), copied ? QStringLiteral("Backup Saved") : QStringLiteral("Unable to copy the file."));
 }
 

@@ -61,6 +61,8 @@ void connectBoardCommands(AppController& application);
 // Wires the report commands and the card-report option items to the current document
 // (src/app/MyDocumentReports.cpp).
 void connectReportCommands(AppController& application);
+// Wires the Final Draft import and export items (src/app/FinalDraftCommands.cpp).
+void connectFinalDraftCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -188,6 +190,9 @@ public:
     void openBigSceneCardForPayoff(SceneCarddb* card) { openBigSceneCard(card, 3); }
     // Takes the strip of small cards down; it is built again by the next opening.
     void removeMiniSceneCards();
+    // The strip of small cards and the paging buttons follow the board order again; the large
+    // card's fields and the keyboard focus are left as they are.
+    void refreshMiniSceneCards();
     // Closes the large scene card and shows the corkboard or the list again.
     void closeBigSceneCard();
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
@@ -238,12 +243,36 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // A report of the scene cards the board (or its list view) shows; a board without cards
+    // gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    // The general notes and attachments of one note colour (1 to 10), or of all (0).
+    void attachmentsReportForSelectedColor(std::int64_t colour);
+    // Asks for a note colour in the palette window, then prints that colour's report; nothing
+    // when no colour is chosen.
+    void reportAttachmentsSelectedColor();
+
+    // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
+    // Reads the script file into the open story after the import checks, then lays the window
+    // out again. A refused script changes nothing; a failed write leaves the file as it was and
+    // opens the story again from it.
+    void importFinalDraft8Script(const QString& path);
+    // Asks for a script file and imports it into the open story.
+    void chooseFinalDraft8ScriptToImport();
+    // Asks where to write the story as a script, writes it and opens the written file in the
+    // system's application for it.
+    void exportToFinalDraft8();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
     // 3 set-ups, 4 pay-offs) with its add button and menu item, highlights its label and
     // remembers it in the story; any other number shows nothing.
     void setBeatSection(std::int64_t section);
+    // Whether the story-elements pane shows a list of its own (the add and delete commands
+    // act on it), not the empty view that holds the place of a list not built yet.
+    bool storyElementListIsBuilt() const;
+    // The property that marks such an empty view.
+    static constexpr const char* kListNotBuilt = "listNotBuilt";
     // A section label was clicked: its tag names the section to show.
     void selectBeatSectionOption(QObject* sender);
     // Starts a new current logline: empty (tag 1), the short (2) or the long template (3);
@@ -328,7 +357,8 @@ private:
     void getFileNameForNewFile();
     void buildWindow();
     void closeDatabaseReporting();
-    void reopenDatabase();
+    // Opens the story's file again; when it cannot, alerts, closes the window and answers false.
+    bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
     void connectToolbar();
@@ -341,6 +371,9 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // The strip of small cards under the large card (built when there is none) and its paging
+    // buttons, for the card the large card shows.
+    void showMiniSceneCards();
     void refreshGeneralNotesView();
     void setWindowStateDigit(int index, QChar value);
     void connectPaneControls();

@@ -6,7 +6,11 @@
 #include "platform/Platform.h"
 #include "reports/ListViewCaption.h"
 #include "reports/ReportPainter.h"
+#include "board/CardColorSelector.h"
+#include "panes/ModalDialogs.h"
+#include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
+#include "reports/StoryReports.h"
 
 #include <QAction>
 
@@ -34,6 +38,29 @@ const std::array<CardReportOption, 8> kCardReportOptions{{
 void connectReportCommands(AppController& application)
 {
     AppActions& menus = application.actions();
+    using Builder = std::unique_ptr<StoryReport> (*)(Screenplaydb&);
+    const std::pair<QAction*, Builder> reports[] = {
+        {menus.mnuRLoglines, &StoryReports::loglines},
+        {menus.mnuRBeatSheet, &StoryReports::beatSheet},
+        {menus.mnuRCharactersList, &StoryReports::charactersList},
+        {menus.mnuRCharactersBiography, &StoryReports::charactersBiography},
+        {menus.mnuRLocationsList, &StoryReports::locationsList},
+        {menus.mnuRLocationsDetails, &StoryReports::locationsDetails},
+        {menus.mnuRSetups, &StoryReports::setups},
+        {menus.mnuRPayoffs, &StoryReports::payoffs},
+        {menus.mnuRLitterBox, &SceneCardReports::litterBox},
+        {menus.mnuRScript, &SceneCardReports::script},
+    };
+    for (const auto& [item, build] : reports)
+        application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    for (const auto& [item, build] : {std::pair{menus.mnuRSCSummary, &SceneCardReports::summary},
+                                      std::pair{menus.mnuRSCDetailed, &SceneCardReports::details}})
+        application.routeToCurrentDocument(item,
+                                           [build](MyDocument& document) { document.printSceneCardReport(build); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
+                                       [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
+    application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
+                                       [](MyDocument& document) { document.reportAttachmentsSelectedColor(); });
     for (const CardReportOption& option : kCardReportOptions) {
         QAction* item = menus.*option.item;
         application.routeToCurrentDocument(item, [item](MyDocument& document) {
@@ -82,4 +109,42 @@ void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Sc
         alert.message = result.message;
         Platform::alerts().runAlert(alert);
     }
+}
+
+void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    if (currentScreenplay_->sceneCards().empty()) {
+        AlertRequest alert;
+        alert.title = QStringLiteral("Scene Cards");
+        alert.message = QStringLiteral("There are no scene cards to include in this report.");
+        Platform::alerts().runAlert(alert);
+        return;
+    }
+    printReport(build);
+}
+
+void MyDocument::attachmentsReportForSelectedColor(std::int64_t colour)
+{
+    printReport([colour](Screenplaydb& story) {
+        return StoryReports::generalNotes(story, colour, &MyDocument::cardColorForColorID);
+    });
+}
+
+void MyDocument::reportAttachmentsSelectedColor()
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    std::int64_t colour = 0;
+    {
+        CardColorSelector selector(window_);
+        ModalDialogs::paintBackground(selector, standardBackgroundColor_);
+        selector.runModal();
+        colour = selector.selectedColor();
+    }
+    if (colour != 0)
+        attachmentsReportForSelectedColor(colour);
 }

@@ -2,8 +2,10 @@
 
 #include "AppController.h"
 #include "GuardedCall.h"
+#include "InstanceChannel.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -70,12 +72,24 @@ bool VantoraApplication::notify(QObject* receiver, QEvent* event)
 int runVantora(int argc, char** argv)
 {
     VantoraApplication application(argc, argv);
+    const QStringList files = storyPathsFromArguments(QCoreApplication::arguments(), QDir::currentPath());
+    // A program of this user runs already: it opens the files, and this start ends.
+    const QString socketPath = InstanceChannel::defaultSocketPath();
+    if (InstanceChannel::handOver(socketPath, files, 5000) == InstanceChannel::HandOver::Delivered)
+        return 0;
+
     Platform::installQtServices();
     AppController::initialize();
     AppController controller;
     QObject::connect(&controller, &AppController::terminateRequested, &application, &QApplication::quit,
                      Qt::QueuedConnection);
     watchTerminationSignals(controller);
+    // Without the channel the program still works; later starts then run on their own.
+    InstanceChannel channel(socketPath);
+    channel.listen();
+    QObject::connect(&channel, &InstanceChannel::pathsReceived, &controller,
+                     [&controller](const QStringList& paths) { guardedCall([&] { controller.openFiles(paths); }); });
+    controller.openFiles(files);
     guardedCall([&controller] { controller.awakeFromNib(); });
     return application.exec();
 }

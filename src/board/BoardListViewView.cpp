@@ -16,6 +16,7 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "panes/ModalDialogs.h"
 
 #include <QButtonGroup>
@@ -545,7 +546,7 @@ BoxWithTags* BoardListViewView::brownBarAtY(float y, int width)
 BoxWithTags* BoardListViewView::actBar(const QString& text, float y, int width)
 {
     BoxWithTags* bar = makeBar(y, width, kActBarHeight, Qt::white);
-    const QFont font = standardFont(static_cast<int>(screenplay()->standardFontSetting()) + 11, false);
+    const QFont font = standardFont(StoredRange::fontSetting(screenplay()->standardFontSetting()) + 11, false);
     QLabel* label = makeBarLabel(text, font, Qt::black, bar);
     label->setGeometry(0, 5, std::max(0, width - kLabelInset), kLabelHeight);
     bar->setLabel(label);
@@ -556,7 +557,7 @@ BoxWithTags* BoardListViewView::beatBar(const QString& text, float y, int width)
 {
     const QColor standard = standardColor(myParent());
     BoxWithTags* bar = makeBar(y, width, kBeatBarHeight, standard);
-    const QFont font = standardFont(static_cast<int>(screenplay()->standardFontSetting()) + 11, true);
+    const QFont font = standardFont(StoredRange::fontSetting(screenplay()->standardFontSetting()) + 11, true);
     QLabel* label = makeBarLabel(text, font, Qt::white, bar);
     // The text fills the bar inside its border and margins.
     label->setGeometry(kLabelInset / 2, 6, std::max(0, width - kLabelInset), kBeatBarHeight - 12);

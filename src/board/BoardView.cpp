@@ -5,13 +5,14 @@
 #include "DropAnswers.h"
 #include "RecordPasteboardType.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
+#include "model/StoryTransaction.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -224,8 +225,8 @@ void BoardView::configureTheBoard()
             story.save();
         }
     }
-    const int width = static_cast<int>(story.boardWidth());
-    const int height = static_cast<int>(story.boardHeight());
+    const int width = StoredRange::toInt(story.boardWidth());
+    const int height = StoredRange::toInt(story.boardHeight());
     view()->setGeometry(0, 0, width, height);
     boxBackground_->setGeometry(0, 0, width, height);
     sections.setBoardPanelWidth(width);
@@ -426,7 +427,7 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     control->setMyBoardViewParent(this);
     control->setMyBoardListViewParent(nullptr);
     cardView->setParent(view());
-    cardView->setGeometry(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop()),
+    cardView->setGeometry(StoredRange::toInt(card->positionLeft()), StoredRange::toInt(card->positionTop()),
                           static_cast<int>(cardWidth), static_cast<int>(cardHeight));
     cardView->show();
 }

@@ -3,7 +3,8 @@
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "StoryTransaction.h"
+#include "model/StoredRange.h"
+#include "model/StoryTransaction.h"
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
     const auto width = static_cast<float>(story.boardSections().boardWidthForBoardBeatSection(card.currentBeatSection()));
     const float x = card.percentageHorizontal() * width + static_cast<float>(kRowStart);
     const float y = card.percentageVertical() * static_cast<float>(story.boardHeight());
-    return QPoint(static_cast<int>(x), static_cast<int>(y));
+    return QPoint(StoredRange::toInt(static_cast<double>(x)), StoredRange::toInt(static_cast<double>(y)));
 }
 
 void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)

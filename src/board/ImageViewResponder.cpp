@@ -27,8 +27,7 @@ void ImageViewResponder::attachTrackingArea()
 
 ThumbTackOwner* ImageViewResponder::leftButtonOwner() const
 {
-    for (ThumbTackOwner* owner : {myAttachedObjectParent_, myStickyNoteParent_, myGreenlightParent_,
-                                  mySceneCardParent_})
+    for (ThumbTackOwner* owner : {myAttachedObjectParent_, myStickyNoteParent_, myGreenlightParent_})
         if (owner)
             return owner;
     return nullptr;
@@ -36,7 +35,7 @@ ThumbTackOwner* ImageViewResponder::leftButtonOwner() const
 
 ThumbTackOwner* ImageViewResponder::rightButtonOwner() const
 {
-    for (ThumbTackOwner* owner : {myAttachedObjectParent_, mySceneCardParent_, myBigSceneViewParent_})
+    for (ThumbTackOwner* owner : {myAttachedObjectParent_, myBigSceneViewParent_})
         if (owner)
             return owner;
     return nullptr;

@@ -20,12 +20,12 @@ public:
 };
 
 // A named picture in top-down coordinates that takes the focus when clicked: the thumb tack
-// of scene cards, the large scene card, attachment notes, sticky notes and the greenlight
-// checklist. It hands its mouse events to the view it belongs to:
+// of the large scene card, attachment notes, sticky notes and the greenlight checklist (a
+// scene card paints its own). It hands its mouse events to the view it belongs to:
 //  - left press, drag and release go to the first owner set of the attached-object,
-//    sticky-note, greenlight and scene-card owners;
+//    sticky-note and greenlight owners;
 //  - right press and release, and drags with the right button, go to the first owner set of
-//    the attached-object, scene-card and large-scene-card owners (a right drag as a drag).
+//    the attached-object and large-scene-card owners (a right drag as a drag).
 // Nothing is handed on while no owner is set. The owners are not owned: each owns the view
 // that holds its tack, so it outlives the tack.
 class ImageViewResponder : public QLabel
@@ -45,8 +45,6 @@ public:
     void setMyStickyNoteParent(ThumbTackOwner* owner) { myStickyNoteParent_ = owner; }
     ThumbTackOwner* myGreenlightParent() const { return myGreenlightParent_; }
     void setMyGreenlightParent(ThumbTackOwner* owner) { myGreenlightParent_ = owner; }
-    ThumbTackOwner* mySceneCardParent() const { return mySceneCardParent_; }
-    void setMySceneCardParent(ThumbTackOwner* owner) { mySceneCardParent_ = owner; }
     ThumbTackOwner* myBigSceneViewParent() const { return myBigSceneViewParent_; }
     void setMyBigSceneViewParent(ThumbTackOwner* owner) { myBigSceneViewParent_ = owner; }
 
@@ -71,6 +69,5 @@ private:
     ThumbTackOwner* myAttachedObjectParent_ = nullptr;
     ThumbTackOwner* myStickyNoteParent_ = nullptr;
     ThumbTackOwner* myGreenlightParent_ = nullptr;
-    ThumbTackOwner* mySceneCardParent_ = nullptr;
     ThumbTackOwner* myBigSceneViewParent_ = nullptr;
 };

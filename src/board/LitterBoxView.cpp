@@ -9,6 +9,7 @@
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -35,7 +36,7 @@ constexpr int kCardWidth = 269;
 
 QFont columnFont(const Screenplaydb* story, bool bold)
 {
-    const int setting = story ? static_cast<int>(story->standardFontSetting()) : 1;
+    const int setting = story ? StoredRange::fontSetting(story->standardFontSetting()) : 1;
     return standardFont(setting + 11, bold);
 }
 

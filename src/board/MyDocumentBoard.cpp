@@ -5,16 +5,16 @@
 
 #include "BoardListViewView.h"
 #include "BoardView.h"
-#include "LitterBoxView.h"
 #include "CardPlacement.h"
+#include "LitterBoxView.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 

@@ -7,17 +7,15 @@
 
 #include "BoardView.h"
 #include "RecordPasteboardType.h"
+#include "SceneCardEdits.h"
 #include "app/MyDocument.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
-#include "model/SceneCardCharacterdb.h"
-#include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
-#include "platform/Platform.h"
 
 #include <QMimeData>
 
@@ -32,15 +30,6 @@ namespace {
 const std::array<const char*, 5> kRecordTypes{Pasteboard::kAttachedObject, Pasteboard::kCharacter,
                                               Pasteboard::kSceneSetup, Pasteboard::kScenePayoff,
                                               Pasteboard::kSceneLocation};
-
-void alreadyLinked(const QString& title, const QString& message)
-{
-    AlertRequest request;
-    request.title = title;
-    request.message = message;
-    request.defaultButton = QStringLiteral("OK");
-    Platform::alerts().runAlert(request);
-}
 
 // The record at the position a table row names, or nothing when the row lies outside the
 // collection.
@@ -137,56 +126,18 @@ bool SceneCardView::objectDropped(const QString& type, std::int64_t value)
 
 bool SceneCardView::dropAttachment(std::int64_t attachedObjectID)
 {
-    Screenplaydb& story = *screenplay();
-    if (!story.attachmentForID(attachedObjectID))
+    if (!SceneCardEdits::linkAttachment(*screenplay(), scene_->sceneCardID(), attachedObjectID))
         return false;
-    const std::int64_t key = scene_->sceneCardID();
-    // The attachment's note on the general-notes board is pinned with the blue tack once that
-    // board shows its notes.
-    auto& links = story.sceneCardObjects();
-    const auto ofThisCard = [key](const auto& link) { return link->sceneCardID() == key; };
-    const auto existing = std::find_if(links.begin(), links.end(), [&](const auto& link) {
-        return ofThisCard(link) && link->attachedObjectID() == attachedObjectID;
-    });
-    if (existing != links.end()) {
-        alreadyLinked(QStringLiteral("Add Attachment"), QStringLiteral("%1 is already attached.").arg((*existing)->title()));
-        return false;
-    }
-    auto link = std::make_unique<SceneCardObjectdb>();
-    link->setSceneCardID(key);
-    link->setAttachedObjectID(attachedObjectID);
-    // The card's first attachment becomes its thumbnail.
-    if (std::none_of(links.begin(), links.end(), ofThisCard))
-        link->setPrimaryDisplayFlag(1);
-    link->insertIntoDatabase(&story);
-    link->setTitle(story.titleForAttachment(attachedObjectID));
-    links.push_back(std::move(link));
+    // The card's first attachment is its thumbnail.
     setupForCurrentBoardZoomFactor();
     return true;
 }
 
 bool SceneCardView::dropCharacter(std::int64_t row)
 {
-    Screenplaydb& story = *screenplay();
-    const Characterdb* character = recordForRow(story.characters(), row);
-    if (!character)
+    const Characterdb* character = recordForRow(screenplay()->characters(), row);
+    if (!character || !SceneCardEdits::linkCharacter(*screenplay(), scene_->sceneCardID(), *character))
         return false;
-    const std::int64_t key = scene_->sceneCardID();
-    auto& links = story.sceneCardCharacters();
-    if (std::any_of(links.begin(), links.end(), [&](const auto& link) {
-            return link->sceneCardID() == key && link->characterID() == character->characterID();
-        })) {
-        alreadyLinked(QStringLiteral("Add Character"),
-                      QStringLiteral("%1 is already in the scene.").arg(character->characterName()));
-        return false;
-    }
-    auto link = std::make_unique<SceneCardCharacterdb>();
-    link->setSceneCardID(key);
-    link->setCharacterID(character->characterID());
-    link->setCharacterName(character->characterName());
-    link->setDescription(character->description());
-    link->insertIntoDatabase(&story);
-    links.push_back(std::move(link));
     configureIndicators();
     return true;
 }

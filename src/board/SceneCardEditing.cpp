@@ -375,7 +375,7 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
         // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes to the next
         // field of the card.
         const bool control = key->modifiers() & Qt::ControlModifier;
-        if (tab && (editedPart_ == SceneCardPart::Description) == control) {
+        if (tab && (editedPart_ != SceneCardPart::Description || control)) {
             const int direction =
                 key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
             guardedCall([this, direction] { editNextField(direction); });

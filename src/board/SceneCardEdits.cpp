@@ -2,13 +2,13 @@
 
 #include "CardPlacement.h"
 #include "SceneCardView.h"
-#include "StoryTransaction.h"
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QCoreApplication>
 

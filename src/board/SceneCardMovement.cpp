@@ -9,9 +9,10 @@
 #include "CardDragStarter.h"
 #include "CardPlacement.h"
 #include "RecordPasteboardType.h"
-#include "StoryTransaction.h"
+#include "SceneCardEdits.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QMimeData>
 #include <QMouseEvent>
@@ -92,9 +93,12 @@ void SceneCardView::mouseDragged(QMouseEvent* event)
             }
         }
         card->move(static_cast<int>(left), static_cast<int>(top));
-        scene_->setPositionTop(static_cast<std::int64_t>(top));
-        scene_->setPositionLeft(static_cast<std::int64_t>(left));
-        setPageNumber();
+        // Each step stores the place with its page, beat and the fractions the board is laid
+        // out from, together: a board opened from the file after any step shows the card
+        // where that step left it.
+        placeCardAt(story, *scene_, static_cast<std::int64_t>(left), static_cast<std::int64_t>(top));
+        showPageNumber(scene_->pageNumber());
+        scene_->save();
         return;
     }
     if (scene_->onBoard() == 2) {
@@ -164,15 +168,5 @@ void SceneCardView::storeFractions(const QRectF& frame)
     scene_->setPositionTop(static_cast<std::int64_t>(frame.y()));
     scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
     scene_->setPercentageVertical(verticalFraction(story, frame.y()));
-    // The card's place and the board's new order are written together.
-    StoryTransaction transaction(story.database());
-    try {
-        scene_->save();
-        sortAndRenumberBoard(story);
-        transaction.commit();
-    } catch (...) {
-        // What was undone in the file is written again with the next save.
-        scene_->setIsDirty(true);
-        throw;
-    }
+    SceneCardEdits::saveWithBoardOrder(story, *scene_);
 }

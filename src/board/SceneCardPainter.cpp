@@ -111,7 +111,7 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
 {
     prepare(layout);
     const SceneCardLook& look = look_;
-    const QRect paper(QPoint(0, 0), area.expandedTo(layout.card));
+    const QRect paper(QPoint(0, 0), area);
     painter.fillRect(paper, kPaper);
     painter.fillRect(layout.titleBar, kTitleBar);
     painter.setPen(Qt::black);
@@ -129,16 +129,25 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
         painter.setFont(regular_);
         painter.drawText(inset(layout.pageNumber), Qt::AlignRight | Qt::AlignVCenter, look.pageNumber);
 
-        if (layout.photoFrameShown) {
+        // Without a thumbnail the text area lies over the photo frame and hides it.
+        if (layout.photoFrameShown && layout.thumbnailShown && !look.thumbnail.isNull()) {
             painter.setPen(kCardEdge);
             painter.drawRect(layout.photoBackground.adjusted(0, 0, -1, -1));
-            if (layout.thumbnailShown && !look.thumbnail.isNull())
-                painter.drawPixmap(layout.photoBackground.adjusted(1, 1, -1, -1), look.thumbnail);
+            painter.drawPixmap(layout.photoBackground.adjusted(1, 1, -1, -1), look.thumbnail);
             painter.setPen(Qt::black);
         }
-        if (!edited(SceneCardPart::Description) && textLines_)
-            textLines_->draw(&painter, QPointF(layout.description.topLeft()) + QPointF(kTextAreaMargin, kTextAreaMargin),
-                             {}, QRectF(layout.description));
+        if (!edited(SceneCardPart::Description) && textLines_) {
+            // The last line may reach past the text area: it is cut at the area's bottom.
+            const bool clipped = painter.hasClipping();
+            const QRegion before = clipped ? painter.clipRegion() : QRegion();
+            painter.setClipRect(layout.description, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+            const QPointF origin = QPointF(layout.description.topLeft()) + QPointF(kTextAreaMargin, kTextAreaMargin);
+            textLines_->draw(&painter, origin);
+            if (clipped)
+                painter.setClipRegion(before);
+            else
+                painter.setClipping(false);
+        }
 
         for (const auto& [part, tab, letter] : {std::tuple{SceneCardPart::DescriptionTab, 1, QStringLiteral("D")},
                                                 std::tuple{SceneCardPart::NotesTab, 2, QStringLiteral("N")}}) {

@@ -82,8 +82,8 @@ public:
     SceneCardLook& look() { return look_; }
     void lookChanged();
 
-    // Paints the card with its top left at the painter's origin, on paper `area` large (at
-    // least the layout's card size: a wider card in a list has more paper).
+    // Paints the card with its top left at the painter's origin, on paper `area` large: a card
+    // in the list is wider than its layout, one in the Litter Box may be narrower.
     void paint(QPainter& painter, const SceneCardLayout& layout, const QSize& area);
 
     // The font of the card's texts for a layout.

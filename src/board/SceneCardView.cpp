@@ -2,9 +2,9 @@
 
 #include "BoardView.h"
 #include "ColorCodeSelector.h"
+#include "SceneCardEdits.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
-#include "model/Beatdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
@@ -330,15 +330,7 @@ void SceneCardView::controlTextDidEndEditing(SceneCardPart field, const QString&
         if (selectedTab_ == 2) {
             scene_->setNotes(text);
         } else if (selectedTab_ == 1) {
-            if (scene_->beatCardNumber() >= 1) {
-                if (Beatdb* beat = screenplay()->beatForBeatNumber(scene_->beatCardNumber())) {
-                    beat->setDescription(text);
-                    beat->save();
-                    if (myParent())
-                        refreshStoryElementsTable(*myParent(), 0);
-                }
-            }
-            scene_->setDescription(text);
+            SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
         }
         break;
     case SceneCardPart::EmotionalChange:
@@ -377,17 +369,7 @@ void SceneCardView::deleteSceneCard()
 {
     if (!scene_ || !myParent())
         return;
-    AlertRequest request;
-    request.title = QStringLiteral("Delete Scene Card");
-    request.message =
-        scene_->beatCardNumber() >= 1
-            ? QStringLiteral("This scene card is linked to a beat. If you delete the card, you will no longer have a "
-                             "card linked to the beat. Are you sure you want to delete it?")
-            : QStringLiteral("Are you sure you want to delete this scene card? If you might need it again, you can "
-                             "drag it to the Litter Box instead.");
-    request.defaultButton = QStringLiteral("No");
-    request.otherButton = QStringLiteral("Yes");
-    if (Platform::alerts().runAlert(request) != AlertDefaultReturn)
+    if (Platform::alerts().runAlert(SceneCardEdits::deleteQuestion(*scene_)) != AlertDefaultReturn)
         myParent()->deleteSceneCard(scene_);
 }
 

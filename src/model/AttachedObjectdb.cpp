@@ -17,17 +17,29 @@ constexpr const char* kContentSql = "SELECT AttachedObject FROM AttachedObject W
 
 } // namespace
 
+const char* AttachedObjectdb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,Title,Description,ObjectType,CurrentView,FileName,PositionLeft,"
+                           "PositionTop,PercentageHorizontal,PercentageVertical,SizeHeight,SizeWidth,Color,"
+                           "LastFullImageWidth,LastFullImageHeight,TextDescription,MimeType "
+                           "FROM AttachedObject WHERE AttachedObjectID=?";
+}
+
 void AttachedObjectdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("attachedObject_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void AttachedObjectdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     attachedObjectID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("attachedObject_init_statement",
-                           "SELECT ScreenplayID,Title,Description,ObjectType,CurrentView,FileName,PositionLeft,"
-                           "PositionTop,PercentageHorizontal,PercentageVertical,SizeHeight,SizeWidth,Color,"
-                           "LastFullImageWidth,LastFullImageHeight,TextDescription,MimeType "
-                           "FROM AttachedObject WHERE AttachedObjectID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setTitle(row.columnText(1));
         setDescription(row.columnText(2));
@@ -181,12 +193,20 @@ int AttachedObjectdb::sortByColor(const AttachedObjectdb& other) const
 
 void AttachmentLink::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
 {
-    linkID_ = key;
     setScreenplay(screenplay);
     const Statements& texts = statements();
     StatementUse row = use(texts.initName, texts.initSql);
     row.bind(1, key);
-    if (row.stepRow()) {
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void AttachmentLink::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
+{
+    linkID_ = key;
+    setScreenplay(screenplay);
+    if (found) {
+        const StatementUse& row = *found;
         setOwnerID(row.columnInt(0));
         setAttachedObjectID(row.columnInt(1));
         setDescription(row.columnText(2));

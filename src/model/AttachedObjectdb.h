@@ -42,6 +42,11 @@ public:
     AttachedObjectdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 
     void initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay);
+    // Takes the key and story, and the fields from `row` (a row of selectByKeySql's columns, in
+    // that order, or nothing for a key without a row); the record is clean afterwards.
+    void loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* row);
+    // "SELECT <columns> FROM <table> WHERE <key>=?": the record's row by its key.
+    static const char* selectByKeySql();
     void save();
     void insertIntoDatabase(Screenplaydb* screenplay);
     void deleteFromDatabase();
@@ -99,6 +104,9 @@ class AttachmentLink : public StoryRecord
 
 public:
     void initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay);
+    // Takes the key and story, and the owner, attachment, description and flag from the first
+    // four columns of `row` (nothing for a key without a row); the link is clean afterwards.
+    void loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* row);
     void save();
     void insertIntoDatabase(Screenplaydb* screenplay);
     void deleteFromDatabase();

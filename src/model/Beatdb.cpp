@@ -1,12 +1,25 @@
 #include "Beatdb.h"
 
+const char* Beatdb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,BeatNumber,Description FROM Beat WHERE BeatID=?";
+}
+
 void Beatdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("beat_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void Beatdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     beatID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("beat_init_statement", "SELECT ScreenplayID,BeatNumber,Description FROM Beat WHERE BeatID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setBeatNumber(row.columnInt(1));
         setDescription(row.columnText(2));

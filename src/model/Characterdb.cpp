@@ -28,17 +28,29 @@ const std::array<Characterdb::TextField, 19>& Characterdb::textFields()
     return fields;
 }
 
+const char* Characterdb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,CharacterName,Age,Gender,Description,Wants,Needs,Notes,NeedsFixing1,"
+                           "NeedsFixing1Notes,NeedsFixing2,NeedsFixing2Notes,NeedsFixing3,NeedsFixing3Notes,"
+                           "NeedsFixing4,NeedsFixing4Notes,NeedsFixing5,NeedsFixing5Notes,NeedsFixing6,"
+                           "NeedsFixing6Notes FROM Character WHERE CharacterID=?";
+}
+
 void Characterdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("character_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void Characterdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     characterID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("character_init_statement",
-                           "SELECT ScreenplayID,CharacterName,Age,Gender,Description,Wants,Needs,Notes,NeedsFixing1,"
-                           "NeedsFixing1Notes,NeedsFixing2,NeedsFixing2Notes,NeedsFixing3,NeedsFixing3Notes,"
-                           "NeedsFixing4,NeedsFixing4Notes,NeedsFixing5,NeedsFixing5Notes,NeedsFixing6,"
-                           "NeedsFixing6Notes FROM Character WHERE CharacterID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         int column = 1;
         for (const TextField& text : textFields())

@@ -1,14 +1,26 @@
 #include "ColorCodedb.h"
 
+const char* ColorCodedb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode "
+                           "WHERE ColorCodeID=?";
+}
+
 void ColorCodedb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("colorCode_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void ColorCodedb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     colorCodeID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("colorCode_init_statement",
-                           "SELECT ScreenplayID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode "
-                           "WHERE ColorCodeID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setDescription(row.columnText(1));
         setRedValue(row.columnInt(2));

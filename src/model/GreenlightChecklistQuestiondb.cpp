@@ -1,14 +1,26 @@
 #include "GreenlightChecklistQuestiondb.h"
 
+const char* GreenlightChecklistQuestiondb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,QuestionNumber,Answer FROM GreenlightChecklistQuestion "
+                           "WHERE GreenlightChecklistQuestionID=?";
+}
+
 void GreenlightChecklistQuestiondb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("greenlight_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void GreenlightChecklistQuestiondb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     greenlightChecklistQuestionID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("greenlight_init_statement",
-                           "SELECT ScreenplayID,QuestionNumber,Answer FROM GreenlightChecklistQuestion "
-                           "WHERE GreenlightChecklistQuestionID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setQuestionNumber(row.columnInt(1));
         setAnswer(row.columnText(2));

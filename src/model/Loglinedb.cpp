@@ -1,13 +1,25 @@
 #include "Loglinedb.h"
 
+const char* Loglinedb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,Logline,CurrentLoglineFlag FROM Logline WHERE LoglineID=?";
+}
+
 void Loglinedb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("logline_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void Loglinedb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     loglineID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("logline_init_statement",
-                           "SELECT ScreenplayID,Logline,CurrentLoglineFlag FROM Logline WHERE LoglineID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setLogline(row.columnText(1));
         setCurrentLoglineFlag(row.columnInt(2));

@@ -2,15 +2,27 @@
 
 #include "RecordSorting.h"
 
+const char* SceneCardCharacterdb::selectByKeySql()
+{
+    return "SELECT SceneCardID,CharacterID,Description FROM SceneCardCharacter "
+                           "WHERE SceneCardCharacterID=?";
+}
+
 void SceneCardCharacterdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("sceneCardCharacter_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void SceneCardCharacterdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     sceneCardCharacterID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("sceneCardCharacter_init_statement",
-                           "SELECT SceneCardID,CharacterID,Description FROM SceneCardCharacter "
-                           "WHERE SceneCardCharacterID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setSceneCardID(row.columnInt(0));
         setCharacterID(row.columnInt(1));
         setDescription(row.columnText(2));

@@ -4,9 +4,14 @@
 #include "RecordSorting.h"
 #include "Screenplaydb.h"
 #include "ScriptPartdb.h"
+#include "StoredRange.h"
 #include "Toolkit.h"
 
+#include <limits>
+
 namespace {
+
+constexpr std::int64_t kMostKey = std::numeric_limits<std::int64_t>::max();
 
 const QString& displayFormat()
 {
@@ -40,33 +45,45 @@ SceneCarddb::SceneCarddb(std::int64_t key, Screenplaydb* screenplay)
 
 SceneCarddb::~SceneCarddb() = default;
 
+const char* SceneCarddb::selectByKeySql()
+{
+    return "SELECT Heading,Description,SortOrder,CurrentBeatSection,ColorLegend1ID,ColorLegend2ID,ColorLegend3ID,"
+        "ColorLegend4ID,ColorLegend5ID,ColorLegend6ID,BeatCardNumber,PercentageHorizontal,PercentageVertical,"
+        "PageNumber,Notes,EmotionalChange,Conflict,PositionLeft,PositionTop,OnBoard,ScreenplayID, SceneLocationID,"
+        "EmotionalChangeType,StartDateTime,EndDateTime,SceneNumber,Script FROM SceneCard WHERE SceneCardID=?";
+}
+
 void SceneCarddb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("sceneCard_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void SceneCarddb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     sceneCardID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use(
-        "sceneCard_init_statement",
-        "SELECT Heading,Description,SortOrder,CurrentBeatSection,ColorLegend1ID,ColorLegend2ID,ColorLegend3ID,"
-        "ColorLegend4ID,ColorLegend5ID,ColorLegend6ID,BeatCardNumber,PercentageHorizontal,PercentageVertical,"
-        "PageNumber,Notes,EmotionalChange,Conflict,PositionLeft,PositionTop,OnBoard,ScreenplayID, SceneLocationID,"
-        "EmotionalChangeType,StartDateTime,EndDateTime,SceneNumber,Script FROM SceneCard WHERE SceneCardID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setHeading(row.columnText(0));
         setDescription(row.columnText(1));
+        bool adjusted = false;
         setSortOrder(row.columnInt(2));
-        setCurrentBeatSection(row.columnInt(3));
+        setCurrentBeatSection(StoredRange::clamp(row.columnInt(3), 0, 21, adjusted));
         for (int slot = 1; slot <= 6; ++slot)
-            setColorLegendID(slot, row.columnInt(3 + slot));
+            setColorLegendID(slot, StoredRange::clamp(row.columnInt(3 + slot), 0, kMostKey, adjusted));
         setBeatCardNumber(row.columnInt(10));
-        setPercentageHorizontal(row.columnFloat(11));
-        setPercentageVertical(row.columnFloat(12));
-        setPageNumber(row.columnInt(13));
+        setPercentageHorizontal(StoredRange::fraction(row.columnDouble(11), adjusted));
+        setPercentageVertical(StoredRange::fraction(row.columnDouble(12), adjusted));
+        setPageNumber(StoredRange::clamp(row.columnInt(13), 0, StoredRange::kMostPageCount, adjusted));
         setNotes(row.columnText(14));
         setEmotionalChange(withoutBreaks(row.columnText(15), QLatin1Char('\n'), QLatin1Char('\r')));
         setConflict(withoutBreaks(row.columnText(16), QLatin1Char('\r'), QLatin1Char('\n')));
-        setPositionLeft(row.columnInt(17));
-        setPositionTop(row.columnInt(18));
+        setPositionLeft(StoredRange::clamp(row.columnInt(17), -StoredRange::kMostPosition, StoredRange::kMostPosition, adjusted));
+        setPositionTop(StoredRange::clamp(row.columnInt(18), -StoredRange::kMostPosition, StoredRange::kMostPosition, adjusted));
         setOnBoard(row.columnInt(19));
         setScreenplayID(row.columnInt(20));
         setSceneLocationID(row.columnInt(21));
@@ -75,6 +92,8 @@ void SceneCarddb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
         setEndDateTime(Toolkit().convertDateString(row.columnText(24), displayFormat()));
         setSceneNumber(row.columnText(25));
         setScript(row.columnText(26));
+        if (adjusted && screenplay)
+            screenplay->noteAdjustment(QStringLiteral("Card places that were out of range have been brought onto the board."));
     }
     setIsDirty(false);
 }
@@ -145,20 +164,18 @@ void SceneCarddb::loadScriptParts()
 {
     if (!scriptParts_.empty())
         return;
-    std::vector<std::int64_t> keys;
-    {
-        StatementUse query(screenplay()->statement("sceneCard_scriptParts_statement",
-                                                   "SELECT ScriptPartID FROM ScriptPart WHERE SceneCardID=? ORDER BY SortOrder",
-                                                   sourceName(),
-                                                   "Error: failed to prepare courses statement with message '%s'."),
-                           screenplay()->database());
-        query.bind(1, sceneCardID_);
-        while (query.stepRow())
-            keys.push_back(query.columnInt(0));
+    static const std::string sql =
+        selectAllSql(ScriptPartdb::selectByKeySql(), "WHERE SceneCardID=? ORDER BY SortOrder");
+    StatementUse query(screenplay()->statement("sceneCard_scriptParts_statement", sql.c_str(), sourceName(),
+                                               "Error: failed to prepare courses statement with message '%s'."),
+                       screenplay()->database());
+    query.bind(1, sceneCardID_);
+    const int keyColumn = query.columnCount() - 1;
+    while (query.stepRow()) {
+        auto part = std::make_unique<ScriptPartdb>();
+        part->loadRow(query.columnInt(keyColumn), screenplay(), &query);
+        scriptParts_.push_back(std::move(part));
     }
-    scriptParts_.reserve(keys.size());
-    for (const std::int64_t key : keys)
-        scriptParts_.push_back(std::make_unique<ScriptPartdb>(key, screenplay()));
 }
 
 std::int64_t SceneCarddb::colorLegendID(int slot) const

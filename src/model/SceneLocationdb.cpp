@@ -2,14 +2,26 @@
 
 #include "RecordSorting.h"
 
+const char* SceneLocationdb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,Location,Description,Notes FROM SceneLocation WHERE SceneLocationID=?";
+}
+
 void SceneLocationdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("sceneLocation_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void SceneLocationdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     sceneLocationID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("sceneLocation_init_statement",
-                           "SELECT ScreenplayID,Location,Description,Notes FROM SceneLocation WHERE SceneLocationID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setLocation(row.columnText(1));
         setDescription(row.columnText(2));

@@ -2,16 +2,19 @@
 
 #include "SceneSetupdb.h"
 
+const char* ScenePayoffdb::selectByKeySql()
+{
+    return "SELECT ScenePayoff,SceneCardID FROM ScenePayoff WHERE ScenePayoffID=?";
+}
+
 void ScenePayoffdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
 {
-    scenePayoffID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("scenePayoff_init_statement",
-                           "SELECT ScenePayoff,SceneCardID FROM ScenePayoff WHERE ScenePayoffID=?");
+    StatementUse row = use("scenePayoff_init_statement", selectByKeySql());
     row.bind(1, key);
-    if (row.stepRow()) {
-        setScenePayoff(row.columnText(0));
-        setSceneCardID(row.columnInt(1));
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+    if (found) {
         StatementUse setup = use("scenePayoff_setup_statement",
                                  "SELECT SceneSetupID,SceneSetup from SceneSetup WHERE ScenePayoffID=?");
         setup.bind(1, key);
@@ -22,6 +25,18 @@ void ScenePayoffdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenpla
             sceneSetupID_ = 0;
             sceneSetup_ = QString(QLatin1String(""));
         }
+        setIsDirty(false);
+    }
+}
+
+void ScenePayoffdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
+{
+    scenePayoffID_ = key;
+    setScreenplay(screenplay);
+    if (found) {
+        const StatementUse& row = *found;
+        setScenePayoff(row.columnText(0));
+        setSceneCardID(row.columnInt(1));
     }
     setIsDirty(false);
 }

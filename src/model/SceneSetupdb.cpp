@@ -4,17 +4,19 @@
 #include "SceneCarddb.h"
 #include "Screenplaydb.h"
 
+const char* SceneSetupdb::selectByKeySql()
+{
+    return "SELECT SceneSetup,ScenePayoffID,SceneCardID FROM SceneSetup WHERE SceneSetupID=?";
+}
+
 void SceneSetupdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
 {
-    sceneSetupID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("sceneSetup_init_statement",
-                           "SELECT SceneSetup,ScenePayoffID,SceneCardID FROM SceneSetup WHERE SceneSetupID=?");
+    StatementUse row = use("sceneSetup_init_statement", selectByKeySql());
     row.bind(1, key);
-    if (row.stepRow()) {
-        setSceneSetup(row.columnText(0));
-        setScenePayoffID(row.columnInt(1));
-        setSceneCardID(row.columnInt(2));
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+    if (found) {
         scenePayoff_ = QString(QLatin1String(""));
         if (scenePayoffID_ >= 1) {
             StatementUse payoff = use("sceneSetup_payoff_statement",
@@ -25,6 +27,19 @@ void SceneSetupdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay
             else
                 scenePayoffID_ = 0;
         }
+        setIsDirty(false);
+    }
+}
+
+void SceneSetupdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
+{
+    sceneSetupID_ = key;
+    setScreenplay(screenplay);
+    if (found) {
+        const StatementUse& row = *found;
+        setSceneSetup(row.columnText(0));
+        setScenePayoffID(row.columnInt(1));
+        setSceneCardID(row.columnInt(2));
     }
     setIsDirty(false);
 }
@@ -87,13 +102,22 @@ std::int64_t cardSortOrder(const Screenplaydb* story, std::int64_t sceneCardID)
 
 int compareSceneCardPlacement(const Screenplaydb* story, std::int64_t sceneCardID, std::int64_t otherSceneCardID)
 {
+    if (sceneCardID == otherSceneCardID || sceneCardID <= 0 || otherSceneCardID <= 0)
+        return compareSceneCardPlacement(sceneCardID, 0, otherSceneCardID, 0);
+    return compareSceneCardPlacement(sceneCardID, cardSortOrder(story, sceneCardID), otherSceneCardID,
+                                     cardSortOrder(story, otherSceneCardID));
+}
+
+int compareSceneCardPlacement(std::int64_t sceneCardID, std::int64_t sortOrder, std::int64_t otherSceneCardID,
+                              std::int64_t otherSortOrder)
+{
     const bool onCard = sceneCardID > 0;
     const bool otherOnCard = otherSceneCardID > 0;
     if (onCard != otherOnCard)
         return onCard ? 1 : -1;
     if (!onCard || sceneCardID == otherSceneCardID)
         return 0;
-    if (int byOrder = compareValues(cardSortOrder(story, sceneCardID), cardSortOrder(story, otherSceneCardID)))
+    if (int byOrder = compareValues(sortOrder, otherSortOrder))
         return byOrder;
     return compareValues(sceneCardID, otherSceneCardID);
 }

@@ -21,6 +21,11 @@ public:
     // Reads the row and the linked pay-off's text. A link to a pay-off that is gone reads as
     // no link; the row keeps its ScenePayoffID until the set-up is saved after another change.
     void initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay);
+    // Takes the key and story, and the fields from `row` (a row of selectByKeySql's columns, in
+    // that order, or nothing for a key without a row); the record is clean afterwards.
+    void loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* row);
+    // "SELECT <columns> FROM <table> WHERE <key>=?": the record's row by its key.
+    static const char* selectByKeySql();
     void save();
     void insertIntoDatabase(Screenplaydb* screenplay);
     // Inserts the row under the set-up's own sceneSetupID.
@@ -48,6 +53,9 @@ private:
 // card, cards by their sort order in `story` (a card the story does not hold counts as sort
 // order 0), cards of equal sort order by key. 0 means the same card, or no card on either side.
 int compareSceneCardPlacement(const Screenplaydb* story, std::int64_t sceneCardID, std::int64_t otherSceneCardID);
+// The same with each card's sort order given.
+int compareSceneCardPlacement(std::int64_t sceneCardID, std::int64_t sortOrder, std::int64_t otherSceneCardID,
+                              std::int64_t otherSortOrder);
 
 // Two texts compared without regard to case, as -1, 0 or 1.
 int compareTextIgnoringCase(const QString& text, const QString& other);

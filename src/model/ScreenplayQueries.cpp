@@ -21,6 +21,7 @@
 #include "ScriptPartdb.h"
 #include "SqliteStatement.h"
 #include "StickyNotedb.h"
+#include "StoryTransaction.h"
 
 #include <QFile>
 
@@ -89,21 +90,6 @@ QByteArray resourceBytes(const QString& name)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
-}
-
-// Runs a pragma on the connection; a pragma that fails is of no consequence.
-void runPragma(sqlite3* database, const char* pragma)
-{
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database, pragma, -1, &statement, nullptr) == SQLITE_OK)
-        sqlite3_step(statement);
-    sqlite3_finalize(statement);
-}
-
-void execOrRaise(sqlite3* database, const char* sql)
-{
-    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        raiseDatabaseError(kSource, "Error: failed to save with message '%s'.", database);
 }
 
 } // namespace
@@ -347,29 +333,23 @@ void Screenplaydb::resetOnBoardSceneCardSortOrder()
     for (const auto& card : sceneCards_)
         previous.push_back({card->sortOrder(), card->isDirty()});
 
-    runPragma(database_, "PRAGMA synchronous = 0");
+    // One transaction with the file's normal durability: the renumbering reaches the disk whole
+    // or not at all.
     try {
-        execOrRaise(database_, "SAVEPOINT renumberBoard");
-        try {
-            std::int64_t sortOrder = 0;
-            for (auto& card : sceneCards_) {
-                card->setSortOrder(++sortOrder);
-                card->save();
-            }
-            execOrRaise(database_, "RELEASE renumberBoard");
-        } catch (...) {
-            sqlite3_exec(database_, "ROLLBACK TO renumberBoard; RELEASE renumberBoard", nullptr, nullptr, nullptr);
-            for (std::size_t i = 0; i < sceneCards_.size(); ++i) {
-                sceneCards_[i]->setSortOrder(previous[i].sortOrder);
-                sceneCards_[i]->setIsDirty(previous[i].dirty);
-            }
-            throw;
+        StoryTransaction renumbering(database_);
+        std::int64_t sortOrder = 0;
+        for (auto& card : sceneCards_) {
+            card->setSortOrder(++sortOrder);
+            card->save();
         }
+        renumbering.commit();
     } catch (...) {
-        runPragma(database_, "PRAGMA synchronous = 2");
+        for (std::size_t i = 0; i < sceneCards_.size(); ++i) {
+            sceneCards_[i]->setSortOrder(previous[i].sortOrder);
+            sceneCards_[i]->setIsDirty(previous[i].dirty);
+        }
         throw;
     }
-    runPragma(database_, "PRAGMA synchronous = 2");
 }
 
 void Screenplaydb::updateProgress()
@@ -418,6 +398,7 @@ void Screenplaydb::clearFiltersPointingAt(std::int64_t* filter, std::int64_t key
 
 bool Screenplaydb::deleteCharacter(Characterdb* character)
 {
+    StoryTransaction removal(database_);
     const std::int64_t key = character->characterID();
     deleteWhere(characterObjects_, [&](const CharacterObjectdb& link) { return link.characterID() == key; });
     character->characterObjects().clear();
@@ -428,11 +409,13 @@ bool Screenplaydb::deleteCharacter(Characterdb* character)
     character->deleteFromDatabase();
     takeRecord(characters_, character);
     clearFiltersPointingAt(&boardListFilterCharacterID_, key);
+    removal.commit();
     return true;
 }
 
 bool Screenplaydb::deleteLocation(SceneLocationdb* location)
 {
+    StoryTransaction removal(database_);
     const std::int64_t key = location->sceneLocationID();
     location->deleteFromDatabase();
     // The location's attachment links go with it, so a later location that reuses the key
@@ -449,11 +432,13 @@ bool Screenplaydb::deleteLocation(SceneLocationdb* location)
         }
     }
     clearFiltersPointingAt(&boardListFilterLocationID_, key);
+    removal.commit();
     return true;
 }
 
 bool Screenplaydb::deleteSceneSetup(SceneSetupdb* setup)
 {
+    StoryTransaction removal(database_);
     const std::int64_t payoffID = setup->scenePayoffID();
     setup->deleteFromDatabase();
     takeRecord(sceneSetups_, setup);
@@ -463,11 +448,13 @@ bool Screenplaydb::deleteSceneSetup(SceneSetupdb* setup)
             payoff->setSceneSetup(QString(QLatin1String("")));
         }
     }
+    removal.commit();
     return true;
 }
 
 bool Screenplaydb::deleteScenePayoff(ScenePayoffdb* payoff)
 {
+    StoryTransaction removal(database_);
     const std::int64_t payoffID = payoff->scenePayoffID();
     const std::int64_t setupID = payoff->sceneSetupID();
     payoff->deleteFromDatabase();
@@ -482,6 +469,7 @@ bool Screenplaydb::deleteScenePayoff(ScenePayoffdb* payoff)
         setup->setScenePayoff(QString(QLatin1String("")));
         setup->save();
     }
+    removal.commit();
     return true;
 }
 
@@ -495,6 +483,7 @@ void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::i
 
 bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
 {
+    StoryTransaction removal(database_);
     const std::int64_t key = card->sceneCardID();
     card->deleteFromDatabase();
     deleteWhere(sceneCardObjects_, [&](const SceneCardObjectdb& link) { return link.sceneCardID() == key; });
@@ -526,6 +515,7 @@ bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
         takeRecord(litterBox_, card);
     else
         takeRecord(sceneCards_, card);
+    removal.commit();
     return true;
 }
 
@@ -538,6 +528,7 @@ bool Screenplaydb::deleteStickyNote(StickyNotedb* note)
 
 bool Screenplaydb::deleteLogline(Loglinedb* logline)
 {
+    StoryTransaction removal(database_);
     if (logLines_.size() <= 1) {
         // A story keeps at least one logline.
         auto replacement = std::make_unique<Loglinedb>();
@@ -547,6 +538,7 @@ bool Screenplaydb::deleteLogline(Loglinedb* logline)
         logLines_.push_back(std::move(replacement));
         logline->deleteFromDatabase();
         takeRecord(logLines_, logline);
+        removal.commit();
         return true;
     }
     const bool wasCurrent = logline->currentLoglineFlag() == 1;
@@ -556,11 +548,13 @@ bool Screenplaydb::deleteLogline(Loglinedb* logline)
         logLines_.front()->setCurrentLoglineFlag(1);
         logLines_.front()->save();
     }
+    removal.commit();
     return true;
 }
 
 bool Screenplaydb::deleteColorCode(ColorCodedb* colorCode)
 {
+    StoryTransaction removal(database_);
     const std::int64_t key = colorCode->colorCodeID();
     for (auto* cards : {&sceneCards_, &litterBox_}) {
         for (auto& card : *cards) {
@@ -573,6 +567,7 @@ bool Screenplaydb::deleteColorCode(ColorCodedb* colorCode)
     colorCode->deleteFromDatabase();
     takeRecord(colorCodes_, colorCode);
     clearFiltersPointingAt(&boardListFilterColorID_, key);
+    removal.commit();
     return true;
 }
 
@@ -605,6 +600,7 @@ void deleteAttachmentLinks(RecordList<Link>& links, std::int64_t attachedObjectI
 
 bool Screenplaydb::deleteAttachedObject(AttachedObjectdb* attachment)
 {
+    StoryTransaction removal(database_);
     const std::int64_t key = attachment->attachedObjectID();
     // The owners' own lists point at the links; drop those pointers first.
     for (auto& character : characters_)
@@ -627,5 +623,6 @@ bool Screenplaydb::deleteAttachedObject(AttachedObjectdb* attachment)
                         "DELETE FROM SceneCardObject WHERE AttachedObjectID=?", key);
     attachment->deleteFromDatabase();
     takeRecord(attachedObjects_, attachment);
+    removal.commit();
     return true;
 }

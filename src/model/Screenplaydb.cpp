@@ -17,13 +17,21 @@
 #include "ScenePayoffdb.h"
 #include "SceneSetupdb.h"
 #include "ScriptElementdb.h"
+#include "ScriptPartdb.h"
 #include "SqliteStatement.h"
 #include "StickyNotedb.h"
+#include "StoredRange.h"
 #include "StoryLog.h"
+#include "StoryTransaction.h"
 #include "Toolkit.h"
 
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -46,17 +54,6 @@ QString storedDate(const QString& display)
 QString today()
 {
     return DateUtilities::format(DateUtilities::now(), QString::fromLatin1(DateUtilities::kDisplayDateFormat));
-}
-
-// Builds one record per key, in key order.
-template <typename Record>
-RecordList<Record> recordsForKeys(const std::vector<std::int64_t>& keys, Screenplaydb* story)
-{
-    RecordList<Record> records;
-    records.reserve(keys.size());
-    for (const std::int64_t key : keys)
-        records.push_back(std::make_unique<Record>(key, story));
-    return records;
 }
 
 } // namespace
@@ -136,24 +133,50 @@ void Screenplaydb::readTitleRow()
     }
 }
 
+namespace {
+
+bool schemaHas(sqlite3* database, const char* sql)
+{
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(database, sql, -1, &query, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(query);
+        raiseDatabaseError(kSource, "Error: failed to read the story's schema with message '%s'.", database);
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalized(query, sqlite3_finalize);
+    StatementUse use(query, database);
+    return use.stepRow() && use.columnInt(0) > 0;
+}
+
+void execOrRaise(sqlite3* database, const char* sql)
+{
+    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseDatabaseError(kSource, "Error: failed to bring the story's schema up to date with message '%s'.", database);
+}
+
+} // namespace
+
 void Screenplaydb::upgradeSchema(sqlite3* database)
 {
     if (!database)
         return;
-    // The index statement only prepares while the index does not exist yet.
-    sqlite3_stmt* index = nullptr;
-    if (sqlite3_prepare_v2(database, "CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder)", -1,
-                           &index, nullptr) == SQLITE_OK)
-        sqlite3_step(index);
-    sqlite3_finalize(index);
-
+    // Opening writes nothing unless the file lacks part of the present schema.
+    const bool sortIndex = schemaHas(
+        database, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='idxScriptPartSortOrder'");
     // Reading a scene's paragraphs by card stays fast in large stories.
-    sqlite3_exec(database, "CREATE INDEX IF NOT EXISTS idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)",
-                 nullptr, nullptr, nullptr);
-
-    // Stories made since the column was added refuse to add it again, which is as it should be.
-    sqlite3_exec(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''", nullptr, nullptr,
-                 nullptr);
+    const bool cardIndex = schemaHas(
+        database, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='idxScriptPartSceneCard'");
+    const bool mimeType =
+        schemaHas(database, "SELECT count(*) FROM pragma_table_info('AttachedObject') WHERE name='MimeType'");
+    if (sortIndex && cardIndex && mimeType)
+        return;
+    StoryTransaction upgrade(database);
+    if (!sortIndex)
+        execOrRaise(database, "CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder)");
+    if (!cardIndex)
+        execOrRaise(database, "CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)");
+    if (!mimeType)
+        execOrRaise(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''");
+    upgrade.commit();
 }
 
 // --- Loading ---------------------------------------------------------------------------------
@@ -162,15 +185,21 @@ void Screenplaydb::hydrate()
 {
     if (hydrated_)
         return;
-    if (readRowFields()) {
-        makeBoardSections();
-        loadCollections();
-    } else {
-        applyNoRowDefaults();
+    {
+        // One read transaction: a single lock for the whole load, and one consistent picture.
+        StoryTransaction reading(database_);
+        if (readRowFields()) {
+            makeBoardSections();
+            loadCollections();
+        } else {
+            applyNoRowDefaults();
+        }
+        reading.commit();
     }
     hydrated_ = true;
-    updateProgress();
+    // What was read is what the file holds: the progress stage is written only if it changed.
     isDirty_ = false;
+    updateProgress();
 }
 
 bool Screenplaydb::readRowFields()
@@ -193,10 +222,16 @@ bool Screenplaydb::readRowFields()
     if (!row.stepRow())
         return false;
     {
+        bool adjusted = false;
+        auto checked = [&adjusted](std::int64_t value, std::int64_t low, std::int64_t high) {
+            return StoredRange::clamp(value, low, high, adjusted);
+        };
+        auto size = [&](std::int64_t value) { return checked(value, 0, StoredRange::kMostSize); };
+        auto key = [&](std::int64_t value) { return checked(value, 0, std::numeric_limits<std::int64_t>::max()); };
         int c = 0;
         setScreenplayGUID(row.columnText(c++));
         setVantoraVersion(row.columnText(c++));
-        setPageCount(row.columnInt(c++));
+        setPageCount(checked(row.columnInt(c++), StoredRange::kLeastPageCount, StoredRange::kMostPageCount));
         setGeneralNotes(row.columnText(c++));
         setGenre(row.columnText(c++));
         setCreateDate(displayDate(row.columnText(c++)));
@@ -205,26 +240,26 @@ bool Screenplaydb::readRowFields()
         setOwnerFirstName(row.columnText(c++));
         setOwnerLastName(row.columnText(c++));
         setReturnDestination(row.columnInt(c++));
-        setBoardWidth(row.columnInt(c++));
-        setBoardHeight(row.columnInt(c++));
+        setBoardWidth(size(row.columnInt(c++)));
+        setBoardHeight(size(row.columnInt(c++)));
         setWindowState(row.columnInt(c++));
-        setBoardZoomFactor(row.columnInt(c++));
-        setLogLineSplitterDistance(row.columnInt(c++));
-        setGeneralNotesSplitterDistance(row.columnInt(c++));
-        setBeatsSplitterDistance(row.columnInt(c++));
-        setBoardSplitterDistance(row.columnInt(c++));
-        setParentWindowHeight(row.columnInt(c++));
-        setParentWindowWidth(row.columnInt(c++));
-        setGeneralNotesHeight(row.columnInt(c++));
-        setGeneralNotesWidth(row.columnInt(c++));
+        setBoardZoomFactor(checked(row.columnInt(c++), 0, 4));
+        setLogLineSplitterDistance(size(row.columnInt(c++)));
+        setGeneralNotesSplitterDistance(size(row.columnInt(c++)));
+        setBeatsSplitterDistance(size(row.columnInt(c++)));
+        setBoardSplitterDistance(size(row.columnInt(c++)));
+        setParentWindowHeight(size(row.columnInt(c++)));
+        setParentWindowWidth(size(row.columnInt(c++)));
+        setGeneralNotesHeight(size(row.columnInt(c++)));
+        setGeneralNotesWidth(size(row.columnInt(c++)));
         setBoardView(row.columnInt(c++));
         setBigSceneView(row.columnInt(c++));
-        setBigSceneSceneCardID(row.columnInt(c++));
+        setBigSceneSceneCardID(key(row.columnInt(c++)));
         setBoardListSortMethod(row.columnInt(c++));
-        setBoardListFilterColorID(row.columnInt(c++));
-        setBoardListFilterCharacterID(row.columnInt(c++));
-        setBoardListFilterLocationID(row.columnInt(c++));
-        setStandardFontSetting(row.columnInt(c++));
+        setBoardListFilterColorID(key(row.columnInt(c++)));
+        setBoardListFilterCharacterID(key(row.columnInt(c++)));
+        setBoardListFilterLocationID(key(row.columnInt(c++)));
+        setStandardFontSetting(checked(row.columnInt(c++), 1, 4));
         setR3x5IncludeNotes(row.columnInt(c++));
         setR3x5IncludeCharacters(row.columnInt(c++));
         setR4x6IncludeNotes(row.columnInt(c++));
@@ -233,11 +268,13 @@ bool Screenplaydb::readRowFields()
         setA3x5IncludeCharacters(row.columnInt(c++));
         setABCIncludeNotes(row.columnInt(c++));
         setABCIncludeCharacters(row.columnInt(c++));
-        setGreenlightChecklistPercentageHorizontal(row.columnFloat(c++));
-        setGreenlightChecklistPercentageVertical(row.columnFloat(c++));
+        setGreenlightChecklistPercentageHorizontal(StoredRange::fraction(row.columnDouble(c++), adjusted));
+        setGreenlightChecklistPercentageVertical(StoredRange::fraction(row.columnDouble(c++), adjusted));
         setBeatSectionShowing(row.columnInt(c++));
-        setBeatSectionCharacterID(row.columnInt(c++));
-        setBeatSectionLocationID(row.columnInt(c++));
+        setBeatSectionCharacterID(key(row.columnInt(c++)));
+        setBeatSectionLocationID(key(row.columnInt(c++)));
+        if (adjusted)
+            noteAdjustment(QStringLiteral("Settings of the story that were out of range have been reset."));
         return true;
     }
     return false;
@@ -272,30 +309,49 @@ void Screenplaydb::makeBoardSections()
     boardSections_ = std::move(sections);
 }
 
-std::vector<std::int64_t> Screenplaydb::collectionKeys(const char* name, const char* sql, bool bindStory)
+namespace {
+
+template <typename Record, typename Key>
+std::unordered_map<std::int64_t, Record*> byKey(const RecordList<Record>& records, Key key)
 {
-    StatementUse query(statement(name, sql, kSource, kCollectionPrepareMessage), database_);
+    std::unordered_map<std::int64_t, Record*> index;
+    index.reserve(records.size());
+    for (const auto& record : records)
+        index.emplace(((*record).*key)(), record.get());
+    return index;
+}
+
+} // namespace
+
+template <typename Record>
+RecordList<Record> Screenplaydb::loadRecords(const char* name, const std::string& sql, bool bindStory)
+{
+    StatementUse query(statement(name, sql.c_str(), kSource, kCollectionPrepareMessage), database_);
     if (bindStory)
         query.bind(1, screenplayID_);
-    std::vector<std::int64_t> keys;
-    while (query.stepRow())
-        keys.push_back(query.columnInt(0));
-    return keys;
+    const int keyColumn = query.columnCount() - 1;
+    RecordList<Record> records;
+    while (query.stepRow()) {
+        auto record = std::make_unique<Record>();
+        record->loadRow(query.columnInt(keyColumn), this, &query);
+        records.push_back(std::move(record));
+    }
+    return records;
 }
 
 void Screenplaydb::loadCollections()
 {
-    logLines_ = recordsForKeys<Loglinedb>(
-        collectionKeys("screenplay_logline_statement",
-                       "SELECT LoglineID FROM Logline WHERE ScreenplayID=? ORDER BY LogLineID ", true),
-        this);
+    // One statement per table; the records are tied together through hash maps afterwards, so
+    // loading grows with the size of the story, never with its square.
+    const char* const ofStory = "WHERE ScreenplayID=?";
+    logLines_ = loadRecords<Loglinedb>("screenplay_logline_statement",
+                                       selectAllSql(Loglinedb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY LogLineID"),
+                                       true);
 
-    greenlightChecklistQuestions_ = recordsForKeys<GreenlightChecklistQuestiondb>(
-        collectionKeys("screenplay_greenlight_statement",
-                       "SELECT GreenlightChecklistQuestionID FROM GreenlightChecklistQuestion WHERE ScreenplayID=? "
-                       "ORDER BY QuestionNumber",
-                       true),
-        this);
+    greenlightChecklistQuestions_ = loadRecords<GreenlightChecklistQuestiondb>(
+        "screenplay_greenlight_statement",
+        selectAllSql(GreenlightChecklistQuestiondb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY QuestionNumber"),
+        true);
     // Stories made before the checklist had 55 questions get the last five, unanswered.
     if (greenlightChecklistQuestions_.size() == 50) {
         for (std::int64_t number = 51; number <= 55; ++number) {
@@ -308,102 +364,177 @@ void Screenplaydb::loadCollections()
         }
     }
 
-    characterObjects_ = recordsForKeys<CharacterObjectdb>(
-        collectionKeys("screenplay_characterObject_statement", "SELECT CharacterObjectID FROM CharacterObject", false),
-        this);
-
-    characters_ = recordsForKeys<Characterdb>(
-        collectionKeys("screenplay_character_statement", "SELECT CharacterID FROM Character WHERE ScreenplayID=?", true),
-        this);
-    for (auto& character : characters_) {
-        std::vector<CharacterObjectdb*> links;
+    characterObjects_ = loadRecords<CharacterObjectdb>(
+        "screenplay_characterObject_statement",
+        "SELECT CharacterID,AttachedObjectID,Description,PrimaryDisplayFlag,CharacterObjectID FROM CharacterObject", false);
+    characters_ = loadRecords<Characterdb>("screenplay_character_statement",
+                                           selectAllSql(Characterdb::selectByKeySql(), ofStory), true);
+    {
+        const auto characters = byKey(characters_, &Characterdb::characterID);
         for (auto& link : characterObjects_)
-            if (link->characterID() == character->characterID())
-                links.push_back(link.get());
-        character->setCharacterObjects(std::move(links));
+            if (auto found = characters.find(link->characterID()); found != characters.end())
+                found->second->characterObjects().push_back(link.get());
     }
     sortRecords(characters_, &Characterdb::sortCharactersByName);
 
-    attachedObjects_ = recordsForKeys<AttachedObjectdb>(
-        collectionKeys("screenplay_attachedObject_statement",
-                       "SELECT AttachedObjectID FROM AttachedObject WHERE ScreenplayID=?", true),
-        this);
+    attachedObjects_ = loadRecords<AttachedObjectdb>("screenplay_attachedObject_statement",
+                                                     selectAllSql(AttachedObjectdb::selectByKeySql(), ofStory), true);
+    const auto attachments = byKey(attachedObjects_, &AttachedObjectdb::attachedObjectID);
 
-    sceneCardObjects_ = recordsForKeys<SceneCardObjectdb>(
-        collectionKeys("screenplay_sceneCardObject_statement",
-                       "SELECT SceneCardObjectID FROM SceneCardObject INNER JOIN SceneCard ON "
-                       "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?",
-                       true),
-        this);
-    for (auto& link : sceneCardObjects_)
-        link->setTitle(titleForAttachment(link->attachedObjectID()));
-
-    sceneCardCharacters_ = recordsForKeys<SceneCardCharacterdb>(
-        collectionKeys("screenplay_sceneCardCharacter_statement",
-                       "SELECT SceneCardCharacterID FROM SceneCardCharacter INNER JOIN SceneCard on "
-                       "SceneCardCharacter.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?",
-                       true),
-        this);
-    for (auto& link : sceneCardCharacters_) {
-        if (const Characterdb* character = characterForCharacterID(link->characterID()))
-            link->setCharacterName(character->characterName());
+    sceneCardObjects_ = loadRecords<SceneCardObjectdb>(
+        "screenplay_sceneCardObject_statement",
+        "SELECT SceneCardObject.SceneCardID,AttachedObjectID,SceneCardObject.Description,PrimaryDisplayFlag,"
+        "SceneCardObjectID FROM SceneCardObject INNER JOIN SceneCard ON "
+        "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?",
+        true);
+    for (auto& link : sceneCardObjects_) {
+        const auto found = attachments.find(link->attachedObjectID());
+        link->setTitle(found != attachments.end() ? found->second->title() : QString(QLatin1String("")));
     }
 
-    stickyNotes_ = recordsForKeys<StickyNotedb>(
-        collectionKeys("screenplay_stickyNote_statement", "SELECT StickyNoteID FROM StickyNote WHERE ScreenplayID=?",
-                       true),
-        this);
+    sceneCardCharacters_ = loadRecords<SceneCardCharacterdb>(
+        "screenplay_sceneCardCharacter_statement",
+        "SELECT SceneCardCharacter.SceneCardID,CharacterID,SceneCardCharacter.Description,SceneCardCharacterID "
+        "FROM SceneCardCharacter INNER JOIN SceneCard on SceneCardCharacter.SceneCardID = SceneCard.SceneCardID "
+        "WHERE SceneCard.ScreenplayID=?",
+        true);
+    {
+        const auto characters = byKey(characters_, &Characterdb::characterID);
+        for (auto& link : sceneCardCharacters_)
+            if (auto found = characters.find(link->characterID()); found != characters.end())
+                link->setCharacterName(found->second->characterName());
+    }
 
-    sceneLocationObjects_ = recordsForKeys<SceneLocationObjectdb>(
-        collectionKeys("screenplay_locationObject_statement",
-                       "SELECT SceneLocationObjectID FROM SceneLocationObject INNER JOIN SceneLocation ON "
-                       "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=?",
-                       true),
-        this);
+    stickyNotes_ = loadRecords<StickyNotedb>("screenplay_stickyNote_statement",
+                                             selectAllSql(StickyNotedb::selectByKeySql(), ofStory), true);
 
-    sceneLocations_ = recordsForKeys<SceneLocationdb>(
-        collectionKeys("screenplay_location_statement",
-                       "SELECT SceneLocationID FROM SceneLocation WHERE ScreenplayID=?", true),
-        this);
-    for (auto& location : sceneLocations_) {
-        std::vector<SceneLocationObjectdb*> links;
+    sceneLocationObjects_ = loadRecords<SceneLocationObjectdb>(
+        "screenplay_locationObject_statement",
+        "SELECT SceneLocationObject.SceneLocationID,AttachedObjectID,SceneLocationObject.Description,"
+        "PrimaryDisplayFlag,SceneLocationObjectID FROM SceneLocationObject INNER JOIN SceneLocation ON "
+        "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=?",
+        true);
+    sceneLocations_ = loadRecords<SceneLocationdb>("screenplay_location_statement",
+                                                   selectAllSql(SceneLocationdb::selectByKeySql(), ofStory), true);
+    {
+        const auto locations = byKey(sceneLocations_, &SceneLocationdb::sceneLocationID);
         for (auto& link : sceneLocationObjects_)
-            if (link->sceneLocationID() == location->sceneLocationID())
-                links.push_back(link.get());
-        location->setLocationObjects(std::move(links));
+            if (auto found = locations.find(link->sceneLocationID()); found != locations.end())
+                found->second->locationObjects().push_back(link.get());
     }
     sortRecords(sceneLocations_, &SceneLocationdb::sortLocationsByName);
 
-    scriptElements_ = recordsForKeys<ScriptElementdb>(
-        collectionKeys("screenplay_element_statement",
-                       "SELECT ScriptElementID FROM ScriptElement ORDER BY ScriptElementID ", false),
-        this);
-    colorCodes_ = recordsForKeys<ColorCodedb>(
-        collectionKeys("screenplay_colorCode_statement", "SELECT ColorCodeID FROM ColorCode WHERE ScreenplayID=?", true),
-        this);
-    beats_ = recordsForKeys<Beatdb>(
-        collectionKeys("screenplay_beat_statement", "SELECT BeatID FROM Beat WHERE ScreenplayID=?", true), this);
-    sceneSetups_ = recordsForKeys<SceneSetupdb>(
-        collectionKeys("screenplay_setup_statement", "SELECT SceneSetupID FROM SceneSetup ", false), this);
-    scenePayoffs_ = recordsForKeys<ScenePayoffdb>(
-        collectionKeys("screenplay_payoff_statement", "SELECT ScenePayoffID FROM ScenePayoff", false), this);
-    sceneCards_ = recordsForKeys<SceneCarddb>(
-        collectionKeys("screenplay_sceneCards_statement",
-                       "SELECT SceneCardID FROM SceneCard WHERE ScreenplayID=? AND OnBoard = 1 ORDER BY "
-                       "currentBeatSection,sortOrder",
-                       true),
-        this);
-    litterBox_ = recordsForKeys<SceneCarddb>(
-        collectionKeys("screenplay_litterBox_statement",
-                       "SELECT SceneCardID FROM SceneCard WHERE ScreenplayID=? AND OnBoard = 2 ORDER BY "
-                       "currentBeatSection,sortOrder",
-                       true),
-        this);
+    scriptElements_ = loadRecords<ScriptElementdb>(
+        "screenplay_element_statement",
+        selectAllSql(ScriptElementdb::selectByKeySql(), "ORDER BY ScriptElementID"), false);
+    colorCodes_ = loadRecords<ColorCodedb>("screenplay_colorCode_statement",
+                                           selectAllSql(ColorCodedb::selectByKeySql(), ofStory), true);
+    beats_ = loadRecords<Beatdb>("screenplay_beat_statement", selectAllSql(Beatdb::selectByKeySql(), ofStory), true);
+    sceneSetups_ = loadRecords<SceneSetupdb>("screenplay_setup_statement",
+                                             selectAllSql(SceneSetupdb::selectByKeySql(), ""), false);
+    scenePayoffs_ = loadRecords<ScenePayoffdb>("screenplay_payoff_statement",
+                                               selectAllSql(ScenePayoffdb::selectByKeySql(), ""), false);
+    linkSetupsAndPayoffs();
 
-    // The set-up and pay-off orders look the cards up, so they come after the cards.
-    sortRecords(sceneSetups_, &SceneSetupdb::sortBySceneCardID);
-    sortRecords(scenePayoffs_, &ScenePayoffdb::sortBySceneCardID);
+    // Every card of the story, in board order; a card whose place is unknown goes to the
+    // Litter Box rather than out of sight.
+    RecordList<SceneCarddb> cards = loadRecords<SceneCarddb>(
+        "screenplay_sceneCards_statement",
+        selectAllSql(SceneCarddb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY CurrentBeatSection,SortOrder"), true);
+    sceneCards_.clear();
+    litterBox_.clear();
+    for (auto& card : cards) {
+        if (card->onBoard() != 1 && card->onBoard() != 2) {
+            card->setOnBoard(2);
+            card->setIsDirty(false);
+            noteAdjustment(QStringLiteral("Cards whose place was unknown are in the Litter Box."));
+        }
+        (card->onBoard() == 1 ? sceneCards_ : litterBox_).push_back(std::move(card));
+    }
+
+    sortSetupsAndPayoffsByCard();
     listViewCards_.clear();
+}
+
+void Screenplaydb::loadAllScriptParts()
+{
+    std::unordered_map<std::int64_t, SceneCarddb*> waiting;
+    for (auto* cards : {&sceneCards_, &litterBox_})
+        for (auto& card : *cards)
+            if (card->scriptParts().empty())
+                waiting.emplace(card->sceneCardID(), card.get());
+    if (waiting.empty())
+        return;
+    static const std::string sql = selectAllSql(ScriptPartdb::selectByKeySql(), "ORDER BY SceneCardID,SortOrder");
+    StatementUse query(statement("screenplay_allScriptParts_statement", sql.c_str(), kSource), database_);
+    const int keyColumn = query.columnCount() - 1;
+    // The card column comes first in the part's columns; parts of cards that are not waiting
+    // are skipped before a record is made.
+    while (query.stepRow()) {
+        const auto found = waiting.find(query.columnInt(0));
+        if (found == waiting.end())
+            continue;
+        auto part = std::make_unique<ScriptPartdb>();
+        part->loadRow(query.columnInt(keyColumn), this, &query);
+        found->second->scriptParts().push_back(std::move(part));
+    }
+}
+
+void Screenplaydb::linkSetupsAndPayoffs()
+{
+    const auto payoffs = byKey(scenePayoffs_, &ScenePayoffdb::scenePayoffID);
+    for (auto& payoff : scenePayoffs_) {
+        payoff->setSceneSetupID(0);
+        payoff->setSceneSetup(QString(QLatin1String("")));
+    }
+    for (auto& setup : sceneSetups_) {
+        // A set-up names its pay-off; the pay-off learns its set-up from the first that names
+        // it. A link to a pay-off that is gone reads as no link, in memory only.
+        if (setup->scenePayoffID() < 1)
+            continue;
+        const auto found = payoffs.find(setup->scenePayoffID());
+        if (found == payoffs.end()) {
+            setup->setScenePayoffID(0);
+            setup->setIsDirty(false);
+            continue;
+        }
+        ScenePayoffdb& payoff = *found->second;
+        setup->setScenePayoff(payoff.scenePayoff());
+        if (payoff.sceneSetupID() == 0) {
+            payoff.setSceneSetupID(setup->sceneSetupID());
+            payoff.setSceneSetup(setup->sceneSetup());
+        }
+    }
+}
+
+void Screenplaydb::sortSetupsAndPayoffsByCard()
+{
+    // The same order as sortBySceneCardID, with each card's sort order looked up once.
+    std::unordered_map<std::int64_t, std::int64_t> sortOrders;
+    for (auto* cards : {&litterBox_, &sceneCards_})
+        for (auto& card : *cards)
+            sortOrders[card->sceneCardID()] = card->sortOrder();
+    auto orderOf = [&](std::int64_t sceneCardID) {
+        const auto found = sortOrders.find(sceneCardID);
+        return found != sortOrders.end() ? found->second : 0;
+    };
+    auto sortByCard = [&](auto& records, auto textOf) {
+        std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
+            const int byCard = compareSceneCardPlacement(a->sceneCardID(), orderOf(a->sceneCardID()), b->sceneCardID(),
+                                                         orderOf(b->sceneCardID()));
+            if (byCard != 0)
+                return byCard < 0;
+            return compareTextIgnoringCase(textOf(*a), textOf(*b)) < 0;
+        });
+    };
+    sortByCard(sceneSetups_, [](const SceneSetupdb& setup) { return setup.sceneSetup(); });
+    sortByCard(scenePayoffs_, [](const ScenePayoffdb& payoff) { return payoff.scenePayoff(); });
+}
+
+void Screenplaydb::noteAdjustment(const QString& note)
+{
+    if (!loadAdjustments_.contains(note))
+        loadAdjustments_.append(note);
 }
 
 // --- Writing ---------------------------------------------------------------------------------
@@ -497,14 +628,41 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
 {
     if (pageCount == pageCount_)
         return;
+    const std::int64_t previousCount = pageCount_;
     pageCount_ = pageCount;
     isDirty_ = true;
     boardSections_->setPageCount(pageCount);
-    for (auto* cards : {&sceneCards_, &litterBox_}) {
-        for (auto& card : *cards) {
-            card->setPageNumber(boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
-            card->save();
+    if (sceneCards_.empty() && litterBox_.empty())
+        return;
+    // The page count and every card's page change together: a failure (or the program's end)
+    // midway leaves the file with all the old pages, and memory is put back to match it.
+    struct Previous {
+        SceneCarddb* card;
+        std::int64_t pageNumber;
+        bool dirty;
+    };
+    std::vector<Previous> previous;
+    previous.reserve(sceneCards_.size() + litterBox_.size());
+    try {
+        StoryTransaction repaging(database_);
+        for (auto* cards : {&sceneCards_, &litterBox_}) {
+            for (auto& card : *cards) {
+                previous.push_back({card.get(), card->pageNumber(), card->isDirty()});
+                card->setPageNumber(boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+                card->save();
+            }
         }
+        // The story's own page count goes with its cards' pages.
+        save();
+        repaging.commit();
+    } catch (...) {
+        for (const Previous& was : previous) {
+            was.card->setPageNumber(was.pageNumber);
+            was.card->setIsDirty(was.dirty);
+        }
+        pageCount_ = previousCount;
+        boardSections_->setPageCount(previousCount);
+        throw;
     }
 }
 
@@ -542,4 +700,21 @@ void Screenplaydb::finalizeAllSqliteStatements()
     for (auto& [name, prepared] : statements_)
         sqlite3_finalize(prepared);
     statements_.clear();
+}
+
+LoadedStory loadStoryFile(const QString& path)
+{
+    LoadedStory loaded;
+    loaded.connection = StoryFile::openStory(path);
+    auto story = std::make_unique<Screenplaydb>();
+    try {
+        story->initWithDatabase(loaded.connection.get());
+        story->setFileName(path);
+        story->hydrate();
+    } catch (const DatabaseError& failure) {
+        story->finalizeAllSqliteStatements();
+        throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message());
+    }
+    loaded.story = std::move(story);
+    return loaded;
 }

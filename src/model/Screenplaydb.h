@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -108,8 +109,11 @@ public:
     // Opens fileName again as the story's own connection.
     void reopenDatabase();
 
-    // Loads the Screenplay row and every collection, once.
+    // Loads the Screenplay row and every collection, once, in one read transaction with one
+    // statement per table.
     void hydrate();
+    // Reads the script paragraphs of every card that has none in memory yet, in one pass.
+    void loadAllScriptParts();
     // Writes the Screenplay row when dirty, then every dirty card of the board and Litter Box.
     void save();
     // Makes the Screenplay row from the fields on `database` and takes its key.
@@ -124,6 +128,12 @@ public:
     bool isDirty() const { return isDirty_; }
     void setIsDirty(bool dirty) { isDirty_ = dirty; }
     bool hydrated() const { return hydrated_; }
+
+    // What loading had to change so the story could be shown (values brought into range, cards
+    // of unknown place put in the Litter Box), one sentence each; the changes are written only
+    // when the user next edits the record.
+    const QStringList& loadAdjustments() const { return loadAdjustments_; }
+    void noteAdjustment(const QString& note);
 
     std::int64_t screenplayID() const { return screenplayID_; }
     void setScreenplayID(std::int64_t key) { screenplayID_ = key; }
@@ -237,8 +247,9 @@ public:
     // Finalizes every cached statement; the next use prepares it again on the current connection.
     void finalizeAllSqliteStatements();
 
-    // Schema upgrades that every open applies: the script-part index and the attachment
-    // MIME type column, each only when missing. They never fail the open.
+    // Brings an older file's schema up to date: the two script-part indexes and the attachment
+    // MIME type column, each only when missing, in one transaction; a current file is not
+    // written. A failure raises.
     static void upgradeSchema(sqlite3* database);
 
 private:
@@ -262,7 +273,12 @@ private:
     bool readRowFields();
     void makeBoardSections();
     void loadCollections();
-    std::vector<std::int64_t> collectionKeys(const char* name, const char* sql, bool bindStory);
+    // Reads every row `sql` selects (the record's columns, then its key) into new records.
+    template <typename Record>
+    RecordList<Record> loadRecords(const char* name, const std::string& sql, bool bindStory);
+    // Gives each set-up its pay-off's text and each pay-off the first set-up that names it.
+    void linkSetupsAndPayoffs();
+    void sortSetupsAndPayoffsByCard();
     template <typename Use>
     void bindRow(Use& statement) const;
     void runWithoutSync(const std::function<void()>& work);
@@ -274,6 +290,7 @@ private:
     DatabaseConnection ownConnection_;
     bool isDirty_ = false;
     bool hydrated_ = false;
+    QStringList loadAdjustments_;
     std::int64_t screenplayID_ = 0;
     QString fileName_;
     std::int64_t pageCount_ = 110;
@@ -301,3 +318,13 @@ private:
 
     std::unordered_map<std::string, sqlite3_stmt*, NameHash, std::equal_to<>> statements_;
 };
+
+// A story file opened and loaded as a window shows it; the story works on the connection.
+struct LoadedStory {
+    DatabaseConnection connection;
+    std::unique_ptr<Screenplaydb> story;
+};
+
+// Opens `path` with StoryFile::openStory, brings an older schema up to date and loads the
+// story. Any failure raises StoryFileRefused, its message in plain words first.
+LoadedStory loadStoryFile(const QString& path);

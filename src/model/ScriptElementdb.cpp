@@ -1,13 +1,25 @@
 #include "ScriptElementdb.h"
 
+const char* ScriptElementdb::selectByKeySql()
+{
+    return "SELECT ElementType,LeftIndent,RightIndent,Alignment FROM ScriptElement WHERE ScriptElementID=?";
+}
+
 void ScriptElementdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("scriptElement_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void ScriptElementdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     scriptElementID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("scriptElement_init_statement",
-                           "SELECT ElementType,LeftIndent,RightIndent,Alignment FROM ScriptElement WHERE ScriptElementID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setElementType(row.columnText(0));
         setLeftIndent(row.columnFloat(1));
         setRightIndent(row.columnFloat(2));

@@ -2,14 +2,26 @@
 
 #include "DatabaseError.h"
 
+const char* ScriptPartdb::selectByKeySql()
+{
+    return "SELECT SceneCardID,SortOrder,ElementTypeID,ScriptText FROM ScriptPart WHERE ScriptPartID=?";
+}
+
 void ScriptPartdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("scriptPart_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void ScriptPartdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     scriptPartID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("scriptPart_init_statement",
-                           "SELECT SceneCardID,SortOrder,ElementTypeID,ScriptText FROM ScriptPart WHERE ScriptPartID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setSceneCardID(row.columnInt(0));
         setSortOrder(row.columnInt(1));
         setElementTypeID(row.columnInt(2));

@@ -1,5 +1,7 @@
 #include "SqliteStatement.h"
 
+#include "DatabaseError.h"
+
 #include <sqlite3.h>
 
 StatementUse::StatementUse(sqlite3_stmt* statement, sqlite3* db)
@@ -49,7 +51,12 @@ int StatementUse::step()
 
 bool StatementUse::stepRow()
 {
-    return step() == SQLITE_ROW;
+    const int stepped = step();
+    if (stepped == SQLITE_ROW)
+        return true;
+    if (stepped != SQLITE_DONE)
+        raiseDatabaseError("StatementUse", "Error: failed to read with message '%s'.", db_);
+    return false;
 }
 
 int StatementUse::done()
@@ -82,6 +89,11 @@ QByteArray StatementUse::columnBlob(int column) const
     if (!data || size <= 0)
         return QByteArray();
     return QByteArray(static_cast<const char*>(data), size);
+}
+
+int StatementUse::columnCount() const
+{
+    return sqlite3_column_count(statement_);
 }
 
 bool StatementUse::columnIsNull(int column) const

@@ -39,6 +39,9 @@ public:
 
     // Returns SQLite's result code of the step (SQLITE_ROW, SQLITE_DONE or an error).
     int step();
+    // True for a row, false when there are no more; any other answer (a damaged page, a full
+    // disk, a lock) raises "Error: failed to read with message '%s'.", so that a failure is
+    // never taken for the end of the data.
     bool stepRow();
     bool stepDone() { return step() == done(); }
 
@@ -50,6 +53,7 @@ public:
     QString columnText(int column) const;
     QByteArray columnBlob(int column) const;
     bool columnIsNull(int column) const;
+    int columnCount() const;
 
     sqlite3* database() const { return db_; }
     static int done();

@@ -2,15 +2,27 @@
 
 #include "RecordSorting.h"
 
+const char* StickyNotedb::selectByKeySql()
+{
+    return "SELECT ScreenplayID,Title,Note,PositionLeft,PositionTop,PercentageHorizontal,"
+                           "PercentageVertical,SizeWidth,SizeHeight,Color,TextNote FROM StickyNote WHERE StickyNoteID=?";
+}
+
 void StickyNotedb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
+{
+    setScreenplay(screenplay);
+    StatementUse row = use("stickyNote_init_statement", selectByKeySql());
+    row.bind(1, key);
+    const bool found = row.stepRow();
+    loadRow(key, screenplay, found ? &row : nullptr);
+}
+
+void StickyNotedb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
     stickyNoteID_ = key;
     setScreenplay(screenplay);
-    StatementUse row = use("stickyNote_init_statement",
-                           "SELECT ScreenplayID,Title,Note,PositionLeft,PositionTop,PercentageHorizontal,"
-                           "PercentageVertical,SizeWidth,SizeHeight,Color,TextNote FROM StickyNote WHERE StickyNoteID=?");
-    row.bind(1, key);
-    if (row.stepRow()) {
+    if (found) {
+        const StatementUse& row = *found;
         setScreenplayID(row.columnInt(0));
         setTitle(row.columnText(1));
         setNote(row.columnText(2));

@@ -28,6 +28,11 @@ public:
     StickyNotedb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 
     void initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay);
+    // Takes the key and story, and the fields from `row` (a row of selectByKeySql's columns, in
+    // that order, or nothing for a key without a row); the record is clean afterwards.
+    void loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* row);
+    // "SELECT <columns> FROM <table> WHERE <key>=?": the record's row by its key.
+    static const char* selectByKeySql();
     void save();
     void insertIntoDatabase(Screenplaydb* screenplay);
     void deleteFromDatabase();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DatabaseError.h"
+
 #include <QString>
 
 struct sqlite3;
@@ -26,6 +28,15 @@ private:
     sqlite3* handle_ = nullptr;
 };
 
+// A story file that cannot be used as it is. The message starts with the reason in plain words
+// (the file's name, then "is not a Vantora story.", "is damaged and cannot be opened." or why it
+// cannot be written) and gives SQLite's own words, if any, as a detail after a blank line.
+class StoryFileRefused : public DatabaseError
+{
+public:
+    StoryFileRefused(const QString& path, const QString& reason, const QString& detail = QString());
+};
+
 namespace StoryFile {
 
 inline constexpr const char* kExtension = "vtrsf";
@@ -37,6 +48,17 @@ inline constexpr const char* kMasterTemplate = ":/templates/VantoraUserData.db";
 // "Error: failed to open database with message '%s'."; no new empty database is ever made.
 // The file is checked to be a database, so a damaged file fails here and not later.
 DatabaseConnection open(const QString& path);
+
+// Opens a story file for the window, proving first that it can be used as it is: it must be
+// writable (file and folder), a SQLite database that passes a quick integrity check, hold
+// the story tables and no trigger or view of its own, and hold exactly one story whose rows
+// all belong to it. The connection is defensive and distrusts the file's schema. Nothing is
+// written. A file that fails raises StoryFileRefused.
+DatabaseConnection openStory(const QString& path);
+
+// The plain-language refusal for a failure while a story file was being read: "… is damaged
+// and cannot be opened." with SQLite's words as the detail. A refusal passes unchanged.
+QString refusalMessage(const QString& path, const DatabaseError& failure);
 
 // Copies a template database byte for byte to `path` (replacing a file already there) and
 // makes the copy writable. Answers false when the copy could not be made.

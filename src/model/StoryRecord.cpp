@@ -50,3 +50,13 @@ void StoryRecord::deleteRow(const char* name, const char* sql, std::int64_t key)
     if (!statement.stepDone())
         raiseDatabaseError(sourceName(), deleteFailureMessage(), statement.database());
 }
+
+std::string selectAllSql(const char* selectByKey, const char* rest)
+{
+    const std::string text(selectByKey);
+    const std::size_t from = text.find(" FROM ");
+    const std::size_t where = text.find(" WHERE ");
+    const std::size_t equals = text.find("=?", where);
+    const std::string key = text.substr(where + 7, equals - where - 7);
+    return text.substr(0, from) + "," + key + text.substr(from, where - from) + " " + rest;
+}

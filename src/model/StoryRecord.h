@@ -4,6 +4,7 @@
 #include "SqliteStatement.h"
 
 #include <cstdint>
+#include <string>
 
 class Screenplaydb;
 
@@ -39,3 +40,7 @@ protected:
 private:
     Screenplaydb* screenplay_ = nullptr;
 };
+
+// "SELECT <columns>,<key> FROM <table> <rest>" from a record's "SELECT <columns> FROM <table>
+// WHERE <key>=?": many rows in one statement, with the key in the last column.
+std::string selectAllSql(const char* selectByKey, const char* rest);

@@ -12,6 +12,7 @@
 #include "SqliteStatement.h"
 #include "StoryFile.h"
 #include "StoryLog.h"
+#include "StoryTransaction.h"
 #include "StringUtilities.h"
 
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <memory>
 
 using namespace DateUtilities;
 
@@ -75,35 +77,31 @@ constexpr ElementFormat kElementFormats[] = {
 // cannot be read gives no colour codes.
 void copyMasterColorCodes(const QString& masterPath, Screenplaydb& story)
 {
-    sqlite3* master = nullptr;
+    sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(masterPath);
-    if (sqlite3_open_v2(name.constData(), &master, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(master);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    // Closed and finalized on every way out, a failed insert included.
+    DatabaseConnection master(handle);
+    if (opened != SQLITE_OK)
         return;
+    sqlite3_stmt* prepared = nullptr;
+    const int prepareResult = sqlite3_prepare_v2(
+        handle, "SELECT ColorCodeID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode", -1,
+        &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> query(prepared, sqlite3_finalize);
+    if (prepareResult != SQLITE_OK)
+        return;
+    StatementUse rows(query.get(), handle);
+    while (rows.stepRow()) {
+        ColorCodedb code;
+        code.setScreenplayID(story.screenplayID());
+        code.setDescription(rows.columnText(1));
+        code.setRedValue(rows.columnInt(2));
+        code.setGreenValue(rows.columnInt(3));
+        code.setBlueValue(rows.columnInt(4));
+        code.setAlphaValue(rows.columnInt(5));
+        code.insertIntoDatabase(&story);
     }
-    sqlite3_stmt* query = nullptr;
-    if (sqlite3_prepare_v2(master, "SELECT ColorCodeID,Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode",
-                           -1, &query, nullptr) == SQLITE_OK) {
-        StatementUse rows(query, master);
-        while (rows.stepRow()) {
-            ColorCodedb code;
-            code.setScreenplayID(story.screenplayID());
-            code.setDescription(rows.columnText(1));
-            code.setRedValue(rows.columnInt(2));
-            code.setGreenValue(rows.columnInt(3));
-            code.setBlueValue(rows.columnInt(4));
-            code.setAlphaValue(rows.columnInt(5));
-            code.insertIntoDatabase(&story);
-        }
-    }
-    sqlite3_finalize(query);
-    sqlite3_close(master);
-}
-
-void execOrRaise(sqlite3* database, const char* sql)
-{
-    if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        raiseDatabaseError("Toolkit", "Error: failed to insert into the database with message '%s'.", database);
 }
 
 } // namespace
@@ -120,7 +118,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
     sqlite3* database = connection.get();
     Screenplaydb story;
     try {
-        execOrRaise(database, "BEGIN");
+        StoryTransaction defaults(database);
         story.setScreenplayGUID(StringUtilities::stringWithUUID());
         story.setCreateDate(format(now(), QString::fromLatin1(kDisplayDateFormat)));
         story.setFileName(storyPath);
@@ -159,12 +157,11 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
             element->insertIntoDatabase(&story);
             story.scriptElements().push_back(std::move(element));
         }
+        defaults.commit();
         story.finalizeAllSqliteStatements();
-        execOrRaise(database, "COMMIT");
     } catch (const DatabaseError& error) {
         qCWarning(lcStory).noquote() << error.message();
         story.finalizeAllSqliteStatements();
-        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
     try {
@@ -247,9 +244,8 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
         story.sceneCards().push_back(std::move(card));
     };
 
-    sqlite3* database = story.database();
-    execOrRaise(database, "SAVEPOINT initialBeatCards");
     try {
+        StoryTransaction beatCards(story.database());
         for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
             const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
             const BeatCard& beat = kBeatCards[index];
@@ -302,9 +298,8 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
                 }
             }
         }
-        execOrRaise(database, "RELEASE initialBeatCards");
+        beatCards.commit();
     } catch (...) {
-        sqlite3_exec(database, "ROLLBACK TO initialBeatCards; RELEASE initialBeatCards", nullptr, nullptr, nullptr);
         auto& cards = story.sceneCards();
         std::erase_if(cards, [&](const std::unique_ptr<SceneCarddb>& card) {
             return std::find(added.begin(), added.end(), card.get()) != added.end();

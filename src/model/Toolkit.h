@@ -12,6 +12,7 @@
 // Each subsystem defines its own operations in a source file of its own folder.
 class QFont;
 class Screenplaydb;
+class XMLParsedScript;
 
 class Toolkit
 {
@@ -39,6 +40,19 @@ public:
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
     // debate, fun and games, bad guys, five-step finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
+
+    // --- script interchange (interchange) ---
+    // Writes a read script into the story as one transaction: page count and board, element
+    // formats, characters, locations, one scene card per scene heading with its script
+    // paragraphs and character links, the cards spread along their rows, the board's width.
+    // The script must hold 4 to 1000 locked pages. A failed write raises DatabaseError and
+    // leaves the file as it was; the story in memory must then be loaded again.
+    bool processFinalDraft8Script(const XMLParsedScript& script, Screenplaydb& story) const;
+    // Writes the story's board cards and their script as a Final Draft 8/9 script file, in one
+    // piece (a temporary file replaced in one step). Sorts the story's board cards by their
+    // place on the board. Answers false, with the reason in `error`, when the file could not
+    // be written; an older file at the path is then left as it was.
+    bool exportScreenplay(Screenplaydb& story, const QString& path, QString* error = nullptr) const;
 
     // --- report text (reports) ---
     // The height in points of a text laid out in `width` points with `font`: alignment 0 wraps

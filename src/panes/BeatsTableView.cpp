@@ -7,6 +7,7 @@
 #include "model/Beatdb.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "platform/Platform.h"
 
 #include <QAbstractTableModel>
@@ -41,7 +42,7 @@ bool isTitleRow(int row)
 
 QFont beatFont(const Screenplaydb& story)
 {
-    return standardFont(static_cast<int>(story.standardFontSetting()) + 11, false);
+    return standardFont(StoredRange::fontSetting(story.standardFontSetting()) + 11, false);
 }
 
 } // namespace

@@ -10,9 +10,9 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
-#include "board/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QAction>
 #include <QDialog>
@@ -210,17 +210,23 @@ void MyDocument::setBeatSection(std::int64_t section)
             remove->setProperty("imageName", QString::fromLatin1(commands.deleteImage));
             remove->setIcon(PaneImages::image(QString::fromLatin1(commands.deleteImage)));
             remove->setToolTip(QString::fromLatin1(commands.deleteToolTip));
-            add->setVisible(true);
         }
-        (menus.*commands.addItem)->setVisible(true);
     }
 
     if (section == 0) {
         beatsTableView_ = std::make_unique<BeatsTableView>(this, &story);
         beatSectionTable_ = beatsTableView_->view();
     } else {
+        // The list is not built yet: an empty view holds its place, and no add command is
+        // offered, as it would do nothing.
         beatSectionTable_ = new QWidget;
         beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
+        beatSectionTable_->setProperty(kListNotBuilt, true);
+    }
+    if (section > 0 && storyElementListIsBuilt()) {
+        if (window_)
+            window_->tbAddItem()->setVisible(true);
+        (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].addItem)->setVisible(true);
     }
     beatSectionArea_->layout()->addWidget(beatSectionTable_);
     beatSectionTable_->show();

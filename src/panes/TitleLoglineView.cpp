@@ -12,6 +12,7 @@
 #include "model/Loglinedb.h"
 #include "model/StoryGenres.h"
 #include "model/Screenplaydb.h"
+#include "model/StoredRange.h"
 #include "model/StringUtilities.h"
 #include "platform/Platform.h"
 
@@ -151,7 +152,7 @@ TitleLoglineView::~TitleLoglineView() = default;
 
 void TitleLoglineView::setFonts()
 {
-    const int size = static_cast<int>(screenplay()->standardFontSetting()) + 11;
+    const int size = StoredRange::fontSetting(screenplay()->standardFontSetting()) + 11;
     for (QLabel* caption : {lblTitle_, lblLogline_, lblGenre_, lblPages_})
         caption->setFont(standardFont(size, true));
     for (QWidget* field : std::initializer_list<QWidget*>{tfTitle_, tfLogline_, tfPageCount_, cmbGenre_})

@@ -3,6 +3,8 @@
 #include "BeatReportView.h"
 #include "BlockOfTextView.h"
 
+#include <algorithm>
+
 StoryReport::StoryReport(const Screenplaydb& story, const QString& title, QSizeF paper,
                          const std::function<void(ReportInfo&)>& prepare)
     : story_(story)
@@ -22,6 +24,21 @@ BlockOfTextView& StoryReport::addText(const QString& text, const QFont& font, bo
     return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, y_, drawLineAfter), true);
 }
 
+BlockOfTextView& StoryReport::textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter)
+{
+    BlockOfTextView& block =
+        place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, startY, drawLineAfter), false);
+    lastBottom_ = block.bottom();
+    return block;
+}
+
+void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::int64_t keep)
+{
+    info_->textAlignment = alignment;
+    info_->leftIndent = indent;
+    info_->minLineSpace = keep;
+}
+
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
     return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, y_), true);
@@ -31,6 +48,27 @@ void StoryReport::advanceTo(float bottom)
 {
     y_ = bottom;
     lastBottom_ = bottom;
+}
+
+void StoryReport::keepRoom(float height)
+{
+    const PageGeometry page(paper_, *info_);
+    const std::int64_t p = page.pageOf(y_);
+    if (y_ + height > page.limit(p))
+        y_ = page.bodyTop(p + 1);
+}
+
+void StoryReport::placeBoxes(float top, float bottom, const QColor& colour)
+{
+    const PageGeometry page(paper_, *info_);
+    const float left = float(info_->leftMargin);
+    for (std::int64_t p = page.pageOf(top); p <= page.pageOf(bottom); ++p) {
+        const float from = p == page.pageOf(top) ? top : page.bodyTop(p) - 3;
+        const float to = std::min(bottom, page.limit(p) + 2);
+        if (to > from)
+            view_->addBelow(
+                std::make_unique<NoteReportBackgound>(QRectF(left, from, page.ruleWidth(), to - from), colour));
+    }
 }
 
 void StoryReport::finish()

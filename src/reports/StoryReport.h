@@ -3,6 +3,7 @@
 #include "BaseReportView.h"
 #include "ReportInfo.h"
 
+#include <QColor>
 #include <QFont>
 #include <QSizeF>
 #include <QString>
@@ -39,11 +40,16 @@ public:
     QSizeF paper() const { return paper_; }
     // The builder's settings: blocks take the values they hold when each block is made.
     ReportInfo& info() { return *info_; }
+    const ReportInfo& info() const { return *info_; }
     float y() const { return y_; }
     void setY(float y) { y_ = y; }
 
     // A text block at y; y moves to its bottom.
     BlockOfTextView& addText(const QString& text, const QFont& font, bool drawLineAfter);
+    // A text block at `startY`; y stays where it is (the builder decides where it goes on).
+    BlockOfTextView& textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter);
+    // Sets the alignment, indent and keep-together that the next blocks take.
+    void setLayout(std::int64_t alignment, std::int64_t indent, std::int64_t keep);
     // A beat block at y; y moves to its bottom.
     BeatReportView& addBeat(const Beatdb& beat);
     // Any other element, placed by its own frame; its bottom counts as the last block's bottom
@@ -59,6 +65,13 @@ public:
     }
     // Counts the last block's bottom without placing anything (a trailing separator).
     void advanceTo(float bottom);
+    // Moves y to the next page's body top when fewer than `height` points are left above this
+    // page's footer band, so that a picture placed at y stays on its page.
+    void keepRoom(float height);
+    // Coloured boxes behind an item reaching from `top` to `bottom`: one per page the item
+    // reaches, each kept to that page's body so that none covers a header or footer, and drawn
+    // under everything else.
+    void placeBoxes(float top, float bottom, const QColor& colour);
 
     // Sets the page count and the view's height; the view is then ready to print.
     void finish();

@@ -144,18 +144,12 @@ void BigSceneView::saveCard(bool placed)
     if (!placed || !myParent())
         return;
     // The card now stands elsewhere in board order: the strip of small cards and the paging
-    // buttons follow, once the edit that moved it is over.
+    // buttons follow once the edit that moved it is over (the strip may be what was clicked).
     const QPointer<MyDocument> document = myParent();
-    const std::int64_t key = scene_->sceneCardID();
-    QTimer::singleShot(0, document, [document, key] {
+    QTimer::singleShot(0, document, [document] {
         guardedCall([&] {
-            if (!document || !document->currentScreenplay() || !document->bigSceneViewController())
-                return;
-            SceneCarddb* card = document->currentScreenplay()->sceneCardForSceneCardID(key);
-            if (!card || document->bigSceneViewController()->scene() != card)
-                return;
-            document->removeMiniSceneCards();
-            document->openBigSceneCard(card, 0);
+            if (document)
+                document->refreshMiniSceneCards();
         });
     });
 }

@@ -48,7 +48,29 @@ void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
         bigSceneView_->view()->show();
     }
     placeBigSceneView();
+    if (tab > 0)
+        bigSceneView_->setSelectedTabID(tab);
+    bigSceneView_->refreshView();
 
+    story.setBigSceneView(1);
+    story.setBigSceneSceneCardID(card->sceneCardID());
+    story.save();
+    boardIsHidden(false);
+    showMiniSceneCards();
+}
+
+void MyDocument::refreshMiniSceneCards()
+{
+    if (!bigSceneView_)
+        return;
+    removeMiniSceneCards();
+    showMiniSceneCards();
+}
+
+void MyDocument::showMiniSceneCards()
+{
+    Screenplaydb& story = *currentScreenplay_;
+    const SceneCarddb* card = bigSceneView_->scene();
     // Paging buttons: none before the board's first card, none after its last.
     const auto& board = story.sceneCards();
     bigSceneView_->cmdPreviousCard()->hide();
@@ -57,16 +79,6 @@ void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
         bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
         bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
     }
-    if (tab > 0) {
-        bigSceneView_->setSelectedTabID(tab);
-    }
-    bigSceneView_->refreshView();
-
-    story.setBigSceneView(1);
-    story.setBigSceneSceneCardID(card->sceneCardID());
-    story.save();
-    boardIsHidden(false);
-
     if (!scrMiniSceneCards_) {
         const int paneWidth = boardPane_->width();
         const int paneHeight = boardPane_->height();

@@ -3,6 +3,7 @@
 #include "BigSceneView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
+#include "board/SceneCardPainter.h"
 #include "board/SceneCardView.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
@@ -10,6 +11,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -80,9 +82,12 @@ void SmallSceneCard::buildView()
     tfPageNumber_ = makeText(QStringLiteral("tfPageNumber"), view,
                              QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight));
     tfPageNumber_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    tfDescription_ = makeText(QStringLiteral("tfDescription"), view,
-                              QRect(kTextLeft, 2 + kLineHeight, textWidth, kHeight - 4 - 3 * kLineHeight));
+    tfDescription_ = makeText(QStringLiteral("tfDescription"), view, QRect());
     tfDescription_->setWordWrap(true);
+    // Whole lines only: a line cut in half would run into the emotional change below.
+    const int lineSpacing = tfDescription_->fontMetrics().lineSpacing();
+    const int room = kHeight - 4 - 3 * kLineHeight;
+    tfDescription_->setGeometry(kTextLeft, 2 + kLineHeight, textWidth, std::max(1, room / lineSpacing) * lineSpacing);
     const int changeTop = kHeight - 2 * kLineHeight - 2;
     const int conflictTop = kHeight - kLineHeight - 2;
     const int valueLeft = kTextLeft + kMarkWidth + 2;
@@ -175,21 +180,31 @@ void SmallSceneCard::popUpRegularSceneCard()
     for (const auto& mini : document->miniSceneCardControls())
         mini->removeRegularSceneCard();
     removeRegularSceneCard();
-    popUpCard_ = std::make_unique<SceneCardView>(document, screenplay());
-    popUpCard_->setScene(scene_);
-    popUpCard_->setShowsControls(false);
     const BoardSections& sections = screenplay()->boardSections();
     const int width = static_cast<int>(sections.STANDARDSCENECARDWIDTH());
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());
     const int x = strip->x() + view()->x() - strip->horizontalScrollBar()->value();
-    QWidget* card = popUpCard_->view();
-    card->setParent(pane);
-    card->setGeometry(x, strip->y() - height, width, height);
-    card->raise();
-    card->show();
+    popUpCard_ = std::make_unique<SceneCardPopUp>(*screenplay(), *scene_, pane);
+    popUpCard_->setGeometry(x, strip->y() - height, width, height);
+    popUpCard_->raise();
+    popUpCard_->show();
 }
 
 void SmallSceneCard::removeRegularSceneCard()
 {
     popUpCard_.reset();
+}
+
+SceneCardPopUp::SceneCardPopUp(Screenplaydb& story, SceneCarddb& card, QWidget* parent)
+    : QWidget(parent), story_(story), card_(&card)
+{
+    setObjectName(QStringLiteral("SceneCardPopUp"));
+    // The card underneath the mouse stays the small card's: the pop-up only shows.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void SceneCardPopUp::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    guardedCall([&] { paintSceneCard(painter, QRectF(rect()), story_, *card_, story_.boardZoomFactor()); });
 }

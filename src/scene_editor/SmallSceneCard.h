@@ -9,7 +9,25 @@
 class QFrame;
 class QLabel;
 class SceneCarddb;
-class SceneCardView;
+
+// The full card that pops up over the board pane while the mouse rests on a small card: the
+// card painted as the board paints it at the story's zoom, without its controls. It shows the
+// card as it stands each time it is drawn.
+class SceneCardPopUp : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SceneCardPopUp(Screenplaydb& story, SceneCarddb& card, QWidget* parent);
+    SceneCarddb* scene() const { return card_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Screenplaydb& story_;
+    SceneCarddb* card_;
+};
 
 // One small card of the strip under the large scene card: heading, page number, description,
 // emotional change with its type, conflict and six colour stripes on a white box (the card open
@@ -41,7 +59,7 @@ public:
     // The full card over the board pane while the mouse rests on the button.
     void popUpRegularSceneCard() override;
     void removeRegularSceneCard() override;
-    SceneCardView* popUpCard() const { return popUpCard_.get(); }
+    SceneCardPopUp* popUpCard() const { return popUpCard_.get(); }
 
     ButtonResponder* cmdSelect() const { return cmdSelect_; }
     QFrame* boxBackground() const { return boxBackground_; }
@@ -60,7 +78,7 @@ private:
 
     SceneCarddb* scene_ = nullptr;
     bool isEnabled_ = false;
-    std::unique_ptr<SceneCardView> popUpCard_;
+    std::unique_ptr<SceneCardPopUp> popUpCard_;
     QFrame* boxBackground_ = nullptr;
     QLabel* tfHeading_ = nullptr;
     QLabel* tfPageNumber_ = nullptr;

@@ -3,10 +3,15 @@
 #include "app/AppActions.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
+#include "board/CardColorSelector.h"
 #include "model/StoryFile.h"
+#include "panes/ModalDialogs.h"
+#include "reports/PdfProbe.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QPushButton>
 
 class ReportCommands : public AppFixture
 {
@@ -15,7 +20,22 @@ protected:
     {
         AppFixture::SetUp();
         startApplication();
+        // The palette window answers the colour a test chose (0: it is closed unanswered).
+        ModalDialogs::setRunner([this](QDialog& dialog) {
+            auto* selector = qobject_cast<CardColorSelector*>(&dialog);
+            if (selector && chosenColour > 0)
+                selector->colorButton(chosenColour)->click();
+            return dialog.result();
+        });
     }
+
+    void TearDown() override
+    {
+        ModalDialogs::setRunner({});
+        AppFixture::TearDown();
+    }
+
+    std::int64_t chosenColour = 0;
 
     MyDocument* open(const QString& path)
     {
@@ -71,4 +91,84 @@ TEST_F(ReportCommands, EachCardReportOptionWritesOneThenZeroAndItsCheckFollows)
             }
         }
     }
+}
+
+TEST_F(ReportCommands, EveryReportCommandPrintsItsReportThroughThePrintPanel)
+{
+    MyDocument* document = open(makeStory(QStringLiteral("Reports.vtrsf")));
+    ASSERT_NE(document, nullptr);
+    AppActions& menus = app_->actions();
+    chosenColour = 3;
+    const std::pair<QAction*, const char*> rows[] = {
+        {menus.mnuRLoglines, "LOGLINES"},
+        {menus.mnuRBeatSheet, "VANTORA BEAT SHEET"},
+        {menus.mnuRCharactersList, "CHARACTERS"},
+        {menus.mnuRCharactersBiography, "CHARACTER BIOGRAPHIES"},
+        {menus.mnuRLocationsList, "LOCATIONS"},
+        {menus.mnuRLocationsDetails, "LOCATION DETAILS"},
+        {menus.mnuRSetups, "SET-UPS"},
+        {menus.mnuRPayoffs, "PAY-OFFS"},
+        {menus.mnuRAttachmentsByColor, "GENERAL NOTES/ATTACHMENTS"},
+        {menus.mnuRAttachmentsSelectedColor, "GENERAL NOTES/ATTACHMENTS"},
+        {menus.mnuRLitterBox, "LITTER BOX"},
+        // The script has no report title: the print job takes the story's.
+        {menus.mnuRScript, "Reports"},
+    };
+    int index = 0;
+    for (const auto& [item, title] : rows) {
+        SCOPED_TRACE(title);
+        const QString path = QDir(home_.path()).filePath(QStringLiteral("report%1.pdf").arg(index++));
+        fakes_.printPanels->answers.push_back(path);
+        const std::size_t shown = fakes_.printPanels->shown.size();
+        item->trigger();
+        ASSERT_EQ(fakes_.printPanels->shown.size(), shown + 1);
+        EXPECT_EQ(fakes_.printPanels->shown.back().title, QString::fromLatin1(title));
+        EXPECT_EQ(fakes_.printPanels->shown.back().paperSize, QSizeF(612, 792));
+        const PdfProbe pdf(path);
+        ASSERT_TRUE(pdf.ok()) << pdf.error().toStdString();
+        EXPECT_TRUE(pdf.pageText(1).contains(QString::fromLatin1(title)));
+        EXPECT_TRUE(pdf.pageText(1).contains(QStringLiteral("Reports")));
+    }
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+TEST_F(ReportCommands, CancellingPrintsNothingAndAFailedWriteIsReported)
+{
+    MyDocument* document = open(makeStory(QStringLiteral("Cancel.vtrsf")));
+    ASSERT_NE(document, nullptr);
+    AppActions& menus = app_->actions();
+    fakes_.printPanels->answers.push_back(std::nullopt);
+    menus.mnuRLoglines->trigger();
+    EXPECT_EQ(fakes_.printPanels->shown.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+
+    const QString unwritable = QDir(home_.path()).filePath(QStringLiteral("no/such/folder/loglines.pdf"));
+    fakes_.printPanels->answers.push_back(unwritable);
+    menus.mnuRLoglines->trigger();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown.front().title, QStringLiteral("LOGLINES"));
+    EXPECT_TRUE(fakes_.alerts->shown.front().message.contains(QStringLiteral("could not be written")));
+    EXPECT_FALSE(QFile::exists(unwritable));
+
+    // Closing the palette window without a colour prints nothing.
+    chosenColour = 0;
+    menus.mnuRAttachmentsSelectedColor->trigger();
+    EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
+}
+
+TEST_F(ReportCommands, SceneCardReportsOfABoardWithoutCardsSaySoAndPrintNothing)
+{
+    MyDocument* document = open(makeStory(QStringLiteral("Empty.vtrsf")));
+    ASSERT_NE(document, nullptr);
+    AppActions& menus = app_->actions();
+    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed}) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        fakes_.alerts->shown.clear();
+        item->trigger();
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown.front().title, QStringLiteral("Scene Cards"));
+        EXPECT_EQ(fakes_.alerts->shown.front().message,
+                  QStringLiteral("There are no scene cards to include in this report."));
+    }
+    EXPECT_TRUE(fakes_.printPanels->shown.empty());
 }

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
 
 #include <array>
@@ -336,27 +335,6 @@ TEST_F(BoardPane, TabZeroKeepsTheTabAndTheLargeCardStoresItsFieldsBeforeMoving)
     EXPECT_EQ(big()->selectedTabID(), 3);
     EXPECT_TRUE(document_->miniSceneCardControls()[0]->isEnabled());
     EXPECT_FALSE(document_->miniSceneCardControls()[1]->isEnabled());
-}
-
-TEST_F(BoardPane, RestingOnASmallCardPopsUpTheFullCardAboveTheStrip)
-{
-    ASSERT_NE(openStory(boardOf(3)), nullptr);
-    document_->openBigSceneCard(boardCard(0), 1);
-    SmallSceneCard* mini = document_->miniSceneCardControls()[1].get();
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(mini->cmdSelect(), &enter);
-    SceneCardView* popUp = mini->popUpCard();
-    ASSERT_NE(popUp, nullptr);
-    EXPECT_EQ(popUp->scene(), boardCard(1));
-    EXPECT_EQ(popUp->view()->parentWidget(), document_->boardPane());
-    // Neither thumb tack, advice nor delete button.
-    EXPECT_FALSE(popUp->showsControls());
-    QScrollArea* strip = document_->scrMiniSceneCards();
-    EXPECT_EQ(popUp->view()->geometry(),
-              QRect(strip->x() + mini->view()->x() - strip->horizontalScrollBar()->value(), strip->y() - 148, 270, 148));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(mini->cmdSelect(), &leave);
-    EXPECT_EQ(mini->popUpCard(), nullptr);
 }
 
 TEST_F(BoardPane, ClosingReturnsToTheStoredPresentation)

@@ -60,6 +60,15 @@ protected:
         return false;
     }
 
+    // A click on the card's heading opens its editor there.
+    void clickHeading(std::int64_t key)
+    {
+        SceneCardView* view = cardView(*document_, key);
+        ASSERT_NE(view, nullptr);
+        QTest::mouseClick(view->view(), Qt::LeftButton, {}, view->layout().heading.center());
+        ASSERT_NE(view->editor(), nullptr);
+    }
+
     QString path_;
     std::vector<std::int64_t> keys_;
     MyDocument* document_ = nullptr;

@@ -10,7 +10,9 @@
 #include "model/Toolkit.h"
 #include "support/StoryFixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -296,4 +298,23 @@ TEST(InitialBeatCards, AFailedInsertLeavesNoCards)
     EXPECT_TRUE(file.story().sceneCards().empty());
     EXPECT_EQ(file.count("SceneCard"), 0);
     EXPECT_EQ(file.count("ScriptPart"), 0);
+}
+
+TEST(NewStoryDefaults, AFailedColourCodeCopyStillClosesTheMasterFile)
+{
+    QTemporaryDir folder;
+    const QString master = folder.filePath("Master.vtrmf");
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, master));
+    const QString story = folder.filePath("Story.vtrsf");
+    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kStoryTemplate, story));
+    execOn(story, "CREATE TRIGGER refuse BEFORE INSERT ON ColorCode BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    EXPECT_FALSE(Toolkit().populateDefaults(master, story));
+
+    // No descriptor of this process still points at the master file.
+    const QString canonical = QFileInfo(master).canonicalFilePath();
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& descriptor : descriptors.entryInfoList(QDir::Files | QDir::System))
+        EXPECT_NE(descriptor.symLinkTarget(), canonical);
+    DatabaseConnection connection = StoryFile::open(story);
+    EXPECT_EQ(SqlProbe::count(connection.get(), "Screenplay"), 0);
 }

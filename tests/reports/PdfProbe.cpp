@@ -20,6 +20,8 @@ bool runTool(const QString& program, const QStringList& arguments, QByteArray* o
     return true;
 }
 
+// The text as a reader would search it: entities resolved, typographic ligatures ("fi", "ff")
+// spelled out.
 QString unescaped(QString text)
 {
     text.replace(QLatin1String("&lt;"), QLatin1String("<"));
@@ -27,6 +29,8 @@ QString unescaped(QString text)
     text.replace(QLatin1String("&quot;"), QLatin1String("\""));
     text.replace(QLatin1String("&apos;"), QLatin1String("'"));
     text.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    for (const QChar ligature : {QChar(0xFB00), QChar(0xFB01), QChar(0xFB02), QChar(0xFB03), QChar(0xFB04)})
+        text.replace(ligature, QString(ligature).normalized(QString::NormalizationForm_KC));
     return text;
 }
 
@@ -105,7 +109,7 @@ QImage PdfProbe::render(int page, int dpi) const
 
 QString PdfProbe::info(const QString& key) const
 {
-    const QRegularExpression line(QStringLiteral("^") + QRegularExpression::escape(key) + QStringLiteral(":\\s*(.*)$"),
-                                  QRegularExpression::MultilineOption);
+    const QString pattern = QStringLiteral("^") + QRegularExpression::escape(key) + QStringLiteral(":[ \\t]*(.*)$");
+    const QRegularExpression line(pattern, QRegularExpression::MultilineOption);
     return line.match(info_).captured(1).trimmed();
 }

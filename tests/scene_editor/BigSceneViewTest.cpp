@@ -263,24 +263,34 @@ TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
     big()->tfHeading()->setFocus();
     big()->tfHeading()->selectAll();
     settle();
-    // Each field's whole text is replaced, as Tab selects it; spaces and letters that would
-    // press a button must stay in the fields.
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ext. ferry bridge - night"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    big()->tfDescription()->selectAll();
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("They meet at the rail"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hope to fear"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("He will not jump"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Night shoot, two cameras"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    settle();
+    // Each field's whole text is replaced, as Tab selects it (the description's by Ctrl-A);
+    // spaces and letters that would press a button must stay in the fields. The window gets
+    // its turns between the keys, as it does while a user types: a page change moving the card
+    // on the board must not take the next field's keys.
+    struct Step {
+        QString typed;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Step steps[] = {
+        {QStringLiteral("ext. ferry bridge - night"), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("12"), Qt::Key_Tab, Qt::NoModifier},
+        {QString(), Qt::Key_A, Qt::ControlModifier},
+        {QStringLiteral("They meet at the rail"), Qt::Key_Tab, Qt::ControlModifier},
+        {QStringLiteral("Hope to fear"), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("He will not jump"), Qt::Key_Tab, Qt::NoModifier},
+        {QString(), Qt::Key_Down, Qt::NoModifier},
+        {QString(), Qt::Key_Tab, Qt::NoModifier},
+        {QStringLiteral("Night shoot, two cameras"), Qt::Key_Tab, Qt::NoModifier},
+    };
+    for (const Step& step : steps) {
+        for (const QChar character : step.typed) {
+            QTest::keyClicks(QApplication::focusWidget(), QString(character));
+            settle();
+        }
+        QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+        settle();
+    }
     ASSERT_NE(big(), nullptr);
     EXPECT_EQ(big()->scene()->sceneCardID(), key) << "no button was pressed";
     EXPECT_EQ(column(QStringLiteral("Heading")), "EXT. FERRY BRIDGE - NIGHT");
@@ -291,6 +301,7 @@ TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
     EXPECT_EQ(column(QStringLiteral("SceneLocationID")),
               QString::number(screenplay().sceneLocations()[0]->sceneLocationID()));
     EXPECT_EQ(column(QStringLiteral("Notes")), "Night shoot, two cameras");
+    EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading());
 }
 
 TEST_F(BigSceneViewTest, AFieldHoldingItsPlaceholderIsReplacedByWhatIsTypedWhereverItWasClicked)

@@ -1,6 +1,7 @@
 #include "BigSceneFixture.h"
 
 #include "app/MyDocument.h"
+#include "board/SceneCardPainter.h"
 #include "board/SceneCardView.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
@@ -13,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -106,18 +108,29 @@ TEST_F(MiniCards, OnePopUpAtATimeShowsAboveTheStripWhereItsMiniCardIs)
     ASSERT_NE(mini(4)->popUpCard(), nullptr);
     const BoardSections& sections = screenplay().boardSections();
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());
-    EXPECT_EQ(mini(4)->popUpCard()->view()->geometry(),
+    EXPECT_EQ(mini(4)->popUpCard()->geometry(),
               QRect(strip->x() + mini(4)->view()->x() - strip->horizontalScrollBar()->value(), strip->y() - height,
                     static_cast<int>(sections.STANDARDSCENECARDWIDTH()), height));
     EXPECT_EQ(mini(4)->popUpCard()->scene(), boardCard(4));
-    EXPECT_EQ(mini(4)->popUpCard()->view()->parentWidget(), document_->boardPane());
+    EXPECT_EQ(mini(4)->popUpCard()->parentWidget(), document_->boardPane());
+    // It is the card as the board paints it.
+    QImage expected(mini(4)->popUpCard()->size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::transparent);
+    {
+        QPainter painter(&expected);
+        paintSceneCard(painter, QRectF(expected.rect()), screenplay(), *boardCard(4), screenplay().boardZoomFactor());
+    }
+    QImage shown(expected.size(), QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    mini(4)->popUpCard()->render(&shown);
+    EXPECT_EQ(shown, expected);
     // A second rest without a leave in between: still one pop-up.
     enter(mini(4)->cmdSelect());
     enter(mini(5)->cmdSelect());
     EXPECT_EQ(popUpsShown(), 1);
     EXPECT_NE(mini(5)->popUpCard(), nullptr);
-    EXPECT_EQ(document_->boardPane()->findChildren<SceneCardDragDropView*>().size(), 1);
+    EXPECT_EQ(document_->boardPane()->findChildren<SceneCardPopUp*>().size(), 1);
     leave(mini(5)->cmdSelect());
     EXPECT_EQ(popUpsShown(), 0);
-    EXPECT_TRUE(document_->boardPane()->findChildren<SceneCardDragDropView*>().isEmpty());
+    EXPECT_TRUE(document_->boardPane()->findChildren<SceneCardPopUp*>().isEmpty());
 }

@@ -1,6 +1,6 @@
 #include "StoryTransaction.h"
 
-#include "model/DatabaseError.h"
+#include "DatabaseError.h"
 
 #include <sqlite3.h>
 

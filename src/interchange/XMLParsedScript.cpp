@@ -1,0 +1,325 @@
+#include "XMLParsedScript.h"
+
+#include <QXmlStreamReader>
+
+namespace {
+
+bool is(QStringView name, QLatin1StringView wanted)
+{
+    return name == wanted;
+}
+
+std::optional<QString> attribute(const QXmlStreamAttributes& attributes, QLatin1StringView name)
+{
+    if (!attributes.hasAttribute(name))
+        return std::nullopt;
+    return attributes.value(name).toString();
+}
+
+float floatAttribute(const QXmlStreamAttributes& attributes, QLatin1StringView name)
+{
+    // An unreadable number counts as 0, as a missing one does.
+    return static_cast<float>(attributes.value(name).toDouble());
+}
+
+template <typename T>
+void createIfAbsent(std::optional<std::vector<T>>& list)
+{
+    if (!list)
+        list.emplace();
+}
+
+// Appends to a list that exists; a list whose container never started takes nothing.
+template <typename T>
+void appendIfPresent(std::optional<std::vector<T>>& list, T value)
+{
+    if (list)
+        list->push_back(std::move(value));
+}
+
+} // namespace
+
+XMLParsedScript::XMLParsedScript() = default;
+XMLParsedScript::~XMLParsedScript() = default;
+
+bool XMLParsedScript::parseScriptData(const QByteArray& data)
+{
+    QXmlStreamReader reader(data);
+    // A script is not a place for entity expansions; the reader's own limit stops a file that
+    // multiplies them.
+    reader.setEntityExpansionLimit(1024);
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            didStartElement(reader.name(), reader.attributes());
+            break;
+        case QXmlStreamReader::Characters:
+            foundCharacters(reader.text());
+            break;
+        case QXmlStreamReader::EndElement:
+            didEndElement(reader.name());
+            break;
+        default:
+            // Declarations, comments, processing instructions and unresolved entity
+            // references add nothing.
+            break;
+        }
+    }
+    if (reader.hasError()) {
+        errorString_ = reader.errorString();
+        if (errorString_.isEmpty())
+            errorString_ = QStringLiteral("unreadable XML");
+        errorLine_ = reader.lineNumber();
+    }
+    return wellFormed();
+}
+
+QString XMLParsedScript::takeTrimmedPendingText()
+{
+    QString text = currentStringValue_ ? currentStringValue_->trimmed() : QString();
+    currentStringValue_.reset();
+    return text;
+}
+
+void XMLParsedScript::appendParagraph(XMLScriptParagraph paragraph)
+{
+    appendIfPresent(paragraphs_, std::move(paragraph));
+}
+
+// --- Start tags ---------------------------------------------------------------------------------
+
+void XMLParsedScript::didStartElement(QStringView name, const QXmlStreamAttributes& attributes)
+{
+    if (isOmitted_ || inScriptNote_)
+        return;
+    if (is(name, QLatin1StringView("ScriptNote"))) {
+        inScriptNote_ = true;
+        return;
+    }
+    if (is(name, QLatin1StringView("FinalDraft"))) {
+        isFinalDraft_ = true;
+        if (attributes.value(QLatin1StringView("DocumentType")) == QLatin1StringView("Script"))
+            isScript_ = true;
+        return;
+    }
+    if (is(name, QLatin1StringView("Character")) || is(name, QLatin1StringView("Location")) ||
+        is(name, QLatin1StringView("SceneIntro")) || is(name, QLatin1StringView("TimeOfDay")) ||
+        is(name, QLatin1StringView("Shot"))) {
+        okToGetCharacters_ = true;
+        return;
+    }
+    if (is(name, QLatin1StringView("Paragraph")) && !inSceneProperties_) {
+        if (!isDualDialog_) {
+            createIfAbsent(paragraphs_);
+            currentStringValue_.reset();
+            currentParagraph_ = std::make_unique<XMLScriptParagraph>();
+            currentParagraph_->paragraphType = attributes.value(QLatin1StringView("Type")).toString();
+            if (attributes.value(QLatin1StringView("Style")) == QLatin1StringView("AllCaps"))
+                allCaps_ = true;
+            const QString number = attributes.value(QLatin1StringView("Number")).toString();
+            if (!number.toUpper().contains(QLatin1StringView("CONT")))
+                currentParagraph_->sceneNumber = number;
+            currentParagraph_->leftIndent = floatAttribute(attributes, QLatin1StringView("LeftIndent"));
+            currentParagraph_->rightIndent = floatAttribute(attributes, QLatin1StringView("RightIndent"));
+        } else if (currentParagraph_) {
+            if (const std::optional<QString> type = attribute(attributes, QLatin1StringView("Type"))) {
+                currentParagraph_->paragraphType = *type;
+                // The second speaker starts: what is pending is the first speaker's dialogue.
+                if (*type == QLatin1StringView("Character") && currentParagraph_->rightCharacter.isEmpty())
+                    currentParagraph_->leftDialogue = takeTrimmedPendingText();
+            }
+        }
+        okToGetCharacters_ = true;
+        return;
+    }
+    if (is(name, QLatin1StringView("Text")) && currentParagraph_) {
+        currentElementIsText_ = true;
+        okToGetCharacters_ = true;
+        return;
+    }
+    okToGetCharacters_ = false;
+    startOtherElement(name, attributes);
+}
+
+void XMLParsedScript::startOtherElement(QStringView name, const QXmlStreamAttributes& attributes)
+{
+    if (is(name, QLatin1StringView("SceneProperties"))) {
+        if (currentParagraph_) {
+            if (const std::optional<QString> title = attribute(attributes, QLatin1StringView("Title")))
+                currentParagraph_->slug = *title;
+            if (const std::optional<QString> page = attribute(attributes, QLatin1StringView("Page")))
+                currentParagraph_->sceneStartingPageNumber = *page;
+        }
+        inSceneProperties_ = true;
+    } else if (is(name, QLatin1StringView("OmittedScene"))) {
+        if (currentParagraph_) {
+            currentParagraph_->omitted = true;
+            ++currentParagraph_->numberOfOmittedScenes;
+        }
+        isOmitted_ = true;
+    } else if (is(name, QLatin1StringView("LockedPages"))) {
+        createIfAbsent(pageOffsets_);
+    } else if (is(name, QLatin1StringView("LockedPage"))) {
+        currentPageOffset_.emplace();
+        if (const std::optional<QString> label = attribute(attributes, QLatin1StringView("PageNumber")))
+            currentPageOffset_->pageNumber = *label;
+        currentPageOffset_->offset = attributes.value(QLatin1StringView("Position")).toLongLong();
+    } else if (is(name, QLatin1StringView("SceneIntros"))) {
+        createIfAbsent(intExts_);
+        sceneIntroSeparator_ = attribute(attributes, QLatin1StringView("Separator"));
+    } else if (is(name, QLatin1StringView("TimesOfDay"))) {
+        createIfAbsent(timesOfDay_);
+        timesOfDaySeparator_ = attribute(attributes, QLatin1StringView("Separator"));
+    } else if (is(name, QLatin1StringView("ElementSettings"))) {
+        createIfAbsent(scriptElements_);
+        currentElement_.emplace();
+        currentElement_->elementType = attributes.value(QLatin1StringView("Type")).toString();
+    } else if (is(name, QLatin1StringView("ParagraphSpec"))) {
+        if (currentElement_) {
+            if (attributes.hasAttribute(QLatin1StringView("LeftIndent")))
+                currentElement_->leftIndent = floatAttribute(attributes, QLatin1StringView("LeftIndent"));
+            if (attributes.hasAttribute(QLatin1StringView("RightIndent")))
+                currentElement_->rightIndent = floatAttribute(attributes, QLatin1StringView("RightIndent"));
+            if (const std::optional<QString> alignment = attribute(attributes, QLatin1StringView("Alignment")))
+                currentElement_->alignment = *alignment;
+        }
+    } else if (is(name, QLatin1StringView("Characters"))) {
+        createIfAbsent(characters_);
+    } else if (is(name, QLatin1StringView("Locations"))) {
+        createIfAbsent(locations_);
+    } else if (is(name, QLatin1StringView("DualDialogue"))) {
+        isDualDialog_ = true;
+        currentParagraph_ = std::make_unique<XMLScriptParagraph>();
+        currentParagraph_->paragraphType = QStringLiteral("DualDialogue");
+    }
+}
+
+// --- Text ---------------------------------------------------------------------------------------
+
+void XMLParsedScript::foundCharacters(QStringView text)
+{
+    if (!okToGetCharacters_ || inScriptNote_)
+        return;
+    if (!currentStringValue_)
+        currentStringValue_.emplace();
+    QString& pending = *currentStringValue_;
+    if (allCaps_) {
+        pending += text.toString().toUpper();
+        allCaps_ = false;
+        return;
+    }
+    if (!currentParagraph_) {
+        pending += text;
+        return;
+    }
+    if (!currentElementIsText_)
+        return;
+    const QString& type = currentParagraph_->paragraphType;
+    if (inSceneProperties_) {
+        pending += text;
+    } else if (type == QLatin1StringView("Scene Heading") || type == QLatin1StringView("Character") ||
+               type == QLatin1StringView("Transition")) {
+        pending += text.toString().toUpper();
+    } else if (isDualDialog_) {
+        if (type == QLatin1StringView("Parenthetical")) {
+            if (!pending.isEmpty())
+                pending += QLatin1Char('\n');
+            pending += QStringLiteral("     %1\n").arg(text);
+        } else if (type == QLatin1StringView("Dialogue")) {
+            pending += text;
+        }
+    } else {
+        pending += text;
+    }
+}
+
+// --- End tags -----------------------------------------------------------------------------------
+
+void XMLParsedScript::didEndElement(QStringView name)
+{
+    if (is(name, QLatin1StringView("OmittedScene"))) {
+        isOmitted_ = false;
+        return;
+    }
+    if (isOmitted_)
+        return;
+    if (is(name, QLatin1StringView("ScriptNote"))) {
+        XMLScriptParagraph note;
+        note.paragraphType = QStringLiteral("ScriptNote");
+        appendParagraph(std::move(note));
+        inScriptNote_ = false;
+        return;
+    }
+    if (inScriptNote_)
+        return;
+    if (is(name, QLatin1StringView("LockedPage"))) {
+        // An end without its own start has nothing to add.
+        if (currentPageOffset_)
+            appendIfPresent(pageOffsets_, *currentPageOffset_);
+        currentPageOffset_.reset();
+    } else if (is(name, QLatin1StringView("SceneIntro"))) {
+        appendIfPresent(intExts_, takeTrimmedPendingText());
+    } else if (is(name, QLatin1StringView("TimeOfDay"))) {
+        appendIfPresent(timesOfDay_, takeTrimmedPendingText());
+    } else if (is(name, QLatin1StringView("Location"))) {
+        appendIfPresent(locations_, takeTrimmedPendingText());
+    } else if (is(name, QLatin1StringView("Shot"))) {
+        // A shot belongs to no list; its text must not run into the next entry.
+        currentStringValue_.reset();
+    } else if (is(name, QLatin1StringView("ParagraphSpec"))) {
+        if (currentElement_)
+            appendIfPresent(scriptElements_, *currentElement_);
+        currentElement_.reset();
+    } else if (is(name, QLatin1StringView("Character"))) {
+        if (currentStringValue_ && !currentStringValue_->trimmed().isEmpty())
+            appendIfPresent(characters_, takeTrimmedPendingText());
+    } else if (is(name, QLatin1StringView("SceneProperties"))) {
+        inSceneProperties_ = false;
+    } else if (is(name, QLatin1StringView("Paragraph"))) {
+        endParagraph();
+    } else if (is(name, QLatin1StringView("Text"))) {
+        currentElementIsText_ = false;
+    } else if (is(name, QLatin1StringView("DualDialogue"))) {
+        if (currentParagraph_) {
+            currentParagraph_->rightDialogue = takeTrimmedPendingText();
+            currentParagraph_->paragraphType = QStringLiteral("DualDialogue");
+            appendParagraph(std::move(*currentParagraph_));
+            currentParagraph_.reset();
+        }
+        currentStringValue_.reset();
+        isDualDialog_ = false;
+    }
+}
+
+void XMLParsedScript::endParagraph()
+{
+    currentElementIsText_ = false;
+    if (inSceneProperties_) {
+        const QString text = currentStringValue_.value_or(QString());
+        currentStringValue_.reset();
+        if (currentParagraph_)
+            currentParagraph_->slug += QLatin1Char('\n') + text;
+        return;
+    }
+    if (!currentParagraph_) {
+        currentStringValue_.reset();
+        return;
+    }
+    if (isDualDialog_) {
+        currentParagraph_->isDualDialog = true;
+        // A speaker's name closes; dialogue and parentheticals stay pending so that one
+        // speaker's lines gather until the next speaker or the block's end.
+        if (currentParagraph_->paragraphType == QLatin1StringView("Character")) {
+            QString speaker = takeTrimmedPendingText();
+            if (currentParagraph_->leftCharacter.isEmpty())
+                currentParagraph_->leftCharacter = std::move(speaker);
+            else
+                currentParagraph_->rightCharacter = std::move(speaker);
+        }
+        return;
+    }
+    currentParagraph_->text = currentStringValue_.value_or(QString());
+    appendParagraph(std::move(*currentParagraph_));
+    currentParagraph_.reset();
+    currentStringValue_.reset();
+}

@@ -1,0 +1,335 @@
+#include "StoryReports.h"
+
+#include "BlockOfTextView.h"
+#include "ReportElement.h"
+#include "ReportText.h"
+#include "model/AttachedObjectdb.h"
+#include "model/Beatdb.h"
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
+#include "model/Loglinedb.h"
+#include "model/SceneLocationObjectdb.h"
+#include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
+#include "model/Screenplaydb.h"
+#include "model/StickyNotedb.h"
+
+#include <algorithm>
+#include <array>
+#include <tuple>
+#include <vector>
+
+namespace StoryReports {
+
+namespace {
+
+QFont plain()
+{
+    return ReportText::systemFont(10);
+}
+
+QFont bold(int points = 10)
+{
+    return ReportText::boldSystemFont(points);
+}
+
+// Sets the indent and keep-together that the next block takes.
+void use(StoryReport& report, std::int64_t indent, std::int64_t keep)
+{
+    report.info().leftIndent = indent;
+    report.info().minLineSpace = keep;
+}
+
+QImage pictureOf(const QByteArray& data)
+{
+    return data.isEmpty() ? QImage() : QImage::fromData(data);
+}
+
+// Records sorted by a name without regard to case, in a list of their own: the story's lists
+// keep their order.
+template <typename Record, typename Name>
+std::vector<Record*> sortedByName(const RecordList<Record>& records, Name name)
+{
+    std::vector<Record*> sorted;
+    for (const std::unique_ptr<Record>& record : records)
+        sorted.push_back(record.get());
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Record* left, const Record* right) {
+        return QString::compare(name(*left), name(*right), Qt::CaseInsensitive) < 0;
+    });
+    return sorted;
+}
+
+// A picture of `side` points at x, beside the block that starts at `top`.
+void placePicture(StoryReport& report, const QImage& image, float x, float top, float side)
+{
+    report.place(std::make_unique<ReportImageView>(QRectF(x, top, side, side), image), false);
+}
+
+// Name, picture, description and rule of one character or location in a list.
+void listEntry(StoryReport& report, const QString& name, const QImage& picture, const QString& description)
+{
+    constexpr float kPicture = 36;
+    // The picture never runs into the footer band.
+    report.keepRoom(kPicture);
+    const float start = report.y();
+    use(report, 55, 2);
+    const BlockOfTextView& nameBlock = report.addText(name, bold(), false);
+    placePicture(report, picture, float(report.info().leftMargin), float(nameBlock.frame().y()), kPicture);
+    use(report, 55, 0);
+    const BlockOfTextView& text = report.addText(description, plain(), false);
+    if (text.bottom() - start < kPicture)
+        report.setY(start + kPicture);
+    use(report, 55, 0);
+    report.addText(QString(), plain(), true);
+}
+
+// The attachments of a character or location: each title beside its thumbnail, then the
+// description of the link; the next attachment starts below both.
+template <typename Link>
+bool attachmentEntries(StoryReport& report, Screenplaydb& story, const std::vector<Link*>& links)
+{
+    constexpr float kThumbnail = 36;
+    bool any = false;
+    for (const Link* link : links) {
+        const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
+        report.keepRoom(kThumbnail);
+        use(report, 70, 2);
+        const BlockOfTextView& title = report.addText(attachment ? attachment->title() : QString(), plain(), false);
+        const float top = float(title.frame().y());
+        const QImage thumbnail = attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
+        placePicture(report, thumbnail, float(report.info().leftMargin) + 15, top, kThumbnail);
+        use(report, 70, 0);
+        const BlockOfTextView& description = report.addText(link->description(), plain(), false);
+        // Thumbnails of attachments that follow each other never overlap.
+        if (description.bottom() < top + kThumbnail + 2)
+            report.setY(top + kThumbnail + 2);
+        any = true;
+    }
+    return any;
+}
+
+// A label and the values under it, the label kept with the first lines of its first value.
+void fieldGroup(StoryReport& report, std::int64_t indent, const QString& label, const QStringList& values)
+{
+    const std::int64_t keep = values.isEmpty() || values.front().isEmpty() ? 0 : 2;
+    use(report, indent, keep);
+    report.addText(label, bold(), false);
+    for (const QString& value : values) {
+        if (value.isEmpty())
+            continue;
+        use(report, indent, keep);
+        report.addText(value, plain(), false);
+    }
+}
+
+// The reports of characters and locations: text indented 55 points beside a picture column,
+// names kept with two lines of what follows.
+std::unique_ptr<StoryReport> pictureColumnReport(Screenplaydb& story, const QString& title)
+{
+    return std::make_unique<StoryReport>(story, title, StoryReport::documentPaper(), [](ReportInfo& info) {
+        info.leftIndent = 55;
+        info.minLineSpace = 2;
+    });
+}
+
+std::vector<Characterdb*> charactersByName(Screenplaydb& story)
+{
+    return sortedByName(story.characters(), [](const Characterdb& character) { return character.characterName(); });
+}
+
+std::vector<SceneLocationdb*> locationsByName(Screenplaydb& story)
+{
+    return sortedByName(story.sceneLocations(), [](const SceneLocationdb& location) { return location.location(); });
+}
+
+// A name in bold 12 points beside its picture of `side` points; y moves to the picture's foot
+// whatever the name's height.
+void pictureHeading(StoryReport& report, const QString& name, const QImage& picture, float side)
+{
+    report.keepRoom(side + 12);
+    use(report, 55, 2);
+    const float top = float(report.addText(name, bold(12), false).frame().y());
+    placePicture(report, picture, float(report.info().leftMargin), top, side);
+    report.setY(top + side);
+}
+
+// "Attachments:", the attachments, and the rule that closes the entry: indented 70 after an
+// attachment, else at `indent`.
+template <typename Link>
+void attachmentsAndRule(StoryReport& report, Screenplaydb& story, std::int64_t indent, const std::vector<Link*>& links)
+{
+    use(report, indent, 0);
+    report.addText(QStringLiteral("Attachments:"), bold(), false);
+    const bool any = attachmentEntries(report, story, links);
+    use(report, any ? 70 : indent, 0);
+    report.addText(QString(), plain(), true);
+}
+
+} // namespace
+
+std::unique_ptr<StoryReport> loglines(Screenplaydb& story)
+{
+    auto report = std::make_unique<StoryReport>(story, QStringLiteral("LOGLINES"));
+    // The current logline stands in every page header; another with the same words does not.
+    const Loglinedb* current = story.currentLogline();
+    for (const std::unique_ptr<Loglinedb>& logline : story.logLines())
+        if (logline.get() != current)
+            report->addText(logline->logline(), plain(), true);
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> beatSheet(Screenplaydb& story)
+{
+    auto report = std::make_unique<StoryReport>(story, QStringLiteral("VANTORA BEAT SHEET"), QSizeF(612, 792));
+    for (const std::unique_ptr<Beatdb>& beat : story.beats())
+        report->addBeat(*beat);
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> charactersList(Screenplaydb& story)
+{
+    auto report = pictureColumnReport(story, QStringLiteral("CHARACTERS"));
+    for (const Characterdb* character : charactersByName(story))
+        listEntry(*report, character->characterName(), pictureOf(story.displayImageForCharacter(*character)),
+                  character->description());
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> charactersBiography(Screenplaydb& story)
+{
+    auto report = pictureColumnReport(story, QStringLiteral("CHARACTER BIOGRAPHIES"));
+    StoryReport& r = *report;
+    for (const Characterdb* c : charactersByName(story)) {
+        pictureHeading(r, c->characterName(), pictureOf(story.displayImageForCharacter(*c)), 36);
+        // Gender and age on one row.
+        const float row = r.y();
+        const std::tuple<std::int64_t, QString, QFont> cells[] = {{55, QStringLiteral("Gender:"), bold()},
+                                                                  {110, c->gender(), plain()},
+                                                                  {165, QStringLiteral("Age:"), bold()},
+                                                                  {210, c->age(), plain()}};
+        for (const auto& [indent, text, font] : cells) {
+            r.setY(row);
+            use(r, indent, 0);
+            r.addText(text, font, false);
+        }
+        fieldGroup(r, 0, QStringLiteral("Description:"), {c->description()});
+        fieldGroup(r, 0, QStringLiteral("Wants:"), {c->wants()});
+        fieldGroup(r, 0, QStringLiteral("Needs:"), {c->needs()});
+        const std::array<std::pair<const char*, QStringList>, 6> fixes{{
+            {"First", {c->needsFixing1(), c->needsFixing1Notes()}},
+            {"Second", {c->needsFixing2(), c->needsFixing2Notes()}},
+            {"Third", {c->needsFixing3(), c->needsFixing3Notes()}},
+            {"Fourth", {c->needsFixing4(), c->needsFixing4Notes()}},
+            {"Fifth", {c->needsFixing5(), c->needsFixing5Notes()}},
+            {"Sixth", {c->needsFixing6(), c->needsFixing6Notes()}},
+        }};
+        for (const auto& [ordinal, values] : fixes)
+            fieldGroup(r, 0, QStringLiteral("%1 Thing That Needs Fixing:").arg(QLatin1String(ordinal)), values);
+        fieldGroup(r, 0, QStringLiteral("Notes:"), {c->notes()});
+        attachmentsAndRule(r, story, 0, c->characterObjects());
+    }
+    r.finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> locationsList(Screenplaydb& story)
+{
+    auto report = pictureColumnReport(story, QStringLiteral("LOCATIONS"));
+    for (const SceneLocationdb* location : locationsByName(story))
+        listEntry(*report, location->location(), pictureOf(story.displayImageForLocation(*location)),
+                  location->description());
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> locationsDetails(Screenplaydb& story)
+{
+    auto report = pictureColumnReport(story, QStringLiteral("LOCATION DETAILS"));
+    StoryReport& r = *report;
+    for (const SceneLocationdb* location : locationsByName(story)) {
+        pictureHeading(r, location->location(), pictureOf(story.displayImageForLocation(*location)), 40);
+        fieldGroup(r, 55, QStringLiteral("Description:"), {location->description()});
+        fieldGroup(r, 55, QStringLiteral("Notes:"), {location->notes()});
+        attachmentsAndRule(r, story, 55, location->locationObjects());
+    }
+    r.finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> setups(Screenplaydb& story)
+{
+    auto report = std::make_unique<StoryReport>(story, QStringLiteral("SET-UPS"), StoryReport::documentPaper(),
+                                                [](ReportInfo& info) { info.minLineSpace = 2; });
+    for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups()) {
+        report->addText(story.fullDescriptionForSetup(*setup), bold(), false);
+        const ScenePayoffdb* payoff =
+            setup->scenePayoffID() != 0 ? story.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
+        report->addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(),
+                        true);
+    }
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> payoffs(Screenplaydb& story)
+{
+    auto report = std::make_unique<StoryReport>(story, QStringLiteral("PAY-OFFS"), StoryReport::documentPaper(),
+                                                [](ReportInfo& info) { info.minLineSpace = 2; });
+    for (const std::unique_ptr<ScenePayoffdb>& payoff : story.scenePayoffs()) {
+        report->addText(story.fullDescriptionForPayoff(*payoff), bold(), false);
+        const SceneSetupdb* setup = story.setupForPayoffID(payoff->scenePayoffID());
+        report->addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), true);
+    }
+    report->finish();
+    return report;
+}
+
+std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colour,
+                                          const std::function<QColor(std::int64_t)>& palette)
+{
+    auto report = pictureColumnReport(story, QStringLiteral("GENERAL NOTES/ATTACHMENTS"));
+    StoryReport& r = *report;
+    r.setY(r.y() + 2);
+    const auto byColour = [](const auto* left, const auto* right) { return left->sortByColor(*right) < 0; };
+    std::vector<AttachedObjectdb*> attachments;
+    for (const std::unique_ptr<AttachedObjectdb>& attachment : story.attachedObjects())
+        if (colour == 0 || attachment->color() == colour)
+            attachments.push_back(attachment.get());
+    std::stable_sort(attachments.begin(), attachments.end(), byColour);
+    std::vector<StickyNotedb*> notes;
+    for (const std::unique_ptr<StickyNotedb>& note : story.stickyNotes())
+        if (colour == 0 || note->color() == colour)
+            notes.push_back(note.get());
+    std::stable_sort(notes.begin(), notes.end(), byColour);
+
+    constexpr float kThumbnail = 32;
+    for (const AttachedObjectdb* attachment : attachments) {
+        r.keepRoom(41);
+        use(r, 70, 2);
+        const BlockOfTextView& title = r.addText(attachment->title(), plain(), false);
+        const float top = float(title.frame().y());
+        placePicture(r, pictureOf(attachment->getThumbnail().value_or(QByteArray())),
+                     float(r.info().leftMargin) + 15, top, kThumbnail);
+        use(r, 70, 0);
+        const float textBottom = r.addText(attachment->textDescription(), plain(), false).bottom();
+        const float next = textBottom + 2 - top - 1 < 40 ? top + 41 : textBottom + 2;
+        r.placeBoxes(top - 3, next - 4, palette(attachment->color()));
+        r.setY(next);
+    }
+    for (const StickyNotedb* note : notes) {
+        use(r, 10, 2);
+        const float top = float(r.addText(note->title(), plain(), false).frame().y());
+        use(r, 10, 0);
+        const float textBottom = r.addText(note->textNote(), plain(), false).bottom();
+        r.placeBoxes(top - 3, textBottom - 2, palette(note->color()));
+        r.setY(textBottom + 2);
+    }
+    r.finish();
+    return report;
+}
+
+} // namespace StoryReports

@@ -1,0 +1,212 @@
+#include "interchange/XMLParsedScript.h"
+#include "model/BoardSections.h"
+#include "model/DatabaseError.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
+#include "model/Screenplaydb.h"
+#include "model/Toolkit.h"
+#include "support/FdxText.h"
+#include "support/StoryFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using FdxText::heading;
+using FdxText::paragraph;
+
+void convert(NewStory& file, const QByteArray& data)
+{
+    XMLParsedScript script;
+    ASSERT_TRUE(script.parseScriptData(data)) << script.errorString().toStdString();
+    ASSERT_TRUE(Toolkit().processFinalDraft8Script(script, file.story()));
+}
+
+// "type|text" of every script paragraph in the file, card by card in sort order.
+QString partsInFile(NewStory& file)
+{
+    return file.scalar(QStringLiteral(
+        "SELECT group_concat(line, ' / ') FROM (SELECT c.SortOrder || ':' || p.SortOrder || ':' || "
+        "coalesce(e.ElementType, '-') || '|' || p.ScriptText AS line FROM ScriptPart p JOIN SceneCard c "
+        "ON c.SceneCardID = p.SceneCardID LEFT JOIN ScriptElement e ON e.ScriptElementID = p.ElementTypeID "
+        "ORDER BY c.SortOrder, p.SortOrder)"));
+}
+
+QString sceneCardsWithPages(const QString& pages)
+{
+    QString content;
+    int scene = 0;
+    for (const QString& page : pages.split(QLatin1Char(' ')))
+        content += heading(QStringLiteral("INT. ROOM %1").arg(++scene), page);
+    return content;
+}
+
+} // namespace
+
+TEST(FinalDraftConversion, ScenesBecomeCardsWithTheirParagraphsNumberedAcrossTheScript)
+{
+    NewStory file;
+    const QString content =
+        paragraph(QStringLiteral("Action"), QStringLiteral("Before any heading.")) +
+        heading(QStringLiteral("int. barn - day"), QStringLiteral("2"), QStringLiteral("Arrival")) +
+        paragraph(QStringLiteral("Character"), QStringLiteral("mara (V.O.)")) +
+        paragraph(QStringLiteral("Dialogue"), QStringLiteral("Hello.")) +
+        paragraph(QStringLiteral("Character"), QStringLiteral("MARA")) +
+        heading(QStringLiteral("EXT. FIELD - NIGHT"), QStringLiteral("3")) +
+        paragraph(QStringLiteral("General"), QStringLiteral("A general line.")) +
+        paragraph(QStringLiteral("Shot"), QStringLiteral("CLOSE ON the lamp.")) +
+        paragraph(QStringLiteral("Cast List"), QStringLiteral("nothing")) +
+        QStringLiteral("<Paragraph Type=\"General\"><DualDialogue>"
+                       "<Paragraph Type=\"Character\"><Text>A</Text></Paragraph>"
+                       "<Paragraph Type=\"Character\"><Text>B</Text></Paragraph></DualDialogue></Paragraph>"
+                       "<ScriptNote><Paragraph><Text>note</Text></Paragraph></ScriptNote>") +
+        paragraph(QStringLiteral("Transition"), QStringLiteral("cut to:"));
+    const QString lists = FdxText::lockedPages(8) +
+                          QStringLiteral("<SmartType><Characters><Character>Mara</Character><Character>ollie</Character>"
+                                         "</Characters><Locations><Location>field</Location><Location>Barn</Location>"
+                                         "</Locations></SmartType>");
+    convert(file, FdxText::script(content, lists));
+
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT PageCount FROM Screenplay")), QStringLiteral("8"));
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(CharacterName, ',') FROM Character")),
+              QStringLiteral("MARA,OLLIE"));
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(Location, ',') FROM SceneLocation")),
+              QStringLiteral("FIELD,BARN"));
+    // The leading action sits on the first scene's card, which takes the first heading.
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(SortOrder || ':' || Heading || ':' || Description || ':' "
+                                         "|| PageNumber, ' / ') FROM SceneCard")),
+              QStringLiteral("1:INT. BARN - DAY:Arrival:2 / 2:EXT. FIELD - NIGHT::3"));
+    EXPECT_EQ(partsInFile(file), QStringLiteral("1:1:Action|Before any heading. / 1:2:Character|MARA (V.O.) / "
+                                                "1:3:Dialogue|Hello. / 1:4:Character|MARA / 2:5:Action|A general line. / "
+                                                "2:6:Action|CLOSE ON the lamp. / 2:7:Transition|CUT TO:"));
+    // One link per character and card, whatever the extension.
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(c.SortOrder || ':' || ch.CharacterName) FROM "
+                                         "SceneCardCharacter l JOIN SceneCard c ON c.SceneCardID = l.SceneCardID "
+                                         "JOIN Character ch ON ch.CharacterID = l.CharacterID")),
+              QStringLiteral("1:MARA"));
+    ASSERT_EQ(file.story().sceneCards().size(), 2u);
+    EXPECT_EQ(file.story().sceneCards()[0]->sceneCardCharacters().size(), 1u);
+    EXPECT_EQ(file.story().sceneLocations().front()->location(), QStringLiteral("BARN"));
+}
+
+TEST(FinalDraftConversion, ScriptsWithoutHeadingsOrParagraphs)
+{
+    {
+        SCOPED_TRACE("no heading: one card with the card defaults holding every paragraph");
+        NewStory file;
+        convert(file, FdxText::script(paragraph(QStringLiteral("Action"), QStringLiteral("One.")) +
+                                      paragraph(QStringLiteral("Action"), QStringLiteral("Two."))));
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT Heading || '|' || Description || '|' || PageNumber FROM SceneCard")),
+                  QStringLiteral("SCENE HEADING|Scene Description|0"));
+        EXPECT_EQ(file.count(QStringLiteral("ScriptPart")), 2);
+    }
+    {
+        SCOPED_TRACE("no paragraphs: no card");
+        NewStory file;
+        convert(file, FdxText::script(QString()));
+        EXPECT_EQ(file.count(QStringLiteral("SceneCard")), 0);
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT PageCount FROM Screenplay")), QStringLiteral("4"));
+    }
+}
+
+TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
+{
+    NewStory file;
+    // 110 pages: sections 1-25, 26-55, 56-85, 86-110.
+    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("24 25 40 40 70 70 70 999")),
+                                  FdxText::lockedPages(110)));
+    const auto& cards = file.story().sceneCards();
+    ASSERT_EQ(cards.size(), 8u);
+    const BoardSections& sections = file.story().boardSections();
+    ASSERT_EQ(sections.section1To(), 25);
+
+    EXPECT_FLOAT_EQ(cards[0]->percentageHorizontal(), 0.92f);
+    // Cards are placed on the board as it was before the import widened it to its cards.
+    BoardSections before = sections;
+    before.setBoardPanelWidth(1840);
+    const std::int64_t rowWidth = before.boardWidthForBoardBeatSection(cards[0]->currentBeatSection());
+    EXPECT_EQ(cards[0]->positionLeft(), static_cast<std::int64_t>(0.92f * static_cast<float>(rowWidth) + 4.0f));
+
+    // The last page of a section: the start of its board beat, its left kept.
+    const std::int64_t beat25 = sections.boardBeatSectionForPageNumber(25);
+    EXPECT_EQ(cards[1]->currentBeatSection(), beat25);
+    EXPECT_FLOAT_EQ(cards[1]->percentageHorizontal(), BoardSections::beginningPercentageForBoardBeat(beat25));
+    EXPECT_EQ(cards[1]->positionLeft(), before.leftForBoardBeatSection(beat25));
+
+    // Two on one page step by half a page, three by a third (30 pages in sections 2 and 3).
+    EXPECT_NEAR(cards[2]->percentageHorizontal(), 14.0f / 30.0f, 1e-6);
+    EXPECT_NEAR(cards[3]->percentageHorizontal(), 14.0f / 30.0f + (1.0 / 30.0) * 50 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 33 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 33 * 0.01, 1e-6);
+
+    // A page that is not among the locked pages leaves the card on page 0.
+    EXPECT_EQ(cards[7]->pageNumber(), 0);
+    for (const auto& card : cards) {
+        EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
+        EXPECT_TRUE(std::isfinite(card->percentageVertical()));
+    }
+    // What the story holds in memory is in the file.
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SortOrder = 1")),
+              QString::number(cards[0]->positionLeft()));
+}
+
+TEST(FinalDraftConversion, BoardWidthFollowsTheFullestSection)
+{
+    NewStory file;
+    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("2 3 4 27 28 29 30 31 32 33 57 58 87 88 89 90 91")),
+                                  FdxText::lockedPages(110)));
+    EXPECT_EQ(file.story().boardWidth(), 1898);
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth || ':' || BoardZoomFactor FROM Screenplay")),
+              QStringLiteral("1898:1"));
+    EXPECT_EQ(file.story().boardSections().boardPanelWidth(), 1898);
+}
+
+TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)
+{
+    NewStory file;
+    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("x y")), FdxText::lockedPages(10)));
+    for (const auto& card : file.story().sceneCards()) {
+        EXPECT_EQ(card->pageNumber(), 0);
+        EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
+    }
+}
+
+TEST(FinalDraftConversion, TheLaterElementSettingOfATypeWins)
+{
+    NewStory file;
+    convert(file, FdxText::script(
+                      QString(), FdxText::lockedPages(4) +
+                                     QStringLiteral("<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Right\" "
+                                                    "LeftIndent=\"2.0\" RightIndent=\"6.0\"/></ElementSettings>"
+                                                    "<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Center\" "
+                                                    "LeftIndent=\"2.25\" RightIndent=\"6.5\"/></ElementSettings>"
+                                                    "<ElementSettings Type=\"Unheard Of\"><ParagraphSpec LeftIndent=\"9\"/>"
+                                                    "</ElementSettings>")));
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT Alignment || ':' || LeftIndent || ':' || RightIndent FROM ScriptElement "
+                                         "WHERE ElementType = 'Dialogue'")),
+              QStringLiteral("Center:2.25:6.5"));
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT count(*) FROM ScriptElement WHERE LeftIndent = 9")), QStringLiteral("0"));
+}
+
+TEST(FinalDraftConversion, AFailedWriteLeavesTheFileAsItWas)
+{
+    NewStory file;
+    file.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ScriptPart WHEN NEW.SortOrder = 3 "
+                             "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"));
+    XMLParsedScript script;
+    ASSERT_TRUE(script.parseScriptData(FdxText::script(
+        heading(QStringLiteral("INT. A"), QStringLiteral("1")) + paragraph(QStringLiteral("Action"), QStringLiteral("1")) +
+            paragraph(QStringLiteral("Action"), QStringLiteral("2")) + heading(QStringLiteral("INT. B"), QStringLiteral("2")) +
+            paragraph(QStringLiteral("Action"), QStringLiteral("3")),
+        FdxText::lockedPages(30) + QStringLiteral("<SmartType><Characters><Character>MARA</Character></Characters>"
+                                                  "</SmartType>"))));
+    EXPECT_THROW(Toolkit().processFinalDraft8Script(script, file.story()), DatabaseError);
+    for (const char* table : {"SceneCard", "ScriptPart", "Character", "SceneCardCharacter"}) {
+        SCOPED_TRACE(table);
+        EXPECT_EQ(file.count(QString::fromLatin1(table)), 0);
+    }
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT PageCount || ':' || BoardWidth FROM Screenplay")),
+              QStringLiteral("110:1840"));
+}

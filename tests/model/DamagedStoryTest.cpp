@@ -1,0 +1,268 @@
+// Story files that cannot be used as they are: refused with their reason in plain words and
+// left byte for byte as they were, and stored values out of range brought into range.
+#include "model/DatabaseError.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/SqliteStatement.h"
+#include "model/StoryFile.h"
+#include "support/SampleCopy.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <limits>
+
+namespace {
+
+const QString kSampleName = QStringLiteral("\u201cSample - The Last Balloon Race.vtrsf\u201d");
+
+// The message of the refusal of `path`, or "" when the story opened.
+QString refusalOf(const QString& path)
+{
+    try {
+        LoadedStory loaded = loadStoryFile(path);
+        loaded.story->finalizeAllSqliteStatements();
+    } catch (const StoryFileRefused& refusal) {
+        return refusal.message();
+    }
+    return QString();
+}
+
+// Overwrites `count` bytes of the file's page `page` (numbered from 1) from `offset` on.
+void damagePage(const SampleCopy& copy, int page, int offset, int count)
+{
+    QByteArray bytes = copy.bytes();
+    const int pageSize = copy.scalar("PRAGMA page_size").toInt();
+    for (int i = 0; i < count; ++i)
+        bytes[(page - 1) * pageSize + offset + i] = static_cast<char>(0xA5 ^ i);
+    copy.setBytes(bytes);
+}
+
+} // namespace
+
+TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const SampleCopy&)> damage;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"read-only file",
+         [](const SampleCopy& copy) { QFile::setPermissions(copy.path(), QFileDevice::ReadOwner); },
+         "cannot be opened because the file is read-only."},
+        {"read-only folder",
+         [](const SampleCopy& copy) {
+             QFile::setPermissions(copy.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+         },
+         "cannot be opened because its folder is read-only."},
+        {"no story row", [](const SampleCopy& copy) { copy.exec("DELETE FROM Screenplay"); },
+         "is not a Vantora story."},
+        {"two story rows",
+         [](const SampleCopy& copy) {
+             copy.exec("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay");
+         },
+         "is not a Vantora story."},
+        {"a card of another story",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID=99 WHERE SceneCardID=3"); },
+         "is not a Vantora story."},
+        {"a card whose story is a text",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID='one' WHERE SceneCardID=3"); },
+         "is not a Vantora story."},
+        {"a trigger that deletes every card",
+         [](const SampleCopy& copy) {
+             copy.exec("CREATE TRIGGER wipe AFTER UPDATE ON Screenplay BEGIN DELETE FROM SceneCard; END");
+         },
+         "is not a Vantora story."},
+        {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
+         "is not a Vantora story."},
+        {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); }, "is not a Vantora story."},
+        {"no database at all", [](const SampleCopy& copy) { copy.setBytes(QByteArray(4096, 'q')); },
+         "is not a Vantora story."},
+        {"one damaged page of the cards",
+         [](const SampleCopy& copy) {
+             damagePage(copy, copy.scalar("SELECT rootpage FROM sqlite_master WHERE name='SceneCard'").toInt(), 0, 12);
+         },
+         "is damaged and cannot be opened."},
+        {"cut short",
+         [](const SampleCopy& copy) { copy.setBytes(copy.bytes().left(copy.bytes().size() / 2)); },
+         "is damaged and cannot be opened."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        SampleCopy copy;
+        const QString cardsBefore = copy.scalar("SELECT count(*) FROM SceneCard");
+        test.damage(copy);
+        const QByteArray before = copy.bytes();
+        const QString message = refusalOf(copy.path());
+        EXPECT_TRUE(message.startsWith(kSampleName + QStringLiteral(" ") + QString::fromUtf8(test.reason)))
+            << message.toStdString();
+        EXPECT_EQ(copy.bytes(), before);
+        if (QString::fromUtf8(test.name).startsWith(QLatin1String("a trigger"))) {
+            EXPECT_EQ(copy.scalar("SELECT count(*) FROM SceneCard"), cardsBefore);
+        }
+    }
+}
+
+TEST(StoryFileRefusal, SqliteWordsComeOnlyAsTheDetailAfterThePlainReason)
+{
+    SampleCopy copy;
+    copy.setBytes(QByteArray(4096, 'q'));
+    const QString message = refusalOf(copy.path());
+    const QStringList parts = message.split(QStringLiteral("\n\n"));
+    ASSERT_EQ(parts.size(), 2) << message.toStdString();
+    EXPECT_EQ(parts[0], kSampleName + QStringLiteral(" is not a Vantora story."));
+    EXPECT_EQ(parts[1], "file is not a database");
+}
+
+TEST(StoryFileOpen, OpeningAndClosingASoundStoryWritesNothing)
+{
+    for (const char* sample : {"Sample - The Last Balloon Race.vtrsf", "Sample - Kessler Pass.vtrsf"}) {
+        SCOPED_TRACE(sample);
+        SampleCopy copy{QString::fromUtf8(sample)};
+        const QByteArray before = copy.bytes();
+        {
+            LoadedStory loaded = loadStoryFile(copy.path());
+            EXPECT_FALSE(loaded.story->sceneCards().empty());
+            EXPECT_TRUE(loaded.story->loadAdjustments().isEmpty());
+            loaded.story->finalizeAllSqliteStatements();
+        }
+        EXPECT_EQ(copy.bytes(), before);
+    }
+}
+
+TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
+{
+    SampleCopy copy;
+    copy.exec("DROP INDEX idxScriptPartSceneCard");
+    {
+        LoadedStory loaded = loadStoryFile(copy.path());
+        loaded.story->finalizeAllSqliteStatements();
+    }
+    EXPECT_EQ(copy.scalar("SELECT count(*) FROM sqlite_master WHERE name='idxScriptPartSceneCard'"), "1");
+    // Now current, the file is not written again.
+    const QByteArray current = copy.bytes();
+    {
+        LoadedStory loaded = loadStoryFile(copy.path());
+        loaded.story->finalizeAllSqliteStatements();
+    }
+    EXPECT_EQ(copy.bytes(), current);
+}
+
+TEST(StoredValues, ValuesOutOfRangeAreBroughtIntoRangeToldOnceAndNotWrittenOnOpen)
+{
+    const QString huge = QString::number(std::numeric_limits<std::int64_t>::max());
+    const QString least = QString::number(std::numeric_limits<std::int64_t>::min());
+    struct Case {
+        const char* name;
+        QString sql;
+        std::function<void(Screenplaydb&)> check;
+    };
+    const Case cases[] = {
+        {"page count 2^62", "UPDATE Screenplay SET PageCount=4611686018427387904",
+         [](Screenplaydb& story) {
+             EXPECT_EQ(story.pageCount(), 1000);
+             EXPECT_EQ(story.boardSections().section4To(), 1000);
+         }},
+        {"page count 0", "UPDATE Screenplay SET PageCount=0", [](Screenplaydb& story) { EXPECT_EQ(story.pageCount(), 4); }},
+        {"board sizes at the ends of the integers",
+         QStringLiteral("UPDATE Screenplay SET BoardWidth=%1, BoardHeight=%2").arg(least, huge),
+         [](Screenplaydb& story) {
+             EXPECT_EQ(story.boardWidth(), 0);
+             EXPECT_EQ(story.boardHeight(), 30000);
+         }},
+        {"font setting past the largest", QStringLiteral("UPDATE Screenplay SET StandardFontSetting=%1").arg(huge),
+         [](Screenplaydb& story) { EXPECT_EQ(story.standardFontSetting(), 4); }},
+        {"zoom of 9", "UPDATE Screenplay SET BoardZoomFactor=9",
+         [](Screenplaydb& story) { EXPECT_EQ(story.boardZoomFactor(), 4); }},
+        {"card positions beyond 2^31",
+         QStringLiteral("UPDATE SceneCard SET PositionLeft=4294967296, PositionTop=%1 WHERE SceneCardID=3").arg(least),
+         [](Screenplaydb& story) {
+             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
+             ASSERT_NE(card, nullptr);
+             EXPECT_EQ(card->positionLeft(), 100000);
+             EXPECT_EQ(card->positionTop(), -100000);
+         }},
+        {"card fractions far outside the board",
+         "UPDATE SceneCard SET PercentageHorizontal=1e300, PercentageVertical=-7 WHERE SceneCardID=3",
+         [](Screenplaydb& story) {
+             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
+             ASSERT_NE(card, nullptr);
+             EXPECT_EQ(card->percentageHorizontal(), 2.0f);
+             EXPECT_EQ(card->percentageVertical(), -1.0f);
+         }},
+        {"negative colour codes", "UPDATE SceneCard SET ColorLegend1ID=-5, ColorLegend6ID=-1 WHERE SceneCardID=3",
+         [](Screenplaydb& story) {
+             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
+             ASSERT_NE(card, nullptr);
+             EXPECT_EQ(card->colorLegendID(1), 0);
+             EXPECT_EQ(card->colorLegendID(6), 0);
+         }},
+        {"a card whose board state is a text", "UPDATE SceneCard SET OnBoard='board' WHERE SceneCardID=3",
+         [](Screenplaydb& story) {
+             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
+             ASSERT_NE(card, nullptr);
+             EXPECT_EQ(card->onBoard(), 2);
+             EXPECT_EQ(story.indexOfSceneCardWithID(3), -1);
+         }},
+        {"a card whose board state is 7", "UPDATE SceneCard SET OnBoard=7 WHERE SceneCardID=3",
+         [](Screenplaydb& story) {
+             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
+             ASSERT_NE(card, nullptr);
+             EXPECT_EQ(card->onBoard(), 2);
+         }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        SampleCopy copy;
+        const QString cards = copy.scalar("SELECT count(*) FROM SceneCard");
+        copy.exec(test.sql);
+        const QByteArray before = copy.bytes();
+        {
+            LoadedStory loaded = loadStoryFile(copy.path());
+            Screenplaydb& story = *loaded.story;
+            test.check(story);
+            EXPECT_EQ(story.loadAdjustments().size(), 1) << story.loadAdjustments().join('|').toStdString();
+            EXPECT_EQ(QString::number(story.sceneCards().size() + story.litterBox().size()), cards);
+            story.finalizeAllSqliteStatements();
+        }
+        EXPECT_EQ(copy.bytes(), before);
+    }
+}
+
+TEST(StoredValues, AnAdjustedCardIsWrittenInRangeWhenTheUserNextEditsIt)
+{
+    SampleCopy copy;
+    copy.exec("UPDATE SceneCard SET OnBoard=0, PositionLeft=4294967296 WHERE SceneCardID=3");
+    {
+        LoadedStory loaded = loadStoryFile(copy.path());
+        SceneCarddb* card = loaded.story->sceneCardForSceneCardID(3);
+        ASSERT_NE(card, nullptr);
+        card->setHeading(QStringLiteral("INT. HANGAR - NIGHT"));
+        card->save();
+        loaded.story->finalizeAllSqliteStatements();
+    }
+    EXPECT_EQ(copy.scalar("SELECT OnBoard || ',' || PositionLeft || ',' || Heading FROM SceneCard WHERE SceneCardID=3"),
+              "2,100000,INT. HANGAR - NIGHT");
+}
+
+TEST(StatementSteps, AFailingStepRaisesInsteadOfEndingTheRows)
+{
+    SampleCopy copy;
+    LoadedStory loaded = loadStoryFile(copy.path());
+    sqlite3_stmt* failing = nullptr;
+    // abs() of the least integer fails while the statement steps, not while it is prepared.
+    ASSERT_EQ(sqlite3_prepare_v2(loaded.connection.get(),
+                                 "SELECT abs(-9223372036854775807 - 1) FROM SceneCard", -1, &failing, nullptr),
+              SQLITE_OK);
+    {
+        StatementUse use(failing, loaded.connection.get());
+        EXPECT_THROW(use.stepRow(), DatabaseError);
+    }
+    sqlite3_finalize(failing);
+    loaded.story->finalizeAllSqliteStatements();
+}

@@ -24,6 +24,9 @@
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
 #include "panes/BeatsTableView.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/LocationDetailView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
 #include "scene_editor/BigSceneView.h"
@@ -334,7 +337,7 @@ void connectLayoutCommands(AppController& application)
     connectPaneCommands(application);
     connectBoardCommands(application);
     connectReportCommands(application);
-    connectFinalDraftCommands(application);
+    connectInterchangeCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)
@@ -362,6 +365,10 @@ MyDocument::~MyDocument()
             splitView->setDelegate(nullptr);
     titleLoglineView_.reset();
     beatsTableView_.reset();
+    charactersTableView_.reset();
+    locationsTableView_.reset();
+    characterDetailView_.reset();
+    locationDetailView_.reset();
     if (window_)
         delete window_.data();
     // Normally closed by windowWillClose already.

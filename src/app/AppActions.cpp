@@ -2,9 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 AppActions::AppActions(QObject* parent)
     : QObject(parent)
@@ -25,6 +29,34 @@ AppActions::AppActions(QObject* parent)
     menuRevert = make(tr("Revert"), "menuRevert");
     mnuNewVersion = make(tr("New &Version..."), "mnuNewVersion");
     mnuBackup = make(tr("&Backup"), "mnuBackup");
+    // Each edit command is the field's own: a line, a text box or a text area with the focus
+    // undoes, cuts or pastes within itself; without such a field the command does nothing.
+    const struct {
+        QAction*& action;
+        QString text;
+        const char* name;
+        QKeySequence::StandardKey keys;
+        const char* slot;
+    } editCommands[] = {
+        {mnuUndo, tr("&Undo"), "mnuUndo", QKeySequence::Undo, "undo"},
+        {mnuRedo, tr("&Redo"), "mnuRedo", QKeySequence::Redo, "redo"},
+        {mnuCut, tr("Cu&t"), "mnuCut", QKeySequence::Cut, "cut"},
+        {mnuCopy, tr("&Copy"), "mnuCopy", QKeySequence::Copy, "copy"},
+        {mnuPaste, tr("&Paste"), "mnuPaste", QKeySequence::Paste, "paste"},
+        {mnuSelectAll, tr("Select &All"), "mnuSelectAll", QKeySequence::SelectAll, "selectAll"},
+    };
+    for (const auto& command : editCommands) {
+        command.action = make(command.text, command.name);
+        command.action->setShortcut(command.keys);
+        const char* slot = command.slot;
+        connect(command.action, &QAction::triggered, this, [slot] {
+            QWidget* field = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field)
+                || qobject_cast<QTextEdit*>(field))
+                QMetaObject::invokeMethod(field, slot);
+        });
+    }
+
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
@@ -174,6 +206,16 @@ void AppActions::addFileMenu(QMenuBar* bar, bool story)
     file->addAction(mnuQuit);
 }
 
+void AppActions::addEditMenu(QMenuBar* bar)
+{
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    edit->addActions({mnuUndo, mnuRedo});
+    edit->addSeparator();
+    edit->addActions({mnuCut, mnuCopy, mnuPaste});
+    edit->addSeparator();
+    edit->addAction(mnuSelectAll);
+}
+
 void AppActions::addApplicationMenu(QMenuBar* bar)
 {
     QMenu* application = bar->addMenu(tr("&Vantora"));
@@ -194,6 +236,7 @@ void AppActions::addHelpMenu(QMenuBar* bar)
 void AppActions::buildStartMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, false);
+    addEditMenu(bar);
     addApplicationMenu(bar);
     addHelpMenu(bar);
 }
@@ -201,6 +244,7 @@ void AppActions::buildStartMenuBar(QMenuBar* bar)
 void AppActions::buildStoryMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, true);
+    addEditMenu(bar);
     addApplicationMenu(bar);
 
     QMenu* story = bar->addMenu(tr("&Story"));

@@ -140,17 +140,25 @@ void BM_RefreshBoard400(benchmark::State& state)
 }
 BENCHMARK(BM_RefreshBoard400)->Unit(benchmark::kMillisecond);
 
+// One card view per board card, filled from its card.
+std::vector<std::unique_ptr<SceneCardView>> cardViewsFor(MyDocument& document)
+{
+    Screenplaydb& story = *document.currentScreenplay();
+    std::vector<std::unique_ptr<SceneCardView>> views;
+    views.reserve(story.sceneCards().size());
+    for (const auto& card : story.sceneCards()) {
+        views.push_back(std::make_unique<SceneCardView>(&document, &story));
+        views.back()->setScene(card.get());
+    }
+    return views;
+}
+
 // What opening the window costs on top: one card view per card, filled from its card.
 void makeCardViews(benchmark::State& state, MyDocument& document)
 {
     Screenplaydb& story = *document.currentScreenplay();
     for (auto _ : state) {
-        std::vector<std::unique_ptr<SceneCardView>> views;
-        views.reserve(story.sceneCards().size());
-        for (const auto& card : story.sceneCards()) {
-            views.push_back(std::make_unique<SceneCardView>(&document, &story));
-            views.back()->setScene(card.get());
-        }
+        std::vector<std::unique_ptr<SceneCardView>> views = cardViewsFor(document);
         benchmark::DoNotOptimize(views.data());
         // Putting the views away is not part of making them.
         state.PauseTiming();
@@ -182,12 +190,7 @@ void BM_BoardMadeAndPainted1000(benchmark::State& state)
     QImage image(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight()),
                  QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        std::vector<std::unique_ptr<SceneCardView>> views;
-        views.reserve(story.sceneCards().size());
-        for (const auto& card : story.sceneCards()) {
-            views.push_back(std::make_unique<SceneCardView>(&document, &story));
-            views.back()->setScene(card.get());
-        }
+        std::vector<std::unique_ptr<SceneCardView>> views = cardViewsFor(document);
         // The board shows the document's own views: they are filled again, so that nothing
         // worked out for an earlier paint is left (the filling is counted twice, on the safe side).
         for (const auto& control : document.sceneCardControls())

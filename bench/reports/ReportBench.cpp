@@ -1,15 +1,20 @@
 // The reports' cost, each next to a floor that paints the same texts (and pictures) to a PDF
 // writer in fixed boxes without any layout: a text report of 200 blocks laid out (measured,
-// split at page breaks) and painted to a PDF file, and the biographies of 50 characters with
-// their pictures.
+// split at page breaks) and painted to a PDF file, the biographies of 50 characters with their
+// pictures, a script of 1,500 paragraphs and the details of 1,000 scene cards.
 
 #include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
 #include "model/Characterdb.h"
+#include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
+#include "model/Toolkit.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
+#include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
 #include "reports/StoryReports.h"
 
@@ -123,6 +128,106 @@ void BM_Floor_SameTextsPaintedWithoutLayout(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Floor_SameTextsPaintedWithoutLayout)->Unit(benchmark::kMillisecond);
+
+// A new story file made as the program makes one (its element formats included), open.
+struct BenchStory {
+    QTemporaryDir folder;
+    DatabaseConnection connection;
+    Screenplaydb story;
+
+    BenchStory()
+    {
+        const QString master = folder.filePath(QStringLiteral("Master.vtrmf"));
+        const QString path = folder.filePath(QStringLiteral("Story.vtrsf"));
+        StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kMasterTemplate), master);
+        StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path);
+        Toolkit().populateDefaults(master, path);
+        connection = StoryFile::open(path);
+        story.initWithDatabase(connection.get());
+        story.hydrate();
+    }
+
+    SceneCarddb& addCard(int index)
+    {
+        auto card = std::make_unique<SceneCarddb>();
+        card->setHeading(QStringLiteral("INT. MOUNTAIN HUT %1 - NIGHT").arg(index));
+        card->setPageNumber(index + 1);
+        card->setPercentageHorizontal(float(index % 100) / 100);
+        card->setCurrentBeatSection(1 + index % 20);
+        card->setDescription(blockTexts().at(index % kBlocks));
+        card->setNotes(blockTexts().at((index + 7) % kBlocks));
+        card->insertIntoDatabase(&story);
+        story.sceneCards().push_back(std::move(card));
+        return *story.sceneCards().back();
+    }
+};
+
+// A script of about 120 pages: 100 scenes of 15 paragraphs each.
+struct ScriptStory : BenchStory {
+    ScriptStory()
+    {
+        const char* pattern[] = {"Action", "Character", "Parenthetical", "Dialogue", "Action"};
+        for (int scene = 0; scene < 100; ++scene) {
+            SceneCarddb& card = addCard(scene);
+            for (int paragraph = 0; paragraph < 15; ++paragraph) {
+                const char* type = pattern[paragraph % 5];
+                auto part = std::make_unique<ScriptPartdb>();
+                part->setSceneCardID(card.sceneCardID());
+                part->setSortOrder(paragraph + 1);
+                part->setElementTypeID(story.elementForElementType(QLatin1String(type))->scriptElementID());
+                QString text = QStringLiteral("MARA");
+                if (paragraph % 5 == 2)
+                    text = QStringLiteral("(quietly)");
+                else if (paragraph % 5 == 3)
+                    text = QStringLiteral("We go at first light, before the storm closes the pass behind us.");
+                else if (paragraph % 5 != 1)
+                    text = blockTexts().at((scene + paragraph) % 12).left(260);
+                part->setScriptText(text);
+                card.scriptParts().push_back(std::move(part));
+            }
+        }
+    }
+};
+
+void BM_Script1500ParagraphsLaidOutAndPainted(benchmark::State& state)
+{
+    ScriptStory script;
+    layOutAndWrite(state, [&script] { return SceneCardReports::script(script.story); });
+}
+BENCHMARK(BM_Script1500ParagraphsLaidOutAndPainted)->Unit(benchmark::kMillisecond);
+
+void BM_Details1000CardsLaidOutAndPainted(benchmark::State& state)
+{
+    BenchStory cards;
+    for (int index = 0; index < 1000; ++index)
+        cards.addCard(index);
+    layOutAndWrite(state, [&cards] { return SceneCardReports::details(cards.story); });
+}
+BENCHMARK(BM_Details1000CardsLaidOutAndPainted)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Floor: the script's 1,500 paragraphs drawn by QPainter at their indents, 40 lines to a page,
+// with no measuring.
+void BM_Floor_ScriptParagraphsPaintedWithoutLayout(benchmark::State& state)
+{
+    ScriptStory script;
+    for (auto _ : state) {
+        paintFloorPdf([&script](QPainter& painter, QPdfWriter& writer) {
+            painter.setFont(ReportText::scriptFont(12));
+            int line = 0;
+            for (const std::unique_ptr<SceneCarddb>& card : script.story.sceneCards())
+                for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
+                    if (line > 0 && line % 40 == 0)
+                        writer.newPage();
+                    const ScriptElementdb* element = script.story.elementForElementID(part->elementTypeID());
+                    const QRectF box(element->leftIndent() * 72, 72 + (line % 40) * 16,
+                                     (element->rightIndent() - element->leftIndent()) * 72, 60);
+                    painter.drawText(box, Qt::TextWordWrap, part->scriptText());
+                    ++line;
+                }
+        });
+    }
+}
+BENCHMARK(BM_Floor_ScriptParagraphsPaintedWithoutLayout)->Unit(benchmark::kMillisecond);
 
 // A story file of 50 characters, each with its details filled in and one picture attachment,
 // which is also the character's own picture.

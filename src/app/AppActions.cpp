@@ -28,6 +28,11 @@ AppActions::AppActions(QObject* parent)
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
+    mnuImportFinalDraft = make(tr("&Import Final Draft 8/9 Script..."), "mnuImportFinalDraft");
+    mnuImportFinalDraftIntoStory =
+        make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
+    mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
+    mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -98,6 +103,12 @@ AppActions::AppActions(QObject* parent)
     mnuRAttachmentsByColor = make(tr("General Notes/Attachments"), "mnuRAttachmentsByColor");
     mnuRAttachmentsSelectedColor =
         make(tr("General Notes/Attachments of One Color..."), "mnuRAttachmentsSelectedColor");
+    mnuRSCSummary = make(tr("Scene Card Summary"), "mnuRSCSummary");
+    mnuRLitterBox = make(tr("Litter Box"), "mnuRLitterBox");
+    mnuRSCDetailed = make(tr("Scene Card Details"), "mnuRSCDetailed");
+    mnuRScript = make(tr("Script"), "mnuRScript");
+    mnuRSCI3x5 = make(tr("3x5 Index Cards"), "mnuRSCI3x5");
+    mnuRSCI4x6 = make(tr("4x6 Index Cards"), "mnuRSCI4x6");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -150,12 +161,14 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
+        file->addSeparator();
+        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
     }
     file->addSeparator();
     file->addAction(mnuQuit);
@@ -213,6 +226,8 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     reports->addActions({mnuRLoglines, mnuRBeatSheet, mnuRCharactersList, mnuRCharactersBiography, mnuRLocationsList,
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
+    reports->addSeparator();
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

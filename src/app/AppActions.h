@@ -34,6 +34,13 @@ public:
     QAction* mnuNewVersion;
     QAction* mnuBackup;
     QAction* mnuQuit;
+    // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
+    // open story as a script.
+    QAction* mnuImportFinalDraft;
+    QAction* mnuImportFinalDraftIntoStory;
+    QAction* mnuExportFinalDraft;
+    // A new story from a project file of the earlier versions.
+    QAction* mnuImportVantoraMac;
 
     // --- Application ---
     QAction* mnuAbout;
@@ -103,6 +110,12 @@ public:
     QAction* mnuRPayoffs;
     QAction* mnuRAttachmentsByColor;
     QAction* mnuRAttachmentsSelectedColor;
+    QAction* mnuRSCSummary;
+    QAction* mnuRLitterBox;
+    QAction* mnuRSCDetailed;
+    QAction* mnuRScript;
+    QAction* mnuRSCI3x5;
+    QAction* mnuRSCI4x6;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QObject>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QPointer>
@@ -22,6 +23,7 @@ class DocumentController;
 class MyDocument;
 class QLabel;
 class QMainWindow;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
@@ -114,6 +116,19 @@ public:
     void showQuickTourVideo();
     void showAbout();
     void showTechSupport();
+    // Makes a new story file from a Final Draft 8/9 script and opens it
+    // (src/app/InterchangeCommands.cpp).
+    void importFinalDraft8();
+    // Makes a new story file from a project file of the earlier versions 1 and 2 and opens it.
+    void importVantoraMac();
+
+    // The application's progress window for imports, made on first use: a label and a busy
+    // bar in the standard background colour.
+    void showProgressWindow(const QString& text);
+    void closeProgressWindow();
+    QWidget* progressWindow() const { return progressWindow_.get(); }
+    QLabel* lblUploadingFile() const { return lblUploadingFile_; }
+    QProgressBar* progressIndicator() const { return progressIndicator_; }
 
     AdviceWindow* adviceWindow() const { return adviceWindow_.get(); }
     QWidget* aboutWindow() const { return aboutWindow_.get(); }
@@ -167,4 +182,7 @@ private:
     QPointer<QLabel> lblAboutVersion_;
     std::unique_ptr<QWidget> pnlTechSupport_;
     std::function<void(UserInformationdb&)> masterColorCodeEditor_;
+    std::unique_ptr<QWidget> progressWindow_;
+    QPointer<QLabel> lblUploadingFile_;
+    QPointer<QProgressBar> progressIndicator_;
 };

@@ -8,6 +8,8 @@
 #include "reports/ReportPainter.h"
 #include "board/CardColorSelector.h"
 #include "panes/ModalDialogs.h"
+#include "reports/IndexCardReports.h"
+#include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
 #include "reports/StoryReports.h"
 
@@ -47,9 +49,21 @@ void connectReportCommands(AppController& application)
         {menus.mnuRLocationsDetails, &StoryReports::locationsDetails},
         {menus.mnuRSetups, &StoryReports::setups},
         {menus.mnuRPayoffs, &StoryReports::payoffs},
+        {menus.mnuRLitterBox, &SceneCardReports::litterBox},
+        {menus.mnuRScript, &SceneCardReports::script},
     };
     for (const auto& [item, build] : reports)
         application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    using CardsBuilder = std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>;
+    const std::pair<QAction*, CardsBuilder> cardReports[] = {
+        {menus.mnuRSCSummary, &SceneCardReports::summary},
+        {menus.mnuRSCDetailed, &SceneCardReports::details},
+        {menus.mnuRSCI3x5, &IndexCardReports::threeByFive},
+        {menus.mnuRSCI4x6, &IndexCardReports::fourBySix},
+    };
+    for (const auto& [item, build] : cardReports)
+        application.routeToCurrentDocument(item,
+                                           [build](MyDocument& document) { document.printSceneCardReport(build); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
                                        [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
@@ -86,22 +100,37 @@ QString MyDocument::listViewFiltering() const
     return currentScreenplay_ ? ::listViewFiltering(*currentScreenplay_) : QString();
 }
 
-void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
         return;
     commitEditing();
-    const std::unique_ptr<StoryReport> report = build(*currentScreenplay_);
+    const std::unique_ptr<PrintedReport> report = build(*currentScreenplay_);
     if (!report)
         return;
     const QString title = report->title().isEmpty() ? currentScreenplay_->screenplayTitle() : report->title();
-    const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->view(), title));
+    const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->pages(), title));
     if (result.outcome == PrintResult::Failed) {
         AlertRequest alert;
         alert.title = title;
         alert.message = result.message;
         Platform::alerts().runAlert(alert);
     }
+}
+
+void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
+{
+    if (!currentScreenplay_)
+        return;
+    commitEditing();
+    if (currentScreenplay_->sceneCards().empty()) {
+        AlertRequest alert;
+        alert.title = QStringLiteral("Scene Cards");
+        alert.message = QStringLiteral("There are no scene cards to include in this report.");
+        Platform::alerts().runAlert(alert);
+        return;
+    }
+    printReport(build);
 }
 
 void MyDocument::attachmentsReportForSelectedColor(std::int64_t colour)

@@ -117,7 +117,8 @@ std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const Scen
         hasCharacters = true;
     }
     if (hasCharacters)
-        shown.push_back({SceneCardIndicator::Characters, QStringLiteral("CharactersInScene"), trimmedLines(characters)});
+        shown.push_back(
+            {SceneCardIndicator::Characters, QStringLiteral("CharactersInScene"), trimmedLines(characters)});
 
     if (card.sceneLocationID() >= 1) {
         const SceneLocationdb* location = story.locationForLocationID(card.sceneLocationID());
@@ -131,7 +132,8 @@ std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const Scen
         [&story](const SceneSetupdb& setup) { return story.payoffForPayoffID(setup.scenePayoffID()); });
     if (setups.any)
         shown.push_back({SceneCardIndicator::Setups,
-                         setups.unpartnered ? QStringLiteral("SetupsWithOutPayoffs") : QStringLiteral("SetupsWithPayoffs"),
+                         setups.unpartnered ? QStringLiteral("SetupsWithOutPayoffs")
+                                            : QStringLiteral("SetupsWithPayoffs"),
                          trimmedLines(setups.text)});
 
     const LinkedRecords payoffs = describeOnCard(

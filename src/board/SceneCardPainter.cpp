@@ -141,7 +141,8 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
             const bool clipped = painter.hasClipping();
             const QRegion before = clipped ? painter.clipRegion() : QRegion();
             painter.setClipRect(layout.description, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
-            textLines_->draw(&painter, QPointF(layout.description.topLeft()) + QPointF(kTextAreaMargin, kTextAreaMargin));
+            const QPointF origin = QPointF(layout.description.topLeft()) + QPointF(kTextAreaMargin, kTextAreaMargin);
+            textLines_->draw(&painter, origin);
             if (clipped)
                 painter.setClipRegion(before);
             else

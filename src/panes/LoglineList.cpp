@@ -5,6 +5,7 @@
 #include "app/SmallViews.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "platform/Platform.h"
 
 #include <QAbstractTableModel>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -100,9 +102,22 @@ private:
 
 void makeCurrentLogline(Screenplaydb& story, const Loglinedb* current)
 {
-    for (const auto& logline : story.logLines()) {
-        logline->setCurrentLoglineFlag(logline.get() == current ? 1 : 0);
-        logline->save();
+    // All flags change together or none does: a failure half way would leave two current
+    // loglines (or none) in the file.
+    std::vector<std::int64_t> flags;
+    for (const auto& logline : story.logLines())
+        flags.push_back(logline->currentLoglineFlag());
+    StoryTransaction transaction(story.database());
+    try {
+        for (const auto& logline : story.logLines()) {
+            logline->setCurrentLoglineFlag(logline.get() == current ? 1 : 0);
+            logline->save();
+        }
+        transaction.commit();
+    } catch (...) {
+        for (std::size_t i = 0; i < flags.size(); ++i)
+            story.logLines()[i]->setCurrentLoglineFlag(flags[i]);
+        throw;
     }
 }
 

@@ -79,7 +79,8 @@ BlockOfTextView::BlockOfTextView(QSizeF paperSize, const ReportInfo& builderInfo
     float y = startY;
 
     totalTextHeight_ = toolkit.heightForText(text, tw, font_, alignment);
-    singleLineHeight_ = toolkit.heightForText(QStringLiteral("Bob"), tw, font_, 0);
+    firstPartHeight_ = totalTextHeight_;
+    singleLineHeight_ = ReportText::singleLineHeight(tw, font_);
     totalTextHeight_ = qMax(totalTextHeight_, singleLineHeight_);
 
     std::int64_t p = page.pageOf(y);
@@ -96,10 +97,12 @@ BlockOfTextView::BlockOfTextView(QSizeF paperSize, const ReportInfo& builderInfo
         QString rest;
         if (space <= singleLineHeight_) {
             firstPartOfText_.clear();
+            firstPartHeight_ = 0;
             rest = text;
         } else {
             const qsizetype cut = toolkit.splitText(text, space, tw, font_, 0);
             firstPartOfText_ = text.left(cut);
+            firstPartHeight_ = toolkit.heightForText(firstPartOfText_, tw, font_, alignment);
             rest = restAfterBreak(text, cut);
         }
         totalTextHeight_ = continueOnFollowingPages(*this, {rest, y, p, page.textLeft(), tw, font_, alignment, true},
@@ -115,8 +118,7 @@ void BlockOfTextView::draw(QPainter& painter, const QRectF&) const
     const PageGeometry page(paperSize_, reportInfo_);
     const float tw = page.textWidth();
     const std::int64_t alignment = reportInfo_.textAlignment;
-    const float height =
-        qMax(singleLineHeight_, Toolkit().heightForText(firstPartOfText_, tw, font_, alignment));
+    const float height = qMax(singleLineHeight_, firstPartHeight_);
     ReportText::draw(painter, QRectF(page.textLeft(), 0, tw, height), firstPartOfText_, font_, alignment,
                      ReportText::lineBreakForAlignment(alignment));
     if (drawLineAfter_)

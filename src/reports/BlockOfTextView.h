@@ -69,6 +69,7 @@ private:
     bool drawLineAfter_;
     float totalTextHeight_ = 0;
     float singleLineHeight_ = 0;
+    float firstPartHeight_ = 0;
 };
 
 // What follows a break: the rest of the text without the "(" characters, then without the line

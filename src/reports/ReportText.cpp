@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QStringList>
@@ -112,6 +113,18 @@ float measure(const QString& text, float width, const QFont& font, LineBreak lin
         QTextLayout layout(paragraph, font);
         height += layParagraph(layout, width, lineBreak);
     }
+    return height;
+}
+
+float singleLineHeight(float width, const QFont& font)
+{
+    static QHash<QPair<QString, float>, float> heights;
+    const QPair<QString, float> key(font.key(), width);
+    const auto known = heights.constFind(key);
+    if (known != heights.cend())
+        return *known;
+    const float height = measure(QStringLiteral("Bob"), width, font, LineBreak::Wrap);
+    heights.insert(key, height);
     return height;
 }
 

@@ -37,6 +37,10 @@ LineBreak lineBreakForAlignment(std::int64_t alignment);
 // A paragraph that is empty (a line feed at the end, two in a row) is one line high.
 float measure(const QString& text, float width, const QFont& font, LineBreak lineBreak);
 
+// The height of one line, "Bob" measured in `width` (a narrower width may wrap it). Kept per
+// font and width: blocks ask for it once each.
+float singleLineHeight(float width, const QFont& font);
+
 // Paints the text into `box` (its own top-left origin, its width for wrapping and alignment)
 // in black. Lines that would end below the box are left out, except the first.
 void draw(QPainter& painter, const QRectF& box, const QString& text, const QFont& font,

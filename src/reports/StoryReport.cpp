@@ -24,6 +24,21 @@ BlockOfTextView& StoryReport::addText(const QString& text, const QFont& font, bo
     return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, y_, drawLineAfter), true);
 }
 
+BlockOfTextView& StoryReport::textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter)
+{
+    BlockOfTextView& block =
+        place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, startY, drawLineAfter), false);
+    lastBottom_ = block.bottom();
+    return block;
+}
+
+void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::int64_t keep)
+{
+    info_->textAlignment = alignment;
+    info_->leftIndent = indent;
+    info_->minLineSpace = keep;
+}
+
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
     return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, y_), true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BaseReportView.h"
+#include "PrintedReport.h"
 #include "ReportInfo.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class Screenplaydb;
 // the header alone, when none was).
 //
 // The story must outlive the report; the report owns its settings and its view.
-class StoryReport
+class StoryReport : public PrintedReport
 {
 public:
     // Letter paper, the paper of the document's print settings.
@@ -46,6 +47,10 @@ public:
 
     // A text block at y; y moves to its bottom.
     BlockOfTextView& addText(const QString& text, const QFont& font, bool drawLineAfter);
+    // A text block at `startY`; y stays where it is (the builder decides where it goes on).
+    BlockOfTextView& textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter);
+    // Sets the alignment, indent and keep-together that the next blocks take.
+    void setLayout(std::int64_t alignment, std::int64_t indent, std::int64_t keep);
     // A beat block at y; y moves to its bottom.
     BeatReportView& addBeat(const Beatdb& beat);
     // Any other element, placed by its own frame; its bottom counts as the last block's bottom
@@ -73,7 +78,8 @@ public:
     void finish();
     BaseReportView& view() { return *view_; }
     const BaseReportView& view() const { return *view_; }
-    const QString& title() const { return title_; }
+    QString title() const override { return title_; }
+    const PagedReportView& pages() const override { return *view_; }
 
 private:
     const Screenplaydb& story_;

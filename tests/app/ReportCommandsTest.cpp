@@ -110,6 +110,9 @@ TEST_F(ReportCommands, EveryReportCommandPrintsItsReportThroughThePrintPanel)
         {menus.mnuRPayoffs, "PAY-OFFS"},
         {menus.mnuRAttachmentsByColor, "GENERAL NOTES/ATTACHMENTS"},
         {menus.mnuRAttachmentsSelectedColor, "GENERAL NOTES/ATTACHMENTS"},
+        {menus.mnuRLitterBox, "LITTER BOX"},
+        // The script has no report title: the print job takes the story's.
+        {menus.mnuRScript, "Reports"},
     };
     int index = 0;
     for (const auto& [item, title] : rows) {
@@ -151,4 +154,21 @@ TEST_F(ReportCommands, CancellingPrintsNothingAndAFailedWriteIsReported)
     chosenColour = 0;
     menus.mnuRAttachmentsSelectedColor->trigger();
     EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
+}
+
+TEST_F(ReportCommands, SceneCardReportsOfABoardWithoutCardsSaySoAndPrintNothing)
+{
+    MyDocument* document = open(makeStory(QStringLiteral("Empty.vtrsf")));
+    ASSERT_NE(document, nullptr);
+    AppActions& menus = app_->actions();
+    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed, menus.mnuRSCI3x5, menus.mnuRSCI4x6}) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        fakes_.alerts->shown.clear();
+        item->trigger();
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown.front().title, QStringLiteral("Scene Cards"));
+        EXPECT_EQ(fakes_.alerts->shown.front().message,
+                  QStringLiteral("There are no scene cards to include in this report."));
+    }
+    EXPECT_TRUE(fakes_.printPanels->shown.empty());
 }

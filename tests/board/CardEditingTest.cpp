@@ -90,14 +90,16 @@ TEST_F(CardEditing, EachFieldWritesWhatWasTypedHoweverItsEditOpensAndEnds)
 {
     const EditRow rows[] = {
         {"click at the end of the heading, Return", SceneCardPart::Heading, QStringLiteral("INT. ROOM - DAY"),
-         Open::ClickAtEnd, QStringLiteral(" - night"), End::Return, "Heading", QStringLiteral("INT. ROOM - DAY - NIGHT")},
+         Open::ClickAtEnd, QStringLiteral(" - night"), End::Return, "Heading",
+         QStringLiteral("INT. ROOM - DAY - NIGHT")},
         {"the placeholder heading keeps its text", SceneCardPart::Heading, QStringLiteral("SCENE HEADING"),
          Open::ShiftTabFromHeading, QStringLiteral("x"), End::TabOn, "Conflict", QStringLiteral("Conflictx")},
         {"Tab into the text area, typed at its end", SceneCardPart::Description, QStringLiteral("Scene Description"),
          Open::TabFromHeading, QStringLiteral(" Rain."), End::DocumentCommits, "Description",
          QStringLiteral("Scene Description Rain.")},
         {"click before the first letter of the text area", SceneCardPart::Description, QStringLiteral("Later"),
-         Open::ClickAtStart, QStringLiteral("Now. "), End::ClickOnOtherCard, "Description", QStringLiteral("Now. Later")},
+         Open::ClickAtStart, QStringLiteral("Now. "), End::ClickOnOtherCard, "Description",
+         QStringLiteral("Now. Later")},
         {"Ctrl-Tab from the text area to the emotional change", SceneCardPart::EmotionalChange,
          QStringLiteral("Emotional Change"), Open::CtrlTabFromText, QStringLiteral(" +hope"), End::SwitchToList,
          "EmotionalChange", QStringLiteral("Emotional Change +hope")},
@@ -286,4 +288,40 @@ TEST_F(CardEditing, TheSharedDrawingPaintsACardIntoAnyRectangle)
             dark += at(QPoint(x, heading.center().y())).lightness() < 128 ? 1 : 0;
         EXPECT_GT(dark, 3);
     }
+}
+
+TEST_F(CardEditing, ThePointerShowsWhatEachPartDoes)
+{
+    const struct {
+        SceneCardPart part;
+        Qt::CursorShape cursor;
+        const char* toolTip;
+    } parts[] = {
+        {SceneCardPart::Heading, Qt::IBeamCursor, ""},
+        {SceneCardPart::Description, Qt::IBeamCursor, ""},
+        {SceneCardPart::EmotionalChange, Qt::IBeamCursor, ""},
+        {SceneCardPart::Conflict, Qt::IBeamCursor, ""},
+        {SceneCardPart::PageNumber, Qt::ArrowCursor, ""},
+        {SceneCardPart::ThumbTack, Qt::ArrowCursor, ""},
+        {SceneCardPart::DescriptionTab, Qt::ArrowCursor, "Description"},
+        {SceneCardPart::NotesTab, Qt::ArrowCursor, "Notes"},
+        {SceneCardPart::EmotionalChangeType, Qt::ArrowCursor, "Double-click to change the emotional change"},
+        {SceneCardPart::Advice, Qt::ArrowCursor, "Advice"},
+        {SceneCardPart::Delete, Qt::ArrowCursor, "Delete Scene Card"},
+    };
+    for (const auto& row : parts) {
+        const QPoint point = view()->layout().frame(row.part).center();
+        SCOPED_TRACE(point.x() * 1000 + point.y());
+        EXPECT_EQ(view()->layout().partAt(point), row.part);
+        QTest::mouseMove(view()->view(), point);
+        EXPECT_EQ(view()->view()->cursor().shape(), row.cursor);
+        EXPECT_EQ(view()->toolTipAt(point), QString::fromLatin1(row.toolTip));
+    }
+    // A card only shown has no buttons to explain, and a press where they would be does nothing.
+    view()->setShowsControls(false);
+    EXPECT_EQ(view()->toolTipAt(view()->layout().deleteButton.center()), "");
+    fakes_.alerts->answers = {AlertOtherReturn};
+    QTest::mouseClick(view()->view(), Qt::LeftButton, {}, view()->layout().deleteButton.center());
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(stored(path_, "SELECT COUNT(*) FROM SceneCard"), "2");
 }

@@ -36,6 +36,14 @@ protected:
         settle();
         return document_;
     }
+    // A click on a card's heading: its editor opens with the caret in it.
+    void clickHeading(std::int64_t key) const
+    {
+        SceneCardView* card = cardView(*document_, key);
+        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().frame(SceneCardPart::Heading).center());
+        ASSERT_NE(card->lineEditor(), nullptr);
+        ASSERT_EQ(QApplication::focusWidget(), card->lineEditor());
+    }
     // Types into whatever has the focus now, the window when nothing has.
     void typeAnywhere(const QString& text) const
     {
@@ -52,11 +60,13 @@ protected:
         return false;
     }
 
-    // A click on a card's heading, which opens the heading's editor.
-    void clickHeading(std::int64_t key) const
+    // A click on the card's heading opens its editor there.
+    void clickHeading(std::int64_t key)
     {
-        SceneCardView* card = cardView(*document_, key);
-        QTest::mouseClick(card->view(), Qt::LeftButton, {}, card->layout().heading.center());
+        SceneCardView* view = cardView(*document_, key);
+        ASSERT_NE(view, nullptr);
+        QTest::mouseClick(view->view(), Qt::LeftButton, {}, view->layout().heading.center());
+        ASSERT_NE(view->editor(), nullptr);
     }
 
     QString path_;

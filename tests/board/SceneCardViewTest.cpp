@@ -127,7 +127,8 @@ TEST_F(SceneCardViewTest, FieldsTakeTheFramesAndFontsOfEachZoom)
             }
         }
         // An editor opened on a field lies over it in the field's font.
-        for (const SceneCardPart field : {SceneCardPart::Heading, SceneCardPart::Description, SceneCardPart::Conflict}) {
+        for (const SceneCardPart field :
+             {SceneCardPart::Heading, SceneCardPart::Description, SceneCardPart::Conflict}) {
             ASSERT_TRUE(view()->beginEditing(field));
             EXPECT_EQ(view()->editor()->geometry(), layout.frame(field));
             EXPECT_EQ(view()->editor()->font().pixelSize(), expected.fontSize);
@@ -329,9 +330,10 @@ TEST_F(SceneCardViewTest, IndicatorsShowWhatLiesOnTheCard)
     screenplay->sceneSetups().back()->setScenePayoffID(77);
     view()->configureIndicators();
     EXPECT_EQ(shown(SceneCardIndicator::Setups)->imageName, "SetupsWithPayoffs");
-    EXPECT_EQ(shown(SceneCardIndicator::Setups)->toolTip, QStringLiteral("Set-ups In Scene\nSET-UP: the gun in the drawer\n"
-                                                             "PAY-OFF: the gun goes off IN: INT. ROOM - DAY (p. %1)")
-                                                  .arg(card(*document_, keys_[1])->pageNumber()));
+    EXPECT_EQ(shown(SceneCardIndicator::Setups)->toolTip,
+              QStringLiteral("Set-ups In Scene\nSET-UP: the gun in the drawer\n"
+                             "PAY-OFF: the gun goes off IN: INT. ROOM - DAY (p. %1)")
+                  .arg(card(*document_, keys_[1])->pageNumber()));
 
     // A location that no longer exists still shows its icon, without a name.
     scene()->setSceneLocationID(12345);

@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include <functional>
+#include <memory>
+
 namespace {
 
 const QString kShort = QStringLiteral(
@@ -226,4 +229,50 @@ TEST_F(LoglineCommands, TheEditInProgressIsWrittenBeforeANewLoglineStarts)
     QTest::keyClicks(titlePane().tfTitle(), "Typed, not yet ended");
     app_->actions().mnuSLoglineNew->trigger();
     EXPECT_EQ(stored("SELECT ScreenplayTitle FROM Screenplay"), "Typed, not yet ended");
+}
+
+// A file that refuses to take the flag off a logline: whatever was asked fails whole, the
+// failure is shown, and exactly the logline that was current stays current.
+TEST_F(LoglineCommands, AFailedChangeOfTheCurrentLoglineLeavesTheOldOneCurrentAlone)
+{
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Row rows[] = {
+        {"a new logline from the menu", [this] { app_->actions().mnuSLoglineNew->trigger(); }},
+        {"another logline chosen in the list",
+         [this] {
+             inLoglineList = [](LoglineList& list) {
+                 QAbstractItemModel* rows = list.tvTable()->model();
+                 rows->setData(rows->index(0, 0), Qt::Checked, Qt::CheckStateRole);
+             };
+             titlePane().cmdLoglines()->click();
+         }},
+    };
+    // An older logline, not current, for the list to offer; then the file refuses.
+    auto older = std::make_unique<Loglinedb>();
+    older->setScreenplayID(screenplay().screenplayID());
+    older->setLogline(QStringLiteral("An older one"));
+    older->insertIntoDatabase(&screenplay());
+    screenplay().logLines().insert(screenplay().logLines().begin(), std::move(older));
+    SqlProbe::exec(document_->database(), "CREATE TRIGGER refuse BEFORE UPDATE OF CurrentLoglineFlag ON Logline "
+                                          "WHEN NEW.CurrentLoglineFlag = 0 BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::size_t alerts = fakes_.alerts->shown.size();
+        row.act();
+        settle();
+        EXPECT_EQ(fakes_.alerts->shown.size(), alerts + 1) << "the failure is shown";
+        EXPECT_EQ(stored("SELECT group_concat(Logline, '|') FROM Logline WHERE CurrentLoglineFlag = 1"),
+                  "The one we had");
+        EXPECT_EQ(stored("SELECT COUNT(*) FROM Logline"), "2");
+        EXPECT_EQ(screenplay().logLines().size(), 2u);
+        ASSERT_NE(screenplay().currentLogline(), nullptr);
+        EXPECT_EQ(screenplay().currentLogline()->logline(), "The one we had");
+        int current = 0;
+        for (const auto& logline : screenplay().logLines())
+            current += logline->currentLoglineFlag() == 1 ? 1 : 0;
+        EXPECT_EQ(current, 1);
+    }
 }

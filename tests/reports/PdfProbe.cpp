@@ -109,7 +109,7 @@ QImage PdfProbe::render(int page, int dpi) const
 
 QString PdfProbe::info(const QString& key) const
 {
-    const QRegularExpression line(QStringLiteral("^") + QRegularExpression::escape(key) + QStringLiteral(":\\s*(.*)$"),
-                                  QRegularExpression::MultilineOption);
+    const QString pattern = QStringLiteral("^") + QRegularExpression::escape(key) + QStringLiteral(":[ \\t]*(.*)$");
+    const QRegularExpression line(pattern, QRegularExpression::MultilineOption);
     return line.match(info_).captured(1).trimmed();
 }

@@ -3,52 +3,38 @@
 #include "model/Loglinedb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Toolkit.h"
-#include "platform/FakePlatform.h"
 #include "reports/BlockOfTextView.h"
 #include "reports/ListViewCaption.h"
 #include "reports/ReportElement.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
 #include "reports/StoryReport.h"
-#include "PdfProbe.h"
-#include "support/QtPrinting.h"
-#include "support/StoryFixtures.h"
+#include "ReportFixture.h"
 
 #include <QFile>
 #include <QPagedPaintDevice>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ReportPdf : public ::testing::Test
+class ReportPdf : public ReportFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder_.isValid());
-        fakes_ = FakePlatform::install(folder_.path());
-        story_.story().setScreenplayTitle(QStringLiteral("Kessler Pass"));
-        story_.story().setGenre(QStringLiteral("Mountain Thriller"));
+        ReportFixture::SetUp();
+        story().setScreenplayTitle(QStringLiteral("Kessler Pass"));
+        story().setGenre(QStringLiteral("Mountain Thriller"));
     }
 
-    // Writes the finished report and reads it back.
+    // Finishes the report, writes it and reads it back.
     PdfProbe print(StoryReport& report, const QString& name = QStringLiteral("report.pdf"))
     {
         report.finish();
-        const QString path = folder_.filePath(name);
-        const PrintResult result = ReportPainter::writePdf(report.view(), report.title(), path);
-        EXPECT_EQ(result.outcome, PrintResult::Printed) << result.message.toStdString();
-        PdfProbe probe(path);
-        EXPECT_TRUE(probe.ok()) << probe.error().toStdString();
-        return probe;
+        return ReportFixture::print(report, name);
     }
-
-    QTemporaryDir folder_;
-    FakePlatform fakes_;
-    NewStory story_;
 };
 
 // Words "w000", "w001", ... that only the body holds.
@@ -64,7 +50,7 @@ QString bodyWords(int first, int count)
 
 TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
 {
-    StoryReport report(story_.story(), QStringLiteral("LOGLINES"));
+    StoryReport report(story(), QStringLiteral("LOGLINES"));
     const PdfProbe pdf = print(report);
     ASSERT_EQ(pdf.pageCount(), 1);
     EXPECT_EQ(pdf.info(QStringLiteral("Pages")), QStringLiteral("1"));
@@ -94,10 +80,10 @@ TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
 
 TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
 {
-    story_.story().currentLogline()->setLogline(QStringLiteral("Smugglers cross a frozen pass."));
+    story().currentLogline()->setLogline(QStringLiteral("Smugglers cross a frozen pass."));
     for (const bool include : {true, false}) {
         SCOPED_TRACE(include);
-        StoryReport report(story_.story(), QStringLiteral("SET-UPS"), StoryReport::documentPaper(),
+        StoryReport report(story(), QStringLiteral("SET-UPS"), StoryReport::documentPaper(),
                            [include](ReportInfo& info) { info.includeLoglineInHeader = include; });
         EXPECT_EQ(report.info().reportHeaderHeight, include ? 86 : 64);
         EXPECT_FLOAT_EQ(report.y(), include ? 116 : 94);
@@ -116,7 +102,7 @@ TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
 
 TEST_F(ReportPdf, BodyTextOfALongReportNeverEntersAHeaderOrFooterBand)
 {
-    StoryReport report(story_.story(), QStringLiteral("CHARACTERS"));
+    StoryReport report(story(), QStringLiteral("CHARACTERS"));
     const QFont font = ReportText::systemFont(10);
     int next = 0;
     // Blocks of all sizes, some with keep-together, some with rules, one spanning pages.
@@ -151,7 +137,7 @@ TEST_F(ReportPdf, BodyTextOfALongReportNeverEntersAHeaderOrFooterBand)
 
 TEST_F(ReportPdf, FooterOfPageTwoOfThree)
 {
-    StoryReport report(story_.story(), QStringLiteral("PAY-OFFS"));
+    StoryReport report(story(), QStringLiteral("PAY-OFFS"));
     // 658 points of body a page: a little over two pages of blocks.
     while (report.view().pageCountForBottom(report.y()) < 3)
         report.addText(bodyWords(0, 30), ReportText::systemFont(10), true);
@@ -163,7 +149,7 @@ TEST_F(ReportPdf, FooterOfPageTwoOfThree)
 
 TEST_F(ReportPdf, ABlockEndingExactlyOnAPageBoundaryAddsAPage)
 {
-    StoryReport report(story_.story(), QStringLiteral("GENERAL NOTES/ATTACHMENTS"));
+    StoryReport report(story(), QStringLiteral("GENERAL NOTES/ATTACHMENTS"));
     report.addText(QStringLiteral("First"), ReportText::systemFont(10), false);
     // A coloured box whose bottom is the bottom of page 1.
     report.place(std::make_unique<NoteReportBackgound>(QRectF(30, 700, 100, 92), QColor(Qt::yellow)), true);
@@ -174,7 +160,7 @@ TEST_F(ReportPdf, ABlockEndingExactlyOnAPageBoundaryAddsAPage)
 
 TEST_F(ReportPdf, KeepTogetherMovesAFiveLineBlockToTheNextPage)
 {
-    StoryReport report(story_.story(), QStringLiteral("SET-UPS"));
+    StoryReport report(story(), QStringLiteral("SET-UPS"));
     const QFont font = ReportText::systemFont(10);
     const float line = Toolkit().heightForText(QStringLiteral("Bob"), 500, font, 0);
     report.setY(752 - line * 4.5f);
@@ -193,7 +179,7 @@ TEST_F(ReportPdf, KeepTogetherMovesAFiveLineBlockToTheNextPage)
 
 TEST_F(ReportPdf, TheLogoIsOnEveryPage)
 {
-    StoryReport report(story_.story(), QStringLiteral("LOCATIONS"));
+    StoryReport report(story(), QStringLiteral("LOCATIONS"));
     report.advanceTo(792 * 2.5f);
     report.finish();
     const QString path = folder_.filePath(QStringLiteral("logo.pdf"));
@@ -215,7 +201,7 @@ TEST_F(ReportPdf, TheLogoIsOnEveryPage)
 
 TEST_F(ReportPdf, AFailedWriteLeavesTheOldFileAndSaysSo)
 {
-    StoryReport report(story_.story(), QStringLiteral("LOGLINES"));
+    StoryReport report(story(), QStringLiteral("LOGLINES"));
     report.finish();
     // A folder that does not exist cannot take the file.
     const QString missing = folder_.filePath(QStringLiteral("no/such/folder/report.pdf"));
@@ -243,7 +229,7 @@ TEST_F(ReportPdf, AFailedWriteLeavesTheOldFileAndSaysSo)
 
 TEST_F(ReportPdf, TheCaptionSaysHowTheListIsSortedAndFiltered)
 {
-    Screenplaydb& story = story_.story();
+    Screenplaydb& story = ReportFixture::story();
     ASSERT_FALSE(story.colorCodes().empty());
     ColorCodedb& colour = *story.colorCodes().front();
     colour.setDescription(QStringLiteral("Flashback"));

@@ -1,4 +1,4 @@
-#include "PdfProbe.h"
+#include "ReportFixture.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Beatdb.h"
 #include "model/CharacterObjectdb.h"
@@ -8,16 +8,11 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/StickyNotedb.h"
-#include "platform/FakePlatform.h"
-#include "reports/ReportPainter.h"
 #include "reports/StoryReports.h"
-#include "support/QtPrinting.h"
-#include "support/StoryFixtures.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -47,27 +42,9 @@ QByteArray pngOf(const QColor& colour, QSize size)
     return bytes;
 }
 
-class StoryReportsPdf : public ::testing::Test
+class StoryReportsPdf : public ReportFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder_.isValid());
-        fakes_ = FakePlatform::install(folder_.path());
-    }
-
-    Screenplaydb& story() { return story_.story(); }
-
-    PdfProbe print(const std::unique_ptr<StoryReport>& report, const QString& name = QStringLiteral("report.pdf"))
-    {
-        const QString path = folder_.filePath(name);
-        const PrintResult result = ReportPainter::writePdf(report->view(), report->title(), path);
-        EXPECT_EQ(result.outcome, PrintResult::Printed) << result.message.toStdString();
-        PdfProbe probe(path);
-        EXPECT_TRUE(probe.ok()) << probe.error().toStdString();
-        return probe;
-    }
-
     // The body's words (below the page header) of every page, in reading order.
     static QString bodyText(const PdfProbe& pdf, const StoryReport& report)
     {
@@ -121,9 +98,6 @@ protected:
         story().attachedObjects().push_back(std::move(attachment));
     }
 
-    QTemporaryDir folder_;
-    FakePlatform fakes_;
-    NewStory story_;
 };
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <optional>
 
+class HttpAuthentication;
+
 // A user name and password, with the account domain for schemes that need one. Stores compare
 // credentials by identity (the same object), never by their texts.
 struct Credentials {
@@ -21,6 +23,8 @@ using CredentialsPtr = std::shared_ptr<const Credentials>;
 
 // Credentials that worked during this run, for a server (url, realm) or for a proxy (host, port).
 struct SessionEntry {
+    // What the credentials were applied with after a challenge; none for credentials sent ahead.
+    std::shared_ptr<HttpAuthentication> authentication;
     CredentialsPtr credentials;
     QString authenticationScheme;
     // Server entries.

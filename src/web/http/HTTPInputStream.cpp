@@ -18,21 +18,23 @@ std::mutex& streamReadLock()
 
 } // namespace
 
-std::unique_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithFileAtPath(const QString& path, HTTPRequest* request)
+std::unique_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithFileAtPath(
+    const QString& path, std::weak_ptr<HTTPRequest> request)
 {
-    return std::make_unique<HTTPInputStream>(std::make_unique<QFile>(path), request);
+    return std::make_unique<HTTPInputStream>(std::make_unique<QFile>(path), std::move(request));
 }
 
-std::unique_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithData(const QByteArray& data, HTTPRequest* request)
+std::unique_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithData(
+    const QByteArray& data, std::weak_ptr<HTTPRequest> request)
 {
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(data);
-    return std::make_unique<HTTPInputStream>(std::move(buffer), request);
+    return std::make_unique<HTTPInputStream>(std::move(buffer), std::move(request));
 }
 
-HTTPInputStream::HTTPInputStream(std::unique_ptr<QIODevice> stream, HTTPRequest* request)
+HTTPInputStream::HTTPInputStream(std::unique_ptr<QIODevice> stream, std::weak_ptr<HTTPRequest> request)
     : stream_(std::move(stream))
-    , request_(request)
+    , request_(std::move(request))
 {
 }
 
@@ -81,6 +83,8 @@ qint64 HTTPInputStream::readData(char* data, qint64 maxSize)
             const auto allowed = qint64(HTTPRequest::maxUploadReadLength());
             if (allowed <= maxSize)
                 length = allowed == 0 ? 1 : allowed;
+            if (auto request = request_.lock())
+                request->performThrottling();
         }
         // What a read asks for is counted, not what it returns.
         HTTPRequest::incrementBandwidthUsedInLastSecond(quint64(length));

@@ -8,15 +8,17 @@ class HTTPRequest;
 
 // The stream a request's body is read from while it is sent: it passes reads on to the file or
 // the bytes of the body, counts every read against the layer's bandwidth budget and, while
-// bandwidth is throttled, shortens each read to what the budget allows. It does not own the
-// request, which owns it.
+// bandwidth is throttled, shortens each read to what the budget allows. It does not keep the
+// request alive.
 class HTTPInputStream : public QIODevice
 {
 public:
-    static std::unique_ptr<HTTPInputStream> inputStreamWithFileAtPath(const QString& path, HTTPRequest* request);
-    static std::unique_ptr<HTTPInputStream> inputStreamWithData(const QByteArray& data, HTTPRequest* request);
+    static std::unique_ptr<HTTPInputStream> inputStreamWithFileAtPath(
+        const QString& path, std::weak_ptr<HTTPRequest> request);
+    static std::unique_ptr<HTTPInputStream> inputStreamWithData(
+        const QByteArray& data, std::weak_ptr<HTTPRequest> request);
 
-    HTTPInputStream(std::unique_ptr<QIODevice> stream, HTTPRequest* request);
+    HTTPInputStream(std::unique_ptr<QIODevice> stream, std::weak_ptr<HTTPRequest> request);
     ~HTTPInputStream() override;
 
     // Opens the wrapped stream for reading; reads then pass through without a buffer of their own.
@@ -36,6 +38,6 @@ protected:
 
 private:
     std::unique_ptr<QIODevice> stream_;
-    HTTPRequest* request_;
+    std::weak_ptr<HTTPRequest> request_;
     qint64 bytesRequested_ = 0;
 };

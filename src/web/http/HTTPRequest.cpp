@@ -1,9 +1,13 @@
 #include "web/http/HTTPRequest.h"
 
+#include "web/http/ConnectionPool.h"
 #include "web/http/DataCompressor.h"
+#include "web/http/HttpAuthentication.h"
+#include "web/http/HttpReadStream.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QThread>
 #include <QTimer>
 
@@ -29,6 +33,8 @@ HTTPRequest::HTTPRequest(const QUrl& url)
 
 HTTPRequest::~HTTPRequest()
 {
+    setAuthenticationNeeded(0);
+    cancelLoad();
     releaseBlocksOnMainThread();
 }
 
@@ -126,6 +132,7 @@ void HTTPRequest::startAsynchronous()
 void HTTPRequest::start()
 {
     setInProgress(true);
+    requestThreadContext_ = nullptr;
     auto self = sharedFromThis();
     performOnNetworkThread([self] { self->main(); });
 }
@@ -134,11 +141,14 @@ void HTTPRequest::startSynchronous()
 {
     setRunLoopMode(QStringLiteral("HTTPRequestRunLoopMode"));
     setInProgress(true);
+    // Redirects, retries and answers to challenges come back to this thread.
+    synchronousContext_ = std::make_shared<QObject>();
+    requestThreadContext_ = synchronousContext_.get();
     if (!isCancelled() && !complete()) {
         main();
-        // The attempt's own events, and a cancellation handled on the network thread, end it;
-        // the loop looks again at short intervals so that either is seen.
-        while (!complete()) {
+        // The attempt's own events, a cancellation handled on the network thread, or a delegate's
+        // answer to a challenge end it; the loop looks again at short intervals so that each is seen.
+        while (!isFinished()) {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -162,16 +172,24 @@ void HTTPRequest::main()
             failWithError(HTTPError::unableToCreateRequest());
             return;
         }
+        if (!mainRequest()) {
+            buildPostBody();
+            if (error())
+                return;
+        }
         auto message = std::make_shared<HttpMessage>(requestMethod(), target, useHTTPVersionOne());
-        const HTTPHeaders headers = requestHeaders();
-        for (auto it = headers.cbegin(); it != headers.cend(); ++it)
-            message->setHeaderField(it.key(), it.value());
+        if (auto main = mainRequest())
+            main->buildRequestHeaders();
+        buildRequestHeaders();
         {
             std::lock_guard propertyLock(propertyMutex_);
             requestMessage_ = message;
         }
-        // Nothing goes on the wire yet: the request ends as one that could not connect.
-        failWithError(HTTPError::make(HTTPError::InternalError, QStringLiteral("Unable to start HTTP connection")));
+        applyAuthorizationHeader();
+        const HTTPHeaders headers = requestHeaders();
+        for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+            message->setHeaderField(it.key(), it.value());
+        startRequest();
     } catch (const std::exception& exception) {
         auto error = std::make_shared<HTTPError>();
         error->code = HTTPError::UnhandledException;
@@ -195,6 +213,7 @@ void HTTPRequest::cancelOnRequestThread()
         return;
     failWithError(HTTPError::requestCancelled());
     setComplete(true);
+    cancelLoad();
     cancelled_ = true;
     lock.unlock();
     stateDidChange();
@@ -226,7 +245,10 @@ void HTTPRequest::failWithError(HTTPErrorPtr failure)
     if (cancelled_ || error())
         return;
     setError(failure);
-    auto reporter = sharedFromThis();
+    // A request that is going away reports to nobody.
+    auto reporter = std::static_pointer_cast<HTTPRequest>(weak_from_this().lock());
+    if (!reporter)
+        return;
     if (auto main = mainRequest()) {
         main->setError(failure);
         reporter = main;
@@ -262,6 +284,8 @@ void HTTPRequest::setURL(const QUrl& url)
         std::lock_guard propertyLock(propertyMutex_);
         requestMessage_.reset();
     }
+    requestAuthentication_.reset();
+    proxyAuthentication_.reset();
     setRedirectURL(QUrl());
 }
 

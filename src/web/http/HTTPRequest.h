@@ -22,8 +22,14 @@
 #include <optional>
 
 class DataDecompressor;
+class HttpAuthentication;
+class HttpReadStream;
 class OperationQueue;
+class QFile;
 class QThread;
+class QTimer;
+struct ConnectionRecord;
+struct HttpResponseHead;
 
 // The numbers by which requests name character encodings.
 namespace StringEncoding {
@@ -219,7 +225,8 @@ public:
     static QString base64forData(const QByteArray& data);
     static QDateTime dateFromRFC1123String(const QString& text);
     static void parseMimeType(QString* mimeType, quint64* encoding, const QString& contentType);
-    // The class-wide lock that orders indicator updates.
+    // The class-wide lock that orders indicator updates, and the one of the connection pool.
+    static std::recursive_mutex& connectionLock();
     static std::recursive_mutex& progressLock();
 
     // --- Stores (CredentialStores.h holds them) ---------------------------------------------------
@@ -231,6 +238,40 @@ public:
     // Picks the proxy for this request when none is set: from its auto-configuration script,
     // leaving the fields empty for a direct connection. A script that cannot run fails with code 6.
     HTTPErrorPtr configureProxy();
+
+    // --- Sending (HTTPRequestSending.cpp) ---------------------------------------------------------
+    void setupPostBody();
+    void appendPostData(const QByteArray& data);
+    void appendPostDataFromFile(const QString& path);
+    virtual void buildPostBody();
+    void buildRequestHeaders();
+    void applyCookieHeader();
+    void applyAuthorizationHeader();
+    void updatePartialDownloadSize();
+    void startRequest();
+    void checkRequestStatus();
+    bool shouldTimeOut() const;
+    void performThrottling();
+    static bool isNetworkInUse();
+    // Closes and drops the kept connections that are idle past their expiry.
+    static void expirePersistentConnections();
+    // The number of the connection the current attempt uses; 0 without one.
+    int connectionID() const;
+    bool retryUsingNewConnection();
+
+    // --- Response (HTTPRequestResponse.cpp) -------------------------------------------------------
+    void readResponseHeaders();
+    void redirectToURL(const QUrl& url);
+    void performRedirect();
+    void cancelLoad();
+    static bool removeFileAtPath(const QString& path, HTTPErrorPtr* error);
+
+    // --- Authentication (HTTPRequestAuthentication.cpp) -------------------------------------------
+    void attemptToApplyCredentialsAndResume();
+    void attemptToApplyProxyCredentialsAndResume();
+    void retryUsingSuppliedCredentials();
+    void cancelAuthentication();
+    void addBasicAuthenticationHeaderWithUsername(const QString& username, const QString& password);
 
 protected:
     // The new, empty request that copy() fills; a subclass answers one of its own kind.
@@ -249,6 +290,28 @@ private:
     void carrySettingsTo(HTTPRequest& copy) const;
     void cancelOnRequestThread();
     void releaseBlocksOnMainThread();
+    // Runs the work on the thread the current attempt runs on (the network thread, or the
+    // caller's for a synchronous request), without waiting.
+    void performOnRequestThread(std::function<void()> work);
+    // A path in the temporary folder, named by a new unique identifier.
+    static QString newTemporaryPath();
+    void scheduleReadStream();
+    void unscheduleReadStream();
+    void destroyReadStream();
+    void chooseConnection(std::shared_ptr<HttpReadStream>& previous);
+    void releaseConnection(bool failed);
+    void decideConnectionReuse(const HttpResponseHead& head);
+    void handleNetworkEvent(int event);
+    void handleBytesAvailable();
+    void handleStreamComplete();
+    void handleStreamError();
+    void parseStringEncodingFromHeaders();
+    bool removeTemporaryFile(QString (HTTPRequest::*path)() const, void (HTTPRequest::*setPath)(QString));
+    std::optional<Credentials> findCredentials(bool proxy);
+    bool applyCredentials(const CredentialsPtr& credentials, bool proxy);
+    bool willAskDelegateForCredentials(bool proxy);
+    void resumeAfterChallenge(bool proxy);
+    void failAuthentication();
     // Calls the delegate, the queue or a callback on the main thread, reading the field only
     // when the call runs there.
     void notifyDelegate(std::function<void(HTTPRequestDelegate&)> call);
@@ -269,6 +332,20 @@ private:
     std::weak_ptr<ProgressDelegate> downloadProgressDelegate_;
     std::weak_ptr<HTTPRequest> mainRequest_;
     std::shared_ptr<HttpMessage> requestMessage_;
+    // The work of one attempt, all touched on the request's thread under cancelledLock_.
+    std::shared_ptr<HttpReadStream> readStream_;
+    std::unique_ptr<QFile> postBodyWriteStream_;
+    std::unique_ptr<QFile> fileDownloadOutputStream_;
+    std::unique_ptr<QFile> inflatedFileDownloadOutputStream_;
+    std::shared_ptr<QTimer> statusTimer_;
+    std::shared_ptr<ConnectionRecord> connectionInfo_;
+    std::shared_ptr<HttpAuthentication> requestAuthentication_;
+    std::shared_ptr<HttpAuthentication> proxyAuthentication_;
+    std::shared_ptr<const HttpResponseHead> lastResponseHead_;
+    // The thread the current attempt runs on.
+    QObject* requestThreadContext_ = nullptr;
+    std::shared_ptr<QObject> synchronousContext_;
+    bool didCreateTemporaryCompressedFile_ = false;
 
     Blocks blocks_;
 

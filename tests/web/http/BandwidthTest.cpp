@@ -95,7 +95,7 @@ TEST(HTTPInputStream, ReadsPassThroughAndAreCountedAndThrottledReadsShrink)
 
     // Unthrottled: a read takes what it asks for, and the asked length is counted.
     const quint64 before = shared.bandwidthUsedInLastSecond();
-    auto stream = HTTPInputStream::inputStreamWithData(body, nullptr);
+    auto stream = HTTPInputStream::inputStreamWithData(body, {});
     ASSERT_TRUE(stream->open(QIODevice::ReadOnly));
     EXPECT_EQ(stream->read(600).size(), 600);
     EXPECT_EQ(stream->read(600).size(), 400);
@@ -108,7 +108,7 @@ TEST(HTTPInputStream, ReadsPassThroughAndAreCountedAndThrottledReadsShrink)
     shared.setMaxBandwidthPerSecond(1000);
     shared.measureBandwidthUsage();
     shared.incrementBandwidthUsedInLastSecond(1100);
-    auto throttled = HTTPInputStream::inputStreamWithData(body, nullptr);
+    auto throttled = HTTPInputStream::inputStreamWithData(body, {});
     ASSERT_TRUE(throttled->open(QIODevice::ReadOnly));
     for (int read = 0; read < 3; ++read)
         EXPECT_EQ(throttled->read(500).size(), 1);
@@ -133,13 +133,13 @@ TEST(HTTPInputStream, AFileBodyIsReadFromTheFileAndAMissingOneDoesNotOpen)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
-    auto stream = HTTPInputStream::inputStreamWithFileAtPath(path, nullptr);
+    auto stream = HTTPInputStream::inputStreamWithFileAtPath(path, {});
     ASSERT_TRUE(stream->open(QIODevice::ReadOnly));
     EXPECT_EQ(stream->size(), text.size());
     EXPECT_EQ(stream->readAll(), text);
     EXPECT_TRUE(stream->atEnd());
     QFile::remove(path);
 
-    auto missing = HTTPInputStream::inputStreamWithFileAtPath(path, nullptr);
+    auto missing = HTTPInputStream::inputStreamWithFileAtPath(path, {});
     EXPECT_FALSE(missing->open(QIODevice::ReadOnly));
 }

@@ -1,0 +1,240 @@
+// Importing a feature-length Final Draft script into a new story file, part by part, beside
+// two floors measured in the same run: the XML reader alone walking the same bytes, and a new
+// story file receiving the same rows through plain prepared statements in one transaction.
+#include "interchange/FinalDraftImport.h"
+#include "interchange/NewStoryFile.h"
+#include "interchange/XMLParsedScript.h"
+#include "model/StoryFile.h"
+#include "model/Toolkit.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <benchmark/benchmark.h>
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kPages = 120;
+constexpr int kScenes = 60;
+
+QString element(const QString& type, const QString& text)
+{
+    return QStringLiteral("    <Paragraph Type=\"%1\">\n      <Text>%2</Text>\n    </Paragraph>\n").arg(type, text);
+}
+
+// A 120-page script of 60 scenes, two pages each: actions, dialogue with parentheticals and
+// extensions, a dual-dialogue block in every third scene and a transition at each scene's end.
+QByteArray featureScript()
+{
+    const QStringList names = {"MARA", "OLLIE", "JUNE", "DR. VOSS", "THE CAPTAIN", "KIT", "RAMON", "ELSIE"};
+    QString content;
+    for (int scene = 0; scene < kScenes; ++scene) {
+        const int page = 1 + scene * 2;
+        content += QStringLiteral("    <Paragraph Number=\"%1\" Type=\"Scene Heading\">\n"
+                                  "      <SceneProperties Page=\"%2\" Title=\"Scene %1 summary\"/>\n"
+                                  "      <Text>%3. PLACE %1 - %4</Text>\n    </Paragraph>\n")
+                       .arg(scene + 1)
+                       .arg(page)
+                       .arg(scene % 3 == 0 ? QStringLiteral("EXT") : QStringLiteral("INT"),
+                            scene % 2 == 0 ? QStringLiteral("DAY") : QStringLiteral("NIGHT"));
+        content += element(QStringLiteral("Action"),
+                           QStringLiteral("The light changes over the square as the crowd thins and the rain starts."));
+        for (int exchange = 0; exchange < 6; ++exchange) {
+            const QString& speaker = names.at((scene + exchange) % names.size());
+            content += element(QStringLiteral("Character"),
+                               exchange == 2 ? speaker + QStringLiteral(" (V.O.)") : speaker);
+            if (exchange % 2 == 0)
+                content += element(QStringLiteral("Parenthetical"), QStringLiteral("(under her breath)"));
+            content += element(QStringLiteral("Dialogue"),
+                               QStringLiteral("We were never meant to stay here this long, and you know it."));
+            content += element(QStringLiteral("Action"), QStringLiteral("A pause. Somewhere a door slams."));
+        }
+        if (scene % 3 == 1) {
+            content += QStringLiteral("    <Paragraph Type=\"General\">\n      <DualDialogue>\n") +
+                       element(QStringLiteral("Character"), names.at(scene % names.size())) +
+                       element(QStringLiteral("Dialogue"), QStringLiteral("Now!")) +
+                       element(QStringLiteral("Character"), names.at((scene + 1) % names.size())) +
+                       element(QStringLiteral("Dialogue"), QStringLiteral("Not yet!")) +
+                       QStringLiteral("      </DualDialogue>\n    </Paragraph>\n");
+        }
+        content += element(QStringLiteral("Transition"), QStringLiteral("CUT TO:"));
+    }
+    QString pages = QStringLiteral("  <LockedPages>\n");
+    for (int page = 1; page <= kPages; ++page)
+        pages += QStringLiteral("    <LockedPage PageNumber=\"%1\" Position=\"%2\"/>\n").arg(page).arg(page * 1400);
+    pages += QStringLiteral("  </LockedPages>\n");
+    QString smartType = QStringLiteral("  <SmartType>\n    <Characters>\n");
+    for (const QString& name : names)
+        smartType += QStringLiteral("      <Character>%1</Character>\n").arg(name);
+    smartType += QStringLiteral("    </Characters>\n    <Locations>\n");
+    for (int scene = 1; scene <= kScenes; ++scene)
+        smartType += QStringLiteral("      <Location>PLACE %1</Location>\n").arg(scene);
+    smartType += QStringLiteral("    </Locations>\n  </SmartType>\n");
+    return (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>\n"
+                           "<FinalDraft DocumentType=\"Script\" Template=\"No\" Version=\"1\">\n  <Content>\n") +
+            content + QStringLiteral("  </Content>\n") + pages + smartType + QStringLiteral("</FinalDraft>\n"))
+        .toUtf8();
+}
+
+struct Fixture {
+    QTemporaryDir folder;
+    QString master = folder.filePath(QStringLiteral("Master.vtrmf"));
+    QString scriptPath = folder.filePath(QStringLiteral("Feature.fdx"));
+    QByteArray bytes = featureScript();
+
+    Fixture()
+    {
+        StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kMasterTemplate), master);
+        QFile file(scriptPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture shared;
+    return shared;
+}
+
+void reportScriptSize(benchmark::State& state, const XMLParsedScript& script)
+{
+    state.counters["paragraphs"] = static_cast<double>(script.paragraphs()->size());
+    state.counters["bytes"] = static_cast<double>(fixture().bytes.size());
+}
+
+void BM_ReadScript(benchmark::State& state)
+{
+    for (auto _ : state) {
+        XMLParsedScript script;
+        script.parseScriptData(fixture().bytes);
+        benchmark::DoNotOptimize(script.paragraphs());
+        state.PauseTiming();
+        reportScriptSize(state, script);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReadScript)->Unit(benchmark::kMillisecond);
+
+// Floor for reading: the stream reader walking every token of the same bytes.
+void BM_Floor_XmlTokensOnly(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QXmlStreamReader reader(fixture().bytes);
+        qint64 tokens = 0;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            ++tokens;
+        }
+        benchmark::DoNotOptimize(tokens);
+    }
+}
+BENCHMARK(BM_Floor_XmlTokensOnly)->Unit(benchmark::kMillisecond);
+
+void BM_NewStoryFileOnly(benchmark::State& state)
+{
+    const QString target = fixture().folder.filePath(QStringLiteral("Empty.vtrsf"));
+    for (auto _ : state) {
+        NewStoryFile file(target);
+        file.create(fixture().master);
+        file.commit();
+    }
+}
+BENCHMARK(BM_NewStoryFileOnly)->Unit(benchmark::kMillisecond);
+
+// The whole import after the panels: read, check, new file, conversion, put in place.
+void BM_ImportScriptIntoNewStory(benchmark::State& state)
+{
+    const QString target = fixture().folder.filePath(QStringLiteral("Imported.vtrsf"));
+    for (auto _ : state) {
+        XMLParsedScript script;
+        if (FinalDraftImport::readScript(fixture().scriptPath, script, ScriptImportEntry::NewStory) ||
+            FinalDraftImport::makeStoryFromScript(script, fixture().scriptPath, target, fixture().master)) {
+            state.SkipWithError("the script was refused");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ImportScriptIntoNewStory)->Unit(benchmark::kMillisecond);
+
+void execute(sqlite3* db, const char* sql)
+{
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+// Floor for writing: a new story file and the rows the import makes (cards, script paragraphs,
+// characters, locations, links), inserted with plain prepared statements in one transaction.
+void BM_Floor_NewFileWithSameRows(benchmark::State& state)
+{
+    XMLParsedScript script;
+    script.parseScriptData(fixture().bytes);
+    std::int64_t parts = 0;
+    for (const XMLScriptParagraph& paragraph : *script.paragraphs())
+        if (paragraph.paragraphType != QLatin1StringView("Scene Heading") &&
+            paragraph.paragraphType != QLatin1StringView("DualDialogue"))
+            ++parts;
+    const QString target = fixture().folder.filePath(QStringLiteral("Floor.vtrsf"));
+    for (auto _ : state) {
+        NewStoryFile file(target);
+        file.create(fixture().master);
+        {
+            DatabaseConnection connection = StoryFile::open(file.workingPath());
+            sqlite3* db = connection.get();
+            execute(db, "BEGIN");
+            sqlite3_stmt* card = nullptr;
+            sqlite3_stmt* part = nullptr;
+            sqlite3_stmt* name = nullptr;
+            sqlite3_prepare_v2(db,
+                               "INSERT INTO SceneCard (Heading, Description, SortOrder, PageNumber) VALUES (?,?,?,?)",
+                               -1, &card, nullptr);
+            sqlite3_prepare_v2(db, "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) "
+                                   "VALUES (?,?,?,?)", -1, &part, nullptr);
+            sqlite3_prepare_v2(db, "INSERT INTO Character (CharacterName) VALUES (?)", -1, &name, nullptr);
+            for (int scene = 1; scene <= kScenes; ++scene) {
+                sqlite3_bind_text(card, 1, "INT. PLACE - DAY", -1, SQLITE_STATIC);
+                sqlite3_bind_text(card, 2, "Scene summary", -1, SQLITE_STATIC);
+                sqlite3_bind_int64(card, 3, scene);
+                sqlite3_bind_int64(card, 4, scene * 2);
+                sqlite3_step(card);
+                sqlite3_reset(card);
+            }
+            for (std::int64_t index = 1; index <= parts; ++index) {
+                sqlite3_bind_int64(part, 1, 1 + index % kScenes);
+                sqlite3_bind_int64(part, 2, index);
+                sqlite3_bind_int64(part, 3, 2);
+                sqlite3_bind_text(part, 4, "We were never meant to stay here this long, and you know it.", -1,
+                                  SQLITE_STATIC);
+                sqlite3_step(part);
+                sqlite3_reset(part);
+            }
+            for (int index = 0; index < 8 + kScenes + 3 * kScenes; ++index) {
+                sqlite3_bind_text(name, 1, "NAME", -1, SQLITE_STATIC);
+                sqlite3_step(name);
+                sqlite3_reset(name);
+            }
+            sqlite3_finalize(card);
+            sqlite3_finalize(part);
+            sqlite3_finalize(name);
+            execute(db, "COMMIT");
+        }
+        file.commit();
+    }
+    state.counters["parts"] = static_cast<double>(parts);
+}
+BENCHMARK(BM_Floor_NewFileWithSameRows)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,438 @@
+#include "web/http/BandwidthMeter.h"
+#include "web/http/ConnectionPool.h"
+#include "web/http/DataCompressor.h"
+#include "web/http/HTTPRequest.h"
+#include "web/http/HttpAuthentication.h"
+#include "web/http/HttpReadStream.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr qint64 kSmallRead = 16384;
+constexpr qint64 kMediumRead = 65536;
+constexpr qint64 kLargeRead = 262144;
+
+HTTPHeaders headerMap(const HttpResponseHead& head)
+{
+    HTTPHeaders headers;
+    for (const auto& field : head.fields) {
+        const auto existing = headers.find(field.first);
+        if (existing == headers.end())
+            headers.insert(field.first, field.second);
+        else
+            existing.value() += QStringLiteral(", ") + field.second;
+    }
+    return headers;
+}
+
+HTTPErrorPtr moveError(const QString& from, const QString& to)
+{
+    return HTTPError::make(HTTPError::FileManagement,
+                           QStringLiteral("Failed to move file from '%1' to '%2'").arg(from, to),
+                           HTTPError::make(HTTPError::FileManagement, QStringLiteral("The file could not be moved")));
+}
+
+} // namespace
+
+// --- Response headers ----------------------------------------------------------------------------
+
+void HTTPRequest::readResponseHeaders()
+{
+    setAuthenticationNeeded(0);
+    if (!readStream_ || !readStream_->responseHead())
+        return;
+    const HttpResponseHead head = *readStream_->responseHead();
+    lastResponseHead_ = std::make_shared<HttpResponseHead>(head);
+    setResponseHeaders(headerMap(head));
+    setResponseStatusCode(head.statusCode);
+    setResponseStatusMessage(head.statusLine);
+    if (head.statusCode == 401)
+        setAuthenticationNeeded(1);
+    else if (head.statusCode == 407)
+        setAuthenticationNeeded(2);
+    if (authenticationNeeded() == 0 && !requestAuthentication_ && !username().isEmpty() && !password().isEmpty()
+        && useSessionPersistence()) {
+        SessionEntry entry;
+        entry.credentials = std::make_shared<Credentials>(Credentials {username(), password(), std::nullopt});
+        entry.url = url();
+        entry.authenticationScheme = QStringLiteral("Basic");
+        SessionCredentialStore::servers().store(entry);
+    }
+    parseStringEncodingFromHeaders();
+
+    QList<QNetworkCookie> cookies;
+    for (const QString& value : head.fieldValues(QStringLiteral("Set-Cookie")))
+        cookies += QNetworkCookie::parseCookies(value.toLatin1());
+    setResponseCookies(cookies);
+    if (useCookiePersistence() && !cookies.isEmpty()) {
+        CookieStore::shared().setCookiesFromUrl(cookies, url());
+        for (const QNetworkCookie& stored : CookieStore::shared().allStoredCookies())
+            for (const QNetworkCookie& cookie : cookies)
+                if (stored.name() == cookie.name())
+                    SessionCookies::shared().addCookie(stored);
+    }
+
+    const int status = head.statusCode;
+    const QString location = head.field(QStringLiteral("Location"));
+    if (shouldRedirect() && !location.isEmpty() && (status == 301 || status == 302 || status == 303 || status == 307)) {
+        requestRedirected();
+        const QUrl current = url();
+        const QUrl next = current.resolved(QUrl(location));
+        if (status == 307 || (shouldUseRFC2616RedirectBehaviour() && status != 303)) {
+            applyCookieHeader();
+        } else {
+            setRequestMethod(QStringLiteral("GET"));
+            setPostBody(QByteArray());
+            setPostLength(0);
+            const HTTPHeaders old = requestHeaders();
+            HTTPHeaders kept;
+            for (const QString& name : {QStringLiteral("User-Agent"), QStringLiteral("Accept")})
+                if (old.contains(name))
+                    kept.insert(name, old.value(name));
+            setRequestHeaders(kept);
+            setHaveBuiltRequestHeaders(false);
+        }
+        // Credentials meant for one server never go to another, nor from a secure one to a
+        // plain one.
+        if (next.scheme() != current.scheme() || next.host() != current.host()
+            || next.port(-1) != current.port(-1)) {
+            HTTPHeaders headers = requestHeaders();
+            headers.remove(QStringLiteral("Authorization"));
+            headers.remove(QStringLiteral("Proxy-Authorization"));
+            setRequestHeaders(headers);
+            setShouldPresentCredentialsBeforeChallenge(false);
+            if (current.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
+                setUsername({});
+                setPassword({});
+            }
+            setUseSessionPersistence(false);
+        }
+        setRedirectURL(next);
+        setNeedsRedirect(true);
+        setRequestCookies({});
+    }
+
+    if (!needsRedirect()) {
+        const auto main = mainRequest();
+        HTTPRequest* target = main ? main.get() : this;
+        const QString lengthText = head.field(QStringLiteral("Content-Length"));
+        const bool resetting = showAccurateProgress() && shouldResetDownloadProgress();
+        if (!lengthText.isNull()) {
+            const quint64 length = lengthText.trimmed().toULongLong();
+            if (main && allowCompressedResponse() && length == 20 && resetting) {
+                main->setShowAccurateProgress(false);
+                main->incrementDownloadSizeBy(1);
+            } else {
+                target->setContentLength(length);
+                if (resetting)
+                    target->incrementDownloadSizeBy(qint64(target->contentLength() + target->partialDownloadSize()));
+            }
+        } else if (resetting) {
+            target->setShowAccurateProgress(false);
+            target->incrementDownloadSizeBy(1);
+        }
+    }
+    if (shouldAttemptPersistentConnection())
+        decideConnectionReuse(head);
+    requestReceivedResponseHeaders(responseHeaders());
+}
+
+void HTTPRequest::parseStringEncodingFromHeaders()
+{
+    quint64 encoding = defaultResponseEncoding();
+    QString mimeType;
+    HTTPRequest::parseMimeType(&mimeType, &encoding, responseHeaders().value(QStringLiteral("Content-Type")));
+    for (auto it = responseHeaders().cbegin(); it != responseHeaders().cend(); ++it)
+        if (it.key().compare(QLatin1String("Content-Type"), Qt::CaseInsensitive) == 0)
+            HTTPRequest::parseMimeType(&mimeType, &encoding, it.value());
+    setResponseEncoding(encoding);
+}
+
+void HTTPRequest::redirectToURL(const QUrl& target)
+{
+    setRedirectURL(target);
+    auto self = sharedFromThis();
+    performOnRequestThread([self] { self->performRedirect(); });
+}
+
+void HTTPRequest::performRedirect()
+{
+    setURL(redirectURL());
+    setComplete(true);
+    setNeedsRedirect(false);
+    setRedirectCount(redirectCount() + 1);
+    if (redirectCount() < 6) {
+        setHaveBuiltPostBody(false);
+        main();
+        return;
+    }
+    failWithError(HTTPError::tooMuchRedirection());
+    setComplete(true);
+}
+
+// --- Stream events -------------------------------------------------------------------------------
+
+void HTTPRequest::handleNetworkEvent(int event)
+{
+    std::unique_lock lock(cancelledLock_);
+    if (complete() || isCancelled())
+        return;
+    auto keepAlive = sharedFromThis();
+    switch (HttpReadStream::Event(event)) {
+    case HttpReadStream::Event::HasBytesAvailable:
+        handleBytesAvailable();
+        break;
+    case HttpReadStream::Event::ErrorOccurred:
+        handleStreamError();
+        break;
+    case HttpReadStream::Event::EndEncountered:
+        handleStreamComplete();
+        break;
+    }
+    performThrottling();
+    if (downloadComplete() && needsRedirect()) {
+        const auto delegate = this->delegate();
+        const auto queue = this->queue();
+        const bool asks = (delegate && willRedirectSelector()
+                           && delegate->implements(HTTPRequestDelegate::Operation::WillRedirect))
+                          || (queue && queue->implements(HTTPRequestDelegate::Operation::WillRedirect));
+        lock.unlock();
+        if (asks) {
+            const QUrl target = redirectURL();
+            setRedirectURL(QUrl());
+            requestWillRedirectToURL(target);
+        } else {
+            performRedirect();
+        }
+        return;
+    }
+    if (downloadComplete() && authenticationNeeded() != 0) {
+        lock.unlock();
+        attemptToApplyCredentialsAndResume();
+    }
+}
+
+void HTTPRequest::handleBytesAvailable()
+{
+    if (responseHeaders().isEmpty())
+        readResponseHeaders();
+    if (complete() || !readStream_ || !readStream_->hasBytesAvailable())
+        return;
+    qint64 readSize = kSmallRead;
+    if (contentLength() > quint64(kLargeRead))
+        readSize = kLargeRead;
+    else if (contentLength() > quint64(kMediumRead))
+        readSize = kMediumRead;
+    BandwidthMeter& meter = BandwidthMeter::shared();
+    if (meter.isBandwidthThrottled()) {
+        const qint64 allowance = qint64(meter.maxBandwidthPerSecond()) - qint64(meter.bandwidthUsedInLastSecond());
+        if (allowance <= 0)
+            readSize = 1;
+        else if (allowance / 4 < readSize)
+            readSize = std::max<qint64>(1, allowance / 4);
+    }
+    QByteArray chunk(readSize, Qt::Uninitialized);
+    const qint64 read = readStream_->read(chunk.data(), readSize);
+    if (read <= 0)
+        return;
+    chunk.truncate(read);
+    QByteArray inflated;
+    const bool inflating = isResponseCompressed() && !shouldWaitToInflateCompressedResponses();
+    if (inflating) {
+        if (!dataDecompressor())
+            setDataDecompressor(std::shared_ptr<DataDecompressor>(DataDecompressor::decompressor()));
+        HTTPErrorPtr failure;
+        inflated
+            = dataDecompressor()->uncompressBytes(chunk.constData(), chunk.size(), &failure).value_or(QByteArray());
+        if (failure) {
+            failWithError(failure);
+            return;
+        }
+    }
+    setTotalBytesRead(totalBytesRead() + quint64(read));
+    setLastActivityTime(QDateTime::currentDateTimeUtc());
+    incrementBandwidthUsedInLastSecond(quint64(read));
+    if (needsRedirect() && shouldRedirect() && allowResumeForFileDownloads())
+        return;
+    const QByteArray& data = inflating ? inflated : chunk;
+    const auto delegate = this->delegate();
+    bool hasDataBlock = false;
+    {
+        std::lock_guard propertyLock(propertyMutex_);
+        hasDataBlock = bool(blocks_.dataReceived);
+    }
+    if ((delegate && didReceiveDataSelector() && delegate->implements(HTTPRequestDelegate::Operation::DidReceiveData))
+        || hasDataBlock) {
+        passOnReceivedData(data);
+        return;
+    }
+    if (downloadDestinationPath().isEmpty()) {
+        std::lock_guard propertyLock(propertyMutex_);
+        if (!rawResponseData_)
+            rawResponseData_ = QByteArray();
+        rawResponseData_->append(data);
+        return;
+    }
+    auto openOutput = [this](std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,
+                             void (HTTPRequest::*setPath)(QString)) {
+        if (output)
+            return;
+        bool append = false;
+        if ((this->*path)().isEmpty()) {
+            (this->*setPath)(newTemporaryPath());
+        } else if (allowResumeForFileDownloads() && requestHeaders().contains(QStringLiteral("Range"))) {
+            append = responseHeaders().contains(QStringLiteral("Content-Range"));
+            if (!append && partialDownloadSize() > 0 && path == &HTTPRequest::temporaryFileDownloadPath) {
+                incrementDownloadSizeBy(-qint64(partialDownloadSize()));
+                setPartialDownloadSize(0);
+            }
+        }
+        output = std::make_unique<QFile>((this->*path)());
+        output->open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate);
+    };
+    openOutput(fileDownloadOutputStream_, &HTTPRequest::temporaryFileDownloadPath,
+               &HTTPRequest::setTemporaryFileDownloadPath);
+    fileDownloadOutputStream_->write(chunk);
+    if (inflating) {
+        openOutput(inflatedFileDownloadOutputStream_, &HTTPRequest::temporaryUncompressedDataDownloadPath,
+                   &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
+        inflatedFileDownloadOutputStream_->write(inflated);
+    }
+}
+
+void HTTPRequest::handleStreamComplete()
+{
+    statusTimer_.reset();
+    setDownloadComplete(true);
+    if (responseHeaders().isEmpty())
+        readResponseHeaders();
+    // Whatever the stream still holds belongs to this answer.
+    while (readStream_ && readStream_->hasBytesAvailable() && !complete())
+        handleBytesAvailable();
+    HTTPErrorPtr fileError;
+    {
+        std::lock_guard progress(progressLock());
+        setLastBytesSent(totalBytesSent());
+        if (readStream_)
+            setTotalBytesSent(readStream_->bodyBytesWritten());
+        setComplete(true);
+        if (contentLength() == 0)
+            setContentLength(totalBytesRead());
+        updateProgressIndicators();
+        setDataDecompressor(nullptr);
+        if (didCreateTemporaryPostDataFile() && authenticationNeeded() == 0) {
+            removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
+            removeTemporaryFile(&HTTPRequest::compressedPostBodyFilePath, &HTTPRequest::setCompressedPostBodyFilePath);
+        }
+        if (!temporaryFileDownloadPath().isEmpty()) {
+            fileDownloadOutputStream_.reset();
+            inflatedFileDownloadOutputStream_.reset();
+            const bool keepPartial = needsRedirect() && shouldRedirect() && allowResumeForFileDownloads();
+            const QString destination = downloadDestinationPath();
+            const QString received = temporaryFileDownloadPath();
+            if (keepPartial) {
+            } else if (!isResponseCompressed()) {
+                if (removeFileAtPath(destination, &fileError)) {
+                    if (!QFile::rename(received, destination))
+                        fileError = moveError(received, destination);
+                    setTemporaryFileDownloadPath({});
+                }
+            } else if (!shouldWaitToInflateCompressedResponses()) {
+                const QString inflatedPath = temporaryUncompressedDataDownloadPath();
+                if (!QFile::rename(inflatedPath, destination))
+                    fileError = moveError(inflatedPath, destination);
+                setTemporaryUncompressedDataDownloadPath({});
+                removeTemporaryFile(
+                    &HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
+            } else {
+                if (!DataDecompressor::uncompressDataFromFile(received, destination, &fileError))
+                    QFile::remove(destination);
+                removeTemporaryFile(
+                    &HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
+            }
+        }
+    }
+    releaseConnection(false);
+    if (authenticationNeeded() == 0)
+        destroyReadStream();
+    if (needsRedirect() || authenticationNeeded() != 0)
+        return;
+    if (fileError)
+        failWithError(fileError);
+    else
+        requestFinished();
+    markAsFinished();
+}
+
+void HTTPRequest::handleStreamError()
+{
+    const HttpReadStream::ErrorKind kind = readStream_ ? readStream_->errorKind() : HttpReadStream::ErrorKind::Other;
+    const QString message = readStream_ ? readStream_->errorString() : QString();
+    const bool reused = readStream_ && readStream_->usesReusedConnection();
+    cancelLoad();
+    if (!error()) {
+        if (kind == HttpReadStream::ErrorKind::BrokenConnection && reused && retryUsingNewConnection())
+            return;
+        const QString failure = QStringLiteral("A connection failure occurred");
+        const QString description =
+            kind == HttpReadStream::ErrorKind::Secure
+                ? QStringLiteral("%1: SSL problem (possibly a bad/expired/self-signed certificate)").arg(failure)
+                : failure;
+        failWithError(HTTPError::make(HTTPError::ConnectionFailure, description,
+                                      HTTPError::make(HTTPError::ConnectionFailure, message)));
+    }
+    checkRequestStatus();
+}
+
+void HTTPRequest::cancelLoad()
+{
+    if (readStream_)
+        releaseConnection(true);
+    destroyReadStream();
+    statusTimer_.reset();
+    if (rawResponseData()) {
+        setRawResponseData(std::nullopt);
+    } else if (!temporaryFileDownloadPath().isEmpty()) {
+        fileDownloadOutputStream_.reset();
+        inflatedFileDownloadOutputStream_.reset();
+        if (!allowResumeForFileDownloads())
+            removeTemporaryFile(&HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
+        removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
+                            &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
+    }
+    if (authenticationNeeded() == 0 && didCreateTemporaryPostDataFile()) {
+        removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
+        removeTemporaryFile(&HTTPRequest::compressedPostBodyFilePath, &HTTPRequest::setCompressedPostBodyFilePath);
+        setDidCreateTemporaryPostDataFile(false);
+    }
+    setResponseHeaders({});
+}
+
+bool HTTPRequest::removeTemporaryFile(QString (HTTPRequest::*path)() const, void (HTTPRequest::*setPath)(QString))
+{
+    const QString file = (this->*path)();
+    if (file.isEmpty())
+        return true;
+    HTTPErrorPtr failure;
+    const bool removed = removeFileAtPath(file, &failure);
+    (this->*setPath)(QString());
+    if (!removed)
+        failWithError(failure);
+    return removed;
+}
+
+bool HTTPRequest::removeFileAtPath(const QString& path, HTTPErrorPtr* error)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (file.remove())
+        return true;
+    if (error)
+        *error = HTTPError::make(HTTPError::FileManagement,
+                                 QStringLiteral("Failed to delete file at path '%1'").arg(path),
+                                 HTTPError::make(file.error(), file.errorString()));
+    return false;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "web/http/CredentialStores.h"
+#include "web/http/HttpMessage.h"
+#include "web/http/HttpResponseParser.h"
+
+#include <QMap>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The answer to one authentication challenge of a server (401) or a proxy (407): the scheme
+// and realm it asked for, and the header that presents credentials. Basic and Digest (MD5,
+// MD5-sess, SHA-256; qop "auth") are answered; other schemes are not built here.
+class HttpAuthentication
+{
+public:
+    // The strongest challenge of the answer that can be met; none when there is none.
+    static std::shared_ptr<HttpAuthentication> fromResponse(const HttpResponseHead& head, bool proxy);
+
+    const QString& scheme() const { return scheme_; }
+    std::optional<QString> realm() const;
+    bool requiresUserNameAndPassword() const { return true; }
+    bool requiresAccountDomain() const { return false; }
+
+    // Whether the object still holds for a new challenge: one of the same scheme and realm after
+    // credentials were applied means they were refused, unless it only says its nonce went stale.
+    bool isValidFor(const HttpResponseHead& head, bool proxy);
+    // Puts the credentials into the message's Authorization (or Proxy-Authorization) field.
+    bool apply(HttpMessage& message, const Credentials& credentials, const QString& method, bool proxy);
+
+private:
+    using Parameters = QMap<QString, QString>;
+    static std::optional<std::pair<QString, Parameters>> parseChallenge(const QString& value);
+
+    QString scheme_;
+    Parameters parameters_;
+    int nonceCount_ = 0;
+    int appliedCount_ = 0;
+};

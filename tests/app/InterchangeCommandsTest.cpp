@@ -1,0 +1,342 @@
+#include "AppFixture.h"
+
+#include "app/AppActions.h"
+#include "app/DocumentController.h"
+#include "app/MyDocument.h"
+#include "interchange/XMLParsedScript.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
+#include "panes/TitleLoglineView.h"
+#include "support/FdxText.h"
+#include "support/SqlProbe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+
+namespace {
+
+QString inFile(const QString& path, const QString& sql)
+{
+    DatabaseConnection connection = StoryFile::open(path);
+    return SqlProbe::scalar(connection.get(), sql);
+}
+
+QByteArray sampleScript(int pages)
+{
+    return FdxText::script(
+        FdxText::heading(QStringLiteral("INT. DINER - NIGHT"), QStringLiteral("2"), QStringLiteral("Meeting")) +
+            FdxText::paragraph(QStringLiteral("Character"), QStringLiteral("JUNE")) +
+            FdxText::paragraph(QStringLiteral("Dialogue"), QStringLiteral("Coffee?")) +
+            FdxText::heading(QStringLiteral("EXT. LOT - NIGHT"), QStringLiteral("3")) +
+            FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
+        FdxText::lockedPages(pages) + QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
+                                                     "</SmartType>"));
+}
+
+} // namespace
+
+class InterchangeCommands : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        startApplication();
+        fakes_.alerts->shown.clear();
+    }
+    DocumentController& controller() { return app_->documentController(); }
+    AppActions& menus() { return app_->actions(); }
+    QString script(const QString& name, const QByteArray& bytes)
+    {
+        return FdxText::writeFile(QDir(documents()).filePath(name), bytes);
+    }
+    MyDocument* openStory(const QString& name)
+    {
+        MyDocument* document = controller().openDocument(makeStory(name));
+        settle();
+        return document;
+    }
+    void expectOneAlert(const QString& title, const QString& message)
+    {
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown[0].title, title);
+        EXPECT_EQ(fakes_.alerts->shown[0].message, message);
+        fakes_.alerts->shown.clear();
+    }
+};
+
+TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
+{
+    const QString scriptPath = script(QStringLiteral("Night Diner.fdx"), sampleScript(12));
+    const QString target = QDir(documents()).filePath(QStringLiteral("Diner"));
+    fakes_.filePanels->openAnswers = {scriptPath};
+    fakes_.filePanels->saveAnswers = {target};
+    menus().mnuImportFinalDraft->trigger();
+    settle();
+
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    ASSERT_EQ(fakes_.filePanels->openPanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title, QStringLiteral("Select the Final Draft 8/9 File to Import"));
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].allowedExtensions, QStringList{"fdx"});
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].title, QStringLiteral("Select the Location for the New File"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Awesome Screenplay.vtrsf"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].directory, documents());
+
+    ASSERT_EQ(controller().documentCount(), 1u);
+    MyDocument* document = controller().currentDocument();
+    EXPECT_EQ(document->thisFileName(), target + QStringLiteral(".vtrsf"));
+    EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), QStringLiteral("Night Diner"));
+    EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
+    EXPECT_EQ(
+        inFile(document->thisFileName(),
+               QStringLiteral("SELECT PageCount || '|' || (SELECT group_concat(Heading, ',') FROM SceneCard) || '|' "
+                              "|| (SELECT count(*) FROM SceneCardCharacter) FROM Screenplay")),
+        QStringLiteral("12|INT. DINER - NIGHT,EXT. LOT - NIGHT|1"));
+    ASSERT_NE(app_->progressWindow(), nullptr);
+    EXPECT_FALSE(app_->progressWindow()->isVisible());
+    EXPECT_EQ(app_->lblUploadingFile()->text(), QStringLiteral("Importing Night Diner.fdx..."));
+    EXPECT_EQ(app_->progressWindow()->palette().color(QPalette::Window), QColor::fromRgb(205, 133, 63));
+    EXPECT_EQ(
+        QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
+        QStringList());
+}
+
+TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
+{
+    const QString kept = FdxText::writeFile(QDir(documents()).filePath(QStringLiteral("Kept.vtrsf")), "an older file");
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"three pages", sampleScript(3),
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
+        {"1001 pages", sampleScript(1001),
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
+        {"no locked pages", FdxText::script(FdxText::heading(QStringLiteral("INT. A"), QStringLiteral("1")), QString()),
+         "The script must have page numbers. Lock the Pages under the Production menu in Final Draft then try again."},
+        {"not a script", FdxText::script(QString(), FdxText::lockedPages(5), QStringLiteral("Other")),
+         "The file doesn't appear to be a Final Draft 8/9 script file."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), row.bytes)};
+        fakes_.filePanels->saveAnswers = {kept};
+        menus().mnuImportFinalDraft->trigger();
+        settle();
+        expectOneAlert(QStringLiteral("Import Final Draft Script"), QString::fromUtf8(row.message));
+        EXPECT_FALSE(app_->progressWindow()->isVisible());
+        EXPECT_EQ(controller().documentCount(), 0u);
+        QFile older(kept);
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), QByteArray("an older file"));
+    }
+    // A damaged script is refused the same way, saying where it breaks.
+    const QByteArray whole = sampleScript(5);
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("cut.fdx"), whole.left(whole.size() / 2))};
+    fakes_.filePanels->saveAnswers = {kept};
+    menus().mnuImportFinalDraft->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
+        QStringLiteral("The file doesn't appear to be a Final Draft 8/9 script file.\n\n\"cut.fdx\" breaks off")));
+    EXPECT_EQ(QDir(documents()).entryList({"*.vtrsf"}), QStringList{"Kept.vtrsf"});
+}
+
+TEST_F(InterchangeCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
+{
+    MyDocument* open = openStory(QStringLiteral("Open Story.vtrsf"));
+    ASSERT_NE(open, nullptr);
+    const QString before = inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay"));
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(10))};
+    fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("OPEN STORY.VTRSF"))};
+    menus().mnuImportFinalDraft->trigger();
+    settle();
+    expectOneAlert(QStringLiteral("Import Script"),
+                   QStringLiteral("The new file cannot have the same name as a file that is already open."));
+    EXPECT_EQ(controller().documentCount(), 1u);
+    EXPECT_EQ(inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
+}
+
+TEST_F(InterchangeCommands, CancellingEitherPanelChangesNothing)
+{
+    fakes_.filePanels->openAnswers = {std::nullopt};
+    menus().mnuImportFinalDraft->trigger();
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(10))};
+    fakes_.filePanels->saveAnswers = {std::nullopt};
+    menus().mnuImportFinalDraft->trigger();
+    settle();
+    EXPECT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(controller().documentCount(), 0u);
+    EXPECT_TRUE(QDir(documents()).entryList({"*.vtrsf"}).isEmpty());
+}
+
+TEST_F(InterchangeCommands, AScriptIsReadIntoTheOpenStory)
+{
+    MyDocument* document = openStory(QStringLiteral("Into.vtrsf"));
+    ASSERT_NE(document, nullptr);
+    document->window()->activateWindow();
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
+    menus().mnuImportFinalDraftIntoStory->trigger();
+    settle();
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
+    EXPECT_EQ(document->currentScreenplay()->pageCount(), 20);
+    EXPECT_EQ(document->sceneCardControls().size(), 2u);
+    EXPECT_EQ(inFile(document->thisFileName(), QStringLiteral("SELECT count(*) || '|' || (SELECT PageCount FROM "
+                                                              "Screenplay) FROM SceneCard")),
+              QStringLiteral("2|20"));
+    ASSERT_NE(document->titleLoglineView(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), document->titleLoglineView()->tfTitle());
+
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("short.fdx"), sampleScript(2))};
+    menus().mnuImportFinalDraftIntoStory->trigger();
+    settle();
+    expectOneAlert(QStringLiteral("Import Final Draft 8/9 Script"),
+                   QStringLiteral("The script must be from 4 to 1000 pages.\nBe sure to open the script in Final Draft "
+                                  "and Lock the Pages then Lock the A Pages under the Production menu."));
+    EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
+}
+
+TEST_F(InterchangeCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnchangedFile)
+{
+    const QString path = makeStory(QStringLiteral("Fails.vtrsf"));
+    MyDocument* document = controller().openDocument(path);
+    settle();
+    ASSERT_NE(document, nullptr);
+    // The story's own connection refuses the third script paragraph; the trigger lives with that
+    // connection only, so the file itself stays a plain story.
+    SqlProbe::exec(document->database(),
+                   QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
+                                  "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
+                                  "END"));
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
+    menus().mnuImportFinalDraftIntoStory->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.contains(QStringLiteral("disk full")));
+    ASSERT_EQ(controller().documentCount(), 1u);
+    MyDocument* reopened = controller().currentDocument();
+    ASSERT_NE(reopened->currentScreenplay(), nullptr);
+    EXPECT_TRUE(reopened->currentScreenplay()->sceneCards().empty());
+    EXPECT_EQ(reopened->currentScreenplay()->pageCount(), 110);
+    EXPECT_EQ(inFile(path, QStringLiteral("SELECT (SELECT count(*) FROM SceneCard) || '|' || (SELECT count(*) FROM "
+                                          "Character) || '|' || PageCount FROM Screenplay")),
+              QStringLiteral("0|0|110"));
+}
+
+TEST_F(InterchangeCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
+{
+    MyDocument* document = openStory(QStringLiteral("Exported Story.vtrsf"));
+    ASSERT_NE(document, nullptr);
+    const QString path = QDir(documents()).filePath(QStringLiteral("out"));
+    fakes_.filePanels->saveAnswers = {path};
+    menus().mnuExportFinalDraft->trigger();
+    settle();
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].title, QStringLiteral("Export to Final Draft 8/9"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Exported Story.fdx"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].allowedExtensions, QStringList{"fdx"});
+    expectOneAlert(QStringLiteral("Export to Final Draft 8"), QStringLiteral("Script Exported"));
+    EXPECT_EQ(fakes_.workspace->openedFiles, QStringList{path + QStringLiteral(".fdx")});
+    QFile written(path + QStringLiteral(".fdx"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    XMLParsedScript parsed;
+    EXPECT_TRUE(parsed.parseScriptData(written.readAll()));
+    EXPECT_TRUE(parsed.isScript());
+
+    // A path that cannot be written: the failure is told and the older file there stays closed.
+    const QString blocker = FdxText::writeFile(QDir(documents()).filePath(QStringLiteral("plain")), "x");
+    fakes_.filePanels->saveAnswers = {QDir(blocker).filePath(QStringLiteral("out.fdx"))};
+    menus().mnuExportFinalDraft->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Export to Final Draft 8/9"));
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QStringLiteral("Unable to write the file.")));
+    EXPECT_EQ(fakes_.workspace->openedFiles.size(), 1);
+}
+
+namespace {
+
+// A small project of the earlier version 2 in the XML form of a keyed archive: one card with a
+// line of script, a page count of 60.
+QByteArray earlierProject()
+{
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+        "<key>$top</key><dict><key>root</key><dict><key>CF$UID</key><integer>1</integer></dict></dict>"
+        "<key>$objects</key><array><string>$null</string>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>2</integer></dict>"
+        "<key>screenPlayTitle</key><dict><key>CF$UID</key><integer>3</integer></dict>"
+        "<key>pageCount</key><integer>60</integer>"
+        "<key>sceneCards</key><dict><key>CF$UID</key><integer>4</integer></dict></dict>"
+        "<dict><key>$classname</key><string>Screenplay</string></dict>"
+        "<string>Lighthouse</string>"
+        "<dict><key>NS.objects</key><array><dict><key>CF$UID</key><integer>5</integer></dict></array></dict>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>6</integer></dict>"
+        "<key>sceneCardID</key><integer>12</integer><key>pageNumber</key><integer>9</integer>"
+        "<key>onBoard</key><true/><key>script</key><dict><key>CF$UID</key><integer>7</integer></dict></dict>"
+        "<dict><key>$classname</key><string>SceneCard</string></dict>"
+        "<string>The lamp turns.</string>"
+        "</array></dict></plist>\n");
+}
+
+} // namespace
+
+TEST_F(InterchangeCommands, AnEarlierVersionProjectBecomesANewStory)
+{
+    const QString projectPath = script(QStringLiteral("Lighthouse Keeper.vtr"), earlierProject());
+    fakes_.filePanels->openAnswers = {projectPath};
+    fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("Converted"))};
+    menus().mnuImportVantoraMac->trigger();
+    settle();
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    ASSERT_EQ(fakes_.filePanels->openPanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title,
+              QStringLiteral("Select the Vantora Software Project File to Import"));
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].allowedExtensions, QStringList{"vtr"});
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Lighthouse Keeper.vtrsf"));
+    EXPECT_EQ(app_->lblUploadingFile()->text(), QStringLiteral("Converting Lighthouse Keeper.vtr..."));
+    EXPECT_FALSE(app_->progressWindow()->isVisible());
+    ASSERT_EQ(controller().documentCount(), 1u);
+    MyDocument* document = controller().currentDocument();
+    EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), QStringLiteral("Lighthouse"));
+    EXPECT_EQ(document->currentScreenplay()->pageCount(), 60);
+    EXPECT_EQ(inFile(document->thisFileName(), QStringLiteral("SELECT SceneCardID || ':' || PageNumber || ':' || "
+                                                              "(SELECT ScriptText FROM ScriptPart) FROM SceneCard")),
+              QStringLiteral("12:9:The lamp turns."));
+}
+
+TEST_F(InterchangeCommands, EarlierVersionFilesThatCannotBeUsedAreRefused)
+{
+    const QString kept = FdxText::writeFile(QDir(documents()).filePath(QStringLiteral("Kept.vtrsf")), "older");
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("project.VTR"), earlierProject())};
+    menus().mnuImportVantoraMac->trigger();
+    expectOneAlert(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
+    EXPECT_TRUE(fakes_.filePanels->savePanels.empty());
+
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("broken.vtr"), earlierProject().left(300))};
+    fakes_.filePanels->saveAnswers = {kept};
+    menus().mnuImportVantoraMac->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Import File"));
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
+        QStringLiteral("\"broken.vtr\" is not a Vantora Version 1 or 2 project that can be read.")));
+    EXPECT_FALSE(app_->progressWindow()->isVisible());
+    EXPECT_EQ(controller().documentCount(), 0u);
+    QFile older(kept);
+    ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+    EXPECT_EQ(older.readAll(), QByteArray("older"));
+}

@@ -1,0 +1,232 @@
+#include "ReportFixture.h"
+#include "model/ColorCodedb.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneSetupdb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
+#include "reports/IndexCardReports.h"
+#include "reports/SceneCardReports.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SceneCardReportsPdf : public ReportFixture
+{
+protected:
+    // A card stored in the story, on the board (1) or in the Litter Box (2).
+    SceneCarddb& addCard(const QString& heading, std::int64_t onBoard = 1, std::int64_t beat = 1)
+    {
+        auto card = std::make_unique<SceneCarddb>();
+        card->setHeading(heading);
+        card->setOnBoard(onBoard);
+        card->setCurrentBeatSection(beat);
+        card->setPercentageHorizontal(float(story().sceneCards().size()) / 100);
+        card->insertIntoDatabase(&story());
+        auto& list = onBoard == 1 ? story().sceneCards() : story().litterBox();
+        list.push_back(std::move(card));
+        return *list.back();
+    }
+
+    void addPart(SceneCarddb& card, const char* element, const QString& text)
+    {
+        const ScriptElementdb* format = story().elementForElementType(QString::fromLatin1(element));
+        ASSERT_NE(format, nullptr) << element;
+        auto part = std::make_unique<ScriptPartdb>();
+        part->setSceneCardID(card.sceneCardID());
+        part->setSortOrder(std::int64_t(card.scriptParts().size()) + 1);
+        part->setElementTypeID(format->scriptElementID());
+        part->setScriptText(text);
+        card.scriptParts().push_back(std::move(part));
+    }
+
+};
+
+} // namespace
+
+TEST_F(SceneCardReportsPdf, TheSummaryOfTheListViewStartsWithItsCaption)
+{
+    SceneCarddb& first = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    first.setPageNumber(0);
+    SceneCarddb& second = addCard(QStringLiteral("EXT. PASS - DAY"));
+    second.setPageNumber(12);
+    story().setBoardView(2);
+    story().setBoardListSortMethod(1);
+    story().listViewCards() = {&second};
+    const std::unique_ptr<StoryReport> report = SceneCardReports::summary(story());
+    const PdfProbe pdf = print(report);
+    const QString text = pdf.pageText(1);
+    EXPECT_TRUE(text.contains(QStringLiteral("Sorted: Scene Card Order EXT. PASS - DAY Scene Description")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("HUT")));
+    // The page number stands at the right margin, on the heading's line.
+    const PdfProbe::Word* page = pdf.find(QStringLiteral("12"));
+    ASSERT_NE(page, nullptr);
+    EXPECT_NEAR(page->box.right(), 612 - 30, 1);
+    EXPECT_NEAR(page->box.top(), pdf.find(QStringLiteral("PASS"))->box.top(), 0.5);
+
+    // With the large scene card open every board card is listed, a page number 0 as "0".
+    story().setBigSceneView(1);
+    const std::unique_ptr<StoryReport> all = SceneCardReports::summary(story());
+    const QString allText = print(all, QStringLiteral("all.pdf")).pageText(1);
+    EXPECT_TRUE(allText.contains(QStringLiteral("INT. HUT - NIGHT Scene Description +/- Emotional Change >< Conflict "
+                                                "EXT. PASS - DAY")))
+        << allText.toStdString();
+    EXPECT_TRUE(allText.endsWith(QStringLiteral("0 12 Page 1 of 1"))) << allText.toStdString();
+}
+
+TEST_F(SceneCardReportsPdf, TheLitterBoxGroupsItsCardsByBeatAndKeepsTheUngroupedOnes)
+{
+    addCard(QStringLiteral("LOST ZERO"), 2, 0);
+    addCard(QStringLiteral("EARLY"), 2, 2);
+    addCard(QStringLiteral("LOST EIGHT"), 2, 8);
+    addCard(QStringLiteral("FINALE"), 2, 20);
+    const std::unique_ptr<StoryReport> report = SceneCardReports::litterBox(story());
+    const PdfProbe pdf = print(report);
+    const QString text = pdf.text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const BoardSections& board = story().boardSections();
+    QStringList expected{board.section1Label(), board.beatLabelForBoardBeat(1), board.beatLabelForBoardBeat(2),
+                         QStringLiteral("EARLY"), board.section2Label(), board.section3Label(),
+                         board.section4Label(), board.beatLabelForBoardBeat(20), QStringLiteral("FINALE"),
+                         QStringLiteral("Cards Outside the Beats"), QStringLiteral("LOST ZERO"),
+                         QStringLiteral("LOST EIGHT")};
+    qsizetype last = -1;
+    for (const QString& item : expected) {
+        SCOPED_TRACE(item.toStdString());
+        const qsizetype at = text.indexOf(item, last + 1);
+        EXPECT_GT(at, last);
+        if (at > last)
+            last = at;
+    }
+}
+
+TEST_F(SceneCardReportsPdf, TheScriptSetsEachParagraphAtItsElementsIndent)
+{
+    SceneCarddb& second = addCard(QStringLiteral("EXT. PASS - DAY"));
+    second.setPercentageHorizontal(0.9f);
+    SceneCarddb& first = addCard(QString());
+    first.setPercentageHorizontal(0.1f);
+    addPart(first, "Action", QStringLiteral("Snowfall."));
+    addPart(first, "Action", QString());
+    addPart(first, "Character", QStringLiteral("MARA"));
+    addPart(first, "Dialogue", QStringLiteral("Hold the rope."));
+    addPart(first, "Transition", QStringLiteral("CUT TO:"));
+    addPart(second, "DDL-Character", QStringLiteral("LEFTY"));
+    addPart(second, "DDL-Dialogue", QStringLiteral("Mine."));
+    addPart(second, "DDR-Character", QStringLiteral("RIGHTY"));
+    addPart(second, "DDR-Dialogue", QStringLiteral("No, mine."));
+    const std::unique_ptr<StoryReport> report = SceneCardReports::script(story());
+    const PdfProbe pdf = print(report);
+    // Board order whatever the story's list order, which stays as it was.
+    EXPECT_EQ(story().sceneCards().front().get(), &second);
+    const QString text = pdf.pageText(1);
+    EXPECT_LT(text.indexOf(QStringLiteral("SCENE HEADING")), text.indexOf(QStringLiteral("EXT.")));
+    EXPECT_EQ(pdf.info(QStringLiteral("Title")), QString());
+    struct Row {
+        const char* word;
+        double left; // inches from the paper's edge
+    };
+    const Row rows[] = {{"SCENE", 1.5}, {"Snowfall.", 1.5}, {"MARA", 3.5}, {"Hold", 2.5}, {"CUT", 5.5},
+                        {"LEFTY", 2.5}, {"Mine.", 1.5},     {"RIGHTY", 5.5}, {"No,", 4.5}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.word);
+        const PdfProbe::Word* word = pdf.find(QString::fromLatin1(row.word));
+        ASSERT_NE(word, nullptr);
+        EXPECT_NEAR(word->box.left(), row.left * 72, 0.5);
+    }
+    // The script face, 12 points: a line of Courier Prime is about 12 to 15 points high.
+    const PdfProbe::Word* heading = pdf.find(QStringLiteral("SCENE"));
+    EXPECT_GT(heading->box.height(), 10);
+    EXPECT_LT(heading->box.height(), 16);
+    // An empty paragraph leaves no gap: the character line follows the action after exactly the
+    // 12 points an action is followed by.
+    const double line = pdf.find(QStringLiteral("MARA"))->box.top() - pdf.find(QStringLiteral("Snowfall."))->box.top();
+    const double dialogue = pdf.find(QStringLiteral("Hold"))->box.top() - pdf.find(QStringLiteral("MARA"))->box.top();
+    EXPECT_NEAR(line - dialogue, 12, 0.5);
+    // Dual dialogue stands side by side.
+    EXPECT_NEAR(pdf.find(QStringLiteral("LEFTY"))->box.top(), pdf.find(QStringLiteral("RIGHTY"))->box.top(), 0.5);
+    EXPECT_NEAR(pdf.find(QStringLiteral("Mine."))->box.top(), pdf.find(QStringLiteral("No,"))->box.top(), 0.5);
+}
+
+TEST_F(SceneCardReportsPdf, DetailsOfAnEmptyCardPrintEveryLabel)
+{
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    card.setSceneLocationID(404);
+    auto setup = std::make_unique<SceneSetupdb>();
+    setup->setSceneCardID(card.sceneCardID());
+    setup->setSceneSetup(QStringLiteral("A loose floorboard"));
+    story().sceneSetups().push_back(std::move(setup));
+    const std::unique_ptr<StoryReport> report = SceneCardReports::details(story());
+    const PdfProbe pdf = print(report);
+    const QString text = pdf.text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (const char* label : {"INT. HUT - NIGHT", "Beat:", "Location:", "Start Date/Time:", "End Date/Time:", "+/-",
+                              "><", "Notes", "Set-ups", "A loose floorboard NO PAY-OFF", "Pay-offs", "Characters",
+                              "Attachments"}) {
+        SCOPED_TRACE(label);
+        EXPECT_TRUE(text.contains(QString::fromLatin1(label))) << text.toStdString();
+    }
+    EXPECT_TRUE(text.contains(story().boardSections().beatLabelForBoardBeat(1)));
+}
+
+TEST_F(SceneCardReportsPdf, IndexCardsPrintOneSheetACardWithItsSwatches)
+{
+    ASSERT_FALSE(story().colorCodes().empty());
+    const ColorCodedb& code = *story().colorCodes().front();
+    const QColor codeColour(int(code.redValue()), int(code.greenValue()), int(code.blueValue()));
+    for (const char* heading : {"INT. HUT - NIGHT", "EXT. PASS - DAY", "INT. CAVE - DAWN"})
+        addCard(QString::fromLatin1(heading));
+    story().sceneCards()[1]->setColorLegend2ID(code.colorCodeID());
+    story().setR3x5IncludeNotes(0);
+    story().setR3x5IncludeCharacters(1);
+    const PdfProbe cards = print(IndexCardReports::threeByFive(story()), QStringLiteral("cards.pdf"));
+    ASSERT_EQ(cards.pageCount(), 3);
+    const char* headings[] = {"HUT", "PASS", "CAVE"};
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(cards.pageSizes()[std::size_t(page - 1)], QSizeF(360, 216));
+        const QString text = cards.pageText(page);
+        EXPECT_TRUE(text.contains(QString::fromLatin1(headings[page - 1])));
+        EXPECT_TRUE(text.contains(QStringLiteral("Characters:")));
+        EXPECT_FALSE(text.contains(QStringLiteral("Notes:")));
+        EXPECT_TRUE(text.contains(QStringLiteral("+/- Emotional Change >< Conflict"))) << text.toStdString();
+        // The six swatches, 57 x 8 points, 2 points above the band's foot (216 - 11 - 10).
+        const QImage image = cards.render(page, 144);
+        const float lefts[] = {8, 64, 120, 176, 232, 288};
+        for (int slot = 0; slot < 6; ++slot) {
+            SCOPED_TRACE(slot);
+            const QColor expected = page == 2 && slot == 1 ? codeColour : QColor(Qt::white);
+            EXPECT_EQ(image.pixelColor(int((lefts[slot] + 28) * 2), int((216 - 11 - 10 - 2 + 4) * 2)), expected);
+            // The swatch's outline.
+            EXPECT_EQ(image.pixelColor(int((lefts[slot] + 28) * 2), int((216 - 11 - 10 - 2 + 0.5) * 2)),
+                      QColor(Qt::black));
+        }
+    }
+}
+
+TEST_F(SceneCardReportsPdf, ALongIndexCardRunsOnUnderItsRepeatedHeading)
+{
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    card.setPageNumber(42);
+    QStringList words;
+    for (int index = 0; index < 400; ++index)
+        words.append(QStringLiteral("w%1").arg(index, 3, 10, QLatin1Char('0')));
+    card.setDescription(words.join(QLatin1Char(' ')));
+    const PdfProbe pdf = print(IndexCardReports::fourBySix(story()));
+    ASSERT_GE(pdf.pageCount(), 2);
+    for (int page = 1; page <= pdf.pageCount(); ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(pdf.pageSizes()[std::size_t(page - 1)], QSizeF(432, 288));
+        const PdfProbe::Word* heading = pdf.find(QStringLiteral("HUT"), page);
+        ASSERT_NE(heading, nullptr);
+        EXPECT_LT(heading->box.top(), 12);
+        EXPECT_NE(pdf.find(QStringLiteral("42"), page), nullptr);
+        // No text of the description under the heading's rule or in the band's rows.
+        for (const PdfProbe::Word& word : pdf.words()) {
+            if (word.page == page && word.text.startsWith(QLatin1Char('w')) && word.text.size() == 4) {
+                EXPECT_GT(word.box.top(), heading->box.bottom()) << word.text.toStdString();
+                EXPECT_LT(word.box.bottom(), 288 - 11 + 0.5) << word.text.toStdString();
+            }
+        }
+    }
+    EXPECT_TRUE(pdf.pageText(pdf.pageCount()).contains(QStringLiteral("+/-")));
+}

@@ -1,0 +1,590 @@
+#include "LoopbackServer.h"
+#include "web/http/DataCompressor.h"
+#include "web/http/HTTPRequest.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+using Reply = LoopbackServer::Reply;
+using Request = LoopbackServer::Request;
+
+std::shared_ptr<HTTPRequest> fetch(const QUrl& url, const std::function<void(HTTPRequest&)>& configure = {})
+{
+    auto request = HTTPRequest::requestWithURL(url);
+    request->setTimeOutSeconds(10);
+    if (configure)
+        configure(*request);
+    request->startSynchronous();
+    return request;
+}
+
+int errorCode(const HTTPRequest& request)
+{
+    return request.error() ? request.error()->code : 0;
+}
+
+class HTTPExchange : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SessionCredentialStore::servers().clear();
+        SessionCredentialStore::proxies().clear();
+        HTTPRequest::clearSession();
+    }
+    void TearDown() override { SetUp(); }
+};
+
+} // namespace
+
+TEST_F(HTTPExchange, TheRequestHeadIsSentAsBuilt)
+{
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "fine"); });
+    auto request = fetch(server.url(QStringLiteral("/scene?id=4")),
+        [](HTTPRequest& r) { r.addRequestHeader(QStringLiteral("Accept"), QStringLiteral("text/plain")); });
+    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+    EXPECT_EQ(request->responseStatusCode(), 200);
+    EXPECT_EQ(request->responseString(), QStringLiteral("fine"));
+    ASSERT_EQ(server.requests().size(), 1);
+    QByteArray expected = "GET /scene?id=4 HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(server.port())
+                          + "\r\nAccept: text/plain\r\nAccept-Encoding: gzip\r\n";
+    if (const QString agent = HTTPRequest::defaultUserAgentString(); !agent.isNull())
+        expected += "User-Agent: " + agent.toUtf8() + "\r\n";
+    expected += "\r\n";
+    EXPECT_EQ(server.requests().first().head, expected);
+}
+
+TEST_F(HTTPExchange, ABodyDecidesTheMethodAndTheLength)
+{
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "ok"); });
+    const struct {
+        const char* name;
+        QString method;
+        QByteArray body;
+        QByteArray requestLine;
+        QByteArray contentLength;
+    } rows[] = {
+        {"a body on a GET makes it a POST", QStringLiteral("GET"), "scene=4", "POST /form HTTP/1.1", "7"},
+        {"a body on a PUT keeps the PUT", QStringLiteral("PUT"), "scene=4", "PUT /form HTTP/1.1", "7"},
+        {"no body on a POST sends no length", QStringLiteral("POST"), "", "POST /form HTTP/1.1", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const qsizetype before = server.requests().size();
+        auto request = fetch(server.url(QStringLiteral("/form")), [&](HTTPRequest& r) {
+            r.setRequestMethod(row.method);
+            r.appendPostData(row.body);
+        });
+        ASSERT_FALSE(request->error());
+        ASSERT_EQ(server.requests().size(), before + 1);
+        const Request received = server.requests().last();
+        EXPECT_EQ(received.requestLine, row.requestLine);
+        EXPECT_EQ(received.headers.value("content-length"), row.contentLength);
+        EXPECT_EQ(received.headers.contains("content-length"), !row.contentLength.isEmpty());
+        EXPECT_EQ(received.body, row.body);
+    }
+}
+
+TEST_F(HTTPExchange, BodiesInEveryFramingAreReadWholeAndDecoded)
+{
+    const QByteArray text = QStringLiteral("Caf\u00e9 on the pier").toUtf8();
+    const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
+    const struct {
+        const char* name;
+        QByteArray reply;
+        bool closeAfter;
+        QString expected;
+    } rows[] = {
+        {"length and charset", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: "
+                                   + QByteArray::number(text.size()) + "\r\n\r\n" + text,
+         false, QString::fromUtf8(text)},
+        {"no charset reads as latin-1", "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(text.size())
+                                            + "\r\n\r\n" + text,
+         false, QString::fromLatin1(text)},
+        {"chunked", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nTransfer-Encoding: chunked\r\n\r\n"
+                    "4\r\nCaf\xc3\r\n" + QByteArray::number(text.size() - 4, 16) + ";note=x\r\n" + text.mid(4)
+                        + "\r\n0\r\nX-Trailer: 1\r\n\r\n",
+         false, QString::fromUtf8(text)},
+        {"until the connection closes", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + text,
+         true, QString::fromUtf8(text)},
+        {"gzip", "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Encoding: gzip\r\n"
+                 "Content-Length: " + QByteArray::number(gzipped.size()) + "\r\n\r\n" + gzipped,
+         false, QString::fromUtf8(text)},
+        {"an interim answer first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+         false, QStringLiteral("ok")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) { return Reply {row.reply, row.closeAfter}; });
+        auto request = fetch(server.url(QStringLiteral("/body")));
+        ASSERT_FALSE(request->error()) << request->error()->description.toStdString() << " / "
+                                      << request->error()->underlying->description.toStdString();
+        EXPECT_EQ(request->responseString(), row.expected);
+    }
+}
+
+TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
+{
+    const struct {
+        const char* name;
+        QByteArray reply;
+    } rows[] = {
+        { "not http", "SSH-2.0-OpenSSH\r\n\r\n" },
+        { "a chunk size that is no number",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n0\r\n\r\n" },
+        { "a chunk size beyond any body",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffff\r\n" },
+        { "a length that is no number", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n" },
+        { "two lengths", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\nabc" },
+        { "a head without end", "HTTP/1.1 200 OK\r\nX-Filler: " + QByteArray(100000, 'x') },
+        { "a body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) { return Reply {row.reply, true}; });
+        auto request = fetch(server.url(QStringLiteral("/hostile")));
+        EXPECT_EQ(errorCode(*request), HTTPError::ConnectionFailure);
+        ASSERT_TRUE(request->error());
+        EXPECT_EQ(request->error()->description, QStringLiteral("A connection failure occurred"));
+        EXPECT_TRUE(request->complete());
+    }
+}
+
+TEST_F(HTTPExchange, ASilentServerTimesOutAfterTheRetries)
+{
+    LoopbackServer server([](const Request&) { return Reply {{}, false, true}; });
+    auto request = fetch(server.url(QStringLiteral("/silent")), [](HTTPRequest& r) {
+        r.setTimeOutSeconds(0.3);
+        r.setNumberOfTimesToRetryOnTimeout(2);
+    });
+    EXPECT_EQ(errorCode(*request), HTTPError::RequestTimedOut);
+    EXPECT_EQ(request->error(), HTTPError::requestTimedOut());
+    EXPECT_EQ(request->retryCount(), 2);
+    EXPECT_EQ(server.acceptedConnections(), 3);
+    EXPECT_EQ(server.requests().size(), 3);
+}
+
+TEST_F(HTTPExchange, SecureServersWithASelfSignedCertificateAreRefusedUnlessTheRequestSaysNotToCheck)
+{
+    QTemporaryDir folder;
+    QString certificate;
+    QString key;
+    ASSERT_TRUE(makeSelfSignedCertificate(folder.path(), &certificate, &key));
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "secret pages"); }, certificate,
+                          key);
+    auto checked = fetch(server.url(QStringLiteral("/pages"), QStringLiteral("https")));
+    EXPECT_EQ(errorCode(*checked), HTTPError::ConnectionFailure);
+    ASSERT_TRUE(checked->error());
+    EXPECT_EQ(checked->error()->description,
+              QStringLiteral("A connection failure occurred: SSL problem (possibly a bad/expired/self-signed "
+                             "certificate)"));
+
+    auto trusting = fetch(server.url(QStringLiteral("/pages"), QStringLiteral("https")),
+                          [](HTTPRequest& r) { r.setValidatesSecureCertificate(false); });
+    ASSERT_FALSE(trusting->error()) << trusting->error()->description.toStdString();
+    EXPECT_EQ(trusting->responseString(), QStringLiteral("secret pages"));
+}
+
+TEST_F(HTTPExchange, APlainRequestThroughAProxyNamesTheWholeURL)
+{
+    LoopbackServer proxy([](const Request&) { return LoopbackServer::answer("200 OK", "from the proxy"); });
+    auto request = fetch(QUrl(QStringLiteral("http://story.invalid:8080/cards?act=2")), [&](HTTPRequest& r) {
+        r.setProxyHost(QStringLiteral("127.0.0.1"));
+        r.setProxyPort(proxy.port());
+    });
+    ASSERT_FALSE(request->error());
+    EXPECT_EQ(request->responseString(), QStringLiteral("from the proxy"));
+    ASSERT_EQ(proxy.requests().size(), 1);
+    EXPECT_EQ(proxy.requests().first().requestLine, QByteArray("GET http://story.invalid:8080/cards?act=2 HTTP/1.1"));
+    EXPECT_EQ(proxy.requests().first().headers.value("host"), QByteArray("story.invalid:8080"));
+}
+
+TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
+{
+    const struct {
+        const char* name;
+        QByteArray status;
+        bool rfc2616;
+        QByteArray finalLine;
+        QByteArray finalBody;
+    } rows[] = {
+        {"302 makes a POST a GET", "302 Found", false, "GET /target HTTP/1.1", ""},
+        {"302 in RFC 2616 mode stays a POST", "302 Found", true, "POST /target HTTP/1.1", "draft"},
+        {"303 always makes a GET", "303 See Other", true, "GET /target HTTP/1.1", ""},
+        {"307 never does", "307 Temporary Redirect", false, "POST /target HTTP/1.1", "draft"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request& request) {
+            if (request.requestLine.contains("/start"))
+                return LoopbackServer::answer(row.status, "", "Location: /target\r\n");
+            return LoopbackServer::answer("200 OK", "arrived");
+        });
+        auto request = fetch(server.url(QStringLiteral("/start")), [&](HTTPRequest& r) {
+            r.appendPostData("draft");
+            r.addRequestHeader(QStringLiteral("Accept"), QStringLiteral("text/plain"));
+            r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
+        });
+        ASSERT_FALSE(request->error());
+        EXPECT_EQ(request->responseString(), QStringLiteral("arrived"));
+        EXPECT_EQ(request->url(), server.url(QStringLiteral("/target")));
+        EXPECT_EQ(request->originalURL(), server.url(QStringLiteral("/start")));
+        ASSERT_EQ(server.requests().size(), 2);
+        const Request last = server.requests().last();
+        EXPECT_EQ(last.requestLine, row.finalLine);
+        EXPECT_EQ(last.body, row.finalBody);
+        EXPECT_EQ(last.headers.contains("content-length"), !row.finalBody.isEmpty());
+        EXPECT_EQ(last.headers.value("accept"), QByteArray("text/plain"));
+    }
+}
+
+TEST_F(HTTPExchange, FiveRedirectsAreFollowedAndTheSixthFailsWithCodeNine)
+{
+    for (const int hops : {5, 6}) {
+        SCOPED_TRACE(hops);
+        LoopbackServer server([hops](const Request& request) {
+            const int step = request.requestLine.split('/').value(1).split(' ').value(0).toInt();
+            if (step < hops)
+                return LoopbackServer::answer("301 Moved Permanently", "", "Location: /" + QByteArray::number(step + 1)
+                                                                                 + "\r\n");
+            return LoopbackServer::answer("200 OK", "end");
+        });
+        auto request = fetch(server.url(QStringLiteral("/0")));
+        if (hops == 5) {
+            EXPECT_FALSE(request->error());
+            EXPECT_EQ(request->responseString(), QStringLiteral("end"));
+        } else {
+            EXPECT_EQ(request->error(), HTTPError::tooMuchRedirection());
+        }
+        EXPECT_EQ(server.requests().size(), 6);
+    }
+}
+
+TEST_F(HTTPExchange, CredentialsDoNotFollowARedirectToAnotherServer)
+{
+    LoopbackServer elsewhere([](const Request&) { return LoopbackServer::answer("200 OK", "elsewhere"); });
+    LoopbackServer origin([&](const Request&) {
+        return LoopbackServer::answer("307 Temporary Redirect", "",
+                                      "Location: " + elsewhere.url(QStringLiteral("/x")).toEncoded() + "\r\n");
+    });
+    auto request = fetch(origin.url(QStringLiteral("/private")), [](HTTPRequest& r) {
+        r.setUsername(QStringLiteral("writer"));
+        r.setPassword(QStringLiteral("secret"));
+    });
+    ASSERT_FALSE(request->error());
+    ASSERT_EQ(origin.requests().size(), 1);
+    EXPECT_TRUE(origin.requests().first().headers.contains("authorization"));
+    ASSERT_EQ(elsewhere.requests().size(), 1);
+    EXPECT_FALSE(elsewhere.requests().first().headers.contains("authorization"));
+}
+
+TEST_F(HTTPExchange, KeepAliveDecidesWhetherTheNextRequestReusesTheConnection)
+{
+    const struct {
+        const char* name;
+        QByteArray keepAlive;
+        int connections;
+    } rows[] = {
+        {"timeout 15, max 100 allows reuse", "Keep-Alive: timeout=15, max=100\r\n", 1},
+        {"timeout 15, max 5 forbids it", "Keep-Alive: timeout=15, max=5\r\n", 2},
+        {"no max forbids it", "Keep-Alive: timeout=15\r\n", 2},
+        {"no keep-alive header allows it", "", 1},
+        {"close forbids it", "Connection: close\r\n", 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) { return LoopbackServer::answer("200 OK", "page", row.keepAlive); });
+        auto first = fetch(server.url(QStringLiteral("/one")));
+        auto second = fetch(server.url(QStringLiteral("/two")));
+        ASSERT_FALSE(first->error());
+        ASSERT_FALSE(second->error());
+        EXPECT_EQ(server.acceptedConnections(), row.connections);
+        // The record stays in the pool either way; only its connection is new.
+        EXPECT_NE(first->connectionID(), 0);
+        EXPECT_EQ(first->connectionID(), second->connectionID());
+    }
+}
+
+TEST_F(HTTPExchange, AConnectionDroppedWhileReusedIsRetriedOnceOnANewOne)
+{
+    std::atomic<int> served = 0;
+    LoopbackServer server([&](const Request& request) {
+        if (request.connection == 1 && served++ == 1)
+            return Reply {{}, false, false, true};
+        return LoopbackServer::answer("200 OK", "page");
+    });
+    ASSERT_FALSE(fetch(server.url(QStringLiteral("/one")))->error());
+    auto second = fetch(server.url(QStringLiteral("/two")));
+    ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
+    EXPECT_EQ(second->responseString(), QStringLiteral("page"));
+    EXPECT_EQ(second->retryCount(), 1);
+    EXPECT_EQ(server.acceptedConnections(), 2);
+}
+
+TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
+{
+    const QByteArray whole = "INT. LIGHTHOUSE - NIGHT. The keeper climbs.";
+    LoopbackServer server([&](const Request& request) {
+        const QByteArray range = request.headers.value("range");
+        if (range != "bytes=10-")
+            return LoopbackServer::answer("200 OK", whole);
+        return LoopbackServer::answer("206 Partial Content", whole.mid(10),
+                                      "Content-Range: bytes 10-" + QByteArray::number(whole.size() - 1) + "/"
+                                          + QByteArray::number(whole.size()) + "\r\n");
+    });
+    QTemporaryDir folder;
+    const QString partial = folder.filePath(QStringLiteral("partial"));
+    const QString destination = folder.filePath(QStringLiteral("story.txt"));
+    {
+        QFile file(partial);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(whole.left(10));
+    }
+    auto request = fetch(server.url(QStringLiteral("/story")), [&](HTTPRequest& r) {
+        r.setAllowResumeForFileDownloads(true);
+        r.setDownloadDestinationPath(destination);
+        r.setTemporaryFileDownloadPath(partial);
+    });
+    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+    EXPECT_EQ(server.requests().first().headers.value("range"), QByteArray("bytes=10-"));
+    QFile result(destination);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(result.readAll(), whole);
+    EXPECT_FALSE(QFile::exists(partial));
+}
+
+namespace {
+
+QByteArray md5(const QByteArray& text)
+{
+    return QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex();
+}
+
+// Answers a challenge for realm "Films" with user "writer" and password "secret", in the
+// scheme given, for a server (401) or a proxy (407).
+Reply guarded(const Request& request, bool digest, bool proxy)
+{
+    const QByteArray field = proxy ? "proxy-authorization" : "authorization";
+    const QByteArray given = request.headers.value(field);
+    bool accepted = false;
+    if (!digest) {
+        accepted = given == "Basic " + QByteArray("writer:secret").toBase64();
+    } else if (given.startsWith("Digest ")) {
+        QMap<QByteArray, QByteArray> parts;
+        for (QByteArray part : given.mid(7).split(',')) {
+            part = part.trimmed();
+            const qsizetype equals = part.indexOf('=');
+            QByteArray value = part.mid(equals + 1);
+            if (value.startsWith('"'))
+                value = value.mid(1, value.size() - 2);
+            parts.insert(part.left(equals), value);
+        }
+        const QByteArray method = request.requestLine.split(' ').value(0);
+        const QByteArray ha1 = md5("writer:Films:secret");
+        const QByteArray ha2 = md5(method + ":" + parts.value("uri"));
+        const QByteArray expected
+            = md5(ha1 + ":n0nce:" + parts.value("nc") + ":" + parts.value("cnonce") + ":auth:" + ha2);
+        accepted = parts.value("response") == expected && parts.value("username") == "writer";
+    }
+    if (accepted)
+        return LoopbackServer::answer("200 OK", "let in");
+    const QByteArray challenge = digest ? "Digest realm=\"Films\", qop=\"auth\", nonce=\"n0nce\", opaque=\"op\""
+                                        : "Basic realm=\"Films\"";
+    return LoopbackServer::answer(proxy ? "407 Proxy Authentication Required" : "401 Unauthorized", "keep out",
+                                  (proxy ? "Proxy-Authenticate: " : "WWW-Authenticate: ") + challenge + "\r\n");
+}
+
+} // namespace
+
+TEST_F(HTTPExchange, ChallengesAreMetWithStoredCredentialsAndFailWithCodeThreeWithout)
+{
+    const struct {
+        const char* name;
+        bool digest;
+        bool proxy;
+    } rows[] = {
+        {"server, Basic", false, false},
+        {"server, Digest", true, false},
+        {"proxy, Basic", false, true},
+        {"proxy, Digest", true, true},
+    };
+    for (const auto& row : rows) {
+        for (const bool withCredentials : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) + (withCredentials ? ", stored credentials" : ", none"));
+            SetUp();
+            LoopbackServer server([&](const Request& request) { return guarded(request, row.digest, row.proxy); });
+            const QUrl url = row.proxy ? QUrl(QStringLiteral("http://story.invalid/pages")) : server.url("/pages");
+            PersistentCredentialStore::shared().removeForHost(QStringLiteral("127.0.0.1"), server.port(),
+                                                              QStringLiteral("http"), QStringLiteral("Films"));
+            PersistentCredentialStore::shared().removeForProxy(QStringLiteral("127.0.0.1"), server.port(),
+                                                               QStringLiteral("Films"));
+            if (withCredentials) {
+                const Credentials stored {QStringLiteral("writer"), QStringLiteral("secret"), std::nullopt};
+                if (row.proxy)
+                    PersistentCredentialStore::shared().saveForProxy(stored, QStringLiteral("127.0.0.1"), server.port(),
+                                                                     QStringLiteral("Films"));
+                else
+                    PersistentCredentialStore::shared().saveForHost(stored, QStringLiteral("127.0.0.1"), server.port(),
+                                                                    QStringLiteral("http"), QStringLiteral("Films"));
+            }
+            auto request = fetch(url, [&](HTTPRequest& r) {
+                r.setUseKeychainPersistence(true);
+                if (row.proxy) {
+                    r.setProxyHost(QStringLiteral("127.0.0.1"));
+                    r.setProxyPort(server.port());
+                }
+            });
+            if (withCredentials) {
+                ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+                EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
+                EXPECT_EQ(server.requests().size(), 2);
+            } else {
+                EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+                EXPECT_EQ(server.requests().size(), 1);
+            }
+        }
+    }
+}
+
+TEST_F(HTTPExchange, RefusedCredentialsEndWithCodeThreeAndLeaveTheSessionStore)
+{
+    LoopbackServer server([](const Request& request) { return guarded(request, true, false); });
+    auto request = fetch(server.url(QStringLiteral("/pages")), [](HTTPRequest& r) {
+        r.setUsername(QStringLiteral("writer"));
+        r.setPassword(QStringLiteral("wrong"));
+    });
+    EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+    // The pre-emptive Basic attempt, then the Digest answer with the wrong password.
+    EXPECT_EQ(server.requests().size(), 2);
+    for (const SessionEntry& entry : SessionCredentialStore::servers().entries())
+        EXPECT_NE(entry.credentials->password, QStringLiteral("wrong"));
+}
+
+TEST_F(HTTPExchange, AnAsynchronousRequestReportsOnTheMainThreadInOrder)
+{
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", QByteArray(100000, 'x')); });
+    auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/big")));
+    QStringList calls;
+    qint64 received = 0;
+    request->setStartedBlock([&] { calls.append(QStringLiteral("started")); });
+    request->setHeadersReceivedBlock([&](const HTTPHeaders&) { calls.append(QStringLiteral("headers")); });
+    request->setBytesReceivedBlock([&](quint64 amount, quint64) { received += qint64(amount); });
+    request->setCompletionBlock([&] { calls.append(QStringLiteral("finished")); });
+    request->startAsynchronous();
+    const bool ended = QTest::qWaitFor([&] { return calls.contains(QStringLiteral("finished")); }, 10000);
+    ASSERT_TRUE(ended) << calls.join(QLatin1Char(',')).toStdString() << " " << request->complete() << " "
+                       << errorCode(*request) << " " << server.requests().size();
+    EXPECT_EQ(calls, (QStringList {QStringLiteral("started"), QStringLiteral("headers"), QStringLiteral("finished")}));
+    EXPECT_EQ(received, 100000);
+    EXPECT_EQ(request->responseData().value_or(QByteArray()).size(), 100000);
+    EXPECT_TRUE(request->isFinished());
+}
+
+namespace {
+
+// Answers challenges with the next of its scripted answers: a password, or nothing to give up.
+class AnsweringDelegate : public HTTPRequestDelegate
+{
+public:
+    explicit AnsweringDelegate(QList<std::optional<QString>> answers) : answers_(std::move(answers)) {}
+    bool implements(Operation operation) const override
+    {
+        return operation == Operation::AuthenticationNeeded || operation == Operation::ProxyAuthenticationNeeded;
+    }
+    void authenticationNeededForRequest(HTTPRequest* request) override { answer(request, false); }
+    void proxyAuthenticationNeededForRequest(HTTPRequest* request) override { answer(request, true); }
+
+    int serverQuestions = 0;
+    int proxyQuestions = 0;
+
+private:
+    void answer(HTTPRequest* request, bool proxy)
+    {
+        ++(proxy ? proxyQuestions : serverQuestions);
+        const std::optional<QString> password = answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
+        if (!password) {
+            request->cancelAuthentication();
+            return;
+        }
+        if (proxy) {
+            request->setProxyUsername(QStringLiteral("writer"));
+            request->setProxyPassword(*password);
+        } else {
+            request->setUsername(QStringLiteral("writer"));
+            request->setPassword(*password);
+        }
+        request->retryUsingSuppliedCredentials();
+    }
+
+    QList<std::optional<QString>> answers_;
+};
+
+} // namespace
+
+TEST_F(HTTPExchange, TheDelegateIsAskedForCredentialsAgainAfterRefusedOnesForServersAndProxiesAlike)
+{
+    const std::optional<QString> right = QStringLiteral("secret");
+    const std::optional<QString> wrong = QStringLiteral("wrong");
+    const std::optional<QString> giveUp;
+    const struct {
+        const char* name;
+        QList<std::optional<QString>> answers;
+        bool succeeds;
+        int questions;
+    } rows[] = {
+        {"right at once", {right}, true, 1},
+        {"wrong, then right", {wrong, right}, true, 2},
+        {"gives up", {giveUp}, false, 1},
+        {"wrong, then gives up", {wrong, giveUp}, false, 2},
+    };
+    for (const bool proxy : {false, true}) {
+        for (const bool digest : {false, true}) {
+            for (const auto& row : rows) {
+                SCOPED_TRACE(
+                    std::string(row.name) + (proxy ? ", proxy" : ", server") + (digest ? ", Digest" : ", Basic"));
+                SetUp();
+                LoopbackServer server([&](const Request& request) { return guarded(request, digest, proxy); });
+                auto delegate = std::make_shared<AnsweringDelegate>(row.answers);
+                auto request = fetch(proxy ? QUrl(QStringLiteral("http://story.invalid/pages")) : server.url("/pages"),
+                                     [&](HTTPRequest& r) {
+                                         r.setDelegate(delegate);
+                                         if (proxy) {
+                                             r.setProxyHost(QStringLiteral("127.0.0.1"));
+                                             r.setProxyPort(server.port());
+                                         }
+                                     });
+                EXPECT_EQ((proxy ? delegate->proxyQuestions : delegate->serverQuestions), row.questions);
+                if (row.succeeds) {
+                    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+                    EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
+                } else {
+                    EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+                }
+            }
+        }
+    }
+}
+
+TEST_F(HTTPExchange, CredentialsThatWorkedAreOfferedAtOnceToTheNextRequestOfTheSession)
+{
+    LoopbackServer server([](const Request& request) { return guarded(request, true, false); });
+    auto first = fetch(server.url(QStringLiteral("/pages")), [](HTTPRequest& r) {
+        r.setUsername(QStringLiteral("writer"));
+        r.setPassword(QStringLiteral("secret"));
+    });
+    ASSERT_FALSE(first->error());
+    const qsizetype before = server.requests().size();
+    auto second = fetch(server.url(QStringLiteral("/other")));
+    ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
+    EXPECT_EQ(second->responseString(), QStringLiteral("let in"));
+    // The Digest answer from the session goes with the first attempt: no second challenge.
+    EXPECT_EQ(server.requests().size(), before + 1);
+}

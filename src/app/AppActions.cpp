@@ -32,6 +32,7 @@ AppActions::AppActions(QObject* parent)
     mnuImportFinalDraftIntoStory =
         make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
     mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
+    mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -106,6 +107,8 @@ AppActions::AppActions(QObject* parent)
     mnuRLitterBox = make(tr("Litter Box"), "mnuRLitterBox");
     mnuRSCDetailed = make(tr("Scene Card Details"), "mnuRSCDetailed");
     mnuRScript = make(tr("Script"), "mnuRScript");
+    mnuRSCI3x5 = make(tr("3x5 Index Cards"), "mnuRSCI3x5");
+    mnuRSCI4x6 = make(tr("4x6 Index Cards"), "mnuRSCI4x6");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -158,7 +161,7 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
@@ -224,7 +227,7 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
     reports->addSeparator();
-    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript});
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

@@ -39,6 +39,8 @@ public:
     QAction* mnuImportFinalDraft;
     QAction* mnuImportFinalDraftIntoStory;
     QAction* mnuExportFinalDraft;
+    // A new story from a project file of the earlier versions.
+    QAction* mnuImportVantoraMac;
 
     // --- Application ---
     QAction* mnuAbout;
@@ -112,6 +114,8 @@ public:
     QAction* mnuRLitterBox;
     QAction* mnuRSCDetailed;
     QAction* mnuRScript;
+    QAction* mnuRSCI3x5;
+    QAction* mnuRSCI4x6;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

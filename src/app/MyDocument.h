@@ -45,7 +45,7 @@ class SceneCarddb;
 class SceneCardView;
 class SceneLocationdb;
 class SmallSceneCard;
-class StoryReport;
+class PrintedReport;
 class StoryWindow;
 class TitleLoglineView;
 
@@ -66,8 +66,9 @@ void connectBoardCommands(AppController& application);
 // Wires the report commands and the card-report option items to the current document
 // (src/app/MyDocumentReports.cpp).
 void connectReportCommands(AppController& application);
-// Wires the Final Draft import and export items (src/app/FinalDraftCommands.cpp).
-void connectFinalDraftCommands(AppController& application);
+// Wires the Final Draft import and export items and the earlier-version import
+// (src/app/InterchangeCommands.cpp).
+void connectInterchangeCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -219,6 +220,10 @@ public:
     // Beat cards of the beat take its description; on an empty board, the initial beat
     // cards are offered instead.
     void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // Gives the story a new page count: every card of the board and the Litter Box is
+    // re-paged from the place it shows at on the board as it is now, all in one write, and
+    // the board shows the new pages.
+    void setStoryPageCount(std::int64_t pages);
     // The page count changed: the board shows the cards' new pages.
     void refreshBoardForPageCount();
     // The initial-beat-cards dialog while it runs; nothing otherwise.
@@ -243,17 +248,17 @@ public:
     QString listViewFiltering() const;
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
-    void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
     // A report of the scene cards the board (or its list view) shows; a board without cards
     // gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing
     // when no colour is chosen.
     void reportAttachmentsSelectedColor();
 
-    // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
+    // --- Final Draft 8/9 scripts (src/app/InterchangeCommands.cpp) ---
     // Reads the script file into the open story after the import checks, then lays the window
     // out again. A refused script changes nothing; a failed write leaves the file as it was and
     // opens the story again from it.

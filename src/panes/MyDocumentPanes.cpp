@@ -13,9 +13,9 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
-#include "model/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QAction>
 #include <QDialog>

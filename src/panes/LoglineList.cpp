@@ -3,9 +3,9 @@
 #include "app/BaseViewController.h"
 #include "app/GuardedCall.h"
 #include "app/SmallViews.h"
-#include "board/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "platform/Platform.h"
 
 #include <QAbstractTableModel>

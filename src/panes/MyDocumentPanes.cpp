@@ -10,9 +10,9 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
-#include "board/StoryTransaction.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 
 #include <QAction>
 #include <QDialog>

@@ -189,7 +189,8 @@ void BM_Floor_NewFileWithSameRows(benchmark::State& state)
             sqlite3_stmt* card = nullptr;
             sqlite3_stmt* part = nullptr;
             sqlite3_stmt* name = nullptr;
-            sqlite3_prepare_v2(db, "INSERT INTO SceneCard (Heading, Description, SortOrder, PageNumber) VALUES (?,?,?,?)",
+            sqlite3_prepare_v2(db,
+                               "INSERT INTO SceneCard (Heading, Description, SortOrder, PageNumber) VALUES (?,?,?,?)",
                                -1, &card, nullptr);
             sqlite3_prepare_v2(db, "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) "
                                    "VALUES (?,?,?,?)", -1, &part, nullptr);

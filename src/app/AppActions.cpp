@@ -32,6 +32,7 @@ AppActions::AppActions(QObject* parent)
     mnuImportFinalDraftIntoStory =
         make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
     mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
+    mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -162,7 +163,7 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});

@@ -39,6 +39,8 @@ public:
     QAction* mnuImportFinalDraft;
     QAction* mnuImportFinalDraftIntoStory;
     QAction* mnuExportFinalDraft;
+    // A new story from a project file of the earlier versions.
+    QAction* mnuImportVantoraMac;
 
     // --- Application ---
     QAction* mnuAbout;

@@ -117,8 +117,10 @@ public:
     void showAbout();
     void showTechSupport();
     // Makes a new story file from a Final Draft 8/9 script and opens it
-    // (src/app/FinalDraftCommands.cpp).
+    // (src/app/InterchangeCommands.cpp).
     void importFinalDraft8();
+    // Makes a new story file from a project file of the earlier versions 1 and 2 and opens it.
+    void importVantoraMac();
 
     // The application's progress window for imports, made on first use: a label and a busy
     // bar in the standard background colour.

@@ -23,13 +23,18 @@
 class AppController;
 class BaseViewController;
 class QAction;
+class AttachedObjectdb;
 class BeatsTableView;
+class CharacterDetailView;
+class CharactersTableView;
 class BigSceneView;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
 class InitialBeatCards;
 class LitterBoxView;
+class LocationDetailView;
+class LocationsTableView;
 class MainSplitView;
 class QLabel;
 class QScrollArea;
@@ -61,8 +66,9 @@ void connectBoardCommands(AppController& application);
 // Wires the report commands and the card-report option items to the current document
 // (src/app/MyDocumentReports.cpp).
 void connectReportCommands(AppController& application);
-// Wires the Final Draft import and export items (src/app/FinalDraftCommands.cpp).
-void connectFinalDraftCommands(AppController& application);
+// Wires the Final Draft import and export items and the earlier-version import
+// (src/app/InterchangeCommands.cpp).
+void connectInterchangeCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -214,6 +220,10 @@ public:
     // Beat cards of the beat take its description; on an empty board, the initial beat
     // cards are offered instead.
     void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // Gives the story a new page count: every card of the board and the Litter Box is
+    // re-paged from the place it shows at on the board as it is now, all in one write, and
+    // the board shows the new pages.
+    void setStoryPageCount(std::int64_t pages);
     // The page count changed: the board shows the cards' new pages.
     void refreshBoardForPageCount();
     // The initial-beat-cards dialog while it runs; nothing otherwise.
@@ -248,7 +258,7 @@ public:
     // when no colour is chosen.
     void reportAttachmentsSelectedColor();
 
-    // --- Final Draft 8/9 scripts (src/app/FinalDraftCommands.cpp) ---
+    // --- Final Draft 8/9 scripts (src/app/InterchangeCommands.cpp) ---
     // Reads the script file into the open story after the import checks, then lays the window
     // out again. A refused script changes nothing; a failed write leaves the file as it was and
     // opens the story again from it.
@@ -273,6 +283,37 @@ public:
     void loglineTypeSelected(QObject* sender);
     // The beat sheet while it shows; nothing otherwise.
     BeatsTableView* beatsTableView() const { return beatsTableView_.get(); }
+    // The characters (locations) list while it shows; nothing otherwise.
+    CharactersTableView* charactersTableView() const { return charactersTableView_.get(); }
+    LocationsTableView* locationsTableView() const { return locationsTableView_.get(); }
+
+    // --- Detail panels and attachments (src/panes/MyDocumentDetails.cpp) ---
+    // Builds the character (location) panel in a scroll view of the story-elements pane in
+    // place of the list, and shows the delete command.
+    void setupCharacterDetailView();
+    void setupLocationDetailView();
+    // Shows the character (location) in its panel, which replaces the list when it is not open.
+    void showCharacterDetailForCharacter(Characterdb* character);
+    void showLocationDetailForSceneLocation(SceneLocationdb* location);
+    // Closes the panel and shows the list of its section again.
+    void closeCharacterDetails();
+    void closeLocationDetails();
+    CharacterDetailView* characterDetailView() const { return characterDetailView_.get(); }
+    LocationDetailView* locationDetailView() const { return locationDetailView_.get(); }
+    QScrollArea* scrBeatSectionDetails() const { return scrBeatSectionDetails_; }
+    // Writes a copy of the attachment's stored file into the program's private folder, under
+    // a cleaned, unused name with the extension of what is stored, and opens it in the
+    // application the system uses for it. A copy that cannot be written is reported, and
+    // nothing is opened. Answers whether it was handed over.
+    bool openAttachmentFileInNativeApplication(AttachedObjectdb* attachment);
+    // Deletes the attachment with every link to it; an owner left with one link gets it as its
+    // picture. The panels, lists and cards that showed it show the story again.
+    void deleteAttachment(std::int64_t attachedObjectID);
+    // The add and delete commands of the characters and locations: the sender (the add or
+    // delete button of the section showing, or one of their menu items) chooses which. Adding
+    // opens a new item in its panel; deleting asks first, then removes the item being edited
+    // with its links and closes its panel.
+    void addDeleteItem(QObject* sender);
 
     // Layout state.
     bool isLoading() const { return isLoading_; }
@@ -371,6 +412,13 @@ private:
     void connectBoardControls();
     std::array<QLabel*, 5> optionLabels() const;
     void releaseBeatSectionList();
+    // The scroll view of a detail panel, in the story-elements pane.
+    QScrollArea* makeDetailScrollView(QWidget* panel);
+    void showItemList(std::int64_t section);
+    void addCharacter();
+    void addLocation();
+    void deleteCharacter();
+    void deleteLocation();
     void showBoardWithNewCards();
 
     AppController& application_;
@@ -409,6 +457,11 @@ private:
     QPointer<QLabel> optSelectPayoffs_;
     std::unique_ptr<TitleLoglineView> titleLoglineView_;
     std::unique_ptr<BeatsTableView> beatsTableView_;
+    std::unique_ptr<CharactersTableView> charactersTableView_;
+    std::unique_ptr<LocationsTableView> locationsTableView_;
+    std::unique_ptr<CharacterDetailView> characterDetailView_;
+    std::unique_ptr<LocationDetailView> locationDetailView_;
+    QPointer<QScrollArea> scrBeatSectionDetails_;
     // Owned by addMajorTurnCards for the length of its run.
     InitialBeatCards* initialBeatCardsWindow_ = nullptr;
     std::unique_ptr<AdviceWindow> adviceWindow_;

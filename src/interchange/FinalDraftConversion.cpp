@@ -276,7 +276,8 @@ private:
     {
         for (const auto& card : story_.sceneCards())
             card->save();
-        const std::int64_t widest = std::max<std::int64_t>(0, *std::max_element(sectionCounts_.begin(), sectionCounts_.end()));
+        const std::int64_t widest =
+            std::max<std::int64_t>(0, *std::max_element(sectionCounts_.begin(), sectionCounts_.end()));
         story_.setBoardWidth(widest * story_.boardSections().STANDARDSCENECARDWIDTH() + 8);
         story_.boardSections().setBoardPanelWidth(story_.boardWidth());
         sortRecords(story_.sceneLocations(), &SceneLocationdb::sortLocationsByName);

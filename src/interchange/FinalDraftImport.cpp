@@ -2,10 +2,7 @@
 
 #include "NewStoryFile.h"
 #include "XMLParsedScript.h"
-#include "model/DatabaseError.h"
 #include "model/Screenplaydb.h"
-#include "model/StoryFile.h"
-#include "model/StoryTransaction.h"
 #include "model/Toolkit.h"
 
 #include <QFile>
@@ -63,7 +60,8 @@ std::optional<ImportRefusal> readScript(const QString& scriptPath, XMLParsedScri
     const QString name = QFileInfo(scriptPath).fileName();
     QFile file(scriptPath);
     if (!file.open(QIODevice::ReadOnly))
-        return refusal(texts, texts.notAScript, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
+        return refusal(texts, texts.notAScript,
+                       QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
     if (!script.parseScriptData(file.readAll()))
         return refusal(texts, texts.notAScript,
                        QStringLiteral("\"%1\" breaks off or is damaged at line %2: %3")
@@ -87,29 +85,21 @@ std::optional<ImportRefusal> makeStoryFromScript(const XMLParsedScript& script, 
     if (!file.create(masterPath))
         return newFileFailure();
     const QString title = QString::fromUtf8(textsFor(ScriptImportEntry::NewStory).title);
-    DatabaseConnection connection;
-    try {
-        connection = StoryFile::open(file.workingPath());
-    } catch (const DatabaseError& error) {
-        return ImportRefusal{title, QStringLiteral("Unable to open the new file.\n\n%1").arg(error.message())};
-    }
-    Screenplaydb story;
-    try {
-        story.initWithDatabase(connection.get());
-        story.setFileName(targetPath);
-        story.hydrate();
-        // The title and the script reach the disk together.
-        StoryTransaction transaction(connection.get());
-        story.setScreenplayTitle(QFileInfo(scriptPath).completeBaseName());
-        story.save();
-        Toolkit().processFinalDraft8Script(script, story);
-        transaction.commit();
-        story.finalizeAllSqliteStatements();
-        connection.close();
-    } catch (const DatabaseError& error) {
-        story.finalizeAllSqliteStatements();
+    QString message;
+    switch (file.writeStory(
+        [&](Screenplaydb& story) {
+            story.setScreenplayTitle(QFileInfo(scriptPath).completeBaseName());
+            story.save();
+            Toolkit().processFinalDraft8Script(script, story);
+        },
+        &message)) {
+    case NewStoryFile::WriteFailure::Open:
+        return ImportRefusal{title, QStringLiteral("Unable to open the new file.\n\n%1").arg(message)};
+    case NewStoryFile::WriteFailure::Write:
         return ImportRefusal{title,
-                             QStringLiteral("The script could not be written into the new story.\n\n%1").arg(error.message())};
+                             QStringLiteral("The script could not be written into the new story.\n\n%1").arg(message)};
+    case NewStoryFile::WriteFailure::None:
+        break;
     }
     if (!file.commit())
         return newFileFailure();

@@ -1,6 +1,9 @@
 #include "NewStoryFile.h"
 
+#include "model/DatabaseError.h"
+#include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "model/StoryTransaction.h"
 #include "model/Toolkit.h"
 
 #include <QDir>
@@ -48,6 +51,36 @@ bool NewStoryFile::create(const QString& masterPath)
         return false;
     }
     return true;
+}
+
+NewStoryFile::WriteFailure NewStoryFile::writeStory(const std::function<void(Screenplaydb&)>& write,
+                                                   QString* message)
+{
+    DatabaseConnection connection;
+    try {
+        connection = StoryFile::open(workingPath_);
+    } catch (const DatabaseError& error) {
+        if (message)
+            *message = error.message();
+        return WriteFailure::Open;
+    }
+    Screenplaydb story;
+    try {
+        story.initWithDatabase(connection.get());
+        story.setFileName(targetPath_);
+        story.hydrate();
+        StoryTransaction transaction(connection.get());
+        write(story);
+        transaction.commit();
+        story.finalizeAllSqliteStatements();
+        connection.close();
+    } catch (const DatabaseError& error) {
+        story.finalizeAllSqliteStatements();
+        if (message)
+            *message = error.message();
+        return WriteFailure::Write;
+    }
+    return WriteFailure::None;
 }
 
 bool NewStoryFile::commit()

@@ -63,10 +63,11 @@ TEST(FinalDraftConversion, ScenesBecomeCardsWithTheirParagraphsNumberedAcrossThe
                        "<Paragraph Type=\"Character\"><Text>B</Text></Paragraph></DualDialogue></Paragraph>"
                        "<ScriptNote><Paragraph><Text>note</Text></Paragraph></ScriptNote>") +
         paragraph(QStringLiteral("Transition"), QStringLiteral("cut to:"));
-    const QString lists = FdxText::lockedPages(8) +
-                          QStringLiteral("<SmartType><Characters><Character>Mara</Character><Character>ollie</Character>"
-                                         "</Characters><Locations><Location>field</Location><Location>Barn</Location>"
-                                         "</Locations></SmartType>");
+    const QString lists =
+        FdxText::lockedPages(8) +
+        QStringLiteral("<SmartType><Characters><Character>Mara</Character><Character>ollie</Character>"
+                       "</Characters><Locations><Location>field</Location><Location>Barn</Location>"
+                       "</Locations></SmartType>");
     convert(file, FdxText::script(content, lists));
 
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT PageCount FROM Screenplay")), QStringLiteral("8"));
@@ -78,9 +79,10 @@ TEST(FinalDraftConversion, ScenesBecomeCardsWithTheirParagraphsNumberedAcrossThe
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(SortOrder || ':' || Heading || ':' || Description || ':' "
                                          "|| PageNumber, ' / ') FROM SceneCard")),
               QStringLiteral("1:INT. BARN - DAY:Arrival:2 / 2:EXT. FIELD - NIGHT::3"));
-    EXPECT_EQ(partsInFile(file), QStringLiteral("1:1:Action|Before any heading. / 1:2:Character|MARA (V.O.) / "
-                                                "1:3:Dialogue|Hello. / 1:4:Character|MARA / 2:5:Action|A general line. / "
-                                                "2:6:Action|CLOSE ON the lamp. / 2:7:Transition|CUT TO:"));
+    EXPECT_EQ(partsInFile(file),
+              QStringLiteral("1:1:Action|Before any heading. / 1:2:Character|MARA (V.O.) / "
+                             "1:3:Dialogue|Hello. / 1:4:Character|MARA / 2:5:Action|A general line. / "
+                             "2:6:Action|CLOSE ON the lamp. / 2:7:Transition|CUT TO:"));
     // One link per character and card, whatever the extension.
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(c.SortOrder || ':' || ch.CharacterName) FROM "
                                          "SceneCardCharacter l JOIN SceneCard c ON c.SceneCardID = l.SceneCardID "
@@ -98,8 +100,9 @@ TEST(FinalDraftConversion, ScriptsWithoutHeadingsOrParagraphs)
         NewStory file;
         convert(file, FdxText::script(paragraph(QStringLiteral("Action"), QStringLiteral("One.")) +
                                       paragraph(QStringLiteral("Action"), QStringLiteral("Two."))));
-        EXPECT_EQ(file.scalar(QStringLiteral("SELECT Heading || '|' || Description || '|' || PageNumber FROM SceneCard")),
-                  QStringLiteral("SCENE HEADING|Scene Description|0"));
+        EXPECT_EQ(
+            file.scalar(QStringLiteral("SELECT Heading || '|' || Description || '|' || PageNumber FROM SceneCard")),
+            QStringLiteral("SCENE HEADING|Scene Description|0"));
         EXPECT_EQ(file.count(QStringLiteral("ScriptPart")), 2);
     }
     {
@@ -155,8 +158,9 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
 TEST(FinalDraftConversion, BoardWidthFollowsTheFullestSection)
 {
     NewStory file;
-    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("2 3 4 27 28 29 30 31 32 33 57 58 87 88 89 90 91")),
-                                  FdxText::lockedPages(110)));
+    convert(file,
+            FdxText::script(sceneCardsWithPages(QStringLiteral("2 3 4 27 28 29 30 31 32 33 57 58 87 88 89 90 91")),
+                            FdxText::lockedPages(110)));
     EXPECT_EQ(file.story().boardWidth(), 1898);
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth || ':' || BoardZoomFactor FROM Screenplay")),
               QStringLiteral("1898:1"));
@@ -176,18 +180,21 @@ TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)
 TEST(FinalDraftConversion, TheLaterElementSettingOfATypeWins)
 {
     NewStory file;
-    convert(file, FdxText::script(
-                      QString(), FdxText::lockedPages(4) +
-                                     QStringLiteral("<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Right\" "
-                                                    "LeftIndent=\"2.0\" RightIndent=\"6.0\"/></ElementSettings>"
-                                                    "<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Center\" "
-                                                    "LeftIndent=\"2.25\" RightIndent=\"6.5\"/></ElementSettings>"
-                                                    "<ElementSettings Type=\"Unheard Of\"><ParagraphSpec LeftIndent=\"9\"/>"
-                                                    "</ElementSettings>")));
-    EXPECT_EQ(file.scalar(QStringLiteral("SELECT Alignment || ':' || LeftIndent || ':' || RightIndent FROM ScriptElement "
-                                         "WHERE ElementType = 'Dialogue'")),
-              QStringLiteral("Center:2.25:6.5"));
-    EXPECT_EQ(file.scalar(QStringLiteral("SELECT count(*) FROM ScriptElement WHERE LeftIndent = 9")), QStringLiteral("0"));
+    convert(file,
+            FdxText::script(QString(),
+                            FdxText::lockedPages(4) +
+                                QStringLiteral("<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Right\" "
+                                               "LeftIndent=\"2.0\" RightIndent=\"6.0\"/></ElementSettings>"
+                                               "<ElementSettings Type=\"Dialogue\"><ParagraphSpec Alignment=\"Center\" "
+                                               "LeftIndent=\"2.25\" RightIndent=\"6.5\"/></ElementSettings>"
+                                               "<ElementSettings Type=\"Unheard Of\"><ParagraphSpec LeftIndent=\"9\"/>"
+                                               "</ElementSettings>")));
+    EXPECT_EQ(
+        file.scalar(QStringLiteral("SELECT Alignment || ':' || LeftIndent || ':' || RightIndent FROM ScriptElement "
+                                   "WHERE ElementType = 'Dialogue'")),
+        QStringLiteral("Center:2.25:6.5"));
+    EXPECT_EQ(file.scalar(QStringLiteral("SELECT count(*) FROM ScriptElement WHERE LeftIndent = 9")),
+              QStringLiteral("0"));
 }
 
 TEST(FinalDraftConversion, AFailedWriteLeavesTheFileAsItWas)
@@ -197,8 +204,10 @@ TEST(FinalDraftConversion, AFailedWriteLeavesTheFileAsItWas)
                              "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"));
     XMLParsedScript script;
     ASSERT_TRUE(script.parseScriptData(FdxText::script(
-        heading(QStringLiteral("INT. A"), QStringLiteral("1")) + paragraph(QStringLiteral("Action"), QStringLiteral("1")) +
-            paragraph(QStringLiteral("Action"), QStringLiteral("2")) + heading(QStringLiteral("INT. B"), QStringLiteral("2")) +
+        heading(QStringLiteral("INT. A"), QStringLiteral("1")) +
+            paragraph(QStringLiteral("Action"), QStringLiteral("1")) +
+            paragraph(QStringLiteral("Action"), QStringLiteral("2")) +
+            heading(QStringLiteral("INT. B"), QStringLiteral("2")) +
             paragraph(QStringLiteral("Action"), QStringLiteral("3")),
         FdxText::lockedPages(30) + QStringLiteral("<SmartType><Characters><Character>MARA</Character></Characters>"
                                                   "</SmartType>"))));

@@ -70,7 +70,9 @@ QStringList outline(const QByteArray& xml, const QString& under)
                 attributes << attribute.name().toString() + QLatin1Char('=') + attribute.value().toString();
             if (path.contains(under) && path.last() != under)
                 lines << path.mid(path.indexOf(under) + 1).join(QLatin1Char('/')) +
-                             (attributes.isEmpty() ? QString() : QLatin1Char('[') + attributes.join(QLatin1Char(',')) + QLatin1Char(']'));
+                             (attributes.isEmpty()
+                                  ? QString()
+                                  : QLatin1Char('[') + attributes.join(QLatin1Char(',')) + QLatin1Char(']'));
             text.clear();
             break;
         }
@@ -150,34 +152,56 @@ TEST(FinalDraftExport, ParagraphsFollowTheBoardOrderAndTheirElementTypes)
     QTemporaryDir folder;
     const QByteArray xml = exported(file, folder);
     const QStringList expected = {
-        "Content/Paragraph[Type=Scene Heading]", "Content/Paragraph/SceneProperties[Page=6]",
+        "Content/Paragraph[Type=Scene Heading]",
+        "Content/Paragraph/SceneProperties[Page=6]",
         "Content/Paragraph/Text: int. house - night",
-        "Content/Paragraph[Type=Character]", "Content/Paragraph/Text: ANNA (V.O.)",
-        "Content/Paragraph[Type=Dialogue]", "Content/Paragraph/Text: One.",
-        "Content/Paragraph[Type=Character]", "Content/Paragraph/Text: BEN (V.O.)",
-        "Content/Paragraph[Type=Character]", "Content/Paragraph/Text: CARL (O.S.)",
-        "Content/Paragraph[Type=Character]", "Content/Paragraph/Text: AL",
-        "Content/Paragraph[Type=Dialogue]", "Content/Paragraph/Text",
-        "Content/Paragraph[Type=Parenthetical]", "Content/Paragraph/Text: (quietly)",
-        "Content/Paragraph[Type=Transition]", "Content/Paragraph/Text: CUT TO:",
-        "Content/Paragraph[Type=Transition]", "Content/Paragraph/Text: CUT TO:",
-        "Content/Paragraph[Type=Transition]", "Content/Paragraph/Text",
-        "Content/Paragraph[Type=Scene Heading]", "Content/Paragraph/SceneProperties[Page=6]",
+        "Content/Paragraph[Type=Character]",
+        "Content/Paragraph/Text: ANNA (V.O.)",
+        "Content/Paragraph[Type=Dialogue]",
+        "Content/Paragraph/Text: One.",
+        "Content/Paragraph[Type=Character]",
+        "Content/Paragraph/Text: BEN (V.O.)",
+        "Content/Paragraph[Type=Character]",
+        "Content/Paragraph/Text: CARL (O.S.)",
+        "Content/Paragraph[Type=Character]",
+        "Content/Paragraph/Text: AL",
+        "Content/Paragraph[Type=Dialogue]",
+        "Content/Paragraph/Text",
+        "Content/Paragraph[Type=Parenthetical]",
+        "Content/Paragraph/Text: (quietly)",
+        "Content/Paragraph[Type=Transition]",
+        "Content/Paragraph/Text: CUT TO:",
+        "Content/Paragraph[Type=Transition]",
+        "Content/Paragraph/Text: CUT TO:",
+        "Content/Paragraph[Type=Transition]",
+        "Content/Paragraph/Text",
+        "Content/Paragraph[Type=Scene Heading]",
+        "Content/Paragraph/SceneProperties[Page=6]",
         "Content/Paragraph/Text: INT. HALL - DAY",
-        "Content/Paragraph[Type=General]", "Content/Paragraph/DualDialogue",
-        "Content/Paragraph/DualDialogue/Paragraph[Type=Character]", "Content/Paragraph/DualDialogue/Paragraph/Text: MARA",
-        "Content/Paragraph/DualDialogue/Paragraph[Type=Dialogue]", "Content/Paragraph/DualDialogue/Paragraph/Text: Left.",
+        "Content/Paragraph[Type=General]",
+        "Content/Paragraph/DualDialogue",
+        "Content/Paragraph/DualDialogue/Paragraph[Type=Character]",
+        "Content/Paragraph/DualDialogue/Paragraph/Text: MARA",
+        "Content/Paragraph/DualDialogue/Paragraph[Type=Dialogue]",
+        "Content/Paragraph/DualDialogue/Paragraph/Text: Left.",
         "Content/Paragraph/DualDialogue/Paragraph[Type=Character]",
         "Content/Paragraph/DualDialogue/Paragraph/Text: OLLIE (O.S.)",
-        "Content/Paragraph/DualDialogue/Paragraph[Type=Dialogue]", "Content/Paragraph/DualDialogue/Paragraph/Text: Right.",
-        "Content/Paragraph[Type=Action]", "Content/Paragraph/Text: After.",
-        "Content/Paragraph[Type=General]", "Content/Paragraph/DualDialogue",
-        "Content/Paragraph/DualDialogue/Paragraph[Type=Character]", "Content/Paragraph/DualDialogue/Paragraph/Text: LAST",
-        "Content/Paragraph[Type=Scene Heading]", "Content/Paragraph/SceneProperties[Page=21,Title=The road]",
+        "Content/Paragraph/DualDialogue/Paragraph[Type=Dialogue]",
+        "Content/Paragraph/DualDialogue/Paragraph/Text: Right.",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text: After.",
+        "Content/Paragraph[Type=General]",
+        "Content/Paragraph/DualDialogue",
+        "Content/Paragraph/DualDialogue/Paragraph[Type=Character]",
+        "Content/Paragraph/DualDialogue/Paragraph/Text: LAST",
+        "Content/Paragraph[Type=Scene Heading]",
+        "Content/Paragraph/SceneProperties[Page=21,Title=The road]",
         "Content/Paragraph/Text: EXT. ROAD - DAY",
-        "Content/Paragraph[Type=Action]", "Content/Paragraph/Text: Later.",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text: Later.",
     };
-    QStringList content = outline(xml, QStringLiteral("FinalDraft")).filter(QRegularExpression(QStringLiteral("^Content/")));
+    QStringList content =
+        outline(xml, QStringLiteral("FinalDraft")).filter(QRegularExpression(QStringLiteral("^Content/")));
     EXPECT_EQ(content, expected) << xml.toStdString();
     const QStringList smartType = outline(xml, QStringLiteral("SmartType"));
     EXPECT_EQ(smartType.filter(QStringLiteral("Extension:")),

@@ -93,8 +93,10 @@ TEST(FinalDraftImport, DamagedOrMissingFilesAreRefusedSayingWhere)
     const QByteArray truncated = whole.left(whole.indexOf("</FinalDraft>"));
     std::optional<ImportRefusal> refusal = check(folder, truncated, ScriptImportEntry::NewStory);
     ASSERT_TRUE(refusal);
-    EXPECT_TRUE(refusal->message.startsWith(kNotAScript + QStringLiteral("\n\n\"in.fdx\""))) << refusal->message.toStdString();
-    EXPECT_TRUE(refusal->message.contains(QStringLiteral("line 5: Premature end of document."))) << refusal->message.toStdString();
+    EXPECT_TRUE(refusal->message.startsWith(kNotAScript + QStringLiteral("\n\n\"in.fdx\"")))
+        << refusal->message.toStdString();
+    EXPECT_TRUE(refusal->message.contains(QStringLiteral("line 5: Premature end of document.")))
+        << refusal->message.toStdString();
 
     XMLParsedScript script;
     refusal = FinalDraftImport::readScript(QDir(folder.path()).filePath(QStringLiteral("missing.fdx")), script,
@@ -113,7 +115,8 @@ TEST(FinalDraftImport, TheNewStoryIsPutInPlaceOnlyWhenComplete)
                         FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Go."))));
     XMLParsedScript script;
     ASSERT_FALSE(FinalDraftImport::readScript(scriptPath, script, ScriptImportEntry::NewStory));
-    const QString target = FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("Story.vtrsf")), "older file");
+    const QString target =
+        FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("Story.vtrsf")), "older file");
 
     // A folder that cannot hold the file: refused, nothing written, the older file kept.
     const QString nowhere = QDir(folder.path()).filePath(QStringLiteral("no such folder/Story.vtrsf"));

@@ -183,8 +183,8 @@ TEST(FinalDraftReader, ListsSeparatorsPagesAndElementSettingsAreRead)
 TEST(FinalDraftReader, ListsWhoseContainerNeverStartsStayAbsent)
 {
     XMLParsedScript script;
-    ASSERT_TRUE(script.parseScriptData(
-        FdxText::script(heading(QStringLiteral("INT. BARN"), QStringLiteral("1")), QString(), QStringLiteral("Other"))));
+    ASSERT_TRUE(script.parseScriptData(FdxText::script(heading(QStringLiteral("INT. BARN"), QStringLiteral("1")),
+                                                       QString(), QStringLiteral("Other"))));
     EXPECT_TRUE(script.isFinalDraft());
     EXPECT_FALSE(script.isScript());
     EXPECT_FALSE(script.pageOffsets());
@@ -218,10 +218,11 @@ TEST(FinalDraftReader, ExternalEntitiesAreNeverLoaded)
     EXPECT_TRUE(script.wellFormed());
     EXPECT_EQ(script.paragraphs()->front().text, QStringLiteral("before   after"));
 
-    const QByteArray externalDtd = QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE FinalDraft SYSTEM \"file://%1\">\n"
-                                                  "<FinalDraft DocumentType=\"Script\"><Content/></FinalDraft>")
-                                       .arg(secretPath)
-                                       .toUtf8();
+    const QByteArray externalDtd =
+        QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE FinalDraft SYSTEM \"file://%1\">\n"
+                       "<FinalDraft DocumentType=\"Script\"><Content/></FinalDraft>")
+            .arg(secretPath)
+            .toUtf8();
     XMLParsedScript withDtd;
     withDtd.parseScriptData(externalDtd);
     EXPECT_TRUE(withDtd.isScript());
@@ -231,7 +232,8 @@ TEST(FinalDraftReader, EntityExpansionBombsStopTheReading)
 {
     QString entities = QStringLiteral("<!ENTITY a0 \"xxxxxxxxxxxxxxxx\">\n");
     for (int level = 1; level < 10; ++level)
-        entities += QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">\n").arg(level).arg(level - 1);
+        entities +=
+            QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">\n").arg(level).arg(level - 1);
     const QByteArray bomb = QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE FinalDraft [\n%1]>\n"
                                            "<FinalDraft DocumentType=\"Script\"><Content><Paragraph Type=\"Action\">"
                                            "<Text>&a9;</Text></Paragraph></Content></FinalDraft>")

@@ -1,11 +1,13 @@
-// The Final Draft 8/9 commands: a new story from a script, a script into the open story, and
-// the open story written as a script; with the application's progress window for imports.
+// The interchange commands: a new story from a Final Draft 8/9 script or from an earlier
+// version's project file, a script into the open story, the open story written as a script;
+// with the application's progress window for imports.
 #include "AppActions.h"
 #include "AppController.h"
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
 #include "interchange/FinalDraftImport.h"
+#include "interchange/PreviousVersionImport.h"
 #include "interchange/XMLParsedScript.h"
 #include "model/DatabaseError.h"
 #include "model/Screenplaydb.h"
@@ -53,6 +55,35 @@ std::optional<QString> chooseScript()
     return chosen;
 }
 
+// Whether a new file at `target` would replace the file of an open story; the user is told so.
+bool refusedAsOpenStory(const DocumentController& documents, const QString& target)
+{
+    for (const auto& document : documents.documents()) {
+        const QString& open = document->thisFileName();
+        if (!open.isEmpty() && (open.compare(target, Qt::CaseInsensitive) == 0 ||
+                                QFileInfo(open).canonicalFilePath() == QFileInfo(target).canonicalFilePath())) {
+            alert(QStringLiteral("Import Script"),
+                  QStringLiteral("The new file cannot have the same name as a file that is already open."));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Asks where the new story file goes; nothing when the user cancels.
+std::optional<QString> chooseNewStoryFile(const QString& proposedName)
+{
+    SavePanelRequest request;
+    request.title = QStringLiteral("Select the Location for the New File");
+    request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
+    request.directory = documentsFolder();
+    request.proposedName = proposedName;
+    const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return withAllowedExtension(*chosen, request.allowedExtensions);
+}
+
 // Closes the progress window however the import ends.
 struct ProgressWindowScope {
     AppController& application;
@@ -61,11 +92,13 @@ struct ProgressWindowScope {
 
 } // namespace
 
-void connectFinalDraftCommands(AppController& application)
+void connectInterchangeCommands(AppController& application)
 {
     AppActions& menus = application.actions();
     QObject::connect(menus.mnuImportFinalDraft, &QAction::triggered, &application,
                      [&application] { guardedCall([&application] { application.importFinalDraft8(); }); });
+    QObject::connect(menus.mnuImportVantoraMac, &QAction::triggered, &application,
+                     [&application] { guardedCall([&application] { application.importVantoraMac(); }); });
     application.routeToCurrentDocument(menus.mnuImportFinalDraftIntoStory,
                                        [](MyDocument& document) { document.chooseFinalDraft8ScriptToImport(); });
     application.routeToCurrentDocument(menus.mnuExportFinalDraft,
@@ -116,24 +149,10 @@ void AppController::importFinalDraft8()
     const std::optional<QString> scriptPath = chooseScript();
     if (!scriptPath)
         return;
-    SavePanelRequest request;
-    request.title = QStringLiteral("Select the Location for the New File");
-    request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
-    request.directory = documentsFolder();
-    request.proposedName = QStringLiteral("Awesome Screenplay.vtrsf");
-    const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
-    if (!chosen || chosen->isEmpty())
+    const std::optional<QString> chosen = chooseNewStoryFile(QStringLiteral("Awesome Screenplay.vtrsf"));
+    if (!chosen || refusedAsOpenStory(*documentController_, *chosen))
         return;
-    const QString target = withAllowedExtension(*chosen, request.allowedExtensions);
-    for (const auto& document : documentController_->documents()) {
-        const QString& open = document->thisFileName();
-        if (!open.isEmpty() && (open.compare(target, Qt::CaseInsensitive) == 0 ||
-                                QFileInfo(open).canonicalFilePath() == QFileInfo(target).canonicalFilePath())) {
-            alert(QStringLiteral("Import Script"),
-                  QStringLiteral("The new file cannot have the same name as a file that is already open."));
-            return;
-        }
-    }
+    const QString& target = *chosen;
     std::optional<ImportRefusal> refusal;
     {
         ProgressWindowScope progress{*this};
@@ -148,6 +167,39 @@ void AppController::importFinalDraft8()
         return;
     }
     documentController_->openDocument(target);
+}
+
+// --- A new story from an earlier version's project -------------------------------------------------
+
+void AppController::importVantoraMac()
+{
+    OpenPanelRequest request;
+    request.title = QStringLiteral("Select the Vantora Software Project File to Import");
+    request.directory = documentsFolder();
+    request.allowedExtensions = {QStringLiteral("vtr")};
+    const std::optional<QString> projectPath = Platform::filePanels().runOpenPanel(request);
+    if (!projectPath || projectPath->isEmpty())
+        return;
+    const QFileInfo project(*projectPath);
+    if (project.suffix() != QLatin1StringView("vtr")) {
+        alert(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
+        return;
+    }
+    const std::optional<QString> target =
+        chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()));
+    if (!target || refusedAsOpenStory(*documentController_, *target))
+        return;
+    std::optional<ImportRefusal> refusal;
+    {
+        ProgressWindowScope progress{*this};
+        showProgressWindow(QStringLiteral("Converting %1...").arg(project.fileName()));
+        refusal = PreviousVersion::makeStoryFromProject(*projectPath, *target, masterFilePath());
+    }
+    if (refusal) {
+        alert(refusal->title, refusal->message);
+        return;
+    }
+    documentController_->openDocument(*target);
 }
 
 // --- A script into the open story ------------------------------------------------------------------

@@ -28,19 +28,19 @@ QString inFile(const QString& path, const QString& sql)
 
 QByteArray sampleScript(int pages)
 {
-    return FdxText::script(FdxText::heading(QStringLiteral("INT. DINER - NIGHT"), QStringLiteral("2"), QStringLiteral("Meeting")) +
-                               FdxText::paragraph(QStringLiteral("Character"), QStringLiteral("JUNE")) +
-                               FdxText::paragraph(QStringLiteral("Dialogue"), QStringLiteral("Coffee?")) +
-                               FdxText::heading(QStringLiteral("EXT. LOT - NIGHT"), QStringLiteral("3")) +
-                               FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
-                           FdxText::lockedPages(pages) +
-                               QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
-                                              "</SmartType>"));
+    return FdxText::script(
+        FdxText::heading(QStringLiteral("INT. DINER - NIGHT"), QStringLiteral("2"), QStringLiteral("Meeting")) +
+            FdxText::paragraph(QStringLiteral("Character"), QStringLiteral("JUNE")) +
+            FdxText::paragraph(QStringLiteral("Dialogue"), QStringLiteral("Coffee?")) +
+            FdxText::heading(QStringLiteral("EXT. LOT - NIGHT"), QStringLiteral("3")) +
+            FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
+        FdxText::lockedPages(pages) + QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
+                                                     "</SmartType>"));
 }
 
 } // namespace
 
-class FinalDraftCommands : public AppFixture
+class InterchangeCommands : public AppFixture
 {
 protected:
     void SetUp() override
@@ -70,7 +70,7 @@ protected:
     }
 };
 
-TEST_F(FinalDraftCommands, AScriptBecomesANewStoryOpenedInItsWindow)
+TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
 {
     const QString scriptPath = script(QStringLiteral("Night Diner.fdx"), sampleScript(12));
     const QString target = QDir(documents()).filePath(QStringLiteral("Diner"));
@@ -93,19 +93,21 @@ TEST_F(FinalDraftCommands, AScriptBecomesANewStoryOpenedInItsWindow)
     EXPECT_EQ(document->thisFileName(), target + QStringLiteral(".vtrsf"));
     EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), QStringLiteral("Night Diner"));
     EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
-    EXPECT_EQ(inFile(document->thisFileName(),
-                     QStringLiteral("SELECT PageCount || '|' || (SELECT group_concat(Heading, ',') FROM SceneCard) || '|' "
-                                    "|| (SELECT count(*) FROM SceneCardCharacter) FROM Screenplay")),
-              QStringLiteral("12|INT. DINER - NIGHT,EXT. LOT - NIGHT|1"));
+    EXPECT_EQ(
+        inFile(document->thisFileName(),
+               QStringLiteral("SELECT PageCount || '|' || (SELECT group_concat(Heading, ',') FROM SceneCard) || '|' "
+                              "|| (SELECT count(*) FROM SceneCardCharacter) FROM Screenplay")),
+        QStringLiteral("12|INT. DINER - NIGHT,EXT. LOT - NIGHT|1"));
     ASSERT_NE(app_->progressWindow(), nullptr);
     EXPECT_FALSE(app_->progressWindow()->isVisible());
     EXPECT_EQ(app_->lblUploadingFile()->text(), QStringLiteral("Importing Night Diner.fdx..."));
     EXPECT_EQ(app_->progressWindow()->palette().color(QPalette::Window), QColor::fromRgb(205, 133, 63));
-    EXPECT_EQ(QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
-              QStringList());
+    EXPECT_EQ(
+        QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
+        QStringList());
 }
 
-TEST_F(FinalDraftCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
+TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
 {
     const QString kept = FdxText::writeFile(QDir(documents()).filePath(QStringLiteral("Kept.vtrsf")), "an older file");
     struct Row {
@@ -115,9 +117,11 @@ TEST_F(FinalDraftCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
     };
     const Row rows[] = {
         {"three pages", sampleScript(3),
-         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try again."},
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
         {"1001 pages", sampleScript(1001),
-         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try again."},
+         "The script must be from 4 to 1000 pages. Lock the Pages under the Production menu in Final Draft and try "
+         "again."},
         {"no locked pages", FdxText::script(FdxText::heading(QStringLiteral("INT. A"), QStringLiteral("1")), QString()),
          "The script must have page numbers. Lock the Pages under the Production menu in Final Draft then try again."},
         {"not a script", FdxText::script(QString(), FdxText::lockedPages(5), QStringLiteral("Other")),
@@ -148,7 +152,7 @@ TEST_F(FinalDraftCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
     EXPECT_EQ(QDir(documents()).entryList({"*.vtrsf"}), QStringList{"Kept.vtrsf"});
 }
 
-TEST_F(FinalDraftCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
+TEST_F(InterchangeCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
 {
     MyDocument* open = openStory(QStringLiteral("Open Story.vtrsf"));
     ASSERT_NE(open, nullptr);
@@ -163,7 +167,7 @@ TEST_F(FinalDraftCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
     EXPECT_EQ(inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
 }
 
-TEST_F(FinalDraftCommands, CancellingEitherPanelChangesNothing)
+TEST_F(InterchangeCommands, CancellingEitherPanelChangesNothing)
 {
     fakes_.filePanels->openAnswers = {std::nullopt};
     menus().mnuImportFinalDraft->trigger();
@@ -177,7 +181,7 @@ TEST_F(FinalDraftCommands, CancellingEitherPanelChangesNothing)
     EXPECT_TRUE(QDir(documents()).entryList({"*.vtrsf"}).isEmpty());
 }
 
-TEST_F(FinalDraftCommands, AScriptIsReadIntoTheOpenStory)
+TEST_F(InterchangeCommands, AScriptIsReadIntoTheOpenStory)
 {
     MyDocument* document = openStory(QStringLiteral("Into.vtrsf"));
     ASSERT_NE(document, nullptr);
@@ -204,17 +208,18 @@ TEST_F(FinalDraftCommands, AScriptIsReadIntoTheOpenStory)
     EXPECT_EQ(document->currentScreenplay()->sceneCards().size(), 2u);
 }
 
-TEST_F(FinalDraftCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnchangedFile)
+TEST_F(InterchangeCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUnchangedFile)
 {
     const QString path = makeStory(QStringLiteral("Fails.vtrsf"));
-    {
-        DatabaseConnection connection = StoryFile::open(path);
-        SqlProbe::exec(connection.get(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ScriptPart WHEN "
-                                                        "NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-    }
     MyDocument* document = controller().openDocument(path);
     settle();
     ASSERT_NE(document, nullptr);
+    // The story's own connection refuses the third script paragraph; the trigger lives with that
+    // connection only, so the file itself stays a plain story.
+    SqlProbe::exec(document->database(),
+                   QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.ScriptPart "
+                                  "WHEN NEW.SortOrder = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); "
+                                  "END"));
     fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(20))};
     menus().mnuImportFinalDraftIntoStory->trigger();
     settle();
@@ -230,7 +235,7 @@ TEST_F(FinalDraftCommands, AFailedImportIntoTheOpenStoryOpensItAgainFromItsUncha
               QStringLiteral("0|0|110"));
 }
 
-TEST_F(FinalDraftCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
+TEST_F(InterchangeCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
 {
     MyDocument* document = openStory(QStringLiteral("Exported Story.vtrsf"));
     ASSERT_NE(document, nullptr);
@@ -259,4 +264,79 @@ TEST_F(FinalDraftCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
     EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Export to Final Draft 8/9"));
     EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QStringLiteral("Unable to write the file.")));
     EXPECT_EQ(fakes_.workspace->openedFiles.size(), 1);
+}
+
+namespace {
+
+// A small project of the earlier version 2 in the XML form of a keyed archive: one card with a
+// line of script, a page count of 60.
+QByteArray earlierProject()
+{
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+        "<key>$top</key><dict><key>root</key><dict><key>CF$UID</key><integer>1</integer></dict></dict>"
+        "<key>$objects</key><array><string>$null</string>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>2</integer></dict>"
+        "<key>screenPlayTitle</key><dict><key>CF$UID</key><integer>3</integer></dict>"
+        "<key>pageCount</key><integer>60</integer>"
+        "<key>sceneCards</key><dict><key>CF$UID</key><integer>4</integer></dict></dict>"
+        "<dict><key>$classname</key><string>Screenplay</string></dict>"
+        "<string>Lighthouse</string>"
+        "<dict><key>NS.objects</key><array><dict><key>CF$UID</key><integer>5</integer></dict></array></dict>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>6</integer></dict>"
+        "<key>sceneCardID</key><integer>12</integer><key>pageNumber</key><integer>9</integer>"
+        "<key>onBoard</key><true/><key>script</key><dict><key>CF$UID</key><integer>7</integer></dict></dict>"
+        "<dict><key>$classname</key><string>SceneCard</string></dict>"
+        "<string>The lamp turns.</string>"
+        "</array></dict></plist>\n");
+}
+
+} // namespace
+
+TEST_F(InterchangeCommands, AnEarlierVersionProjectBecomesANewStory)
+{
+    const QString projectPath = script(QStringLiteral("Lighthouse Keeper.vtr"), earlierProject());
+    fakes_.filePanels->openAnswers = {projectPath};
+    fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("Converted"))};
+    menus().mnuImportVantoraMac->trigger();
+    settle();
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    ASSERT_EQ(fakes_.filePanels->openPanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].title,
+              QStringLiteral("Select the Vantora Software Project File to Import"));
+    EXPECT_EQ(fakes_.filePanels->openPanels[0].allowedExtensions, QStringList{"vtr"});
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Lighthouse Keeper.vtrsf"));
+    EXPECT_EQ(app_->lblUploadingFile()->text(), QStringLiteral("Converting Lighthouse Keeper.vtr..."));
+    EXPECT_FALSE(app_->progressWindow()->isVisible());
+    ASSERT_EQ(controller().documentCount(), 1u);
+    MyDocument* document = controller().currentDocument();
+    EXPECT_EQ(document->currentScreenplay()->screenplayTitle(), QStringLiteral("Lighthouse"));
+    EXPECT_EQ(document->currentScreenplay()->pageCount(), 60);
+    EXPECT_EQ(inFile(document->thisFileName(), QStringLiteral("SELECT SceneCardID || ':' || PageNumber || ':' || "
+                                                              "(SELECT ScriptText FROM ScriptPart) FROM SceneCard")),
+              QStringLiteral("12:9:The lamp turns."));
+}
+
+TEST_F(InterchangeCommands, EarlierVersionFilesThatCannotBeUsedAreRefused)
+{
+    const QString kept = FdxText::writeFile(QDir(documents()).filePath(QStringLiteral("Kept.vtrsf")), "older");
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("project.VTR"), earlierProject())};
+    menus().mnuImportVantoraMac->trigger();
+    expectOneAlert(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
+    EXPECT_TRUE(fakes_.filePanels->savePanels.empty());
+
+    fakes_.filePanels->openAnswers = {script(QStringLiteral("broken.vtr"), earlierProject().left(300))};
+    fakes_.filePanels->saveAnswers = {kept};
+    menus().mnuImportVantoraMac->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Import File"));
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
+        QStringLiteral("\"broken.vtr\" is not a Vantora Version 1 or 2 project that can be read.")));
+    EXPECT_FALSE(app_->progressWindow()->isVisible());
+    EXPECT_EQ(controller().documentCount(), 0u);
+    QFile older(kept);
+    ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+    EXPECT_EQ(older.readAll(), QByteArray("older"));
 }

@@ -1,0 +1,245 @@
+#include "KeyedArchive.h"
+
+#include <plist/plist.h>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr qsizetype kLargestFile = 256 * 1024 * 1024;
+
+[[noreturn]] void fail(const QString& message)
+{
+    throw ArchiveError{message};
+}
+
+QString stringValue(plist_t node)
+{
+    // Read with its length: a damaged file may hold a text with a NUL in it, which the
+    // library's copying getter does not survive.
+    std::uint64_t length = 0;
+    const char* value = plist_get_string_ptr(node, &length);
+    if (!value || length > static_cast<std::uint64_t>(std::numeric_limits<qsizetype>::max()))
+        return QString();
+    return QString::fromUtf8(value, static_cast<qsizetype>(length)).remove(QChar(u'\0'));
+}
+
+bool isType(plist_t node, plist_type type)
+{
+    return node && plist_get_node_type(node) == type;
+}
+
+// The object index a reference names. The XML form writes a reference as a dictionary whose
+// one key is "CF$UID".
+std::optional<std::uint64_t> referenceIndex(plist_t node)
+{
+    std::uint64_t index = 0;
+    if (isType(node, PLIST_UID)) {
+        plist_get_uid_val(node, &index);
+        return index;
+    }
+    if (isType(node, PLIST_DICT) && plist_dict_get_size(node) == 1) {
+        plist_t value = plist_dict_get_item(node, "CF$UID");
+        if (isType(value, PLIST_UINT)) {
+            plist_get_uint_val(value, &index);
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+KeyedArchive::KeyedArchive(void* plist)
+    : plist_(plist)
+{
+}
+
+KeyedArchive::~KeyedArchive()
+{
+    if (plist_)
+        plist_free(static_cast<plist_t>(plist_));
+}
+
+KeyedArchive::KeyedArchive(KeyedArchive&& other) noexcept
+    : plist_(std::exchange(other.plist_, nullptr))
+    , objects_(std::exchange(other.objects_, nullptr))
+    , objectCount_(std::exchange(other.objectCount_, 0))
+{
+}
+
+KeyedArchive KeyedArchive::read(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        fail(QStringLiteral("The file is empty."));
+    if (bytes.size() > kLargestFile)
+        fail(QStringLiteral("The file is too large to be a project file."));
+    plist_t plist = nullptr;
+    plist_from_memory(bytes.constData(), static_cast<std::uint32_t>(bytes.size()), &plist);
+    if (!plist)
+        fail(QStringLiteral("The file is not a property list."));
+    KeyedArchive archive(plist);
+    plist_t objects = isType(plist, PLIST_DICT) ? plist_dict_get_item(plist, "$objects") : nullptr;
+    plist_t top = isType(plist, PLIST_DICT) ? plist_dict_get_item(plist, "$top") : nullptr;
+    if (!isType(objects, PLIST_ARRAY) || !isType(top, PLIST_DICT))
+        fail(QStringLiteral("The file is a property list but no keyed archive."));
+    const std::uint32_t count = plist_array_get_size(objects);
+    if (count == 0)
+        fail(QStringLiteral("The archive holds no objects."));
+    if (count > kMostObjects)
+        fail(QStringLiteral("The archive holds more objects than a project file can."));
+    archive.objects_ = objects;
+    archive.objectCount_ = count;
+    return archive;
+}
+
+ArchivedObject KeyedArchive::root() const
+{
+    plist_t top = plist_dict_get_item(static_cast<plist_t>(plist_), "$top");
+    plist_t reference = plist_dict_get_item(top, "root");
+    if (!referenceIndex(reference))
+        fail(QStringLiteral("The archive names no top object."));
+    return resolve(reference, {});
+}
+
+void* KeyedArchive::dereference(void* node, const std::vector<std::uint64_t>& path,
+                                std::vector<std::uint64_t>* reached) const
+{
+    if (reached)
+        *reached = path;
+    const std::optional<std::uint64_t> reference = referenceIndex(static_cast<plist_t>(node));
+    if (!reference)
+        return node;
+    const std::uint64_t index = *reference;
+    if (index >= objectCount_)
+        fail(QStringLiteral("The archive refers to object %1 of only %2.").arg(index).arg(objectCount_));
+    if (std::find(path.begin(), path.end(), index) != path.end())
+        fail(QStringLiteral("The archive's objects refer to one another in a circle."));
+    if (path.size() >= kDeepest)
+        fail(QStringLiteral("The archive's objects are nested too deeply."));
+    if (reached)
+        reached->push_back(index);
+    return plist_array_get_item(static_cast<plist_t>(objects_), static_cast<std::uint32_t>(index));
+}
+
+ArchivedObject KeyedArchive::resolve(void* reference, const std::vector<std::uint64_t>& path) const
+{
+    std::vector<std::uint64_t> reached;
+    void* node = dereference(reference, path, &reached);
+    if (!isType(static_cast<plist_t>(node), PLIST_DICT))
+        fail(QStringLiteral("An archived object is damaged."));
+    return ArchivedObject(this, node, std::move(reached));
+}
+
+// --- Archived objects -------------------------------------------------------------------------------
+
+void* ArchivedObject::field(const char* key) const
+{
+    plist_t value = plist_dict_get_item(static_cast<plist_t>(node_), key);
+    if (!value)
+        return nullptr;
+    return archive_->dereference(value, path_, nullptr);
+}
+
+bool ArchivedObject::has(const char* key) const
+{
+    return plist_dict_get_item(static_cast<plist_t>(node_), key) != nullptr;
+}
+
+QString ArchivedObject::className() const
+{
+    plist_t classReference = plist_dict_get_item(static_cast<plist_t>(node_), "$class");
+    if (!classReference)
+        return QString();
+    plist_t description = static_cast<plist_t>(archive_->dereference(classReference, path_, nullptr));
+    plist_t name = isType(description, PLIST_DICT) ? plist_dict_get_item(description, "$classname") : nullptr;
+    return isType(name, PLIST_STRING) ? stringValue(name) : QString();
+}
+
+std::optional<std::int64_t> ArchivedObject::integer(const char* key) const
+{
+    plist_t value = static_cast<plist_t>(field(key));
+    if (isType(value, PLIST_UINT)) {
+        std::uint64_t bits = 0;
+        plist_get_uint_val(value, &bits);
+        return static_cast<std::int64_t>(bits);
+    }
+    if (isType(value, PLIST_REAL)) {
+        double number = 0;
+        plist_get_real_val(value, &number);
+        // A whole number written as a fraction; one beyond the range counts as unreadable.
+        if (!(number > -9.2e18 && number < 9.2e18))
+            return std::nullopt;
+        return static_cast<std::int64_t>(number);
+    }
+    if (isType(value, PLIST_BOOLEAN)) {
+        std::uint8_t flag = 0;
+        plist_get_bool_val(value, &flag);
+        return flag ? 1 : 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ArchivedObject::real(const char* key) const
+{
+    plist_t value = static_cast<plist_t>(field(key));
+    if (isType(value, PLIST_REAL)) {
+        double number = 0;
+        plist_get_real_val(value, &number);
+        return number;
+    }
+    if (const std::optional<std::int64_t> whole = isType(value, PLIST_UINT) ? integer(key) : std::nullopt)
+        return static_cast<double>(*whole);
+    return std::nullopt;
+}
+
+std::optional<bool> ArchivedObject::boolean(const char* key) const
+{
+    plist_t value = static_cast<plist_t>(field(key));
+    if (isType(value, PLIST_BOOLEAN)) {
+        std::uint8_t flag = 0;
+        plist_get_bool_val(value, &flag);
+        return flag != 0;
+    }
+    if (isType(value, PLIST_UINT))
+        return integer(key).value_or(0) != 0;
+    return std::nullopt;
+}
+
+std::optional<QString> ArchivedObject::text(const char* key) const
+{
+    plist_t reference = plist_dict_get_item(static_cast<plist_t>(node_), key);
+    if (!reference)
+        return std::nullopt;
+    // Object 0 of every archive stands for "no value".
+    if (referenceIndex(reference) == std::uint64_t{0})
+        return std::nullopt;
+    plist_t value = static_cast<plist_t>(field(key));
+    if (isType(value, PLIST_STRING))
+        return stringValue(value);
+    // A mutable string is archived as an object holding its text.
+    plist_t inner = isType(value, PLIST_DICT) ? plist_dict_get_item(value, "NS.string") : nullptr;
+    if (isType(inner, PLIST_STRING))
+        return stringValue(inner);
+    return std::nullopt;
+}
+
+std::optional<std::vector<ArchivedObject>> ArchivedObject::objects(const char* key) const
+{
+    plist_t reference = plist_dict_get_item(static_cast<plist_t>(node_), key);
+    if (!reference)
+        return std::nullopt;
+    std::vector<std::uint64_t> reached;
+    plist_t array = static_cast<plist_t>(archive_->dereference(reference, path_, &reached));
+    plist_t items = isType(array, PLIST_DICT) ? plist_dict_get_item(array, "NS.objects") : nullptr;
+    if (!isType(items, PLIST_ARRAY))
+        return std::nullopt;
+    const std::uint32_t count = plist_array_get_size(items);
+    std::vector<ArchivedObject> found;
+    found.reserve(std::min<std::uint32_t>(count, archive_->objectCount_));
+    for (std::uint32_t index = 0; index < count; ++index)
+        found.push_back(archive_->resolve(plist_array_get_item(items, index), reached));
+    return found;
+}

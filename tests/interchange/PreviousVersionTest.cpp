@@ -1,0 +1,469 @@
+#include "interchange/KeyedArchive.h"
+#include "interchange/PreviousVersionImport.h"
+#include "interchange/PreviousVersionProject.h"
+#include "support/FdxText.h"
+#include "support/SqlProbe.h"
+#include "support/StoryFixtures.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+using namespace PreviousVersion;
+
+// Writes keyed archives for the tests with the property-list library: objects in a table, each
+// archived object naming its class, references by index.
+class ArchiveWriter
+{
+public:
+    ArchiveWriter()
+        : objects_(plist_new_array())
+    {
+        plist_array_append_item(objects_, plist_new_string("$null"));
+    }
+    ~ArchiveWriter() { plist_free(objects_); }
+
+    std::uint64_t add(plist_t node)
+    {
+        plist_array_append_item(objects_, node);
+        return plist_array_get_size(objects_) - 1;
+    }
+    std::uint64_t text(const QString& value) { return add(plist_new_string(value.toUtf8().constData())); }
+    std::uint64_t object(const char* className, std::map<std::string, plist_t> fields)
+    {
+        plist_t dict = plist_new_dict();
+        for (auto& [key, value] : fields)
+            plist_dict_set_item(dict, key.c_str(), value);
+        plist_dict_set_item(dict, "$class", plist_new_uid(classIndex(className)));
+        return add(dict);
+    }
+    std::uint64_t array(const std::vector<std::uint64_t>& items)
+    {
+        plist_t list = plist_new_array();
+        for (std::uint64_t item : items)
+            plist_array_append_item(list, plist_new_uid(item));
+        return object("Array", {{"NS.objects", list}});
+    }
+    // Reserves a slot to fill later, for archives whose objects refer back.
+    std::uint64_t placeholder() { return add(plist_new_string("later")); }
+    void fill(std::uint64_t index, plist_t node)
+    {
+        plist_array_set_item(objects_, node, static_cast<std::uint32_t>(index));
+    }
+    plist_t objects() const { return objects_; }
+
+    QByteArray finish(std::uint64_t root, bool binary)
+    {
+        plist_t top = plist_new_dict();
+        plist_dict_set_item(top, "root", plist_new_uid(root));
+        plist_t archive = plist_new_dict();
+        plist_dict_set_item(archive, "$version", plist_new_uint(100000));
+        plist_dict_set_item(archive, "$top", top);
+        plist_dict_set_item(archive, "$objects", plist_copy(objects_));
+        char* bytes = nullptr;
+        std::uint32_t length = 0;
+        if (binary)
+            plist_to_bin(archive, &bytes, &length);
+        else
+            plist_to_xml(archive, &bytes, &length);
+        QByteArray written(bytes, static_cast<qsizetype>(length));
+        std::free(bytes);
+        plist_free(archive);
+        return written;
+    }
+
+private:
+    std::uint64_t classIndex(const char* name)
+    {
+        if (auto found = classes_.find(name); found != classes_.end())
+            return found->second;
+        plist_t description = plist_new_dict();
+        plist_dict_set_item(description, "$classname", plist_new_string(name));
+        plist_t chain = plist_new_array();
+        plist_array_append_item(chain, plist_new_string(name));
+        plist_dict_set_item(description, "$classes", chain);
+        return classes_[name] = add(description);
+    }
+
+    plist_t objects_;
+    std::map<std::string, std::uint64_t> classes_;
+};
+
+plist_t uid(std::uint64_t index)
+{
+    return plist_new_uid(index);
+}
+
+struct CardSpec {
+    int id;
+    double left;
+    bool onBoard;
+    int page;
+    QString script;
+};
+
+std::uint64_t card(ArchiveWriter& writer, const CardSpec& spec, bool withScript = true)
+{
+    std::map<std::string, plist_t> fields = {
+        {"sceneCardID", plist_new_uint(static_cast<std::uint64_t>(spec.id))},
+        {"heading", uid(writer.text(QStringLiteral("INT. ROOM %1").arg(spec.id)))},
+        {"description", uid(writer.text(QStringLiteral("Card %1").arg(spec.id)))},
+        {"notes", uid(writer.text(QStringLiteral("note")))},
+        {"emotionalChange", uid(writer.text(QStringLiteral("+ to -")))},
+        {"conflict", uid(writer.text(QStringLiteral("A vs B")))},
+        {"pageNumber", plist_new_uint(static_cast<std::uint64_t>(spec.page))},
+        {"positionLeft", plist_new_real(spec.left)},
+        {"positionTop", plist_new_real(200.0)},
+        {"positionWidth", plist_new_real(270.0)},
+        {"positionPercentage", plist_new_real(0.25)},
+        {"colorKey", plist_new_uint(2)},
+        {"colorKey3", plist_new_uint(5)},
+        {"onBoard", plist_new_bool(spec.onBoard)},
+    };
+    if (withScript)
+        fields["script"] = uid(writer.text(spec.script));
+    return writer.object("SceneCard", std::move(fields));
+}
+
+// A version 2 project (or version 1 without "pageCount").
+QByteArray project(bool binary, bool version2, const QString& notes, const std::vector<CardSpec>& cards)
+{
+    ArchiveWriter writer;
+    std::vector<std::uint64_t> cardIndexes;
+    for (const CardSpec& spec : cards)
+        cardIndexes.push_back(card(writer, spec));
+    const std::uint64_t setup =
+        writer.object("SceneSetup", {{"sceneSetupID", plist_new_uint(41)},
+                                     {"sceneCardID", plist_new_uint(7)},
+                                     {"setup", uid(writer.text(QStringLiteral("The gun in the drawer")))},
+                                     {"payOffID", plist_new_uint(52)}});
+    const std::uint64_t payoff = writer.object(
+        "ScenePayoff", {{"scenePayoffID", plist_new_uint(52)}, {"sceneCardID", plist_new_uint(8)},
+                        {"scenePayoff", uid(writer.text(QStringLiteral("It is fired")))}});
+    std::map<std::string, plist_t> fields = {
+        {"screenPlayTitle", uid(writer.text(QStringLiteral("Old Project")))},
+        {"logLine", uid(writer.text(QStringLiteral("A keeper guards a lighthouse.")))},
+        {"genre", uid(writer.text(QStringLiteral("Thriller")))},
+        {"formWidth", plist_new_real(1280.6)},
+        {"sceneCards", uid(writer.array(cardIndexes))},
+        {"sceneSetups", uid(writer.array({setup}))},
+        {"scenePayoffs", uid(writer.array({payoff}))},
+        {"generalNotes", uid(writer.text(notes))},
+    };
+    for (int beat = 1; beat <= 15; ++beat)
+        fields["beat" + std::to_string(beat)] = uid(writer.text(QStringLiteral("Beat %1 text").arg(beat)));
+    if (version2)
+        fields["pageCount"] = plist_new_uint(90);
+    return writer.finish(writer.object("Screenplay", std::move(fields)), binary);
+}
+
+const QString kVersion2Script = QStringLiteral("\t\tJOHN (V.O.)\n\t(softly)\n\tHello.\n\n   \nINT. HOUSE\n\t\tJOHN\n");
+
+} // namespace
+
+TEST(PreviousVersionArchive, ProjectsRoundTripInBothForms)
+{
+    for (const bool binary : {true, false}) {
+        SCOPED_TRACE(binary ? "binary" : "XML");
+        const QByteArray bytes = project(binary, true, QStringLiteral("one\ntwo"),
+                                         {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, {}}});
+        EXPECT_EQ(bytes.startsWith("bplist00"), binary);
+        const Screenplay read = readProject(bytes);
+        EXPECT_EQ(read.screenPlayTitle, QStringLiteral("Old Project"));
+        EXPECT_EQ(read.logLine, QStringLiteral("A keeper guards a lighthouse."));
+        EXPECT_EQ(read.genre, QStringLiteral("Thriller"));
+        EXPECT_FLOAT_EQ(read.formWidth, 1280.6f);
+        EXPECT_EQ(read.beats[14], QStringLiteral("Beat 15 text"));
+        EXPECT_EQ(read.pageCount, 90);
+        EXPECT_TRUE(read.isVersion2);
+        EXPECT_EQ(read.generalNotes, QStringLiteral("one\ntwo"));
+        ASSERT_EQ(read.sceneCards.size(), 2u);
+        const SceneCard& first = read.sceneCards[0];
+        EXPECT_EQ(first.sceneCardID, 7);
+        EXPECT_EQ(first.heading, QStringLiteral("INT. ROOM 7"));
+        EXPECT_EQ(first.script, kVersion2Script);
+        EXPECT_EQ(first.pageNumber, 12);
+        EXPECT_FLOAT_EQ(first.positionLeft, 100.9f);
+        EXPECT_FLOAT_EQ(first.positionPercentage, 0.25f);
+        EXPECT_EQ(first.colorKeys, (std::array<std::int32_t, 6>{2, 0, 5, 0, 0, 0}));
+        EXPECT_TRUE(first.onBoard);
+        EXPECT_FALSE(read.sceneCards[1].onBoard);
+        ASSERT_EQ(read.sceneSetups.size(), 1u);
+        EXPECT_EQ(read.sceneSetups[0].sceneSetupID, 41);
+        EXPECT_EQ(read.sceneSetups[0].payOffID, 52);
+        EXPECT_EQ(read.sceneSetups[0].sceneSetup, QStringLiteral("The gun in the drawer"));
+        ASSERT_EQ(read.scenePayoffs.size(), 1u);
+        EXPECT_EQ(read.scenePayoffs[0].scenePayoff, QStringLiteral("It is fired"));
+    }
+}
+
+TEST(PreviousVersionArchive, MissingKeysTakeTheirDecodeDefaults)
+{
+    ArchiveWriter writer;
+    const std::uint64_t bare = writer.object("SceneCard", {{"sceneCardID", plist_new_uint(3)}});
+    const std::uint64_t root = writer.object("Screenplay", {{"sceneCards", uid(writer.array({bare}))},
+                                                            {"beat1", uid(writer.text(QStringLiteral("first")))}});
+    const Screenplay read = readProject(writer.finish(root, true));
+    EXPECT_FALSE(read.screenPlayTitle);
+    EXPECT_TRUE(read.logLine.isEmpty());
+    EXPECT_TRUE(read.beats[6].isEmpty());
+    EXPECT_EQ(read.beats[0], QStringLiteral("first"));
+    EXPECT_TRUE(read.generalNotes.isEmpty());
+    EXPECT_EQ(read.pageCount, 0);
+    EXPECT_FALSE(read.isVersion2);
+    ASSERT_EQ(read.sceneCards.size(), 1u);
+    const SceneCard& card = read.sceneCards[0];
+    EXPECT_TRUE(card.script.isEmpty());
+    EXPECT_FALSE(card.onBoard);
+    EXPECT_TRUE(card.heading.isEmpty());
+    EXPECT_EQ(card.pageNumber, 0);
+    EXPECT_FLOAT_EQ(card.positionTop, 0.0f);
+
+    // New objects have the defaults of a new story and card.
+    EXPECT_EQ(Screenplay().pageCount, 110);
+    EXPECT_EQ(SceneCard().heading, QStringLiteral("SCENE HEADING"));
+    EXPECT_EQ(SceneCard().notes, QStringLiteral("Notes"));
+    EXPECT_EQ(SceneCard().pageNumber, 1);
+    EXPECT_FLOAT_EQ(SceneCard().positionTop, 428.0f);
+    EXPECT_TRUE(SceneCard().onBoard);
+}
+
+TEST(PreviousVersionArchive, PageRangesAndCardOrder)
+{
+    struct Row {
+        std::int32_t pages;
+        std::array<std::int32_t, 8> bounds;
+    };
+    const Row rows[] = {
+        {110, {1, 24, 25, 55, 56, 86, 87, 110}},
+        {0, {1, 0, 1, 0, 1, 0, 1, 0}},
+        {120, {1, 27, 28, 60, 61, 93, 94, 120}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pages);
+        const PageRanges r = PageRanges::initWithPages(row.pages);
+        EXPECT_EQ((std::array<std::int32_t, 8>{r.section1From, r.section1To, r.section2From, r.section2To,
+                                               r.section3From, r.section3To, r.section4From, r.section4To}),
+                  row.bounds);
+    }
+    const PageRanges ranges = PageRanges::initWithPages(110);
+    SceneCard early;
+    early.pageNumber = 10;
+    early.positionLeft = 900;
+    SceneCard later;
+    later.pageNumber = 30;
+    later.positionLeft = 5;
+    EXPECT_EQ(early.sortSceneCards(later, ranges), -1);
+    EXPECT_EQ(later.sortSceneCards(early, ranges), 1);
+    SceneCard twin = early;
+    EXPECT_EQ(early.sortSceneCards(twin, ranges), 1);
+    EXPECT_EQ(twin.sortSceneCards(early, ranges), 1);
+}
+
+TEST(PreviousVersionArchive, DamagedArchivesAreRefusedWithAReason)
+{
+    const QByteArray whole = project(true, true, QStringLiteral("n"), {{7, 10, true, 3, kVersion2Script}});
+    std::vector<std::pair<std::string, QByteArray>> rows = {
+        {"empty", QByteArray()},
+        {"garbage", QByteArray("this is not a property list at all")},
+        {"truncated binary", whole.left(whole.size() / 2)},
+        {"truncated XML", project(false, true, QString(), {}).chopped(40)},
+        {"a property list without archive",
+         QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>")},
+    };
+    {
+        ArchiveWriter writer;
+        const std::uint64_t root = writer.object("Notebook", {});
+        rows.push_back({"another root class", writer.finish(root, true)});
+    }
+    {
+        ArchiveWriter writer;
+        const std::uint64_t root = writer.object("Screenplay", {{"sceneCards", uid(999)}});
+        rows.push_back({"a reference past the table", writer.finish(root, false)});
+    }
+    {
+        ArchiveWriter writer;
+        const std::uint64_t list = writer.placeholder();
+        plist_t items = plist_new_array();
+        plist_array_append_item(items, plist_new_uid(list));
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "NS.objects", items);
+        writer.fill(list, dict);
+        const std::uint64_t root = writer.object("Screenplay", {{"sceneCards", uid(list)}});
+        rows.push_back({"an array holding itself", writer.finish(root, true)});
+    }
+    {
+        ArchiveWriter writer;
+        const std::uint64_t root = writer.placeholder();
+        const std::uint64_t list = writer.array({root});
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "sceneCards", plist_new_uid(list));
+        writer.fill(root, dict);
+        rows.push_back({"cards holding the root", writer.finish(root, true)});
+    }
+    {
+        ArchiveWriter writer;
+        const std::uint64_t bad = writer.object("SceneCard", {{"pageNumber", plist_new_uint(1ULL << 40)}});
+        const std::uint64_t root = writer.object("Screenplay", {{"sceneCards", uid(writer.array({bad}))}});
+        rows.push_back({"a number out of range", writer.finish(root, true)});
+    }
+    for (const auto& [name, bytes] : rows) {
+        SCOPED_TRACE(name);
+        try {
+            readProject(bytes);
+            ADD_FAILURE() << "read without a complaint";
+        } catch (const ArchiveError& error) {
+            EXPECT_FALSE(error.message.isEmpty());
+        }
+    }
+    // Every cut and many bit flips of a valid archive are read or refused, never more.
+    QRandomGenerator random(27);
+    int refused = 0;
+    for (int round = 0; round < 1500; ++round) {
+        QByteArray copy = whole;
+        if (round % 3 == 0) {
+            copy.truncate(random.bounded(static_cast<int>(whole.size())));
+        } else {
+            for (int flips = 1 + random.bounded(3); flips > 0; --flips)
+                copy[random.bounded(static_cast<int>(copy.size()))] ^= static_cast<char>(1 << random.bounded(8));
+        }
+        try {
+            const Screenplay read = readProject(copy);
+            EXPECT_LE(read.sceneCards.size(), 1u);
+        } catch (const ArchiveError& error) {
+            ++refused;
+            EXPECT_FALSE(error.message.isEmpty());
+        }
+    }
+    EXPECT_GT(refused, 400);
+}
+
+TEST(PreviousVersionImport, CharacterCuesNameTheirCharacter)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"JOHN (V.O.)", "JOHN"}, {"JOHN(V.O.)", "JOHN"}, {"JOHN (CONT'D)", "JOHN"}, {" ann (o.s.) ", "ANN"},
+        {"(softly)", ""},        {"Mary", "Mary"},        {"", ""},
+    };
+    for (const auto& [cue, name] : rows) {
+        SCOPED_TRACE(cue);
+        EXPECT_EQ(characterNameForCue(QString::fromUtf8(cue)), QString::fromUtf8(name));
+    }
+}
+
+TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
+{
+    NewStory master;
+    QTemporaryDir folder;
+    const QString notes = QStringLiteral("one\n\n  \ntwo\nthree\nfour\nfive\nsix\nseven\n eight \n");
+    const QString projectPath = FdxText::writeFile(
+        QDir(folder.path()).filePath(QStringLiteral("Old.vtr")),
+        project(true, true, notes,
+                {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, QStringLiteral("Ignored? no")}}));
+    const QString target = QDir(folder.path()).filePath(QStringLiteral("New.vtrsf"));
+    const std::optional<ImportRefusal> refusal = makeStoryFromProject(projectPath, target, master.masterPath());
+    ASSERT_FALSE(refusal) << refusal->message.toStdString();
+
+    OpenedStory opened;
+    opened.open(target);
+    sqlite3* db = opened.connection.get();
+    auto sql = [db](const char* query) { return SqlProbe::scalar(db, QString::fromUtf8(query)); };
+    EXPECT_EQ(
+        sql("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount || '|' || ParentWindowWidth FROM Screenplay"),
+        QStringLiteral("Old Project|Thriller|90|1280"));
+    EXPECT_EQ(sql("SELECT group_concat(PositionLeft || ',' || PositionTop, ' ') FROM StickyNote"),
+              QStringLiteral("20,20 288,20 556,20 824,20 1092,20 1360,20 20,180 288,180"));
+    EXPECT_EQ(sql("SELECT Title || '|' || Note || '|' || Color FROM StickyNote WHERE PositionLeft = 1360"),
+              QStringLiteral("Scratch Pad|six|1"));
+    EXPECT_EQ(sql("SELECT Note FROM StickyNote ORDER BY StickyNoteID DESC LIMIT 1"), QStringLiteral("eight"));
+    EXPECT_EQ(sql("SELECT round(PercentageHorizontal * 1900) || ',' || round(PercentageVertical * 1600) FROM "
+                  "StickyNote WHERE PositionLeft = 288 AND PositionTop = 180"),
+              QStringLiteral("288.0,180.0"));
+    EXPECT_EQ(sql("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"),
+              QStringLiteral("A keeper guards a lighthouse."));
+    EXPECT_EQ(sql("SELECT Description FROM Beat WHERE BeatNumber = 15"), QStringLiteral("Beat 15 text"));
+    EXPECT_EQ(
+        sql("SELECT group_concat(SceneCardID || ':' || PositionLeft || ':' || OnBoard || ':' || ColorLegend1ID || "
+            "ColorLegend3ID, ' ') FROM SceneCard"),
+        QStringLiteral("7:100:1:25 8:4:2:25"));
+    EXPECT_EQ(sql("SELECT round(PercentageHorizontal, 2) FROM SceneCard WHERE SceneCardID = 7"),
+              QStringLiteral("0.25"));
+    EXPECT_EQ(sql("SELECT group_concat(p.SortOrder || ':' || e.ElementType || ':' || p.ScriptText, ' / ') FROM "
+                  "(SELECT * FROM ScriptPart ORDER BY SceneCardID, SortOrder) p JOIN ScriptElement e ON "
+                  "e.ScriptElementID = p.ElementTypeID"),
+              QStringLiteral("1:Character:JOHN (V.O.) / 2:Parenthetical:(softly) / 3:Dialogue:Hello. / "
+                             "4:Action:INT. HOUSE / 5:Character:JOHN / 1:Action:Ignored? no"));
+    EXPECT_EQ(sql("SELECT group_concat(CharacterName) FROM Character"), QStringLiteral("JOHN"));
+    EXPECT_EQ(sql("SELECT count(*) || ':' || SceneCardID FROM SceneCardCharacter"), QStringLiteral("1:7"));
+    EXPECT_EQ(sql("SELECT SceneSetupID || ':' || SceneCardID || ':' || ScenePayoffID FROM SceneSetup"),
+              QStringLiteral("41:7:52"));
+    EXPECT_EQ(sql("SELECT ScenePayoffID || ':' || SceneCardID || ':' || ScenePayoff FROM ScenePayoff"),
+              QStringLiteral("52:8:It is fired"));
+}
+
+TEST(PreviousVersionImport, AVersion1ProjectCountsAHundredPagesAndHasNoScript)
+{
+    NewStory master;
+    QTemporaryDir folder;
+    const QString projectPath =
+        FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("First.vtr")),
+                           project(false, false, QString(), {{3, 500, true, 30, kVersion2Script}}));
+    const QString target = QDir(folder.path()).filePath(QStringLiteral("New.vtrsf"));
+    ASSERT_FALSE(makeStoryFromProject(projectPath, target, master.masterPath()));
+    OpenedStory opened;
+    opened.open(target);
+    sqlite3* db = opened.connection.get();
+    EXPECT_EQ(SqlProbe::scalar(db, QStringLiteral("SELECT PageCount FROM Screenplay")), QStringLiteral("100"));
+    EXPECT_EQ(SqlProbe::count(db, QStringLiteral("ScriptPart")), 0);
+    EXPECT_EQ(SqlProbe::count(db, QStringLiteral("StickyNote")), 0);
+    // The fraction comes from the left position along the card's row.
+    const double fraction =
+        SqlProbe::scalar(db, QStringLiteral("SELECT PercentageHorizontal FROM SceneCard")).toDouble();
+    EXPECT_GT(fraction, 0.0);
+    EXPECT_LT(fraction, 1.0);
+}
+
+TEST(PreviousVersionImport, UnreadableProjectsLeaveNothingBehind)
+{
+    NewStory master;
+    QTemporaryDir folder;
+    const QString kept = FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("Kept.vtrsf")), "older");
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+        const char* fragment;
+    };
+    ArchiveWriter twins;
+    const std::uint64_t a = card(twins, {5, 10, true, 3, QString()});
+    const std::uint64_t b = card(twins, {5, 20, true, 4, QString()});
+    const Row rows[] = {
+        {"garbage", QByteArray("garbage"), "is not a Vantora Version 1 or 2 project"},
+        {"two cards with one id",
+         twins.finish(
+             twins.object("Screenplay", {{"sceneCards", uid(twins.array({a, b}))}, {"pageCount", plist_new_uint(90)}}),
+             true),
+         "could not be written"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString projectPath =
+            FdxText::writeFile(QDir(folder.path()).filePath(QStringLiteral("p.vtr")), row.bytes);
+        const std::optional<ImportRefusal> refusal = makeStoryFromProject(projectPath, kept, master.masterPath());
+        ASSERT_TRUE(refusal);
+        EXPECT_EQ(refusal->title, QStringLiteral("Import File"));
+        EXPECT_TRUE(refusal->message.contains(QString::fromUtf8(row.fragment))) << refusal->message.toStdString();
+        QFile older(kept);
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), QByteArray("older"));
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList({"Kept.vtrsf", "p.vtr"}));
+    }
+}

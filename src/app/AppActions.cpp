@@ -141,6 +141,8 @@ AppActions::AppActions(QObject* parent)
     mnuRScript = make(tr("Script"), "mnuRScript");
     mnuRSCI3x5 = make(tr("3x5 Index Cards"), "mnuRSCI3x5");
     mnuRSCI4x6 = make(tr("4x6 Index Cards"), "mnuRSCI4x6");
+    mnuRSCA3x5 = make(tr("Avery 3x5 Cards"), "mnuRSCA3x5");
+    mnuRSCABusinessCards = make(tr("Avery Business Cards"), "mnuRSCABusinessCards");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -271,7 +273,8 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
     reports->addSeparator();
-    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6});
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6, mnuRSCA3x5,
+                         mnuRSCABusinessCards});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

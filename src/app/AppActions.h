@@ -124,6 +124,8 @@ public:
     QAction* mnuRScript;
     QAction* mnuRSCI3x5;
     QAction* mnuRSCI4x6;
+    QAction* mnuRSCA3x5;
+    QAction* mnuRSCABusinessCards;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

@@ -139,10 +139,10 @@ void updateEveryCardInOneTransaction(sqlite3* db, const char* sql, const std::ve
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
 }
 
-std::vector<std::int64_t> cardKeys(const Screenplaydb& story)
+std::vector<std::int64_t> cardKeys(Screenplaydb& story)
 {
     std::vector<std::int64_t> keys;
-    for (const auto* cards : {&const_cast<Screenplaydb&>(story).sceneCards(), &const_cast<Screenplaydb&>(story).litterBox()})
+    for (const auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (const auto& card : *cards)
             keys.push_back(card->sceneCardID());
     return keys;
@@ -215,7 +215,8 @@ static void BM_LoadEveryScript_Floor(benchmark::State& state)
 {
     DatabaseConnection connection = StoryFile::open(largeStory().path());
     for (auto _ : state)
-        benchmark::DoNotOptimize(readAllRows(connection.get(), "SELECT * FROM ScriptPart ORDER BY SceneCardID,SortOrder"));
+        benchmark::DoNotOptimize(
+            readAllRows(connection.get(), "SELECT * FROM ScriptPart ORDER BY SceneCardID,SortOrder"));
 }
 BENCHMARK(BM_LoadEveryScript_Floor)->Unit(benchmark::kMillisecond);
 
@@ -275,8 +276,9 @@ static void BM_RenumberBoardAfterMove_Floor(benchmark::State& state)
     story.finalizeAllSqliteStatements();
     std::int64_t round = 0;
     for (auto _ : state)
-        updateEveryCardInOneTransaction(connection.get(), "UPDATE SceneCard SET SortOrder=SortOrder+? WHERE SceneCardID=?",
-                                        keys, ++round % 2 == 0 ? 1 : -1);
+        updateEveryCardInOneTransaction(connection.get(),
+                                        "UPDATE SceneCard SET SortOrder=SortOrder+? WHERE SceneCardID=?", keys,
+                                        ++round % 2 == 0 ? 1 : -1);
 }
 BENCHMARK(BM_RenumberBoardAfterMove_Floor)->Unit(benchmark::kMillisecond);
 

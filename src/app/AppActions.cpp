@@ -107,6 +107,8 @@ AppActions::AppActions(QObject* parent)
     mnuRLitterBox = make(tr("Litter Box"), "mnuRLitterBox");
     mnuRSCDetailed = make(tr("Scene Card Details"), "mnuRSCDetailed");
     mnuRScript = make(tr("Script"), "mnuRScript");
+    mnuRSCI3x5 = make(tr("3x5 Index Cards"), "mnuRSCI3x5");
+    mnuRSCI4x6 = make(tr("4x6 Index Cards"), "mnuRSCI4x6");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -225,7 +227,7 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
     reports->addSeparator();
-    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript});
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

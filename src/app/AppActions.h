@@ -114,6 +114,8 @@ public:
     QAction* mnuRLitterBox;
     QAction* mnuRSCDetailed;
     QAction* mnuRScript;
+    QAction* mnuRSCI3x5;
+    QAction* mnuRSCI4x6;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;

@@ -4,6 +4,7 @@
 #include "AppController.h"
 
 #include "AppActions.h"
+#include "AppLog.h"
 #include "DocumentController.h"
 #include "MyDocument.h"
 #include "model/DefaultSettingdb.h"
@@ -12,7 +13,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QDebug>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -122,8 +122,6 @@ void AppController::toggleAutoTips()
         setting->save();
     }
     actions_->mnuMPAutoTips->setChecked(turningOn);
-    const MyDocument* current = documentController_->currentDocument();
-    qDebug().noquote() << "current file =" << (current ? current->thisFileName() : QString());
 }
 
 void AppController::resetBackupsLocation()
@@ -177,7 +175,7 @@ void AppController::showQuickTourVideo()
         Platform::workspace().openUrl(serviceUrl(QStringLiteral("downloads/Vantora!4macTour.mp4")));
     } catch (...) {
         // Not being able to open the video is not worth an alert.
-        qWarning() << "the tour video could not be opened";
+        qCWarning(lcApp) << "the tour video could not be opened";
     }
 }
 

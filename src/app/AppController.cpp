@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "AppActions.h"
+#include "AppLog.h"
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -290,7 +290,6 @@ void AppController::buildSplash()
 
 void AppController::awakeFromNib()
 {
-    qDebug() << "awake from nib";
     UserDefaults& defaults = Platform::userDefaults();
     const bool ranBefore = defaults.boolForKey(kRanItBefore);
     actions_->setFileMenuEnabled(false);
@@ -435,7 +434,7 @@ bool AppController::createMasterFile(const QString& firstName, const QString& la
         connection.close();
     } catch (const DatabaseError& error) {
         UserInformationdb::finalizeStatements();
-        qWarning().noquote() << error.message();
+        qCWarning(lcApp).noquote() << error.message();
     }
     for (const QString& sample : sampleStories())
         StoryFile::copyTemplate(QStringLiteral(":/samples/%1").arg(sample), QDir(folder).filePath(sample));
@@ -455,7 +454,7 @@ bool AppController::openMasterFile()
             userInformation_ = std::move(user);
             return true;
         } catch (const DatabaseError& error) {
-            qWarning() << "we have a problem";
+            qCWarning(lcApp).noquote() << "The master file could not be opened:" << error.message();
             UserInformationdb::finalizeStatements();
             MasterColorCodedb::finalizeStatements();
             DefaultSettingdb::finalizeStatements();

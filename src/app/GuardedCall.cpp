@@ -1,20 +1,20 @@
 #include "GuardedCall.h"
 
+#include "AppLog.h"
 #include "model/DatabaseError.h"
 #include "platform/Platform.h"
 
-#include <QDebug>
 
 void reportFailure(const QString& message)
 {
-    qWarning().noquote() << message;
+    qCWarning(lcApp).noquote() << message;
     try {
         AlertRequest alert;
         alert.title = QStringLiteral("Vantora");
         alert.message = message;
         Platform::alerts().runAlert(alert);
     } catch (...) {
-        qWarning() << "the failure could not be shown";
+        qCWarning(lcApp) << "the failure could not be shown";
     }
 }
 

@@ -24,6 +24,9 @@
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
 #include "panes/BeatsTableView.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/LocationDetailView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
 #include "scene_editor/BigSceneView.h"
@@ -31,7 +34,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -363,6 +365,10 @@ MyDocument::~MyDocument()
             splitView->setDelegate(nullptr);
     titleLoglineView_.reset();
     beatsTableView_.reset();
+    charactersTableView_.reset();
+    locationsTableView_.reset();
+    characterDetailView_.reset();
+    locationDetailView_.reset();
     if (window_)
         delete window_.data();
     // Normally closed by windowWillClose already.
@@ -372,13 +378,11 @@ MyDocument::~MyDocument()
 
 void MyDocument::initWithType()
 {
-    qDebug() << "initWithType";
     startingBrandNewFile_ = true;
 }
 
 bool MyDocument::readFromURL(const QString& path, QString* error)
 {
-    qDebug().noquote() << QStringLiteral("open file from url - %1").arg(path);
     if (QFileInfo(path).suffix().toLower() != QLatin1String(StoryFile::kExtension)) {
         if (error)
             *error = QStringLiteral("\"%1\" is not a Vantora story file.").arg(QFileInfo(path).fileName());
@@ -399,7 +403,6 @@ bool MyDocument::readFromURL(const QString& path, QString* error)
 
 void MyDocument::setThisFileName(const QString& path)
 {
-    qDebug() << "Set this file name";
     if (path.isEmpty())
         closeDatabaseReporting();
     thisFileName_ = path;
@@ -563,7 +566,6 @@ void MyDocument::connectToolbar()
 void MyDocument::windowControllerDidLoadNib()
 {
     standardBackgroundColor_ = QColor::fromRgb(205, 133, 63);
-    qDebug() << "window controller did load nib";
     if (startingBrandNewFile_)
         QTimer::singleShot(0, this, [this] { guardedCall([this] { getFileNameForNewFile(); }); });
     QPalette palette = window_->palette();
@@ -903,19 +905,17 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 {
     if (!windowLaidOut_)
         return;
-    qDebug("will resize");
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
-    // The beat sheet's row heights follow the pane's width.
+    // The beat sheet's row heights follow the pane's width; a beat being written stays open.
     if (beatsTableView_)
-        beatsTableView_->refreshView();
+        beatsTableView_->refreshTexts();
 }
 
 void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 {
     if (skipIt_ || startingBrandNewFile_ || !windowLaidOut_ || !storyIsOpen())
         return;
-    qDebug("did resize splitview");
     Screenplaydb& story = *currentScreenplay_;
 
     // The corkboard grows with its pane and never shrinks here.
@@ -1428,7 +1428,6 @@ void MyDocument::startNewVersion()
         currentScreenplay_->setFileName(path);
         window_->setWindowTitle(QFileInfo(path).completeBaseName());
         window_->setWindowFilePath(path);
-        qDebug().noquote() << QStringLiteral("my filename = %1").arg(path);
         emit fileNameChanged(this, path);
         return;
     }
@@ -1472,7 +1471,6 @@ void MyDocument::makeBackup()
 void MyDocument::showHelp(QObject* sender)
 {
     const QString topic = helpTopicOf(sender);
-    qDebug().noquote() << "get help for topic" << topic;
     showHelpForTopic(topic);
 }
 

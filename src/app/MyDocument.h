@@ -23,13 +23,18 @@
 class AppController;
 class BaseViewController;
 class QAction;
+class AttachedObjectdb;
 class BeatsTableView;
+class CharacterDetailView;
+class CharactersTableView;
 class BigSceneView;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
 class InitialBeatCards;
 class LitterBoxView;
+class LocationDetailView;
+class LocationsTableView;
 class MainSplitView;
 class QLabel;
 class QScrollArea;
@@ -40,7 +45,7 @@ class SceneCarddb;
 class SceneCardView;
 class SceneLocationdb;
 class SmallSceneCard;
-class StoryReport;
+class PrintedReport;
 class StoryWindow;
 class TitleLoglineView;
 
@@ -215,6 +220,10 @@ public:
     // Beat cards of the beat take its description; on an empty board, the initial beat
     // cards are offered instead.
     void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // Gives the story a new page count: every card of the board and the Litter Box is
+    // re-paged from the place it shows at on the board as it is now, all in one write, and
+    // the board shows the new pages.
+    void setStoryPageCount(std::int64_t pages);
     // The page count changed: the board shows the cards' new pages.
     void refreshBoardForPageCount();
     // The initial-beat-cards dialog while it runs; nothing otherwise.
@@ -239,10 +248,10 @@ public:
     QString listViewFiltering() const;
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
-    void printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
     // A report of the scene cards the board (or its list view) shows; a board without cards
     // gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build);
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing
@@ -274,6 +283,37 @@ public:
     void loglineTypeSelected(QObject* sender);
     // The beat sheet while it shows; nothing otherwise.
     BeatsTableView* beatsTableView() const { return beatsTableView_.get(); }
+    // The characters (locations) list while it shows; nothing otherwise.
+    CharactersTableView* charactersTableView() const { return charactersTableView_.get(); }
+    LocationsTableView* locationsTableView() const { return locationsTableView_.get(); }
+
+    // --- Detail panels and attachments (src/panes/MyDocumentDetails.cpp) ---
+    // Builds the character (location) panel in a scroll view of the story-elements pane in
+    // place of the list, and shows the delete command.
+    void setupCharacterDetailView();
+    void setupLocationDetailView();
+    // Shows the character (location) in its panel, which replaces the list when it is not open.
+    void showCharacterDetailForCharacter(Characterdb* character);
+    void showLocationDetailForSceneLocation(SceneLocationdb* location);
+    // Closes the panel and shows the list of its section again.
+    void closeCharacterDetails();
+    void closeLocationDetails();
+    CharacterDetailView* characterDetailView() const { return characterDetailView_.get(); }
+    LocationDetailView* locationDetailView() const { return locationDetailView_.get(); }
+    QScrollArea* scrBeatSectionDetails() const { return scrBeatSectionDetails_; }
+    // Writes a copy of the attachment's stored file into the program's private folder, under
+    // a cleaned, unused name with the extension of what is stored, and opens it in the
+    // application the system uses for it. A copy that cannot be written is reported, and
+    // nothing is opened. Answers whether it was handed over.
+    bool openAttachmentFileInNativeApplication(AttachedObjectdb* attachment);
+    // Deletes the attachment with every link to it; an owner left with one link gets it as its
+    // picture. The panels, lists and cards that showed it show the story again.
+    void deleteAttachment(std::int64_t attachedObjectID);
+    // The add and delete commands of the characters and locations: the sender (the add or
+    // delete button of the section showing, or one of their menu items) chooses which. Adding
+    // opens a new item in its panel; deleting asks first, then removes the item being edited
+    // with its links and closes its panel.
+    void addDeleteItem(QObject* sender);
 
     // Layout state.
     bool isLoading() const { return isLoading_; }
@@ -372,6 +412,13 @@ private:
     void connectBoardControls();
     std::array<QLabel*, 5> optionLabels() const;
     void releaseBeatSectionList();
+    // The scroll view of a detail panel, in the story-elements pane.
+    QScrollArea* makeDetailScrollView(QWidget* panel);
+    void showItemList(std::int64_t section);
+    void addCharacter();
+    void addLocation();
+    void deleteCharacter();
+    void deleteLocation();
     void showBoardWithNewCards();
 
     AppController& application_;
@@ -410,6 +457,11 @@ private:
     QPointer<QLabel> optSelectPayoffs_;
     std::unique_ptr<TitleLoglineView> titleLoglineView_;
     std::unique_ptr<BeatsTableView> beatsTableView_;
+    std::unique_ptr<CharactersTableView> charactersTableView_;
+    std::unique_ptr<LocationsTableView> locationsTableView_;
+    std::unique_ptr<CharacterDetailView> characterDetailView_;
+    std::unique_ptr<LocationDetailView> locationDetailView_;
+    QPointer<QScrollArea> scrBeatSectionDetails_;
     // Owned by addMajorTurnCards for the length of its run.
     InitialBeatCards* initialBeatCardsWindow_ = nullptr;
     std::unique_ptr<AdviceWindow> adviceWindow_;

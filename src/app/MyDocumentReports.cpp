@@ -8,6 +8,7 @@
 #include "reports/ReportPainter.h"
 #include "board/CardColorSelector.h"
 #include "panes/ModalDialogs.h"
+#include "reports/IndexCardReports.h"
 #include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
 #include "reports/StoryReports.h"
@@ -53,8 +54,14 @@ void connectReportCommands(AppController& application)
     };
     for (const auto& [item, build] : reports)
         application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
-    for (const auto& [item, build] : {std::pair{menus.mnuRSCSummary, &SceneCardReports::summary},
-                                      std::pair{menus.mnuRSCDetailed, &SceneCardReports::details}})
+    using CardsBuilder = std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>;
+    const std::pair<QAction*, CardsBuilder> cardReports[] = {
+        {menus.mnuRSCSummary, &SceneCardReports::summary},
+        {menus.mnuRSCDetailed, &SceneCardReports::details},
+        {menus.mnuRSCI3x5, &IndexCardReports::threeByFive},
+        {menus.mnuRSCI4x6, &IndexCardReports::fourBySix},
+    };
+    for (const auto& [item, build] : cardReports)
         application.routeToCurrentDocument(item,
                                            [build](MyDocument& document) { document.printSceneCardReport(build); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
@@ -93,16 +100,16 @@ QString MyDocument::listViewFiltering() const
     return currentScreenplay_ ? ::listViewFiltering(*currentScreenplay_) : QString();
 }
 
-void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
         return;
     commitEditing();
-    const std::unique_ptr<StoryReport> report = build(*currentScreenplay_);
+    const std::unique_ptr<PrintedReport> report = build(*currentScreenplay_);
     if (!report)
         return;
     const QString title = report->title().isEmpty() ? currentScreenplay_->screenplayTitle() : report->title();
-    const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->view(), title));
+    const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->pages(), title));
     if (result.outcome == PrintResult::Failed) {
         AlertRequest alert;
         alert.title = title;
@@ -111,7 +118,7 @@ void MyDocument::printReport(const std::function<std::unique_ptr<StoryReport>(Sc
     }
 }
 
-void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<StoryReport>(Screenplaydb&)>& build)
+void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
         return;

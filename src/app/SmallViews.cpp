@@ -2,7 +2,6 @@
 
 #include "GuardedCall.h"
 
-#include <QDebug>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -48,15 +47,9 @@ BaseScrollView::BaseScrollView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void BaseScrollView::pageDown()
-{
-    qDebug("scroll paged down");
-}
-
 void BaseScrollView::keyPressEvent(QKeyEvent* event)
 {
     // Menu shortcuts are matched before this, and Tab still moves the focus on.
-    qDebug("keydown");
     event->accept();
 }
 

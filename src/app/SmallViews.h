@@ -39,17 +39,13 @@ public:
 };
 
 // A scroll area that takes keyboard focus but does not scroll from the keyboard: a key press
-// is only logged ("keydown") and goes no further, a page-down request is only logged
-// ("scroll paged down"). Scroll bars and the wheel scroll as usual.
+// goes no further. Scroll bars and the wheel scroll as usual.
 class BaseScrollView : public QScrollArea
 {
     Q_OBJECT
 
 public:
     explicit BaseScrollView(QWidget* parent = nullptr);
-
-public slots:
-    void pageDown();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

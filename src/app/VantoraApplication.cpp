@@ -5,7 +5,6 @@
 #include "InstanceChannel.h"
 #include "platform/Platform.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QIcon>
 #include <QSocketNotifier>
@@ -36,7 +35,6 @@ void watchTerminationSignals(AppController& controller)
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(terminationPipe[0], &byte, 1);
-        qDebug() << "quitting on request";
         guardedCall([&controller] { controller.applicationShouldTerminate(); });
         QCoreApplication::quit();
     });

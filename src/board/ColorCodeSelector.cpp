@@ -6,6 +6,7 @@
 #include "model/ColorCodedb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
 #include "model/UserInformationdb.h"
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
@@ -537,6 +538,8 @@ void ColorCodeSelector::restoreProjectDefaults()
                              "coding. Are you sure you want to proceed ?"),
               QStringLiteral("No"), QStringLiteral("Yes")) != AlertAlternateReturn)
         return;
+    // Every card, the codes and the list filter change as one write.
+    StoryTransaction restoring(screenplay_->database());
     for (auto* cards : {&screenplay_->sceneCards(), &screenplay_->litterBox()}) {
         for (auto& card : *cards) {
             for (int slot = 1; slot <= kSlotCount; ++slot)
@@ -568,6 +571,7 @@ void ColorCodeSelector::restoreProjectDefaults()
         screenplay_->setBoardListFilterColorID(0);
         screenplay_->save();
     }
+    restoring.commit();
     reloadData();
 }
 

@@ -405,6 +405,33 @@ void MyDocument::showBoardWithNewCards()
     }
 }
 
+void MyDocument::setStoryPageCount(std::int64_t pages)
+{
+    if (!storyIsOpen())
+        return;
+    Screenplaydb& story = *currentScreenplay_;
+    // A card's stored position is where it was last placed, on the board as it was then; the
+    // board may have grown since (a wider window, the full board view), and that position
+    // would fall into another row of the larger board. The card shows where its fractions put
+    // it, so that place is the one re-paged.
+    story.boardSections().setBoardPanelWidth(story.boardWidth());
+    story.boardSections().setBoardPanelHeight(story.boardHeight());
+    {
+        StoryTransaction transaction(story.database());
+        for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
+            for (const auto& card : *cards) {
+                const QPoint shown = cardOrigin(story, *card);
+                card->setPositionLeft(shown.x());
+                card->setPositionTop(shown.y());
+            }
+        }
+        story.setPageCount(pages);
+        story.save();
+        transaction.commit();
+    }
+    refreshBoardForPageCount();
+}
+
 void MyDocument::refreshBoardForPageCount()
 {
     if (!currentScreenplay_)
@@ -415,8 +442,15 @@ void MyDocument::refreshBoardForPageCount()
     for (const auto& control : sceneCardControls_)
         control->setScene(control->scene());
     refreshLitterBoxView();
-    if (currentScreenplay_->bigSceneView() != 1 && boardView_)
+    // Whichever presentation shows takes the new pages and beat ranges.
+    if (currentScreenplay_->bigSceneView() == 1) {
+        if (bigSceneView_)
+            bigSceneView_->refreshView();
+    } else if (boardView_) {
         refreshTheBoard();
+    } else if (currentScreenplay_->boardView() == 2) {
+        refreshBoardListView(*this);
+    }
 }
 
 void MyDocument::updateBeatSceneCardForBeat(std::int64_t beatNumber)

@@ -12,7 +12,6 @@
 #include "SceneCardEdits.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "model/StoryTransaction.h"
 
 #include <QMimeData>
 #include <QMouseEvent>

@@ -1,6 +1,7 @@
 #include "DatabaseError.h"
 
-#include <QDebug>
+#include "StoryLog.h"
+
 
 #include <sqlite3.h>
 
@@ -26,11 +27,11 @@ QString databaseMessage(const char* format, sqlite3* db)
 void raiseDatabaseError(const char* source, const char* format, sqlite3* db, std::source_location where)
 {
     const QString message = databaseMessage(format, db);
-    qWarning().noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(message);
+    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(message);
     throw DatabaseError(QString::fromUtf8(source), static_cast<int>(where.line()), message);
 }
 
 void logDatabaseProblem(const char* source, const QString& line, std::source_location where)
 {
-    qWarning().noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(line);
+    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(line);
 }

@@ -82,8 +82,9 @@ void SceneCarddb::loadRow(std::int64_t key, Screenplaydb* screenplay, const Stat
         setNotes(row.columnText(14));
         setEmotionalChange(withoutBreaks(row.columnText(15), QLatin1Char('\n'), QLatin1Char('\r')));
         setConflict(withoutBreaks(row.columnText(16), QLatin1Char('\r'), QLatin1Char('\n')));
-        setPositionLeft(StoredRange::clamp(row.columnInt(17), -StoredRange::kMostPosition, StoredRange::kMostPosition, adjusted));
-        setPositionTop(StoredRange::clamp(row.columnInt(18), -StoredRange::kMostPosition, StoredRange::kMostPosition, adjusted));
+        using StoredRange::kMostPosition;
+        setPositionLeft(StoredRange::clamp(row.columnInt(17), -kMostPosition, kMostPosition, adjusted));
+        setPositionTop(StoredRange::clamp(row.columnInt(18), -kMostPosition, kMostPosition, adjusted));
         setOnBoard(row.columnInt(19));
         setScreenplayID(row.columnInt(20));
         setSceneLocationID(row.columnInt(21));
@@ -93,7 +94,8 @@ void SceneCarddb::loadRow(std::int64_t key, Screenplaydb* screenplay, const Stat
         setSceneNumber(row.columnText(25));
         setScript(row.columnText(26));
         if (adjusted && screenplay)
-            screenplay->noteAdjustment(QStringLiteral("Card places that were out of range have been brought onto the board."));
+            screenplay->noteAdjustment(
+                QStringLiteral("Card places that were out of range have been brought onto the board."));
     }
     setIsDirty(false);
 }

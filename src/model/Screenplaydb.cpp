@@ -21,10 +21,10 @@
 #include "SqliteStatement.h"
 #include "StickyNotedb.h"
 #include "StoredRange.h"
+#include "StoryLog.h"
 #include "StoryTransaction.h"
 #include "Toolkit.h"
 
-#include <QDebug>
 
 #include <sqlite3.h>
 
@@ -66,7 +66,6 @@ Screenplaydb::Screenplaydb()
 
 Screenplaydb::~Screenplaydb()
 {
-    qDebug().noquote() << QStringLiteral("%1 deallocated").arg(screenplayTitle_);
     finalizeAllSqliteStatements();
 }
 
@@ -86,7 +85,7 @@ void Screenplaydb::initWithFile(const QString& path)
     try {
         ownConnection_ = StoryFile::open(path);
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << QStringLiteral("Error: %1").arg(error.message());
+        qCWarning(lcStory).noquote() << QStringLiteral("Error: %1").arg(error.message());
         return;
     }
     initWithDatabase(ownConnection_.get());
@@ -151,7 +150,8 @@ bool schemaHas(sqlite3* database, const char* sql)
 void execOrRaise(sqlite3* database, const char* sql)
 {
     if (sqlite3_exec(database, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        raiseDatabaseError(kSource, "Error: failed to bring the story's schema up to date with message '%s'.", database);
+        raiseDatabaseError(kSource, "Error: failed to bring the story's schema up to date with message '%s'.",
+                           database);
 }
 
 } // namespace
@@ -345,9 +345,9 @@ void Screenplaydb::loadCollections()
     // One statement per table; the records are tied together through hash maps afterwards, so
     // loading grows with the size of the story, never with its square.
     const char* const ofStory = "WHERE ScreenplayID=?";
-    logLines_ = loadRecords<Loglinedb>("screenplay_logline_statement",
-                                       selectAllSql(Loglinedb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY LogLineID"),
-                                       true);
+    logLines_ = loadRecords<Loglinedb>(
+        "screenplay_logline_statement",
+        selectAllSql(Loglinedb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY LogLineID"), true);
 
     greenlightChecklistQuestions_ = loadRecords<GreenlightChecklistQuestiondb>(
         "screenplay_greenlight_statement",
@@ -367,7 +367,8 @@ void Screenplaydb::loadCollections()
 
     characterObjects_ = loadRecords<CharacterObjectdb>(
         "screenplay_characterObject_statement",
-        "SELECT CharacterID,AttachedObjectID,Description,PrimaryDisplayFlag,CharacterObjectID FROM CharacterObject", false);
+        "SELECT CharacterID,AttachedObjectID,Description,PrimaryDisplayFlag,CharacterObjectID FROM CharacterObject",
+        false);
     characters_ = loadRecords<Characterdb>("screenplay_character_statement",
                                            selectAllSql(Characterdb::selectByKeySql(), ofStory), true);
     {
@@ -441,7 +442,8 @@ void Screenplaydb::loadCollections()
     // Litter Box rather than out of sight.
     RecordList<SceneCarddb> cards = loadRecords<SceneCarddb>(
         "screenplay_sceneCards_statement",
-        selectAllSql(SceneCarddb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY CurrentBeatSection,SortOrder"), true);
+        selectAllSql(SceneCarddb::selectByKeySql(), "WHERE ScreenplayID=? ORDER BY CurrentBeatSection,SortOrder"),
+        true);
     sceneCards_.clear();
     litterBox_.clear();
     for (auto& card : cards) {
@@ -649,7 +651,8 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
         for (auto* cards : {&sceneCards_, &litterBox_}) {
             for (auto& card : *cards) {
                 previous.push_back({card.get(), card->pageNumber(), card->isDirty()});
-                card->setPageNumber(boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+                card->setPageNumber(
+                    boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
                 card->save();
             }
         }

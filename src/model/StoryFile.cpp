@@ -143,7 +143,8 @@ void checkStory(const QString& path, sqlite3* database)
         const QByteArray sql = QByteArray("SELECT count(*) FROM ") + table +
                                " WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)";
         if (check.rows(sql.constData()).front() != QLatin1String("0"))
-            check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(QString::fromLatin1(table)));
+            check.notAStory(
+                QStringLiteral("Rows of the table %1 belong to another story.").arg(QString::fromLatin1(table)));
     }
 }
 

@@ -11,10 +11,10 @@
 #include "ScriptPartdb.h"
 #include "SqliteStatement.h"
 #include "StoryFile.h"
+#include "StoryLog.h"
 #include "StoryTransaction.h"
 #include "StringUtilities.h"
 
-#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 
@@ -112,7 +112,7 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
     try {
         connection = StoryFile::open(storyPath);
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         return false;
     }
     sqlite3* database = connection.get();
@@ -160,14 +160,14 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
         defaults.commit();
         story.finalizeAllSqliteStatements();
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         story.finalizeAllSqliteStatements();
         return false;
     }
     try {
         connection.close();
     } catch (const DatabaseError& error) {
-        qWarning().noquote() << error.message();
+        qCWarning(lcStory).noquote() << error.message();
         return false;
     }
     return true;

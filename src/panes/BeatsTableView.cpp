@@ -59,6 +59,13 @@ public:
         endResetModel();
     }
 
+    // Every row shows the story's text again; unlike a reload, an editor that is open stays.
+    void showChangedTexts()
+    {
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
         return parent.isValid() ? 0 : static_cast<int>(story_.beats().size()) * 2;
@@ -241,6 +248,17 @@ void BeatsTableView::refreshView()
 {
     model_->reload();
     tvTable_->setFont(beatFont(*screenplay()));
+    fitRowHeights();
+}
+
+void BeatsTableView::refreshTexts()
+{
+    model_->showChangedTexts();
+    fitRowHeights();
+}
+
+void BeatsTableView::fitRowHeights()
+{
     for (int row = 0; row < model_->rowCount(); ++row)
         tvTable_->setRowHeight(row, heightOfRow(row));
 }
@@ -295,13 +313,14 @@ void BeatsTableView::setDescription(int row, const QString& text)
     beat->save();
     // The card and, on the edit that completes the beat sheet of an empty board, the initial
     // beat cards follow once the table has finished with its editor: the dialog they may
-    // bring must not run inside the table's edit.
+    // bring must not run inside the table's edit. The edit may have ended by a click on
+    // another beat, whose editor is open by then and keeps what is typed into it.
     QPointer<MyDocument> document = myParent();
     QTimer::singleShot(0, document, [document, number] {
         guardedCall([&] {
             document->updateBeatSceneCardForBeat(number);
             if (BeatsTableView* table = document->beatsTableView())
-                table->refreshView();
+                table->refreshTexts();
         });
     });
 }

@@ -23,8 +23,11 @@ public:
 
     QTableView* tvTable() const { return tvTable_; }
 
-    // Reloads every row from the story, with its font, page ranges and row heights.
+    // Reloads every row from the story, with its font, page ranges and row heights; an open
+    // editor closes without writing.
     void refreshView();
+    // Shows the story's texts and fits the row heights again, leaving an open editor open.
+    void refreshTexts();
 
     // Whether the beats may be written: title, current logline text and genre are all set.
     static bool beatsAreEditable(const Screenplaydb& story);
@@ -42,6 +45,8 @@ public:
     void setDescription(int row, const QString& text);
 
 private:
+    void fitRowHeights();
+
     QTableView* tvTable_;
     BeatsTableModel* model_;
 };

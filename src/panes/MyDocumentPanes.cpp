@@ -3,6 +3,9 @@
 #include "app/MyDocument.h"
 
 #include "BeatsTableView.h"
+#include "CharacterDetailView.h"
+#include "ItemsTableView.h"
+#include "LocationDetailView.h"
 #include "LoglineList.h"
 #include "ModalDialogs.h"
 #include "PaneImages.h"
@@ -136,6 +139,9 @@ void connectPaneCommands(AppController& application)
     menus.mnuSLoglineFromTemplate->setData(0);
     for (QAction* item : {menus.mnuSLoglineNew, menus.mnuSLoglineFromTemplate})
         application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addLogline(item); });
+    for (QAction* item : {menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
+                          menus.mnuDeleteLocation})
+        application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addDeleteItem(item); });
 }
 
 void MyDocument::connectPaneControls()
@@ -143,6 +149,9 @@ void MyDocument::connectPaneControls()
     QAction* logline = window_->tbLogline();
     logline->setData(0);
     connect(logline, &QAction::triggered, this, [this, logline] { guardedCall([this, logline] { addLogline(logline); }); });
+    for (QAction* command : {window_->tbAddItem(), window_->tbDeleteItem()})
+        connect(command, &QAction::triggered, this,
+                [this, command] { guardedCall([this, command] { addDeleteItem(command); }); });
     auto* clicks = new OptionClicks(*this);
     int section = 0;
     for (QLabel* label : optionLabels()) {
@@ -172,7 +181,15 @@ void MyDocument::selectBeatSectionOption(QObject* sender)
 
 void MyDocument::releaseBeatSectionList()
 {
+    // A field of a detail panel being typed in writes its value before the panel goes.
+    if (scrBeatSectionDetails_)
+        commitEditing();
     beatsTableView_.reset();
+    charactersTableView_.reset();
+    locationsTableView_.reset();
+    characterDetailView_.reset();
+    locationDetailView_.reset();
+    delete scrBeatSectionDetails_;
     delete beatSectionTable_;
 }
 
@@ -215,9 +232,31 @@ void MyDocument::setBeatSection(std::int64_t section)
         (menus.*commands.addItem)->setVisible(true);
     }
 
+    if (section == 1 && currentlyEditingCharacter_) {
+        setupCharacterDetailView();
+        characterDetailView_->setCharacter(currentlyEditingCharacter_);
+        return;
+    }
+    if (section == 2 && currentlyEditingLocation_) {
+        setupLocationDetailView();
+        locationDetailView_->setLocation(currentlyEditingLocation_);
+        return;
+    }
+    showItemList(section);
+}
+
+void MyDocument::showItemList(std::int64_t section)
+{
+    Screenplaydb& story = *currentScreenplay_;
     if (section == 0) {
         beatsTableView_ = std::make_unique<BeatsTableView>(this, &story);
         beatSectionTable_ = beatsTableView_->view();
+    } else if (section == 1) {
+        charactersTableView_ = std::make_unique<CharactersTableView>(this, &story);
+        beatSectionTable_ = charactersTableView_->view();
+    } else if (section == 2) {
+        locationsTableView_ = std::make_unique<LocationsTableView>(this, &story);
+        beatSectionTable_ = locationsTableView_->view();
     } else {
         beatSectionTable_ = new QWidget;
         beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
@@ -226,6 +265,10 @@ void MyDocument::setBeatSection(std::int64_t section)
     beatSectionTable_->show();
     if (beatsTableView_)
         beatsTableView_->refreshView();
+    if (charactersTableView_)
+        charactersTableView_->refreshView();
+    if (locationsTableView_)
+        locationsTableView_->refreshView();
 }
 
 // --- Logline commands ----------------------------------------------------------------------------

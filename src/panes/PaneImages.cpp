@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace PaneImages {
 
 namespace {
@@ -34,10 +36,38 @@ QPixmap drawItemButton(bool add, QChar initial)
     return pixmap;
 }
 
+// The primary mark of an attachment link: a filled star when the link is the primary one, a
+// hollow star to click when it is not.
+QPixmap drawPrimaryMark(bool primary)
+{
+    constexpr int kSize = 24;
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath star;
+    for (int point = 0; point < 10; ++point) {
+        const double radius = point % 2 == 0 ? 11.0 : 4.5;
+        const double angle = -M_PI / 2.0 + point * M_PI / 5.0;
+        const QPointF corner(12.0 + radius * std::cos(angle), 12.5 + radius * std::sin(angle));
+        if (point == 0)
+            star.moveTo(corner);
+        else
+            star.lineTo(corner);
+    }
+    star.closeSubpath();
+    painter.setPen(QPen(QColor(150, 100, 20), 1.5));
+    painter.setBrush(primary ? QBrush(QColor(245, 190, 40)) : QBrush(Qt::NoBrush));
+    painter.drawPath(star);
+    return pixmap;
+}
+
 } // namespace
 
 QPixmap image(const QString& name)
 {
+    if (name == QLatin1String("PrimaryImage") || name == QLatin1String("MakePrimary"))
+        return drawPrimaryMark(name == QLatin1String("PrimaryImage"));
     if (name == QLatin1String("zorvin")) {
         const QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
         return mascot.scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -6,7 +6,9 @@
 // The named images of the panes: the help mascot "zorvin" and its empty stand-in "BlankZorvin"
 // (both kImageSize square), and the add and delete buttons of the story-elements pane,
 // "AddACharacter", "DeleteACharacter", "AddALocation", "DeleteALocation", "AddASetup",
-// "DeleteASetup", "AddAPayoff" and "DeleteAPayoff". Any other name gives a null pixmap.
+// "DeleteASetup", "AddAPayoff" and "DeleteAPayoff", and the primary marks of attachment links,
+// "PrimaryImage" (the link is the primary one) and "MakePrimary" (it can be made so). Any
+// other name gives a null pixmap.
 namespace PaneImages {
 
 inline constexpr int kImageSize = 18;

@@ -17,7 +17,6 @@
 #include "platform/Platform.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -187,7 +186,6 @@ void TitleLoglineView::fitIntoPane(bool placeView)
     const QSize pane = titleSplit ? titleSplit->paneSize(0) : QSize(0, 0);
     const int width = pane.width();
     const bool high = pane.height() >= kLeastHeight;
-    qDebug(high ? "height > 70" : "height < 70");
     QWidget* paneView = view();
     if (placeView) {
         const QRect frame = high ? QRect(0, 0, width, pane.height())
@@ -274,12 +272,9 @@ bool TitleLoglineView::pageCountEdited()
         return false;
     }
     tfPageCount_->setText(QString::number(pages));
-    // The story re-pages every card of the board and the Litter Box.
-    story.setPageCount(pages);
-    story.save();
+    myParent()->setStoryPageCount(pages);
     if (BeatsTableView* beats = myParent()->beatsTableView())
         beats->refreshView();
-    myParent()->refreshBoardForPageCount();
     return true;
 }
 

@@ -98,6 +98,7 @@ FakePlatform FakePlatform::install(const QString& folder)
     auto alerts = std::make_unique<ScriptedAlerts>();
     auto filePanels = std::make_unique<ScriptedFilePanels>();
     auto workspace = std::make_unique<RecordingWorkspace>();
+    workspace->folder = QDir(folder).filePath(QStringLiteral("private"));
     auto pageFetcher = std::make_unique<ScriptedPageFetcher>();
     auto clock = std::make_unique<FixedClock>(
         DateUtilities::DateTime{QDate(2020, 1, 1), QTime(12, 0)});

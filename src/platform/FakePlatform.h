@@ -39,6 +39,9 @@ class RecordingWorkspace : public Workspace
 public:
     bool openFile(const QString& path) override;
     bool openUrl(const QUrl& url) override;
+    QString privateFolder() override { return folder; }
+    // The private folder it answers (install: "private" inside the fakes' folder).
+    QString folder;
     QStringList openedFiles;
     QList<QUrl> openedUrls;
 };

@@ -87,6 +87,9 @@ public:
     virtual bool openFile(const QString& path) = 0;
     // Opens an address in the user's browser.
     virtual bool openUrl(const QUrl& url) = 0;
+    // A folder of this run of the program that only the user may enter, for the copies of
+    // stored files handed to other applications; empty when none can be made.
+    virtual QString privateFolder() = 0;
 };
 
 // --- Synchronous page fetch --------------------------------------------------------------------

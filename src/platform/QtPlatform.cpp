@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -178,6 +179,18 @@ bool QtWorkspace::openUrl(const QUrl& url)
     if (!url.isValid() || url.isEmpty())
         return false;
     return QDesktopServices::openUrl(url);
+}
+
+QString QtWorkspace::privateFolder()
+{
+    if (!folder_) {
+        // QTemporaryDir makes the folder for the owner alone (mode 0700).
+        auto folder = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("vantora-XXXXXX")));
+        if (!folder->isValid())
+            return QString();
+        folder_ = std::move(folder);
+    }
+    return folder_->path();
 }
 
 // --- Synchronous page fetch --------------------------------------------------------------------

@@ -2,6 +2,10 @@
 
 #include "Platform.h"
 
+#include <QTemporaryDir>
+
+#include <memory>
+
 // The Qt implementations of the platform services.
 
 class QtAlertPanels : public AlertPanels
@@ -22,6 +26,11 @@ class QtWorkspace : public Workspace
 public:
     bool openFile(const QString& path) override;
     bool openUrl(const QUrl& url) override;
+    QString privateFolder() override;
+
+private:
+    // Made on first use and removed, with what it holds, when the program ends.
+    std::unique_ptr<QTemporaryDir> folder_;
 };
 
 class QtPageFetcher : public PageFetcher

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BaseReportView.h"
+#include "PrintedReport.h"
 #include "ReportInfo.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class Screenplaydb;
 // the header alone, when none was).
 //
 // The story must outlive the report; the report owns its settings and its view.
-class StoryReport
+class StoryReport : public PrintedReport
 {
 public:
     // Letter paper, the paper of the document's print settings.
@@ -77,7 +78,8 @@ public:
     void finish();
     BaseReportView& view() { return *view_; }
     const BaseReportView& view() const { return *view_; }
-    const QString& title() const { return title_; }
+    QString title() const override { return title_; }
+    const PagedReportView& pages() const override { return *view_; }
 
 private:
     const Screenplaydb& story_;

@@ -3,6 +3,7 @@
 #include "BigSceneView.h"
 
 #include "BigSceneGeometry.h"
+#include "BigSceneScriptView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -110,6 +111,13 @@ BigSceneView::BigSceneView(MyDocument* parent, Screenplaydb* screenplay, SceneCa
 }
 
 BigSceneView::~BigSceneView() = default;
+
+void BigSceneView::setScene(SceneCarddb* scene)
+{
+    scene_ = scene;
+    if (!scene_ && bigSceneScriptView_)
+        bigSceneScriptView_->setScene(nullptr);
+}
 
 // --- Building ----------------------------------------------------------------------------------
 
@@ -406,12 +414,20 @@ void BigSceneView::displaySelectedTab()
     } else if (selectedTabID_ >= 2 && selectedTabID_ <= 6) {
         // A tab's page is made the first time it shows and kept for the life of the card.
         QPointer<QWidget>& page = tabPages_[static_cast<std::size_t>(selectedTabID_ - 2)];
-        if (!page) {
+        if (!page && selectedTabID_ == 6) {
+            bigSceneScriptView_ = std::make_unique<BigSceneScriptView>(myParent(), screenplay());
+            page = bigSceneScriptView_->view();
+            page->setParent(boxTabs_);
+        } else if (!page) {
             page = new QWidget(boxTabs_);
             page->setObjectName(QStringLiteral("tabPage%1").arg(selectedTabID_));
         }
         page->setGeometry(tabFrame);
         page->show();
+        if (selectedTabID_ == 6) {
+            bigSceneScriptView_->setScene(scene_);
+            bigSceneScriptView_->refreshView();
+        }
     }
     if (QLabel* selected = tabSelector(selectedTabID_)) {
         paint(selected, QPalette::Window, Qt::white);

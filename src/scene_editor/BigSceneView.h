@@ -9,7 +9,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
+class BigSceneScriptView;
 class BigSceneView;
 class DoubleClickTextField;
 class QComboBox;
@@ -73,8 +75,9 @@ public:
     ~BigSceneView() override;
 
     SceneCarddb* scene() const { return scene_; }
-    // The card to show (not owned); the fields show it at the next refreshView.
-    void setScene(SceneCarddb* scene) { scene_ = scene; }
+    // The card to show (not owned); the fields show it at the next refreshView. Nothing: the
+    // card is going, and no tab keeps anything of it.
+    void setScene(SceneCarddb* scene);
 
     std::int64_t selectedTabID() const { return selectedTabID_; }
     // Shows tab 1 to 6; the tab showing already, or any other number, changes nothing.
@@ -82,6 +85,8 @@ public:
     void displaySelectedTab();
     // The page of tab 2 to 6 once that tab has shown; nothing before (and for other numbers).
     QWidget* tabPage(std::int64_t tab) const;
+    // The Script tab's editor once the tab has shown; nothing before.
+    BigSceneScriptView* bigSceneScriptView() const { return bigSceneScriptView_.get(); }
 
     // Writes what the user typed. `sender` nullptr writes every field; one of the card's fields
     // writes that field; any other object (the card itself) writes no field. In every case the
@@ -250,6 +255,7 @@ private:
     QFrame* boxTabs_ = nullptr;
     QFrame* boxNotes_ = nullptr;
     std::array<QPointer<QWidget>, 5> tabPages_{};
+    std::unique_ptr<BigSceneScriptView> bigSceneScriptView_;
     QLabel* lblLocations_ = nullptr;
     QComboBox* cmbLocations_ = nullptr;
     QLabel* lblStartDateTime_ = nullptr;

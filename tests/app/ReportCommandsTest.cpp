@@ -161,7 +161,7 @@ TEST_F(ReportCommands, SceneCardReportsOfABoardWithoutCardsSaySoAndPrintNothing)
     MyDocument* document = open(makeStory(QStringLiteral("Empty.vtrsf")));
     ASSERT_NE(document, nullptr);
     AppActions& menus = app_->actions();
-    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed}) {
+    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed, menus.mnuRSCI3x5, menus.mnuRSCI4x6}) {
         SCOPED_TRACE(item->objectName().toStdString());
         fakes_.alerts->shown.clear();
         item->trigger();

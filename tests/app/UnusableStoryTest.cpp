@@ -51,7 +51,8 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
         {"with a trigger",
          [](const QString& path) {
              DatabaseConnection connection = StoryFile::open(path);
-             SqlProbe::exec(connection.get(), "CREATE TRIGGER t AFTER UPDATE ON Screenplay BEGIN DELETE FROM Beat; END");
+             SqlProbe::exec(connection.get(),
+                            "CREATE TRIGGER t AFTER UPDATE ON Screenplay BEGIN DELETE FROM Beat; END");
          },
          "\u201cStory.vtrsf\u201d is not a Vantora story."},
     };

@@ -168,7 +168,8 @@ TEST(StoredValues, ValuesOutOfRangeAreBroughtIntoRangeToldOnceAndNotWrittenOnOpe
              EXPECT_EQ(story.pageCount(), 1000);
              EXPECT_EQ(story.boardSections().section4To(), 1000);
          }},
-        {"page count 0", "UPDATE Screenplay SET PageCount=0", [](Screenplaydb& story) { EXPECT_EQ(story.pageCount(), 4); }},
+        {"page count 0", "UPDATE Screenplay SET PageCount=0",
+         [](Screenplaydb& story) { EXPECT_EQ(story.pageCount(), 4); }},
         {"board sizes at the ends of the integers",
          QStringLiteral("UPDATE Screenplay SET BoardWidth=%1, BoardHeight=%2").arg(least, huge),
          [](Screenplaydb& story) {

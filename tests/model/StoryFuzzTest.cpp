@@ -126,9 +126,10 @@ private:
             "-1e300", "'text'", "x'00ff'", "2147483648",
         };
         const auto& column = kColumns[below(static_cast<int>(std::size(kColumns)))];
-        const std::string sql = std::string("UPDATE ") + column[0] + " SET " + column[1] + "=" +
-                                kValues[below(static_cast<int>(std::size(kValues)))] + " WHERE rowid IN (SELECT rowid FROM " +
-                                column[0] + " ORDER BY random() LIMIT " + std::to_string(1 + below(3)) + ")";
+        const char* value = kValues[below(static_cast<int>(std::size(kValues)))];
+        const std::string sql = std::string("UPDATE ") + column[0] + " SET " + column[1] + "=" + value +
+                                " WHERE rowid IN (SELECT rowid FROM " + column[0] + " ORDER BY random() LIMIT " +
+                                std::to_string(1 + below(3)) + ")";
         tryExec(copy, sql);
     }
 
@@ -194,8 +195,8 @@ void openEveryMutation(const QString& sample, unsigned seed)
             story.finalizeAllSqliteStatements();
         } catch (const StoryFileRefused& refusal) {
             ++refused;
-            EXPECT_TRUE(refusal.message().startsWith(QStringLiteral("\u201c%1\u201d ").arg(QFileInfo(sample).fileName())))
-                << refusal.message().toStdString();
+            const QString named = QStringLiteral("\u201c%1\u201d ").arg(QFileInfo(sample).fileName());
+            EXPECT_TRUE(refusal.message().startsWith(named)) << refusal.message().toStdString();
         }
     }
     // Most damage is found; some (a flipped bit in a text) leaves a usable story.

@@ -11,6 +11,7 @@
 #include "panes/TitleLoglineView.h"
 #include "support/SqlProbe.h"
 
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -139,4 +140,33 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     }
     EXPECT_EQ(stored("SELECT group_concat(Description, '|') FROM SceneCard WHERE BeatCardNumber <> 3"), others);
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+}
+
+// Clicking from beat to beat as a writer does: every click ends the edit under way (writing
+// it) and opens the clicked beat with the caret in it, so that what is typed next lands there.
+TEST_F(BeatSheet, ClickingFromBeatToBeatKeepsEveryCharacterTyped)
+{
+    open(story("Clicks"));
+    fillTitleLoglineAndGenre();
+    const int order[] = {1, 2, 3, 5, 4, 15, 14, 6};
+    for (const int beat : order) {
+        SCOPED_TRACE(beat);
+        click(cell((beat - 1) * 2 + 1, 1));
+        settle();
+        QWidget* focused = QApplication::focusWidget();
+        auto* editor = table().findChild<QPlainTextEdit*>("beatEditor");
+        ASSERT_NE(editor, nullptr);
+        ASSERT_EQ(focused, editor) << "the keyboard goes to the clicked beat";
+        EXPECT_FALSE(editor->textCursor().hasSelection());
+        QTest::keyClicks(focused, QStringLiteral("Beat %1 typed").arg(beat));
+    }
+    // The last one ends with Return.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    settle();
+    for (const int beat : order) {
+        SCOPED_TRACE(beat);
+        EXPECT_EQ(stored(QStringLiteral("SELECT Description FROM Beat WHERE BeatNumber = %1").arg(beat)),
+                  QStringLiteral("Beat %1 typed").arg(beat));
+        EXPECT_EQ(cell((beat - 1) * 2 + 1, 1).data().toString(), QStringLiteral("Beat %1 typed").arg(beat));
+    }
 }

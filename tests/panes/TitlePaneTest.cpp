@@ -3,13 +3,16 @@
 #include "app/AdviceWindow.h"
 #include "app/AppActions.h"
 #include "app/MyDocument.h"
+#include "app/StoryWindow.h"
 #include "app/SmallViews.h"
+#include "board/BoardListViewView.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "model/StoryGenres.h"
 #include "panes/TitleLoglineView.h"
+#include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
@@ -85,6 +88,60 @@ TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
     EXPECT_LE(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), 4);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+}
+
+// The list's beat bars and the large scene card show the pages of the new count at once.
+TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
+{
+    open(story("Bars", "Genre = 'Action', PageCount = 110, BoardView = 2", true));
+    const BoardSections& sections = screenplay().boardSections();
+    auto barTexts = [this] {
+        QStringList texts;
+        if (BoardListViewView* list = boardListViewOf(*document_))
+            for (QObject* object : list->listViewObjects())
+                if (auto* bar = qobject_cast<BoxWithTags*>(object); bar && bar->label())
+                    texts << bar->label()->text();
+        return texts;
+    };
+    const QString setupAt110 = sections.beatLabelForBoardBeat(2);
+    ASSERT_TRUE(barTexts().contains(setupAt110)) << barTexts().join('|').toStdString();
+
+    type(titlePane().tfPageCount(), "200");
+    const QString setupAt200 = sections.beatLabelForBoardBeat(2);
+    ASSERT_NE(setupAt200, setupAt110);
+    EXPECT_TRUE(barTexts().contains(setupAt200)) << barTexts().join('|').toStdString();
+    EXPECT_FALSE(barTexts().contains(setupAt110));
+
+    // The large scene card shows its card's page of the new count.
+    SceneCarddb* last = screenplay().sceneCards().back().get();
+    document_->openBigSceneCard(last, 1);
+    type(titlePane().tfPageCount(), "90");
+    EXPECT_EQ(document_->bigSceneViewController()->tfPageNumber()->text(), QString::number(last->pageNumber()));
+    EXPECT_LE(last->pageNumber(), 90);
+}
+
+// The full board view grows the corkboard; a later page count still puts every card on the
+// page of the place it shows at, exactly as in a story that never had the full board.
+TEST_F(TitlePane, AFullBoardOnceChangesNothingOfTheLaterRepaging)
+{
+    QStringList pages;
+    for (const bool fullBoard : {false, true}) {
+        SCOPED_TRACE(fullBoard);
+        open(story(fullBoard ? "Full" : "Plain", "Genre = 'Action', PageCount = 110", true));
+        if (fullBoard) {
+            document_->window()->resize(1500, 1100);
+            settle();
+            app_->actions().mnuFullBoardView->trigger();
+            QTest::qWait(300);
+            app_->actions().mnuRestoreView->trigger();
+            QTest::qWait(300);
+        }
+        type(titlePane().tfPageCount(), "200");
+        pages << storedPages();
+        document_->window()->close();
+        settle();
+    }
+    EXPECT_EQ(pages[0], pages[1]);
 }
 
 TEST_F(TitlePane, PageCountsOutsideTheRangeAreRefusedAndChangeNothing)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -158,4 +159,22 @@ TEST_F(UserDefaultsTest, TwoObjectsOnOneFileSeeEachOthersSynchronizedValues)
     writer->synchronize();
     reader->synchronize();
     EXPECT_TRUE(reader->boolForKey(QStringLiteral("VTRShowedHowToVideo")));
+}
+
+// Every folder where Qt or the program keeps something of the user's lies in the test
+// process's own temporary home, never in the home of whoever runs the tests.
+TEST(TestHome, EveryUserFolderLiesInATemporaryHome)
+{
+    const QString home = QDir(QDir::homePath()).canonicalPath();
+    ASSERT_TRUE(home.startsWith(QDir(QDir::tempPath()).canonicalPath() + "/")) << home.toStdString();
+    const QStandardPaths::StandardLocation locations[] = {
+        QStandardPaths::ConfigLocation,       QStandardPaths::GenericConfigLocation, QStandardPaths::CacheLocation,
+        QStandardPaths::GenericDataLocation,  QStandardPaths::AppDataLocation,       QStandardPaths::RuntimeLocation,
+    };
+    for (const auto location : locations) {
+        SCOPED_TRACE(static_cast<int>(location));
+        const QString path = QStandardPaths::writableLocation(location);
+        ASSERT_FALSE(path.isEmpty());
+        EXPECT_TRUE(path.startsWith(QDir::homePath() + "/")) << path.toStdString();
+    }
 }

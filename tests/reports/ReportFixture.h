@@ -25,16 +25,17 @@ protected:
     Screenplaydb& story() { return story_.story(); }
 
     // Writes the finished report as `name` and reads it back.
-    PdfProbe print(const StoryReport& report, const QString& name = QStringLiteral("report.pdf"))
+    PdfProbe print(const PrintedReport& report, const QString& name = QStringLiteral("report.pdf"))
     {
         const QString path = folder_.filePath(name);
-        const PrintResult result = ReportPainter::writePdf(report.view(), report.title(), path);
+        const PrintResult result = ReportPainter::writePdf(report.pages(), report.title(), path);
         EXPECT_EQ(result.outcome, PrintResult::Printed) << result.message.toStdString();
         PdfProbe probe(path);
         EXPECT_TRUE(probe.ok()) << probe.error().toStdString();
         return probe;
     }
-    PdfProbe print(const std::unique_ptr<StoryReport>& report, const QString& name = QStringLiteral("report.pdf"))
+    template <typename Report>
+    PdfProbe print(const std::unique_ptr<Report>& report, const QString& name = QStringLiteral("report.pdf"))
     {
         return print(*report, name);
     }

@@ -1,8 +1,10 @@
 #include "ReportFixture.h"
+#include "model/ColorCodedb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneSetupdb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "reports/IndexCardReports.h"
 #include "reports/SceneCardReports.h"
 
 #include <gtest/gtest.h>
@@ -164,4 +166,67 @@ TEST_F(SceneCardReportsPdf, DetailsOfAnEmptyCardPrintEveryLabel)
         EXPECT_TRUE(text.contains(QString::fromLatin1(label))) << text.toStdString();
     }
     EXPECT_TRUE(text.contains(story().boardSections().beatLabelForBoardBeat(1)));
+}
+
+TEST_F(SceneCardReportsPdf, IndexCardsPrintOneSheetACardWithItsSwatches)
+{
+    ASSERT_FALSE(story().colorCodes().empty());
+    const ColorCodedb& code = *story().colorCodes().front();
+    const QColor codeColour(int(code.redValue()), int(code.greenValue()), int(code.blueValue()));
+    for (const char* heading : {"INT. HUT - NIGHT", "EXT. PASS - DAY", "INT. CAVE - DAWN"})
+        addCard(QString::fromLatin1(heading));
+    story().sceneCards()[1]->setColorLegend2ID(code.colorCodeID());
+    story().setR3x5IncludeNotes(0);
+    story().setR3x5IncludeCharacters(1);
+    const PdfProbe cards = print(IndexCardReports::threeByFive(story()), QStringLiteral("cards.pdf"));
+    ASSERT_EQ(cards.pageCount(), 3);
+    const char* headings[] = {"HUT", "PASS", "CAVE"};
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(cards.pageSizes()[std::size_t(page - 1)], QSizeF(360, 216));
+        const QString text = cards.pageText(page);
+        EXPECT_TRUE(text.contains(QString::fromLatin1(headings[page - 1])));
+        EXPECT_TRUE(text.contains(QStringLiteral("Characters:")));
+        EXPECT_FALSE(text.contains(QStringLiteral("Notes:")));
+        EXPECT_TRUE(text.contains(QStringLiteral("+/- Emotional Change >< Conflict"))) << text.toStdString();
+        // The six swatches, 57 x 8 points, 2 points above the band's foot (216 - 11 - 10).
+        const QImage image = cards.render(page, 144);
+        const float lefts[] = {8, 64, 120, 176, 232, 288};
+        for (int slot = 0; slot < 6; ++slot) {
+            SCOPED_TRACE(slot);
+            const QColor expected = page == 2 && slot == 1 ? codeColour : QColor(Qt::white);
+            EXPECT_EQ(image.pixelColor(int((lefts[slot] + 28) * 2), int((216 - 11 - 10 - 2 + 4) * 2)), expected);
+            // The swatch's outline.
+            EXPECT_EQ(image.pixelColor(int((lefts[slot] + 28) * 2), int((216 - 11 - 10 - 2 + 0.5) * 2)),
+                      QColor(Qt::black));
+        }
+    }
+}
+
+TEST_F(SceneCardReportsPdf, ALongIndexCardRunsOnUnderItsRepeatedHeading)
+{
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    card.setPageNumber(42);
+    QStringList words;
+    for (int index = 0; index < 400; ++index)
+        words.append(QStringLiteral("w%1").arg(index, 3, 10, QLatin1Char('0')));
+    card.setDescription(words.join(QLatin1Char(' ')));
+    const PdfProbe pdf = print(IndexCardReports::fourBySix(story()));
+    ASSERT_GE(pdf.pageCount(), 2);
+    for (int page = 1; page <= pdf.pageCount(); ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(pdf.pageSizes()[std::size_t(page - 1)], QSizeF(432, 288));
+        const PdfProbe::Word* heading = pdf.find(QStringLiteral("HUT"), page);
+        ASSERT_NE(heading, nullptr);
+        EXPECT_LT(heading->box.top(), 12);
+        EXPECT_NE(pdf.find(QStringLiteral("42"), page), nullptr);
+        // No text of the description under the heading's rule or in the band's rows.
+        for (const PdfProbe::Word& word : pdf.words()) {
+            if (word.page == page && word.text.startsWith(QLatin1Char('w')) && word.text.size() == 4) {
+                EXPECT_GT(word.box.top(), heading->box.bottom()) << word.text.toStdString();
+                EXPECT_LT(word.box.bottom(), 288 - 11 + 0.5) << word.text.toStdString();
+            }
+        }
+    }
+    EXPECT_TRUE(pdf.pageText(pdf.pageCount()).contains(QStringLiteral("+/-")));
 }

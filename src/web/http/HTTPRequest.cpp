@@ -146,9 +146,9 @@ void HTTPRequest::startSynchronous()
     requestThreadContext_ = synchronousContext_.get();
     if (!isCancelled() && !complete()) {
         main();
-        // The attempt's own events, and a cancellation handled on the network thread, end it;
-        // the loop looks again at short intervals so that either is seen.
-        while (!complete()) {
+        // The attempt's own events, a cancellation handled on the network thread, or a delegate's
+        // answer to a challenge end it; the loop looks again at short intervals so that each is seen.
+        while (!isFinished()) {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::ExcludeUserInputEvents);

@@ -487,3 +487,104 @@ TEST_F(HTTPExchange, AnAsynchronousRequestReportsOnTheMainThreadInOrder)
     EXPECT_EQ(request->responseData().value_or(QByteArray()).size(), 100000);
     EXPECT_TRUE(request->isFinished());
 }
+
+namespace {
+
+// Answers challenges with the next of its scripted answers: a password, or nothing to give up.
+class AnsweringDelegate : public HTTPRequestDelegate
+{
+public:
+    explicit AnsweringDelegate(QList<std::optional<QString>> answers) : answers_(std::move(answers)) {}
+    bool implements(Operation operation) const override
+    {
+        return operation == Operation::AuthenticationNeeded || operation == Operation::ProxyAuthenticationNeeded;
+    }
+    void authenticationNeededForRequest(HTTPRequest* request) override { answer(request, false); }
+    void proxyAuthenticationNeededForRequest(HTTPRequest* request) override { answer(request, true); }
+
+    int serverQuestions = 0;
+    int proxyQuestions = 0;
+
+private:
+    void answer(HTTPRequest* request, bool proxy)
+    {
+        ++(proxy ? proxyQuestions : serverQuestions);
+        const std::optional<QString> password = answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
+        if (!password) {
+            request->cancelAuthentication();
+            return;
+        }
+        if (proxy) {
+            request->setProxyUsername(QStringLiteral("writer"));
+            request->setProxyPassword(*password);
+        } else {
+            request->setUsername(QStringLiteral("writer"));
+            request->setPassword(*password);
+        }
+        request->retryUsingSuppliedCredentials();
+    }
+
+    QList<std::optional<QString>> answers_;
+};
+
+} // namespace
+
+TEST_F(HTTPExchange, TheDelegateIsAskedForCredentialsAgainAfterRefusedOnesForServersAndProxiesAlike)
+{
+    const std::optional<QString> right = QStringLiteral("secret");
+    const std::optional<QString> wrong = QStringLiteral("wrong");
+    const std::optional<QString> giveUp;
+    const struct {
+        const char* name;
+        QList<std::optional<QString>> answers;
+        bool succeeds;
+        int questions;
+    } rows[] = {
+        {"right at once", {right}, true, 1},
+        {"wrong, then right", {wrong, right}, true, 2},
+        {"gives up", {giveUp}, false, 1},
+        {"wrong, then gives up", {wrong, giveUp}, false, 2},
+    };
+    for (const bool proxy : {false, true}) {
+        for (const bool digest : {false, true}) {
+            for (const auto& row : rows) {
+                SCOPED_TRACE(
+                    std::string(row.name) + (proxy ? ", proxy" : ", server") + (digest ? ", Digest" : ", Basic"));
+                SetUp();
+                LoopbackServer server([&](const Request& request) { return guarded(request, digest, proxy); });
+                auto delegate = std::make_shared<AnsweringDelegate>(row.answers);
+                auto request = fetch(proxy ? QUrl(QStringLiteral("http://story.invalid/pages")) : server.url("/pages"),
+                                     [&](HTTPRequest& r) {
+                                         r.setDelegate(delegate);
+                                         if (proxy) {
+                                             r.setProxyHost(QStringLiteral("127.0.0.1"));
+                                             r.setProxyPort(server.port());
+                                         }
+                                     });
+                EXPECT_EQ((proxy ? delegate->proxyQuestions : delegate->serverQuestions), row.questions);
+                if (row.succeeds) {
+                    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+                    EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
+                } else {
+                    EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+                }
+            }
+        }
+    }
+}
+
+TEST_F(HTTPExchange, CredentialsThatWorkedAreOfferedAtOnceToTheNextRequestOfTheSession)
+{
+    LoopbackServer server([](const Request& request) { return guarded(request, true, false); });
+    auto first = fetch(server.url(QStringLiteral("/pages")), [](HTTPRequest& r) {
+        r.setUsername(QStringLiteral("writer"));
+        r.setPassword(QStringLiteral("secret"));
+    });
+    ASSERT_FALSE(first->error());
+    const qsizetype before = server.requests().size();
+    auto second = fetch(server.url(QStringLiteral("/other")));
+    ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
+    EXPECT_EQ(second->responseString(), QStringLiteral("let in"));
+    // The Digest answer from the session goes with the first attempt: no second challenge.
+    EXPECT_EQ(server.requests().size(), before + 1);
+}

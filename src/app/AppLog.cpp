@@ -1,0 +1,3 @@
+#include "AppLog.h"
+
+Q_LOGGING_CATEGORY(lcApp, "vantora.app")

@@ -1,0 +1,3 @@
+#include "StoryLog.h"
+
+Q_LOGGING_CATEGORY(lcStory, "vantora.story")

@@ -1,0 +1,530 @@
+#include "BigSceneScriptView.h"
+
+#include "app/GuardedCall.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
+#include "model/StoryTransaction.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kPageWidth = 612;
+constexpr int kLetterHeight = 792;
+constexpr int kLeastBackgroundHeight = 812;
+constexpr int kLeastBackgroundWidth = 632;
+constexpr int kLineGap = 18;
+constexpr int kLeastBoxHeight = 18;
+constexpr float kPointsPerInch = 72.0f;
+
+QFont scriptFont()
+{
+    QFont font(QStringLiteral("Courier Prime"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(12);
+    return font;
+}
+
+bool startsBelowAGap(const QString& type)
+{
+    return type == QLatin1String("Action") || type == QLatin1String("Character") ||
+           type == QLatin1String("Transition") || type == QLatin1String("DDL-Character");
+}
+
+bool isDualDialogue(const QString& type)
+{
+    return type.contains(QLatin1String("DDL")) || type.contains(QLatin1String("DDR"));
+}
+
+int boxLeft(const ScriptElementdb* element)
+{
+    return element ? static_cast<int>(element->leftIndent() * kPointsPerInch) : 0;
+}
+
+int boxWidth(const ScriptElementdb* element)
+{
+    return element ? static_cast<int>((element->rightIndent() - element->leftIndent()) * kPointsPerInch) : kPageWidth;
+}
+
+} // namespace
+
+// --- The box -----------------------------------------------------------------------------------
+
+ScriptTextView::ScriptTextView(BigSceneScriptView& editor, QWidget* parent) : QTextEdit(parent), editor_(editor)
+{
+    setFont(scriptFont());
+    setFrameShape(QFrame::NoFrame);
+    setAcceptRichText(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    document()->setDocumentMargin(0);
+    setFocusPolicy(Qt::StrongFocus);
+    setTabChangesFocus(false);
+}
+
+int ScriptTextView::fittedHeight() const
+{
+    QTextDocument* text = document();
+    text->setTextWidth(width());
+    return std::max(kLeastBoxHeight, static_cast<int>(std::ceil(text->size().height())));
+}
+
+void ScriptTextView::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool empty = toPlainText().isEmpty();
+    const QTextCursor cursor = textCursor();
+    bool handOver = false;
+    bool typeIt = true;
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        handOver = true;
+        typeIt = false;
+        break;
+    case Qt::Key_Backtab:
+        typeIt = false;
+        break;
+    case Qt::Key_Backspace:
+        handOver = empty;
+        typeIt = !empty;
+        break;
+    case Qt::Key_Down:
+        handOver = !cursor.hasSelection() && cursor.atEnd();
+        typeIt = !handOver;
+        break;
+    case Qt::Key_Up:
+        handOver = !cursor.hasSelection() && cursor.atStart();
+        typeIt = !handOver;
+        break;
+    case Qt::Key_ParenLeft:
+        // The box becomes a Parenthetical first, then takes the "(" itself.
+        handOver = empty && stringTag_ == QLatin1String("Dialogue");
+        break;
+    default:
+        break;
+    }
+    if (handOver) {
+        const QPointer<ScriptTextView> self = this;
+        guardedCall([&] { editor_.scriptTextViewKeyDown(this, key); });
+        if (!self)
+            return;
+    }
+    if (typeIt)
+        QTextEdit::keyPressEvent(event);
+    else
+        event->accept();
+}
+
+void ScriptTextView::focusOutEvent(QFocusEvent* event)
+{
+    QTextEdit::focusOutEvent(event);
+    guardedCall([this] { editor_.textDidEndEditing(this); });
+}
+
+// --- The editor --------------------------------------------------------------------------------
+
+const QString BigSceneScriptView::kPlaceholder =
+    BigSceneScriptView::tr("Start typing the script for this scene here. Click the Advice Zorvin for more information "
+                           "on how to properly format your script.");
+
+BigSceneScriptView::BigSceneScriptView(MyDocument* parent, Screenplaydb* screenplay)
+    : BaseViewController(QStringLiteral("BigSceneScriptView"), parent, screenplay)
+{
+    auto* view = new QWidget;
+    view->setObjectName(QStringLiteral("BigSceneScriptView"));
+    setView(view);
+    auto* layout = new QVBoxLayout(view);
+    layout->setContentsMargins(9, 9, 9, 9);
+    scrScript_ = new QScrollArea(view);
+    scrScript_->setObjectName(QStringLiteral("scrScript"));
+    scrScript_->setWidgetResizable(false);
+    layout->addWidget(scrScript_);
+    background_ = new QWidget;
+    background_->setObjectName(QStringLiteral("background"));
+    paperBackground_ = new QWidget(background_);
+    paperBackground_->setObjectName(QStringLiteral("paperBackground"));
+    paper_ = new QFrame(paperBackground_);
+    paper_->setObjectName(QStringLiteral("paper"));
+    paper_->setFrameShape(QFrame::Box);
+    paper_->setAutoFillBackground(true);
+    QPalette white = paper_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    paper_->setPalette(white);
+    scrScript_->setWidget(background_);
+    scrScript_->installEventFilter(this);
+}
+
+BigSceneScriptView::~BigSceneScriptView()
+{
+    // The boxes go with the page; the card keeps only what is stored.
+    textBoxes_.clear();
+}
+
+void BigSceneScriptView::setScene(SceneCarddb* scene)
+{
+    if (scene == scene_)
+        return;
+    // The previous card reads its paragraphs from the story again next time.
+    if (scene_)
+        scene_->scriptParts().clear();
+    scene_ = scene;
+    // Without a card the boxes go with the paragraphs they showed.
+    setupScript();
+}
+
+ScriptTextView* BigSceneScriptView::makeBox(const ScriptElementdb* element, ScriptPartdb* part)
+{
+    auto* box = new ScriptTextView(*this, paperBackground_);
+    box->setStringTag(element ? element->elementType() : QString());
+    box->setScriptPart(part);
+    box->setObjectName(QStringLiteral("scriptBox"));
+    connect(box, &QTextEdit::textChanged, this, [this, box] { guardedCall([this, box] { textDidChange(box); }); });
+    return box;
+}
+
+void BigSceneScriptView::place(ScriptTextView* box, const ScriptElementdb* element, int top, int height)
+{
+    const int width = boxWidth(element);
+    box->setMinimumSize(width, kLeastBoxHeight);
+    box->setMaximumSize(width, 100000);
+    box->setGeometry(boxLeft(element), top, width, height);
+}
+
+void BigSceneScriptView::setupScript()
+{
+    for (ScriptTextView* box : textBoxes_)
+        delete box;
+    textBoxes_.clear();
+    if (!scene_ || !screenplay())
+        return;
+    Screenplaydb& story = *screenplay();
+    auto& parts = scene_->scriptParts();
+    scene_->loadScriptParts();
+    if (parts.empty()) {
+        auto part = std::make_unique<ScriptPartdb>();
+        part->setSceneCardID(scene_->sceneCardID());
+        part->setSortOrder(1);
+        const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
+        part->setElementTypeID(action ? action->scriptElementID() : 0);
+        part->insertIntoDatabase(&story);
+        parts.push_back(std::move(part));
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        ScriptPartdb* part = parts[i].get();
+        const ScriptElementdb* element = story.elementForElementID(part->elementTypeID());
+        ScriptTextView* box = makeBox(element, part);
+        place(box, element, 0, kLeastBoxHeight);
+        {
+            const QSignalBlocker quiet(box);
+            box->setPlainText(part->scriptText());
+        }
+        // The first paragraph of an empty scene says what to do; what it says is not stored.
+        if (i == 0)
+            box->setPlaceholderText(kPlaceholder);
+        const int height = box->fittedHeight();
+        box->resize(box->width(), height);
+        box->setOldHeight(static_cast<float>(height));
+        box->show();
+        textBoxes_.push_back(box);
+    }
+    layoutBoxes();
+}
+
+void BigSceneScriptView::layoutBoxes()
+{
+    int y = 0;
+    bool dualDialogue = false;
+    int dualTop = 0;
+    int dualBottom = 0;
+    for (ScriptTextView* box : textBoxes_) {
+        const QString& type = box->stringTag();
+        if (dualDialogue && !isDualDialogue(type)) {
+            // After a dual-dialogue block the script goes on below its taller column.
+            dualDialogue = false;
+            y = std::max(y, dualBottom);
+        }
+        int top = startsBelowAGap(type) ? y + kLineGap : y;
+        if (type == QLatin1String("DDL-Character")) {
+            dualDialogue = true;
+            dualTop = top;
+            dualBottom = 0;
+        } else if (type == QLatin1String("DDR-Character")) {
+            top = dualTop;
+        }
+        box->move(box->x(), top);
+        const int bottom = top + box->height();
+        if (dualDialogue)
+            dualBottom = std::max(dualBottom, bottom);
+        y = bottom;
+    }
+    if (!textBoxes_.empty())
+        sizePageDuringLayout(std::max(y, dualBottom));
+}
+
+void BigSceneScriptView::sizePageDuringLayout(int bottom)
+{
+    const QSize shown = scrScript_->size();
+    const int width = shown.width() < kLeastBackgroundWidth ? kLeastBackgroundWidth : shown.width() - 18;
+    const int height = std::max(kLeastBackgroundHeight, bottom + 92 > shown.height() ? bottom + 92 : shown.height());
+    background_->resize(width, height);
+    const int page = std::max(kLetterHeight, bottom + 72);
+    paperBackground_->setGeometry(width / 2 - kPageWidth / 2, height - 10 - page, kPageWidth, page);
+    paper_->setGeometry(0, 0, kPageWidth, page);
+}
+
+bool BigSceneScriptView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == scrScript_ && event->type() == QEvent::Resize && !textBoxes_.empty()) {
+        const QRect last = textBoxes_.back()->geometry();
+        guardedCall([this, last] { sizePageDuringLayout(last.y() + last.height()); });
+    }
+    return BaseViewController::eventFilter(watched, event);
+}
+
+std::ptrdiff_t BigSceneScriptView::indexOf(const ScriptTextView* box) const
+{
+    const auto found = std::find(textBoxes_.begin(), textBoxes_.end(), box);
+    return found == textBoxes_.end() ? -1 : found - textBoxes_.begin();
+}
+
+// --- Typing ------------------------------------------------------------------------------------
+
+void BigSceneScriptView::textDidChange(ScriptTextView* box)
+{
+    if (changingText_ || indexOf(box) < 0)
+        return;
+    if (box->stringTag() == QLatin1String("Character") || box->stringTag() == QLatin1String("Transition")) {
+        const QString text = box->toPlainText();
+        const QString upper = text.toUpper();
+        if (upper != text) {
+            // The caret stays where it was.
+            const int position = box->textCursor().position();
+            changingText_ = true;
+            box->setPlainText(upper);
+            QTextCursor cursor = box->textCursor();
+            cursor.setPosition(std::min(position, static_cast<int>(upper.size())));
+            box->setTextCursor(cursor);
+            changingText_ = false;
+        }
+    }
+    const int height = box->fittedHeight();
+    box->resize(box->width(), height);
+    // The boxes below follow the new height.
+    if (height != static_cast<int>(box->oldHeight()))
+        layoutBoxes();
+    box->setOldHeight(static_cast<float>(height));
+}
+
+void BigSceneScriptView::textDidEndEditing(ScriptTextView* box)
+{
+    ScriptPartdb* part = box->scriptPart();
+    if (!part || indexOf(box) < 0)
+        return;
+    part->setScriptText(box->toPlainText());
+    part->save();
+}
+
+// --- Keys --------------------------------------------------------------------------------------
+
+void BigSceneScriptView::scriptTextViewKeyDown(ScriptTextView* box, int key)
+{
+    const std::ptrdiff_t index = indexOf(box);
+    if (index < 0 || !screenplay())
+        return;
+    const bool empty = box->toPlainText().isEmpty();
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        newParagraph(box);
+        break;
+    case Qt::Key_Tab:
+        if (!empty)
+            break;
+        if (box->stringTag() == QLatin1String("Action")) {
+            box->setOldHeight(static_cast<float>(box->height()));
+            retype(box, QStringLiteral("Character"), Qt::AlignLeft);
+        } else if (box->stringTag() == QLatin1String("Character")) {
+            retype(box, QStringLiteral("Transition"), Qt::AlignRight);
+        }
+        break;
+    case Qt::Key_ParenLeft:
+        if (empty && box->stringTag() == QLatin1String("Dialogue"))
+            retype(box, QStringLiteral("Parenthetical"), Qt::AlignLeft);
+        break;
+    case Qt::Key_Backspace:
+        if (empty)
+            deleteParagraph(box);
+        break;
+    case Qt::Key_Down:
+        if (static_cast<std::size_t>(index) + 1 < textBoxes_.size())
+            focusBox(textBoxes_[static_cast<std::size_t>(index) + 1], false);
+        break;
+    case Qt::Key_Up:
+        if (index > 0)
+            focusBox(textBoxes_[static_cast<std::size_t>(index) - 1], true);
+        break;
+    default:
+        break;
+    }
+}
+
+void BigSceneScriptView::retype(ScriptTextView* box, const QString& type, Qt::Alignment alignment)
+{
+    const ScriptElementdb* element = screenplay()->elementForElementType(type);
+    if (!element)
+        return;
+    place(box, element, box->y(), box->height());
+    box->setStringTag(type);
+    box->setAlignment(alignment);
+    ScriptPartdb* part = box->scriptPart();
+    part->setElementTypeID(element->scriptElementID());
+    part->save();
+}
+
+void BigSceneScriptView::focusBox(ScriptTextView* box, bool atEnd)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.movePosition(atEnd ? QTextCursor::End : QTextCursor::Start);
+    box->setTextCursor(cursor);
+    box->setFocus(Qt::OtherFocusReason);
+    scrScript_->ensureWidgetVisible(box);
+}
+
+namespace {
+
+// The paragraph Return starts after one of `type`: a character or parenthetical leads to its
+// speech (in a dual-dialogue column, to that column's), the left column's speech to the right
+// column's character, everything else to an action. The gap says whether it stands 18 below.
+QString nextTypeAfter(const QString& type)
+{
+    if (type == QLatin1String("Character") || type == QLatin1String("Parenthetical"))
+        return QStringLiteral("Dialogue");
+    if (type == QLatin1String("DDL-Character") || type == QLatin1String("DDL-Parenthetical"))
+        return QStringLiteral("DDL-Dialogue");
+    if (type == QLatin1String("DDR-Character") || type == QLatin1String("DDR-Parenthetical"))
+        return QStringLiteral("DDR-Dialogue");
+    if (type == QLatin1String("DDL-Dialogue"))
+        return QStringLiteral("DDR-Character");
+    return QStringLiteral("Action");
+}
+
+} // namespace
+
+void BigSceneScriptView::newParagraph(ScriptTextView* box)
+{
+    Screenplaydb& story = *screenplay();
+    const std::size_t index = static_cast<std::size_t>(indexOf(box));
+    const QString type = nextTypeAfter(box->stringTag());
+    ScriptTextView* next = index + 1 < textBoxes_.size() ? textBoxes_[index + 1] : nullptr;
+    if (type != QLatin1String("Action") && next && next->stringTag() == type) {
+        // The paragraph is there already: the caret goes to it.
+        focusBox(next, false);
+        return;
+    }
+    const ScriptElementdb* element = story.elementForElementType(type);
+    if (!element)
+        return;
+
+    // The rows after the box move one sort order on; the new row takes the first of theirs (or
+    // comes last). All of it is written together or not at all.
+    auto& parts = scene_->scriptParts();
+    std::vector<std::pair<ScriptPartdb*, std::int64_t>> moved;
+    for (std::size_t i = index + 1; i < parts.size(); ++i)
+        moved.emplace_back(parts[i].get(), parts[i]->sortOrder());
+    std::int64_t sortOrder = moved.empty() ? parts.back()->sortOrder() + 1 : moved.front().second;
+    for (const auto& [part, order] : moved)
+        sortOrder = std::min(sortOrder, order);
+    auto part = std::make_unique<ScriptPartdb>();
+    part->setSceneCardID(scene_->sceneCardID());
+    part->setSortOrder(sortOrder);
+    part->setElementTypeID(element->scriptElementID());
+    {
+        StoryTransaction transaction(story.database());
+        try {
+            for (const auto& [other, order] : moved) {
+                other->setSortOrder(order + 1);
+                other->updateSortOrder();
+            }
+            part->insertIntoDatabase(&story);
+            transaction.commit();
+        } catch (...) {
+            for (const auto& [other, order] : moved)
+                other->setSortOrder(order);
+            throw;
+        }
+    }
+    ScriptTextView* added = makeBox(element, part.get());
+    place(added, element, box->y() + box->height(), kLeastBoxHeight);
+    added->setOldHeight(static_cast<float>(kLeastBoxHeight));
+    textBoxes_.insert(textBoxes_.begin() + static_cast<std::ptrdiff_t>(index) + 1, added);
+    parts.insert(parts.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(part));
+    added->show();
+    layoutBoxes();
+    focusBox(added, false);
+}
+
+void BigSceneScriptView::removeBox(std::size_t index)
+{
+    auto& parts = scene_->scriptParts();
+    ScriptTextView* box = textBoxes_[index];
+    textBoxes_.erase(textBoxes_.begin() + static_cast<std::ptrdiff_t>(index));
+    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(index));
+    box->hide();
+    box->deleteLater();
+}
+
+void BigSceneScriptView::deleteParagraph(ScriptTextView* box)
+{
+    Screenplaydb& story = *screenplay();
+    const std::size_t index = static_cast<std::size_t>(indexOf(box));
+    // A character goes with its parenthetical and its speech.
+    std::vector<std::size_t> going{index};
+    if (box->stringTag() == QLatin1String("Character")) {
+        std::size_t next = index + 1;
+        if (next < textBoxes_.size() && textBoxes_[next]->stringTag() == QLatin1String("Parenthetical"))
+            going.push_back(next++);
+        if (next < textBoxes_.size() && textBoxes_[next]->stringTag() == QLatin1String("Dialogue"))
+            going.push_back(next);
+    }
+    // A scene keeps one paragraph at least: a character that is all that would be left stays.
+    if (going.size() >= textBoxes_.size())
+        going.erase(going.begin());
+    if (going.empty())
+        return;
+    {
+        StoryTransaction transaction(story.database());
+        for (const std::size_t gone : going)
+            textBoxes_[gone]->scriptPart()->deleteFromDatabase();
+        transaction.commit();
+    }
+    const int top = box->y();
+    const bool boxGoes = going.front() == index;
+    for (auto gone = going.rbegin(); gone != going.rend(); ++gone)
+        removeBox(*gone);
+    layoutBoxes();
+    if (!boxGoes)
+        return;
+    // The caret goes to the paragraph that ended where the deleted one began, or to the first.
+    ScriptTextView* before = nullptr;
+    for (ScriptTextView* other : textBoxes_)
+        if (other->y() + other->height() == top || other->y() + other->height() + kLineGap == top)
+            before = other;
+    if (index == 0)
+        focusBox(textBoxes_.front(), false);
+    else if (before)
+        focusBox(before, true);
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "app/BaseViewController.h"
+
+#include <QPointer>
+#include <QTextEdit>
+
+#include <cstdint>
+#include <vector>
+
+class BigSceneScriptView;
+class QFrame;
+class QScrollArea;
+class SceneCarddb;
+class ScriptElementdb;
+class ScriptPartdb;
+
+// One paragraph of a scene's script: a text box of its element type's width whose height
+// follows its text. It hands the editing keys to its editor (Return, Enter and Tab always;
+// Backspace in an empty box; the arrows at its ends; "(" in an empty Dialogue) and types the
+// rest itself.
+class ScriptTextView : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    ScriptTextView(BigSceneScriptView& editor, QWidget* parent);
+
+    // The element type's name ("Action", "Character", ...).
+    const QString& stringTag() const { return stringTag_; }
+    void setStringTag(const QString& tag) { stringTag_ = tag; }
+    // The height last recorded, in points.
+    float oldHeight() const { return oldHeight_; }
+    void setOldHeight(float height) { oldHeight_ = height; }
+    // The paragraph shown (owned by its card).
+    ScriptPartdb* scriptPart() const { return scriptPart_; }
+    void setScriptPart(ScriptPartdb* part) { scriptPart_ = part; }
+    // The height the text needs at the box's width, at least 18.
+    int fittedHeight() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    BigSceneScriptView& editor_;
+    QString stringTag_;
+    float oldHeight_ = 18.0f;
+    ScriptPartdb* scriptPart_ = nullptr;
+};
+
+// The Script tab of the large scene card: the scene's paragraphs as a column of boxes on a page
+// 612 points wide, each box at its element's left indent and as wide as its element's indents
+// allow, in the screenplay font at 12 points. Action, Character, Transition and a left
+// dual-dialogue Character stand 18 points below what comes before; the right dual-dialogue
+// Character stands beside its left twin. A paragraph's text is written when editing of its box
+// ends; new, retyped and deleted paragraphs and the shifted sort orders are written at once, each
+// key's writes in one transaction. The large card owns the controller; the card is not owned.
+class BigSceneScriptView : public BaseViewController
+{
+    Q_OBJECT
+
+public:
+    // What an empty first paragraph shows (it is not stored).
+    static const QString kPlaceholder;
+
+    BigSceneScriptView(MyDocument* parent, Screenplaydb* screenplay);
+    ~BigSceneScriptView() override;
+
+    SceneCarddb* scene() const { return scene_; }
+    // A different card: the previous card's paragraphs are dropped from memory and the new one's
+    // laid out (a scene without any gets one empty Action, written at once). The same card
+    // again changes nothing.
+    void setScene(SceneCarddb* scene);
+    // Builds the page and every box of the scene.
+    void setupScript();
+    // Nothing to do: the boxes show what they hold.
+    void refreshView() {}
+
+    const std::vector<ScriptTextView*>& textBoxes() const { return textBoxes_; }
+    QScrollArea* scrScript() const { return scrScript_; }
+    QWidget* paperBackground() const { return paperBackground_; }
+    QWidget* background() const { return background_; }
+
+    // The box's text changed: capitals where the element wants them, and the boxes below
+    // follow its new height.
+    void textDidChange(ScriptTextView* box);
+    // Editing of the box ended: its paragraph takes the text and is written.
+    void textDidEndEditing(ScriptTextView* box);
+    // An editing key of a box (Qt key code).
+    void scriptTextViewKeyDown(ScriptTextView* box, int key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ScriptTextView* makeBox(const ScriptElementdb* element, ScriptPartdb* part);
+    void place(ScriptTextView* box, const ScriptElementdb* element, int top, int height);
+    void retype(ScriptTextView* box, const QString& type, Qt::Alignment alignment);
+    void sizePageDuringLayout(int bottom);
+    void newParagraph(ScriptTextView* box);
+    void deleteParagraph(ScriptTextView* box);
+    void focusBox(ScriptTextView* box, bool atEnd);
+    // Every box takes its top from the boxes before it: 18 below for actions, characters and
+    // transitions, the right dual-dialogue column beside the left, what follows a dual-dialogue
+    // block below its taller column. The page follows the last box.
+    void layoutBoxes();
+    std::ptrdiff_t indexOf(const ScriptTextView* box) const;
+    void removeBox(std::size_t index);
+
+    SceneCarddb* scene_ = nullptr;
+    std::vector<ScriptTextView*> textBoxes_;
+    QScrollArea* scrScript_ = nullptr;
+    QWidget* background_ = nullptr;
+    QWidget* paperBackground_ = nullptr;
+    QFrame* paper_ = nullptr;
+    // Set while a box's text is replaced by its capitals.
+    bool changingText_ = false;
+};

@@ -1,0 +1,105 @@
+// Loading reads each table once and ties the records together in memory: the links must be
+// the ones the per-record reads gave.
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCarddb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
+#include "model/Screenplaydb.h"
+#include "model/ScriptPartdb.h"
+#include "model/StoryFile.h"
+#include "support/SampleCopy.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+// Every card's script as text, by card key.
+std::map<std::int64_t, std::vector<QString>> scriptsOf(Screenplaydb& story)
+{
+    std::map<std::int64_t, std::vector<QString>> scripts;
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards)
+            for (const auto& part : card->scriptParts())
+                scripts[card->sceneCardID()].push_back(QString::number(part->scriptPartID()) + ':' + part->scriptText());
+    return scripts;
+}
+
+} // namespace
+
+TEST(StoryLoading, EveryScriptReadInOnePassMatchesEachCardReadingItsOwn)
+{
+    SampleCopy copy;
+    LoadedStory onePass = loadStoryFile(copy.path());
+    onePass.story->loadAllScriptParts();
+    LoadedStory eachCard = loadStoryFile(copy.path());
+    for (auto* cards : {&eachCard.story->sceneCards(), &eachCard.story->litterBox()})
+        for (auto& card : *cards)
+            card->loadScriptParts();
+    const auto expected = scriptsOf(*eachCard.story);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(scriptsOf(*onePass.story), expected);
+    // A second pass leaves cards that already hold their script alone.
+    onePass.story->loadAllScriptParts();
+    EXPECT_EQ(scriptsOf(*onePass.story), expected);
+    onePass.story->finalizeAllSqliteStatements();
+    eachCard.story->finalizeAllSqliteStatements();
+}
+
+TEST(StoryLoading, SetUpsAndPayOffsAreLinkedAsEachRecordWouldReadItself)
+{
+    SampleCopy copy;
+    // Two set-ups naming the same pay-off, and one naming a pay-off that is gone.
+    copy.exec("INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) VALUES (900,0,'The kite flies')");
+    copy.exec("INSERT INTO SceneSetup (SceneSetupID,SceneCardID,SceneSetup,ScenePayoffID) VALUES "
+              "(901,0,'First mention',900),(902,0,'Second mention',900),(903,0,'Orphan',777)");
+    const QByteArray before = copy.bytes();
+    LoadedStory loaded = loadStoryFile(copy.path());
+    Screenplaydb& story = *loaded.story;
+    for (const auto& setup : story.sceneSetups()) {
+        SCOPED_TRACE(setup->sceneSetupID());
+        SceneSetupdb alone(setup->sceneSetupID(), &story);
+        EXPECT_EQ(setup->scenePayoffID(), alone.scenePayoffID());
+        EXPECT_EQ(setup->scenePayoff(), alone.scenePayoff());
+        EXPECT_FALSE(setup->isDirty());
+    }
+    for (const auto& payoff : story.scenePayoffs()) {
+        SCOPED_TRACE(payoff->scenePayoffID());
+        ScenePayoffdb alone(payoff->scenePayoffID(), &story);
+        EXPECT_EQ(payoff->sceneSetupID(), alone.sceneSetupID());
+        EXPECT_EQ(payoff->sceneSetup(), alone.sceneSetup());
+    }
+    const ScenePayoffdb* kite = story.payoffForPayoffID(900);
+    ASSERT_NE(kite, nullptr);
+    EXPECT_EQ(kite->sceneSetupID(), 901);
+    const SceneSetupdb* orphan = story.setupForSetupID(903);
+    ASSERT_NE(orphan, nullptr);
+    EXPECT_EQ(orphan->scenePayoffID(), 0);
+    story.finalizeAllSqliteStatements();
+    loaded = LoadedStory();
+    // The orphan's link is dropped in memory only.
+    EXPECT_EQ(copy.bytes(), before);
+}
+
+TEST(StoryLoading, CharactersAndLocationsHoldTheirOwnAttachmentLinksAndCardsTheirNames)
+{
+    SampleCopy copy;
+    LoadedStory loaded = loadStoryFile(copy.path());
+    Screenplaydb& story = *loaded.story;
+    for (const auto& character : story.characters())
+        for (const auto* link : character->characterObjects())
+            EXPECT_EQ(link->characterID(), character->characterID());
+    std::size_t named = 0;
+    for (const auto& link : story.sceneCardCharacters()) {
+        const Characterdb* character = story.characterForCharacterID(link->characterID());
+        ASSERT_NE(character, nullptr);
+        EXPECT_EQ(link->characterName(), character->characterName());
+        ++named;
+    }
+    EXPECT_GT(named, 0u);
+    story.finalizeAllSqliteStatements();
+}

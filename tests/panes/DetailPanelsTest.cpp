@@ -1,0 +1,396 @@
+#include "ItemsFixture.h"
+
+#include "app/MyDocument.h"
+#include "app/StoryWindow.h"
+#include "board/RecordPasteboardType.h"
+#include "model/Characterdb.h"
+#include "model/Screenplaydb.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/LocationDetailView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+class DetailPanels : public ItemsFixture
+{
+protected:
+    // Opens a story in the characters section with these characters and the first one's panel.
+    CharacterDetailView& openCharacter(const QStringList& names, const std::vector<AttachmentSpec>& attachments = {},
+                                       std::size_t position = 0)
+    {
+        open(itemsStory(QStringLiteral("Panel"), 1, names, {}, attachments));
+        document_->showCharacterDetailForCharacter(screenplay().characters()[position].get());
+        return *document_->characterDetailView();
+    }
+
+    QString character(const QString& column, std::int64_t key = 1) const
+    {
+        return stored(QStringLiteral("SELECT %1 FROM Character WHERE CharacterID = %2").arg(column).arg(key));
+    }
+
+    QString links(const char* table = "CharacterObject") const
+    {
+        return stored(QStringLiteral("SELECT group_concat(AttachedObjectID || ':' || PrimaryDisplayFlag, ' ') "
+                                     "FROM (SELECT * FROM %1 ORDER BY 1)")
+                          .arg(QLatin1String(table)));
+    }
+
+    static void pressKey(QWidget* widget, Qt::Key key)
+    {
+        QTest::keyClick(widget, key);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
+{
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
+    ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
+    // Tab leads from each field to the next; each leaves its value stored.
+    struct Field {
+        QWidget* widget;
+        const char* typed;
+        const char* column;
+        const char* expected;
+    };
+    const Field fields[] = {
+        {panel.tfName(), "ada lovelace", "CharacterName", "ADA LOVELACE"},
+        {panel.tfAge(), "36", "Age", "36"},
+        {panel.txtDescription(), "A mathematician.", "Description", "A mathematician."},
+        {panel.txtWants(), "To finish the engine.", "Wants", "To finish the engine."},
+        {panel.txtNeeds(), "Someone who listens.", "Needs", "Someone who listens."},
+        {panel.txtNotes(), "Writes at night.", "Notes", "Writes at night."},
+    };
+    for (const Field& field : fields) {
+        SCOPED_TRACE(field.column);
+        field.widget->setFocus();
+        if (auto* line = qobject_cast<QLineEdit*>(field.widget))
+            line->selectAll();
+        else
+            static_cast<QPlainTextEdit*>(field.widget)->selectAll();
+        QTest::keyClicks(field.widget, QString::fromLatin1(field.typed));
+        pressKey(field.widget, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), field.widget);
+        EXPECT_EQ(character(QString::fromLatin1(field.column)), QString::fromLatin1(field.expected));
+    }
+    EXPECT_EQ(panel.tfName()->text(), QStringLiteral("ADA LOVELACE"));
+
+    // A value being typed when the section changes is stored too.
+    panel.txtNotes()->setFocus();
+    QTest::keyClicks(panel.txtNotes(), QStringLiteral(" Late."));
+    QTest::mouseClick(document_->optSelectBeats(), Qt::LeftButton);
+    EXPECT_EQ(character(QStringLiteral("Notes")), QStringLiteral("Writes at night. Late."));
+}
+
+TEST_F(DetailPanels, SixThingsRowsStoreTheirComposedFieldsAndNumberRowsStayFixed)
+{
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
+    QTableView* table = panel.tvSixThings();
+    ASSERT_EQ(table->model()->rowCount(), 18);
+    for (int row = 0; row < 18; ++row) {
+        SCOPED_TRACE(row);
+        const QModelIndex index = table->model()->index(row, 0);
+        if (row % 3 == 0) {
+            EXPECT_EQ(index.data().toString(), QString::number(row / 3 + 1));
+            EXPECT_FALSE(index.flags() & (Qt::ItemIsEditable | Qt::ItemIsSelectable));
+            EXPECT_TRUE(CharacterDetailView::keyForSixThingsRow(row).isEmpty());
+            continue;
+        }
+        const QString key = CharacterDetailView::keyForSixThingsRow(row);
+        const QString typed = QStringLiteral("value of row %1").arg(row);
+        clickCell(table, row, 0);
+        // The first key typed opens the editor, which takes the rest.
+        QTest::keyClick(table, typed.at(0).toLatin1());
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, typed.mid(1));
+        pressKey(editor, Qt::Key_Return);
+        // The column of "needsFixing2" is "NeedsFixing2".
+        EXPECT_EQ(character(key.left(1).toUpper() + key.mid(1)), typed) << key.toStdString();
+    }
+    EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(4), QStringLiteral("needsFixing2"));
+    EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(5), QStringLiteral("needsFixing2Notes"));
+    EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(18), QString());
+}
+
+TEST_F(DetailPanels, TheGenderPairShowsNeitherForAnythingButMOrF)
+{
+    struct Case {
+        const char* stored;
+        bool male;
+        bool female;
+    };
+    const Case cases[] = {{"", false, false}, {"X", false, false}, {"M", true, false}, {"F", false, true}};
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        screenplay().characters()[0]->setGender(QString::fromLatin1(c.stored));
+        panel.refreshView();
+        EXPECT_EQ(panel.optMale()->isChecked(), c.male);
+        EXPECT_EQ(panel.optFemale()->isChecked(), c.female);
+    }
+    QTest::mouseClick(panel.optMale(), Qt::LeftButton);
+    EXPECT_EQ(character(QStringLiteral("Gender")), QStringLiteral("M"));
+    QTest::mouseClick(panel.optFemale(), Qt::LeftButton);
+    EXPECT_EQ(character(QStringLiteral("Gender")), QStringLiteral("F"));
+    EXPECT_FALSE(panel.optMale()->isChecked());
+    // Clicking the one that is on keeps it on.
+    QTest::mouseClick(panel.optFemale(), Qt::LeftButton);
+    EXPECT_TRUE(panel.optFemale()->isChecked());
+    EXPECT_EQ(character(QStringLiteral("Gender")), QStringLiteral("F"));
+}
+
+TEST_F(DetailPanels, PagingKeepsThePanelAndShowsOnlyTheButtonsThatLeadSomewhere)
+{
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA"), QStringLiteral("BRUNO"), QStringLiteral("CLEO")});
+    QWidget* view = panel.view();
+    const QStringList expected{QStringLiteral("ADA"), QStringLiteral("BRUNO"), QStringLiteral("CLEO")};
+    for (int at = 0; at < 3; ++at) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(document_->characterDetailView(), &panel);
+        EXPECT_EQ(panel.view(), view);
+        EXPECT_EQ(panel.tfName()->text(), expected[at]);
+        EXPECT_EQ(panel.previousButton()->isVisible(), at > 0);
+        EXPECT_EQ(panel.nextButton()->isVisible(), at < 2);
+        if (at < 2) {
+            // A name typed and not yet left is stored before the next one shows.
+            panel.tfAge()->setFocus();
+            QTest::keyClicks(panel.tfAge(), QString::number(30 + at));
+            QTest::mouseClick(panel.nextButton(), Qt::LeftButton);
+            settle();
+            EXPECT_EQ(character(QStringLiteral("Age"), at + 1), QString::number(30 + at));
+        }
+    }
+    QTest::mouseClick(panel.previousButton(), Qt::LeftButton);
+    EXPECT_EQ(panel.tfName()->text(), QStringLiteral("BRUNO"));
+
+    // Away to the beats and back: the same character's panel.
+    QTest::mouseClick(document_->optSelectBeats(), Qt::LeftButton);
+    EXPECT_EQ(document_->characterDetailView(), nullptr);
+    QTest::mouseClick(document_->optSelectCharacters(), Qt::LeftButton);
+    ASSERT_NE(document_->characterDetailView(), nullptr);
+    EXPECT_EQ(document_->characterDetailView()->tfName()->text(), QStringLiteral("BRUNO"));
+
+    // Closing shows the list, its section highlighted and stored.
+    QTest::mouseClick(document_->characterDetailView()->closeButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(document_->characterDetailView(), nullptr);
+    EXPECT_EQ(document_->currentlyEditingCharacter(), nullptr);
+    ASSERT_NE(document_->charactersTableView(), nullptr);
+    EXPECT_EQ(stored(QStringLiteral("SELECT BeatSectionShowing FROM Screenplay")), QStringLiteral("1"));
+    EXPECT_FALSE(document_->window()->tbDeleteItem()->isVisible());
+}
+
+TEST_F(DetailPanels, AttachmentsAreDroppedMadePrimaryAndDeletedWithTheRightPicture)
+{
+    CharacterDetailView& panel = openCharacter(
+        {QStringLiteral("ADA")}, {picture(QStringLiteral("Harbour"), Qt::red), picture(QStringLiteral("Lighthouse"), Qt::blue),
+                                  picture(QStringLiteral("Storm"), Qt::green)});
+    QTableView* table = panel.tvAttachments();
+    const QImage generic = panel.imgImage()->pixmap().toImage();
+    for (std::int64_t key : {1, 2, 3})
+        EXPECT_TRUE(dropOnCell(table, 0, *attachmentDrag(key, document_)));
+    EXPECT_EQ(links(), QStringLiteral("1:1 2:0 3:0"));
+    EXPECT_EQ(table->model()->rowCount(), 6);
+    EXPECT_EQ(table->model()->index(2, 1).data().toString(), QStringLiteral("\nLighthouse"));
+    const QImage harbour = panel.imgImage()->pixmap().toImage();
+    EXPECT_NE(harbour, generic);
+    fakes_.alerts->shown.clear();
+    EXPECT_FALSE(dropOnCell(table, 0, *attachmentDrag(2, document_)));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].message, QStringLiteral("Lighthouse is already attached."));
+
+    // The mark of the second link makes it primary; the primary one's mark does nothing.
+    clickCell(table, 3, 0);
+    EXPECT_EQ(links(), QStringLiteral("1:0 2:1 3:0"));
+    EXPECT_NE(panel.imgImage()->pixmap().toImage(), harbour);
+    clickCell(table, 3, 0);
+    EXPECT_EQ(links(), QStringLiteral("1:0 2:1 3:0"));
+
+    // A link's own description is edited in place and stored.
+    const QModelIndex note = table->model()->index(1, 1);
+    table->edit(note);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("the docks"));
+    pressKey(editor, Qt::Key_Return);
+    EXPECT_EQ(stored(QStringLiteral("SELECT Description FROM CharacterObject WHERE AttachedObjectID = 1")),
+              QStringLiteral("the docks"));
+
+    // Forward delete on either row of a pair: deleting the primary of three leaves none primary
+    // and the generic picture; of the two left, deleting one leaves the other primary.
+    clickCell(table, 3, 1);
+    pressKey(table, Qt::Key_Delete);
+    EXPECT_EQ(links(), QStringLiteral("1:0 3:0"));
+    EXPECT_EQ(panel.imgImage()->pixmap().toImage(), generic);
+    clickCell(table, 0, 1);
+    pressKey(table, Qt::Key_Delete);
+    EXPECT_EQ(links(), QStringLiteral("3:1"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM AttachedObject")), QStringLiteral("3"));
+    // Nothing selected: nothing happens.
+    table->clearSelection();
+    pressKey(table, Qt::Key_Delete);
+    EXPECT_EQ(links(), QStringLiteral("3:1"));
+}
+
+TEST_F(DetailPanels, DraggingThePanelOrAThumbnailCarriesItsRowsAndItsStory)
+{
+    CharacterDetailView& panel = openCharacter(
+        {QStringLiteral("ADA"), QStringLiteral("BRUNO"), QStringLiteral("CLEO"), QStringLiteral("DORA")},
+        {picture(QStringLiteral("Harbour"), Qt::red)}, 3);
+    const QString characterType = RecordPasteboardType::mimeType(QString::fromLatin1(RecordPasteboardType::kCharacter));
+    dragFrom(panel.view(), QPoint(panel.view()->width() - 20, 990));
+    ASSERT_EQ(drags_.size(), 1u);
+    EXPECT_EQ(drags_[0].formats.value(characterType), QByteArray("9"));
+    EXPECT_TRUE(drags_[0].formats.contains(RecordPasteboardType::sourceMimeType()));
+
+    ASSERT_TRUE(dropOnCell(panel.tvAttachments(), 0, *attachmentDrag(1, document_)));
+    const QString linkType =
+        RecordPasteboardType::mimeType(QString::fromLatin1(RecordPasteboardType::kCharacterObject));
+    for (int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        drags_.clear();
+        dragFrom(panel.tvAttachments()->viewport(), cellPoint(panel.tvAttachments(), row, 1));
+        if (row == 1) {
+            EXPECT_TRUE(drags_.empty());
+            continue;
+        }
+        ASSERT_EQ(drags_.size(), 1u);
+        EXPECT_EQ(drags_[0].formats.value(linkType), QByteArray("0"));
+    }
+}
+
+TEST_F(DetailPanels, TheLocationPanelStoresItsFieldsInCapitalsAndKeepsTheFocusWhenPaging)
+{
+    open(itemsStory(QStringLiteral("Places"), 2, {}, {QStringLiteral("DOCKS"), QStringLiteral("MILL")}));
+    document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
+    LocationDetailView& panel = *document_->locationDetailView();
+    PanesFixture::type(panel.tfLocation(), QStringLiteral("old docks"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT Location FROM SceneLocation WHERE SceneLocationID = 1")),
+              QStringLiteral("OLD DOCKS"));
+    panel.txtDescription()->setFocus();
+    panel.txtDescription()->selectAll();
+    QTest::keyClicks(panel.txtDescription(), QStringLiteral("Wet and grey."));
+    pressKey(panel.txtDescription(), Qt::Key_Tab);
+    EXPECT_EQ(stored(QStringLiteral("SELECT Description FROM SceneLocation WHERE SceneLocationID = 1")),
+              QStringLiteral("Wet and grey."));
+    panel.txtNotes()->setFocus();
+    QTest::mouseClick(panel.nextButton(), Qt::LeftButton);
+    EXPECT_EQ(panel.tfLocation()->text(), QStringLiteral("MILL"));
+    EXPECT_NE(QApplication::focusWidget(), panel.tfLocation());
+    EXPECT_FALSE(panel.nextButton()->isVisible());
+}
+
+TEST_F(DetailPanels, DeletingAnAttachmentTakesEveryLinkAndPassesThePictureOn)
+{
+    const QString path = itemsStory(QStringLiteral("Deleting"), 1, {QStringLiteral("ADA"), QStringLiteral("BRUNO")},
+                                    {QStringLiteral("DOCKS")},
+                                    {picture(QStringLiteral("Harbour"), Qt::red), picture(QStringLiteral("Lighthouse"), Qt::blue),
+                                     picture(QStringLiteral("Storm"), Qt::green)});
+    // ADA: Harbour (primary) and Lighthouse; BRUNO: Harbour (primary), Lighthouse, Storm;
+    // the docks: Harbour alone.
+    storeLink(path, "CharacterObject", 1, 1, 1);
+    storeLink(path, "CharacterObject", 1, 2, 0);
+    storeLink(path, "CharacterObject", 2, 1, 1);
+    storeLink(path, "CharacterObject", 2, 2, 0);
+    storeLink(path, "CharacterObject", 2, 3, 0);
+    storeLink(path, "SceneLocationObject", 1, 1, 1);
+    open(path);
+    document_->showCharacterDetailForCharacter(screenplay().characters()[0].get());
+    CharacterDetailView& panel = *document_->characterDetailView();
+    const QImage harbour = panel.imgImage()->pixmap().toImage();
+
+    document_->deleteAttachment(1);
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM AttachedObject WHERE AttachedObjectID = 1")), QStringLiteral("0"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM CharacterObject WHERE AttachedObjectID = 1")), QStringLiteral("0"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM SceneLocationObject")), QStringLiteral("0"));
+    // ADA keeps one link, now her picture; BRUNO keeps two, neither marked.
+    EXPECT_EQ(stored(QStringLiteral("SELECT group_concat(AttachedObjectID || ':' || PrimaryDisplayFlag, ' ') FROM "
+                                    "(SELECT * FROM CharacterObject WHERE CharacterID = 1 ORDER BY 1)")),
+              QStringLiteral("2:1"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT group_concat(AttachedObjectID || ':' || PrimaryDisplayFlag, ' ') FROM "
+                                    "(SELECT * FROM CharacterObject WHERE CharacterID = 2 ORDER BY 1)")),
+              QStringLiteral("2:0 3:0"));
+    EXPECT_EQ(panel.tvAttachments()->model()->rowCount(), 2);
+    EXPECT_NE(panel.imgImage()->pixmap().toImage(), harbour);
+    // An attachment that is no longer there changes nothing.
+    document_->deleteAttachment(1);
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM CharacterObject")), QStringLiteral("3"));
+}
+
+TEST_F(DetailPanels, AnAttachmentOpensFromACheckedCopyInThePrivateFolder)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::yellow);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const AttachmentSpec jpegNamedPng = picture(QStringLiteral("Harbour"), Qt::red, QStringLiteral("C:\\pics\\..\\harbour.png"));
+    const AttachmentSpec pngPicture{QStringLiteral("Sign"), QStringLiteral("/home/x/sign"), 1, png, png};
+    const AttachmentSpec script{QStringLiteral("Draft"), QStringLiteral("drafts/run me;rm -rf.sh"), 2,
+                                QByteArray("#!/bin/sh\necho hi\n"), QByteArray()};
+    const AttachmentSpec hidden{QStringLiteral("Dots"), QStringLiteral("../../.profile"), 2, QByteArray("x"), QByteArray()};
+    open(itemsStory(QStringLiteral("Opening"), 1, {QStringLiteral("ADA")}, {}, {jpegNamedPng, pngPicture, script, hidden}));
+    const QString folder = fakes_.workspace->folder;
+
+    struct Case {
+        std::int64_t key;
+        const char* fileName;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {1, "harbour.jpg", jpegNamedPng.content},
+        {1, "harbour 2.jpg", jpegNamedPng.content}, // the first copy is not overwritten
+        {2, "sign.png", png},
+        {3, "run me_rm -rf.sh", script.content},
+        {4, "profile", QByteArray("x")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileName);
+        fakes_.workspace->openedFiles.clear();
+        ASSERT_TRUE(document_->openAttachmentFileInNativeApplication(screenplay().attachmentForID(c.key)));
+        ASSERT_EQ(fakes_.workspace->openedFiles.size(), 1);
+        const QString opened = fakes_.workspace->openedFiles.front();
+        EXPECT_EQ(opened, QDir(folder).filePath(QString::fromUtf8(c.fileName)));
+        QFile file(opened);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), c.bytes);
+        EXPECT_FALSE(file.permissions() & (QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther));
+    }
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+
+    // A folder that cannot be made (a file stands in its way): an alert and nothing opened.
+    QFile blocker(QDir(home_.path()).filePath(QStringLiteral("blocked")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    fakes_.workspace->folder = QDir(blocker.fileName()).filePath(QStringLiteral("private"));
+    fakes_.workspace->openedFiles.clear();
+    EXPECT_FALSE(document_->openAttachmentFileInNativeApplication(screenplay().attachmentForID(1)));
+    EXPECT_TRUE(fakes_.workspace->openedFiles.isEmpty());
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Open Attachment"));
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.contains(QStringLiteral("harbour.png")));
+
+    // A thumbnail click in the panel opens through the same road.
+    fakes_.workspace->folder = folder;
+    fakes_.workspace->openedFiles.clear();
+    document_->showCharacterDetailForCharacter(screenplay().characters()[0].get());
+    CharacterDetailView& panel = *document_->characterDetailView();
+    ASSERT_TRUE(dropOnCell(panel.tvAttachments(), 0, *attachmentDrag(2, document_)));
+    clickCell(panel.tvAttachments(), 0, 0);
+    ASSERT_EQ(fakes_.workspace->openedFiles.size(), 1);
+    EXPECT_EQ(QFileInfo(fakes_.workspace->openedFiles.front()).fileName(), QStringLiteral("sign 2.png"));
+}

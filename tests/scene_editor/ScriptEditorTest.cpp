@@ -1,0 +1,324 @@
+#include "BigSceneFixture.h"
+
+#include "app/MyDocument.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
+#include "scene_editor/BigSceneScriptView.h"
+#include "scene_editor/BigSceneView.h"
+#include "support/SqlProbe.h"
+
+#include <QApplication>
+#include <QTest>
+
+class ScriptEditor : public BigSceneFixture
+{
+protected:
+    // Opens the large card on a card whose script holds these paragraphs ("Type:text", in
+    // order, sort orders 1, 2, ...) and shows the Script tab.
+    BigSceneScriptView* openScript(const std::vector<QString>& paragraphs = {})
+    {
+        if (!openCard({inBeat(1), inBeat(2)}))
+            return nullptr;
+        activate();
+        SceneCarddb* card = big()->scene();
+        std::int64_t sortOrder = 0;
+        for (const QString& paragraph : paragraphs) {
+            const QString type = paragraph.section(QLatin1Char(':'), 0, 0);
+            auto part = std::make_unique<ScriptPartdb>();
+            part->setSceneCardID(card->sceneCardID());
+            part->setSortOrder(++sortOrder);
+            part->setElementTypeID(screenplay().elementForElementType(type)->scriptElementID());
+            part->setScriptText(paragraph.section(QLatin1Char(':'), 1));
+            part->insertIntoDatabase(&screenplay());
+            card->scriptParts().push_back(std::move(part));
+        }
+        big()->setSelectedTabID(6);
+        settle();
+        return big()->bigSceneScriptView();
+    }
+    ScriptTextView* box(std::size_t index) const { return big()->bigSceneScriptView()->textBoxes()[index]; }
+    std::size_t boxes() const { return big()->bigSceneScriptView()->textBoxes().size(); }
+    // The scene's rows as "sort order:type:text", in sort order.
+    QString rows() const
+    {
+        return count(QStringLiteral("SELECT group_concat(p.SortOrder || ':' || e.ElementType || ':' || p.ScriptText, "
+                                    "'|') FROM (SELECT * FROM ScriptPart WHERE SceneCardID = %1 ORDER BY SortOrder) p "
+                                    "JOIN ScriptElement e ON e.ScriptElementID = p.ElementTypeID")
+                         .arg(big()->scene()->sceneCardID()));
+    }
+    void key(ScriptTextView* target, Qt::Key pressed, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(target, pressed, modifiers);
+        settle();
+    }
+    void type(ScriptTextView* target, const QString& text)
+    {
+        target->setFocus();
+        QTextCursor cursor = target->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        target->setTextCursor(cursor);
+        QTest::keyClicks(target, text);
+        settle();
+    }
+    // Ends the edit in progress, as a click elsewhere would.
+    void leave()
+    {
+        big()->tfHeading()->setFocus();
+        settle();
+    }
+    QString integrity() const { return count(QStringLiteral("PRAGMA integrity_check")); }
+};
+
+TEST_F(ScriptEditor, ANewSceneGetsOneEmptyActionThatShowsButDoesNotStoreTheInstruction)
+{
+    ASSERT_NE(openScript(), nullptr);
+    EXPECT_EQ(rows(), "1:Action:");
+    ASSERT_EQ(boxes(), 1u);
+    EXPECT_EQ(box(0)->toPlainText(), "");
+    EXPECT_EQ(box(0)->placeholderText(), BigSceneScriptView::kPlaceholder);
+    EXPECT_EQ(box(0)->geometry(), QRect(108, 18, 432, 18));
+    box(0)->setFocus();
+    leave();
+    EXPECT_EQ(rows(), "1:Action:");
+    type(box(0), QStringLiteral("Snow on the pass."));
+    EXPECT_EQ(rows(), "1:Action:") << "nothing is written while typing";
+    leave();
+    EXPECT_EQ(rows(), "1:Action:Snow on the pass.");
+    // The same card again keeps the boxes.
+    ScriptTextView* first = box(0);
+    big()->setSelectedTabID(1);
+    big()->setSelectedTabID(6);
+    EXPECT_EQ(box(0), first);
+}
+
+TEST_F(ScriptEditor, BoxesStandAtTheirIndentsWithGapsBeforeActionsCharactersAndTransitions)
+{
+    ASSERT_NE(openScript({"Scene Heading:EXT. PASS - NIGHT", "Action:Snow.", "Character:RUTH", "Parenthetical:(low)",
+                          "Dialogue:Hold on.", "DDL-Character:MIKEY", "DDL-Dialogue:Mum? Mum, answer me.",
+                          "DDR-Character:RUTH", "DDR-Dialogue:I'm here.", "Transition:CUT TO:"}),
+              nullptr);
+    ASSERT_EQ(boxes(), 10u);
+    const auto bottom = [this](std::size_t i) { return box(i)->y() + box(i)->height(); };
+    EXPECT_EQ(box(0)->y(), 0);
+    EXPECT_EQ(box(1)->y(), bottom(0) + 18);
+    EXPECT_EQ(box(2)->y(), bottom(1) + 18);
+    EXPECT_EQ(box(3)->y(), bottom(2));
+    EXPECT_EQ(box(4)->y(), bottom(3));
+    EXPECT_EQ(box(5)->y(), bottom(4) + 18);
+    EXPECT_EQ(box(7)->y(), box(5)->y()) << "the right column starts beside the left";
+    EXPECT_EQ(box(8)->y(), bottom(7));
+    EXPECT_EQ(box(9)->y(), std::max(bottom(6), bottom(8)) + 18) << "below the taller column";
+    const std::pair<std::size_t, QRect> widths[] = {{0, QRect(108, 0, 432, 0)}, {2, QRect(252, 0, 270, 0)},
+                                                     {4, QRect(180, 0, 252, 0)}, {7, QRect(396, 0, 144, 0)},
+                                                     {9, QRect(396, 0, 108, 0)}};
+    for (const auto& [index, frame] : widths) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(box(index)->x(), frame.x());
+        EXPECT_EQ(box(index)->width(), frame.width());
+    }
+    // A short script: the page is a letter page, 10 points above the background's lower edge.
+    QWidget* page = big()->bigSceneScriptView()->paperBackground();
+    EXPECT_EQ(page->height(), 792);
+    EXPECT_EQ(page->width(), 612);
+    EXPECT_EQ(page->y() + page->height(), big()->bigSceneScriptView()->background()->height() - 10);
+    EXPECT_GE(big()->bigSceneScriptView()->background()->height(), 812);
+}
+
+TEST_F(ScriptEditor, TypingInACharacterOrTransitionGivesCapitalsAndKeepsTheCaret)
+{
+    ASSERT_NE(openScript({"Action:", "Character:", "Transition:"}), nullptr);
+    type(box(1), QStringLiteral("ruth"));
+    EXPECT_EQ(box(1)->toPlainText(), "RUTH");
+    EXPECT_EQ(box(1)->textCursor().position(), 4);
+    QTextCursor cursor = box(1)->textCursor();
+    cursor.setPosition(2);
+    box(1)->setTextCursor(cursor);
+    QTest::keyClicks(box(1), QStringLiteral("x"));
+    EXPECT_EQ(box(1)->toPlainText(), "RUXTH");
+    EXPECT_EQ(box(1)->textCursor().position(), 3);
+    type(box(2), QStringLiteral("cut to:"));
+    type(box(0), QStringLiteral("quiet"));
+    leave();
+    EXPECT_EQ(rows(), "1:Action:quiet|2:Character:RUXTH|3:Transition:CUT TO:");
+}
+
+TEST_F(ScriptEditor, ABoxThatGrowsMovesTheBoxesBelowByTheGrowth)
+{
+    ASSERT_NE(openScript({"Action:One line", "Action:Below"}), nullptr);
+    const int below = box(1)->y();
+    const int height = box(0)->height();
+    type(box(0), QStringLiteral(" and then a great many more words that cannot fit on one line of the page at all"));
+    const int growth = box(0)->height() - height;
+    EXPECT_GT(growth, 0);
+    EXPECT_EQ(box(1)->y(), below + growth);
+}
+
+TEST_F(ScriptEditor, ReturnAddsTheParagraphScreenplayFormatExpectsAndRenumbersTheRowsBelow)
+{
+    ASSERT_NE(openScript({"Action:one", "Action:two", "Action:three"}), nullptr);
+    // At the end: one more row, no other changes.
+    box(2)->setFocus();
+    key(box(2), Qt::Key_Return);
+    EXPECT_EQ(rows(), "1:Action:one|2:Action:two|3:Action:three|4:Action:");
+    EXPECT_EQ(box(3)->y(), box(2)->y() + box(2)->height() + 18);
+    EXPECT_TRUE(box(3)->hasFocus());
+    // In the first of them: the others move 36 down and one sort order on.
+    const int second = box(1)->y();
+    const int third = box(2)->y();
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Return);
+    EXPECT_EQ(rows(), "1:Action:one|2:Action:|3:Action:two|4:Action:three|5:Action:");
+    EXPECT_EQ(box(2)->y(), second + 36);
+    EXPECT_EQ(box(3)->y(), third + 36);
+    EXPECT_TRUE(box(1)->hasFocus());
+    EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_F(ScriptEditor, ReturnAfterACharacterGivesItsDialogueDirectlyBelow)
+{
+    ASSERT_NE(openScript({"Character:RUTH", "Action:She drives."}), nullptr);
+    const int action = box(1)->y();
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Return);
+    EXPECT_EQ(rows(), "1:Character:RUTH|2:Dialogue:|3:Action:She drives.");
+    EXPECT_EQ(box(1)->y(), box(0)->y() + box(0)->height());
+    EXPECT_EQ(box(2)->y(), action + 18);
+    // Return in the character again: its speech is there, so the caret goes to it.
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Return);
+    EXPECT_EQ(boxes(), 3u);
+    EXPECT_TRUE(box(1)->hasFocus());
+}
+
+TEST_F(ScriptEditor, ReturnNeverDeadEndsAfterHeadingsActsAndDualDialogue)
+{
+    ASSERT_NE(openScript({"Scene Heading:INT. CAB - NIGHT", "New Act:ACT TWO", "DDL-Character:MIKEY"}), nullptr);
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Return);
+    EXPECT_EQ(box(1)->stringTag(), "Action");
+    box(2)->setFocus();
+    key(box(2), Qt::Key_Return);
+    EXPECT_EQ(box(3)->stringTag(), "Action");
+    // Through a dual-dialogue pair: left speech, right character beside the left one, right
+    // speech, then an action below the taller column.
+    box(4)->setFocus();
+    key(box(4), Qt::Key_Return);
+    EXPECT_EQ(box(5)->stringTag(), "DDL-Dialogue");
+    type(box(5), QStringLiteral("Mum? Mum, answer me. Please, the radio is all I have up here tonight."));
+    key(box(5), Qt::Key_Return);
+    EXPECT_EQ(box(6)->stringTag(), "DDR-Character");
+    EXPECT_EQ(box(6)->y(), box(4)->y());
+    key(box(6), Qt::Key_Return);
+    EXPECT_EQ(box(7)->stringTag(), "DDR-Dialogue");
+    key(box(7), Qt::Key_Return);
+    EXPECT_EQ(box(8)->stringTag(), "Action");
+    EXPECT_EQ(box(8)->y(), box(5)->y() + box(5)->height() + 18) << "below the taller, left column";
+    leave();
+    EXPECT_EQ(rows(), "1:Scene Heading:INT. CAB - NIGHT|2:Action:|3:New Act:ACT TWO|4:Action:|5:DDL-Character:MIKEY|"
+                      "6:DDL-Dialogue:Mum? Mum, answer me. Please, the radio is all I have up here tonight.|"
+                      "7:DDR-Character:|8:DDR-Dialogue:|9:Action:");
+}
+
+TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
+{
+    ASSERT_NE(openScript({"Action:", "Action:text", "Dialogue:", "Dialogue:words"}), nullptr);
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Tab);
+    EXPECT_EQ(box(0)->stringTag(), "Character");
+    EXPECT_EQ(box(0)->x(), 252);
+    key(box(0), Qt::Key_Tab);
+    EXPECT_EQ(box(0)->stringTag(), "Transition");
+    key(box(0), Qt::Key_Tab);
+    EXPECT_EQ(box(0)->stringTag(), "Transition") << "Tab goes no further";
+    box(1)->setFocus();
+    key(box(1), Qt::Key_Tab);
+    EXPECT_EQ(box(1)->stringTag(), "Action");
+    EXPECT_EQ(box(1)->toPlainText(), "text") << "no tab is typed";
+    type(box(2), QStringLiteral("("));
+    EXPECT_EQ(box(2)->stringTag(), "Parenthetical");
+    EXPECT_EQ(box(2)->toPlainText(), "(");
+    type(box(3), QStringLiteral("("));
+    EXPECT_EQ(box(3)->stringTag(), "Dialogue");
+    leave();
+    EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(");
+}
+
+TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterTakesItsParentheticalAndDialogueAlong)
+{
+    ASSERT_NE(openScript({"Action:one", "Character:", "Parenthetical:(low)", "Dialogue:Hold on.", "Action:two"}),
+              nullptr);
+    const int last = box(4)->y();
+    const int taken = box(1)->height() + box(2)->height() + box(3)->height() + 18;
+    box(1)->setFocus();
+    key(box(1), Qt::Key_Backspace);
+    EXPECT_EQ(rows(), "1:Action:one|5:Action:two");
+    ASSERT_EQ(boxes(), 2u);
+    EXPECT_EQ(box(1)->y(), last - taken);
+    EXPECT_TRUE(box(0)->hasFocus());
+    // Backspace in a box with text only deletes a character.
+    type(box(1), QString());
+    key(box(1), Qt::Key_Backspace);
+    leave();
+    EXPECT_EQ(rows(), "1:Action:one|5:Action:tw");
+    EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_F(ScriptEditor, TheLastParagraphIsNeverDeleted)
+{
+    ASSERT_NE(openScript({"Action:"}), nullptr);
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Backspace);
+    EXPECT_EQ(rows(), "1:Action:");
+    EXPECT_EQ(boxes(), 1u);
+}
+
+TEST_F(ScriptEditor, AnEmptyCharacterWithOnlyItsDialogueLeftKeepsTheCharacter)
+{
+    ASSERT_NE(openScript({"Character:", "Dialogue:Hi."}), nullptr);
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Backspace);
+    EXPECT_EQ(rows(), "1:Character:");
+    EXPECT_EQ(boxes(), 1u);
+}
+
+TEST_F(ScriptEditor, ArrowsMoveBetweenBoxesOnlyAtTheirEnds)
+{
+    ASSERT_NE(openScript({"Action:first", "Action:second"}), nullptr);
+    box(0)->setFocus();
+    QTextCursor cursor = box(0)->textCursor();
+    cursor.setPosition(2);
+    box(0)->setTextCursor(cursor);
+    key(box(0), Qt::Key_Down);
+    EXPECT_TRUE(box(0)->hasFocus()) << "within the text the caret moves in the box";
+    key(box(0), Qt::Key_End);
+    key(box(0), Qt::Key_Down);
+    EXPECT_TRUE(box(1)->hasFocus());
+    EXPECT_EQ(box(1)->textCursor().position(), 0);
+    key(box(1), Qt::Key_Up);
+    EXPECT_TRUE(box(0)->hasFocus());
+    EXPECT_EQ(box(0)->textCursor().position(), 5);
+    key(box(0), Qt::Key_End);
+    box(1)->setFocus();
+    key(box(1), Qt::Key_End);
+    key(box(1), Qt::Key_Down);
+    EXPECT_TRUE(box(1)->hasFocus()) << "the last box has no box after it";
+}
+
+TEST_F(ScriptEditor, AReturnThatCannotBeWrittenChangesNothingAndSaysSo)
+{
+    ASSERT_NE(openScript({"Action:one", "Action:two", "Action:three"}), nullptr);
+    SqlProbe::exec(document_->database(), QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ScriptPart "
+                                                         "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    const int second = box(1)->y();
+    fakes_.alerts->shown.clear();
+    box(0)->setFocus();
+    key(box(0), Qt::Key_Return);
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(rows(), "1:Action:one|2:Action:two|3:Action:three") << "the moved sort orders are rolled back too";
+    ASSERT_EQ(boxes(), 3u);
+    EXPECT_EQ(box(1)->y(), second);
+    EXPECT_EQ(box(1)->scriptPart()->sortOrder(), 2);
+    EXPECT_EQ(integrity(), "ok");
+}

@@ -1,0 +1,293 @@
+#include "LoopbackServer.h"
+#include "web/http/DataCompressor.h"
+#include "web/http/HTTPRequest.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+using Reply = LoopbackServer::Reply;
+using Request = LoopbackServer::Request;
+
+QByteArray noise(qsizetype size)
+{
+    QRandomGenerator generator(11);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Adds up what a request reports, as a queue does.
+class Tally : public HTTPRequestQueueListener
+{
+public:
+    void requestDidSendBytes(HTTPRequest*, qint64 amount) override { sent += amount; }
+    void requestIncrementUploadSizeBy(HTTPRequest*, qint64 amount) override { uploadTotal += amount; }
+    void requestDidReceiveBytes(HTTPRequest*, qint64 amount) override { received += amount; }
+    void requestIncrementDownloadSizeBy(HTTPRequest*, qint64 amount) override { downloadTotal += amount; }
+    qint64 sent = 0;
+    qint64 uploadTotal = 0;
+    qint64 received = 0;
+    qint64 downloadTotal = 0;
+};
+
+} // namespace
+
+TEST(HTTPTransfer, BodiesFromMemoryAndFromDiskArriveWholeAndCompressedOnesInflate)
+{
+    const QByteArray payload = noise(700000);
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("story.vtrsf"));
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(payload);
+    }
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "stored"); });
+    const struct {
+        const char* name;
+        bool fromDisk;
+        bool compressed;
+    } rows[] = {
+        {"memory", false, false},
+        {"disk", true, false},
+        {"memory, gzip", false, true},
+        {"disk, gzip", true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto tally = std::make_shared<Tally>();
+        auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/upload")));
+        request->setQueue(tally);
+        request->setShouldStreamPostDataFromDisk(row.fromDisk);
+        request->setShouldCompressRequestBody(row.compressed);
+        request->appendPostDataFromFile(source);
+        const QString bodyFile = request->postBodyFilePath();
+        request->startSynchronous();
+        ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+        QTest::qWait(10);
+        const Request received = server.requests().last();
+        EXPECT_EQ(received.requestLine, QByteArray("POST /upload HTTP/1.1"));
+        EXPECT_EQ(received.headers.contains("content-encoding"), row.compressed);
+        const QByteArray body =
+            row.compressed ? DataDecompressor::uncompressData(received.body, nullptr).value_or(QByteArray())
+                           : received.body;
+        EXPECT_EQ(body, payload);
+        // All that went out is counted once against the total that was announced.
+        EXPECT_EQ(tally->sent, tally->uploadTotal);
+        EXPECT_EQ(quint64(tally->uploadTotal) + request->uploadBufferSize(), request->postLength());
+        EXPECT_EQ(request->totalBytesSent(), request->postLength());
+        // The body file the request made for itself is gone.
+        if (row.fromDisk) {
+            EXPECT_FALSE(QFile::exists(bodyFile));
+            EXPECT_TRUE(request->compressedPostBodyFilePath().isEmpty());
+        }
+    }
+}
+
+TEST(HTTPTransfer, DownloadsToAFileLandAtTheirDestinationInflatedWhenCompressed)
+{
+    const QByteArray text = QByteArray("EXT. HARBOUR - DAWN. Gulls. ").repeated(20000);
+    const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
+    LoopbackServer server([&](const Request& request) {
+        if (request.requestLine.contains("/plain"))
+            return LoopbackServer::answer("200 OK", text);
+        return LoopbackServer::answer("200 OK", gzipped, "Content-Encoding: gzip\r\n");
+    });
+    QTemporaryDir folder;
+    const struct {
+        const char* name;
+        QString path;
+        bool inflateAtTheEnd;
+    } rows[] = {
+        {"plain", QStringLiteral("/plain"), true},
+        {"gzip inflated at the end", QStringLiteral("/gzip"), true},
+        {"gzip inflated while it arrives", QStringLiteral("/gzip"), false},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString destination = folder.filePath(QStringLiteral("download-%1.txt").arg(++index));
+        {
+            // An older file at the destination is replaced.
+            QFile old(destination);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old draft");
+        }
+        if (!row.inflateAtTheEnd)
+            QFile::remove(destination);
+        auto tally = std::make_shared<Tally>();
+        auto request = HTTPRequest::requestWithURL(server.url(row.path));
+        request->setQueue(tally);
+        request->setDownloadDestinationPath(destination);
+        request->setShouldWaitToInflateCompressedResponses(row.inflateAtTheEnd);
+        request->startSynchronous();
+        ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+        QTest::qWait(10);
+        EXPECT_EQ(readFile(destination), text);
+        EXPECT_FALSE(request->rawResponseData());
+        EXPECT_TRUE(request->temporaryFileDownloadPath().isEmpty());
+        EXPECT_EQ(tally->received, tally->downloadTotal);
+        EXPECT_EQ(quint64(tally->received), request->contentLength());
+    }
+}
+
+TEST(HTTPTransfer, ACookieTheServerSetsGoesBackWithTheNextRequest)
+{
+    HTTPRequest::clearSession();
+    LoopbackServer server([](const Request& request) {
+        if (request.requestLine.contains("/login"))
+            return LoopbackServer::answer("200 OK", "hello", "Set-Cookie: reel=seven; Path=/\r\n");
+        return LoopbackServer::answer("200 OK", request.headers.value("cookie"));
+    });
+    auto login = HTTPRequest::requestWithURL(server.url(QStringLiteral("/login")));
+    login->startSynchronous();
+    ASSERT_FALSE(login->error());
+    ASSERT_EQ(login->responseCookies().size(), 1);
+    EXPECT_EQ(login->responseCookies().first().value(), QByteArray("seven"));
+    EXPECT_EQ(SessionCookies::shared().cookies().size(), 1);
+
+    auto next = HTTPRequest::requestWithURL(server.url(QStringLiteral("/cards")));
+    next->setRequestCookies({QNetworkCookie("act", "two")});
+    next->startSynchronous();
+    EXPECT_EQ(next->responseString(), QStringLiteral("act=two; reel=seven"));
+
+    auto without = HTTPRequest::requestWithURL(server.url(QStringLiteral("/cards")));
+    without->setUseCookiePersistence(false);
+    without->startSynchronous();
+    EXPECT_EQ(without->responseString(), QString(QLatin1String("")));
+
+    HTTPRequest::clearSession();
+    auto cleared = HTTPRequest::requestWithURL(server.url(QStringLiteral("/cards")));
+    cleared->startSynchronous();
+    EXPECT_EQ(cleared->responseString(), QString(QLatin1String("")));
+}
+
+namespace {
+
+class RedirectDelegate : public HTTPRequestDelegate
+{
+public:
+    bool implements(Operation operation) const override { return operation == Operation::WillRedirect; }
+    void requestWillRedirectToURL(HTTPRequest* request, const QUrl& url) override
+    {
+        asked = url;
+        QUrl changed = url;
+        changed.setPath(QStringLiteral("/chosen"));
+        request->redirectToURL(changed);
+    }
+    QUrl asked;
+};
+
+} // namespace
+
+TEST(HTTPTransfer, ADelegateThatTakesOverRedirectsChoosesWhereTheRequestGoes)
+{
+    LoopbackServer server([](const Request& request) {
+        if (request.requestLine.contains("/start"))
+            return LoopbackServer::answer("302 Found", "", "Location: /offered\r\n");
+        return LoopbackServer::answer("200 OK", request.requestLine);
+    });
+    auto delegate = std::make_shared<RedirectDelegate>();
+    auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/start")));
+    request->setDelegate(delegate);
+    request->startAsynchronous();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return request->isFinished(); }, 10000));
+    EXPECT_EQ(delegate->asked, server.url(QStringLiteral("/offered")));
+    EXPECT_EQ(request->responseString(), QStringLiteral("GET /chosen HTTP/1.1"));
+}
+
+TEST(HTTPTransfer, ACancelledDownloadKeepsItsPartialFileOnlyWhenItMayResume)
+{
+    // The server sends part of a long body, then nothing more.
+    LoopbackServer server([](const Request&) {
+        Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + QByteArray(5000, 'p');
+        return reply;
+    });
+    QTemporaryDir folder;
+    for (const bool resumable : {true, false}) {
+        SCOPED_TRACE(resumable);
+        auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/long")));
+        request->setDownloadDestinationPath(folder.filePath(QStringLiteral("long.bin")));
+        request->setAllowResumeForFileDownloads(resumable);
+        request->startAsynchronous();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return request->totalBytesRead() == 5000; }, 10000));
+        const QString partial = request->temporaryFileDownloadPath();
+        ASSERT_TRUE(QFile::exists(partial));
+        request->cancel();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return request->isFinished(); }, 10000));
+        EXPECT_EQ(request->error(), HTTPError::requestCancelled());
+        EXPECT_EQ(QFile::exists(partial), resumable);
+        QFile::remove(partial);
+    }
+}
+
+TEST(HTTPTransfer, ReadsTakeAtMostTheSizeTheAnnouncedLengthAllows)
+{
+    const QByteArray body = noise(100000);
+    const struct {
+        const char* name;
+        bool withLength;
+        qsizetype largest;
+    } rows[] = {
+        {"with a length above 64 KiB", true, 65536},
+        {"without a length", false, 16384},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) {
+            if (row.withLength)
+                return LoopbackServer::answer("200 OK", body);
+            return Reply {"HTTP/1.1 200 OK\r\n\r\n" + body, true};
+        });
+        auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/sizes")));
+        qsizetype largest = 0;
+        QByteArray assembled;
+        request->setDataReceivedBlock([&](const QByteArray& piece) {
+            largest = std::max(largest, piece.size());
+            assembled += piece;
+        });
+        request->startSynchronous();
+        ASSERT_FALSE(request->error());
+        QTest::qWait(10);
+        EXPECT_EQ(assembled, body);
+        EXPECT_LE(largest, row.largest);
+        // Data handed to a receiver is not kept as well.
+        EXPECT_TRUE(request->rawResponseData().value_or(QByteArray()).isEmpty());
+    }
+}
+
+TEST(HTTPTransfer, AProxyFromTheEnvironmentIsUsedUnlessTheHostIsExempt)
+{
+    LoopbackServer proxy([](const Request& request) { return LoopbackServer::answer("200 OK", request.requestLine); });
+    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(proxy.port()).toLatin1());
+    qputenv("no_proxy", "skipped.invalid");
+    auto proxied = HTTPRequest::requestWithURL(QUrl(QStringLiteral("http://story.invalid/a")));
+    proxied->startSynchronous();
+    auto exempt = HTTPRequest::requestWithURL(QUrl(QStringLiteral("http://skipped.invalid/a")));
+    exempt->setTimeOutSeconds(2);
+    exempt->startSynchronous();
+    qunsetenv("http_proxy");
+    qunsetenv("no_proxy");
+    ASSERT_FALSE(proxied->error());
+    EXPECT_EQ(proxied->responseString(), QStringLiteral("GET http://story.invalid/a HTTP/1.1"));
+    EXPECT_EQ(proxied->proxyHost(), QStringLiteral("127.0.0.1"));
+    // The exempt host is looked up itself, which fails: it never reached the proxy.
+    EXPECT_TRUE(exempt->error());
+    EXPECT_EQ(proxy.requests().size(), 1);
+}

@@ -2,9 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 AppActions::AppActions(QObject* parent)
     : QObject(parent)
@@ -25,6 +29,34 @@ AppActions::AppActions(QObject* parent)
     menuRevert = make(tr("Revert"), "menuRevert");
     mnuNewVersion = make(tr("New &Version..."), "mnuNewVersion");
     mnuBackup = make(tr("&Backup"), "mnuBackup");
+    // Each edit command is the field's own: a line, a text box or a text area with the focus
+    // undoes, cuts or pastes within itself; without such a field the command does nothing.
+    const struct {
+        QAction*& action;
+        QString text;
+        const char* name;
+        QKeySequence::StandardKey keys;
+        const char* slot;
+    } editCommands[] = {
+        {mnuUndo, tr("&Undo"), "mnuUndo", QKeySequence::Undo, "undo"},
+        {mnuRedo, tr("&Redo"), "mnuRedo", QKeySequence::Redo, "redo"},
+        {mnuCut, tr("Cu&t"), "mnuCut", QKeySequence::Cut, "cut"},
+        {mnuCopy, tr("&Copy"), "mnuCopy", QKeySequence::Copy, "copy"},
+        {mnuPaste, tr("&Paste"), "mnuPaste", QKeySequence::Paste, "paste"},
+        {mnuSelectAll, tr("Select &All"), "mnuSelectAll", QKeySequence::SelectAll, "selectAll"},
+    };
+    for (const auto& command : editCommands) {
+        command.action = make(command.text, command.name);
+        command.action->setShortcut(command.keys);
+        const char* slot = command.slot;
+        connect(command.action, &QAction::triggered, this, [slot] {
+            QWidget* field = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field)
+                || qobject_cast<QTextEdit*>(field))
+                QMetaObject::invokeMethod(field, slot);
+        });
+    }
+
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
@@ -109,6 +141,8 @@ AppActions::AppActions(QObject* parent)
     mnuRScript = make(tr("Script"), "mnuRScript");
     mnuRSCI3x5 = make(tr("3x5 Index Cards"), "mnuRSCI3x5");
     mnuRSCI4x6 = make(tr("4x6 Index Cards"), "mnuRSCI4x6");
+    mnuRSCA3x5 = make(tr("Avery 3x5 Cards"), "mnuRSCA3x5");
+    mnuRSCABusinessCards = make(tr("Avery Business Cards"), "mnuRSCABusinessCards");
     mnuRA3x5IncludeNotes = makeCheckable(tr("Avery 3x5: Include Notes"), "mnuRA3x5IncludeNotes");
     mnuRA3x5IncludeCharacters = makeCheckable(tr("Avery 3x5: Include Characters"), "mnuRA3x5IncludeCharacters");
     mnuR3x5IncludeNotes = makeCheckable(tr("3x5 Cards: Include Notes"), "mnuR3x5IncludeNotes");
@@ -174,6 +208,16 @@ void AppActions::addFileMenu(QMenuBar* bar, bool story)
     file->addAction(mnuQuit);
 }
 
+void AppActions::addEditMenu(QMenuBar* bar)
+{
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    edit->addActions({mnuUndo, mnuRedo});
+    edit->addSeparator();
+    edit->addActions({mnuCut, mnuCopy, mnuPaste});
+    edit->addSeparator();
+    edit->addAction(mnuSelectAll);
+}
+
 void AppActions::addApplicationMenu(QMenuBar* bar)
 {
     QMenu* application = bar->addMenu(tr("&Vantora"));
@@ -194,6 +238,7 @@ void AppActions::addHelpMenu(QMenuBar* bar)
 void AppActions::buildStartMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, false);
+    addEditMenu(bar);
     addApplicationMenu(bar);
     addHelpMenu(bar);
 }
@@ -201,6 +246,7 @@ void AppActions::buildStartMenuBar(QMenuBar* bar)
 void AppActions::buildStoryMenuBar(QMenuBar* bar)
 {
     addFileMenu(bar, true);
+    addEditMenu(bar);
     addApplicationMenu(bar);
 
     QMenu* story = bar->addMenu(tr("&Story"));
@@ -227,7 +273,8 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
     reports->addSeparator();
-    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6});
+    reports->addActions({mnuRSCSummary, mnuRLitterBox, mnuRSCDetailed, mnuRScript, mnuRSCI3x5, mnuRSCI4x6, mnuRSCA3x5,
+                         mnuRSCABusinessCards});
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});

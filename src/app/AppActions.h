@@ -42,6 +42,14 @@ public:
     // A new story from a project file of the earlier versions.
     QAction* mnuImportVantoraMac;
 
+    // --- Edit: the standard commands, acting on the text field that has the keyboard focus ---
+    QAction* mnuUndo;
+    QAction* mnuRedo;
+    QAction* mnuCut;
+    QAction* mnuCopy;
+    QAction* mnuPaste;
+    QAction* mnuSelectAll;
+
     // --- Application ---
     QAction* mnuAbout;
     QAction* mnuCheckForUpdates;
@@ -116,6 +124,8 @@ public:
     QAction* mnuRScript;
     QAction* mnuRSCI3x5;
     QAction* mnuRSCI4x6;
+    QAction* mnuRSCA3x5;
+    QAction* mnuRSCABusinessCards;
 
     // --- Reports (card report options) ---
     QAction* mnuRA3x5IncludeNotes;
@@ -142,6 +152,7 @@ private:
     QAction* make(const QString& text, const QString& objectName);
     QAction* makeCheckable(const QString& text, const QString& objectName);
     void addFileMenu(QMenuBar* bar, bool story);
+    void addEditMenu(QMenuBar* bar);
     void addApplicationMenu(QMenuBar* bar);
     void addHelpMenu(QMenuBar* bar);
 

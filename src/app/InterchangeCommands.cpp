@@ -3,6 +3,7 @@
 // with the application's progress window for imports.
 #include "AppActions.h"
 #include "AppController.h"
+#include "AppLog.h"
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
@@ -269,6 +270,6 @@ void MyDocument::exportToFinalDraft8()
     } catch (...) {
         // The script is written; not finding an application to show it is no failure of
         // the export.
-        qWarning("the exported script could not be opened");
+        qCWarning(lcApp) << "the exported script could not be opened";
     }
 }

@@ -1099,13 +1099,19 @@ void MyDocument::beatsSectionIsHidden(bool flag)
     default:
         return;
     }
-    const bool wide = splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands;
+    const bool wide =
+        splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands && storyElementListIsBuilt();
     add->setVisible(wide);
     remove->setVisible(wide && removable);
     if (window_) {
         window_->tbAddItem()->setVisible(wide);
         window_->tbDeleteItem()->setVisible(wide && removable);
     }
+}
+
+bool MyDocument::storyElementListIsBuilt() const
+{
+    return beatSectionTable_ && !beatSectionTable_->property(kListNotBuilt).toBool();
 }
 
 void MyDocument::boardIsHidden(bool flag)

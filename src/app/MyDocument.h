@@ -274,6 +274,11 @@ public:
     // 3 set-ups, 4 pay-offs) with its add button and menu item, highlights its label and
     // remembers it in the story; any other number shows nothing.
     void setBeatSection(std::int64_t section);
+    // Whether the story-elements pane shows a list of its own (the add and delete commands
+    // act on it), not the empty view that holds the place of a list not built yet.
+    bool storyElementListIsBuilt() const;
+    // The property that marks such an empty view.
+    static constexpr const char* kListNotBuilt = "listNotBuilt";
     // A section label was clicked: its tag names the section to show.
     void selectBeatSectionOption(QObject* sender);
     // Starts a new current logline: empty (tag 1), the short (2) or the long template (3);

@@ -8,6 +8,7 @@
 #include "reports/ReportPainter.h"
 #include "board/CardColorSelector.h"
 #include "panes/ModalDialogs.h"
+#include "reports/CardSheetReports.h"
 #include "reports/IndexCardReports.h"
 #include "reports/SceneCardReports.h"
 #include "reports/StoryReport.h"
@@ -60,6 +61,8 @@ void connectReportCommands(AppController& application)
         {menus.mnuRSCDetailed, &SceneCardReports::details},
         {menus.mnuRSCI3x5, &IndexCardReports::threeByFive},
         {menus.mnuRSCI4x6, &IndexCardReports::fourBySix},
+        {menus.mnuRSCA3x5, &CardSheetReports::avery3x5},
+        {menus.mnuRSCABusinessCards, &CardSheetReports::businessCards},
     };
     for (const auto& [item, build] : cardReports)
         application.routeToCurrentDocument(item,

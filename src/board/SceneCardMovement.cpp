@@ -92,9 +92,12 @@ void SceneCardView::mouseDragged(QMouseEvent* event)
             }
         }
         card->move(static_cast<int>(left), static_cast<int>(top));
-        scene_->setPositionTop(static_cast<std::int64_t>(top));
-        scene_->setPositionLeft(static_cast<std::int64_t>(left));
-        setPageNumber();
+        // Each step stores the place with its page, beat and the fractions the board is laid
+        // out from, together: a board opened from the file after any step shows the card
+        // where that step left it.
+        placeCardAt(story, *scene_, static_cast<std::int64_t>(left), static_cast<std::int64_t>(top));
+        showPageNumber(scene_->pageNumber());
+        scene_->save();
         return;
     }
     if (scene_->onBoard() == 2) {

@@ -53,6 +53,10 @@ public:
     // place on the board. Answers false, with the reason in `error`, when the file could not
     // be written; an older file at the path is then left as it was.
     bool exportScreenplay(Screenplaydb& story, const QString& path, QString* error = nullptr) const;
+    // The script of the board's cards as plain text: the title, then per card its heading and
+    // the script paragraphs it holds in memory, indented with tabs by their element type.
+    // Writes nothing.
+    QString buildTextStringForScript(Screenplaydb& story) const;
 
     // --- report text (reports) ---
     // The height in points of a text laid out in `width` points with `font`: alignment 0 wraps

@@ -112,7 +112,9 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
     for (QRadioButton* option : {optMale_, optFemale_}) {
         // Neither may be on (a gender not given), so the pair is not left to Qt's exclusivity.
         option->setAutoExclusive(false);
-        option->setStyleSheet(QStringLiteral("color: white"));
+        QPalette palette = option->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        option->setPalette(palette);
     }
     details->addWidget(age);
     details->addWidget(tfAge_, 1);

@@ -227,9 +227,7 @@ void MyDocument::setBeatSection(std::int64_t section)
             remove->setProperty("imageName", QString::fromLatin1(commands.deleteImage));
             remove->setIcon(PaneImages::image(QString::fromLatin1(commands.deleteImage)));
             remove->setToolTip(QString::fromLatin1(commands.deleteToolTip));
-            add->setVisible(true);
         }
-        (menus.*commands.addItem)->setVisible(true);
     }
 
     if (section == 1 && currentlyEditingCharacter_) {
@@ -258,8 +256,16 @@ void MyDocument::showItemList(std::int64_t section)
         locationsTableView_ = std::make_unique<LocationsTableView>(this, &story);
         beatSectionTable_ = locationsTableView_->view();
     } else {
+        // The list is not built yet: an empty view holds its place, and no add command is
+        // offered, as it would do nothing.
         beatSectionTable_ = new QWidget;
         beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
+        beatSectionTable_->setProperty(kListNotBuilt, true);
+    }
+    if (section > 0 && storyElementListIsBuilt()) {
+        if (window_)
+            window_->tbAddItem()->setVisible(true);
+        (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].addItem)->setVisible(true);
     }
     beatSectionArea_->layout()->addWidget(beatSectionTable_);
     beatSectionTable_->show();

@@ -331,11 +331,12 @@ void BigSceneView::layoutCardPane()
     tfHeading_->setGeometry(kFieldLeft, kHeadingTop, headingWidth, kRowHeight);
     tfPageNumber_->setGeometry(kFieldLeft + headingWidth + 4, kHeadingTop, kPageNumberWidth, kRowHeight);
     const int fieldsWidth = headingWidth + 4 + kPageNumberWidth;
-    const int conflictTop = height - kRowHeight - 8;
-    const int changeTop = conflictTop - kRowHeight - 4;
+    // In a short pane the description gives way first; the rows below it never climb over the
+    // heading (what does not fit is cut off at the pane's lower edge).
     const int descriptionTop = kHeadingTop + kRowHeight + 4;
-    tfDescription_->setGeometry(kFieldLeft, descriptionTop, fieldsWidth,
-                                std::max(kRowHeight, changeTop - 4 - descriptionTop));
+    const int changeTop = std::max(descriptionTop, height - 2 * kRowHeight - 12);
+    const int conflictTop = changeTop + kRowHeight + 4;
+    tfDescription_->setGeometry(kFieldLeft, descriptionTop, fieldsWidth, std::max(0, changeTop - 4 - descriptionTop));
     lblEmotionalChangeType_->setGeometry(kFieldLeft, changeTop, kMarkWidth, kRowHeight);
     tfEmotionalChange_->setGeometry(kFieldLeft + kMarkWidth + 4, changeTop, fieldsWidth - kMarkWidth - 4, kRowHeight);
     lblConflict_->setGeometry(kFieldLeft, conflictTop, kMarkWidth, kRowHeight);

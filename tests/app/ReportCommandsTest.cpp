@@ -161,7 +161,8 @@ TEST_F(ReportCommands, SceneCardReportsOfABoardWithoutCardsSaySoAndPrintNothing)
     MyDocument* document = open(makeStory(QStringLiteral("Empty.vtrsf")));
     ASSERT_NE(document, nullptr);
     AppActions& menus = app_->actions();
-    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed, menus.mnuRSCI3x5, menus.mnuRSCI4x6}) {
+    for (QAction* item : {menus.mnuRSCSummary, menus.mnuRSCDetailed, menus.mnuRSCI3x5, menus.mnuRSCI4x6,
+                          menus.mnuRSCA3x5, menus.mnuRSCABusinessCards}) {
         SCOPED_TRACE(item->objectName().toStdString());
         fakes_.alerts->shown.clear();
         item->trigger();

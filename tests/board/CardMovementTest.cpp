@@ -19,9 +19,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+
+#include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -518,4 +522,65 @@ TEST_F(CardDrops, CardsCrossBetweenTheBoardAndTheLitterBoxOnly)
     // Unknown cards are refused.
     EXPECT_FALSE(dropOn(target_->dragDropView(), onTarget, *drag(Pasteboard::kSceneCard, 4242, document_),
                         Qt::MoveAction));
+}
+
+// --- A move cut short ----------------------------------------------------------------------------
+
+// Run only as the child process of the test below: opens the story it is given, takes the
+// card by its thumb tack, moves it without letting go, says so and waits to be killed.
+TEST_F(CardMovement, DISABLED_ChildProcessMovesACardAndWaitsToBeKilled)
+{
+    const QString path = qEnvironmentVariable("VANTORA_MOVED_STORY");
+    const std::int64_t key = qEnvironmentVariable("VANTORA_MOVED_CARD").toLongLong();
+    ASSERT_FALSE(path.isEmpty());
+    document_ = open(path);
+    ASSERT_NE(document_, nullptr);
+    press(cardView(*document_, key));
+    moveBy(QPoint(260, 180), 6);
+    std::fputs("card moved\n", stdout);
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+// A card moved and then killed before the button went up: the board opened from the file
+// shows the card where the file says it is, every step of the move having stored its place
+// and the fractions the board is laid out from together.
+TEST_F(CardMovement, AMoveCutShortByAKillReopensWhereTheFileHasTheCard)
+{
+    path_ = story(QStringLiteral("Killed"), {inBeat(1, 0.05f), inBeat(3, 0.4f)},
+                  QStringLiteral("BoardWidth = 1840, BoardHeight = 732"));
+    keys_ = cardKeys(path_);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VANTORA_MOVED_STORY", path_);
+    environment.insert("VANTORA_MOVED_CARD", QString::number(keys_[0]));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_also_run_disabled_tests", "--gtest_filter=CardMovement.DISABLED_ChildProcess*"});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    QByteArray output;
+    for (int waited = 0; waited < 300 && !output.contains("card moved"); ++waited) {
+        child.waitForReadyRead(100);
+        output += child.readAllStandardOutput();
+    }
+    ASSERT_TRUE(output.contains("card moved")) << output.toStdString();
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    ASSERT_TRUE(child.waitForFinished(10000));
+
+    const QStringList place = cardColumns(keys_[0], "PositionLeft || ',' || PositionTop").split(',');
+    ASSERT_EQ(place.size(), 2);
+    EXPECT_NE(place[0].toInt(), 4) << "the child moved the card";
+    document_ = open(path_);
+    ASSERT_NE(document_, nullptr);
+    SceneCardView* view = cardView(*document_, keys_[0]);
+    ASSERT_EQ(view->view()->parentWidget(), document_->boardView()->view());
+    // Truncated fractions may put the card a point short of the stored place.
+    EXPECT_NEAR(view->view()->x(), place[0].toInt(), 1);
+    EXPECT_NEAR(view->view()->y(), place[1].toInt(), 1);
+    const SceneCarddb* moved = card(*document_, keys_[0]);
+    EXPECT_EQ(cardColumns(keys_[0], "PageNumber"),
+              QString::number(document_->currentScreenplay()->boardSections().pageNumberForPositionTop(
+                  view->view()->y(), view->view()->x())));
+    EXPECT_EQ(moved->currentBeatSection(),
+              document_->currentScreenplay()->boardSections().boardBeatSectionForPageNumber(moved->pageNumber()));
 }

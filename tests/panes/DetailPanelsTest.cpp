@@ -3,6 +3,8 @@
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
 #include "board/RecordPasteboardType.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
 #include "model/Characterdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/CharacterDetailView.h"
@@ -270,6 +272,33 @@ TEST_F(DetailPanels, DraggingThePanelOrAThumbnailCarriesItsRowsAndItsStory)
         ASSERT_EQ(drags_.size(), 1u);
         EXPECT_EQ(drags_[0].formats.value(linkType), QByteArray("0"));
     }
+}
+
+TEST_F(DetailPanels, ThePanelDroppedOnABoardCardPutsItsItemInTheScene)
+{
+    open(itemsStory(QStringLiteral("Cards"), 1, {QStringLiteral("ADA"), QStringLiteral("BRUNO"), QStringLiteral("CLEO")},
+                    {QStringLiteral("DOCKS"), QStringLiteral("MILL"), QStringLiteral("QUAY")}, {}, true));
+    ASSERT_FALSE(document_->sceneCardControls().empty());
+    SceneCardView* card = document_->sceneCardControls().front().get();
+    const std::int64_t key = card->scene()->sceneCardID();
+
+    document_->showCharacterDetailForCharacter(screenplay().characters()[2].get());
+    dragFrom(document_->characterDetailView()->view(), QPoint(document_->characterDetailView()->view()->width() - 20, 990));
+    ASSERT_EQ(drags_.size(), 1u);
+    EXPECT_TRUE(dropOn(card->dragDropView(), drags_.back()));
+    EXPECT_EQ(stored(QStringLiteral("SELECT CharacterID FROM SceneCardCharacter WHERE SceneCardID = %1").arg(key)),
+              QStringLiteral("3"));
+
+    QTest::mouseClick(document_->optSelectLocations(), Qt::LeftButton);
+    document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[2].get());
+    dragFrom(document_->locationDetailView()->view(), QPoint(document_->locationDetailView()->view()->width() - 20, 990));
+    ASSERT_EQ(drags_.size(), 2u);
+    EXPECT_EQ(drags_.back().formats.value(RecordPasteboardType::mimeType(
+                  QString::fromLatin1(RecordPasteboardType::kSceneLocation))),
+              QByteArray("6"));
+    EXPECT_TRUE(dropOn(card->dragDropView(), drags_.back()));
+    EXPECT_EQ(stored(QStringLiteral("SELECT SceneLocationID FROM SceneCard WHERE SceneCardID = %1").arg(key)),
+              QStringLiteral("3"));
 }
 
 TEST_F(DetailPanels, TheLocationPanelStoresItsFieldsInCapitalsAndKeepsTheFocusWhenPaging)

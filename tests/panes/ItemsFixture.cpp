@@ -62,13 +62,15 @@ void ItemsFixture::TearDown()
 }
 
 QString ItemsFixture::itemsStory(const QString& name, std::int64_t section, const QStringList& characters,
-                                 const QStringList& locations, const std::vector<AttachmentSpec>& attachments)
+                                 const QStringList& locations, const std::vector<AttachmentSpec>& attachments,
+                                 bool withBeatCards)
 {
     const QString path = story(
         name, QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
                              "LogLineSplitterDistance = 13, BeatsSplitterDistance = 35, "
                              "GeneralNotesSplitterDistance = 80, BoardSplitterDistance = 80, BeatSectionShowing = %1")
-                  .arg(section));
+                  .arg(section),
+        withBeatCards);
     DatabaseConnection connection = StoryFile::open(path);
     const QString screenplay = QStringLiteral("(SELECT ScreenplayID FROM Screenplay)");
     for (const QString& character : characters)
@@ -149,5 +151,18 @@ bool ItemsFixture::dropOnCell(QTableView* table, int row, const QMimeData& data)
     QApplication::sendEvent(table->viewport(), &enter);
     QDropEvent drop(QPointF(at), Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(table->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+bool ItemsFixture::dropOn(QWidget* target, const ItemDrag& drag)
+{
+    QMimeData data;
+    for (auto format = drag.formats.cbegin(); format != drag.formats.cend(); ++format)
+        data.setData(format.key(), format.value());
+    const QPoint at(5, 5);
+    QDragEnterEvent enter(at, Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(at), Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
 }

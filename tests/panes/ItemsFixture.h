@@ -41,7 +41,8 @@ protected:
     // A story laid out wide enough for the section's commands, showing `section`, with these
     // characters and locations (names; descriptions "<name> described") and attachments.
     QString itemsStory(const QString& name, std::int64_t section, const QStringList& characters,
-                       const QStringList& locations = {}, const std::vector<AttachmentSpec>& attachments = {});
+                       const QStringList& locations = {}, const std::vector<AttachmentSpec>& attachments = {},
+                       bool withBeatCards = false);
     // Links stored before the story opens: (character or location key, attachment key, primary).
     void storeLink(const QString& path, const char* table, std::int64_t owner, std::int64_t attachment,
                    int primary);
@@ -56,6 +57,8 @@ protected:
     static std::unique_ptr<QMimeData> attachmentDrag(std::int64_t key, const MyDocument* document);
     // Drops the data on the cell and answers whether it was taken.
     static bool dropOnCell(QTableView* table, int row, const QMimeData& data);
+    // Drops what a recorded drag carried on a widget and answers whether it was taken.
+    static bool dropOn(QWidget* target, const ItemDrag& drag);
 
     QString storedIn(const QString& sql) const { return stored(sql); }
 

@@ -16,6 +16,8 @@
 #include "support/SqlProbe.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +25,10 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+
+#include <array>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -279,4 +285,60 @@ TEST_F(TitlePane, ALowTitlePaneKeepsAStripSeventyHigh)
     EXPECT_EQ(view120, QRect(0, 0, width, 120));
     EXPECT_EQ(logline120, QRect(109, 41, width - 129, 71));
     split->setDelegate(delegate);
+}
+
+// The Edit menu's commands act on the field with the focus, by menu item and by their
+// shortcuts alike; what they leave in the field is written when the edit ends.
+TEST_F(TitlePane, TheEditMenuWorksOnTheFocusedField)
+{
+    open(story("Editing", "ScreenplayTitle = 'Harbour'"));
+    type(titlePane().tfLogline(), "A pilot");
+    AppActions& menus = app_->actions();
+    struct Route {
+        const char* what;
+        std::function<void(QAction*, QWidget*)> run;
+    };
+    const std::array<Route, 2> routes{{
+        {"menu item", [](QAction* item, QWidget*) { item->trigger(); }},
+        {"shortcut",
+         [](QAction* item, QWidget* field) {
+             const QKeyCombination keys = item->shortcut()[0];
+             QTest::keyClick(field, keys.key(), keys.keyboardModifiers());
+         }},
+    }};
+    const std::array<std::pair<QWidget*, QString>, 2> fields{
+        {{titlePane().tfTitle(), "SELECT ScreenplayTitle FROM Screenplay"},
+         {titlePane().tfLogline(), "SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"}}};
+    auto text = [](QWidget* field) {
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            return line->text();
+        return static_cast<QPlainTextEdit*>(field)->toPlainText();
+    };
+    for (const Route& route : routes) {
+        for (const auto& [field, sql] : fields) {
+            SCOPED_TRACE(QStringLiteral("%1 in %2").arg(route.what, field->objectName()).toStdString());
+            QTest::mouseClick(field, Qt::LeftButton);
+            ASSERT_EQ(QApplication::focusWidget(), field);
+            QTest::keyClick(field, Qt::Key_End);
+            const QString before = text(field);
+            QTest::keyClicks(field, " at dawn");
+            route.run(menus.mnuUndo, field);
+            EXPECT_EQ(text(field), before);
+            route.run(menus.mnuRedo, field);
+            EXPECT_EQ(text(field), before + " at dawn");
+            route.run(menus.mnuSelectAll, field);
+            route.run(menus.mnuCopy, field);
+            EXPECT_EQ(QApplication::clipboard()->text(), before + " at dawn");
+            route.run(menus.mnuCut, field);
+            EXPECT_TRUE(text(field).isEmpty());
+            route.run(menus.mnuPaste, field);
+            route.run(menus.mnuPaste, field);
+            EXPECT_EQ(text(field), before + " at dawn" + before + " at dawn");
+            route.run(menus.mnuUndo, field);
+            EXPECT_EQ(text(field), before + " at dawn");
+            // Leaving the field writes what the commands left in it.
+            QTest::mouseClick(titlePane().tfPageCount(), Qt::LeftButton);
+            EXPECT_EQ(stored(sql), before + " at dawn");
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include "model/SceneSetupdb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "reports/CardSheetReports.h"
 #include "reports/IndexCardReports.h"
 #include "reports/SceneCardReports.h"
 
@@ -229,4 +230,36 @@ TEST_F(SceneCardReportsPdf, ALongIndexCardRunsOnUnderItsRepeatedHeading)
         }
     }
     EXPECT_TRUE(pdf.pageText(pdf.pageCount()).contains(QStringLiteral("+/-")));
+}
+
+TEST_F(SceneCardReportsPdf, CardSheetsFillTheirSlotsInOrder)
+{
+    struct Row {
+        const char* name;
+        std::unique_ptr<PrintedReport> (*build)(Screenplaydb&);
+        int cards;
+        int pages;
+        QPointF lastSlot; // where the last card's heading starts on the last page
+    };
+    const Row rows[] = {
+        {"Avery 3x5: three to a sheet", &CardSheetReports::avery3x5, 4, 2, QPointF(130, 77)},
+        {"business cards: ten to a sheet", &CardSheetReports::businessCards, 11, 2, QPointF(56, 48)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        story().sceneCards().clear();
+        for (int index = 0; index < row.cards; ++index)
+            addCard(QStringLiteral("CARD%1").arg(index + 1));
+        story().setA3x5IncludeNotes(1);
+        story().setABCIncludeNotes(1);
+        const PdfProbe pdf = print(row.build(story()), QString::fromLatin1(row.name).left(6) + QStringLiteral(".pdf"));
+        EXPECT_EQ(pdf.pageCount(), row.pages);
+        const PdfProbe::Word* last = pdf.find(QStringLiteral("CARD%1").arg(row.cards), row.pages);
+        ASSERT_NE(last, nullptr);
+        EXPECT_NEAR(last->box.left(), row.lastSlot.x(), 1);
+        EXPECT_NEAR(last->box.top(), row.lastSlot.y(), 2);
+        // Every card shows its texts, its notes label and its band.
+        EXPECT_EQ(pdf.text().count(QStringLiteral("Notes:")), row.cards);
+        EXPECT_EQ(pdf.text().count(QStringLiteral("+/-")), row.cards);
+    }
 }

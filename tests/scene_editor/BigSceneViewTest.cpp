@@ -217,6 +217,8 @@ TEST_F(BigSceneViewTest, TheSplitterKeepsBothPanesTheirLeastHeight)
     };
     dragHandleBy(-2000);
     EXPECT_EQ(splitter->sizes().value(0), 97);
+    // The rows below the description never climb over the heading.
+    EXPECT_GT(big()->tfEmotionalChange()->y(), big()->tfHeading()->geometry().bottom());
     dragHandleBy(4000);
     EXPECT_EQ(splitter->sizes().value(1), 142);
     // The fields follow the card pane's size.

@@ -23,6 +23,9 @@ void BandwidthMeter::setClock(Now now)
 {
     std::lock_guard lock(mutex_);
     now_ = std::move(now);
+    // Times read from another clock mean nothing on this one.
+    measurementDate_.reset();
+    throttleWakeUpTime_.reset();
 }
 
 BandwidthMeter::TimePoint BandwidthMeter::now() const
@@ -40,6 +43,9 @@ quint64 BandwidthMeter::maxBandwidthPerSecond() const
 void BandwidthMeter::setMaxBandwidthPerSecond(quint64 bytes)
 {
     std::lock_guard lock(mutex_);
+    // A wait earned under another maximum does not hold under this one.
+    if (bytes != maxBandwidthPerSecond_)
+        throttleWakeUpTime_.reset();
     maxBandwidthPerSecond_ = bytes;
 }
 

@@ -23,10 +23,11 @@ public:
     // The meter every request of the process shares.
     static BandwidthMeter& shared();
 
+    // Replacing the clock forgets the current window and any wake-up time.
     void setClock(Now now);
 
     quint64 maxBandwidthPerSecond() const;
-    // 0 turns throttling off.
+    // 0 turns throttling off; a new maximum drops a pending wake-up time.
     void setMaxBandwidthPerSecond(quint64 bytes);
     bool isBandwidthThrottled() const;
 

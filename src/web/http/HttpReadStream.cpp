@@ -116,7 +116,10 @@ void HttpReadStream::schedule()
         endedWhileUnscheduled_ = false;
         connectionEnded();
     }
-    if (bytesPending_ || endPending_ || errorPending_)
+    // What arrived while unscheduled, and what the client had not read yet, is reported now.
+    if (errorPending_)
+        post(Event::ErrorOccurred);
+    else if (bytesPending_ || endPending_ || !body_.isEmpty() || atEnd())
         post(Event::HasBytesAvailable);
 }
 

@@ -2,6 +2,7 @@
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -290,4 +291,22 @@ TEST(HTTPTransfer, AProxyFromTheEnvironmentIsUsedUnlessTheHostIsExempt)
     // The exempt host is looked up itself, which fails: it never reached the proxy.
     EXPECT_TRUE(exempt->error());
     EXPECT_EQ(proxy.requests().size(), 1);
+}
+
+TEST(HTTPTransfer, UnderAMaximumBandwidthADownloadTakesTheTimeTheMaximumAllows)
+{
+    const QByteArray body = noise(60000);
+    LoopbackServer server([&](const Request&) { return LoopbackServer::answer("200 OK", body); });
+    HTTPRequest::setMaxBandwidthPerSecond(40000);
+    QElapsedTimer clock;
+    clock.start();
+    auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/slow")));
+    request->startSynchronous();
+    const qint64 elapsed = clock.elapsed();
+    HTTPRequest::setMaxBandwidthPerSecond(0);
+    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+    EXPECT_EQ(request->responseData().value_or(QByteArray()), body);
+    // 60,000 bytes at 40,000 a second need more than one full window.
+    EXPECT_GE(elapsed, 900);
+    EXPECT_GT(HTTPRequest::averageBandwidthUsedPerSecond(), 0u);
 }

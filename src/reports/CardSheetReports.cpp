@@ -1,0 +1,241 @@
+#include "CardSheetReports.h"
+
+#include "BlockOfTextView.h"
+#include "ReportText.h"
+#include "SceneCardReports.h"
+#include "StoryReport.h"
+#include "model/ColorCodedb.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/Toolkit.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr float kAverySlot = 216;
+constexpr float kBusinessSlot = 143.5f;
+constexpr float kBusinessColumn = 252;
+
+} // namespace
+
+CardSheetReport::CardSheetReport(Screenplaydb& story, Stock stock, QSizeF documentPaper)
+    : story_(story)
+    , stock_(stock)
+    , paper_(stock == Stock::Avery3x5 ? QSizeF(612, 792) : documentPaper)
+    , info_(std::make_unique<ReportInfo>())
+    , view_(std::make_unique<FlippedReportView>(paper_))
+{
+    const bool avery = stock_ == Stock::Avery3x5;
+    info_->topMargin = avery ? 75 : 46;
+    info_->bottomMargin = avery ? 64 : 30;
+    info_->leftMargin = avery ? 130 : 56;
+    info_->rightMargin = avery ? 130 : 56;
+    currentY_ = float(info_->topMargin);
+    bandY_ = float(info_->topMargin);
+    const bool notes = (avery ? story.a3x5IncludeNotes() : story.aBCIncludeNotes()) != 0;
+    const bool characters = (avery ? story.a3x5IncludeCharacters() : story.aBCIncludeCharacters()) != 0;
+    const QFont body = ReportText::systemFont(8);
+    const QFont label = ReportText::boldSystemFont(8);
+    for (const SceneCarddb* card : SceneCardReports::cardSet(story)) {
+        card_ = card;
+        openSlot();
+        addText(card->description(), body);
+        if (notes) {
+            addText(QStringLiteral("Notes:"), label);
+            addText(card->notes(), body);
+        }
+        if (characters) {
+            addText(QStringLiteral("Characters:"), label);
+            addText(story.charactersDescriptionForScene(*card), body);
+        }
+        placeBand();
+    }
+    const float finalY = avery ? currentY_ : bandY_;
+    view_->setPageCount(std::int64_t(finalY / float(paper_.height())) + 1);
+}
+
+float CardSheetReport::slotLeft(std::int64_t slot) const
+{
+    if (stock_ == Stock::Avery3x5)
+        return float(info_->leftMargin);
+    return float(info_->leftMargin) + kBusinessColumn * float(slot % 2);
+}
+
+float CardSheetReport::slotTop(std::int64_t slot) const
+{
+    const float H = float(paper_.height());
+    if (stock_ == Stock::Avery3x5)
+        return float(info_->topMargin) + float(slot / 3) * H + kAverySlot * float(slot % 3);
+    return float(info_->topMargin) + float(slot / 10) * H + kBusinessSlot * float((slot / 2) % 5);
+}
+
+float CardSheetReport::slotHeight() const
+{
+    return stock_ == Stock::Avery3x5 ? kAverySlot : kBusinessSlot;
+}
+
+float CardSheetReport::textWidth() const
+{
+    if (stock_ == Stock::Avery3x5)
+        return float(paper_.width()) - float(info_->leftMargin + info_->rightMargin);
+    return 248;
+}
+
+void CardSheetReport::openSlot()
+{
+    const std::int64_t slot = counter_++;
+    freshSlot_ = true;
+    const QString pageNumber = QString::number(card_->pageNumber());
+    if (stock_ == Stock::Avery3x5) {
+        currentY_ = slotTop(slot) + 2;
+        info_->textAlignment = 0;
+        info_->leftIndent = 0;
+        info_->minLineSpace = 0;
+        const BlockOfTextView& heading = view_->add(std::make_unique<BlockOfTextView>(
+            paper_, *info_, card_->heading(), ReportText::boldSystemFont(10), currentY_, true));
+        view_->add(std::make_unique<SubBlockOfTextView>(
+            QRectF(float(paper_.width()) - float(info_->rightMargin) - 40, currentY_, 40, 16), pageNumber,
+            ReportText::systemFont(10), 1, false, ReportText::LineBreak::Truncate));
+        currentY_ = heading.bottom();
+        currentSheet_ = std::int64_t(currentY_ / float(paper_.height()));
+        info_->reportHeaderHeight = std::int64_t(heading.frame().height());
+        return;
+    }
+    yWithinSlot_ = 2;
+    const float measured = Toolkit().heightForText(card_->heading(), 218, ReportText::systemFont(8), 0);
+    const float hh = std::max(16.0f, std::trunc(measured + 4));
+    const float left = slotLeft(slot);
+    const float top = slotTop(slot) + 2;
+    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, top, 218, hh), card_->heading(),
+                                                    ReportText::boldSystemFont(8), 0, true));
+    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left + 218, top, 30, hh), pageNumber,
+                                                    ReportText::systemFont(8), 1, true,
+                                                    ReportText::LineBreak::Truncate));
+    yWithinSlot_ = hh;
+}
+
+void CardSheetReport::addText(QString text, const QFont& font)
+{
+    const Toolkit toolkit;
+    const float width = textWidth();
+    const bool avery = stock_ == Stock::Avery3x5;
+    while (!text.isEmpty()) {
+        const std::int64_t slot = counter_ - 1;
+        const float top = avery ? float(info_->topMargin) + float(currentSheet_) * float(paper_.height())
+                                      + kAverySlot * float(slot % 3)
+                                : slotTop(slot);
+        const float left = slotLeft(slot);
+        const float y = avery ? currentY_ : top + yWithinSlot_;
+        const float limit = top + slotHeight() - 2;
+        const float line = ReportText::singleLineHeight(width, font);
+        const float height = std::max(toolkit.heightForText(text, width, font, 0), line);
+        float advance = 0;
+        if (y + height <= limit) {
+            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, y, width, height), text, font, 0, false));
+            advance = height;
+            text.clear();
+        } else if (limit - y > line || freshSlot_) {
+            // A slot opened for this very text takes at least one line of it, however little
+            // room its heading left, so that a card always moves on.
+            const float room = std::max(limit - y, line);
+            const qsizetype cut = toolkit.splitText(text, room, width, font, 0);
+            const QString piece = text.left(cut);
+            advance = toolkit.heightForText(piece, width, font, 0);
+            if (!piece.isEmpty())
+                view_->add(
+                    std::make_unique<SubBlockOfTextView>(QRectF(left, y, width, advance), piece, font, 0, false));
+            text = restAfterBreak(text, cut);
+        } else {
+            openSlot();
+            continue;
+        }
+        freshSlot_ = false;
+        if (avery)
+            currentY_ += advance;
+        else
+            yWithinSlot_ += advance;
+    }
+}
+
+QColor CardSheetReport::swatchColour(std::int64_t colorCodeID) const
+{
+    if (colorCodeID == 0)
+        return Qt::white;
+    const ColorCodedb* code = story_.colorForColorCodeID(colorCodeID);
+    if (!code)
+        return QColor(0, 0, 0, 0);
+    return QColor(int(code->redValue()), int(code->greenValue()), int(code->blueValue()), int(code->alphaValue()));
+}
+
+void CardSheetReport::placeBand()
+{
+    const bool avery = stock_ == Stock::Avery3x5;
+    const float bandWidth = avery ? float(paper_.width()) - float(info_->leftMargin + info_->rightMargin) - 26 : 218;
+    const float boxWidth = avery ? bandWidth : 222;
+    const QFont body = ReportText::systemFont(8);
+    const Toolkit toolkit;
+    const auto rowHeight = [&](const QString& text) {
+        return std::max(16.0f, std::trunc(toolkit.heightForText(text, bandWidth, body, 0) + 4));
+    };
+    const float h1 = rowHeight(card_->emotionalChange());
+    const float h2 = rowHeight(card_->conflict());
+    float bottom = 0;
+    if (avery) {
+        bottom = float(info_->topMargin) + float(currentSheet_) * float(paper_.height())
+            + kAverySlot * float((counter_ - 1) % 3) + kAverySlot;
+        if (currentY_ + h1 + h2 + 10 > bottom) {
+            openSlot();
+            bottom = slotTop(counter_ - 1) + kAverySlot;
+        }
+        bottom -= 8; // the band ends 10 points above the slot's foot; the swatches 2 below it
+    } else {
+        if (yWithinSlot_ + h1 + h2 + 2 > kBusinessSlot)
+            openSlot();
+        bottom = slotTop(counter_ - 1) + kBusinessSlot;
+    }
+    const float x = slotLeft(counter_ - 1);
+    float y = bottom - 2 - h2 - h1;
+    const std::array<std::tuple<QString, QString, float>, 2> rows{{
+        {QStringLiteral("+/-"), card_->emotionalChange(), h1},
+        {QStringLiteral("><"), card_->conflict(), h2},
+    }};
+    for (const auto& [name, content, height] : rows) {
+        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, y, 26, height), name, ReportText::boldSystemFont(8),
+                                                        2, true, ReportText::LineBreak::Truncate));
+        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + 24, y, boxWidth, height), content, body, 0, true));
+        y += height;
+    }
+    y -= 2;
+    const std::array<std::int64_t, 6> colourSlots{card_->colorLegend1ID(), card_->colorLegend2ID(),
+                                                  card_->colorLegend3ID(), card_->colorLegend4ID(),
+                                                  card_->colorLegend5ID(), card_->colorLegend6ID()};
+    for (std::size_t index = 0; index < colourSlots.size(); ++index) {
+        const float step = avery ? 58 : 41;
+        const float width = index == 5 ? step - 1 : step + 1;
+        const QRectF frame = avery ? QRectF(x + step * float(index), y, width, 8)
+                                   : QRectF(x + step * float(index), bottom - 5, width, 4);
+        view_->add(std::make_unique<NoteReportBackgound>(frame, swatchColour(colourSlots[index])));
+    }
+    if (avery)
+        currentY_ = y;
+    else
+        bandY_ = y;
+}
+
+namespace CardSheetReports {
+
+std::unique_ptr<PrintedReport> avery3x5(Screenplaydb& story)
+{
+    return std::make_unique<CardSheetReport>(story, CardSheetReport::Stock::Avery3x5, StoryReport::documentPaper());
+}
+
+std::unique_ptr<PrintedReport> businessCards(Screenplaydb& story)
+{
+    return std::make_unique<CardSheetReport>(story, CardSheetReport::Stock::BusinessCards,
+                                             StoryReport::documentPaper());
+}
+
+} // namespace CardSheetReports

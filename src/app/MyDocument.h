@@ -279,6 +279,8 @@ public:
     bool storyElementListIsBuilt() const;
     // The property that marks such an empty view.
     static constexpr const char* kListNotBuilt = "listNotBuilt";
+    // Shows the add button and menu item of section 1 to 4 (a list of its own shows).
+    void showAddCommand(std::int64_t section);
     // A section label was clicked: its tag names the section to show.
     void selectBeatSectionOption(QObject* sender);
     // Starts a new current logline: empty (tag 1), the short (2) or the long template (3);

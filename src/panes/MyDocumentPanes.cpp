@@ -231,16 +231,28 @@ void MyDocument::setBeatSection(std::int64_t section)
     }
 
     if (section == 1 && currentlyEditingCharacter_) {
+        showAddCommand(section);
         setupCharacterDetailView();
         characterDetailView_->setCharacter(currentlyEditingCharacter_);
         return;
     }
     if (section == 2 && currentlyEditingLocation_) {
+        showAddCommand(section);
         setupLocationDetailView();
         locationDetailView_->setLocation(currentlyEditingLocation_);
         return;
     }
     showItemList(section);
+}
+
+void MyDocument::showAddCommand(std::int64_t section)
+{
+    if (section < 1 || section >= kSectionCount)
+        return;
+    if (window_)
+        window_->tbAddItem()->setVisible(true);
+    AppActions& menus = application_.actions();
+    (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].addItem)->setVisible(true);
 }
 
 void MyDocument::showItemList(std::int64_t section)
@@ -262,11 +274,8 @@ void MyDocument::showItemList(std::int64_t section)
         beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
         beatSectionTable_->setProperty(kListNotBuilt, true);
     }
-    if (section > 0 && storyElementListIsBuilt()) {
-        if (window_)
-            window_->tbAddItem()->setVisible(true);
-        (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].addItem)->setVisible(true);
-    }
+    if (section > 0 && storyElementListIsBuilt())
+        showAddCommand(section);
     beatSectionArea_->layout()->addWidget(beatSectionTable_);
     beatSectionTable_->show();
     if (beatsTableView_)

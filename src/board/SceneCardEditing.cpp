@@ -22,6 +22,23 @@ namespace {
 constexpr std::array<SceneCardPart, 4> kEditableFields{SceneCardPart::Heading, SceneCardPart::Description,
                                                        SceneCardPart::EmotionalChange, SceneCardPart::Conflict};
 
+// What a field holds until the user writes into it: typing replaces it whole.
+bool holdsPlaceholder(SceneCardPart field, const QString& text)
+{
+    switch (field) {
+    case SceneCardPart::Heading:
+        return text == QLatin1StringView("SCENE HEADING");
+    case SceneCardPart::Description:
+        return text == QLatin1StringView("Scene Description");
+    case SceneCardPart::EmotionalChange:
+        return text == QLatin1StringView("Emotional Change");
+    case SceneCardPart::Conflict:
+        return text == QLatin1StringView("Conflict");
+    default:
+        return false;
+    }
+}
+
 bool isEditable(SceneCardPart part)
 {
     return std::find(kEditableFields.begin(), kEditableFields.end(), part) != kEditableFields.end();
@@ -283,12 +300,20 @@ bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> care
     view()->update(frame);
     editor->show();
     // Not a focus by Tab: a line editor would select its whole text, and the first key typed
-    // would replace it.
+    // would replace the user's own words. Only a placeholder is selected whole, however the
+    // field was reached, so that typing replaces it instead of running on after it.
     editor->setFocus(Qt::OtherFocusReason);
+    const bool placeholder = holdsPlaceholder(field, text);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        line->deselect();
-        line->setCursorPosition(caretAt ? line->cursorPositionAt(*caretAt - frame.topLeft())
-                                        : static_cast<int>(text.size()));
+        if (placeholder) {
+            line->selectAll();
+        } else {
+            line->deselect();
+            line->setCursorPosition(caretAt ? line->cursorPositionAt(*caretAt - frame.topLeft())
+                                            : static_cast<int>(text.size()));
+        }
+    } else if (auto* area = qobject_cast<QPlainTextEdit*>(editor); area && placeholder) {
+        area->selectAll();
     }
     return true;
 }

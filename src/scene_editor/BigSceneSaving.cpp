@@ -241,14 +241,18 @@ void BigSceneView::selectPlaceholder(QWidget* field)
         if (!placeholder)
             return;
         line->selectAll();
-        QTimer::singleShot(0, line, [target] {
-            if (auto* edit = qobject_cast<QLineEdit*>(target.data()); edit && edit->hasFocus())
+        const QString shown = line->text();
+        // Keys typed before the timer runs are the user's: only a placeholder still untouched
+        // is selected again.
+        QTimer::singleShot(0, line, [target, shown] {
+            if (auto* edit = qobject_cast<QLineEdit*>(target.data()); edit && edit->hasFocus() && edit->text() == shown)
                 edit->selectAll();
         });
     } else if (field == tfDescription_ && tfDescription_->toPlainText() == kDescriptionPlaceholder) {
         tfDescription_->selectAll();
         QTimer::singleShot(0, tfDescription_, [target] {
-            if (auto* edit = qobject_cast<QPlainTextEdit*>(target.data()); edit && edit->hasFocus())
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(target.data());
+                edit && edit->hasFocus() && edit->toPlainText() == kDescriptionPlaceholder)
                 edit->selectAll();
         });
     }

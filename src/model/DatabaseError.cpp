@@ -24,14 +24,14 @@ QString databaseMessage(const char* format, sqlite3* db)
     return result;
 }
 
-void raiseDatabaseError(const char* source, const char* format, sqlite3* db, std::source_location where)
+void raiseDatabaseError(const char* source, const char* format, sqlite3* db, int line)
 {
     const QString message = databaseMessage(format, db);
-    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(message);
-    throw DatabaseError(QString::fromUtf8(source), static_cast<int>(where.line()), message);
+    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(line).arg(message);
+    throw DatabaseError(QString::fromUtf8(source), line, message);
 }
 
-void logDatabaseProblem(const char* source, const QString& line, std::source_location where)
+void logDatabaseProblem(const char* source, const QString& text, int line)
 {
-    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(where.line()).arg(line);
+    qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(line).arg(text);
 }

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <source_location>
 #include <stdexcept>
 
 struct sqlite3;
@@ -30,10 +29,10 @@ private:
 // connection's current error text.
 QString databaseMessage(const char* format, sqlite3* db);
 
-// Logs the failure and throws a DatabaseError. `source` names the reporting class.
+// Logs the failure and throws a DatabaseError. `source` names the reporting class; `line` is
+// the caller's line (the builtin is read where the call is written, with GCC and clang alike).
 [[noreturn]] void raiseDatabaseError(const char* source, const char* format, sqlite3* db,
-                                     std::source_location where = std::source_location::current());
+                                     int line = __builtin_LINE());
 
 // Logs a failure that the caller deliberately does not raise.
-void logDatabaseProblem(const char* source, const QString& line,
-                        std::source_location where = std::source_location::current());
+void logDatabaseProblem(const char* source, const QString& text, int line = __builtin_LINE());

@@ -3,6 +3,7 @@
 // which the step benchmark checks on every run. The 1,000-card board made and painted whole is
 // measured next to its floor: a QPainter drawing the same 1,000 cards with their texts into an
 // image. The resident memory with the 1,000-card story open is printed before the benchmarks.
+#include "../support/BenchApplication.h"
 #include "app/AppController.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
@@ -295,19 +296,12 @@ int main(int argc, char** argv)
     QApplication qtApplication(argc, argv);
     Session bench;
     session = &bench;
-    qputenv("HOME", QFile::encodeName(bench.home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir(bench.home.path()).filePath(QStringLiteral(".config"))));
-    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
-    QDir().mkpath(documents);
-    FakePlatform::install(bench.home.path());
-    AppController::initialize();
-    Platform::userDefaults().setBool(QStringLiteral("VTR3RanItBefore"), true);
-    Platform::userDefaults().setBool(QStringLiteral("VTRSampleFilesShown"), true);
-    bench.application = std::make_unique<AppController>();
-    if (!bench.application->continueStartup(QString(), QString(), QString())) {
+    bench.application = startBenchApplication(bench.home.path());
+    if (!bench.application) {
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
+    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
     const QString largeStory = makeStory(documents, bench.application->masterFilePath(), kManyCards);
     const double before = residentMegabytes();
     bench.largeDocument = bench.application->documentController().openDocument(largeStory);

@@ -3,6 +3,7 @@
 // paragraph inserted, written in one transaction). Each is printed beside its floor measured in
 // the same run: 60 bare text boxes filled and placed, and the same 31 row writes made with plain
 // prepared statements in one transaction.
+#include "../support/BenchApplication.h"
 #include "app/AppController.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
@@ -181,19 +182,12 @@ int main(int argc, char** argv)
     QApplication qtApplication(argc, argv);
     Session bench;
     session = &bench;
-    qputenv("HOME", QFile::encodeName(bench.home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir(bench.home.path()).filePath(QStringLiteral(".config"))));
-    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
-    QDir().mkpath(documents);
-    FakePlatform::install(bench.home.path());
-    AppController::initialize();
-    Platform::userDefaults().setBool(QStringLiteral("VTR3RanItBefore"), true);
-    Platform::userDefaults().setBool(QStringLiteral("VTRSampleFilesShown"), true);
-    bench.application = std::make_unique<AppController>();
-    if (!bench.application->continueStartup(QString(), QString(), QString())) {
+    bench.application = startBenchApplication(bench.home.path());
+    if (!bench.application) {
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
+    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
     bench.path = makeStory(documents, bench.application->masterFilePath());
     bench.document = bench.application->documentController().openDocument(bench.path);
     QCoreApplication::processEvents();

@@ -5,6 +5,7 @@
 #include "CharacterDetailView.h"
 #include "ItemSides.h"
 #include "ItemsTableView.h"
+#include "SetupPayoffSides.h"
 #include "LocationDetailView.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
@@ -14,7 +15,6 @@
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "model/StoryTransaction.h"
 #include "platform/Platform.h"
 #include "scene_editor/BigSceneView.h"
 
@@ -235,6 +235,14 @@ void MyDocument::addDeleteItem(QObject* sender)
         addLocation();
     else if ((remove && section == 2) || sender == menus.mnuDeleteLocation)
         deleteLocation();
+    else if ((add && section == 3) || sender == menus.mnuAddSetup)
+        addSetupOrPayoff<SetupSide>();
+    else if ((remove && section == 3) || sender == menus.mnuDeleteSetup)
+        deleteSetupOrPayoff<SetupSide>();
+    else if ((add && section == 4) || sender == menus.mnuAddPayoff)
+        addSetupOrPayoff<PayoffSide>();
+    else if ((remove && section == 4) || sender == menus.mnuDeletePayoff)
+        deleteSetupOrPayoff<PayoffSide>();
 }
 
 void MyDocument::addCharacter()
@@ -283,12 +291,8 @@ void MyDocument::deleteCharacter()
     question.alternateButton = QStringLiteral("Yes");
     if (Platform::alerts().runAlert(question) != AlertAlternateReturn)
         return;
-    {
-        StoryTransaction transaction(story.database());
-        if (!story.deleteCharacter(character))
-            return;
-        transaction.commit();
-    }
+    if (!story.deleteCharacter(character))
+        return;
     currentlyEditingCharacter_ = nullptr;
     for (const std::int64_t scene : scenes)
         refreshSceneCardIndicators(story.sceneCardForSceneCardID(scene));
@@ -319,12 +323,8 @@ void MyDocument::deleteLocation()
     question.alternateButton = QStringLiteral("Yes");
     if (Platform::alerts().runAlert(question) != AlertAlternateReturn)
         return;
-    {
-        StoryTransaction transaction(story.database());
-        if (!story.deleteLocation(location))
-            return;
-        transaction.commit();
-    }
+    if (!story.deleteLocation(location))
+        return;
     currentlyEditingLocation_ = nullptr;
     if (openCardHadIt && bigSceneView_)
         bigSceneView_->refreshView();
@@ -375,11 +375,7 @@ void MyDocument::deleteAttachment(std::int64_t attachedObjectID)
     for (const auto& link : story.sceneCardObjects())
         if (link->attachedObjectID() == attachedObjectID)
             scenes.insert(link->sceneCardID());
-    {
-        StoryTransaction transaction(story.database());
-        story.deleteAttachedObject(attachment);
-        transaction.commit();
-    }
+    story.deleteAttachedObject(attachment);
     if (characterDetailView_)
         characterDetailView_->refreshView();
     if (locationDetailView_)

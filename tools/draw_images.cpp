@@ -11,7 +11,8 @@
 //    attachment note;
 //  - SetupsWithPayoffs.png, SetupsWithOutPayoffs.png, PayoffsWithSetups.png,
 //    PayoffsWithoutSetups.png, CharactersInScene.png and LocationOfScene.png (48 x 48), the
-//    indicator icons of a scene card.
+//    indicator icons of a scene card;
+//  - BlackCheckMark.png (48 x 48), the tick of an answered greenlight question.
 // Everything is antialiased vector drawing on a QImage. Text needs the font database, which
 // Qt only offers inside a QGuiApplication, so the tool runs one on the offscreen platform
 // (no display needed). Where no font at all can be found the splash is drawn without its
@@ -583,6 +584,18 @@ void markLocation(QPainter& painter)
     painter.drawEllipse(QPointF(24.0, 19.0), 4.0, 4.0);
 }
 
+// The tick of an answered greenlight question: one black stroke, short leg then long.
+QImage drawCheckMark()
+{
+    QImage image = emptyIcon();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(Qt::black, 6.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(9.0, 25.0), QPointF(19.0, 36.0), QPointF(39.0, 10.0)}));
+    painter.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& folder, const QString& name)
 {
     const QString target = QDir(folder).filePath(name);
@@ -631,6 +644,7 @@ int main(int argc, char** argv)
                          && save(drawBadge(QColor(0x5B, 0x4E, 0x9C), markCharacters), folder,
                                  QStringLiteral("CharactersInScene.png"))
                          && save(drawBadge(QColor(0x3B, 0x6E, 0xA8), markLocation), folder,
-                                 QStringLiteral("LocationOfScene.png"));
+                                 QStringLiteral("LocationOfScene.png"))
+                         && save(drawCheckMark(), folder, QStringLiteral("BlackCheckMark.png"));
     return written ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "TrackingTableView.h"
 
+#include "app/BaseViewController.h"
 #include "app/GuardedCall.h"
 
 #include <QHeaderView>
@@ -7,6 +8,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
 
 void TrackingTableView::mousePressEvent(QMouseEvent* event)
 {
@@ -43,6 +47,16 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setFont(index.data(Qt::FontRole).value<QFont>());
     editor->setFrameShape(QFrame::NoFrame);
     return editor;
+}
+
+int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)
+{
+    // What the cell's frame and text margins take of its width and height.
+    constexpr int kSideMargins = 24;
+    constexpr int kTopAndBottom = 12;
+    const float needed =
+        BaseViewController::heightForString(text, font, static_cast<float>(std::max(0, columnWidth - kSideMargins)));
+    return static_cast<int>(std::ceil(needed)) + kTopAndBottom;
 }
 
 void TextCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const

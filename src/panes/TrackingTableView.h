@@ -37,6 +37,10 @@ public:
     // `editorName` is the box's object name.
     TextCellDelegate(const QString& editorName, QObject* parent);
 
+    // The height a cell of `columnWidth` needs to show all of `text` in `font`, wrapped as the
+    // table wraps it, with the cell's margins.
+    static int heightForText(const QString& text, const QFont& font, int columnWidth);
+
     // The next editor opened selects its whole text (once).
     void selectAllInNextEditor() { selectAll_ = true; }
 

@@ -13,12 +13,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-
-// What a text column's width leaves for the text: the cell's margins.
-constexpr float kCellMargins = 16.0f;
 
 QFont descriptionFont()
 {
@@ -179,9 +175,9 @@ int BigSceneLinkedItemsView::heightOfRow(int row) const
 {
     if (row < 0 || row >= rowCount())
         return kLeastRowHeight;
-    const float width = static_cast<float>(tvTable_->columnWidth(descriptionColumn_)) - kCellMargins;
-    const float needed = heightForString(rows_[static_cast<std::size_t>(row)].description, descriptionFont(), width);
-    return std::max(kLeastRowHeight, static_cast<int>(std::ceil(needed)));
+    return std::max(kLeastRowHeight,
+                    TextCellDelegate::heightForText(rows_[static_cast<std::size_t>(row)].description, descriptionFont(),
+                                                    tvTable_->columnWidth(descriptionColumn_)));
 }
 
 bool BigSceneLinkedItemsView::eventFilter(QObject* watched, QEvent* event)

@@ -26,7 +26,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace Links = SetupPayoffLinks;
 
@@ -34,8 +33,6 @@ namespace {
 
 constexpr int kMarkColumnWidth = 28;
 constexpr int kIncludedColumnWidth = 28;
-// What a text column's width leaves for the text: the cell's margins.
-constexpr float kCellMargins = 16.0f;
 
 // Everything a row shows of its record, by kind.
 struct Shown {
@@ -314,13 +311,10 @@ int BigSceneSetupsView::heightOfRow(int row) const
         return kLeastRowHeight;
     const Shown shown = describe(kind_, *screenplay(), keys_[static_cast<std::size_t>(row)]);
     const QFont font = cellFont(*screenplay());
-    const auto measure = [&](const QString& text, int column) {
-        return heightForString(text, font, static_cast<float>(tvTable_->columnWidth(column)) - kCellMargins);
-    };
-    float height = measure(shown.text, OwnText);
+    int height = TextCellDelegate::heightForText(shown.text, font, tvTable_->columnWidth(OwnText));
     if (shown.linked)
-        height = std::max(height, measure(shown.partner, Partner));
-    return std::max(kLeastRowHeight, static_cast<int>(std::ceil(height)));
+        height = std::max(height, TextCellDelegate::heightForText(shown.partner, font, tvTable_->columnWidth(Partner)));
+    return std::max(kLeastRowHeight, height);
 }
 
 void BigSceneSetupsView::fitRowHeights()

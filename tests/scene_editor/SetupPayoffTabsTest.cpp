@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 using Tab = BigSceneSetupsView;
@@ -413,4 +415,56 @@ TEST_F(SetupPayoffTabs, TextsAreEditedInPlaceAndRowsAreAtLeast53High)
     SetupPayoffLinks::rename(story, *story.setupForSetupID(2), QStringLiteral("1\n2\n3\n4\n5\n6"));
     setups()->refreshView();
     EXPECT_GT(setups()->tvTable()->rowHeight(rowOf(setups(), "1\n2\n3\n4\n5\n6")), Tab::kLeastRowHeight);
+}
+
+TEST_F(SetupPayoffTabs, AWriteTheFileRefusesIsReportedAndChangesNothing)
+{
+    SqlProbe::exec(screenplay().database(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON main.SceneSetup "
+                                                           "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+    QTest::mouseClick(setups()->chkShowAll(), Qt::LeftButton);
+    const QString stored = count(QStringLiteral("SELECT group_concat(SceneSetupID || SceneCardID || SceneSetup || "
+                                                "ScenePayoffID) FROM SceneSetup"));
+    const QStringList rows = texts(setups());
+    const QString ticked = ticks(setups());
+    struct Case {
+        const char* what;
+        std::function<void()> action;
+    };
+    const Case cases[] = {
+        {"tick a free set-up onto the card", [&] { click(setups(), rowOf(setups(), "zed"), Tab::Included); }},
+        {"link through the picker",
+         [&] {
+             pickCandidate(onCard(a_, QStringLiteral("door")));
+             click(setups(), rowOf(setups(), "Alpha"), Tab::LinkMark);
+         }},
+        {"remove a link",
+         [&] {
+             fakes_.alerts->answers = {AlertDefaultReturn};
+             click(setups(), rowOf(setups(), "beta"), Tab::LinkMark);
+         }},
+        {"edit a text",
+         [&] {
+             activate();
+             click(setups(), rowOf(setups(), "Able"), Tab::OwnText);
+             auto* editor = setups()->tvTable()->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+             ASSERT_NE(editor, nullptr);
+             QTest::keyClicks(editor, QStringLiteral(" and more"));
+             QTest::keyClick(editor, Qt::Key_Return);
+             QCoreApplication::processEvents();
+         }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        fakes_.alerts->shown.clear();
+        row.action();
+        ASSERT_FALSE(fakes_.alerts->shown.empty()) << "the failure is reported";
+        EXPECT_TRUE(fakes_.alerts->shown.back().message.contains(QStringLiteral("disk full")));
+        EXPECT_EQ(count(QStringLiteral("SELECT group_concat(SceneSetupID || SceneCardID || SceneSetup || "
+                                       "ScenePayoffID) FROM SceneSetup")),
+                  stored);
+        EXPECT_EQ(texts(setups()), rows);
+        EXPECT_EQ(ticks(setups()), ticked);
+        EXPECT_EQ(screenplay().payoffForPayoffID(3)->sceneSetupID(), 0);
+        EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 1);
+    }
 }

@@ -54,6 +54,7 @@ std::optional<QString> AppController::phoneQueueAccountNumber(QWidget* parent)
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("pnlAccountNumber"));
     dialog.setWindowTitle(QStringLiteral("Account Number"));
+    dialog.setMinimumWidth(380);
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(
         QStringLiteral("Enter the account number of your phone queue. It is kept for the next time."), &dialog);

@@ -349,3 +349,31 @@ TEST_F(PhoneQueueCommands, AListThatNamesNothingToFetchSaysWhy)
     EXPECT_EQ(storedAccount(), QStringLiteral("A&B"));
     EXPECT_EQ(targets().size(), 3);
 }
+
+TEST_F(PhoneQueueCommands, AStoryThatCannotBeWrittenIsNamedAndLeavesNothingBehind)
+{
+    // Two cards under one id: the second cannot be stored, so the whole story is not.
+    const QString text = QStringLiteral("<SCREENPLAY><TITLE>Twice</TITLE><SCENECARDS>"
+                                        "<SCENECARD><SCENECARDID>5</SCENECARDID></SCENECARD>"
+                                        "<SCENECARD><SCENECARDID>5</SCENECARDID></SCENECARD></SCENECARDS>");
+    Platform::userDefaults().setString(kAccountKey, QStringLiteral("42"));
+    answer(listPath("42"), "200 OK", "<FILESTODOWNLOAD>twice.txt</FILESTODOWNLOAD>");
+    answer(storyPath("42", "twice.txt"), "200 OK", "QUEUE0000001" + QueueTextEscaping::encode(text).toLatin1());
+    const QString kept = savedStory(QStringLiteral("Twice.vtrsf"));
+    QFile old(kept);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("what stood there before");
+    old.close();
+    fakes_.filePanels->saveAnswers = {kept};
+    app_->actions().mnuDownloadFromPhoneQueue->trigger();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
+        QStringLiteral("The queued story \"twice.txt\" could not be written into a new file.\n\n")));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("what stood there before"));
+    const QDir folder(documents());
+    EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
+              QStringList());
+    EXPECT_FALSE(targets().contains(clearPath("42")));
+}

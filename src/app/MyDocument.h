@@ -69,6 +69,8 @@ void connectReportCommands(AppController& application);
 // Wires the Final Draft import and export items and the earlier-version import
 // (src/app/InterchangeCommands.cpp).
 void connectInterchangeCommands(AppController& application);
+// The phone queue's commands (src/app/PhoneQueueCommands.cpp).
+void connectPhoneQueueCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -268,6 +270,11 @@ public:
     // Asks where to write the story as a script, writes it and opens the written file in the
     // system's application for it.
     void exportToFinalDraft8();
+
+    // --- The phone application's queue (src/app/PhoneQueueCommands.cpp) ---
+    // Sends the story to the phone queue, asking for the account number when none is known;
+    // the number is kept once an upload succeeded.
+    void sendToiPhone1Queue();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,

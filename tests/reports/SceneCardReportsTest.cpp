@@ -6,7 +6,11 @@
 #include "model/ScriptPartdb.h"
 #include "reports/CardSheetReports.h"
 #include "reports/IndexCardReports.h"
+#include "reports/ReportText.h"
 #include "reports/SceneCardReports.h"
+#include "support/FontProbe.h"
+
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
@@ -262,4 +266,50 @@ TEST_F(SceneCardReportsPdf, CardSheetsFillTheirSlotsInOrder)
         EXPECT_EQ(pdf.text().count(QStringLiteral("Notes:")), row.cards);
         EXPECT_EQ(pdf.text().count(QStringLiteral("+/-")), row.cards);
     }
+}
+
+TEST_F(SceneCardReportsPdf, TheScriptIsPrintedInTheUprightRegularScreenplayFace)
+{
+    EXPECT_EQ(FontProbe::screenplayFaceProblem(ReportText::scriptFont(12)), QString());
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    addPart(card, "Action", QStringLiteral("IIIIIIII"));
+    const PdfProbe pdf = print(SceneCardReports::script(story()));
+    const PdfProbe::Word* word = pdf.find(QStringLiteral("IIIIIIII"));
+    ASSERT_NE(word, nullptr);
+    // The printed capital I as a reader sees it at 400 dpi: a stem as thick as the regular face's,
+    // standing upright (its middle at the same x a quarter and three quarters of the way up).
+    constexpr int kDpi = 400;
+    const double scale = kDpi / 72.0;
+    const QImage page = pdf.render(1, kDpi).convertToFormat(QImage::Format_Grayscale8);
+    const QRect cell = QRectF(word->box.left() * scale, word->box.top() * scale, word->box.width() / 8 * scale,
+                              word->box.height() * scale)
+                           .toAlignedRect();
+    const auto inkOfRow = [&](int y) {
+        int first = -1;
+        int last = -1;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        return std::pair(first, last);
+    };
+    int top = -1;
+    int bottom = -1;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        if (inkOfRow(y).first >= 0) {
+            top = top < 0 ? y : top;
+            bottom = y;
+        }
+    ASSERT_GT(bottom - top, 30) << "a capital I about 7 points high";
+    const auto [left, right] = inkOfRow((top + bottom) / 2);
+    QFont regular = ReportText::scriptFont(12);
+    regular.setPixelSize(100);
+    const double expectedStem = FontProbe::stemOfI(QRawFont::fromFont(regular)) / 1000 * 12 * scale;
+    EXPECT_NEAR(right - left + 1, expectedStem, 2);
+    const auto middle = [&](int y) {
+        const auto [from, to] = inkOfRow(y);
+        return (from + to) / 2.0;
+    };
+    EXPECT_NEAR(middle(top + (bottom - top) / 4), middle(bottom - (bottom - top) / 4), 1.5) << "no slant";
 }

@@ -251,9 +251,13 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
-    // A report of the scene cards the board (or its list view) shows; a board without cards
-    // gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
+    // Which cards a scene-card report needs before it prints: any card on the board, or a card
+    // in the set it prints (the board's, or the list view's as its filters leave it).
+    enum class CardsRequired { OnTheBoard, InTheCardSet };
+    // A report of the scene cards the board (or its list view) shows; without the cards it
+    // needs it gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build,
+                              CardsRequired cards);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing

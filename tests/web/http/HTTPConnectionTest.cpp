@@ -1,3 +1,4 @@
+#include "Fetch.h"
 #include "LoopbackServer.h"
 #include "web/http/HTTPRequest.h"
 

@@ -1,5 +1,4 @@
 #include "LoopbackServer.h"
-#include "web/http/HTTPRequest.h"
 
 #include <QFile>
 #include <QProcess>
@@ -164,21 +163,6 @@ LoopbackServer::Reply LoopbackServer::answer(
     reply.bytes = "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + headers
                   + "\r\n" + body;
     return reply;
-}
-
-std::shared_ptr<HTTPRequest> fetch(const QUrl& url, const std::function<void(HTTPRequest&)>& configure)
-{
-    auto request = HTTPRequest::requestWithURL(url);
-    request->setTimeOutSeconds(10);
-    if (configure)
-        configure(*request);
-    request->startSynchronous();
-    return request;
-}
-
-int errorCode(const HTTPRequest& request)
-{
-    return request.error() ? request.error()->code : 0;
 }
 
 bool runOpenssl(const QString& folder, const QStringList& arguments)

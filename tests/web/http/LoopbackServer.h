@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-class HTTPRequest;
 class QTcpServer;
 
 // An HTTP server on 127.0.0.1 for the tests, on a thread of its own so that synchronous and
@@ -82,11 +81,6 @@ private:
     Worker* worker_ = nullptr;
     quint16 port_ = 0;
 };
-
-// Runs a request for the URL on this thread to its end, after the configuration has set it up.
-std::shared_ptr<HTTPRequest> fetch(const QUrl& url, const std::function<void(HTTPRequest&)>& configure = {});
-// The code of the request's error; 0 when it has none.
-int errorCode(const HTTPRequest& request);
 
 // A self-signed certificate for 127.0.0.1 and its key, made with the openssl command in a
 // temporary folder of their own; made says whether that worked.

@@ -65,6 +65,8 @@ AppActions::AppActions(QObject* parent)
         make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
     mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
     mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
+    mnuTransferToTheCloud = make(tr("Upload to the C&loud..."), "mnuTransferToTheCloud");
+    mnuRetrieveFromTheCloud = make(tr("Retrieve from the Clo&ud..."), "mnuRetrieveFromTheCloud");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -204,6 +206,10 @@ void AppActions::addFileMenu(QMenuBar* bar, bool story)
         file->addSeparator();
         file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
     }
+    file->addSeparator();
+    if (story)
+        file->addAction(mnuTransferToTheCloud);
+    file->addAction(mnuRetrieveFromTheCloud);
     file->addSeparator();
     file->addAction(mnuQuit);
 }

@@ -41,6 +41,9 @@ public:
     QAction* mnuExportFinalDraft;
     // A new story from a project file of the earlier versions.
     QAction* mnuImportVantoraMac;
+    // The cloud store: the open story's file sent there, stored files listed and fetched.
+    QAction* mnuTransferToTheCloud;
+    QAction* mnuRetrieveFromTheCloud;
 
     // --- Edit: the standard commands, acting on the text field that has the keyboard focus ---
     QAction* mnuUndo;

@@ -338,6 +338,7 @@ void connectLayoutCommands(AppController& application)
     connectBoardCommands(application);
     connectReportCommands(application);
     connectInterchangeCommands(application);
+    connectCloudCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

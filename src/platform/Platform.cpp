@@ -5,6 +5,14 @@
 #include <QFileInfo>
 #include <QSettings>
 
+void showAlert(const QString& title, const QString& message)
+{
+    AlertRequest request;
+    request.title = title;
+    request.message = message;
+    Platform::alerts().runAlert(request);
+}
+
 QString withAllowedExtension(const QString& path, const QStringList& allowedExtensions)
 {
     if (allowedExtensions.isEmpty() || path.isEmpty())

@@ -67,6 +67,8 @@ AppActions::AppActions(QObject* parent)
     mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
     mnuSendToPhoneQueue = make(tr("Send to iPhone/iPod Touch Queue..."), "mnuSendToPhoneQueue");
     mnuDownloadFromPhoneQueue = make(tr("Download from iPhone/iPod Touch Queue..."), "mnuDownloadFromPhoneQueue");
+    mnuTransferToTheCloud = make(tr("Upload to the C&loud..."), "mnuTransferToTheCloud");
+    mnuRetrieveFromTheCloud = make(tr("Retrieve from the Clo&ud..."), "mnuRetrieveFromTheCloud");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -207,6 +209,10 @@ void AppActions::addFileMenu(QMenuBar* bar, bool story)
         file->addSeparator();
         file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft, mnuSendToPhoneQueue});
     }
+    file->addSeparator();
+    if (story)
+        file->addAction(mnuTransferToTheCloud);
+    file->addAction(mnuRetrieveFromTheCloud);
     file->addSeparator();
     file->addAction(mnuQuit);
 }

@@ -45,6 +45,9 @@ public:
     // new story files.
     QAction* mnuSendToPhoneQueue;
     QAction* mnuDownloadFromPhoneQueue;
+    // The cloud store: the open story's file sent there, stored files listed and fetched.
+    QAction* mnuTransferToTheCloud;
+    QAction* mnuRetrieveFromTheCloud;
 
     // --- Edit: the standard commands, acting on the text field that has the keyboard focus ---
     QAction* mnuUndo;

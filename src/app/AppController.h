@@ -27,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
+class RetrieveFromCloud;
 class UserInformationdb;
 
 // The application: start-up (splash, master file, first-run material), the master file for
@@ -130,6 +131,13 @@ public:
     static std::optional<QString> phoneQueueAccountNumber(QWidget* parent);
     // Keeps the phone queue's account number for the next time.
     static void rememberPhoneQueueAccountNumber(const QString& accountNumber);
+    // Lists the story files stored in the cloud in the modal retrieval dialog, which saves and
+    // removes them (src/app/CloudCommands.cpp). One dialog at a time: a second call while it
+    // runs does nothing.
+    void retrieveFromTheCloud();
+    // The retrieval dialog while it runs; nothing otherwise.
+    RetrieveFromCloud* retrieveFromCloudWindow() const { return retrieveFromCloudWindow_.get(); }
+    void setRetrieveFromCloudWindow(std::unique_ptr<RetrieveFromCloud> dialog);
 
     // The application's progress window for imports, made on first use: a label and a busy
     // bar in the standard background colour.
@@ -196,6 +204,7 @@ private:
     QPointer<QLabel> lblAboutVersion_;
     std::unique_ptr<QWidget> pnlTechSupport_;
     std::function<void(UserInformationdb&)> masterColorCodeEditor_;
+    std::unique_ptr<RetrieveFromCloud> retrieveFromCloudWindow_;
     std::unique_ptr<QWidget> progressWindow_;
     QPointer<QLabel> lblUploadingFile_;
     QPointer<QProgressBar> progressIndicator_;

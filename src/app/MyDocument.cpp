@@ -339,6 +339,7 @@ void connectLayoutCommands(AppController& application)
     connectReportCommands(application);
     connectInterchangeCommands(application);
     connectPhoneQueueCommands(application);
+    connectCloudCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

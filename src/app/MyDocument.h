@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QTimer>
 #include <QString>
@@ -28,6 +29,10 @@ class BeatsTableView;
 class CharacterDetailView;
 class CharactersTableView;
 class BigSceneView;
+class CloudUploadDelegate;
+class HTTPRequest;
+class NetworkQueue;
+class ProgressDelegate;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
@@ -71,6 +76,9 @@ void connectReportCommands(AppController& application);
 void connectInterchangeCommands(AppController& application);
 // The phone queue's commands (src/app/PhoneQueueCommands.cpp).
 void connectPhoneQueueCommands(AppController& application);
+// The cloud store's commands: the upload of the open story, the retrieval dialog
+// (src/app/CloudCommands.cpp).
+void connectCloudCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -279,6 +287,25 @@ public:
     // Sends the story to the phone queue, asking for the account number when none is known;
     // the number is kept once an upload succeeded.
     void sendToiPhone1Queue();
+    // --- The cloud store (src/app/CloudCommands.cpp) ---
+    // Ends the edit in progress, asks the cloud service for the storage credentials and posts
+    // the story's file to the cloud store while the progress window shows the share sent. It
+    // returns at once; an alert tells how the post ended.
+    void transferToTheCloud();
+    // The post ended: a 2xx answer is the only success; anything else goes to uploadFailed.
+    void uploadCompleted(HTTPRequest* request);
+    void uploadFailed(HTTPRequest* request);
+    // The queue ran out of requests: the progress window closes and the queue is let go of.
+    void uploadQueueDidFinish(NetworkQueue* queue);
+    // The number the cloud store files an upload under: the UTF-16 code units of the file's name
+    // plus its size in bytes, added as 32-bit numbers that wrap around.
+    static qint32 recordIdentifier(const QString& fileName, qint64 size);
+    // The progress window of the upload, made on first use.
+    QWidget* progressWindow() const { return progressWindow_.get(); }
+    QLabel* lblUploadingFile() const { return lblUploadingFile_; }
+    QProgressBar* progressIndicator() const { return progressIndicator_; }
+    // The queue of the upload that runs; nothing when none does.
+    NetworkQueue* uploadQueue() const { return uploadQueue_.get(); }
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -510,4 +537,12 @@ private:
     // qualifying resize starts its timer again, so a burst of resizes rebuilds once.
     QTimer* boardRefreshTimer_;
     QTimer* notesRefreshTimer_;
+    // The upload to the cloud: its progress window, the object that hears the request and the
+    // queue (observed by the HTTP layer, owned here) and the bar's adapter the queue feeds.
+    std::unique_ptr<QWidget> progressWindow_;
+    QPointer<QLabel> lblUploadingFile_;
+    QPointer<QProgressBar> progressIndicator_;
+    std::shared_ptr<CloudUploadDelegate> uploadDelegate_;
+    std::shared_ptr<ProgressDelegate> uploadIndicator_;
+    std::shared_ptr<NetworkQueue> uploadQueue_;
 };

@@ -12,6 +12,7 @@
 #include "model/StringUtilities.h"
 #include "model/UserInformationdb.h"
 #include "platform/Platform.h"
+#include "web/WebEndpoints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -136,10 +137,7 @@ QString AppController::accountNumber()
 
 QUrl AppController::serviceUrl(const QString& path)
 {
-    QString base = qEnvironmentVariable("VANTORA_SERVICE_URL", QStringLiteral("https://www.vantora.app/"));
-    if (!base.endsWith(QLatin1Char('/')))
-        base += QLatin1Char('/');
-    return QUrl(base + path);
+    return WebEndpoints::url(WebEndpoints::kWebSite, QLatin1Char('/') + path);
 }
 
 QString AppController::shortVersion()

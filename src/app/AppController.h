@@ -77,7 +77,7 @@ public:
 
     // The account number by which the web services know the user ("" when unknown).
     static QString accountNumber();
-    // Addresses of the product's web services; VANTORA_SERVICE_URL overrides the host.
+    // Addresses of the product's web site (src/web/WebEndpoints.h says where it is).
     static QUrl serviceUrl(const QString& path);
     // The application's own version text.
     static QString shortVersion();

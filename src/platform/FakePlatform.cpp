@@ -73,6 +73,22 @@ std::optional<QByteArray> ScriptedPageFetcher::fetch(const QUrl& url, std::chron
     return *page;
 }
 
+UrlLoadResult ScriptedUrlLoader::load(const UrlLoadRequest& request)
+{
+    requests.push_back(request);
+    UrlLoadResult noAnswer;
+    noAnswer.error = QStringLiteral("The server did not answer in time.");
+    return takeNext(answers, noAnswer);
+}
+
+UrlLoadResult ScriptedUrlLoader::answer(int status, const QByteArray& body)
+{
+    UrlLoadResult result;
+    result.status = status;
+    result.body = body;
+    return result;
+}
+
 long ScriptedRandom::randomNumberWithMax(long max)
 {
     asked.push_back(max);
@@ -100,6 +116,7 @@ FakePlatform FakePlatform::install(const QString& folder)
     auto workspace = std::make_unique<RecordingWorkspace>();
     workspace->folder = QDir(folder).filePath(QStringLiteral("private"));
     auto pageFetcher = std::make_unique<ScriptedPageFetcher>();
+    auto urlLoader = std::make_unique<ScriptedUrlLoader>();
     auto clock = std::make_unique<FixedClock>(
         DateUtilities::DateTime{QDate(2020, 1, 1), QTime(12, 0)});
     auto random = std::make_unique<ScriptedRandom>();
@@ -108,6 +125,7 @@ FakePlatform FakePlatform::install(const QString& folder)
     fakes.filePanels = filePanels.get();
     fakes.workspace = workspace.get();
     fakes.pageFetcher = pageFetcher.get();
+    fakes.urlLoader = urlLoader.get();
     fakes.clock = clock.get();
     fakes.random = random.get();
     fakes.printPanels = printPanels.get();
@@ -116,6 +134,7 @@ FakePlatform FakePlatform::install(const QString& folder)
     Platform::setFilePanels(std::move(filePanels));
     Platform::setWorkspace(std::move(workspace));
     Platform::setPageFetcher(std::move(pageFetcher));
+    Platform::setUrlLoader(std::move(urlLoader));
     Platform::setClock(std::move(clock));
     Platform::setRandom(std::move(random));
     Platform::setPrintPanels(std::move(printPanels));

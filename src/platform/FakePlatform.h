@@ -55,6 +55,19 @@ public:
     QList<QUrl> requested;
 };
 
+// Answers loads from a script, in order, and records every request.
+class ScriptedUrlLoader : public UrlLoader
+{
+public:
+    UrlLoadResult load(const UrlLoadRequest& request) override;
+    // Answers in order; with none left a request gets no answer (status 0 and an error).
+    std::deque<UrlLoadResult> answers;
+    std::vector<UrlLoadRequest> requests;
+
+    // An answer of that status and body.
+    static UrlLoadResult answer(int status, const QByteArray& body);
+};
+
 // Prints every job to a PDF file it is given, without a dialog.
 class ScriptedPrintPanels : public PrintPanels
 {
@@ -95,6 +108,7 @@ struct FakePlatform {
     ScriptedFilePanels* filePanels = nullptr;
     RecordingWorkspace* workspace = nullptr;
     ScriptedPageFetcher* pageFetcher = nullptr;
+    ScriptedUrlLoader* urlLoader = nullptr;
     FixedClock* clock = nullptr;
     ScriptedRandom* random = nullptr;
     ScriptedPrintPanels* printPanels = nullptr;

@@ -20,6 +20,15 @@ QString withAllowedExtension(const QString& path, const QStringList& allowedExte
     return path + QLatin1Char('.') + allowedExtensions.constFirst();
 }
 
+QByteArray UrlLoadResult::header(const QByteArray& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return QByteArray();
+}
+
 // --- UserDefaults ------------------------------------------------------------------------------
 
 UserDefaults::UserDefaults()
@@ -96,6 +105,7 @@ std::unique_ptr<AlertPanels> alertsService;
 std::unique_ptr<FilePanels> filePanelsService;
 std::unique_ptr<Workspace> workspaceService;
 std::unique_ptr<PageFetcher> pageFetcherService;
+std::unique_ptr<UrlLoader> urlLoaderService;
 std::unique_ptr<UserDefaults> userDefaultsService;
 std::unique_ptr<Clock> clockService;
 std::unique_ptr<RandomSource> randomService;
@@ -130,6 +140,11 @@ Workspace& Platform::workspace()
 PageFetcher& Platform::pageFetcher()
 {
     return installedOr<QtPageFetcher>(pageFetcherService);
+}
+
+UrlLoader& Platform::urlLoader()
+{
+    return installedOr<QtUrlLoader>(urlLoaderService);
 }
 
 UserDefaults& Platform::userDefaults()
@@ -173,6 +188,11 @@ void Platform::setPageFetcher(std::unique_ptr<PageFetcher> service)
     pageFetcherService = std::move(service);
 }
 
+void Platform::setUrlLoader(std::unique_ptr<UrlLoader> service)
+{
+    urlLoaderService = std::move(service);
+}
+
 void Platform::setUserDefaults(std::unique_ptr<UserDefaults> service)
 {
     userDefaultsService = std::move(service);
@@ -199,6 +219,7 @@ void Platform::installQtServices()
     setFilePanels(std::make_unique<QtFilePanels>());
     setWorkspace(std::make_unique<QtWorkspace>());
     setPageFetcher(std::make_unique<QtPageFetcher>());
+    setUrlLoader(std::make_unique<QtUrlLoader>());
     setUserDefaults(std::make_unique<UserDefaults>());
     setClock(std::make_unique<SystemClock>());
     setRandom(std::make_unique<SeededRandom>());

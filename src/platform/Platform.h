@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/DateUtilities.h"
+#include "platform/UrlLoading.h"
 
 #include <QByteArray>
 #include <QSizeF>
@@ -94,11 +95,13 @@ public:
 
 // --- Synchronous page fetch --------------------------------------------------------------------
 
+// A GET for callers that want a page or nothing (the Qt one loads through a QtUrlLoader).
 class PageFetcher
 {
 public:
     virtual ~PageFetcher() = default;
-    // The page's bytes, or nothing when it cannot be read within the time-out.
+    // The page's bytes, or nothing when it cannot be read within the time-out or its answer
+    // is not a success.
     virtual std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) = 0;
 };
 
@@ -195,6 +198,7 @@ public:
     static FilePanels& filePanels();
     static Workspace& workspace();
     static PageFetcher& pageFetcher();
+    static UrlLoader& urlLoader();
     static UserDefaults& userDefaults();
     static Clock& clock();
     static RandomSource& random();
@@ -204,6 +208,7 @@ public:
     static void setFilePanels(std::unique_ptr<FilePanels> service);
     static void setWorkspace(std::unique_ptr<Workspace> service);
     static void setPageFetcher(std::unique_ptr<PageFetcher> service);
+    static void setUrlLoader(std::unique_ptr<UrlLoader> service);
     static void setUserDefaults(std::unique_ptr<UserDefaults> service);
     static void setClock(std::unique_ptr<Clock> service);
     static void setRandom(std::unique_ptr<RandomSource> service);

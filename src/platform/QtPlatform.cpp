@@ -193,20 +193,47 @@ QString QtWorkspace::privateFolder()
     return folder_->path();
 }
 
-// --- Synchronous page fetch --------------------------------------------------------------------
+// --- Synchronous URL loading -------------------------------------------------------------------
 
-std::optional<QByteArray> QtPageFetcher::fetch(const QUrl& url, std::chrono::milliseconds timeout)
+namespace {
+
+// Errors of the connection, proxy or protocol: whatever status came, the answer is incomplete
+// (a connection cut in the middle of the body still reports the status it began with). The
+// remaining errors only name an error status, which is an answer.
+bool isTransportFailure(QNetworkReply::NetworkError error)
 {
-    if (!url.isValid() || timeout.count() <= 0)
-        return std::nullopt;
+    const int code = static_cast<int>(error);
+    return (code > 0 && code < 200) || (code > 300 && code < 400);
+}
+
+} // namespace
+
+UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
+{
+    UrlLoadResult result;
+    const QString scheme = request.url.scheme().toLower();
+    if (!request.url.isValid() || request.url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        result.error = QStringLiteral("\"%1\" is not a web address.").arg(request.url.toDisplayString());
+        return result;
+    }
+    if (request.timeout.count() <= 0) {
+        result.error = QStringLiteral("The server did not answer in time.");
+        return result;
+    }
 
     QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    QNetworkRequest networkRequest(request.url);
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                QNetworkRequest::NoLessSafeRedirectPolicy);
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    for (const auto& [name, value] : request.headers)
+        networkRequest.setRawHeader(name, value);
+    const QByteArray method = request.method.isEmpty() ? QByteArrayLiteral("GET") : request.method;
+    const std::unique_ptr<QNetworkReply> reply(
+        method == "GET" && request.body.isEmpty() ? manager.get(networkRequest)
+                                                  : manager.sendCustomRequest(networkRequest, method, request.body));
 
     QEventLoop loop;
     QTimer timer;
@@ -214,7 +241,7 @@ std::optional<QByteArray> QtPageFetcher::fetch(const QUrl& url, std::chrono::mil
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(timeout);
+    timer.start(request.timeout);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 
@@ -222,15 +249,33 @@ std::optional<QByteArray> QtPageFetcher::fetch(const QUrl& url, std::chrono::mil
         // Timed out: the request ends here, before the reply and its manager go away.
         QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
         reply->abort();
-        return std::nullopt;
+        result.error = QStringLiteral("The server did not answer in time.");
+        return result;
     }
-    if (reply->error() != QNetworkReply::NoError)
-        return std::nullopt;
-    // Only an HTTP answer with a success status is a page.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() || status.toInt() < 200 || status.toInt() > 299)
+    if (!status.isValid() || isTransportFailure(reply->error())) {
+        result.error = reply->errorString();
+        return result;
+    }
+    // An error status is still an answer: its status, headers and body go to the caller.
+    result.status = status.toInt();
+    result.headers = reply->rawHeaderPairs();
+    result.body = reply->readAll();
+    return result;
+}
+
+// --- Synchronous page fetch --------------------------------------------------------------------
+
+std::optional<QByteArray> QtPageFetcher::fetch(const QUrl& url, std::chrono::milliseconds timeout)
+{
+    UrlLoadRequest request;
+    request.url = url;
+    request.timeout = timeout;
+    UrlLoadResult result = loader_.load(request);
+    // Only an HTTP answer with a success status is a page.
+    if (!result.ok())
         return std::nullopt;
-    return reply->readAll();
+    return std::move(result.body);
 }
 
 // --- Clock and random numbers ------------------------------------------------------------------

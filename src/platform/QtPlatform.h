@@ -33,10 +33,22 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
 };
 
+// Qt Network in a local event loop that takes no user input: the caller's thread waits, as
+// the program's web exchanges expect, while timers and sockets go on. Redirects that keep the
+// scheme as safe are followed; nothing is cached.
+class QtUrlLoader : public UrlLoader
+{
+public:
+    UrlLoadResult load(const UrlLoadRequest& request) override;
+};
+
 class QtPageFetcher : public PageFetcher
 {
 public:
     std::optional<QByteArray> fetch(const QUrl& url, std::chrono::milliseconds timeout) override;
+
+private:
+    QtUrlLoader loader_;
 };
 
 // The system's print dialog on a printer of the paper's size. Printing to a PDF file goes

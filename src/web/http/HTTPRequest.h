@@ -43,6 +43,10 @@ constexpr quint64 UTF16LittleEndian = 0x94000100;
 // The encoding of an IANA character-set name, nothing for a name this system does not know.
 std::optional<quint64> fromIanaName(const QString& name);
 QString decode(const QByteArray& bytes, quint64 encoding);
+// The text in that encoding; nothing when the encoding is unknown or cannot hold the text.
+std::optional<QByteArray> encode(const QString& text, quint64 encoding);
+// The IANA name of the encoding ("utf-8"); "utf-8" for an encoding this system does not know.
+QString ianaName(quint64 encoding);
 } // namespace StringEncoding
 
 // A proxy to use, as a proxy auto-configuration script or the request's fields name it.
@@ -118,7 +122,7 @@ public:
     static std::shared_ptr<HTTPRequest> requestWithURL(const QUrl& url);
     std::shared_ptr<HTTPRequest> sharedFromThis();
     // A new request of the same kind with the caller's settings, ready to start on its own.
-    std::shared_ptr<HTTPRequest> copy() const;
+    virtual std::shared_ptr<HTTPRequest> copy() const;
     // A HEAD request for the same URL that borrows this request's settings and credentials and
     // reports through this request.
     std::shared_ptr<HTTPRequest> HEADRequest();

@@ -8,10 +8,12 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QSysInfo>
 #include <QTimeZone>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -101,6 +103,68 @@ QString StringEncoding::decode(const QByteArray& bytes, quint64 encoding)
     }
     default:
         return QString::fromLatin1(bytes);
+    }
+}
+
+std::optional<QByteArray> StringEncoding::encode(const QString& text, quint64 encoding)
+{
+    switch (encoding) {
+    case UTF8:
+        return text.toUtf8();
+    case ASCII:
+    case ISOLatin1: {
+        const char16_t limit = encoding == ASCII ? 0x80 : 0x100;
+        for (QChar character : text)
+            if (character.unicode() >= limit)
+                return std::nullopt;
+        return text.toLatin1();
+    }
+    case UTF16:
+    case UTF16BigEndian:
+    case UTF16LittleEndian: {
+        const auto flavour = encoding == UTF16LittleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        QStringEncoder encoder(flavour, encoding == UTF16 ? QStringConverter::Flag::WriteBom
+                                                          : QStringConverter::Flag::Default);
+        return QByteArray(encoder.encode(text));
+    }
+    case WindowsCP1252: {
+        QByteArray bytes;
+        bytes.reserve(text.size());
+        for (QChar character : text) {
+            const char16_t code = character.unicode();
+            if (code < 0x80 || (code >= 0xA0 && code < 0x100)) {
+                bytes.append(char(code));
+                continue;
+            }
+            const auto* found = std::find(kWindows1252High.begin(), kWindows1252High.end(), code);
+            if (code == 0xFFFD || found == kWindows1252High.end())
+                return std::nullopt;
+            bytes.append(char(0x80 + (found - kWindows1252High.begin())));
+        }
+        return bytes;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+QString StringEncoding::ianaName(quint64 encoding)
+{
+    switch (encoding) {
+    case ASCII:
+        return QStringLiteral("us-ascii");
+    case ISOLatin1:
+        return QStringLiteral("iso-8859-1");
+    case UTF16:
+        return QStringLiteral("utf-16");
+    case UTF16BigEndian:
+        return QStringLiteral("utf-16be");
+    case UTF16LittleEndian:
+        return QStringLiteral("utf-16le");
+    case WindowsCP1252:
+        return QStringLiteral("windows-1252");
+    default:
+        return QStringLiteral("utf-8");
     }
 }
 

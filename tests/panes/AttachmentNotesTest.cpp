@@ -144,10 +144,12 @@ TEST_F(AttachmentNotes, APictureThatCannotBeShownIsKeptAsAFile)
          QByteArray::fromHex("d7cdc69a0000000000000000000000000000") + QByteArray(200, '\1'), 2},
         {QStringLiteral("broken.png"), QByteArray("not a picture at all"), 2},
         {QStringLiteral("SHOT.JPG"), QByteArray(), 1},
+        {QStringLiteral("scan.tiff"), QByteArray(), 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
-        const QString path = row.bytes.isEmpty() ? picture(row.name, QSize(120, 80), "JPG") : file(row.name, row.bytes);
+        const char* format = row.name.endsWith(QLatin1String(".tiff")) ? "TIFF" : "JPG";
+        const QString path = row.bytes.isEmpty() ? picture(row.name, QSize(120, 80), format) : file(row.name, row.bytes);
         AttachedObjectView* note = notes.createAttachmentFromFile(path, QPointF(500, 400));
         ASSERT_NE(note, nullptr);
         EXPECT_EQ(note->attachedObject()->objectType(), row.type);

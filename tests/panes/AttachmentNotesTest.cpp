@@ -5,6 +5,7 @@
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
+#include "model/DatabaseError.h"
 #include "model/Screenplaydb.h"
 #include "panes/AttachedObjectView.h"
 #include "panes/AttachmentContent.h"
@@ -149,7 +150,8 @@ TEST_F(AttachmentNotes, APictureThatCannotBeShownIsKeptAsAFile)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
         const char* format = row.name.endsWith(QLatin1String(".tiff")) ? "TIFF" : "JPG";
-        const QString path = row.bytes.isEmpty() ? picture(row.name, QSize(120, 80), format) : file(row.name, row.bytes);
+        const QString path =
+            row.bytes.isEmpty() ? picture(row.name, QSize(120, 80), format) : file(row.name, row.bytes);
         AttachedObjectView* note = notes.createAttachmentFromFile(path, QPointF(500, 400));
         ASSERT_NE(note, nullptr);
         EXPECT_EQ(note->attachedObject()->objectType(), row.type);
@@ -161,6 +163,19 @@ TEST_F(AttachmentNotes, APictureThatCannotBeShownIsKeptAsAFile)
         const QString stored = QStringLiteral("length(Thumbnail) > 0 AND length(AttachedObject) = %1");
         EXPECT_EQ(columns(*note, stored.arg(bytes.size())), "1");
     }
+}
+
+TEST_F(AttachmentNotes, AnAttachmentWhoseContentCannotBeWrittenLeavesNothingBehind)
+{
+    GeneralNotesView& notes = openBoard();
+    SqlProbe::exec(document_->database(),
+                   QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE OF AttachedObject ON main.AttachedObject "
+                                  "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    EXPECT_THROW(notes.createAttachmentFromFile(file(QStringLiteral("a.txt"), "a"), QPointF(400, 300)),
+                 DatabaseError);
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 0);
+    EXPECT_TRUE(screenplay().attachedObjects().empty());
+    EXPECT_TRUE(notes.attachedObjectViews().empty());
 }
 
 TEST_F(AttachmentNotes, PastedPictureDataIsKeptAsPastedUnderAJpgName)

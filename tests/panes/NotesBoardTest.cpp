@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
+#include <QScrollArea>
 #include <QTest>
 
 namespace Geometry = NotesBoardGeometry;
@@ -174,6 +175,16 @@ TEST_F(NotesBoard, TheBoardGrowsForTheChecklistOnceAndASecondLayoutKeepsIt)
     EXPECT_EQ(notes.view()->width(), 2097);
     screenplay().save();
     EXPECT_EQ(stored(QStringLiteral("SELECT GeneralNotesWidth FROM Screenplay")), "2097");
+}
+
+TEST_F(NotesBoard, ABoardSmallerThanItsScrollViewGrowsToItAndIsWritten)
+{
+    GeneralNotesView& notes = openBoard(QStringLiteral("GeneralNotesWidth = 700, GeneralNotesHeight = 2500"));
+    const QSize shown = document_->scrNotes()->viewport()->size();
+    ASSERT_GT(shown.width(), 700);
+    EXPECT_EQ(notes.view()->width(), shown.width());
+    EXPECT_EQ(stored(QStringLiteral("SELECT GeneralNotesWidth || 'x' || GeneralNotesHeight FROM Screenplay")),
+              QStringLiteral("%1x2500").arg(shown.width()));
 }
 
 TEST_F(NotesBoard, AnAttachmentWithoutASizeIsLaidOutAtTheNoteSizeAndStoredSo)

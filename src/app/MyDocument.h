@@ -36,6 +36,7 @@ class ProgressDelegate;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
+class GeneralNotesView;
 class InitialBeatCards;
 class LitterBoxView;
 class LocationDetailView;
@@ -407,7 +408,9 @@ public:
     QWidget* boardListViewView() const { return boardListViewView_; }
     QWidget* bigSceneView() const;
     QWidget* litterBoxView() const;
-    QWidget* generalNotesView() const { return generalNotesView_; }
+    QWidget* generalNotesView() const;
+    // The notes board's controller while the notes pane shows it.
+    GeneralNotesView* generalNotesBoard() const { return generalNotesBoard_.get(); }
     QWidget* beatSectionTable() const { return beatSectionTable_; }
     TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
     Characterdb* currentlyEditingCharacter() const { return currentlyEditingCharacter_; }
@@ -518,7 +521,7 @@ private:
     QPointer<FlippedView> vMiniSceneCards_;
     std::vector<std::unique_ptr<SmallSceneCard>> miniSceneCardControls_;
     std::unique_ptr<LitterBoxView> litterBoxView_;
-    QPointer<QWidget> generalNotesView_;
+    std::unique_ptr<GeneralNotesView> generalNotesBoard_;
     QPointer<QWidget> beatSectionTable_;
 
     bool isLoading_ = false;

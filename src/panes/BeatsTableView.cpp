@@ -1,7 +1,7 @@
 #include "BeatsTableView.h"
 
 #include "PaneImages.h"
-#include "TextCellDelegate.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -13,7 +13,6 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
@@ -127,33 +126,6 @@ private:
     Screenplaydb& story_;
 };
 
-namespace {
-
-// The table: every mouse press asks the controller first whether it goes on.
-class BeatsTable : public QTableView
-{
-public:
-    explicit BeatsTable(BeatsTableView& owner) : owner_(owner) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        const QModelIndex index = indexAt(event->position().toPoint());
-        if (index.isValid() && event->button() == Qt::LeftButton) {
-            bool track = true;
-            guardedCall([&] { track = owner_.shouldTrackCell(index); });
-            if (!track)
-                return;
-        }
-        QTableView::mousePressEvent(event);
-    }
-
-private:
-    BeatsTableView& owner_;
-};
-
-} // namespace
-
 BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     : BaseViewController(QStringLiteral("BeatsTableView"), parent, screenplay)
 {
@@ -161,7 +133,8 @@ BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     view->setObjectName(QStringLiteral("BeatsTableView"));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* table = new BeatsTable(*this);
+    auto* table = new TrackingTableView;
+    table->setShouldTrackCell([this](const QModelIndex& index) { return shouldTrackCell(index); });
     tvTable_ = table;
     tvTable_->setObjectName(QStringLiteral("tvTable"));
     model_ = new BeatsTableModel(*this, *screenplay);

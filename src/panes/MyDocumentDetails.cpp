@@ -16,6 +16,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "platform/Platform.h"
+#include "scene_editor/BigSceneCharactersView.h"
 #include "scene_editor/BigSceneView.h"
 
 #include <QBuffer>
@@ -119,6 +120,17 @@ typename Side::Item* insertNewItem(Screenplaydb& story)
     typename Side::Item* added = item.get();
     Side::items(story).push_back(std::move(item));
     return added;
+}
+
+} // namespace
+
+namespace {
+
+// The large card's Characters or Attachments tab, once it has shown, lists the story's again.
+void refreshBigSceneLinkTab(BigSceneLinkedItemsView* tab)
+{
+    if (tab && tab->scene())
+        tab->refreshView();
 }
 
 } // namespace
@@ -249,6 +261,7 @@ void MyDocument::addCharacter()
 {
     Screenplaydb& story = *currentScreenplay_;
     Characterdb* added = insertNewItem<CharacterSide>(story);
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneCharactersView() : nullptr);
     // The command may come from the menu while another section shows.
     if (story.beatSectionShowing() != 1) {
         currentlyEditingCharacter_ = added;
@@ -296,6 +309,7 @@ void MyDocument::deleteCharacter()
     currentlyEditingCharacter_ = nullptr;
     for (const std::int64_t scene : scenes)
         refreshSceneCardIndicators(story.sceneCardForSceneCardID(scene));
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneCharactersView() : nullptr);
     closeCharacterDetails();
 }
 
@@ -391,4 +405,5 @@ void MyDocument::deleteAttachment(std::int64_t attachedObjectID)
     }
     if (bigSceneView_ && story.bigSceneView() == 1 && scenes.count(story.bigSceneSceneCardID()))
         bigSceneView_->refreshView();
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneAttachmentsView() : nullptr);
 }

@@ -7,7 +7,6 @@
 #include "SetupPayoffTableView.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
-#include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "platform/Platform.h"
@@ -31,6 +30,7 @@ void MyDocument::refreshBigSceneSetupsAndPayoffs(bool indicators)
         return;
     if (indicators)
         bigSceneView_->configureIndicators();
+    bigSceneView_->refreshLinkTabs(nullptr);
 }
 
 template <typename Side>
@@ -40,12 +40,9 @@ void MyDocument::addSetupOrPayoff()
     // The command may come from the menu while another section shows.
     if (story.beatSectionShowing() != Side::kSection)
         setBeatSection(Side::kSection);
-    auto item = std::make_unique<typename Side::Item>();
-    item->insertIntoDatabase(&story);
-    typename Side::Item* added = item.get();
-    auto& items = Side::items(story);
-    items.push_back(std::move(item));
-    sortRecords(items, &Side::Item::sortBySceneCardID);
+    const typename Side::Item* added = &Side::add(story);
+    refreshBigSceneSetupsAndPayoffs(false);
+    const auto& items = Side::items(story);
     typename Side::Table* table = Side::table(*this);
     if (!table)
         return;
@@ -67,24 +64,22 @@ void MyDocument::deleteSetupOrPayoff()
     typename Side::Item* item = items[static_cast<std::size_t>(position)].get();
     const int selectedRow = table->tvTable()->currentIndex().row();
     table->tvTable()->clearSelection();
-    const typename Side::Partner* partner = Side::partner(story, *item);
     AlertRequest question;
     question.title = QString::fromLatin1(Side::kDeleteTitle);
     question.message = QString::fromLatin1(Side::kDeleteQuestion).arg(Side::text(*item));
     question.defaultButton = QStringLiteral("No");
     question.alternateButton = QStringLiteral("Yes");
     if (Platform::alerts().runAlert(question) == AlertAlternateReturn) {
-        const std::int64_t itemCard = item->sceneCardID();
-        const std::int64_t partnerCard = partner ? partner->sceneCardID() : 0;
+        SetupPayoffLinks::Cards cards;
         try {
-            Side::remove(story, item);
+            cards = Side::remove(story, *item);
         } catch (...) {
             // Nothing was deleted: the row shows selected as before.
             table->tvTable()->selectRow(selectedRow);
             throw;
         }
-        for (const std::int64_t card : {itemCard, partnerCard})
-            if (SceneCarddb* shown = card > 0 ? story.sceneCardForSceneCardID(card) : nullptr)
+        for (const std::int64_t card : cards)
+            if (SceneCarddb* shown = story.sceneCardForSceneCardID(card))
                 refreshSceneCardIndicators(shown);
     }
     table->refreshView();

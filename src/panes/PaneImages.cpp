@@ -62,33 +62,32 @@ QPixmap drawPrimaryMark(bool primary)
     return pixmap;
 }
 
-// The marks of the set-up and pay-off lists: two chain links ("Link": a link can be made),
-// the same links pulled apart with a red stroke between them ("BreakTheLink": the link can be
-// broken), and an arrow into a card ("JumpStraightTo": the card opens at full size).
-QPixmap drawListMark(const QString& name)
+// The link marks of set-ups and pay-offs: two chain links, drawn apart with a gap to break a
+// link, joined to make one; and an arrow to jump to the partner's card.
+QPixmap drawLinkMark(bool broken)
 {
     QPixmap pixmap(kImageSize, kImageSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QColor ink(90, 60, 30);
-    painter.setPen(QPen(ink, 2.0));
+    painter.setPen(QPen(broken ? QColor(170, 60, 45) : QColor(60, 110, 150), 2.0));
     painter.setBrush(Qt::NoBrush);
-    if (name == QLatin1String("JumpStraightTo")) {
-        painter.drawRect(QRectF(9.0, 3.0, 7.0, 12.0));
-        painter.drawLine(QPointF(2.0, 9.0), QPointF(12.0, 9.0));
-        painter.drawLine(QPointF(8.0, 5.5), QPointF(12.0, 9.0));
-        painter.drawLine(QPointF(8.0, 12.5), QPointF(12.0, 9.0));
-        return pixmap;
-    }
-    const bool broken = name == QLatin1String("BreakTheLink");
-    const double gap = broken ? 2.0 : 0.0;
-    painter.drawRoundedRect(QRectF(1.0 - gap, 6.0, 9.0, 6.0), 3.0, 3.0);
-    painter.drawRoundedRect(QRectF(8.0 + gap, 6.0, 9.0, 6.0), 3.0, 3.0);
-    if (broken) {
-        painter.setPen(QPen(QColor(190, 30, 30), 2.0));
-        painter.drawLine(QPointF(11.0, 2.0), QPointF(7.0, 16.0));
-    }
+    const double shift = broken ? 1.5 : 0.0;
+    painter.drawRoundedRect(QRectF(1.5 - shift, 6.0, 9.0, 6.0), 3.0, 3.0);
+    painter.drawRoundedRect(QRectF(7.5 + shift, 6.0, 9.0, 6.0), 3.0, 3.0);
+    return pixmap;
+}
+
+QPixmap drawJumpArrow()
+{
+    QPixmap pixmap(kImageSize, kImageSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 110, 150));
+    const QPointF arrow[] = {{2.0, 7.0}, {9.0, 7.0}, {9.0, 3.0}, {16.0, 9.0}, {9.0, 15.0}, {9.0, 11.0}, {2.0, 11.0}};
+    painter.drawPolygon(arrow, 7);
     return pixmap;
 }
 
@@ -96,11 +95,12 @@ QPixmap drawListMark(const QString& name)
 
 QPixmap image(const QString& name)
 {
+    if (name == QLatin1String("Link") || name == QLatin1String("BreakTheLink"))
+        return drawLinkMark(name == QLatin1String("BreakTheLink"));
+    if (name == QLatin1String("JumpStraightTo"))
+        return drawJumpArrow();
     if (name == QLatin1String("PrimaryImage") || name == QLatin1String("MakePrimary"))
         return drawPrimaryMark(name == QLatin1String("PrimaryImage"));
-    if (name == QLatin1String("Link") || name == QLatin1String("BreakTheLink")
-        || name == QLatin1String("JumpStraightTo"))
-        return drawListMark(name);
     if (name == QLatin1String("zorvin")) {
         const QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
         return mascot.scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -8,8 +8,8 @@
 // "AddACharacter", "DeleteACharacter", "AddALocation", "DeleteALocation", "AddASetup",
 // "DeleteASetup", "AddAPayoff" and "DeleteAPayoff", and the primary marks of attachment links,
 // "PrimaryImage" (the link is the primary one) and "MakePrimary" (it can be made so), and the
-// marks of the set-up and pay-off lists, "Link", "BreakTheLink" and "JumpStraightTo" (all
-// kImageSize square). Any other name gives a null pixmap.
+// marks of set-up and pay-off links, "Link" (make one), "BreakTheLink" and "JumpStraightTo" (open
+// the partner's card). Any other name gives a null pixmap.
 namespace PaneImages {
 
 inline constexpr int kImageSize = 18;

@@ -3,12 +3,14 @@
 #include "app/AppActions.h"
 #include "board/RecordPasteboardType.h"
 #include "model/ScenePayoffdb.h"
+#include "model/SetupPayoffLinks.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class MyDocument;
 class PayoffsTableView;
@@ -31,9 +33,6 @@ struct SetupSide {
         return item.scenePayoffID() != 0 ? story.payoffForPayoffID(item.scenePayoffID()) : nullptr;
     }
     static QString text(const Item& item) { return item.sceneSetup(); }
-    static void setText(Item& item, const QString& text) { item.setSceneSetup(text); }
-    // The partner's copy of the item's text, held in memory.
-    static void setPartnersCopy(Partner& partner, const QString& text) { partner.setSceneSetup(text); }
     static QString description(const Screenplaydb& story, const Item& item)
     {
         return story.fullDescriptionForSetup(item);
@@ -45,8 +44,25 @@ struct SetupSide {
     // Whether an item could be linked now: some pay-off has no set-up.
     static bool partnerToLinkExists(const Screenplaydb& story) { return story.anyUnlinkedPayoffs(); }
     static Table* table(const MyDocument& document);
+    // The operations, each one write that answers the cards whose indicators changed.
+    static Item& add(Screenplaydb& story) { return SetupPayoffLinks::addSetup(story, 0); }
     // Deletes the set-up; its pay-off is left without one.
-    static void remove(Screenplaydb& story, Item* item) { story.deleteSceneSetup(item); }
+    static SetupPayoffLinks::Cards remove(Screenplaydb& story, Item& item)
+    {
+        return SetupPayoffLinks::deleteSetup(story, item);
+    }
+    static void rename(Screenplaydb& story, Item& item, const QString& text)
+    {
+        SetupPayoffLinks::rename(story, item, text);
+    }
+    static SetupPayoffLinks::Cards unlink(Screenplaydb& story, Item& item)
+    {
+        return SetupPayoffLinks::unlinkSetup(story, item);
+    }
+    static std::optional<SetupPayoffLinks::Cards> link(Screenplaydb& story, const Item& item, std::int64_t partner)
+    {
+        return SetupPayoffLinks::link(story, item.sceneSetupID(), partner);
+    }
 
     static constexpr std::int64_t kSection = 3;
     // The tab of the large card that shows the item, and the one that shows its partner.
@@ -60,6 +76,8 @@ struct SetupSide {
     static constexpr const char* kDragType = RecordPasteboardType::kSceneSetup;
     static constexpr const char* kDeleteTitle = "Delete Set-up";
     static constexpr const char* kDeleteQuestion = "Are you sure you want to delete the set-up:\n%1";
+    static constexpr const char* kRemoveLinkQuestion = "Are you sure you want to remove the link to the pay-off?";
+    static constexpr std::int64_t kPickerType = 2;
     static constexpr QAction* AppActions::*kDeleteItem = &AppActions::mnuDeleteSetup;
 };
 
@@ -76,8 +94,6 @@ struct PayoffSide {
         return story.setupForPayoffID(item.scenePayoffID());
     }
     static QString text(const Item& item) { return item.scenePayoff(); }
-    static void setText(Item& item, const QString& text) { item.setScenePayoff(text); }
-    static void setPartnersCopy(Partner& partner, const QString& text) { partner.setScenePayoff(text); }
     static QString description(const Screenplaydb& story, const Item& item)
     {
         return story.fullDescriptionForPayoff(item);
@@ -88,8 +104,24 @@ struct PayoffSide {
     }
     static bool partnerToLinkExists(const Screenplaydb& story) { return story.anyUnlinkedSetups(); }
     static Table* table(const MyDocument& document);
+    static Item& add(Screenplaydb& story) { return SetupPayoffLinks::addPayoff(story, 0); }
     // Deletes the pay-off; its set-up is left without one, in the file too.
-    static void remove(Screenplaydb& story, Item* item) { story.deleteScenePayoff(item); }
+    static SetupPayoffLinks::Cards remove(Screenplaydb& story, Item& item)
+    {
+        return SetupPayoffLinks::deletePayoff(story, item);
+    }
+    static void rename(Screenplaydb& story, Item& item, const QString& text)
+    {
+        SetupPayoffLinks::rename(story, item, text);
+    }
+    static SetupPayoffLinks::Cards unlink(Screenplaydb& story, Item& item)
+    {
+        return SetupPayoffLinks::unlinkPayoff(story, item);
+    }
+    static std::optional<SetupPayoffLinks::Cards> link(Screenplaydb& story, const Item& item, std::int64_t partner)
+    {
+        return SetupPayoffLinks::link(story, partner, item.scenePayoffID());
+    }
 
     static constexpr std::int64_t kSection = 4;
     static constexpr std::int64_t kItemTab = 3;
@@ -101,5 +133,7 @@ struct PayoffSide {
     static constexpr const char* kDragType = RecordPasteboardType::kScenePayoff;
     static constexpr const char* kDeleteTitle = "Delete Pay-off";
     static constexpr const char* kDeleteQuestion = "Are you sure you want to delete the pay-off:\n%1";
+    static constexpr const char* kRemoveLinkQuestion = "Are you sure you want to remove the link to the set-up?";
+    static constexpr std::int64_t kPickerType = 1;
     static constexpr QAction* AppActions::*kDeleteItem = &AppActions::mnuDeletePayoff;
 };

@@ -2,12 +2,14 @@
 
 #include "PaneImages.h"
 #include "SetupPayoffSides.h"
-#include "TextCellDelegate.h"
 #include "ThreeRowLists.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/SceneCarddb.h"
+#include "platform/Platform.h"
+#include "scene_editor/SetupPayoffSelectorWindow.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -201,11 +203,10 @@ private:
 
 namespace {
 
-// The table: a press on a row that cannot be selected goes no further, every other press
-// asks the controller first; a click (a press and release without a drag) on a text opens it
-// for editing; a drag starts through the controller.
+// The table: a click (a press and release without a drag) on a text opens it for editing; a
+// drag starts through the controller.
 template <typename Side>
-class SetupPayoffTable : public QTableView
+class SetupPayoffTable : public TrackingTableView
 {
 public:
     explicit SetupPayoffTable(SetupPayoffTableView<Side>& owner) : owner_(owner) {}
@@ -213,19 +214,9 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        pressed_ = QPersistentModelIndex();
+        pressed_ = indexAt(event->position().toPoint());
         dragged_ = false;
-        const QModelIndex index = indexAt(event->position().toPoint());
-        if (index.isValid() && event->button() == Qt::LeftButton) {
-            bool track = false;
-            guardedCall([&] { track = owner_.shouldSelectRow(index.row()) && owner_.shouldTrackCell(index); });
-            if (!track) {
-                event->accept();
-                return;
-            }
-            pressed_ = index;
-        }
-        QTableView::mousePressEvent(event);
+        TrackingTableView::mousePressEvent(event);
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override
@@ -266,25 +257,23 @@ SetupPayoffTableView<Side>::SetupPayoffTableView(MyDocument* parent, Screenplayd
     view->setObjectName(QString::fromLatin1(Side::kTableName));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
-    tvTable_ = new SetupPayoffTable<Side>(*this);
+    auto* table = new SetupPayoffTable<Side>(*this);
+    // A press on a row that cannot be selected goes no further; any other asks the controller.
+    table->setShouldTrackCell([this](const QModelIndex& index) {
+        return shouldSelectRow(index.row()) && shouldTrackCell(index);
+    });
+    table->setUpAsList();
+    tvTable_ = table;
     tvTable_->setObjectName(QStringLiteral("tvTable"));
     model_ = new SetupPayoffTableModel<Side>(*this, *parent, *screenplay);
     model_->setParent(tvTable_);
     tvTable_->setModel(model_);
     delegate_ = new TextCellDelegate(QStringLiteral("itemEditor"), tvTable_);
     tvTable_->setItemDelegate(delegate_);
-    tvTable_->setWordWrap(true);
     tvTable_->setShowGrid(false);
-    tvTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvTable_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tvTable_->setDragEnabled(true);
     tvTable_->setDragDropMode(QAbstractItemView::DragOnly);
-    tvTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tvTable_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     tvTable_->horizontalHeader()->hide();
-    tvTable_->verticalHeader()->hide();
-    tvTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tvTable_->horizontalHeader()->setSectionResizeMode(kImageColumn, QHeaderView::Fixed);
     tvTable_->horizontalHeader()->setSectionResizeMode(kTextColumn, QHeaderView::Stretch);
     tvTable_->horizontalHeader()->setSectionResizeMode(kJumpColumn, QHeaderView::Fixed);
@@ -359,7 +348,7 @@ bool SetupPayoffTableView<Side>::shouldTrackCell(const QModelIndex& index)
         return false;
     }
     if (index.column() == kImageColumn)
-        return false;
+        return partner ? breakLink(index.row()) : makeLink(index.row());
     if (index.column() == kJumpColumn && kind == Row::First) {
         if (item->sceneCardID() >= 1)
             jumpLater(myParent(), &story, item->sceneCardID(), Side::kItemTab);
@@ -375,6 +364,50 @@ bool SetupPayoffTableView<Side>::shouldTrackCell(const QModelIndex& index)
 }
 
 template <typename Side>
+bool SetupPayoffTableView<Side>::breakLink(int row)
+{
+    AlertRequest question;
+    question.title = QStringLiteral("Remove Link");
+    question.message = QString::fromLatin1(Side::kRemoveLinkQuestion);
+    question.defaultButton = QStringLiteral("Yes");
+    question.alternateButton = QStringLiteral("No");
+    if (Platform::alerts().runAlert(question) != AlertDefaultReturn)
+        return false;
+    // The question may have taken long enough for the row to go.
+    if (typename Side::Item* item = model_->itemOfRow(row))
+        changed(Side::unlink(*screenplay(), *item));
+    return false;
+}
+
+template <typename Side>
+bool SetupPayoffTableView<Side>::makeLink(int row)
+{
+    Screenplaydb& story = *screenplay();
+    if (!Side::partnerToLinkExists(story))
+        return false;
+    const std::optional<std::int64_t> chosen = SetupPayoffSelectorWindow::choose(
+        story, static_cast<SetupPayoffSelectorWindow::SelectionType>(Side::kPickerType),
+        view() ? view()->window() : nullptr, myParent()->standardBackgroundColor());
+    const typename Side::Item* item = model_->itemOfRow(row);
+    std::optional<SetupPayoffLinks::Cards> cards;
+    if (chosen && item)
+        cards = Side::link(story, *item, *chosen);
+    changed(cards.value_or(SetupPayoffLinks::Cards{}));
+    return false;
+}
+
+template <typename Side>
+void SetupPayoffTableView<Side>::changed(const std::vector<std::int64_t>& cards)
+{
+    MyDocument* document = myParent();
+    for (const std::int64_t key : cards)
+        if (SceneCarddb* card = screenplay()->sceneCardForSceneCardID(key))
+            document->refreshSceneCardIndicators(card);
+    document->refreshBigSceneSetupsAndPayoffs(true);
+    refreshView();
+}
+
+template <typename Side>
 void SetupPayoffTableView<Side>::selectionDidChange()
 {
     myParent()->showDeleteCommand(Side::kSection, selectedPosition() >= 0);
@@ -387,11 +420,8 @@ void SetupPayoffTableView<Side>::setText(int row, const QString& text)
     typename Side::Item* item = model_->itemOfRow(row);
     if (!item || kindOfRow(row) != Row::First || item->sceneCardID() >= 1)
         return;
-    Side::setText(*item, text);
-    item->save();
-    // The partner keeps a copy of the text in memory; both sides say the same.
-    if (typename Side::Partner* partner = Side::partner(story, *item))
-        Side::setPartnersCopy(*partner, text);
+    // The partner's copy of the text follows.
+    Side::rename(story, *item, text);
     const auto position = static_cast<std::size_t>(row / 3);
     model_->itemChanged(position);
     for (int at = row; at < row + 3; ++at)
@@ -429,7 +459,7 @@ void SetupPayoffTableView<Side>::editNewItem(std::size_t position)
     tvTable_->selectRow(text.row());
     tvTable_->scrollTo(text);
     tvTable_->setFocus();
-    delegate_->selectTextOfNextEditor();
+    delegate_->selectAllInNextEditor();
     tvTable_->edit(text);
 }
 

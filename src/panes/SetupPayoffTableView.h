@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QMimeData;
 class QModelIndex;
@@ -58,6 +59,12 @@ public:
 
 private:
     void fitRowHeights();
+    // A click on the link mark of an item row `row`: breaks the item's link after the question,
+    // or makes one with a partner chosen in the picker. Answers false: the list shows again.
+    bool breakLink(int row);
+    bool makeLink(int row);
+    // The link changed the indicators of these cards; they, the large card and the list show it.
+    void changed(const std::vector<std::int64_t>& cards);
 
     QTableView* tvTable_;
     SetupPayoffTableModel<Side>* model_;

@@ -4,20 +4,26 @@
 #include "app/AppActions.h"
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
+#include "board/BoardImages.h"
 #include "board/RecordPasteboardType.h"
+#include "board/SceneCardPainter.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "panes/ModalDialogs.h"
 #include "panes/PaneImages.h"
 #include "panes/SetupPayoffTableView.h"
 #include "scene_editor/BigSceneView.h"
+#include "scene_editor/SetupPayoffSelectorWindow.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTextBrowser>
@@ -332,4 +338,98 @@ TEST_F(SetupPayoffLists, AFreeItemIsDraggedOntoACardAsItsRowNumber)
         EXPECT_TRUE(table()->model()->index(3, 1).data().toString().endsWith(QStringLiteral("\nb")));
         closeWindow();
     }
+}
+
+TEST_F(SetupPayoffLists, LinkingAndUnlinkingShowOnBothListsTheCardsAndTheLargeCard)
+{
+    for (const ListCase& list : kLists) {
+        SCOPED_TRACE(list.section);
+        // The set-up lies on the second board card, the pay-off on the third; neither is linked.
+        openStory(list.section, {{"the gun", 1}}, {{"the shot", 2}});
+        const std::int64_t setupCard = cardKeyAt(1);
+        const std::int64_t payoffCard = cardKeyAt(2);
+        const SceneCardView* setupView =
+            document_->sceneCardControlForSceneCard(screenplay().sceneCardForSceneCardID(setupCard));
+        const SceneCardView* payoffView =
+            document_->sceneCardControlForSceneCard(screenplay().sceneCardForSceneCardID(payoffCard));
+        ASSERT_TRUE(setupView && payoffView);
+        document_->openBigSceneCardForSetup(screenplay().sceneCardForSceneCardID(setupCard));
+        BigSceneView* big = document_->bigSceneViewController();
+        ASSERT_NE(big, nullptr);
+        auto indicator = [](const SceneCardView* view, SceneCardIndicator::Kind kind) {
+            for (const SceneCardIndicator& shown : view->indicators())
+                if (shown.kind == kind)
+                    return shown.imageName;
+            return QString();
+        };
+        auto bigSetups = [big] { return big->imgSetups()->pixmap().toImage(); };
+        EXPECT_EQ(bigSetups(), boardImage(QStringLiteral("SetupsWithOutPayoffs")).toImage());
+
+        // The picker offers the partner; a click on it makes the link.
+        const QString partner = list.section == 3 ? QStringLiteral("the shot") : QStringLiteral("the gun");
+        int pickerRuns = 0;
+        ModalDialogs::setRunner([&](QDialog& dialog) {
+            ++pickerRuns;
+            auto& picker = dynamic_cast<SetupPayoffSelectorWindow&>(dialog);
+            QAbstractItemModel* rows = picker.tvTable()->model();
+            for (int row = 0; row < rows->rowCount(); ++row)
+                if (rows->index(row, 0).data().toString().endsWith(partner))
+                    clickCell(picker.tvTable(), row, 0);
+            return dialog.result();
+        });
+        clickCell(table(), 1, 0);
+        settle();
+        EXPECT_EQ(pickerRuns, 1);
+        EXPECT_EQ(stored(QStringLiteral("SELECT ScenePayoffID FROM SceneSetup WHERE SceneSetupID = 1")),
+                  QStringLiteral("1"));
+        EXPECT_TRUE(table()->model()->index(1, 1).data().toString().endsWith(QStringLiteral("\n") + partner));
+        EXPECT_EQ(imageOf(table()->model()->index(1, 0)), named("BreakTheLink"));
+        EXPECT_EQ(indicator(setupView, SceneCardIndicator::Setups), QStringLiteral("SetupsWithPayoffs"));
+        EXPECT_EQ(indicator(payoffView, SceneCardIndicator::Payoffs), QStringLiteral("PayoffsWithSetups"));
+        EXPECT_EQ(bigSetups(), boardImage(QStringLiteral("SetupsWithPayoffs")).toImage());
+
+        // The other list shows the same link.
+        QLabel* other = list.section == 3 ? document_->optSelectPayoffs() : document_->optSelectSetups();
+        QLabel* own = list.section == 3 ? document_->optSelectSetups() : document_->optSelectPayoffs();
+        QTest::mouseClick(other, Qt::LeftButton);
+        const QString item = list.section == 3 ? QStringLiteral("the gun") : QStringLiteral("the shot");
+        EXPECT_TRUE(table()->model()->index(1, 1).data().toString().endsWith(QStringLiteral("\n") + item));
+        QTest::mouseClick(own, Qt::LeftButton);
+
+        // "Remove Link" asks with "Yes" first: "No" keeps the link, "Yes" breaks it.
+        fakes_.alerts->answers = {AlertAlternateReturn, AlertDefaultReturn};
+        clickCell(table(), 1, 0);
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Remove Link"));
+        EXPECT_EQ(fakes_.alerts->shown[0].defaultButton, QStringLiteral("Yes"));
+        EXPECT_EQ(stored(QStringLiteral("SELECT ScenePayoffID FROM SceneSetup")), QStringLiteral("1"));
+        clickCell(table(), 1, 0);
+        settle();
+        EXPECT_EQ(fakes_.alerts->shown.size(), 2u);
+        EXPECT_EQ(stored(QStringLiteral("SELECT ScenePayoffID FROM SceneSetup")), QStringLiteral("0"));
+        EXPECT_EQ(table()->model()->index(1, 1).data().toString(), list.noPartner);
+        EXPECT_EQ(indicator(setupView, SceneCardIndicator::Setups), QStringLiteral("SetupsWithOutPayoffs"));
+        EXPECT_EQ(indicator(payoffView, SceneCardIndicator::Payoffs), QStringLiteral("PayoffsWithoutSetups"));
+        EXPECT_EQ(bigSetups(), boardImage(QStringLiteral("SetupsWithOutPayoffs")).toImage());
+        EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 0);
+        fakes_.alerts->shown.clear();
+        closeWindow();
+    }
+}
+
+TEST_F(SetupPayoffLists, ALinkMarkWithNoFreePartnerOpensNoPicker)
+{
+    // Every set-up is linked: the pay-off's mark shows, yet a click on it does nothing.
+    openStory(4, {{"the gun", -1, 1}}, {{"the shot"}, {"the echo"}});
+    ASSERT_EQ(table()->model()->index(1, 1).data().toString(), QStringLiteral("No Set-up"));
+    EXPECT_EQ(imageOf(table()->model()->index(1, 0)), named("Link"));
+    int pickerRuns = 0;
+    ModalDialogs::setRunner([&](QDialog& dialog) {
+        ++pickerRuns;
+        return dialog.result();
+    });
+    clickCell(table(), 1, 0);
+    settle();
+    EXPECT_EQ(pickerRuns, 0);
+    EXPECT_EQ(stored(QStringLiteral("SELECT ScenePayoffID FROM SceneSetup")), QStringLiteral("1"));
 }

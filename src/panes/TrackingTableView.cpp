@@ -1,8 +1,39 @@
-#include "TextCellDelegate.h"
+#include "TrackingTableView.h"
 
+#include "app/BaseViewController.h"
+#include "app/GuardedCall.h"
+
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
+
+void TrackingTableView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton && shouldTrack_) {
+        bool track = false;
+        if (!guardedCall([&] { track = shouldTrack_(index); }) || !track)
+            return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void TrackingTableView::setUpAsList()
+{
+    setWordWrap(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
 
 TextCellDelegate::TextCellDelegate(const QString& editorName, QObject* parent)
     : QStyledItemDelegate(parent), editorName_(editorName)
@@ -18,15 +49,25 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     return editor;
 }
 
+int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)
+{
+    // What the cell's frame and text margins take of its width and height.
+    constexpr int kSideMargins = 24;
+    constexpr int kTopAndBottom = 12;
+    const float needed =
+        BaseViewController::heightForString(text, font, static_cast<float>(std::max(0, columnWidth - kSideMargins)));
+    return static_cast<int>(std::ceil(needed)) + kTopAndBottom;
+}
+
 void TextCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     auto* box = static_cast<QPlainTextEdit*>(editor);
     box->setPlainText(index.data(Qt::EditRole).toString());
-    if (selectText_)
+    if (selectAll_)
         box->selectAll();
     else
         box->moveCursor(QTextCursor::End);
-    selectText_ = false;
+    selectAll_ = false;
 }
 
 void TextCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

@@ -294,6 +294,8 @@ void BigSceneView::connectControls()
                 [this, field] { guardedCall([this, field] { saveChanges(field); }); });
     for (QWidget* field : fieldsInTabOrder_)
         field->installEventFilter(this);
+    // Clicks in the description arrive at its viewport.
+    tfDescription_->viewport()->installEventFilter(this);
     for (DoubleClickTextField* label : lblColors_)
         connect(label, &DoubleClickTextField::userDoubleClicked, this,
                 [this](DoubleClickTextField* sender) { guardedCall([this, sender] { userDoubleClicked(sender); }); });

@@ -23,6 +23,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -219,6 +220,11 @@ private:
     void moveFocusFrom(QWidget* field, bool forward);
     bool handleFieldKey(QObject* watched, QKeyEvent* event);
     void selectPlaceholder(QWidget* field);
+    // Whether the field shows only its placeholder text.
+    bool holdsPlaceholder(const QWidget* field) const;
+    // A left click on a field holding its placeholder: focus and the whole placeholder selected,
+    // the click eaten. False for any other click.
+    bool clickOnPlaceholder(QObject* watched, QMouseEvent* event);
     // The parts of saveChanges.
     void saveHeading();
     void saveDescription();

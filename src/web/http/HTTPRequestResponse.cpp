@@ -381,8 +381,11 @@ void HTTPRequest::handleStreamError()
             kind == HttpReadStream::ErrorKind::Secure
                 ? QStringLiteral("%1: SSL problem (possibly a bad/expired/self-signed certificate)").arg(failure)
                 : failure;
-        failWithError(HTTPError::make(HTTPError::ConnectionFailure, description,
-                                      HTTPError::make(HTTPError::ConnectionFailure, message)));
+        // A tunnel's proxy that still asks after what it was offered is a challenge not met.
+        failWithError(kind == HttpReadStream::ErrorKind::ProxyAuthentication
+                          ? HTTPError::authenticationNeeded()
+                          : HTTPError::make(HTTPError::ConnectionFailure, description,
+                                            HTTPError::make(HTTPError::ConnectionFailure, message)));
     }
     checkRequestStatus();
 }

@@ -13,6 +13,9 @@ namespace {
 constexpr qint64 kSmallRead = 16384;
 constexpr qint64 kMediumRead = 65536;
 constexpr qint64 kLargeRead = 262144;
+// The most of a body that is kept in memory; a longer one goes to a file or to a receiver of
+// the data. A server that sends more (or never ends) fails the request instead.
+constexpr qsizetype kMaxBodyInMemory = qsizetype(64) << 20;
 
 HTTPHeaders headerMap(const HttpResponseHead& head)
 {
@@ -270,10 +273,19 @@ void HTTPRequest::handleBytesAvailable()
         return;
     }
     if (downloadDestinationPath().isEmpty()) {
-        std::lock_guard propertyLock(propertyMutex_);
-        if (!rawResponseData_)
-            rawResponseData_ = QByteArray();
-        rawResponseData_->append(data);
+        {
+            std::lock_guard propertyLock(propertyMutex_);
+            if (!rawResponseData_)
+                rawResponseData_ = QByteArray();
+            if (rawResponseData_->size() + data.size() <= kMaxBodyInMemory) {
+                rawResponseData_->append(data);
+                return;
+            }
+        }
+        cancelLoad();
+        failWithError(HTTPError::make(
+            HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
+            HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("The server's answer is too long to keep"))));
         return;
     }
     auto openOutput = [this](std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,

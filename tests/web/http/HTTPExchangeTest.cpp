@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +151,39 @@ TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
         ASSERT_TRUE(request->error());
         EXPECT_EQ(request->error()->description, QStringLiteral("A connection failure occurred"));
         EXPECT_TRUE(request->complete());
+    }
+}
+
+TEST_F(HTTPExchange, AnAnswerTooLongToKeepInMemoryFailsWhileAFileTakesIt)
+{
+    const QByteArray body(64 * 1024 * 1024 + 1, 'x');
+    QTemporaryDir folder;
+    const struct {
+        const char* name;
+        bool withLength;
+        bool toFile;
+    } rows[] = {
+        {"with its length, in memory", true, false},
+        {"until the connection closes, in memory", false, false},
+        {"with its length, to a file", true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) {
+            return row.withLength ? LoopbackServer::answer("200 OK", body) : LoopbackServer::answerUntilClose(body);
+        });
+        const QString destination = folder.filePath(QStringLiteral("long.txt"));
+        auto request = fetch(server.url(QStringLiteral("/long")), [&](HTTPRequest& r) {
+            if (row.toFile)
+                r.setDownloadDestinationPath(destination);
+        });
+        if (row.toFile) {
+            ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+            EXPECT_EQ(QFileInfo(destination).size(), body.size());
+        } else {
+            EXPECT_EQ(errorCode(*request), HTTPError::ConnectionFailure);
+            EXPECT_FALSE(request->rawResponseData());
+        }
     }
 }
 

@@ -173,6 +173,11 @@ bool runOpenssl(const QString& folder, const QStringList& arguments)
     return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
 }
 
+LoopbackServer::Reply LoopbackServer::answerUntilClose(const QByteArray& body)
+{
+    return Reply {"HTTP/1.1 200 OK\r\n\r\n" + body, true};
+}
+
 ServerCertificate::ServerCertificate()
     : certificatePath(folder.filePath(QStringLiteral("certificate.pem")))
     , keyPath(folder.filePath(QStringLiteral("key.pem")))

@@ -51,6 +51,8 @@ public:
 
     // A plain answer with a Content-Length.
     static Reply answer(const QByteArray& status, const QByteArray& body, const QByteArray& headers = {});
+    // A 200 answer whose body ends where the server closes the connection.
+    static Reply answerUntilClose(const QByteArray& body);
 
 private:
     class Worker;

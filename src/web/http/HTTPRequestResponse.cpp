@@ -13,9 +13,6 @@ namespace {
 constexpr qint64 kSmallRead = 16384;
 constexpr qint64 kMediumRead = 65536;
 constexpr qint64 kLargeRead = 262144;
-// The most of a body that is kept in memory; a longer one goes to a file or to a receiver of
-// the data. A server that sends more (or never ends) fails the request instead.
-constexpr qsizetype kMaxBodyInMemory = qsizetype(64) << 20;
 
 HTTPHeaders headerMap(const HttpResponseHead& head)
 {

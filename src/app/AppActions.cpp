@@ -67,6 +67,8 @@ AppActions::AppActions(QObject* parent)
     mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
     mnuTransferToTheCloud = make(tr("Upload to the C&loud..."), "mnuTransferToTheCloud");
     mnuRetrieveFromTheCloud = make(tr("Retrieve from the Clo&ud..."), "mnuRetrieveFromTheCloud");
+    mnuSendToPhoneQueue = make(tr("Send to iPhone/iPod Touch Queue..."), "mnuSendToPhoneQueue");
+    mnuDownloadFromPhoneQueue = make(tr("Download from iPhone/iPod Touch Queue..."), "mnuDownloadFromPhoneQueue");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -197,14 +199,15 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac,
+                      mnuDownloadFromPhoneQueue});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
         file->addSeparator();
-        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
+        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft, mnuSendToPhoneQueue});
     }
     file->addSeparator();
     if (story)

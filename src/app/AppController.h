@@ -130,11 +130,24 @@ public:
     // The retrieval dialog while it runs; nothing otherwise.
     RetrieveFromCloud* retrieveFromCloudWindow() const { return retrieveFromCloudWindow_.get(); }
     void setRetrieveFromCloudWindow(std::unique_ptr<RetrieveFromCloud> dialog);
+    // Saves each story queued by the phone application as a new story file, then offers to
+    // clear the queue when every one was saved (src/app/PhoneQueueCommands.cpp).
+    void retrieveFromiPhoneQueue();
+    // The account number of the phone queue: the one kept in the settings, else the one the
+    // user enters in a small dialog over `parent`; nothing when the user cancels.
+    static std::optional<QString> phoneQueueAccountNumber(QWidget* parent);
+    // Keeps the phone queue's account number for the next time.
+    static void rememberPhoneQueueAccountNumber(const QString& accountNumber);
 
     // The application's progress window for imports, made on first use: a label and a busy
     // bar in the standard background colour.
     void showProgressWindow(const QString& text);
     void closeProgressWindow();
+    // Closes the progress window however the work it shows ends.
+    struct ProgressWindowScope {
+        AppController& application;
+        ~ProgressWindowScope() { application.closeProgressWindow(); }
+    };
     QWidget* progressWindow() const { return progressWindow_.get(); }
     QLabel* lblUploadingFile() const { return lblUploadingFile_; }
     QProgressBar* progressIndicator() const { return progressIndicator_; }

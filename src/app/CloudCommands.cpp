@@ -124,7 +124,7 @@ void MyDocument::transferToTheCloud()
     commitEditing();
     const QStringList credentials = Toolkit().getInfoForUpload(AppController::accountNumber(), QStringLiteral("LIVE"));
     if (credentials.value(0) == QLatin1String("ERROR")) {
-        showAlert(kUploadTitle, credentials.value(1));
+        alertWithOK(kUploadTitle, credentials.value(1));
         return;
     }
 
@@ -195,14 +195,14 @@ void MyDocument::uploadCompleted(HTTPRequest* request)
         uploadFailed(request);
         return;
     }
-    showAlert(kUploadTitle, QStringLiteral("File Uploaded"));
+    alertWithOK(kUploadTitle, QStringLiteral("File Uploaded"));
     if (progressWindow_)
         progressWindow_->hide();
 }
 
 void MyDocument::uploadFailed(HTTPRequest*)
 {
-    showAlert(kUploadTitle, QStringLiteral("Unable to upload at this time. Please check your Internet connection "
+    alertWithOK(kUploadTitle, QStringLiteral("Unable to upload at this time. Please check your Internet connection "
                                            "and/or firewall and try again later."));
     if (progressWindow_)
         progressWindow_->hide();

@@ -339,6 +339,7 @@ void connectLayoutCommands(AppController& application)
     connectReportCommands(application);
     connectInterchangeCommands(application);
     connectCloudCommands(application);
+    connectPhoneQueueCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)

@@ -77,6 +77,8 @@ void connectInterchangeCommands(AppController& application);
 // The cloud store's commands: the upload of the open story, the retrieval dialog
 // (src/app/CloudCommands.cpp).
 void connectCloudCommands(AppController& application);
+// The phone queue's commands (src/app/PhoneQueueCommands.cpp).
+void connectPhoneQueueCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -296,6 +298,11 @@ public:
     QProgressBar* progressIndicator() const { return progressIndicator_; }
     // The queue of the upload that runs; nothing when none does.
     NetworkQueue* uploadQueue() const { return uploadQueue_.get(); }
+
+    // --- The phone application's queue (src/app/PhoneQueueCommands.cpp) ---
+    // Sends the story to the phone queue, asking for the account number when none is known;
+    // the number is kept once an upload succeeded.
+    void sendToiPhone1Queue();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,

@@ -149,7 +149,7 @@ void RetrieveFromCloud::refreshFileList()
     const QStringList result = toolkit_.getFileNamesInCloud(AppController::accountNumber(), kEnvironment);
     const QString status = result.value(0);
     if (status == QLatin1String("ERROR")) {
-        showAlert(QStringLiteral("Retrieve"), result.value(1));
+        alertWithOK(QStringLiteral("Retrieve"), result.value(1));
         return;
     }
     selectFiles_.clear();
@@ -195,7 +195,7 @@ void RetrieveFromCloud::download(QObject* sender)
         if (removing && (saved || sender == cmdClear_)) {
             const QString answer = toolkit_.deleteFile(name, accountNumber, kEnvironment);
             if (answer.indexOf(QLatin1String("SUCCESS")) != 0)
-                showAlert(QStringLiteral("Remove File From Cloud"),
+                alertWithOK(QStringLiteral("Remove File From Cloud"),
                       QStringLiteral("Unable to remove %1 from the cloud at this time.").arg(name));
         }
     }
@@ -216,7 +216,7 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
     const UrlLoadResult answer = Platform::urlLoader().load(request);
     // An error page is no story: only a successful answer is saved.
     if (!answer.ok()) {
-        showAlert(QStringLiteral("Retrieve"),
+        alertWithOK(QStringLiteral("Retrieve"),
                   QStringLiteral("Unable to download %1 from the cloud at this time.").arg(name));
         return true;
     }
@@ -227,10 +227,10 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
     // what stood there before.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(answer.body) != answer.body.size() || !file.commit()) {
-        showAlert(QStringLiteral("Save File"), QStringLiteral("Unable to save %1. Aborting download.").arg(name));
+        alertWithOK(QStringLiteral("Save File"), QStringLiteral("Unable to save %1. Aborting download.").arg(name));
         return false;
     }
     *saved = true;
-    showAlert(QStringLiteral("File Downloaded"), QStringLiteral("%1 downloaded to:\n%2").arg(name, path));
+    alertWithOK(QStringLiteral("File Downloaded"), QStringLiteral("%1 downloaded to:\n%2").arg(name, path));
     return true;
 }

@@ -5,14 +5,6 @@
 #include <QFileInfo>
 #include <QSettings>
 
-void showAlert(const QString& title, const QString& message)
-{
-    AlertRequest request;
-    request.title = title;
-    request.message = message;
-    Platform::alerts().runAlert(request);
-}
-
 QString withAllowedExtension(const QString& path, const QStringList& allowedExtensions)
 {
     if (allowedExtensions.isEmpty() || path.isEmpty())
@@ -26,6 +18,14 @@ QString withAllowedExtension(const QString& path, const QStringList& allowedExte
     if (path.endsWith(QLatin1Char('.')))
         return path + allowedExtensions.constFirst();
     return path + QLatin1Char('.') + allowedExtensions.constFirst();
+}
+
+void alertWithOK(const QString& title, const QString& message)
+{
+    AlertRequest request;
+    request.title = title;
+    request.message = message;
+    Platform::alerts().runAlert(request);
 }
 
 QByteArray UrlLoadResult::header(const QByteArray& name) const

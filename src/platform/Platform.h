@@ -45,8 +45,8 @@ public:
     virtual int runAlert(const AlertRequest& request) = 0;
 };
 
-// Shows an alert with the title, the message and one "OK" button, through the installed panels.
-void showAlert(const QString& title, const QString& message);
+// Shows an alert with the one button "OK".
+void alertWithOK(const QString& title, const QString& message);
 
 // --- Open, save and folder panels --------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NotesBoardGeometry.h"
 #include "app/BaseViewController.h"
 #include "board/ImageViewResponder.h"
 
@@ -52,8 +53,8 @@ class GreenlightChecklist : public BaseViewController, public ThumbTackOwner
     Q_OBJECT
 
 public:
-    static constexpr int kWidth = 577;
-    static constexpr int kHeight = 1994;
+    static constexpr int kWidth = NotesBoardGeometry::kChecklistWidth;
+    static constexpr int kHeight = NotesBoardGeometry::kChecklistHeight;
 
     GreenlightChecklist(MyDocument* parent, Screenplaydb* screenplay, QWidget* generalNotesParent);
     ~GreenlightChecklist() override;

@@ -9,8 +9,9 @@
 #include <optional>
 
 // The numbers of the general-notes board, without widgets: its size, where notes go and how
-// they grow (model/NoteMovement.h says how they move). The board is in points, origin top-left, y growing downwards; a note's
-// place is its frame's top-left corner, stored both in points and as fractions of the board.
+// they grow (model/NoteMovement.h says how they move). The board is in points, origin top-left,
+// y growing downwards; a note's place is its frame's top-left corner, stored both in points and
+// as fractions of the board.
 namespace NotesBoardGeometry {
 
 // The room the greenlight checklist needs from its top-left corner.

@@ -333,9 +333,9 @@ TEST_F(NotesBoard, BringingANoteToTheFrontKeepsTheOthersInOrder)
 TEST_F(NotesBoard, TheChecklistLiesAboveTheNotesAtFirstAndBelowThemAfterTheNextLayout)
 {
     GeneralNotesView& notes = openBoard(
-        QString(), QStringLiteral("INSERT INTO StickyNote (ScreenplayID, Title, PercentageHorizontal, PercentageVertical, "
-                                  "SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Plant', 0.01, 0.01, 218, 148, 3 "
-                                  "FROM Screenplay"));
+        QString(), QStringLiteral("INSERT INTO StickyNote (ScreenplayID, Title, PercentageHorizontal, "
+                                  "PercentageVertical, SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Plant', "
+                                  "0.01, 0.01, 218, 148, 3 FROM Screenplay"));
     ASSERT_NE(notes.greenlightChecklist(), nullptr);
     const QWidget* checklist = notes.greenlightChecklist()->view();
     const auto topmost = [&notes] { return notes.boxBackground()->children().back(); };

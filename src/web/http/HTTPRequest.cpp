@@ -348,9 +348,25 @@ bool HTTPRequest::isResponseCompressed() const
 std::optional<QByteArray> HTTPRequest::responseData() const
 {
     const auto raw = rawResponseData();
-    if (raw && isResponseCompressed() && shouldWaitToInflateCompressedResponses())
-        return DataDecompressor::uncompressData(*raw, nullptr);
-    return raw;
+    if (!raw || !isResponseCompressed() || !shouldWaitToInflateCompressedResponses())
+        return raw;
+    if (raw->isEmpty())
+        return std::nullopt;
+    // Inflated a step at a time: a small answer that would inflate past what a body kept in
+    // memory may hold gives nothing, rather than taking all the memory there is.
+    constexpr qsizetype kInflateStep = 65536;
+    const auto decompressor = DataDecompressor::decompressor();
+    QByteArray inflated;
+    for (qsizetype at = 0; at < raw->size(); at += kInflateStep) {
+        const auto piece
+            = decompressor->uncompressBytes(raw->constData() + at, std::min(kInflateStep, raw->size() - at), nullptr);
+        if (!piece || inflated.size() + piece->size() > kMaxBodyInMemory)
+            return std::nullopt;
+        inflated += *piece;
+    }
+    if (decompressor->closeStream())
+        return std::nullopt;
+    return inflated;
 }
 
 QString HTTPRequest::responseString() const

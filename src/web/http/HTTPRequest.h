@@ -128,6 +128,10 @@ public:
     explicit HTTPRequest(const QUrl& url);
     ~HTTPRequest() override;
 
+    // The most of a body that is kept in memory, inflated or not; a longer one goes to a file or
+    // to a receiver of the data. A server that sends more (or never ends) fails the request.
+    static constexpr qsizetype kMaxBodyInMemory = qsizetype(64) << 20;
+
     static std::shared_ptr<HTTPRequest> requestWithURL(const QUrl& url);
     std::shared_ptr<HTTPRequest> sharedFromThis();
     // A new request of the same kind with the caller's settings, ready to start on its own.
@@ -170,7 +174,8 @@ public:
     std::shared_ptr<const HttpMessage> requestMessage() const;
 
     // --- Response ---------------------------------------------------------------------------------
-    // The body as received, inflated first when it came compressed and is to be inflated at the end.
+    // The body as received, inflated first when it came compressed and is to be inflated at the
+    // end; nothing when it cannot be inflated or would inflate past kMaxBodyInMemory.
     std::optional<QByteArray> responseData() const;
     bool isResponseCompressed() const;
     // The body decoded with the response's encoding; null when there is no body.

@@ -270,10 +270,19 @@ void HTTPRequest::handleBytesAvailable()
         return;
     }
     if (downloadDestinationPath().isEmpty()) {
-        std::lock_guard propertyLock(propertyMutex_);
-        if (!rawResponseData_)
-            rawResponseData_ = QByteArray();
-        rawResponseData_->append(data);
+        {
+            std::lock_guard propertyLock(propertyMutex_);
+            if (!rawResponseData_)
+                rawResponseData_ = QByteArray();
+            if (rawResponseData_->size() + data.size() <= kMaxBodyInMemory) {
+                rawResponseData_->append(data);
+                return;
+            }
+        }
+        cancelLoad();
+        failWithError(HTTPError::make(
+            HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
+            HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("The server's answer is too long to keep"))));
         return;
     }
     auto openOutput = [this](std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,
@@ -381,8 +390,11 @@ void HTTPRequest::handleStreamError()
             kind == HttpReadStream::ErrorKind::Secure
                 ? QStringLiteral("%1: SSL problem (possibly a bad/expired/self-signed certificate)").arg(failure)
                 : failure;
-        failWithError(HTTPError::make(HTTPError::ConnectionFailure, description,
-                                      HTTPError::make(HTTPError::ConnectionFailure, message)));
+        // A tunnel's proxy that still asks after what it was offered is a challenge not met.
+        failWithError(kind == HttpReadStream::ErrorKind::ProxyAuthentication
+                          ? HTTPError::authenticationNeeded()
+                          : HTTPError::make(HTTPError::ConnectionFailure, description,
+                                            HTTPError::make(HTTPError::ConnectionFailure, message)));
     }
     checkRequestStatus();
 }

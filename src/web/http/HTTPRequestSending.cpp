@@ -299,7 +299,14 @@ void HTTPRequest::startRequest()
         if (type == ProxyEntry::Type::Socks) {
             where.tunnel = HttpReadStream::Target::Tunnel::Socks;
         } else if (where.secure) {
+            // The tunnel's proxy is answered by the socket itself: it is offered what the
+            // session or the request holds for this proxy.
             where.tunnel = HttpReadStream::Target::Tunnel::Http;
+            const auto entry = useSessionPersistence() ? findSessionProxyAuthenticationCredentials() : std::nullopt;
+            if (const auto credentials = entry ? std::optional(*entry->credentials) : findCredentials(true)) {
+                where.proxyUser = credentials->username;
+                where.proxyPassword = credentials->password;
+            }
         } else {
             // A plain request goes to the proxy itself, naming the whole URL.
             where.host = proxyHost();

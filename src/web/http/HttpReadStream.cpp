@@ -19,7 +19,7 @@ QString HttpReadStream::Target::connectionKey() const
 {
     QStringList parts {host, QString::number(port), secure ? QStringLiteral("tls") : QStringLiteral("plain"),
                        validatesCertificates ? QStringLiteral("checked") : QStringLiteral("unchecked"),
-                       QString::number(int(tunnel)), proxyHost, QString::number(proxyPort)};
+                       QString::number(int(tunnel)), proxyHost, QString::number(proxyPort), proxyUser};
     for (const QSslCertificate& certificate : clientCertificateChain)
         parts.append(QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex()));
     return parts.join(QLatin1Char('|'));
@@ -76,7 +76,8 @@ bool HttpReadStream::open(std::unique_ptr<QAbstractSocket> connection)
         socket_->setProxy(QNetworkProxy::NoProxy);
         break;
     case Target::Tunnel::Http:
-        socket_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, target_.proxyHost, target_.proxyPort));
+        socket_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, target_.proxyHost, target_.proxyPort,
+                                        target_.proxyUser, target_.proxyPassword));
         break;
     case Target::Tunnel::Socks:
         socket_->setProxy(QNetworkProxy(QNetworkProxy::Socks5Proxy, target_.proxyHost, target_.proxyPort));
@@ -253,6 +254,10 @@ void HttpReadStream::socketError(QAbstractSocket::SocketError error)
 {
     if (error == QAbstractSocket::RemoteHostClosedError) {
         connectionEnded();
+        return;
+    }
+    if (error == QAbstractSocket::ProxyAuthenticationRequiredError) {
+        failWith(ErrorKind::ProxyAuthentication, socket_ ? socket_->errorString() : QString());
         return;
     }
     const bool secureFailure = error == QAbstractSocket::SslHandshakeFailedError

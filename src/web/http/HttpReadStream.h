@@ -26,7 +26,8 @@ class HttpReadStream : public QObject
 
 public:
     enum class Event { HasBytesAvailable, ErrorOccurred, EndEncountered };
-    enum class ErrorKind { None, BrokenConnection, Secure, Other };
+    // ProxyAuthentication: the HTTP proxy of a tunnel wanted credentials it was not given.
+    enum class ErrorKind { None, BrokenConnection, Secure, ProxyAuthentication, Other };
 
     struct Target {
         QString host;
@@ -37,6 +38,9 @@ public:
         enum class Tunnel { None, Http, Socks } tunnel = Tunnel::None;
         QString proxyHost;
         quint16 proxyPort = 0;
+        // Offered to the HTTP proxy of a tunnel when it asks.
+        QString proxyUser;
+        QString proxyPassword;
         // What a secure connection presents when the server asks who the client is: the
         // client's own certificate first, then the ones that link it to an authority.
         QList<QSslCertificate> clientCertificateChain;

@@ -237,7 +237,7 @@ TEST(SocksProxies, RequestsReachTheirServerThroughTheTunnelAndKeepIt)
     };
     LoopbackServer plain(echo);
     LoopbackServer secure(echo, tls.certificatePath, tls.keyPath);
-    LoopbackSocksProxy proxy([&](const QString& host, quint16 port) -> quint16 {
+    LoopbackTunnelProxy proxy([&](const QString& host, quint16 port) -> quint16 {
         if (host != QLatin1String("story.invalid"))
             return 0;
         return port == 8080 ? plain.port() : port == 8443 ? secure.port() : 0;
@@ -307,6 +307,54 @@ TEST(SocksProxies, RequestsReachTheirServerThroughTheTunnelAndKeepIt)
     });
     EXPECT_EQ(errorCode(*refused), HTTPError::ConnectionFailure);
     EXPECT_EQ(proxy.destinations().last(), QStringLiteral("nowhere.invalid:80"));
+}
+
+TEST(HttpProxies, ASecureRequestTunnelsThroughTheProxyAndMeetsItsChallengeWithTheProxyCredentials)
+{
+    const ServerCertificate tls;
+    ASSERT_TRUE(tls.made);
+    LoopbackServer server([](const Request& request) {
+        return LoopbackServer::answer("200 OK", request.requestLine + "|" + request.headers.value("host"));
+    }, tls.certificatePath, tls.keyPath);
+    auto route = [&](const QString& host, quint16 port) -> quint16 {
+        return host == QLatin1String("story.invalid") && port == 8443 ? server.port() : 0;
+    };
+    LoopbackTunnelProxy open(route);
+    LoopbackTunnelProxy guarded(route, "Basic " + QByteArray("writer:secret").toBase64());
+    const struct {
+        const char* name;
+        const LoopbackTunnelProxy* proxy;
+        QString user;
+        QString password;
+        bool succeeds;
+    } rows[] = {
+        {"a proxy that asks nothing", &open, {}, {}, true},
+        {"a proxy that asks, given the credentials", &guarded, QStringLiteral("writer"), QStringLiteral("secret"),
+         true},
+        {"a proxy that asks, given none", &guarded, {}, {}, false},
+        {"a proxy that asks, given a wrong password", &guarded, QStringLiteral("writer"), QStringLiteral("wrong"),
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SessionCredentialStore::proxies().clear();
+        const qsizetype before = server.requests().size();
+        auto request = fetch(QUrl(QStringLiteral("https://story.invalid:8443/notes")), [&](HTTPRequest& r) {
+            r.setValidatesSecureCertificate(false);
+            r.setProxyHost(QStringLiteral("127.0.0.1"));
+            r.setProxyPort(row.proxy->port());
+            r.setProxyUsername(row.user);
+            r.setProxyPassword(row.password);
+        });
+        EXPECT_EQ(row.proxy->destinations().value(0), QStringLiteral("story.invalid:8443"));
+        if (row.succeeds) {
+            ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+            EXPECT_EQ(request->responseString(), QStringLiteral("GET /notes HTTP/1.1|story.invalid:8443"));
+        } else {
+            EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+            EXPECT_EQ(server.requests().size(), before);
+        }
+    }
 }
 
 TEST(TimeOuts, AnUploadStillInItsFirstBufferIsGivenHalfAsLongAgain)

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +151,39 @@ TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
         ASSERT_TRUE(request->error());
         EXPECT_EQ(request->error()->description, QStringLiteral("A connection failure occurred"));
         EXPECT_TRUE(request->complete());
+    }
+}
+
+TEST_F(HTTPExchange, AnAnswerTooLongToKeepInMemoryFailsWhileAFileTakesIt)
+{
+    const QByteArray body(64 * 1024 * 1024 + 1, 'x');
+    QTemporaryDir folder;
+    const struct {
+        const char* name;
+        bool withLength;
+        bool toFile;
+    } rows[] = {
+        {"with its length, in memory", true, false},
+        {"until the connection closes, in memory", false, false},
+        {"with its length, to a file", true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request&) {
+            return row.withLength ? LoopbackServer::answer("200 OK", body) : LoopbackServer::answerUntilClose(body);
+        });
+        const QString destination = folder.filePath(QStringLiteral("long.txt"));
+        auto request = fetch(server.url(QStringLiteral("/long")), [&](HTTPRequest& r) {
+            if (row.toFile)
+                r.setDownloadDestinationPath(destination);
+        });
+        if (row.toFile) {
+            ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+            EXPECT_EQ(QFileInfo(destination).size(), body.size());
+        } else {
+            EXPECT_EQ(errorCode(*request), HTTPError::ConnectionFailure);
+            EXPECT_FALSE(request->rawResponseData());
+        }
     }
 }
 
@@ -328,23 +362,32 @@ TEST_F(HTTPExchange, KeepAliveDecidesWhetherTheNextRequestReusesTheConnection)
 {
     const struct {
         const char* name;
+        QByteArray version;
         QByteArray keepAlive;
         int connections;
+        double expiry; // seconds an idle kept connection waits for the next request
     } rows[] = {
-        {"timeout 15, max 100 allows reuse", "Keep-Alive: timeout=15, max=100\r\n", 1},
-        {"timeout 15, max 5 forbids it", "Keep-Alive: timeout=15, max=5\r\n", 2},
-        {"no max forbids it", "Keep-Alive: timeout=15\r\n", 2},
-        {"no keep-alive header allows it", "", 1},
-        {"close forbids it", "Connection: close\r\n", 2},
+        {"timeout 15, max 100 allows reuse", "HTTP/1.1", "Keep-Alive: timeout=15, max=100\r\n", 1, 15},
+        {"timeout 15, max 5 forbids it", "HTTP/1.1", "Keep-Alive: timeout=15, max=5\r\n", 2, 60},
+        {"no max forbids it", "HTTP/1.1", "Keep-Alive: timeout=15\r\n", 2, 60},
+        {"no keep-alive header allows it", "HTTP/1.1", "", 1, 60},
+        {"close forbids it", "HTTP/1.1", "Connection: close\r\n", 2, 60},
+        {"HTTP/1.0 without keep-alive forbids it", "HTTP/1.0", "", 2, 60},
+        {"HTTP/1.0 with keep-alive allows it", "HTTP/1.0", "Connection: keep-alive\r\n", 1, 60},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        LoopbackServer server([&](const Request&) { return LoopbackServer::answer("200 OK", "page", row.keepAlive); });
+        LoopbackServer server([&](const Request&) {
+            Reply reply = LoopbackServer::answer("200 OK", "page", row.keepAlive);
+            reply.bytes.replace(0, 8, row.version);
+            return reply;
+        });
         auto first = fetch(server.url(QStringLiteral("/one")));
         auto second = fetch(server.url(QStringLiteral("/two")));
         ASSERT_FALSE(first->error());
         ASSERT_FALSE(second->error());
         EXPECT_EQ(server.acceptedConnections(), row.connections);
+        EXPECT_EQ(first->persistentConnectionTimeoutSeconds(), row.expiry);
         // The record stays in the pool either way; only its connection is new.
         EXPECT_NE(first->connectionID(), 0);
         EXPECT_EQ(first->connectionID(), second->connectionID());

@@ -2,6 +2,7 @@
 #include "web/http/HTTPRequest.h"
 
 #include <QCoreApplication>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 
@@ -423,6 +424,12 @@ TEST(HTTPRequest, OneUploadOfAThousandBytesShowsAQuarterAfterTwoHundredFiftyAndI
 TEST(HTTPRequest, TheResponseIsInflatedAndDecodedAsItsHeadersSay)
 {
     const QString text = QStringLiteral("Caf\u00e9 scene");
+    const HTTPHeaders gzip {{QStringLiteral("Content-Encoding"), QStringLiteral("gzip")}};
+    // Bytes that do not compress, so that their gzip spans several inflation steps.
+    QByteArray noise(300000, Qt::Uninitialized);
+    QRandomGenerator generator(7);
+    for (char& byte : noise)
+        byte = char(generator.bounded(256));
     const struct {
         const char* name;
         QByteArray raw;
@@ -436,6 +443,13 @@ TEST(HTTPRequest, TheResponseIsInflatedAndDecodedAsItsHeadersSay)
          {{QStringLiteral("Content-Encoding"), QStringLiteral("gzip")}}, StringEncoding::UTF8, text},
         {"windows-1252 quotes", QByteArray("\x93Go\x94"), {}, StringEncoding::WindowsCP1252,
          QStringLiteral("\u201cGo\u201d")},
+        {"gzip longer than one inflation step", DataCompressor::compressData(noise, nullptr).value(), gzip, 0,
+         QString::fromLatin1(noise)},
+        {"gzip that is damaged", QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff\xff", 13), gzip, 0,
+         QString()},
+        {"gzip that inflates past what memory keeps",
+         DataCompressor::compressData(QByteArray(HTTPRequest::kMaxBodyInMemory + 1, ' '), nullptr).value(), gzip, 0,
+         QString()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -443,7 +457,9 @@ TEST(HTTPRequest, TheResponseIsInflatedAndDecodedAsItsHeadersSay)
         request->setRawResponseData(row.raw);
         request->setResponseHeaders(row.headers);
         request->setResponseEncoding(row.encoding);
-        EXPECT_EQ(request->responseString(), row.expected);
+        const QString decoded = request->responseString();
+        EXPECT_EQ(decoded, row.expected);
+        EXPECT_EQ(decoded.isNull(), row.expected.isNull());
     }
     auto empty = HTTPRequest::requestWithURL(kUrl);
     EXPECT_TRUE(empty->responseString().isNull());

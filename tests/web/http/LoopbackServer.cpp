@@ -205,6 +205,11 @@ bool runOpenssl(const QString& folder, const QStringList& arguments)
     return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
 }
 
+LoopbackServer::Reply LoopbackServer::answerUntilClose(const QByteArray& body)
+{
+    return Reply {"HTTP/1.1 200 OK\r\n\r\n" + body, true};
+}
+
 ServerCertificate::ServerCertificate()
     : certificatePath(folder.filePath(QStringLiteral("certificate.pem")))
     , keyPath(folder.filePath(QStringLiteral("key.pem")))
@@ -218,12 +223,15 @@ ServerCertificate::ServerCertificate()
                    QStringLiteral("subjectAltName=IP:127.0.0.1") });
 }
 
-// --- SOCKS5 --------------------------------------------------------------------------------------
+// --- Tunnels --------------------------------------------------------------------------------------
 
-class LoopbackSocksProxy::Worker : public QTcpServer
+class LoopbackTunnelProxy::Worker : public QTcpServer
 {
 public:
-    explicit Worker(Route route) : route_(std::move(route)) {}
+    Worker(Route route, QByteArray requiredAuthorization)
+        : route_(std::move(route)), requiredAuthorization_(std::move(requiredAuthorization))
+    {
+    }
 
     mutable QMutex mutex;
     QStringList destinations;
@@ -258,7 +266,7 @@ protected:
     }
 
 private:
-    enum class Stage { Greeting, Request, Connecting, Relaying };
+    enum class Stage { Greeting, SocksRequest, HttpRequest, Connecting, Relaying };
     struct Session {
         QTcpSocket* client;
         QTcpSocket* upstream = nullptr; // a child of the client
@@ -266,93 +274,140 @@ private:
         QByteArray pending;
     };
 
-    static void refuse(Session& session, char reason)
+    static QByteArray socksReply(char reason)
     {
-        session.client->write(QByteArray("\x05", 1) + reason + QByteArray("\x00\x01\x00\x00\x00\x00\x00\x00", 8));
+        return QByteArray("\x05", 1) + reason + QByteArray("\x00\x01\x7f\x00\x00\x01\x00\x00", 8);
+    }
+
+    void refuse(Session& session, const QByteArray& answer)
+    {
+        session.client->write(answer);
         session.client->disconnectFromHost();
     }
 
     void readClient(Session& session)
     {
         session.pending += session.client->readAll();
-        if (session.stage == Stage::Greeting) {
-            if (session.pending.size() < 2 || session.pending.size() < 2 + quint8(session.pending[1]))
-                return;
-            const QByteArray methods = session.pending.mid(2, quint8(session.pending[1]));
-            const bool acceptable = session.pending[0] == 5 && methods.contains('\x00');
-            session.pending.remove(0, 2 + methods.size());
-            session.client->write(acceptable ? QByteArray("\x05\x00", 2) : QByteArray("\x05\xff", 2));
-            if (!acceptable) {
-                session.client->disconnectFromHost();
-                return;
-            }
-            session.stage = Stage::Request;
-        }
-        if (session.stage == Stage::Request) {
-            const QByteArray& bytes = session.pending;
-            if (bytes.size() < 5)
-                return;
-            QString host;
-            qsizetype at = 4;
-            switch (bytes[3]) {
-            case 1:
-                if (bytes.size() < at + 6)
-                    return;
-                host = QStringLiteral("%1.%2.%3.%4")
-                           .arg(quint8(bytes[4])).arg(quint8(bytes[5])).arg(quint8(bytes[6])).arg(quint8(bytes[7]));
-                at += 4;
-                break;
-            case 3:
-                if (bytes.size() < at + 1 + quint8(bytes[4]) + 2)
-                    return;
-                host = QString::fromLatin1(bytes.mid(5, quint8(bytes[4])));
-                at += 1 + quint8(bytes[4]);
-                break;
-            default:
-                refuse(session, 8);
-                return;
-            }
-            const quint16 port = quint16(quint8(bytes[at]) << 8 | quint8(bytes[at + 1]));
-            const bool connect = bytes[0] == 5 && bytes[1] == 1;
-            session.pending.remove(0, at + 2);
-            {
-                QMutexLocker lock(&mutex);
-                destinations.append(host + QLatin1Char(':') + QString::number(port));
-            }
-            const quint16 routed = connect ? route_(host, port) : 0;
-            if (routed == 0) {
-                refuse(session, connect ? 4 : 7);
-                return;
-            }
-            session.stage = Stage::Connecting;
-            session.upstream = new QTcpSocket(session.client);
-            QTcpSocket* upstream = session.upstream;
-            QObject::connect(upstream, &QTcpSocket::connected, this, [&session] {
-                session.stage = Stage::Relaying;
-                session.client->write(QByteArray("\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x00", 10));
-                session.upstream->write(session.pending);
-                session.pending.clear();
-            });
-            QObject::connect(upstream, &QTcpSocket::readyRead, this,
-                             [&session] { session.client->write(session.upstream->readAll()); });
-            QObject::connect(upstream, &QTcpSocket::disconnected, this,
-                             [&session] { session.client->disconnectFromHost(); });
-            upstream->connectToHost(QHostAddress::LocalHost, routed);
-            return;
-        }
+        if (session.stage == Stage::Greeting && !session.pending.isEmpty())
+            session.stage = session.pending.startsWith('C') ? Stage::HttpRequest : readSocksGreeting(session);
+        if (session.stage == Stage::SocksRequest)
+            readSocksRequest(session);
+        else if (session.stage == Stage::HttpRequest)
+            readConnectRequest(session);
         if (session.stage == Stage::Relaying) {
             session.upstream->write(session.pending);
             session.pending.clear();
         }
     }
 
+    Stage readSocksGreeting(Session& session)
+    {
+        if (session.pending.size() < 2 || session.pending.size() < 2 + quint8(session.pending[1]))
+            return Stage::Greeting;
+        const QByteArray methods = session.pending.mid(2, quint8(session.pending[1]));
+        const bool acceptable = session.pending[0] == 5 && methods.contains('\x00');
+        session.pending.remove(0, 2 + methods.size());
+        if (!acceptable) {
+            refuse(session, QByteArray("\x05\xff", 2));
+            return Stage::Greeting;
+        }
+        session.client->write(QByteArray("\x05\x00", 2));
+        return Stage::SocksRequest;
+    }
+
+    void readSocksRequest(Session& session)
+    {
+        const QByteArray& bytes = session.pending;
+        if (bytes.size() < 5)
+            return;
+        QString host;
+        qsizetype at = 4;
+        switch (bytes[3]) {
+        case 1:
+            if (bytes.size() < at + 6)
+                return;
+            host = QStringLiteral("%1.%2.%3.%4")
+                       .arg(quint8(bytes[4])).arg(quint8(bytes[5])).arg(quint8(bytes[6])).arg(quint8(bytes[7]));
+            at += 4;
+            break;
+        case 3:
+            if (bytes.size() < at + 1 + quint8(bytes[4]) + 2)
+                return;
+            host = QString::fromLatin1(bytes.mid(5, quint8(bytes[4])));
+            at += 1 + quint8(bytes[4]);
+            break;
+        default:
+            refuse(session, socksReply(8));
+            return;
+        }
+        const quint16 port = quint16(quint8(bytes[at]) << 8 | quint8(bytes[at + 1]));
+        const bool connect = bytes[0] == 5 && bytes[1] == 1;
+        session.pending.remove(0, at + 2);
+        const quint16 routed = connect ? routeFor(host, port) : 0;
+        if (routed == 0)
+            refuse(session, socksReply(connect ? 4 : 7));
+        else
+            openTunnel(session, routed, socksReply(0));
+    }
+
+    void readConnectRequest(Session& session)
+    {
+        const qsizetype end = session.pending.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QList<QByteArray> lines = session.pending.left(end).split('\n');
+        session.pending.remove(0, end + 4);
+        const QByteArray target = lines.value(0).split(' ').value(1);
+        const qsizetype colon = target.lastIndexOf(':');
+        QByteArray authorization;
+        for (const QByteArray& line : lines)
+            if (line.toLower().startsWith("proxy-authorization:"))
+                authorization = line.mid(20).trimmed();
+        if (!requiredAuthorization_.isEmpty() && authorization != requiredAuthorization_) {
+            session.client->write("HTTP/1.1 407 Proxy Authentication Required\r\n"
+                                  "Proxy-Authenticate: Basic realm=\"Films\"\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
+        const quint16 routed = routeFor(QString::fromLatin1(target.left(colon)), target.mid(colon + 1).toUShort());
+        if (routed == 0)
+            refuse(session, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        else
+            openTunnel(session, routed, "HTTP/1.1 200 Connection established\r\n\r\n");
+    }
+
+    quint16 routeFor(const QString& host, quint16 port)
+    {
+        QMutexLocker lock(&mutex);
+        destinations.append(host + QLatin1Char(':') + QString::number(port));
+        return route_(host, port);
+    }
+
+    void openTunnel(Session& session, quint16 port, const QByteArray& established)
+    {
+        session.stage = Stage::Connecting;
+        session.upstream = new QTcpSocket(session.client);
+        QTcpSocket* upstream = session.upstream;
+        QObject::connect(upstream, &QTcpSocket::connected, this, [&session, established] {
+            session.stage = Stage::Relaying;
+            session.client->write(established);
+            session.upstream->write(session.pending);
+            session.pending.clear();
+        });
+        QObject::connect(upstream, &QTcpSocket::readyRead, this,
+                         [&session] { session.client->write(session.upstream->readAll()); });
+        QObject::connect(upstream, &QTcpSocket::disconnected, this,
+                         [&session] { session.client->disconnectFromHost(); });
+        upstream->connectToHost(QHostAddress::LocalHost, port);
+    }
+
     Route route_;
+    QByteArray requiredAuthorization_;
     std::map<QTcpSocket*, std::unique_ptr<Session>> sessions_;
 };
 
-LoopbackSocksProxy::LoopbackSocksProxy(Route route)
+LoopbackTunnelProxy::LoopbackTunnelProxy(Route route, QByteArray requiredAuthorization)
 {
-    worker_ = new Worker(std::move(route));
+    worker_ = new Worker(std::move(route), std::move(requiredAuthorization));
     worker_->moveToThread(&thread_);
     thread_.start();
     QMetaObject::invokeMethod(
@@ -360,7 +415,7 @@ LoopbackSocksProxy::LoopbackSocksProxy(Route route)
     port_ = worker_->serverPort();
 }
 
-LoopbackSocksProxy::~LoopbackSocksProxy()
+LoopbackTunnelProxy::~LoopbackTunnelProxy()
 {
     QMetaObject::invokeMethod(
         worker_, [this] { delete worker_; }, Qt::BlockingQueuedConnection);
@@ -368,13 +423,13 @@ LoopbackSocksProxy::~LoopbackSocksProxy()
     thread_.wait();
 }
 
-QStringList LoopbackSocksProxy::destinations() const
+QStringList LoopbackTunnelProxy::destinations() const
 {
     QMutexLocker lock(&worker_->mutex);
     return worker_->destinations;
 }
 
-int LoopbackSocksProxy::acceptedConnections() const
+int LoopbackTunnelProxy::acceptedConnections() const
 {
     QMutexLocker lock(&worker_->mutex);
     return worker_->accepted;

@@ -51,6 +51,8 @@ public:
 
     // A plain answer with a Content-Length.
     static Reply answer(const QByteArray& status, const QByteArray& body, const QByteArray& headers = {});
+    // A 200 answer whose body ends where the server closes the connection.
+    static Reply answerUntilClose(const QByteArray& body);
 
 private:
     class Worker;
@@ -81,17 +83,19 @@ private:
     LoopbackServer server_;
 };
 
-// A SOCKS5 proxy on 127.0.0.1 for the tests: it asks for no authentication, takes CONNECT
-// only, records the destination of every connection it is asked for ("host:port") and relays
-// it to the loopback port the route names for that destination; a destination the route
-// gives no port (0) is refused as unreachable.
-class LoopbackSocksProxy
+// A proxy on 127.0.0.1 for the tests that tunnels connections: SOCKS5 (no authentication,
+// CONNECT only) or HTTP CONNECT, which it tells apart by the first byte. It records the
+// destination of every tunnel it is asked for ("host:port") and relays it to the loopback
+// port the route names for that destination; a destination the route gives no port (0) is
+// refused. With a required authorization, an HTTP CONNECT without that Proxy-Authorization
+// value is answered 407 with a Basic challenge for realm "Films".
+class LoopbackTunnelProxy
 {
 public:
     using Route = std::function<quint16(const QString& host, quint16 port)>;
 
-    explicit LoopbackSocksProxy(Route route);
-    ~LoopbackSocksProxy();
+    explicit LoopbackTunnelProxy(Route route, QByteArray requiredAuthorization = {});
+    ~LoopbackTunnelProxy();
 
     quint16 port() const { return port_; }
     QStringList destinations() const;

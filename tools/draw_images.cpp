@@ -12,7 +12,7 @@
 //  - SetupsWithPayoffs.png, SetupsWithOutPayoffs.png, PayoffsWithSetups.png,
 //    PayoffsWithoutSetups.png, CharactersInScene.png and LocationOfScene.png (48 x 48), the
 //    indicator icons of a scene card;
-//  - BlackCheckMark.png (48 x 48), the tick of an answered greenlight question.
+//  - BlackCheckMark.png (48 x 48), the tick of an answered greenlight question;
 //  - BlueThumbUp.png (48 x 48), the lifted blue tack of a note being moved; Explosion.png
 //    (64 x 64), the burst shown where an attachment link is dropped away;
 //    NoteResizeHandle.png (24 x 24), a note's resize grip; GenericFile.png (64 x 64), the page

@@ -4,6 +4,7 @@
 #include "NoteRichText.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
+#include "model/NoteMovement.h"
 #include "model/Screenplaydb.h"
 #include "board/CardColorSelector.h"
 
@@ -302,7 +303,8 @@ std::optional<QRectF> BoardNoteView::movedFrame(QMouseEvent* event) const
         return std::nullopt;
     const QWidget* board = view()->parentWidget();
     const QSizeF boardSize = board ? QSizeF(board->size()) : QSizeF(view()->size());
-    return NotesBoardGeometry::movedFrame(frame_, event->position() - pMouseDownPoint_, boardSize);
+    const QPointF origin = noteOriginAfterStep(frame_, event->position() - pMouseDownPoint_, boardSize);
+    return QRectF(origin, frame_.size());
 }
 
 void BoardNoteView::endMove()

@@ -4,6 +4,7 @@
 #include "AttachmentContent.h"
 #include "AttachmentLinks.h"
 #include "CharacterDetailView.h"
+#include "GreenlightChecklist.h"
 #include "ItemSides.h"
 #include "LocationDetailView.h"
 #include "NoteRichText.h"
@@ -136,13 +137,6 @@ void placeNewRecord(Record& record, const Screenplaydb& story, const QPointF& or
     record.setSizeHeight(size.height());
 }
 
-QString rtfOfPlainText(const QString& text)
-{
-    QTextDocument document;
-    document.setPlainText(text);
-    return NoteRichText::write(document);
-}
-
 } // namespace
 
 // --- The cork ----------------------------------------------------------------------------------
@@ -221,9 +215,10 @@ GeneralNotesView::GeneralNotesView(MyDocument* parent, Screenplaydb* screenplay)
 
 GeneralNotesView::~GeneralNotesView()
 {
-    // The notes go before the cork that holds their cards.
+    // The notes and the checklist go before the cork that holds their cards.
     stickyNoteViews_.clear();
     attachedObjectViews_.clear();
+    greenlightChecklist_.reset();
 }
 
 void GeneralNotesView::commitEditing()
@@ -270,6 +265,7 @@ void GeneralNotesView::layoutGeneralNotes()
     commitEditing();
     layoutAttachments(room.width, room.height);
     layoutStickyNotes(room.width, room.height);
+    placeChecklist(room.width, room.height);
 }
 
 void GeneralNotesView::placeNote(BoardNoteView& note, const QRectF& frame)
@@ -336,6 +332,20 @@ void GeneralNotesView::layoutStickyNotes(std::int64_t width, std::int64_t height
         note->refreshView();
         stickyNoteViews_.push_back(std::move(note));
     }
+}
+
+void GeneralNotesView::placeChecklist(std::int64_t width, std::int64_t height)
+{
+    if (greenlightChecklist_)
+        return;
+    const Screenplaydb& story = *screenplay();
+    greenlightChecklist_ = std::make_unique<GreenlightChecklist>(myParent(), screenplay(), boxBackground_);
+    QWidget* panel = greenlightChecklist_->view();
+    panel->setParent(boxBackground_);
+    panel->move(static_cast<int>(story.greenlightChecklistPercentageHorizontal() * static_cast<float>(width)),
+                static_cast<int>(story.greenlightChecklistPercentageVertical() * static_cast<float>(height)));
+    panel->show();
+    panel->raise();
 }
 
 void GeneralNotesView::popToTheTop(BaseViewController* item)
@@ -611,7 +621,7 @@ void GeneralNotesView::performDragOperation(const QMimeData* data, const QPointF
         if (const auto bytes = pictureData(data))
             createAttachmentFromImageData(*bytes, point);
     } else if (data->hasText()) {
-        createNoteCardFromText(data->text(), rtfOfPlainText(data->text()), point);
+        createNoteCardFromText(data->text(), NoteRichText::ofPlainText(data->text()), point);
     } else if (!Pasteboard::comesFrom(data, myParent())) {
         return;
     } else if (const auto row = Pasteboard::value(data, QString::fromLatin1(Pasteboard::kCharacterObject))) {
@@ -649,6 +659,6 @@ void GeneralNotesView::pasteAt(const QPointF& point)
             != AlertDefaultReturn)
             return;
         const QString text = QGuiApplication::clipboard()->text();
-        createNoteCardFromText(text, rtfOfPlainText(text), point);
+        createNoteCardFromText(text, NoteRichText::ofPlainText(text), point);
     }
 }

@@ -18,6 +18,7 @@ class AttachedObjectView;
 class AttachedObjectdb;
 class BoardNoteView;
 class GeneralNotesView;
+class GreenlightChecklist;
 class QLabel;
 class QMimeData;
 class StickyNoteView;
@@ -67,10 +68,12 @@ public:
     GeneralNotesBackground* boxBackground() const { return boxBackground_; }
     const std::vector<std::unique_ptr<AttachedObjectView>>& attachedObjectViews() const { return attachedObjectViews_; }
     const std::vector<std::unique_ptr<StickyNoteView>>& stickyNoteViews() const { return stickyNoteViews_; }
-    QWidget* greenlightChecklist() const { return greenlightChecklist_; }
+    // Made at the first layout and kept while the board lives.
+    GreenlightChecklist* greenlightChecklist() const { return greenlightChecklist_.get(); }
 
     // Builds the board again from the story: its size (grown to the scroll view and to the
-    // checklist's room), every note at its stored place, and the checklist the first time.
+    // checklist's room), every note at its stored place, and the checklist the first time;
+    // later layouts leave the checklist where it is, so the notes come above it.
     void layoutGeneralNotes();
     void refreshView() { layoutGeneralNotes(); }
     // Writes what is being typed into a note.
@@ -117,6 +120,7 @@ private:
     void placeNote(BoardNoteView& note, const QRectF& frame);
     void layoutAttachments(std::int64_t width, std::int64_t height);
     void layoutStickyNotes(std::int64_t width, std::int64_t height);
+    void placeChecklist(std::int64_t width, std::int64_t height);
     StickyNoteView* addStickyNote(std::unique_ptr<StickyNotedb> note, const QPointF& point);
     AttachedObjectView* addAttachment(std::unique_ptr<AttachedObjectdb> record, const QByteArray& thumbnail,
                                       const QByteArray& object, const QPointF& origin);
@@ -126,5 +130,5 @@ private:
     GeneralNotesBackground* boxBackground_ = nullptr;
     std::vector<std::unique_ptr<AttachedObjectView>> attachedObjectViews_;
     std::vector<std::unique_ptr<StickyNoteView>> stickyNoteViews_;
-    QPointer<QWidget> greenlightChecklist_;
+    std::unique_ptr<GreenlightChecklist> greenlightChecklist_;
 };

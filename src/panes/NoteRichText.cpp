@@ -1,21 +1,24 @@
 #include "NoteRichText.h"
 
+#include "model/RichText.h"
+
 #include <QTextDocument>
 
 namespace NoteRichText {
 
-// Until the board reads and writes formatting, the plain-text twin carries the note's text.
 bool read(QTextDocument& document, const QString& rtf)
 {
-    Q_UNUSED(rtf);
-    document.clear();
-    return false;
+    return readRtf(document, rtf.toUtf8()) && !document.isEmpty();
 }
 
 QString write(const QTextDocument& document)
 {
-    Q_UNUSED(document);
-    return QString();
+    return QString::fromUtf8(writeRtf(document));
+}
+
+QString ofPlainText(const QString& text)
+{
+    return QString::fromUtf8(rtfForPlainText(text));
 }
 
 } // namespace NoteRichText

@@ -9,11 +9,6 @@ namespace {
 
 constexpr float kThumbnailWidth = 400.0f;
 constexpr double kStoredPictureSide = 1024.0;
-// A note stops 3 points inside the right edge and 1 point inside the bottom one; it is stopped
-// once it comes within 1 point of either.
-constexpr double kRightMargin = 3.0;
-constexpr double kBottomMargin = 1.0;
-constexpr double kEdgeReach = 1.0;
 
 // The fraction the checklist needs so that it stays at `place` on a board of `extent`.
 float fractionFor(float place, std::int64_t extent)
@@ -38,25 +33,6 @@ BoardRoom withChecklistRoom(BoardRoom room)
         room.checklistVertical = fractionFor(top, room.height);
     }
     return room;
-}
-
-QRectF movedFrame(const QRectF& frame, const QPointF& step, const QSizeF& board)
-{
-    const double x = frame.x();
-    const double y = frame.y();
-    const double w = frame.width();
-    const double h = frame.height();
-    double newY = y + step.y();
-    if (newY < 0.0)
-        newY = 0.0;
-    else if (newY + h >= board.height() - kEdgeReach)
-        newY = board.height() - h - kBottomMargin;
-    double newX = x + step.x();
-    if (newX < 0.0)
-        newX = 0.0;
-    else if (newX + w >= board.width() - kEdgeReach)
-        newX = board.width() - w - kRightMargin;
-    return {static_cast<float>(newX), static_cast<float>(newY), w, h};
 }
 
 QSizeF resizedSize(const QSizeF& size, const QPointF& step)

@@ -9,8 +9,9 @@
 #include <optional>
 
 // The numbers of the general-notes board, without widgets: its size, where notes go and how
-// they move and grow. The board is in points, origin top-left, y growing downwards; a note's
-// place is its frame's top-left corner, stored both in points and as fractions of the board.
+// they grow (model/NoteMovement.h says how they move). The board is in points, origin top-left,
+// y growing downwards; a note's place is its frame's top-left corner, stored both in points and
+// as fractions of the board.
 namespace NotesBoardGeometry {
 
 // The room the greenlight checklist needs from its top-left corner.
@@ -43,9 +44,6 @@ struct BoardRoom {
 // so that laying out a second time finds the room already there and changes nothing.
 BoardRoom withChecklistRoom(BoardRoom room);
 
-// The frame a move by `step` gives `frame` on a board of `board`: never past the left or top
-// edge, 3 points inside the right edge and 1 point inside the bottom one.
-QRectF movedFrame(const QRectF& frame, const QPointF& step, const QSizeF& board);
 // The size a resize by `step` gives: each side changes only when it stays at least the least
 // width or height.
 QSizeF resizedSize(const QSizeF& size, const QPointF& step);

@@ -4,6 +4,8 @@
 #include "board/ImageViewResponder.h"
 #include "panes/BoardNoteView.h"
 #include "panes/GeneralNotesView.h"
+#include "model/StoryFile.h"
+#include "support/SqlProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,13 +58,18 @@ void NotesBoardFixture::TearDown()
     PanesFixture::TearDown();
 }
 
-GeneralNotesView& NotesBoardFixture::openBoard(const QString& assignments)
+GeneralNotesView& NotesBoardFixture::openBoard(const QString& assignments, const QString& before)
 {
     QString columns = QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
                                      "GeneralNotesSplitterDistance = 80");
     if (!assignments.isEmpty())
         columns += QStringLiteral(", ") + assignments;
-    open(story(QStringLiteral("Notes"), columns));
+    const QString path = story(QStringLiteral("Notes"), columns);
+    if (!before.isEmpty()) {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), before);
+    }
+    open(path);
     return board();
 }
 

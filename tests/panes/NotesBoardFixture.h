@@ -32,9 +32,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Opens a new story, with these Screenplay columns set ("Column = value, ..."), showing the
-    // notes board.
-    GeneralNotesView& openBoard(const QString& assignments = QString());
+    // Opens a new story, with these Screenplay columns set ("Column = value, ...") and the SQL
+    // `before` run on its file first, showing the notes board.
+    GeneralNotesView& openBoard(const QString& assignments = QString(), const QString& before = QString());
     GeneralNotesView& board() const;
 
     // A file of the test's folder holding `bytes`; answers its path.

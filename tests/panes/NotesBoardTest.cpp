@@ -4,12 +4,15 @@
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
+#include "model/NoteMovement.h"
+#include "model/RichText.h"
 #include "model/Characterdb.h"
 #include "model/Screenplaydb.h"
 #include "model/StickyNotedb.h"
 #include "panes/AttachedObjectView.h"
 #include "panes/AttachmentLinks.h"
 #include "panes/GeneralNotesView.h"
+#include "panes/GreenlightChecklist.h"
 #include "panes/ItemSides.h"
 #include "panes/NotesBoardGeometry.h"
 #include "panes/StickyNoteView.h"
@@ -20,6 +23,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QScrollArea>
+#include <QTextCursor>
 #include <QTest>
 
 namespace Geometry = NotesBoardGeometry;
@@ -80,9 +84,7 @@ TEST(NotesBoardGeometry, AMoveStaysOnTheBoard)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        const QRectF moved = Geometry::movedFrame(row.frame, row.step, board);
-        EXPECT_EQ(moved.topLeft(), row.expected);
-        EXPECT_EQ(moved.size(), row.frame.size());
+        EXPECT_EQ(noteOriginAfterStep(row.frame, row.step, board), row.expected);
     }
 }
 
@@ -326,6 +328,66 @@ TEST_F(NotesBoard, BringingANoteToTheFrontKeepsTheOthersInOrder)
     // Clicking into a note's text brings it to the front too.
     QTest::mouseClick(made[0]->txtDescription()->viewport(), Qt::LeftButton);
     EXPECT_EQ(stacking(), (std::vector<int>{2, 3, 1, 0}));
+}
+
+TEST_F(NotesBoard, TheChecklistLiesAboveTheNotesAtFirstAndBelowThemAfterTheNextLayout)
+{
+    GeneralNotesView& notes = openBoard(
+        QString(), QStringLiteral("INSERT INTO StickyNote (ScreenplayID, Title, PercentageHorizontal, "
+                                  "PercentageVertical, SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Plant', "
+                                  "0.01, 0.01, 218, 148, 3 FROM Screenplay"));
+    ASSERT_NE(notes.greenlightChecklist(), nullptr);
+    const QWidget* checklist = notes.greenlightChecklist()->view();
+    const auto topmost = [&notes] { return notes.boxBackground()->children().back(); };
+    EXPECT_EQ(checklist->parentWidget(), notes.boxBackground());
+    // At 0.01 of the board as stored, 1900 x 1600: the board grew below it to 2010 to make room.
+    EXPECT_EQ(checklist->pos(), QPoint(19, 16));
+    EXPECT_EQ(screenplay().generalNotesHeight(), 2010);
+    EXPECT_EQ(topmost(), checklist);
+
+    notes.refreshView();
+    EXPECT_EQ(notes.greenlightChecklist()->view(), checklist);
+    ASSERT_EQ(notes.stickyNoteViews().size(), 1u);
+    EXPECT_EQ(topmost(), notes.stickyNoteViews().front()->view());
+}
+
+TEST_F(NotesBoard, NotesShowTheirFormattedTextAndStoreWhatIsTyped)
+{
+    GeneralNotesView& notes = openBoard(
+        QString(),
+        QStringLiteral("INSERT INTO StickyNote (ScreenplayID, Title, Note, TextNote, PercentageHorizontal, "
+                       "PercentageVertical, SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Rich', "
+                       "'{\\rtf1\\ansi {\\b Bold} plain \\u1071?}', 'stale twin', 0.4, 0.1, 218, 148, 2 "
+                       "FROM Screenplay; "
+                       "INSERT INTO StickyNote (ScreenplayID, Title, Note, TextNote, PercentageHorizontal, "
+                       "PercentageVertical, SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Plain', '', "
+                       "'only the twin', 0.6, 0.1, 218, 148, 4 FROM Screenplay; "
+                       "INSERT INTO AttachedObject (ScreenplayID, Title, Description, TextDescription, ObjectType, "
+                       "CurrentView, PercentageHorizontal, PercentageVertical, SizeWidth, SizeHeight, Color) "
+                       "SELECT ScreenplayID, 'File', '', 'hidden twin', 2, 1, 0.4, 0.4, 311, 148, 1 FROM Screenplay"));
+    ASSERT_EQ(notes.stickyNoteViews().size(), 2u);
+    StickyNoteView& rich = *notes.stickyNoteViews()[0];
+    StickyNoteView& plain = *notes.stickyNoteViews()[1];
+    EXPECT_EQ(rich.txtDescription()->toPlainText(), QStringLiteral("Bold plain \u042f"));
+    QTextCursor bold(rich.txtDescription()->document());
+    bold.setPosition(2);
+    EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
+    // A note without formatted text shows its plain twin; an attachment does not.
+    EXPECT_EQ(plain.txtDescription()->toPlainText(), "only the twin");
+    ASSERT_EQ(notes.attachedObjectViews().size(), 1u);
+    EXPECT_EQ(notes.attachedObjectViews().front()->txtDescription()->toPlainText(), "");
+
+    document_->window()->show();
+    QTest::mouseClick(plain.txtDescription()->viewport(), Qt::LeftButton);
+    QTest::keyClick(plain.txtDescription(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(plain.txtDescription(), QStringLiteral(" grows"));
+    QTest::mouseClick(plain.tfTitle(), Qt::LeftButton);
+    const std::int64_t key = plain.stickyNote()->stickyNoteID();
+    EXPECT_EQ(stored(QStringLiteral("SELECT TextNote FROM StickyNote WHERE StickyNoteID = %1").arg(key)),
+              "only the twin grows");
+    const QString rtf = stored(QStringLiteral("SELECT Note FROM StickyNote WHERE StickyNoteID = %1").arg(key));
+    EXPECT_TRUE(rtf.startsWith(QLatin1String("{\\rtf1")));
+    EXPECT_EQ(rtfPlainText(rtf.toUtf8()), "only the twin grows");
 }
 
 TEST_F(NotesBoard, PastedFilesStepDownTheBoardAndDroppedOnesShareThePoint)

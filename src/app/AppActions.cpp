@@ -65,6 +65,10 @@ AppActions::AppActions(QObject* parent)
         make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");
     mnuExportFinalDraft = make(tr("&Export to Final Draft 8/9..."), "mnuExportFinalDraft");
     mnuImportVantoraMac = make(tr("Import Vantora &Version 1 or 2 Project..."), "mnuImportVantoraMac");
+    mnuSendToPhoneQueue = make(tr("Send to iPhone/iPod Touch Queue..."), "mnuSendToPhoneQueue");
+    mnuDownloadFromPhoneQueue = make(tr("Download from iPhone/iPod Touch Queue..."), "mnuDownloadFromPhoneQueue");
+    mnuTransferToTheCloud = make(tr("Upload to the C&loud..."), "mnuTransferToTheCloud");
+    mnuRetrieveFromTheCloud = make(tr("Retrieve from the Clo&ud..."), "mnuRetrieveFromTheCloud");
 
     mnuAbout = make(tr("&About Vantora"), "mnuAbout");
     mnuCheckForUpdates = make(tr("Check for &Updates..."), "mnuCheckForUpdates");
@@ -195,15 +199,20 @@ void AppActions::setFileMenuEnabled(bool enabled)
 void AppActions::addFileMenu(QMenuBar* bar, bool story)
 {
     QMenu* file = bar->addMenu(tr("&File"));
-    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac});
+    file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac,
+                      mnuDownloadFromPhoneQueue});
     if (story) {
         file->addSeparator();
         file->addActions({menuClose, menuSave, menuSaveAs, menuRevert});
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
         file->addSeparator();
-        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft});
+        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft, mnuSendToPhoneQueue});
     }
+    file->addSeparator();
+    if (story)
+        file->addAction(mnuTransferToTheCloud);
+    file->addAction(mnuRetrieveFromTheCloud);
     file->addSeparator();
     file->addAction(mnuQuit);
 }

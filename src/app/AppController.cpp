@@ -5,6 +5,7 @@
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
+#include "RetrieveFromCloud.h"
 #include "StoryWindow.h"
 #include "model/DatabaseError.h"
 #include "model/DefaultSettingdb.h"

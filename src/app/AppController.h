@@ -27,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
+class RetrieveFromCloud;
 class UserInformationdb;
 
 // The application: start-up (splash, master file, first-run material), the master file for
@@ -122,10 +123,31 @@ public:
     // Makes a new story file from a project file of the earlier versions 1 and 2 and opens it.
     void importVantoraMac();
 
+    // Saves each story queued by the phone application as a new story file, then offers to
+    // clear the queue when every one was saved (src/app/PhoneQueueCommands.cpp).
+    void retrieveFromiPhoneQueue();
+    // The account number of the phone queue: the one kept in the settings, else the one the
+    // user enters in a small dialog over `parent`; nothing when the user cancels.
+    static std::optional<QString> phoneQueueAccountNumber(QWidget* parent);
+    // Keeps the phone queue's account number for the next time.
+    static void rememberPhoneQueueAccountNumber(const QString& accountNumber);
+    // Lists the story files stored in the cloud in the modal retrieval dialog, which saves and
+    // removes them (src/app/CloudCommands.cpp). One dialog at a time: a second call while it
+    // runs does nothing.
+    void retrieveFromTheCloud();
+    // The retrieval dialog while it runs; nothing otherwise.
+    RetrieveFromCloud* retrieveFromCloudWindow() const { return retrieveFromCloudWindow_.get(); }
+    void setRetrieveFromCloudWindow(std::unique_ptr<RetrieveFromCloud> dialog);
+
     // The application's progress window for imports, made on first use: a label and a busy
     // bar in the standard background colour.
     void showProgressWindow(const QString& text);
     void closeProgressWindow();
+    // Closes the progress window however the work it shows ends.
+    struct ProgressWindowScope {
+        AppController& application;
+        ~ProgressWindowScope() { application.closeProgressWindow(); }
+    };
     QWidget* progressWindow() const { return progressWindow_.get(); }
     QLabel* lblUploadingFile() const { return lblUploadingFile_; }
     QProgressBar* progressIndicator() const { return progressIndicator_; }
@@ -182,6 +204,7 @@ private:
     QPointer<QLabel> lblAboutVersion_;
     std::unique_ptr<QWidget> pnlTechSupport_;
     std::function<void(UserInformationdb&)> masterColorCodeEditor_;
+    std::unique_ptr<RetrieveFromCloud> retrieveFromCloudWindow_;
     std::unique_ptr<QWidget> progressWindow_;
     QPointer<QLabel> lblUploadingFile_;
     QPointer<QProgressBar> progressIndicator_;

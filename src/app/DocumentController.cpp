@@ -99,6 +99,18 @@ void DocumentController::openDocumentWithPanel()
         openDocument(*chosen);
 }
 
+bool DocumentController::isOpenStoryFile(const QString& path) const
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (const auto& document : documents_) {
+        const QString& open = document->thisFileName();
+        if (!open.isEmpty() && (open.compare(path, Qt::CaseInsensitive) == 0 ||
+                                (!canonical.isEmpty() && QFileInfo(open).canonicalFilePath() == canonical)))
+            return true;
+    }
+    return false;
+}
+
 MyDocument* DocumentController::documentForPath(const QString& path) const
 {
     const QString wanted = QFileInfo(path).canonicalFilePath();

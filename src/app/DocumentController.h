@@ -29,6 +29,9 @@ public:
     void openDocumentWithPanel();
     // The document with that file open, or nothing.
     MyDocument* documentForPath(const QString& path) const;
+    // Whether a file at `path` would replace the file of an open story (names compared without
+    // case, or the same file by another path).
+    bool isOpenStoryFile(const QString& path) const;
     // The document whose window the user worked in last.
     MyDocument* currentDocument() const;
     std::size_t documentCount() const { return documents_.size(); }

@@ -31,14 +31,6 @@ const QString kScriptExtension = QStringLiteral("fdx");
 const QString kOpenScriptTitle = QStringLiteral("Select the Final Draft 8/9 File to Import");
 const QString kExportTitle = QStringLiteral("Export to Final Draft 8/9");
 
-void alert(const QString& title, const QString& message)
-{
-    AlertRequest request;
-    request.title = title;
-    request.message = message;
-    Platform::alerts().runAlert(request);
-}
-
 QString documentsFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -59,16 +51,11 @@ std::optional<QString> chooseScript()
 // Whether a new file at `target` would replace the file of an open story; the user is told so.
 bool refusedAsOpenStory(const DocumentController& documents, const QString& target)
 {
-    for (const auto& document : documents.documents()) {
-        const QString& open = document->thisFileName();
-        if (!open.isEmpty() && (open.compare(target, Qt::CaseInsensitive) == 0 ||
-                                QFileInfo(open).canonicalFilePath() == QFileInfo(target).canonicalFilePath())) {
-            alert(QStringLiteral("Import Script"),
-                  QStringLiteral("The new file cannot have the same name as a file that is already open."));
-            return true;
-        }
-    }
-    return false;
+    if (!documents.isOpenStoryFile(target))
+        return false;
+    alertWithOK(QStringLiteral("Import Script"),
+          QStringLiteral("The new file cannot have the same name as a file that is already open."));
+    return true;
 }
 
 // Asks where the new story file goes; nothing when the user cancels.
@@ -85,11 +72,6 @@ std::optional<QString> chooseNewStoryFile(const QString& proposedName)
     return withAllowedExtension(*chosen, request.allowedExtensions);
 }
 
-// Closes the progress window however the import ends.
-struct ProgressWindowScope {
-    AppController& application;
-    ~ProgressWindowScope() { application.closeProgressWindow(); }
-};
 
 } // namespace
 
@@ -156,7 +138,7 @@ void AppController::importFinalDraft8()
     const QString& target = *chosen;
     std::optional<ImportRefusal> refusal;
     {
-        ProgressWindowScope progress{*this};
+        AppController::ProgressWindowScope progress{*this};
         showProgressWindow(QStringLiteral("Importing %1...").arg(QFileInfo(*scriptPath).fileName()));
         XMLParsedScript script;
         refusal = FinalDraftImport::readScript(*scriptPath, script, ScriptImportEntry::NewStory);
@@ -164,7 +146,7 @@ void AppController::importFinalDraft8()
             refusal = FinalDraftImport::makeStoryFromScript(script, *scriptPath, target, masterFilePath());
     }
     if (refusal) {
-        alert(refusal->title, refusal->message);
+        alertWithOK(refusal->title, refusal->message);
         return;
     }
     documentController_->openDocument(target);
@@ -183,7 +165,7 @@ void AppController::importVantoraMac()
         return;
     const QFileInfo project(*projectPath);
     if (project.suffix() != QLatin1StringView("vtr")) {
-        alert(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
+        alertWithOK(QStringLiteral("Import File"), QStringLiteral("Please select a Vantora Version 1 or 2 file."));
         return;
     }
     const std::optional<QString> target =
@@ -192,12 +174,12 @@ void AppController::importVantoraMac()
         return;
     std::optional<ImportRefusal> refusal;
     {
-        ProgressWindowScope progress{*this};
+        AppController::ProgressWindowScope progress{*this};
         showProgressWindow(QStringLiteral("Converting %1...").arg(project.fileName()));
         refusal = PreviousVersion::makeStoryFromProject(*projectPath, *target, masterFilePath());
     }
     if (refusal) {
-        alert(refusal->title, refusal->message);
+        alertWithOK(refusal->title, refusal->message);
         return;
     }
     documentController_->openDocument(*target);
@@ -220,7 +202,7 @@ void MyDocument::importFinalDraft8Script(const QString& path)
     XMLParsedScript script;
     if (const std::optional<ImportRefusal> refusal =
             FinalDraftImport::readScript(path, script, ScriptImportEntry::OpenStory)) {
-        alert(refusal->title, refusal->message);
+        alertWithOK(refusal->title, refusal->message);
         return;
     }
     try {
@@ -261,10 +243,10 @@ void MyDocument::exportToFinalDraft8()
     QString error;
     if (!Toolkit().exportScreenplay(*currentScreenplay_, path, &error)) {
         // Whatever stood at the path is not the export, so nothing is opened.
-        alert(kExportTitle, QStringLiteral("Unable to write the file.\n\n%1").arg(error));
+        alertWithOK(kExportTitle, QStringLiteral("Unable to write the file.\n\n%1").arg(error));
         return;
     }
-    alert(QStringLiteral("Export to Final Draft 8"), QStringLiteral("Script Exported"));
+    alertWithOK(QStringLiteral("Export to Final Draft 8"), QStringLiteral("Script Exported"));
     try {
         Platform::workspace().openFile(path);
     } catch (...) {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QTimer>
 #include <QString>
@@ -28,9 +29,14 @@ class BeatsTableView;
 class CharacterDetailView;
 class CharactersTableView;
 class BigSceneView;
+class CloudUploadDelegate;
+class HTTPRequest;
+class NetworkQueue;
+class ProgressDelegate;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
+class GeneralNotesView;
 class InitialBeatCards;
 class LitterBoxView;
 class LocationDetailView;
@@ -69,6 +75,11 @@ void connectReportCommands(AppController& application);
 // Wires the Final Draft import and export items and the earlier-version import
 // (src/app/InterchangeCommands.cpp).
 void connectInterchangeCommands(AppController& application);
+// The phone queue's commands (src/app/PhoneQueueCommands.cpp).
+void connectPhoneQueueCommands(AppController& application);
+// The cloud store's commands: the upload of the open story, the retrieval dialog
+// (src/app/CloudCommands.cpp).
+void connectCloudCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -249,9 +260,13 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
-    // A report of the scene cards the board (or its list view) shows; a board without cards
-    // gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
+    // Which cards a scene-card report needs before it prints: any card on the board, or a card
+    // in the set it prints (the board's, or the list view's as its filters leave it).
+    enum class CardsRequired { OnTheBoard, InTheCardSet };
+    // A report of the scene cards the board (or its list view) shows; without the cards it
+    // needs it gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build,
+                              CardsRequired cards);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing
@@ -268,6 +283,30 @@ public:
     // Asks where to write the story as a script, writes it and opens the written file in the
     // system's application for it.
     void exportToFinalDraft8();
+
+    // --- The phone application's queue (src/app/PhoneQueueCommands.cpp) ---
+    // Sends the story to the phone queue, asking for the account number when none is known;
+    // the number is kept once an upload succeeded.
+    void sendToiPhone1Queue();
+    // --- The cloud store (src/app/CloudCommands.cpp) ---
+    // Ends the edit in progress, asks the cloud service for the storage credentials and posts
+    // the story's file to the cloud store while the progress window shows the share sent. It
+    // returns at once; an alert tells how the post ended.
+    void transferToTheCloud();
+    // The post ended: a 2xx answer is the only success; anything else goes to uploadFailed.
+    void uploadCompleted(HTTPRequest* request);
+    void uploadFailed(HTTPRequest* request);
+    // The queue ran out of requests: the progress window closes and the queue is let go of.
+    void uploadQueueDidFinish(NetworkQueue* queue);
+    // The number the cloud store files an upload under: the UTF-16 code units of the file's name
+    // plus its size in bytes, added as 32-bit numbers that wrap around.
+    static qint32 recordIdentifier(const QString& fileName, qint64 size);
+    // The progress window of the upload, made on first use.
+    QWidget* progressWindow() const { return progressWindow_.get(); }
+    QLabel* lblUploadingFile() const { return lblUploadingFile_; }
+    QProgressBar* progressIndicator() const { return progressIndicator_; }
+    // The queue of the upload that runs; nothing when none does.
+    NetworkQueue* uploadQueue() const { return uploadQueue_.get(); }
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -369,7 +408,9 @@ public:
     QWidget* boardListViewView() const { return boardListViewView_; }
     QWidget* bigSceneView() const;
     QWidget* litterBoxView() const;
-    QWidget* generalNotesView() const { return generalNotesView_; }
+    QWidget* generalNotesView() const;
+    // The notes board's controller while the notes pane shows it.
+    GeneralNotesView* generalNotesBoard() const { return generalNotesBoard_.get(); }
     QWidget* beatSectionTable() const { return beatSectionTable_; }
     TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
     Characterdb* currentlyEditingCharacter() const { return currentlyEditingCharacter_; }
@@ -480,7 +521,7 @@ private:
     QPointer<FlippedView> vMiniSceneCards_;
     std::vector<std::unique_ptr<SmallSceneCard>> miniSceneCardControls_;
     std::unique_ptr<LitterBoxView> litterBoxView_;
-    QPointer<QWidget> generalNotesView_;
+    std::unique_ptr<GeneralNotesView> generalNotesBoard_;
     QPointer<QWidget> beatSectionTable_;
 
     bool isLoading_ = false;
@@ -499,4 +540,12 @@ private:
     // qualifying resize starts its timer again, so a burst of resizes rebuilds once.
     QTimer* boardRefreshTimer_;
     QTimer* notesRefreshTimer_;
+    // The upload to the cloud: its progress window, the object that hears the request and the
+    // queue (observed by the HTTP layer, owned here) and the bar's adapter the queue feeds.
+    std::unique_ptr<QWidget> progressWindow_;
+    QPointer<QLabel> lblUploadingFile_;
+    QPointer<QProgressBar> progressIndicator_;
+    std::shared_ptr<CloudUploadDelegate> uploadDelegate_;
+    std::shared_ptr<ProgressDelegate> uploadIndicator_;
+    std::shared_ptr<NetworkQueue> uploadQueue_;
 };

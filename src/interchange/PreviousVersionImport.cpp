@@ -5,9 +5,8 @@
 #include "PreviousVersionProject.h"
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
-#include "model/Characterdb.h"
+#include "model/CharacterLinks.h"
 #include "model/Loglinedb.h"
-#include "model/SceneCardCharacterdb.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
@@ -20,7 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 
 namespace PreviousVersion {
 
@@ -92,37 +90,6 @@ ScriptLine readScriptLine(const QString& line)
     return {QStringLiteral("Action"), line.trimmed()};
 }
 
-Characterdb& characterNamed(const QString& name, Screenplaydb& story)
-{
-    if (Characterdb* found = story.characterForCharacterName(name))
-        return *found;
-    auto character = std::make_unique<Characterdb>();
-    character->setCharacterName(name);
-    character->setScreenplayID(story.screenplayID());
-    character->insertIntoDatabase(&story);
-    story.characters().push_back(std::move(character));
-    return *story.characters().back();
-}
-
-void linkCharacter(const QString& cue, SceneCarddb& card, Screenplaydb& story)
-{
-    const QString name = characterNameForCue(cue);
-    if (name.isEmpty())
-        return;
-    const Characterdb& character = characterNamed(name, story);
-    const auto& links = card.sceneCardCharacters();
-    if (std::any_of(links.begin(), links.end(),
-                    [&](const SceneCardCharacterdb* link) { return link->characterID() == character.characterID(); }))
-        return;
-    auto link = std::make_unique<SceneCardCharacterdb>();
-    link->setCharacterID(character.characterID());
-    link->setSceneCardID(card.sceneCardID());
-    link->setCharacterName(character.characterName());
-    link->insertIntoDatabase(&story);
-    card.sceneCardCharacters().push_back(link.get());
-    story.sceneCardCharacters().push_back(std::move(link));
-}
-
 void addScript(const QString& script, SceneCarddb& card, Screenplaydb& story)
 {
     std::int64_t sortOrder = 0;
@@ -139,7 +106,7 @@ void addScript(const QString& script, SceneCarddb& card, Screenplaydb& story)
         part->insertIntoDatabase(&story);
         card.scriptParts().push_back(std::move(part));
         if (read.elementType == QLatin1StringView("Character"))
-            linkCharacter(read.text, card, story);
+            CharacterLinks::linkCharacterOfCue(read.text, card, story);
     }
 }
 
@@ -177,14 +144,6 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
 }
 
 } // namespace
-
-QString characterNameForCue(const QString& cue)
-{
-    const qsizetype bracket = cue.indexOf(QLatin1Char('('));
-    if (bracket < 0)
-        return cue.trimmed();
-    return cue.left(bracket).trimmed().toUpper();
-}
 
 void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
 {

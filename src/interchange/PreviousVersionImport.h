@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FinalDraftImport.h"
+#include "model/CharacterLinks.h"
 
 #include <QString>
 
@@ -24,8 +25,6 @@ void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story);
 std::optional<ImportRefusal> makeStoryFromProject(const QString& projectPath, const QString& targetPath,
                                                   const QString& masterPath);
 
-// The name a script's character cue stands for: the text before the first "(", trimmed and in
-// capitals, or the whole trimmed text when it has no "("; empty for a cue that begins with "(".
-QString characterNameForCue(const QString& cue);
+using CharacterLinks::characterNameForCue;
 
 } // namespace PreviousVersion

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -76,4 +77,20 @@ public:
     // The text between the first "<tag>" and the first "</tag>" after it; "" when either is
     // missing.
     QString valueForTag(const QString& tag, const QString& text) const;
+
+    // --- the cloud store (web, CloudToolkit.cpp) ---
+    // Each call is synchronous. The environment "LIVE" reaches the live service. Answers are
+    // the result element's text, unescaped, or "ERROR" when the call could not be made or sent.
+    // The MiscInfo call: "field 0|storage user name|storage password".
+    QString getFTPInfo(const QString& accountNumber, const QString& environment) const;
+    // The PrepForUpload and PrepForDownload calls with (account number, user name, password).
+    QString prepForUpload(const QStringList& credentials, const QString& environment) const;
+    QString prepForDownload(const QStringList& credentials, const QString& environment) const;
+    // The stored files: "SUCCESS" and their names, or ("ERROR" or "NOFILES", the message to show).
+    QStringList getFileNamesInCloud(const QString& accountNumber, const QString& environment) const;
+    // The credentials for an upload: MiscInfo's three fields, or ("ERROR", the message to show).
+    QStringList getInfoForUpload(const QString& accountNumber, const QString& environment) const;
+    // Removes one stored file: the CleanUp answer (beginning with "SUCCESS" when it was removed),
+    // "ERROR", or the message of a refused account.
+    QString deleteFile(const QString& fileName, const QString& accountNumber, const QString& environment) const;
 };

@@ -20,6 +20,14 @@ QString withAllowedExtension(const QString& path, const QStringList& allowedExte
     return path + QLatin1Char('.') + allowedExtensions.constFirst();
 }
 
+void alertWithOK(const QString& title, const QString& message)
+{
+    AlertRequest request;
+    request.title = title;
+    request.message = message;
+    Platform::alerts().runAlert(request);
+}
+
 QByteArray UrlLoadResult::header(const QByteArray& name) const
 {
     for (const auto& [key, value] : headers) {

@@ -45,6 +45,9 @@ public:
     virtual int runAlert(const AlertRequest& request) = 0;
 };
 
+// Shows an alert with the one button "OK".
+void alertWithOK(const QString& title, const QString& message);
+
 // --- Open, save and folder panels --------------------------------------------------------------
 
 struct SavePanelRequest {

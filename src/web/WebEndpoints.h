@@ -19,6 +19,11 @@ namespace WebEndpoints {
 inline constexpr WebEndpoint kWebSite{"VTRWebSiteAddress", "https://www.vantora.app"};
 // The web-service host: the phone queue's pages and its upload operation.
 inline constexpr WebEndpoint kWebServices{"VTRWebServicesAddress", "https://services.vantora.app"};
+// The cloud web service's test server, for calls made outside the live environment. It takes
+// the account number and the storage password as the live one does, so it is https too.
+inline constexpr WebEndpoint kCloudTestServices{"VTRCloudTestServicesAddress", "https://test.services.vantora.app"};
+// The cloud store, from which the story files uploaded to the cloud are read back.
+inline constexpr WebEndpoint kCloudStore{"VTRCloudStoreAddress", "https://cloud.vantora.app"};
 
 // The base in use: the setting when it holds an address the program may use, else the
 // default. Empty (and a warning) when the setting holds an address it may not use, so that

@@ -35,7 +35,8 @@ protected:
 
 TEST_F(WebEndpointsTest, EveryDefaultIsHttps)
 {
-    for (const WebEndpoint& endpoint : {WebEndpoints::kWebSite, WebEndpoints::kWebServices}) {
+    for (const WebEndpoint& endpoint : {WebEndpoints::kWebSite, WebEndpoints::kWebServices,
+                                        WebEndpoints::kCloudTestServices, WebEndpoints::kCloudStore}) {
         SCOPED_TRACE(endpoint.settingKey);
         const QUrl base = WebEndpoints::base(endpoint);
         EXPECT_EQ(base.scheme(), QStringLiteral("https"));

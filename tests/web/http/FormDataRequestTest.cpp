@@ -1,7 +1,7 @@
 #include "LoopbackServer.h"
+#include "support/FileBytes.h"
 #include "web/http/FormDataRequest.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,24 +12,16 @@ namespace {
 const QUrl kUrl(QStringLiteral("http://127.0.0.1:9/form"));
 const QByteArray kBoundary = "0xKhTmLbOuNdArY";
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    ASSERT_TRUE(FileBytes::write(path, bytes));
 }
 
 // The body as built: from memory, or from the temporary file a body with files goes to.
 QByteArray builtBody(FormDataRequest& request)
 {
     request.buildPostBody();
-    return request.postBodyFilePath().isEmpty() ? request.postBody() : readFile(request.postBodyFilePath());
+    return request.postBodyFilePath().isEmpty() ? request.postBody() : FileBytes::read(request.postBodyFilePath());
 }
 
 QString header(const FormDataRequest& request, const QString& name)

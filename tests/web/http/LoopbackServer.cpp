@@ -165,6 +165,38 @@ LoopbackServer::Reply LoopbackServer::answer(
     return reply;
 }
 
+PageServer::PageServer()
+    : server_([this](const LoopbackServer::Request& request) {
+          QMutexLocker lock(&mutex_);
+          return pages_.value(targetOf(request), LoopbackServer::answer("404 Not Found", "no such page"));
+      })
+{
+}
+
+void PageServer::answer(const QByteArray& target, const QByteArray& status, const QByteArray& body)
+{
+    QMutexLocker lock(&mutex_);
+    pages_.insert(target, LoopbackServer::answer(status, body));
+}
+
+QString PageServer::base() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(server_.port());
+}
+
+QList<QByteArray> PageServer::targets() const
+{
+    QList<QByteArray> seen;
+    for (const LoopbackServer::Request& request : server_.requests())
+        seen.append(targetOf(request));
+    return seen;
+}
+
+QByteArray PageServer::targetOf(const LoopbackServer::Request& request)
+{
+    return request.requestLine.split(' ').value(1);
+}
+
 bool runOpenssl(const QString& folder, const QStringList& arguments)
 {
     QProcess openssl;

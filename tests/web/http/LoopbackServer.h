@@ -61,6 +61,28 @@ private:
     quint16 port_ = 0;
 };
 
+// A loopback server that answers each request target (path and query, as sent) with the page
+// set for it, and any other with 404.
+class PageServer
+{
+public:
+    PageServer();
+
+    void answer(const QByteArray& target, const QByteArray& status, const QByteArray& body);
+    // "http://127.0.0.1:port", the base of the pages.
+    QString base() const;
+    quint16 port() const { return server_.port(); }
+    QList<LoopbackServer::Request> requests() const { return server_.requests(); }
+    // The targets asked for, in order.
+    QList<QByteArray> targets() const;
+    static QByteArray targetOf(const LoopbackServer::Request& request);
+
+private:
+    QMutex mutex_;
+    QMap<QByteArray, LoopbackServer::Reply> pages_;
+    LoopbackServer server_;
+};
+
 // A proxy on 127.0.0.1 for the tests that tunnels connections: SOCKS5 (no authentication,
 // CONNECT only) or HTTP CONNECT, which it tells apart by the first byte. It records the
 // destination of every tunnel it is asked for ("host:port") and relays it to the loopback

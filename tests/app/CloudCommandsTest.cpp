@@ -1,0 +1,411 @@
+#include "AppFixture.h"
+
+#include "app/AppActions.h"
+#include "app/DocumentController.h"
+#include "app/MyDocument.h"
+#include "app/RetrieveFromCloud.h"
+#include "model/Screenplaydb.h"
+#include "panes/ModalDialogs.h"
+#include "panes/TitleLoglineView.h"
+#include "platform/QtPlatform.h"
+#include "support/FileBytes.h"
+#include "web/CloudToolkit.h"
+#include "web/FakeCloudService.h"
+#include "web/http/NetworkQueue.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const QString kUploadTitle = QStringLiteral("Upload to the Cloud");
+const QString kUploadFailed = QStringLiteral(
+    "Unable to upload at this time. Please check your Internet connection and/or firewall and try again later.");
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    ASSERT_TRUE(FileBytes::write(path, bytes));
+}
+
+} // namespace
+
+// A running application whose cloud endpoints all point at a fake service on 127.0.0.1, with
+// the account number 42 in the settings.
+class CloudCommands : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        Platform::setUrlLoader(std::make_unique<QtUrlLoader>());
+        pointCloudEndpointsAt(service.root());
+        Platform::userDefaults().setString(QStringLiteral("VTRAccountNumber"), QStringLiteral("42"));
+        startApplication();
+        fakes_.alerts->shown.clear();
+    }
+    void TearDown() override
+    {
+        ModalDialogs::setRunner({});
+        AppFixture::TearDown();
+    }
+    AppActions& menus() { return app_->actions(); }
+    MyDocument* openStory(const QString& name)
+    {
+        MyDocument* document = app_->documentController().openDocument(makeStory(name));
+        settle();
+        return document;
+    }
+    void listFiles(const QString& answer)
+    {
+        service.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|store-user|store-pass"));
+        service.answer(QStringLiteral("PrepForDownload"), answer);
+    }
+    QStringList alertTexts() const
+    {
+        QStringList texts;
+        for (const AlertRequest& alert : fakes_.alerts->shown)
+            texts.append(alert.title + QStringLiteral(": ") + alert.message);
+        return texts;
+    }
+    void clickDownloadCell(RetrieveFromCloud& dialog, int row)
+    {
+        QTableView* table = dialog.tvFiles();
+        const QRect cell = table->visualRect(table->model()->index(row, 1));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QString storedPath(const QString& name) const { return QStringLiteral("/Vantora3Queue/42/%1.txt").arg(name); }
+
+    FakeCloudService service;
+};
+
+// --- Upload --------------------------------------------------------------------------------------
+
+TEST(CloudUploadRecord, TheRecordIdentifierAddsTheNamesCodeUnitsToTheSize)
+{
+    const int ab = int(u'a') + int(u'b') + int(u'.') + int(u'v') + int(u't') + int(u'r') + int(u's') + int(u'f');
+    const struct {
+        const char* name;
+        QString fileName;
+        qint64 size;
+        qint32 expected;
+    } rows[] = {
+        {"a and b, 100 bytes", QStringLiteral("ab.vtrsf"), 100, 100 + ab},
+        {"no size", QStringLiteral("ab.vtrsf"), 0, ab},
+        {"beyond Latin", QStringLiteral("\u00e9\U0001F3AC"), 1, 0xE9 + 0xD83C + 0xDFAC + 1},
+        {"wraps at 32 bits", QStringLiteral("a"), 0x7FFFFFFF, qint32(0x80000060)},
+        {"size past 32 bits keeps its low half", QStringLiteral("a"), (qint64(1) << 32) + 3, 0x61 + 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(MyDocument::recordIdentifier(row.fileName, row.size), row.expected);
+    }
+}
+
+TEST_F(CloudCommands, TheStoryFileReachesTheUploadPageInFivePartsWhileTheBarFills)
+{
+    service.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|store-user|a&b<c"));
+    service.answer(QStringLiteral("PrepForUpload"), QStringLiteral("SUCCESS"));
+    MyDocument* document = openStory(QStringLiteral("ab.vtrsf"));
+    ASSERT_TRUE(document);
+    // A title still being typed is in the file before the file goes.
+    document->window()->activateWindow();
+    QLineEdit* title = document->titleLoglineView()->tfTitle();
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, "Balloon Race");
+    menus().mnuTransferToTheCloud->trigger();
+    ASSERT_TRUE(document->progressWindow());
+    EXPECT_TRUE(document->progressWindow()->isVisible());
+    EXPECT_EQ(document->lblUploadingFile()->text(), QStringLiteral("Uploading Balloon Race..."));
+    EXPECT_EQ(document->progressWindow()->palette().color(QPalette::Window), document->standardBackgroundColor());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
+    EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": File Uploaded")});
+    EXPECT_FALSE(document->progressWindow()->isVisible());
+    EXPECT_EQ(document->progressIndicator()->value(), document->progressIndicator()->maximum());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+
+    EXPECT_EQ(service.operations(), (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForUpload")}));
+    ASSERT_EQ(service.uploads().size(), 1);
+    const auto upload = service.uploads().first();
+    EXPECT_EQ(upload.path, "/Vantora3WebServiceTest/VTR31001.aspx");
+    const QByteArray contentType = upload.headers.value("content-type");
+    const QByteArray boundary = contentType.mid(contentType.indexOf("boundary=") + 9);
+    const auto parts = multipartParts(upload.body, boundary);
+    ASSERT_EQ(parts.size(), 5);
+    const QByteArray story = FileBytes::read(document->thisFileName());
+    EXPECT_TRUE(story.contains("Balloon Race"));
+    const QStringList names = {QStringLiteral("serialNumber"), QStringLiteral("userName"), QStringLiteral("password"),
+                               QStringLiteral("recordid"), QStringLiteral("file")};
+    const QList<QByteArray> contents = {"42", "store-user", "a&b<c",
+                                        QByteArray::number(MyDocument::recordIdentifier(QStringLiteral("ab.vtrsf"),
+                                                                                        story.size())),
+                                        story};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(parts[i].name, names[i]);
+        EXPECT_EQ(parts[i].content, contents[i]);
+    }
+    EXPECT_EQ(parts[4].fileName, QStringLiteral("ab.vtrsf"));
+    EXPECT_TRUE(parts[0].fileName.isEmpty());
+}
+
+TEST_F(CloudCommands, OnlyASuccessfulAnswerOfTheUploadPageCountsAsUploaded)
+{
+    const struct {
+        const char* status;
+        QString message;
+    } rows[] = {
+        {"201 Created", QStringLiteral("File Uploaded")},
+        {"500 Internal Server Error", kUploadFailed},
+        {"404 Not Found", kUploadFailed},
+        {"302 Found", kUploadFailed},
+    };
+    service.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|u|p"));
+    service.answer(QStringLiteral("PrepForUpload"), QStringLiteral("SUCCESS"));
+    MyDocument* document = openStory(QStringLiteral("Statuses.vtrsf"));
+    ASSERT_TRUE(document);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        fakes_.alerts->shown.clear();
+        service.setUploadStatus(row.status);
+        menus().mnuTransferToTheCloud->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+        EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
+        EXPECT_FALSE(document->progressWindow()->isVisible());
+    }
+}
+
+TEST_F(CloudCommands, ARefusedOrUnreachableAccountPostsNothing)
+{
+    const struct {
+        const char* name;
+        QString accountNumber;
+        QString miscInfo;
+        QString message;
+    } rows[] = {
+        {"refused", QStringLiteral("42"), QStringLiteral("Unauthorized Access"), CloudToolkit::refusalMessage()},
+        {"no account number", QString(), QStringLiteral("0|u|p"),
+         QStringLiteral("Unable to make a connection to the server.")},
+        {"no credentials", QStringLiteral("42"), QStringLiteral("nothing here"),
+         QStringLiteral("Unable to make a connection to the server.")},
+    };
+    MyDocument* document = openStory(QStringLiteral("Refused.vtrsf"));
+    ASSERT_TRUE(document);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes_.alerts->shown.clear();
+        Platform::userDefaults().setString(QStringLiteral("VTRAccountNumber"), row.accountNumber);
+        service.answer(QStringLiteral("MiscInfo"), row.miscInfo);
+        menus().mnuTransferToTheCloud->trigger();
+        EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
+        EXPECT_FALSE(document->progressWindow() && document->progressWindow()->isVisible());
+        EXPECT_FALSE(document->uploadQueue());
+    }
+    EXPECT_TRUE(service.uploads().isEmpty());
+    EXPECT_FALSE(service.operations().contains(QStringLiteral("PrepForUpload")));
+}
+
+// --- Retrieve ------------------------------------------------------------------------------------
+
+TEST_F(CloudCommands, TheDialogListsTheStoredFilesTickedAndTheTicksFlipOnClick)
+{
+    listFiles(QStringLiteral("SUCCESS|Kessler Pass|Balloon Race|Notes & Ideas"));
+    RetrieveFromCloud dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.selectFiles(), (QStringList{QStringLiteral("Kessler Pass|1"), QStringLiteral("Balloon Race|1"),
+                                                 QStringLiteral("Notes & Ideas|1")}));
+    QAbstractItemModel* model = dialog.tvFiles()->model();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->index(2, 0).data().toString(), QStringLiteral("Notes & Ideas"));
+    EXPECT_EQ(dialog.tvFiles()->rowHeight(1), RetrieveFromCloud::kRowHeight);
+    clickDownloadCell(dialog, 1);
+    EXPECT_EQ(dialog.selectFiles().at(1), QStringLiteral("Balloon Race|0"));
+    EXPECT_EQ(model->index(1, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    // A click on the name changes nothing; a second click on the tick puts it back.
+    QTest::mouseClick(dialog.tvFiles()->viewport(), Qt::LeftButton, {},
+                      dialog.tvFiles()->visualRect(model->index(0, 0)).center());
+    EXPECT_EQ(dialog.selectFiles().at(0), QStringLiteral("Kessler Pass|1"));
+    clickDownloadCell(dialog, 1);
+    EXPECT_EQ(dialog.selectFiles().at(1), QStringLiteral("Balloon Race|1"));
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+TEST_F(CloudCommands, ClearRemovesTheTickedFilesWithoutDownloadingThem)
+{
+    listFiles(QStringLiteral("SUCCESS|one|two|three"));
+    service.answer(QStringLiteral("CleanUp"), QStringLiteral("SUCCESS"));
+    RetrieveFromCloud dialog;
+    dialog.show();
+    clickDownloadCell(dialog, 1);
+    QTest::mouseClick(dialog.cmdClear(), Qt::LeftButton);
+    EXPECT_EQ(service.operations(),
+              (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForDownload"), QStringLiteral("MiscInfo"),
+                           QStringLiteral("CleanUp"), QStringLiteral("MiscInfo"), QStringLiteral("CleanUp"),
+                           QStringLiteral("MiscInfo"), QStringLiteral("PrepForDownload")}));
+    EXPECT_EQ(service.calls().at(3).arguments.value(QStringLiteral("fileName")), QStringLiteral("one"));
+    EXPECT_EQ(service.calls().at(5).arguments.value(QStringLiteral("fileName")), QStringLiteral("three"));
+    EXPECT_TRUE(service.fetchedPaths().isEmpty());
+    EXPECT_TRUE(fakes_.filePanels->savePanels.empty());
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
+    // The list read again: every file ticked again.
+    EXPECT_EQ(dialog.selectFiles().at(1), QStringLiteral("two|1"));
+}
+
+TEST_F(CloudCommands, DownloadSavesEachTickedFileWhereTheUserChooses)
+{
+    listFiles(QStringLiteral("SUCCESS|Kessler Pass|Balloon Race|Left Alone"));
+    service.storeFile(storedPath(QStringLiteral("Kessler%20Pass")), {"200 OK", QByteArray("SQLite format 3\0one", 19)});
+    service.storeFile(storedPath(QStringLiteral("Balloon%20Race")), {"200 OK", QByteArray("SQLite format 3\0two", 19)});
+    const QString first = QDir(documents()).filePath(QStringLiteral("Kessler.VTRSF"));
+    const QString second = QDir(documents()).filePath(QStringLiteral("Balloon"));
+    fakes_.filePanels->saveAnswers = {first, second};
+    RetrieveFromCloud dialog;
+    dialog.show();
+    clickDownloadCell(dialog, 2);
+    QTest::mouseClick(dialog.cmdDownload(), Qt::LeftButton);
+
+    ASSERT_EQ(fakes_.filePanels->savePanels.size(), 2u);
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].title, QStringLiteral("Select the location for Kessler Pass"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[0].proposedName, QStringLiteral("Kessler Pass.vtrsf"));
+    EXPECT_EQ(fakes_.filePanels->savePanels[1].proposedName, QStringLiteral("Balloon Race.vtrsf"));
+    // Capitals keep their extension; a name without one gets it.
+    EXPECT_EQ(FileBytes::read(first), QByteArray("SQLite format 3\0one", 19));
+    EXPECT_EQ(FileBytes::read(second + QStringLiteral(".vtrsf")), QByteArray("SQLite format 3\0two", 19));
+    EXPECT_EQ(alertTexts(), (QStringList{QStringLiteral("File Downloaded: Kessler Pass downloaded to:\n") + first,
+                                         QStringLiteral("File Downloaded: Balloon Race downloaded to:\n") + second
+                                             + QStringLiteral(".vtrsf")}));
+    EXPECT_EQ(service.fetchedPaths(), (QList<QByteArray>{storedPath(QStringLiteral("Kessler%20Pass")).toUtf8(),
+                                                         storedPath(QStringLiteral("Balloon%20Race")).toUtf8()}));
+    EXPECT_FALSE(service.operations().contains(QStringLiteral("CleanUp")));
+    EXPECT_EQ(service.operations().count(QStringLiteral("PrepForDownload")), 2);
+}
+
+TEST_F(CloudCommands, DownloadAndRemoveRemovesOnlyWhatWasSaved)
+{
+    listFiles(QStringLiteral("SUCCESS|missing|broken|good"));
+    service.answer(QStringLiteral("CleanUp"), QStringLiteral("SUCCESS"));
+    service.storeFile(storedPath(QStringLiteral("broken")), {"500 Internal Server Error", "<html>error</html>"});
+    service.storeFile(storedPath(QStringLiteral("good")), {"200 OK", "story bytes"});
+    const QString folder = documents();
+    fakes_.filePanels->saveAnswers = {folder + QStringLiteral("/missing.vtrsf"),
+                                      folder + QStringLiteral("/broken.vtrsf"), folder + QStringLiteral("/good.vtrsf")};
+    RetrieveFromCloud dialog;
+    dialog.show();
+    QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
+    // The error pages were never saved as stories.
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/missing.vtrsf")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/broken.vtrsf")));
+    EXPECT_EQ(FileBytes::read(folder + QStringLiteral("/good.vtrsf")), "story bytes");
+    QStringList removed;
+    for (const auto& call : service.calls())
+        if (call.operation == QLatin1String("CleanUp"))
+            removed.append(call.arguments.value(QStringLiteral("fileName")));
+    EXPECT_EQ(removed, QStringList{QStringLiteral("good")});
+    EXPECT_EQ(alertTexts(),
+              (QStringList{QStringLiteral("Retrieve: Unable to download missing from the cloud at this time."),
+                           QStringLiteral("Retrieve: Unable to download broken from the cloud at this time."),
+                           QStringLiteral("File Downloaded: good downloaded to:\n") + folder
+                               + QStringLiteral("/good.vtrsf")}));
+}
+
+TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
+{
+    const QString folder = documents();
+    // A folder where the file should go: the save fails and the folder stays as it was.
+    QDir(folder).mkpath(QStringLiteral("Taken.vtrsf"));
+    writeFile(folder + QStringLiteral("/Taken.vtrsf/inside"), "kept");
+    const struct {
+        const char* name;
+        std::optional<QString> answer;
+        QStringList alerts;
+    } rows[] = {
+        {"cancelled", std::nullopt, {}},
+        {"failed save", folder + QStringLiteral("/Taken.vtrsf"),
+         {QStringLiteral("Save File: Unable to save one. Aborting download.")}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeCloudService fresh;
+        pointCloudEndpointsAt(fresh.root());
+        fresh.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|u|p"));
+        fresh.answer(QStringLiteral("PrepForDownload"), QStringLiteral("SUCCESS|one|two"));
+        fresh.answer(QStringLiteral("CleanUp"), QStringLiteral("SUCCESS"));
+        fresh.storeFile(storedPath(QStringLiteral("one")), {"200 OK", "bytes"});
+        fakes_.alerts->shown.clear();
+        fakes_.filePanels->saveAnswers = {row.answer, folder + QStringLiteral("/two.vtrsf")};
+        fakes_.filePanels->savePanels.clear();
+        RetrieveFromCloud dialog;
+        dialog.show();
+        QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
+        EXPECT_EQ(alertTexts(), row.alerts);
+        EXPECT_EQ(fakes_.filePanels->savePanels.size(), 1u);
+        // Nothing removed, the second file not asked about, the list not read again.
+        EXPECT_EQ(fresh.operations(), (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForDownload")}));
+        EXPECT_EQ(FileBytes::read(folder + QStringLiteral("/Taken.vtrsf/inside")), "kept");
+        EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/two.vtrsf")));
+    }
+}
+
+TEST_F(CloudCommands, AFailedRemovalIsShownAndTheOthersGoOn)
+{
+    listFiles(QStringLiteral("SUCCESS|a|b"));
+    service.answer(QStringLiteral("CleanUp"), QStringLiteral("FAILED: locked"));
+    RetrieveFromCloud dialog;
+    QTest::mouseClick(dialog.cmdClear(), Qt::LeftButton);
+    EXPECT_EQ(alertTexts(), (QStringList{QStringLiteral("Remove File From Cloud: Unable to remove a from the cloud at "
+                                                        "this time."),
+                                         QStringLiteral("Remove File From Cloud: Unable to remove b from the cloud at "
+                                                        "this time.")}));
+    EXPECT_EQ(service.operations().count(QStringLiteral("CleanUp")), 2);
+}
+
+TEST_F(CloudCommands, TheCommandShowsAListingFailureBeforeTheDialogAndHoldsOneDialogAtATime)
+{
+    const struct {
+        const char* name;
+        QString miscInfo;
+        QString listing;
+        QStringList alertsBeforeDialog;
+        int rows;
+    } rows[] = {
+        {"listing fails", QStringLiteral("Unauthorized Access"), QString(),
+         {QStringLiteral("Retrieve: ") + CloudToolkit::refusalMessage()}, 0},
+        {"no files", QStringLiteral("0|u|p"), QStringLiteral("SUCCESS"), {}, 0},
+        {"two files", QStringLiteral("0|u|p"), QStringLiteral("SUCCESS|x|y"), {}, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes_.alerts->shown.clear();
+        service.answer(QStringLiteral("MiscInfo"), row.miscInfo);
+        service.answer(QStringLiteral("PrepForDownload"), row.listing);
+        QStringList seen;
+        int listed = -1;
+        bool held = false;
+        ModalDialogs::setRunner([&](QDialog& dialog) {
+            seen = alertTexts();
+            auto* retrieve = qobject_cast<RetrieveFromCloud*>(&dialog);
+            listed = retrieve ? retrieve->tvFiles()->model()->rowCount() : -1;
+            held = app_->retrieveFromCloudWindow() == retrieve;
+            // A second command while the dialog runs makes no second dialog.
+            menus().mnuRetrieveFromTheCloud->trigger();
+            QTest::mouseClick(retrieve->cmdCancel(), Qt::LeftButton);
+            return dialog.result();
+        });
+        const int callsBefore = int(service.calls().size());
+        menus().mnuRetrieveFromTheCloud->trigger();
+        EXPECT_EQ(seen, row.alertsBeforeDialog);
+        EXPECT_EQ(listed, row.rows);
+        EXPECT_TRUE(held);
+        EXPECT_FALSE(app_->retrieveFromCloudWindow());
+        // One listing: the second command did nothing.
+        EXPECT_EQ(service.calls().size() - callsBefore, row.miscInfo.startsWith(QLatin1String("Unauth")) ? 1 : 2);
+    }
+}

@@ -1,0 +1,273 @@
+#include "web/QueuedStoryText.h"
+
+#include "model/BoardSections.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "model/StoryTransaction.h"
+#include "platform/FakePlatform.h"
+#include "support/StoryFixtures.h"
+#include "web/ScreenplayXML.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+const QueuedStoryText::Owner kOwner{QStringLiteral("Ada"), QStringLiteral("Byron"), QStringLiteral("AC-1815")};
+
+QString story(const QString& inside)
+{
+    return QStringLiteral("<SCREENPLAY>") + inside + QStringLiteral("</SCREENPLAY>");
+}
+
+QString card(const QString& fields)
+{
+    return QStringLiteral("<SCENECARD>") + fields + QStringLiteral("</SCENECARD>");
+}
+
+QString cards(const QString& inside)
+{
+    return QStringLiteral("<SCENECARDS>") + inside + QStringLiteral("</SCENECARDS>");
+}
+
+class QueuedStoryTextTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FakePlatform::install(home_.path());
+        story_.story().hydrate();
+    }
+    void TearDown() override { Platform::setUserDefaults(nullptr); }
+
+    void fill(const QString& text)
+    {
+        StoryTransaction transaction(story_.db());
+        QueuedStoryText::fillStory(story_.story(), text, kOwner);
+        transaction.commit();
+    }
+    QString scalar(const QString& sql) const { return story_.scalar(sql); }
+
+    QTemporaryDir home_;
+    NewStory story_;
+};
+
+} // namespace
+
+TEST_F(QueuedStoryTextTest, TheFrameOfTheStoryComesFromItsTags)
+{
+    fill(story(QStringLiteral(
+        "<PLATFORM>PHONE</PLATFORM><TITLE>Night <Train></TITLE><LOGLINE>A porter & a thief.</LOGLINE>"
+        "<GENRE>Thriller</GENRE><BEAT1>Opening</BEAT1><BEAT10>Bad guys close in</BEAT10><BEAT15>Final image</BEAT15>"
+        "<GENERALNOTES>Shoot at dusk.\nKeep it short.</GENERALNOTES><PAGECOUNT>120</PAGECOUNT>")));
+
+    EXPECT_EQ(scalar("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount || '|' || OwnerFirstName || '|' "
+                     "|| OwnerLastName || '|' || OwnerSerialNumber || '|' || length(ScreenplayGUID) FROM Screenplay"),
+              QStringLiteral("Night <Train>|Thriller|120|Ada|Byron|AC-1815|36"));
+    EXPECT_EQ(scalar("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"),
+              QStringLiteral("A porter & a thief."));
+    // <BEAT1> is never taken from <BEAT10>: the tag is matched with its closing bracket.
+    EXPECT_EQ(scalar("SELECT group_concat(BeatNumber || '=' || Description, ';') FROM "
+                     "(SELECT * FROM Beat WHERE BeatNumber IN (1, 2, 10, 15) ORDER BY BeatNumber)"),
+              QStringLiteral("1=Opening;2=;10=Bad guys close in;15=Final image"));
+    EXPECT_EQ(scalar("SELECT Title || '|' || Note FROM StickyNote"),
+              QStringLiteral("General Notes|Shoot at dusk.\nKeep it short."));
+    EXPECT_EQ(story_.story().boardSections().pageCount(), 120);
+}
+
+TEST_F(QueuedStoryTextTest, ATextWithoutElementsMakesAnEmptyStoryOfDefaultLength)
+{
+    fill(story(QString()));
+    EXPECT_EQ(scalar("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount FROM Screenplay"),
+              QStringLiteral("||110"));
+    EXPECT_EQ(scalar("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"), QString());
+    EXPECT_EQ(scalar("SELECT count(*) FROM Beat WHERE Description <> ''"), QStringLiteral("0"));
+    for (const char* table : {"SceneCard", "SceneSetup", "ScenePayoff", "StickyNote", "ScriptPart"}) {
+        SCOPED_TRACE(table);
+        EXPECT_EQ(story_.count(QString::fromLatin1(table)), 0);
+    }
+}
+
+TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
+{
+    // Each row: the cards' (page, POSITIONLEFT) and the left positions they are given.
+    struct Card {
+        const char* page;
+        const char* left;
+    };
+    struct Row {
+        const char* name;
+        std::vector<Card> cards;
+        std::vector<std::int64_t> lefts; // -1: the left of the card's page
+    };
+    const Row rows[] = {
+        {"three on one page", {{"10", "200"}, {"10", "200"}, {"10", "200"}}, {200, 205, 210}},
+        {"another page between", {{"10", "200"}, {"11", "200"}, {"10", "200"}}, {200, 200, 200}},
+        {"a first card on page 0", {{"0", "100"}}, {105}},
+        {"no left position", {{"30", "0"}}, {-1}},
+        {"no left element", {{"30", nullptr}}, {-1}},
+        {"left of the edge", {{"12", "2"}, {"13", "-40"}, {"14", "3.9"}}, {4, 4, 4}},
+        {"a fraction", {{"12", "250.7xyz"}}, {250}},
+        {"far out", {{"12", "1e300"}}, {1000000000}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        story_.exec("DELETE FROM SceneCard");
+        story_.reopen();
+        story_.story().hydrate();
+        QString inside;
+        std::int64_t id = 100;
+        for (const Card& each : row.cards) {
+            QString fields = QStringLiteral("<SCENECARDID>%1</SCENECARDID><PAGENUMBER>%2</PAGENUMBER>")
+                                 .arg(id++)
+                                 .arg(QString::fromLatin1(each.page));
+            if (each.left)
+                fields += QStringLiteral("<POSITIONLEFT>%1</POSITIONLEFT>").arg(QString::fromLatin1(each.left));
+            inside += card(fields);
+        }
+        fill(story(QStringLiteral("<PAGECOUNT>110</PAGECOUNT>") + cards(inside)));
+        const BoardSections& sections = story_.story().boardSections();
+        ASSERT_EQ(story_.story().sceneCards().size(), row.cards.size());
+        for (std::size_t i = 0; i < row.cards.size(); ++i) {
+            SCOPED_TRACE(i);
+            const SceneCarddb& placed = *story_.story().sceneCards()[i];
+            const std::int64_t page = QByteArray(row.cards[i].page).toLongLong();
+            const std::int64_t expected = row.lefts[i] >= 0
+                ? row.lefts[i]
+                : static_cast<std::int64_t>(std::trunc(sections.leftForPageNumber(page)));
+            EXPECT_EQ(placed.positionLeft(), expected);
+            EXPECT_EQ(scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1")
+                                 .arg(placed.sceneCardID())),
+                      QString::number(expected));
+            const std::int64_t beat = sections.boardBeatSectionForPageNumber(page);
+            EXPECT_EQ(placed.currentBeatSection(), beat);
+            EXPECT_EQ(placed.positionTop(), sections.topForBoardBeatSection(beat));
+            const float width = static_cast<float>(sections.boardWidthForBoardBeatSection(beat));
+            EXPECT_FLOAT_EQ(placed.percentageHorizontal(),
+                            width == 0.0f ? 0.0f : static_cast<float>(expected - 4) / width);
+        }
+    }
+}
+
+TEST_F(QueuedStoryTextTest, CardFieldsColourKeysAndTheirPlace)
+{
+    fill(story(cards(
+        card("<SCENECARDID>7</SCENECARDID><HEADING>INT. HOUSE - DAY</HEADING><DESCRIPTION>They meet.</DESCRIPTION>"
+             "<NOTES>n</NOTES><EMOTIONALCHANGE>+/-</EMOTIONALCHANGE><CONFLICT>c</CONFLICT><PAGENUMBER>3</PAGENUMBER>"
+             "<COLORKEY>2</COLORKEY><COLORKEY2>5</COLORKEY2><COLORKEY3></COLORKEY3><ONBOARD>1</ONBOARD>")
+        + card("<SCENECARDID>8</SCENECARDID><PAGENUMBER>40</PAGENUMBER><ONBOARD>0</ONBOARD><COLORKEY></COLORKEY>")
+        + card("<SCENECARDID>9</SCENECARDID><PAGENUMBER>50</PAGENUMBER>")
+        + card("<SCENECARDID>10</SCENECARDID><PAGENUMBER>60</PAGENUMBER><ONBOARD>2</ONBOARD>"))));
+
+    EXPECT_EQ(scalar("SELECT group_concat(SceneCardID || ':' || OnBoard, ',') FROM "
+                     "(SELECT * FROM SceneCard ORDER BY SceneCardID)"),
+              QStringLiteral("7:1,8:2,9:1,10:2"));
+    EXPECT_EQ(scalar("SELECT Heading || '|' || Description || '|' || Notes || '|' || EmotionalChange || '|' || "
+                     "Conflict || '|' || PageNumber || '|' || ColorLegend1ID || ColorLegend2ID || ColorLegend3ID "
+                     "FROM SceneCard WHERE SceneCardID = 7"),
+              QStringLiteral("INT. HOUSE - DAY|They meet.|n|+/-|c|3|250"));
+    EXPECT_EQ(scalar("SELECT ColorLegend1ID FROM SceneCard WHERE SceneCardID = 8"), QStringLiteral("0"));
+    EXPECT_EQ(story_.story().sceneCards().size(), 2u);
+    EXPECT_EQ(story_.story().litterBox().size(), 2u);
+}
+
+TEST_F(QueuedStoryTextTest, ScriptLinesBecomePartsAndCharacterLinesLinkTheirCharacter)
+{
+    fill(story(cards(card(QStringLiteral(
+        "<SCENECARDID>4</SCENECARDID><PAGENUMBER>5</PAGENUMBER><SCRIPT>"
+        "INT. HOUSE - DAY\n\n-JOHN\n--(quietly)\n--Hello there.\n\n  -JOHN (CONT'D)  \n--Again.\n\n-Mary(V.O.)\n"
+        "--Who?\n\n-(beat)\n</SCRIPT>")))));
+
+    EXPECT_EQ(scalar("SELECT group_concat(SortOrder || ' ' || ElementType || ' ' || ScriptText, '|') FROM "
+                     "(SELECT p.SortOrder, e.ElementType, p.ScriptText FROM ScriptPart p "
+                     "JOIN ScriptElement e ON e.ScriptElementID = p.ElementTypeID "
+                     "WHERE p.SceneCardID = 4 ORDER BY p.SortOrder)"),
+              QStringLiteral("1 Action INT. HOUSE - DAY|2 Character JOHN|3 Parenthetical (quietly)|"
+                             "4 Dialogue Hello there.|5 Character JOHN (CONT'D)|6 Dialogue Again.|"
+                             "7 Character Mary(V.O.)|8 Dialogue Who?|9 Character (beat)"));
+    // JOHN twice links once; MARY comes from a cue without a blank before its bracket; a cue
+    // that names nobody links nothing.
+    EXPECT_EQ(scalar("SELECT group_concat(CharacterName, ',') FROM (SELECT CharacterName FROM Character "
+                     "ORDER BY CharacterName)"),
+              QStringLiteral("JOHN,MARY"));
+    EXPECT_EQ(scalar("SELECT group_concat(c.CharacterName, ',') FROM SceneCardCharacter l JOIN Character c "
+                     "ON c.CharacterID = l.CharacterID WHERE l.SceneCardID = 4"),
+              QStringLiteral("JOHN,MARY"));
+}
+
+TEST_F(QueuedStoryTextTest, SetupsAndPayoffsKeepTheirIdsAndLinks)
+{
+    fill(story(cards(card("<SCENECARDID>21</SCENECARDID><PAGENUMBER>9</PAGENUMBER>"))
+               + QStringLiteral("<SETUPS><SETUP><SCENESETUPID>31</SCENESETUPID><SCENECARDID>21</SCENECARDID>"
+                                "<SCENESETUP>The gun</SCENESETUP><PAYOFFID>41</PAYOFFID></SETUP>"
+                                "<SETUP><SCENESETUPID>32</SCENESETUPID><SCENECARDID>21</SCENECARDID>"
+                                "<SCENESETUP>The key</SCENESETUP><PAYOFFID>0</PAYOFFID></SETUP></SETUPS>"
+                                "<PAYOFFS><PAYOFF><SCENEPAYOFFID>41</SCENEPAYOFFID><SCENECARDID>21</SCENECARDID>"
+                                "<SCENEPAYOFF>It fires</SCENEPAYOFF></PAYOFF></PAYOFFS>")));
+    EXPECT_EQ(scalar("SELECT group_concat(SceneSetupID || ':' || SceneCardID || ':' || SceneSetup || ':' || "
+                     "ScenePayoffID, ',') FROM (SELECT * FROM SceneSetup ORDER BY SceneSetupID)"),
+              QStringLiteral("31:21:The gun:41,32:21:The key:0"));
+    EXPECT_EQ(scalar("SELECT ScenePayoffID || ':' || SceneCardID || ':' || ScenePayoff FROM ScenePayoff"),
+              QStringLiteral("41:21:It fires"));
+}
+
+TEST_F(QueuedStoryTextTest, UnclosedTagsReadAsEmpty)
+{
+    fill(story(QStringLiteral("<TITLE>Never closed<GENRE>Drama</GENRE><PAGECOUNT>90")));
+    EXPECT_EQ(scalar("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount FROM Screenplay"),
+              QStringLiteral("|Drama|110"));
+}
+
+TEST_F(QueuedStoryTextTest, TextsThatCannotBeAStoryAreNamedWithTheirReason)
+{
+    const struct {
+        const char* text;
+        const char* reason; // "" = usable
+    } rows[] = {
+        {"<SCREENPLAY></SCREENPLAY>", ""},
+        {"<SCREENPLAY><PAGECOUNT>4</PAGECOUNT>", ""},
+        {"<SCREENPLAY><PAGECOUNT>1000</PAGECOUNT>", ""},
+        {"<TITLE>No frame</TITLE>", "it holds no story."},
+        {"", "it holds no story."},
+        {"<SCREENPLAY><PAGECOUNT>3</PAGECOUNT>", "its page count 3 is not from 4 to 1000."},
+        {"<SCREENPLAY><PAGECOUNT>-5</PAGECOUNT>", "its page count -5 is not from 4 to 1000."},
+        {"<SCREENPLAY><PAGECOUNT>99999999999999999999</PAGECOUNT>",
+         "its page count 2147483647 is not from 4 to 1000."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::optional<QString> reason = QueuedStoryText::whyUnusable(QString::fromLatin1(row.text));
+        EXPECT_EQ(reason.value_or(QString()), QString::fromLatin1(row.reason));
+    }
+}
+
+TEST_F(QueuedStoryTextTest, AStoryTheDesktopSentComesBackWithItsCardsAndScript)
+{
+    // Written by the desktop's own writer and read back into a second story.
+    fill(story(cards(card("<SCENECARDID>5</SCENECARDID><HEADING>EXT. PIER - NIGHT</HEADING>"
+                          "<PAGENUMBER>20</PAGENUMBER><POSITIONLEFT>300</POSITIONLEFT>"
+                          "<SCRIPT>Fog rolls in.\n-ANNA\n--(low)\n--Now.\n</SCRIPT><ONBOARD>1</ONBOARD>"))
+               + QStringLiteral("<TITLE>Pier</TITLE><PAGECOUNT>100</PAGECOUNT>")));
+    story_.reopen();
+    story_.story().hydrate();
+    const QString sent = ScreenplayXML::createScreenplayXMLFor(story_.story(), QStringLiteral("3.1"));
+    ASSERT_FALSE(sent.isEmpty());
+
+    NewStory second(QStringLiteral("Second.vtrsf"));
+    second.story().hydrate();
+    {
+        StoryTransaction transaction(second.db());
+        QueuedStoryText::fillStory(second.story(), sent, kOwner);
+        transaction.commit();
+    }
+    const QString query = QStringLiteral(
+        "SELECT (SELECT ScreenplayTitle || PageCount FROM Screenplay) || '|' || Heading || '|' || PositionLeft || '|' "
+        "|| (SELECT group_concat(ScriptText, '/') FROM (SELECT ScriptText FROM ScriptPart ORDER BY SortOrder)) "
+        "FROM SceneCard");
+    EXPECT_EQ(second.scalar(query), story_.scalar(query));
+    EXPECT_EQ(second.scalar(query), QStringLiteral("Pier100|EXT. PIER - NIGHT|300|Fog rolls in./ANNA/(low)/Now."));
+}

@@ -1,5 +1,6 @@
 #include "AppController.h"
 
+#include "AccountNumberDialog.h"
 #include "AppActions.h"
 #include "AppLog.h"
 #include "DocumentController.h"
@@ -134,6 +135,21 @@ QString AppController::masterFilePath() const
 QString AppController::accountNumber()
 {
     return Platform::userDefaults().stringForKey(kAccountNumber);
+}
+
+std::optional<QString> AppController::cloudAccountNumber(QWidget* parent)
+{
+    const QString stored = accountNumber().trimmed();
+    if (!stored.isEmpty())
+        return stored;
+    return askForAccountNumber(
+        parent, QStringLiteral("Enter the account number of your cloud store. It is kept for the next time."));
+}
+
+void AppController::rememberCloudAccountNumber(const QString& number)
+{
+    Platform::userDefaults().setString(kAccountNumber, number);
+    Platform::userDefaults().synchronize();
 }
 
 QUrl AppController::serviceUrl(const QString& path)

@@ -78,6 +78,11 @@ public:
 
     // The account number by which the web services know the user ("" when unknown).
     static QString accountNumber();
+    // The account number for the cloud store: the one kept in the settings, else the one the
+    // user enters in a small dialog over `parent`; nothing when the user cancels.
+    static std::optional<QString> cloudAccountNumber(QWidget* parent);
+    // Keeps the account number for the next time, once the cloud service has taken it.
+    static void rememberCloudAccountNumber(const QString& accountNumber);
     // Addresses of the product's web site (src/web/WebEndpoints.h says where it is).
     static QUrl serviceUrl(const QString& path);
     // The application's own version text.

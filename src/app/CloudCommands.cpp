@@ -100,8 +100,13 @@ void AppController::retrieveFromTheCloud()
 {
     if (retrieveFromCloudWindow_)
         return;
+    const std::optional<QString> number = cloudAccountNumber(nullptr);
+    if (!number)
+        return;
     // The list is read as the dialog is made: a failure is shown before the dialog is.
-    setRetrieveFromCloudWindow(std::make_unique<RetrieveFromCloud>());
+    setRetrieveFromCloudWindow(std::make_unique<RetrieveFromCloud>(*number));
+    if (retrieveFromCloudWindow_->accountConfirmed())
+        rememberCloudAccountNumber(*number);
     ModalDialogs::paintBackground(*retrieveFromCloudWindow_, QColor::fromRgb(205, 133, 63));
     ModalDialogs::run(*retrieveFromCloudWindow_);
     retrieveFromCloudWindow_->close();
@@ -122,11 +127,15 @@ qint32 MyDocument::recordIdentifier(const QString& fileName, qint64 size)
 void MyDocument::transferToTheCloud()
 {
     commitEditing();
-    const QStringList credentials = Toolkit().getInfoForUpload(AppController::accountNumber(), QStringLiteral("LIVE"));
+    const std::optional<QString> accountNumber = AppController::cloudAccountNumber(window_);
+    if (!accountNumber)
+        return;
+    const QStringList credentials = Toolkit().getInfoForUpload(*accountNumber, QStringLiteral("LIVE"));
     if (credentials.value(0) == QLatin1String("ERROR")) {
         alertWithOK(kUploadTitle, credentials.value(1));
         return;
     }
+    AppController::rememberCloudAccountNumber(*accountNumber);
 
     if (!progressWindow_) {
         progressWindow_ = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
@@ -171,7 +180,7 @@ void MyDocument::transferToTheCloud()
     request->setDidFinishSelector(static_cast<HTTPRequest::RequestSelector>(&CloudUploadDelegate::uploadCompleted));
     request->setDidFailSelector(static_cast<HTTPRequest::RequestSelector>(&CloudUploadDelegate::uploadFailed));
     request->setPostFormat(FormDataRequest::MultipartFormData);
-    request->setPostValue(AppController::accountNumber(), QStringLiteral("serialNumber"));
+    request->setPostValue(*accountNumber, QStringLiteral("serialNumber"));
     request->setPostValue(credentials.value(1), QStringLiteral("userName"));
     request->setPostValue(credentials.value(2), QStringLiteral("password"));
     const QFileInfo file(thisFileName_);

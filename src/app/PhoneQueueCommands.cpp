@@ -1,5 +1,6 @@
 // The phone application's queue: the open story sent to it, and the stories queued on the
 // phone made into new story files. The exchanges themselves are src/web/PhoneQueue.h.
+#include "AccountNumberDialog.h"
 #include "AppActions.h"
 #include "AppController.h"
 #include "DocumentController.h"
@@ -16,13 +17,7 @@
 #include "web/ScreenplayXML.h"
 
 #include <QAction>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStandardPaths>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -51,34 +46,8 @@ std::optional<QString> AppController::phoneQueueAccountNumber(QWidget* parent)
     if (!stored.isEmpty())
         return stored;
 
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("pnlAccountNumber"));
-    dialog.setWindowTitle(QStringLiteral("Account Number"));
-    dialog.setMinimumWidth(380);
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* label = new QLabel(
-        QStringLiteral("Enter the account number of your phone queue. It is kept for the next time."), &dialog);
-    label->setWordWrap(true);
-    layout->addWidget(label);
-    auto* field = new QLineEdit(&dialog);
-    field->setObjectName(QStringLiteral("tfAccountNumber"));
-    layout->addWidget(field);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    ok->setEnabled(false);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(buttons);
-    QObject::connect(field, &QLineEdit::textChanged, ok,
-                     [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-
-    if (ModalDialogs::run(dialog) != QDialog::Accepted || field->text().trimmed().isEmpty())
-        return std::nullopt;
-    return field->text().trimmed();
+    return askForAccountNumber(
+        parent, QStringLiteral("Enter the account number of your phone queue. It is kept for the next time."));
 }
 
 void AppController::rememberPhoneQueueAccountNumber(const QString& accountNumber)

@@ -1,6 +1,5 @@
 #include "RetrieveFromCloud.h"
 
-#include "AppController.h"
 #include "GuardedCall.h"
 #include "platform/UrlLoading.h"
 #include "web/CloudToolkit.h"
@@ -90,8 +89,8 @@ private:
     const QStringList& entries_;
 };
 
-RetrieveFromCloud::RetrieveFromCloud(QWidget* parent)
-    : QDialog(parent)
+RetrieveFromCloud::RetrieveFromCloud(const QString& accountNumber, QWidget* parent)
+    : QDialog(parent), accountNumber_(accountNumber)
 {
     buildWindow();
     refreshFileList();
@@ -146,12 +145,13 @@ void RetrieveFromCloud::buildWindow()
 
 void RetrieveFromCloud::refreshFileList()
 {
-    const QStringList result = toolkit_.getFileNamesInCloud(AppController::accountNumber(), kEnvironment);
+    const QStringList result = toolkit_.getFileNamesInCloud(accountNumber_, kEnvironment);
     const QString status = result.value(0);
     if (status == QLatin1String("ERROR")) {
         alertWithOK(QStringLiteral("Retrieve"), result.value(1));
         return;
     }
+    accountConfirmed_ = true;
     selectFiles_.clear();
     if (status != QLatin1String("NOFILES")) {
         for (qsizetype i = 1; i < result.size(); ++i)
@@ -179,7 +179,7 @@ void RetrieveFromCloud::download(QObject* sender)
 {
     const bool saving = sender == cmdDownload_ || sender == cmdDownloadAndRemove_;
     const bool removing = sender == cmdDownloadAndRemove_ || sender == cmdClear_;
-    const QString accountNumber = AppController::accountNumber();
+    const QString& accountNumber = accountNumber_;
     SavePanelRequest panel;
     panel.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     // The list is read again at the end; the ticks are taken as they are now.

@@ -24,7 +24,8 @@ public:
     // Height of every row of the list, in pixels.
     static constexpr int kRowHeight = 30;
 
-    explicit RetrieveFromCloud(QWidget* parent = nullptr);
+    // The dialog of the account with that number; the list is read at once.
+    explicit RetrieveFromCloud(const QString& accountNumber, QWidget* parent = nullptr);
     ~RetrieveFromCloud() override;
 
     // Reads the list from the cloud; a failure is shown and leaves the list as it was.
@@ -37,6 +38,8 @@ public:
     // Flips the tick of a row.
     void toggleRow(int row);
 
+    // Whether the service has listed the account's files at least once.
+    bool accountConfirmed() const { return accountConfirmed_; }
     // One entry per listed file: the name, "|", then "1" (ticked) or "0".
     const QStringList& selectFiles() const { return selectFiles_; }
     QTableView* tvFiles() const { return tvFiles_; }
@@ -56,6 +59,8 @@ private:
     QPointer<QPushButton> cmdDownloadAndRemove_;
     QPointer<QPushButton> cmdClear_;
     QPointer<QPushButton> cmdCancel_;
+    QString accountNumber_;
+    bool accountConfirmed_ = false;
     QStringList selectFiles_;
     Toolkit toolkit_;
     StoredFilesModel* model_ = nullptr;

@@ -30,6 +30,7 @@ constexpr std::int64_t kMaxFontHalfPoints = 3276;
 
 constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kNoBreakSpace = 0x00a0;
+constexpr char16_t kObjectMark = 0xfffc;
 
 // Windows-1252 for the bytes 0x80 to 0x9f; the rest of the upper half is Latin-1. Undefined
 // bytes are taken as Latin-1 control characters.
@@ -125,6 +126,9 @@ public:
     const std::vector<Paragraph>& paragraphs() const { return paragraphs_; }
 
 private:
+    void readGroups();
+    // \uN may name half of a surrogate pair without the other half: that half becomes U+FFFD.
+    void mendSurrogates();
     GroupState& state() { return groups_.back(); }
     bool ignoring() const { return ignoredDepth_ > 0 || groups_.back().destination == Destination::Skipped; }
     // True when this character or control stands in for the last \uN and is dropped.
@@ -163,6 +167,13 @@ bool RtfReader::read()
     if (data_.size() > kMaxRtfBytes || !data_.startsWith("{\\rtf"))
         return false;
     paragraphs_.emplace_back();
+    readGroups();
+    mendSurrogates();
+    return true;
+}
+
+void RtfReader::readGroups()
+{
     while (position_ < data_.size()) {
         const char c = data_[position_++];
         switch (c) {
@@ -171,7 +182,7 @@ bool RtfReader::read()
             break;
         case '}':
             if (!closeGroup())
-                return true;
+                return;
             break;
         case '\\':
             readControl();
@@ -185,7 +196,21 @@ bool RtfReader::read()
         }
     }
     endParagraph();
-    return true;
+}
+
+void RtfReader::mendSurrogates()
+{
+    for (Paragraph& paragraph : paragraphs_) {
+        for (Run& run : paragraph.runs) {
+            QString& text = run.text;
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                    ++i;
+                else if (text[i].isSurrogate())
+                    text[i] = QChar::ReplacementCharacter;
+            }
+        }
+    }
 }
 
 bool RtfReader::skippedForUnicode()
@@ -417,7 +442,9 @@ void RtfReader::formattingWord(std::string_view word, bool hasParameter, std::in
 
 void RtfReader::appendCharacter(char16_t character)
 {
-    if (ignoring())
+    // Control characters other than the tab carry no text (a \u0 among them), nor does the
+    // mark of an embedded object.
+    if (ignoring() || (character < 0x20 && character != u'\t') || character == 0x7f || character == kObjectMark)
         return;
     switch (state().destination) {
     case Destination::FontTable:
@@ -494,7 +521,7 @@ void appendEscaped(QByteArray& out, const QString& text)
             out += "\\~";
         } else if (unit >= 0x20 && unit < 0x7f) {
             out += char(unit);
-        } else if (unit >= 0x80 && unit != 0xfffc) {
+        } else if (unit >= 0x80 && unit != kObjectMark) {
             // Signed 16-bit, as RTF wants it; "?" for readers without Unicode.
             out += "\\u" + QByteArray::number(int(std::int16_t(unit))) + '?';
         }

@@ -54,6 +54,10 @@ public:
     // place on the board. Answers false, with the reason in `error`, when the file could not
     // be written; an older file at the path is then left as it was.
     bool exportScreenplay(Screenplaydb& story, const QString& path, QString* error = nullptr) const;
+    // The whole story as plain text: title, loglines, page count, genre, beats, characters,
+    // locations, set-ups, pay-offs, the board's scenes, the Litter Box's, attachments, notes
+    // and the greenlight checklist with each question's mark. Writes nothing.
+    QString buildTextStringForScreenplay(Screenplaydb& story) const;
     // The script of the board's cards as plain text: the title, then per card its heading and
     // the script paragraphs it holds in memory, indented with tabs by their element type.
     // Writes nothing.

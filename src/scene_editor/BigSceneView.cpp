@@ -473,29 +473,23 @@ void BigSceneView::refreshTabPage(std::int64_t tab)
 {
     if (!tabPage(tab))
         return;
+    const auto show = [this](auto& controller) {
+        controller->setScene(scene_);
+        controller->refreshView();
+    };
     switch (tab) {
     case 2:
-        bigSceneSetupsView_->setScene(scene_);
-        bigSceneSetupsView_->refreshView();
-        break;
+        return show(bigSceneSetupsView_);
     case 3:
-        bigScenePayoffsView_->setScene(scene_);
-        bigScenePayoffsView_->refreshView();
-        break;
+        return show(bigScenePayoffsView_);
     case 4:
-        bigSceneCharactersView_->setScene(scene_);
-        bigSceneCharactersView_->refreshView();
-        break;
+        return show(bigSceneCharactersView_);
     case 5:
-        bigSceneAttachmentsView_->setScene(scene_);
-        bigSceneAttachmentsView_->refreshView();
-        break;
+        return show(bigSceneAttachmentsView_);
     case 6:
-        bigSceneScriptView_->setScene(scene_);
-        bigSceneScriptView_->refreshView();
-        break;
+        return show(bigSceneScriptView_);
     default:
-        break;
+        return;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "web/http/NetworkQueue.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,6 +74,25 @@ protected:
             texts.append(alert.title + QStringLiteral(": ") + alert.message);
         return texts;
     }
+    // Answers the account number dialog by typing `typed` and pressing Return (Cancel when
+    // nothing is to be typed), and ends the retrieval dialog with its Cancel button.
+    void answerDialogs(const QString& typed)
+    {
+        ModalDialogs::setRunner([this, typed](QDialog& dialog) {
+            dialogs.append(dialog.objectName());
+            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("tfAccountNumber"));
+            if (!field || typed.isEmpty()) {
+                dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+                return dialog.result();
+            }
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+            field->setFocus();
+            QTest::keyClicks(field, typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            return dialog.result();
+        });
+    }
     void clickDownloadCell(RetrieveFromCloud& dialog, int row)
     {
         QTableView* table = dialog.tvFiles();
@@ -82,6 +102,7 @@ protected:
     QString storedPath(const QString& name) const { return QStringLiteral("/Vantora3Queue/42/%1.txt").arg(name); }
 
     FakeCloudService service;
+    QStringList dialogs;
 };
 
 // --- Upload --------------------------------------------------------------------------------------
@@ -191,8 +212,6 @@ TEST_F(CloudCommands, ARefusedOrUnreachableAccountPostsNothing)
         QString message;
     } rows[] = {
         {"refused", QStringLiteral("42"), QStringLiteral("Unauthorized Access"), CloudToolkit::refusalMessage()},
-        {"no account number", QString(), QStringLiteral("0|u|p"),
-         QStringLiteral("Unable to make a connection to the server.")},
         {"no credentials", QStringLiteral("42"), QStringLiteral("nothing here"),
          QStringLiteral("Unable to make a connection to the server.")},
     };
@@ -217,7 +236,7 @@ TEST_F(CloudCommands, ARefusedOrUnreachableAccountPostsNothing)
 TEST_F(CloudCommands, TheDialogListsTheStoredFilesTickedAndTheTicksFlipOnClick)
 {
     listFiles(QStringLiteral("SUCCESS|Kessler Pass|Balloon Race|Notes & Ideas"));
-    RetrieveFromCloud dialog;
+    RetrieveFromCloud dialog(QStringLiteral("42"));
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_EQ(dialog.selectFiles(), (QStringList{QStringLiteral("Kessler Pass|1"), QStringLiteral("Balloon Race|1"),
@@ -242,7 +261,7 @@ TEST_F(CloudCommands, ClearRemovesTheTickedFilesWithoutDownloadingThem)
 {
     listFiles(QStringLiteral("SUCCESS|one|two|three"));
     service.answer(QStringLiteral("CleanUp"), QStringLiteral("SUCCESS"));
-    RetrieveFromCloud dialog;
+    RetrieveFromCloud dialog(QStringLiteral("42"));
     dialog.show();
     clickDownloadCell(dialog, 1);
     QTest::mouseClick(dialog.cmdClear(), Qt::LeftButton);
@@ -267,7 +286,7 @@ TEST_F(CloudCommands, DownloadSavesEachTickedFileWhereTheUserChooses)
     const QString first = QDir(documents()).filePath(QStringLiteral("Kessler.VTRSF"));
     const QString second = QDir(documents()).filePath(QStringLiteral("Balloon"));
     fakes_.filePanels->saveAnswers = {first, second};
-    RetrieveFromCloud dialog;
+    RetrieveFromCloud dialog(QStringLiteral("42"));
     dialog.show();
     clickDownloadCell(dialog, 2);
     QTest::mouseClick(dialog.cmdDownload(), Qt::LeftButton);
@@ -297,7 +316,7 @@ TEST_F(CloudCommands, DownloadAndRemoveRemovesOnlyWhatWasSaved)
     const QString folder = documents();
     fakes_.filePanels->saveAnswers = {folder + QStringLiteral("/missing.vtrsf"),
                                       folder + QStringLiteral("/broken.vtrsf"), folder + QStringLiteral("/good.vtrsf")};
-    RetrieveFromCloud dialog;
+    RetrieveFromCloud dialog(QStringLiteral("42"));
     dialog.show();
     QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
     // The error pages were never saved as stories.
@@ -342,7 +361,7 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         fakes_.alerts->shown.clear();
         fakes_.filePanels->saveAnswers = {row.answer, folder + QStringLiteral("/two.vtrsf")};
         fakes_.filePanels->savePanels.clear();
-        RetrieveFromCloud dialog;
+        RetrieveFromCloud dialog(QStringLiteral("42"));
         dialog.show();
         QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
         EXPECT_EQ(alertTexts(), row.alerts);
@@ -358,7 +377,7 @@ TEST_F(CloudCommands, AFailedRemovalIsShownAndTheOthersGoOn)
 {
     listFiles(QStringLiteral("SUCCESS|a|b"));
     service.answer(QStringLiteral("CleanUp"), QStringLiteral("FAILED: locked"));
-    RetrieveFromCloud dialog;
+    RetrieveFromCloud dialog(QStringLiteral("42"));
     QTest::mouseClick(dialog.cmdClear(), Qt::LeftButton);
     EXPECT_EQ(alertTexts(), (QStringList{QStringLiteral("Remove File From Cloud: Unable to remove a from the cloud at "
                                                         "this time."),
@@ -408,4 +427,68 @@ TEST_F(CloudCommands, TheCommandShowsAListingFailureBeforeTheDialogAndHoldsOneDi
         // One listing: the second command did nothing.
         EXPECT_EQ(service.calls().size() - callsBefore, row.miscInfo.startsWith(QLatin1String("Unauth")) ? 1 : 2);
     }
+}
+
+TEST_F(CloudCommands, AnAccountNumberIsAskedForWhenNoneIsKeptAndKeptOnceTheServiceTakesIt)
+{
+    const struct {
+        const char* name;
+        bool upload;
+        QString typed;
+        QString miscInfo;
+        QStringList dialogs;
+        QString kept;
+        QStringList alerts;
+    } rows[] = {
+        {"upload, taken", true, QStringLiteral(" 777 "), QStringLiteral("0|u|p"), {QStringLiteral("pnlAccountNumber")},
+         QStringLiteral("777"), {kUploadTitle + QStringLiteral(": File Uploaded")}},
+        {"upload, refused", true, QStringLiteral("888"), QStringLiteral("Unauthorized Access"),
+         {QStringLiteral("pnlAccountNumber")}, QString(),
+         {kUploadTitle + QStringLiteral(": ") + CloudToolkit::refusalMessage()}},
+        {"upload, cancelled", true, QString(), QStringLiteral("0|u|p"), {QStringLiteral("pnlAccountNumber")},
+         QString(), {}},
+        {"retrieve, taken", false, QStringLiteral("999"), QStringLiteral("0|u|p"),
+         {QStringLiteral("pnlAccountNumber"), QStringLiteral("RetrieveFromCloud")}, QStringLiteral("999"), {}},
+        {"retrieve, refused", false, QStringLiteral("111"), QStringLiteral("Unauthorized Access"),
+         {QStringLiteral("pnlAccountNumber"), QStringLiteral("RetrieveFromCloud")}, QString(),
+         {QStringLiteral("Retrieve: ") + CloudToolkit::refusalMessage()}},
+        {"retrieve, cancelled", false, QString(), QStringLiteral("0|u|p"), {QStringLiteral("pnlAccountNumber")},
+         QString(), {}},
+    };
+    service.answer(QStringLiteral("PrepForUpload"), QStringLiteral("SUCCESS"));
+    service.answer(QStringLiteral("PrepForDownload"), QStringLiteral("SUCCESS|a"));
+    MyDocument* document = openStory(QStringLiteral("Account.vtrsf"));
+    ASSERT_TRUE(document);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Platform::userDefaults().removeKey(QStringLiteral("VTRAccountNumber"));
+        fakes_.alerts->shown.clear();
+        dialogs.clear();
+        service.answer(QStringLiteral("MiscInfo"), row.miscInfo);
+        const qsizetype callsBefore = service.calls().size();
+        answerDialogs(row.typed);
+        if (row.upload) {
+            menus().mnuTransferToTheCloud->trigger();
+            if (!row.alerts.isEmpty()) {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
+            }
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+        } else {
+            menus().mnuRetrieveFromTheCloud->trigger();
+        }
+        EXPECT_EQ(dialogs, row.dialogs);
+        EXPECT_EQ(alertTexts(), row.alerts);
+        EXPECT_EQ(AppController::accountNumber(), row.kept);
+        const QList<FakeCloudService::Call> calls = service.calls().mid(callsBefore);
+        EXPECT_EQ(calls.isEmpty(), row.typed.isEmpty());
+        for (const auto& call : calls)
+            EXPECT_EQ(call.arguments.value(QStringLiteral("serialnumber")), row.typed.trimmed());
+    }
+    // A number kept is not asked for again.
+    Platform::userDefaults().setString(QStringLiteral("VTRAccountNumber"), QStringLiteral("555"));
+    dialogs.clear();
+    answerDialogs(QString());
+    menus().mnuRetrieveFromTheCloud->trigger();
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("RetrieveFromCloud")});
+    EXPECT_EQ(service.calls().last().arguments.value(QStringLiteral("serialnumber")), QStringLiteral("555"));
 }

@@ -180,6 +180,9 @@ TEST(RichText, HandWrittenRtfIsReadWithItsTablesEscapesAndUnicodeFallbacks)
         {"formatting ends with its group and by zero parameters",
          "{\\rtf1 {\\b\\i\\ul a}b\\b c\\b0 d\\ul e\\ulnone f\\i g\\plain h}",
          QStringLiteral("[a]{b i u}[b][c]{b}[d][e]{u}[f][g]{i}[h]"), QStringLiteral("abcdefgh")},
+        {"control characters and object marks carry no text; a lone surrogate half is replaced",
+         "{\\rtf1 a\\u18?b\\u127?c\\u-4?d\\u-10180?e\\u0?f\\u-8276?}", QString::fromUtf8("[abcd\uFFFDef\uFFFD]"),
+         QString::fromUtf8("abcd\uFFFDef\uFFFD")},
         {"text after the document's end is ignored", "{\\rtf1 in}out", QStringLiteral("[in]"), QStringLiteral("in")},
     };
     for (const Row& row : rows) {

@@ -11,7 +11,12 @@
 //    attachment note;
 //  - SetupsWithPayoffs.png, SetupsWithOutPayoffs.png, PayoffsWithSetups.png,
 //    PayoffsWithoutSetups.png, CharactersInScene.png and LocationOfScene.png (48 x 48), the
-//    indicator icons of a scene card.
+//    indicator icons of a scene card;
+//  - BlackCheckMark.png (48 x 48), the tick of an answered greenlight question.
+//  - BlueThumbUp.png (48 x 48), the lifted blue tack of a note being moved; Explosion.png
+//    (64 x 64), the burst shown where an attachment link is dropped away;
+//    NoteResizeHandle.png (24 x 24), a note's resize grip; GenericFile.png (64 x 64), the page
+//    shown for an attached file whose type has no icon.
 // Everything is antialiased vector drawing on a QImage. Text needs the font database, which
 // Qt only offers inside a QGuiApplication, so the tool runs one on the offscreen platform
 // (no display needed). Where no font at all can be found the splash is drawn without its
@@ -35,6 +40,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
@@ -583,6 +589,18 @@ void markLocation(QPainter& painter)
     painter.drawEllipse(QPointF(24.0, 19.0), 4.0, 4.0);
 }
 
+// The tick of an answered greenlight question: one black stroke, short leg then long.
+QImage drawCheckMark()
+{
+    QImage image = emptyIcon();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(Qt::black, 6.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(9.0, 25.0), QPointF(19.0, 36.0), QPointF(39.0, 10.0)}));
+    painter.end();
+    return image;
+}
+
 bool save(const QImage& image, const QString& folder, const QString& name)
 {
     const QString target = QDir(folder).filePath(name);
@@ -599,6 +617,103 @@ bool save(const QImage& image, const QString& folder, const QString& name)
         return false;
     }
     return true;
+}
+
+// --- The notes board ---------------------------------------------------------------------
+
+// A clear square picture of that side, with an antialiasing painter on it.
+struct Canvas {
+    explicit Canvas(int side)
+        : image(side, side, QImage::Format_ARGB32_Premultiplied)
+    {
+        image.fill(Qt::transparent);
+        painter.begin(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+    }
+    QImage finished()
+    {
+        painter.end();
+        return image;
+    }
+    QImage image;
+    QPainter painter;
+};
+
+// A burst of jagged rays, yellow at the heart and red at the tips.
+QImage drawExplosion()
+{
+    constexpr int kSide = 64;
+    Canvas canvas(kSide);
+    QPainter& painter = canvas.painter;
+    const QPointF centre(kSide / 2.0, kSide / 2.0);
+    const auto burst = [&centre](qreal outer, qreal inner, int rays) {
+        QPolygonF shape;
+        for (int i = 0; i < rays * 2; ++i) {
+            const qreal angle = 3.14159265358979 * i / rays;
+            const qreal radius = (i % 2 == 0 ? outer : inner) * (i % 4 == 0 ? 1.0 : 0.85);
+            shape << centre + QPointF(std::cos(angle) * radius, std::sin(angle) * radius);
+        }
+        return shape;
+    };
+    painter.setPen(QPen(QColor(0x8A, 0x10, 0x08), 1.5));
+    painter.setBrush(QColor(0xD8, 0x2A, 0x12));
+    painter.drawPolygon(burst(31.0, 15.0, 12));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xF5, 0x8A, 0x14));
+    painter.drawPolygon(burst(22.0, 11.0, 10));
+    QRadialGradient heart(centre, 12.0);
+    heart.setColorAt(0.0, QColor(0xFF, 0xFB, 0xD0));
+    heart.setColorAt(1.0, QColor(0xFF, 0xD8, 0x30));
+    painter.setBrush(heart);
+    painter.drawPolygon(burst(13.0, 7.0, 8));
+    return canvas.finished();
+}
+
+// Three short diagonal grooves in the corner, the usual sign of a grip that resizes.
+QImage drawResizeHandle()
+{
+    constexpr int kSide = 24;
+    Canvas canvas(kSide);
+    QPainter& painter = canvas.painter;
+    for (int i = 0; i < 3; ++i) {
+        const qreal reach = 7.0 + 6.0 * i;
+        painter.setPen(QPen(QColor(255, 255, 255, 170), 2.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(kSide - 2.0, kSide - reach + 1.0), QPointF(kSide - reach + 1.0, kSide - 2.0));
+        painter.setPen(QPen(QColor(0, 0, 0, 140), 2.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(kSide - 3.0, kSide - reach), QPointF(kSide - reach, kSide - 3.0));
+    }
+    return canvas.finished();
+}
+
+// A sheet of paper with its top-right corner folded down and a few lines of writing.
+QImage drawGenericFile()
+{
+    constexpr int kSide = 64;
+    Canvas canvas(kSide);
+    QPainter& painter = canvas.painter;
+    QPainterPath sheet;
+    sheet.moveTo(12.0, 4.0);
+    sheet.lineTo(40.0, 4.0);
+    sheet.lineTo(52.0, 16.0);
+    sheet.lineTo(52.0, 60.0);
+    sheet.lineTo(12.0, 60.0);
+    sheet.closeSubpath();
+    painter.setPen(QPen(QColor(0x70, 0x78, 0x84), 1.5));
+    painter.setBrush(QColor(0xFB, 0xFB, 0xF8));
+    painter.drawPath(sheet);
+    QPainterPath fold;
+    fold.moveTo(40.0, 4.0);
+    fold.lineTo(40.0, 16.0);
+    fold.lineTo(52.0, 16.0);
+    fold.closeSubpath();
+    painter.setBrush(QColor(0xD4, 0xD8, 0xDE));
+    painter.drawPath(fold);
+    painter.setPen(QPen(QColor(0x9D, 0xB4, 0xCC), 2.0, Qt::SolidLine, Qt::RoundCap));
+    for (int line = 0; line < 5; ++line) {
+        const qreal y = 26.0 + 7.0 * line;
+        painter.drawLine(QPointF(18.0, y), QPointF(line == 4 ? 34.0 : 46.0, y));
+    }
+    return canvas.finished();
 }
 
 } // namespace
@@ -631,6 +746,11 @@ int main(int argc, char** argv)
                          && save(drawBadge(QColor(0x5B, 0x4E, 0x9C), markCharacters), folder,
                                  QStringLiteral("CharactersInScene.png"))
                          && save(drawBadge(QColor(0x3B, 0x6E, 0xA8), markLocation), folder,
-                                 QStringLiteral("LocationOfScene.png"));
-    return written ? 0 : 1;
+                                 QStringLiteral("LocationOfScene.png"))
+                         && save(drawCheckMark(), folder, QStringLiteral("BlackCheckMark.png"));
+    const bool notesWritten = save(drawTack(kBlueTack, true), folder, QStringLiteral("BlueThumbUp.png"))
+                              && save(drawExplosion(), folder, QStringLiteral("Explosion.png"))
+                              && save(drawResizeHandle(), folder, QStringLiteral("NoteResizeHandle.png"))
+                              && save(drawGenericFile(), folder, QStringLiteral("GenericFile.png"));
+    return written && notesWritten ? 0 : 1;
 }

@@ -41,13 +41,13 @@ public:
     QAction* mnuExportFinalDraft;
     // A new story from a project file of the earlier versions.
     QAction* mnuImportVantoraMac;
-    // The cloud store: the open story's file sent there, stored files listed and fetched.
-    QAction* mnuTransferToTheCloud;
-    QAction* mnuRetrieveFromTheCloud;
     // The phone application's queue: the open story sent to it, the queued stories saved as
     // new story files.
     QAction* mnuSendToPhoneQueue;
     QAction* mnuDownloadFromPhoneQueue;
+    // The cloud store: the open story's file sent there, stored files listed and fetched.
+    QAction* mnuTransferToTheCloud;
+    QAction* mnuRetrieveFromTheCloud;
 
     // --- Edit: the standard commands, acting on the text field that has the keyboard focus ---
     QAction* mnuUndo;

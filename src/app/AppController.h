@@ -128,13 +128,6 @@ public:
     // Makes a new story file from a project file of the earlier versions 1 and 2 and opens it.
     void importVantoraMac();
 
-    // Lists the story files stored in the cloud in the modal retrieval dialog, which saves and
-    // removes them (src/app/CloudCommands.cpp). One dialog at a time: a second call while it
-    // runs does nothing.
-    void retrieveFromTheCloud();
-    // The retrieval dialog while it runs; nothing otherwise.
-    RetrieveFromCloud* retrieveFromCloudWindow() const { return retrieveFromCloudWindow_.get(); }
-    void setRetrieveFromCloudWindow(std::unique_ptr<RetrieveFromCloud> dialog);
     // Saves each story queued by the phone application as a new story file, then offers to
     // clear the queue when every one was saved (src/app/PhoneQueueCommands.cpp).
     void retrieveFromiPhoneQueue();
@@ -143,6 +136,13 @@ public:
     static std::optional<QString> phoneQueueAccountNumber(QWidget* parent);
     // Keeps the phone queue's account number for the next time.
     static void rememberPhoneQueueAccountNumber(const QString& accountNumber);
+    // Lists the story files stored in the cloud in the modal retrieval dialog, which saves and
+    // removes them (src/app/CloudCommands.cpp). One dialog at a time: a second call while it
+    // runs does nothing.
+    void retrieveFromTheCloud();
+    // The retrieval dialog while it runs; nothing otherwise.
+    RetrieveFromCloud* retrieveFromCloudWindow() const { return retrieveFromCloudWindow_.get(); }
+    void setRetrieveFromCloudWindow(std::unique_ptr<RetrieveFromCloud> dialog);
 
     // The application's progress window for imports, made on first use: a label and a busy
     // bar in the standard background colour.

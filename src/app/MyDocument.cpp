@@ -25,6 +25,7 @@
 #include "model/UserInformationdb.h"
 #include "panes/BeatsTableView.h"
 #include "panes/CharacterDetailView.h"
+#include "panes/GeneralNotesView.h"
 #include "panes/ItemsTableView.h"
 #include "panes/LocationDetailView.h"
 #include "panes/TitleLoglineView.h"
@@ -176,14 +177,6 @@ QRect bigSceneFrame(const QSize& pane)
     return flippedFrame(QRect(left, kBigCardBottom, width, height), pane.height());
 }
 
-
-// An empty, named view that holds the place of a pane until that pane is built.
-QWidget* makePanePlaceholder(const QString& name, QWidget* parent = nullptr)
-{
-    auto* view = new QWidget(parent);
-    view->setObjectName(name);
-    return view;
-}
 
 QWidget* makeWindowPane(const QString& name)
 {
@@ -338,8 +331,8 @@ void connectLayoutCommands(AppController& application)
     connectBoardCommands(application);
     connectReportCommands(application);
     connectInterchangeCommands(application);
-    connectCloudCommands(application);
     connectPhoneQueueCommands(application);
+    connectCloudCommands(application);
 }
 
 MyDocument::MyDocument(AppController& application, QObject* parent)
@@ -371,6 +364,7 @@ MyDocument::~MyDocument()
     locationsTableView_.reset();
     characterDetailView_.reset();
     locationDetailView_.reset();
+    generalNotesBoard_.reset();
     if (window_)
         delete window_.data();
     // Normally closed by windowWillClose already.
@@ -687,10 +681,8 @@ void MyDocument::tearDownPanes()
         shutDownTheBoardListView();
     bigSceneView_.reset();
     removeMiniSceneCards();
-    if (scrNotes_) {
-        delete generalNotesView_;
-        delete scrNotes_;
-    }
+    generalNotesBoard_.reset();
+    delete scrNotes_;
     // The column gives the document's card views back before it goes.
     litterBoxView_.reset();
     delete scrLitterBox_->takeWidget();
@@ -1219,30 +1211,8 @@ void MyDocument::modifyGeneralNotesSize(QObject* sender)
     if (window_->width() > story.generalNotesWidth())
         story.setGeneralNotesWidth(window_->width());
     story.save();
-    if (generalNotesView_)
+    if (generalNotesBoard_)
         refreshGeneralNotesView();
-}
-
-void MyDocument::layoutGeneralNotes()
-{
-    Screenplaydb& story = *currentScreenplay_;
-    if (scrNotes_) {
-        const QSize content = scrNotes_->viewport()->size();
-        if (content.height() > story.generalNotesHeight())
-            story.setGeneralNotesHeight(content.height());
-        if (content.width() > story.generalNotesWidth())
-            story.setGeneralNotesWidth(content.width());
-    }
-    delete generalNotesView_;
-    delete scrNotes_;
-    // The notes board's own view is not built yet: an empty view holds its place.
-    generalNotesView_ = makePanePlaceholder(QStringLiteral("GeneralNotesView"));
-    scrNotes_ = addPaneScrollView(QStringLiteral("scrNotes"), notesPane_, standardBackgroundColor_);
-    scrNotes_->setWidget(generalNotesView_);
-    scrNotes_->horizontalScrollBar()->setValue(0);
-    scrNotes_->verticalScrollBar()->setValue(0);
-    NotesSizeMenusEnabled(true);
-    refreshGeneralNotesView();
 }
 
 void MyDocument::setMainFontSize(QObject* sender)
@@ -1299,24 +1269,12 @@ void MyDocument::setTextFieldFonts()
 // The corkboard (showTheBoard, shutDownTheBoard, refreshTheBoard) and the board list view
 // (showBoardListView, shutDownTheBoardListView) are in src/board.
 
-// Lays the notes board out again at the stored size, grown to its scroll view's visible size.
-void MyDocument::refreshGeneralNotesView()
-{
-    if (!generalNotesView_ || !scrNotes_ || !storyIsOpen())
-        return;
-    Screenplaydb& story = *currentScreenplay_;
-    const QSize content = scrNotes_->viewport()->size();
-    story.setGeneralNotesWidth(std::max<std::int64_t>(story.generalNotesWidth(), content.width()));
-    story.setGeneralNotesHeight(std::max<std::int64_t>(story.generalNotesHeight(), content.height()));
-    generalNotesView_->resize(StoredRange::toInt(story.generalNotesWidth()),
-                              StoredRange::toInt(story.generalNotesHeight()));
-    story.save();
-}
-
 void MyDocument::commitEditing()
 {
     if (!window_)
         return;
+    if (generalNotesBoard_)
+        generalNotesBoard_->commitEditing();
     // A field that was changed and not yet written writes its value now, as it would when
     // it loses the focus.
     for (QLineEdit* field : window_->findChildren<QLineEdit*>()) {

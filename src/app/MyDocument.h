@@ -36,6 +36,7 @@ class ProgressDelegate;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
+class GeneralNotesView;
 class InitialBeatCards;
 class LitterBoxView;
 class LocationDetailView;
@@ -74,11 +75,11 @@ void connectReportCommands(AppController& application);
 // Wires the Final Draft import and export items and the earlier-version import
 // (src/app/InterchangeCommands.cpp).
 void connectInterchangeCommands(AppController& application);
+// The phone queue's commands (src/app/PhoneQueueCommands.cpp).
+void connectPhoneQueueCommands(AppController& application);
 // The cloud store's commands: the upload of the open story, the retrieval dialog
 // (src/app/CloudCommands.cpp).
 void connectCloudCommands(AppController& application);
-// The phone queue's commands (src/app/PhoneQueueCommands.cpp).
-void connectPhoneQueueCommands(AppController& application);
 // Installs the master colour-code dialog in the application and wires the project colour
 // codes item to the current document. Called once by the application.
 void connectColorCodeCommands(AppController& application);
@@ -259,9 +260,13 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
-    // A report of the scene cards the board (or its list view) shows; a board without cards
-    // gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
+    // Which cards a scene-card report needs before it prints: any card on the board, or a card
+    // in the set it prints (the board's, or the list view's as its filters leave it).
+    enum class CardsRequired { OnTheBoard, InTheCardSet };
+    // A report of the scene cards the board (or its list view) shows; without the cards it
+    // needs it gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build,
+                              CardsRequired cards);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing
@@ -279,6 +284,10 @@ public:
     // system's application for it.
     void exportToFinalDraft8();
 
+    // --- The phone application's queue (src/app/PhoneQueueCommands.cpp) ---
+    // Sends the story to the phone queue, asking for the account number when none is known;
+    // the number is kept once an upload succeeded.
+    void sendToiPhone1Queue();
     // --- The cloud store (src/app/CloudCommands.cpp) ---
     // Ends the edit in progress, asks the cloud service for the storage credentials and posts
     // the story's file to the cloud store while the progress window shows the share sent. It
@@ -298,11 +307,6 @@ public:
     QProgressBar* progressIndicator() const { return progressIndicator_; }
     // The queue of the upload that runs; nothing when none does.
     NetworkQueue* uploadQueue() const { return uploadQueue_.get(); }
-
-    // --- The phone application's queue (src/app/PhoneQueueCommands.cpp) ---
-    // Sends the story to the phone queue, asking for the account number when none is known;
-    // the number is kept once an upload succeeded.
-    void sendToiPhone1Queue();
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -404,7 +408,9 @@ public:
     QWidget* boardListViewView() const { return boardListViewView_; }
     QWidget* bigSceneView() const;
     QWidget* litterBoxView() const;
-    QWidget* generalNotesView() const { return generalNotesView_; }
+    QWidget* generalNotesView() const;
+    // The notes board's controller while the notes pane shows it.
+    GeneralNotesView* generalNotesBoard() const { return generalNotesBoard_.get(); }
     QWidget* beatSectionTable() const { return beatSectionTable_; }
     TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
     Characterdb* currentlyEditingCharacter() const { return currentlyEditingCharacter_; }
@@ -515,7 +521,7 @@ private:
     QPointer<FlippedView> vMiniSceneCards_;
     std::vector<std::unique_ptr<SmallSceneCard>> miniSceneCardControls_;
     std::unique_ptr<LitterBoxView> litterBoxView_;
-    QPointer<QWidget> generalNotesView_;
+    std::unique_ptr<GeneralNotesView> generalNotesBoard_;
     QPointer<QWidget> beatSectionTable_;
 
     bool isLoading_ = false;

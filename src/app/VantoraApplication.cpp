@@ -4,6 +4,7 @@
 #include "GuardedCall.h"
 #include "InstanceChannel.h"
 #include "platform/Platform.h"
+#include "platform/ScreenplayFont.h"
 
 #include <QDir>
 #include <QIcon>
@@ -79,6 +80,8 @@ int runVantora(int argc, char** argv)
         return 0;
 
     Platform::installQtServices();
+    // Before any window asks for it, so that every script is set in the same face.
+    ScreenplayFont::family();
     AppController::initialize();
     AppController controller;
     QObject::connect(&controller, &AppController::terminateRequested, &application, &QApplication::quit,

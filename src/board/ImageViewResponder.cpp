@@ -63,8 +63,8 @@ void ImageViewResponder::mouseMoveEvent(QMouseEvent* event)
     const Qt::MouseButton button = (event->buttons() & Qt::LeftButton) ? Qt::LeftButton
                                    : (event->buttons() & Qt::RightButton) ? Qt::RightButton
                                                                           : Qt::NoButton;
-    if (button != Qt::NoButton)
-        setCursor(Qt::ArrowCursor);
+    // Whatever cursor showed before, the pointer over a tack or a picture is the arrow.
+    setCursor(Qt::ArrowCursor);
     forward(event, button, &ThumbTackOwner::mouseDragged, &ThumbTackOwner::mouseDragged);
 }
 

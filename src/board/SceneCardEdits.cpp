@@ -57,6 +57,57 @@ bool linkAttachment(Screenplaydb& story, std::int64_t sceneCardID, std::int64_t 
     return true;
 }
 
+namespace {
+
+template <typename Link>
+bool unlink(Screenplaydb& story, std::vector<std::unique_ptr<Link>>& links, Link& link,
+            std::vector<Link*>& (SceneCarddb::*cardLinks)())
+{
+    const auto held = std::find_if(links.begin(), links.end(), [&](const auto& each) { return each.get() == &link; });
+    if (held == links.end())
+        return false;
+    link.deleteFromDatabase();
+    if (SceneCarddb* card = story.sceneCardForSceneCardID(link.sceneCardID()))
+        std::erase((card->*cardLinks)(), &link);
+    links.erase(held);
+    return true;
+}
+
+} // namespace
+
+bool unlinkCharacter(Screenplaydb& story, SceneCardCharacterdb& link)
+{
+    return unlink(story, story.sceneCardCharacters(), link, &SceneCarddb::sceneCardCharacters);
+}
+
+bool unlinkAttachment(Screenplaydb& story, SceneCardObjectdb& link)
+{
+    return unlink(story, story.sceneCardObjects(), link, &SceneCarddb::sceneCardObjects);
+}
+
+void makePrimaryAttachment(Screenplaydb& story, SceneCardObjectdb& link)
+{
+    std::vector<std::pair<SceneCardObjectdb*, std::int64_t>> before;
+    for (const auto& each : story.sceneCardObjects())
+        if (each->sceneCardID() == link.sceneCardID())
+            before.emplace_back(each.get(), each->primaryDisplayFlag());
+    try {
+        StoryTransaction transaction(story.database());
+        for (const auto& [each, flag] : before) {
+            each->setPrimaryDisplayFlag(each == &link ? 1 : 0);
+            each->save();
+        }
+        transaction.commit();
+    } catch (...) {
+        // The file kept the old marks: memory does too.
+        for (const auto& [each, flag] : before) {
+            each->setPrimaryDisplayFlag(flag);
+            each->setIsDirty(false);
+        }
+        throw;
+    }
+}
+
 bool linkCharacter(Screenplaydb& story, std::int64_t sceneCardID, const Characterdb& character)
 {
     auto& links = story.sceneCardCharacters();

@@ -8,6 +8,8 @@
 
 class Characterdb;
 class MyDocument;
+class SceneCardCharacterdb;
+class SceneCardObjectdb;
 class SceneCarddb;
 class Screenplaydb;
 
@@ -23,6 +25,14 @@ bool linkAttachment(Screenplaydb& story, std::int64_t sceneCardID, std::int64_t 
 // Puts the character in the scene, with the character's own description as the scene's; false,
 // writing nothing, when the scene has the character already (the user is told so).
 bool linkCharacter(Screenplaydb& story, std::int64_t sceneCardID, const Characterdb& character);
+// Deletes the link from the file and from the story (and from its card's own list); the link is
+// gone afterwards. Answers false, writing nothing, for a link the story does not hold.
+bool unlinkCharacter(Screenplaydb& story, SceneCardCharacterdb& link);
+// The same for an attachment; the card is left without a primary attachment when it was this one.
+bool unlinkAttachment(Screenplaydb& story, SceneCardObjectdb& link);
+// Makes the link its card's primary attachment: every link of the card gets flag 0, this one 1,
+// in one transaction.
+void makePrimaryAttachment(Screenplaydb& story, SceneCardObjectdb& link);
 
 // The card takes a new description; a beat card's beat takes it too, and the beat sheet shows
 // it when it is on screen. The card is not saved.

@@ -19,3 +19,15 @@ int compareValues(const T& a, const T& b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
+
+// Takes the record out of the list and hands it over; nothing when the list does not hold it.
+template <typename Record>
+std::unique_ptr<Record> takeRecord(std::vector<std::unique_ptr<Record>>& records, const Record* record)
+{
+    auto at = std::find_if(records.begin(), records.end(), [record](const auto& held) { return held.get() == record; });
+    if (at == records.end())
+        return nullptr;
+    std::unique_ptr<Record> taken = std::move(*at);
+    records.erase(at);
+    return taken;
+}

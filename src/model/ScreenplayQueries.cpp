@@ -17,6 +17,7 @@
 #include "SceneLocationdb.h"
 #include "ScenePayoffdb.h"
 #include "SceneSetupdb.h"
+#include "SetupPayoffLinks.h"
 #include "ScriptElementdb.h"
 #include "ScriptPartdb.h"
 #include "SqliteStatement.h"
@@ -50,18 +51,6 @@ std::vector<Record*> allWhere(const RecordList<Record>& records, Predicate match
         if (matches(*record))
             found.push_back(record.get());
     return found;
-}
-
-// Removes the record from the list that owns it and answers the ownership.
-template <typename Record>
-std::unique_ptr<Record> takeRecord(RecordList<Record>& records, const Record* record)
-{
-    auto at = std::find_if(records.begin(), records.end(), [record](const auto& held) { return held.get() == record; });
-    if (at == records.end())
-        return nullptr;
-    std::unique_ptr<Record> taken = std::move(*at);
-    records.erase(at);
-    return taken;
 }
 
 // Deletes the rows of every record that matches and drops the records from their list.
@@ -438,38 +427,13 @@ bool Screenplaydb::deleteLocation(SceneLocationdb* location)
 
 bool Screenplaydb::deleteSceneSetup(SceneSetupdb* setup)
 {
-    StoryTransaction removal(database_);
-    const std::int64_t payoffID = setup->scenePayoffID();
-    setup->deleteFromDatabase();
-    takeRecord(sceneSetups_, setup);
-    if (payoffID > 0) {
-        if (ScenePayoffdb* payoff = payoffForPayoffID(payoffID)) {
-            payoff->setSceneSetupID(0);
-            payoff->setSceneSetup(QString(QLatin1String("")));
-        }
-    }
-    removal.commit();
+    SetupPayoffLinks::deleteSetup(*this, *setup);
     return true;
 }
 
 bool Screenplaydb::deleteScenePayoff(ScenePayoffdb* payoff)
 {
-    StoryTransaction removal(database_);
-    const std::int64_t payoffID = payoff->scenePayoffID();
-    const std::int64_t setupID = payoff->sceneSetupID();
-    payoff->deleteFromDatabase();
-    takeRecord(scenePayoffs_, payoff);
-    // The link lives in the set-up's row: clear it there so no set-up names a pay-off that
-    // is gone (found by the pay-off's key too, in case memory lost the set-up's key).
-    SceneSetupdb* setup = setupID > 0 ? setupForSetupID(setupID) : nullptr;
-    if (!setup)
-        setup = setupForPayoffID(payoffID);
-    if (setup && setup->scenePayoffID() == payoffID) {
-        setup->setScenePayoffID(0);
-        setup->setScenePayoff(QString(QLatin1String("")));
-        setup->save();
-    }
-    removal.commit();
+    SetupPayoffLinks::deletePayoff(*this, *payoff);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "BeatsTableView.h"
 
 #include "PaneImages.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -12,13 +13,8 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -130,79 +126,6 @@ private:
     Screenplaydb& story_;
 };
 
-namespace {
-
-// Edits a description in a wrapping text box that opens with the insertion point at the end
-// of the text, nothing selected. Return ends the edit and stores it; Shift+Return or
-// Alt+Return starts a new line.
-class DescriptionDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        auto* editor = new QPlainTextEdit(parent);
-        editor->setObjectName(QStringLiteral("beatEditor"));
-        editor->setFont(index.data(Qt::FontRole).value<QFont>());
-        editor->setFrameShape(QFrame::NoFrame);
-        return editor;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        auto* box = static_cast<QPlainTextEdit*>(editor);
-        box->setPlainText(index.data(Qt::EditRole).toString());
-        box->moveCursor(QTextCursor::End);
-    }
-
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
-    {
-        model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
-    }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const bool newLine = key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !newLine) {
-                auto* editor = static_cast<QWidget*>(object);
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-};
-
-// The table: every mouse press asks the controller first whether it goes on.
-class BeatsTable : public QTableView
-{
-public:
-    explicit BeatsTable(BeatsTableView& owner) : owner_(owner) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        const QModelIndex index = indexAt(event->position().toPoint());
-        if (index.isValid() && event->button() == Qt::LeftButton) {
-            bool track = true;
-            guardedCall([&] { track = owner_.shouldTrackCell(index); });
-            if (!track)
-                return;
-        }
-        QTableView::mousePressEvent(event);
-    }
-
-private:
-    BeatsTableView& owner_;
-};
-
-} // namespace
-
 BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     : BaseViewController(QStringLiteral("BeatsTableView"), parent, screenplay)
 {
@@ -210,13 +133,14 @@ BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     view->setObjectName(QStringLiteral("BeatsTableView"));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* table = new BeatsTable(*this);
+    auto* table = new TrackingTableView;
+    table->setShouldTrackCell([this](const QModelIndex& index) { return shouldTrackCell(index); });
     tvTable_ = table;
     tvTable_->setObjectName(QStringLiteral("tvTable"));
     model_ = new BeatsTableModel(*this, *screenplay);
     model_->setParent(tvTable_);
     tvTable_->setModel(model_);
-    tvTable_->setItemDelegate(new DescriptionDelegate(tvTable_));
+    tvTable_->setItemDelegate(new TextCellDelegate(QStringLiteral("beatEditor"), tvTable_));
     tvTable_->setWordWrap(true);
     tvTable_->setShowGrid(false);
     tvTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -62,10 +62,43 @@ QPixmap drawPrimaryMark(bool primary)
     return pixmap;
 }
 
+// The link marks of set-ups and pay-offs: two chain links, drawn apart with a gap to break a
+// link, joined to make one; and an arrow to jump to the partner's card.
+QPixmap drawLinkMark(bool broken)
+{
+    QPixmap pixmap(kImageSize, kImageSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(broken ? QColor(170, 60, 45) : QColor(60, 110, 150), 2.0));
+    painter.setBrush(Qt::NoBrush);
+    const double shift = broken ? 1.5 : 0.0;
+    painter.drawRoundedRect(QRectF(1.5 - shift, 6.0, 9.0, 6.0), 3.0, 3.0);
+    painter.drawRoundedRect(QRectF(7.5 + shift, 6.0, 9.0, 6.0), 3.0, 3.0);
+    return pixmap;
+}
+
+QPixmap drawJumpArrow()
+{
+    QPixmap pixmap(kImageSize, kImageSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 110, 150));
+    const QPointF arrow[] = {{2.0, 7.0}, {9.0, 7.0}, {9.0, 3.0}, {16.0, 9.0}, {9.0, 15.0}, {9.0, 11.0}, {2.0, 11.0}};
+    painter.drawPolygon(arrow, 7);
+    return pixmap;
+}
+
 } // namespace
 
 QPixmap image(const QString& name)
 {
+    if (name == QLatin1String("Link") || name == QLatin1String("BreakTheLink"))
+        return drawLinkMark(name == QLatin1String("BreakTheLink"));
+    if (name == QLatin1String("JumpStraightTo"))
+        return drawJumpArrow();
     if (name == QLatin1String("PrimaryImage") || name == QLatin1String("MakePrimary"))
         return drawPrimaryMark(name == QLatin1String("PrimaryImage"));
     if (name == QLatin1String("zorvin")) {

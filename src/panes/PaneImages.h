@@ -7,8 +7,9 @@
 // (both kImageSize square), and the add and delete buttons of the story-elements pane,
 // "AddACharacter", "DeleteACharacter", "AddALocation", "DeleteALocation", "AddASetup",
 // "DeleteASetup", "AddAPayoff" and "DeleteAPayoff", and the primary marks of attachment links,
-// "PrimaryImage" (the link is the primary one) and "MakePrimary" (it can be made so). Any
-// other name gives a null pixmap.
+// "PrimaryImage" (the link is the primary one) and "MakePrimary" (it can be made so), and the
+// marks of set-up and pay-off links, "Link" (make one), "BreakTheLink" and "JumpStraightTo" (open
+// the partner's card). Any other name gives a null pixmap.
 namespace PaneImages {
 
 inline constexpr int kImageSize = 18;

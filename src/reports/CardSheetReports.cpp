@@ -19,6 +19,16 @@ constexpr float kAverySlot = 216;
 constexpr float kBusinessSlot = 143.5f;
 constexpr float kBusinessColumn = 252;
 
+// The six colour swatches of a card's band: left edges from the slot's left, and widths. Each
+// overlaps its right neighbour by a point; the last is narrower so that the row ends where the
+// band's text does.
+struct SwatchRow {
+    std::array<float, 6> lefts;
+    std::array<float, 6> widths;
+};
+constexpr SwatchRow kAverySwatches{{0, 58, 116, 174, 232, 290}, {59, 59, 59, 59, 59, 57}};
+constexpr SwatchRow kBusinessSwatches{{0, 41, 82, 123, 164, 205}, {42, 42, 42, 42, 42, 41}};
+
 } // namespace
 
 CardSheetReport::CardSheetReport(Screenplaydb& story, Stock stock, QSizeF documentPaper)
@@ -212,11 +222,11 @@ void CardSheetReport::placeBand()
     const std::array<std::int64_t, 6> colourSlots{card_->colorLegend1ID(), card_->colorLegend2ID(),
                                                   card_->colorLegend3ID(), card_->colorLegend4ID(),
                                                   card_->colorLegend5ID(), card_->colorLegend6ID()};
+    const SwatchRow& swatches = avery ? kAverySwatches : kBusinessSwatches;
     for (std::size_t index = 0; index < colourSlots.size(); ++index) {
-        const float step = avery ? 58 : 41;
-        const float width = index == 5 ? step - 1 : step + 1;
-        const QRectF frame = avery ? QRectF(x + step * float(index), y, width, 8)
-                                   : QRectF(x + step * float(index), bottom - 5, width, 4);
+        const float left = x + swatches.lefts[index];
+        const QRectF frame = avery ? QRectF(left, y, swatches.widths[index], 8)
+                                   : QRectF(left, bottom - 5, swatches.widths[index], 4);
         view_->add(std::make_unique<NoteReportBackgound>(frame, swatchColour(colourSlots[index])));
     }
     if (avery)

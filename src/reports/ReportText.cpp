@@ -1,5 +1,7 @@
 #include "ReportText.h"
 
+#include "platform/ScreenplayFont.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
@@ -78,7 +80,7 @@ QString systemFamily()
 
 QString scriptFamily()
 {
-    return QStringLiteral("Courier Prime");
+    return ScreenplayFont::family();
 }
 
 QFont systemFont(int points)

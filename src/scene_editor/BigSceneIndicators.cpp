@@ -222,6 +222,7 @@ bool BigSceneView::dropAttachment(std::int64_t attachedObjectID)
     if (!SceneCardEdits::linkAttachment(*screenplay(), scene_->sceneCardID(), attachedObjectID))
         return false;
     setSelectedTabID(5);
+    refreshTabPage(5);
     updateSmallSceneCard();
     return true;
 }
@@ -233,6 +234,7 @@ bool BigSceneView::dropCharacter(std::int64_t row)
         return false;
     configureIndicators();
     setSelectedTabID(4);
+    refreshTabPage(4);
     updateSmallSceneCard();
     return true;
 }
@@ -262,6 +264,7 @@ bool BigSceneView::placeOnCard(Record* record, std::int64_t section, std::int64_
     if (myParent())
         refreshStoryElementsTable(*myParent(), section);
     setSelectedTabID(tab);
+    refreshTabPage(tab);
     updateSmallSceneCard();
     return true;
 }

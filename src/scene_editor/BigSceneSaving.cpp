@@ -229,33 +229,41 @@ bool BigSceneView::handleFieldKey(QObject* watched, QKeyEvent* event)
     return true;
 }
 
+bool BigSceneView::holdsPlaceholder(const QWidget* field) const
+{
+    if (field == tfHeading_)
+        return tfHeading_->text() == kHeadingPlaceholder;
+    if (field == tfEmotionalChange_)
+        return tfEmotionalChange_->text() == kEmotionalChangePlaceholder;
+    if (field == tfConflict_)
+        return tfConflict_->text() == kConflictPlaceholder;
+    if (field == tfDescription_)
+        return tfDescription_->toPlainText() == kDescriptionPlaceholder;
+    return false;
+}
+
 void BigSceneView::selectPlaceholder(QWidget* field)
 {
-    // A field that holds only its placeholder is replaced by what is typed, wherever it was
-    // clicked; the selection is made once the click has placed the caret.
-    const QPointer<QWidget> target = field;
-    if (auto* line = qobject_cast<QLineEdit*>(field)) {
-        const bool placeholder = (line == tfHeading_ && line->text() == kHeadingPlaceholder) ||
-                                 (line == tfEmotionalChange_ && line->text() == kEmotionalChangePlaceholder) ||
-                                 (line == tfConflict_ && line->text() == kConflictPlaceholder);
-        if (!placeholder)
-            return;
+    // Selected at once, so that the very first key typed replaces it; a later timer could
+    // select keys already typed and lose them to the next one.
+    if (!holdsPlaceholder(field))
+        return;
+    if (auto* line = qobject_cast<QLineEdit*>(field))
         line->selectAll();
-        const QString shown = line->text();
-        // Keys typed before the timer runs are the user's: only a placeholder still untouched
-        // is selected again.
-        QTimer::singleShot(0, line, [target, shown] {
-            if (auto* edit = qobject_cast<QLineEdit*>(target.data()); edit && edit->hasFocus() && edit->text() == shown)
-                edit->selectAll();
-        });
-    } else if (field == tfDescription_ && tfDescription_->toPlainText() == kDescriptionPlaceholder) {
+    else if (field == tfDescription_)
         tfDescription_->selectAll();
-        QTimer::singleShot(0, tfDescription_, [target] {
-            if (auto* edit = qobject_cast<QPlainTextEdit*>(target.data());
-                edit && edit->hasFocus() && edit->toPlainText() == kDescriptionPlaceholder)
-                edit->selectAll();
-        });
-    }
+}
+
+bool BigSceneView::clickOnPlaceholder(QObject* watched, QMouseEvent* event)
+{
+    QWidget* field = watched == tfDescription_->viewport() ? tfDescription_ : qobject_cast<QWidget*>(watched);
+    if (event->button() != Qt::LeftButton || !holdsPlaceholder(field))
+        return false;
+    // The click takes the focus but places no caret: the placeholder stays selected whole,
+    // wherever it was clicked.
+    field->setFocus(Qt::MouseFocusReason);
+    selectPlaceholder(field);
+    return true;
 }
 
 bool BigSceneView::eventFilter(QObject* watched, QEvent* event)
@@ -274,6 +282,11 @@ bool BigSceneView::eventFilter(QObject* watched, QEvent* event)
             guardedCall([this, watched] { saveChanges(watched); });
         break;
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (clickOnPlaceholder(watched, static_cast<QMouseEvent*>(event)))
+            return true;
+        if (event->type() != QEvent::MouseButtonPress)
+            break;
         if (auto* selector = qobject_cast<QLabel*>(watched); selector && selector->property("tag").isValid()) {
             guardedCall([this, selector] { setSelectedTabID(selector->property("tag").toInt()); });
             return true;

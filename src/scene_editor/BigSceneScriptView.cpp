@@ -1,11 +1,15 @@
 #include "BigSceneScriptView.h"
 
+#include "app/AdviceWindow.h"
 #include "app/GuardedCall.h"
+#include "app/MyDocument.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryTransaction.h"
+#include "panes/PaneImages.h"
+#include "platform/ScreenplayFont.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -13,6 +17,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,14 +33,7 @@ constexpr int kLeastBackgroundWidth = 632;
 constexpr int kLineGap = 18;
 constexpr int kLeastBoxHeight = 18;
 constexpr float kPointsPerInch = 72.0f;
-
-QFont scriptFont()
-{
-    QFont font(QStringLiteral("Courier Prime"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(12);
-    return font;
-}
+constexpr int kHelpButtonSize = 30;
 
 bool startsBelowAGap(const QString& type)
 {
@@ -63,7 +62,7 @@ int boxWidth(const ScriptElementdb* element)
 
 ScriptTextView::ScriptTextView(BigSceneScriptView& editor, QWidget* parent) : QTextEdit(parent), editor_(editor)
 {
-    setFont(scriptFont());
+    setFont(ScreenplayFont::font(12));
     setFrameShape(QFrame::NoFrame);
     setAcceptRichText(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -78,7 +77,17 @@ int ScriptTextView::fittedHeight() const
 {
     QTextDocument* text = document();
     text->setTextWidth(width());
-    return std::max(kLeastBoxHeight, static_cast<int>(std::ceil(text->size().height())));
+    double height = text->size().height();
+    // An empty box is as tall as the instruction it shows, so that none of it is cut off.
+    if (text->isEmpty() && !placeholderText().isEmpty()) {
+        QTextDocument placeholder;
+        placeholder.setDefaultFont(font());
+        placeholder.setDocumentMargin(text->documentMargin());
+        placeholder.setPlainText(placeholderText());
+        placeholder.setTextWidth(width());
+        height = placeholder.size().height();
+    }
+    return std::max(kLeastBoxHeight, static_cast<int>(std::ceil(height)));
 }
 
 void ScriptTextView::keyPressEvent(QKeyEvent* event)
@@ -166,6 +175,40 @@ BigSceneScriptView::BigSceneScriptView(MyDocument* parent, Screenplaydb* screenp
     paper_->setPalette(white);
     scrScript_->setWidget(background_);
     scrScript_->installEventFilter(this);
+
+    cmdHelp_ = new QToolButton(view);
+    cmdHelp_->setObjectName(QStringLiteral("cmdHelp"));
+    cmdHelp_->setIcon(PaneImages::image(QStringLiteral("zorvin")));
+    cmdHelp_->setIconSize(QSize(kHelpButtonSize - 6, kHelpButtonSize - 6));
+    cmdHelp_->setAutoRaise(true);
+    cmdHelp_->setFocusPolicy(Qt::NoFocus);
+    cmdHelp_->setToolTip(tr("Advice on screenplay format"));
+    cmdHelp_->setProperty(kHelpTopicProperty, QStringLiteral("SCRIPT"));
+    cmdHelp_->resize(kHelpButtonSize, kHelpButtonSize);
+    connect(cmdHelp_, &QToolButton::clicked, this, [this] { guardedCall([this] { showHelp(cmdHelp_); }); });
+    view->installEventFilter(this);
+    placeHelpButton();
+}
+
+void BigSceneScriptView::placeHelpButton()
+{
+    const QRect area = scrScript_->geometry();
+    const int scrollBar = scrScript_->verticalScrollBar()->isVisible() ? scrScript_->verticalScrollBar()->width() : 0;
+    cmdHelp_->move(area.right() - scrollBar - kHelpButtonSize - 4, area.top() + 4);
+    cmdHelp_->raise();
+}
+
+void BigSceneScriptView::showHelp(QObject* sender)
+{
+    const QPointer<MyDocument> document = myParent();
+    const QPointer<QObject> button = sender;
+    // The advice window is asked for once this click has been handled.
+    QTimer::singleShot(0, document, [document, button] {
+        guardedCall([&] {
+            if (document && button)
+                document->showHelp(button);
+        });
+    });
 }
 
 BigSceneScriptView::~BigSceneScriptView()
@@ -288,6 +331,8 @@ void BigSceneScriptView::sizePageDuringLayout(int bottom)
 
 bool BigSceneScriptView::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == view() || watched == scrScript_) && event->type() == QEvent::Resize)
+        placeHelpButton();
     if (watched == scrScript_ && event->type() == QEvent::Resize && !textBoxes_.empty()) {
         const QRect last = textBoxes_.back()->geometry();
         guardedCall([this, last] { sizePageDuringLayout(last.y() + last.height()); });

@@ -11,6 +11,7 @@
 class BigSceneScriptView;
 class QFrame;
 class QScrollArea;
+class QToolButton;
 class SceneCarddb;
 class ScriptElementdb;
 class ScriptPartdb;
@@ -81,6 +82,10 @@ public:
     QScrollArea* scrScript() const { return scrScript_; }
     QWidget* paperBackground() const { return paperBackground_; }
     QWidget* background() const { return background_; }
+    // The advice button in the tab's top right corner; its topic is "SCRIPT".
+    QToolButton* cmdHelp() const { return cmdHelp_; }
+    // Asks the document, once the click has been handled, for the topic the sender carries.
+    void showHelp(QObject* sender);
 
     // The box's text changed: capitals where the element wants them, and the boxes below
     // follow its new height.
@@ -107,6 +112,8 @@ private:
     void layoutBoxes();
     std::ptrdiff_t indexOf(const ScriptTextView* box) const;
     void removeBox(std::size_t index);
+    // Keeps the advice button in the top right corner, clear of the scroll bar.
+    void placeHelpButton();
 
     SceneCarddb* scene_ = nullptr;
     std::vector<ScriptTextView*> textBoxes_;
@@ -114,6 +121,7 @@ private:
     QWidget* background_ = nullptr;
     QWidget* paperBackground_ = nullptr;
     QFrame* paper_ = nullptr;
+    QToolButton* cmdHelp_ = nullptr;
     // Set while a box's text is replaced by its capitals.
     bool changingText_ = false;
 };

@@ -2,8 +2,10 @@
 // the tabs, fonts, the location box, paging, deleting and closing.
 #include "BigSceneView.h"
 
+#include "BigSceneCharactersView.h"
 #include "BigSceneGeometry.h"
 #include "BigSceneScriptView.h"
+#include "BigSceneSetupsView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -115,8 +117,18 @@ BigSceneView::~BigSceneView() = default;
 void BigSceneView::setScene(SceneCarddb* scene)
 {
     scene_ = scene;
-    if (!scene_ && bigSceneScriptView_)
+    if (scene_)
+        return;
+    if (bigSceneScriptView_)
         bigSceneScriptView_->setScene(nullptr);
+    for (BigSceneSetupsView* tab : {static_cast<BigSceneSetupsView*>(bigSceneSetupsView_.get()),
+                                    static_cast<BigSceneSetupsView*>(bigScenePayoffsView_.get())})
+        if (tab)
+            tab->setScene(nullptr);
+    for (BigSceneLinkedItemsView* tab : {static_cast<BigSceneLinkedItemsView*>(bigSceneCharactersView_.get()),
+                                         static_cast<BigSceneLinkedItemsView*>(bigSceneAttachmentsView_.get())})
+        if (tab)
+            tab->setScene(nullptr);
 }
 
 // --- Building ----------------------------------------------------------------------------------
@@ -282,6 +294,8 @@ void BigSceneView::connectControls()
                 [this, field] { guardedCall([this, field] { saveChanges(field); }); });
     for (QWidget* field : fieldsInTabOrder_)
         field->installEventFilter(this);
+    // Clicks in the description arrive at its viewport.
+    tfDescription_->viewport()->installEventFilter(this);
     for (DoubleClickTextField* label : lblColors_)
         connect(label, &DoubleClickTextField::userDoubleClicked, this,
                 [this](DoubleClickTextField* sender) { guardedCall([this, sender] { userDoubleClicked(sender); }); });
@@ -415,25 +429,82 @@ void BigSceneView::displaySelectedTab()
     } else if (selectedTabID_ >= 2 && selectedTabID_ <= 6) {
         // A tab's page is made the first time it shows and kept for the life of the card.
         QPointer<QWidget>& page = tabPages_[static_cast<std::size_t>(selectedTabID_ - 2)];
-        if (!page && selectedTabID_ == 6) {
-            bigSceneScriptView_ = std::make_unique<BigSceneScriptView>(myParent(), screenplay());
-            page = bigSceneScriptView_->view();
+        if (!page) {
+            page = makeTabPage(selectedTabID_);
             page->setParent(boxTabs_);
-        } else if (!page) {
-            page = new QWidget(boxTabs_);
-            page->setObjectName(QStringLiteral("tabPage%1").arg(selectedTabID_));
         }
         page->setGeometry(tabFrame);
         page->show();
-        if (selectedTabID_ == 6) {
-            bigSceneScriptView_->setScene(scene_);
-            bigSceneScriptView_->refreshView();
-        }
+        refreshTabPage(selectedTabID_);
     }
     if (QLabel* selected = tabSelector(selectedTabID_)) {
         paint(selected, QPalette::Window, Qt::white);
         paint(selected, QPalette::WindowText, standard);
     }
+}
+
+QWidget* BigSceneView::makeTabPage(std::int64_t tab)
+{
+    switch (tab) {
+    case 2:
+        bigSceneSetupsView_ = std::make_unique<BigSceneSetupsView>(myParent(), screenplay(), scene_);
+        return bigSceneSetupsView_->view();
+    case 3:
+        bigScenePayoffsView_ = std::make_unique<BigScenePayoffsView>(myParent(), screenplay(), scene_);
+        return bigScenePayoffsView_->view();
+    case 4:
+        bigSceneCharactersView_ = std::make_unique<BigSceneCharactersView>(myParent(), screenplay(), scene_);
+        return bigSceneCharactersView_->view();
+    case 5:
+        bigSceneAttachmentsView_ = std::make_unique<BigSceneAttachmentsView>(myParent(), screenplay(), scene_);
+        return bigSceneAttachmentsView_->view();
+    case 6:
+        bigSceneScriptView_ = std::make_unique<BigSceneScriptView>(myParent(), screenplay());
+        return bigSceneScriptView_->view();
+    default: {
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("tabPage%1").arg(tab));
+        return page;
+    }
+    }
+}
+
+void BigSceneView::refreshTabPage(std::int64_t tab)
+{
+    if (!tabPage(tab))
+        return;
+    switch (tab) {
+    case 2:
+        bigSceneSetupsView_->setScene(scene_);
+        bigSceneSetupsView_->refreshView();
+        break;
+    case 3:
+        bigScenePayoffsView_->setScene(scene_);
+        bigScenePayoffsView_->refreshView();
+        break;
+    case 4:
+        bigSceneCharactersView_->setScene(scene_);
+        bigSceneCharactersView_->refreshView();
+        break;
+    case 5:
+        bigSceneAttachmentsView_->setScene(scene_);
+        bigSceneAttachmentsView_->refreshView();
+        break;
+    case 6:
+        bigSceneScriptView_->setScene(scene_);
+        bigSceneScriptView_->refreshView();
+        break;
+    default:
+        break;
+    }
+}
+
+void BigSceneView::refreshLinkTabs(const BaseViewController* changedIn)
+{
+    for (BigSceneSetupsView* tab : {static_cast<BigSceneSetupsView*>(bigSceneSetupsView_.get()),
+                                    static_cast<BigSceneSetupsView*>(bigScenePayoffsView_.get())})
+        if (tab && tab != changedIn && tab->scene())
+            tab->refreshView();
 }
 
 // --- Filling -----------------------------------------------------------------------------------

@@ -11,14 +11,19 @@
 #include <cstdint>
 #include <memory>
 
+class BigSceneAttachmentsView;
+class BigSceneCharactersView;
 class BigSceneScriptView;
+class BigSceneSetupsView;
 class BigSceneView;
+class BigScenePayoffsView;
 class DoubleClickTextField;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -87,6 +92,15 @@ public:
     QWidget* tabPage(std::int64_t tab) const;
     // The Script tab's editor once the tab has shown; nothing before.
     BigSceneScriptView* bigSceneScriptView() const { return bigSceneScriptView_.get(); }
+    // The Set-ups (Pay-offs) tab once it has shown; nothing before.
+    BigSceneSetupsView* bigSceneSetupsView() const { return bigSceneSetupsView_.get(); }
+    BigScenePayoffsView* bigScenePayoffsView() const { return bigScenePayoffsView_.get(); }
+    // The Characters (Attachments) tab once it has shown; nothing before.
+    BigSceneCharactersView* bigSceneCharactersView() const { return bigSceneCharactersView_.get(); }
+    BigSceneAttachmentsView* bigSceneAttachmentsView() const { return bigSceneAttachmentsView_.get(); }
+    // Set-ups or pay-offs changed in `changedIn` (or elsewhere, for nothing): the other tabs of
+    // them that have shown list them again.
+    void refreshLinkTabs(const BaseViewController* changedIn);
 
     // Writes what the user typed. `sender` nullptr writes every field; one of the card's fields
     // writes that field; any other object (the card itself) writes no field. In every case the
@@ -191,6 +205,10 @@ private:
     void buildCardPane(QWidget* pane);
     void buildTabPane(QWidget* pane);
     void buildNotesTab();
+    // The page of tab 2 to 6, made with its controller; the tab's page is then kept.
+    QWidget* makeTabPage(std::int64_t tab);
+    // The tab's controller shows the card again.
+    void refreshTabPage(std::int64_t tab);
     void connectControls();
     void layoutCardPane();
     void layoutTabPane();
@@ -202,6 +220,11 @@ private:
     void moveFocusFrom(QWidget* field, bool forward);
     bool handleFieldKey(QObject* watched, QKeyEvent* event);
     void selectPlaceholder(QWidget* field);
+    // Whether the field shows only its placeholder text.
+    bool holdsPlaceholder(const QWidget* field) const;
+    // A left click on a field holding its placeholder: focus and the whole placeholder selected,
+    // the click eaten. False for any other click.
+    bool clickOnPlaceholder(QObject* watched, QMouseEvent* event);
     // The parts of saveChanges.
     void saveHeading();
     void saveDescription();
@@ -256,6 +279,10 @@ private:
     QFrame* boxNotes_ = nullptr;
     std::array<QPointer<QWidget>, 5> tabPages_{};
     std::unique_ptr<BigSceneScriptView> bigSceneScriptView_;
+    std::unique_ptr<BigSceneSetupsView> bigSceneSetupsView_;
+    std::unique_ptr<BigScenePayoffsView> bigScenePayoffsView_;
+    std::unique_ptr<BigSceneCharactersView> bigSceneCharactersView_;
+    std::unique_ptr<BigSceneAttachmentsView> bigSceneAttachmentsView_;
     QLabel* lblLocations_ = nullptr;
     QComboBox* cmbLocations_ = nullptr;
     QLabel* lblStartDateTime_ = nullptr;

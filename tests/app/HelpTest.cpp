@@ -41,7 +41,7 @@ QStringList numbered(const QString& stem, int count, const QString& tail = QStri
 QStringList programTopics()
 {
     QStringList keys = numbered("BEAT", 15);
-    keys << "CHARACTERS" << "LOCATIONS" << "SETUPPAYOFF" << "GENRE" << "COLORCODE";
+    keys << "CHARACTERS" << "LOCATIONS" << "SETUPPAYOFF" << "GENRE" << "COLORCODE" << "SCENECARD" << "SCRIPT";
     for (const QString& genre : storyGenres()) {
         const QString name = genre.toUpper().remove(' ');
         keys << "GENRE" + name << "GENRE" + name + "POPUP";

@@ -1,5 +1,7 @@
 #include "BoardFixture.h"
 
+#include "app/AppActions.h"
+#include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "board/BoardListViewView.h"
 #include "board/CardPlacement.h"
@@ -14,6 +16,7 @@
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QTableView>
@@ -437,4 +440,34 @@ TEST_F(BoardListTest, BoardListShutDownReleasesTheListAndItsCards)
     list_ = boardListViewOf(*document_);
     ASSERT_NE(list_, nullptr);
     EXPECT_EQ(shownKeys(), (std::vector<std::int64_t>{keys_[0], keys_[1]}));
+}
+
+TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardSaySoAndPrintNothing)
+{
+    // The board holds cards; the list's colour filter names a code no card carries.
+    ASSERT_TRUE(openList({inBeat(1), inBeat(2)}, QStringLiteral("BoardListFilterColorID = 9999")));
+    ASSERT_TRUE(shownKeys().empty());
+    AppActions& menus = app_->actions();
+    for (QAction* item : {menus.mnuRSCI3x5, menus.mnuRSCI4x6, menus.mnuRSCA3x5, menus.mnuRSCABusinessCards}) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        fakes_.alerts->shown.clear();
+        item->trigger();
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown.front().title, "Scene Cards");
+        EXPECT_EQ(fakes_.alerts->shown.front().message, "There are no scene cards to include in this report.");
+    }
+    EXPECT_TRUE(fakes_.printPanels->shown.empty());
+
+    // The summary still prints its caption of the filter; with the filter off the stocks print again.
+    fakes_.alerts->shown.clear();
+    fakes_.printPanels->answers.push_back(std::nullopt);
+    menus.mnuRSCSummary->trigger();
+    EXPECT_EQ(fakes_.printPanels->shown.size(), 1u);
+    screenplay().setBoardListFilterColorID(0);
+    list_->refreshView();
+    ASSERT_EQ(shownKeys().size(), 2u);
+    fakes_.printPanels->answers.push_back(std::nullopt);
+    menus.mnuRSCA3x5->trigger();
+    EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
 }

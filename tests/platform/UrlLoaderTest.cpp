@@ -155,11 +155,9 @@ TEST(QtUrlLoaderTest, ASilentServerTimesOut)
 
 TEST(QtUrlLoaderTest, AnUntrustedCertificateIsNoAnswer)
 {
-    QTemporaryDir folder;
-    QString certificate;
-    QString key;
-    ASSERT_TRUE(makeSelfSignedCertificate(folder.path(), &certificate, &key));
-    LoopbackServer server(answerByPath, certificate, key);
+    const ServerCertificate tls;
+    ASSERT_TRUE(tls.made);
+    LoopbackServer server(answerByPath, tls.certificatePath, tls.keyPath);
     QtUrlLoader loader;
     UrlLoadRequest request;
     request.url = server.url(QStringLiteral("/echo"), QStringLiteral("https"));

@@ -6,7 +6,14 @@
 #include "model/ScriptPartdb.h"
 #include "reports/CardSheetReports.h"
 #include "reports/IndexCardReports.h"
+#include "reports/ReportText.h"
 #include "reports/SceneCardReports.h"
+#include "support/FontProbe.h"
+
+#include <QRawFont>
+
+#include <array>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +34,15 @@ protected:
         auto& list = onBoard == 1 ? story().sceneCards() : story().litterBox();
         list.push_back(std::move(card));
         return *list.back();
+    }
+
+    // The words "w0000", "w0001", ... (`digits` digits each), in order.
+    static QStringList numberedWords(int count, int digits)
+    {
+        QStringList words;
+        for (int index = 0; index < count; ++index)
+            words.append(QStringLiteral("w%1").arg(index, digits, 10, QLatin1Char('0')));
+        return words;
     }
 
     void addPart(SceneCarddb& card, const char* element, const QString& text)
@@ -208,9 +224,7 @@ TEST_F(SceneCardReportsPdf, ALongIndexCardRunsOnUnderItsRepeatedHeading)
 {
     SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
     card.setPageNumber(42);
-    QStringList words;
-    for (int index = 0; index < 400; ++index)
-        words.append(QStringLiteral("w%1").arg(index, 3, 10, QLatin1Char('0')));
+    const QStringList words = numberedWords(400, 3);
     card.setDescription(words.join(QLatin1Char(' ')));
     const PdfProbe pdf = print(IndexCardReports::fourBySix(story()));
     ASSERT_GE(pdf.pageCount(), 2);
@@ -261,5 +275,188 @@ TEST_F(SceneCardReportsPdf, CardSheetsFillTheirSlotsInOrder)
         // Every card shows its texts, its notes label and its band.
         EXPECT_EQ(pdf.text().count(QStringLiteral("Notes:")), row.cards);
         EXPECT_EQ(pdf.text().count(QStringLiteral("+/-")), row.cards);
+    }
+}
+
+TEST_F(SceneCardReportsPdf, TheScriptIsPrintedInTheUprightRegularScreenplayFace)
+{
+    EXPECT_EQ(FontProbe::screenplayFaceProblem(ReportText::scriptFont(12)), QString());
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    addPart(card, "Action", QStringLiteral("IIIIIIII"));
+    const PdfProbe pdf = print(SceneCardReports::script(story()));
+    const PdfProbe::Word* word = pdf.find(QStringLiteral("IIIIIIII"));
+    ASSERT_NE(word, nullptr);
+    // The printed capital I as a reader sees it at 400 dpi: a stem as thick as the regular face's,
+    // standing upright (its middle at the same x a quarter and three quarters of the way up).
+    constexpr int kDpi = 400;
+    const double scale = kDpi / 72.0;
+    const QImage page = pdf.render(1, kDpi).convertToFormat(QImage::Format_Grayscale8);
+    const QRect cell = QRectF(word->box.left() * scale, word->box.top() * scale, word->box.width() / 8 * scale,
+                              word->box.height() * scale)
+                           .toAlignedRect();
+    const auto inkOfRow = [&](int y) {
+        int first = -1;
+        int last = -1;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        return std::pair(first, last);
+    };
+    int top = -1;
+    int bottom = -1;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        if (inkOfRow(y).first >= 0) {
+            top = top < 0 ? y : top;
+            bottom = y;
+        }
+    ASSERT_GT(bottom - top, 30) << "a capital I about 7 points high";
+    const auto [left, right] = inkOfRow((top + bottom) / 2);
+    QFont regular = ReportText::scriptFont(12);
+    regular.setPixelSize(100);
+    const double expectedStem = FontProbe::stemOfI(QRawFont::fromFont(regular)) / 1000 * 12 * scale;
+    EXPECT_NEAR(right - left + 1, expectedStem, 2);
+    const auto middle = [&](int y) {
+        const auto [from, to] = inkOfRow(y);
+        return (from + to) / 2.0;
+    };
+    EXPECT_NEAR(middle(top + (bottom - top) / 4), middle(bottom - (bottom - top) / 4), 1.5) << "no slant";
+}
+
+namespace {
+
+// One stock of label sheets: its slots, in points of its sheet.
+struct SheetStock {
+    const char* name;
+    std::unique_ptr<PrintedReport> (*build)(Screenplaydb&);
+    int slotsPerSheet;
+    int columns;
+    QPointF firstSlot;   // left and top of slot 0
+    QSizeF slotStep;     // to the next column and the next row
+    double slotHeight;
+    double pageNumberRight; // right edge of the page number box in slot 0
+    double swatchTop;       // below slot 0's top
+    std::array<double, 6> swatchLefts; // from the slot's left
+    std::array<double, 6> swatchWidths;
+    double swatchHeight;
+};
+
+const SheetStock kSheetStocks[] = {
+    {"Avery 3x5", &CardSheetReports::avery3x5, 3, 1, QPointF(130, 75), QSizeF(0, 216), 216, 612 - 130, 216 - 12,
+     {0, 58, 116, 174, 232, 290}, {59, 59, 59, 59, 59, 57}, 8},
+    {"business cards", &CardSheetReports::businessCards, 10, 2, QPointF(56, 46), QSizeF(252, 143.5), 143.5,
+     56 + 248, 143.5 - 5, {0, 41, 82, 123, 164, 205}, {42, 42, 42, 42, 42, 41}, 4},
+};
+
+// Which slot of its sheet a point of a page lies in (-1 outside every slot).
+int slotAt(const SheetStock& stock, const QPointF& point)
+{
+    for (int slot = 0; slot < stock.slotsPerSheet; ++slot) {
+        const QRectF frame(stock.firstSlot.x() + stock.slotStep.width() * (slot % stock.columns),
+                           stock.firstSlot.y() + stock.slotStep.height() * (slot / stock.columns),
+                           stock.columns == 1 ? 352 : 252, stock.slotHeight);
+        if (frame.contains(point))
+            return slot;
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(SceneCardReportsPdf, CardSheetSwatchesShowTheCardsSixColourCodesAndWhiteForNone)
+{
+    ASSERT_GE(story().colorCodes().size(), 3u);
+    std::array<std::int64_t, 6> codes{};
+    std::array<QColor, 6> expected;
+    for (std::size_t index = 0; index < 6; ++index) {
+        expected[index] = Qt::white;
+        if (index % 2 == 0) {
+            const ColorCodedb& code = *story().colorCodes()[index / 2];
+            codes[index] = code.colorCodeID();
+            expected[index] = QColor(int(code.redValue()), int(code.greenValue()), int(code.blueValue()));
+        }
+    }
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    for (std::size_t index = 0; index < 6; ++index)
+        card.setColorLegendID(std::int64_t(index) + 1, codes[index]);
+    for (const SheetStock& stock : kSheetStocks) {
+        SCOPED_TRACE(stock.name);
+        const PdfProbe pdf = print(stock.build(story()), QString::fromLatin1(stock.name).left(5) + ".pdf");
+        ASSERT_EQ(pdf.pageCount(), 1);
+        constexpr double kPixels = 4; // a point at 288 dpi
+        const QImage page = pdf.render(1, 288);
+        const double middle = stock.firstSlot.y() + stock.swatchTop + stock.swatchHeight / 2;
+        for (std::size_t index = 0; index < 6; ++index) {
+            SCOPED_TRACE(index);
+            const double left = stock.firstSlot.x() + stock.swatchLefts[index];
+            const double centre = left + stock.swatchWidths[index] / 2;
+            EXPECT_EQ(page.pixelColor(int(centre * kPixels), int(middle * kPixels)), expected[index]);
+            // The outline's outer half, from half a point to one point inside the frame on either side.
+            for (const double edge : {left + 0.75, left + stock.swatchWidths[index] - 0.75})
+                EXPECT_EQ(page.pixelColor(int(edge * kPixels), int(middle * kPixels)), QColor(Qt::black)) << edge;
+        }
+        // Nothing of the row beyond its last swatch.
+        const double end = stock.firstSlot.x() + stock.swatchLefts[5] + stock.swatchWidths[5];
+        EXPECT_EQ(page.pixelColor(int((end + 0.5) * kPixels), int(middle * kPixels)), QColor(Qt::white));
+    }
+}
+
+TEST_F(SceneCardReportsPdf, CardSheetTextRunsOnIntoTheNextSlotsUnderTheRepeatedHeadingAndPageNumber)
+{
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    card.setPageNumber(42);
+    const QStringList words = numberedWords(1200, 4);
+    card.setDescription(words.join(QLatin1Char(' ')));
+    card.setEmotionalChange(QStringLiteral("Hope"));
+    for (const SheetStock& stock : kSheetStocks) {
+        SCOPED_TRACE(stock.name);
+        const PdfProbe pdf = print(stock.build(story()), QString::fromLatin1(stock.name).left(5) + ".pdf");
+        // The words in the order of the slots they stand in, and what heads each slot.
+        struct Slot {
+            const PdfProbe::Word* heading = nullptr;
+            const PdfProbe::Word* pageNumber = nullptr;
+            const PdfProbe::Word* band = nullptr;
+            std::vector<const PdfProbe::Word*> text;
+        };
+        std::map<std::pair<int, int>, Slot> bySlot;
+        for (const PdfProbe::Word& word : pdf.words()) {
+            const int slot = slotAt(stock, word.box.center());
+            ASSERT_GE(slot, 0) << word.text.toStdString() << " outside every slot";
+            Slot& holder = bySlot[{word.page, slot}];
+            if (word.text == "HUT")
+                holder.heading = &word;
+            else if (word.text == "42")
+                holder.pageNumber = &word;
+            else if (word.text == "Hope")
+                holder.band = &word;
+            else if (word.text.startsWith(QLatin1Char('w')))
+                holder.text.push_back(&word);
+        }
+        ASSERT_GE(bySlot.size(), std::size_t(stock.slotsPerSheet) + 1) << "the text runs onto a second sheet";
+        QStringList printed;
+        int used = 0;
+        for (const auto& [where, slot] : bySlot) {
+            const auto& [pageNumber, index] = where;
+            SCOPED_TRACE(QStringLiteral("page %1 slot %2").arg(pageNumber).arg(index).toStdString());
+            EXPECT_EQ((pageNumber - 1) * stock.slotsPerSheet + index, used++) << "no slot skipped";
+            const double slotTop = stock.firstSlot.y() + stock.slotStep.height() * (index / stock.columns);
+            const double slotLeft = stock.firstSlot.x() + stock.slotStep.width() * (index % stock.columns);
+            ASSERT_NE(slot.heading, nullptr);
+            EXPECT_NEAR(slot.heading->box.top(), slotTop + 2, 2);
+            ASSERT_NE(slot.pageNumber, nullptr);
+            EXPECT_NEAR(slot.pageNumber->box.top(), slot.heading->box.top(), 2);
+            EXPECT_NEAR(slot.pageNumber->box.right(),
+                        stock.pageNumberRight + stock.slotStep.width() * (index % stock.columns), 3);
+            for (const PdfProbe::Word* word : slot.text) {
+                EXPECT_GT(word->box.top(), slot.heading->box.bottom()) << word->text.toStdString();
+                EXPECT_LE(word->box.bottom(), slotTop + stock.slotHeight - 2 + 0.5) << word->text.toStdString();
+                EXPECT_GE(word->box.left(), slotLeft - 0.5);
+                printed.append(word->text);
+            }
+            // The band only at the foot of the card's last slot.
+            EXPECT_EQ(slot.band != nullptr, &slot == &bySlot.rbegin()->second);
+        }
+        EXPECT_EQ(printed, words) << "every word once, in order";
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QTableView>
 #include <QTest>
 
 MyDocument* BigSceneFixture::openCard(const std::vector<CardSpec>& cards, std::size_t shown, std::int64_t tab,
@@ -98,6 +99,13 @@ void BigSceneFixture::activate() const
     document_->window()->activateWindow();
     QApplication::setActiveWindow(document_->window());
     settle();
+}
+
+void clickCell(QTableView& table, int row, int column)
+{
+    const QModelIndex index = table.model()->index(row, column);
+    table.scrollTo(index);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier, table.visualRect(index).center());
 }
 
 namespace {

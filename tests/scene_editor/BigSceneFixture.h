@@ -8,7 +8,12 @@
 #include <vector>
 
 class BigSceneView;
+class QTableView;
 class QWidget;
+
+// Clicks a cell of a table as the user would, once it is scrolled into view; what the click
+// posts has not run yet.
+void clickCell(QTableView& table, int row, int column);
 
 // A story window with the large scene card open on one of its board cards. The story has 110
 // pages unless the assignments say otherwise; records that can be dropped on a card (three

@@ -25,6 +25,18 @@ class BigSceneViewTest : public BigSceneFixture
 {
 protected:
     std::vector<CardSpec> threeCards() const { return {inBeat(1), inBeat(2), inBeat(3)}; }
+    // The open card's four texts hold their placeholders; the window is active.
+    void showPlaceholders()
+    {
+        SceneCarddb* card = big()->scene();
+        card->setHeading(BigSceneView::kHeadingPlaceholder);
+        card->setEmotionalChange(BigSceneView::kEmotionalChangePlaceholder);
+        card->setConflict(BigSceneView::kConflictPlaceholder);
+        card->setDescription(QStringLiteral("Scene Description"));
+        card->save();
+        big()->refreshView();
+        activate();
+    }
 };
 
 // --- Outlets, tabs, fonts ----------------------------------------------------------------------
@@ -309,14 +321,7 @@ TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
 TEST_F(BigSceneViewTest, AFieldHoldingItsPlaceholderIsReplacedByWhatIsTypedWhereverItWasClicked)
 {
     ASSERT_NE(openCard(threeCards()), nullptr);
-    SceneCarddb* card = big()->scene();
-    card->setHeading(BigSceneView::kHeadingPlaceholder);
-    card->setEmotionalChange(BigSceneView::kEmotionalChangePlaceholder);
-    card->setConflict(BigSceneView::kConflictPlaceholder);
-    card->setDescription(QStringLiteral("Scene Description"));
-    card->save();
-    big()->refreshView();
-    activate();
+    showPlaceholders();
     struct Row {
         QWidget* field;
         const char* column;
@@ -344,6 +349,35 @@ TEST_F(BigSceneViewTest, AFieldHoldingItsPlaceholderIsReplacedByWhatIsTypedWhere
     QTest::keyClicks(big()->tfConflict(), QStringLiteral("X"));
     QTest::keyClick(big()->tfConflict(), Qt::Key_Return);
     EXPECT_EQ(column(QStringLiteral("Conflict")), "XINT. FERRY BRIDGE");
+}
+
+TEST_F(BigSceneViewTest, KeysTypedBeforeThePlaceholderIsSelectedAgainAreKept)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    showPlaceholders();
+    struct Row {
+        QWidget* field;
+        const char* column;
+        bool selectAllFirst; // Ctrl+A pressed before typing, as a user replacing the text does
+    };
+    const Row rows[] = {{big()->tfHeading(), "Heading", false},
+                        {big()->tfEmotionalChange(), "EmotionalChange", true},
+                        {big()->tfConflict(), "Conflict", false},
+                        {big()->tfDescription(), "Description", true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.column);
+        // The click and the first keys arrive together, before the event loop turns once.
+        auto* area = qobject_cast<QAbstractScrollArea*>(row.field);
+        QTest::mouseClick(area ? area->viewport() : row.field, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
+        if (row.selectAllFirst)
+            QTest::keyClick(row.field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(row.field, QStringLiteral("FERRY"));
+        settle();
+        QTest::keyClicks(row.field, QStringLiteral(" BRIDGE"));
+        big()->cmbLocations()->setFocus();
+        settle();
+        EXPECT_EQ(column(QString::fromLatin1(row.column)), "FERRY BRIDGE");
+    }
 }
 
 // --- The board after the large card ------------------------------------------------------------

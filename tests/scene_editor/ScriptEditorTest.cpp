@@ -7,10 +7,17 @@
 #include "model/ScriptPartdb.h"
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
+#include "app/AdviceWindow.h"
+#include "platform/ScreenplayFont.h"
+#include "support/FontProbe.h"
 #include "support/SqlProbe.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QScrollArea>
 #include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
 
 class ScriptEditor : public BigSceneFixture
 {
@@ -78,11 +85,15 @@ TEST_F(ScriptEditor, ANewSceneGetsOneEmptyActionThatShowsButDoesNotStoreTheInstr
     ASSERT_EQ(boxes(), 1u);
     EXPECT_EQ(box(0)->toPlainText(), "");
     EXPECT_EQ(box(0)->placeholderText(), BigSceneScriptView::kPlaceholder);
-    EXPECT_EQ(box(0)->geometry(), QRect(108, 18, 432, 18));
+    EXPECT_EQ(box(0)->geometry().topLeft(), QPoint(108, 18));
+    EXPECT_EQ(box(0)->width(), 432);
+    // The whole instruction shows: at 432 points it takes three lines of the 12-point face.
+    EXPECT_GE(box(0)->height(), 3 * 12);
     box(0)->setFocus();
     leave();
     EXPECT_EQ(rows(), "1:Action:");
     type(box(0), QStringLiteral("Snow on the pass."));
+    EXPECT_EQ(box(0)->height(), 18) << "one line of text";
     EXPECT_EQ(rows(), "1:Action:") << "nothing is written while typing";
     leave();
     EXPECT_EQ(rows(), "1:Action:Snow on the pass.");
@@ -321,4 +332,41 @@ TEST_F(ScriptEditor, AReturnThatCannotBeWrittenChangesNothingAndSaysSo)
     EXPECT_EQ(box(1)->y(), second);
     EXPECT_EQ(box(1)->scriptPart()->sortOrder(), 2);
     EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_F(ScriptEditor, TheAdviceButtonShowsTheScriptTopicOnceTheClickIsHandledAndNeverTakesTheFocus)
+{
+    ASSERT_NE(openScript({"Action:Snow."}), nullptr);
+    QToolButton* help = big()->bigSceneScriptView()->cmdHelp();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->objectName(), "cmdHelp");
+    EXPECT_TRUE(help->isVisible());
+    // In the tab's top right corner, over the scroll area, clear of its scroll bar.
+    const QScrollArea* scroll = big()->bigSceneScriptView()->scrScript();
+    EXPECT_TRUE(scroll->geometry().contains(help->geometry())) << "inside the tab's scroll area";
+    EXPECT_GT(help->x(), scroll->geometry().center().x()) << "on the right";
+    EXPECT_LT(help->y(), scroll->geometry().center().y()) << "at the top";
+    box(0)->setFocus();
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_EQ(document_->adviceWindow(), nullptr) << "asked for after the click";
+    settle();
+    ASSERT_NE(document_->adviceWindow(), nullptr);
+    EXPECT_EQ(document_->adviceWindow()->webDocument()->source(), QUrl("qrc:/help/SCRIPT.htm"));
+    EXPECT_NE(QApplication::focusWidget(), help) << "typing goes on in the box";
+}
+
+TEST_F(ScriptEditor, BoxesAreSetInTheUprightRegularScreenplayFaceAtTwelve)
+{
+    ASSERT_NE(openScript({"Scene Heading:EXT. PASS - NIGHT", "Character:RUTH", "Dialogue:Hold on."}), nullptr);
+    for (std::size_t index = 0; index < boxes(); ++index) {
+        SCOPED_TRACE(index);
+        const QFontInfo face(box(index)->font());
+        EXPECT_EQ(face.family(), ScreenplayFont::family());
+        EXPECT_EQ(face.pixelSize(), 12);
+        EXPECT_FALSE(face.bold());
+        EXPECT_FALSE(face.italic());
+        EXPECT_EQ(FontProbe::screenplayFaceProblem(box(index)->font()), QString());
+        // The characters typed take the box's face, not a face of their own.
+        EXPECT_EQ(FontProbe::screenplayFaceProblem(box(index)->textCursor().charFormat().font()), QString());
+    }
 }

@@ -46,6 +46,10 @@ void BandwidthMeter::setMaxBandwidthPerSecond(quint64 bytes)
     // A wait earned under another maximum does not hold under this one.
     if (bytes != maxBandwidthPerSecond_)
         throttleWakeUpTime_.reset();
+    // Bytes that went out before there was any maximum cost no wait under the new one: the
+    // window they were counted in closes, and throttling starts from a fresh one.
+    if (maxBandwidthPerSecond_ == 0 && bytes != 0 && bandwidthUsedInLastSecond_ != 0)
+        recordBandwidthUsage();
     maxBandwidthPerSecond_ = bytes;
 }
 

@@ -27,7 +27,8 @@ public:
     void setClock(Now now);
 
     quint64 maxBandwidthPerSecond() const;
-    // 0 turns throttling off; a new maximum drops a pending wake-up time.
+    // 0 turns throttling off; a new maximum drops a pending wake-up time, and the first one
+    // starts a new window.
     void setMaxBandwidthPerSecond(quint64 bytes);
     bool isBandwidthThrottled() const;
 

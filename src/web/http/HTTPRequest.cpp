@@ -76,6 +76,7 @@ void HTTPRequest::carrySettingsTo(HTTPRequest& copy) const
     request->setTimeOutSeconds(timeOutSeconds());
     request->setUseHTTPVersionOne(useHTTPVersionOne());
     request->setValidatesSecureCertificate(validatesSecureCertificate());
+    request->setClientCertificateIdentity(clientCertificateIdentity());
     request->setClientCertificates(clientCertificates());
     request->setPACurl(PACurl());
     request->setShouldPresentCredentialsBeforeChallenge(shouldPresentCredentialsBeforeChallenge());

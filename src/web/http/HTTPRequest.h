@@ -11,6 +11,7 @@
 #include <QList>
 #include <QNetworkCookie>
 #include <QSslCertificate>
+#include <QSslKey>
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
@@ -56,6 +57,14 @@ struct ProxyEntry {
     QString host;
     int port = 0;
     bool operator==(const ProxyEntry&) const = default;
+};
+
+// Who the client is, for a secure server that asks: its certificate and the private key that
+// goes with it.
+struct ClientIdentity {
+    QSslCertificate certificate;
+    QSslKey privateKey;
+    bool operator==(const ClientIdentity&) const = default;
 };
 
 // The pieces of the user-agent text, as the running application gives them.
@@ -385,6 +394,9 @@ private:
     HTTP_REQUEST_PROPERTY(QUrl, PACurl, setPACurl);
     HTTP_REQUEST_PROPERTY(QString, authenticationScheme, setAuthenticationScheme);
     HTTP_REQUEST_PROPERTY(QString, proxyAuthenticationScheme, setProxyAuthenticationScheme);
+    // Presented to a secure server that asks for a certificate; the clientCertificates follow it
+    // (they link it to an authority the server trusts) and go only with an identity.
+    HTTP_REQUEST_PROPERTY(std::optional<ClientIdentity>, clientCertificateIdentity, setClientCertificateIdentity);
     HTTP_REQUEST_PROPERTY(QList<QSslCertificate>, clientCertificates, setClientCertificates);
     HTTP_REQUEST_PROPERTY(std::shared_ptr<DataDecompressor>, dataDecompressor, setDataDecompressor);
     HTTP_REQUEST_PROPERTY(QDateTime, lastActivityTime, setLastActivityTime);

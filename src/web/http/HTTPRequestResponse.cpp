@@ -94,8 +94,9 @@ void HTTPRequest::readResponseHeaders()
             setRequestHeaders(kept);
             setHaveBuiltRequestHeaders(false);
         }
-        // Credentials meant for one server never go to another, nor from a secure one to a
-        // plain one.
+        // Credentials given for one server never go to another, neither in the headers built
+        // for the first nor in answer to a challenge of the second, and so never from a secure
+        // server to a plain one: the second server's challenge goes to the delegate, if any.
         if (next.scheme() != current.scheme() || next.host() != current.host()
             || next.port(-1) != current.port(-1)) {
             HTTPHeaders headers = requestHeaders();
@@ -103,10 +104,10 @@ void HTTPRequest::readResponseHeaders()
             headers.remove(QStringLiteral("Proxy-Authorization"));
             setRequestHeaders(headers);
             setShouldPresentCredentialsBeforeChallenge(false);
-            if (current.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https")) {
-                setUsername({});
-                setPassword({});
-            }
+            setUsername({});
+            setPassword({});
+            setDomain({});
+            setRequestCredentials(nullptr);
             setUseSessionPersistence(false);
         }
         setRedirectURL(next);

@@ -289,6 +289,10 @@ void HTTPRequest::startRequest()
     where.host = target.host();
     where.port = quint16(target.port(where.secure ? 443 : 80));
     where.validatesCertificates = validatesSecureCertificate();
+    if (const auto identity = clientCertificateIdentity(); identity && where.secure) {
+        where.clientCertificateChain = QList<QSslCertificate> {identity->certificate} + clientCertificates();
+        where.clientKey = identity->privateKey;
+    }
     bool absoluteTarget = false;
     if (!proxyHost().isEmpty() && proxyPort() != 0) {
         const auto type = proxyType().value_or(ProxyEntry::Type::Http);

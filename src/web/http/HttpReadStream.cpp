@@ -1,5 +1,6 @@
 #include "web/http/HttpReadStream.h"
 
+#include <QCryptographicHash>
 #include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTimer>
@@ -9,8 +10,20 @@ namespace {
 constexpr qint64 kWriteChunk = 65536;
 constexpr qint64 kWriteAhead = 262144;
 constexpr qint64 kReadChunk = 65536;
+// The socket property that holds the key of the target it was connected for.
+constexpr char kConnectionKeyProperty[] = "vantoraConnectionKey";
 
 } // namespace
+
+QString HttpReadStream::Target::connectionKey() const
+{
+    QStringList parts {host, QString::number(port), secure ? QStringLiteral("tls") : QStringLiteral("plain"),
+                       validatesCertificates ? QStringLiteral("checked") : QStringLiteral("unchecked"),
+                       QString::number(int(tunnel)), proxyHost, QString::number(proxyPort)};
+    for (const QSslCertificate& certificate : clientCertificateChain)
+        parts.append(QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex()));
+    return parts.join(QLatin1Char('|'));
+}
 
 HttpReadStream::HttpReadStream(QByteArray head, std::unique_ptr<QIODevice> body, bool headRequest, Target target)
     : head_(std::move(head))
@@ -29,7 +42,9 @@ bool HttpReadStream::open(std::unique_ptr<QAbstractSocket> connection)
 {
     if (body_device_ && !body_device_->isOpen() && !body_device_->open(QIODevice::ReadOnly))
         return false;
-    if (connection && connection->state() == QAbstractSocket::ConnectedState && connection->thread() == thread()) {
+    const QString key = target_.connectionKey();
+    if (connection && connection->state() == QAbstractSocket::ConnectedState && connection->thread() == thread()
+        && connection->property(kConnectionKeyProperty).toString() == key) {
         socket_ = std::move(connection);
         socket_->disconnect();
         reused_ = true;
@@ -39,10 +54,19 @@ bool HttpReadStream::open(std::unique_ptr<QAbstractSocket> connection)
         QTimer::singleShot(0, this, [this] { startWriting(); });
         return true;
     }
+    if (connection) {
+        // Made for another target, or living on another thread: it is let go of there.
+        connection->disconnect();
+        connection.release()->deleteLater();
+    }
     std::unique_ptr<QSslSocket> secure;
     if (target_.secure) {
         secure = std::make_unique<QSslSocket>();
         secure->setPeerVerifyMode(target_.validatesCertificates ? QSslSocket::VerifyPeer : QSslSocket::VerifyNone);
+        if (!target_.clientCertificateChain.isEmpty()) {
+            secure->setLocalCertificateChain(target_.clientCertificateChain);
+            secure->setPrivateKey(target_.clientKey);
+        }
         socket_ = std::move(secure);
     } else {
         socket_ = std::make_unique<QTcpSocket>();
@@ -59,10 +83,18 @@ bool HttpReadStream::open(std::unique_ptr<QAbstractSocket> connection)
         break;
     }
     socket_->setReadBufferSize(kBodyBufferLimit);
+    socket_->setProperty(kConnectionKeyProperty, key);
     connectSignals();
     if (auto* ssl = qobject_cast<QSslSocket*>(socket_.get())) {
         connect(ssl, &QSslSocket::encrypted, this, &HttpReadStream::startWriting);
         connect(ssl, &QSslSocket::sslErrors, this, &HttpReadStream::sslErrors);
+        // A server that refuses the client's certificate (or none) says so in a fatal alert,
+        // which may come after the client's side of the handshake is done.
+        connect(ssl, &QSslSocket::alertReceived, this,
+                [this](QSsl::AlertLevel level, QSsl::AlertType, const QString& description) {
+                    if (level == QSsl::AlertLevel::Fatal)
+                        failWith(ErrorKind::Secure, description);
+                });
         ssl->connectToHostEncrypted(target_.host, target_.port);
     } else {
         connect(socket_.get(), &QAbstractSocket::connected, this, &HttpReadStream::startWriting);

@@ -6,7 +6,9 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QObject>
+#include <QSslCertificate>
 #include <QSslError>
+#include <QSslKey>
 
 #include <functional>
 #include <memory>
@@ -35,6 +37,15 @@ public:
         enum class Tunnel { None, Http, Socks } tunnel = Tunnel::None;
         QString proxyHost;
         quint16 proxyPort = 0;
+        // What a secure connection presents when the server asks who the client is: the
+        // client's own certificate first, then the ones that link it to an authority.
+        QList<QSslCertificate> clientCertificateChain;
+        QSslKey clientKey;
+
+        // Names everything that shapes a connection: only one made for the same key may carry
+        // another exchange, so that no request borrows a connection checked less strictly, or
+        // presented as someone else, than it asks for.
+        QString connectionKey() const;
     };
 
     // The decoded body waiting to be read is bounded: past this, the connection is not read
@@ -45,7 +56,8 @@ public:
     ~HttpReadStream() override;
 
     void setClient(std::function<void(Event)> client) { client_ = std::move(client); }
-    // Starts the exchange, on the given open connection when there is one.
+    // Starts the exchange, on the given open connection when it was made for the same target;
+    // otherwise that connection is closed and a new one made.
     bool open(std::unique_ptr<QAbstractSocket> connection = nullptr);
     void close();
     // The open connection, once the answer has been read whole and leaves it usable.

@@ -88,6 +88,25 @@ TEST(BandwidthMeter, AnExcessCostsSleepInProportionAndWindowsAverageOut)
     EXPECT_FALSE(meter.isBandwidthThrottled());
 }
 
+TEST(BandwidthMeter, BytesCountedBeforeThereWasAMaximumCostNoWait)
+{
+    SteppedClock clock;
+    BandwidthMeter meter(clock.function());
+    meter.measureBandwidthUsage();
+    meter.incrementBandwidthUsedInLastSecond(5000000);
+    clock.now += 100ms;
+    meter.setMaxBandwidthPerSecond(40000);
+    meter.measureBandwidthUsage();
+    EXPECT_FALSE(meter.throttleWakeUpTime());
+    EXPECT_EQ(meter.bandwidthUsedInLastSecond(), 0u);
+    EXPECT_EQ(meter.measurementDate(), clock.now + 1s);
+    EXPECT_EQ(meter.maxUploadReadLength(), 10000u);
+    // Under the maximum, an excess costs its wait again.
+    meter.incrementBandwidthUsedInLastSecond(60000);
+    meter.measureBandwidthUsage();
+    EXPECT_EQ(meter.throttleWakeUpTime(), clock.now + 1s + 500ms);
+}
+
 TEST(HTTPInputStream, ReadsPassThroughAndAreCountedAndThrottledReadsShrink)
 {
     BandwidthMeter& shared = BandwidthMeter::shared();

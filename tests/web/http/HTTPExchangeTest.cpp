@@ -1,3 +1,4 @@
+#include "Fetch.h"
 #include "LoopbackServer.h"
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
@@ -15,21 +16,6 @@ namespace {
 
 using Reply = LoopbackServer::Reply;
 using Request = LoopbackServer::Request;
-
-std::shared_ptr<HTTPRequest> fetch(const QUrl& url, const std::function<void(HTTPRequest&)>& configure = {})
-{
-    auto request = HTTPRequest::requestWithURL(url);
-    request->setTimeOutSeconds(10);
-    if (configure)
-        configure(*request);
-    request->startSynchronous();
-    return request;
-}
-
-int errorCode(const HTTPRequest& request)
-{
-    return request.error() ? request.error()->code : 0;
-}
 
 class HTTPExchange : public ::testing::Test
 {
@@ -146,6 +132,15 @@ TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
         { "two lengths", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\nabc" },
         { "a head without end", "HTTP/1.1 200 OK\r\nX-Filler: " + QByteArray(100000, 'x') },
         { "a body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort" },
+        { "a status that is no number", "HTTP/1.1 2OO OK\r\nContent-Length: 0\r\n\r\n" },
+        { "a length beyond any body", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n" },
+        { "too many header lines", "HTTP/1.1 200 OK\r\n" + QByteArray("X-Beat: 1\r\n").repeated(201) + "\r\n" },
+        { "a chunk line without end",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;" + QByteArray(5000, 'x') },
+        { "chunk data that runs past its size",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabcdef\r\n0\r\n\r\n" },
+        { "a trailer line without end",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\nX-Tail: " + QByteArray(100000, 'x') },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -174,12 +169,10 @@ TEST_F(HTTPExchange, ASilentServerTimesOutAfterTheRetries)
 
 TEST_F(HTTPExchange, SecureServersWithASelfSignedCertificateAreRefusedUnlessTheRequestSaysNotToCheck)
 {
-    QTemporaryDir folder;
-    QString certificate;
-    QString key;
-    ASSERT_TRUE(makeSelfSignedCertificate(folder.path(), &certificate, &key));
-    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "secret pages"); }, certificate,
-                          key);
+    const ServerCertificate tls;
+    ASSERT_TRUE(tls.made);
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "secret pages"); },
+                          tls.certificatePath, tls.keyPath);
     auto checked = fetch(server.url(QStringLiteral("/pages"), QStringLiteral("https")));
     EXPECT_EQ(errorCode(*checked), HTTPError::ConnectionFailure);
     ASSERT_TRUE(checked->error());
@@ -268,22 +261,67 @@ TEST_F(HTTPExchange, FiveRedirectsAreFollowedAndTheSixthFailsWithCodeNine)
     }
 }
 
-TEST_F(HTTPExchange, CredentialsDoNotFollowARedirectToAnotherServer)
+TEST_F(HTTPExchange, CredentialsFollowARedirectOnlyToTheSameServer)
 {
-    LoopbackServer elsewhere([](const Request&) { return LoopbackServer::answer("200 OK", "elsewhere"); });
-    LoopbackServer origin([&](const Request&) {
-        return LoopbackServer::answer("307 Temporary Redirect", "",
-                                      "Location: " + elsewhere.url(QStringLiteral("/x")).toEncoded() + "\r\n");
+    const ServerCertificate tls;
+    ASSERT_TRUE(tls.made);
+    // The other server asks for credentials: what it is given shows what went with the redirect.
+    LoopbackServer elsewhere([](const Request& request) {
+        if (request.headers.contains("authorization"))
+            return LoopbackServer::answer("200 OK", "let in");
+        return LoopbackServer::answer("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"Films\"\r\n");
     });
-    auto request = fetch(origin.url(QStringLiteral("/private")), [](HTTPRequest& r) {
-        r.setUsername(QStringLiteral("writer"));
-        r.setPassword(QStringLiteral("secret"));
-    });
-    ASSERT_FALSE(request->error());
-    ASSERT_EQ(origin.requests().size(), 1);
-    EXPECT_TRUE(origin.requests().first().headers.contains("authorization"));
-    ASSERT_EQ(elsewhere.requests().size(), 1);
-    EXPECT_FALSE(elsewhere.requests().first().headers.contains("authorization"));
+    const QByteArray away = elsewhere.url(QStringLiteral("/x")).toEncoded();
+    const struct {
+        const char* name;
+        QString scheme;
+        QByteArray status;
+        bool rfc2616;
+        QByteArray location;
+        bool challengeFirst; // the origin asks for the credentials before it redirects
+        bool followed;       // the credentials reach the redirect's target
+    } rows[] = {
+        {"307 on the same server", QStringLiteral("http"), "307 Temporary Redirect", false, "/y", false, true},
+        {"302 on the same server", QStringLiteral("http"), "302 Found", false, "/y", false, true},
+        {"307 to another server", QStringLiteral("http"), "307 Temporary Redirect", false, away, false, false},
+        {"307 to another server after a challenge", QStringLiteral("http"), "307 Temporary Redirect", false, away,
+         true, false},
+        {"302 in RFC 2616 mode to another server", QStringLiteral("http"), "302 Found", true, away, false, false},
+        {"301 to another server", QStringLiteral("http"), "301 Moved Permanently", false, away, false, false},
+        {"307 from a secure server to a plain one", QStringLiteral("https"), "307 Temporary Redirect", false, away,
+         false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        const qsizetype elsewhereBefore = elsewhere.requests().size();
+        LoopbackServer origin([&](const Request& request) {
+            const bool authorized = request.headers.contains("authorization");
+            if (request.requestLine.contains("/y"))
+                return LoopbackServer::answer("200 OK", authorized ? "let in" : "");
+            if (row.challengeFirst && !authorized)
+                return LoopbackServer::answer("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"Films\"\r\n");
+            return LoopbackServer::answer(row.status, "", "Location: " + row.location + "\r\n");
+        }, row.scheme == QLatin1String("https") ? tls.certificatePath : QString(), tls.keyPath);
+        auto request = fetch(origin.url(QStringLiteral("/private"), row.scheme), [&](HTTPRequest& r) {
+            r.setUsername(QStringLiteral("writer"));
+            r.setPassword(QStringLiteral("secret"));
+            r.setValidatesSecureCertificate(false);
+            r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
+            r.setShouldPresentCredentialsBeforeChallenge(!row.challengeFirst);
+        });
+        ASSERT_FALSE(origin.requests().isEmpty());
+        EXPECT_TRUE(origin.requests().last().headers.contains("authorization"));
+        if (row.followed) {
+            ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+            EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
+            continue;
+        }
+        // The other server's challenge finds nothing to answer with: the request ends there.
+        EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+        ASSERT_EQ(elsewhere.requests().size(), elsewhereBefore + 1);
+        EXPECT_FALSE(elsewhere.requests().last().headers.contains("authorization"));
+    }
 }
 
 TEST_F(HTTPExchange, KeepAliveDecidesWhetherTheNextRequestReusesTheConnection)
@@ -315,50 +353,75 @@ TEST_F(HTTPExchange, KeepAliveDecidesWhetherTheNextRequestReusesTheConnection)
 
 TEST_F(HTTPExchange, AConnectionDroppedWhileReusedIsRetriedOnceOnANewOne)
 {
-    std::atomic<int> served = 0;
-    LoopbackServer server([&](const Request& request) {
-        if (request.connection == 1 && served++ == 1)
-            return Reply {{}, false, false, true};
-        return LoopbackServer::answer("200 OK", "page");
-    });
-    ASSERT_FALSE(fetch(server.url(QStringLiteral("/one")))->error());
-    auto second = fetch(server.url(QStringLiteral("/two")));
-    ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
-    EXPECT_EQ(second->responseString(), QStringLiteral("page"));
-    EXPECT_EQ(second->retryCount(), 1);
-    EXPECT_EQ(server.acceptedConnections(), 2);
+    const struct {
+        const char* name;
+        bool dropOnTheNewConnection;
+        int expectedCode;
+    } rows[] = {
+        {"the new connection answers", false, 0},
+        {"the new connection drops it too", true, HTTPError::ConnectionFailure},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::atomic<int> served = 0;
+        LoopbackServer server([&](const Request& request) {
+            const bool drop = request.connection == 1 ? served++ == 1 : row.dropOnTheNewConnection;
+            if (drop)
+                return Reply {{}, false, false, true};
+            return LoopbackServer::answer("200 OK", "page");
+        });
+        ASSERT_FALSE(fetch(server.url(QStringLiteral("/one")))->error());
+        auto second = fetch(server.url(QStringLiteral("/two")));
+        EXPECT_EQ(errorCode(*second), row.expectedCode);
+        if (row.expectedCode == 0) {
+            EXPECT_EQ(second->responseString(), QStringLiteral("page"));
+        }
+        EXPECT_EQ(second->retryCount(), 1);
+        EXPECT_EQ(server.acceptedConnections(), 2);
+        EXPECT_EQ(server.requests().size(), 3);
+    }
 }
 
 TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
 {
     const QByteArray whole = "INT. LIGHTHOUSE - NIGHT. The keeper climbs.";
-    LoopbackServer server([&](const Request& request) {
-        const QByteArray range = request.headers.value("range");
-        if (range != "bytes=10-")
-            return LoopbackServer::answer("200 OK", whole);
-        return LoopbackServer::answer("206 Partial Content", whole.mid(10),
-                                      "Content-Range: bytes 10-" + QByteArray::number(whole.size() - 1) + "/"
-                                          + QByteArray::number(whole.size()) + "\r\n");
-    });
-    QTemporaryDir folder;
-    const QString partial = folder.filePath(QStringLiteral("partial"));
-    const QString destination = folder.filePath(QStringLiteral("story.txt"));
-    {
-        QFile file(partial);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(whole.left(10));
+    const struct {
+        const char* name;
+        bool serverTakesRanges;
+    } rows[] = {
+        {"the server sends the rest", true},
+        {"the server ignores the range and sends it all", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer server([&](const Request& request) {
+            const QByteArray range = request.headers.value("range");
+            if (range != "bytes=10-" || !row.serverTakesRanges)
+                return LoopbackServer::answer("200 OK", whole);
+            return LoopbackServer::answer("206 Partial Content", whole.mid(10),
+                                          "Content-Range: bytes 10-" + QByteArray::number(whole.size() - 1) + "/"
+                                              + QByteArray::number(whole.size()) + "\r\n");
+        });
+        QTemporaryDir folder;
+        const QString partial = folder.filePath(QStringLiteral("partial"));
+        const QString destination = folder.filePath(QStringLiteral("story.txt"));
+        {
+            QFile file(partial);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(whole.left(10));
+        }
+        auto request = fetch(server.url(QStringLiteral("/story")), [&](HTTPRequest& r) {
+            r.setAllowResumeForFileDownloads(true);
+            r.setDownloadDestinationPath(destination);
+            r.setTemporaryFileDownloadPath(partial);
+        });
+        ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+        EXPECT_EQ(server.requests().first().headers.value("range"), QByteArray("bytes=10-"));
+        QFile result(destination);
+        ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+        EXPECT_EQ(result.readAll(), whole);
+        EXPECT_FALSE(QFile::exists(partial));
     }
-    auto request = fetch(server.url(QStringLiteral("/story")), [&](HTTPRequest& r) {
-        r.setAllowResumeForFileDownloads(true);
-        r.setDownloadDestinationPath(destination);
-        r.setTemporaryFileDownloadPath(partial);
-    });
-    ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
-    EXPECT_EQ(server.requests().first().headers.value("range"), QByteArray("bytes=10-"));
-    QFile result(destination);
-    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-    EXPECT_EQ(result.readAll(), whole);
-    EXPECT_FALSE(QFile::exists(partial));
 }
 
 namespace {

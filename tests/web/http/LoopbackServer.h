@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 
@@ -16,7 +18,8 @@ class QTcpServer;
 // An HTTP server on 127.0.0.1 for the tests, on a thread of its own so that synchronous and
 // asynchronous requests alike can reach it. A handler answers each request it reads; the
 // server records every request's bytes and counts the connections it accepted. With a
-// certificate and key it speaks TLS.
+// certificate and key it speaks TLS; with a client authority as well, it takes only clients
+// that present a certificate that authority issued.
 class LoopbackServer
 {
 public:
@@ -26,16 +29,19 @@ public:
         QMap<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
         int connection = 0; // which accepted connection it came on, from 1
+        QString clientName; // the common name of the client's certificate, empty without one
     };
     struct Reply {
         QByteArray bytes;
         bool close = false;  // close the connection after answering
         bool silent = false; // never answer
         bool drop = false;   // close at once without answering
+        int delayMs = 0;     // answer this long after the request arrived
     };
     using Handler = std::function<Reply(const Request&)>;
 
-    explicit LoopbackServer(Handler handler, QString certificatePath = {}, QString keyPath = {});
+    explicit LoopbackServer(Handler handler, QString certificatePath = {}, QString keyPath = {},
+                            QString clientAuthorityPath = {});
     ~LoopbackServer();
 
     QUrl url(const QString& path, const QString& scheme = QStringLiteral("http")) const;
@@ -75,5 +81,38 @@ private:
     LoopbackServer server_;
 };
 
-// A self-signed certificate for 127.0.0.1 made with the openssl command in a folder of the test.
-bool makeSelfSignedCertificate(const QString& folder, QString* certificatePath, QString* keyPath);
+// A SOCKS5 proxy on 127.0.0.1 for the tests: it asks for no authentication, takes CONNECT
+// only, records the destination of every connection it is asked for ("host:port") and relays
+// it to the loopback port the route names for that destination; a destination the route
+// gives no port (0) is refused as unreachable.
+class LoopbackSocksProxy
+{
+public:
+    using Route = std::function<quint16(const QString& host, quint16 port)>;
+
+    explicit LoopbackSocksProxy(Route route);
+    ~LoopbackSocksProxy();
+
+    quint16 port() const { return port_; }
+    QStringList destinations() const;
+    int acceptedConnections() const;
+
+private:
+    class Worker;
+    QThread thread_;
+    Worker* worker_ = nullptr;
+    quint16 port_ = 0;
+};
+
+// A self-signed certificate for 127.0.0.1 and its key, made with the openssl command in a
+// temporary folder of their own; made says whether that worked.
+struct ServerCertificate {
+    ServerCertificate();
+    QTemporaryDir folder;
+    QString certificatePath;
+    QString keyPath;
+    bool made = false;
+};
+
+// Runs the openssl command with the arguments in the folder; true when it succeeded.
+bool runOpenssl(const QString& folder, const QStringList& arguments);

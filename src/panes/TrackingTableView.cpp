@@ -1,0 +1,91 @@
+#include "TrackingTableView.h"
+
+#include "app/BaseViewController.h"
+#include "app/GuardedCall.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
+
+void TrackingTableView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton && shouldTrack_) {
+        bool track = false;
+        if (!guardedCall([&] { track = shouldTrack_(index); }) || !track)
+            return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void TrackingTableView::setUpAsList()
+{
+    setWordWrap(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+TextCellDelegate::TextCellDelegate(const QString& editorName, QObject* parent)
+    : QStyledItemDelegate(parent), editorName_(editorName)
+{
+}
+
+QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    auto* editor = new QPlainTextEdit(parent);
+    editor->setObjectName(editorName_);
+    editor->setFont(index.data(Qt::FontRole).value<QFont>());
+    editor->setFrameShape(QFrame::NoFrame);
+    return editor;
+}
+
+int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)
+{
+    // What the cell's frame and text margins take of its width and height.
+    constexpr int kSideMargins = 24;
+    constexpr int kTopAndBottom = 12;
+    const float needed =
+        BaseViewController::heightForString(text, font, static_cast<float>(std::max(0, columnWidth - kSideMargins)));
+    return static_cast<int>(std::ceil(needed)) + kTopAndBottom;
+}
+
+void TextCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* box = static_cast<QPlainTextEdit*>(editor);
+    box->setPlainText(index.data(Qt::EditRole).toString());
+    if (selectAll_)
+        box->selectAll();
+    else
+        box->moveCursor(QTextCursor::End);
+    selectAll_ = false;
+}
+
+void TextCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
+}
+
+bool TextCellDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool newLine = key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !newLine) {
+            auto* editor = static_cast<QWidget*>(object);
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}

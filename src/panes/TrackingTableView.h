@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <functional>
+
+// A table whose every left-button press asks its controller first whether the press goes on:
+// the controller acts on the cell (ticks a box, opens a picker, starts an edit) and answers
+// whether the table should still take the press (select, track). The question runs in
+// guardedCall, so a failure is reported and the press is dropped.
+class TrackingTableView : public QTableView
+{
+public:
+    using ShouldTrackCell = std::function<bool(const QModelIndex&)>;
+
+    explicit TrackingTableView(QWidget* parent = nullptr) : QTableView(parent) {}
+    void setShouldTrackCell(ShouldTrackCell shouldTrack) { shouldTrack_ = std::move(shouldTrack); }
+    // Sets the table up as a list: one whole row selected at a time, text wrapped, rows as high
+    // as the controller sets them (no row header), scrolled by pixel and never sideways, and a
+    // cell edited only when the controller starts it.
+    void setUpAsList();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    ShouldTrackCell shouldTrack_;
+};
+
+// Edits a text cell in a wrapping text box that opens with the insertion point at the end of
+// the text, nothing selected (or all of it, on request). Return ends the edit and stores it;
+// Shift+Return or Alt+Return starts a new line; leaving the box stores it too.
+class TextCellDelegate : public QStyledItemDelegate
+{
+public:
+    // `editorName` is the box's object name.
+    TextCellDelegate(const QString& editorName, QObject* parent);
+
+    // The height a cell of `columnWidth` needs to show all of `text` in `font`, wrapped as the
+    // table wraps it, with the cell's margins.
+    static int heightForText(const QString& text, const QFont& font, int columnWidth);
+
+    // The next editor opened selects its whole text (once).
+    void selectAllInNextEditor() { selectAll_ = true; }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    QString editorName_;
+    mutable bool selectAll_ = false;
+};

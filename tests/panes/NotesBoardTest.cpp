@@ -1,0 +1,463 @@
+#include "NotesBoardFixture.h"
+
+#include "app/MyDocument.h"
+#include "board/RecordPasteboardType.h"
+#include "model/AttachedObjectdb.h"
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
+#include "model/Screenplaydb.h"
+#include "model/StickyNotedb.h"
+#include "panes/AttachedObjectView.h"
+#include "panes/AttachmentLinks.h"
+#include "panes/GeneralNotesView.h"
+#include "panes/ItemSides.h"
+#include "panes/NotesBoardGeometry.h"
+#include "panes/StickyNoteView.h"
+#include "support/SqlProbe.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTest>
+
+namespace Geometry = NotesBoardGeometry;
+
+// --- Numbers without widgets -------------------------------------------------------------------
+
+TEST(NotesBoardGeometry, TheChecklistGetsItsRoomOnceAndStaysWhereItWas)
+{
+    struct Row {
+        std::int64_t width, height;
+        float horizontal, vertical;
+        std::int64_t grownWidth, grownHeight;
+    };
+    const Row rows[] = {
+        {1900, 1600, 0.8f, 0.01f, 2097, 2010}, // 1520 + 577; 16 + 1994
+        {1900, 1600, 0.5f, 0.01f, 1900, 2010}, // 950 + 577 fits
+        {1900, 2500, 0.01f, 0.2f, 1900, 2500}, // 500 + 1994 fits
+        {1900, 2500, 0.01f, 0.3f, 1900, 2744}, // 750 + 1994
+        {600, 1600, 0.0f, 0.0f, 600, 1994},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.horizontal);
+        const Geometry::BoardRoom first =
+            Geometry::withChecklistRoom({row.width, row.height, row.horizontal, row.vertical});
+        EXPECT_EQ(first.width, row.grownWidth);
+        EXPECT_EQ(first.height, row.grownHeight);
+        // The checklist keeps its place on the board in points.
+        const auto points = [](float fraction, std::int64_t extent) { return fraction * static_cast<float>(extent); };
+        EXPECT_NEAR(points(first.checklistHorizontal, first.width), points(row.horizontal, row.width), 0.01);
+        EXPECT_NEAR(points(first.checklistVertical, first.height), points(row.vertical, row.height), 0.01);
+        // A second layout finds the room there and changes nothing.
+        const Geometry::BoardRoom second = Geometry::withChecklistRoom(first);
+        EXPECT_EQ(second.width, first.width);
+        EXPECT_EQ(second.height, first.height);
+        EXPECT_EQ(second.checklistHorizontal, first.checklistHorizontal);
+        EXPECT_EQ(second.checklistVertical, first.checklistVertical);
+    }
+}
+
+TEST(NotesBoardGeometry, AMoveStaysOnTheBoard)
+{
+    const QSizeF board(1900, 1600);
+    struct Row {
+        const char* what;
+        QRectF frame;
+        QPointF step;
+        QPointF expected;
+    };
+    const Row rows[] = {
+        {"free", {100, 100, 218, 148}, {50, -20}, {150, 80}},
+        {"past the left edge", {10, 100, 218, 148}, {-30, 0}, {0, 100}},
+        {"past the top edge", {100, 5, 218, 148}, {0, -6}, {100, 0}},
+        {"past the right edge", {1600, 100, 218, 148}, {200, 0}, {1900 - 218 - 3, 100}},
+        {"one point short of the right edge", {1600, 100, 218, 148}, {81, 0}, {1900 - 218 - 3, 100}},
+        {"just inside the right edge", {1600, 100, 218, 148}, {80, 0}, {1680, 100}},
+        {"past the bottom edge", {100, 1400, 218, 148}, {0, 300}, {100, 1600 - 148 - 1}},
+        {"into the corner", {10, 10, 218, 148}, {-50, -50}, {0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QRectF moved = Geometry::movedFrame(row.frame, row.step, board);
+        EXPECT_EQ(moved.topLeft(), row.expected);
+        EXPECT_EQ(moved.size(), row.frame.size());
+    }
+}
+
+TEST(NotesBoardGeometry, AResizeKeepsEachSideAtItsLeast)
+{
+    struct Row {
+        QPointF step;
+        QSizeF expected;
+    };
+    const QSizeF size(218, 148);
+    const Row rows[] = {
+        {{20, 30}, {238, 178}},
+        {{-58, 0}, {160, 148}},   // exactly the least width
+        {{-59, 30}, {218, 178}},  // narrower than 160: the width stays, the height applies
+        {{40, -38}, {258, 110}},  // exactly the least height
+        {{40, -39}, {258, 148}},  // lower than 110: the height stays
+        {{-100, -100}, {218, 148}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.step.x());
+        EXPECT_EQ(Geometry::resizedSize(size, row.step), row.expected);
+    }
+}
+
+TEST(NotesBoardGeometry, PicturesAreReducedByTheirSize)
+{
+    struct Row {
+        QSizeF picture;
+        QSizeF thumbnail;
+        std::optional<QSizeF> stored;
+    };
+    const Row rows[] = {
+        {{300, 200}, {300, 200}, std::nullopt},
+        {{800, 400}, {400, 200}, std::nullopt},
+        {{2048, 1024}, {400, 200}, QSizeF(1024, 512)},
+        {{1000, 3000}, {400, 1200}, QSizeF(1024.0 / 3.0, 1024)},
+        {{1024, 1024}, {400, 400}, std::nullopt},
+        {{1025, 1025}, {400, 400}, QSizeF(1024, 1024)},
+        {{399, 2000}, {399, 2000}, QSizeF(1024.0 / (2000.0 / 399.0), 1024)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.picture.width());
+        const QSizeF thumbnail = Geometry::thumbnailSize(row.picture);
+        EXPECT_NEAR(thumbnail.width(), row.thumbnail.width(), 0.01);
+        EXPECT_NEAR(thumbnail.height(), row.thumbnail.height(), 0.01);
+        const auto stored = Geometry::reducedPictureSize(row.picture);
+        ASSERT_EQ(stored.has_value(), row.stored.has_value());
+        if (stored) {
+            EXPECT_NEAR(stored->width(), row.stored->width(), 0.01);
+            EXPECT_NEAR(stored->height(), row.stored->height(), 0.01);
+        }
+    }
+}
+
+// --- The board in a story window ---------------------------------------------------------------
+
+class NotesBoard : public NotesBoardFixture
+{
+protected:
+    QString noteColumns(std::int64_t key, const QString& columns) const
+    {
+        return stored(QStringLiteral("SELECT %1 FROM StickyNote WHERE StickyNoteID = %2").arg(columns).arg(key));
+    }
+    QString attachmentColumns(std::int64_t key, const QString& columns) const
+    {
+        return stored(
+            QStringLiteral("SELECT %1 FROM AttachedObject WHERE AttachedObjectID = %2").arg(columns).arg(key));
+    }
+    std::vector<QString> attachmentPlaces() const
+    {
+        std::vector<QString> places;
+        const QString place = QStringLiteral("PositionLeft || ',' || PositionTop");
+        for (const auto& attachment : screenplay().attachedObjects())
+            places.push_back(attachmentColumns(attachment->attachedObjectID(), place));
+        return places;
+    }
+};
+
+TEST_F(NotesBoard, TheBoardGrowsForTheChecklistOnceAndASecondLayoutKeepsIt)
+{
+    GeneralNotesView& notes = openBoard(QStringLiteral("GreenlightChecklistPercentageHorizontal = 0.8"));
+    EXPECT_EQ(screenplay().generalNotesWidth(), 2097);
+    EXPECT_EQ(notes.view()->width(), 2097);
+    const float place = screenplay().greenlightChecklistPercentageHorizontal() * 2097.0f;
+    EXPECT_NEAR(place, 1520.0f, 0.01f);
+
+    notes.refreshView();
+    notes.refreshView();
+    EXPECT_EQ(screenplay().generalNotesWidth(), 2097);
+    EXPECT_EQ(notes.view()->width(), 2097);
+    screenplay().save();
+    EXPECT_EQ(stored(QStringLiteral("SELECT GeneralNotesWidth FROM Screenplay")), "2097");
+}
+
+TEST_F(NotesBoard, ABoardSmallerThanItsScrollViewGrowsToItAndIsWritten)
+{
+    GeneralNotesView& notes = openBoard(QStringLiteral("GeneralNotesWidth = 700, GeneralNotesHeight = 2500"));
+    const QSize shown = document_->scrNotes()->viewport()->size();
+    ASSERT_GT(shown.width(), 700);
+    EXPECT_EQ(notes.view()->width(), shown.width());
+    EXPECT_EQ(stored(QStringLiteral("SELECT GeneralNotesWidth || 'x' || GeneralNotesHeight FROM Screenplay")),
+              QStringLiteral("%1x2500").arg(shown.width()));
+}
+
+TEST_F(NotesBoard, AnAttachmentWithoutASizeIsLaidOutAtTheNoteSizeAndStoredSo)
+{
+    openBoard();
+    Screenplaydb& story = screenplay();
+    auto record = std::make_unique<AttachedObjectdb>();
+    record->setScreenplayID(story.screenplayID());
+    record->setObjectType(2);
+    record->setCurrentView(1);
+    record->setPercentageHorizontal(0.1f);
+    record->setPercentageVertical(0.2f);
+    record->insertIntoDatabase(&story);
+    const std::int64_t key = record->attachedObjectID();
+    story.attachedObjects().push_back(std::move(record));
+
+    board().refreshView();
+    ASSERT_EQ(board().attachedObjectViews().size(), 1u);
+    const QWidget* card = board().attachedObjectViews().front()->view();
+    EXPECT_EQ(card->size(), QSize(311, 148));
+    EXPECT_EQ(card->pos(), QPoint(static_cast<int>(0.1f * static_cast<float>(story.generalNotesWidth())),
+                                  static_cast<int>(0.2f * static_cast<float>(story.generalNotesHeight()))));
+    EXPECT_EQ(attachmentColumns(key, QStringLiteral("SizeWidth || 'x' || SizeHeight")), "311x148");
+}
+
+TEST_F(NotesBoard, AStickyNoteIsLaidOutTallEnoughForItsTextWithoutStoringIt)
+{
+    openBoard();
+    StickyNoteView* note = board().createNoteCardFromText(QString(QStringLiteral("line\n")).repeated(30), QString(),
+                                                          QPointF(400, 300));
+    ASSERT_NE(note, nullptr);
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+    board().refreshView();
+    const QWidget* card = board().stickyNoteViews().front()->view();
+    EXPECT_GT(card->height(), 148 + 100);
+    EXPECT_EQ(noteColumns(key, QStringLiteral("SizeHeight")), "148");
+}
+
+TEST_F(NotesBoard, ADoubleClickPinsANewNoteUnderThePointerWithItsTitleFocused)
+{
+    GeneralNotesView& notes = openBoard();
+    document_->window()->show();
+    QTest::mouseDClick(notes.boxBackground(), Qt::LeftButton, {}, QPoint(500, 400));
+    ASSERT_EQ(notes.stickyNoteViews().size(), 1u);
+    StickyNoteView& note = *notes.stickyNoteViews().front();
+    const std::int64_t key = note.stickyNote()->stickyNoteID();
+    EXPECT_EQ(noteColumns(key, QStringLiteral("Title || '|' || Color || '|' || PositionLeft || ',' || PositionTop")),
+              "New Note Card|1|391,391");
+    EXPECT_EQ(note.view()->pos(), QPoint(391, 391));
+    EXPECT_TRUE(note.tfTitle()->hasFocus());
+
+    QTest::keyClicks(note.tfTitle(), QStringLiteral("Act two turns"));
+    QTest::keyClick(note.tfTitle(), Qt::Key_Return);
+    EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "Act two turns");
+}
+
+TEST_F(NotesBoard, ANoteMovedByItsTackStoresWholePointsAndTheirFractions)
+{
+    GeneralNotesView& notes = openBoard(QStringLiteral("GeneralNotesWidth = 1900, GeneralNotesHeight = 2100"));
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(209, 209));
+    ASSERT_NE(note, nullptr);
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+    ASSERT_EQ(note->frame().topLeft(), QPointF(100, 200));
+
+    moveByTack(*note, QPointF(850.7, 0.4));
+    EXPECT_NEAR(note->frame().x(), 950.7, 0.001);
+    EXPECT_FALSE(note->moving());
+    EXPECT_EQ(noteColumns(key, QStringLiteral("PositionLeft || ',' || PositionTop")), "950,200");
+    EXPECT_EQ(noteColumns(key, QStringLiteral("PercentageHorizontal")).toFloat(), 0.5f);
+    EXPECT_EQ(note->imgThumbTack()->imageName(), "BlueThumbDown");
+
+    // Past the right edge it stops 3 points inside the board.
+    moveByTack(*note, QPointF(5000, 0));
+    EXPECT_EQ(noteColumns(key, QStringLiteral("PositionLeft")), QString::number(1900 - 218 - 3));
+}
+
+TEST_F(NotesBoard, AResizeNarrowerThanTheLeastKeepsTheWidthButTakesTheHeight)
+{
+    GeneralNotesView& notes = openBoard();
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+    ImageViewResponder* handle = note->imgResize();
+    press(handle, QPointF(6, 6));
+    drag(handle, QPointF(6 - 100, 6 + 30));
+    release(handle, QPointF(6 - 100, 6 + 30));
+    EXPECT_EQ(note->view()->size(), QSize(218, 178));
+    EXPECT_EQ(noteColumns(key, QStringLiteral("SizeWidth || 'x' || SizeHeight")), "218x178");
+
+    press(handle, QPointF(6, 6));
+    drag(handle, QPointF(6 + 40, 6 - 100));
+    release(handle, QPointF(6 + 40, 6 - 100));
+    EXPECT_EQ(noteColumns(key, QStringLiteral("SizeWidth || 'x' || SizeHeight")), "258x178");
+}
+
+TEST_F(NotesBoard, DeletingANoteAsksFirst)
+{
+    GeneralNotesView& notes = openBoard();
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+
+    fakes_.alerts->answers = {AlertAlternateReturn};
+    note->cmdDelete()->click();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown.back().title, "Delete Note");
+    EXPECT_EQ(fakes_.alerts->shown.back().message, "Are you sure you want to delete the note?");
+    EXPECT_EQ(fakes_.alerts->shown.back().defaultButton, "Yes");
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("StickyNote")), 1);
+
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    notes.stickyNoteViews().front()->cmdDelete()->click();
+    settle();
+    EXPECT_TRUE(notes.stickyNoteViews().empty());
+    EXPECT_TRUE(screenplay().stickyNotes().empty());
+    EXPECT_EQ(noteColumns(key, QStringLiteral("count(*)")), "0");
+
+    // An id of no note changes nothing after the question.
+    notes.addStickyNoteWith(QPointF(300, 300));
+    notes.deleteStickyNoteID(key + 100);
+    EXPECT_EQ(notes.stickyNoteViews().size(), 1u);
+}
+
+TEST_F(NotesBoard, BringingANoteToTheFrontKeepsTheOthersInOrder)
+{
+    GeneralNotesView& notes = openBoard();
+    std::vector<StickyNoteView*> made;
+    for (int i = 0; i < 4; ++i)
+        made.push_back(notes.addStickyNoteWith(QPointF(300 + 20 * i, 300)));
+    const auto stacking = [&notes, &made] {
+        std::vector<int> order;
+        for (const QObject* child : notes.boxBackground()->children())
+            for (std::size_t i = 0; i < made.size(); ++i)
+                if (child == made[i]->view())
+                    order.push_back(static_cast<int>(i));
+        return order;
+    };
+    notes.popToTheTop(made[1]);
+    EXPECT_EQ(stacking(), (std::vector<int>{0, 2, 3, 1}));
+    // Clicking into a note's text brings it to the front too.
+    QTest::mouseClick(made[0]->txtDescription()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(stacking(), (std::vector<int>{2, 3, 1, 0}));
+}
+
+TEST_F(NotesBoard, PastedFilesStepDownTheBoardAndDroppedOnesShareThePoint)
+{
+    GeneralNotesView& notes = openBoard();
+    const QStringList paths{file(QStringLiteral("one.txt"), "1"), file(QStringLiteral("two.txt"), "22"),
+                            file(QStringLiteral("three.txt"), "333")};
+    QGuiApplication::clipboard()->setMimeData(filesData(paths).release());
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    QTest::mouseClick(notes.boxBackground(), Qt::RightButton, {}, QPoint(600, 500));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(fakes_.alerts->shown.front().title, "Paste");
+    EXPECT_EQ(fakes_.alerts->shown.front().message,
+              "Are you sure you want to create attachments from the 3 file(s) you have copied?");
+    // A file note hangs centred under the point: 600 - 311 / 2, 500 - 9.
+    EXPECT_EQ(attachmentPlaces(), (std::vector<QString>{"444,491", "454,501", "464,511"}));
+
+    const auto data = filesData(paths);
+    notes.performDragOperation(data.get(), QPointF(600, 500));
+    EXPECT_EQ(attachmentPlaces(), (std::vector<QString>{"444,491", "454,501", "464,511", "444,491", "444,491",
+                                                        "444,491"}));
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 6);
+    EXPECT_EQ(notes.attachedObjectViews().size(), 6u);
+}
+
+TEST_F(NotesBoard, DeclinedPastesAndRefusedPathsChangeNothing)
+{
+    GeneralNotesView& notes = openBoard();
+    const QString folder = QDir(files_.path()).filePath(QStringLiteral("Research"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString bundle = QDir(files_.path()).filePath(QStringLiteral("Tool.app"));
+    ASSERT_TRUE(QDir().mkpath(bundle));
+    const QString kept = file(QStringLiteral("kept.txt"), "kept");
+    const QStringList paths{QDir(files_.path()).filePath(QStringLiteral("missing.txt")), folder, bundle, kept};
+
+    QGuiApplication::clipboard()->setMimeData(filesData(paths).release());
+    fakes_.alerts->answers = {AlertAlternateReturn};
+    notes.pasteAt(QPointF(500, 500));
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 0);
+
+    // A missing path is skipped silently; a folder and an application are refused by name and
+    // the remaining file still comes in.
+    fakes_.alerts->shown.clear();
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    notes.pasteAt(QPointF(500, 500));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 3u);
+    EXPECT_EQ(fakes_.alerts->shown[1].title, "Add Attachment");
+    EXPECT_EQ(fakes_.alerts->shown[1].message, folder + " is a directory. Please select individual files.");
+    EXPECT_EQ(fakes_.alerts->shown[2].message, bundle + " is a directory. Please select individual files.");
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 1);
+    EXPECT_EQ(stored(QStringLiteral("SELECT FileName FROM AttachedObject")), kept);
+}
+
+TEST_F(NotesBoard, TextBecomesANoteAndRtfAloneIsTakenButMakesNothing)
+{
+    GeneralNotesView& notes = openBoard();
+    struct Row {
+        const char* what;
+        std::function<void(QMimeData&)> fill;
+        Qt::DropAction answer;
+        int notes;
+    };
+    const Row rows[] = {
+        {"plain text", [](QMimeData& data) { data.setText(QStringLiteral("Keep the dog alive")); }, Qt::LinkAction, 1},
+        {"rich text only", [](QMimeData& data) { data.setData(QStringLiteral("text/rtf"), "{\\rtf1 x}"); },
+         Qt::LinkAction, 1},
+        {"nothing the board knows", [](QMimeData& data) { data.setData(QStringLiteral("application/x-other"), "x"); },
+         Qt::IgnoreAction, 1},
+        {"a card of the board", [this](QMimeData& data) {
+             const QString type = QString::fromLatin1(RecordPasteboardType::kSceneCard);
+             const auto card = RecordPasteboardType::makeDragData(type, 3, document_);
+             for (const QString& format : card->formats())
+                 data.setData(format, card->data(format));
+         }, Qt::IgnoreAction, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QMimeData data;
+        row.fill(data);
+        EXPECT_EQ(notes.dragOperationFor(&data, Qt::CopyAction | Qt::LinkAction), row.answer);
+        if (row.answer != Qt::IgnoreAction)
+            notes.performDragOperation(&data, QPointF(300, 300));
+        EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("StickyNote")), row.notes);
+    }
+    EXPECT_EQ(stored(QStringLiteral("SELECT TextNote || '|' || Title FROM StickyNote")),
+              "Keep the dog alive|New Note Card");
+}
+
+TEST_F(NotesBoard, DroppingOneOfTwoCharacterLinksDeletesItAndMakesTheOtherPrimary)
+{
+    GeneralNotesView& notes = openBoard();
+    Screenplaydb& story = screenplay();
+    const QString first = file(QStringLiteral("a.txt"), "a");
+    const QString second = file(QStringLiteral("b.txt"), "b");
+    AttachedObjectView* one = notes.createAttachmentFromFile(first, QPointF(400, 300));
+    AttachedObjectView* two = notes.createAttachmentFromFile(second, QPointF(700, 300));
+    ASSERT_TRUE(one && two);
+    auto character = std::make_unique<Characterdb>();
+    character->setScreenplayID(story.screenplayID());
+    character->setCharacterName(QStringLiteral("MAYA"));
+    character->insertIntoDatabase(&story);
+    Characterdb* maya = character.get();
+    story.characters().push_back(std::move(character));
+    AttachmentLinks::link<CharacterSide>(story, maya, one->attachedObject()->attachedObjectID());
+    AttachmentLinks::link<CharacterSide>(story, maya, two->attachedObject()->attachedObjectID());
+    ASSERT_EQ(maya->characterObjects().size(), 2u);
+
+    const auto row = [this](std::int64_t value, const MyDocument* from) {
+        const QString type = QString::fromLatin1(RecordPasteboardType::kCharacterObject);
+        return RecordPasteboardType::makeDragData(type, value, from);
+    };
+    // Without a character in the panel the drop does nothing.
+    notes.performDragOperation(row(0, document_).get(), QPointF(100, 100));
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 2);
+
+    document_->setCurrentlyEditingCharacter(maya);
+    // Rows of another story's panel are refused before anything happens.
+    EXPECT_EQ(notes.dragOperationFor(row(0, nullptr).get(), Qt::MoveAction | Qt::LinkAction), Qt::IgnoreAction);
+    EXPECT_EQ(notes.dragOperationFor(row(0, document_).get(), Qt::MoveAction | Qt::LinkAction), Qt::MoveAction);
+    // A row past the links does nothing; row 0 is the first link's.
+    notes.performDragOperation(row(4, document_).get(), QPointF(100, 100));
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 2);
+    notes.performDragOperation(row(0, document_).get(), QPointF(100, 100));
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 1);
+    EXPECT_EQ(stored(QStringLiteral("SELECT AttachedObjectID || ',' || PrimaryDisplayFlag FROM CharacterObject")),
+              QStringLiteral("%1,1").arg(two->attachedObject()->attachedObjectID()));
+    // The attachment stays, and the burst shows at the drop point for a moment.
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 2);
+    auto* explosion = notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion"));
+    ASSERT_NE(explosion, nullptr);
+    EXPECT_EQ(explosion->geometry(), QRect(75, 75, 50, 50));
+    QTest::qWait(400);
+    EXPECT_EQ(notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion")), nullptr);
+}

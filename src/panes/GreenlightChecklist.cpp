@@ -4,6 +4,7 @@
 #include "board/BoardImages.h"
 #include "model/GreenlightChecklistQuestiondb.h"
 #include "model/GreenlightChecklistTexts.h"
+#include "model/NoteMovement.h"
 #include "model/Screenplaydb.h"
 
 #include <QFont>
@@ -218,8 +219,7 @@ void GreenlightChecklist::mouseDragged(QMouseEvent* event, ImageViewResponder* v
     // The tack moves with the panel, so the pointer's place in the tack is this step.
     QWidget* panel = this->view();
     const QSizeF board = myGeneralNotesParent_ ? QSizeF(myGeneralNotesParent_->size()) : QSizeF(panel->size());
-    const QRectF frame(origin_, QSizeF(panel->size()));
-    origin_ = NotesBoardGeometry::movedFrame(frame, event->position() - pMouseDownPoint_, board).topLeft();
+    origin_ = noteOriginAfterStep(QRectF(origin_, QSizeF(panel->size())), event->position() - pMouseDownPoint_, board);
     panel->move(static_cast<int>(origin_.x()), static_cast<int>(origin_.y()));
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "NotesBoardGeometry.h"
 #include "app/BaseViewController.h"
 #include "board/ImageViewResponder.h"
 
@@ -53,8 +52,8 @@ class GreenlightChecklist : public BaseViewController, public ThumbTackOwner
     Q_OBJECT
 
 public:
-    static constexpr int kWidth = NotesBoardGeometry::kChecklistWidth;
-    static constexpr int kHeight = NotesBoardGeometry::kChecklistHeight;
+    static constexpr int kWidth = 577;
+    static constexpr int kHeight = 1994;
 
     GreenlightChecklist(MyDocument* parent, Screenplaydb* screenplay, QWidget* generalNotesParent);
     ~GreenlightChecklist() override;

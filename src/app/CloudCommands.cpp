@@ -2,6 +2,7 @@
 // window, and the dialog that lists, saves and removes the stored files.
 #include "AppActions.h"
 #include "AppController.h"
+#include "DocumentController.h"
 #include "GuardedCall.h"
 #include "MyDocument.h"
 #include "RetrieveFromCloud.h"
@@ -105,6 +106,8 @@ void AppController::retrieveFromTheCloud()
         return;
     // The list is read as the dialog is made: a failure is shown before the dialog is.
     setRetrieveFromCloudWindow(std::make_unique<RetrieveFromCloud>(*number));
+    retrieveFromCloudWindow_->setRefusedPaths(
+        [this](const QString& path) { return documentController().isOpenStoryFile(path); });
     if (retrieveFromCloudWindow_->accountConfirmed())
         rememberCloudAccountNumber(*number);
     ModalDialogs::paintBackground(*retrieveFromCloudWindow_, QColor::fromRgb(205, 133, 63));

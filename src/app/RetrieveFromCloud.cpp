@@ -211,6 +211,16 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
     if (!chosen || chosen->isEmpty())
         return false;
 
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().toLower() != kStoryExtension)
+        path += QLatin1Char('.') + kStoryExtension;
+    // Replacing the file of an open story under its window would lose that story's edits.
+    if (refusedPath_ && refusedPath_(path)) {
+        alertWithOK(QStringLiteral("Save File"),
+                    QStringLiteral("The new file cannot have the same name as a file that is already open."));
+        return false;
+    }
+
     UrlLoadRequest request;
     request.url = CloudToolkit::storedFileURL(accountNumber, name);
     const UrlLoadResult answer = Platform::urlLoader().load(request);
@@ -220,9 +230,6 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
                   QStringLiteral("Unable to download %1 from the cloud at this time.").arg(name));
         return true;
     }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().toLower() != kStoryExtension)
-        path += QLatin1Char('.') + kStoryExtension;
     // Written beside the target and put in its place only when whole, so a failed save leaves
     // what stood there before.
     QSaveFile file(path);

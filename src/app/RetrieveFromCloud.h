@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <functional>
+
 class StoredFilesModel;
 
 // The modal dialog that lists the story files stored in the user's cloud, each with a tick box,
@@ -37,6 +39,9 @@ public:
     void cancel(QObject* sender);
     // Flips the tick of a row.
     void toggleRow(int row);
+    // Paths a download may not be saved over (the files of the open stories); the save is
+    // refused with an alert and the command ends.
+    void setRefusedPaths(std::function<bool(const QString& path)> refused) { refusedPath_ = std::move(refused); }
 
     // Whether the service has listed the account's files at least once.
     bool accountConfirmed() const { return accountConfirmed_; }
@@ -62,6 +67,7 @@ private:
     QString accountNumber_;
     bool accountConfirmed_ = false;
     QStringList selectFiles_;
+    std::function<bool(const QString& path)> refusedPath_;
     Toolkit toolkit_;
     StoredFilesModel* model_ = nullptr;
 };

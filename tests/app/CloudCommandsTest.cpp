@@ -341,6 +341,9 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
     // A folder where the file should go: the save fails and the folder stays as it was.
     QDir(folder).mkpath(QStringLiteral("Taken.vtrsf"));
     writeFile(folder + QStringLiteral("/Taken.vtrsf/inside"), "kept");
+    // The file of a story open in a window is never replaced.
+    const QString open = folder + QStringLiteral("/Open.vtrsf");
+    writeFile(open, "open story");
     const struct {
         const char* name;
         std::optional<QString> answer;
@@ -349,6 +352,8 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         {"cancelled", std::nullopt, {}},
         {"failed save", folder + QStringLiteral("/Taken.vtrsf"),
          {QStringLiteral("Save File: Unable to save one. Aborting download.")}},
+        {"open story's file", folder + QStringLiteral("/Open"),
+         {QStringLiteral("Save File: The new file cannot have the same name as a file that is already open.")}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -362,6 +367,7 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         fakes_.filePanels->saveAnswers = {row.answer, folder + QStringLiteral("/two.vtrsf")};
         fakes_.filePanels->savePanels.clear();
         RetrieveFromCloud dialog(QStringLiteral("42"));
+        dialog.setRefusedPaths([&open](const QString& path) { return path == open; });
         dialog.show();
         QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
         EXPECT_EQ(alertTexts(), row.alerts);
@@ -369,6 +375,7 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         // Nothing removed, the second file not asked about, the list not read again.
         EXPECT_EQ(fresh.operations(), (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForDownload")}));
         EXPECT_EQ(FileBytes::read(folder + QStringLiteral("/Taken.vtrsf/inside")), "kept");
+        EXPECT_EQ(FileBytes::read(open), "open story");
         EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/two.vtrsf")));
     }
 }

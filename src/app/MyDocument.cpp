@@ -28,6 +28,7 @@
 #include "panes/GeneralNotesView.h"
 #include "panes/ItemsTableView.h"
 #include "panes/LocationDetailView.h"
+#include "panes/SetupPayoffTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
 #include "scene_editor/BigSceneView.h"
@@ -1084,28 +1085,23 @@ void MyDocument::beatsSectionIsHidden(bool flag)
     case 3:
         add = menus.mnuAddSetup;
         remove = menus.mnuDeleteSetup;
-        // No row of the set-ups table is selected while the table is not built.
+        removable = setupsTableView_ && setupsTableView_->selectedPosition() >= 0;
         break;
     case 4:
         add = menus.mnuAddPayoff;
         remove = menus.mnuDeletePayoff;
+        removable = payoffsTableView_ && payoffsTableView_->selectedPosition() >= 0;
         break;
     default:
         return;
     }
-    const bool wide =
-        splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands && storyElementListIsBuilt();
+    const bool wide = splBeats_ && splBeats_->paneExtent(0) >= kBeatsWidthForItemCommands && beatSectionTable_;
     add->setVisible(wide);
     remove->setVisible(wide && removable);
     if (window_) {
         window_->tbAddItem()->setVisible(wide);
         window_->tbDeleteItem()->setVisible(wide && removable);
     }
-}
-
-bool MyDocument::storyElementListIsBuilt() const
-{
-    return beatSectionTable_ && !beatSectionTable_->property(kListNotBuilt).toBool();
 }
 
 void MyDocument::boardIsHidden(bool flag)

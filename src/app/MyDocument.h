@@ -42,6 +42,7 @@ class LitterBoxView;
 class LocationDetailView;
 class LocationsTableView;
 class MainSplitView;
+class PayoffsTableView;
 class QLabel;
 class QScrollArea;
 class QTimer;
@@ -50,6 +51,7 @@ class Screenplaydb;
 class SceneCarddb;
 class SceneCardView;
 class SceneLocationdb;
+class SetupsTableView;
 class SmallSceneCard;
 class PrintedReport;
 class StoryWindow;
@@ -313,13 +315,10 @@ public:
     // 3 set-ups, 4 pay-offs) with its add button and menu item, highlights its label and
     // remembers it in the story; any other number shows nothing.
     void setBeatSection(std::int64_t section);
-    // Whether the story-elements pane shows a list of its own (the add and delete commands
-    // act on it), not the empty view that holds the place of a list not built yet.
-    bool storyElementListIsBuilt() const;
-    // The property that marks such an empty view.
-    static constexpr const char* kListNotBuilt = "listNotBuilt";
-    // Shows the add button and menu item of section 1 to 4 (a list of its own shows).
+    // Shows the add button and menu item of section 1 to 4.
     void showAddCommand(std::int64_t section);
+    // Shows or hides the delete button and the delete menu item of section 1 to 4.
+    void showDeleteCommand(std::int64_t section, bool shown);
     // A section label was clicked: its tag names the section to show.
     void selectBeatSectionOption(QObject* sender);
     // Starts a new current logline: empty (tag 1), the short (2) or the long template (3);
@@ -332,6 +331,12 @@ public:
     // The characters (locations) list while it shows; nothing otherwise.
     CharactersTableView* charactersTableView() const { return charactersTableView_.get(); }
     LocationsTableView* locationsTableView() const { return locationsTableView_.get(); }
+    // The set-ups (pay-offs) list while it shows; nothing otherwise.
+    SetupsTableView* setupsTableView() const { return setupsTableView_.get(); }
+    PayoffsTableView* payoffsTableView() const { return payoffsTableView_.get(); }
+    // Set-ups or pay-offs changed: the open large card relists them (and, with `indicators`,
+    // shows its indicators again).
+    void refreshBigSceneSetupsAndPayoffs(bool indicators);
 
     // --- Detail panels and attachments (src/panes/MyDocumentDetails.cpp) ---
     // Builds the character (location) panel in a scroll view of the story-elements pane in
@@ -355,10 +360,12 @@ public:
     // Deletes the attachment with every link to it; an owner left with one link gets it as its
     // picture. The panels, lists and cards that showed it show the story again.
     void deleteAttachment(std::int64_t attachedObjectID);
-    // The add and delete commands of the characters and locations: the sender (the add or
-    // delete button of the section showing, or one of their menu items) chooses which. Adding
-    // opens a new item in its panel; deleting asks first, then removes the item being edited
-    // with its links and closes its panel.
+    // The add and delete commands of the characters, locations, set-ups and pay-offs: the
+    // sender (the add or delete button of the section showing, or one of the eight menu items)
+    // chooses which. Adding a character or location opens it in its panel; adding a set-up or
+    // pay-off opens its text for typing in the list. Deleting asks first, then removes the item
+    // being edited (the item of the selected row) with what depends on it, in one write; a
+    // write that fails changes nothing and is reported.
     void addDeleteItem(QObject* sender);
 
     // Layout state.
@@ -467,6 +474,11 @@ private:
     void addLocation();
     void deleteCharacter();
     void deleteLocation();
+    // Set-ups (Side: SetupSide) and pay-offs (PayoffSide), src/panes/MyDocumentSetupsPayoffs.cpp.
+    template <typename Side>
+    void addSetupOrPayoff();
+    template <typename Side>
+    void deleteSetupOrPayoff();
     void showBoardWithNewCards();
 
     AppController& application_;
@@ -507,6 +519,8 @@ private:
     std::unique_ptr<BeatsTableView> beatsTableView_;
     std::unique_ptr<CharactersTableView> charactersTableView_;
     std::unique_ptr<LocationsTableView> locationsTableView_;
+    std::unique_ptr<SetupsTableView> setupsTableView_;
+    std::unique_ptr<PayoffsTableView> payoffsTableView_;
     std::unique_ptr<CharacterDetailView> characterDetailView_;
     std::unique_ptr<LocationDetailView> locationDetailView_;
     QPointer<QScrollArea> scrBeatSectionDetails_;

@@ -8,6 +8,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
+#include "panes/SetupPayoffTableView.h"
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
 
@@ -355,6 +356,10 @@ void refreshStoryElementsTable(MyDocument& document, std::int64_t section)
         return;
     if (section == 0 && document.beatsTableView())
         document.beatsTableView()->refreshView();
+    else if (section == 3 && document.setupsTableView())
+        document.setupsTableView()->refreshView();
+    else if (section == 4 && document.payoffsTableView())
+        document.payoffsTableView()->refreshView();
     else
         document.setBeatSection(section);
 }

@@ -29,6 +29,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -65,6 +66,62 @@ void deleteWhere(RecordList<Record>& records, Predicate matches)
             ++at;
         }
     }
+}
+
+// Memory changes made while a group of writes runs, taken back when the group fails before
+// it is kept, so that the records in memory agree with the file the transaction rolled back.
+class UndoOnFailure
+{
+public:
+    UndoOnFailure() = default;
+    UndoOnFailure(const UndoOnFailure&) = delete;
+    UndoOnFailure& operator=(const UndoOnFailure&) = delete;
+    ~UndoOnFailure()
+    {
+        if (kept_)
+            return;
+        for (auto at = undo_.rbegin(); at != undo_.rend(); ++at)
+            (*at)();
+    }
+
+    void add(std::function<void()> undo) { undo_.push_back(std::move(undo)); }
+    void keep() { kept_ = true; }
+
+private:
+    std::vector<std::function<void()>> undo_;
+    bool kept_ = false;
+};
+
+// Sets one field of the record and saves it; a failure of the group gives the field, and the
+// record's mark, back.
+template <typename Record, typename Owner, typename Value>
+void changeAndSave(UndoOnFailure& undo, Record& record, const Value& (Owner::*get)() const,
+                   void (Owner::*set)(const Value&), const Value& value)
+{
+    const Value old = (record.*get)();
+    const bool wasDirty = record.isDirty();
+    undo.add([&record, set, old, wasDirty] {
+        (record.*set)(old);
+        record.setIsDirty(wasDirty);
+    });
+    (record.*set)(value);
+    record.save();
+}
+
+// Deletes the rows of the records that match; the records stay in their list.
+template <typename Record, typename Predicate>
+void deleteRowsWhere(const RecordList<Record>& records, Predicate matches)
+{
+    for (const auto& record : records)
+        if (matches(*record))
+            record->deleteFromDatabase();
+}
+
+// Drops the records that match from their list (their rows are gone already).
+template <typename Record, typename Predicate>
+void dropWhere(RecordList<Record>& records, Predicate matches)
+{
+    std::erase_if(records, [&](const std::unique_ptr<Record>& record) { return matches(*record); });
 }
 
 template <typename Link>
@@ -387,41 +444,61 @@ void Screenplaydb::clearFiltersPointingAt(std::int64_t* filter, std::int64_t key
 
 bool Screenplaydb::deleteCharacter(Characterdb* character)
 {
-    StoryTransaction removal(database_);
+    // Every row goes first; memory follows only once the file has kept the change, so a failed
+    // write leaves the story in memory as the file still has it.
     const std::int64_t key = character->characterID();
-    deleteWhere(characterObjects_, [&](const CharacterObjectdb& link) { return link.characterID() == key; });
+    auto ownLink = [key](const auto& link) { return link.characterID() == key; };
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        deleteRowsWhere(characterObjects_, ownLink);
+        deleteRowsWhere(sceneCardCharacters_, ownLink);
+        character->deleteFromDatabase();
+        undo.add([this, old = boardListFilterCharacterID_, dirty = isDirty_] {
+            boardListFilterCharacterID_ = old;
+            isDirty_ = dirty;
+        });
+        clearFiltersPointingAt(&boardListFilterCharacterID_, key);
+        removal.commit();
+        undo.keep();
+    }
     character->characterObjects().clear();
     for (auto* cards : {&sceneCards_, &litterBox_})
         for (auto& card : *cards)
-            std::erase_if(card->sceneCardCharacters(), [&](const SceneCardCharacterdb* l) { return l->characterID() == key; });
-    deleteWhere(sceneCardCharacters_, [&](const SceneCardCharacterdb& link) { return link.characterID() == key; });
-    character->deleteFromDatabase();
+            std::erase_if(card->sceneCardCharacters(), [&](const SceneCardCharacterdb* l) { return ownLink(*l); });
+    dropWhere(characterObjects_, ownLink);
+    dropWhere(sceneCardCharacters_, ownLink);
     takeRecord(characters_, character);
-    clearFiltersPointingAt(&boardListFilterCharacterID_, key);
-    removal.commit();
     return true;
 }
 
 bool Screenplaydb::deleteLocation(SceneLocationdb* location)
 {
-    StoryTransaction removal(database_);
     const std::int64_t key = location->sceneLocationID();
-    location->deleteFromDatabase();
     // The location's attachment links go with it, so a later location that reuses the key
     // does not inherit them.
-    deleteWhere(sceneLocationObjects_, [&](const SceneLocationObjectdb& link) { return link.sceneLocationID() == key; });
-    location->locationObjects().clear();
-    takeRecord(sceneLocations_, location);
-    for (auto* cards : {&sceneCards_, &litterBox_}) {
-        for (auto& card : *cards) {
-            if (card->sceneLocationID() == key) {
-                card->setSceneLocationID(0);
-                card->save();
-            }
-        }
+    auto ownLink = [key](const SceneLocationObjectdb& link) { return link.sceneLocationID() == key; };
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        location->deleteFromDatabase();
+        deleteRowsWhere(sceneLocationObjects_, ownLink);
+        for (auto* cards : {&sceneCards_, &litterBox_})
+            for (auto& card : *cards)
+                if (card->sceneLocationID() == key)
+                    changeAndSave(undo, *card, &SceneCarddb::sceneLocationID, &SceneCarddb::setSceneLocationID,
+                                  std::int64_t{0});
+        undo.add([this, old = boardListFilterLocationID_, dirty = isDirty_] {
+            boardListFilterLocationID_ = old;
+            isDirty_ = dirty;
+        });
+        clearFiltersPointingAt(&boardListFilterLocationID_, key);
+        removal.commit();
+        undo.keep();
     }
-    clearFiltersPointingAt(&boardListFilterLocationID_, key);
-    removal.commit();
+    location->locationObjects().clear();
+    dropWhere(sceneLocationObjects_, ownLink);
+    takeRecord(sceneLocations_, location);
     return true;
 }
 
@@ -537,26 +614,27 @@ bool Screenplaydb::deleteColorCode(ColorCodedb* colorCode)
 
 namespace {
 
-// Deletes the links to an attachment; an owner left with exactly one link shows that one.
+// Deletes the rows of the links to an attachment; an owner left with exactly one link gets
+// that one as its picture (given back in memory when the group fails).
 template <typename Link, typename OwnerKey>
-void deleteAttachmentLinks(RecordList<Link>& links, std::int64_t attachedObjectID, OwnerKey ownerOf)
+void deleteAttachmentLinkRows(UndoOnFailure& undo, const RecordList<Link>& links, std::int64_t attachedObjectID,
+                              OwnerKey ownerOf)
 {
-    for (auto at = links.begin(); at != links.end();) {
-        if ((*at)->attachedObjectID() != attachedObjectID) {
-            ++at;
-            continue;
+    std::vector<std::int64_t> owners;
+    for (const auto& link : links) {
+        if (link->attachedObjectID() == attachedObjectID) {
+            link->deleteFromDatabase();
+            owners.push_back(ownerOf(*link));
         }
-        const std::int64_t owner = ownerOf(**at);
-        (*at)->deleteFromDatabase();
-        at = links.erase(at);
+    }
+    for (const std::int64_t owner : owners) {
         std::vector<Link*> remaining;
-        for (auto& link : links)
-            if (ownerOf(*link) == owner)
+        for (const auto& link : links)
+            if (ownerOf(*link) == owner && link->attachedObjectID() != attachedObjectID)
                 remaining.push_back(link.get());
-        if (remaining.size() == 1) {
-            remaining.front()->setPrimaryDisplayFlag(1);
-            remaining.front()->save();
-        }
+        if (remaining.size() == 1)
+            changeAndSave(undo, *remaining.front(), &Link::primaryDisplayFlag, &Link::setPrimaryDisplayFlag,
+                          std::int64_t{1});
     }
 }
 
@@ -564,29 +642,40 @@ void deleteAttachmentLinks(RecordList<Link>& links, std::int64_t attachedObjectI
 
 bool Screenplaydb::deleteAttachedObject(AttachedObjectdb* attachment)
 {
-    StoryTransaction removal(database_);
     const std::int64_t key = attachment->attachedObjectID();
-    // The owners' own lists point at the links; drop those pointers first.
+    auto toIt = [key](const auto& link) { return link.attachedObjectID() == key; };
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        deleteAttachmentLinkRows(undo, characterObjects_, key,
+                                 [](const CharacterObjectdb& l) { return l.characterID(); });
+        deleteAttachmentLinkRows(undo, sceneLocationObjects_, key,
+                                 [](const SceneLocationObjectdb& l) { return l.sceneLocationID(); });
+        deleteAttachmentLinkRows(undo, sceneCardObjects_, key,
+                                 [](const SceneCardObjectdb& l) { return l.sceneCardID(); });
+        // Links whose owner is already gone are not loaded; remove them too, so that an
+        // attachment that later reuses the key does not inherit them.
+        deleteRowsReferring("screenplay_deleteCharacterObjects_statement",
+                            "DELETE FROM CharacterObject WHERE AttachedObjectID=?", key);
+        deleteRowsReferring("screenplay_deleteLocationObjects_statement",
+                            "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?", key);
+        deleteRowsReferring("screenplay_deleteSceneCardObjects_statement",
+                            "DELETE FROM SceneCardObject WHERE AttachedObjectID=?", key);
+        attachment->deleteFromDatabase();
+        removal.commit();
+        undo.keep();
+    }
+    // The owners' own lists point at the links; drop those pointers before the links.
     for (auto& character : characters_)
-        std::erase_if(character->characterObjects(), [&](const CharacterObjectdb* l) { return l->attachedObjectID() == key; });
+        std::erase_if(character->characterObjects(), [&](const CharacterObjectdb* l) { return toIt(*l); });
     for (auto& location : sceneLocations_)
-        std::erase_if(location->locationObjects(), [&](const SceneLocationObjectdb* l) { return l->attachedObjectID() == key; });
+        std::erase_if(location->locationObjects(), [&](const SceneLocationObjectdb* l) { return toIt(*l); });
     for (auto* cards : {&sceneCards_, &litterBox_})
         for (auto& card : *cards)
-            std::erase_if(card->sceneCardObjects(), [&](const SceneCardObjectdb* l) { return l->attachedObjectID() == key; });
-    deleteAttachmentLinks(characterObjects_, key, [](const CharacterObjectdb& l) { return l.characterID(); });
-    deleteAttachmentLinks(sceneLocationObjects_, key, [](const SceneLocationObjectdb& l) { return l.sceneLocationID(); });
-    deleteAttachmentLinks(sceneCardObjects_, key, [](const SceneCardObjectdb& l) { return l.sceneCardID(); });
-    // Links whose owner is already gone are not loaded; remove them too, so that an
-    // attachment that later reuses the key does not inherit them.
-    deleteRowsReferring("screenplay_deleteCharacterObjects_statement",
-                        "DELETE FROM CharacterObject WHERE AttachedObjectID=?", key);
-    deleteRowsReferring("screenplay_deleteLocationObjects_statement",
-                        "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?", key);
-    deleteRowsReferring("screenplay_deleteSceneCardObjects_statement",
-                        "DELETE FROM SceneCardObject WHERE AttachedObjectID=?", key);
-    attachment->deleteFromDatabase();
+            std::erase_if(card->sceneCardObjects(), [&](const SceneCardObjectdb* l) { return toIt(*l); });
+    dropWhere(characterObjects_, toIt);
+    dropWhere(sceneLocationObjects_, toIt);
+    dropWhere(sceneCardObjects_, toIt);
     takeRecord(attachedObjects_, attachment);
-    removal.commit();
     return true;
 }

@@ -525,9 +525,9 @@ void GeneralNotesView::deleteStickyNoteID(std::int64_t stickyNoteID)
     });
     if (found == stickyNoteViews_.end())
         return;
-    StickyNotedb* record = (*found)->stickyNote();
+    // The note leaves the board only once its row is gone: a write the file refuses keeps it.
+    screenplay()->deleteStickyNote((*found)->stickyNote());
     stickyNoteViews_.erase(found);
-    screenplay()->deleteStickyNote(record);
 }
 
 void GeneralNotesView::deleteAttachedObjectID(std::int64_t attachedObjectID)
@@ -542,8 +542,8 @@ void GeneralNotesView::deleteAttachedObjectID(std::int64_t attachedObjectID)
     });
     if (found == attachedObjectViews_.end())
         return;
-    attachedObjectViews_.erase(found);
     myParent()->deleteAttachment(attachedObjectID);
+    attachedObjectViews_.erase(found);
 }
 
 template <typename Side>

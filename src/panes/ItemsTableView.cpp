@@ -3,11 +3,10 @@
 #include "AttachmentLinks.h"
 #include "ItemSides.h"
 #include "PaneImages.h"
+#include "ThreeRowLists.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
-#include "board/CardDragStarter.h"
-#include "model/StoredRange.h"
 
 #include <QAbstractTableModel>
 #include <QDragMoveEvent>
@@ -25,26 +24,17 @@
 
 namespace {
 
+using ThreeRowLists::fontSize;
+using ThreeRowLists::kThinRowHeight;
+
 constexpr int kImageColumn = 0;
 constexpr int kTextColumn = 1;
 constexpr int kImageColumnWidth = 53;
-constexpr int kThinRowHeight = 20;
 constexpr int kNameRowHeight = 53;
-// What the description's width leaves of the pane: the picture column and the cell margins.
-constexpr float kWidthTakenByTable = 40.0f;
-constexpr float kWidthTakenByCell = 16.0f;
 
-enum class RowKind { Name, Description, Separator };
-
-RowKind kindOfRow(int row)
-{
-    return row % 3 == 0 ? RowKind::Name : row % 3 == 1 ? RowKind::Description : RowKind::Separator;
-}
-
-int fontSize(const Screenplaydb& story)
-{
-    return StoredRange::fontSetting(story.standardFontSetting()) + 11;
-}
+// An item's rows: First its name, Second its description, Spacer a separator.
+using ThreeRowLists::Row;
+constexpr auto kindOfRow = ThreeRowLists::rowKind;
 
 void showDetail(MyDocument& document, Characterdb* character)
 {
@@ -100,28 +90,28 @@ public:
         if (itemCount() == 0)
             return emptyRow(index, role);
         const auto& item = *Side::items(story_)[static_cast<std::size_t>(index.row() / 3)];
-        const RowKind kind = kindOfRow(index.row());
-        const bool separator = kind == RowKind::Separator;
+        const Row kind = kindOfRow(index.row());
+        const bool separator = kind == Row::Spacer;
         switch (role) {
         case Qt::DecorationRole:
             if (index.column() != kImageColumn || separator)
                 return QVariant();
-            if (kind == RowKind::Name)
+            if (kind == Row::First)
                 return pictureFrom(Side::picture(story_, item))
                     .scaled(kNameRowHeight - 4, kNameRowHeight - 4, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             return PaneImages::image(QStringLiteral("zorvin"));
         case Qt::DisplayRole:
             if (index.column() != kTextColumn || separator)
                 return QVariant();
-            return kind == RowKind::Name ? Side::name(item) : item.description();
+            return kind == Row::First ? Side::name(item) : item.description();
         case Qt::FontRole:
-            return standardFont(fontSize(story_) + (kind == RowKind::Name ? 1 : 0), kind == RowKind::Name);
+            return standardFont(fontSize(story_) + (kind == Row::First ? 1 : 0), kind == Row::First);
         case Qt::BackgroundRole:
             return separator ? document_.standardBackgroundColor() : QColor(Qt::white);
         case Qt::ForegroundRole:
             return separator ? QColor(Qt::white) : QColor(Qt::black);
         case Qt::TextAlignmentRole:
-            return static_cast<int>(Qt::AlignLeft | (kind == RowKind::Name ? Qt::AlignVCenter : Qt::AlignTop));
+            return static_cast<int>(Qt::AlignLeft | (kind == Row::First ? Qt::AlignVCenter : Qt::AlignTop));
         default:
             return QVariant();
         }
@@ -132,11 +122,11 @@ public:
         if (itemCount() == 0)
             return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
         switch (kindOfRow(index.row())) {
-        case RowKind::Name:
+        case Row::First:
             return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-        case RowKind::Description:
+        case Row::Second:
             return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
-        case RowKind::Separator:
+        case Row::Spacer:
             break;
         }
         return Qt::ItemIsEnabled | Qt::ItemIsDropEnabled;
@@ -197,14 +187,7 @@ protected:
         dragged_ = true;
         const QModelIndexList rows = selectionModel()->selectedRows(kTextColumn);
         const QModelIndex current = rows.isEmpty() ? currentIndex() : rows.front();
-        guardedCall([&] {
-            std::unique_ptr<QMimeData> data = owner_.dragData(current.row());
-            if (!data)
-                return;
-            const QPixmap image = current.siblingAtColumn(kImageColumn).data(Qt::DecorationRole).value<QPixmap>();
-            CardDragStarter::current().startDrag(this, std::move(data), image, QPoint(image.width() / 2, 0),
-                                                 Qt::LinkAction | Qt::CopyAction);
-        });
+        guardedCall([&] { ThreeRowLists::startRowDrag(this, current, kImageColumn, owner_.dragData(current.row())); });
     }
 
     void dragEnterEvent(QDragEnterEvent* event) override { answerDrag(event); }
@@ -303,18 +286,14 @@ template <typename Side>
 int ItemsTableView<Side>::heightOfRow(int row) const
 {
     const auto& items = Side::items(*screenplay());
-    if (items.empty() || kindOfRow(row) == RowKind::Separator)
+    if (items.empty() || kindOfRow(row) == Row::Spacer)
         return kThinRowHeight;
-    if (kindOfRow(row) == RowKind::Name)
+    if (kindOfRow(row) == Row::First)
         return kNameRowHeight;
     const auto position = static_cast<std::size_t>(row / 3);
     if (position >= items.size())
         return kThinRowHeight;
-    const MainSplitView* beats = myParent()->splBeats();
-    const float paneWidth = static_cast<float>(beats ? beats->paneSize(0).width() : view()->width());
-    const float height = heightForString(items[position]->description(), standardFont(fontSize(*screenplay()), false),
-                                         paneWidth - kWidthTakenByTable - kWidthTakenByCell);
-    return std::max(kThinRowHeight, static_cast<int>(height));
+    return ThreeRowLists::textRowHeight(*this, items[position]->description(), kThinRowHeight);
 }
 
 template <typename Side>
@@ -322,9 +301,9 @@ void ItemsTableView<Side>::rowSelected(int row)
 {
     auto& items = Side::items(*screenplay());
     QPointer<MyDocument> document = myParent();
-    if (!items.empty() && kindOfRow(row) == RowKind::Separator)
+    if (!items.empty() && kindOfRow(row) == Row::Spacer)
         return;
-    if (!items.empty() && kindOfRow(row) == RowKind::Name) {
+    if (!items.empty() && kindOfRow(row) == Row::First) {
         // The panel replaces this list, so it is built once the click has been handled. The
         // item is looked up again then, by its key: it may be gone by that time.
         const std::int64_t key = Side::key(*items[static_cast<std::size_t>(row / 3)]);
@@ -348,7 +327,7 @@ template <typename Side>
 std::unique_ptr<QMimeData> ItemsTableView<Side>::dragData(int row) const
 {
     const std::size_t count = Side::items(*screenplay()).size();
-    if (row < 0 || count == 0 || kindOfRow(row) != RowKind::Name || !RecordPasteboardType::positionForRow(row, count))
+    if (row < 0 || count == 0 || kindOfRow(row) != Row::First || !RecordPasteboardType::positionForRow(row, count))
         return nullptr;
     return RecordPasteboardType::makeDragData(QString::fromLatin1(Side::kDragType), row, myParent());
 }

@@ -5,6 +5,7 @@
 #include "CharacterDetailView.h"
 #include "ItemSides.h"
 #include "ItemsTableView.h"
+#include "SetupPayoffSides.h"
 #include "LocationDetailView.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
@@ -14,8 +15,8 @@
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "model/StoryTransaction.h"
 #include "platform/Platform.h"
+#include "scene_editor/BigSceneCharactersView.h"
 #include "scene_editor/BigSceneView.h"
 
 #include <QBuffer>
@@ -119,6 +120,17 @@ typename Side::Item* insertNewItem(Screenplaydb& story)
     typename Side::Item* added = item.get();
     Side::items(story).push_back(std::move(item));
     return added;
+}
+
+} // namespace
+
+namespace {
+
+// The large card's Characters or Attachments tab, once it has shown, lists the story's again.
+void refreshBigSceneLinkTab(BigSceneLinkedItemsView* tab)
+{
+    if (tab && tab->scene())
+        tab->refreshView();
 }
 
 } // namespace
@@ -235,12 +247,21 @@ void MyDocument::addDeleteItem(QObject* sender)
         addLocation();
     else if ((remove && section == 2) || sender == menus.mnuDeleteLocation)
         deleteLocation();
+    else if ((add && section == 3) || sender == menus.mnuAddSetup)
+        addSetupOrPayoff<SetupSide>();
+    else if ((remove && section == 3) || sender == menus.mnuDeleteSetup)
+        deleteSetupOrPayoff<SetupSide>();
+    else if ((add && section == 4) || sender == menus.mnuAddPayoff)
+        addSetupOrPayoff<PayoffSide>();
+    else if ((remove && section == 4) || sender == menus.mnuDeletePayoff)
+        deleteSetupOrPayoff<PayoffSide>();
 }
 
 void MyDocument::addCharacter()
 {
     Screenplaydb& story = *currentScreenplay_;
     Characterdb* added = insertNewItem<CharacterSide>(story);
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneCharactersView() : nullptr);
     // The command may come from the menu while another section shows.
     if (story.beatSectionShowing() != 1) {
         currentlyEditingCharacter_ = added;
@@ -283,15 +304,12 @@ void MyDocument::deleteCharacter()
     question.alternateButton = QStringLiteral("Yes");
     if (Platform::alerts().runAlert(question) != AlertAlternateReturn)
         return;
-    {
-        StoryTransaction transaction(story.database());
-        if (!story.deleteCharacter(character))
-            return;
-        transaction.commit();
-    }
+    if (!story.deleteCharacter(character))
+        return;
     currentlyEditingCharacter_ = nullptr;
     for (const std::int64_t scene : scenes)
         refreshSceneCardIndicators(story.sceneCardForSceneCardID(scene));
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneCharactersView() : nullptr);
     closeCharacterDetails();
 }
 
@@ -319,12 +337,8 @@ void MyDocument::deleteLocation()
     question.alternateButton = QStringLiteral("Yes");
     if (Platform::alerts().runAlert(question) != AlertAlternateReturn)
         return;
-    {
-        StoryTransaction transaction(story.database());
-        if (!story.deleteLocation(location))
-            return;
-        transaction.commit();
-    }
+    if (!story.deleteLocation(location))
+        return;
     currentlyEditingLocation_ = nullptr;
     if (openCardHadIt && bigSceneView_)
         bigSceneView_->refreshView();
@@ -375,11 +389,7 @@ void MyDocument::deleteAttachment(std::int64_t attachedObjectID)
     for (const auto& link : story.sceneCardObjects())
         if (link->attachedObjectID() == attachedObjectID)
             scenes.insert(link->sceneCardID());
-    {
-        StoryTransaction transaction(story.database());
-        story.deleteAttachedObject(attachment);
-        transaction.commit();
-    }
+    story.deleteAttachedObject(attachment);
     if (characterDetailView_)
         characterDetailView_->refreshView();
     if (locationDetailView_)
@@ -395,4 +405,5 @@ void MyDocument::deleteAttachment(std::int64_t attachedObjectID)
     }
     if (bigSceneView_ && story.bigSceneView() == 1 && scenes.count(story.bigSceneSceneCardID()))
         bigSceneView_->refreshView();
+    refreshBigSceneLinkTab(bigSceneView_ ? bigSceneView_->bigSceneAttachmentsView() : nullptr);
 }

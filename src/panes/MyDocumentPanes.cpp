@@ -9,6 +9,7 @@
 #include "LoglineList.h"
 #include "ModalDialogs.h"
 #include "PaneImages.h"
+#include "SetupPayoffTableView.h"
 #include "TitleLoglineView.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
@@ -48,19 +49,19 @@ struct SectionCommands {
     const char* deleteImage;
     const char* deleteToolTip;
     QAction* AppActions::*addItem;
+    QAction* AppActions::*deleteItem;
 };
 
 const std::array<SectionCommands, 4> kSectionCommands{{
-    {"AddACharacter", "Add a Character", "DeleteACharacter", "Delete this Character", &AppActions::mnuAddCharacter},
-    {"AddALocation", "Add a Location", "DeleteALocation", "Delete this Location", &AppActions::mnuAddLocation},
-    {"AddASetup", "Add a Set-up", "DeleteASetup", "Delete the Selected Set-up", &AppActions::mnuAddSetup},
-    {"AddAPayoff", "Add a Pay-off", "DeleteAPayoff", "Delete the Selected Pay-off", &AppActions::mnuAddPayoff},
+    {"AddACharacter", "Add a Character", "DeleteACharacter", "Delete this Character", &AppActions::mnuAddCharacter,
+     &AppActions::mnuDeleteCharacter},
+    {"AddALocation", "Add a Location", "DeleteALocation", "Delete this Location", &AppActions::mnuAddLocation,
+     &AppActions::mnuDeleteLocation},
+    {"AddASetup", "Add a Set-up", "DeleteASetup", "Delete the Selected Set-up", &AppActions::mnuAddSetup,
+     &AppActions::mnuDeleteSetup},
+    {"AddAPayoff", "Add a Pay-off", "DeleteAPayoff", "Delete the Selected Pay-off", &AppActions::mnuAddPayoff,
+     &AppActions::mnuDeletePayoff},
 }};
-
-// The lists of the sections that are not built yet show an empty pane named after them.
-const std::array<const char*, kSectionCount> kSectionLists{"BeatsTableView", "CharactersTableView",
-                                                           "LocationsTableView", "SetupsTableView",
-                                                           "PayoffsTableView"};
 
 // The tag a menu item (its data) or a control (its "tag" property) carries.
 int tagOf(QObject* sender)
@@ -140,7 +141,8 @@ void connectPaneCommands(AppController& application)
     for (QAction* item : {menus.mnuSLoglineNew, menus.mnuSLoglineFromTemplate})
         application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addLogline(item); });
     for (QAction* item : {menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
-                          menus.mnuDeleteLocation})
+                          menus.mnuDeleteLocation, menus.mnuAddSetup, menus.mnuDeleteSetup, menus.mnuAddPayoff,
+                          menus.mnuDeletePayoff})
         application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addDeleteItem(item); });
 }
 
@@ -189,6 +191,8 @@ void MyDocument::releaseBeatSectionList()
     locationsTableView_.reset();
     characterDetailView_.reset();
     locationDetailView_.reset();
+    setupsTableView_.reset();
+    payoffsTableView_.reset();
     delete scrBeatSectionDetails_;
     delete beatSectionTable_;
 }
@@ -255,6 +259,16 @@ void MyDocument::showAddCommand(std::int64_t section)
     (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].addItem)->setVisible(true);
 }
 
+void MyDocument::showDeleteCommand(std::int64_t section, bool shown)
+{
+    if (section < 1 || section >= kSectionCount)
+        return;
+    if (window_)
+        window_->tbDeleteItem()->setVisible(shown);
+    AppActions& menus = application_.actions();
+    (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].deleteItem)->setVisible(shown);
+}
+
 void MyDocument::showItemList(std::int64_t section)
 {
     Screenplaydb& story = *currentScreenplay_;
@@ -267,14 +281,14 @@ void MyDocument::showItemList(std::int64_t section)
     } else if (section == 2) {
         locationsTableView_ = std::make_unique<LocationsTableView>(this, &story);
         beatSectionTable_ = locationsTableView_->view();
+    } else if (section == 3) {
+        setupsTableView_ = std::make_unique<SetupsTableView>(this, &story);
+        beatSectionTable_ = setupsTableView_->view();
     } else {
-        // The list is not built yet: an empty view holds its place, and no add command is
-        // offered, as it would do nothing.
-        beatSectionTable_ = new QWidget;
-        beatSectionTable_->setObjectName(QString::fromLatin1(kSectionLists[static_cast<std::size_t>(section)]));
-        beatSectionTable_->setProperty(kListNotBuilt, true);
+        payoffsTableView_ = std::make_unique<PayoffsTableView>(this, &story);
+        beatSectionTable_ = payoffsTableView_->view();
     }
-    if (section > 0 && storyElementListIsBuilt())
+    if (section > 0)
         showAddCommand(section);
     beatSectionArea_->layout()->addWidget(beatSectionTable_);
     beatSectionTable_->show();
@@ -284,6 +298,10 @@ void MyDocument::showItemList(std::int64_t section)
         charactersTableView_->refreshView();
     if (locationsTableView_)
         locationsTableView_->refreshView();
+    if (setupsTableView_)
+        setupsTableView_->refreshView();
+    if (payoffsTableView_)
+        payoffsTableView_->refreshView();
 }
 
 // --- Logline commands ----------------------------------------------------------------------------

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 QString todayDisplay()
@@ -427,6 +429,116 @@ TEST(ScreenplaydbDelete, AttachmentLeavesEachOwnerWithAPrimaryPicture)
     EXPECT_EQ(story.characterForCharacterID(2)->characterObjects()[0]->attachedObjectID(), 2);
     EXPECT_EQ(story.attachmentForID(1), nullptr);
     EXPECT_FALSE(story.attachedObjectLinked(1));
+}
+
+namespace {
+
+// What memory holds of the records a cascading delete touches, in one line per kind.
+QString memoryOf(Screenplaydb& story)
+{
+    QStringList lines;
+    QStringList part;
+    for (auto& character : story.characters())
+        part << QStringLiteral("%1:%2").arg(character->characterID()).arg(character->characterObjects().size());
+    lines << part.join(QLatin1Char(' '));
+    part.clear();
+    for (auto& location : story.sceneLocations())
+        part << QStringLiteral("%1:%2").arg(location->sceneLocationID()).arg(location->locationObjects().size());
+    lines << part.join(QLatin1Char(' '));
+    auto links = [](auto& list, auto owner) {
+        QStringList out;
+        for (auto& link : list)
+            out << QStringLiteral("%1>%2:%3:%4")
+                       .arg(owner(*link))
+                       .arg(link->attachedObjectID())
+                       .arg(link->primaryDisplayFlag())
+                       .arg(link->isDirty() ? QStringLiteral("dirty") : QStringLiteral("clean"));
+        return out.join(QLatin1Char(' '));
+    };
+    lines << links(story.characterObjects(), [](const CharacterObjectdb& l) { return l.characterID(); });
+    lines << links(story.sceneLocationObjects(), [](const SceneLocationObjectdb& l) { return l.sceneLocationID(); });
+    lines << links(story.sceneCardObjects(), [](const SceneCardObjectdb& l) { return l.sceneCardID(); });
+    part.clear();
+    for (auto& link : story.sceneCardCharacters())
+        part << QStringLiteral("%1>%2").arg(link->sceneCardID()).arg(link->characterID());
+    lines << part.join(QLatin1Char(' '));
+    part.clear();
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards)
+            part << QStringLiteral("%1@%2:%3:%4")
+                        .arg(card->sceneCardID())
+                        .arg(card->sceneLocationID())
+                        .arg(card->sceneCardCharacters().size())
+                        .arg(card->isDirty() ? QStringLiteral("dirty") : QStringLiteral("clean"));
+    lines << part.join(QLatin1Char(' '));
+    lines << QStringLiteral("attachments %1").arg(story.attachedObjects().size());
+    lines << QStringLiteral("filters %1 %2 %3")
+                 .arg(story.boardListFilterCharacterID())
+                 .arg(story.boardListFilterLocationID())
+                 .arg(story.isDirty() ? QStringLiteral("dirty") : QStringLiteral("clean"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// What the file holds of the same records.
+QString fileOf(const NewStory& file)
+{
+    return file.scalar(
+        "SELECT (SELECT group_concat(CharacterID) FROM Character) || '|' || "
+        "(SELECT group_concat(SceneLocationID) FROM SceneLocation) || '|' || "
+        "(SELECT group_concat(CharacterID || '>' || AttachedObjectID || ':' || PrimaryDisplayFlag) "
+        "FROM CharacterObject) || '|' || "
+        "(SELECT group_concat(SceneLocationID || '>' || AttachedObjectID) FROM SceneLocationObject) || '|' || "
+        "(SELECT group_concat(SceneCardID || '>' || AttachedObjectID) FROM SceneCardObject) || '|' || "
+        "(SELECT group_concat(SceneCardID || '>' || CharacterID) FROM SceneCardCharacter) || '|' || "
+        "(SELECT group_concat(SceneCardID || '@' || SceneLocationID) FROM SceneCard) || '|' || "
+        "(SELECT count(*) FROM AttachedObject) || '|' || "
+        "(SELECT BoardListFilterCharacterID || ' ' || BoardListFilterLocationID FROM Screenplay)");
+}
+
+} // namespace
+
+TEST(ScreenplaydbDelete, AWriteThatFailsLeavesMemoryAsTheFileStillHasIt)
+{
+    // Each delete is refused at its very last write, after every other row of its cascade was
+    // written; then, with the refusal gone, it runs through and memory matches the file.
+    struct Case {
+        const char* name;
+        const char* trigger;
+        std::function<bool(Screenplaydb&)> remove;
+    };
+    const Case cases[] = {
+        {"character", "BEFORE DELETE ON Character WHEN OLD.CharacterID = 2",
+         [](Screenplaydb& s) { return s.deleteCharacter(s.characterForCharacterID(2)); }},
+        {"location on board and Litter Box cards", "BEFORE UPDATE ON SceneCard WHEN NEW.SceneCardID = 13",
+         [](Screenplaydb& s) { return s.deleteLocation(s.locationForLocationID(1)); }},
+        {"location with an attachment", "BEFORE UPDATE ON Screenplay",
+         [](Screenplaydb& s) { return s.deleteLocation(s.locationForLocationID(2)); }},
+        {"attachment passing the picture on", "BEFORE DELETE ON AttachedObject",
+         [](Screenplaydb& s) { return s.deleteAttachedObject(s.attachmentForID(1)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewStory file;
+        buildRichStory(file);
+        Screenplaydb& story = file.story();
+        story.setBoardListFilterCharacterID(2);
+        story.setBoardListFilterLocationID(2);
+        story.save();
+        const QString memoryBefore = memoryOf(story);
+        const QString fileBefore = fileOf(file);
+        file.exec(QStringLiteral("CREATE TEMP TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT,'disk full'); END")
+                      .arg(QLatin1String(c.trigger)));
+        EXPECT_THROW(c.remove(story), DatabaseError);
+        EXPECT_EQ(fileOf(file), fileBefore);
+        EXPECT_EQ(memoryOf(story), memoryBefore);
+
+        file.exec("DROP TRIGGER refuse");
+        ASSERT_TRUE(c.remove(story));
+        EXPECT_NE(fileOf(file), fileBefore);
+        const QString memoryAfter = memoryOf(story);
+        file.reopen();
+        EXPECT_EQ(memoryOf(file.story()), memoryAfter);
+    }
 }
 
 TEST(ScreenplaydbDelete, SetupPayoffLinksAreClearedOnBothSides)

@@ -322,3 +322,32 @@ TEST_F(AttachmentNotes, DeletingAnAttachmentNamesItsLinksAndAsksFirst)
     EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 0);
     EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 0);
 }
+
+TEST_F(AttachmentNotes, ADeleteTheFileRefusesKeepsTheNoteItsLinksAndTheRecord)
+{
+    GeneralNotesView& notes = openBoard();
+    Screenplaydb& story = screenplay();
+    AttachedObjectView* note = notes.createAttachmentFromFile(file(QStringLiteral("a.txt"), "a"), QPointF(500, 400));
+    const std::int64_t key = note->attachedObject()->attachedObjectID();
+    auto character = std::make_unique<Characterdb>();
+    character->setScreenplayID(story.screenplayID());
+    character->insertIntoDatabase(&story);
+    Characterdb* owner = character.get();
+    story.characters().push_back(std::move(character));
+    AttachmentLinks::link<CharacterSide>(story, owner, key);
+    // The links go first, then the attachment's own row, which the file refuses.
+    SqlProbe::exec(document_->database(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE DELETE ON "
+                                                         "main.AttachedObject BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    note->cmdDelete()->click();
+    settle();
+    ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+    EXPECT_TRUE(fakes_.alerts->shown.back().message.contains(QStringLiteral("disk full")));
+    ASSERT_EQ(notes.attachedObjectViews().size(), 1u);
+    EXPECT_EQ(notes.attachedObjectViews().front().get(), note);
+    EXPECT_EQ(story.attachmentForID(key), note->attachedObject());
+    EXPECT_EQ(story.characterObjects().size(), 1u);
+    EXPECT_EQ(owner->characterObjects().size(), 1u);
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 1);
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("AttachedObject")), 1);
+}

@@ -90,9 +90,7 @@ protected:
         EXPECT_EQ(document_->beatSectionTable()->objectName(), expected.list);
         EXPECT_EQ(document_->beatsTableView() != nullptr, section == 0);
         EXPECT_EQ(highlighted(), section);
-        // An add command shows only with a list of its own to add to; an empty view standing in
-        // for a list not built yet offers none.
-        const bool addable = section > 0 && document_->storyElementListIsBuilt();
+        const bool addable = section > 0;
         EXPECT_EQ(window->tbAddItem()->isVisible(), addable);
         EXPECT_FALSE(window->tbDeleteItem()->isVisible());
         for (QAction* item : deleteItems())

@@ -47,6 +47,14 @@ QString blob(const QByteArray& bytes)
     return bytes.isNull() ? QStringLiteral("NULL") : QStringLiteral("X'%1'").arg(QString::fromLatin1(bytes.toHex()));
 }
 
+QString cardKey(int position)
+{
+    if (position < 0)
+        return QStringLiteral("0");
+    return QStringLiteral("(SELECT SceneCardID FROM SceneCard WHERE OnBoard = 1 ORDER BY SortOrder LIMIT 1 OFFSET %1)")
+        .arg(position);
+}
+
 } // namespace
 
 void ItemsFixture::SetUp()
@@ -102,6 +110,32 @@ void ItemsFixture::storeLink(const QString& path, const char* table, std::int64_
                                          .arg(owner)
                                          .arg(attachment)
                                          .arg(primary));
+}
+
+void ItemsFixture::storeSetupsAndPayoffs(const QString& path, const std::vector<SetupPayoffSpec>& setups,
+                                         const std::vector<SetupPayoffSpec>& payoffs)
+{
+    DatabaseConnection connection = StoryFile::open(path);
+    int key = 0;
+    for (const SetupPayoffSpec& entry : payoffs)
+        SqlProbe::exec(connection.get(),
+                       QStringLiteral("INSERT INTO ScenePayoff (ScenePayoffID, SceneCardID, ScenePayoff) "
+                                      "VALUES (%1, %2, %3)")
+                           .arg(++key)
+                           .arg(cardKey(entry.card), quoted(QLatin1String(entry.text))));
+    key = 0;
+    for (const SetupPayoffSpec& entry : setups)
+        SqlProbe::exec(connection.get(),
+                       QStringLiteral("INSERT INTO SceneSetup (SceneSetupID, SceneCardID, SceneSetup, ScenePayoffID) "
+                                      "VALUES (%1, %2, %3, %4)")
+                           .arg(++key)
+                           .arg(cardKey(entry.card), quoted(QLatin1String(entry.text)))
+                           .arg(entry.payoff));
+}
+
+std::int64_t ItemsFixture::cardKeyAt(int position) const
+{
+    return stored(QStringLiteral("SELECT ") + cardKey(position)).toLongLong();
 }
 
 AttachmentSpec ItemsFixture::picture(const QString& title, QColor color, const QString& fileName)

@@ -24,6 +24,15 @@ struct AttachmentSpec {
     QByteArray thumbnail; // JPEG
 };
 
+// A set-up or pay-off as a test writes it into a story before the story opens: its text, the
+// board card it lies on (its place in board order, or -1 for none) and, for a set-up, the
+// pay-off it names (1-based, 0 for none).
+struct SetupPayoffSpec {
+    const char* text;
+    int card = -1;
+    int payoff = 0;
+};
+
 // What the recording drag starter saw of one drag.
 struct ItemDrag {
     QWidget* source = nullptr;
@@ -46,6 +55,11 @@ protected:
     // Links stored before the story opens: (character or location key, attachment key, primary).
     void storeLink(const QString& path, const char* table, std::int64_t owner, std::int64_t attachment,
                    int primary);
+    // Set-ups and pay-offs stored before the story opens, keyed 1, 2, ... in the order given.
+    void storeSetupsAndPayoffs(const QString& path, const std::vector<SetupPayoffSpec>& setups,
+                               const std::vector<SetupPayoffSpec>& payoffs);
+    // The key of the board card at this place in the order the story was written with.
+    std::int64_t cardKeyAt(int position) const;
     static AttachmentSpec picture(const QString& title, QColor color, const QString& fileName = QString());
 
     // A mouse drag from `from` by 30 points to the right, with real press and move events.

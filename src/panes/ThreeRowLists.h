@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QModelIndex>
+
+#include <memory>
+
+class BaseViewController;
+class QMimeData;
+class QString;
+class QTableView;
+class Screenplaydb;
+
+// What the lists of the story-elements pane that give each item three rows (characters,
+// locations, set-ups, pay-offs) share: the kinds of rows, their font and heights, and how a drag
+// leaves them.
+namespace ThreeRowLists {
+
+// Item i owns rows 3i (its first row), 3i + 1 (its second row) and 3i + 2 (a spacer in the
+// document's colour).
+enum class Row { First, Second, Spacer };
+
+inline Row rowKind(int row)
+{
+    return row % 3 == 0 ? Row::First : row % 3 == 1 ? Row::Second : Row::Spacer;
+}
+
+// The empty row and the spacers.
+inline constexpr int kThinRowHeight = 20;
+
+// The pixel size of the lists' font: the story's standard font setting + 11.
+int fontSize(const Screenplaydb& story);
+
+// The height of `text` in the lists' plain font, wrapped in the width the pane leaves a text
+// column (the pane less the mark columns and the cell margins); never less than `least`.
+int textRowHeight(const BaseViewController& list, const QString& text, int least);
+
+// Starts the drag of `data` from the table, showing the picture of `imageColumn` of the row of
+// `from`; nothing when there is no data.
+void startRowDrag(QTableView* table, const QModelIndex& from, int imageColumn, std::unique_ptr<QMimeData> data);
+
+} // namespace ThreeRowLists

@@ -17,6 +17,7 @@
 #include "model/AttachedObjectdb.h"
 #include "model/Screenplaydb.h"
 #include "model/StickyNotedb.h"
+#include "model/StoredRange.h"
 #include "model/StoryTransaction.h"
 #include "platform/Platform.h"
 
@@ -259,7 +260,7 @@ void GeneralNotesView::layoutGeneralNotes()
     story.setGeneralNotesHeight(room.height);
     story.setGreenlightChecklistPercentageHorizontal(room.checklistHorizontal);
     story.setGreenlightChecklistPercentageVertical(room.checklistVertical);
-    boxBackground_->setGeometry(0, 0, static_cast<int>(room.width), static_cast<int>(room.height));
+    boxBackground_->setGeometry(0, 0, StoredRange::toInt(room.width), StoredRange::toInt(room.height));
 
     // What is being typed into a note is kept before its card goes.
     commitEditing();

@@ -4,7 +4,6 @@
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
-#include "model/NoteMovement.h"
 #include "model/RichText.h"
 #include "model/Characterdb.h"
 #include "model/Screenplaydb.h"
@@ -60,31 +59,6 @@ TEST(NotesBoardGeometry, TheChecklistGetsItsRoomOnceAndStaysWhereItWas)
         EXPECT_EQ(second.height, first.height);
         EXPECT_EQ(second.checklistHorizontal, first.checklistHorizontal);
         EXPECT_EQ(second.checklistVertical, first.checklistVertical);
-    }
-}
-
-TEST(NotesBoardGeometry, AMoveStaysOnTheBoard)
-{
-    const QSizeF board(1900, 1600);
-    struct Row {
-        const char* what;
-        QRectF frame;
-        QPointF step;
-        QPointF expected;
-    };
-    const Row rows[] = {
-        {"free", {100, 100, 218, 148}, {50, -20}, {150, 80}},
-        {"past the left edge", {10, 100, 218, 148}, {-30, 0}, {0, 100}},
-        {"past the top edge", {100, 5, 218, 148}, {0, -6}, {100, 0}},
-        {"past the right edge", {1600, 100, 218, 148}, {200, 0}, {1900 - 218 - 3, 100}},
-        {"one point short of the right edge", {1600, 100, 218, 148}, {81, 0}, {1900 - 218 - 3, 100}},
-        {"just inside the right edge", {1600, 100, 218, 148}, {80, 0}, {1680, 100}},
-        {"past the bottom edge", {100, 1400, 218, 148}, {0, 300}, {100, 1600 - 148 - 1}},
-        {"into the corner", {10, 10, 218, 148}, {-50, -50}, {0, 0}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(noteOriginAfterStep(row.frame, row.step, board), row.expected);
     }
 }
 

@@ -96,7 +96,14 @@ RetrieveFromCloud::RetrieveFromCloud(const QString& accountNumber, QWidget* pare
     refreshFileList();
 }
 
-RetrieveFromCloud::~RetrieveFromCloud() = default;
+RetrieveFromCloud::~RetrieveFromCloud()
+{
+    // The list's model reads selectFiles_, which is gone by the time the dialog's base class
+    // hides the window; hide it and let go of the model while everything still stands.
+    hide();
+    if (tvFiles_)
+        tvFiles_->setModel(nullptr);
+}
 
 void RetrieveFromCloud::buildWindow()
 {

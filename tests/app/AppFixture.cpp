@@ -3,7 +3,10 @@
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 void AppFixture::SetUp()
@@ -52,6 +55,21 @@ QString AppFixture::makeStory(const QString& name)
     StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path);
     Toolkit().populateDefaults(app_ ? app_->masterFilePath() : QString(), path);
     return path;
+}
+
+int AppFixture::answerAccountNumberDialog(QDialog& dialog, const QString& typed)
+{
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("tfAccountNumber"));
+    if (!field || typed.isEmpty()) {
+        dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        return dialog.result();
+    }
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    field->setFocus();
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Return);
+    return dialog.result();
 }
 
 void AppFixture::settle()

@@ -4,6 +4,7 @@
 #include "platform/FakePlatform.h"
 #include "support/QtPrinting.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -27,6 +28,9 @@ protected:
     QString makeStory(const QString& name);
     // Lets queued work (deferred deletes, zero-delay timers) run.
     static void settle();
+    // Answers the account number dialog with real keys: `typed` and Return, or Cancel when
+    // nothing is to be typed; any other dialog is cancelled. Gives the dialog's result.
+    static int answerAccountNumberDialog(QDialog& dialog, const QString& typed);
 
     QTemporaryDir home_;
     QByteArray oldHome_;

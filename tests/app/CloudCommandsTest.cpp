@@ -80,17 +80,7 @@ protected:
     {
         ModalDialogs::setRunner([this, typed](QDialog& dialog) {
             dialogs.append(dialog.objectName());
-            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("tfAccountNumber"));
-            if (!field || typed.isEmpty()) {
-                dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-                return dialog.result();
-            }
-            dialog.show();
-            QApplication::setActiveWindow(&dialog);
-            field->setFocus();
-            QTest::keyClicks(field, typed);
-            QTest::keyClick(field, Qt::Key_Return);
-            return dialog.result();
+            return answerAccountNumberDialog(dialog, typed);
         });
     }
     void clickDownloadCell(RetrieveFromCloud& dialog, int row)

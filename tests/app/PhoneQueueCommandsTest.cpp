@@ -70,17 +70,7 @@ protected:
         // or Cancel when the test types nothing.
         ModalDialogs::setRunner([this](QDialog& dialog) {
             dialogs_.append(dialog.objectName());
-            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("tfAccountNumber"));
-            if (!field || typedAccount_.isEmpty()) {
-                dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-                return dialog.result();
-            }
-            dialog.show();
-            QApplication::setActiveWindow(&dialog);
-            field->setFocus();
-            QTest::keyClicks(field, typedAccount_);
-            QTest::keyClick(field, Qt::Key_Return);
-            return dialog.result();
+            return answerAccountNumberDialog(dialog, typedAccount_);
         });
     }
     void TearDown() override

@@ -6,7 +6,8 @@
 // image of the board's visible size with a QPainter.
 //
 // `vantora_board_bench --memory=N` prints the resident memory with the N-card story open on its
-// large scene card, alone in the process, and ends.
+// large scene card, alone in the process, and ends; `--story=N --to=FOLDER` only writes the
+// N-card story into FOLDER (for trying it in the program).
 #include "../support/BenchApplication.h"
 #include "../support/StoryGenerator.h"
 #include "app/AppActions.h"
@@ -525,8 +526,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
+    QString storyFolder;
+    for (int index = 1; index < argc; ++index)
+        if (QByteArray(argv[index]).startsWith("--to="))
+            storyFolder = QString::fromLocal8Bit(QByteArray(argv[index]).mid(5));
     for (int index = 1; index < argc; ++index) {
         const QByteArray option(argv[index]);
+        if (option.startsWith("--story=") && !storyFolder.isEmpty()) {
+            std::printf("%s\n", qPrintable(StoryGenerator::generate(storyFolder, bench.application->masterFilePath(),
+                                                                     option.mid(8).toInt())));
+            bench.application->applicationShouldTerminate();
+            bench.application.reset();
+            return 0;
+        }
         if (option.startsWith("--memory=")) {
             const int result = printMemory(bench, option.mid(9).toInt());
             bench.application->applicationShouldTerminate();

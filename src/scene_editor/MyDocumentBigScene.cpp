@@ -150,6 +150,7 @@ void MyDocument::closeBigSceneCard()
     story.setBigSceneView(0);
     story.setBigSceneSceneCardID(0);
     story.save();
+    giveBackBigSceneRoom();
     boardIsHidden(false);
     if (story.boardView() == 1)
         showTheBoard();

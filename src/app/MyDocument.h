@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class AppController;
@@ -178,6 +179,8 @@ public:
     SceneCardView* sceneCardControlForSceneCard(const SceneCarddb* card) const;
     // Gives every card of the board and the Litter Box that has no card view yet its own.
     void addMissingSceneCardControls();
+    // Makes the look-up of a card's view from the views kept.
+    void indexSceneCardControls();
     // Builds the corkboard again from the story.
     void refreshTheBoard();
     // Shows the Litter Box column again from the story.
@@ -534,6 +537,8 @@ private:
     std::unique_ptr<AdviceWindow> adviceWindow_;
     std::unique_ptr<BoardView> boardView_;
     std::vector<std::unique_ptr<SceneCardView>> sceneCardControls_;
+    // The view of each card, for sceneCardControlForSceneCard.
+    std::unordered_map<const SceneCarddb*, SceneCardView*> sceneCardControlIndex_;
     QPointer<QWidget> boardListViewView_;
     std::unique_ptr<BigSceneView> bigSceneView_;
     QPointer<QScrollArea> scrMiniSceneCards_;

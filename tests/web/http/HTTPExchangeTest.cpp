@@ -18,16 +18,8 @@ namespace {
 using Reply = LoopbackServer::Reply;
 using Request = LoopbackServer::Request;
 
-class HTTPExchange : public ::testing::Test
+class HTTPExchange : public FreshSession
 {
-protected:
-    void SetUp() override
-    {
-        SessionCredentialStore::servers().clear();
-        SessionCredentialStore::proxies().clear();
-        HTTPRequest::clearSession();
-    }
-    void TearDown() override { SetUp(); }
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/StoredRange.h"
+#include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -122,14 +123,19 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
     details->addWidget(optFemale_);
     headerColumn()->addLayout(details);
     headerColumn()->addStretch(1);
-    connect(tfAge_, &QLineEdit::editingFinished, this, [this] {
+    const auto storeAge = [this] {
         guardedCall([this] {
             if (!character())
                 return;
             character()->setAge(tfAge_->text());
             character()->save();
         });
+    };
+    connect(tfAge_, &QLineEdit::editingFinished, this, [storeAge, this] {
+        TypingPause::endEditOf(tfAge_);
+        storeAge();
     });
+    TypingPause::watch(tfAge_, this, storeAge);
     connect(optMale_, &QRadioButton::clicked, this, [this] { guardedCall([this] { setGender(QStringLiteral("M")); }); });
     connect(optFemale_, &QRadioButton::clicked, this,
             [this] { guardedCall([this] { setGender(QStringLiteral("F")); }); });

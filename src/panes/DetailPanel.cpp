@@ -8,6 +8,7 @@
 #include "board/CardDragStarter.h"
 #include "model/AttachedObjectdb.h"
 #include "model/StoredRange.h"
+#include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -56,13 +57,17 @@ public:
         : QObject(view), view_(view), store_(std::move(store))
     {
         view->installEventFilter(this);
+        TypingPause::watch(view, this, [this] { guardedCall([this] { store_(view_->toPlainText()); }); });
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusOut)
+        // Unchanged text marks nothing to write.
+        if (event->type() == QEvent::FocusOut) {
+            TypingPause::endEditOf(view_);
             guardedCall([&] { store_(view_->toPlainText()); });
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -274,13 +279,26 @@ void DetailPanel::startLayout(const QString& nameCaption, const char* nameField,
     column->addWidget(nameField_);
     QObject::connect(nameField_, &QLineEdit::editingFinished, this, [this] {
         guardedCall([this] {
-            if (!hasItem())
+            // A name entered and left without a change stays as it is stored, small letters
+            // included.
+            const bool typed = TypingPause::endEditOf(nameField_);
+            if (!hasItem() || (!typed && nameField_->text() == storedName()))
                 return;
             // Names are kept in capitals, as a script writes them.
             const QString name = nameField_->text().toUpper();
             nameField_->setText(name);
             if (name != storedName())
                 storeName(name);
+            saveItem();
+            // The open large card shows the new name.
+            myParent()->showRenamedItem();
+        });
+    });
+    TypingPause::watch(nameField_, this, [this] {
+        guardedCall([this] {
+            if (!hasItem())
+                return;
+            storeName(nameField_->text());
             saveItem();
         });
     });

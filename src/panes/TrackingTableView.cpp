@@ -2,10 +2,12 @@
 
 #include "app/BaseViewController.h"
 #include "app/GuardedCall.h"
+#include "platform/TypingPause.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -46,6 +48,11 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setObjectName(editorName_);
     editor->setFont(index.data(Qt::FontRole).value<QFont>());
     editor->setFrameShape(QFrame::NoFrame);
+    // The model's setData runs in guardedCall itself.
+    TypingPause::watch(editor, editor, [editor, cell = QPersistentModelIndex(index)] {
+        if (cell.isValid())
+            const_cast<QAbstractItemModel*>(cell.model())->setData(cell, editor->toPlainText(), kTypedTextRole);
+    });
     return editor;
 }
 
@@ -72,6 +79,7 @@ void TextCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 
 void TextCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
+    TypingPause::endEditOf(editor);
     model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ItemSides.h"
 #include "PaneImages.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -165,7 +166,11 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (role != Qt::EditRole || index.column() != kDescriptionColumn || index.row() % 2 == 0)
+        if (index.column() != kDescriptionColumn || index.row() % 2 == 0)
+            return false;
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { panel_.setLinkDescription(index.row(), value.toString(), false); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { panel_.setLinkDescription(index.row(), value.toString()); });
     }
@@ -341,6 +346,7 @@ void DetailPanel::finishLayout(const char* previousName, const char* nextName, c
     attachmentsModel_ = new AttachmentsModel(*this, *screenplay());
     attachmentsModel_->setParent(tvAttachments_);
     tvAttachments_->setModel(attachmentsModel_);
+    tvAttachments_->setItemDelegate(new LineCellDelegate(tvAttachments_));
     tvAttachments_->setFixedHeight(kAttachmentsHeight);
     tvAttachments_->setWordWrap(true);
     tvAttachments_->setShowGrid(false);
@@ -473,14 +479,15 @@ bool DetailPanel::shouldTrackCell(const QModelIndex& index)
     return true;
 }
 
-void DetailPanel::setLinkDescription(int row, const QString& text)
+void DetailPanel::setLinkDescription(int row, const QString& text, bool fitRow)
 {
     AttachmentLink* link = linkAt(static_cast<std::size_t>(row / 2));
     if (!link || row % 2 == 0)
         return;
     link->setDescription(text);
     link->save();
-    tvAttachments_->setRowHeight(row, attachmentRowHeight(row));
+    if (fitRow)
+        tvAttachments_->setRowHeight(row, attachmentRowHeight(row));
 }
 
 std::unique_ptr<QMimeData> DetailPanel::attachmentDragData(int row) const

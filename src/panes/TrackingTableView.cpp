@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPersistentModelIndex>
 #include <QPlainTextEdit>
@@ -54,6 +55,26 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
             const_cast<QAbstractItemModel*>(cell.model())->setData(cell, editor->toPlainText(), kTypedTextRole);
     });
     return editor;
+}
+
+QWidget* LineCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const
+{
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        TypingPause::watch(line, line, [line, cell = QPersistentModelIndex(index)] {
+            if (cell.isValid())
+                const_cast<QAbstractItemModel*>(cell.model())
+                    ->setData(cell, line->text(), TextCellDelegate::kTypedTextRole);
+        });
+    }
+    return editor;
+}
+
+void LineCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    TypingPause::endEditOf(editor);
+    QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)

@@ -60,3 +60,15 @@ private:
     QString editorName_;
     mutable bool selectAll_ = false;
 };
+
+// The table's own editor for a cell of one line; a second after the last key its text as it
+// stands goes to the model with TextCellDelegate::kTypedTextRole, like a TextCellDelegate's.
+class LineCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+};

@@ -514,4 +514,14 @@ TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
         EXPECT_TRUE(field.widget->hasFocus());
         EXPECT_EQ(character(column), typed);
     }
+    // A cell of the six things, through the table's own editor.
+    QTableView* table = panel.tvSixThings();
+    clickCell(table, 1, 0);
+    QTest::keyClick(table, 'F');
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("ears heights"));
+    QTest::qWait(1300);
+    EXPECT_EQ(character(QStringLiteral("NeedsFixing1")), QStringLiteral("Fears heights"));
+    EXPECT_EQ(QApplication::focusWidget(), editor);
 }

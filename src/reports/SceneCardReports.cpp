@@ -4,6 +4,7 @@
 #include "ListViewCaption.h"
 #include "ReportElement.h"
 #include "ReportText.h"
+#include "ScriptReportLayout.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
@@ -290,23 +291,27 @@ const ScriptElementdb* elementOrAction(const Screenplaydb& story, const ScriptEl
     return element ? element : story.elementForElementType(QStringLiteral("Action"));
 }
 
-// The indent and right margin that put a paragraph between its element's indents, in inches
-// from the paper's left edge. Without an element the text spans the margins.
-void useElement(StoryReport& report, const ScriptElementdb* element)
+// A paragraph between its element's indents, in inches from the paper's left edge, cut to
+// whole points as the report's indent and right margin are. Without an element, or with indents
+// that leave no room for a letter, the text spans the margins.
+ScriptReportLayout::Paragraph paragraphFor(const ReportInfo& info, QSizeF paper, const ScriptElementdb* element,
+                                           const QString& text)
 {
-    ReportInfo& info = report.info();
-    if (!element) {
-        info.leftIndent = 0;
-        info.rightMargin = 30;
-        return;
+    ScriptReportLayout::Paragraph paragraph;
+    paragraph.text = text;
+    const float margin = float(info.leftMargin);
+    paragraph.left = margin;
+    paragraph.width = float(paper.width()) - 2 * margin;
+    if (!element)
+        return paragraph;
+    paragraph.role = ScriptReportLayout::roleForElementType(element->elementType());
+    const float left = margin + float(std::int64_t(element->leftIndent() * 72 - margin));
+    const float right = float(paper.width()) - float(std::int64_t(float(paper.width()) - element->rightIndent() * 72));
+    if (right - left >= 8) {
+        paragraph.left = left;
+        paragraph.width = right - left;
     }
-    info.leftIndent = std::int64_t(element->leftIndent() * 72 - float(info.leftMargin));
-    info.rightMargin = std::int64_t(float(report.paper().width()) - element->rightIndent() * 72);
-}
-
-bool isDualDialogue(const ScriptElementdb* element, const char* side)
-{
-    return element && element->elementType().startsWith(QLatin1String(side));
+    return paragraph;
 }
 
 } // namespace
@@ -327,6 +332,7 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
     std::stable_sort(cards.begin(), cards.end(),
                      [](const SceneCarddb* a, const SceneCarddb* b) { return a->sortByLocation(*b) < 0; });
     const ScriptElementdb* heading = story.elementForElementType(QStringLiteral("Scene Heading"));
+    // One blank line follows these paragraphs.
     std::array<std::int64_t, 3> spaced{};
     const char* spacedTypes[] = {"Action", "Dialogue", "Transition"};
     for (std::size_t index = 0; index < spaced.size(); ++index) {
@@ -334,45 +340,41 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
         spaced[index] = element ? element->scriptElementID() : -1;
     }
 
+    std::vector<ScriptReportLayout::Paragraph> paragraphs;
     for (SceneCarddb* card : cards) {
         if (card->scriptParts().empty())
             card->loadScriptParts();
-        r.info().minLineSpace = 2;
-        useElement(r, elementOrAction(story, heading));
-        r.setY(r.y() + 12);
-        r.addText(card->heading().isEmpty() ? QStringLiteral("SCENE HEADING") : card->heading(), font, false);
-        const auto& parts = card->scriptParts();
-        for (std::size_t index = 0; index < parts.size(); ++index) {
-            const ScriptPartdb& part = *parts[index];
-            const ScriptElementdb* element = story.elementForElementID(part.elementTypeID());
-            if (isDualDialogue(element, "DDL-")) {
-                // The left speaker's lines, then the right speaker's beside them.
-                const float start = r.y();
-                float bottom = start;
-                for (const char* side : {"DDL-", "DDR-"}) {
-                    r.setY(start);
-                    for (; index < parts.size(); ++index) {
-                        const ScriptElementdb* own = story.elementForElementID(parts[index]->elementTypeID());
-                        if (!isDualDialogue(own, side))
-                            break;
-                        if (parts[index]->scriptText().isEmpty())
-                            continue;
-                        useElement(r, own);
-                        r.addText(parts[index]->scriptText(), font, false);
-                    }
-                    bottom = std::max(bottom, r.y());
-                }
-                --index;
-                r.setY(bottom + 12);
+        ScriptReportLayout::Paragraph title =
+            paragraphFor(r.info(), r.paper(), elementOrAction(story, heading),
+                         card->heading().isEmpty() ? QStringLiteral("SCENE HEADING") : card->heading());
+        title.role = ScriptReportLayout::Role::Heading;
+        paragraphs.push_back(title);
+        for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
+            if (part->scriptText().isEmpty())
                 continue;
-            }
-            if (part.scriptText().isEmpty())
-                continue;
-            useElement(r, elementOrAction(story, element));
-            r.addText(part.scriptText(), font, false);
-            if (std::find(spaced.begin(), spaced.end(), part.elementTypeID()) != spaced.end())
-                r.setY(r.y() + 12);
+            const ScriptElementdb* element = elementOrAction(story, story.elementForElementID(part->elementTypeID()));
+            ScriptReportLayout::Paragraph paragraph = paragraphFor(r.info(), r.paper(), element, part->scriptText());
+            paragraph.blankAfter = std::find(spaced.begin(), spaced.end(), part->elementTypeID()) != spaced.end();
+            paragraphs.push_back(paragraph);
         }
+    }
+
+    const PageGeometry page(r.paper(), r.info());
+    const float offset = ScriptPageView::gridOffset(font);
+    const int rows = int((page.limit(0) - page.bodyTop(0) - offset) / ScriptReportLayout::kLinePitch + 0.01f);
+    ScriptReportLayout::Pages laid = ScriptReportLayout::paginate(paragraphs, rows, font);
+    std::vector<std::vector<ScriptReportLayout::Line>> byPage(std::size_t(laid.pageCount));
+    for (ScriptReportLayout::Line& line : laid.lines)
+        byPage[std::size_t(line.page)].push_back(std::move(line));
+    for (std::size_t index = 0; index < byPage.size(); ++index) {
+        if (byPage[index].empty())
+            continue;
+        int lastRow = 0;
+        for (const ScriptReportLayout::Line& line : byPage[index])
+            lastRow = std::max(lastRow, line.row);
+        const QRectF frame(0, page.bodyTop(std::int64_t(index)) + offset, r.paper().width(),
+                           double(lastRow + 1) * ScriptReportLayout::kLinePitch);
+        r.place(std::make_unique<ScriptPageView>(frame, font, std::move(byPage[index])), true);
     }
     r.finish();
     return report;

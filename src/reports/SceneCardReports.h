@@ -32,7 +32,8 @@ std::unique_ptr<StoryReport> litterBox(Screenplaydb& story);
 // attachments.
 std::unique_ptr<StoryReport> details(Screenplaydb& story);
 // The board's scenes in board order, each heading followed by the scene's paragraphs at the
-// indents of their elements in the script face; dual dialogue stands side by side. Cards whose
+// indents of their elements in the script face, on the 12-point line grid of a typed page (see
+// ScriptReportLayout); the two speeches of dual dialogue follow each other. Cards whose
 // script is not loaded yet load it.
 std::unique_ptr<StoryReport> script(Screenplaydb& story);
 

@@ -19,15 +19,27 @@ StoryReport::StoryReport(const Screenplaydb& story, const QString& title, QSizeF
     y_ = float(info_->topMargin + info_->reportHeaderHeight);
 }
 
+float StoryReport::clearOfBands(float y) const
+{
+    const PageGeometry page(paper_, *info_);
+    const std::int64_t p = page.pageOf(y);
+    if (y < page.bodyTop(p))
+        return page.bodyTop(p);
+    if (y >= page.limit(p))
+        return page.bodyTop(p + 1);
+    return y;
+}
+
 BlockOfTextView& StoryReport::addText(const QString& text, const QFont& font, bool drawLineAfter)
 {
-    return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, y_, drawLineAfter), true);
+    return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, clearOfBands(y_), drawLineAfter),
+                 true);
 }
 
 BlockOfTextView& StoryReport::textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter)
 {
-    BlockOfTextView& block =
-        place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, startY, drawLineAfter), false);
+    BlockOfTextView& block = place(
+        std::make_unique<BlockOfTextView>(paper_, *info_, text, font, clearOfBands(startY), drawLineAfter), false);
     lastBottom_ = block.bottom();
     return block;
 }
@@ -41,7 +53,7 @@ void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::in
 
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
-    return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, y_), true);
+    return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, clearOfBands(y_)), true);
 }
 
 void StoryReport::advanceTo(float bottom)

@@ -45,6 +45,9 @@ public:
     float y() const { return y_; }
     void setY(float y) { y_ = y; }
 
+    // Where a block meant to start at y starts: y itself in a page's body, else the top of the
+    // next body, so that no block starts in a header or footer band.
+    float clearOfBands(float y) const;
     // A text block at y; y moves to its bottom.
     BlockOfTextView& addText(const QString& text, const QFont& font, bool drawLineAfter);
     // A text block at `startY`; y stays where it is (the builder decides where it goes on).

@@ -22,20 +22,6 @@ namespace {
 class SceneCardReportsPdf : public ReportFixture
 {
 protected:
-    // A card stored in the story, on the board (1) or in the Litter Box (2).
-    SceneCarddb& addCard(const QString& heading, std::int64_t onBoard = 1, std::int64_t beat = 1)
-    {
-        auto card = std::make_unique<SceneCarddb>();
-        card->setHeading(heading);
-        card->setOnBoard(onBoard);
-        card->setCurrentBeatSection(beat);
-        card->setPercentageHorizontal(float(story().sceneCards().size()) / 100);
-        card->insertIntoDatabase(&story());
-        auto& list = onBoard == 1 ? story().sceneCards() : story().litterBox();
-        list.push_back(std::move(card));
-        return *list.back();
-    }
-
     // The words "w0000", "w0001", ... (`digits` digits each), in order.
     static QStringList numberedWords(int count, int digits)
     {
@@ -44,19 +30,6 @@ protected:
             words.append(QStringLiteral("w%1").arg(index, digits, 10, QLatin1Char('0')));
         return words;
     }
-
-    void addPart(SceneCarddb& card, const char* element, const QString& text)
-    {
-        const ScriptElementdb* format = story().elementForElementType(QString::fromLatin1(element));
-        ASSERT_NE(format, nullptr) << element;
-        auto part = std::make_unique<ScriptPartdb>();
-        part->setSceneCardID(card.sceneCardID());
-        part->setSortOrder(std::int64_t(card.scriptParts().size()) + 1);
-        part->setElementTypeID(format->scriptElementID());
-        part->setScriptText(text);
-        card.scriptParts().push_back(std::move(part));
-    }
-
 };
 
 } // namespace
@@ -160,9 +133,10 @@ TEST_F(SceneCardReportsPdf, TheScriptSetsEachParagraphAtItsElementsIndent)
     const double line = pdf.find(QStringLiteral("MARA"))->box.top() - pdf.find(QStringLiteral("Snowfall."))->box.top();
     const double dialogue = pdf.find(QStringLiteral("Hold"))->box.top() - pdf.find(QStringLiteral("MARA"))->box.top();
     EXPECT_NEAR(line - dialogue, 12, 0.5);
-    // Dual dialogue stands side by side.
-    EXPECT_NEAR(pdf.find(QStringLiteral("LEFTY"))->box.top(), pdf.find(QStringLiteral("RIGHTY"))->box.top(), 0.5);
-    EXPECT_NEAR(pdf.find(QStringLiteral("Mine."))->box.top(), pdf.find(QStringLiteral("No,"))->box.top(), 0.5);
+    // The two speeches of dual dialogue follow each other, each paragraph on the next line.
+    EXPECT_NEAR(pdf.find(QStringLiteral("Mine."))->box.top() - pdf.find(QStringLiteral("LEFTY"))->box.top(), 12, 0.5);
+    EXPECT_NEAR(pdf.find(QStringLiteral("RIGHTY"))->box.top() - pdf.find(QStringLiteral("Mine."))->box.top(), 12, 0.5);
+    EXPECT_NEAR(pdf.find(QStringLiteral("No,"))->box.top() - pdf.find(QStringLiteral("RIGHTY"))->box.top(), 12, 0.5);
 }
 
 TEST_F(SceneCardReportsPdf, DetailsOfAnEmptyCardPrintEveryLabel)

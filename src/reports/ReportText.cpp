@@ -140,6 +140,18 @@ qsizetype fittingLength(const QString& text, float height, float width, const QF
     return text.size();
 }
 
+QString elideToLines(const QString& text, float width, const QFont& font, int lines)
+{
+    const float room = float(lines) * singleLineHeight(width, font);
+    if (measure(text, width, font, LineBreak::Wrap) <= room + 0.01f)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    QString shown = text.left(fittingLength(text, room, width, font, LineBreak::Wrap)).trimmed();
+    while (!shown.isEmpty() && measure(shown + ellipsis, width, font, LineBreak::Wrap) > room + 0.01f)
+        shown.chop(1);
+    return shown.trimmed() + ellipsis;
+}
+
 float singleLineHeight(float width, const QFont& font)
 {
     static QHash<QPair<QString, float>, float> heights;

@@ -17,9 +17,12 @@
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 
+#include <QFontMetricsF>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 namespace SceneCardReports {
 
@@ -49,6 +52,28 @@ QImage pictureOf(const QByteArray& data)
     return data.isEmpty() ? QImage() : QImage::fromData(data);
 }
 
+// Where the text beside a label starts: `indent`, or after the label in its bold face and a
+// space when the label is wider.
+std::int64_t valueIndent(const QString& label, std::int64_t labelIndent, std::int64_t indent)
+{
+    const double width = QFontMetricsF(bold()).horizontalAdvance(label + QLatin1Char(' '));
+    return std::max(indent, labelIndent + std::int64_t(std::ceil(width)));
+}
+
+// A card's heading kept with the lines that follow it, and its page number at the right
+// margin on the heading's first line; the heading wraps short of the number.
+void placeHeading(StoryReport& report, const QString& heading, const QFont& font, const QString& pageNumber)
+{
+    constexpr std::int64_t kNumberColumn = 40;
+    report.setLayout(kLeft, 0, 5);
+    report.info().rightMargin += kNumberColumn;
+    const BlockOfTextView& block = report.addText(heading, font, false);
+    report.info().rightMargin -= kNumberColumn;
+    report.setLayout(kRight, 0, 0);
+    report.textAt(top(block), pageNumber, plain(), false);
+    report.setY(block.bottom());
+}
+
 // The caption of the list view's sorting and filters, when there is one, at y.
 void placeCaption(StoryReport& report, const Screenplaydb& story)
 {
@@ -73,23 +98,24 @@ std::vector<SceneCarddb*> cardSet(Screenplaydb& story)
 
 float reportSceneCard(StoryReport& report, const SceneCarddb& card, float startY)
 {
-    float y = startY;
-    report.setLayout(kLeft, 0, 5);
-    const BlockOfTextView& heading = report.textAt(y, card.heading(), bold(), false);
-    report.setLayout(kRight, 0, 0);
-    report.textAt(top(heading), QString::number(card.pageNumber()), plain(), false);
-    y = heading.bottom();
+    report.setY(startY);
+    placeHeading(report, card.heading(), bold(), QString::number(card.pageNumber()));
     report.setLayout(kLeft, 30, 0);
-    y = report.textAt(y, card.description(), bold(), false).bottom();
-    report.setLayout(kLeft, 4, 0);
-    const BlockOfTextView& change = report.textAt(y, QStringLiteral("+/-"), bold(), false);
+    report.addText(card.description(), bold(), false);
+    const std::array<std::pair<QString, QString>, 2> rows{{{QStringLiteral("+/-"), card.emotionalChange()},
+                                                           {QStringLiteral("><"), card.conflict()}}};
+    std::int64_t labelIndent = 4;
+    for (const auto& [label, text] : rows) {
+        // The label and its text share their first line.
+        const float row = report.clearOfBands(report.y());
+        report.setLayout(kLeft, labelIndent++, 0);
+        report.textAt(row, label, bold(), false);
+        report.setLayout(kLeft, 30, 0);
+        report.setY(report.textAt(row, text, plain(), false).bottom());
+    }
+    report.addRule(0);
     report.setLayout(kLeft, 30, 0);
-    y = report.textAt(top(change), card.emotionalChange(), plain(), false).bottom();
-    report.setLayout(kLeft, 5, 0);
-    const BlockOfTextView& conflict = report.textAt(y, QStringLiteral("><"), bold(), false);
-    report.setLayout(kLeft, 30, 0);
-    y = report.textAt(top(conflict), card.conflict(), plain(), false).bottom();
-    return report.textAt(y - 18, QString(), plain(), true).bottom();
+    return report.y();
 }
 
 std::unique_ptr<StoryReport> summary(Screenplaydb& story)
@@ -155,19 +181,16 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     StoryReport& r = *report;
     placeCaption(r, story);
     const float left = float(r.info().leftMargin);
-    // A rule closing a section: an empty line that starts 18 points above y.
-    const auto rule = [&r](std::int64_t indent) {
-        r.setLayout(kLeft, indent, 0);
-        r.setY(r.textAt(r.y() - 18, QString(), plain(), true).bottom());
-    };
-    // A label with its text on the same line, the text starting 13 points above the label's
-    // foot; y follows whichever ends lower.
+    const float line = ReportText::singleLineHeight(float(r.paper().width()), bold());
+    // A bold label at `labelIndent` and its text on the same line, after the label and a space
+    // however wide the label is; y moves below whichever ends lower.
     const auto labelled = [&r](const QString& label, std::int64_t labelIndent, const QString& text,
                                std::int64_t textIndent) {
+        const float row = r.clearOfBands(r.y());
         r.setLayout(kLeft, labelIndent, 0);
-        const float labelBottom = r.textAt(r.y(), label, bold(), false).bottom();
-        r.setLayout(kLeft, textIndent, 0);
-        r.setY(std::max(labelBottom, r.textAt(labelBottom - 13, text, plain(), false).bottom()));
+        const float labelBottom = r.textAt(row, label, bold(), false).bottom();
+        r.setLayout(kLeft, valueIndent(label, labelIndent, textIndent), 0);
+        r.setY(std::max(labelBottom, r.textAt(row, text, plain(), false).bottom()));
     };
     // A name kept with two lines beside a 36-point picture, and its text below it; y moves on
     // by at least the picture's height from the name's top.
@@ -184,99 +207,108 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     };
 
     for (SceneCarddb* card : cardSet(story)) {
-        r.setLayout(kLeft, 0, 5);
-        const BlockOfTextView& heading = r.textAt(r.y(), card->heading(), bold(12), false);
-        r.setLayout(kRight, 0, 0);
-        r.textAt(top(heading), QString::number(card->pageNumber()), plain(), false);
-        r.setY(heading.bottom());
+        placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
 
-        r.setLayout(kLeft, 0, 0);
-        r.textAt(r.y(), QStringLiteral("Beat:"), bold(), false);
-        r.setLayout(kLeft, 40, 0);
-        r.addText(story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()), plain(), false);
-        r.setLayout(kLeft, 0, 0);
-        const float locationY = r.y();
-        r.addText(QStringLiteral("Location:"), bold(), false);
-        r.setLayout(kLeft, 50, 0);
+        labelled(QStringLiteral("Beat:"), 0, story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()),
+                 40);
         const SceneLocationdb* location =
             card->sceneLocationID() > 0 ? story.locationForLocationID(card->sceneLocationID()) : nullptr;
-        if (card->sceneLocationID() > 0)
-            r.setY(r.textAt(locationY, location ? location->location() : QString(), plain(), false).bottom());
+        labelled(QStringLiteral("Location:"), 0, location ? location->location() : QString(), 50);
 
-        const float dateY = r.y();
-        r.setLayout(kLeft, 0, 0);
-        const float dateBottom = r.textAt(dateY, QStringLiteral("Start Date/Time:"), bold(), false).bottom();
-        r.setLayout(kLeft, 90, 0);
-        if (!card->startDateTime().isNull())
-            r.textAt(dateY, card->startDateTime(), plain(), false);
-        r.setLayout(kLeft, 210, 0);
-        r.textAt(dateY, QStringLiteral("End Date/Time:"), bold(), false);
-        r.setLayout(kLeft, 300, 0);
-        if (!card->endDateTime().isNull())
-            r.textAt(dateY, card->endDateTime(), plain(), false);
+        // Start and end on one row, each label followed by its date.
+        const float dateY = r.clearOfBands(r.y());
+        float dateBottom = dateY;
+        const std::array<std::tuple<QString, std::int64_t, QString, std::int64_t>, 2> dates{{
+            {QStringLiteral("Start Date/Time:"), 0, card->startDateTime(), 90},
+            {QStringLiteral("End Date/Time:"), 210, card->endDateTime(), 300},
+        }};
+        for (const auto& [label, labelIndent, value, indent] : dates) {
+            r.setLayout(kLeft, labelIndent, 0);
+            dateBottom = std::max(dateBottom, r.textAt(dateY, label, bold(), false).bottom());
+            r.setLayout(kLeft, valueIndent(label, labelIndent, indent), 0);
+            if (!value.isNull())
+                dateBottom = std::max(dateBottom, r.textAt(dateY, value, plain(), false).bottom());
+        }
         r.setY(dateBottom);
-        rule(0);
+        r.addRule(0);
 
         r.setLayout(kLeft, 0, 0);
         r.addText(card->description(), plain(), true);
         labelled(QStringLiteral("+/-"), 4, card->emotionalChange(), 30);
         labelled(QStringLiteral("><"), 5, card->conflict(), 30);
-        rule(30);
+        r.addRule(30);
         labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
-        rule(36);
+        r.addRule(36);
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Set-ups"), bold(), false);
-        for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups()) {
-            if (setup->sceneCardID() != card->sceneCardID())
-                continue;
+        std::vector<const SceneSetupdb*> setups;
+        for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups())
+            if (setup->sceneCardID() == card->sceneCardID())
+                setups.push_back(setup.get());
+        std::vector<const ScenePayoffdb*> payoffs;
+        for (const std::unique_ptr<ScenePayoffdb>& payoff : story.scenePayoffs())
+            if (payoff->sceneCardID() == card->sceneCardID())
+                payoffs.push_back(payoff.get());
+        std::vector<const SceneCardCharacterdb*> characters;
+        for (const std::unique_ptr<SceneCardCharacterdb>& link : story.sceneCardCharacters())
+            if (link->sceneCardID() == card->sceneCardID())
+                characters.push_back(link.get());
+        std::vector<const SceneCardObjectdb*> attachments;
+        for (const std::unique_ptr<SceneCardObjectdb>& link : story.sceneCardObjects())
+            if (link->sceneCardID() == card->sceneCardID())
+                attachments.push_back(link.get());
+        // Each section title goes over to the next page unless the first lines of its section
+        // fit under it; an empty section's title goes with the title that follows it.
+        const std::array<float, 4> firstEntry{setups.empty() ? 0 : 2 * line, payoffs.empty() ? 0 : 2 * line,
+                                              characters.empty() ? 0.0f : 36.0f, attachments.empty() ? 0.0f : 36.0f};
+        const auto sectionTitle = [&](std::size_t section, const QString& title) {
+            float need = 0;
+            for (std::size_t index = firstEntry.size(); index-- > section;)
+                need = line + (firstEntry[index] > 0 ? firstEntry[index] : StoryReport::kRuleGap + need);
+            r.keepRoom(need);
+            r.setLayout(kLeft, 0, 0);
+            r.addText(title, bold(), false);
+        };
+
+        sectionTitle(0, QStringLiteral("Set-ups"));
+        for (const SceneSetupdb* setup : setups) {
+            r.setLayout(kLeft, 0, 2);
             r.addText(setup->sceneSetup(), bold(), false);
+            r.setLayout(kLeft, 0, 0);
             const ScenePayoffdb* payoff =
                 setup->scenePayoffID() != 0 ? story.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
             r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
         }
-        rule(0);
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Pay-offs"), bold(), false);
-        for (const std::unique_ptr<ScenePayoffdb>& payoff : story.scenePayoffs()) {
-            if (payoff->sceneCardID() != card->sceneCardID())
-                continue;
+        r.addRule(0);
+        sectionTitle(1, QStringLiteral("Pay-offs"));
+        for (const ScenePayoffdb* payoff : payoffs) {
+            r.setLayout(kLeft, 0, 2);
             r.addText(payoff->scenePayoff(), bold(), false);
+            r.setLayout(kLeft, 0, 0);
             const SceneSetupdb* setup = story.setupForPayoffID(payoff->scenePayoffID());
             r.addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), false);
         }
-        rule(0);
+        r.addRule(0);
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Characters"), bold(), false);
-        bool anyCharacter = false;
-        for (const std::unique_ptr<SceneCardCharacterdb>& link : story.sceneCardCharacters()) {
-            if (link->sceneCardID() != card->sceneCardID())
-                continue;
+        sectionTitle(2, QStringLiteral("Characters"));
+        for (const SceneCardCharacterdb* link : characters) {
             const Characterdb* character = story.characterForCharacterID(link->characterID());
             // A character that no longer exists shows the generic picture and no text.
             const QImage picture = character ? pictureOf(story.displayImageForCharacter(*character))
                                              : QImage(QStringLiteral(":/images/GenericCharacter.png"));
             pictured(character ? character->characterName() : QString(), bold(),
                      character ? character->description() : QString(), picture, left, 55);
-            anyCharacter = true;
         }
-        rule(anyCharacter ? 55 : 0);
+        r.addRule(characters.empty() ? 0 : 55);
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Attachments"), bold(), false);
-        bool anyAttachment = false;
-        for (const std::unique_ptr<SceneCardObjectdb>& link : story.sceneCardObjects()) {
-            if (link->sceneCardID() != card->sceneCardID())
-                continue;
+        sectionTitle(3, QStringLiteral("Attachments"));
+        for (const SceneCardObjectdb* link : attachments) {
             const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
             const QImage thumbnail =
                 attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
             pictured(attachment ? attachment->title() : QString(), plain(), link->description(), thumbnail, left + 15,
                      70);
-            anyAttachment = true;
         }
-        rule(anyAttachment ? 70 : 0);
+        r.addRule(attachments.empty() ? 0 : 70);
     }
     r.advanceTo(r.y());
     r.finish();

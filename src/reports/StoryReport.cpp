@@ -2,6 +2,7 @@
 
 #include "BeatReportView.h"
 #include "BlockOfTextView.h"
+#include "ReportText.h"
 
 #include <algorithm>
 
@@ -54,6 +55,16 @@ void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::in
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
     return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, clearOfBands(y_)), true);
+}
+
+void StoryReport::addRule(std::int64_t indent)
+{
+    const float left = float(info_->leftMargin + indent);
+    const float width = float(paper_.width()) - float(info_->leftMargin + info_->rightMargin + indent);
+    // The rule is drawn 2 points above the element's foot: 4 below the line above it.
+    place(std::make_unique<SubBlockOfTextView>(QRectF(left, clearOfBands(y_), width, kRuleGap), QString(),
+                                               ReportText::systemFont(10), 0, true),
+          true);
 }
 
 void StoryReport::advanceTo(float bottom)

@@ -67,6 +67,10 @@ public:
             advanceTo(bottom);
         return placed;
     }
+    // The height a rule takes between two lines.
+    static constexpr float kRuleGap = 6;
+    // A rule from `indent` to the right margin in the gap under y; y moves below the gap.
+    void addRule(std::int64_t indent);
     // Counts the last block's bottom without placing anything (a trailing separator).
     void advanceTo(float bottom);
     // Moves y to the next page's body top when fewer than `height` points are left above this

@@ -307,6 +307,9 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
     std::stable_sort(notes.begin(), notes.end(), byColour);
 
     constexpr float kThumbnail = 32;
+    // Room under an item's last line inside its box, and between one box and the next.
+    constexpr float kBoxPadding = 3;
+    constexpr float kBoxGap = 4;
     for (const AttachedObjectdb* attachment : attachments) {
         r.keepRoom(41);
         use(r, 70, 2);
@@ -316,17 +319,18 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
                      float(r.info().leftMargin) + 15, top, kThumbnail);
         use(r, 70, 0);
         const float textBottom = r.addText(attachment->textDescription(), plain(), false).bottom();
-        const float next = textBottom + 2 - top - 1 < 40 ? top + 41 : textBottom + 2;
-        r.placeBoxes(top - 3, next - 4, palette(attachment->color()));
-        r.setY(next);
+        // The box's border runs under the text and the thumbnail, never through them.
+        const float boxBottom = std::max(textBottom, top + kThumbnail + 4) + kBoxPadding;
+        r.placeBoxes(top - 3, boxBottom, palette(attachment->color()));
+        r.setY(boxBottom + kBoxGap);
     }
     for (const StickyNotedb* note : notes) {
         use(r, 10, 2);
         const float top = float(r.addText(note->title(), plain(), false).frame().y());
         use(r, 10, 0);
-        const float textBottom = r.addText(note->textNote(), plain(), false).bottom();
-        r.placeBoxes(top - 3, textBottom - 2, palette(note->color()));
-        r.setY(textBottom + 2);
+        const float boxBottom = r.addText(note->textNote(), plain(), false).bottom() + kBoxPadding;
+        r.placeBoxes(top - 3, boxBottom, palette(note->color()));
+        r.setY(boxBottom + kBoxGap);
     }
     r.finish();
     return report;

@@ -52,12 +52,10 @@ QImage pictureOf(const QByteArray& data)
     return data.isEmpty() ? QImage() : QImage::fromData(data);
 }
 
-// Where the text beside a label starts: `indent`, or after the label in its bold face and a
-// space when the label is wider.
+// Where the text beside a bold label starts.
 std::int64_t valueIndent(const QString& label, std::int64_t labelIndent, std::int64_t indent)
 {
-    const double width = QFontMetricsF(bold()).horizontalAdvance(label + QLatin1Char(' '));
-    return std::max(indent, labelIndent + std::int64_t(std::ceil(width)));
+    return StoryReport::valueIndent(label, bold(), labelIndent, indent);
 }
 
 // A card's heading kept with the lines that follow it, and its page number at the right
@@ -206,7 +204,11 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.setY(top(textBlock) + std::max(float(textBlock.frame().height()), 36 - nameHeight));
     };
 
-    for (SceneCarddb* card : cardSet(story)) {
+    const std::vector<SceneCarddb*> cards = cardSet(story);
+    // What the next card's heading keeps with it.
+    const float nextHeading = 5 * ReportText::singleLineHeight(float(r.paper().width()), bold(12));
+    for (std::size_t cardIndex = 0; cardIndex < cards.size(); ++cardIndex) {
+        const SceneCarddb* card = cards[cardIndex];
         placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
 
         labelled(QStringLiteral("Beat:"), 0, story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()),
@@ -237,9 +239,6 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         labelled(QStringLiteral("+/-"), 4, card->emotionalChange(), 30);
         labelled(QStringLiteral("><"), 5, card->conflict(), 30);
         r.addRule(30);
-        labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
-        r.addRule(36);
-
         std::vector<const SceneSetupdb*> setups;
         for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups())
             if (setup->sceneCardID() == card->sceneCardID())
@@ -256,20 +255,27 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         for (const std::unique_ptr<SceneCardObjectdb>& link : story.sceneCardObjects())
             if (link->sceneCardID() == card->sceneCardID())
                 attachments.push_back(link.get());
-        // Each section title goes over to the next page unless the first lines of its section
-        // fit under it; an empty section's title goes with the title that follows it.
-        const std::array<float, 4> firstEntry{setups.empty() ? 0 : 2 * line, payoffs.empty() ? 0 : 2 * line,
-                                              characters.empty() ? 0.0f : 36.0f, attachments.empty() ? 0.0f : 36.0f};
-        const auto sectionTitle = [&](std::size_t section, const QString& title) {
-            float need = 0;
+        // The notes and each section title go over to the next page unless the first lines of
+        // what they hold fit under them; an empty one goes with what follows it.
+        const std::array<float, 5> firstEntry{card->notes().isEmpty() ? 0 : 2 * line, setups.empty() ? 0 : 2 * line,
+                                              payoffs.empty() ? 0 : 2 * line, characters.empty() ? 0.0f : 36.0f,
+                                              attachments.empty() ? 0.0f : 36.0f};
+        const auto keepSection = [&](std::size_t section) {
+            float need = cardIndex + 1 < cards.size() ? nextHeading : 0;
             for (std::size_t index = firstEntry.size(); index-- > section;)
                 need = line + (firstEntry[index] > 0 ? firstEntry[index] : StoryReport::kRuleGap + need);
             r.keepRoom(need);
+        };
+        const auto sectionTitle = [&](std::size_t section, const QString& title) {
+            keepSection(section);
             r.setLayout(kLeft, 0, 0);
             r.addText(title, bold(), false);
         };
 
-        sectionTitle(0, QStringLiteral("Set-ups"));
+        keepSection(0);
+        labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
+        r.addRule(36);
+        sectionTitle(1, QStringLiteral("Set-ups"));
         for (const SceneSetupdb* setup : setups) {
             r.setLayout(kLeft, 0, 2);
             r.addText(setup->sceneSetup(), bold(), false);
@@ -279,7 +285,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
             r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
         }
         r.addRule(0);
-        sectionTitle(1, QStringLiteral("Pay-offs"));
+        sectionTitle(2, QStringLiteral("Pay-offs"));
         for (const ScenePayoffdb* payoff : payoffs) {
             r.setLayout(kLeft, 0, 2);
             r.addText(payoff->scenePayoff(), bold(), false);
@@ -289,7 +295,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         }
         r.addRule(0);
 
-        sectionTitle(2, QStringLiteral("Characters"));
+        sectionTitle(3, QStringLiteral("Characters"));
         for (const SceneCardCharacterdb* link : characters) {
             const Characterdb* character = story.characterForCharacterID(link->characterID());
             // A character that no longer exists shows the generic picture and no text.
@@ -300,7 +306,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         }
         r.addRule(characters.empty() ? 0 : 55);
 
-        sectionTitle(3, QStringLiteral("Attachments"));
+        sectionTitle(4, QStringLiteral("Attachments"));
         for (const SceneCardObjectdb* link : attachments) {
             const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
             const QImage thumbnail =

@@ -4,7 +4,10 @@
 #include "BlockOfTextView.h"
 #include "ReportText.h"
 
+#include <QFontMetricsF>
+
 #include <algorithm>
+#include <cmath>
 
 StoryReport::StoryReport(const Screenplaydb& story, const QString& title, QSizeF paper,
                          const std::function<void(ReportInfo&)>& prepare)
@@ -55,6 +58,13 @@ void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::in
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
     return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, clearOfBands(y_)), true);
+}
+
+std::int64_t StoryReport::valueIndent(const QString& label, const QFont& font, std::int64_t labelIndent,
+                                      std::int64_t indent)
+{
+    const double width = QFontMetricsF(font).horizontalAdvance(label + QLatin1Char(' '));
+    return std::max(indent, labelIndent + std::int64_t(std::ceil(width)));
 }
 
 void StoryReport::addRule(std::int64_t indent)

@@ -67,6 +67,10 @@ public:
             advanceTo(bottom);
         return placed;
     }
+    // Where the text beside a label starts: at `indent`, or after the label in `font` and a
+    // space when the label is wider.
+    static std::int64_t valueIndent(const QString& label, const QFont& font, std::int64_t labelIndent,
+                                    std::int64_t indent);
     // The height a rule takes between two lines.
     static constexpr float kRuleGap = 6;
     // A rule from `indent` to the right margin in the gap under y; y moves below the gap.

@@ -6,6 +6,7 @@
 #include "reports/SceneCardReports.h"
 #include "reports/ScriptReportLayout.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -428,4 +429,30 @@ TEST_F(ScriptPdf, PagesHoldFiftyFourLinesOnATwelvePointGrid)
             printed += QString(text).remove(QLatin1Char(' '));
         }
     EXPECT_EQ(printed, expected_);
+}
+
+TEST_F(ScriptPdf, EveryFaceIsEmbeddedUnderItsName)
+{
+    SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    addPart(card, "Action", QStringLiteral("Snow."));
+    const std::unique_ptr<StoryReport> report = SceneCardReports::script(story());
+    print(report, QStringLiteral("named.pdf"));
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {folder_.filePath(QStringLiteral("named.pdf"))});
+    ASSERT_TRUE(fonts.waitForFinished(60000));
+    // "name type encoding emb sub uni object ID": two heading lines, then one line a face.
+    const QList<QByteArray> lines = fonts.readAllStandardOutput().split('\n');
+    QStringList names;
+    for (qsizetype index = 2; index < lines.size(); ++index) {
+        if (lines[index].trimmed().isEmpty())
+            continue;
+        // An unnamed face leaves the name column blank: the line starts with spaces.
+        EXPECT_FALSE(lines[index].startsWith(' ')) << lines[index].toStdString();
+        names.append(QString::fromLatin1(lines[index].split(' ').front()));
+    }
+    EXPECT_TRUE(names.contains(QStringLiteral("DejaVuSans-Bold"))) << names.join(QLatin1Char(',')).toStdString();
+    // The script face under its PostScript name, whatever subset prefix the writer gives it.
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                            [](const QString& name) { return name.endsWith(QStringLiteral("CourierPrime-Regular")); }))
+        << names.join(QLatin1Char(',')).toStdString();
 }

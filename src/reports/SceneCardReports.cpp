@@ -3,6 +3,7 @@
 #include "BlockOfTextView.h"
 #include "ListViewCaption.h"
 #include "ReportElement.h"
+#include "ReportProgress.h"
 #include "ReportText.h"
 #include "ScriptReportLayout.h"
 #include "model/AttachedObjectdb.h"
@@ -120,8 +121,12 @@ std::unique_ptr<StoryReport> summary(Screenplaydb& story)
 {
     auto report = std::make_unique<StoryReport>(story, QStringLiteral("SCENE CARD SUMMARY"));
     placeCaption(*report, story);
-    for (const SceneCarddb* card : cardSet(story))
-        report->setY(reportSceneCard(*report, *card, report->y()));
+    const std::vector<SceneCarddb*> cards = cardSet(story);
+    for (std::size_t index = 0; index < cards.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(cards.size())))
+            return nullptr;
+        report->setY(reportSceneCard(*report, *cards[index], report->y()));
+    }
     report->finish();
     return report;
 }
@@ -208,6 +213,8 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     // What the next card's heading keeps with it.
     const float nextHeading = 5 * ReportText::singleLineHeight(float(r.paper().width()), bold(12));
     for (std::size_t cardIndex = 0; cardIndex < cards.size(); ++cardIndex) {
+        if (!ReportProgress::step(false, std::int64_t(cardIndex), std::int64_t(cards.size())))
+            return nullptr;
         const SceneCarddb* card = cards[cardIndex];
         placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
 
@@ -379,7 +386,10 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
     }
 
     std::vector<ScriptReportLayout::Paragraph> paragraphs;
-    for (SceneCarddb* card : cards) {
+    for (std::size_t index = 0; index < cards.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(cards.size())))
+            return nullptr;
+        SceneCarddb* card = cards[index];
         if (card->scriptParts().empty())
             card->loadScriptParts();
         ScriptReportLayout::Paragraph title =

@@ -11,6 +11,7 @@ class Screenplaydb;
 // The printed reports of scene cards: the summary and the details of the cards the board (or
 // its list view) shows, the Litter Box by beats, and the script in screenplay layout. Each
 // builder reads the story and answers the report ready to print; the story must outlive it.
+// The long ones tell ReportProgress of each card and answer nothing when the writer stops them.
 namespace SceneCardReports {
 
 // The cards a summary or details report takes: the board's cards, or, while the board is

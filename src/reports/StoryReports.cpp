@@ -2,6 +2,7 @@
 
 #include "BlockOfTextView.h"
 #include "ReportElement.h"
+#include "ReportProgress.h"
 #include "ReportText.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Beatdb.h"
@@ -246,6 +247,8 @@ std::unique_ptr<StoryReport> charactersBiography(Screenplaydb& story)
     StoryReport& r = *report;
     const std::vector<Characterdb*> characters = charactersByName(story);
     for (std::size_t index = 0; index < characters.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(characters.size())))
+            return nullptr;
         const Characterdb* c = characters[index];
         pictureHeading(r, c->characterName(), pictureOf(story.displayImageForCharacter(*c)), 36);
         // Gender and age on one row, each value after its label.

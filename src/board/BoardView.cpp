@@ -12,6 +12,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
+#include "model/StoryLinkIndex.h"
 #include "model/StoryTransaction.h"
 
 #include <QDragEnterEvent>
@@ -301,6 +302,7 @@ void BoardView::layoutSceneCardsOnBoard()
     if (!document)
         return;
     sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
+    const StoryLinkIndex links(story);
     for (const auto& held : story.sceneCards()) {
         SceneCarddb* card = held.get();
         SceneCardView* control = document->sceneCardControlForSceneCard(card);
@@ -309,9 +311,9 @@ void BoardView::layoutSceneCardsOnBoard()
         control->setMyBoardViewParent(this);
         control->setMyBoardListViewParent(nullptr);
         if (control->scene() != card)
-            control->setScene(card);
+            control->setScene(card, links);
         control->setCanMove(true);
-        control->setupForCurrentBoardZoomFactor();
+        control->setupForCurrentBoardZoomFactor(links);
         // A card past the end of its row lies at the row's end; what is stored changes only
         // when the card is next written.
         if (card->percentageHorizontal() > 1.0f) {

@@ -17,6 +17,7 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "model/StoryLinkIndex.h"
 
 #include <QFontMetricsF>
 
@@ -24,6 +25,7 @@
 #include <array>
 #include <cmath>
 #include <tuple>
+#include <unordered_map>
 
 namespace SceneCardReports {
 
@@ -52,6 +54,42 @@ QImage pictureOf(const QByteArray& data)
 {
     return data.isEmpty() ? QImage() : QImage::fromData(data);
 }
+
+// Each picture of a report decoded once: every place it shows draws the same image, which the
+// PDF then holds once.
+class PictureCache
+{
+public:
+    explicit PictureCache(const Screenplaydb& story) : story_(story) {}
+
+    // The character's picture; the generic one for a character that no longer exists.
+    const QImage& ofCharacter(const Characterdb* character)
+    {
+        const std::int64_t key = character ? character->characterID() : 0;
+        const auto found = characters_.find(key);
+        if (found != characters_.end())
+            return found->second;
+        QImage picture = character ? pictureOf(story_.displayImageForCharacter(*character))
+                                   : QImage(QStringLiteral(":/images/GenericCharacter.png"));
+        return characters_.emplace(key, std::move(picture)).first->second;
+    }
+
+    // The attachment's thumbnail; no picture for none.
+    const QImage& ofAttachment(const AttachedObjectdb* attachment)
+    {
+        const std::int64_t key = attachment ? attachment->attachedObjectID() : 0;
+        const auto found = attachments_.find(key);
+        if (found != attachments_.end())
+            return found->second;
+        QImage picture = attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
+        return attachments_.emplace(key, std::move(picture)).first->second;
+    }
+
+private:
+    const Screenplaydb& story_;
+    std::unordered_map<std::int64_t, QImage> characters_;
+    std::unordered_map<std::int64_t, QImage> attachments_;
+};
 
 // Where the text beside a bold label starts.
 std::int64_t valueIndent(const QString& label, std::int64_t labelIndent, std::int64_t indent)
@@ -209,6 +247,9 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.setY(top(textBlock) + std::max(float(textBlock.frame().height()), 36 - nameHeight));
     };
 
+    // What lies on each card, read once for the whole report.
+    const StoryLinkIndex links(story);
+    PictureCache pictures(story);
     const std::vector<SceneCarddb*> cards = cardSet(story);
     // What the next card's heading keeps with it.
     const float nextHeading = 5 * ReportText::singleLineHeight(float(r.paper().width()), bold(12));
@@ -246,22 +287,10 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         labelled(QStringLiteral("+/-"), 4, card->emotionalChange(), 30);
         labelled(QStringLiteral("><"), 5, card->conflict(), 30);
         r.addRule(30);
-        std::vector<const SceneSetupdb*> setups;
-        for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups())
-            if (setup->sceneCardID() == card->sceneCardID())
-                setups.push_back(setup.get());
-        std::vector<const ScenePayoffdb*> payoffs;
-        for (const std::unique_ptr<ScenePayoffdb>& payoff : story.scenePayoffs())
-            if (payoff->sceneCardID() == card->sceneCardID())
-                payoffs.push_back(payoff.get());
-        std::vector<const SceneCardCharacterdb*> characters;
-        for (const std::unique_ptr<SceneCardCharacterdb>& link : story.sceneCardCharacters())
-            if (link->sceneCardID() == card->sceneCardID())
-                characters.push_back(link.get());
-        std::vector<const SceneCardObjectdb*> attachments;
-        for (const std::unique_ptr<SceneCardObjectdb>& link : story.sceneCardObjects())
-            if (link->sceneCardID() == card->sceneCardID())
-                attachments.push_back(link.get());
+        const auto& setups = links.setupsOfCard(card->sceneCardID());
+        const auto& payoffs = links.payoffsOfCard(card->sceneCardID());
+        const auto& characters = links.charactersOfCard(card->sceneCardID());
+        const auto& attachments = links.attachmentLinksOfCard(card->sceneCardID());
         // The notes and each section title go over to the next page unless the first lines of
         // what they hold fit under them; an empty one goes with what follows it.
         const std::array<float, 5> firstEntry{card->notes().isEmpty() ? 0 : 2 * line, setups.empty() ? 0 : 2 * line,
@@ -288,7 +317,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
             r.addText(setup->sceneSetup(), bold(), false);
             r.setLayout(kLeft, 0, 0);
             const ScenePayoffdb* payoff =
-                setup->scenePayoffID() != 0 ? story.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
+                setup->scenePayoffID() != 0 ? links.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
             r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
         }
         r.addRule(0);
@@ -297,7 +326,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
             r.setLayout(kLeft, 0, 2);
             r.addText(payoff->scenePayoff(), bold(), false);
             r.setLayout(kLeft, 0, 0);
-            const SceneSetupdb* setup = story.setupForPayoffID(payoff->scenePayoffID());
+            const SceneSetupdb* setup = links.setupForPayoffID(payoff->scenePayoffID());
             r.addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), false);
         }
         r.addRule(0);
@@ -306,8 +335,7 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         for (const SceneCardCharacterdb* link : characters) {
             const Characterdb* character = story.characterForCharacterID(link->characterID());
             // A character that no longer exists shows the generic picture and no text.
-            const QImage picture = character ? pictureOf(story.displayImageForCharacter(*character))
-                                             : QImage(QStringLiteral(":/images/GenericCharacter.png"));
+            const QImage& picture = pictures.ofCharacter(character);
             pictured(character ? character->characterName() : QString(), bold(),
                      character ? character->description() : QString(), picture, left, 55);
         }
@@ -315,9 +343,8 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
 
         sectionTitle(4, QStringLiteral("Attachments"));
         for (const SceneCardObjectdb* link : attachments) {
-            const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
-            const QImage thumbnail =
-                attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
+            const AttachedObjectdb* attachment = links.attachmentForID(link->attachedObjectID());
+            const QImage& thumbnail = pictures.ofAttachment(attachment);
             pictured(attachment ? attachment->title() : QString(), plain(), link->description(), thumbnail, left + 15,
                      70);
         }

@@ -128,40 +128,10 @@ inline void exec(sqlite3* db, const char* sql)
         throw std::runtime_error(sqlite3_errmsg(db));
 }
 
-} // namespace Detail
-
-// Makes `folder`/Story<cards>.vtrsf (replacing one made before) from the program's template and
-// the master file at `masterPath`, and answers its path.
-inline QString generate(const QString& folder, const QString& masterPath, int cards)
+// The story's rows, in one transaction; the statements are finalized before the story closes.
+inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<std::int64_t>& elements,
+                       const std::vector<std::int64_t>& colorCodes, int cards)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("Story%1.vtrsf").arg(cards));
-    QFile::remove(path);
-    if (!StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path) ||
-        !Toolkit().populateDefaults(masterPath, path))
-        throw std::runtime_error("the story template could not be copied");
-    Screenplaydb story;
-    story.initWithFile(path);
-    story.hydrate();
-    story.setWindowState(101110);
-    story.setParentWindowWidth(1400);
-    story.setParentWindowHeight(900);
-    story.setLogLineSplitterDistance(13);
-    story.setBeatsSplitterDistance(20);
-    story.setGeneralNotesSplitterDistance(80);
-    story.setBoardSplitterDistance(80);
-    story.setBoardWidth(kBoardWidth);
-    story.setBoardHeight(kBoardHeight);
-    story.save();
-    const std::int64_t screenplay = story.screenplayID();
-    std::vector<std::int64_t> elements;
-    for (const char* type : {"Action", "Character", "Dialogue", "Action"}) {
-        const ScriptElementdb* element = story.elementForElementType(QString::fromLatin1(type));
-        elements.push_back(element ? element->scriptElementID() : 0);
-    }
-    std::vector<std::int64_t> colorCodes;
-    for (const auto& code : story.colorCodes())
-        colorCodes.push_back(code->colorCodeID());
-    sqlite3* db = story.database();
     using Detail::Insert;
     Detail::exec(db, "BEGIN");
 
@@ -262,6 +232,43 @@ inline QString generate(const QString& folder, const QString& masterPath, int ca
             .run();
     }
     Detail::exec(db, "COMMIT");
+}
+
+} // namespace Detail
+
+// Makes `folder`/Story<cards>.vtrsf (replacing one made before) from the program's template and
+// the master file at `masterPath`, and answers its path.
+inline QString generate(const QString& folder, const QString& masterPath, int cards)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("Story%1.vtrsf").arg(cards));
+    QFile::remove(path);
+    if (!StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path) ||
+        !Toolkit().populateDefaults(masterPath, path))
+        throw std::runtime_error("the story template could not be copied");
+    Screenplaydb story;
+    story.initWithFile(path);
+    story.hydrate();
+    story.setWindowState(101110);
+    story.setParentWindowWidth(1400);
+    story.setParentWindowHeight(900);
+    story.setLogLineSplitterDistance(13);
+    story.setBeatsSplitterDistance(20);
+    story.setGeneralNotesSplitterDistance(80);
+    story.setBoardSplitterDistance(80);
+    story.setBoardWidth(kBoardWidth);
+    story.setBoardHeight(kBoardHeight);
+    story.save();
+    const std::int64_t screenplay = story.screenplayID();
+    std::vector<std::int64_t> elements;
+    for (const char* type : {"Action", "Character", "Dialogue", "Action"}) {
+        const ScriptElementdb* element = story.elementForElementType(QString::fromLatin1(type));
+        elements.push_back(element ? element->scriptElementID() : 0);
+    }
+    std::vector<std::int64_t> colorCodes;
+    for (const auto& code : story.colorCodes())
+        colorCodes.push_back(code->colorCodeID());
+    sqlite3* db = story.database();
+    Detail::insertRows(db, screenplay, elements, colorCodes, cards);
     story.closeDatabase();
     return path;
 }

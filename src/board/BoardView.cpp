@@ -22,6 +22,7 @@
 #include <QScrollArea>
 
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 namespace Pasteboard = RecordPasteboardType;
@@ -38,13 +39,7 @@ const QString kTackDown = QStringLiteral("SceneCardThumbDown");
 const QColor kBlueBar(65, 117, 139);
 const QColor kGreyBar(69, 69, 69);
 
-// Beat bar height and font size by zoom factor; other factors draw the bars 0 high.
-int beatBarHeight(std::int64_t zoom)
-{
-    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
-    return zoom >= 1 && zoom <= 4 ? heights[static_cast<std::size_t>(zoom - 1)] : 0;
-}
-
+// Beat bar font size by zoom factor (their height is the placement's, beatBarHeight).
 int beatBarFontSize(std::int64_t zoom)
 {
     static constexpr std::array<int, 4> sizes{11, 12, 13, 14};
@@ -126,6 +121,35 @@ QLabel* makeBoardText(const QString& text, const QFont& font, QWidget* board)
     colors.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(colors);
     return label;
+}
+
+// A rule, label or beat bar the board adds.
+bool isLayoutControl(const QWidget& widget)
+{
+    return widget.metaObject() == &QFrame::staticMetaObject || widget.property("tag").toInt() == BoardView::kLayoutTag;
+}
+
+// Whether the board's card views lie above everything else on it, in `order` (the last on top).
+bool stackedInOrder(const QWidget& board, const std::vector<QWidget*>& order)
+{
+    std::unordered_map<const QObject*, std::size_t> place;
+    place.reserve(order.size());
+    for (std::size_t index = 0; index < order.size(); ++index)
+        place.emplace(order[index], index);
+    std::size_t next = 0;
+    for (const QObject* child : board.children()) {
+        const auto found = place.find(child);
+        if (found == place.end()) {
+            // Nothing else may lie above a card.
+            if (next > 0 && child->isWidgetType())
+                return false;
+            continue;
+        }
+        if (found->second != next)
+            return false;
+        ++next;
+    }
+    return next == order.size();
 }
 
 } // namespace
@@ -234,9 +258,7 @@ void BoardView::configureTheBoard()
     sections.setBoardPanelHeight(height);
 
     // The rules: the board's four edges, then the three between the rows.
-    const int y2 = static_cast<int>(static_cast<float>(height - kRule) * 0.5f + 0.5f);
-    const int y1 = y2 / 2;
-    const int y3 = static_cast<int>(static_cast<float>(height - (y2 + kRule)) * 0.5f + static_cast<float>(y2) + 0.5f);
+    const auto [y1, y2, y3] = rowRules(height);
     for (const QRect& rule : {QRect(0, 0, kRule, height), QRect(width - kRule, 0, kRule, height),
                               QRect(0, 0, width, kRule), QRect(0, height - kRule, width, kRule),
                               QRect(0, y2, width, kRule), QRect(0, y1, width, kRule), QRect(0, y3, width, kRule)}) {
@@ -246,6 +268,13 @@ void BoardView::configureTheBoard()
     }
     drawSectionLabels(width, height, y1, y2, y3);
     drawBeatBars(width, height, y1, y2, y3);
+    // The new rules, labels and bars go under the cards, keeping their own order, with the cork
+    // under everything: the cards keep their stacking and need not be raised one by one.
+    const QObjectList children = view()->children();
+    for (auto child = children.rbegin(); child != children.rend(); ++child)
+        if (auto* widget = qobject_cast<QWidget*>(*child); widget && isLayoutControl(*widget))
+            widget->lower();
+    boxBackground_->lower();
 }
 
 void BoardView::drawSectionLabels(int width, int height, int y1, int y2, int y3)
@@ -303,6 +332,8 @@ void BoardView::layoutSceneCardsOnBoard()
         return;
     sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
     const StoryLinkIndex links(story);
+    std::vector<QWidget*> stacking;
+    stacking.reserve(story.sceneCards().size());
     for (const auto& held : story.sceneCards()) {
         SceneCarddb* card = held.get();
         SceneCardView* control = document->sceneCardControlForSceneCard(card);
@@ -322,15 +353,19 @@ void BoardView::layoutSceneCardsOnBoard()
             card->setIsDirty(dirty);
         }
         QWidget* cardView = control->view();
-        // A card view the board already holds only goes to the top: taking it off and adding it
-        // again would give the same stacking at a far higher price for a large board.
+        // A card view the board already holds stays on it: taking it off and adding it again
+        // would cost far more for a large board than putting it in its place in the stacking.
         if (cardView->parentWidget() != view())
             cardView->setParent(view());
-        else
-            cardView->raise();
+        stacking.push_back(cardView);
         cardView->move(cardOrigin(story, *card));
         cardView->show();
     }
+    // The cards lie in board order, the last on top. Raising a card searches the board's
+    // children, so a board already stacked so (a zoom, a refresh) is left as it is.
+    if (!stackedInOrder(*view(), stacking))
+        for (QWidget* cardView : stacking)
+            cardView->raise();
 }
 
 void BoardView::removeLayoutControlsFromTheBoard()
@@ -340,10 +375,7 @@ void BoardView::removeLayoutControlsFromTheBoard()
     std::vector<QWidget*> controls;
     for (QObject* child : view()->children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        if (!widget)
-            continue;
-        const bool rule = widget->metaObject() == &QFrame::staticMetaObject;
-        if (rule || widget->property("tag").toInt() == kLayoutTag)
+        if (widget && isLayoutControl(*widget))
             controls.push_back(widget);
     }
     for (QWidget* control : controls)
@@ -412,6 +444,8 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
         top = kRule;
     if (top > story.boardHeight() - cardHeight - kRule)
         top = story.boardHeight() - cardHeight - kRule;
+    // It lies on the row it was dropped on, clear of that row's beat bars and of the next row.
+    top = topWithinRow(story, top, cardHeight);
     placeCardAt(story, *card, left, top);
 
     // The card's place and the board's new order are written together.

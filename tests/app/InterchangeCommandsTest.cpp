@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -264,6 +265,25 @@ TEST_F(InterchangeCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
     EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Export to Final Draft 8/9"));
     EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QStringLiteral("Unable to write the file.")));
     EXPECT_EQ(fakes_.workspace->openedFiles.size(), 1);
+}
+
+TEST_F(InterchangeCommands, AnExportTheDesktopCannotShowIsToldWithItsPath)
+{
+    MyDocument* document = openStory(QStringLiteral("Unviewed.vtrsf"));
+    ASSERT_NE(document, nullptr);
+    fakes_.workspace->hasViewer = false;
+    const QString path = QDir(documents()).filePath(QStringLiteral("unviewed.fdx"));
+    fakes_.filePanels->saveAnswers = {path};
+    menus().mnuExportFinalDraft->trigger();
+    settle();
+    // Asked once; the script is written all the same and the user learns where it is.
+    EXPECT_EQ(fakes_.workspace->openedFiles, QStringList{path});
+    EXPECT_TRUE(QFileInfo::exists(path));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+    EXPECT_EQ(fakes_.alerts->shown[0].message, QStringLiteral("Script Exported"));
+    EXPECT_EQ(fakes_.alerts->shown[1].title, QStringLiteral("Export to Final Draft 8"));
+    EXPECT_TRUE(fakes_.alerts->shown[1].message.endsWith(QDir::toNativeSeparators(path)))
+        << fakes_.alerts->shown[1].message.toStdString();
 }
 
 namespace {

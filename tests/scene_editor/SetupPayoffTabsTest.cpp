@@ -15,6 +15,7 @@
 #include "scene_editor/SetupPayoffSelectorWindow.h"
 #include "support/SqlProbe.h"
 
+#include <QFont>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -466,5 +467,19 @@ TEST_F(SetupPayoffTabs, AWriteTheFileRefusesIsReportedAndChangesNothing)
         EXPECT_EQ(ticks(setups()), ticked);
         EXPECT_EQ(screenplay().payoffForPayoffID(3)->sceneSetupID(), 0);
         EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 1);
+    }
+}
+
+TEST_F(SetupPayoffTabs, TheTablesWriteInTheSameUnitAndSizeAsTheCardsFields)
+{
+    const QFont field = big()->tfHeading()->font();
+    ASSERT_GT(field.pixelSize(), 0) << "the card's fields are sized in pixels";
+    for (Tab* tab : {setups(), payoffs()}) {
+        ASSERT_GT(tab->rowCount(), 0);
+        for (const int column : {int(Tab::OwnText), int(Tab::Partner)}) {
+            const QFont cell = tab->tvTable()->model()->index(0, column).data(Qt::FontRole).value<QFont>();
+            EXPECT_EQ(cell.pixelSize(), field.pixelSize()) << "column " << column;
+            EXPECT_EQ(cell.pointSize(), -1) << "column " << column;
+        }
     }
 }

@@ -135,7 +135,8 @@ TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
         menus().mnuImportFinalDraft->trigger();
         settle();
         expectOneAlert(QStringLiteral("Import Final Draft Script"), QString::fromUtf8(row.message));
-        EXPECT_FALSE(app_->progressWindow()->isVisible());
+        // Refused before any import began: the progress window never showed.
+        EXPECT_TRUE(app_->progressWindow() == nullptr || !app_->progressWindow()->isVisible());
         EXPECT_EQ(controller().documentCount(), 0u);
         QFile older(kept);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
@@ -151,6 +152,8 @@ TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
     EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
         QStringLiteral("The file doesn't appear to be a Final Draft 8/9 script file.\n\n\"cut.fdx\" breaks off")));
     EXPECT_EQ(QDir(documents()).entryList({"*.vtrsf"}), QStringList{"Kept.vtrsf"});
+    // Each script was refused before the user was asked where its story would go.
+    EXPECT_TRUE(fakes_.filePanels->savePanels.empty());
 }
 
 TEST_F(InterchangeCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)

@@ -542,3 +542,58 @@ TEST(Swatches, TheFillCoversTheInsetRectangleInsideItsOutline)
         EXPECT_EQ(image.pixelColor(50, 97), QColor(Qt::white));
     }
 }
+
+namespace {
+
+// An element that notes each time it is drawn.
+class DrawLog : public ReportElement
+{
+public:
+    DrawLog(const QRectF& frame, int id, std::vector<int>& log) : ReportElement(frame), id_(id), log_(log) {}
+
+protected:
+    void draw(QPainter&, const QRectF&) const override { log_.push_back(id_); }
+
+private:
+    int id_;
+    std::vector<int>& log_;
+};
+
+} // namespace
+
+// Painting a page of a long report looks only at that page's elements, yet draws exactly those
+// meeting the page, in the order they were placed: across page edges, under everything, and of
+// no height on an edge.
+TEST(ReportPages, EachPageDrawsTheElementsMeetingItInTheirOrder)
+{
+    std::vector<int> log;
+    PagedReportView view(QSizeF(100, 100));
+    view.setPageCount(10);
+    std::vector<QRectF> frames;
+    for (int id = 0; id < 200; ++id)
+        frames.push_back(QRectF(0, id * 5.0, 50, 10));
+    frames[50] = QRectF(0, 0, 100, 1000);
+    frames[120] = QRectF(0, 300, 100, 0);
+    frames[121] = QRectF(0, 950, 100, 60);
+    for (int id = 0; id < 200; ++id)
+        view.add(std::make_unique<DrawLog>(frames[static_cast<std::size_t>(id)], id, log));
+    view.addBelow(std::make_unique<DrawLog>(QRectF(0, 250, 100, 100), 999, log));
+    QImage sheet(100, 100, QImage::Format_ARGB32_Premultiplied);
+    for (std::int64_t page = 1; page <= 11; ++page) {
+        SCOPED_TRACE(page);
+        const QRectF band = view.rectForPage(page);
+        std::vector<int> expected;
+        if (band.top() <= 350 && band.bottom() >= 250)
+            expected.push_back(999);
+        for (int id = 0; id < 200; ++id) {
+            const QRectF& frame = frames[static_cast<std::size_t>(id)];
+            if (!(frame.bottom() < band.top() || frame.top() > band.bottom()))
+                expected.push_back(id);
+        }
+        log.clear();
+        QPainter painter(&sheet);
+        view.paint(painter, band);
+        painter.end();
+        EXPECT_EQ(log, expected);
+    }
+}

@@ -23,7 +23,11 @@
 namespace {
 
 // How long a report may take before its progress window shows, in milliseconds.
-constexpr int kReportProgressDelay = 500;
+int& reportProgressDelay()
+{
+    static int delay = 500;
+    return delay;
+}
 
 // A card-report option: its menu item and the story flag it shows.
 struct CardReportOption {
@@ -119,6 +123,11 @@ QString MyDocument::listViewFiltering() const
     return currentScreenplay_ ? ::listViewFiltering(*currentScreenplay_) : QString();
 }
 
+void MyDocument::setReportProgressDelay(int milliseconds)
+{
+    reportProgressDelay() = milliseconds;
+}
+
 void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
@@ -130,7 +139,7 @@ void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(
     progress.setObjectName(QStringLiteral("reportProgress"));
     progress.setWindowTitle(QStringLiteral("Report"));
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kReportProgressDelay);
+    progress.setMinimumDuration(reportProgressDelay());
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     bool writing = false;

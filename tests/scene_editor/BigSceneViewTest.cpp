@@ -2,24 +2,36 @@
 
 #include "app/MyDocument.h"
 #include "board/SceneCardView.h"
+#include "model/AttachedObjectdb.h"
 #include "model/BoardSections.h"
+#include "model/Characterdb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
+#include "panes/TrackingTableView.h"
+#include "scene_editor/BigSceneCharactersView.h"
+#include "scene_editor/BigSceneSetupsView.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/DatePicker.h"
 
 #include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTableView>
 #include <QTest>
+
+#include <functional>
 
 class BigSceneViewTest : public BigSceneFixture
 {
@@ -394,6 +406,63 @@ TEST_F(BigSceneViewTest, TheCorkboardShowsWhatWasTypedAsSoonAsTheLargeCardCloses
     ASSERT_NE(onBoard, nullptr);
     EXPECT_EQ(onBoard->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY AGAIN");
     EXPECT_EQ(column(keys_[1], QStringLiteral("Heading")), "INT. ROOM - DAY AGAIN");
+}
+
+TEST_F(BigSceneViewTest, EveryListTabFitsItsRowsToItsWidthAndGoesWithTheCard)
+{
+    ASSERT_NE(openCard(threeCards(), 1), nullptr);
+    addDroppableRecords();
+    // One long text in the lists of set-ups, pay-offs and characters.
+    const QString longText = QStringLiteral("words enough to wrap over several lines ").repeated(6);
+    screenplay().sceneSetups().front()->setSceneSetup(longText);
+    screenplay().scenePayoffs().front()->setScenePayoff(longText);
+    screenplay().characters().front()->setDescription(longText);
+    struct Tab {
+        std::int64_t id;
+        std::function<QTableView*()> table;
+        std::function<QCheckBox*()> showAll;
+        bool holdsTheLongText;
+    };
+    const Tab tabs[] = {
+        {2, [&] { return big()->bigSceneSetupsView()->tvTable(); },
+         [&] { return big()->bigSceneSetupsView()->chkShowAll(); }, true},
+        {3, [&] { return big()->bigScenePayoffsView()->tvTable(); },
+         [&] { return big()->bigScenePayoffsView()->chkShowAll(); }, true},
+        {4, [&] { return big()->bigSceneCharactersView()->tvTable(); },
+         [&] { return big()->bigSceneCharactersView()->chkShowAll(); }, true},
+        {5, [&] { return big()->bigSceneAttachmentsView()->tvTable(); },
+         [&] { return big()->bigSceneAttachmentsView()->chkShowAll(); }, false},
+    };
+    const auto tallest = [](const QTableView* table) {
+        int height = 0;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            height = std::max(height, table->rowHeight(row));
+        return height;
+    };
+    std::vector<QPointer<QTableView>> made;
+    for (const Tab& tab : tabs) {
+        SCOPED_TRACE(tab.id);
+        big()->setSelectedTabID(tab.id);
+        settle();
+        tab.showAll()->setChecked(true);
+        QTableView* table = tab.table();
+        made.emplace_back(table);
+        ASSERT_GT(table->model()->rowCount(), 0);
+        const int wide = tallest(table);
+        table->resize(table->width() / 3, table->height());
+        settle();
+        if (tab.holdsTheLongText)
+            EXPECT_GT(tallest(table), wide) << "a narrower table wraps the long text over more lines";
+        else
+            EXPECT_GE(tallest(table), wide);
+    }
+
+    big()->cmdClose()->click();
+    settle();
+    EXPECT_EQ(document_->bigSceneViewController(), nullptr);
+    for (const QPointer<QTableView>& table : made)
+        EXPECT_TRUE(table.isNull()) << "every list went with the large card";
+    EXPECT_NE(document_->boardView(), nullptr);
 }
 
 // --- Dates -------------------------------------------------------------------------------------

@@ -81,6 +81,42 @@ static void BM_ReloadThousandSceneCards(benchmark::State& state)
 }
 BENCHMARK(BM_ReloadThousandSceneCards)->Unit(benchmark::kMillisecond);
 
+// Floor: the same thousand rows read back with one prepared statement, each into a card.
+static void BM_ReloadThousandSceneCards_Floor(benchmark::State& state)
+{
+    BenchStory bench;
+    std::vector<std::int64_t> keys;
+    insertCards(*bench.story, &keys);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(bench.story->database(),
+                       "SELECT Heading, Description, SortOrder, CurrentBeatSection, PercentageHorizontal "
+                       "FROM SceneCard WHERE SceneCardID=?",
+                       -1, &select, nullptr);
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<SceneCarddb>> cards;
+        cards.reserve(keys.size());
+        for (const auto key : keys) {
+            sqlite3_bind_int64(select, 1, key);
+            auto card = std::make_unique<SceneCarddb>();
+            if (sqlite3_step(select) == SQLITE_ROW) {
+                card->setSceneCardID(key);
+                card->setHeading(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 0))));
+                card->setDescription(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 1))));
+                card->setSortOrder(sqlite3_column_int64(select, 2));
+                card->setCurrentBeatSection(sqlite3_column_int64(select, 3));
+                card->setPercentageHorizontal(static_cast<float>(sqlite3_column_double(select, 4)));
+            }
+            sqlite3_reset(select);
+            cards.push_back(std::move(card));
+        }
+        benchmark::DoNotOptimize(cards.data());
+    }
+    sqlite3_finalize(select);
+    state.SetItemsProcessed(state.iterations() * kCards);
+}
+BENCHMARK(BM_ReloadThousandSceneCards_Floor)->Unit(benchmark::kMillisecond);
+
 static void BM_SaveThousandMovedSceneCards(benchmark::State& state)
 {
     BenchStory bench;

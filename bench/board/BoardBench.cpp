@@ -1,53 +1,66 @@
-// Building the corkboard of a story with 400 cards (and of one with 1,000), and one step of
-// moving a card on it (page, board beat and save). A step only moves the card's view: the board is not rebuilt,
-// which the step benchmark checks on every run. The 1,000-card board made and painted whole is
-// measured next to its floor: a QPainter drawing the same 1,000 cards with their texts into an
-// image. The resident memory with the 1,000-card story open is printed before the benchmarks.
+// The corkboard at 100, 1,000 and 10,000 cards (stories from bench/support/StoryGenerator.h),
+// each benchmark beside its floor in the same run: opening a story to its painted board,
+// building the board, making the card views, a zoom step, a scroll, a drag step and opening the
+// large scene card. A floor does the same work the cheapest reasonable way: it reads the same
+// rows and paints the same visible cards, at the places the board gives them, straight into an
+// image of the board's visible size with a QPainter.
+//
+// `vantora_board_bench --memory=N` prints the resident memory with the N-card story open on its
+// large scene card, alone in the process, and ends; `--story=N --to=FOLDER` only writes the
+// N-card story into FOLDER (for trying it in the program).
 #include "../support/BenchApplication.h"
+#include "../support/StoryGenerator.h"
+#include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "board/BoardView.h"
+#include "board/CardPlacement.h"
 #include "board/SceneCardView.h"
+#include "model/AttachedObjectdb.h"
+#include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
-#include "model/Toolkit.h"
-#include "platform/FakePlatform.h"
+#include "model/StoryLinkIndex.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegion>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <unordered_map>
 
 #include <unistd.h>
 
 namespace {
 
-constexpr int kCards = 400;
-constexpr int kManyCards = 1000;
-// The seventeen board beats that have a row.
-constexpr std::array<int, 17> kBoardBeats{1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20};
-
 struct Session {
     QTemporaryDir home;
     std::unique_ptr<AppController> application;
-    MyDocument* document = nullptr;
-    // A second story window, with kManyCards cards.
-    MyDocument* largeDocument = nullptr;
+    // The story file of each size, a copy of it that is opened and closed, and a window kept
+    // open on the first.
+    std::map<int, QString> paths;
+    std::map<int, QString> openedPaths;
+    std::map<int, MyDocument*> documents;
 };
 
 Session* session = nullptr;
@@ -64,202 +77,307 @@ double residentMegabytes()
     return fields[1].toDouble() * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-QString makeStory(const QString& folder, const QString& masterPath, int cards)
+void settle()
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("Board%1.vtrsf").arg(cards));
-    StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path);
-    Toolkit().populateDefaults(masterPath, path);
-    Screenplaydb story;
-    story.initWithFile(path);
-    story.hydrate();
-    story.setWindowState(101110);
-    story.setParentWindowWidth(1400);
-    story.setParentWindowHeight(900);
-    story.setLogLineSplitterDistance(13);
-    story.setBeatsSplitterDistance(20);
-    story.setGeneralNotesSplitterDistance(80);
-    story.setBoardSplitterDistance(80);
-    story.setBoardWidth(4000);
-    story.setBoardHeight(1200);
-    story.save();
-    sqlite3_exec(story.database(), "BEGIN", nullptr, nullptr, nullptr);
-    for (int i = 0; i < cards; ++i) {
-        SceneCarddb card;
-        card.setScreenplayID(story.screenplayID());
-        card.setHeading(QStringLiteral("INT. ROOM %1 - DAY").arg(i));
-        card.setDescription(QStringLiteral("Something happens in scene %1.").arg(i));
-        card.setCurrentBeatSection(kBoardBeats[static_cast<std::size_t>(i) % kBoardBeats.size()]);
-        card.setPercentageHorizontal(static_cast<float>(i % 23) / 23.0f);
-        card.setPercentageVertical(0.02f + static_cast<float>((i / 17) % 4) * 0.25f);
-        card.setSortOrder(i + 1);
-        card.insertIntoDatabase(&story);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+MyDocument& documentOfSize(benchmark::State& state)
+{
+    return *session->documents.at(static_cast<int>(state.range(0)));
+}
+
+// What shows of the corkboard, painted as the window would paint it.
+QImage paintVisibleBoard(MyDocument& document)
+{
+    QWidget* viewport = document.scrBoard()->viewport();
+    QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
+    viewport->render(&image);
+    return image;
+}
+
+// --- The floor's means ---------------------------------------------------------------------------
+
+// What a floor paints of one card, read from its row.
+struct FloorCard {
+    QString heading;
+    QString description;
+    QString emotionalChange;
+    QString conflict;
+    std::int64_t thumbnail = 0;
+    QRect frame;
+};
+
+// One card painted the plain way: paper, edge, title bar, heading, red rule, text area,
+// emotional change, conflict and six stripes, and its thumbnail when it has one.
+void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail)
+{
+    static const QFont regular = QApplication::font();
+    static const QFont bold = [] {
+        QFont font = QApplication::font();
+        font.setBold(true);
+        return font;
+    }();
+    const QRect frame = card.frame;
+    painter.fillRect(frame, Qt::white);
+    painter.setPen(QColor(0x8A, 0x86, 0x80));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.fillRect(frame.x(), frame.y(), frame.width(), 25, QColor(0xEC, 0xEA, 0xE4));
+    painter.setPen(Qt::black);
+    painter.setFont(bold);
+    const QRect heading(frame.x() + 10, frame.y() + 25, frame.width() - 52, 20);
+    painter.drawText(heading, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(card.heading, Qt::ElideRight, heading.width()));
+    painter.fillRect(frame.x() + 9, frame.y() + 45, frame.width() - 9, 1, Qt::red);
+    painter.setFont(regular);
+    int textLeft = frame.x() + 12;
+    if (!thumbnail.isNull()) {
+        painter.drawImage(QRect(frame.x() + 12, frame.y() + 50, 56, 56), thumbnail);
+        textLeft += 60;
     }
-    sqlite3_exec(story.database(), "COMMIT", nullptr, nullptr, nullptr);
-    story.closeDatabase();
-    return path;
+    painter.drawText(QRect(textLeft, frame.y() + 48, frame.right() - 18 - textLeft, frame.height() - 86),
+                     Qt::TextWordWrap, card.description);
+    painter.drawText(QRect(frame.x() + 50, frame.bottom() - 38, frame.width() - 52, 20),
+                     Qt::AlignLeft | Qt::AlignVCenter, card.emotionalChange);
+    painter.drawText(QRect(frame.x() + 50, frame.bottom() - 19, frame.width() - 52, 20),
+                     Qt::AlignLeft | Qt::AlignVCenter, card.conflict);
+    const int stripe = (frame.height() - 25) / 6;
+    for (int index = 0; index < 6; ++index)
+        painter.fillRect(frame.x(), frame.y() + 25 + index * stripe, 9, stripe + 1, Qt::white);
 }
 
-// Tears the corkboard down and builds it again: rules, labels, beat bars and the cards.
-void buildBoard(benchmark::State& state, MyDocument& document)
+// The story's board cards as a floor reads them, at the places the board gives them.
+std::vector<FloorCard> floorCards(Screenplaydb& story)
 {
-    for (auto _ : state) {
-        document.shutDownTheBoard();
-        document.showTheBoard();
-        benchmark::DoNotOptimize(document.boardView());
-        // What the rebuild posted (layout and paint requests) is handled between rebuilds.
-        state.PauseTiming();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
-    state.SetItemsProcessed(state.iterations() *
-                            static_cast<std::int64_t>(document.currentScreenplay()->sceneCards().size()));
-}
-
-void BM_BuildBoard400(benchmark::State& state)
-{
-    buildBoard(state, *session->document);
-}
-BENCHMARK(BM_BuildBoard400)->Unit(benchmark::kMillisecond);
-
-void BM_BuildBoard1000(benchmark::State& state)
-{
-    buildBoard(state, *session->largeDocument);
-}
-BENCHMARK(BM_BuildBoard1000)->Unit(benchmark::kMillisecond);
-
-// The rebuild the zoom and size commands ask for.
-void BM_RefreshBoard400(benchmark::State& state)
-{
-    MyDocument& document = *session->document;
-    for (auto _ : state) {
-        document.refreshTheBoard();
-        state.PauseTiming();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
-    state.SetItemsProcessed(state.iterations() * kCards);
-}
-BENCHMARK(BM_RefreshBoard400)->Unit(benchmark::kMillisecond);
-
-// One card view per board card, filled from its card.
-std::vector<std::unique_ptr<SceneCardView>> cardViewsFor(MyDocument& document)
-{
-    Screenplaydb& story = *document.currentScreenplay();
-    std::vector<std::unique_ptr<SceneCardView>> views;
-    views.reserve(story.sceneCards().size());
+    std::unordered_map<std::int64_t, std::int64_t> thumbnails;
+    for (const auto& link : story.sceneCardObjects())
+        if (link->primaryDisplayFlag() == 1)
+            thumbnails.try_emplace(link->sceneCardID(), link->attachedObjectID());
+    const QSize size(static_cast<int>(story.boardSections().STANDARDSCENECARDWIDTH()),
+                     static_cast<int>(story.boardSections().STANDARDSCENECARDHEIGHT()));
+    std::vector<FloorCard> cards;
+    cards.reserve(story.sceneCards().size());
     for (const auto& card : story.sceneCards()) {
-        views.push_back(std::make_unique<SceneCardView>(&document, &story));
-        views.back()->setScene(card.get());
+        const auto found = thumbnails.find(card->sceneCardID());
+        cards.push_back({card->heading(), card->description(), card->emotionalChange(), card->conflict(),
+                         found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story, *card), size)});
     }
-    return views;
+    return cards;
 }
 
-// What opening the window costs on top: one card view per card, filled from its card.
-void makeCardViews(benchmark::State& state, MyDocument& document)
+// Paints the cards that lie in `visible` (board coordinates) into `image` as a window shows
+// them: later cards lie above earlier ones, so a card wholly covered is skipped and one partly
+// covered paints only what shows of it; each thumbnail painted is decoded once.
+void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible)
 {
-    Screenplaydb& story = *document.currentScreenplay();
+    std::vector<std::pair<const FloorCard*, QRegion>> shown;
+    QRegion covered;
+    for (auto card = cards.rbegin(); card != cards.rend(); ++card) {
+        const QRect frame = card->frame & visible;
+        if (frame.isEmpty())
+            continue;
+        const QRegion uncovered = QRegion(frame) - covered;
+        if (uncovered.isEmpty())
+            continue;
+        shown.emplace_back(&*card, uncovered);
+        covered += frame;
+    }
+    image.fill(QColor(0xB0, 0x8B, 0x5B));
+    QPainter painter(&image);
+    painter.translate(-visible.topLeft());
+    for (auto each = shown.rbegin(); each != shown.rend(); ++each) {
+        const FloorCard& card = *each->first;
+        QImage thumbnail;
+        if (card.thumbnail != 0)
+            if (const AttachedObjectdb* attachment = story.attachmentForID(card.thumbnail))
+                thumbnail = QImage::fromData(attachment->getThumbnail().value_or(QByteArray()));
+        painter.setClipRegion(each->second);
+        paintFloorCard(painter, card, thumbnail);
+    }
+}
+
+QSize visibleSize(benchmark::State& state)
+{
+    return documentOfSize(state).scrBoard()->viewport()->size();
+}
+
+void countCards(benchmark::State& state)
+{
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// --- Opening a story to its painted board --------------------------------------------------------
+
+void BM_OpenBoard(benchmark::State& state)
+{
+    const QString path = session->openedPaths.at(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        std::vector<std::unique_ptr<SceneCardView>> views = cardViewsFor(document);
-        benchmark::DoNotOptimize(views.data());
-        // Putting the views away is not part of making them.
+        MyDocument* document = session->application->documentController().openDocument(path);
+        if (!document || !document->scrBoard()) {
+            state.SkipWithError("the story did not open on its corkboard");
+            return;
+        }
+        benchmark::DoNotOptimize(paintVisibleBoard(*document).constBits());
         state.PauseTiming();
-        views.clear();
-        QCoreApplication::processEvents();
+        document->window()->close();
+        settle();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(story.sceneCards().size()));
+    countCards(state);
 }
 
-void BM_MakeCardViews400(benchmark::State& state)
+void BM_OpenBoard_Floor(benchmark::State& state)
 {
-    makeCardViews(state, *session->document);
-}
-BENCHMARK(BM_MakeCardViews400)->Unit(benchmark::kMillisecond);
-
-void BM_MakeCardViews1000(benchmark::State& state)
-{
-    makeCardViews(state, *session->largeDocument);
-}
-BENCHMARK(BM_MakeCardViews1000)->Unit(benchmark::kMillisecond);
-
-// The whole 1,000-card board made and painted: a view for every card, the board built around
-// them, and every card and the cork painted into an image of the board's size.
-void BM_BoardMadeAndPainted1000(benchmark::State& state)
-{
-    MyDocument& document = *session->largeDocument;
-    Screenplaydb& story = *document.currentScreenplay();
-    QImage image(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight()),
-                 QImage::Format_ARGB32_Premultiplied);
+    const QString path = session->openedPaths.at(static_cast<int>(state.range(0)));
+    QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        std::vector<std::unique_ptr<SceneCardView>> views = cardViewsFor(document);
-        // The board shows the document's own views: they are filled again, so that nothing
-        // worked out for an earlier paint is left (the filling is counted twice, on the safe side).
-        for (const auto& control : document.sceneCardControls())
-            control->setScene(control->scene());
+        Screenplaydb story;
+        story.initWithFile(path);
+        story.hydrate();
+        story.boardSections().setBoardPanelWidth(story.boardWidth());
+        story.boardSections().setBoardPanelHeight(story.boardHeight());
+        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()));
+        benchmark::DoNotOptimize(image.constBits());
+        story.closeDatabase();
+    }
+    countCards(state);
+}
+
+// --- Building the board of an open story ---------------------------------------------------------
+
+void BM_BoardBuild(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    for (auto _ : state) {
         document.shutDownTheBoard();
         document.showTheBoard();
-        document.boardView()->view()->render(&image);
-        benchmark::DoNotOptimize(image.constBits());
+        benchmark::DoNotOptimize(paintVisibleBoard(document).constBits());
         state.PauseTiming();
-        views.clear();
-        QCoreApplication::processEvents();
+        settle();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(story.sceneCards().size()));
+    countCards(state);
 }
-BENCHMARK(BM_BoardMadeAndPainted1000)->Unit(benchmark::kMillisecond);
 
-// The floor: the same 1,000 cards drawn with a QPainter straight into an image of the board's
-// size, each with its paper, edge, title bar, heading, rule, text area, emotional change,
-// conflict and six stripes, at the places the board gives them.
-void BM_Floor_PaintCards1000(benchmark::State& state)
+// Every card placed from its row and what shows painted: the floor of a build and of a zoom.
+void placeAndPaintFloor(benchmark::State& state)
 {
-    MyDocument& document = *session->largeDocument;
-    Screenplaydb& story = *document.currentScreenplay();
-    QImage image(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight()),
-                 QImage::Format_ARGB32_Premultiplied);
-    const QFont regular = QApplication::font();
-    QFont bold = regular;
-    bold.setBold(true);
-    const QSize card(270, 148);
+    Screenplaydb& story = *documentOfSize(state).currentScreenplay();
+    QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        QPainter painter(&image);
-        for (const auto& scene : story.sceneCards()) {
-            const QRect frame(QPoint(static_cast<int>(scene->positionLeft()), static_cast<int>(scene->positionTop())),
-                              card);
-            painter.fillRect(frame, Qt::white);
-            painter.setPen(QColor(0x8A, 0x86, 0x80));
-            painter.drawRect(frame.adjusted(0, 0, -1, -1));
-            painter.fillRect(frame.x(), frame.y(), card.width(), 25, QColor(0xEC, 0xEA, 0xE4));
-            painter.setPen(Qt::black);
-            painter.setFont(bold);
-            const QRect heading(frame.x() + 10, frame.y() + 25, 218, 20);
-            painter.drawText(heading, Qt::AlignLeft | Qt::AlignVCenter,
-                             painter.fontMetrics().elidedText(scene->heading(), Qt::ElideRight, heading.width()));
-            painter.fillRect(frame.x() + 9, frame.y() + 45, card.width() - 9, 1, Qt::red);
-            painter.setFont(regular);
-            painter.drawText(QRect(frame.x() + 12, frame.y() + 48, 239, 62), Qt::TextWordWrap, scene->description());
-            painter.drawText(QRect(frame.x() + 50, frame.y() + 109, 218, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                             scene->emotionalChange());
-            painter.drawText(QRect(frame.x() + 50, frame.y() + 128, 218, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                             scene->conflict());
-            for (int stripe = 0; stripe < 6; ++stripe)
-                painter.fillRect(frame.x(), frame.y() + 25 + stripe * 20, 9, 21, Qt::white);
-        }
-        painter.end();
+        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()));
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(story.sceneCards().size()));
+    countCards(state);
 }
-BENCHMARK(BM_Floor_PaintCards1000)->Unit(benchmark::kMillisecond);
 
-// One step of a card moving under the mouse: the view moves, the card's page and board beat
-// follow and the card is saved.
+void BM_BoardBuild_Floor(benchmark::State& state)
+{
+    placeAndPaintFloor(state);
+}
+
+// --- Card views: one per card, filled from its card ----------------------------------------------
+
+void BM_CardViews(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    Screenplaydb& story = *document.currentScreenplay();
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<SceneCardView>> views;
+        views.reserve(story.sceneCards().size());
+        // As the window makes them: what lies on the cards read once for all of them.
+        const StoryLinkIndex links(story);
+        for (const auto& card : story.sceneCards()) {
+            views.push_back(std::make_unique<SceneCardView>(&document, &story));
+            views.back()->setScene(card.get(), links);
+        }
+        benchmark::DoNotOptimize(views.data());
+        state.PauseTiming();
+        views.clear();
+        settle();
+        state.ResumeTiming();
+    }
+    countCards(state);
+}
+
+// What a card shows, read into values for every card: the same rows, no widgets.
+void BM_CardViews_Floor(benchmark::State& state)
+{
+    Screenplaydb& story = *documentOfSize(state).currentScreenplay();
+    for (auto _ : state) {
+        std::vector<FloorCard> cards = floorCards(story);
+        benchmark::DoNotOptimize(cards.data());
+    }
+    countCards(state);
+}
+
+// --- A zoom step: zoom 1 to 2 and back, the visible board painted after each -----------------------
+
+void BM_ZoomStep(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    const AppActions& menus = session->application->actions();
+    QAction* const steps[] = {menus.mnuBZLarger, menus.mnuBZNormal};
+    int step = 0;
+    for (auto _ : state) {
+        document.zoomTheBoard(steps[step]);
+        step = 1 - step;
+        benchmark::DoNotOptimize(paintVisibleBoard(document).constBits());
+        state.PauseTiming();
+        settle();
+        state.ResumeTiming();
+    }
+    if (step == 1)
+        document.zoomTheBoard(steps[1]);
+    countCards(state);
+}
+
+// The cards' places at the new card size worked out again, and what shows painted.
+void BM_ZoomStep_Floor(benchmark::State& state)
+{
+    placeAndPaintFloor(state);
+}
+
+// --- A scroll: the board moves by one visible width, right and back --------------------------------
+
+void BM_Scroll(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    QScrollBar* bar = document.scrBoard()->horizontalScrollBar();
+    const int step = document.scrBoard()->viewport()->width();
+    int direction = 1;
+    for (auto _ : state) {
+        bar->setValue(bar->value() + direction * step);
+        direction = -direction;
+        benchmark::DoNotOptimize(paintVisibleBoard(document).constBits());
+    }
+    bar->setValue(0);
+    countCards(state);
+}
+
+void BM_Scroll_Floor(benchmark::State& state)
+{
+    Screenplaydb& story = *documentOfSize(state).currentScreenplay();
+    const std::vector<FloorCard> cards = floorCards(story);
+    QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    int direction = 1;
+    for (auto _ : state) {
+        const QRect visible(QPoint(direction > 0 ? image.width() : 0, 0), image.size());
+        direction = -direction;
+        paintVisibleFloor(image, story, cards, visible);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    countCards(state);
+}
+
+// --- A drag step: the card under the mouse moves, its page and board beat follow, it is saved ------
+
 void BM_DragStep(benchmark::State& state)
 {
-    MyDocument& document = *session->document;
+    MyDocument& document = documentOfSize(state);
     Screenplaydb& story = *document.currentScreenplay();
-    // The board's first card, in view at the board's left edge.
     SceneCardView* card = document.sceneCardControlForSceneCard(story.sceneCards().front().get());
     QWidget* tack = card->view();
     const QPointF hold(card->layout().thumbTack.topLeft() + QPoint(12, 12));
@@ -274,6 +392,7 @@ void BM_DragStep(benchmark::State& state)
         const QPointF to = hold + QPointF(40.0 * direction, 0);
         QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(tack, &move);
+        benchmark::DoNotOptimize(paintVisibleBoard(document).constBits());
         moves += card->view()->pos() != start ? 1 : 0;
         direction = -direction;
     }
@@ -286,7 +405,130 @@ void BM_DragStep(benchmark::State& state)
         state.SkipWithError("the card stopped moving");
     state.counters["moved"] = static_cast<double>(moves);
 }
-BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+// The card's new place, page and board beat written to its row, and what shows painted again.
+void BM_DragStep_Floor(benchmark::State& state)
+{
+    Screenplaydb& story = *documentOfSize(state).currentScreenplay();
+    std::vector<FloorCard> cards = floorCards(story);
+    const std::int64_t key = story.sceneCards().front()->sceneCardID();
+    QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(story.database(),
+                       "UPDATE SceneCard SET PositionLeft=?, PageNumber=?, CurrentBeatSection=? WHERE SceneCardID=?",
+                       -1, &update, nullptr);
+    int direction = 1;
+    for (auto _ : state) {
+        cards.front().frame.translate(40 * direction, 0);
+        sqlite3_bind_int64(update, 1, cards.front().frame.x());
+        sqlite3_bind_int64(update, 2, 1 + (direction > 0 ? 1 : 0));
+        sqlite3_bind_int64(update, 3, 1);
+        sqlite3_bind_int64(update, 4, key);
+        sqlite3_step(update);
+        sqlite3_reset(update);
+        direction = -direction;
+        paintVisibleFloor(image, story, cards, QRect(QPoint(0, 0), image.size()));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    sqlite3_finalize(update);
+}
+
+// --- Opening the large scene card on the board's first card ------------------------------------------
+
+void BM_OpenLargeCard(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    Screenplaydb& story = *document.currentScreenplay();
+    for (auto _ : state) {
+        document.openBigSceneCard(story.sceneCards().front().get());
+        QWidget* window = document.window();
+        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+        window->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+        state.PauseTiming();
+        document.closeBigSceneCard();
+        settle();
+        state.ResumeTiming();
+    }
+    countCards(state);
+}
+
+// The card's script read from its rows, and the small cards that show in the strip painted.
+void BM_OpenLargeCard_Floor(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    Screenplaydb& story = *document.currentScreenplay();
+    QImage image(document.window()->size(), QImage::Format_ARGB32_Premultiplied);
+    sqlite3_stmt* script = nullptr;
+    sqlite3_prepare_v2(story.database(), "SELECT ScriptText FROM ScriptPart WHERE SceneCardID=? ORDER BY SortOrder",
+                       -1, &script, nullptr);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        sqlite3_bind_int64(script, 1, story.sceneCards().front()->sceneCardID());
+        int line = 0;
+        while (sqlite3_step(script) == SQLITE_ROW)
+            painter.drawText(QRect(300, 100 + 20 * line++, 600, 20), Qt::AlignLeft,
+                             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(script, 0))));
+        sqlite3_reset(script);
+        // The strip along the window's foot: as many small cards as fit across it.
+        const QSize small(135, 74);
+        int x = 0;
+        for (const auto& card : story.sceneCards()) {
+            if (x > image.width())
+                break;
+            FloorCard shown{card->heading(), card->description(), card->emotionalChange(), card->conflict(), 0,
+                            QRect(QPoint(x, image.height() - small.height()), small)};
+            paintFloorCard(painter, shown, QImage());
+            x += small.width() + 4;
+        }
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    sqlite3_finalize(script);
+    countCards(state);
+}
+
+void sizes(benchmark::internal::Benchmark* bench)
+{
+    for (const int cards : StoryGenerator::kSizes)
+        bench->Arg(cards);
+    bench->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_OpenBoard)->Apply(sizes);
+BENCHMARK(BM_OpenBoard_Floor)->Apply(sizes);
+BENCHMARK(BM_BoardBuild)->Apply(sizes);
+BENCHMARK(BM_BoardBuild_Floor)->Apply(sizes);
+BENCHMARK(BM_CardViews)->Apply(sizes);
+BENCHMARK(BM_CardViews_Floor)->Apply(sizes);
+BENCHMARK(BM_ZoomStep)->Apply(sizes);
+BENCHMARK(BM_ZoomStep_Floor)->Apply(sizes);
+BENCHMARK(BM_Scroll)->Apply(sizes);
+BENCHMARK(BM_Scroll_Floor)->Apply(sizes);
+BENCHMARK(BM_DragStep)->Apply(sizes);
+BENCHMARK(BM_DragStep_Floor)->Apply(sizes);
+BENCHMARK(BM_OpenLargeCard)->Apply(sizes);
+BENCHMARK(BM_OpenLargeCard_Floor)->Apply(sizes);
+
+// Opens the `cards` story alone on its large scene card and prints the resident memory.
+int printMemory(Session& bench, int cards)
+{
+    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
+    const QString path = StoryGenerator::generate(documents, bench.application->masterFilePath(), cards);
+    const double before = residentMegabytes();
+    MyDocument* document = bench.application->documentController().openDocument(path);
+    if (!document || document->currentScreenplay()->sceneCards().empty())
+        return 1;
+    settle();
+    document->openBigSceneCard(document->currentScreenplay()->sceneCards().front().get());
+    settle();
+    std::printf("resident memory, %d-card story open on its large card: %.1f MB (%.1f MB before it opened; "
+                "file %.1f MB)\n",
+                cards, residentMegabytes(), before,
+                static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0));
+    return 0;
+}
 
 } // namespace
 
@@ -301,21 +543,40 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
-    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
-    const QString largeStory = makeStory(documents, bench.application->masterFilePath(), kManyCards);
-    const double before = residentMegabytes();
-    bench.largeDocument = bench.application->documentController().openDocument(largeStory);
-    QCoreApplication::processEvents();
-    std::printf("resident memory with the %d-card story open: %.1f MB (%.1f MB before it opened)\n", kManyCards,
-                residentMegabytes(), before);
-    bench.document = bench.application->documentController().openDocument(
-        makeStory(documents, bench.application->masterFilePath(), kCards));
-    if (!bench.document || !bench.document->boardView() || !bench.largeDocument ||
-        !bench.largeDocument->boardView()) {
-        std::fprintf(stderr, "the stories did not open on their corkboards\n");
-        return 1;
+    QString storyFolder;
+    for (int index = 1; index < argc; ++index)
+        if (QByteArray(argv[index]).startsWith("--to="))
+            storyFolder = QString::fromLocal8Bit(QByteArray(argv[index]).mid(5));
+    for (int index = 1; index < argc; ++index) {
+        const QByteArray option(argv[index]);
+        if (option.startsWith("--story=") && !storyFolder.isEmpty()) {
+            std::printf("%s\n", qPrintable(StoryGenerator::generate(storyFolder, bench.application->masterFilePath(),
+                                                                     option.mid(8).toInt())));
+            bench.application->applicationShouldTerminate();
+            bench.application.reset();
+            return 0;
+        }
+        if (option.startsWith("--memory=")) {
+            const int result = printMemory(bench, option.mid(9).toInt());
+            bench.application->applicationShouldTerminate();
+            bench.application.reset();
+            return result;
+        }
     }
-    QCoreApplication::processEvents();
+    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
+    for (const int cards : StoryGenerator::kSizes) {
+        bench.paths[cards] = StoryGenerator::generate(documents, bench.application->masterFilePath(), cards);
+        bench.openedPaths[cards] = QDir(documents).filePath(QStringLiteral("Opened%1.vtrsf").arg(cards));
+        QFile::remove(bench.openedPaths[cards]);
+        QFile::copy(bench.paths[cards], bench.openedPaths[cards]);
+        MyDocument* document = bench.application->documentController().openDocument(bench.paths[cards]);
+        if (!document || !document->boardView()) {
+            std::fprintf(stderr, "the %d-card story did not open on its corkboard\n", cards);
+            return 1;
+        }
+        bench.documents[cards] = document;
+        settle();
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

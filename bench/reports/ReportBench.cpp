@@ -1,11 +1,19 @@
 // The reports' cost, each next to a floor that paints the same texts (and pictures) to a PDF
-// writer in fixed boxes without any layout: a text report of 200 blocks laid out (measured,
-// split at page breaks) and painted to a PDF file, the biographies of 50 characters with their
-// pictures, a script of 1,500 paragraphs and the details of 1,000 scene cards.
+// writer the plain way: each text measured once and drawn where it fits, a new page when the
+// next one does not, each picture decoded once. A text report of 200 blocks, the biographies of
+// 50 characters with their pictures, a script of 1,500 paragraphs and the details report of the
+// generated stories of 100, 1,000 and 10,000 cards (bench/support/StoryGenerator.h), whose PDF
+// sizes are counted beside each other.
+#include "../support/StoryGenerator.h"
 
 #include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
 #include "model/Characterdb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCardObjectdb.h"
+#include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
@@ -27,7 +35,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QFileInfo>
+
 #include <functional>
+#include <map>
+#include <unordered_map>
 
 namespace {
 
@@ -80,13 +92,13 @@ void layOutAndWrite(benchmark::State& state, const std::function<std::unique_ptr
     state.counters["pages"] = double(pages);
 }
 
-void BM_TextReport200LaidOutAndPainted(benchmark::State& state)
+void BM_TextReport200(benchmark::State& state)
 {
     Screenplaydb story;
     story.setScreenplayTitle(QStringLiteral("Kessler Pass"));
     layOutAndWrite(state, [&story] { return layOut(story); });
 }
-BENCHMARK(BM_TextReport200LaidOutAndPainted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextReport200)->Unit(benchmark::kMillisecond);
 
 void BM_TextReport200LayoutOnly(benchmark::State& state)
 {
@@ -96,8 +108,9 @@ void BM_TextReport200LayoutOnly(benchmark::State& state)
 }
 BENCHMARK(BM_TextReport200LayoutOnly)->Unit(benchmark::kMillisecond);
 
-// Paints onto a PDF writer in memory with the report font, in points, as the floors do.
-void paintFloorPdf(const std::function<void(QPainter&, QPdfWriter&)>& paint)
+// Paints onto a PDF writer in memory with the report font, in points, as the floors do;
+// answers the PDF's size in bytes.
+qint64 paintFloorPdf(const std::function<void(QPainter&, QPdfWriter&)>& paint)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -110,24 +123,57 @@ void paintFloorPdf(const std::function<void(QPainter&, QPdfWriter&)>& paint)
     paint(painter, writer);
     painter.end();
     benchmark::DoNotOptimize(buffer.data().size());
+    return buffer.data().size();
 }
 
-// Floor: the same texts drawn by QPainter into fixed boxes of a PDF writer, six to a page,
-// with no measuring and no page breaks of their own.
-void BM_Floor_SameTextsPaintedWithoutLayout(benchmark::State& state)
+// A floor's pages: texts go down a letter page between 72 and 720 points, each measured once;
+// one that does not fit starts the next page.
+class FloorFlow
+{
+public:
+    FloorFlow(QPainter& painter, QPdfWriter& writer) : painter_(painter), writer_(writer) {}
+
+    // Draws `text` `width` wide at `left` and answers its box.
+    QRectF text(qreal left, qreal width, const QString& text)
+    {
+        const QRectF needed = painter_.boundingRect(QRectF(left, 0, width, 10000), Qt::TextWordWrap, text);
+        room(needed.height());
+        const QRectF box(left, y_, width, needed.height());
+        painter_.drawText(box, Qt::TextWordWrap, text);
+        y_ += needed.height();
+        return box;
+    }
+    // Keeps `height` points on this page, starting the next one when they do not fit.
+    void room(qreal height)
+    {
+        if (y_ + height > kBottom && y_ > kTop) {
+            writer_.newPage();
+            y_ = kTop;
+        }
+    }
+    qreal y() const { return y_; }
+    void skip(qreal height) { y_ += height; }
+
+private:
+    static constexpr qreal kTop = 72;
+    static constexpr qreal kBottom = 720;
+    QPainter& painter_;
+    QPdfWriter& writer_;
+    qreal y_ = kTop;
+};
+
+// Floor: the same texts measured and drawn down the pages of a PDF writer.
+void BM_TextReport200_Floor(benchmark::State& state)
 {
     for (auto _ : state) {
         paintFloorPdf([](QPainter& painter, QPdfWriter& writer) {
-            for (int block = 0; block < kBlocks; ++block) {
-                if (block > 0 && block % 6 == 0)
-                    writer.newPage();
-                const QRectF box(45, 94 + (block % 6) * 110, 537, 110);
-                painter.drawText(box, Qt::TextWordWrap, blockTexts().at(block));
-            }
+            FloorFlow flow(painter, writer);
+            for (int block = 0; block < kBlocks; ++block)
+                flow.text(45, 537, blockTexts().at(block));
         });
     }
 }
-BENCHMARK(BM_Floor_SameTextsPaintedWithoutLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextReport200_Floor)->Unit(benchmark::kMillisecond);
 
 // A new story file made as the program makes one (its element formats included), open.
 struct BenchStory {
@@ -189,45 +235,33 @@ struct ScriptStory : BenchStory {
     }
 };
 
-void BM_Script1500ParagraphsLaidOutAndPainted(benchmark::State& state)
+void BM_Script1500(benchmark::State& state)
 {
     ScriptStory script;
     layOutAndWrite(state, [&script] { return SceneCardReports::script(script.story); });
 }
-BENCHMARK(BM_Script1500ParagraphsLaidOutAndPainted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Script1500)->Unit(benchmark::kMillisecond);
 
-void BM_Details1000CardsLaidOutAndPainted(benchmark::State& state)
-{
-    BenchStory cards;
-    for (int index = 0; index < 1000; ++index)
-        cards.addCard(index);
-    layOutAndWrite(state, [&cards] { return SceneCardReports::details(cards.story); });
-}
-BENCHMARK(BM_Details1000CardsLaidOutAndPainted)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Floor: the script's 1,500 paragraphs drawn by QPainter at their indents, 40 lines to a page,
-// with no measuring.
-void BM_Floor_ScriptParagraphsPaintedWithoutLayout(benchmark::State& state)
+// Floor: the script's 1,500 paragraphs measured and drawn at their indents down the pages.
+void BM_Script1500_Floor(benchmark::State& state)
 {
     ScriptStory script;
     for (auto _ : state) {
         paintFloorPdf([&script](QPainter& painter, QPdfWriter& writer) {
             painter.setFont(ReportText::scriptFont(12));
-            int line = 0;
+            FloorFlow flow(painter, writer);
             for (const std::unique_ptr<SceneCarddb>& card : script.story.sceneCards())
                 for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
-                    if (line > 0 && line % 40 == 0)
-                        writer.newPage();
                     const ScriptElementdb* element = script.story.elementForElementID(part->elementTypeID());
-                    const QRectF box(element->leftIndent() * 72, 72 + (line % 40) * 16,
-                                     (element->rightIndent() - element->leftIndent()) * 72, 60);
-                    painter.drawText(box, Qt::TextWordWrap, part->scriptText());
-                    ++line;
+                    flow.text(element->leftIndent() * 72, (element->rightIndent() - element->leftIndent()) * 72,
+                              part->scriptText());
+                    flow.skip(12);
                 }
         });
     }
 }
-BENCHMARK(BM_Floor_ScriptParagraphsPaintedWithoutLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Script1500_Floor)->Unit(benchmark::kMillisecond);
 
 // A story file of 50 characters, each with its details filled in and one picture attachment,
 // which is also the character's own picture.
@@ -283,39 +317,167 @@ struct CharacterStory {
     }
 };
 
-void BM_Biographies50WithPictures(benchmark::State& state)
+void BM_Biographies50(benchmark::State& state)
 {
     CharacterStory characters;
     layOutAndWrite(state, [&characters] { return StoryReports::charactersBiography(characters.story); });
 }
-BENCHMARK(BM_Biographies50WithPictures)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Biographies50)->Unit(benchmark::kMillisecond);
 
-// Floor: the same texts and the hundred pictures drawn by QPainter to a PDF writer in fixed
-// places, two characters to a page, with no measuring.
-void BM_Floor_BiographyTextsAndPicturesPaintedWithoutLayout(benchmark::State& state)
+// Floor: the same texts measured and drawn down the pages, each character's picture decoded
+// once and drawn twice, as the report shows it.
+void BM_Biographies50_Floor(benchmark::State& state)
 {
     CharacterStory characters;
     for (auto _ : state) {
         paintFloorPdf([&characters](QPainter& painter, QPdfWriter& writer) {
-            int index = 0;
+            FloorFlow flow(painter, writer);
             for (const std::unique_ptr<Characterdb>& character : characters.story.characters()) {
-                if (index > 0 && index % 2 == 0)
-                    writer.newPage();
-                const qreal top = 94 + (index % 2) * 330;
-                for (int copy = 0; copy < 2; ++copy) {
-                    const QImage picture = QImage::fromData(characters.story.displayImageForCharacter(*character));
-                    painter.drawImage(QRectF(30 + copy * 40, top, 36, 36), picture);
-                }
-                const QString text = character->characterName() + QLatin1Char('\n') + character->description()
-                    + QLatin1Char('\n') + character->wants() + QLatin1Char('\n') + character->needs()
-                    + QLatin1Char('\n') + character->needsFixing1Notes() + QLatin1Char('\n') + character->notes();
-                painter.drawText(QRectF(85, top, 497, 320), Qt::TextWordWrap, text);
-                ++index;
+                const QImage picture = QImage::fromData(characters.story.displayImageForCharacter(*character));
+                flow.room(40);
+                for (int copy = 0; copy < 2; ++copy)
+                    painter.drawImage(QRectF(30 + copy * 40, flow.y(), 36, 36), picture);
+                flow.skip(40);
+                for (const QString& text : {character->characterName(), character->description(), character->wants(),
+                                            character->needs(), character->needsFixing1Notes(), character->notes()})
+                    flow.text(85, 497, text);
             }
         });
     }
 }
-BENCHMARK(BM_Floor_BiographyTextsAndPicturesPaintedWithoutLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Biographies50_Floor)->Unit(benchmark::kMillisecond);
+
+// --- The details report of the generated stories ---------------------------------------------
+
+// The generated story of each size, made once and kept open.
+struct GeneratedStory {
+    QTemporaryDir folder;
+    DatabaseConnection connection;
+    Screenplaydb story;
+
+    explicit GeneratedStory(int cards)
+    {
+        const QString master = folder.filePath(QStringLiteral("Master.vtrmf"));
+        StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kMasterTemplate), master);
+        connection = StoryFile::open(StoryGenerator::generate(folder.path(), master, cards));
+        story.initWithDatabase(connection.get());
+        story.hydrate();
+    }
+
+    static GeneratedStory& ofSize(int cards)
+    {
+        static std::map<int, std::unique_ptr<GeneratedStory>> made;
+        std::unique_ptr<GeneratedStory>& held = made[cards];
+        if (!held)
+            held = std::make_unique<GeneratedStory>(cards);
+        return *held;
+    }
+};
+
+void BM_DetailsReport(benchmark::State& state)
+{
+    GeneratedStory& generated = GeneratedStory::ofSize(static_cast<int>(state.range(0)));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("details.pdf"));
+    std::int64_t pages = 0;
+    for (auto _ : state) {
+        const std::unique_ptr<StoryReport> report = SceneCardReports::details(generated.story);
+        if (ReportPainter::writePdf(report->view(), report->title(), path).outcome != PrintResult::Printed) {
+            state.SkipWithError("the report could not be written");
+            return;
+        }
+        pages = report->view().pageCount();
+    }
+    state.counters["pages"] = double(pages);
+    state.counters["pdf_kb"] = double(QFileInfo(path).size()) / 1024.0;
+}
+
+// Floor: every card's texts measured and drawn down the pages in the report's order, with the
+// 36-point pictures of its characters and attachments, each picture decoded once and drawn as
+// the same image wherever it shows.
+void BM_DetailsReport_Floor(benchmark::State& state)
+{
+    GeneratedStory& generated = GeneratedStory::ofSize(static_cast<int>(state.range(0)));
+    Screenplaydb& story = generated.story;
+    qint64 size = 0;
+    for (auto _ : state) {
+        size = paintFloorPdf([&story](QPainter& painter, QPdfWriter& writer) {
+            std::unordered_map<std::int64_t, std::vector<const SceneCardCharacterdb*>> cast;
+            for (const auto& link : story.sceneCardCharacters())
+                cast[link->sceneCardID()].push_back(link.get());
+            std::unordered_map<std::int64_t, std::vector<const SceneCardObjectdb*>> attached;
+            for (const auto& link : story.sceneCardObjects())
+                attached[link->sceneCardID()].push_back(link.get());
+            std::unordered_map<std::int64_t, QString> setups;
+            std::unordered_map<std::int64_t, QString> payoffs;
+            std::unordered_map<std::int64_t, const ScenePayoffdb*> payoffByID;
+            for (const auto& payoff : story.scenePayoffs()) {
+                payoffByID.try_emplace(payoff->scenePayoffID(), payoff.get());
+                payoffs[payoff->sceneCardID()] += payoff->scenePayoff() + QLatin1Char('\n');
+            }
+            for (const auto& setup : story.sceneSetups()) {
+                const auto paid = payoffByID.find(setup->scenePayoffID());
+                setups[setup->sceneCardID()] += setup->sceneSetup() + QLatin1Char('\n') +
+                    (paid == payoffByID.end() ? QStringLiteral("NO PAY-OFF") : paid->second->scenePayoff()) +
+                    QLatin1Char('\n');
+            }
+            std::unordered_map<std::int64_t, QString> places;
+            for (const auto& location : story.sceneLocations())
+                places.try_emplace(location->sceneLocationID(), location->location());
+            std::unordered_map<std::int64_t, QImage> pictures;
+            const auto pictureOf = [&pictures](std::int64_t key, const std::function<QByteArray()>& bytes) {
+                auto found = pictures.find(key);
+                if (found == pictures.end())
+                    found = pictures.emplace(key, QImage::fromData(bytes())).first;
+                return found->second;
+            };
+            FloorFlow flow(painter, writer);
+            for (const auto& card : story.sceneCards()) {
+                flow.text(45, 537, card->heading() + QLatin1Char(' ') + QString::number(card->pageNumber()));
+                flow.text(45, 537, QStringLiteral("Beat: ") +
+                                       story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()) +
+                                       QStringLiteral("\nLocation: ") + places[card->sceneLocationID()] +
+                                       QStringLiteral("\nStart Date/Time:   End Date/Time:"));
+                flow.text(45, 537, card->description());
+                flow.text(75, 507, card->emotionalChange() + QLatin1Char('\n') + card->conflict());
+                flow.text(81, 501, card->notes());
+                flow.text(45, 537, QStringLiteral("Set-ups\n") + setups[card->sceneCardID()]);
+                flow.text(45, 537, QStringLiteral("Pay-offs\n") + payoffs[card->sceneCardID()]);
+                for (const SceneCardCharacterdb* link : cast[card->sceneCardID()]) {
+                    const Characterdb* character = story.characterForCharacterID(link->characterID());
+                    if (!character)
+                        continue;
+                    flow.room(36);
+                    painter.drawImage(QRectF(45, flow.y(), 36, 36),
+                                      pictureOf(character->characterID(),
+                                                [&] { return story.displayImageForCharacter(*character); }));
+                    flow.text(100, 482, character->characterName() + QLatin1Char('\n') + character->description());
+                }
+                for (const SceneCardObjectdb* link : attached[card->sceneCardID()]) {
+                    const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
+                    if (!attachment)
+                        continue;
+                    flow.room(36);
+                    painter.drawImage(QRectF(60, flow.y(), 36, 36),
+                                      pictureOf(-attachment->attachedObjectID(), [&] {
+                                          return attachment->getThumbnail().value_or(QByteArray());
+                                      }));
+                    flow.text(115, 467, attachment->title() + QLatin1Char('\n') + link->description());
+                }
+            }
+        });
+    }
+    state.counters["pdf_kb"] = double(size) / 1024.0;
+}
+
+void storySizes(benchmark::internal::Benchmark* bench)
+{
+    for (const int cards : StoryGenerator::kSizes)
+        bench->Arg(cards);
+    bench->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_DetailsReport)->Apply(storySizes);
+BENCHMARK(BM_DetailsReport_Floor)->Apply(storySizes);
 
 } // namespace
 

@@ -91,7 +91,7 @@ void BM_HTTPRequestDownloadToFile(benchmark::State& state)
 }
 BENCHMARK(BM_HTTPRequestDownloadToFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-void BM_FloorCurlDownloadToFile(benchmark::State& state)
+void BM_HTTPRequestDownloadToFile_Floor(benchmark::State& state)
 {
     const QString path = setup->folder.filePath(QStringLiteral("curl.bin"));
     for (auto _ : state) {
@@ -105,7 +105,7 @@ void BM_FloorCurlDownloadToFile(benchmark::State& state)
     checkSize(state, path);
     state.SetBytesProcessed(state.iterations() * kBodySize);
 }
-BENCHMARK(BM_FloorCurlDownloadToFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_HTTPRequestDownloadToFile_Floor)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 } // namespace
 

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class AppController;
@@ -177,6 +178,8 @@ public:
     SceneCardView* sceneCardControlForSceneCard(const SceneCarddb* card) const;
     // Gives every card of the board and the Litter Box that has no card view yet its own.
     void addMissingSceneCardControls();
+    // Makes the look-up of a card's view from the views kept.
+    void indexSceneCardControls();
     // Builds the corkboard again from the story.
     void refreshTheBoard();
     // Shows the Litter Box column again from the story.
@@ -529,6 +532,8 @@ private:
     std::unique_ptr<AdviceWindow> adviceWindow_;
     std::unique_ptr<BoardView> boardView_;
     std::vector<std::unique_ptr<SceneCardView>> sceneCardControls_;
+    // The view of each card, for sceneCardControlForSceneCard.
+    std::unordered_map<const SceneCarddb*, SceneCardView*> sceneCardControlIndex_;
     QPointer<QWidget> boardListViewView_;
     std::unique_ptr<BigSceneView> bigSceneView_;
     QPointer<QScrollArea> scrMiniSceneCards_;

@@ -3,6 +3,7 @@
 #include "GuardedCall.h"
 #include "platform/UrlLoading.h"
 #include "web/CloudToolkit.h"
+#include "web/WebEndpoints.h"
 
 #include <QAbstractTableModel>
 #include <QFileInfo>
@@ -230,6 +231,7 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
 
     UrlLoadRequest request;
     request.url = CloudToolkit::storedFileURL(accountNumber, name);
+    request.maxBodyBytes = WebEndpoints::kMostDownloadBytes;
     const UrlLoadResult answer = Platform::urlLoader().load(request);
     // An error page is no story: only a successful answer is saved.
     if (!answer.ok()) {

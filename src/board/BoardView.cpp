@@ -12,6 +12,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
+#include "model/StoryLinkIndex.h"
 #include "model/StoryTransaction.h"
 
 #include <QDragEnterEvent>
@@ -21,6 +22,7 @@
 #include <QScrollArea>
 
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 namespace Pasteboard = RecordPasteboardType;
@@ -125,6 +127,35 @@ QLabel* makeBoardText(const QString& text, const QFont& font, QWidget* board)
     colors.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(colors);
     return label;
+}
+
+// A rule, label or beat bar the board adds.
+bool isLayoutControl(const QWidget& widget)
+{
+    return widget.metaObject() == &QFrame::staticMetaObject || widget.property("tag").toInt() == BoardView::kLayoutTag;
+}
+
+// Whether the board's card views lie above everything else on it, in `order` (the last on top).
+bool stackedInOrder(const QWidget& board, const std::vector<QWidget*>& order)
+{
+    std::unordered_map<const QObject*, std::size_t> place;
+    place.reserve(order.size());
+    for (std::size_t index = 0; index < order.size(); ++index)
+        place.emplace(order[index], index);
+    std::size_t next = 0;
+    for (const QObject* child : board.children()) {
+        const auto found = place.find(child);
+        if (found == place.end()) {
+            // Nothing else may lie above a card.
+            if (next > 0 && child->isWidgetType())
+                return false;
+            continue;
+        }
+        if (found->second != next)
+            return false;
+        ++next;
+    }
+    return next == order.size();
 }
 
 } // namespace
@@ -245,6 +276,13 @@ void BoardView::configureTheBoard()
     }
     drawSectionLabels(width, height, y1, y2, y3);
     drawBeatBars(width, height, y1, y2, y3);
+    // The new rules, labels and bars go under the cards, keeping their own order, with the cork
+    // under everything: the cards keep their stacking and need not be raised one by one.
+    const QObjectList children = view()->children();
+    for (auto child = children.rbegin(); child != children.rend(); ++child)
+        if (auto* widget = qobject_cast<QWidget*>(*child); widget && isLayoutControl(*widget))
+            widget->lower();
+    boxBackground_->lower();
 }
 
 void BoardView::drawSectionLabels(int width, int height, int y1, int y2, int y3)
@@ -301,6 +339,9 @@ void BoardView::layoutSceneCardsOnBoard()
     if (!document)
         return;
     sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
+    const StoryLinkIndex links(story);
+    std::vector<QWidget*> stacking;
+    stacking.reserve(story.sceneCards().size());
     for (const auto& held : story.sceneCards()) {
         SceneCarddb* card = held.get();
         SceneCardView* control = document->sceneCardControlForSceneCard(card);
@@ -309,9 +350,9 @@ void BoardView::layoutSceneCardsOnBoard()
         control->setMyBoardViewParent(this);
         control->setMyBoardListViewParent(nullptr);
         if (control->scene() != card)
-            control->setScene(card);
+            control->setScene(card, links);
         control->setCanMove(true);
-        control->setupForCurrentBoardZoomFactor();
+        control->setupForCurrentBoardZoomFactor(links);
         // A card past the end of its row lies at the row's end; what is stored changes only
         // when the card is next written.
         if (card->percentageHorizontal() > 1.0f) {
@@ -320,15 +361,19 @@ void BoardView::layoutSceneCardsOnBoard()
             card->setIsDirty(dirty);
         }
         QWidget* cardView = control->view();
-        // A card view the board already holds only goes to the top: taking it off and adding it
-        // again would give the same stacking at a far higher price for a large board.
+        // A card view the board already holds stays on it: taking it off and adding it again
+        // would cost far more for a large board than putting it in its place in the stacking.
         if (cardView->parentWidget() != view())
             cardView->setParent(view());
-        else
-            cardView->raise();
+        stacking.push_back(cardView);
         cardView->move(cardOrigin(story, *card));
         cardView->show();
     }
+    // The cards lie in board order, the last on top. Raising a card searches the board's
+    // children, so a board already stacked so (a zoom, a refresh) is left as it is.
+    if (!stackedInOrder(*view(), stacking))
+        for (QWidget* cardView : stacking)
+            cardView->raise();
 }
 
 void BoardView::removeLayoutControlsFromTheBoard()
@@ -338,10 +383,7 @@ void BoardView::removeLayoutControlsFromTheBoard()
     std::vector<QWidget*> controls;
     for (QObject* child : view()->children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        if (!widget)
-            continue;
-        const bool rule = widget->metaObject() == &QFrame::staticMetaObject;
-        if (rule || widget->property("tag").toInt() == kLayoutTag)
+        if (widget && isLayoutControl(*widget))
             controls.push_back(widget);
     }
     for (QWidget* control : controls)

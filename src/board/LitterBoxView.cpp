@@ -10,12 +10,14 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
+#include "model/StoryLinkIndex.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
 
 #include <algorithm>
+#include <optional>
 
 namespace Pasteboard = RecordPasteboardType;
 
@@ -170,6 +172,10 @@ void LitterBoxView::refreshView()
         return;
     sortRecords(story->litterBox(), &SceneCarddb::sortByLocation);
     const BoardSections& sections = story->boardSections();
+    // What lies on the column's cards, read once for all of them.
+    std::optional<StoryLinkIndex> links;
+    if (!story->litterBox().empty())
+        links.emplace(*story);
 
     std::vector<LitterBoxBackground*> bars;
     std::vector<QWidget*> shown;
@@ -200,12 +206,12 @@ void LitterBoxView::refreshView()
                 QWidget* cardView = control->view();
                 cardView->setParent(column);
                 cardView->move(kCardLeft, static_cast<int>(y));
-                control->setupForCurrentBoardZoomFactor();
+                control->setupForCurrentBoardZoomFactor(*links);
                 cardView->resize(kCardWidth, cardView->height());
                 shown.push_back(cardView);
                 order.push_back(cardView);
                 y += static_cast<float>(cardView->height());
-                control->configureIndicators();
+                control->configureIndicators(*links);
             }
         }
     };

@@ -14,6 +14,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryLinkIndex.h"
 #include "model/StoryTransaction.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
@@ -38,6 +39,7 @@
 #include "model/UserInformationdb.h"
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -91,9 +93,24 @@ void detachFromCard(const RecordList<Record>& records, std::int64_t sceneCardID,
 
 SceneCardView* MyDocument::sceneCardControlForSceneCard(const SceneCarddb* card) const
 {
+    if (!card)
+        return nullptr;
+    const auto indexed = sceneCardControlIndex_.find(card);
+    if (indexed != sceneCardControlIndex_.end() && indexed->second->scene() == card)
+        return indexed->second;
+    // A view given another card since the index was made is still found, the slow way.
     const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
                                     [card](const auto& control) { return control->scene() == card; });
     return found == sceneCardControls_.end() ? nullptr : found->get();
+}
+
+void MyDocument::indexSceneCardControls()
+{
+    sceneCardControlIndex_.clear();
+    sceneCardControlIndex_.reserve(sceneCardControls_.size());
+    for (const auto& control : sceneCardControls_)
+        if (control->scene())
+            sceneCardControlIndex_.try_emplace(control->scene(), control.get());
 }
 
 void MyDocument::addMissingSceneCardControls()
@@ -113,16 +130,21 @@ void MyDocument::addMissingSceneCardControls()
         takeCardViewOffItsPresentation(*control);
         return true;
     });
-    // Board cards first, in board order, then the Litter Box.
+    // Board cards first, in board order, then the Litter Box; what lies on the new cards is
+    // read once for all of them.
+    std::optional<StoryLinkIndex> links;
     for (const auto* list : {&story.sceneCards(), &story.litterBox()}) {
         for (const auto& card : *list) {
             if (shown.count(card.get()))
                 continue;
+            if (!links)
+                links.emplace(story);
             auto control = std::make_unique<SceneCardView>(this, &story);
-            control->setScene(card.get());
+            control->setScene(card.get(), *links);
             sceneCardControls_.push_back(std::move(control));
         }
     }
+    indexSceneCardControls();
 }
 
 // --- The corkboard -----------------------------------------------------------------------------
@@ -277,6 +299,7 @@ void MyDocument::deleteSceneCard(SceneCarddb* card)
     if (found != sceneCardControls_.end()) {
         SceneCardView* control = found->release();
         sceneCardControls_.erase(found);
+        sceneCardControlIndex_.erase(card);
         control->setScene(nullptr);
         takeCardViewOffItsPresentation(*control);
         // The card may be deleted from one of its own buttons: the view goes once that is over.
@@ -444,8 +467,9 @@ void MyDocument::refreshBoardForPageCount()
     // The story has re-paged every card from its stored place; each card view shows its
     // card's new page. (A view's own place is the card's only while the corkboard shows it,
     // so the pages are not worked out from the views.)
+    const StoryLinkIndex links(*currentScreenplay_);
     for (const auto& control : sceneCardControls_)
-        control->setScene(control->scene());
+        control->setScene(control->scene(), links);
     refreshLitterBoxView();
     // Whichever presentation shows takes the new pages and beat ranges.
     if (currentScreenplay_->bigSceneView() == 1) {

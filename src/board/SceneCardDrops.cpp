@@ -129,7 +129,7 @@ bool SceneCardView::dropAttachment(std::int64_t attachedObjectID)
     if (!SceneCardEdits::linkAttachment(*screenplay(), scene_->sceneCardID(), attachedObjectID))
         return false;
     // The card's first attachment is its thumbnail.
-    setupForCurrentBoardZoomFactor();
+    refreshThumbnail();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryLinkIndex.h"
 
 #include <optional>
 
@@ -61,20 +62,18 @@ struct LinkedRecords
 };
 
 template <typename Record, typename Unpartnered, typename PartnerOf>
-LinkedRecords describeOnCard(const Screenplaydb& story, const RecordList<Record>& records, std::int64_t key,
+LinkedRecords describeOnCard(const StoryLinkIndex& links, const std::vector<const Record*>& records,
                              const QString& title, const QString& ownLine, const QString& partnerLine,
                              Unpartnered unpartnered, PartnerOf partnerOf)
 {
     LinkedRecords result{title};
-    for (const auto& record : records) {
-        if (record->sceneCardID() != key)
-            continue;
+    for (const Record* record : records) {
         result.any = true;
         result.text += ownLine.arg(recordText(*record)) + QLatin1Char('\n');
         if (unpartnered(*record)) {
             result.unpartnered = true;
         } else if (const auto* partner = partnerOf(*record)) {
-            if (const SceneCarddb* card = story.sceneCardForSceneCardID(partner->sceneCardID()))
+            if (const SceneCarddb* card = links.sceneCardForSceneCardID(partner->sceneCardID()))
                 result.text += (partnerLine + QStringLiteral(" IN: %2 (p. %3)"))
                                    .arg(recordText(*partner), card->heading())
                                    .arg(static_cast<qlonglong>(card->pageNumber()));
@@ -86,33 +85,37 @@ LinkedRecords describeOnCard(const Screenplaydb& story, const RecordList<Record>
     return result;
 }
 
-QPixmap thumbnailOfCard(Screenplaydb& story, std::int64_t key)
-{
-    // The thumbnail of the card's primary attachment, if it has one.
-    for (const auto& link : story.sceneCardObjects()) {
-        if (link->sceneCardID() != key || link->primaryDisplayFlag() != 1)
-            continue;
-        QPixmap thumbnail;
-        if (const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID()))
-            if (const std::optional<QByteArray> bytes = attachment->getThumbnail())
-                thumbnail.loadFromData(*bytes);
-        return thumbnail;
-    }
-    return {};
-}
-
 } // namespace
 
+std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t sceneCardID)
+{
+    const SceneCardObjectdb* link = links.primaryAttachmentLinkOfCard(sceneCardID);
+    return link ? link->attachedObjectID() : 0;
+}
+
+QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID)
+{
+    QPixmap thumbnail;
+    if (const AttachedObjectdb* attachment = attachedObjectID ? links.attachmentForID(attachedObjectID) : nullptr)
+        if (const std::optional<QByteArray> bytes = attachment->getThumbnail())
+            thumbnail.loadFromData(*bytes);
+    return thumbnail;
+}
+
 std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const SceneCarddb& card)
+{
+    return indicatorsOfCard(story, card, StoryLinkIndex(story, card.sceneCardID()));
+}
+
+std::vector<SceneCardIndicator> indicatorsOfCard(const Screenplaydb& story, const SceneCarddb& card,
+                                                 const StoryLinkIndex& links)
 {
     std::vector<SceneCardIndicator> shown;
     const std::int64_t key = card.sceneCardID();
 
     QString characters = QStringLiteral("Characters In Scene\n");
     bool hasCharacters = false;
-    for (const auto& link : story.sceneCardCharacters()) {
-        if (link->sceneCardID() != key)
-            continue;
+    for (const SceneCardCharacterdb* link : links.charactersOfCard(key)) {
         characters += link->characterName() + QLatin1Char('\n');
         hasCharacters = true;
     }
@@ -127,9 +130,9 @@ std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const Scen
     }
 
     const LinkedRecords setups = describeOnCard(
-        story, story.sceneSetups(), key, QStringLiteral("Set-ups In Scene\n"), QStringLiteral("SET-UP: %1"),
+        links, links.setupsOfCard(key), QStringLiteral("Set-ups In Scene\n"), QStringLiteral("SET-UP: %1"),
         QStringLiteral("PAY-OFF: %1"), [](const SceneSetupdb& setup) { return setup.scenePayoffID() == 0; },
-        [&story](const SceneSetupdb& setup) { return story.payoffForPayoffID(setup.scenePayoffID()); });
+        [&links](const SceneSetupdb& setup) { return links.payoffForPayoffID(setup.scenePayoffID()); });
     if (setups.any)
         shown.push_back({SceneCardIndicator::Setups,
                          setups.unpartnered ? QStringLiteral("SetupsWithOutPayoffs")
@@ -137,9 +140,9 @@ std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const Scen
                          trimmedLines(setups.text)});
 
     const LinkedRecords payoffs = describeOnCard(
-        story, story.scenePayoffs(), key, QStringLiteral("Pay-offs In Scene\n"), QStringLiteral("PAY-OFF: %1"),
+        links, links.payoffsOfCard(key), QStringLiteral("Pay-offs In Scene\n"), QStringLiteral("PAY-OFF: %1"),
         QStringLiteral("SET-UP: %1"), [](const ScenePayoffdb& payoff) { return payoff.sceneSetupID() == 0; },
-        [&story](const ScenePayoffdb& payoff) { return story.setupForPayoffID(payoff.scenePayoffID()); });
+        [&links](const ScenePayoffdb& payoff) { return links.setupForPayoffID(payoff.scenePayoffID()); });
     if (payoffs.any)
         shown.push_back({SceneCardIndicator::Payoffs,
                          payoffs.unpartnered ? QStringLiteral("PayoffsWithoutSetups")
@@ -149,6 +152,12 @@ std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const Scen
 }
 
 SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int64_t tab, const QColor& brown)
+{
+    return lookOfCard(story, card, StoryLinkIndex(story, card.sceneCardID()), tab, brown);
+}
+
+SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, const StoryLinkIndex& links,
+                         std::int64_t tab, const QColor& brown)
 {
     SceneCardLook look;
     look.heading = card.heading();
@@ -161,8 +170,9 @@ SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int6
         look.stripes[static_cast<std::size_t>(stripe - 1)] = colorForStripe(story, card.colorLegendID(stripe));
     look.emotionalChangeType = emotionalChangeTypeColor(card.emotionalChangeType(), look.emotionalChangeType);
     look.markedTab = brown;
-    look.thumbnail = thumbnailOfCard(story, card.sceneCardID());
-    look.indicators = indicatorsOfCard(story, card);
+    look.thumbnailAttachmentID = thumbnailAttachmentOfCard(links, card.sceneCardID());
+    look.thumbnail = thumbnailOfAttachment(links, look.thumbnailAttachmentID);
+    look.indicators = indicatorsOfCard(story, card, links);
     return look;
 }
 

@@ -17,6 +17,7 @@
 class QPainter;
 class SceneCarddb;
 class Screenplaydb;
+class StoryLinkIndex;
 
 // One indicator icon in a card's title bar: what lies on the card, its picture and what its
 // tooltip says.
@@ -45,6 +46,9 @@ struct SceneCardLook
     // The background of the tab that shows.
     QColor markedTab = QColor(205, 133, 63);
     QPixmap thumbnail;
+    // The attachment whose thumbnail shows (0 for none): a card reads the picture again only
+    // when its primary attachment changes.
+    std::int64_t thumbnailAttachmentID = 0;
     // The indicators shown, left to right.
     std::vector<SceneCardIndicator> indicators;
     QString thumbTackImage = QStringLiteral("SceneCardThumbDown");
@@ -54,11 +58,21 @@ struct SceneCardLook
     SceneCardPart editedPart = SceneCardPart::None;
 };
 
-// The indicators of `card`: characters, location, set-ups and pay-offs lying on it.
+// The indicators of `card`: characters, location, set-ups and pay-offs lying on it. Without an
+// index the story's links are read for this one card; with one (built for a pass over many
+// cards) each card costs only its own links.
 std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const SceneCarddb& card);
+std::vector<SceneCardIndicator> indicatorsOfCard(const Screenplaydb& story, const SceneCarddb& card,
+                                                 const StoryLinkIndex& links);
 // Everything `card` shows, with the text area showing `tab` and the marked tab in `brown`.
 SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int64_t tab = 1,
                          const QColor& brown = QColor(205, 133, 63));
+SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, const StoryLinkIndex& links,
+                         std::int64_t tab = 1, const QColor& brown = QColor(205, 133, 63));
+// The attachment whose thumbnail a card shows: its primary attachment, 0 for none.
+std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t sceneCardID);
+// The thumbnail of an attachment, decoded; a null picture for none.
+QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID);
 // The card's text for a field whose content may be empty: the field's own name then.
 QString fieldTextOrPlaceholder(const QString& text, const QString& placeholder);
 

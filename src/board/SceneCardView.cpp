@@ -7,6 +7,7 @@
 #include "app/MyDocument.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryLinkIndex.h"
 #include "panes/BeatsTableView.h"
 #include "panes/SetupPayoffTableView.h"
 #include "panes/ModalDialogs.h"
@@ -103,13 +104,24 @@ void SceneCardView::paintCard(QPainter& painter)
 
 void SceneCardView::setScene(SceneCarddb* scene)
 {
+    if (scene && screenplay()) {
+        setScene(scene, StoryLinkIndex(*screenplay(), scene->sceneCardID()));
+        return;
+    }
+    if (editor_)
+        commitEditing();
+    scene_ = scene;
+}
+
+void SceneCardView::setScene(SceneCarddb* scene, const StoryLinkIndex& links)
+{
     if (editor_)
         commitEditing();
     scene_ = scene;
     if (!scene_ || !screenplay())
         return;
     const QColor brown = painter_.look().markedTab;
-    SceneCardLook look = lookOfCard(*screenplay(), *scene_, selectedTab_, brown);
+    SceneCardLook look = lookOfCard(*screenplay(), *scene_, links, selectedTab_, brown);
     look.thumbTackImage = painter_.look().thumbTackImage;
     look.showsControls = painter_.look().showsControls;
     painter_.setLook(std::move(look));
@@ -148,8 +160,6 @@ void SceneCardView::setupForCurrentBoardZoomFactor()
     Screenplaydb* story = screenplay();
     if (!story)
         return;
-    if (scene_)
-        painter_.look().thumbnail = lookOfCard(*story, *scene_, selectedTab_).thumbnail;
     const BoardSections& sections = story->boardSections();
     const QSize size(static_cast<int>(sections.STANDARDSCENECARDWIDTH()),
                      static_cast<int>(sections.STANDARDSCENECARDHEIGHT()));
@@ -163,10 +173,41 @@ void SceneCardView::setupForCurrentBoardZoomFactor()
     repaint();
 }
 
-void SceneCardView::configureIndicators()
+void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
+{
+    if (scene_) {
+        SceneCardLook& look = painter_.look();
+        const std::int64_t attachment = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
+        if (attachment != look.thumbnailAttachmentID) {
+            look.thumbnailAttachmentID = attachment;
+            look.thumbnail = thumbnailOfAttachment(links, attachment);
+        }
+    }
+    setupForCurrentBoardZoomFactor();
+}
+
+void SceneCardView::refreshThumbnail()
 {
     if (screenplay() && scene_)
-        painter_.look().indicators = indicatorsOfCard(*screenplay(), *scene_);
+        setupForCurrentBoardZoomFactor(StoryLinkIndex(*screenplay(), scene_->sceneCardID()));
+    else
+        setupForCurrentBoardZoomFactor();
+}
+
+void SceneCardView::configureIndicators()
+{
+    if (screenplay() && scene_) {
+        configureIndicators(StoryLinkIndex(*screenplay(), scene_->sceneCardID()));
+        return;
+    }
+    painter_.look().indicators.clear();
+    repaint();
+}
+
+void SceneCardView::configureIndicators(const StoryLinkIndex& links)
+{
+    if (screenplay() && scene_)
+        painter_.look().indicators = indicatorsOfCard(*screenplay(), *scene_, links);
     else
         painter_.look().indicators.clear();
     repaint();

@@ -23,6 +23,7 @@ class QMimeData;
 class QPlainTextEdit;
 class SceneCarddb;
 class SceneCardView;
+class StoryLinkIndex;
 
 // What the board list view offers the cards it shows: bringing one to the top, and taking a
 // Litter Box card dropped on one of its cards (`tag` the row id of the card it fell on, as
@@ -101,17 +102,23 @@ public:
     void setScreenplay(Screenplaydb* screenplay);
     SceneCarddb* scene() const { return scene_; }
     // Shows the card (not owned: the story owns it and outlives the view's use of it). A field
-    // being edited is written first.
+    // being edited is written first. A pass over many cards hands in one index of the story's
+    // links, so that each card reads only its own.
     void setScene(SceneCarddb* scene);
+    void setScene(SceneCarddb* scene, const StoryLinkIndex& links);
 
     // Paints the six colour stripes from the card's colour-code slots (white for none).
     void setColors();
     // Paints the emotional-change type white (0), green (1) or red (2).
     void setEmotionalChangeTypeColor();
-    // Thumbnail, size, frames and fonts for the story's zoom factor.
+    // Size, frames and fonts for the story's zoom factor and the thumbnail the card shows.
     void setupForCurrentBoardZoomFactor();
+    // The same, first taking the thumbnail of the card's primary attachment when that changed.
+    void setupForCurrentBoardZoomFactor(const StoryLinkIndex& links);
+    void refreshThumbnail();
     // Shows, places and explains the characters, location, set-ups and pay-offs icons.
     void configureIndicators();
+    void configureIndicators(const StoryLinkIndex& links);
     // The card's page and board beat from the view's place on the board; saves the card.
     void setPageNumber();
     // Shows `page` as the card's page number.

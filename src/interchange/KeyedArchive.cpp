@@ -3,6 +3,8 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <limits>
 #include <utility>
 
@@ -50,6 +52,28 @@ std::optional<std::uint64_t> referenceIndex(plist_t node)
     return std::nullopt;
 }
 
+// Calls `visit` with each item of an array, in order, walking the array once. Stops with an
+// ArchiveError past `most` items.
+template <typename Visit>
+void forEachItem(plist_t array, std::size_t most, Visit visit)
+{
+    plist_array_iter iterator = nullptr;
+    plist_array_new_iter(array, &iterator);
+    if (!iterator)
+        throw std::bad_alloc();
+    const std::unique_ptr<void, decltype(&std::free)> owned(iterator, &std::free);
+    std::size_t count = 0;
+    for (;;) {
+        plist_t item = nullptr;
+        plist_array_next_item(array, iterator, &item);
+        if (!item)
+            return;
+        if (++count > most)
+            fail(QStringLiteral("The archive holds more objects than a project file can."));
+        visit(item);
+    }
+}
+
 } // namespace
 
 KeyedArchive::KeyedArchive(void* plist)
@@ -65,8 +89,7 @@ KeyedArchive::~KeyedArchive()
 
 KeyedArchive::KeyedArchive(KeyedArchive&& other) noexcept
     : plist_(std::exchange(other.plist_, nullptr))
-    , objects_(std::exchange(other.objects_, nullptr))
-    , objectCount_(std::exchange(other.objectCount_, 0))
+    , objects_(std::move(other.objects_))
 {
 }
 
@@ -85,13 +108,9 @@ KeyedArchive KeyedArchive::read(const QByteArray& bytes)
     plist_t top = isType(plist, PLIST_DICT) ? plist_dict_get_item(plist, "$top") : nullptr;
     if (!isType(objects, PLIST_ARRAY) || !isType(top, PLIST_DICT))
         fail(QStringLiteral("The file is a property list but no keyed archive."));
-    const std::uint32_t count = plist_array_get_size(objects);
-    if (count == 0)
+    forEachItem(objects, kMostObjects, [&archive](plist_t item) { archive.objects_.push_back(item); });
+    if (archive.objects_.empty())
         fail(QStringLiteral("The archive holds no objects."));
-    if (count > kMostObjects)
-        fail(QStringLiteral("The archive holds more objects than a project file can."));
-    archive.objects_ = objects;
-    archive.objectCount_ = count;
     return archive;
 }
 
@@ -113,15 +132,15 @@ void* KeyedArchive::dereference(void* node, const std::vector<std::uint64_t>& pa
     if (!reference)
         return node;
     const std::uint64_t index = *reference;
-    if (index >= objectCount_)
-        fail(QStringLiteral("The archive refers to object %1 of only %2.").arg(index).arg(objectCount_));
+    if (index >= objects_.size())
+        fail(QStringLiteral("The archive refers to object %1 of only %2.").arg(index).arg(objects_.size()));
     if (std::find(path.begin(), path.end(), index) != path.end())
         fail(QStringLiteral("The archive's objects refer to one another in a circle."));
     if (path.size() >= kDeepest)
         fail(QStringLiteral("The archive's objects are nested too deeply."));
     if (reached)
         reached->push_back(index);
-    return plist_array_get_item(static_cast<plist_t>(objects_), static_cast<std::uint32_t>(index));
+    return objects_[static_cast<std::size_t>(index)];
 }
 
 ArchivedObject KeyedArchive::resolve(void* reference, const std::vector<std::uint64_t>& path) const
@@ -229,17 +248,15 @@ std::optional<QString> ArchivedObject::text(const char* key) const
 std::optional<std::vector<ArchivedObject>> ArchivedObject::objects(const char* key) const
 {
     plist_t reference = plist_dict_get_item(static_cast<plist_t>(node_), key);
-    if (!reference)
+    if (!reference || referenceIndex(reference) == std::uint64_t{0})
         return std::nullopt;
     std::vector<std::uint64_t> reached;
     plist_t array = static_cast<plist_t>(archive_->dereference(reference, path_, &reached));
     plist_t items = isType(array, PLIST_DICT) ? plist_dict_get_item(array, "NS.objects") : nullptr;
     if (!isType(items, PLIST_ARRAY))
-        return std::nullopt;
-    const std::uint32_t count = plist_array_get_size(items);
+        fail(QStringLiteral("The archive holds no list under \"%1\".").arg(QString::fromLatin1(key)));
     std::vector<ArchivedObject> found;
-    found.reserve(std::min<std::uint32_t>(count, archive_->objectCount_));
-    for (std::uint32_t index = 0; index < count; ++index)
-        found.push_back(archive_->resolve(plist_array_get_item(items, index), reached));
+    forEachItem(items, KeyedArchive::kMostObjects,
+                [&](plist_t item) { found.push_back(archive_->resolve(item, reached)); });
     return found;
 }

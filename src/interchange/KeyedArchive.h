@@ -15,6 +15,8 @@
 // The file is user input. Every reference is checked against the table, the table's size is
 // limited, and following references is limited in depth and never revisits an object on the
 // way, so a damaged or hostile archive gives an error and never a crash or an endless walk.
+// Every array is walked once, from its start (the property-list library finds an array's n-th
+// item by walking to it), so reading takes time in proportion to the file.
 // The archive owns the property-list tree; ArchivedObject views into it are valid while the
 // archive lives.
 class KeyedArchive;
@@ -31,7 +33,8 @@ public:
     std::optional<bool> boolean(const char* key) const;
     std::optional<QString> text(const char* key) const;
     // The objects of an archived array under the key; nothing when the key is missing or
-    // does not hold an array.
+    // refers to no value (object 0). Throws ArchiveError when the key holds anything but an
+    // array, or an array of more items than an archive may hold.
     std::optional<std::vector<ArchivedObject>> objects(const char* key) const;
 
 private:
@@ -82,6 +85,6 @@ private:
     void* dereference(void* node, const std::vector<std::uint64_t>& path, std::vector<std::uint64_t>* reached) const;
 
     void* plist_ = nullptr;
-    void* objects_ = nullptr;
-    std::uint32_t objectCount_ = 0;
+    // The archive's object table, read once.
+    std::vector<void*> objects_;
 };

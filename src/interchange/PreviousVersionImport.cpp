@@ -14,10 +14,13 @@
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StickyNotedb.h"
+#include "model/StoredRange.h"
 #include "model/StringUtilities.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 
 namespace PreviousVersion {
@@ -121,21 +124,29 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
     card->setNotes(archived.notes);
     card->setEmotionalChange(archived.emotionalChange);
     card->setConflict(archived.conflict);
-    card->setPageNumber(archived.pageNumber);
-    const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(archived.pageNumber);
+    // Each number is brought into the range the story accepts: a page within the story, a left
+    // position on the board, a fraction of a row, no negative colour code. The import keeps no
+    // count of what it moved.
+    bool adjusted = false;
+    const std::int64_t page = StoredRange::clamp(archived.pageNumber, 1, story.pageCount(), adjusted);
+    card->setPageNumber(page);
+    const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
     card->setCurrentBeatSection(boardBeat);
+    // The reader refuses positions a 64-bit integer cannot hold, so the truncation is defined.
     const auto left = static_cast<std::int64_t>(archived.positionLeft);
-    card->setPositionLeft(left <= 3 ? 4 : left);
+    card->setPositionLeft(StoredRange::clamp(left <= 3 ? 4 : left, 4, StoredRange::kMostPosition, adjusted));
     card->setPositionTop(sections.topForBoardBeatSection(boardBeat));
     if (version2)
-        card->setPercentageHorizontal(archived.positionPercentage);
+        card->setPercentageHorizontal(StoredRange::fraction(archived.positionPercentage, adjusted));
     else
-        card->setPercentageHorizontal(fraction(static_cast<double>(card->positionLeft() - 4),
-                                               static_cast<double>(sections.boardWidthForBoardBeatSection(boardBeat))));
+        card->setPercentageHorizontal(StoredRange::fraction(
+            fraction(static_cast<double>(card->positionLeft() - 4),
+                     static_cast<double>(sections.boardWidthForBoardBeatSection(boardBeat))),
+            adjusted));
     card->setPercentageVertical(
         fraction(static_cast<double>(card->positionTop()), static_cast<double>(story.boardHeight())));
     for (int slot = 1; slot <= 6; ++slot)
-        card->setColorLegendID(slot, archived.colorKeys[static_cast<std::size_t>(slot - 1)]);
+        card->setColorLegendID(slot, std::max(archived.colorKeys[static_cast<std::size_t>(slot - 1)], 0));
     card->setOnBoard(archived.onBoard ? 1 : 2);
     card->insertIntoDatabaseWithID(&story);
     if (version2 && !archived.script.isEmpty())
@@ -147,7 +158,10 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
 
 void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
 {
-    const std::int64_t pages = project.isVersion2 ? project.pageCount : kVersion1PageCount;
+    bool adjusted = false;
+    const std::int64_t pages = project.isVersion2 ? StoredRange::clamp(project.pageCount, StoredRange::kLeastPageCount,
+                                                                       StoredRange::kMostPageCount, adjusted)
+                                                  : kVersion1PageCount;
     story.setPageCount(pages);
     story.boardSections().setPageCount(pages);
     // A project without a title keeps the one the new file's name gave the story.
@@ -155,7 +169,8 @@ void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
         story.setScreenplayTitle(*project.screenPlayTitle);
     story.setGenre(project.genre);
     story.setScreenplayGUID(StringUtilities::stringWithUUID());
-    story.setParentWindowWidth(static_cast<std::int64_t>(project.formWidth));
+    story.setParentWindowWidth(
+        StoredRange::clamp(static_cast<std::int64_t>(project.formWidth), 0, StoredRange::kMostSize, adjusted));
     story.boardSections().setBoardPanelWidth(story.boardWidth());
     story.boardSections().setBoardPanelHeight(story.boardHeight());
 

@@ -3,14 +3,28 @@
 #include "KeyedArchive.h"
 
 #include <limits>
+#include <unordered_set>
 
 namespace PreviousVersion {
 
 namespace {
 
+// The largest position or width, in points, an earlier version's board or window could hold;
+// a value past it, or one that is no number, marks the file as damaged.
+constexpr double kLargestPosition = 1.0e9;
+
+[[noreturn]] void notANumber(const char* key)
+{
+    throw ArchiveError{
+        QStringLiteral("The value of \"%1\" is not a number the project can hold.").arg(QString::fromLatin1(key))};
+}
+
 std::int32_t int32Field(const ArchivedObject& archived, const char* key)
 {
-    const std::int64_t value = archived.integer(key).value_or(0);
+    const std::optional<std::int64_t> read = archived.integer(key);
+    if (!read && archived.has(key))
+        notANumber(key);
+    const std::int64_t value = read.value_or(0);
     if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
         throw ArchiveError{QStringLiteral("The value of \"%1\" is out of range.").arg(QString::fromLatin1(key))};
     return static_cast<std::int32_t>(value);
@@ -18,9 +32,11 @@ std::int32_t int32Field(const ArchivedObject& archived, const char* key)
 
 float floatField(const ArchivedObject& archived, const char* key)
 {
-    const double value = archived.real(key).value_or(0.0);
-    // A value a float cannot hold is no position.
-    if (!(value >= -3.0e38 && value <= 3.0e38))
+    const std::optional<double> read = archived.real(key);
+    if (!read && archived.has(key))
+        notANumber(key);
+    const double value = read.value_or(0.0);
+    if (!(value >= -kLargestPosition && value <= kLargestPosition))
         throw ArchiveError{QStringLiteral("The value of \"%1\" is out of range.").arg(QString::fromLatin1(key))};
     return static_cast<float>(value);
 }
@@ -37,13 +53,21 @@ void expectClass(const ArchivedObject& archived, const char* name)
                                .arg(archived.className(), QString::fromLatin1(name))};
 }
 
-template <typename Record>
-std::vector<Record> decodeList(const ArchivedObject& archived, const char* key, const char* className)
+// The records of an archived list, refused at the first one whose id another already has (ids
+// become row ids of the new story).
+template <typename Record, typename Id>
+std::vector<Record> decodeList(const ArchivedObject& archived, const char* key, const char* className, Id id,
+                               const char* kind)
 {
     std::vector<Record> records;
+    std::unordered_set<std::int32_t> ids;
     for (const ArchivedObject& element : archived.objects(key).value_or(std::vector<ArchivedObject>())) {
         expectClass(element, className);
         records.push_back(Record::decode(element));
+        const std::int32_t recordId = records.back().*id;
+        if (!ids.insert(recordId).second)
+            throw ArchiveError{
+                QStringLiteral("Two %1 have the same id, %2.").arg(QString::fromLatin1(kind)).arg(recordId)};
     }
     return records;
 }
@@ -131,9 +155,12 @@ Screenplay Screenplay::decode(const ArchivedObject& archived)
     story.formWidth = floatField(archived, "formWidth");
     for (std::size_t beat = 0; beat < story.beats.size(); ++beat)
         story.beats[beat] = textField(archived, QStringLiteral("beat%1").arg(beat + 1).toLatin1().constData());
-    story.sceneCards = decodeList<SceneCard>(archived, "sceneCards", "SceneCard");
-    story.sceneSetups = decodeList<SceneSetup>(archived, "sceneSetups", "SceneSetup");
-    story.scenePayoffs = decodeList<ScenePayoff>(archived, "scenePayoffs", "ScenePayoff");
+    story.sceneCards =
+        decodeList<SceneCard>(archived, "sceneCards", "SceneCard", &SceneCard::sceneCardID, "scene cards");
+    story.sceneSetups =
+        decodeList<SceneSetup>(archived, "sceneSetups", "SceneSetup", &SceneSetup::sceneSetupID, "set-ups");
+    story.scenePayoffs =
+        decodeList<ScenePayoff>(archived, "scenePayoffs", "ScenePayoff", &ScenePayoff::scenePayoffID, "pay-offs");
     story.isVersion2 = archived.has("pageCount");
     story.pageCount = int32Field(archived, "pageCount");
     story.generalNotes = textField(archived, "generalNotes");

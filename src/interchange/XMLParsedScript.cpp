@@ -2,7 +2,12 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
+
+// The most text, in characters, a script's file may give once its entities are expanded.
+constexpr qint64 kMostTextCharacters = 64LL * 1024 * 1024;
 
 bool is(QStringView name, QLatin1StringView wanted)
 {
@@ -46,15 +51,34 @@ bool XMLParsedScript::parseScriptData(const QByteArray& data)
 {
     QXmlStreamReader reader(data);
     // A script is not a place for entity expansions; the reader's own limit stops a file that
-    // multiplies them.
+    // multiplies them within one entity, and the bound on all the text read stops one that
+    // uses an entity many times over.
     reader.setEntityExpansionLimit(1024);
+    const qint64 mostText = std::min(kMostTextCharacters, 4 * static_cast<qint64>(data.size()) + 1024 * 1024);
+    qint64 textRead = 0;
+    auto withinBound = [&](qint64 characters) {
+        textRead += characters;
+        if (textRead <= mostText)
+            return true;
+        reader.raiseError(QStringLiteral("the file's text grows to more than %1 MB as it is read, far more than "
+                                         "any script holds")
+                              .arg(mostText / (1024 * 1024)));
+        return false;
+    };
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            didStartElement(reader.name(), reader.attributes());
+        case QXmlStreamReader::StartElement: {
+            const QXmlStreamAttributes attributes = reader.attributes();
+            qint64 characters = 0;
+            for (const QXmlStreamAttribute& attribute : attributes)
+                characters += attribute.value().size();
+            if (withinBound(characters))
+                didStartElement(reader.name(), attributes);
             break;
+        }
         case QXmlStreamReader::Characters:
-            foundCharacters(reader.text());
+            if (withinBound(reader.text().size()))
+                foundCharacters(reader.text());
             break;
         case QXmlStreamReader::EndElement:
             didEndElement(reader.name());

@@ -18,29 +18,39 @@ StatementUse::~StatementUse()
     }
 }
 
+// A value that cannot be bound (a text or blob past SQLite's length limit, memory running
+// out, an index the statement does not have) fails here with SQLite's reason, rather than
+// leaving the parameter NULL for a constraint to complain about later.
+void StatementUse::checkBind(int result)
+{
+    if (result != SQLITE_OK)
+        raiseDatabaseError("StatementUse", "Error: failed to bind a value with message '%s'.", db_);
+}
+
 StatementUse& StatementUse::bind(int index, std::int64_t value)
 {
-    sqlite3_bind_int64(statement_, index, static_cast<sqlite3_int64>(value));
+    checkBind(sqlite3_bind_int64(statement_, index, static_cast<sqlite3_int64>(value)));
     return *this;
 }
 
 StatementUse& StatementUse::bind(int index, double value)
 {
-    sqlite3_bind_double(statement_, index, value);
+    checkBind(sqlite3_bind_double(statement_, index, value));
     return *this;
 }
 
 StatementUse& StatementUse::bind(int index, const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
-    sqlite3_bind_text(statement_, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    checkBind(sqlite3_bind_text64(statement_, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
+                                  SQLITE_TRANSIENT, SQLITE_UTF8));
     return *this;
 }
 
 StatementUse& StatementUse::bindBlob(int index, const QByteArray& value)
 {
-    sqlite3_bind_blob64(statement_, index, value.constData(), static_cast<sqlite3_uint64>(value.size()),
-                        SQLITE_TRANSIENT);
+    checkBind(sqlite3_bind_blob64(statement_, index, value.constData(), static_cast<sqlite3_uint64>(value.size()),
+                                  SQLITE_TRANSIENT));
     return *this;
 }
 

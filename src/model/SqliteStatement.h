@@ -19,7 +19,8 @@ public:
     StatementUse(const StatementUse&) = delete;
     StatementUse& operator=(const StatementUse&) = delete;
 
-    // Parameters are numbered from 1.
+    // Parameters are numbered from 1. A value SQLite refuses to bind raises "Error: failed to
+    // bind a value with message '%s'." with SQLite's reason.
     StatementUse& bind(int index, std::int64_t value);
     StatementUse& bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
     StatementUse& bind(int index, double value);
@@ -59,6 +60,8 @@ public:
     static int done();
 
 private:
+    void checkBind(int result);
+
     sqlite3_stmt* statement_;
     sqlite3* db_;
 };

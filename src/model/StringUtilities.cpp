@@ -97,8 +97,10 @@ QString valueForTag(const QString& text, const QString& tag)
     if (start < 0)
         return QString(QLatin1String(""));
     const qsizetype valueStart = start + opening.size();
-    const qsizetype end = text.indexOf(closing, valueStart);
-    if (end < 0)
+    // Both tags are searched from the start: a closing tag met before the opening one has
+    // ended leaves no value.
+    const qsizetype end = text.indexOf(closing);
+    if (end < valueStart)
         return QString(QLatin1String(""));
     return text.mid(valueStart, end - valueStart);
 }

@@ -241,10 +241,25 @@ UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bool tooLong = false;
+    if (request.maxBodyBytes > 0)
+        QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+            if (received > request.maxBodyBytes || total > request.maxBodyBytes) {
+                tooLong = true;
+                loop.quit();
+            }
+        });
     timer.start(request.timeout);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 
+    if (tooLong) {
+        QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+        reply->abort();
+        result.error = QStringLiteral("The answer is longer than the %1 MB this download may take.")
+                           .arg(request.maxBodyBytes / (1024 * 1024));
+        return result;
+    }
     if (!reply->isFinished()) {
         // Timed out: the request ends here, before the reply and its manager go away.
         QObject::disconnect(reply.get(), nullptr, &loop, nullptr);

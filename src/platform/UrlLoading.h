@@ -23,6 +23,8 @@ struct UrlLoadRequest {
     QByteArray body;
     // The longest wait for the whole answer.
     std::chrono::milliseconds timeout{30000};
+    // The most bytes of body taken; a longer answer ends as an error. 0 sets no bound.
+    qint64 maxBodyBytes = 0;
 };
 
 struct UrlLoadResult {

@@ -15,10 +15,12 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "model/StoryLinkIndex.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 namespace SceneCardReports {
 
@@ -47,6 +49,42 @@ QImage pictureOf(const QByteArray& data)
 {
     return data.isEmpty() ? QImage() : QImage::fromData(data);
 }
+
+// Each picture of a report decoded once: every place it shows draws the same image, which the
+// PDF then holds once.
+class PictureCache
+{
+public:
+    explicit PictureCache(const Screenplaydb& story) : story_(story) {}
+
+    // The character's picture; the generic one for a character that no longer exists.
+    const QImage& ofCharacter(const Characterdb* character)
+    {
+        const std::int64_t key = character ? character->characterID() : 0;
+        const auto found = characters_.find(key);
+        if (found != characters_.end())
+            return found->second;
+        QImage picture = character ? pictureOf(story_.displayImageForCharacter(*character))
+                                   : QImage(QStringLiteral(":/images/GenericCharacter.png"));
+        return characters_.emplace(key, std::move(picture)).first->second;
+    }
+
+    // The attachment's thumbnail; no picture for none.
+    const QImage& ofAttachment(const AttachedObjectdb* attachment)
+    {
+        const std::int64_t key = attachment ? attachment->attachedObjectID() : 0;
+        const auto found = attachments_.find(key);
+        if (found != attachments_.end())
+            return found->second;
+        QImage picture = attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
+        return attachments_.emplace(key, std::move(picture)).first->second;
+    }
+
+private:
+    const Screenplaydb& story_;
+    std::unordered_map<std::int64_t, QImage> characters_;
+    std::unordered_map<std::int64_t, QImage> attachments_;
+};
 
 // The caption of the list view's sorting and filters, when there is one, at y.
 void placeCaption(StoryReport& report, const Screenplaydb& story)
@@ -182,6 +220,9 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.setY(top(textBlock) + std::max(float(textBlock.frame().height()), 36 - nameHeight));
     };
 
+    // What lies on each card, read once for the whole report.
+    const StoryLinkIndex links(story);
+    PictureCache pictures(story);
     for (SceneCarddb* card : cardSet(story)) {
         r.setLayout(kLeft, 0, 5);
         const BlockOfTextView& heading = r.textAt(r.y(), card->heading(), bold(12), false);
@@ -226,22 +267,18 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
 
         r.setLayout(kLeft, 0, 0);
         r.addText(QStringLiteral("Set-ups"), bold(), false);
-        for (const std::unique_ptr<SceneSetupdb>& setup : story.sceneSetups()) {
-            if (setup->sceneCardID() != card->sceneCardID())
-                continue;
+        for (const SceneSetupdb* setup : links.setupsOfCard(card->sceneCardID())) {
             r.addText(setup->sceneSetup(), bold(), false);
             const ScenePayoffdb* payoff =
-                setup->scenePayoffID() != 0 ? story.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
+                setup->scenePayoffID() != 0 ? links.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
             r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
         }
         rule(0);
         r.setLayout(kLeft, 0, 0);
         r.addText(QStringLiteral("Pay-offs"), bold(), false);
-        for (const std::unique_ptr<ScenePayoffdb>& payoff : story.scenePayoffs()) {
-            if (payoff->sceneCardID() != card->sceneCardID())
-                continue;
+        for (const ScenePayoffdb* payoff : links.payoffsOfCard(card->sceneCardID())) {
             r.addText(payoff->scenePayoff(), bold(), false);
-            const SceneSetupdb* setup = story.setupForPayoffID(payoff->scenePayoffID());
+            const SceneSetupdb* setup = links.setupForPayoffID(payoff->scenePayoffID());
             r.addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), false);
         }
         rule(0);
@@ -249,13 +286,10 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.setLayout(kLeft, 0, 0);
         r.addText(QStringLiteral("Characters"), bold(), false);
         bool anyCharacter = false;
-        for (const std::unique_ptr<SceneCardCharacterdb>& link : story.sceneCardCharacters()) {
-            if (link->sceneCardID() != card->sceneCardID())
-                continue;
+        for (const SceneCardCharacterdb* link : links.charactersOfCard(card->sceneCardID())) {
             const Characterdb* character = story.characterForCharacterID(link->characterID());
             // A character that no longer exists shows the generic picture and no text.
-            const QImage picture = character ? pictureOf(story.displayImageForCharacter(*character))
-                                             : QImage(QStringLiteral(":/images/GenericCharacter.png"));
+            const QImage& picture = pictures.ofCharacter(character);
             pictured(character ? character->characterName() : QString(), bold(),
                      character ? character->description() : QString(), picture, left, 55);
             anyCharacter = true;
@@ -265,12 +299,9 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.setLayout(kLeft, 0, 0);
         r.addText(QStringLiteral("Attachments"), bold(), false);
         bool anyAttachment = false;
-        for (const std::unique_ptr<SceneCardObjectdb>& link : story.sceneCardObjects()) {
-            if (link->sceneCardID() != card->sceneCardID())
-                continue;
-            const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
-            const QImage thumbnail =
-                attachment ? pictureOf(attachment->getThumbnail().value_or(QByteArray())) : QImage();
+        for (const SceneCardObjectdb* link : links.attachmentLinksOfCard(card->sceneCardID())) {
+            const AttachedObjectdb* attachment = links.attachmentForID(link->attachedObjectID());
+            const QImage& thumbnail = pictures.ofAttachment(attachment);
             pictured(attachment ? attachment->title() : QString(), plain(), link->description(), thumbnail, left + 15,
                      70);
             anyAttachment = true;

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -20,6 +21,33 @@ const QColor kStripRuleColor = QColor::fromRgb(204, 204, 204);
 constexpr int kStripRuleHeight = 4;
 constexpr int kMiniCardLeft = 3;
 constexpr int kMiniCardTop = 8;
+
+// Scrolls the strip so that `frame` (the strip's points) shows with 50 points around it, as
+// the scroll view does for a child widget.
+void ensureFrameVisible(QScrollArea& scroll, QRect frame)
+{
+    const QWidget* content = scroll.widget();
+    if (!content)
+        return;
+    const QRect visible(-content->pos(), scroll.viewport()->size());
+    if (visible.contains(frame))
+        return;
+    frame.adjust(-50, -50, 50, 50);
+    QScrollBar* horizontal = scroll.horizontalScrollBar();
+    if (frame.width() > visible.width())
+        horizontal->setValue(frame.center().x() - visible.width() / 2);
+    else if (frame.right() > visible.right())
+        horizontal->setValue(frame.right() - visible.width());
+    else if (frame.left() < visible.left())
+        horizontal->setValue(frame.left());
+    QScrollBar* vertical = scroll.verticalScrollBar();
+    if (frame.height() > visible.height())
+        vertical->setValue(frame.center().y() - visible.height() / 2);
+    else if (frame.bottom() > visible.bottom())
+        vertical->setValue(frame.bottom() - visible.height());
+    else if (frame.top() < visible.top())
+        vertical->setValue(frame.top());
+}
 
 } // namespace
 
@@ -95,7 +123,9 @@ void MyDocument::showMiniSceneCards()
         scrMiniSceneCards_ = strip;
 
         const int contentWidth = static_cast<int>(board.size()) * kMiniSceneCardStep + 5;
-        auto* cards = new FlippedView;
+        miniSceneCardControls_.clear();
+        // The strip paints the small cards; each card is only its look and its place.
+        auto* cards = new MiniSceneCardStrip(miniSceneCardControls_);
         cards->setObjectName(QStringLiteral("vMiniSceneCards"));
         cards->resize(contentWidth, strip->viewport()->height());
         auto* rule = new QFrame(cards);
@@ -105,14 +135,12 @@ void MyDocument::showMiniSceneCards()
         rule->setPalette(grey);
         rule->setAutoFillBackground(true);
         rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
-        miniSceneCardControls_.clear();
         int k = 0;
         for (const auto& boardCard : board) {
             auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
+            mini->setFrame(QRect(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop, SmallSceneCard::kWidth,
+                                 SmallSceneCard::kHeight));
             mini->setIsEnabled(boardCard.get() == card);
-            mini->view()->setParent(cards);
-            mini->view()->move(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop);
-            mini->view()->show();
             miniSceneCardControls_.push_back(std::move(mini));
         }
         strip->setWidget(cards);
@@ -122,7 +150,7 @@ void MyDocument::showMiniSceneCards()
         const bool shown = mini->scene() == card;
         mini->setIsEnabled(shown);
         if (shown)
-            scrMiniSceneCards_->ensureWidgetVisible(mini->view());
+            ensureFrameVisible(*scrMiniSceneCards_, mini->frame());
     }
     boardPane_->update();
 }

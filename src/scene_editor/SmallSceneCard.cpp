@@ -9,12 +9,14 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 
-#include <QFrame>
-#include <QLabel>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,93 +27,52 @@ constexpr int kLineHeight = 16;
 constexpr int kPageWidth = 34;
 constexpr int kMarkWidth = 22;
 constexpr int kTextPixels = 11;
+constexpr int kTextWidth = SmallSceneCard::kWidth - kTextLeft - 4;
+constexpr int kChangeTop = SmallSceneCard::kHeight - 2 * kLineHeight - 2;
+constexpr int kConflictTop = SmallSceneCard::kHeight - kLineHeight - 2;
+constexpr int kValueLeft = kTextLeft + kMarkWidth + 2;
+constexpr int kValueWidth = kTextWidth - kMarkWidth - 2;
 
-void fill(QWidget* widget, const QColor& color)
+// The fonts of every small card, made once.
+const QFont& textFont(bool bold)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, color);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
+    static const QFont regular = standardFont(kTextPixels, false);
+    static const QFont heavy = standardFont(kTextPixels, true);
+    return bold ? heavy : regular;
 }
 
-QLabel* makeText(const QString& name, QWidget* parent, const QRect& frame, bool bold = false)
+// The description shows whole lines only: a line cut in half would run into the emotional
+// change below.
+int descriptionHeight()
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(frame);
-    label->setFont(standardFont(kTextPixels, bold));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
+    static const int height = [] {
+        const int lineSpacing = QFontMetrics(textFont(false)).lineSpacing();
+        const int room = SmallSceneCard::kHeight - 4 - 3 * kLineHeight;
+        return std::max(1, room / lineSpacing) * lineSpacing;
+    }();
+    return height;
+}
+
+void drawText(QPainter& painter, const QRect& frame, const QString& text, bool bold, int flags)
+{
+    painter.setFont(textFont(bold));
+    painter.drawText(frame, flags, text);
 }
 
 } // namespace
 
+// --- One small card --------------------------------------------------------------------------------
+
 SmallSceneCard::SmallSceneCard(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* sceneCard)
     : BaseViewController(QStringLiteral("SmallSceneCard"), parent, screenplay)
 {
-    buildView();
-    setIsEnabled(false);
     setScene(sceneCard);
 }
 
 SmallSceneCard::~SmallSceneCard()
 {
-    // The pop-up lies on the board pane, not on this card's view.
+    // The pop-up lies on the board pane, not on the strip.
     removeRegularSceneCard();
-}
-
-void SmallSceneCard::buildView()
-{
-    auto* view = new QWidget;
-    view->setObjectName(QStringLiteral("SmallSceneCard"));
-    view->resize(kWidth, kHeight);
-    setView(view);
-    boxBackground_ = new QFrame(view);
-    boxBackground_->setObjectName(QStringLiteral("boxBackground"));
-    boxBackground_->setFrameShape(QFrame::Box);
-    boxBackground_->setGeometry(0, 0, kWidth, kHeight);
-    for (std::size_t i = 0; i < colorStripes_.size(); ++i) {
-        auto* stripe = new QFrame(view);
-        stripe->setObjectName(QStringLiteral("lblColor%1").arg(i + 1));
-        stripe->setGeometry(0, static_cast<int>(i) * kStripeHeight, kStripeWidth, kStripeHeight);
-        colorStripes_[i] = stripe;
-    }
-    const int textWidth = kWidth - kTextLeft - 4;
-    tfHeading_ =
-        makeText(QStringLiteral("tfHeading"), view, QRect(kTextLeft, 2, textWidth - kPageWidth, kLineHeight), true);
-    tfPageNumber_ = makeText(QStringLiteral("tfPageNumber"), view,
-                             QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight));
-    tfPageNumber_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    tfDescription_ = makeText(QStringLiteral("tfDescription"), view, QRect());
-    tfDescription_->setWordWrap(true);
-    // Whole lines only: a line cut in half would run into the emotional change below.
-    const int lineSpacing = tfDescription_->fontMetrics().lineSpacing();
-    const int room = kHeight - 4 - 3 * kLineHeight;
-    tfDescription_->setGeometry(kTextLeft, 2 + kLineHeight, textWidth, std::max(1, room / lineSpacing) * lineSpacing);
-    const int changeTop = kHeight - 2 * kLineHeight - 2;
-    const int conflictTop = kHeight - kLineHeight - 2;
-    const int valueLeft = kTextLeft + kMarkWidth + 2;
-    const int valueWidth = textWidth - kMarkWidth - 2;
-    lblEmotionalChangeType_ = makeText(QStringLiteral("lblEmotionalChangeType"), view,
-                                       QRect(kTextLeft, changeTop, kMarkWidth, kLineHeight - 1));
-    lblEmotionalChangeType_->setText(QStringLiteral("+/-"));
-    lblEmotionalChangeType_->setAlignment(Qt::AlignCenter);
-    tfEmotionalChange_ = makeText(QStringLiteral("tfEmotionalChange"), view,
-                                  QRect(valueLeft, changeTop, valueWidth, kLineHeight));
-    lblConflict_ =
-        makeText(QStringLiteral("lblConflict"), view, QRect(kTextLeft, conflictTop, kMarkWidth, kLineHeight));
-    lblConflict_->setText(QStringLiteral("><"));
-    lblConflict_->setAlignment(Qt::AlignCenter);
-    tfConflict_ = makeText(QStringLiteral("tfConflict"), view,
-                           QRect(valueLeft, conflictTop, valueWidth, kLineHeight));
-    cmdSelect_ = new ButtonResponder(view);
-    cmdSelect_->setObjectName(QStringLiteral("cmdSelect"));
-    cmdSelect_->setFlat(true);
-    cmdSelect_->setFocusPolicy(Qt::NoFocus);
-    cmdSelect_->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
-    cmdSelect_->setGeometry(0, 0, kWidth, kHeight);
-    cmdSelect_->setMySmallSceneCardParent(this);
-    connect(cmdSelect_, &QPushButton::clicked, this, [this] { guardedCall([this] { userSelected(); }); });
 }
 
 void SmallSceneCard::setScene(SceneCarddb* scene)
@@ -119,26 +80,24 @@ void SmallSceneCard::setScene(SceneCarddb* scene)
     scene_ = scene;
     if (!scene_)
         return;
-    tfHeading_->setText(scene_->heading());
-    tfDescription_->setText(scene_->description());
+    look_.heading = scene_->heading();
+    look_.description = scene_->description();
     // Empty texts show what the large card would store for them; the card keeps its own.
-    tfConflict_->setText(scene_->conflict().isEmpty() ? BigSceneView::kConflictPlaceholder : scene_->conflict());
-    tfEmotionalChange_->setText(scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder
-                                                                    : scene_->emotionalChange());
+    look_.conflict = scene_->conflict().isEmpty() ? BigSceneView::kConflictPlaceholder : scene_->conflict();
+    look_.emotionalChange =
+        scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder : scene_->emotionalChange();
+    look_.pageNumber = QString::number(static_cast<qlonglong>(scene_->pageNumber()));
     setEmotionalChangeTypeColor();
-    tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));
     setColors();
+    repaint();
 }
 
 void SmallSceneCard::setIsEnabled(bool flag)
 {
+    if (isEnabled_ == flag)
+        return;
     isEnabled_ = flag;
-    fill(boxBackground_, flag ? QColor(Qt::white) : QColor(Qt::lightGray));
-}
-
-QFrame* SmallSceneCard::colorStripe(int stripe) const
-{
-    return stripe >= 1 && stripe <= 6 ? colorStripes_[static_cast<std::size_t>(stripe - 1)] : nullptr;
+    repaint();
 }
 
 void SmallSceneCard::setColors()
@@ -146,7 +105,9 @@ void SmallSceneCard::setColors()
     if (!scene_ || !screenplay())
         return;
     for (int stripe = 1; stripe <= 6; ++stripe)
-        fill(colorStripe(stripe), colorForStripe(*screenplay(), scene_->colorLegendID(stripe)));
+        look_.stripes[static_cast<std::size_t>(stripe - 1)] =
+            colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+    repaint();
 }
 
 void SmallSceneCard::setEmotionalChangeTypeColor()
@@ -156,7 +117,40 @@ void SmallSceneCard::setEmotionalChangeTypeColor()
     static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
     const std::int64_t type = scene_->emotionalChangeType();
     if (type >= 0 && type <= 2)
-        fill(lblEmotionalChangeType_, kTypeColors[static_cast<std::size_t>(type)]);
+        look_.emotionalChangeType = kTypeColors[static_cast<std::size_t>(type)];
+    repaint();
+}
+
+void SmallSceneCard::repaint() const
+{
+    if (MyDocument* document = myParent(); document && document->vMiniSceneCards())
+        document->vMiniSceneCards()->update(frame_);
+}
+
+void SmallSceneCard::paint(QPainter& painter) const
+{
+    painter.save();
+    painter.translate(frame_.topLeft());
+    painter.fillRect(QRect(0, 0, kWidth, kHeight), backgroundColor());
+    painter.setPen(Qt::black);
+    painter.drawRect(QRect(0, 0, kWidth - 1, kHeight - 1));
+    for (std::size_t index = 0; index < look_.stripes.size(); ++index)
+        painter.fillRect(QRect(0, static_cast<int>(index) * kStripeHeight, kStripeWidth, kStripeHeight),
+                         look_.stripes[index]);
+    const int flags = Qt::AlignLeft | Qt::AlignTop;
+    drawText(painter, QRect(kTextLeft, 2, kTextWidth - kPageWidth, kLineHeight), look_.heading, true, flags);
+    drawText(painter, QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight), look_.pageNumber, false,
+             Qt::AlignRight | Qt::AlignTop);
+    drawText(painter, QRect(kTextLeft, 2 + kLineHeight, kTextWidth, descriptionHeight()), look_.description, false,
+             flags | Qt::TextWordWrap);
+    const QRect changeMark(kTextLeft, kChangeTop, kMarkWidth, kLineHeight - 1);
+    painter.fillRect(changeMark, look_.emotionalChangeType);
+    drawText(painter, changeMark, QStringLiteral("+/-"), false, Qt::AlignCenter);
+    drawText(painter, QRect(kValueLeft, kChangeTop, kValueWidth, kLineHeight), look_.emotionalChange, false, flags);
+    drawText(painter, QRect(kTextLeft, kConflictTop, kMarkWidth, kLineHeight), QStringLiteral("><"), false,
+             Qt::AlignCenter);
+    drawText(painter, QRect(kValueLeft, kConflictTop, kValueWidth, kLineHeight), look_.conflict, false, flags);
+    painter.restore();
 }
 
 void SmallSceneCard::userSelected()
@@ -174,7 +168,7 @@ void SmallSceneCard::popUpRegularSceneCard()
     MyDocument* document = myParent();
     QScrollArea* strip = document ? document->scrMiniSceneCards() : nullptr;
     QWidget* pane = document ? document->boardPane() : nullptr;
-    if (!scene_ || !screenplay() || !strip || !pane || !view())
+    if (!scene_ || !screenplay() || !strip || !pane)
         return;
     // One pop-up at a time: a leave the strip never heard of must not leave another behind.
     for (const auto& mini : document->miniSceneCardControls())
@@ -183,7 +177,7 @@ void SmallSceneCard::popUpRegularSceneCard()
     const BoardSections& sections = screenplay()->boardSections();
     const int width = static_cast<int>(sections.STANDARDSCENECARDWIDTH());
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());
-    const int x = strip->x() + view()->x() - strip->horizontalScrollBar()->value();
+    const int x = strip->x() + frame_.x() - strip->horizontalScrollBar()->value();
     popUpCard_ = std::make_unique<SceneCardPopUp>(*screenplay(), *scene_, pane);
     popUpCard_->setGeometry(x, strip->y() - height, width, height);
     popUpCard_->raise();
@@ -193,6 +187,72 @@ void SmallSceneCard::popUpRegularSceneCard()
 void SmallSceneCard::removeRegularSceneCard()
 {
     popUpCard_.reset();
+}
+
+// --- The strip ---------------------------------------------------------------------------------------
+
+MiniSceneCardStrip::MiniSceneCardStrip(const std::vector<std::unique_ptr<SmallSceneCard>>& cards, QWidget* parent)
+    : FlippedView(parent), cards_(cards)
+{
+    setMouseTracking(true);
+}
+
+SmallSceneCard* MiniSceneCardStrip::cardAt(const QPoint& point) const
+{
+    // The cards lie left to right in the document's order, one step apart.
+    const auto after = std::upper_bound(cards_.begin(), cards_.end(), point.x(),
+                                        [](int x, const auto& card) { return x < card->frame().left(); });
+    if (after == cards_.begin())
+        return nullptr;
+    SmallSceneCard* card = std::prev(after)->get();
+    return card->frame().contains(point) ? card : nullptr;
+}
+
+void MiniSceneCardStrip::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect area = event->rect();
+    const auto first = std::upper_bound(cards_.begin(), cards_.end(), area.left(),
+                                        [](int x, const auto& card) { return x <= card->frame().right(); });
+    for (auto each = first; each != cards_.end() && (*each)->frame().left() <= area.right(); ++each)
+        if ((*each)->frame().intersects(area))
+            (*each)->paint(painter);
+}
+
+void MiniSceneCardStrip::hover(SmallSceneCard* card)
+{
+    if (card == hovered_)
+        return;
+    if (hovered_)
+        hovered_->removeRegularSceneCard();
+    hovered_ = card;
+    if (hovered_)
+        hovered_->popUpRegularSceneCard();
+}
+
+void MiniSceneCardStrip::mouseMoveEvent(QMouseEvent* event)
+{
+    guardedCall([&] { hover(cardAt(event->position().toPoint())); });
+}
+
+void MiniSceneCardStrip::leaveEvent(QEvent*)
+{
+    guardedCall([&] { hover(nullptr); });
+}
+
+void MiniSceneCardStrip::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton ? cardAt(event->position().toPoint()) : nullptr;
+}
+
+void MiniSceneCardStrip::mouseReleaseEvent(QMouseEvent* event)
+{
+    SmallSceneCard* chosen = event->button() == Qt::LeftButton ? cardAt(event->position().toPoint()) : nullptr;
+    const bool same = chosen && chosen == pressed_;
+    pressed_ = nullptr;
+    // Choosing a card may build the strip again: nothing of this strip is used after it.
+    if (same)
+        guardedCall([chosen] { chosen->userSelected(); });
 }
 
 SceneCardPopUp::SceneCardPopUp(Screenplaydb& story, SceneCarddb& card, QWidget* parent)

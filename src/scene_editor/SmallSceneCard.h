@@ -3,12 +3,17 @@
 #include "app/BaseViewController.h"
 #include "app/SmallViews.h"
 
+#include <QColor>
+#include <QRect>
+#include <QString>
+
 #include <array>
 #include <memory>
+#include <vector>
 
-class QFrame;
-class QLabel;
+class QPainter;
 class SceneCarddb;
+class SmallSceneCard;
 
 // The full card that pops up over the board pane while the mouse rests on a small card: the
 // card painted as the board paints it at the story's zoom, without its controls. It shows the
@@ -29,11 +34,53 @@ private:
     SceneCarddb* card_;
 };
 
+// What a small card shows, read from its card when the card changes.
+struct SmallSceneCardLook
+{
+    QString heading;
+    QString pageNumber;
+    QString description;
+    QString emotionalChange;
+    QString conflict;
+    QColor emotionalChangeType = Qt::white;
+    std::array<QColor, 6> stripes{QColor(Qt::white), QColor(Qt::white), QColor(Qt::white),
+                                   QColor(Qt::white), QColor(Qt::white), QColor(Qt::white)};
+};
+
+// The strip under the large scene card: one widget that paints the small cards lying in what
+// shows of it and answers the mouse on them. A click on a small card opens its card in the large
+// scene card; the mouse resting on one pops its full card up (one pop-up at a time). The cards
+// are the document's; the strip only points at them.
+class MiniSceneCardStrip : public FlippedView
+{
+    Q_OBJECT
+
+public:
+    MiniSceneCardStrip(const std::vector<std::unique_ptr<SmallSceneCard>>& cards, QWidget* parent = nullptr);
+
+    // The card whose frame holds `point` (the strip's points), or nothing.
+    SmallSceneCard* cardAt(const QPoint& point) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void hover(SmallSceneCard* card);
+
+    const std::vector<std::unique_ptr<SmallSceneCard>>& cards_;
+    SmallSceneCard* hovered_ = nullptr;
+    SmallSceneCard* pressed_ = nullptr;
+};
+
 // One small card of the strip under the large scene card: heading, page number, description,
 // emotional change with its type, conflict and six colour stripes on a white box (the card open
-// in the large scene card) or a light grey one, under a button covering it all. Clicking the
-// button opens the card in the large scene card on the tab that shows; resting the mouse on it
-// pops the full card up just above the strip (one pop-up at a time in the whole strip).
+// in the large scene card) or a light grey one. The card is painted by its strip at its frame
+// (kWidth x kHeight); it has no widget of its own. Choosing it opens the card in the large scene
+// card on the tab that shows; resting the mouse on it pops the full card up just above the strip.
 class SmallSceneCard : public BaseViewController, public SmallSceneCardHover
 {
     Q_OBJECT
@@ -51,42 +98,33 @@ public:
     // White for the card open in the large scene card, light grey for the others.
     void setIsEnabled(bool flag);
     bool isEnabled() const { return isEnabled_; }
+    QColor backgroundColor() const { return isEnabled_ ? QColor(Qt::white) : QColor(Qt::lightGray); }
     // Paints the six colour stripes from the card's colour-code slots (white for none).
     void setColors();
     // White, green or red for the emotional-change types 0, 1 and 2.
     void setEmotionalChangeTypeColor();
+    const SmallSceneCardLook& look() const { return look_; }
 
-    // The full card over the board pane while the mouse rests on the button.
+    // Where the card lies in its strip, in the strip's points.
+    const QRect& frame() const { return frame_; }
+    void setFrame(const QRect& frame) { frame_ = frame; }
+    // Paints the card at its frame.
+    void paint(QPainter& painter) const;
+    // The user chose the card: the large scene card writes its fields and shows this card.
+    void userSelected();
+
+    // The full card over the board pane while the mouse rests on the small card.
     void popUpRegularSceneCard() override;
     void removeRegularSceneCard() override;
     SceneCardPopUp* popUpCard() const { return popUpCard_.get(); }
 
-    ButtonResponder* cmdSelect() const { return cmdSelect_; }
-    QFrame* boxBackground() const { return boxBackground_; }
-    QLabel* tfHeading() const { return tfHeading_; }
-    QLabel* tfPageNumber() const { return tfPageNumber_; }
-    QLabel* tfDescription() const { return tfDescription_; }
-    QLabel* tfEmotionalChange() const { return tfEmotionalChange_; }
-    QLabel* tfConflict() const { return tfConflict_; }
-    QLabel* lblEmotionalChangeType() const { return lblEmotionalChangeType_; }
-    // Stripe 1 to 6; nothing for any other number.
-    QFrame* colorStripe(int stripe) const;
-
 private:
-    void buildView();
-    void userSelected();
+    // The strip shows the card again.
+    void repaint() const;
 
     SceneCarddb* scene_ = nullptr;
     bool isEnabled_ = false;
+    SmallSceneCardLook look_;
+    QRect frame_{0, 0, kWidth, kHeight};
     std::unique_ptr<SceneCardPopUp> popUpCard_;
-    QFrame* boxBackground_ = nullptr;
-    QLabel* tfHeading_ = nullptr;
-    QLabel* tfPageNumber_ = nullptr;
-    QLabel* tfDescription_ = nullptr;
-    QLabel* tfEmotionalChange_ = nullptr;
-    QLabel* tfConflict_ = nullptr;
-    QLabel* lblEmotionalChangeType_ = nullptr;
-    QLabel* lblConflict_ = nullptr;
-    std::array<QFrame*, 6> colorStripes_{};
-    ButtonResponder* cmdSelect_ = nullptr;
 };

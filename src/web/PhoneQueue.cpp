@@ -29,6 +29,7 @@ UrlLoadResult get(const QUrl& url)
 {
     UrlLoadRequest request;
     request.url = url;
+    request.maxBodyBytes = WebEndpoints::kMostDownloadBytes;
     return Platform::urlLoader().load(request);
 }
 

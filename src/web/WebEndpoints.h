@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <QUrl>
 
 // Where the program's web services are: one base address (scheme, host and port) per service,
@@ -24,6 +25,10 @@ inline constexpr WebEndpoint kWebServices{"VTRWebServicesAddress", "https://serv
 inline constexpr WebEndpoint kCloudTestServices{"VTRCloudTestServicesAddress", "https://test.services.vantora.app"};
 // The cloud store, from which the story files uploaded to the cloud are read back.
 inline constexpr WebEndpoint kCloudStore{"VTRCloudStoreAddress", "https://cloud.vantora.app"};
+
+// The most a story file, or a story's text, fetched from the cloud store or the phone queue
+// may weigh: far more than any story, so only a broken or hostile server reaches it.
+inline constexpr qint64 kMostDownloadBytes = qint64(512) * 1024 * 1024;
 
 // The base in use: the setting when it holds an address the program may use, else the
 // default. Empty (and a warning) when the setting holds an address it may not use, so that

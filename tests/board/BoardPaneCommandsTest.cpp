@@ -279,9 +279,9 @@ TEST_F(BoardPane, TheStripHoldsOneSmallCardPerBoardCard)
     EXPECT_EQ(document_->vMiniSceneCards()->width(), 2425);
     const auto& minis = document_->miniSceneCardControls();
     ASSERT_EQ(minis.size(), 10u);
-    EXPECT_EQ(minis[0]->view()->pos(), QPoint(3, 8));
-    EXPECT_EQ(minis[1]->view()->pos(), QPoint(245, 8));
-    EXPECT_EQ(minis[2]->view()->pos(), QPoint(487, 8));
+    EXPECT_EQ(minis[0]->frame(), QRect(3, 8, 236, 100));
+    EXPECT_EQ(minis[1]->frame().topLeft(), QPoint(245, 8));
+    EXPECT_EQ(minis[2]->frame().topLeft(), QPoint(487, 8));
     EXPECT_TRUE(minis[0]->isEnabled());
     EXPECT_FALSE(minis[1]->isEnabled());
     QWidget* pane = document_->boardPane();
@@ -324,7 +324,8 @@ TEST_F(BoardPane, TabZeroKeepsTheTabAndTheLargeCardStoresItsFieldsBeforeMoving)
     big()->tfHeading()->setText(QString());
     big()->tfConflict()->setText(QStringLiteral("Rain"));
     // A small card opens its card on the tab that shows.
-    document_->miniSceneCardControls()[1]->cmdSelect()->click();
+    QTest::mouseClick(document_->vMiniSceneCards(), Qt::LeftButton, {},
+                      document_->miniSceneCardControls()[1]->frame().center());
     EXPECT_EQ(big()->scene(), boardCard(1));
     EXPECT_EQ(big()->selectedTabID(), 4);
     // The fields went into the first card; an empty heading falls back to its placeholder.

@@ -247,6 +247,54 @@ TEST(FinalDraftReader, EntityExpansionBombsStopTheReading)
     EXPECT_FALSE(script.wellFormed());
 }
 
+TEST(FinalDraftReader, TheTextOfAllEntityUsesTogetherIsBounded)
+{
+    // One entity of 1,000 characters, within the limit of each expansion, used many times over.
+    struct Row {
+        int uses;
+        bool inAttribute;
+        bool read;
+    };
+    const Row rows[] = {
+        {100, false, true},
+        {500, true, true},
+        {900, false, true},
+        {100'000, false, false},
+        {100'000, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.uses) + (row.inAttribute ? " in an attribute" : " in a text"));
+        QByteArray uses;
+        for (int use = 0; use < row.uses; ++use)
+            uses += "&e;";
+        const QByteArray body = row.inAttribute ? "<Paragraph Type=\"Action\" Number=\"" + uses + "\"><Text>x</Text>"
+                                                : "<Paragraph Type=\"Action\"><Text>" + uses + "</Text>";
+        const QByteArray file = "<?xml version=\"1.0\"?>\n<!DOCTYPE FinalDraft [\n<!ENTITY e \"" + QByteArray(1000, 'y')
+                                + "\">\n]>\n<FinalDraft DocumentType=\"Script\"><Content>" + body
+                                + "</Paragraph></Content></FinalDraft>";
+        XMLParsedScript script;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(script.parseScriptData(file), row.read) << script.errorString().toStdString();
+        EXPECT_LT(clock.elapsed(), 2000);
+        if (row.read) {
+            ASSERT_TRUE(script.paragraphs());
+            ASSERT_EQ(script.paragraphs()->size(), 1u);
+            if (!row.inAttribute) {
+                EXPECT_EQ(script.paragraphs()->front().text.size(), 1000 * row.uses);
+            }
+        } else {
+            EXPECT_TRUE(script.errorString().contains(QStringLiteral("grows to more than")))
+                << script.errorString().toStdString();
+            // What was read stays far below what the uses would have made.
+            const qsizetype kept = script.paragraphs() && !script.paragraphs()->empty()
+                                       ? script.paragraphs()->front().text.size()
+                                       : 0;
+            EXPECT_LT(kept, 4'000'000);
+        }
+    }
+}
+
 TEST(FinalDraftReader, MalformedFilesSayWhereTheyBreak)
 {
     const QByteArray whole = FdxText::script(paragraph(QStringLiteral("Action"), QStringLiteral("One.")));

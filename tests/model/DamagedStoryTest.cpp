@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -265,5 +266,79 @@ TEST(StatementSteps, AFailingStepRaisesInsteadOfEndingTheRows)
         EXPECT_THROW(use.stepRow(), DatabaseError);
     }
     sqlite3_finalize(failing);
+    loaded.story->finalizeAllSqliteStatements();
+}
+
+TEST(StatementBinds, AValueThatCannotBeBoundRaisesSqlitesReason)
+{
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, &sqlite3_close);
+    ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE Kept (Value NOT NULL)", nullptr, nullptr, nullptr), SQLITE_OK);
+    // Texts and blobs past 64 bytes are too long for this connection.
+    sqlite3_limit(raw, SQLITE_LIMIT_LENGTH, 64);
+    struct Row {
+        const char* name;
+        std::function<void(StatementUse&)> bind;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {"a text past the length limit", [](StatementUse& use) { use.bind(1, QString(100, QLatin1Char('x'))); },
+         "too big"},
+        {"a blob past the length limit", [](StatementUse& use) { use.bindBlob(1, QByteArray(100, 'x')); }, "too big"},
+        {"a text past the limit once in UTF-8", [](StatementUse& use) { use.bind(1, QString(40, QChar(0x00e9))); },
+         "too big"},
+        {"an integer at a parameter the statement lacks", [](StatementUse& use) { use.bind(2, std::int64_t{7}); },
+         "out of range"},
+        {"a fraction at parameter 0", [](StatementUse& use) { use.bind(0, 0.5); }, "out of range"},
+    };
+    sqlite3_stmt* insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "INSERT INTO Kept (Value) VALUES (?)", -1, &insert, nullptr), SQLITE_OK);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        StatementUse use(insert, raw);
+        try {
+            row.bind(use);
+            ADD_FAILURE() << "bound without a complaint";
+        } catch (const DatabaseError& error) {
+            EXPECT_TRUE(error.message().contains(QString::fromUtf8(row.reason))) << error.message().toStdString();
+            EXPECT_FALSE(error.message().contains(QStringLiteral("NOT NULL"))) << error.message().toStdString();
+        }
+    }
+    // Values within the limits bind and are written, the empty text as a text.
+    {
+        StatementUse use(insert, raw);
+        use.bind(1, QString());
+        EXPECT_TRUE(use.stepDone());
+    }
+    {
+        StatementUse use(insert, raw);
+        use.bind(1, QString(40, QLatin1Char('y')));
+        EXPECT_TRUE(use.stepDone());
+    }
+    sqlite3_finalize(insert);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT group_concat(length(Value)) FROM Kept", -1, &count, nullptr), SQLITE_OK);
+    {
+        StatementUse use(count, raw);
+        ASSERT_TRUE(use.stepRow());
+        EXPECT_EQ(use.columnText(0), QStringLiteral("0,40"));
+    }
+    sqlite3_finalize(count);
+}
+
+TEST(StatementBinds, ASceneCardTooLongToBindIsRefusedWithTheReason)
+{
+    SampleCopy copy;
+    LoadedStory loaded = loadStoryFile(copy.path());
+    sqlite3_limit(loaded.connection.get(), SQLITE_LIMIT_LENGTH, 1000);
+    SceneCarddb& card = *loaded.story->sceneCards().front();
+    card.setHeading(QString(2000, QLatin1Char('H')));
+    try {
+        card.save();
+        ADD_FAILURE() << "saved without a complaint";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("too big"))) << error.message().toStdString();
+    }
     loaded.story->finalizeAllSqliteStatements();
 }

@@ -143,6 +143,10 @@ TEST(StringHelpers, TagValues)
     EXPECT_EQ(valueForTag("</VERSION>3.1.2<VERSION>", "VERSION"), ""); // closing tag before the opening one
     EXPECT_EQ(valueForTag("<version>3</version>", "VERSION"), "");
     EXPECT_EQ(valueForTag("<A></A>", "A"), "");
+    EXPECT_EQ(valueForTag("</VERSION>x<VERSION>3.1.2</VERSION>", "VERSION"), "");
+    EXPECT_EQ(valueForTag("<VERSION></VERSION>2</VERSION>", "VERSION"), "");
+    EXPECT_EQ(valueForTag("<VERSION>1</VERSION><VERSION>2</VERSION>", "VERSION"), "1");
+    EXPECT_EQ(valueForTag("<VERSION<VERSION>4</VERSION>", "VERSION"), "4");
     EXPECT_EQ(getValueForTag("<title>One</title><TITLE>Two</TITLE>", "Title", 0), "One");
     EXPECT_EQ(getValueForTag("<title>One</title><TITLE>Two</TITLE>", "title", 5), "Two");
     EXPECT_EQ(getValueForTag("<title>One", "title", 0), "");

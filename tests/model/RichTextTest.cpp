@@ -1,5 +1,8 @@
 #include "model/RichText.h"
 
+#include "fuzz/FuzzInputs.h"
+#include "support/ByteMutator.h"
+
 #include <QFont>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -238,4 +241,35 @@ TEST(RichText, HostileOrBrokenInputIsReadWithinBounds)
         EXPECT_TRUE(read.isEmpty());
         EXPECT_EQ(rtfPlainText(text), QString());
     }
+}
+
+TEST(ReaderFuzz, DamagedNotesAreReadWrittenAndReadBackWithTheirText)
+{
+    // The bounded cousin of the RTF codec's fuzz target: damaged copies of notes as the
+    // program writes them and as word processors do, each read, written and read back with
+    // the same text, or not taken as RTF at all.
+    QTextDocument formatted;
+    QTextCursor cursor(&formatted);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("Act One "), bold);
+    cursor.insertText(QStringLiteral("ends at the \u00e9cluse.\n\tTab\u2014dash"));
+    const QByteArray seeds[] = {
+        writeRtf(formatted),
+        rtfForPlainText(QStringLiteral("INT. HOUSE - DAY\nShe waits.")),
+        QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl\\f0\\fswiss Helvetica;}{\\colortbl;\\red255\\green0\\blue0;}"
+                   "{\\*\\generator x;}\\f0\\fs24 \\cf1 Red \\b bold\\b0 \\'e9t\\'e9 \\u8212\\'97 {\\pict 0a0b}\\par "
+                   "\\qc centred\\line next\\tab end}"),
+    };
+    ByteMutator mutator(39);
+    int read = 0;
+    for (const QByteArray& seed : seeds) {
+        ASSERT_TRUE(FuzzInputs::richText(seed));
+        for (int round = 0; round < 1500; ++round) {
+            const QByteArray damaged = mutator.damage(seed);
+            ASSERT_TRUE(FuzzInputs::richText(damaged)) << damaged.toStdString();
+            read += rtfPlainText(damaged).isEmpty() ? 0 : 1;
+        }
+    }
+    EXPECT_GT(read, 1000);
 }

@@ -198,3 +198,46 @@ TEST(PlatformUrlLoader, FakesReplaceTheQtLoaderAndNullBringsItBack)
     EXPECT_NE(dynamic_cast<QtUrlLoader*>(&Platform::urlLoader()), nullptr);
     Platform::setUserDefaults(nullptr);
 }
+
+TEST(QtUrlLoaderTest, AnAnswerLongerThanTheRequestTakesEndsAsAnError)
+{
+    // 3 MiB of body, announced by its length or sent in chunks with no length at all.
+    const QByteArray body(3 * 1024 * 1024, 'x');
+    LoopbackServer server([&body](const LoopbackServer::Request& request) {
+        if (pathOf(request) == "/announced")
+            return LoopbackServer::answer("200 OK", body);
+        LoopbackServer::Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+        for (qsizetype at = 0; at < body.size(); at += 65536)
+            reply.bytes += QByteArray::number(65536, 16) + "\r\n" + body.mid(at, 65536) + "\r\n";
+        reply.bytes += "0\r\n\r\n";
+        return reply;
+    });
+    const struct {
+        const char* path;
+        qint64 most;
+        bool taken;
+    } rows[] = {
+        {"/announced", 1024 * 1024, false},
+        {"/chunked", 1024 * 1024, false},
+        {"/announced", 0, true},
+        {"/chunked", 4 * 1024 * 1024, true},
+    };
+    QtUrlLoader loader;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.path) + " at most " + std::to_string(row.most));
+        UrlLoadRequest request;
+        request.url = server.url(QString::fromLatin1(row.path));
+        request.timeout = 10s;
+        request.maxBodyBytes = row.most;
+        const UrlLoadResult result = loader.load(request);
+        if (row.taken) {
+            EXPECT_EQ(result.status, 200);
+            EXPECT_EQ(result.body.size(), body.size());
+        } else {
+            EXPECT_EQ(result.status, 0);
+            EXPECT_TRUE(result.body.isEmpty());
+            EXPECT_EQ(result.error, QStringLiteral("The answer is longer than the 1 MB this download may take."));
+        }
+    }
+}

@@ -1,5 +1,10 @@
 #include "ReportFixture.h"
+#include "model/AttachedObjectdb.h"
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
 #include "model/ColorCodedb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneSetupdb.h"
 #include "model/ScriptElementdb.h"
@@ -10,6 +15,10 @@
 #include "reports/SceneCardReports.h"
 #include "support/FontProbe.h"
 
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QRawFont>
 
 #include <array>
@@ -183,6 +192,65 @@ TEST_F(SceneCardReportsPdf, DetailsOfAnEmptyCardPrintEveryLabel)
         EXPECT_TRUE(text.contains(QString::fromLatin1(label))) << text.toStdString();
     }
     EXPECT_TRUE(text.contains(story().boardSections().beatLabelForBoardBeat(1)));
+}
+
+// A picture that shows on many cards is decoded once and the PDF holds it once: a details report
+// of many cards sharing one portrait and one attachment grows by their texts, not their pictures.
+TEST_F(SceneCardReportsPdf, APictureSharedByManyCardsIsHeldOnceInTheDetailsPdf)
+{
+    // Noise compresses badly: the picture is far larger than a card's texts.
+    QImage noise(300, 300, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate() | 0xff000000u);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    noise.save(&buffer, "JPG", 95);
+    ASSERT_GT(jpeg.size(), 60000);
+
+    auto attachment = std::make_unique<AttachedObjectdb>();
+    attachment->setTitle(QStringLiteral("Portrait"));
+    attachment->insertIntoDatabase(&story());
+    attachment->saveThumbnail(jpeg);
+    auto character = std::make_unique<Characterdb>();
+    character->setCharacterName(QStringLiteral("MARA"));
+    character->insertIntoDatabase(&story());
+    auto portrait = std::make_unique<CharacterObjectdb>();
+    portrait->setAttachedObjectID(attachment->attachedObjectID());
+    portrait->setCharacterID(character->characterID());
+    portrait->setPrimaryDisplayFlag(1);
+    character->characterObjects().push_back(portrait.get());
+    const std::int64_t characterID = character->characterID();
+    const std::int64_t attachmentID = attachment->attachedObjectID();
+    story().characterObjects().push_back(std::move(portrait));
+    story().attachedObjects().push_back(std::move(attachment));
+    story().characters().push_back(std::move(character));
+
+    // Each card shows the portrait twice: its character's picture and an attachment.
+    const auto addPicturedCard = [&](int index) {
+        SceneCarddb& card = addCard(QStringLiteral("INT. HUT %1 - NIGHT").arg(index));
+        auto cast = std::make_unique<SceneCardCharacterdb>();
+        cast->setSceneCardID(card.sceneCardID());
+        cast->setCharacterID(characterID);
+        story().sceneCardCharacters().push_back(std::move(cast));
+        auto still = std::make_unique<SceneCardObjectdb>();
+        still->setSceneCardID(card.sceneCardID());
+        still->setAttachedObjectID(attachmentID);
+        story().sceneCardObjects().push_back(std::move(still));
+    };
+    addPicturedCard(0);
+    const PdfProbe one = print(SceneCardReports::details(story()), QStringLiteral("one.pdf"));
+    ASSERT_TRUE(one.text().contains(QStringLiteral("MARA")));
+    for (int index = 1; index < 30; ++index)
+        addPicturedCard(index);
+    const PdfProbe thirty = print(SceneCardReports::details(story()), QStringLiteral("thirty.pdf"));
+    EXPECT_EQ(thirty.text().count(QStringLiteral("MARA")), 30);
+    const qint64 oneSize = QFileInfo(folder_.filePath(QStringLiteral("one.pdf"))).size();
+    const qint64 thirtySize = QFileInfo(folder_.filePath(QStringLiteral("thirty.pdf"))).size();
+    // Fifty-eight more drawings of the picture add less than one copy of it.
+    EXPECT_LT(thirtySize - oneSize, jpeg.size()) << oneSize << " " << thirtySize;
 }
 
 TEST_F(SceneCardReportsPdf, IndexCardsPrintOneSheetACardWithItsSwatches)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,20 +19,29 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 
 class MiniCards : public BigSceneFixture
 {
 protected:
     SmallSceneCard* mini(std::size_t index) const { return document_->miniSceneCardControls()[index].get(); }
-    static void enter(QWidget* widget)
+    QWidget* strip() const { return document_->vMiniSceneCards(); }
+    // The mouse comes to rest on a small card, 5 points inside its top left corner.
+    void enter(const SmallSceneCard* card) const
     {
-        QEnterEvent event(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(widget, &event);
+        const QPointF at = card->frame().topLeft() + QPointF(5, 5);
+        QMouseEvent event(QEvent::MouseMove, at, strip()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(strip(), &event);
     }
-    static void leave(QWidget* widget)
+    void leave() const
     {
         QEvent event(QEvent::Leave);
-        QApplication::sendEvent(widget, &event);
+        QApplication::sendEvent(strip(), &event);
+    }
+    // A click in the middle of a small card.
+    void choose(const SmallSceneCard* card) const
+    {
+        QTest::mouseClick(strip(), Qt::LeftButton, {}, card->frame().center());
     }
     // The pop-ups lying on the board pane.
     int popUpsShown() const
@@ -55,12 +65,12 @@ TEST_F(MiniCards, AMiniCardShowsItsCardWithPlaceholdersForEmptyTexts)
     card->setPageNumber(17);
     card->save();
     mini(1)->setScene(card);
-    EXPECT_EQ(mini(1)->tfHeading()->text(), "EXT. PIER - DAWN");
-    EXPECT_EQ(mini(1)->tfDescription()->text(), "The boat is gone");
-    EXPECT_EQ(mini(1)->tfConflict()->text(), "Conflict");
-    EXPECT_EQ(mini(1)->tfEmotionalChange()->text(), "Emotional Change");
-    EXPECT_EQ(mini(1)->tfPageNumber()->text(), "17");
-    EXPECT_EQ(mini(1)->lblEmotionalChangeType()->palette().color(QPalette::Window), QColor(Qt::red));
+    EXPECT_EQ(mini(1)->look().heading, "EXT. PIER - DAWN");
+    EXPECT_EQ(mini(1)->look().description, "The boat is gone");
+    EXPECT_EQ(mini(1)->look().conflict, "Conflict");
+    EXPECT_EQ(mini(1)->look().emotionalChange, "Emotional Change");
+    EXPECT_EQ(mini(1)->look().pageNumber, "17");
+    EXPECT_EQ(mini(1)->look().emotionalChangeType, QColor(Qt::red));
     // The card keeps its empty texts.
     EXPECT_EQ(column(card->sceneCardID(), QStringLiteral("Conflict")), "");
     EXPECT_EQ(column(card->sceneCardID(), QStringLiteral("EmotionalChange")), "");
@@ -71,19 +81,19 @@ TEST_F(MiniCards, TheOpenCardsMiniCardIsWhiteAndChoosingOneKeepsTheTab)
     ASSERT_NE(openCard({inBeat(1), inBeat(2), inBeat(3)}, 0, 4), nullptr);
     const QColor white(Qt::white);
     const QColor grey(Qt::lightGray);
-    EXPECT_EQ(mini(0)->boxBackground()->palette().color(QPalette::Window), white);
-    EXPECT_EQ(mini(1)->boxBackground()->palette().color(QPalette::Window), grey);
+    EXPECT_EQ(mini(0)->backgroundColor(), white);
+    EXPECT_EQ(mini(1)->backgroundColor(), grey);
     big()->cmdNextCard()->click();
-    EXPECT_EQ(mini(0)->boxBackground()->palette().color(QPalette::Window), grey);
-    EXPECT_EQ(mini(1)->boxBackground()->palette().color(QPalette::Window), white);
+    EXPECT_EQ(mini(0)->backgroundColor(), grey);
+    EXPECT_EQ(mini(1)->backgroundColor(), white);
 
     // Choosing the open card's own mini card writes the fields and reopens it on its tab.
     big()->tfConflict()->setText(QStringLiteral("Fog"));
-    mini(1)->cmdSelect()->click();
+    choose(mini(1));
     EXPECT_EQ(big()->scene(), boardCard(1));
     EXPECT_EQ(big()->selectedTabID(), 4);
     EXPECT_EQ(column(QStringLiteral("Conflict")), "Fog");
-    mini(2)->cmdSelect()->click();
+    choose(mini(2));
     EXPECT_EQ(big()->scene(), boardCard(2));
     EXPECT_EQ(big()->selectedTabID(), 4);
     EXPECT_TRUE(mini(2)->isEnabled());
@@ -95,7 +105,7 @@ TEST_F(MiniCards, ASavedEditShowsOnTheMiniCardAndTheBoardCardAtOnce)
     ASSERT_NE(openCard({inBeat(1), inBeat(2)}), nullptr);
     activate();
     typeAfter(big()->tfHeading(), QStringLiteral(" by night"), Qt::Key_Return);
-    EXPECT_EQ(mini(0)->tfHeading()->text(), "INT. ROOM - DAY BY NIGHT");
+    EXPECT_EQ(mini(0)->look().heading, "INT. ROOM - DAY BY NIGHT");
     EXPECT_EQ(cardView(*document_, keys_[0])->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY BY NIGHT");
 }
 
@@ -104,12 +114,12 @@ TEST_F(MiniCards, OnePopUpAtATimeShowsAboveTheStripWhereItsMiniCardIs)
     ASSERT_NE(openCard({inBeat(1), inBeat(2), inBeat(3), inBeat(4), inBeat(5), inBeat(6)}), nullptr);
     QScrollArea* strip = document_->scrMiniSceneCards();
     strip->horizontalScrollBar()->setValue(strip->horizontalScrollBar()->maximum());
-    enter(mini(4)->cmdSelect());
+    enter(mini(4));
     ASSERT_NE(mini(4)->popUpCard(), nullptr);
     const BoardSections& sections = screenplay().boardSections();
     const int height = static_cast<int>(sections.STANDARDSCENECARDHEIGHT());
     EXPECT_EQ(mini(4)->popUpCard()->geometry(),
-              QRect(strip->x() + mini(4)->view()->x() - strip->horizontalScrollBar()->value(), strip->y() - height,
+              QRect(strip->x() + mini(4)->frame().x() - strip->horizontalScrollBar()->value(), strip->y() - height,
                     static_cast<int>(sections.STANDARDSCENECARDWIDTH()), height));
     EXPECT_EQ(mini(4)->popUpCard()->scene(), boardCard(4));
     EXPECT_EQ(mini(4)->popUpCard()->parentWidget(), document_->boardPane());
@@ -125,12 +135,40 @@ TEST_F(MiniCards, OnePopUpAtATimeShowsAboveTheStripWhereItsMiniCardIs)
     mini(4)->popUpCard()->render(&shown);
     EXPECT_EQ(shown, expected);
     // A second rest without a leave in between: still one pop-up.
-    enter(mini(4)->cmdSelect());
-    enter(mini(5)->cmdSelect());
+    enter(mini(4));
+    enter(mini(5));
     EXPECT_EQ(popUpsShown(), 1);
     EXPECT_NE(mini(5)->popUpCard(), nullptr);
     EXPECT_EQ(document_->boardPane()->findChildren<SceneCardPopUp*>().size(), 1);
-    leave(mini(5)->cmdSelect());
+    leave();
     EXPECT_EQ(popUpsShown(), 0);
     EXPECT_TRUE(document_->boardPane()->findChildren<SceneCardPopUp*>().isEmpty());
+}
+
+TEST_F(MiniCards, TheStripPaintsItsCardsAndAClickBetweenThemOpensNothing)
+{
+    ASSERT_NE(openCard({inBeat(1), inBeat(2), inBeat(3)}), nullptr);
+    // The strip's only child is its rule: the small cards are painted, not widgets.
+    EXPECT_LE(strip()->findChildren<QWidget*>().size(), 1);
+    // Each card paints its own box: white for the open card, light grey for the others.
+    QImage shown(strip()->size(), QImage::Format_ARGB32_Premultiplied);
+    strip()->render(&shown);
+    for (std::size_t index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        const QPoint blank = mini(index)->frame().bottomRight() - QPoint(3, 3);
+        EXPECT_EQ(QColor(shown.pixel(blank)), mini(index)->backgroundColor());
+    }
+    // Between two cards, and above them, a click chooses nothing.
+    const QPoint gap(mini(0)->frame().right() + 3, mini(0)->frame().center().y());
+    for (const QPoint& at : {gap, QPoint(mini(1)->frame().center().x(), 2)}) {
+        EXPECT_EQ(static_cast<MiniSceneCardStrip*>(strip())->cardAt(at), nullptr);
+        QTest::mouseClick(strip(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(big()->scene(), boardCard(0));
+    }
+    // A press on one card and a release on another is no choice either.
+    QTest::mousePress(strip(), Qt::LeftButton, {}, mini(1)->frame().center());
+    QTest::mouseRelease(strip(), Qt::LeftButton, {}, mini(2)->frame().center());
+    EXPECT_EQ(big()->scene(), boardCard(0));
+    choose(mini(2));
+    EXPECT_EQ(big()->scene(), boardCard(2));
 }

@@ -206,3 +206,17 @@ TEST_F(PhoneQueueTest, NothingIsSentWhenTheServiceAddressMayNotCarryTheAccount)
     EXPECT_FALSE(PhoneQueue::clearQueue(QStringLiteral("1")));
     EXPECT_TRUE(server_.requests().isEmpty());
 }
+
+TEST_F(PhoneQueueTest, EveryPageOfTheQueueIsTakenUpToTheSizeNoStoryReaches)
+{
+    auto scripted = std::make_unique<ScriptedUrlLoader>();
+    ScriptedUrlLoader& loader = *scripted;
+    Platform::setUrlLoader(std::move(scripted));
+    PhoneQueue::fetchStory(QStringLiteral("12 34"), QStringLiteral("My Story.txt"));
+    PhoneQueue::readList(QStringLiteral("12 34"));
+    ASSERT_EQ(loader.requests.size(), 2u);
+    for (const UrlLoadRequest& request : loader.requests) {
+        SCOPED_TRACE(request.url.toString().toStdString());
+        EXPECT_EQ(request.maxBodyBytes, qint64(512) * 1024 * 1024);
+    }
+}

@@ -71,45 +71,52 @@ HTTPErrorPtr ZlibCodec::errorWithCode(int status) const
     return compressing_ ? DataCompressor::deflateErrorWithCode(status) : DataDecompressor::inflateErrorWithCode(status);
 }
 
-std::optional<QByteArray> ZlibCodec::process(const char* bytes, qsizetype length, HTTPErrorPtr* error, bool finish)
+HTTPErrorPtr ZlibCodec::processInSteps(const char* bytes, qsizetype length, bool finish, const Sink& sink)
 {
     if (length == 0 && !finish)
-        return std::nullopt;
-    if (!streamReady_) {
-        setError(error, errorWithCode(Z_STREAM_ERROR));
-        return std::nullopt;
-    }
-    const qsizetype half = length / 2;
-    const qsizetype growth = std::max(half, kMinimumGrowth);
-    QByteArray output(compressing_ ? half : length + half, Qt::Uninitialized);
+        return {};
+    if (!streamReady_)
+        return errorWithCode(Z_STREAM_ERROR);
+    std::vector<char> step(static_cast<std::size_t>(kStepSize));
     zStream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes));
     zStream_.avail_in = static_cast<uInt>(length);
-    qsizetype written = 0;
     for (;;) {
-        if (written == output.size())
-            output.resize(output.size() + growth);
-        zStream_.next_out = reinterpret_cast<Bytef*>(output.data() + written);
-        zStream_.avail_out = static_cast<uInt>(output.size() - written);
+        zStream_.next_out = reinterpret_cast<Bytef*>(step.data());
+        zStream_.avail_out = static_cast<uInt>(kStepSize);
         const int status
             = compressing_ ? deflate(&zStream_, finish ? Z_FINISH : Z_NO_FLUSH) : inflate(&zStream_, Z_NO_FLUSH);
-        const qsizetype before = written;
-        written = output.size() - zStream_.avail_out;
-        if (status == Z_STREAM_END) {
+        const qsizetype made = kStepSize - static_cast<qsizetype>(zStream_.avail_out);
+        if (status == Z_STREAM_END)
             streamEnded_ = true;
-            break;
-        }
+        if (made > 0 && (status == Z_OK || status == Z_STREAM_END) && !sink(step.data(), made))
+            return {};
+        if (status == Z_STREAM_END)
+            return {};
         if (status == Z_OK && zStream_.avail_out > 0)
-            break;
+            return {};
         if (status == Z_OK)
             continue;
         // The output was full exactly when the input ran out: the pass after it has nothing
         // left to do, which zlib reports as a buffer error.
-        if (status == Z_BUF_ERROR && zStream_.avail_in == 0 && written == before && !finish)
-            break;
-        setError(error, errorWithCode(status));
+        if (status == Z_BUF_ERROR && zStream_.avail_in == 0 && made == 0 && !finish)
+            return {};
+        return errorWithCode(status);
+    }
+}
+
+std::optional<QByteArray> ZlibCodec::process(const char* bytes, qsizetype length, HTTPErrorPtr* error, bool finish)
+{
+    if (length == 0 && !finish)
+        return std::nullopt;
+    QByteArray output;
+    const HTTPErrorPtr failure = processInSteps(bytes, length, finish, [&output](const char* piece, qsizetype size) {
+        output.append(piece, size);
+        return true;
+    });
+    if (failure) {
+        setError(error, failure);
         return std::nullopt;
     }
-    output.truncate(written);
     return output;
 }
 
@@ -158,13 +165,18 @@ bool ZlibCodec::processFile(bool compressing, const QString& sourcePath, const Q
         }
         if (read == 0)
             break;
-        HTTPErrorPtr chunkError;
-        const auto result = codec->process(buffer.data(), read, &chunkError, compressing && read < kFileChunkSize);
+        bool written = true;
+        const HTTPErrorPtr chunkError
+            = codec->processInSteps(buffer.data(), read, compressing && read < kFileChunkSize,
+                                    [&](const char* piece, qsizetype size) {
+                                        written = destination.write(piece, size) == size;
+                                        return written;
+                                    });
         if (chunkError) {
             codec->closeStream();
             return fail(chunkError);
         }
-        if (result && !write(*result))
+        if (!written)
             return writeFailure();
     }
     // A compressed file always ends with a finished gzip stream, also when the source ended
@@ -214,8 +226,13 @@ std::optional<QByteArray> ZlibCodec::processWhole(bool compressing, const QByteA
         return std::nullopt;
     HTTPErrorPtr failure;
     auto result = codec->process(data.constData(), data.size(), &failure, compressing);
+    // Data that stops before its compressed stream does would inflate to a silently cut copy.
+    if (!failure && !compressing && !codec->streamEnded())
+        failure = DataDecompressor::inflateErrorWithCode(Z_BUF_ERROR);
     if (!failure)
         failure = codec->closeStream();
+    else
+        codec->closeStream();
     if (failure) {
         setError(error, failure);
         return std::nullopt;

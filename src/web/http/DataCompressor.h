@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,14 +22,24 @@ public:
     virtual ~ZlibCodec();
 
     bool streamReady() const { return streamReady_; }
+    // The stream has reached its end: a compressor has written its trailer, a decompressor has
+    // read the whole compressed stream with its trailer, length and checksum.
+    bool streamEnded() const { return streamEnded_; }
     // Set-up of a ready stream and closing of one that is not ready do nothing.
     HTTPErrorPtr setupStream();
     HTTPErrorPtr closeStream();
 
     // The size of the chunks the file routines read, through one fixed buffer.
     static constexpr qsizetype kFileChunkSize = 262144;
-    // The least the output buffer grows by when it is full, so that a tiny input still ends.
-    static constexpr qsizetype kMinimumGrowth = 4096;
+    // The most output made in one step: input that inflates to a great deal is handed on in
+    // pieces of this size, never held whole.
+    static constexpr qsizetype kStepSize = 262144;
+
+    // Receives the output piece by piece; answers false to stop the stream's work at once.
+    using Sink = std::function<bool(const char* bytes, qsizetype length)>;
+    // Runs the stream over the bytes, handing each piece of output to the sink as it is made.
+    // An error of the stream is answered; a sink that stops is not an error.
+    HTTPErrorPtr processInSteps(const char* bytes, qsizetype length, bool finish, const Sink& sink);
 
 protected:
     explicit ZlibCodec(bool compressing) : compressing_(compressing) {}
@@ -47,7 +58,6 @@ protected:
 private:
     const bool compressing_;
     bool streamReady_ = false;
-    // A compressing stream whose gzip trailer has been written.
     bool streamEnded_ = false;
     z_stream zStream_ {};
 };
@@ -76,6 +86,7 @@ public:
     static std::unique_ptr<DataDecompressor> decompressor();
 
     std::optional<QByteArray> uncompressBytes(const char* bytes, qsizetype length, HTTPErrorPtr* error);
+    // The inflated data; a stream cut off before its end is an error, as a damaged one is.
     static std::optional<QByteArray> uncompressData(const QByteArray& data, HTTPErrorPtr* error);
     static bool uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
                                        HTTPErrorPtr* error);

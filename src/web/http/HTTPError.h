@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <memory>
 
 // An error of the HTTP client layer. Every error of the layer belongs to the domain
@@ -38,6 +39,9 @@ struct HTTPError {
     static std::shared_ptr<const HTTPError> requestCancelled();
     static std::shared_ptr<const HTTPError> unableToCreateRequest();
     static std::shared_ptr<const HTTPError> tooMuchRedirection();
+    // Code 10 for an exception met while a request ran: the description names the exception's
+    // class as the source writes it ("std::runtime_error"), the failure reason is its message.
+    static std::shared_ptr<const HTTPError> unhandledException(const std::exception& exception);
 };
 
 using HTTPErrorPtr = std::shared_ptr<const HTTPError>;

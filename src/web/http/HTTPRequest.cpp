@@ -4,6 +4,7 @@
 #include "web/http/DataCompressor.h"
 #include "web/http/HttpAuthentication.h"
 #include "web/http/HttpReadStream.h"
+#include "web/http/ProxyAutoConfiguration.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -11,7 +12,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <typeinfo>
 
 namespace {
 
@@ -96,6 +96,7 @@ std::shared_ptr<HTTPRequest> HTTPRequest::copy() const
     request->setShouldStreamPostDataFromDisk(shouldStreamPostDataFromDisk());
     request->setPostBodyFilePath(postBodyFilePath());
     request->setDownloadDestinationPath(downloadDestinationPath());
+    request->setMaxDownloadBytes(maxDownloadBytes());
     request->setTemporaryFileDownloadPath(temporaryFileDownloadPath());
     request->setUploadProgressDelegate(uploadProgressDelegate());
     request->setDownloadProgressDelegate(downloadProgressDelegate());
@@ -164,6 +165,7 @@ void HTTPRequest::startSynchronous()
 
 void HTTPRequest::main()
 {
+    runProxyScript();
     std::unique_lock lock(cancelledLock_);
     try {
         if (error()) {
@@ -196,12 +198,7 @@ void HTTPRequest::main()
             message->setHeaderField(it.key(), it.value());
         startRequest();
     } catch (const std::exception& exception) {
-        auto error = std::make_shared<HTTPError>();
-        error->code = HTTPError::UnhandledException;
-        error->description = QString::fromLatin1(typeid(exception).name());
-        error->failureReason = QString::fromLocal8Bit(exception.what());
-        error->underlying = HTTPError::make(HTTPError::UnhandledException, error->failureReason);
-        failWithError(error);
+        failWithError(HTTPError::unhandledException(exception));
     }
 }
 
@@ -250,6 +247,10 @@ void HTTPRequest::failWithError(HTTPErrorPtr failure)
     if (cancelled_ || error())
         return;
     setError(failure);
+    // A connection whose request failed is not used again, unless the request only waits for
+    // credentials or stopped following redirects.
+    if (failure->code != HTTPError::AuthenticationNeeded && failure->code != HTTPError::TooMuchRedirection)
+        removeConnectionFromPool();
     // A request that is going away reports to nobody.
     auto reporter = std::static_pointer_cast<HTTPRequest>(weak_from_this().lock());
     if (!reporter)
@@ -364,18 +365,19 @@ std::optional<QByteArray> HTTPRequest::responseData() const
     if (raw->isEmpty())
         return std::nullopt;
     // Inflated a step at a time: a small answer that would inflate past what a body kept in
-    // memory may hold gives nothing, rather than taking all the memory there is.
-    constexpr qsizetype kInflateStep = 65536;
+    // memory may hold gives nothing, rather than taking all the memory there is, and so does
+    // one cut off before its end.
     const auto decompressor = DataDecompressor::decompressor();
     QByteArray inflated;
-    for (qsizetype at = 0; at < raw->size(); at += kInflateStep) {
-        const auto piece
-            = decompressor->uncompressBytes(raw->constData() + at, std::min(kInflateStep, raw->size() - at), nullptr);
-        if (!piece || inflated.size() + piece->size() > kMaxBodyInMemory)
-            return std::nullopt;
-        inflated += *piece;
-    }
-    if (decompressor->closeStream())
+    bool tooLarge = false;
+    const HTTPErrorPtr failure = decompressor->processInSteps(
+        raw->constData(), raw->size(), false, [&](const char* piece, qsizetype size) {
+            tooLarge = inflated.size() + size > kMaxBodyInMemory;
+            if (!tooLarge)
+                inflated.append(piece, size);
+            return !tooLarge;
+        });
+    if (failure || tooLarge || !decompressor->streamEnded() || decompressor->closeStream())
         return std::nullopt;
     return inflated;
 }
@@ -546,15 +548,50 @@ QList<ProxyEntry> environmentProxiesForURL(const QUrl& url)
 
 } // namespace
 
+void HTTPRequest::runProxyScript()
+{
+    const QUrl script = PACurl();
+    if (script.isEmpty() || !proxyHost().isEmpty() || proxyPort() != 0)
+        return;
+    proxyScriptAnswerFor(url(), script);
+}
+
+ProxyScriptAnswer HTTPRequest::proxyScriptAnswerFor(const QUrl& target, const QUrl& script)
+{
+    {
+        std::lock_guard lock(proxyScriptMutex_);
+        if (proxyScriptRun_ && proxyScriptRun_->url == target && proxyScriptRun_->script == script)
+            return proxyScriptRun_->answer;
+    }
+    ProxyScriptAnswer answer = ProxyAutoConfiguration::answerForURL(target, script);
+    std::lock_guard lock(proxyScriptMutex_);
+    proxyScriptRun_ = ProxyScriptRun {target, script, answer};
+    return answer;
+}
+
 HTTPErrorPtr HTTPRequest::configureProxy()
 {
     if (proxyHost().isEmpty() && proxyPort() == 0) {
         const QUrl script = PACurl();
-        const auto proxies = script.isEmpty() ? std::optional(environmentProxiesForURL(url()))
-                                              : proxiesForURL(url(), script);
-        if (!proxies)
-            return HTTPError::make(HTTPError::InternalError,
-                                   QStringLiteral("Unable to obtain information on proxy servers needed for request"));
+        // The script has run before the request's lock was taken (runProxyScript); it runs here
+        // only for a request started some other way.
+        const ProxyScriptAnswer answer = script.isEmpty()
+                                             ? ProxyScriptAnswer {environmentProxiesForURL(url()), false}
+                                             : proxyScriptAnswerFor(url(), script);
+        const std::optional<QList<ProxyEntry>>& proxies = answer.proxies;
+        if (!proxies) {
+            const QString description =
+                QStringLiteral("Unable to obtain information on proxy servers needed for request");
+            if (!answer.ranOutOfTime)
+                return HTTPError::make(HTTPError::InternalError, description);
+            auto error = std::make_shared<HTTPError>();
+            error->code = HTTPError::InternalError;
+            error->description = description;
+            error->failureReason = QStringLiteral("The proxy configuration script did not answer within %1 seconds "
+                                                  "and was stopped.")
+                                       .arg(ProxyAutoConfiguration::kTimeLimit.count() / 1000);
+            return error;
+        }
         if (!proxies->isEmpty()) {
             const ProxyEntry& first = proxies->first();
             setProxyHost(first.host);

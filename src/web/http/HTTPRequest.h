@@ -59,6 +59,13 @@ struct ProxyEntry {
     bool operator==(const ProxyEntry&) const = default;
 };
 
+// What a proxy auto-configuration script answered: its proxies, nothing when it failed, and
+// whether it failed by running out of time.
+struct ProxyScriptAnswer {
+    std::optional<QList<ProxyEntry>> proxies;
+    bool ranOutOfTime = false;
+};
+
 // Who the client is, for a secure server that asks: its certificate and the private key that
 // goes with it.
 struct ClientIdentity {
@@ -204,6 +211,9 @@ public:
     void reportFinished();
     void reportFailure();
     void passOnReceivedData(const QByteArray& data);
+    // Opens a download's temporary file on first use, appending when a resumed answer continues it.
+    void openDownloadOutput(std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,
+                            void (HTTPRequest::*setPath)(QString));
 
     // --- Progress (HTTPRequestProgress.cpp) -------------------------------------------------------
     void updateProgressIndicators();
@@ -317,7 +327,12 @@ private:
     void unscheduleReadStream();
     void destroyReadStream();
     void chooseConnection(std::shared_ptr<HttpReadStream>& previous);
-    void releaseConnection(bool failed);
+    // The attempt is over: its connection record becomes idle, to expire after the persistent
+    // connection time-out.
+    void releaseConnection();
+    // Takes the connection record out of the pool (a failure other than authentication needed
+    // or too many redirects, or a retry on a new connection).
+    void removeConnectionFromPool();
     void decideConnectionReuse(const HttpResponseHead& head);
     void handleNetworkEvent(int event);
     void handleBytesAvailable();
@@ -339,8 +354,22 @@ private:
     template <typename BlockType, typename... Args> void callBlock(BlockType Blocks::*field, Args... args);
     bool shouldSkipNotifications() const;
 
+    // Runs the proxy script for the request's URL before the request's lock is taken, so a slow
+    // script never holds up a thread that asks the request for its delegate; configureProxy
+    // then uses its answer.
+    void runProxyScript();
+    ProxyScriptAnswer proxyScriptAnswerFor(const QUrl& url, const QUrl& script);
+
     mutable std::recursive_mutex cancelledLock_;
     mutable std::mutex propertyMutex_;
+    // The last proxy script run: the URL and script it ran for and its answer (proxy lock).
+    struct ProxyScriptRun {
+        QUrl url;
+        QUrl script;
+        ProxyScriptAnswer answer;
+    };
+    std::mutex proxyScriptMutex_;
+    std::optional<ProxyScriptRun> proxyScriptRun_;
     std::atomic<bool> finished_ {false};
     bool cancelled_ = false;
     QUrl url_;
@@ -355,6 +384,8 @@ private:
     std::unique_ptr<QFile> postBodyWriteStream_;
     std::unique_ptr<QFile> fileDownloadOutputStream_;
     std::unique_ptr<QFile> inflatedFileDownloadOutputStream_;
+    // The body bytes handed on in this attempt, after inflating.
+    quint64 bodyBytesDelivered_ = 0;
     std::shared_ptr<QTimer> statusTimer_;
     std::shared_ptr<ConnectionRecord> connectionInfo_;
     std::shared_ptr<HttpAuthentication> requestAuthentication_;
@@ -383,6 +414,9 @@ private:
     HTTP_REQUEST_PROPERTY(std::optional<ProxyEntry::Type>, proxyType, setProxyType);
     HTTP_REQUEST_PROPERTY(QUrl, originalURL, setOriginalURL);
     HTTP_REQUEST_PROPERTY(QString, downloadDestinationPath, setDownloadDestinationPath);
+    // The most bytes of body the request takes, as received and once inflated; past it the
+    // request fails (code 1). 0, the default, sets no bound.
+    HTTP_REQUEST_VALUE(quint64, maxDownloadBytes, setMaxDownloadBytes) {0};
     HTTP_REQUEST_PROPERTY(QString, temporaryFileDownloadPath, setTemporaryFileDownloadPath);
     HTTP_REQUEST_PROPERTY(QString, temporaryUncompressedDataDownloadPath, setTemporaryUncompressedDataDownloadPath);
     HTTP_REQUEST_PROPERTY(HTTPErrorPtr, error, setError);

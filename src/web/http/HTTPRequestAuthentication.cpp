@@ -49,7 +49,11 @@ std::optional<Credentials> HTTPRequest::findCredentials(bool proxy)
     }
     if (user.isEmpty() || secret.isEmpty())
         return std::nullopt;
-    return Credentials {user, secret, std::nullopt};
+    std::optional<QString> accountDomain;
+    const auto authentication = proxy ? proxyAuthentication_ : requestAuthentication_;
+    if (authentication && authentication->requiresAccountDomain())
+        accountDomain = proxy ? proxyDomain() : domain();
+    return Credentials {user, secret, accountDomain};
 }
 
 bool HTTPRequest::applyCredentials(const CredentialsPtr& credentials, bool proxy)
@@ -181,8 +185,14 @@ void HTTPRequest::resumeAfterChallenge(bool proxy)
         cancelLoad();
         const CredentialsPtr applied = proxy ? proxyCredentials() : requestCredentials();
         if (applied) {
-            if (applyCredentials(applied, proxy))
+            // NTLM gets its credentials applied twice (negotiate, then answer); a challenge after
+            // the second means they were refused.
+            const int retries = proxy ? proxyAuthenticationRetryCount() : authenticationRetryCount();
+            const bool spent = authentication->isNtlm() && retries > 1;
+            if (!spent && applyCredentials(applied, proxy))
                 resend();
+            else if (authentication->isNtlm() && retries == 2)
+                failWithError(HTTPError::authenticationNeeded());
             else
                 failWithError(HTTPError::make(HTTPError::CredentialsNotApplicable, applyFailure));
             return;

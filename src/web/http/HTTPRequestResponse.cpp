@@ -239,77 +239,124 @@ void HTTPRequest::handleBytesAvailable()
     if (read <= 0)
         return;
     chunk.truncate(read);
-    QByteArray inflated;
     const bool inflating = isResponseCompressed() && !shouldWaitToInflateCompressedResponses();
-    if (inflating) {
-        if (!dataDecompressor())
-            setDataDecompressor(std::shared_ptr<DataDecompressor>(DataDecompressor::decompressor()));
-        HTTPErrorPtr failure;
-        inflated
-            = dataDecompressor()->uncompressBytes(chunk.constData(), chunk.size(), &failure).value_or(QByteArray());
-        if (failure) {
-            failWithError(failure);
-            return;
-        }
-    }
+    if (inflating && !dataDecompressor())
+        setDataDecompressor(std::shared_ptr<DataDecompressor>(DataDecompressor::decompressor()));
     setTotalBytesRead(totalBytesRead() + quint64(read));
     setLastActivityTime(QDateTime::currentDateTimeUtc());
     incrementBandwidthUsedInLastSecond(quint64(read));
-    if (needsRedirect() && shouldRedirect() && allowResumeForFileDownloads())
-        return;
-    const QByteArray& data = inflating ? inflated : chunk;
-    const auto delegate = this->delegate();
-    bool hasDataBlock = false;
-    {
-        std::lock_guard propertyLock(propertyMutex_);
-        hasDataBlock = bool(blocks_.dataReceived);
-    }
-    if ((delegate && didReceiveDataSelector() && delegate->implements(HTTPRequestDelegate::Operation::DidReceiveData))
-        || hasDataBlock) {
-        passOnReceivedData(data);
-        return;
-    }
-    if (downloadDestinationPath().isEmpty()) {
+
+    enum class Destination { Nowhere, Delegate, Memory, File };
+    Destination destination = Destination::File;
+    if (needsRedirect() && shouldRedirect() && allowResumeForFileDownloads()) {
+        destination = Destination::Nowhere;
+    } else {
+        const auto delegate = this->delegate();
+        bool hasDataBlock = false;
         {
             std::lock_guard propertyLock(propertyMutex_);
-            if (!rawResponseData_)
-                rawResponseData_ = QByteArray();
-            if (rawResponseData_->size() + data.size() <= kMaxBodyInMemory) {
-                rawResponseData_->append(data);
-                return;
-            }
+            hasDataBlock = bool(blocks_.dataReceived);
         }
+        if ((delegate && didReceiveDataSelector()
+             && delegate->implements(HTTPRequestDelegate::Operation::DidReceiveData))
+            || hasDataBlock)
+            destination = Destination::Delegate;
+        else if (downloadDestinationPath().isEmpty())
+            destination = Destination::Memory;
+    }
+    auto tooLong = [this](const QString& why) {
         cancelLoad();
-        failWithError(HTTPError::make(
-            HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
-            HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("The server's answer is too long to keep"))));
+        failWithError(HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
+                                      HTTPError::make(HTTPError::ConnectionFailure, why)));
+    };
+    const quint64 most = maxDownloadBytes();
+    auto pastTheMost = [&](quint64 bytes) {
+        if (most == 0 || bytes <= most)
+            return false;
+        tooLong(QStringLiteral("The server's answer is longer than the %1 bytes this download may take").arg(most));
+        return true;
+    };
+    if (destination != Destination::Nowhere && pastTheMost(totalBytesRead()))
+        return;
+    if (destination == Destination::File) {
+        openDownloadOutput(fileDownloadOutputStream_, &HTTPRequest::temporaryFileDownloadPath,
+                           &HTTPRequest::setTemporaryFileDownloadPath);
+        fileDownloadOutputStream_->write(chunk);
+        if (inflating)
+            openDownloadOutput(inflatedFileDownloadOutputStream_, &HTTPRequest::temporaryUncompressedDataDownloadPath,
+                               &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
+    }
+    // Hands on one piece of the body; false when the download has to end here.
+    bool ended = false;
+    auto deliver = [&](const char* bytes, qsizetype length) {
+        bodyBytesDelivered_ += quint64(length);
+        switch (destination) {
+        case Destination::Nowhere:
+            return true;
+        case Destination::Delegate:
+            if (pastTheMost(bodyBytesDelivered_))
+                return !(ended = true);
+            passOnReceivedData(QByteArray(bytes, length));
+            return true;
+        case Destination::Memory: {
+            bool kept = false;
+            {
+                std::lock_guard propertyLock(propertyMutex_);
+                if (!rawResponseData_)
+                    rawResponseData_ = QByteArray();
+                kept = rawResponseData_->size() + length <= kMaxBodyInMemory
+                       && (most == 0 || quint64(rawResponseData_->size() + length) <= most);
+                if (kept)
+                    rawResponseData_->append(bytes, length);
+            }
+            if (!kept) {
+                if (!pastTheMost(bodyBytesDelivered_))
+                    tooLong(QStringLiteral("The server's answer is too long to keep"));
+                ended = true;
+            }
+            return kept;
+        }
+        case Destination::File:
+            if (pastTheMost(bodyBytesDelivered_))
+                return !(ended = true);
+            if (inflating)
+                inflatedFileDownloadOutputStream_->write(bytes, length);
+            return true;
+        }
+        return true;
+    };
+    if (!inflating) {
+        if (destination != Destination::File)
+            deliver(chunk.constData(), chunk.size());
         return;
     }
-    auto openOutput = [this](std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,
-                             void (HTTPRequest::*setPath)(QString)) {
-        if (output)
-            return;
-        bool append = false;
-        if ((this->*path)().isEmpty()) {
-            (this->*setPath)(newTemporaryPath());
-        } else if (allowResumeForFileDownloads() && requestHeaders().contains(QStringLiteral("Range"))) {
-            append = responseHeaders().contains(QStringLiteral("Content-Range"));
-            if (!append && partialDownloadSize() > 0 && path == &HTTPRequest::temporaryFileDownloadPath) {
-                incrementDownloadSizeBy(-qint64(partialDownloadSize()));
-                setPartialDownloadSize(0);
-            }
-        }
-        output = std::make_unique<QFile>((this->*path)());
-        output->open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate);
-    };
-    openOutput(fileDownloadOutputStream_, &HTTPRequest::temporaryFileDownloadPath,
-               &HTTPRequest::setTemporaryFileDownloadPath);
-    fileDownloadOutputStream_->write(chunk);
-    if (inflating) {
-        openOutput(inflatedFileDownloadOutputStream_, &HTTPRequest::temporaryUncompressedDataDownloadPath,
-                   &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
-        inflatedFileDownloadOutputStream_->write(inflated);
+    // Inflated a step at a time as it arrives, so a small answer that inflates to a great deal
+    // never stands whole in memory.
+    // A body that cannot be inflated ends the load at once, taking its temporary files with it.
+    if (HTTPErrorPtr failure = dataDecompressor()->processInSteps(chunk.constData(), chunk.size(), false, deliver);
+        failure && !ended) {
+        cancelLoad();
+        failWithError(failure);
     }
+}
+
+void HTTPRequest::openDownloadOutput(std::unique_ptr<QFile>& output, QString (HTTPRequest::*path)() const,
+                                     void (HTTPRequest::*setPath)(QString))
+{
+    if (output)
+        return;
+    bool append = false;
+    if ((this->*path)().isEmpty()) {
+        (this->*setPath)(newTemporaryPath());
+    } else if (allowResumeForFileDownloads() && requestHeaders().contains(QStringLiteral("Range"))) {
+        append = responseHeaders().contains(QStringLiteral("Content-Range"));
+        if (!append && partialDownloadSize() > 0 && path == &HTTPRequest::temporaryFileDownloadPath) {
+            incrementDownloadSizeBy(-qint64(partialDownloadSize()));
+            setPartialDownloadSize(0);
+        }
+    }
+    output = std::make_unique<QFile>((this->*path)());
+    output->open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 void HTTPRequest::handleStreamComplete()
@@ -331,6 +378,11 @@ void HTTPRequest::handleStreamComplete()
         if (contentLength() == 0)
             setContentLength(totalBytesRead());
         updateProgressIndicators();
+        // A compressed body cut off before its end (no trailer, or one whose length or checksum
+        // disagrees) is no success: the part that arrived is not the answer.
+        const bool inflatedWhole = !dataDecompressor() || dataDecompressor()->streamEnded();
+        if (!inflatedWhole && !error())
+            fileError = DataDecompressor::inflateErrorWithCode(Z_BUF_ERROR);
         setDataDecompressor(nullptr);
         if (didCreateTemporaryPostDataFile() && authenticationNeeded() == 0) {
             removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
@@ -343,6 +395,11 @@ void HTTPRequest::handleStreamComplete()
             const QString destination = downloadDestinationPath();
             const QString received = temporaryFileDownloadPath();
             if (keepPartial) {
+            } else if (fileError) {
+                removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
+                                    &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
+                removeTemporaryFile(&HTTPRequest::temporaryFileDownloadPath,
+                                    &HTTPRequest::setTemporaryFileDownloadPath);
             } else if (!isResponseCompressed()) {
                 if (removeFileAtPath(destination, &fileError)) {
                     if (!QFile::rename(received, destination))
@@ -351,8 +408,11 @@ void HTTPRequest::handleStreamComplete()
                 }
             } else if (!shouldWaitToInflateCompressedResponses()) {
                 const QString inflatedPath = temporaryUncompressedDataDownloadPath();
-                if (!QFile::rename(inflatedPath, destination))
+                if (!QFile::rename(inflatedPath, destination)) {
                     fileError = moveError(inflatedPath, destination);
+                    // The inflated copy that could not be put in place is of no further use.
+                    QFile::remove(inflatedPath);
+                }
                 setTemporaryUncompressedDataDownloadPath({});
                 removeTemporaryFile(
                     &HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
@@ -364,7 +424,7 @@ void HTTPRequest::handleStreamComplete()
             }
         }
     }
-    releaseConnection(false);
+    releaseConnection();
     if (authenticationNeeded() == 0)
         destroyReadStream();
     if (needsRedirect() || authenticationNeeded() != 0)
@@ -401,8 +461,10 @@ void HTTPRequest::handleStreamError()
 
 void HTTPRequest::cancelLoad()
 {
+    // The connection stays in the pool: a load is also cancelled to send the request again,
+    // with credentials, on the same connection. A failure takes it out (failWithError).
     if (readStream_)
-        releaseConnection(true);
+        releaseConnection();
     destroyReadStream();
     statusTimer_.reset();
     if (rawResponseData()) {

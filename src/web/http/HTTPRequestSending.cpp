@@ -255,6 +255,7 @@ void HTTPRequest::startRequest()
     setComplete(false);
     setTotalBytesRead(0);
     setLastBytesRead(0);
+    bodyBytesDelivered_ = 0;
     if (redirectCount() == 0)
         setOriginalURL(url());
     if (lastBytesSent() > 0)
@@ -574,32 +575,35 @@ void HTTPRequest::chooseConnection(std::shared_ptr<HttpReadStream>& previous)
     connectionInfo_->stream = readStream_;
 }
 
-void HTTPRequest::releaseConnection(bool failed)
+void HTTPRequest::releaseConnection()
 {
     std::lock_guard lock(connectionLock());
     if (!connectionInfo_)
         return;
     connectionInfo_->request.reset();
-    if (failed)
-        ConnectionPool::shared().records.removeOne(connectionInfo_);
-    else if (!connectionCanBeReused())
+    if (!connectionCanBeReused())
         unscheduleReadStream();
-    if (!failed || connectionCanBeReused())
-        connectionInfo_->expires =
-            QDateTime::currentDateTimeUtc().addMSecs(qint64(persistentConnectionTimeoutSeconds() * 1000));
+    connectionInfo_->expires =
+        QDateTime::currentDateTimeUtc().addMSecs(qint64(persistentConnectionTimeoutSeconds() * 1000));
+}
+
+void HTTPRequest::removeConnectionFromPool()
+{
+    std::lock_guard lock(connectionLock());
+    if (!connectionInfo_)
+        return;
+    connectionInfo_->request.reset();
+    ConnectionPool::shared().records.removeOne(connectionInfo_);
 }
 
 bool HTTPRequest::retryUsingNewConnection()
 {
     if (retryCount() != 0)
         return false;
+    removeConnectionFromPool();
     {
         std::lock_guard lock(connectionLock());
-        if (connectionInfo_) {
-            connectionInfo_->request.reset();
-            ConnectionPool::shared().records.removeOne(connectionInfo_);
-            connectionInfo_.reset();
-        }
+        connectionInfo_.reset();
     }
     setRetryCount(retryCount() + 1);
     startRequest();

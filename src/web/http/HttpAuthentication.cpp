@@ -1,7 +1,10 @@
 #include "web/http/HttpAuthentication.h"
 
+#include "web/http/NtlmMessages.h"
+
 #include <QCryptographicHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace {
 
@@ -32,6 +35,12 @@ std::optional<std::pair<QString, HttpAuthentication::Parameters>> HttpAuthentica
         return std::nullopt;
     Parameters parameters;
     qsizetype at = space < 0 ? text.size() : space + 1;
+    // A scheme followed by one base64 token (NTLM, Negotiate) rather than name=value pairs.
+    static const QRegularExpression token(QStringLiteral("^[A-Za-z0-9+/._~-]+=*$"));
+    if (const QString rest = text.mid(at).trimmed(); token.match(rest).hasMatch()) {
+        parameters.insert(QStringLiteral("token"), rest);
+        return std::make_pair(scheme, parameters);
+    }
     while (at < text.size()) {
         while (at < text.size() && (text[at] == QLatin1Char(' ') || text[at] == QLatin1Char(',')))
             ++at;
@@ -61,15 +70,21 @@ std::optional<std::pair<QString, HttpAuthentication::Parameters>> HttpAuthentica
 
 std::shared_ptr<HttpAuthentication> HttpAuthentication::fromResponse(const HttpResponseHead& head, bool proxy)
 {
+    // Schemes this layer answers, weakest first.
+    static const QStringList kRanked {QStringLiteral("Basic"), QStringLiteral("Digest"), QStringLiteral("NTLM")};
     std::shared_ptr<HttpAuthentication> best;
+    qsizetype bestRank = -1;
     const QString field = proxy ? QStringLiteral("Proxy-Authenticate") : QStringLiteral("WWW-Authenticate");
     for (const QString& value : head.fieldValues(field)) {
         const auto challenge = parseChallenge(value);
         if (!challenge)
             continue;
-        const bool digest = challenge->first.compare(QLatin1String("Digest"), Qt::CaseInsensitive) == 0;
-        const bool basic = challenge->first.compare(QLatin1String("Basic"), Qt::CaseInsensitive) == 0;
-        if (digest) {
+        qsizetype rank = kRanked.size() - 1;
+        while (rank >= 0 && kRanked[rank].compare(challenge->first, Qt::CaseInsensitive) != 0)
+            --rank;
+        if (rank < 0 || rank <= bestRank)
+            continue;
+        if (kRanked[rank] == QLatin1String("Digest")) {
             const QString algorithm = challenge->second.value(QStringLiteral("algorithm"), QStringLiteral("MD5"));
             const bool known = algorithm.compare(QLatin1String("MD5"), Qt::CaseInsensitive) == 0
                                || algorithm.compare(QLatin1String("MD5-sess"), Qt::CaseInsensitive) == 0
@@ -77,13 +92,10 @@ std::shared_ptr<HttpAuthentication> HttpAuthentication::fromResponse(const HttpR
             if (!known || !challenge->second.contains(QStringLiteral("nonce")))
                 continue;
         }
-        if (!digest && !basic)
-            continue;
-        if (best && best->scheme_ == QLatin1String("Digest"))
-            continue;
         best = std::make_shared<HttpAuthentication>();
-        best->scheme_ = digest ? QStringLiteral("Digest") : QStringLiteral("Basic");
+        best->scheme_ = kRanked[rank];
         best->parameters_ = challenge->second;
+        bestRank = rank;
     }
     return best;
 }
@@ -100,6 +112,12 @@ bool HttpAuthentication::isValidFor(const HttpResponseHead& head, bool proxy)
     const auto fresh = fromResponse(head, proxy);
     if (!fresh || fresh->scheme_ != scheme_)
         return appliedCount_ == 0;
+    if (isNtlm()) {
+        // The server's challenge continues the exchange; a bare one after the answer is a
+        // refusal, which the request's retry limit settles.
+        parameters_ = fresh->parameters_;
+        return true;
+    }
     const bool stale =
         fresh->parameters_.value(QStringLiteral("stale")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
     if (appliedCount_ > 0 && fresh->realm() == realm() && !stale)
@@ -116,6 +134,8 @@ bool HttpAuthentication::apply(HttpMessage& message, const Credentials& credenti
     if (credentials.username.isEmpty() && credentials.password.isEmpty())
         return false;
     ++appliedCount_;
+    if (isNtlm())
+        return applyNtlm(message, credentials, field);
     if (scheme_ == QLatin1String("Basic")) {
         const QByteArray pair = (credentials.username + QLatin1Char(':') + credentials.password).toUtf8();
         message.setHeaderField(field, QStringLiteral("Basic ") + QString::fromLatin1(pair.toBase64()));
@@ -154,5 +174,31 @@ bool HttpAuthentication::apply(HttpMessage& message, const Credentials& credenti
     if (parameters_.contains(QStringLiteral("opaque")))
         parts << QStringLiteral("opaque=") + quoted(parameters_.value(QStringLiteral("opaque")));
     message.setHeaderField(field, QStringLiteral("Digest ") + parts.join(QStringLiteral(", ")));
+    return true;
+}
+
+bool HttpAuthentication::applyNtlm(HttpMessage& message, const Credentials& credentials, const QString& field)
+{
+    const QString token = parameters_.take(QStringLiteral("token"));
+    QByteArray sent;
+    if (token.isEmpty()) {
+        sent = ntlm::negotiateMessage();
+    } else {
+        const auto challenge = ntlm::parseChallenge(QByteArray::fromBase64(token.toLatin1()));
+        if (!challenge)
+            return false;
+        ntlm::Answer answer;
+        answer.user = credentials.username;
+        answer.password = credentials.password;
+        answer.domain = credentials.domain.value_or(QString());
+        auto* random = QRandomGenerator::system();
+        answer.clientChallenge.resize(8);
+        random->fillRange(reinterpret_cast<quint32*>(answer.clientChallenge.data()), 2);
+        answer.randomSessionKey.resize(16);
+        random->fillRange(reinterpret_cast<quint32*>(answer.randomSessionKey.data()), 4);
+        answer.timestamp = ntlm::currentTimestamp();
+        sent = ntlm::authenticateMessage(*challenge, answer);
+    }
+    message.setHeaderField(field, QStringLiteral("NTLM ") + QString::fromLatin1(sent.toBase64()));
     return true;
 }

@@ -11,8 +11,10 @@
 #include <optional>
 
 // The answer to one authentication challenge of a server (401) or a proxy (407): the scheme
-// and realm it asked for, and the header that presents credentials. Basic and Digest (MD5,
-// MD5-sess, SHA-256; qop "auth") are answered; other schemes are not built here.
+// and realm it asked for, and the header that presents credentials. Basic, Digest (MD5,
+// MD5-sess, SHA-256; qop "auth") and NTLM (version 2) are answered; of several challenges the
+// strongest is taken. NTLM proves the password over one connection in two legs: the first
+// application sends the negotiate message, the one after the server's challenge the answer.
 class HttpAuthentication
 {
 public:
@@ -22,7 +24,8 @@ public:
     const QString& scheme() const { return scheme_; }
     std::optional<QString> realm() const;
     bool requiresUserNameAndPassword() const { return true; }
-    bool requiresAccountDomain() const { return false; }
+    bool requiresAccountDomain() const { return isNtlm(); }
+    bool isNtlm() const { return scheme_ == QLatin1String("NTLM"); }
 
     // Whether the object still holds for a new challenge: one of the same scheme and realm after
     // credentials were applied means they were refused, unless it only says its nonce went stale.
@@ -33,6 +36,7 @@ public:
 private:
     using Parameters = QMap<QString, QString>;
     static std::optional<std::pair<QString, Parameters>> parseChallenge(const QString& value);
+    bool applyNtlm(HttpMessage& message, const Credentials& credentials, const QString& field);
 
     QString scheme_;
     Parameters parameters_;

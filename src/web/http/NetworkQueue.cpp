@@ -311,15 +311,17 @@ void NetworkQueue::requestWillRedirectToURL(HTTPRequest* request, const QUrl& ur
 
 void NetworkQueue::requestEnded()
 {
-    --requestsCount_;
     if (requestsCount_ != 0)
         return;
     if (auto owner = delegate(); owner && queueDidFinishSelector_)
         (owner.get()->*queueDidFinishSelector_)(this);
 }
 
+// The count goes down before the delegate hears of the request, so that a delegate reading it
+// there no longer counts the request that ended.
 void NetworkQueue::requestFinished(HTTPRequest* request)
 {
+    --requestsCount_;
     if (auto owner = delegate(); owner && requestDidFinishSelector_)
         (owner.get()->*requestDidFinishSelector_)(request);
     requestEnded();
@@ -327,6 +329,7 @@ void NetworkQueue::requestFinished(HTTPRequest* request)
 
 void NetworkQueue::requestFailed(HTTPRequest* request)
 {
+    --requestsCount_;
     if (auto owner = delegate(); owner && requestDidFailSelector_)
         (owner.get()->*requestDidFailSelector_)(request);
     requestEnded();

@@ -120,7 +120,7 @@ private:
     static void resetProgressDelegate(const std::shared_ptr<ProgressDelegate>& indicator);
     // Shows so-far of total on the indicator.
     static void showProgress(const std::weak_ptr<ProgressDelegate>& indicator, quint64 soFar, quint64 total);
-    // Counts one request out; tells the delegate when it was the last.
+    // Tells the delegate that the queue has finished when no request is counted any more.
     void requestEnded();
 
     OperationQueue operations_;

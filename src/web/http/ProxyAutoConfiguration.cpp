@@ -7,6 +7,10 @@
 #include <QNetworkInterface>
 #include <QObject>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 // The helpers that need the network, offered to the script as the object "pacHost".
@@ -132,38 +136,96 @@ function timeRange() {
 }
 )JS";
 
+// Stops the engine's script once the time limit has passed, from a thread of its own, until it
+// is destroyed.
+class ScriptWatchdog
+{
+public:
+    ScriptWatchdog(QJSEngine& engine, std::chrono::milliseconds limit)
+        : thread_([this, &engine, limit] {
+            std::unique_lock lock(mutex_);
+            if (!ended_.wait_for(lock, limit, [this] { return done_; })) {
+                fired_ = true;
+                engine.setInterrupted(true);
+            }
+        })
+    {
+    }
+    ~ScriptWatchdog()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        ended_.notify_all();
+        thread_.join();
+    }
+    ScriptWatchdog(const ScriptWatchdog&) = delete;
+    ScriptWatchdog& operator=(const ScriptWatchdog&) = delete;
+
+    bool fired()
+    {
+        std::lock_guard lock(mutex_);
+        return fired_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
+    bool fired_ = false;
+    std::thread thread_;
+};
+
 } // namespace
 
 std::optional<QList<ProxyEntry>> ProxyAutoConfiguration::proxiesForURL(const QUrl& url, const QUrl& scriptURL)
 {
-    QFile file(scriptURL.isLocalFile() ? scriptURL.toLocalFile() : QString());
-    if (!scriptURL.isLocalFile() || !file.open(QIODevice::ReadOnly))
-        return QList<ProxyEntry>();
-    const QByteArray bytes = file.readAll();
-    QString script = QString::fromUtf8(bytes);
-    if (script.contains(QChar::ReplacementCharacter))
-        script = QString::fromLatin1(bytes);
-    return proxiesForScript(script, url);
+    return answerForURL(url, scriptURL).proxies;
 }
 
 std::optional<QList<ProxyEntry>> ProxyAutoConfiguration::proxiesForScript(const QString& script, const QUrl& url)
 {
+    return answerForScript(script, url).proxies;
+}
+
+ProxyScriptAnswer ProxyAutoConfiguration::answerForURL(const QUrl& url, const QUrl& scriptURL,
+                                                       std::chrono::milliseconds limit)
+{
+    QFile file(scriptURL.isLocalFile() ? scriptURL.toLocalFile() : QString());
+    if (!scriptURL.isLocalFile() || !file.open(QIODevice::ReadOnly))
+        return {QList<ProxyEntry>(), false};
+    const QByteArray bytes = file.readAll();
+    QString script = QString::fromUtf8(bytes);
+    if (script.contains(QChar::ReplacementCharacter))
+        script = QString::fromLatin1(bytes);
+    return answerForScript(script, url, limit);
+}
+
+ProxyScriptAnswer ProxyAutoConfiguration::answerForScript(const QString& script, const QUrl& url,
+                                                          std::chrono::milliseconds limit)
+{
     QJSEngine engine;
     PacHost host;
     engine.globalObject().setProperty(QStringLiteral("pacHost"), engine.newQObject(&host));
-    engine.evaluate(QString::fromUtf8(kPacHelpers));
-    const QJSValue loaded = engine.evaluate(script);
-    if (loaded.isError())
-        return std::nullopt;
-    QJSValue find = engine.globalObject().property(QStringLiteral("FindProxyForURL"));
-    if (!find.isCallable())
-        return std::nullopt;
-    const QJSValue answer = find.call({QJSValue(url.toString()), QJSValue(url.host())});
+    QJSValue answer;
+    bool ranOutOfTime = false;
+    {
+        ScriptWatchdog watchdog(engine, limit);
+        engine.evaluate(QString::fromUtf8(kPacHelpers));
+        const QJSValue loaded = engine.evaluate(script);
+        QJSValue find = engine.globalObject().property(QStringLiteral("FindProxyForURL"));
+        if (!loaded.isError() && find.isCallable())
+            answer = find.call({QJSValue(url.toString()), QJSValue(url.host())});
+        else
+            answer = QJSValue(QJSValue::UndefinedValue);
+        ranOutOfTime = watchdog.fired();
+    }
     // The host object belongs to this function, not to the engine.
     engine.globalObject().deleteProperty(QStringLiteral("pacHost"));
-    if (answer.isError() || !answer.isString())
-        return std::nullopt;
-    return parseAnswer(answer.toString());
+    if (ranOutOfTime || answer.isError() || !answer.isString())
+        return {std::nullopt, ranOutOfTime};
+    return {parseAnswer(answer.toString()), false};
 }
 
 QList<ProxyEntry> ProxyAutoConfiguration::parseAnswer(const QString& answer)

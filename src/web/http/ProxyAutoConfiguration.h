@@ -6,14 +6,26 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <optional>
 
 // Runs proxy auto-configuration scripts: the script's FindProxyForURL(url, host) is called with
 // the helper functions such scripts expect, and its answer ("PROXY h:p; SOCKS h:p; DIRECT") is
 // read into a list of proxies in the script's order.
+//
+// A script runs at most kTimeLimit: one that has not answered by then is stopped and counts as
+// failed, so a script that never returns cannot hold its request past every time-out.
 class ProxyAutoConfiguration
 {
 public:
+    static constexpr std::chrono::milliseconds kTimeLimit {5000};
+
+    // The answer of the script at scriptURL (a local file) for the URL: an empty list when the
+    // script cannot be read.
+    static ProxyScriptAnswer answerForURL(const QUrl& url, const QUrl& scriptURL,
+                                          std::chrono::milliseconds limit = kTimeLimit);
+    static ProxyScriptAnswer answerForScript(const QString& script, const QUrl& url,
+                                             std::chrono::milliseconds limit = kTimeLimit);
     // The proxies for the URL from the script at scriptURL (a local file): an empty list when
     // the script cannot be read, nothing when it does not run or answers no text.
     static std::optional<QList<ProxyEntry>> proxiesForURL(const QUrl& url, const QUrl& scriptURL);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 QByteArray randomBytes(qsizetype size, quint32 seed)
@@ -191,5 +193,61 @@ TEST(DataCompressor, FileRoutinesNameWhatWentWrong)
         ASSERT_TRUE(error);
         EXPECT_EQ(error->code, HTTPError::CompressionFailure);
         EXPECT_EQ(error->description, row.message);
+    }
+}
+
+TEST(DataCompressor, InflatingHandsOnBoundedStepsAndACutStreamIsAnError)
+{
+    // 64 MiB of one letter inflate from some 64 KiB, fed as one piece.
+    const QByteArray whole(64 * 1024 * 1024, 'q');
+    const QByteArray gzipped = DataCompressor::compressData(whole, nullptr).value();
+    ASSERT_LT(gzipped.size(), 200000);
+    auto decompressor = DataDecompressor::decompressor();
+    qsizetype total = 0;
+    qsizetype largest = 0;
+    bool allLetters = true;
+    const HTTPErrorPtr failure = decompressor->processInSteps(
+        gzipped.constData(), gzipped.size(), false, [&](const char* bytes, qsizetype length) {
+            total += length;
+            largest = std::max(largest, length);
+            allLetters = allLetters && std::all_of(bytes, bytes + length, [](char c) { return c == 'q'; });
+            return true;
+        });
+    EXPECT_FALSE(failure);
+    EXPECT_EQ(total, whole.size());
+    EXPECT_LE(largest, ZlibCodec::kStepSize);
+    EXPECT_TRUE(allLetters);
+    EXPECT_TRUE(decompressor->streamEnded());
+
+    // A sink that stops ends the work at once, without an error.
+    auto stopped = DataDecompressor::decompressor();
+    int pieces = 0;
+    EXPECT_FALSE(stopped->processInSteps(gzipped.constData(), gzipped.size(), false,
+                                         [&](const char*, qsizetype) { return ++pieces < 3; }));
+    EXPECT_EQ(pieces, 3);
+    EXPECT_FALSE(stopped->streamEnded());
+
+    // Cut before its trailer, or with a trailer that disagrees: an error, never a shorter copy.
+    const QByteArray small = DataCompressor::compressData(QByteArray("FADE IN. ").repeated(500), nullptr).value();
+    QByteArray wrongLength = small;
+    wrongLength[wrongLength.size() - 2] = char(wrongLength[wrongLength.size() - 2] ^ 0x10);
+    QByteArray wrongChecksum = small;
+    wrongChecksum[wrongChecksum.size() - 6] = char(wrongChecksum[wrongChecksum.size() - 6] ^ 0x10);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } rows[] = {
+        {"no trailer", small.left(small.size() - 8)},
+        {"half a trailer", small.left(small.size() - 3)},
+        {"half the stream", small.left(small.size() / 2)},
+        {"a wrong length", wrongLength},
+        {"a wrong checksum", wrongChecksum},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        HTTPErrorPtr error;
+        EXPECT_FALSE(DataDecompressor::uncompressData(row.bytes, &error));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code, HTTPError::CompressionFailure);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "web/http/HTTPRequest.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 
@@ -21,3 +23,16 @@ inline int errorCode(const HTTPRequest& request)
 {
     return request.error() ? request.error()->code : 0;
 }
+
+// Tests that start and end with empty session credential stores and no session cookies.
+class FreshSession : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SessionCredentialStore::servers().clear();
+        SessionCredentialStore::proxies().clear();
+        HTTPRequest::clearSession();
+    }
+    void TearDown() override { SetUp(); }
+};

@@ -18,16 +18,8 @@ namespace {
 using Reply = LoopbackServer::Reply;
 using Request = LoopbackServer::Request;
 
-class HTTPExchange : public ::testing::Test
+class HTTPExchange : public FreshSession
 {
-protected:
-    void SetUp() override
-    {
-        SessionCredentialStore::servers().clear();
-        SessionCredentialStore::proxies().clear();
-        HTTPRequest::clearSession();
-    }
-    void TearDown() override { SetUp(); }
 };
 
 } // namespace
@@ -693,4 +685,47 @@ TEST_F(HTTPExchange, CredentialsThatWorkedAreOfferedAtOnceToTheNextRequestOfTheS
     EXPECT_EQ(second->responseString(), QStringLiteral("let in"));
     // The Digest answer from the session goes with the first attempt: no second challenge.
     EXPECT_EQ(server.requests().size(), before + 1);
+}
+
+TEST_F(HTTPExchange, AnAnsweredChallengeGoesOnTheSameConnectionAndOnlyFailuresLeaveThePool)
+{
+    const struct {
+        const char* name;
+        bool digest;
+        const char* password;
+        int code;              // of the first request; 0 for success
+        int connectionsAfter;  // once a second request to the same server has been made
+    } rows[] = {
+        {"Basic, accepted", false, "secret", 0, 1},
+        {"Digest, accepted", true, "secret", 0, 1},
+        // Code 3 keeps the connection in the pool, so the next request takes it.
+        {"Digest, refused", true, "wrong", HTTPError::AuthenticationNeeded, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        LoopbackServer server([&](const Request& request) {
+            if (request.requestLine.contains("/open"))
+                return LoopbackServer::answer("200 OK", "open");
+            return guarded(request, row.digest, false);
+        });
+        auto first = fetch(server.url(QStringLiteral("/pages")), [&](HTTPRequest& r) {
+            r.setUsername(QStringLiteral("writer"));
+            r.setPassword(QString::fromLatin1(row.password));
+            r.setShouldPresentCredentialsBeforeChallenge(false);
+        });
+        EXPECT_EQ(errorCode(*first), row.code);
+        EXPECT_EQ(server.requests().size(), 2);
+        // The challenge and its answer came on one connection.
+        EXPECT_EQ(server.acceptedConnections(), 1);
+        ASSERT_FALSE(fetch(server.url(QStringLiteral("/open")))->error());
+        EXPECT_EQ(server.acceptedConnections(), row.connectionsAfter);
+    }
+    // A failure of another kind takes the connection out of the pool: the next request opens
+    // a new one.
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", QByteArray(5000, 'b')); });
+    auto bounded = fetch(server.url(QStringLiteral("/long")), [](HTTPRequest& r) { r.setMaxDownloadBytes(1000); });
+    EXPECT_EQ(errorCode(*bounded), HTTPError::ConnectionFailure);
+    ASSERT_FALSE(fetch(server.url(QStringLiteral("/long")))->error());
+    EXPECT_EQ(server.acceptedConnections(), 2);
 }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -464,4 +466,39 @@ TEST(HTTPRequest, TheResponseIsInflatedAndDecodedAsItsHeadersSay)
     auto empty = HTTPRequest::requestWithURL(kUrl);
     EXPECT_TRUE(empty->responseString().isNull());
     EXPECT_FALSE(empty->responseData());
+}
+
+namespace {
+
+struct StoryWriteFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+TEST(HTTPRequest, AnExceptionWhileRunningIsCodeTenNamedAsTheSourceNamesIt)
+{
+    const StoryWriteFailure own("the disk is full");
+    const std::runtime_error runtime("no buffer");
+    const std::bad_alloc memory;
+    const std::out_of_range range("index 9");
+    const struct {
+        const std::exception& exception;
+        const char* description;
+        const char* reason;
+    } rows[] = {
+        {runtime, "std::runtime_error", "no buffer"},
+        {memory, "std::bad_alloc", "std::bad_alloc"},
+        {range, "std::out_of_range", "index 9"},
+        {own, "(anonymous namespace)::StoryWriteFailure", "the disk is full"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.description);
+        const HTTPErrorPtr error = HTTPError::unhandledException(row.exception);
+        EXPECT_EQ(error->code, HTTPError::UnhandledException);
+        EXPECT_EQ(error->description, QString::fromLatin1(row.description));
+        EXPECT_EQ(error->failureReason, QString::fromLatin1(row.reason));
+        ASSERT_TRUE(error->underlying);
+        EXPECT_EQ(error->underlying->description, QString::fromLatin1(row.reason));
+    }
 }

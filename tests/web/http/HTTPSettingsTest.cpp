@@ -1,9 +1,11 @@
 #include "web/http/HTTPRequest.h"
 #include "web/http/ProxyAutoConfiguration.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTest>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -251,4 +253,67 @@ TEST(ProxyAutoConfiguration, AnswersAreReadEntryByEntry)
         {},
     };
     EXPECT_EQ(entries, expected);
+}
+
+TEST(ProxyAutoConfiguration, AScriptThatNeverAnswersIsStoppedInTime)
+{
+    const QUrl target(QStringLiteral("http://pages.example.com/story"));
+    const struct {
+        const char* name;
+        const char* script;
+        bool ranOutOfTime;
+        bool answered;
+    } rows[] = {
+        {"endless in its function", "function FindProxyForURL(url, host) { while (true) {} }", true, false},
+        {"endless while loading", "for (;;) {}\nfunction FindProxyForURL(url, host) { return 'DIRECT'; }", true,
+         false},
+        {"endless recursion", "function FindProxyForURL(url, host) { return FindProxyForURL(url, host); }", false,
+         false},
+        {"a quick answer", "function FindProxyForURL(url, host) { return 'PROXY 127.0.0.1:3128'; }", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QElapsedTimer clock;
+        clock.start();
+        const ProxyScriptAnswer answer = ProxyAutoConfiguration::answerForScript(
+            QString::fromUtf8(row.script), target, std::chrono::milliseconds(300));
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(answer.ranOutOfTime, row.ranOutOfTime);
+        EXPECT_EQ(answer.proxies.has_value(), row.answered);
+    }
+}
+
+TEST(ProxyAutoConfiguration, ARequestWhoseScriptNeverAnswersFailsWithCodeSixAndHoldsNoLockMeanwhile)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QUrl endless = writeScript(folder, QStringLiteral("endless.pac"),
+                                     QStringLiteral("function FindProxyForURL(url, host) { while (true) {} }"));
+    auto request = HTTPRequest::requestWithURL(QUrl(QStringLiteral("http://127.0.0.1:9/story")));
+    request->setTimeOutSeconds(60);
+    request->setPACurl(endless);
+    QElapsedTimer clock;
+    clock.start();
+    request->startAsynchronous();
+    // While the script runs on the network thread, asking the request for its delegate or its
+    // URL on this one answers at once.
+    QTest::qWait(300);
+    qint64 slowest = 0;
+    while (clock.elapsed() < 3000) {
+        QElapsedTimer ask;
+        ask.start();
+        (void)request->delegate();
+        (void)request->url();
+        slowest = std::max(slowest, ask.elapsed());
+        QTest::qWait(20);
+    }
+    EXPECT_LT(slowest, 500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return request->isFinished(); }, 15000));
+    EXPECT_LT(clock.elapsed(), 15000);
+    const HTTPErrorPtr error = request->error();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, HTTPError::InternalError);
+    EXPECT_EQ(error->description, QStringLiteral("Unable to obtain information on proxy servers needed for request"));
+    EXPECT_EQ(error->failureReason,
+              QStringLiteral("The proxy configuration script did not answer within 5 seconds and was stopped."));
 }

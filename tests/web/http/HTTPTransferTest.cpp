@@ -2,8 +2,10 @@
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -307,4 +309,182 @@ TEST(HTTPTransfer, UnderAMaximumBandwidthADownloadTakesTheTimeTheMaximumAllows)
     // 60,000 bytes at 40,000 a second need more than one full window.
     EXPECT_GE(elapsed, 900);
     EXPECT_GT(HTTPRequest::averageBandwidthUsedPerSecond(), 0u);
+}
+
+namespace {
+
+// Points the user's temporary folder at a folder of the test's own while it lives, so what a
+// request leaves there can be seen.
+class OwnTemporaryFolder
+{
+public:
+    OwnTemporaryFolder()
+        : before_(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", folder_.path().toLocal8Bit());
+    }
+    ~OwnTemporaryFolder() { qputenv("TMPDIR", before_); }
+    // The files left in it.
+    QStringList entries() const
+    {
+        return QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+private:
+    QByteArray before_;
+    QTemporaryDir folder_;
+};
+
+// A gzip body with its trailer's length or checksum altered, or cut before it ends.
+QByteArray damagedGzip(const QByteArray& whole, const char* damage)
+{
+    QByteArray bytes = whole;
+    if (damage == std::string("cut before the trailer"))
+        return bytes.left(bytes.size() - 8);
+    if (damage == std::string("cut in the middle"))
+        return bytes.left(bytes.size() / 2);
+    if (damage == std::string("wrong checksum"))
+        bytes[bytes.size() - 8] = char(bytes[bytes.size() - 8] ^ 0x5a);
+    if (damage == std::string("wrong length"))
+        bytes[bytes.size() - 4] = char(bytes[bytes.size() - 4] ^ 0x01);
+    return bytes;
+}
+
+} // namespace
+
+TEST(HTTPTransfer, ACompressedBodyThatIsCutOffOrDamagedFailsAndLeavesNothingBehind)
+{
+    const QByteArray text = QByteArray("INT. ATTIC - NIGHT. Rain on the roof. ").repeated(30000);
+    const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
+    const char* damages[] = {"cut before the trailer", "cut in the middle", "wrong checksum", "wrong length"};
+    QTemporaryDir folder;
+    OwnTemporaryFolder temporary;
+    for (const char* damage : damages) {
+        const QByteArray body = damagedGzip(gzipped, damage);
+        // Sent until the connection closes, so the cut body looks complete to the reader.
+        LoopbackServer server([&body](const Request&) {
+            Reply reply = LoopbackServer::answerUntilClose(body);
+            reply.bytes.replace("HTTP/1.1 200 OK\r\n", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n");
+            return reply;
+        });
+        const struct {
+            const char* name;
+            bool toFile;
+            bool inflateAtTheEnd;
+        } modes[] = {
+            {"to a file, inflated while it arrives", true, false},
+            {"to a file, inflated at the end", true, true},
+            {"in memory, inflated while it arrives", false, false},
+        };
+        for (const auto& mode : modes) {
+            SCOPED_TRACE(std::string(damage) + ", " + mode.name);
+            const QString destination = folder.filePath(QStringLiteral("attic.txt"));
+            auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/attic")));
+            request->setTimeOutSeconds(10);
+            if (mode.toFile)
+                request->setDownloadDestinationPath(destination);
+            request->setShouldWaitToInflateCompressedResponses(mode.inflateAtTheEnd);
+            request->startSynchronous();
+            ASSERT_TRUE(request->error());
+            EXPECT_EQ(request->error()->code, HTTPError::CompressionFailure);
+            EXPECT_TRUE(request->error()->description.startsWith(QStringLiteral("Decompression of data failed")));
+            EXPECT_FALSE(QFile::exists(destination));
+            EXPECT_EQ(temporary.entries(), QStringList());
+        }
+    }
+    // The whole body still arrives whole.
+    LoopbackServer sound([&gzipped](const Request&) {
+        return LoopbackServer::answer("200 OK", gzipped, "Content-Encoding: gzip\r\n");
+    });
+    auto request = HTTPRequest::requestWithURL(sound.url(QStringLiteral("/attic")));
+    request->setShouldWaitToInflateCompressedResponses(false);
+    request->startSynchronous();
+    ASSERT_FALSE(request->error());
+    EXPECT_EQ(request->responseData(), text);
+}
+
+TEST(HTTPTransfer, AnInflatedDownloadThatCannotTakeItsPlaceRemovesItsTemporaryFiles)
+{
+    const QByteArray text = QByteArray("EXT. PIER - DUSK. ").repeated(5000);
+    const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
+    LoopbackServer server([&gzipped](const Request&) {
+        return LoopbackServer::answer("200 OK", gzipped, "Content-Encoding: gzip\r\n");
+    });
+    QTemporaryDir folder;
+    OwnTemporaryFolder temporary;
+    const QString destination = folder.filePath(QStringLiteral("pier.txt"));
+    {
+        QFile old(destination);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old draft");
+    }
+    auto request = HTTPRequest::requestWithURL(server.url(QStringLiteral("/pier")));
+    request->setDownloadDestinationPath(destination);
+    request->setShouldWaitToInflateCompressedResponses(false);
+    request->startSynchronous();
+    ASSERT_TRUE(request->error());
+    EXPECT_EQ(request->error()->code, HTTPError::FileManagement);
+    EXPECT_EQ(readFile(destination), QByteArray("old draft"));
+    EXPECT_EQ(temporary.entries(), QStringList());
+}
+
+TEST(HTTPTransfer, ABodyPastTheRequestsBoundEndsTheRequestAndOnlyThen)
+{
+    // 16 MiB of one letter: some 16 KiB compressed.
+    const QByteArray text(16 * 1024 * 1024, 'z');
+    const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
+    ASSERT_LT(gzipped.size(), 100000);
+    LoopbackServer server([&](const Request& request) {
+        if (request.requestLine.contains("/gzip"))
+            return LoopbackServer::answer("200 OK", gzipped, "Content-Encoding: gzip\r\n");
+        Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+        for (int piece = 0; piece < 256; ++piece)
+            reply.bytes += "10000\r\n" + QByteArray(65536, 'c') + "\r\n";
+        reply.bytes += "0\r\n\r\n";
+        return reply;
+    });
+    QTemporaryDir folder;
+    OwnTemporaryFolder temporary;
+    const struct {
+        const char* name;
+        const char* path;
+        bool toFile;
+        bool inflateAtTheEnd;
+        quint64 most;
+        bool taken;
+    } rows[] = {
+        {"a small gzip body that inflates past the bound, to a file", "/gzip", true, false, 4 << 20, false},
+        {"the same in memory", "/gzip", false, false, 4 << 20, false},
+        {"a long chunked body, to a file", "/chunked", true, false, 4 << 20, false},
+        {"the same in memory", "/chunked", false, false, 4 << 20, false},
+        {"the gzip body within a wider bound", "/gzip", true, false, 32 << 20, true},
+        {"the gzip body with no bound", "/gzip", true, false, 0, true},
+        {"the chunked body with no bound", "/chunked", true, true, 0, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString destination = folder.filePath(QStringLiteral("bound.bin"));
+        QFile::remove(destination);
+        auto request = HTTPRequest::requestWithURL(server.url(QString::fromLatin1(row.path)));
+        request->setTimeOutSeconds(20);
+        if (row.toFile)
+            request->setDownloadDestinationPath(destination);
+        request->setShouldWaitToInflateCompressedResponses(row.inflateAtTheEnd);
+        request->setMaxDownloadBytes(row.most);
+        request->startSynchronous();
+        if (row.taken) {
+            ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+            EXPECT_EQ(QFileInfo(destination).size(), 16 * 1024 * 1024);
+        } else {
+            ASSERT_TRUE(request->error());
+            EXPECT_EQ(request->error()->code, HTTPError::ConnectionFailure);
+            ASSERT_TRUE(request->error()->underlying);
+            EXPECT_EQ(request->error()->underlying->description,
+                      QStringLiteral("The server's answer is longer than the 4194304 bytes this download may take"));
+            EXPECT_FALSE(QFile::exists(destination));
+            EXPECT_LE(request->totalBytesRead(), quint64(4 << 20) + 262144);
+        }
+        EXPECT_EQ(temporary.entries(), QStringList());
+    }
 }

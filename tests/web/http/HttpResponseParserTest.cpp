@@ -1,3 +1,5 @@
+#include "fuzz/FuzzInputs.h"
+#include "support/ByteMutator.h"
 #include "web/http/HttpAuthentication.h"
 #include "web/http/HttpMessage.h"
 #include "web/http/HttpResponseParser.h"
@@ -134,4 +136,33 @@ TEST(HttpAuthentication, DigestIsPreferredAndAStaleNonceKeepsTheCredentialsValid
     const HttpResponseHead refused = headOf("HTTP/1.1 401 No\r\nWWW-Authenticate: Digest realm=\"Films\", "
                                             "nonce=\"three\"\r\nContent-Length: 0\r\n\r\n");
     EXPECT_FALSE(authentication->isValidFor(refused, false));
+}
+
+TEST(ReaderFuzz, DamagedAnswersAreReadByTheParsersRulesOrRefused)
+{
+    // The bounded cousin of the response parser's fuzz target. The first byte chooses how the
+    // answer is cut into pieces and whether it answers a HEAD request.
+    const QByteArray seeds[] = {
+        "\x05HTTP/1.1 200 OK\r\nContent-Length: 11\r\nContent-Type: text/plain\r\n\r\nhello world",
+        "\x11HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=y\r\n world\r\n0\r\nT: v\r\n\r\n",
+        "\x01HTTP/1.0 200 OK\r\n\r\nuntil the connection ends",
+        "\x22HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"Films\"\r\n"
+        "Set-Cookie: a=1\r\nSet-Cookie: b=2\r\nContent-Length: 4\r\n\r\nkeep",
+        "\x45HTTP/1.1 304 Not Modified\r\nContent-Length: 9\r\n\r\n",
+    };
+    ByteMutator mutator(41);
+    int bodiesRead = 0;
+    for (const QByteArray& seed : seeds) {
+        ASSERT_TRUE(FuzzInputs::httpResponse(seed));
+        for (int round = 0; round < 3000; ++round) {
+            const QByteArray damaged = mutator.damage(seed);
+            ASSERT_TRUE(FuzzInputs::httpResponse(damaged)) << damaged.toBase64().toStdString();
+            HttpResponseParser parser(false);
+            QByteArray body;
+            if (damaged.size() > 1 && parser.feed(damaged.constData() + 1, damaged.size() - 1, body)
+                && parser.bodyComplete())
+                ++bodiesRead;
+        }
+    }
+    EXPECT_GT(bodiesRead, 300);
 }

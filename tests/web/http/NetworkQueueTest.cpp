@@ -324,3 +324,63 @@ TEST(NetworkQueue, RequestsOfAQueueThatIsGoneReportToNobody)
     EXPECT_TRUE(finished);
     EXPECT_TRUE(owner->log.isEmpty());
 }
+
+namespace {
+
+// Notes the queue's request count each time it hears of a request that ended.
+class CountingOwner : public Owner
+{
+public:
+    void finishedCounting(HTTPRequest* request)
+    {
+        finished(request);
+        counts.append(queue.lock()->requestsCount());
+    }
+    void failedCounting(HTTPRequest* request)
+    {
+        failed(request);
+        counts.append(queue.lock()->requestsCount());
+    }
+    std::weak_ptr<NetworkQueue> queue;
+    QList<qint32> counts;
+};
+
+} // namespace
+
+TEST(NetworkQueue, TheCountNoLongerHoldsTheRequestWhoseEndTheDelegateHears)
+{
+    LoopbackServer server([](const Request& request) {
+        Reply reply = LoopbackServer::answer("200 OK", "ok");
+        reply.drop = request.requestLine.startsWith("GET /dropped");
+        return reply;
+    });
+    const struct {
+        const char* name;
+        std::vector<const char*> paths;
+        QList<qint32> counts;
+    } rows[] = {
+        {"one that finishes", {"/ok"}, {0}},
+        {"one that fails", {"/dropped"}, {0}},
+        {"three that finish", {"/a", "/b", "/c"}, {2, 1, 0}},
+        {"two that finish, one that fails", {"/a", "/dropped", "/c"}, {2, 1, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto owner = std::make_shared<CountingOwner>();
+        auto queue = queueFor(owner);
+        owner->queue = queue;
+        queue->setRequestDidFinishSelector(
+            static_cast<NetworkQueue::RequestSelector>(&CountingOwner::finishedCounting));
+        queue->setRequestDidFailSelector(static_cast<NetworkQueue::RequestSelector>(&CountingOwner::failedCounting));
+        queue->setShouldCancelAllRequestsOnFailure(false);
+        for (const char* path : row.paths) {
+            auto request = HTTPRequest::requestWithURL(server.url(QString::fromLatin1(path)));
+            request->setNumberOfTimesToRetryOnTimeout(0);
+            queue->addOperation(request);
+        }
+        queue->go();
+        ASSERT_TRUE(waitFor([&] { return owner->log.contains(QStringLiteral("queue finished")); }));
+        EXPECT_EQ(owner->counts, row.counts);
+        EXPECT_EQ(owner->log.count(QStringLiteral("queue finished")), 1);
+    }
+}

@@ -1,0 +1,9 @@
+// One fuzzing input: an earlier version's project file, read as an import reads it. A refusal
+// is a good answer; a crash, a sanitizer report or a broken rule of the reader is a fault.
+#include "FuzzInputs.h"
+#include "FuzzMain.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return FuzzMain::runOne(data, size, FuzzInputs::previousVersionProject);
+}

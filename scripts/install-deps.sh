@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils fonts-courier-prime fonts-dejavu-core
   shared-mime-info desktop-file-utils openssl curl dpkg-dev file
+  libsecret-1-dev gnome-keyring dbus dbus-bin libglib2.0-bin gsettings-desktop-schemas
+  libkrb5-dev krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
 )
 
 missing=()

@@ -366,7 +366,7 @@ int main(int argc, char** argv)
         written = false;
     }
     const QString style = QString::fromUtf8(styleSheet.readAll());
-    for (const char* guide : {"Vantora3MacUserGuide", "VTRGuideChpt3"}) {
+    for (const char* guide : {"VantoraUserGuide", "VTRGuideChpt3"}) {
         if (!written)
             break;
         const QString name = QString::fromLatin1(guide);

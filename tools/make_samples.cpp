@@ -36,6 +36,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -1001,6 +1002,7 @@ public:
         collectInitialCards();
         for (const CardText& card : text_.cards)
             writeCard(card);
+        spreadBoardCards();
         writeSetupsAndPayoffs();
         writeStickyNotes();
         renumberCards();
@@ -1276,6 +1278,88 @@ private:
 
     // The board in board order (beat, then horizontal place) numbered 1 to n, as after a move
     // on the board; the Litter Box numbered in the same order.
+    // No card of a sample's board covers another's text. The board is made wider, which keeps
+    // every card's fraction of its row and so its page, and each row tall enough for tiers of
+    // cards: a card takes the highest tier of its row where it clears the card before it.
+    void spreadBoardCards()
+    {
+        constexpr std::int64_t kBoardWidth = 3600;
+        constexpr std::int64_t kGap = 8;
+        // The beat bars along the bottom of each row at the samples' zoom.
+        constexpr std::int64_t kBeatBarHeight = 28;
+        constexpr std::array<std::int64_t, 4> kFirstBeatOfRow{1, 9, 14, 19};
+        BoardSections& sections = story_.boardSections();
+        const std::int64_t cardWidth = sections.STANDARDSCENECARDWIDTH();
+        const std::int64_t cardHeight = sections.STANDARDSCENECARDHEIGHT();
+        const double rowWidth = static_cast<double>(kBoardWidth - cardWidth - 8);
+        const auto rowOf = [](std::int64_t boardBeat) {
+            return boardBeat >= 19 ? 3 : boardBeat >= 14 ? 2 : boardBeat >= 9 ? 1 : 0;
+        };
+        // The card's left on the wider board; a card the toolkit placed a few points off its
+        // page's stretch is put in the middle of it.
+        sections.setBoardPanelWidth(kBoardWidth);
+        const auto leftOf = [&sections, rowWidth](const SceneCarddb& card) {
+            const std::int64_t left =
+                static_cast<std::int64_t>(static_cast<double>(card.percentageHorizontal()) * rowWidth) + 4;
+            const std::int64_t rowTop = sections.topForBoardBeatSection(card.currentBeatSection());
+            if (sections.pageNumberForPositionTop(rowTop, left) == card.pageNumber())
+                return left;
+            const std::int64_t first = sections.sectionBeginningPageNumberForBoardBeat(card.currentBeatSection());
+            const std::int64_t pages = sections.sectionEndingPageNumberForBoardBeat(card.currentBeatSection()) - first + 1;
+            return 4 + static_cast<std::int64_t>((static_cast<double>(card.pageNumber() - first) + 0.5) /
+                                                 static_cast<double>(pages) * rowWidth);
+        };
+
+        std::vector<SceneCarddb*> cards;
+        for (const auto& card : story_.sceneCards())
+            cards.push_back(card.get());
+        std::sort(cards.begin(), cards.end(), [&](const SceneCarddb* a, const SceneCarddb* b) {
+            const int rowA = rowOf(a->currentBeatSection());
+            const int rowB = rowOf(b->currentBeatSection());
+            return rowA != rowB ? rowA < rowB : a->percentageHorizontal() < b->percentageHorizontal();
+        });
+        std::array<std::vector<std::int64_t>, 4> tierEnds;
+        std::vector<std::pair<SceneCarddb*, std::size_t>> tiers;
+        std::size_t tierCount = 1;
+        for (SceneCarddb* card : cards) {
+            std::vector<std::int64_t>& ends = tierEnds[static_cast<std::size_t>(rowOf(card->currentBeatSection()))];
+            const std::int64_t left = leftOf(*card);
+            std::size_t tier = 0;
+            while (tier < ends.size() && ends[tier] + kGap > left)
+                ++tier;
+            if (tier == ends.size())
+                ends.push_back(0);
+            ends[tier] = left + cardWidth;
+            tierCount = std::max(tierCount, ends.size());
+            tiers.emplace_back(card, tier);
+        }
+
+        const std::int64_t tierHeight = cardHeight + kGap;
+        const std::int64_t rowHeight = static_cast<std::int64_t>(tierCount) * tierHeight + kBeatBarHeight + 2 * kGap;
+        const std::int64_t boardHeight = std::max<std::int64_t>(4 * rowHeight + 8, 720);
+        story_.setBoardWidth(kBoardWidth);
+        story_.setBoardHeight(boardHeight);
+        story_.save();
+        sections.setBoardPanelWidth(kBoardWidth);
+        sections.setBoardPanelHeight(boardHeight);
+        for (const auto& [card, tier] : tiers) {
+            const std::int64_t row = rowOf(card->currentBeatSection());
+            const std::int64_t left = leftOf(*card);
+            const std::int64_t top = sections.topForBoardBeatSection(kFirstBeatOfRow[static_cast<std::size_t>(row)]) + 2 +
+                                     static_cast<std::int64_t>(tier) * tierHeight;
+            if (sections.pageNumberForPositionTop(top, left) != card->pageNumber())
+                fail(QStringLiteral("spread out, the card of page %1 would read back as page %2")
+                         .arg(card->pageNumber())
+                         .arg(sections.pageNumberForPositionTop(top, left)));
+            card->setPositionLeft(left);
+            card->setPercentageHorizontal(static_cast<float>(static_cast<double>(left - 4) / rowWidth));
+            card->setPositionTop(top);
+            card->setPercentageVertical(
+                static_cast<float>(static_cast<double>(top) / static_cast<double>(boardHeight)));
+            card->save();
+        }
+    }
+
     void renumberCards()
     {
         sortRecords(story_.sceneCards(), &SceneCarddb::sortByLocation);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -33,6 +36,33 @@ private:
 // Shows a topic in the advice window held by `window`, making the window on first use, and
 // brings it to the front as the key window.
 void showAdvice(std::unique_ptr<AdviceWindow>& window, const QString& key);
+
+// Where an advice window `tip` large goes beside a story window whose frame is `story`, on a
+// screen whose free area is `screen`: right of the story window when it fits there, else left
+// of it; when neither side has room, inside the story window at its right edge, or at its left
+// edge when the right one would cover `typing` (the frame of the field being typed in, empty
+// when none). The answer always keeps the tip on the screen.
+QPoint tipWindowPlace(const QRect& story, const QSize& tip, const QRect& screen, const QRect& typing);
+
+// Places the advice window beside the story window `story` (see tipWindowPlace), keeping
+// clear of the widget that has the keyboard focus.
+void placeBeside(AdviceWindow& window, const QWidget& story);
+
+// A window of the program's own that shows one of its HTML documents (the tutorial, a guide's
+// text) when the desktop has no viewer for it. Links within the program's documents are
+// followed in the window; web addresses go to the browser.
+class DocumentWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `page` is the resource path of the HTML page.
+    explicit DocumentWindow(const QString& page, QWidget* parent = nullptr);
+    QTextBrowser* browser() const { return browser_; }
+
+private:
+    QTextBrowser* browser_ = nullptr; // a child of the window
+};
 
 // Help buttons and menu items carry their topic key in this property (their alternate title).
 inline constexpr char kHelpTopicProperty[] = "alternateTitle";

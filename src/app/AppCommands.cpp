@@ -147,6 +147,12 @@ void AppController::showHelpForTopic(const QString& key)
     showAdvice(adviceWindow_, key);
 }
 
+DocumentWindow* AppController::documentWindow(const QString& name) const
+{
+    const auto found = documentWindows_.find(name);
+    return found == documentWindows_.end() ? nullptr : found->second.get();
+}
+
 void AppController::showTutorial()
 {
     openResourceDocument(QStringLiteral("tutorial3"), QStringLiteral("htm"));
@@ -154,7 +160,7 @@ void AppController::showTutorial()
 
 void AppController::showUserGuide()
 {
-    openResourceDocument(QStringLiteral("Vantora3MacUserGuide"), QStringLiteral("pdf"));
+    openResourceDocument(QStringLiteral("VantoraUserGuide"), QStringLiteral("pdf"));
 }
 
 void AppController::showChapterThree()

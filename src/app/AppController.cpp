@@ -295,7 +295,7 @@ void AppController::buildSplash()
     layout->addLayout(buttons);
     connect(cmdSplashTutorial_, &QPushButton::clicked, this, [this] {
         guardedCall([this] {
-            openResourceDocument(QStringLiteral("tutorial3"), QStringLiteral("htm"));
+            openDocumentOnceAtStart(QStringLiteral("tutorial3"), QStringLiteral("htm"));
             proceedWithApplicationStartup(cmdSplashTutorial_);
         });
     });
@@ -588,7 +588,40 @@ bool AppController::openResourceDocument(const QString& name, const QString& typ
     const QString target = QDir(folder).filePath(QStringLiteral("%1.%2").arg(name, type));
     if (!StoryFile::copyTemplate(resource, target))
         return false;
-    return Platform::workspace().openFile(target);
+    if (Platform::workspace().openFile(target))
+        return true;
+    showResourceDocumentHere(name, target);
+    return true;
+}
+
+void AppController::showResourceDocumentHere(const QString& name, const QString& copy)
+{
+    // The document's own HTML page, when the program has one, in a window of the program's.
+    for (const char* extension : {"htm", "html"}) {
+        const QString page = QStringLiteral(":/documents/%1.%2").arg(name, QLatin1String(extension));
+        if (!QFileInfo::exists(page))
+            continue;
+        std::unique_ptr<DocumentWindow>& window = documentWindows_[name];
+        if (!window)
+            window = std::make_unique<DocumentWindow>(page);
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    askAlert(QStringLiteral("Vantora"),
+             QStringLiteral("This computer has no program that shows \"%1\". The file is saved at:\n%2")
+                 .arg(QFileInfo(copy).fileName(), QDir::toNativeSeparators(copy)),
+             QStringLiteral("OK"));
+}
+
+void AppController::openDocumentOnceAtStart(const QString& name, const QString& type)
+{
+    const QString document = name + QLatin1Char('.') + type;
+    if (documentsOpenedAtStart_.contains(document))
+        return;
+    documentsOpenedAtStart_.insert(document);
+    openResourceDocument(name, type);
 }
 
 void AppController::showFirstRunMaterial()
@@ -602,9 +635,9 @@ void AppController::showFirstRunMaterial()
         if (QFileInfo::exists(path))
             guardedCall([this, &path] { documentController_->openDocument(path); });
     }
-    openResourceDocument(QStringLiteral("Vantora3MacUserGuide"), QStringLiteral("pdf"));
+    openDocumentOnceAtStart(QStringLiteral("VantoraUserGuide"), QStringLiteral("pdf"));
     QTimer::singleShot(500, this, [this] {
-        guardedCall([this] { openResourceDocument(QStringLiteral("tutorial3"), QStringLiteral("htm")); });
+        guardedCall([this] { openDocumentOnceAtStart(QStringLiteral("tutorial3"), QStringLiteral("htm")); });
     });
     defaults.setBool(kSampleFilesShown, true);
 }

@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -98,8 +100,12 @@ public:
     void routeToCurrentDocument(QAction* action, std::function<void(MyDocument&)> command);
 
     // Opens a document of the application's resources (user guide, tutorial) in the
-    // system's application for it.
+    // system's application for it; when the desktop has none, shows the document's HTML page
+    // in a window of the program's own, or says where the file is. False when the document
+    // is not among the resources or cannot be copied out.
     bool openResourceDocument(const QString& name, const QString& type);
+    // The program's own window of a document, while it has one.
+    DocumentWindow* documentWindow(const QString& name) const;
 
     // Commands of the application and Help menus.
     // Compares the published version with ours and says what it found.
@@ -180,6 +186,9 @@ private:
     bool openMasterFile();
     void startupUpdateCheck();
     void showFirstRunMaterial();
+    // Start-up shows each document at most once, whichever button asked for it first.
+    void openDocumentOnceAtStart(const QString& name, const QString& type);
+    void showResourceDocumentHere(const QString& name, const QString& copy);
     void openTourVideoOnce();
     // The version text of the published version page; nothing when the page cannot be read
     // or names no version.
@@ -205,6 +214,8 @@ private:
     QString lastName_;
     QString emailAddress_;
     std::unique_ptr<AdviceWindow> adviceWindow_;
+    std::map<QString, std::unique_ptr<DocumentWindow>> documentWindows_;
+    QSet<QString> documentsOpenedAtStart_;
     std::unique_ptr<QWidget> aboutWindow_;
     QPointer<QLabel> lblAboutVersion_;
     std::unique_ptr<QWidget> pnlTechSupport_;

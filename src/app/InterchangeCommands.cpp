@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QColor>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPalette>
@@ -247,11 +248,16 @@ void MyDocument::exportToFinalDraft8()
         return;
     }
     alertWithOK(QStringLiteral("Export to Final Draft 8"), QStringLiteral("Script Exported"));
+    bool opened = false;
     try {
-        Platform::workspace().openFile(path);
+        opened = Platform::workspace().openFile(path);
     } catch (...) {
         // The script is written; not finding an application to show it is no failure of
         // the export.
-        qCWarning(lcApp) << "the exported script could not be opened";
     }
+    if (!opened)
+        alertWithOK(QStringLiteral("Export to Final Draft 8"),
+                    QStringLiteral("No program on this computer opens Final Draft scripts. The script is saved "
+                                   "at:\n%1")
+                        .arg(QDir::toNativeSeparators(path)));
 }

@@ -2,6 +2,7 @@
 
 #include "AppActions.h"
 #include "AppController.h"
+#include "DocumentController.h"
 #include "GuardedCall.h"
 #include "SmallViews.h"
 #include "StoryWindow.h"
@@ -49,6 +50,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -56,6 +58,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include "AutoTips.h"
 
 
@@ -107,6 +110,11 @@ constexpr int kBigCardMaxWidth = 870;
 constexpr int kBigCardMinWidth = 700;
 constexpr int kBigCardMinHeight = 421;
 constexpr int kBigCardBottom = 130;
+// The height the card is given room for when the notes board can spare it, and the height of
+// its own fields above the tabs when it opens (the tabs take the rest).
+constexpr int kBigCardWantedHeight = 520;
+constexpr int kBigCardFieldsHeight = 200;
+constexpr int kBigCardLeastTabsHeight = 142;
 constexpr int kBoardRefreshDelay = 150;
 constexpr int kNotesRefreshDelay = 200;
 
@@ -681,6 +689,8 @@ void MyDocument::tearDownPanes()
     if (boardListViewView_)
         shutDownTheBoardListView();
     bigSceneView_.reset();
+    // The layout places every divider anew.
+    bigSceneRoom_.reset();
     removeMiniSceneCards();
     generalNotesBoard_.reset();
     delete scrNotes_;
@@ -942,7 +952,8 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
     if (story.bigSceneView() == 1 && bigSceneView_)
         placeBigSceneView();
 
-    if (isLoading_ || specialViewConfigured_)
+    // Dividers moved to make room for the large card are not the user's layout.
+    if (isLoading_ || specialViewConfigured_ || bigSceneRoom_)
         return;
     if (!titleIsHidden_)
         story.setLogLineSplitterDistance(percentageOfFirstPane(*splTitle_));
@@ -977,7 +988,83 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 
 void MyDocument::placeBigSceneView()
 {
-    bigSceneView_->view()->setGeometry(bigSceneFrame(boardPane_->size()));
+    const bool opening = !bigSceneRoom_;
+    if (opening)
+        makeRoomForBigSceneCard();
+    QWidget* card = bigSceneView_->view();
+    card->setGeometry(bigSceneFrame(boardPane_->size()));
+    if (!opening || !bigSceneView_->splBigScene())
+        return;
+    // A card that opens shows its fields at a comfortable height and gives the tabs the rest.
+    if (card->layout())
+        card->layout()->activate();
+    QSplitter& splitter = *bigSceneView_->splBigScene();
+    const QList<int> sizes = splitter.sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    const int fields = std::min(std::max(kBigCardFieldsHeight, total / 3), total - kBigCardLeastTabsHeight);
+    if (total > 0 && fields > 0)
+        splitter.setSizes({fields, total - fields});
+}
+
+void MyDocument::makeRoomForBigSceneCard()
+{
+    if (!boardPane_ || !splTitle_ || !splNotes_ || !splBeats_ || !splBoard_)
+        return;
+    // The moves are the program's, not the user's: no limits, nothing stored.
+    FlagScope moving(skipIt_);
+    const BigSceneRoom room{splBeats_->paneExtent(0), splBoard_->paneExtent(1), splTitle_->paneExtent(0),
+                            splNotes_->paneExtent(1)};
+    bigSceneRoom_ = room;
+    const auto setLitterBoxExtent = [this](int extent) {
+        splBoard_->setPosition(splBoard_->extent() - splBoard_->handleWidth() - extent);
+    };
+
+    // Width: first what the story elements have beyond their least width, then the Litter Box,
+    // then the rest of the story elements.
+    int missing = kBigCardMinWidth - boardPane_->width();
+    if (missing > 0) {
+        const int given = std::min(missing, std::max(0, room.storyElements - kBeatsLeastWidth));
+        splBeats_->setPosition(room.storyElements - given);
+        setLitterBoxExtent(room.litterBox);
+        missing = kBigCardMinWidth - boardPane_->width();
+    }
+    if (missing > 0) {
+        setLitterBoxExtent(0);
+        missing = kBigCardMinWidth - boardPane_->width();
+    }
+    if (missing > 0)
+        splBeats_->setPosition(std::max(0, splBeats_->paneExtent(0) - missing));
+
+    // Height: the notes board gives what the card wants (all of it when little would be left);
+    // the title pane gives only what the card needs, down to its least height, then the rest.
+    missing = kBigCardWantedHeight + kBigCardBottom - boardPane_->height();
+    if (missing > 0) {
+        int given = std::min(missing, room.notes);
+        if (room.notes - given < kNotesClosingDistance)
+            given = room.notes + splNotes_->handleWidth();
+        splNotes_->setPosition(splNotes_->paneExtent(0) + given);
+    }
+    missing = kBigCardMinHeight + kBigCardBottom - boardPane_->height();
+    if (missing > 0) {
+        splTitle_->setPosition(room.title - std::min(missing, std::max(0, room.title - kTitleLeastHeight)));
+        missing = kBigCardMinHeight + kBigCardBottom - boardPane_->height();
+    }
+    if (missing > 0)
+        splTitle_->setPosition(std::max(0, splTitle_->paneExtent(0) - missing));
+}
+
+void MyDocument::giveBackBigSceneRoom()
+{
+    if (!bigSceneRoom_)
+        return;
+    const BigSceneRoom room = *std::exchange(bigSceneRoom_, std::nullopt);
+    if (!splTitle_ || !splNotes_ || !splBeats_ || !splBoard_)
+        return;
+    FlagScope moving(skipIt_);
+    splTitle_->setPosition(room.title);
+    splNotes_->setPosition(splNotes_->extent() - splNotes_->handleWidth() - room.notes);
+    splBeats_->setPosition(room.storyElements);
+    splBoard_->setPosition(splBoard_->extent() - splBoard_->handleWidth() - room.litterBox);
 }
 
 // --- Sections ----------------------------------------------------------------------------------
@@ -1448,6 +1535,18 @@ long MyDocument::randomNumberWithMax(long n) const
 
 void MyDocument::showAutoTip()
 {
-    if (currentScreenplay_)
-        showHelpForTopic(AutoTips::autoTipKey(*currentScreenplay_, Platform::random()));
+    if (!currentScreenplay_)
+        return;
+    // One piece of advice on the screen at a time: stories opened together (the samples at the
+    // first start) do not each bring a window of their own.
+    for (const auto& other : application_.documentController().documents())
+        if (other.get() != this && other->adviceWindow() && other->adviceWindow()->isVisible())
+            return;
+    const QString key = AutoTips::autoTipKey(*currentScreenplay_, Platform::random());
+    if (!adviceWindow_)
+        adviceWindow_ = std::make_unique<AdviceWindow>();
+    // Beside the story window, not over the pane being written in.
+    if (window_ && !adviceWindow_->isVisible())
+        placeBeside(*adviceWindow_, *window_);
+    showHelpForTopic(key);
 }

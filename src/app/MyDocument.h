@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -461,6 +462,10 @@ private:
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();
+    // While the large card is open the board pane borrows width and height from the panes
+    // around it, as far as the card needs, and gives them back when the card closes.
+    void makeRoomForBigSceneCard();
+    void giveBackBigSceneRoom();
     // The strip of small cards under the large card (built when there is none) and its paging
     // buttons, for the card the large card shows.
     void showMiniSceneCards();
@@ -545,6 +550,14 @@ private:
 
     bool isLoading_ = false;
     bool skipIt_ = false;
+    // The extents of the panes around the board pane before the large card borrowed from them.
+    struct BigSceneRoom {
+        int storyElements = 0;
+        int litterBox = 0;
+        int title = 0;
+        int notes = 0;
+    };
+    std::optional<BigSceneRoom> bigSceneRoom_;
     bool specialViewConfigured_ = false;
     std::int64_t whichSpecialView_ = 0;
     bool titleIsHidden_ = false;

@@ -45,6 +45,9 @@ QAction* StoryWindow::addButton(const QString& text, const QString& objectName)
 {
     QAction* button = toolbar_->addAction(text);
     button->setObjectName(objectName);
+    // A click on the toolbar leaves the keyboard with the field being typed in.
+    if (QWidget* widget = toolbar_->widgetForAction(button))
+        widget->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 

@@ -39,13 +39,7 @@ const QString kTackDown = QStringLiteral("SceneCardThumbDown");
 const QColor kBlueBar(65, 117, 139);
 const QColor kGreyBar(69, 69, 69);
 
-// Beat bar height and font size by zoom factor; other factors draw the bars 0 high.
-int beatBarHeight(std::int64_t zoom)
-{
-    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
-    return zoom >= 1 && zoom <= 4 ? heights[static_cast<std::size_t>(zoom - 1)] : 0;
-}
-
+// Beat bar font size by zoom factor (their height is the placement's, beatBarHeight).
 int beatBarFontSize(std::int64_t zoom)
 {
     static constexpr std::array<int, 4> sizes{11, 12, 13, 14};
@@ -264,9 +258,7 @@ void BoardView::configureTheBoard()
     sections.setBoardPanelHeight(height);
 
     // The rules: the board's four edges, then the three between the rows.
-    const int y2 = static_cast<int>(static_cast<float>(height - kRule) * 0.5f + 0.5f);
-    const int y1 = y2 / 2;
-    const int y3 = static_cast<int>(static_cast<float>(height - (y2 + kRule)) * 0.5f + static_cast<float>(y2) + 0.5f);
+    const auto [y1, y2, y3] = rowRules(height);
     for (const QRect& rule : {QRect(0, 0, kRule, height), QRect(width - kRule, 0, kRule, height),
                               QRect(0, 0, width, kRule), QRect(0, height - kRule, width, kRule),
                               QRect(0, y2, width, kRule), QRect(0, y1, width, kRule), QRect(0, y3, width, kRule)}) {
@@ -452,6 +444,8 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
         top = kRule;
     if (top > story.boardHeight() - cardHeight - kRule)
         top = story.boardHeight() - cardHeight - kRule;
+    // It lies on the row it was dropped on, clear of that row's beat bars and of the next row.
+    top = topWithinRow(story, top, cardHeight);
     placeCardAt(story, *card, left, top);
 
     // The card's place and the board's new order are written together.

@@ -39,6 +39,40 @@ QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
     return QPoint(StoredRange::toInt(static_cast<double>(x)), StoredRange::toInt(static_cast<double>(y)));
 }
 
+int beatBarHeight(std::int64_t zoomFactor)
+{
+    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
+    return zoomFactor >= 1 && zoomFactor <= 4 ? heights[static_cast<std::size_t>(zoomFactor - 1)] : 0;
+}
+
+std::array<int, 3> rowRules(int height)
+{
+    constexpr int kRule = 4;
+    const int middle = static_cast<int>(static_cast<float>(height - kRule) * 0.5f + 0.5f);
+    const int upper = middle / 2;
+    const int lower =
+        static_cast<int>(static_cast<float>(height - (middle + kRule)) * 0.5f + static_cast<float>(middle) + 0.5f);
+    return {upper, middle, lower};
+}
+
+std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int64_t cardHeight)
+{
+    constexpr std::int64_t kRule = 4;
+    const BoardSections& sections = story.boardSections();
+    const std::int64_t height = story.boardHeight();
+    const std::array<int, 3> rules = rowRules(StoredRange::toInt(height));
+    const std::array<std::int64_t, 4> rowTops{kRule, rules[0] + kRule, rules[1] + kRule, rules[2] + kRule};
+    const std::array<std::int64_t, 4> rowBottoms{rules[0], rules[1], rules[2], height - kRule};
+    // The row is chosen as the page is: a top up to 16 points above a row counts in it.
+    std::size_t row = 0;
+    for (const std::int64_t boardBeat : {9, 14, 19})
+        if (top >= sections.topForBoardBeatSection(boardBeat) - 16)
+            ++row;
+    const std::int64_t least = rowTops[row];
+    const std::int64_t greatest = rowBottoms[row] - beatBarHeight(story.boardZoomFactor()) - cardHeight;
+    return std::max(least, std::min(top, greatest));
+}
+
 void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
 {
     const BoardSections& sections = story.boardSections();

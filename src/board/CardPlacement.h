@@ -4,6 +4,7 @@
 
 #include <QPoint>
 
+#include <array>
 #include <cstdint>
 
 class SceneCarddb;
@@ -15,6 +16,17 @@ float horizontalFraction(const Screenplaydb& story, double left, std::int64_t bo
 float verticalFraction(const Screenplaydb& story, double top);
 // Where a card's stored fractions put it on the board.
 QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card);
+
+// The height of the beat bars along the bottom of each row at a board zoom factor; factors
+// other than 1 to 4 draw them 0 high.
+int beatBarHeight(std::int64_t zoomFactor);
+// The y of the three rules between the four rows of a board `height` high (each 4 high).
+std::array<int, 3> rowRules(int height);
+// The top a card `cardHeight` high takes when it is put down with its top at `top`: on the row
+// that top selects (as the card's page is read from it), between the row's top and the beat
+// bars along the row's bottom, so that it covers neither the bars nor the next row. A row
+// lower than the card keeps it at the row's top.
+std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int64_t cardHeight);
 
 // Gives the card the position (left, top), the fractions of that position and the page and
 // board beat there; the card is not saved.

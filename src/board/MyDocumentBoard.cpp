@@ -23,6 +23,8 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScrollArea>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -257,11 +259,20 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
         }
     }
     moveCard(story.sceneCards(), story.litterBox(), card);
+    // The card may take the keyboard focus with it; whatever on the board the focus moves on to,
+    // the board stays where it was scrolled.
+    const QPointer<QScrollArea> board = scrBoard_;
+    const QPoint scrolled = board ? QPoint(board->horizontalScrollBar()->value(), board->verticalScrollBar()->value())
+                                  : QPoint();
     if (SceneCardView* control = sceneCardControlForSceneCard(card)) {
         control->setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         control->setMyBoardViewParent(nullptr);
         control->setMyBoardListViewParent(nullptr);
         takeCardViewOffItsPresentation(*control);
+    }
+    if (board) {
+        board->horizontalScrollBar()->setValue(scrolled.x());
+        board->verticalScrollBar()->setValue(scrolled.y());
     }
     if (story.bigSceneView() == 1) {
         if (next) {

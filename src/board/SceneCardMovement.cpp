@@ -153,9 +153,14 @@ void SceneCardView::mouseUp(QMouseEvent* event)
         return;
     setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
     moving_ = false;
-    const QRectF frame(this->view()->geometry());
-    if (screenplay()->boardView() == 1)
+    QRectF frame(this->view()->geometry());
+    if (screenplay()->boardView() == 1) {
+        // Put down, the card settles on its row, clear of the beat bars and the next row.
+        frame.moveTop(static_cast<double>(topWithinRow(*screenplay(), static_cast<std::int64_t>(frame.y()),
+                                                       static_cast<std::int64_t>(frame.height()))));
+        this->view()->move(frame.topLeft().toPoint());
         storeFractions(frame);
+    }
     else if (screenplay()->boardView() == 2)
         this->view()->move(static_cast<int>(frame.x()), static_cast<int>(originalLocation_.y()));
 }

@@ -55,13 +55,13 @@ std::optional<QString> ScriptedFilePanels::runOpenPanel(const OpenPanelRequest& 
 bool RecordingWorkspace::openFile(const QString& path)
 {
     openedFiles.append(path);
-    return true;
+    return hasViewer;
 }
 
 bool RecordingWorkspace::openUrl(const QUrl& url)
 {
     openedUrls.append(url);
-    return true;
+    return hasViewer;
 }
 
 std::optional<QByteArray> ScriptedPageFetcher::fetch(const QUrl& url, std::chrono::milliseconds)

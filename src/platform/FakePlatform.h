@@ -42,8 +42,11 @@ public:
     QString privateFolder() override { return folder; }
     // The private folder it answers (install: "private" inside the fakes' folder).
     QString folder;
+    // Every request, answered or not.
     QStringList openedFiles;
     QList<QUrl> openedUrls;
+    // Whether the desktop has a viewer: false makes every request answer false.
+    bool hasViewer = true;
 };
 
 class ScriptedPageFetcher : public PageFetcher

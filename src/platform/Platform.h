@@ -87,9 +87,11 @@ class Workspace
 {
 public:
     virtual ~Workspace() = default;
-    // Opens a file in the application the system uses for it.
+    // Opens a file in the application the system uses for it; false, without a word to
+    // anyone, when the desktop has no program for it (the caller tells the user or shows the
+    // file itself).
     virtual bool openFile(const QString& path) = 0;
-    // Opens an address in the user's browser.
+    // Opens an address in the user's browser; false when there is none.
     virtual bool openUrl(const QUrl& url) = 0;
     // A folder of this run of the program that only the user may enter, for the copies of
     // stored files handed to other applications; empty when none can be made.

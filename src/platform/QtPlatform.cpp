@@ -8,12 +8,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTimer>
+
+#include <algorithm>
+#include <initializer_list>
 
 // --- Alert panels ------------------------------------------------------------------------------
 
@@ -167,16 +173,74 @@ std::optional<QString> QtFilePanels::runOpenPanel(const OpenPanelRequest& reques
 
 // --- Other applications ------------------------------------------------------------------------
 
+namespace {
+
+bool anyProgramFound(std::initializer_list<const char*> names)
+{
+    return std::any_of(names.begin(), names.end(), [](const char* name) {
+        return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+    });
+}
+
+// Whether the desktop has a program that hands documents to their viewers. Qt's desktop
+// services look for the same programs, and complain on stderr when there is none; asking
+// first keeps the program quiet and lets the caller show the document itself.
+bool desktopHasLauncher(bool forWebAddress)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (forWebAddress)
+        for (const char* variable : {"DEFAULT_BROWSER", "BROWSER"})
+            if (!qEnvironmentVariable(variable).isEmpty())
+                return true;
+    return anyProgramFound({"xdg-open", "kde-open5", "kfmclient", "gnome-open", "google-chrome", "firefox", "mozilla",
+                            "opera"});
+#else
+    Q_UNUSED(forWebAddress);
+    return true;
+#endif
+}
+
+// Whether the desktop names a program for a file of this kind. Only a desktop that can be
+// asked (xdg-mime) may answer no; any other is trusted to have one.
+bool desktopHasViewerFor(const QString& path)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return true;
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return true;
+    }
+    return !process.readAllStandardOutput().trimmed().isEmpty();
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
+}
+
+} // namespace
+
 bool QtWorkspace::openFile(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo::exists(path))
         return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!desktopHasLauncher(false) || !desktopHasViewerFor(absolute))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(absolute));
 }
 
 bool QtWorkspace::openUrl(const QUrl& url)
 {
     if (!url.isValid() || url.isEmpty())
+        return false;
+    if (!desktopHasLauncher(!url.isLocalFile()))
         return false;
     return QDesktopServices::openUrl(url);
 }

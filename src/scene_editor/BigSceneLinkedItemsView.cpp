@@ -1,6 +1,7 @@
 #include "BigSceneLinkedItemsView.h"
 
 #include "app/GuardedCall.h"
+#include "app/SmallViews.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneSetupdb.h"
 #include "panes/TrackingTableView.h"
@@ -16,11 +17,10 @@
 
 namespace {
 
+// In pixels, as the card's own fields are.
 QFont descriptionFont()
 {
-    QFont font;
-    font.setPointSize(12);
-    return font;
+    return standardFont(12, false);
 }
 
 } // namespace

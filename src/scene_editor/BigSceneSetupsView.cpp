@@ -4,6 +4,7 @@
 #include "SetupPayoffSelectorWindow.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
+#include "app/SmallViews.h"
 #include "board/SceneCardView.h"
 #include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
@@ -69,11 +70,10 @@ Shown describe(BigSceneSetupsView::Kind kind, const Screenplaydb& story, std::in
     return shown;
 }
 
+// In pixels, as the card's own fields are.
 QFont cellFont(const Screenplaydb& story)
 {
-    QFont font;
-    font.setPointSize(static_cast<int>(std::clamp<std::int64_t>(story.standardFontSetting() + 11, 6, 72)));
-    return font;
+    return standardFont(static_cast<int>(std::clamp<std::int64_t>(story.standardFontSetting() + 11, 6, 72)), false);
 }
 
 template <typename Record, typename Key>

@@ -178,6 +178,7 @@ void MyDocument::closeBigSceneCard()
     story.setBigSceneView(0);
     story.setBigSceneSceneCardID(0);
     story.save();
+    giveBackBigSceneRoom();
     boardIsHidden(false);
     if (story.boardView() == 1)
         showTheBoard();

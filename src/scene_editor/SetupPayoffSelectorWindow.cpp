@@ -1,6 +1,7 @@
 #include "SetupPayoffSelectorWindow.h"
 
 #include "app/BaseViewController.h"
+#include "app/SmallViews.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
@@ -36,12 +37,10 @@ struct SectionBeats {
 constexpr std::array<SectionBeats, 4> kSectionBeats{{{1, 7}, {9, 12}, {14, 17}, {19, 20}}};
 constexpr std::int64_t kFinalBoardBeat = 21;
 
+// In pixels, as the large card's fields are.
 QFont rowFont()
 {
-    QFont font;
-    font.setPointSize(12);
-    font.setBold(true);
-    return font;
+    return standardFont(12, true);
 }
 
 QString sectionLabel(const BoardSections& sections, std::size_t section)

@@ -329,7 +329,7 @@ TEST_F(AppCommands, GuidesAndTutorialOpenFromTheResources)
     const QString guide = fakes_.workspace->openedFiles[0];
     const QString chapter = fakes_.workspace->openedFiles[1];
     const QString tutorial = fakes_.workspace->openedFiles[2];
-    EXPECT_TRUE(guide.endsWith("/Vantora3MacUserGuide.pdf"));
+    EXPECT_TRUE(guide.endsWith("/VantoraUserGuide.pdf"));
     EXPECT_TRUE(chapter.endsWith("/VTRGuideChpt3.pdf"));
     EXPECT_TRUE(tutorial.endsWith("/tutorial3.htm"));
     EXPECT_EQ(pdfStart(guide), "%PDF-");

@@ -7,12 +7,14 @@
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"
+#include "panes/TitleLoglineView.h"
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
 #include "platform/QtPlatform.h"
 #include "support/StoryFixtures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -177,6 +179,34 @@ TEST(AdviceWindowTest, ShowAdviceMakesTheWindowOnceAndBringsItForward)
     showAdvice(window, "SETUPPAYOFF");
     EXPECT_EQ(window.get(), first);
     EXPECT_EQ(window->webDocument()->source(), pageUrl("SETUPPAYOFF"));
+}
+
+TEST(AdviceWindowTest, TipsStandBesideTheStoryWindowAndClearOfTheTyping)
+{
+    const QRect screen(0, 0, 1440, 900);
+    const QSize tip(520, 560);
+    struct Case {
+        const char* what;
+        QRect story;
+        QRect typing;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"room on the right", QRect(0, 0, 800, 700), QRect(), QPoint(808, 0)},
+        {"room on the left only", QRect(640, 20, 800, 700), QRect(700, 60, 300, 24), QPoint(112, 20)},
+        {"no room beside it: over its right side", QRect(0, 0, 1440, 860), QRect(), QPoint(920, 150)},
+        {"the typing on the right: over its left side", QRect(0, 0, 1440, 860), QRect(1000, 300, 200, 30),
+         QPoint(0, 150)},
+        {"typing across the window: below it", QRect(0, 0, 1440, 860), QRect(0, 300, 1440, 30), QPoint(920, 338)},
+        {"a screen that does not start at 0", QRect(1500, 100, 600, 500), QRect(), QPoint(2108, 100)},
+    };
+    for (const Case& c : cases) {
+        const QRect place = c.story.left() >= 1440 ? QRect(1440, 0, 1440, 900) : screen;
+        const QPoint at = tipWindowPlace(c.story, tip, place, c.typing);
+        EXPECT_EQ(at, c.expected) << c.what << ": " << at.x() << "," << at.y();
+        EXPECT_TRUE(place.contains(QRect(at, tip))) << c.what;
+        EXPECT_FALSE(QRect(at, tip).intersects(c.typing)) << c.what;
+    }
 }
 
 // --- Choosing the automatic tip ---------------------------------------------------------------------
@@ -367,6 +397,22 @@ TEST_F(DocumentHelp, AnOpenedStoryShowsOneTipASecondAfterItsWindowIsLaidOut)
     document->adviceWindow()->hide();
     QTest::qWait(1200);
     EXPECT_FALSE(document->adviceWindow()->isVisible());
+}
+
+TEST_F(DocumentHelp, TheTipNeverCoversTheFieldBeingTypedIn)
+{
+    MyDocument* document = openStory();
+    ASSERT_NE(document, nullptr);
+    QApplication::setActiveWindow(document->window());
+    document->titleLoglineView()->tfTitle()->setFocus();
+    QWidget* typing = QApplication::focusWidget();
+    ASSERT_NE(typing, nullptr);
+    ASSERT_TRUE(document->window()->isAncestorOf(typing));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document->adviceWindow() != nullptr; }, 3000));
+    const QRect field(typing->mapToGlobal(QPoint(0, 0)), typing->size());
+    EXPECT_FALSE(document->adviceWindow()->frameGeometry().intersects(field))
+        << "tip at " << document->adviceWindow()->x() << "," << document->adviceWindow()->y();
+    EXPECT_NE(document->adviceWindow()->pos(), document->window()->pos());
 }
 
 TEST_F(DocumentHelp, NoTipWhenAutomaticTipsAreOff)

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "app/AdviceWindow.h"
 #include "app/AppActions.h"
 #include "app/DocumentController.h"
 #include "model/DefaultSettingdb.h"
@@ -7,6 +8,9 @@
 #include "model/UserInformationdb.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -68,6 +72,61 @@ TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
     EXPECT_EQ(samples.size(), 2);
     EXPECT_EQ(app_->documentController().documentCount(), static_cast<std::size_t>(samples.size()));
     EXPECT_TRUE(Platform::userDefaults().boolForKey("VTRSampleFilesShown"));
+}
+
+TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
+{
+    struct Case {
+        const char* button;
+        bool desktopHasViewer;
+    };
+    for (const Case c : {Case{"cmdSplashContinue", true}, Case{"cmdSplashTutorial", true},
+                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}}) {
+        SCOPED_TRACE(std::string(c.button) + (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
+        // A first start: no settings, no master file.
+        QDir(QFileInfo(defaultMasterPath()).absolutePath()).removeRecursively();
+        Platform::userDefaults().removeKey("VTR3MasterFilePath");
+        Platform::userDefaults().setBool("VTR3RanItBefore", false);
+        Platform::userDefaults().setBool("VTRSampleFilesShown", false);
+        fakes_.workspace->openedFiles.clear();
+        fakes_.workspace->hasViewer = c.desktopHasViewer;
+        app_ = std::make_unique<AppController>();
+        app_->awakeFromNib();
+        auto* button = app_->splashScreen()->findChild<QPushButton*>(QString::fromLatin1(c.button));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        ASSERT_TRUE(app_->startupFinished());
+        ASSERT_EQ(app_->documentController().documentCount(), 2u);
+        // Both samples are open long enough for their tips and the tutorial to come.
+        QTest::qWait(1800);
+
+        int adviceWindows = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<AdviceWindow*>(window) && window->isVisible())
+                ++adviceWindows;
+        EXPECT_EQ(adviceWindows, 1);
+
+        // The guide and the tutorial, each asked for once.
+        QStringList names;
+        for (const QString& path : fakes_.workspace->openedFiles)
+            names << QFileInfo(path).fileName();
+        names.sort();
+        EXPECT_EQ(names, (QStringList{"VantoraUserGuide.pdf", "tutorial3.htm"}));
+        // With no viewer on the desktop the program shows them itself, and says nothing.
+        for (const QString& name : {QStringLiteral("VantoraUserGuide"), QStringLiteral("tutorial3")}) {
+            DocumentWindow* window = app_->documentWindow(name);
+            EXPECT_EQ(window != nullptr, !c.desktopHasViewer) << name.toStdString();
+            if (window) {
+                EXPECT_TRUE(window->isVisible());
+                EXPECT_GT(window->browser()->toPlainText().size(), 1000) << name.toStdString();
+                EXPECT_FALSE(window->windowTitle().isEmpty());
+            }
+        }
+        EXPECT_TRUE(fakes_.alerts->shown.empty());
+        app_->applicationShouldTerminate();
+        app_.reset();
+        settle();
+    }
 }
 
 TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)

@@ -10,6 +10,7 @@
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "panes/TitleLoglineView.h"
+#include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
@@ -19,6 +20,10 @@
 #include <QSplitterHandle>
 #include <QTest>
 #include <QWindow>
+
+#include <array>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -705,4 +710,68 @@ TEST_F(WindowLayout, ItemCommandsOfANarrowStoryElementsPaneAreHidden)
     ASSERT_LT(document->splBeats()->paneExtent(0), 300);
     EXPECT_FALSE(menus().mnuAddCharacter->isVisible());
     EXPECT_FALSE(document->window()->tbAddItem()->isVisible());
+}
+
+// --- The large scene card in the window a screen of each common size holds ------------------------
+
+TEST_F(WindowLayout, TheLargeCardOpensWithEveryControlInsideTheBoardPaneAndGivesTheRoomBack)
+{
+    struct Screen {
+        int width;
+        int height;
+    };
+    // The window fills the screen but for a task bar.
+    for (const Screen screen : {Screen{1366, 768}, Screen{1440, 900}, Screen{1920, 1080}}) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
+        const QString path = story(QStringLiteral("Fits%1").arg(screen.width),
+                                   QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
+                                       .arg(screen.width)
+                                       .arg(screen.height - 40));
+        addBoardCard(path);
+        addBoardCard(path);
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        Screenplaydb& screenplay = *document->currentScreenplay();
+        MainSplitView* splitViews[] = {document->splTitle(), document->splNotes(), document->splBeats(),
+                                       document->splBoard()};
+        std::vector<QList<int>> before;
+        for (MainSplitView* splitView : splitViews)
+            before.push_back(splitView->sizes());
+        const std::array<std::int64_t, 4> storedBefore{
+            screenplay.logLineSplitterDistance(), screenplay.generalNotesSplitterDistance(),
+            screenplay.beatsSplitterDistance(), screenplay.boardSplitterDistance()};
+
+        document->openBigSceneCard(screenplay.sceneCards().front().get(), 1);
+        settle();
+        BigSceneView* card = document->bigSceneViewController();
+        ASSERT_NE(card, nullptr);
+        QWidget* pane = document->boardPane();
+        // The pane shows in the window, and every control named lies wholly inside the pane.
+        const QRect paneInWindow(pane->mapTo(document->window(), QPoint(0, 0)), pane->size());
+        EXPECT_TRUE(document->window()->rect().contains(paneInWindow));
+        std::vector<QWidget*> controls{card->cmdClose(), card->tfPageNumber()};
+        for (std::int64_t tab = 1; tab <= 6; ++tab)
+            controls.push_back(card->tabSelector(tab));
+        for (QWidget* control : controls) {
+            const QRect inPane(control->mapTo(pane, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+            EXPECT_TRUE(pane->rect().contains(inPane))
+                << control->objectName().toStdString() << " at " << inPane.x() << "," << inPane.y() << " in a pane "
+                << pane->width() << " x " << pane->height();
+        }
+        // The tabs get a usable share of the card's height.
+        EXPECT_GE(card->boxTabs()->height(), 200);
+
+        // Closed, the neighbouring panes have their room back and the stored layout is unchanged.
+        document->closeBigSceneCard();
+        settle();
+        for (std::size_t i = 0; i < std::size(splitViews); ++i)
+            EXPECT_EQ(splitViews[i]->sizes(), before[i]) << splitViews[i]->objectName().toStdString();
+        EXPECT_EQ((std::array<std::int64_t, 4>{screenplay.logLineSplitterDistance(),
+                                               screenplay.generalNotesSplitterDistance(),
+                                               screenplay.beatsSplitterDistance(), screenplay.boardSplitterDistance()}),
+                  storedBefore);
+        document->window()->close();
+        settle();
+    }
 }

@@ -149,7 +149,13 @@ TEST_F(CardMovement, MovingACardKeepsItsPageAndBeatAndStoresItsPlaceOnRelease)
     EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
     const double width = static_cast<double>(sections.boardWidthForBoardBeatSection(moved->currentBeatSection()));
     EXPECT_NEAR(cardColumns(keys_[0], "PercentageHorizontal").toDouble(), (254.0 - 4.0) / width, 1e-6);
-    EXPECT_NEAR(cardColumns(keys_[0], "PercentageVertical").toDouble(), 307.0 / 732.0, 1e-6);
+    // Put down, it settles on row 2, clear of the row's beat bars and of row 3: the rule under
+    // the row stands at 364, the bars are 28 high and the card 148.
+    EXPECT_EQ(view->view()->pos(), QPoint(254, 364 - 28 - 148));
+    EXPECT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PositionTop"), "254,188");
+    EXPECT_NEAR(cardColumns(keys_[0], "PercentageVertical").toDouble(), 188.0 / 732.0, 1e-6);
+    EXPECT_EQ(cardColumns(keys_[0], "PageNumber || ',' || CurrentBeatSection"),
+              QStringLiteral("%1,%2").arg(moved->pageNumber()).arg(moved->currentBeatSection()));
     EXPECT_FLOAT_EQ(moved->percentageHorizontal(), static_cast<float>((254.0 - 4.0) / width));
     expectBoardNumberedInOrder();
     // The moved card now follows the card of board beat 9 that lies left of it.
@@ -171,7 +177,8 @@ TEST_F(CardMovement, CardsStopAtTheBoardsEdges)
     moveBy(QPoint(0, 1200));
     EXPECT_EQ(view->view()->y(), 732 - 148 - 1);
     release();
-    EXPECT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PositionTop"), "4,583");
+    // Put down, it rises above the last row's beat bars: 732 - 4 - 28 - 148.
+    EXPECT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PositionTop"), "4,552");
 
     // With the board's right end in view, a card dragged right stops 5 points short of it.
     QScrollBar* across = document_->scrBoard()->horizontalScrollBar();
@@ -516,7 +523,10 @@ TEST_F(CardDrops, CardsCrossBetweenTheBoardAndTheLitterBoxOnly)
     EXPECT_TRUE(dropOn(target_->dragDropView(), onTarget, *drag(Pasteboard::kSceneCard, discarded, document_),
                        Qt::MoveAction));
     EXPECT_EQ(card(*document_, discarded)->onBoard(), 1);
-    EXPECT_EQ(cardView(*document_, discarded)->view()->pos(), QPoint(onBoard.x() - 135, onBoard.y() - 10));
+    // Held there it would cover row 1's beat bars; it stays on the row, above them (the rule
+    // under row 1 stands at 182, the bars are 28 high and the card 148).
+    ASSERT_GT(onBoard.y() - 10, 182 - 28 - 148);
+    EXPECT_EQ(cardView(*document_, discarded)->view()->pos(), QPoint(onBoard.x() - 135, 182 - 28 - 148));
     EXPECT_EQ(cardColumns(discarded, "OnBoard"), "1");
     expectBoardNumberedInOrder();
     // Unknown cards are refused.

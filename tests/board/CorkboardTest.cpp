@@ -2,10 +2,12 @@
 
 #include "app/MyDocument.h"
 #include "board/BoardView.h"
+#include "board/CardPlacement.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "support/StoryFixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <tuple>
 
@@ -327,13 +330,15 @@ TEST_F(Corkboard, ALitterBoxCardDroppedOnTheCorkStaysInsideTheBoard)
                                .arg(keys[1])),
               "1,4,4,1");
 
-    // Near the right edge the card keeps 4 points inside; near the bottom too.
+    // Near the right edge the card keeps 4 points inside; near the bottom too. Each stays on
+    // the row it was dropped on, above that row's beat bars (28 high): row 2 ends at the rule
+    // at 364, row 4 at the board's bottom rule.
     EXPECT_TRUE(dropOn(cork, QPoint(1830, 300), *cardDrag(keys[2], document), Qt::MoveAction));
-    EXPECT_EQ(cardView(*document, keys[2])->view()->geometry(), QRect(1840 - 270 - 4, 290, 270, 148));
+    EXPECT_EQ(cardView(*document, keys[2])->view()->geometry(), QRect(1840 - 270 - 4, 364 - 28 - 148, 270, 148));
     EXPECT_EQ(this->card(*document, keys[2])->currentBeatSection(),
               screenplay->boardSections().boardBeatSectionForPageNumber(this->card(*document, keys[2])->pageNumber()));
     EXPECT_TRUE(dropOn(cork, QPoint(600, 731), *cardDrag(keys[3], document), Qt::MoveAction));
-    EXPECT_EQ(cardView(*document, keys[3])->view()->geometry(), QRect(600 - 135, 732 - 148 - 4, 270, 148));
+    EXPECT_EQ(cardView(*document, keys[3])->view()->geometry(), QRect(600 - 135, 732 - 4 - 28 - 148, 270, 148));
 
     // The board is in board order and numbered 1 to n in the file.
     ASSERT_EQ(screenplay->sceneCards().size(), 4u);
@@ -377,4 +382,37 @@ TEST_F(Corkboard, TheCorkTakesNoBoardCardAndNothingFromAnotherStory)
     EXPECT_FALSE(dropOn(cork, QPoint(800, 400), garbled, Qt::MoveAction));
     EXPECT_FALSE(dropOn(cork, QPoint(800, 400), *cardDrag(99999, document), Qt::MoveAction));
     EXPECT_EQ(card(*document, keys[1])->onBoard(), 2);
+}
+
+TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
+{
+    NewStory made;
+    Screenplaydb& story = made.story();
+    story.setBoardHeight(732);
+    story.boardSections().setBoardPanelHeight(732);
+    // Rules between the rows at 182, 364 and 546; the bottom rule at 728.
+    ASSERT_EQ(rowRules(732), (std::array<int, 3>{182, 364, 546}));
+    struct Case {
+        std::int64_t zoom;
+        std::int64_t top;
+        std::int64_t cardHeight;
+        std::int64_t expected;
+    };
+    const Case cases[] = {
+        {1, 4, 148, 4},                // at the top of row 1
+        {1, 90, 148, 182 - 28 - 148},  // over row 1's bars: lifted above them
+        {1, 169, 148, 182 - 28 - 148}, // just short of row 2's reach: still row 1
+        {1, 170, 148, 186},            // within 16 points above row 2: row 2, at its top
+        {1, 300, 148, 364 - 28 - 148}, // over row 3: back on row 2
+        {1, 400, 148, 546 - 28 - 148},
+        {1, 900, 148, 728 - 28 - 148},
+        {4, 60, 100, 182 - 40 - 100},  // taller bars at the largest zoom
+        {1, 10, 400, 4},               // a row lower than the card keeps it at the row's top
+    };
+    for (const Case& c : cases) {
+        story.setBoardZoomFactor(c.zoom);
+        story.boardSections().setBoardZoomFactor(c.zoom);
+        EXPECT_EQ(topWithinRow(story, c.top, c.cardHeight), c.expected)
+            << "top " << c.top << " at zoom " << c.zoom;
+    }
 }

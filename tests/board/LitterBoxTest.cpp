@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace Pasteboard = RecordPasteboardType;
 
@@ -230,4 +231,35 @@ TEST_F(LitterBox, ANewCardTakesThePlaceOfTheActiveCardSinceMovedIntoTheLitterBox
                                            "CurrentBeatSection FROM SceneCard WHERE SceneCardID = %1")
                                 .arg(added)),
               QStringLiteral("720|160|31|6"));
+}
+
+TEST_F(LitterBox, ADropIntoTheLitterBoxKeepsTheBoardWhereItWasScrolled)
+{
+    // A board wider and taller than its pane, scrolled away from its top-left corner.
+    ASSERT_NE(openStory({inBeat(2, 0.1f), inBeat(11, 0.5f), inBeat(16, 0.7f), inBeat(19, 0.9f)},
+                        QStringLiteral("BoardWidth = 4000, BoardHeight = 1600")),
+              nullptr);
+    QScrollArea* scroll = document_->scrBoard();
+    ASSERT_NE(scroll, nullptr);
+    QScrollBar* across = scroll->horizontalScrollBar();
+    QScrollBar* down = scroll->verticalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
+    ASSERT_GT(down->maximum(), 0);
+    // Each card in turn, the last while the board stands at its far end, and one the
+    // keyboard was in.
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        SCOPED_TRACE(i);
+        across->setValue(i + 1 == keys_.size() ? across->maximum() : across->maximum() / 2 + static_cast<int>(i) * 10);
+        down->setValue(i + 1 == keys_.size() ? down->maximum() : down->maximum() / 3);
+        const int x = across->value();
+        const int y = down->value();
+        SceneCardView* view = cardView(*document_, keys_[i]);
+        if (i == 1)
+            view->view()->setFocus();
+        ASSERT_TRUE(dropOn(column().bars()[20], QPoint(5, 5), *cardDrag(keys_[i], document_), Qt::MoveAction));
+        settle();
+        EXPECT_EQ(card(*document_, keys_[i])->onBoard(), 2);
+        EXPECT_EQ(across->value(), x);
+        EXPECT_EQ(down->value(), y);
+    }
 }

@@ -17,6 +17,7 @@
 #include "scene_editor/SetupPayoffSelectorWindow.h"
 #include "support/SqlProbe.h"
 
+#include <QFont>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -498,4 +499,18 @@ TEST_F(SetupPayoffTabs, TabsThatDoNotShowFollowTheCardAndNeverReadOneSinceDelete
     EXPECT_EQ(texts(payoffs()), QStringList {QStringLiteral("shot")});
     big()->setSelectedTabID(6);
     EXPECT_EQ(big()->bigSceneScriptView()->scene(), shown);
+}
+
+TEST_F(SetupPayoffTabs, TheTablesWriteInTheSameUnitAndSizeAsTheCardsFields)
+{
+    const QFont field = big()->tfHeading()->font();
+    ASSERT_GT(field.pixelSize(), 0) << "the card's fields are sized in pixels";
+    for (Tab* tab : {setups(), payoffs()}) {
+        ASSERT_GT(tab->rowCount(), 0);
+        for (const int column : {int(Tab::OwnText), int(Tab::Partner)}) {
+            const QFont cell = tab->tvTable()->model()->index(0, column).data(Qt::FontRole).value<QFont>();
+            EXPECT_EQ(cell.pixelSize(), field.pixelSize()) << "column " << column;
+            EXPECT_EQ(cell.pointSize(), -1) << "column " << column;
+        }
+    }
 }

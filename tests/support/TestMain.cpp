@@ -27,6 +27,8 @@ bool isolateHome(const QTemporaryDir& home)
         {"XDG_STATE_HOME", ".local/state"}, {"XDG_RUNTIME_DIR", "runtime"},
     };
     qputenv("HOME", QFile::encodeName(home.path()));
+    // Nor the user's session bus: no test reads or writes the desktop's keyring or settings.
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     for (const auto& entry : folders) {
         const QString path = root.filePath(QString::fromLatin1(entry.folder));
         if (!root.mkpath(path))

@@ -130,7 +130,7 @@ TEST_F(ScreenplayXMLTest, ANewStoryGivesItsFrameBeatsAndEmptyLists)
 TEST_F(ScreenplayXMLTest, AFullStoryGivesEveryCardScriptLineSetUpAndPayOff)
 {
     story().setScreenplayTitle(QStringLiteral("Tom & <Jerry>"));
-    story().setGenre(QStringLiteral("Buddy Love"));
+    story().setGenre(QStringLiteral("Science Fiction"));
     story().setParentWindowWidth(1280);
     story().currentLogline()->setLogline(QStringLiteral("A cat chases a mouse."));
     story().beatForBeatNumber(1)->setDescription(QStringLiteral("The cat naps."));
@@ -178,7 +178,7 @@ TEST_F(ScreenplayXMLTest, AFullStoryGivesEveryCardScriptLineSetUpAndPayOff)
     const QString expected =
         kOpening + kNewStoryLegend
         + QStringLiteral(
-            "<TITLE>Tom & <Jerry></TITLE><LOGLINE>A cat chases a mouse.</LOGLINE><GENRE>Buddy Love</GENRE>"
+            "<TITLE>Tom & <Jerry></TITLE><LOGLINE>A cat chases a mouse.</LOGLINE><GENRE>Science Fiction</GENRE>"
             "<FORMWIDTH>1280</FORMWIDTH><BEAT1>The cat naps.</BEAT1><BEAT2></BEAT2><BEAT3></BEAT3>"
             "<BEAT4></BEAT4><BEAT5></BEAT5><BEAT6></BEAT6><BEAT7></BEAT7><BEAT8></BEAT8>"
             "<BEAT9></BEAT9><BEAT10></BEAT10><BEAT11></BEAT11><BEAT12></BEAT12>"

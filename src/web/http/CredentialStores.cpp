@@ -1,5 +1,7 @@
 #include "web/http/CredentialStores.h"
 
+#include "platform/CredentialStorage.h"
+
 namespace {
 
 // Ports agree when neither URL names one, or both name the same number.
@@ -90,56 +92,49 @@ PersistentCredentialStore& PersistentCredentialStore::shared()
 void PersistentCredentialStore::saveForHost(const Credentials& credentials, const QString& host, int port,
                                             const QString& protocol, const QString& realm)
 {
-    const Space space {false, host, port, protocol, realm};
-    removeForHost(host, port, protocol, realm);
-    std::lock_guard lock(mutex_);
-    credentials_.append({space, credentials});
+    CredentialStorage::shared().save({false, host, port, protocol, realm},
+                                     {credentials.username, credentials.password});
 }
 
 void PersistentCredentialStore::saveForProxy(const Credentials& credentials, const QString& host, int port,
                                              const QString& realm)
 {
-    const Space space {true, host, port, QString(), realm};
-    removeForProxy(host, port, realm);
-    std::lock_guard lock(mutex_);
-    credentials_.append({space, credentials});
+    CredentialStorage::shared().save({true, host, port, QString(), realm}, {credentials.username, credentials.password});
 }
+
+namespace {
+
+std::optional<Credentials> credentialsIn(const CredentialSpace& space)
+{
+    const auto stored = CredentialStorage::shared().find(space);
+    if (!stored)
+        return std::nullopt;
+    return Credentials {stored->user, stored->password, std::nullopt};
+}
+
+} // namespace
 
 std::optional<Credentials> PersistentCredentialStore::savedForHost(const QString& host, int port,
                                                                    const QString& protocol, const QString& realm) const
 {
-    const Space space {false, host, port, protocol, realm};
-    std::lock_guard lock(mutex_);
-    for (const auto& stored : credentials_)
-        if (stored.first == space)
-            return stored.second;
-    return std::nullopt;
+    return credentialsIn({false, host, port, protocol, realm});
 }
 
 std::optional<Credentials> PersistentCredentialStore::savedForProxy(const QString& host, int port,
                                                                     const QString& realm) const
 {
-    const Space space {true, host, port, QString(), realm};
-    std::lock_guard lock(mutex_);
-    for (const auto& stored : credentials_)
-        if (stored.first == space)
-            return stored.second;
-    return std::nullopt;
+    return credentialsIn({true, host, port, QString(), realm});
 }
 
 void PersistentCredentialStore::removeForHost(const QString& host, int port, const QString& protocol,
                                               const QString& realm)
 {
-    const Space space {false, host, port, protocol, realm};
-    std::lock_guard lock(mutex_);
-    credentials_.removeIf([&](const auto& stored) { return stored.first == space; });
+    CredentialStorage::shared().remove({false, host, port, protocol, realm});
 }
 
 void PersistentCredentialStore::removeForProxy(const QString& host, int port, const QString& realm)
 {
-    const Space space {true, host, port, QString(), realm};
-    std::lock_guard lock(mutex_);
-    credentials_.removeIf([&](const auto& stored) { return stored.first == space; });
+    CredentialStorage::shared().remove({true, host, port, QString(), realm});
 }
 
 CookieStore& CookieStore::shared()

@@ -62,8 +62,8 @@ private:
     QList<SessionEntry> entries_;
 };
 
-// Where credentials are kept across requests by protection space. It lives in memory only:
-// this system has no secret service to keep them between runs.
+// Where credentials are kept across requests and runs by protection space: the platform's
+// credential storage (the desktop's Secret Service, or memory when there is none).
 class PersistentCredentialStore
 {
 public:
@@ -77,18 +77,6 @@ public:
     std::optional<Credentials> savedForProxy(const QString& host, int port, const QString& realm) const;
     void removeForHost(const QString& host, int port, const QString& protocol, const QString& realm);
     void removeForProxy(const QString& host, int port, const QString& realm);
-
-private:
-    struct Space {
-        bool proxy = false;
-        QString host;
-        int port = 0;
-        QString protocol;
-        QString realm;
-        bool operator==(const Space&) const = default;
-    };
-    mutable std::mutex mutex_;
-    QList<QPair<Space, Credentials>> credentials_;
 };
 
 // The process-wide cookie storage, shared by every request that keeps cookies.

@@ -1,5 +1,7 @@
 #include "web/http/HTTPRequest.h"
 
+#include "platform/DesktopProxySettings.h"
+
 #include "web/http/ConnectionPool.h"
 #include "web/http/DataCompressor.h"
 #include "web/http/HttpAuthentication.h"
@@ -505,44 +507,18 @@ void HTTPRequest::clearSession()
 
 namespace {
 
-bool hostIsExempt(const QString& host, const QString& noProxy)
+// The proxy the desktop's manual settings (or the variables) name for the URL; one direct entry
+// when none applies.
+QList<ProxyEntry> manualProxiesForURL(const DesktopProxySettings& settings, const QUrl& url)
 {
-    for (QString exempt : noProxy.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        exempt = exempt.trimmed();
-        if (exempt == QLatin1String("*"))
-            return true;
-        if (exempt.startsWith(QLatin1Char('.')))
-            exempt.remove(0, 1);
-        if (host.compare(exempt, Qt::CaseInsensitive) == 0
-            || host.endsWith(QLatin1Char('.') + exempt, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
-// The proxy the environment names for the URL's scheme (http_proxy, https_proxy, all_proxy,
-// minus the hosts of no_proxy); one direct entry when none applies.
-QList<ProxyEntry> environmentProxiesForURL(const QUrl& url)
-{
-    auto variable = [](const char* name) {
-        QString value = qEnvironmentVariable(name);
-        return value.isEmpty() ? qEnvironmentVariable(QByteArray(name).toUpper().constData()) : value;
-    };
-    if (hostIsExempt(url.host(), variable("no_proxy")))
-        return {ProxyEntry {}};
-    const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    QString setting = variable(secure ? "https_proxy" : "http_proxy");
-    if (setting.isEmpty())
-        setting = variable("all_proxy");
-    if (setting.isEmpty())
-        return {ProxyEntry {}};
-    const QUrl proxy = QUrl::fromUserInput(setting);
-    if (proxy.host().isEmpty())
+    bool socks = false;
+    const auto server = settings.serverFor(url, &socks);
+    if (!server)
         return {ProxyEntry {}};
     ProxyEntry entry;
-    entry.type = proxy.scheme().startsWith(QLatin1String("socks")) ? ProxyEntry::Type::Socks : ProxyEntry::Type::Http;
-    entry.host = proxy.host();
-    entry.port = proxy.port(entry.type == ProxyEntry::Type::Socks ? 1080 : 8080);
+    entry.type = socks ? ProxyEntry::Type::Socks : ProxyEntry::Type::Http;
+    entry.host = server->host;
+    entry.port = server->port;
     return {entry};
 }
 
@@ -575,9 +551,16 @@ HTTPErrorPtr HTTPRequest::configureProxy()
         const QUrl script = PACurl();
         // The script has run before the request's lock was taken (runProxyScript); it runs here
         // only for a request started some other way.
-        const ProxyScriptAnswer answer = script.isEmpty()
-                                             ? ProxyScriptAnswer {environmentProxiesForURL(url()), false}
-                                             : proxyScriptAnswerFor(url(), script);
+        // Without a script of its own the request goes as the desktop says, which may name a script.
+        ProxyScriptAnswer answer;
+        if (!script.isEmpty()) {
+            answer = proxyScriptAnswerFor(url(), script);
+        } else if (const auto desktop = DesktopProxySettings::current();
+                   desktop.mode == DesktopProxySettings::Mode::Automatic) {
+            answer = proxyScriptAnswerFor(url(), desktop.autoConfigUrl);
+        } else {
+            answer = {manualProxiesForURL(desktop, url()), false};
+        }
         const std::optional<QList<ProxyEntry>>& proxies = answer.proxies;
         if (!proxies) {
             const QString description =

@@ -197,10 +197,17 @@ void HTTPRequest::resumeAfterChallenge(bool proxy)
                 failWithError(HTTPError::make(HTTPError::CredentialsNotApplicable, applyFailure));
             return;
         }
-        // A challenge this layer could meet without a name and password would never be met:
-        // the request ends instead of waiting for ever.
+        // The system's own ticket answers a challenge that needs no name and password; without
+        // one the request ends instead of waiting for ever.
         if (!authentication->requiresUserNameAndPassword()) {
-            failWithError(HTTPError::authenticationNeeded());
+            if (proxy)
+                setProxyAuthenticationRetryCount(proxyAuthenticationRetryCount() + 1);
+            else
+                setAuthenticationRetryCount(authenticationRetryCount() + 1);
+            if (requestMessage_ && authentication->apply(*requestMessage_, Credentials {}, requestMethod(), proxy))
+                resend();
+            else
+                failWithError(HTTPError::authenticationNeeded());
             return;
         }
         std::unique_lock prompt(credentialPromptLock());

@@ -1,5 +1,6 @@
 #include "web/http/HttpAuthentication.h"
 
+#include "web/http/GssNegotiation.h"
 #include "web/http/NtlmMessages.h"
 
 #include <QCryptographicHash>
@@ -70,8 +71,10 @@ std::optional<std::pair<QString, HttpAuthentication::Parameters>> HttpAuthentica
 
 std::shared_ptr<HttpAuthentication> HttpAuthentication::fromResponse(const HttpResponseHead& head, bool proxy)
 {
-    // Schemes this layer answers, weakest first.
-    static const QStringList kRanked {QStringLiteral("Basic"), QStringLiteral("Digest"), QStringLiteral("NTLM")};
+    // Schemes this layer answers, weakest first. Negotiate is taken only when nothing else is
+    // offered: a scheme that proves the caller's password is met whether or not a ticket exists.
+    static const QStringList kRanked {QStringLiteral("Negotiate"), QStringLiteral("Basic"), QStringLiteral("Digest"),
+                                      QStringLiteral("NTLM")};
     std::shared_ptr<HttpAuthentication> best;
     qsizetype bestRank = -1;
     const QString field = proxy ? QStringLiteral("Proxy-Authenticate") : QStringLiteral("WWW-Authenticate");
@@ -83,6 +86,9 @@ std::shared_ptr<HttpAuthentication> HttpAuthentication::fromResponse(const HttpR
         while (rank >= 0 && kRanked[rank].compare(challenge->first, Qt::CaseInsensitive) != 0)
             --rank;
         if (rank < 0 || rank <= bestRank)
+            continue;
+        // The ticket names the server's own service: a proxy's Negotiate is not answered.
+        if (proxy && kRanked[rank] == QLatin1String("Negotiate"))
             continue;
         if (kRanked[rank] == QLatin1String("Digest")) {
             const QString algorithm = challenge->second.value(QStringLiteral("algorithm"), QStringLiteral("MD5"));
@@ -131,6 +137,14 @@ bool HttpAuthentication::apply(HttpMessage& message, const Credentials& credenti
                                bool proxy)
 {
     const QString field = proxy ? QStringLiteral("Proxy-Authorization") : QStringLiteral("Authorization");
+    if (isNegotiate()) {
+        const auto token = gss::initialToken(message.url().host());
+        if (!token)
+            return false;
+        ++appliedCount_;
+        message.setHeaderField(field, QStringLiteral("Negotiate ") + QString::fromLatin1(token->toBase64()));
+        return true;
+    }
     if (credentials.username.isEmpty() && credentials.password.isEmpty())
         return false;
     ++appliedCount_;

@@ -12,8 +12,9 @@
 
 // The answer to one authentication challenge of a server (401) or a proxy (407): the scheme
 // and realm it asked for, and the header that presents credentials. Basic, Digest (MD5,
-// MD5-sess, SHA-256; qop "auth") and NTLM (version 2) are answered; of several challenges the
-// strongest is taken. NTLM proves the password over one connection in two legs: the first
+// MD5-sess, SHA-256; qop "auth"), NTLM (version 2) and, for servers, Negotiate (the user's
+// Kerberos ticket, no password) are answered; of several challenges the strongest is taken,
+// Negotiate only when it stands alone. NTLM proves the password over one connection in two legs: the first
 // application sends the negotiate message, the one after the server's challenge the answer.
 class HttpAuthentication
 {
@@ -23,9 +24,10 @@ public:
 
     const QString& scheme() const { return scheme_; }
     std::optional<QString> realm() const;
-    bool requiresUserNameAndPassword() const { return true; }
+    bool requiresUserNameAndPassword() const { return !isNegotiate(); }
     bool requiresAccountDomain() const { return isNtlm(); }
     bool isNtlm() const { return scheme_ == QLatin1String("NTLM"); }
+    bool isNegotiate() const { return scheme_ == QLatin1String("Negotiate"); }
 
     // Whether the object still holds for a new challenge: one of the same scheme and realm after
     // credentials were applied means they were refused, unless it only says its nonce went stale.

@@ -1,5 +1,9 @@
 #include "web/http/ProxyAutoConfiguration.h"
 
+#include "platform/QtPlatform.h"
+
+#include <QHash>
+
 #include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -179,6 +183,22 @@ private:
 
 } // namespace
 
+std::optional<QByteArray> ProxyAutoConfiguration::fetchedScript(const QUrl& scriptURL,
+                                                                 std::chrono::milliseconds limit)
+{
+    // Held through the fetch, so that requests asking at the same time wait for the one fetch.
+    static std::mutex mutex;
+    static QHash<QUrl, QByteArray> fetched;
+    std::lock_guard lock(mutex);
+    if (const auto found = fetched.constFind(scriptURL); found != fetched.constEnd())
+        return *found;
+    QtPageFetcher fetcher;
+    auto bytes = fetcher.fetch(scriptURL, limit);
+    if (bytes)
+        fetched.insert(scriptURL, *bytes);
+    return bytes;
+}
+
 std::optional<QList<ProxyEntry>> ProxyAutoConfiguration::proxiesForURL(const QUrl& url, const QUrl& scriptURL)
 {
     return answerForURL(url, scriptURL).proxies;
@@ -192,10 +212,19 @@ std::optional<QList<ProxyEntry>> ProxyAutoConfiguration::proxiesForScript(const 
 ProxyScriptAnswer ProxyAutoConfiguration::answerForURL(const QUrl& url, const QUrl& scriptURL,
                                                        std::chrono::milliseconds limit)
 {
-    QFile file(scriptURL.isLocalFile() ? scriptURL.toLocalFile() : QString());
-    if (!scriptURL.isLocalFile() || !file.open(QIODevice::ReadOnly))
-        return {QList<ProxyEntry>(), false};
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (const QString scheme = scriptURL.scheme().toLower();
+        scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+        const auto fetched = fetchedScript(scriptURL, limit);
+        if (!fetched)
+            return {QList<ProxyEntry>(), false};
+        bytes = *fetched;
+    } else {
+        QFile file(scriptURL.isLocalFile() ? scriptURL.toLocalFile() : QString());
+        if (!scriptURL.isLocalFile() || !file.open(QIODevice::ReadOnly))
+            return {QList<ProxyEntry>(), false};
+        bytes = file.readAll();
+    }
     QString script = QString::fromUtf8(bytes);
     if (script.contains(QChar::ReplacementCharacter))
         script = QString::fromLatin1(bytes);

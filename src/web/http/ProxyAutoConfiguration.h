@@ -20,8 +20,8 @@ class ProxyAutoConfiguration
 public:
     static constexpr std::chrono::milliseconds kTimeLimit {5000};
 
-    // The answer of the script at scriptURL (a local file) for the URL: an empty list when the
-    // script cannot be read.
+    // The answer of the script at scriptURL (a local file, or an http or https address fetched once
+    // and kept, within the time limit) for the URL: an empty list when the script cannot be read.
     static ProxyScriptAnswer answerForURL(const QUrl& url, const QUrl& scriptURL,
                                           std::chrono::milliseconds limit = kTimeLimit);
     static ProxyScriptAnswer answerForScript(const QString& script, const QUrl& url,
@@ -31,6 +31,9 @@ public:
     static std::optional<QList<ProxyEntry>> proxiesForURL(const QUrl& url, const QUrl& scriptURL);
     // The same for a script already read.
     static std::optional<QList<ProxyEntry>> proxiesForScript(const QString& script, const QUrl& url);
+    // The script at an http or https address: fetched the first time within the limit, then kept;
+    // nothing when it cannot be fetched (a failed fetch is tried again next time).
+    static std::optional<QByteArray> fetchedScript(const QUrl& scriptURL, std::chrono::milliseconds limit);
     // Reads a script's answer; entries it does not understand are passed over.
     static QList<ProxyEntry> parseAnswer(const QString& answer);
 };

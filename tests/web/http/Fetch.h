@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CredentialStorage.h"
 #include "web/http/HTTPRequest.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,8 @@ inline int errorCode(const HTTPRequest& request)
     return request.error() ? request.error()->code : 0;
 }
 
-// Tests that start and end with empty session credential stores and no session cookies.
+// Tests that start and end with empty session credential stores, no session cookies, and an
+// empty credential storage in memory in place of the desktop's.
 class FreshSession : public ::testing::Test
 {
 protected:
@@ -33,6 +35,7 @@ protected:
         SessionCredentialStore::servers().clear();
         SessionCredentialStore::proxies().clear();
         HTTPRequest::clearSession();
+        CredentialStorage::install(std::make_unique<MemoryCredentialStorage>());
     }
     void TearDown() override { SetUp(); }
 };

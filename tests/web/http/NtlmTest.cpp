@@ -1,5 +1,6 @@
 #include "Fetch.h"
 #include "LoopbackServer.h"
+#include "NtlmServer.h"
 #include "web/http/HTTPRequest.h"
 #include "web/http/NtlmMessages.h"
 
@@ -17,15 +18,7 @@ using Request = LoopbackServer::Request;
 
 QByteArray hex(const char* text)
 {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-QByteArray utf16(const QString& text)
-{
-    QByteArray bytes;
-    for (const QChar c : text)
-        bytes.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
-    return bytes;
+    return hexBytes(text);
 }
 
 // The user, domain, password, challenges, time and target information of the worked NTLMv2
@@ -87,34 +80,6 @@ TEST(NtlmMessages, RC4MatchesKnownVectors)
     }
 }
 
-// A challenge message as a server writes it, with the target information given.
-QByteArray challengeMessage(const QByteArray& serverChallenge, const QByteArray& targetInfo,
-                            quint32 flags = 0xe28a8235)
-{
-    const QByteArray target = utf16(QStringLiteral("FILMS"));
-    QByteArray message("NTLMSSP\0", 8);
-    char word[4];
-    const auto le32 = [&](quint32 value) {
-        qToLittleEndian(value, word);
-        message.append(word, 4);
-    };
-    const auto le16 = [&](quint16 value) {
-        qToLittleEndian(value, word);
-        message.append(word, 2);
-    };
-    le32(2);
-    le16(quint16(target.size()));
-    le16(quint16(target.size()));
-    le32(48);
-    le32(flags);
-    message.append(serverChallenge);
-    message.append(8, '\0');
-    le16(quint16(targetInfo.size()));
-    le16(quint16(targetInfo.size()));
-    le32(quint32(48 + target.size()));
-    return message + target + targetInfo;
-}
-
 TEST(NtlmMessages, ChallengesAreReadAndBrokenOnesRefused)
 {
     const QByteArray challenge = hex("01 23 45 67 89 ab cd ef");
@@ -145,110 +110,6 @@ TEST(NtlmMessages, ChallengesAreReadAndBrokenOnesRefused)
         EXPECT_EQ(parsed->timestamp, row.timestamp);
     }
 }
-
-// The fields of an authenticate message, as the test server reads them.
-struct Authenticate {
-    QByteArray lm;
-    QByteArray nt;
-    QString domain;
-    QString user;
-    QByteArray sessionKey;
-    quint32 flags = 0;
-};
-
-std::optional<Authenticate> readAuthenticate(const QByteArray& message)
-{
-    if (message.size() < 64 || !message.startsWith(QByteArray("NTLMSSP\0", 8))
-        || qFromLittleEndian<quint32>(message.constData() + 8) != 3)
-        return std::nullopt;
-    const auto field = [&](int at) {
-        const quint16 length = qFromLittleEndian<quint16>(message.constData() + at);
-        const quint32 offset = qFromLittleEndian<quint32>(message.constData() + at + 4);
-        return message.mid(offset, length);
-    };
-    const auto text = [](const QByteArray& bytes) {
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
-    };
-    Authenticate answer;
-    answer.lm = field(12);
-    answer.nt = field(20);
-    answer.domain = text(field(28));
-    answer.user = text(field(36));
-    answer.sessionKey = field(52);
-    answer.flags = qFromLittleEndian<quint32>(message.constData() + 60);
-    return answer;
-}
-
-// A server (401) or proxy (407) that lets user "writer" of domain "FILMS" with password
-// "secret" in only through a whole NTLM exchange on one connection: the negotiate message, its
-// challenge, and an answer whose proof it checks. Anything else gets a bare NTLM challenge.
-class NtlmGuard
-{
-public:
-    NtlmGuard(bool proxy, bool timestamp) : proxy_(proxy), timestamp_(timestamp) {}
-
-    Reply operator()(const Request& request)
-    {
-        QMutexLocker lock(&mutex_);
-        const QByteArray given = request.headers.value(proxy_ ? "proxy-authorization" : "authorization");
-        if (given.startsWith("NTLM ")) {
-            const QByteArray message = QByteArray::fromBase64(given.mid(5));
-            const quint32 type = message.size() >= 12 ? qFromLittleEndian<quint32>(message.constData() + 8) : 0;
-            if (type == 1) {
-                challengedConnection_ = request.connection;
-                const QByteArray info = targetInfo();
-                return refuse("NTLM " + challengeMessage(serverChallenge_, info).toBase64());
-            }
-            if (type == 3 && request.connection == challengedConnection_ && accepts(message))
-                return LoopbackServer::answer("200 OK", "let in");
-            if (type == 3)
-                ++refusedAnswers_;
-        }
-        return refuse("NTLM");
-    }
-
-    int refusedAnswers() const { return refusedAnswers_; }
-    QList<QString> domainsSeen() const { return domains_; }
-
-private:
-    QByteArray targetInfo() const
-    {
-        QByteArray info = hex("02 00 0a 00") + utf16(QStringLiteral("FILMS"));
-        if (timestamp_)
-            info += hex("07 00 08 00 00 40 8c 3f 71 a0 dc 01");
-        return info + hex("00 00 00 00");
-    }
-
-    bool accepts(const QByteArray& message)
-    {
-        const auto answer = readAuthenticate(message);
-        if (!answer || answer->nt.size() < 48)
-            return false;
-        domains_.append(answer->domain);
-        const QByteArray key = ntlm::ntowfV2(QStringLiteral("secret"), answer->user, answer->domain);
-        const QByteArray blob = answer->nt.mid(16);
-        const QByteArray proof = QMessageAuthenticationCode::hash(serverChallenge_ + blob, key,
-                                                                  QCryptographicHash::Md5);
-        const bool lmAsExpected = timestamp_ ? answer->lm == QByteArray(24, '\0') : answer->lm.size() == 24;
-        return answer->user == QLatin1String("writer") && answer->domain == QLatin1String("FILMS")
-               && proof == answer->nt.left(16) && blob.contains(targetInfo()) && lmAsExpected
-               && answer->sessionKey.size() == 16;
-    }
-
-    Reply refuse(const QByteArray& challenge) const
-    {
-        return LoopbackServer::answer(proxy_ ? "407 Proxy Authentication Required" : "401 Unauthorized", "keep out",
-                                      (proxy_ ? "Proxy-Authenticate: " : "WWW-Authenticate: ") + challenge + "\r\n");
-    }
-
-    const bool proxy_;
-    const bool timestamp_;
-    const QByteArray serverChallenge_ = hex("5a 17 c3 09 e2 44 b8 61");
-    QMutex mutex_;
-    int challengedConnection_ = -1;
-    int refusedAnswers_ = 0;
-    QList<QString> domains_;
-};
 
 class NtlmExchange : public FreshSession
 {

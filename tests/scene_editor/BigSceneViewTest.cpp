@@ -2,13 +2,9 @@
 
 #include "app/MyDocument.h"
 #include "board/SceneCardView.h"
-#include "model/AttachedObjectdb.h"
 #include "model/BoardSections.h"
-#include "model/Characterdb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
-#include "model/ScenePayoffdb.h"
-#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
 #include "panes/TrackingTableView.h"
@@ -408,36 +404,24 @@ TEST_F(BigSceneViewTest, TheCorkboardShowsWhatWasTypedAsSoonAsTheLargeCardCloses
     EXPECT_EQ(column(keys_[1], QStringLiteral("Heading")), "INT. ROOM - DAY AGAIN");
 }
 
-TEST_F(BigSceneViewTest, EveryListTabFitsItsRowsToItsWidthAndGoesWithTheCard)
+TEST_F(BigSceneViewTest, EveryListTabGoesWithTheCardThatMadeIt)
 {
     ASSERT_NE(openCard(threeCards(), 1), nullptr);
     addDroppableRecords();
-    // One long text in the lists of set-ups, pay-offs and characters.
-    const QString longText = QStringLiteral("words enough to wrap over several lines ").repeated(6);
-    screenplay().sceneSetups().front()->setSceneSetup(longText);
-    screenplay().scenePayoffs().front()->setScenePayoff(longText);
-    screenplay().characters().front()->setDescription(longText);
     struct Tab {
         std::int64_t id;
         std::function<QTableView*()> table;
         std::function<QCheckBox*()> showAll;
-        bool holdsTheLongText;
     };
     const Tab tabs[] = {
         {2, [&] { return big()->bigSceneSetupsView()->tvTable(); },
-         [&] { return big()->bigSceneSetupsView()->chkShowAll(); }, true},
+         [&] { return big()->bigSceneSetupsView()->chkShowAll(); }},
         {3, [&] { return big()->bigScenePayoffsView()->tvTable(); },
-         [&] { return big()->bigScenePayoffsView()->chkShowAll(); }, true},
+         [&] { return big()->bigScenePayoffsView()->chkShowAll(); }},
         {4, [&] { return big()->bigSceneCharactersView()->tvTable(); },
-         [&] { return big()->bigSceneCharactersView()->chkShowAll(); }, true},
+         [&] { return big()->bigSceneCharactersView()->chkShowAll(); }},
         {5, [&] { return big()->bigSceneAttachmentsView()->tvTable(); },
-         [&] { return big()->bigSceneAttachmentsView()->chkShowAll(); }, false},
-    };
-    const auto tallest = [](const QTableView* table) {
-        int height = 0;
-        for (int row = 0; row < table->model()->rowCount(); ++row)
-            height = std::max(height, table->rowHeight(row));
-        return height;
+         [&] { return big()->bigSceneAttachmentsView()->chkShowAll(); }},
     };
     std::vector<QPointer<QTableView>> made;
     for (const Tab& tab : tabs) {
@@ -445,18 +429,13 @@ TEST_F(BigSceneViewTest, EveryListTabFitsItsRowsToItsWidthAndGoesWithTheCard)
         big()->setSelectedTabID(tab.id);
         settle();
         tab.showAll()->setChecked(true);
-        QTableView* table = tab.table();
-        made.emplace_back(table);
-        ASSERT_GT(table->model()->rowCount(), 0);
-        const int wide = tallest(table);
-        table->resize(table->width() / 3, table->height());
         settle();
-        if (tab.holdsTheLongText)
-            EXPECT_GT(tallest(table), wide) << "a narrower table wraps the long text over more lines";
-        else
-            EXPECT_GE(tallest(table), wide);
+        QTableView* table = tab.table();
+        ASSERT_GT(table->model()->rowCount(), 0);
+        made.emplace_back(table);
     }
 
+    // Each list is destroyed with the card; while it goes its viewport still sends events.
     big()->cmdClose()->click();
     settle();
     EXPECT_EQ(document_->bigSceneViewController(), nullptr);

@@ -386,8 +386,7 @@ StoryText balloonRace()
          .emotionalChange = "Worried -> happy", .emotionalChangeType = 1, .conflict = "Pippa vs. the forecast",
          .colours = {"Repeating Imagery"},
          .cast = {{"Walt Marsh", "The teacher"}, {"Pippa Marsh", "The pupil"}},
-         .script = {{"Scene Heading", "EXT. MARSH FARM - SHEEP FIELD - DAY"},
-                    {"Action", "Marigold's patched envelope sways above a wicker basket tethered to the tractor. WALT "
+         .script = {{"Action", "Marigold's patched envelope sways above a wicker basket tethered to the tractor. WALT "
                                "(74) works the burner the way other men tie their shoes. PIPPA (12) grips the rail."},
                     {"Character", "WALT"},
                     {"Dialogue", "Forget the forecast. Look at the sheep."},
@@ -457,8 +456,7 @@ StoryText balloonRace()
          .emotionalChange = "Happy -> hiding", .emotionalChangeType = 2, .conflict = "Pippa vs. the truth",
          .colours = {"Character A Arc", "Character B Arc"},
          .cast = {{"Walt Marsh", "Slips"}, {"Pippa Marsh", "Covers"}, {"Kofi Asante", "On the radio"}},
-         .script = {{"Scene Heading", "EXT. MARIGOLD'S BASKET - SKY - DAY"},
-                    {"Action", "Bright cloud in every direction. Walt is humming. Pippa checks the altimeter, then "
+         .script = {{"Action", "Bright cloud in every direction. Walt is humming. Pippa checks the altimeter, then "
                                "her map."},
                     {"Character", "WALT"},
                     {"Dialogue", "Margaret, pass me the flask."},
@@ -801,8 +799,7 @@ StoryText kesslerPass()
                         "logo. \"Security gig.\" She doesn't think about it. We should.",
          .emotionalChange = "Warm -> warm", .conflict = "Cal vs. his conscience", .colours = {"Character B Arc"},
          .cast = {{"Cal Brannigan", "Friendly, with a secret"}, {"Ruth Kaminski", "Trusts him"}},
-         .script = {{"Scene Heading", "EXT. SUMMIT STOP - FORECOURT - NIGHT"},
-                    {"Action", "Snow blows sideways under the sodium lights. CAL BRANNIGAN (52), county deputy, walks "
+         .script = {{"Action", "Snow blows sideways under the sodium lights. CAL BRANNIGAN (52), county deputy, walks "
                                "Ruth to her plough with two coffees. A gold keyring spins on his finger: the "
                                "NORTHLINE FREIGHT logo."},
                     {"Character", "RUTH"},
@@ -828,8 +825,7 @@ StoryText kesslerPass()
          .emotionalChange = "Buried -> awake", .emotionalChangeType = 1, .conflict = "Ruth vs. her past",
          .colours = {"Character A Arc", "Major Turns"},
          .cast = {{"Ruth Kaminski", "Becomes a medic again"}, {"Danny Okafor", "The patient"}},
-         .script = {{"Scene Heading", "INT. PLOUGH CAB - NIGHT"},
-                    {"Action", "The heater roars. DANNY (29) is slumped against the passenger door, his shirt black "
+         .script = {{"Action", "The heater roars. DANNY (29) is slumped against the passenger door, his shirt black "
                                "with blood. RUTH (46) drags the steel toolbox onto her lap and stares at the "
                                "padlock."},
                     {"Character", "DANNY"},

@@ -1,11 +1,15 @@
 // Importing a feature-length Final Draft script into a new story file, part by part, beside
 // two floors measured in the same run: the XML reader alone walking the same bytes, and a new
 // story file receiving the same rows through plain prepared statements in one transaction.
+// Then the import of a 120-page script saved the way the screenwriting program saves one
+// today (no scene pages, no character list: pages laid out, characters taken from the cues),
+// beside the stream reader alone reading the same file.
 #include "interchange/FinalDraftImport.h"
 #include "interchange/NewStoryFile.h"
 #include "interchange/XMLParsedScript.h"
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
+#include "support/SavedScripts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +18,8 @@
 #include <QXmlStreamReader>
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include <sqlite3.h>
 
@@ -148,17 +154,23 @@ void BM_NewStoryFileOnly(benchmark::State& state)
 BENCHMARK(BM_NewStoryFileOnly)->Unit(benchmark::kMillisecond);
 
 // The whole import after the panels: read, check, new file, conversion, put in place.
-void BM_ImportScriptIntoNewStory(benchmark::State& state)
+void importIntoNewStory(benchmark::State& state, const QString& scriptPath, const QString& target,
+                        const QString& master)
 {
-    const QString target = fixture().folder.filePath(QStringLiteral("Imported.vtrsf"));
     for (auto _ : state) {
         XMLParsedScript script;
-        if (FinalDraftImport::readScript(fixture().scriptPath, script, ScriptImportEntry::NewStory) ||
-            FinalDraftImport::makeStoryFromScript(script, fixture().scriptPath, target, fixture().master)) {
+        if (FinalDraftImport::readScript(scriptPath, script, ScriptImportEntry::NewStory) ||
+            FinalDraftImport::makeStoryFromScript(script, scriptPath, target, master)) {
             state.SkipWithError("the script was refused");
             return;
         }
     }
+}
+
+void BM_ImportScriptIntoNewStory(benchmark::State& state)
+{
+    importIntoNewStory(state, fixture().scriptPath, fixture().folder.filePath(QStringLiteral("Imported.vtrsf")),
+                       fixture().master);
 }
 BENCHMARK(BM_ImportScriptIntoNewStory)->Unit(benchmark::kMillisecond);
 
@@ -237,6 +249,83 @@ void BM_ImportScriptIntoNewStory_Floor(benchmark::State& state)
     state.counters["parts"] = static_cast<double>(parts);
 }
 BENCHMARK(BM_ImportScriptIntoNewStory_Floor)->Unit(benchmark::kMillisecond);
+
+struct SavedFeature {
+    QTemporaryDir folder;
+    QString master = folder.filePath(QStringLiteral("Master.vtrmf"));
+    QString scriptPath = folder.filePath(QStringLiteral("Harbour Lights.fdx"));
+
+    SavedFeature()
+    {
+        StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kMasterTemplate), master);
+        QFile file(scriptPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(SavedScripts::featureScript());
+    }
+};
+
+SavedFeature& savedFeature()
+{
+    static SavedFeature shared;
+    return shared;
+}
+
+// The import's own work on the file: its bytes read, parsed and checked, every scene's page
+// laid out. Writing the story file is measured below, beside its own floor.
+void BM_ImportSavedFeature(benchmark::State& state)
+{
+    for (auto _ : state) {
+        XMLParsedScript script;
+        if (FinalDraftImport::readScript(savedFeature().scriptPath, script, ScriptImportEntry::NewStory)) {
+            state.SkipWithError("the script was refused");
+            return;
+        }
+        const std::vector<std::int64_t> pages = FinalDraftImport::laidOutHeadingPages(
+            *script.paragraphs(), static_cast<std::int64_t>(script.pageOffsets()->size()));
+        benchmark::DoNotOptimize(pages.data());
+        state.counters["paragraphs"] = static_cast<double>(script.paragraphs()->size());
+        state.counters["last page"] = static_cast<double>(*std::max_element(pages.begin(), pages.end()));
+    }
+}
+BENCHMARK(BM_ImportSavedFeature)->Unit(benchmark::kMillisecond);
+
+// Floor: the same file's bytes read and walked by the stream reader alone, every element's
+// name, attributes and text looked at.
+void BM_ImportSavedFeature_Floor(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QFile file(savedFeature().scriptPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("the script cannot be read");
+            return;
+        }
+        QXmlStreamReader reader(file.readAll());
+        qsizetype seen = 0;
+        while (!reader.atEnd()) {
+            switch (reader.readNext()) {
+            case QXmlStreamReader::StartElement:
+                seen += reader.name().size() + reader.attributes().size();
+                break;
+            case QXmlStreamReader::Characters:
+                seen += reader.text().size();
+                break;
+            default:
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(seen);
+    }
+}
+BENCHMARK(BM_ImportSavedFeature_Floor)->Unit(benchmark::kMillisecond);
+
+// The whole import after the panels, into a new story file: read, check, new file from the
+// template, conversion with pages laid out and characters from the cues, put in place.
+void BM_ImportSavedFeatureIntoNewStory(benchmark::State& state)
+{
+    importIntoNewStory(state, savedFeature().scriptPath,
+                       savedFeature().folder.filePath(QStringLiteral("Imported.vtrsf")), savedFeature().master);
+}
+BENCHMARK(BM_ImportSavedFeatureIntoNewStory)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

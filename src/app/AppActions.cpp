@@ -57,6 +57,11 @@ AppActions::AppActions(QObject* parent)
         });
     }
 
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(application, &QApplication::focusChanged, this,
+                [this](QWidget*, QWidget* now) { followFocusedField(now); });
+    followFocusedField(QApplication::focusWidget());
+
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
     mnuQuit->setShortcut(QKeySequence::Quit);
     mnuQuit->setMenuRole(QAction::QuitRole);
@@ -188,6 +193,43 @@ QAction* AppActions::makeCheckable(const QString& text, const QString& objectNam
     QAction* action = make(text, objectName);
     action->setCheckable(true);
     return action;
+}
+
+void AppActions::followFocusedField(QWidget* field)
+{
+    for (const QMetaObject::Connection& connection : fieldConnections_)
+        disconnect(connection);
+    fieldConnections_.clear();
+    const auto update = [this] { updateUndoRedo(); };
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        fieldConnections_.push_back(connect(line, &QLineEdit::textChanged, this, update));
+    } else if (auto* text = qobject_cast<QTextEdit*>(field)) {
+        fieldConnections_.push_back(connect(text, &QTextEdit::undoAvailable, this, update));
+        fieldConnections_.push_back(connect(text, &QTextEdit::redoAvailable, this, update));
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
+        fieldConnections_.push_back(connect(plain, &QPlainTextEdit::undoAvailable, this, update));
+        fieldConnections_.push_back(connect(plain, &QPlainTextEdit::redoAvailable, this, update));
+    }
+    updateUndoRedo();
+}
+
+void AppActions::updateUndoRedo()
+{
+    QWidget* field = QApplication::focusWidget();
+    bool undo = false;
+    bool redo = false;
+    if (auto* line = qobject_cast<QLineEdit*>(field); line && !line->isReadOnly()) {
+        undo = line->isUndoAvailable();
+        redo = line->isRedoAvailable();
+    } else if (auto* text = qobject_cast<QTextEdit*>(field); text && !text->isReadOnly()) {
+        undo = text->document()->isUndoAvailable();
+        redo = text->document()->isRedoAvailable();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field); plain && !plain->isReadOnly()) {
+        undo = plain->document()->isUndoAvailable();
+        redo = plain->document()->isRedoAvailable();
+    }
+    mnuUndo->setEnabled(undo);
+    mnuRedo->setEnabled(redo);
 }
 
 void AppActions::setFileMenuEnabled(bool enabled)

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <vector>
+
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -162,8 +164,13 @@ private:
     void addEditMenu(QMenuBar* bar);
     void addApplicationMenu(QMenuBar* bar);
     void addHelpMenu(QMenuBar* bar);
+    // Undo and Redo are enabled while the field with the focus has something to undo or redo;
+    // the field's own changes keep them up to date.
+    void followFocusedField(QWidget* field);
+    void updateUndoRedo();
 
     QMenu* menuOpenRecentList;
+    std::vector<QMetaObject::Connection> fieldConnections_;
     QMenu* menuNotesSize;
     QMenu* menuZoom;
     QMenu* menuBoardSize;

@@ -133,6 +133,13 @@ void AppController::importFinalDraft8()
     const std::optional<QString> scriptPath = chooseScript();
     if (!scriptPath)
         return;
+    // A script that cannot be imported is refused before the user is asked where its story goes.
+    XMLParsedScript script;
+    if (const std::optional<ImportRefusal> refusal =
+            FinalDraftImport::readScript(*scriptPath, script, ScriptImportEntry::NewStory)) {
+        alertWithOK(refusal->title, refusal->message);
+        return;
+    }
     const std::optional<QString> chosen = chooseNewStoryFile(QStringLiteral("Awesome Screenplay.vtrsf"));
     if (!chosen || refusedAsOpenStory(*documentController_, *chosen))
         return;
@@ -141,10 +148,7 @@ void AppController::importFinalDraft8()
     {
         AppController::ProgressWindowScope progress{*this};
         showProgressWindow(QStringLiteral("Importing %1...").arg(QFileInfo(*scriptPath).fileName()));
-        XMLParsedScript script;
-        refusal = FinalDraftImport::readScript(*scriptPath, script, ScriptImportEntry::NewStory);
-        if (!refusal)
-            refusal = FinalDraftImport::makeStoryFromScript(script, *scriptPath, target, masterFilePath());
+        refusal = FinalDraftImport::makeStoryFromScript(script, *scriptPath, target, masterFilePath());
     }
     if (refusal) {
         alertWithOK(refusal->title, refusal->message);

@@ -343,6 +343,8 @@ public:
     void refreshBigSceneSetupsAndPayoffs(bool indicators);
 
     // --- Detail panels and attachments (src/panes/MyDocumentDetails.cpp) ---
+    // A character or a location was renamed: the open large card shows the new name.
+    void showRenamedItem();
     // Builds the character (location) panel in a scroll view of the story-elements pane in
     // place of the list, and shows the delete command.
     void setupCharacterDetailView();

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "reports/ListViewCaption.h"
 #include "reports/ReportPainter.h"
+#include "reports/ReportProgress.h"
 #include "board/CardColorSelector.h"
 #include "panes/ModalDialogs.h"
 #include "reports/CardSheetReports.h"
@@ -15,8 +16,14 @@
 #include "reports/StoryReports.h"
 
 #include <QAction>
+#include <QProgressDialog>
+
+#include <algorithm>
 
 namespace {
+
+// How long a report may take before its progress window shows, in milliseconds.
+constexpr int kReportProgressDelay = 500;
 
 // A card-report option: its menu item and the story flag it shows.
 struct CardReportOption {
@@ -118,12 +125,36 @@ void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(
     if (!currentScreenplay_)
         return;
     commitEditing();
+    // A report that takes a while shows how far it has come, with a Cancel button, while it is
+    // laid out and again while its pages are written.
+    QProgressDialog progress(QStringLiteral("Preparing the report\u2026"), QStringLiteral("Cancel"), 0, 1, window());
+    progress.setObjectName(QStringLiteral("reportProgress"));
+    progress.setWindowTitle(QStringLiteral("Report"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(kReportProgressDelay);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    bool writing = false;
+    const ReportProgress::Scope scope([&](bool pages, std::int64_t done, std::int64_t total) {
+        if (pages != writing || done == 0) {
+            writing = pages;
+            progress.setLabelText(pages ? QStringLiteral("Writing the report\u2026")
+                                        : QStringLiteral("Preparing the report\u2026"));
+            progress.setMaximum(int(std::max<std::int64_t>(total, 1)));
+            progress.setValue(0);
+        }
+        progress.setValue(int(std::min(done, total)));
+        return !progress.wasCanceled();
+    });
     const std::unique_ptr<PrintedReport> report = build(*currentScreenplay_);
-    if (!report)
+    progress.reset();
+    if (!report || scope.stopped())
         return;
     const QString title = report->title().isEmpty() ? currentScreenplay_->screenplayTitle() : report->title();
     const PrintResult result = Platform::printPanels().runPrintPanel(ReportPainter::printJob(report->pages(), title));
-    if (result.outcome == PrintResult::Failed) {
+    progress.reset();
+    // A report stopped while its pages were written needs no alert: the writer stopped it.
+    if (result.outcome == PrintResult::Failed && !scope.stopped()) {
         AlertRequest alert;
         alert.title = title;
         alert.message = result.message;

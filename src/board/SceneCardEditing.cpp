@@ -4,6 +4,8 @@
 
 #include "DropAnswers.h"
 #include "app/GuardedCall.h"
+#include "model/SceneCarddb.h"
+#include "platform/TypingPause.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -278,15 +280,23 @@ bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> care
         if (!caretAt)
             cursor.movePosition(QTextCursor::End);
         area->setTextCursor(cursor);
+        TypingPause::watch(area, this, [this, area] {
+            guardedCall([this, area] { storeTypedText(SceneCardPart::Description, area->toPlainText()); });
+        });
         editor = area;
     } else {
         auto* line = new QLineEdit(text, view());
         line->setFrame(false);
         // Return, and the document's own end of every edit, write the field.
         connect(line, &QLineEdit::editingFinished, this, [this] { guardedCall([this] { commitEditing(); }); });
+        TypingPause::watch(line, this, [this, line, field] {
+            guardedCall([this, line, field] { storeTypedText(field, line->text()); });
+        });
         editor = line;
     }
     editor->setObjectName(QStringLiteral("cardFieldEditor"));
+    // A field entered and left without a change writes nothing.
+    editor->setProperty("openedText", text);
     setWhiteBase(editor);
     editor->setFont(fieldFont(field));
     editor->setGeometry(frame);
@@ -342,6 +352,7 @@ void SceneCardView::closeEditor(bool write)
     const QString text = qobject_cast<QLineEdit*>(editor.data())
                              ? static_cast<QLineEdit*>(editor.data())->text()
                              : static_cast<QPlainTextEdit*>(editor.data())->toPlainText();
+    const bool changed = TypingPause::endEditOf(editor) || text != editor->property("openedText").toString();
     editor->removeEventFilter(this);
     editor->disconnect(this);
     if (view())
@@ -351,10 +362,41 @@ void SceneCardView::closeEditor(bool write)
         view()->setFocus(Qt::OtherFocusReason);
     editor->hide();
     editor->deleteLater();
-    if (write)
+    if (write && changed) {
         controlTextDidEndEditing(field, text);
-    else
-        repaint();
+        return;
+    }
+    // What typing wrote of a cancelled edit is taken back.
+    if (!write && changed)
+        storeTypedText(field, editor->property("openedText").toString());
+    repaint();
+}
+
+void SceneCardView::storeTypedText(SceneCardPart field, const QString& text)
+{
+    if (!scene_)
+        return;
+    // As typed: the capitals, the placeholders and the beat's copy wait for the end of the edit.
+    switch (field) {
+    case SceneCardPart::Heading:
+        scene_->setHeading(text);
+        break;
+    case SceneCardPart::Description:
+        if (selectedTab_ == 2)
+            scene_->setNotes(text);
+        else if (selectedTab_ == 1)
+            scene_->setDescription(text);
+        break;
+    case SceneCardPart::EmotionalChange:
+        scene_->setEmotionalChange(text);
+        break;
+    case SceneCardPart::Conflict:
+        scene_->setConflict(text);
+        break;
+    default:
+        return;
+    }
+    scene_->save();
 }
 
 void SceneCardView::editNextField(int direction)

@@ -155,6 +155,8 @@ public:
     QWidget* editor() const { return editor_; }
     // The edit of a field ended with `text`: the card takes it and is saved.
     void controlTextDidEndEditing(SceneCardPart field, const QString& text);
+    // A field's text as it is being typed, written as it stands.
+    void storeTypedText(SceneCardPart field, const QString& text);
 
     void showAdvice();
     // Asks, then deletes the card.

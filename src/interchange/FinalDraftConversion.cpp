@@ -1,6 +1,9 @@
 // A read Final Draft script written into a story: its locked pages become the page count, each
 // scene heading a scene card placed on the board by the page it starts on, the paragraphs
-// under it the card's script.
+// under it the card's script. A heading without a page among the locked pages gets the page
+// the script's own layout puts it on; a script without a character list gets its characters
+// from its cues.
+#include "FinalDraftImport.h"
 #include "XMLParsedScript.h"
 #include "model/BoardSections.h"
 #include "model/Characterdb.h"
@@ -10,6 +13,7 @@
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
+#include "model/ScreenplayPagination.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryTransaction.h"
 #include "model/Toolkit.h"
@@ -40,7 +44,8 @@ std::optional<QString> elementTypeForParagraphType(const QString& type)
     return std::nullopt;
 }
 
-// The name a character cue speaks under: the text before any parenthesised extension.
+// The name a character cue speaks under when the script lists its characters: the text before
+// any parenthesised extension.
 QString characterNameOfCue(const QString& cue)
 {
     QString name = cue.trimmed();
@@ -48,6 +53,45 @@ QString characterNameOfCue(const QString& cue)
     if (bracket >= 0)
         name = name.left(bracket).trimmed();
     return name;
+}
+
+// The name a cue gives when the script lists no characters: the cue in capitals without the
+// extensions at its end ("(V.O.)", "(CONT'D)", ...).
+QString speakerOfCue(const QString& cue)
+{
+    QString name = cue.trimmed();
+    while (name.endsWith(QLatin1Char(')'))) {
+        const qsizetype bracket = name.lastIndexOf(QLatin1Char('('));
+        if (bracket < 0)
+            break;
+        name = name.left(bracket).trimmed();
+    }
+    return name.toUpper();
+}
+
+// The story's element type for one paragraph of a dual-dialogue block; nothing for a paragraph
+// of another type.
+std::optional<QString> dualDialogueElementType(const XMLDualDialogueLine& line)
+{
+    for (const char* type : {"Character", "Parenthetical", "Dialogue"})
+        if (line.paragraphType == QLatin1StringView(type))
+            return (line.right ? QStringLiteral("DDR-") : QStringLiteral("DDL-")) + QString::fromLatin1(type);
+    return std::nullopt;
+}
+
+bool isDualDialogueRecord(const XMLScriptParagraph& paragraph)
+{
+    return paragraph.paragraphType == QLatin1StringView("DualDialogue");
+}
+
+bool isCue(const XMLScriptParagraph& paragraph)
+{
+    return paragraph.paragraphType == QLatin1StringView("Character");
+}
+
+bool isCue(const XMLDualDialogueLine& line)
+{
+    return line.paragraphType == QLatin1StringView("Character");
 }
 
 // One scene card being filled, with what is inserted after it: its character links.
@@ -110,7 +154,11 @@ private:
 
     void addCharactersAndLocations()
     {
-        for (const QString& name : script_.characters().value_or(std::vector<QString>())) {
+        charactersFromCues_ = !script_.characters() || script_.characters()->empty();
+        const std::vector<QString> names = charactersFromCues_ ? speakersOfCues() : *script_.characters();
+        for (const QString& name : names) {
+            if (charactersFromCues_ && story_.characterForCharacterName(name))
+                continue;
             auto character = std::make_unique<Characterdb>();
             character->setCharacterName(name.toUpper());
             character->setScreenplayID(story_.screenplayID());
@@ -126,11 +174,56 @@ private:
         }
     }
 
+    // The distinct speakers of the script's cues, dual dialogue included, in order of their
+    // first cue.
+    std::vector<QString> speakersOfCues() const
+    {
+        std::vector<QString> speakers;
+        const auto add = [&speakers](const QString& cue) {
+            QString name = speakerOfCue(cue);
+            if (!name.isEmpty() && std::find(speakers.begin(), speakers.end(), name) == speakers.end())
+                speakers.push_back(std::move(name));
+        };
+        for (const XMLScriptParagraph& paragraph : script_.paragraphs().value_or(std::vector<XMLScriptParagraph>())) {
+            if (isCue(paragraph))
+                add(paragraph.text);
+            for (const XMLDualDialogueLine& line : paragraph.dualDialogueLines)
+                if (isCue(line))
+                    add(line.text);
+        }
+        return speakers;
+    }
+
+    // The story's element type for a paragraph type: the usual mapping, then any other type the
+    // story has by that name (an act's start or end). Headings and dual dialogue go their own way.
+    std::optional<QString> partElementType(const QString& paragraphType) const
+    {
+        if (std::optional<QString> mapped = elementTypeForParagraphType(paragraphType))
+            return mapped;
+        if (paragraphType.isEmpty() || paragraphType == QLatin1StringView("Scene Heading") ||
+            paragraphType.startsWith(QLatin1StringView("DDL-")) || paragraphType.startsWith(QLatin1StringView("DDR-")))
+            return std::nullopt;
+        if (story_.elementForElementType(paragraphType))
+            return paragraphType;
+        return std::nullopt;
+    }
+
+    void addPart(PendingCard& pending, const QString& elementType, const QString& text)
+    {
+        auto part = std::make_unique<ScriptPartdb>();
+        part->setSortOrder(++scriptPartCount_);
+        const ScriptElementdb* element = story_.elementForElementType(elementType);
+        part->setElementTypeID(element ? element->scriptElementID() : 0);
+        part->setScriptText(text);
+        pending.card->scriptParts().push_back(std::move(part));
+    }
+
     void addScenes()
     {
         if (!script_.paragraphs())
             return;
         const std::vector<XMLScriptParagraph>& paragraphs = *script_.paragraphs();
+        const std::vector<std::int64_t> pages = headingPages(paragraphs);
         std::optional<PendingCard> current;
         bool firstHeading = true;
         for (std::size_t index = 0; index < paragraphs.size(); ++index) {
@@ -146,36 +239,103 @@ private:
                     current.emplace();
                 } else if (!current) {
                     current.emplace();
+                } else if (!current->card->scriptParts().empty() &&
+                           story_.elementForElementType(QStringLiteral("Scene Heading"))) {
+                    // The heading's own place among the paragraphs before and after it, so that
+                    // the script is written back in its order.
+                    addPart(*current, QStringLiteral("Scene Heading"), paragraph.text);
                 }
-                placeHeadingCard(*current->card, paragraph);
+                placeHeadingCard(*current->card, paragraph, pages[index]);
                 firstHeading = false;
             }
-            const std::optional<QString> elementType = elementTypeForParagraphType(paragraph.paragraphType);
-            if (!elementType || !current)
+            if (!current)
                 continue;
-            if (paragraph.paragraphType == QLatin1StringView("Character"))
+            if (isDualDialogueRecord(paragraph)) {
+                addDualDialogue(*current, paragraph);
+                continue;
+            }
+            const std::optional<QString> elementType = partElementType(paragraph.paragraphType);
+            if (!elementType)
+                continue;
+            if (isCue(paragraph))
                 linkCharacter(*current, paragraph.text);
-            auto part = std::make_unique<ScriptPartdb>();
-            part->setSortOrder(++scriptPartCount_);
-            const ScriptElementdb* element = story_.elementForElementType(*elementType);
-            part->setElementTypeID(element ? element->scriptElementID() : 0);
-            part->setScriptText(paragraph.text);
-            current->card->scriptParts().push_back(std::move(part));
+            addPart(*current, *elementType, paragraph.text);
         }
         if (current)
             storeCard(std::move(*current));
     }
 
-    void placeHeadingCard(SceneCarddb& card, const XMLScriptParagraph& heading)
+    // Each paragraph of the block in order, as the story's left and right dual-dialogue types.
+    void addDualDialogue(PendingCard& pending, const XMLScriptParagraph& block)
     {
-        const BoardSections& sections = story_.boardSections();
-        card.setSceneNumber(heading.sceneNumber);
+        for (const XMLDualDialogueLine& line : block.dualDialogueLines) {
+            const std::optional<QString> elementType = dualDialogueElementType(line);
+            if (!elementType)
+                continue;
+            if (isCue(line))
+                linkCharacter(pending, line.text);
+            addPart(pending, *elementType, line.text);
+        }
+    }
+
+    // The page of the locked pages that a heading names, counted from 1; nothing when it names
+    // none of them.
+    std::optional<std::int64_t> lockedPageOf(const XMLScriptParagraph& heading) const
+    {
         const std::vector<XMLScriptPageOffset>& pages = *script_.pageOffsets();
         const auto page = std::find_if(pages.begin(), pages.end(), [&](const XMLScriptPageOffset& offset) {
             return offset.pageNumber == heading.sceneStartingPageNumber;
         });
-        if (page != pages.end())
-            card.setPageNumber(static_cast<std::int64_t>(page - pages.begin()) + 1);
+        if (page == pages.end())
+            return std::nullopt;
+        return static_cast<std::int64_t>(page - pages.begin()) + 1;
+    }
+
+    // The page each scene heading starts on, 0 for every other paragraph: the locked page the
+    // heading names, or else the page the script's own layout puts it on, kept between the
+    // pages of the scenes around it.
+    std::vector<std::int64_t> headingPages(const std::vector<XMLScriptParagraph>& paragraphs) const
+    {
+        const auto lockedPages = static_cast<std::int64_t>(script_.pageOffsets()->size());
+        std::vector<std::int64_t> pages(paragraphs.size(), 0);
+        std::vector<bool> named(paragraphs.size(), false);
+        bool anyUnnamed = false;
+        for (std::size_t index = 0; index < paragraphs.size(); ++index) {
+            if (paragraphs[index].paragraphType != QLatin1StringView("Scene Heading"))
+                continue;
+            const std::optional<std::int64_t> page = lockedPageOf(paragraphs[index]);
+            pages[index] = page.value_or(0);
+            named[index] = page.has_value();
+            anyUnnamed = anyUnnamed || !page;
+        }
+        if (!anyUnnamed)
+            return pages;
+        const std::vector<std::int64_t> laidOut = FinalDraftImport::laidOutHeadingPages(paragraphs, lockedPages);
+        // The page of the next heading that names its own, for each paragraph.
+        std::vector<std::int64_t> nextNamed(paragraphs.size(), lockedPages);
+        std::int64_t next = lockedPages;
+        for (std::size_t index = paragraphs.size(); index-- > 0;) {
+            nextNamed[index] = next;
+            if (named[index])
+                next = pages[index];
+        }
+        std::int64_t previous = 1;
+        for (std::size_t index = 0; index < paragraphs.size(); ++index) {
+            if (paragraphs[index].paragraphType != QLatin1StringView("Scene Heading"))
+                continue;
+            if (!named[index])
+                pages[index] = std::clamp(laidOut[index], previous, std::max(previous, nextNamed[index]));
+            previous = pages[index];
+        }
+        return pages;
+    }
+
+    void placeHeadingCard(SceneCarddb& card, const XMLScriptParagraph& heading, std::int64_t page)
+    {
+        const BoardSections& sections = story_.boardSections();
+        card.setSceneNumber(heading.sceneNumber);
+        if (page > 0)
+            card.setPageNumber(page);
         const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(card.pageNumber());
         card.setCurrentBeatSection(boardBeat);
         card.setPositionLeft(sections.leftForBoardBeatSection(boardBeat));
@@ -191,7 +351,8 @@ private:
 
     void linkCharacter(PendingCard& pending, const QString& cue)
     {
-        const Characterdb* character = story_.characterForCharacterName(characterNameOfCue(cue));
+        const Characterdb* character =
+            story_.characterForCharacterName(charactersFromCues_ ? speakerOfCue(cue) : characterNameOfCue(cue));
         if (!character || pending.linksCharacter(character->characterID()))
             return;
         auto link = std::make_unique<SceneCardCharacterdb>();
@@ -239,10 +400,20 @@ private:
         for (std::size_t index = 0; index < cards.size(); ++index) {
             SceneCarddb& card = *cards[index];
             const std::int64_t page = card.pageNumber();
-            const bool endsASection = std::any_of(bounds.begin(), bounds.end(),
-                                                  [page](const auto& section) { return section.second == page; });
-            if (endsASection) {
-                card.setPercentageHorizontal(BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
+            const auto endedSection = std::find_if(bounds.begin(), bounds.end(),
+                                                   [page](const auto& section) { return section.second == page; });
+            if (endedSection != bounds.end()) {
+                const bool follows = index > 0 && cards[index - 1]->pageNumber() == page;
+                if (!follows) {
+                    card.setPercentageHorizontal(
+                        BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
+                    continue;
+                }
+                // Cards sharing the last page of a section step apart as on any other page,
+                // rather than all lying on the first one.
+                const std::int64_t pages = endedSection->second - endedSection->first + 1;
+                placeAt(card, static_cast<double>(cards[index - 1]->percentageHorizontal()) +
+                                  stepOnPage(pages, cardsOnPage[page]));
                 continue;
             }
             for (std::size_t section = 0; section < bounds.size(); ++section) {
@@ -259,17 +430,29 @@ private:
                 denominator == 0 ? 0.0f : static_cast<float>(numerator) / static_cast<float>(denominator);
             double fraction = ratio;
             if (index > 0 && cards[index - 1]->pageNumber() == page && denominator != 0) {
-                const std::int64_t sharing = cardsOnPage[page];
                 fraction = static_cast<double>(cards[index - 1]->percentageHorizontal()) +
-                           (1.0 / static_cast<double>(denominator)) * static_cast<double>(100 / sharing) * 0.01;
+                           stepOnPage(denominator, cardsOnPage[page]);
             } else if (index > 0 && cards[index - 1]->pageNumber() == page) {
                 // Pages outside every section have no step to take.
                 fraction = cards[index - 1]->percentageHorizontal();
             }
-            card.setPercentageHorizontal(static_cast<float>(fraction));
-            const auto rowWidth = static_cast<float>(sections.boardWidthForBoardBeatSection(card.currentBeatSection()));
-            card.setPositionLeft(static_cast<std::int64_t>(static_cast<float>(fraction) * rowWidth + 4.0f));
+            placeAt(card, fraction);
         }
+    }
+
+    // How far along its row a card steps from the one before it on the same page: an equal
+    // share of the page for each card on it.
+    static double stepOnPage(std::int64_t sectionPages, std::int64_t cardsOnPage)
+    {
+        return (1.0 / static_cast<double>(sectionPages)) * static_cast<double>(100 / cardsOnPage) * 0.01;
+    }
+
+    void placeAt(SceneCarddb& card, double fraction)
+    {
+        card.setPercentageHorizontal(static_cast<float>(fraction));
+        const auto rowWidth = static_cast<float>(
+            story_.boardSections().boardWidthForBoardBeatSection(card.currentBeatSection()));
+        card.setPositionLeft(static_cast<std::int64_t>(static_cast<float>(fraction) * rowWidth + 4.0f));
     }
 
     void finish()
@@ -287,12 +470,43 @@ private:
 
     const XMLParsedScript& script_;
     Screenplaydb& story_;
+    // The script lists no characters: its cues give them.
+    bool charactersFromCues_ = false;
     std::int64_t cardCount_ = 0;
     std::int64_t scriptPartCount_ = 0;
     std::array<std::int64_t, 4> sectionCounts_{};
 };
 
 } // namespace
+
+std::vector<std::int64_t> FinalDraftImport::laidOutHeadingPages(const std::vector<XMLScriptParagraph>& paragraphs,
+                                                                std::int64_t lockedPages)
+{
+    using namespace ScreenplayPagination;
+    std::vector<Paragraph> laid;
+    laid.reserve(paragraphs.size());
+    // Where each heading stands among the laid-out paragraphs.
+    std::vector<std::optional<std::size_t>> headingAt(paragraphs.size());
+    for (std::size_t index = 0; index < paragraphs.size(); ++index) {
+        const XMLScriptParagraph& paragraph = paragraphs[index];
+        if (!isDualDialogueRecord(paragraph)) {
+            if (paragraph.paragraphType == QLatin1StringView("Scene Heading"))
+                headingAt[index] = laid.size();
+            laid.push_back(Paragraph{elementForType(paragraph.paragraphType), paragraph.text});
+            continue;
+        }
+        for (const XMLDualDialogueLine& line : paragraph.dualDialogueLines) {
+            const std::optional<QString> type = dualDialogueElementType(line);
+            laid.push_back(Paragraph{type ? elementForType(*type) : Element::Unlaid, line.text});
+        }
+    }
+    const Pages pages = paginate(laid);
+    std::vector<std::int64_t> result(paragraphs.size(), 0);
+    for (std::size_t index = 0; index < paragraphs.size(); ++index)
+        if (headingAt[index])
+            result[index] = scaledPage(pages.positions[*headingAt[index]], pages.pageCount, lockedPages);
+    return result;
+}
 
 bool Toolkit::processFinalDraft8Script(const XMLParsedScript& script, Screenplaydb& story) const
 {

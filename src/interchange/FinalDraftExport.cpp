@@ -1,7 +1,9 @@
 // The story's board written as a Final Draft 8/9 script: one paragraph per scene heading and
 // per script paragraph, dual dialogue in "General" paragraphs, and the smart-type lists of the
 // story's characters and locations and of the extensions, transitions and times of day met on
-// the way.
+// the way. A scene's paragraphs that stood before its heading in an imported script (a
+// "Scene Heading" paragraph holding the card's heading marks the heading's place) are written
+// before the heading again.
 #include "XMLTextFilter.h"
 #include "model/Characterdb.h"
 #include "model/RecordSorting.h"
@@ -119,18 +121,37 @@ private:
             if (card->onBoard() != 1)
                 continue;
             card->loadScriptParts();
-            writeSceneHeading(*card);
             const auto& parts = card->scriptParts();
-            for (std::size_t index = 0; index < parts.size(); ++index)
+            const std::size_t headingPlace = headingPlaceAmong(*card);
+            for (std::size_t index = 0; index < parts.size(); ++index) {
+                if (index == headingPlace)
+                    writeSceneHeading(*card);
                 writePart(parts, index);
+            }
+            if (headingPlace >= parts.size())
+                writeSceneHeading(*card);
         }
         xml_.writeEndElement();
+    }
+
+    // Where the card's heading stands among its script paragraphs: at the "Scene Heading"
+    // paragraph holding the same text, or first.
+    std::size_t headingPlaceAmong(const SceneCarddb& card) const
+    {
+        const auto& parts = card.scriptParts();
+        for (std::size_t index = 0; index < parts.size(); ++index)
+            if (parts[index]->scriptText() == card.heading() &&
+                elementTypeOf(*parts[index]) == QLatin1StringView("Scene Heading"))
+                return index;
+        return 0;
     }
 
     void writeSceneHeading(const SceneCarddb& card)
     {
         xml_.writeStartElement(QStringLiteral("Paragraph"));
         xml_.writeAttribute(QStringLiteral("Type"), QStringLiteral("Scene Heading"));
+        if (!card.sceneNumber().isEmpty())
+            xml_.writeAttribute(QStringLiteral("Number"), XMLTextFilter::allowedText(card.sceneNumber()));
         xml_.writeStartElement(QStringLiteral("SceneProperties"));
         xml_.writeAttribute(QStringLiteral("Page"), QString::number(card.pageNumber()));
         const QString& description = card.description();
@@ -148,9 +169,10 @@ private:
     {
         const ScriptPartdb& part = *parts[index];
         const QString type = elementTypeOf(part);
-        if (type == QLatin1StringView("Action")) {
-            if (!part.scriptText().isEmpty())
-                plainParagraph(type, part.scriptText());
+        if (type == QLatin1StringView("Action") || type == QLatin1StringView("New Act") ||
+            type == QLatin1StringView("End of Act") || type == QLatin1StringView("Teaser")) {
+            // An empty action stays: it is a blank line of the script.
+            plainParagraph(type, part.scriptText());
         } else if (type == QLatin1StringView("Character")) {
             characterParagraph(part.scriptText());
         } else if (type == QLatin1StringView("Parenthetical") || type == QLatin1StringView("Dialogue")) {

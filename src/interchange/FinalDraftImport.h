@@ -3,9 +3,12 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 class XMLParsedScript;
+struct XMLScriptParagraph;
 
 // The two ways a Final Draft script comes in: as a new story file, or into the story that is
 // open in a window. Each words its refusals in its own way.
@@ -34,5 +37,11 @@ std::optional<ImportRefusal> readScript(const QString& scriptPath, XMLParsedScri
 // behind, a file that stood at the path is kept, and the answer says what went wrong.
 std::optional<ImportRefusal> makeStoryFromScript(const XMLParsedScript& script, const QString& scriptPath,
                                                  const QString& targetPath, const QString& masterPath);
+
+// The page each scene heading of a script starts on when the script is laid out on screenplay
+// pages, scaled to its `lockedPages`; 0 for every other paragraph. The conversion takes these
+// pages for the headings that name no locked page of their own.
+std::vector<std::int64_t> laidOutHeadingPages(const std::vector<XMLScriptParagraph>& paragraphs,
+                                              std::int64_t lockedPages);
 
 } // namespace FinalDraftImport

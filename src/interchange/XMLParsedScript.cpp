@@ -112,8 +112,30 @@ void XMLParsedScript::appendParagraph(XMLScriptParagraph paragraph)
 
 // --- Start tags ---------------------------------------------------------------------------------
 
+bool XMLParsedScript::startsOrEndsSkippedPart(QStringView name, bool start)
+{
+    if (skippedDepth_ > 0) {
+        if (name == skippedElement_)
+            skippedDepth_ += start ? 1 : -1;
+        return true;
+    }
+    if (!start || isOmitted_ || inScriptNote_)
+        return false;
+    for (const char* skipped : {"TitlePage", "Header", "Footer"}) {
+        if (name == QLatin1StringView(skipped)) {
+            skippedElement_ = name.toString();
+            skippedDepth_ = 1;
+            okToGetCharacters_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
 void XMLParsedScript::didStartElement(QStringView name, const QXmlStreamAttributes& attributes)
 {
+    if (startsOrEndsSkippedPart(name, true))
+        return;
     if (isOmitted_ || inScriptNote_)
         return;
     if (is(name, QLatin1StringView("ScriptNote"))) {
@@ -152,6 +174,7 @@ void XMLParsedScript::didStartElement(QStringView name, const QXmlStreamAttribut
                 if (*type == QLatin1StringView("Character") && currentParagraph_->rightCharacter.isEmpty())
                     currentParagraph_->leftDialogue = takeTrimmedPendingText();
             }
+            startDualDialogueLine(attributes.value(QLatin1StringView("Type")).toString());
         }
         okToGetCharacters_ = true;
         return;
@@ -239,6 +262,10 @@ void XMLParsedScript::foundCharacters(QStringView text)
     if (!currentElementIsText_)
         return;
     const QString& type = currentParagraph_->paragraphType;
+    if (isDualDialog_ && inDualDialogueLine_ && !currentParagraph_->dualDialogueLines.empty()) {
+        XMLDualDialogueLine& line = currentParagraph_->dualDialogueLines.back();
+        line.text += line.paragraphType == QLatin1StringView("Character") ? text.toString().toUpper() : text;
+    }
     if (inSceneProperties_) {
         pending += text;
     } else if (type == QLatin1StringView("Scene Heading") || type == QLatin1StringView("Character") ||
@@ -261,6 +288,8 @@ void XMLParsedScript::foundCharacters(QStringView text)
 
 void XMLParsedScript::didEndElement(QStringView name)
 {
+    if (startsOrEndsSkippedPart(name, false))
+        return;
     if (is(name, QLatin1StringView("OmittedScene"))) {
         isOmitted_ = false;
         return;
@@ -315,9 +344,24 @@ void XMLParsedScript::didEndElement(QStringView name)
     }
 }
 
+void XMLParsedScript::startDualDialogueLine(const QString& type)
+{
+    std::vector<XMLDualDialogueLine>& lines = currentParagraph_->dualDialogueLines;
+    const bool afterFirstCue = std::any_of(lines.begin(), lines.end(), [](const XMLDualDialogueLine& line) {
+        return line.paragraphType == QLatin1StringView("Character");
+    });
+    XMLDualDialogueLine line;
+    line.paragraphType = type;
+    line.right = (!lines.empty() && lines.back().right) ||
+                 (afterFirstCue && type == QLatin1StringView("Character"));
+    lines.push_back(std::move(line));
+    inDualDialogueLine_ = true;
+}
+
 void XMLParsedScript::endParagraph()
 {
     currentElementIsText_ = false;
+    inDualDialogueLine_ = false;
     if (inSceneProperties_) {
         const QString text = currentStringValue_.value_or(QString());
         currentStringValue_.reset();

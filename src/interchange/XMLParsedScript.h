@@ -18,6 +18,16 @@ struct XMLScriptPageOffset {
     std::int64_t offset = 0;
 };
 
+// One paragraph of a dual-dialogue block, as the file gives it.
+struct XMLDualDialogueLine {
+    // In the second speaker's column: from the block's second "Character" paragraph on.
+    bool right = false;
+    // "Character", "Parenthetical", "Dialogue" or whatever else the file has.
+    QString paragraphType;
+    // As collected; a character cue in capitals.
+    QString text;
+};
+
 // One paragraph of a script, one dual-dialogue block ("DualDialogue") or one script-note
 // placeholder ("ScriptNote"). Indents are in inches, as the file writes them.
 struct XMLScriptParagraph {
@@ -37,6 +47,8 @@ struct XMLScriptParagraph {
     QString rightCharacter;
     QString rightParenthetical;
     QString rightDialogue;
+    // Dual dialogue: every paragraph of the block in file order.
+    std::vector<XMLDualDialogueLine> dualDialogueLines;
     float leftIndent = 0.0f;
     float rightIndent = 0.0f;
     QString pageCount;
@@ -56,7 +68,8 @@ struct XMLElementSetting {
 // they hold as text. A list is absent (nothing) until its container element first starts, so
 // a script without locked pages is told apart from one with an empty list. External entities
 // and external DTDs are never loaded: a reference to an entity that is not one of XML's own
-// stays unexpanded and adds no text. A file that is not well-formed stops the reading at its
+// stays unexpanded and adds no text. The title page, the page header and the page footer are not
+// the script: their paragraphs are skipped. A file that is not well-formed stops the reading at its
 // first error; wellFormed() then answers false and what was read before stays.
 class XMLParsedScript
 {
@@ -92,6 +105,11 @@ private:
     void didEndElement(QStringView name);
     void startOtherElement(QStringView name, const QXmlStreamAttributes& attributes);
     void endParagraph();
+    // A title page, header or footer starts or ends, or something inside one: answers whether
+    // the element is skipped.
+    bool startsOrEndsSkippedPart(QStringView name, bool start);
+    // A paragraph of a dual-dialogue block starts.
+    void startDualDialogueLine(const QString& type);
     // The pending text trimmed, then discarded.
     QString takeTrimmedPendingText();
     void appendParagraph(XMLScriptParagraph paragraph);
@@ -122,4 +140,9 @@ private:
     bool isOmitted_ = false;
     bool inScriptNote_ = false;
     bool inSceneProperties_ = false;
+    // Inside a paragraph of a dual-dialogue block: its text goes to the record's last line too.
+    bool inDualDialogueLine_ = false;
+    // Inside the title page, a header or a footer: the element's name and how deep it nests.
+    QString skippedElement_;
+    int skippedDepth_ = 0;
 };

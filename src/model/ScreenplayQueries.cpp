@@ -524,39 +524,49 @@ void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::i
 
 bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
 {
-    StoryTransaction removal(database_);
+    // The rows go first; memory follows once the file has kept the change, so a failed write
+    // leaves the story in memory as the file still has it.
     const std::int64_t key = card->sceneCardID();
-    card->deleteFromDatabase();
-    deleteWhere(sceneCardObjects_, [&](const SceneCardObjectdb& link) { return link.sceneCardID() == key; });
-    deleteWhere(sceneCardCharacters_, [&](const SceneCardCharacterdb& link) { return link.sceneCardID() == key; });
+    auto ofCard = [key](const auto& link) { return link.sceneCardID() == key; };
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        card->deleteFromDatabase();
+        deleteRowsWhere(sceneCardObjects_, ofCard);
+        deleteRowsWhere(sceneCardCharacters_, ofCard);
+        for (auto& setup : sceneSetups_)
+            if (setup->sceneCardID() == key)
+                changeAndSave(undo, *setup, &SceneSetupdb::sceneCardID, &SceneSetupdb::setSceneCardID, std::int64_t{0});
+        for (auto& payoff : scenePayoffs_)
+            if (payoff->sceneCardID() == key)
+                changeAndSave(undo, *payoff, &ScenePayoffdb::sceneCardID, &ScenePayoffdb::setSceneCardID,
+                              std::int64_t{0});
+        // The card's script goes with it: a later card that reuses the key must start empty.
+        deleteRowsReferring("screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?",
+                            key);
+        if (bigSceneSceneCardID_ == key) {
+            undo.add([this, card = bigSceneSceneCardID_, view = bigSceneView_, dirty = isDirty_] {
+                setBigSceneSceneCardID(card);
+                setBigSceneView(view);
+                isDirty_ = dirty;
+            });
+            setBigSceneSceneCardID(0);
+            setBigSceneView(0);
+            save();
+        }
+        removal.commit();
+        undo.keep();
+    }
     card->sceneCardObjects().clear();
     card->sceneCardCharacters().clear();
-    for (auto& setup : sceneSetups_) {
-        if (setup->sceneCardID() == key) {
-            setup->setSceneCardID(0);
-            setup->save();
-        }
-    }
-    for (auto& payoff : scenePayoffs_) {
-        if (payoff->sceneCardID() == key) {
-            payoff->setSceneCardID(0);
-            payoff->save();
-        }
-    }
-    // The card's script goes with it: a later card that reuses the key must start empty.
-    deleteRowsReferring("screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?", key);
+    dropWhere(sceneCardObjects_, ofCard);
+    dropWhere(sceneCardCharacters_, ofCard);
     card->scriptParts().clear();
     listViewCards_.erase(std::remove(listViewCards_.begin(), listViewCards_.end(), card), listViewCards_.end());
-    if (bigSceneSceneCardID_ == key) {
-        setBigSceneSceneCardID(0);
-        setBigSceneView(0);
-        save();
-    }
     if (card->onBoard() == 2)
         takeRecord(litterBox_, card);
     else
         takeRecord(sceneCards_, card);
-    removal.commit();
     return true;
 }
 
@@ -595,20 +605,34 @@ bool Screenplaydb::deleteLogline(Loglinedb* logline)
 
 bool Screenplaydb::deleteColorCode(ColorCodedb* colorCode)
 {
-    StoryTransaction removal(database_);
     const std::int64_t key = colorCode->colorCodeID();
-    for (auto* cards : {&sceneCards_, &litterBox_}) {
-        for (auto& card : *cards) {
-            for (int slot = 1; slot <= 6; ++slot)
-                if (card->colorLegendID(slot) == key)
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        for (auto* cards : {&sceneCards_, &litterBox_}) {
+            for (auto& card : *cards) {
+                for (int slot = 1; slot <= 6; ++slot) {
+                    if (card->colorLegendID(slot) != key)
+                        continue;
+                    undo.add([record = card.get(), slot, key, dirty = card->isDirty()] {
+                        record->setColorLegendID(slot, key);
+                        record->setIsDirty(dirty);
+                    });
                     card->setColorLegendID(slot, 0);
-            card->save();
+                }
+                card->save();
+            }
         }
+        colorCode->deleteFromDatabase();
+        undo.add([this, old = boardListFilterColorID_, dirty = isDirty_] {
+            boardListFilterColorID_ = old;
+            isDirty_ = dirty;
+        });
+        clearFiltersPointingAt(&boardListFilterColorID_, key);
+        removal.commit();
+        undo.keep();
     }
-    colorCode->deleteFromDatabase();
     takeRecord(colorCodes_, colorCode);
-    clearFiltersPointingAt(&boardListFilterColorID_, key);
-    removal.commit();
     return true;
 }
 

@@ -71,9 +71,9 @@ public:
     // The same without a paragraph style.
     float heightForString(const QString& text, const QFont& font, float width) const;
     // How many leading characters of a text too high for `height` form its first piece: the
-    // piece ends after a space or one of ";,:?.!", or just before a "(" or a line feed. A
-    // leading run with none of these (one long word) is cut after its longest prefix that fits,
-    // at least one character, so a page loop always makes progress.
+    // piece ends where a laid-out line ends (after a space or a hyphen, before a line feed; inside
+    // a word only when the word is longer than a line) and holds at least the first line, so a
+    // page loop always makes progress. See ReportText::fittingLength.
     std::int64_t splitText(const QString& text, float height, float width, const QFont& font,
                            std::int64_t alignment) const;
 

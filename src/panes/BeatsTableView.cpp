@@ -107,7 +107,11 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (index.column() != kBeatColumn || role != Qt::EditRole || isTitleRow(index.row()))
+        if (index.column() != kBeatColumn || isTitleRow(index.row()))
+            return false;
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { owner_.storeTypedDescription(index.row(), value.toString()); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { owner_.setDescription(index.row(), value.toString()); });
     }
@@ -225,6 +229,14 @@ bool BeatsTableView::shouldTrackCell(const QModelIndex& index)
         }
     }
     return true;
+}
+
+void BeatsTableView::storeTypedDescription(int row, const QString& text)
+{
+    if (Beatdb* beat = screenplay()->beatForBeatNumber(beatNumberForRow(row))) {
+        beat->setDescription(text);
+        beat->save();
+    }
 }
 
 void BeatsTableView::setDescription(int row, const QString& text)

@@ -43,6 +43,8 @@ public:
     bool shouldTrackCell(const QModelIndex& index);
     // Stores an edited description of the row's beat; its beat card follows.
     void setDescription(int row, const QString& text);
+    // The description as it is being typed, written without the work that ends the edit.
+    void storeTypedDescription(int row, const QString& text);
 
 private:
     void fitRowHeights();

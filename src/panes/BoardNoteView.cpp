@@ -7,6 +7,7 @@
 #include "model/NoteMovement.h"
 #include "model/Screenplaydb.h"
 #include "board/CardColorSelector.h"
+#include "platform/TypingPause.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -30,6 +31,13 @@ constexpr int kLineTop = 56;
 constexpr int kLineHeight = 5;
 constexpr int kTextTop = 62;
 
+// The titles a new note or attachment is given until the user writes one.
+bool isDefaultTitle(const QString& title)
+{
+    return title == QLatin1String("New Note Card") || title == QLatin1String("New Attached Image")
+           || title == QLatin1String("New Attached File");
+}
+
 } // namespace
 
 NoteTextField::NoteTextField(std::function<void()> popToTheTop, QWidget* parent)
@@ -47,7 +55,45 @@ void NoteTextField::focusInEvent(QFocusEvent* event)
 void NoteTextField::mousePressEvent(QMouseEvent* event)
 {
     popToTheTop_();
+    // A default title is selected whole, wherever it is clicked, so that typing replaces it;
+    // the rest of that click places no caret.
+    selectingDefault_ = event->button() == Qt::LeftButton && isDefaultTitle(text());
+    if (selectingDefault_) {
+        setFocus(Qt::MouseFocusReason);
+        selectAll();
+        event->accept();
+        return;
+    }
     QLineEdit::mousePressEvent(event);
+}
+
+void NoteTextField::mouseMoveEvent(QMouseEvent* event)
+{
+    if (selectingDefault_) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseMoveEvent(event);
+}
+
+void NoteTextField::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (selectingDefault_) {
+        selectingDefault_ = false;
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void NoteTextField::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (isDefaultTitle(text())) {
+        selectAll();
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseDoubleClickEvent(event);
 }
 
 NoteTextView::NoteTextView(std::function<void()> popToTheTop, std::function<void()> textDidEndEditing,
@@ -131,6 +177,7 @@ BoardNoteView::BoardNoteView(const QString& nibName, MyDocument* parent, Screenp
     titleFont.setBold(true);
     tfTitle_->setFont(titleFont);
     connect(tfTitle_, &QLineEdit::editingFinished, this, [this] { guardedCall([this] { titleDidEndEditing(); }); });
+    TypingPause::watch(tfTitle_, this, [this] { guardedCall([this] { storeTitle(tfTitle_->text()); }); });
 
     line_ = new QFrame(card);
     line_->setObjectName(QStringLiteral("line"));
@@ -141,6 +188,12 @@ BoardNoteView::BoardNoteView(const QString& nibName, MyDocument* parent, Screenp
     txtDescription_->setObjectName(QStringLiteral("txtDescription"));
     txtDescription_->setFrameShape(QFrame::NoFrame);
     txtDescription_->setAcceptRichText(true);
+    TypingPause::watch(txtDescription_, this, [this] {
+        guardedCall([this] {
+            QTextDocument* document = txtDescription_->document();
+            storeText(NoteRichText::write(*document), document->toPlainText());
+        });
+    });
 
     imgThumbTack_->setMyStickyNoteParent(this);
     imgResize_->setMyStickyNoteParent(this);
@@ -234,6 +287,7 @@ void BoardNoteView::commitEditing()
 
 void BoardNoteView::titleDidEndEditing()
 {
+    TypingPause::endEditOf(tfTitle_);
     tfTitle_->setModified(false);
     storeTitle(tfTitle_->text());
 }
@@ -243,6 +297,7 @@ void BoardNoteView::textDidEndEditing()
     QTextDocument* document = txtDescription_->document();
     if (!document->isModified())
         return;
+    TypingPause::endEditOf(txtDescription_);
     document->setModified(false);
     storeText(NoteRichText::write(*document), document->toPlainText());
 }

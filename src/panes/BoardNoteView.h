@@ -32,9 +32,14 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     std::function<void()> popToTheTop_;
+    // Set from a press that selected a default title until its button goes up.
+    bool selectingDefault_ = false;
 };
 
 // The rich text of a note: brings its note to the front like the title field, and hands its

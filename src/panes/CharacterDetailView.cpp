@@ -4,6 +4,8 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "model/StoredRange.h"
+#include "TrackingTableView.h"
+#include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -81,7 +83,12 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (role != Qt::EditRole || isNumberRow(index.row()))
+        if (isNumberRow(index.row()))
+            return false;
+        // Text still being typed is stored as it stands; the row fits it when the edit ends.
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { panel_.storeSixThing(index.row(), value.toString()); });
+        if (role != Qt::EditRole)
             return false;
         const bool stored = guardedCall([&] { panel_.setSixThing(index.row(), value.toString()); });
         if (stored)
@@ -122,14 +129,19 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
     details->addWidget(optFemale_);
     headerColumn()->addLayout(details);
     headerColumn()->addStretch(1);
-    connect(tfAge_, &QLineEdit::editingFinished, this, [this] {
+    const auto storeAge = [this] {
         guardedCall([this] {
             if (!character())
                 return;
             character()->setAge(tfAge_->text());
             character()->save();
         });
+    };
+    connect(tfAge_, &QLineEdit::editingFinished, this, [storeAge, this] {
+        TypingPause::endEditOf(tfAge_);
+        storeAge();
     });
+    TypingPause::watch(tfAge_, this, storeAge);
     connect(optMale_, &QRadioButton::clicked, this, [this] { guardedCall([this] { setGender(QStringLiteral("M")); }); });
     connect(optFemale_, &QRadioButton::clicked, this,
             [this] { guardedCall([this] { setGender(QStringLiteral("F")); }); });
@@ -149,6 +161,7 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
     sixThings_ = new SixThingsModel(*this, *parent);
     sixThings_->setParent(tvSixThings_);
     tvSixThings_->setModel(sixThings_);
+    tvSixThings_->setItemDelegate(new LineCellDelegate(tvSixThings_));
     tvSixThings_->setFixedHeight(kSixThingsHeight);
     tvSixThings_->setShowGrid(false);
     tvSixThings_->setWordWrap(true);
@@ -182,14 +195,20 @@ QString CharacterDetailView::keyForSixThingsRow(int row)
     return row % 3 == 1 ? QStringLiteral("needsFixing%1").arg(thing) : QStringLiteral("needsFixing%1Notes").arg(thing);
 }
 
-void CharacterDetailView::setSixThing(int row, const QString& value)
+void CharacterDetailView::storeSixThing(int row, const QString& value)
 {
     const QString key = keyForSixThingsRow(row);
     if (key.isEmpty() || !character())
         return;
     character()->setValueForKey(key, value);
     character()->save();
-    tvSixThings_->setRowHeight(row, sixThingsRowHeight(row));
+}
+
+void CharacterDetailView::setSixThing(int row, const QString& value)
+{
+    storeSixThing(row, value);
+    if (!keyForSixThingsRow(row).isEmpty() && character())
+        tvSixThings_->setRowHeight(row, sixThingsRowHeight(row));
 }
 
 void CharacterDetailView::setGender(const QString& gender)

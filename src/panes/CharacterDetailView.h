@@ -37,8 +37,10 @@ public:
     // The stored name of a six-things row: "needsFixing<k>" or "needsFixing<k>Notes" for the
     // thing k = row / 3 + 1; nothing for a number row or a row outside the 18.
     static QString keyForSixThingsRow(int row);
-    // Stores the value of a six-things row.
+    // Stores the value of a six-things row and fits the row to it.
     void setSixThing(int row, const QString& value);
+    // Stores the value as it is being typed.
+    void storeSixThing(int row, const QString& value);
     // A gender button was clicked: "M" or "F" is stored.
     void setGender(const QString& gender);
 

@@ -2,12 +2,14 @@
 
 #include "ItemSides.h"
 #include "PaneImages.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "board/CardDragStarter.h"
 #include "model/AttachedObjectdb.h"
 #include "model/StoredRange.h"
+#include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -56,13 +58,17 @@ public:
         : QObject(view), view_(view), store_(std::move(store))
     {
         view->installEventFilter(this);
+        TypingPause::watch(view, this, [this] { guardedCall([this] { store_(view_->toPlainText()); }); });
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusOut)
+        // Unchanged text marks nothing to write.
+        if (event->type() == QEvent::FocusOut) {
+            TypingPause::endEditOf(view_);
             guardedCall([&] { store_(view_->toPlainText()); });
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -160,7 +166,11 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (role != Qt::EditRole || index.column() != kDescriptionColumn || index.row() % 2 == 0)
+        if (index.column() != kDescriptionColumn || index.row() % 2 == 0)
+            return false;
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { panel_.setLinkDescription(index.row(), value.toString(), false); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { panel_.setLinkDescription(index.row(), value.toString()); });
     }
@@ -274,13 +284,26 @@ void DetailPanel::startLayout(const QString& nameCaption, const char* nameField,
     column->addWidget(nameField_);
     QObject::connect(nameField_, &QLineEdit::editingFinished, this, [this] {
         guardedCall([this] {
-            if (!hasItem())
+            // A name entered and left without a change stays as it is stored, small letters
+            // included.
+            const bool typed = TypingPause::endEditOf(nameField_);
+            if (!hasItem() || (!typed && nameField_->text() == storedName()))
                 return;
             // Names are kept in capitals, as a script writes them.
             const QString name = nameField_->text().toUpper();
             nameField_->setText(name);
             if (name != storedName())
                 storeName(name);
+            saveItem();
+            // The open large card shows the new name.
+            myParent()->showRenamedItem();
+        });
+    });
+    TypingPause::watch(nameField_, this, [this] {
+        guardedCall([this] {
+            if (!hasItem())
+                return;
+            storeName(nameField_->text());
             saveItem();
         });
     });
@@ -323,6 +346,7 @@ void DetailPanel::finishLayout(const char* previousName, const char* nextName, c
     attachmentsModel_ = new AttachmentsModel(*this, *screenplay());
     attachmentsModel_->setParent(tvAttachments_);
     tvAttachments_->setModel(attachmentsModel_);
+    tvAttachments_->setItemDelegate(new LineCellDelegate(tvAttachments_));
     tvAttachments_->setFixedHeight(kAttachmentsHeight);
     tvAttachments_->setWordWrap(true);
     tvAttachments_->setShowGrid(false);
@@ -455,14 +479,15 @@ bool DetailPanel::shouldTrackCell(const QModelIndex& index)
     return true;
 }
 
-void DetailPanel::setLinkDescription(int row, const QString& text)
+void DetailPanel::setLinkDescription(int row, const QString& text, bool fitRow)
 {
     AttachmentLink* link = linkAt(static_cast<std::size_t>(row / 2));
     if (!link || row % 2 == 0)
         return;
     link->setDescription(text);
     link->save();
-    tvAttachments_->setRowHeight(row, attachmentRowHeight(row));
+    if (fitRow)
+        tvAttachments_->setRowHeight(row, attachmentRowHeight(row));
 }
 
 std::unique_ptr<QMimeData> DetailPanel::attachmentDragData(int row) const

@@ -71,8 +71,9 @@ public:
     // in its own application, a "MakePrimary" mark makes its link primary. Answers whether the
     // click goes on to the table.
     bool shouldTrackCell(const QModelIndex& index);
-    // Stores a link's edited description (odd rows only).
-    void setLinkDescription(int row, const QString& text);
+    // Stores a link's edited description (odd rows only); `fitRow` fits the row to it (the end of
+    // the edit), otherwise it is stored as it is being typed.
+    void setLinkDescription(int row, const QString& text, bool fitRow = true);
     std::unique_ptr<QMimeData> attachmentDragData(int row) const;
     bool acceptsAttachmentDrop(const QMimeData* data) const;
     bool acceptAttachmentDrop(const QMimeData* data);

@@ -278,9 +278,21 @@ void MyDocument::addLocation()
     if (story.beatSectionShowing() != 2) {
         currentlyEditingLocation_ = added;
         setBeatSection(2);
-        return;
+    } else {
+        showLocationDetailForSceneLocation(added);
     }
-    showLocationDetailForSceneLocation(added);
+    // Typing goes to the new location's name, as it does for a new character.
+    if (locationDetailView_)
+        locationDetailView_->tfLocation()->setFocus();
+}
+
+void MyDocument::showRenamedItem()
+{
+    if (!bigSceneView_ || !bigSceneView_->scene())
+        return;
+    refreshBigSceneLinkTab(bigSceneView_->bigSceneCharactersView());
+    // The location box lists the names again.
+    bigSceneView_->refreshView();
 }
 
 void MyDocument::deleteCharacter()

@@ -165,7 +165,11 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (index.column() != kTextColumn || role != Qt::EditRole || kindOfRow(index.row()) != Row::First)
+        if (index.column() != kTextColumn || kindOfRow(index.row()) != Row::First)
+            return false;
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { owner_.storeTypedText(index.row(), value.toString()); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { owner_.setText(index.row(), value.toString()); });
     }
@@ -411,6 +415,14 @@ template <typename Side>
 void SetupPayoffTableView<Side>::selectionDidChange()
 {
     myParent()->showDeleteCommand(Side::kSection, selectedPosition() >= 0);
+}
+
+template <typename Side>
+void SetupPayoffTableView<Side>::storeTypedText(int row, const QString& text)
+{
+    typename Side::Item* item = model_->itemOfRow(row);
+    if (item && kindOfRow(row) == Row::First && item->sceneCardID() < 1)
+        Side::rename(*screenplay(), *item, text);
 }
 
 template <typename Side>

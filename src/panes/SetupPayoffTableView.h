@@ -49,6 +49,8 @@ public:
     void selectionDidChange();
     // Stores the text edited in the item row `row`.
     void setText(int row, const QString& text);
+    // The text as it is being typed (and its partner's copy), without refreshing the views.
+    void storeTypedText(int row, const QString& text);
     // The drag data of a drag that starts on `row`: only the item row of a free item.
     std::unique_ptr<QMimeData> dragData(int row) const;
 

@@ -15,6 +15,7 @@
 #include "model/StoredRange.h"
 #include "model/StringUtilities.h"
 #include "platform/Platform.h"
+#include "platform/TypingPause.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -141,6 +142,8 @@ TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
         connect(field, &QLineEdit::editingFinished, this,
                 [this, field] { guardedCall([this, field] { controlTextDidEndEditing(field); }); });
     logline->editingFinished = [this] { guardedCall([this] { controlTextDidEndEditing(tfLogline_); }); };
+    TypingPause::watch(tfTitle_, this, [this] { guardedCall([this] { storeTypedText(tfTitle_); }); });
+    TypingPause::watch(logline, this, [this] { guardedCall([this] { storeTypedText(tfLogline_); }); });
     connect(cmbGenre_, &QComboBox::activated, this,
             [this] { guardedCall([this] { comboBoxSelectionDidChange(cmbGenre_); }); });
     connect(cmdLoglines_, &QPushButton::clicked, this, [this] { guardedCall([this] { showAllLoglines(); }); });
@@ -227,10 +230,25 @@ void TitleLoglineView::fitIntoPane(bool placeView)
                               kListButtonHeight);
 }
 
+void TitleLoglineView::storeTypedText(QObject* control)
+{
+    Screenplaydb& story = *screenplay();
+    if (control == tfTitle_) {
+        story.setScreenplayTitle(tfTitle_->text());
+        story.save();
+    } else if (control == tfLogline_) {
+        if (Loglinedb* logline = story.currentLogline()) {
+            logline->setLogline(tfLogline_->toPlainText());
+            logline->save();
+        }
+    }
+}
+
 void TitleLoglineView::controlTextDidEndEditing(QObject* control)
 {
     if (storingEdit_)
         return;
+    TypingPause::endEditOf(control);
     storingEdit_ = true;
     struct Done {
         bool& flag;

@@ -36,6 +36,8 @@ public:
     // The edit of a control ended: the title, the logline or the page count is stored; for
     // any control the story is then saved.
     void controlTextDidEndEditing(QObject* control);
+    // The text of a field as it stands, written while it is still being typed.
+    void storeTypedText(QObject* control);
     // A genre was chosen in the genre box.
     void comboBoxSelectionDidChange(QObject* comboBox);
     // Runs the logline list; afterwards the pane shows the current logline.

@@ -2,10 +2,13 @@
 
 #include "app/BaseViewController.h"
 #include "app/GuardedCall.h"
+#include "platform/TypingPause.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -46,7 +49,32 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setObjectName(editorName_);
     editor->setFont(index.data(Qt::FontRole).value<QFont>());
     editor->setFrameShape(QFrame::NoFrame);
+    // The model's setData runs in guardedCall itself.
+    TypingPause::watch(editor, editor, [editor, cell = QPersistentModelIndex(index)] {
+        if (cell.isValid())
+            const_cast<QAbstractItemModel*>(cell.model())->setData(cell, editor->toPlainText(), kTypedTextRole);
+    });
     return editor;
+}
+
+QWidget* LineCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const
+{
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        TypingPause::watch(line, line, [line, cell = QPersistentModelIndex(index)] {
+            if (cell.isValid())
+                const_cast<QAbstractItemModel*>(cell.model())
+                    ->setData(cell, line->text(), TextCellDelegate::kTypedTextRole);
+        });
+    }
+    return editor;
+}
+
+void LineCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    TypingPause::endEditOf(editor);
+    QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)
@@ -72,6 +100,7 @@ void TextCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 
 void TextCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
+    TypingPause::endEditOf(editor);
     model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
 }
 

@@ -30,10 +30,14 @@ private:
 
 // Edits a text cell in a wrapping text box that opens with the insertion point at the end of
 // the text, nothing selected (or all of it, on request). Return ends the edit and stores it;
-// Shift+Return or Alt+Return starts a new line; leaving the box stores it too.
+// Shift+Return or Alt+Return starts a new line; leaving the box stores it too. A second after
+// the last key the text as it stands is given to the model with kTypedTextRole, which a model
+// stores without the work that ends an edit (a model that does not know the role ignores it).
 class TextCellDelegate : public QStyledItemDelegate
 {
 public:
+    static constexpr int kTypedTextRole = Qt::UserRole + 0x7e1;
+
     // `editorName` is the box's object name.
     TextCellDelegate(const QString& editorName, QObject* parent);
 
@@ -55,4 +59,16 @@ protected:
 private:
     QString editorName_;
     mutable bool selectAll_ = false;
+};
+
+// The table's own editor for a cell of one line; a second after the last key its text as it
+// stands goes to the model with TextCellDelegate::kTypedTextRole, like a TextCellDelegate's.
+class LineCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 };

@@ -6,6 +6,7 @@
 #include "model/Toolkit.h"
 #include "platform/Platform.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
@@ -58,9 +59,17 @@ float BaseReportView::contentWidth() const
     return float(paperSize().width()) - float(reportInfo_.leftMargin + reportInfo_.rightMargin);
 }
 
+QRectF BaseReportView::centredRow(std::int64_t page, float top, float height, float inset) const
+{
+    // The same inset on both sides keeps the text centred on the page.
+    return QRectF(double(reportInfo_.leftMargin) + double(inset), double(base(page) + top),
+                  double(qMax(contentWidth() - 2 * inset, 1.0f)), double(height));
+}
+
 QRectF BaseReportView::rectForScreenPlayTitle(std::int64_t page) const
 {
-    return QRectF(reportInfo_.leftMargin, base(page), contentWidth(), 20);
+    // The title starts after the logo.
+    return centredRow(page, 0, 20, float(rectForLogo(page).width()) + 6);
 }
 
 QRectF BaseReportView::rectForReportPageNumber(std::int64_t page) const
@@ -69,24 +78,38 @@ QRectF BaseReportView::rectForReportPageNumber(std::int64_t page) const
     return QRectF(reportInfo_.leftMargin, y, contentWidth(), 18);
 }
 
+// The report title and the genre stand between the logo and the date.
 QRectF BaseReportView::rectForReportTitle(std::int64_t page) const
 {
-    return QRectF(reportInfo_.leftMargin, base(page) + 20, contentWidth(), 20);
+    return centredRow(page, 20, 20, kDateColumn);
 }
 
 QRectF BaseReportView::rectForGenre(std::int64_t page) const
 {
-    return QRectF(reportInfo_.leftMargin, base(page) + 40, contentWidth(), 18);
+    return centredRow(page, 40, 18, kDateColumn);
 }
 
 QRectF BaseReportView::rectForDateLabel(std::int64_t page) const
 {
-    return QRectF(paperSize().width() - double(reportInfo_.leftMargin) - 110, base(page) + 25, 40, 20);
+    return QRectF(paperSize().width() - double(reportInfo_.leftMargin) - double(kDateColumn), base(page) + 25,
+                  double(dateLabelWidth()), 20);
 }
 
 QRectF BaseReportView::rectForReportDate(std::int64_t page) const
 {
-    return QRectF(paperSize().width() - double(reportInfo_.leftMargin) - 80, base(page) + 25, 80, 20);
+    const QRectF label = rectForDateLabel(page);
+    return QRectF(label.right(), label.top(), paperSize().width() - double(reportInfo_.rightMargin) - label.right(),
+                  20);
+}
+
+QString BaseReportView::dateLabel()
+{
+    return QStringLiteral("Date: ");
+}
+
+float BaseReportView::dateLabelWidth()
+{
+    return float(QFontMetricsF(ReportText::boldSystemFont(10)).horizontalAdvance(dateLabel()));
 }
 
 QRectF BaseReportView::rectForLogo(std::int64_t page) const
@@ -122,7 +145,7 @@ void BaseReportView::addHeaderForPage(QPainter& painter, std::int64_t page) cons
     drawHorizontalLine(painter, left, rule, contentWidth());
     if (reportInfo_.includeLoglineInHeader)
         drawHorizontalLine(painter, left, rule + loglineHeight_, contentWidth());
-    plain(rectForDateLabel(page), QStringLiteral("Date:"), ReportText::boldSystemFont(10));
+    plain(rectForDateLabel(page), dateLabel(), ReportText::boldSystemFont(10));
     plain(rectForReportDate(page), Platform::clock().now().date.toString(QStringLiteral("MM/dd/yyyy")),
           ReportText::systemFont(10));
     painter.save();

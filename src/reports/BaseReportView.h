@@ -32,6 +32,12 @@ public:
     // and 10 more when the header shows it, cut to a whole number.
     static std::int64_t headerHeightForLogline(bool included, float measured);
 
+    // The width the date and its label take at the header's right, in points.
+    static constexpr float kDateColumn = 110;
+    // The label before the date, with the space that follows it, and its width in its font.
+    static QString dateLabel();
+    static float dateLabelWidth();
+
     // The rectangles of the header elements of page p (from 0).
     QRectF rectForScreenPlayTitle(std::int64_t page) const;
     QRectF rectForReportPageNumber(std::int64_t page) const;
@@ -54,6 +60,9 @@ protected:
 
 private:
     float base(std::int64_t page) const;
+    // A row of the header from `top` below the page's top margin, kept `inset` points in from
+    // both margins.
+    QRectF centredRow(std::int64_t page, float top, float height, float inset) const;
     float contentWidth() const;
 
     const Screenplaydb& story_;

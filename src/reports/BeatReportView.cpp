@@ -28,19 +28,26 @@ BeatReportView::BeatReportView(const Screenplaydb& story, QSizeF paperSize, cons
     const PageGeometry page(paperSize_, reportInfo_);
     const float bw = beatWidth(paperSize_, reportInfo_);
     const float left = float(reportInfo_.leftMargin) + 15;
-    const float y = startY;
+    float y = startY;
     const QString description = beat_.description();
 
-    beatHeight_ = qMax(toolkit.heightForText(description, bw, font, reportInfo_.textAlignment) + kLabelHeight + 10,
-                       kMinimumHeight);
+    const float textHeight = toolkit.heightForText(description, bw, font, reportInfo_.textAlignment);
+    beatHeight_ = qMax(textHeight + kLabelHeight + 10, kMinimumHeight);
     firstPartOfBeat_ = description;
     std::int64_t p = page.pageOf(y);
+    // The label goes with the first two lines of its description (or all of a shorter one).
+    const float firstLines = qMin(textHeight, 2 * ReportText::singleLineHeight(bw, font));
+    if (y > page.bodyTop(p) && y + kLabelHeight + 10 + firstLines > page.limit(p)) {
+        y = page.bodyTop(p + 1);
+        p = page.pageOf(y);
+        beatHeight_ = qMax(textHeight + kLabelHeight + 10, kMinimumHeight);
+    }
     const float lim = page.limit(p);
     if (y + beatHeight_ > lim) {
         beatHeight_ = lim - y;
         const float space = lim - (y + kLabelHeight + 10);
         QString rest;
-        if (space > kMinimumHeight) {
+        if (space >= ReportText::singleLineHeight(bw, font)) {
             const qsizetype cut = toolkit.splitText(description, space, bw, font, 0);
             firstPartOfBeat_ = description.left(cut);
             rest = restAfterBreak(description, cut, false);

@@ -10,8 +10,9 @@ class Screenplaydb;
 
 // One beat of the beat sheet: a bold label naming the beat with its pages, and below it the
 // beat's description, indented 15 points and split across pages like a text block. It is at
-// least 42 points high and leaves 10 points under its last piece; it never moves its start and
-// keeps the line feeds that begin a continuation.
+// least 42 points high and leaves 10 points under its last piece. A label that would not have
+// the first two lines of its description under it on its page starts on the next page; the
+// line feeds that begin a continuation stay, but for the one the break takes.
 //
 // Unlike a text block it keeps the builder's settings object itself (which must outlive it)
 // and reads its margins again when it is drawn. The story and the beat must outlive it too.

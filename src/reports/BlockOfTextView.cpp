@@ -7,7 +7,8 @@
 QString restAfterBreak(const QString& text, qsizetype cut, bool dropLineFeeds)
 {
     qsizetype start = qMin(cut, text.size());
-    while (start < text.size() && text.at(start) == QLatin1Char('('))
+    // The line feed at the cut is the break itself.
+    if (start < text.size() && text.at(start) == QLatin1Char('\n'))
         ++start;
     while (dropLineFeeds && start < text.size() && text.at(start) == QLatin1Char('\n'))
         ++start;

@@ -41,8 +41,8 @@ private:
 // places the next block at its bottom.
 //
 // With keep-together (minLineSpace 2 or more) a block whose first lines do not fit below y
-// starts on the next page's body top instead. A break drops a "(" and then the line feeds that
-// would start the next piece.
+// starts on the next page's body top instead. A break drops the line feeds that would start
+// the next piece, and nothing else.
 class BlockOfTextView : public ReportElement
 {
 public:
@@ -72,8 +72,9 @@ private:
     float firstPartHeight_ = 0;
 };
 
-// What follows a break: the rest of the text without the "(" characters, then without the line
-// feeds, that would start it.
+// What follows a break at `cut`: the rest of the text without the line feed at the cut (the
+// break takes its place) and, with `dropLineFeeds`, without any further line feeds that would
+// start it. Every other character stays.
 QString restAfterBreak(const QString& text, qsizetype cut, bool dropLineFeeds = true);
 
 // Where a split text goes on: the text left over when a block that starts at `startY` on page

@@ -18,6 +18,8 @@ namespace {
 constexpr float kAverySlot = 216;
 constexpr float kBusinessSlot = 143.5f;
 constexpr float kBusinessColumn = 252;
+// The page number's column at the right of an Avery card's heading.
+constexpr std::int64_t kNumberColumn = 44;
 
 // The six colour swatches of a card's band: left edges from the slot's left, and widths. Each
 // overlaps its right neighbour by a point; the last is narrower so that the row ends where the
@@ -104,8 +106,14 @@ void CardSheetReport::openSlot()
         info_->textAlignment = 0;
         info_->leftIndent = 0;
         info_->minLineSpace = 0;
-        const BlockOfTextView& heading = view_->add(std::make_unique<BlockOfTextView>(
-            paper_, *info_, card_->heading(), ReportText::boldSystemFont(10), currentY_, true));
+        // The heading wraps short of the page number, in two lines at most.
+        info_->rightMargin += kNumberColumn;
+        const QFont headingFont = ReportText::boldSystemFont(10);
+        const QString shown =
+            ReportText::elideToLines(card_->heading(), PageGeometry(paper_, *info_).textWidth(), headingFont, 2);
+        const BlockOfTextView& heading =
+            view_->add(std::make_unique<BlockOfTextView>(paper_, *info_, shown, headingFont, currentY_, true));
+        info_->rightMargin -= kNumberColumn;
         view_->add(std::make_unique<SubBlockOfTextView>(
             QRectF(float(paper_.width()) - float(info_->rightMargin) - 40, currentY_, 40, 16), pageNumber,
             ReportText::systemFont(10), 1, false, ReportText::LineBreak::Truncate));
@@ -115,11 +123,12 @@ void CardSheetReport::openSlot()
         return;
     }
     yWithinSlot_ = 2;
-    const float measured = Toolkit().heightForText(card_->heading(), 218, ReportText::systemFont(8), 0);
+    const QString shown = ReportText::elideToLines(card_->heading(), 218, ReportText::boldSystemFont(8), 2);
+    const float measured = Toolkit().heightForText(shown, 218, ReportText::systemFont(8), 0);
     const float hh = std::max(16.0f, std::trunc(measured + 4));
     const float left = slotLeft(slot);
     const float top = slotTop(slot) + 2;
-    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, top, 218, hh), card_->heading(),
+    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, top, 218, hh), shown,
                                                     ReportText::boldSystemFont(8), 0, true));
     view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left + 218, top, 30, hh), pageNumber,
                                                     ReportText::systemFont(8), 1, true,

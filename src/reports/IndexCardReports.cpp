@@ -25,6 +25,10 @@ struct StockLayout {
     std::array<float, 6> swatchLefts;
 };
 
+// The page number's column at the right of a heading, and the width of a band's label.
+constexpr std::int64_t kNumberColumn = 44;
+constexpr float kBandLabel = 26;
+
 const StockLayout kThreeByFive{QSizeF(360, 216), 8, 11, 8, 15, 10, 8, QSizeF(57, 8), {8, 64, 120, 176, 232, 288}};
 const StockLayout kFourBySix{QSizeF(432, 288), 8, 11, 8, 20, 12, 10, QSizeF(69, 10), {8, 76, 144, 212, 280, 348}};
 
@@ -76,8 +80,12 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
             info.textAlignment = 0;
             info.leftIndent = 0;
             info.minLineSpace = 0;
+            // The heading wraps short of the page number, in two lines at most.
+            info.rightMargin = layout.right + kNumberColumn;
+            const QString shown = ReportText::elideToLines(card->heading(), page.textWidth(), headingFont, 2);
             const BlockOfTextView& block =
-                view_->add(std::make_unique<BlockOfTextView>(sheet, info, card->heading(), headingFont, top, true));
+                view_->add(std::make_unique<BlockOfTextView>(sheet, info, shown, headingFont, top, true));
+            info.rightMargin = layout.right;
             view_->add(std::make_unique<SubBlockOfTextView>(QRectF(W - float(info.rightMargin) - 40, top, 40, 16),
                                                             QString::number(card->pageNumber()), numberFont, 1, false,
                                                             ReportText::LineBreak::Truncate));
@@ -110,7 +118,9 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
         }
 
         const Toolkit toolkit;
-        const float bandWidth = W - float(info.rightMargin) - 26;
+        const float x = float(info.leftMargin + info.leftIndent);
+        // The band's texts start clear of their labels.
+        const float bandWidth = W - float(info.rightMargin) - x - kBandLabel;
         const auto rowHeight = [&](const QString& content) {
             return std::max(16.0f, std::trunc(toolkit.heightForText(content, bandWidth, body, 0) + 4));
         };
@@ -121,15 +131,14 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
             heading(float(sheetIndex) * H + float(info.topMargin));
         }
         const float bandTop = float(sheetIndex + 1) * H - float(info.bottomMargin) - 10 - a - b;
-        const float x = float(info.leftMargin + info.leftIndent);
         const std::array<std::tuple<QString, QString, float, float>, 2> rows{{
             {QStringLiteral("+/-"), card->emotionalChange(), bandTop, a},
             {QStringLiteral("><"), card->conflict(), bandTop + a, b},
         }};
         for (const auto& [name, content, rowTop, rowHigh] : rows) {
             view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, rowTop, 26, rowHigh), name, label, 2, true));
-            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + 22, rowTop, bandWidth, rowHigh), content, body,
-                                                            0, true));
+            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + kBandLabel, rowTop, bandWidth, rowHigh),
+                                                            content, body, 0, true));
         }
         const std::array<std::int64_t, 6> colourSlots{card->colorLegend1ID(), card->colorLegend2ID(),
                                                       card->colorLegend3ID(), card->colorLegend4ID(),

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
+#include <cmath>
+
 ReportElement::ReportElement(const QRectF& frame)
     : frame_(frame)
 {
@@ -19,15 +22,62 @@ void ReportElement::draw(QPainter&, const QRectF&) const
 {
 }
 
+namespace {
+
+// Below this many children a plain look at each is cheaper than the bands.
+constexpr std::size_t kBandedChildren = 64;
+
+std::int64_t bandOf(qreal y, qreal height)
+{
+    return static_cast<std::int64_t>(std::floor(y / height));
+}
+
+} // namespace
+
+std::vector<const ReportElement*> ReportElement::childrenMeeting(const QRectF& area) const
+{
+    // A child of no height still draws (a rule under an empty block), so only its vertical
+    // extent is compared with the area.
+    const auto meets = [&area](const ReportElement& child) {
+        return !(child.frame().bottom() < area.top() || child.frame().top() > area.bottom());
+    };
+    std::vector<const ReportElement*> meeting;
+    const qreal height = area.height();
+    if (children_.size() < kBandedChildren || height <= 0) {
+        for (const std::unique_ptr<ReportElement>& child : children_)
+            if (meets(*child))
+                meeting.push_back(child.get());
+        return meeting;
+    }
+    if (bandHeight_ != height || bandedChildren_ != children_.size()) {
+        bands_.clear();
+        for (std::size_t index = 0; index < children_.size(); ++index) {
+            const QRectF& frame = children_[index]->frame();
+            const std::int64_t last = bandOf(std::max(frame.top(), frame.bottom()), height);
+            for (std::int64_t band = bandOf(std::min(frame.top(), frame.bottom()), height); band <= last; ++band)
+                bands_[band].push_back(index);
+        }
+        bandHeight_ = height;
+        bandedChildren_ = children_.size();
+    }
+    std::vector<std::size_t> indices;
+    for (std::int64_t band = bandOf(area.top(), height); band <= bandOf(area.bottom(), height); ++band)
+        if (const auto found = bands_.find(band); found != bands_.end())
+            indices.insert(indices.end(), found->second.begin(), found->second.end());
+    // In drawing order, each once.
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    for (const std::size_t index : indices)
+        if (meets(*children_[index]))
+            meeting.push_back(children_[index].get());
+    return meeting;
+}
+
 void ReportElement::paint(QPainter& painter, const QRectF& area) const
 {
     draw(painter, area);
-    for (const std::unique_ptr<ReportElement>& child : children_) {
+    for (const ReportElement* child : childrenMeeting(area)) {
         const QRectF& frame = child->frame();
-        // A child of no height still draws (a rule under an empty block), so only its
-        // vertical extent is compared with the band.
-        if (frame.bottom() < area.top() || frame.top() > area.bottom())
-            continue;
         painter.save();
         painter.translate(frame.topLeft());
         child->paint(painter, area.translated(-frame.topLeft()));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -47,8 +48,17 @@ protected:
     virtual void draw(QPainter& painter, const QRectF& area) const;
 
 private:
+    // The children meeting `area`, in drawing order.
+    std::vector<const ReportElement*> childrenMeeting(const QRectF& area) const;
+
     QRectF frame_;
     std::vector<std::unique_ptr<ReportElement>> children_;
+    // For an element of many children (a report's pages): the children by band of the height
+    // painted, so that painting one page looks only at that page's children. Made at the first
+    // paint and made again when the children or the band height change.
+    mutable std::unordered_map<std::int64_t, std::vector<std::size_t>> bands_;
+    mutable qreal bandHeight_ = 0;
+    mutable std::size_t bandedChildren_ = 0;
 };
 
 // The root of a printed report: one tall element holding every page, each one paper height

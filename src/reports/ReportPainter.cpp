@@ -1,6 +1,7 @@
 #include "ReportPainter.h"
 
 #include "ReportElement.h"
+#include "ReportProgress.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -19,6 +20,11 @@ bool paintPages(const PagedReportView& report, QPagedPaintDevice& device, int fi
     // The report is laid out in points; the device counts in its own dots.
     const qreal scale = qreal(device.logicalDpiY()) / 72.0;
     for (int page = first; page <= last; ++page) {
+        // A writer who stops the report ends the job as a failed one.
+        if (!ReportProgress::step(true, page - first, last - first + 1)) {
+            painter.end();
+            return false;
+        }
         if (page > first && !device.newPage()) {
             painter.end();
             return false;

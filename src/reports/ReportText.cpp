@@ -118,6 +118,40 @@ float measure(const QString& text, float width, const QFont& font, LineBreak lin
     return height;
 }
 
+qsizetype fittingLength(const QString& text, float height, float width, const QFont& font, LineBreak lineBreak)
+{
+    float y = 0;
+    qsizetype offset = 0;
+    bool first = true;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        layParagraph(layout, width, lineBreak);
+        for (int index = 0; index < layout.lineCount(); ++index) {
+            const QTextLine line = layout.lineAt(index);
+            if (!first && y + float(line.height()) > height + 0.01f)
+                return index == 0 ? offset - 1 : offset + line.textStart();
+            if (first && y + float(line.height()) > height + 0.01f)
+                return offset + line.textStart() + line.textLength();
+            first = false;
+            y += float(line.height());
+        }
+        offset += paragraph.size() + 1;
+    }
+    return text.size();
+}
+
+QString elideToLines(const QString& text, float width, const QFont& font, int lines)
+{
+    const float room = float(lines) * singleLineHeight(width, font);
+    if (measure(text, width, font, LineBreak::Wrap) <= room + 0.01f)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    QString shown = text.left(fittingLength(text, room, width, font, LineBreak::Wrap)).trimmed();
+    while (!shown.isEmpty() && measure(shown + ellipsis, width, font, LineBreak::Wrap) > room + 0.01f)
+        shown.chop(1);
+    return shown.trimmed() + ellipsis;
+}
+
 float singleLineHeight(float width, const QFont& font)
 {
     static QHash<QPair<QString, float>, float> heights;

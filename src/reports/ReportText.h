@@ -37,6 +37,18 @@ LineBreak lineBreakForAlignment(std::int64_t alignment);
 // A paragraph that is empty (a line feed at the end, two in a row) is one line high.
 float measure(const QString& text, float width, const QFont& font, LineBreak lineBreak);
 
+// Where a text too high for `height` is split at a page break: the length of its first piece,
+// which ends where a laid-out line ends (at a space, after a hyphen, before a line feed, or
+// inside a word only when the word is longer than a line). The piece is at least the first
+// line, even when that line is higher than `height`, so a page loop always moves on; a first
+// line that is an empty paragraph gives 0, and the line feed at the cut then goes with the
+// break.
+qsizetype fittingLength(const QString& text, float height, float width, const QFont& font, LineBreak lineBreak);
+
+// The text as it shows in at most `lines` lines of `width`: itself when it fits, else what fits
+// with an ellipsis at its end.
+QString elideToLines(const QString& text, float width, const QFont& font, int lines);
+
 // The height of one line, "Bob" measured in `width` (a narrower width may wrap it). Kept per
 // font and width: blocks ask for it once each.
 float singleLineHeight(float width, const QFont& font);

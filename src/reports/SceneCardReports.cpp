@@ -3,7 +3,9 @@
 #include "BlockOfTextView.h"
 #include "ListViewCaption.h"
 #include "ReportElement.h"
+#include "ReportProgress.h"
 #include "ReportText.h"
+#include "ScriptReportLayout.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
@@ -17,9 +19,12 @@
 #include "model/ScriptPartdb.h"
 #include "model/StoryLinkIndex.h"
 
+#include <QFontMetricsF>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <unordered_map>
 
 namespace SceneCardReports {
@@ -86,6 +91,26 @@ private:
     std::unordered_map<std::int64_t, QImage> attachments_;
 };
 
+// Where the text beside a bold label starts.
+std::int64_t valueIndent(const QString& label, std::int64_t labelIndent, std::int64_t indent)
+{
+    return StoryReport::valueIndent(label, bold(), labelIndent, indent);
+}
+
+// A card's heading kept with the lines that follow it, and its page number at the right
+// margin on the heading's first line; the heading wraps short of the number.
+void placeHeading(StoryReport& report, const QString& heading, const QFont& font, const QString& pageNumber)
+{
+    constexpr std::int64_t kNumberColumn = 40;
+    report.setLayout(kLeft, 0, 5);
+    report.info().rightMargin += kNumberColumn;
+    const BlockOfTextView& block = report.addText(heading, font, false);
+    report.info().rightMargin -= kNumberColumn;
+    report.setLayout(kRight, 0, 0);
+    report.textAt(top(block), pageNumber, plain(), false);
+    report.setY(block.bottom());
+}
+
 // The caption of the list view's sorting and filters, when there is one, at y.
 void placeCaption(StoryReport& report, const Screenplaydb& story)
 {
@@ -110,31 +135,36 @@ std::vector<SceneCarddb*> cardSet(Screenplaydb& story)
 
 float reportSceneCard(StoryReport& report, const SceneCarddb& card, float startY)
 {
-    float y = startY;
-    report.setLayout(kLeft, 0, 5);
-    const BlockOfTextView& heading = report.textAt(y, card.heading(), bold(), false);
-    report.setLayout(kRight, 0, 0);
-    report.textAt(top(heading), QString::number(card.pageNumber()), plain(), false);
-    y = heading.bottom();
+    report.setY(startY);
+    placeHeading(report, card.heading(), bold(), QString::number(card.pageNumber()));
     report.setLayout(kLeft, 30, 0);
-    y = report.textAt(y, card.description(), bold(), false).bottom();
-    report.setLayout(kLeft, 4, 0);
-    const BlockOfTextView& change = report.textAt(y, QStringLiteral("+/-"), bold(), false);
+    report.addText(card.description(), bold(), false);
+    const std::array<std::pair<QString, QString>, 2> rows{{{QStringLiteral("+/-"), card.emotionalChange()},
+                                                           {QStringLiteral("><"), card.conflict()}}};
+    std::int64_t labelIndent = 4;
+    for (const auto& [label, text] : rows) {
+        // The label and its text share their first line.
+        const float row = report.clearOfBands(report.y());
+        report.setLayout(kLeft, labelIndent++, 0);
+        report.textAt(row, label, bold(), false);
+        report.setLayout(kLeft, 30, 0);
+        report.setY(report.textAt(row, text, plain(), false).bottom());
+    }
+    report.addRule(0);
     report.setLayout(kLeft, 30, 0);
-    y = report.textAt(top(change), card.emotionalChange(), plain(), false).bottom();
-    report.setLayout(kLeft, 5, 0);
-    const BlockOfTextView& conflict = report.textAt(y, QStringLiteral("><"), bold(), false);
-    report.setLayout(kLeft, 30, 0);
-    y = report.textAt(top(conflict), card.conflict(), plain(), false).bottom();
-    return report.textAt(y - 18, QString(), plain(), true).bottom();
+    return report.y();
 }
 
 std::unique_ptr<StoryReport> summary(Screenplaydb& story)
 {
     auto report = std::make_unique<StoryReport>(story, QStringLiteral("SCENE CARD SUMMARY"));
     placeCaption(*report, story);
-    for (const SceneCarddb* card : cardSet(story))
-        report->setY(reportSceneCard(*report, *card, report->y()));
+    const std::vector<SceneCarddb*> cards = cardSet(story);
+    for (std::size_t index = 0; index < cards.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(cards.size())))
+            return nullptr;
+        report->setY(reportSceneCard(*report, *cards[index], report->y()));
+    }
     report->finish();
     return report;
 }
@@ -192,19 +222,16 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     StoryReport& r = *report;
     placeCaption(r, story);
     const float left = float(r.info().leftMargin);
-    // A rule closing a section: an empty line that starts 18 points above y.
-    const auto rule = [&r](std::int64_t indent) {
-        r.setLayout(kLeft, indent, 0);
-        r.setY(r.textAt(r.y() - 18, QString(), plain(), true).bottom());
-    };
-    // A label with its text on the same line, the text starting 13 points above the label's
-    // foot; y follows whichever ends lower.
+    const float line = ReportText::singleLineHeight(float(r.paper().width()), bold());
+    // A bold label at `labelIndent` and its text on the same line, after the label and a space
+    // however wide the label is; y moves below whichever ends lower.
     const auto labelled = [&r](const QString& label, std::int64_t labelIndent, const QString& text,
                                std::int64_t textIndent) {
+        const float row = r.clearOfBands(r.y());
         r.setLayout(kLeft, labelIndent, 0);
-        const float labelBottom = r.textAt(r.y(), label, bold(), false).bottom();
-        r.setLayout(kLeft, textIndent, 0);
-        r.setY(std::max(labelBottom, r.textAt(labelBottom - 13, text, plain(), false).bottom()));
+        const float labelBottom = r.textAt(row, label, bold(), false).bottom();
+        r.setLayout(kLeft, valueIndent(label, labelIndent, textIndent), 0);
+        r.setY(std::max(labelBottom, r.textAt(row, text, plain(), false).bottom()));
     };
     // A name kept with two lines beside a 36-point picture, and its text below it; y moves on
     // by at least the picture's height from the name's top.
@@ -223,90 +250,105 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     // What lies on each card, read once for the whole report.
     const StoryLinkIndex links(story);
     PictureCache pictures(story);
-    for (SceneCarddb* card : cardSet(story)) {
-        r.setLayout(kLeft, 0, 5);
-        const BlockOfTextView& heading = r.textAt(r.y(), card->heading(), bold(12), false);
-        r.setLayout(kRight, 0, 0);
-        r.textAt(top(heading), QString::number(card->pageNumber()), plain(), false);
-        r.setY(heading.bottom());
+    const std::vector<SceneCarddb*> cards = cardSet(story);
+    // What the next card's heading keeps with it.
+    const float nextHeading = 5 * ReportText::singleLineHeight(float(r.paper().width()), bold(12));
+    for (std::size_t cardIndex = 0; cardIndex < cards.size(); ++cardIndex) {
+        if (!ReportProgress::step(false, std::int64_t(cardIndex), std::int64_t(cards.size())))
+            return nullptr;
+        const SceneCarddb* card = cards[cardIndex];
+        placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
 
-        r.setLayout(kLeft, 0, 0);
-        r.textAt(r.y(), QStringLiteral("Beat:"), bold(), false);
-        r.setLayout(kLeft, 40, 0);
-        r.addText(story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()), plain(), false);
-        r.setLayout(kLeft, 0, 0);
-        const float locationY = r.y();
-        r.addText(QStringLiteral("Location:"), bold(), false);
-        r.setLayout(kLeft, 50, 0);
+        labelled(QStringLiteral("Beat:"), 0, story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()),
+                 40);
         const SceneLocationdb* location =
             card->sceneLocationID() > 0 ? story.locationForLocationID(card->sceneLocationID()) : nullptr;
-        if (card->sceneLocationID() > 0)
-            r.setY(r.textAt(locationY, location ? location->location() : QString(), plain(), false).bottom());
+        labelled(QStringLiteral("Location:"), 0, location ? location->location() : QString(), 50);
 
-        const float dateY = r.y();
-        r.setLayout(kLeft, 0, 0);
-        const float dateBottom = r.textAt(dateY, QStringLiteral("Start Date/Time:"), bold(), false).bottom();
-        r.setLayout(kLeft, 90, 0);
-        if (!card->startDateTime().isNull())
-            r.textAt(dateY, card->startDateTime(), plain(), false);
-        r.setLayout(kLeft, 210, 0);
-        r.textAt(dateY, QStringLiteral("End Date/Time:"), bold(), false);
-        r.setLayout(kLeft, 300, 0);
-        if (!card->endDateTime().isNull())
-            r.textAt(dateY, card->endDateTime(), plain(), false);
+        // Start and end on one row, each label followed by its date.
+        const float dateY = r.clearOfBands(r.y());
+        float dateBottom = dateY;
+        const std::array<std::tuple<QString, std::int64_t, QString, std::int64_t>, 2> dates{{
+            {QStringLiteral("Start Date/Time:"), 0, card->startDateTime(), 90},
+            {QStringLiteral("End Date/Time:"), 210, card->endDateTime(), 300},
+        }};
+        for (const auto& [label, labelIndent, value, indent] : dates) {
+            r.setLayout(kLeft, labelIndent, 0);
+            dateBottom = std::max(dateBottom, r.textAt(dateY, label, bold(), false).bottom());
+            r.setLayout(kLeft, valueIndent(label, labelIndent, indent), 0);
+            if (!value.isNull())
+                dateBottom = std::max(dateBottom, r.textAt(dateY, value, plain(), false).bottom());
+        }
         r.setY(dateBottom);
-        rule(0);
+        r.addRule(0);
 
         r.setLayout(kLeft, 0, 0);
         r.addText(card->description(), plain(), true);
         labelled(QStringLiteral("+/-"), 4, card->emotionalChange(), 30);
         labelled(QStringLiteral("><"), 5, card->conflict(), 30);
-        rule(30);
-        labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
-        rule(36);
+        r.addRule(30);
+        const auto& setups = links.setupsOfCard(card->sceneCardID());
+        const auto& payoffs = links.payoffsOfCard(card->sceneCardID());
+        const auto& characters = links.charactersOfCard(card->sceneCardID());
+        const auto& attachments = links.attachmentLinksOfCard(card->sceneCardID());
+        // The notes and each section title go over to the next page unless the first lines of
+        // what they hold fit under them; an empty one goes with what follows it.
+        const std::array<float, 5> firstEntry{card->notes().isEmpty() ? 0 : 2 * line, setups.empty() ? 0 : 2 * line,
+                                              payoffs.empty() ? 0 : 2 * line, characters.empty() ? 0.0f : 36.0f,
+                                              attachments.empty() ? 0.0f : 36.0f};
+        const auto keepSection = [&](std::size_t section) {
+            float need = cardIndex + 1 < cards.size() ? nextHeading : 0;
+            for (std::size_t index = firstEntry.size(); index-- > section;)
+                need = line + (firstEntry[index] > 0 ? firstEntry[index] : StoryReport::kRuleGap + need);
+            r.keepRoom(need);
+        };
+        const auto sectionTitle = [&](std::size_t section, const QString& title) {
+            keepSection(section);
+            r.setLayout(kLeft, 0, 0);
+            r.addText(title, bold(), false);
+        };
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Set-ups"), bold(), false);
-        for (const SceneSetupdb* setup : links.setupsOfCard(card->sceneCardID())) {
+        keepSection(0);
+        labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
+        r.addRule(36);
+        sectionTitle(1, QStringLiteral("Set-ups"));
+        for (const SceneSetupdb* setup : setups) {
+            r.setLayout(kLeft, 0, 2);
             r.addText(setup->sceneSetup(), bold(), false);
+            r.setLayout(kLeft, 0, 0);
             const ScenePayoffdb* payoff =
                 setup->scenePayoffID() != 0 ? links.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
             r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
         }
-        rule(0);
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Pay-offs"), bold(), false);
-        for (const ScenePayoffdb* payoff : links.payoffsOfCard(card->sceneCardID())) {
+        r.addRule(0);
+        sectionTitle(2, QStringLiteral("Pay-offs"));
+        for (const ScenePayoffdb* payoff : payoffs) {
+            r.setLayout(kLeft, 0, 2);
             r.addText(payoff->scenePayoff(), bold(), false);
+            r.setLayout(kLeft, 0, 0);
             const SceneSetupdb* setup = links.setupForPayoffID(payoff->scenePayoffID());
             r.addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), false);
         }
-        rule(0);
+        r.addRule(0);
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Characters"), bold(), false);
-        bool anyCharacter = false;
-        for (const SceneCardCharacterdb* link : links.charactersOfCard(card->sceneCardID())) {
+        sectionTitle(3, QStringLiteral("Characters"));
+        for (const SceneCardCharacterdb* link : characters) {
             const Characterdb* character = story.characterForCharacterID(link->characterID());
             // A character that no longer exists shows the generic picture and no text.
             const QImage& picture = pictures.ofCharacter(character);
             pictured(character ? character->characterName() : QString(), bold(),
                      character ? character->description() : QString(), picture, left, 55);
-            anyCharacter = true;
         }
-        rule(anyCharacter ? 55 : 0);
+        r.addRule(characters.empty() ? 0 : 55);
 
-        r.setLayout(kLeft, 0, 0);
-        r.addText(QStringLiteral("Attachments"), bold(), false);
-        bool anyAttachment = false;
-        for (const SceneCardObjectdb* link : links.attachmentLinksOfCard(card->sceneCardID())) {
+        sectionTitle(4, QStringLiteral("Attachments"));
+        for (const SceneCardObjectdb* link : attachments) {
             const AttachedObjectdb* attachment = links.attachmentForID(link->attachedObjectID());
             const QImage& thumbnail = pictures.ofAttachment(attachment);
             pictured(attachment ? attachment->title() : QString(), plain(), link->description(), thumbnail, left + 15,
                      70);
-            anyAttachment = true;
         }
-        rule(anyAttachment ? 70 : 0);
+        r.addRule(attachments.empty() ? 0 : 70);
     }
     r.advanceTo(r.y());
     r.finish();
@@ -321,23 +363,27 @@ const ScriptElementdb* elementOrAction(const Screenplaydb& story, const ScriptEl
     return element ? element : story.elementForElementType(QStringLiteral("Action"));
 }
 
-// The indent and right margin that put a paragraph between its element's indents, in inches
-// from the paper's left edge. Without an element the text spans the margins.
-void useElement(StoryReport& report, const ScriptElementdb* element)
+// A paragraph between its element's indents, in inches from the paper's left edge, cut to
+// whole points as the report's indent and right margin are. Without an element, or with indents
+// that leave no room for a letter, the text spans the margins.
+ScriptReportLayout::Paragraph paragraphFor(const ReportInfo& info, QSizeF paper, const ScriptElementdb* element,
+                                           const QString& text)
 {
-    ReportInfo& info = report.info();
-    if (!element) {
-        info.leftIndent = 0;
-        info.rightMargin = 30;
-        return;
+    ScriptReportLayout::Paragraph paragraph;
+    paragraph.text = text;
+    const float margin = float(info.leftMargin);
+    paragraph.left = margin;
+    paragraph.width = float(paper.width()) - 2 * margin;
+    if (!element)
+        return paragraph;
+    paragraph.role = ScriptReportLayout::roleForElementType(element->elementType());
+    const float left = margin + float(std::int64_t(element->leftIndent() * 72 - margin));
+    const float right = float(paper.width()) - float(std::int64_t(float(paper.width()) - element->rightIndent() * 72));
+    if (right - left >= 8) {
+        paragraph.left = left;
+        paragraph.width = right - left;
     }
-    info.leftIndent = std::int64_t(element->leftIndent() * 72 - float(info.leftMargin));
-    info.rightMargin = std::int64_t(float(report.paper().width()) - element->rightIndent() * 72);
-}
-
-bool isDualDialogue(const ScriptElementdb* element, const char* side)
-{
-    return element && element->elementType().startsWith(QLatin1String(side));
+    return paragraph;
 }
 
 } // namespace
@@ -358,6 +404,7 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
     std::stable_sort(cards.begin(), cards.end(),
                      [](const SceneCarddb* a, const SceneCarddb* b) { return a->sortByLocation(*b) < 0; });
     const ScriptElementdb* heading = story.elementForElementType(QStringLiteral("Scene Heading"));
+    // One blank line follows these paragraphs.
     std::array<std::int64_t, 3> spaced{};
     const char* spacedTypes[] = {"Action", "Dialogue", "Transition"};
     for (std::size_t index = 0; index < spaced.size(); ++index) {
@@ -365,45 +412,44 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
         spaced[index] = element ? element->scriptElementID() : -1;
     }
 
-    for (SceneCarddb* card : cards) {
+    std::vector<ScriptReportLayout::Paragraph> paragraphs;
+    for (std::size_t index = 0; index < cards.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(cards.size())))
+            return nullptr;
+        SceneCarddb* card = cards[index];
         if (card->scriptParts().empty())
             card->loadScriptParts();
-        r.info().minLineSpace = 2;
-        useElement(r, elementOrAction(story, heading));
-        r.setY(r.y() + 12);
-        r.addText(card->heading().isEmpty() ? QStringLiteral("SCENE HEADING") : card->heading(), font, false);
-        const auto& parts = card->scriptParts();
-        for (std::size_t index = 0; index < parts.size(); ++index) {
-            const ScriptPartdb& part = *parts[index];
-            const ScriptElementdb* element = story.elementForElementID(part.elementTypeID());
-            if (isDualDialogue(element, "DDL-")) {
-                // The left speaker's lines, then the right speaker's beside them.
-                const float start = r.y();
-                float bottom = start;
-                for (const char* side : {"DDL-", "DDR-"}) {
-                    r.setY(start);
-                    for (; index < parts.size(); ++index) {
-                        const ScriptElementdb* own = story.elementForElementID(parts[index]->elementTypeID());
-                        if (!isDualDialogue(own, side))
-                            break;
-                        if (parts[index]->scriptText().isEmpty())
-                            continue;
-                        useElement(r, own);
-                        r.addText(parts[index]->scriptText(), font, false);
-                    }
-                    bottom = std::max(bottom, r.y());
-                }
-                --index;
-                r.setY(bottom + 12);
+        ScriptReportLayout::Paragraph title =
+            paragraphFor(r.info(), r.paper(), elementOrAction(story, heading),
+                         card->heading().isEmpty() ? QStringLiteral("SCENE HEADING") : card->heading());
+        title.role = ScriptReportLayout::Role::Heading;
+        paragraphs.push_back(title);
+        for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
+            if (part->scriptText().isEmpty())
                 continue;
-            }
-            if (part.scriptText().isEmpty())
-                continue;
-            useElement(r, elementOrAction(story, element));
-            r.addText(part.scriptText(), font, false);
-            if (std::find(spaced.begin(), spaced.end(), part.elementTypeID()) != spaced.end())
-                r.setY(r.y() + 12);
+            const ScriptElementdb* element = elementOrAction(story, story.elementForElementID(part->elementTypeID()));
+            ScriptReportLayout::Paragraph paragraph = paragraphFor(r.info(), r.paper(), element, part->scriptText());
+            paragraph.blankAfter = std::find(spaced.begin(), spaced.end(), part->elementTypeID()) != spaced.end();
+            paragraphs.push_back(paragraph);
         }
+    }
+
+    const PageGeometry page(r.paper(), r.info());
+    const float offset = ScriptPageView::gridOffset(font);
+    const int rows = int((page.limit(0) - page.bodyTop(0) - offset) / ScriptReportLayout::kLinePitch + 0.01f);
+    ScriptReportLayout::Pages laid = ScriptReportLayout::paginate(paragraphs, rows, font);
+    std::vector<std::vector<ScriptReportLayout::Line>> byPage(std::size_t(laid.pageCount));
+    for (ScriptReportLayout::Line& line : laid.lines)
+        byPage[std::size_t(line.page)].push_back(std::move(line));
+    for (std::size_t index = 0; index < byPage.size(); ++index) {
+        if (byPage[index].empty())
+            continue;
+        int lastRow = 0;
+        for (const ScriptReportLayout::Line& line : byPage[index])
+            lastRow = std::max(lastRow, line.row);
+        const QRectF frame(0, page.bodyTop(std::int64_t(index)) + offset, r.paper().width(),
+                           double(lastRow + 1) * ScriptReportLayout::kLinePitch);
+        r.place(std::make_unique<ScriptPageView>(frame, font, std::move(byPage[index])), true);
     }
     r.finish();
     return report;

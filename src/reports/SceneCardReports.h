@@ -11,6 +11,7 @@ class Screenplaydb;
 // The printed reports of scene cards: the summary and the details of the cards the board (or
 // its list view) shows, the Litter Box by beats, and the script in screenplay layout. Each
 // builder reads the story and answers the report ready to print; the story must outlive it.
+// The long ones tell ReportProgress of each card and answer nothing when the writer stops them.
 namespace SceneCardReports {
 
 // The cards a summary or details report takes: the board's cards, or, while the board is
@@ -32,7 +33,8 @@ std::unique_ptr<StoryReport> litterBox(Screenplaydb& story);
 // attachments.
 std::unique_ptr<StoryReport> details(Screenplaydb& story);
 // The board's scenes in board order, each heading followed by the scene's paragraphs at the
-// indents of their elements in the script face; dual dialogue stands side by side. Cards whose
+// indents of their elements in the script face, on the 12-point line grid of a typed page (see
+// ScriptReportLayout); the two speeches of dual dialogue follow each other. Cards whose
 // script is not loaded yet load it.
 std::unique_ptr<StoryReport> script(Screenplaydb& story);
 

@@ -2,8 +2,12 @@
 
 #include "BeatReportView.h"
 #include "BlockOfTextView.h"
+#include "ReportText.h"
+
+#include <QFontMetricsF>
 
 #include <algorithm>
+#include <cmath>
 
 StoryReport::StoryReport(const Screenplaydb& story, const QString& title, QSizeF paper,
                          const std::function<void(ReportInfo&)>& prepare)
@@ -19,15 +23,27 @@ StoryReport::StoryReport(const Screenplaydb& story, const QString& title, QSizeF
     y_ = float(info_->topMargin + info_->reportHeaderHeight);
 }
 
+float StoryReport::clearOfBands(float y) const
+{
+    const PageGeometry page(paper_, *info_);
+    const std::int64_t p = page.pageOf(y);
+    if (y < page.bodyTop(p))
+        return page.bodyTop(p);
+    if (y >= page.limit(p))
+        return page.bodyTop(p + 1);
+    return y;
+}
+
 BlockOfTextView& StoryReport::addText(const QString& text, const QFont& font, bool drawLineAfter)
 {
-    return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, y_, drawLineAfter), true);
+    return place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, clearOfBands(y_), drawLineAfter),
+                 true);
 }
 
 BlockOfTextView& StoryReport::textAt(float startY, const QString& text, const QFont& font, bool drawLineAfter)
 {
-    BlockOfTextView& block =
-        place(std::make_unique<BlockOfTextView>(paper_, *info_, text, font, startY, drawLineAfter), false);
+    BlockOfTextView& block = place(
+        std::make_unique<BlockOfTextView>(paper_, *info_, text, font, clearOfBands(startY), drawLineAfter), false);
     lastBottom_ = block.bottom();
     return block;
 }
@@ -41,7 +57,24 @@ void StoryReport::setLayout(std::int64_t alignment, std::int64_t indent, std::in
 
 BeatReportView& StoryReport::addBeat(const Beatdb& beat)
 {
-    return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, y_), true);
+    return place(std::make_unique<BeatReportView>(story_, paper_, *info_, beat, clearOfBands(y_)), true);
+}
+
+std::int64_t StoryReport::valueIndent(const QString& label, const QFont& font, std::int64_t labelIndent,
+                                      std::int64_t indent)
+{
+    const double width = QFontMetricsF(font).horizontalAdvance(label + QLatin1Char(' '));
+    return std::max(indent, labelIndent + std::int64_t(std::ceil(width)));
+}
+
+void StoryReport::addRule(std::int64_t indent)
+{
+    const float left = float(info_->leftMargin + indent);
+    const float width = float(paper_.width()) - float(info_->leftMargin + info_->rightMargin + indent);
+    // The rule is drawn 2 points above the element's foot: 4 below the line above it.
+    place(std::make_unique<SubBlockOfTextView>(QRectF(left, clearOfBands(y_), width, kRuleGap), QString(),
+                                               ReportText::systemFont(10), 0, true),
+          true);
 }
 
 void StoryReport::advanceTo(float bottom)

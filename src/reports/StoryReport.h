@@ -45,6 +45,9 @@ public:
     float y() const { return y_; }
     void setY(float y) { y_ = y; }
 
+    // Where a block meant to start at y starts: y itself in a page's body, else the top of the
+    // next body, so that no block starts in a header or footer band.
+    float clearOfBands(float y) const;
     // A text block at y; y moves to its bottom.
     BlockOfTextView& addText(const QString& text, const QFont& font, bool drawLineAfter);
     // A text block at `startY`; y stays where it is (the builder decides where it goes on).
@@ -64,6 +67,14 @@ public:
             advanceTo(bottom);
         return placed;
     }
+    // Where the text beside a label starts: at `indent`, or after the label in `font` and a
+    // space when the label is wider.
+    static std::int64_t valueIndent(const QString& label, const QFont& font, std::int64_t labelIndent,
+                                    std::int64_t indent);
+    // The height a rule takes between two lines.
+    static constexpr float kRuleGap = 6;
+    // A rule from `indent` to the right margin in the gap under y; y moves below the gap.
+    void addRule(std::int64_t indent);
     // Counts the last block's bottom without placing anything (a trailing separator).
     void advanceTo(float bottom);
     // Moves y to the next page's body top when fewer than `height` points are left above this

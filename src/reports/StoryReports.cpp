@@ -2,6 +2,7 @@
 
 #include "BlockOfTextView.h"
 #include "ReportElement.h"
+#include "ReportProgress.h"
 #include "ReportText.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Beatdb.h"
@@ -109,6 +110,12 @@ bool attachmentEntries(StoryReport& report, Screenplaydb& story, const std::vect
     return any;
 }
 
+// The height of one line of the reports' bold face.
+float labelLine()
+{
+    return ReportText::singleLineHeight(500, bold());
+}
+
 // A label and the values under it, the label kept with the first lines of its first value.
 void fieldGroup(StoryReport& report, std::int64_t indent, const QString& label, const QStringList& values)
 {
@@ -121,6 +128,39 @@ void fieldGroup(StoryReport& report, std::int64_t indent, const QString& label, 
         use(report, indent, keep);
         report.addText(value, plain(), false);
     }
+}
+
+// One labelled field of an entry.
+struct Field {
+    QString label;
+    QStringList values;
+};
+
+// The fields one under the other. A label goes over to the next page unless the first two lines
+// of its values fit under it; a label without values goes with what follows it, `following`
+// being the room that what comes after the last field needs.
+void fieldGroups(StoryReport& report, std::int64_t indent, const std::vector<Field>& fields, float following)
+{
+    const float line = labelLine();
+    std::vector<float> need(fields.size() + 1, following);
+    for (std::size_t index = fields.size(); index-- > 0;) {
+        const QStringList& values = fields[index].values;
+        const bool empty = std::all_of(values.begin(), values.end(), [](const QString& value) { return value.isEmpty(); });
+        need[index] = line + (empty ? need[index + 1] : 2 * line);
+    }
+    for (std::size_t index = 0; index < fields.size(); ++index) {
+        report.keepRoom(need[index]);
+        fieldGroup(report, indent, fields[index].label, fields[index].values);
+    }
+}
+
+// The room "Attachments:" needs with what follows it: its first attachment, or the closing rule
+// and `following`.
+template <typename Link>
+float attachmentsNeed(const std::vector<Link*>& links, float following)
+{
+    constexpr float kClosingRule = 17;
+    return labelLine() + (links.empty() ? kClosingRule + following : 36);
 }
 
 // The reports of characters and locations: text indented 55 points beside a picture column,
@@ -157,8 +197,10 @@ void pictureHeading(StoryReport& report, const QString& name, const QImage& pict
 // "Attachments:", the attachments, and the rule that closes the entry: indented 70 after an
 // attachment, else at `indent`.
 template <typename Link>
-void attachmentsAndRule(StoryReport& report, Screenplaydb& story, std::int64_t indent, const std::vector<Link*>& links)
+void attachmentsAndRule(StoryReport& report, Screenplaydb& story, std::int64_t indent, const std::vector<Link*>& links,
+                        float following)
 {
+    report.keepRoom(attachmentsNeed(links, following));
     use(report, indent, 0);
     report.addText(QStringLiteral("Attachments:"), bold(), false);
     const bool any = attachmentEntries(report, story, links);
@@ -203,22 +245,29 @@ std::unique_ptr<StoryReport> charactersBiography(Screenplaydb& story)
 {
     auto report = pictureColumnReport(story, QStringLiteral("CHARACTER BIOGRAPHIES"));
     StoryReport& r = *report;
-    for (const Characterdb* c : charactersByName(story)) {
+    const std::vector<Characterdb*> characters = charactersByName(story);
+    for (std::size_t index = 0; index < characters.size(); ++index) {
+        if (!ReportProgress::step(false, std::int64_t(index), std::int64_t(characters.size())))
+            return nullptr;
+        const Characterdb* c = characters[index];
         pictureHeading(r, c->characterName(), pictureOf(story.displayImageForCharacter(*c)), 36);
-        // Gender and age on one row.
+        // Gender and age on one row, each value after its label.
         const float row = r.y();
-        const std::tuple<std::int64_t, QString, QFont> cells[] = {{55, QStringLiteral("Gender:"), bold()},
-                                                                  {110, c->gender(), plain()},
-                                                                  {165, QStringLiteral("Age:"), bold()},
-                                                                  {210, c->age(), plain()}};
-        for (const auto& [indent, text, font] : cells) {
-            r.setY(row);
-            use(r, indent, 0);
-            r.addText(text, font, false);
+        const std::array<std::tuple<std::int64_t, QString, std::int64_t, QString>, 2> cells{{
+            {55, QStringLiteral("Gender:"), 110, c->gender()},
+            {165, QStringLiteral("Age:"), 210, c->age()},
+        }};
+        float rowBottom = row;
+        for (const auto& [labelIndent, label, indent, value] : cells) {
+            use(r, labelIndent, 0);
+            rowBottom = std::max(rowBottom, r.textAt(row, label, bold(), false).bottom());
+            use(r, StoryReport::valueIndent(label, bold(), labelIndent, indent), 0);
+            rowBottom = std::max(rowBottom, r.textAt(row, value, plain(), false).bottom());
         }
-        fieldGroup(r, 0, QStringLiteral("Description:"), {c->description()});
-        fieldGroup(r, 0, QStringLiteral("Wants:"), {c->wants()});
-        fieldGroup(r, 0, QStringLiteral("Needs:"), {c->needs()});
+        r.setY(rowBottom);
+        std::vector<Field> fields{{QStringLiteral("Description:"), {c->description()}},
+                                  {QStringLiteral("Wants:"), {c->wants()}},
+                                  {QStringLiteral("Needs:"), {c->needs()}}};
         const std::array<std::pair<const char*, QStringList>, 6> fixes{{
             {"First", {c->needsFixing1(), c->needsFixing1Notes()}},
             {"Second", {c->needsFixing2(), c->needsFixing2Notes()}},
@@ -228,9 +277,12 @@ std::unique_ptr<StoryReport> charactersBiography(Screenplaydb& story)
             {"Sixth", {c->needsFixing6(), c->needsFixing6Notes()}},
         }};
         for (const auto& [ordinal, values] : fixes)
-            fieldGroup(r, 0, QStringLiteral("%1 Thing That Needs Fixing:").arg(QLatin1String(ordinal)), values);
-        fieldGroup(r, 0, QStringLiteral("Notes:"), {c->notes()});
-        attachmentsAndRule(r, story, 0, c->characterObjects());
+            fields.push_back({QStringLiteral("%1 Thing That Needs Fixing:").arg(QLatin1String(ordinal)), values});
+        fields.push_back({QStringLiteral("Notes:"), {c->notes()}});
+        // What follows the last entry's rule: the next entry's name beside its picture.
+        const float next = index + 1 < characters.size() ? 36 + 12 : 0;
+        fieldGroups(r, 0, fields, attachmentsNeed(c->characterObjects(), next));
+        attachmentsAndRule(r, story, 0, c->characterObjects(), next);
     }
     r.finish();
     return report;
@@ -250,11 +302,16 @@ std::unique_ptr<StoryReport> locationsDetails(Screenplaydb& story)
 {
     auto report = pictureColumnReport(story, QStringLiteral("LOCATION DETAILS"));
     StoryReport& r = *report;
-    for (const SceneLocationdb* location : locationsByName(story)) {
+    const std::vector<SceneLocationdb*> locations = locationsByName(story);
+    for (std::size_t index = 0; index < locations.size(); ++index) {
+        const SceneLocationdb* location = locations[index];
         pictureHeading(r, location->location(), pictureOf(story.displayImageForLocation(*location)), 40);
-        fieldGroup(r, 55, QStringLiteral("Description:"), {location->description()});
-        fieldGroup(r, 55, QStringLiteral("Notes:"), {location->notes()});
-        attachmentsAndRule(r, story, 55, location->locationObjects());
+        const float next = index + 1 < locations.size() ? 40 + 12 : 0;
+        fieldGroups(r, 55,
+                    {{QStringLiteral("Description:"), {location->description()}},
+                     {QStringLiteral("Notes:"), {location->notes()}}},
+                    attachmentsNeed(location->locationObjects(), next));
+        attachmentsAndRule(r, story, 55, location->locationObjects(), next);
     }
     r.finish();
     return report;
@@ -307,6 +364,9 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
     std::stable_sort(notes.begin(), notes.end(), byColour);
 
     constexpr float kThumbnail = 32;
+    // Room under an item's last line inside its box, and between one box and the next.
+    constexpr float kBoxPadding = 3;
+    constexpr float kBoxGap = 4;
     for (const AttachedObjectdb* attachment : attachments) {
         r.keepRoom(41);
         use(r, 70, 2);
@@ -316,17 +376,18 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
                      float(r.info().leftMargin) + 15, top, kThumbnail);
         use(r, 70, 0);
         const float textBottom = r.addText(attachment->textDescription(), plain(), false).bottom();
-        const float next = textBottom + 2 - top - 1 < 40 ? top + 41 : textBottom + 2;
-        r.placeBoxes(top - 3, next - 4, palette(attachment->color()));
-        r.setY(next);
+        // The box's border runs under the text and the thumbnail, never through them.
+        const float boxBottom = std::max(textBottom, top + kThumbnail + 4) + kBoxPadding;
+        r.placeBoxes(top - 3, boxBottom, palette(attachment->color()));
+        r.setY(boxBottom + kBoxGap);
     }
     for (const StickyNotedb* note : notes) {
         use(r, 10, 2);
         const float top = float(r.addText(note->title(), plain(), false).frame().y());
         use(r, 10, 0);
-        const float textBottom = r.addText(note->textNote(), plain(), false).bottom();
-        r.placeBoxes(top - 3, textBottom - 2, palette(note->color()));
-        r.setY(textBottom + 2);
+        const float boxBottom = r.addText(note->textNote(), plain(), false).bottom() + kBoxPadding;
+        r.placeBoxes(top - 3, boxBottom, palette(note->color()));
+        r.setY(boxBottom + kBoxGap);
     }
     r.finish();
     return report;

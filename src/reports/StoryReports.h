@@ -23,7 +23,8 @@ std::unique_ptr<StoryReport> beatSheet(Screenplaydb& story);
 // Each character by name (any case) with its picture and description.
 std::unique_ptr<StoryReport> charactersList(Screenplaydb& story);
 // Each character's details: gender, age, description, wants, needs, the six things that need
-// fixing with their notes, notes and attachments.
+// fixing with their notes, notes and attachments. Tells ReportProgress of each character and
+// answers nothing when the writer stops it.
 std::unique_ptr<StoryReport> charactersBiography(Screenplaydb& story);
 // Each location by name (any case) with its picture and description.
 std::unique_ptr<StoryReport> locationsList(Screenplaydb& story);

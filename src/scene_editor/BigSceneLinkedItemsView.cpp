@@ -83,7 +83,12 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (!index.isValid() || index.column() != owner_.descriptionColumn() || role != Qt::EditRole)
+        if (!index.isValid() || index.column() != owner_.descriptionColumn())
+            return false;
+        // Text still being typed is stored as it stands; the rows show it when the edit ends.
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { owner_.setDescription(index.row(), value.toString(), false); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { owner_.setDescription(index.row(), value.toString()); });
     }
@@ -210,12 +215,15 @@ bool BigSceneLinkedItemsView::shouldTrackCell(const QModelIndex& index)
     return clickedInColumn(row, index.column());
 }
 
-void BigSceneLinkedItemsView::setDescription(int row, const QString& text)
+void BigSceneLinkedItemsView::setDescription(int row, const QString& text, bool show)
 {
-    if (row >= 0 && row < rowCount() && rows_[static_cast<std::size_t>(row)].linkID > 0) {
+    if (row >= 0 && row < rowCount() && rows_[static_cast<std::size_t>(row)].linkID > 0
+        && rows_[static_cast<std::size_t>(row)].description != text) {
         storeDescription(rows_[static_cast<std::size_t>(row)], text);
         rows_[static_cast<std::size_t>(row)].description = text;
     }
+    if (!show)
+        return;
     model_->showChanges();
     fitRowHeights();
 }

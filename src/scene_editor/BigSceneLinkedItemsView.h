@@ -49,8 +49,9 @@ public:
     void refreshView();
     // A press on a cell: acts on it and answers whether the table takes the press.
     bool shouldTrackCell(const QModelIndex& index);
-    // Stores an edited description on a linked row.
-    void setDescription(int row, const QString& text);
+    // Stores an edited description on a linked row; `show` shows it in the rows (the end of
+    // the edit), otherwise it is stored as it is being typed.
+    void setDescription(int row, const QString& text, bool show = true);
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const std::vector<Row>& rows() const { return rows_; }

@@ -14,6 +14,7 @@
 #include "model/StringUtilities.h"
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
+#include "platform/TypingPause.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -73,10 +74,35 @@ void BigSceneView::saveChanges(QObject* sender)
     saveCard(placed);
 }
 
+void BigSceneView::watchTyping()
+{
+    for (QLineEdit* field : {tfHeading_, tfEmotionalChange_, tfConflict_})
+        TypingPause::watch(field, this, [this] { guardedCall([this] { storeTypedText(); }); });
+    for (QPlainTextEdit* field : {tfDescription_, txtNotes_})
+        TypingPause::watch(field, this, [this] { guardedCall([this] { storeTypedText(); }); });
+}
+
+void BigSceneView::storeTypedText()
+{
+    if (!scene_ || !screenplay())
+        return;
+    // Each text as it stands; capitals, placeholders and the beat's copy of the description
+    // wait for the end of the edit. The card shows what was typed in it.
+    scene_->setHeading(tfHeading_->text());
+    scene_->setDescription(tfDescription_->toPlainText());
+    scene_->setNotes(txtNotes_->toPlainText());
+    scene_->setEmotionalChange(tfEmotionalChange_->text());
+    scene_->setConflict(tfConflict_->text());
+    scene_->save();
+}
+
 void BigSceneView::saveHeading()
 {
     const QString typed = tfHeading_->text();
-    if (typed == scene_->heading())
+    // A heading stored in small letters stays as it is until it is edited; typing may have
+    // stored it as typed already.
+    const bool edited = TypingPause::endEditOf(tfHeading_);
+    if (typed == scene_->heading() && !edited)
         return;
     const QString heading = (typed.isEmpty() ? kHeadingPlaceholder : typed).toUpper();
     if (typed != heading)
@@ -87,13 +113,15 @@ void BigSceneView::saveHeading()
 void BigSceneView::saveDescription()
 {
     const QString text = tfDescription_->toPlainText();
-    if (text == scene_->description())
+    // Typing may have stored the card's text already; its beat takes it now.
+    if (!TypingPause::endEditOf(tfDescription_) && text == scene_->description())
         return;
     SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
 }
 
 void BigSceneView::saveNotes()
 {
+    TypingPause::endEditOf(txtNotes_);
     scene_->setNotes(txtNotes_->toPlainText());
     scene_->save();
 }
@@ -101,7 +129,7 @@ void BigSceneView::saveNotes()
 void BigSceneView::savePlaceholderField(QLineEdit* field, const QString& placeholder, bool emotionalChange)
 {
     const QString current = emotionalChange ? scene_->emotionalChange() : scene_->conflict();
-    if (field->text() == current)
+    if (!TypingPause::endEditOf(field) && field->text() == current)
         return;
     if (field->text().isEmpty())
         field->setText(placeholder);

@@ -10,9 +10,11 @@
 #include "model/StoryTransaction.h"
 #include "panes/PaneImages.h"
 #include "platform/ScreenplayFont.h"
+#include "platform/TypingPause.h"
 
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -141,6 +143,7 @@ void ScriptTextView::keyPressEvent(QKeyEvent* event)
 void ScriptTextView::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
+    TypingPause::endEditOf(this);
     guardedCall([this] { editor_.textDidEndEditing(this); });
 }
 
@@ -175,6 +178,9 @@ BigSceneScriptView::BigSceneScriptView(MyDocument* parent, Screenplaydb* screenp
     paper_->setPalette(white);
     scrScript_->setWidget(background_);
     scrScript_->installEventFilter(this);
+    // A click on the page where no paragraph is starts typing in the nearest one.
+    for (QWidget* page : {background_, paperBackground_, static_cast<QWidget*>(paper_)})
+        page->installEventFilter(this);
 
     cmdHelp_ = new QToolButton(view);
     cmdHelp_->setObjectName(QStringLiteral("cmdHelp"));
@@ -236,6 +242,8 @@ ScriptTextView* BigSceneScriptView::makeBox(const ScriptElementdb* element, Scri
     box->setScriptPart(part);
     box->setObjectName(QStringLiteral("scriptBox"));
     connect(box, &QTextEdit::textChanged, this, [this, box] { guardedCall([this, box] { textDidChange(box); }); });
+    // The paragraph being typed is written a second after the last key, as when it is left.
+    TypingPause::watch(box, this, [this, box] { guardedCall([this, box] { textDidEndEditing(box); }); });
     return box;
 }
 
@@ -274,6 +282,8 @@ void BigSceneScriptView::setupScript()
         {
             const QSignalBlocker quiet(box);
             box->setPlainText(part->scriptText());
+            if (box->stringTag() == QLatin1String("Transition"))
+                box->setAlignment(Qt::AlignRight);
         }
         // The first paragraph of an empty scene says what to do; what it says is not stored.
         if (i == 0)
@@ -329,8 +339,51 @@ void BigSceneScriptView::sizePageDuringLayout(int bottom)
     paper_->setGeometry(0, 0, kPageWidth, page);
 }
 
+ScriptTextView* BigSceneScriptView::boxNearest(const QPoint& point) const
+{
+    ScriptTextView* nearest = nullptr;
+    int distance = 0;
+    for (ScriptTextView* box : textBoxes_) {
+        const QRect frame = box->geometry();
+        const int dx = point.x() < frame.left() ? frame.left() - point.x()
+                       : point.x() > frame.right() ? point.x() - frame.right() : 0;
+        const int dy = point.y() < frame.top() ? frame.top() - point.y()
+                       : point.y() > frame.bottom() ? point.y() - frame.bottom() : 0;
+        // Height counts before width: a click beside a paragraph goes to that paragraph; the
+        // later of two equally near boxes wins, so below them all is the last.
+        const int away = dy * 10000 + dx;
+        if (!nearest || away <= distance) {
+            nearest = box;
+            distance = away;
+        }
+    }
+    return nearest;
+}
+
+void BigSceneScriptView::clickOnPage(const QPoint& globalPoint)
+{
+    const QPoint point = paperBackground_->mapFromGlobal(globalPoint);
+    ScriptTextView* box = boxNearest(point);
+    if (!box)
+        return;
+    // The caret goes where the click is, as near as the paragraph's text allows.
+    const QRect frame = box->geometry();
+    const QPoint inside(std::clamp(point.x(), frame.left(), frame.right()),
+                        std::clamp(point.y(), frame.top(), frame.bottom()));
+    box->setTextCursor(box->cursorForPosition(box->viewport()->mapFrom(paperBackground_, inside)));
+    box->setFocus(Qt::MouseFocusReason);
+}
+
 bool BigSceneScriptView::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == background_ || watched == paperBackground_ || watched == paper_)
+        && event->type() == QEvent::MouseButtonPress) {
+        auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() == Qt::LeftButton) {
+            guardedCall([this, click] { clickOnPage(click->globalPosition().toPoint()); });
+            return true;
+        }
+    }
     if ((watched == view() || watched == scrScript_) && event->type() == QEvent::Resize)
         placeHelpButton();
     if (watched == scrScript_ && event->type() == QEvent::Resize && !textBoxes_.empty()) {
@@ -356,10 +409,15 @@ void BigSceneScriptView::textDidChange(ScriptTextView* box)
         const QString text = box->toPlainText();
         const QString upper = text.toUpper();
         if (upper != text) {
-            // The caret stays where it was.
+            // The letters are replaced in place: the paragraph keeps its alignment, the caret
+            // stays where it was and the change counts as typed.
             const int position = box->textCursor().position();
             changingText_ = true;
-            box->setPlainText(upper);
+            QTextCursor all(box->document());
+            all.joinPreviousEditBlock();
+            all.select(QTextCursor::Document);
+            all.insertText(upper);
+            all.endEditBlock();
             QTextCursor cursor = box->textCursor();
             cursor.setPosition(std::min(position, static_cast<int>(upper.size())));
             box->setTextCursor(cursor);
@@ -536,40 +594,20 @@ void BigSceneScriptView::deleteParagraph(ScriptTextView* box)
 {
     Screenplaydb& story = *screenplay();
     const std::size_t index = static_cast<std::size_t>(indexOf(box));
-    // A character goes with its parenthetical and its speech.
-    std::vector<std::size_t> going{index};
-    if (box->stringTag() == QLatin1String("Character")) {
-        std::size_t next = index + 1;
-        if (next < textBoxes_.size() && textBoxes_[next]->stringTag() == QLatin1String("Parenthetical"))
-            going.push_back(next++);
-        if (next < textBoxes_.size() && textBoxes_[next]->stringTag() == QLatin1String("Dialogue"))
-            going.push_back(next);
-    }
-    // A scene keeps one paragraph at least: a character that is all that would be left stays.
-    if (going.size() >= textBoxes_.size())
-        going.erase(going.begin());
-    if (going.empty())
+    // The emptied box alone goes: a key typed in one box never takes the text of another, so a
+    // character's parenthetical and speech stay. A scene keeps one paragraph at least.
+    if (textBoxes_.size() <= 1)
         return;
     {
         StoryTransaction transaction(story.database());
-        for (const std::size_t gone : going)
-            textBoxes_[gone]->scriptPart()->deleteFromDatabase();
+        box->scriptPart()->deleteFromDatabase();
         transaction.commit();
     }
-    const int top = box->y();
-    const bool boxGoes = going.front() == index;
-    for (auto gone = going.rbegin(); gone != going.rend(); ++gone)
-        removeBox(*gone);
+    removeBox(index);
     layoutBoxes();
-    if (!boxGoes)
-        return;
-    // The caret goes to the paragraph that ended where the deleted one began, or to the first.
-    ScriptTextView* before = nullptr;
-    for (ScriptTextView* other : textBoxes_)
-        if (other->y() + other->height() == top || other->y() + other->height() + kLineGap == top)
-            before = other;
+    // The caret goes to the end of the paragraph before, or to the start of the first.
     if (index == 0)
         focusBox(textBoxes_.front(), false);
-    else if (before)
-        focusBox(before, true);
+    else
+        focusBox(textBoxes_[index - 1], true);
 }

@@ -111,6 +111,10 @@ private:
     // block below its taller column. The page follows the last box.
     void layoutBoxes();
     std::ptrdiff_t indexOf(const ScriptTextView* box) const;
+    // The box nearest a point of the page: the one beside it, else the nearest above or below.
+    ScriptTextView* boxNearest(const QPoint& point) const;
+    // A click on the page outside the boxes puts the caret in the nearest box.
+    void clickOnPage(const QPoint& globalPoint);
     void removeBox(std::size_t index);
     // Keeps the advice button in the top right corner, clear of the scroll bar.
     void placeHelpButton();

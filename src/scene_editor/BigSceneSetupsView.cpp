@@ -173,7 +173,11 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (!index.isValid() || index.column() != BigSceneSetupsView::OwnText || role != Qt::EditRole)
+        if (!index.isValid() || index.column() != BigSceneSetupsView::OwnText)
+            return false;
+        if (role == TextCellDelegate::kTypedTextRole)
+            return guardedCall([&] { owner_.setText(index.row(), value.toString(), false); });
+        if (role != Qt::EditRole)
             return false;
         return guardedCall([&] { owner_.setText(index.row(), value.toString()); });
     }
@@ -383,7 +387,7 @@ void BigSceneSetupsView::toggleIncluded(int row)
         changed(Links::moveToCard(story, *payoff, payoff->sceneCardID() < 1 ? sceneCardID() : 0), true);
 }
 
-void BigSceneSetupsView::setText(int row, const QString& text)
+void BigSceneSetupsView::setText(int row, const QString& text, bool show)
 {
     Screenplaydb& story = *screenplay();
     if (SceneSetupdb* setup = setupAt(row))
@@ -392,7 +396,8 @@ void BigSceneSetupsView::setText(int row, const QString& text)
         Links::rename(story, *payoff, text);
     else
         return;
-    changed({sceneCardID()}, false);
+    if (show)
+        changed({sceneCardID()}, false);
 }
 
 bool BigSceneSetupsView::breakLink(int row)

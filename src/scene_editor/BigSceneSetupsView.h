@@ -59,8 +59,9 @@ public:
     void deleteSelected();
     // A press on a cell: acts on it and answers whether the table takes the press.
     bool shouldTrackCell(const QModelIndex& index);
-    // Stores an edited text (any text, the empty one included).
-    void setText(int row, const QString& text);
+    // Stores an edited text (any text, the empty one included); `show` refreshes the views that
+    // show it (the end of the edit), otherwise it is stored as it is being typed.
+    void setText(int row, const QString& text, bool show = true);
 
     int rowCount() const { return static_cast<int>(keys_.size()); }
     // The row's record, or nothing (another kind, a row out of range, a record that is gone).

@@ -293,6 +293,7 @@ void BigSceneView::connectControls()
     for (QLineEdit* field : {tfHeading_, tfPageNumber_, tfEmotionalChange_, tfConflict_})
         connect(field, &QLineEdit::editingFinished, this,
                 [this, field] { guardedCall([this, field] { saveChanges(field); }); });
+    watchTyping();
     for (QWidget* field : fieldsInTabOrder_)
         field->installEventFilter(this);
     // Clicks in the description arrive at its viewport.
@@ -510,6 +511,7 @@ void BigSceneView::refreshView()
         return;
     tfHeading_->setText(scene_->heading());
     tfDescription_->setPlainText(scene_->description());
+    tfDescription_->document()->setModified(false);
     tfEmotionalChange_->setText(scene_->emotionalChange());
     tfConflict_->setText(scene_->conflict());
     tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));

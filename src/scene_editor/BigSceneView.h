@@ -225,6 +225,9 @@ private:
     // A left click on a field holding its placeholder: focus and the whole placeholder selected,
     // the click eaten. False for any other click.
     bool clickOnPlaceholder(QObject* watched, QMouseEvent* event);
+    // The card's texts are written a second after the last key as well as when they are left.
+    void watchTyping();
+    void storeTypedText();
     // The parts of saveChanges.
     void saveHeading();
     void saveDescription();

@@ -1,13 +1,17 @@
 #include "AppFixture.h"
 
+#include "model/DefaultSettingdb.h"
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
+#include "model/UserInformationdb.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <stdexcept>
 
 void AppFixture::SetUp()
 {
@@ -70,6 +74,16 @@ int AppFixture::answerAccountNumberDialog(QDialog& dialog, const QString& typed)
     QTest::keyClicks(field, typed);
     QTest::keyClick(field, Qt::Key_Return);
     return dialog.result();
+}
+
+void AppFixture::switchOffAutomaticTips()
+{
+    UserInformationdb* user = app_ ? app_->userInformation() : nullptr;
+    DefaultSettingdb* tips = user ? user->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
+    if (!tips)
+        throw std::runtime_error("the master file has no automatic tips setting");
+    tips->setValue(QStringLiteral("N"));
+    tips->save();
 }
 
 void AppFixture::settle()

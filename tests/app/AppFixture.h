@@ -28,6 +28,9 @@ protected:
     QString makeStory(const QString& name);
     // Lets queued work (deferred deletes, zero-delay timers) run.
     static void settle();
+    // Story windows opened from now on show no automatic tip, whose window would take the
+    // keyboard from a field a second after the story opens.
+    void switchOffAutomaticTips();
     // Answers the account number dialog with real keys: `typed` and Return, or Cancel when
     // nothing is to be typed; any other dialog is cancelled. Gives the dialog's result.
     static int answerAccountNumberDialog(QDialog& dialog, const QString& typed);

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -134,7 +135,8 @@ TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
         menus().mnuImportFinalDraft->trigger();
         settle();
         expectOneAlert(QStringLiteral("Import Final Draft Script"), QString::fromUtf8(row.message));
-        EXPECT_FALSE(app_->progressWindow()->isVisible());
+        // Refused before any import began: the progress window never showed.
+        EXPECT_TRUE(app_->progressWindow() == nullptr || !app_->progressWindow()->isVisible());
         EXPECT_EQ(controller().documentCount(), 0u);
         QFile older(kept);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
@@ -150,6 +152,8 @@ TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)
     EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(
         QStringLiteral("The file doesn't appear to be a Final Draft 8/9 script file.\n\n\"cut.fdx\" breaks off")));
     EXPECT_EQ(QDir(documents()).entryList({"*.vtrsf"}), QStringList{"Kept.vtrsf"});
+    // Each script was refused before the user was asked where its story would go.
+    EXPECT_TRUE(fakes_.filePanels->savePanels.empty());
 }
 
 TEST_F(InterchangeCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
@@ -264,6 +268,25 @@ TEST_F(InterchangeCommands, ExportWritesTheScriptAndOpensItOnlyWhenWritten)
     EXPECT_EQ(fakes_.alerts->shown[0].title, QStringLiteral("Export to Final Draft 8/9"));
     EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QStringLiteral("Unable to write the file.")));
     EXPECT_EQ(fakes_.workspace->openedFiles.size(), 1);
+}
+
+TEST_F(InterchangeCommands, AnExportTheDesktopCannotShowIsToldWithItsPath)
+{
+    MyDocument* document = openStory(QStringLiteral("Unviewed.vtrsf"));
+    ASSERT_NE(document, nullptr);
+    fakes_.workspace->hasViewer = false;
+    const QString path = QDir(documents()).filePath(QStringLiteral("unviewed.fdx"));
+    fakes_.filePanels->saveAnswers = {path};
+    menus().mnuExportFinalDraft->trigger();
+    settle();
+    // Asked once; the script is written all the same and the user learns where it is.
+    EXPECT_EQ(fakes_.workspace->openedFiles, QStringList{path});
+    EXPECT_TRUE(QFileInfo::exists(path));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+    EXPECT_EQ(fakes_.alerts->shown[0].message, QStringLiteral("Script Exported"));
+    EXPECT_EQ(fakes_.alerts->shown[1].title, QStringLiteral("Export to Final Draft 8"));
+    EXPECT_TRUE(fakes_.alerts->shown[1].message.endsWith(QDir::toNativeSeparators(path)))
+        << fakes_.alerts->shown[1].message.toStdString();
 }
 
 namespace {

@@ -7,11 +7,16 @@
 #include "model/StoryFile.h"
 #include "panes/ModalDialogs.h"
 #include "reports/PdfProbe.h"
+#include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 class ReportCommands : public AppFixture
 {
@@ -172,4 +177,44 @@ TEST_F(ReportCommands, SceneCardReportsOfABoardWithoutCardsSaySoAndPrintNothing)
                   QStringLiteral("There are no scene cards to include in this report."));
     }
     EXPECT_TRUE(fakes_.printPanels->shown.empty());
+}
+
+TEST_F(ReportCommands, ALongReportShowsItsProgressAndCancelStopsIt)
+{
+    // The Kessler sample with its board cards copied until it holds some three thousand.
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    sample.exec(QStringLiteral("CREATE TABLE Copied AS SELECT * FROM SceneCard WHERE OnBoard = 1"));
+    sample.exec(QStringLiteral("UPDATE Copied SET SceneCardID = NULL"));
+    for (int copy = 0; copy < 90; ++copy)
+        sample.exec(QStringLiteral("INSERT INTO SceneCard SELECT * FROM Copied"));
+    sample.exec(QStringLiteral("DROP TABLE Copied"));
+    ASSERT_GE(sample.scalar(QStringLiteral("SELECT COUNT(*) FROM SceneCard")).toInt(), 3000);
+    MyDocument* document = open(sample.path());
+    ASSERT_NE(document, nullptr);
+
+    // Cancel is pressed as soon as the progress window shows.
+    bool seen = false;
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&seen] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(widget);
+            if (!progress)
+                progress = widget->findChild<QProgressDialog*>(QStringLiteral("reportProgress"));
+            if (progress && progress->isVisible() && !seen) {
+                seen = true;
+                EXPECT_TRUE(progress->labelText().startsWith(QStringLiteral("Preparing the report")));
+                auto* cancel = progress->findChild<QPushButton*>();
+                ASSERT_NE(cancel, nullptr);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            }
+        }
+    });
+    watcher.start();
+    app_->actions().mnuRSCDetailed->trigger();
+    watcher.stop();
+    EXPECT_TRUE(seen);
+    // Stopped while it was laid out: no print panel, no alert.
+    EXPECT_TRUE(fakes_.printPanels->shown.empty());
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
 }

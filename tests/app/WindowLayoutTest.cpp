@@ -14,11 +14,15 @@
 #include "support/SqlProbe.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitterHandle>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 #include <array>
@@ -774,4 +778,32 @@ TEST_F(WindowLayout, TheLargeCardOpensWithEveryControlInsideTheBoardPaneAndGives
         document->window()->close();
         settle();
     }
+}
+
+TEST_F(WindowLayout, NoToolbarButtonTakesTheKeyboardFocus)
+{
+    MyDocument* document = open(story(QStringLiteral("Toolbar")));
+    ASSERT_NE(document, nullptr);
+    QToolBar* toolbar = document->window()->toolbar();
+    int buttons = 0;
+    for (QAction* action : toolbar->actions()) {
+        if (action->isSeparator())
+            continue;
+        QWidget* button = toolbar->widgetForAction(action);
+        ASSERT_NE(button, nullptr) << action->objectName().toStdString();
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << action->objectName().toStdString();
+        ++buttons;
+    }
+    EXPECT_EQ(buttons, 14);
+
+    // A click on one leaves the keyboard with the field being typed in.
+    QApplication::setActiveWindow(document->window());
+    QLineEdit* title = document->titleLoglineView()->tfTitle();
+    title->setFocus();
+    ASSERT_TRUE(title->hasFocus());
+    QTest::mouseClick(toolbar->widgetForAction(document->window()->tbFullTitleView()), Qt::LeftButton);
+    settle();
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_NE(qobject_cast<QToolButton*>(focused), focused);
 }

@@ -79,10 +79,13 @@ TEST(FinalDraftConversion, ScenesBecomeCardsWithTheirParagraphsNumberedAcrossThe
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(SortOrder || ':' || Heading || ':' || Description || ':' "
                                          "|| PageNumber, ' / ') FROM SceneCard")),
               QStringLiteral("1:INT. BARN - DAY:Arrival:2 / 2:EXT. FIELD - NIGHT::3"));
+    // The heading's place among the scene's paragraphs is kept after the leading action; the
+    // dual-dialogue block comes in as its two speakers.
     EXPECT_EQ(partsInFile(file),
-              QStringLiteral("1:1:Action|Before any heading. / 1:2:Character|MARA (V.O.) / "
-                             "1:3:Dialogue|Hello. / 1:4:Character|MARA / 2:5:Action|A general line. / "
-                             "2:6:Action|CLOSE ON the lamp. / 2:7:Transition|CUT TO:"));
+              QStringLiteral("1:1:Action|Before any heading. / 1:2:Scene Heading|INT. BARN - DAY / "
+                             "1:3:Character|MARA (V.O.) / 1:4:Dialogue|Hello. / 1:5:Character|MARA / "
+                             "2:6:Action|A general line. / 2:7:Action|CLOSE ON the lamp. / 2:8:DDL-Character|A / "
+                             "2:9:DDR-Character|B / 2:10:Transition|CUT TO:"));
     // One link per character and card, whatever the extension.
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT group_concat(c.SortOrder || ':' || ch.CharacterName) FROM "
                                          "SceneCardCharacter l JOIN SceneCard c ON c.SceneCardID = l.SceneCardID "
@@ -141,11 +144,13 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     // Two on one page step by half a page, three by a third (30 pages in sections 2 and 3).
     EXPECT_NEAR(cards[2]->percentageHorizontal(), 14.0f / 30.0f, 1e-6);
     EXPECT_NEAR(cards[3]->percentageHorizontal(), 14.0f / 30.0f + (1.0 / 30.0) * 50 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 33 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 33 * 0.01, 1e-6);
-
-    // A page that is not among the locked pages leaves the card on page 0.
-    EXPECT_EQ(cards[7]->pageNumber(), 0);
+    // The last scene names a page that is not locked: it takes its page from the script's
+    // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
+    // page apart.
+    EXPECT_EQ(cards[7]->pageNumber(), 70);
+    EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[7]->percentageHorizontal(), cards[6]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     for (const auto& card : cards) {
         EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
         EXPECT_TRUE(std::isfinite(card->percentageVertical()));
@@ -170,10 +175,29 @@ TEST(FinalDraftConversion, BoardWidthFollowsTheFullestSection)
 TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)
 {
     NewStory file;
+    // Pages that are not locked: both scenes take the first page of the script's layout.
     convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("x y")), FdxText::lockedPages(10)));
     for (const auto& card : file.story().sceneCards()) {
-        EXPECT_EQ(card->pageNumber(), 0);
+        EXPECT_EQ(card->pageNumber(), 1);
         EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
+    }
+}
+
+TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionStepApart)
+{
+    NewStory file;
+    // 110 pages: page 25 ends the first section.
+    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("25 25 25")), FdxText::lockedPages(110)));
+    const auto& cards = file.story().sceneCards();
+    ASSERT_EQ(cards.size(), 3u);
+    const std::int64_t beat = file.story().boardSections().boardBeatSectionForPageNumber(25);
+    EXPECT_FLOAT_EQ(cards[0]->percentageHorizontal(), BoardSections::beginningPercentageForBoardBeat(beat));
+    for (std::size_t index = 1; index < cards.size(); ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(cards[index]->currentBeatSection(), beat);
+        EXPECT_NEAR(cards[index]->percentageHorizontal(),
+                    cards[index - 1]->percentageHorizontal() + (1.0 / 25.0) * 33 * 0.01, 1e-6);
+        EXPECT_GT(cards[index]->positionLeft(), cards[index - 1]->positionLeft());
     }
 }
 

@@ -165,6 +165,8 @@ TEST(FinalDraftExport, ParagraphsFollowTheBoardOrderAndTheirElementTypes)
         "Content/Paragraph/Text: CARL (O.S.)",
         "Content/Paragraph[Type=Character]",
         "Content/Paragraph/Text: AL",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text",
         "Content/Paragraph[Type=Dialogue]",
         "Content/Paragraph/Text",
         "Content/Paragraph[Type=Parenthetical]",
@@ -175,6 +177,8 @@ TEST(FinalDraftExport, ParagraphsFollowTheBoardOrderAndTheirElementTypes)
         "Content/Paragraph/Text: CUT TO:",
         "Content/Paragraph[Type=Transition]",
         "Content/Paragraph/Text",
+        "Content/Paragraph[Type=New Act]",
+        "Content/Paragraph/Text: ignored",
         "Content/Paragraph[Type=Scene Heading]",
         "Content/Paragraph/SceneProperties[Page=6]",
         "Content/Paragraph/Text: INT. HALL - DAY",
@@ -273,4 +277,43 @@ TEST(FinalDraftExport, AnExportedScriptWithLockedPagesImportsBackTheSameParagrap
               QStringLiteral("INT. BARN - DAY|Arrival / EXT. FIELD - NIGHT|"));
     EXPECT_EQ(SqlProbe::scalar(back.connection.get(), QStringLiteral("SELECT ScreenplayTitle FROM Screenplay")),
               QStringLiteral("Round Trip"));
+}
+
+TEST(FinalDraftExport, SceneNumbersAndTheParagraphsBeforeAHeadingKeepTheirPlace)
+{
+    NewStory file;
+    Screenplaydb& story = file.story();
+    // An imported script's opening: two paragraphs, then the heading's own place among them.
+    addCard(story, QStringLiteral("INT. BARN - DAY"), 2, 0.1f,
+            {{"Action", "FADE IN:"}, {"New Act", "ACT ONE"}, {"Scene Heading", "INT. BARN - DAY"}, {"Action", ""},
+             {"Action", "Rain."}})
+        .setSceneNumber(QStringLiteral("12A"));
+    // A heading paragraph with another text marks nothing and is not written.
+    addCard(story, QStringLiteral("EXT. FIELD"), 3, 0.1f,
+            {{"Action", "Wind."}, {"Scene Heading", "EXT. SOMEWHERE ELSE"}, {"End of Act", "END OF ACT ONE"}});
+    QTemporaryDir folder;
+    const QByteArray xml = exported(file, folder);
+    const QStringList expected = {
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text: FADE IN:",
+        "Content/Paragraph[Type=New Act]",
+        "Content/Paragraph/Text: ACT ONE",
+        "Content/Paragraph[Type=Scene Heading,Number=12A]",
+        "Content/Paragraph/SceneProperties[Page=6]",
+        "Content/Paragraph/Text: INT. BARN - DAY",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text: Rain.",
+        "Content/Paragraph[Type=Scene Heading]",
+        "Content/Paragraph/SceneProperties[Page=9]",
+        "Content/Paragraph/Text: EXT. FIELD",
+        "Content/Paragraph[Type=Action]",
+        "Content/Paragraph/Text: Wind.",
+        "Content/Paragraph[Type=End of Act]",
+        "Content/Paragraph/Text: END OF ACT ONE",
+    };
+    EXPECT_EQ(outline(xml, QStringLiteral("FinalDraft")).filter(QRegularExpression(QStringLiteral("^Content/"))),
+              expected)
+        << xml.toStdString();
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -122,6 +123,35 @@ TEST(FinalDraftReader, DualDialogueBecomesOneRecordWithBothSpeakers)
     EXPECT_EQ(dual.rightDialogue, QStringLiteral("Where to?"));
     EXPECT_TRUE(dual.leftParenthetical.isEmpty());
     EXPECT_EQ(paragraphs[2].text, QStringLiteral("After."));
+    // And paragraph by paragraph, in the second speaker's column from the second cue on.
+    QStringList lines;
+    for (const XMLDualDialogueLine& line : dual.dualDialogueLines)
+        lines << (line.right ? QStringLiteral("R ") : QStringLiteral("L ")) + line.paragraphType + QLatin1Char('|') +
+                     line.text;
+    EXPECT_EQ(lines, QStringList({"L Character|MARA", "L Dialogue|Run.", "L Parenthetical|(whispering)",
+                                  "R Character|OLLIE", "R Dialogue|Where", "R Dialogue| to?"}));
+    EXPECT_TRUE(paragraphs[0].dualDialogueLines.empty());
+}
+
+TEST(FinalDraftReader, TitlePageHeaderAndFooterAreNotTheScript)
+{
+    const QByteArray data = FdxText::script(
+        paragraph(QStringLiteral("Action"), QStringLiteral("Script.")),
+        QStringLiteral("<TitlePage><Content><Paragraph Type=\"Action\"><Text>THE TITLE</Text></Paragraph>"
+                       "<Paragraph Alignment=\"Center\"><Text>by Someone</Text></Paragraph></Content></TitlePage>"
+                       "<HeaderAndFooter><Header><Paragraph Type=\"Action\"><Text>Head</Text>"
+                       "<DynamicLabel Type=\"Page #\"/></Paragraph></Header>"
+                       "<Footer><Paragraph Type=\"Action\"><Text>Foot</Text></Paragraph></Footer></HeaderAndFooter>") +
+            FdxText::lockedPages(4) +
+            QStringLiteral("<SmartType><Characters><Character>Mara</Character></Characters></SmartType>"));
+    XMLParsedScript script;
+    ASSERT_TRUE(script.parseScriptData(data));
+    ASSERT_TRUE(script.paragraphs());
+    ASSERT_EQ(script.paragraphs()->size(), 1u);
+    EXPECT_EQ(script.paragraphs()->front().text, QStringLiteral("Script."));
+    ASSERT_TRUE(script.pageOffsets());
+    EXPECT_EQ(script.pageOffsets()->size(), 4u);
+    EXPECT_EQ(script.characters(), std::optional<std::vector<QString>>(std::vector<QString>{"Mara"}));
 }
 
 TEST(FinalDraftReader, ScriptNotesAndOmittedScenesAreSkipped)

@@ -476,6 +476,22 @@ QString memoryOf(Screenplaydb& story)
                  .arg(story.boardListFilterCharacterID())
                  .arg(story.boardListFilterLocationID())
                  .arg(story.isDirty() ? QStringLiteral("dirty") : QStringLiteral("clean"));
+    part.clear();
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards)
+            part << QStringLiteral("%1#%2").arg(card->sceneCardID()).arg(card->colorLegendID(2));
+    for (auto& setup : story.sceneSetups())
+        part << QStringLiteral("s%1>%2").arg(setup->sceneSetupID()).arg(setup->sceneCardID());
+    for (auto& payoff : story.scenePayoffs())
+        part << QStringLiteral("p%1>%2").arg(payoff->scenePayoffID()).arg(payoff->sceneCardID());
+    // The lists' own order is not what a delete changes.
+    part.sort();
+    lines << part.join(QLatin1Char(' '));
+    lines << QStringLiteral("colours %1 large card %2 %3 list %4")
+                 .arg(story.colorCodes().size())
+                 .arg(story.bigSceneSceneCardID())
+                 .arg(story.bigSceneView())
+                 .arg(story.listViewCards().size());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -492,7 +508,12 @@ QString fileOf(const NewStory& file)
         "(SELECT group_concat(SceneCardID || '>' || CharacterID) FROM SceneCardCharacter) || '|' || "
         "(SELECT group_concat(SceneCardID || '@' || SceneLocationID) FROM SceneCard) || '|' || "
         "(SELECT count(*) FROM AttachedObject) || '|' || "
-        "(SELECT BoardListFilterCharacterID || ' ' || BoardListFilterLocationID FROM Screenplay)");
+        "(SELECT BoardListFilterCharacterID || ' ' || BoardListFilterLocationID FROM Screenplay) || '|' || "
+        "(SELECT group_concat(SceneCardID || '#' || ColorLegend2ID) FROM SceneCard) || '|' || "
+        "(SELECT group_concat(SceneSetupID || '>' || SceneCardID) FROM SceneSetup) || '|' || "
+        "(SELECT group_concat(ScenePayoffID || '>' || SceneCardID) FROM ScenePayoff) || '|' || "
+        "(SELECT count(*) FROM ColorCode) || '|' || (SELECT count(*) FROM ScriptPart) || '|' || "
+        "(SELECT BigSceneSceneCardID || ' ' || BigSceneView FROM Screenplay)");
 }
 
 } // namespace
@@ -515,6 +536,12 @@ TEST(ScreenplaydbDelete, AWriteThatFailsLeavesMemoryAsTheFileStillHasIt)
          [](Screenplaydb& s) { return s.deleteLocation(s.locationForLocationID(2)); }},
         {"attachment passing the picture on", "BEFORE DELETE ON AttachedObject",
          [](Screenplaydb& s) { return s.deleteAttachedObject(s.attachmentForID(1)); }},
+        {"scene card with links, set-ups, pay-offs, script and the large card", "BEFORE UPDATE ON Screenplay",
+         [](Screenplaydb& s) { return s.deleteSceneCard(s.sceneCardForSceneCardID(10)); }},
+        {"scene card whose pay-off is refused", "BEFORE UPDATE ON ScenePayoff",
+         [](Screenplaydb& s) { return s.deleteSceneCard(s.sceneCardForSceneCardID(11)); }},
+        {"colour code on two cards", "BEFORE DELETE ON ColorCode",
+         [](Screenplaydb& s) { return s.deleteColorCode(s.colorForColorCodeID(3)); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -523,6 +550,8 @@ TEST(ScreenplaydbDelete, AWriteThatFailsLeavesMemoryAsTheFileStillHasIt)
         Screenplaydb& story = file.story();
         story.setBoardListFilterCharacterID(2);
         story.setBoardListFilterLocationID(2);
+        story.setBigSceneSceneCardID(10);
+        story.setBigSceneView(1);
         story.save();
         const QString memoryBefore = memoryOf(story);
         const QString fileBefore = fileOf(file);

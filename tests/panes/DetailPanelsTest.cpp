@@ -1,5 +1,6 @@
 #include "ItemsFixture.h"
 
+#include "app/AppActions.h"
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
 #include "board/RecordPasteboardType.h"
@@ -422,4 +423,105 @@ TEST_F(DetailPanels, AnAttachmentOpensFromACheckedCopyInThePrivateFolder)
     clickCell(panel.tvAttachments(), 0, 0);
     ASSERT_EQ(fakes_.workspace->openedFiles.size(), 1);
     EXPECT_EQ(QFileInfo(fakes_.workspace->openedFiles.front()).fileName(), QStringLiteral("sign 2.png"));
+}
+
+TEST_F(DetailPanels, AddALocationPutsTheCaretInTheNewLocationsName)
+{
+    switchOffAutomaticTips();
+    struct Case {
+        const char* name;
+        std::int64_t section;
+        bool fromTheMenu;
+        const char* typed;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"the pane's add button among the locations", 2, false, "harbour office", "HARBOUR OFFICE"},
+        {"the menu while the characters show", 1, true, "old mill", "OLD MILL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(itemsStory(QStringLiteral("Add%1").arg(c.section), c.section, {QStringLiteral("ADA")},
+                        {QStringLiteral("DOCKS")}));
+        if (c.fromTheMenu)
+            document_->addDeleteItem(app_->actions().mnuAddLocation);
+        else
+            document_->window()->tbAddItem()->trigger();
+        settle();
+        ASSERT_NE(document_->locationDetailView(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget(), document_->locationDetailView()->tfLocation());
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(c.typed));
+        pressKey(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(stored(QStringLiteral("SELECT Location FROM SceneLocation ORDER BY SceneLocationID DESC LIMIT 1")),
+                  QString::fromLatin1(c.stored));
+        document_->window()->close();
+        settle();
+    }
+}
+
+TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
+{
+    switchOffAutomaticTips();
+    // Names stored in small letters (by an import, say) stay so until the writer edits them.
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ada"), QStringLiteral("Bruno"), QStringLiteral("cleo")});
+    ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
+    const QString before = stored(QStringLiteral("SELECT group_concat(CharacterName, '|') FROM Character"));
+    const QString changes = stored(QStringLiteral("SELECT total_changes()"));
+    for (int step = 0; step < 2; ++step) {
+        panel.tfName()->setFocus();
+        QTest::mouseClick(panel.nextButton(), Qt::LeftButton);
+        settle();
+    }
+    panel.tfName()->setFocus();
+    QTest::mouseClick(panel.previousButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(stored(QStringLiteral("SELECT group_concat(CharacterName, '|') FROM Character")), before);
+    EXPECT_EQ(stored(QStringLiteral("SELECT total_changes()")), changes) << "nothing was written";
+
+    // A name typed into is written as typed while the writer pauses, in capitals once left.
+    panel.tfName()->setFocus();
+    panel.tfName()->selectAll();
+    QTest::keyClicks(panel.tfName(), QStringLiteral("bruno b"));
+    QTest::qWait(1300);
+    EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("bruno b"));
+    pressKey(panel.tfName(), Qt::Key_Tab);
+    EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("BRUNO B"));
+}
+
+TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
+{
+    switchOffAutomaticTips();
+    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
+    struct Field {
+        QWidget* widget;
+        const char* column;
+    };
+    const Field fields[] = {{panel.tfAge(), "Age"},           {panel.txtDescription(), "Description"},
+                            {panel.txtWants(), "Wants"},      {panel.txtNeeds(), "Needs"},
+                            {panel.txtNotes(), "Notes"}};
+    for (const Field& field : fields) {
+        SCOPED_TRACE(field.column);
+        const QString column = QString::fromLatin1(field.column);
+        const QString typed = QStringLiteral("typed into %1").arg(column);
+        field.widget->setFocus();
+        if (auto* line = qobject_cast<QLineEdit*>(field.widget))
+            line->selectAll();
+        else
+            static_cast<QPlainTextEdit*>(field.widget)->selectAll();
+        QTest::keyClicks(field.widget, typed);
+        EXPECT_NE(character(column), typed) << "not before the pause";
+        QTest::qWait(1300);
+        EXPECT_TRUE(field.widget->hasFocus());
+        EXPECT_EQ(character(column), typed);
+    }
+    // A cell of the six things, through the table's own editor.
+    QTableView* table = panel.tvSixThings();
+    clickCell(table, 1, 0);
+    QTest::keyClick(table, 'F');
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("ears heights"));
+    QTest::qWait(1300);
+    EXPECT_EQ(character(QStringLiteral("NeedsFixing1")), QStringLiteral("Fears heights"));
+    EXPECT_EQ(QApplication::focusWidget(), editor);
 }

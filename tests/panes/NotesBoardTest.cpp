@@ -1,5 +1,6 @@
 #include "NotesBoardFixture.h"
 
+#include "app/AppActions.h"
 #include "app/MyDocument.h"
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
@@ -496,4 +497,78 @@ TEST_F(NotesBoard, DroppingOneOfTwoCharacterLinksDeletesItAndMakesTheOtherPrimar
     EXPECT_EQ(explosion->geometry(), QRect(75, 75, 50, 50));
     QTest::qWait(400);
     EXPECT_EQ(notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion")), nullptr);
+}
+
+TEST_F(NotesBoard, AClickOnADefaultTitleSelectsItWholeAndTypingReplacesIt)
+{
+    switchOffAutomaticTips();
+    GeneralNotesView& notes = openBoard();
+    document_->window()->show();
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+    QLineEdit* title = note->tfTitle();
+    ASSERT_EQ(title->text(), "New Note Card");
+    // Wherever the click lands in it, mid-word included, and with a wobble of the mouse.
+    for (const int x : {6, title->width() / 3, title->width() - 4}) {
+        SCOPED_TRACE(x);
+        note->txtDescription()->setFocus();
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(x, title->height() / 2));
+        QTest::mouseMove(title, QPoint(x + 3, title->height() / 2));
+        QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(x + 3, title->height() / 2));
+        EXPECT_TRUE(title->hasFocus());
+        EXPECT_EQ(title->selectedText(), "New Note Card");
+    }
+    QTest::keyClicks(title, QStringLiteral("Theme"));
+    QTest::keyClick(title, Qt::Key_Return);
+    EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "Theme");
+    // A title of the writer's own takes the caret where it is clicked.
+    note->txtDescription()->setFocus();
+    QTest::mouseClick(title, Qt::LeftButton, {}, QPoint(title->width() - 4, title->height() / 2));
+    EXPECT_TRUE(title->selectedText().isEmpty());
+}
+
+TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
+{
+    switchOffAutomaticTips();
+    GeneralNotesView& notes = openBoard();
+    document_->window()->show();
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
+    const std::int64_t key = note->stickyNote()->stickyNoteID();
+    note->tfTitle()->setFocus();
+    note->tfTitle()->selectAll();
+    QTest::keyClicks(note->tfTitle(), QStringLiteral("Midpoint"));
+    EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "New Note Card") << "not before the pause";
+    QTest::qWait(1300);
+    EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "Midpoint");
+    QTest::mouseClick(note->txtDescription()->viewport(), Qt::LeftButton);
+    QTest::keyClicks(note->txtDescription(), QStringLiteral("False victory."));
+    QTest::qWait(1300);
+    EXPECT_TRUE(note->txtDescription()->hasFocus());
+    EXPECT_EQ(noteColumns(key, QStringLiteral("TextNote")), "False victory.");
+    EXPECT_EQ(rtfPlainText(noteColumns(key, QStringLiteral("Note")).toUtf8()), "False victory.");
+}
+
+TEST_F(NotesBoard, UndoAndRedoAreOfferedOnlyWhileTheFieldWithTheFocusHasSomethingToUndo)
+{
+    switchOffAutomaticTips();
+    GeneralNotesView& notes = openBoard();
+    document_->window()->show();
+    QApplication::setActiveWindow(document_->window());
+    AppActions& menus = app_->actions();
+    StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
+    note->txtDescription()->setFocus();
+    settle();
+    EXPECT_FALSE(menus.mnuUndo->isEnabled());
+    EXPECT_FALSE(menus.mnuRedo->isEnabled());
+    QTest::keyClicks(note->txtDescription(), QStringLiteral("Gone soon"));
+    EXPECT_TRUE(menus.mnuUndo->isEnabled());
+    menus.mnuUndo->trigger();
+    EXPECT_TRUE(menus.mnuRedo->isEnabled());
+    // Once the note is deleted nothing is left to undo.
+    fakes_.alerts->answers = {AlertDefaultReturn};
+    note->cmdDelete()->click();
+    settle();
+    ASSERT_TRUE(notes.stickyNoteViews().empty());
+    EXPECT_FALSE(menus.mnuUndo->isEnabled());
+    EXPECT_FALSE(menus.mnuRedo->isEnabled());
 }

@@ -82,7 +82,8 @@ bool inChild(const char* role)
 void runChild(const QString& program, QStringList arguments, const QProcessEnvironment& environment)
 {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    arguments << QCoreApplication::applicationFilePath() << QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name());
+    arguments << QCoreApplication::applicationFilePath()
+              << QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name());
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
@@ -108,7 +109,8 @@ public:
     {
         daemon_.setProcessChannelMode(QProcess::MergedChannels);
         daemon_.start(QStringLiteral("gnome-keyring-daemon"),
-                      {QStringLiteral("--foreground"), QStringLiteral("--unlock"), QStringLiteral("--components=secrets")});
+                      {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
+                       QStringLiteral("--components=secrets")});
         if (!daemon_.waitForStarted(10000))
             return;
         daemon_.write("test keyring password");
@@ -121,7 +123,8 @@ public:
             ask.start(QStringLiteral("dbus-send"),
                       {QStringLiteral("--session"), QStringLiteral("--print-reply"),
                        QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                       QStringLiteral("org.freedesktop.DBus.NameHasOwner"), QStringLiteral("string:org.freedesktop.secrets")});
+                       QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                       QStringLiteral("string:org.freedesktop.secrets")});
             ask.waitForFinished(5000);
             if (ask.readAllStandardOutput().contains("boolean true")) {
                 ready_ = true;
@@ -140,7 +143,10 @@ public:
     }
     bool ready() const { return ready_; }
     // What the daemon said, for a failure message.
-    QString said() { return QString::fromLocal8Bit(daemon_.readAll()) + QStringLiteral(" state %1").arg(daemon_.state()); }
+    QString said()
+    {
+        return QString::fromLocal8Bit(daemon_.readAll()) + QStringLiteral(" state %1").arg(daemon_.state());
+    }
 
 private:
     QProcess daemon_;
@@ -200,7 +206,8 @@ TEST(SecretServiceStorage, KeepsCredentialsInTheKeyringBetweenRuns)
     // The bus's address is handed on under a name of the test's own.
     runChild(QStringLiteral("dbus-run-session"),
              {QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-              QStringLiteral("export %1=\"$DBUS_SESSION_BUS_ADDRESS\"; exec \"$0\" \"$@\"").arg(QString::fromLatin1(kBusVariable))},
+              QStringLiteral("export %1=\"$DBUS_SESSION_BUS_ADDRESS\"; exec \"$0\" \"$@\"")
+                  .arg(QString::fromLatin1(kBusVariable))},
              environment);
 }
 
@@ -212,7 +219,8 @@ TEST(SecretServiceStorage, WithoutASecretServiceCredentialsStayInMemoryAndTheLog
         auto second = CredentialStorage::forThisDesktop();
         EXPECT_TRUE(dynamic_cast<MemoryCredentialStorage*>(first.get()));
         EXPECT_TRUE(dynamic_cast<MemoryCredentialStorage*>(second.get()));
-        EXPECT_EQ(log.messages().filter(QStringLiteral("kept in memory")).size(), 1) << log.messages().join('\n').toStdString();
+        EXPECT_EQ(log.messages().filter(QStringLiteral("kept in memory")).size(), 1)
+            << log.messages().join('\n').toStdString();
         checkStoreKeepsSpacesApart(*first);
         return;
     }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "PdfProbe.h"
+#include "model/SceneCarddb.h"
+#include "model/ScriptElementdb.h"
+#include "model/ScriptPartdb.h"
 #include "platform/FakePlatform.h"
 #include "reports/ReportPainter.h"
 #include "reports/StoryReport.h"
@@ -23,6 +26,33 @@ protected:
     }
 
     Screenplaydb& story() { return story_.story(); }
+
+    // A card stored in the story, on the board (1) or in the Litter Box (2).
+    SceneCarddb& addCard(const QString& heading, std::int64_t onBoard = 1, std::int64_t beat = 1)
+    {
+        auto card = std::make_unique<SceneCarddb>();
+        card->setHeading(heading);
+        card->setOnBoard(onBoard);
+        card->setCurrentBeatSection(beat);
+        card->setPercentageHorizontal(float(story().sceneCards().size()) / 100);
+        card->insertIntoDatabase(&story());
+        auto& list = onBoard == 1 ? story().sceneCards() : story().litterBox();
+        list.push_back(std::move(card));
+        return *list.back();
+    }
+
+    // A script paragraph of the element named `element` at the end of the card's script.
+    void addPart(SceneCarddb& card, const char* element, const QString& text)
+    {
+        const ScriptElementdb* format = story().elementForElementType(QString::fromLatin1(element));
+        ASSERT_NE(format, nullptr) << element;
+        auto part = std::make_unique<ScriptPartdb>();
+        part->setSceneCardID(card.sceneCardID());
+        part->setSortOrder(std::int64_t(card.scriptParts().size()) + 1);
+        part->setElementTypeID(format->scriptElementID());
+        part->setScriptText(text);
+        card.scriptParts().push_back(std::move(part));
+    }
 
     // Writes the finished report as `name` and reads it back.
     PdfProbe print(const PrintedReport& report, const QString& name = QStringLiteral("report.pdf"))

@@ -151,7 +151,7 @@ TEST(TextMeasuring, HeightsFollowTheAlignmentsRules)
     EXPECT_FLOAT_EQ(Toolkit().heightForString(longText, font, 40), wrapped);
 }
 
-TEST(TextMeasuring, SplitsEndAtABreakAndLeaveTheParenthesisAndLineFeedsOut)
+TEST(TextMeasuring, SplitsEndWhereALaidOutLineEnds)
 {
     const QFont font = ReportText::systemFont(10);
     const float line = lineHeight(font);
@@ -172,8 +172,12 @@ TEST(TextMeasuring, SplitsEndAtABreakAndLeaveTheParenthesisAndLineFeedsOut)
          line * 1.5f, QStringLiteral("Lorem ipsum dolor ")},
         {"a line feed ends the piece", QStringLiteral("one\ntwo three four"), 300, line * 1.5f,
          QStringLiteral("one")},
-        {"punctuation stays with the piece", QStringLiteral("Stop.Go on and on and on"),
-         float(metrics.horizontalAdvance(QStringLiteral("Stop.Go"))) - 1, line * 1.2f, QStringLiteral("Stop.")},
+        {"a full stop inside a word is no break", QStringLiteral("at 3:12 a.m. sharp"),
+         float(metrics.horizontalAdvance(QStringLiteral("at 3:12 a.m."))) - 1, line * 1.2f,
+         QStringLiteral("at 3:12 ")},
+        {"a hyphen ends the piece", QStringLiteral("snow-covered ridge"),
+         float(metrics.horizontalAdvance(QStringLiteral("snow-cov"))), line * 1.2f, QStringLiteral("snow-")},
+        {"an empty first paragraph is the whole piece", QStringLiteral("\nqqqq"), 300, line * 1.2f, QString()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -196,13 +200,18 @@ TEST(TextMeasuring, OneLongWordIsCutAtItsLongestFittingPrefix)
         EXPECT_LE(toolkit.heightForText(word.left(length), 50, font, 0), line * 1.5f);
         EXPECT_GT(toolkit.heightForText(word.left(length + 1), 50, font, 0), line * 1.5f);
     }
-    // Even a room lower than one line gives at least one character.
-    EXPECT_EQ(toolkit.splitText(QStringLiteral("Unbreakable"), 1, 50, font, 0), 1);
-    // A text that starts with what a break drops gives nothing: the caller drops it.
-    EXPECT_EQ(toolkit.splitText(QStringLiteral("(Unbreakable"), 1, 50, font, 0), 0);
+    // Even a room lower than one line gives the first line, the opening parenthesis with it.
+    for (const QString& word : {QStringLiteral("Unbreakable"), QStringLiteral("(Unbreakable")}) {
+        SCOPED_TRACE(word.toStdString());
+        const std::int64_t length = toolkit.splitText(word, 1, 50, font, 0);
+        ASSERT_GE(length, 1);
+        EXPECT_FLOAT_EQ(toolkit.heightForText(word.left(length), 50, font, 0), line);
+        EXPECT_GT(toolkit.heightForText(word.left(length + 1), 50, font, 0), line);
+        EXPECT_EQ(word.left(length).front(), word.front());
+    }
 }
 
-TEST(TextMeasuring, TheRestAfterABreakLosesItsOpeningParenthesesThenItsLineFeeds)
+TEST(TextMeasuring, TheRestAfterABreakKeepsEveryCharacterButTheLineFeedsAtTheBreak)
 {
     struct Row {
         QString text;
@@ -211,13 +220,15 @@ TEST(TextMeasuring, TheRestAfterABreakLosesItsOpeningParenthesesThenItsLineFeeds
         QString rest;
     };
     const Row rows[] = {
-        {QStringLiteral("abc(def"), 3, true, QStringLiteral("def")},
-        {QStringLiteral("abc((def"), 3, true, QStringLiteral("def")},
+        {QStringLiteral("abc(def"), 3, true, QStringLiteral("(def")},
+        {QStringLiteral("abc((def"), 3, true, QStringLiteral("((def")},
         {QStringLiteral("abc\n\ndef"), 3, true, QStringLiteral("def")},
-        {QStringLiteral("abc(\ndef"), 3, true, QStringLiteral("def")},
+        {QStringLiteral("abc(\ndef"), 3, true, QStringLiteral("(\ndef")},
         {QStringLiteral("abc\n(def"), 3, true, QStringLiteral("(def")},
-        {QStringLiteral("abc(("), 3, true, QString()},
-        {QStringLiteral("abc(\n\ndef"), 3, false, QStringLiteral("\n\ndef")},
+        {QStringLiteral("abc(("), 3, true, QStringLiteral("((")},
+        {QStringLiteral("abc(\n\ndef"), 3, false, QStringLiteral("(\n\ndef")},
+        {QStringLiteral("abc\n\ndef"), 3, false, QStringLiteral("\ndef")},
+        {QStringLiteral("\nqqq"), 0, false, QStringLiteral("qqq")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text.toStdString());
@@ -328,7 +339,7 @@ TEST(TextBlocks, ALongTextContinuesBelowEachPagesHeaderAndNeverReachesAFooter)
     EXPECT_EQ(joined.remove(QLatin1Char(' ')), QString(text).remove(QLatin1Char(' ')));
 }
 
-TEST(TextBlocks, AContinuationDropsTheParenthesisAtTheBreak)
+TEST(TextBlocks, AContinuationKeepsTheParenthesisAtTheBreak)
 {
     const QFont font = ReportText::systemFont(10);
     const float line = lineHeight(font);
@@ -339,7 +350,8 @@ TEST(TextBlocks, AContinuationDropsTheParenthesisAtTheBreak)
                                 752 - line * 1.5f, false);
     EXPECT_EQ(block.firstPartOfText(), QStringLiteral("Lorem ipsum dolor "));
     ASSERT_EQ(block.children().size(), 1u);
-    EXPECT_EQ(static_cast<const SubBlockOfTextView&>(*block.children().front()).text(), QStringLiteral("aside) more"));
+    EXPECT_EQ(static_cast<const SubBlockOfTextView&>(*block.children().front()).text(),
+              QStringLiteral("(aside) more"));
 }
 
 // --- Beat blocks -------------------------------------------------------------------------------
@@ -372,7 +384,7 @@ TEST(BeatBlocks, ABeatIsLabelledAndAtLeast42High)
     EXPECT_FALSE(story.story().boardSections().beatLabelForBeat(1).isEmpty());
 }
 
-TEST(BeatBlocks, ABeatNearTheFooterLeavesItsLabelAndContinuesOnTheNextPage)
+TEST(BeatBlocks, ABeatNearTheFooterTakesItsLabelToTheNextPage)
 {
     NewStory story;
     const ReportInfo info = bandedInfo();
@@ -380,16 +392,14 @@ TEST(BeatBlocks, ABeatNearTheFooterLeavesItsLabelAndContinuesOnTheNextPage)
     Beatdb beat;
     beat.setBeatNumber(3);
     beat.setDescription(QStringLiteral("Line one\n(line two)"));
-    // 30 points of room: the label fits, the description does not (30 - 26 <= 42).
+    // 30 points of room: the label fits, the first two lines of the description do not, so the
+    // whole beat starts on the next page's body top.
     const float y = 752 - 30;
     const BeatReportView block(story.story(), kLetter, info, beat, y);
-    EXPECT_TRUE(block.firstPartOfBeat().isEmpty());
-    ASSERT_EQ(block.children().size(), 1u);
-    const auto& piece = static_cast<const SubBlockOfTextView&>(*block.children().front());
-    EXPECT_EQ(piece.text(), beat.description());
-    EXPECT_FLOAT_EQ(float(y + piece.frame().y()), 886);
-    EXPECT_FLOAT_EQ(float(piece.frame().x()), 45);
-    EXPECT_FLOAT_EQ(block.beatHeight(), 30 + 134 + measured(beat.description(), 552, font) + 10);
+    EXPECT_FLOAT_EQ(float(block.frame().y()), 886);
+    EXPECT_EQ(block.firstPartOfBeat(), beat.description());
+    EXPECT_TRUE(block.children().empty());
+    EXPECT_FLOAT_EQ(block.beatHeight(), std::max(measured(beat.description(), 552, font) + 26, 42.0f));
 
     // With an empty description the block ends at the body's bottom and has no continuation.
     beat.setDescription(QString());
@@ -398,7 +408,7 @@ TEST(BeatBlocks, ABeatNearTheFooterLeavesItsLabelAndContinuesOnTheNextPage)
     EXPECT_TRUE(empty.children().empty());
 }
 
-TEST(BeatBlocks, AContinuedBeatKeepsItsLineFeedsButNotItsParenthesis)
+TEST(BeatBlocks, AContinuedBeatKeepsItsParenthesisAndLineFeedsButTheOneAtTheBreak)
 {
     NewStory story;
     const QFont font = ReportText::systemFont(10);
@@ -414,8 +424,8 @@ TEST(BeatBlocks, AContinuedBeatKeepsItsLineFeedsButNotItsParenthesis)
     };
     const Row rows[] = {
         {QStringLiteral("a\nb\nc\nLorem ipsum dolor (aside) more"), QStringLiteral("a\nb\nc\nLorem ipsum dolor "),
-         QStringLiteral("aside) more")},
-        {QStringLiteral("L1\nL2\nL3\nL4\n\nL6"), QStringLiteral("L1\nL2\nL3\nL4"), QStringLiteral("\n\nL6")},
+         QStringLiteral("(aside) more")},
+        {QStringLiteral("L1\nL2\nL3\nL4\n\nL6"), QStringLiteral("L1\nL2\nL3\nL4"), QStringLiteral("\nL6")},
     };
     Beatdb beat;
     beat.setBeatNumber(2);
@@ -482,12 +492,18 @@ TEST(ReportHeader, ElementsSitOnTheirPage)
     view.setPageCount(3);
     EXPECT_EQ(view.pageNumberText(1), QStringLiteral("Page 2 of 3"));
     EXPECT_EQ(view.rectForPage(2), QRectF(0, 792, 612, 792));
-    EXPECT_EQ(view.rectForScreenPlayTitle(1), QRectF(30, 822, 552, 20));
-    EXPECT_EQ(view.rectForReportTitle(1), QRectF(30, 842, 552, 20));
-    EXPECT_EQ(view.rectForGenre(1), QRectF(30, 862, 552, 18));
+    // The story's title starts after the logo and keeps centred; the report title and genre keep
+    // clear of the date column.
+    EXPECT_EQ(view.rectForScreenPlayTitle(1), QRectF(30 + 70, 822, 552 - 140, 20));
+    EXPECT_EQ(view.rectForReportTitle(1), QRectF(30 + 110, 842, 552 - 220, 20));
+    EXPECT_EQ(view.rectForGenre(1), QRectF(30 + 110, 862, 552 - 220, 18));
+    EXPECT_GE(view.rectForScreenPlayTitle(0).left(), view.rectForLogo(0).right());
     EXPECT_EQ(view.rectForReportPageNumber(1), QRectF(30, 1584 - 20 - 18, 552, 18));
-    EXPECT_EQ(view.rectForDateLabel(0), QRectF(612 - 30 - 110, 55, 40, 20));
-    EXPECT_EQ(view.rectForReportDate(0), QRectF(612 - 30 - 80, 55, 80, 20));
+    // The date follows its label, "Date: " measured in its bold face, up to the right margin.
+    const double label = BaseReportView::dateLabelWidth();
+    EXPECT_GT(label, QFontMetricsF(ReportText::boldSystemFont(10)).horizontalAdvance(QStringLiteral("Date:")));
+    EXPECT_EQ(view.rectForDateLabel(0), QRectF(612 - 30 - 110, 55, label, 20));
+    EXPECT_EQ(view.rectForReportDate(0), QRectF(612 - 30 - 110 + label, 55, 110 - label, 20));
     EXPECT_EQ(view.rectForLogo(0), QRectF(30, 20, 64, 64));
     EXPECT_EQ(view.frame().height(), 3 * 792);
 }
@@ -524,5 +540,60 @@ TEST(Swatches, TheFillCoversTheInsetRectangleInsideItsOutline)
         EXPECT_EQ(image.pixelColor(7, 50), QColor(Qt::black)); // the outline's outer half
         EXPECT_EQ(image.pixelColor(2, 50), QColor(Qt::white)); // outside the inset rectangle
         EXPECT_EQ(image.pixelColor(50, 97), QColor(Qt::white));
+    }
+}
+
+namespace {
+
+// An element that notes each time it is drawn.
+class DrawLog : public ReportElement
+{
+public:
+    DrawLog(const QRectF& frame, int id, std::vector<int>& log) : ReportElement(frame), id_(id), log_(log) {}
+
+protected:
+    void draw(QPainter&, const QRectF&) const override { log_.push_back(id_); }
+
+private:
+    int id_;
+    std::vector<int>& log_;
+};
+
+} // namespace
+
+// Painting a page of a long report looks only at that page's elements, yet draws exactly those
+// meeting the page, in the order they were placed: across page edges, under everything, and of
+// no height on an edge.
+TEST(ReportPages, EachPageDrawsTheElementsMeetingItInTheirOrder)
+{
+    std::vector<int> log;
+    PagedReportView view(QSizeF(100, 100));
+    view.setPageCount(10);
+    std::vector<QRectF> frames;
+    for (int id = 0; id < 200; ++id)
+        frames.push_back(QRectF(0, id * 5.0, 50, 10));
+    frames[50] = QRectF(0, 0, 100, 1000);
+    frames[120] = QRectF(0, 300, 100, 0);
+    frames[121] = QRectF(0, 950, 100, 60);
+    for (int id = 0; id < 200; ++id)
+        view.add(std::make_unique<DrawLog>(frames[static_cast<std::size_t>(id)], id, log));
+    view.addBelow(std::make_unique<DrawLog>(QRectF(0, 250, 100, 100), 999, log));
+    QImage sheet(100, 100, QImage::Format_ARGB32_Premultiplied);
+    for (std::int64_t page = 1; page <= 11; ++page) {
+        SCOPED_TRACE(page);
+        const QRectF band = view.rectForPage(page);
+        std::vector<int> expected;
+        if (band.top() <= 350 && band.bottom() >= 250)
+            expected.push_back(999);
+        for (int id = 0; id < 200; ++id) {
+            const QRectF& frame = frames[static_cast<std::size_t>(id)];
+            if (!(frame.bottom() < band.top() || frame.top() > band.bottom()))
+                expected.push_back(id);
+        }
+        log.clear();
+        QPainter painter(&sheet);
+        view.paint(painter, band);
+        painter.end();
+        EXPECT_EQ(log, expected);
     }
 }

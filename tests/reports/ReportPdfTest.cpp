@@ -68,10 +68,15 @@ TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
     EXPECT_NEAR(title->box.center().x(), 306, 1);
     EXPECT_GT(title->box.top(), 49);
     EXPECT_LT(title->box.bottom(), 72);
-    // The label and the date stand side by side, from 110 points left of the right margin.
-    const PdfProbe::Word* date = pdf.find(QStringLiteral("Date:01/01/2020"));
+    // The label and the date stand side by side, from 110 points left of the right margin, a
+    // space apart: two words.
+    const PdfProbe::Word* label = pdf.find(QStringLiteral("Date:"));
+    const PdfProbe::Word* date = pdf.find(QStringLiteral("01/01/2020"));
+    ASSERT_NE(label, nullptr);
     ASSERT_NE(date, nullptr);
-    EXPECT_NEAR(date->box.left(), 612 - 30 - 110, 1);
+    EXPECT_NEAR(label->box.left(), 612 - 30 - 110, 1);
+    EXPECT_GT(date->box.left(), label->box.right() + 1);
+    EXPECT_NEAR(date->box.top(), label->box.top(), 1);
     const PdfProbe::Word* page = pdf.find(QStringLiteral("Page"));
     ASSERT_NE(page, nullptr);
     EXPECT_GT(page->box.top(), 792 - 20 - 18 - 1);

@@ -1,5 +1,6 @@
 #include "BigSceneFixture.h"
 
+#include "app/AppActions.h"
 #include "app/MyDocument.h"
 #include "board/SceneCardView.h"
 #include "model/AttachedObjectdb.h"
@@ -7,12 +8,17 @@
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/LocationDetailView.h"
 #include "panes/TrackingTableView.h"
 #include "scene_editor/BigSceneCharactersView.h"
 #include "scene_editor/BigSceneView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -203,4 +209,64 @@ TEST_F(SceneCharactersAttachments, TheFirstTickedAttachmentIsPrimaryAndTheMarkMo
     EXPECT_EQ(mark("Map of the coast"), "BlankZorvin");
     EXPECT_EQ(shown(tab, Attach::Title), QStringList({"Tide table:1", "Map of the coast:0"}));
     EXPECT_EQ(screenplay().sceneCardObjects().size(), 1u);
+}
+
+TEST_F(SceneCharactersAttachments, ANameChangedInItsPanelShowsOnTheOpenLargeCardAtOnce)
+{
+    Items* tab = characters();
+    tab->chkShowAll()->setChecked(true);
+    big()->refreshView();
+    big()->cmbLocations()->setCurrentIndex(1);
+    ASSERT_EQ(big()->cmbLocations()->currentText(), "HARBOUR");
+    activate();
+    struct Case {
+        const char* name;
+        bool character;
+        const char* typed;
+    };
+    const Case cases[] = {{"a character", true, "benjamin"}, {"a location", false, "old harbour"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QLineEdit* name = nullptr;
+        if (c.character) {
+            document_->showCharacterDetailForCharacter(screenplay().characters()[1].get());
+            name = document_->characterDetailView()->tfName();
+        } else {
+            document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
+            name = document_->locationDetailView()->tfLocation();
+        }
+        settle();
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QString::fromLatin1(c.typed));
+        QTest::keyClick(name, Qt::Key_Tab);
+        settle();
+        if (c.character)
+            document_->closeCharacterDetails();
+        else
+            document_->closeLocationDetails();
+        settle();
+    }
+    // The tab that shows is read as it stands, not chosen again.
+    EXPECT_EQ(shown(big()->bigSceneCharactersView(), Chars::Character),
+              QStringList({"ANNA:0", "bella:0", "BENJAMIN:0", "CARL:0"}));
+    EXPECT_EQ(big()->cmbLocations()->currentText(), "OLD HARBOUR");
+    EXPECT_EQ(big()->imgLocation()->toolTip(), "OLD HARBOUR");
+}
+
+TEST_F(SceneCharactersAttachments, DeletingTheCardsLocationEmptiesTheOpenLargeCardsLocationBox)
+{
+    big()->refreshView();
+    big()->cmbLocations()->setCurrentIndex(1);
+    ASSERT_EQ(big()->cmbLocations()->currentText(), "HARBOUR");
+    ASSERT_TRUE(big()->imgLocation()->isVisibleTo(big()->view()));
+    document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
+    settle();
+    fakes_.alerts->answers = {AlertAlternateReturn};
+    document_->addDeleteItem(app_->actions().mnuDeleteLocation);
+    settle();
+    EXPECT_EQ(column(QStringLiteral("SceneLocationID")), "0");
+    EXPECT_EQ(big()->cmbLocations()->count(), 2);
+    EXPECT_EQ(big()->cmbLocations()->currentText(), "<No Location>");
+    EXPECT_FALSE(big()->imgLocation()->isVisibleTo(big()->view()));
 }

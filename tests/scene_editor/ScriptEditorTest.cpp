@@ -256,23 +256,24 @@ TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
     EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(");
 }
 
-TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterTakesItsParentheticalAndDialogueAlong)
+TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterRemovesThatBoxAloneAndKeepsItsParentheticalAndDialogue)
 {
     ASSERT_NE(openScript({"Action:one", "Character:", "Parenthetical:(low)", "Dialogue:Hold on.", "Action:two"}),
               nullptr);
     const int last = box(4)->y();
-    const int taken = box(1)->height() + box(2)->height() + box(3)->height() + 18;
+    const int taken = box(1)->height() + 18;
     box(1)->setFocus();
     key(box(1), Qt::Key_Backspace);
-    EXPECT_EQ(rows(), "1:Action:one|5:Action:two");
-    ASSERT_EQ(boxes(), 2u);
-    EXPECT_EQ(box(1)->y(), last - taken);
+    // A key typed in one box never takes the text of another.
+    EXPECT_EQ(rows(), "1:Action:one|3:Parenthetical:(low)|4:Dialogue:Hold on.|5:Action:two");
+    ASSERT_EQ(boxes(), 4u);
+    EXPECT_EQ(box(3)->y(), last - taken);
     EXPECT_TRUE(box(0)->hasFocus());
     // Backspace in a box with text only deletes a character.
-    type(box(1), QString());
-    key(box(1), Qt::Key_Backspace);
+    type(box(3), QString());
+    key(box(3), Qt::Key_Backspace);
     leave();
-    EXPECT_EQ(rows(), "1:Action:one|5:Action:tw");
+    EXPECT_EQ(rows(), "1:Action:one|3:Parenthetical:(low)|4:Dialogue:Hold on.|5:Action:tw");
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -285,13 +286,14 @@ TEST_F(ScriptEditor, TheLastParagraphIsNeverDeleted)
     EXPECT_EQ(boxes(), 1u);
 }
 
-TEST_F(ScriptEditor, AnEmptyCharacterWithOnlyItsDialogueLeftKeepsTheCharacter)
+TEST_F(ScriptEditor, AnEmptyCharacterWithOnlyItsDialogueLeftGoesAndTheDialogueStays)
 {
     ASSERT_NE(openScript({"Character:", "Dialogue:Hi."}), nullptr);
     box(0)->setFocus();
     key(box(0), Qt::Key_Backspace);
-    EXPECT_EQ(rows(), "1:Character:");
-    EXPECT_EQ(boxes(), 1u);
+    EXPECT_EQ(rows(), "2:Dialogue:Hi.");
+    ASSERT_EQ(boxes(), 1u);
+    EXPECT_EQ(box(0)->toPlainText(), "Hi.");
 }
 
 TEST_F(ScriptEditor, ArrowsMoveBetweenBoxesOnlyAtTheirEnds)
@@ -369,4 +371,94 @@ TEST_F(ScriptEditor, BoxesAreSetInTheUprightRegularScreenplayFaceAtTwelve)
         // The characters typed take the box's face, not a face of their own.
         EXPECT_EQ(FontProbe::screenplayFaceProblem(box(index)->textCursor().charFormat().font()), QString());
     }
+}
+
+TEST_F(ScriptEditor, ATransitionStaysRightAlignedWhileItsLettersAreCapitalised)
+{
+    switchOffAutomaticTips();
+    ASSERT_NE(openScript({"Action:", "Transition:"}), nullptr);
+    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight) << "as the story opens";
+    type(box(1), QStringLiteral("cut to:"));
+    EXPECT_EQ(box(1)->toPlainText(), "CUT TO:");
+    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    // A box made a Transition by Tab keeps the alignment too.
+    type(box(0), QString());
+    key(box(0), Qt::Key_Tab);
+    key(box(0), Qt::Key_Tab);
+    ASSERT_EQ(box(0)->stringTag(), "Transition");
+    type(box(0), QStringLiteral("fade out."));
+    EXPECT_EQ(box(0)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    leave();
+    EXPECT_EQ(rows(), "1:Transition:FADE OUT.|2:Transition:CUT TO:");
+}
+
+TEST_F(ScriptEditor, AClickOnTheBlankPageStartsTypingInTheNearestParagraph)
+{
+    switchOffAutomaticTips();
+    ASSERT_NE(openScript({"Action:First.", "Character:RUTH", "Dialogue:Hold on."}), nullptr);
+    QWidget* page = big()->bigSceneScriptView()->paperBackground();
+    const auto clickAndType = [&](QWidget* target, const QPoint& at, const QString& text) {
+        QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
+        settle();
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        settle();
+    };
+    struct Case {
+        const char* name;
+        QPoint at;
+        std::size_t box;
+    };
+    const Case cases[] = {
+        {"below every paragraph", QPoint(300, box(2)->y() + box(2)->height() + 200), 2},
+        {"beside the first, in the left margin", QPoint(20, box(0)->y() + 4), 0},
+        {"beside the character, right of it", QPoint(560, box(1)->y() + 4), 1},
+        {"in the gap above the character", QPoint(300, box(1)->y() - 4), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page->setFocus();
+        clickAndType(page, c.at, QStringLiteral("x"));
+        EXPECT_TRUE(box(c.box)->hasFocus());
+    }
+    leave();
+    EXPECT_EQ(rows(), "1:Action:xFirst.|2:Character:RUTHXX|3:Dialogue:Hold on.x")
+        << "the caret goes to the place of the paragraph nearest the click";
+    // Outside the paper, on the grey around it, too.
+    QWidget* background = big()->bigSceneScriptView()->background();
+    clickAndType(background, QPoint(2, background->height() - 2), QStringLiteral("!"));
+    EXPECT_TRUE(box(2)->hasFocus());
+}
+
+TEST_F(ScriptEditor, AClickAnywhereOnTheEmptyScenesPageTypesIntoItsOnlyParagraph)
+{
+    switchOffAutomaticTips();
+    ASSERT_NE(openScript(), nullptr);
+    ASSERT_EQ(boxes(), 1u);
+    QWidget* page = big()->bigSceneScriptView()->paperBackground();
+    const QString typed = QStringLiteral("Thirty characters typed here..");
+    QTest::mouseClick(page, Qt::LeftButton, Qt::NoModifier, QPoint(500, 600));
+    settle();
+    ASSERT_TRUE(box(0)->hasFocus());
+    QTest::keyClicks(box(0), typed);
+    leave();
+    EXPECT_EQ(rows(), "1:Action:" + typed);
+}
+
+TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
+{
+    switchOffAutomaticTips();
+    ASSERT_NE(openScript({"Action:", "Character:"}), nullptr);
+    type(box(1), QStringLiteral("ruth"));
+    type(box(0), QStringLiteral("The door"));
+    EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";
+    QTest::qWait(1300);
+    EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
+    // Keys typed before the second is up start it again.
+    QTest::keyClicks(box(0), QStringLiteral(" opens"));
+    QTest::qWait(600);
+    QTest::keyClicks(box(0), QStringLiteral("."));
+    QTest::qWait(600);
+    EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
+    QTest::qWait(700);
+    EXPECT_EQ(rows(), "1:Action:The door opens.|2:Character:RUTH");
 }

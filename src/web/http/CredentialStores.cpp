@@ -99,7 +99,8 @@ void PersistentCredentialStore::saveForHost(const Credentials& credentials, cons
 void PersistentCredentialStore::saveForProxy(const Credentials& credentials, const QString& host, int port,
                                              const QString& realm)
 {
-    CredentialStorage::shared().save({true, host, port, QString(), realm}, {credentials.username, credentials.password});
+    CredentialStorage::shared().save({true, host, port, QString(), realm},
+                                     {credentials.username, credentials.password});
 }
 
 namespace {

@@ -151,8 +151,9 @@ V2Response v2Response(const QByteArray& responseKey, const QByteArray& serverCha
     V2Response response;
     response.ntProof = hmacMd5(responseKey, serverChallenge + blob);
     response.ntResponse = response.ntProof + blob;
-    response.lmResponse = serverGaveTimestamp ? QByteArray(24, '\0')
-                                              : hmacMd5(responseKey, serverChallenge + clientChallenge) + clientChallenge;
+    response.lmResponse = serverGaveTimestamp
+                              ? QByteArray(24, '\0')
+                              : hmacMd5(responseKey, serverChallenge + clientChallenge) + clientChallenge;
     response.sessionBaseKey = hmacMd5(responseKey, response.ntProof);
     return response;
 }
@@ -184,9 +185,9 @@ QByteArray rc4(const QByteArray& key, const QByteArray& data)
 QByteArray authenticateMessage(const Challenge& challenge, const Answer& answer)
 {
     const QByteArray key = ntowfV2(answer.password, answer.user, answer.domain);
-    const V2Response response
-        = v2Response(key, challenge.serverChallenge, answer.clientChallenge,
-                     challenge.timestamp.value_or(answer.timestamp), challenge.targetInfo, challenge.timestamp.has_value());
+    const V2Response response = v2Response(key, challenge.serverChallenge, answer.clientChallenge,
+                                           challenge.timestamp.value_or(answer.timestamp), challenge.targetInfo,
+                                           challenge.timestamp.has_value());
     const quint32 flags = challenge.flags & kClientFlags;
     QByteArray sessionKey;
     if (flags & KeyExchange)

@@ -87,7 +87,8 @@ TEST_F(DesktopProxy, TheDesktopsScriptIsFetchedOnceAndFollowed)
     scripts.answer("/proxy.pac", "200 OK",
                    "function FindProxyForURL(url, host) { return host == '127.0.0.1' ? 'DIRECT' : 'PROXY 127.0.0.1:"
                        + QByteArray::number(proxy.port()) + "'; }");
-    KdeDesktop desktop("[Proxy Settings]\nProxyType=2\nProxy Config Script=" + scripts.base().toUtf8() + "/proxy.pac\n");
+    KdeDesktop desktop("[Proxy Settings]\nProxyType=2\nProxy Config Script=" + scripts.base().toUtf8()
+                       + "/proxy.pac\n");
     ASSERT_TRUE(desktop.written());
     for (const QString& page : {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}) {
         auto request = fetch(QUrl(QStringLiteral("http://story.invalid/") + page));
@@ -105,7 +106,8 @@ TEST_F(DesktopProxy, TheDesktopsScriptIsFetchedOnceAndFollowed)
 TEST_F(DesktopProxy, AScriptAddressThatFailsOrStallsGivesNoProxyWithinTheLimit)
 {
     LoopbackServer stalling([](const Request&) {
-        LoopbackServer::Reply reply = LoopbackServer::answer("200 OK", "function FindProxyForURL() { return 'DIRECT'; }");
+        LoopbackServer::Reply reply
+            = LoopbackServer::answer("200 OK", "function FindProxyForURL() { return 'DIRECT'; }");
         reply.delayMs = 3000;
         return reply;
     });

@@ -1,5 +1,6 @@
 #include "KerberosRealm.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,8 @@ QString KerberosRealm::missingPackage()
     const QStringList system {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")};
     for (const auto& entry : needed) {
         const QString program = QString::fromLatin1(entry.program);
-        if (QStandardPaths::findExecutable(program).isEmpty() && QStandardPaths::findExecutable(program, system).isEmpty())
+        if (QStandardPaths::findExecutable(program).isEmpty()
+            && QStandardPaths::findExecutable(program, system).isEmpty())
             return QStringLiteral("the %1 package is not installed (no %2)").arg(QLatin1String(entry.package), program);
     }
     if (!QFile::exists(QStringLiteral("/usr/lib/apache2/modules/mod_auth_gssapi.so")))
@@ -182,7 +184,13 @@ bool KerberosRealm::start()
                               path(QStringLiteral("kadm5.acl")), path(QStringLiteral("kdc.log"))))
         && writeText(path(QStringLiteral("kadm5.acl")), QString())
         && QDir().mkpath(path(QStringLiteral("htdocs")))
-        && writeText(path(QStringLiteral("htdocs/page.txt")), QStringLiteral("let in"));
+        && writeText(path(QStringLiteral("htdocs/page.txt")), QStringLiteral("let in"))
+        && QDir().mkpath(path(QStringLiteral("htdocs/basic")))
+        && writeText(path(QStringLiteral("htdocs/basic/page.txt")), QStringLiteral("let in"))
+        && writeText(path(QStringLiteral("users")),
+                     QStringLiteral("writer:{SHA}")
+                         + QString::fromLatin1(QCryptographicHash::hash("secret", QCryptographicHash::Sha1).toBase64())
+                         + QLatin1Char('\n'));
     if (!written) {
         failure_ = QStringLiteral("the realm's files could not be written");
         return false;
@@ -200,7 +208,8 @@ bool KerberosRealm::start()
     };
     if (!run(QStringLiteral("kdb5_util"), {QStringLiteral("-r"), kRealm, QStringLiteral("create"), QStringLiteral("-s"),
                                            QStringLiteral("-P"), QStringLiteral("master key of the test realm")})
-        || !admin(QStringLiteral("addprinc -pw secret writer")) || !admin(QStringLiteral("addprinc -randkey HTTP/localhost"))
+        || !admin(QStringLiteral("addprinc -pw secret writer"))
+        || !admin(QStringLiteral("addprinc -randkey HTTP/localhost"))
         || !admin(QStringLiteral("ktadd -k %1 HTTP/localhost").arg(keytab))
         || !admin(QStringLiteral("ktadd -norandkey -k %1 writer").arg(userKeytab)))
         return false;
@@ -212,7 +221,8 @@ bool KerberosRealm::start()
                 {QStringLiteral("-n"), QStringLiteral("-r"), kRealm});
     if (!waitForPort(kdcPort_, *kdc_, QStringLiteral("krb5kdc")))
         return false;
-    if (!run(QStringLiteral("kinit"), {QStringLiteral("-k"), QStringLiteral("-t"), userKeytab, QStringLiteral("writer")}))
+    if (!run(QStringLiteral("kinit"),
+             {QStringLiteral("-k"), QStringLiteral("-t"), userKeytab, QStringLiteral("writer")}))
         return false;
 
     const QString modules = QStringLiteral("/usr/lib/apache2/modules/");
@@ -225,12 +235,16 @@ bool KerberosRealm::start()
                        "LoadModule authz_core_module %3mod_authz_core.so\n"
                        "LoadModule authz_user_module %3mod_authz_user.so\n"
                        "LoadModule auth_gssapi_module %3mod_auth_gssapi.so\n"
+                       "LoadModule auth_basic_module %3mod_auth_basic.so\n"
+                       "LoadModule authn_file_module %3mod_authn_file.so\n"
                        "%4"
                        "StartServers 1\nServerLimit 1\nThreadsPerChild 8\nMaxRequestWorkers 8\n"
                        "DocumentRoot \"%1/htdocs\"\n"
                        "<Directory \"%1/htdocs\">\n Require all granted\n</Directory>\n"
                        "<Location \"/\">\n AuthType GSSAPI\n AuthName \"Vantora test realm\"\n"
-                       " GssapiCredStore keytab:%5\n GssapiAllowedMech krb5\n Require valid-user\n</Location>\n")
+                       " GssapiCredStore keytab:%5\n GssapiAllowedMech krb5\n Require valid-user\n</Location>\n"
+                       "<Location \"/basic/\">\n AuthType Basic\n AuthName \"Films\"\n AuthBasicProvider file\n"
+                       " AuthUserFile \"%1/users\"\n Require valid-user\n</Location>\n")
             .arg(folder_.path(), QString::number(webPort_), modules,
                  root ? QStringLiteral("User nobody\nGroup nogroup\n") : QString(), keytab);
     if (!writeText(path(QStringLiteral("httpd.conf")), config)) {

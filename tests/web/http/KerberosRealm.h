@@ -10,7 +10,8 @@
 // A throw-away Kerberos realm on 127.0.0.1 and a web server that asks for Negotiate, for the
 // tests and the benchmark: an MIT KDC with a fresh database in a temporary folder (principals
 // made with kadmin.local), a ticket for user "writer" in a cache of its own, and Apache with
-// mod_auth_gssapi guarding /page.txt, run from a temporary server root. The process's Kerberos
+// mod_auth_gssapi guarding /page.txt (and, for comparison, Basic for user "writer" with password
+// "secret" guarding /basic/page.txt), run from a temporary server root. The process's Kerberos
 // settings point at the realm while the object lives. Everything is stopped and removed with it.
 class KerberosRealm
 {

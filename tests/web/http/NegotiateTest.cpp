@@ -36,7 +36,8 @@ TEST_F(NegotiateExchange, ARealKerberosRealmLetsTheTicketInAndRefusesWithoutOne)
         SCOPED_TRACE(row.name);
         realm.useTicket(row.ticket);
         auto request = fetch(page);
-        EXPECT_EQ(errorCode(*request), row.code) << (request->error() ? request->error()->description.toStdString() : "");
+        EXPECT_EQ(errorCode(*request), row.code)
+            << (request->error() ? request->error()->description.toStdString() : "");
         EXPECT_EQ(request->authenticationScheme(), QStringLiteral("Negotiate"));
         EXPECT_EQ(request->authenticationRetryCount(), row.retries);
         if (row.code == 0) {
@@ -44,6 +45,29 @@ TEST_F(NegotiateExchange, ARealKerberosRealmLetsTheTicketInAndRefusesWithoutOne)
             EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
         } else {
             EXPECT_EQ(request->error(), HTTPError::authenticationNeeded());
+        }
+    }
+}
+
+TEST_F(NegotiateExchange, TheSameServerStillTakesBasicWhereItAsksForIt)
+{
+    if (const QString missing = KerberosRealm::missingPackage(); !missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString();
+    KerberosRealm realm;
+    ASSERT_TRUE(realm.ready()) << realm.failure().toStdString();
+    for (const auto& [password, code] :
+         {std::pair {QStringLiteral("secret"), 0}, std::pair {QStringLiteral("wrong"), 3}}) {
+        SCOPED_TRACE(password.toStdString());
+        SetUp();
+        auto request = fetch(realm.url(QStringLiteral("/basic/page.txt")), [&](HTTPRequest& r) {
+            r.setShouldPresentCredentialsBeforeChallenge(false);
+            r.setUsername(QStringLiteral("writer"));
+            r.setPassword(password);
+        });
+        EXPECT_EQ(errorCode(*request), code);
+        EXPECT_EQ(request->authenticationScheme(), QStringLiteral("Basic"));
+        if (code == 0) {
+            EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
         }
     }
 }

@@ -1,0 +1,83 @@
+#include "TypingPause.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <utility>
+
+TypingPause::TypingPause(QObject* field, const QObject* owner, Write write)
+    : QObject(field)
+    , owner_(owner)
+    , write_(std::move(write))
+{
+    setObjectName(QStringLiteral("typingPause"));
+    timer_.setSingleShot(true);
+    timer_.setInterval(kPauseMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, [this] { runOut(); });
+}
+
+TypingPause* TypingPause::watch(QLineEdit* field, const QObject* owner, Write write)
+{
+    auto* pause = new TypingPause(field, owner, std::move(write));
+    connect(field, &QLineEdit::textEdited, pause, [pause] { pause->restart(); });
+    return pause;
+}
+
+TypingPause* TypingPause::watch(QTextEdit* field, const QObject* owner, Write write)
+{
+    auto* pause = new TypingPause(field, owner, std::move(write));
+    connect(field, &QTextEdit::textChanged, pause, [pause, field] {
+        if (field->document()->isModified())
+            pause->restart();
+    });
+    return pause;
+}
+
+TypingPause* TypingPause::watch(QPlainTextEdit* field, const QObject* owner, Write write)
+{
+    auto* pause = new TypingPause(field, owner, std::move(write));
+    connect(field, &QPlainTextEdit::textChanged, pause, [pause, field] {
+        if (field->document()->isModified())
+            pause->restart();
+    });
+    return pause;
+}
+
+TypingPause* TypingPause::of(const QObject* field)
+{
+    return field ? field->findChild<TypingPause*>(QStringLiteral("typingPause"), Qt::FindDirectChildrenOnly)
+                 : nullptr;
+}
+
+void TypingPause::restart()
+{
+    typed_ = true;
+    timer_.start();
+}
+
+bool TypingPause::endEdit()
+{
+    timer_.stop();
+    return std::exchange(typed_, false);
+}
+
+bool TypingPause::endEditOf(const QObject* field)
+{
+    TypingPause* pause = of(field);
+    return pause && pause->endEdit();
+}
+
+void TypingPause::flush()
+{
+    if (timer_.isActive())
+        runOut();
+}
+
+void TypingPause::runOut()
+{
+    timer_.stop();
+    if (owner_ && write_)
+        write_();
+}

@@ -64,8 +64,9 @@ void connectReportCommands(AppController& application)
         {menus.mnuRLitterBox, &SceneCardReports::litterBox},
         {menus.mnuRScript, &SceneCardReports::script},
     };
-    for (const auto& [item, build] : reports)
-        application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    for (const auto& [item, builder] : reports)
+        application.routeToCurrentDocument(item,
+                                           [build = builder](MyDocument& document) { document.printReport(build); });
     using CardsBuilder = std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>;
     // The card stocks print a sheet per card and nothing else: without a card to show they get the
     // alert too. The two lists print their caption and heading whatever the filters leave.

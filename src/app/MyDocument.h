@@ -266,6 +266,9 @@ public:
     // Ends the edit in progress, builds a report of the story and shows the print panel for
     // it; a report that cannot be printed or written is reported in an alert.
     void printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
+    // How long a report may take, in milliseconds, before its progress window shows (500 at
+    // first).
+    static void setReportProgressDelay(int milliseconds);
     // Which cards a scene-card report needs before it prints: any card on the board, or a card
     // in the set it prints (the board's, or the list view's as its filters leave it).
     enum class CardsRequired { OnTheBoard, InTheCardSet };

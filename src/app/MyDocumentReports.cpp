@@ -23,7 +23,11 @@
 namespace {
 
 // How long a report may take before its progress window shows, in milliseconds.
-constexpr int kReportProgressDelay = 500;
+int& reportProgressDelay()
+{
+    static int delay = 500;
+    return delay;
+}
 
 // A card-report option: its menu item and the story flag it shows.
 struct CardReportOption {
@@ -60,8 +64,9 @@ void connectReportCommands(AppController& application)
         {menus.mnuRLitterBox, &SceneCardReports::litterBox},
         {menus.mnuRScript, &SceneCardReports::script},
     };
-    for (const auto& [item, build] : reports)
-        application.routeToCurrentDocument(item, [build](MyDocument& document) { document.printReport(build); });
+    for (const auto& [item, builder] : reports)
+        application.routeToCurrentDocument(item,
+                                           [build = builder](MyDocument& document) { document.printReport(build); });
     using CardsBuilder = std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>;
     // The card stocks print a sheet per card and nothing else: without a card to show they get the
     // alert too. The two lists print their caption and heading whatever the filters leave.
@@ -119,6 +124,11 @@ QString MyDocument::listViewFiltering() const
     return currentScreenplay_ ? ::listViewFiltering(*currentScreenplay_) : QString();
 }
 
+void MyDocument::setReportProgressDelay(int milliseconds)
+{
+    reportProgressDelay() = milliseconds;
+}
+
 void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
@@ -130,7 +140,7 @@ void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(
     progress.setObjectName(QStringLiteral("reportProgress"));
     progress.setWindowTitle(QStringLiteral("Report"));
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kReportProgressDelay);
+    progress.setMinimumDuration(reportProgressDelay());
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     bool writing = false;

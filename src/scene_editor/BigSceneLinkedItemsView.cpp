@@ -139,6 +139,7 @@ void BigSceneLinkedItemsView::finishView(const std::vector<int>& fixedColumns, i
     }
     header->setSectionResizeMode(descriptionColumn_, QHeaderView::Stretch);
     tvTable_->setIconSize(QSize(fixedWidth - 4, kLeastRowHeight - 6));
+    tableViewport_ = tvTable_->viewport();
     tvTable_->viewport()->installEventFilter(this);
     connect(chkShowAll_, &QCheckBox::toggled, this, [this] { guardedCall([this] { refreshView(); }); });
 }
@@ -187,7 +188,7 @@ int BigSceneLinkedItemsView::heightOfRow(int row) const
 
 bool BigSceneLinkedItemsView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == tvTable_->viewport() && event->type() == QEvent::Resize)
+    if (watched == tableViewport_ && event->type() == QEvent::Resize)
         fitRowHeights();
     return BaseViewController::eventFilter(watched, event);
 }

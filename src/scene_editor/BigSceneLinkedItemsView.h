@@ -94,6 +94,9 @@ private:
     int descriptionColumn_;
     std::vector<Row> rows_;
     TrackingTableView* tvTable_ = nullptr;
+    // The table's viewport, whose resizes fit the rows: compared by address only, since the table is no longer a
+    // table while it is being destroyed and its viewport still sends events.
+    const QObject* tableViewport_ = nullptr;
     class BigSceneLinkedItemsModel* model_ = nullptr;
     QCheckBox* chkShowAll_ = nullptr;
 };

@@ -249,6 +249,7 @@ BigSceneSetupsView::BigSceneSetupsView(Kind kind, MyDocument* parent, Screenplay
     header->setSectionResizeMode(OwnText, QHeaderView::Stretch);
     header->setSectionResizeMode(Partner, QHeaderView::Stretch);
     tvTable_->setIconSize(QSize(PaneImages::kImageSize, PaneImages::kImageSize));
+    tableViewport_ = tvTable_->viewport();
     tvTable_->viewport()->installEventFilter(this);
 
     auto* controls = new QHBoxLayout;
@@ -329,7 +330,7 @@ void BigSceneSetupsView::fitRowHeights()
 
 bool BigSceneSetupsView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == tvTable_->viewport() && event->type() == QEvent::Resize)
+    if (watched == tableViewport_ && event->type() == QEvent::Resize)
         fitRowHeights();
     return BaseViewController::eventFilter(watched, event);
 }

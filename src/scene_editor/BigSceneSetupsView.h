@@ -98,6 +98,9 @@ private:
     SceneCarddb* scene_ = nullptr;
     std::vector<std::int64_t> keys_;
     TrackingTableView* tvTable_ = nullptr;
+    // The table's viewport, whose resizes fit the rows: compared by address only, since the table is no longer a
+    // table while it is being destroyed and its viewport still sends events.
+    const QObject* tableViewport_ = nullptr;
     class BigSceneLinksModel* model_ = nullptr;
     TextCellDelegate* delegate_ = nullptr;
     QCheckBox* chkShowAll_ = nullptr;

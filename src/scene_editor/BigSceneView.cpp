@@ -117,18 +117,19 @@ BigSceneView::~BigSceneView() = default;
 void BigSceneView::setScene(SceneCarddb* scene)
 {
     scene_ = scene;
-    if (scene_)
-        return;
+    // Every tab is told of every change of card, shown or not, so that none goes on holding a card that may
+    // since have been deleted. The script tab lets go of its paragraphs while it does not show; it reads the
+    // card's again when it shows.
     if (bigSceneScriptView_)
-        bigSceneScriptView_->setScene(nullptr);
+        bigSceneScriptView_->setScene(selectedTabID_ == 6 ? scene_ : nullptr);
     for (BigSceneSetupsView* tab : {static_cast<BigSceneSetupsView*>(bigSceneSetupsView_.get()),
                                     static_cast<BigSceneSetupsView*>(bigScenePayoffsView_.get())})
         if (tab)
-            tab->setScene(nullptr);
+            tab->setScene(scene_);
     for (BigSceneLinkedItemsView* tab : {static_cast<BigSceneLinkedItemsView*>(bigSceneCharactersView_.get()),
                                          static_cast<BigSceneLinkedItemsView*>(bigSceneAttachmentsView_.get())})
         if (tab)
-            tab->setScene(nullptr);
+            tab->setScene(scene_);
 }
 
 // --- Building ----------------------------------------------------------------------------------

@@ -139,7 +139,8 @@ TEST_F(Corkboard, SectionLabelsStandInTheMiddleOfTheirRows)
     for (const auto& [text, top] : expected) {
         SCOPED_TRACE(text.toStdString());
         const std::vector<QLabel*> texts = layoutTexts(document->boardView()->view());
-        const auto found = std::find_if(texts.begin(), texts.end(), [&](QLabel* l) { return l->text() == text; });
+        const auto found =
+            std::find_if(texts.begin(), texts.end(), [&label = text](QLabel* l) { return l->text() == label; });
         ASSERT_NE(found, texts.end());
         EXPECT_EQ((*found)->geometry(), QRect(770, top, 300, 22));
         EXPECT_TRUE((*found)->font().bold());

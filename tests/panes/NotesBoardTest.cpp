@@ -471,7 +471,7 @@ TEST_F(NotesBoard, DroppingOneOfTwoCharacterLinksDeletesItAndMakesTheOtherPrimar
     AttachmentLinks::link<CharacterSide>(story, maya, two->attachedObject()->attachedObjectID());
     ASSERT_EQ(maya->characterObjects().size(), 2u);
 
-    const auto row = [this](std::int64_t value, const MyDocument* from) {
+    const auto row = [](std::int64_t value, const MyDocument* from) {
         const QString type = QString::fromLatin1(RecordPasteboardType::kCharacterObject);
         return RecordPasteboardType::makeDragData(type, value, from);
     };

@@ -7,19 +7,27 @@
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
+#include "panes/TrackingTableView.h"
+#include "scene_editor/BigSceneCharactersView.h"
+#include "scene_editor/BigSceneSetupsView.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/DatePicker.h"
 
 #include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTableView>
 #include <QTest>
+
+#include <functional>
 
 class BigSceneViewTest : public BigSceneFixture
 {
@@ -394,6 +402,46 @@ TEST_F(BigSceneViewTest, TheCorkboardShowsWhatWasTypedAsSoonAsTheLargeCardCloses
     ASSERT_NE(onBoard, nullptr);
     EXPECT_EQ(onBoard->fieldText(SceneCardPart::Heading), "INT. ROOM - DAY AGAIN");
     EXPECT_EQ(column(keys_[1], QStringLiteral("Heading")), "INT. ROOM - DAY AGAIN");
+}
+
+TEST_F(BigSceneViewTest, EveryListTabGoesWithTheCardThatMadeIt)
+{
+    ASSERT_NE(openCard(threeCards(), 1), nullptr);
+    addDroppableRecords();
+    struct Tab {
+        std::int64_t id;
+        std::function<QTableView*()> table;
+        std::function<QCheckBox*()> showAll;
+    };
+    const Tab tabs[] = {
+        {2, [&] { return big()->bigSceneSetupsView()->tvTable(); },
+         [&] { return big()->bigSceneSetupsView()->chkShowAll(); }},
+        {3, [&] { return big()->bigScenePayoffsView()->tvTable(); },
+         [&] { return big()->bigScenePayoffsView()->chkShowAll(); }},
+        {4, [&] { return big()->bigSceneCharactersView()->tvTable(); },
+         [&] { return big()->bigSceneCharactersView()->chkShowAll(); }},
+        {5, [&] { return big()->bigSceneAttachmentsView()->tvTable(); },
+         [&] { return big()->bigSceneAttachmentsView()->chkShowAll(); }},
+    };
+    std::vector<QPointer<QTableView>> made;
+    for (const Tab& tab : tabs) {
+        SCOPED_TRACE(tab.id);
+        big()->setSelectedTabID(tab.id);
+        settle();
+        tab.showAll()->setChecked(true);
+        settle();
+        QTableView* table = tab.table();
+        ASSERT_GT(table->model()->rowCount(), 0);
+        made.emplace_back(table);
+    }
+
+    // Each list is destroyed with the card; while it goes its viewport still sends events.
+    big()->cmdClose()->click();
+    settle();
+    EXPECT_EQ(document_->bigSceneViewController(), nullptr);
+    for (const QPointer<QTableView>& table : made)
+        EXPECT_TRUE(table.isNull()) << "every list went with the large card";
+    EXPECT_NE(document_->boardView(), nullptr);
 }
 
 // --- Dates -------------------------------------------------------------------------------------

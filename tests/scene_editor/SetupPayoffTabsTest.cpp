@@ -10,6 +10,8 @@
 #include "model/StoryFile.h"
 #include "panes/ModalDialogs.h"
 #include "panes/TrackingTableView.h"
+#include "scene_editor/BigSceneCharactersView.h"
+#include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneSetupsView.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SetupPayoffSelectorWindow.h"
@@ -468,6 +470,35 @@ TEST_F(SetupPayoffTabs, AWriteTheFileRefusesIsReportedAndChangesNothing)
         EXPECT_EQ(screenplay().payoffForPayoffID(3)->sceneSetupID(), 0);
         EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 1);
     }
+}
+
+TEST_F(SetupPayoffTabs, TabsThatDoNotShowFollowTheCardAndNeverReadOneSinceDeleted)
+{
+    // Every tab of card A has shown once; then the notes show and the large card pages on to B.
+    for (std::int64_t id : {3, 4, 5, 6, 1})
+        big()->setSelectedTabID(id);
+    big()->cmdNextCard()->click();
+    settle();
+    SceneCarddb* shown = card(*document_, b_);
+    ASSERT_EQ(big()->scene(), shown);
+    // Card A goes into the Litter Box and is deleted from there.
+    document_->dropSceneCardInLitterBox(a_);
+    document_->deleteSceneCard(card(*document_, a_));
+    ASSERT_EQ(card(*document_, a_), nullptr);
+    EXPECT_EQ(big()->bigScenePayoffsView()->scene(), shown);
+    EXPECT_EQ(big()->bigSceneCharactersView()->scene(), shown);
+    EXPECT_EQ(big()->bigSceneAttachmentsView()->scene(), shown);
+    EXPECT_EQ(big()->bigSceneScriptView()->scene(), nullptr) << "the script tab does not show";
+
+    // A set-up added on B refreshes the pay-offs tab that does not show: it lists B's.
+    big()->setSelectedTabID(2);
+    activate();
+    QTest::mouseClick(setups()->cmdAddButton(), Qt::LeftButton);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM SceneSetup WHERE SceneCardID = %1").arg(b_)), "2");
+    EXPECT_EQ(texts(big()->bigScenePayoffsView()), QStringList {QStringLiteral("shot")});
+    EXPECT_EQ(texts(payoffs()), QStringList {QStringLiteral("shot")});
+    big()->setSelectedTabID(6);
+    EXPECT_EQ(big()->bigSceneScriptView()->scene(), shown);
 }
 
 TEST_F(SetupPayoffTabs, TheTablesWriteInTheSameUnitAndSizeAsTheCardsFields)

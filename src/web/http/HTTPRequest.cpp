@@ -157,6 +157,10 @@ void HTTPRequest::startSynchronous()
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         }
+        // What the request let go of inside those loops (streams, their connections, timers) is
+        // deleted by the loop it was let go in, which has returned: one more pass deletes it here,
+        // also where no outer loop runs.
+        QEventLoop().processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     setInProgress(false);
 }
@@ -264,6 +268,13 @@ void HTTPRequest::failWithError(HTTPErrorPtr failure)
 
 void HTTPRequest::markAsFinished()
 {
+    {
+        // A connection a failed attempt took out of the pool serves no later request: its stream
+        // goes when the request ends, not when the request is let go of.
+        std::lock_guard lock(connectionLock());
+        if (connectionInfo_ && !ConnectionPool::shared().records.contains(connectionInfo_))
+            connectionInfo_->stream.reset();
+    }
     const bool wasFinished = finished_.exchange(true);
     setInProgress(false);
     if (!wasFinished)

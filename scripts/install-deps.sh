@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ clang pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-declarative-dev qt6-image-formats-plugins
   libsqlite3-dev zlib1g-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev

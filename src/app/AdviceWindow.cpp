@@ -54,6 +54,8 @@ void showAdvice(std::unique_ptr<AdviceWindow>& window, const QString& key)
     if (!window)
         window = std::make_unique<AdviceWindow>();
     window->showHelpForTopic(key);
+    // Asked for, it comes up ready to read and scroll (an automatic tip shows without this).
+    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     window->show();
     window->raise();
     window->activateWindow();

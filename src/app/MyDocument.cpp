@@ -1548,5 +1548,9 @@ void MyDocument::showAutoTip()
     // Beside the story window, not over the pane being written in.
     if (window_ && !adviceWindow_->isVisible())
         placeBeside(*adviceWindow_, *window_);
-    showHelpForTopic(key);
+    // Nor does it take the keyboard: keys typed while it comes up stay in the story's field.
+    adviceWindow_->showHelpForTopic(key);
+    adviceWindow_->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    adviceWindow_->show();
+    adviceWindow_->raise();
 }

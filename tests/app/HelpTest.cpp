@@ -413,6 +413,9 @@ TEST_F(DocumentHelp, TheTipNeverCoversTheFieldBeingTypedIn)
     EXPECT_FALSE(document->adviceWindow()->frameGeometry().intersects(field))
         << "tip at " << document->adviceWindow()->x() << "," << document->adviceWindow()->y();
     EXPECT_NE(document->adviceWindow()->pos(), document->window()->pos());
+    // The tip leaves the keyboard where it was: the next key still goes to the field.
+    EXPECT_EQ(QApplication::activeWindow(), document->window());
+    EXPECT_EQ(QApplication::focusWidget(), typing);
 }
 
 TEST_F(DocumentHelp, NoTipWhenAutomaticTipsAreOff)

@@ -55,8 +55,9 @@ TEST_F(NegotiateExchange, TheSameServerStillTakesBasicWhereItAsksForIt)
         GTEST_SKIP() << missing.toStdString();
     KerberosRealm realm;
     ASSERT_TRUE(realm.ready()) << realm.failure().toStdString();
-    for (const auto& [password, code] :
-         {std::pair {QStringLiteral("secret"), 0}, std::pair {QStringLiteral("wrong"), 3}}) {
+    for (const auto& row : {std::pair {QStringLiteral("secret"), 0}, std::pair {QStringLiteral("wrong"), 3}}) {
+        const QString password = row.first;
+        const int code = row.second;
         SCOPED_TRACE(password.toStdString());
         SetUp();
         auto request = fetch(realm.url(QStringLiteral("/basic/page.txt")), [&](HTTPRequest& r) {

@@ -27,6 +27,7 @@ bool isolateHome(const QTemporaryDir& home)
         {"XDG_STATE_HOME", ".local/state"}, {"XDG_RUNTIME_DIR", "runtime"},
     };
     qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("VANTORA_TEST_HOME", QFile::encodeName(home.path()));
     // Nor the user's session bus: no test reads or writes the desktop's keyring or settings.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     for (const auto& entry : folders) {
@@ -47,6 +48,14 @@ bool isolateHome(const QTemporaryDir& home)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // A suite started by a test of another (a child process that is killed on purpose, and so
+    // never removes anything) keeps its temporary folders inside its parent's home, which the
+    // parent removes.
+    if (const QString parentHome = qEnvironmentVariable("VANTORA_TEST_HOME"); !parentHome.isEmpty()) {
+        const QString temporary = QDir(parentHome).filePath(QStringLiteral("tmp"));
+        if (QDir().mkpath(temporary))
+            qputenv("TMPDIR", QFile::encodeName(temporary));
+    }
     const QTemporaryDir home;
     if (!isolateHome(home)) {
         std::fputs("no temporary home folder could be made for the tests\n", stderr);

@@ -37,6 +37,13 @@ void BaseViewController::setView(QWidget* view)
     view_ = view;
 }
 
+QWidget* BaseViewController::takeView()
+{
+    QWidget* view = view_.data();
+    view_ = nullptr;
+    return view;
+}
+
 float BaseViewController::heightForString(const QString& text, const QFont& font, float width)
 {
     const int wrapWidth = std::max(0, static_cast<int>(width));

@@ -44,6 +44,8 @@ public:
 protected:
     // Takes ownership of `view`; a view set before is deleted.
     void setView(QWidget* view);
+    // Gives up the view without deleting it: the caller owns it now.
+    QWidget* takeView();
 
 private:
     QString nibName_;

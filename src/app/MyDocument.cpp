@@ -224,8 +224,7 @@ void fillUnsetLayoutFields(Screenplaydb& story)
     story.boardSections().setBoardZoomFactor(story.boardZoomFactor());
     sortRecords(story.characters(), &Characterdb::sortCharactersByName);
     sortRecords(story.sceneLocations(), &SceneLocationdb::sortLocationsByName);
-    sortRecords(story.sceneSetups(), &SceneSetupdb::sortBySceneCardID);
-    sortRecords(story.scenePayoffs(), &ScenePayoffdb::sortBySceneCardID);
+    story.sortSetupsAndPayoffsByCard();
 
     // The board's presentation: the large scene card only while its card is still on the board.
     if (story.boardView() == 0)

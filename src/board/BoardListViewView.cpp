@@ -651,7 +651,7 @@ void BoardListViewView::popToTheTop(SceneCardView& card)
 {
     // Only views lying in the controller's own view are stacked; the list's cards lie in the
     // list and keep their places.
-    if (QWidget* cardView = card.view(); cardView && cardView->parentWidget() == view())
+    if (QWidget* cardView = card.madeView(); cardView && cardView->parentWidget() == view())
         cardView->raise();
     if (myParent() && card.scene())
         myParent()->setActiveSceneCardID(card.scene()->sceneCardID());

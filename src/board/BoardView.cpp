@@ -1,5 +1,6 @@
 #include "BoardView.h"
 
+#include "BoardCardLayer.h"
 #include "BoardImages.h"
 #include "CardPlacement.h"
 #include "DropAnswers.h"
@@ -129,29 +130,6 @@ bool isLayoutControl(const QWidget& widget)
     return widget.metaObject() == &QFrame::staticMetaObject || widget.property("tag").toInt() == BoardView::kLayoutTag;
 }
 
-// Whether the board's card views lie above everything else on it, in `order` (the last on top).
-bool stackedInOrder(const QWidget& board, const std::vector<QWidget*>& order)
-{
-    std::unordered_map<const QObject*, std::size_t> place;
-    place.reserve(order.size());
-    for (std::size_t index = 0; index < order.size(); ++index)
-        place.emplace(order[index], index);
-    std::size_t next = 0;
-    for (const QObject* child : board.children()) {
-        const auto found = place.find(child);
-        if (found == place.end()) {
-            // Nothing else may lie above a card.
-            if (next > 0 && child->isWidgetType())
-                return false;
-            continue;
-        }
-        if (found->second != next)
-            return false;
-        ++next;
-    }
-    return next == order.size();
-}
-
 } // namespace
 
 // --- The cork ----------------------------------------------------------------------------------
@@ -192,6 +170,7 @@ BoardView::BoardView(MyDocument* parent, Screenplaydb* screenplay)
     cork.setBrush(QPalette::Window, QBrush(boardImage(QStringLiteral("cork_repeating_02"))));
     boxBackground_->setPalette(cork);
     boxBackground_->setAutoFillBackground(true);
+    cardLayer_ = new BoardCardLayer(*this, board);
     // The board goes into its scroll view first: its size depends on what the scroll view shows,
     // and card views coming from elsewhere in the window stay in the window.
     if (QScrollArea* scroll = parent ? parent->scrBoard() : nullptr)
@@ -204,6 +183,9 @@ BoardView::~BoardView()
 {
     if (view())
         boxBackground_->setMyBoardViewParent(nullptr);
+    for (SceneCardView* card : cards_)
+        if (card)
+            card->setShownOnBoard(false);
 }
 
 QFrame* BoardView::boxWithFrame(const QRect& frame) const
@@ -254,6 +236,8 @@ void BoardView::configureTheBoard()
     const int height = StoredRange::toInt(story.boardHeight());
     view()->setGeometry(0, 0, width, height);
     boxBackground_->setGeometry(0, 0, width, height);
+    if (cardLayer_)
+        cardLayer_->setGeometry(0, 0, width, height);
     sections.setBoardPanelWidth(width);
     sections.setBoardPanelHeight(height);
 
@@ -332,8 +316,14 @@ void BoardView::layoutSceneCardsOnBoard()
         return;
     sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
     const StoryLinkIndex links(story);
-    std::vector<QWidget*> stacking;
-    stacking.reserve(story.sceneCards().size());
+    // The stacking starts again from board order.
+    for (SceneCardView* card : cards_)
+        if (card)
+            card->setShownOnBoard(false);
+    cards_.clear();
+    gaps_ = 0;
+    cards_.reserve(story.sceneCards().size());
+    std::vector<QWidget*> seated;
     for (const auto& held : story.sceneCards()) {
         SceneCarddb* card = held.get();
         SceneCardView* control = document->sceneCardControlForSceneCard(card);
@@ -352,20 +342,114 @@ void BoardView::layoutSceneCardsOnBoard()
             card->setPercentageHorizontal(1.0f);
             card->setIsDirty(dirty);
         }
-        QWidget* cardView = control->view();
-        // A card view the board already holds stays on it: taking it off and adding it again
-        // would cost far more for a large board than putting it in its place in the stacking.
+        const QRect frame(cardOrigin(story, *card), control->cardSize());
+        control->setBoardFrame(frame);
+        control->setBoardSlot(cards_.size());
+        control->setShownOnBoard(true);
+        cards_.push_back(control);
+        // A card that has its own widget on the board keeps it there; one whose widget waits
+        // elsewhere in the window (from the list or the Litter Box) is painted instead.
+        QWidget* cardView = control->madeView();
+        if (!cardView)
+            continue;
+        if (cardView->parentWidget() != view() && !control->editor()) {
+            control->releaseView();
+            continue;
+        }
         if (cardView->parentWidget() != view())
             cardView->setParent(view());
-        stacking.push_back(cardView);
-        cardView->move(cardOrigin(story, *card));
+        cardView->move(frame.topLeft());
         cardView->show();
+        seated.push_back(cardView);
     }
-    // The cards lie in board order, the last on top. Raising a card searches the board's
-    // children, so a board already stacked so (a zoom, a refresh) is left as it is.
-    if (!stackedInOrder(*view(), stacking))
-        for (QWidget* cardView : stacking)
-            cardView->raise();
+    // Cards with widgets lie above the painted ones, in board order among themselves.
+    for (QWidget* cardView : seated)
+        cardView->raise();
+    if (cardLayer_)
+        cardLayer_->update();
+}
+
+BoardCardLayer* BoardView::cardLayer() const
+{
+    return cardLayer_.data();
+}
+
+SceneCardView* BoardView::cardAt(const QPoint& point) const
+{
+    // Cards with widgets of their own lie above every painted card.
+    SceneCardView* painted = nullptr;
+    for (auto each = cards_.rbegin(); each != cards_.rend(); ++each) {
+        SceneCardView* card = *each;
+        if (!card)
+            continue;
+        if (const QWidget* widget = card->madeView()) {
+            if (widget->isVisible() && widget->geometry().contains(point))
+                return card;
+        } else if (!painted && card->boardFrame().contains(point)) {
+            painted = card;
+        }
+    }
+    return painted;
+}
+
+void BoardView::stackOnTop(SceneCardView& card)
+{
+    if (card.shownOnBoard() && card.boardSlot() < cards_.size() && cards_[card.boardSlot()] == &card) {
+        if (card.boardSlot() + 1 == cards_.size())
+            return;
+        cards_[card.boardSlot()] = nullptr;
+        ++gaps_;
+    }
+    card.setBoardSlot(cards_.size());
+    card.setShownOnBoard(true);
+    cards_.push_back(&card);
+    if (gaps_ > cards_.size() / 2)
+        compactStacking();
+}
+
+void BoardView::compactStacking()
+{
+    std::erase(cards_, nullptr);
+    for (std::size_t slot = 0; slot < cards_.size(); ++slot)
+        cards_[slot]->setBoardSlot(slot);
+    gaps_ = 0;
+}
+
+void BoardView::seatCardView(SceneCardView& card)
+{
+    QWidget* cardView = card.madeView();
+    if (!cardView || !view())
+        return;
+    stackOnTop(card);
+    if (cardView->parentWidget() != view())
+        cardView->setParent(view());
+    cardView->setGeometry(QRect(card.boardFrame().topLeft(), cardView->size()));
+    cardView->raise();
+    cardView->show();
+    // What the layer painted of the card now shows through its widget.
+    if (cardLayer_)
+        cardLayer_->update(card.boardFrame());
+}
+
+void BoardView::forgetCard(SceneCardView& card)
+{
+    if (!card.shownOnBoard())
+        return;
+    card.setShownOnBoard(false);
+    if (card.boardSlot() < cards_.size() && cards_[card.boardSlot()] == &card) {
+        cards_[card.boardSlot()] = nullptr;
+        ++gaps_;
+    }
+    if (cardLayer_)
+        cardLayer_->update(card.boardFrame());
+}
+
+void BoardView::updateCard(const SceneCardView& card, const QRect& rect)
+{
+    if (!cardLayer_ || !card.shownOnBoard())
+        return;
+    const QRect frame = card.boardFrame();
+    cardLayer_->update(rect.isEmpty() ? frame : rect.translated(frame.topLeft()) & frame);
 }
 
 void BoardView::removeLayoutControlsFromTheBoard()
@@ -384,6 +468,14 @@ void BoardView::removeLayoutControlsFromTheBoard()
 
 void BoardView::removeSceneCardsFromTheBoard()
 {
+    // The layer stops painting them all at once.
+    for (SceneCardView* card : cards_)
+        if (card)
+            card->setShownOnBoard(false);
+    cards_.clear();
+    gaps_ = 0;
+    if (cardLayer_)
+        cardLayer_->update();
     MyDocument* document = myParent();
     if (!document)
         return;
@@ -409,7 +501,7 @@ void BoardView::removeCardsNoLongerOnTheBoard()
         return;
     for (const auto& control : document->sceneCardControls()) {
         const bool onBoard = control->scene() && control->scene()->onBoard() == 1;
-        if (!onBoard && control->view() && control->view()->parentWidget() == view())
+        if (!onBoard && control->myBoardViewParent() == this)
             takeCardViewOffItsPresentation(*control);
     }
 }
@@ -417,8 +509,12 @@ void BoardView::removeCardsNoLongerOnTheBoard()
 void BoardView::popToTheTop(SceneCardView& card)
 {
     // The card itself stays where it is in the board; whatever lies above it goes below it.
-    if (QWidget* cardView = card.view(); cardView && cardView->parentWidget() == view())
+    if (card.shownOnBoard())
+        stackOnTop(card);
+    if (QWidget* cardView = card.madeView(); cardView && cardView->parentWidget() == view())
         cardView->raise();
+    else if (card.shownOnBoard())
+        updateCard(card);
     if (myParent() && card.scene())
         myParent()->setActiveSceneCardID(card.scene()->sceneCardID());
 }
@@ -454,7 +550,6 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;
     if (!control)
         return;
-    QWidget* cardView = control->view();
     takeCardViewOffItsPresentation(*control);
     myParent()->refreshLitterBoxView();
     control->setCanMove(true);
@@ -462,10 +557,17 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     control->setThumbTackImage(kTackDown);
     control->setMyBoardViewParent(this);
     control->setMyBoardListViewParent(nullptr);
-    cardView->setParent(view());
-    cardView->setGeometry(StoredRange::toInt(card->positionLeft()), StoredRange::toInt(card->positionTop()),
-                          static_cast<int>(cardWidth), static_cast<int>(cardHeight));
-    cardView->show();
+    control->setBoardFrame(QRect(StoredRange::toInt(card->positionLeft()), StoredRange::toInt(card->positionTop()),
+                                 static_cast<int>(cardWidth), static_cast<int>(cardHeight)));
+    stackOnTop(*control);
+    // The card's widget, from the Litter Box, lies on the board on top; without one the card is
+    // painted there.
+    if (QWidget* cardView = control->madeView()) {
+        cardView->resize(control->boardFrame().size());
+        seatCardView(*control);
+    } else {
+        updateCard(*control);
+    }
 }
 
 Qt::DropAction BoardView::dragOperationFor(const QMimeData* data, Qt::DropActions offered) const

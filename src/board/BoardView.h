@@ -4,11 +4,14 @@
 
 #include <QFrame>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+class BoardCardLayer;
 class BoardView;
 class QMimeData;
 class SceneCardView;
@@ -40,7 +43,9 @@ private:
 // four points thick frame the board and part the rows; each row carries its centred section
 // label and, along its bottom edge, the beat bars of its board beats with their page ranges.
 // Coordinates are top-down. The card views belong to the document; the board only shows them
-// while it lives.
+// while it lives. It paints its cards on one layer (BoardCardLayer), in its stacking, so that
+// what a board costs follows what shows of it; a card that is pressed, edited or dropped on
+// gets a widget of its own, which lies on the board above the painted cards.
 class BoardView : public BaseViewController
 {
     Q_OBJECT
@@ -69,6 +74,20 @@ public:
     QFrame* boxWithFrame(const QRect& frame) const;
 
     BoardViewBackground* boxBackground() const { return boxBackground_; }
+    BoardCardLayer* cardLayer() const;
+
+    // The cards the board shows, bottom to top; a card that left the board leaves a null.
+    const std::vector<SceneCardView*>& shownCards() const { return cards_; }
+    // The top card under `point`, in board coordinates (a card with a widget of its own lies
+    // above the painted ones); null where there is none.
+    SceneCardView* cardAt(const QPoint& point) const;
+    // A card the board shows was given its widget: the widget lies at the card's place, above
+    // every other card.
+    void seatCardView(SceneCardView& card);
+    // The board no longer shows the card (it went to the Litter Box, or is going).
+    void forgetCard(SceneCardView& card);
+    // Paints `rect` of the card again (card points; all of it when empty).
+    void updateCard(const SceneCardView& card, const QRect& rect = QRect());
 
     // The background's questions when a card is dragged over it.
     Qt::DropAction dragOperationFor(const QMimeData* data, Qt::DropActions offered) const;
@@ -79,8 +98,15 @@ public:
 
 private:
     void removeCardsNoLongerOnTheBoard();
+    // The card goes on top of the board's stacking.
+    void stackOnTop(SceneCardView& card);
+    // Drops the nulls that cards leaving the board left.
+    void compactStacking();
     void drawSectionLabels(int width, int height, int y1, int y2, int y3);
     void drawBeatBars(int width, int height, int y1, int y2, int y3);
 
     BoardViewBackground* boxBackground_ = nullptr;
+    QPointer<BoardCardLayer> cardLayer_;
+    std::vector<SceneCardView*> cards_;
+    std::size_t gaps_ = 0;
 };

@@ -156,7 +156,7 @@ void LitterBoxView::takeCardViewsOff(const std::vector<QWidget*>& keep)
     if (!document || !view())
         return;
     for (const auto& control : document->sceneCardControls()) {
-        QWidget* cardView = control->view();
+        QWidget* cardView = control->madeView();
         if (cardView && cardView->parentWidget() == view() &&
             std::find(keep.begin(), keep.end(), cardView) == keep.end())
             takeCardViewOffItsPresentation(*control);

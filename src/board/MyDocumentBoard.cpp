@@ -725,8 +725,6 @@ void MyDocument::refreshSceneCardIndicators(SceneCarddb* card)
         if (control->scene() != card)
             continue;
         control->configureIndicators();
-        if (control->view())
-            control->view()->update();
     }
     if (currentScreenplay_ && currentScreenplay_->bigSceneView() == 1 && bigSceneView_)
         bigSceneView_->configureIndicators();

@@ -176,9 +176,13 @@ void SceneCardDragDropView::mouseMoveEvent(QMouseEvent* event)
     }
     if (event->buttons() != Qt::NoButton)
         return;
+    setCursor(card->cursorAt(event->position().toPoint()));
+}
+
+Qt::CursorShape SceneCardView::cursorAt(const QPoint& point) const
+{
     // The fields that take typing show the text cursor.
-    const SceneCardPart part = card->layout().partAt(event->position().toPoint());
-    setCursor(isEditable(part) ? Qt::IBeamCursor : Qt::ArrowCursor);
+    return isEditable(layout_.partAt(point)) ? Qt::IBeamCursor : Qt::ArrowCursor;
 }
 
 void SceneCardDragDropView::mouseReleaseEvent(QMouseEvent* event)
@@ -355,11 +359,12 @@ void SceneCardView::closeEditor(bool write)
     const bool changed = TypingPause::endEditOf(editor) || text != editor->property("openedText").toString();
     editor->removeEventFilter(this);
     editor->disconnect(this);
-    if (view())
-        view()->setFocusProxy(nullptr);
+    QWidget* cardView = madeView();
+    if (cardView)
+        cardView->setFocusProxy(nullptr);
     // The keyboard stays with the card rather than going to the next field of the window.
-    if (editor->hasFocus() && view() && view()->isVisible())
-        view()->setFocus(Qt::OtherFocusReason);
+    if (editor->hasFocus() && cardView && cardView->isVisible())
+        cardView->setFocus(Qt::OtherFocusReason);
     editor->hide();
     editor->deleteLater();
     if (write && changed) {

@@ -95,8 +95,13 @@ std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t
 
 QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID)
 {
+    return thumbnailOfAttachment(attachedObjectID ? links.attachmentForID(attachedObjectID) : nullptr);
+}
+
+QPixmap thumbnailOfAttachment(const AttachedObjectdb* attachment)
+{
     QPixmap thumbnail;
-    if (const AttachedObjectdb* attachment = attachedObjectID ? links.attachmentForID(attachedObjectID) : nullptr)
+    if (attachment)
         if (const std::optional<QByteArray> bytes = attachment->getThumbnail())
             thumbnail.loadFromData(*bytes);
     return thumbnail;
@@ -157,7 +162,7 @@ SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int6
 }
 
 SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, const StoryLinkIndex& links,
-                         std::int64_t tab, const QColor& brown)
+                         std::int64_t tab, const QColor& brown, ThumbnailReading reading)
 {
     SceneCardLook look;
     look.heading = card.heading();
@@ -171,7 +176,10 @@ SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, con
     look.emotionalChangeType = emotionalChangeTypeColor(card.emotionalChangeType(), look.emotionalChangeType);
     look.markedTab = brown;
     look.thumbnailAttachmentID = thumbnailAttachmentOfCard(links, card.sceneCardID());
-    look.thumbnail = thumbnailOfAttachment(links, look.thumbnailAttachmentID);
+    if (reading == ThumbnailReading::Now)
+        look.thumbnail = thumbnailOfAttachment(links, look.thumbnailAttachmentID);
+    else
+        look.thumbnailPending = look.thumbnailAttachmentID != 0;
     look.indicators = indicatorsOfCard(story, card, links);
     return look;
 }

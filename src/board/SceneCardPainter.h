@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class AttachedObjectdb;
 class QPainter;
 class SceneCarddb;
 class Screenplaydb;
@@ -49,6 +50,9 @@ struct SceneCardLook
     // The attachment whose thumbnail shows (0 for none): a card reads the picture again only
     // when its primary attachment changes.
     std::int64_t thumbnailAttachmentID = 0;
+    // The thumbnail is read when the card is first painted (a board of many cards reads only
+    // the pictures that show); until then the card counts as having one.
+    bool thumbnailPending = false;
     // The indicators shown, left to right.
     std::vector<SceneCardIndicator> indicators;
     QString thumbTackImage = QStringLiteral("SceneCardThumbDown");
@@ -64,15 +68,19 @@ struct SceneCardLook
 std::vector<SceneCardIndicator> indicatorsOfCard(Screenplaydb& story, const SceneCarddb& card);
 std::vector<SceneCardIndicator> indicatorsOfCard(const Screenplaydb& story, const SceneCarddb& card,
                                                  const StoryLinkIndex& links);
+// When a look reads its thumbnail: at once, or when the card is first painted.
+enum class ThumbnailReading { Now, AtFirstPaint };
 // Everything `card` shows, with the text area showing `tab` and the marked tab in `brown`.
 SceneCardLook lookOfCard(Screenplaydb& story, const SceneCarddb& card, std::int64_t tab = 1,
                          const QColor& brown = QColor(205, 133, 63));
 SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, const StoryLinkIndex& links,
-                         std::int64_t tab = 1, const QColor& brown = QColor(205, 133, 63));
+                         std::int64_t tab = 1, const QColor& brown = QColor(205, 133, 63),
+                         ThumbnailReading reading = ThumbnailReading::Now);
 // The attachment whose thumbnail a card shows: its primary attachment, 0 for none.
 std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t sceneCardID);
 // The thumbnail of an attachment, decoded; a null picture for none.
 QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID);
+QPixmap thumbnailOfAttachment(const AttachedObjectdb* attachment);
 // The card's text for a field whose content may be empty: the field's own name then.
 QString fieldTextOrPlaceholder(const QString& text, const QString& placeholder);
 

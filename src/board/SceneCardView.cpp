@@ -26,7 +26,7 @@ const QColor kBrown(205, 133, 63);
 SceneCardView::SceneCardView(MyDocument* parent, Screenplaydb* screenplay)
     : BaseViewController(QStringLiteral("SceneCardView"), parent, screenplay)
 {
-    buildView();
+    painter_.look().markedTab = myParent() ? myParent()->standardBackgroundColor() : kBrown;
     setSelectedTab(1);
     setScreenplay(screenplay);
 }
@@ -38,6 +38,8 @@ SceneCardView::~SceneCardView()
         editor_->removeEventFilter(this);
         editor_->disconnect(this);
     }
+    if (myBoardViewParent_)
+        myBoardViewParent_->forgetCard(*this);
 }
 
 void SceneCardView::buildView()
@@ -45,17 +47,74 @@ void SceneCardView::buildView()
     auto* root = new SceneCardDragDropView;
     root->setObjectName(QStringLiteral("SceneCardView"));
     root->setMySceneCardParent(this);
-    dragDropView_ = root;
+    root->resize(cardSize());
     setView(root);
-    painter_.look().markedTab = myParent() ? myParent()->standardBackgroundColor() : kBrown;
+}
+
+QWidget* SceneCardView::view() const
+{
+    if (QWidget* made = madeView())
+        return made;
+    auto* self = const_cast<SceneCardView*>(this);
+    self->buildView();
+    // A card the corkboard paints takes its place on the board as a widget of its own.
+    if (myBoardViewParent_ && shownOnBoard_)
+        myBoardViewParent_->seatCardView(*self);
+    return madeView();
+}
+
+SceneCardDragDropView* SceneCardView::dragDropView() const
+{
+    return static_cast<SceneCardDragDropView*>(view());
+}
+
+void SceneCardView::releaseView()
+{
+    QWidget* made = madeView();
+    if (!made || editor_)
+        return;
+    // The card shows as it did: its board paints it where the widget lay.
+    BoardView* board = myBoardViewParent_.data();
+    const bool painted = board && shownOnBoard_;
+    if (painted && made->parentWidget() == board->view())
+        boardFrame_ = made->geometry();
+    // The widget may be in the middle of handling an event: it goes once that is over.
+    takeView();
+    static_cast<SceneCardDragDropView*>(made)->setMySceneCardParent(nullptr);
+    made->hide();
+    made->deleteLater();
+    if (painted)
+        board->updateCard(*this);
+}
+
+BoardView* SceneCardView::myBoardViewParent() const
+{
+    return myBoardViewParent_.data();
+}
+
+void SceneCardView::setMyBoardViewParent(BoardView* board)
+{
+    if (myBoardViewParent_ && myBoardViewParent_ != board)
+        myBoardViewParent_->forgetCard(*this);
+    myBoardViewParent_ = board;
+}
+
+QSize SceneCardView::cardSize() const
+{
+    if (const QWidget* made = madeView())
+        return made->size();
+    if (const Screenplaydb* story = screenplay())
+        return {static_cast<int>(story->boardSections().STANDARDSCENECARDWIDTH()),
+                static_cast<int>(story->boardSections().STANDARDSCENECARDHEIGHT())};
+    return layout_.card;
 }
 
 void SceneCardView::setScreenplay(Screenplaydb* screenplay)
 {
     BaseViewController::setScreenplay(screenplay);
-    if (screenplay && view())
-        view()->resize(static_cast<int>(screenplay->boardSections().STANDARDSCENECARDWIDTH()),
-                       static_cast<int>(screenplay->boardSections().STANDARDSCENECARDHEIGHT()));
+    if (screenplay && madeView())
+        madeView()->resize(static_cast<int>(screenplay->boardSections().STANDARDSCENECARDWIDTH()),
+                           static_cast<int>(screenplay->boardSections().STANDARDSCENECARDHEIGHT()));
 }
 
 QColor SceneCardView::stripeColor(int stripe) const
@@ -91,13 +150,40 @@ QString SceneCardView::fieldText(SceneCardPart field) const
 void SceneCardView::repaint()
 {
     painter_.lookChanged();
-    if (view())
-        view()->update();
+    updateRect(QRect(QPoint(0, 0), cardSize()));
+}
+
+void SceneCardView::updateRect(const QRect& rect)
+{
+    if (QWidget* made = madeView())
+        made->update(rect);
+    else if (myBoardViewParent_ && shownOnBoard_)
+        myBoardViewParent_->updateCard(*this, rect);
 }
 
 void SceneCardView::paintCard(QPainter& painter)
 {
-    painter_.paint(painter, layout_, view() ? view()->size() : layout_.card);
+    paintCard(painter, cardSize());
+}
+
+void SceneCardView::paintCard(QPainter& painter, const QSize& area)
+{
+    if (painter_.look().thumbnailPending)
+        resolveThumbnail(screenplay() ? screenplay()->attachmentForID(painter_.look().thumbnailAttachmentID) : nullptr);
+    painter_.paint(painter, layout_, area);
+}
+
+void SceneCardView::resolveThumbnail(const AttachedObjectdb* attachment)
+{
+    SceneCardLook& look = painter_.look();
+    if (!look.thumbnailPending)
+        return;
+    look.thumbnailPending = false;
+    look.thumbnail = thumbnailOfAttachment(attachment);
+    painter_.lookChanged();
+    // A picture that cannot be read leaves the card without one: the text area takes its place.
+    if (look.thumbnail.isNull() && layout_.thumbnailShown)
+        layOut(layout_.card);
 }
 
 // --- Filling the card --------------------------------------------------------------------------
@@ -121,7 +207,7 @@ void SceneCardView::setScene(SceneCarddb* scene, const StoryLinkIndex& links)
     if (!scene_ || !screenplay())
         return;
     const QColor brown = painter_.look().markedTab;
-    SceneCardLook look = lookOfCard(*screenplay(), *scene_, links, selectedTab_, brown);
+    SceneCardLook look = lookOfCard(*screenplay(), *scene_, links, selectedTab_, brown, ThumbnailReading::AtFirstPaint);
     look.thumbTackImage = painter_.look().thumbTackImage;
     look.showsControls = painter_.look().showsControls;
     painter_.setLook(std::move(look));
@@ -163,14 +249,24 @@ void SceneCardView::setupForCurrentBoardZoomFactor()
     const BoardSections& sections = story->boardSections();
     const QSize size(static_cast<int>(sections.STANDARDSCENECARDWIDTH()),
                      static_cast<int>(sections.STANDARDSCENECARDHEIGHT()));
-    view()->resize(size);
+    if (QWidget* made = madeView())
+        made->resize(size);
+    layOut(size);
+    repaint();
+}
+
+void SceneCardView::layOut(const QSize& size)
+{
+    const Screenplaydb* story = screenplay();
+    if (!story)
+        return;
+    const SceneCardLook& look = painter_.look();
     layout_ = sceneCardLayout(story->boardZoomFactor(), size, story->boardView() == 2,
-                              !painter_.look().thumbnail.isNull(), layout_);
+                              look.thumbnailPending || !look.thumbnail.isNull(), layout_);
     if (editor_) {
         editor_->setGeometry(layout_.frame(editedPart_));
         editor_->setFont(fieldFont(editedPart_));
     }
-    repaint();
 }
 
 void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
@@ -180,7 +276,8 @@ void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
         const std::int64_t attachment = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
         if (attachment != look.thumbnailAttachmentID) {
             look.thumbnailAttachmentID = attachment;
-            look.thumbnail = thumbnailOfAttachment(links, attachment);
+            look.thumbnail = QPixmap();
+            look.thumbnailPending = attachment != 0;
         }
     }
     setupForCurrentBoardZoomFactor();
@@ -238,8 +335,7 @@ QString SceneCardView::toolTipAt(const QPoint& point) const
 void SceneCardView::setThumbTackImage(const QString& name)
 {
     painter_.look().thumbTackImage = name;
-    if (view())
-        view()->update(layout_.thumbTack);
+    updateRect(layout_.thumbTack);
 }
 
 void SceneCardView::setShowsControls(bool flag)
@@ -254,7 +350,7 @@ void SceneCardView::setPageNumber()
 {
     if (!scene_ || !screenplay())
         return;
-    const QPoint origin = view()->pos();
+    const QPoint origin = madeView() ? madeView()->pos() : boardFrame_.topLeft();
     const std::int64_t page = screenplay()->boardSections().pageNumberForPositionTop(origin.y(), origin.x());
     showPageNumber(page);
     scene_->setPageNumber(page);
@@ -268,8 +364,7 @@ void SceneCardView::showPageNumber(std::int64_t page)
     if (painter_.look().pageNumber == text)
         return;
     painter_.look().pageNumber = text;
-    if (view())
-        view()->update(layout_.pageNumber);
+    updateRect(layout_.pageNumber);
 }
 
 void SceneCardView::setSelectedTab(std::int64_t tab)
@@ -286,7 +381,8 @@ void SceneCardView::setSelectedTab(std::int64_t tab)
 std::int64_t SceneCardView::selectColorCodeID(std::int64_t colorCodeID)
 {
     // A fresh dialog for every pick.
-    ColorCodeSelector selector(QStringLiteral("ColorCodeSelector"), screenplay(), view() ? view()->window() : nullptr);
+    ColorCodeSelector selector(QStringLiteral("ColorCodeSelector"), screenplay(),
+                                  madeView() ? madeView()->window() : nullptr);
     ModalDialogs::paintBackground(selector, myParent() ? myParent()->standardBackgroundColor() : kBrown);
     selector.setUseMode(ColorCodeSelector::Scene);
     selector.setSelectedColorID(colorCodeID);
@@ -443,20 +539,28 @@ void SceneCardView::bringToTheTop()
 
 QPixmap SceneCardView::myViewImage() const
 {
-    if (!view())
-        return {};
-    const qreal ratio = view()->devicePixelRatioF();
-    QPixmap image(view()->size() * ratio);
-    image.setDevicePixelRatio(ratio);
+    if (QWidget* made = madeView()) {
+        const qreal ratio = made->devicePixelRatioF();
+        QPixmap image(made->size() * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        made->render(&painter);
+        return image;
+    }
+    // A card its board paints looks the same painted here.
+    QPixmap image(cardSize());
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    view()->render(&painter);
+    const_cast<SceneCardPainter&>(painter_).paint(painter, layout_, cardSize());
     return image;
 }
 
 void takeCardViewOffItsPresentation(SceneCardView& control)
 {
-    QWidget* cardView = control.view();
+    if (BoardView* board = control.myBoardViewParent())
+        board->forgetCard(control);
+    QWidget* cardView = control.madeView();
     if (!cardView || !cardView->parentWidget())
         return;
     // A card that leaves its presentation keeps nothing typed into it unwritten.

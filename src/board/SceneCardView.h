@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class AttachedObjectdb;
 class BoardView;
 class QLineEdit;
 class QMimeData;
@@ -89,6 +90,10 @@ private:
 // The document keeps one card view per card for the life of the window; the corkboard, the
 // list and the Litter Box only borrow the views. The view's size is the standard card size of
 // the story's zoom factor.
+//
+// The card's widget is made only when something asks for it: the corkboard paints the cards it
+// shows itself (see BoardCardLayer) and asks for a card's widget when the card is pressed,
+// edited or dropped on; the list and the Litter Box ask for the widgets of all their cards.
 class SceneCardView : public BaseViewController
 {
     Q_OBJECT
@@ -100,6 +105,15 @@ public:
 
     // Keeps the story and sizes the view for the story's zoom factor.
     void setScreenplay(Screenplaydb* screenplay);
+    // The card's widget, made on the first call. A card the corkboard shows is put on the board
+    // at its place, above every other card.
+    QWidget* view() const;
+    // The widget when it was made, without making it.
+    QWidget* madeView() const { return BaseViewController::view(); }
+    // Takes the widget down (the card stays as it is); nothing while a field is edited.
+    void releaseView();
+    // The card's size: its widget's, or the standard size while it has none.
+    QSize cardSize() const;
     SceneCarddb* scene() const { return scene_; }
     // Shows the card (not owned: the story owns it and outlives the view's use of it). A field
     // being edited is written first. A pass over many cards hands in one index of the story's
@@ -116,6 +130,10 @@ public:
     // The same, first taking the thumbnail of the card's primary attachment when that changed.
     void setupForCurrentBoardZoomFactor(const StoryLinkIndex& links);
     void refreshThumbnail();
+    // A thumbnail waiting for the card's first paint: its attachment (null for none) gives it.
+    bool thumbnailPending() const { return painter_.look().thumbnailPending; }
+    std::int64_t thumbnailAttachmentID() const { return painter_.look().thumbnailAttachmentID; }
+    void resolveThumbnail(const AttachedObjectdb* attachment);
     // Shows, places and explains the characters, location, set-ups and pay-offs icons.
     void configureIndicators();
     void configureIndicators(const StoryLinkIndex& links);
@@ -187,15 +205,24 @@ public:
     void setCanMove(bool flag) { canMove_ = flag; }
     std::int64_t tag() const { return tag_; }
     void setTag(std::int64_t tag) { tag_ = tag; }
-    BoardView* myBoardViewParent() const { return myBoardViewParent_; }
-    void setMyBoardViewParent(BoardView* board) { myBoardViewParent_ = board; }
+    BoardView* myBoardViewParent() const;
+    void setMyBoardViewParent(BoardView* board);
+    // The card's place on the corkboard that paints it, in board coordinates; whether the board
+    // shows it now.
+    const QRect& boardFrame() const { return boardFrame_; }
+    void setBoardFrame(const QRect& frame) { boardFrame_ = frame; }
+    bool shownOnBoard() const { return shownOnBoard_; }
+    void setShownOnBoard(bool flag) { shownOnBoard_ = flag; }
+    // Where the board keeps the card in its stacking.
+    std::size_t boardSlot() const { return boardSlot_; }
+    void setBoardSlot(std::size_t slot) { boardSlot_ = slot; }
     BoardListPresentation* myBoardListViewParent() const { return myBoardListViewParent_; }
     void setMyBoardListViewParent(BoardListPresentation* list) { myBoardListViewParent_ = list; }
     bool readyToDrag() const { return readyToDrag_; }
     bool moving() const { return moving_; }
 
     // What the card shows, and where.
-    SceneCardDragDropView* dragDropView() const { return dragDropView_; }
+    SceneCardDragDropView* dragDropView() const;
     const SceneCardLayout& layout() const { return layout_; }
     // The text a field shows: heading, page number, the text area, emotional change, conflict.
     QString fieldText(SceneCardPart field) const;
@@ -208,8 +235,12 @@ public:
     const std::vector<SceneCardIndicator>& indicators() const { return painter_.look().indicators; }
     // What the card says of the part under `point` when the pointer rests there.
     QString toolTipAt(const QPoint& point) const;
-    // Paints the card onto the view's painter.
+    // The pointer's shape over `point` with no button held: the text cursor over the fields
+    // that take typing.
+    Qt::CursorShape cursorAt(const QPoint& point) const;
+    // Paints the card onto the view's painter, `area` large (the card's own size by default).
     void paintCard(QPainter& painter);
+    void paintCard(QPainter& painter, const QSize& area);
 
 protected:
     // The editor: Return, Escape, Tab, leaving it, and paging with Ctrl-N / Ctrl-P.
@@ -217,6 +248,11 @@ protected:
 
 private:
     void buildView();
+    // The layout for the story's zoom, the card's size and whether it shows a thumbnail.
+    void layOut(const QSize& size);
+    // Asks whoever shows the card to paint `rect` of it (card points) again: its widget, or the
+    // corkboard that paints it.
+    void updateRect(const QRect& rect);
     void fillDescription();
     // The editor goes; `write` says whether its text is written first.
     void closeEditor(bool write);
@@ -243,7 +279,10 @@ private:
     std::int64_t selectedTab_ = 1;
     bool canMove_ = false;
     std::int64_t tag_ = 0;
-    BoardView* myBoardViewParent_ = nullptr;
+    QPointer<BoardView> myBoardViewParent_;
+    QRect boardFrame_;
+    bool shownOnBoard_ = false;
+    std::size_t boardSlot_ = 0;
     BoardListPresentation* myBoardListViewParent_ = nullptr;
     bool readyToDrag_ = false;
     bool moving_ = false;
@@ -251,7 +290,6 @@ private:
     QPointF pMouseDownPoint_;
     QRectF originalLocation_;
 
-    SceneCardDragDropView* dragDropView_ = nullptr;
     SceneCardLayout layout_;
     SceneCardPainter painter_;
     // The field being edited and its editor, a child of the view while it lives.

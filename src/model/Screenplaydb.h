@@ -252,6 +252,10 @@ public:
     // written. A failure raises.
     static void upgradeSchema(sqlite3* database);
 
+    // Set-ups and pay-offs in the order of the cards they lie on (by the cards' sort order),
+    // then by their text; each card's order is looked up once.
+    void sortSetupsAndPayoffsByCard();
+
 private:
     template <typename T>
     void assignField(T& field, const T& value)
@@ -278,7 +282,6 @@ private:
     RecordList<Record> loadRecords(const char* name, const std::string& sql, bool bindStory);
     // Gives each set-up its pay-off's text and each pay-off the first set-up that names it.
     void linkSetupsAndPayoffs();
-    void sortSetupsAndPayoffsByCard();
     template <typename Use>
     void bindRow(Use& statement) const;
     void runWithoutSync(const std::function<void()>& work);

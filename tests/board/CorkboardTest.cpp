@@ -9,6 +9,7 @@
 #include "model/Screenplaydb.h"
 #include "support/StoryFixtures.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -256,10 +257,16 @@ TEST_F(Corkboard, RefreshRebuildsTheBoardAroundTheSameCardViews)
     ASSERT_EQ(cardView(*document, key), before);
     ASSERT_FALSE(cardWidget.isNull());
     EXPECT_FALSE(cardWidget->isVisible());
-    // Shown again, the board takes the same views.
+    // Shown again, the board paints the same card views; the widget that waited out of sight
+    // goes, and the card gets a new one on the board when something asks for it.
     document->showTheBoard();
-    EXPECT_EQ(cardWidget->parentWidget(), document->boardView()->view());
-    EXPECT_TRUE(cardWidget->isVisible());
+    EXPECT_EQ(cardView(*document, key), before);
+    EXPECT_TRUE(before->shownOnBoard());
+    EXPECT_EQ(before->madeView(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(cardWidget.isNull());
+    EXPECT_EQ(before->view()->parentWidget(), document->boardView()->view());
+    EXPECT_TRUE(before->view()->isVisible());
 }
 
 TEST_F(Corkboard, TakingHoldOfACardBringsItToTheTop)
@@ -268,21 +275,22 @@ TEST_F(Corkboard, TakingHoldOfACardBringsItToTheTop)
     const std::vector<std::int64_t> keys = cardKeys(path);
     MyDocument* document = open(path);
     ASSERT_NE(document, nullptr);
-    QWidget* board = document->boardView()->view();
+    // The board's stacking, bottom to top.
     const auto order = [&] {
-        std::vector<QWidget*> cards;
-        for (QObject* child : board->children())
-            for (std::int64_t key : keys)
-                if (child == cardView(*document, key)->view())
-                    cards.push_back(static_cast<QWidget*>(child));
+        std::vector<SceneCardView*> cards;
+        for (SceneCardView* card : document->boardView()->shownCards())
+            if (card)
+                cards.push_back(card);
         return cards;
     };
-    const std::vector<QWidget*> before = order();
+    const std::vector<SceneCardView*> before = order();
+    ASSERT_EQ(before.size(), keys.size());
     SceneCardView* first = document->sceneCardControlForSceneCard(document->currentScreenplay()->sceneCards()[0].get());
-    ASSERT_EQ(before.front(), first->view());
+    ASSERT_EQ(before.front(), first);
     document->boardView()->popToTheTop(*first);
-    const std::vector<QWidget*> after = order();
-    EXPECT_EQ(after.back(), first->view());
+    const std::vector<SceneCardView*> after = order();
+    ASSERT_EQ(after.size(), keys.size());
+    EXPECT_EQ(after.back(), first);
     EXPECT_EQ(after[0], before[1]);
     EXPECT_EQ(after[1], before[2]);
     EXPECT_EQ(document->activeSceneCardID(), first->scene()->sceneCardID());

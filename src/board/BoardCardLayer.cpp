@@ -1,0 +1,205 @@
+#include "BoardCardLayer.h"
+
+#include "BoardView.h"
+#include "DropAnswers.h"
+#include "SceneCardView.h"
+#include "app/GuardedCall.h"
+#include "model/AttachedObjectdb.h"
+#include "model/Screenplaydb.h"
+
+#include <QCoreApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QToolTip>
+
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Where the card lies on the board: its widget's place when it has one.
+QPoint cardOrigin(const SceneCardView& card)
+{
+    const QWidget* widget = card.madeView();
+    return widget ? widget->pos() : card.boardFrame().topLeft();
+}
+
+// The thumbnails that wait for the first paint of the cards about to be painted, read with one
+// pass over the story's attachments.
+void resolveThumbnails(BoardView& board, const std::vector<std::pair<SceneCardView*, QRegion>>& shown)
+{
+    std::unordered_map<std::int64_t, const AttachedObjectdb*> wanted;
+    for (const auto& each : shown)
+        if (each.first->thumbnailPending())
+            wanted.emplace(each.first->thumbnailAttachmentID(), nullptr);
+    if (wanted.empty() || !board.screenplay())
+        return;
+    for (const auto& attachment : board.screenplay()->attachedObjects())
+        if (const auto found = wanted.find(attachment->attachedObjectID()); found != wanted.end())
+            found->second = attachment.get();
+    for (const auto& each : shown)
+        if (each.first->thumbnailPending())
+            each.first->resolveThumbnail(wanted[each.first->thumbnailAttachmentID()]);
+}
+
+} // namespace
+
+BoardCardLayer::BoardCardLayer(BoardView& board, QWidget* parent)
+    : QWidget(parent)
+    , board_(board)
+{
+    setObjectName(QStringLiteral("boardCards"));
+    setAcceptDrops(true);
+    setMouseTracking(true);
+}
+
+void BoardCardLayer::paintEvent(QPaintEvent* event)
+{
+    const QRect exposed = event->rect();
+    // From the top down: what shows of each card is what the cards above it leave of it. Cards
+    // with widgets of their own lie above all painted ones and paint themselves.
+    std::vector<std::pair<SceneCardView*, QRegion>> shown;
+    QRegion covered;
+    const std::vector<SceneCardView*>& cards = board_.shownCards();
+    for (auto each = cards.rbegin(); each != cards.rend(); ++each) {
+        SceneCardView* card = *each;
+        if (!card)
+            continue;
+        const QWidget* widget = card->madeView();
+        const QRect frame = (widget ? widget->geometry() : card->boardFrame()) & exposed;
+        if (frame.isEmpty())
+            continue;
+        if (!widget) {
+            QRegion uncovered = QRegion(frame) - covered;
+            if (uncovered.isEmpty())
+                continue;
+            shown.emplace_back(card, std::move(uncovered));
+        }
+        covered += frame;
+    }
+    resolveThumbnails(board_, shown);
+    QPainter painter(this);
+    for (auto each = shown.rbegin(); each != shown.rend(); ++each) {
+        SceneCardView& card = *each->first;
+        const QRect& frame = card.boardFrame();
+        painter.save();
+        painter.setClipRegion(each->second);
+        painter.translate(frame.topLeft());
+        card.paintCard(painter, frame.size());
+        painter.restore();
+    }
+}
+
+bool BoardCardLayer::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const SceneCardView* card = board_.cardAt(help->pos());
+        const QString tip = card ? card->toolTipAt(help->pos() - cardOrigin(*card)) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool BoardCardLayer::forward(QMouseEvent* event, QWidget* target)
+{
+    const QPointF local = target->mapFrom(this, event->position());
+    QMouseEvent copy(event->type(), local, event->scenePosition(), event->globalPosition(), event->button(),
+                     event->buttons(), event->modifiers(), event->pointingDevice());
+    copy.setTimestamp(event->timestamp());
+    copy.setAccepted(false);
+    QCoreApplication::sendEvent(target, &copy);
+    return copy.isAccepted();
+}
+
+void BoardCardLayer::mousePressEvent(QMouseEvent* event)
+{
+    if (pressed_) {
+        // A second button while the first is held goes where the first went.
+        event->setAccepted(forward(event, pressed_));
+        return;
+    }
+    SceneCardView* card = board_.cardAt(event->position().toPoint());
+    if (!card) {
+        event->ignore();
+        return;
+    }
+    // The card comes to the top of the board with a widget of its own, which takes the press
+    // and the rest of the click.
+    QWidget* widget = nullptr;
+    guardedCall([&] { widget = card->view(); });
+    if (!widget) {
+        event->ignore();
+        return;
+    }
+    pressed_ = widget;
+    const bool taken = forward(event, widget);
+    if (!taken)
+        pressed_ = nullptr;
+    event->setAccepted(taken);
+}
+
+void BoardCardLayer::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first click gave the card its widget, which normally takes the second itself.
+    mousePressEvent(event);
+}
+
+void BoardCardLayer::mouseMoveEvent(QMouseEvent* event)
+{
+    if (pressed_ && event->buttons() != Qt::NoButton) {
+        event->setAccepted(forward(event, pressed_));
+        return;
+    }
+    const SceneCardView* card = event->buttons() == Qt::NoButton ? board_.cardAt(event->position().toPoint()) : nullptr;
+    setCursor(card ? card->cursorAt(event->position().toPoint() - cardOrigin(*card)) : Qt::ArrowCursor);
+    event->ignore();
+}
+
+void BoardCardLayer::mouseReleaseEvent(QMouseEvent* event)
+{
+    QPointer<QWidget> target = pressed_;
+    if (event->buttons() == Qt::NoButton)
+        pressed_ = nullptr;
+    if (!target) {
+        event->ignore();
+        return;
+    }
+    event->setAccepted(forward(event, target));
+}
+
+void BoardCardLayer::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void BoardCardLayer::dragMoveEvent(QDragMoveEvent* event)
+{
+    // A record lands on the card under the pointer; a card of the Litter Box on the board.
+    if (SceneCardView* card = board_.cardAt(event->position().toPoint()))
+        answerDragFor(event, card);
+    else
+        answerDragFor(event, &board_);
+}
+
+void BoardCardLayer::dropEvent(QDropEvent* event)
+{
+    SceneCardView* card = board_.cardAt(event->position().toPoint());
+    if (!card) {
+        answerDropFor(event, &board_);
+        return;
+    }
+    const QPoint inCard = event->position().toPoint() - cardOrigin(*card);
+    answerDrop(event, dropOperationOf(card),
+               [card, inCard](const QMimeData* data, const QPoint&) { return card->performDrop(data, inCard); });
+}

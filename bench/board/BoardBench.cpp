@@ -30,15 +30,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegion>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -453,31 +459,53 @@ void BM_OpenLargeCard(benchmark::State& state)
     countCards(state);
 }
 
-// The card's script read from its rows, and the small cards that show in the strip painted.
+// The same card opened the plain way: a window of the story window's size with a tab of its
+// notes and a tab of its script, the heading, description, emotional change and conflict in
+// plain editors, the script read from its rows into a text editor a paragraph at a time, the
+// window rendered, and the small cards that show in the strip painted along its foot.
 void BM_OpenLargeCard_Floor(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     Screenplaydb& story = *document.currentScreenplay();
-    QImage image(document.window()->size(), QImage::Format_ARGB32_Premultiplied);
+    const SceneCarddb& card = *story.sceneCards().front();
+    const QSize size = document.window()->size();
     sqlite3_stmt* script = nullptr;
     sqlite3_prepare_v2(story.database(), "SELECT ScriptText FROM ScriptPart WHERE SceneCardID=? ORDER BY SortOrder",
                        -1, &script, nullptr);
     for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        sqlite3_bind_int64(script, 1, story.sceneCards().front()->sceneCardID());
-        int line = 0;
-        while (sqlite3_step(script) == SQLITE_ROW)
-            painter.drawText(QRect(300, 100 + 20 * line++, 600, 20), Qt::AlignLeft,
-                             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(script, 0))));
+        QWidget window;
+        window.resize(size);
+        auto* fields = new QGridLayout(&window);
+        fields->addWidget(new QLineEdit(card.heading()), 0, 0);
+        fields->addWidget(new QPlainTextEdit(card.description()), 1, 0);
+        fields->addWidget(new QLineEdit(card.emotionalChange()), 2, 0);
+        fields->addWidget(new QLineEdit(card.conflict()), 3, 0);
+        auto* tabs = new QTabWidget;
+        tabs->addTab(new QPlainTextEdit(card.notes()), QStringLiteral("Notes"));
+        auto* scriptEditor = new QTextEdit;
+        QTextCursor cursor(scriptEditor->document());
+        sqlite3_bind_int64(script, 1, card.sceneCardID());
+        bool first = true;
+        while (sqlite3_step(script) == SQLITE_ROW) {
+            if (!first)
+                cursor.insertBlock();
+            first = false;
+            cursor.insertText(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(script, 0))));
+        }
         sqlite3_reset(script);
+        tabs->addTab(scriptEditor, QStringLiteral("Script"));
+        tabs->setCurrentIndex(1);
+        fields->addWidget(tabs, 0, 1, 4, 1);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        window.render(&image);
         // The strip along the window's foot: as many small cards as fit across it.
+        QPainter painter(&image);
         const QSize small(135, 74);
         int x = 0;
-        for (const auto& card : story.sceneCards()) {
+        for (const auto& each : story.sceneCards()) {
             if (x > image.width())
                 break;
-            FloorCard shown{card->heading(), card->description(), card->emotionalChange(), card->conflict(), 0,
+            FloorCard shown{each->heading(), each->description(), each->emotionalChange(), each->conflict(), 0,
                             QRect(QPoint(x, image.height() - small.height()), small)};
             paintFloorCard(painter, shown, QImage());
             x += small.width() + 4;

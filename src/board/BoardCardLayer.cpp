@@ -113,7 +113,8 @@ bool BoardCardLayer::event(QEvent* event)
 
 bool BoardCardLayer::forward(QMouseEvent* event, QWidget* target)
 {
-    const QPointF local = target->mapFrom(this, event->position());
+    // The card's widget lies beside the layer on the board, not inside it.
+    const QPointF local = target->mapFromGlobal(mapToGlobal(event->position()));
     QMouseEvent copy(event->type(), local, event->scenePosition(), event->globalPosition(), event->button(),
                      event->buttons(), event->modifiers(), event->pointingDevice());
     copy.setTimestamp(event->timestamp());

@@ -323,6 +323,7 @@ void BoardView::layoutSceneCardsOnBoard()
     cards_.clear();
     gaps_ = 0;
     cards_.reserve(story.sceneCards().size());
+    layingOut_ = true;
     std::vector<QWidget*> seated;
     for (const auto& held : story.sceneCards()) {
         SceneCarddb* card = held.get();
@@ -362,9 +363,30 @@ void BoardView::layoutSceneCardsOnBoard()
         cardView->show();
         seated.push_back(cardView);
     }
+    layingOut_ = false;
     // Cards with widgets lie above the painted ones, in board order among themselves.
     for (QWidget* cardView : seated)
         cardView->raise();
+    if (cardLayer_)
+        cardLayer_->update();
+}
+
+void BoardView::zoomChanged()
+{
+    removeLayoutControlsFromTheBoard();
+    configureTheBoard();
+    Screenplaydb& story = *screenplay();
+    layingOut_ = true;
+    for (SceneCardView* card : cards_) {
+        if (!card || !card->scene())
+            continue;
+        card->setupForCurrentBoardZoomFactor();
+        const QRect frame(cardOrigin(story, *card->scene()), card->cardSize());
+        card->setBoardFrame(frame);
+        if (QWidget* cardView = card->madeView())
+            cardView->move(frame.topLeft());
+    }
+    layingOut_ = false;
     if (cardLayer_)
         cardLayer_->update();
 }
@@ -446,7 +468,7 @@ void BoardView::forgetCard(SceneCardView& card)
 
 void BoardView::updateCard(const SceneCardView& card, const QRect& rect)
 {
-    if (!cardLayer_ || !card.shownOnBoard())
+    if (!cardLayer_ || !card.shownOnBoard() || layingOut_)
         return;
     const QRect frame = card.boardFrame();
     cardLayer_->update(rect.isEmpty() ? frame : rect.translated(frame.topLeft()) & frame);

@@ -66,6 +66,9 @@ public:
     void removeSceneCardsFromTheBoard();
     // Builds the board again from the story.
     void refreshTheBoard();
+    // The story's zoom changed: the rules, labels and beat bars follow the new card size, and
+    // every card takes its new size and place; the cards keep their stacking.
+    void zoomChanged();
     // Brings the card above everything else on the board and makes it the document's active card.
     void popToTheTop(SceneCardView& card);
     // Puts a card of the Litter Box onto the board at `location` (board coordinates).
@@ -109,4 +112,6 @@ private:
     QPointer<BoardCardLayer> cardLayer_;
     std::vector<SceneCardView*> cards_;
     std::size_t gaps_ = 0;
+    // While the board lays out all its cards, the layer is painted again once, at the end.
+    bool layingOut_ = false;
 };

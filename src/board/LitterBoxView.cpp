@@ -180,23 +180,22 @@ void LitterBoxView::refreshView()
     std::vector<LitterBoxBackground*> bars;
     std::vector<QWidget*> shown;
     std::vector<QWidget*> order;
+    std::vector<Stacked> stacked;
     float y = 0.0f;
-    auto addBar = [&](LitterBoxBackground* box) {
+    auto addBar = [&](LitterBoxBackground* box, float step) {
         bars.push_back(box);
         order.push_back(box);
+        stacked.push_back({box, step, nullptr});
+        y += step;
     };
     auto sectionBlock = [&](const QString& label) {
-        addBar(brownBarAtY(y));
-        y += kBrownBarStep;
-        addBar(actBar(label, y));
-        y += kActBarStep;
-        addBar(brownBarAtY(y));
-        y += kBrownBarStep;
+        addBar(brownBarAtY(y), kBrownBarStep);
+        addBar(actBar(label, y), kActBarStep);
+        addBar(brownBarAtY(y), kBrownBarStep);
     };
     auto beats = [&](std::int64_t first, std::int64_t last) {
         for (std::int64_t boardBeat = first; boardBeat <= last; ++boardBeat) {
-            addBar(beatBar(sections.beatLabelForBoardBeat(boardBeat), y));
-            y += kBeatBarStep;
+            addBar(beatBar(sections.beatLabelForBoardBeat(boardBeat), y), kBeatBarStep);
             for (const auto& card : story->litterBox()) {
                 if (card->currentBeatSection() != boardBeat)
                     continue;
@@ -210,6 +209,7 @@ void LitterBoxView::refreshView()
                 cardView->resize(kCardWidth, cardView->height());
                 shown.push_back(cardView);
                 order.push_back(cardView);
+                stacked.push_back({cardView, 0.0f, control});
                 y += static_cast<float>(cardView->height());
                 control->configureIndicators(*links);
             }
@@ -233,12 +233,40 @@ void LitterBoxView::refreshView()
     }
     takeCardViewsOff(shown);
     bars_ = std::move(bars);
+    stacked_ = std::move(stacked);
     column->resize(kWidth, static_cast<int>(y));
     for (QWidget* widget : order) {
         widget->setParent(column);
         widget->raise();
         widget->show();
     }
+}
+
+void LitterBoxView::zoomChanged()
+{
+    QWidget* column = view();
+    if (!column)
+        return;
+    const bool whole = std::all_of(stacked_.begin(), stacked_.end(), [column](const Stacked& each) {
+        return each.widget && each.widget->parentWidget() == column &&
+               (!each.card || each.card->madeView() == each.widget);
+    });
+    if (!whole) {
+        refreshView();
+        return;
+    }
+    float y = 0.0f;
+    for (const Stacked& each : stacked_) {
+        each.widget->move(each.widget->x(), static_cast<int>(y));
+        if (!each.card) {
+            y += each.step;
+            continue;
+        }
+        each.card->setupForCurrentBoardZoomFactor();
+        each.widget->resize(kCardWidth, each.widget->height());
+        y += static_cast<float>(each.widget->height());
+    }
+    column->resize(kWidth, static_cast<int>(y));
 }
 
 void LitterBoxView::dropSceneCard(std::int64_t sceneCardID)

@@ -3,14 +3,17 @@
 #include "app/BaseViewController.h"
 
 #include <QFrame>
+#include <QPointer>
 
 #include <cstdint>
 #include <vector>
 
 class LitterBoxView;
+class SceneCardView;
 class QLabel;
 class QMimeData;
 class SceneCarddb;
+class SceneCardView;
 
 // One bar of the Litter Box column (brown bar, act bar or beat bar): a box with a one-point
 // border that takes board cards dropped on it into the Litter Box.
@@ -55,6 +58,9 @@ public:
 
     // Builds the column again from the story's Litter Box.
     void refreshView();
+    // The board's zoom changed: the same bars and cards stack again, each card at the new
+    // zoom's size. A column that lost one of them is built again.
+    void zoomChanged();
     // Moves a board card into the Litter Box.
     void dropSceneCard(std::int64_t sceneCardID);
 
@@ -78,6 +84,14 @@ private:
     void takeCardViewsOff(const std::vector<QWidget*>& keep);
 
     std::vector<LitterBoxBackground*> bars_;
+    // What the column shows, top to bottom, with the space each bar takes (a card takes its
+    // own height).
+    struct Stacked {
+        QPointer<QWidget> widget;
+        float step = 0.0f;
+        SceneCardView* card = nullptr;
+    };
+    std::vector<Stacked> stacked_;
 };
 
 // The card a drag from `document`'s window carries as "SceneCarddb", when it is one of the

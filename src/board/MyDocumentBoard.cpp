@@ -661,14 +661,17 @@ void MyDocument::zoomTheBoard(QObject* sender)
         story.setBoardWidth(std::max(story.boardWidth(), kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]));
     story.boardSections().setBoardPanelWidth(story.boardWidth());
     story.boardSections().setBoardPanelHeight(story.boardHeight());
-    // The new size reaches the file with the story's next save.
+    // The new size reaches the file with the story's next save. The board and the Litter Box
+    // keep what they show: only sizes and places change.
     if (story.boardView() == 1) {
-        refreshTheBoard();
+        if (boardView_)
+            boardView_->zoomChanged();
     } else if (story.boardView() == 2) {
         if (BoardListViewView* list = boardListViewOf(*this))
             list->refreshView();
     }
-    refreshLitterBoxView();
+    if (litterBoxView_)
+        litterBoxView_->zoomChanged();
     if (known)
         items[static_cast<std::size_t>(zoom - 1)]->setChecked(true);
 }

@@ -1,0 +1,266 @@
+// The corkboard's painted cards: what a board shows without a widget per card, and real mouse
+// presses, double clicks and drops on the layer that paints them, each reaching the card
+// under the pointer as if the card had a widget of its own.
+#include "BoardFixture.h"
+
+#include "app/MyDocument.h"
+#include "board/BoardCardLayer.h"
+#include "board/BoardView.h"
+#include "board/LitterBoxView.h"
+#include "board/SceneCardView.h"
+#include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "scene_editor/BigSceneView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The layer of the open board.
+BoardCardLayer* layerOf(MyDocument& document)
+{
+    return document.boardView() ? document.boardView()->cardLayer() : nullptr;
+}
+
+// A point of `card`'s part, in board coordinates: the middle of its frame, or for the title
+// bar (whose middle holds the thumb tack) the first point along it that is the bar itself.
+QPoint boardPoint(const SceneCardView& card, SceneCardPart part)
+{
+    QPoint inCard = card.layout().frame(part).center();
+    if (part == SceneCardPart::TitleBar)
+        for (int x = 0; x < card.cardSize().width(); ++x)
+            if (card.layout().partAt(QPoint(x, inCard.y())) == SceneCardPart::TitleBar) {
+                inCard.setX(x + 2);
+                break;
+            }
+    return card.boardFrame().topLeft() + inCard;
+}
+
+// How far a colour is from white.
+int distanceFromWhite(QRgb pixel)
+{
+    return (255 - qRed(pixel)) + (255 - qGreen(pixel)) + (255 - qBlue(pixel));
+}
+
+} // namespace
+
+class BoardCardLayerTest : public BoardFixture
+{
+};
+
+TEST_F(BoardCardLayerTest, ABoardOpensWithNoWidgetPerCardAndPaintsEachCardWhereItLies)
+{
+    const QString path = story("Painted", {inBeat(1, 0.05f), inBeat(9, 0.3f), inBeat(14, 0.6f), inBeat(19, 0.2f)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    BoardCardLayer* layer = layerOf(*document);
+    ASSERT_NE(layer, nullptr);
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    // The layer lies over the whole board, above its rules, labels and bars.
+    QWidget* board = document->boardView()->view();
+    EXPECT_EQ(layer->geometry(), board->rect());
+    EXPECT_GT(board->children().indexOf(layer), board->children().indexOf(board->findChild<QWidget*>("beatBar20")));
+
+    const QImage shown = board->grab().toImage();
+    for (std::int64_t key : keys) {
+        SCOPED_TRACE(key);
+        SceneCardView* card = cardView(*document, key);
+        ASSERT_NE(card, nullptr);
+        EXPECT_EQ(card->madeView(), nullptr);
+        EXPECT_TRUE(card->shownOnBoard());
+        EXPECT_EQ(card->boardFrame().size(), card->cardSize());
+        // The paper of the text area is white where the cork is brown.
+        const QPoint paper = card->boardFrame().topLeft() + card->layout().frame(SceneCardPart::Description).bottomRight() -
+                             QPoint(6, 6);
+        EXPECT_LT(distanceFromWhite(shown.pixel(paper)), 30);
+        EXPECT_GT(distanceFromWhite(shown.pixel(card->boardFrame().bottomRight() + QPoint(3, 3))), 120);
+    }
+}
+
+TEST_F(BoardCardLayerTest, APressOnAPaintedCardActsOnThatCardThroughAWidgetOnTop)
+{
+    struct Row {
+        const char* what;
+        SceneCardPart part;
+        bool doubleClick;
+    };
+    const Row rows[] = {
+        {"a click on the heading opens its editor", SceneCardPart::Heading, false},
+        {"a click on the conflict opens its editor", SceneCardPart::Conflict, false},
+        {"a double click on the title bar opens the large card", SceneCardPart::TitleBar, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString path = story(QStringLiteral("Press%1").arg(static_cast<int>(row.part)),
+                                   {inBeat(1, 0.05f), inBeat(1, 0.5f)});
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        const std::int64_t key = cardKeys(path).back();
+        SceneCardView* card = cardView(*document, key);
+        BoardCardLayer* layer = layerOf(*document);
+        ASSERT_NE(card, nullptr);
+        ASSERT_EQ(card->madeView(), nullptr);
+        const QPoint at = boardPoint(*card, row.part);
+        if (row.doubleClick)
+            QTest::mouseDClick(layer, Qt::LeftButton, Qt::NoModifier, at);
+        else
+            QTest::mouseClick(layer, Qt::LeftButton, Qt::NoModifier, at);
+        QApplication::processEvents();
+        if (row.part == SceneCardPart::TitleBar) {
+            EXPECT_EQ(document->currentScreenplay()->bigSceneView(), 1);
+            EXPECT_EQ(document->currentScreenplay()->bigSceneSceneCardID(), key);
+            continue;
+        }
+        // The card has its widget on top of the board, where it was painted, and the editor of
+        // the field pressed takes the keys typed.
+        ASSERT_NE(card->madeView(), nullptr);
+        EXPECT_EQ(card->madeView()->parentWidget(), document->boardView()->view());
+        EXPECT_EQ(card->madeView()->geometry(), card->boardFrame());
+        EXPECT_EQ(card->editedPart(), row.part);
+        ASSERT_NE(card->lineEditor(), nullptr);
+        EXPECT_TRUE(card->lineEditor()->hasFocus());
+        card->lineEditor()->selectAll();
+        QTest::keyClicks(card->lineEditor(), QStringLiteral("Across the river"));
+        QTest::keyClick(card->lineEditor(), Qt::Key_Return);
+        const QString column = row.part == SceneCardPart::Heading ? QStringLiteral("Heading") : QStringLiteral("Conflict");
+        const QString written = row.part == SceneCardPart::Heading ? QStringLiteral("ACROSS THE RIVER")
+                                                                   : QStringLiteral("Across the river");
+        EXPECT_EQ(stored(path, QStringLiteral("SELECT %1 FROM SceneCard WHERE SceneCardID = %2").arg(column).arg(key)),
+                  written);
+        // The other card was never given a widget.
+        EXPECT_EQ(cardView(*document, cardKeys(path).front())->madeView(), nullptr);
+    }
+}
+
+TEST_F(BoardCardLayerTest, WhereCardsOverlapThePointerReachesTheTopOne)
+{
+    // Three cards on one spot: the last in board order lies on top; popping the first brings
+    // it above the others.
+    const QString path = story("Pile", {inBeat(1, 0.2f), inBeat(1, 0.2f), inBeat(1, 0.2f)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    BoardView* board = document->boardView();
+    std::vector<SceneCardView*> pile;
+    for (SceneCardView* card : board->shownCards())
+        if (card)
+            pile.push_back(card);
+    ASSERT_EQ(pile.size(), 3u);
+    const QPoint heading = boardPoint(*pile.front(), SceneCardPart::Heading);
+    ASSERT_EQ(boardPoint(*pile.back(), SceneCardPart::Heading), heading);
+    EXPECT_EQ(board->cardAt(heading), pile.back());
+    board->popToTheTop(*pile.front());
+    EXPECT_EQ(board->cardAt(heading), pile.front());
+    QTest::mouseClick(board->cardLayer(), Qt::LeftButton, Qt::NoModifier, heading);
+    EXPECT_EQ(pile.front()->editedPart(), SceneCardPart::Heading);
+    EXPECT_EQ(pile.back()->editedPart(), SceneCardPart::None);
+    // Outside every card the layer takes nothing.
+    EXPECT_EQ(board->cardAt(pile.front()->boardFrame().bottomRight() + QPoint(40, 40)), nullptr);
+}
+
+TEST_F(BoardCardLayerTest, TheTackMovesAPaintedCardAndTheMoveIsStored)
+{
+    const QString path = story("Move", {inBeat(1, 0.05f), inBeat(1, 0.6f)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::int64_t key = cardKeys(path).front();
+    SceneCardView* card = cardView(*document, key);
+    BoardCardLayer* layer = layerOf(*document);
+    const QPoint tack = boardPoint(*card, SceneCardPart::ThumbTack);
+    const QPoint before = card->boardFrame().topLeft();
+    // The press goes to the layer; the moves and the release follow it there, as the mouse's
+    // grab would send them.
+    QTest::mousePress(layer, Qt::LeftButton, Qt::NoModifier, tack);
+    ASSERT_NE(card->madeView(), nullptr);
+    EXPECT_TRUE(card->moving());
+    for (int step = 1; step <= 4; ++step) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(tack + QPoint(30 * step, 0)), layer->mapToGlobal(QPointF(tack)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(layer, &move);
+    }
+    QTest::mouseRelease(layer, Qt::LeftButton, Qt::NoModifier, tack + QPoint(120, 0));
+    EXPECT_FALSE(card->moving());
+    // Put down, the card keeps the place it was dragged to across the row.
+    EXPECT_EQ(card->madeView()->x(), before.x() + 120);
+    EXPECT_EQ(stored(path, QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1").arg(key)).toInt(),
+              before.x() + 120);
+}
+
+TEST_F(BoardCardLayerTest, DropsOnTheLayerLandOnTheCardUnderThePointerOrOnTheCork)
+{
+    struct Row {
+        const char* what;
+        bool onCard;
+    };
+    const Row rows[] = {{"on a painted card", true}, {"on the cork", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString path =
+            story(QStringLiteral("Drop%1").arg(row.onCard), {inBeat(1, 0.05f), inBeat(3, 0.5f, 2)});
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        const std::vector<std::int64_t> keys = cardKeys(path);
+        SceneCardView* target = cardView(*document, keys.front());
+        BoardCardLayer* layer = layerOf(*document);
+        const QPoint at = row.onCard ? boardPoint(*target, SceneCardPart::Description)
+                                     : target->boardFrame().bottomRight() + QPoint(300, 10);
+        EXPECT_EQ(document->boardView()->cardAt(at) == target, row.onCard);
+        const std::unique_ptr<QMimeData> drag = cardDrag(keys.back(), document);
+        EXPECT_TRUE(dropOn(layer, at, *drag, Qt::MoveAction));
+        // The Litter Box card comes onto the board near the drop, and is painted there.
+        SceneCarddb* dropped = card(*document, keys.back());
+        ASSERT_NE(dropped, nullptr);
+        EXPECT_EQ(dropped->onBoard(), 1);
+        SceneCardView* droppedView = cardView(*document, keys.back());
+        EXPECT_TRUE(droppedView->shownOnBoard());
+        const QRect frame = droppedView->madeView() ? droppedView->madeView()->geometry() : droppedView->boardFrame();
+        EXPECT_LE(std::abs(frame.center().x() - at.x()), 2);
+        // A drag from another window is refused over a card and over the cork alike.
+        const std::unique_ptr<QMimeData> foreign = cardDrag(keys.back(), nullptr);
+        EXPECT_FALSE(dragOver(layer, at, *foreign, Qt::MoveAction));
+    }
+}
+
+TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxItHad)
+{
+    const QString path = story("Zoom", {inBeat(1, 0.05f), inBeat(9, 0.4f), inBeat(3, 0.5f, 2), inBeat(10, 0.5f, 2)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    SceneCardView* painted = cardView(*document, keys.front());
+    const QSize small = painted->boardFrame().size();
+    const LitterBoxView* litter = document->litterBoxViewController();
+    ASSERT_NE(litter, nullptr);
+    std::vector<QPointer<QWidget>> bars;
+    for (QWidget* bar : litter->bars())
+        bars.emplace_back(bar);
+    QWidget* litterCard = cardView(*document, keys[2])->madeView();
+    ASSERT_NE(litterCard, nullptr);
+    const int litterHeight = litterCard->height();
+
+    QAction larger(QStringLiteral("Larger"));
+    larger.setData(2);
+    document->zoomTheBoard(&larger);
+    EXPECT_EQ(document->currentScreenplay()->boardZoomFactor(), 2);
+    EXPECT_GT(painted->boardFrame().width(), small.width());
+    EXPECT_EQ(painted->boardFrame().size(), painted->cardSize());
+    EXPECT_EQ(painted->madeView(), nullptr);
+    EXPECT_EQ(painted->layout().card, painted->cardSize());
+    // The same bars and cards, the cards at the new height and the bars below them moved down.
+    ASSERT_EQ(litter->bars().size(), bars.size());
+    for (std::size_t index = 0; index < bars.size(); ++index)
+        EXPECT_EQ(litter->bars()[index], bars[index].data());
+    EXPECT_EQ(cardView(*document, keys[2])->madeView(), litterCard);
+    EXPECT_GT(litterCard->height(), litterHeight);
+    const auto below = std::find_if(bars.begin(), bars.end(),
+                                    [&](const QPointer<QWidget>& bar) { return bar->y() > litterCard->y(); });
+    ASSERT_NE(below, bars.end());
+    EXPECT_GE((*below)->y(), litterCard->geometry().bottom());
+}

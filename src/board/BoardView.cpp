@@ -241,17 +241,29 @@ void BoardView::configureTheBoard()
     sections.setBoardPanelWidth(width);
     sections.setBoardPanelHeight(height);
 
-    // The rules: the board's four edges, then the three between the rows.
+    // The rules: the board's four edges, then the three between the rows. A board that has
+    // them (a zoom) moves and restyles what it has.
     const auto [y1, y2, y3] = rowRules(height);
-    for (const QRect& rule : {QRect(0, 0, kRule, height), QRect(width - kRule, 0, kRule, height),
-                              QRect(0, 0, width, kRule), QRect(0, height - kRule, width, kRule),
-                              QRect(0, y2, width, kRule), QRect(0, y1, width, kRule), QRect(0, y3, width, kRule)}) {
-        QFrame* box = boxWithFrame(rule);
+    const std::array<QRect, 7> ruleFrames{QRect(0, 0, kRule, height),      QRect(width - kRule, 0, kRule, height),
+                                          QRect(0, 0, width, kRule),       QRect(0, height - kRule, width, kRule),
+                                          QRect(0, y2, width, kRule),      QRect(0, y1, width, kRule),
+                                          QRect(0, y3, width, kRule)};
+    const bool fresh = rules_.empty();
+    for (std::size_t index = 0; index < ruleFrames.size(); ++index) {
+        if (!fresh) {
+            if (index < rules_.size() && rules_[index])
+                rules_[index]->setGeometry(ruleFrames[index]);
+            continue;
+        }
+        QFrame* box = boxWithFrame(ruleFrames[index]);
         box->setParent(view());
         box->show();
+        rules_.emplace_back(box);
     }
     drawSectionLabels(width, height, y1, y2, y3);
     drawBeatBars(width, height, y1, y2, y3);
+    if (!fresh)
+        return;
     // The new rules, labels and bars go under the cards, keeping their own order, with the cork
     // under everything: the cards keep their stacking and need not be raised one by one.
     const QObjectList children = view()->children();
@@ -274,10 +286,19 @@ void BoardView::drawSectionLabels(int width, int height, int y1, int y2, int y3)
          static_cast<int>(static_cast<float>((height - kRule) - (y3 + kRule)) * 0.5f + static_cast<float>(y3) - 10.0f)},
     }};
     const QFont font = standardFont(kLabelFontSize, true);
-    for (const auto& [text, top] : labels) {
-        QLabel* label = makeBoardText(text, font, view());
+    const bool fresh = sectionLabels_.empty();
+    for (std::size_t index = 0; index < labels.size(); ++index) {
+        const auto& [text, top] = labels[index];
+        QLabel* label = fresh ? makeBoardText(text, font, view())
+                              : (index < sectionLabels_.size() ? sectionLabels_[index].data() : nullptr);
+        if (!label)
+            continue;
+        label->setText(text);
         label->setGeometry(x, top, kLabelWidth, kLabelHeight);
-        label->show();
+        if (fresh) {
+            label->show();
+            sectionLabels_.emplace_back(label);
+        }
     }
 }
 
@@ -287,6 +308,7 @@ void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
     const std::int64_t zoom = screenplay()->boardZoomFactor();
     const int barHeight = beatBarHeight(zoom);
     const QFont font = standardFont(beatBarFontSize(zoom), false);
+    const bool fresh = beatBars_.empty();
     // Each row's bars stand on the rule below the row.
     const std::array<int, 4> rowBottoms{y1, y2, y3, height - kRule};
     for (const BeatBar& bar : kBeatBars) {
@@ -297,14 +319,25 @@ void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
         QString text = QString::fromLatin1(bar.title).arg(first);
         if (bar.range)
             text = text.arg(last);
+        const QRect frame(from, rowBottoms[static_cast<std::size_t>(bar.row - 1)] - barHeight, to - from, barHeight);
+        const std::size_t index = static_cast<std::size_t>(&bar - kBeatBars.data());
+        if (!fresh) {
+            if (QLabel* label = index < beatBars_.size() ? beatBars_[index].data() : nullptr) {
+                label->setText(text);
+                label->setFont(font);
+                label->setGeometry(frame);
+            }
+            continue;
+        }
         QLabel* label = makeBoardText(text, font, view());
         label->setObjectName(QStringLiteral("beatBar%1").arg(bar.boardBeat));
         label->setAutoFillBackground(true);
         QPalette colors = label->palette();
         colors.setColor(QPalette::Window, bar.blue ? kBlueBar : kGreyBar);
         label->setPalette(colors);
-        label->setGeometry(from, rowBottoms[static_cast<std::size_t>(bar.row - 1)] - barHeight, to - from, barHeight);
+        label->setGeometry(frame);
         label->show();
+        beatBars_.emplace_back(label);
     }
 }
 
@@ -373,7 +406,7 @@ void BoardView::layoutSceneCardsOnBoard()
 
 void BoardView::zoomChanged()
 {
-    removeLayoutControlsFromTheBoard();
+    // The rules, labels and bars stay; they take the new zoom's sizes and places.
     configureTheBoard();
     Screenplaydb& story = *screenplay();
     layingOut_ = true;
@@ -486,6 +519,9 @@ void BoardView::removeLayoutControlsFromTheBoard()
     }
     for (QWidget* control : controls)
         delete control;
+    rules_.clear();
+    sectionLabels_.clear();
+    beatBars_.clear();
 }
 
 void BoardView::removeSceneCardsFromTheBoard()

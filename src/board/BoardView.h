@@ -12,6 +12,7 @@
 #include <vector>
 
 class BoardCardLayer;
+class QLabel;
 class BoardView;
 class QMimeData;
 class SceneCardView;
@@ -110,6 +111,10 @@ private:
 
     BoardViewBackground* boxBackground_ = nullptr;
     QPointer<BoardCardLayer> cardLayer_;
+    // The rules, section labels and beat bars, in the order they are drawn.
+    std::vector<QPointer<QFrame>> rules_;
+    std::vector<QPointer<QLabel>> sectionLabels_;
+    std::vector<QPointer<QLabel>> beatBars_;
     std::vector<SceneCardView*> cards_;
     std::size_t gaps_ = 0;
     // While the board lays out all its cards, the layer is painted again once, at the end.

@@ -80,6 +80,22 @@ void SmallSceneCard::setScene(SceneCarddb* scene)
     scene_ = scene;
     if (!scene_)
         return;
+    lookRead_ = false;
+    repaint();
+}
+
+const SmallSceneCardLook& SmallSceneCard::look() const
+{
+    if (!lookRead_)
+        fillLook();
+    return look_;
+}
+
+void SmallSceneCard::fillLook() const
+{
+    lookRead_ = true;
+    if (!scene_)
+        return;
     look_.heading = scene_->heading();
     look_.description = scene_->description();
     // Empty texts show what the large card would store for them; the card keeps its own.
@@ -87,9 +103,13 @@ void SmallSceneCard::setScene(SceneCarddb* scene)
     look_.emotionalChange =
         scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder : scene_->emotionalChange();
     look_.pageNumber = QString::number(static_cast<qlonglong>(scene_->pageNumber()));
-    setEmotionalChangeTypeColor();
-    setColors();
-    repaint();
+    static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
+    const std::int64_t type = scene_->emotionalChangeType();
+    if (type >= 0 && type <= 2)
+        look_.emotionalChangeType = kTypeColors[static_cast<std::size_t>(type)];
+    if (const Screenplaydb* story = screenplay())
+        for (int stripe = 1; stripe <= 6; ++stripe)
+            look_.stripes[static_cast<std::size_t>(stripe - 1)] = colorForStripe(*story, scene_->colorLegendID(stripe));
 }
 
 void SmallSceneCard::setIsEnabled(bool flag)
@@ -104,9 +124,11 @@ void SmallSceneCard::setColors()
 {
     if (!scene_ || !screenplay())
         return;
-    for (int stripe = 1; stripe <= 6; ++stripe)
-        look_.stripes[static_cast<std::size_t>(stripe - 1)] =
-            colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+    // A look not read yet reads the colours with everything else.
+    if (lookRead_)
+        for (int stripe = 1; stripe <= 6; ++stripe)
+            look_.stripes[static_cast<std::size_t>(stripe - 1)] =
+                colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
     repaint();
 }
 
@@ -116,7 +138,7 @@ void SmallSceneCard::setEmotionalChangeTypeColor()
         return;
     static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
     const std::int64_t type = scene_->emotionalChangeType();
-    if (type >= 0 && type <= 2)
+    if (lookRead_ && type >= 0 && type <= 2)
         look_.emotionalChangeType = kTypeColors[static_cast<std::size_t>(type)];
     repaint();
 }
@@ -129,27 +151,28 @@ void SmallSceneCard::repaint() const
 
 void SmallSceneCard::paint(QPainter& painter) const
 {
+    const SmallSceneCardLook& shown = look();
     painter.save();
     painter.translate(frame_.topLeft());
     painter.fillRect(QRect(0, 0, kWidth, kHeight), backgroundColor());
     painter.setPen(Qt::black);
     painter.drawRect(QRect(0, 0, kWidth - 1, kHeight - 1));
-    for (std::size_t index = 0; index < look_.stripes.size(); ++index)
+    for (std::size_t index = 0; index < shown.stripes.size(); ++index)
         painter.fillRect(QRect(0, static_cast<int>(index) * kStripeHeight, kStripeWidth, kStripeHeight),
-                         look_.stripes[index]);
+                         shown.stripes[index]);
     const int flags = Qt::AlignLeft | Qt::AlignTop;
-    drawText(painter, QRect(kTextLeft, 2, kTextWidth - kPageWidth, kLineHeight), look_.heading, true, flags);
-    drawText(painter, QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight), look_.pageNumber, false,
+    drawText(painter, QRect(kTextLeft, 2, kTextWidth - kPageWidth, kLineHeight), shown.heading, true, flags);
+    drawText(painter, QRect(kWidth - kPageWidth - 4, 2, kPageWidth, kLineHeight), shown.pageNumber, false,
              Qt::AlignRight | Qt::AlignTop);
-    drawText(painter, QRect(kTextLeft, 2 + kLineHeight, kTextWidth, descriptionHeight()), look_.description, false,
+    drawText(painter, QRect(kTextLeft, 2 + kLineHeight, kTextWidth, descriptionHeight()), shown.description, false,
              flags | Qt::TextWordWrap);
     const QRect changeMark(kTextLeft, kChangeTop, kMarkWidth, kLineHeight - 1);
-    painter.fillRect(changeMark, look_.emotionalChangeType);
+    painter.fillRect(changeMark, shown.emotionalChangeType);
     drawText(painter, changeMark, QStringLiteral("+/-"), false, Qt::AlignCenter);
-    drawText(painter, QRect(kValueLeft, kChangeTop, kValueWidth, kLineHeight), look_.emotionalChange, false, flags);
+    drawText(painter, QRect(kValueLeft, kChangeTop, kValueWidth, kLineHeight), shown.emotionalChange, false, flags);
     drawText(painter, QRect(kTextLeft, kConflictTop, kMarkWidth, kLineHeight), QStringLiteral("><"), false,
              Qt::AlignCenter);
-    drawText(painter, QRect(kValueLeft, kConflictTop, kValueWidth, kLineHeight), look_.conflict, false, flags);
+    drawText(painter, QRect(kValueLeft, kConflictTop, kValueWidth, kLineHeight), shown.conflict, false, flags);
     painter.restore();
 }
 

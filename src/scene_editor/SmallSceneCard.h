@@ -103,7 +103,9 @@ public:
     void setColors();
     // White, green or red for the emotional-change types 0, 1 and 2.
     void setEmotionalChangeTypeColor();
-    const SmallSceneCardLook& look() const { return look_; }
+    // What the card shows, read from its card when first asked for after a change: a strip of
+    // many cards reads only the cards it paints.
+    const SmallSceneCardLook& look() const;
 
     // Where the card lies in its strip, in the strip's points.
     const QRect& frame() const { return frame_; }
@@ -122,9 +124,13 @@ private:
     // The strip shows the card again.
     void repaint() const;
 
+    // Reads the card's texts and colours into the look.
+    void fillLook() const;
+
     SceneCarddb* scene_ = nullptr;
     bool isEnabled_ = false;
-    SmallSceneCardLook look_;
+    mutable SmallSceneCardLook look_;
+    mutable bool lookRead_ = false;
     QRect frame_{0, 0, kWidth, kHeight};
     std::unique_ptr<SceneCardPopUp> popUpCard_;
 };

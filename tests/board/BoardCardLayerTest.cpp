@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -228,7 +230,7 @@ TEST_F(BoardCardLayerTest, DropsOnTheLayerLandOnTheCardUnderThePointerOrOnTheCor
     }
 }
 
-TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxItHad)
+TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxAndBeatBarsItHad)
 {
     const QString path = story("Zoom", {inBeat(1, 0.05f), inBeat(9, 0.4f), inBeat(3, 0.5f, 2), inBeat(10, 0.5f, 2)});
     MyDocument* document = open(path);
@@ -244,6 +246,11 @@ TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxItHad)
     QWidget* litterCard = cardView(*document, keys[2])->madeView();
     ASSERT_NE(litterCard, nullptr);
     const int litterHeight = litterCard->height();
+    const QPointer<QLabel> bar = document->boardView()->view()->findChild<QLabel*>(QStringLiteral("beatBar9"));
+    ASSERT_FALSE(bar.isNull());
+    const QString barText = bar->text();
+    const QRect barFrame = bar->geometry();
+    const qreal barFont = QFontInfo(bar->font()).pointSizeF();
 
     QAction larger(QStringLiteral("Larger"));
     larger.setData(2);
@@ -253,6 +260,12 @@ TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxItHad)
     EXPECT_EQ(painted->boardFrame().size(), painted->cardSize());
     EXPECT_EQ(painted->madeView(), nullptr);
     EXPECT_EQ(painted->layout().card, painted->cardSize());
+    // The beat bars are the same, taller, in the larger font, with the same page ranges.
+    ASSERT_FALSE(bar.isNull());
+    EXPECT_EQ(bar->text(), barText);
+    EXPECT_GT(bar->height(), barFrame.height());
+    EXPECT_GT(QFontInfo(bar->font()).pointSizeF(), barFont);
+    EXPECT_EQ(document->boardView()->view()->findChildren<QLabel*>(QStringLiteral("beatBar9")).size(), 1);
     // The same bars and cards, the cards at the new height and the bars below them moved down.
     ASSERT_EQ(litter->bars().size(), bars.size());
     for (std::size_t index = 0; index < bars.size(); ++index)

@@ -26,11 +26,13 @@
 #include "model/StoryLinkIndex.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +40,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegion>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -447,9 +450,10 @@ void BM_OpenLargeCard(benchmark::State& state)
     Screenplaydb& story = *document.currentScreenplay();
     for (auto _ : state) {
         document.openBigSceneCard(story.sceneCards().front().get());
-        QWidget* window = document.window();
-        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
-        window->render(&image);
+        // What opening the card changes on screen: the board pane it takes over.
+        QWidget* pane = document.boardPane();
+        QImage image(pane->size(), QImage::Format_ARGB32_Premultiplied);
+        pane->render(&image);
         benchmark::DoNotOptimize(image.constBits());
         state.PauseTiming();
         document.closeBigSceneCard();
@@ -460,16 +464,16 @@ void BM_OpenLargeCard(benchmark::State& state)
 }
 
 // The same card opened the plain way: the story's row told which card is open (one UPDATE), a
-// window of the story window's size with a tab of its notes and a tab of its script, the
-// heading, description, emotional change and conflict in plain editors, the script read from
-// its rows into a text editor a paragraph at a time, the window rendered, and the small cards
-// that show in the strip painted along its foot.
+// window of the board pane's size with the card's buttons, its fields in plain editors, its
+// colour labels and indicator buttons, a notes tab (location, start, end, notes) showing and a
+// script tab read from the card's rows into a text editor a paragraph at a time, the window
+// rendered, and the small cards that show in the strip painted along its foot.
 void BM_OpenLargeCard_Floor(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     Screenplaydb& story = *document.currentScreenplay();
     const SceneCarddb& card = *story.sceneCards().front();
-    const QSize size = document.window()->size();
+    const QSize size = document.boardPane()->size();
     sqlite3_stmt* script = nullptr;
     sqlite3_prepare_v2(story.database(), "SELECT ScriptText FROM ScriptPart WHERE SceneCardID=? ORDER BY SortOrder",
                        -1, &script, nullptr);
@@ -483,12 +487,37 @@ void BM_OpenLargeCard_Floor(benchmark::State& state)
         QWidget window;
         window.resize(size);
         auto* fields = new QGridLayout(&window);
-        fields->addWidget(new QLineEdit(card.heading()), 0, 0);
-        fields->addWidget(new QPlainTextEdit(card.description()), 1, 0);
-        fields->addWidget(new QLineEdit(card.emotionalChange()), 2, 0);
-        fields->addWidget(new QLineEdit(card.conflict()), 3, 0);
+        // The card's buttons, its fields, its six colour labels and its indicator buttons.
+        auto* buttons = new QHBoxLayout;
+        for (const char* title : {"Previous Card", "Next Card", "Delete Card", "Close"})
+            buttons->addWidget(new QPushButton(QString::fromLatin1(title)));
+        fields->addLayout(buttons, 0, 0, 1, 2);
+        fields->addWidget(new QLineEdit(card.heading()), 1, 0);
+        fields->addWidget(new QLineEdit(QString::number(card.pageNumber())), 1, 1);
+        fields->addWidget(new QPlainTextEdit(card.description()), 2, 0);
+        fields->addWidget(new QLineEdit(card.emotionalChange()), 3, 0);
+        fields->addWidget(new QLineEdit(card.conflict()), 4, 0);
+        auto* marks = new QHBoxLayout;
+        for (int mark = 0; mark < 6; ++mark)
+            marks->addWidget(new QLabel(QString::number(mark + 1)));
+        for (const char* indicator : {"C", "L", "S", "P"})
+            marks->addWidget(new QPushButton(QString::fromLatin1(indicator)));
+        fields->addLayout(marks, 5, 0, 1, 2);
+        // The tabs: the notes tab with the card's location, its start and end, and its notes.
         auto* tabs = new QTabWidget;
-        tabs->addTab(new QPlainTextEdit(card.notes()), QStringLiteral("Notes"));
+        auto* notesTab = new QWidget;
+        auto* notesFields = new QGridLayout(notesTab);
+        notesFields->addWidget(new QLabel(QStringLiteral("Location")), 0, 0);
+        auto* locations = new QComboBox;
+        locations->addItem(QString::number(card.sceneLocationID()));
+        notesFields->addWidget(locations, 0, 1);
+        for (int row = 1; row <= 2; ++row) {
+            notesFields->addWidget(new QLabel(row == 1 ? QStringLiteral("Starts") : QStringLiteral("Ends")), row, 0);
+            notesFields->addWidget(new QLineEdit, row, 1);
+            notesFields->addWidget(new QPushButton(QStringLiteral("Change...")), row, 2);
+        }
+        notesFields->addWidget(new QPlainTextEdit(card.notes()), 3, 0, 1, 3);
+        tabs->addTab(notesTab, QStringLiteral("Notes"));
         auto* scriptEditor = new QTextEdit;
         QTextCursor cursor(scriptEditor->document());
         sqlite3_bind_int64(script, 1, card.sceneCardID());
@@ -501,8 +530,7 @@ void BM_OpenLargeCard_Floor(benchmark::State& state)
         }
         sqlite3_reset(script);
         tabs->addTab(scriptEditor, QStringLiteral("Script"));
-        tabs->setCurrentIndex(1);
-        fields->addWidget(tabs, 0, 1, 4, 1);
+        fields->addWidget(tabs, 6, 0, 1, 2);
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         window.render(&image);
         // The strip along the window's foot: as many small cards as fit across it.

@@ -2,8 +2,8 @@
 // each benchmark beside its floor in the same run: opening a story to its painted board,
 // building the board, making the card views, a zoom step, a scroll, a drag step and opening the
 // large scene card. A floor does the same work the cheapest reasonable way: it reads the same
-// rows and paints the same visible cards, at the places the board gives them, straight into an
-// image of the board's visible size with a QPainter.
+// rows and paints the same visible cards, at the places the board gives them, over the same cork,
+// rules, labels and beat bars, straight into an image of the board's visible size with a QPainter.
 //
 // `vantora_board_bench --memory=N` prints the resident memory with the N-card story open on its
 // large scene card, alone in the process, and ends; `--story=N --to=FOLDER` only writes the
@@ -14,6 +14,7 @@
 #include "app/AppController.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
+#include "board/BoardImages.h"
 #include "board/BoardView.h"
 #include "board/CardPlacement.h"
 #include "board/SceneCardView.h"
@@ -120,8 +121,9 @@ struct FloorCard {
 };
 
 // One card painted the plain way: paper, edge, title bar, heading, red rule, text area,
-// emotional change, conflict and six stripes, and its thumbnail when it has one.
-void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail)
+// emotional change, conflict and six stripes, and its thumbnail when it has one. Only what
+// meets `shown` (all of it when empty) is drawn.
+void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail, const QRect& shown = QRect())
 {
     static const QFont regular = QApplication::font();
     static const QFont bold = [] {
@@ -130,6 +132,7 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
         return font;
     }();
     const QRect frame = card.frame;
+    const auto shows = [&shown](const QRect& part) { return shown.isEmpty() || part.intersects(shown); };
     painter.fillRect(frame, Qt::white);
     painter.setPen(QColor(0x8A, 0x86, 0x80));
     painter.drawRect(frame.adjusted(0, 0, -1, -1));
@@ -137,8 +140,9 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
     painter.setPen(Qt::black);
     painter.setFont(bold);
     const QRect heading(frame.x() + 10, frame.y() + 25, frame.width() - 52, 20);
-    painter.drawText(heading, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(card.heading, Qt::ElideRight, heading.width()));
+    if (shows(heading))
+        painter.drawText(heading, Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(card.heading, Qt::ElideRight, heading.width()));
     painter.fillRect(frame.x() + 9, frame.y() + 45, frame.width() - 9, 1, Qt::red);
     painter.setFont(regular);
     int textLeft = frame.x() + 12;
@@ -146,12 +150,15 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
         painter.drawImage(QRect(frame.x() + 12, frame.y() + 50, 56, 56), thumbnail);
         textLeft += 60;
     }
-    painter.drawText(QRect(textLeft, frame.y() + 48, frame.right() - 18 - textLeft, frame.height() - 86),
-                     Qt::TextWordWrap, card.description);
-    painter.drawText(QRect(frame.x() + 50, frame.bottom() - 38, frame.width() - 52, 20),
-                     Qt::AlignLeft | Qt::AlignVCenter, card.emotionalChange);
-    painter.drawText(QRect(frame.x() + 50, frame.bottom() - 19, frame.width() - 52, 20),
-                     Qt::AlignLeft | Qt::AlignVCenter, card.conflict);
+    const QRect text(textLeft, frame.y() + 48, frame.right() - 18 - textLeft, frame.height() - 86);
+    if (shows(text))
+        painter.drawText(text, Qt::TextWordWrap, card.description);
+    const QRect change(frame.x() + 50, frame.bottom() - 38, frame.width() - 52, 20);
+    if (shows(change))
+        painter.drawText(change, Qt::AlignLeft | Qt::AlignVCenter, card.emotionalChange);
+    const QRect conflict(frame.x() + 50, frame.bottom() - 19, frame.width() - 52, 20);
+    if (shows(conflict))
+        painter.drawText(conflict, Qt::AlignLeft | Qt::AlignVCenter, card.conflict);
     const int stripe = (frame.height() - 25) / 6;
     for (int index = 0; index < 6; ++index)
         painter.fillRect(frame.x(), frame.y() + 25 + index * stripe, 9, stripe + 1, Qt::white);
@@ -176,11 +183,45 @@ std::vector<FloorCard> floorCards(Screenplaydb& story)
     return cards;
 }
 
+// What the board draws besides its cards, at the places the open board gives them: the rules,
+// and the section labels and beat bars with their texts and fills (none for a label).
+struct FloorMarks {
+    std::vector<QRect> rules;
+    struct Text {
+        QRect frame;
+        QString text;
+        QColor fill;
+    };
+    std::vector<Text> texts;
+};
+
+FloorMarks boardMarks(MyDocument& document)
+{
+    FloorMarks marks;
+    const QWidget* board = document.boardView() ? document.boardView()->view() : nullptr;
+    if (!board)
+        return marks;
+    for (const QObject* child : board->children()) {
+        const auto* widget = qobject_cast<const QWidget*>(child);
+        if (!widget)
+            continue;
+        if (widget->metaObject() == &QFrame::staticMetaObject)
+            marks.rules.push_back(widget->geometry());
+        else if (const auto* label = qobject_cast<const QLabel*>(widget))
+            marks.texts.push_back({label->geometry(), label->text(),
+                                   label->autoFillBackground() ? label->palette().color(QPalette::Window) : QColor()});
+    }
+    return marks;
+}
+
 // Paints the cards that lie in `visible` (board coordinates) into `image` as a window shows
 // them: later cards lie above earlier ones, so a card wholly covered is skipped and one partly
-// covered paints only what shows of it; each thumbnail painted is decoded once.
-void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible)
+// covered paints only what shows of it, its texts outside that left out; each thumbnail
+// painted is decoded once.
+void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible,
+                       const FloorMarks& marks)
 {
+    static const QBrush cork(boardImage(QStringLiteral("cork_repeating_02")));
     std::vector<std::pair<const FloorCard*, QRegion>> shown;
     QRegion covered;
     for (auto card = cards.rbegin(); card != cards.rend(); ++card) {
@@ -193,17 +234,29 @@ void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<Flo
         shown.emplace_back(&*card, uncovered);
         covered += frame;
     }
-    image.fill(QColor(0xB0, 0x8B, 0x5B));
     QPainter painter(&image);
     painter.translate(-visible.topLeft());
+    painter.fillRect(visible, cork);
+    for (const QRect& rule : marks.rules)
+        if (rule.intersects(visible))
+            painter.fillRect(rule, Qt::black);
+    painter.setPen(Qt::white);
+    for (const FloorMarks::Text& text : marks.texts) {
+        if (!text.frame.intersects(visible))
+            continue;
+        if (text.fill.isValid())
+            painter.fillRect(text.frame, text.fill);
+        painter.drawText(text.frame, Qt::AlignCenter, text.text);
+    }
     for (auto each = shown.rbegin(); each != shown.rend(); ++each) {
         const FloorCard& card = *each->first;
         QImage thumbnail;
-        if (card.thumbnail != 0)
+        const QRect picture(card.frame.x() + 12, card.frame.y() + 50, 56, 56);
+        if (card.thumbnail != 0 && each->second.intersects(picture))
             if (const AttachedObjectdb* attachment = story.attachmentForID(card.thumbnail))
                 thumbnail = QImage::fromData(attachment->getThumbnail().value_or(QByteArray()));
         painter.setClipRegion(each->second);
-        paintFloorCard(painter, card, thumbnail);
+        paintFloorCard(painter, card, thumbnail, each->second.boundingRect());
     }
 }
 
@@ -241,13 +294,14 @@ void BM_OpenBoard_Floor(benchmark::State& state)
 {
     const QString path = session->openedPaths.at(static_cast<int>(state.range(0)));
     QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    const FloorMarks marks = boardMarks(documentOfSize(state));
     for (auto _ : state) {
         Screenplaydb story;
         story.initWithFile(path);
         story.hydrate();
         story.boardSections().setBoardPanelWidth(story.boardWidth());
         story.boardSections().setBoardPanelHeight(story.boardHeight());
-        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()));
+        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()), marks);
         benchmark::DoNotOptimize(image.constBits());
         story.closeDatabase();
     }
@@ -275,8 +329,9 @@ void placeAndPaintFloor(benchmark::State& state)
 {
     Screenplaydb& story = *documentOfSize(state).currentScreenplay();
     QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    const FloorMarks marks = boardMarks(documentOfSize(state));
     for (auto _ : state) {
-        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()));
+        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()), marks);
         benchmark::DoNotOptimize(image.constBits());
     }
     countCards(state);
@@ -371,11 +426,12 @@ void BM_Scroll_Floor(benchmark::State& state)
     Screenplaydb& story = *documentOfSize(state).currentScreenplay();
     const std::vector<FloorCard> cards = floorCards(story);
     QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    const FloorMarks marks = boardMarks(documentOfSize(state));
     int direction = 1;
     for (auto _ : state) {
         const QRect visible(QPoint(direction > 0 ? image.width() : 0, 0), image.size());
         direction = -direction;
-        paintVisibleFloor(image, story, cards, visible);
+        paintVisibleFloor(image, story, cards, visible, marks);
         benchmark::DoNotOptimize(image.constBits());
     }
     countCards(state);
@@ -422,6 +478,7 @@ void BM_DragStep_Floor(benchmark::State& state)
     std::vector<FloorCard> cards = floorCards(story);
     const std::int64_t key = story.sceneCards().front()->sceneCardID();
     QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    const FloorMarks marks = boardMarks(documentOfSize(state));
     sqlite3_stmt* update = nullptr;
     sqlite3_prepare_v2(story.database(),
                        "UPDATE SceneCard SET PositionLeft=?, PageNumber=?, CurrentBeatSection=? WHERE SceneCardID=?",
@@ -436,7 +493,7 @@ void BM_DragStep_Floor(benchmark::State& state)
         sqlite3_step(update);
         sqlite3_reset(update);
         direction = -direction;
-        paintVisibleFloor(image, story, cards, QRect(QPoint(0, 0), image.size()));
+        paintVisibleFloor(image, story, cards, QRect(QPoint(0, 0), image.size()), marks);
         benchmark::DoNotOptimize(image.constBits());
     }
     sqlite3_finalize(update);

@@ -6,6 +6,7 @@
 #include "app/GuardedCall.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryLinkIndex.h"
 
 #include <QCoreApplication>
 #include <QDragMoveEvent>
@@ -30,13 +31,35 @@ QPoint cardOrigin(const SceneCardView& card)
     return widget ? widget->pos() : card.boardFrame().topLeft();
 }
 
+// What the cards about to be painted show, read for those not read since they changed: with one
+// index of the story's links when there are many.
+void readLooks(BoardView& board, const std::vector<std::pair<SceneCardView*, QRegion>>& shown)
+{
+    constexpr std::size_t kFewCards = 8;
+    std::vector<SceneCardView*> unread;
+    for (const auto& each : shown)
+        if (!each.first->lookRead())
+            unread.push_back(each.first);
+    if (unread.size() <= kFewCards || !board.screenplay())
+        return;
+    const StoryLinkIndex links(*board.screenplay());
+    for (SceneCardView* card : unread)
+        card->readLook(links);
+}
+
 // The thumbnails that wait for the first paint of the cards about to be painted, read with one
 // pass over the story's attachments.
 void resolveThumbnails(BoardView& board, const std::vector<std::pair<SceneCardView*, QRegion>>& shown)
 {
+    // Only a picture that shows is read.
+    const auto wants = [](const std::pair<SceneCardView*, QRegion>& each) {
+        const SceneCardView& card = *each.first;
+        return card.thumbnailPending() &&
+               each.second.intersects(card.layout().photoBackground.translated(card.boardFrame().topLeft()));
+    };
     std::unordered_map<std::int64_t, const AttachedObjectdb*> wanted;
     for (const auto& each : shown)
-        if (each.first->thumbnailPending())
+        if (wants(each))
             wanted.emplace(each.first->thumbnailAttachmentID(), nullptr);
     if (wanted.empty() || !board.screenplay())
         return;
@@ -44,7 +67,7 @@ void resolveThumbnails(BoardView& board, const std::vector<std::pair<SceneCardVi
         if (const auto found = wanted.find(attachment->attachedObjectID()); found != wanted.end())
             found->second = attachment.get();
     for (const auto& each : shown)
-        if (each.first->thumbnailPending())
+        if (wants(each))
             each.first->resolveThumbnail(wanted[each.first->thumbnailAttachmentID()]);
 }
 
@@ -83,6 +106,7 @@ void BoardCardLayer::paintEvent(QPaintEvent* event)
         }
         covered += frame;
     }
+    readLooks(board_, shown);
     resolveThumbnails(board_, shown);
     QPainter painter(this);
     for (auto each = shown.rbegin(); each != shown.rend(); ++each) {

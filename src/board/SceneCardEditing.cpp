@@ -310,7 +310,7 @@ bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> care
     view()->setFocusProxy(editor);
     editedPart_ = field;
     editor_ = editor;
-    painter_.look().editedPart = field;
+    look().editedPart = field;
     view()->update(frame);
     editor->show();
     // Not a focus by Tab: a line editor would select its whole text, and the first key typed
@@ -352,7 +352,7 @@ void SceneCardView::closeEditor(bool write)
     const SceneCardPart field = editedPart_;
     editor_ = nullptr;
     editedPart_ = SceneCardPart::None;
-    painter_.look().editedPart = SceneCardPart::None;
+    look().editedPart = SceneCardPart::None;
     const QString text = qobject_cast<QLineEdit*>(editor.data())
                              ? static_cast<QLineEdit*>(editor.data())->text()
                              : static_cast<QPlainTextEdit*>(editor.data())->toPlainText();

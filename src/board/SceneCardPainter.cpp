@@ -72,7 +72,8 @@ QFont SceneCardPainter::fieldFont(const SceneCardLayout& layout, SceneCardPart p
 void SceneCardPainter::prepare(const SceneCardLayout& layout)
 {
     if (prepared_ && preparedFontSize_ == layout.fontSize && preparedDescription_ == layout.description &&
-        preparedHeading_ == layout.heading)
+        preparedHeading_ == layout.heading && preparedEmotionalChange_ == layout.emotionalChange &&
+        preparedConflict_ == layout.conflict)
         return;
     if (!prepared_ || preparedFontSize_ != layout.fontSize) {
         regular_ = fieldFont(layout, SceneCardPart::Description);
@@ -82,10 +83,40 @@ void SceneCardPainter::prepare(const SceneCardLayout& layout)
     preparedFontSize_ = layout.fontSize;
     preparedDescription_ = layout.description;
     preparedHeading_ = layout.heading;
-    elidedHeading_ = elided(bold_, look_.heading, inset(layout.heading).width());
-    elidedEmotionalChange_ = elided(regular_, look_.emotionalChange, inset(layout.emotionalChange).width());
-    elidedConflict_ = elided(regular_, look_.conflict, inset(layout.conflict).width());
+    preparedEmotionalChange_ = layout.emotionalChange;
+    preparedConflict_ = layout.conflict;
+    elidedHeading_.reset();
+    elidedEmotionalChange_.reset();
+    elidedConflict_.reset();
+    textLinesReady_ = false;
+}
 
+const QString& SceneCardPainter::elidedHeading(const SceneCardLayout& layout)
+{
+    if (!elidedHeading_)
+        elidedHeading_ = elided(bold_, look_.heading, inset(layout.heading).width());
+    return *elidedHeading_;
+}
+
+const QString& SceneCardPainter::elidedEmotionalChange(const SceneCardLayout& layout)
+{
+    if (!elidedEmotionalChange_)
+        elidedEmotionalChange_ = elided(regular_, look_.emotionalChange, inset(layout.emotionalChange).width());
+    return *elidedEmotionalChange_;
+}
+
+const QString& SceneCardPainter::elidedConflict(const SceneCardLayout& layout)
+{
+    if (!elidedConflict_)
+        elidedConflict_ = elided(regular_, look_.conflict, inset(layout.conflict).width());
+    return *elidedConflict_;
+}
+
+QTextLayout* SceneCardPainter::textLines(const SceneCardLayout& layout)
+{
+    if (textLinesReady_)
+        return textLines_.get();
+    textLinesReady_ = true;
     // The text area's lines, wrapped at its width, as many as fit its height.
     QString text = look_.text.left(kLongestShownText);
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
@@ -105,6 +136,7 @@ void SceneCardPainter::prepare(const SceneCardLayout& layout)
         y += line.height();
     }
     textLines_->endLayout();
+    return textLines_.get();
 }
 
 void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, const QSize& area)
@@ -112,37 +144,45 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
     prepare(layout);
     const SceneCardLook& look = look_;
     const QRect paper(QPoint(0, 0), area);
+    // Only what shows through the painter's clip is drawn (a card under others shows little).
+    const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() & paper : paper;
+    const auto shows = [&visible](const QRect& frame) { return frame.intersects(visible); };
     painter.fillRect(paper, kPaper);
     painter.fillRect(layout.titleBar, kTitleBar);
     painter.setPen(Qt::black);
 
     for (std::size_t index = 0; index < look.indicators.size(); ++index)
-        painter.drawPixmap(layout.indicatorFrame(static_cast<int>(index)),
-                           boardImage(look.indicators[index].imageName));
+        if (shows(layout.indicatorFrame(static_cast<int>(index))))
+            painter.drawPixmap(layout.indicatorFrame(static_cast<int>(index)),
+                               boardImage(look.indicators[index].imageName));
 
     if (layout.framed) {
         const auto edited = [&look](SceneCardPart part) { return look.editedPart == part; };
         painter.setFont(bold_);
-        if (!edited(SceneCardPart::Heading))
-            painter.drawText(inset(layout.heading), Qt::AlignLeft | Qt::AlignVCenter, elidedHeading_);
+        if (!edited(SceneCardPart::Heading) && shows(inset(layout.heading)))
+            painter.drawText(inset(layout.heading), Qt::AlignLeft | Qt::AlignVCenter, elidedHeading(layout));
         painter.fillRect(layout.headingRule, kHeadingRule);
         painter.setFont(regular_);
-        painter.drawText(inset(layout.pageNumber), Qt::AlignRight | Qt::AlignVCenter, look.pageNumber);
+        if (shows(inset(layout.pageNumber)))
+            painter.drawText(inset(layout.pageNumber), Qt::AlignRight | Qt::AlignVCenter, look.pageNumber);
 
         // Without a thumbnail the text area lies over the photo frame and hides it.
-        if (layout.photoFrameShown && layout.thumbnailShown && !look.thumbnail.isNull()) {
+        if (layout.photoFrameShown && layout.thumbnailShown && !look.thumbnail.isNull() &&
+            shows(layout.photoBackground)) {
             painter.setPen(kCardEdge);
             painter.drawRect(layout.photoBackground.adjusted(0, 0, -1, -1));
             painter.drawPixmap(layout.photoBackground.adjusted(1, 1, -1, -1), look.thumbnail);
             painter.setPen(Qt::black);
         }
-        if (!edited(SceneCardPart::Description) && textLines_) {
+        QTextLayout* lines =
+            !edited(SceneCardPart::Description) && shows(layout.description) ? textLines(layout) : nullptr;
+        if (lines) {
             // The last line may reach past the text area: it is cut at the area's bottom.
             const bool clipped = painter.hasClipping();
             const QRegion before = clipped ? painter.clipRegion() : QRegion();
             painter.setClipRect(layout.description, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
             const QPointF origin = QPointF(layout.description.topLeft()) + QPointF(kTextAreaMargin, kTextAreaMargin);
-            textLines_->draw(&painter, origin);
+            lines->draw(&painter, origin);
             if (clipped)
                 painter.setClipRegion(before);
             else
@@ -151,6 +191,8 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
 
         for (const auto& [part, tab, letter] : {std::tuple{SceneCardPart::DescriptionTab, 1, QStringLiteral("D")},
                                                 std::tuple{SceneCardPart::NotesTab, 2, QStringLiteral("N")}}) {
+            if (!shows(layout.frame(part)))
+                continue;
             const bool marked = look.selectedTab == tab;
             painter.fillRect(layout.frame(part), marked ? look.markedTab : QColor(Qt::white));
             painter.setPen(marked ? Qt::white : Qt::black);
@@ -158,12 +200,15 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
         }
         painter.setPen(Qt::black);
         painter.fillRect(layout.emotionalChangeType, look.emotionalChangeType);
-        centredText(painter, layout.emotionalChangeType, QStringLiteral("+/-"));
-        if (!edited(SceneCardPart::EmotionalChange))
-            painter.drawText(inset(layout.emotionalChange), Qt::AlignLeft | Qt::AlignVCenter, elidedEmotionalChange_);
-        centredText(painter, layout.conflictLabel, QStringLiteral("><"));
-        if (!edited(SceneCardPart::Conflict))
-            painter.drawText(inset(layout.conflict), Qt::AlignLeft | Qt::AlignVCenter, elidedConflict_);
+        if (shows(layout.emotionalChangeType))
+            centredText(painter, layout.emotionalChangeType, QStringLiteral("+/-"));
+        if (!edited(SceneCardPart::EmotionalChange) && shows(inset(layout.emotionalChange)))
+            painter.drawText(inset(layout.emotionalChange), Qt::AlignLeft | Qt::AlignVCenter,
+                             elidedEmotionalChange(layout));
+        if (shows(layout.conflictLabel))
+            centredText(painter, layout.conflictLabel, QStringLiteral("><"));
+        if (!edited(SceneCardPart::Conflict) && shows(inset(layout.conflict)))
+            painter.drawText(inset(layout.conflict), Qt::AlignLeft | Qt::AlignVCenter, elidedConflict(layout));
         for (std::size_t stripe = 0; stripe < look.stripes.size(); ++stripe)
             painter.fillRect(layout.stripes[stripe], look.stripes[stripe]);
     }
@@ -172,11 +217,14 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(paper.adjusted(0, 0, -1, -1));
     if (look.showsControls) {
-        painter.drawPixmap(layout.thumbTack, boardImage(look.thumbTackImage));
+        if (shows(layout.thumbTack))
+            painter.drawPixmap(layout.thumbTack, boardImage(look.thumbTackImage));
         painter.setPen(Qt::black);
         painter.setFont(regular_);
-        centredText(painter, layout.advice, QStringLiteral("?"));
-        centredText(painter, layout.deleteButton, QStringLiteral("\u00D7"));
+        if (shows(layout.advice))
+            centredText(painter, layout.advice, QStringLiteral("?"));
+        if (shows(layout.deleteButton))
+            centredText(painter, layout.deleteButton, QStringLiteral("\u00D7"));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class AttachedObjectdb;
@@ -112,19 +113,29 @@ public:
     static QFont fieldFont(const SceneCardLayout& layout, SceneCardPart part);
 
 private:
+    // The fonts for the layout; what was worked out for another look or layout is dropped.
     void prepare(const SceneCardLayout& layout);
+    // Each text is worked out when it is first painted: a card of which little shows (under
+    // other cards) works out only what shows.
+    const QString& elidedHeading(const SceneCardLayout& layout);
+    const QString& elidedEmotionalChange(const SceneCardLayout& layout);
+    const QString& elidedConflict(const SceneCardLayout& layout);
+    QTextLayout* textLines(const SceneCardLayout& layout);
 
     SceneCardLook look_;
-    // What was worked out, and for which font size and text-area width.
+    // What was worked out, and for which font size and fields.
     bool prepared_ = false;
     int preparedFontSize_ = 0;
     QRect preparedDescription_;
     QRect preparedHeading_;
+    QRect preparedEmotionalChange_;
+    QRect preparedConflict_;
     QFont regular_;
     QFont bold_;
-    QString elidedHeading_;
-    QString elidedEmotionalChange_;
-    QString elidedConflict_;
+    std::optional<QString> elidedHeading_;
+    std::optional<QString> elidedEmotionalChange_;
+    std::optional<QString> elidedConflict_;
+    bool textLinesReady_ = false;
     std::unique_ptr<QTextLayout> textLines_;
 };
 

@@ -119,29 +119,30 @@ void SceneCardView::setScreenplay(Screenplaydb* screenplay)
 
 QColor SceneCardView::stripeColor(int stripe) const
 {
-    return stripe >= 1 && stripe <= 6 ? painter_.look().stripes[static_cast<std::size_t>(stripe - 1)]
+    return stripe >= 1 && stripe <= 6 ? look().stripes[static_cast<std::size_t>(stripe - 1)]
                                       : QColor(Qt::white);
 }
 
 QColor SceneCardView::tabBackground(std::int64_t tab) const
 {
-    return tab == painter_.look().selectedTab ? painter_.look().markedTab : QColor(Qt::white);
+    const SceneCardLook& shown = look();
+    return tab == shown.selectedTab ? shown.markedTab : QColor(Qt::white);
 }
 
 QString SceneCardView::fieldText(SceneCardPart field) const
 {
-    const SceneCardLook& look = painter_.look();
+    const SceneCardLook& shown = look();
     switch (field) {
     case SceneCardPart::Heading:
-        return look.heading;
+        return shown.heading;
     case SceneCardPart::PageNumber:
-        return look.pageNumber;
+        return shown.pageNumber;
     case SceneCardPart::Description:
-        return look.text;
+        return shown.text;
     case SceneCardPart::EmotionalChange:
-        return look.emotionalChange;
+        return shown.emotionalChange;
     case SceneCardPart::Conflict:
-        return look.conflict;
+        return shown.conflict;
     default:
         return {};
     }
@@ -168,21 +169,24 @@ void SceneCardView::paintCard(QPainter& painter)
 
 void SceneCardView::paintCard(QPainter& painter, const QSize& area)
 {
-    if (painter_.look().thumbnailPending)
+    look();
+    // A picture is read once it shows.
+    if (painter_.look().thumbnailPending &&
+        (!painter.hasClipping() || painter.clipBoundingRect().toAlignedRect().intersects(layout_.photoBackground)))
         resolveThumbnail(screenplay() ? screenplay()->attachmentForID(painter_.look().thumbnailAttachmentID) : nullptr);
     painter_.paint(painter, layout_, area);
 }
 
 void SceneCardView::resolveThumbnail(const AttachedObjectdb* attachment)
 {
-    SceneCardLook& look = painter_.look();
-    if (!look.thumbnailPending)
+    SceneCardLook& raw = painter_.look();
+    if (!raw.thumbnailPending)
         return;
-    look.thumbnailPending = false;
-    look.thumbnail = thumbnailOfAttachment(attachment);
+    raw.thumbnailPending = false;
+    raw.thumbnail = thumbnailOfAttachment(attachment);
     painter_.lookChanged();
     // A picture that cannot be read leaves the card without one: the text area takes its place.
-    if (look.thumbnail.isNull() && layout_.thumbnailShown)
+    if (raw.thumbnail.isNull() && layout_.thumbnailShown)
         layOut(layout_.card);
 }
 
@@ -206,19 +210,61 @@ void SceneCardView::setScene(SceneCarddb* scene, const StoryLinkIndex& links)
     scene_ = scene;
     if (!scene_ || !screenplay())
         return;
-    const QColor brown = painter_.look().markedTab;
-    SceneCardLook look = lookOfCard(*screenplay(), *scene_, links, selectedTab_, brown, ThumbnailReading::AtFirstPaint);
-    look.thumbTackImage = painter_.look().thumbTackImage;
-    look.showsControls = painter_.look().showsControls;
-    painter_.setLook(std::move(look));
+    // What the card shows is read when first needed (most cards of a large board are never
+    // painted); which picture it shows is known now, since the layout depends on it.
+    SceneCardLook& raw = painter_.look();
+    raw.thumbnailAttachmentID = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
+    raw.thumbnail = QPixmap();
+    raw.thumbnailPending = raw.thumbnailAttachmentID != 0;
+    lookRead_ = false;
     setupForCurrentBoardZoomFactor();
+}
+
+void SceneCardView::readLook(const StoryLinkIndex& links)
+{
+    if (!scene_ || !screenplay())
+        return;
+    SceneCardLook& raw = painter_.look();
+    SceneCardLook fresh =
+        lookOfCard(*screenplay(), *scene_, links, selectedTab_, raw.markedTab, ThumbnailReading::AtFirstPaint);
+    fresh.thumbTackImage = raw.thumbTackImage;
+    fresh.showsControls = raw.showsControls;
+    fresh.editedPart = raw.editedPart;
+    const bool hadPicture = raw.thumbnailPending || !raw.thumbnail.isNull();
+    if (fresh.thumbnailAttachmentID == raw.thumbnailAttachmentID) {
+        fresh.thumbnail = raw.thumbnail;
+        fresh.thumbnailPending = raw.thumbnailPending;
+    }
+    const bool hasPicture = fresh.thumbnailPending || !fresh.thumbnail.isNull();
+    painter_.setLook(std::move(fresh));
+    lookRead_ = true;
+    if (hasPicture != hadPicture)
+        layOut(layout_.card);
+}
+
+SceneCardLook& SceneCardView::look() const
+{
+    auto* self = const_cast<SceneCardView*>(this);
+    if (!lookRead_ && scene_ && screenplay())
+        self->readLook(StoryLinkIndex(*screenplay(), scene_->sceneCardID()));
+    return self->painter_.look();
+}
+
+const std::vector<SceneCardIndicator>& SceneCardView::indicators() const
+{
+    return look().indicators;
+}
+
+QColor SceneCardView::emotionalChangeTypeColor() const
+{
+    return look().emotionalChangeType;
 }
 
 void SceneCardView::fillDescription()
 {
     if (!scene_)
         return;
-    painter_.look().text = selectedTab_ == 2 ? scene_->notes() : scene_->description();
+    look().text = selectedTab_ == 2 ? scene_->notes() : scene_->description();
     repaint();
 }
 
@@ -227,7 +273,7 @@ void SceneCardView::setColors()
     if (!scene_ || !screenplay())
         return;
     for (int stripe = 1; stripe <= 6; ++stripe)
-        painter_.look().stripes[static_cast<std::size_t>(stripe - 1)] =
+        look().stripes[static_cast<std::size_t>(stripe - 1)] =
             colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
     repaint();
 }
@@ -236,8 +282,8 @@ void SceneCardView::setEmotionalChangeTypeColor()
 {
     if (!scene_)
         return;
-    SceneCardLook& look = painter_.look();
-    look.emotionalChangeType = ::emotionalChangeTypeColor(scene_->emotionalChangeType(), look.emotionalChangeType);
+    SceneCardLook& shown = look();
+    shown.emotionalChangeType = ::emotionalChangeTypeColor(scene_->emotionalChangeType(), shown.emotionalChangeType);
     repaint();
 }
 
@@ -260,9 +306,9 @@ void SceneCardView::layOut(const QSize& size)
     const Screenplaydb* story = screenplay();
     if (!story)
         return;
-    const SceneCardLook& look = painter_.look();
+    const SceneCardLook& raw = painter_.look();
     layout_ = sceneCardLayout(story->boardZoomFactor(), size, story->boardView() == 2,
-                              look.thumbnailPending || !look.thumbnail.isNull(), layout_);
+                              raw.thumbnailPending || !raw.thumbnail.isNull(), layout_);
     if (editor_) {
         editor_->setGeometry(layout_.frame(editedPart_));
         editor_->setFont(fieldFont(editedPart_));
@@ -272,12 +318,12 @@ void SceneCardView::layOut(const QSize& size)
 void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
 {
     if (scene_) {
-        SceneCardLook& look = painter_.look();
+        SceneCardLook& raw = painter_.look();
         const std::int64_t attachment = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
-        if (attachment != look.thumbnailAttachmentID) {
-            look.thumbnailAttachmentID = attachment;
-            look.thumbnail = QPixmap();
-            look.thumbnailPending = attachment != 0;
+        if (attachment != raw.thumbnailAttachmentID) {
+            raw.thumbnailAttachmentID = attachment;
+            raw.thumbnail = QPixmap();
+            raw.thumbnailPending = attachment != 0;
         }
     }
     setupForCurrentBoardZoomFactor();
@@ -297,22 +343,22 @@ void SceneCardView::configureIndicators()
         configureIndicators(StoryLinkIndex(*screenplay(), scene_->sceneCardID()));
         return;
     }
-    painter_.look().indicators.clear();
+    look().indicators.clear();
     repaint();
 }
 
 void SceneCardView::configureIndicators(const StoryLinkIndex& links)
 {
     if (screenplay() && scene_)
-        painter_.look().indicators = indicatorsOfCard(*screenplay(), *scene_, links);
+        look().indicators = indicatorsOfCard(*screenplay(), *scene_, links);
     else
-        painter_.look().indicators.clear();
+        look().indicators.clear();
     repaint();
 }
 
 QString SceneCardView::toolTipAt(const QPoint& point) const
 {
-    const std::vector<SceneCardIndicator>& shown = painter_.look().indicators;
+    const std::vector<SceneCardIndicator>& shown = look().indicators;
     for (std::size_t index = 0; index < shown.size(); ++index)
         if (layout_.indicatorFrame(static_cast<int>(index)).contains(point))
             return shown[index].toolTip;
@@ -361,9 +407,10 @@ void SceneCardView::setPageNumber()
 void SceneCardView::showPageNumber(std::int64_t page)
 {
     const QString text = QString::number(static_cast<qlonglong>(page));
-    if (painter_.look().pageNumber == text)
+    SceneCardLook& shown = look();
+    if (shown.pageNumber == text)
         return;
-    painter_.look().pageNumber = text;
+    shown.pageNumber = text;
     updateRect(layout_.pageNumber);
 }
 
@@ -423,7 +470,7 @@ void SceneCardView::userClicked(SceneCardPart part, int clickCount)
         if (editedPart_ == SceneCardPart::Description)
             commitEditing();
         else
-            controlTextDidEndEditing(SceneCardPart::Description, painter_.look().text);
+            controlTextDidEndEditing(SceneCardPart::Description, look().text);
         setSelectedTab(wanted);
         return;
     }
@@ -456,15 +503,15 @@ void SceneCardView::controlTextDidEndEditing(SceneCardPart field, const QString&
 {
     if (!scene_)
         return;
-    SceneCardLook& look = painter_.look();
+    SceneCardLook& shown = look();
     switch (field) {
     case SceneCardPart::Heading:
         scene_->setHeading(fieldTextOrPlaceholder(text, QStringLiteral("SCENE HEADING")).toUpper());
         // The card shows what was stored.
-        look.heading = scene_->heading();
+        shown.heading = scene_->heading();
         break;
     case SceneCardPart::Description:
-        look.text = text;
+        shown.text = text;
         if (selectedTab_ == 2) {
             scene_->setNotes(text);
         } else if (selectedTab_ == 1) {
@@ -472,12 +519,12 @@ void SceneCardView::controlTextDidEndEditing(SceneCardPart field, const QString&
         }
         break;
     case SceneCardPart::EmotionalChange:
-        look.emotionalChange = fieldTextOrPlaceholder(text, QStringLiteral("Emotional Change"));
-        scene_->setEmotionalChange(look.emotionalChange);
+        shown.emotionalChange = fieldTextOrPlaceholder(text, QStringLiteral("Emotional Change"));
+        scene_->setEmotionalChange(shown.emotionalChange);
         break;
     case SceneCardPart::Conflict:
-        look.conflict = fieldTextOrPlaceholder(text, QStringLiteral("Conflict"));
-        scene_->setConflict(look.conflict);
+        shown.conflict = fieldTextOrPlaceholder(text, QStringLiteral("Conflict"));
+        scene_->setConflict(shown.conflict);
         break;
     default:
         break;

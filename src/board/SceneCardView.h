@@ -231,8 +231,12 @@ public:
     QColor stripeColor(int stripe) const;
     // The background of tab 1 (description) or 2 (notes).
     QColor tabBackground(std::int64_t tab) const;
-    QColor emotionalChangeTypeColor() const { return painter_.look().emotionalChangeType; }
-    const std::vector<SceneCardIndicator>& indicators() const { return painter_.look().indicators; }
+    QColor emotionalChangeTypeColor() const;
+    const std::vector<SceneCardIndicator>& indicators() const;
+    // Whether what the card shows has been read from its card since it last changed; a pass
+    // over many cards reads them with one index of the story's links.
+    bool lookRead() const { return lookRead_; }
+    void readLook(const StoryLinkIndex& links);
     // What the card says of the part under `point` when the pointer rests there.
     QString toolTipAt(const QPoint& point) const;
     // The pointer's shape over `point` with no button held: the text cursor over the fields
@@ -248,6 +252,8 @@ protected:
 
 private:
     void buildView();
+    // What the card shows, read from its card first when that has not been done since it changed.
+    SceneCardLook& look() const;
     // The layout for the story's zoom, the card's size and whether it shows a thumbnail.
     void layOut(const QSize& size);
     // Asks whoever shows the card to paint `rect` of it (card points) again: its widget, or the
@@ -292,6 +298,7 @@ private:
 
     SceneCardLayout layout_;
     SceneCardPainter painter_;
+    bool lookRead_ = true;
     // The field being edited and its editor, a child of the view while it lives.
     SceneCardPart editedPart_ = SceneCardPart::None;
     QPointer<QWidget> editor_;

@@ -27,9 +27,11 @@
 #include "reports/StoryReports.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QLineF>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
@@ -126,40 +128,74 @@ qint64 paintFloorPdf(const std::function<void(QPainter&, QPdfWriter&)>& paint)
     return buffer.data().size();
 }
 
-// A floor's pages: texts go down a letter page between 72 and 720 points, each measured once;
-// one that does not fit starts the next page.
+// A floor's pages: texts go down a letter page between `top` and `bottom` points (72 and 720
+// unless a floor gives its report's bands), each measured once; one that does not fit starts
+// the next page. A flow that only counts pages draws nothing; a drawing flow calls `onPage`
+// with each page's number as the page starts.
 class FloorFlow
 {
 public:
-    FloorFlow(QPainter& painter, QPdfWriter& writer) : painter_(painter), writer_(writer) {}
-
-    // Draws `text` `width` wide at `left` and answers its box.
-    QRectF text(qreal left, qreal width, const QString& text)
+    FloorFlow(QPainter& painter, QPdfWriter& writer, qreal top = 72, qreal bottom = 720, bool drawing = true,
+              std::function<void(int)> onPage = {})
+        : painter_(painter)
+        , writer_(writer)
+        , top_(top)
+        , bottom_(bottom)
+        , drawing_(drawing)
+        , onPage_(std::move(onPage))
+        , y_(top)
     {
+        if (drawing_ && onPage_)
+            onPage_(page_);
+    }
+
+    // Draws `text` `width` wide at `left` (in the bold of the painter's font for a heading) and
+    // answers its box.
+    QRectF text(qreal left, qreal width, const QString& text, bool bold = false)
+    {
+        const QFont regular = painter_.font();
+        if (bold) {
+            QFont heading = regular;
+            heading.setBold(true);
+            painter_.setFont(heading);
+        }
         const QRectF needed = painter_.boundingRect(QRectF(left, 0, width, 10000), Qt::TextWordWrap, text);
         room(needed.height());
         const QRectF box(left, y_, width, needed.height());
-        painter_.drawText(box, Qt::TextWordWrap, text);
+        if (drawing_)
+            painter_.drawText(box, Qt::TextWordWrap, text);
         y_ += needed.height();
+        if (bold)
+            painter_.setFont(regular);
         return box;
     }
     // Keeps `height` points on this page, starting the next one when they do not fit.
     void room(qreal height)
     {
-        if (y_ + height > kBottom && y_ > kTop) {
-            writer_.newPage();
-            y_ = kTop;
+        if (y_ + height > bottom_ && y_ > top_) {
+            ++page_;
+            if (drawing_) {
+                writer_.newPage();
+                if (onPage_)
+                    onPage_(page_);
+            }
+            y_ = top_;
         }
     }
     qreal y() const { return y_; }
     void skip(qreal height) { y_ += height; }
+    bool drawing() const { return drawing_; }
+    int pages() const { return page_; }
 
 private:
-    static constexpr qreal kTop = 72;
-    static constexpr qreal kBottom = 720;
     QPainter& painter_;
     QPdfWriter& writer_;
-    qreal y_ = kTop;
+    qreal top_;
+    qreal bottom_;
+    bool drawing_;
+    std::function<void(int)> onPage_;
+    qreal y_;
+    int page_ = 1;
 };
 
 // Floor: the same texts measured and drawn down the pages of a PDF writer.
@@ -392,16 +428,19 @@ void BM_DetailsReport(benchmark::State& state)
     state.counters["pdf_kb"] = double(QFileInfo(path).size()) / 1024.0;
 }
 
-// Floor: every card's texts measured and drawn down the pages in the report's order, with the
-// 36-point pictures of its characters and attachments, each picture decoded once and drawn as
-// the same image wherever it shows.
+// Floor: every card's texts, with the report's labels, measured and drawn down the pages in the
+// report's order, with the 36-point pictures of its characters and attachments, each picture
+// decoded once and drawn as the same image wherever it shows. The pages are the report's: the
+// same bands, and on each the logo, the title, the report's name, the date, a rule and "Page N
+// of M", for which the texts are measured once to count the pages before they are drawn.
 void BM_DetailsReport_Floor(benchmark::State& state)
 {
     GeneratedStory& generated = GeneratedStory::ofSize(static_cast<int>(state.range(0)));
     Screenplaydb& story = generated.story;
     qint64 size = 0;
+    int pages = 0;
     for (auto _ : state) {
-        size = paintFloorPdf([&story](QPainter& painter, QPdfWriter& writer) {
+        size = paintFloorPdf([&story, &pages](QPainter& painter, QPdfWriter& writer) {
             std::unordered_map<std::int64_t, std::vector<const SceneCardCharacterdb*>> cast;
             for (const auto& link : story.sceneCardCharacters())
                 cast[link->sceneCardID()].push_back(link.get());
@@ -431,42 +470,75 @@ void BM_DetailsReport_Floor(benchmark::State& state)
                     found = pictures.emplace(key, QImage::fromData(bytes())).first;
                 return found->second;
             };
-            FloorFlow flow(painter, writer);
+            static const QImage logo(QStringLiteral(":/images/VantoraIcon.png"));
+            const QString date = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy"));
+            const auto pageBands = [&](int page) {
+                const QFont regular = painter.font();
+                QFont bold = regular;
+                bold.setBold(true);
+                painter.drawImage(QRectF(30, 20, 64, 64), logo);
+                painter.setFont(bold);
+                painter.drawText(QRectF(100, 30, 412, 20), Qt::AlignCenter, story.screenplayTitle());
+                painter.drawText(QRectF(100, 50, 412, 20), Qt::AlignCenter, QStringLiteral("SCENE CARD DETAILS"));
+                painter.drawText(QRectF(470, 55, 34, 14), Qt::AlignLeft, QStringLiteral("Date: "));
+                painter.setFont(regular);
+                painter.drawText(QRectF(504, 55, 78, 14), Qt::AlignLeft, date);
+                painter.drawLine(QLineF(30, 91, 582, 91));
+                painter.drawText(QRectF(30, 734, 552, 18), Qt::AlignCenter,
+                                 QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+            };
+            const auto layOut = [&](FloorFlow& flow) {
             for (const auto& card : story.sceneCards()) {
-                flow.text(45, 537, card->heading() + QLatin1Char(' ') + QString::number(card->pageNumber()));
+                flow.text(45, 537, card->heading() + QLatin1Char(' ') + QString::number(card->pageNumber()), true);
                 flow.text(45, 537, QStringLiteral("Beat: ") +
                                        story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()) +
                                        QStringLiteral("\nLocation: ") + places[card->sceneLocationID()] +
                                        QStringLiteral("\nStart Date/Time:   End Date/Time:"));
                 flow.text(45, 537, card->description());
-                flow.text(75, 507, card->emotionalChange() + QLatin1Char('\n') + card->conflict());
-                flow.text(81, 501, card->notes());
+                const QRectF change = flow.text(75, 507, card->emotionalChange() + QLatin1Char('\n') + card->conflict());
+                if (flow.drawing())
+                    painter.drawText(QRectF(45, change.y(), 30, change.height()), Qt::AlignLeft,
+                                     QStringLiteral("+/-\n><"));
+                const QRectF notes = flow.text(81, 501, card->notes());
+                if (flow.drawing())
+                    painter.drawText(QRectF(45, notes.y(), 36, 14), Qt::AlignLeft, QStringLiteral("Notes"));
                 flow.text(45, 537, QStringLiteral("Set-ups\n") + setups[card->sceneCardID()]);
                 flow.text(45, 537, QStringLiteral("Pay-offs\n") + payoffs[card->sceneCardID()]);
+                flow.text(45, 537, QStringLiteral("Characters"));
                 for (const SceneCardCharacterdb* link : cast[card->sceneCardID()]) {
                     const Characterdb* character = story.characterForCharacterID(link->characterID());
                     if (!character)
                         continue;
                     flow.room(36);
-                    painter.drawImage(QRectF(45, flow.y(), 36, 36),
-                                      pictureOf(character->characterID(),
-                                                [&] { return story.displayImageForCharacter(*character); }));
+                    if (flow.drawing())
+                        painter.drawImage(QRectF(45, flow.y(), 36, 36),
+                                          pictureOf(character->characterID(),
+                                                    [&] { return story.displayImageForCharacter(*character); }));
                     flow.text(100, 482, character->characterName() + QLatin1Char('\n') + character->description());
                 }
+                flow.text(45, 537, QStringLiteral("Attachments"));
                 for (const SceneCardObjectdb* link : attached[card->sceneCardID()]) {
                     const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
                     if (!attachment)
                         continue;
                     flow.room(36);
-                    painter.drawImage(QRectF(60, flow.y(), 36, 36),
-                                      pictureOf(-attachment->attachedObjectID(), [&] {
-                                          return attachment->getThumbnail().value_or(QByteArray());
-                                      }));
+                    if (flow.drawing())
+                        painter.drawImage(QRectF(60, flow.y(), 36, 36),
+                                          pictureOf(-attachment->attachedObjectID(), [&] {
+                                              return attachment->getThumbnail().value_or(QByteArray());
+                                          }));
                     flow.text(115, 467, attachment->title() + QLatin1Char('\n') + link->description());
                 }
             }
+            };
+            FloorFlow counting(painter, writer, 94, 752, false);
+            layOut(counting);
+            pages = counting.pages();
+            FloorFlow flow(painter, writer, 94, 752, true, pageBands);
+            layOut(flow);
         });
     }
+    state.counters["pages"] = double(pages);
     state.counters["pdf_kb"] = double(size) / 1024.0;
 }
 

@@ -264,6 +264,11 @@ void SceneCardView::fillDescription()
 {
     if (!scene_)
         return;
+    // A look not read yet takes the text when it is read.
+    if (!lookRead_) {
+        repaint();
+        return;
+    }
     look().text = selectedTab_ == 2 ? scene_->notes() : scene_->description();
     repaint();
 }
@@ -272,6 +277,10 @@ void SceneCardView::setColors()
 {
     if (!scene_ || !screenplay())
         return;
+    if (!lookRead_) {
+        repaint();
+        return;
+    }
     for (int stripe = 1; stripe <= 6; ++stripe)
         look().stripes[static_cast<std::size_t>(stripe - 1)] =
             colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
@@ -282,6 +291,10 @@ void SceneCardView::setEmotionalChangeTypeColor()
 {
     if (!scene_)
         return;
+    if (!lookRead_) {
+        repaint();
+        return;
+    }
     SceneCardLook& shown = look();
     shown.emotionalChangeType = ::emotionalChangeTypeColor(scene_->emotionalChangeType(), shown.emotionalChangeType);
     repaint();
@@ -349,7 +362,10 @@ void SceneCardView::configureIndicators()
 
 void SceneCardView::configureIndicators(const StoryLinkIndex& links)
 {
-    if (screenplay() && scene_)
+    // A look not read yet is read whole, from the same index.
+    if (screenplay() && scene_ && !lookRead_)
+        readLook(links);
+    else if (screenplay() && scene_)
         look().indicators = indicatorsOfCard(*screenplay(), *scene_, links);
     else
         look().indicators.clear();

@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <algorithm>
@@ -276,4 +278,33 @@ TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxAndBea
                                     [&](const QPointer<QWidget>& bar) { return bar->y() > litterCard->y(); });
     ASSERT_NE(below, bars.end());
     EXPECT_GE((*below)->y(), litterCard->geometry().bottom());
+}
+
+TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoView)
+{
+    CardSpec far = inBeat(7, 0.95f);
+    far.heading = QStringLiteral("EXT. FAR FIELD - DAY");
+    const QString path = story("Lazy", {inBeat(1, 0.05f), far});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    SceneCardView* nearCard = cardView(*document, keys.front());
+    SceneCardView* farCard = cardView(*document, keys.back());
+    QScrollArea* scroll = document->scrBoard();
+    ASSERT_NE(scroll, nullptr);
+    scroll->horizontalScrollBar()->setValue(0);
+    scroll->viewport()->grab();
+    ASSERT_GT(farCard->boardFrame().left(), scroll->viewport()->width());
+    EXPECT_TRUE(nearCard->lookRead());
+    EXPECT_FALSE(farCard->lookRead());
+    // A colour change while it lies out of sight leaves it unread.
+    document->currentScreenplay()->sceneCardForSceneCardID(keys.back())->setEmotionalChangeType(2);
+    farCard->setEmotionalChangeTypeColor();
+    EXPECT_FALSE(farCard->lookRead());
+
+    scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+    scroll->viewport()->grab();
+    EXPECT_TRUE(farCard->lookRead());
+    EXPECT_EQ(farCard->fieldText(SceneCardPart::Heading), QStringLiteral("EXT. FAR FIELD - DAY"));
+    EXPECT_EQ(farCard->emotionalChangeTypeColor(), QColor(Qt::red));
 }

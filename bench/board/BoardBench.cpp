@@ -19,8 +19,11 @@
 #include "board/CardPlacement.h"
 #include "board/SceneCardView.h"
 #include "model/AttachedObjectdb.h"
+#include "model/SceneCardCharacterdb.h"
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
@@ -58,6 +61,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <unistd.h>
 
@@ -118,11 +122,15 @@ struct FloorCard {
     QString conflict;
     std::int64_t thumbnail = 0;
     QRect frame;
+    QString pageNumber;
+    // The pictures of the indicators in its title bar, left to right.
+    std::vector<QString> indicators;
 };
 
-// One card painted the plain way: paper, edge, title bar, heading, red rule, text area,
-// emotional change, conflict and six stripes, and its thumbnail when it has one. Only what
-// meets `shown` (all of it when empty) is drawn.
+// One card painted the plain way: paper, edge, title bar with its indicators, thumb tack and
+// buttons, heading, page number, red rule, text area with its two tabs, emotional change and
+// conflict with their marks, and six stripes, and its thumbnail when it has one. Only what meets
+// `shown` (all of it when empty) is drawn.
 void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail, const QRect& shown = QRect())
 {
     static const QFont regular = QApplication::font();
@@ -131,13 +139,28 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
         font.setBold(true);
         return font;
     }();
+    static const QPixmap tack = boardImage(QStringLiteral("SceneCardThumbDown"));
     const QRect frame = card.frame;
     const auto shows = [&shown](const QRect& part) { return shown.isEmpty() || part.intersects(shown); };
+    const auto at = [&frame](int x, int y, int width, int height) { return QRect(frame.x() + x, frame.y() + y, width, height); };
     painter.fillRect(frame, Qt::white);
     painter.setPen(QColor(0x8A, 0x86, 0x80));
     painter.drawRect(frame.adjusted(0, 0, -1, -1));
     painter.fillRect(frame.x(), frame.y(), frame.width(), 25, QColor(0xEC, 0xEA, 0xE4));
+    for (std::size_t index = 0; index < card.indicators.size(); ++index) {
+        const QRect icon = at(6 + 29 * static_cast<int>(index), 1, 23, 23);
+        if (shows(icon))
+            painter.drawPixmap(icon, boardImage(card.indicators[index]));
+    }
+    const QRect pin = at((frame.width() - 23) / 2, 1, 23, 23);
+    if (shows(pin))
+        painter.drawPixmap(pin, tack);
     painter.setPen(Qt::black);
+    painter.setFont(regular);
+    for (const auto& [x, label] : {std::pair{frame.width() - 40, QStringLiteral("?")},
+                                   std::pair{frame.width() - 20, QStringLiteral("\u00D7")}})
+        if (shows(at(x, 4, 16, 16)))
+            painter.drawText(at(x, 4, 16, 16), Qt::AlignCenter, label);
     painter.setFont(bold);
     const QRect heading(frame.x() + 10, frame.y() + 25, frame.width() - 52, 20);
     if (shows(heading))
@@ -145,6 +168,9 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
                          painter.fontMetrics().elidedText(card.heading, Qt::ElideRight, heading.width()));
     painter.fillRect(frame.x() + 9, frame.y() + 45, frame.width() - 9, 1, Qt::red);
     painter.setFont(regular);
+    const QRect page = at(frame.width() - 40, 25, 36, 20);
+    if (shows(page))
+        painter.drawText(page, Qt::AlignRight | Qt::AlignVCenter, card.pageNumber);
     int textLeft = frame.x() + 12;
     if (!thumbnail.isNull()) {
         painter.drawImage(QRect(frame.x() + 12, frame.y() + 50, 56, 56), thumbnail);
@@ -153,10 +179,22 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
     const QRect text(textLeft, frame.y() + 48, frame.right() - 18 - textLeft, frame.height() - 86);
     if (shows(text))
         painter.drawText(text, Qt::TextWordWrap, card.description);
+    for (const auto& [y, letter] : {std::pair{48, QStringLiteral("D")}, std::pair{70, QStringLiteral("N")}}) {
+        const QRect tab = at(frame.width() - 16, y, 14, 20);
+        if (!shows(tab))
+            continue;
+        painter.fillRect(tab, letter == QLatin1String("D") ? QColor(205, 133, 63) : QColor(Qt::white));
+        painter.drawText(tab, Qt::AlignCenter, letter);
+    }
     const QRect change(frame.x() + 50, frame.bottom() - 38, frame.width() - 52, 20);
+    const QRect conflict(frame.x() + 50, frame.bottom() - 19, frame.width() - 52, 20);
+    for (const auto& [mark, label] : {std::pair{change, QStringLiteral("+/-")}, std::pair{conflict, QStringLiteral("><")}}) {
+        const QRect box(frame.x() + 12, mark.y(), 36, mark.height());
+        if (shows(box))
+            painter.drawText(box, Qt::AlignCenter, label);
+    }
     if (shows(change))
         painter.drawText(change, Qt::AlignLeft | Qt::AlignVCenter, card.emotionalChange);
-    const QRect conflict(frame.x() + 50, frame.bottom() - 19, frame.width() - 52, 20);
     if (shows(conflict))
         painter.drawText(conflict, Qt::AlignLeft | Qt::AlignVCenter, card.conflict);
     const int stripe = (frame.height() - 25) / 6;
@@ -164,21 +202,44 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
         painter.fillRect(frame.x(), frame.y() + 25 + index * stripe, 9, stripe + 1, Qt::white);
 }
 
-// The story's board cards as a floor reads them, at the places the board gives them.
+// The story's board cards as a floor reads them, at the places the board gives them, with what
+// lies on each for its indicators.
 std::vector<FloorCard> floorCards(Screenplaydb& story)
 {
     std::unordered_map<std::int64_t, std::int64_t> thumbnails;
     for (const auto& link : story.sceneCardObjects())
         if (link->primaryDisplayFlag() == 1)
             thumbnails.try_emplace(link->sceneCardID(), link->attachedObjectID());
+    std::unordered_set<std::int64_t> cast;
+    for (const auto& link : story.sceneCardCharacters())
+        cast.insert(link->sceneCardID());
+    std::unordered_map<std::int64_t, bool> setups;
+    for (const auto& setup : story.sceneSetups())
+        setups[setup->sceneCardID()] |= setup->scenePayoffID() == 0;
+    std::unordered_map<std::int64_t, bool> payoffs;
+    for (const auto& payoff : story.scenePayoffs())
+        payoffs[payoff->sceneCardID()] |= payoff->sceneSetupID() == 0;
     const QSize size(static_cast<int>(story.boardSections().STANDARDSCENECARDWIDTH()),
                      static_cast<int>(story.boardSections().STANDARDSCENECARDHEIGHT()));
     std::vector<FloorCard> cards;
     cards.reserve(story.sceneCards().size());
     for (const auto& card : story.sceneCards()) {
-        const auto found = thumbnails.find(card->sceneCardID());
-        cards.push_back({card->heading(), card->description(), card->emotionalChange(), card->conflict(),
-                         found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story, *card), size)});
+        const std::int64_t key = card->sceneCardID();
+        const auto found = thumbnails.find(key);
+        FloorCard shown{card->heading(), card->description(), card->emotionalChange(), card->conflict(),
+                        found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story, *card), size),
+                        QString::number(card->pageNumber()), {}};
+        if (cast.count(key))
+            shown.indicators.push_back(QStringLiteral("CharactersInScene"));
+        if (card->sceneLocationID() >= 1)
+            shown.indicators.push_back(QStringLiteral("LocationOfScene"));
+        if (const auto setup = setups.find(key); setup != setups.end())
+            shown.indicators.push_back(setup->second ? QStringLiteral("SetupsWithOutPayoffs")
+                                                     : QStringLiteral("SetupsWithPayoffs"));
+        if (const auto payoff = payoffs.find(key); payoff != payoffs.end())
+            shown.indicators.push_back(payoff->second ? QStringLiteral("PayoffsWithoutSetups")
+                                                      : QStringLiteral("PayoffsWithSetups"));
+        cards.push_back(std::move(shown));
     }
     return cards;
 }
@@ -598,7 +659,7 @@ void BM_OpenLargeCard_Floor(benchmark::State& state)
             if (x > image.width())
                 break;
             FloorCard shown{each->heading(), each->description(), each->emotionalChange(), each->conflict(), 0,
-                            QRect(QPoint(x, image.height() - small.height()), small)};
+                            QRect(QPoint(x, image.height() - small.height()), small), QString(), {}};
             paintFloorCard(painter, shown, QImage());
             x += small.width() + 4;
         }

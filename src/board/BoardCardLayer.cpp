@@ -149,11 +149,14 @@ bool BoardCardLayer::forward(QMouseEvent* event, QWidget* target)
 
 void BoardCardLayer::mousePressEvent(QMouseEvent* event)
 {
-    if (pressed_) {
+    if (pressed_ && (event->buttons() & ~event->button()) != Qt::NoButton) {
         // A second button while the first is held goes where the first went.
         event->setAccepted(forward(event, pressed_));
         return;
     }
+    // A press with no other button held starts afresh, also when the last release never came
+    // (a drag of the card took it).
+    pressed_ = nullptr;
     SceneCardView* card = board_.cardAt(event->position().toPoint());
     if (!card) {
         event->ignore();

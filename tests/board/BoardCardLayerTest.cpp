@@ -308,3 +308,22 @@ TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoV
     EXPECT_EQ(farCard->fieldText(SceneCardPart::Heading), QStringLiteral("EXT. FAR FIELD - DAY"));
     EXPECT_EQ(farCard->emotionalChangeTypeColor(), QColor(Qt::red));
 }
+
+TEST_F(BoardCardLayerTest, APressAfterAReleaseThatNeverCameGoesToTheCardUnderThePointer)
+{
+    // A drag of a card takes the release of the press that began it: the next press must still
+    // reach the card it falls on.
+    const QString path = story("LostRelease", {inBeat(1, 0.05f), inBeat(1, 0.6f)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    SceneCardView* first = cardView(*document, keys.front());
+    SceneCardView* second = cardView(*document, keys.back());
+    BoardCardLayer* layer = layerOf(*document);
+    QTest::mousePress(layer, Qt::LeftButton, Qt::NoModifier, boardPoint(*first, SceneCardPart::Description));
+    EXPECT_EQ(first->editedPart(), SceneCardPart::Description);
+    QTest::mousePress(layer, Qt::LeftButton, Qt::NoModifier, boardPoint(*second, SceneCardPart::Heading));
+    EXPECT_EQ(second->editedPart(), SceneCardPart::Heading);
+    EXPECT_EQ(first->editedPart(), SceneCardPart::None);
+    QTest::mouseRelease(layer, Qt::LeftButton, Qt::NoModifier, boardPoint(*second, SceneCardPart::Heading));
+}

@@ -348,7 +348,8 @@ void BoardView::layoutSceneCardsOnBoard()
     if (!document)
         return;
     sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
-    const StoryLinkIndex links(story);
+    // Which picture each card shows, read once for all of them.
+    const std::unordered_map<std::int64_t, std::int64_t> pictures = thumbnailAttachmentsOfCards(story);
     // The stacking starts again from board order.
     for (SceneCardView* card : cards_)
         if (card)
@@ -365,10 +366,12 @@ void BoardView::layoutSceneCardsOnBoard()
             continue;
         control->setMyBoardViewParent(this);
         control->setMyBoardListViewParent(nullptr);
+        const auto picture = pictures.find(card->sceneCardID());
+        const std::int64_t attachment = picture == pictures.end() ? 0 : picture->second;
         if (control->scene() != card)
-            control->setScene(card, links);
+            control->setScene(card, attachment);
         control->setCanMove(true);
-        control->setupForCurrentBoardZoomFactor(links);
+        control->setupForCurrentBoardZoomFactor(attachment);
         // A card past the end of its row lies at the row's end; what is stored changes only
         // when the card is next written.
         if (card->percentageHorizontal() > 1.0f) {

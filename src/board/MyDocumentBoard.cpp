@@ -120,29 +120,33 @@ void MyDocument::addMissingSceneCardControls()
     if (!currentScreenplay_)
         return;
     Screenplaydb& story = *currentScreenplay_;
-    std::unordered_set<const SceneCarddb*> cards;
-    for (const auto* list : {&story.sceneCards(), &story.litterBox()})
-        for (const auto& card : *list)
-            cards.insert(card.get());
-    // A card that left the story takes its view with it.
+    // A card that left the story takes its view with it. (A window opening has no views yet.)
     std::unordered_set<const SceneCarddb*> shown;
-    std::erase_if(sceneCardControls_, [&](const std::unique_ptr<SceneCardView>& control) {
-        if (cards.count(control->scene()))
-            return !shown.insert(control->scene()).second;
-        takeCardViewOffItsPresentation(*control);
-        return true;
-    });
+    if (!sceneCardControls_.empty()) {
+        std::unordered_set<const SceneCarddb*> cards;
+        for (const auto* list : {&story.sceneCards(), &story.litterBox()})
+            for (const auto& card : *list)
+                cards.insert(card.get());
+        std::erase_if(sceneCardControls_, [&](const std::unique_ptr<SceneCardView>& control) {
+            if (cards.count(control->scene()))
+                return !shown.insert(control->scene()).second;
+            takeCardViewOffItsPresentation(*control);
+            return true;
+        });
+    }
+    sceneCardControls_.reserve(story.sceneCards().size() + story.litterBox().size());
     // Board cards first, in board order, then the Litter Box; what lies on the new cards is
     // read once for all of them.
-    std::optional<StoryLinkIndex> links;
+    std::optional<std::unordered_map<std::int64_t, std::int64_t>> pictures;
     for (const auto* list : {&story.sceneCards(), &story.litterBox()}) {
         for (const auto& card : *list) {
             if (shown.count(card.get()))
                 continue;
-            if (!links)
-                links.emplace(story);
+            if (!pictures)
+                pictures.emplace(thumbnailAttachmentsOfCards(story));
             auto control = std::make_unique<SceneCardView>(this, &story);
-            control->setScene(card.get(), *links);
+            const auto picture = pictures->find(card->sceneCardID());
+            control->setScene(card.get(), picture == pictures->end() ? 0 : picture->second);
             sceneCardControls_.push_back(std::move(control));
         }
     }

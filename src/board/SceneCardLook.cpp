@@ -93,6 +93,16 @@ std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t
     return link ? link->attachedObjectID() : 0;
 }
 
+std::unordered_map<std::int64_t, std::int64_t> thumbnailAttachmentsOfCards(Screenplaydb& story)
+{
+    // The first link marked primary, as the story's link index takes it.
+    std::unordered_map<std::int64_t, std::int64_t> attachments;
+    for (const auto& link : story.sceneCardObjects())
+        if (link->sceneCardID() != 0 && link->primaryDisplayFlag() == 1)
+            attachments.try_emplace(link->sceneCardID(), link->attachedObjectID());
+    return attachments;
+}
+
 QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID)
 {
     return thumbnailOfAttachment(attachedObjectID ? links.attachmentForID(attachedObjectID) : nullptr);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class AttachedObjectdb;
@@ -79,6 +80,9 @@ SceneCardLook lookOfCard(const Screenplaydb& story, const SceneCarddb& card, con
                          ThumbnailReading reading = ThumbnailReading::Now);
 // The attachment whose thumbnail a card shows: its primary attachment, 0 for none.
 std::int64_t thumbnailAttachmentOfCard(const StoryLinkIndex& links, std::int64_t sceneCardID);
+// The same for every card at once (card id to attachment id, cards without one left out), read
+// in one pass over the story's attachment links.
+std::unordered_map<std::int64_t, std::int64_t> thumbnailAttachmentsOfCards(Screenplaydb& story);
 // The thumbnail of an attachment, decoded; a null picture for none.
 QPixmap thumbnailOfAttachment(const StoryLinkIndex& links, std::int64_t attachedObjectID);
 QPixmap thumbnailOfAttachment(const AttachedObjectdb* attachment);

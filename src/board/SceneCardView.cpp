@@ -205,6 +205,11 @@ void SceneCardView::setScene(SceneCarddb* scene)
 
 void SceneCardView::setScene(SceneCarddb* scene, const StoryLinkIndex& links)
 {
+    setScene(scene, scene ? thumbnailAttachmentOfCard(links, scene->sceneCardID()) : 0);
+}
+
+void SceneCardView::setScene(SceneCarddb* scene, std::int64_t thumbnailAttachmentID)
+{
     if (editor_)
         commitEditing();
     scene_ = scene;
@@ -213,9 +218,9 @@ void SceneCardView::setScene(SceneCarddb* scene, const StoryLinkIndex& links)
     // What the card shows is read when first needed (most cards of a large board are never
     // painted); which picture it shows is known now, since the layout depends on it.
     SceneCardLook& raw = painter_.look();
-    raw.thumbnailAttachmentID = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
+    raw.thumbnailAttachmentID = thumbnailAttachmentID;
     raw.thumbnail = QPixmap();
-    raw.thumbnailPending = raw.thumbnailAttachmentID != 0;
+    raw.thumbnailPending = thumbnailAttachmentID != 0;
     lookRead_ = false;
     setupForCurrentBoardZoomFactor();
 }
@@ -320,8 +325,13 @@ void SceneCardView::layOut(const QSize& size)
     if (!story)
         return;
     const SceneCardLook& raw = painter_.look();
-    layout_ = sceneCardLayout(story->boardZoomFactor(), size, story->boardView() == 2,
-                              raw.thumbnailPending || !raw.thumbnail.isNull(), layout_);
+    const LayoutInputs inputs{story->boardZoomFactor(), size, story->boardView() == 2,
+                              raw.thumbnailPending || !raw.thumbnail.isNull()};
+    // The same zoom, size, presentation and picture give the same layout.
+    if (laidOut_ && *laidOut_ == inputs)
+        return;
+    laidOut_ = inputs;
+    layout_ = sceneCardLayout(inputs.zoom, size, inputs.inList, inputs.hasThumbnail, layout_);
     if (editor_) {
         editor_->setGeometry(layout_.frame(editedPart_));
         editor_->setFont(fieldFont(editedPart_));
@@ -330,14 +340,17 @@ void SceneCardView::layOut(const QSize& size)
 
 void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
 {
-    if (scene_) {
-        SceneCardLook& raw = painter_.look();
-        const std::int64_t attachment = thumbnailAttachmentOfCard(links, scene_->sceneCardID());
-        if (attachment != raw.thumbnailAttachmentID) {
-            raw.thumbnailAttachmentID = attachment;
-            raw.thumbnail = QPixmap();
-            raw.thumbnailPending = attachment != 0;
-        }
+    setupForCurrentBoardZoomFactor(scene_ ? thumbnailAttachmentOfCard(links, scene_->sceneCardID())
+                                          : painter_.look().thumbnailAttachmentID);
+}
+
+void SceneCardView::setupForCurrentBoardZoomFactor(std::int64_t thumbnailAttachmentID)
+{
+    SceneCardLook& raw = painter_.look();
+    if (scene_ && thumbnailAttachmentID != raw.thumbnailAttachmentID) {
+        raw.thumbnailAttachmentID = thumbnailAttachmentID;
+        raw.thumbnail = QPixmap();
+        raw.thumbnailPending = thumbnailAttachmentID != 0;
     }
     setupForCurrentBoardZoomFactor();
 }

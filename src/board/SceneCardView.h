@@ -120,6 +120,8 @@ public:
     // links, so that each card reads only its own.
     void setScene(SceneCarddb* scene);
     void setScene(SceneCarddb* scene, const StoryLinkIndex& links);
+    // The same with the card's primary attachment known (0 for none).
+    void setScene(SceneCarddb* scene, std::int64_t thumbnailAttachmentID);
 
     // Paints the six colour stripes from the card's colour-code slots (white for none).
     void setColors();
@@ -129,6 +131,7 @@ public:
     void setupForCurrentBoardZoomFactor();
     // The same, first taking the thumbnail of the card's primary attachment when that changed.
     void setupForCurrentBoardZoomFactor(const StoryLinkIndex& links);
+    void setupForCurrentBoardZoomFactor(std::int64_t thumbnailAttachmentID);
     void refreshThumbnail();
     // A thumbnail waiting for the card's first paint: its attachment (null for none) gives it.
     bool thumbnailPending() const { return painter_.look().thumbnailPending; }
@@ -297,6 +300,15 @@ private:
     QRectF originalLocation_;
 
     SceneCardLayout layout_;
+    // What the layout was worked out for.
+    struct LayoutInputs {
+        std::int64_t zoom = 0;
+        QSize size;
+        bool inList = false;
+        bool hasThumbnail = false;
+        bool operator==(const LayoutInputs&) const = default;
+    };
+    std::optional<LayoutInputs> laidOut_;
     SceneCardPainter painter_;
     bool lookRead_ = true;
     // The field being edited and its editor, a child of the view while it lives.

@@ -187,6 +187,9 @@ DatabaseConnection openStory(const QString& path)
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (sqlite3_db_readonly(handle, "main") == 1)
         throw StoryFileRefused(path, QStringLiteral("cannot be opened because the file is read-only."));
+    // The check and the reading that follows go over every page: a cache that holds a large
+    // story reads each page from the file once.
+    sqlite3_exec(handle, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     checkStory(path, handle);
     return connection;
 }

@@ -719,6 +719,8 @@ LoadedStory loadStoryFile(const QString& path)
         story->finalizeAllSqliteStatements();
         throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message());
     }
+    // The story is in memory: the pages its opening read need not stay cached beside it.
+    StoryFile::settleAfterLoading(loaded.connection.get());
     loaded.story = std::move(story);
     return loaded;
 }

@@ -188,10 +188,17 @@ DatabaseConnection openStory(const QString& path)
     if (sqlite3_db_readonly(handle, "main") == 1)
         throw StoryFileRefused(path, QStringLiteral("cannot be opened because the file is read-only."));
     // The check and the reading that follows go over every page: a cache that holds a large
-    // story reads each page from the file once.
+    // story reads each page from the file once (see settleAfterLoading).
     sqlite3_exec(handle, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     checkStory(path, handle);
     return connection;
+}
+
+void settleAfterLoading(sqlite3* database)
+{
+    // Back to SQLite's usual cache, and the pages beyond it given back.
+    sqlite3_exec(database, "PRAGMA cache_size = -2000", nullptr, nullptr, nullptr);
+    sqlite3_db_release_memory(database);
 }
 
 QString refusalMessage(const QString& path, const DatabaseError& failure)

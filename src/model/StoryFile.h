@@ -55,6 +55,9 @@ DatabaseConnection open(const QString& path);
 // all belong to it. The connection is defensive and distrusts the file's schema. Nothing is
 // written. A file that fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
+// Once the story opened by openStory is read: its connection keeps no more cached pages than
+// any other.
+void settleAfterLoading(sqlite3* database);
 
 // The plain-language refusal for a failure while a story file was being read: "… is damaged
 // and cannot be opened." with SQLite's words as the detail. A refusal passes unchanged.

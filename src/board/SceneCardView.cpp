@@ -624,11 +624,12 @@ QPixmap SceneCardView::myViewImage() const
         made->render(&painter);
         return image;
     }
-    // A card its board paints looks the same painted here.
+    // A card without a widget (painted by its board, or never shown) is painted as its widget
+    // would paint it, reading what it shows first.
     QPixmap image(cardSize());
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    const_cast<SceneCardPainter&>(painter_).paint(painter, layout_, cardSize());
+    const_cast<SceneCardView*>(this)->paintCard(painter, cardSize());
     return image;
 }
 

@@ -327,3 +327,22 @@ TEST_F(BoardCardLayerTest, APressAfterAReleaseThatNeverCameGoesToTheCardUnderThe
     EXPECT_EQ(first->editedPart(), SceneCardPart::None);
     QTest::mouseRelease(layer, Qt::LeftButton, Qt::NoModifier, boardPoint(*second, SceneCardPart::Heading));
 }
+
+TEST_F(BoardCardLayerTest, ACardsPictureForADragIsTheCardWhetherOrNotItWasEverShown)
+{
+    // The list view drags a picture of a card made by a view that never showed it.
+    CardSpec spec = inBeat(1, 0.05f);
+    spec.heading = QStringLiteral("INT. LIGHTHOUSE - NIGHT");
+    const QString path = story("Picture", {spec});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    Screenplaydb& screenplay = *document->currentScreenplay();
+    SceneCardView picture(nullptr, &screenplay);
+    picture.setScene(card(*document, cardKeys(path).front()));
+    ASSERT_EQ(picture.madeView(), nullptr);
+    const QImage unshown = picture.myViewImage().toImage();
+    ASSERT_FALSE(unshown.isNull());
+    picture.view()->resize(picture.cardSize());
+    const QImage shown = picture.myViewImage().toImage();
+    EXPECT_EQ(unshown.convertToFormat(QImage::Format_ARGB32), shown.convertToFormat(QImage::Format_ARGB32));
+}

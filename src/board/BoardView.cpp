@@ -620,13 +620,13 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     control->setMyBoardListViewParent(nullptr);
     control->setBoardFrame(QRect(StoredRange::toInt(card->positionLeft()), StoredRange::toInt(card->positionTop()),
                                  static_cast<int>(cardWidth), static_cast<int>(cardHeight)));
-    stackOnTop(*control);
-    // The card's widget, from the Litter Box, lies on the board on top; without one the card is
-    // painted there.
+    // The card's widget, from the Litter Box, lies on the board on top (seating stacks it); without
+    // one the card is painted there, on top.
     if (QWidget* cardView = control->madeView()) {
         cardView->resize(control->boardFrame().size());
         seatCardView(*control);
     } else {
+        stackOnTop(*control);
         updateCard(*control);
     }
 }

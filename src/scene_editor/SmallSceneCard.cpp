@@ -103,13 +103,22 @@ void SmallSceneCard::fillLook() const
     look_.emotionalChange =
         scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder : scene_->emotionalChange();
     look_.pageNumber = QString::number(static_cast<qlonglong>(scene_->pageNumber()));
-    static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
-    const std::int64_t type = scene_->emotionalChangeType();
-    if (type >= 0 && type <= 2)
-        look_.emotionalChangeType = kTypeColors[static_cast<std::size_t>(type)];
-    if (const Screenplaydb* story = screenplay())
-        for (int stripe = 1; stripe <= 6; ++stripe)
-            look_.stripes[static_cast<std::size_t>(stripe - 1)] = colorForStripe(*story, scene_->colorLegendID(stripe));
+    readEmotionalChangeType();
+    readColors();
+}
+
+void SmallSceneCard::readColors() const
+{
+    if (!scene_ || !screenplay())
+        return;
+    for (int stripe = 1; stripe <= 6; ++stripe)
+        look_.stripes[static_cast<std::size_t>(stripe - 1)] = colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+}
+
+void SmallSceneCard::readEmotionalChangeType() const
+{
+    if (scene_)
+        look_.emotionalChangeType = emotionalChangeTypeColor(scene_->emotionalChangeType(), look_.emotionalChangeType);
 }
 
 void SmallSceneCard::setIsEnabled(bool flag)
@@ -122,24 +131,16 @@ void SmallSceneCard::setIsEnabled(bool flag)
 
 void SmallSceneCard::setColors()
 {
-    if (!scene_ || !screenplay())
-        return;
     // A look not read yet reads the colours with everything else.
     if (lookRead_)
-        for (int stripe = 1; stripe <= 6; ++stripe)
-            look_.stripes[static_cast<std::size_t>(stripe - 1)] =
-                colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+        readColors();
     repaint();
 }
 
 void SmallSceneCard::setEmotionalChangeTypeColor()
 {
-    if (!scene_)
-        return;
-    static const std::array<QColor, 3> kTypeColors{QColor(Qt::white), QColor(Qt::green), QColor(Qt::red)};
-    const std::int64_t type = scene_->emotionalChangeType();
-    if (lookRead_ && type >= 0 && type <= 2)
-        look_.emotionalChangeType = kTypeColors[static_cast<std::size_t>(type)];
+    if (lookRead_)
+        readEmotionalChangeType();
     repaint();
 }
 

@@ -124,8 +124,11 @@ private:
     // The strip shows the card again.
     void repaint() const;
 
-    // Reads the card's texts and colours into the look.
+    // Reads the card's texts and colours into the look; the colour stripes and the
+    // emotional-change colour alone.
     void fillLook() const;
+    void readColors() const;
+    void readEmotionalChangeType() const;
 
     SceneCarddb* scene_ = nullptr;
     bool isEnabled_ = false;

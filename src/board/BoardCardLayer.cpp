@@ -5,6 +5,7 @@
 #include "SceneCardView.h"
 #include "app/GuardedCall.h"
 #include "model/AttachedObjectdb.h"
+#include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryLinkIndex.h"
 
@@ -31,18 +32,21 @@ QPoint cardOrigin(const SceneCardView& card)
     return widget ? widget->pos() : card.boardFrame().topLeft();
 }
 
-// What the cards about to be painted show, read for those not read since they changed: with one
-// index of the story's links when there are many.
+// What the cards about to be painted show, read for those not read since they changed, with one
+// pass over the story's links for all of them.
 void readLooks(BoardView& board, const std::vector<std::pair<SceneCardView*, QRegion>>& shown)
 {
-    constexpr std::size_t kFewCards = 8;
     std::vector<SceneCardView*> unread;
-    for (const auto& each : shown)
-        if (!each.first->lookRead())
-            unread.push_back(each.first);
-    if (unread.size() <= kFewCards || !board.screenplay())
+    std::vector<std::int64_t> cards;
+    for (const auto& each : shown) {
+        if (each.first->lookRead() || !each.first->scene())
+            continue;
+        unread.push_back(each.first);
+        cards.push_back(each.first->scene()->sceneCardID());
+    }
+    if (unread.empty() || !board.screenplay())
         return;
-    const StoryLinkIndex links(*board.screenplay());
+    const StoryLinkIndex links(*board.screenplay(), cards);
     for (SceneCardView* card : unread)
         card->readLook(links);
 }

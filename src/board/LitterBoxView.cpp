@@ -173,9 +173,11 @@ void LitterBoxView::refreshView()
     sortRecords(story->litterBox(), &SceneCarddb::sortByLocation);
     const BoardSections& sections = story->boardSections();
     // What lies on the column's cards, read once for all of them.
-    std::optional<StoryLinkIndex> links;
-    if (!story->litterBox().empty())
-        links.emplace(*story);
+    std::vector<std::int64_t> cards;
+    cards.reserve(story->litterBox().size());
+    for (const auto& card : story->litterBox())
+        cards.push_back(card->sceneCardID());
+    const StoryLinkIndex links(*story, cards);
 
     std::vector<LitterBoxBackground*> bars;
     std::vector<QWidget*> shown;
@@ -205,13 +207,13 @@ void LitterBoxView::refreshView()
                 QWidget* cardView = control->view();
                 cardView->setParent(column);
                 cardView->move(kCardLeft, static_cast<int>(y));
-                control->setupForCurrentBoardZoomFactor(*links);
+                control->setupForCurrentBoardZoomFactor(links);
                 cardView->resize(kCardWidth, cardView->height());
                 shown.push_back(cardView);
                 order.push_back(cardView);
                 stacked.push_back({cardView, 0.0f, control});
                 y += static_cast<float>(cardView->height());
-                control->configureIndicators(*links);
+                control->configureIndicators(links);
             }
         }
     };

@@ -120,28 +120,36 @@ void MyDocument::addMissingSceneCardControls()
     if (!currentScreenplay_)
         return;
     Screenplaydb& story = *currentScreenplay_;
-    // A card that left the story takes its view with it. (A window opening has no views yet.)
-    std::unordered_set<const SceneCarddb*> shown;
-    if (!sceneCardControls_.empty()) {
-        std::unordered_set<const SceneCarddb*> cards;
+    // Nothing to do when the views are still those of the story's cards in the order they were
+    // made: board cards, then the Litter Box (a window laying itself out asks several times).
+    if (sceneCardControls_.size() == story.sceneCards().size() + story.litterBox().size()) {
+        auto control = sceneCardControls_.begin();
+        bool same = true;
         for (const auto* list : {&story.sceneCards(), &story.litterBox()})
-            for (const auto& card : *list)
-                cards.insert(card.get());
-        std::erase_if(sceneCardControls_, [&](const std::unique_ptr<SceneCardView>& control) {
-            if (cards.count(control->scene()))
-                return !shown.insert(control->scene()).second;
-            takeCardViewOffItsPresentation(*control);
-            return true;
-        });
+            for (auto card = list->begin(); same && card != list->end(); ++card, ++control)
+                same = (*control)->scene() == card->get();
+        if (same)
+            return;
     }
+    // The views kept, by card; a second view of one card goes.
+    std::unordered_map<const SceneCarddb*, std::unique_ptr<SceneCardView>> kept;
+    kept.reserve(sceneCardControls_.size());
+    std::vector<std::unique_ptr<SceneCardView>> gone;
+    for (auto& control : sceneCardControls_)
+        if (const SceneCarddb* card = control->scene(); !card || !kept.try_emplace(card, std::move(control)).second)
+            gone.push_back(std::move(control));
+    sceneCardControls_.clear();
     sceneCardControls_.reserve(story.sceneCards().size() + story.litterBox().size());
     // Board cards first, in board order, then the Litter Box; what lies on the new cards is
     // read once for all of them.
     std::optional<std::unordered_map<std::int64_t, std::int64_t>> pictures;
     for (const auto* list : {&story.sceneCards(), &story.litterBox()}) {
         for (const auto& card : *list) {
-            if (shown.count(card.get()))
+            if (const auto found = kept.find(card.get()); found != kept.end()) {
+                sceneCardControls_.push_back(std::move(found->second));
+                kept.erase(found);
                 continue;
+            }
             if (!pictures)
                 pictures.emplace(thumbnailAttachmentsOfCards(story));
             auto control = std::make_unique<SceneCardView>(this, &story);
@@ -150,6 +158,11 @@ void MyDocument::addMissingSceneCardControls()
             sceneCardControls_.push_back(std::move(control));
         }
     }
+    // A card that left the story takes its view with it, as does a second view of a card.
+    for (auto& [card, control] : kept)
+        gone.push_back(std::move(control));
+    for (auto& control : gone)
+        takeCardViewOffItsPresentation(*control);
     indexSceneCardControls();
 }
 

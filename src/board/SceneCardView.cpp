@@ -49,6 +49,7 @@ void SceneCardView::buildView()
     root->setMySceneCardParent(this);
     root->resize(cardSize());
     setView(root);
+    viewMade_ = true;
 }
 
 QWidget* SceneCardView::view() const
@@ -80,6 +81,7 @@ void SceneCardView::releaseView()
         boardFrame_ = made->geometry();
     // The widget may be in the middle of handling an event: it goes once that is over.
     takeView();
+    viewMade_ = false;
     static_cast<SceneCardDragDropView*>(made)->setMySceneCardParent(nullptr);
     made->hide();
     made->deleteLater();

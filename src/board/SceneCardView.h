@@ -109,7 +109,7 @@ public:
     // at its place, above every other card.
     QWidget* view() const;
     // The widget when it was made, without making it.
-    QWidget* madeView() const { return BaseViewController::view(); }
+    QWidget* madeView() const { return viewMade_ ? BaseViewController::view() : nullptr; }
     // Takes the widget down (the card stays as it is); nothing while a field is edited.
     void releaseView();
     // The card's size: its widget's, or the standard size while it has none.
@@ -290,6 +290,9 @@ private:
     std::int64_t tag_ = 0;
     QPointer<BoardView> myBoardViewParent_;
     QRect boardFrame_;
+    // Whether the widget was made and not released since: most cards of a large board never have
+    // one, and a pass over them need not look further (the widget itself may have gone since).
+    bool viewMade_ = false;
     bool shownOnBoard_ = false;
     std::size_t boardSlot_ = 0;
     BoardListPresentation* myBoardListViewParent_ = nullptr;

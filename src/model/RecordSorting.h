@@ -9,8 +9,10 @@
 template <typename Record, typename Pointer>
 void sortRecords(std::vector<Pointer>& records, int (Record::*comparator)(const Record&) const)
 {
-    std::stable_sort(records.begin(), records.end(),
-                     [comparator](const Pointer& a, const Pointer& b) { return ((*a).*comparator)(*b) < 0; });
+    const auto before = [comparator](const Pointer& a, const Pointer& b) { return ((*a).*comparator)(*b) < 0; };
+    // Lists are mostly sorted already, and a stable sort of a sorted list changes nothing.
+    if (!std::is_sorted(records.begin(), records.end(), before))
+        std::stable_sort(records.begin(), records.end(), before);
 }
 
 // Three-way comparison of two values as -1, 0 or 1.

@@ -21,22 +21,10 @@ void keepFirst(std::unordered_map<std::int64_t, const Record*>& table, std::int6
 
 StoryLinkIndex::StoryLinkIndex(Screenplaydb& story)
     : story_(story)
-    , whole_(true)
+    , byTables_(true)
 {
-    addLinks(0);
-    payoffs_.reserve(story.scenePayoffs().size());
-    for (const auto& payoff : story.scenePayoffs())
-        keepFirst(payoffs_, payoff->scenePayoffID(), payoff.get());
-    setupsByPayoff_.reserve(story.sceneSetups().size());
-    for (const auto& setup : story.sceneSetups())
-        keepFirst(setupsByPayoff_, setup->scenePayoffID(), setup.get());
-    sceneCards_.reserve(story.sceneCards().size() + story.litterBox().size());
-    for (const auto* list : {&story.sceneCards(), &story.litterBox()})
-        for (const auto& card : *list)
-            keepFirst(sceneCards_, card->sceneCardID(), card.get());
-    attachments_.reserve(story.attachedObjects().size());
-    for (const auto& attachment : story.attachedObjects())
-        keepFirst(attachments_, attachment->attachedObjectID(), attachment.get());
+    cards_.reserve(story.sceneCards().size() + story.litterBox().size());
+    addLinks([](std::int64_t) { return true; });
 }
 
 StoryLinkIndex::StoryLinkIndex(Screenplaydb& story, std::int64_t sceneCardID)
@@ -44,30 +32,64 @@ StoryLinkIndex::StoryLinkIndex(Screenplaydb& story, std::int64_t sceneCardID)
 {
     // A card id of 0 would collect every link lying on no card.
     if (sceneCardID != 0)
-        addLinks(sceneCardID);
+        addLinks([sceneCardID](std::int64_t key) { return key == sceneCardID; });
 }
 
-void StoryLinkIndex::addLinks(std::int64_t onlyCard)
+StoryLinkIndex::StoryLinkIndex(Screenplaydb& story, const std::vector<std::int64_t>& sceneCardIDs)
+    : story_(story)
+    , byTables_(true)
+{
+    // Each wanted card has its entry at once, so that a link is kept when its card has one.
+    cards_.reserve(sceneCardIDs.size());
+    for (std::int64_t sceneCardID : sceneCardIDs)
+        cards_.try_emplace(sceneCardID);
+    addLinks([this](std::int64_t key) { return cards_.count(key) != 0; });
+}
+
+template <typename Wanted>
+void StoryLinkIndex::addLinks(Wanted wanted)
 {
     // Links lying on no card (id 0) belong to no card's look.
-    const auto wanted = [onlyCard](std::int64_t key) { return key != 0 && (onlyCard == 0 || key == onlyCard); };
+    const auto take = [&wanted](std::int64_t key) { return key != 0 && wanted(key); };
     for (const auto& link : story_.sceneCardCharacters())
-        if (wanted(link->sceneCardID()))
+        if (take(link->sceneCardID()))
             cards_[link->sceneCardID()].characters.push_back(link.get());
     for (const auto& setup : story_.sceneSetups())
-        if (wanted(setup->sceneCardID()))
+        if (take(setup->sceneCardID()))
             cards_[setup->sceneCardID()].setups.push_back(setup.get());
     for (const auto& payoff : story_.scenePayoffs())
-        if (wanted(payoff->sceneCardID()))
+        if (take(payoff->sceneCardID()))
             cards_[payoff->sceneCardID()].payoffs.push_back(payoff.get());
     for (const auto& link : story_.sceneCardObjects()) {
-        if (!wanted(link->sceneCardID()))
+        if (!take(link->sceneCardID()))
             continue;
         CardLinks& links = cards_[link->sceneCardID()];
         links.attachments.push_back(link.get());
         if (!links.primaryAttachment && link->primaryDisplayFlag() == 1)
             links.primaryAttachment = link.get();
     }
+}
+
+const StoryLinkIndex::Tables& StoryLinkIndex::tables() const
+{
+    if (tables_)
+        return *tables_;
+    tables_ = std::make_unique<Tables>();
+    Tables& tables = *tables_;
+    tables.payoffs.reserve(story_.scenePayoffs().size());
+    for (const auto& payoff : story_.scenePayoffs())
+        keepFirst(tables.payoffs, payoff->scenePayoffID(), payoff.get());
+    tables.setupsByPayoff.reserve(story_.sceneSetups().size());
+    for (const auto& setup : story_.sceneSetups())
+        keepFirst(tables.setupsByPayoff, setup->scenePayoffID(), setup.get());
+    tables.sceneCards.reserve(story_.sceneCards().size() + story_.litterBox().size());
+    for (const auto* list : {&story_.sceneCards(), &story_.litterBox()})
+        for (const auto& card : *list)
+            keepFirst(tables.sceneCards, card->sceneCardID(), card.get());
+    tables.attachments.reserve(story_.attachedObjects().size());
+    for (const auto& attachment : story_.attachedObjects())
+        keepFirst(tables.attachments, attachment->attachedObjectID(), attachment.get());
+    return tables;
 }
 
 const StoryLinkIndex::CardLinks* StoryLinkIndex::linksOf(std::int64_t sceneCardID) const
@@ -123,20 +145,20 @@ const Record* lookUp(const std::unordered_map<std::int64_t, const Record*>& tabl
 
 const ScenePayoffdb* StoryLinkIndex::payoffForPayoffID(std::int64_t scenePayoffID) const
 {
-    return whole_ ? lookUp(payoffs_, scenePayoffID) : story_.payoffForPayoffID(scenePayoffID);
+    return byTables_ ? lookUp(tables().payoffs, scenePayoffID) : story_.payoffForPayoffID(scenePayoffID);
 }
 
 const SceneSetupdb* StoryLinkIndex::setupForPayoffID(std::int64_t scenePayoffID) const
 {
-    return whole_ ? lookUp(setupsByPayoff_, scenePayoffID) : story_.setupForPayoffID(scenePayoffID);
+    return byTables_ ? lookUp(tables().setupsByPayoff, scenePayoffID) : story_.setupForPayoffID(scenePayoffID);
 }
 
 const SceneCarddb* StoryLinkIndex::sceneCardForSceneCardID(std::int64_t sceneCardID) const
 {
-    return whole_ ? lookUp(sceneCards_, sceneCardID) : story_.sceneCardForSceneCardID(sceneCardID);
+    return byTables_ ? lookUp(tables().sceneCards, sceneCardID) : story_.sceneCardForSceneCardID(sceneCardID);
 }
 
 const AttachedObjectdb* StoryLinkIndex::attachmentForID(std::int64_t attachedObjectID) const
 {
-    return whole_ ? lookUp(attachments_, attachedObjectID) : story_.attachmentForID(attachedObjectID);
+    return byTables_ ? lookUp(tables().attachments, attachedObjectID) : story_.attachmentForID(attachedObjectID);
 }

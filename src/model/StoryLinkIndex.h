@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     explicit StoryLinkIndex(Screenplaydb& story);
     // Indexes only the card `sceneCardID`: partners are looked up in the story itself.
     StoryLinkIndex(Screenplaydb& story, std::int64_t sceneCardID);
+    // Indexes only the cards `sceneCardIDs` (a few cards of a large story, read together).
+    StoryLinkIndex(Screenplaydb& story, const std::vector<std::int64_t>& sceneCardIDs);
 
     // In the story's order; empty for a card with none.
     const std::vector<const SceneCardCharacterdb*>& charactersOfCard(std::int64_t sceneCardID) const;
@@ -51,15 +54,24 @@ private:
         const SceneCardObjectdb* primaryAttachment = nullptr;
     };
 
-    void addLinks(std::int64_t onlyCard);
+    // Partners, cards and attachments by id, made on the first look-up that needs them.
+    struct Tables
+    {
+        std::unordered_map<std::int64_t, const ScenePayoffdb*> payoffs;
+        std::unordered_map<std::int64_t, const SceneSetupdb*> setupsByPayoff;
+        std::unordered_map<std::int64_t, const SceneCarddb*> sceneCards;
+        std::unordered_map<std::int64_t, const AttachedObjectdb*> attachments;
+    };
+
+    template <typename Wanted>
+    void addLinks(Wanted wanted);
     const CardLinks* linksOf(std::int64_t sceneCardID) const;
+    const Tables& tables() const;
 
     Screenplaydb& story_;
-    // Whether the partner and card tables below were filled (only for the whole story).
-    bool whole_ = false;
+    // Whether look-ups by id go through the tables (an index of many cards) or through the
+    // story itself (an index of one card, which asks once or twice).
+    bool byTables_ = false;
     std::unordered_map<std::int64_t, CardLinks> cards_;
-    std::unordered_map<std::int64_t, const ScenePayoffdb*> payoffs_;
-    std::unordered_map<std::int64_t, const SceneSetupdb*> setupsByPayoff_;
-    std::unordered_map<std::int64_t, const SceneCarddb*> sceneCards_;
-    std::unordered_map<std::int64_t, const AttachedObjectdb*> attachments_;
+    mutable std::unique_ptr<Tables> tables_;
 };

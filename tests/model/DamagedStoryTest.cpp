@@ -51,6 +51,8 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         const char* name;
         std::function<void(const SampleCopy&)> damage;
         const char* reason;
+        // Words the message's detail holds, when the case names them.
+        const char* detail = nullptr;
     };
     const Case cases[] = {
         {"read-only file",
@@ -70,7 +72,18 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
          "is not a Vantora story."},
         {"a card of another story",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID=99 WHERE SceneCardID=3"); },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "Rows of the table SceneCard belong to another story."},
+        {"a location of story 0 and a beat of another",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE SceneLocation SET ScreenplayID=0 WHERE rowid=(SELECT min(rowid) FROM SceneLocation)");
+             copy.exec("UPDATE Beat SET ScreenplayID=ScreenplayID+1 WHERE rowid=(SELECT max(rowid) FROM Beat)");
+         },
+         "is not a Vantora story.", "Rows of the table SceneLocation belong to another story."},
+        {"a beat of another story",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE Beat SET ScreenplayID=ScreenplayID+1 WHERE rowid=(SELECT max(rowid) FROM Beat)");
+         },
+         "is not a Vantora story.", "Rows of the table Beat belong to another story."},
         {"a card whose story is a text",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID='one' WHERE SceneCardID=3"); },
          "is not a Vantora story."},
@@ -102,6 +115,9 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         const QString message = refusalOf(copy.path());
         EXPECT_TRUE(message.startsWith(kSampleName + QStringLiteral(" ") + QString::fromUtf8(test.reason)))
             << message.toStdString();
+        if (test.detail) {
+            EXPECT_TRUE(message.contains(QString::fromUtf8(test.detail))) << message.toStdString();
+        }
         EXPECT_EQ(copy.bytes(), before);
         if (QString::fromUtf8(test.name).startsWith(QLatin1String("a trigger"))) {
             EXPECT_EQ(copy.scalar("SELECT count(*) FROM SceneCard"), cardsBefore);

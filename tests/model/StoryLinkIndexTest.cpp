@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -81,12 +82,41 @@ TEST(StoryLinkIndex, EachCardGetsItsOwnLinksInTheStorysOrderWhetherWholeOrForOne
     EXPECT_EQ(StoryLinkIndex(story, 12).primaryAttachmentLinkOfCard(12)->attachedObjectID(), 1);
 }
 
+TEST(StoryLinkIndex, AnIndexOfSomeCardsHoldsTheirLinksAndNoOthers)
+{
+    NewStory file;
+    buildLinkedStory(file);
+    Screenplaydb& story = file.story();
+    // Lists with a card listed twice, a card that is gone, no card, and no cards at all.
+    const std::vector<std::vector<std::int64_t>> lists = {{10, 13}, {13}, {12, 12, 999}, {0, 10}, {}};
+    for (const auto& listed : lists) {
+        const StoryLinkIndex some(story, listed);
+        for (const std::int64_t key : {std::int64_t{10}, std::int64_t{12}, std::int64_t{13}, std::int64_t{999},
+                                       std::int64_t{0}}) {
+            SCOPED_TRACE(testing::Message() << "card " << key << " of " << listed.size() << " listed");
+            const bool isListed = key != 0 && std::find(listed.begin(), listed.end(), key) != listed.end();
+            const auto expected = [&](const auto& list) {
+                return isListed ? onCard(list, key) : decltype(onCard(list, key)){};
+            };
+            EXPECT_EQ(some.charactersOfCard(key), expected(story.sceneCardCharacters()));
+            EXPECT_EQ(some.setupsOfCard(key), expected(story.sceneSetups()));
+            EXPECT_EQ(some.payoffsOfCard(key), expected(story.scenePayoffs()));
+            EXPECT_EQ(some.attachmentLinksOfCard(key), expected(story.sceneCardObjects()));
+        }
+    }
+    ASSERT_NE(StoryLinkIndex(story, std::vector<std::int64_t>{10}).primaryAttachmentLinkOfCard(10), nullptr);
+    EXPECT_EQ(StoryLinkIndex(story, std::vector<std::int64_t>{10}).primaryAttachmentLinkOfCard(10)->sceneCardObjectID(),
+              3);
+}
+
 TEST(StoryLinkIndex, PartnersCardsAndAttachmentsAreThoseTheStoryItselfFinds)
 {
     NewStory file;
     buildLinkedStory(file);
     Screenplaydb& story = file.story();
-    for (const StoryLinkIndex& index : {StoryLinkIndex(story), StoryLinkIndex(story, 10)}) {
+    // An index of some cards finds the partners of every card, as the whole story's does.
+    for (const StoryLinkIndex& index : {StoryLinkIndex(story), StoryLinkIndex(story, 10),
+                                        StoryLinkIndex(story, std::vector<std::int64_t>{13})}) {
         for (const std::int64_t key : {0, 1, 2, 3, 4, 5, 10, 12, 13, 999}) {
             SCOPED_TRACE(key);
             EXPECT_EQ(index.payoffForPayoffID(key), story.payoffForPayoffID(key));

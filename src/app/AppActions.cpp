@@ -238,9 +238,19 @@ void AppActions::setFileMenuEnabled(bool enabled)
         action->setEnabled(enabled);
 }
 
-void AppActions::addFileMenu(QMenuBar* bar, bool story)
+QMenu* AppActions::sharedMenu(QMenu*& menu, const QString& title)
 {
-    QMenu* file = bar->addMenu(tr("&File"));
+    menu = new QMenu(title);
+    connect(this, &QObject::destroyed, [made = menu] { delete made; });
+    return menu;
+}
+
+QMenu* AppActions::fileMenu(bool story)
+{
+    QMenu*& held = story ? storyFileMenu_ : startFileMenu_;
+    if (held)
+        return held;
+    QMenu* file = sharedMenu(held, tr("&File"));
     file->addActions({menuFileNew, menuFileOpen, menuOpenRecent, mnuImportFinalDraft, mnuImportVantoraMac,
                       mnuDownloadFromPhoneQueue});
     if (story) {
@@ -257,58 +267,64 @@ void AppActions::addFileMenu(QMenuBar* bar, bool story)
     file->addAction(mnuRetrieveFromTheCloud);
     file->addSeparator();
     file->addAction(mnuQuit);
+    return file;
 }
 
-void AppActions::addEditMenu(QMenuBar* bar)
+QMenu* AppActions::editMenu()
 {
-    QMenu* edit = bar->addMenu(tr("&Edit"));
+    if (editMenu_)
+        return editMenu_;
+    QMenu* edit = sharedMenu(editMenu_, tr("&Edit"));
     edit->addActions({mnuUndo, mnuRedo});
     edit->addSeparator();
     edit->addActions({mnuCut, mnuCopy, mnuPaste});
     edit->addSeparator();
     edit->addAction(mnuSelectAll);
+    return edit;
 }
 
-void AppActions::addApplicationMenu(QMenuBar* bar)
+QMenu* AppActions::applicationMenu()
 {
-    QMenu* application = bar->addMenu(tr("&Vantora"));
+    if (applicationMenu_)
+        return applicationMenu_;
+    QMenu* application = sharedMenu(applicationMenu_, tr("&Vantora"));
     application->addAction(mnuAbout);
     application->addAction(mnuCheckForUpdates);
     application->addSeparator();
     application->addActions({mnuMasterColorCodes, mnuMPAutoTips, mnuResetBackupsLocation});
+    return application;
 }
 
-void AppActions::addHelpMenu(QMenuBar* bar)
+QMenu* AppActions::helpMenu()
 {
-    QMenu* help = bar->addMenu(tr("&Help"));
+    if (helpMenu_)
+        return helpMenu_;
+    QMenu* help = sharedMenu(helpMenu_, tr("&Help"));
     help->addActions({mnuUserGuide, mnuTutorial, mnuChapterThree});
     help->addSeparator();
     help->addActions({mnuWebSite, mnuQuickTourVideo, mnuTechSupport});
+    return help;
 }
 
-void AppActions::buildStartMenuBar(QMenuBar* bar)
+QMenu* AppActions::storyMenu()
 {
-    addFileMenu(bar, false);
-    addEditMenu(bar);
-    addApplicationMenu(bar);
-    addHelpMenu(bar);
-}
-
-void AppActions::buildStoryMenuBar(QMenuBar* bar)
-{
-    addFileMenu(bar, true);
-    addEditMenu(bar);
-    addApplicationMenu(bar);
-
-    QMenu* story = bar->addMenu(tr("&Story"));
+    if (storyMenu_)
+        return storyMenu_;
+    QMenu* story = sharedMenu(storyMenu_, tr("&Story"));
     story->addActions({mnuSLoglineNew, mnuSLoglineFromTemplate});
     story->addSeparator();
     story->addActions({mnuAddCharacter, mnuDeleteCharacter, mnuAddLocation, mnuDeleteLocation, mnuAddSetup,
                        mnuDeleteSetup, mnuAddPayoff, mnuDeletePayoff});
     story->addSeparator();
     story->addActions({mnuAddSceneCard, mnuProjectColorCodes});
+    return story;
+}
 
-    QMenu* view = bar->addMenu(tr("V&iew"));
+QMenu* AppActions::viewMenu()
+{
+    if (viewMenu_)
+        return viewMenu_;
+    QMenu* view = sharedMenu(viewMenu_, tr("V&iew"));
     view->addActions({mnuToggleTitle, mnuToggleBeats, mnuToggleLitterBox, mnuToggleGeneralNotes});
     view->addSeparator();
     view->addActions({mnuFullTitleView, mnuFullBeatsView, mnuFullBoardView, mnuFullNotesView, mnuRestoreView});
@@ -316,10 +332,14 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     QMenu* fontSize = view->addMenu(tr("Font Size"));
     fontSize->addActions({mnuMFSNormal, mnuMFSLarger, mnuMFSEvenBigger, mnuMFSAsBigAsItGets});
     view->addAction(mnuPPNotesSize);
+    return view;
+}
 
-    bar->addMenu(menuBoard);
-
-    QMenu* reports = bar->addMenu(tr("&Reports"));
+QMenu* AppActions::reportsMenu()
+{
+    if (reportsMenu_)
+        return reportsMenu_;
+    QMenu* reports = sharedMenu(reportsMenu_, tr("&Reports"));
     reports->addActions({mnuRLoglines, mnuRBeatSheet, mnuRCharactersList, mnuRCharactersBiography, mnuRLocationsList,
                          mnuRLocationsDetails, mnuRSetups, mnuRPayoffs, mnuRAttachmentsByColor,
                          mnuRAttachmentsSelectedColor});
@@ -329,6 +349,18 @@ void AppActions::buildStoryMenuBar(QMenuBar* bar)
     reports->addSeparator();
     reports->addActions({mnuR3x5IncludeNotes, mnuR3x5IncludeCharacters, mnuR4x6IncludeNotes, mnuR4x6IncludeCharacters,
                          mnuRA3x5IncludeNotes, mnuRA3x5IncludeCharacters, mnuRBCIncludeNotes, mnuRBCIncludeCharacters});
+    return reports;
+}
 
-    addHelpMenu(bar);
+void AppActions::buildStartMenuBar(QMenuBar* bar)
+{
+    for (QMenu* menu : {fileMenu(false), editMenu(), applicationMenu(), helpMenu()})
+        bar->addMenu(menu);
+}
+
+void AppActions::buildStoryMenuBar(QMenuBar* bar)
+{
+    for (QMenu* menu : {fileMenu(true), editMenu(), applicationMenu(), storyMenu(), viewMenu(), menuBoard,
+                        reportsMenu(), helpMenu()})
+        bar->addMenu(menu);
 }

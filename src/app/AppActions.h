@@ -8,7 +8,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
-// The shared menu items of the application. Every window's menu bar is built from these same
+// The shared menus and items of the application. Every window's menu bar shows these same
 // actions, so enabling, hiding, checking or renaming an item shows in every window, as the
 // documents expect of one shared menu bar. Names follow the items' roles.
 class AppActions : public QObject
@@ -160,10 +160,16 @@ public:
 private:
     QAction* make(const QString& text, const QString& objectName);
     QAction* makeCheckable(const QString& text, const QString& objectName);
-    void addFileMenu(QMenuBar* bar, bool story);
-    void addEditMenu(QMenuBar* bar);
-    void addApplicationMenu(QMenuBar* bar);
-    void addHelpMenu(QMenuBar* bar);
+    // Each menu is made once, on the first bar that shows it, and shared by every later bar
+    // (a bar does not own the menus it shows).
+    QMenu* sharedMenu(QMenu*& menu, const QString& title);
+    QMenu* fileMenu(bool story);
+    QMenu* editMenu();
+    QMenu* applicationMenu();
+    QMenu* storyMenu();
+    QMenu* viewMenu();
+    QMenu* reportsMenu();
+    QMenu* helpMenu();
     // Undo and Redo are enabled while the field with the focus has something to undo or redo;
     // the field's own changes keep them up to date.
     void followFocusedField(QWidget* field);
@@ -175,4 +181,12 @@ private:
     QMenu* menuZoom;
     QMenu* menuBoardSize;
     QMenu* menuBoard;
+    QMenu* startFileMenu_ = nullptr;
+    QMenu* storyFileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* applicationMenu_ = nullptr;
+    QMenu* storyMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QMenu* reportsMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
 };

@@ -15,6 +15,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -243,4 +247,54 @@ TEST_F(Documents, CommandsReachTheWindowTheUserWorksIn)
     app_->actions().menuClose->trigger();
     settle();
     EXPECT_EQ(controller().documentCount(), 1u);
+}
+
+TEST_F(Documents, EveryWindowShowsTheSameMenusAndKeepsThemWhenAnotherCloses)
+{
+    const auto menusOf = [](QMainWindow* window) {
+        std::vector<QMenu*> menus;
+        for (QAction* item : window->menuBar()->actions())
+            menus.push_back(item->menu());
+        return menus;
+    };
+    const auto titlesOf = [](const std::vector<QMenu*>& menus) {
+        QStringList titles;
+        for (const QMenu* menu : menus)
+            titles << (menu ? menu->title() : QStringLiteral("(none)"));
+        return titles;
+    };
+    MyDocument* one = controller().openDocument(makeStory("One.vtrsf"));
+    MyDocument* two = controller().openDocument(makeStory("Two.vtrsf"));
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    const std::vector<QMenu*> shown = menusOf(two->window());
+    EXPECT_EQ(titlesOf(shown), QStringList({"&File", "&Edit", "&Vantora", "&Story", "V&iew", "&Board", "&Reports",
+                                            "&Help"}));
+    EXPECT_EQ(menusOf(one->window()), shown);
+    // A story's File menu closes the story; the start window's has no story to close.
+    ASSERT_NE(shown.front(), nullptr);
+    EXPECT_TRUE(shown.front()->actions().contains(app_->actions().menuClose));
+    QMainWindow* start = app_->startWindow();
+    ASSERT_NE(start, nullptr);
+    const std::vector<QMenu*> startMenus = menusOf(start);
+    EXPECT_EQ(titlesOf(startMenus), QStringList({"&File", "&Edit", "&Vantora", "&Help"}));
+    ASSERT_FALSE(startMenus.empty());
+    EXPECT_NE(startMenus.front(), shown.front());
+    EXPECT_FALSE(startMenus.front()->actions().contains(app_->actions().menuClose));
+    EXPECT_EQ(startMenus[1], shown[1]);
+
+    // The window that stays keeps every menu whole, and its File menu opens from the keyboard.
+    std::vector<QPointer<QMenu>> kept(shown.begin(), shown.end());
+    one->window()->close();
+    settle();
+    ASSERT_EQ(controller().documentCount(), 1u);
+    for (const QPointer<QMenu>& menu : kept) {
+        ASSERT_FALSE(menu.isNull());
+        EXPECT_FALSE(menu->actions().isEmpty()) << menu->title().toStdString();
+    }
+    EXPECT_EQ(menusOf(two->window()), shown);
+    two->window()->activateWindow();
+    QTest::keyClick(two->window()->menuBar(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(kept.front()->isVisible());
+    kept.front()->close();
 }

@@ -94,9 +94,11 @@ void BoardCardLayer::paintEvent(QPaintEvent* event)
     std::vector<std::pair<SceneCardView*, QRegion>> shown;
     QRegion covered;
     const std::vector<SceneCardView*>& cards = board_.shownCards();
-    for (auto each = cards.rbegin(); each != cards.rend(); ++each) {
-        SceneCardView* card = *each;
-        if (!card)
+    const std::vector<QRect>& frames = board_.shownFrames();
+    for (std::size_t slot = cards.size(); slot-- > 0;) {
+        SceneCardView* card = cards[slot];
+        // Most cards lie outside what is painted: they are passed by their frames alone.
+        if (!card || (!frames[slot].intersects(exposed) && !board_.mayHaveWidget(slot)))
             continue;
         const QWidget* widget = card->madeView();
         const QRect frame = (widget ? widget->geometry() : card->boardFrame()) & exposed;

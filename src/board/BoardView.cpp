@@ -355,8 +355,12 @@ void BoardView::layoutSceneCardsOnBoard()
         if (card)
             card->setShownOnBoard(false);
     cards_.clear();
+    frames_.clear();
+    seated_.clear();
     gaps_ = 0;
     cards_.reserve(story.sceneCards().size());
+    frames_.reserve(story.sceneCards().size());
+    seated_.reserve(story.sceneCards().size());
     layingOut_ = true;
     std::vector<QWidget*> seated;
     for (const auto& held : story.sceneCards()) {
@@ -384,6 +388,8 @@ void BoardView::layoutSceneCardsOnBoard()
         control->setBoardSlot(cards_.size());
         control->setShownOnBoard(true);
         cards_.push_back(control);
+        frames_.push_back(frame);
+        seated_.push_back(0);
         // A card that has its own widget on the board keeps it there; one whose widget waits
         // elsewhere in the window (from the list or the Litter Box) is painted instead.
         QWidget* cardView = control->madeView();
@@ -397,6 +403,7 @@ void BoardView::layoutSceneCardsOnBoard()
             cardView->setParent(view());
         cardView->move(frame.topLeft());
         cardView->show();
+        seated_.back() = 1;
         seated.push_back(cardView);
     }
     layingOut_ = false;
@@ -436,9 +443,9 @@ SceneCardView* BoardView::cardAt(const QPoint& point) const
 {
     // Cards with widgets of their own lie above every painted card.
     SceneCardView* painted = nullptr;
-    for (auto each = cards_.rbegin(); each != cards_.rend(); ++each) {
-        SceneCardView* card = *each;
-        if (!card)
+    for (std::size_t slot = cards_.size(); slot-- > 0;) {
+        SceneCardView* card = cards_[slot];
+        if (!card || (!seated_[slot] && (painted || !frames_[slot].contains(point))))
             continue;
         if (const QWidget* widget = card->madeView()) {
             if (widget->isVisible() && widget->geometry().contains(point))
@@ -461,16 +468,35 @@ void BoardView::stackOnTop(SceneCardView& card)
     card.setBoardSlot(cards_.size());
     card.setShownOnBoard(true);
     cards_.push_back(&card);
+    frames_.push_back(card.boardFrame());
+    seated_.push_back(card.madeView() ? 1 : 0);
     if (gaps_ > cards_.size() / 2)
         compactStacking();
 }
 
 void BoardView::compactStacking()
 {
-    std::erase(cards_, nullptr);
-    for (std::size_t slot = 0; slot < cards_.size(); ++slot)
-        cards_[slot]->setBoardSlot(slot);
+    std::size_t kept = 0;
+    for (std::size_t slot = 0; slot < cards_.size(); ++slot) {
+        if (!cards_[slot])
+            continue;
+        cards_[kept] = cards_[slot];
+        frames_[kept] = frames_[slot];
+        seated_[kept] = seated_[slot];
+        cards_[kept]->setBoardSlot(kept);
+        ++kept;
+    }
+    cards_.resize(kept);
+    frames_.resize(kept);
+    seated_.resize(kept);
     gaps_ = 0;
+}
+
+void BoardView::cardFrameChanged(const SceneCardView& card)
+{
+    const std::size_t slot = card.boardSlot();
+    if (card.shownOnBoard() && slot < cards_.size() && cards_[slot] == &card)
+        frames_[slot] = card.boardFrame();
 }
 
 void BoardView::seatCardView(SceneCardView& card)
@@ -479,6 +505,7 @@ void BoardView::seatCardView(SceneCardView& card)
     if (!cardView || !view())
         return;
     stackOnTop(card);
+    seated_[card.boardSlot()] = 1;
     if (cardView->parentWidget() != view())
         cardView->setParent(view());
     cardView->setGeometry(QRect(card.boardFrame().topLeft(), cardView->size()));
@@ -534,6 +561,8 @@ void BoardView::removeSceneCardsFromTheBoard()
         if (card)
             card->setShownOnBoard(false);
     cards_.clear();
+    frames_.clear();
+    seated_.clear();
     gaps_ = 0;
     if (cardLayer_)
         cardLayer_->update();

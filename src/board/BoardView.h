@@ -82,6 +82,13 @@ public:
 
     // The cards the board shows, bottom to top; a card that left the board leaves a null.
     const std::vector<SceneCardView*>& shownCards() const { return cards_; }
+    // The board frame of each card of shownCards(), at the same index, so that a pass over a
+    // large board need not visit every card view. A card whose slot may have held a widget is
+    // asked itself: its widget may lie elsewhere than its frame while it is dragged.
+    const std::vector<QRect>& shownFrames() const { return frames_; }
+    bool mayHaveWidget(std::size_t slot) const { return slot < seated_.size() && seated_[slot]; }
+    // The card's board frame changed.
+    void cardFrameChanged(const SceneCardView& card);
     // The top card under `point`, in board coordinates (a card with a widget of its own lies
     // above the painted ones); null where there is none.
     SceneCardView* cardAt(const QPoint& point) const;
@@ -115,7 +122,11 @@ private:
     std::vector<QPointer<QFrame>> rules_;
     std::vector<QPointer<QLabel>> sectionLabels_;
     std::vector<QPointer<QLabel>> beatBars_;
+    // The stacking (bottom to top), with each card's frame and whether a widget was seated in
+    // its slot, kept in step.
     std::vector<SceneCardView*> cards_;
+    std::vector<QRect> frames_;
+    std::vector<char> seated_;
     std::size_t gaps_ = 0;
     // While the board lays out all its cards, the layer is painted again once, at the end.
     bool layingOut_ = false;

@@ -64,6 +64,13 @@ QWidget* SceneCardView::view() const
     return madeView();
 }
 
+void SceneCardView::setBoardFrame(const QRect& frame)
+{
+    boardFrame_ = frame;
+    if (myBoardViewParent_)
+        myBoardViewParent_->cardFrameChanged(*this);
+}
+
 SceneCardDragDropView* SceneCardView::dragDropView() const
 {
     return static_cast<SceneCardDragDropView*>(view());
@@ -78,7 +85,7 @@ void SceneCardView::releaseView()
     BoardView* board = myBoardViewParent_.data();
     const bool painted = board && shownOnBoard_;
     if (painted && made->parentWidget() == board->view())
-        boardFrame_ = made->geometry();
+        setBoardFrame(made->geometry());
     // The widget may be in the middle of handling an event: it goes once that is over.
     takeView();
     viewMade_ = false;

@@ -213,7 +213,7 @@ public:
     // The card's place on the corkboard that paints it, in board coordinates; whether the board
     // shows it now.
     const QRect& boardFrame() const { return boardFrame_; }
-    void setBoardFrame(const QRect& frame) { boardFrame_ = frame; }
+    void setBoardFrame(const QRect& frame);
     bool shownOnBoard() const { return shownOnBoard_; }
     void setShownOnBoard(bool flag) { shownOnBoard_ = flag; }
     // Where the board keeps the card in its stacking.

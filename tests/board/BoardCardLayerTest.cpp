@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -345,4 +346,85 @@ TEST_F(BoardCardLayerTest, ACardsPictureForADragIsTheCardWhetherOrNotItWasEverSh
     picture.view()->resize(picture.cardSize());
     const QImage shown = picture.myViewImage().toImage();
     EXPECT_EQ(unshown.convertToFormat(QImage::Format_ARGB32), shown.convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST_F(BoardCardLayerTest, EachCardIsFoundWhereItLiesAfterZoomsRestackingAndAWidgetTakenDown)
+{
+    const QString path = story("Places", {inBeat(1, 0.05f), inBeat(9, 0.35f), inBeat(14, 0.65f), inBeat(19, 0.95f)});
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    BoardView* board = document->boardView();
+    std::vector<SceneCardView*> cards;
+    for (SceneCardView* card : board->shownCards())
+        if (card)
+            cards.push_back(card);
+    ASSERT_EQ(cards.size(), 4u);
+    const auto zoomTo = [document](int factor) {
+        QAction zoom(QStringLiteral("Zoom"));
+        zoom.setData(factor);
+        document->zoomTheBoard(&zoom);
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Step steps[] = {
+        {"as opened", [] {}},
+        {"after a zoom to the largest cards", [&] { zoomTo(4); }},
+        {"after each card came to the top three times",
+         [&] {
+             for (int round = 0; round < 3; ++round)
+                 for (SceneCardView* card : cards)
+                     board->popToTheTop(*card);
+         }},
+        {"after a card was dragged and its widget taken down",
+         [&] {
+             SceneCardView* card = cards.front();
+             const QPoint tack = boardPoint(*card, SceneCardPart::ThumbTack);
+             QTest::mousePress(board->cardLayer(), Qt::LeftButton, Qt::NoModifier, tack);
+             for (int step = 1; step <= 3; ++step) {
+                 QMouseEvent move(QEvent::MouseMove, QPointF(tack + QPoint(25 * step, 0)),
+                                  board->cardLayer()->mapToGlobal(QPointF(tack)), Qt::NoButton, Qt::LeftButton,
+                                  Qt::NoModifier);
+                 QApplication::sendEvent(board->cardLayer(), &move);
+             }
+             QTest::mouseRelease(board->cardLayer(), Qt::LeftButton, Qt::NoModifier, tack + QPoint(75, 0));
+             card->releaseView();
+             settle();
+             ASSERT_EQ(card->madeView(), nullptr);
+         }},
+        {"after a zoom back to the smallest cards", [&] { zoomTo(1); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        const std::vector<SceneCardView*>& shown = board->shownCards();
+        ASSERT_EQ(board->shownFrames().size(), shown.size());
+        for (std::size_t slot = 0; slot < shown.size(); ++slot)
+            if (shown[slot] && !shown[slot]->madeView()) {
+                EXPECT_EQ(board->shownFrames()[slot], shown[slot]->boardFrame()) << slot;
+            }
+        // The pointer finds each card at the points of it that no other card covers, and the
+        // layer paints the card there, not the cork.
+        const QImage painted = board->view()->grab().toImage();
+        const auto frameOf = [](const SceneCardView* card) {
+            return card->madeView() ? card->madeView()->geometry() : card->boardFrame();
+        };
+        for (SceneCardView* card : cards) {
+            SCOPED_TRACE(card->scene()->sceneCardID());
+            const QRect frame = frameOf(card);
+            int found = 0;
+            for (int row = 1; row < 8; ++row)
+                for (int column = 1; column < 8; ++column) {
+                    const QPoint at = frame.topLeft() + QPoint(frame.width() * column / 8, frame.height() * row / 8);
+                    if (std::any_of(cards.begin(), cards.end(),
+                                    [&](const SceneCardView* other) { return other != card && frameOf(other).contains(at); }))
+                        continue;
+                    ++found;
+                    EXPECT_EQ(board->cardAt(at), card) << at.x() << "," << at.y();
+                }
+            EXPECT_GT(found, 10);
+            EXPECT_EQ(painted.pixel(frame.topLeft() + QPoint(frame.width() - 12, frame.height() - 3)), qRgb(255, 255, 255));
+        }
+    }
 }

@@ -100,8 +100,9 @@ void BoardCardLayer::paintEvent(QPaintEvent* event)
         // Most cards lie outside what is painted: they are passed by their frames alone.
         if (!card || (!frames[slot].intersects(exposed) && !board_.mayHaveWidget(slot)))
             continue;
-        const QWidget* widget = card->madeView();
-        const QRect frame = (widget ? widget->geometry() : card->boardFrame()) & exposed;
+        // Only a slot that had a widget seated can hold one (a card's widget is always seated).
+        const QWidget* widget = board_.mayHaveWidget(slot) ? card->madeView() : nullptr;
+        const QRect frame = (widget ? widget->geometry() : frames[slot]) & exposed;
         if (frame.isEmpty())
             continue;
         if (!widget) {

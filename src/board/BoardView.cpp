@@ -190,7 +190,7 @@ BoardView::~BoardView()
 
 QFrame* BoardView::boxWithFrame(const QRect& frame) const
 {
-    auto* box = new QFrame;
+    auto* box = new QFrame(view());
     box->setGeometry(frame);
     box->setFrameShape(QFrame::NoFrame);
     QPalette black = box->palette();
@@ -256,7 +256,6 @@ void BoardView::configureTheBoard()
             continue;
         }
         QFrame* box = boxWithFrame(ruleFrames[index]);
-        box->setParent(view());
         box->show();
         rules_.emplace_back(box);
     }

@@ -74,7 +74,7 @@ public:
     void popToTheTop(SceneCardView& card);
     // Puts a card of the Litter Box onto the board at `location` (board coordinates).
     void dropSceneCard(std::int64_t sceneCardID, const QPoint& location);
-    // One rule: a black box with no title that the caller adds to the board.
+    // One rule: a black box with no title, on the board, that the caller shows.
     QFrame* boxWithFrame(const QRect& frame) const;
 
     BoardViewBackground* boxBackground() const { return boxBackground_; }

@@ -107,7 +107,9 @@ LitterBoxView::~LitterBoxView()
 
 LitterBoxBackground* LitterBoxView::bar(float y, int height, const QColor& fill)
 {
-    auto* box = new LitterBoxBackground;
+    // Made in the column (a widget made without a parent and moved in later costs a window's
+    // set-up and a move between windows).
+    auto* box = new LitterBoxBackground(view());
     box->setMyLitterBoxParent(this);
     box->setGeometry(0, static_cast<int>(y), kWidth, height);
     QPalette palette = box->palette();
@@ -205,7 +207,8 @@ void LitterBoxView::refreshView()
                 if (!control || !control->view())
                     continue;
                 QWidget* cardView = control->view();
-                cardView->setParent(column);
+                if (cardView->parentWidget() != column)
+                    cardView->setParent(column);
                 cardView->move(kCardLeft, static_cast<int>(y));
                 control->setupForCurrentBoardZoomFactor(links);
                 cardView->resize(kCardWidth, cardView->height());
@@ -238,7 +241,8 @@ void LitterBoxView::refreshView()
     stacked_ = std::move(stacked);
     column->resize(kWidth, static_cast<int>(y));
     for (QWidget* widget : order) {
-        widget->setParent(column);
+        if (widget->parentWidget() != column)
+            widget->setParent(column);
         widget->raise();
         widget->show();
     }

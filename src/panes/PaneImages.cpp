@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 
 #include <cmath>
 
@@ -102,8 +103,15 @@ QPixmap image(const QString& name)
     if (name == QLatin1String("PrimaryImage") || name == QLatin1String("MakePrimary"))
         return drawPrimaryMark(name == QLatin1String("PrimaryImage"));
     if (name == QLatin1String("zorvin")) {
-        const QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
-        return mascot.scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // Every window shows it beside several fields: it is scaled once.
+        static const QString key = QStringLiteral("PaneImages/zorvin");
+        QPixmap scaled;
+        if (!QPixmapCache::find(key, &scaled)) {
+            const QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
+            scaled = mascot.scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QPixmapCache::insert(key, scaled);
+        }
+        return scaled;
     }
     if (name == QLatin1String("BlankZorvin")) {
         QPixmap blank(kImageSize, kImageSize);

@@ -709,7 +709,7 @@ void Screenplaydb::finalizeAllSqliteStatements()
 LoadedStory loadStoryFile(const QString& path)
 {
     LoadedStory loaded;
-    loaded.connection = StoryFile::openStory(path);
+    loaded.connection = StoryFile::openStoryForReading(path);
     auto story = std::make_unique<Screenplaydb>();
     try {
         story->initWithDatabase(loaded.connection.get());

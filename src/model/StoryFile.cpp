@@ -167,6 +167,13 @@ namespace StoryFile {
 
 DatabaseConnection openStory(const QString& path)
 {
+    DatabaseConnection connection = openStoryForReading(path);
+    settleAfterLoading(connection.get());
+    return connection;
+}
+
+DatabaseConnection openStoryForReading(const QString& path)
+{
     const QFileInfo file(path);
     if (!file.exists())
         throw StoryFileRefused(path, QStringLiteral("cannot be opened because it no longer exists."));
@@ -193,8 +200,10 @@ DatabaseConnection openStory(const QString& path)
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (sqlite3_db_readonly(handle, "main") == 1)
         throw StoryFileRefused(path, QStringLiteral("cannot be opened because the file is read-only."));
-    // The check and the reading that follows go over every page: a cache that holds a large
-    // story reads each page from the file once (see settleAfterLoading).
+    // The check and the reading that follow go over every page: a cache that holds a large
+    // story reads each page from the file once (see settleAfterLoading). The file is read with
+    // plain reads, never through a memory map: a read error of a failing disk or a lost network
+    // share is then a message, not the end of the program.
     sqlite3_exec(handle, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     checkStory(path, handle);
     return connection;

@@ -55,8 +55,11 @@ DatabaseConnection open(const QString& path);
 // all belong to it. The connection is defensive and distrusts the file's schema. Nothing is
 // written. A file that fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
-// Once the story opened by openStory is read: its connection keeps no more cached pages than
-// any other.
+// The same for a story whose every record is read next: the check and the reading that follows
+// share a page cache that holds the whole story. Call settleAfterLoading once the story is read.
+DatabaseConnection openStoryForReading(const QString& path);
+// Once the story opened by openStoryForReading is read: its connection keeps no more cached
+// pages than any other.
 void settleAfterLoading(sqlite3* database);
 
 // The plain-language refusal for a failure while a story file was being read: "… is damaged

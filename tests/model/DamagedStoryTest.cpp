@@ -6,6 +6,7 @@
 #include "model/SqliteStatement.h"
 #include "model/StoryFile.h"
 #include "support/SampleCopy.h"
+#include "support/SqlProbe.h"
 
 #include <QFile>
 
@@ -150,6 +151,42 @@ TEST(StoryFileOpen, OpeningAndClosingASoundStoryWritesNothing)
         }
         EXPECT_EQ(copy.bytes(), before);
     }
+}
+
+TEST(StoryFileOpen, AStoryOpenedForTheWindowKeepsTheUsualCacheAndNoMemoryMap)
+{
+    // Opening reads the whole file through a large cache, never through a memory map; the
+    // connection the window keeps has the usual cache once the story is in memory, and so does
+    // one opened again for the same window.
+    const auto settingOf = [](sqlite3* database, const char* pragma) {
+        return SqlProbe::scalar(database, QStringLiteral("PRAGMA %1").arg(QLatin1String(pragma))).toLongLong();
+    };
+    struct Way {
+        const char* name;
+        std::function<DatabaseConnection(const QString&)> open;
+    };
+    const Way ways[] = {
+        {"read into a story",
+         [](const QString& path) {
+             LoadedStory loaded = loadStoryFile(path);
+             loaded.story->finalizeAllSqliteStatements();
+             return std::move(loaded.connection);
+         }},
+        {"opened again", [](const QString& path) { return StoryFile::openStory(path); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        SampleCopy copy;
+        DatabaseConnection connection = way.open(copy.path());
+        ASSERT_TRUE(connection);
+        EXPECT_EQ(settingOf(connection.get(), "mmap_size"), 0);
+        EXPECT_EQ(settingOf(connection.get(), "cache_size"), -2000);
+    }
+    // While it is read, the large cache is in place.
+    SampleCopy copy;
+    DatabaseConnection reading = StoryFile::openStoryForReading(copy.path());
+    EXPECT_EQ(settingOf(reading.get(), "mmap_size"), 0);
+    EXPECT_EQ(settingOf(reading.get(), "cache_size"), -32768);
 }
 
 TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)

@@ -14,7 +14,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
+#include <QPainter>
 
 #include <algorithm>
 #include <optional>
@@ -71,6 +71,26 @@ LitterBoxBackground::LitterBoxBackground(QWidget* parent)
 LitterBoxBackground::~LitterBoxBackground()
 {
     myLitterBoxParent_ = nullptr;
+}
+
+void LitterBoxBackground::setText(const QString& text, const QRect& frame, const QFont& font, const QColor& colour)
+{
+    text_ = text;
+    textFrame_ = frame;
+    textFont_ = font;
+    textColour_ = colour;
+    update();
+}
+
+void LitterBoxBackground::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    if (text_.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setFont(textFont_);
+    painter.setPen(textColour_);
+    painter.drawText(textFrame_, Qt::AlignCenter, text_);
 }
 
 void LitterBoxBackground::dragEnterEvent(QDragEnterEvent* event)
@@ -141,14 +161,7 @@ LitterBoxBackground* LitterBoxView::textBar(const QString& text, float y, int he
                                             const QRect& textFrame, const QColor& textColor, bool bold)
 {
     LitterBoxBackground* box = bar(y, height, fill);
-    auto* field = new QLabel(text, box);
-    field->setGeometry(textFrame);
-    field->setAlignment(Qt::AlignCenter);
-    field->setFont(columnFont(screenplay(), bold));
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::WindowText, textColor);
-    field->setPalette(palette);
-    box->setTextField(field);
+    box->setText(text, textFrame, columnFont(screenplay(), bold), textColor);
     return box;
 }
 

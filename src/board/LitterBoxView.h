@@ -2,6 +2,8 @@
 
 #include "app/BaseViewController.h"
 
+#include <QColor>
+#include <QFont>
 #include <QFrame>
 #include <QPointer>
 
@@ -10,7 +12,7 @@
 
 class LitterBoxView;
 class SceneCardView;
-class QLabel;
+
 class QMimeData;
 class SceneCarddb;
 class SceneCardView;
@@ -28,18 +30,25 @@ public:
     // Not owned: the column owns its bars.
     LitterBoxView* myLitterBoxParent() const { return myLitterBoxParent_; }
     void setMyLitterBoxParent(LitterBoxView* parent) { myLitterBoxParent_ = parent; }
-    // The bar's text; nothing for a brown bar.
-    QLabel* textField() const { return textField_; }
-    void setTextField(QLabel* field) { textField_ = field; }
+    // The bar's text, painted centred in `frame` (bar coordinates) in `font` and `colour`; a
+    // brown bar has none.
+    void setText(const QString& text, const QRect& frame, const QFont& font, const QColor& colour);
+    const QString& text() const { return text_; }
+    const QFont& textFont() const { return textFont_; }
+    const QRect& textFrame() const { return textFrame_; }
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     LitterBoxView* myLitterBoxParent_ = nullptr;
-    QLabel* textField_ = nullptr;
+    QString text_;
+    QRect textFrame_;
+    QFont textFont_;
+    QColor textColour_;
 };
 
 // The Litter Box: the column beside the board with the cards taken off the board, grouped

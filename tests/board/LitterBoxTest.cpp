@@ -81,16 +81,16 @@ TEST_F(LitterBox, AnEmptyColumnShowsTheActBlocksAndBeatBars)
     EXPECT_EQ(document_->litterBoxView()->size(), QSize(270, 814));
 
     const Screenplaydb& story = screenplay();
-    EXPECT_EQ(column().bars()[1]->textField()->text(), story.boardSections().section1Label());
-    EXPECT_EQ(column().bars()[3]->textField()->text(), story.boardSections().beatLabelForBoardBeat(1));
-    EXPECT_EQ(column().bars()[column().bars().size() - 2]->textField()->text(),
-              story.boardSections().beatLabelForBoardBeat(21));
-    EXPECT_EQ(column().bars()[0]->textField(), nullptr);
-    // Every bar is 270 wide and its text is in the story's font size.
+    EXPECT_EQ(column().bars()[1]->text(), story.boardSections().section1Label());
+    EXPECT_EQ(column().bars()[3]->text(), story.boardSections().beatLabelForBoardBeat(1));
+    EXPECT_EQ(column().bars()[column().bars().size() - 2]->text(), story.boardSections().beatLabelForBoardBeat(21));
+    EXPECT_TRUE(column().bars()[0]->text().isEmpty());
+    // Every bar is 270 wide and its text is in the story's font size, inside the bar.
     for (const LitterBoxBackground* bar : column().bars()) {
         EXPECT_EQ(bar->width(), 270);
-        if (bar->textField()) {
-            EXPECT_EQ(bar->textField()->font().pixelSize(), story.standardFontSetting() + 11);
+        if (!bar->text().isEmpty()) {
+            EXPECT_EQ(bar->textFont().pixelSize(), story.standardFontSetting() + 11);
+            EXPECT_TRUE(bar->rect().contains(bar->textFrame())) << bar->text().toStdString();
         }
     }
 }

@@ -91,25 +91,27 @@ void SceneCardPainter::prepare(const SceneCardLayout& layout)
     textLinesReady_ = false;
 }
 
+const QString& SceneCardPainter::elidedOnce(std::optional<QString>& held, const QFont& font, const QString& text,
+                                            const QRect& field)
+{
+    if (!held)
+        held = elided(font, text, inset(field).width());
+    return *held;
+}
+
 const QString& SceneCardPainter::elidedHeading(const SceneCardLayout& layout)
 {
-    if (!elidedHeading_)
-        elidedHeading_ = elided(bold_, look_.heading, inset(layout.heading).width());
-    return *elidedHeading_;
+    return elidedOnce(elidedHeading_, bold_, look_.heading, layout.heading);
 }
 
 const QString& SceneCardPainter::elidedEmotionalChange(const SceneCardLayout& layout)
 {
-    if (!elidedEmotionalChange_)
-        elidedEmotionalChange_ = elided(regular_, look_.emotionalChange, inset(layout.emotionalChange).width());
-    return *elidedEmotionalChange_;
+    return elidedOnce(elidedEmotionalChange_, regular_, look_.emotionalChange, layout.emotionalChange);
 }
 
 const QString& SceneCardPainter::elidedConflict(const SceneCardLayout& layout)
 {
-    if (!elidedConflict_)
-        elidedConflict_ = elided(regular_, look_.conflict, inset(layout.conflict).width());
-    return *elidedConflict_;
+    return elidedOnce(elidedConflict_, regular_, look_.conflict, layout.conflict);
 }
 
 QTextLayout* SceneCardPainter::textLines(const SceneCardLayout& layout)

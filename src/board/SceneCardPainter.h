@@ -121,6 +121,8 @@ private:
     void prepare(const SceneCardLayout& layout);
     // Each text is worked out when it is first painted: a card of which little shows (under
     // other cards) works out only what shows.
+    static const QString& elidedOnce(std::optional<QString>& held, const QFont& font, const QString& text,
+                                     const QRect& field);
     const QString& elidedHeading(const SceneCardLayout& layout);
     const QString& elidedEmotionalChange(const SceneCardLayout& layout);
     const QString& elidedConflict(const SceneCardLayout& layout);

@@ -279,11 +279,8 @@ void SceneCardView::fillDescription()
     if (!scene_)
         return;
     // A look not read yet takes the text when it is read.
-    if (!lookRead_) {
-        repaint();
-        return;
-    }
-    look().text = selectedTab_ == 2 ? scene_->notes() : scene_->description();
+    if (lookRead_)
+        look().text = selectedTab_ == 2 ? scene_->notes() : scene_->description();
     repaint();
 }
 
@@ -291,13 +288,11 @@ void SceneCardView::setColors()
 {
     if (!scene_ || !screenplay())
         return;
-    if (!lookRead_) {
-        repaint();
-        return;
-    }
-    for (int stripe = 1; stripe <= 6; ++stripe)
-        look().stripes[static_cast<std::size_t>(stripe - 1)] =
-            colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+    // A look not read yet takes the colours when it is read.
+    if (lookRead_)
+        for (int stripe = 1; stripe <= 6; ++stripe)
+            look().stripes[static_cast<std::size_t>(stripe - 1)] =
+                colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
     repaint();
 }
 
@@ -305,12 +300,10 @@ void SceneCardView::setEmotionalChangeTypeColor()
 {
     if (!scene_)
         return;
-    if (!lookRead_) {
-        repaint();
-        return;
+    if (lookRead_) {
+        SceneCardLook& shown = look();
+        shown.emotionalChangeType = ::emotionalChangeTypeColor(scene_->emotionalChangeType(), shown.emotionalChangeType);
     }
-    SceneCardLook& shown = look();
-    shown.emotionalChangeType = ::emotionalChangeTypeColor(scene_->emotionalChangeType(), shown.emotionalChangeType);
     repaint();
 }
 

@@ -122,6 +122,8 @@ void AppController::toggleAutoTips()
         setting->save();
     }
     actions_->mnuMPAutoTips->setChecked(turningOn);
+    const MyDocument* current = documentController_ ? documentController_->currentDocument() : nullptr;
+    qCDebug(lcApp, "current file = %s", qUtf8Printable(current ? current->thisFileName() : QString()));
 }
 
 void AppController::resetBackupsLocation()

@@ -1,3 +1,4 @@
 #include "AppLog.h"
 
-Q_LOGGING_CATEGORY(lcApp, "vantora.app")
+// Info and above by default: a normal start prints nothing.
+Q_LOGGING_CATEGORY(lcApp, "vantora.app", QtInfoMsg)

@@ -2,6 +2,7 @@
 
 #include "AppActions.h"
 #include "AppController.h"
+#include "AppLog.h"
 #include "DocumentController.h"
 #include "GuardedCall.h"
 #include "SmallViews.h"
@@ -1519,6 +1520,7 @@ void MyDocument::makeBackup()
 void MyDocument::showHelp(QObject* sender)
 {
     const QString topic = helpTopicOf(sender);
+    qCDebug(lcApp, "get help for topic %s", qUtf8Printable(topic));
     showHelpForTopic(topic);
 }
 

@@ -1,7 +1,9 @@
 #include "SmallViews.h"
 
+#include "AppLog.h"
 #include "GuardedCall.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -49,7 +51,14 @@ BaseScrollView::BaseScrollView(QWidget* parent)
 
 void BaseScrollView::keyPressEvent(QKeyEvent* event)
 {
-    // Menu shortcuts are matched before this, and Tab still moves the focus on.
+    // A Page Down that a field inside the view left alone comes up here as a request to page
+    // down; neither it nor any other key scrolls. Menu shortcuts are matched before this, and
+    // Tab still moves the focus on.
+    const QWidget* focus = QApplication::focusWidget();
+    if (event->key() == Qt::Key_PageDown && focus && focus != this && isAncestorOf(focus))
+        qCDebug(lcApp, "scroll paged down");
+    else
+        qCDebug(lcApp, "keydown");
     event->accept();
 }
 

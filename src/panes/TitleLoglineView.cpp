@@ -5,6 +5,7 @@
 #include "ModalDialogs.h"
 #include "PaneImages.h"
 #include "app/AdviceWindow.h"
+#include "app/AppLog.h"
 #include "app/AutoTips.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
@@ -191,6 +192,7 @@ void TitleLoglineView::fitIntoPane(bool placeView)
     const bool high = pane.height() >= kLeastHeight;
     QWidget* paneView = view();
     if (placeView) {
+        qCDebug(lcApp, "%s", high ? "height > 70" : "height < 70");
         const QRect frame = high ? QRect(0, 0, width, pane.height())
                                  : QRect(0, pane.height() - kLeastHeight, width, kLeastHeight);
         const int parentHeight = paneView->parentWidget() ? paneView->parentWidget()->height() : pane.height();

@@ -5,6 +5,7 @@
 
 #include "BigSceneView.h"
 #include "SmallSceneCard.h"
+#include "app/AppLog.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 
@@ -68,6 +69,7 @@ void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
             shutDownTheBoard();
     }
     if (bigSceneView_) {
+        qCDebug(lcApp, "Open Big Scene View and Set Scene");
         bigSceneView_->saveChanges(nullptr);
         bigSceneView_->setScene(card);
     } else {
@@ -76,8 +78,10 @@ void MyDocument::openBigSceneCard(SceneCarddb* card, std::int64_t tab)
         bigSceneView_->view()->show();
     }
     placeBigSceneView();
-    if (tab > 0)
+    if (tab > 0) {
+        qCDebug(lcApp, "setting selected tab");
         bigSceneView_->setSelectedTabID(tab);
+    }
     bigSceneView_->refreshView();
 
     story.setBigSceneView(1);

@@ -1,12 +1,14 @@
 #include "AppFixture.h"
 
 #include "app/AppActions.h"
+#include "app/DocumentController.h"
 #include "model/DefaultSettingdb.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
 #include "platform/QtPlatform.h"
 #include "support/SqlProbe.h"
 #include "support/TimeLimit.h"
+#include "support/TraceCapture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -281,6 +283,24 @@ TEST_F(AppCommands, AMasterFileWithoutTheSettingGetsItWhenTipsAreSwitched)
     EXPECT_EQ(SqlProbe::count(app_->masterDatabase(), "DefaultSetting"), 1);
     ASSERT_NE(app_->userInformation()->defaultSettingForSetting("AUTOTIPS"), nullptr);
     EXPECT_EQ(app_->userInformation()->defaultSettingForSetting("AUTOTIPS")->value(), "N");
+}
+
+TEST_F(AppCommands, SwitchingTipsTracesTheCurrentStorysFile)
+{
+    QAction* item = app_->actions().mnuMPAutoTips;
+    {
+        TraceCapture trace;
+        item->trigger();
+        EXPECT_EQ(trace.lines(), QStringList{QStringLiteral("vantora.app: current file = ")}) << "no story open";
+    }
+    const QString path = makeStory(QStringLiteral("Traced.vtrsf"));
+    ASSERT_NE(app_->documentController().openDocument(path), nullptr);
+    settle();
+    TraceCapture trace;
+    item->trigger();
+    EXPECT_TRUE(trace.lines().contains(QStringLiteral("vantora.app: current file = ") + path))
+        << trace.lines().join('\n').toStdString();
+    EXPECT_EQ(autoTipsInMasterFile(), "Y");
 }
 
 TEST_F(AppCommands, BackupsFolderIsChosenOrLeftAlone)

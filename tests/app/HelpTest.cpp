@@ -12,6 +12,7 @@
 #include "model/SceneCarddb.h"
 #include "platform/QtPlatform.h"
 #include "support/StoryFixtures.h"
+#include "support/TraceCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -363,7 +364,11 @@ TEST_F(DocumentHelp, OneAdviceWindowShowsTheTopicOfEachHelpControl)
 
     QPushButton help;
     help.setProperty(kHelpTopicProperty, "LOCATIONS");
-    document->showHelp(&help);
+    {
+        TraceCapture trace;
+        document->showHelp(&help);
+        EXPECT_EQ(trace.lines(), QStringList{"vantora.app: get help for topic LOCATIONS"});
+    }
     EXPECT_EQ(document->adviceWindow(), window);
     EXPECT_EQ(window->webDocument()->source(), pageUrl("LOCATIONS"));
 

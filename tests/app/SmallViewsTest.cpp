@@ -2,6 +2,7 @@
 #include "app/SmallViews.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinting.h"
+#include "support/TraceCapture.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -273,6 +274,34 @@ TEST_F(BaseScrollViewTest, KeysNeitherScrollNorGoFurtherNorPrintAnything)
 
     EXPECT_EQ(scroll->verticalScrollBar()->value(), 0);
     EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join('\n').toStdString();
+    EXPECT_EQ(window.keyPresses, 0);
+}
+
+TEST_F(BaseScrollViewTest, TheTraceTellsAKeyFromAPageDownAskedForInside)
+{
+    auto* field = new QLineEdit(scroll->widget());
+    field->setGeometry(10, 10, 100, 24);
+    field->show();
+    struct Row {
+        const char* what;
+        QWidget* focus;
+        Qt::Key key;
+        const char* traced;
+    };
+    const Row rows[] = {
+        {"Page Down on the view", scroll, Qt::Key_PageDown, "vantora.app: keydown"},
+        {"another key on the view", scroll, Qt::Key_Down, "vantora.app: keydown"},
+        {"Page Down in a field inside", field, Qt::Key_PageDown, "vantora.app: scroll paged down"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.focus->setFocus();
+        ASSERT_TRUE(row.focus->hasFocus());
+        TraceCapture trace;
+        QTest::keyClick(row.focus, row.key);
+        EXPECT_EQ(trace.lines(), QStringList{QString::fromLatin1(row.traced)});
+        EXPECT_EQ(scroll->verticalScrollBar()->value(), 0);
+    }
     EXPECT_EQ(window.keyPresses, 0);
 }
 

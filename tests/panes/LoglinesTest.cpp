@@ -6,8 +6,10 @@
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 #include "panes/LoglineList.h"
+#include "app/SmallViews.h"
 #include "panes/TitleLoglineView.h"
 #include "support/SqlProbe.h"
+#include "support/TraceCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -220,6 +222,30 @@ TEST_F(LoglineCommands, ATaggedSenderNeedsNoWindow)
     EXPECT_EQ(dialogsRun("addLoglineWindow"), 0);
     EXPECT_EQ(stored("SELECT group_concat(CurrentLoglineFlag) FROM Logline"), "0,0,1");
     EXPECT_TRUE(titlePane().tfLogline()->toPlainText().isEmpty());
+}
+
+TEST_F(LoglineCommands, LayingThePaneOutAgainTracesWhetherItHasItsLeastHeight)
+{
+    MainSplitView* split = document_->splTitle();
+    SplitViewDelegate* delegate = split->delegate();
+    // Without its limits the divider can make the pane lower than the least height.
+    split->setDelegate(nullptr);
+    struct Row {
+        int paneHeight;
+        const char* traced;
+    };
+    const Row rows[] = {{69, "vantora.app: height < 70"}, {70, "vantora.app: height > 70"},
+                        {120, "vantora.app: height > 70"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.paneHeight);
+        split->setPosition(row.paneHeight);
+        ASSERT_EQ(split->paneSize(0).height(), row.paneHeight);
+        TraceCapture trace;
+        app_->actions().mnuSLoglineNew->trigger();
+        EXPECT_EQ(trace.lines(), QStringList{QString::fromLatin1(row.traced)});
+    }
+    split->setDelegate(delegate);
+    EXPECT_EQ(loglineCount(), 4);
 }
 
 TEST_F(LoglineCommands, TheEditInProgressIsWrittenBeforeANewLoglineStarts)

@@ -12,6 +12,7 @@
 #include "scene_editor/BigSceneSetupsView.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/DatePicker.h"
+#include "support/TraceCapture.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
@@ -191,6 +193,38 @@ TEST_F(BigSceneViewTest, PagingKeepsTheTabAndWritesTheFieldsFirst)
     big()->refreshView();
     big()->nextSceneCard();
     EXPECT_EQ(big()->scene(), stray);
+}
+
+TEST_F(BigSceneViewTest, OpeningTracesAMoveToAnotherCardAndAChosenTab)
+{
+    ASSERT_NE(openCard(threeCards(), 0, 1), nullptr);
+    struct Row {
+        const char* what;
+        std::size_t card;
+        std::int64_t tab;
+        QStringList traced;
+    };
+    const QString moved = QStringLiteral("vantora.app: Open Big Scene View and Set Scene");
+    const QString tab = QStringLiteral("vantora.app: setting selected tab");
+    const Row rows[] = {
+        {"another card, keeping the tab", 1, 0, {moved}},
+        {"another card on a tab of its own", 2, 3, {moved, tab}},
+        {"the same card again", 2, 0, {moved}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TraceCapture trace;
+        document_->openBigSceneCard(boardCard(row.card), row.tab);
+        // The large card's own layout may trace the title pane's fitting; only these lines count here.
+        const QStringList opening = trace.lines().filter(QRegularExpression(QStringLiteral("Open Big|selected tab")));
+        EXPECT_EQ(opening, row.traced);
+        EXPECT_EQ(big()->scene(), boardCard(row.card));
+    }
+    // Closed and opened again, the large card is made anew: no move is traced, only the tab.
+    document_->closeBigSceneCard();
+    TraceCapture trace;
+    document_->openBigSceneCard(boardCard(0), 2);
+    EXPECT_EQ(trace.lines().filter(QRegularExpression(QStringLiteral("Open Big|selected tab"))), QStringList{tab});
 }
 
 TEST_F(BigSceneViewTest, DeletingAsksFirstWithTheBeatCardsOwnQuestion)

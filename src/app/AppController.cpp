@@ -310,7 +310,7 @@ void AppController::awakeFromNib()
     actions_->setFileMenuEnabled(false);
     buildSplash();
     const QString version = shortVersion();
-    tfVersion_->setText(version.isEmpty() ? QStringLiteral("No Version") : QStringLiteral("Version %1").arg(version));
+    tfVersion_->setText(version.isEmpty() ? QStringLiteral("No Version") : version);
     splash_->adjustSize();
     centreOnPrimaryScreen(splash_.get());
     if (ranBefore) {

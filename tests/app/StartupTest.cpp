@@ -46,7 +46,7 @@ TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
     EXPECT_TRUE(app_->cmdSplashContinue()->isVisible());
     EXPECT_TRUE(app_->cmdSplashTutorial()->isVisible());
     EXPECT_EQ(app_->splashTimer(), nullptr);
-    EXPECT_EQ(app_->tfVersion()->text(), "Version " + AppController::shortVersion());
+    EXPECT_EQ(app_->tfVersion()->text(), AppController::shortVersion());
     EXPECT_FALSE(app_->actions().menuFileNew->isEnabled());
     EXPECT_FALSE(app_->actions().menuFileOpen->isEnabled());
     EXPECT_TRUE(Platform::userDefaults().boolForKey("VTR3RanItBefore"));
@@ -72,6 +72,20 @@ TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
     EXPECT_EQ(samples.size(), 2);
     EXPECT_EQ(app_->documentController().documentCount(), static_cast<std::size_t>(samples.size()));
     EXPECT_TRUE(Platform::userDefaults().boolForKey("VTRSampleFilesShown"));
+}
+
+TEST_F(Startup, TheSplashShowsTheApplicationsShortVersionAlone)
+{
+    const QString before = QCoreApplication::applicationVersion();
+    for (const char* version : {"3.1.2", "10.0.17"}) {
+        SCOPED_TRACE(version);
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(version));
+        app_ = std::make_unique<AppController>();
+        app_->awakeFromNib();
+        EXPECT_EQ(app_->tfVersion()->text(), QString::fromLatin1(version));
+        app_.reset();
+    }
+    QCoreApplication::setApplicationVersion(before);
 }
 
 TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)

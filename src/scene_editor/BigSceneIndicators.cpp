@@ -175,13 +175,13 @@ Qt::DropAction BigSceneView::dragOperationFor(const QMimeData* data, Qt::DropAct
 {
     if (!scene_ || !screenplay() || !Pasteboard::comesFrom(data, myParent()))
         return Qt::IgnoreAction;
-    for (const char* type : kRecordTypes) {
-        if (!Pasteboard::offers(data, QString::fromLatin1(type)))
-            continue;
-        if (offered & Qt::LinkAction)
+    // A record dropped here is linked to the card, never copied: a source that does not allow
+    // linking is refused.
+    if (!(offered & Qt::LinkAction))
+        return Qt::IgnoreAction;
+    for (const char* type : kRecordTypes)
+        if (Pasteboard::offers(data, QString::fromLatin1(type)))
             return Qt::LinkAction;
-        return (offered & Qt::CopyAction) ? Qt::CopyAction : Qt::IgnoreAction;
-    }
     return Qt::IgnoreAction;
 }
 

@@ -281,6 +281,37 @@ TEST_F(BigSceneIndicators, DropsFromAnotherStoryOrOfUnknownRowsAreRefused)
     EXPECT_TRUE(fakes_.alerts->shown.empty());
 }
 
+TEST_F(BigSceneIndicators, ARecordFromASourceThatDoesNotAllowLinkingIsOfferedNoOperation)
+{
+    const std::int64_t map = screenplay().attachedObjects()[0]->attachedObjectID();
+    struct Row {
+        const char* type;
+        std::int64_t value;
+    };
+    const Row rows[] = {{Pasteboard::kAttachedObject, map}, {Pasteboard::kCharacter, 6},
+                        {Pasteboard::kSceneLocation, 3},  {Pasteboard::kSceneSetup, 3},
+                        {Pasteboard::kScenePayoff, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type);
+        for (const Qt::DropActions offered : {Qt::DropActions(Qt::CopyAction), Qt::CopyAction | Qt::MoveAction}) {
+            Qt::DropAction action = Qt::LinkAction;
+            EXPECT_FALSE(dragOver(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value), offered, &action));
+            EXPECT_EQ(action, Qt::IgnoreAction);
+            EXPECT_FALSE(dropOn(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value), offered));
+        }
+        // Offered with linking among the rest, it is taken as a link.
+        Qt::DropAction action = Qt::IgnoreAction;
+        EXPECT_TRUE(dragOver(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value),
+                             Qt::CopyAction | Qt::LinkAction, &action));
+        EXPECT_EQ(action, Qt::LinkAction);
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM SceneCardCharacter")), "0");
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM SceneCardObject")), "0");
+    EXPECT_EQ(column(QStringLiteral("SceneLocationID")), "0");
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM SceneSetup WHERE SceneCardID <> 0")), "0");
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM ScenePayoff WHERE SceneCardID <> 0")), "0");
+}
+
 // --- The thumb tack ----------------------------------------------------------------------------
 
 TEST_F(BigSceneIndicators, ARightDragOnTheTackDragsTheCardOutAndTheLitterBoxTakesIt)

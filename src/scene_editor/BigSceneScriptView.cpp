@@ -280,10 +280,10 @@ void BigSceneScriptView::setupScript()
         ScriptTextView* box = makeBox(element, part);
         place(box, element, 0, kLeastBoxHeight);
         {
+            // Every paragraph opens left-aligned, whatever its format says: only retyping a
+            // paragraph sets its alignment.
             const QSignalBlocker quiet(box);
             box->setPlainText(part->scriptText());
-            if (box->stringTag() == QLatin1String("Transition"))
-                box->setAlignment(Qt::AlignRight);
         }
         // The first paragraph of an empty scene says what to do; what it says is not stored.
         if (i == 0)

@@ -373,14 +373,30 @@ TEST_F(ScriptEditor, BoxesAreSetInTheUprightRegularScreenplayFaceAtTwelve)
     }
 }
 
-TEST_F(ScriptEditor, ATransitionStaysRightAlignedWhileItsLettersAreCapitalised)
+TEST_F(ScriptEditor, EveryParagraphOpensLeftAlignedWhateverItsFormatSays)
+{
+    switchOffAutomaticTips();
+    // Transitions are stored right-aligned and teasers centred; neither is applied on opening.
+    const std::vector<QString> paragraphs = {"Scene Heading:EXT. PASS - NIGHT", "Action:Snow.", "Character:RUTH",
+                                             "Dialogue:Hold on.", "Transition:CUT TO:", "Teaser:LATER",
+                                             "Transition:FADE OUT."};
+    ASSERT_NE(openScript(paragraphs), nullptr);
+    ASSERT_EQ(boxes(), paragraphs.size());
+    for (std::size_t index = 0; index < boxes(); ++index) {
+        SCOPED_TRACE(paragraphs[index].toStdString());
+        EXPECT_EQ(box(index)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    }
+}
+
+TEST_F(ScriptEditor, ATransitionKeepsItsAlignmentWhileItsLettersAreCapitalised)
 {
     switchOffAutomaticTips();
     ASSERT_NE(openScript({"Action:", "Transition:"}), nullptr);
-    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight) << "as the story opens";
+    // As the story opens, a transition is left-aligned like every paragraph.
+    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft) << "as the story opens";
     type(box(1), QStringLiteral("cut to:"));
     EXPECT_EQ(box(1)->toPlainText(), "CUT TO:");
-    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     // A box made a Transition by Tab keeps the alignment too.
     type(box(0), QString());
     key(box(0), Qt::Key_Tab);

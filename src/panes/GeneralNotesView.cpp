@@ -40,6 +40,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 namespace {
@@ -343,8 +344,12 @@ void GeneralNotesView::placeChecklist(std::int64_t width, std::int64_t height)
     greenlightChecklist_ = std::make_unique<GreenlightChecklist>(myParent(), screenplay(), boxBackground_);
     QWidget* panel = greenlightChecklist_->view();
     panel->setParent(boxBackground_);
-    panel->move(static_cast<int>(story.greenlightChecklistPercentageHorizontal() * static_cast<float>(width)),
-                static_cast<int>(story.greenlightChecklistPercentageVertical() * static_cast<float>(height)));
+    // The fractions were stored from whole points; rounding brings the panel back to the point
+    // it was put at, where cutting off would leave it one short (16 / 1900 x 1900 is 15.99...).
+    const float left = story.greenlightChecklistPercentageHorizontal() * static_cast<float>(width);
+    const float top = story.greenlightChecklistPercentageVertical() * static_cast<float>(height);
+    panel->move(StoredRange::toInt(std::round(static_cast<double>(left))),
+                StoredRange::toInt(std::round(static_cast<double>(top))));
     panel->show();
     panel->raise();
 }

@@ -2,6 +2,8 @@
 
 #include "app/AppActions.h"
 #include "app/MyDocument.h"
+#include "app/StoryWindow.h"
+#include "board/ImageViewResponder.h"
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
@@ -324,6 +326,51 @@ TEST_F(NotesBoard, TheChecklistLiesAboveTheNotesAtFirstAndBelowThemAfterTheNextL
     EXPECT_EQ(notes.greenlightChecklist()->view(), checklist);
     ASSERT_EQ(notes.stickyNoteViews().size(), 1u);
     EXPECT_EQ(topmost(), notes.stickyNoteViews().front()->view());
+}
+
+TEST_F(NotesBoard, TheChecklistOpensAtTheWholePointItWasPutAt)
+{
+    // The board is 1900 x 2500, room enough for the checklist anywhere below. A move stores the
+    // panel's place as fractions of that size in single precision; several of these come back a
+    // hair short of the point they were made from (16 / 1900 x 1900 is 15.999...).
+    const QString layout = QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
+                                          "GeneralNotesSplitterDistance = 80, GeneralNotesHeight = 2500");
+    const auto fraction = [](int point, int extent) {
+        return QString::number(static_cast<double>(static_cast<float>(point) / static_cast<float>(extent)), 'g', 17);
+    };
+    const QPoint places[] = {{16, 7}, {245, 90}, {1, 14}, {512, 224}, {950, 100}, {0, 0}};
+    int made = 0;
+    for (const QPoint& place : places) {
+        SCOPED_TRACE(QStringLiteral("%1, %2").arg(place.x()).arg(place.y()).toStdString());
+        const QString path = story(QStringLiteral("Checklist%1").arg(++made),
+                                   layout + QStringLiteral(", GreenlightChecklistPercentageHorizontal = %1, "
+                                                           "GreenlightChecklistPercentageVertical = %2")
+                                                .arg(fraction(place.x(), 1900), fraction(place.y(), 2500)));
+        ASSERT_NE(open(path), nullptr);
+        ASSERT_NE(board().greenlightChecklist(), nullptr);
+        EXPECT_EQ(board().greenlightChecklist()->view()->pos(), place);
+        document_->window()->close();
+        settle();
+    }
+
+    // Moved there by its tack, it is there again when the story opens again.
+    const QString path =
+        story(QStringLiteral("ChecklistMoved"), layout + QStringLiteral(", GreenlightChecklistPercentageHorizontal = "
+                                                                       "0.01, GreenlightChecklistPercentageVertical = 0.01"));
+    ASSERT_NE(open(path), nullptr);
+    ImageViewResponder* tack = board().greenlightChecklist()->imgThumbTack();
+    ASSERT_EQ(board().greenlightChecklist()->view()->pos(), QPoint(19, 25));
+    const QPoint hold(12, 12);
+    const QPoint start = tack->mapToGlobal(hold);
+    QTest::mousePress(tack, Qt::LeftButton, {}, hold);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(tack, tack->mapFromGlobal(start + QPoint(-3, 199) * step / 4));
+    QTest::mouseRelease(tack, Qt::LeftButton, {}, tack->mapFromGlobal(start + QPoint(-3, 199)));
+    ASSERT_EQ(board().greenlightChecklist()->view()->pos(), QPoint(16, 224));
+    document_->window()->close();
+    settle();
+    ASSERT_NE(open(path), nullptr);
+    EXPECT_EQ(board().greenlightChecklist()->view()->pos(), QPoint(16, 224));
 }
 
 TEST_F(NotesBoard, NotesShowTheirFormattedTextAndStoreWhatIsTyped)

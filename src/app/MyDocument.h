@@ -427,6 +427,9 @@ public:
     QWidget* generalNotesView() const;
     // The notes board's controller while the notes pane shows it.
     GeneralNotesView* generalNotesBoard() const { return generalNotesBoard_.get(); }
+    // A pane that takes a dropped attachment sets the tack of its note on the notes board down
+    // again: the note of that attachment that comes first on the board, if it shows one.
+    void setAttachmentNoteTackDown(std::int64_t attachedObjectID) const;
     QWidget* beatSectionTable() const { return beatSectionTable_; }
     TitleLoglineView* titleLoglineView() const { return titleLoglineView_.get(); }
     Characterdb* currentlyEditingCharacter() const { return currentlyEditingCharacter_; }

@@ -126,6 +126,8 @@ bool SceneCardView::objectDropped(const QString& type, std::int64_t value)
 
 bool SceneCardView::dropAttachment(std::int64_t attachedObjectID)
 {
+    if (MyDocument* document = myParent())
+        document->setAttachmentNoteTackDown(attachedObjectID);
     if (!SceneCardEdits::linkAttachment(*screenplay(), scene_->sceneCardID(), attachedObjectID))
         return false;
     // The card's first attachment is its thumbnail.

@@ -156,6 +156,14 @@ void AttachedObjectView::dragOut(const QPoint& hotSpot)
                                          Qt::LinkAction | Qt::CopyAction);
 }
 
+void AttachedObjectView::dragArmedNoteOut()
+{
+    // The tack stays up while the attachment is on its way: the pane that takes it sets the tack
+    // down (MyDocument::setAttachmentNoteTackDown).
+    readyToDrag_ = false;
+    dragOut(QPoint(this->view()->width() / 2, 15));
+}
+
 void AttachedObjectView::mouseDown(QMouseEvent* event, ImageViewResponder* view)
 {
     if (view == imgImage_ || view == imgFullImage_) {
@@ -174,8 +182,7 @@ void AttachedObjectView::mouseDown(QMouseEvent* event, ImageViewResponder* view)
     if (event->modifiers() & Qt::ControlModifier) {
         setArmed(true);
     } else if (readyToDrag_) {
-        setArmed(false);
-        dragOut(QPoint(this->view()->width() / 2, 15));
+        dragArmedNoteOut();
     } else {
         beginMove(event, view);
     }
@@ -203,8 +210,7 @@ void AttachedObjectView::mouseDragged(QMouseEvent* event, ImageViewResponder* vi
         }
         setFrame(*moved);
     } else if (readyToDrag_) {
-        setArmed(false);
-        dragOut(QPoint(this->view()->width() / 2, 15));
+        dragArmedNoteOut();
     }
 }
 

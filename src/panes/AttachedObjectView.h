@@ -53,6 +53,8 @@ private:
     void userDoubleClicked(ImageViewResponder* view);
     // Drags the attachment out of the board, the pointer at `hotSpot` of the note's picture.
     void dragOut(const QPoint& hotSpot);
+    // Takes an armed note's attachment out of the board, disarming it.
+    void dragArmedNoteOut();
     void setArmed(bool armed);
 
     AttachedObjectdb* attachedObject_;

@@ -509,6 +509,7 @@ bool DetailPanel::acceptAttachmentDrop(const QMimeData* data)
     if (!acceptsAttachmentDrop(data))
         return false;
     const auto key = RecordPasteboardType::value(data, QString::fromLatin1(RecordPasteboardType::kAttachedObject));
+    myParent()->setAttachmentNoteTackDown(*key);
     if (addLink(*key) != AttachmentLinks::LinkResult::Linked)
         return false;
     refreshView();

@@ -344,11 +344,12 @@ bool ItemsTableView<Side>::acceptDrop(const QMimeData* data, int row)
 {
     if (!acceptsDrop(data))
         return false;
+    const auto key = RecordPasteboardType::value(data, QString::fromLatin1(RecordPasteboardType::kAttachedObject));
+    myParent()->setAttachmentNoteTackDown(*key);
     auto& items = Side::items(*screenplay());
     const auto position = RecordPasteboardType::positionForRow(row, items.size());
     if (!position)
         return false;
-    const auto key = RecordPasteboardType::value(data, QString::fromLatin1(RecordPasteboardType::kAttachedObject));
     const auto result = AttachmentLinks::link<Side>(*screenplay(), items[*position].get(), *key);
     if (result != AttachmentLinks::LinkResult::Linked)
         return false;

@@ -1,7 +1,10 @@
 // The notes pane of the document: the general-notes board in its scroll view.
 
+#include "AttachedObjectView.h"
 #include "GeneralNotesView.h"
 #include "app/MyDocument.h"
+#include "board/ImageViewResponder.h"
+#include "model/AttachedObjectdb.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
@@ -9,6 +12,18 @@
 QWidget* MyDocument::generalNotesView() const
 {
     return generalNotesBoard_ ? generalNotesBoard_->view() : nullptr;
+}
+
+void MyDocument::setAttachmentNoteTackDown(std::int64_t attachedObjectID) const
+{
+    if (!generalNotesBoard_)
+        return;
+    for (const auto& note : generalNotesBoard_->attachedObjectViews()) {
+        if (note->attachedObject() && note->attachedObject()->attachedObjectID() == attachedObjectID) {
+            note->imgThumbTack()->setImageNamed(QStringLiteral("BlueThumbDown"));
+            return;
+        }
+    }
 }
 
 void MyDocument::layoutGeneralNotes()

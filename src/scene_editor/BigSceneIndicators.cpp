@@ -219,6 +219,8 @@ bool BigSceneView::objectDropped(const QString& type, std::int64_t value)
 
 bool BigSceneView::dropAttachment(std::int64_t attachedObjectID)
 {
+    if (MyDocument* document = myParent())
+        document->setAttachmentNoteTackDown(attachedObjectID);
     if (!SceneCardEdits::linkAttachment(*screenplay(), scene_->sceneCardID(), attachedObjectID))
         return false;
     setSelectedTabID(5);

@@ -1,7 +1,10 @@
 #include "NotesBoardFixture.h"
 
 #include "app/MyDocument.h"
+#include "board/BoardCardLayer.h"
+#include "board/BoardView.h"
 #include "board/ImageViewResponder.h"
+#include "board/SceneCardView.h"
 #include "board/RecordPasteboardType.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
@@ -12,12 +15,20 @@
 #include "panes/AttachmentLinks.h"
 #include "panes/ItemSides.h"
 #include "panes/GeneralNotesView.h"
+#include "panes/ItemsTableView.h"
+#include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QImage>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
+
+#include <functional>
 
 namespace {
 
@@ -35,6 +46,22 @@ QByteArray pngBytes(const QSize& size)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+// Drops what a recorded drag carried on `target` at `at`, as the pointer would let go of it
+// there; answers whether the drop was taken.
+bool dropRecorded(QWidget* target, const QPoint& at, const NotesBoardFixture::Drag& drag)
+{
+    QMimeData data;
+    for (auto format = drag.formats.cbegin(); format != drag.formats.cend(); ++format)
+        data.setData(format.key(), format.value());
+    QDragEnterEvent enter(at, Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 } // namespace
@@ -265,6 +292,84 @@ TEST_F(AttachmentNotes, TheTackArmsWithControlOrTheRightButtonAndDragsTheAttachm
     EXPECT_EQ(note->frame(), before);
     EXPECT_FALSE(note->readyToDrag());
     release(tack, hold, Qt::RightButton);
+}
+
+TEST_F(AttachmentNotes, AnArmedNotesTackStaysUpUntilThePaneThatTakesTheAttachmentSetsItDown)
+{
+    // The notes board, the characters list and the board with its beat cards, all showing.
+    const QString path = story(QStringLiteral("Tacks"),
+                               QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
+                                              "GeneralNotesSplitterDistance = 60, BeatSectionShowing = 1"),
+                               true);
+    ASSERT_NE(open(path), nullptr);
+    Screenplaydb& story = screenplay();
+    auto character = std::make_unique<Characterdb>();
+    character->setScreenplayID(story.screenplayID());
+    character->setCharacterName(QStringLiteral("NORA"));
+    character->insertIntoDatabase(&story);
+    story.characters().push_back(std::move(character));
+    ASSERT_NE(document_->charactersTableView(), nullptr);
+    document_->charactersTableView()->refreshView();
+    ASSERT_FALSE(document_->sceneCardControls().empty());
+    AttachedObjectView* note = board().createAttachmentFromFile(file(QStringLiteral("a.txt"), "a"), QPointF(500, 400));
+    ASSERT_NE(note, nullptr);
+    ImageViewResponder* tack = note->imgThumbTack();
+    const QPointF hold(11, 11);
+
+    struct Row {
+        const char* pane;
+        bool controlArmed;                            // armed by a Control-press, dragged by a plain press
+        std::function<std::pair<QWidget*, QPoint>()> target;
+        bool taken;                                   // false: refused as attached already
+    };
+    const auto onFirstCard = [this] {
+        const SceneCardView& card = *document_->sceneCardControls().front();
+        return std::make_pair<QWidget*, QPoint>(document_->boardView()->cardLayer(), card.boardFrame().center());
+    };
+    const Row rows[] = {
+        {"a card on the board", false, onFirstCard, true},
+        {"the same card again", true, onFirstCard, false},
+        {"a character of the list", false,
+         [this] {
+             QTableView* table = document_->charactersTableView()->tvTable();
+             return std::make_pair<QWidget*, QPoint>(table->viewport(),
+                                                     table->visualRect(table->model()->index(0, 1)).center());
+         },
+         true},
+        {"the large scene card", true,
+         [this, &story] {
+             document_->openBigSceneCard(story.sceneCards().back().get(), 1);
+             settle();
+             return std::make_pair<QWidget*, QPoint>(document_->bigSceneViewController()->contentView(),
+                                                     QPoint(200, 200));
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pane);
+        drags_.clear();
+        fakes_.alerts->shown.clear();
+        const auto [target, at] = row.target();
+        ASSERT_NE(target, nullptr);
+        if (row.controlArmed) {
+            press(tack, hold, Qt::LeftButton, Qt::ControlModifier);
+            release(tack, hold);
+            ASSERT_TRUE(note->readyToDrag());
+            press(tack, hold);
+        } else {
+            press(tack, hold, Qt::RightButton);
+            drag(tack, hold + QPointF(30, 40), Qt::RightButton);
+        }
+        ASSERT_EQ(drags_.size(), 1u);
+        EXPECT_FALSE(note->readyToDrag());
+        EXPECT_EQ(tack->imageName(), "BlueThumbUp") << "while the attachment is on its way";
+        EXPECT_EQ(dropRecorded(target, at, drags_.front()), row.taken);
+        EXPECT_EQ(tack->imageName(), "BlueThumbDown");
+        EXPECT_EQ(fakes_.alerts->shown.size(), row.taken ? 0u : 1u);
+        release(tack, hold, row.controlArmed ? Qt::LeftButton : Qt::RightButton);
+    }
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("SceneCardObject")), 2);
+    EXPECT_EQ(SqlProbe::count(document_->database(), QStringLiteral("CharacterObject")), 1);
 }
 
 TEST_F(AttachmentNotes, MovingUpPastTheVisibleTopDragsTheAttachmentOut)

@@ -910,6 +910,7 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 {
     if (!windowLaidOut_)
         return;
+    fitDetailPanel(splitView);
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
     // The beat sheet's row heights follow the pane's width; a beat being written stays open.

@@ -485,6 +485,9 @@ private:
     void releaseBeatSectionList();
     // The scroll view of a detail panel, in the story-elements pane.
     QScrollArea* makeDetailScrollView(QWidget* panel);
+    // Before the panes of `splitView` change size: an open detail panel keeps its least height
+    // (the sections above and below) or its least width (the story-elements pane).
+    void fitDetailPanel(const MainSplitView& splitView);
     void showItemList(std::int64_t section);
     void addCharacter();
     void addLocation();

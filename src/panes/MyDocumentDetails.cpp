@@ -28,12 +28,18 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <set>
 
 namespace {
 
-// The panel's fixed height; the scroll view scrolls it.
+// The panel's height as it opens; the scroll view scrolls it.
 constexpr int kDetailPanelHeight = 1000;
+// Once the sections around it change size, a panel takes the height of what shows of it, but
+// never less than room for all its fields, nor less than this width.
+constexpr int kLocationPanelLeastHeight = 600;
+constexpr int kCharacterPanelLeastHeight = 700;
+constexpr int kDetailPanelLeastWidth = 356;
 constexpr int kLongestFileName = 100;
 
 void alert(const QString& title, const QString& message)
@@ -157,6 +163,26 @@ QScrollArea* MyDocument::makeDetailScrollView(QWidget* panel)
     scrBeatSectionDetails_ = scroll;
     beatSectionTable_ = scroll;
     return scroll;
+}
+
+void MyDocument::fitDetailPanel(const MainSplitView& splitView)
+{
+    if (!scrBeatSectionDetails_)
+        return;
+    // A location panel comes first where both would be open.
+    QWidget* panel = locationDetailView_    ? locationDetailView_->view()
+                     : characterDetailView_ ? characterDetailView_->view()
+                                            : nullptr;
+    if (!panel)
+        return;
+    const QSize shown = scrBeatSectionDetails_->viewport()->size();
+    if (&splitView == splNotes_ || &splitView == splTitle_) {
+        const int least = locationDetailView_ ? kLocationPanelLeastHeight : kCharacterPanelLeastHeight;
+        panel->setFixedHeight(std::max(shown.height(), least));
+    } else if (&splitView == splBeats_) {
+        // The scroll view gives the panel its own width, and no less than this.
+        panel->setMinimumWidth(kDetailPanelLeastWidth);
+    }
 }
 
 void MyDocument::setupCharacterDetailView()

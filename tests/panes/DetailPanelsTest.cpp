@@ -2,6 +2,7 @@
 
 #include "app/AppActions.h"
 #include "app/MyDocument.h"
+#include "app/SmallViews.h"
 #include "app/StoryWindow.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
@@ -24,7 +25,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTableView>
+
+#include <functional>
 
 class DetailPanels : public ItemsFixture
 {
@@ -56,6 +60,74 @@ protected:
         QApplication::processEvents();
     }
 };
+
+TEST_F(DetailPanels, AnOpenPanelKeepsItsLeastSizeWhileTheSectionsAroundItChange)
+{
+    struct Row {
+        const char* panel;
+        int leastHeight;
+        std::function<QWidget*()> open;
+    };
+    const Row rows[] = {
+        {"character", 700,
+         [this] {
+             open(itemsStory(QStringLiteral("Sizes1"), 1, {QStringLiteral("ADA")}));
+             document_->showCharacterDetailForCharacter(screenplay().characters()[0].get());
+             return document_->characterDetailView()->view();
+         }},
+        {"location", 600,
+         [this] {
+             open(itemsStory(QStringLiteral("Sizes2"), 2, {}, {QStringLiteral("HARBOUR")}));
+             document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
+             return document_->locationDetailView()->view();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.panel);
+        QWidget* panel = row.open();
+        settle();
+        const QScrollArea* scroll = document_->scrBeatSectionDetails();
+        ASSERT_NE(scroll, nullptr);
+        const auto shown = [scroll] { return scroll->viewport()->size(); };
+        EXPECT_EQ(panel->height(), 1000) << "as it opens";
+
+        // The title section grows: the panel takes the height that showed of it, here less than
+        // its least height, so its least height.
+        MainSplitView* title = document_->splTitle();
+        const int before = shown().height();
+        ASSERT_LT(before, row.leastHeight);
+        title->setPosition(title->paneExtent(0) + 20);
+        settle();
+        EXPECT_EQ(panel->height(), row.leastHeight);
+
+        // The notes board goes down and the title section shrinks: what shows of the panel is
+        // now higher than its least height, and the panel takes that height.
+        MainSplitView* notes = document_->splNotes();
+        notes->setPosition(notes->extent() - 25);
+        settle();
+        title->setPosition(70);
+        settle();
+        const int tall = shown().height();
+        title->setPosition(90);
+        settle();
+        ASSERT_GT(tall, row.leastHeight);
+        EXPECT_EQ(panel->height(), tall);
+
+        // The story-elements pane narrows below the panel's least width: the panel keeps it;
+        // widened again, the panel takes the pane's width.
+        MainSplitView* beats = document_->splBeats();
+        beats->setPosition(200);
+        settle();
+        ASSERT_LT(shown().width(), 356);
+        EXPECT_EQ(panel->width(), 356);
+        beats->setPosition(600);
+        settle();
+        ASSERT_GT(shown().width(), 356);
+        EXPECT_EQ(panel->width(), shown().width());
+        document_->window()->close();
+        settle();
+    }
+}
 
 TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
 {

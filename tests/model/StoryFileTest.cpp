@@ -200,6 +200,8 @@ TEST(StoryFileUpgrade, OlderFileGainsIndexAndMimeTypeKeepingItsRows)
         story.finalizeAllSqliteStatements();
     }
     EXPECT_TRUE(afterFirstOpen.contains("idxScriptPartSortOrder"));
+    // Reading a scene's paragraphs by card has its index on older files too.
+    EXPECT_TRUE(afterFirstOpen.contains("CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)"));
     EXPECT_TRUE(afterFirstOpen.contains("MimeType"));
 
     DatabaseConnection connection = StoryFile::open(path);
@@ -227,6 +229,40 @@ TEST(StoryFileUpgrade, OlderFileGainsIndexAndMimeTypeKeepingItsRows)
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(part, 0)), "FADE IN:");
     sqlite3_finalize(part);
     story.finalizeAllSqliteStatements();
+}
+
+TEST(StoryFileUpgrade, AnUpgradeThatCannotBeMadeRefusesTheOpenAndChangesNothing)
+{
+    struct Row {
+        const char* what;
+        const char* damage; // run on an older file before it is opened
+    };
+    const Row rows[] = {
+        {"the sort index's name is taken", "CREATE TABLE idxScriptPartSortOrder (x)"},
+        {"the card index's name is taken", "CREATE TABLE idxScriptPartSceneCard (x)"},
+        {"the attachments table is missing", "DROP TABLE AttachedObject"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("Legacy.vtrsf");
+        writeLegacyFile(path);
+        QString before;
+        {
+            DatabaseConnection connection = StoryFile::open(path);
+            ASSERT_EQ(sqlite3_exec(connection.get(), row.damage, nullptr, nullptr, nullptr), SQLITE_OK);
+            before = schemaText(connection.get());
+        }
+        {
+            DatabaseConnection connection = StoryFile::open(path);
+            Screenplaydb story;
+            EXPECT_THROW(story.initWithDatabase(connection.get()), DatabaseError);
+            story.finalizeAllSqliteStatements();
+        }
+        // Nothing of the upgrade stays behind, not even the parts that could be made.
+        DatabaseConnection connection = StoryFile::open(path);
+        EXPECT_EQ(schemaText(connection.get()), before);
+    }
 }
 
 TEST(StoryFileUpgrade, UpToDateFileOpensWithoutSchemaChange)

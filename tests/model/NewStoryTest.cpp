@@ -8,6 +8,7 @@
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/Toolkit.h"
+#include "support/SqlProbe.h"
 #include "support/StoryFixtures.h"
 
 #include <QDir>
@@ -33,6 +34,23 @@ void execOn(const QString& path, const char* sql)
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
+
+// A master file and a story file copied from their templates into a folder of their own.
+struct CopiedTemplates {
+    explicit CopiedTemplates(const char* storyName)
+        : master(folder.filePath("Master.vtrmf")), story(folder.filePath(storyName))
+    {
+    }
+    bool copied() const
+    {
+        return StoryFile::copyTemplate(StoryFile::kMasterTemplate, master) &&
+               StoryFile::copyTemplate(StoryFile::kStoryTemplate, story);
+    }
+
+    QTemporaryDir folder;
+    const QString master;
+    const QString story;
+};
 
 } // namespace
 
@@ -80,13 +98,51 @@ TEST(NewStoryDefaults, HoldsExactlyTheRowsEveryStoryStartsWith)
         EXPECT_EQ(file.count(table), 0) << table;
 }
 
+// What the new-story defaults leave in the file itself, read straight from it before any load
+// (loading tops up a list of 50 checklist questions, so a load would hide a short one).
+TEST(NewStoryDefaults, TheFileHoldsEveryDefaultRowBeforeItIsEverLoaded)
+{
+    const CopiedTemplates files("Fresh.vtrsf");
+    ASSERT_TRUE(files.copied());
+    ASSERT_TRUE(Toolkit().populateDefaults(files.master, files.story));
+
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(files.story).constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    struct Row {
+        const char* what;
+        const char* sql;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"one story row", "SELECT count(*) || '|' || ScreenplayTitle || '|' || PageCount FROM Screenplay",
+         "1|Fresh|110"},
+        {"55 checklist questions", "SELECT count(*) FROM GreenlightChecklistQuestion", "55"},
+        {"numbered 1 to 55 once each",
+         "SELECT count(DISTINCT QuestionNumber) || '|' || min(QuestionNumber) || '|' || max(QuestionNumber) "
+         "FROM GreenlightChecklistQuestion",
+         "55|1|55"},
+        {"every answer No", "SELECT count(*) FROM GreenlightChecklistQuestion WHERE Answer = 'N'", "55"},
+        {"each question of the story", "SELECT count(*) FROM GreenlightChecklistQuestion WHERE ScreenplayID = 1",
+         "55"},
+        {"15 beats, numbered once each", "SELECT count(*) || '|' || count(DISTINCT BeatNumber) FROM Beat", "15|15"},
+        {"one current logline", "SELECT count(*) || '|' || sum(CurrentLoglineFlag) FROM Logline", "1|1"},
+        {"15 script formats", "SELECT count(*) FROM ScriptElement", "15"},
+        {"the master's 10 colour codes", "SELECT count(*) FROM ColorCode", "10"},
+        {"no cards", "SELECT count(*) FROM SceneCard", "0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(SqlProbe::scalar(raw, QString::fromLatin1(row.sql)), QString::fromLatin1(row.expected));
+    }
+    sqlite3_close(raw);
+}
+
 TEST(NewStoryDefaults, MasterColourCodesAreRenumberedInRowOrder)
 {
-    QTemporaryDir folder;
-    const QString master = folder.filePath("Master.vtrmf");
-    const QString story = folder.filePath("Story.vtrsf");
-    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kMasterTemplate, master));
-    ASSERT_TRUE(StoryFile::copyTemplate(StoryFile::kStoryTemplate, story));
+    const CopiedTemplates files("Story.vtrsf");
+    ASSERT_TRUE(files.copied());
+    const QString& master = files.master;
+    const QString& story = files.story;
     // An older master file whose descriptions may be NULL.
     execOn(master, "CREATE TABLE Kept AS SELECT * FROM ColorCode; DROP TABLE ColorCode;"
                    "CREATE TABLE ColorCode (ColorCodeID INTEGER PRIMARY KEY, Description text, RedValue integer,"

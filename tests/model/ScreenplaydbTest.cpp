@@ -416,6 +416,58 @@ TEST(ScreenplaydbDelete, CharacterLocationAndColourCodeLeaveNoOrphansAndNoStaleF
               "0|0|0");
 }
 
+TEST(ScreenplaydbDelete, AColourCodeLeavesEverySlotOfEveryCardThatHeldIt)
+{
+    NewStory file;
+    // Cards 1 to 6 hold code 3 in that one slot and code 2 or 4 in the others; card 7, in the
+    // Litter Box, holds it in all six; card 8 never held it.
+    for (int holder = 1; holder <= 6; ++holder) {
+        QStringList held;
+        for (int slot = 1; slot <= 6; ++slot)
+            held << QString::number(slot == holder ? 3 : (slot % 2 == 0 ? 2 : 4));
+        file.exec(QStringLiteral("INSERT INTO SceneCard (SceneCardID, ScreenplayID, OnBoard, ColorLegend1ID, "
+                                 "ColorLegend2ID, ColorLegend3ID, ColorLegend4ID, ColorLegend5ID, ColorLegend6ID) "
+                                 "VALUES (%1, 1, 1, %2)")
+                      .arg(holder)
+                      .arg(held.join(QLatin1Char(','))));
+    }
+    file.exec("INSERT INTO SceneCard (SceneCardID, ScreenplayID, OnBoard, ColorLegend1ID, ColorLegend2ID, "
+              "ColorLegend3ID, ColorLegend4ID, ColorLegend5ID, ColorLegend6ID) VALUES (7, 1, 2, 3, 3, 3, 3, 3, 3), "
+              "(8, 1, 1, 1, 2, 4, 5, 6, 7)");
+    file.reopen();
+    Screenplaydb& story = file.story();
+    ASSERT_TRUE(story.deleteColorCode(story.colorForColorCodeID(3)));
+
+    const auto slotsInFile = [&file](int card) {
+        return file.scalar(QStringLiteral("SELECT ColorLegend1ID || ',' || ColorLegend2ID || ',' || ColorLegend3ID || "
+                                          "',' || ColorLegend4ID || ',' || ColorLegend5ID || ',' || ColorLegend6ID "
+                                          "FROM SceneCard WHERE SceneCardID = %1")
+                               .arg(card));
+    };
+    const auto slotsInMemory = [&story](int card) {
+        const SceneCarddb* record = story.sceneCardForSceneCardID(card);
+        QStringList held;
+        for (int slot = 1; record && slot <= 6; ++slot)
+            held << QString::number(record->colorLegendID(slot));
+        return held.join(QLatin1Char(','));
+    };
+    struct Row {
+        int card;
+        const char* held;
+    };
+    const Row rows[] = {
+        {1, "0,2,4,2,4,2"}, {2, "4,0,4,2,4,2"}, {3, "4,2,0,2,4,2"}, {4, "4,2,4,0,4,2"},
+        {5, "4,2,4,2,0,2"}, {6, "4,2,4,2,4,0"}, {7, "0,0,0,0,0,0"}, {8, "1,2,4,5,6,7"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.card);
+        EXPECT_EQ(slotsInFile(row.card), QString::fromLatin1(row.held));
+        EXPECT_EQ(slotsInMemory(row.card), QString::fromLatin1(row.held));
+        EXPECT_FALSE(story.sceneCardForSceneCardID(row.card)->isDirty());
+    }
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM ColorCode WHERE ColorCodeID = 3"), "0");
+}
+
 TEST(ScreenplaydbDelete, AttachmentLeavesEachOwnerWithAPrimaryPicture)
 {
     NewStory file;

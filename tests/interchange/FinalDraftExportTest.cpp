@@ -218,6 +218,42 @@ TEST(FinalDraftExport, ParagraphsFollowTheBoardOrderAndTheirElementTypes)
     EXPECT_EQ(story.sceneCards().front()->heading(), QStringLiteral("int. house - night"));
 }
 
+TEST(FinalDraftExport, TheTimeOfDayIsWhatFollowsTheHeadingsLastDash)
+{
+    // Headings as imported scripts give them, hyphens within the place included.
+    struct Row {
+        const char* heading;
+        const char* time; // "" for none
+    };
+    const Row rows[] = {
+        {"EXT. FRONT-YARD - DAY", "DAY"},
+        {"int. half-way house - night", "NIGHT"},
+        {"EXT. X-RAY LAB-CONTINUOUS", "CONTINUOUS"},
+        {"INT. CAR - MOVING - LATER", "LATER"},
+        {"EXT. NORTH-EAST RIDGE -", ""},
+        {"INT. HALL", ""},
+        {"EXT. BACK-YARD - DAY", "DAY"},
+    };
+    NewStory file;
+    QStringList expected;
+    std::int64_t beat = 0;
+    for (const Row& row : rows) {
+        addCard(file.story(), QString::fromUtf8(row.heading), ++beat, 0.1f, {{"Action", "Something happens."}});
+        const QString time = QStringLiteral("TimesOfDay/TimeOfDay: ") + QString::fromUtf8(row.time);
+        if (*row.time && !expected.contains(time))
+            expected << time;
+    }
+    QTemporaryDir folder;
+    const QByteArray xml = exported(file, folder);
+    EXPECT_EQ(outline(xml, QStringLiteral("SmartType")).filter(QStringLiteral("TimeOfDay:")), expected)
+        << xml.toStdString();
+    // The headings themselves are written as they are.
+    const QStringList content = outline(xml, QStringLiteral("Content"));
+    for (const Row& row : rows)
+        EXPECT_TRUE(content.contains(QStringLiteral("Paragraph/Text: ") + QString::fromUtf8(row.heading)))
+            << row.heading;
+}
+
 TEST(FinalDraftExport, CharactersXmlCannotHoldAreDroppedSoTheFileStaysWellFormed)
 {
     NewStory file;

@@ -361,6 +361,41 @@ TEST_F(Corkboard, ALitterBoxCardDroppedOnTheCorkStaysInsideTheBoard)
     }
 }
 
+TEST_F(Corkboard, ALitterBoxCardDroppedWellInsideARowHangsFromThePointTenBelowItsTop)
+{
+    // A board 1840 x 1200: rows of 300, each with 28 points of beat bars at its foot, so a card
+    // 148 high lies freely from 4 to about 120 points below each row's top edge.
+    CardSpec discarded;
+    discarded.onBoard = 2;
+    const QString path = story("Hang", {discarded, discarded, discarded, discarded, discarded},
+                               QStringLiteral("BoardWidth = 1840, BoardHeight = 1200"));
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    BoardViewBackground* cork = document->boardView()->boxBackground();
+    struct Row {
+        const char* row;
+        QPoint drop;
+    };
+    const Row rows[] = {
+        {"row 1", QPoint(600, 70)},  {"row 2", QPoint(300, 380)}, {"row 3", QPoint(1200, 700)},
+        {"row 4", QPoint(900, 1000)}, {"row 1, further right", QPoint(1500, 100)},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.row);
+        const std::int64_t key = keys[i];
+        ASSERT_TRUE(dropOn(cork, row.drop, *cardDrag(key, document), Qt::MoveAction));
+        // Held at its middle, 10 points below its top edge: nothing moves it from there.
+        const QPoint expected(row.drop.x() - 135, row.drop.y() - 10);
+        EXPECT_EQ(cardView(*document, key)->boardFrame().topLeft(), expected);
+        EXPECT_EQ(stored(path, QStringLiteral("SELECT OnBoard || ',' || PositionLeft || ',' || PositionTop FROM "
+                                              "SceneCard WHERE SceneCardID = %1")
+                                   .arg(key)),
+                  QStringLiteral("1,%1,%2").arg(expected.x()).arg(expected.y()));
+    }
+}
+
 TEST_F(Corkboard, TheCorkTakesNoBoardCardAndNothingFromAnotherStory)
 {
     CardSpec discarded;

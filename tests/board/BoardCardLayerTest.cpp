@@ -3,14 +3,20 @@
 // under the pointer as if the card had a widget of its own.
 #include "BoardFixture.h"
 
+#include "app/AppActions.h"
 #include "app/MyDocument.h"
 #include "board/BoardCardLayer.h"
+#include "board/ColorCodeSelector.h"
 #include "board/BoardView.h"
 #include "board/LitterBoxView.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "panes/BeatsTableView.h"
+#include "panes/ModalDialogs.h"
+#include "platform/FakePlatform.h"
 #include "scene_editor/BigSceneView.h"
+#include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,9 +24,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 
 #include <algorithm>
@@ -55,6 +64,16 @@ int distanceFromWhite(QRgb pixel)
     return (255 - qRed(pixel)) + (255 - qGreen(pixel)) + (255 - qBlue(pixel));
 }
 
+// What the window last put on the screen where `area` of `widget` lies, once the repaints
+// asked for are made: the window's own image, not a fresh painting of the widget.
+QImage shownOnScreen(QWidget* widget, const QRect& area)
+{
+    QApplication::processEvents();
+    QWidget* top = widget->window();
+    const QPoint at = widget->mapTo(top, area.topLeft());
+    return top->screen()->grabWindow(top->winId(), at.x(), at.y(), area.width(), area.height()).toImage();
+}
+
 } // namespace
 
 class BoardCardLayerTest : public BoardFixture
@@ -87,6 +106,86 @@ TEST_F(BoardCardLayerTest, ABoardOpensWithNoWidgetPerCardAndPaintsEachCardWhereI
                              QPoint(6, 6);
         EXPECT_LT(distanceFromWhite(shown.pixel(paper)), 30);
         EXPECT_GT(distanceFromWhite(shown.pixel(card->boardFrame().bottomRight() + QPoint(3, 3))), 120);
+    }
+}
+
+TEST_F(BoardCardLayerTest, APaintedCardIsPaintedAgainOnTheScreenAfterAChangeMadeElsewhere)
+{
+    struct Row {
+        const char* change;
+        SceneCardPart part; // where the change shows on the card
+        std::function<void(MyDocument&, std::int64_t)> make;
+        std::function<void(const QImage& before, const QImage& after)> check;
+    };
+    const auto middle = [](const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); };
+    const Row rows[] = {
+        {"its colour code deleted in the colour codes dialog", SceneCardPart::Stripe1,
+         [this](MyDocument&, std::int64_t) {
+             fakes_.alerts->answers = {AlertDefaultReturn};
+             ModalDialogs::setRunner([](QDialog& dialog) {
+                 if (auto* codes = dynamic_cast<ColorCodeSelector*>(&dialog)) {
+                     codes->tvColors()->selectRow(2);
+                     codes->cmdDelete()->click();
+                     codes->closeWindow();
+                 }
+                 return dialog.result();
+             });
+             app_->actions().mnuProjectColorCodes->trigger();
+             ModalDialogs::setRunner({});
+         },
+         [&middle](const QImage& before, const QImage& after) {
+             EXPECT_GT(distanceFromWhite(middle(before)), 60) << "the stripe showed the code's colour";
+             EXPECT_EQ(middle(after), qRgb(255, 255, 255)) << "the stripe is white";
+         }},
+        {"its beat written in the beat sheet", SceneCardPart::Description,
+         [](MyDocument& document, std::int64_t) {
+             QTableView* table = document.beatsTableView()->tvTable();
+             const QModelIndex index = table->model()->index(3, 1); // beat 2's description
+             table->scrollTo(index);
+             QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
+             auto* editor = table->findChild<QPlainTextEdit*>(QStringLiteral("beatEditor"));
+             ASSERT_NE(editor, nullptr);
+             QTest::keyClicks(editor, QStringLiteral("WWWW MMMM WWWW MMMM"));
+             QTest::keyClick(editor, Qt::Key_Return);
+             settle();
+         },
+         [](const QImage& before, const QImage& after) {
+             EXPECT_NE(after, before) << "the card shows the beat's new text";
+         }},
+        {"the card gone into the Litter Box", SceneCardPart::Description,
+         [](MyDocument& document, std::int64_t key) {
+             document.dropSceneCardInLitterBox(key);
+             settle();
+         },
+         [&middle](const QImage& before, const QImage& after) {
+             EXPECT_LT(distanceFromWhite(middle(before)), 30) << "the card's paper";
+             EXPECT_GT(distanceFromWhite(middle(after)), 120) << "the cork under it";
+         }},
+    };
+    int made = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        CardSpec beatCard = inBeat(1, 0.05f);
+        beatCard.beatCardNumber = 2;
+        const QString path = story(QStringLiteral("Repaint%1").arg(++made), {beatCard, inBeat(9, 0.3f)},
+                                   QStringLiteral("ScreenplayTitle = 'Gate', Genre = 'Adventure'"));
+        {
+            DatabaseConnection connection = StoryFile::open(path);
+            SqlProbe::exec(connection.get(), QStringLiteral("UPDATE Logline SET Logline = 'A keeper must open the gate.';"
+                                                            "UPDATE SceneCard SET ColorLegend1ID = 3"));
+        }
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        const std::int64_t key = cardKeys(path).front();
+        SceneCardView* card = cardView(*document, key);
+        ASSERT_NE(card, nullptr);
+        ASSERT_EQ(card->madeView(), nullptr) << "the card is painted";
+        QWidget* board = document->boardView()->view();
+        const QRect area = card->layout().frame(row.part).translated(card->boardFrame().topLeft());
+        const QImage before = shownOnScreen(board, area);
+        row.make(*document, key);
+        const QImage after = shownOnScreen(board, area);
+        row.check(before, after);
     }
 }
 

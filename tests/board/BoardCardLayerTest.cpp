@@ -171,8 +171,9 @@ TEST_F(BoardCardLayerTest, APaintedCardIsPaintedAgainOnTheScreenAfterAChangeMade
                                    QStringLiteral("ScreenplayTitle = 'Gate', Genre = 'Adventure'"));
         {
             DatabaseConnection connection = StoryFile::open(path);
-            SqlProbe::exec(connection.get(), QStringLiteral("UPDATE Logline SET Logline = 'A keeper must open the gate.';"
-                                                            "UPDATE SceneCard SET ColorLegend1ID = 3"));
+            SqlProbe::exec(connection.get(),
+                           QStringLiteral("UPDATE Logline SET Logline = 'A keeper must open the gate.';"
+                                          "UPDATE SceneCard SET ColorLegend1ID = 3"));
         }
         MyDocument* document = open(path);
         ASSERT_NE(document, nullptr);

@@ -107,7 +107,8 @@ TEST(NewStoryDefaults, TheFileHoldsEveryDefaultRowBeforeItIsEverLoaded)
     ASSERT_TRUE(Toolkit().populateDefaults(files.master, files.story));
 
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(files.story).constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(files.story).constData(), &raw, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
     struct Row {
         const char* what;
         const char* sql;

@@ -297,10 +297,11 @@ TEST_F(AttachmentNotes, TheTackArmsWithControlOrTheRightButtonAndDragsTheAttachm
 TEST_F(AttachmentNotes, AnArmedNotesTackStaysUpUntilThePaneThatTakesTheAttachmentSetsItDown)
 {
     // The notes board, the characters list and the board with its beat cards, all showing.
-    const QString path = story(QStringLiteral("Tacks"),
-                               QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
-                                              "GeneralNotesSplitterDistance = 60, BeatSectionShowing = 1"),
-                               true);
+    const QString path =
+        story(QStringLiteral("Tacks"),
+              QStringLiteral("WindowState = 101111, ParentWindowWidth = 1400, ParentWindowHeight = 900, "
+                             "GeneralNotesSplitterDistance = 60, BeatSectionShowing = 1"),
+              true);
     ASSERT_NE(open(path), nullptr);
     Screenplaydb& story = screenplay();
     auto character = std::make_unique<Characterdb>();

@@ -354,9 +354,9 @@ TEST_F(NotesBoard, TheChecklistOpensAtTheWholePointItWasPutAt)
     }
 
     // Moved there by its tack, it is there again when the story opens again.
-    const QString path =
-        story(QStringLiteral("ChecklistMoved"), layout + QStringLiteral(", GreenlightChecklistPercentageHorizontal = "
-                                                                       "0.01, GreenlightChecklistPercentageVertical = 0.01"));
+    const QString path = story(QStringLiteral("ChecklistMoved"),
+                               layout + QStringLiteral(", GreenlightChecklistPercentageHorizontal = 0.01, "
+                                                       "GreenlightChecklistPercentageVertical = 0.01"));
     ASSERT_NE(open(path), nullptr);
     ImageViewResponder* tack = board().greenlightChecklist()->imgThumbTack();
     ASSERT_EQ(board().greenlightChecklist()->view()->pos(), QPoint(19, 25));

@@ -295,7 +295,8 @@ TEST_F(BigSceneIndicators, ARecordFromASourceThatDoesNotAllowLinkingIsOfferedNoO
         SCOPED_TRACE(row.type);
         for (const Qt::DropActions offered : {Qt::DropActions(Qt::CopyAction), Qt::CopyAction | Qt::MoveAction}) {
             Qt::DropAction action = Qt::LinkAction;
-            EXPECT_FALSE(dragOver(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value), offered, &action));
+            EXPECT_FALSE(
+                dragOver(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value), offered, &action));
             EXPECT_EQ(action, Qt::IgnoreAction);
             EXPECT_FALSE(dropOn(big()->contentView(), QPoint(200, 200), *drag(row.type, row.value), offered));
         }

@@ -366,20 +366,8 @@ std::optional<QByteArray> HTTPRequest::responseData() const
         return raw;
     if (raw->isEmpty())
         return std::nullopt;
-    // Inflated a step at a time: a small answer that would inflate past what a body kept in
-    // memory may hold gives nothing, rather than taking all the memory there is, and so does
-    // one cut off before its end.
-    const auto decompressor = DataDecompressor::decompressor();
     QByteArray inflated;
-    bool tooLarge = false;
-    const HTTPErrorPtr failure = decompressor->processInSteps(
-        raw->constData(), raw->size(), false, [&](const char* piece, qsizetype size) {
-            tooLarge = inflated.size() + size > kMaxBodyInMemory;
-            if (!tooLarge)
-                inflated.append(piece, size);
-            return !tooLarge;
-        });
-    if (failure || tooLarge || !decompressor->streamEnded() || decompressor->closeStream())
+    if (inflateKeptBody(&inflated))
         return std::nullopt;
     return inflated;
 }

@@ -182,7 +182,8 @@ public:
 
     // --- Response ---------------------------------------------------------------------------------
     // The body as received, inflated first when it came compressed and is to be inflated at the
-    // end; nothing when it cannot be inflated or would inflate past kMaxBodyInMemory.
+    // end; nothing when it cannot be inflated or would inflate past kMaxBodyInMemory or
+    // maxDownloadBytes (a request that finished has checked this already).
     std::optional<QByteArray> responseData() const;
     bool isResponseCompressed() const;
     // The body decoded with the response's encoding; null when there is no body.
@@ -339,6 +340,10 @@ private:
     void handleStreamComplete();
     void handleStreamError();
     void parseStringEncodingFromHeaders();
+    // Inflates the body kept in memory, into `inflated` when given: the failure of a body that
+    // cannot be inflated whole (code 11) or would inflate past maxDownloadBytes or
+    // kMaxBodyInMemory (code 1); nothing for a sound one or no body at all.
+    HTTPErrorPtr inflateKeptBody(QByteArray* inflated) const;
     bool removeTemporaryFile(QString (HTTPRequest::*path)() const, void (HTTPRequest::*setPath)(QString));
     std::optional<Credentials> findCredentials(bool proxy);
     bool applyCredentials(const CredentialsPtr& credentials, bool proxy);

@@ -134,6 +134,7 @@ LoopbackServer::Reply FakeCloudService::handle(const LoopbackServer::Request& re
         uploads_.append(call);
         reply = LoopbackServer::answer(uploadStatus_, "<html>received</html>");
         reply.close = true;
+        reply.drop = uploadStatus_.isEmpty();
         return reply;
     }
     if (!readEnvelope(request.body, &call.operation, &call.arguments)) {

@@ -45,6 +45,7 @@ public:
     // Answers the SOAP endpoint with this status and body instead of an envelope.
     void answerRaw(const QByteArray& status, const QByteArray& body);
     void storeFile(const QString& path, StoredFile file);
+    // The status the upload page answers with; an empty one closes the connection unanswered.
     void setUploadStatus(const QByteArray& status);
 
     QList<Call> calls() const;

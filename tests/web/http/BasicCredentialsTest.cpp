@@ -52,11 +52,12 @@ TEST_F(BasicCredentials, GoAheadOfTheChallengeWithoutADomainAndAlwaysAsUTF8)
             r.setPassword(row.password);
             r.setDomain(row.domain);
         });
-        ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
+        // Every row is tried, whatever an earlier one did.
+        EXPECT_FALSE(request->error());
         EXPECT_EQ(request->responseString(), QStringLiteral("let in"));
         const auto requests = server.requests();
-        ASSERT_EQ(requests.size(), row.ahead ? 1 : 2);
-        EXPECT_EQ(requests.first().headers.value("authorization"), row.ahead ? expected : QByteArray());
-        EXPECT_EQ(requests.last().headers.value("authorization"), expected);
+        EXPECT_EQ(requests.size(), row.ahead ? 1 : 2);
+        EXPECT_EQ(requests.value(0).headers.value("authorization"), row.ahead ? expected : QByteArray());
+        EXPECT_EQ(requests.value(requests.size() - 1).headers.value("authorization"), expected);
     }
 }

@@ -151,12 +151,18 @@ void HTTPRequest::startSynchronous()
     if (!isCancelled() && !complete()) {
         main();
         // The attempt's own events, a cancellation handled on the network thread, or a delegate's
-        // answer to a challenge end it; the loop looks again at short intervals so that each is seen.
+        // answer to a challenge end it. An end on this thread stops the wait at once
+        // (markAsFinished); the loop looks again at short intervals so that an end on another
+        // thread is seen too.
+        synchronousThread_ = QThread::currentThread();
         while (!isFinished()) {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            synchronousLoop_ = &loop;
             loop.exec(QEventLoop::ExcludeUserInputEvents);
+            synchronousLoop_ = nullptr;
         }
+        synchronousThread_ = nullptr;
         // What the request let go of inside those loops (streams, their connections, timers) is
         // deleted by the loop it was let go in, which has returned: one more pass deletes it here,
         // also where no outer loop runs.
@@ -279,6 +285,11 @@ void HTTPRequest::markAsFinished()
     setInProgress(false);
     if (!wasFinished)
         stateDidChange();
+    // A synchronous request that ends on its own thread stops waiting now; its loop is only
+    // touched on that thread, where it is alive while it waits.
+    if (synchronousThread_.load() == QThread::currentThread())
+        if (QEventLoop* loop = synchronousLoop_)
+            loop->quit();
 }
 
 // --- Guarded accessors ---------------------------------------------------------------------------

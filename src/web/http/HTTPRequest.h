@@ -26,6 +26,7 @@ class DataDecompressor;
 class HttpAuthentication;
 class HttpReadStream;
 class OperationQueue;
+class QEventLoop;
 class QFile;
 class QThread;
 class QTimer;
@@ -399,6 +400,10 @@ private:
     // The thread the current attempt runs on.
     QObject* requestThreadContext_ = nullptr;
     std::shared_ptr<QObject> synchronousContext_;
+    // The thread a synchronous request waits on and the loop it waits in (read on that thread
+    // only), so that its end on that thread stops the wait at once.
+    std::atomic<QThread*> synchronousThread_ {nullptr};
+    QEventLoop* synchronousLoop_ = nullptr;
     bool didCreateTemporaryCompressedFile_ = false;
 
     Blocks blocks_;

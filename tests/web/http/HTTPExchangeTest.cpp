@@ -1,9 +1,11 @@
 #include "Fetch.h"
 #include "LoopbackServer.h"
+#include "support/TimeLimit.h"
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -177,6 +179,21 @@ TEST_F(HTTPExchange, AnAnswerTooLongToKeepInMemoryFailsWhileAFileTakesIt)
             EXPECT_FALSE(request->rawResponseData());
         }
     }
+}
+
+// A synchronous request returns as soon as its answer is in, not at the next look of its
+// waiting loop: a hundred small pages one after another take far less than a hundred of those
+// looks (10 ms each).
+TEST_F(HTTPExchange, ASynchronousRequestReturnsAsSoonAsItsAnswerIsIn)
+{
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "page"); });
+    QElapsedTimer clock;
+    clock.start();
+    for (int page = 0; page < 100; ++page) {
+        auto request = fetch(server.url(QStringLiteral("/page")));
+        ASSERT_EQ(request->responseString(), QStringLiteral("page"));
+    }
+    EXPECT_LT(clock.elapsed(), TestTime::limitMs(600));
 }
 
 TEST_F(HTTPExchange, ASilentServerTimesOutAfterTheRetries)

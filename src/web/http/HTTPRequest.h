@@ -293,7 +293,9 @@ public:
     void readResponseHeaders();
     void redirectToURL(const QUrl& url);
     void performRedirect();
-    void cancelLoad();
+    // Ends the attempt's load; with keepUploadBody the body file the request made stays for
+    // another attempt.
+    void cancelLoad(bool keepUploadBody = false);
     static bool removeFileAtPath(const QString& path, HTTPErrorPtr* error);
 
     // --- Authentication (HTTPRequestAuthentication.cpp) -------------------------------------------

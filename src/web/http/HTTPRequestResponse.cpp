@@ -486,9 +486,11 @@ void HTTPRequest::handleStreamError()
     const HttpReadStream::ErrorKind kind = readStream_ ? readStream_->errorKind() : HttpReadStream::ErrorKind::Other;
     const QString message = readStream_ ? readStream_->errorString() : QString();
     const bool reused = readStream_ && readStream_->usesReusedConnection();
-    cancelLoad();
+    // The retry on a new connection sends the body again: its file stays for it.
+    const bool retrying = !error() && kind == HttpReadStream::ErrorKind::BrokenConnection && reused;
+    cancelLoad(retrying);
     if (!error()) {
-        if (kind == HttpReadStream::ErrorKind::BrokenConnection && reused && retryUsingNewConnection())
+        if (retrying && retryUsingNewConnection())
             return;
         const QString failure = QStringLiteral("A connection failure occurred");
         const QString description =
@@ -504,7 +506,7 @@ void HTTPRequest::handleStreamError()
     checkRequestStatus();
 }
 
-void HTTPRequest::cancelLoad()
+void HTTPRequest::cancelLoad(bool keepUploadBody)
 {
     // The connection stays in the pool: a load is also cancelled to send the request again,
     // with credentials, on the same connection. A failure takes it out (failWithError).
@@ -522,7 +524,7 @@ void HTTPRequest::cancelLoad()
         removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
                             &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
     }
-    const bool bodyGoesAgain = needsRedirect() && shouldStreamPostDataFromDisk();
+    const bool bodyGoesAgain = keepUploadBody || (needsRedirect() && shouldStreamPostDataFromDisk());
     if (authenticationNeeded() == 0 && didCreateTemporaryPostDataFile() && !bodyGoesAgain) {
         removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
         removeTemporaryFile(&HTTPRequest::compressedPostBodyFilePath, &HTTPRequest::setCompressedPostBodyFilePath);

@@ -434,6 +434,45 @@ TEST_F(HTTPExchange, AConnectionDroppedWhileReusedIsRetriedOnceOnANewOne)
     }
 }
 
+// The retry on a new connection sends the body again, whole, wherever it is kept.
+TEST_F(HTTPExchange, ABodyGoesWholeWithTheRetryOfADroppedReusedConnection)
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("draft.txt"));
+    const QByteArray payload = QByteArray("EXT. QUAY - NIGHT. Fog. ").repeated(4000);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(payload);
+    }
+    const struct {
+        const char* name;
+        bool fromDisk;
+    } rows[] = {
+        {"body in memory", false},
+        {"body in a file of the request's own", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::atomic<int> served = 0;
+        LoopbackServer server([&](const Request& request) {
+            if (request.connection == 1 && served++ == 1)
+                return Reply {{}, false, false, true};
+            return LoopbackServer::answer("200 OK", QByteArray::number(request.body.size()));
+        });
+        ASSERT_FALSE(fetch(server.url(QStringLiteral("/one")))->error());
+        auto second = fetch(server.url(QStringLiteral("/two")), [&](HTTPRequest& r) {
+            r.setShouldStreamPostDataFromDisk(row.fromDisk);
+            r.appendPostDataFromFile(source);
+        });
+        ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
+        EXPECT_EQ(second->retryCount(), 1);
+        EXPECT_EQ(second->responseString(), QString::number(payload.size()));
+        ASSERT_EQ(server.requests().size(), 3);
+        EXPECT_EQ(server.requests().last().body, payload);
+    }
+}
+
 TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
 {
     const QByteArray whole = "INT. LIGHTHOUSE - NIGHT. The keeper climbs.";

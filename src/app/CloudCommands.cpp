@@ -217,8 +217,9 @@ void MyDocument::transferToTheCloud()
 
 void MyDocument::uploadCompleted(HTTPRequest* request)
 {
+    // A redirect that turned the post into a fetch of another page left the file behind.
     const int status = request->responseStatusCode();
-    if (status < 200 || status > 299) {
+    if (status < 200 || status > 299 || request->requestMethod() != QLatin1String("POST")) {
         uploadFailed(request);
         return;
     }

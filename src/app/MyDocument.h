@@ -302,7 +302,8 @@ public:
     // the story's file to the cloud store while the progress window shows the share sent. It
     // returns at once; an alert tells how the post ended.
     void transferToTheCloud();
-    // The post ended: a 2xx answer is the only success; anything else goes to uploadFailed.
+    // The post ended: a 2xx answer to the post itself is the only success; anything else (an
+    // answer of another page a redirect fetched without the file too) goes to uploadFailed.
     void uploadCompleted(HTTPRequest* request);
     void uploadFailed(HTTPRequest* request);
     // The queue heard the post end, after the post's own callback: a line in the log.

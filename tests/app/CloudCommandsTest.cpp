@@ -11,6 +11,7 @@
 #include "support/FileBytes.h"
 #include "web/CloudToolkit.h"
 #include "web/FakeCloudService.h"
+#include "web/http/LoopbackServer.h"
 #include "web/http/NetworkQueue.h"
 
 #include <QAction>
@@ -257,6 +258,43 @@ TEST_F(CloudCommands, TheQueueLogsTheEndOfThePostAndOfItselfAfterTheAlert)
         ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 10000));
         EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
         EXPECT_EQ(log.lines(), (QStringList{QStringLiteral("here after 1"), QStringLiteral("here after 1")}));
+    }
+}
+
+// The story file and the storage password never follow a redirect to another server, and a
+// post that a redirect turned into a fetch of another page has uploaded nothing.
+TEST_F(CloudCommands, ARedirectedUploadCarriesNothingAwayAndIsNoUpload)
+{
+    LoopbackServer elsewhere([](const LoopbackServer::Request&) { return LoopbackServer::answer("200 OK", "ok"); });
+    const QByteArray away = "Location: " + elsewhere.url(QStringLiteral("/taken")).toEncoded() + "\r\n";
+    const struct {
+        const char* status;
+        QByteArray elsewhereSaw; // the request line the other server saw, empty for none
+    } rows[] = {
+        {"302 Found", "GET /taken HTTP/1.1"},
+        {"301 Moved Permanently", "GET /taken HTTP/1.1"},
+        {"303 See Other", "GET /taken HTTP/1.1"},
+        {"307 Temporary Redirect", ""},
+    };
+    service.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|u|p"));
+    service.answer(QStringLiteral("PrepForUpload"), QStringLiteral("SUCCESS"));
+    MyDocument* document = openStory(QStringLiteral("Redirected.vtrsf"));
+    ASSERT_TRUE(document);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        fakes_.alerts->shown.clear();
+        const qsizetype before = elsewhere.requests().size();
+        service.setUploadStatus(row.status, away);
+        menus().mnuTransferToTheCloud->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 10000));
+        EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + kUploadFailed});
+        const auto seen = elsewhere.requests().mid(before);
+        EXPECT_EQ(seen.size(), row.elsewhereSaw.isEmpty() ? 0 : 1);
+        for (const auto& request : seen) {
+            EXPECT_EQ(request.requestLine, row.elsewhereSaw);
+            EXPECT_TRUE(request.body.isEmpty());
+            EXPECT_FALSE(request.headers.contains("content-type"));
+        }
     }
 }
 

@@ -45,7 +45,8 @@ TEST_F(BasicCredentials, GoAheadOfTheChallengeWithoutADomainAndAlwaysAsUTF8)
         LoopbackServer server([&](const Request& request) {
             if (request.headers.value("authorization") == expected)
                 return LoopbackServer::answer("200 OK", "let in");
-            return LoopbackServer::answer("401 Unauthorized", "keep out", "WWW-Authenticate: Basic realm=\"Films\"\r\n");
+            return LoopbackServer::answer("401 Unauthorized", "keep out",
+                                          "WWW-Authenticate: Basic realm=\"Films\"\r\n");
         });
         auto request = fetch(server.url(QStringLiteral("/pages")), [&](HTTPRequest& r) {
             r.setUsername(row.user);

@@ -11,6 +11,7 @@
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
 #include "web/CloudToolkit.h"
+#include "web/WebLog.h"
 #include "web/http/FormDataRequest.h"
 #include "web/http/NetworkQueue.h"
 
@@ -70,6 +71,16 @@ public:
     {
         if (document_)
             guardedCall([this, request] { document_->uploadFailed(request); });
+    }
+    void requestDidFinish(HTTPRequest* request)
+    {
+        if (document_)
+            guardedCall([this, request] { document_->uploadRequestDidFinish(request); });
+    }
+    void requestDidFail(HTTPRequest* request)
+    {
+        if (document_)
+            guardedCall([this, request] { document_->uploadRequestDidFail(request); });
     }
     void queueFinished(NetworkQueue* queue) override
     {
@@ -175,6 +186,10 @@ void MyDocument::transferToTheCloud()
     uploadQueue_->setShowAccurateProgress(true);
     uploadQueue_->setUploadProgressDelegate(uploadIndicator_);
     uploadQueue_->setDelegate(uploadDelegate_);
+    uploadQueue_->setRequestDidFinishSelector(
+        static_cast<NetworkQueue::RequestSelector>(&CloudUploadDelegate::requestDidFinish));
+    uploadQueue_->setRequestDidFailSelector(
+        static_cast<NetworkQueue::RequestSelector>(&CloudUploadDelegate::requestDidFail));
     uploadQueue_->setQueueDidFinishSelector(&NetworkQueueDelegate::queueFinished);
 
     auto request = FormDataRequest::requestWithURL(CloudToolkit::uploadURL());
@@ -202,8 +217,9 @@ void MyDocument::transferToTheCloud()
 
 void MyDocument::uploadCompleted(HTTPRequest* request)
 {
+    // A redirect that turned the post into a fetch of another page left the file behind.
     const int status = request->responseStatusCode();
-    if (status < 200 || status > 299) {
+    if (status < 200 || status > 299 || request->requestMethod() != QLatin1String("POST")) {
         uploadFailed(request);
         return;
     }
@@ -220,10 +236,21 @@ void MyDocument::uploadFailed(HTTPRequest*)
         progressWindow_->hide();
 }
 
+void MyDocument::uploadRequestDidFinish(HTTPRequest*)
+{
+    qCInfo(lcWeb) << "here";
+}
+
+void MyDocument::uploadRequestDidFail(HTTPRequest*)
+{
+    qCInfo(lcWeb) << "here";
+}
+
 void MyDocument::uploadQueueDidFinish(NetworkQueue* queue)
 {
     if (progressWindow_)
         progressWindow_->hide();
+    qCInfo(lcWeb) << "here";
     if (uploadQueue_.get() == queue) {
         // The queue is in the middle of telling this; it goes once the telling is done.
         QTimer::singleShot(0, this, [this, done = uploadQueue_] {

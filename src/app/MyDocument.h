@@ -302,10 +302,15 @@ public:
     // the story's file to the cloud store while the progress window shows the share sent. It
     // returns at once; an alert tells how the post ended.
     void transferToTheCloud();
-    // The post ended: a 2xx answer is the only success; anything else goes to uploadFailed.
+    // The post ended: a 2xx answer to the post itself is the only success; anything else (an
+    // answer of another page a redirect fetched without the file too) goes to uploadFailed.
     void uploadCompleted(HTTPRequest* request);
     void uploadFailed(HTTPRequest* request);
-    // The queue ran out of requests: the progress window closes and the queue is let go of.
+    // The queue heard the post end, after the post's own callback: a line in the log.
+    void uploadRequestDidFinish(HTTPRequest* request);
+    void uploadRequestDidFail(HTTPRequest* request);
+    // The queue ran out of requests: the progress window closes, a line goes to the log and the
+    // queue is let go of.
     void uploadQueueDidFinish(NetworkQueue* queue);
     // The number the cloud store files an upload under: the UTF-16 code units of the file's name
     // plus its size in bytes, added as 32-bit numbers that wrap around.

@@ -233,12 +233,10 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
     request.url = CloudToolkit::storedFileURL(accountNumber, name);
     request.maxBodyBytes = WebEndpoints::kMostDownloadBytes;
     const UrlLoadResult answer = Platform::urlLoader().load(request);
-    // An error page is no story: only a successful answer is saved.
-    if (!answer.ok()) {
-        alertWithOK(QStringLiteral("Retrieve"),
-                  QStringLiteral("Unable to download %1 from the cloud at this time.").arg(name));
+    // An error page is no story: only a successful answer is saved. A file that did not come
+    // is passed over without a word; it stays in the cloud and in the list.
+    if (!answer.ok())
         return true;
-    }
     // Written beside the target and put in its place only when whole, so a failed save leaves
     // what stood there before.
     QSaveFile file(path);

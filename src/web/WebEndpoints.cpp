@@ -1,13 +1,11 @@
 #include "web/WebEndpoints.h"
 
 #include "platform/Platform.h"
+#include "web/WebLog.h"
 
 #include <QHostAddress>
-#include <QLoggingCategory>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcWeb, "vantora.web")
 
 QString defaultBase(const WebEndpoint& endpoint)
 {

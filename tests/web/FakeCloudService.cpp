@@ -76,10 +76,11 @@ void FakeCloudService::storeFile(const QString& path, StoredFile file)
     files_.insert(path, std::move(file));
 }
 
-void FakeCloudService::setUploadStatus(const QByteArray& status)
+void FakeCloudService::setUploadStatus(const QByteArray& status, const QByteArray& headers)
 {
     QMutexLocker lock(&mutex_);
     uploadStatus_ = status;
+    uploadHeaders_ = headers;
 }
 
 QList<FakeCloudService::Call> FakeCloudService::calls() const
@@ -132,8 +133,9 @@ LoopbackServer::Reply FakeCloudService::handle(const LoopbackServer::Request& re
     if (call.path.endsWith(".aspx")) {
         call.operation = QStringLiteral("upload");
         uploads_.append(call);
-        reply = LoopbackServer::answer(uploadStatus_, "<html>received</html>");
+        reply = LoopbackServer::answer(uploadStatus_, "<html>received</html>", uploadHeaders_);
         reply.close = true;
+        reply.drop = uploadStatus_.isEmpty();
         return reply;
     }
     if (!readEnvelope(request.body, &call.operation, &call.arguments)) {

@@ -45,7 +45,9 @@ public:
     // Answers the SOAP endpoint with this status and body instead of an envelope.
     void answerRaw(const QByteArray& status, const QByteArray& body);
     void storeFile(const QString& path, StoredFile file);
-    void setUploadStatus(const QByteArray& status);
+    // The status (and extra header lines, each ending in CR LF) the upload page answers with; an
+    // empty status closes the connection unanswered.
+    void setUploadStatus(const QByteArray& status, const QByteArray& headers = {});
 
     QList<Call> calls() const;
     QStringList operations() const;
@@ -62,6 +64,7 @@ private:
     QByteArray rawBody_;
     QMap<QString, StoredFile> files_;
     QByteArray uploadStatus_ = "200 OK";
+    QByteArray uploadHeaders_;
     QList<Call> calls_;
     QList<QByteArray> fetched_;
     QList<Call> uploads_;

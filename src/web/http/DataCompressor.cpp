@@ -121,7 +121,7 @@ std::optional<QByteArray> ZlibCodec::process(const char* bytes, qsizetype length
 }
 
 bool ZlibCodec::processFile(bool compressing, const QString& sourcePath, const QString& destinationPath,
-                            HTTPErrorPtr* error)
+                            HTTPErrorPtr* error, quint64 mostBytes, bool* pastTheBound)
 {
     const QString verb = compressing ? QStringLiteral("Compression") : QStringLiteral("Decompression");
     auto fail = [&](HTTPErrorPtr failure) {
@@ -154,6 +154,7 @@ bool ZlibCodec::processFile(bool compressing, const QString& sourcePath, const Q
                               destination));
     };
     std::vector<char> buffer(kFileChunkSize);
+    quint64 made = 0;
     while (codec->streamReady()) {
         const qint64 read = source.read(buffer.data(), kFileChunkSize);
         if (read < 0) {
@@ -166,12 +167,22 @@ bool ZlibCodec::processFile(bool compressing, const QString& sourcePath, const Q
         if (read == 0)
             break;
         bool written = true;
+        bool bounded = false;
         const HTTPErrorPtr chunkError
             = codec->processInSteps(buffer.data(), read, compressing && read < kFileChunkSize,
                                     [&](const char* piece, qsizetype size) {
+                                        if (mostBytes > 0 && made + quint64(size) > mostBytes)
+                                            return !(bounded = true);
+                                        made += quint64(size);
                                         written = destination.write(piece, size) == size;
                                         return written;
                                     });
+        if (bounded) {
+            codec->closeStream();
+            if (pastTheBound)
+                *pastTheBound = true;
+            return false;
+        }
         if (chunkError) {
             codec->closeStream();
             return fail(chunkError);
@@ -275,9 +286,9 @@ std::optional<QByteArray> DataDecompressor::uncompressData(const QByteArray& dat
 }
 
 bool DataDecompressor::uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
-                                              HTTPErrorPtr* error)
+                                              HTTPErrorPtr* error, quint64 mostBytes, bool* pastTheBound)
 {
-    return processFile(false, sourcePath, destinationPath, error);
+    return processFile(false, sourcePath, destinationPath, error, mostBytes, pastTheBound);
 }
 
 HTTPErrorPtr DataDecompressor::inflateErrorWithCode(int status)

@@ -51,9 +51,11 @@ protected:
     static std::unique_ptr<ZlibCodec> makeCodec(bool compressing);
     // One pass over the whole data, finished when compressing.
     static std::optional<QByteArray> processWhole(bool compressing, const QByteArray& data, HTTPErrorPtr* error);
-    // Copies a file through a fresh codec in chunks of kFileChunkSize bytes.
+    // Copies a file through a fresh codec in chunks of kFileChunkSize bytes. With mostBytes
+    // above 0, output that would grow past it ends the work: false, with pastTheBound set and no
+    // error of the stream.
     static bool processFile(bool compressing, const QString& sourcePath, const QString& destinationPath,
-                            HTTPErrorPtr* error);
+                            HTTPErrorPtr* error, quint64 mostBytes = 0, bool* pastTheBound = nullptr);
 
 private:
     const bool compressing_;
@@ -88,7 +90,9 @@ public:
     std::optional<QByteArray> uncompressBytes(const char* bytes, qsizetype length, HTTPErrorPtr* error);
     // The inflated data; a stream cut off before its end is an error, as a damaged one is.
     static std::optional<QByteArray> uncompressData(const QByteArray& data, HTTPErrorPtr* error);
+    // With mostBytes above 0, a file that would inflate past it is not inflated further: false,
+    // with pastTheBound set (the destination holds what was inflated up to there).
     static bool uncompressDataFromFile(const QString& sourcePath, const QString& destinationPath,
-                                       HTTPErrorPtr* error);
+                                       HTTPErrorPtr* error, quint64 mostBytes = 0, bool* pastTheBound = nullptr);
     static HTTPErrorPtr inflateErrorWithCode(int status);
 };

@@ -151,12 +151,18 @@ void HTTPRequest::startSynchronous()
     if (!isCancelled() && !complete()) {
         main();
         // The attempt's own events, a cancellation handled on the network thread, or a delegate's
-        // answer to a challenge end it; the loop looks again at short intervals so that each is seen.
+        // answer to a challenge end it. An end on this thread stops the wait at once
+        // (markAsFinished); the loop looks again at short intervals so that an end on another
+        // thread is seen too.
+        synchronousThread_ = QThread::currentThread();
         while (!isFinished()) {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            synchronousLoop_ = &loop;
             loop.exec(QEventLoop::ExcludeUserInputEvents);
+            synchronousLoop_ = nullptr;
         }
+        synchronousThread_ = nullptr;
         // What the request let go of inside those loops (streams, their connections, timers) is
         // deleted by the loop it was let go in, which has returned: one more pass deletes it here,
         // also where no outer loop runs.
@@ -279,6 +285,11 @@ void HTTPRequest::markAsFinished()
     setInProgress(false);
     if (!wasFinished)
         stateDidChange();
+    // A synchronous request that ends on its own thread stops waiting now; its loop is only
+    // touched on that thread, where it is alive while it waits.
+    if (synchronousThread_.load() == QThread::currentThread())
+        if (QEventLoop* loop = synchronousLoop_)
+            loop->quit();
 }
 
 // --- Guarded accessors ---------------------------------------------------------------------------
@@ -366,20 +377,8 @@ std::optional<QByteArray> HTTPRequest::responseData() const
         return raw;
     if (raw->isEmpty())
         return std::nullopt;
-    // Inflated a step at a time: a small answer that would inflate past what a body kept in
-    // memory may hold gives nothing, rather than taking all the memory there is, and so does
-    // one cut off before its end.
-    const auto decompressor = DataDecompressor::decompressor();
     QByteArray inflated;
-    bool tooLarge = false;
-    const HTTPErrorPtr failure = decompressor->processInSteps(
-        raw->constData(), raw->size(), false, [&](const char* piece, qsizetype size) {
-            tooLarge = inflated.size() + size > kMaxBodyInMemory;
-            if (!tooLarge)
-                inflated.append(piece, size);
-            return !tooLarge;
-        });
-    if (failure || tooLarge || !decompressor->streamEnded() || decompressor->closeStream())
+    if (inflateKeptBody(&inflated))
         return std::nullopt;
     return inflated;
 }

@@ -26,6 +26,7 @@ class DataDecompressor;
 class HttpAuthentication;
 class HttpReadStream;
 class OperationQueue;
+class QEventLoop;
 class QFile;
 class QThread;
 class QTimer;
@@ -182,7 +183,8 @@ public:
 
     // --- Response ---------------------------------------------------------------------------------
     // The body as received, inflated first when it came compressed and is to be inflated at the
-    // end; nothing when it cannot be inflated or would inflate past kMaxBodyInMemory.
+    // end; nothing when it cannot be inflated or would inflate past kMaxBodyInMemory or
+    // maxDownloadBytes (a request that finished has checked this already).
     std::optional<QByteArray> responseData() const;
     bool isResponseCompressed() const;
     // The body decoded with the response's encoding; null when there is no body.
@@ -291,7 +293,9 @@ public:
     void readResponseHeaders();
     void redirectToURL(const QUrl& url);
     void performRedirect();
-    void cancelLoad();
+    // Ends the attempt's load; with keepUploadBody the body file the request made stays for
+    // another attempt.
+    void cancelLoad(bool keepUploadBody = false);
     static bool removeFileAtPath(const QString& path, HTTPErrorPtr* error);
 
     // --- Authentication (HTTPRequestAuthentication.cpp) -------------------------------------------
@@ -339,6 +343,10 @@ private:
     void handleStreamComplete();
     void handleStreamError();
     void parseStringEncodingFromHeaders();
+    // Inflates the body kept in memory, into `inflated` when given: the failure of a body that
+    // cannot be inflated whole (code 11) or would inflate past maxDownloadBytes or
+    // kMaxBodyInMemory (code 1); nothing for a sound one or no body at all.
+    HTTPErrorPtr inflateKeptBody(QByteArray* inflated) const;
     bool removeTemporaryFile(QString (HTTPRequest::*path)() const, void (HTTPRequest::*setPath)(QString));
     std::optional<Credentials> findCredentials(bool proxy);
     bool applyCredentials(const CredentialsPtr& credentials, bool proxy);
@@ -394,6 +402,10 @@ private:
     // The thread the current attempt runs on.
     QObject* requestThreadContext_ = nullptr;
     std::shared_ptr<QObject> synchronousContext_;
+    // The thread a synchronous request waits on and the loop it waits in (read on that thread
+    // only), so that its end on that thread stops the wait at once.
+    std::atomic<QThread*> synchronousThread_ {nullptr};
+    QEventLoop* synchronousLoop_ = nullptr;
     bool didCreateTemporaryCompressedFile_ = false;
 
     Blocks blocks_;

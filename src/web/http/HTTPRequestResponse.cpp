@@ -34,6 +34,20 @@ HTTPErrorPtr moveError(const QString& from, const QString& to)
                            HTTPError::make(HTTPError::FileManagement, QStringLiteral("The file could not be moved")));
 }
 
+// The failure of an answer longer than the request takes, for the reason given.
+HTTPErrorPtr answerTooLong(const QString& why)
+{
+    return HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
+                           HTTPError::make(HTTPError::ConnectionFailure, why));
+}
+
+QString pastTheBound(quint64 most)
+{
+    return QStringLiteral("The server's answer is longer than the %1 bytes this download may take").arg(most);
+}
+
+const QString kTooLongToKeep = QStringLiteral("The server's answer is too long to keep");
+
 } // namespace
 
 // --- Response headers ----------------------------------------------------------------------------
@@ -76,15 +90,27 @@ void HTTPRequest::readResponseHeaders()
 
     const int status = head.statusCode;
     const QString location = head.field(QStringLiteral("Location"));
-    if (shouldRedirect() && !location.isEmpty() && (status == 301 || status == 302 || status == 303 || status == 307)) {
+    const QUrl current = url();
+    const QUrl next = current.resolved(QUrl(location));
+    const bool keepsMethod = status == 307 || (shouldUseRFC2616RedirectBehaviour() && status != 303);
+    const bool elsewhere
+        = next.scheme() != current.scheme() || next.host() != current.host() || next.port(-1) != current.port(-1);
+    // A body goes only to the server it was written for (the cloud upload's holds the account
+    // and the storage password): a redirect that would carry it to another is not followed,
+    // and its answer is the request's.
+    const bool bodyWouldLeave = keepsMethod && elsewhere && postLength() > 0;
+    if (shouldRedirect() && !location.isEmpty() && (status == 301 || status == 302 || status == 303 || status == 307)
+        && !bodyWouldLeave) {
         requestRedirected();
-        const QUrl current = url();
-        const QUrl next = current.resolved(QUrl(location));
-        if (status == 307 || (shouldUseRFC2616RedirectBehaviour() && status != 303)) {
+        if (keepsMethod) {
             applyCookieHeader();
         } else {
+            // The body is dropped for good, wherever it was kept: the request was built once and
+            // is not built again.
             setRequestMethod(QStringLiteral("GET"));
             setPostBody(QByteArray());
+            setCompressedPostBody(QByteArray());
+            setShouldStreamPostDataFromDisk(false);
             setPostLength(0);
             const HTTPHeaders old = requestHeaders();
             HTTPHeaders kept;
@@ -97,8 +123,7 @@ void HTTPRequest::readResponseHeaders()
         // Credentials given for one server never go to another, neither in the headers built
         // for the first nor in answer to a challenge of the second, and so never from a secure
         // server to a plain one: the second server's challenge goes to the delegate, if any.
-        if (next.scheme() != current.scheme() || next.host() != current.host()
-            || next.port(-1) != current.port(-1)) {
+        if (elsewhere) {
             HTTPHeaders headers = requestHeaders();
             headers.remove(QStringLiteral("Authorization"));
             headers.remove(QStringLiteral("Proxy-Authorization"));
@@ -165,7 +190,6 @@ void HTTPRequest::performRedirect()
     setNeedsRedirect(false);
     setRedirectCount(redirectCount() + 1);
     if (redirectCount() < 6) {
-        setHaveBuiltPostBody(false);
         main();
         return;
     }
@@ -266,14 +290,13 @@ void HTTPRequest::handleBytesAvailable()
     }
     auto tooLong = [this](const QString& why) {
         cancelLoad();
-        failWithError(HTTPError::make(HTTPError::ConnectionFailure, QStringLiteral("A connection failure occurred"),
-                                      HTTPError::make(HTTPError::ConnectionFailure, why)));
+        failWithError(answerTooLong(why));
     };
     const quint64 most = maxDownloadBytes();
     auto pastTheMost = [&](quint64 bytes) {
         if (most == 0 || bytes <= most)
             return false;
-        tooLong(QStringLiteral("The server's answer is longer than the %1 bytes this download may take").arg(most));
+        tooLong(pastTheBound(most));
         return true;
     };
     if (destination != Destination::Nowhere && pastTheMost(totalBytesRead()))
@@ -311,7 +334,7 @@ void HTTPRequest::handleBytesAvailable()
             }
             if (!kept) {
                 if (!pastTheMost(bodyBytesDelivered_))
-                    tooLong(QStringLiteral("The server's answer is too long to keep"));
+                    tooLong(kTooLongToKeep);
                 ended = true;
             }
             return kept;
@@ -384,7 +407,9 @@ void HTTPRequest::handleStreamComplete()
         if (!inflatedWhole && !error())
             fileError = DataDecompressor::inflateErrorWithCode(Z_BUF_ERROR);
         setDataDecompressor(nullptr);
-        if (didCreateTemporaryPostDataFile() && authenticationNeeded() == 0) {
+        // A body that goes out again with the redirect keeps its file until the request ends.
+        const bool bodyGoesAgain = needsRedirect() && shouldStreamPostDataFromDisk();
+        if (didCreateTemporaryPostDataFile() && authenticationNeeded() == 0 && !bodyGoesAgain) {
             removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
             removeTemporaryFile(&HTTPRequest::compressedPostBodyFilePath, &HTTPRequest::setCompressedPostBodyFilePath);
         }
@@ -417,8 +442,20 @@ void HTTPRequest::handleStreamComplete()
                 removeTemporaryFile(
                     &HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
             } else {
-                if (!DataDecompressor::uncompressDataFromFile(received, destination, &fileError))
-                    QFile::remove(destination);
+                // Inflated beside the destination and put in its place only when whole and
+                // within the request's bound.
+                setTemporaryUncompressedDataDownloadPath(newTemporaryPath());
+                const QString inflatedPath = temporaryUncompressedDataDownloadPath();
+                bool tooLong = false;
+                if (DataDecompressor::uncompressDataFromFile(received, inflatedPath, &fileError, maxDownloadBytes(),
+                                                             &tooLong)) {
+                    if (removeFileAtPath(destination, &fileError) && !QFile::rename(inflatedPath, destination))
+                        fileError = moveError(inflatedPath, destination);
+                } else if (tooLong) {
+                    fileError = answerTooLong(pastTheBound(maxDownloadBytes()));
+                }
+                removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
+                                    &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
                 removeTemporaryFile(
                     &HTTPRequest::temporaryFileDownloadPath, &HTTPRequest::setTemporaryFileDownloadPath);
             }
@@ -429,6 +466,14 @@ void HTTPRequest::handleStreamComplete()
         destroyReadStream();
     if (needsRedirect() || authenticationNeeded() != 0)
         return;
+    // A body kept to be inflated when asked for is inflated once now, to know that it can be:
+    // a request that finishes has the body it claims.
+    if (!fileError && !error() && isResponseCompressed() && shouldWaitToInflateCompressedResponses()
+        && downloadDestinationPath().isEmpty()) {
+        fileError = inflateKeptBody(nullptr);
+        if (fileError)
+            setRawResponseData(std::nullopt);
+    }
     if (fileError)
         failWithError(fileError);
     else
@@ -441,9 +486,11 @@ void HTTPRequest::handleStreamError()
     const HttpReadStream::ErrorKind kind = readStream_ ? readStream_->errorKind() : HttpReadStream::ErrorKind::Other;
     const QString message = readStream_ ? readStream_->errorString() : QString();
     const bool reused = readStream_ && readStream_->usesReusedConnection();
-    cancelLoad();
+    // The retry on a new connection sends the body again: its file stays for it.
+    const bool retrying = !error() && kind == HttpReadStream::ErrorKind::BrokenConnection && reused;
+    cancelLoad(retrying);
     if (!error()) {
-        if (kind == HttpReadStream::ErrorKind::BrokenConnection && reused && retryUsingNewConnection())
+        if (retrying && retryUsingNewConnection())
             return;
         const QString failure = QStringLiteral("A connection failure occurred");
         const QString description =
@@ -459,7 +506,7 @@ void HTTPRequest::handleStreamError()
     checkRequestStatus();
 }
 
-void HTTPRequest::cancelLoad()
+void HTTPRequest::cancelLoad(bool keepUploadBody)
 {
     // The connection stays in the pool: a load is also cancelled to send the request again,
     // with credentials, on the same connection. A failure takes it out (failWithError).
@@ -477,7 +524,8 @@ void HTTPRequest::cancelLoad()
         removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
                             &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
     }
-    if (authenticationNeeded() == 0 && didCreateTemporaryPostDataFile()) {
+    const bool bodyGoesAgain = keepUploadBody || (needsRedirect() && shouldStreamPostDataFromDisk());
+    if (authenticationNeeded() == 0 && didCreateTemporaryPostDataFile() && !bodyGoesAgain) {
         removeTemporaryFile(&HTTPRequest::postBodyFilePath, &HTTPRequest::setPostBodyFilePath);
         removeTemporaryFile(&HTTPRequest::compressedPostBodyFilePath, &HTTPRequest::setCompressedPostBodyFilePath);
         setDidCreateTemporaryPostDataFile(false);
@@ -510,4 +558,37 @@ bool HTTPRequest::removeFileAtPath(const QString& path, HTTPErrorPtr* error)
                                  QStringLiteral("Failed to delete file at path '%1'").arg(path),
                                  HTTPError::make(file.error(), file.errorString()));
     return false;
+}
+
+HTTPErrorPtr HTTPRequest::inflateKeptBody(QByteArray* inflated) const
+{
+    const auto raw = rawResponseData();
+    if (!raw || raw->isEmpty())
+        return nullptr;
+    // Inflated a step at a time: a small answer that would inflate past the request's bound or
+    // past what a body kept in memory may hold stops there, rather than taking all the memory
+    // there is.
+    const quint64 most = maxDownloadBytes();
+    const auto decompressor = DataDecompressor::decompressor();
+    quint64 made = 0;
+    QString past;
+    HTTPErrorPtr failure = decompressor->processInSteps(
+        raw->constData(), raw->size(), false, [&](const char* piece, qsizetype size) {
+            made += quint64(size);
+            if (most > 0 && made > most)
+                past = pastTheBound(most);
+            else if (made > quint64(kMaxBodyInMemory))
+                past = kTooLongToKeep;
+            else if (inflated)
+                inflated->append(piece, size);
+            return past.isEmpty();
+        });
+    if (!past.isEmpty())
+        return answerTooLong(past);
+    // A body cut off before its end is no whole body either.
+    if (!failure && !decompressor->streamEnded())
+        failure = DataDecompressor::inflateErrorWithCode(Z_BUF_ERROR);
+    if (!failure)
+        failure = decompressor->closeStream();
+    return failure;
 }

@@ -1,9 +1,11 @@
 #include "Fetch.h"
 #include "LoopbackServer.h"
+#include "support/TimeLimit.h"
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -177,6 +179,21 @@ TEST_F(HTTPExchange, AnAnswerTooLongToKeepInMemoryFailsWhileAFileTakesIt)
             EXPECT_FALSE(request->rawResponseData());
         }
     }
+}
+
+// A synchronous request returns as soon as its answer is in, not at the next look of its
+// waiting loop: a hundred small pages one after another take far less than a hundred of those
+// looks (10 ms each).
+TEST_F(HTTPExchange, ASynchronousRequestReturnsAsSoonAsItsAnswerIsIn)
+{
+    LoopbackServer server([](const Request&) { return LoopbackServer::answer("200 OK", "page"); });
+    QElapsedTimer clock;
+    clock.start();
+    for (int page = 0; page < 100; ++page) {
+        auto request = fetch(server.url(QStringLiteral("/page")));
+        ASSERT_EQ(request->responseString(), QStringLiteral("page"));
+    }
+    EXPECT_LT(clock.elapsed(), TestTime::limitMs(600));
 }
 
 TEST_F(HTTPExchange, ASilentServerTimesOutAfterTheRetries)
@@ -414,6 +431,45 @@ TEST_F(HTTPExchange, AConnectionDroppedWhileReusedIsRetriedOnceOnANewOne)
         EXPECT_EQ(second->retryCount(), 1);
         EXPECT_EQ(server.acceptedConnections(), 2);
         EXPECT_EQ(server.requests().size(), 3);
+    }
+}
+
+// The retry on a new connection sends the body again, whole, wherever it is kept.
+TEST_F(HTTPExchange, ABodyGoesWholeWithTheRetryOfADroppedReusedConnection)
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("draft.txt"));
+    const QByteArray payload = QByteArray("EXT. QUAY - NIGHT. Fog. ").repeated(4000);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(payload);
+    }
+    const struct {
+        const char* name;
+        bool fromDisk;
+    } rows[] = {
+        {"body in memory", false},
+        {"body in a file of the request's own", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::atomic<int> served = 0;
+        LoopbackServer server([&](const Request& request) {
+            if (request.connection == 1 && served++ == 1)
+                return Reply {{}, false, false, true};
+            return LoopbackServer::answer("200 OK", QByteArray::number(request.body.size()));
+        });
+        ASSERT_FALSE(fetch(server.url(QStringLiteral("/one")))->error());
+        auto second = fetch(server.url(QStringLiteral("/two")), [&](HTTPRequest& r) {
+            r.setShouldStreamPostDataFromDisk(row.fromDisk);
+            r.appendPostDataFromFile(source);
+        });
+        ASSERT_FALSE(second->error()) << second->error()->description.toStdString();
+        EXPECT_EQ(second->retryCount(), 1);
+        EXPECT_EQ(second->responseString(), QString::number(payload.size()));
+        ASSERT_EQ(server.requests().size(), 3);
+        EXPECT_EQ(server.requests().last().body, payload);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "LoopbackServer.h"
+#include "OwnTemporaryFolder.h"
 #include "web/http/DataCompressor.h"
 #include "web/http/HTTPRequest.h"
 
@@ -6,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -313,28 +315,6 @@ TEST(HTTPTransfer, UnderAMaximumBandwidthADownloadTakesTheTimeTheMaximumAllows)
 
 namespace {
 
-// Points the user's temporary folder at a folder of the test's own while it lives, so what a
-// request leaves there can be seen.
-class OwnTemporaryFolder
-{
-public:
-    OwnTemporaryFolder()
-        : before_(qgetenv("TMPDIR"))
-    {
-        qputenv("TMPDIR", folder_.path().toLocal8Bit());
-    }
-    ~OwnTemporaryFolder() { qputenv("TMPDIR", before_); }
-    // The files left in it.
-    QStringList entries() const
-    {
-        return QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden);
-    }
-
-private:
-    QByteArray before_;
-    QTemporaryDir folder_;
-};
-
 // A gzip body with its trailer's length or checksum altered, or cut before it ends.
 QByteArray damagedGzip(const QByteArray& whole, const char* damage)
 {
@@ -375,6 +355,7 @@ TEST(HTTPTransfer, ACompressedBodyThatIsCutOffOrDamagedFailsAndLeavesNothingBehi
             {"to a file, inflated while it arrives", true, false},
             {"to a file, inflated at the end", true, true},
             {"in memory, inflated while it arrives", false, false},
+            {"in memory, inflated at the end", false, true},
         };
         for (const auto& mode : modes) {
             SCOPED_TRACE(std::string(damage) + ", " + mode.name);
@@ -486,5 +467,99 @@ TEST(HTTPTransfer, ABodyPastTheRequestsBoundEndsTheRequestAndOnlyThen)
             EXPECT_LE(request->totalBytesRead(), quint64(4 << 20) + 262144);
         }
         EXPECT_EQ(temporary.entries(), QStringList());
+    }
+}
+
+// Every bound a request promises holds on each of its four roads: a body kept in memory or
+// written to a file, inflated while it arrives or once it is all there.
+TEST(HTTPTransfer, EveryBoundHoldsInMemoryAndInAFileInflatedWhileArrivingAndAtTheEnd)
+{
+    const QByteArray sixteen(16 * 1024 * 1024, 'z');
+    const QByteArray beyondMemory(HTTPRequest::kMaxBodyInMemory + 1024 * 1024, '\0');
+    const QByteArray dense = noise(1024 * 1024);
+    const QMap<QByteArray, QByteArray> gzipBodies = {
+        {"/gzip-sixteen", DataCompressor::compressData(sixteen, nullptr).value()},
+        {"/gzip-beyond-memory", DataCompressor::compressData(beyondMemory, nullptr).value()},
+        {"/gzip-dense", DataCompressor::compressData(dense, nullptr).value()},
+    };
+    ASSERT_LT(gzipBodies.value("/gzip-beyond-memory").size(), 200000);
+    ASSERT_GT(gzipBodies.value("/gzip-dense").size(), 1000000);
+    LoopbackServer server([&](const Request& request) {
+        const QByteArray path = request.requestLine.split(' ').value(1);
+        if (gzipBodies.contains(path))
+            return LoopbackServer::answer("200 OK", gzipBodies.value(path), "Content-Encoding: gzip\r\n");
+        return LoopbackServer::answer("200 OK", sixteen);
+    });
+    const QString tooLongToKeep = QStringLiteral("The server's answer is too long to keep");
+    const auto pastTheBound = [](quint64 most) {
+        return QStringLiteral("The server's answer is longer than the %1 bytes this download may take").arg(most);
+    };
+    const struct {
+        const char* name;
+        const char* path;
+        quint64 most;
+        const QByteArray* inflated; // the body the request ends with
+        bool toFileOnly;            // the file takes what memory may not
+        QString refusal;            // empty: the body is taken on every road
+    } bounds[] = {
+        {"16 MiB inflated from 16 KiB, bound 4 MiB", "/gzip-sixteen", 4 << 20, &sixteen, false, pastTheBound(4 << 20)},
+        {"16 MiB inflated from 16 KiB, bound 32 MiB", "/gzip-sixteen", 32 << 20, &sixteen, false, {}},
+        {"16 MiB inflated from 16 KiB, no bound", "/gzip-sixteen", 0, &sixteen, false, {}},
+        {"1 MiB received compressed, bound 512 KiB", "/gzip-dense", 512 << 10, &dense, false, pastTheBound(512 << 10)},
+        {"1 MiB received compressed, bound 2 MiB", "/gzip-dense", 2 << 20, &dense, false, {}},
+        {"16 MiB plain, bound 4 MiB", "/plain", 4 << 20, &sixteen, false, pastTheBound(4 << 20)},
+        {"more than memory may hold, inflated from a small body", "/gzip-beyond-memory", 0, &beyondMemory, true,
+         tooLongToKeep},
+    };
+    const struct {
+        const char* name;
+        bool toFile;
+        bool inflateAtTheEnd;
+    } roads[] = {
+        {"in memory, inflated while it arrives", false, false},
+        {"in memory, inflated at the end", false, true},
+        {"to a file, inflated while it arrives", true, false},
+        {"to a file, inflated at the end", true, true},
+    };
+    QTemporaryDir folder;
+    OwnTemporaryFolder temporary;
+    for (const auto& bound : bounds) {
+        for (const auto& road : roads) {
+            SCOPED_TRACE(std::string(bound.name) + ", " + road.name);
+            const QString destination = folder.filePath(QStringLiteral("bound.bin"));
+            QFile::remove(destination);
+            auto request = HTTPRequest::requestWithURL(server.url(QString::fromLatin1(bound.path)));
+            request->setTimeOutSeconds(20);
+            if (road.toFile)
+                request->setDownloadDestinationPath(destination);
+            request->setShouldWaitToInflateCompressedResponses(road.inflateAtTheEnd);
+            request->setMaxDownloadBytes(bound.most);
+            request->startSynchronous();
+            const bool refused = !bound.refusal.isEmpty() && !(bound.toFileOnly && road.toFile);
+            // Every road is tried, whatever an earlier one did.
+            if (refused) {
+                EXPECT_TRUE(request->error());
+                EXPECT_FALSE(QFile::exists(destination));
+                EXPECT_FALSE(request->responseData());
+                if (request->error()) {
+                    EXPECT_EQ(request->error()->code, HTTPError::ConnectionFailure);
+                    EXPECT_EQ(request->error()->underlying ? request->error()->underlying->description : QString(),
+                              bound.refusal);
+                }
+            } else if (request->error()) {
+                ADD_FAILURE() << request->error()->description.toStdString();
+            } else {
+                if (road.toFile) {
+                    EXPECT_EQ(QFileInfo(destination).size(), bound.inflated->size());
+                    EXPECT_TRUE(readFile(destination) == *bound.inflated);
+                } else {
+                    const auto body = request->responseData();
+                    ASSERT_TRUE(body);
+                    EXPECT_EQ(body->size(), bound.inflated->size());
+                    EXPECT_TRUE(*body == *bound.inflated);
+                }
+            }
+            EXPECT_EQ(temporary.entries(), QStringList());
+        }
     }
 }

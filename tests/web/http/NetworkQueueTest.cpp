@@ -69,6 +69,17 @@ std::shared_ptr<HTTPRequest> upload(const QUrl& url, qsizetype size)
     return request;
 }
 
+// Drops the connection of "/first" and never answers any other request.
+Reply dropFirstSilenceOthers(const Request& request)
+{
+    Reply reply;
+    if (request.requestLine.startsWith("GET /first"))
+        reply.drop = true;
+    else
+        reply.silent = true;
+    return reply;
+}
+
 } // namespace
 
 TEST(NetworkQueue, ANewQueueWaitsSuspendedUntilItIsStarted)
@@ -144,14 +155,7 @@ TEST(NetworkQueue, TotalsCountBytesWithAccurateProgressAndWholeRequestsWithout)
 TEST(NetworkQueue, AFailedRequestCancelsTheRequestsStillWaiting)
 {
     // The first request's connection is dropped; the other two would wait for an answer forever.
-    LoopbackServer server([](const Request& request) {
-        Reply reply;
-        if (request.requestLine.startsWith("GET /first"))
-            reply.drop = true;
-        else
-            reply.silent = true;
-        return reply;
-    });
+    LoopbackServer server(dropFirstSilenceOthers);
     const struct {
         const char* name;
         bool cancelOnFailure;
@@ -188,6 +192,31 @@ TEST(NetworkQueue, AFailedRequestCancelsTheRequestsStillWaiting)
         EXPECT_EQ(owner->log.count(QStringLiteral("queue finished")), 1);
         EXPECT_EQ(owner->log.last(), QStringLiteral("queue finished"));
     }
+}
+
+// The last request still counted is cancelled too: one failure with one request left waiting
+// is enough.
+TEST(NetworkQueue, AFailureCancelsEvenTheOneRequestLeftWaiting)
+{
+    LoopbackServer server(dropFirstSilenceOthers);
+    auto owner = std::make_shared<Owner>();
+    auto queue = queueFor(owner);
+    for (const char* path : {"/first", "/second"}) {
+        auto request = HTTPRequest::requestWithURL(server.url(QString::fromLatin1(path)));
+        request->setTimeOutSeconds(30);
+        queue->addOperation(request);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    queue->go();
+    ASSERT_TRUE(waitFor([&] { return owner->log.contains(QStringLiteral("queue finished")); }, 20000));
+    EXPECT_LT(clock.elapsed(), TestTime::limitMs(10000));
+    QStringList ends = owner->log.filter(QRegularExpression(QStringLiteral("^(failed|finished|queue)")));
+    ASSERT_EQ(ends.size(), 3);
+    EXPECT_TRUE(ends[0].startsWith(QStringLiteral("failed /first")));
+    EXPECT_EQ(ends[1], QStringLiteral("failed /second 4"));
+    EXPECT_EQ(ends[2], QStringLiteral("queue finished"));
+    EXPECT_EQ(queue->requestsCount(), 0);
 }
 
 TEST(NetworkQueue, AGetAsksForItsSizeFirstSoDownloadProgressIsInBytes)

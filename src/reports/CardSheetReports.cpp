@@ -106,13 +106,10 @@ void CardSheetReport::openSlot()
         info_->textAlignment = 0;
         info_->leftIndent = 0;
         info_->minLineSpace = 0;
-        // The heading wraps short of the page number, in two lines at most.
+        // The heading wraps, every word of it, short of the page number.
         info_->rightMargin += kNumberColumn;
-        const QFont headingFont = ReportText::boldSystemFont(10);
-        const QString shown =
-            ReportText::elideToLines(card_->heading(), PageGeometry(paper_, *info_).textWidth(), headingFont, 2);
-        const BlockOfTextView& heading =
-            view_->add(std::make_unique<BlockOfTextView>(paper_, *info_, shown, headingFont, currentY_, true));
+        const BlockOfTextView& heading = view_->add(std::make_unique<BlockOfTextView>(
+            paper_, *info_, card_->heading(), ReportText::boldSystemFont(10), currentY_, true));
         info_->rightMargin -= kNumberColumn;
         view_->add(std::make_unique<SubBlockOfTextView>(
             QRectF(float(paper_.width()) - float(info_->rightMargin) - 40, currentY_, 40, 16), pageNumber,
@@ -123,8 +120,11 @@ void CardSheetReport::openSlot()
         return;
     }
     yWithinSlot_ = 2;
-    const QString shown = ReportText::elideToLines(card_->heading(), 218, ReportText::boldSystemFont(8), 2);
-    const float measured = Toolkit().heightForText(shown, 218, ReportText::systemFont(8), 0);
+    // The heading wraps in its column, every word of it; its height sets the heading's and the
+    // page number's boxes. It is measured in the bold face it is drawn in: the wider letters may
+    // need a line more than the regular face would, and that line would not be drawn.
+    const QString& shown = card_->heading();
+    const float measured = Toolkit().heightForText(shown, 218, ReportText::boldSystemFont(8), 0);
     const float hh = std::max(16.0f, std::trunc(measured + 4));
     const float left = slotLeft(slot);
     const float top = slotTop(slot) + 2;

@@ -80,11 +80,10 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
             info.textAlignment = 0;
             info.leftIndent = 0;
             info.minLineSpace = 0;
-            // The heading wraps short of the page number, in two lines at most.
+            // The heading wraps, every word of it, short of the page number.
             info.rightMargin = layout.right + kNumberColumn;
-            const QString shown = ReportText::elideToLines(card->heading(), page.textWidth(), headingFont, 2);
             const BlockOfTextView& block =
-                view_->add(std::make_unique<BlockOfTextView>(sheet, info, shown, headingFont, top, true));
+                view_->add(std::make_unique<BlockOfTextView>(sheet, info, card->heading(), headingFont, top, true));
             info.rightMargin = layout.right;
             view_->add(std::make_unique<SubBlockOfTextView>(QRectF(W - float(info.rightMargin) - 40, top, 40, 16),
                                                             QString::number(card->pageNumber()), numberFont, 1, false,

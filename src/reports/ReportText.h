@@ -45,10 +45,6 @@ float measure(const QString& text, float width, const QFont& font, LineBreak lin
 // break.
 qsizetype fittingLength(const QString& text, float height, float width, const QFont& font, LineBreak lineBreak);
 
-// The text as it shows in at most `lines` lines of `width`: itself when it fits, else what fits
-// with an ellipsis at its end.
-QString elideToLines(const QString& text, float width, const QFont& font, int lines);
-
 // The height of one line, "Bob" measured in `width` (a narrower width may wrap it). Kept per
 // font and width: blocks ask for it once each.
 float singleLineHeight(float width, const QFont& font);

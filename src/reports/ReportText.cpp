@@ -150,6 +150,15 @@ qsizetype fittingLength(const QString& text, float height, float width, const QF
     return text.size();
 }
 
+CardHeading cardHeading(const QString& heading, float room, float width, const QFont& font)
+{
+    const qsizetype cut = fittingLength(heading, room, width, font, LineBreak::Wrap);
+    if (cut >= heading.size())
+        return {heading, QString()};
+    // The break's line feeds and spaces go with it.
+    return {heading.left(cut).trimmed(), heading.mid(cut).trimmed()};
+}
+
 float singleLineHeight(float width, const QFont& font)
 {
     static QHash<QPair<QString, float>, float> heights;

@@ -100,6 +100,43 @@ TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfALongHeading)
     }
 }
 
+// A heading longer than a card face can spare for it keeps its first lines in the heading's box
+// on every face of the card; the rest follows on the first face and runs on like the card's
+// texts. Every word is printed, the card's own texts and the next card too, and no words overlap.
+TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfAHeadingLongerThanAFace)
+{
+    QStringList words;
+    for (int index = 0; index < 300; ++index)
+        words.append(QStringLiteral("h%1").arg(index, 3, 10, QLatin1Char('0')));
+    addCard(QStringLiteral("EXT. QUAY - DAWN"));
+    SceneCarddb& card = addCard(words.join(QLatin1Char(' ')));
+    card.setDescription(QStringLiteral("Tide water seeps under the door."));
+    addCard(QStringLiteral("INT. LOFT - NIGHT"));
+    for (const CardStock& stock : cardStocks()) {
+        SCOPED_TRACE(stock.name);
+        const PdfProbe pdf = print(stock.build(story()), QString::fromLatin1(stock.name) + QStringLiteral(".pdf"));
+        QStringList printed;
+        for (const PdfProbe::Word& word : pdf.words())
+            if (word.text.size() == 4 && word.text.startsWith(QLatin1Char('h')))
+                printed.append(word.text);
+        // The heading's first lines stand on every face of the card; pdftotext reads two columns
+        // in an order of its own.
+        printed.removeDuplicates();
+        printed.sort();
+        EXPECT_EQ(printed, words) << "every word of the heading";
+        for (const char* other : {"QUAY", "Tide", "LOFT"})
+            EXPECT_NE(pdf.find(QString::fromLatin1(other)), nullptr) << other;
+        for (std::size_t a = 0; a < pdf.words().size(); ++a)
+            for (std::size_t b = a + 1; b < pdf.words().size(); ++b) {
+                const PdfProbe::Word& one = pdf.words()[a];
+                const PdfProbe::Word& two = pdf.words()[b];
+                const QRectF overlap = one.box.intersected(two.box);
+                EXPECT_TRUE(one.page != two.page || overlap.width() < 0.01 || overlap.height() < 0.01)
+                    << one.text.toStdString() << " / " << two.text.toStdString();
+            }
+    }
+}
+
 TEST_F(PrintedWords, EachCardStockReadsItsOwnIncludeFlags)
 {
     SceneCarddb& card = addCard(QStringLiteral("INT. HUT - NIGHT"));

@@ -352,3 +352,48 @@ TEST_F(PrintedWords, GeneralNotesSpaceAttachmentsByAtLeast41PointsAndNotesByThei
         EXPECT_NEAR(to->box.top() - from->box.top(), step.step, 0.5);
     }
 }
+
+// The scene card reports take the board's cards on the corkboard and while the large scene card
+// is open, and none for a board view that is neither the corkboard nor the list.
+TEST_F(PrintedWords, TheCardSetFollowsTheBoardView)
+{
+    addCard(QStringLiteral("INT. HUT - NIGHT"));
+    addCard(QStringLiteral("EXT. PASS - DAY"));
+    const struct {
+        std::int64_t boardView;
+        std::int64_t bigSceneView;
+        std::size_t cards;
+    } rows[] = {{1, 0, 2}, {0, 0, 0}, {3, 0, 0}, {0, 1, 2}, {3, 1, 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(QStringLiteral("board view %1, large card %2").arg(row.boardView).arg(row.bigSceneView)
+                         .toStdString());
+        story().setBoardView(row.boardView);
+        story().setBigSceneView(row.bigSceneView);
+        EXPECT_EQ(SceneCardReports::cardSet(story()).size(), row.cards);
+        const PdfProbe pdf = print(SceneCardReports::summary(story()));
+        EXPECT_EQ(pdf.find(QStringLiteral("HUT")) != nullptr, row.cards > 0);
+        EXPECT_EQ(pdf.find(QStringLiteral("PASS")) != nullptr, row.cards > 0);
+    }
+}
+
+// A card of the summary closes with a rule right under its conflict's last line, and the next
+// card's heading follows at once.
+TEST_F(PrintedWords, ASummaryCardEndsRightUnderItsConflict)
+{
+    SceneCarddb& first = addCard(QStringLiteral("INT. HUT - NIGHT"));
+    first.setConflict(QStringLiteral("Wolves"));
+    addCard(QStringLiteral("EXT. PASS - DAY"));
+    const PdfProbe pdf = print(SceneCardReports::summary(story()));
+    const PdfProbe::Word* conflict = pdf.find(QStringLiteral("Wolves"));
+    const PdfProbe::Word* next = pdf.find(QStringLiteral("PASS"));
+    ASSERT_TRUE(conflict && next) << pdf.text().toStdString();
+    EXPECT_GE(next->box.top(), conflict->box.bottom() - 0.5);
+    EXPECT_LT(next->box.top(), conflict->box.bottom() + 3);
+    // The rule lies between them, across the text column.
+    const QImage page = pdf.render(1, 144);
+    const int x = int(300 * 2);
+    bool ruled = false;
+    for (int y = int(conflict->box.bottom() * 2) - 4; y <= int(next->box.top() * 2) + 4; ++y)
+        ruled = ruled || page.pixelColor(x, y).lightness() < 128;
+    EXPECT_TRUE(ruled);
+}

@@ -3,6 +3,7 @@
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
 #include "model/Loglinedb.h"
+#include "model/SceneLocationdb.h"
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCarddb.h"
 #include "model/ScenePayoffdb.h"
@@ -396,4 +397,47 @@ TEST_F(PrintedWords, ASummaryCardEndsRightUnderItsConflict)
     for (int y = int(conflict->box.bottom() * 2) - 4; y <= int(next->box.top() * 2) + 4; ++y)
         ruled = ruled || page.pixelColor(x, y).lightness() < 128;
     EXPECT_TRUE(ruled);
+}
+
+// An entry of the characters and locations lists takes at least its 36-point picture from its
+// name's top, and its rule after that; a longer description takes its own height.
+TEST_F(PrintedWords, AListEntryTakesAtLeastItsPicturesHeight)
+{
+    const QString several = QStringLiteral("Counts the crates twice.\nThen a third time.\nThe ledger never agrees.\n"
+                                           "Burns it at dawn.\nSells the ashes.");
+    const std::array<std::pair<const char*, QString>, 3> entries{
+        {{"Alma", QStringLiteral("Short.")}, {"Bruno", several}, {"Cleo", QStringLiteral("Short too.")}}};
+    for (const auto& [name, description] : entries) {
+        auto character = std::make_unique<Characterdb>();
+        character->setCharacterName(QString::fromLatin1(name));
+        character->setDescription(description);
+        story().characters().push_back(std::move(character));
+        auto location = std::make_unique<SceneLocationdb>();
+        location->setLocation(QString::fromLatin1(name));
+        location->setDescription(description);
+        story().sceneLocations().push_back(std::move(location));
+    }
+    const float width = 612 - 30 - 30 - 55;
+    const float line = ReportText::singleLineHeight(width, ReportText::systemFont(10));
+    const float name = ReportText::singleLineHeight(width, ReportText::boldSystemFont(10));
+    const float described = ReportText::measure(several, width, ReportText::systemFont(10), ReportText::LineBreak::Wrap);
+    ASSERT_LT(name + line, 36);
+    ASSERT_GT(name + described, 36);
+    // The rule after an entry is an empty line and 5 points.
+    const float rule = line + 5;
+    using Build = std::function<std::unique_ptr<StoryReport>()>;
+    const std::pair<const char*, Build> lists[] = {
+        {"characters", [&] { return StoryReports::charactersList(story()); }},
+        {"locations", [&] { return StoryReports::locationsList(story()); }},
+    };
+    for (const auto& [list, build] : lists) {
+        SCOPED_TRACE(list);
+        const PdfProbe pdf = print(*build(), QString::fromLatin1(list) + QStringLiteral(".pdf"));
+        const PdfProbe::Word* alma = pdf.find(QStringLiteral("Alma"));
+        const PdfProbe::Word* bruno = pdf.find(QStringLiteral("Bruno"));
+        const PdfProbe::Word* cleo = pdf.find(QStringLiteral("Cleo"));
+        ASSERT_TRUE(alma && bruno && cleo) << pdf.text().toStdString();
+        EXPECT_NEAR(bruno->box.top() - alma->box.top(), 36 + rule, 0.5);
+        EXPECT_NEAR(cleo->box.top() - bruno->box.top(), name + described + rule, 0.5);
+    }
 }

@@ -1,9 +1,10 @@
-// The reports' cost, each next to a floor that paints the same texts (and pictures) to a PDF
-// writer the plain way: each text measured once and drawn where it fits, a new page when the
-// next one does not, each picture decoded once. A text report of 200 blocks, the biographies of
-// 50 characters with their pictures, a script of 1,500 paragraphs and the details report of the
-// generated stories of 100, 1,000 and 10,000 cards (bench/support/StoryGenerator.h), whose PDF
-// sizes are counted beside each other.
+// The reports' cost, each next to a floor that does the same work the plain way: the same
+// texts measured once and drawn where they fit on pages with the report's bands (logo, story
+// title, report name, genre, date, rule, "Page N of M", the pages counted first), a new page when
+// the next text does not fit, each picture decoded once, the PDF written to a file. A text
+// report of 200 blocks, the biographies of 50 characters with their pictures, a script of 1,500
+// paragraphs and the details report of the generated stories of 100, 1,000 and 10,000 cards
+// (bench/support/StoryGenerator.h), whose PDF sizes are counted beside each other.
 #include "../support/StoryGenerator.h"
 
 #include "model/AttachedObjectdb.h"
@@ -28,17 +29,19 @@
 
 #include <QBuffer>
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QLineF>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QTextLayout>
 
 #include <benchmark/benchmark.h>
 
-#include <QFileInfo>
-
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <unordered_map>
@@ -110,23 +113,97 @@ void BM_TextReport200LayoutOnly(benchmark::State& state)
 }
 BENCHMARK(BM_TextReport200LayoutOnly)->Unit(benchmark::kMillisecond);
 
-// Paints onto a PDF writer in memory with the report font, in points, as the floors do;
-// answers the PDF's size in bytes.
-qint64 paintFloorPdf(const std::function<void(QPainter&, QPdfWriter&)>& paint)
+// Floor: the same 200 texts laid out in lines of the report's width and font, once each, and
+// the lines dealt onto the pages' bodies: a text that reaches a page's foot goes on below the
+// next page's header, three lines kept together where the work keeps them, 5 points and a rule
+// after each. Nothing is drawn.
+void BM_TextReport200LayoutOnly_Floor(benchmark::State& state)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setPageLayout(pageLayoutForPaper(QSizeF(612, 792)));
-    QPainter painter(&writer);
-    const qreal scale = writer.logicalDpiY() / 72.0;
-    painter.scale(scale, scale);
-    painter.setFont(ReportText::systemFont(10));
-    paint(painter, writer);
-    painter.end();
-    benchmark::DoNotOptimize(buffer.data().size());
-    return buffer.data().size();
+    Screenplaydb story;
+    const StoryReport frame(story, QStringLiteral("BENCHMARK"));
+    const PageGeometry page(frame.paper(), frame.info());
+    const QFont font = ReportText::systemFont(10);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setUseDesignMetrics(true);
+    for (auto _ : state) {
+        float y = page.bodyTop(0);
+        std::int64_t p = 0;
+        for (int block = 0; block < kBlocks; ++block) {
+            std::vector<float> lines;
+            for (const QString& paragraph : blockTexts().at(block).split(QLatin1Char('\n'))) {
+                QTextLayout layout(paragraph, font);
+                layout.setTextOption(option);
+                layout.beginLayout();
+                for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                    line.setLineWidth(page.textWidth());
+                    lines.push_back(float(line.height()));
+                }
+                layout.endLayout();
+            }
+            if (block % 5 == 0 && y + 3 * lines.front() > page.limit(p))
+                y = page.bodyTop(++p);
+            for (const float height : lines) {
+                if (y + height > page.limit(p))
+                    y = page.bodyTop(++p);
+                y += height;
+            }
+            y += 5;
+        }
+        benchmark::DoNotOptimize(y);
+        benchmark::DoNotOptimize(p);
+    }
 }
+BENCHMARK(BM_TextReport200LayoutOnly_Floor)->Unit(benchmark::kMillisecond);
+
+// Paints onto a PDF writer that writes the file `path`, with the report font, in points, as the
+// floors do; answers the file's size in bytes.
+qint64 paintFloorPdf(const QString& path, const std::function<void(QPainter&, QPdfWriter&)>& paint)
+{
+    {
+        QPdfWriter writer(path);
+        writer.setPageLayout(pageLayoutForPaper(QSizeF(612, 792)));
+        QPainter painter(&writer);
+        const qreal scale = writer.logicalDpiY() / 72.0;
+        painter.scale(scale, scale);
+        painter.setFont(ReportText::systemFont(10));
+        paint(painter, writer);
+    }
+    return QFileInfo(path).size();
+}
+
+// The bands of a report page as the floors draw them: the logo, the story's title, the
+// report's name, the genre and the date over a rule, the logline under it when there is one,
+// and "Page N of M" at the foot.
+struct FloorBands {
+    QString storyTitle;
+    QString reportTitle;
+    QString genre;
+    QString logline;
+
+    void draw(QPainter& painter, int page, int pages) const
+    {
+        static const QImage logo(QStringLiteral(":/images/VantoraIcon.png"));
+        static const QString date = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy"));
+        const QFont regular = painter.font();
+        painter.drawImage(QRectF(30, 20, 64, 64), logo);
+        painter.setFont(ReportText::boldSystemFont(15));
+        painter.drawText(QRectF(100, 30, 412, 20), Qt::AlignCenter, storyTitle);
+        painter.drawText(QRectF(100, 50, 412, 20), Qt::AlignCenter, reportTitle);
+        painter.setFont(ReportText::systemFont(12));
+        painter.drawText(QRectF(100, 70, 412, 18), Qt::AlignCenter, genre);
+        painter.setFont(ReportText::boldSystemFont(10));
+        painter.drawText(QRectF(470, 55, 34, 14), Qt::AlignLeft, QStringLiteral("Date: "));
+        painter.setFont(ReportText::systemFont(10));
+        painter.drawText(QRectF(504, 55, 78, 14), Qt::AlignLeft, date);
+        painter.drawLine(QLineF(30, 91, 582, 91));
+        if (!logline.isEmpty())
+            painter.drawText(QRectF(30, 93, 552, 20), Qt::TextWordWrap, logline);
+        painter.drawText(QRectF(30, 754, 552, 18), Qt::AlignCenter,
+                         QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+        painter.setFont(regular);
+    }
+};
 
 // A floor's pages: texts go down a letter page between `top` and `bottom` points (72 and 720
 // unless a floor gives its report's bands), each measured once; one that does not fit starts
@@ -169,6 +246,27 @@ public:
             painter_.setFont(regular);
         return box;
     }
+    // Draws `text` `width` wide at `left` on a grid of `pitch` points a line, as a typed page
+    // sets it, and answers the number of lines.
+    int gridText(qreal left, qreal width, const QString& text, qreal pitch)
+    {
+        QTextLayout layout(text, painter_.font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int lines = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, pitch * lines++));
+        }
+        layout.endLayout();
+        room(pitch * lines);
+        if (drawing_)
+            layout.draw(&painter_, QPointF(left, y_));
+        y_ += pitch * lines;
+        return lines;
+    }
     // Keeps `height` points on this page, starting the next one when they do not fit.
     void room(qreal height)
     {
@@ -198,16 +296,58 @@ private:
     int page_ = 1;
 };
 
-// Floor: the same texts measured and drawn down the pages of a PDF writer.
+// Each picture of a floor decoded once, by its key, however often it is drawn.
+class PictureMemo
+{
+public:
+    const QImage& operator()(std::int64_t key, const std::function<QByteArray()>& bytes)
+    {
+        auto found = pictures_.find(key);
+        if (found == pictures_.end())
+            found = pictures_.emplace(key, QImage::fromData(bytes())).first;
+        return found->second;
+    }
+
+private:
+    std::unordered_map<std::int64_t, QImage> pictures_;
+};
+
+// Runs a floor's layout twice, as a report with "Page N of M" must: once counting its pages,
+// once drawing them under their bands, between the bands' `top` and `bottom`.
+int countThenDraw(QPainter& painter, QPdfWriter& writer, const FloorBands& bands, qreal top, qreal bottom,
+                  const std::function<void(FloorFlow&)>& layOut)
+{
+    FloorFlow counting(painter, writer, top, bottom, false);
+    layOut(counting);
+    const int pages = counting.pages();
+    FloorFlow flow(painter, writer, top, bottom, true, [&](int page) { bands.draw(painter, page, pages); });
+    layOut(flow);
+    return pages;
+}
+
+// Floor: the same texts measured and drawn down the report's pages, a rule under each, into a
+// PDF file.
 void BM_TextReport200_Floor(benchmark::State& state)
 {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("floor.pdf"));
+    const FloorBands bands{QStringLiteral("Kessler Pass"), QStringLiteral("BENCHMARK"), QString(), QString()};
+    int pages = 0;
     for (auto _ : state) {
-        paintFloorPdf([](QPainter& painter, QPdfWriter& writer) {
-            FloorFlow flow(painter, writer);
-            for (int block = 0; block < kBlocks; ++block)
-                flow.text(45, 537, blockTexts().at(block));
+        paintFloorPdf(path, [&](QPainter& painter, QPdfWriter& writer) {
+            pages = countThenDraw(painter, writer, bands, 94, 754, [&](FloorFlow& flow) {
+                for (int block = 0; block < kBlocks; ++block) {
+                    if (block % 5 == 0)
+                        flow.room(36);
+                    flow.text(30, 552, blockTexts().at(block));
+                    if (flow.drawing())
+                        painter.drawLine(QLineF(30, flow.y() + 5, 582, flow.y() + 5));
+                    flow.skip(5);
+                }
+            });
         });
     }
+    state.counters["pages"] = double(pages);
 }
 BENCHMARK(BM_TextReport200_Floor)->Unit(benchmark::kMillisecond);
 
@@ -279,23 +419,43 @@ void BM_Script1500(benchmark::State& state)
 BENCHMARK(BM_Script1500)->Unit(benchmark::kMillisecond);
 
 
-// Floor: the script's 1,500 paragraphs measured and drawn at their indents down the pages.
+// Floor: the script's 100 scene headings and 1,500 paragraphs laid out once each and drawn at
+// their elements' indents in the script face on the 12-point grid, down the pages under the
+// script's bands, a blank line after the paragraphs that take one, into a PDF file.
 void BM_Script1500_Floor(benchmark::State& state)
 {
     ScriptStory script;
+    Screenplaydb& story = script.story;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("floor.pdf"));
+    const FloorBands bands{story.screenplayTitle(), QString(), story.genre(), QString()};
+    const ScriptElementdb* heading = story.elementForElementType(QStringLiteral("Scene Heading"));
+    std::vector<std::int64_t> spaced;
+    for (const char* type : {"Action", "Dialogue", "Transition"})
+        spaced.push_back(story.elementForElementType(QLatin1String(type))->scriptElementID());
+    int pages = 0;
     for (auto _ : state) {
-        paintFloorPdf([&script](QPainter& painter, QPdfWriter& writer) {
-            painter.setFont(ReportText::scriptFont(12));
-            FloorFlow flow(painter, writer);
-            for (const std::unique_ptr<SceneCarddb>& card : script.story.sceneCards())
-                for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
-                    const ScriptElementdb* element = script.story.elementForElementID(part->elementTypeID());
-                    flow.text(element->leftIndent() * 72, (element->rightIndent() - element->leftIndent()) * 72,
-                              part->scriptText());
+        paintFloorPdf(path, [&](QPainter& painter, QPdfWriter& writer) {
+            pages = countThenDraw(painter, writer, bands, 94, 754, [&](FloorFlow& flow) {
+                painter.setFont(ReportText::scriptFont(12));
+                for (const std::unique_ptr<SceneCarddb>& card : story.sceneCards()) {
+                    flow.room(36);
+                    flow.gridText(heading->leftIndent() * 72, (heading->rightIndent() - heading->leftIndent()) * 72,
+                                  card->heading(), 12);
                     flow.skip(12);
+                    for (const std::unique_ptr<ScriptPartdb>& part : card->scriptParts()) {
+                        const ScriptElementdb* element = story.elementForElementID(part->elementTypeID());
+                        flow.gridText(element->leftIndent() * 72,
+                                      (element->rightIndent() - element->leftIndent()) * 72, part->scriptText(), 12);
+                        if (std::find(spaced.begin(), spaced.end(), part->elementTypeID()) != spaced.end())
+                            flow.skip(12);
+                    }
                 }
+                painter.setFont(ReportText::systemFont(10));
+            });
         });
     }
+    state.counters["pages"] = double(pages);
 }
 BENCHMARK(BM_Script1500_Floor)->Unit(benchmark::kMillisecond);
 
@@ -360,26 +520,82 @@ void BM_Biographies50(benchmark::State& state)
 }
 BENCHMARK(BM_Biographies50)->Unit(benchmark::kMillisecond);
 
-// Floor: the same texts measured and drawn down the pages, each character's picture decoded
-// once and drawn twice, as the report shows it.
+// Floor: the biographies' characters in name order, each with its name beside its picture, the
+// gender and age row, every field under its label, its attachments beside their thumbnails and a
+// rule, measured and drawn down the report's pages, each picture decoded once, into a PDF file.
 void BM_Biographies50_Floor(benchmark::State& state)
 {
     CharacterStory characters;
+    Screenplaydb& story = characters.story;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("floor.pdf"));
+    const FloorBands bands{story.screenplayTitle(), QStringLiteral("CHARACTER BIOGRAPHIES"), story.genre(),
+                           QString()};
+    const QStringList ordinals{QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third"),
+                               QStringLiteral("Fourth"), QStringLiteral("Fifth"), QStringLiteral("Sixth")};
+    int pages = 0;
     for (auto _ : state) {
-        paintFloorPdf([&characters](QPainter& painter, QPdfWriter& writer) {
-            FloorFlow flow(painter, writer);
-            for (const std::unique_ptr<Characterdb>& character : characters.story.characters()) {
-                const QImage picture = QImage::fromData(characters.story.displayImageForCharacter(*character));
-                flow.room(40);
-                for (int copy = 0; copy < 2; ++copy)
-                    painter.drawImage(QRectF(30 + copy * 40, flow.y(), 36, 36), picture);
-                flow.skip(40);
-                for (const QString& text : {character->characterName(), character->description(), character->wants(),
-                                            character->needs(), character->needsFixing1Notes(), character->notes()})
-                    flow.text(85, 497, text);
-            }
+        std::vector<const Characterdb*> byName;
+        for (const std::unique_ptr<Characterdb>& character : story.characters())
+            byName.push_back(character.get());
+        std::stable_sort(byName.begin(), byName.end(), [](const Characterdb* a, const Characterdb* b) {
+            return QString::compare(a->characterName(), b->characterName(), Qt::CaseInsensitive) < 0;
+        });
+        PictureMemo pictureOf;
+        paintFloorPdf(path, [&](QPainter& painter, QPdfWriter& writer) {
+            pages = countThenDraw(painter, writer, bands, 94, 754, [&](FloorFlow& flow) {
+                for (const Characterdb* c : byName) {
+                    flow.room(48);
+                    if (flow.drawing())
+                        painter.drawImage(QRectF(30, flow.y(), 36, 36), pictureOf(c->characterID(), [&] {
+                                              return story.displayImageForCharacter(*c);
+                                          }));
+                    flow.text(85, 497, c->characterName(), true);
+                    flow.skip(24);
+                    flow.text(85, 497, QStringLiteral("Gender: ") + c->gender() + QStringLiteral("    Age: ") + c->age());
+                    const std::array<std::pair<QString, QStringList>, 10> fields{{
+                        {QStringLiteral("Description:"), {c->description()}},
+                        {QStringLiteral("Wants:"), {c->wants()}},
+                        {QStringLiteral("Needs:"), {c->needs()}},
+                        {ordinals[0], {c->needsFixing1(), c->needsFixing1Notes()}},
+                        {ordinals[1], {c->needsFixing2(), c->needsFixing2Notes()}},
+                        {ordinals[2], {c->needsFixing3(), c->needsFixing3Notes()}},
+                        {ordinals[3], {c->needsFixing4(), c->needsFixing4Notes()}},
+                        {ordinals[4], {c->needsFixing5(), c->needsFixing5Notes()}},
+                        {ordinals[5], {c->needsFixing6(), c->needsFixing6Notes()}},
+                        {QStringLiteral("Notes:"), {c->notes()}},
+                    }};
+                    for (const auto& [label, values] : fields) {
+                        flow.text(30, 552, label.endsWith(QLatin1Char(':'))
+                                               ? label
+                                               : label + QStringLiteral(" Thing That Needs Fixing:"),
+                                  true);
+                        for (const QString& value : values)
+                            if (!value.isEmpty())
+                                flow.text(30, 552, value);
+                    }
+                    flow.text(30, 552, QStringLiteral("Attachments:"), true);
+                    for (const CharacterObjectdb* link : c->characterObjects()) {
+                        const AttachedObjectdb* attachment = story.attachmentForID(link->attachedObjectID());
+                        flow.room(38);
+                        if (flow.drawing() && attachment)
+                            painter.drawImage(QRectF(45, flow.y(), 36, 36),
+                                              pictureOf(-attachment->attachedObjectID(), [&] {
+                                                  return attachment->getThumbnail().value_or(QByteArray());
+                                              }));
+                        const qreal top = flow.y();
+                        flow.text(100, 482, (attachment ? attachment->title() : QString()) + QLatin1Char('\n') +
+                                                link->description());
+                        flow.skip(std::max(0.0, top + 38 - flow.y()));
+                    }
+                    if (flow.drawing())
+                        painter.drawLine(QLineF(30, flow.y() + 8, 582, flow.y() + 8));
+                    flow.skip(17);
+                }
+            });
         });
     }
+    state.counters["pages"] = double(pages);
 }
 BENCHMARK(BM_Biographies50_Floor)->Unit(benchmark::kMillisecond);
 
@@ -437,10 +653,13 @@ void BM_DetailsReport_Floor(benchmark::State& state)
 {
     GeneratedStory& generated = GeneratedStory::ofSize(static_cast<int>(state.range(0)));
     Screenplaydb& story = generated.story;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("floor.pdf"));
+    const FloorBands bands{story.screenplayTitle(), QStringLiteral("SCENE CARD DETAILS"), story.genre(), QString()};
     qint64 size = 0;
     int pages = 0;
     for (auto _ : state) {
-        size = paintFloorPdf([&story, &pages](QPainter& painter, QPdfWriter& writer) {
+        size = paintFloorPdf(path, [&](QPainter& painter, QPdfWriter& writer) {
             std::unordered_map<std::int64_t, std::vector<const SceneCardCharacterdb*>> cast;
             for (const auto& link : story.sceneCardCharacters())
                 cast[link->sceneCardID()].push_back(link.get());
@@ -463,30 +682,7 @@ void BM_DetailsReport_Floor(benchmark::State& state)
             std::unordered_map<std::int64_t, QString> places;
             for (const auto& location : story.sceneLocations())
                 places.try_emplace(location->sceneLocationID(), location->location());
-            std::unordered_map<std::int64_t, QImage> pictures;
-            const auto pictureOf = [&pictures](std::int64_t key, const std::function<QByteArray()>& bytes) {
-                auto found = pictures.find(key);
-                if (found == pictures.end())
-                    found = pictures.emplace(key, QImage::fromData(bytes())).first;
-                return found->second;
-            };
-            static const QImage logo(QStringLiteral(":/images/VantoraIcon.png"));
-            const QString date = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy"));
-            const auto pageBands = [&](int page) {
-                const QFont regular = painter.font();
-                QFont bold = regular;
-                bold.setBold(true);
-                painter.drawImage(QRectF(30, 20, 64, 64), logo);
-                painter.setFont(bold);
-                painter.drawText(QRectF(100, 30, 412, 20), Qt::AlignCenter, story.screenplayTitle());
-                painter.drawText(QRectF(100, 50, 412, 20), Qt::AlignCenter, QStringLiteral("SCENE CARD DETAILS"));
-                painter.drawText(QRectF(470, 55, 34, 14), Qt::AlignLeft, QStringLiteral("Date: "));
-                painter.setFont(regular);
-                painter.drawText(QRectF(504, 55, 78, 14), Qt::AlignLeft, date);
-                painter.drawLine(QLineF(30, 91, 582, 91));
-                painter.drawText(QRectF(30, 734, 552, 18), Qt::AlignCenter,
-                                 QStringLiteral("Page %1 of %2").arg(page).arg(pages));
-            };
+            PictureMemo pictureOf;
             const auto layOut = [&](FloorFlow& flow) {
             for (const auto& card : story.sceneCards()) {
                 flow.text(45, 537, card->heading() + QLatin1Char(' ') + QString::number(card->pageNumber()), true);
@@ -531,11 +727,7 @@ void BM_DetailsReport_Floor(benchmark::State& state)
                 }
             }
             };
-            FloorFlow counting(painter, writer, 94, 752, false);
-            layOut(counting);
-            pages = counting.pages();
-            FloorFlow flow(painter, writer, 94, 752, true, pageBands);
-            layOut(flow);
+            pages = countThenDraw(painter, writer, bands, 94, 752, layOut);
         });
     }
     state.counters["pages"] = double(pages);

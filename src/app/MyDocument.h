@@ -269,13 +269,9 @@ public:
     // How long a report may take, in milliseconds, before its progress window shows (500 at
     // first).
     static void setReportProgressDelay(int milliseconds);
-    // Which cards a scene-card report needs before it prints: any card on the board, or a card
-    // in the set it prints (the board's, or the list view's as its filters leave it).
-    enum class CardsRequired { OnTheBoard, InTheCardSet };
-    // A report of the scene cards the board (or its list view) shows; without the cards it
-    // needs it gets the "Scene Cards" alert and nothing is printed.
-    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build,
-                              CardsRequired cards);
+    // A report of the scene cards the board (or its list view) shows; a story without a card on
+    // the board gets the "Scene Cards" alert and nothing is printed.
+    void printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build);
     // The general notes and attachments of one note colour (1 to 10), or of all (0).
     void attachmentsReportForSelectedColor(std::int64_t colour);
     // Asks for a note colour in the palette window, then prints that colour's report; nothing

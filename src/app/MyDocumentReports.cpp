@@ -68,26 +68,19 @@ void connectReportCommands(AppController& application)
         application.routeToCurrentDocument(item,
                                            [build = builder](MyDocument& document) { document.printReport(build); });
     using CardsBuilder = std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>;
-    // The card stocks print a sheet per card and nothing else: without a card to show they get the
-    // alert too. The two lists print their caption and heading whatever the filters leave.
-    struct CardReport {
-        QAction* item;
-        CardsBuilder build;
-        MyDocument::CardsRequired cards;
+    // Each needs a card on the board; a list view whose filters leave no card prints the lists'
+    // caption and heading alone, and the card stocks one empty sheet.
+    const std::pair<QAction*, CardsBuilder> cardReports[] = {
+        {menus.mnuRSCSummary, &SceneCardReports::summary},
+        {menus.mnuRSCDetailed, &SceneCardReports::details},
+        {menus.mnuRSCI3x5, &IndexCardReports::threeByFive},
+        {menus.mnuRSCI4x6, &IndexCardReports::fourBySix},
+        {menus.mnuRSCA3x5, &CardSheetReports::avery3x5},
+        {menus.mnuRSCABusinessCards, &CardSheetReports::businessCards},
     };
-    const CardReport cardReports[] = {
-        {menus.mnuRSCSummary, &SceneCardReports::summary, MyDocument::CardsRequired::OnTheBoard},
-        {menus.mnuRSCDetailed, &SceneCardReports::details, MyDocument::CardsRequired::OnTheBoard},
-        {menus.mnuRSCI3x5, &IndexCardReports::threeByFive, MyDocument::CardsRequired::InTheCardSet},
-        {menus.mnuRSCI4x6, &IndexCardReports::fourBySix, MyDocument::CardsRequired::InTheCardSet},
-        {menus.mnuRSCA3x5, &CardSheetReports::avery3x5, MyDocument::CardsRequired::InTheCardSet},
-        {menus.mnuRSCABusinessCards, &CardSheetReports::businessCards, MyDocument::CardsRequired::InTheCardSet},
-    };
-    for (const CardReport& report : cardReports)
-        application.routeToCurrentDocument(report.item, [build = report.build, cards = report.cards](
-                                                            MyDocument& document) {
-            document.printSceneCardReport(build, cards);
-        });
+    for (const auto& [item, builder] : cardReports)
+        application.routeToCurrentDocument(
+            item, [build = builder](MyDocument& document) { document.printSceneCardReport(build); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsByColor,
                                        [](MyDocument& document) { document.attachmentsReportForSelectedColor(0); });
     application.routeToCurrentDocument(menus.mnuRAttachmentsSelectedColor,
@@ -171,15 +164,12 @@ void MyDocument::printReport(const std::function<std::unique_ptr<PrintedReport>(
     }
 }
 
-void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build,
-                                      CardsRequired cards)
+void MyDocument::printSceneCardReport(const std::function<std::unique_ptr<PrintedReport>(Screenplaydb&)>& build)
 {
     if (!currentScreenplay_)
         return;
     commitEditing();
-    const bool none = cards == CardsRequired::InTheCardSet ? SceneCardReports::cardSet(*currentScreenplay_).empty()
-                                                           : currentScreenplay_->sceneCards().empty();
-    if (none) {
+    if (currentScreenplay_->sceneCards().empty()) {
         AlertRequest alert;
         alert.title = QStringLiteral("Scene Cards");
         alert.message = QStringLiteral("There are no scene cards to include in this report.");

@@ -35,19 +35,21 @@ BeatReportView::BeatReportView(const Screenplaydb& story, QSizeF paperSize, cons
     beatHeight_ = qMax(textHeight + kLabelHeight + 10, kMinimumHeight);
     firstPartOfBeat_ = description;
     std::int64_t p = page.pageOf(y);
-    // The label goes with the first two lines of its description (or all of a shorter one).
-    const float firstLines = qMin(textHeight, 2 * ReportText::singleLineHeight(bw, font));
-    if (y > page.bodyTop(p) && y + kLabelHeight + 10 + firstLines > page.limit(p)) {
+    // A description is cut only where more than 42 points are left for it under the label. With
+    // less, the label does not stay alone at the page's foot: the whole beat starts on the next
+    // page.
+    const auto roomUnderLabel = [&] { return page.limit(p) - (y + kLabelHeight + 10); };
+    if (!description.isEmpty() && y > page.bodyTop(p) && y + beatHeight_ > page.limit(p)
+        && roomUnderLabel() <= kMinimumHeight) {
         y = page.bodyTop(p + 1);
         p = page.pageOf(y);
-        beatHeight_ = qMax(textHeight + kLabelHeight + 10, kMinimumHeight);
     }
     const float lim = page.limit(p);
     if (y + beatHeight_ > lim) {
         beatHeight_ = lim - y;
-        const float space = lim - (y + kLabelHeight + 10);
+        const float space = roomUnderLabel();
         QString rest;
-        if (space >= ReportText::singleLineHeight(bw, font)) {
+        if (space > kMinimumHeight) {
             const qsizetype cut = toolkit.splitText(description, space, bw, font, 0);
             firstPartOfBeat_ = description.left(cut);
             rest = restAfterBreak(description, cut, false);

@@ -18,6 +18,8 @@ namespace {
 constexpr float kAverySlot = 216;
 constexpr float kBusinessSlot = 143.5f;
 constexpr float kBusinessColumn = 252;
+// The width of a business card's heading, left of its page number.
+constexpr float kBusinessHeading = 218;
 // The page number's column at the right of an Avery card's heading.
 constexpr std::int64_t kNumberColumn = 44;
 
@@ -51,9 +53,17 @@ CardSheetReport::CardSheetReport(Screenplaydb& story, Stock stock, QSizeF docume
     const bool characters = (avery ? story.a3x5IncludeCharacters() : story.aBCIncludeCharacters()) != 0;
     const QFont body = ReportText::systemFont(8);
     const QFont label = ReportText::boldSystemFont(8);
+    // A heading takes at most half of a slot; the rest of a longer one follows it.
+    const QFont headingFont = avery ? ReportText::boldSystemFont(10) : label;
+    const float headingWidth = avery ? textWidth() - float(kNumberColumn) : kBusinessHeading;
     for (const SceneCarddb* card : SceneCardReports::cardSet(story)) {
         card_ = card;
+        const ReportText::CardHeading title =
+            ReportText::cardHeading(card->heading(), std::trunc(slotHeight() / 2), headingWidth, headingFont);
+        heading_ = title.shown;
+        headingRest_ = title.rest;
         openSlot();
+        addText(headingRest_, headingFont);
         addText(card->description(), body);
         if (notes) {
             addText(QStringLiteral("Notes:"), label);
@@ -106,14 +116,15 @@ void CardSheetReport::openSlot()
         info_->textAlignment = 0;
         info_->leftIndent = 0;
         info_->minLineSpace = 0;
-        // The heading wraps short of the page number, in two lines at most.
+        // The heading wraps, every word of it, short of the page number.
         info_->rightMargin += kNumberColumn;
-        const QFont headingFont = ReportText::boldSystemFont(10);
-        const QString shown =
-            ReportText::elideToLines(card_->heading(), PageGeometry(paper_, *info_).textWidth(), headingFont, 2);
-        const BlockOfTextView& heading =
-            view_->add(std::make_unique<BlockOfTextView>(paper_, *info_, shown, headingFont, currentY_, true));
+        const BlockOfTextView& heading = view_->add(std::make_unique<BlockOfTextView>(
+            paper_, *info_, heading_, ReportText::boldSystemFont(10), currentY_, true));
         info_->rightMargin -= kNumberColumn;
+        // The heading's rule runs on under the page number, across the card.
+        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(float(info_->leftMargin), heading.bottom() - 2,
+                                                               textWidth(), 4),
+                                                        QString(), ReportText::systemFont(10), 0, true));
         view_->add(std::make_unique<SubBlockOfTextView>(
             QRectF(float(paper_.width()) - float(info_->rightMargin) - 40, currentY_, 40, 16), pageNumber,
             ReportText::systemFont(10), 1, false, ReportText::LineBreak::Truncate));
@@ -123,14 +134,17 @@ void CardSheetReport::openSlot()
         return;
     }
     yWithinSlot_ = 2;
-    const QString shown = ReportText::elideToLines(card_->heading(), 218, ReportText::boldSystemFont(8), 2);
-    const float measured = Toolkit().heightForText(shown, 218, ReportText::systemFont(8), 0);
+    // The heading wraps in its column, every word of it; its height sets the heading's and the
+    // page number's boxes. It is measured in the bold face it is drawn in: the wider letters may
+    // need a line more than the regular face would, and that line would not be drawn.
+    const QString& shown = heading_;
+    const float measured = Toolkit().heightForText(shown, kBusinessHeading, ReportText::boldSystemFont(8), 0);
     const float hh = std::max(16.0f, std::trunc(measured + 4));
     const float left = slotLeft(slot);
     const float top = slotTop(slot) + 2;
-    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, top, 218, hh), shown,
+    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left, top, kBusinessHeading, hh), shown,
                                                     ReportText::boldSystemFont(8), 0, true));
-    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left + 218, top, 30, hh), pageNumber,
+    view_->add(std::make_unique<SubBlockOfTextView>(QRectF(left + kBusinessHeading, top, 30, hh), pageNumber,
                                                     ReportText::systemFont(8), 1, true,
                                                     ReportText::LineBreak::Truncate));
     yWithinSlot_ = hh;

@@ -46,6 +46,9 @@ private:
     std::unique_ptr<ReportInfo> info_;
     std::unique_ptr<FlippedReportView> view_;
     const SceneCarddb* card_ = nullptr;
+    // The card's heading as its slots show it, and what of a long one follows it in the first.
+    QString heading_;
+    QString headingRest_;
     std::int64_t counter_ = 0;
     // Avery: where the next text goes, and the sheet of the current slot.
     float currentY_ = 0;

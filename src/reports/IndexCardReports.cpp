@@ -73,19 +73,27 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
 
     float y = float(info.topMargin);
     std::int64_t lastSheet = 0;
+    // A heading takes at most half of a sheet's text area; the rest of a longer one follows it.
+    const float headingRoom = std::trunc((H - float(layout.top + layout.bottom)) / 2);
+    const float headingWidth = W - float(layout.left + layout.right + kNumberColumn);
     for (const SceneCarddb* card : SceneCardReports::cardSet(story)) {
         std::int64_t sheetIndex = page.pageOf(y);
+        const ReportText::CardHeading title =
+            ReportText::cardHeading(card->heading(), headingRoom, headingWidth, headingFont);
         // The card's heading and page number at `top`.
         const auto heading = [&](float top) -> const BlockOfTextView& {
             info.textAlignment = 0;
             info.leftIndent = 0;
             info.minLineSpace = 0;
-            // The heading wraps short of the page number, in two lines at most.
+            // The heading wraps short of the page number.
             info.rightMargin = layout.right + kNumberColumn;
-            const QString shown = ReportText::elideToLines(card->heading(), page.textWidth(), headingFont, 2);
             const BlockOfTextView& block =
-                view_->add(std::make_unique<BlockOfTextView>(sheet, info, shown, headingFont, top, true));
+                view_->add(std::make_unique<BlockOfTextView>(sheet, info, title.shown, headingFont, top, true));
             info.rightMargin = layout.right;
+            // The heading's rule runs on under the page number, across the card.
+            view_->add(std::make_unique<SubBlockOfTextView>(
+                QRectF(float(layout.left), block.bottom() - 2, W - float(layout.left + layout.right), 4), QString(),
+                numberFont, 0, true));
             view_->add(std::make_unique<SubBlockOfTextView>(QRectF(W - float(info.rightMargin) - 40, top, 40, 16),
                                                             QString::number(card->pageNumber()), numberFont, 1, false,
                                                             ReportText::LineBreak::Truncate));
@@ -107,6 +115,8 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
             sheetIndex = std::max(sheetIndex, ends);
             info.minLineSpace = 0;
         };
+        if (!title.rest.isEmpty())
+            text(title.rest, headingFont, 0, false);
         text(card->description(), body, 0, true);
         if (notes) {
             text(QStringLiteral("Notes:"), label, 2, false);

@@ -30,6 +30,16 @@ QFont makeFont(const QString& family, int points, bool bold)
     return font;
 }
 
+// The sans-serif face joins "ff", "fi" and "fl" into single ligature glyphs, which a PDF reader
+// then gives back as one symbol: a search for "coffee" fails. Qt sets text without ligatures
+// once it has letter spacing, so the reports' sans-serif text takes the least spacing Qt keeps
+// (a 64th of a point a letter): every letter is its own glyph, kerning stays.
+QFont withoutLigatures(QFont font)
+{
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
+    return font;
+}
+
 // Warns once when a pinned family is not installed: reports then use a substitute and their
 // line breaks may differ from machine to machine.
 void checkFamily(const QString& family)
@@ -86,13 +96,13 @@ QString scriptFamily()
 QFont systemFont(int points)
 {
     checkFamily(systemFamily());
-    return makeFont(systemFamily(), points, false);
+    return withoutLigatures(makeFont(systemFamily(), points, false));
 }
 
 QFont boldSystemFont(int points)
 {
     checkFamily(systemFamily());
-    return makeFont(systemFamily(), points, true);
+    return withoutLigatures(makeFont(systemFamily(), points, true));
 }
 
 QFont scriptFont(int points)
@@ -140,16 +150,13 @@ qsizetype fittingLength(const QString& text, float height, float width, const QF
     return text.size();
 }
 
-QString elideToLines(const QString& text, float width, const QFont& font, int lines)
+CardHeading cardHeading(const QString& heading, float room, float width, const QFont& font)
 {
-    const float room = float(lines) * singleLineHeight(width, font);
-    if (measure(text, width, font, LineBreak::Wrap) <= room + 0.01f)
-        return text;
-    const QString ellipsis(QChar(0x2026));
-    QString shown = text.left(fittingLength(text, room, width, font, LineBreak::Wrap)).trimmed();
-    while (!shown.isEmpty() && measure(shown + ellipsis, width, font, LineBreak::Wrap) > room + 0.01f)
-        shown.chop(1);
-    return shown.trimmed() + ellipsis;
+    const qsizetype cut = fittingLength(heading, room, width, font, LineBreak::Wrap);
+    if (cut >= heading.size())
+        return {heading, QString()};
+    // The break's line feeds and spaces go with it.
+    return {heading.left(cut).trimmed(), heading.mid(cut).trimmed()};
 }
 
 float singleLineHeight(float width, const QFont& font)

@@ -45,9 +45,15 @@ float measure(const QString& text, float width, const QFont& font, LineBreak lin
 // break.
 qsizetype fittingLength(const QString& text, float height, float width, const QFont& font, LineBreak lineBreak);
 
-// The text as it shows in at most `lines` lines of `width`: itself when it fits, else what fits
-// with an ellipsis at its end.
-QString elideToLines(const QString& text, float width, const QFont& font, int lines);
+// A card's heading as the card stocks print it: the lines that fit in `room` points of `width`
+// stand in the heading's box on every face of the card; a heading longer than that (more than a
+// face can spare for it) goes on below the box on the card's first face with what does not fit,
+// so that every word is printed.
+struct CardHeading {
+    QString shown;
+    QString rest;
+};
+CardHeading cardHeading(const QString& heading, float room, float width, const QFont& font);
 
 // The height of one line, "Bob" measured in `width` (a narrower width may wrap it). Kept per
 // font and width: blocks ask for it once each.

@@ -97,11 +97,65 @@ std::int64_t valueIndent(const QString& label, std::int64_t labelIndent, std::in
     return StoryReport::valueIndent(label, bold(), labelIndent, indent);
 }
 
+// The column a card's page number takes at the right of its heading.
+constexpr std::int64_t kNumberColumn = 40;
+
+// The height of a text at `indent` between the report's margins, less `right` at the right.
+float heightIn(const StoryReport& report, const QString& text, const QFont& font, std::int64_t indent,
+               std::int64_t right = 0)
+{
+    const ReportInfo& info = report.info();
+    const float width = float(report.paper().width()) - float(info.leftMargin + info.rightMargin + indent + right);
+    return ReportText::measure(text, width, font, ReportText::LineBreak::Wrap);
+}
+
+// Starts the next page when what follows, `height` high, does not fit on this one but would
+// fit on a page of its own; what is higher than a page starts where it is.
+void keepTogether(StoryReport& report, float height)
+{
+    const PageGeometry page(report.paper(), report.info());
+    const float y = report.clearOfBands(report.y());
+    if (height <= page.body() && y > page.bodyTop(page.pageOf(y)))
+        report.keepRoom(height + 0.5f);
+}
+
+// The height of the lines of a partner's description that stay together: the line naming the
+// partner's card with the first line of the partner's text, or the first line alone.
+float partnerLines(const StoryReport& report, const QString& partner)
+{
+    const float line = ReportText::singleLineHeight(float(report.paper().width()), plain());
+    const qsizetype feed = partner.indexOf(QLatin1Char('\n'));
+    return feed < 0 ? line : heightIn(report, partner.left(feed), plain(), 0) + line;
+}
+
+// The room a set-up or pay-off needs at a page's foot: its own text and its partner's first lines.
+float pairNeed(const StoryReport& report, const QString& item, const QString& partner)
+{
+    return heightIn(report, item, bold(), 0) + partnerLines(report, partner);
+}
+
+// A set-up or pay-off (bold) and below it its partner: "NO PAY-OFF", "NO SET-UP", or the
+// partner's card heading and page number on a line of its own followed by the partner's text.
+// The line naming the partner's card never ends a page alone: the item, that line and the first
+// line of the partner's text go over to the next page together when they do not fit.
+void linkedPair(StoryReport& report, const QString& item, const QString& partner)
+{
+    const float line = ReportText::singleLineHeight(float(report.paper().width()), plain());
+    const qsizetype feed = partner.indexOf(QLatin1Char('\n'));
+    const float partnerLine = partnerLines(report, partner);
+    keepTogether(report, pairNeed(report, item, partner));
+    report.setLayout(kLeft, 0, 2);
+    report.addText(item, bold(), false);
+    // Should the item itself have run down the page, its partner's line still keeps its text.
+    report.setLayout(kLeft, 0, feed < 0 ? 0 : std::max<std::int64_t>(2, std::int64_t(partnerLine / line + 0.5f)));
+    report.addText(partner, plain(), false);
+    report.setLayout(kLeft, 0, 0);
+}
+
 // A card's heading kept with the lines that follow it, and its page number at the right
 // margin on the heading's first line; the heading wraps short of the number.
 void placeHeading(StoryReport& report, const QString& heading, const QFont& font, const QString& pageNumber)
 {
-    constexpr std::int64_t kNumberColumn = 40;
     report.setLayout(kLeft, 0, 5);
     report.info().rightMargin += kNumberColumn;
     const BlockOfTextView& block = report.addText(heading, font, false);
@@ -125,11 +179,13 @@ void placeCaption(StoryReport& report, const Screenplaydb& story)
 
 std::vector<SceneCarddb*> cardSet(Screenplaydb& story)
 {
-    if (story.bigSceneView() != 1 && story.boardView() == 2)
-        return story.listViewCards();
     std::vector<SceneCarddb*> cards;
-    for (const std::unique_ptr<SceneCarddb>& card : story.sceneCards())
-        cards.push_back(card.get());
+    if (story.bigSceneView() == 1 || story.boardView() == 1) {
+        for (const std::unique_ptr<SceneCarddb>& card : story.sceneCards())
+            cards.push_back(card.get());
+    } else if (story.boardView() == 2) {
+        cards = story.listViewCards();
+    }
     return cards;
 }
 
@@ -150,8 +206,12 @@ float reportSceneCard(StoryReport& report, const SceneCarddb& card, float startY
         report.setLayout(kLeft, 30, 0);
         report.setY(report.textAt(row, text, plain(), false).bottom());
     }
-    report.addRule(0);
+    // The closing rule belongs to an empty line that starts 18 points above the conflict's foot,
+    // or less where the line and its rule are shorter than that, so that the rule runs under the
+    // conflict's last line and the next card starts below it, never over it.
     report.setLayout(kLeft, 30, 0);
+    const float closing = ReportText::singleLineHeight(float(report.paper().width()), plain()) + 5;
+    report.setY(report.textAt(report.y() - std::min(18.0f, closing), QString(), plain(), true).bottom());
     return report.y();
 }
 
@@ -257,12 +317,21 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         if (!ReportProgress::step(false, std::int64_t(cardIndex), std::int64_t(cards.size())))
             return nullptr;
         const SceneCarddb* card = cards[cardIndex];
-        placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
-
-        labelled(QStringLiteral("Beat:"), 0, story.boardSections().beatLabelForBoardBeat(card->currentBeatSection()),
-                 40);
         const SceneLocationdb* location =
             card->sceneLocationID() > 0 ? story.locationForLocationID(card->sceneLocationID()) : nullptr;
+        const QString beatLabel = story.boardSections().beatLabelForBoardBeat(card->currentBeatSection());
+        // The heading and the beat, location and date rows stay with the first two lines of the
+        // description (with the "+/-" row when there is no description).
+        const float description = card->description().isEmpty()
+            ? line
+            : std::min(heightIn(r, card->description(), plain(), 0), 2 * line);
+        keepTogether(r, heightIn(r, card->heading(), bold(12), 0, kNumberColumn)
+                            + std::max(line, heightIn(r, beatLabel, plain(), 40))
+                            + std::max(line, heightIn(r, location ? location->location() : QString(), plain(), 50))
+                            + line + StoryReport::kRuleGap + description);
+        placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
+
+        labelled(QStringLiteral("Beat:"), 0, beatLabel, 40);
         labelled(QStringLiteral("Location:"), 0, location ? location->location() : QString(), 50);
 
         // Start and end on one row, each label followed by its date.
@@ -289,13 +358,24 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         r.addRule(30);
         const auto& setups = links.setupsOfCard(card->sceneCardID());
         const auto& payoffs = links.payoffsOfCard(card->sceneCardID());
+        const auto payoffOf = [&](const SceneSetupdb& setup) {
+            const ScenePayoffdb* payoff =
+                setup.scenePayoffID() != 0 ? links.payoffForPayoffID(setup.scenePayoffID()) : nullptr;
+            return payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF");
+        };
+        const auto setupOf = [&](const ScenePayoffdb& payoff) {
+            const SceneSetupdb* setup = links.setupForPayoffID(payoff.scenePayoffID());
+            return setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP");
+        };
         const auto& characters = links.charactersOfCard(card->sceneCardID());
         const auto& attachments = links.attachmentLinksOfCard(card->sceneCardID());
         // The notes and each section title go over to the next page unless the first lines of
         // what they hold fit under them; an empty one goes with what follows it.
-        const std::array<float, 5> firstEntry{card->notes().isEmpty() ? 0 : 2 * line, setups.empty() ? 0 : 2 * line,
-                                              payoffs.empty() ? 0 : 2 * line, characters.empty() ? 0.0f : 36.0f,
-                                              attachments.empty() ? 0.0f : 36.0f};
+        const std::array<float, 5> firstEntry{
+            card->notes().isEmpty() ? 0 : 2 * line,
+            setups.empty() ? 0 : pairNeed(r, setups.front()->sceneSetup(), payoffOf(*setups.front())),
+            payoffs.empty() ? 0 : pairNeed(r, payoffs.front()->scenePayoff(), setupOf(*payoffs.front())),
+            characters.empty() ? 0.0f : 36.0f, attachments.empty() ? 0.0f : 36.0f};
         const auto keepSection = [&](std::size_t section) {
             float need = cardIndex + 1 < cards.size() ? nextHeading : 0;
             for (std::size_t index = firstEntry.size(); index-- > section;)
@@ -312,23 +392,12 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
         labelled(QStringLiteral("Notes"), 0, card->notes(), 36);
         r.addRule(36);
         sectionTitle(1, QStringLiteral("Set-ups"));
-        for (const SceneSetupdb* setup : setups) {
-            r.setLayout(kLeft, 0, 2);
-            r.addText(setup->sceneSetup(), bold(), false);
-            r.setLayout(kLeft, 0, 0);
-            const ScenePayoffdb* payoff =
-                setup->scenePayoffID() != 0 ? links.payoffForPayoffID(setup->scenePayoffID()) : nullptr;
-            r.addText(payoff ? story.fullDescriptionForPayoff(*payoff) : QStringLiteral("NO PAY-OFF"), plain(), false);
-        }
+        for (const SceneSetupdb* setup : setups)
+            linkedPair(r, setup->sceneSetup(), payoffOf(*setup));
         r.addRule(0);
         sectionTitle(2, QStringLiteral("Pay-offs"));
-        for (const ScenePayoffdb* payoff : payoffs) {
-            r.setLayout(kLeft, 0, 2);
-            r.addText(payoff->scenePayoff(), bold(), false);
-            r.setLayout(kLeft, 0, 0);
-            const SceneSetupdb* setup = links.setupForPayoffID(payoff->scenePayoffID());
-            r.addText(setup ? story.fullDescriptionForSetup(*setup) : QStringLiteral("NO SET-UP"), plain(), false);
-        }
+        for (const ScenePayoffdb* payoff : payoffs)
+            linkedPair(r, payoff->scenePayoff(), setupOf(*payoff));
         r.addRule(0);
 
         sectionTitle(3, QStringLiteral("Characters"));
@@ -397,12 +466,12 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
     });
     StoryReport& r = *report;
     const QFont font = ReportText::scriptFont(12);
-    // Board order, in a list of our own: the board keeps its order.
+    // The story's board cards are put in board order, and keep it.
+    std::stable_sort(story.sceneCards().begin(), story.sceneCards().end(),
+                     [](const auto& a, const auto& b) { return a->sortByLocation(*b) < 0; });
     std::vector<SceneCarddb*> cards;
     for (const std::unique_ptr<SceneCarddb>& card : story.sceneCards())
         cards.push_back(card.get());
-    std::stable_sort(cards.begin(), cards.end(),
-                     [](const SceneCarddb* a, const SceneCarddb* b) { return a->sortByLocation(*b) < 0; });
     const ScriptElementdb* heading = story.elementForElementType(QStringLiteral("Scene Heading"));
     // One blank line follows these paragraphs.
     std::array<std::int64_t, 3> spaced{};

@@ -351,43 +351,42 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
     auto report = pictureColumnReport(story, QStringLiteral("GENERAL NOTES/ATTACHMENTS"));
     StoryReport& r = *report;
     r.setY(r.y() + 2);
-    const auto byColour = [](const auto* left, const auto* right) { return left->sortByColor(*right) < 0; };
+    // The story's two lists are put in colour order, then title order, and keep it.
+    const auto byColour = [](const auto& left, const auto& right) { return left->sortByColor(*right) < 0; };
+    std::stable_sort(story.attachedObjects().begin(), story.attachedObjects().end(), byColour);
+    std::stable_sort(story.stickyNotes().begin(), story.stickyNotes().end(), byColour);
     std::vector<AttachedObjectdb*> attachments;
     for (const std::unique_ptr<AttachedObjectdb>& attachment : story.attachedObjects())
         if (colour == 0 || attachment->color() == colour)
             attachments.push_back(attachment.get());
-    std::stable_sort(attachments.begin(), attachments.end(), byColour);
     std::vector<StickyNotedb*> notes;
     for (const std::unique_ptr<StickyNotedb>& note : story.stickyNotes())
         if (colour == 0 || note->color() == colour)
             notes.push_back(note.get());
-    std::stable_sort(notes.begin(), notes.end(), byColour);
 
     constexpr float kThumbnail = 32;
-    // Room under an item's last line inside its box, and between one box and the next.
-    constexpr float kBoxPadding = 3;
-    constexpr float kBoxGap = 4;
+    // An attachment takes at least 41 points from its title's top to the next item's, its box 40
+    // of them; every box ends a point above the next one's top, 3 points above its title.
+    constexpr float kLeastAttachment = 41;
     for (const AttachedObjectdb* attachment : attachments) {
-        r.keepRoom(41);
+        r.keepRoom(kLeastAttachment);
         use(r, 70, 2);
-        const BlockOfTextView& title = r.addText(attachment->title(), plain(), false);
-        const float top = float(title.frame().y());
+        const float top = float(r.addText(attachment->title(), plain(), false).frame().y());
         placePicture(r, pictureOf(attachment->getThumbnail().value_or(QByteArray())),
                      float(r.info().leftMargin) + 15, top, kThumbnail);
         use(r, 70, 0);
-        const float textBottom = r.addText(attachment->textDescription(), plain(), false).bottom();
-        // The box's border runs under the text and the thumbnail, never through them.
-        const float boxBottom = std::max(textBottom, top + kThumbnail + 4) + kBoxPadding;
-        r.placeBoxes(top - 3, boxBottom, palette(attachment->color()));
-        r.setY(boxBottom + kBoxGap);
+        const float below = r.addText(attachment->textDescription(), plain(), false).bottom() + 2;
+        const float next = below - top - 1 < kLeastAttachment - 1 ? top + kLeastAttachment : below;
+        r.placeBoxes(top - 3, next - 4, palette(attachment->color()));
+        r.setY(next);
     }
     for (const StickyNotedb* note : notes) {
         use(r, 10, 2);
         const float top = float(r.addText(note->title(), plain(), false).frame().y());
         use(r, 10, 0);
-        const float boxBottom = r.addText(note->textNote(), plain(), false).bottom() + kBoxPadding;
-        r.placeBoxes(top - 3, boxBottom, palette(note->color()));
-        r.setY(boxBottom + kBoxGap);
+        const float next = r.addText(note->textNote(), plain(), false).bottom() + 2;
+        r.placeBoxes(top - 3, next - 4, palette(note->color()));
+        r.setY(next);
     }
     r.finish();
     return report;

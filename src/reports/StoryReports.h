@@ -36,7 +36,7 @@ std::unique_ptr<StoryReport> setups(Screenplaydb& story);
 std::unique_ptr<StoryReport> payoffs(Screenplaydb& story);
 // The general-notes board's attachments, then its sticky notes, each ordered by colour then
 // title (any case) and printed on a box of its note colour; `colour` 1 to 10 keeps only the
-// items of that colour, 0 keeps all. The story's own lists keep their order.
+// items of that colour, 0 keeps all. The story's two lists are left in that order.
 std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colour,
                                           const std::function<QColor(std::int64_t)>& palette);
 

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QProcess>
 #include <QTableView>
 
 #include <sqlite3.h>
@@ -442,21 +443,30 @@ TEST_F(BoardListTest, BoardListShutDownReleasesTheListAndItsCards)
     EXPECT_EQ(shownKeys(), (std::vector<std::int64_t>{keys_[0], keys_[1]}));
 }
 
-TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardSaySoAndPrintNothing)
+TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardPrintOneEmptySheet)
 {
     // The board holds cards; the list's colour filter names a code no card carries.
     ASSERT_TRUE(openList({inBeat(1), inBeat(2)}, QStringLiteral("BoardListFilterColorID = 9999")));
     ASSERT_TRUE(shownKeys().empty());
     AppActions& menus = app_->actions();
+    const QString folder = home_.path();
     for (QAction* item : {menus.mnuRSCI3x5, menus.mnuRSCI4x6, menus.mnuRSCA3x5, menus.mnuRSCABusinessCards}) {
         SCOPED_TRACE(item->objectName().toStdString());
+        const QString path = QDir(folder).filePath(item->objectName() + QStringLiteral(".pdf"));
         fakes_.alerts->shown.clear();
+        fakes_.printPanels->shown.clear();
+        fakes_.printPanels->answers.push_back(path);
         item->trigger();
-        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
-        EXPECT_EQ(fakes_.alerts->shown.front().title, "Scene Cards");
-        EXPECT_EQ(fakes_.alerts->shown.front().message, "There are no scene cards to include in this report.");
+        EXPECT_TRUE(fakes_.alerts->shown.empty());
+        ASSERT_EQ(fakes_.printPanels->shown.size(), 1u);
+        EXPECT_EQ(fakes_.printPanels->shown.front().pageCount, 1);
+        // The sheet is blank: no heading, band label or page number of any card.
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(10000));
+        EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).trimmed().isEmpty());
     }
-    EXPECT_TRUE(fakes_.printPanels->shown.empty());
+    fakes_.printPanels->shown.clear();
 
     // The summary still prints its caption of the filter; with the filter off the stocks print again.
     fakes_.alerts->shown.clear();

@@ -20,8 +20,8 @@ bool runTool(const QString& program, const QStringList& arguments, QByteArray* o
     return true;
 }
 
-// The text as a reader would search it: entities resolved, typographic ligatures ("fi", "ff")
-// spelled out.
+// The text as a reader would search it: entities resolved. Ligature glyphs ("fi", "ff") stay as
+// the single symbols a reader's search would meet.
 QString unescaped(QString text)
 {
     text.replace(QLatin1String("&lt;"), QLatin1String("<"));
@@ -29,8 +29,6 @@ QString unescaped(QString text)
     text.replace(QLatin1String("&quot;"), QLatin1String("\""));
     text.replace(QLatin1String("&apos;"), QLatin1String("'"));
     text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    for (const QChar ligature : {QChar(0xFB00), QChar(0xFB01), QChar(0xFB02), QChar(0xFB03), QChar(0xFB04)})
-        text.replace(ligature, QString(ligature).normalized(QString::NormalizationForm_KC));
     return text;
 }
 

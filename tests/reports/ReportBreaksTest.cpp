@@ -5,6 +5,7 @@
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
@@ -332,5 +333,93 @@ TEST_F(ReportBreaks, NoReportOverlapsWordsStrandsALabelOrWritesInItsBands)
                     expected.append(QStringLiteral("%1%2").arg(tag).arg(index, 3, 10, QLatin1Char('0')));
                 EXPECT_EQ(taggedWords(pdf, tag), expected) << tag.toStdString();
             }
+    }
+}
+
+// The details report keeps a card's heading, beat, location and date rows with the first two
+// lines of its description, and the line naming a set-up's or pay-off's partner card with the
+// partner's text: no page ends on them, whatever the lengths of the cards before.
+TEST_F(ReportBreaks, TheDetailsNeverEndAPageOnACardsHeaderRowsOrAPartnersLine)
+{
+    Screenplaydb& s = story();
+    auto location = std::make_unique<SceneLocationdb>();
+    location->setSceneLocationID(100);
+    location->setLocation(QStringLiteral("Pump house"));
+    s.sceneLocations().push_back(std::move(location));
+    constexpr int kCards = 48;
+    std::vector<SceneCarddb*> cards;
+    for (int index = 0; index < kCards; ++index) {
+        SceneCarddb& card = addCard(QStringLiteral("INT. ROOM%1 - DAY").arg(index, 2, 10, QLatin1Char('0')), 1,
+                                    1 + index % 7);
+        card.setPageNumber(index + 1);
+        card.setSceneLocationID(100);
+        card.setStartDateTime(QStringLiteral("01/03/2026 03:12"));
+        card.setEndDateTime(QStringLiteral("01/04/2026 11:00"));
+        // Lengths that bring every part of a card to the foot of some page.
+        card.setDescription(taggedText(QStringLiteral("ds%1x").arg(index), 16 + (index * 29) % 71));
+        card.setNotes(index % 3 ? taggedText(QStringLiteral("nt%1x").arg(index), (index * 17) % 40) : QString());
+        cards.push_back(&card);
+    }
+    // Each card plants a set-up paid off three cards later.
+    for (int index = 0; index < kCards; ++index) {
+        auto payoff = std::make_unique<ScenePayoffdb>();
+        payoff->setSceneCardID(cards[std::size_t((index + 3) % kCards)]->sceneCardID());
+        payoff->setScenePayoff(taggedText(QStringLiteral("po%1x").arg(index), 6 + (index * 11) % 23));
+        payoff->insertIntoDatabase(&s);
+        auto setup = std::make_unique<SceneSetupdb>();
+        setup->setSceneCardID(cards[std::size_t(index)]->sceneCardID());
+        setup->setSceneSetup(taggedText(QStringLiteral("su%1x").arg(index), 5 + (index * 7) % 19));
+        setup->setScenePayoffID(payoff->scenePayoffID());
+        s.scenePayoffs().push_back(std::move(payoff));
+        s.sceneSetups().push_back(std::move(setup));
+    }
+
+    const std::unique_ptr<StoryReport> report = SceneCardReports::details(s);
+    const PdfProbe pdf = print(*report, QStringLiteral("details.pdf"));
+    ASSERT_GT(pdf.pageCount(), 10);
+    const double bodyTop = double(report->info().topMargin + report->info().reportHeaderHeight);
+    const double bodyBottom = 792 - double(report->info().bottomMargin + report->info().reportFooterHeight);
+    const QRegularExpression partnerLine(QStringLiteral("\\(p\\. \\d+\\)$"));
+    const QRegularExpression heading(QStringLiteral("^INT\\. ROOM(\\d\\d) - DAY"));
+    int headings = 0;
+    for (int page = 1; page <= pdf.pageCount(); ++page) {
+        SCOPED_TRACE(page);
+        std::vector<QString> body;
+        std::vector<double> bottoms;
+        for (const auto& line : linesOf(pdf, page)) {
+            const QRectF box = line.front()->box;
+            if (box.top() >= bodyTop - 0.5 && box.bottom() <= bodyBottom + 0.5) {
+                body.push_back(lineText(line));
+                bottoms.push_back(box.bottom());
+            }
+        }
+        ASSERT_FALSE(body.empty());
+        for (std::size_t index = 0; index < body.size(); ++index) {
+            const QRegularExpressionMatch match = heading.match(body[index]);
+            if (!match.hasMatch() || partnerLine.match(body[index]).hasMatch())
+                continue;
+            ++headings;
+            // Beat, location, dates, and two lines of the description follow on this page.
+            const QString tag = QStringLiteral("ds%1x").arg(match.captured(1).toInt());
+            ASSERT_LT(index + 5, body.size()) << body[index].toStdString() << " ends page " << page;
+            EXPECT_TRUE(body[index + 1].startsWith(QStringLiteral("Beat:")));
+            EXPECT_TRUE(body[index + 2].startsWith(QStringLiteral("Location:")));
+            EXPECT_TRUE(body[index + 3].startsWith(QStringLiteral("Start Date/Time:")));
+            EXPECT_TRUE(body[index + 4].startsWith(tag)) << body[index + 4].toStdString();
+            EXPECT_TRUE(body[index + 5].startsWith(tag)) << body[index + 5].toStdString();
+        }
+        if (page == pdf.pageCount())
+            continue;
+        // The partner's line never ends a page: its text is below it.
+        const QString& last = body.back();
+        EXPECT_FALSE(partnerLine.match(last).hasMatch()) << last.toStdString();
+        for (const char* row : {"Beat:", "Location:", "Start Date/Time:"})
+            EXPECT_FALSE(last.startsWith(QString::fromLatin1(row))) << last.toStdString();
+    }
+    EXPECT_EQ(headings, kCards);
+    // Every word of every set-up and pay-off, twice each: on its own card and under its partner.
+    for (int index = 0; index < kCards; ++index) {
+        EXPECT_EQ(taggedWords(pdf, QStringLiteral("su%1x").arg(index)).size(), 2 * (5 + (index * 7) % 19));
+        EXPECT_EQ(taggedWords(pdf, QStringLiteral("po%1x").arg(index)).size(), 2 * (6 + (index * 11) % 23));
     }
 }

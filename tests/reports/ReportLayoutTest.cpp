@@ -408,6 +408,36 @@ TEST(BeatBlocks, ABeatNearTheFooterTakesItsLabelToTheNextPage)
     EXPECT_TRUE(empty.children().empty());
 }
 
+TEST(BeatBlocks, ADescriptionIsCutOnlyWithMoreThan42PointsUnderItsLabel)
+{
+    NewStory story;
+    const ReportInfo info = bandedInfo();
+    Beatdb beat;
+    beat.setBeatNumber(4);
+    beat.setDescription(QStringLiteral("L1\nL2\nL3\nL4\nL5\nL6\nL7\nL8\nL9\nL10"));
+    struct Row {
+        float room; // under the label, above the body's bottom at 752
+        bool cut;
+    };
+    for (const Row& row : {Row{30, false}, Row{42, false}, Row{43, true}, Row{70, true}}) {
+        SCOPED_TRACE(row.room);
+        const float y = 752 - 26 - row.room;
+        const BeatReportView block(story.story(), kLetter, info, beat, y);
+        if (row.cut) {
+            // The label stays where it was asked for; what fits under it stays too.
+            EXPECT_FLOAT_EQ(float(block.frame().y()), y);
+            EXPECT_TRUE(beat.description().startsWith(block.firstPartOfBeat()));
+            EXPECT_GE(block.firstPartOfBeat().count(QLatin1Char('\n')), 2);
+            EXPECT_EQ(block.children().size(), 1u);
+        } else {
+            // Label and description start together on the next page's body top.
+            EXPECT_FLOAT_EQ(float(block.frame().y()), 886);
+            EXPECT_EQ(block.firstPartOfBeat(), beat.description());
+            EXPECT_TRUE(block.children().empty());
+        }
+    }
+}
+
 TEST(BeatBlocks, AContinuedBeatKeepsItsParenthesisAndLineFeedsButTheOneAtTheBreak)
 {
     NewStory story;

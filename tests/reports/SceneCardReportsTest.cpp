@@ -125,8 +125,10 @@ TEST_F(SceneCardReportsPdf, TheScriptSetsEachParagraphAtItsElementsIndent)
     addPart(second, "DDR-Dialogue", QStringLiteral("No, mine."));
     const std::unique_ptr<StoryReport> report = SceneCardReports::script(story());
     const PdfProbe pdf = print(report);
-    // Board order whatever the story's list order, which stays as it was.
-    EXPECT_EQ(story().sceneCards().front().get(), &second);
+    // Board order whatever the story's list order; the story's list is left in board order.
+    ASSERT_EQ(story().sceneCards().size(), 2u);
+    EXPECT_EQ(story().sceneCards().front().get(), &first);
+    EXPECT_EQ(story().sceneCards().back().get(), &second);
     const QString text = pdf.pageText(1);
     EXPECT_LT(text.indexOf(QStringLiteral("SCENE HEADING")), text.indexOf(QStringLiteral("EXT.")));
     EXPECT_EQ(pdf.info(QStringLiteral("Title")), QString());

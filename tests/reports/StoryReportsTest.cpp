@@ -289,8 +289,13 @@ TEST_F(StoryReportsPdf, NotesComeAfterAttachmentsByColourOnBoxesOfTheirColour)
     const std::unique_ptr<StoryReport> all = StoryReports::generalNotes(story(), 0, &testPalette);
     const PdfProbe pdf = print(all, QStringLiteral("notes.pdf"));
     EXPECT_EQ(bodyText(pdf, *all), QStringLiteral("anchor Clip Apple zebra Blue"));
-    // The story's own list keeps the board's stacking order.
-    EXPECT_EQ(story().stickyNotes().front()->title(), QStringLiteral("zebra"));
+    // The story's own lists keep the order the report put them in.
+    QStringList noteOrder;
+    for (const auto& note : story().stickyNotes())
+        noteOrder.append(note->title());
+    EXPECT_EQ(noteOrder, (QStringList{QStringLiteral("Apple"), QStringLiteral("zebra"), QStringLiteral("Blue")}));
+    ASSERT_EQ(story().attachedObjects().size(), 2u);
+    EXPECT_EQ(story().attachedObjects().front()->title(), QStringLiteral("anchor"));
 
     // A box of colour 3 behind "Apple", just left of its text.
     const PdfProbe::Word* apple = pdf.find(QStringLiteral("Apple"));

@@ -218,6 +218,41 @@ TEST(FinalDraftExport, ParagraphsFollowTheBoardOrderAndTheirElementTypes)
     EXPECT_EQ(story.sceneCards().front()->heading(), QStringLiteral("int. house - night"));
 }
 
+TEST(FinalDraftExport, ASceneWithoutScriptWritesItsHeadingAloneAndBlankLinesOfAScriptStay)
+{
+    struct Row {
+        const char* what;
+        std::vector<Part> parts;
+        QStringList afterHeading;
+    };
+    const Row rows[] = {
+        {"no paragraph at all", {}, {}},
+        {"the empty action a new card starts with", {{"Action", ""}}, {}},
+        {"a blank line between two actions",
+         {{"Action", "Before."}, {"Action", ""}, {"Action", "After."}},
+         {"Content/Paragraph[Type=Action]", "Content/Paragraph/Text: Before.", "Content/Paragraph[Type=Action]",
+          "Content/Paragraph/Text", "Content/Paragraph[Type=Action]", "Content/Paragraph/Text: After."}},
+        {"two blank lines",
+         {{"Action", ""}, {"Action", ""}},
+         {"Content/Paragraph[Type=Action]", "Content/Paragraph/Text", "Content/Paragraph[Type=Action]",
+          "Content/Paragraph/Text"}},
+        {"an empty dialogue", {{"Dialogue", ""}}, {"Content/Paragraph[Type=Dialogue]", "Content/Paragraph/Text"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        NewStory file;
+        addCard(file.story(), QStringLiteral("INT. EMPTY ROOM - DAY"), 2, 0.1f, row.parts);
+        QTemporaryDir folder;
+        const QByteArray xml = exported(file, folder);
+        QStringList expected = {"Content/Paragraph[Type=Scene Heading]", "Content/Paragraph/SceneProperties[Page=6]",
+                                "Content/Paragraph/Text: INT. EMPTY ROOM - DAY"};
+        expected += row.afterHeading;
+        EXPECT_EQ(outline(xml, QStringLiteral("FinalDraft")).filter(QRegularExpression(QStringLiteral("^Content/"))),
+                  expected)
+            << xml.toStdString();
+    }
+}
+
 TEST(FinalDraftExport, CharactersXmlCannotHoldAreDroppedSoTheFileStaysWellFormed)
 {
     NewStory file;

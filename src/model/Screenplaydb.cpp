@@ -202,8 +202,9 @@ void Screenplaydb::hydrate()
     hydrated_ = true;
     // Opening rewrites the story's row: the day of opening becomes its last-modified date, a
     // zoom factor of 0 is stored as the 1 it was read as, and the progress stage is brought up
-    // to date. A file without a row gets none.
-    isDirty_ = rowRead;
+    // to date. A file without a row gets none, and a file whose values had to be brought into
+    // range is left as it is until the user changes something.
+    isDirty_ = rowRead && loadAdjustments_.isEmpty();
     updateProgress();
 }
 

@@ -651,11 +651,10 @@ TEST(PreviousVersionImport, AProjectWithoutAPageCountKeepsEveryCardsPage)
         ASSERT_EQ(importProject(bytes, folder, master.masterPath(), made), QString());
         OpenedStory opened;
         opened.open(made);
-        EXPECT_EQ(SqlProbe::scalar(opened.connection.get(),
-                                   QStringLiteral("SELECT s.PageCount || '|' || ifnull((SELECT group_concat(PageNumber) "
-                                                  "FROM (SELECT PageNumber FROM SceneCard ORDER BY PageNumber)), '') "
-                                                  "FROM Screenplay s")),
-                  QString::fromUtf8(row.stored));
+        const QString stored = QStringLiteral(
+            "SELECT s.PageCount || '|' || ifnull((SELECT group_concat(PageNumber) FROM (SELECT PageNumber FROM "
+            "SceneCard ORDER BY PageNumber)), '') FROM Screenplay s");
+        EXPECT_EQ(SqlProbe::scalar(opened.connection.get(), stored), QString::fromUtf8(row.stored));
     }
 }
 

@@ -133,8 +133,9 @@ TEST_F(BigSceneSaving, PagingThroughBeatCardsWithoutTypingLeavesEveryBeatAndCard
     big()->refreshView();
     activate();
     const QString beats = QStringLiteral("SELECT group_concat(BeatNumber || ':' || Description, '|') FROM Beat");
-    const QString texts = QStringLiteral("SELECT group_concat(SceneCardID || ':' || Description || ':' || Heading || ':' "
-                                         "|| EmotionalChange || ':' || Conflict || ':' || Notes, '|') FROM SceneCard");
+    const QString texts = QStringLiteral("SELECT group_concat(SceneCardID || ':' || Description || ':' || Heading "
+                                         "|| ':' || EmotionalChange || ':' || Conflict || ':' || Notes, '|') FROM "
+                                         "SceneCard");
     const QString beatsBefore = count(beats);
     const QString cardsBefore = count(texts);
     for (int page = 0; page < 4; ++page) {

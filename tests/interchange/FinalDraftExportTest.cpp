@@ -8,7 +8,9 @@
 #include "model/ScriptPartdb.h"
 #include "model/Toolkit.h"
 #include "support/FdxText.h"
+#include "support/SampleCopy.h"
 #include "support/StoryFixtures.h"
+#include "support/TempStory.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,6 +253,38 @@ TEST(FinalDraftExport, ASceneWithoutScriptWritesItsHeadingAloneAndBlankLinesOfAS
                   expected)
             << xml.toStdString();
     }
+}
+
+TEST(FinalDraftExport, TheSamplesScenesWithoutScriptWriteNoEmptyAction)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    OpenedStory opened;
+    opened.open(sample.path());
+    Screenplaydb& story = *opened.story;
+    story.hydrate();
+    const QString unwritten = sample.scalar(QStringLiteral(
+        "SELECT count(*) FROM SceneCard c WHERE c.OnBoard = 1 AND (SELECT count(*) FROM ScriptPart p WHERE "
+        "p.SceneCardID = c.SceneCardID) = 1 AND (SELECT ScriptText FROM ScriptPart p WHERE p.SceneCardID = "
+        "c.SceneCardID) = ''"));
+    ASSERT_GT(unwritten.toInt(), 0) << "the sample has scenes nobody has written yet";
+    ASSERT_GT(story.sceneCards().size(), static_cast<std::size_t>(unwritten.toInt()));
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("Kessler.fdx"));
+    QString error;
+    ASSERT_TRUE(Toolkit().exportScreenplay(story, path, &error)) << error.toStdString();
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QStringList content = outline(written.readAll(), QStringLiteral("FinalDraft"))
+                                    .filter(QRegularExpression(QStringLiteral("^Content/Paragraph(\\[|/Text)")));
+    int emptyActions = 0;
+    for (int line = 0; line + 1 < content.size(); ++line)
+        if (content[line] == QLatin1String("Content/Paragraph[Type=Action]") &&
+            content[line + 1] == QLatin1String("Content/Paragraph/Text"))
+            ++emptyActions;
+    EXPECT_EQ(emptyActions, 0);
+    // Every board card is there, by its heading.
+    EXPECT_EQ(content.filter(QStringLiteral("Content/Paragraph[Type=Scene Heading]")).size(),
+              static_cast<qsizetype>(story.sceneCards().size()));
 }
 
 TEST(FinalDraftExport, CharactersXmlCannotHoldAreDroppedSoTheFileStaysWellFormed)

@@ -259,7 +259,7 @@ QMenu* AppActions::fileMenu(bool story)
         file->addSeparator();
         file->addActions({mnuNewVersion, mnuBackup});
         file->addSeparator();
-        file->addActions({mnuImportFinalDraftIntoStory, mnuExportFinalDraft, mnuSendToPhoneQueue});
+        file->addActions({mnuExportFinalDraft, mnuSendToPhoneQueue});
     }
     file->addSeparator();
     if (story)

@@ -37,7 +37,8 @@ public:
     QAction* mnuBackup;
     QAction* mnuQuit;
     // Final Draft 8/9 scripts: a new story from a script, a script into the open story, the
-    // open story as a script.
+    // open story as a script. No menu holds the second: it re-pages the whole open story to
+    // the script's page count, which nothing can take back.
     QAction* mnuImportFinalDraft;
     QAction* mnuImportFinalDraftIntoStory;
     QAction* mnuExportFinalDraft;

@@ -28,9 +28,14 @@ QString genreTipKey(const QString& genre)
     return genreHelpKey(genre) + QStringLiteral("POPUP");
 }
 
+bool storyHasSceneCards(Screenplaydb& story)
+{
+    return !story.sceneCards().empty() || !story.litterBox().empty();
+}
+
 bool storyAcceptsSceneCards(Screenplaydb& story)
 {
-    if (!story.sceneCards().empty())
+    if (storyHasSceneCards(story))
         return true;
     const Loglinedb* logline = story.currentLogline();
     return !story.screenplayTitle().isEmpty() && logline && !logline->logline().isEmpty()

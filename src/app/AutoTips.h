@@ -18,8 +18,12 @@ QString genreHelpKey(const QString& genre);
 // "GENRE<NAME>POPUP".
 QString genreTipKey(const QString& genre);
 
-// A story takes scene cards once it has any on the board, or once its title, current
-// logline, genre and every beat are filled in (cards in the Litter Box do not count).
+// Whether the story holds any scene card, on the board or in the Litter Box. Its first cards
+// are the beat cards, placed once: a story with cards, if only in the Litter Box, is never
+// offered them again.
+bool storyHasSceneCards(Screenplaydb& story);
+// A story takes scene cards once it has any, or once its title, current logline, genre and
+// every beat are filled in.
 bool storyAcceptsSceneCards(Screenplaydb& story);
 
 // How many tip categories fit the story, 1 to 6: logline tips always; beat tips once the

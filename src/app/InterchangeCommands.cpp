@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QColor>
-#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPalette>
@@ -252,16 +251,10 @@ void MyDocument::exportToFinalDraft8()
         return;
     }
     alertWithOK(QStringLiteral("Export to Final Draft 8"), QStringLiteral("Script Exported"));
-    bool opened = false;
     try {
-        opened = Platform::workspace().openFile(path);
+        // Not finding an application to show it is no failure of the export, which the user
+        // has just been told of: nothing more is said.
+        Platform::workspace().openFile(path);
     } catch (...) {
-        // The script is written; not finding an application to show it is no failure of
-        // the export.
     }
-    if (!opened)
-        alertWithOK(QStringLiteral("Export to Final Draft 8"),
-                    QStringLiteral("No program on this computer opens Final Draft scripts. The script is saved "
-                                   "at:\n%1")
-                        .arg(QDir::toNativeSeparators(path)));
 }

@@ -317,25 +317,30 @@ void MyDocument::deleteSceneCard(SceneCarddb* card)
     // Deleting the card the large scene card shows clears the story's record of it: whether
     // the large card is open is decided from before.
     const bool bigOpen = story.bigSceneView() == 1;
-    // The large scene card stores nothing more into a card that is going.
     const bool wasShown = bigSceneView_ && bigSceneView_->scene() == card;
-    if (wasShown)
-        bigSceneView_->setScene(nullptr);
-    // The card's view goes first, so that nothing it shows is stored into the deleted card.
-    const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
-                                    [card](const auto& control) { return control->scene() == card; });
-    if (found != sceneCardControls_.end()) {
-        SceneCardView* control = found->release();
-        sceneCardControls_.erase(found);
-        sceneCardControlIndex_.erase(card);
-        control->setScene(nullptr);
-        takeCardViewOffItsPresentation(*control);
-        // The card may be deleted from one of its own buttons: the view goes once that is over.
-        control->deleteLater();
-    }
-    if (bigOpen && onBoard == 1)
-        removeMiniSceneCards();
-    story.deleteSceneCard(card);
+    // An edit in progress on the card's view ends in the card while the story still holds it.
+    if (SceneCardView* control = sceneCardControlForSceneCard(card))
+        control->commitEditing();
+    // The views let go of the card only once the file has kept the delete: a refused delete
+    // leaves the card on the screen, as it is in the story.
+    story.deleteSceneCard(card, [&] {
+        // The large scene card stores nothing more into a card that is going.
+        if (wasShown)
+            bigSceneView_->setScene(nullptr);
+        const auto found = std::find_if(sceneCardControls_.begin(), sceneCardControls_.end(),
+                                        [card](const auto& control) { return control->scene() == card; });
+        if (found != sceneCardControls_.end()) {
+            SceneCardView* control = found->release();
+            sceneCardControls_.erase(found);
+            sceneCardControlIndex_.erase(card);
+            control->setScene(nullptr);
+            takeCardViewOffItsPresentation(*control);
+            // The card may be deleted from one of its own buttons: the view goes once that is over.
+            control->deleteLater();
+        }
+        if (bigOpen && onBoard == 1)
+            removeMiniSceneCards();
+    });
 
     if (bigOpen && (onBoard == 1 || wasShown)) {
         // The card that followed the deleted one (or the new last card) takes its place.
@@ -414,9 +419,9 @@ bool MyDocument::okToAddSceneCards() const
 
 void MyDocument::addMajorTurnCards()
 {
-    // The dialog shows once at a time, and only for a ready story whose board is empty: a
-    // board that holds cards never gets a second set of beat cards.
-    if (!storyIsOpen() || initialBeatCardsWindow_ || !currentScreenplay_->sceneCards().empty()
+    // The dialog shows once at a time, and only for a ready story without a card: a story
+    // whose cards are all in the Litter Box never gets a second set of beat cards.
+    if (!storyIsOpen() || initialBeatCardsWindow_ || AutoTips::storyHasSceneCards(*currentScreenplay_)
         || !okToAddSceneCards())
         return;
     Screenplaydb& story = *currentScreenplay_;
@@ -472,10 +477,18 @@ void MyDocument::setStoryPageCount(std::int64_t pages)
     // it, so that place is the one re-paged.
     story.boardSections().setBoardPanelWidth(story.boardWidth());
     story.boardSections().setBoardPanelHeight(story.boardHeight());
-    {
+    struct Place {
+        SceneCarddb* card;
+        std::int64_t left;
+        std::int64_t top;
+        bool dirty;
+    };
+    std::vector<Place> places;
+    try {
         StoryTransaction transaction(story.database());
         for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
             for (const auto& card : *cards) {
+                places.push_back({card.get(), card->positionLeft(), card->positionTop(), card->isDirty()});
                 const QPoint shown = cardOrigin(story, *card);
                 card->setPositionLeft(shown.x());
                 card->setPositionTop(shown.y());
@@ -484,6 +497,15 @@ void MyDocument::setStoryPageCount(std::int64_t pages)
         story.setPageCount(pages);
         story.save();
         transaction.commit();
+    } catch (...) {
+        // The file kept the old places, and a refused page count has put the old count and
+        // pages back into the story: the cards take their old places too.
+        for (const Place& place : places) {
+            place.card->setPositionLeft(place.left);
+            place.card->setPositionTop(place.top);
+            place.card->setIsDirty(place.dirty);
+        }
+        throw;
     }
     refreshBoardForPageCount();
 }

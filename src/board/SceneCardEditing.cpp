@@ -356,7 +356,11 @@ void SceneCardView::closeEditor(bool write)
     const QString text = qobject_cast<QLineEdit*>(editor.data())
                              ? static_cast<QLineEdit*>(editor.data())->text()
                              : static_cast<QPlainTextEdit*>(editor.data())->toPlainText();
-    const bool changed = TypingPause::endEditOf(editor) || text != editor->property("openedText").toString();
+    const QString opened = editor->property("openedText").toString();
+    const bool typed = TypingPause::endEditOf(editor);
+    // A description typed back to what it was is no change: a beat card's beat keeps its own
+    // text. (The other fields take their capitals and placeholders from any edit.)
+    const bool changed = text != opened || (typed && field != SceneCardPart::Description);
     editor->removeEventFilter(this);
     editor->disconnect(this);
     QWidget* cardView = madeView();
@@ -371,9 +375,10 @@ void SceneCardView::closeEditor(bool write)
         controlTextDidEndEditing(field, text);
         return;
     }
-    // What typing wrote of a cancelled edit is taken back.
-    if (!write && changed)
-        storeTypedText(field, editor->property("openedText").toString());
+    // What typing wrote of a cancelled edit, or of one that came back to its text, is taken
+    // back.
+    if (changed || typed)
+        storeTypedText(field, write ? text : opened);
     repaint();
 }
 

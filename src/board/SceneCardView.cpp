@@ -498,10 +498,10 @@ void SceneCardView::userClicked(SceneCardPart part, int clickCount)
         const std::int64_t wanted = part == SceneCardPart::DescriptionTab ? 1 : 2;
         if (selectedTab_ == wanted)
             return;
+        // The text being edited is written first; a text only shown is no edit, and a beat
+        // card's beat keeps its own description.
         if (editedPart_ == SceneCardPart::Description)
             commitEditing();
-        else
-            controlTextDidEndEditing(SceneCardPart::Description, look().text);
         setSelectedTab(wanted);
         return;
     }

@@ -121,6 +121,10 @@ private:
             if (card->onBoard() != 1)
                 continue;
             card->loadScriptParts();
+            if (holdsNoScript(*card)) {
+                writeSceneHeading(*card);
+                continue;
+            }
             const auto& parts = card->scriptParts();
             const std::size_t headingPlace = headingPlaceAmong(*card);
             for (std::size_t index = 0; index < parts.size(); ++index) {
@@ -132,6 +136,15 @@ private:
                 writeSceneHeading(*card);
         }
         xml_.writeEndElement();
+    }
+
+    // A scene nobody has written yet: the one empty action paragraph every new card starts
+    // with is no blank line of a script. (Empty actions among other paragraphs are.)
+    bool holdsNoScript(const SceneCarddb& card) const
+    {
+        const auto& parts = card.scriptParts();
+        return parts.empty() || (parts.size() == 1 && parts.front()->scriptText().isEmpty() &&
+                                 elementTypeOf(*parts.front()) == QLatin1StringView("Action"));
     }
 
     // Where the card's heading stands among its script paragraphs: at the "Scene Heading"

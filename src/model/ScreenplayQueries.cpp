@@ -522,7 +522,7 @@ void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::i
         raiseDatabaseError(kSource, "Error: failed to delete from database with message '%s'.", database_);
 }
 
-bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
+bool Screenplaydb::deleteSceneCard(SceneCarddb* card, const std::function<void()>& written)
 {
     // The rows go first; memory follows once the file has kept the change, so a failed write
     // leaves the story in memory as the file still has it.
@@ -557,6 +557,8 @@ bool Screenplaydb::deleteSceneCard(SceneCarddb* card)
         removal.commit();
         undo.keep();
     }
+    if (written)
+        written();
     card->sceneCardObjects().clear();
     card->sceneCardCharacters().clear();
     dropWhere(sceneCardObjects_, ofCard);
@@ -579,27 +581,35 @@ bool Screenplaydb::deleteStickyNote(StickyNotedb* note)
 
 bool Screenplaydb::deleteLogline(Loglinedb* logline)
 {
-    StoryTransaction removal(database_);
-    if (logLines_.size() <= 1) {
-        // A story keeps at least one logline.
-        auto replacement = std::make_unique<Loglinedb>();
-        replacement->setScreenplayID(screenplayID_);
-        replacement->setCurrentLoglineFlag(1);
-        replacement->insertIntoDatabase(this);
-        logLines_.push_back(std::move(replacement));
+    // The rows go first; the story's list follows once the file has kept the change, so a
+    // failed write leaves the list as the file still has it.
+    std::unique_ptr<Loglinedb> replacement;
+    {
+        UndoOnFailure undo;
+        StoryTransaction removal(database_);
+        if (logLines_.size() <= 1) {
+            // A story keeps at least one logline.
+            replacement = std::make_unique<Loglinedb>();
+            replacement->setScreenplayID(screenplayID_);
+            replacement->setCurrentLoglineFlag(1);
+            replacement->insertIntoDatabase(this);
+        }
         logline->deleteFromDatabase();
-        takeRecord(logLines_, logline);
+        const auto others = [logline](const Loglinedb& other) { return &other != logline; };
+        const bool anotherIsCurrent = firstWhere(logLines_, [&](const Loglinedb& other) {
+            return others(other) && other.currentLoglineFlag() == 1;
+        }) != nullptr;
+        // The current logline's place goes to the first of the others.
+        Loglinedb* next = firstWhere(logLines_, others);
+        if (!replacement && logline->currentLoglineFlag() == 1 && !anotherIsCurrent && next)
+            changeAndSave(undo, *next, &Loglinedb::currentLoglineFlag, &Loglinedb::setCurrentLoglineFlag,
+                          std::int64_t{1});
         removal.commit();
-        return true;
+        undo.keep();
     }
-    const bool wasCurrent = logline->currentLoglineFlag() == 1;
-    logline->deleteFromDatabase();
     takeRecord(logLines_, logline);
-    if (wasCurrent && !currentLogline()) {
-        logLines_.front()->setCurrentLoglineFlag(1);
-        logLines_.front()->save();
-    }
-    removal.commit();
+    if (replacement)
+        logLines_.push_back(std::move(replacement));
     return true;
 }
 

@@ -186,10 +186,12 @@ void Screenplaydb::hydrate()
 {
     if (hydrated_)
         return;
+    bool rowRead = false;
     {
         // One read transaction: a single lock for the whole load, and one consistent picture.
         StoryTransaction reading(database_);
-        if (readRowFields()) {
+        rowRead = readRowFields();
+        if (rowRead) {
             makeBoardSections();
             loadCollections();
         } else {
@@ -198,8 +200,11 @@ void Screenplaydb::hydrate()
         reading.commit();
     }
     hydrated_ = true;
-    // What was read is what the file holds: the progress stage is written only if it changed.
-    isDirty_ = false;
+    // Opening rewrites the story's row: the day of opening becomes its last-modified date, a
+    // zoom factor of 0 is stored as the 1 it was read as, and the progress stage is brought up
+    // to date. A file without a row gets none, and a file whose values had to be brought into
+    // range is left as it is until the user changes something.
+    isDirty_ = rowRead && loadAdjustments_.isEmpty();
     updateProgress();
 }
 
@@ -564,6 +569,8 @@ void Screenplaydb::save()
 {
     if (!hydrated_)
         return;
+    // The row and every card, or none of them.
+    StoryTransaction transaction(database_);
     if (isDirty_) {
         setLastModifiedDate(today());
         StatementUse update(
@@ -586,11 +593,25 @@ void Screenplaydb::save()
         update.bind(48, screenplayID_);
         if (!update.stepDone())
             raiseDatabaseError(kSource, "Error: failed to save with message '%s'.", database_);
-        isDirty_ = false;
     }
-    for (auto* cards : {&sceneCards_, &litterBox_})
-        for (auto& card : *cards)
-            card->save();
+    std::vector<SceneCarddb*> written;
+    try {
+        for (auto* cards : {&sceneCards_, &litterBox_}) {
+            for (auto& card : *cards) {
+                const bool dirty = card->isDirty();
+                card->save();
+                if (dirty)
+                    written.push_back(card.get());
+            }
+        }
+        transaction.commit();
+    } catch (...) {
+        // What the rollback took back is written again by the next save.
+        for (SceneCarddb* card : written)
+            card->setIsDirty(true);
+        throw;
+    }
+    isDirty_ = false;
 }
 
 void Screenplaydb::insertIntoDatabase(sqlite3* database)

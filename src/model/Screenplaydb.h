@@ -230,7 +230,10 @@ public:
     bool deleteLocation(SceneLocationdb* location);
     bool deleteSceneSetup(SceneSetupdb* setup);
     bool deleteScenePayoff(ScenePayoffdb* payoff);
-    bool deleteSceneCard(SceneCarddb* card);
+    // `written`, when given, runs once the file has kept the delete and before the card leaves
+    // memory: the views that show the card let go of it there, so a refused delete leaves them
+    // showing a card the story still holds.
+    bool deleteSceneCard(SceneCarddb* card, const std::function<void()>& written = {});
     bool deleteStickyNote(StickyNotedb* note);
     bool deleteLogline(Loglinedb* logline);
     bool deleteColorCode(ColorCodedb* colorCode);

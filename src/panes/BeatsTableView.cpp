@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -236,6 +237,7 @@ void BeatsTableView::storeTypedDescription(int row, const QString& text)
     if (Beatdb* beat = screenplay()->beatForBeatNumber(beatNumberForRow(row))) {
         beat->setDescription(text);
         beat->save();
+        typedRow_ = row;
     }
 }
 
@@ -243,7 +245,8 @@ void BeatsTableView::setDescription(int row, const QString& text)
 {
     const std::int64_t number = beatNumberForRow(row);
     Beatdb* beat = screenplay()->beatForBeatNumber(number);
-    if (!beat)
+    const bool typed = std::exchange(typedRow_, -1) == row;
+    if (!beat || (!typed && text == beat->description()))
         return;
     beat->setDescription(text);
     beat->save();

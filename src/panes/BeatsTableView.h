@@ -41,7 +41,8 @@ public:
     // no further: answers false); a description opens for editing, or, while the beats
     // cannot be written, the "Edit Beat" alert explains why.
     bool shouldTrackCell(const QModelIndex& index);
-    // Stores an edited description of the row's beat; its beat card follows.
+    // Stores an edited description of the row's beat; its beat card follows. An editor left
+    // without a change writes nothing.
     void setDescription(int row, const QString& text);
     // The description as it is being typed, written without the work that ends the edit.
     void storeTypedDescription(int row, const QString& text);
@@ -51,4 +52,7 @@ private:
 
     QTableView* tvTable_;
     BeatsTableModel* model_;
+    // The row whose typing has been stored since its editor opened (-1: none): its beat
+    // already holds the text, but its card does not yet.
+    int typedRow_ = -1;
 };

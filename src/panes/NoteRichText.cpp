@@ -8,7 +8,13 @@ namespace NoteRichText {
 
 bool read(QTextDocument& document, const QString& rtf)
 {
-    return readRtf(document, rtf.toUtf8()) && !document.isEmpty();
+    // Filled by the program, not typed: nothing of it can be undone, and a field's typing
+    // pause does not take it for typing.
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    const bool read = readRtf(document, rtf.toUtf8()) && !document.isEmpty();
+    document.setUndoRedoEnabled(undo);
+    return read;
 }
 
 QString write(const QTextDocument& document)

@@ -292,7 +292,13 @@ bool TitleLoglineView::pageCountEdited()
         return false;
     }
     tfPageCount_->setText(QString::number(pages));
-    myParent()->setStoryPageCount(pages);
+    try {
+        myParent()->setStoryPageCount(pages);
+    } catch (...) {
+        // Refused: the field shows the count the story kept.
+        tfPageCount_->setText(QString::number(story.pageCount()));
+        throw;
+    }
     if (BeatsTableView* beats = myParent()->beatsTableView())
         beats->refreshView();
     return true;

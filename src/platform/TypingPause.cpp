@@ -28,20 +28,15 @@ TypingPause* TypingPause::watch(QLineEdit* field, const QObject* owner, Write wr
 TypingPause* TypingPause::watch(QTextEdit* field, const QObject* owner, Write write)
 {
     auto* pause = new TypingPause(field, owner, std::move(write));
-    connect(field, &QTextEdit::textChanged, pause, [pause, field] {
-        if (field->document()->isModified())
-            pause->restart();
-    });
+    connect(field, &QTextEdit::textChanged, pause, [pause, field] { pause->textViewChanged(*field->document()); });
     return pause;
 }
 
 TypingPause* TypingPause::watch(QPlainTextEdit* field, const QObject* owner, Write write)
 {
     auto* pause = new TypingPause(field, owner, std::move(write));
-    connect(field, &QPlainTextEdit::textChanged, pause, [pause, field] {
-        if (field->document()->isModified())
-            pause->restart();
-    });
+    connect(field, &QPlainTextEdit::textChanged, pause,
+            [pause, field] { pause->textViewChanged(*field->document()); });
     return pause;
 }
 
@@ -49,6 +44,16 @@ TypingPause* TypingPause::of(const QObject* field)
 {
     return field ? field->findChild<TypingPause*>(QStringLiteral("typingPause"), Qt::FindDirectChildrenOnly)
                  : nullptr;
+}
+
+void TypingPause::textViewChanged(const QTextDocument& document)
+{
+    // Text the program puts in whole (setPlainText, setHtml, clear) is set with the document's
+    // undo turned off and leaves it modified until the setter ends. Only a change that can be
+    // undone is the user's, so a view that reads text in piece by piece turns undo off while
+    // it does.
+    if (document.isModified() && document.isUndoRedoEnabled())
+        restart();
 }
 
 void TypingPause::restart()

@@ -8,6 +8,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QTextDocument;
 class QTextEdit;
 
 // The pause after the last key in a field being typed into. Every change the user makes starts it
@@ -25,8 +26,9 @@ public:
     using Write = std::function<void()>;
 
     // Starts the pause on each change typed, pasted, cut or undone in the field. Text set by the
-    // program does not start it: a line edit tells typed text apart itself, a text view counts
-    // only changes that leave its document modified.
+    // program does not start it: a line edit tells typed text apart itself; a text view counts
+    // only changes that can be undone, so its setPlainText, setHtml and clear never count, nor
+    // text the program writes through a cursor while the document's undo is off.
     static TypingPause* watch(QLineEdit* field, const QObject* owner, Write write);
     static TypingPause* watch(QTextEdit* field, const QObject* owner, Write write);
     static TypingPause* watch(QPlainTextEdit* field, const QObject* owner, Write write);
@@ -48,6 +50,7 @@ public:
 private:
     TypingPause(QObject* field, const QObject* owner, Write write);
     void runOut();
+    void textViewChanged(const QTextDocument& document);
 
     QTimer timer_;
     QPointer<const QObject> owner_;

@@ -113,10 +113,13 @@ void BigSceneView::saveHeading()
 void BigSceneView::saveDescription()
 {
     const QString text = tfDescription_->toPlainText();
-    // Typing may have stored the card's text already; its beat takes it now.
-    if (!TypingPause::endEditOf(tfDescription_) && text == scene_->description())
+    TypingPause::endEditOf(tfDescription_);
+    // Only a text that differs from the card's goes to its beat. Typing may have stored the
+    // card's text already, so the text the field showed counts as the card's too.
+    if (text == descriptionShown_ && text == scene_->description())
         return;
     SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
+    descriptionShown_ = text;
 }
 
 void BigSceneView::saveNotes()

@@ -512,6 +512,7 @@ void BigSceneView::refreshView()
     tfHeading_->setText(scene_->heading());
     tfDescription_->setPlainText(scene_->description());
     tfDescription_->document()->setModified(false);
+    descriptionShown_ = scene_->description();
     tfEmotionalChange_->setText(scene_->emotionalChange());
     tfConflict_->setText(scene_->conflict());
     tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));

@@ -249,6 +249,10 @@ private:
     bool readyToDrag_ = false;
     // Set while the fields are filled: the location box's changes are not the user's.
     bool filling_ = false;
+    // The card's description as the field was last filled or saved: typing stores the card's
+    // text as it goes, so the end of the edit compares with this to know whether the user
+    // changed it.
+    QString descriptionShown_;
 
     // Children of the view, which the controller owns through it.
     BigSceneViewView* contentView_ = nullptr;

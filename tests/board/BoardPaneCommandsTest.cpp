@@ -2,6 +2,7 @@
 
 #include "app/AppActions.h"
 #include "app/AppController.h"
+#include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
 #include "board/BoardView.h"
@@ -12,6 +13,7 @@
 #include "platform/FakePlatform.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
+#include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QScrollArea>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -267,6 +270,62 @@ TEST_F(BoardPane, DeletingALitterBoxCardTakesItsViewOffTheColumn)
     EXPECT_TRUE(view.isNull());
     EXPECT_TRUE(screenplay().litterBox().empty());
     EXPECT_EQ(document_->sceneCardControls().size(), 1u);
+}
+
+TEST_F(BoardPane, ARefusedDeleteLeavesTheCardShownWhereTheStoryStillHoldsIt)
+{
+    CardSpec discarded = atFraction(2, 0.1f);
+    discarded.onBoard = 2;
+    ASSERT_NE(openStory({atFraction(1, 0.1f), atFraction(2, 0.1f), discarded}), nullptr);
+    SqlProbe::exec(document_->database(), "CREATE TEMP TRIGGER refuse BEFORE DELETE ON main.SceneCard "
+                                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    struct Row {
+        const char* what;
+        std::size_t key;
+        bool inLargeCard;
+    };
+    const Row rows[] = {
+        {"a corkboard card", 0, false},
+        {"a Litter Box card", 2, false},
+        {"the large card's card", 1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SceneCarddb* kept = card(*document_, keys_[row.key]);
+        ASSERT_NE(kept, nullptr);
+        if (row.inLargeCard) {
+            document_->openBigSceneCard(kept, 1);
+            settle();
+        }
+        SceneCardView* control = cardView(*document_, keys_[row.key]);
+        ASSERT_NE(control, nullptr);
+        const std::size_t alerts = fakes_.alerts->shown.size();
+        fakes_.alerts->answers = {AlertOtherReturn};
+        if (row.inLargeCard)
+            QTest::mouseClick(big()->cmdDelete(), Qt::LeftButton);
+        else
+            guardedCall([&] { document_->deleteSceneCard(kept); });
+        settle();
+        // The refusal is told; the card is in the file, in the story and on the screen.
+        EXPECT_EQ(fakes_.alerts->shown.size(), alerts + (row.inLargeCard ? 2u : 1u));
+        EXPECT_EQ(stored(path_, "SELECT COUNT(*) FROM SceneCard"), "3");
+        EXPECT_EQ(card(*document_, keys_[row.key]), kept);
+        EXPECT_EQ(cardView(*document_, keys_[row.key]), control);
+        EXPECT_EQ(control->scene(), kept);
+        EXPECT_EQ(document_->sceneCardControls().size(), 3u);
+        if (row.key == 0) {
+            ASSERT_NE(document_->boardView(), nullptr);
+            const auto& shown = document_->boardView()->shownCards();
+            EXPECT_NE(std::find(shown.begin(), shown.end(), control), shown.end());
+        } else if (row.key == 2) {
+            ASSERT_NE(control->madeView(), nullptr);
+            EXPECT_EQ(control->madeView()->parentWidget(), document_->litterBoxView());
+        } else {
+            ASSERT_NE(big(), nullptr);
+            EXPECT_EQ(big()->scene(), kept);
+            EXPECT_EQ(document_->miniSceneCardControls().size(), 2u);
+        }
+    }
 }
 
 // --- The large scene card ----------------------------------------------------------------------

@@ -15,12 +15,15 @@
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
+#include "platform/TypingPause.h"
 #include "support/SqlProbe.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -260,6 +263,54 @@ TEST_F(SceneCardViewTest, ABeatCardsDescriptionIsAlsoItsBeats)
     view()->commitEditing();
     EXPECT_EQ(column("Notes"), "Only a note");
     EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The hero finds the map");
+}
+
+TEST_F(SceneCardViewTest, LookingAtABeatCardLeavesItsBeatAlone)
+{
+    CardSpec beatCard;
+    beatCard.beatCardNumber = 7;
+    ASSERT_NE(openWithCard(beatCard), nullptr);
+    Beatdb* beat = document_->currentScreenplay()->beatForBeatNumber(7);
+    ASSERT_NE(beat, nullptr);
+    beat->setDescription(QStringLiteral("The map"));
+    beat->save();
+    // As the initial beat cards write it: the beat's name above its text.
+    scene()->setDescription(QStringLiteral("Fun and Games\nThe map"));
+    scene()->save();
+    view()->setScene(scene());
+    struct Row {
+        const char* what;
+        std::function<void()> look;
+    };
+    const Row rows[] = {
+        {"the notes tab and back", [this] {
+             click(SceneCardPart::NotesTab);
+             click(SceneCardPart::DescriptionTab);
+         }},
+        {"the description opened and left", [this] {
+             ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+             view()->commitEditing();
+         }},
+        {"a word typed, the pause run out, and the word taken back", [this] {
+             ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+             QPlainTextEdit* editor = view()->textEditor();
+             ASSERT_NE(editor, nullptr);
+             editor->moveCursor(QTextCursor::End);
+             QTest::keyClicks(editor, QStringLiteral("s"));
+             TypingPause::of(editor)->flush();
+             QTest::keyClick(editor, Qt::Key_Backspace);
+             view()->commitEditing();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.look();
+        settle();
+        EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The map");
+        EXPECT_EQ(beat->description(), "The map");
+        EXPECT_EQ(column("Description"), "Fun and Games\nThe map");
+        EXPECT_EQ(view()->selectedTab(), 1);
+    }
 }
 
 TEST_F(SceneCardViewTest, AStripeTakesTheColourCodePickedForIt)

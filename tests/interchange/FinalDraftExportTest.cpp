@@ -8,7 +8,9 @@
 #include "model/ScriptPartdb.h"
 #include "model/Toolkit.h"
 #include "support/FdxText.h"
+#include "support/SampleCopy.h"
 #include "support/StoryFixtures.h"
+#include "support/TempStory.h"
 
 #include <QDir>
 #include <QFile>
@@ -252,6 +254,73 @@ TEST(FinalDraftExport, TheTimeOfDayIsWhatFollowsTheHeadingsLastDash)
     for (const Row& row : rows)
         EXPECT_TRUE(content.contains(QStringLiteral("Paragraph/Text: ") + QString::fromUtf8(row.heading)))
             << row.heading;
+}
+
+TEST(FinalDraftExport, ASceneWithoutScriptWritesItsHeadingAloneAndBlankLinesOfAScriptStay)
+{
+    struct Row {
+        const char* what;
+        std::vector<Part> parts;
+        QStringList afterHeading;
+    };
+    const Row rows[] = {
+        {"no paragraph at all", {}, {}},
+        {"the empty action a new card starts with", {{"Action", ""}}, {}},
+        {"a blank line between two actions",
+         {{"Action", "Before."}, {"Action", ""}, {"Action", "After."}},
+         {"Content/Paragraph[Type=Action]", "Content/Paragraph/Text: Before.", "Content/Paragraph[Type=Action]",
+          "Content/Paragraph/Text", "Content/Paragraph[Type=Action]", "Content/Paragraph/Text: After."}},
+        {"two blank lines",
+         {{"Action", ""}, {"Action", ""}},
+         {"Content/Paragraph[Type=Action]", "Content/Paragraph/Text", "Content/Paragraph[Type=Action]",
+          "Content/Paragraph/Text"}},
+        {"an empty dialogue", {{"Dialogue", ""}}, {"Content/Paragraph[Type=Dialogue]", "Content/Paragraph/Text"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        NewStory file;
+        addCard(file.story(), QStringLiteral("INT. EMPTY ROOM - DAY"), 2, 0.1f, row.parts);
+        QTemporaryDir folder;
+        const QByteArray xml = exported(file, folder);
+        QStringList expected = {"Content/Paragraph[Type=Scene Heading]", "Content/Paragraph/SceneProperties[Page=6]",
+                                "Content/Paragraph/Text: INT. EMPTY ROOM - DAY"};
+        expected += row.afterHeading;
+        EXPECT_EQ(outline(xml, QStringLiteral("FinalDraft")).filter(QRegularExpression(QStringLiteral("^Content/"))),
+                  expected)
+            << xml.toStdString();
+    }
+}
+
+TEST(FinalDraftExport, TheSamplesScenesWithoutScriptWriteNoEmptyAction)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    OpenedStory opened;
+    opened.open(sample.path());
+    Screenplaydb& story = *opened.story;
+    story.hydrate();
+    const QString unwritten = sample.scalar(QStringLiteral(
+        "SELECT count(*) FROM SceneCard c WHERE c.OnBoard = 1 AND (SELECT count(*) FROM ScriptPart p WHERE "
+        "p.SceneCardID = c.SceneCardID) = 1 AND (SELECT ScriptText FROM ScriptPart p WHERE p.SceneCardID = "
+        "c.SceneCardID) = ''"));
+    ASSERT_GT(unwritten.toInt(), 0) << "the sample has scenes nobody has written yet";
+    ASSERT_GT(story.sceneCards().size(), static_cast<std::size_t>(unwritten.toInt()));
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("Kessler.fdx"));
+    QString error;
+    ASSERT_TRUE(Toolkit().exportScreenplay(story, path, &error)) << error.toStdString();
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QStringList content = outline(written.readAll(), QStringLiteral("FinalDraft"))
+                                    .filter(QRegularExpression(QStringLiteral("^Content/Paragraph(\\[|/Text)")));
+    int emptyActions = 0;
+    for (int line = 0; line + 1 < content.size(); ++line)
+        if (content[line] == QLatin1String("Content/Paragraph[Type=Action]") &&
+            content[line + 1] == QLatin1String("Content/Paragraph/Text"))
+            ++emptyActions;
+    EXPECT_EQ(emptyActions, 0);
+    // Every board card is there, by its heading.
+    EXPECT_EQ(content.filter(QStringLiteral("Content/Paragraph[Type=Scene Heading]")).size(),
+              static_cast<qsizetype>(story.sceneCards().size()));
 }
 
 TEST(FinalDraftExport, CharactersXmlCannotHoldAreDroppedSoTheFileStaysWellFormed)

@@ -584,8 +584,11 @@ TEST(PreviousVersionImport, NumbersAreBroughtIntoTheStorysRanges)
         const char* stored;
     };
     const Row rows[] = {
-        {0, 12, 100.9, 0.25, 1280.6, 2, "4|4|100|0.25|1280|2"},
-        {-5, -3, 2.7, -1.5, -20.0, -7, "4|1|4|-1.0|0|0"},
+        // No usable page count: a new story's 110 pages, or as many as the card needs.
+        {0, 12, 100.9, 0.25, 1280.6, 2, "110|12|100|0.25|1280|2"},
+        {-5, -3, 2.7, -1.5, -20.0, -7, "110|1|4|-1.0|0|0"},
+        {0, 250, 10.0, 0.5, 800.0, 1, "250|250|10|0.5|800|1"},
+        {-1, 5'000, 10.0, 0.5, 800.0, 1, "1000|1000|10|0.5|800|1"},
         {2'000'000, 1'500, 250'000.0, 9.0, 99'999.0, 3, "1000|1000|100000|2.0|30000|3"},
         {90, 40, -2'000.0, 0.5, 800.0, 0, "90|40|4|0.5|800|0"},
         {4, 0, 3.0, 0.0, 0.0, 1, "4|1|4|0.0|0|1"},
@@ -617,6 +620,41 @@ TEST(PreviousVersionImport, NumbersAreBroughtIntoTheStorysRanges)
                                    QStringLiteral("SELECT count(*) FROM SceneCard c, Screenplay s WHERE c.PageNumber "
                                                   "BETWEEN 1 AND s.PageCount AND c.CurrentBeatSection > 0")),
                   QStringLiteral("1"));
+    }
+}
+
+TEST(PreviousVersionImport, AProjectWithoutAPageCountKeepsEveryCardsPage)
+{
+    NewStory master;
+    QTemporaryDir folder;
+    const QString made = QDir(folder.path()).filePath(QStringLiteral("Made.vtrsf"));
+    struct Row {
+        std::int64_t pageCount;
+        std::vector<std::int64_t> cardPages;
+        const char* stored; // page count | the cards' pages
+    };
+    const Row rows[] = {
+        {0, {5, 60, 100}, "110|5,60,100"},
+        {-3, {5, 60, 130}, "130|5,60,130"},
+        {0, {}, "110|"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stored);
+        ArchiveWriter writer;
+        std::vector<std::uint64_t> cards;
+        int id = 0;
+        for (const std::int64_t page : row.cardPages)
+            cards.push_back(card(writer, {++id, 10.0 * id, true, 1, {}}, true,
+                                 {{"pageNumber", plist_new_uint(static_cast<std::uint64_t>(page))}}));
+        const QByteArray bytes = projectOfCards(
+            writer, cards, {{"pageCount", plist_new_uint(static_cast<std::uint64_t>(row.pageCount))}});
+        ASSERT_EQ(importProject(bytes, folder, master.masterPath(), made), QString());
+        OpenedStory opened;
+        opened.open(made);
+        const QString stored = QStringLiteral(
+            "SELECT s.PageCount || '|' || ifnull((SELECT group_concat(PageNumber) FROM (SELECT PageNumber FROM "
+            "SceneCard ORDER BY PageNumber)), '') FROM Screenplay s");
+        EXPECT_EQ(SqlProbe::scalar(opened.connection.get(), stored), QString::fromUtf8(row.stored));
     }
 }
 

@@ -118,22 +118,29 @@ TEST(ScreenplaydbLoad, EveryCollectionComesInItsOrder)
 
 TEST(ScreenplaydbLoad, OpeningRewritesTheRowOnce)
 {
-    NewStory file;
-    file.exec("UPDATE Screenplay SET BoardZoomFactor=0, LastModifiedDate='2001-02-03 00:00:00', ProgressStage=7");
-    file.reopen();
-    Screenplaydb& story = file.story();
-    EXPECT_EQ(story.boardZoomFactor(), 1);
-    EXPECT_EQ(story.boardSections().boardZoomFactor(), 1);
-    EXPECT_EQ(story.lastModifiedDate(), todayDisplay());
-    EXPECT_FALSE(story.isDirty());
-    EXPECT_EQ(file.scalar("SELECT BoardZoomFactor || '|' || ProgressStage FROM Screenplay"), "1|0");
-    EXPECT_EQ(file.scalar("SELECT substr(LastModifiedDate, 12) FROM Screenplay"), "00:00:00");
+    // Whether or not the progress stage needs bringing up to date, the row is written.
+    for (const char* stage : {"0", "7"}) {
+        SCOPED_TRACE(stage);
+        NewStory file;
+        file.exec(QStringLiteral("UPDATE Screenplay SET BoardZoomFactor=0, LastModifiedDate='2001-02-03 00:00:00', "
+                                 "ProgressStage=%1")
+                      .arg(QString::fromLatin1(stage)));
+        file.reopen();
+        Screenplaydb& story = file.story();
+        EXPECT_EQ(story.boardZoomFactor(), 1);
+        EXPECT_EQ(story.boardSections().boardZoomFactor(), 1);
+        EXPECT_EQ(story.lastModifiedDate(), todayDisplay());
+        EXPECT_FALSE(story.isDirty());
+        EXPECT_EQ(file.scalar("SELECT BoardZoomFactor || '|' || ProgressStage FROM Screenplay"), "1|0");
+        EXPECT_EQ(file.scalar("SELECT substr(LastModifiedDate, 12) FROM Screenplay"), "00:00:00");
+        EXPECT_EQ(file.scalar("SELECT LastModifiedDate <> '2001-02-03 00:00:00' FROM Screenplay"), "1");
 
-    // A second load changes nothing.
-    const auto cards = story.sceneCards().size();
-    story.hydrate();
-    EXPECT_EQ(story.sceneCards().size(), cards);
-    EXPECT_EQ(story.greenlightChecklistQuestions().size(), 55u);
+        // A second load changes nothing.
+        const auto cards = story.sceneCards().size();
+        story.hydrate();
+        EXPECT_EQ(story.sceneCards().size(), cards);
+        EXPECT_EQ(story.greenlightChecklistQuestions().size(), 55u);
+    }
 }
 
 TEST(ScreenplaydbLoad, FiftyGreenlightAnswersAreToppedUpToFiftyFive)
@@ -229,6 +236,37 @@ TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)
     again.setGenre("Romance");
     EXPECT_THROW(again.save(), DatabaseError);
     EXPECT_TRUE(again.isDirty());
+}
+
+TEST(ScreenplaydbSave, TheRowAndEveryCardAreWrittenTogetherOrNotAtAll)
+{
+    NewStory file;
+    buildRichStory(file);
+    Screenplaydb& story = file.story();
+    const QString rowBefore = file.scalar("SELECT Genre || '|' || BoardWidth FROM Screenplay");
+    const QString cardsBefore = file.scalar("SELECT group_concat(SceneCardID || ':' || Heading) FROM SceneCard");
+    story.setGenre("Romance");
+    story.setBoardWidth(1700);
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards)
+            card->setHeading(QStringLiteral("INT. CARD %1").arg(card->sceneCardID()));
+    // The last card written is refused: nothing of the save stays in the file.
+    file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON SceneCard WHEN NEW.SceneCardID = 13 "
+              "BEGIN SELECT RAISE(ABORT,'disk full'); END");
+    EXPECT_THROW(story.save(), DatabaseError);
+    EXPECT_EQ(file.scalar("SELECT Genre || '|' || BoardWidth FROM Screenplay"), rowBefore);
+    EXPECT_EQ(file.scalar("SELECT group_concat(SceneCardID || ':' || Heading) FROM SceneCard"), cardsBefore);
+    EXPECT_TRUE(story.isDirty());
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards)
+            EXPECT_TRUE(card->isDirty()) << card->sceneCardID();
+    // The next save writes everything.
+    file.exec("DROP TRIGGER refuse");
+    story.save();
+    EXPECT_FALSE(story.isDirty());
+    EXPECT_EQ(file.scalar("SELECT Genre || '|' || BoardWidth FROM Screenplay"), "Romance|1700");
+    EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCard WHERE Heading = 'INT. CARD ' || SceneCardID"),
+              QString::number(story.sceneCards().size() + story.litterBox().size()));
 }
 
 TEST(ScreenplaydbSave, NewPageCountRepagesEveryCard)
@@ -639,6 +677,59 @@ TEST(ScreenplaydbDelete, SetupPayoffLinksAreClearedOnBothSides)
     EXPECT_EQ(other.payoffForPayoffID(1)->sceneSetupID(), 0);
     EXPECT_EQ(other.payoffForPayoffID(1)->sceneSetup(), "");
     EXPECT_EQ(second.count("SceneSetup"), 3);
+}
+
+TEST(ScreenplaydbDelete, ARefusedLoglineDeleteLeavesTheListAsTheFileHasIt)
+{
+    struct Case {
+        const char* name;
+        bool onlyOne;
+        const char* trigger;
+    };
+    const Case cases[] = {
+        {"the current logline, whose place goes to the other", false, "BEFORE UPDATE ON Logline"},
+        {"the current logline itself", false, "BEFORE DELETE ON Logline"},
+        {"the only logline, which an empty one replaces", true, "BEFORE DELETE ON Logline"},
+        {"the only logline, whose replacement is refused", true, "BEFORE INSERT ON Logline"},
+    };
+    const auto memoryOfLoglines = [](Screenplaydb& story) {
+        QStringList lines;
+        for (const auto& logline : story.logLines())
+            lines << QStringLiteral("%1:%2:%3:%4")
+                         .arg(logline->loglineID())
+                         .arg(logline->logline())
+                         .arg(logline->currentLoglineFlag())
+                         .arg(logline->isDirty() ? QStringLiteral("dirty") : QStringLiteral("clean"));
+        return lines.join(QLatin1Char('|'));
+    };
+    const QString fileQuery = QStringLiteral(
+        "SELECT group_concat(LoglineID || ':' || Logline || ':' || CurrentLoglineFlag || ':clean', '|') FROM "
+        "(SELECT * FROM Logline WHERE ScreenplayID = 1 ORDER BY LoglineID)");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewStory file;
+        buildRichStory(file);
+        Screenplaydb& story = file.story();
+        if (c.onlyOne) {
+            ASSERT_TRUE(story.deleteLogline(story.logLines().front().get()));
+        }
+        const QString before = memoryOfLoglines(story);
+        ASSERT_EQ(file.scalar(fileQuery), before);
+        file.exec(QStringLiteral("CREATE TEMP TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT,'disk full'); END")
+                      .arg(QLatin1String(c.trigger)));
+        EXPECT_THROW(story.deleteLogline(story.currentLogline()), DatabaseError);
+        EXPECT_EQ(memoryOfLoglines(story), before);
+        EXPECT_EQ(file.scalar(fileQuery), before);
+        ASSERT_NE(story.currentLogline(), nullptr);
+
+        file.exec("DROP TRIGGER refuse");
+        ASSERT_TRUE(story.deleteLogline(story.currentLogline()));
+        // A logline just inserted keeps its change mark until it is next saved.
+        EXPECT_EQ(file.scalar(fileQuery),
+                  memoryOfLoglines(story).replace(QStringLiteral(":dirty"), QStringLiteral(":clean")));
+        ASSERT_EQ(story.logLines().size(), 1u);
+        EXPECT_EQ(story.currentLogline(), story.logLines().front().get());
+    }
 }
 
 TEST(ScreenplaydbDelete, LoglinesAndNotes)

@@ -9,10 +9,12 @@
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
+#include "platform/TypingPause.h"
 #include "support/SqlProbe.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -140,6 +142,50 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     }
     EXPECT_EQ(stored("SELECT group_concat(Description, '|') FROM SceneCard WHERE BeatCardNumber <> 3"), others);
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+}
+
+TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReachesIt)
+{
+    struct Row {
+        const char* what;
+        QString typed;
+        bool pause;
+        const char* card;
+    };
+    const Row rows[] = {
+        {"opened and left by Return", QString(), false, "Set-Up\nThe town as it was"},
+        {"typed, written by the pause, then left", QStringLiteral(" and is"), true, "The town as it was and is"},
+        {"typed and left at once", QStringLiteral(" again"), false, "The town as it was and is again"},
+    };
+    // No tip window may take the keyboard from the beat while it waits.
+    switchOffAutomaticTips();
+    open(story("Unchanged", "Genre = 'Mystery'", true));
+    type(titlePane().tfLogline(), "A detective must solve her own disappearance.");
+    Beatdb* beat = screenplay().beatForBeatNumber(3);
+    ASSERT_NE(beat, nullptr);
+    beat->setDescription(QStringLiteral("The town as it was"));
+    beat->save();
+    // The beat card as the initial beat cards write it: the beat's name above its text.
+    SqlProbe::exec(document_->database(), "UPDATE SceneCard SET Description = 'Set-Up' || char(10) || "
+                                          "'The town as it was' WHERE BeatCardNumber = 3");
+    for (const auto& card : screenplay().sceneCards())
+        if (card->beatCardNumber() == 3)
+            card->setDescription(QStringLiteral("Set-Up\nThe town as it was"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        click(cell(5, 1));
+        settle();
+        QPointer<QPlainTextEdit> editor = table().findChild<QPlainTextEdit*>("beatEditor");
+        ASSERT_NE(editor, nullptr);
+        editor->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor, row.typed);
+        if (row.pause)
+            QTest::qWait(TypingPause::kPauseMilliseconds + 200);
+        ASSERT_FALSE(editor.isNull()) << "the beat is still being written";
+        QTest::keyClick(editor, Qt::Key_Return);
+        settle();
+        EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3"), QString::fromUtf8(row.card));
+    }
 }
 
 // Clicking from beat to beat as a writer does: every click ends the edit under way (writing

@@ -7,6 +7,7 @@
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
 #include "panes/InitialBeatCards.h"
 #include "panes/TitleLoglineView.h"
 #include "panes/ModalDialogs.h"
@@ -105,4 +106,34 @@ TEST_F(BoardCommands, TheInitialBeatCardsDialogOffersHelpAndPlacesCardsHoweverIt
     // A board with cards is never given a second set.
     document_->addMajorTurnCards();
     EXPECT_EQ(screenplay().sceneCards().size(), 17u);
+}
+
+TEST_F(BoardCommands, AStoryWhoseCardsAreAllInTheLitterBoxIsNeverGivenASecondSetOfBeatCards)
+{
+    const QString path = story("Swept", "ScreenplayTitle = 'Swept', Genre = 'Action'", true);
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), QStringLiteral("UPDATE SceneCard SET OnBoard = 2"));
+    }
+    open(path);
+    ASSERT_TRUE(screenplay().sceneCards().empty());
+    ASSERT_EQ(screenplay().litterBox().size(), 15u);
+    describeEveryBeat();
+    // Every edit that asks for the beat cards finds the story ready, and its cards in the
+    // Litter Box.
+    type(titlePane().tfLogline(), QStringLiteral("A swimmer must cross the lake before dawn."));
+    type(titlePane().tfTitle(), QStringLiteral("Swept Away"));
+    chooseGenre(QStringLiteral("Adventure"));
+    ASSERT_TRUE(writeBeat(2, QStringLiteral("The theme, said aloud")));
+    document_->addMajorTurnCards();
+    // Reopened, the empty board asks again.
+    document_->window()->close();
+    settle();
+    open(path);
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+    EXPECT_EQ(stored("SELECT COUNT(*) || '|' || SUM(OnBoard = 2) FROM SceneCard"), "15|15");
+    // Cards in the Litter Box let the story take new cards, though its beats are not all
+    // described any more.
+    screenplay().beats().back()->setDescription(QString());
+    EXPECT_TRUE(document_->okToAddSceneCards());
 }

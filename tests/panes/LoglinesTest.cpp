@@ -121,6 +121,38 @@ TEST_F(Loglines, OnlyALoglineThatIsNotCurrentCanBeDeleted)
     EXPECT_EQ(titlePane().tfLogline()->width(), document_->splTitle()->paneSize(0).width() - 129);
 }
 
+TEST_F(Loglines, ARefusedDeleteKeepsTheLoglineInTheListTheStoryAndTheFile)
+{
+    // The file takes the delete, then refuses to keep it when the change is committed: a row
+    // elsewhere still needs the logline.
+    SqlProbe::exec(document_->database(), "PRAGMA foreign_keys = ON");
+    SqlProbe::exec(document_->database(), "CREATE TABLE Keeper (LoglineID INTEGER REFERENCES Logline(LoglineID) "
+                                          "DEFERRABLE INITIALLY DEFERRED)");
+    SqlProbe::exec(document_->database(), "INSERT INTO Keeper SELECT LoglineID FROM Logline WHERE Logline = 'First'");
+    inLoglineList = [this](LoglineList& list) {
+        select(list, 0);
+        fakes_.alerts->answers = {AlertAlternateReturn};
+        list.cmdDelete()->click();
+        // The question, then the refusal.
+        ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+        EXPECT_EQ(list.tvTable()->model()->rowCount(), 3);
+        EXPECT_EQ(list.tvTable()->model()->index(0, 1).data().toString(), "First");
+        EXPECT_EQ(screenplay().logLines().size(), 3u);
+        EXPECT_EQ(stored("SELECT group_concat(Logline) FROM Logline"), "First,Second,Third");
+
+        // Once nothing needs it, the same click deletes it.
+        SqlProbe::exec(document_->database(), "DELETE FROM Keeper");
+        select(list, 0);
+        fakes_.alerts->answers = {AlertAlternateReturn};
+        list.cmdDelete()->click();
+        EXPECT_EQ(list.tvTable()->model()->rowCount(), 2);
+    };
+    titlePane().cmdLoglines()->click();
+    EXPECT_EQ(stored("SELECT group_concat(Logline) FROM Logline"), "Second,Third");
+    EXPECT_EQ(screenplay().logLines().size(), 2u);
+    EXPECT_EQ(current(), "Third");
+}
+
 TEST_F(Loglines, TheListShowsButNeverStoresTheText)
 {
     inLoglineList = [this](LoglineList& list) {

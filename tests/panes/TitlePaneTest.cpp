@@ -29,6 +29,7 @@
 #include <array>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -167,6 +168,38 @@ TEST_F(TitlePane, PageCountsOutsideTheRangeAreRefusedAndChangeNothing)
     }
 }
 
+TEST_F(TitlePane, ARefusedPageCountShowsTheCountTheStoryKept)
+{
+    // The file refuses the new count itself, or one of the cards' new pages.
+    int round = 0;
+    for (const char* refusal : {"BEFORE UPDATE OF PageCount ON main.Screenplay",
+                                "BEFORE UPDATE OF PageNumber ON main.SceneCard"}) {
+        SCOPED_TRACE(refusal);
+        open(story(QStringLiteral("Full%1").arg(++round), "PageCount = 110", true));
+        const QString pages = storedPages();
+        std::vector<std::int64_t> shownPages;
+        for (const auto& card : screenplay().sceneCards())
+            shownPages.push_back(card->pageNumber());
+        SqlProbe::exec(document_->database(), QStringLiteral("CREATE TEMP TRIGGER refuse %1 BEGIN SELECT "
+                                                             "RAISE(ABORT, 'disk full'); END")
+                                                  .arg(QString::fromLatin1(refusal)));
+        fakes_.alerts->shown.clear();
+        type(titlePane().tfPageCount(), "60");
+        settle();
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(titlePane().tfPageCount()->text(), "110");
+        EXPECT_EQ(screenplay().pageCount(), 110);
+        EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "110");
+        EXPECT_EQ(storedPages(), pages);
+        std::vector<std::int64_t> nowPages;
+        for (const auto& card : screenplay().sceneCards())
+            nowPages.push_back(card->pageNumber());
+        EXPECT_EQ(nowPages, shownPages);
+        document_->window()->close();
+        settle();
+    }
+}
+
 TEST_F(TitlePane, APageCountIsTheNumberAtTheStartOfTheText)
 {
     open(story("Leading"));
@@ -218,7 +251,7 @@ TEST_F(TitlePane, ABoardWithCardsIsNeverOfferedMoreUntilItsCardsAreGone)
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
     EXPECT_EQ(stored("SELECT ScreenplayTitle FROM Screenplay"), "Carded Again");
 
-    // All cards moved to the Litter Box: the board is empty again.
+    // All cards moved to the Litter Box: the board is empty, yet the story has its beat cards.
     for (auto& card : screenplay().sceneCards()) {
         card->setOnBoard(2);
         card->save();
@@ -226,9 +259,17 @@ TEST_F(TitlePane, ABoardWithCardsIsNeverOfferedMoreUntilItsCardsAreGone)
     }
     screenplay().sceneCards().clear();
     type(titlePane().tfTitle(), "Carded Once More");
+    EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+    EXPECT_TRUE(screenplay().sceneCards().empty());
+    EXPECT_EQ(stored("SELECT COUNT(*) || '|' || SUM(OnBoard = 2) FROM SceneCard"), "15|15");
+
+    // Once every card is deleted, the story is offered them again.
+    while (!screenplay().litterBox().empty())
+        document_->deleteSceneCard(screenplay().litterBox().back().get());
+    type(titlePane().tfTitle(), "Carded From Scratch");
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 1);
     EXPECT_EQ(screenplay().sceneCards().size(), 15u);
-    EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE OnBoard = 2"), "15");
+    EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE OnBoard = 1"), "15");
 }
 
 TEST_F(TitlePane, GenreHelpShowsThePageOfTheStorysGenre)

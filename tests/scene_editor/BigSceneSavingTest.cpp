@@ -5,6 +5,7 @@
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "platform/TypingPause.h"
 #include "scene_editor/BigSceneGeometry.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
@@ -108,6 +109,49 @@ TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
     big()->saveChanges(nullptr);
     EXPECT_EQ(column(QStringLiteral("Description")), "Only mine");
     EXPECT_EQ(count(QStringLiteral("SELECT group_concat(Description, '|') FROM Beat")), beats);
+}
+
+TEST_F(BigSceneSaving, PagingThroughBeatCardsWithoutTypingLeavesEveryBeatAndCardAsStored)
+{
+    // Beat cards as the initial beat cards make them: the beat's name above its description.
+    std::vector<CardSpec> cards;
+    for (int beat = 1; beat <= 6; ++beat) {
+        CardSpec card = inBeat(beat);
+        card.beatCardNumber = beat;
+        cards.push_back(card);
+    }
+    ASSERT_NE(openCard(cards, 1), nullptr);
+    Screenplaydb& story = screenplay();
+    for (const auto& card : story.sceneCards()) {
+        Beatdb* beat = story.beatForBeatNumber(card->beatCardNumber());
+        ASSERT_NE(beat, nullptr);
+        beat->setDescription(QStringLiteral("What beat %1 does").arg(card->beatCardNumber()));
+        beat->save();
+        card->setDescription(QStringLiteral("Beat %1\n").arg(card->beatCardNumber()) + beat->description());
+        card->save();
+    }
+    big()->refreshView();
+    activate();
+    const QString beats = QStringLiteral("SELECT group_concat(BeatNumber || ':' || Description, '|') FROM Beat");
+    const QString texts = QStringLiteral("SELECT group_concat(SceneCardID || ':' || Description || ':' || Heading "
+                                         "|| ':' || EmotionalChange || ':' || Conflict || ':' || Notes, '|') FROM "
+                                         "SceneCard");
+    const QString beatsBefore = count(beats);
+    const QString cardsBefore = count(texts);
+    for (int page = 0; page < 4; ++page) {
+        SCOPED_TRACE(page);
+        QTest::mouseClick(big()->cmdNextCard(), Qt::LeftButton);
+        settle();
+        // Long enough for any typing pause to run out.
+        QTest::qWait(TypingPause::kPauseMilliseconds + 200);
+        EXPECT_EQ(count(beats), beatsBefore);
+    }
+    QTest::mouseClick(big()->cmdClose(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(count(beats), beatsBefore);
+    EXPECT_EQ(count(texts), cardsBefore);
+    for (int number = 1; number <= 6; ++number)
+        EXPECT_EQ(story.beatForBeatNumber(number)->description(), QStringLiteral("What beat %1 does").arg(number));
 }
 
 TEST_F(BigSceneSaving, PagesOutsideTheStoryAreRefusedAndTheOtherFieldsAreWrittenAllTheSame)

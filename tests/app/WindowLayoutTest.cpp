@@ -807,3 +807,35 @@ TEST_F(WindowLayout, NoToolbarButtonTakesTheKeyboardFocus)
     ASSERT_NE(focused, nullptr);
     EXPECT_NE(qobject_cast<QToolButton*>(focused), focused);
 }
+
+// The add and delete buttons come and go with the sections; the toolbar and everything below it
+// stay where they are, so that a click aimed at a section's name lands on it.
+TEST_F(WindowLayout, TheToolbarKeepsOneHeightInEverySection)
+{
+    const QString path = story("Still", "WindowState = 101111, ParentWindowWidth = 1366, ParentWindowHeight = 728, "
+                                         "BeatsSplitterDistance = 40");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    QToolBar* toolbar = document->window()->toolbar();
+    const std::array<QLabel*, 5> options{document->optSelectBeats(), document->optSelectCharacters(),
+                                         document->optSelectLocations(), document->optSelectSetups(),
+                                         document->optSelectPayoffs()};
+    const auto placeOf = [document](QWidget* widget) { return widget->mapTo(document->window(), QPoint(0, 0)); };
+    const int height = toolbar->height();
+    const QPoint beatsAt = placeOf(options[0]);
+    const QPoint boardAt = placeOf(document->boardPane());
+    bool buttonsShown = false;
+    // Every section once, then back to the beat sheet, each by a click on its name.
+    for (const std::size_t section : {1u, 2u, 3u, 4u, 0u, 3u}) {
+        SCOPED_TRACE(section);
+        QTest::mouseClick(options[section], Qt::LeftButton, {}, options[section]->rect().center());
+        settle();
+        ASSERT_EQ(document->currentScreenplay()->beatSectionShowing(), static_cast<std::int64_t>(section));
+        buttonsShown = buttonsShown || document->window()->tbAddItem()->isVisible();
+        EXPECT_EQ(document->window()->tbAddItem()->isVisible(), section > 0);
+        EXPECT_EQ(toolbar->height(), height);
+        EXPECT_EQ(placeOf(options[0]), beatsAt);
+        EXPECT_EQ(placeOf(document->boardPane()), boardAt);
+    }
+    EXPECT_TRUE(buttonsShown);
+}

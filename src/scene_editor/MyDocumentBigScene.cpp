@@ -5,6 +5,7 @@
 
 #include "BigSceneView.h"
 #include "SmallSceneCard.h"
+#include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 
@@ -175,6 +176,7 @@ void MyDocument::closeBigSceneCard()
     }
     removeMiniSceneCards();
     Screenplaydb& story = *currentScreenplay_;
+    const std::int64_t shown = story.bigSceneSceneCardID();
     story.setBigSceneView(0);
     story.setBigSceneSceneCardID(0);
     story.save();
@@ -184,4 +186,21 @@ void MyDocument::closeBigSceneCard()
         showTheBoard();
     else if (story.boardView() == 2)
         showBoardListView();
+    focusCardOfTheBoard(story.sceneCardForSceneCardID(shown));
+}
+
+void MyDocument::focusCardOfTheBoard(SceneCarddb* card)
+{
+    // The keys typed next go to the board, on the card the writer was working on, which shows.
+    QWidget* content = scrBoard_ ? scrBoard_->widget() : nullptr;
+    if (!content)
+        return;
+    SceneCardView* control = card && card->onBoard() == 1 ? sceneCardControlForSceneCard(card) : nullptr;
+    QWidget* cardView = control ? control->view() : nullptr;
+    if (!cardView || !content->isAncestorOf(cardView)) {
+        content->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    scrBoard_->ensureWidgetVisible(cardView);
+    cardView->setFocus(Qt::OtherFocusReason);
 }

@@ -203,7 +203,16 @@ bool BigSceneLinkedItemsView::shouldTrackCell(const QModelIndex& index)
         if (row.linkID > 0 ? exclude(row) : include(row))
             linksChanged();
         refreshView();
-        return true;
+        // The rows are sorted again: the highlight goes with the item ticked, wherever it now
+        // stands, not to whatever took its row.
+        const auto ticked = std::find_if(rows_.begin(), rows_.end(),
+                                          [&row](const Row& each) { return each.itemID == row.itemID; });
+        if (ticked != rows_.end()) {
+            const QModelIndex moved = model_->index(static_cast<int>(ticked - rows_.begin()), kIncludedColumn);
+            tvTable_->setCurrentIndex(moved);
+            tvTable_->scrollTo(moved);
+        }
+        return false;
     }
     if (index.column() == descriptionColumn_) {
         if (row.linkID > 0) {

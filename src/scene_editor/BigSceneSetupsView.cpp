@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Links = SetupPayoffLinks;
 
@@ -316,9 +317,15 @@ int BigSceneSetupsView::heightOfRow(int row) const
         return kLeastRowHeight;
     const Shown shown = describe(kind_, *screenplay(), keys_[static_cast<std::size_t>(row)]);
     const QFont font = cellFont(*screenplay());
-    int height = TextCellDelegate::heightForText(shown.text, font, tvTable_->columnWidth(OwnText));
+    // Each text is measured at its column's width less what the cell's margins take.
+    const auto needed = [this, &font](const QString& text, int column) {
+        constexpr int kCellMargins = 16;
+        const auto width = static_cast<float>(std::max(0, tvTable_->columnWidth(column) - kCellMargins));
+        return static_cast<int>(std::ceil(heightForString(text, font, width)));
+    };
+    int height = needed(shown.text, OwnText);
     if (shown.linked)
-        height = std::max(height, TextCellDelegate::heightForText(shown.partner, font, tvTable_->columnWidth(Partner)));
+        height = std::max(height, needed(shown.partner, Partner));
     return std::max(kLeastRowHeight, height);
 }
 

@@ -1,5 +1,6 @@
 #include "BigSceneLinkedItemsView.h"
 
+#include "TabPageLayout.h"
 #include "app/GuardedCall.h"
 #include "app/SmallViews.h"
 #include "model/SceneCarddb.h"
@@ -11,7 +12,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -110,13 +110,14 @@ BigSceneLinkedItemsView::BigSceneLinkedItemsView(const QString& nibName, MyDocum
     chkShowAll_->setFocusPolicy(Qt::NoFocus);
     tvTable_ = new TrackingTableView(view);
     tvTable_->setObjectName(QStringLiteral("tvTable"));
-    auto* controls = new QHBoxLayout;
+    auto* buttons = new QWidget(view);
+    auto* controls = new QHBoxLayout(buttons);
+    controls->setContentsMargins(0, 0, 0, 0);
     controls->addWidget(chkShowAll_);
     controls->addStretch();
-    auto* layout = new QVBoxLayout(view);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->addLayout(controls);
+    auto* layout = new TabPageLayout(view, kTableFoot);
     layout->addWidget(tvTable_);
+    layout->addWidget(buttons);
     setView(view);
 }
 

@@ -2,6 +2,7 @@
 
 #include "BigSceneView.h"
 #include "SetupPayoffSelectorWindow.h"
+#include "TabPageLayout.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -24,7 +25,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -253,15 +253,16 @@ BigSceneSetupsView::BigSceneSetupsView(Kind kind, MyDocument* parent, Screenplay
     tableViewport_ = tvTable_->viewport();
     tvTable_->viewport()->installEventFilter(this);
 
-    auto* controls = new QHBoxLayout;
+    auto* buttons = new QWidget(view);
+    auto* controls = new QHBoxLayout(buttons);
+    controls->setContentsMargins(0, 0, 0, 0);
     controls->addWidget(chkShowAll_);
     controls->addStretch();
     controls->addWidget(cmdAddButton_);
     controls->addWidget(cmdDeleteButton_);
-    auto* layout = new QVBoxLayout(view);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->addLayout(controls);
+    auto* layout = new TabPageLayout(view, kTableFoot);
     layout->addWidget(tvTable_);
+    layout->addWidget(buttons);
     setView(view);
 
     connect(chkShowAll_, &QCheckBox::toggled, this, [this] { guardedCall([this] { refreshView(); }); });

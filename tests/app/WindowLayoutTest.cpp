@@ -10,13 +10,16 @@
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "panes/TitleLoglineView.h"
+#include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitterHandle>
@@ -26,6 +29,7 @@
 #include <QWindow>
 
 #include <array>
+#include <iostream>
 #include <iterator>
 #include <vector>
 
@@ -838,4 +842,53 @@ TEST_F(WindowLayout, TheToolbarKeepsOneHeightInEverySection)
         EXPECT_EQ(placeOf(document->boardPane()), boardAt);
     }
     EXPECT_TRUE(buttonsShown);
+}
+
+// The large card's fields take the height they need, with a description of three lines or so;
+// the tabs get all the rest, and the script shows as many lines as that leaves.
+TEST_F(WindowLayout, TheLargeCardsTabsTakeAllTheHeightItsFieldsLeave)
+{
+    struct Screen {
+        int width;
+        int height;
+        // Well above the eight lines a card split three to two between fields and tabs showed.
+        int leastScriptLines;
+    };
+    for (const Screen screen : {Screen{1366, 768, 10}, Screen{1440, 900, 14}, Screen{1920, 1080, 16}}) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
+        const QString path = story(QStringLiteral("Room%1").arg(screen.width),
+                                   QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
+                                       .arg(screen.width)
+                                       .arg(screen.height - 40));
+        addBoardCard(path);
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        document->openBigSceneCard(document->currentScreenplay()->sceneCards().front().get(), 6);
+        settle();
+        BigSceneView* card = document->bigSceneViewController();
+        ASSERT_NE(card, nullptr);
+        ASSERT_NE(card->bigSceneScriptView(), nullptr);
+        QWidget* fields = card->boxYellowBackground();
+        QPlainTextEdit* description = card->tfDescription();
+        const int descriptionLine = QFontMetrics(description->font()).lineSpacing();
+        // The fields fill their pane and no more: the conflict row at its foot, the description
+        // three lines high, not stretched.
+        EXPECT_TRUE(card->tfConflict()->isVisible());
+        EXPECT_EQ(card->tfConflict()->geometry().bottom(), fields->height() - 3);
+        EXPECT_GE(description->height(), 3 * descriptionLine);
+        EXPECT_LT(description->height(), 5 * descriptionLine);
+        const QList<int> sizes = card->splBigScene()->sizes();
+        EXPECT_EQ(sizes.value(1), card->boxTabs()->height());
+        EXPECT_GT(sizes.value(1), sizes.value(0));
+        // The lines of script the tab shows at once.
+        const BigSceneScriptView& script = *card->bigSceneScriptView();
+        ASSERT_FALSE(script.textBoxes().empty());
+        const int scriptLine = QFontMetrics(script.textBoxes().front()->font()).lineSpacing();
+        const int lines = script.scrScript()->viewport()->height() / scriptLine;
+        RecordProperty(QStringLiteral("scriptLines%1x%2").arg(screen.width).arg(screen.height).toStdString(), lines);
+        std::cout << screen.width << " x " << screen.height << ": " << lines << " lines of script\n";
+        EXPECT_GE(lines, screen.leastScriptLines);
+        document->window()->close();
+        settle();
+    }
 }

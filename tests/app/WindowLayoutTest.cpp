@@ -77,6 +77,15 @@ protected:
         return path;
     }
 
+    // A story laid out before in a window that fills a screen of that size but for a task bar.
+    QString storyOnScreen(const QString& name, int width, int height)
+    {
+        return story(name + QString::number(width),
+                     QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
+                         .arg(width)
+                         .arg(height - 40));
+    }
+
     // Adds a card to the board of a story file and answers its key.
     static std::int64_t addBoardCard(const QString& path)
     {
@@ -728,13 +737,9 @@ TEST_F(WindowLayout, TheLargeCardOpensWithEveryControlInsideTheBoardPaneAndGives
         int width;
         int height;
     };
-    // The window fills the screen but for a task bar.
     for (const Screen screen : {Screen{1366, 768}, Screen{1440, 900}, Screen{1920, 1080}}) {
         SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
-        const QString path = story(QStringLiteral("Fits%1").arg(screen.width),
-                                   QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
-                                       .arg(screen.width)
-                                       .arg(screen.height - 40));
+        const QString path = storyOnScreen(QStringLiteral("Fits"), screen.width, screen.height);
         addBoardCard(path);
         addBoardCard(path);
         MyDocument* document = open(path);
@@ -856,10 +861,7 @@ TEST_F(WindowLayout, TheLargeCardsTabsTakeAllTheHeightItsFieldsLeave)
     };
     for (const Screen screen : {Screen{1366, 768, 10}, Screen{1440, 900, 14}, Screen{1920, 1080, 16}}) {
         SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
-        const QString path = story(QStringLiteral("Room%1").arg(screen.width),
-                                   QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
-                                       .arg(screen.width)
-                                       .arg(screen.height - 40));
+        const QString path = storyOnScreen(QStringLiteral("Room"), screen.width, screen.height);
         addBoardCard(path);
         MyDocument* document = open(path);
         ASSERT_NE(document, nullptr);

@@ -192,15 +192,20 @@ void MyDocument::closeBigSceneCard()
 void MyDocument::focusCardOfTheBoard(SceneCarddb* card)
 {
     // The keys typed next go to the board, on the card the writer was working on, which shows.
-    QWidget* content = scrBoard_ ? scrBoard_->widget() : nullptr;
-    if (!content)
+    QWidget* board = boardListViewView_ ? boardListViewView_.data() : scrBoard_ ? scrBoard_->widget() : nullptr;
+    if (!board)
         return;
     SceneCardView* control = card && card->onBoard() == 1 ? sceneCardControlForSceneCard(card) : nullptr;
     QWidget* cardView = control ? control->view() : nullptr;
-    if (!cardView || !content->isAncestorOf(cardView)) {
-        content->setFocus(Qt::OtherFocusReason);
+    if (!cardView || !board->isAncestorOf(cardView)) {
+        board->setFocus(Qt::OtherFocusReason);
         return;
     }
-    scrBoard_->ensureWidgetVisible(cardView);
+    // The nearest scroll view holding the card brings it into view.
+    for (QWidget* around = cardView->parentWidget(); around; around = around->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(around)) {
+            scroll->ensureWidgetVisible(cardView);
+            break;
+        }
     cardView->setFocus(Qt::OtherFocusReason);
 }

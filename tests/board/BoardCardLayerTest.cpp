@@ -3,6 +3,8 @@
 // under the pointer as if the card had a widget of its own.
 #include "BoardFixture.h"
 
+#include "app/AppActions.h"
+#include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "board/BoardCardLayer.h"
 #include "board/BoardView.h"
@@ -512,6 +514,7 @@ TEST_F(BoardCardLayerTest, AfterTheLargeCardClosesTheKeyboardIsOnTheCardThatWasO
     document->window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
     const std::vector<std::int64_t> keys = cardKeys(path);
+    // On the corkboard, each card in turn; then in the list.
     for (const std::size_t i : {1u, 2u, 0u}) {
         SCOPED_TRACE(i);
         document->openBigSceneCard(card(*document, keys[i]), 1);
@@ -532,4 +535,15 @@ TEST_F(BoardCardLayerTest, AfterTheLargeCardClosesTheKeyboardIsOnTheCardThatWasO
         EXPECT_TRUE(scroll->viewport()->rect().intersects(shown));
         EXPECT_EQ(document->boardView()->cardAt(closed->boardFrame().center()), closed);
     }
+    app_->actions().mnuToggleBoardView->trigger();
+    settle();
+    ASSERT_NE(document->boardListViewView(), nullptr);
+    document->openBigSceneCard(card(*document, keys[2]), 1);
+    settle();
+    QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
+    settle();
+    QWidget* listed = cardView(*document, keys[2])->madeView();
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), listed);
+    EXPECT_TRUE(document->boardListViewView()->isAncestorOf(listed));
 }

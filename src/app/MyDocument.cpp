@@ -51,7 +51,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -111,11 +110,8 @@ constexpr int kBigCardMaxWidth = 870;
 constexpr int kBigCardMinWidth = 700;
 constexpr int kBigCardMinHeight = 421;
 constexpr int kBigCardBottom = 130;
-// The height the card is given room for when the notes board can spare it, and the height of
-// its own fields above the tabs when it opens (the tabs take the rest).
+// The height the card is given room for when the notes board can spare it.
 constexpr int kBigCardWantedHeight = 520;
-constexpr int kBigCardFieldsHeight = 200;
-constexpr int kBigCardLeastTabsHeight = 142;
 constexpr int kBoardRefreshDelay = 150;
 constexpr int kNotesRefreshDelay = 200;
 
@@ -989,22 +985,10 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 
 void MyDocument::placeBigSceneView()
 {
-    const bool opening = !bigSceneRoom_;
-    if (opening)
+    if (!bigSceneRoom_)
         makeRoomForBigSceneCard();
-    QWidget* card = bigSceneView_->view();
-    card->setGeometry(bigSceneFrame(boardPane_->size()));
-    if (!opening || !bigSceneView_->splBigScene())
-        return;
-    // A card that opens shows its fields at a comfortable height and gives the tabs the rest.
-    if (card->layout())
-        card->layout()->activate();
-    QSplitter& splitter = *bigSceneView_->splBigScene();
-    const QList<int> sizes = splitter.sizes();
-    const int total = sizes.value(0) + sizes.value(1);
-    const int fields = std::min(std::max(kBigCardFieldsHeight, total / 3), total - kBigCardLeastTabsHeight);
-    if (total > 0 && fields > 0)
-        splitter.setSizes({fields, total - fields});
+    // The card gives its fields the height they need and its tabs the rest itself.
+    bigSceneView_->view()->setGeometry(bigSceneFrame(boardPane_->size()));
 }
 
 void MyDocument::makeRoomForBigSceneCard()

@@ -216,8 +216,12 @@ public:
     // The strip of small cards and the paging buttons follow the board order again; the large
     // card's fields and the keyboard focus are left as they are.
     void refreshMiniSceneCards();
-    // Closes the large scene card and shows the corkboard or the list again.
+    // Closes the large scene card and shows the corkboard or the list again, with the keyboard
+    // focus on the card that was open.
     void closeBigSceneCard();
+    // Gives the keyboard focus to `card` on the corkboard or the list, scrolled into view; to
+    // the corkboard or the list itself when the card is not there.
+    void focusCardOfTheBoard(SceneCarddb* card);
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
     QScrollArea* scrMiniSceneCards() const { return scrMiniSceneCards_; }
     FlippedView* vMiniSceneCards() const { return vMiniSceneCards_; }

@@ -8,7 +8,10 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QResizeEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <QToolBar>
+#include <QToolButton>
 
 StoryWindow::StoryWindow(MyDocument& document)
     : document_(document)
@@ -20,6 +23,7 @@ StoryWindow::StoryWindow(MyDocument& document)
     toolbar_ = addToolBar(tr("Story"));
     toolbar_->setObjectName(QStringLiteral("toolbar"));
     toolbar_->setMovable(false);
+    buttonHeight_ = pictureButtonHeight();
     tbToggleTitleLogline_ = addButton(tr("Title/Logline"), QStringLiteral("tbToggleTitleLogline"));
     tbToggleBeats_ = addButton(tr("Beats"), QStringLiteral("tbToggleBeats"));
     tbToggleLitterBox_ = addButton(tr("Litter Box"), QStringLiteral("tbToggleLitterBox"));
@@ -46,9 +50,26 @@ QAction* StoryWindow::addButton(const QString& text, const QString& objectName)
     QAction* button = toolbar_->addAction(text);
     button->setObjectName(objectName);
     // A click on the toolbar leaves the keyboard with the field being typed in.
-    if (QWidget* widget = toolbar_->widgetForAction(button))
+    if (QWidget* widget = toolbar_->widgetForAction(button)) {
         widget->setFocusPolicy(Qt::NoFocus);
+        // Buttons with a picture come and go with the sections; every button is as high as
+        // they are, so the toolbar, and all below it, stays put.
+        widget->setMinimumHeight(buttonHeight_);
+    }
     return button;
+}
+
+int StoryWindow::pictureButtonHeight() const
+{
+    QPixmap picture(toolbar_->iconSize());
+    picture.fill(Qt::transparent);
+    QToolButton probe;
+    probe.setAutoRaise(true);
+    probe.setToolButtonStyle(toolbar_->toolButtonStyle());
+    probe.setIconSize(toolbar_->iconSize());
+    probe.setIcon(QIcon(picture));
+    probe.setText(QStringLiteral("Add"));
+    return probe.sizeHint().height();
 }
 
 void StoryWindow::closeEvent(QCloseEvent* event)

@@ -48,10 +48,13 @@ protected:
 
 private:
     QAction* addButton(const QString& text, const QString& objectName);
+    // The height of a toolbar button that shows a picture.
+    int pictureButtonHeight() const;
 
     MyDocument& document_;
     bool closing_ = false;
     QToolBar* toolbar_;
+    int buttonHeight_ = 0;
     QAction* tbToggleTitleLogline_;
     QAction* tbToggleBeats_;
     QAction* tbToggleLitterBox_;

@@ -4,6 +4,7 @@
 #include "BoardImages.h"
 #include "CardPlacement.h"
 #include "DropAnswers.h"
+#include "KeptScrollPositions.h"
 #include "RecordPasteboardType.h"
 #include "SceneCardView.h"
 #include "app/GuardedCall.h"
@@ -18,10 +19,12 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 #include <vector>
@@ -122,6 +125,27 @@ QLabel* makeBoardText(const QString& text, const QFont& font, QWidget* board)
     colors.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(colors);
     return label;
+}
+
+// The font, from `font` down, in which `text` shows whole in a box of `room`: on its own lines
+// where it can, wrapped between words where it must, smaller only where even that does not fit.
+// Answers whether the text wraps.
+bool fitText(const QString& text, QFont& font, const QSize& room)
+{
+    constexpr int kSmallestPixelSize = 7;
+    const auto fits = [&](const QFont& tried, int wrap) {
+        const QRect needed = QFontMetrics(tried).boundingRect(QRect(QPoint(0, 0), room), Qt::AlignCenter | wrap, text);
+        return needed.width() <= room.width() && needed.height() <= room.height();
+    };
+    for (QFont tried = font;; tried.setPixelSize(tried.pixelSize() - 1)) {
+        const bool last = tried.pixelSize() <= kSmallestPixelSize;
+        for (const int wrap : {0, static_cast<int>(Qt::TextWordWrap)}) {
+            if (fits(tried, wrap) || (last && wrap != 0)) {
+                font = tried;
+                return wrap != 0;
+            }
+        }
+    }
 }
 
 // A rule, label or beat bar the board adds.
@@ -320,15 +344,28 @@ void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
             text = text.arg(last);
         const QRect frame(from, rowBottoms[static_cast<std::size_t>(bar.row - 1)] - barHeight, to - from, barHeight);
         const std::size_t index = static_cast<std::size_t>(&bar - kBeatBars.data());
+        // A narrow bar (the first one most of all, the next one lying over its end) still shows
+        // its whole text.
+        int shownTo = to;
+        if (index + 1 < kBeatBars.size() && kBeatBars[index + 1].row == bar.row) {
+            const BeatBar& next = kBeatBars[index + 1];
+            shownTo = std::min(to, static_cast<int>(barEnd(sections, next.from, next.fromBeat, next.fromOffset, width)));
+        }
+        QFont fitted = font;
+        const bool wraps = fitText(text, fitted, QSize(shownTo - from, barHeight));
         if (!fresh) {
             if (QLabel* label = index < beatBars_.size() ? beatBars_[index].data() : nullptr) {
                 label->setText(text);
-                label->setFont(font);
+                label->setFont(fitted);
+                label->setWordWrap(wraps);
                 label->setGeometry(frame);
+                label->setContentsMargins(0, 0, to - shownTo, 0);
             }
             continue;
         }
-        QLabel* label = makeBoardText(text, font, view());
+        QLabel* label = makeBoardText(text, fitted, view());
+        label->setWordWrap(wraps);
+        label->setContentsMargins(0, 0, to - shownTo, 0);
         label->setObjectName(QStringLiteral("beatBar%1").arg(bar.boardBeat));
         label->setAutoFillBackground(true);
         QPalette colors = label->palette();
@@ -639,6 +676,9 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;
     if (!control)
         return;
+    // The card leaves a gap in the Litter Box and may take the keyboard focus with it: neither
+    // the column nor the board moves under the pointer.
+    const KeptScrollPositions kept({myParent()->scrLitterBox(), myParent()->scrBoard()});
     takeCardViewOffItsPresentation(*control);
     myParent()->refreshLitterBoxView();
     control->setCanMove(true);

@@ -121,7 +121,7 @@ void SceneCardDragDropView::pressed(QMouseEvent* event, int clickCount)
     if (!card)
         return;
     const QPoint point = event->position().toPoint();
-    const SceneCardPart part = card->layout().partAt(point);
+    const SceneCardPart part = card->partAt(point);
     const bool controls = card->showsControls();
     if (!controls && (part == SceneCardPart::ThumbTack || isButton(part))) {
         event->ignore();
@@ -182,7 +182,7 @@ void SceneCardDragDropView::mouseMoveEvent(QMouseEvent* event)
 Qt::CursorShape SceneCardView::cursorAt(const QPoint& point) const
 {
     // The fields that take typing show the text cursor.
-    return isEditable(layout_.partAt(point)) ? Qt::IBeamCursor : Qt::ArrowCursor;
+    return isEditable(partAt(point)) ? Qt::IBeamCursor : Qt::ArrowCursor;
 }
 
 void SceneCardDragDropView::mouseReleaseEvent(QMouseEvent* event)

@@ -2,6 +2,8 @@
 
 #include "app/SmallViews.h"
 
+#include <algorithm>
+
 namespace {
 
 // The frames of the card's fields are given from the card's bottom edge up (x, y, width,
@@ -108,17 +110,17 @@ QRect SceneCardLayout::frame(SceneCardPart part) const
     }
 }
 
-SceneCardPart SceneCardLayout::partAt(const QPoint& point) const
+SceneCardPart SceneCardLayout::partAt(const QPoint& point, int shownIndicators) const
 {
     // Top of the stack first: the tack and buttons, the stripes, then the fields; indicators
-    // in the title bar answer nothing.
+    // in the title bar answer nothing, and where none shows the title bar answers.
     for (const SceneCardPart part : {SceneCardPart::Delete, SceneCardPart::Advice, SceneCardPart::ThumbTack})
         if (frame(part).contains(point))
             return part;
     for (int stripe = 1; stripe <= 6; ++stripe)
         if (stripes[static_cast<std::size_t>(stripe - 1)].contains(point))
             return stripePart(stripe);
-    for (int index = 0; index < 4; ++index)
+    for (int index = 0; index < std::min(shownIndicators, 4); ++index)
         if (indicatorFrame(index).contains(point))
             return SceneCardPart::None;
     for (const SceneCardPart part :

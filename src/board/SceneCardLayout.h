@@ -70,8 +70,9 @@ struct SceneCardLayout
 
     // The frame of a part (an empty one for None).
     QRect frame(SceneCardPart part) const;
-    // The topmost part under `point`; None where the card has only paper or an indicator.
-    SceneCardPart partAt(const QPoint& point) const;
+    // The topmost part under `point`; None where the card has only paper or one of the first
+    // `shownIndicators` indicators (the title bar where no indicator shows).
+    SceneCardPart partAt(const QPoint& point, int shownIndicators = 4) const;
     // The frame of the `index`th indicator shown (0 for the leftmost).
     QRect indicatorFrame(int index) const;
 };

@@ -269,6 +269,11 @@ const std::vector<SceneCardIndicator>& SceneCardView::indicators() const
     return look().indicators;
 }
 
+SceneCardPart SceneCardView::partAt(const QPoint& point) const
+{
+    return layout_.partAt(point, static_cast<int>(look().indicators.size()));
+}
+
 QColor SceneCardView::emotionalChangeTypeColor() const
 {
     return look().emotionalChangeType;
@@ -393,7 +398,7 @@ QString SceneCardView::toolTipAt(const QPoint& point) const
     for (std::size_t index = 0; index < shown.size(); ++index)
         if (layout_.indicatorFrame(static_cast<int>(index)).contains(point))
             return shown[index].toolTip;
-    switch (layout_.partAt(point)) {
+    switch (partAt(point)) {
     case SceneCardPart::DescriptionTab:
         return tr("Description");
     case SceneCardPart::NotesTab:

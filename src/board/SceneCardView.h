@@ -236,6 +236,9 @@ public:
     QColor tabBackground(std::int64_t tab) const;
     QColor emotionalChangeTypeColor() const;
     const std::vector<SceneCardIndicator>& indicators() const;
+    // The part of the card under `point` (card points): where an indicator could stand but
+    // none shows, the title bar.
+    SceneCardPart partAt(const QPoint& point) const;
     // Whether what the card shows has been read from its card since it last changed; a pass
     // over many cards reads them with one index of the story's links.
     bool lookRead() const { return lookRead_; }

@@ -148,6 +148,8 @@ GeneralNotesBackground::GeneralNotesBackground(GeneralNotesView* parent)
 {
     setObjectName(QStringLiteral("GeneralNotesView"));
     setAcceptDrops(true);
+    // Nothing else on the screen tells how a note is added.
+    setToolTip(QStringLiteral("Double-click the cork to pin a new sticky note there."));
 }
 
 void GeneralNotesBackground::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #include "BigSceneLinkedItemsView.h"
 
+#include "TabPageLayout.h"
 #include "app/GuardedCall.h"
 #include "app/SmallViews.h"
 #include "model/SceneCarddb.h"
@@ -11,7 +12,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -110,13 +110,14 @@ BigSceneLinkedItemsView::BigSceneLinkedItemsView(const QString& nibName, MyDocum
     chkShowAll_->setFocusPolicy(Qt::NoFocus);
     tvTable_ = new TrackingTableView(view);
     tvTable_->setObjectName(QStringLiteral("tvTable"));
-    auto* controls = new QHBoxLayout;
+    auto* buttons = new QWidget(view);
+    auto* controls = new QHBoxLayout(buttons);
+    controls->setContentsMargins(0, 0, 0, 0);
     controls->addWidget(chkShowAll_);
     controls->addStretch();
-    auto* layout = new QVBoxLayout(view);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->addLayout(controls);
+    auto* layout = new TabPageLayout(view, kTableFoot);
     layout->addWidget(tvTable_);
+    layout->addWidget(buttons);
     setView(view);
 }
 
@@ -203,7 +204,16 @@ bool BigSceneLinkedItemsView::shouldTrackCell(const QModelIndex& index)
         if (row.linkID > 0 ? exclude(row) : include(row))
             linksChanged();
         refreshView();
-        return true;
+        // The rows are sorted again: the highlight goes with the item ticked, wherever it now
+        // stands, not to whatever took its row.
+        const auto ticked = std::find_if(rows_.begin(), rows_.end(),
+                                          [&row](const Row& each) { return each.itemID == row.itemID; });
+        if (ticked != rows_.end()) {
+            const QModelIndex moved = model_->index(static_cast<int>(ticked - rows_.begin()), kIncludedColumn);
+            tvTable_->setCurrentIndex(moved);
+            tvTable_->scrollTo(moved);
+        }
+        return false;
     }
     if (index.column() == descriptionColumn_) {
         if (row.linkID > 0) {

@@ -28,6 +28,8 @@ class BigSceneLinkedItemsView : public BaseViewController
 
 public:
     static constexpr int kLeastRowHeight = 53;
+    // How far above the page's foot the table ends; the show-all box stands below it.
+    static constexpr int kTableFoot = 32;
     // The name of the image a cell shows ("" for none), for the tests.
     static constexpr int kImageNameRole = Qt::UserRole + 1;
     static constexpr int kIncludedColumn = 0;

@@ -2,6 +2,7 @@
 
 #include "BigSceneView.h"
 #include "SetupPayoffSelectorWindow.h"
+#include "TabPageLayout.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -24,9 +25,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Links = SetupPayoffLinks;
 
@@ -252,15 +253,16 @@ BigSceneSetupsView::BigSceneSetupsView(Kind kind, MyDocument* parent, Screenplay
     tableViewport_ = tvTable_->viewport();
     tvTable_->viewport()->installEventFilter(this);
 
-    auto* controls = new QHBoxLayout;
+    auto* buttons = new QWidget(view);
+    auto* controls = new QHBoxLayout(buttons);
+    controls->setContentsMargins(0, 0, 0, 0);
     controls->addWidget(chkShowAll_);
     controls->addStretch();
     controls->addWidget(cmdAddButton_);
     controls->addWidget(cmdDeleteButton_);
-    auto* layout = new QVBoxLayout(view);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->addLayout(controls);
+    auto* layout = new TabPageLayout(view, kTableFoot);
     layout->addWidget(tvTable_);
+    layout->addWidget(buttons);
     setView(view);
 
     connect(chkShowAll_, &QCheckBox::toggled, this, [this] { guardedCall([this] { refreshView(); }); });
@@ -316,9 +318,15 @@ int BigSceneSetupsView::heightOfRow(int row) const
         return kLeastRowHeight;
     const Shown shown = describe(kind_, *screenplay(), keys_[static_cast<std::size_t>(row)]);
     const QFont font = cellFont(*screenplay());
-    int height = TextCellDelegate::heightForText(shown.text, font, tvTable_->columnWidth(OwnText));
+    // Each text is measured at its column's width less what the cell's margins take.
+    const auto needed = [this, &font](const QString& text, int column) {
+        constexpr int kCellMargins = 16;
+        const auto width = static_cast<float>(std::max(0, tvTable_->columnWidth(column) - kCellMargins));
+        return static_cast<int>(std::ceil(heightForString(text, font, width)));
+    };
+    int height = needed(shown.text, OwnText);
     if (shown.linked)
-        height = std::max(height, TextCellDelegate::heightForText(shown.partner, font, tvTable_->columnWidth(Partner)));
+        height = std::max(height, needed(shown.partner, Partner));
     return std::max(kLeastRowHeight, height);
 }
 

@@ -40,6 +40,8 @@ public:
     // The name of the image a cell shows ("" for none), for the tests and the tool tips.
     static constexpr int kImageNameRole = Qt::UserRole + 1;
     static constexpr int kLeastRowHeight = 53;
+    // How far above the page's foot the table ends; the buttons stand below it.
+    static constexpr int kTableFoot = 33;
 
     BigSceneSetupsView(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* scene) :
         BigSceneSetupsView(Setups, parent, screenplay, scene)

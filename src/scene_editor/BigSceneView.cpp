@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,8 +27,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -47,8 +53,17 @@ constexpr int kLeastTabPane = 142;
 // The card pane, top-down: the row of indicators, tack and beat, then the fields.
 constexpr int kIndicatorTop = 10;
 constexpr int kFieldLeft = 40;
+// The fields' column starts right of the colour labels; the description's frame is given in
+// the column's points, measured from the pane's foot upwards.
+constexpr int kFieldsColumnLeft = kFieldLeft - 2;
 constexpr int kHeadingTop = 46;
 constexpr int kRowHeight = 28;
+// The emotional change and conflict rows share the band at the foot of the pane, below the
+// description.
+constexpr int kFootBand = 46;
+constexpr int kFootRowHeight = 21;
+// The description shows at least this many lines when the card pane has its own height.
+constexpr int kDescriptionLines = 3;
 constexpr int kPageNumberWidth = 86;
 constexpr int kMarkWidth = 30;
 constexpr int kThumbTackSize = 24;
@@ -91,6 +106,26 @@ QPushButton* makeButton(const QString& name, const QString& title, QWidget* pare
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
+
+// The splitter between the card's fields and its tabs, telling its owner of every new size.
+class CardSplitter : public QSplitter
+{
+public:
+    CardSplitter(QWidget* parent, std::function<void()> resized)
+        : QSplitter(Qt::Vertical, parent), resized_(std::move(resized))
+    {
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QSplitter::resizeEvent(event);
+        resized_();
+    }
+
+private:
+    std::function<void()> resized_;
+};
 
 } // namespace
 
@@ -157,7 +192,7 @@ void BigSceneView::buildView()
     buttons->addWidget(cmdClose_);
     column->addLayout(buttons);
 
-    splBigScene_ = new QSplitter(Qt::Vertical, contentView_);
+    splBigScene_ = new CardSplitter(contentView_, [this] { guardedCall([this] { fitCardPane(); }); });
     splBigScene_->setObjectName(QStringLiteral("splBigScene"));
     splBigScene_->setChildrenCollapsible(false);
     column->addWidget(splBigScene_, 1);
@@ -174,8 +209,9 @@ void BigSceneView::buildView()
     boxTabs_->setObjectName(QStringLiteral("boxTabs"));
     splBigScene_->addWidget(boxTabs_);
     buildTabPane(boxTabs_);
-    splBigScene_->setStretchFactor(0, 3);
-    splBigScene_->setStretchFactor(1, 2);
+    // A larger window gives its room to the tabs.
+    splBigScene_->setStretchFactor(0, 0);
+    splBigScene_->setStretchFactor(1, 1);
 
     fieldsInTabOrder_ = {tfHeading_, tfPageNumber_, tfDescription_, tfEmotionalChange_, tfConflict_, cmbLocations_,
                          txtNotes_};
@@ -317,8 +353,10 @@ void BigSceneView::connectControls()
     onClick(cmdLocation_, [](BigSceneView& card) { card.setSelectedTabID(1); });
     onClick(cmdSetups_, [](BigSceneView& card) { card.setSelectedTabID(2); });
     onClick(cmdPayoffs_, [](BigSceneView& card) { card.setSelectedTabID(3); });
-    connect(splBigScene_, &QSplitter::splitterMoved, this,
-            [this] { guardedCall([this] { splitViewDidResizeSubviews(); }); });
+    connect(splBigScene_, &QSplitter::splitterMoved, this, [this] {
+        dividerMoved_ = true;
+        guardedCall([this] { splitViewDidResizeSubviews(); });
+    });
 }
 
 // --- Layout ------------------------------------------------------------------------------------
@@ -347,17 +385,40 @@ void BigSceneView::layoutCardPane()
     tfHeading_->setGeometry(kFieldLeft, kHeadingTop, headingWidth, kRowHeight);
     tfPageNumber_->setGeometry(kFieldLeft + headingWidth + 4, kHeadingTop, kPageNumberWidth, kRowHeight);
     const int fieldsWidth = headingWidth + 4 + kPageNumberWidth;
-    // In a short pane the description gives way first; the rows below it never climb over the
-    // heading (what does not fit is cut off at the pane's lower edge).
-    const int descriptionTop = kHeadingTop + kRowHeight + 4;
-    const int changeTop = std::max(descriptionTop, height - 2 * kRowHeight - 12);
-    const int conflictTop = changeTop + kRowHeight + 4;
-    tfDescription_->setGeometry(kFieldLeft, descriptionTop, fieldsWidth, std::max(0, changeTop - 4 - descriptionTop));
-    lblEmotionalChangeType_->setGeometry(kFieldLeft, changeTop, kMarkWidth, kRowHeight);
-    tfEmotionalChange_->setGeometry(kFieldLeft + kMarkWidth + 4, changeTop, fieldsWidth - kMarkWidth - 4, kRowHeight);
-    lblConflict_->setGeometry(kFieldLeft, conflictTop, kMarkWidth, kRowHeight);
-    tfConflict_->setGeometry(kFieldLeft + kMarkWidth + 4, conflictTop, fieldsWidth - kMarkWidth - 4, kRowHeight);
+    // The description fills what lies between the heading (overlapping its lower edge by a
+    // point) and the band at the pane's foot: in the column's points from the foot up, x 2,
+    // y 46, as wide as heading and page number less a point, as high as the heading's lower
+    // edge stands less 45. In a short pane it gives way first.
+    const int headingFromFoot = height - (kHeadingTop + kRowHeight);
+    const QRect description(2, kFootBand, headingWidth + kPageNumberWidth - 1, std::max(0, headingFromFoot - 45));
+    tfDescription_->setGeometry(BigSceneGeometry::flipped(description, height).translated(kFieldsColumnLeft, 0));
+    // The two rows never climb over the heading (what does not fit is cut off at the foot).
+    const int changeTop = std::max(height - kFootBand + 1, kHeadingTop + kRowHeight + 1);
+    const int conflictTop = changeTop + kFootRowHeight + 1;
+    lblEmotionalChangeType_->setGeometry(kFieldLeft, changeTop, kMarkWidth, kFootRowHeight);
+    tfEmotionalChange_->setGeometry(kFieldLeft + kMarkWidth + 4, changeTop, fieldsWidth - kMarkWidth - 4,
+                                    kFootRowHeight);
+    lblConflict_->setGeometry(kFieldLeft, conflictTop, kMarkWidth, kFootRowHeight);
+    tfConflict_->setGeometry(kFieldLeft + kMarkWidth + 4, conflictTop, fieldsWidth - kMarkWidth - 4, kFootRowHeight);
     layoutColorLabels();
+}
+
+int BigSceneView::cardPaneHeight() const
+{
+    const int description = QFontMetrics(tfDescription_->font()).lineSpacing() * kDescriptionLines +
+                            2 * tfDescription_->frameWidth() +
+                            2 * static_cast<int>(tfDescription_->document()->documentMargin());
+    return kHeadingTop + kRowHeight - 1 + description + kFootBand;
+}
+
+void BigSceneView::fitCardPane()
+{
+    const int total = splBigScene_->height() - splBigScene_->handleWidth();
+    if (dividerMoved_ || total <= kLeastCardPane + kLeastTabPane)
+        return;
+    const int card = std::clamp(cardPaneHeight(), kLeastCardPane, total - kLeastTabPane);
+    if (splBigScene_->sizes().value(0) != card)
+        splBigScene_->setSizes({card, total - card});
 }
 
 void BigSceneView::layoutTabPane()

@@ -212,6 +212,11 @@ private:
     void connectControls();
     void layoutCardPane();
     void layoutTabPane();
+    // The height the card pane needs for its fields with a description of a few lines.
+    int cardPaneHeight() const;
+    // Until the writer moves the divider, the card pane keeps the height its fields need and
+    // the tabs take all the rest.
+    void fitCardPane();
     void showCurrentBeat();
     void refreshLocations();
     void locationChosen(int index);
@@ -246,6 +251,7 @@ private:
     std::int64_t selectedTabID_ = 1;
     // Set while the view is built: the splitter's layout waits.
     bool skipIt_ = false;
+    bool dividerMoved_ = false;
     bool readyToDrag_ = false;
     // Set while the fields are filled: the location box's changes are not the user's.
     bool filling_ = false;

@@ -6,6 +6,7 @@
 #include "BigSceneView.h"
 #include "SmallSceneCard.h"
 #include "app/AppLog.h"
+#include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 
@@ -179,6 +180,7 @@ void MyDocument::closeBigSceneCard()
     }
     removeMiniSceneCards();
     Screenplaydb& story = *currentScreenplay_;
+    const std::int64_t shown = story.bigSceneSceneCardID();
     story.setBigSceneView(0);
     story.setBigSceneSceneCardID(0);
     story.save();
@@ -188,4 +190,26 @@ void MyDocument::closeBigSceneCard()
         showTheBoard();
     else if (story.boardView() == 2)
         showBoardListView();
+    focusCardOfTheBoard(story.sceneCardForSceneCardID(shown));
+}
+
+void MyDocument::focusCardOfTheBoard(SceneCarddb* card)
+{
+    // The keys typed next go to the board, on the card the writer was working on, which shows.
+    QWidget* board = boardListViewView_ ? boardListViewView_.data() : scrBoard_ ? scrBoard_->widget() : nullptr;
+    if (!board)
+        return;
+    SceneCardView* control = card && card->onBoard() == 1 ? sceneCardControlForSceneCard(card) : nullptr;
+    QWidget* cardView = control ? control->view() : nullptr;
+    if (!cardView || !board->isAncestorOf(cardView)) {
+        board->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The nearest scroll view holding the card brings it into view.
+    for (QWidget* around = cardView->parentWidget(); around; around = around->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(around)) {
+            scroll->ensureWidgetVisible(cardView);
+            break;
+        }
+    cardView->setFocus(Qt::OtherFocusReason);
 }

@@ -133,6 +133,11 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
             if (window) {
                 EXPECT_TRUE(window->isVisible());
                 EXPECT_GT(window->browser()->toPlainText().size(), 1000) << name.toStdString();
+                // Both tell how a sticky note is added, which nothing on the notes board shows.
+                const QString text = window->browser()->toPlainText().simplified();
+                EXPECT_TRUE(text.contains(QStringLiteral("double-click"), Qt::CaseInsensitive) &&
+                            text.contains(QStringLiteral("New Note Card")))
+                    << name.toStdString();
                 EXPECT_FALSE(window->windowTitle().isEmpty());
             }
         }

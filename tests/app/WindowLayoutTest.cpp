@@ -10,13 +10,16 @@
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "panes/TitleLoglineView.h"
+#include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitterHandle>
@@ -26,6 +29,7 @@
 #include <QWindow>
 
 #include <array>
+#include <iostream>
 #include <iterator>
 #include <vector>
 
@@ -71,6 +75,15 @@ protected:
         if (!assignments.isEmpty())
             SqlProbe::exec(connection.get(), QStringLiteral("UPDATE Screenplay SET ") + assignments);
         return path;
+    }
+
+    // A story laid out before in a window that fills a screen of that size but for a task bar.
+    QString storyOnScreen(const QString& name, int width, int height)
+    {
+        return story(name + QString::number(width),
+                     QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
+                         .arg(width)
+                         .arg(height - 40));
     }
 
     // Adds a card to the board of a story file and answers its key.
@@ -724,13 +737,9 @@ TEST_F(WindowLayout, TheLargeCardOpensWithEveryControlInsideTheBoardPaneAndGives
         int width;
         int height;
     };
-    // The window fills the screen but for a task bar.
     for (const Screen screen : {Screen{1366, 768}, Screen{1440, 900}, Screen{1920, 1080}}) {
         SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
-        const QString path = story(QStringLiteral("Fits%1").arg(screen.width),
-                                   QStringLiteral("WindowState = 101111, ParentWindowWidth = %1, ParentWindowHeight = %2")
-                                       .arg(screen.width)
-                                       .arg(screen.height - 40));
+        const QString path = storyOnScreen(QStringLiteral("Fits"), screen.width, screen.height);
         addBoardCard(path);
         addBoardCard(path);
         MyDocument* document = open(path);
@@ -806,4 +815,82 @@ TEST_F(WindowLayout, NoToolbarButtonTakesTheKeyboardFocus)
     QWidget* focused = QApplication::focusWidget();
     ASSERT_NE(focused, nullptr);
     EXPECT_NE(qobject_cast<QToolButton*>(focused), focused);
+}
+
+// The add and delete buttons come and go with the sections; the toolbar and everything below it
+// stay where they are, so that a click aimed at a section's name lands on it.
+TEST_F(WindowLayout, TheToolbarKeepsOneHeightInEverySection)
+{
+    const QString path = story("Still", "WindowState = 101111, ParentWindowWidth = 1366, ParentWindowHeight = 728, "
+                                         "BeatsSplitterDistance = 40");
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    QToolBar* toolbar = document->window()->toolbar();
+    const std::array<QLabel*, 5> options{document->optSelectBeats(), document->optSelectCharacters(),
+                                         document->optSelectLocations(), document->optSelectSetups(),
+                                         document->optSelectPayoffs()};
+    const auto placeOf = [document](QWidget* widget) { return widget->mapTo(document->window(), QPoint(0, 0)); };
+    const int height = toolbar->height();
+    const QPoint beatsAt = placeOf(options[0]);
+    const QPoint boardAt = placeOf(document->boardPane());
+    bool buttonsShown = false;
+    // Every section once, then back to the beat sheet, each by a click on its name.
+    for (const std::size_t section : {1u, 2u, 3u, 4u, 0u, 3u}) {
+        SCOPED_TRACE(section);
+        QTest::mouseClick(options[section], Qt::LeftButton, {}, options[section]->rect().center());
+        settle();
+        ASSERT_EQ(document->currentScreenplay()->beatSectionShowing(), static_cast<std::int64_t>(section));
+        buttonsShown = buttonsShown || document->window()->tbAddItem()->isVisible();
+        EXPECT_EQ(document->window()->tbAddItem()->isVisible(), section > 0);
+        EXPECT_EQ(toolbar->height(), height);
+        EXPECT_EQ(placeOf(options[0]), beatsAt);
+        EXPECT_EQ(placeOf(document->boardPane()), boardAt);
+    }
+    EXPECT_TRUE(buttonsShown);
+}
+
+// The large card's fields take the height they need, with a description of three lines or so;
+// the tabs get all the rest, and the script shows as many lines as that leaves.
+TEST_F(WindowLayout, TheLargeCardsTabsTakeAllTheHeightItsFieldsLeave)
+{
+    struct Screen {
+        int width;
+        int height;
+        // Well above the eight lines a card split three to two between fields and tabs showed.
+        int leastScriptLines;
+    };
+    for (const Screen screen : {Screen{1366, 768, 10}, Screen{1440, 900, 14}, Screen{1920, 1080, 16}}) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(screen.width).arg(screen.height).toStdString());
+        const QString path = storyOnScreen(QStringLiteral("Room"), screen.width, screen.height);
+        addBoardCard(path);
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        document->openBigSceneCard(document->currentScreenplay()->sceneCards().front().get(), 6);
+        settle();
+        BigSceneView* card = document->bigSceneViewController();
+        ASSERT_NE(card, nullptr);
+        ASSERT_NE(card->bigSceneScriptView(), nullptr);
+        QWidget* fields = card->boxYellowBackground();
+        QPlainTextEdit* description = card->tfDescription();
+        const int descriptionLine = QFontMetrics(description->font()).lineSpacing();
+        // The fields fill their pane and no more: the conflict row at its foot, the description
+        // three lines high, not stretched.
+        EXPECT_TRUE(card->tfConflict()->isVisible());
+        EXPECT_EQ(card->tfConflict()->geometry().bottom(), fields->height() - 3);
+        EXPECT_GE(description->height(), 3 * descriptionLine);
+        EXPECT_LT(description->height(), 5 * descriptionLine);
+        const QList<int> sizes = card->splBigScene()->sizes();
+        EXPECT_EQ(sizes.value(1), card->boxTabs()->height());
+        EXPECT_GT(sizes.value(1), sizes.value(0));
+        // The lines of script the tab shows at once.
+        const BigSceneScriptView& script = *card->bigSceneScriptView();
+        ASSERT_FALSE(script.textBoxes().empty());
+        const int scriptLine = QFontMetrics(script.textBoxes().front()->font()).lineSpacing();
+        const int lines = script.scrScript()->viewport()->height() / scriptLine;
+        RecordProperty(QStringLiteral("scriptLines%1x%2").arg(screen.width).arg(screen.height).toStdString(), lines);
+        std::cout << screen.width << " x " << screen.height << ": " << lines << " lines of script\n";
+        EXPECT_GE(lines, screen.leastScriptLines);
+        document->window()->close();
+        settle();
+    }
 }

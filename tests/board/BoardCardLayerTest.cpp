@@ -4,6 +4,7 @@
 #include "BoardFixture.h"
 
 #include "app/AppActions.h"
+#include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "board/BoardCardLayer.h"
 #include "board/ColorCodeSelector.h"
@@ -527,4 +528,121 @@ TEST_F(BoardCardLayerTest, EachCardIsFoundWhereItLiesAfterZoomsRestackingAndAWid
             EXPECT_EQ(painted.pixel(frame.topLeft() + QPoint(frame.width() - 12, frame.height() - 3)), qRgb(255, 255, 255));
         }
     }
+}
+
+namespace {
+
+// A double click as the window system gives it: through the window, each press and release to
+// whatever widget lies under the pointer at that moment.
+void doubleClickThroughTheWindow(QWidget* widget, const QPoint& at)
+{
+    QWidget* window = widget->window();
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(window, at));
+    QApplication::processEvents();
+}
+
+} // namespace
+
+TEST_F(BoardCardLayerTest, OneDoubleClickOnATitleBarOpensTheCardCoveredOrNot)
+{
+    struct Row {
+        const char* what;
+        std::size_t card;
+        bool largeCardOpen;
+    };
+    const Row rows[] = {
+        {"a card half under the next one", 0, false},
+        {"the card on top", 1, false},
+        {"a Litter Box card", 2, false},
+        {"a Litter Box card while the large card shows another", 2, true},
+        {"a covered board card after the large card closed", 0, true},
+    };
+    int stories = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString path = story(QStringLiteral("Covered%1").arg(stories++),
+                                   {inBeat(1, 0.05f), inBeat(1, 0.12f), inBeat(3, 0.2f, 2)});
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        document->window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(document->window()));
+        const std::vector<std::int64_t> keys = cardKeys(path);
+        SceneCardView* under = cardView(*document, keys[0]);
+        SceneCardView* over = cardView(*document, keys[1]);
+        ASSERT_TRUE(under->boardFrame().intersects(over->boardFrame())) << "the cards overlap";
+        if (row.largeCardOpen) {
+            document->openBigSceneCard(card(*document, keys[1]), 1);
+            settle();
+            if (row.card == 0) {
+                QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
+                settle();
+            }
+        }
+        SceneCardView* target = cardView(*document, keys[row.card]);
+        // The left end of the title bar, which shows on a card half under the next one: where
+        // the first indicator would stand, though the card shows none.
+        ASSERT_TRUE(target->indicators().empty());
+        const QPoint inCard = target->layout().indicatorFrame(0).center();
+        ASSERT_TRUE(target->layout().frame(SceneCardPart::TitleBar).contains(inCard));
+        if (row.card == 2) {
+            QWidget* litterCard = target->view();
+            ASSERT_EQ(litterCard->parentWidget(), document->litterBoxView());
+            document->scrLitterBox()->ensureWidgetVisible(litterCard);
+            settle();
+            doubleClickThroughTheWindow(litterCard, inCard);
+        } else {
+            BoardCardLayer* layer = layerOf(*document);
+            const QPoint at = target->boardFrame().topLeft() + inCard;
+            ASSERT_EQ(document->boardView()->cardAt(at), target) << "the title bar shows there";
+            doubleClickThroughTheWindow(layer, layer->mapFrom(document->boardView()->view(), at));
+        }
+        settle();
+        ASSERT_NE(document->bigSceneViewController(), nullptr);
+        EXPECT_EQ(document->currentScreenplay()->bigSceneSceneCardID(), keys[row.card]);
+        document->window()->close();
+        settle();
+    }
+}
+
+TEST_F(BoardCardLayerTest, AfterTheLargeCardClosesTheKeyboardIsOnTheCardThatWasOpen)
+{
+    const QString path = story("Closed", {inBeat(1, 0.05f), inBeat(6, 0.5f), inBeat(19, 0.8f)},
+                               QStringLiteral("BoardWidth = 3000, BoardHeight = 1400"));
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    document->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    // On the corkboard, each card in turn; then in the list.
+    for (const std::size_t i : {1u, 2u, 0u}) {
+        SCOPED_TRACE(i);
+        document->openBigSceneCard(card(*document, keys[i]), 1);
+        settle();
+        // The writer was typing in the large card's heading.
+        QLineEdit* heading = document->bigSceneViewController()->tfHeading();
+        QTest::mouseClick(heading, Qt::LeftButton);
+        ASSERT_EQ(QApplication::focusWidget(), heading);
+        QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
+        settle();
+        SceneCardView* closed = cardView(*document, keys[i]);
+        ASSERT_NE(closed->madeView(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget(), closed->madeView());
+        EXPECT_TRUE(document->boardView()->view()->isAncestorOf(QApplication::focusWidget()));
+        // It shows in the board's scroll view, on top of the others.
+        QScrollArea* scroll = document->scrBoard();
+        const QRect shown(closed->madeView()->mapTo(scroll->viewport(), QPoint(0, 0)), closed->madeView()->size());
+        EXPECT_TRUE(scroll->viewport()->rect().intersects(shown));
+        EXPECT_EQ(document->boardView()->cardAt(closed->boardFrame().center()), closed);
+    }
+    app_->actions().mnuToggleBoardView->trigger();
+    settle();
+    ASSERT_NE(document->boardListViewView(), nullptr);
+    document->openBigSceneCard(card(*document, keys[2]), 1);
+    settle();
+    QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
+    settle();
+    QWidget* listed = cardView(*document, keys[2])->madeView();
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), listed);
+    EXPECT_TRUE(document->boardListViewView()->isAncestorOf(listed));
 }

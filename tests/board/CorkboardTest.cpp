@@ -10,6 +10,7 @@
 #include "support/StoryFixtures.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -457,5 +458,39 @@ TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
         story.boardSections().setBoardZoomFactor(c.zoom);
         EXPECT_EQ(topWithinRow(story, c.top, c.cardHeight), c.expected)
             << "top " << c.top << " at zoom " << c.zoom;
+    }
+}
+
+// However narrow its bar, a beat bar's label shows its whole text inside the board: none is
+// cut at the board's left edge or under the bar that follows it.
+TEST_F(Corkboard, EveryBeatBarShowsItsWholeLabelAtEveryZoom)
+{
+    for (int zoom = 1; zoom <= 4; ++zoom) {
+        SCOPED_TRACE(zoom);
+        const QString path = story(QStringLiteral("Labels%1").arg(zoom), {CardSpec{}},
+                                   QStringLiteral("BoardWidth = 0, BoardZoomFactor = %1").arg(zoom));
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        QWidget* board = document->boardView()->view();
+        for (const int boardBeat : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20}) {
+            SCOPED_TRACE(boardBeat);
+            QLabel* bar = beatBar(board, boardBeat);
+            ASSERT_NE(bar, nullptr);
+            // What of the bar shows: the next bar of the row lies over the end of the first.
+            QRect shown = bar->geometry();
+            if (QLabel* next = beatBar(board, boardBeat + 1); next && next->y() == bar->y() && boardBeat == 1)
+                shown.setRight(next->x() - 1);
+            const int flags = static_cast<int>(bar->alignment()) | (bar->wordWrap() ? Qt::TextWordWrap : 0);
+            const QRect textIn(bar->mapTo(board, bar->contentsRect().topLeft()), bar->contentsRect().size());
+            const QRect text = QFontMetrics(bar->font()).boundingRect(textIn, flags, bar->text());
+            EXPECT_TRUE(shown.contains(text)) << bar->text().toStdString() << " needs " << text.width() << " x "
+                                               << text.height() << " at " << text.x() << " in a bar showing "
+                                               << shown.x() << ".." << shown.right();
+            EXPECT_GE(text.left(), 4) << "inside the board's left rule";
+            EXPECT_GE(bar->font().pixelSize(), 7);
+        }
+        EXPECT_EQ(beatBar(board, 1)->text(), "Opening Image (1)");
+        document->window()->close();
+        settle();
     }
 }

@@ -3,6 +3,7 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/MyDocument.h"
+#include "board/BoardCardLayer.h"
 #include "board/BoardSplitterView.h"
 #include "board/BoardView.h"
 #include "board/LitterBoxView.h"
@@ -18,6 +19,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace Pasteboard = RecordPasteboardType;
 
@@ -261,5 +264,43 @@ TEST_F(LitterBox, ADropIntoTheLitterBoxKeepsTheBoardWhereItWasScrolled)
         EXPECT_EQ(card(*document_, keys_[i])->onBoard(), 2);
         EXPECT_EQ(across->value(), x);
         EXPECT_EQ(down->value(), y);
+    }
+}
+
+TEST_F(LitterBox, ADragOutOfTheLitterBoxKeepsTheColumnAndTheBoardWhereTheyWereScrolled)
+{
+    // A Litter Box column much taller than its pane and a board larger than its own.
+    std::vector<CardSpec> cards;
+    for (const std::int64_t beat : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20})
+        cards.push_back(inBeat(beat, 0.3f, 2));
+    cards.push_back(inBeat(2, 0.1f));
+    ASSERT_NE(openStory(cards, QStringLiteral("BoardWidth = 4000, BoardHeight = 1600")), nullptr);
+    QScrollArea* board = document_->scrBoard();
+    QScrollArea* litter = document_->scrLitterBox();
+    ASSERT_NE(board, nullptr);
+    ASSERT_NE(litter, nullptr);
+    QScrollBar* columnDown = litter->verticalScrollBar();
+    ASSERT_GT(columnDown->maximum(), 1000);
+    // Cards from the top, the middle and the end of the column, with the column scrolled to
+    // where each shows; the middle one has the keyboard as it goes.
+    for (const std::size_t i : {8u, 1u, 15u}) {
+        SCOPED_TRACE(i);
+        QWidget* dragged = cardView(*document_, keys_[i])->view();
+        ASSERT_EQ(dragged->parentWidget(), document_->litterBoxView());
+        columnDown->setValue(std::min(columnDown->maximum() - 200, std::max(0, dragged->y() - 100)));
+        board->horizontalScrollBar()->setValue(board->horizontalScrollBar()->maximum() / 2);
+        board->verticalScrollBar()->setValue(board->verticalScrollBar()->maximum() / 3);
+        const int column = columnDown->value();
+        const QPoint boardAt(board->horizontalScrollBar()->value(), board->verticalScrollBar()->value());
+        if (i == 8)
+            dragged->setFocus();
+        // Dropped on the cork in the middle of what shows of the board.
+        QWidget* layer = document_->boardView()->cardLayer();
+        const QPoint drop = layer->mapFrom(board->viewport(), board->viewport()->rect().center());
+        ASSERT_TRUE(dropOn(layer, drop, *cardDrag(keys_[i], document_), Qt::MoveAction));
+        settle();
+        EXPECT_EQ(card(*document_, keys_[i])->onBoard(), 1);
+        EXPECT_EQ(columnDown->value(), column);
+        EXPECT_EQ(QPoint(board->horizontalScrollBar()->value(), board->verticalScrollBar()->value()), boardAt);
     }
 }

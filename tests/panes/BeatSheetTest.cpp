@@ -216,3 +216,54 @@ TEST_F(BeatSheet, ClickingFromBeatToBeatKeepsEveryCharacterTyped)
         EXPECT_EQ(cell((beat - 1) * 2 + 1, 1).data().toString(), QStringLiteral("Beat %1 typed").arg(beat));
     }
 }
+
+// Tab and Shift+Tab leave a beat as Return does, storing what was typed without a tab in it,
+// and carry the keyboard on to the next or previous beat's description; Shift+Return alone
+// starts a new line inside a beat.
+TEST_F(BeatSheet, TabAndShiftTabMoveFromBeatToBeatStoringNoTab)
+{
+    struct Row {
+        const char* what;
+        int beat;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int nextBeat;
+    };
+    const Row rows[] = {
+        {"Tab goes on to the next beat", 3, Qt::Key_Tab, Qt::NoModifier, 4},
+        {"Shift+Tab goes back to the beat before", 7, Qt::Key_Backtab, Qt::ShiftModifier, 6},
+        {"Tab on the first beat goes to the second", 1, Qt::Key_Tab, Qt::NoModifier, 2},
+        {"Shift+Tab on the last beat goes to the one before", 15, Qt::Key_Backtab, Qt::ShiftModifier, 14},
+    };
+    open(story("Tabs"));
+    fillTitleLoglineAndGenre();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        click(cell((row.beat - 1) * 2 + 1, 1));
+        settle();
+        auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        ASSERT_EQ(editor->objectName(), "beatEditor");
+        EXPECT_TRUE(editor->toolTip().contains("Shift+Return"));
+        QTest::keyClicks(editor, QStringLiteral("Beat %1").arg(row.beat));
+        QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(editor, QStringLiteral("second line"));
+        QTest::keyClick(editor, row.key, row.modifiers);
+        settle();
+        const QString written = QStringLiteral("Beat %1\nsecond line").arg(row.beat);
+        EXPECT_EQ(stored(QStringLiteral("SELECT Description FROM Beat WHERE BeatNumber = %1").arg(row.beat)), written);
+        EXPECT_EQ(cell((row.beat - 1) * 2 + 1, 1).data().toString(), written);
+        // The next beat's box has the keyboard: what is typed now lands in that beat.
+        auto* next = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->objectName(), "beatEditor");
+        EXPECT_EQ(table().currentIndex(), cell((row.nextBeat - 1) * 2 + 1, 1));
+        QTest::keyClicks(next, QStringLiteral(" and on"));
+        QTest::keyClick(next, Qt::Key_Return);
+        settle();
+        EXPECT_TRUE(stored(QStringLiteral("SELECT Description FROM Beat WHERE BeatNumber = %1").arg(row.nextBeat))
+                        .endsWith(" and on"));
+        EXPECT_EQ(table().findChild<QPlainTextEdit*>("beatEditor"), nullptr) << "Return ends the edit";
+    }
+    EXPECT_EQ(stored("SELECT count(*) FROM Beat WHERE instr(Description, char(9)) > 0"), "0");
+}

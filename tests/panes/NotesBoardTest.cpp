@@ -206,6 +206,9 @@ TEST_F(NotesBoard, ADoubleClickPinsANewNoteUnderThePointerWithItsTitleFocused)
 {
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
+    // The cork itself says how.
+    EXPECT_TRUE(notes.boxBackground()->toolTip().contains(QStringLiteral("Double-click")));
+    EXPECT_TRUE(notes.boxBackground()->toolTip().contains(QStringLiteral("sticky note")));
     QTest::mouseDClick(notes.boxBackground(), Qt::LeftButton, {}, QPoint(500, 400));
     ASSERT_EQ(notes.stickyNoteViews().size(), 1u);
     StickyNoteView& note = *notes.stickyNoteViews().front();

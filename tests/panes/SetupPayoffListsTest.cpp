@@ -28,6 +28,8 @@
 #include <QTableView>
 #include <QTextBrowser>
 
+#include <algorithm>
+
 namespace {
 
 // The two lists, told apart by their section.
@@ -432,4 +434,51 @@ TEST_F(SetupPayoffLists, ALinkMarkWithNoFreePartnerOpensNoPicker)
     settle();
     EXPECT_EQ(pickerRuns, 0);
     EXPECT_EQ(stored(QStringLiteral("SELECT ScenePayoffID FROM SceneSetup")), QStringLiteral("1"));
+}
+
+// Tab and Shift+Tab leave a free item's text as Return does, storing no tab, and carry the
+// keyboard on to the next or previous text that takes editing, past partner rows and spacers.
+TEST_F(SetupPayoffLists, TabAndShiftTabMoveBetweenTheFreeTextsStoringNoTab)
+{
+    for (const ListCase& list : kLists) {
+        SCOPED_TRACE(list.section);
+        openStory(list.section, {{"alpha"}, {"beta"}, {"on a card", 1}}, {{"alpha"}, {"beta"}, {"on a card", 1}});
+        QTableView* rows = table();
+        const auto rowOf = [rows](const QString& text) {
+            for (int row = 0; row < rows->model()->rowCount(); ++row)
+                if (rows->model()->index(row, 1).data().toString() == text)
+                    return row;
+            return -1;
+        };
+        const int first = std::min(rowOf(QStringLiteral("alpha")), rowOf(QStringLiteral("beta")));
+        const int second = std::max(rowOf(QStringLiteral("alpha")), rowOf(QStringLiteral("beta")));
+        ASSERT_GE(first, 0);
+        ASSERT_GT(second, first + 1) << "a partner row lies between";
+        const QString firstText = rows->model()->index(first, 1).data().toString();
+        const QString secondText = rows->model()->index(second, 1).data().toString();
+        clickCell(rows, first, 1);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" one"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        settle();
+        auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->objectName(), "itemEditor");
+        EXPECT_EQ(rows->currentIndex().row(), second);
+        QTest::keyClicks(editor, QStringLiteral(" two"));
+        QTest::keyClick(editor, Qt::Key_Backtab, Qt::ShiftModifier);
+        settle();
+        EXPECT_EQ(rows->currentIndex().row(), first);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("!"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        settle();
+        const QString column = list.section == 3 ? QStringLiteral("SceneSetup") : QStringLiteral("ScenePayoff");
+        const QString texts = QStringLiteral("SELECT group_concat(%1, '|') FROM (SELECT %1 FROM %2 ORDER BY %1)")
+                                  .arg(column, QLatin1String(list.table));
+        QStringList expected{firstText + QStringLiteral(" one!"), secondText + QStringLiteral(" two"),
+                             QStringLiteral("on a card")};
+        expected.sort();
+        EXPECT_EQ(stored(texts), expected.join(QLatin1Char('|')));
+        EXPECT_EQ(rows->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor")), nullptr);
+        closeWindow();
+    }
 }

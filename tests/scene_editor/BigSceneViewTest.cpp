@@ -9,6 +9,7 @@
 #include "panes/ModalDialogs.h"
 #include "panes/TrackingTableView.h"
 #include "scene_editor/BigSceneCharactersView.h"
+#include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneSetupsView.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/DatePicker.h"
@@ -29,6 +30,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 class BigSceneViewTest : public BigSceneFixture
@@ -275,8 +277,8 @@ TEST_F(BigSceneViewTest, TheSplitterKeepsBothPanesTheirLeastHeight)
     EXPECT_GT(big()->tfEmotionalChange()->y(), big()->tfHeading()->geometry().bottom());
     dragHandleBy(4000);
     EXPECT_EQ(splitter->sizes().value(1), 142);
-    // The fields follow the card pane's size.
-    EXPECT_EQ(big()->tfConflict()->geometry().bottom(), big()->boxYellowBackground()->height() - 9);
+    // The fields follow the card pane's size: the conflict row stands at the pane's foot.
+    EXPECT_EQ(big()->tfConflict()->geometry().bottom(), big()->boxYellowBackground()->height() - 3);
 }
 
 // --- Keyboard ----------------------------------------------------------------------------------
@@ -552,4 +554,68 @@ TEST_F(SceneDates, TheDateFieldsTakeNoTyping)
     }
     big()->saveChanges(nullptr);
     EXPECT_EQ(column(QStringLiteral("StartDateTime")), "0001-01-01 00:00:00");
+}
+
+// Wherever the divider stands, the description reaches from just under the heading down to the
+// band of the emotional change and conflict rows; the notes, the tab tables and the script take
+// their frames from their pages. Frames from the foot up are turned into the widgets' own.
+TEST_F(BigSceneViewTest, TheFieldsAndTabPagesTakeTheirFramesAtEveryDividerPosition)
+{
+    ASSERT_NE(openCard(threeCards()), nullptr);
+    QSplitter* splitter = big()->splBigScene();
+    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+    // From the pane's least height to the tabs' least, and two between.
+    for (const int cardPane : {97, 160, 220, total - 142}) {
+        SCOPED_TRACE(cardPane);
+        splitter->setSizes({cardPane, total - cardPane});
+        settle();
+        const int height = big()->boxYellowBackground()->height();
+        const QRect heading = big()->tfHeading()->geometry();
+        const QRect description = big()->tfDescription()->geometry();
+        const int headingFromFoot = height - (heading.y() + heading.height());
+        // x 2 of the fields' column, which starts two points left of the heading.
+        EXPECT_EQ(description.x(), heading.x());
+        EXPECT_EQ(height - (description.y() + description.height()), 46);
+        EXPECT_EQ(description.width(), heading.width() + big()->tfPageNumber()->width() - 1);
+        EXPECT_EQ(description.height(), std::max(0, headingFromFoot - 45));
+        // The rows below it stay clear of the heading and, where there is room, show whole.
+        EXPECT_GT(big()->tfEmotionalChange()->y(), heading.bottom());
+        EXPECT_GT(big()->tfConflict()->y(), big()->tfEmotionalChange()->geometry().bottom());
+        if (headingFromFoot >= 46) {
+            EXPECT_LE(big()->tfConflict()->geometry().bottom(), height - 1);
+        }
+
+        // The notes: x 76, 3 above the box's foot, 101 narrower than the box, as high as the
+        // start date's lower edge stands above the foot less 9.
+        const QRect notesBox = big()->boxNotes()->geometry();
+        const QRect notes = big()->boxNotes()->findChild<QWidget*>("scrNotes")->geometry();
+        const QRect start = big()->tfStartDateTime()->geometry();
+        const int startFromFoot = notesBox.height() - (start.y() + start.height());
+        EXPECT_EQ(notes.x(), 76);
+        EXPECT_EQ(notesBox.height() - (notes.y() + notes.height()), 3);
+        EXPECT_EQ(notes.width(), notesBox.width() - 101);
+        EXPECT_EQ(notes.height(), std::max(0, startFromFoot - 9));
+
+        // The tab tables 7 in, 13 narrower and 40 lower than their page, ending 33 (set-ups)
+        // or 32 (characters) above its foot; the script 9 in all round.
+        for (const std::int64_t tab : {2, 4}) {
+            SCOPED_TRACE(tab);
+            big()->setSelectedTabID(tab);
+            settle();
+            const QSize page = big()->tabPage(tab)->size();
+            EXPECT_EQ(page, notesBox.size());
+            const int foot = tab == 2 ? 33 : 32;
+            QWidget* table = tab == 2 ? static_cast<QWidget*>(big()->bigSceneSetupsView()->tvTable())
+                                      : static_cast<QWidget*>(big()->bigSceneCharactersView()->tvTable());
+            EXPECT_EQ(table->geometry(),
+                      QRect(7, page.height() - foot - (page.height() - 40), page.width() - 13, page.height() - 40));
+        }
+        big()->setSelectedTabID(6);
+        settle();
+        const QSize scriptPage = big()->tabPage(6)->size();
+        EXPECT_EQ(big()->bigSceneScriptView()->scrScript()->geometry(),
+                  QRect(9, 9, scriptPage.width() - 18, scriptPage.height() - 18));
+        big()->setSelectedTabID(1);
+        settle();
+    }
 }

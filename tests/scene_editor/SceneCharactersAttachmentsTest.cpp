@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -269,4 +270,35 @@ TEST_F(SceneCharactersAttachments, DeletingTheCardsLocationEmptiesTheOpenLargeCa
     EXPECT_EQ(big()->cmbLocations()->count(), 2);
     EXPECT_EQ(big()->cmbLocations()->currentText(), "<No Location>");
     EXPECT_FALSE(big()->imgLocation()->isVisibleTo(big()->view()));
+}
+
+// A tick or untick sorts the rows again; the highlight goes with the item clicked, not with its
+// old row number.
+TEST_F(SceneCharactersAttachments, TheHighlightFollowsTheTickedItemToItsNewRow)
+{
+    struct Row {
+        const char* tab;
+        int nameColumn;
+        const char* item;
+    };
+    const Row rows[] = {
+        {"characters: ticking the last one", Chars::Character, "CARL"},
+        {"characters: ticking one in the middle", Chars::Character, "BEN"},
+        {"characters: unticking the first ticked", Chars::Character, "BEN"},
+        {"attachments: ticking the second", Attach::Title, "Tide table"},
+        {"attachments: unticking it", Attach::Title, "Tide table"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.tab);
+        Items* tab = row.nameColumn == Chars::Character ? characters() : attachments();
+        tab->chkShowAll()->setChecked(true);
+        const int before = rowOf(tab, row.nameColumn, row.item);
+        ASSERT_GE(before, 0);
+        click(tab, before, Items::kIncludedColumn);
+        const int after = rowOf(tab, row.nameColumn, row.item);
+        const QModelIndexList selected = tab->tvTable()->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.front().row(), after) << "was row " << before;
+        EXPECT_EQ(tab->tvTable()->currentIndex().row(), after);
+    }
 }

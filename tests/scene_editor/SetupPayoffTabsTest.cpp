@@ -1,5 +1,6 @@
 #include "BigSceneFixture.h"
 
+#include "app/BaseViewController.h"
 #include "app/MyDocument.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -512,5 +515,28 @@ TEST_F(SetupPayoffTabs, TheTablesWriteInTheSameUnitAndSizeAsTheCardsFields)
             EXPECT_EQ(cell.pixelSize(), field.pixelSize()) << "column " << column;
             EXPECT_EQ(cell.pointSize(), -1) << "column " << column;
         }
+    }
+}
+
+// A row is as high as its own text needs at its column's width less 16, or as its linked
+// partner's needs at the partner column's, and never under 53.
+TEST_F(SetupPayoffTabs, ARowIsAsHighAsItsLongerTextNeedsAtItsColumnLess16)
+{
+    QString wrapped;
+    for (int i = 0; i < 30; ++i)
+        wrapped += QStringLiteral("a set-up that runs on ");
+    const QString rows[] = {QStringLiteral("one short line"), QStringLiteral("1\n2\n3\n4\n5\n6"), wrapped.trimmed()};
+    Screenplaydb& story = screenplay();
+    for (const QString& text : rows) {
+        SCOPED_TRACE(text.left(20).toStdString());
+        SetupPayoffLinks::rename(story, *story.setupForSetupID(2), text);
+        setups()->refreshView();
+        QTableView* table = setups()->tvTable();
+        const int row = rowOf(setups(), text);
+        ASSERT_GE(row, 0);
+        const QFont font = table->model()->index(row, Tab::OwnText).data(Qt::FontRole).value<QFont>();
+        const float needed = BaseViewController::heightForString(
+            text, font, static_cast<float>(table->columnWidth(Tab::OwnText) - 16));
+        EXPECT_EQ(table->rowHeight(row), std::max(Tab::kLeastRowHeight, static_cast<int>(std::ceil(needed))));
     }
 }

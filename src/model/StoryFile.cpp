@@ -4,12 +4,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -98,9 +101,33 @@ public:
         return answers;
     }
 
+    // The integers of the first row of `sql`.
+    std::vector<long long> numbers(const char* sql) const
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(database_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            fail();
+        }
+        std::vector<long long> answers;
+        const int stepped = sqlite3_step(statement);
+        if (stepped == SQLITE_ROW)
+            for (int column = 0; column < sqlite3_column_count(statement); ++column)
+                answers.push_back(sqlite3_column_int64(statement, column));
+        sqlite3_finalize(statement);
+        if (stepped != SQLITE_ROW && stepped != SQLITE_DONE)
+            fail();
+        return answers;
+    }
+
     [[noreturn]] void notAStory(const QString& detail) const
     {
         throw StoryFileRefused(path_, QStringLiteral("is not a Vantora story."), detail);
+    }
+
+    [[noreturn]] void damaged(const QString& detail) const
+    {
+        throw StoryFileRefused(path_, QStringLiteral("is damaged and cannot be opened."), detail);
     }
 
     // Refuses the file for the connection's last failure, named by its kind.
@@ -109,8 +136,7 @@ public:
         const QString detail = QString::fromUtf8(sqlite3_errmsg(database_));
         switch (sqlite3_errcode(database_) & 0xff) {
         case SQLITE_NOTADB: notAStory(detail);
-        case SQLITE_CORRUPT:
-            throw StoryFileRefused(path_, QStringLiteral("is damaged and cannot be opened."), detail);
+        case SQLITE_CORRUPT: damaged(detail);
         default: throw StoryFileRefused(path_, QStringLiteral("cannot be opened."), detail);
         }
     }
@@ -119,6 +145,222 @@ private:
     const QString& path_;
     sqlite3* database_;
 };
+
+// The kind of value a column holds, from the type its table declares (SQLite's own rules for
+// a declared type): the program writes integers into integer columns, doubles into double
+// columns and texts into text columns, and SQLite turns a value of another kind into the
+// column's kind where it can. A value of another kind is there only when the file is damaged,
+// for example when a page of one table has taken the place of another table's page.
+const char* allowedKinds(QString declared)
+{
+    declared = declared.toUpper();
+    if (declared.contains(QLatin1String("INT")))
+        return "'integer','null'";
+    if (declared.contains(QLatin1String("CHAR")) || declared.contains(QLatin1String("CLOB")) ||
+        declared.contains(QLatin1String("TEXT")))
+        return "'text','null'";
+    if (declared.contains(QLatin1String("REAL")) || declared.contains(QLatin1String("FLOA")) ||
+        declared.contains(QLatin1String("DOUB")))
+        return "'real','null'";
+    // A blob, or a type that takes values of any kind.
+    return nullptr;
+}
+
+// The first column of `table` holding a value of a kind its declaration rules out, or "".
+QString columnOfWrongKind(const Checker& check, const char* table)
+{
+    const QByteArray info = QByteArray("SELECT name || ' ' || type FROM pragma_table_info('") + table +
+                            "') WHERE pk = 0";
+    QByteArray cases;
+    QByteArray anyWrong;
+    for (const QString& column : check.rows(info.constData())) {
+        const qsizetype space = column.indexOf(QLatin1Char(' '));
+        const char* kinds = allowedKinds(column.mid(space + 1));
+        if (!kinds)
+            continue;
+        const QByteArray name = '"' + column.left(space).toUtf8() + '"';
+        const QByteArray wrong = "typeof(" + name + ") NOT IN (" + kinds + ")";
+        cases += " WHEN " + wrong + " THEN '" + column.left(space).toUtf8() + "'";
+        anyWrong += (anyWrong.isEmpty() ? "" : " OR ") + wrong;
+    }
+    if (anyWrong.isEmpty())
+        return QString();
+    const QByteArray sql =
+        "SELECT CASE" + cases + " END FROM \"" + table + "\" WHERE " + anyWrong + " LIMIT 1";
+    const std::vector<QString> found = check.rows(sql.constData());
+    return found.empty() ? QString() : found.front();
+}
+
+// The bytes SQLite's record of a value takes: its body and the size of its kind in the
+// record's header. Integers take 0 to 8 bytes by size (0 and 1 none); a double in a column
+// that declares doubles is kept as an integer when it is a whole number.
+QByteArray integerBytes(const QByteArray& value)
+{
+    return "(CASE WHEN " + value + " IN (0,1) THEN 0 WHEN " + value + " BETWEEN -128 AND 127 THEN 1 WHEN " + value +
+           " BETWEEN -32768 AND 32767 THEN 2 WHEN " + value + " BETWEEN -8388608 AND 8388607 THEN 3 WHEN " + value +
+           " BETWEEN -2147483648 AND 2147483647 THEN 4 WHEN " + value +
+           " BETWEEN -140737488355328 AND 140737488355327 THEN 6 ELSE 8 END)";
+}
+
+QByteArray bodyBytes(const QByteArray& value, bool doubles)
+{
+    const QByteArray real = doubles ? "(CASE WHEN " + value + " = CAST(" + value + " AS INTEGER) THEN " +
+                                          integerBytes("CAST(" + value + " AS INTEGER)") + " ELSE 8 END)"
+                                    : QByteArray("8");
+    return "(CASE typeof(" + value + ") WHEN 'null' THEN 0 WHEN 'integer' THEN " + integerBytes(value) +
+           " WHEN 'real' THEN " + real + " ELSE length(CAST(" + value + " AS BLOB)) END)";
+}
+
+QByteArray headerBytes(const QByteArray& value)
+{
+    const QByteArray kind = "(2 * length(CAST(" + value + " AS BLOB)) + 13)";
+    return "(CASE WHEN typeof(" + value + ") IN ('null','integer','real') THEN 1 WHEN " + kind +
+           " < 128 THEN 1 WHEN " + kind + " < 16384 THEN 2 WHEN " + kind + " < 2097152 THEN 3 WHEN " + kind +
+           " < 268435456 THEN 4 ELSE 5 END)";
+}
+
+// Every row SQLite writes into a table holds every column the table has (a column added to
+// the table later is missing from the rows written before). So the bytes of a table's rows,
+// worked out from their values, are the bytes its pages hold. A page of another table read in
+// its place holds rows of another length, even when their values look right.
+void checkRowsHoldTheirColumns(const Checker& check, sqlite3* database)
+{
+    sqlite3_stmt* probe = nullptr;
+    const bool pages = sqlite3_prepare_v2(database, "SELECT 1 FROM dbstat LIMIT 0", -1, &probe, nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    // A SQLite without its page statistics leaves this check out.
+    if (!pages)
+        return;
+    std::map<QString, long long> stored;
+    for (const QString& row : check.rows("SELECT name || ' ' || sum(payload) FROM dbstat GROUP BY name")) {
+        const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
+        stored[row.left(space)] = row.mid(space + 1).toLongLong();
+    }
+    for (const char* table : kStoryTables) {
+        const QByteArray info = QByteArray("SELECT name || ' ' || type || ' ' || pk FROM pragma_table_info('") + table +
+                                "') ORDER BY cid";
+        const std::vector<QString> columns = check.rows(info.constData());
+        // The bytes of every row with all its columns, and without its last column.
+        QByteArray header = "0";
+        QByteArray body = "0";
+        QByteArray lastHeader = "0";
+        QByteArray lastBody = "0";
+        for (const QString& column : columns) {
+            const QStringList parts = column.split(QLatin1Char(' '));
+            if (parts.size() < 3)
+                continue;
+            const QByteArray name = '"' + parts.front().toUtf8() + '"';
+            const bool key = parts.back() != QLatin1String("0") && parts.value(1).toUpper() == QLatin1String("INTEGER");
+            const char* kinds = allowedKinds(parts.value(1));
+            lastHeader = key ? QByteArray("1") : headerBytes(name);
+            lastBody = key ? QByteArray("0") : bodyBytes(name, kinds && QByteArray(kinds) == "'real','null'");
+            header += " + " + lastHeader;
+            body += " + " + lastBody;
+        }
+        const auto recordBytes = [](const QByteArray& headerSum, const QByteArray& bodySum) {
+            return "(CASE WHEN (" + headerSum + ") <= 126 THEN 1 ELSE 2 END + " + headerSum + " + " + bodySum + ")";
+        };
+        const QByteArray shorter = "(" + header + " - " + lastHeader + ")";
+        const QByteArray shorterBody = "(" + body + " - " + lastBody + ")";
+        const QByteArray sql = "SELECT coalesce(sum(" + recordBytes(header, body) + "),0), coalesce(sum(" +
+                               recordBytes(shorter, shorterBody) + "),0) FROM \"" + table + "\"";
+        const std::vector<long long> sizes = check.numbers(sql.constData());
+        const auto found = stored.find(QString::fromLatin1(table));
+        const long long onPages = found == stored.end() ? 0 : found->second;
+        // Rows written before the last column was added lack it.
+        const bool added = std::strcmp(table, "AttachedObject") == 0;
+        if (sizes.size() == 2 &&
+            (onPages == sizes[0] || (added && onPages >= sizes[1] && onPages <= sizes[0])))
+            continue;
+        check.damaged(QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.")
+                          .arg(QString::fromLatin1(table)));
+    }
+}
+
+// Rows that name a record the story does not hold: each table's column, the table it names and
+// whether 0 (none) is allowed. The program deletes a record's links with it, and clears the
+// references that may point nowhere.
+struct Reference {
+    const char* table;
+    const char* column;
+    const char* target;
+    const char* key;
+    bool zeroAllowed;
+    const char* what;
+};
+constexpr std::array kReferences = {
+    Reference{"CharacterObject", "CharacterID", "Character", "CharacterID", false, "a character"},
+    Reference{"CharacterObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false, "an attachment"},
+    Reference{"SceneLocationObject", "SceneLocationID", "SceneLocation", "SceneLocationID", false, "a location"},
+    Reference{"SceneLocationObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false,
+              "an attachment"},
+    Reference{"SceneCardObject", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
+    Reference{"SceneCardObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false, "an attachment"},
+    Reference{"SceneCardCharacter", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
+    Reference{"SceneCardCharacter", "CharacterID", "Character", "CharacterID", false, "a character"},
+    Reference{"SceneSetup", "SceneCardID", "SceneCard", "SceneCardID", true, "a scene card"},
+    Reference{"SceneSetup", "ScenePayoffID", "ScenePayoff", "ScenePayoffID", true, "a pay-off"},
+    Reference{"ScenePayoff", "SceneCardID", "SceneCard", "SceneCardID", true, "a scene card"},
+    Reference{"ScriptPart", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
+    Reference{"SceneCard", "SceneLocationID", "SceneLocation", "SceneLocationID", true, "a location"},
+};
+
+// The rules every story keeps, which SQLite cannot know: a file that breaks one is damaged,
+// and showing it would show another story than the one that was written.
+void checkStoryRules(const Checker& check, sqlite3* database)
+{
+    checkRowsHoldTheirColumns(check, database);
+    for (const char* table : kStoryTables)
+        if (const QString column = columnOfWrongKind(check, table); !column.isEmpty())
+            check.damaged(QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
+                              .arg(column, QString::fromLatin1(table)));
+
+    // Fifteen beats, numbered 1 to 15 once each.
+    const std::vector<long long> beats =
+        check.numbers("SELECT count(*), count(DISTINCT BeatNumber), min(BeatNumber), max(BeatNumber) FROM Beat");
+    if (beats != std::vector<long long>{15, 15, 1, 15})
+        check.damaged(QStringLiteral("The story's beats are not numbered 1 to 15, each once."));
+    // The checklist's questions numbered 1 to 55 once each; a story of the time when the
+    // checklist had 50 questions gets the last five when it is read.
+    const std::vector<long long> questions =
+        check.numbers("SELECT count(*), count(DISTINCT QuestionNumber), min(QuestionNumber), max(QuestionNumber) "
+                      "FROM GreenlightChecklistQuestion");
+    if (questions != std::vector<long long>{55, 55, 1, 55} && questions != std::vector<long long>{50, 50, 1, 50})
+        check.damaged(QStringLiteral("The questions of the greenlight checklist are not numbered 1 to 55, each once."));
+
+    // At most one current logline, its flag 1 and every other 0; colours 0 to 255.
+    if (check.numbers("SELECT count(*) FROM Logline WHERE CurrentLoglineFlag NOT IN (0,1)").front() != 0 ||
+        check.numbers("SELECT count(*) FROM Logline WHERE CurrentLoglineFlag = 1").front() > 1)
+        check.damaged(QStringLiteral("The story's loglines are not marked as they are written."));
+    if (check.numbers("SELECT count(*) FROM ColorCode WHERE RedValue NOT BETWEEN 0 AND 255 OR GreenValue NOT BETWEEN "
+                      "0 AND 255 OR BlueValue NOT BETWEEN 0 AND 255 OR AlphaValue NOT BETWEEN 0 AND 255")
+            .front() != 0)
+        check.damaged(QStringLiteral("A colour code of the story holds a colour value outside 0 to 255."));
+
+    static const QByteArray dangling = [] {
+        QByteArray sql;
+        for (const Reference& reference : kReferences) {
+            if (!sql.isEmpty())
+                sql += " UNION ALL ";
+            sql += QByteArray("SELECT '") + reference.table + "|" + reference.what + "' WHERE EXISTS (SELECT 1 FROM " +
+                   reference.table + " AS r WHERE " + (reference.zeroAllowed ? "r." + QByteArray(reference.column) +
+                                                                                   " <> 0 AND "
+                                                                             : QByteArray()) +
+                   "NOT EXISTS (SELECT 1 FROM " + reference.target + " AS t WHERE t." + reference.key + " = r." +
+                   reference.column + "))";
+        }
+        return sql;
+    }();
+    if (const std::vector<QString> found = check.rows(dangling.constData()); !found.empty()) {
+        const QStringList parts = found.front().split(QLatin1Char('|'));
+        check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
+                          .arg(parts.value(0), parts.value(1)));
+    }
+}
+
+} // namespace
+
+namespace StoryFile {
 
 void checkStory(const QString& path, sqlite3* database)
 {
@@ -132,10 +374,12 @@ void checkStory(const QString& path, sqlite3* database)
         if (std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) == tables.end())
             check.notAStory(QStringLiteral("The file has no table %1.").arg(QString::fromLatin1(table)));
 
-    const std::vector<QString> problems = check.rows("PRAGMA quick_check");
+    // The full check: every page, and every index against its table. A damaged index passes
+    // the quick check, and a scene's paragraphs would then be read in another order, or another
+    // scene's paragraph read in their place.
+    const std::vector<QString> problems = check.rows("PRAGMA integrity_check");
     if (problems.size() != 1 || problems.front() != QLatin1String("ok"))
-        throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."),
-                               problems.empty() ? QString() : problems.front());
+        check.damaged(problems.empty() ? QString() : problems.front());
 
     if (check.rows("SELECT count(*) FROM Screenplay").front() != QLatin1String("1"))
         check.notAStory(QStringLiteral("The file must hold exactly one story."));
@@ -152,9 +396,10 @@ void checkStory(const QString& path, sqlite3* database)
     }();
     if (const std::vector<QString> tables = check.rows(strays.constData()); !tables.empty())
         check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(tables.front()));
+    checkStoryRules(check, database);
 }
 
-} // namespace
+} // namespace StoryFile
 
 StoryFileRefused::StoryFileRefused(const QString& path, const QString& reason, const QString& detail)
     : DatabaseError(QStringLiteral("StoryFile"), 0,

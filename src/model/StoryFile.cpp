@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -151,129 +152,170 @@ private:
 // columns and texts into text columns, and SQLite turns a value of another kind into the
 // column's kind where it can. A value of another kind is there only when the file is damaged,
 // for example when a page of one table has taken the place of another table's page.
-const char* allowedKinds(QString declared)
+enum class Kind { Integer, Real, Text, Any };
+
+Kind kindOf(QString declared)
 {
     declared = declared.toUpper();
     if (declared.contains(QLatin1String("INT")))
-        return "'integer','null'";
+        return Kind::Integer;
     if (declared.contains(QLatin1String("CHAR")) || declared.contains(QLatin1String("CLOB")) ||
         declared.contains(QLatin1String("TEXT")))
-        return "'text','null'";
+        return Kind::Text;
     if (declared.contains(QLatin1String("REAL")) || declared.contains(QLatin1String("FLOA")) ||
         declared.contains(QLatin1String("DOUB")))
-        return "'real','null'";
+        return Kind::Real;
     // A blob, or a type that takes values of any kind.
-    return nullptr;
+    return Kind::Any;
 }
 
-// The first column of `table` holding a value of a kind its declaration rules out, or "".
-QString columnOfWrongKind(const Checker& check, const char* table)
+bool holdsItsKind(Kind kind, int type)
 {
-    const QByteArray info = QByteArray("SELECT name || ' ' || type FROM pragma_table_info('") + table +
-                            "') WHERE pk = 0";
-    QByteArray cases;
-    QByteArray anyWrong;
-    for (const QString& column : check.rows(info.constData())) {
-        const qsizetype space = column.indexOf(QLatin1Char(' '));
-        const char* kinds = allowedKinds(column.mid(space + 1));
-        if (!kinds)
-            continue;
-        const QByteArray name = '"' + column.left(space).toUtf8() + '"';
-        const QByteArray wrong = "typeof(" + name + ") NOT IN (" + kinds + ")";
-        cases += " WHEN " + wrong + " THEN '" + column.left(space).toUtf8() + "'";
-        anyWrong += (anyWrong.isEmpty() ? "" : " OR ") + wrong;
+    switch (kind) {
+    case Kind::Integer: return type == SQLITE_INTEGER || type == SQLITE_NULL;
+    case Kind::Real: return type == SQLITE_FLOAT || type == SQLITE_NULL;
+    case Kind::Text: return type == SQLITE_TEXT || type == SQLITE_NULL;
+    case Kind::Any: return true;
     }
-    if (anyWrong.isEmpty())
-        return QString();
-    const QByteArray sql =
-        "SELECT CASE" + cases + " END FROM \"" + table + "\" WHERE " + anyWrong + " LIMIT 1";
-    const std::vector<QString> found = check.rows(sql.constData());
-    return found.empty() ? QString() : found.front();
+    return true;
 }
 
-// The bytes SQLite's record of a value takes: its body and the size of its kind in the
-// record's header. Integers take 0 to 8 bytes by size (0 and 1 none); a double in a column
-// that declares doubles is kept as an integer when it is a whole number.
-QByteArray integerBytes(const QByteArray& value)
+// The bytes of an integer in SQLite's record: 0 and 1 take none.
+long long integerBytes(sqlite3_int64 value)
 {
-    return "(CASE WHEN " + value + " IN (0,1) THEN 0 WHEN " + value + " BETWEEN -128 AND 127 THEN 1 WHEN " + value +
-           " BETWEEN -32768 AND 32767 THEN 2 WHEN " + value + " BETWEEN -8388608 AND 8388607 THEN 3 WHEN " + value +
-           " BETWEEN -2147483648 AND 2147483647 THEN 4 WHEN " + value +
-           " BETWEEN -140737488355328 AND 140737488355327 THEN 6 ELSE 8 END)";
+    if (value == 0 || value == 1)
+        return 0;
+    const sqlite3_int64 magnitude = value < 0 ? ~value : value;
+    if (magnitude < 0x80)
+        return 1;
+    if (magnitude < 0x8000)
+        return 2;
+    if (magnitude < 0x800000)
+        return 3;
+    if (magnitude < 0x80000000LL)
+        return 4;
+    if (magnitude < 0x800000000000LL)
+        return 6;
+    return 8;
 }
 
-QByteArray bodyBytes(const QByteArray& value, bool doubles)
+long long varintBytes(long long value)
 {
-    const QByteArray real = doubles ? "(CASE WHEN " + value + " = CAST(" + value + " AS INTEGER) THEN " +
-                                          integerBytes("CAST(" + value + " AS INTEGER)") + " ELSE 8 END)"
-                                    : QByteArray("8");
-    return "(CASE typeof(" + value + ") WHEN 'null' THEN 0 WHEN 'integer' THEN " + integerBytes(value) +
-           " WHEN 'real' THEN " + real + " ELSE length(CAST(" + value + " AS BLOB)) END)";
+    long long bytes = 1;
+    while (value >= 0x80 && bytes < 9) {
+        value >>= 7;
+        ++bytes;
+    }
+    return bytes;
 }
 
-QByteArray headerBytes(const QByteArray& value)
+// One column as the checks of a table's rows see it.
+struct Column {
+    QByteArray name;
+    Kind kind;
+    // The table's integer key: SQLite keeps it out of the record.
+    bool key;
+};
+
+// Reads every row of `table` once: every value must be of the kind its column declares, and
+// the bytes of the rows, worked out from their values as SQLite lays out a record, must be
+// the bytes the table's pages hold (`onPages`, when SQLite can tell). Every row SQLite writes
+// holds every column of its table (but a column added to the table later, which rows written
+// before lack): a page of another table read in this one's place holds rows of another
+// length, even when their values look right. Answers what is wrong, or "".
+QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
+                  std::optional<long long> onPages, bool lastColumnAddedLater)
 {
-    const QByteArray kind = "(2 * length(CAST(" + value + " AS BLOB)) + 13)";
-    return "(CASE WHEN typeof(" + value + ") IN ('null','integer','real') THEN 1 WHEN " + kind +
-           " < 128 THEN 1 WHEN " + kind + " < 16384 THEN 2 WHEN " + kind + " < 2097152 THEN 3 WHEN " + kind +
-           " < 268435456 THEN 4 ELSE 5 END)";
+    const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) != SQLITE_OK ||
+        sqlite3_column_count(statement) != static_cast<int>(columns.size())) {
+        sqlite3_finalize(statement);
+        return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
+    }
+    long long full = 0;
+    long long shorter = 0;
+    int stepped = SQLITE_ROW;
+    while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
+        long long header = 0;
+        long long body = 0;
+        long long lastHeader = 0;
+        long long lastBody = 0;
+        for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
+            const Column& column = columns[static_cast<std::size_t>(index)];
+            const int type = sqlite3_column_type(statement, index);
+            if (!holdsItsKind(column.kind, type)) {
+                sqlite3_finalize(statement);
+                return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
+                    .arg(QString::fromUtf8(column.name), QString::fromLatin1(table));
+            }
+            long long kindBytes = 1;
+            long long valueBytes = 0;
+            if (column.key) {
+                // Kept as the row's key, and as NULL in the record.
+            } else if (type == SQLITE_INTEGER) {
+                valueBytes = integerBytes(sqlite3_column_int64(statement, index));
+            } else if (type == SQLITE_FLOAT) {
+                // A whole number in a column of doubles is kept as an integer.
+                const double value = sqlite3_column_double(statement, index);
+                const bool whole = column.kind == Kind::Real && value >= -9.2e18 && value <= 9.2e18 &&
+                                   value == static_cast<double>(static_cast<sqlite3_int64>(value));
+                valueBytes = whole ? integerBytes(static_cast<sqlite3_int64>(value)) : 8;
+            } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+                valueBytes = sqlite3_column_bytes(statement, index);
+                kindBytes = varintBytes(2 * valueBytes + (type == SQLITE_TEXT ? 13 : 12));
+            }
+            header += kindBytes;
+            body += valueBytes;
+            lastHeader = kindBytes;
+            lastBody = valueBytes;
+        }
+        const auto recordBytes = [](long long kinds, long long values) {
+            return (kinds <= 126 ? 1 : 2) + kinds + values;
+        };
+        full += recordBytes(header, body);
+        shorter += recordBytes(header - lastHeader, body - lastBody);
+    }
+    sqlite3_finalize(statement);
+    if (stepped != SQLITE_DONE)
+        return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
+    if (onPages && *onPages != full && !(lastColumnAddedLater && *onPages >= shorter && *onPages <= full))
+        return QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
+    return QString();
 }
 
-// Every row SQLite writes into a table holds every column the table has (a column added to
-// the table later is missing from the rows written before). So the bytes of a table's rows,
-// worked out from their values, are the bytes its pages hold. A page of another table read in
-// its place holds rows of another length, even when their values look right.
-void checkRowsHoldTheirColumns(const Checker& check, sqlite3* database)
+// The kinds and the length of every row of every story table.
+void checkEveryRow(const Checker& check, sqlite3* database)
 {
+    // The bytes each table's pages hold, from SQLite's page statistics when it has them.
+    std::map<QString, long long> stored;
     sqlite3_stmt* probe = nullptr;
     const bool pages = sqlite3_prepare_v2(database, "SELECT 1 FROM dbstat LIMIT 0", -1, &probe, nullptr) == SQLITE_OK;
     sqlite3_finalize(probe);
-    // A SQLite without its page statistics leaves this check out.
-    if (!pages)
-        return;
-    std::map<QString, long long> stored;
-    for (const QString& row : check.rows("SELECT name || ' ' || sum(payload) FROM dbstat GROUP BY name")) {
-        const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
-        stored[row.left(space)] = row.mid(space + 1).toLongLong();
-    }
-    for (const char* table : kStoryTables) {
-        const QByteArray info = QByteArray("SELECT name || ' ' || type || ' ' || pk FROM pragma_table_info('") + table +
-                                "') ORDER BY cid";
-        const std::vector<QString> columns = check.rows(info.constData());
-        // The bytes of every row with all its columns, and without its last column.
-        QByteArray header = "0";
-        QByteArray body = "0";
-        QByteArray lastHeader = "0";
-        QByteArray lastBody = "0";
-        for (const QString& column : columns) {
-            const QStringList parts = column.split(QLatin1Char(' '));
-            if (parts.size() < 3)
-                continue;
-            const QByteArray name = '"' + parts.front().toUtf8() + '"';
-            const bool key = parts.back() != QLatin1String("0") && parts.value(1).toUpper() == QLatin1String("INTEGER");
-            const char* kinds = allowedKinds(parts.value(1));
-            lastHeader = key ? QByteArray("1") : headerBytes(name);
-            lastBody = key ? QByteArray("0") : bodyBytes(name, kinds && QByteArray(kinds) == "'real','null'");
-            header += " + " + lastHeader;
-            body += " + " + lastBody;
+    if (pages)
+        for (const QString& row : check.rows("SELECT name || ' ' || sum(payload) FROM dbstat GROUP BY name")) {
+            const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
+            stored[row.left(space)] = row.mid(space + 1).toLongLong();
         }
-        const auto recordBytes = [](const QByteArray& headerSum, const QByteArray& bodySum) {
-            return "(CASE WHEN (" + headerSum + ") <= 126 THEN 1 ELSE 2 END + " + headerSum + " + " + bodySum + ")";
-        };
-        const QByteArray shorter = "(" + header + " - " + lastHeader + ")";
-        const QByteArray shorterBody = "(" + body + " - " + lastBody + ")";
-        const QByteArray sql = "SELECT coalesce(sum(" + recordBytes(header, body) + "),0), coalesce(sum(" +
-                               recordBytes(shorter, shorterBody) + "),0) FROM \"" + table + "\"";
-        const std::vector<long long> sizes = check.numbers(sql.constData());
-        const auto found = stored.find(QString::fromLatin1(table));
-        const long long onPages = found == stored.end() ? 0 : found->second;
-        // Rows written before the last column was added lack it.
-        const bool added = std::strcmp(table, "AttachedObject") == 0;
-        if (sizes.size() == 2 &&
-            (onPages == sizes[0] || (added && onPages >= sizes[1] && onPages <= sizes[0])))
-            continue;
-        check.damaged(QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.")
-                          .arg(QString::fromLatin1(table)));
+    for (const char* table : kStoryTables) {
+        const QByteArray info =
+            QByteArray("SELECT name || ' ' || (pk > 0 AND upper(type) = 'INTEGER') || ' ' || type FROM "
+                       "pragma_table_info('") + table + "') ORDER BY cid";
+        std::vector<Column> columns;
+        for (const QString& column : check.rows(info.constData())) {
+            const QStringList parts = column.split(QLatin1Char(' '));
+            columns.push_back({parts.value(0).toUtf8(), kindOf(parts.mid(2).join(QLatin1Char(' '))),
+                               parts.value(1) == QLatin1String("1")});
+        }
+        std::optional<long long> onPages;
+        if (pages) {
+            const auto found = stored.find(QString::fromLatin1(table));
+            onPages = found == stored.end() ? 0 : found->second;
+        }
+        // Stories of older versions gained the attachments' MIME type column.
+        const QString wrong = checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0);
+        if (!wrong.isEmpty())
+            check.damaged(wrong);
     }
 }
 
@@ -309,11 +351,7 @@ constexpr std::array kReferences = {
 // and showing it would show another story than the one that was written.
 void checkStoryRules(const Checker& check, sqlite3* database)
 {
-    checkRowsHoldTheirColumns(check, database);
-    for (const char* table : kStoryTables)
-        if (const QString column = columnOfWrongKind(check, table); !column.isEmpty())
-            check.damaged(QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
-                              .arg(column, QString::fromLatin1(table)));
+    checkEveryRow(check, database);
 
     // Fifteen beats, numbered 1 to 15 once each.
     const std::vector<long long> beats =

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -209,6 +211,33 @@ long long varintBytes(long long value)
     return bytes;
 }
 
+// Rows that name a record the story does not hold: each table's column, the table it names and
+// whether 0 (none) is allowed. The program deletes a record's links with it, and clears the
+// references that may point nowhere.
+struct Reference {
+    const char* table;
+    const char* column;
+    const char* target;
+    bool zeroAllowed;
+    const char* what;
+};
+constexpr std::array kReferences = {
+    Reference{"CharacterObject", "CharacterID", "Character", false, "a character"},
+    Reference{"CharacterObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
+    Reference{"SceneLocationObject", "SceneLocationID", "SceneLocation", false, "a location"},
+    Reference{"SceneLocationObject", "AttachedObjectID", "AttachedObject", false,
+              "an attachment"},
+    Reference{"SceneCardObject", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCardObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
+    Reference{"SceneCardCharacter", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCardCharacter", "CharacterID", "Character", false, "a character"},
+    Reference{"SceneSetup", "SceneCardID", "SceneCard", true, "a scene card"},
+    Reference{"SceneSetup", "ScenePayoffID", "ScenePayoff", true, "a pay-off"},
+    Reference{"ScenePayoff", "SceneCardID", "SceneCard", true, "a scene card"},
+    Reference{"ScriptPart", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCard", "SceneLocationID", "SceneLocation", true, "a location"},
+};
+
 // One column as the checks of a table's rows see it.
 struct Column {
     QByteArray name;
@@ -223,9 +252,34 @@ struct Column {
 // holds every column of its table (but a column added to the table later, which rows written
 // before lack): a page of another table read in this one's place holds rows of another
 // length, even when their values look right. Answers what is wrong, or "".
+// What the pass over the tables gathers for the references: the keys of the tables that rows
+// name, and the values of the columns that name them.
+struct Gathered {
+    std::map<std::string, std::unordered_set<sqlite3_int64>> keys;
+    std::map<std::string, std::vector<sqlite3_int64>> named;
+};
+
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
-                  std::optional<long long> onPages, bool lastColumnAddedLater)
+                  std::optional<long long> onPages, bool lastColumnAddedLater, Gathered& gathered)
 {
+    // The columns this table's rows name other records in, and where its keys go when rows
+    // of other tables name them.
+    std::vector<std::pair<int, std::vector<sqlite3_int64>*>> naming;
+    std::unordered_set<sqlite3_int64>* keys = nullptr;
+    int keyColumn = -1;
+    for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
+        if (columns[static_cast<std::size_t>(index)].key)
+            keyColumn = index;
+        for (const Reference& reference : kReferences) {
+            if (std::strcmp(reference.table, table) == 0 &&
+                columns[static_cast<std::size_t>(index)].name.compare(reference.column, Qt::CaseInsensitive) == 0)
+                naming.emplace_back(index, &gathered.named[std::string(table) + "." + reference.column]);
+            if (std::strcmp(reference.target, table) == 0)
+                keys = &gathered.keys[table];
+        }
+    }
+    if (keyColumn < 0)
+        keys = nullptr;
     const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) != SQLITE_OK ||
@@ -270,6 +324,10 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
             lastHeader = kindBytes;
             lastBody = valueBytes;
         }
+        if (keys)
+            keys->insert(sqlite3_column_int64(statement, keyColumn));
+        for (const auto& [index, values] : naming)
+            values->push_back(sqlite3_column_int64(statement, index));
         const auto recordBytes = [](long long kinds, long long values) {
             return (kinds <= 126 ? 1 : 2) + kinds + values;
         };
@@ -284,9 +342,10 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
     return QString();
 }
 
-// The kinds and the length of every row of every story table.
+// The kinds and the length of every row of every story table, and the records its rows name.
 void checkEveryRow(const Checker& check, sqlite3* database)
 {
+    Gathered gathered;
     // The bytes each table's pages hold, from SQLite's page statistics when it has them.
     std::map<QString, long long> stored;
     sqlite3_stmt* probe = nullptr;
@@ -313,39 +372,20 @@ void checkEveryRow(const Checker& check, sqlite3* database)
             onPages = found == stored.end() ? 0 : found->second;
         }
         // Stories of older versions gained the attachments' MIME type column.
-        const QString wrong = checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0);
+        const QString wrong =
+            checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0, gathered);
         if (!wrong.isEmpty())
             check.damaged(wrong);
     }
+    for (const Reference& reference : kReferences) {
+        const std::unordered_set<sqlite3_int64>& keys = gathered.keys[reference.target];
+        for (const sqlite3_int64 value : gathered.named[std::string(reference.table) + "." + reference.column])
+            if (!(value == 0 && reference.zeroAllowed) && keys.count(value) == 0)
+                check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
+                                  .arg(QString::fromLatin1(reference.table), QString::fromLatin1(reference.what)));
+    }
 }
 
-// Rows that name a record the story does not hold: each table's column, the table it names and
-// whether 0 (none) is allowed. The program deletes a record's links with it, and clears the
-// references that may point nowhere.
-struct Reference {
-    const char* table;
-    const char* column;
-    const char* target;
-    const char* key;
-    bool zeroAllowed;
-    const char* what;
-};
-constexpr std::array kReferences = {
-    Reference{"CharacterObject", "CharacterID", "Character", "CharacterID", false, "a character"},
-    Reference{"CharacterObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false, "an attachment"},
-    Reference{"SceneLocationObject", "SceneLocationID", "SceneLocation", "SceneLocationID", false, "a location"},
-    Reference{"SceneLocationObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false,
-              "an attachment"},
-    Reference{"SceneCardObject", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
-    Reference{"SceneCardObject", "AttachedObjectID", "AttachedObject", "AttachedObjectID", false, "an attachment"},
-    Reference{"SceneCardCharacter", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
-    Reference{"SceneCardCharacter", "CharacterID", "Character", "CharacterID", false, "a character"},
-    Reference{"SceneSetup", "SceneCardID", "SceneCard", "SceneCardID", true, "a scene card"},
-    Reference{"SceneSetup", "ScenePayoffID", "ScenePayoff", "ScenePayoffID", true, "a pay-off"},
-    Reference{"ScenePayoff", "SceneCardID", "SceneCard", "SceneCardID", true, "a scene card"},
-    Reference{"ScriptPart", "SceneCardID", "SceneCard", "SceneCardID", false, "a scene card"},
-    Reference{"SceneCard", "SceneLocationID", "SceneLocation", "SceneLocationID", true, "a location"},
-};
 
 // The rules every story keeps, which SQLite cannot know: a file that breaks one is damaged,
 // and showing it would show another story than the one that was written.
@@ -374,26 +414,6 @@ void checkStoryRules(const Checker& check, sqlite3* database)
                       "0 AND 255 OR BlueValue NOT BETWEEN 0 AND 255 OR AlphaValue NOT BETWEEN 0 AND 255")
             .front() != 0)
         check.damaged(QStringLiteral("A colour code of the story holds a colour value outside 0 to 255."));
-
-    static const QByteArray dangling = [] {
-        QByteArray sql;
-        for (const Reference& reference : kReferences) {
-            if (!sql.isEmpty())
-                sql += " UNION ALL ";
-            sql += QByteArray("SELECT '") + reference.table + "|" + reference.what + "' WHERE EXISTS (SELECT 1 FROM " +
-                   reference.table + " AS r WHERE " + (reference.zeroAllowed ? "r." + QByteArray(reference.column) +
-                                                                                   " <> 0 AND "
-                                                                             : QByteArray()) +
-                   "NOT EXISTS (SELECT 1 FROM " + reference.target + " AS t WHERE t." + reference.key + " = r." +
-                   reference.column + "))";
-        }
-        return sql;
-    }();
-    if (const std::vector<QString> found = check.rows(dangling.constData()); !found.empty()) {
-        const QStringList parts = found.front().split(QLatin1Char('|'));
-        check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
-                          .arg(parts.value(0), parts.value(1)));
-    }
 }
 
 } // namespace

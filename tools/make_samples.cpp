@@ -16,6 +16,7 @@
 #include "model/DatabaseError.h"
 #include "model/Loglinedb.h"
 #include "model/RecordSorting.h"
+#include "model/RichText.h"
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
@@ -29,7 +30,7 @@
 #include "model/StoryGenres.h"
 #include "model/Toolkit.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -1257,8 +1258,9 @@ private:
             auto note = std::make_unique<StickyNotedb>();
             note->setScreenplayID(story_.screenplayID());
             note->setTitle(QString::fromUtf8(text.title));
-            // The note board shows `note` as formatted text and falls back to the plain text.
-            note->setNote(QString::fromUtf8(text.text));
+            // The note board shows `note` as formatted text and falls back to the plain text;
+            // both are stored as the board stores a note, so opening the sample rewrites neither.
+            note->setNote(QString::fromUtf8(rtfForPlainText(QString::fromUtf8(text.text))));
             note->setTextNote(QString::fromUtf8(text.text));
             note->setColor(text.colour);
             note->setPositionLeft(text.left);
@@ -1440,7 +1442,11 @@ void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& mess
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // Formatted note text is made with Qt's text documents, which need the GUI library but
+    // no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     qInstallMessageHandler(quietHandler);
     int exitCode = 0;
     const std::optional<QString> output = outputFolderArgument(argc, argv, exitCode);

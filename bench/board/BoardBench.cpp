@@ -5,12 +5,16 @@
 // rows and paints the same visible cards, at the places the board gives them, over the same cork,
 // rules, labels and beat bars, straight into an image of the board's visible size with a QPainter.
 // The opening floor first proves the file sound, as any open of a story file from other people
-// must, with SQLite's quick check; what either side spends closing the story again is not counted.
+// must, with SQLite's full integrity check and the story's own rules, then reads the same rows
+// with all their columns into plain structs; what either side spends closing the story again is
+// not counted. Both report what SQLite's quick check and its full integrity check take on the
+// same file (quick_check_ms, integrity_check_ms).
 //
 // `vantora_board_bench --memory=N` prints the resident memory with the N-card story open on its
 // large scene card, alone in the process, and ends; `--story=N --to=FOLDER` only writes the
 // N-card story into FOLDER (for trying it in the program).
 #include "../support/BenchApplication.h"
+#include "../support/PlainStory.h"
 #include "../support/StoryGenerator.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
@@ -21,6 +25,7 @@
 #include "board/CardPlacement.h"
 #include "board/SceneCardView.h"
 #include "model/AttachedObjectdb.h"
+#include "model/BoardSections.h"
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
@@ -58,9 +63,11 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -205,6 +212,25 @@ void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thum
         painter.fillRect(frame.x(), frame.y() + 25 + index * stripe, 9, stripe + 1, Qt::white);
 }
 
+// The pictures of a card's title bar, left to right: characters, location, set-ups and
+// pay-offs (each map holds, per card, whether one of its set-ups or pay-offs is unlinked).
+std::vector<QString> indicatorsOf(std::int64_t key, bool cast, bool located,
+                                  const std::unordered_map<std::int64_t, bool>& setups,
+                                  const std::unordered_map<std::int64_t, bool>& payoffs)
+{
+    std::vector<QString> indicators;
+    if (cast)
+        indicators.push_back(QStringLiteral("CharactersInScene"));
+    if (located)
+        indicators.push_back(QStringLiteral("LocationOfScene"));
+    if (const auto setup = setups.find(key); setup != setups.end())
+        indicators.push_back(setup->second ? QStringLiteral("SetupsWithOutPayoffs") : QStringLiteral("SetupsWithPayoffs"));
+    if (const auto payoff = payoffs.find(key); payoff != payoffs.end())
+        indicators.push_back(payoff->second ? QStringLiteral("PayoffsWithoutSetups")
+                                            : QStringLiteral("PayoffsWithSetups"));
+    return indicators;
+}
+
 // The story's board cards as a floor reads them, at the places the board gives them, with what
 // lies on each for its indicators.
 std::vector<FloorCard> floorCards(Screenplaydb& story)
@@ -232,16 +258,7 @@ std::vector<FloorCard> floorCards(Screenplaydb& story)
         FloorCard shown{card->heading(), card->description(), card->emotionalChange(), card->conflict(),
                         found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story, *card), size),
                         QString::number(card->pageNumber()), {}};
-        if (cast.count(key))
-            shown.indicators.push_back(QStringLiteral("CharactersInScene"));
-        if (card->sceneLocationID() >= 1)
-            shown.indicators.push_back(QStringLiteral("LocationOfScene"));
-        if (const auto setup = setups.find(key); setup != setups.end())
-            shown.indicators.push_back(setup->second ? QStringLiteral("SetupsWithOutPayoffs")
-                                                     : QStringLiteral("SetupsWithPayoffs"));
-        if (const auto payoff = payoffs.find(key); payoff != payoffs.end())
-            shown.indicators.push_back(payoff->second ? QStringLiteral("PayoffsWithoutSetups")
-                                                      : QStringLiteral("PayoffsWithSetups"));
+        shown.indicators = indicatorsOf(key, cast.count(key) > 0, card->sceneLocationID() >= 1, setups, payoffs);
         cards.push_back(std::move(shown));
     }
     return cards;
@@ -282,8 +299,8 @@ FloorMarks boardMarks(MyDocument& document)
 // them: later cards lie above earlier ones, so a card wholly covered is skipped and one partly
 // covered paints only what shows of it, its texts outside that left out; each thumbnail
 // painted is decoded once.
-void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible,
-                       const FloorMarks& marks)
+void paintVisibleFloorWith(QImage& image, const std::function<QByteArray(std::int64_t)>& thumbnailOf,
+                           const std::vector<FloorCard>& cards, const QRect& visible, const FloorMarks& marks)
 {
     static const QBrush cork(boardImage(QStringLiteral("cork_repeating_02")));
     std::vector<std::pair<const FloorCard*, QRegion>> shown;
@@ -317,11 +334,20 @@ void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<Flo
         QImage thumbnail;
         const QRect picture(card.frame.x() + 12, card.frame.y() + 50, 56, 56);
         if (card.thumbnail != 0 && each->second.intersects(picture))
-            if (const AttachedObjectdb* attachment = story.attachmentForID(card.thumbnail))
-                thumbnail = QImage::fromData(attachment->getThumbnail().value_or(QByteArray()));
+            thumbnail = QImage::fromData(thumbnailOf(card.thumbnail));
         painter.setClipRegion(each->second);
         paintFloorCard(painter, card, thumbnail, each->second.boundingRect());
     }
+}
+
+void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible,
+                       const FloorMarks& marks)
+{
+    const auto thumbnailOf = [&story](std::int64_t key) {
+        const AttachedObjectdb* attachment = story.attachmentForID(key);
+        return attachment ? attachment->getThumbnail().value_or(QByteArray()) : QByteArray();
+    };
+    paintVisibleFloorWith(image, thumbnailOf, cards, visible, marks);
 }
 
 QSize visibleSize(benchmark::State& state)
@@ -332,6 +358,29 @@ QSize visibleSize(benchmark::State& state)
 void countCards(benchmark::State& state)
 {
     state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Milliseconds one run of `pragma` takes on the file at `path` (the best of three), beside the
+// opening: SQLite's quick check and its full integrity check at each story size.
+double checkMilliseconds(const QString& path, const char* pragma)
+{
+    double best = 0;
+    for (int run = 0; run < 3; ++run) {
+        DatabaseConnection connection = StoryFile::open(path);
+        sqlite3_exec(connection.get(), "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        sqlite3_exec(connection.get(), pragma, nullptr, nullptr, nullptr);
+        const double took =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        best = run == 0 ? took : std::min(best, took);
+    }
+    return best;
+}
+
+void countChecks(benchmark::State& state, const QString& path)
+{
+    state.counters["quick_check_ms"] = checkMilliseconds(path, "PRAGMA quick_check");
+    state.counters["integrity_check_ms"] = checkMilliseconds(path, "PRAGMA integrity_check");
 }
 
 // --- Opening a story to its painted board --------------------------------------------------------
@@ -352,6 +401,44 @@ void BM_OpenBoard(benchmark::State& state)
         state.ResumeTiming();
     }
     countCards(state);
+    countChecks(state, path);
+}
+
+// The story's board cards as the opening floor reads them (plain rows), at the places its
+// board gives them, with what lies on each for its indicators.
+std::vector<FloorCard> floorCards(const PlainStory::Story& story, const BoardSections& sections)
+{
+    std::unordered_map<std::int64_t, std::int64_t> thumbnails;
+    for (const auto& link : story.sceneCardObjects)
+        if (link.primaryDisplayFlag == 1)
+            thumbnails.try_emplace(link.sceneCardID, link.attachedObjectID);
+    std::unordered_set<std::int64_t> cast;
+    for (const auto& link : story.sceneCardCharacters)
+        cast.insert(link.sceneCardID);
+    std::unordered_map<std::int64_t, bool> setups;
+    for (const auto& setup : story.setups)
+        setups[setup.sceneCardID] |= setup.scenePayoffID == 0;
+    std::unordered_map<std::int64_t, bool> payoffs;
+    for (const auto& payoff : story.payoffs)
+        payoffs[payoff.sceneCardID] |= payoff.sceneSetupID == 0;
+    const QSize size(static_cast<int>(sections.STANDARDSCENECARDWIDTH()),
+                     static_cast<int>(sections.STANDARDSCENECARDHEIGHT()));
+    std::vector<FloorCard> cards;
+    cards.reserve(story.board.size());
+    for (const auto& card : story.board) {
+        const std::int64_t key = card.sceneCardID;
+        const auto found = thumbnails.find(key);
+        const float width = static_cast<float>(sections.boardWidthForBoardBeatSection(card.currentBeatSection));
+        const QPoint origin(static_cast<int>(static_cast<float>(card.percentageHorizontal) * width + 4.0f),
+                            static_cast<int>(static_cast<float>(card.percentageVertical) *
+                                             static_cast<float>(story.row.boardHeight)));
+        FloorCard shown{card.heading, card.description, card.emotionalChange, card.conflict,
+                        found == thumbnails.end() ? 0 : found->second, QRect(origin, size),
+                        QString::number(card.pageNumber), {}};
+        shown.indicators = indicatorsOf(key, cast.count(key) > 0, card.sceneLocationID >= 1, setups, payoffs);
+        cards.push_back(std::move(shown));
+    }
+    return cards;
 }
 
 void BM_OpenBoard_Floor(benchmark::State& state)
@@ -361,36 +448,50 @@ void BM_OpenBoard_Floor(benchmark::State& state)
     const FloorMarks marks = boardMarks(documentOfSize(state));
     for (auto _ : state) {
         // A story file comes from other people: like every open of one, the floor proves the
-        // file sound before it reads it, with SQLite's own quick check and a cache that holds
-        // the story for the reading that follows.
-        DatabaseConnection connection = StoryFile::open(path);
-        sqlite3_exec(connection.get(), "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
-        sqlite3_stmt* check = nullptr;
-        sqlite3_prepare_v2(connection.get(), "PRAGMA quick_check", -1, &check, nullptr);
-        const bool sound = sqlite3_step(check) == SQLITE_ROW &&
-                           std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") == 0;
-        sqlite3_finalize(check);
-        if (!sound) {
+        // file sound before it reads it, with SQLite's full integrity check and the story's
+        // own rules, and a cache that holds the story for the reading that follows. Then the
+        // rows the story loads, every column, into plain structs, in the story's orders.
+        sqlite3* handle = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+        DatabaseConnection connection(handle);
+        sqlite3_exec(handle, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
+        try {
+            StoryFile::checkStory(path, handle);
+        } catch (const StoryFileRefused&) {
             state.SkipWithError("the story file is not sound");
             return;
         }
-        auto story = std::make_unique<Screenplaydb>();
-        story->initWithDatabase(connection.get());
-        story->hydrate();
-        story->boardSections().setBoardPanelWidth(story->boardWidth());
-        story->boardSections().setBoardPanelHeight(story->boardHeight());
-        std::vector<FloorCard> cards = floorCards(*story);
-        paintVisibleFloor(image, *story, cards, QRect(QPoint(0, 0), image.size()), marks);
+        auto story = std::make_unique<PlainStory::Story>(PlainStory::read(handle));
+        BoardSections sections;
+        sections.setPageCount(story->row.pageCount);
+        sections.setBoardZoomFactor(story->row.boardZoomFactor == 0 ? 1 : story->row.boardZoomFactor);
+        sections.setBoardPanelWidth(story->row.boardWidth);
+        sections.setBoardPanelHeight(story->row.boardHeight);
+        std::vector<FloorCard> cards = floorCards(*story, sections);
+        sqlite3_stmt* thumbnail = nullptr;
+        sqlite3_prepare_v2(handle, "SELECT Thumbnail FROM AttachedObject WHERE AttachedObjectID=?", -1, &thumbnail,
+                           nullptr);
+        const auto thumbnailOf = [thumbnail](std::int64_t key) {
+            sqlite3_bind_int64(thumbnail, 1, key);
+            QByteArray bytes;
+            if (sqlite3_step(thumbnail) == SQLITE_ROW)
+                bytes = QByteArray(static_cast<const char*>(sqlite3_column_blob(thumbnail, 0)),
+                                   sqlite3_column_bytes(thumbnail, 0));
+            sqlite3_reset(thumbnail);
+            return bytes;
+        };
+        paintVisibleFloorWith(image, thumbnailOf, cards, QRect(QPoint(0, 0), image.size()), marks);
+        sqlite3_finalize(thumbnail);
         benchmark::DoNotOptimize(image.constBits());
         // As with the window's closing beside it, taking the story down again is not counted.
         state.PauseTiming();
         cards = {};
-        story->finalizeAllSqliteStatements();
         story.reset();
         connection.close();
         state.ResumeTiming();
     }
     countCards(state);
+    countChecks(state, path);
 }
 
 // --- Building the board of an open story ---------------------------------------------------------

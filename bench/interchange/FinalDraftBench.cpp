@@ -15,11 +15,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <QXmlStreamReader>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -152,6 +155,102 @@ void BM_NewStoryFileOnly(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NewStoryFileOnly)->Unit(benchmark::kMillisecond);
+
+// Runs one prepared statement once with its values bound in order: texts as texts, the rest as
+// numbers.
+void insertOnce(sqlite3_stmt* insert, const std::vector<QVariant>& values)
+{
+    for (std::size_t index = 0; index < values.size(); ++index) {
+        const int at = static_cast<int>(index) + 1;
+        const QVariant& value = values[index];
+        if (value.typeId() == QMetaType::QString) {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(insert, at, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        } else if (value.typeId() == QMetaType::Double) {
+            sqlite3_bind_double(insert, at, value.toDouble());
+        } else {
+            sqlite3_bind_int64(insert, at, value.toLongLong());
+        }
+    }
+    sqlite3_step(insert);
+    sqlite3_reset(insert);
+}
+
+// Floor: the same new file made the plain way: the template copied into a folder beside the
+// target, the story's row with all its columns, the master's colour codes, the first logline,
+// fifteen beats, fifty-five checklist answers and fifteen script formats inserted with plain
+// prepared statements in one transaction, and the file renamed into place.
+void BM_NewStoryFileOnly_Floor(benchmark::State& state)
+{
+    const QString target = fixture().folder.filePath(QStringLiteral("EmptyFloor.vtrsf"));
+    for (auto _ : state) {
+        QTemporaryDir folder(fixture().folder.filePath(QStringLiteral(".floor-XXXXXX")));
+        const QString working = QDir(folder.path()).filePath(QStringLiteral("EmptyFloor.vtrsf"));
+        QFile::copy(QString::fromLatin1(StoryFile::kStoryTemplate), working);
+        QFile::setPermissions(working, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        std::vector<std::vector<QVariant>> colours;
+        {
+            sqlite3* master = nullptr;
+            sqlite3_open_v2(QFile::encodeName(fixture().master).constData(), &master, SQLITE_OPEN_READONLY, nullptr);
+            sqlite3_stmt* select = nullptr;
+            sqlite3_prepare_v2(master, "SELECT Description,RedValue,GreenValue,BlueValue,AlphaValue FROM ColorCode", -1,
+                               &select, nullptr);
+            while (sqlite3_step(select) == SQLITE_ROW)
+                colours.push_back({QVariant(1), QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 0))),
+                                   sqlite3_column_int64(select, 1), sqlite3_column_int64(select, 2),
+                                   sqlite3_column_int64(select, 3), sqlite3_column_int64(select, 4)});
+            sqlite3_finalize(select);
+            sqlite3_close(master);
+        }
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(working).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        const auto run = [db](const char* sql, const std::vector<std::vector<QVariant>>& rows) {
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &insert, nullptr);
+            for (const auto& row : rows)
+                insertOnce(insert, row);
+            sqlite3_finalize(insert);
+        };
+        // The story's 47 columns: texts where the row holds texts, numbers elsewhere.
+        const char* const kinds = "tttitttitttiiiiiiiiiiiiiitiiiiiiiiiiiiiiiiddiii";
+        std::vector<QVariant> row;
+        for (const char* kind = kinds; *kind; ++kind)
+            row.push_back(*kind == 't' ? QVariant(QStringLiteral("EmptyFloor")) : *kind == 'd' ? QVariant(0.01) : QVariant(1));
+        run("INSERT INTO Screenplay (ScreenplayGUID,VantoraVersion,ScreenplayTitle,PageCount,GeneralNotes,Genre,"
+            "CreateDate,ProgressStage,OwnerSerialNumber,OwnerFirstName,OwnerLastName,ReturnDestination,ReviewType,"
+            "BoardWidth,BoardHeight,WindowState,BoardZoomFactor,LogLineSplitterDistance,GeneralNotesSplitterDistance,"
+            "BeatsSplitterDistance,BoardSplitterDistance,ParentWindowHeight,ParentWindowWidth,GeneralNotesHeight,"
+            "GeneralNotesWidth,LastModifiedDate,BoardView,BigSceneView,BigSceneSceneCardID,BoardListSortMethod,"
+            "BoardListFilterColorID,BoardListFilterCharacterID,BoardListFilterLocationID,StandardFontSetting,"
+            "R3x5IncludeNotes,R3x5IncludeCharacters,R4x6IncludeNotes,R4x6IncludeCharacters,A3x5IncludeNotes,"
+            "A3x5IncludeCharacters,ABCIncludeNotes,ABCIncludeCharacters,GreenlightChecklistPercentageHorizontal,"
+            "GreenlightChecklistPercentageVertical,BeatSectionShowing,BeatSectionCharacterID,BeatSectionLocationID) "
+            "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+            {row});
+        run("INSERT INTO ColorCode (ScreenplayID,Description,RedValue,GreenValue,BlueValue,AlphaValue) "
+            "VALUES (?,?,?,?,?,?)",
+            colours);
+        run("INSERT INTO Logline (ScreenplayID,Logline,CurrentLoglineFlag) VALUES (?,?,?)",
+            {{QVariant(1), QVariant(QString()), QVariant(1)}});
+        std::vector<std::vector<QVariant>> beats;
+        for (int number = 1; number <= 15; ++number)
+            beats.push_back({QVariant(1), QVariant(number), QVariant(QString())});
+        run("INSERT INTO Beat (ScreenplayID,BeatNumber,Description) VALUES (?,?,?)", beats);
+        std::vector<std::vector<QVariant>> questions;
+        for (int number = 1; number <= 55; ++number)
+            questions.push_back({QVariant(1), QVariant(number), QVariant(QStringLiteral("N"))});
+        run("INSERT INTO GreenlightChecklistQuestion (ScreenplayID,QuestionNumber,Answer) VALUES (?,?,?)", questions);
+        std::vector<std::vector<QVariant>> formats;
+        for (int format = 0; format < 15; ++format)
+            formats.push_back({QVariant(QStringLiteral("Action")), QVariant(1.5), QVariant(1.0), QVariant(QStringLiteral("Left"))});
+        run("INSERT INTO ScriptElement (ElementType,LeftIndent,RightIndent,Alignment) VALUES (?,?,?,?)", formats);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        std::rename(QFile::encodeName(working).constData(), QFile::encodeName(target).constData());
+    }
+}
+BENCHMARK(BM_NewStoryFileOnly_Floor)->Unit(benchmark::kMillisecond);
 
 // The whole import after the panels: read, check, new file, conversion, put in place.
 void importIntoNewStory(benchmark::State& state, const QString& scriptPath, const QString& target,

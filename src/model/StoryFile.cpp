@@ -4,12 +4,18 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -98,9 +104,33 @@ public:
         return answers;
     }
 
+    // The integers of the first row of `sql`.
+    std::vector<long long> numbers(const char* sql) const
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(database_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            fail();
+        }
+        std::vector<long long> answers;
+        const int stepped = sqlite3_step(statement);
+        if (stepped == SQLITE_ROW)
+            for (int column = 0; column < sqlite3_column_count(statement); ++column)
+                answers.push_back(sqlite3_column_int64(statement, column));
+        sqlite3_finalize(statement);
+        if (stepped != SQLITE_ROW && stepped != SQLITE_DONE)
+            fail();
+        return answers;
+    }
+
     [[noreturn]] void notAStory(const QString& detail) const
     {
         throw StoryFileRefused(path_, QStringLiteral("is not a Vantora story."), detail);
+    }
+
+    [[noreturn]] void damaged(const QString& detail) const
+    {
+        throw StoryFileRefused(path_, QStringLiteral("is damaged and cannot be opened."), detail);
     }
 
     // Refuses the file for the connection's last failure, named by its kind.
@@ -109,8 +139,7 @@ public:
         const QString detail = QString::fromUtf8(sqlite3_errmsg(database_));
         switch (sqlite3_errcode(database_) & 0xff) {
         case SQLITE_NOTADB: notAStory(detail);
-        case SQLITE_CORRUPT:
-            throw StoryFileRefused(path_, QStringLiteral("is damaged and cannot be opened."), detail);
+        case SQLITE_CORRUPT: damaged(detail);
         default: throw StoryFileRefused(path_, QStringLiteral("cannot be opened."), detail);
         }
     }
@@ -119,6 +148,277 @@ private:
     const QString& path_;
     sqlite3* database_;
 };
+
+// The kind of value a column holds, from the type its table declares (SQLite's own rules for
+// a declared type): the program writes integers into integer columns, doubles into double
+// columns and texts into text columns, and SQLite turns a value of another kind into the
+// column's kind where it can. A value of another kind is there only when the file is damaged,
+// for example when a page of one table has taken the place of another table's page.
+enum class Kind { Integer, Real, Text, Any };
+
+Kind kindOf(QString declared)
+{
+    declared = declared.toUpper();
+    if (declared.contains(QLatin1String("INT")))
+        return Kind::Integer;
+    if (declared.contains(QLatin1String("CHAR")) || declared.contains(QLatin1String("CLOB")) ||
+        declared.contains(QLatin1String("TEXT")))
+        return Kind::Text;
+    if (declared.contains(QLatin1String("REAL")) || declared.contains(QLatin1String("FLOA")) ||
+        declared.contains(QLatin1String("DOUB")))
+        return Kind::Real;
+    // A blob, or a type that takes values of any kind.
+    return Kind::Any;
+}
+
+bool holdsItsKind(Kind kind, int type)
+{
+    switch (kind) {
+    case Kind::Integer: return type == SQLITE_INTEGER || type == SQLITE_NULL;
+    case Kind::Real: return type == SQLITE_FLOAT || type == SQLITE_NULL;
+    case Kind::Text: return type == SQLITE_TEXT || type == SQLITE_NULL;
+    case Kind::Any: return true;
+    }
+    return true;
+}
+
+// The bytes of an integer in SQLite's record: 0 and 1 take none.
+long long integerBytes(sqlite3_int64 value)
+{
+    if (value == 0 || value == 1)
+        return 0;
+    const sqlite3_int64 magnitude = value < 0 ? ~value : value;
+    if (magnitude < 0x80)
+        return 1;
+    if (magnitude < 0x8000)
+        return 2;
+    if (magnitude < 0x800000)
+        return 3;
+    if (magnitude < 0x80000000LL)
+        return 4;
+    if (magnitude < 0x800000000000LL)
+        return 6;
+    return 8;
+}
+
+long long varintBytes(long long value)
+{
+    long long bytes = 1;
+    while (value >= 0x80 && bytes < 9) {
+        value >>= 7;
+        ++bytes;
+    }
+    return bytes;
+}
+
+// Rows that name a record the story does not hold: each table's column, the table it names and
+// whether 0 (none) is allowed. The program deletes a record's links with it, and clears the
+// references that may point nowhere.
+struct Reference {
+    const char* table;
+    const char* column;
+    const char* target;
+    bool zeroAllowed;
+    const char* what;
+};
+constexpr std::array kReferences = {
+    Reference{"CharacterObject", "CharacterID", "Character", false, "a character"},
+    Reference{"CharacterObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
+    Reference{"SceneLocationObject", "SceneLocationID", "SceneLocation", false, "a location"},
+    Reference{"SceneLocationObject", "AttachedObjectID", "AttachedObject", false,
+              "an attachment"},
+    Reference{"SceneCardObject", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCardObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
+    Reference{"SceneCardCharacter", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCardCharacter", "CharacterID", "Character", false, "a character"},
+    Reference{"SceneSetup", "SceneCardID", "SceneCard", true, "a scene card"},
+    Reference{"SceneSetup", "ScenePayoffID", "ScenePayoff", true, "a pay-off"},
+    Reference{"ScenePayoff", "SceneCardID", "SceneCard", true, "a scene card"},
+    Reference{"ScriptPart", "SceneCardID", "SceneCard", false, "a scene card"},
+    Reference{"SceneCard", "SceneLocationID", "SceneLocation", true, "a location"},
+};
+
+// One column as the checks of a table's rows see it.
+struct Column {
+    QByteArray name;
+    Kind kind;
+    // The table's integer key: SQLite keeps it out of the record.
+    bool key;
+};
+
+// Reads every row of `table` once: every value must be of the kind its column declares, and
+// the bytes of the rows, worked out from their values as SQLite lays out a record, must be
+// the bytes the table's pages hold (`onPages`, when SQLite can tell). Every row SQLite writes
+// holds every column of its table (but a column added to the table later, which rows written
+// before lack): a page of another table read in this one's place holds rows of another
+// length, even when their values look right. Answers what is wrong, or "".
+// What the pass over the tables gathers for the references: the keys of the tables that rows
+// name, and the values of the columns that name them.
+struct Gathered {
+    std::map<std::string, std::unordered_set<sqlite3_int64>> keys;
+    std::map<std::string, std::vector<sqlite3_int64>> named;
+};
+
+QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
+                  std::optional<long long> onPages, bool lastColumnAddedLater, Gathered& gathered)
+{
+    // The columns this table's rows name other records in, and where its keys go when rows
+    // of other tables name them.
+    std::vector<std::pair<int, std::vector<sqlite3_int64>*>> naming;
+    std::unordered_set<sqlite3_int64>* keys = nullptr;
+    int keyColumn = -1;
+    for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
+        if (columns[static_cast<std::size_t>(index)].key)
+            keyColumn = index;
+        for (const Reference& reference : kReferences) {
+            if (std::strcmp(reference.table, table) == 0 &&
+                columns[static_cast<std::size_t>(index)].name.compare(reference.column, Qt::CaseInsensitive) == 0)
+                naming.emplace_back(index, &gathered.named[std::string(table) + "." + reference.column]);
+            if (std::strcmp(reference.target, table) == 0)
+                keys = &gathered.keys[table];
+        }
+    }
+    if (keyColumn < 0)
+        keys = nullptr;
+    const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) != SQLITE_OK ||
+        sqlite3_column_count(statement) != static_cast<int>(columns.size())) {
+        sqlite3_finalize(statement);
+        return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
+    }
+    long long full = 0;
+    long long shorter = 0;
+    int stepped = SQLITE_ROW;
+    while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
+        long long header = 0;
+        long long body = 0;
+        long long lastHeader = 0;
+        long long lastBody = 0;
+        for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
+            const Column& column = columns[static_cast<std::size_t>(index)];
+            const int type = sqlite3_column_type(statement, index);
+            if (!holdsItsKind(column.kind, type)) {
+                sqlite3_finalize(statement);
+                return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
+                    .arg(QString::fromUtf8(column.name), QString::fromLatin1(table));
+            }
+            long long kindBytes = 1;
+            long long valueBytes = 0;
+            if (column.key) {
+                // Kept as the row's key, and as NULL in the record.
+            } else if (type == SQLITE_INTEGER) {
+                valueBytes = integerBytes(sqlite3_column_int64(statement, index));
+            } else if (type == SQLITE_FLOAT) {
+                // A whole number in a column of doubles is kept as an integer.
+                const double value = sqlite3_column_double(statement, index);
+                const bool whole = column.kind == Kind::Real && value >= -9.2e18 && value <= 9.2e18 &&
+                                   value == static_cast<double>(static_cast<sqlite3_int64>(value));
+                valueBytes = whole ? integerBytes(static_cast<sqlite3_int64>(value)) : 8;
+            } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+                valueBytes = sqlite3_column_bytes(statement, index);
+                kindBytes = varintBytes(2 * valueBytes + (type == SQLITE_TEXT ? 13 : 12));
+            }
+            header += kindBytes;
+            body += valueBytes;
+            lastHeader = kindBytes;
+            lastBody = valueBytes;
+        }
+        if (keys)
+            keys->insert(sqlite3_column_int64(statement, keyColumn));
+        for (const auto& [index, values] : naming)
+            values->push_back(sqlite3_column_int64(statement, index));
+        const auto recordBytes = [](long long kinds, long long values) {
+            return (kinds <= 126 ? 1 : 2) + kinds + values;
+        };
+        full += recordBytes(header, body);
+        shorter += recordBytes(header - lastHeader, body - lastBody);
+    }
+    sqlite3_finalize(statement);
+    if (stepped != SQLITE_DONE)
+        return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
+    if (onPages && *onPages != full && !(lastColumnAddedLater && *onPages >= shorter && *onPages <= full))
+        return QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
+    return QString();
+}
+
+// The kinds and the length of every row of every story table, and the records its rows name.
+void checkEveryRow(const Checker& check, sqlite3* database)
+{
+    Gathered gathered;
+    // The bytes each table's pages hold, from SQLite's page statistics when it has them.
+    std::map<QString, long long> stored;
+    sqlite3_stmt* probe = nullptr;
+    const bool pages = sqlite3_prepare_v2(database, "SELECT 1 FROM dbstat LIMIT 0", -1, &probe, nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    if (pages)
+        for (const QString& row : check.rows("SELECT name || ' ' || sum(payload) FROM dbstat GROUP BY name")) {
+            const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
+            stored[row.left(space)] = row.mid(space + 1).toLongLong();
+        }
+    for (const char* table : kStoryTables) {
+        const QByteArray info =
+            QByteArray("SELECT name || ' ' || (pk > 0 AND upper(type) = 'INTEGER') || ' ' || type FROM "
+                       "pragma_table_info('") + table + "') ORDER BY cid";
+        std::vector<Column> columns;
+        for (const QString& column : check.rows(info.constData())) {
+            const QStringList parts = column.split(QLatin1Char(' '));
+            columns.push_back({parts.value(0).toUtf8(), kindOf(parts.mid(2).join(QLatin1Char(' '))),
+                               parts.value(1) == QLatin1String("1")});
+        }
+        std::optional<long long> onPages;
+        if (pages) {
+            const auto found = stored.find(QString::fromLatin1(table));
+            onPages = found == stored.end() ? 0 : found->second;
+        }
+        // Stories of older versions gained the attachments' MIME type column.
+        const QString wrong =
+            checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0, gathered);
+        if (!wrong.isEmpty())
+            check.damaged(wrong);
+    }
+    for (const Reference& reference : kReferences) {
+        const std::unordered_set<sqlite3_int64>& keys = gathered.keys[reference.target];
+        for (const sqlite3_int64 value : gathered.named[std::string(reference.table) + "." + reference.column])
+            if (!(value == 0 && reference.zeroAllowed) && keys.count(value) == 0)
+                check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
+                                  .arg(QString::fromLatin1(reference.table), QString::fromLatin1(reference.what)));
+    }
+}
+
+
+// The rules every story keeps, which SQLite cannot know: a file that breaks one is damaged,
+// and showing it would show another story than the one that was written.
+void checkStoryRules(const Checker& check, sqlite3* database)
+{
+    checkEveryRow(check, database);
+
+    // Fifteen beats, numbered 1 to 15 once each.
+    const std::vector<long long> beats =
+        check.numbers("SELECT count(*), count(DISTINCT BeatNumber), min(BeatNumber), max(BeatNumber) FROM Beat");
+    if (beats != std::vector<long long>{15, 15, 1, 15})
+        check.damaged(QStringLiteral("The story's beats are not numbered 1 to 15, each once."));
+    // The checklist's questions numbered 1 to 55 once each; a story of the time when the
+    // checklist had 50 questions gets the last five when it is read.
+    const std::vector<long long> questions =
+        check.numbers("SELECT count(*), count(DISTINCT QuestionNumber), min(QuestionNumber), max(QuestionNumber) "
+                      "FROM GreenlightChecklistQuestion");
+    if (questions != std::vector<long long>{55, 55, 1, 55} && questions != std::vector<long long>{50, 50, 1, 50})
+        check.damaged(QStringLiteral("The questions of the greenlight checklist are not numbered 1 to 55, each once."));
+
+    // At most one current logline, its flag 1 and every other 0; colours 0 to 255.
+    if (check.numbers("SELECT count(*) FROM Logline WHERE CurrentLoglineFlag NOT IN (0,1)").front() != 0 ||
+        check.numbers("SELECT count(*) FROM Logline WHERE CurrentLoglineFlag = 1").front() > 1)
+        check.damaged(QStringLiteral("The story's loglines are not marked as they are written."));
+    if (check.numbers("SELECT count(*) FROM ColorCode WHERE RedValue NOT BETWEEN 0 AND 255 OR GreenValue NOT BETWEEN "
+                      "0 AND 255 OR BlueValue NOT BETWEEN 0 AND 255 OR AlphaValue NOT BETWEEN 0 AND 255")
+            .front() != 0)
+        check.damaged(QStringLiteral("A colour code of the story holds a colour value outside 0 to 255."));
+}
+
+} // namespace
+
+namespace StoryFile {
 
 void checkStory(const QString& path, sqlite3* database)
 {
@@ -132,10 +432,12 @@ void checkStory(const QString& path, sqlite3* database)
         if (std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) == tables.end())
             check.notAStory(QStringLiteral("The file has no table %1.").arg(QString::fromLatin1(table)));
 
-    const std::vector<QString> problems = check.rows("PRAGMA quick_check");
+    // The full check: every page, and every index against its table. A damaged index passes
+    // the quick check, and a scene's paragraphs would then be read in another order, or another
+    // scene's paragraph read in their place.
+    const std::vector<QString> problems = check.rows("PRAGMA integrity_check");
     if (problems.size() != 1 || problems.front() != QLatin1String("ok"))
-        throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."),
-                               problems.empty() ? QString() : problems.front());
+        check.damaged(problems.empty() ? QString() : problems.front());
 
     if (check.rows("SELECT count(*) FROM Screenplay").front() != QLatin1String("1"))
         check.notAStory(QStringLiteral("The file must hold exactly one story."));
@@ -152,9 +454,10 @@ void checkStory(const QString& path, sqlite3* database)
     }();
     if (const std::vector<QString> tables = check.rows(strays.constData()); !tables.empty())
         check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(tables.front()));
+    checkStoryRules(check, database);
 }
 
-} // namespace
+} // namespace StoryFile
 
 StoryFileRefused::StoryFileRefused(const QString& path, const QString& reason, const QString& detail)
     : DatabaseError(QStringLiteral("StoryFile"), 0,

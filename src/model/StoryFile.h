@@ -50,14 +50,20 @@ inline constexpr const char* kMasterTemplate = ":/templates/VantoraUserData.db";
 DatabaseConnection open(const QString& path);
 
 // Opens a story file for the window, proving first that it can be used as it is: it must be
-// writable (file and folder), a SQLite database that passes a quick integrity check, hold
-// the story tables and no trigger or view of its own, and hold exactly one story whose rows
-// all belong to it. The connection is defensive and distrusts the file's schema. Nothing is
+// writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
+// integrity check, hold the story tables and no trigger or view of its own, and hold exactly
+// one story whose rows all belong to it and keep the story's rules: every value of the kind its
+// column declares, beats numbered 1 to 15 and checklist questions 1 to 55 (or the 50 of older
+// stories) once each, and every link, set-up, pay-off and script paragraph naming records the
+// story holds. The connection is defensive and distrusts the file's schema. Nothing is
 // written. A file that fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
 // The same for a story whose every record is read next: the check and the reading that follows
 // share a page cache that holds the whole story. Call settleAfterLoading once the story is read.
 DatabaseConnection openStoryForReading(const QString& path);
+// The checks of openStory on a connection already open to `path`: raises StoryFileRefused,
+// naming the file, when one fails.
+void checkStory(const QString& path, sqlite3* database);
 // Once the story opened by openStoryForReading is read: its connection keeps no more cached
 // pages than any other.
 void settleAfterLoading(sqlite3* database);

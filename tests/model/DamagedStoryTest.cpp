@@ -1,6 +1,7 @@
 // Story files that cannot be used as they are: refused with their reason in plain words and
 // left byte for byte as they were, and stored values out of range brought into range.
 #include "model/DatabaseError.h"
+#include "model/GreenlightChecklistQuestiondb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/SqliteStatement.h"
@@ -124,6 +125,137 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
             EXPECT_EQ(copy.scalar("SELECT count(*) FROM SceneCard"), cardsBefore);
         }
     }
+}
+
+namespace {
+
+// Swaps the first pages of two tables: each then reads the other's rows as its own.
+void swapFirstPages(const SampleCopy& copy, const char* one, const char* other)
+{
+    const int pageSize = copy.scalar("PRAGMA page_size").toInt();
+    const int first = copy.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='%1'").arg(QLatin1String(one))).toInt();
+    const int second =
+        copy.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='%1'").arg(QLatin1String(other))).toInt();
+    QByteArray bytes = copy.bytes();
+    const QByteArray page = bytes.mid((first - 1) * pageSize, pageSize);
+    bytes.replace((first - 1) * pageSize, pageSize, bytes.mid((second - 1) * pageSize, pageSize));
+    bytes.replace((second - 1) * pageSize, pageSize, page);
+    copy.setBytes(bytes);
+}
+
+} // namespace
+
+TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItWas)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const SampleCopy&)> damage;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {"a card whose board state is a text",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET OnBoard='board' WHERE SceneCardID=3"); },
+         "The column OnBoard of the table SceneCard holds a value of the wrong kind."},
+        {"a beat number that is a double",
+         [](const SampleCopy& copy) { copy.exec("UPDATE Beat SET BeatNumber=2.5 WHERE BeatNumber=2"); },
+         "The column BeatNumber of the table Beat holds a value of the wrong kind."},
+        {"a heading that is a blob",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET Heading=x'00ff' WHERE SceneCardID=3"); },
+         "The column Heading of the table SceneCard holds a value of the wrong kind."},
+        {"a card fraction that is a text",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET PercentageVertical='low' WHERE SceneCardID=3"); },
+         "The column PercentageVertical of the table SceneCard holds a value of the wrong kind."},
+        {"fourteen beats", [](const SampleCopy& copy) { copy.exec("DELETE FROM Beat WHERE BeatNumber=15"); },
+         "The story's beats are not numbered 1 to 15, each once."},
+        {"a beat numbered twice",
+         [](const SampleCopy& copy) { copy.exec("UPDATE Beat SET BeatNumber=2 WHERE BeatNumber=3"); },
+         "The story's beats are not numbered 1 to 15, each once."},
+        {"a sixteenth beat",
+         [](const SampleCopy& copy) { copy.exec("INSERT INTO Beat (ScreenplayID,BeatNumber) VALUES (1,16)"); },
+         "The story's beats are not numbered 1 to 15, each once."},
+        {"49 checklist questions",
+         [](const SampleCopy& copy) { copy.exec("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 49"); },
+         "The questions of the greenlight checklist are not numbered 1 to 55, each once."},
+        {"51 checklist questions",
+         [](const SampleCopy& copy) { copy.exec("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 51"); },
+         "The questions of the greenlight checklist are not numbered 1 to 55, each once."},
+        {"a checklist question numbered twice",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE GreenlightChecklistQuestion SET QuestionNumber=7 WHERE QuestionNumber=8");
+         },
+         "The questions of the greenlight checklist are not numbered 1 to 55, each once."},
+        {"two current loglines",
+         [](const SampleCopy& copy) { copy.exec("UPDATE Logline SET CurrentLoglineFlag=1"); },
+         "The story's loglines are not marked as they are written."},
+        {"a colour of 300",
+         [](const SampleCopy& copy) { copy.exec("UPDATE ColorCode SET GreenValue=300 WHERE rowid=2"); },
+         "A colour code of the story holds a colour value outside 0 to 255."},
+        {"a scene's character who is gone",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE SceneCardCharacter SET CharacterID=9999 WHERE rowid=(SELECT min(rowid) FROM "
+                       "SceneCardCharacter)");
+         },
+         "A row of the table SceneCardCharacter refers to a character the story does not hold."},
+        {"a set-up naming a pay-off that is gone",
+         [](const SampleCopy& copy) {
+             copy.exec("INSERT INTO SceneSetup (SceneCardID,SceneSetup,ScenePayoffID) VALUES (0,'Orphan',777)");
+         },
+         "A row of the table SceneSetup refers to a pay-off the story does not hold."},
+        {"a pay-off on a card that is gone",
+         [](const SampleCopy& copy) { copy.exec("INSERT INTO ScenePayoff (SceneCardID,ScenePayoff) VALUES (888,'x')"); },
+         "A row of the table ScenePayoff refers to a scene card the story does not hold."},
+        {"a card at a location that is gone",
+         [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET SceneLocationID=4242 WHERE SceneCardID=3"); },
+         "A row of the table SceneCard refers to a location the story does not hold."},
+        {"a script paragraph of no card",
+         [](const SampleCopy& copy) {
+             copy.exec("INSERT INTO ScriptPart (SceneCardID,SortOrder,ElementTypeID,ScriptText) VALUES "
+                       "(9999,1,2,'Nobody''s line')");
+         },
+         "A row of the table ScriptPart refers to a scene card the story does not hold."},
+        {"the script index out of step with its paragraphs",
+         [](const SampleCopy& copy) {
+             // The index's definition changed under it: its entries no longer follow the rows,
+             // which SQLite's quick check does not see.
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql='CREATE INDEX idxScriptPartSceneCard "
+                       "on ScriptPart (SortOrder,SceneCardID)' WHERE name='idxScriptPartSceneCard'; "
+                       "PRAGMA writable_schema=OFF;");
+             EXPECT_EQ(copy.scalar("PRAGMA quick_check"), "ok");
+         },
+         "idxScriptPartSceneCard"},
+        {"the pages of set-ups and pay-offs swapped",
+         [](const SampleCopy& copy) { swapFirstPages(copy, "SceneSetup", "ScenePayoff"); },
+         "are not the rows SQLite wrote there."},
+        {"the pages of loglines and colour codes swapped",
+         [](const SampleCopy& copy) { swapFirstPages(copy, "Logline", "ColorCode"); },
+         "are not the rows SQLite wrote there."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        SampleCopy copy;
+        test.damage(copy);
+        const QByteArray before = copy.bytes();
+        const QString message = refusalOf(copy.path());
+        EXPECT_TRUE(message.startsWith(kSampleName + QStringLiteral(" is damaged and cannot be opened.\n\n")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(test.detail))) << message.toStdString();
+        EXPECT_EQ(copy.bytes(), before);
+    }
+}
+
+TEST(StoryFileOpen, AStoryOfFiftyChecklistQuestionsOpensWithFiftyFive)
+{
+    SampleCopy copy;
+    copy.exec("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 50");
+    LoadedStory loaded = loadStoryFile(copy.path());
+    const auto& questions = loaded.story->greenlightChecklistQuestions();
+    ASSERT_EQ(questions.size(), 55u);
+    for (std::size_t index = 0; index < questions.size(); ++index)
+        EXPECT_EQ(questions[index]->questionNumber(), static_cast<std::int64_t>(index) + 1);
+    EXPECT_EQ(questions.back()->answer(), "N");
+    loaded.story->finalizeAllSqliteStatements();
+    loaded = LoadedStory();
+    EXPECT_EQ(copy.scalar("SELECT count(DISTINCT QuestionNumber) FROM GreenlightChecklistQuestion"), "55");
 }
 
 TEST(StoryFileRefusal, SqliteWordsComeOnlyAsTheDetailAfterThePlainReason)
@@ -256,13 +388,6 @@ TEST(StoredValues, ValuesOutOfRangeAreBroughtIntoRangeToldOnceAndNotWrittenOnOpe
              ASSERT_NE(card, nullptr);
              EXPECT_EQ(card->colorLegendID(1), 0);
              EXPECT_EQ(card->colorLegendID(6), 0);
-         }},
-        {"a card whose board state is a text", "UPDATE SceneCard SET OnBoard='board' WHERE SceneCardID=3",
-         [](Screenplaydb& story) {
-             const SceneCarddb* card = story.sceneCardForSceneCardID(3);
-             ASSERT_NE(card, nullptr);
-             EXPECT_EQ(card->onBoard(), 2);
-             EXPECT_EQ(story.indexOfSceneCardWithID(3), -1);
          }},
         {"a card whose board state is 7", "UPDATE SceneCard SET OnBoard=7 WHERE SceneCardID=3",
          [](Screenplaydb& story) {

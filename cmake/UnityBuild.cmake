@@ -3,14 +3,14 @@
 # generated once per batch instead of once per file. Batches never mix targets.
 #
 # Files of one batch share a scope, so a file is kept out of the batches (and compiled on its own)
-# when joining one could change what another file means:
+# when joining any could change what another file means:
 #   - it brings names into the scope of the files after it (a `using namespace` at file level) or
 #     defines macros (`#define`, `#undef`);
 #   - it includes GLib's headers (libsecret's among them), which name members `signals` and so must
 #     come before any Qt header, which only a file of its own guarantees;
-#   - it declares at file level (unindented, in an anonymous namespace, static or not) a name that
-#     a file already in the target's batches declares too. Two such declarations would otherwise
-#     either clash (a compile error) or, worse, overload each other quietly.
+# and no two files of one batch declare the same name at file level (unindented, in an anonymous
+# namespace, static or not): such declarations would either clash (a compile error) or, worse,
+# overload each other quietly. A file that shares a name with every open batch starts a new one.
 # The check reads the sources when CMake runs; it runs again whenever a source file of the target
 # changes, so new code is sorted before it is compiled. -DVANTORA_UNITY=OFF compiles every file on
 # its own.
@@ -87,7 +87,9 @@ function(_vantora_unity_sort target)
   endif()
   get_target_property(_sources ${target} SOURCES)
   get_target_property(_source_dir ${target} SOURCE_DIR)
-  set(_taken "")
+  # Each batch is a group of at most VANTORA_UNITY_BATCH_SIZE files with the names they declare;
+  # a file joins the first batch where none of its names is taken yet, or starts a new one.
+  set(_groups 0)
   set(_batched 0)
   set(_alone_count 0)
   foreach(_source IN LISTS _sources)
@@ -101,28 +103,47 @@ function(_vantora_unity_sort target)
     endif()
     set_property(DIRECTORY "${_source_dir}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_path}")
     _vantora_unity_scan("${_path}" _names _leaks)
-    set(_alone ${_leaks})
-    foreach(_name IN LISTS _names)
-      if(_name IN_LIST _taken)
-        set(_alone TRUE)
-        break()
+    set(_chosen "")
+    if(NOT _leaks)
+      set(_group 0)
+      while(_group LESS _groups AND _chosen STREQUAL "")
+        if(_group_size_${_group} LESS VANTORA_UNITY_BATCH_SIZE)
+          set(_free TRUE)
+          foreach(_name IN LISTS _names)
+            if(_name IN_LIST _group_names_${_group})
+              set(_free FALSE)
+              break()
+            endif()
+          endforeach()
+          if(_free)
+            set(_chosen ${_group})
+          endif()
+        endif()
+        math(EXPR _group "${_group} + 1")
+      endwhile()
+      if(_chosen STREQUAL "")
+        set(_chosen ${_groups})
+        set(_group_size_${_chosen} 0)
+        set(_group_names_${_chosen} "")
+        math(EXPR _groups "${_groups} + 1")
       endif()
-    endforeach()
-    if(_alone)
+    endif()
+    if(_chosen STREQUAL "")
       set_source_files_properties("${_path}" DIRECTORY "${_source_dir}" PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
       math(EXPR _alone_count "${_alone_count} + 1")
     else()
-      list(APPEND _taken ${_names})
+      set_source_files_properties("${_path}" DIRECTORY "${_source_dir}" PROPERTIES UNITY_GROUP "batch_${_chosen}")
+      list(APPEND _group_names_${_chosen} ${_names})
+      math(EXPR _group_size_${_chosen} "${_group_size_${_chosen}} + 1")
       math(EXPR _batched "${_batched} + 1")
     endif()
   endforeach()
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE BATCH
-    UNITY_BUILD_BATCH_SIZE ${VANTORA_UNITY_BATCH_SIZE})
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
   # gcc warns when a type of an anonymous namespace is the base of one that is not (gtest's fixtures
   # in test files) unless both lie in the file being compiled; in a batch they lie in files it
   # includes.
   target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
   if(VANTORA_UNITY_VERBOSE)
-    message(STATUS "${target}: ${_batched} files in batches, ${_alone_count} on their own")
+    message(STATUS "${target}: ${_batched} files in ${_groups} batches, ${_alone_count} on their own")
   endif()
 endfunction()

@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, only when some are missing.
+# Installs the Debian 12 packages that are missing, and nothing else.
+#
+#   ./scripts/install-deps.sh           what the program needs to build and run
+#   ./scripts/install-deps.sh --tests   the same, and what the tests, benchmarks, fuzz targets and
+#                                       the Debian package (cpack) need
+#
+# Some test packages are servers that Debian would start at once and at every boot (a web server,
+# a Kerberos KDC and its admin server). The tests only start their own copies, in temporary
+# folders on 127.0.0.1, so these packages are installed with starting forbidden, and every
+# service or socket they bring is disabled afterwards.
 set -euo pipefail
 
+# Building and running the program.
 packages=(
-  cmake ninja-build g++ clang pkg-config
+  cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-declarative-dev qt6-image-formats-plugins
-  libsqlite3-dev zlib1g-dev libplist-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils fonts-courier-prime fonts-dejavu-core
-  shared-mime-info desktop-file-utils openssl curl dpkg-dev file
-  libsecret-1-dev gnome-keyring dbus dbus-bin libglib2.0-bin gsettings-desktop-schemas
-  libkrb5-dev krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
+  libsqlite3-dev zlib1g-dev libplist-dev libsecret-1-dev libkrb5-dev
+  fonts-courier-prime fonts-dejavu-core shared-mime-info
 )
+# The tests, the benchmarks, the clang builds (fuzz targets, sanitizers) and cpack's Debian package.
+test_packages=(
+  clang libgtest-dev libgmock-dev libbenchmark-dev
+  poppler-utils desktop-file-utils openssl curl dpkg-dev file
+  gnome-keyring dbus-daemon dbus-bin libglib2.0-bin gsettings-desktop-schemas
+  krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
+)
+case "$*" in
+  "") ;;
+  --tests) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -22,16 +40,73 @@ done
 
 ((${#missing[@]})) || exit 0
 
-echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-elif command -v sudo >/dev/null 2>&1; then
-  sudo apt-get update -qq
-  sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-else
-  echo "These Debian packages are missing: ${missing[*]}" >&2
-  echo "Neither root nor sudo is available here. Install them as root, for example:" >&2
-  echo "  su -c '$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/scripts/install-deps.sh'" >&2
-  exit 1
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Neither root nor sudo is available here. Install them as root, for example:" >&2
+    echo "  su -c '$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/install-deps.sh $*'" >&2
+    exit 1
+  fi
+  as_root=(sudo)
 fi
+
+# Services and sockets already enabled before this install are left as they are; only the ones
+# the install adds are disabled again.
+# Units are listed as "system NAME" and, for every user's session, "global NAME".
+enabled_units() {
+  if command -v systemctl >/dev/null 2>&1; then
+    for scope in system global; do
+      systemctl --"$scope" list-unit-files --state=enabled --no-legend --no-pager 2>/dev/null |
+        awk -v scope="$scope" '{print scope ":" $1}' || true
+    done | sort -u
+  fi
+}
+enabled_scripts() {
+  # SysV start links, for systems booted without systemd (and for systemd's own compatibility).
+  { ls /etc/rc2.d /etc/rc3.d /etc/rc4.d /etc/rc5.d 2>/dev/null || true; } | sed -n 's/^S[0-9]*//p' | sort -u
+}
+units_before="$(enabled_units)"
+scripts_before="$(enabled_scripts)"
+
+# Debian's maintainer scripts ask /usr/sbin/policy-rc.d whether they may start a service; 101
+# means no. One that is already there (as in many containers) is left alone.
+policy=/usr/sbin/policy-rc.d
+own_policy=0
+cleanup() {
+  if ((own_policy)); then
+    "${as_root[@]}" rm -f "$policy"
+  fi
+}
+trap cleanup EXIT
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\n# Written by Vantora'"'"'s install-deps.sh while it installs packages; removed after.\nexit 101\n' |
+    "${as_root[@]}" tee "$policy" >/dev/null
+  "${as_root[@]}" chmod 755 "$policy"
+  own_policy=1
+fi
+
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Whatever the install enabled is disabled (and stopped, should anything have started it anyway).
+new_units="$(comm -13 <(echo "$units_before") <(enabled_units) | grep -v '^$' || true)"
+for entry in $new_units; do
+  scope="${entry%%:*}"
+  unit="${entry#*:}"
+  echo "Disabling $unit ($scope), which came with the packages above"
+  "${as_root[@]}" systemctl --"$scope" disable --quiet "$unit" || true
+  if [ "$scope" = system ] && [ -d /run/systemd/system ]; then
+    "${as_root[@]}" systemctl stop --quiet "$unit" || true
+  fi
+done
+new_scripts="$(comm -13 <(echo "$scripts_before") <(enabled_scripts) | grep -v '^$' || true)"
+for script in $new_scripts; do
+  echo "Disabling the start script $script, which came with the packages above"
+  "${as_root[@]}" update-rc.d "$script" disable >/dev/null 2>&1 || true
+  if [ ! -d /run/systemd/system ] && [ -x "/etc/init.d/$script" ]; then
+    "${as_root[@]}" "/etc/init.d/$script" stop >/dev/null 2>&1 || true
+  fi
+done

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the application and starts it.
+# Installs what the program needs, builds it and starts it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/build.sh"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test suite through ctest, headless.
+# Installs what the tests need (see install-deps.sh: test servers are installed but never started
+# or enabled), builds everything and runs every test suite through ctest, headless.
 #
 #   ./scripts/test.sh              the ordinary build in ./build
 #   ./scripts/test.sh --sanitize   a separate build in ./build-sanitize with AddressSanitizer,
@@ -27,17 +28,17 @@ fi
 
 export QT_QPA_PLATFORM=offscreen
 if ((!sanitize)); then
-  "$root/scripts/build.sh"
+  "$root/scripts/build.sh" --tests
   cd "$root/build"
   exec ctest --output-on-failure --parallel "$jobs" --timeout 600
 fi
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 folder="$root/build-sanitize"
 compilers=()
 if ((clang)); then
   folder="$root/build-sanitize-clang"
-  compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+  compilers=(-DCMAKE_CXX_COMPILER=clang++)
 fi
 # The benchmarks are left out: the ordinary build compiles them, and timings mean nothing here.
 cmake -S "$root" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTORA_WERROR=ON \

@@ -10,15 +10,20 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
 // The real program in a temporary home on the offscreen platform, as a returning user starts
 // it: the splash shows for a moment, then the master file is made and the start window shows.
+// Outside a login session nothing names a runtime folder, and the temporary folder is one of the
+// home's own.
 class RunningProgram
 {
 public:
-    explicit RunningProgram(const QTemporaryDir& home)
+    enum class Session { Login, None };
+
+    explicit RunningProgram(const QTemporaryDir& home, Session session = Session::Login)
     {
         const QDir folder(home.path());
         folder.mkpath(".config/Vantora");
@@ -33,6 +38,11 @@ public:
         environment.insert("XDG_CACHE_HOME", folder.filePath(".cache"));
         environment.insert("XDG_DATA_HOME", folder.filePath(".local/share"));
         environment.insert("XDG_RUNTIME_DIR", folder.filePath("runtime"));
+        if (session == Session::None) {
+            environment.remove("XDG_RUNTIME_DIR");
+            folder.mkpath("tmp");
+            environment.insert("TMPDIR", folder.filePath("tmp"));
+        }
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.remove("QT_LOGGING_RULES");
         // Nothing may leave this machine: the product's services point at a closed local port.
@@ -69,6 +79,39 @@ TEST(Smoke, TheProgramStartsSilentlyAndQuitsCleanlyOnRequest)
     QByteArray output = program.process.readAll();
     output.replace("This plugin does not support propagateSizeHints()\n", "");
     EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.process.exitCode(), 0);
+    EXPECT_TRUE(output.isEmpty()) << output.toStdString();
+}
+
+// Started outside a login session, where no runtime folder is named, the program still prints
+// nothing: it makes a runtime folder of its own in the temporary folder, the user's alone, and
+// its channel for later starts listens there.
+TEST(Smoke, OutsideALoginSessionTheProgramMakesItsOwnRuntimeFolderSilently)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    RunningProgram program(home, RunningProgram::Session::None);
+    ASSERT_TRUE(program.process.waitForStarted(10000));
+    const QDir folder(home.path());
+    const QString master = folder.filePath("Documents/Vantora Data/VTRMasterFile.vtrmf");
+    for (int waited = 0; waited < 150 && !QFileInfo::exists(master); ++waited)
+        program.process.waitForFinished(100);
+    ASSERT_TRUE(QFileInfo::exists(master));
+
+    const QFileInfo runtime(folder.filePath(QStringLiteral("tmp/vantora-runtime-%1").arg(::getuid())));
+    EXPECT_TRUE(runtime.isDir());
+    EXPECT_EQ(runtime.ownerId(), ::getuid());
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(runtime.permissions() & others, QFile::Permissions {});
+    EXPECT_TRUE(runtime.permissions().testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    EXPECT_FALSE(QDir(runtime.filePath()).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty())
+        << "the channel for later starts is not in the runtime folder";
+
+    ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+    ASSERT_TRUE(program.process.waitForFinished(10000));
+    QByteArray output = program.process.readAll();
+    output.replace("This plugin does not support propagateSizeHints()\n", "");
     EXPECT_EQ(program.process.exitCode(), 0);
     EXPECT_TRUE(output.isEmpty()) << output.toStdString();
 }

@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -74,6 +76,10 @@ QString KerberosRealm::missingPackage()
     }
     if (!QFile::exists(QStringLiteral("/usr/lib/apache2/modules/mod_auth_gssapi.so")))
         return QStringLiteral("the libapache2-mod-auth-gssapi package is not installed (no mod_auth_gssapi)");
+    // The service's name is HTTP/localhost, so the client must reach the server under that name,
+    // which a system without a hosts file (a bare root folder) does not know.
+    if (!QHostInfo::fromName(QStringLiteral("localhost")).addresses().contains(QHostAddress(QHostAddress::LocalHost)))
+        return QStringLiteral("the name localhost does not lead to 127.0.0.1 here (no such line in /etc/hosts)");
     return {};
 }
 

@@ -21,7 +21,8 @@ public:
     KerberosRealm(const KerberosRealm&) = delete;
     KerberosRealm& operator=(const KerberosRealm&) = delete;
 
-    // The Debian package that is missing for the realm or the server; empty when none is.
+    // What this system lacks for the realm or the server: a Debian package, or the name localhost
+    // leading to 127.0.0.1. Empty when nothing is missing.
     static QString missingPackage();
 
     bool ready() const { return failure_.isEmpty(); }

@@ -8,7 +8,8 @@
 #
 # A benchmark whose name ends in "/real_time" (one measured by the clock on the wall, as work
 # done in another process or thread must be) is compared by real time, every other one by CPU
-# time. The JSON of each binary stays in $BENCH_OUT (a temporary folder unless given).
+# time. A pair above 2x (3x at 100 and at 10,000 cards) is marked OVER and counted at the end.
+# The JSON of each binary stays in $BENCH_OUT (a temporary folder unless given).
 set -euo pipefail
 
 build=${1:-build}
@@ -66,6 +67,7 @@ def floor_of(name):
 
 print(f"{'benchmark':58} {'binary':30} {'work ms':>10} {'floor ms':>10} {'ratio':>7}")
 worst = 0.0
+over = 0
 for name, (binary, time, wall, error) in sorted(rows.items(), key=lambda item: (item[1][0], item[0])):
     if "_Floor" in name:
         continue
@@ -73,11 +75,15 @@ for name, (binary, time, wall, error) in sorted(rows.items(), key=lambda item: (
     if error:
         print(f"{name:58} {binary:30} {'error: ' + error}")
     elif floor is None:
-        print(f"{name:58} {binary:30} {time:10.4f} {'no floor':>10}")
+        print(f"{name:58} {binary:30} {time:10.4g} {'no floor':>10}")
     else:
         ratio = time / rows[floor][1] if rows[floor][1] > 0 else float("inf")
         worst = max(worst, ratio)
         clock = " (wall)" if wall else ""
-        print(f"{name:58} {binary:30} {time:10.4f} {rows[floor][1]:10.4f} {ratio:7.2f}{clock}")
-print(f"\nhighest ratio: {worst:.2f}   (JSON in {sys.argv[1]})")
+        size = name.split("/")[1] if "/" in name else ""
+        limit = 3.0 if size in ("100", "10000") else 2.0
+        mark = "  OVER" if ratio > limit else ""
+        over += 1 if mark else 0
+        print(f"{name:58} {binary:30} {time:10.4g} {rows[floor][1]:10.4g} {ratio:7.2f}{clock}{mark}")
+print(f"\nhighest ratio: {worst:.2f}; pairs over their limit: {over}   (JSON in {sys.argv[1]})")
 EOF

@@ -531,8 +531,8 @@ void BM_ZoomStep_Floor(benchmark::State& state)
     for (Zoom& zoom : zooms) {
         document.zoomTheBoard(&zoom == &zooms[0] ? menus.mnuBZLarger : menus.mnuBZNormal);
         settle();
-        zoom = {story.boardZoomFactor(), QSize(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight())),
-                boardMarks(document), &zoom == &zooms[0] ? 14 : 12};
+        const QSize board(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight()));
+        zoom = {story.boardZoomFactor(), board, boardMarks(document), &zoom == &zooms[0] ? 14 : 12};
     }
     if (zooms[0].factor == zooms[1].factor) {
         state.SkipWithError("the zoom did not change the card size");

@@ -175,12 +175,12 @@ FloorScript readFloorScript(const QByteArray& bytes)
             const QStringView name = reader.name();
             const QXmlStreamAttributes attributes = reader.attributes();
             if (name == u"Paragraph") {
-                if (dual) {
-                    script.paragraphs.back().lines.emplace_back(attributes.value(QLatin1StringView("Type")).toString(), QString());
-                } else {
-                    script.paragraphs.push_back({attributes.value(QLatin1StringView("Type")).toString(),
-                                                 attributes.value(QLatin1StringView("Number")).toString(), {}, {}, {}, {}});
-                }
+                const QString type = attributes.value(QLatin1StringView("Type")).toString();
+                if (dual)
+                    script.paragraphs.back().lines.emplace_back(type, QString());
+                else
+                    script.paragraphs.push_back(
+                        {type, attributes.value(QLatin1StringView("Number")).toString(), {}, {}, {}, {}});
             } else if (name == u"Text" && !script.paragraphs.empty()) {
                 FloorParagraph& paragraph = script.paragraphs.back();
                 text = dual && !paragraph.lines.empty() ? &paragraph.lines.back().second : &paragraph.text;
@@ -413,9 +413,10 @@ bool floorImport(const QString& scriptPath, const QString& target, const QString
     std::map<QString, std::int64_t> lockedPageOf;
     for (std::size_t index = 0; index < script.lockedPages.size(); ++index)
         lockedPageOf.try_emplace(script.lockedPages[index].first, static_cast<std::int64_t>(index) + 1);
-    const bool unnamed = std::any_of(script.paragraphs.begin(), script.paragraphs.end(), [&](const FloorParagraph& each) {
+    const auto namesNoPage = [&](const FloorParagraph& each) {
         return each.type == u"Scene Heading" && !lockedPageOf.count(each.page);
-    });
+    };
+    const bool unnamed = std::any_of(script.paragraphs.begin(), script.paragraphs.end(), namesNoPage);
     const std::vector<std::int64_t> laidOut = unnamed ? floorHeadingPages(script) : std::vector<std::int64_t>();
     return writeFloorStory(target, master, [&](sqlite3* db, const auto& elements) {
         FloorStatement character(db, "INSERT INTO Character (ScreenplayID, CharacterName) VALUES (1, ?)");
@@ -597,8 +598,8 @@ BENCHMARK(BM_ImportSavedFeatureIntoNewStory)->Unit(benchmark::kMillisecond);
 
 void BM_ImportSavedFeatureIntoNewStory_Floor(benchmark::State& state)
 {
-    floorImportIntoNewStory(state, savedFeature().scriptPath, savedFeature().folder.filePath(QStringLiteral("Floor.vtrsf")),
-                            savedFeature().master);
+    floorImportIntoNewStory(state, savedFeature().scriptPath,
+                            savedFeature().folder.filePath(QStringLiteral("Floor.vtrsf")), savedFeature().master);
 }
 BENCHMARK(BM_ImportSavedFeatureIntoNewStory_Floor)->Unit(benchmark::kMillisecond);
 

@@ -274,7 +274,8 @@ public:
     {
         plist_t node = field(dict, key);
         std::uint64_t length = 0;
-        const char* value = node && plist_get_node_type(node) == PLIST_STRING ? plist_get_string_ptr(node, &length) : "";
+        const bool isText = node && plist_get_node_type(node) == PLIST_STRING;
+        const char* value = isText ? plist_get_string_ptr(node, &length) : "";
         return QString::fromUtf8(value, static_cast<qsizetype>(length));
     }
     std::int64_t integer(plist_t dict, const char* key) const
@@ -369,7 +370,8 @@ bool floorImport(const QString& path, const QString& target, const QString& mast
                                    : text.startsWith(u'(')    ? "Parenthetical"
                                                               : "Dialogue";
                 const auto element = elements.find(QLatin1StringView(type));
-                insertPart.bind(1, card.key).bind(2, ++sortOrder).bind(3, element == elements.end() ? 0 : element->second);
+                const std::int64_t elementKey = element == elements.end() ? 0 : element->second;
+                insertPart.bind(1, card.key).bind(2, ++sortOrder).bind(3, elementKey);
                 insertPart.bind(4, text).step();
                 if (!cue)
                     continue;

@@ -151,8 +151,8 @@ public:
         while (sqlite3_step(rows) == SQLITE_ROW) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(rows, 2));
             const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(rows, 3));
-            paragraphs_.push_back({sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1), QString::fromUtf8(text),
-                                   QString::fromUtf8(type), sqlite3_column_double(rows, 4),
+            paragraphs_.push_back({sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1),
+                                   QString::fromUtf8(text), QString::fromUtf8(type), sqlite3_column_double(rows, 4),
                                    sqlite3_column_double(rows, 5)});
             boxes_.push_back(box(paragraphs_.back()));
         }
@@ -301,8 +301,8 @@ void BM_ReturnInTheMiddle60_Floor(benchmark::State& state)
         sqlite3_step(insert);
         sqlite3_reset(insert);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        QTextEdit* added = page.insert(30, {sqlite3_last_insert_rowid(db), sortOrder, QString(), QStringLiteral("Action"),
-                                            action->leftIndent(), action->rightIndent()});
+        QTextEdit* added = page.insert(30, {sqlite3_last_insert_rowid(db), sortOrder, QString(),
+                                            QStringLiteral("Action"), action->leftIndent(), action->rightIndent()});
         added->setFocus();
         benchmark::DoNotOptimize(added);
         state.PauseTiming();

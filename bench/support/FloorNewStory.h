@@ -9,12 +9,15 @@
 #include <functional>
 #include <utility>
 
+// The keys of a story file's script element types, by type.
+using ElementKeys = std::unordered_map<QString, std::int64_t>;
+
 // What an import's floor does around its rows: a new story file from the template (the
 // program's own step, measured alone elsewhere), the rows written by `write` in one
 // transaction on a plain connection, given the keys of the file's script element types, and
 // the finished file put at `target`. Answers false when any step fails.
 inline bool writeFloorStory(const QString& target, const QString& master,
-                            const std::function<void(sqlite3*, const std::unordered_map<QString, std::int64_t>&)>& write)
+                            const std::function<void(sqlite3*, const ElementKeys&)>& write)
 {
     NewStoryFile file(target);
     if (!file.create(master))

@@ -63,6 +63,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -140,15 +141,24 @@ struct FloorCard {
 // One card painted the plain way: paper, edge, title bar with its indicators, thumb tack and
 // buttons, heading, page number, red rule, text area with its two tabs, emotional change and
 // conflict with their marks, and six stripes, and its thumbnail when it has one. Only what meets
-// `shown` (all of it when empty) is drawn.
-void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail, const QRect& shown = QRect())
+// `shown` (all of it when empty) is drawn; the texts take the application's font, at
+// `pointSize` points when one is given (a larger card has larger texts).
+void paintFloorCard(QPainter& painter, const FloorCard& card, const QImage& thumbnail, const QRect& shown = QRect(),
+                    int pointSize = 0)
 {
-    static const QFont regular = QApplication::font();
-    static const QFont bold = [] {
-        QFont font = QApplication::font();
-        font.setBold(true);
-        return font;
-    }();
+    // The fonts of each size, made once.
+    static std::map<int, std::pair<QFont, QFont>> fonts;
+    auto found = fonts.find(pointSize);
+    if (found == fonts.end()) {
+        QFont regular = QApplication::font();
+        if (pointSize > 0)
+            regular.setPointSize(pointSize);
+        QFont bold = regular;
+        bold.setBold(true);
+        found = fonts.emplace(pointSize, std::pair{regular, bold}).first;
+    }
+    const QFont& regular = found->second.first;
+    const QFont& bold = found->second.second;
     static const QPixmap tack = boardImage(QStringLiteral("SceneCardThumbDown"));
     const QRect frame = card.frame;
     const auto shows = [&shown](const QRect& part) { return shown.isEmpty() || part.intersects(shown); };
@@ -300,7 +310,8 @@ FloorMarks boardMarks(MyDocument& document)
 // covered paints only what shows of it, its texts outside that left out; each thumbnail
 // painted is decoded once.
 void paintVisibleFloorWith(QImage& image, const std::function<QByteArray(std::int64_t)>& thumbnailOf,
-                           const std::vector<FloorCard>& cards, const QRect& visible, const FloorMarks& marks)
+                           const std::vector<FloorCard>& cards, const QRect& visible, const FloorMarks& marks,
+                           int pointSize = 0)
 {
     static const QBrush cork(boardImage(QStringLiteral("cork_repeating_02")));
     std::vector<std::pair<const FloorCard*, QRegion>> shown;
@@ -336,18 +347,18 @@ void paintVisibleFloorWith(QImage& image, const std::function<QByteArray(std::in
         if (card.thumbnail != 0 && each->second.intersects(picture))
             thumbnail = QImage::fromData(thumbnailOf(card.thumbnail));
         painter.setClipRegion(each->second);
-        paintFloorCard(painter, card, thumbnail, each->second.boundingRect());
+        paintFloorCard(painter, card, thumbnail, each->second.boundingRect(), pointSize);
     }
 }
 
 void paintVisibleFloor(QImage& image, Screenplaydb& story, const std::vector<FloorCard>& cards, const QRect& visible,
-                       const FloorMarks& marks)
+                       const FloorMarks& marks, int pointSize = 0)
 {
     const auto thumbnailOf = [&story](std::int64_t key) {
         const AttachedObjectdb* attachment = story.attachmentForID(key);
         return attachment ? attachment->getThumbnail().value_or(QByteArray()) : QByteArray();
     };
-    paintVisibleFloorWith(image, thumbnailOf, cards, visible, marks);
+    paintVisibleFloorWith(image, thumbnailOf, cards, visible, marks, pointSize);
 }
 
 QSize visibleSize(benchmark::State& state)
@@ -510,22 +521,41 @@ void BM_BoardBuild(benchmark::State& state)
     countCards(state);
 }
 
-// Every card placed from its row and what shows painted: the floor of a build and of a zoom.
-void placeAndPaintFloor(benchmark::State& state)
+// Gives each card its frame at the board's card size, from its stored place, and the picture it
+// shows, read from what lies on the cards.
+void placeFloorCards(Screenplaydb& story, std::vector<FloorCard>& cards)
 {
-    Screenplaydb& story = *documentOfSize(state).currentScreenplay();
+    std::unordered_map<std::int64_t, std::int64_t> thumbnails;
+    for (const auto& link : story.sceneCardObjects())
+        if (link->primaryDisplayFlag() == 1)
+            thumbnails.try_emplace(link->sceneCardID(), link->attachedObjectID());
+    const QSize size(static_cast<int>(story.boardSections().STANDARDSCENECARDWIDTH()),
+                     static_cast<int>(story.boardSections().STANDARDSCENECARDHEIGHT()));
+    const auto& rows = story.sceneCards();
+    for (std::size_t index = 0; index < cards.size() && index < rows.size(); ++index) {
+        const auto found = thumbnails.find(rows[index]->sceneCardID());
+        cards[index].thumbnail = found == thumbnails.end() ? 0 : found->second;
+        cards[index].frame = QRect(cardOrigin(story, *rows[index]), size);
+    }
+}
+
+// A build keeps the card views, and with them their texts, from one board to the next; what it
+// does again is place every card and paint what shows. The floor does the same: the cards'
+// texts read once, then each iteration every card placed from its row, its picture looked up,
+// and what shows painted.
+void BM_BoardBuild_Floor(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    Screenplaydb& story = *document.currentScreenplay();
+    std::vector<FloorCard> cards = floorCards(story);
     QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
-    const FloorMarks marks = boardMarks(documentOfSize(state));
+    const FloorMarks marks = boardMarks(document);
     for (auto _ : state) {
-        paintVisibleFloor(image, story, floorCards(story), QRect(QPoint(0, 0), image.size()), marks);
+        placeFloorCards(story, cards);
+        paintVisibleFloor(image, story, cards, QRect(QPoint(0, 0), image.size()), marks);
         benchmark::DoNotOptimize(image.constBits());
     }
     countCards(state);
-}
-
-void BM_BoardBuild_Floor(benchmark::State& state)
-{
-    placeAndPaintFloor(state);
 }
 
 // --- Card views: one per card, filled from its card ----------------------------------------------
@@ -584,10 +614,62 @@ void BM_ZoomStep(benchmark::State& state)
     countCards(state);
 }
 
-// The cards' places at the new card size worked out again, and what shows painted.
+// The same steps the plain way: the new zoom factor written to the story's row (one UPDATE),
+// the board's size and card size for it, every card placed again at that size, and what shows
+// painted with the cards' texts at that zoom's size, over the rules, labels and bars the board
+// shows at that zoom (read from the board at each zoom before the timing).
 void BM_ZoomStep_Floor(benchmark::State& state)
 {
-    placeAndPaintFloor(state);
+    MyDocument& document = documentOfSize(state);
+    Screenplaydb& story = *document.currentScreenplay();
+    const AppActions& menus = session->application->actions();
+    struct Zoom {
+        std::int64_t factor;
+        QSize board;
+        FloorMarks marks;
+        int pointSize;
+    };
+    std::array<Zoom, 2> zooms;
+    for (Zoom& zoom : zooms) {
+        document.zoomTheBoard(&zoom == &zooms[0] ? menus.mnuBZLarger : menus.mnuBZNormal);
+        settle();
+        const QSize board(static_cast<int>(story.boardWidth()), static_cast<int>(story.boardHeight()));
+        zoom = {story.boardZoomFactor(), board, boardMarks(document), &zoom == &zooms[0] ? 14 : 12};
+    }
+    if (zooms[0].factor == zooms[1].factor) {
+        state.SkipWithError("the zoom did not change the card size");
+        return;
+    }
+    std::vector<FloorCard> cards = floorCards(story);
+    QImage image(visibleSize(state), QImage::Format_ARGB32_Premultiplied);
+    BoardSections& sections = story.boardSections();
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(story.database(), "UPDATE Screenplay SET BoardZoomFactor=? WHERE ScreenplayID=?", -1, &update,
+                       nullptr);
+    std::size_t step = 0;
+    for (auto _ : state) {
+        const Zoom& zoom = zooms[step];
+        step = 1 - step;
+        sqlite3_bind_int64(update, 1, zoom.factor);
+        sqlite3_bind_int64(update, 2, story.screenplayID());
+        sqlite3_step(update);
+        sqlite3_reset(update);
+        sections.setBoardZoomFactor(zoom.factor);
+        sections.setBoardPanelWidth(zoom.board.width());
+        sections.setBoardPanelHeight(zoom.board.height());
+        placeFloorCards(story, cards);
+        paintVisibleFloor(image, story, cards, QRect(QPoint(0, 0), image.size()), zoom.marks, zoom.pointSize);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    // The story's row and board are as the window shows them.
+    sqlite3_bind_int64(update, 1, story.boardZoomFactor());
+    sqlite3_bind_int64(update, 2, story.screenplayID());
+    sqlite3_step(update);
+    sqlite3_finalize(update);
+    sections.setBoardZoomFactor(story.boardZoomFactor());
+    sections.setBoardPanelWidth(story.boardWidth());
+    sections.setBoardPanelHeight(story.boardHeight());
+    countCards(state);
 }
 
 // --- A scroll: the board moves by one visible width, right and back --------------------------------

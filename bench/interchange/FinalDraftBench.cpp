@@ -1,9 +1,14 @@
-// Importing a feature-length Final Draft script into a new story file, part by part, beside
-// two floors measured in the same run: the XML reader alone walking the same bytes, and a new
-// story file receiving the same rows through plain prepared statements in one transaction.
-// Then the import of a 120-page script saved the way the screenwriting program saves one
-// today (no scene pages, no character list: pages laid out, characters taken from the cues),
-// beside the stream reader alone reading the same file.
+// Importing a Final Draft script into a new story file, each step beside its floor measured in
+// the same run. The floors read the same bytes with the stream reader alone into plain structs
+// (every paragraph's type, number, text, scene properties and dual-dialogue lines, the locked
+// pages, the listed characters and locations), lay the script out on pages with a plain
+// word-wrapping line count where the import lays it out, and write the same rows (cards,
+// script paragraphs, characters, locations, the cards' characters, the story's page count) into
+// a new story file with plain prepared statements in one transaction.
+// The scripts: a feature-length one made here with its scene pages and lists, and a 120-page one
+// saved the way the screenwriting program saves one today (no scene pages, no character list:
+// pages laid out, characters taken from the cues), the one the tests write.
+#include "../support/FloorNewStory.h"
 #include "interchange/FinalDraftImport.h"
 #include "interchange/NewStoryFile.h"
 #include "interchange/XMLParsedScript.h"
@@ -21,7 +26,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <vector>
 
 #include <sqlite3.h>
@@ -130,17 +140,206 @@ void BM_ReadScript(benchmark::State& state)
 }
 BENCHMARK(BM_ReadScript)->Unit(benchmark::kMillisecond);
 
-// Floor for reading: the stream reader walking every token of the same bytes.
+// --- The floors' means ---------------------------------------------------------------------------
+
+// A script as a floor reads it.
+struct FloorParagraph {
+    QString type;
+    QString number;
+    QString text;
+    QString page;
+    QString title;
+    // A dual-dialogue block's paragraphs: type and text.
+    std::vector<std::pair<QString, QString>> lines;
+};
+
+struct FloorScript {
+    QString documentType;
+    std::vector<FloorParagraph> paragraphs;
+    std::vector<std::pair<QString, std::int64_t>> lockedPages;
+    std::vector<QString> characters;
+    std::vector<QString> locations;
+    bool wellFormed = false;
+};
+
+// One pass of the stream reader over `bytes`: the paragraphs of the script's content (title
+// page, header and footer left out), with their attributes and text, and the lists.
+FloorScript readFloorScript(const QByteArray& bytes)
+{
+    FloorScript script;
+    QXmlStreamReader reader(bytes);
+    QString* text = nullptr;
+    std::vector<QString>* list = nullptr;
+    bool dual = false;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const QStringView name = reader.name();
+            const QXmlStreamAttributes attributes = reader.attributes();
+            if (name == u"Paragraph") {
+                const QString type = attributes.value(QLatin1StringView("Type")).toString();
+                if (dual)
+                    script.paragraphs.back().lines.emplace_back(type, QString());
+                else
+                    script.paragraphs.push_back(
+                        {type, attributes.value(QLatin1StringView("Number")).toString(), {}, {}, {}, {}});
+            } else if (name == u"Text" && !script.paragraphs.empty()) {
+                FloorParagraph& paragraph = script.paragraphs.back();
+                text = dual && !paragraph.lines.empty() ? &paragraph.lines.back().second : &paragraph.text;
+            } else if (name == u"SceneProperties" && !script.paragraphs.empty()) {
+                script.paragraphs.back().page = attributes.value(QLatin1StringView("Page")).toString();
+                script.paragraphs.back().title = attributes.value(QLatin1StringView("Title")).toString();
+                reader.skipCurrentElement();
+            } else if (name == u"DualDialogue") {
+                dual = true;
+            } else if (name == u"LockedPage") {
+                script.lockedPages.emplace_back(attributes.value(QLatin1StringView("PageNumber")).toString(),
+                                                attributes.value(QLatin1StringView("Position")).toLongLong());
+            } else if (name == u"Characters") {
+                list = &script.characters;
+            } else if (name == u"Locations") {
+                list = &script.locations;
+            } else if ((name == u"Character" || name == u"Location") && list) {
+                text = &list->emplace_back();
+            } else if (name == u"FinalDraft") {
+                script.documentType = attributes.value(QLatin1StringView("DocumentType")).toString();
+            } else if (name == u"TitlePage" || name == u"HeaderAndFooter") {
+                reader.skipCurrentElement();
+            }
+            break;
+        }
+        case QXmlStreamReader::Characters:
+            if (text)
+                text->append(reader.text());
+            break;
+        case QXmlStreamReader::EndElement: {
+            const QStringView name = reader.name();
+            if (name == u"Text" || name == u"Character" || name == u"Location")
+                text = nullptr;
+            else if (name == u"DualDialogue")
+                dual = false;
+            else if (name == u"Characters" || name == u"Locations")
+                list = nullptr;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    script.wellFormed = !reader.hasError();
+    return script;
+}
+
+// Lines `text` takes wrapped at `width` characters, words kept whole (a longer one runs over).
+int floorLines(const QString& text, int width)
+{
+    int lines = 1;
+    int column = 0;
+    int word = 0;
+    for (const QChar character : text) {
+        if (character == u'\n') {
+            ++lines;
+            column = word = 0;
+        } else if (character == u' ') {
+            column += 1;
+            word = 0;
+        } else {
+            ++column;
+            ++word;
+            if (column > width) {
+                ++lines;
+                column = word <= width ? word : 1;
+            }
+        }
+    }
+    return lines;
+}
+
+// Width in characters and blank lines before, by paragraph type: Courier at ten characters an
+// inch, six lines an inch, 54 lines a page.
+std::pair<int, int> floorElement(const QString& type)
+{
+    if (type == u"Scene Heading")
+        return {60, 2};
+    if (type == u"Character")
+        return {38, 1};
+    if (type == u"Dialogue")
+        return {35, 0};
+    if (type == u"Parenthetical")
+        return {25, 0};
+    if (type == u"Transition")
+        return {20, 1};
+    return {60, 1};
+}
+
+// The page each heading of `script` starts on once laid out (0 for other paragraphs), scaled to
+// its locked pages: a heading kept with the paragraph after it, a dual-dialogue block as tall as
+// its taller column, an act starting a page.
+std::vector<std::int64_t> floorHeadingPages(const FloorScript& script)
+{
+    constexpr int kLines = 54;
+    std::vector<int> pageOf(script.paragraphs.size(), 0);
+    int page = 1;
+    int line = 0;
+    for (std::size_t index = 0; index < script.paragraphs.size(); ++index) {
+        const FloorParagraph& paragraph = script.paragraphs[index];
+        if (paragraph.type == u"New Act" && line > 0) {
+            ++page;
+            line = 0;
+        }
+        int height = 0;
+        int before = 1;
+        if (!paragraph.lines.empty()) {
+            std::array<int, 2> columns{};
+            int column = -1;
+            for (const auto& [type, text] : paragraph.lines) {
+                column += type == u"Character" && column < 1 ? 1 : 0;
+                columns[static_cast<std::size_t>(std::max(column, 0))] +=
+                    floorLines(text, 28) + (type == u"Character" ? 1 : 0);
+            }
+            height = std::max(columns[0], columns[1]);
+        } else {
+            const auto [width, blank] = floorElement(paragraph.type);
+            height = floorLines(paragraph.text, width);
+            before = blank;
+        }
+        int needed = line == 0 ? height : before + height;
+        // A heading keeps the first line after it on its page.
+        if (paragraph.type == u"Scene Heading")
+            needed += 2;
+        if (line + needed > kLines && line > 0) {
+            ++page;
+            line = 0;
+        }
+        pageOf[index] = paragraph.type == u"Scene Heading" ? page : 0;
+        line += line == 0 ? height : before + height;
+        if (paragraph.type == u"End of Act") {
+            ++page;
+            line = 0;
+        }
+    }
+    const std::int64_t locked = static_cast<std::int64_t>(script.lockedPages.size());
+    const int found = std::max(page - (line == 0 ? 1 : 0), 1);
+    std::vector<std::int64_t> pages(pageOf.size(), 0);
+    for (std::size_t index = 0; index < pageOf.size(); ++index)
+        if (pageOf[index] > 0)
+            pages[index] = std::min<std::int64_t>(locked, 1 + (pageOf[index] - 1) * locked / found);
+    return pages;
+}
+
+QByteArray bytesOfFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Floor for reading: the stream reader reading the same bytes into plain structs.
 void BM_ReadScript_Floor(benchmark::State& state)
 {
     for (auto _ : state) {
-        QXmlStreamReader reader(fixture().bytes);
-        qint64 tokens = 0;
-        while (!reader.atEnd()) {
-            reader.readNext();
-            ++tokens;
-        }
-        benchmark::DoNotOptimize(tokens);
+        const FloorScript script = readFloorScript(fixture().bytes);
+        benchmark::DoNotOptimize(script.paragraphs.data());
+        state.counters["paragraphs"] = static_cast<double>(script.paragraphs.size());
     }
 }
 BENCHMARK(BM_ReadScript_Floor)->Unit(benchmark::kMillisecond);
@@ -264,6 +463,7 @@ void importIntoNewStory(benchmark::State& state, const QString& scriptPath, cons
             return;
         }
     }
+    countImportedRows(state, target);
 }
 
 void BM_ImportScriptIntoNewStory(benchmark::State& state)
@@ -273,79 +473,157 @@ void BM_ImportScriptIntoNewStory(benchmark::State& state)
 }
 BENCHMARK(BM_ImportScriptIntoNewStory)->Unit(benchmark::kMillisecond);
 
-void execute(sqlite3* db, const char* sql)
+// The name a cue speaks under: with a character list, the text before any bracket; without
+// one, the cue in capitals without the bracketed extensions at its end.
+QString floorSpeaker(const QString& cue, bool listed)
 {
-    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    QString name = cue.trimmed();
+    if (listed) {
+        const qsizetype bracket = name.indexOf(u'(');
+        return (bracket >= 0 ? name.left(bracket) : name).trimmed().toUpper();
+    }
+    while (name.endsWith(u')') && name.lastIndexOf(u'(') >= 0)
+        name = name.left(name.lastIndexOf(u'(')).trimmed();
+    return name.toUpper();
 }
 
-// Floor for the whole import: the script's bytes read and every XML token walked, then a new
-// story file and the rows the import makes (cards, script paragraphs, characters, locations,
-// links), inserted with plain prepared statements in one transaction.
+// The story's element type of a script paragraph type ("" for none: headings go to cards).
+QString floorElementType(const QString& type)
+{
+    if (type == u"General" || type == u"Shot")
+        return QStringLiteral("Action");
+    if (type == u"Scene Heading")
+        return QString();
+    return type;
+}
+
+// A whole import done the plain way: the file read into structs and checked (a script of 4 to
+// 1,000 locked pages), the pages of headings that name none laid out, a new story file from the
+// template, and in one transaction the characters (listed, or the speakers of the cues), the
+// locations, a card for each heading with its script paragraphs and its characters, and the
+// story's page count and board width; then the file put in place.
+bool floorImport(const QString& scriptPath, const QString& target, const QString& master)
+{
+    const FloorScript script = readFloorScript(bytesOfFile(scriptPath));
+    const auto lockedPages = static_cast<std::int64_t>(script.lockedPages.size());
+    if (!script.wellFormed || script.documentType != u"Script" || lockedPages < 4 || lockedPages > 1000)
+        return false;
+    std::map<QString, std::int64_t> lockedPageOf;
+    for (std::size_t index = 0; index < script.lockedPages.size(); ++index)
+        lockedPageOf.try_emplace(script.lockedPages[index].first, static_cast<std::int64_t>(index) + 1);
+    const auto namesNoPage = [&](const FloorParagraph& each) {
+        return each.type == u"Scene Heading" && !lockedPageOf.count(each.page);
+    };
+    const bool unnamed = std::any_of(script.paragraphs.begin(), script.paragraphs.end(), namesNoPage);
+    const std::vector<std::int64_t> laidOut = unnamed ? floorHeadingPages(script) : std::vector<std::int64_t>();
+    return writeFloorStory(target, master, [&](sqlite3* db, const auto& elements) {
+        FloorStatement character(db, "INSERT INTO Character (ScreenplayID, CharacterName) VALUES (1, ?)");
+        FloorStatement location(db, "INSERT INTO SceneLocation (ScreenplayID, Location) VALUES (1, ?)");
+        FloorStatement card(db, "INSERT INTO SceneCard (ScreenplayID, Heading, Description, SceneNumber, SortOrder, "
+                                "PageNumber, OnBoard, PositionLeft) VALUES (1, ?, ?, ?, ?, ?, 1, ?)");
+        FloorStatement part(db, "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) "
+                                "VALUES (?, ?, ?, ?)");
+        FloorStatement link(db, "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (?, ?)");
+        const bool listed = !script.characters.empty();
+        std::map<QString, std::int64_t> cast;
+        const auto addCharacter = [&](const QString& name) {
+            if (!name.isEmpty() && !cast.count(name))
+                cast.emplace(name, character.bind(1, name).step());
+        };
+        if (listed) {
+            for (const QString& name : script.characters)
+                addCharacter(name.trimmed().toUpper());
+        } else {
+            for (const FloorParagraph& paragraph : script.paragraphs) {
+                if (paragraph.type == u"Character")
+                    addCharacter(floorSpeaker(paragraph.text, false));
+                for (const auto& [type, text] : paragraph.lines)
+                    if (type == u"Character")
+                        addCharacter(floorSpeaker(text, false));
+            }
+        }
+        for (const QString& name : script.locations)
+            location.bind(1, name.toUpper()).step();
+        // The cards: each heading's paragraphs are kept until the next heading, then written.
+        struct PendingPart {
+            QString type;
+            QString text;
+        };
+        std::int64_t cards = 0;
+        std::int64_t parts = 0;
+        std::vector<PendingPart> pending;
+        const FloorParagraph* heading = nullptr;
+        std::int64_t headingPage = 1;
+        const auto storeCard = [&] {
+            const std::int64_t key = card.bind(1, heading ? heading->text : QString())
+                                   .bind(2, heading ? heading->title : QString())
+                                   .bind(3, heading ? heading->number : QString())
+                                   .bind(4, ++cards)
+                                   .bind(5, headingPage)
+                                   .bind(6, 4 + (headingPage - 1) * 1566 / lockedPages)
+                                   .step();
+            std::set<std::int64_t> linked;
+            for (const PendingPart& each : pending) {
+                const auto element = elements.find(each.type);
+                part.bind(1, key).bind(2, ++parts).bind(3, element == elements.end() ? 0 : element->second);
+                part.bind(4, each.text).step();
+                if (!each.type.endsWith(u"Character"))
+                    continue;
+                const auto speaker = cast.find(floorSpeaker(each.text, listed));
+                if (speaker != cast.end() && linked.insert(speaker->second).second)
+                    link.bind(1, key).bind(2, speaker->second).step();
+            }
+            pending.clear();
+        };
+        for (std::size_t index = 0; index < script.paragraphs.size(); ++index) {
+            const FloorParagraph& paragraph = script.paragraphs[index];
+            if (paragraph.type == u"Scene Heading") {
+                // What comes before the first heading lies on its card, the heading in its place.
+                if (heading)
+                    storeCard();
+                else if (!pending.empty())
+                    pending.push_back({paragraph.type, paragraph.text});
+                heading = &paragraph;
+                const auto named = lockedPageOf.find(paragraph.page);
+                headingPage = named != lockedPageOf.end() ? named->second : std::max<std::int64_t>(1, laidOut[index]);
+                continue;
+            }
+            if (!paragraph.lines.empty()) {
+                bool right = false;
+                int cues = 0;
+                for (const auto& [type, text] : paragraph.lines) {
+                    right = right || (type == u"Character" && ++cues == 2);
+                    pending.push_back({(right ? QStringLiteral("DDR-") : QStringLiteral("DDL-")) + type, text});
+                }
+                continue;
+            }
+            if (const QString type = floorElementType(paragraph.type); !type.isEmpty())
+                pending.push_back({type, paragraph.text});
+        }
+        if (heading || !pending.empty())
+            storeCard();
+        FloorStatement story(db, "UPDATE Screenplay SET PageCount = ?, BoardWidth = ?");
+        story.bind(1, lockedPages).bind(2, std::int64_t{10 * 270 + 8}).step();
+    });
+}
+
+// Floor for the whole import, on the same script.
+void floorImportIntoNewStory(benchmark::State& state, const QString& scriptPath, const QString& target,
+                             const QString& master)
+{
+    for (auto _ : state) {
+        if (!floorImport(scriptPath, target, master)) {
+            state.SkipWithError("the floor refused the script");
+            return;
+        }
+    }
+    countImportedRows(state, target);
+}
+
 void BM_ImportScriptIntoNewStory_Floor(benchmark::State& state)
 {
-    XMLParsedScript script;
-    script.parseScriptData(fixture().bytes);
-    std::int64_t parts = 0;
-    for (const XMLScriptParagraph& paragraph : *script.paragraphs())
-        if (paragraph.paragraphType != QLatin1StringView("Scene Heading") &&
-            paragraph.paragraphType != QLatin1StringView("DualDialogue"))
-            ++parts;
-    const QString target = fixture().folder.filePath(QStringLiteral("Floor.vtrsf"));
-    for (auto _ : state) {
-        QFile source(fixture().scriptPath);
-        source.open(QIODevice::ReadOnly);
-        QXmlStreamReader reader(source.readAll());
-        qint64 tokens = 0;
-        while (!reader.atEnd()) {
-            reader.readNext();
-            ++tokens;
-        }
-        benchmark::DoNotOptimize(tokens);
-        NewStoryFile file(target);
-        file.create(fixture().master);
-        {
-            DatabaseConnection connection = StoryFile::open(file.workingPath());
-            sqlite3* db = connection.get();
-            execute(db, "BEGIN");
-            sqlite3_stmt* card = nullptr;
-            sqlite3_stmt* part = nullptr;
-            sqlite3_stmt* name = nullptr;
-            sqlite3_prepare_v2(db,
-                               "INSERT INTO SceneCard (Heading, Description, SortOrder, PageNumber) VALUES (?,?,?,?)",
-                               -1, &card, nullptr);
-            sqlite3_prepare_v2(db, "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) "
-                                   "VALUES (?,?,?,?)", -1, &part, nullptr);
-            sqlite3_prepare_v2(db, "INSERT INTO Character (CharacterName) VALUES (?)", -1, &name, nullptr);
-            for (int scene = 1; scene <= kScenes; ++scene) {
-                sqlite3_bind_text(card, 1, "INT. PLACE - DAY", -1, SQLITE_STATIC);
-                sqlite3_bind_text(card, 2, "Scene summary", -1, SQLITE_STATIC);
-                sqlite3_bind_int64(card, 3, scene);
-                sqlite3_bind_int64(card, 4, scene * 2);
-                sqlite3_step(card);
-                sqlite3_reset(card);
-            }
-            for (std::int64_t index = 1; index <= parts; ++index) {
-                sqlite3_bind_int64(part, 1, 1 + index % kScenes);
-                sqlite3_bind_int64(part, 2, index);
-                sqlite3_bind_int64(part, 3, 2);
-                sqlite3_bind_text(part, 4, "We were never meant to stay here this long, and you know it.", -1,
-                                  SQLITE_STATIC);
-                sqlite3_step(part);
-                sqlite3_reset(part);
-            }
-            for (int index = 0; index < 8 + kScenes + 3 * kScenes; ++index) {
-                sqlite3_bind_text(name, 1, "NAME", -1, SQLITE_STATIC);
-                sqlite3_step(name);
-                sqlite3_reset(name);
-            }
-            sqlite3_finalize(card);
-            sqlite3_finalize(part);
-            sqlite3_finalize(name);
-            execute(db, "COMMIT");
-        }
-        file.commit();
-    }
-    state.counters["parts"] = static_cast<double>(parts);
+    floorImportIntoNewStory(state, fixture().scriptPath, fixture().folder.filePath(QStringLiteral("Floor.vtrsf")),
+                            fixture().master);
 }
 BENCHMARK(BM_ImportScriptIntoNewStory_Floor)->Unit(benchmark::kMillisecond);
 
@@ -388,31 +666,21 @@ void BM_ImportSavedFeature(benchmark::State& state)
 }
 BENCHMARK(BM_ImportSavedFeature)->Unit(benchmark::kMillisecond);
 
-// Floor: the same file's bytes read and walked by the stream reader alone, every element's
-// name, attributes and text looked at.
+// Floor: the same file's bytes read into plain structs, checked (a script of 4 to 1,000 locked
+// pages), and every heading's page laid out.
 void BM_ImportSavedFeature_Floor(benchmark::State& state)
 {
     for (auto _ : state) {
-        QFile file(savedFeature().scriptPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            state.SkipWithError("the script cannot be read");
+        const FloorScript script = readFloorScript(bytesOfFile(savedFeature().scriptPath));
+        const auto lockedPages = script.lockedPages.size();
+        if (!script.wellFormed || script.documentType != u"Script" || lockedPages < 4 || lockedPages > 1000) {
+            state.SkipWithError("the floor refused the script");
             return;
         }
-        QXmlStreamReader reader(file.readAll());
-        qsizetype seen = 0;
-        while (!reader.atEnd()) {
-            switch (reader.readNext()) {
-            case QXmlStreamReader::StartElement:
-                seen += reader.name().size() + reader.attributes().size();
-                break;
-            case QXmlStreamReader::Characters:
-                seen += reader.text().size();
-                break;
-            default:
-                break;
-            }
-        }
-        benchmark::DoNotOptimize(seen);
+        const std::vector<std::int64_t> pages = floorHeadingPages(script);
+        benchmark::DoNotOptimize(pages.data());
+        state.counters["paragraphs"] = static_cast<double>(script.paragraphs.size());
+        state.counters["last page"] = static_cast<double>(*std::max_element(pages.begin(), pages.end()));
     }
 }
 BENCHMARK(BM_ImportSavedFeature_Floor)->Unit(benchmark::kMillisecond);
@@ -425,6 +693,13 @@ void BM_ImportSavedFeatureIntoNewStory(benchmark::State& state)
                        savedFeature().folder.filePath(QStringLiteral("Imported.vtrsf")), savedFeature().master);
 }
 BENCHMARK(BM_ImportSavedFeatureIntoNewStory)->Unit(benchmark::kMillisecond);
+
+void BM_ImportSavedFeatureIntoNewStory_Floor(benchmark::State& state)
+{
+    floorImportIntoNewStory(state, savedFeature().scriptPath,
+                            savedFeature().folder.filePath(QStringLiteral("Floor.vtrsf")), savedFeature().master);
+}
+BENCHMARK(BM_ImportSavedFeatureIntoNewStory_Floor)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

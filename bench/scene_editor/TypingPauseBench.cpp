@@ -1,7 +1,9 @@
 // The write a second after the last key, of a 2,000-character text: a script paragraph (a plain
-// row) and a sticky note's body (formatted text and its plain twin), beside the floor of one
-// UPDATE of the same text in one transaction. And what a key costs while such a write is
-// pending (the pause started again), beside the same key typed into a bare text box.
+// row) and a sticky note's body (formatted text and its plain twin), each beside its floor: the
+// text taken from a bare text box holding it and written with one prepared UPDATE in one
+// transaction (for the note, its formatting written out by hand as rich text beside the plain
+// text, both in one UPDATE). And what a key costs while such a write is pending (the pause
+// started again), beside the same key typed into a bare text box.
 #include "../support/BenchApplication.h"
 #include "app/AppController.h"
 #include "app/DocumentController.h"
@@ -10,6 +12,7 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "model/StickyNotedb.h"
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
 #include "panes/GeneralNotesView.h"
@@ -22,6 +25,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -29,7 +33,9 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -140,30 +146,100 @@ void BM_TimedWrite_NoteBody2000(benchmark::State& state)
 }
 BENCHMARK(BM_TimedWrite_NoteBody2000)->Unit(benchmark::kMicrosecond);
 
-// The floor: one UPDATE of a 2,000-character text in one transaction, through a prepared
-// statement on the same file.
-void BM_TimedWrite_Floor(benchmark::State& state)
+// --- The floors ---------------------------------------------------------------------------------
+
+// A bare text box of the paragraph's size holding the same text, shown, with the caret at its end.
+void showBareField(QTextEdit& field)
+{
+    field.resize(paragraph().size());
+    field.setPlainText(longText());
+    field.show();
+    field.setFocus();
+    field.moveCursor(QTextCursor::End);
+}
+
+// A text box's content as rich text, written the plain way: each run of text with its bold,
+// italic and underline, characters outside ASCII and RTF's own marks escaped, a paragraph mark
+// between blocks.
+QByteArray floorRichText(const QTextDocument& document)
+{
+    QByteArray rtf("{\\rtf1\\ansi\\deff0 ");
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            rtf += "\\par\n";
+        for (auto run = block.begin(); !run.atEnd(); ++run) {
+            const QTextFragment fragment = run.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            rtf += format.fontWeight() >= QFont::Bold ? "\\b " : "\\b0 ";
+            rtf += format.fontItalic() ? "\\i " : "\\i0 ";
+            rtf += format.fontUnderline() ? "\\ul " : "\\ulnone ";
+            const QString text = fragment.text();
+            rtf.reserve(rtf.size() + text.size() + 16);
+            for (const QChar character : text) {
+                const char16_t code = character.unicode();
+                if (code == u'\\' || code == u'{' || code == u'}') {
+                    rtf.append('\\').append(static_cast<char>(code));
+                } else if (code < 0x80) {
+                    rtf.append(static_cast<char>(code));
+                } else {
+                    rtf.append("\\u").append(QByteArray::number(static_cast<qint16>(code))).append('?');
+                }
+            }
+        }
+    }
+    return rtf + '}';
+}
+
+// What a floor writes after the pause: the texts taken from `field`, bound from the first
+// column on, then the row's key, in one transaction.
+void timedFloorWrite(benchmark::State& state, const char* sql, std::int64_t row,
+                     const std::function<std::vector<QByteArray>(const QTextEdit&)>& texts)
 {
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(session->path).constData(), &db);
     sqlite3_stmt* update = nullptr;
-    sqlite3_prepare_v2(db, "UPDATE ScriptPart SET ScriptText = ? WHERE ScriptPartID = ?", -1, &update, nullptr);
-    const QByteArray texts[] = {longText().toUtf8(), (longText().left(kCharacters - 1) + QLatin1Char('x')).toUtf8()};
-    const std::int64_t row = paragraph().scriptPart()->scriptPartID();
+    sqlite3_prepare_v2(db, sql, -1, &update, nullptr);
+    QTextEdit field;
+    showBareField(field);
     int key = 0;
     for (auto _ : state) {
-        const QByteArray& text = texts[key++ % 2];
+        state.PauseTiming();
+        typeOrTakeBack(&field, key);
+        state.ResumeTiming();
+        const std::vector<QByteArray> values = texts(field);
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_bind_text(update, 1, text.constData(), static_cast<int>(text.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(update, 2, row);
-        sqlite3_step(update);
+        int column = 0;
+        for (const QByteArray& value : values)
+            sqlite3_bind_text(update, ++column, value.constData(), static_cast<int>(value.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(update, ++column, row);
+        if (sqlite3_step(update) != SQLITE_DONE)
+            state.SkipWithError("the floor's write failed");
         sqlite3_reset(update);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     sqlite3_finalize(update);
     sqlite3_close(db);
 }
-BENCHMARK(BM_TimedWrite_Floor)->Unit(benchmark::kMicrosecond);
+
+// The paragraph's text taken from the box and written to its row.
+void BM_TimedWrite_ScriptParagraph2000_Floor(benchmark::State& state)
+{
+    timedFloorWrite(state, "UPDATE ScriptPart SET ScriptText = ? WHERE ScriptPartID = ?",
+                    paragraph().scriptPart()->scriptPartID(),
+                    [](const QTextEdit& field) { return std::vector<QByteArray>{field.toPlainText().toUtf8()}; });
+}
+BENCHMARK(BM_TimedWrite_ScriptParagraph2000_Floor)->Unit(benchmark::kMicrosecond);
+
+// The note's body taken from the box as rich text and as plain text, both written to its row.
+void BM_TimedWrite_NoteBody2000_Floor(benchmark::State& state)
+{
+    timedFloorWrite(state, "UPDATE StickyNote SET Note = ?, TextNote = ? WHERE StickyNoteID = ?",
+                    session->note->stickyNote()->stickyNoteID(), [](const QTextEdit& field) {
+                        return std::vector<QByteArray>{floorRichText(*field.document()),
+                                                       field.toPlainText().toUtf8()};
+                    });
+}
+BENCHMARK(BM_TimedWrite_NoteBody2000_Floor)->Unit(benchmark::kMicrosecond);
 
 // One key typed into the 2,000-character paragraph while its write waits: the key starts the
 // pause again and writes nothing.
@@ -182,19 +258,15 @@ void BM_KeyWhileAWriteIsPending2000(benchmark::State& state)
 BENCHMARK(BM_KeyWhileAWriteIsPending2000)->Unit(benchmark::kMicrosecond);
 
 // The floor: the same keys into a bare text box of the paragraph's width holding the same text.
-void BM_KeyWhileAWriteIsPending_Floor(benchmark::State& state)
+void BM_KeyWhileAWriteIsPending2000_Floor(benchmark::State& state)
 {
     QTextEdit field;
-    field.resize(paragraph().size());
-    field.setPlainText(longText());
-    field.show();
-    field.setFocus();
-    field.moveCursor(QTextCursor::End);
+    showBareField(field);
     int key = 0;
     for (auto _ : state)
         typeOrTakeBack(&field, key);
 }
-BENCHMARK(BM_KeyWhileAWriteIsPending_Floor)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyWhileAWriteIsPending2000_Floor)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

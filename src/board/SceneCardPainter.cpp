@@ -101,17 +101,17 @@ const QString& SceneCardPainter::elidedOnce(std::optional<QString>& held, const 
 
 const QString& SceneCardPainter::elidedHeading(const SceneCardLayout& layout)
 {
-    return elidedOnce(elidedHeading_, bold_, look_.heading, layout.heading);
+    return elidedOnce(elidedHeading_, *bold_, look_.heading, layout.heading);
 }
 
 const QString& SceneCardPainter::elidedEmotionalChange(const SceneCardLayout& layout)
 {
-    return elidedOnce(elidedEmotionalChange_, regular_, look_.emotionalChange, layout.emotionalChange);
+    return elidedOnce(elidedEmotionalChange_, *regular_, look_.emotionalChange, layout.emotionalChange);
 }
 
 const QString& SceneCardPainter::elidedConflict(const SceneCardLayout& layout)
 {
-    return elidedOnce(elidedConflict_, regular_, look_.conflict, layout.conflict);
+    return elidedOnce(elidedConflict_, *regular_, look_.conflict, layout.conflict);
 }
 
 QTextLayout* SceneCardPainter::textLines(const SceneCardLayout& layout)
@@ -122,7 +122,7 @@ QTextLayout* SceneCardPainter::textLines(const SceneCardLayout& layout)
     // The text area's lines, wrapped at its width, as many as fit its height.
     QString text = look_.text.left(kLongestShownText);
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    textLines_ = std::make_unique<QTextLayout>(text, regular_);
+    textLines_ = std::make_unique<QTextLayout>(text, *regular_);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     textLines_->setTextOption(option);
@@ -160,11 +160,11 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
 
     if (layout.framed) {
         const auto edited = [&look](SceneCardPart part) { return look.editedPart == part; };
-        painter.setFont(bold_);
+        painter.setFont(*bold_);
         if (!edited(SceneCardPart::Heading) && shows(inset(layout.heading)))
             painter.drawText(inset(layout.heading), Qt::AlignLeft | Qt::AlignVCenter, elidedHeading(layout));
         painter.fillRect(layout.headingRule, kHeadingRule);
-        painter.setFont(regular_);
+        painter.setFont(*regular_);
         if (shows(inset(layout.pageNumber)))
             painter.drawText(inset(layout.pageNumber), Qt::AlignRight | Qt::AlignVCenter, look.pageNumber);
 
@@ -222,7 +222,7 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
         if (shows(layout.thumbTack))
             painter.drawPixmap(layout.thumbTack, boardImage(look.thumbTackImage));
         painter.setPen(Qt::black);
-        painter.setFont(regular_);
+        painter.setFont(*regular_);
         if (shows(layout.advice))
             centredText(painter, layout.advice, QStringLiteral("?"));
         if (shows(layout.deleteButton))

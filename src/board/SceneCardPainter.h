@@ -136,8 +136,9 @@ private:
     QRect preparedHeading_;
     QRect preparedEmotionalChange_;
     QRect preparedConflict_;
-    QFont regular_;
-    QFont bold_;
+    // Made by the first prepare(): a card that is never painted makes no fonts.
+    std::optional<QFont> regular_;
+    std::optional<QFont> bold_;
     std::optional<QString> elidedHeading_;
     std::optional<QString> elidedEmotionalChange_;
     std::optional<QString> elidedConflict_;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -35,6 +35,24 @@ int rowOfBoardBeat(std::int64_t boardBeat)
     return 0;
 }
 
+// The top of row 1 to 4 of a board panel `height` high (that of row 1 for any other number).
+std::int64_t rowTop(std::int64_t height, int row)
+{
+    const std::int64_t usable = height - 4;
+    switch (row) {
+    case 2:
+        return usable / 4 + 4;
+    case 3:
+        return usable / 2 + 4;
+    case 4: {
+        const std::int64_t half = usable / 2;
+        return half + (usable - half) / 2 + 4;
+    }
+    default:
+        return 4;
+    }
+}
+
 // Fractions of the row width at which each board beat 0 to 20 begins and ends. The bars
 // after "Fun and Games (continued)" and "Dark Night of the Soul" begin at .967 although
 // those end at .9657; boards already drawn depend on these exact values.
@@ -58,18 +76,25 @@ float fractionFromTable(const std::array<float, 21>& table, std::int64_t boardBe
 
 // The whole part of `value` as a fixed six-decimal text would show it: the value is
 // rounded to six decimals first, so 3.9999998 counts as 4 while 3.99999 counts as 3.
-// Saturates at the 32-bit range. Locale-independent and allocation-free.
+// Saturates at the 32-bit range; not-a-number and the infinities give 0. Worked out without
+// writing the text: only a fraction above .9999995 rounds up to the next whole number, and no
+// float's fraction lies close enough to that bound for the comparison in double to differ
+// from the text's rounding.
 std::int32_t wholePartAtSixDecimals(float value)
 {
-    std::array<char, 64> text {};
-    const auto written = std::to_chars(text.data(), text.data() + text.size(),
-                                       static_cast<double>(value), std::chars_format::fixed, 6);
-    std::int32_t whole = 0;
-    const auto parsed = std::from_chars(text.data(), written.ptr, whole);
-    if (parsed.ec == std::errc::result_out_of_range)
-        return text[0] == '-' ? std::numeric_limits<std::int32_t>::min()
-                              : std::numeric_limits<std::int32_t>::max();
-    return whole;
+    const auto number = static_cast<double>(value);
+    if (!std::isfinite(number))
+        return 0;
+    const double magnitude = std::fabs(number);
+    double whole = std::floor(magnitude);
+    if (magnitude - whole > 0.9999995)
+        whole += 1.0;
+    const double signedWhole = number < 0.0 ? -whole : whole;
+    if (signedWhole > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (signedWhole < static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(signedWhole);
 }
 
 // Fills a "%ld" format with page numbers.
@@ -108,6 +133,17 @@ std::pair<std::int64_t, std::int64_t> splitRowRange(const SplitRow& row, int par
 
 } // namespace
 
+BoardSections::BoardSections()
+{
+    deriveBeatRanges();
+}
+
+void BoardSections::deriveBeatRanges()
+{
+    for (std::size_t boardBeat = 0; boardBeat < beatRanges_.size(); ++boardBeat)
+        beatRanges_[boardBeat] = rangeFromSections(static_cast<std::int64_t>(boardBeat));
+}
+
 void BoardSections::setPageCount(std::int64_t pageCount)
 {
     pageCount_ = pageCount;
@@ -120,6 +156,7 @@ void BoardSections::setPageCount(std::int64_t pageCount)
     section3To_ = 2 * half - section1To_;
     section4From_ = section3To_ + 1;
     section4To_ = pageCount;
+    deriveBeatRanges();
 }
 
 std::int64_t BoardSections::STANDARDSCENECARDWIDTH() const
@@ -292,6 +329,13 @@ QString BoardSections::beatLabelForBoardBeat(std::int64_t boardBeat) const
 
 BoardSections::PageRange BoardSections::pageRangeForBoardBeat(std::int64_t boardBeat) const
 {
+    if (boardBeat < 0 || boardBeat >= static_cast<std::int64_t>(beatRanges_.size()))
+        return {};
+    return beatRanges_[static_cast<std::size_t>(boardBeat)];
+}
+
+BoardSections::PageRange BoardSections::rangeFromSections(std::int64_t boardBeat) const
+{
     const std::int64_t actOneEnd = section1To_;
     if (boardBeat >= 1 && boardBeat <= 7) {
         // Act One splits at 20 % and 48 % of its pages (rounded), with one-page bars for the
@@ -388,10 +432,10 @@ std::int64_t BoardSections::boardBeatSectionForPageNumber(std::int64_t page) con
     // pages outside the story never belong to a beat.
     if (page < 0 || page > pageCount_)
         return 0;
-    for (std::int64_t boardBeat = 1; boardBeat <= 20; ++boardBeat) {
-        const PageRange range = pageRangeForBoardBeat(boardBeat);
+    for (std::size_t boardBeat = 1; boardBeat < beatRanges_.size(); ++boardBeat) {
+        const PageRange& range = beatRanges_[boardBeat];
         if (range.first <= page && page <= range.last)
-            return boardBeat;
+            return static_cast<std::int64_t>(boardBeat);
     }
     return 0;
 }
@@ -426,27 +470,15 @@ std::int64_t BoardSections::leftForBoardBeatSection(std::int64_t boardBeat) cons
 
 std::int64_t BoardSections::topForBoardBeatSection(std::int64_t boardBeat) const
 {
-    const std::int64_t usable = boardPanelHeight_ - 4;
-    switch (rowOfBoardBeat(boardBeat)) {
-    case 2:
-        return usable / 4 + 4;
-    case 3:
-        return usable / 2 + 4;
-    case 4: {
-        const std::int64_t half = usable / 2;
-        return half + (usable - half) / 2 + 4;
-    }
-    default:
-        return 4;
-    }
+    return rowTop(boardPanelHeight_, rowOfBoardBeat(boardBeat));
 }
 
 std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int64_t left) const
 {
     // A card whose top lies up to 16 points above a row's top still counts in that row.
-    const std::int64_t row2Top = topForBoardBeatSection(9) - 16;
-    const std::int64_t row3Top = topForBoardBeatSection(14) - 16;
-    const std::int64_t row4Top = topForBoardBeatSection(19) - 16;
+    const std::int64_t row2Top = rowTop(boardPanelHeight_, 2) - 16;
+    const std::int64_t row3Top = rowTop(boardPanelHeight_, 3) - 16;
+    const std::int64_t row4Top = rowTop(boardPanelHeight_, 4) - 16;
 
     PageRange row;
     if (top >= 0 && top < row2Top)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 // Geometry of one story's corkboard and the page ranges of its beats.
@@ -16,14 +17,14 @@
 // 19-20); 0, 8, 13 and 18 head the four sections and 21 is the end. Beats (1 to 15) are the
 // fifteen beats of the beat sheet; "Set-up" and "Fun and Games" each span two beat bars.
 //
-// Only the section bounds are stored; every other answer is computed on request, so none is
-// ever stale. The arithmetic deliberately keeps the 32-bit float steps and truncations that
+// Only the section bounds and the page ranges of the beat bars are stored, both derived when the
+// page count is set; every other answer is computed on request, so none is ever stale. The arithmetic deliberately keeps the 32-bit float steps and truncations that
 // stored boards were laid out with, so positions and pages stay compatible with them.
 class BoardSections
 {
 public:
-    // Every field 0.
-    BoardSections() = default;
+    // Every field 0 (the beats' page ranges those of a story of 0 pages).
+    BoardSections();
 
     // Stores the page count and derives the eight section bounds.
     void setPageCount(std::int64_t pageCount);
@@ -99,6 +100,9 @@ private:
 
     // Page range of a beat bar; {0, 0} for every other number.
     PageRange pageRangeForBoardBeat(std::int64_t boardBeat) const;
+    // The same worked out from the section bounds, as setPageCount() stores it.
+    PageRange rangeFromSections(std::int64_t boardBeat) const;
+    void deriveBeatRanges();
     // Page range of the section whose row holds the beat bar; {0, 0} for every other number.
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
 
@@ -114,4 +118,6 @@ private:
     std::int64_t boardPanelWidth_ = 0;
     std::int64_t boardPanelHeight_ = 0;
     std::int64_t boardZoomFactor_ = 0;
+    // Board beats 0 to 20 (1 to 20 are the bars; the others stay {0, 0}).
+    std::array<PageRange, 21> beatRanges_{};
 };

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -545,4 +548,57 @@ TEST(BoardSectionsPosition, DegenerateStoriesStayFinite)
     EXPECT_EQ(single.boardBeatSectionForPageNumber(0), 2);
     EXPECT_EQ(single.leftForPageNumber(0), 4.0f);
     EXPECT_EQ(single.pageNumberForPositionTop(4, 1000), 0);
+}
+
+// The whole pages a position stands for are read as a six-decimal text of the float product
+// would show them: a product that shows as n.000000 counts as page n. Every left of every row,
+// on stories of 4 to 400 pages at each zoom, against that reading done with printf.
+TEST(BoardSectionsPosition, EveryPositionGivesThePageItsSixDecimalReadingShows)
+{
+    for (std::int64_t pages = 4; pages <= 400; pages += 3) {
+        for (std::int64_t zoom = 1; zoom <= 4; ++zoom) {
+            BoardSections s = defaultBoard(pages);
+            s.setBoardZoomFactor(zoom);
+            const std::int64_t width = s.boardWidthForSection(1);
+            const std::array<std::pair<std::int64_t, std::array<std::int64_t, 2>>, 4> rows = {{
+                {4, {s.section1From(), s.section1To()}},
+                {s.topForBoardBeatSection(9), {s.section2From(), s.section2To()}},
+                {s.topForBoardBeatSection(14), {s.section3From(), s.section3To()}},
+                {s.topForBoardBeatSection(19), {s.section4From(), s.section4To()}},
+            }};
+            for (const auto& [top, range] : rows) {
+                for (std::int64_t left = -8; left <= width + 12; ++left) {
+                    const float fraction = static_cast<float>(left - 4) / static_cast<float>(width);
+                    const float product = static_cast<float>(range[1] - range[0] + 1) * fraction;
+                    char shown[64];
+                    std::snprintf(shown, sizeof shown, "%.6f", static_cast<double>(product));
+                    const std::int64_t page =
+                        std::clamp<std::int64_t>(range[0] + std::strtol(shown, nullptr, 10), range[0], range[1]);
+                    if (s.pageNumberForPositionTop(top, left) != page) {
+                        ADD_FAILURE() << pages << " pages, zoom " << zoom << ", top " << top << ", left " << left
+                                      << ": " << shown << " shows page " << page << ", answered "
+                                      << s.pageNumberForPositionTop(top, left);
+                        return;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A story whose page count changes answers every beat's pages as a story made with that count.
+TEST(BoardSectionsPages, ChangingThePageCountRederivesEveryBeatRange)
+{
+    BoardSections changed = storyOf(110);
+    changed.setPageCount(37);
+    const BoardSections made = storyOf(37);
+    const BoardSections none;
+    for (std::int64_t boardBeat = -1; boardBeat <= 22; ++boardBeat) {
+        SCOPED_TRACE("board beat " + std::to_string(boardBeat));
+        EXPECT_EQ(changed.beginningPageNumberForBoardBeat(boardBeat), made.beginningPageNumberForBoardBeat(boardBeat));
+        EXPECT_EQ(changed.endingPageNumberForBoardBeat(boardBeat), made.endingPageNumberForBoardBeat(boardBeat));
+    }
+    // A board that was never given a page count still has Act One's one-page bars.
+    EXPECT_EQ(none.beginningPageNumberForBoardBeat(1), 1);
+    EXPECT_EQ(none.endingPageNumberForBoardBeat(1), 1);
 }

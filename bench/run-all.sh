@@ -6,8 +6,8 @@
 #   BENCH_FILTER=Zoom bench/run-all.sh                 (only benchmarks matching the filter)
 #   BENCH_BINARIES="vantora_board_bench" bench/run-all.sh
 #
-# A benchmark whose name ends in "/real_time" (one measured by the clock on the wall, as work
-# done in another process or thread must be) is compared by real time, every other one by CPU
+# A benchmark whose name ends in "/real_time" or "/manual_time" (one measured by the clock on the
+# wall, as work done in another process or thread must be) is compared by real time, every other one by CPU
 # time. A pair above 2x (3x at 100 and at 10,000 cards) is marked OVER and counted at the end.
 # The JSON of each binary stays in $BENCH_OUT (a temporary folder unless given).
 set -euo pipefail
@@ -50,7 +50,7 @@ for file in sorted(pathlib.Path(sys.argv[1]).glob("*.json")):
         if entry.get("aggregate_name") != "median":
             continue
         name = entry["run_name"]
-        wall = name.endswith("/real_time")
+        wall = name.endswith(("/real_time", "/manual_time"))
         time = entry["real_time"] if wall else entry["cpu_time"]
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry["time_unit"]]
         rows[name] = (file.stem, time * scale, wall, entry.get("error_message"))

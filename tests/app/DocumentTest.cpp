@@ -11,6 +11,7 @@
 #include "panes/TitleLoglineView.h"
 #include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
+#include "support/StoredTables.h"
 
 #include <QAction>
 #include <QFile>
@@ -22,7 +23,6 @@
 #include <QPointer>
 #include <QTest>
 
-#include <sqlite3.h>
 
 namespace {
 
@@ -304,52 +304,20 @@ TEST_F(Documents, EveryWindowShowsTheSameMenusAndKeepsThemWhenAnotherCloses)
 
 namespace {
 
-// Every row of every table of a story file, column by column, as text; of the story's own row
-// only the columns that no window keeps its layout or its day of opening in.
-QStringList storedRows(const QString& path)
-{
-    // What the window writes into the story's row when it opens and closes: the day of opening,
-    // the zoom, where the window and its dividers were, which section showed, and the size of
-    // the notes board with the checklist's place on it, which follow the window's size.
-    static const QStringList kWindowColumns = {
-        QStringLiteral("LastModifiedDate"),     QStringLiteral("BoardZoomFactor"),
-        QStringLiteral("WindowState"),          QStringLiteral("ParentWindowHeight"),
-        QStringLiteral("ParentWindowWidth"),    QStringLiteral("LogLineSplitterDistance"),
-        QStringLiteral("GeneralNotesSplitterDistance"), QStringLiteral("BeatsSplitterDistance"),
-        QStringLiteral("BoardSplitterDistance"), QStringLiteral("GeneralNotesHeight"),
-        QStringLiteral("GeneralNotesWidth"),    QStringLiteral("BeatSectionShowing"),
-        QStringLiteral("BoardWidth"),           QStringLiteral("BoardHeight"),
-        QStringLiteral("GreenlightChecklistPercentageHorizontal"),
-        QStringLiteral("GreenlightChecklistPercentageVertical"),
-    };
-    DatabaseConnection connection = StoryFile::open(path);
-    QStringList rows;
-    sqlite3_stmt* tables = nullptr;
-    sqlite3_prepare_v2(connection.get(), "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", -1,
-                       &tables, nullptr);
-    while (sqlite3_step(tables) == SQLITE_ROW) {
-        const QString table = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)));
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray sql = QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table).toUtf8();
-        sqlite3_prepare_v2(connection.get(), sql.constData(), -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            QStringList row{table};
-            for (int column = 0; column < sqlite3_column_count(statement); ++column) {
-                const QString name = QString::fromUtf8(sqlite3_column_name(statement, column));
-                if (table == QLatin1String("Screenplay") && kWindowColumns.contains(name, Qt::CaseInsensitive))
-                    continue;
-                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-                row << name + QLatin1Char('=') +
-                           QString::number(sqlite3_column_type(statement, column)) + QLatin1Char(':') +
-                           QString::fromLatin1(QByteArray(bytes, sqlite3_column_bytes(statement, column)).toHex());
-            }
-            rows << row.join(QLatin1Char('|'));
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_finalize(tables);
-    return rows;
-}
+// What the window writes into the story's row when it opens and closes: the day of opening, the
+// zoom, where the window and its dividers were, which section showed, and the size of the notes
+// board with the checklist's place on it, which follow the window's size.
+const QStringList kWindowColumns = {
+    QStringLiteral("LastModifiedDate"),     QStringLiteral("BoardZoomFactor"),
+    QStringLiteral("WindowState"),          QStringLiteral("ParentWindowHeight"),
+    QStringLiteral("ParentWindowWidth"),    QStringLiteral("LogLineSplitterDistance"),
+    QStringLiteral("GeneralNotesSplitterDistance"), QStringLiteral("BeatsSplitterDistance"),
+    QStringLiteral("BoardSplitterDistance"), QStringLiteral("GeneralNotesHeight"),
+    QStringLiteral("GeneralNotesWidth"),    QStringLiteral("BeatSectionShowing"),
+    QStringLiteral("BoardWidth"),           QStringLiteral("BoardHeight"),
+    QStringLiteral("GreenlightChecklistPercentageHorizontal"),
+    QStringLiteral("GreenlightChecklistPercentageVertical"),
+};
 
 } // namespace
 
@@ -358,8 +326,8 @@ TEST_F(Documents, OpeningASampleAndClosingItWithoutAnEditChangesNoRecord)
     for (const char* sample : {"Sample - The Last Balloon Race.vtrsf", "Sample - Kessler Pass.vtrsf"}) {
         SCOPED_TRACE(sample);
         const SampleCopy copy{QString::fromLatin1(sample)};
-        const QStringList before = storedRows(copy.path());
-        ASSERT_FALSE(before.isEmpty());
+        const StoredTables before = storedTables(copy.path(), kWindowColumns);
+        ASSERT_FALSE(before.empty());
         MyDocument* document = controller().openDocument(copy.path());
         ASSERT_NE(document, nullptr);
         // Long enough for every pause after typing to end, had the opening typed anything.
@@ -368,9 +336,6 @@ TEST_F(Documents, OpeningASampleAndClosingItWithoutAnEditChangesNoRecord)
         document->window()->close();
         settle();
         EXPECT_EQ(controller().documentCount(), 0u);
-        const QStringList after = storedRows(copy.path());
-        ASSERT_EQ(after.size(), before.size());
-        for (qsizetype row = 0; row < before.size(); ++row)
-            EXPECT_EQ(after[row].toStdString(), before[row].toStdString());
+        expectSameTables(before, storedTables(copy.path(), kWindowColumns));
     }
 }

@@ -12,7 +12,7 @@
 #include "platform/TypingPause.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SampleCopy.h"
-#include "support/SqlProbe.h"
+#include "support/StoredTables.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -22,8 +22,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include <map>
-#include <string>
 #include <vector>
 
 namespace {
@@ -92,34 +90,6 @@ void enrich(const SampleCopy& sample)
     // A window large enough for every section, the notes board shown.
     sample.exec(QStringLiteral("UPDATE Screenplay SET WindowState = 101111, ParentWindowWidth = 1400, "
                                "ParentWindowHeight = 900, BigSceneView = 0, BoardView = 1"));
-}
-
-// Every table of the story file, row by row with every column, in key order; the Screenplay
-// row without what showing writes.
-std::map<QString, std::vector<std::string>> tables(const QString& path)
-{
-    DatabaseConnection connection = StoryFile::open(path);
-    std::map<QString, std::vector<std::string>> result;
-    const QStringList names =
-        SqlProbe::scalar(connection.get(), QStringLiteral("SELECT group_concat(name, '|') FROM (SELECT name FROM "
-                                                          "sqlite_master WHERE type = 'table' ORDER BY name)"))
-            .split(QLatin1Char('|'));
-    for (const QString& table : names) {
-        QStringList columns;
-        for (const QString& column :
-             SqlProbe::scalar(connection.get(),
-                              QStringLiteral("SELECT group_concat(name, '|') FROM pragma_table_info('%1')").arg(table))
-                 .split(QLatin1Char('|')))
-            if (table != QLatin1String("Screenplay") || !kWrittenByShowing.contains(column))
-                columns << QStringLiteral("quote(\"%1\")").arg(column);
-        const QString rows = SqlProbe::scalar(
-            connection.get(), QStringLiteral("SELECT group_concat(line, char(30)) FROM (SELECT %1 AS line FROM \"%2\" "
-                                             "ORDER BY rowid)")
-                                  .arg(columns.join(QStringLiteral(" || ',' || ")), table));
-        for (const QString& row : rows.split(QChar(30)))
-            result[table].push_back(row.toStdString());
-    }
-    return result;
 }
 
 } // namespace
@@ -243,11 +213,11 @@ TEST_F(LookingChangesNothing, ShowingAndPagingThroughEveryRecordOfAStoryWritesNo
         SCOPED_TRACE(name);
         const SampleCopy sample{QString::fromUtf8(name)};
         enrich(sample);
-        const auto before = tables(sample.path());
+        const StoredTables before = storedTables(sample.path(), kWrittenByShowing);
         ASSERT_GE(before.size(), 18u);
         for (const char* table : {"AttachedObject", "CharacterObject", "SceneLocationObject", "SceneCardObject",
                                   "StickyNote", "ScriptPart", "SceneSetup", "SceneCardCharacter", "Logline"})
-            EXPECT_NE(before.at(QString::fromLatin1(table)).front(), "") << table << " holds records";
+            EXPECT_FALSE(before.at(QString::fromLatin1(table)).empty()) << table << " holds records";
 
         document_ = app_->documentController().openDocument(sample.path());
         ASSERT_NE(document_, nullptr);
@@ -265,14 +235,6 @@ TEST_F(LookingChangesNothing, ShowingAndPagingThroughEveryRecordOfAStoryWritesNo
         settle();
         document_ = nullptr;
 
-        const auto after = tables(sample.path());
-        ASSERT_EQ(after.size(), before.size());
-        for (const auto& [table, rows] : before) {
-            SCOPED_TRACE(table.toStdString());
-            const std::vector<std::string>& now = after.at(table);
-            EXPECT_EQ(now.size(), rows.size());
-            for (std::size_t row = 0; row < std::min(now.size(), rows.size()); ++row)
-                EXPECT_EQ(now[row], rows[row]) << "row " << row;
-        }
+        expectSameTables(before, storedTables(sample.path(), kWrittenByShowing));
     }
 }

@@ -119,6 +119,13 @@ QString heading(const QString& text, const QString& number)
            QStringLiteral("    </Paragraph>\n");
 }
 
+QString afterPageBreak(const QString& paragraph)
+{
+    QString broken = paragraph;
+    return broken.replace(broken.indexOf(QLatin1StringView("<Paragraph")), 10,
+                          QStringLiteral("<Paragraph StartsNewPage=\"Yes\""));
+}
+
 QString dualDialogue(const QStringList& entries)
 {
     QString block = QStringLiteral("    <Paragraph>\n      <DualDialogue>\n");

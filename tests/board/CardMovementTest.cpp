@@ -510,9 +510,6 @@ TEST_F(CardDrops, ALocationSetUpOrPayOffIsTakenByTheCard)
     EXPECT_TRUE(dropAcrossCork(Pasteboard::kSceneLocation, 0));
     EXPECT_EQ(cardColumns(keys_[1], "SceneLocationID"),
               QString::number(screenplay_->sceneLocations()[0]->sceneLocationID()));
-    EXPECT_FALSE(dropAcrossCork(Pasteboard::kSceneLocation, 3, true));
-    EXPECT_EQ(cardColumns(keys_[1], "SceneLocationID"),
-              QString::number(screenplay_->sceneLocations()[0]->sceneLocationID()));
 }
 
 TEST_F(CardDrops, RowsOutsideTheirListAndOtherStoriesDragsAreRefused)

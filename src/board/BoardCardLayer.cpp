@@ -19,6 +19,7 @@
 #include <QRegion>
 #include <QToolTip>
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -215,7 +216,29 @@ void BoardCardLayer::mouseReleaseEvent(QMouseEvent* event)
 
 void BoardCardLayer::dragEnterEvent(QDragEnterEvent* event)
 {
+    // The layer covers the whole board, so a drag enters it once, wherever it crosses the edge:
+    // mostly over the cork, on its way to a card. Refused there, it would get no more moves and
+    // its drop would never come; so it comes in when anything on the board could take it, and
+    // every move and the drop answer for what lies under the pointer.
     dragMoveEvent(event);
+    if (event->isAccepted() || !takenSomewhere(*event))
+        return;
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+}
+
+bool BoardCardLayer::takenSomewhere(const QDragEnterEvent& event) const
+{
+    bool taken = false;
+    guardedCall([&] {
+        const QMimeData* data = event.mimeData();
+        const Qt::DropActions offered = event.possibleActions();
+        taken = board_.dragOperationFor(data, offered) != Qt::IgnoreAction ||
+                std::any_of(board_.shownCards().begin(), board_.shownCards().end(), [&](const SceneCardView* card) {
+                    return card && card->dragOperationFor(data, offered) != Qt::IgnoreAction;
+                });
+    });
+    return taken;
 }
 
 void BoardCardLayer::dragMoveEvent(QDragMoveEvent* event)

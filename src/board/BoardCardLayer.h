@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class BoardView;
+class QDragEnterEvent;
 class QMouseEvent;
 
 // The layer of the corkboard that paints its cards: one widget over the whole board, above the
@@ -33,6 +34,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Whether the board or any card on it would take the drag somewhere.
+    bool takenSomewhere(const QDragEnterEvent& event) const;
     // Sends `event` to `target` in the target's coordinates; answers whether it was taken.
     bool forward(QMouseEvent* event, QWidget* target);
 

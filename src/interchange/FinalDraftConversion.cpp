@@ -395,25 +395,28 @@ private:
             {sections.section3From(), sections.section3To()},
             {sections.section4From(), sections.section4To()},
         }};
+        // Cards of a section's last page placed so far, by page.
+        std::map<std::int64_t, std::int64_t> placedOnLastPage;
         std::int64_t numerator = 0;
         std::int64_t denominator = 0;
         for (std::size_t index = 0; index < cards.size(); ++index) {
             SceneCarddb& card = *cards[index];
             const std::int64_t page = card.pageNumber();
-            const auto endedSection = std::find_if(bounds.begin(), bounds.end(),
-                                                   [page](const auto& section) { return section.second == page; });
-            if (endedSection != bounds.end()) {
-                const bool follows = index > 0 && cards[index - 1]->pageNumber() == page;
-                if (!follows) {
-                    card.setPercentageHorizontal(
-                        BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
-                    continue;
-                }
-                // Cards sharing the last page of a section step apart as on any other page,
-                // rather than all lying on the first one.
-                const std::int64_t pages = endedSection->second - endedSection->first + 1;
-                placeAt(card, static_cast<double>(cards[index - 1]->percentageHorizontal()) +
-                                  stepOnPage(pages, cardsOnPage[page]));
+            const bool endsSection = std::any_of(bounds.begin(), bounds.end(),
+                                                 [page](const auto& section) { return section.second == page; });
+            if (endsSection) {
+                // The last page of a section is the last stretch of its row, from the start of
+                // its beat bar to the row's end: the first card on it stands at the bar's start,
+                // its left kept; the others share the rest of the stretch evenly, so that none
+                // lies on another or beyond the row's end.
+                const float start = BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection());
+                const std::int64_t before = placedOnLastPage[page]++;
+                if (before == 0)
+                    card.setPercentageHorizontal(start);
+                else
+                    placeAt(card, static_cast<double>(start) + (1.0 - static_cast<double>(start)) *
+                                                                   static_cast<double>(before) /
+                                                                   static_cast<double>(cardsOnPage[page]));
                 continue;
             }
             for (std::size_t section = 0; section < bounds.size(); ++section) {
@@ -487,17 +490,23 @@ std::vector<std::int64_t> FinalDraftImport::laidOutHeadingPages(const std::vecto
     laid.reserve(paragraphs.size());
     // Where each heading stands among the laid-out paragraphs.
     std::vector<std::optional<std::size_t>> headingAt(paragraphs.size());
+    // A page break not yet laid: a dual-dialogue block without lines passes its own on.
+    bool breakPending = false;
     for (std::size_t index = 0; index < paragraphs.size(); ++index) {
         const XMLScriptParagraph& paragraph = paragraphs[index];
+        breakPending = breakPending || paragraph.startsNewPage;
         if (!isDualDialogueRecord(paragraph)) {
             if (paragraph.paragraphType == QLatin1StringView("Scene Heading"))
                 headingAt[index] = laid.size();
-            laid.push_back(Paragraph{elementForType(paragraph.paragraphType), paragraph.text});
+            laid.push_back(Paragraph{elementForType(paragraph.paragraphType), paragraph.text, breakPending});
+            breakPending = false;
             continue;
         }
+        // The block's break stands before its first line.
         for (const XMLDualDialogueLine& line : paragraph.dualDialogueLines) {
             const std::optional<QString> type = dualDialogueElementType(line);
-            laid.push_back(Paragraph{type ? elementForType(*type) : Element::Unlaid, line.text});
+            laid.push_back(Paragraph{type ? elementForType(*type) : Element::Unlaid, line.text, breakPending});
+            breakPending = false;
         }
     }
     const Pages pages = paginate(laid);

@@ -167,6 +167,9 @@ void XMLParsedScript::didStartElement(QStringView name, const QXmlStreamAttribut
                 currentParagraph_->sceneNumber = number;
             currentParagraph_->leftIndent = floatAttribute(attributes, QLatin1StringView("LeftIndent"));
             currentParagraph_->rightIndent = floatAttribute(attributes, QLatin1StringView("RightIndent"));
+            currentParagraph_->startsNewPage =
+                attributes.value(QLatin1StringView("StartsNewPage")).compare(QLatin1StringView("Yes"),
+                                                                            Qt::CaseInsensitive) == 0;
         } else if (currentParagraph_) {
             if (const std::optional<QString> type = attribute(attributes, QLatin1StringView("Type"))) {
                 currentParagraph_->paragraphType = *type;
@@ -236,8 +239,10 @@ void XMLParsedScript::startOtherElement(QStringView name, const QXmlStreamAttrib
         createIfAbsent(locations_);
     } else if (is(name, QLatin1StringView("DualDialogue"))) {
         isDualDialog_ = true;
+        const bool startsNewPage = currentParagraph_ && currentParagraph_->startsNewPage;
         currentParagraph_ = std::make_unique<XMLScriptParagraph>();
         currentParagraph_->paragraphType = QStringLiteral("DualDialogue");
+        currentParagraph_->startsNewPage = startsNewPage;
     }
 }
 

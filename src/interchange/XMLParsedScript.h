@@ -52,6 +52,9 @@ struct XMLScriptParagraph {
     float leftIndent = 0.0f;
     float rightIndent = 0.0f;
     QString pageCount;
+    // The writer forced a page break before it (StartsNewPage="Yes"); a dual-dialogue block
+    // takes its enclosing paragraph's.
+    bool startsNewPage = false;
 };
 
 // The format of one script element type as the script sets it (indents in inches).

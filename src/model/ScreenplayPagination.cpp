@@ -93,16 +93,22 @@ public:
     {
         result_.positions.resize(paragraphs_.size());
         bool laidAny = false;
+        // A page break on an unlaid paragraph, waiting for the next one that takes room.
+        bool breakPending = false;
         for (std::size_t index = 0; index < units_.size(); ++index) {
             const Unit& unit = units_[index];
+            const bool breaksPage = breakPending || paragraphs_[unit.first].startsNewPage;
             if (unit.element == Element::Unlaid) {
-                const Position here = line_ < kLinesPerPage ? Position{page_, line_} : Position{page_ + 1, 0};
+                breakPending = breaksPage;
+                const bool nextPage = line_ >= kLinesPerPage || (breaksPage && line_ > 0);
+                const Position here = nextPage ? Position{page_ + 1, 0} : Position{page_, line_};
                 for (std::size_t paragraph = unit.first; paragraph < unit.end; ++paragraph)
                     result_.positions[paragraph] = here;
                 continue;
             }
+            breakPending = false;
             const Layout layout = layoutOf(unit.element);
-            if (unit.element == Element::NewAct && line_ > 0)
+            if ((unit.element == Element::NewAct || breaksPage) && line_ > 0)
                 newPage();
             int blank = line_ == 0 ? 0 : layout.blankLinesBefore;
             if (line_ > 0 && line_ + blank + keptLines(index) > kLinesPerPage) {
@@ -158,6 +164,19 @@ private:
         return index;
     }
 
+    // Whether the writer broke the page before the unit, on it or on an unlaid unit between it
+    // and the one before that takes room.
+    bool breaksBefore(std::size_t index) const
+    {
+        while (true) {
+            if (paragraphs_[units_[index].first].startsNewPage)
+                return true;
+            if (index == 0 || units_[index - 1].element != Element::Unlaid)
+                return false;
+            --index;
+        }
+    }
+
     // Lines a unit needs at its start on the page it begins, blank lines before it left out.
     int keptLines(std::size_t index) const
     {
@@ -170,7 +189,7 @@ private:
                 return unit.lines;
             const Element following = units_[next].element;
             if (following == Element::SceneHeading || following == Element::NewAct ||
-                following == Element::EndOfAct)
+                following == Element::EndOfAct || breaksBefore(next))
                 return unit.lines;
             const int blank = isDual(following) ? 1 : layoutOf(following).blankLinesBefore;
             return unit.lines + blank + keptLines(next);

@@ -12,7 +12,8 @@
 // kept with what follows it, a character cue with its first line of dialogue; action breaks
 // between lines only with two lines on each side, dialogue breaks with "(MORE)" under it and
 // the cue repeated on the next page; a dual-dialogue block stays whole, as tall as its taller
-// column. A new act (or a teaser) starts a page and the end of an act ends one.
+// column. A new act (or a teaser) starts a page and the end of an act ends one, as does a page
+// break the writer put in.
 //
 // Plain data in, plain data out: the same model serves the import of a script that has no
 // page numbers of its own and anything else that needs to know the pages of a script.
@@ -47,6 +48,9 @@ Element elementForType(QStringView type);
 struct Paragraph {
     Element element = Element::Action;
     QString text;
+    // The writer broke the page before it. On an unlaid paragraph the break passes to the next
+    // one that takes room; the first line of a page needs none.
+    bool startsNewPage = false;
 };
 
 // Where a paragraph's first line lies.

@@ -144,6 +144,22 @@ bool BoardFixture::dropOn(QWidget* target, const QPoint& position, const QMimeDa
     return drop.isAccepted();
 }
 
+bool BoardFixture::dropAlong(QWidget* target, const std::vector<QPoint>& path, const QMimeData& data,
+                             Qt::DropActions offered)
+{
+    // Whatever took an earlier synthetic drag in lets it go first.
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(target, &leave);
+    dragOver(target, path.front(), data, offered);
+    for (std::size_t step = 1; step < path.size(); ++step) {
+        QDragMoveEvent move(path[step], offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
+    QDropEvent drop(QPointF(path.back()), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
 CardSpec inBeat(std::int64_t boardBeat, float horizontal, std::int64_t onBoard)
 {
     CardSpec spec;

@@ -87,6 +87,11 @@ protected:
     static bool dragOver(QWidget* target, const QPoint& position, const QMimeData& data,
                          Qt::DropActions offered, Qt::DropAction* action = nullptr);
     static bool dropOn(QWidget* target, const QPoint& position, const QMimeData& data, Qt::DropActions offered);
+    // A synthetic drag that enters `target` at the first point of `path`, moves over the others
+    // and is let go at the last; answers whether the drop was taken. As in a real drag, the
+    // moves and the drop reach only a widget that took the drag in when it entered.
+    static bool dropAlong(QWidget* target, const std::vector<QPoint>& path, const QMimeData& data,
+                          Qt::DropActions offered);
 
     std::vector<RecordedDrag> drags_;
     // Called while a recorded drag "runs", with the drag's data.

@@ -1,6 +1,7 @@
 #include "BoardFixture.h"
 
 #include "app/MyDocument.h"
+#include "board/BoardCardLayer.h"
 #include "board/BoardView.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -394,6 +396,22 @@ protected:
     }
     QString count(const QString& sql) { return stored(path_, sql); }
 
+    // A record dragged onto the board over the bare cork between the two board cards and on to
+    // the second, which the board paints (or the other way round, `toCork`); answers whether
+    // the drop was taken.
+    bool dropAcrossCork(const char* type, std::int64_t value, bool toCork = false)
+    {
+        const QRect first = cardView(*document_, keys_[0])->boardFrame();
+        const QRect second = cardView(*document_, keys_[1])->boardFrame();
+        const QPoint onCard = second.center();
+        const QPoint cork((first.right() + second.left()) / 2, onCard.y());
+        EXPECT_EQ(document_->boardView()->cardAt(cork), nullptr);
+        std::vector<QPoint> path = {cork, (cork + onCard) / 2, onCard};
+        if (toCork)
+            std::reverse(path.begin(), path.end());
+        return dropAlong(document_->boardView()->cardLayer(), path, *drag(type, value, document_), Qt::CopyAction);
+    }
+
     Screenplaydb* screenplay_ = nullptr;
     SceneCardView* target_ = nullptr;
 };
@@ -429,6 +447,15 @@ TEST_F(CardDrops, AnAttachmentIsLinkedOnceAndTheFirstBecomesTheThumbnail)
     // An attachment that does not exist is refused without a word.
     EXPECT_FALSE(dropRecord(Pasteboard::kAttachedObject, 9999));
     EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
+    // Brought up from the notes board, the drag crosses the cork before it reaches a card.
+    const QString secondLinks = QStringLiteral("SELECT group_concat(AttachedObjectID) FROM SceneCardObject WHERE "
+                                               "SceneCardID = %1")
+                                    .arg(keys_[1]);
+    EXPECT_TRUE(dropAcrossCork(Pasteboard::kAttachedObject, tides));
+    EXPECT_EQ(count(secondLinks), QStringLiteral("%1,%2").arg(map).arg(tides));
+    EXPECT_FALSE(dropAcrossCork(Pasteboard::kAttachedObject, map));
+    ASSERT_EQ(fakes_.alerts->shown.size(), 2u);
+    EXPECT_EQ(fakes_.alerts->shown[1].message, "Map of the coast is already attached.");
 }
 
 TEST_F(CardDrops, ACharacterJoinsTheSceneOnce)
@@ -451,6 +478,13 @@ TEST_F(CardDrops, ACharacterJoinsTheSceneOnce)
     EXPECT_EQ(count("SELECT COUNT(*) FROM SceneCardCharacter"), "1");
     EXPECT_TRUE(dropRecord(Pasteboard::kCharacter, 0));
     EXPECT_EQ(count("SELECT COUNT(*) FROM SceneCardCharacter"), "2");
+    // Over the cork onto a card it lands on the card; from a card onto the cork, nowhere.
+    EXPECT_TRUE(dropAcrossCork(Pasteboard::kCharacter, 3));
+    EXPECT_EQ(count(QStringLiteral("SELECT CharacterID FROM SceneCardCharacter WHERE SceneCardID = %1").arg(keys_[1])),
+              QString::number(screenplay_->characters()[1]->characterID()));
+    EXPECT_FALSE(dropAcrossCork(Pasteboard::kCharacter, 0, true));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SceneCardCharacter"), "3");
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
 }
 
 TEST_F(CardDrops, ALocationSetUpOrPayOffIsTakenByTheCard)
@@ -473,6 +507,9 @@ TEST_F(CardDrops, ALocationSetUpOrPayOffIsTakenByTheCard)
     EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Location)->frame.x(), 6);
     EXPECT_EQ(shownIndicator(*target_, SceneCardIndicator::Payoffs)->frame.x(), 6 + 2 * 29);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
+    EXPECT_TRUE(dropAcrossCork(Pasteboard::kSceneLocation, 0));
+    EXPECT_EQ(cardColumns(keys_[1], "SceneLocationID"),
+              QString::number(screenplay_->sceneLocations()[0]->sceneLocationID()));
 }
 
 TEST_F(CardDrops, RowsOutsideTheirListAndOtherStoriesDragsAreRefused)

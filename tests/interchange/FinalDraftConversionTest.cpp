@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -183,21 +185,47 @@ TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)
     }
 }
 
-TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionStepApart)
+TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfTheRow)
 {
-    NewStory file;
-    // 110 pages: page 25 ends the first section.
-    convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("25 25 25")), FdxText::lockedPages(110)));
-    const auto& cards = file.story().sceneCards();
-    ASSERT_EQ(cards.size(), 3u);
-    const std::int64_t beat = file.story().boardSections().boardBeatSectionForPageNumber(25);
-    EXPECT_FLOAT_EQ(cards[0]->percentageHorizontal(), BoardSections::beginningPercentageForBoardBeat(beat));
-    for (std::size_t index = 1; index < cards.size(); ++index) {
-        SCOPED_TRACE(index);
-        EXPECT_EQ(cards[index]->currentBeatSection(), beat);
-        EXPECT_NEAR(cards[index]->percentageHorizontal(),
-                    cards[index - 1]->percentageHorizontal() + (1.0 / 25.0) * 33 * 0.01, 1e-6);
-        EXPECT_GT(cards[index]->positionLeft(), cards[index - 1]->positionLeft());
+    struct Row {
+        int lockedPages;
+        const char* pages;
+        int lastPage; // ends a section; the cards on it come last in `pages`
+    };
+    const Row rows[] = {
+        // 110 pages: page 25 ends the first section, its beat bar starts at .96 of the row.
+        {110, "24 25 25 25", 25},
+        // 8 pages: page 2 ends the first section; six of seven cards lie on it.
+        {8, "1 2 2 2 2 2 2", 2},
+        // 4 pages: every page is a section of its own, its bar the whole row.
+        {4, "1 2 3 4 4 4", 4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pages);
+        NewStory file;
+        convert(file, FdxText::script(sceneCardsWithPages(QString::fromLatin1(row.pages)),
+                                      FdxText::lockedPages(row.lockedPages)));
+        const auto& cards = file.story().sceneCards();
+        const BoardSections& sections = file.story().boardSections();
+        const std::int64_t beat = sections.boardBeatSectionForPageNumber(row.lastPage);
+        const double start = BoardSections::beginningPercentageForBoardBeat(beat);
+        const auto sharing =
+            std::count_if(cards.begin(), cards.end(), [&](const auto& card) { return card->pageNumber() == row.lastPage; });
+        std::set<std::pair<std::int64_t, float>> places;
+        std::int64_t onLastPage = 0;
+        for (const auto& card : cards) {
+            SCOPED_TRACE(card->heading().toStdString());
+            // Every card inside its row, none on another.
+            EXPECT_GE(card->percentageHorizontal(), 0.0f);
+            EXPECT_LT(card->percentageHorizontal(), 1.0f);
+            EXPECT_TRUE(places.insert({card->positionTop(), card->percentageHorizontal()}).second);
+            if (card->pageNumber() != row.lastPage)
+                continue;
+            // From the start of the page's beat bar to the row's end, in equal steps.
+            EXPECT_EQ(card->currentBeatSection(), beat);
+            EXPECT_NEAR(card->percentageHorizontal(), start + (1.0 - start) * onLastPage++ / sharing, 1e-6);
+        }
+        EXPECT_EQ(onLastPage, sharing);
     }
 }
 

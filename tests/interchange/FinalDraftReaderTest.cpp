@@ -96,12 +96,18 @@ TEST(FinalDraftReader, SceneNumbersIndentsAndScenePropertiesAreTaken)
         onlyParagraph(QStringLiteral("<Paragraph Type=\"Action\" LeftIndent=\"1.50\" RightIndent=\"7.25\"/>"));
     EXPECT_FLOAT_EQ(indented.leftIndent, 1.5f);
     EXPECT_FLOAT_EQ(indented.rightIndent, 7.25f);
+    // The writer's page break before a paragraph.
+    EXPECT_FALSE(indented.startsNewPage);
+    EXPECT_TRUE(onlyParagraph(QStringLiteral("<Paragraph StartsNewPage=\"Yes\" Type=\"Scene Heading\">"
+                                             "<Text>INT. A</Text></Paragraph>"))
+                    .startsNewPage);
+    EXPECT_FALSE(onlyParagraph(QStringLiteral("<Paragraph StartsNewPage=\"No\" Type=\"Action\"/>")).startsNewPage);
 }
 
 TEST(FinalDraftReader, DualDialogueBecomesOneRecordWithBothSpeakers)
 {
     const QString block = QStringLiteral(
-        "<Paragraph Type=\"General\"><DualDialogue>\n"
+        "<Paragraph StartsNewPage=\"Yes\" Type=\"General\"><DualDialogue>\n"
         "<Paragraph Type=\"Character\"><Text>mara</Text></Paragraph>\n"
         "<Paragraph Type=\"Dialogue\"><Text>Run.</Text></Paragraph>\n"
         "<Paragraph Type=\"Parenthetical\"><Text>(whispering)</Text></Paragraph>\n"
@@ -116,6 +122,9 @@ TEST(FinalDraftReader, DualDialogueBecomesOneRecordWithBothSpeakers)
     const XMLScriptParagraph& dual = paragraphs[1];
     EXPECT_EQ(dual.paragraphType, QStringLiteral("DualDialogue"));
     EXPECT_TRUE(dual.isDualDialog);
+    // The block starts the page its paragraph starts.
+    EXPECT_TRUE(dual.startsNewPage);
+    EXPECT_FALSE(paragraphs[2].startsNewPage);
     EXPECT_EQ(dual.leftCharacter, QStringLiteral("MARA"));
     EXPECT_EQ(dual.rightCharacter, QStringLiteral("OLLIE"));
     EXPECT_EQ(dual.leftDialogue, QStringLiteral("Run.\n     (whispering)"));

@@ -192,24 +192,36 @@ TEST(FinalDraftSavedScript, HeadingsWithoutPagesTakeThePagesTheScriptIsLaidOutOn
         }
     }
     ASSERT_EQ(truePages.size(), 16u);
+    // The same script opening with two pages of its own, each ended by the writer's page
+    // break: an epigraph, then a dedication. Every scene comes two pages later.
+    const QString prologue =
+        SavedScripts::paragraph(QStringLiteral("Action"), QStringLiteral("\u201CThe sea keeps what it takes.\u201D")) +
+        SavedScripts::afterPageBreak(SavedScripts::paragraph(QStringLiteral("General"), QStringLiteral("For R."))) +
+        SavedScripts::afterPageBreak(content);
     struct Row {
         int lockedPages;
         std::int64_t scale; // locked pages for each page laid
+        std::int64_t prologuePages;
     };
-    for (const Row row : {Row{8, 1}, Row{16, 2}, Row{24, 3}}) {
+    for (const Row row : {Row{8, 1, 0}, Row{16, 2, 0}, Row{24, 3, 0}, Row{10, 1, 2}, Row{20, 2, 2}}) {
         SCOPED_TRACE(row.lockedPages);
         NewStory file;
-        convert(file, SavedScripts::file(content, row.lockedPages));
+        convert(file, SavedScripts::file(row.prologuePages ? prologue : content, row.lockedPages));
         const std::vector<std::int64_t> pages = pagesInOrder(file);
         ASSERT_EQ(pages.size(), truePages.size());
         EXPECT_TRUE(std::is_sorted(pages.begin(), pages.end()));
         for (std::size_t scene = 0; scene < pages.size(); ++scene) {
             SCOPED_TRACE(scene + 1);
             // The locked pages that the scene's page stands for, and one page either side.
-            const std::int64_t first = (truePages[scene] - 1) * row.scale + 1;
-            const std::int64_t last = truePages[scene] * row.scale;
+            const std::int64_t page = truePages[scene] + row.prologuePages;
+            const std::int64_t first = (page - 1) * row.scale + 1;
+            const std::int64_t last = page * row.scale;
             EXPECT_GE(pages[scene], first - 1);
             EXPECT_LE(pages[scene], last + 1);
+            // The first scene opens its page.
+            if (scene == 0) {
+                EXPECT_EQ(pages[scene], first);
+            }
         }
     }
 }
@@ -252,6 +264,8 @@ TEST(FinalDraftSavedScript, TheFeatureSpreadsOverTheBoardWithNoTwoCardsInOnePlac
     std::set<std::int64_t> beats;
     for (const auto& card : cards) {
         EXPECT_EQ(card->onBoard(), 1);
+        EXPECT_GE(card->percentageHorizontal(), 0.0f);
+        EXPECT_LT(card->percentageHorizontal(), 1.0f);
         EXPECT_TRUE(places.insert({card->positionTop(), card->percentageHorizontal()}).second)
             << card->heading().toStdString() << " on page " << card->pageNumber();
         beats.insert(card->currentBeatSection());

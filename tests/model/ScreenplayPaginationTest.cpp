@@ -36,6 +36,13 @@ Paragraph dialogue(int lines)
     return {Element::Dialogue, words(3 * lines)};
 }
 
+// The paragraph with a page break the writer put before it.
+Paragraph afterBreak(Paragraph paragraph)
+{
+    paragraph.startsNewPage = true;
+    return paragraph;
+}
+
 std::vector<Paragraph> actions(int count)
 {
     return std::vector<Paragraph>(static_cast<std::size_t>(count), action(1));
@@ -167,6 +174,15 @@ TEST(ScreenplayPagination, PagesBreakAsAScreenplayPageIsLaidOut)
          0, "1:0 1:2 2:0 2:2 3:0", 3},
         {"a new act at the top of the first page", {{Element::NewAct, QStringLiteral("TEASER")}, action(1)}, 0,
          "1:0 1:2", 1},
+        {"the writer's page break starts a page", {action(1), afterBreak(action(1)), action(1)}, 0, "1:0 2:0 2:2", 2},
+        {"a page break at the top of a page adds none",
+         {afterBreak(heading()), action(1), {Element::EndOfAct, QStringLiteral("END OF ACT ONE")},
+          afterBreak(action(1))},
+         0, "1:0 1:2 1:4 2:0", 2},
+        {"a page break on a paragraph that takes no room passes to the next",
+         {action(1), afterBreak({Element::Unlaid, QString()}), heading(), action(1)}, 0, "1:0 2:0 2:0 2:2", 2},
+        {"a heading is not kept with what a page break sends over",
+         concat(actions(26), {heading(), afterBreak(action(1))}), 26, "1:52 2:0", 2},
         // Left: cue and three lines; right: cue and one. The block is four lines tall.
         {"dual dialogue is as tall as its taller column",
          {action(1), {Element::LeftCharacter, QStringLiteral("MARA")}, {Element::LeftDialogue, words(6)},

@@ -119,6 +119,13 @@ QString heading(const QString& text, const QString& number)
            QStringLiteral("    </Paragraph>\n");
 }
 
+QString afterPageBreak(const QString& paragraph)
+{
+    QString broken = paragraph;
+    return broken.replace(broken.indexOf(QLatin1StringView("<Paragraph")), 10,
+                          QStringLiteral("<Paragraph StartsNewPage=\"Yes\""));
+}
+
 QString dualDialogue(const QStringList& entries)
 {
     QString block = QStringLiteral("    <Paragraph>\n      <DualDialogue>\n");
@@ -136,14 +143,15 @@ QByteArray file(const QString& paragraphs, int lockedPages)
                                   "<FinalDraft DocumentType=\"Script\" Template=\"No\" Version=\"4\">\n\n"
                                   "  <Content>\n") +
                    paragraphs + QStringLiteral("  </Content>\n\n");
-    // The title page's paragraphs carry no type; they are not the script.
+    // The title page's paragraphs carry no type, and its page breaks are its own; they are not the
+    // script.
     text += QStringLiteral(
         "  <TitlePage>\n    <Content>\n"
         "      <Paragraph Alignment=\"Center\" FirstIndent=\"0.00\" Leading=\"Regular\" LeftIndent=\"1.00\" "
         "RightIndent=\"7.50\" SpaceBefore=\"0\" Spacing=\"1\" StartsNewPage=\"No\">\n"
         "        <Text>HARBOUR LIGHTS</Text>\n      </Paragraph>\n"
         "      <Paragraph Alignment=\"Center\" FirstIndent=\"0.00\" Leading=\"Regular\" LeftIndent=\"1.00\" "
-        "RightIndent=\"7.50\" SpaceBefore=\"12\" Spacing=\"1\" StartsNewPage=\"No\">\n"
+        "RightIndent=\"7.50\" SpaceBefore=\"12\" Spacing=\"1\" StartsNewPage=\"Yes\">\n"
         "        <Text>Written by</Text>\n      </Paragraph>\n"
         "      <Paragraph Type=\"Action\">\n        <Text>Title page text that is no scene</Text>\n"
         "      </Paragraph>\n"

@@ -23,6 +23,8 @@ QString paragraph(const QString& type, const QString& text);
 QString paragraphInRuns(const QString& type, const QStringList& runs);
 // A scene heading without scene properties; `number` is written when not empty.
 QString heading(const QString& text, const QString& number = QString());
+// The paragraph (any of the above) with the page broken before it, as a writer's page break.
+QString afterPageBreak(const QString& paragraph);
 // A dual-dialogue block inside its paragraph: "type|text" entries in order, the second speaker
 // starting at its "Character" entry.
 QString dualDialogue(const QStringList& entries);

@@ -230,6 +230,29 @@ TEST_F(ReportPdf, AFailedWriteLeavesTheOldFileAndSaysSo)
     EXPECT_EQ(kept.readAll(), QByteArray("earlier"));
 }
 
+// The print panel offers a PDF file named after the report's title (or the story's, for reports
+// without one); every such name can be written in the folder it is offered in.
+TEST_F(ReportPdf, ThePrintPanelOffersAFileNameThatCanBeWritten)
+{
+    StoryReport report(story(), QStringLiteral("LOGLINES"));
+    report.finish();
+    const std::pair<const char*, const char*> rows[] = {
+        {"GENERAL NOTES/ATTACHMENTS", "GENERAL NOTES-ATTACHMENTS"},
+        {"SCENE CARD DETAILS", "SCENE CARD DETAILS"},
+        {"SET-UPS", "SET-UPS"},
+        {"Who? \"Me\": A|B <1/2>*\t", "Who- -Me-- A-B -1-2---"},
+    };
+    for (const auto& [title, offered] : rows) {
+        SCOPED_TRACE(title);
+        const QString name = printDocumentName(QString::fromUtf8(title));
+        EXPECT_EQ(name, QString::fromUtf8(offered));
+        const QString path = folder_.filePath(name + QStringLiteral(".pdf"));
+        EXPECT_EQ(writePdfFile(ReportPainter::printJob(report.view(), QString::fromUtf8(title)), path, 1, 1).outcome,
+                  PrintResult::Printed);
+        EXPECT_TRUE(QFile::exists(path));
+    }
+}
+
 // --- The list view's caption -------------------------------------------------------------------
 
 TEST_F(ReportPdf, TheCaptionSaysHowTheListIsSortedAndFiltered)

@@ -30,9 +30,11 @@ BaseReportView::BaseReportView(const Screenplaydb& story, QSizeF paperSize, Repo
     reportInfo_.reportFooterHeight = 0;
     builderInfo.reportFooterHeight = 20;
     float measured = 0;
-    if (builderInfo.includeLoglineInHeader)
-        measured = Toolkit().heightForText(currentLoglineText(), contentWidth(), ReportText::systemFont(10),
-                                           reportInfo_.textAlignment);
+    if (builderInfo.includeLoglineInHeader) {
+        const QFont font = ReportText::systemFont(10);
+        loglineShown_ = ReportText::firstLines(currentLoglineText(), kLoglineLines, contentWidth(), font);
+        measured = Toolkit().heightForText(loglineShown_, contentWidth(), font, reportInfo_.textAlignment);
+    }
     loglineHeight_ = builderInfo.includeLoglineInHeader ? measured + 10 : 0;
     builderInfo.reportHeaderHeight = headerHeightForLogline(builderInfo.includeLoglineInHeader, measured);
 }
@@ -68,8 +70,10 @@ QRectF BaseReportView::centredRow(std::int64_t page, float top, float height, fl
 
 QRectF BaseReportView::rectForScreenPlayTitle(std::int64_t page) const
 {
-    // The title starts after the logo.
-    return centredRow(page, 0, 20, float(rectForLogo(page).width()) + 6);
+    // The title takes the rest of its row after the logo.
+    const double left = rectForLogo(page).right() + 6;
+    return QRectF(left, double(base(page)), qMax(paperSize().width() - double(reportInfo_.rightMargin) - left, 1.0),
+                  20);
 }
 
 QRectF BaseReportView::rectForReportPageNumber(std::int64_t page) const
@@ -153,7 +157,7 @@ void BaseReportView::addHeaderForPage(QPainter& painter, std::int64_t page) cons
     painter.drawImage(rectForLogo(page), logo());
     painter.restore();
     if (reportInfo_.includeLoglineInHeader)
-        plain(rectForLogline(page), currentLoglineText(), ReportText::systemFont(10));
+        plain(rectForLogline(page), loglineShown_, ReportText::systemFont(10));
 }
 
 void BaseReportView::draw(QPainter& painter, const QRectF& area) const

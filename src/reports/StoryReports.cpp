@@ -213,10 +213,12 @@ void attachmentsAndRule(StoryReport& report, Screenplaydb& story, std::int64_t i
 std::unique_ptr<StoryReport> loglines(Screenplaydb& story)
 {
     auto report = std::make_unique<StoryReport>(story, QStringLiteral("LOGLINES"));
-    // The current logline stands in every page header; another with the same words does not.
+    // The current logline stands in every page header, and in the list only when the header cuts
+    // it short; another with the same words is listed.
     const Loglinedb* current = story.currentLogline();
+    const bool cut = current && report->view().loglineShown() != current->logline();
     for (const std::unique_ptr<Loglinedb>& logline : story.logLines())
-        if (logline.get() != current)
+        if (logline.get() != current || cut)
             report->addText(logline->logline(), plain(), true);
     report->finish();
     return report;

@@ -12,6 +12,7 @@
 #include "ReportFixture.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QRegularExpression>
 
@@ -103,6 +104,28 @@ TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
         EXPECT_GT(word->box.top(), 30 + 61);
         EXPECT_LT(word->box.bottom(), 30 + 86);
     }
+    // A title wider than the page's middle less the logo on both sides is printed whole after the
+    // logo; a logline of 3,000 letters shows its first three lines, cut with "…", and the body
+    // follows under them.
+    const QString title = QStringLiteral("Six Weeks in the Snowbound Hut Above Kessler Pass");
+    const double titleWidth = QFontMetricsF(ReportText::boldSystemFont(15)).horizontalAdvance(title);
+    ASSERT_GT(titleWidth, 552 - 140);
+    ASSERT_LT(titleWidth, 552 - 70);
+    story().setScreenplayTitle(title);
+    QString logline;
+    while (logline.size() < 3000)
+        logline += QStringLiteral("drift ");
+    story().currentLogline()->setLogline(logline);
+    StoryReport report(story(), QStringLiteral("SET-UPS"));
+    report.addText(QStringLiteral("Body"), ReportText::systemFont(10), false);
+    const PdfProbe pdf = print(report, QStringLiteral("long.pdf"));
+    EXPECT_EQ(pdf.pageCount(), 1);
+    EXPECT_TRUE(pdf.pageText(1).contains(title)) << pdf.pageText(1).toStdString();
+    const PdfProbe::Word* cut = pdf.find(QStringLiteral("drift…"));
+    const PdfProbe::Word* body = pdf.find(QStringLiteral("Body"));
+    ASSERT_TRUE(cut && body) << pdf.pageText(1).toStdString();
+    EXPECT_LT(cut->box.bottom(), body->box.top());
+    EXPECT_LT(body->box.top(), 30 + 64 + 10 + 4 * 12);
 }
 
 TEST_F(ReportPdf, BodyTextOfALongReportNeverEntersAHeaderOrFooterBand)

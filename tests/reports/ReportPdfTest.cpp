@@ -67,6 +67,10 @@ TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
     const PdfProbe::Word* title = pdf.find(QStringLiteral("LOGLINES"));
     ASSERT_NE(title, nullptr);
     EXPECT_NEAR(title->box.center().x(), 306, 1);
+    const PdfProbe::Word* story = pdf.find(QStringLiteral("Kessler"));
+    const PdfProbe::Word* storyEnd = pdf.find(QStringLiteral("Pass"));
+    ASSERT_TRUE(story && storyEnd);
+    EXPECT_NEAR((story->box.left() + storyEnd->box.right()) / 2, 306, 1);
     EXPECT_GT(title->box.top(), 49);
     EXPECT_LT(title->box.bottom(), 72);
     // The label and the date stand side by side, from 110 points left of the right margin, a
@@ -121,6 +125,11 @@ TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
     const PdfProbe pdf = print(report, QStringLiteral("long.pdf"));
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_TRUE(pdf.pageText(1).contains(title)) << pdf.pageText(1).toStdString();
+    const PdfProbe::Word* first = pdf.find(QStringLiteral("Six"));
+    const PdfProbe::Word* last = pdf.find(QStringLiteral("Pass"));
+    ASSERT_TRUE(first && last);
+    EXPECT_GE(first->box.left(), 30 + 64 - 0.5);
+    EXPECT_LE(last->box.right(), 612 - 30 + 0.5);
     const PdfProbe::Word* cut = pdf.find(QStringLiteral("drift…"));
     const PdfProbe::Word* body = pdf.find(QStringLiteral("Body"));
     ASSERT_TRUE(cut && body) << pdf.pageText(1).toStdString();

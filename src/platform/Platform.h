@@ -139,6 +139,10 @@ public:
 // The page layout of a paper of that size in points, portrait or landscape as its sides say,
 // without margins.
 QPageLayout pageLayoutForPaper(QSizeF paperSize);
+// The document name the print panel is given for a job of that title; the panel makes the name
+// of the PDF file it offers from it. Characters that a file name cannot hold on one system or
+// another (/ \ : * ? " < > | and control characters) become "-", so "A/B" is offered as "A-B".
+QString printDocumentName(const QString& title);
 // Writes pages first to last of the job as a PDF file. The file is replaced only when every
 // page was painted and written: a failure leaves what was there before.
 PrintResult writePdfFile(const PrintJob& job, const QString& path, int firstPage, int lastPage);

@@ -20,6 +20,16 @@ QPageLayout pageLayoutForPaper(QSizeF paperSize)
                        QPageLayout::Point);
 }
 
+QString printDocumentName(const QString& title)
+{
+    static const QString kUnwritable = QStringLiteral("/\\:*?\"<>|");
+    QString name = title;
+    for (QChar& character : name)
+        if (kUnwritable.contains(character) || character.category() == QChar::Other_Control)
+            character = QLatin1Char('-');
+    return name;
+}
+
 PrintResult writePdfFile(const PrintJob& job, const QString& path, int firstPage, int lastPage)
 {
     const QString failed = QStringLiteral("The report could not be written to \"%1\".")
@@ -47,7 +57,7 @@ PrintResult writePdfFile(const PrintJob& job, const QString& path, int firstPage
 PrintResult QtPrintPanels::runPrintPanel(const PrintJob& job)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(job.title);
+    printer.setDocName(printDocumentName(job.title));
     printer.setCreator(QStringLiteral("Vantora"));
     printer.setFullPage(true);
     printer.setPageLayout(pageLayoutForPaper(job.paperSize));

@@ -30,9 +30,11 @@ BaseReportView::BaseReportView(const Screenplaydb& story, QSizeF paperSize, Repo
     reportInfo_.reportFooterHeight = 0;
     builderInfo.reportFooterHeight = 20;
     float measured = 0;
-    if (builderInfo.includeLoglineInHeader)
-        measured = Toolkit().heightForText(currentLoglineText(), contentWidth(), ReportText::systemFont(10),
-                                           reportInfo_.textAlignment);
+    if (builderInfo.includeLoglineInHeader) {
+        const QFont font = ReportText::systemFont(10);
+        loglineShown_ = ReportText::firstLines(currentLoglineText(), kLoglineLines, contentWidth(), font);
+        measured = Toolkit().heightForText(loglineShown_, contentWidth(), font, reportInfo_.textAlignment);
+    }
     loglineHeight_ = builderInfo.includeLoglineInHeader ? measured + 10 : 0;
     builderInfo.reportHeaderHeight = headerHeightForLogline(builderInfo.includeLoglineInHeader, measured);
 }
@@ -68,8 +70,10 @@ QRectF BaseReportView::centredRow(std::int64_t page, float top, float height, fl
 
 QRectF BaseReportView::rectForScreenPlayTitle(std::int64_t page) const
 {
-    // The title starts after the logo.
-    return centredRow(page, 0, 20, float(rectForLogo(page).width()) + 6);
+    // The title's room: the rest of its row after the logo.
+    const double left = rectForLogo(page).right() + 6;
+    return QRectF(left, double(base(page)), qMax(paperSize().width() - double(reportInfo_.rightMargin) - left, 1.0),
+                  20);
 }
 
 QRectF BaseReportView::rectForReportPageNumber(std::int64_t page) const
@@ -136,7 +140,15 @@ void BaseReportView::addHeaderForPage(QPainter& painter, std::int64_t page) cons
     const auto plain = [&](const QRectF& box, const QString& text, const QFont& font) {
         ReportText::draw(painter, box, text, font, 0, LineBreak::Wrap);
     };
-    centred(rectForScreenPlayTitle(page), story_.screenplayTitle(), ReportText::boldSystemFont(15));
+    // The story's title stands centred on the page, as the report title under it does, unless
+    // the logo pushes it to the right; it is cut only where it runs past the right margin.
+    const QFont titleFont = ReportText::boldSystemFont(15);
+    const QString title = story_.screenplayTitle();
+    const QRectF row = rectForScreenPlayTitle(page);
+    const double titleWidth = qMin(QFontMetricsF(titleFont).horizontalAdvance(title), row.width());
+    const double titleLeft = qBound(row.left(), (paperSize().width() - titleWidth) / 2, row.right() - titleWidth);
+    ReportText::draw(painter, QRectF(titleLeft, row.top(), row.right() - titleLeft, row.height()), title, titleFont, 0,
+                     LineBreak::Truncate);
     centred(rectForReportPageNumber(page), pageNumberText(page), ReportText::systemFont(10));
     centred(rectForReportTitle(page), reportInfo_.reportTitle, ReportText::boldSystemFont(15));
     centred(rectForGenre(page), story_.genre(), ReportText::systemFont(12));
@@ -153,7 +165,7 @@ void BaseReportView::addHeaderForPage(QPainter& painter, std::int64_t page) cons
     painter.drawImage(rectForLogo(page), logo());
     painter.restore();
     if (reportInfo_.includeLoglineInHeader)
-        plain(rectForLogline(page), currentLoglineText(), ReportText::systemFont(10));
+        plain(rectForLogline(page), loglineShown_, ReportText::systemFont(10));
 }
 
 void BaseReportView::draw(QPainter& painter, const QRectF& area) const

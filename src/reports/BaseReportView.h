@@ -18,8 +18,10 @@ class Screenplaydb;
 //
 // Made on the builder's settings, it keeps a copy of them (without the band heights) and
 // writes the two band heights into the builder's object: the footer 20 and the header 64, or
-// more with the logline. The story is read again whenever a page is drawn and must outlive the
-// view.
+// more with the logline. The header shows at most the first kLoglineLines lines of the logline,
+// ending in "…" when it is cut, so that no logline crowds the body off the page. The logline is
+// read when the view is made; the title and genre are read again whenever a page is drawn. The
+// story must outlive the view.
 class BaseReportView : public PagedReportView
 {
 public:
@@ -27,6 +29,10 @@ public:
 
     const ReportInfo& reportInfo() const { return reportInfo_; }
     float loglineHeight() const { return loglineHeight_; }
+    // The most lines of the current logline that the header shows.
+    static constexpr int kLoglineLines = 3;
+    // The logline as the header shows it; empty when it shows none.
+    const QString& loglineShown() const { return loglineShown_; }
 
     // The header height of a logline that measures `measured` points: 64, plus the logline
     // and 10 more when the header shows it, cut to a whole number.
@@ -68,4 +74,5 @@ private:
     const Screenplaydb& story_;
     ReportInfo reportInfo_;
     float loglineHeight_ = 0;
+    QString loglineShown_;
 };

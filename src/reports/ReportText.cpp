@@ -150,6 +150,30 @@ qsizetype fittingLength(const QString& text, float height, float width, const QF
     return text.size();
 }
 
+QString firstLines(const QString& text, int lines, float width, const QFont& font)
+{
+    const float room = float(lines) * singleLineHeight(width, font) + 0.01f;
+    if (measure(text, width, font, LineBreak::Wrap) <= room)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    // The lines that fit, shortened word by word (letter by letter in a text without spaces)
+    // until the ellipsis fits after them on the last one.
+    QString shown = text.left(fittingLength(text, room, width, font, LineBreak::Wrap));
+    while (!shown.isEmpty()) {
+        while (!shown.isEmpty() && shown.back().isSpace())
+            shown.chop(1);
+        if (measure(shown + ellipsis, width, font, LineBreak::Wrap) <= room)
+            break;
+        qsizetype end = shown.size();
+        while (end > 0 && !shown.at(end - 1).isSpace())
+            --end;
+        if (end == 0)
+            end = shown.size() - (shown.size() > 1 && shown.back().isLowSurrogate() ? 2 : 1);
+        shown.truncate(end);
+    }
+    return shown + ellipsis;
+}
+
 CardHeading cardHeading(const QString& heading, float room, float width, const QFont& font)
 {
     const qsizetype cut = fittingLength(heading, room, width, font, LineBreak::Wrap);

@@ -45,6 +45,10 @@ float measure(const QString& text, float width, const QFont& font, LineBreak lin
 // break.
 qsizetype fittingLength(const QString& text, float height, float width, const QFont& font, LineBreak lineBreak);
 
+// The text cut to its first `lines` lines laid out in `width` (wrapping), ending in "…" where it
+// was cut; the text itself when it fits.
+QString firstLines(const QString& text, int lines, float width, const QFont& font);
+
 // A card's heading as the card stocks print it: the lines that fit in `room` points of `width`
 // stand in the heading's box on every face of the card; a heading longer than that (more than a
 // face can spare for it) goes on below the box on the card's first face with what does not fit,

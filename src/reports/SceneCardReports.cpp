@@ -109,6 +109,10 @@ float heightIn(const StoryReport& report, const QString& text, const QFont& font
     return ReportText::measure(text, width, font, ReportText::LineBreak::Wrap);
 }
 
+// The room kept for rows that stay together spares half a point for rounding, the same for every
+// row, so that a title kept with its first entry never stays where that entry would not.
+constexpr float kRounding = 0.5f;
+
 // Starts the next page when what follows, `height` high, does not fit on this one but would
 // fit on a page of its own; what is higher than a page starts where it is.
 void keepTogether(StoryReport& report, float height)
@@ -116,7 +120,7 @@ void keepTogether(StoryReport& report, float height)
     const PageGeometry page(report.paper(), report.info());
     const float y = report.clearOfBands(report.y());
     if (height <= page.body() && y > page.bodyTop(page.pageOf(y)))
-        report.keepRoom(height + 0.5f);
+        report.keepRoom(height + kRounding);
 }
 
 // The height of the lines of a partner's description that stay together: the line naming the
@@ -311,24 +315,32 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
     const StoryLinkIndex links(story);
     PictureCache pictures(story);
     const std::vector<SceneCarddb*> cards = cardSet(story);
-    // What the next card's heading keeps with it.
-    const float nextHeading = 5 * ReportText::singleLineHeight(float(r.paper().width()), bold(12));
+    const auto locationOf = [&story](const SceneCarddb& card) {
+        return card.sceneLocationID() > 0 ? story.locationForLocationID(card.sceneLocationID()) : nullptr;
+    };
+    const auto beatLabelOf = [&story](const SceneCarddb& card) {
+        return story.boardSections().beatLabelForBoardBeat(card.currentBeatSection());
+    };
+    // The heading and the beat, location and date rows stay with the first two lines of the
+    // description; an empty description is one line with its rule (5 points), and the "+/-" row
+    // stays with it.
+    const auto headingNeed = [&](const SceneCarddb& card) {
+        const SceneLocationdb* location = locationOf(card);
+        const float description = card.description().isEmpty()
+            ? 2 * line + 5
+            : std::min(heightIn(r, card.description(), plain(), 0), 2 * line);
+        return heightIn(r, card.heading(), bold(12), 0, kNumberColumn)
+            + std::max(line, heightIn(r, beatLabelOf(card), plain(), 40))
+            + std::max(line, heightIn(r, location ? location->location() : QString(), plain(), 50)) + line
+            + StoryReport::kRuleGap + description;
+    };
     for (std::size_t cardIndex = 0; cardIndex < cards.size(); ++cardIndex) {
         if (!ReportProgress::step(false, std::int64_t(cardIndex), std::int64_t(cards.size())))
             return nullptr;
         const SceneCarddb* card = cards[cardIndex];
-        const SceneLocationdb* location =
-            card->sceneLocationID() > 0 ? story.locationForLocationID(card->sceneLocationID()) : nullptr;
-        const QString beatLabel = story.boardSections().beatLabelForBoardBeat(card->currentBeatSection());
-        // The heading and the beat, location and date rows stay with the first two lines of the
-        // description (with the "+/-" row when there is no description).
-        const float description = card->description().isEmpty()
-            ? line
-            : std::min(heightIn(r, card->description(), plain(), 0), 2 * line);
-        keepTogether(r, heightIn(r, card->heading(), bold(12), 0, kNumberColumn)
-                            + std::max(line, heightIn(r, beatLabel, plain(), 40))
-                            + std::max(line, heightIn(r, location ? location->location() : QString(), plain(), 50))
-                            + line + StoryReport::kRuleGap + description);
+        const SceneLocationdb* location = locationOf(*card);
+        const QString beatLabel = beatLabelOf(*card);
+        keepTogether(r, headingNeed(*card));
         placeHeading(r, card->heading(), bold(12), QString::number(card->pageNumber()));
 
         labelled(QStringLiteral("Beat:"), 0, beatLabel, 40);
@@ -376,11 +388,13 @@ std::unique_ptr<StoryReport> details(Screenplaydb& story)
             setups.empty() ? 0 : pairNeed(r, setups.front()->sceneSetup(), payoffOf(*setups.front())),
             payoffs.empty() ? 0 : pairNeed(r, payoffs.front()->scenePayoff(), setupOf(*payoffs.front())),
             characters.empty() ? 0.0f : 36.0f, attachments.empty() ? 0.0f : 36.0f};
+        // What the next card's heading keeps with it.
+        const float nextHeading = cardIndex + 1 < cards.size() ? headingNeed(*cards[cardIndex + 1]) : 0;
         const auto keepSection = [&](std::size_t section) {
-            float need = cardIndex + 1 < cards.size() ? nextHeading : 0;
+            float need = nextHeading;
             for (std::size_t index = firstEntry.size(); index-- > section;)
                 need = line + (firstEntry[index] > 0 ? firstEntry[index] : StoryReport::kRuleGap + need);
-            r.keepRoom(need);
+            r.keepRoom(need + kRounding);
         };
         const auto sectionTitle = [&](std::size_t section, const QString& title) {
             keepSection(section);

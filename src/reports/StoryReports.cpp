@@ -213,10 +213,12 @@ void attachmentsAndRule(StoryReport& report, Screenplaydb& story, std::int64_t i
 std::unique_ptr<StoryReport> loglines(Screenplaydb& story)
 {
     auto report = std::make_unique<StoryReport>(story, QStringLiteral("LOGLINES"));
-    // The current logline stands in every page header; another with the same words does not.
+    // The current logline stands in every page header, and in the list only when the header cuts
+    // it short; another with the same words is listed.
     const Loglinedb* current = story.currentLogline();
+    const bool cut = current && report->view().loglineShown() != current->logline();
     for (const std::unique_ptr<Loglinedb>& logline : story.logLines())
-        if (logline.get() != current)
+        if (logline.get() != current || cut)
             report->addText(logline->logline(), plain(), true);
     report->finish();
     return report;
@@ -366,8 +368,18 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
 
     constexpr float kThumbnail = 32;
     // An attachment takes at least 41 points from its title's top to the next item's, its box 40
-    // of them; every box ends a point above the next one's top, 3 points above its title.
+    // of them. Every box starts 3 points above its title and ends a point above the next box; its
+    // lower edge runs 2 points under the last line of its text, below the letters that reach
+    // into the line's descent (g, p, y).
     constexpr float kLeastAttachment = 41;
+    constexpr float kAboveTitle = 3;
+    constexpr float kBetweenBoxes = 1;
+    constexpr float kUnderText = 2;
+    const auto nextAfter = [&](float textBottom) { return textBottom + kUnderText + kBetweenBoxes + kAboveTitle; };
+    const auto box = [&](float top, float next, std::int64_t colour) {
+        r.placeBoxes(top - kAboveTitle, next - kAboveTitle - kBetweenBoxes, palette(colour));
+        r.setY(next);
+    };
     for (const AttachedObjectdb* attachment : attachments) {
         r.keepRoom(kLeastAttachment);
         use(r, 70, 2);
@@ -375,18 +387,14 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
         placePicture(r, pictureOf(attachment->getThumbnail().value_or(QByteArray())),
                      float(r.info().leftMargin) + 15, top, kThumbnail);
         use(r, 70, 0);
-        const float below = r.addText(attachment->textDescription(), plain(), false).bottom() + 2;
-        const float next = below - top - 1 < kLeastAttachment - 1 ? top + kLeastAttachment : below;
-        r.placeBoxes(top - 3, next - 4, palette(attachment->color()));
-        r.setY(next);
+        const float textBottom = r.addText(attachment->textDescription(), plain(), false).bottom();
+        box(top, std::max(top + kLeastAttachment, nextAfter(textBottom)), attachment->color());
     }
     for (const StickyNotedb* note : notes) {
         use(r, 10, 2);
         const float top = float(r.addText(note->title(), plain(), false).frame().y());
         use(r, 10, 0);
-        const float next = r.addText(note->textNote(), plain(), false).bottom() + 2;
-        r.placeBoxes(top - 3, next - 4, palette(note->color()));
-        r.setY(next);
+        box(top, nextAfter(r.addText(note->textNote(), plain(), false).bottom()), note->color());
     }
     r.finish();
     return report;

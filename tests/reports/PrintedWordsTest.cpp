@@ -303,10 +303,11 @@ TEST_F(PrintedWords, ACharacterOfTheDetailsTakesAtLeastItsPicturesHeight)
 }
 
 // An attachment takes at least 41 points from its title's top to the next item's title, more
-// when its text reaches further; a sticky note takes its title and text and 2 points.
+// when its text reaches further; a sticky note takes its title and text. Each box ends 2 points
+// under its text's last line, a point above the next box, which starts 3 points above its title.
 TEST_F(PrintedWords, GeneralNotesSpaceAttachmentsByAtLeast41PointsAndNotesByTheirText)
 {
-    const QString threeLines = QStringLiteral("one\ntwo\nthree");
+    const QString threeLines = QStringLiteral("one\ntwo\njumpy gypsy");
     const std::tuple<const char*, QString, bool> items[] = {
         {"Aardvark", QString(), true}, {"Badger", threeLines, true}, {"Cheetah", QString(), true},
         {"Dingo", QString(), false},   {"Eland", threeLines, false}, {"Ferret", QString(), false},
@@ -332,18 +333,19 @@ TEST_F(PrintedWords, GeneralNotesSpaceAttachmentsByAtLeast41PointsAndNotesByThei
     const float line = ReportText::singleLineHeight(612 - 60 - 70, ReportText::systemFont(10));
     const float lines = ReportText::measure(threeLines, 612 - 60 - 70, ReportText::systemFont(10),
                                             ReportText::LineBreak::Wrap);
-    ASSERT_LT(2 * line + 2, 41);
-    ASSERT_GT(line + lines + 2, 41);
+    const float belowText = 2 + 1 + 3;
+    ASSERT_LT(2 * line + belowText, 41);
+    ASSERT_GT(line + lines + belowText, 41);
     const struct {
         const char* from;
         const char* to;
         float step;
     } steps[] = {
-        {"Aardvark", "Badger", 41},              // a title and an empty text: the least step
-        {"Badger", "Cheetah", line + lines + 2}, // three lines of text reach past it
+        {"Aardvark", "Badger", 41},                      // a title and an empty text: the least step
+        {"Badger", "Cheetah", line + lines + belowText}, // three lines of text reach past it
         {"Cheetah", "Dingo", 41},
-        {"Dingo", "Eland", 2 * line + 2},        // a note: its title, its empty text's line, 2 points
-        {"Eland", "Ferret", line + lines + 2},
+        {"Dingo", "Eland", 2 * line + belowText},        // a note: its title and its empty text's line
+        {"Eland", "Ferret", line + lines + belowText},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.from);
@@ -352,6 +354,20 @@ TEST_F(PrintedWords, GeneralNotesSpaceAttachmentsByAtLeast41PointsAndNotesByThei
         ASSERT_TRUE(from && to) << pdf.text().toStdString();
         EXPECT_NEAR(to->box.top() - from->box.top(), step.step, 0.5);
     }
+    // The lower edge of a box (its first dark row inside its left border, below the last line's
+    // top) runs under the letters' descenders, not through them.
+    const QImage page = pdf.render(1, 144);
+    int lastLines = 0;
+    for (const PdfProbe::Word& word : pdf.words()) {
+        if (word.text != QStringLiteral("gypsy"))
+            continue;
+        ++lastLines;
+        int y = int(word.box.top() * 2);
+        while (y < page.height() && page.pixelColor(36 * 2, y).lightness() > 128)
+            ++y;
+        EXPECT_GT(y / 2.0, word.box.bottom()) << word.box.bottom();
+    }
+    EXPECT_EQ(lastLines, 2);
 }
 
 // The scene card reports take the board's cards on the corkboard and while the large scene card

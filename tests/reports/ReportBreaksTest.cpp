@@ -2,6 +2,7 @@
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
 #include "model/Characterdb.h"
+#include "model/SceneCardCharacterdb.h"
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
@@ -337,8 +338,10 @@ TEST_F(ReportBreaks, NoReportOverlapsWordsStrandsALabelOrWritesInItsBands)
 }
 
 // The details report keeps a card's heading, beat, location and date rows with the first two
-// lines of its description, and the line naming a set-up's or pay-off's partner card with the
-// partner's text: no page ends on them, whatever the lengths of the cards before.
+// lines of its description (the "+/-" row under an empty one), a section title with its first
+// entry or, for an empty section, with the sections and the next card's rows that follow, and the
+// line naming a set-up's or pay-off's partner card with the partner's text: no page ends on them,
+// whatever the lengths of the cards before.
 TEST_F(ReportBreaks, TheDetailsNeverEndAPageOnACardsHeaderRowsOrAPartnersLine)
 {
     Screenplaydb& s = story();
@@ -346,80 +349,137 @@ TEST_F(ReportBreaks, TheDetailsNeverEndAPageOnACardsHeaderRowsOrAPartnersLine)
     location->setSceneLocationID(100);
     location->setLocation(QStringLiteral("Pump house"));
     s.sceneLocations().push_back(std::move(location));
-    constexpr int kCards = 48;
+    auto character = std::make_unique<Characterdb>();
+    character->setCharacterID(7);
+    character->setCharacterName(QStringLiteral("Ada"));
+    s.characters().push_back(std::move(character));
     std::vector<SceneCarddb*> cards;
+    const auto addCards = [&](int count) {
+        s.sceneCards().clear();
+        s.sceneSetups().clear();
+        s.scenePayoffs().clear();
+        s.sceneCardCharacters().clear();
+        cards.clear();
+        for (int index = 0; index < count; ++index) {
+            SceneCarddb& card = addCard(QStringLiteral("INT. ROOM%1 - DAY").arg(index, 2, 10, QLatin1Char('0')), 1,
+                                        1 + index % 7);
+            card.setPageNumber(index + 1);
+            card.setSceneLocationID(100);
+            card.setStartDateTime(QStringLiteral("01/03/2026 03:12"));
+            card.setEndDateTime(QStringLiteral("01/04/2026 11:00"));
+            cards.push_back(&card);
+        }
+    };
+    const auto addPayoff = [&](std::size_t card, const QString& text) {
+        auto payoff = std::make_unique<ScenePayoffdb>();
+        payoff->setSceneCardID(cards[card]->sceneCardID());
+        payoff->setScenePayoff(text);
+        payoff->insertIntoDatabase(&s);
+        s.scenePayoffs().push_back(std::move(payoff));
+        return s.scenePayoffs().back()->scenePayoffID();
+    };
+    const QRegularExpression partnerLine(QStringLiteral("\\(p\\. \\d+\\)$"));
+    const QRegularExpression heading(QStringLiteral("^INT\\. ROOM(\\d\\d) - DAY"));
+    // Prints the details of the cards and reads every page's body back.
+    const auto check = [&](const QString& name) {
+        const std::unique_ptr<StoryReport> report = SceneCardReports::details(s);
+        const PdfProbe pdf = print(*report, name);
+        const double bodyTop = double(report->info().topMargin + report->info().reportHeaderHeight);
+        const double bodyBottom = 792 - double(report->info().bottomMargin + report->info().reportFooterHeight);
+        int headings = 0;
+        for (int page = 1; page <= pdf.pageCount(); ++page) {
+            SCOPED_TRACE(page);
+            std::vector<QString> body;
+            for (const auto& line : linesOf(pdf, page)) {
+                const QRectF box = line.front()->box;
+                if (box.top() >= bodyTop - 0.5 && box.bottom() <= bodyBottom + 0.5)
+                    body.push_back(lineText(line));
+            }
+            EXPECT_FALSE(body.empty());
+            for (std::size_t index = 0; index < body.size(); ++index) {
+                const QRegularExpressionMatch match = heading.match(body[index]);
+                if (!match.hasMatch() || partnerLine.match(body[index]).hasMatch())
+                    continue;
+                ++headings;
+                // Beat, location, dates, and two lines of the description or the "+/-" row follow
+                // on this page.
+                const int card = match.captured(1).toInt();
+                const QString tag = QStringLiteral("ds%1x").arg(card);
+                const bool described = !cards[std::size_t(card)]->description().isEmpty();
+                const std::vector<QString> rows{QStringLiteral("Beat:"), QStringLiteral("Location:"),
+                                                QStringLiteral("Start Date/Time:"),
+                                                described ? tag : QStringLiteral("+/-"), described ? tag : QString()};
+                EXPECT_LT(index + (described ? 5 : 4), body.size()) << body[index].toStdString() << " ends page " << page;
+                for (std::size_t row = 0; row < rows.size() && index + 1 + row < body.size(); ++row)
+                    EXPECT_TRUE(body[index + 1 + row].startsWith(rows[row])) << body[index + 1 + row].toStdString();
+            }
+            if (page == pdf.pageCount())
+                continue;
+            // Neither a partner's line, nor a card's rows, nor a section title ends a page.
+            const QString& last = body.back();
+            EXPECT_FALSE(partnerLine.match(last).hasMatch()) << last.toStdString();
+            for (const char* row : {"Beat:", "Location:", "Start Date/Time:"})
+                EXPECT_FALSE(last.startsWith(QString::fromLatin1(row))) << last.toStdString();
+            for (const char* title : {"Notes", "Set-ups", "Pay-offs", "Characters", "Attachments"})
+                EXPECT_NE(last, QString::fromLatin1(title));
+        }
+        EXPECT_EQ(headings, int(cards.size()));
+        return pdf;
+    };
+
+    constexpr int kCards = 48;
+    addCards(kCards);
     for (int index = 0; index < kCards; ++index) {
-        SceneCarddb& card = addCard(QStringLiteral("INT. ROOM%1 - DAY").arg(index, 2, 10, QLatin1Char('0')), 1,
-                                    1 + index % 7);
-        card.setPageNumber(index + 1);
-        card.setSceneLocationID(100);
-        card.setStartDateTime(QStringLiteral("01/03/2026 03:12"));
-        card.setEndDateTime(QStringLiteral("01/04/2026 11:00"));
         // Lengths that bring every part of a card to the foot of some page.
-        card.setDescription(taggedText(QStringLiteral("ds%1x").arg(index), 16 + (index * 29) % 71));
-        card.setNotes(index % 3 ? taggedText(QStringLiteral("nt%1x").arg(index), (index * 17) % 40) : QString());
-        cards.push_back(&card);
+        cards[std::size_t(index)]->setDescription(
+            taggedText(QStringLiteral("ds%1x").arg(index), 16 + (index * 29) % 71));
+        cards[std::size_t(index)]->setNotes(
+            index % 3 ? taggedText(QStringLiteral("nt%1x").arg(index), (index * 17) % 40) : QString());
     }
     // Each card plants a set-up paid off three cards later.
     for (int index = 0; index < kCards; ++index) {
-        auto payoff = std::make_unique<ScenePayoffdb>();
-        payoff->setSceneCardID(cards[std::size_t((index + 3) % kCards)]->sceneCardID());
-        payoff->setScenePayoff(taggedText(QStringLiteral("po%1x").arg(index), 6 + (index * 11) % 23));
-        payoff->insertIntoDatabase(&s);
         auto setup = std::make_unique<SceneSetupdb>();
         setup->setSceneCardID(cards[std::size_t(index)]->sceneCardID());
         setup->setSceneSetup(taggedText(QStringLiteral("su%1x").arg(index), 5 + (index * 7) % 19));
-        setup->setScenePayoffID(payoff->scenePayoffID());
-        s.scenePayoffs().push_back(std::move(payoff));
+        setup->setScenePayoffID(addPayoff(std::size_t((index + 3) % kCards),
+                                          taggedText(QStringLiteral("po%1x").arg(index), 6 + (index * 11) % 23)));
         s.sceneSetups().push_back(std::move(setup));
     }
-
-    const std::unique_ptr<StoryReport> report = SceneCardReports::details(s);
-    const PdfProbe pdf = print(*report, QStringLiteral("details.pdf"));
-    ASSERT_GT(pdf.pageCount(), 10);
-    const double bodyTop = double(report->info().topMargin + report->info().reportHeaderHeight);
-    const double bodyBottom = 792 - double(report->info().bottomMargin + report->info().reportFooterHeight);
-    const QRegularExpression partnerLine(QStringLiteral("\\(p\\. \\d+\\)$"));
-    const QRegularExpression heading(QStringLiteral("^INT\\. ROOM(\\d\\d) - DAY"));
-    int headings = 0;
-    for (int page = 1; page <= pdf.pageCount(); ++page) {
-        SCOPED_TRACE(page);
-        std::vector<QString> body;
-        std::vector<double> bottoms;
-        for (const auto& line : linesOf(pdf, page)) {
-            const QRectF box = line.front()->box;
-            if (box.top() >= bodyTop - 0.5 && box.bottom() <= bodyBottom + 0.5) {
-                body.push_back(lineText(line));
-                bottoms.push_back(box.bottom());
-            }
+    {
+        SCOPED_TRACE("48 cards");
+        const PdfProbe pdf = check(QStringLiteral("details.pdf"));
+        ASSERT_GT(pdf.pageCount(), 10);
+        // Every word of every set-up and pay-off, twice each: on its own card and under its partner.
+        for (int index = 0; index < kCards; ++index) {
+            EXPECT_EQ(taggedWords(pdf, QStringLiteral("su%1x").arg(index)).size(), 2 * (5 + (index * 7) % 19));
+            EXPECT_EQ(taggedWords(pdf, QStringLiteral("po%1x").arg(index)).size(), 2 * (6 + (index * 11) % 23));
         }
-        ASSERT_FALSE(body.empty());
-        for (std::size_t index = 0; index < body.size(); ++index) {
-            const QRegularExpressionMatch match = heading.match(body[index]);
-            if (!match.hasMatch() || partnerLine.match(body[index]).hasMatch())
-                continue;
-            ++headings;
-            // Beat, location, dates, and two lines of the description follow on this page.
-            const QString tag = QStringLiteral("ds%1x").arg(match.captured(1).toInt());
-            ASSERT_LT(index + 5, body.size()) << body[index].toStdString() << " ends page " << page;
-            EXPECT_TRUE(body[index + 1].startsWith(QStringLiteral("Beat:")));
-            EXPECT_TRUE(body[index + 2].startsWith(QStringLiteral("Location:")));
-            EXPECT_TRUE(body[index + 3].startsWith(QStringLiteral("Start Date/Time:")));
-            EXPECT_TRUE(body[index + 4].startsWith(tag)) << body[index + 4].toStdString();
-            EXPECT_TRUE(body[index + 5].startsWith(tag)) << body[index + 5].toStdString();
-        }
-        if (page == pdf.pageCount())
-            continue;
-        // The partner's line never ends a page: its text is below it.
-        const QString& last = body.back();
-        EXPECT_FALSE(partnerLine.match(last).hasMatch()) << last.toStdString();
-        for (const char* row : {"Beat:", "Location:", "Start Date/Time:"})
-            EXPECT_FALSE(last.startsWith(QString::fromLatin1(row))) << last.toStdString();
     }
-    EXPECT_EQ(headings, kCards);
-    // Every word of every set-up and pay-off, twice each: on its own card and under its partner.
-    for (int index = 0; index < kCards; ++index) {
-        EXPECT_EQ(taggedWords(pdf, QStringLiteral("su%1x").arg(index)).size(), 2 * (5 + (index * 7) % 19));
-        EXPECT_EQ(taggedWords(pdf, QStringLiteral("po%1x").arg(index)).size(), 2 * (6 + (index * 11) % 23));
+
+    // Three cards, the first with description lines and characters that bring the second card's
+    // rows (its description empty), its "Pay-offs" title, or its empty "Attachments" title to the
+    // foot of the first page.
+    const struct {
+        const char* name;
+        int lines;
+        int characters;
+    } rows[] = {{"empty description", 32, 0}, {"pay-offs", 60, 6}, {"attachments", 15, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        addCards(3);
+        QStringList lines;
+        for (int line = 0; line < row.lines; ++line)
+            lines.append(QStringLiteral("ds0x%1").arg(line));
+        cards[0]->setDescription(lines.join(QLatin1Char('\n')));
+        for (int index = 0; index < row.characters; ++index) {
+            auto link = std::make_unique<SceneCardCharacterdb>();
+            link->setSceneCardID(cards[0]->sceneCardID());
+            link->setCharacterID(7);
+            s.sceneCardCharacters().push_back(std::move(link));
+        }
+        cards[1]->setDescription(QString());
+        addPayoff(1, QStringLiteral("The radio works"));
+        cards[2]->setDescription(QStringLiteral("ds2x000\nds2x001"));
+        EXPECT_GT(check(QString::fromLatin1(row.name) + QStringLiteral(".pdf")).pageCount(), 1);
     }
 }

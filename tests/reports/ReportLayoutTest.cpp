@@ -483,18 +483,24 @@ TEST(ReportHeader, TheHeaderHeightFollowsTheLogline)
     ASSERT_NE(current, nullptr);
     const QString logline = QStringLiteral("A balloonist races her estranged father across the Alps.");
     const float oneLine = measured(logline, 552, ReportText::systemFont(10));
+    // Three thousand letters in words: the header shows its first three lines.
+    QString long3000;
+    while (long3000.size() < 3000)
+        long3000 += QStringLiteral("avalanche ");
     struct Row {
         const char* name;
         bool include;
         bool hasCurrent;
         QString text;
         std::int64_t expected;
+        bool cut;
     };
     const Row rows[] = {
-        {"logline off", false, true, logline, 64},
-        {"logline on, no current logline", true, false, logline, 74},
-        {"logline on, empty current logline", true, true, QString(), 74},
-        {"logline on, one measured line", true, true, logline, std::int64_t(64 + 10 + oneLine)},
+        {"logline off", false, true, logline, 64, false},
+        {"logline on, no current logline", true, false, logline, 74, false},
+        {"logline on, empty current logline", true, true, QString(), 74, false},
+        {"logline on, one measured line", true, true, logline, std::int64_t(64 + 10 + oneLine), false},
+        {"logline on, three lines of 3,000 letters", true, true, long3000, std::int64_t(64 + 10 + 3 * oneLine), true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -507,6 +513,13 @@ TEST(ReportHeader, TheHeaderHeightFollowsTheLogline)
         EXPECT_EQ(info.reportHeaderHeight, row.expected);
         EXPECT_EQ(info.reportFooterHeight, 20);
         EXPECT_EQ(view.reportInfo().reportHeaderHeight, 0);
+        if (row.cut) {
+            EXPECT_TRUE(view.loglineShown().endsWith(QStringLiteral("avalanche…")))
+                << view.loglineShown().right(30).toStdString();
+            EXPECT_TRUE(row.text.startsWith(view.loglineShown().chopped(1)));
+        } else if (row.include && row.hasCurrent) {
+            EXPECT_EQ(view.loglineShown(), row.text);
+        }
     }
     // One line of the pinned font at 10 points.
     EXPECT_EQ(std::int64_t(64 + 10 + oneLine), 86);
@@ -522,9 +535,9 @@ TEST(ReportHeader, ElementsSitOnTheirPage)
     view.setPageCount(3);
     EXPECT_EQ(view.pageNumberText(1), QStringLiteral("Page 2 of 3"));
     EXPECT_EQ(view.rectForPage(2), QRectF(0, 792, 612, 792));
-    // The story's title starts after the logo and keeps centred; the report title and genre keep
-    // clear of the date column.
-    EXPECT_EQ(view.rectForScreenPlayTitle(1), QRectF(30 + 70, 822, 552 - 140, 20));
+    // The story's title takes its row from after the logo to the right margin; the report title
+    // and genre keep clear of the date column.
+    EXPECT_EQ(view.rectForScreenPlayTitle(1), QRectF(30 + 70, 822, 552 - 70, 20));
     EXPECT_EQ(view.rectForReportTitle(1), QRectF(30 + 110, 842, 552 - 220, 20));
     EXPECT_EQ(view.rectForGenre(1), QRectF(30 + 110, 862, 552 - 220, 18));
     EXPECT_GE(view.rectForScreenPlayTitle(0).left(), view.rectForLogo(0).right());

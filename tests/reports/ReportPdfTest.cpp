@@ -12,6 +12,7 @@
 #include "ReportFixture.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QRegularExpression>
 
@@ -66,6 +67,10 @@ TEST_F(ReportPdf, AnEmptyReportIsOnePageWithTheHeaderAndFooter)
     const PdfProbe::Word* title = pdf.find(QStringLiteral("LOGLINES"));
     ASSERT_NE(title, nullptr);
     EXPECT_NEAR(title->box.center().x(), 306, 1);
+    const PdfProbe::Word* story = pdf.find(QStringLiteral("Kessler"));
+    const PdfProbe::Word* storyEnd = pdf.find(QStringLiteral("Pass"));
+    ASSERT_TRUE(story && storyEnd);
+    EXPECT_NEAR((story->box.left() + storyEnd->box.right()) / 2, 306, 1);
     EXPECT_GT(title->box.top(), 49);
     EXPECT_LT(title->box.bottom(), 72);
     // The label and the date stand side by side, from 110 points left of the right margin, a
@@ -103,6 +108,33 @@ TEST_F(ReportPdf, TheLoglineShowsUnderTheGenreWhenTheHeaderIncludesIt)
         EXPECT_GT(word->box.top(), 30 + 61);
         EXPECT_LT(word->box.bottom(), 30 + 86);
     }
+    // A title wider than the page's middle less the logo on both sides is printed whole after the
+    // logo; a logline of 3,000 letters shows its first three lines, cut with "…", and the body
+    // follows under them.
+    const QString title = QStringLiteral("Six Weeks in the Snowbound Hut Above Kessler Pass");
+    const double titleWidth = QFontMetricsF(ReportText::boldSystemFont(15)).horizontalAdvance(title);
+    ASSERT_GT(titleWidth, 552 - 140);
+    ASSERT_LT(titleWidth, 552 - 70);
+    story().setScreenplayTitle(title);
+    QString logline;
+    while (logline.size() < 3000)
+        logline += QStringLiteral("drift ");
+    story().currentLogline()->setLogline(logline);
+    StoryReport report(story(), QStringLiteral("SET-UPS"));
+    report.addText(QStringLiteral("Body"), ReportText::systemFont(10), false);
+    const PdfProbe pdf = print(report, QStringLiteral("long.pdf"));
+    EXPECT_EQ(pdf.pageCount(), 1);
+    EXPECT_TRUE(pdf.pageText(1).contains(title)) << pdf.pageText(1).toStdString();
+    const PdfProbe::Word* first = pdf.find(QStringLiteral("Six"));
+    const PdfProbe::Word* last = pdf.find(QStringLiteral("Pass"));
+    ASSERT_TRUE(first && last);
+    EXPECT_GE(first->box.left(), 30 + 64 - 0.5);
+    EXPECT_LE(last->box.right(), 612 - 30 + 0.5);
+    const PdfProbe::Word* cut = pdf.find(QStringLiteral("drift…"));
+    const PdfProbe::Word* body = pdf.find(QStringLiteral("Body"));
+    ASSERT_TRUE(cut && body) << pdf.pageText(1).toStdString();
+    EXPECT_LT(cut->box.bottom(), body->box.top());
+    EXPECT_LT(body->box.top(), 30 + 64 + 10 + 4 * 12);
 }
 
 TEST_F(ReportPdf, BodyTextOfALongReportNeverEntersAHeaderOrFooterBand)
@@ -228,6 +260,29 @@ TEST_F(ReportPdf, AFailedWriteLeavesTheOldFileAndSaysSo)
     QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("earlier"));
+}
+
+// The print panel offers a PDF file named after the report's title (or the story's, for reports
+// without one); every such name can be written in the folder it is offered in.
+TEST_F(ReportPdf, ThePrintPanelOffersAFileNameThatCanBeWritten)
+{
+    StoryReport report(story(), QStringLiteral("LOGLINES"));
+    report.finish();
+    const std::pair<const char*, const char*> rows[] = {
+        {"GENERAL NOTES/ATTACHMENTS", "GENERAL NOTES-ATTACHMENTS"},
+        {"SCENE CARD DETAILS", "SCENE CARD DETAILS"},
+        {"SET-UPS", "SET-UPS"},
+        {"Who? \"Me\": A|B <1/2>*\t", "Who- -Me-- A-B -1-2---"},
+    };
+    for (const auto& [title, offered] : rows) {
+        SCOPED_TRACE(title);
+        const QString name = printDocumentName(QString::fromUtf8(title));
+        EXPECT_EQ(name, QString::fromUtf8(offered));
+        const QString path = folder_.filePath(name + QStringLiteral(".pdf"));
+        EXPECT_EQ(writePdfFile(ReportPainter::printJob(report.view(), QString::fromUtf8(title)), path, 1, 1).outcome,
+                  PrintResult::Printed);
+        EXPECT_TRUE(QFile::exists(path));
+    }
 }
 
 // --- The list view's caption -------------------------------------------------------------------

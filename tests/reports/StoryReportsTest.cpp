@@ -150,6 +150,15 @@ TEST_F(StoryReportsPdf, TheLoglinesLeaveOutTheCurrentOneButNotItsTwin)
     report = StoryReports::loglines(story());
     pdf = print(report, QStringLiteral("none.pdf"));
     EXPECT_EQ(bodyText(pdf, *report), QStringLiteral("Twinned Twinned Different"));
+    // A current logline too long for the header, which shows its first lines, is listed in full.
+    current->setCurrentLoglineFlag(1);
+    QStringList words;
+    for (int index = 0; index < 300; ++index)
+        words.append(QStringLiteral("w%1").arg(index, 3, 10, QLatin1Char('0')));
+    current->setLogline(words.join(QLatin1Char(' ')));
+    report = StoryReports::loglines(story());
+    pdf = print(report, QStringLiteral("long.pdf"));
+    EXPECT_EQ(bodyText(pdf, *report), words.join(QLatin1Char(' ')) + QStringLiteral(" Twinned Different"));
 }
 
 TEST_F(StoryReportsPdf, TheBeatSheetIsOnLetterPaperWithEveryBeatLabel)

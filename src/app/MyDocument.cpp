@@ -1393,6 +1393,11 @@ void MyDocument::getFileNameForNewFile()
         return;
     }
     const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
+    // An open story's file is never replaced: its window would go on writing into a deleted file.
+    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("New File"))) {
+        closeWindowWithoutStory();
+        return;
+    }
     if (QFileInfo::exists(path))
         QFile::remove(path);
     if (!StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path)) {
@@ -1443,6 +1448,8 @@ void MyDocument::startNewVersion()
                              "from."));
         return;
     }
+    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("Start New Version")))
+        return;
     closeDatabaseReporting();
     bool copied = !QFileInfo::exists(path) || QFile::remove(path);
     copied = copied && QFile::copy(thisFileName_, path);

@@ -816,8 +816,30 @@ void MyDocument::showBoardPresentation()
     } else if (story.boardView() == 1) {
         showTheBoard();
         if (story.sceneCards().empty())
-            addMajorTurnCards();
+            offerInitialBeatCardsOverDrawnWindow();
     }
+}
+
+// A modal offer made during the layout, or before the window is on the screen, would leave
+// every pane behind it undrawn until it closed: the offer waits for the drawn window.
+void MyDocument::offerInitialBeatCardsOverDrawnWindow()
+{
+    QTimer::singleShot(0, this, [this] {
+        guardedCall([this] {
+            if (!storyIsOpen() || !window_ || !currentScreenplay_->sceneCards().empty())
+                return;
+            if (window_->isVisible()) {
+                QWindow* surface = window_->windowHandle();
+                if (surface && !surface->isExposed()) {
+                    // Asked again from eventFilter once the window is on the screen.
+                    surface->installEventFilter(this);
+                    return;
+                }
+                window_->repaint();
+            }
+            addMajorTurnCards();
+        });
+    });
 }
 
 // Fits the title/logline pane's view into its pane: at least 70 points high, with the
@@ -830,6 +852,10 @@ void MyDocument::fitTitleLoglinePane()
 
 bool MyDocument::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && window_ && watched == window_->windowHandle()) {
+        watched->removeEventFilter(this);
+        offerInitialBeatCardsOverDrawnWindow();
+    }
     // The pane's view follows its pane as the pane changes size.
     if (watched == titlePane_ && event->type() == QEvent::Resize && titleLoglineView_)
         guardedCall([this] { fitTitleLoglinePane(); });

@@ -837,6 +837,18 @@ void MyDocument::offerInitialBeatCardsOverDrawnWindow()
                 }
                 window_->repaint();
             }
+            // The automatic tip keeps its second after the layout for after the offer, and
+            // then speaks of the story with its cards.
+            struct ResumeTip {
+                QPointer<QTimer> timer;
+                ~ResumeTip()
+                {
+                    if (timer)
+                        timer->start();
+                }
+            } resume{autoTipTimer_ && autoTipTimer_->isActive() ? autoTipTimer_ : QPointer<QTimer>()};
+            if (resume.timer)
+                resume.timer->stop();
             addMajorTurnCards();
         });
     });

@@ -146,6 +146,7 @@ TEST_F(BoardCommands, AReadyStoryWithoutCardsIsOfferedThemOverItsDrawnWindowOnOp
             EXPECT_TRUE(shown->splTitle()->updatesEnabled());
             EXPECT_TRUE(log.painted.contains(shown->titleLoglineView()->tfTitle()));
             EXPECT_TRUE(log.paintedWithin(shown->scrBoard()));
+            EXPECT_FALSE(shown->autoTipTimer() && shown->autoTipTimer()->isActive()) << "the tip waits for the offer";
         } else {
             ADD_FAILURE() << "offered while the story was still opening";
         }
@@ -155,6 +156,8 @@ TEST_F(BoardCommands, AReadyStoryWithoutCardsIsOfferedThemOverItsDrawnWindowOnOp
     open(path);
     qApp->removeEventFilter(&log);
     EXPECT_EQ(offers, 1);
+    ASSERT_NE(document_->autoTipTimer(), nullptr);
+    EXPECT_TRUE(document_->autoTipTimer()->isActive());
     EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE OnBoard = 1"), "15");
 }
 

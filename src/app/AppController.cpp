@@ -451,8 +451,12 @@ bool AppController::createMasterFile(const QString& firstName, const QString& la
         UserInformationdb::finalizeStatements();
         qCWarning(lcApp).noquote() << error.message();
     }
-    for (const QString& sample : sampleStories())
-        StoryFile::copyTemplate(QStringLiteral(":/samples/%1").arg(sample), QDir(folder).filePath(sample));
+    // A sample already in the folder may hold the writer's own edits: only missing ones are copied.
+    for (const QString& sample : sampleStories()) {
+        const QString target = QDir(folder).filePath(sample);
+        if (!QFileInfo::exists(target))
+            StoryFile::copyTemplate(QStringLiteral(":/samples/%1").arg(sample), target);
+    }
     return true;
 }
 

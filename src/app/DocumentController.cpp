@@ -111,6 +111,14 @@ bool DocumentController::isOpenStoryFile(const QString& path) const
     return false;
 }
 
+bool DocumentController::refusedAsOpenStoryFile(const QString& path, const QString& title) const
+{
+    if (!isOpenStoryFile(path))
+        return false;
+    alertWithOK(title, QStringLiteral("The new file cannot have the same name as a file that is already open."));
+    return true;
+}
+
 MyDocument* DocumentController::documentForPath(const QString& path) const
 {
     const QString wanted = QFileInfo(path).canonicalFilePath();

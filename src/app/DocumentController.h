@@ -32,6 +32,9 @@ public:
     // Whether a file at `path` would replace the file of an open story (names compared without
     // case, or the same file by another path).
     bool isOpenStoryFile(const QString& path) const;
+    // The same question for a command about to make a file at `path`: when it would replace an
+    // open story's file, the user is told so in an alert titled `title`, and the answer is true.
+    bool refusedAsOpenStoryFile(const QString& path, const QString& title) const;
     // The document whose window the user worked in last.
     MyDocument* currentDocument() const;
     std::size_t documentCount() const { return documents_.size(); }

@@ -30,6 +30,8 @@ namespace {
 const QString kScriptExtension = QStringLiteral("fdx");
 const QString kOpenScriptTitle = QStringLiteral("Select the Final Draft 8/9 File to Import");
 const QString kExportTitle = QStringLiteral("Export to Final Draft 8/9");
+// The title under which a new story's file is refused for being the file of an open story.
+const QString kImportTitle = QStringLiteral("Import Script");
 
 QString documentsFolder()
 {
@@ -46,16 +48,6 @@ std::optional<QString> chooseScript()
     if (chosen && chosen->isEmpty())
         chosen.reset();
     return chosen;
-}
-
-// Whether a new file at `target` would replace the file of an open story; the user is told so.
-bool refusedAsOpenStory(const DocumentController& documents, const QString& target)
-{
-    if (!documents.isOpenStoryFile(target))
-        return false;
-    alertWithOK(QStringLiteral("Import Script"),
-          QStringLiteral("The new file cannot have the same name as a file that is already open."));
-    return true;
 }
 
 // Asks where the new story file goes; nothing when the user cancels.
@@ -140,7 +132,7 @@ void AppController::importFinalDraft8()
         return;
     }
     const std::optional<QString> chosen = chooseNewStoryFile(QStringLiteral("Awesome Screenplay.vtrsf"));
-    if (!chosen || refusedAsOpenStory(*documentController_, *chosen))
+    if (!chosen || documentController_->refusedAsOpenStoryFile(*chosen, kImportTitle))
         return;
     const QString& target = *chosen;
     std::optional<ImportRefusal> refusal;
@@ -174,7 +166,7 @@ void AppController::importVantoraMac()
     }
     const std::optional<QString> target =
         chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()));
-    if (!target || refusedAsOpenStory(*documentController_, *target))
+    if (!target || documentController_->refusedAsOpenStoryFile(*target, kImportTitle))
         return;
     std::optional<ImportRefusal> refusal;
     {

@@ -816,8 +816,42 @@ void MyDocument::showBoardPresentation()
     } else if (story.boardView() == 1) {
         showTheBoard();
         if (story.sceneCards().empty())
-            addMajorTurnCards();
+            offerInitialBeatCardsOverDrawnWindow();
     }
+}
+
+// A modal offer made during the layout, or before the window is on the screen, would leave
+// every pane behind it undrawn until it closed: the offer waits for the drawn window.
+void MyDocument::offerInitialBeatCardsOverDrawnWindow()
+{
+    QTimer::singleShot(0, this, [this] {
+        guardedCall([this] {
+            if (!storyIsOpen() || !window_ || !currentScreenplay_->sceneCards().empty())
+                return;
+            if (window_->isVisible()) {
+                QWindow* surface = window_->windowHandle();
+                if (surface && !surface->isExposed()) {
+                    // Asked again from eventFilter once the window is on the screen.
+                    surface->installEventFilter(this);
+                    return;
+                }
+                window_->repaint();
+            }
+            // The automatic tip keeps its second after the layout for after the offer, and
+            // then speaks of the story with its cards.
+            struct ResumeTip {
+                QPointer<QTimer> timer;
+                ~ResumeTip()
+                {
+                    if (timer)
+                        timer->start();
+                }
+            } resume{autoTipTimer_ && autoTipTimer_->isActive() ? autoTipTimer_ : QPointer<QTimer>()};
+            if (resume.timer)
+                resume.timer->stop();
+            addMajorTurnCards();
+        });
+    });
 }
 
 // Fits the title/logline pane's view into its pane: at least 70 points high, with the
@@ -830,6 +864,10 @@ void MyDocument::fitTitleLoglinePane()
 
 bool MyDocument::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && window_ && watched == window_->windowHandle()) {
+        watched->removeEventFilter(this);
+        offerInitialBeatCardsOverDrawnWindow();
+    }
     // The pane's view follows its pane as the pane changes size.
     if (watched == titlePane_ && event->type() == QEvent::Resize && titleLoglineView_)
         guardedCall([this] { fitTitleLoglinePane(); });
@@ -1393,6 +1431,11 @@ void MyDocument::getFileNameForNewFile()
         return;
     }
     const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
+    // An open story's file is never replaced: its window would go on writing into a deleted file.
+    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("New File"))) {
+        closeWindowWithoutStory();
+        return;
+    }
     if (QFileInfo::exists(path))
         QFile::remove(path);
     if (!StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path)) {
@@ -1443,6 +1486,8 @@ void MyDocument::startNewVersion()
                              "from."));
         return;
     }
+    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("Start New Version")))
+        return;
     closeDatabaseReporting();
     bool copied = !QFileInfo::exists(path) || QFile::remove(path);
     copied = copied && QFile::copy(thisFileName_, path);

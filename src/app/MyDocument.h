@@ -447,7 +447,8 @@ public:
     void setActiveSceneCardID(std::int64_t key) { activeSceneCardID_ = key; }
 
 protected:
-    // Keeps the title/logline pane's view fitted to its pane as the pane changes size.
+    // Keeps the title/logline pane's view fitted to its pane as the pane changes size, and
+    // hears when the window first comes on the screen.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
@@ -472,6 +473,8 @@ private:
     void layoutTitleLogline(bool fullView);
     void layoutLitterBox();
     void showBoardPresentation();
+    // Offers the initial beat cards once the window is laid out and drawn.
+    void offerInitialBeatCardsOverDrawnWindow();
     void zoomWindow();
     void fitTitleLoglinePane();
     void placeBigSceneView();

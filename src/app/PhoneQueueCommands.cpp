@@ -135,11 +135,8 @@ Saved saveQueuedStory(DownloadRun& run, const QString& name)
     if (!chosen || chosen->isEmpty())
         return Saved::Cancelled;
     const QString target = withAllowedExtension(*chosen, request.allowedExtensions);
-    if (run.application.documentController().isOpenStoryFile(target)) {
-        alertWithOK(kDownloadTitle,
-                    QStringLiteral("The new file cannot have the same name as a file that is already open."));
+    if (run.application.documentController().refusedAsOpenStoryFile(target, kDownloadTitle))
         return Saved::Cancelled;
-    }
 
     NewStoryFile file(target);
     if (!file.create(run.application.masterFilePath())) {

@@ -184,21 +184,55 @@ TEST_F(Documents, NewVersionMovesEditingToTheCopy)
     EXPECT_EQ(storyTitleIn(path), "Draft");
 }
 
-TEST_F(Documents, NewVersionOntoItsOwnFileIsRefused)
+TEST_F(Documents, NewStoryOrVersionOntoTheFileOfAnOpenStoryIsRefused)
 {
-    const QString path = makeStory("Mine.vtrsf");
-    MyDocument* document = controller().openDocument(path);
-    fakes_.filePanels->saveAnswers = {path};
-    document->startNewVersion();
-    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
-    EXPECT_EQ(fakes_.alerts->shown[0].title, "Start New Version");
-    EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(storyTitleIn(path), "Mine");
-    // Editing goes on in the story's own file.
-    document->currentScreenplay()->setGenre("Mystery");
-    document->currentScreenplay()->save();
-    DatabaseConnection connection = StoryFile::open(path);
-    EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT Genre FROM Screenplay"), "Mystery");
+    const QString alreadyOpen = "The new file cannot have the same name as a file that is already open.";
+    struct Row {
+        const char* name;
+        bool newStory;
+        bool ontoItsOwnFile;
+        const char* title;
+        QString message;
+    };
+    const Row rows[] = {
+        {"Mine", false, true, "Start New Version",
+         "The new version needs a name or place of its own: it cannot replace the story it is made from."},
+        {"Kessler", false, false, "Start New Version", alreadyOpen},
+        {"My Film", true, false, "New File", alreadyOpen},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes_.alerts->shown.clear();
+        const QString path = makeStory(QStringLiteral("%1.vtrsf").arg(row.name));
+        const QString other = makeStory(QStringLiteral("%1 Other.vtrsf").arg(row.name));
+        MyDocument* document = controller().openDocument(path);
+        MyDocument* otherDocument = controller().openDocument(other);
+        ASSERT_NE(otherDocument, nullptr);
+        const std::size_t open = controller().documentCount();
+        fakes_.filePanels->saveAnswers = {row.ontoItsOwnFile ? path : other};
+        if (row.newStory) {
+            controller().newDocument();
+            settle();
+        } else {
+            document->startNewVersion();
+        }
+        EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
+        if (!fakes_.alerts->shown.empty()) {
+            EXPECT_EQ(fakes_.alerts->shown[0].title, row.title);
+            EXPECT_EQ(fakes_.alerts->shown[0].message, row.message);
+        }
+        EXPECT_EQ(controller().documentCount(), open);
+        // Both stories stay in their own files, and editing goes on there.
+        for (MyDocument* story : {document, otherDocument}) {
+            const QString file = story == document ? path : other;
+            EXPECT_EQ(story->thisFileName(), file);
+            EXPECT_EQ(storyTitleIn(file), QFileInfo(file).completeBaseName());
+            story->currentScreenplay()->setGenre("Mystery");
+            EXPECT_NO_THROW(story->currentScreenplay()->save());
+            DatabaseConnection connection = StoryFile::open(file);
+            EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT Genre FROM Screenplay"), "Mystery");
+        }
+    }
 }
 
 TEST_F(Documents, BackupCopiesWithA24HourStampAndKeepsEditing)

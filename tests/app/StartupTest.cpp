@@ -6,6 +6,7 @@
 #include "model/DefaultSettingdb.h"
 #include "model/StoryFile.h"
 #include "model/UserInformationdb.h"
+#include "support/SqlProbe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -208,6 +209,15 @@ TEST_F(Startup, MissingMasterFileCanBeWaitedForSelectedOrMadeAnew)
 {
     const QString moved = QDir(home_.path()).filePath("USB/My.vtrmf");
     Platform::userDefaults().setString("VTR3MasterFilePath", moved);
+    // A sample the writer has edited beside the old master file.
+    const QDir data(QFileInfo(defaultMasterPath()).absolutePath());
+    QDir().mkpath(data.path());
+    const QString edited = data.filePath("Sample - Kessler Pass.vtrsf");
+    ASSERT_TRUE(StoryFile::copyTemplate(":/samples/Sample - Kessler Pass.vtrsf", edited));
+    {
+        DatabaseConnection connection = StoryFile::open(edited);
+        SqlProbe::exec(connection.get(), "UPDATE Screenplay SET ScreenplayTitle = 'My Kessler'");
+    }
     // Try Again twice (the drive is still missing), then Create New File.
     fakes_.alerts->answers = {AlertDefaultReturn, AlertDefaultReturn, AlertOtherReturn};
     startApplication();
@@ -218,6 +228,12 @@ TEST_F(Startup, MissingMasterFileCanBeWaitedForSelectedOrMadeAnew)
     EXPECT_EQ(fakes_.alerts->shown[0].alternateButton, "Select File");
     EXPECT_EQ(fakes_.alerts->shown[0].otherButton, "Create New File");
     EXPECT_EQ(app_->masterFilePath(), defaultMasterPath());
+    // The new master file keeps the edited sample and adds the missing one.
+    {
+        DatabaseConnection connection = StoryFile::open(edited);
+        EXPECT_EQ(SqlProbe::scalar(connection.get(), "SELECT ScreenplayTitle FROM Screenplay"), "My Kessler");
+    }
+    EXPECT_TRUE(QFileInfo::exists(data.filePath("Sample - The Last Balloon Race.vtrsf")));
 }
 
 TEST_F(Startup, SelectingTheMovedMasterFileRemembersIt)

@@ -2,6 +2,7 @@
 
 #include "app/AdviceWindow.h"
 #include "app/AppActions.h"
+#include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"
 #include "model/Loglinedb.h"
@@ -16,8 +17,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QSet>
 #include <QTextBrowser>
 #include <QToolButton>
+
+#include <algorithm>
 
 class BoardCommands : public PanesFixture
 {
@@ -106,6 +110,55 @@ TEST_F(BoardCommands, TheInitialBeatCardsDialogOffersHelpAndPlacesCardsHoweverIt
     // A board with cards is never given a second set.
     document_->addMajorTurnCards();
     EXPECT_EQ(screenplay().sceneCards().size(), 17u);
+}
+
+TEST_F(BoardCommands, AReadyStoryWithoutCardsIsOfferedThemOverItsDrawnWindowOnOpening)
+{
+    const QString path = story("Drawn", "ScreenplayTitle = 'Drawn', Genre = 'Action'");
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), "UPDATE Beat SET Description = 'Written'");
+        SqlProbe::exec(connection.get(), "UPDATE Logline SET Logline = 'A painter must finish the mural by dawn.'");
+    }
+    struct PaintLog : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted.insert(watched);
+            return false;
+        }
+        // Whether the widget or one inside it painted.
+        bool paintedWithin(const QWidget* area) const
+        {
+            return std::any_of(painted.begin(), painted.end(), [area](QObject* object) {
+                auto* widget = qobject_cast<QWidget*>(object);
+                return widget && (widget == area || area->isAncestorOf(widget));
+            });
+        }
+        QSet<QObject*> painted;
+    } log;
+    qApp->installEventFilter(&log);
+    int offers = 0;
+    ModalDialogs::setRunner([&](QDialog& dialog) {
+        ++offers;
+        // The panes behind the offer were drawn before it came.
+        if (MyDocument* shown = app_->documentController().documentForPath(path)) {
+            EXPECT_TRUE(shown->splTitle()->updatesEnabled());
+            EXPECT_TRUE(log.painted.contains(shown->titleLoglineView()->tfTitle()));
+            EXPECT_TRUE(log.paintedWithin(shown->scrBoard()));
+            EXPECT_FALSE(shown->autoTipTimer() && shown->autoTipTimer()->isActive()) << "the tip waits for the offer";
+        } else {
+            ADD_FAILURE() << "offered while the story was still opening";
+        }
+        static_cast<InitialBeatCards&>(dialog).cmdProceed()->click();
+        return dialog.result();
+    });
+    open(path);
+    qApp->removeEventFilter(&log);
+    EXPECT_EQ(offers, 1);
+    ASSERT_NE(document_->autoTipTimer(), nullptr);
+    EXPECT_TRUE(document_->autoTipTimer()->isActive());
+    EXPECT_EQ(stored("SELECT COUNT(*) FROM SceneCard WHERE OnBoard = 1"), "15");
 }
 
 TEST_F(BoardCommands, AStoryWhoseCardsAreAllInTheLitterBoxIsNeverGivenASecondSetOfBeatCards)

@@ -906,6 +906,7 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 {
     if (!windowLaidOut_)
         return;
+    qCDebug(lcApp, "will resize");
     fitDetailPanel(splitView);
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
@@ -918,6 +919,7 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 {
     if (skipIt_ || startingBrandNewFile_ || !windowLaidOut_ || !storyIsOpen())
         return;
+    qCDebug(lcApp, "did resize splitview");
     Screenplaydb& story = *currentScreenplay_;
 
     // The corkboard grows with its pane and never shrinks here.

@@ -13,6 +13,7 @@
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
+#include "support/TraceCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -509,7 +510,16 @@ TEST_F(SectionCommands, MovingADividerStoresItsPercentageWithinItsLimits)
     title->setPosition(30);
     EXPECT_EQ(title->paneExtent(0), 70);
     EXPECT_EQ(screenplay->logLineSplitterDistance(), 70 * 100 / (title->extent() - 1));
-    title->setPosition(300);
+    {
+        TraceCapture trace;
+        title->setPosition(300);
+        // Before the panes change size and after, once for each split view that changed.
+        const QStringList resizes = trace.lines().filter(QStringLiteral("resize"));
+        ASSERT_GE(resizes.size(), 2);
+        EXPECT_EQ(resizes.front(), "vantora.app: will resize");
+        EXPECT_EQ(resizes.back(), "vantora.app: did resize splitview");
+        EXPECT_EQ(resizes.count("vantora.app: will resize"), resizes.count("vantora.app: did resize splitview"));
+    }
     EXPECT_EQ(title->paneExtent(0), 300);
     EXPECT_EQ(screenplay->logLineSplitterDistance(), 300 * 100 / (title->extent() - 1));
 

@@ -1293,6 +1293,8 @@ void MyDocument::setMainFontSize(QObject* sender)
     Screenplaydb& story = *currentScreenplay_;
     if (tag == story.standardFontSetting())
         return;
+    // The panes show their stored values again in the new size: what is being typed is stored first.
+    commitEditing();
     story.setStandardFontSetting(tag);
     story.save();
     const std::array<QAction*, 4> fontItems = fontSizeItems(application_.actions());
@@ -1309,14 +1311,16 @@ void MyDocument::setupFonts()
     setTextFieldFonts();
     if (titleLoglineView_)
         titleLoglineView_->refreshView();
-    if (beatsTableView_)
-        beatsTableView_->refreshView();
     if (litterBoxView_)
         litterBoxView_->refreshView();
+    // The story-elements pane shows one table, or a character's or a location's panel.
+    refreshItemTable();
+    if (currentlyEditingCharacter_ && characterDetailView_)
+        characterDetailView_->setFonts();
+    if (locationDetailView_)
+        locationDetailView_->setFonts();
     if (bigSceneView_)
         bigSceneView_->resetFonts();
-    // The other story-elements tables and the detail panels take the setting when they
-    // refresh; none of them is built yet.
 }
 
 void MyDocument::setLabelFonts()

@@ -494,6 +494,8 @@ private:
     // (the sections above and below) or its least width (the story-elements pane).
     void fitDetailPanel(const MainSplitView& splitView);
     void showItemList(std::int64_t section);
+    // The table of the story-elements pane, whichever shows, reads the story and the font again.
+    void refreshItemTable();
     void addCharacter();
     void addLocation();
     void deleteCharacter();

@@ -36,6 +36,8 @@ constexpr int kLineGap = 18;
 constexpr int kLeastBoxHeight = 18;
 constexpr float kPointsPerInch = 72.0f;
 constexpr int kHelpButtonSize = 30;
+// Room kept between the line with the caret and the edge of the tab, so that the line shows whole.
+constexpr int kCaretMargin = 4;
 
 bool startsBelowAGap(const QString& type)
 {
@@ -441,7 +443,7 @@ void BigSceneScriptView::showCaret(ScriptTextView* box)
         return;
     const QRect caret = box->cursorRect();
     const QPoint centre = box->viewport()->mapTo(background_, caret.center());
-    scrScript_->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + kLineGap, caret.height() / 2 + kLineGap);
+    scrScript_->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + kCaretMargin, caret.height() / 2 + kCaretMargin);
 }
 
 void BigSceneScriptView::textDidEndEditing(ScriptTextView* box)

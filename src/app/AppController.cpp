@@ -327,6 +327,11 @@ void AppController::awakeFromNib()
     defaults.setBool(kRanItBefore, true);
 }
 
+void AppController::applicationDidFinishLaunching()
+{
+    qCDebug(lcApp, "did finish launching");
+}
+
 void AppController::splashTimerFire()
 {
     if (splashTimer_) {

@@ -46,6 +46,8 @@ public:
     static void initialize();
     // Shows the splash; start-up goes on from its timer or its first-run buttons.
     void awakeFromNib();
+    // The event loop has started, with the splash up: traced, nothing else.
+    void applicationDidFinishLaunching();
     void splashTimerFire();
     // Closes the splash (when `sender` is given) and goes on with the master file.
     void proceedWithApplicationStartup(QObject* sender);

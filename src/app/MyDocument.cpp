@@ -944,6 +944,7 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 {
     if (!windowLaidOut_)
         return;
+    qCDebug(lcApp, "will resize");
     fitDetailPanel(splitView);
     if (titleLoglineView_ && &splitView == splTitle_ && !titleIsHidden_)
         fitTitleLoglinePane();
@@ -956,6 +957,7 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 {
     if (skipIt_ || startingBrandNewFile_ || !windowLaidOut_ || !storyIsOpen())
         return;
+    qCDebug(lcApp, "did resize splitview");
     Screenplaydb& story = *currentScreenplay_;
 
     // The corkboard grows with its pane and never shrinks here.
@@ -1329,6 +1331,8 @@ void MyDocument::setMainFontSize(QObject* sender)
     Screenplaydb& story = *currentScreenplay_;
     if (tag == story.standardFontSetting())
         return;
+    // The panes show their stored values again in the new size: what is being typed is stored first.
+    commitEditing();
     story.setStandardFontSetting(tag);
     story.save();
     const std::array<QAction*, 4> fontItems = fontSizeItems(application_.actions());
@@ -1345,14 +1349,16 @@ void MyDocument::setupFonts()
     setTextFieldFonts();
     if (titleLoglineView_)
         titleLoglineView_->refreshView();
-    if (beatsTableView_)
-        beatsTableView_->refreshView();
     if (litterBoxView_)
         litterBoxView_->refreshView();
+    // The story-elements pane shows one table, or a character's or a location's panel.
+    refreshItemTable();
+    if (currentlyEditingCharacter_ && characterDetailView_)
+        characterDetailView_->setFonts();
+    if (locationDetailView_)
+        locationDetailView_->setFonts();
     if (bigSceneView_)
         bigSceneView_->resetFonts();
-    // The other story-elements tables and the detail panels take the setting when they
-    // refresh; none of them is built yet.
 }
 
 void MyDocument::setLabelFonts()

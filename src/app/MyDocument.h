@@ -219,8 +219,8 @@ public:
     // Closes the large scene card and shows the corkboard or the list again, with the keyboard
     // focus on the card that was open.
     void closeBigSceneCard();
-    // Gives the keyboard focus to `card` on the corkboard or the list, scrolled into view; to
-    // the corkboard or the list itself when the card is not there.
+    // Gives the keyboard focus to `card` on the corkboard or the list, or in the Litter Box when
+    // it shows, scrolled into view; to the corkboard or the list itself when the card is not there.
     void focusCardOfTheBoard(SceneCarddb* card);
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
     QScrollArea* scrMiniSceneCards() const { return scrMiniSceneCards_; }
@@ -497,6 +497,8 @@ private:
     // (the sections above and below) or its least width (the story-elements pane).
     void fitDetailPanel(const MainSplitView& splitView);
     void showItemList(std::int64_t section);
+    // The table of the story-elements pane, whichever shows, reads the story and the font again.
+    void refreshItemTable();
     void addCharacter();
     void addLocation();
     void deleteCharacter();

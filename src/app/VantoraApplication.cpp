@@ -94,5 +94,6 @@ int runVantora(int argc, char** argv)
                      [&controller](const QStringList& paths) { guardedCall([&] { controller.openFiles(paths); }); });
     controller.openFiles(files);
     guardedCall([&controller] { controller.awakeFromNib(); });
+    QTimer::singleShot(0, &controller, [&controller] { controller.applicationDidFinishLaunching(); });
     return application.exec();
 }

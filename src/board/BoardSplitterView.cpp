@@ -23,12 +23,18 @@ BoardSplitterView::~BoardSplitterView()
     myParent_ = nullptr;
 }
 
-// The pane takes a drag only where it shows itself: a drag that a presentation, the large
-// scene card or the strip lying over that point refused stays refused.
+// A drag that the corkboard or the list lying over that point refused stays refused. The large
+// scene card and its strip take no cards: while they cover the pane, a card let go over them is
+// the pane's.
 bool BoardSplitterView::coveredAt(QDropEvent* event) const
 {
-    if (!childAt(event->position().toPoint()))
+    QWidget* over = childAt(event->position().toPoint());
+    if (!over)
         return false;
+    if (myParent_)
+        for (QWidget* open : {myParent_->bigSceneView(), static_cast<QWidget*>(myParent_->scrMiniSceneCards())})
+            if (open && (open == over || open->isAncestorOf(over)))
+                return false;
     event->ignore();
     return true;
 }

@@ -11,8 +11,9 @@ class QMimeData;
 
 // The board pane: the first pane of the document's board split view. It holds the corkboard's
 // scroll view, the board list view or the large scene card with its strip of small cards. A
-// card dragged out of the Litter Box and dropped on the pane itself goes back to the place it
-// had on the board and opens in the large scene card.
+// card dragged out of the Litter Box and dropped on the pane itself, or on the large scene card
+// and its strip lying over it, goes back to the place it had on the board and opens in the
+// large scene card.
 class BoardSplitterView : public QWidget
 {
     Q_OBJECT
@@ -36,7 +37,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Refuses the event when one of the pane's views lies at its point.
+    // Refuses the event when the corkboard or the list lies at its point.
     bool coveredAt(QDropEvent* event) const;
 
     MyDocument* myParent_ = nullptr;

@@ -292,6 +292,11 @@ void MyDocument::showItemList(std::int64_t section)
         showAddCommand(section);
     beatSectionArea_->layout()->addWidget(beatSectionTable_);
     beatSectionTable_->show();
+    refreshItemTable();
+}
+
+void MyDocument::refreshItemTable()
+{
     if (beatsTableView_)
         beatsTableView_->refreshView();
     if (charactersTableView_)

@@ -36,6 +36,8 @@ constexpr int kLineGap = 18;
 constexpr int kLeastBoxHeight = 18;
 constexpr float kPointsPerInch = 72.0f;
 constexpr int kHelpButtonSize = 30;
+// Room kept between the line with the caret and the edge of the tab, so that the line shows whole.
+constexpr int kCaretMargin = 4;
 
 bool startsBelowAGap(const QString& type)
 {
@@ -242,6 +244,7 @@ ScriptTextView* BigSceneScriptView::makeBox(const ScriptElementdb* element, Scri
     box->setScriptPart(part);
     box->setObjectName(QStringLiteral("scriptBox"));
     connect(box, &QTextEdit::textChanged, this, [this, box] { guardedCall([this, box] { textDidChange(box); }); });
+    connect(box, &QTextEdit::cursorPositionChanged, this, [this, box] { showCaret(box); });
     // The paragraph being typed is written a second after the last key, as when it is left.
     TypingPause::watch(box, this, [this, box] { guardedCall([this, box] { textDidEndEditing(box); }); });
     return box;
@@ -430,6 +433,17 @@ void BigSceneScriptView::textDidChange(ScriptTextView* box)
     if (height != static_cast<int>(box->oldHeight()))
         layoutBoxes();
     box->setOldHeight(static_cast<float>(height));
+    // Only now does the page have room for a line the text gained.
+    showCaret(box);
+}
+
+void BigSceneScriptView::showCaret(ScriptTextView* box)
+{
+    if (!box->hasFocus())
+        return;
+    const QRect caret = box->cursorRect();
+    const QPoint centre = box->viewport()->mapTo(background_, caret.center());
+    scrScript_->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + kCaretMargin, caret.height() / 2 + kCaretMargin);
 }
 
 void BigSceneScriptView::textDidEndEditing(ScriptTextView* box)
@@ -505,6 +519,8 @@ void BigSceneScriptView::focusBox(ScriptTextView* box, bool atEnd)
     box->setTextCursor(cursor);
     box->setFocus(Qt::OtherFocusReason);
     scrScript_->ensureWidgetVisible(box);
+    // A paragraph taller than the page shows where the caret is.
+    showCaret(box);
 }
 
 namespace {

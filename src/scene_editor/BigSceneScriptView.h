@@ -92,6 +92,9 @@ public:
     void textDidChange(ScriptTextView* box);
     // Editing of the box ended: its paragraph takes the text and is written.
     void textDidEndEditing(ScriptTextView* box);
+    // Scrolls the page so that the line with the caret of the box with the focus shows whole:
+    // the line being typed never runs out of sight.
+    void showCaret(ScriptTextView* box);
     // An editing key of a box (Qt key code).
     void scriptTextViewKeyDown(ScriptTextView* box, int key);
 

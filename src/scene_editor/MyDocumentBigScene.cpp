@@ -195,13 +195,19 @@ void MyDocument::closeBigSceneCard()
 
 void MyDocument::focusCardOfTheBoard(SceneCarddb* card)
 {
-    // The keys typed next go to the board, on the card the writer was working on, which shows.
+    // The keys typed next go to the card the writer was working on, which shows: on the board,
+    // or in the Litter Box when it was opened from there.
     QWidget* board = boardListViewView_ ? boardListViewView_.data() : scrBoard_ ? scrBoard_->widget() : nullptr;
     if (!board)
         return;
-    SceneCardView* control = card && card->onBoard() == 1 ? sceneCardControlForSceneCard(card) : nullptr;
+    QWidget* holder = nullptr;
+    if (card && card->onBoard() == 1)
+        holder = board;
+    else if (card && card->onBoard() == 2 && !litterBoxIsHidden_)
+        holder = litterBoxView();
+    SceneCardView* control = holder ? sceneCardControlForSceneCard(card) : nullptr;
     QWidget* cardView = control ? control->view() : nullptr;
-    if (!cardView || !board->isAncestorOf(cardView)) {
+    if (!cardView || !holder->isAncestorOf(cardView)) {
         board->setFocus(Qt::OtherFocusReason);
         return;
     }

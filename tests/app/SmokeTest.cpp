@@ -23,7 +23,8 @@ class RunningProgram
 public:
     enum class Session { Login, None };
 
-    explicit RunningProgram(const QTemporaryDir& home, Session session = Session::Login)
+    explicit RunningProgram(const QTemporaryDir& home, Session session = Session::Login,
+                            const QString& loggingRules = QString())
     {
         const QDir folder(home.path());
         folder.mkpath(".config/Vantora");
@@ -45,6 +46,8 @@ public:
         }
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.remove("QT_LOGGING_RULES");
+        if (!loggingRules.isEmpty())
+            environment.insert("QT_LOGGING_RULES", loggingRules);
         // Nothing may leave this machine: the product's services point at a closed local port.
         environment.insert("VANTORA_SERVICE_URL", "http://127.0.0.1:9/");
         process.setProcessEnvironment(environment);
@@ -57,30 +60,38 @@ public:
 
 } // namespace
 
-// A normal start prints nothing, and a request to end the session (SIGTERM) quits cleanly.
+// A normal start prints nothing, and a request to end the session (SIGTERM) quits cleanly. With
+// its trace asked for, the program says when it has finished launching, once.
 TEST(Smoke, TheProgramStartsSilentlyAndQuitsCleanlyOnRequest)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    RunningProgram program(home);
-    ASSERT_TRUE(program.process.waitForStarted(10000));
-    const QString master = QDir(home.path()).filePath("Documents/Vantora Data/VTRMasterFile.vtrmf");
-    // Past the splash (2.5 s), the master file is made.
-    for (int waited = 0; waited < 150 && !QFileInfo::exists(master); ++waited)
-        program.process.waitForFinished(100);
-    ASSERT_TRUE(QFileInfo::exists(master));
-    program.process.waitForFinished(1000);
-    EXPECT_EQ(program.process.state(), QProcess::Running);
+    struct Row {
+        const char* rules;
+        const char* printed;
+    };
+    for (const Row& row : {Row{"", ""}, Row{"vantora.*.debug=true", "vantora.app: did finish launching\n"}}) {
+        SCOPED_TRACE(row.rules);
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        RunningProgram program(home, RunningProgram::Session::Login, QString::fromLatin1(row.rules));
+        ASSERT_TRUE(program.process.waitForStarted(10000));
+        const QString master = QDir(home.path()).filePath("Documents/Vantora Data/VTRMasterFile.vtrmf");
+        // Past the splash (2.5 s), the master file is made.
+        for (int waited = 0; waited < 150 && !QFileInfo::exists(master); ++waited)
+            program.process.waitForFinished(100);
+        ASSERT_TRUE(QFileInfo::exists(master));
+        program.process.waitForFinished(1000);
+        EXPECT_EQ(program.process.state(), QProcess::Running);
 
-    ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
-    ASSERT_TRUE(program.process.waitForFinished(10000));
-    // The offscreen platform says once that windows' size hints mean nothing to it; a desktop
-    // platform does not. Everything else would be the program's own.
-    QByteArray output = program.process.readAll();
-    output.replace("This plugin does not support propagateSizeHints()\n", "");
-    EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.process.exitCode(), 0);
-    EXPECT_TRUE(output.isEmpty()) << output.toStdString();
+        ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+        ASSERT_TRUE(program.process.waitForFinished(10000));
+        // The offscreen platform says once that windows' size hints mean nothing to it; a desktop
+        // platform does not. Everything else would be the program's own.
+        QByteArray output = program.process.readAll();
+        output.replace("This plugin does not support propagateSizeHints()\n", "");
+        EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.process.exitCode(), 0);
+        EXPECT_EQ(output.toStdString(), row.printed);
+    }
 }
 
 // Started outside a login session, where no runtime folder is named, the program still prints

@@ -9,10 +9,15 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/LocationDetailView.h"
+#include "panes/SetupPayoffTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
+#include "support/TraceCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -509,7 +514,16 @@ TEST_F(SectionCommands, MovingADividerStoresItsPercentageWithinItsLimits)
     title->setPosition(30);
     EXPECT_EQ(title->paneExtent(0), 70);
     EXPECT_EQ(screenplay->logLineSplitterDistance(), 70 * 100 / (title->extent() - 1));
-    title->setPosition(300);
+    {
+        TraceCapture trace;
+        title->setPosition(300);
+        // Before the panes change size and after, once for each split view that changed.
+        const QStringList resizes = trace.lines().filter(QStringLiteral("resize"));
+        ASSERT_GE(resizes.size(), 2);
+        EXPECT_EQ(resizes.front(), "vantora.app: will resize");
+        EXPECT_EQ(resizes.back(), "vantora.app: did resize splitview");
+        EXPECT_EQ(resizes.count("vantora.app: will resize"), resizes.count("vantora.app: did resize splitview"));
+    }
     EXPECT_EQ(title->paneExtent(0), 300);
     EXPECT_EQ(screenplay->logLineSplitterDistance(), 300 * 100 / (title->extent() - 1));
 
@@ -703,6 +717,51 @@ TEST_F(SectionCommands, FontSettingReachesTheLabelsAndChecksOnlyItsItem)
     menus().mnuMFSAsBigAsItGets->trigger();
     EXPECT_EQ(document_->optSelectCharacters()->font().pixelSize(), 15);
     EXPECT_FALSE(menus().mnuMFSEvenBigger->isChecked());
+
+    // Every open pane follows: each of the four tables, and an open character or location panel,
+    // which keeps what was being typed in it.
+    struct Row {
+        const char* what;
+        std::int64_t section;
+        QAction* add;
+    };
+    const Row rows[] = {{"characters table", 1, nullptr}, {"locations table", 2, nullptr},
+                        {"set-ups table", 3, nullptr},    {"pay-offs table", 4, nullptr},
+                        {"character panel", 1, menus().mnuAddCharacter}, {"location panel", 2, menus().mnuAddLocation}};
+    const std::array<QAction*, 4> items = {menus().mnuMFSNormal, menus().mnuMFSLarger, menus().mnuMFSEvenBigger,
+                                           menus().mnuMFSAsBigAsItGets};
+    int setting = 4;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        document_->setBeatSection(row.section);
+        QWidget* shown = row.section == 1   ? document_->charactersTableView()->tvTable()
+                         : row.section == 2 ? document_->locationsTableView()->tvTable()
+                         : row.section == 3 ? static_cast<QWidget*>(document_->setupsTableView()->tvTable())
+                                            : document_->payoffsTableView()->tvTable();
+        QPlainTextEdit* typed = nullptr;
+        if (row.add) {
+            row.add->trigger();
+            settle();
+            DetailPanel* panel = row.section == 1 ? static_cast<DetailPanel*>(document_->characterDetailView())
+                                                  : document_->locationDetailView();
+            ASSERT_NE(panel, nullptr);
+            shown = panel->tvAttachments();
+            typed = row.section == 1 ? document_->characterDetailView()->txtDescription()
+                                     : document_->locationDetailView()->txtDescription();
+            QTest::mouseClick(typed->viewport(), Qt::LeftButton);
+            QTest::keyClicks(typed, QStringLiteral("BRAVE"));
+        }
+        setting = setting % 4 + 1;
+        items[static_cast<std::size_t>(setting - 1)]->trigger();
+        EXPECT_EQ(shown->font().pixelSize(), setting + 11);
+        if (typed) {
+            EXPECT_EQ(typed->font().pixelSize(), setting + 11);
+            EXPECT_EQ(typed->toPlainText(), "BRAVE");
+            EXPECT_EQ(stored(path_, row.section == 1 ? "(SELECT Description FROM Character)"
+                                                     : "(SELECT Description FROM SceneLocation)"),
+                      "BRAVE");
+        }
+    }
 }
 
 TEST_F(WindowLayout, ItemCommandsOfANarrowStoryElementsPaneAreHidden)

@@ -606,7 +606,7 @@ TEST_F(BoardCardLayerTest, OneDoubleClickOnATitleBarOpensTheCardCoveredOrNot)
 
 TEST_F(BoardCardLayerTest, AfterTheLargeCardClosesTheKeyboardIsOnTheCardThatWasOpen)
 {
-    const QString path = story("Closed", {inBeat(1, 0.05f), inBeat(6, 0.5f), inBeat(19, 0.8f)},
+    const QString path = story("Closed", {inBeat(1, 0.05f), inBeat(6, 0.5f), inBeat(19, 0.8f), inBeat(20, 0.5f, 2)},
                                QStringLiteral("BoardWidth = 3000, BoardHeight = 1400"));
     MyDocument* document = open(path);
     ASSERT_NE(document, nullptr);
@@ -634,14 +634,27 @@ TEST_F(BoardCardLayerTest, AfterTheLargeCardClosesTheKeyboardIsOnTheCardThatWasO
         EXPECT_TRUE(scroll->viewport()->rect().intersects(shown));
         EXPECT_EQ(document->boardView()->cardAt(closed->boardFrame().center()), closed);
     }
+    // Opens the large card on the card, closes it by its button and answers the card's widget.
+    const auto openAndClose = [&](std::int64_t key) {
+        document->openBigSceneCard(card(*document, key), 1);
+        settle();
+        QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
+        settle();
+        return cardView(*document, key)->madeView();
+    };
+    // A card opened from the Litter Box has it there, scrolled into view.
+    QScrollArea* column = document->scrLitterBox();
+    column->verticalScrollBar()->setValue(0);
+    QWidget* discarded = openAndClose(keys[3]);
+    ASSERT_NE(discarded, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), discarded);
+    EXPECT_TRUE(document->litterBoxView()->isAncestorOf(discarded));
+    EXPECT_TRUE(column->viewport()->rect().contains(
+        QRect(discarded->mapTo(column->viewport(), QPoint(0, 0)), discarded->size())));
     app_->actions().mnuToggleBoardView->trigger();
     settle();
     ASSERT_NE(document->boardListViewView(), nullptr);
-    document->openBigSceneCard(card(*document, keys[2]), 1);
-    settle();
-    QTest::mouseClick(document->bigSceneViewController()->cmdClose(), Qt::LeftButton);
-    settle();
-    QWidget* listed = cardView(*document, keys[2])->madeView();
+    QWidget* listed = openAndClose(keys[2]);
     ASSERT_NE(listed, nullptr);
     EXPECT_EQ(QApplication::focusWidget(), listed);
     EXPECT_TRUE(document->boardListViewView()->isAncestorOf(listed));

@@ -4,6 +4,7 @@
 #include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "board/BoardCardLayer.h"
+#include "board/BoardListViewView.h"
 #include "board/BoardSplitterView.h"
 #include "board/BoardView.h"
 #include "board/LitterBoxView.h"
@@ -21,6 +22,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <functional>
 
 namespace Pasteboard = RecordPasteboardType;
 
@@ -59,6 +61,18 @@ protected:
     {
         QWidget* pane = document_->boardPane();
         return QPoint(5, pane->height() - 129);
+    }
+
+    // A drop as the window delivers it: to the widget under the pointer that takes drops, and
+    // on to the first of its parents that accepts the drag. Answers whether it was taken.
+    static bool dropThroughWindow(QWidget* widget, const QPoint& at, const QMimeData& data)
+    {
+        QWidget* window = widget->window();
+        const QPoint point = widget->mapTo(window, at);
+        QWidget* target = window->childAt(point);
+        while (target && !target->acceptDrops())
+            target = target->parentWidget();
+        return target && dropOn(target, target->mapFrom(window, point), data, Qt::MoveAction);
     }
 
     QString path_;
@@ -159,7 +173,7 @@ TEST_F(LitterBox, ABoardCardDroppedOnABarLeavesItsSetupsBehind)
 
 TEST_F(LitterBox, TheBoardPaneReturnsALitterBoxCardToItsOldPlaceAndOpensIt)
 {
-    ASSERT_NE(openStory({inBeat(1, 0.2f), inBeat(10, 0.37f, 2)}), nullptr);
+    ASSERT_NE(openStory({inBeat(1, 0.2f), inBeat(10, 0.37f, 2), inBeat(3, 0.5f, 2), inBeat(5, 0.6f, 2)}), nullptr);
     // The pane itself shows only around the large scene card.
     document_->openBigSceneCard(card(*document_, keys_[0]), 1);
     SceneCarddb* discarded = card(*document_, keys_[1]);
@@ -167,9 +181,8 @@ TEST_F(LitterBox, TheBoardPaneReturnsALitterBoxCardToItsOldPlaceAndOpensIt)
     const float vertical = discarded->percentageVertical();
     QWidget* pane = document_->boardPane();
 
-    // A board card is refused, and where a view lies over the pane the pane takes nothing.
+    // A board card is refused.
     EXPECT_FALSE(dragOver(pane, uncoveredPanePoint(), *cardDrag(keys_[0], document_), Qt::MoveAction));
-    EXPECT_FALSE(dragOver(pane, QPoint(pane->width() / 2, 50), *cardDrag(keys_[1], document_), Qt::MoveAction));
 
     EXPECT_TRUE(dropOn(pane, uncoveredPanePoint(), *cardDrag(keys_[1], document_), Qt::MoveAction));
     const Screenplaydb& story = screenplay();
@@ -188,8 +201,43 @@ TEST_F(LitterBox, TheBoardPaneReturnsALitterBoxCardToItsOldPlaceAndOpensIt)
     EXPECT_EQ(document_->bigSceneViewController()->scene(), discarded);
     EXPECT_EQ(stored(path_, "SELECT BigSceneSceneCardID FROM Screenplay"), QString::number(keys_[1]));
     EXPECT_EQ(document_->miniSceneCardControls().size(), 2u);
-    EXPECT_TRUE(screenplay().litterBox().empty());
+    EXPECT_EQ(screenplay().litterBox().size(), 2u);
     EXPECT_NE(cardView(*document_, keys_[1])->view()->parentWidget(), document_->litterBoxView());
+
+    // Let go over the large card or its strip, which take no cards, a card reaches the pane; a
+    // board card is refused there too.
+    const auto overLargeCard = [&] { return document_->bigSceneView()->geometry().center(); };
+    const auto overStrip = [&] { return document_->scrMiniSceneCards()->geometry().center(); };
+    EXPECT_FALSE(dropThroughWindow(pane, overLargeCard(), *cardDrag(keys_[0], document_)));
+    EXPECT_FALSE(dropThroughWindow(pane, overStrip(), *cardDrag(keys_[0], document_)));
+    struct Row {
+        const char* where;
+        std::function<QPoint()> at;
+        std::int64_t key;
+    };
+    const Row rows[] = {{"over the large card", overLargeCard, keys_[2]}, {"over the strip", overStrip, keys_[3]}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.where);
+        EXPECT_TRUE(dropThroughWindow(pane, row.at(), *cardDrag(row.key, document_)));
+        EXPECT_EQ(card(*document_, row.key)->onBoard(), 1);
+        EXPECT_EQ(document_->bigSceneViewController()->scene(), card(*document_, row.key));
+        EXPECT_EQ(stored(path_, QStringLiteral("SELECT OnBoard FROM SceneCard WHERE SceneCardID = %1").arg(row.key)),
+                  "1");
+    }
+    EXPECT_TRUE(screenplay().litterBox().empty());
+    EXPECT_EQ(document_->miniSceneCardControls().size(), 4u);
+
+    // Over the list, what the list refuses (an act bar) stays refused.
+    document_->closeBigSceneCard();
+    document_->dropSceneCardInLitterBox(keys_[3]);
+    app_->actions().mnuToggleBoardView->trigger();
+    settle();
+    ASSERT_NE(document_->boardListViewView(), nullptr);
+    const auto bars = document_->boardListViewView()->findChildren<BoxWithTags*>();
+    const auto act = std::find_if(bars.begin(), bars.end(), [](const BoxWithTags* bar) { return bar->tag() == 2001; });
+    ASSERT_NE(act, bars.end());
+    EXPECT_FALSE(dropThroughWindow(*act, (*act)->rect().center(), *cardDrag(keys_[3], document_)));
+    EXPECT_EQ(card(*document_, keys_[3])->onBoard(), 2);
 }
 
 TEST_F(LitterBox, DiscardingTheShownCardMovesTheLargeCardOnOrClosesIt)

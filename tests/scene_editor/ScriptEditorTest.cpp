@@ -15,7 +15,10 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTextBrowser>
 #include <QToolButton>
 
@@ -164,6 +167,41 @@ TEST_F(ScriptEditor, ABoxThatGrowsMovesTheBoxesBelowByTheGrowth)
     const int growth = box(0)->height() - height;
     EXPECT_GT(growth, 0);
     EXPECT_EQ(box(1)->y(), below + growth);
+}
+
+TEST_F(ScriptEditor, TheLineBeingTypedStaysInViewAsTheCaretMoves)
+{
+    ASSERT_NE(openScript(std::vector<QString>(30, QStringLiteral("Action:Snow."))), nullptr);
+    QScrollArea* page = big()->bigSceneScriptView()->scrScript();
+    QWidget* shown = page->viewport();
+    const auto caretShows = [&](ScriptTextView* target) {
+        const QRect caret = target->cursorRect();
+        return shown->rect().contains(QRect(target->viewport()->mapTo(shown, caret.topLeft()), caret.size()));
+    };
+    // The last paragraph's only line stands at the bottom edge of the tab.
+    ScriptTextView* last = box(boxes() - 1);
+    page->verticalScrollBar()->setValue(last->mapTo(page->widget(), QPoint(0, last->height())).y() - shown->height());
+    last->setFocus();
+    key(last, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_TRUE(caretShows(last));
+    const auto lines = [&] { return last->document()->firstBlock().layout()->lineCount(); };
+    const int before = lines();
+    for (int line = 1; line <= 4; ++line) {
+        SCOPED_TRACE(line);
+        QTest::keyClicks(last, QStringLiteral(" Snow falls on the pass, on the road and on the cars that wait there."));
+        settle();
+        EXPECT_TRUE(caretShows(last));
+    }
+    EXPECT_EQ(lines(), before + 4);
+    // A caret moved within the paragraph is brought back into view, and so is a new paragraph.
+    page->verticalScrollBar()->setValue(0);
+    key(last, Qt::Key_Left);
+    EXPECT_TRUE(caretShows(last));
+    page->verticalScrollBar()->setValue(0);
+    key(last, Qt::Key_End, Qt::ControlModifier);
+    key(last, Qt::Key_Return);
+    ASSERT_TRUE(box(boxes() - 1)->hasFocus());
+    EXPECT_TRUE(caretShows(box(boxes() - 1)));
 }
 
 TEST_F(ScriptEditor, ReturnAddsTheParagraphScreenplayFormatExpectsAndRenumbersTheRowsBelow)

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,7 +278,8 @@ BENCHMARK(BM_ChangePageCount)->Unit(benchmark::kMillisecond);
 
 // Floor: in one transaction the story's page count written and every card of the board and the
 // Litter Box given the page its place on its row stands at (the row chosen by the card's top, a
-// quarter of the board each, the page by how far along the row it lies), one UPDATE each.
+// quarter of the board each, the page by how far along the row it lies) and the board beat of
+// that page (looked up in a table of each page count's beats made beforehand), one UPDATE each.
 static void BM_ChangePageCount_Floor(benchmark::State& state)
 {
     DatabaseConnection connection;
@@ -292,12 +294,21 @@ static void BM_ChangePageCount_Floor(benchmark::State& state)
             places.push_back({card->sceneCardID(), card->positionTop(), card->positionLeft()});
     const std::int64_t height = std::max<std::int64_t>(story.boardHeight(), 4);
     const std::int64_t width = std::max<std::int64_t>(story.boardWidth() - 278, 1);
+    // Each page's board beat at 110 and at 120 pages.
+    std::array<std::vector<std::int64_t>, 2> beatsOfPage;
+    for (const std::int64_t pages : {110, 120}) {
+        BoardSections sections;
+        sections.setPageCount(pages);
+        for (std::int64_t p = 0; p <= pages; ++p)
+            beatsOfPage[pages == 120].push_back(sections.boardBeatSectionForPageNumber(p));
+    }
     held->finalizeAllSqliteStatements();
     sqlite3* db = connection.get();
     sqlite3_stmt* count = nullptr;
     sqlite3_stmt* page = nullptr;
     sqlite3_prepare_v2(db, "UPDATE Screenplay SET PageCount=?", -1, &count, nullptr);
-    sqlite3_prepare_v2(db, "UPDATE SceneCard SET PageNumber=? WHERE SceneCardID=?", -1, &page, nullptr);
+    sqlite3_prepare_v2(db, "UPDATE SceneCard SET PageNumber=?,CurrentBeatSection=? WHERE SceneCardID=?", -1, &page,
+                       nullptr);
     std::int64_t round = 0;
     for (auto _ : state) {
         const std::int64_t pages = ++round % 2 == 0 ? 110 : 120;
@@ -309,8 +320,10 @@ static void BM_ChangePageCount_Floor(benchmark::State& state)
             const std::int64_t row = std::clamp<std::int64_t>(place.top * 4 / height, 0, 3);
             const std::int64_t first = 1 + row * pages / 4;
             const std::int64_t last = (row + 1) * pages / 4;
-            sqlite3_bind_int64(page, 1, std::clamp(first + (place.left - 4) * (last - first + 1) / width, first, last));
-            sqlite3_bind_int64(page, 2, place.key);
+            const std::int64_t number = std::clamp(first + (place.left - 4) * (last - first + 1) / width, first, last);
+            sqlite3_bind_int64(page, 1, number);
+            sqlite3_bind_int64(page, 2, beatsOfPage[pages == 120][static_cast<std::size_t>(number)]);
+            sqlite3_bind_int64(page, 3, place.key);
             sqlite3_step(page);
             sqlite3_reset(page);
         }

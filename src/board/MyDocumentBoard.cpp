@@ -468,7 +468,9 @@ void MyDocument::showBoardWithNewCards()
 
 void MyDocument::setStoryPageCount(std::int64_t pages)
 {
-    if (!storyIsOpen())
+    // The count the story has already (the field left again, Return pressed on it) is no edit:
+    // nothing is re-paged or written.
+    if (!storyIsOpen() || pages == currentScreenplay_->pageCount())
         return;
     Screenplaydb& story = *currentScreenplay_;
     // A card's stored position is where it was last placed, on the board as it was then; the
@@ -477,18 +479,11 @@ void MyDocument::setStoryPageCount(std::int64_t pages)
     // it, so that place is the one re-paged.
     story.boardSections().setBoardPanelWidth(story.boardWidth());
     story.boardSections().setBoardPanelHeight(story.boardHeight());
-    struct Place {
-        SceneCarddb* card;
-        std::int64_t left;
-        std::int64_t top;
-        bool dirty;
-    };
-    std::vector<Place> places;
+    const Screenplaydb::Paging previous = story.paging();
     try {
         StoryTransaction transaction(story.database());
         for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
             for (const auto& card : *cards) {
-                places.push_back({card.get(), card->positionLeft(), card->positionTop(), card->isDirty()});
                 const QPoint shown = cardOrigin(story, *card);
                 card->setPositionLeft(shown.x());
                 card->setPositionTop(shown.y());
@@ -498,13 +493,9 @@ void MyDocument::setStoryPageCount(std::int64_t pages)
         story.save();
         transaction.commit();
     } catch (...) {
-        // The file kept the old places, and a refused page count has put the old count and
-        // pages back into the story: the cards take their old places too.
-        for (const Place& place : places) {
-            place.card->setPositionLeft(place.left);
-            place.card->setPositionTop(place.top);
-            place.card->setIsDirty(place.dirty);
-        }
+        // The file kept the old count and every card's old place, page and board beat: so does
+        // memory, with or without cards, and nothing is left marked for a later save to write.
+        story.restorePaging(previous);
         throw;
     }
     refreshBoardForPageCount();

@@ -652,28 +652,23 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
 {
     if (pageCount == pageCount_)
         return;
-    const std::int64_t previousCount = pageCount_;
+    const Paging previous = paging();
     pageCount_ = pageCount;
     isDirty_ = true;
     boardSections_->setPageCount(pageCount);
-    if (sceneCards_.empty() && litterBox_.empty())
+    if (previous.cards.empty())
         return;
-    // The page count and every card's page change together: a failure (or the program's end)
-    // midway leaves the file with all the old pages, and memory is put back to match it.
-    struct Previous {
-        SceneCarddb* card;
-        std::int64_t pageNumber;
-        bool dirty;
-    };
-    std::vector<Previous> previous;
-    previous.reserve(sceneCards_.size() + litterBox_.size());
+    // The page count and every card's page and board beat change together: a failure (or the
+    // program's end) midway leaves the file with all the old ones, and memory is put back to
+    // match it.
     try {
         StoryTransaction repaging(database_);
         for (auto* cards : {&sceneCards_, &litterBox_}) {
             for (auto& card : *cards) {
-                previous.push_back({card.get(), card->pageNumber(), card->isDirty()});
-                card->setPageNumber(
-                    boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+                const std::int64_t page =
+                    boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft());
+                card->setPageNumber(page);
+                card->setCurrentBeatSection(boardSections_->boardBeatSectionForPageNumber(page));
                 card->save();
             }
         }
@@ -681,14 +676,34 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
         save();
         repaging.commit();
     } catch (...) {
-        for (const Previous& was : previous) {
-            was.card->setPageNumber(was.pageNumber);
-            was.card->setIsDirty(was.dirty);
-        }
-        pageCount_ = previousCount;
-        boardSections_->setPageCount(previousCount);
+        restorePaging(previous);
         throw;
     }
+}
+
+Screenplaydb::Paging Screenplaydb::paging() const
+{
+    Paging paging{pageCount_, isDirty_, {}};
+    paging.cards.reserve(sceneCards_.size() + litterBox_.size());
+    for (const auto* cards : {&sceneCards_, &litterBox_})
+        for (const auto& card : *cards)
+            paging.cards.push_back({card.get(), card->positionLeft(), card->positionTop(), card->pageNumber(),
+                                    card->currentBeatSection(), card->isDirty()});
+    return paging;
+}
+
+void Screenplaydb::restorePaging(const Paging& paging)
+{
+    for (const CardPaging& was : paging.cards) {
+        was.card->setPositionLeft(was.positionLeft);
+        was.card->setPositionTop(was.positionTop);
+        was.card->setPageNumber(was.pageNumber);
+        was.card->setCurrentBeatSection(was.currentBeatSection);
+        was.card->setIsDirty(was.dirty);
+    }
+    pageCount_ = paging.pageCount;
+    isDirty_ = paging.dirty;
+    boardSections_->setPageCount(paging.pageCount);
 }
 
 void Screenplaydb::setBoardZoomFactor(std::int64_t zoomFactor)

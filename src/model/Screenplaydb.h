@@ -141,8 +141,30 @@ public:
     void setFileName(const QString& fileName) { fileName_ = fileName; }
 
     std::int64_t pageCount() const { return pageCount_; }
-    // A new page count re-pages every card of the board and the Litter Box and saves it.
+    // A new page count gives every card of the board and the Litter Box the page its place
+    // stands at and the board beat of that page, and writes the cards and the story in one
+    // transaction; refused, it leaves the story as it was. In a story without cards only the
+    // count changes, for the story's next save.
     void setPageCount(std::int64_t pageCount);
+
+    // What a page-count change alters: the count and, for every card of the board and the
+    // Litter Box, its place, page and board beat, each with its dirty mark. Taken before the
+    // change, it puts memory back to what the file kept when the change's write is refused.
+    struct CardPaging {
+        SceneCarddb* card;
+        std::int64_t positionLeft;
+        std::int64_t positionTop;
+        std::int64_t pageNumber;
+        std::int64_t currentBeatSection;
+        bool dirty;
+    };
+    struct Paging {
+        std::int64_t pageCount;
+        bool dirty;
+        std::vector<CardPaging> cards;
+    };
+    Paging paging() const;
+    void restorePaging(const Paging& paging);
     std::int64_t boardZoomFactor() const { return boardZoomFactor_; }
     void setBoardZoomFactor(std::int64_t zoomFactor);
 

@@ -278,10 +278,13 @@ TEST(ScreenplaydbSave, NewPageCountRepagesEveryCard)
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (auto& card : *cards) {
             EXPECT_EQ(card->pageNumber(), story.boardSections().pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+            EXPECT_EQ(card->currentBeatSection(), story.boardSections().boardBeatSectionForPageNumber(card->pageNumber()));
             EXPECT_FALSE(card->isDirty());
         }
     EXPECT_EQ(file.scalar("SELECT PageNumber FROM SceneCard WHERE SceneCardID=13").toLongLong(),
               story.boardSections().pageNumberForPositionTop(10, 300));
+    EXPECT_EQ(file.scalar("SELECT CurrentBeatSection FROM SceneCard WHERE SceneCardID=13").toLongLong(),
+              story.boardSections().boardBeatSectionForPageNumber(story.boardSections().pageNumberForPositionTop(10, 300)));
     EXPECT_EQ(story.boardSections().pageCount(), 90);
 
     // The same page count again touches nothing.

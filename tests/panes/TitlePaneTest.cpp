@@ -28,6 +28,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,42 @@ protected:
     QString storedPages() const
     {
         return stored("SELECT group_concat(PageNumber) FROM (SELECT PageNumber FROM SceneCard ORDER BY SceneCardID)");
+    }
+    // Each card's place, page and board beat as the file holds them, in key order.
+    QString storedPlaces() const
+    {
+        return stored("SELECT group_concat(PositionLeft || ',' || PositionTop || ',' || PageNumber || ',' || "
+                      "CurrentBeatSection, ' ') FROM (SELECT * FROM SceneCard ORDER BY SceneCardID)");
+    }
+    // The same of every card in memory, board and Litter Box, with its dirty mark.
+    QString placesInMemory() const
+    {
+        QStringList places;
+        for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
+            for (const auto& card : *cards)
+                places << QStringLiteral("%1:%2,%3,%4,%5%6")
+                              .arg(card->sceneCardID())
+                              .arg(card->positionLeft())
+                              .arg(card->positionTop())
+                              .arg(card->pageNumber())
+                              .arg(card->currentBeatSection())
+                              .arg(card->isDirty() ? " changed" : "");
+        return places.join(' ');
+    }
+    // Every card of the board and the Litter Box stands under the board beat of its page, in
+    // memory and in the file.
+    void expectEveryCardUnderTheBeatOfItsPage() const
+    {
+        const BoardSections& sections = screenplay().boardSections();
+        for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
+            for (const auto& card : *cards) {
+                SCOPED_TRACE(card->sceneCardID());
+                EXPECT_EQ(card->currentBeatSection(), sections.boardBeatSectionForPageNumber(card->pageNumber()));
+                EXPECT_EQ(stored(QStringLiteral("SELECT PageNumber || ',' || CurrentBeatSection FROM SceneCard "
+                                                "WHERE SceneCardID = %1")
+                                     .arg(card->sceneCardID())),
+                          QStringLiteral("%1,%2").arg(card->pageNumber()).arg(card->currentBeatSection()));
+            }
     }
 };
 
@@ -74,7 +111,13 @@ TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)
 
 TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
 {
-    open(story("Paged", "Genre = 'Action'", true));
+    const QString path = story("Paged", "Genre = 'Action'", true);
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), QStringLiteral("UPDATE SceneCard SET OnBoard = 2 WHERE BeatCardNumber = 5"));
+    }
+    open(path);
+    ASSERT_EQ(screenplay().litterBox().size(), 1u);
     describeEveryBeat();
     const QString before = storedPages();
 
@@ -89,10 +132,12 @@ TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->fieldText(SceneCardPart::PageNumber), QString::number(card->pageNumber())) << "the view shows the new page";
     }
+    expectEveryCardUnderTheBeatOfItsPage();
 
     type(titlePane().tfPageCount(), "4");
     EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "4");
     EXPECT_LE(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), 4);
+    expectEveryCardUnderTheBeatOfItsPage();
     EXPECT_TRUE(fakes_.alerts->shown.empty());
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
 }
@@ -118,6 +163,19 @@ TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
     ASSERT_NE(setupAt200, setupAt110);
     EXPECT_TRUE(barTexts().contains(setupAt200)) << barTexts().join('|').toStdString();
     EXPECT_FALSE(barTexts().contains(setupAt110));
+    // Every card stands under the bar of the beat its new page lies in.
+    int cardsListed = 0;
+    std::int64_t barAbove = 0;
+    for (QObject* object : boardListViewOf(*document_)->listViewObjects()) {
+        if (auto* bar = qobject_cast<BoxWithTags*>(object); bar && bar->tag() > 3000 && bar->tag() <= 3020)
+            barAbove = bar->tag() - 3000;
+        if (auto* card = qobject_cast<SceneCardView*>(object)) {
+            ++cardsListed;
+            EXPECT_EQ(barAbove, sections.boardBeatSectionForPageNumber(card->scene()->pageNumber()))
+                << card->scene()->heading().toStdString() << " on page " << card->scene()->pageNumber();
+        }
+    }
+    EXPECT_EQ(cardsListed, static_cast<int>(screenplay().sceneCards().size()));
 
     // The large scene card shows its card's page of the new count.
     SceneCarddb* last = screenplay().sceneCards().back().get();
@@ -170,31 +228,50 @@ TEST_F(TitlePane, PageCountsOutsideTheRangeAreRefusedAndChangeNothing)
 
 TEST_F(TitlePane, ARefusedPageCountShowsTheCountTheStoryKept)
 {
-    // The file refuses the new count itself, or one of the cards' new pages.
+    // The file refuses the new count itself, or one of the cards' new pages; a story without
+    // cards writes only its count.
+    struct Row {
+        const char* refusal;
+        bool withCards;
+    };
     int round = 0;
-    for (const char* refusal : {"BEFORE UPDATE OF PageCount ON main.Screenplay",
-                                "BEFORE UPDATE OF PageNumber ON main.SceneCard"}) {
-        SCOPED_TRACE(refusal);
-        open(story(QStringLiteral("Full%1").arg(++round), "PageCount = 110", true));
-        const QString pages = storedPages();
-        std::vector<std::int64_t> shownPages;
-        for (const auto& card : screenplay().sceneCards())
-            shownPages.push_back(card->pageNumber());
+    for (const Row row : {Row{"BEFORE UPDATE OF PageCount ON main.Screenplay", true},
+                          Row{"BEFORE UPDATE OF PageNumber ON main.SceneCard", true},
+                          Row{"BEFORE UPDATE OF PageCount ON main.Screenplay", false}}) {
+        SCOPED_TRACE(row.refusal + std::string(row.withCards ? " with cards" : " without cards"));
+        const QString title = QStringLiteral("Full%1").arg(++round);
+        const QString path = story(title, "PageCount = 110", row.withCards);
+        {
+            // Places the board has moved from since they were written: the re-paging would
+            // take the places the cards show at.
+            DatabaseConnection connection = StoryFile::open(path);
+            SqlProbe::exec(connection.get(), QStringLiteral("UPDATE SceneCard SET PositionLeft = PositionLeft + 7"));
+        }
+        open(path);
+        EXPECT_EQ(screenplay().sceneCards().empty(), !row.withCards);
+        const QString places = storedPlaces();
+        const QString shownPlaces = placesInMemory();
         SqlProbe::exec(document_->database(), QStringLiteral("CREATE TEMP TRIGGER refuse %1 BEGIN SELECT "
                                                              "RAISE(ABORT, 'disk full'); END")
-                                                  .arg(QString::fromLatin1(refusal)));
+                                                  .arg(QString::fromLatin1(row.refusal)));
         fakes_.alerts->shown.clear();
-        type(titlePane().tfPageCount(), "60");
+        type(titlePane().tfPageCount(), "20");
         settle();
         ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
         EXPECT_EQ(titlePane().tfPageCount()->text(), "110");
         EXPECT_EQ(screenplay().pageCount(), 110);
+        EXPECT_EQ(screenplay().boardSections().pageCount(), 110) << "the beats keep the ranges of 110 pages";
+        EXPECT_FALSE(screenplay().isDirty());
         EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "110");
-        EXPECT_EQ(storedPages(), pages);
-        std::vector<std::int64_t> nowPages;
-        for (const auto& card : screenplay().sceneCards())
-            nowPages.push_back(card->pageNumber());
-        EXPECT_EQ(nowPages, shownPages);
+        EXPECT_EQ(storedPlaces(), places);
+        EXPECT_EQ(placesInMemory(), shownPlaces);
+
+        // The next edit writes only itself.
+        SqlProbe::exec(document_->database(), QStringLiteral("DROP TRIGGER refuse"));
+        type(titlePane().tfTitle(), title + QStringLiteral("s"));
+        EXPECT_EQ(stored("SELECT ScreenplayTitle || '|' || PageCount FROM Screenplay"), title + QStringLiteral("s|110"));
+        EXPECT_EQ(storedPlaces(), places);
+        EXPECT_EQ(titlePane().tfPageCount()->text(), "110");
         document_->window()->close();
         settle();
     }

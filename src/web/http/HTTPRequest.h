@@ -275,7 +275,12 @@ public:
     void appendPostDataFromFile(const QString& path);
     virtual void buildPostBody();
     void buildRequestHeaders();
-    void applyCookieHeader();
+    // Sets the "Cookie" header for the target from the request's cookies and, with cookie
+    // persistence, the store's for the target; adds the store's to the request's cookies.
+    void applyCookieHeader(const QUrl& target);
+    // The "Cookie" header of a redirect that keeps its headers, built again for the next URL;
+    // elsewhere: the next URL is on another server (scheme, host or port).
+    void applyCookieHeaderForRedirect(const QUrl& next, bool elsewhere);
     void applyAuthorizationHeader();
     void updatePartialDownloadSize();
     void startRequest();
@@ -399,6 +404,10 @@ private:
     std::shared_ptr<HttpAuthentication> requestAuthentication_;
     std::shared_ptr<HttpAuthentication> proxyAuthentication_;
     std::shared_ptr<const HttpResponseHead> lastResponseHead_;
+    // The cookies the request was given before the store added its own, and the "Cookie" header
+    // built from both (empty when none was built), for a redirect to build it again.
+    QList<QNetworkCookie> givenCookies_;
+    QString builtCookieHeader_;
     // The thread the current attempt runs on.
     QObject* requestThreadContext_ = nullptr;
     std::shared_ptr<QObject> synchronousContext_;

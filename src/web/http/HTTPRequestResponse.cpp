@@ -103,7 +103,7 @@ void HTTPRequest::readResponseHeaders()
         && !bodyWouldLeave) {
         requestRedirected();
         if (keepsMethod) {
-            applyCookieHeader();
+            applyCookieHeaderForRedirect(next, elsewhere);
         } else {
             // The body is dropped for good, wherever it was kept: the request was built once and
             // is not built again.

@@ -367,15 +367,18 @@ private:
     template <typename BlockType, typename... Args> void callBlock(BlockType Blocks::*field, Args... args);
     bool shouldSkipNotifications() const;
 
-    // Runs the proxy script for the request's URL before the request's lock is taken, so a slow
-    // script never holds up a thread that asks the request for its delegate; configureProxy
-    // then uses its answer.
+    // Works out the proxies for the request's URL before the request's lock is taken: reading
+    // the desktop's settings, fetching a script and running it may each take seconds, and the
+    // main thread's deliveries ask the request for its delegate and queue under that lock.
+    // configureProxy then uses the answer.
     void runProxyScript();
-    ProxyScriptAnswer proxyScriptAnswerFor(const QUrl& url, const QUrl& script);
+    // The proxies for the URL: from the request's own script, else as the desktop says; kept
+    // for the URL, so that a retry of the request asks nothing again.
+    ProxyScriptAnswer proxyAnswerFor(const QUrl& url);
 
     mutable std::recursive_mutex cancelledLock_;
     mutable std::mutex propertyMutex_;
-    // The last proxy script run: the URL and script it ran for and its answer (proxy lock).
+    // The last proxy answer: the URL and the request's script it was worked out for (proxy lock).
     struct ProxyScriptRun {
         QUrl url;
         QUrl script;

@@ -28,7 +28,6 @@ namespace PreviousVersion {
 namespace {
 
 constexpr std::int64_t kVersion1PageCount = 100;
-constexpr std::int64_t kNewStoryPageCount = 110;
 // The notes board the sticky notes are laid on, and the grid they fill.
 constexpr double kNotesBoardWidth = 1900.0;
 constexpr double kNotesBoardHeight = 1600.0;
@@ -155,14 +154,12 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
     (card->onBoard() == 1 ? story.sceneCards() : story.litterBox()).push_back(std::move(card));
 }
 
-// A project that gives no page count of its own gets a new story's, or as many pages as its
-// cards need if that is more: no card loses its page.
-std::int64_t pagesHoldingEveryCard(const Screenplay& project)
+std::int64_t highestCardPage(const Screenplay& project)
 {
-    std::int64_t pages = kNewStoryPageCount;
+    std::int64_t highest = 0;
     for (const SceneCard& card : project.sceneCards)
-        pages = std::max<std::int64_t>(pages, card.pageNumber);
-    return std::min(pages, StoredRange::kMostPageCount);
+        highest = std::max<std::int64_t>(highest, card.pageNumber);
+    return highest;
 }
 
 } // namespace
@@ -175,7 +172,7 @@ void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
         pages = StoredRange::clamp(project.pageCount, StoredRange::kLeastPageCount, StoredRange::kMostPageCount,
                                    adjusted);
     else if (project.isVersion2)
-        pages = pagesHoldingEveryCard(project);
+        pages = StoredRange::pagesHoldingEveryCard(highestCardPage(project));
     story.setPageCount(pages);
     story.boardSections().setPageCount(pages);
     // A project without a title keeps the one the new file's name gave the story.

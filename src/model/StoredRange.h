@@ -12,6 +12,8 @@ namespace StoredRange {
 
 inline constexpr std::int64_t kLeastPageCount = 4;
 inline constexpr std::int64_t kMostPageCount = 1000;
+// A new story's page count.
+inline constexpr std::int64_t kNewStoryPageCount = 110;
 // Board and window sizes, splitter distances and positions, in points.
 inline constexpr std::int64_t kMostSize = 30000;
 inline constexpr std::int64_t kMostPosition = 100000;
@@ -26,6 +28,14 @@ inline std::int64_t clamp(std::int64_t value, std::int64_t low, std::int64_t hig
         return value;
     adjusted = true;
     return value < low ? low : high;
+}
+
+// The page count of a story brought in from elsewhere that gives none of its own: a new story's,
+// or as many pages as its highest card's page if that is more, so no card loses its page; at
+// most kMostPageCount.
+inline std::int64_t pagesHoldingEveryCard(std::int64_t highestCardPage)
+{
+    return std::clamp(highestCardPage, kNewStoryPageCount, kMostPageCount);
 }
 
 // A fraction of the board; not-a-number and infinities read as 0.

@@ -2,8 +2,10 @@
 
 #include "model/StringUtilities.h"
 #include "platform/Platform.h"
+#include "web/CloudToolkit.h"
 #include "web/QueueTextEscaping.h"
 #include "web/QueuedStoryText.h"
+#include "web/SOAPRequest.h"
 #include "web/WebEndpoints.h"
 
 namespace PhoneQueue {
@@ -41,12 +43,9 @@ UrlLoadRequest uploadRequest(const QString& accountNumber, const QString& storyT
     // user's own typing and is escaped for XML.
     const QString body = QString::fromLatin1(kUploadEnvelope)
                              .arg(accountNumber.toHtmlEscaped(), QueueTextEscaping::encode(storyText));
-    UrlLoadRequest request;
-    request.url = WebEndpoints::url(WebEndpoints::kWebServices, QString::fromLatin1(kUploadPath));
-    request.method = "POST";
-    request.body = body.toUtf8();
-    request.headers = {{"Content-Type", "application/soap+xml; charset=utf-8"}};
-    return request;
+    return soapLoadRequest(vtSOAPRequest::requestWithURL(
+        WebEndpoints::url(WebEndpoints::kWebServices, QString::fromLatin1(kUploadPath)),
+        QStringLiteral("UploadForIPhone"), body));
 }
 
 UploadResult upload(const QString& accountNumber, const QString& storyText)

@@ -11,6 +11,7 @@
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StickyNotedb.h"
+#include "model/StoredRange.h"
 #include "model/StringUtilities.h"
 
 #include <QRegularExpression>
@@ -25,9 +26,6 @@ namespace QueuedStoryText {
 
 namespace {
 
-constexpr std::int64_t kDefaultPageCount = 110;
-constexpr std::int64_t kLeastPages = 4;
-constexpr std::int64_t kMostPages = 1000;
 constexpr std::int64_t kLeastLeft = 4;
 // Cards of one page queued one after another stand this far apart, so none hides another.
 constexpr std::int64_t kRunOffset = 5;
@@ -211,18 +209,30 @@ void addSetupsAndPayoffs(const QString& text, Screenplaydb& story)
     }
 }
 
+// The page count the text gives, 110 when it gives none, brought into the range a story holds
+// as an earlier version's import brings it: a count of 0 or less counts as none given, and the
+// story gets as many pages as its cards need.
+std::int64_t pageCountOf(const QString& text, const QStringList& cardElements)
+{
+    const QString pages = value(text, "PAGECOUNT");
+    if (pages.isEmpty())
+        return StoredRange::kNewStoryPageCount;
+    const std::int64_t count = integer(pages);
+    bool adjusted = false;
+    if (count > 0)
+        return StoredRange::clamp(count, StoredRange::kLeastPageCount, StoredRange::kMostPageCount, adjusted);
+    std::int64_t highest = 0;
+    for (const QString& element : cardElements)
+        highest = std::max(highest, integer(element, "PAGENUMBER"));
+    return StoredRange::pagesHoldingEveryCard(highest);
+}
+
 } // namespace
 
 std::optional<QString> whyUnusable(const QString& text)
 {
     if (!text.contains(QLatin1Char('<') + QLatin1String(kStoryTag) + QLatin1Char('>')))
         return QStringLiteral("it holds no story.");
-    const QString pages = value(text, "PAGECOUNT");
-    if (!pages.isEmpty()) {
-        const std::int64_t count = integer(pages);
-        if (count < kLeastPages || count > kMostPages)
-            return QStringLiteral("its page count %1 is not from 4 to 1000.").arg(count);
-    }
     return std::nullopt;
 }
 
@@ -265,15 +275,15 @@ void fillStory(Screenplaydb& story, const QString& text, const Owner& owner)
         story.stickyNotes().push_back(std::move(note));
     }
 
-    const QString pages = value(text, "PAGECOUNT");
-    story.setPageCount(pages.isEmpty() ? kDefaultPageCount : integer(pages));
+    const QStringList cardElements = elementsOf(value(text, "SCENECARDS"), QStringLiteral("SCENECARD"));
+    story.setPageCount(pageCountOf(text, cardElements));
     BoardSections& sections = story.boardSections();
     sections.setPageCount(story.pageCount());
     sections.setBoardPanelWidth(story.boardWidth());
     sections.setBoardPanelHeight(story.boardHeight());
 
     CardRun run;
-    for (const QString& element : elementsOf(value(text, "SCENECARDS"), QStringLiteral("SCENECARD")))
+    for (const QString& element : cardElements)
         addSceneCard(element, run, story);
     addSetupsAndPayoffs(text, story);
     story.save();

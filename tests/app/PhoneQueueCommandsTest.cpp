@@ -245,9 +245,6 @@ TEST_F(PhoneQueueCommands, AStoryNotSavedKeepsNoFileAndTheQueueIsNotOfferedForCl
         {"truncated", "200 OK", "QUEUE000", "The queued story \"b.txt\" cannot be used: it holds no story."},
         {"cut off before its tag", "200 OK", "QUEUE0000001%00060TITLE%00062B",
          "The queued story \"b.txt\" cannot be used: it holds no story."},
-        {"too many pages", "200 OK",
-         "QUEUE0000001" + QueueTextEscaping::encode("<SCREENPLAY><PAGECOUNT>5000</PAGECOUNT>").toLatin1(),
-         "The queued story \"b.txt\" cannot be used: its page count 5000 is not from 4 to 1000."},
     };
     Platform::userDefaults().setString(kAccountKey, QStringLiteral("42"));
     answer(listPath("42"), "200 OK", "<FILESTODOWNLOAD>a.txt|b.txt|c.txt</FILESTODOWNLOAD>");

@@ -3,6 +3,7 @@
 #include "platform/FakePlatform.h"
 #include "platform/QtPlatform.h"
 #include "web/QueueTextEscaping.h"
+#include "web/SOAPRequest.h"
 #include "web/WebEndpoints.h"
 #include "web/http/LoopbackServer.h"
 
@@ -45,7 +46,14 @@ TEST_F(PhoneQueueTest, TheUploadPostsTheAccountAndTheEscapedStoryInAnEnvelope)
     const QList<LoopbackServer::Request> seen = server_.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].requestLine, QByteArray("POST ") + PhoneQueue::kUploadPath + " HTTP/1.1");
+    // The fields of the cloud's SOAP requests, in their order: the web-service host, wherever
+    // the address points, and the length in bytes.
+    EXPECT_EQ(seen[0].headers.value("host"), vtSOAPRequest::webServiceHostName().toUtf8());
     EXPECT_EQ(seen[0].headers.value("content-type"), "application/soap+xml; charset=utf-8");
+    EXPECT_EQ(seen[0].headers.value("content-length").toLongLong(), seen[0].body.size());
+    const QByteArray head = seen[0].head.toLower();
+    EXPECT_LT(head.indexOf("\nhost:"), head.indexOf("\ncontent-type:"));
+    EXPECT_LT(head.indexOf("\ncontent-type:"), head.indexOf("\ncontent-length:"));
     const QString body = QString::fromUtf8(seen[0].body);
     EXPECT_TRUE(body.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><soap12:Envelope")));
     // The account number first, escaped for XML; then the story text in the queue's escaping.

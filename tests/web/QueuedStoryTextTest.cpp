@@ -3,6 +3,7 @@
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
 #include "model/StoryTransaction.h"
 #include "platform/FakePlatform.h"
 #include "support/StoryFixtures.h"
@@ -34,6 +35,14 @@ QString cards(const QString& inside)
     return QStringLiteral("<SCENECARDS>") + inside + QStringLiteral("</SCENECARDS>");
 }
 
+// Fills the new story from the text in one transaction, as the download does.
+void fillInto(NewStory& made, const QString& text)
+{
+    StoryTransaction transaction(made.db());
+    QueuedStoryText::fillStory(made.story(), text, kOwner);
+    transaction.commit();
+}
+
 class QueuedStoryTextTest : public ::testing::Test
 {
 protected:
@@ -44,12 +53,7 @@ protected:
     }
     void TearDown() override { Platform::setUserDefaults(nullptr); }
 
-    void fill(const QString& text)
-    {
-        StoryTransaction transaction(story_.db());
-        QueuedStoryText::fillStory(story_.story(), text, kOwner);
-        transaction.commit();
-    }
+    void fill(const QString& text) { fillInto(story_, text); }
     QString scalar(const QString& sql) const { return story_.scalar(sql); }
 
     QTemporaryDir home_;
@@ -226,22 +230,35 @@ TEST_F(QueuedStoryTextTest, TextsThatCannotBeAStoryAreNamedWithTheirReason)
 {
     const struct {
         const char* text;
-        const char* reason; // "" = usable
+        const char* reason;  // "" = usable
+        std::int64_t pages;  // the page count of the story it makes
     } rows[] = {
-        {"<SCREENPLAY></SCREENPLAY>", ""},
-        {"<SCREENPLAY><PAGECOUNT>4</PAGECOUNT>", ""},
-        {"<SCREENPLAY><PAGECOUNT>1000</PAGECOUNT>", ""},
-        {"<TITLE>No frame</TITLE>", "it holds no story."},
-        {"", "it holds no story."},
-        {"<SCREENPLAY><PAGECOUNT>3</PAGECOUNT>", "its page count 3 is not from 4 to 1000."},
-        {"<SCREENPLAY><PAGECOUNT>-5</PAGECOUNT>", "its page count -5 is not from 4 to 1000."},
-        {"<SCREENPLAY><PAGECOUNT>99999999999999999999</PAGECOUNT>",
-         "its page count 2147483647 is not from 4 to 1000."},
+        {"<SCREENPLAY></SCREENPLAY>", "", 110},
+        {"<SCREENPLAY><PAGECOUNT>4</PAGECOUNT>", "", 4},
+        {"<SCREENPLAY><PAGECOUNT>1000</PAGECOUNT>", "", 1000},
+        {"<TITLE>No frame</TITLE>", "it holds no story.", 0},
+        {"", "it holds no story.", 0},
+        // A page count outside 4 to 1000 is brought into it; one of 0 or less counts as none,
+        // and the story gets as many pages as its cards need.
+        {"<SCREENPLAY><PAGECOUNT>3</PAGECOUNT>", "", 4},
+        {"<SCREENPLAY><PAGECOUNT>99999999999999999999</PAGECOUNT>", "", 1000},
+        {"<SCREENPLAY><PAGECOUNT>0</PAGECOUNT>", "", 110},
+        {"<SCREENPLAY><PAGECOUNT>-5</PAGECOUNT><SCENECARDS><SCENECARD><SCENECARDID>1</SCENECARDID>"
+         "<PAGENUMBER>240</PAGENUMBER></SCENECARD></SCENECARDS>",
+         "", 240},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        const std::optional<QString> reason = QueuedStoryText::whyUnusable(QString::fromLatin1(row.text));
+        const QString text = QString::fromLatin1(row.text);
+        const std::optional<QString> reason = QueuedStoryText::whyUnusable(text);
         EXPECT_EQ(reason.value_or(QString()), QString::fromLatin1(row.reason));
+        if (reason)
+            continue;
+        NewStory made(QStringLiteral("Queued.vtrsf"));
+        made.story().hydrate();
+        fillInto(made, text);
+        EXPECT_EQ(made.scalar(QStringLiteral("SELECT PageCount FROM Screenplay")), QString::number(row.pages));
+        EXPECT_NO_THROW(StoryFile::openStory(made.path()));
     }
 }
 
@@ -259,11 +276,7 @@ TEST_F(QueuedStoryTextTest, AStoryTheDesktopSentComesBackWithItsCardsAndScript)
 
     NewStory second(QStringLiteral("Second.vtrsf"));
     second.story().hydrate();
-    {
-        StoryTransaction transaction(second.db());
-        QueuedStoryText::fillStory(second.story(), sent, kOwner);
-        transaction.commit();
-    }
+    fillInto(second, sent);
     const QString query = QStringLiteral(
         "SELECT (SELECT ScreenplayTitle || PageCount FROM Screenplay) || '|' || Heading || '|' || PositionLeft || '|' "
         "|| (SELECT group_concat(ScriptText, '/') FROM (SELECT ScriptText FROM ScriptPart ORDER BY SortOrder)) "

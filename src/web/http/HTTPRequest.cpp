@@ -525,20 +525,29 @@ QList<ProxyEntry> manualProxiesForURL(const DesktopProxySettings& settings, cons
 
 void HTTPRequest::runProxyScript()
 {
-    const QUrl script = PACurl();
-    if (script.isEmpty() || !proxyHost().isEmpty() || proxyPort() != 0)
+    if (!proxyHost().isEmpty() || proxyPort() != 0)
         return;
-    proxyScriptAnswerFor(url(), script);
+    proxyAnswerFor(url());
 }
 
-ProxyScriptAnswer HTTPRequest::proxyScriptAnswerFor(const QUrl& target, const QUrl& script)
+ProxyScriptAnswer HTTPRequest::proxyAnswerFor(const QUrl& target)
 {
+    const QUrl script = PACurl();
     {
         std::lock_guard lock(proxyScriptMutex_);
         if (proxyScriptRun_ && proxyScriptRun_->url == target && proxyScriptRun_->script == script)
             return proxyScriptRun_->answer;
     }
-    ProxyScriptAnswer answer = ProxyAutoConfiguration::answerForURL(target, script);
+    // Without a script of its own the request goes as the desktop says, which may name a script.
+    ProxyScriptAnswer answer;
+    if (!script.isEmpty()) {
+        answer = ProxyAutoConfiguration::answerForURL(target, script);
+    } else if (const auto desktop = DesktopProxySettings::current();
+               desktop.mode == DesktopProxySettings::Mode::Automatic) {
+        answer = ProxyAutoConfiguration::answerForURL(target, desktop.autoConfigUrl);
+    } else {
+        answer = {manualProxiesForURL(desktop, target), false};
+    }
     std::lock_guard lock(proxyScriptMutex_);
     proxyScriptRun_ = ProxyScriptRun {target, script, answer};
     return answer;
@@ -547,19 +556,9 @@ ProxyScriptAnswer HTTPRequest::proxyScriptAnswerFor(const QUrl& target, const QU
 HTTPErrorPtr HTTPRequest::configureProxy()
 {
     if (proxyHost().isEmpty() && proxyPort() == 0) {
-        const QUrl script = PACurl();
-        // The script has run before the request's lock was taken (runProxyScript); it runs here
-        // only for a request started some other way.
-        // Without a script of its own the request goes as the desktop says, which may name a script.
-        ProxyScriptAnswer answer;
-        if (!script.isEmpty()) {
-            answer = proxyScriptAnswerFor(url(), script);
-        } else if (const auto desktop = DesktopProxySettings::current();
-                   desktop.mode == DesktopProxySettings::Mode::Automatic) {
-            answer = proxyScriptAnswerFor(url(), desktop.autoConfigUrl);
-        } else {
-            answer = {manualProxiesForURL(desktop, url()), false};
-        }
+        // Worked out before the request's lock was taken (runProxyScript); only a request
+        // started some other way waits for it here.
+        const ProxyScriptAnswer answer = proxyAnswerFor(url());
         const std::optional<QList<ProxyEntry>>& proxies = answer.proxies;
         if (!proxies) {
             const QString description =

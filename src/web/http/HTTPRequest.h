@@ -275,7 +275,12 @@ public:
     void appendPostDataFromFile(const QString& path);
     virtual void buildPostBody();
     void buildRequestHeaders();
-    void applyCookieHeader();
+    // Sets the "Cookie" header for the target from the request's cookies and, with cookie
+    // persistence, the store's for the target; adds the store's to the request's cookies.
+    void applyCookieHeader(const QUrl& target);
+    // The "Cookie" header of a redirect that keeps its headers, built again for the next URL;
+    // elsewhere: the next URL is on another server (scheme, host or port).
+    void applyCookieHeaderForRedirect(const QUrl& next, bool elsewhere);
     void applyAuthorizationHeader();
     void updatePartialDownloadSize();
     void startRequest();
@@ -362,15 +367,18 @@ private:
     template <typename BlockType, typename... Args> void callBlock(BlockType Blocks::*field, Args... args);
     bool shouldSkipNotifications() const;
 
-    // Runs the proxy script for the request's URL before the request's lock is taken, so a slow
-    // script never holds up a thread that asks the request for its delegate; configureProxy
-    // then uses its answer.
+    // Works out the proxies for the request's URL before the request's lock is taken: reading
+    // the desktop's settings, fetching a script and running it may each take seconds, and the
+    // main thread's deliveries ask the request for its delegate and queue under that lock.
+    // configureProxy then uses the answer.
     void runProxyScript();
-    ProxyScriptAnswer proxyScriptAnswerFor(const QUrl& url, const QUrl& script);
+    // The proxies for the URL: from the request's own script, else as the desktop says; kept
+    // for the URL, so that a retry of the request asks nothing again.
+    ProxyScriptAnswer proxyAnswerFor(const QUrl& url);
 
     mutable std::recursive_mutex cancelledLock_;
     mutable std::mutex propertyMutex_;
-    // The last proxy script run: the URL and script it ran for and its answer (proxy lock).
+    // The last proxy answer: the URL and the request's script it was worked out for (proxy lock).
     struct ProxyScriptRun {
         QUrl url;
         QUrl script;
@@ -399,6 +407,10 @@ private:
     std::shared_ptr<HttpAuthentication> requestAuthentication_;
     std::shared_ptr<HttpAuthentication> proxyAuthentication_;
     std::shared_ptr<const HttpResponseHead> lastResponseHead_;
+    // The cookies the request was given before the store added its own, and the "Cookie" header
+    // built from both (empty when none was built), for a redirect to build it again.
+    QList<QNetworkCookie> givenCookies_;
+    QString builtCookieHeader_;
     // The thread the current attempt runs on.
     QObject* requestThreadContext_ = nullptr;
     std::shared_ptr<QObject> synchronousContext_;

@@ -103,7 +103,7 @@ void HTTPRequest::readResponseHeaders()
         && !bodyWouldLeave) {
         requestRedirected();
         if (keepsMethod) {
-            applyCookieHeader();
+            applyCookieHeaderForRedirect(next, elsewhere);
         } else {
             // The body is dropped for good, wherever it was kept: the request was built once and
             // is not built again.
@@ -469,15 +469,15 @@ void HTTPRequest::handleStreamComplete()
     // A body kept to be inflated when asked for is inflated once now, to know that it can be:
     // a request that finishes has the body it claims.
     if (!fileError && !error() && isResponseCompressed() && shouldWaitToInflateCompressedResponses()
-        && downloadDestinationPath().isEmpty()) {
+        && downloadDestinationPath().isEmpty())
         fileError = inflateKeptBody(nullptr);
-        if (fileError)
-            setRawResponseData(std::nullopt);
-    }
-    if (fileError)
+    if (fileError) {
+        // A request that fails has no body, not even the part that arrived before the failure.
+        setRawResponseData(std::nullopt);
         failWithError(fileError);
-    else
+    } else {
         requestFinished();
+    }
     markAsFinished();
 }
 

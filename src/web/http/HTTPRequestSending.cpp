@@ -176,7 +176,7 @@ void HTTPRequest::buildRequestHeaders()
             addRequestHeader(it.key(), it.value());
         return;
     }
-    applyCookieHeader();
+    applyCookieHeader(url());
     const QString agent = defaultUserAgentString();
     if (!requestHeaders().contains(QStringLiteral("User-Agent")) && !agent.isNull())
         addRequestHeader(QStringLiteral("User-Agent"), agent);
@@ -189,21 +189,38 @@ void HTTPRequest::buildRequestHeaders()
         addRequestHeader(QStringLiteral("Range"), QStringLiteral("bytes=%1-").arg(partialDownloadSize()));
 }
 
-void HTTPRequest::applyCookieHeader()
+void HTTPRequest::applyCookieHeader(const QUrl& target)
 {
-    if (useCookiePersistence()) {
-        QList<QNetworkCookie> cookies = requestCookies();
-        cookies += CookieStore::shared().cookiesForUrl(url());
-        setRequestCookies(cookies);
-    }
+    givenCookies_ = requestCookies();
+    if (useCookiePersistence())
+        setRequestCookies(givenCookies_ + CookieStore::shared().cookiesForUrl(target));
     const auto main = mainRequest();
     const QList<QNetworkCookie> cookies = main ? main->requestCookies() : requestCookies();
+    builtCookieHeader_.clear();
     if (cookies.isEmpty())
         return;
     QStringList parts;
     for (const QNetworkCookie& cookie : cookies)
         parts.append(QString::fromLatin1(cookie.name()) + QLatin1Char('=') + QString::fromLatin1(cookie.value()));
-    addRequestHeader(QStringLiteral("Cookie"), parts.join(QStringLiteral("; ")));
+    builtCookieHeader_ = parts.join(QStringLiteral("; "));
+    addRequestHeader(QStringLiteral("Cookie"), builtCookieHeader_);
+}
+
+void HTTPRequest::applyCookieHeaderForRedirect(const QUrl& next, bool elsewhere)
+{
+    // The header built for the old URL goes, and so, to another server, does the caller's own:
+    // cookies, like credentials, go only where they belong. The store gives the new URL its own.
+    HTTPHeaders headers = requestHeaders();
+    for (auto it = headers.begin(); it != headers.end();) {
+        const bool cookie = it.key().compare(QLatin1String("Cookie"), Qt::CaseInsensitive) == 0;
+        if (cookie && (elsewhere || it.value() == builtCookieHeader_))
+            it = headers.erase(it);
+        else
+            ++it;
+    }
+    setRequestHeaders(headers);
+    setRequestCookies(elsewhere ? QList<QNetworkCookie>() : givenCookies_);
+    applyCookieHeader(next);
 }
 
 void HTTPRequest::applyAuthorizationHeader()

@@ -184,18 +184,27 @@ private:
 } // namespace
 
 std::optional<QByteArray> ProxyAutoConfiguration::fetchedScript(const QUrl& scriptURL,
-                                                                 std::chrono::milliseconds limit)
+                                                                 std::chrono::milliseconds limit,
+                                                                 std::chrono::milliseconds failureKept)
 {
     // Held through the fetch, so that requests asking at the same time wait for the one fetch.
     static std::mutex mutex;
     static QHash<QUrl, QByteArray> fetched;
+    static QHash<QUrl, std::chrono::steady_clock::time_point> failed;
     std::lock_guard lock(mutex);
     if (const auto found = fetched.constFind(scriptURL); found != fetched.constEnd())
         return *found;
+    const auto now = std::chrono::steady_clock::now();
+    if (const auto found = failed.constFind(scriptURL); found != failed.constEnd() && now - *found < failureKept)
+        return std::nullopt;
     QtPageFetcher fetcher;
     auto bytes = fetcher.fetch(scriptURL, limit);
-    if (bytes)
+    if (bytes) {
         fetched.insert(scriptURL, *bytes);
+        failed.remove(scriptURL);
+    } else {
+        failed.insert(scriptURL, std::chrono::steady_clock::now());
+    }
     return bytes;
 }
 

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -130,7 +132,42 @@ TEST_F(DesktopProxy, AScriptAddressThatFailsOrStallsGivesNoProxyWithinTheLimit)
         ASSERT_TRUE(answer.proxies);
         EXPECT_TRUE(answer.proxies->isEmpty());
     }
-    // A failed fetch is not kept: the address is asked again.
+    // A failed fetch is kept a while: the address is asked again only after that.
     ProxyAutoConfiguration::answerForURL(target, rows[1].script, std::chrono::milliseconds(300));
+    EXPECT_EQ(missing.targets().size(), 1);
+    ProxyAutoConfiguration::fetchedScript(rows[1].script, std::chrono::milliseconds(300), std::chrono::milliseconds(0));
     EXPECT_EQ(missing.targets().size(), 2);
+
+    // Requests through a desktop whose script address never answers: the main thread goes on
+    // while the first waits for the script (a timer fires on time), both go direct, and the
+    // second does not wait again.
+    LoopbackServer silent([](const Request&) {
+        LoopbackServer::Reply reply;
+        reply.silent = true;
+        return reply;
+    });
+    LoopbackServer pages([](const Request&) { return LoopbackServer::answer("200 OK", "direct"); });
+    KdeDesktop desktop("[Proxy Settings]\nProxyType=2\nProxy Config Script="
+                       + silent.url(QStringLiteral("/proxy.pac")).toEncoded() + "\n");
+    ASSERT_TRUE(desktop.written());
+    for (const char* which : {"first request", "second request"}) {
+        SCOPED_TRACE(which);
+        auto request = HTTPRequest::requestWithURL(pages.url(QStringLiteral("/pages")));
+        request->setTimeOutSeconds(20);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 timerFired = -1;
+        QObject timerContext;
+        QTimer::singleShot(300, &timerContext, [&] { timerFired = clock.elapsed(); });
+        request->startAsynchronous();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return request->isFinished() && timerFired >= 0; },
+                                    int(TestTime::limitMs(20000))));
+        EXPECT_LT(timerFired, TestTime::limitMs(1000));
+        EXPECT_EQ(errorCode(*request), 0);
+        EXPECT_EQ(request->responseString(), QStringLiteral("direct"));
+        if (std::string(which) == "second request") {
+            EXPECT_LT(clock.elapsed(), TestTime::limitMs(1000));
+        }
+    }
+    EXPECT_EQ(silent.requests().size(), 1);
 }

@@ -245,33 +245,57 @@ TEST_F(HTTPExchange, APlainRequestThroughAProxyNamesTheWholeURL)
 
 TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
 {
+    // The loopback server answers as 127.0.0.1 and as localhost: two hosts for cookies. The first
+    // sets a session cookie with its redirect; localhost has one of its own in the store.
+    LoopbackServer seeder([](const Request&) {
+        return LoopbackServer::answer("200 OK", "", "Set-Cookie: reel=seven; Path=/\r\n");
+    });
+    ASSERT_EQ(errorCode(*fetch(QUrl(QStringLiteral("http://localhost:%1/").arg(seeder.port())))), 0);
     const struct {
         const char* name;
         QByteArray status;
         bool rfc2616;
+        QByteArray sent;  // the body of the request; none for a GET
+        const char* host; // where the redirect points
         QByteArray finalLine;
         QByteArray finalBody;
+        QByteArray cookies; // the Cookie header that arrives there
     } rows[] = {
-        {"302 makes a POST a GET", "302 Found", false, "GET /target HTTP/1.1", ""},
-        {"302 in RFC 2616 mode stays a POST", "302 Found", true, "POST /target HTTP/1.1", "draft"},
-        {"303 always makes a GET", "303 See Other", true, "GET /target HTTP/1.1", ""},
-        {"307 never does", "307 Temporary Redirect", false, "POST /target HTTP/1.1", "draft"},
+        {"302 makes a POST a GET", "302 Found", false, "draft", "127.0.0.1", "GET /target HTTP/1.1", "",
+         "sid=SECRET123"},
+        {"302 in RFC 2616 mode stays a POST", "302 Found", true, "draft", "127.0.0.1", "POST /target HTTP/1.1", "draft",
+         "act=two; sid=SECRET123"},
+        {"303 always makes a GET", "303 See Other", true, "draft", "127.0.0.1", "GET /target HTTP/1.1", "",
+         "sid=SECRET123"},
+        {"307 never does", "307 Temporary Redirect", false, "draft", "127.0.0.1", "POST /target HTTP/1.1", "draft",
+         "act=two; sid=SECRET123"},
+        // To another host a request takes that host's cookies only (a body never goes there).
+        {"302 to another host", "302 Found", false, "", "localhost", "GET /target HTTP/1.1", "", "reel=seven"},
+        {"302 in RFC 2616 mode to another host", "302 Found", true, "", "localhost", "GET /target HTTP/1.1", "",
+         "reel=seven"},
+        {"307 to another host", "307 Temporary Redirect", false, "", "localhost", "GET /target HTTP/1.1", "",
+         "reel=seven"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        QByteArray location;
         LoopbackServer server([&](const Request& request) {
             if (request.requestLine.contains("/start"))
-                return LoopbackServer::answer(row.status, "", "Location: /target\r\n");
+                return LoopbackServer::answer(row.status, "", "Set-Cookie: sid=SECRET123; Path=/\r\nLocation: "
+                                                                  + location + "\r\n");
             return LoopbackServer::answer("200 OK", "arrived");
         });
+        const QUrl target(QStringLiteral("http://%1:%2/target").arg(QLatin1String(row.host)).arg(server.port()));
+        location = target.toEncoded();
         auto request = fetch(server.url(QStringLiteral("/start")), [&](HTTPRequest& r) {
-            r.appendPostData("draft");
+            r.appendPostData(row.sent);
             r.addRequestHeader(QStringLiteral("Accept"), QStringLiteral("text/plain"));
+            r.setRequestCookies({QNetworkCookie("act", "two")});
             r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
         });
         ASSERT_FALSE(request->error());
         EXPECT_EQ(request->responseString(), QStringLiteral("arrived"));
-        EXPECT_EQ(request->url(), server.url(QStringLiteral("/target")));
+        EXPECT_EQ(request->url(), target);
         EXPECT_EQ(request->originalURL(), server.url(QStringLiteral("/start")));
         ASSERT_EQ(server.requests().size(), 2);
         const Request last = server.requests().last();
@@ -279,6 +303,7 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         EXPECT_EQ(last.body, row.finalBody);
         EXPECT_EQ(last.headers.contains("content-length"), !row.finalBody.isEmpty());
         EXPECT_EQ(last.headers.value("accept"), QByteArray("text/plain"));
+        EXPECT_EQ(last.headers.value("cookie"), row.cookies);
     }
 }
 

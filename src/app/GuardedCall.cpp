@@ -4,6 +4,33 @@
 #include "model/DatabaseError.h"
 #include "platform/Platform.h"
 
+namespace {
+
+HeldFailures* heldFailures = nullptr;
+
+} // namespace
+
+HeldFailures::HeldFailures()
+    : outer_(std::exchange(heldFailures, this))
+{
+}
+
+HeldFailures::~HeldFailures()
+{
+    heldFailures = outer_;
+}
+
+void HeldFailures::hold(std::exception_ptr failure)
+{
+    if (!first_)
+        first_ = std::move(failure);
+}
+
+void HeldFailures::rethrowFirst() const
+{
+    if (first_)
+        std::rethrow_exception(first_);
+}
 
 void reportFailure(const QString& message)
 {
@@ -20,6 +47,17 @@ void reportFailure(const QString& message)
 
 void reportCurrentException()
 {
+    if (heldFailures) {
+        heldFailures->hold(std::current_exception());
+        try {
+            throw;
+        } catch (const std::exception& error) {
+            qCWarning(lcApp).noquote() << QString::fromUtf8(error.what());
+        } catch (...) {
+            qCWarning(lcApp) << "an unexpected error occurred";
+        }
+        return;
+    }
     try {
         throw;
     } catch (const DatabaseError& error) {

@@ -738,7 +738,7 @@ LoadedStory loadStoryFile(const QString& path)
         story->hydrate();
     } catch (const DatabaseError& failure) {
         story->finalizeAllSqliteStatements();
-        throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message());
+        throw StoryFile::openingRefusal(path, failure);
     }
     // The story is in memory: the pages its opening read need not stay cached beside it.
     StoryFile::settleAfterLoading(loaded.connection.get());

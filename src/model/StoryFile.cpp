@@ -79,6 +79,15 @@ constexpr std::array kTablesOfTheStory = {
     "StickyNote", "AttachedObject",             "Beat",      "SceneCard",
 };
 
+// Opening writes to the file (the story's row, a schema brought up to date), and the check may
+// need room for its work: a failure there says nothing about the story the file holds, which
+// SQLite has left as it was.
+const QString kDiskFull = QStringLiteral(
+    "cannot be opened because the disk is full. The story in the file is unchanged: make room on the disk, then "
+    "open it again.");
+const QString kNotWritten =
+    QStringLiteral("cannot be opened because it could not be written to. The story in the file is unchanged.");
+
 class Checker
 {
 public:
@@ -140,6 +149,7 @@ public:
         switch (sqlite3_errcode(database_) & 0xff) {
         case SQLITE_NOTADB: notAStory(detail);
         case SQLITE_CORRUPT: damaged(detail);
+        case SQLITE_FULL: throw StoryFileRefused(path_, kDiskFull, detail);
         default: throw StoryFileRefused(path_, QStringLiteral("cannot be opened."), detail);
         }
     }
@@ -148,6 +158,27 @@ private:
     const QString& path_;
     sqlite3* database_;
 };
+
+// The reason for a failure while a story that passed its checks was read into memory and
+// the window was built, both of which write to the file: `code` is SQLite's extended result code.
+QString openingFailureReason(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB: return QStringLiteral("is not a Vantora story.");
+    case SQLITE_FULL: return kDiskFull;
+    case SQLITE_IOERR:
+        if (code == SQLITE_IOERR_READ || code == SQLITE_IOERR_SHORT_READ)
+            return QStringLiteral("cannot be opened because it cannot be read.");
+        return kNotWritten;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return kNotWritten;
+    case SQLITE_NOMEM: return QStringLiteral("cannot be opened.");
+    default: return QStringLiteral("is damaged and cannot be opened.");
+    }
+}
 
 // The kind of value a column holds, from the type its table declares (SQLite's own rules for
 // a declared type): the program writes integers into integer columns, doubles into double
@@ -519,11 +550,16 @@ void settleAfterLoading(sqlite3* database)
     sqlite3_db_release_memory(database);
 }
 
+StoryFileRefused openingRefusal(const QString& path, const DatabaseError& failure)
+{
+    if (const auto* refused = dynamic_cast<const StoryFileRefused*>(&failure))
+        return *refused;
+    return StoryFileRefused(path, openingFailureReason(failure.sqliteCode()), failure.message());
+}
+
 QString refusalMessage(const QString& path, const DatabaseError& failure)
 {
-    if (dynamic_cast<const StoryFileRefused*>(&failure))
-        return failure.message();
-    return StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message()).message();
+    return openingRefusal(path, failure).message();
 }
 
 DatabaseConnection open(const QString& path)

@@ -68,8 +68,13 @@ void checkStory(const QString& path, sqlite3* database);
 // pages than any other.
 void settleAfterLoading(sqlite3* database);
 
-// The plain-language refusal for a failure while a story file was being read: "… is damaged
-// and cannot be opened." with SQLite's words as the detail. A refusal passes unchanged.
+// The plain-language refusal for a failure while a story file that passed its checks was read
+// and its window built, with SQLite's words as the detail; a refusal passes unchanged. Reading
+// and building write to the file, so the reason follows the failure: a full disk ("… cannot be
+// opened because the disk is full. The story in the file is unchanged: …"), another failed write
+// or a failed read, and "… is damaged and cannot be opened." only for what SQLite found damaged
+// or could not name.
+StoryFileRefused openingRefusal(const QString& path, const DatabaseError& failure);
 QString refusalMessage(const QString& path, const DatabaseError& failure);
 
 // Copies a template database byte for byte to `path` (replacing a file already there) and

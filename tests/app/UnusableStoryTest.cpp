@@ -7,12 +7,14 @@
 #include "app/StoryWindow.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "support/FullDisk.h"
 #include "support/SqlProbe.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <functional>
+#include <optional>
 
 class UnusableStories : public AppFixture
 {
@@ -34,11 +36,16 @@ protected:
 
 TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
 {
+    // What stands in the way while the story opens: nothing, a full disk, or another program
+    // in the middle of writing to the file.
+    enum class While { Nothing, DiskFull, AnotherWriter };
     struct Case {
         const char* name;
         std::function<void(const QString&)> spoil;
         const char* message;
+        While during = While::Nothing;
     };
+    const auto sound = [](const QString&) {};
     const Case cases[] = {
         {"read-only", [](const QString& path) { QFile::setPermissions(path, QFileDevice::ReadOwner); },
          "\u201cStory.vtrsf\u201d cannot be opened because the file is read-only."},
@@ -55,6 +62,25 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
                             "CREATE TRIGGER t AFTER UPDATE ON Screenplay BEGIN DELETE FROM Beat; END");
          },
          "\u201cStory.vtrsf\u201d is not a Vantora story."},
+        // The file is sound: the write that opening makes is what fails, and is taken back.
+        {"a sound story on a full disk", sound,
+         "\u201cStory.vtrsf\u201d cannot be opened because the disk is full. The story in the file is unchanged: "
+         "make room on the disk, then open it again.\n\n",
+         While::DiskFull},
+        // The story's row already holds what reading it writes: laying out its window is the
+        // first write, made in the window's own event handlers too.
+        {"a sound story whose window is laid out on a full disk",
+         [](const QString& path) {
+             DatabaseConnection connection = StoryFile::open(path);
+             SqlProbe::exec(connection.get(), "UPDATE Screenplay SET BoardZoomFactor = 1");
+         },
+         "\u201cStory.vtrsf\u201d cannot be opened because the disk is full. The story in the file is unchanged: "
+         "make room on the disk, then open it again.\n\n",
+         While::DiskFull},
+        {"a sound story another program is writing to", sound,
+         "\u201cStory.vtrsf\u201d cannot be opened because it could not be written to. The story in the file is "
+         "unchanged.\n\n",
+         While::AnotherWriter},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -62,8 +88,21 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
         const QString path = makeStory(QStringLiteral("Story.vtrsf"));
         test.spoil(path);
         const QByteArray before = bytesOf(path);
-        EXPECT_EQ(controller().openDocument(path), nullptr);
-        settle();
+        {
+            std::optional<FullDisk> full;
+            DatabaseConnection writer;
+            if (test.during == While::DiskFull)
+                full.emplace();
+            if (test.during == While::AnotherWriter) {
+                writer = StoryFile::open(path);
+                SqlProbe::exec(writer.get(), "BEGIN IMMEDIATE");
+            }
+            EXPECT_EQ(controller().openDocument(path), nullptr);
+            settle();
+            if (full) {
+                EXPECT_GT(full->refusedWrites(), 0);
+            }
+        }
         ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
         EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QString::fromUtf8(test.message)))
             << fakes_.alerts->shown[0].message.toStdString();

@@ -47,20 +47,14 @@ void reportFailure(const QString& message)
 
 void reportCurrentException()
 {
-    if (heldFailures) {
-        heldFailures->hold(std::current_exception());
-        try {
-            throw;
-        } catch (const std::exception& error) {
-            qCWarning(lcApp).noquote() << QString::fromUtf8(error.what());
-        } catch (...) {
-            qCWarning(lcApp) << "an unexpected error occurred";
-        }
-        return;
-    }
     try {
         throw;
     } catch (const DatabaseError& error) {
+        if (heldFailures) {
+            qCWarning(lcApp).noquote() << error.message();
+            heldFailures->hold(std::current_exception());
+            return;
+        }
         reportFailure(error.message());
     } catch (const std::exception& error) {
         reportFailure(QString::fromUtf8(error.what()));

@@ -10,10 +10,10 @@
 void reportFailure(const QString& message);
 void reportCurrentException();
 
-// While one lives, a failure that reaches a user-interface entry point is logged and held
-// instead of shown. A story window is built inside one: the first failure of an event handler
-// that wrote while the window was laid out becomes the failure of the opening, told once in its
-// plain words, rather than an alert of SQLite's words before it. Scopes nest.
+// While one lives, a database failure that reaches a user-interface entry point is logged and
+// held instead of shown. A story window is built inside one: the first failure of an event
+// handler that wrote while the window was laid out becomes the failure of the opening, told once
+// in its plain words, rather than an alert of SQLite's words before it. Scopes nest.
 class HeldFailures
 {
 public:

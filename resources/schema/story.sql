@@ -210,6 +210,10 @@ CREATE TABLE CharacterObject (
   Description text NOT NULL DEFAULT '',
   PrimaryDisplayFlag integer NOT NULL DEFAULT 0
 );
+-- The link tables and the set-ups hold rows that look alike from table to table, and rows that
+-- name records which are gone: their indexes let SQLite's own check see a page of one of them
+-- read in the place of another's.
+CREATE INDEX idxCharacterObjectCharacter on CharacterObject (CharacterID,AttachedObjectID);
 
 CREATE TABLE SceneLocationObject (
   SceneLocationObjectID INTEGER PRIMARY KEY,
@@ -218,6 +222,7 @@ CREATE TABLE SceneLocationObject (
   Description text NOT NULL DEFAULT '',
   PrimaryDisplayFlag integer NOT NULL DEFAULT 0
 );
+CREATE INDEX idxSceneLocationObjectLocation on SceneLocationObject (SceneLocationID,AttachedObjectID);
 
 CREATE TABLE SceneCardObject (
   SceneCardObjectID INTEGER PRIMARY KEY,
@@ -226,6 +231,7 @@ CREATE TABLE SceneCardObject (
   Description text NOT NULL DEFAULT '',
   PrimaryDisplayFlag integer NOT NULL DEFAULT 0
 );
+CREATE INDEX idxSceneCardObjectSceneCard on SceneCardObject (SceneCardID,AttachedObjectID);
 
 CREATE TABLE SceneCardCharacter (
   SceneCardCharacterID INTEGER PRIMARY KEY,
@@ -233,6 +239,7 @@ CREATE TABLE SceneCardCharacter (
   CharacterID integer NOT NULL DEFAULT 0,
   Description text NOT NULL DEFAULT ''
 );
+CREATE INDEX idxSceneCardCharacterSceneCard on SceneCardCharacter (SceneCardID,CharacterID);
 
 CREATE TABLE SceneSetup (
   SceneSetupID INTEGER PRIMARY KEY,
@@ -240,6 +247,7 @@ CREATE TABLE SceneSetup (
   SceneSetup text NOT NULL DEFAULT '',
   ScenePayoffID integer NOT NULL DEFAULT 0
 );
+CREATE INDEX idxSceneSetupSceneCard on SceneSetup (SceneCardID,ScenePayoffID);
 
 CREATE TABLE ScenePayoff (
   ScenePayoffID INTEGER PRIMARY KEY,

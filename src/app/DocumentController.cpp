@@ -70,8 +70,12 @@ MyDocument* DocumentController::openDocument(const QString& path)
     }
     // The window is built before the controller keeps the document: a story that fails on the
     // way leaves no half-built window behind (the document deletes its window when it goes).
+    // Laying the window out writes to the file (its size, the section shown): a write that fails
+    // there, even in an event handler, fails the opening with one plain message.
     try {
+        HeldFailures whileBuilding;
         document->makeWindowControllers();
+        whileBuilding.rethrowFirst();
     } catch (const DatabaseError& failure) {
         reportFailure(StoryFile::refusalMessage(path, failure));
         return nullptr;

@@ -4,6 +4,33 @@
 #include "model/DatabaseError.h"
 #include "platform/Platform.h"
 
+namespace {
+
+HeldFailures* heldFailures = nullptr;
+
+} // namespace
+
+HeldFailures::HeldFailures()
+    : outer_(std::exchange(heldFailures, this))
+{
+}
+
+HeldFailures::~HeldFailures()
+{
+    heldFailures = outer_;
+}
+
+void HeldFailures::hold(std::exception_ptr failure)
+{
+    if (!first_)
+        first_ = std::move(failure);
+}
+
+void HeldFailures::rethrowFirst() const
+{
+    if (first_)
+        std::rethrow_exception(first_);
+}
 
 void reportFailure(const QString& message)
 {
@@ -23,6 +50,11 @@ void reportCurrentException()
     try {
         throw;
     } catch (const DatabaseError& error) {
+        if (heldFailures) {
+            qCWarning(lcApp).noquote() << error.message();
+            heldFailures->hold(std::current_exception());
+            return;
+        }
         reportFailure(error.message());
     } catch (const std::exception& error) {
         reportFailure(QString::fromUtf8(error.what()));

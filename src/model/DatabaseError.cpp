@@ -5,11 +5,12 @@
 
 #include <sqlite3.h>
 
-DatabaseError::DatabaseError(QString source, int line, QString message)
+DatabaseError::DatabaseError(QString source, int line, QString message, int sqliteCode)
     : std::runtime_error(message.toStdString())
     , source_(std::move(source))
     , line_(line)
     , message_(std::move(message))
+    , sqliteCode_(sqliteCode)
 {
 }
 
@@ -28,7 +29,7 @@ void raiseDatabaseError(const char* source, const char* format, sqlite3* db, int
 {
     const QString message = databaseMessage(format, db);
     qCWarning(lcStory).noquote() << QStringLiteral("%1:%2 %3").arg(QString::fromUtf8(source)).arg(line).arg(message);
-    throw DatabaseError(QString::fromUtf8(source), line, message);
+    throw DatabaseError(QString::fromUtf8(source), line, message, db ? sqlite3_extended_errcode(db) : 0);
 }
 
 void logDatabaseProblem(const char* source, const QString& text, int line)

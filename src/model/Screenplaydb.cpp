@@ -32,6 +32,7 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -135,15 +136,23 @@ void Screenplaydb::readTitleRow()
 
 namespace {
 
-bool schemaHas(sqlite3* database, const char* sql)
+using FinalizedStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// A question about the story's schema, prepared, or raised when it cannot be.
+FinalizedStatement schemaQuery(sqlite3* database, const char* sql)
 {
     sqlite3_stmt* query = nullptr;
     if (sqlite3_prepare_v2(database, sql, -1, &query, nullptr) != SQLITE_OK) {
         sqlite3_finalize(query);
         raiseDatabaseError(kSource, "Error: failed to read the story's schema with message '%s'.", database);
     }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalized(query, sqlite3_finalize);
-    StatementUse use(query, database);
+    return FinalizedStatement(query, sqlite3_finalize);
+}
+
+bool schemaHas(sqlite3* database, const char* sql)
+{
+    const FinalizedStatement query = schemaQuery(database, sql);
+    StatementUse use(query.get(), database);
     return use.stepRow() && use.columnInt(0) > 0;
 }
 
@@ -154,6 +163,54 @@ void execOrRaise(sqlite3* database, const char* sql)
                            database);
 }
 
+// The indexes of the present schema. A scene's paragraphs are read by card and in their order;
+// the link tables and the set-ups, whose rows look alike from table to table and may name
+// records that are gone, have an index each, so that SQLite's own check sees a page of one of
+// them read in the place of another's.
+struct Index {
+    const char* name;
+    const char* table;
+    const char* create;
+};
+constexpr Index kIndexes[] = {
+    {"idxScriptPartSortOrder", "ScriptPart",
+     "CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder)"},
+    {"idxScriptPartSceneCard", "ScriptPart",
+     "CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)"},
+    {"idxCharacterObjectCharacter", "CharacterObject",
+     "CREATE INDEX idxCharacterObjectCharacter on CharacterObject (CharacterID,AttachedObjectID)"},
+    {"idxSceneLocationObjectLocation", "SceneLocationObject",
+     "CREATE INDEX idxSceneLocationObjectLocation on SceneLocationObject (SceneLocationID,AttachedObjectID)"},
+    {"idxSceneCardObjectSceneCard", "SceneCardObject",
+     "CREATE INDEX idxSceneCardObjectSceneCard on SceneCardObject (SceneCardID,AttachedObjectID)"},
+    {"idxSceneCardCharacterSceneCard", "SceneCardCharacter",
+     "CREATE INDEX idxSceneCardCharacterSceneCard on SceneCardCharacter (SceneCardID,CharacterID)"},
+    {"idxSceneSetupSceneCard", "SceneSetup",
+     "CREATE INDEX idxSceneSetupSceneCard on SceneSetup (SceneCardID,ScenePayoffID)"},
+};
+
+// The indexes of kIndexes the file lacks, of the tables it has.
+std::vector<const Index*> missingIndexes(sqlite3* database)
+{
+    const FinalizedStatement query =
+        schemaQuery(database, "SELECT type, name FROM sqlite_master WHERE type IN ('index','table')");
+    std::vector<QString> indexes;
+    std::vector<QString> tables;
+    {
+        StatementUse use(query.get(), database);
+        while (use.stepRow())
+            (use.columnText(0) == QLatin1String("index") ? indexes : tables).push_back(use.columnText(1));
+    }
+    const auto holds = [](const std::vector<QString>& names, const char* name) {
+        return std::find(names.begin(), names.end(), QLatin1String(name)) != names.end();
+    };
+    std::vector<const Index*> missing;
+    for (const Index& index : kIndexes)
+        if (!holds(indexes, index.name) && holds(tables, index.table))
+            missing.push_back(&index);
+    return missing;
+}
+
 } // namespace
 
 void Screenplaydb::upgradeSchema(sqlite3* database)
@@ -161,20 +218,14 @@ void Screenplaydb::upgradeSchema(sqlite3* database)
     if (!database)
         return;
     // Opening writes nothing unless the file lacks part of the present schema.
-    const bool sortIndex = schemaHas(
-        database, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='idxScriptPartSortOrder'");
-    // Reading a scene's paragraphs by card stays fast in large stories.
-    const bool cardIndex = schemaHas(
-        database, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='idxScriptPartSceneCard'");
+    const std::vector<const Index*> indexes = missingIndexes(database);
     const bool mimeType =
         schemaHas(database, "SELECT count(*) FROM pragma_table_info('AttachedObject') WHERE name='MimeType'");
-    if (sortIndex && cardIndex && mimeType)
+    if (indexes.empty() && mimeType)
         return;
     StoryTransaction upgrade(database);
-    if (!sortIndex)
-        execOrRaise(database, "CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder)");
-    if (!cardIndex)
-        execOrRaise(database, "CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)");
+    for (const Index* index : indexes)
+        execOrRaise(database, index->create);
     if (!mimeType)
         execOrRaise(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''");
     upgrade.commit();
@@ -348,7 +399,8 @@ RecordList<Record> Screenplaydb::loadRecords(const char* name, const std::string
 void Screenplaydb::loadCollections()
 {
     // One statement per table; the records are tied together through hash maps afterwards, so
-    // loading grows with the size of the story, never with its square.
+    // loading grows with the size of the story, never with its square. Links come in the order
+    // they were written, whichever index SQLite reads them by.
     const char* const ofStory = "WHERE ScreenplayID=?";
     logLines_ = loadRecords<Loglinedb>(
         "screenplay_logline_statement",
@@ -392,7 +444,7 @@ void Screenplaydb::loadCollections()
         "screenplay_sceneCardObject_statement",
         "SELECT SceneCardObject.SceneCardID,AttachedObjectID,SceneCardObject.Description,PrimaryDisplayFlag,"
         "SceneCardObjectID FROM SceneCardObject INNER JOIN SceneCard ON "
-        "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?",
+        "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardObjectID",
         true);
     for (auto& link : sceneCardObjects_) {
         const auto found = attachments.find(link->attachedObjectID());
@@ -403,7 +455,7 @@ void Screenplaydb::loadCollections()
         "screenplay_sceneCardCharacter_statement",
         "SELECT SceneCardCharacter.SceneCardID,CharacterID,SceneCardCharacter.Description,SceneCardCharacterID "
         "FROM SceneCardCharacter INNER JOIN SceneCard on SceneCardCharacter.SceneCardID = SceneCard.SceneCardID "
-        "WHERE SceneCard.ScreenplayID=?",
+        "WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardCharacterID",
         true);
     {
         const auto characters = byKey(characters_, &Characterdb::characterID);
@@ -419,7 +471,8 @@ void Screenplaydb::loadCollections()
         "screenplay_locationObject_statement",
         "SELECT SceneLocationObject.SceneLocationID,AttachedObjectID,SceneLocationObject.Description,"
         "PrimaryDisplayFlag,SceneLocationObjectID FROM SceneLocationObject INNER JOIN SceneLocation ON "
-        "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=?",
+        "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=? "
+        "ORDER BY SceneLocationObjectID",
         true);
     sceneLocations_ = loadRecords<SceneLocationdb>("screenplay_location_statement",
                                                    selectAllSql(SceneLocationdb::selectByKeySql(), ofStory), true);
@@ -753,7 +806,7 @@ LoadedStory loadStoryFile(const QString& path)
         story->hydrate();
     } catch (const DatabaseError& failure) {
         story->finalizeAllSqliteStatements();
-        throw StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message());
+        throw StoryFile::openingRefusal(path, failure);
     }
     // The story is in memory: the pages its opening read need not stay cached beside it.
     StoryFile::settleAfterLoading(loaded.connection.get());

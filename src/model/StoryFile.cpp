@@ -79,6 +79,15 @@ constexpr std::array kTablesOfTheStory = {
     "StickyNote", "AttachedObject",             "Beat",      "SceneCard",
 };
 
+// Opening writes to the file (the story's row, a schema brought up to date), and the check may
+// need room for its work: a failure there says nothing about the story the file holds, which
+// SQLite has left as it was.
+const QString kDiskFull = QStringLiteral(
+    "cannot be opened because the disk is full. The story in the file is unchanged: make room on the disk, then "
+    "open it again.");
+const QString kNotWritten =
+    QStringLiteral("cannot be opened because it could not be written to. The story in the file is unchanged.");
+
 class Checker
 {
 public:
@@ -140,6 +149,7 @@ public:
         switch (sqlite3_errcode(database_) & 0xff) {
         case SQLITE_NOTADB: notAStory(detail);
         case SQLITE_CORRUPT: damaged(detail);
+        case SQLITE_FULL: throw StoryFileRefused(path_, kDiskFull, detail);
         default: throw StoryFileRefused(path_, QStringLiteral("cannot be opened."), detail);
         }
     }
@@ -148,6 +158,27 @@ private:
     const QString& path_;
     sqlite3* database_;
 };
+
+// The reason for a failure while a story that passed its checks was read into memory and
+// the window was built, both of which write to the file: `code` is SQLite's extended result code.
+QString openingFailureReason(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB: return QStringLiteral("is not a Vantora story.");
+    case SQLITE_FULL: return kDiskFull;
+    case SQLITE_IOERR:
+        if (code == SQLITE_IOERR_READ || code == SQLITE_IOERR_SHORT_READ)
+            return QStringLiteral("cannot be opened because it cannot be read.");
+        return kNotWritten;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return kNotWritten;
+    case SQLITE_NOMEM: return QStringLiteral("cannot be opened.");
+    default: return QStringLiteral("is damaged and cannot be opened.");
+    }
+}
 
 // The kind of value a column holds, from the type its table declares (SQLite's own rules for
 // a declared type): the program writes integers into integer columns, doubles into double
@@ -211,31 +242,32 @@ long long varintBytes(long long value)
     return bytes;
 }
 
-// Rows that name a record the story does not hold: each table's column, the table it names and
-// whether 0 (none) is allowed. The program deletes a record's links with it, and clears the
-// references that may point nowhere.
-struct Reference {
+// A link row names its owner (a character, a location or a scene card) and the record it links
+// to that owner. A link whose owner is gone is what a delete leaves: a card's or a location's
+// delete removes the owner's row first and may stop there, and a location's keeps its links in
+// the file for good. The story leaves such links out when it is read (attachment links of a
+// character that is gone are read and belong to no character). The record an owned link names
+// is removed only after every link to it, so a link whose owner is there names a record the
+// story holds, unless the file is damaged.
+//
+// The other references a row may hold are read as the story reads them and never refuse a
+// file: a deleted card's script paragraphs stay in the file and are not read; a set-up or
+// pay-off whose card is gone is shown without it, a set-up whose pay-off is gone as unlinked;
+// a card whose location is gone shows the location without a name.
+struct Link {
     const char* table;
-    const char* column;
-    const char* target;
-    bool zeroAllowed;
+    const char* ownerColumn;
+    const char* owner;
+    const char* linkedColumn;
+    const char* linked;
     const char* what;
 };
-constexpr std::array kReferences = {
-    Reference{"CharacterObject", "CharacterID", "Character", false, "a character"},
-    Reference{"CharacterObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
-    Reference{"SceneLocationObject", "SceneLocationID", "SceneLocation", false, "a location"},
-    Reference{"SceneLocationObject", "AttachedObjectID", "AttachedObject", false,
-              "an attachment"},
-    Reference{"SceneCardObject", "SceneCardID", "SceneCard", false, "a scene card"},
-    Reference{"SceneCardObject", "AttachedObjectID", "AttachedObject", false, "an attachment"},
-    Reference{"SceneCardCharacter", "SceneCardID", "SceneCard", false, "a scene card"},
-    Reference{"SceneCardCharacter", "CharacterID", "Character", false, "a character"},
-    Reference{"SceneSetup", "SceneCardID", "SceneCard", true, "a scene card"},
-    Reference{"SceneSetup", "ScenePayoffID", "ScenePayoff", true, "a pay-off"},
-    Reference{"ScenePayoff", "SceneCardID", "SceneCard", true, "a scene card"},
-    Reference{"ScriptPart", "SceneCardID", "SceneCard", false, "a scene card"},
-    Reference{"SceneCard", "SceneLocationID", "SceneLocation", true, "a location"},
+constexpr std::array kLinks = {
+    Link{"CharacterObject", "CharacterID", "Character", "AttachedObjectID", "AttachedObject", "an attachment"},
+    Link{"SceneLocationObject", "SceneLocationID", "SceneLocation", "AttachedObjectID", "AttachedObject",
+         "an attachment"},
+    Link{"SceneCardObject", "SceneCardID", "SceneCard", "AttachedObjectID", "AttachedObject", "an attachment"},
+    Link{"SceneCardCharacter", "SceneCardID", "SceneCard", "CharacterID", "Character", "a character"},
 };
 
 // One column as the checks of a table's rows see it.
@@ -246,38 +278,49 @@ struct Column {
     bool key;
 };
 
+// What the pass over the tables gathers for the links: the keys of the owners and of the
+// records linked, and each link row's owner and linked record.
+struct Gathered {
+    std::map<std::string, std::unordered_set<sqlite3_int64>> keys;
+    std::map<std::string, std::vector<std::pair<sqlite3_int64, sqlite3_int64>>> links;
+};
+
 // Reads every row of `table` once: every value must be of the kind its column declares, and
 // the bytes of the rows, worked out from their values as SQLite lays out a record, must be
 // the bytes the table's pages hold (`onPages`, when SQLite can tell). Every row SQLite writes
 // holds every column of its table (but a column added to the table later, which rows written
 // before lack): a page of another table read in this one's place holds rows of another
-// length, even when their values look right. Answers what is wrong, or "".
-// What the pass over the tables gathers for the references: the keys of the tables that rows
-// name, and the values of the columns that name them.
-struct Gathered {
-    std::map<std::string, std::unordered_set<sqlite3_int64>> keys;
-    std::map<std::string, std::vector<sqlite3_int64>> named;
-};
-
+// length, even when their values look right. Gathers the keys and links of `gathered` on the
+// way. Answers what is wrong, or "".
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
                   std::optional<long long> onPages, bool lastColumnAddedLater, Gathered& gathered)
 {
-    // The columns this table's rows name other records in, and where its keys go when rows
-    // of other tables name them.
-    std::vector<std::pair<int, std::vector<sqlite3_int64>*>> naming;
+    // Where this table's keys go when links name them, and the owner's and the linked record's
+    // columns when it is a link table.
+    const auto columnIndex = [&columns](const char* name) {
+        for (int index = 0; index < static_cast<int>(columns.size()); ++index)
+            if (columns[static_cast<std::size_t>(index)].name.compare(name, Qt::CaseInsensitive) == 0)
+                return index;
+        return -1;
+    };
     std::unordered_set<sqlite3_int64>* keys = nullptr;
-    int keyColumn = -1;
-    for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
-        if (columns[static_cast<std::size_t>(index)].key)
-            keyColumn = index;
-        for (const Reference& reference : kReferences) {
-            if (std::strcmp(reference.table, table) == 0 &&
-                columns[static_cast<std::size_t>(index)].name.compare(reference.column, Qt::CaseInsensitive) == 0)
-                naming.emplace_back(index, &gathered.named[std::string(table) + "." + reference.column]);
-            if (std::strcmp(reference.target, table) == 0)
-                keys = &gathered.keys[table];
+    std::vector<std::pair<sqlite3_int64, sqlite3_int64>>* links = nullptr;
+    int ownerColumn = -1;
+    int linkedColumn = -1;
+    for (const Link& link : kLinks) {
+        if (std::strcmp(link.owner, table) == 0 || std::strcmp(link.linked, table) == 0)
+            keys = &gathered.keys[table];
+        if (std::strcmp(link.table, table) == 0) {
+            ownerColumn = columnIndex(link.ownerColumn);
+            linkedColumn = columnIndex(link.linkedColumn);
+            if (ownerColumn >= 0 && linkedColumn >= 0)
+                links = &gathered.links[table];
         }
     }
+    int keyColumn = -1;
+    for (int index = 0; index < static_cast<int>(columns.size()); ++index)
+        if (columns[static_cast<std::size_t>(index)].key)
+            keyColumn = index;
     if (keyColumn < 0)
         keys = nullptr;
     const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
@@ -326,8 +369,9 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
         }
         if (keys)
             keys->insert(sqlite3_column_int64(statement, keyColumn));
-        for (const auto& [index, values] : naming)
-            values->push_back(sqlite3_column_int64(statement, index));
+        if (links)
+            links->emplace_back(sqlite3_column_int64(statement, ownerColumn),
+                                sqlite3_column_int64(statement, linkedColumn));
         const auto recordBytes = [](long long kinds, long long values) {
             return (kinds <= 126 ? 1 : 2) + kinds + values;
         };
@@ -366,6 +410,10 @@ void checkEveryRow(const Checker& check, sqlite3* database)
             columns.push_back({parts.value(0).toUtf8(), kindOf(parts.mid(2).join(QLatin1Char(' '))),
                                parts.value(1) == QLatin1String("1")});
         }
+        // Every story table keeps its key as the row id. A table whose definition no longer says
+        // so reads its rows with no keys, as SQLite keeps none for them in the records.
+        if (std::none_of(columns.begin(), columns.end(), [](const Column& column) { return column.key; }))
+            check.damaged(QStringLiteral("The table %1 has no key of its own.").arg(QString::fromLatin1(table)));
         std::optional<long long> onPages;
         if (pages) {
             const auto found = stored.find(QString::fromLatin1(table));
@@ -377,15 +425,24 @@ void checkEveryRow(const Checker& check, sqlite3* database)
         if (!wrong.isEmpty())
             check.damaged(wrong);
     }
-    for (const Reference& reference : kReferences) {
-        const std::unordered_set<sqlite3_int64>& keys = gathered.keys[reference.target];
-        for (const sqlite3_int64 value : gathered.named[std::string(reference.table) + "." + reference.column])
-            if (!(value == 0 && reference.zeroAllowed) && keys.count(value) == 0)
+    for (const Link& link : kLinks) {
+        const std::unordered_set<sqlite3_int64>& owners = gathered.keys[link.owner];
+        const std::unordered_set<sqlite3_int64>& linked = gathered.keys[link.linked];
+        for (const auto& [owner, named] : gathered.links[link.table])
+            if (owners.count(owner) != 0 && linked.count(named) == 0)
                 check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
-                                  .arg(QString::fromLatin1(reference.table), QString::fromLatin1(reference.what)));
+                                  .arg(QString::fromLatin1(link.table), QString::fromLatin1(link.what)));
     }
 }
 
+// Whether a count, a count of distinct numbers, the least and the greatest number say that
+// every number lies from 1 to `most` and none comes twice.
+bool numberedOnceWithin(const std::vector<long long>& counted, long long most)
+{
+    if (counted.size() != 4 || counted[1] != counted[0])
+        return false;
+    return counted[0] == 0 || (counted[2] >= 1 && counted[3] <= most);
+}
 
 // The rules every story keeps, which SQLite cannot know: a file that breaks one is damaged,
 // and showing it would show another story than the one that was written.
@@ -393,18 +450,23 @@ void checkStoryRules(const Checker& check, sqlite3* database)
 {
     checkEveryRow(check, database);
 
-    // Fifteen beats, numbered 1 to 15 once each.
+    // Each beat numbered 1 to 15 and no number twice. A story may hold fewer beats: a new story
+    // gets its beats one by one, and one whose making stopped midway has the first of them.
     const std::vector<long long> beats =
         check.numbers("SELECT count(*), count(DISTINCT BeatNumber), min(BeatNumber), max(BeatNumber) FROM Beat");
-    if (beats != std::vector<long long>{15, 15, 1, 15})
-        check.damaged(QStringLiteral("The story's beats are not numbered 1 to 15, each once."));
-    // The checklist's questions numbered 1 to 55 once each; a story of the time when the
-    // checklist had 50 questions gets the last five when it is read.
+    if (!numberedOnceWithin(beats, 15))
+        check.damaged(QStringLiteral("A beat of the story is numbered twice or outside 1 to 15."));
+    // The checklist's questions likewise, numbered 1 to 55. A story of the time when the
+    // checklist had 50 questions gets the last five when it is read: 50 questions must then be
+    // the first 50, or the reading would number two of them alike.
     const std::vector<long long> questions =
         check.numbers("SELECT count(*), count(DISTINCT QuestionNumber), min(QuestionNumber), max(QuestionNumber) "
                       "FROM GreenlightChecklistQuestion");
-    if (questions != std::vector<long long>{55, 55, 1, 55} && questions != std::vector<long long>{50, 50, 1, 50})
-        check.damaged(QStringLiteral("The questions of the greenlight checklist are not numbered 1 to 55, each once."));
+    if (!numberedOnceWithin(questions, 55))
+        check.damaged(
+            QStringLiteral("A question of the greenlight checklist is numbered twice or outside 1 to 55."));
+    if (questions.front() == 50 && questions.back() > 50)
+        check.damaged(QStringLiteral("The greenlight checklist holds 50 questions that are not numbered 1 to 50."));
 
     // At most one current logline, its flag 1 and every other 0; colours 0 to 255.
     if (check.numbers("SELECT count(*) FROM Logline WHERE CurrentLoglineFlag NOT IN (0,1)").front() != 0 ||
@@ -519,11 +581,16 @@ void settleAfterLoading(sqlite3* database)
     sqlite3_db_release_memory(database);
 }
 
+StoryFileRefused openingRefusal(const QString& path, const DatabaseError& failure)
+{
+    if (const auto* refused = dynamic_cast<const StoryFileRefused*>(&failure))
+        return *refused;
+    return StoryFileRefused(path, openingFailureReason(failure.sqliteCode()), failure.message());
+}
+
 QString refusalMessage(const QString& path, const DatabaseError& failure)
 {
-    if (dynamic_cast<const StoryFileRefused*>(&failure))
-        return failure.message();
-    return StoryFileRefused(path, QStringLiteral("is damaged and cannot be opened."), failure.message()).message();
+    return openingRefusal(path, failure).message();
 }
 
 DatabaseConnection open(const QString& path)

@@ -52,11 +52,15 @@ DatabaseConnection open(const QString& path);
 // Opens a story file for the window, proving first that it can be used as it is: it must be
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
 // integrity check, hold the story tables and no trigger or view of its own, and hold exactly
-// one story whose rows all belong to it and keep the story's rules: every value of the kind its
-// column declares, beats numbered 1 to 15 and checklist questions 1 to 55 (or the 50 of older
-// stories) once each, and every link, set-up, pay-off and script paragraph naming records the
-// story holds. The connection is defensive and distrusts the file's schema. Nothing is
-// written. A file that fails raises StoryFileRefused.
+// one story whose rows all belong to it and keep the story's rules: every table keeping its
+// key as the row id, every value of the kind its column declares, no beat numbered twice or
+// outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
+// numbered 1 to 50), and every attachment or character link whose card, location or character
+// is there naming a record the story holds. Rows the story's own deletes leave behind (a
+// deleted card's script paragraphs and links, set-ups and pay-offs of a card or pay-off that is
+// gone, a card's location that is gone) pass: the story reads them as its loading does. The
+// connection is defensive and distrusts the file's schema. Nothing is written. A file that
+// fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
 // The same for a story whose every record is read next: the check and the reading that follows
 // share a page cache that holds the whole story. Call settleAfterLoading once the story is read.
@@ -68,8 +72,13 @@ void checkStory(const QString& path, sqlite3* database);
 // pages than any other.
 void settleAfterLoading(sqlite3* database);
 
-// The plain-language refusal for a failure while a story file was being read: "… is damaged
-// and cannot be opened." with SQLite's words as the detail. A refusal passes unchanged.
+// The plain-language refusal for a failure while a story file that passed its checks was read
+// and its window built, with SQLite's words as the detail; a refusal passes unchanged. Reading
+// and building write to the file, so the reason follows the failure: a full disk ("… cannot be
+// opened because the disk is full. The story in the file is unchanged: …"), another failed write
+// or a failed read, and "… is damaged and cannot be opened." only for what SQLite found damaged
+// or could not name.
+StoryFileRefused openingRefusal(const QString& path, const DatabaseError& failure);
 QString refusalMessage(const QString& path, const DatabaseError& failure);
 
 // Copies a template database byte for byte to `path` (replacing a file already there) and

@@ -3,6 +3,7 @@
 #include "app/AppActions.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
+#include "app/StoryWindow.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
@@ -235,6 +236,18 @@ TEST_F(PhoneQueueCommands, DownloadingSavesEveryQueuedStoryThenClearsTheQueue)
     const QDir folder(documents());
     EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
               QStringList());
+    // Each new story opens in its window as any story does.
+    for (const char* name : {"Alpha.vtrsf", "Beta.vtrsf"}) {
+        SCOPED_TRACE(name);
+        MyDocument* opened = app_->documentController().openDocument(savedStory(QString::fromLatin1(name)));
+        settle();
+        ASSERT_NE(opened, nullptr);
+        Screenplaydb& story = *opened->currentScreenplay();
+        EXPECT_EQ(story.sceneCards().size() + story.litterBox().size(), 1u);
+        opened->window()->close();
+        settle();
+    }
+    EXPECT_EQ(fakes_.alerts->shown.size(), 2u);
 }
 
 TEST_F(PhoneQueueCommands, AStoryNotSavedKeepsNoFileAndTheQueueIsNotOfferedForClearing)

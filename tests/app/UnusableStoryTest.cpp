@@ -1,18 +1,33 @@
 // Stories the window cannot use as they are: refused at open with their reason, and a story
-// whose file goes away closed with an alert rather than kept on a closed connection.
+// whose file goes away closed with an alert rather than kept on a closed connection. Stories
+// holding what the story's own operations leave behind are not among them: they open.
 #include "AppFixture.h"
 
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
+#include "board/SceneCardPainter.h"
+#include "model/CharacterObjectdb.h"
+#include "model/Characterdb.h"
+#include "model/SceneCardCharacterdb.h"
+#include "model/SceneCardObjectdb.h"
+#include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
+#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
+#include "support/FullDisk.h"
+#include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
+#include "support/StoredTables.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 class UnusableStories : public AppFixture
 {
@@ -34,11 +49,16 @@ protected:
 
 TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
 {
+    // What stands in the way while the story opens: nothing, a full disk, or another program
+    // in the middle of writing to the file.
+    enum class While { Nothing, DiskFull, AnotherWriter };
     struct Case {
         const char* name;
         std::function<void(const QString&)> spoil;
         const char* message;
+        While during = While::Nothing;
     };
+    const auto sound = [](const QString&) {};
     const Case cases[] = {
         {"read-only", [](const QString& path) { QFile::setPermissions(path, QFileDevice::ReadOwner); },
          "\u201cStory.vtrsf\u201d cannot be opened because the file is read-only."},
@@ -55,6 +75,25 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
                             "CREATE TRIGGER t AFTER UPDATE ON Screenplay BEGIN DELETE FROM Beat; END");
          },
          "\u201cStory.vtrsf\u201d is not a Vantora story."},
+        // The file is sound: the write that opening makes is what fails, and is taken back.
+        {"a sound story on a full disk", sound,
+         "\u201cStory.vtrsf\u201d cannot be opened because the disk is full. The story in the file is unchanged: "
+         "make room on the disk, then open it again.\n\n",
+         While::DiskFull},
+        // The story's row already holds what reading it writes: laying out its window is the
+        // first write, made in the window's own event handlers too.
+        {"a sound story whose window is laid out on a full disk",
+         [](const QString& path) {
+             DatabaseConnection connection = StoryFile::open(path);
+             SqlProbe::exec(connection.get(), "UPDATE Screenplay SET BoardZoomFactor = 1");
+         },
+         "\u201cStory.vtrsf\u201d cannot be opened because the disk is full. The story in the file is unchanged: "
+         "make room on the disk, then open it again.\n\n",
+         While::DiskFull},
+        {"a sound story another program is writing to", sound,
+         "\u201cStory.vtrsf\u201d cannot be opened because it could not be written to. The story in the file is "
+         "unchanged.\n\n",
+         While::AnotherWriter},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -62,8 +101,21 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
         const QString path = makeStory(QStringLiteral("Story.vtrsf"));
         test.spoil(path);
         const QByteArray before = bytesOf(path);
-        EXPECT_EQ(controller().openDocument(path), nullptr);
-        settle();
+        {
+            std::optional<FullDisk> full;
+            DatabaseConnection writer;
+            if (test.during == While::DiskFull)
+                full.emplace();
+            if (test.during == While::AnotherWriter) {
+                writer = StoryFile::open(path);
+                SqlProbe::exec(writer.get(), "BEGIN IMMEDIATE");
+            }
+            EXPECT_EQ(controller().openDocument(path), nullptr);
+            settle();
+            if (full) {
+                EXPECT_GT(full->refusedWrites(), 0);
+            }
+        }
         ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
         EXPECT_TRUE(fakes_.alerts->shown[0].message.startsWith(QString::fromUtf8(test.message)))
             << fakes_.alerts->shown[0].message.toStdString();
@@ -110,4 +162,206 @@ TEST_F(UnusableStories, StoredValuesOutOfRangeAreToldOnceAfterOpening)
     EXPECT_EQ(fakes_.alerts->shown[0].title, "Odd");
     EXPECT_TRUE(fakes_.alerts->shown[0].message.contains(QStringLiteral("out of range")));
     EXPECT_EQ(document->currentScreenplay()->pageCount(), 1000);
+}
+
+namespace {
+
+// The tables of a story file but its own row, which the window rewrites when it opens.
+StoredTables tablesButTheStoryRow(const QString& path)
+{
+    StoredTables tables = storedTables(path, {});
+    tables.erase(QStringLiteral("Screenplay"));
+    return tables;
+}
+
+// The tool tip of the indicator `kind` on the card `sceneCardID`; nothing when the card shows none.
+std::optional<QString> indicatorTip(Screenplaydb& story, std::int64_t sceneCardID, SceneCardIndicator::Kind kind)
+{
+    const SceneCarddb* card = story.sceneCardForSceneCardID(sceneCardID);
+    if (!card)
+        return std::nullopt;
+    for (const SceneCardIndicator& indicator : indicatorsOfCard(story, *card))
+        if (indicator.kind == kind)
+            return indicator.toolTip;
+    return std::nullopt;
+}
+
+// An attachment, linked to the first character, to the location 5 and to the card 23, as the
+// attachment panels link them.
+const QString kAttached = QStringLiteral(
+    "INSERT INTO AttachedObject (AttachedObjectID, ScreenplayID, Title, ObjectType, FileName, PositionLeft, "
+    "PositionTop, PercentageHorizontal, PercentageVertical, SizeHeight, SizeWidth) SELECT 901, ScreenplayID, "
+    "'Map of the pass', 1, 'map.png', 300, 200, 0.2, 0.15, 120, 160 FROM Screenplay;"
+    "INSERT INTO CharacterObject (CharacterID, AttachedObjectID, Description, PrimaryDisplayFlag) VALUES (5, 901, "
+    "'', 1);"
+    "INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID, Description, PrimaryDisplayFlag) VALUES "
+    "(5, 901, '', 1);"
+    "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID, Description, PrimaryDisplayFlag) VALUES (23, 901, "
+    "'', 1);");
+
+} // namespace
+
+// Each case is what one of the story's own operations leaves in the file, made with the
+// statements that operation runs (in the Kessler Pass sample, card 23 holds two set-ups paid off
+// on cards 36 and 26, card 1 a set-up paid off on card 21, and location 5 is the shelter of
+// cards 11 to 19): the story opens in its window as its loading reads it, and closing it leaves
+// every table but the story's own row as it was. Damage no operation writes stays refused.
+TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageIsRefused)
+{
+    struct Case {
+        const char* name;
+        QString sql;
+        // What the opened story shows; none for a file that is refused.
+        std::function<void(Screenplaydb&)> shows;
+        // The words the refusal gives after its reason.
+        const char* refusal = nullptr;
+    };
+    const auto gone = [](std::int64_t sceneCardID) {
+        return [sceneCardID](const auto& record) { return record->sceneCardID() == sceneCardID; };
+    };
+    const Case cases[] = {
+        {"a deleted card, its script paragraphs kept",
+         kAttached + QStringLiteral("DELETE FROM SceneCard WHERE SceneCardID = 23;"
+                                    "DELETE FROM SceneCardObject WHERE SceneCardID = 23;"
+                                    "DELETE FROM SceneCardCharacter WHERE SceneCardID = 23;"
+                                    "UPDATE SceneSetup SET SceneCardID = 0 WHERE SceneCardID = 23;"
+                                    "UPDATE ScenePayoff SET SceneCardID = 0 WHERE SceneCardID = 23;"),
+         [&](Screenplaydb& story) {
+             EXPECT_EQ(story.sceneCardForSceneCardID(23), nullptr);
+             EXPECT_EQ(story.sceneCards().size() + story.litterBox().size(), 39u);
+             story.loadAllScriptParts();
+             for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+                 for (const auto& card : *cards)
+                     EXPECT_TRUE(std::none_of(card->scriptParts().begin(), card->scriptParts().end(), gone(23)));
+         }},
+        {"a card's delete stopped after the card's row",
+         kAttached + QStringLiteral("DELETE FROM SceneCard WHERE SceneCardID = 23;"),
+         [&](Screenplaydb& story) {
+             EXPECT_EQ(story.sceneCardForSceneCardID(23), nullptr);
+             EXPECT_TRUE(std::none_of(story.sceneCardCharacters().begin(), story.sceneCardCharacters().end(),
+                                      gone(23)));
+             EXPECT_TRUE(story.sceneCardObjects().empty());
+             // The set-up paid off on card 36 still names card 23, which is gone.
+             EXPECT_EQ(indicatorTip(story, 36, SceneCardIndicator::Payoffs),
+                       QStringLiteral("Pay-offs In Scene\nPAY-OFF: Ruth fires the flare into the cornice and brings "
+                                      "the snow down between Voss and Mikey.\nSET-UP: The flare gun in the cab: \"for "
+                                      "avalanches, not for show.\""));
+             const std::optional<QString> partnered = indicatorTip(story, 21, SceneCardIndicator::Payoffs);
+             ASSERT_TRUE(partnered);
+             EXPECT_TRUE(partnered->contains(QStringLiteral(" IN: INT. PLOUGH CAB - NIGHT (p. ")))
+                 << partnered->toStdString();
+         }},
+        {"a set-up whose pay-off's delete stopped after the pay-off's row",
+         QStringLiteral("DELETE FROM ScenePayoff WHERE ScenePayoffID = 5"),
+         [](Screenplaydb& story) {
+             const SceneSetupdb* setup = story.setupForSetupID(5);
+             ASSERT_NE(setup, nullptr);
+             EXPECT_EQ(setup->scenePayoffID(), 0);
+             const SceneCarddb* card = story.sceneCardForSceneCardID(1);
+             ASSERT_NE(card, nullptr);
+             const auto indicators = indicatorsOfCard(story, *card);
+             EXPECT_TRUE(std::any_of(indicators.begin(), indicators.end(), [](const SceneCardIndicator& shown) {
+                 return shown.imageName == QLatin1String("SetupsWithOutPayoffs");
+             }));
+         }},
+        {"a deleted location, its attachment links kept",
+         kAttached + QStringLiteral("DELETE FROM SceneLocation WHERE SceneLocationID = 5;"
+                                    "UPDATE SceneCard SET SceneLocationID = 0 WHERE SceneLocationID = 5;"),
+         [](Screenplaydb& story) {
+             EXPECT_EQ(story.locationForLocationID(5), nullptr);
+             EXPECT_TRUE(story.sceneLocationObjects().empty());
+             EXPECT_EQ(indicatorTip(story, 11, SceneCardIndicator::Location), std::nullopt);
+         }},
+        {"a location's delete stopped after the location's row",
+         QStringLiteral("DELETE FROM SceneLocation WHERE SceneLocationID = 5"),
+         [](Screenplaydb& story) {
+             EXPECT_EQ(story.locationForLocationID(5), nullptr);
+             EXPECT_EQ(indicatorTip(story, 11, SceneCardIndicator::Location), QString());
+             EXPECT_EQ(indicatorTip(story, 20, SceneCardIndicator::Location), QStringLiteral("Dam Service Tunnel"));
+         }},
+        {"attachment links of a character who is gone",
+         kAttached + QStringLiteral("DELETE FROM SceneCardCharacter WHERE CharacterID = 5;"
+                                    "DELETE FROM Character WHERE CharacterID = 5;"),
+         [](Screenplaydb& story) {
+             EXPECT_EQ(story.characterForCharacterID(5), nullptr);
+             ASSERT_EQ(story.characterObjects().size(), 1u);
+             for (const auto& character : story.characters())
+                 EXPECT_TRUE(character->characterObjects().empty());
+         }},
+        {"49 checklist questions", QStringLiteral("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 49"),
+         [](Screenplaydb& story) { EXPECT_EQ(story.greenlightChecklistQuestions().size(), 49u); }},
+        {"51 checklist questions", QStringLiteral("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber > 51"),
+         [](Screenplaydb& story) { EXPECT_EQ(story.greenlightChecklistQuestions().size(), 51u); }},
+        {"no beats", QStringLiteral("DELETE FROM Beat"),
+         [](Screenplaydb& story) {
+             EXPECT_TRUE(story.beats().empty());
+             EXPECT_EQ(story.progressStage(), 2);
+         }},
+        {"fourteen beats", QStringLiteral("DELETE FROM Beat WHERE BeatNumber = 15"),
+         [](Screenplaydb& story) { EXPECT_EQ(story.beats().size(), 14u); }},
+        {"a card of a negative id and set-ups and pay-offs on cards the story never held",
+         QStringLiteral("INSERT INTO SceneCard (SceneCardID, ScreenplayID, Heading, OnBoard, CurrentBeatSection, "
+                        "SortOrder) SELECT -4, ScreenplayID, 'EXT. RIDGE - DAY', 1, 3, 99 FROM Screenplay;"
+                        "UPDATE SceneSetup SET SceneCardID = -7, ScenePayoffID = 77 WHERE SceneSetupID = 6;"
+                        "UPDATE ScenePayoff SET SceneCardID = 999 WHERE ScenePayoffID = 4;"
+                        "UPDATE ScenePayoff SET SceneCardID = -4 WHERE ScenePayoffID = 3;"),
+         [](Screenplaydb& story) {
+             EXPECT_NE(story.sceneCardForSceneCardID(-4), nullptr);
+             const SceneSetupdb* setup = story.setupForSetupID(6);
+             ASSERT_NE(setup, nullptr);
+             EXPECT_EQ(setup->sceneCardID(), -7);
+             EXPECT_EQ(setup->scenePayoffID(), 0);
+             // The set-up of card 22 is paid off on no card of the story.
+             EXPECT_EQ(indicatorTip(story, 22, SceneCardIndicator::Setups),
+                       QStringLiteral("Set-ups In Scene\nSET-UP: Mikey's new road cameras, which Ruth dismisses.\n"
+                                      "PAY-OFF: Mikey's cameras show the SUV heading for the dam service tunnel."));
+         }},
+        // Damage: no operation writes these.
+        {"a scene's character who is gone, on a card that is there",
+         QStringLiteral("UPDATE SceneCardCharacter SET CharacterID = 9999 WHERE rowid = (SELECT min(rowid) FROM "
+                        "SceneCardCharacter)"),
+         nullptr, "A row of the table SceneCardCharacter refers to a character the story does not hold."},
+        {"a card's attachment link to an attachment that is gone",
+         kAttached + QStringLiteral("UPDATE SceneCardObject SET AttachedObjectID = 902"), nullptr,
+         "A row of the table SceneCardObject refers to an attachment the story does not hold."},
+        {"a beat numbered twice", QStringLiteral("UPDATE Beat SET BeatNumber = 2 WHERE BeatNumber = 3"), nullptr,
+         "A beat of the story is numbered twice or outside 1 to 15."},
+        {"a sixteenth beat",
+         QStringLiteral("INSERT INTO Beat (ScreenplayID, BeatNumber) SELECT ScreenplayID, 16 FROM Screenplay"), nullptr,
+         "A beat of the story is numbered twice or outside 1 to 15."},
+        {"a checklist question numbered twice",
+         QStringLiteral("UPDATE GreenlightChecklistQuestion SET QuestionNumber = 7 WHERE QuestionNumber = 8"), nullptr,
+         "A question of the greenlight checklist is numbered twice or outside 1 to 55."},
+        {"50 checklist questions, the last five among them",
+         QStringLiteral("DELETE FROM GreenlightChecklistQuestion WHERE QuestionNumber BETWEEN 46 AND 50"), nullptr,
+         "The greenlight checklist holds 50 questions that are not numbered 1 to 50."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        fakes_.alerts->shown.clear();
+        const SampleCopy copy{QStringLiteral("Sample - Kessler Pass.vtrsf")};
+        copy.exec(test.sql);
+        const StoredTables before = tablesButTheStoryRow(copy.path());
+        const QByteArray bytes = bytesOf(copy.path());
+        MyDocument* document = controller().openDocument(copy.path());
+        settle();
+        if (test.refusal) {
+            EXPECT_EQ(document, nullptr);
+            ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+            const QString message = fakes_.alerts->shown[0].message;
+            EXPECT_TRUE(message.startsWith(
+                QStringLiteral("\u201cSample - Kessler Pass.vtrsf\u201d is damaged and cannot be opened.\n\n%1")
+                    .arg(QString::fromUtf8(test.refusal))))
+                << message.toStdString();
+            EXPECT_EQ(bytesOf(copy.path()), bytes);
+            continue;
+        }
+        ASSERT_NE(document, nullptr);
+        EXPECT_TRUE(fakes_.alerts->shown.empty()) << fakes_.alerts->shown[0].message.toStdString();
+        test.shows(*document->currentScreenplay());
+        document->window()->close();
+        settle();
+        EXPECT_EQ(controller().documentCount(), 0u);
+        expectSameTables(before, tablesButTheStoryRow(copy.path()));
+    }
 }

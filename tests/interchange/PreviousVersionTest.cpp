@@ -1,6 +1,8 @@
 #include "interchange/KeyedArchive.h"
 #include "interchange/PreviousVersionImport.h"
 #include "interchange/PreviousVersionProject.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
 #include "fuzz/FuzzInputs.h"
 #include "support/ByteMutator.h"
 #include "support/FdxText.h"
@@ -438,6 +440,61 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
               QStringLiteral("41:7:52"));
     EXPECT_EQ(sql("SELECT ScenePayoffID || ':' || SceneCardID || ':' || ScenePayoff FROM ScenePayoff"),
               QStringLiteral("52:8:It is fired"));
+}
+
+TEST(PreviousVersionImport, AProjectNamingCardsItDoesNotHoldOpensAsTheProgramOpensIt)
+{
+    // The archive's references are copied as they are: a card of a negative id, set-ups and
+    // pay-offs on cards the project does not hold, a set-up paid off by a pay-off it does not
+    // hold. The program opens the new story at once, the way it opens any story.
+    NewStory master;
+    QTemporaryDir folder;
+    const QString made = QDir(folder.path()).filePath(QStringLiteral("Made.vtrsf"));
+    ArchiveWriter writer;
+    const std::vector<std::uint64_t> cards = {card(writer, {5, 40.0, true, 12, {}}),
+                                              card(writer, {-3, 80.0, false, 30, {}})};
+    const auto setup = [&writer](int id, int sceneCardID, int payoff) {
+        return writer.object("SceneSetup",
+                             {{"sceneSetupID", plist_new_uint(static_cast<std::uint64_t>(id))},
+                              {"sceneCardID", plist_new_uint(static_cast<std::uint64_t>(sceneCardID))},
+                              {"setup", uid(writer.text(QStringLiteral("Set-up %1").arg(id)))},
+                              {"payOffID", plist_new_uint(static_cast<std::uint64_t>(payoff))}});
+    };
+    const auto payoff = [&writer](int id, int sceneCardID) {
+        return writer.object("ScenePayoff",
+                             {{"scenePayoffID", plist_new_uint(static_cast<std::uint64_t>(id))},
+                              {"sceneCardID", plist_new_uint(static_cast<std::uint64_t>(sceneCardID))},
+                              {"scenePayoff", uid(writer.text(QStringLiteral("Pay-off %1").arg(id)))}});
+    };
+    const std::uint64_t setups = writer.array({setup(41, 99, 52), setup(42, -3, 77), setup(43, -8, 53)});
+    const std::uint64_t payoffs = writer.array({payoff(52, -8), payoff(53, 5)});
+    const QByteArray bytes = projectOfCards(
+        writer, cards,
+        {{"pageCount", plist_new_uint(90)}, {"sceneSetups", uid(setups)}, {"scenePayoffs", uid(payoffs)}});
+    ASSERT_EQ(importProject(bytes, folder, master.masterPath(), made), QString());
+
+    LoadedStory opened = loadStoryFile(made);
+    Screenplaydb& story = *opened.story;
+    EXPECT_NE(story.sceneCardForSceneCardID(5), nullptr);
+    EXPECT_NE(story.sceneCardForSceneCardID(-3), nullptr);
+    const SceneSetupdb* onNoCard = story.setupForSetupID(41);
+    ASSERT_NE(onNoCard, nullptr);
+    EXPECT_EQ(onNoCard->sceneCardID(), 99);
+    EXPECT_EQ(onNoCard->scenePayoff(), QStringLiteral("Pay-off 52"));
+    const SceneSetupdb* unpaid = story.setupForSetupID(42);
+    ASSERT_NE(unpaid, nullptr);
+    EXPECT_EQ(unpaid->scenePayoffID(), 0);
+    const ScenePayoffdb* onTheCard = story.payoffForPayoffID(53);
+    ASSERT_NE(onTheCard, nullptr);
+    EXPECT_EQ(onTheCard->sceneSetupID(), 43);
+    story.finalizeAllSqliteStatements();
+    opened = LoadedStory();
+    // Reading changed none of what the archive gave.
+    const DatabaseConnection connection = StoryFile::open(made);
+    EXPECT_EQ(SqlProbe::scalar(connection.get(), QStringLiteral("SELECT group_concat(SceneSetupID || ':' || "
+                                                                "SceneCardID || ':' || ScenePayoffID, ' ') FROM "
+                                                                "(SELECT * FROM SceneSetup ORDER BY SceneSetupID)")),
+              QStringLiteral("41:99:52 42:-3:77 43:-8:53"));
 }
 
 TEST(PreviousVersionImport, AVersion1ProjectCountsAHundredPagesAndHasNoScript)

@@ -22,10 +22,13 @@ packages=(
 # clang's sanitizer and libFuzzer runtimes (libclang-rt-dev) come with clang only as a recommended
 # package, which this install leaves out, so they are named; llvm brings llvm-symbolizer, which turns
 # the addresses in a clang-built program's sanitizer report into functions and lines.
+# GNOME Keyring needs a session bus: left to choose, apt takes dbus-user-session, which brings
+# systemd as the init system (and Debian's system bus) to a system without it; dbus-x11's session bus
+# is started by whoever asks for it (the tests start their own with dbus-run-session).
 test_packages=(
   clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils desktop-file-utils openssl curl dpkg-dev file
-  gnome-keyring dbus-daemon dbus-bin libglib2.0-bin gsettings-desktop-schemas
+  gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
 )
 case "$*" in

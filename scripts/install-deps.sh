@@ -19,10 +19,16 @@ packages=(
   fonts-courier-prime fonts-dejavu-core shared-mime-info
 )
 # The tests, the benchmarks, the clang builds (fuzz targets, sanitizers) and cpack's Debian package.
+# clang's sanitizer and libFuzzer runtimes (libclang-rt-dev) come with clang only as a recommended
+# package, which this install leaves out, so they are named; llvm brings llvm-symbolizer, which turns
+# the addresses in a clang-built program's sanitizer report into functions and lines.
+# GNOME Keyring needs a session bus: left to choose, apt takes dbus-user-session, which brings
+# systemd as the init system (and Debian's system bus) to a system without it; dbus-x11's session bus
+# is started by whoever asks for it (the tests start their own with dbus-run-session).
 test_packages=(
-  clang libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils desktop-file-utils openssl curl dpkg-dev file
-  gnome-keyring dbus-daemon dbus-bin libglib2.0-bin gsettings-desktop-schemas
+  gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
 )
 case "$*" in
@@ -63,9 +69,16 @@ enabled_units() {
   fi
 }
 enabled_scripts() {
-  # SysV start links, for systems booted without systemd (and for systemd's own compatibility).
-  { ls /etc/rc2.d /etc/rc3.d /etc/rc4.d /etc/rc5.d 2>/dev/null || true; } | sed -n 's/^S[0-9]*//p' | sort -u
+  # SysV start links, for systems booted without systemd (and for systemd's own compatibility):
+  # the multi-user runlevels 2-5, where servers start, and rcS, the tasks run once at boot.
+  { ls /etc/rc2.d /etc/rc3.d /etc/rc4.d /etc/rc5.d /etc/rcS.d 2>/dev/null || true; } | sed -n 's/^S[0-9]*//p' | sort -u
 }
+# Boot tasks that the program's own libraries bring, which run once at boot and leave nothing
+# running: procps applies the kernel settings of /etc/sysctl.d, x11-common makes the folders of
+# X's sockets in /tmp. Disabling them would break other programs, so they stay enabled as long as
+# they start in rcS alone; any other new start script is disabled.
+boot_tasks=" procps x11-common "
+
 units_before="$(enabled_units)"
 scripts_before="$(enabled_scripts)"
 
@@ -104,6 +117,10 @@ for entry in $new_units; do
 done
 new_scripts="$(comm -13 <(echo "$scripts_before") <(enabled_scripts) | grep -v '^$' || true)"
 for script in $new_scripts; do
+  if [[ "$boot_tasks" == *" $script "* ]] && ! ls /etc/rc[2-5].d/S[0-9][0-9]"$script" >/dev/null 2>&1; then
+    echo "Leaving the boot task $script enabled (run once at boot, not a server)"
+    continue
+  fi
   echo "Disabling the start script $script, which came with the packages above"
   "${as_root[@]}" update-rc.d "$script" disable >/dev/null 2>&1 || true
   if [ ! -d /run/systemd/system ] && [ -x "/etc/init.d/$script" ]; then

@@ -65,13 +65,22 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
              QFile::setPermissions(copy.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
          },
          "cannot be opened because its folder is read-only."},
+        // A file without the story's row opens only when nothing in it names a story.
         {"no story row", [](const SampleCopy& copy) { copy.exec("DELETE FROM Screenplay"); },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds no story, yet rows of the table Logline belong to one."},
+        {"no story row, and one card",
+         [](const SampleCopy& copy) {
+             copy.exec("DELETE FROM Screenplay; DELETE FROM Logline; DELETE FROM GreenlightChecklistQuestion; "
+                       "DELETE FROM Character; DELETE FROM SceneLocation; DELETE FROM ColorCode; DELETE FROM "
+                       "StickyNote; DELETE FROM AttachedObject; DELETE FROM Beat; DELETE FROM SceneCard WHERE "
+                       "SceneCardID <> 3");
+         },
+         "is not a Vantora story.", "The file holds no story, yet rows of the table SceneCard belong to one."},
         {"two story rows",
          [](const SampleCopy& copy) {
              copy.exec("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay");
          },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds more than one story."},
         {"a card of another story",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID=99 WHERE SceneCardID=3"); },
          "is not a Vantora story.", "Rows of the table SceneCard belong to another story."},

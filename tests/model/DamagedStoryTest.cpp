@@ -1,6 +1,7 @@
 // Story files that cannot be used as they are: refused with their reason in plain words and
 // left byte for byte as they were, and stored values out of range brought into range.
 #include "model/DatabaseError.h"
+#include "model/DateUtilities.h"
 #include "model/GreenlightChecklistQuestiondb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -270,6 +271,11 @@ TEST(StoryFileOpen, OpeningAndClosingASoundStoryWritesNothing)
     for (const char* sample : {"Sample - The Last Balloon Race.vtrsf", "Sample - Kessler Pass.vtrsf"}) {
         SCOPED_TRACE(sample);
         SampleCopy copy{QString::fromUtf8(sample)};
+        // Opening rewrites the story's row with the day of opening: a story last written today
+        // is the one whose opening changes no value.
+        copy.exec(QStringLiteral("UPDATE Screenplay SET LastModifiedDate='%1'")
+                      .arg(DateUtilities::format(DateUtilities::DateTime{DateUtilities::now().date},
+                                                 QString::fromLatin1(DateUtilities::kStoredFormat))));
         const QByteArray before = copy.bytes();
         {
             LoadedStory loaded = loadStoryFile(copy.path());

@@ -253,9 +253,12 @@ void Screenplaydb::hydrate()
     hydrated_ = true;
     // Opening rewrites the story's row: the day of opening becomes its last-modified date, a
     // zoom factor of 0 is stored as the 1 it was read as, and the progress stage is brought up
-    // to date. A file without a row gets none, and a file whose values had to be brought into
-    // range is left as it is until the user changes something.
-    isDirty_ = rowRead && loadAdjustments_.isEmpty();
+    // to date. A file whose values had to be brought into range is left as it is until the user
+    // changes something. A file without a row (a new story whose making stopped before the row
+    // was made) gets it here, with the values it was read with: the story then has a key for
+    // the records made in it, and every later save has a row to write.
+    rowMissing_ = !rowRead;
+    isDirty_ = rowMissing_ || loadAdjustments_.isEmpty();
     updateProgress();
 }
 
@@ -624,7 +627,10 @@ void Screenplaydb::save()
         return;
     // The row and every card, or none of them.
     StoryTransaction transaction(database_);
-    if (isDirty_) {
+    const std::int64_t keyBefore = screenplayID_;
+    if (isDirty_ && rowMissing_) {
+        insertIntoDatabase(database_);
+    } else if (isDirty_) {
         setLastModifiedDate(today());
         StatementUse update(
             statement("screenplay_save_statement",
@@ -659,11 +665,13 @@ void Screenplaydb::save()
         }
         transaction.commit();
     } catch (...) {
-        // What the rollback took back is written again by the next save.
+        // What the rollback took back is written again by the next save, the row made too.
         for (SceneCarddb* card : written)
             card->setIsDirty(true);
+        screenplayID_ = keyBefore;
         throw;
     }
+    rowMissing_ = false;
     isDirty_ = false;
 }
 

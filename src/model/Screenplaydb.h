@@ -114,7 +114,8 @@ public:
     void hydrate();
     // Reads the script paragraphs of every card that has none in memory yet, in one pass.
     void loadAllScriptParts();
-    // Writes the Screenplay row when dirty, then every dirty card of the board and Litter Box.
+    // Writes the Screenplay row when dirty (makes it, in a story loaded from a file without
+    // one), then every dirty card of the board and Litter Box.
     void save();
     // Makes the Screenplay row from the fields on `database` and takes its key.
     void insertIntoDatabase(sqlite3* database);
@@ -318,6 +319,8 @@ private:
     DatabaseConnection ownConnection_;
     bool isDirty_ = false;
     bool hydrated_ = false;
+    // The file had no Screenplay row when the story was loaded: the next save makes it.
+    bool rowMissing_ = false;
     QStringList loadAdjustments_;
     std::int64_t screenplayID_ = 0;
     QString fileName_;

@@ -501,21 +501,30 @@ void checkStory(const QString& path, sqlite3* database)
     if (problems.size() != 1 || problems.front() != QLatin1String("ok"))
         check.damaged(problems.empty() ? QString() : problems.front());
 
-    if (check.rows("SELECT count(*) FROM Screenplay").front() != QLatin1String("1"))
-        check.notAStory(QStringLiteral("The file must hold exactly one story."));
-    // One statement names each table holding a row of another story, in the list's order.
-    static const QByteArray strays = [] {
+    // One story, or none yet: a new story is a copy of the empty template until its row is made,
+    // and its records are made after the row. A file without the row therefore holds none of
+    // the records that name a story; it opens as a new story with nothing in it.
+    const QString stories = check.rows("SELECT count(*) FROM Screenplay").front();
+    if (stories != QLatin1String("0") && stories != QLatin1String("1"))
+        check.notAStory(QStringLiteral("The file holds more than one story."));
+    const bool withoutRow = stories == QLatin1String("0");
+    // One statement names each table holding a row of another story (any row, in a file
+    // without the story's row), in the list's order.
+    const auto strayRows = [](const char* condition) {
         QByteArray sql;
         for (const char* table : kTablesOfTheStory) {
             if (!sql.isEmpty())
                 sql += " UNION ALL ";
-            sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table +
-                   " WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay))";
+            sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table + condition + ")";
         }
         return sql;
-    }();
-    if (const std::vector<QString> tables = check.rows(strays.constData()); !tables.empty())
-        check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(tables.front()));
+    };
+    static const QByteArray strays = strayRows(" WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)");
+    static const QByteArray anyRows = strayRows("");
+    if (const std::vector<QString> tables = check.rows((withoutRow ? anyRows : strays).constData()); !tables.empty())
+        check.notAStory((withoutRow ? QStringLiteral("The file holds no story, yet rows of the table %1 belong to one.")
+                                    : QStringLiteral("Rows of the table %1 belong to another story."))
+                            .arg(tables.front()));
     checkStoryRules(check, database);
 }
 

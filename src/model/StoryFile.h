@@ -51,14 +51,16 @@ DatabaseConnection open(const QString& path);
 
 // Opens a story file for the window, proving first that it can be used as it is: it must be
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
-// integrity check, hold the story tables and no trigger or view of its own, and hold exactly
-// one story whose rows all belong to it and keep the story's rules: every table keeping its
-// key as the row id, every value of the kind its column declares, no beat numbered twice or
-// outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
+// integrity check, hold the story tables and no trigger or view of its own, and hold one
+// story whose rows all belong to it and keep the story's rules: every table keeping its key as
+// the row id, every value of the kind its column declares, no beat numbered twice or outside
+// 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
 // numbered 1 to 50), and every attachment or character link whose card, location or character
 // is there naming a record the story holds. Rows the story's own deletes leave behind (a
 // deleted card's script paragraphs and links, set-ups and pay-offs of a card or pay-off that is
-// gone, a card's location that is gone) pass: the story reads them as its loading does. The
+// gone, a card's location that is gone) pass: the story reads them as its loading does. So
+// does a file without the story's row that holds no record naming a story, what a new story
+// leaves when its making stops before its row is made: it opens as an empty story. The
 // connection is defensive and distrusts the file's schema. Nothing is written. A file that
 // fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);

@@ -352,6 +352,7 @@ void MyDocument::addLogline(QObject* sender)
     QPlainTextEdit* field = titleLoglineView_->tfLogline();
     field->setPlainText(added->logline());
     field->document()->setModified(false);
+    titleLoglineView_->allowLoglineTyping();
     titleLoglineView_->cmdLoglines()->setVisible(story.logLines().size() >= 2);
     titleLoglineView_->fitIntoPane(true);
     field->setFocus();

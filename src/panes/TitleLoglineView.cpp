@@ -174,6 +174,7 @@ void TitleLoglineView::refreshView()
         tfLogline_->setPlainText(logline->logline());
         tfLogline_->document()->setModified(false);
     }
+    allowLoglineTyping();
     int genre = cmbGenre_->findText(story.genre());
     // A genre of an older story that the list does not hold is shown as it is.
     if (genre < 0 && !story.genre().isEmpty()) {
@@ -333,9 +334,18 @@ void TitleLoglineView::showAllLoglines()
         tfLogline_->setPlainText(current->logline());
         tfLogline_->document()->setModified(false);
     }
+    allowLoglineTyping();
     if (story.logLines().size() == 1)
         cmdLoglines_->hide();
     fitIntoPane(false);
+}
+
+void TitleLoglineView::allowLoglineTyping()
+{
+    // What is typed without a current logline would be kept nowhere.
+    const bool current = screenplay()->currentLogline() != nullptr;
+    tfLogline_->setReadOnly(!current);
+    tfLogline_->setPlaceholderText(current ? QString() : tr("To write a logline, choose Story > New Logline."));
 }
 
 void TitleLoglineView::showHelp(QObject* sender)

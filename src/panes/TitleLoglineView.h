@@ -42,6 +42,9 @@ public:
     void comboBoxSelectionDidChange(QObject* comboBox);
     // Runs the logline list; afterwards the pane shows the current logline.
     void showAllLoglines();
+    // The logline field takes typing only while the story has a current logline to keep it:
+    // in a story without one it says how to start one.
+    void allowLoglineTyping();
     // A help button: the topic it carries; for "GENRE", the page of the story's genre.
     void showHelp(QObject* sender);
 

@@ -17,6 +17,7 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
+#include "panes/TitleLoglineView.h"
 #include "support/FullDisk.h"
 #include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
@@ -24,6 +25,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QTest>
 
 #include <algorithm>
 #include <functional>
@@ -204,17 +207,46 @@ const QString kAttached = QStringLiteral(
 // Each case is what one of the story's own operations leaves in the file, made with the
 // statements that operation runs (in the Kessler Pass sample, card 23 holds two set-ups paid off
 // on cards 36 and 26, card 1 a set-up paid off on card 21, and location 5 is the shelter of
-// cards 11 to 19): the story opens in its window as its loading reads it, and closing it leaves
-// every table but the story's own row as it was. Damage no operation writes stays refused.
+// cards 11 to 19; a new story is a copy of the empty template until its row is made): the story
+// opens in its window as its loading reads it, and closing it leaves every table but the story's
+// own row as it was. Damage no operation writes stays refused.
 TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageIsRefused)
 {
     struct Case {
         const char* name;
-        QString sql;
+        QString sql = {};
         // What the opened story shows; none for a file that is refused.
-        std::function<void(Screenplaydb&)> shows;
+        std::function<void(Screenplaydb&)> shows = {};
         // The words the refusal gives after its reason.
         const char* refusal = nullptr;
+        const char* reason = "is damaged and cannot be opened.";
+        // The SQL runs on a copy of the empty story template instead of the sample.
+        bool fromTemplate = false;
+        // What the writer then does in the window, and what the story shows opened again.
+        std::function<void(MyDocument&)> edit = {};
+        std::function<void(Screenplaydb&)> reopened = {};
+    };
+    const auto typeTitle = [](MyDocument& document) {
+        document.window()->activateWindow();
+        QLineEdit* title = document.titleLoglineView()->tfTitle();
+        title->setFocus();
+        title->selectAll();
+        QTest::keyClicks(title, "Whiteout");
+    };
+    // What a story without its row opens with: the values of a story never laid out (the board
+    // grown to hold its four rows of cards, as for any story), and nothing in it.
+    const auto empty = [](Screenplaydb& story) {
+        EXPECT_EQ(story.pageCount(), 110);
+        EXPECT_EQ(story.boardWidth(), 1840);
+        EXPECT_GE(story.boardHeight(), 685);
+        EXPECT_TRUE(story.screenplayTitle().isEmpty());
+        EXPECT_TRUE(story.sceneCards().empty());
+        EXPECT_TRUE(story.beats().empty());
+        EXPECT_TRUE(story.logLines().empty());
+        EXPECT_TRUE(story.greenlightChecklistQuestions().empty());
+        EXPECT_TRUE(story.colorCodes().empty());
+        EXPECT_TRUE(story.scriptElements().empty());
+        EXPECT_TRUE(story.sceneSetups().empty());
     };
     const auto gone = [](std::int64_t sceneCardID) {
         return [sceneCardID](const auto& record) { return record->sceneCardID() == sceneCardID; };
@@ -316,7 +348,37 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
                        QStringLiteral("Set-ups In Scene\nSET-UP: Mikey's new road cameras, which Ruth dismisses.\n"
                                       "PAY-OFF: Mikey's cameras show the SUV heading for the dam service tunnel."));
          }},
+        {.name = "a new story whose making stopped before its row was made",
+         .shows = empty,
+         .fromTemplate = true,
+         .edit = typeTitle,
+         .reopened =
+             [](Screenplaydb& story) {
+                 EXPECT_EQ(story.screenplayTitle(), "Whiteout");
+                 EXPECT_EQ(story.pageCount(), 110);
+                 EXPECT_EQ(story.boardWidth(), 1840);
+             }},
+        {.name = "no story row, and rows that name none: script paragraphs, formats, set-ups, pay-offs, links",
+         .sql = QStringLiteral("INSERT INTO ScriptElement (ElementType) VALUES ('Action');"
+                               "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES "
+                               "(3, 1, 1, 'Snow.');"
+                               "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES "
+                               "(3, 'A flare', 1);"
+                               "INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (4, 'The flare');"
+                               "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (3, 2);"
+                               "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (2, 5);"),
+         .shows = empty,
+         .fromTemplate = true},
         // Damage: no operation writes these.
+        {.name = "no story row, and a card",
+         .sql = QStringLiteral("INSERT INTO SceneCard (ScreenplayID, Heading, OnBoard) VALUES (1, 'INT. CAB', 1)"),
+         .refusal = "The file holds no story, yet rows of the table SceneCard belong to one.",
+         .reason = "is not a Vantora story.",
+         .fromTemplate = true},
+        {.name = "two story rows",
+         .sql = QStringLiteral("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay"),
+         .refusal = "The file holds more than one story.",
+         .reason = "is not a Vantora story."},
         {"a scene's character who is gone, on a card that is there",
          QStringLiteral("UPDATE SceneCardCharacter SET CharacterID = 9999 WHERE rowid = (SELECT min(rowid) FROM "
                         "SceneCardCharacter)"),
@@ -340,7 +402,11 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         SCOPED_TRACE(test.name);
         fakes_.alerts->shown.clear();
         const SampleCopy copy{QStringLiteral("Sample - Kessler Pass.vtrsf")};
-        copy.exec(test.sql);
+        if (test.fromTemplate) {
+            ASSERT_TRUE(StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), copy.path()));
+        }
+        if (!test.sql.isEmpty())
+            copy.exec(test.sql);
         const StoredTables before = tablesButTheStoryRow(copy.path());
         const QByteArray bytes = bytesOf(copy.path());
         MyDocument* document = controller().openDocument(copy.path());
@@ -349,9 +415,8 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
             EXPECT_EQ(document, nullptr);
             ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
             const QString message = fakes_.alerts->shown[0].message;
-            EXPECT_TRUE(message.startsWith(
-                QStringLiteral("\u201cSample - Kessler Pass.vtrsf\u201d is damaged and cannot be opened.\n\n%1")
-                    .arg(QString::fromUtf8(test.refusal))))
+            EXPECT_TRUE(message.startsWith(QStringLiteral("\u201cSample - Kessler Pass.vtrsf\u201d %1\n\n%2")
+                                               .arg(QString::fromUtf8(test.reason), QString::fromUtf8(test.refusal))))
                 << message.toStdString();
             EXPECT_EQ(bytesOf(copy.path()), bytes);
             continue;
@@ -359,9 +424,21 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         ASSERT_NE(document, nullptr);
         EXPECT_TRUE(fakes_.alerts->shown.empty()) << fakes_.alerts->shown[0].message.toStdString();
         test.shows(*document->currentScreenplay());
+        if (test.edit)
+            test.edit(*document);
         document->window()->close();
         settle();
         EXPECT_EQ(controller().documentCount(), 0u);
         expectSameTables(before, tablesButTheStoryRow(copy.path()));
+        if (test.reopened) {
+            document = controller().openDocument(copy.path());
+            ASSERT_NE(document, nullptr);
+            settle();
+            EXPECT_TRUE(fakes_.alerts->shown.empty()) << fakes_.alerts->shown[0].message.toStdString();
+            test.reopened(*document->currentScreenplay());
+            document->window()->close();
+            settle();
+            expectSameTables(before, tablesButTheStoryRow(copy.path()));
+        }
     }
 }

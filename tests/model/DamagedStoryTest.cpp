@@ -1,6 +1,7 @@
 // Story files that cannot be used as they are: refused with their reason in plain words and
 // left byte for byte as they were, and stored values out of range brought into range.
 #include "model/DatabaseError.h"
+#include "model/DateUtilities.h"
 #include "model/GreenlightChecklistQuestiondb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -65,13 +66,22 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
              QFile::setPermissions(copy.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
          },
          "cannot be opened because its folder is read-only."},
+        // A file without the story's row opens only when nothing in it names a story.
         {"no story row", [](const SampleCopy& copy) { copy.exec("DELETE FROM Screenplay"); },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds no story, yet rows of the table Logline belong to one."},
+        {"no story row, and one card",
+         [](const SampleCopy& copy) {
+             copy.exec("DELETE FROM Screenplay; DELETE FROM Logline; DELETE FROM GreenlightChecklistQuestion; "
+                       "DELETE FROM Character; DELETE FROM SceneLocation; DELETE FROM ColorCode; DELETE FROM "
+                       "StickyNote; DELETE FROM AttachedObject; DELETE FROM Beat; DELETE FROM SceneCard WHERE "
+                       "SceneCardID <> 3");
+         },
+         "is not a Vantora story.", "The file holds no story, yet rows of the table SceneCard belong to one."},
         {"two story rows",
          [](const SampleCopy& copy) {
              copy.exec("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay");
          },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds more than one story."},
         {"a card of another story",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID=99 WHERE SceneCardID=3"); },
          "is not a Vantora story.", "Rows of the table SceneCard belong to another story."},
@@ -261,6 +271,11 @@ TEST(StoryFileOpen, OpeningAndClosingASoundStoryWritesNothing)
     for (const char* sample : {"Sample - The Last Balloon Race.vtrsf", "Sample - Kessler Pass.vtrsf"}) {
         SCOPED_TRACE(sample);
         SampleCopy copy{QString::fromUtf8(sample)};
+        // Opening rewrites the story's row with the day of opening: a story last written today
+        // is the one whose opening changes no value.
+        copy.exec(QStringLiteral("UPDATE Screenplay SET LastModifiedDate='%1'")
+                      .arg(DateUtilities::format(DateUtilities::DateTime{DateUtilities::now().date},
+                                                 QString::fromLatin1(DateUtilities::kStoredFormat))));
         const QByteArray before = copy.bytes();
         {
             LoadedStory loaded = loadStoryFile(copy.path());

@@ -174,7 +174,6 @@ TEST(ScreenplaydbLoad, FileWithoutAScreenplayRowOpensWithTheNoRowDefaults)
     Screenplaydb& story = file.story();
     story.hydrate();
     EXPECT_TRUE(story.hydrated());
-    EXPECT_EQ(story.screenplayID(), 0);
     EXPECT_EQ(story.boardHeight(), 685);
     EXPECT_EQ(story.windowState(), 0);
     EXPECT_EQ(story.logLineSplitterDistance(), 60);
@@ -182,7 +181,32 @@ TEST(ScreenplaydbLoad, FileWithoutAScreenplayRowOpensWithTheNoRowDefaults)
     EXPECT_EQ(story.boardSplitterDistance(), 486);
     EXPECT_EQ(story.parentWindowWidth(), 0);
     EXPECT_TRUE(story.sceneCards().empty());
-    EXPECT_EQ(file.count("Screenplay"), 0);
+    // Loading ends by making the row, with the values read: the story has a key for the records
+    // made in it, and what the writer types next is kept.
+    EXPECT_EQ(file.count("Screenplay"), 1);
+    EXPECT_NE(story.screenplayID(), 0);
+    EXPECT_EQ(file.scalar("SELECT ScreenplayID || '|' || PageCount || '|' || BoardWidth || '|' || BoardHeight || '|' || "
+                          "WindowState || '|' || LogLineSplitterDistance || '|' || LastModifiedDate FROM Screenplay"),
+              QStringLiteral("%1|110|1840|685|0|60|%2")
+                  .arg(story.screenplayID())
+                  .arg(DateUtilities::format(DateUtilities::DateTime{DateUtilities::now().date},
+                                             QString::fromLatin1(DateUtilities::kStoredFormat))));
+    EXPECT_FALSE(story.isDirty());
+    story.setScreenplayTitle("Whiteout");
+    story.save();
+    Loglinedb logline;
+    logline.setScreenplayID(story.screenplayID());
+    logline.setLogline("A plough driver and a stranger.");
+    logline.setCurrentLoglineFlag(1);
+    logline.insertIntoDatabase(&story);
+    file.reopen();
+    Screenplaydb& again = file.story();
+    again.hydrate();
+    EXPECT_EQ(again.screenplayTitle(), "Whiteout");
+    EXPECT_EQ(again.boardHeight(), 685);
+    ASSERT_NE(again.currentLogline(), nullptr);
+    EXPECT_EQ(again.currentLogline()->logline(), "A plough driver and a stranger.");
+    EXPECT_EQ(file.count("Screenplay"), 1);
 }
 
 TEST(ScreenplaydbSave, WritesOnlyWhenLoadedAndOnlyWhatChanged)

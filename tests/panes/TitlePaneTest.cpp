@@ -381,6 +381,31 @@ TEST_F(TitlePane, TheLoglineFieldMakesRoomForTheLoglineListButton)
     EXPECT_EQ(titlePane().tfLogline()->width(), width - 223);
 }
 
+// A story without a current logline (a new story whose making stopped before its logline was
+// made) has nowhere to keep a typed logline: the field takes no typing until one is started.
+TEST_F(TitlePane, WithoutACurrentLoglineTheFieldTakesTypingOnlyOnceOneIsStarted)
+{
+    const QString path = story("Loose");
+    {
+        DatabaseConnection connection = StoryFile::open(path);
+        SqlProbe::exec(connection.get(), "DELETE FROM Logline");
+    }
+    open(path);
+    QPlainTextEdit* field = titlePane().tfLogline();
+    type(field, "Words with no home");
+    EXPECT_TRUE(field->toPlainText().isEmpty());
+    EXPECT_EQ(field->placeholderText(), "To write a logline, choose Story > New Logline.");
+    EXPECT_EQ(stored("SELECT count(*) FROM Logline"), "0");
+
+    app_->actions().mnuSLoglineNew->trigger();
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    type(field, "A plough driver shelters a stranger.");
+    EXPECT_EQ(field->toPlainText(), "A plough driver shelters a stranger.");
+    EXPECT_EQ(stored("SELECT Logline || '|' || CurrentLoglineFlag FROM Logline"),
+              "A plough driver shelters a stranger.|1");
+    EXPECT_TRUE(field->placeholderText().isEmpty());
+}
+
 TEST_F(TitlePane, ALowTitlePaneKeepsAStripSeventyHigh)
 {
     open(story("Low"));

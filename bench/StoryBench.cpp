@@ -289,6 +289,16 @@ static void BM_OpenStoryForTheWindow_Floor(benchmark::State& state)
 }
 BENCHMARK(BM_OpenStoryForTheWindow_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// One of SQLite's own checks on a fresh connection to the generated story of state.range(0) cards.
+static void runCheckPragma(benchmark::State& state, const char* pragma)
+{
+    const QString& path = generatedStory(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        DatabaseConnection connection = plainConnection(path);
+        runPragma(connection.get(), pragma);
+    }
+}
+
 // The checks alone, as opening runs them: SQLite's full integrity check, then the story's own
 // rules, every row read once more for the kinds, lengths and links of its values.
 static void BM_CheckStory(benchmark::State& state)
@@ -305,33 +315,21 @@ BENCHMARK(BM_CheckStory)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 // add is the difference.
 static void BM_CheckStory_Floor(benchmark::State& state)
 {
-    const QString& path = generatedStory(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        DatabaseConnection connection = plainConnection(path);
-        runPragma(connection.get(), "PRAGMA integrity_check");
-    }
+    runCheckPragma(state, "PRAGMA integrity_check");
 }
 BENCHMARK(BM_CheckStory_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // SQLite's full integrity check, which opening runs: every page, and every index against its table.
 static void BM_IntegrityCheck(benchmark::State& state)
 {
-    const QString& path = generatedStory(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        DatabaseConnection connection = plainConnection(path);
-        runPragma(connection.get(), "PRAGMA integrity_check");
-    }
+    runCheckPragma(state, "PRAGMA integrity_check");
 }
 BENCHMARK(BM_IntegrityCheck)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Floor: SQLite's quick check, which reads every page but checks no index against its table.
 static void BM_IntegrityCheck_Floor(benchmark::State& state)
 {
-    const QString& path = generatedStory(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        DatabaseConnection connection = plainConnection(path);
-        runPragma(connection.get(), "PRAGMA quick_check");
-    }
+    runCheckPragma(state, "PRAGMA quick_check");
 }
 BENCHMARK(BM_IntegrityCheck_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -820,40 +820,6 @@ void MyDocument::showBoardPresentation()
     }
 }
 
-// A modal offer made during the layout, or before the window is on the screen, would leave
-// every pane behind it undrawn until it closed: the offer waits for the drawn window.
-void MyDocument::offerInitialBeatCardsOverDrawnWindow()
-{
-    QTimer::singleShot(0, this, [this] {
-        guardedCall([this] {
-            if (!storyIsOpen() || !window_ || !currentScreenplay_->sceneCards().empty())
-                return;
-            if (window_->isVisible()) {
-                QWindow* surface = window_->windowHandle();
-                if (surface && !surface->isExposed()) {
-                    // Asked again from eventFilter once the window is on the screen.
-                    surface->installEventFilter(this);
-                    return;
-                }
-                window_->repaint();
-            }
-            // The automatic tip keeps its second after the layout for after the offer, and
-            // then speaks of the story with its cards.
-            struct ResumeTip {
-                QPointer<QTimer> timer;
-                ~ResumeTip()
-                {
-                    if (timer)
-                        timer->start();
-                }
-            } resume{autoTipTimer_ && autoTipTimer_->isActive() ? autoTipTimer_ : QPointer<QTimer>()};
-            if (resume.timer)
-                resume.timer->stop();
-            addMajorTurnCards();
-        });
-    });
-}
-
 // Fits the title/logline pane's view into its pane: at least 70 points high, with the
 // logline field below the title.
 void MyDocument::fitTitleLoglinePane()

@@ -170,23 +170,16 @@ void execOrRaise(sqlite3* database, const char* sql)
 struct Index {
     const char* name;
     const char* table;
-    const char* create;
+    const char* columns;
 };
 constexpr Index kIndexes[] = {
-    {"idxScriptPartSortOrder", "ScriptPart",
-     "CREATE INDEX idxScriptPartSortOrder on ScriptPart (ScriptPartID,SortOrder)"},
-    {"idxScriptPartSceneCard", "ScriptPart",
-     "CREATE INDEX idxScriptPartSceneCard on ScriptPart (SceneCardID,SortOrder)"},
-    {"idxCharacterObjectCharacter", "CharacterObject",
-     "CREATE INDEX idxCharacterObjectCharacter on CharacterObject (CharacterID,AttachedObjectID)"},
-    {"idxSceneLocationObjectLocation", "SceneLocationObject",
-     "CREATE INDEX idxSceneLocationObjectLocation on SceneLocationObject (SceneLocationID,AttachedObjectID)"},
-    {"idxSceneCardObjectSceneCard", "SceneCardObject",
-     "CREATE INDEX idxSceneCardObjectSceneCard on SceneCardObject (SceneCardID,AttachedObjectID)"},
-    {"idxSceneCardCharacterSceneCard", "SceneCardCharacter",
-     "CREATE INDEX idxSceneCardCharacterSceneCard on SceneCardCharacter (SceneCardID,CharacterID)"},
-    {"idxSceneSetupSceneCard", "SceneSetup",
-     "CREATE INDEX idxSceneSetupSceneCard on SceneSetup (SceneCardID,ScenePayoffID)"},
+    {"idxScriptPartSortOrder", "ScriptPart", "ScriptPartID,SortOrder"},
+    {"idxScriptPartSceneCard", "ScriptPart", "SceneCardID,SortOrder"},
+    {"idxCharacterObjectCharacter", "CharacterObject", "CharacterID,AttachedObjectID"},
+    {"idxSceneLocationObjectLocation", "SceneLocationObject", "SceneLocationID,AttachedObjectID"},
+    {"idxSceneCardObjectSceneCard", "SceneCardObject", "SceneCardID,AttachedObjectID"},
+    {"idxSceneCardCharacterSceneCard", "SceneCardCharacter", "SceneCardID,CharacterID"},
+    {"idxSceneSetupSceneCard", "SceneSetup", "SceneCardID,ScenePayoffID"},
 };
 
 // The indexes of kIndexes the file lacks, of the tables it has.
@@ -225,7 +218,9 @@ void Screenplaydb::upgradeSchema(sqlite3* database)
         return;
     StoryTransaction upgrade(database);
     for (const Index* index : indexes)
-        execOrRaise(database, index->create);
+        execOrRaise(database, (QByteArray("CREATE INDEX ") + index->name + " on " + index->table + " (" +
+                               index->columns + ")")
+                                  .constData());
     if (!mimeType)
         execOrRaise(database, "ALTER TABLE AttachedObject ADD MimeType varchar(30) not null default ''");
     upgrade.commit();

@@ -279,6 +279,7 @@ TEST_F(SetupPayoffLists, HelpAndJumpsComeOnceTheClickIsDone)
 
 TEST_F(SetupPayoffLists, AFreeItemIsEditedInPlaceAndOneOnACardIsNot)
 {
+    switchOffAutomaticTips();
     for (const ListCase& list : kLists) {
         SCOPED_TRACE(list.section);
         openStory(list.section, {{"on a card", 1}, {"free", -1, 1}}, {{"free"}, {"on a card", 1}});
@@ -303,10 +304,30 @@ TEST_F(SetupPayoffLists, AFreeItemIsEditedInPlaceAndOneOnACardIsNot)
                   QStringLiteral("free and loose"));
         EXPECT_EQ(rows->model()->index(0, 1).data().toString(), QStringLiteral("free and loose"));
         // The partner's copy of the text says the same.
-        if (list.section == 3)
-            EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetup(), QStringLiteral("free and loose"));
-        else
-            EXPECT_EQ(screenplay().setupForSetupID(2)->scenePayoff(), QStringLiteral("free and loose"));
+        const auto partnerCopy = [this, &list] {
+            return list.section == 3 ? screenplay().payoffForPayoffID(1)->sceneSetup()
+                                     : screenplay().setupForSetupID(2)->scenePayoff();
+        };
+        EXPECT_EQ(partnerCopy(), QStringLiteral("free and loose"));
+
+        // Escape cancels an edit: what the pause wrote of it goes too.
+        const auto text = [&] {
+            return stored(QStringLiteral("SELECT %1 FROM %2 WHERE %2ID = %3")
+                              .arg(column, QLatin1String(list.table))
+                              .arg(list.section == 3 ? 2 : 1));
+        };
+        clickCell(rows, 0, 1);
+        editor = rows->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, QStringLiteral(" ends"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return text() == QStringLiteral("free and loose ends"); }));
+        QTest::keyClicks(editor, QStringLiteral(" tied"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        settle();
+        EXPECT_EQ(rows->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor")), nullptr);
+        EXPECT_EQ(text(), QStringLiteral("free and loose"));
+        EXPECT_EQ(rows->model()->index(0, 1).data().toString(), QStringLiteral("free and loose"));
+        EXPECT_EQ(partnerCopy(), QStringLiteral("free and loose"));
         closeWindow();
     }
 }

@@ -334,16 +334,6 @@ bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> care
 
 void SceneCardView::commitEditing()
 {
-    closeEditor(true);
-}
-
-void SceneCardView::cancelEditing()
-{
-    closeEditor(false);
-}
-
-void SceneCardView::closeEditor(bool write)
-{
     if (!editor_)
         return;
     // The editor leaves first: writing may rebuild what shows the card, and hiding the editor
@@ -371,14 +361,13 @@ void SceneCardView::closeEditor(bool write)
         cardView->setFocus(Qt::OtherFocusReason);
     editor->hide();
     editor->deleteLater();
-    if (write && changed) {
+    if (changed) {
         controlTextDidEndEditing(field, text);
         return;
     }
-    // What typing wrote of a cancelled edit, or of one that came back to its text, is taken
-    // back.
-    if (changed || typed)
-        storeTypedText(field, write ? text : opened);
+    // A description typed back to its text: what typing wrote on the way is taken back.
+    if (typed)
+        storeTypedText(field, text);
     repaint();
 }
 
@@ -444,8 +433,10 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Escape ends the edit as leaving the field does: what was typed stays, as in any
+        // other text field of the story.
         if (key->key() == Qt::Key_Escape) {
-            guardedCall([this] { cancelEditing(); });
+            guardedCall([this] { commitEditing(); });
             return true;
         }
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;

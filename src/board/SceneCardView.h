@@ -165,10 +165,9 @@ public:
     // or the conflict (any other part opens nothing), with the caret at `caretAt` (card points)
     // or at the end, never with the text selected; a field edited before is written first.
     bool beginEditing(SceneCardPart field, std::optional<QPoint> caretAt = std::nullopt);
-    // Writes the edited field and closes its editor; nothing when no field is edited.
+    // Writes the edited field and closes its editor; nothing when no field is edited. Escape,
+    // Return (but in the text area) and leaving the field end the edit so.
     void commitEditing();
-    // Closes the editor without writing: the field shows its stored text again.
-    void cancelEditing();
     SceneCardPart editedPart() const { return editedPart_; }
     // The open editor: a line editor for the one-line fields, a text editor for the text area.
     QLineEdit* lineEditor() const;
@@ -266,8 +265,6 @@ private:
     // corkboard that paints it.
     void updateRect(const QRect& rect);
     void fillDescription();
-    // The editor goes; `write` says whether its text is written first.
-    void closeEditor(bool write);
     // Tab and Shift-Tab: the next (or previous) editable field of the card.
     void editNextField(int direction);
     void repaint();

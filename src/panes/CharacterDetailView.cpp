@@ -10,6 +10,7 @@
 #include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,6 +30,20 @@ bool isNumberRow(int row)
 {
     return row % 3 == 0;
 }
+
+// A row takes no typing until its cell is edited: a double click, a click on the selected row,
+// or Return, which opens the current cell.
+class SixThingsTable : public QTableView
+{
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && state() != EditingState && edit(currentIndex(), EditKeyPressed, event))
+            return;
+        QTableView::keyPressEvent(event);
+    }
+};
 
 } // namespace
 
@@ -156,7 +171,7 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
                             [this](const QString& text) { character()->setNotes(text); });
 
     addCaption(tr("Six Things That Need Fixing"), "lblSixThings");
-    tvSixThings_ = new QTableView;
+    tvSixThings_ = new SixThingsTable;
     tvSixThings_->setObjectName(QStringLiteral("tvSixThings"));
     sixThings_ = new SixThingsModel(*this, *parent);
     sixThings_->setParent(tvSixThings_);
@@ -168,7 +183,7 @@ CharacterDetailView::CharacterDetailView(MyDocument* parent, Screenplaydb* scree
     tvSixThings_->setTabKeyNavigation(false);
     tvSixThings_->setSelectionMode(QAbstractItemView::SingleSelection);
     tvSixThings_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked
-                                  | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+                                  | QAbstractItemView::EditKeyPressed);
     tvSixThings_->horizontalHeader()->hide();
     tvSixThings_->verticalHeader()->hide();
     tvSixThings_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -15,6 +15,38 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+const char* const kOpenedText = "openedText";
+const char* const kEditedCell = "editedCell";
+
+// The editor of `cell` remembers what the cell held as its edit began, for Escape.
+void rememberOpenedText(QWidget* editor, const QModelIndex& cell)
+{
+    editor->setProperty(kOpenedText, cell.data(Qt::EditRole));
+    editor->setProperty(kEditedCell, QVariant::fromValue(QPersistentModelIndex(cell)));
+}
+
+// Escape cancels the edit of a cell: the cell is given back the text it had when the edit began.
+// The typing pause may have written part of the edit already, so the story gets that text back
+// too, in one write as typing writes (the work that ends an edit was never done); nothing is
+// written when nothing was. Answers whether the event was that Escape.
+bool revertedOnEscape(QAbstractItemDelegate& delegate, QObject* object, QEvent* event)
+{
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (!editor || event->type() != QEvent::KeyPress || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel))
+        return false;
+    TypingPause::endEditOf(editor);
+    const auto cell = editor->property(kEditedCell).value<QPersistentModelIndex>();
+    const QVariant opened = editor->property(kOpenedText);
+    if (cell.isValid() && cell.data(Qt::EditRole) != opened)
+        const_cast<QAbstractItemModel*>(cell.model())->setData(cell, opened, TextCellDelegate::kTypedTextRole);
+    emit delegate.closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    return true;
+}
+
+} // namespace
+
 void TrackingTableView::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -92,6 +124,7 @@ QWidget* TextCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setFrameShape(QFrame::NoFrame);
     editor->setToolTip(QStringLiteral("Return ends the edit, Shift+Return starts a new line, Tab goes on to the next "
                                       "cell and Shift+Tab back to the one before."));
+    rememberOpenedText(editor, index);
     // The model's setData runs in guardedCall itself.
     TypingPause::watch(editor, editor, [editor, cell = QPersistentModelIndex(index)] {
         if (cell.isValid())
@@ -105,6 +138,7 @@ QWidget* LineCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        rememberOpenedText(line, index);
         TypingPause::watch(line, line, [line, cell = QPersistentModelIndex(index)] {
             if (cell.isValid())
                 const_cast<QAbstractItemModel*>(cell.model())
@@ -118,6 +152,11 @@ void LineCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, 
 {
     TypingPause::endEditOf(editor);
     QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool LineCellDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    return revertedOnEscape(*this, object, event) || QStyledItemDelegate::eventFilter(object, event);
 }
 
 int TextCellDelegate::heightForText(const QString& text, const QFont& font, int columnWidth)
@@ -149,6 +188,8 @@ void TextCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, 
 
 bool TextCellDelegate::eventFilter(QObject* object, QEvent* event)
 {
+    if (revertedOnEscape(*this, object, event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool newLine = key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);

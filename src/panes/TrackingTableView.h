@@ -40,7 +40,8 @@ private:
 // Edits a text cell in a wrapping text box that opens with the insertion point at the end of
 // the text, nothing selected (or all of it, on request). Return ends the edit and stores it;
 // Shift+Return or Alt+Return starts a new line; Tab and Shift+Tab store it and go on to the next
-// or previous cell (no tab is typed); leaving the box stores it too. A second after
+// or previous cell (no tab is typed); leaving the box stores it too; Escape gives the cell back
+// the text it had when the edit began, in the story as well. A second after
 // the last key the text as it stands is given to the model with kTypedTextRole, which a model
 // stores without the work that ends an edit (a model that does not know the role ignores it).
 class TextCellDelegate : public QStyledItemDelegate
@@ -72,7 +73,8 @@ private:
 };
 
 // The table's own editor for a cell of one line; a second after the last key its text as it
-// stands goes to the model with TextCellDelegate::kTypedTextRole, like a TextCellDelegate's.
+// stands goes to the model with TextCellDelegate::kTypedTextRole, and Escape puts back what the
+// cell held, like a TextCellDelegate's.
 class LineCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -81,4 +83,7 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
 };

@@ -136,7 +136,7 @@ TEST_F(SceneCardViewTest, FieldsTakeTheFramesAndFontsOfEachZoom)
             EXPECT_EQ(view()->editor()->geometry(), layout.frame(field));
             EXPECT_EQ(view()->editor()->font().pixelSize(), expected.fontSize);
             EXPECT_EQ(view()->editor()->font().bold(), field == SceneCardPart::Heading);
-            view()->cancelEditing();
+            view()->commitEditing();
         }
     }
     // Zoom 1 on the corkboard: stripes 21 high, the bottom one 23.

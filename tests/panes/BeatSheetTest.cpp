@@ -9,7 +9,6 @@
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
-#include "platform/TypingPause.h"
 #include "support/SqlProbe.h"
 
 #include <QApplication>
@@ -150,12 +149,16 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         const char* what;
         QString typed;
         bool pause;
+        Qt::Key end;
         const char* card;
     };
     const Row rows[] = {
-        {"opened and left by Return", QString(), false, "Set-Up\nThe town as it was"},
-        {"typed, written by the pause, then left", QStringLiteral(" and is"), true, "The town as it was and is"},
-        {"typed and left at once", QStringLiteral(" again"), false, "The town as it was and is again"},
+        {"opened and left by Return", QString(), false, Qt::Key_Return, "Set-Up\nThe town as it was"},
+        {"typed, written by the pause, then left", QStringLiteral(" and is"), true, Qt::Key_Return,
+         "The town as it was and is"},
+        {"typed and left at once", QStringLiteral(" again"), false, Qt::Key_Return, "The town as it was and is again"},
+        {"typed, written by the pause, then Escape", QStringLiteral(" or not"), true, Qt::Key_Escape,
+         "The town as it was and is again"},
     };
     // No tip window may take the keyboard from the beat while it waits.
     switchOffAutomaticTips();
@@ -178,13 +181,22 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         QPointer<QPlainTextEdit> editor = table().findChild<QPlainTextEdit*>("beatEditor");
         ASSERT_NE(editor, nullptr);
         editor->moveCursor(QTextCursor::End);
+        const QString before = beat->description();
+        const QString typed = before + row.typed;
         QTest::keyClicks(editor, row.typed);
-        if (row.pause)
-            QTest::qWait(TypingPause::kPauseMilliseconds + 200);
+        const auto beatStored = [this] { return stored("SELECT Description FROM Beat WHERE BeatNumber = 3"); };
+        if (row.pause) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return beatStored() == typed; }));
+        }
         ASSERT_FALSE(editor.isNull()) << "the beat is still being written";
-        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::keyClick(editor, row.end);
         settle();
+        EXPECT_TRUE(editor.isNull());
         EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3"), QString::fromUtf8(row.card));
+        // Escape puts back what the beat held when its edit began: on screen, in memory and in the file.
+        const QString kept = row.end == Qt::Key_Escape ? before : typed;
+        EXPECT_EQ(beatStored(), kept);
+        EXPECT_EQ(cell(5, 1).data().toString(), kept);
     }
 }
 

@@ -133,40 +133,47 @@ TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
 {
     CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
     ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
-    // Tab leads from each field to the next; each leaves its value stored.
+    // Tab leads from a line to the next field; in a text view it is typed, and Ctrl+Tab leads
+    // on. Each field leaves its value stored.
     struct Field {
         QWidget* widget;
         const char* typed;
         const char* column;
         const char* expected;
+        QWidget* next;
     };
     const Field fields[] = {
-        {panel.tfName(), "ada lovelace", "CharacterName", "ADA LOVELACE"},
-        {panel.tfAge(), "36", "Age", "36"},
-        {panel.txtDescription(), "A mathematician.", "Description", "A mathematician."},
-        {panel.txtWants(), "To finish the engine.", "Wants", "To finish the engine."},
-        {panel.txtNeeds(), "Someone who listens.", "Needs", "Someone who listens."},
-        {panel.txtNotes(), "Writes at night.", "Notes", "Writes at night."},
+        {panel.tfName(), "ada lovelace", "CharacterName", "ADA LOVELACE", panel.tfAge()},
+        {panel.tfAge(), "36", "Age", "36", panel.optMale()},
+        {panel.txtDescription(), "A mathematician.", "Description", "A mathematician.", panel.txtWants()},
+        {panel.txtWants(), "To finish\tthe engine.", "Wants", "To finish\tthe engine.", panel.txtNeeds()},
+        {panel.txtNeeds(), "Someone who listens.", "Needs", "Someone who listens.", panel.txtNotes()},
+        {panel.txtNotes(), "abc\txyz", "Notes", "abc\txyz", panel.tvSixThings()},
     };
     for (const Field& field : fields) {
         SCOPED_TRACE(field.column);
         field.widget->setFocus();
-        if (auto* line = qobject_cast<QLineEdit*>(field.widget))
+        auto* line = qobject_cast<QLineEdit*>(field.widget);
+        if (line)
             line->selectAll();
         else
             static_cast<QPlainTextEdit*>(field.widget)->selectAll();
         QTest::keyClicks(field.widget, QString::fromLatin1(field.typed));
-        pressKey(field.widget, Qt::Key_Tab);
-        EXPECT_NE(QApplication::focusWidget(), field.widget);
+        QTest::keyClick(field.widget, Qt::Key_Tab, line ? Qt::NoModifier : Qt::ControlModifier);
+        EXPECT_EQ(QApplication::focusWidget(), field.next);
         EXPECT_EQ(character(QString::fromLatin1(field.column)), QString::fromLatin1(field.expected));
     }
+    // Ctrl+Shift+Tab leads back.
+    panel.txtNotes()->setFocus();
+    QTest::keyClick(panel.txtNotes(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), panel.txtNeeds());
     EXPECT_EQ(panel.tfName()->text(), QStringLiteral("ADA LOVELACE"));
 
     // A value being typed when the section changes is stored too.
     panel.txtNotes()->setFocus();
     QTest::keyClicks(panel.txtNotes(), QStringLiteral(" Late."));
     QTest::mouseClick(document_->optSelectBeats(), Qt::LeftButton);
-    EXPECT_EQ(character(QStringLiteral("Notes")), QStringLiteral("Writes at night. Late."));
+    EXPECT_EQ(character(QStringLiteral("Notes")), QStringLiteral("abc\txyz Late."));
 }
 
 TEST_F(DetailPanels, SixThingsRowsStoreTheirComposedFieldsAndNumberRowsStayFixed)
@@ -185,16 +192,22 @@ TEST_F(DetailPanels, SixThingsRowsStoreTheirComposedFieldsAndNumberRowsStayFixed
         }
         const QString key = CharacterDetailView::keyForSixThingsRow(row);
         const QString typed = QStringLiteral("value of row %1").arg(row);
+        // Return opens the selected row for typing.
         clickCell(table, row, 0);
-        // The first key typed opens the editor, which takes the rest.
-        QTest::keyClick(table, typed.at(0).toLatin1());
+        QTest::keyClick(table, Qt::Key_Return);
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         ASSERT_NE(editor, nullptr);
-        QTest::keyClicks(editor, typed.mid(1));
+        QTest::keyClicks(editor, typed);
         pressKey(editor, Qt::Key_Return);
         // The column of "needsFixing2" is "NeedsFixing2".
         EXPECT_EQ(character(key.left(1).toUpper() + key.mid(1)), typed) << key.toStdString();
     }
+    // A key typed on a selected row is no edit: the entry stays as it is.
+    clickCell(table, 4, 0);
+    QTest::keyClick(table, Qt::Key_Z, Qt::ShiftModifier);
+    settle();
+    EXPECT_EQ(table->findChild<QLineEdit*>(), nullptr);
+    EXPECT_EQ(character(QStringLiteral("NeedsFixing2")), QStringLiteral("value of row 4"));
     EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(4), QStringLiteral("needsFixing2"));
     EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(5), QStringLiteral("needsFixing2Notes"));
     EXPECT_EQ(CharacterDetailView::keyForSixThingsRow(18), QString());
@@ -384,11 +397,11 @@ TEST_F(DetailPanels, TheLocationPanelStoresItsFieldsInCapitalsAndKeepsTheFocusWh
               QStringLiteral("OLD DOCKS"));
     panel.txtDescription()->setFocus();
     panel.txtDescription()->selectAll();
-    QTest::keyClicks(panel.txtDescription(), QStringLiteral("Wet and grey."));
-    pressKey(panel.txtDescription(), Qt::Key_Tab);
+    QTest::keyClicks(panel.txtDescription(), QStringLiteral("Wet\tand grey."));
+    QTest::keyClick(panel.txtDescription(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(stored(QStringLiteral("SELECT Description FROM SceneLocation WHERE SceneLocationID = 1")),
-              QStringLiteral("Wet and grey."));
-    panel.txtNotes()->setFocus();
+              QStringLiteral("Wet\tand grey."));
+    EXPECT_EQ(QApplication::focusWidget(), panel.txtNotes());
     QTest::mouseClick(panel.nextButton(), Qt::LeftButton);
     EXPECT_EQ(panel.tfLocation()->text(), QStringLiteral("MILL"));
     EXPECT_NE(QApplication::focusWidget(), panel.tfLocation());
@@ -586,14 +599,22 @@ TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
         EXPECT_TRUE(field.widget->hasFocus());
         EXPECT_EQ(character(column), typed);
     }
-    // A cell of the six things, through the table's own editor.
+    // A cell of the six things, through the table's own editor; Escape then gives the cell,
+    // the character and the file back what the cell held when its edit began.
     QTableView* table = panel.tvSixThings();
+    const QString before = QStringLiteral("Owes Northline money");
+    panel.setSixThing(1, before);
     clickCell(table, 1, 0);
-    QTest::keyClick(table, 'F');
+    QTest::keyClick(table, Qt::Key_Return);
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, QStringLiteral("ears heights"));
-    QTest::qWait(1300);
-    EXPECT_EQ(character(QStringLiteral("NeedsFixing1")), QStringLiteral("Fears heights"));
+    QTest::keyClicks(editor, QStringLiteral("Fears heights"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return character(QStringLiteral("NeedsFixing1")) == "Fears heights"; }));
     EXPECT_EQ(QApplication::focusWidget(), editor);
+    QTest::keyClicks(editor, QStringLiteral(" and"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(character(QStringLiteral("NeedsFixing1")), before);
+    EXPECT_EQ(panel.character()->needsFixing1(), before);
+    EXPECT_EQ(table->model()->index(1, 0).data().toString(), before);
 }

@@ -279,6 +279,7 @@ TEST_F(SetupPayoffLists, HelpAndJumpsComeOnceTheClickIsDone)
 
 TEST_F(SetupPayoffLists, AFreeItemIsEditedInPlaceAndOneOnACardIsNot)
 {
+    switchOffAutomaticTips();
     for (const ListCase& list : kLists) {
         SCOPED_TRACE(list.section);
         openStory(list.section, {{"on a card", 1}, {"free", -1, 1}}, {{"free"}, {"on a card", 1}});
@@ -307,6 +308,16 @@ TEST_F(SetupPayoffLists, AFreeItemIsEditedInPlaceAndOneOnACardIsNot)
             EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetup(), QStringLiteral("free and loose"));
         else
             EXPECT_EQ(screenplay().setupForSetupID(2)->scenePayoff(), QStringLiteral("free and loose"));
+
+        // Escape cancels an edit: what the typing pause wrote of it goes too.
+        const QString text = QStringLiteral("SELECT group_concat(%1) FROM %2").arg(column, QLatin1String(list.table));
+        clickCell(rows, 0, 1);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" ends"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stored(text).contains(QStringLiteral("free and loose ends")); }));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        settle();
+        EXPECT_FALSE(stored(text).contains(QStringLiteral("ends")));
+        EXPECT_EQ(rows->model()->index(0, 1).data().toString(), QStringLiteral("free and loose"));
         closeWindow();
     }
 }

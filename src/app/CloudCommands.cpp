@@ -117,8 +117,7 @@ void AppController::retrieveFromTheCloud()
         return;
     // The list is read as the dialog is made: a failure is shown before the dialog is.
     setRetrieveFromCloudWindow(std::make_unique<RetrieveFromCloud>(*number));
-    retrieveFromCloudWindow_->setRefusedPaths(
-        [this](const QString& path) { return documentController().isOpenStoryFile(path); });
+    retrieveFromCloudWindow_->refuseOpenStoryFilesOf(documentController());
     if (retrieveFromCloudWindow_->accountConfirmed())
         rememberCloudAccountNumber(*number);
     ModalDialogs::paintBackground(*retrieveFromCloudWindow_, QColor::fromRgb(205, 133, 63));

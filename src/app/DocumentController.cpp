@@ -105,14 +105,8 @@ void DocumentController::openDocumentWithPanel()
 
 bool DocumentController::isOpenStoryFile(const QString& path) const
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (const auto& document : documents_) {
-        const QString& open = document->thisFileName();
-        if (!open.isEmpty() && (open.compare(path, Qt::CaseInsensitive) == 0 ||
-                                (!canonical.isEmpty() && QFileInfo(open).canonicalFilePath() == canonical)))
-            return true;
-    }
-    return false;
+    return std::any_of(documents_.begin(), documents_.end(),
+                       [&path](const auto& document) { return isSameFilePath(document->thisFileName(), path); });
 }
 
 bool DocumentController::refusedAsOpenStoryFile(const QString& path, const QString& title) const
@@ -121,6 +115,11 @@ bool DocumentController::refusedAsOpenStoryFile(const QString& path, const QStri
         return false;
     alertWithOK(title, QStringLiteral("The new file cannot have the same name as a file that is already open."));
     return true;
+}
+
+std::function<bool(const QString& path)> DocumentController::refusingOpenStoryFiles(const QString& title) const
+{
+    return [this, title](const QString& path) { return refusedAsOpenStoryFile(path, title); };
 }
 
 MyDocument* DocumentController::documentForPath(const QString& path) const

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,12 +30,15 @@ public:
     void openDocumentWithPanel();
     // The document with that file open, or nothing.
     MyDocument* documentForPath(const QString& path) const;
-    // Whether a file at `path` would replace the file of an open story (names compared without
-    // case, or the same file by another path).
+    // Whether a file at `path` would replace the file of an open story (isSameFilePath: the same
+    // file, by any path).
     bool isOpenStoryFile(const QString& path) const;
     // The same question for a command about to make a file at `path`: when it would replace an
     // open story's file, the user is told so in an alert titled `title`, and the answer is true.
     bool refusedAsOpenStoryFile(const QString& path, const QString& title) const;
+    // That refusal as a save panel's check (SavePanelRequest::refuses), so that the panel never
+    // asks whether to replace an open story's file.
+    std::function<bool(const QString& path)> refusingOpenStoryFiles(const QString& title) const;
     // The document whose window the user worked in last.
     MyDocument* currentDocument() const;
     std::size_t documentCount() const { return documents_.size(); }

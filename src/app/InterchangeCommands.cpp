@@ -50,14 +50,16 @@ std::optional<QString> chooseScript()
     return chosen;
 }
 
-// Asks where the new story file goes; nothing when the user cancels.
-std::optional<QString> chooseNewStoryFile(const QString& proposedName)
+// Asks where the new story file goes; nothing when the user cancels or chooses an open story's
+// file (refused with an alert).
+std::optional<QString> chooseNewStoryFile(const QString& proposedName, const DocumentController& documents)
 {
     SavePanelRequest request;
     request.title = QStringLiteral("Select the Location for the New File");
     request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
     request.directory = documentsFolder();
     request.proposedName = proposedName;
+    request.refuses = documents.refusingOpenStoryFiles(kImportTitle);
     const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
@@ -131,8 +133,9 @@ void AppController::importFinalDraft8()
         alertWithOK(refusal->title, refusal->message);
         return;
     }
-    const std::optional<QString> chosen = chooseNewStoryFile(QStringLiteral("Awesome Screenplay.vtrsf"));
-    if (!chosen || documentController_->refusedAsOpenStoryFile(*chosen, kImportTitle))
+    const std::optional<QString> chosen =
+        chooseNewStoryFile(QStringLiteral("Awesome Screenplay.vtrsf"), *documentController_);
+    if (!chosen)
         return;
     const QString& target = *chosen;
     std::optional<ImportRefusal> refusal;
@@ -165,8 +168,8 @@ void AppController::importVantoraMac()
         return;
     }
     const std::optional<QString> target =
-        chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()));
-    if (!target || documentController_->refusedAsOpenStoryFile(*target, kImportTitle))
+        chooseNewStoryFile(QStringLiteral("%1.vtrsf").arg(project.completeBaseName()), *documentController_);
+    if (!target)
         return;
     std::optional<ImportRefusal> refusal;
     {

@@ -69,15 +69,6 @@ QString documentsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-bool samePath(const QString& a, const QString& b)
-{
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    const QString canonicalB = QFileInfo(b).canonicalFilePath();
-    if (!canonicalA.isEmpty() && !canonicalB.isEmpty())
-        return canonicalA == canonicalB;
-    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
-
 void alert(const QString& title, const QString& message)
 {
     AlertRequest request;
@@ -1397,17 +1388,14 @@ void MyDocument::getFileNameForNewFile()
     request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
     request.proposedName = QStringLiteral("Awesome Screenplay.vtrsf");
     request.directory = documentsFolder();
+    // An open story's file is never replaced: its window would go on writing into a deleted file.
+    request.refuses = application_.documentController().refusingOpenStoryFiles(QStringLiteral("New File"));
     const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
     if (!chosen) {
         closeWindowWithoutStory();
         return;
     }
     const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
-    // An open story's file is never replaced: its window would go on writing into a deleted file.
-    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("New File"))) {
-        closeWindowWithoutStory();
-        return;
-    }
     if (QFileInfo::exists(path))
         QFile::remove(path);
     if (!StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), path)) {
@@ -1448,18 +1436,19 @@ void MyDocument::startNewVersion()
     request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
     request.proposedName = QFileInfo(thisFileName_).fileName();
     request.directory = QFileInfo(thisFileName_).absolutePath();
+    request.refuses = [this, refusingOpen = application_.documentController().refusingOpenStoryFiles(
+                                 QStringLiteral("Start New Version"))](const QString& path) {
+        if (!isSameFilePath(path, thisFileName_))
+            return refusingOpen(path);
+        alert(QStringLiteral("Start New Version"),
+              QStringLiteral("The new version needs a name or place of its own: it cannot replace the story it is made "
+                             "from."));
+        return true;
+    };
     const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
     if (!chosen)
         return;
     const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
-    if (samePath(path, thisFileName_)) {
-        alert(QStringLiteral("Start New Version"),
-              QStringLiteral("The new version needs a name or place of its own: it cannot replace the story it is made "
-                             "from."));
-        return;
-    }
-    if (application_.documentController().refusedAsOpenStoryFile(path, QStringLiteral("Start New Version")))
-        return;
     closeDatabaseReporting();
     bool copied = !QFileInfo::exists(path) || QFile::remove(path);
     copied = copied && QFile::copy(thisFileName_, path);

@@ -131,12 +131,11 @@ Saved saveQueuedStory(DownloadRun& run, const QString& name)
     request.proposedName = QStringLiteral("%1.vtrsf").arg(title);
     request.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     request.allowedExtensions = {QString::fromLatin1(StoryFile::kExtension)};
+    request.refuses = run.application.documentController().refusingOpenStoryFiles(kDownloadTitle);
     const std::optional<QString> chosen = Platform::filePanels().runSavePanel(request);
     if (!chosen || chosen->isEmpty())
         return Saved::Cancelled;
     const QString target = withAllowedExtension(*chosen, request.allowedExtensions);
-    if (run.application.documentController().refusedAsOpenStoryFile(target, kDownloadTitle))
-        return Saved::Cancelled;
 
     NewStoryFile file(target);
     if (!file.create(run.application.masterFilePath())) {

@@ -1,12 +1,12 @@
 #include "RetrieveFromCloud.h"
 
+#include "DocumentController.h"
 #include "GuardedCall.h"
 #include "platform/UrlLoading.h"
 #include "web/CloudToolkit.h"
 #include "web/WebEndpoints.h"
 
 #include <QAbstractTableModel>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -178,6 +178,12 @@ void RetrieveFromCloud::toggleRow(int row)
     model_->reload();
 }
 
+void RetrieveFromCloud::refuseOpenStoryFilesOf(const DocumentController& documents)
+{
+    // Replacing the file of an open story under its window would lose that story's edits.
+    refusesPath_ = documents.refusingOpenStoryFiles(QStringLiteral("Save File"));
+}
+
 void RetrieveFromCloud::cancel(QObject*)
 {
     done(0);
@@ -215,19 +221,13 @@ bool RetrieveFromCloud::downloadFile(const QString& name, const QString& account
 {
     panel.title = QStringLiteral("Select the location for %1").arg(name);
     panel.proposedName = name + QLatin1Char('.') + kStoryExtension;
+    // The panel adds the extension, so that it asks about replacing the file really written.
+    panel.allowedExtensions = {kStoryExtension};
+    panel.refuses = refusesPath_;
     const std::optional<QString> chosen = Platform::filePanels().runSavePanel(panel);
     if (!chosen || chosen->isEmpty())
         return false;
-
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().toLower() != kStoryExtension)
-        path += QLatin1Char('.') + kStoryExtension;
-    // Replacing the file of an open story under its window would lose that story's edits.
-    if (refusedPath_ && refusedPath_(path)) {
-        alertWithOK(QStringLiteral("Save File"),
-                    QStringLiteral("The new file cannot have the same name as a file that is already open."));
-        return false;
-    }
+    const QString path = withAllowedExtension(*chosen, panel.allowedExtensions);
 
     UrlLoadRequest request;
     request.url = CloudToolkit::storedFileURL(accountNumber, name);

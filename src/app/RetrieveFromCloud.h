@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class DocumentController;
 class StoredFilesModel;
 
 // The modal dialog that lists the story files stored in the user's cloud, each with a tick box,
@@ -39,9 +40,9 @@ public:
     void cancel(QObject* sender);
     // Flips the tick of a row.
     void toggleRow(int row);
-    // Paths a download may not be saved over (the files of the open stories); the save is
-    // refused with an alert and the command ends.
-    void setRefusedPaths(std::function<bool(const QString& path)> refused) { refusedPath_ = std::move(refused); }
+    // A download is never saved over the file of a story open in `documents`: the save panel
+    // refuses it with an alert, before any question about replacing, and the command ends.
+    void refuseOpenStoryFilesOf(const DocumentController& documents);
 
     // Whether the service has listed the account's files at least once.
     bool accountConfirmed() const { return accountConfirmed_; }
@@ -67,7 +68,7 @@ private:
     QString accountNumber_;
     bool accountConfirmed_ = false;
     QStringList selectFiles_;
-    std::function<bool(const QString& path)> refusedPath_;
+    std::function<bool(const QString& path)> refusesPath_;
     Toolkit toolkit_;
     StoredFilesModel* model_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "FakePlatform.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -39,11 +40,21 @@ int ScriptedAlerts::runAlert(const AlertRequest& request)
 std::optional<QString> ScriptedFilePanels::runSavePanel(const SavePanelRequest& request)
 {
     savePanels.push_back(request);
-    const std::optional<QString> chosen = takeChosenPath(saveAnswers);
-    // As with the real panel, a chosen name without an allowed extension gets the first one.
-    if (!chosen)
-        return std::nullopt;
-    return withAllowedExtension(*chosen, request.allowedExtensions);
+    // As the real panel does: the first allowed extension for a name without one, the request's
+    // check, then the question about a file that is there; declined, the user chooses again.
+    for (;;) {
+        const std::optional<QString> chosen = takeChosenPath(saveAnswers);
+        if (!chosen)
+            return std::nullopt;
+        const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
+        if (request.refuses && request.refuses(path))
+            return std::nullopt;
+        if (!QFileInfo::exists(path))
+            return path;
+        replaceQuestions.append(path);
+        if (takeNext(replaceAnswers, true))
+            return path;
+    }
 }
 
 std::optional<QString> ScriptedFilePanels::runOpenPanel(const OpenPanelRequest& request)

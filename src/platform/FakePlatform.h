@@ -27,11 +27,16 @@ public:
     std::optional<QString> runSavePanel(const SavePanelRequest& request) override;
     std::optional<QString> runOpenPanel(const OpenPanelRequest& request) override;
     // Chosen paths in order (nothing = cancel); with none left the panel is cancelled. As with
-    // the real panel, a save answer without an allowed extension gets the first one appended.
+    // the real panel, a save answer without an allowed extension gets the first one appended,
+    // and one the request refuses ends the panel as cancelled.
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
+    // Whether to replace a file that stands at a chosen save path (true: "Replace"; false: the
+    // next save answer is taken); with none left the file is replaced. Every path asked about.
+    std::deque<bool> replaceAnswers;
+    QStringList replaceQuestions;
 };
 
 class RecordingWorkspace : public Workspace

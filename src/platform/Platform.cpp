@@ -2,6 +2,7 @@
 
 #include "QtPlatform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -18,6 +19,25 @@ QString withAllowedExtension(const QString& path, const QStringList& allowedExte
     if (path.endsWith(QLatin1Char('.')))
         return path + allowedExtensions.constFirst();
     return path + QLatin1Char('.') + allowedExtensions.constFirst();
+}
+
+bool isSameFilePath(const QString& first, const QString& second)
+{
+    // The usual file systems of these systems ignore letter case in names; Linux's never do.
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
+#endif
+    if (first.isEmpty() || second.isEmpty())
+        return false;
+    const QFileInfo one(first);
+    const QFileInfo other(second);
+    const QString canonicalOne = one.canonicalFilePath();
+    const QString canonicalOther = other.canonicalFilePath();
+    if (!canonicalOne.isEmpty() && !canonicalOther.isEmpty())
+        return canonicalOne.compare(canonicalOther, kNameCase) == 0;
+    return QDir::cleanPath(one.absoluteFilePath()).compare(QDir::cleanPath(other.absoluteFilePath()), kNameCase) == 0;
 }
 
 void alertWithOK(const QString& title, const QString& message)

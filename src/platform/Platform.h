@@ -58,6 +58,10 @@ struct SavePanelRequest {
     // Extensions without the dot, e.g. {"vtrsf"}; the first one is appended to a chosen name
     // that has none of them.
     QStringList allowedExtensions;
+    // Checked on the chosen path, extension added, before the panel asks whether to replace a
+    // file there: true refuses the path and ends the panel as cancelled (the check tells the
+    // user why), so a file that may not be replaced is never offered for replacing.
+    std::function<bool(const QString& path)> refuses;
 };
 
 struct OpenPanelRequest {
@@ -80,6 +84,9 @@ public:
 
 // Appends the first allowed extension to a path that ends in none of them.
 QString withAllowedExtension(const QString& path, const QStringList& allowedExtensions);
+// Whether two paths name one file: the same canonical path when both files exist, else the
+// same absolute path. Letter case counts where the system's file names tell it apart (Linux).
+bool isSameFilePath(const QString& first, const QString& second);
 
 // --- Other applications ------------------------------------------------------------------------
 

@@ -147,6 +147,8 @@ std::optional<QString> QtFilePanels::runSavePanel(const SavePanelRequest& reques
         if (!chosen)
             return std::nullopt;
         const QString path = withAllowedExtension(*chosen, request.allowedExtensions);
+        if (request.refuses && request.refuses(path))
+            return std::nullopt;
         if (!QFileInfo::exists(path) || confirmReplace(caption, path))
             return path;
         // Declined: back to the panel, where the user left it.

@@ -209,15 +209,13 @@ void addSetupsAndPayoffs(const QString& text, Screenplaydb& story)
     }
 }
 
-// The page count the text gives, 110 when it gives none, brought into the range a story holds
-// as an earlier version's import brings it: a count of 0 or less counts as none given, and the
-// story gets as many pages as its cards need.
+// The page count the text gives, brought into the range a story holds as an earlier version's
+// import brings it. None given (empty, missing, or 0 or less) is 110 pages, or as many as the
+// cards need: a card past the story's last page would stand in no row of the board and in no
+// section of the list.
 std::int64_t pageCountOf(const QString& text, const QStringList& cardElements)
 {
-    const QString pages = value(text, "PAGECOUNT");
-    if (pages.isEmpty())
-        return StoredRange::kNewStoryPageCount;
-    const std::int64_t count = integer(pages);
+    const std::int64_t count = integer(text, "PAGECOUNT");
     bool adjusted = false;
     if (count > 0)
         return StoredRange::clamp(count, StoredRange::kLeastPageCount, StoredRange::kMostPageCount, adjusted);

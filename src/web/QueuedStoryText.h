@@ -29,8 +29,8 @@ QString title(const QString& text);
 
 // Fills a story just made from the template (its collections loaded) from the text: owner
 // and a new GUID, title, logline, genre, beats, the general notes as one sticky note, page
-// count (110 when none; one outside 4 to 1000 brought into it, one of 0 or less as many pages as
-// the cards need, from 110 up), the cards with their script parts and characters, the set-ups and
+// count (one outside 4 to 1000 brought into it; when none is given, or one of 0 or less, as
+// many pages as the cards need, from 110 up), the cards with their script parts and characters, the set-ups and
 // pay-offs with the ids the text gives. Every write goes to the story's database; the caller
 // holds the transaction. A write that fails raises DatabaseError.
 void fillStory(Screenplaydb& story, const QString& text, const Owner& owner);

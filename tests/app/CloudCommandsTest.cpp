@@ -434,9 +434,11 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
     // A folder where the file should go: the save fails and the folder stays as it was.
     QDir(folder).mkpath(QStringLiteral("Taken.vtrsf"));
     writeFile(folder + QStringLiteral("/Taken.vtrsf/inside"), "kept");
-    // The file of a story open in a window is never replaced.
-    const QString open = folder + QStringLiteral("/Open.vtrsf");
-    writeFile(open, "open story");
+    // The file of a story open in a window is never replaced, nor offered for replacing.
+    MyDocument* document = openStory(QStringLiteral("Open.vtrsf"));
+    ASSERT_NE(document, nullptr);
+    const QString open = document->thisFileName();
+    const QByteArray openBytes = FileBytes::read(open);
     const struct {
         const char* name;
         std::optional<QString> answer;
@@ -460,7 +462,7 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         fakes_.filePanels->saveAnswers = {row.answer, folder + QStringLiteral("/two.vtrsf")};
         fakes_.filePanels->savePanels.clear();
         RetrieveFromCloud dialog(QStringLiteral("42"));
-        dialog.setRefusedPaths([&open](const QString& path) { return path == open; });
+        dialog.refuseOpenStoryFilesOf(app_->documentController());
         dialog.show();
         QTest::mouseClick(dialog.cmdDownloadAndRemove(), Qt::LeftButton);
         EXPECT_EQ(alertTexts(), row.alerts);
@@ -468,7 +470,8 @@ TEST_F(CloudCommands, ACancelledPanelOrAFailedSaveEndsTheCommandAtOnce)
         // Nothing removed, the second file not asked about, the list not read again.
         EXPECT_EQ(fresh.operations(), (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForDownload")}));
         EXPECT_EQ(FileBytes::read(folder + QStringLiteral("/Taken.vtrsf/inside")), "kept");
-        EXPECT_EQ(FileBytes::read(open), "open story");
+        EXPECT_EQ(FileBytes::read(open), openBytes);
+        EXPECT_FALSE(fakes_.filePanels->replaceQuestions.contains(open));
         EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/two.vtrsf")));
     }
 }

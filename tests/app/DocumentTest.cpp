@@ -191,17 +191,21 @@ TEST_F(Documents, NewStoryOrVersionOntoTheFileOfAnOpenStoryIsRefused)
         const char* name;
         bool newStory;
         bool ontoItsOwnFile;
+        bool inCapitals; // the name chosen in capital letters: another file, not refused
         const char* title;
         QString message;
     };
     const Row rows[] = {
-        {"Mine", false, true, "Start New Version",
+        {"Mine", false, true, false, "Start New Version",
          "The new version needs a name or place of its own: it cannot replace the story it is made from."},
-        {"Kessler", false, false, "Start New Version", alreadyOpen},
-        {"My Film", true, false, "New File", alreadyOpen},
+        {"Kessler", false, false, false, "Start New Version", alreadyOpen},
+        {"My Film", true, false, false, "New File", alreadyOpen},
+        {"Quay", false, true, true, "", ""},
+        {"Harbour", true, false, true, "", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        fakes_.filePanels->replaceQuestions.clear();
         fakes_.alerts->shown.clear();
         const QString path = makeStory(QStringLiteral("%1.vtrsf").arg(row.name));
         const QString other = makeStory(QStringLiteral("%1 Other.vtrsf").arg(row.name));
@@ -209,12 +213,25 @@ TEST_F(Documents, NewStoryOrVersionOntoTheFileOfAnOpenStoryIsRefused)
         MyDocument* otherDocument = controller().openDocument(other);
         ASSERT_NE(otherDocument, nullptr);
         const std::size_t open = controller().documentCount();
-        fakes_.filePanels->saveAnswers = {row.ontoItsOwnFile ? path : other};
+        QString chosen = row.ontoItsOwnFile ? path : other;
+        if (row.inCapitals)
+            chosen = QFileInfo(chosen).dir().filePath(QFileInfo(chosen).fileName().toUpper());
+        fakes_.filePanels->saveAnswers = {chosen};
         if (row.newStory) {
             controller().newDocument();
             settle();
         } else {
             document->startNewVersion();
+        }
+        // Refused before the panel could ask whether to replace the file.
+        EXPECT_TRUE(fakes_.filePanels->replaceQuestions.isEmpty());
+        if (row.inCapitals) {
+            EXPECT_TRUE(fakes_.alerts->shown.empty());
+            EXPECT_EQ(controller().documentCount(), open + (row.newStory ? 1 : 0));
+            EXPECT_TRUE(controller().documentForPath(chosen));
+            for (const QString& file : {path, other})
+                EXPECT_EQ(storyTitleIn(file), QFileInfo(file).completeBaseName());
+            continue;
         }
         EXPECT_EQ(fakes_.alerts->shown.size(), 1u);
         if (!fakes_.alerts->shown.empty()) {

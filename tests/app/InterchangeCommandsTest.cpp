@@ -30,6 +30,29 @@ QString inFile(const QString& path, const QString& sql)
     return SqlProbe::scalar(connection.get(), sql);
 }
 
+// A small project of the earlier version 2 in the XML form of a keyed archive: one card with a
+// line of script, a page count of 60.
+QByteArray earlierProject()
+{
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+        "<key>$top</key><dict><key>root</key><dict><key>CF$UID</key><integer>1</integer></dict></dict>"
+        "<key>$objects</key><array><string>$null</string>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>2</integer></dict>"
+        "<key>screenPlayTitle</key><dict><key>CF$UID</key><integer>3</integer></dict>"
+        "<key>pageCount</key><integer>60</integer>"
+        "<key>sceneCards</key><dict><key>CF$UID</key><integer>4</integer></dict></dict>"
+        "<dict><key>$classname</key><string>Screenplay</string></dict>"
+        "<string>Lighthouse</string>"
+        "<dict><key>NS.objects</key><array><dict><key>CF$UID</key><integer>5</integer></dict></array></dict>"
+        "<dict><key>$class</key><dict><key>CF$UID</key><integer>6</integer></dict>"
+        "<key>sceneCardID</key><integer>12</integer><key>pageNumber</key><integer>9</integer>"
+        "<key>onBoard</key><true/><key>script</key><dict><key>CF$UID</key><integer>7</integer></dict></dict>"
+        "<dict><key>$classname</key><string>SceneCard</string></dict>"
+        "<string>The lamp turns.</string>"
+        "</array></dict></plist>\n");
+}
+
 QByteArray sampleScript(int pages)
 {
     return FdxText::script(
@@ -164,14 +187,37 @@ TEST_F(InterchangeCommands, TheFileOfAnOpenStoryIsNeverTheNewFile)
     MyDocument* open = openStory(QStringLiteral("Open Story.vtrsf"));
     ASSERT_NE(open, nullptr);
     const QString before = inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay"));
-    fakes_.filePanels->openAnswers = {script(QStringLiteral("in.fdx"), sampleScript(10))};
-    fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("OPEN STORY.VTRSF"))};
-    menus().mnuImportFinalDraft->trigger();
-    settle();
-    expectOneAlert(QStringLiteral("Import Script"),
-                   QStringLiteral("The new file cannot have the same name as a file that is already open."));
-    EXPECT_EQ(controller().documentCount(), 1u);
-    EXPECT_EQ(inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
+    const QString fdx = script(QStringLiteral("in.fdx"), sampleScript(10));
+    const QString vtr = script(QStringLiteral("Lighthouse Keeper.vtr"), earlierProject());
+    const struct {
+        const char* name;
+        QAction* command;
+        QString input;
+        const char* chosen;
+        bool refused;
+    } rows[] = {
+        {"a script", menus().mnuImportFinalDraft, fdx, "Open Story.vtrsf", true},
+        {"a script, the extension added by the panel", menus().mnuImportFinalDraft, fdx, "Open Story", true},
+        {"an earlier version's project", menus().mnuImportVantoraMac, vtr, "Open Story.vtrsf", true},
+        // Letter case tells two files apart: a new story beside the open one.
+        {"a script, the name in capitals", menus().mnuImportFinalDraft, fdx, "OPEN STORY.VTRSF", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes_.filePanels->replaceQuestions.clear();
+        fakes_.filePanels->openAnswers = {row.input};
+        fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QString::fromLatin1(row.chosen))};
+        row.command->trigger();
+        settle();
+        // Refused before the panel could ask whether to replace it.
+        EXPECT_TRUE(fakes_.filePanels->replaceQuestions.isEmpty());
+        if (row.refused)
+            expectOneAlert(QStringLiteral("Import Script"),
+                           QStringLiteral("The new file cannot have the same name as a file that is already open."));
+        EXPECT_TRUE(fakes_.alerts->shown.empty());
+        EXPECT_EQ(controller().documentCount(), row.refused ? 1u : 2u);
+        EXPECT_EQ(inFile(open->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
+    }
 }
 
 TEST_F(InterchangeCommands, CancellingEitherPanelChangesNothing)
@@ -308,33 +354,6 @@ TEST_F(InterchangeCommands, NoMenuImportsAScriptIntoTheOpenStory)
     EXPECT_TRUE(file->actions().contains(menus().mnuImportFinalDraft));
     EXPECT_TRUE(file->actions().contains(menus().mnuExportFinalDraft));
 }
-
-namespace {
-
-// A small project of the earlier version 2 in the XML form of a keyed archive: one card with a
-// line of script, a page count of 60.
-QByteArray earlierProject()
-{
-    return QByteArrayLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-        "<key>$top</key><dict><key>root</key><dict><key>CF$UID</key><integer>1</integer></dict></dict>"
-        "<key>$objects</key><array><string>$null</string>"
-        "<dict><key>$class</key><dict><key>CF$UID</key><integer>2</integer></dict>"
-        "<key>screenPlayTitle</key><dict><key>CF$UID</key><integer>3</integer></dict>"
-        "<key>pageCount</key><integer>60</integer>"
-        "<key>sceneCards</key><dict><key>CF$UID</key><integer>4</integer></dict></dict>"
-        "<dict><key>$classname</key><string>Screenplay</string></dict>"
-        "<string>Lighthouse</string>"
-        "<dict><key>NS.objects</key><array><dict><key>CF$UID</key><integer>5</integer></dict></array></dict>"
-        "<dict><key>$class</key><dict><key>CF$UID</key><integer>6</integer></dict>"
-        "<key>sceneCardID</key><integer>12</integer><key>pageNumber</key><integer>9</integer>"
-        "<key>onBoard</key><true/><key>script</key><dict><key>CF$UID</key><integer>7</integer></dict></dict>"
-        "<dict><key>$classname</key><string>SceneCard</string></dict>"
-        "<string>The lamp turns.</string>"
-        "</array></dict></plist>\n");
-}
-
-} // namespace
 
 TEST_F(InterchangeCommands, AnEarlierVersionProjectBecomesANewStory)
 {

@@ -313,13 +313,35 @@ TEST_F(PhoneQueueCommands, AnOpenStorysFileIsNeverReplaced)
     Platform::userDefaults().setString(kAccountKey, QStringLiteral("42"));
     answer(listPath("42"), "200 OK", "<FILESTODOWNLOAD>a.txt</FILESTODOWNLOAD>");
     answer(storyPath("42", "a.txt"), "200 OK", queuedPage(QStringLiteral("Alpha"), QStringLiteral("H")));
-    fakes_.filePanels->saveAnswers = {document->thisFileName().toUpper().replace(".VTRSF", ".vtrsf")};
-    app_->actions().mnuDownloadFromPhoneQueue->trigger();
-    settle();
-    ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
-    EXPECT_EQ(fakes_.alerts->shown[0].message,
-              QStringLiteral("The new file cannot have the same name as a file that is already open."));
-    EXPECT_EQ(inFile(document->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
+    const struct {
+        const char* chosen;
+        bool refused;
+    } rows[] = {
+        {"Open.vtrsf", true},
+        // The extension is added before the check.
+        {"Open", true},
+        // Letter case tells two files apart: a new story beside the open one.
+        {"OPEN.vtrsf", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.chosen);
+        fakes_.filePanels->replaceQuestions.clear();
+        fakes_.alerts->shown.clear();
+        fakes_.alerts->answers = {AlertAlternateReturn}; // the queue is not cleared
+        fakes_.filePanels->saveAnswers = {savedStory(QString::fromLatin1(row.chosen))};
+        app_->actions().mnuDownloadFromPhoneQueue->trigger();
+        settle();
+        // Refused before the panel could ask whether to replace it.
+        EXPECT_TRUE(fakes_.filePanels->replaceQuestions.isEmpty());
+        ASSERT_EQ(fakes_.alerts->shown.size(), 1u);
+        EXPECT_EQ(fakes_.alerts->shown[0].message,
+                  row.refused ? QStringLiteral("The new file cannot have the same name as a file that is already open.")
+                              : kClearQuestion);
+        EXPECT_EQ(inFile(document->thisFileName(), QStringLiteral("SELECT ScreenplayGUID FROM Screenplay")), before);
+    }
+    EXPECT_EQ(inFile(savedStory(QStringLiteral("OPEN.vtrsf")),
+                     QStringLiteral("SELECT ScreenplayTitle FROM Screenplay")),
+              QStringLiteral("Alpha"));
     EXPECT_FALSE(targets().contains(clearPath("42")));
 }
 

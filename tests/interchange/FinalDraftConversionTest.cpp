@@ -203,11 +203,16 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
     for (const Row& row : rows) {
         SCOPED_TRACE(row.pages);
         NewStory file;
+        // Cards are placed on the board as it was before the import widened it to its cards.
+        const std::int64_t widthBefore = file.story().boardWidth();
         convert(file, FdxText::script(sceneCardsWithPages(QString::fromLatin1(row.pages)),
                                       FdxText::lockedPages(row.lockedPages)));
         const auto& cards = file.story().sceneCards();
         const BoardSections& sections = file.story().boardSections();
         const std::int64_t beat = sections.boardBeatSectionForPageNumber(row.lastPage);
+        BoardSections before = sections;
+        before.setBoardPanelWidth(widthBefore);
+        const auto rowWidth = static_cast<float>(before.boardWidthForBoardBeatSection(beat));
         const double start = BoardSections::beginningPercentageForBoardBeat(beat);
         const auto sharing =
             std::count_if(cards.begin(), cards.end(), [&](const auto& card) { return card->pageNumber() == row.lastPage; });
@@ -224,6 +229,12 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
             // From the start of the page's beat bar to the row's end, in equal steps.
             EXPECT_EQ(card->currentBeatSection(), beat);
             EXPECT_NEAR(card->percentageHorizontal(), start + (1.0 - start) * onLastPage++ / sharing, 1e-6);
+            // In board points too, in the file as in memory: the first keeps the bar's start.
+            const auto left = static_cast<std::int64_t>(card->percentageHorizontal() * rowWidth + 4.0f);
+            EXPECT_EQ(card->positionLeft(), left);
+            EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1")
+                                      .arg(card->sceneCardID())),
+                      QString::number(left));
         }
         EXPECT_EQ(onLastPage, sharing);
     }

@@ -3,6 +3,7 @@
 #include "model/Loglinedb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Toolkit.h"
+#include "platform/QtPlatform.h"
 #include "reports/BlockOfTextView.h"
 #include "reports/ListViewCaption.h"
 #include "reports/ReportElement.h"
@@ -11,10 +12,14 @@
 #include "reports/StoryReport.h"
 #include "ReportFixture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -278,6 +283,20 @@ TEST_F(ReportPdf, ThePrintPanelOffersAFileNameThatCanBeWritten)
         SCOPED_TRACE(title);
         const QString name = printDocumentName(QString::fromUtf8(title));
         EXPECT_EQ(name, QString::fromUtf8(offered));
+        // The system's print panel is given that name, and closing it prints nothing.
+        QString given;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* panel = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+                given = panel->printer()->docName();
+                panel->reject();
+            }
+        });
+        closer.start(10);
+        EXPECT_EQ(QtPrintPanels().runPrintPanel(ReportPainter::printJob(report.view(), QString::fromUtf8(title)))
+                      .outcome,
+                  PrintResult::Cancelled);
+        EXPECT_EQ(given, name);
         const QString path = folder_.filePath(name + QStringLiteral(".pdf"));
         EXPECT_EQ(writePdfFile(ReportPainter::printJob(report.view(), QString::fromUtf8(title)), path, 1, 1).outcome,
                   PrintResult::Printed);

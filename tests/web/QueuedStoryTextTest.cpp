@@ -238,14 +238,19 @@ TEST_F(QueuedStoryTextTest, TextsThatCannotBeAStoryAreNamedWithTheirReason)
         {"<SCREENPLAY><PAGECOUNT>1000</PAGECOUNT>", "", 1000},
         {"<TITLE>No frame</TITLE>", "it holds no story.", 0},
         {"", "it holds no story.", 0},
-        // A page count outside 4 to 1000 is brought into it; one of 0 or less counts as none,
-        // and the story gets as many pages as its cards need.
+        // A page count outside 4 to 1000 is brought into it; none, empty or one of 0 or less
+        // gives as many pages as the cards need, 110 at least.
         {"<SCREENPLAY><PAGECOUNT>3</PAGECOUNT>", "", 4},
         {"<SCREENPLAY><PAGECOUNT>99999999999999999999</PAGECOUNT>", "", 1000},
         {"<SCREENPLAY><PAGECOUNT>0</PAGECOUNT>", "", 110},
         {"<SCREENPLAY><PAGECOUNT>-5</PAGECOUNT><SCENECARDS><SCENECARD><SCENECARDID>1</SCENECARDID>"
          "<PAGENUMBER>240</PAGENUMBER></SCENECARD></SCENECARDS>",
          "", 240},
+        {"<SCREENPLAY><PAGECOUNT></PAGECOUNT><SCENECARDS><SCENECARD><PAGENUMBER>10</PAGENUMBER></SCENECARD>"
+         "<SCENECARD><SCENECARDID>2</SCENECARDID><PAGENUMBER>240</PAGENUMBER></SCENECARD></SCENECARDS>",
+         "", 240},
+        {"<SCREENPLAY><SCENECARDS><SCENECARD><PAGENUMBER>1500</PAGENUMBER></SCENECARD></SCENECARDS>", "", 1000},
+        {"<SCREENPLAY><SCENECARDS><SCENECARD><PAGENUMBER>30</PAGENUMBER></SCENECARD></SCENECARDS>", "", 110},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -258,6 +263,9 @@ TEST_F(QueuedStoryTextTest, TextsThatCannotBeAStoryAreNamedWithTheirReason)
         made.story().hydrate();
         fillInto(made, text);
         EXPECT_EQ(made.scalar(QStringLiteral("SELECT PageCount FROM Screenplay")), QString::number(row.pages));
+        // Every card within the story's pages stands in a section of the board.
+        for (const auto& card : made.story().sceneCards())
+            EXPECT_TRUE(card->pageNumber() > row.pages || card->currentBeatSection() != 0) << card->pageNumber();
         EXPECT_NO_THROW(StoryFile::openStory(made.path()));
     }
 }

@@ -275,8 +275,13 @@ public:
     void appendPostDataFromFile(const QString& path);
     virtual void buildPostBody();
     void buildRequestHeaders();
+    // Whether two URLs name one server: scheme, host and port.
+    static bool isSameServer(const QUrl& one, const QUrl& other);
+    // Headers that carry cookies or credentials (any letter case), which go to their own server only.
+    static bool isCredentialHeader(const QString& name);
     // Sets the "Cookie" header for the target from the request's cookies and, with cookie
-    // persistence, the store's for the target; adds the store's to the request's cookies.
+    // persistence, the store's for the target; adds the store's to the request's cookies. A
+    // request made for a main request sends the main one's cookies while on its server.
     void applyCookieHeader(const QUrl& target);
     // The "Cookie" header of a redirect that keeps its headers, built again for the next URL;
     // elsewhere: the next URL is on another server (scheme, host or port).

@@ -93,8 +93,7 @@ void HTTPRequest::readResponseHeaders()
     const QUrl current = url();
     const QUrl next = current.resolved(QUrl(location));
     const bool keepsMethod = status == 307 || (shouldUseRFC2616RedirectBehaviour() && status != 303);
-    const bool elsewhere
-        = next.scheme() != current.scheme() || next.host() != current.host() || next.port(-1) != current.port(-1);
+    const bool elsewhere = !isSameServer(next, current);
     // A body goes only to the server it was written for (the cloud upload's holds the account
     // and the storage password): a redirect that would carry it to another is not followed,
     // and its answer is the request's.
@@ -124,9 +123,14 @@ void HTTPRequest::readResponseHeaders()
         // for the first nor in answer to a challenge of the second, and so never from a secure
         // server to a plain one: the second server's challenge goes to the delegate, if any.
         if (elsewhere) {
+            // The Cookie header was built for the new server already.
             HTTPHeaders headers = requestHeaders();
-            headers.remove(QStringLiteral("Authorization"));
-            headers.remove(QStringLiteral("Proxy-Authorization"));
+            for (auto it = headers.begin(); it != headers.end();) {
+                if (isCredentialHeader(it.key()) && it.key().compare(QLatin1String("Cookie"), Qt::CaseInsensitive) != 0)
+                    it = headers.erase(it);
+                else
+                    ++it;
+            }
             setRequestHeaders(headers);
             setShouldPresentCredentialsBeforeChallenge(false);
             setUsername({});

@@ -171,9 +171,15 @@ void HTTPRequest::buildRequestHeaders()
         return;
     setHaveBuiltRequestHeaders(true);
     if (auto main = mainRequest()) {
+        // The main request's cookies and credentials are for its own server: redirected to
+        // another, the request takes the cookies the store holds there and no credentials.
+        const bool mainsServer = isSameServer(url(), main->url());
         const HTTPHeaders headers = main->requestHeaders();
         for (auto it = headers.cbegin(); it != headers.cend(); ++it)
-            addRequestHeader(it.key(), it.value());
+            if (mainsServer || !isCredentialHeader(it.key()))
+                addRequestHeader(it.key(), it.value());
+        if (!mainsServer)
+            applyCookieHeader(url());
         return;
     }
     applyCookieHeader(url());
@@ -189,13 +195,27 @@ void HTTPRequest::buildRequestHeaders()
         addRequestHeader(QStringLiteral("Range"), QStringLiteral("bytes=%1-").arg(partialDownloadSize()));
 }
 
+bool HTTPRequest::isSameServer(const QUrl& one, const QUrl& other)
+{
+    return one.scheme() == other.scheme() && one.host() == other.host() && one.port(-1) == other.port(-1);
+}
+
+bool HTTPRequest::isCredentialHeader(const QString& name)
+{
+    for (const char* credential : {"Cookie", "Authorization", "Proxy-Authorization"})
+        if (name.compare(QLatin1String(credential), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 void HTTPRequest::applyCookieHeader(const QUrl& target)
 {
     givenCookies_ = requestCookies();
     if (useCookiePersistence())
         setRequestCookies(givenCookies_ + CookieStore::shared().cookiesForUrl(target));
     const auto main = mainRequest();
-    const QList<QNetworkCookie> cookies = main ? main->requestCookies() : requestCookies();
+    const QList<QNetworkCookie> cookies =
+        main && isSameServer(target, main->url()) ? main->requestCookies() : requestCookies();
     builtCookieHeader_.clear();
     if (cookies.isEmpty())
         return;

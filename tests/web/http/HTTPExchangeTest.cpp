@@ -291,6 +291,7 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
             r.appendPostData(row.sent);
             r.addRequestHeader(QStringLiteral("Accept"), QStringLiteral("text/plain"));
             r.setRequestCookies({QNetworkCookie("act", "two")});
+            r.addRequestHeader(QStringLiteral("authorization"), QStringLiteral("Basic d3JpdGVyOnNlY3JldA=="));
             r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
         });
         ASSERT_FALSE(request->error());
@@ -304,6 +305,30 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         EXPECT_EQ(last.headers.contains("content-length"), !row.finalBody.isEmpty());
         EXPECT_EQ(last.headers.value("accept"), QByteArray("text/plain"));
         EXPECT_EQ(last.headers.value("cookie"), row.cookies);
+        // The caller's credentials, in whatever letter case, stay with the headers a redirect keeps
+        // (those that keep the body) and never go to another host.
+        EXPECT_EQ(last.headers.contains("authorization"), !row.finalBody.isEmpty());
+    }
+    // The HEAD request sent ahead of a GET to learn its size carries its main request's headers
+    // and cookies; to another host, neither those nor the caller's Cookie and Authorization.
+    for (const QByteArray& status : {QByteArray("307 Temporary Redirect"), QByteArray("302 Found")}) {
+        SCOPED_TRACE(status.toStdString());
+        QByteArray location;
+        LoopbackServer server([&](const Request& request) {
+            if (request.requestLine.contains("/start"))
+                return LoopbackServer::answer(status, "", "Location: " + location + "\r\n");
+            return LoopbackServer::answer("200 OK", "arrived");
+        });
+        location = QStringLiteral("http://localhost:%1/target").arg(server.port()).toLatin1();
+        auto main = HTTPRequest::requestWithURL(server.url(QStringLiteral("/start")));
+        main->addRequestHeader(QStringLiteral("Authorization"), QStringLiteral("Basic d3JpdGVyOnNlY3JldA=="));
+        main->addRequestHeader(QStringLiteral("Cookie"), QStringLiteral("own=one"));
+        main->setRequestCookies({QNetworkCookie("act", "two")});
+        main->HEADRequest()->startSynchronous();
+        ASSERT_EQ(server.requests().size(), 2);
+        EXPECT_TRUE(server.requests().first().headers.contains("authorization"));
+        EXPECT_EQ(server.requests().last().headers.value("cookie"), QByteArray("reel=seven"));
+        EXPECT_FALSE(server.requests().last().headers.contains("authorization"));
     }
 }
 

@@ -68,6 +68,16 @@ enabled_units() {
     done | sort -u
   fi
 }
+# Without systemctl (a system that does not boot with systemd), Debian's helper still enables the
+# units a package brings, by linking them into a target's .wants or .requires folder under
+# /etc/systemd: for the system, or for every user's session (the keyring's sockets). Such a link is
+# what being enabled means there, and removing it is what disabling does.
+unit_links() {
+  if ! command -v systemctl >/dev/null 2>&1; then
+    find /etc/systemd/system /etc/systemd/user -mindepth 2 -maxdepth 2 -type l \
+      \( -path '*.wants/*' -o -path '*.requires/*' \) 2>/dev/null | sort
+  fi
+}
 enabled_scripts() {
   # SysV start links, for systems booted without systemd (and for systemd's own compatibility):
   # the multi-user runlevels 2-5, where servers start, and rcS, the tasks run once at boot.
@@ -80,6 +90,7 @@ enabled_scripts() {
 boot_tasks=" procps x11-common "
 
 units_before="$(enabled_units)"
+links_before="$(unit_links)"
 scripts_before="$(enabled_scripts)"
 
 # Debian's maintainer scripts ask /usr/sbin/policy-rc.d whether they may start a service; 101
@@ -126,4 +137,12 @@ for script in $new_scripts; do
   if [ ! -d /run/systemd/system ] && [ -x "/etc/init.d/$script" ]; then
     "${as_root[@]}" "/etc/init.d/$script" stop >/dev/null 2>&1 || true
   fi
+done
+# Last, as disabling a start script above also removes its service's links.
+new_links="$(comm -13 <(echo "$links_before") <(unit_links) | grep -v '^$' || true)"
+for link in $new_links; do
+  scope=system
+  [[ "$link" == /etc/systemd/user/* ]] && scope=global
+  echo "Disabling ${link##*/} ($scope), which came with the packages above"
+  "${as_root[@]}" rm -f "$link"
 done

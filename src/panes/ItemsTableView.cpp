@@ -293,7 +293,8 @@ int ItemsTableView<Side>::heightOfRow(int row) const
     const auto position = static_cast<std::size_t>(row / 3);
     if (position >= items.size())
         return kThinRowHeight;
-    return ThreeRowLists::textRowHeight(*this, items[position]->description(), kThinRowHeight);
+    return ThreeRowLists::textRowHeight(*this, *tvTable_, kTextColumn, items[position]->description(), false,
+                                        kThinRowHeight);
 }
 
 template <typename Side>

@@ -5,8 +5,8 @@
 #include "CharacterDetailView.h"
 #include "ItemSides.h"
 #include "ItemsTableView.h"
-#include "SetupPayoffSides.h"
 #include "LocationDetailView.h"
+#include "SetupPayoffSides.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "board/SceneCardView.h"
@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -358,10 +359,12 @@ void MyDocument::deleteLocation()
         return;
     Screenplaydb& story = *currentScreenplay_;
     const std::int64_t key = location->sceneLocationID();
-    bool inScene = false;
+    std::vector<SceneCarddb*> scenes;
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (const auto& card : *cards)
-            inScene = inScene || card->sceneLocationID() == key;
+            if (card->sceneLocationID() == key)
+                scenes.push_back(card.get());
+    const bool inScene = !scenes.empty();
     const SceneCarddb* open = story.bigSceneView() == 1 ? story.sceneCardForSceneCardID(story.bigSceneSceneCardID())
                                                          : nullptr;
     const bool openCardHadIt = open && open->sceneLocationID() == key;
@@ -378,6 +381,9 @@ void MyDocument::deleteLocation()
     if (!story.deleteLocation(location))
         return;
     currentlyEditingLocation_ = nullptr;
+    // The cards lose their location pin wherever they show: board, list and Litter Box.
+    for (SceneCarddb* scene : scenes)
+        refreshSceneCardIndicators(scene);
     if (openCardHadIt && bigSceneView_)
         bigSceneView_->refreshView();
     closeLocationDetails();

@@ -316,15 +316,17 @@ int SetupPayoffTableView<Side>::heightOfRow(int row) const
     if (!item || kindOfRow(row) == Row::Spacer)
         return kThinRowHeight;
     const Screenplaydb& story = *screenplay();
+    const bool first = kindOfRow(row) == Row::First;
     QString text;
-    if (kindOfRow(row) == Row::First) {
+    if (first) {
         text = Side::description(story, *item);
     } else if (const typename Side::Partner* partner = Side::partner(story, *item)) {
         text = Side::partnerDescription(story, *partner);
     } else {
         return kThinRowHeight;
     }
-    return ThreeRowLists::textRowHeight(*this, text, kLeastTextRowHeight);
+    // Measured in the face the row is drawn in: the item's own row is bold.
+    return ThreeRowLists::textRowHeight(*this, *tvTable_, kTextColumn, text, first, kLeastTextRowHeight);
 }
 
 template <typename Side>

@@ -7,8 +7,10 @@
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
 
+#include <QHeaderView>
 #include <QMimeData>
 #include <QPixmap>
+#include <QStyle>
 #include <QTableView>
 
 #include <algorithm>
@@ -17,9 +19,20 @@ namespace ThreeRowLists {
 
 namespace {
 
-// What the text's width leaves of the pane: the mark columns and the cell margins.
-constexpr float kWidthTakenByTable = 40.0f;
-constexpr float kWidthTakenByCell = 16.0f;
+// What a table `tableWidth` wide leaves the text of a cell of `textColumn`: less its frame, its
+// other columns, room for its vertical scroll bar and the margins the cell keeps around its text.
+// The scroll bar is counted whether it shows or not, so a row is never measured wider than it may
+// be drawn.
+float textWidth(const QTableView& table, int textColumn, int tableWidth)
+{
+    const QStyle* style = table.style();
+    int taken = 2 * table.frameWidth() + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &table) +
+                2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &table) + 1);
+    for (int column = 0; column < table.horizontalHeader()->count(); ++column)
+        if (column != textColumn && !table.isColumnHidden(column))
+            taken += table.columnWidth(column);
+    return static_cast<float>(tableWidth - taken);
+}
 
 } // namespace
 
@@ -28,12 +41,13 @@ int fontSize(const Screenplaydb& story)
     return StoredRange::fontSetting(story.standardFontSetting()) + 11;
 }
 
-int textRowHeight(const BaseViewController& list, const QString& text, int least)
+int textRowHeight(const BaseViewController& list, const QTableView& table, int textColumn, const QString& text,
+                  bool bold, int least)
 {
     const MainSplitView* beats = list.myParent()->splBeats();
-    const float paneWidth = static_cast<float>(beats ? beats->paneSize(0).width() : list.view()->width());
-    const float height = BaseViewController::heightForString(text, standardFont(fontSize(*list.screenplay()), false),
-                                                             paneWidth - kWidthTakenByTable - kWidthTakenByCell);
+    const int paneWidth = beats ? beats->paneSize(0).width() : list.view()->width();
+    const float height = BaseViewController::heightForString(text, standardFont(fontSize(*list.screenplay()), bold),
+                                                             textWidth(table, textColumn, paneWidth));
     return std::max(least, static_cast<int>(height));
 }
 

@@ -30,9 +30,11 @@ inline constexpr int kThinRowHeight = 20;
 // The pixel size of the lists' font: the story's standard font setting + 11.
 int fontSize(const Screenplaydb& story);
 
-// The height of `text` in the lists' plain font, wrapped in the width the pane leaves a text
-// column (the pane less the mark columns and the cell margins); never less than `least`.
-int textRowHeight(const BaseViewController& list, const QString& text, int least);
+// The height of `text` in the lists' font, bold when the row draws it bold, wrapped in the width
+// that a cell of the table's `textColumn` leaves its text when the table is as wide as its pane;
+// never less than `least`.
+int textRowHeight(const BaseViewController& list, const QTableView& table, int textColumn, const QString& text,
+                  bool bold, int least);
 
 // Starts the drag of `data` from the table, showing the picture of `imageColumn` of the row of
 // `from`; nothing when there is no data.

@@ -153,6 +153,14 @@ TEST_F(BoardCardLayerTest, APaintedCardIsPaintedAgainOnTheScreenAfterAChangeMade
          [](const QImage& before, const QImage& after) {
              EXPECT_NE(after, before) << "the card shows the beat's new text";
          }},
+        {"its location deleted in the locations pane", SceneCardPart::TitleBar,
+         [this](MyDocument& document, std::int64_t) {
+             document.showLocationDetailForSceneLocation(document.currentScreenplay()->sceneLocations()[0].get());
+             fakes_.alerts->answers = {AlertAlternateReturn};
+             document.addDeleteItem(app_->actions().mnuDeleteLocation);
+             settle();
+         },
+         [](const QImage& before, const QImage& after) { EXPECT_NE(after, before) << "the location pin is gone"; }},
         {"the card gone into the Litter Box", SceneCardPart::Description,
          [](MyDocument& document, std::int64_t key) {
              document.dropSceneCardInLitterBox(key);
@@ -174,7 +182,9 @@ TEST_F(BoardCardLayerTest, APaintedCardIsPaintedAgainOnTheScreenAfterAChangeMade
             DatabaseConnection connection = StoryFile::open(path);
             SqlProbe::exec(connection.get(),
                            QStringLiteral("UPDATE Logline SET Logline = 'A keeper must open the gate.';"
-                                          "UPDATE SceneCard SET ColorLegend1ID = 3"));
+                                          "INSERT INTO SceneLocation (ScreenplayID, Location) "
+                                          "SELECT ScreenplayID, 'GATEHOUSE' FROM Screenplay;"
+                                          "UPDATE SceneCard SET ColorLegend1ID = 3, SceneLocationID = 1"));
         }
         MyDocument* document = open(path);
         ASSERT_NE(document, nullptr);

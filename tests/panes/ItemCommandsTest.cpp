@@ -23,6 +23,7 @@
 #include <QTableView>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -190,15 +191,26 @@ TEST_F(ItemCommands, ACharacterOrLocationInAScenesGetsTheLongerQuestion)
     const QString path =
         itemsStory(QStringLiteral("InScenes"), 1, {QStringLiteral("ADA")}, {QStringLiteral("DOCKS")}, {}, true);
     {
-        // ADA is in the first board card's scene; the docks are the place of a Litter Box card only.
+        // ADA is in the first board card's scene; the docks are the place of the first two board
+        // cards and of a Litter Box card.
         DatabaseConnection connection = StoryFile::open(path);
         SqlProbe::exec(connection.get(), QStringLiteral("INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) "
                                                         "VALUES (%1, 1)")
                                              .arg(QStringLiteral("(SELECT min(SceneCardID) FROM SceneCard)")));
         SqlProbe::exec(connection.get(), QStringLiteral("UPDATE SceneCard SET OnBoard = 2, SceneLocationID = 1 WHERE "
-                                                        "SceneCardID = (SELECT max(SceneCardID) FROM SceneCard)"));
+                                                        "SceneCardID = (SELECT max(SceneCardID) FROM SceneCard);"
+                                                        "UPDATE SceneCard SET SceneLocationID = 1 WHERE SceneCardID IN "
+                                                        "(SELECT SceneCardID FROM SceneCard ORDER BY 1 LIMIT 2)"));
     }
     open(path);
+    std::vector<const SceneCardView*> atTheDocks;
+    for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
+        for (const auto& card : *cards)
+            if (card->sceneLocationID() == 1)
+                atTheDocks.push_back(document_->sceneCardControlForSceneCard(card.get()));
+    ASSERT_EQ(atTheDocks.size(), 3u);
+    for (const SceneCardView* card : atTheDocks)
+        ASSERT_TRUE(card && showsIndicator(card, SceneCardIndicator::Location, "LocationOfScene"));
     SceneCarddb* scene = screenplay().sceneCardForSceneCardID(
         stored(QStringLiteral("SELECT min(SceneCardID) FROM SceneCard")).toLongLong());
     ASSERT_NE(scene, nullptr);
@@ -230,9 +242,11 @@ TEST_F(ItemCommands, ACharacterOrLocationInAScenesGetsTheLongerQuestion)
         EXPECT_EQ(fakes_.alerts->shown[0].message, c.question);
         EXPECT_EQ(stored(QString::fromLatin1(c.left)), QStringLiteral("0"));
     }
-    // The card no longer shows a character in its scene.
+    // The cards no longer show a character in their scene, nor the place that is gone.
     EXPECT_FALSE(showsIndicator(view, SceneCardIndicator::Characters, nullptr));
     EXPECT_EQ(screenplay().litterBox().back()->sceneLocationID(), 0);
+    for (const SceneCardView* card : atTheDocks)
+        EXPECT_FALSE(showsIndicator(card, SceneCardIndicator::Location, nullptr));
 }
 
 TEST_F(ItemCommands, DeletingTheLastItemHidesTheDeleteCommandsAndNoSelectionDeletesNothing)

@@ -20,11 +20,15 @@
 #include "scene_editor/SetupPayoffSelectorWindow.h"
 #include "support/SqlProbe.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTextBrowser>
 
@@ -180,6 +184,20 @@ TEST_F(SetupPayoffLists, ThreeItemsGiveNineRowsWhoseSpacersCannotBeSelected)
         EXPECT_EQ(rows->currentIndex().row(), 3);
         rows->clearSelection();
         EXPECT_FALSE(deleteShows(list.section));
+        // Bold lines each a little wider than the cell leaves its text: the row holds the two lines
+        // each of them takes.
+        const QModelIndex own = rows->model()->index(3, 1);
+        const int margins = 2 * (rows->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, rows) + 1);
+        QString line = QStringLiteral("a");
+        while (QFontMetrics(own.data(Qt::FontRole).value<QFont>()).horizontalAdvance(line) <=
+               rows->visualRect(own).width() - margins)
+            line += QStringLiteral(" a");
+        ASSERT_TRUE(rows->model()->setData(own, QStringList(6, line).join(QLatin1Char('\n'))));
+        QStyleOptionViewItem cell; // as the table draws the row
+        cell.rect = rows->visualRect(own);
+        cell.features = QStyleOptionViewItem::WrapText;
+        cell.widget = rows;
+        EXPECT_GE(rows->rowHeight(3), rows->itemDelegate()->sizeHint(cell, own).height());
         closeWindow();
     }
 }

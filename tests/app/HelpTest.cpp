@@ -345,6 +345,7 @@ TEST(AutomaticTips, RandomNumbersRunFromOneToN)
 class DocumentHelp : public AppFixture
 {
 protected:
+    DocumentHelp() { automaticTips_ = true; }
     MyDocument* openStory()
     {
         startApplication();

@@ -157,8 +157,6 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         {"typed, written by the pause, then left", QStringLiteral(" and is"), true, "The town as it was and is"},
         {"typed and left at once", QStringLiteral(" again"), false, "The town as it was and is again"},
     };
-    // No tip window may take the keyboard from the beat while it waits.
-    switchOffAutomaticTips();
     open(story("Unchanged", "Genre = 'Mystery'", true));
     type(titlePane().tfLogline(), "A detective must solve her own disappearance.");
     Beatdb* beat = screenplay().beatForBeatNumber(3);

@@ -499,7 +499,6 @@ TEST_F(DetailPanels, AnAttachmentOpensFromACheckedCopyInThePrivateFolder)
 
 TEST_F(DetailPanels, AddALocationPutsTheCaretInTheNewLocationsName)
 {
-    switchOffAutomaticTips();
     struct Case {
         const char* name;
         std::int64_t section;
@@ -533,7 +532,6 @@ TEST_F(DetailPanels, AddALocationPutsTheCaretInTheNewLocationsName)
 
 TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
 {
-    switchOffAutomaticTips();
     // Names stored in small letters (by an import, say) stay so until the writer edits them.
     CharacterDetailView& panel = openCharacter({QStringLiteral("ada"), QStringLiteral("Bruno"), QStringLiteral("cleo")});
     ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
@@ -562,7 +560,6 @@ TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
 
 TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
 {
-    switchOffAutomaticTips();
     CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
     struct Field {
         QWidget* widget;

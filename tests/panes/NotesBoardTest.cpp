@@ -551,7 +551,6 @@ TEST_F(NotesBoard, DroppingOneOfTwoCharacterLinksDeletesItAndMakesTheOtherPrimar
 
 TEST_F(NotesBoard, AClickOnADefaultTitleSelectsItWholeAndTypingReplacesIt)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
@@ -579,7 +578,6 @@ TEST_F(NotesBoard, AClickOnADefaultTitleSelectsItWholeAndTypingReplacesIt)
 
 TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
@@ -600,7 +598,6 @@ TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
 
 TEST_F(NotesBoard, UndoAndRedoAreOfferedOnlyWhileTheFieldWithTheFocusHasSomethingToUndo)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     QApplication::setActiveWindow(document_->window());

@@ -90,8 +90,6 @@ TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheDescriptionAndCtrlTabLeavesIt)
 
 TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
 {
-    // The tip would take the focus while the test waits.
-    switchOffAutomaticTips();
     CardSpec beatCard = inBeat(1);
     beatCard.beatCardNumber = 3;
     ASSERT_NE(openCard({beatCard, inBeat(2)}), nullptr);

@@ -108,8 +108,6 @@ TEST_F(TypingKilled, DISABLED_ChildProcessTypesAndWaitsToBeKilled)
     ASSERT_FALSE(path.isEmpty());
     path_ = path;
     keys_ = cardKeys(path_);
-    // No tip window takes the keyboard from the field while the child waits.
-    switchOffAutomaticTips();
     document_ = open(path_);
     ASSERT_NE(document_, nullptr);
     document_->openBigSceneCard(boardCard(0), 1);

@@ -87,8 +87,8 @@ void AppFixture::switchAutomaticTips(bool on)
     QAction* item = app_->actions().mnuMPAutoTips;
     if (item->isChecked() != on)
         item->trigger();
-    const DefaultSettingdb* tips =
-        app_->userInformation() ? app_->userInformation()->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
+    const UserInformationdb* user = app_->userInformation();
+    const DefaultSettingdb* tips = user ? user->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
     if (!tips || tips->value() != (on ? QLatin1String("Y") : QLatin1String("N")))
         throw std::runtime_error("the automatic tips could not be switched in the master file");
 }

@@ -5,6 +5,7 @@
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
+#include "support/TimeLimit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,6 +92,11 @@ void AppFixture::switchAutomaticTips(bool on)
     const DefaultSettingdb* tips = user ? user->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
     if (!tips || tips->value() != (on ? QLatin1String("Y") : QLatin1String("N")))
         throw std::runtime_error("the automatic tips could not be switched in the master file");
+}
+
+bool AppFixture::waitUntil(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, static_cast<int>(TestTime::limitMs(10000)));
 }
 
 void AppFixture::settle()

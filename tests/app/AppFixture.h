@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 // A temporary home with scripted platform services, for driving the application headlessly.
@@ -29,6 +30,10 @@ protected:
     QString makeStory(const QString& name);
     // Lets queued work (deferred deletes, zero-delay timers) run.
     static void settle();
+    // Runs events until `condition` holds, giving up long after any of the program's timers
+    // would have run; answers whether it held. A busy machine runs a timer late, so what a
+    // timer brings about is waited for, never a fixed time.
+    static bool waitUntil(const std::function<bool()>& condition);
     // Whether story windows opened from now on show the automatic tip, switched by the menu item
     // as the writer does. Off, because on the offscreen platform the tip's window takes the
     // keyboard a second after the story opens, and keys sent after it go into the tip.

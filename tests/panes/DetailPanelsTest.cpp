@@ -552,7 +552,7 @@ TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
     panel.tfName()->setFocus();
     panel.tfName()->selectAll();
     QTest::keyClicks(panel.tfName(), QStringLiteral("bruno b"));
-    QTest::qWait(1300);
+    waitUntil([&] { return character(QStringLiteral("CharacterName"), 2) == QStringLiteral("bruno b"); });
     EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("bruno b"));
     pressKey(panel.tfName(), Qt::Key_Tab);
     EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("BRUNO B"));
@@ -579,7 +579,7 @@ TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
             static_cast<QPlainTextEdit*>(field.widget)->selectAll();
         QTest::keyClicks(field.widget, typed);
         EXPECT_NE(character(column), typed) << "not before the pause";
-        QTest::qWait(1300);
+        waitUntil([&] { return character(column) == typed; });
         EXPECT_TRUE(field.widget->hasFocus());
         EXPECT_EQ(character(column), typed);
     }

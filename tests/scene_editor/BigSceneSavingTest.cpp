@@ -104,7 +104,7 @@ TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
         const QString typed = QString::fromLatin1(row.typed);
         typeInto(big()->tfDescription(), typed, Qt::Key_unknown);
         if (row.pause) {
-            QTest::qWait(TypingPause::kPauseMilliseconds + 200);
+            waitUntil([&] { return column(QStringLiteral("Description")).endsWith(typed); });
             ASSERT_TRUE(big()->tfDescription()->hasFocus());
             EXPECT_TRUE(column(QStringLiteral("Description")).endsWith(typed)) << "the pause stored the card";
         }

@@ -500,7 +500,7 @@ TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
     type(box(1), QStringLiteral("ruth"));
     type(box(0), QStringLiteral("The door"));
     EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";
-    QTest::qWait(1300);
+    waitUntil([&] { return rows() == "1:Action:The door|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
     // Keys typed before the second is up start it again.
     QTest::keyClicks(box(0), QStringLiteral(" opens"));
@@ -508,6 +508,6 @@ TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
     QTest::keyClicks(box(0), QStringLiteral("."));
     QTest::qWait(600);
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
-    QTest::qWait(700);
+    waitUntil([&] { return rows() == "1:Action:The door opens.|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door opens.|2:Character:RUTH");
 }

@@ -91,12 +91,14 @@ int pdfPageCount(const QString& path)
 
 } // namespace
 
+// The master file's settings are switched here as the start-up left them, the tips included.
 class AppCommands : public AppFixture
 {
 protected:
     void SetUp() override
     {
         AppFixture::SetUp();
+        automaticTips_ = true;
         oldVersion_ = QCoreApplication::applicationVersion();
         startApplication();
         fakes_.alerts->shown.clear();

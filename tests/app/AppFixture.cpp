@@ -1,10 +1,13 @@
 #include "AppFixture.h"
 
+#include "app/AppActions.h"
 #include "model/DefaultSettingdb.h"
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
 #include "model/UserInformationdb.h"
+#include "support/TimeLimit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -50,6 +53,8 @@ AppController& AppFixture::startApplication()
     Platform::userDefaults().setBool(QStringLiteral("VTRSampleFilesShown"), true);
     app_ = std::make_unique<AppController>();
     EXPECT_TRUE(app_->continueStartup(QString(), QString(), QString()));
+    if (!automaticTips_ && app_->userInformation())
+        switchAutomaticTips(false);
     return *app_;
 }
 
@@ -76,14 +81,22 @@ int AppFixture::answerAccountNumberDialog(QDialog& dialog, const QString& typed)
     return dialog.result();
 }
 
-void AppFixture::switchOffAutomaticTips()
+void AppFixture::switchAutomaticTips(bool on)
 {
-    UserInformationdb* user = app_ ? app_->userInformation() : nullptr;
-    DefaultSettingdb* tips = user ? user->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
-    if (!tips)
-        throw std::runtime_error("the master file has no automatic tips setting");
-    tips->setValue(QStringLiteral("N"));
-    tips->save();
+    if (!app_)
+        throw std::logic_error("the tips are switched in a started application");
+    QAction* item = app_->actions().mnuMPAutoTips;
+    if (item->isChecked() != on)
+        item->trigger();
+    const UserInformationdb* user = app_->userInformation();
+    const DefaultSettingdb* tips = user ? user->defaultSettingForSetting(QStringLiteral("AUTOTIPS")) : nullptr;
+    if (!tips || tips->value() != (on ? QLatin1String("Y") : QLatin1String("N")))
+        throw std::runtime_error("the automatic tips could not be switched in the master file");
+}
+
+bool AppFixture::waitUntil(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, static_cast<int>(TestTime::limitMs(10000)));
 }
 
 void AppFixture::settle()

@@ -208,7 +208,6 @@ protected:
 TEST_F(LookingChangesNothing, ShowingAndPagingThroughEveryRecordOfAStoryWritesNoneOfThem)
 {
     startApplication();
-    switchOffAutomaticTips();
     for (const char* name : {"Sample - Kessler Pass.vtrsf", "Sample - The Last Balloon Race.vtrsf"}) {
         SCOPED_TRACE(name);
         const SampleCopy sample{QString::fromUtf8(name)};

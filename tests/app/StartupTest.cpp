@@ -3,6 +3,7 @@
 #include "app/AdviceWindow.h"
 #include "app/AppActions.h"
 #include "app/DocumentController.h"
+#include "app/MyDocument.h"
 #include "model/DefaultSettingdb.h"
 #include "model/StoryFile.h"
 #include "model/UserInformationdb.h"
@@ -17,8 +18,12 @@
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -112,8 +117,14 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
         QTest::mouseClick(button, Qt::LeftButton);
         ASSERT_TRUE(app_->startupFinished());
         ASSERT_EQ(app_->documentController().documentCount(), 2u);
-        // Both samples are open long enough for their tips and the tutorial to come.
-        QTest::qWait(1800);
+        // Both samples' tips have had their time, and the tutorial has come.
+        waitUntil([&] {
+            const auto& documents = app_->documentController().documents();
+            return fakes_.workspace->openedFiles.size() >= 2 &&
+                   std::all_of(documents.begin(), documents.end(), [](const std::unique_ptr<MyDocument>& document) {
+                       return document->autoTipTimer() && !document->autoTipTimer()->isActive();
+                   });
+        });
 
         int adviceWindows = 0;
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -160,7 +171,7 @@ TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)
     ASSERT_NE(app_->splashTimer(), nullptr);
     EXPECT_EQ(app_->splashTimer()->interval(), 2500);
     EXPECT_FALSE(app_->startupFinished());
-    QTest::qWait(2700);
+    waitUntil([&] { return app_->startupFinished(); });
     EXPECT_TRUE(app_->startupFinished());
     EXPECT_FALSE(app_->splashScreen()->isVisible());
     // With no story open, the start window offers New, Open and Open Recent.

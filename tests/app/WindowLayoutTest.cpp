@@ -667,8 +667,9 @@ TEST_F(WindowLayout, TheCorkboardGrowsWithItsPaneAfterADelay)
     EXPECT_EQ(stored(path, "BoardWidth"), QString::number(visible.width()));
     // The corkboard is rebuilt later, once.
     EXPECT_EQ(document->boardView()->view()->size(), shown);
-    QTest::qWait(250);
-    EXPECT_EQ(document->boardView()->view()->size(), QSize(visible.width(), std::max(732, visible.height())));
+    const QSize grown(visible.width(), std::max(732, visible.height()));
+    waitUntil([&] { return document->boardView()->view()->size() == grown; });
+    EXPECT_EQ(document->boardView()->view()->size(), grown);
 
     document->window()->resize(900, 600);
     EXPECT_EQ(screenplay->boardWidth(), visible.width());

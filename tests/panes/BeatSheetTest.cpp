@@ -160,8 +160,6 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         {"typed, written by the pause, then Escape", QStringLiteral(" or not"), true, Qt::Key_Escape,
          "The town as it was and is again"},
     };
-    // No tip window may take the keyboard from the beat while it waits.
-    switchOffAutomaticTips();
     open(story("Unchanged", "Genre = 'Mystery'", true));
     type(titlePane().tfLogline(), "A detective must solve her own disappearance.");
     Beatdb* beat = screenplay().beatForBeatNumber(3);

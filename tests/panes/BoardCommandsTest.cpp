@@ -138,6 +138,7 @@ TEST_F(BoardCommands, AReadyStoryWithoutCardsIsOfferedThemOverItsDrawnWindowOnOp
         QSet<QObject*> painted;
     } log;
     qApp->installEventFilter(&log);
+    switchAutomaticTips(true);
     int offers = 0;
     ModalDialogs::setRunner([&](QDialog& dialog) {
         ++offers;

@@ -512,7 +512,6 @@ TEST_F(DetailPanels, AnAttachmentOpensFromACheckedCopyInThePrivateFolder)
 
 TEST_F(DetailPanels, AddALocationPutsTheCaretInTheNewLocationsName)
 {
-    switchOffAutomaticTips();
     struct Case {
         const char* name;
         std::int64_t section;
@@ -546,7 +545,6 @@ TEST_F(DetailPanels, AddALocationPutsTheCaretInTheNewLocationsName)
 
 TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
 {
-    switchOffAutomaticTips();
     // Names stored in small letters (by an import, say) stay so until the writer edits them.
     CharacterDetailView& panel = openCharacter({QStringLiteral("ada"), QStringLiteral("Bruno"), QStringLiteral("cleo")});
     ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
@@ -567,7 +565,7 @@ TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
     panel.tfName()->setFocus();
     panel.tfName()->selectAll();
     QTest::keyClicks(panel.tfName(), QStringLiteral("bruno b"));
-    QTest::qWait(1300);
+    waitUntil([&] { return character(QStringLiteral("CharacterName"), 2) == QStringLiteral("bruno b"); });
     EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("bruno b"));
     pressKey(panel.tfName(), Qt::Key_Tab);
     EXPECT_EQ(character(QStringLiteral("CharacterName"), 2), QStringLiteral("BRUNO B"));
@@ -575,7 +573,6 @@ TEST_F(DetailPanels, PagingThroughThePanelsRewritesNoNameThatWasNotTyped)
 
 TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
 {
-    switchOffAutomaticTips();
     CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
     struct Field {
         QWidget* widget;
@@ -595,7 +592,7 @@ TEST_F(DetailPanels, EveryTextOfThePanelIsWrittenASecondAfterTheLastKey)
             static_cast<QPlainTextEdit*>(field.widget)->selectAll();
         QTest::keyClicks(field.widget, typed);
         EXPECT_NE(character(column), typed) << "not before the pause";
-        QTest::qWait(1300);
+        waitUntil([&] { return character(column) == typed; });
         EXPECT_TRUE(field.widget->hasFocus());
         EXPECT_EQ(character(column), typed);
     }

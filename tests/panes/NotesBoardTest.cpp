@@ -545,13 +545,12 @@ TEST_F(NotesBoard, DroppingOneOfTwoCharacterLinksDeletesItAndMakesTheOtherPrimar
     auto* explosion = notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion"));
     ASSERT_NE(explosion, nullptr);
     EXPECT_EQ(explosion->geometry(), QRect(75, 75, 50, 50));
-    QTest::qWait(400);
+    waitUntil([&] { return !notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion")); });
     EXPECT_EQ(notes.boxBackground()->findChild<QLabel*>(QStringLiteral("Explosion")), nullptr);
 }
 
 TEST_F(NotesBoard, AClickOnADefaultTitleSelectsItWholeAndTypingReplacesIt)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
@@ -579,7 +578,6 @@ TEST_F(NotesBoard, AClickOnADefaultTitleSelectsItWholeAndTypingReplacesIt)
 
 TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     StickyNoteView* note = notes.addStickyNoteWith(QPointF(400, 400));
@@ -588,11 +586,11 @@ TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
     note->tfTitle()->selectAll();
     QTest::keyClicks(note->tfTitle(), QStringLiteral("Midpoint"));
     EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "New Note Card") << "not before the pause";
-    QTest::qWait(1300);
+    waitUntil([&] { return noteColumns(key, QStringLiteral("Title")) == "Midpoint"; });
     EXPECT_EQ(noteColumns(key, QStringLiteral("Title")), "Midpoint");
     QTest::mouseClick(note->txtDescription()->viewport(), Qt::LeftButton);
     QTest::keyClicks(note->txtDescription(), QStringLiteral("False victory."));
-    QTest::qWait(1300);
+    waitUntil([&] { return noteColumns(key, QStringLiteral("TextNote")) == "False victory."; });
     EXPECT_TRUE(note->txtDescription()->hasFocus());
     EXPECT_EQ(noteColumns(key, QStringLiteral("TextNote")), "False victory.");
     EXPECT_EQ(rtfPlainText(noteColumns(key, QStringLiteral("Note")).toUtf8()), "False victory.");
@@ -600,7 +598,6 @@ TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
 
 TEST_F(NotesBoard, UndoAndRedoAreOfferedOnlyWhileTheFieldWithTheFocusHasSomethingToUndo)
 {
-    switchOffAutomaticTips();
     GeneralNotesView& notes = openBoard();
     document_->window()->show();
     QApplication::setActiveWindow(document_->window());

@@ -90,8 +90,6 @@ TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheDescriptionAndCtrlTabLeavesIt)
 
 TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
 {
-    // The tip would take the focus while the test waits.
-    switchOffAutomaticTips();
     CardSpec beatCard = inBeat(1);
     beatCard.beatCardNumber = 3;
     ASSERT_NE(openCard({beatCard, inBeat(2)}), nullptr);
@@ -106,7 +104,7 @@ TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
         const QString typed = QString::fromLatin1(row.typed);
         typeInto(big()->tfDescription(), typed, Qt::Key_unknown);
         if (row.pause) {
-            QTest::qWait(TypingPause::kPauseMilliseconds + 200);
+            waitUntil([&] { return column(QStringLiteral("Description")).endsWith(typed); });
             ASSERT_TRUE(big()->tfDescription()->hasFocus());
             EXPECT_TRUE(column(QStringLiteral("Description")).endsWith(typed)) << "the pause stored the card";
         }

@@ -413,7 +413,6 @@ TEST_F(ScriptEditor, BoxesAreSetInTheUprightRegularScreenplayFaceAtTwelve)
 
 TEST_F(ScriptEditor, EveryParagraphOpensLeftAlignedWhateverItsFormatSays)
 {
-    switchOffAutomaticTips();
     // Transitions are stored right-aligned and teasers centred; neither is applied on opening.
     const std::vector<QString> paragraphs = {"Scene Heading:EXT. PASS - NIGHT", "Action:Snow.", "Character:RUTH",
                                              "Dialogue:Hold on.", "Transition:CUT TO:", "Teaser:LATER",
@@ -428,7 +427,6 @@ TEST_F(ScriptEditor, EveryParagraphOpensLeftAlignedWhateverItsFormatSays)
 
 TEST_F(ScriptEditor, ATransitionKeepsItsAlignmentWhileItsLettersAreCapitalised)
 {
-    switchOffAutomaticTips();
     ASSERT_NE(openScript({"Action:", "Transition:"}), nullptr);
     // As the story opens, a transition is left-aligned like every paragraph.
     EXPECT_EQ(box(1)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft) << "as the story opens";
@@ -448,7 +446,6 @@ TEST_F(ScriptEditor, ATransitionKeepsItsAlignmentWhileItsLettersAreCapitalised)
 
 TEST_F(ScriptEditor, AClickOnTheBlankPageStartsTypingInTheNearestParagraph)
 {
-    switchOffAutomaticTips();
     ASSERT_NE(openScript({"Action:First.", "Character:RUTH", "Dialogue:Hold on."}), nullptr);
     QWidget* page = big()->bigSceneScriptView()->paperBackground();
     const auto clickAndType = [&](QWidget* target, const QPoint& at, const QString& text) {
@@ -485,7 +482,6 @@ TEST_F(ScriptEditor, AClickOnTheBlankPageStartsTypingInTheNearestParagraph)
 
 TEST_F(ScriptEditor, AClickAnywhereOnTheEmptyScenesPageTypesIntoItsOnlyParagraph)
 {
-    switchOffAutomaticTips();
     ASSERT_NE(openScript(), nullptr);
     ASSERT_EQ(boxes(), 1u);
     QWidget* page = big()->bigSceneScriptView()->paperBackground();
@@ -500,12 +496,11 @@ TEST_F(ScriptEditor, AClickAnywhereOnTheEmptyScenesPageTypesIntoItsOnlyParagraph
 
 TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
 {
-    switchOffAutomaticTips();
     ASSERT_NE(openScript({"Action:", "Character:"}), nullptr);
     type(box(1), QStringLiteral("ruth"));
     type(box(0), QStringLiteral("The door"));
     EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";
-    QTest::qWait(1300);
+    waitUntil([&] { return rows() == "1:Action:The door|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
     // Keys typed before the second is up start it again.
     QTest::keyClicks(box(0), QStringLiteral(" opens"));
@@ -513,6 +508,6 @@ TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
     QTest::keyClicks(box(0), QStringLiteral("."));
     QTest::qWait(600);
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
-    QTest::qWait(700);
+    waitUntil([&] { return rows() == "1:Action:The door opens.|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door opens.|2:Character:RUTH");
 }

@@ -54,8 +54,6 @@ protected:
     void SetUp() override
     {
         BoardFixture::SetUp();
-        // No tip window may take the keyboard from a field while a test waits for its pause.
-        switchOffAutomaticTips();
         path_ = story(QStringLiteral("Editing"), {CardSpec{}, inBeat(2, 0.5f)});
         keys_ = cardKeys(path_);
         document_ = open(path_);

@@ -297,7 +297,6 @@ TEST_F(SetupPayoffLists, HelpAndJumpsComeOnceTheClickIsDone)
 
 TEST_F(SetupPayoffLists, AFreeItemIsEditedInPlaceAndOneOnACardIsNot)
 {
-    switchOffAutomaticTips();
     for (const ListCase& list : kLists) {
         SCOPED_TRACE(list.section);
         openStory(list.section, {{"on a card", 1}, {"free", -1, 1}}, {{"free"}, {"on a card", 1}});

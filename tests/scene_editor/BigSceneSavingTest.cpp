@@ -71,21 +71,38 @@ TEST_F(BigSceneSaving, FieldsAreWrittenAsTheirEditEndsWithCapitalsAndPlaceholder
     EXPECT_EQ(column(QStringLiteral("Description")), "");
 }
 
-TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheDescriptionAndCtrlTabLeavesIt)
+TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheTextViewsAndCtrlTabLeavesThem)
 {
     ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
     activate();
-    QPlainTextEdit* description = big()->tfDescription();
-    description->setFocus();
-    description->selectAll();
-    QTest::keyClicks(description, QStringLiteral("One"));
-    QTest::keyClick(description, Qt::Key_Return);
-    QTest::keyClick(description, Qt::Key_Tab);
-    QTest::keyClicks(description, QStringLiteral("two"));
-    EXPECT_TRUE(description->hasFocus());
-    QTest::keyClick(description, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_TRUE(big()->tfEmotionalChange()->hasFocus());
-    EXPECT_EQ(column(QStringLiteral("Description")), "One\n\ttwo");
+    const QString heading = column(QStringLiteral("Heading"));
+    // The notes come last: a Tab that left them would select the heading for the next key.
+    const struct {
+        QPlainTextEdit* field;
+        const char* column;
+        QWidget* next;
+        QWidget* previous;
+    } views[] = {
+        {big()->tfDescription(), "Description", big()->tfEmotionalChange(), big()->tfPageNumber()},
+        {big()->txtNotes(), "Notes", big()->tfHeading(), big()->cmbLocations()},
+    };
+    for (const auto& row : views) {
+        SCOPED_TRACE(row.column);
+        row.field->setFocus();
+        row.field->selectAll();
+        QTest::keyClicks(row.field, QStringLiteral("One"));
+        QTest::keyClick(row.field, Qt::Key_Return);
+        QTest::keyClick(row.field, Qt::Key_Tab);
+        QTest::keyClicks(row.field, QStringLiteral("two"));
+        EXPECT_TRUE(row.field->hasFocus());
+        QTest::keyClick(row.field, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_TRUE(row.next->hasFocus());
+        EXPECT_EQ(column(QString::fromLatin1(row.column)), "One\n\ttwo");
+        row.field->setFocus();
+        QTest::keyClick(row.field, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(row.previous->hasFocus());
+    }
+    EXPECT_EQ(column(QStringLiteral("Heading")), heading);
 }
 
 TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
@@ -285,7 +302,8 @@ TEST_F(BigSceneSaving, NotesAreWrittenWhenTheirEditEnds)
 {
     ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
     activate();
-    typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_Tab);
+    typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_unknown);
+    QTest::keyClick(big()->txtNotes(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(column(QStringLiteral("Notes")), "Shoot at dawn");
-    EXPECT_TRUE(big()->tfHeading()->hasFocus()) << "Tab from the last field goes round to the first";
+    EXPECT_TRUE(big()->tfHeading()->hasFocus()) << "Ctrl-Tab from the last field goes round to the first";
 }

@@ -51,8 +51,9 @@ void TypingPause::textViewChanged(const QTextDocument& document)
     // Text the program puts in whole (setPlainText, setHtml, clear) is set with the document's
     // undo turned off and leaves it modified until the setter ends. Only a change that can be
     // undone is the user's, so a view that reads text in piece by piece turns undo off while
-    // it does.
-    if (document.isModified() && document.isUndoRedoEnabled())
+    // it does. An undo back to the text the field was filled with leaves the document
+    // unmodified, but it is a change all the same: it can be redone.
+    if (document.isUndoRedoEnabled() && (document.isModified() || document.isRedoAvailable()))
         restart();
 }
 

@@ -13,6 +13,7 @@
 #include "support/SqlProbe.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -272,26 +273,36 @@ TEST_F(ScriptEditor, ReturnNeverDeadEndsAfterHeadingsActsAndDualDialogue)
 
 TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
 {
-    ASSERT_NE(openScript({"Action:", "Action:text", "Dialogue:", "Dialogue:words"}), nullptr);
-    box(0)->setFocus();
-    key(box(0), Qt::Key_Tab);
-    EXPECT_EQ(box(0)->stringTag(), "Character");
-    EXPECT_EQ(box(0)->x(), 252);
-    key(box(0), Qt::Key_Tab);
-    EXPECT_EQ(box(0)->stringTag(), "Transition");
-    key(box(0), Qt::Key_Tab);
-    EXPECT_EQ(box(0)->stringTag(), "Transition") << "Tab goes no further";
-    box(1)->setFocus();
-    key(box(1), Qt::Key_Tab);
-    EXPECT_EQ(box(1)->stringTag(), "Action");
+    ASSERT_NE(openScript({"Action:", "Action:text", "Dialogue:", "Dialogue:words", "Action:", "Action:"}), nullptr);
+    // Shift-Tab is the Tab key too; X11 sends it as Backtab.
+    const QKeyCombination tab(Qt::Key_Tab);
+    const QKeyCombination shiftTab(Qt::ShiftModifier | Qt::Key_Tab);
+    const QKeyCombination backtab(Qt::ShiftModifier | Qt::Key_Backtab);
+    const struct {
+        std::size_t box;
+        QKeyCombination pressed;
+        const char* type;
+    } presses[] = {
+        {0, tab, "Character"}, {0, tab, "Transition"}, {0, tab, "Transition"}, {1, tab, "Action"},
+        {1, backtab, "Action"}, {4, backtab, "Character"}, {5, shiftTab, "Character"}, {5, shiftTab, "Transition"},
+    };
+    for (const auto& row : presses) {
+        SCOPED_TRACE(testing::Message() << row.box << " to " << row.type);
+        box(row.box)->setFocus();
+        key(box(row.box), row.pressed.key(), row.pressed.keyboardModifiers());
+        EXPECT_EQ(box(row.box)->stringTag(), row.type);
+    }
+    EXPECT_EQ(box(4)->x(), 252);
     EXPECT_EQ(box(1)->toPlainText(), "text") << "no tab is typed";
+    type(box(4), QStringLiteral("mikey"));
+    EXPECT_EQ(box(4)->toPlainText(), "MIKEY");
     type(box(2), QStringLiteral("("));
     EXPECT_EQ(box(2)->stringTag(), "Parenthetical");
     EXPECT_EQ(box(2)->toPlainText(), "(");
     type(box(3), QStringLiteral("("));
     EXPECT_EQ(box(3)->stringTag(), "Dialogue");
     leave();
-    EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(");
+    EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(|5:Character:MIKEY|6:Transition:");
 }
 
 TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterRemovesThatBoxAloneAndKeepsItsParentheticalAndDialogue)
@@ -336,25 +347,93 @@ TEST_F(ScriptEditor, AnEmptyCharacterWithOnlyItsDialogueLeftGoesAndTheDialogueSt
 
 TEST_F(ScriptEditor, ArrowsMoveBetweenBoxesOnlyAtTheirEnds)
 {
-    ASSERT_NE(openScript({"Action:first", "Action:second"}), nullptr);
+    std::vector<QString> script{"Action:first", "Action:second",
+                                "Action:Snow falls on the pass, on the road and on the cars that wait there for the "
+                                "plough, and on the roofs of the huts where the drivers sleep."};
+    script.insert(script.end(), 30, QStringLiteral("Action:Snow."));
+    ASSERT_NE(openScript(script), nullptr);
+    ASSERT_GE(box(2)->document()->firstBlock().layout()->lineCount(), 3);
+    // A caret as a line of its box and a column in it; kEnd is the end of the text.
+    constexpr int kLast = -1;
+    constexpr int kEnd = -1;
+    struct Caret {
+        int line;
+        int column;
+    };
+    const auto position = [](ScriptTextView* target, Caret caret) {
+        if (caret.column == kEnd)
+            return static_cast<int>(target->toPlainText().size());
+        const QTextLayout* layout = target->document()->firstBlock().layout();
+        return layout->lineAt(caret.line == kLast ? layout->lineCount() - 1 : caret.line).textStart() + caret.column;
+    };
+    const std::size_t last = boxes() - 1;
+    const struct {
+        const char* name;
+        std::size_t box;
+        Caret caret;
+        QKeyCombination pressed;
+        std::size_t toBox;
+        Caret toCaret;
+        Caret toAnchor;
+    } moves[] = {
+        {"Down on the only line goes to the end", 0, {0, 2}, QKeyCombination(Qt::Key_Down), 0, {0, kEnd}, {0, kEnd}},
+        {"Down at the end goes on", 0, {0, kEnd}, QKeyCombination(Qt::Key_Down), 1, {0, 0}, {0, 0}},
+        {"Up on the only line goes to the start", 1, {0, 3}, QKeyCombination(Qt::Key_Up), 1, {0, 0}, {0, 0}},
+        {"Up at the start goes back", 1, {0, 0}, QKeyCombination(Qt::Key_Up), 0, {0, kEnd}, {0, kEnd}},
+        {"Shift-Down selects to the end", 0, {0, 2}, Qt::ShiftModifier | Qt::Key_Down, 0, {0, kEnd}, {0, 2}},
+        {"Shift-Up selects to the start", 1, {0, 3}, Qt::ShiftModifier | Qt::Key_Up, 1, {0, 0}, {0, 3}},
+        {"Down on a wrapped line goes a line", 2, {0, 0}, QKeyCombination(Qt::Key_Down), 2, {1, 0}, {1, 0}},
+        {"Up on a wrapped line goes a line", 2, {1, 2}, QKeyCombination(Qt::Key_Up), 2, {0, 2}, {0, 2}},
+        {"Down on the last wrapped line", 2, {kLast, 0}, QKeyCombination(Qt::Key_Down), 2, {kLast, kEnd},
+         {kLast, kEnd}},
+        {"Up on the first wrapped line", 2, {0, 2}, QKeyCombination(Qt::Key_Up), 2, {0, 0}, {0, 0}},
+        {"the last box has no box after it", last, {0, kEnd}, QKeyCombination(Qt::Key_Down), last, {0, kEnd},
+         {0, kEnd}},
+    };
+    for (const auto& row : moves) {
+        SCOPED_TRACE(row.name);
+        box(row.box)->setFocus();
+        QTextCursor cursor = box(row.box)->textCursor();
+        cursor.setPosition(position(box(row.box), row.caret));
+        box(row.box)->setTextCursor(cursor);
+        key(box(row.box), row.pressed.key(), row.pressed.keyboardModifiers());
+        ScriptTextView* target = box(row.toBox);
+        ASSERT_TRUE(target->hasFocus());
+        EXPECT_EQ(target->textCursor().position(), position(target, row.toCaret));
+        EXPECT_EQ(target->textCursor().anchor(), position(target, row.toAnchor));
+    }
+
+    // Page Down and Page Up go a page through the script and take the page along.
+    QScrollArea* page = big()->bigSceneScriptView()->scrScript();
+    QScrollBar* bar = page->verticalScrollBar();
+    const int height = page->viewport()->height();
+    const auto focused = [] { return qobject_cast<ScriptTextView*>(QApplication::focusWidget()); };
+    const auto caretTop = [&](ScriptTextView* target) {
+        return target->viewport()->mapTo(page->widget(), target->cursorRect().topLeft()).y();
+    };
     box(0)->setFocus();
-    QTextCursor cursor = box(0)->textCursor();
-    cursor.setPosition(2);
-    box(0)->setTextCursor(cursor);
-    key(box(0), Qt::Key_Down);
-    EXPECT_TRUE(box(0)->hasFocus()) << "within the text the caret moves in the box";
-    key(box(0), Qt::Key_End);
-    key(box(0), Qt::Key_Down);
-    EXPECT_TRUE(box(1)->hasFocus());
-    EXPECT_EQ(box(1)->textCursor().position(), 0);
-    key(box(1), Qt::Key_Up);
-    EXPECT_TRUE(box(0)->hasFocus());
-    EXPECT_EQ(box(0)->textCursor().position(), 5);
-    key(box(0), Qt::Key_End);
-    box(1)->setFocus();
-    key(box(1), Qt::Key_End);
-    key(box(1), Qt::Key_Down);
-    EXPECT_TRUE(box(1)->hasFocus()) << "the last box has no box after it";
+    key(box(0), Qt::Key_Home);
+    bar->setValue(0);
+    ASSERT_GT(bar->maximum(), height);
+    const int top = caretTop(box(0));
+    key(box(0), Qt::Key_PageDown);
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_NE(focused(), box(0));
+    EXPECT_EQ(bar->value(), height);
+    // The caret lands on the paragraph a page further, give or take a line and its gap.
+    EXPECT_NEAR(caretTop(focused()) - top, height, 36);
+    key(focused(), Qt::Key_PageUp);
+    EXPECT_EQ(focused(), box(0));
+    EXPECT_EQ(bar->value(), 0);
+    // Past the last page the caret goes to the end of the script, before the first to its start.
+    for (const bool down : {true, false}) {
+        for (std::size_t press = 0; press < boxes() && focused(); ++press)
+            key(focused(), down ? Qt::Key_PageDown : Qt::Key_PageUp);
+        ScriptTextView* end = box(down ? last : 0);
+        ASSERT_EQ(focused(), end);
+        EXPECT_EQ(end->textCursor().position(), down ? end->toPlainText().size() : 0);
+        EXPECT_EQ(bar->value(), down ? bar->maximum() : 0);
+    }
 }
 
 TEST_F(ScriptEditor, AReturnThatCannotBeWrittenChangesNothingAndSaysSo)
@@ -502,6 +581,14 @@ TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
 {
     switchOffAutomaticTips();
     ASSERT_NE(openScript({"Action:", "Character:"}), nullptr);
+    // An undo back to the text the paragraph opened with is written like any other change.
+    QApplication::clipboard()->setText(QStringLiteral("Pasted"));
+    box(0)->setFocus();
+    key(box(0), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:Pasted|2:Character:"; })) << rows().toStdString();
+    key(box(0), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(box(0)->toPlainText(), "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:|2:Character:"; })) << rows().toStdString();
     type(box(1), QStringLiteral("ruth"));
     type(box(0), QStringLiteral("The door"));
     EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";

@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 #include <utility>
+#include <vector>
 
 TypingPause::TypingPause(QObject* field, const QObject* owner, Write write)
     : QObject(field)
@@ -79,6 +80,17 @@ void TypingPause::flush()
 {
     if (timer_.isActive())
         runOut();
+}
+
+void TypingPause::flushAllIn(const QObject& root)
+{
+    // A write may take other fields away with their pauses.
+    std::vector<QPointer<TypingPause>> pauses;
+    for (TypingPause* pause : root.findChildren<TypingPause*>())
+        pauses.emplace_back(pause);
+    for (const QPointer<TypingPause>& pause : pauses)
+        if (pause)
+            pause->flush();
 }
 
 void TypingPause::runOut()

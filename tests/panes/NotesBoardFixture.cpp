@@ -64,12 +64,12 @@ GeneralNotesView& NotesBoardFixture::openBoard(const QString& assignments, const
                                      "GeneralNotesSplitterDistance = 80");
     if (!assignments.isEmpty())
         columns += QStringLiteral(", ") + assignments;
-    const QString path = story(QStringLiteral("Notes"), columns);
+    path_ = story(QStringLiteral("Notes"), columns);
     if (!before.isEmpty()) {
-        DatabaseConnection connection = StoryFile::open(path);
+        DatabaseConnection connection = StoryFile::open(path_);
         SqlProbe::exec(connection.get(), before);
     }
-    open(path);
+    open(path_);
     return board();
 }
 

@@ -398,11 +398,16 @@ void BigSceneScriptView::clickOnPage(const QPoint& globalPoint)
     if (!box)
         return;
     // The caret goes where the click is, as near as the paragraph's text allows.
-    const QRect frame = box->geometry();
+    box->setTextCursor(caretNearest(*box, point));
+    box->setFocus(Qt::MouseFocusReason);
+}
+
+QTextCursor BigSceneScriptView::caretNearest(const ScriptTextView& box, const QPoint& point) const
+{
+    const QRect frame = box.geometry();
     const QPoint inside(std::clamp(point.x(), frame.left(), frame.right()),
                         std::clamp(point.y(), frame.top(), frame.bottom()));
-    box->setTextCursor(box->cursorForPosition(box->viewport()->mapFrom(paperBackground_, inside)));
-    box->setFocus(Qt::MouseFocusReason);
+    return box.cursorForPosition(box.viewport()->mapFrom(paperBackground_, inside));
 }
 
 bool BigSceneScriptView::eventFilter(QObject* watched, QEvent* event)
@@ -552,10 +557,7 @@ void BigSceneScriptView::pageThroughScript(ScriptTextView* box, bool down, bool 
         cursor = QTextCursor(first->document());
     } else {
         landing = boxNearest(target);
-        const QRect frame = landing->geometry();
-        const QPoint inside(std::clamp(target.x(), frame.left(), frame.right()),
-                            std::clamp(target.y(), frame.top(), frame.bottom()));
-        cursor = landing->cursorForPosition(landing->viewport()->mapFrom(paperBackground_, inside));
+        cursor = caretNearest(*landing, target);
     }
     if (landing == box && extend) {
         // Within the paragraph Shift selects as far as the caret goes.

@@ -125,6 +125,8 @@ private:
     ScriptTextView* boxNearest(const QPoint& point) const;
     // A click on the page outside the boxes puts the caret in the nearest box.
     void clickOnPage(const QPoint& globalPoint);
+    // The caret place of the box nearest a point of the page.
+    QTextCursor caretNearest(const ScriptTextView& box, const QPoint& point) const;
     void removeBox(std::size_t index);
     // Keeps the advice button in the top right corner, clear of the scroll bar.
     void placeHelpButton();

@@ -302,7 +302,8 @@ TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
     type(box(3), QStringLiteral("("));
     EXPECT_EQ(box(3)->stringTag(), "Dialogue");
     leave();
-    EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(|5:Character:MIKEY|6:Transition:");
+    EXPECT_EQ(rows(),
+              "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(|5:Character:MIKEY|6:Transition:");
 }
 
 TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterRemovesThatBoxAloneAndKeepsItsParentheticalAndDialogue)

@@ -64,12 +64,12 @@ GeneralNotesView& NotesBoardFixture::openBoard(const QString& assignments, const
                                      "GeneralNotesSplitterDistance = 80");
     if (!assignments.isEmpty())
         columns += QStringLiteral(", ") + assignments;
-    path_ = story(QStringLiteral("Notes"), columns);
+    const QString path = story(QStringLiteral("Notes"), columns);
     if (!before.isEmpty()) {
-        DatabaseConnection connection = StoryFile::open(path_);
+        DatabaseConnection connection = StoryFile::open(path);
         SqlProbe::exec(connection.get(), before);
     }
-    open(path_);
+    open(path);
     return board();
 }
 

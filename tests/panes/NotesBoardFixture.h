@@ -57,8 +57,6 @@ protected:
 
     std::vector<Drag> drags_;
     QTemporaryDir files_;
-    // The story openBoard opened.
-    QString path_;
 
 private:
     std::unique_ptr<CardDragStarter> previousStarter_;

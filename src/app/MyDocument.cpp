@@ -33,6 +33,7 @@
 #include "panes/SetupPayoffTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "platform/Platform.h"
+#include "platform/TypingPause.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 
@@ -1357,6 +1358,10 @@ void MyDocument::commitEditing()
         focused->clearFocus();
         window_->setFocus();
     }
+    // Some text views end their edit only while their text is modified; an undo back to the
+    // text they were filled with leaves them unmodified, and only their pause still waits to
+    // write it. It is written now, before the window changes or goes.
+    TypingPause::flushAllIn(*window_);
 }
 
 void MyDocument::windowWillClose()

@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 #include <utility>
+#include <vector>
 
 TypingPause::TypingPause(QObject* field, const QObject* owner, Write write)
     : QObject(field)
@@ -51,8 +52,9 @@ void TypingPause::textViewChanged(const QTextDocument& document)
     // Text the program puts in whole (setPlainText, setHtml, clear) is set with the document's
     // undo turned off and leaves it modified until the setter ends. Only a change that can be
     // undone is the user's, so a view that reads text in piece by piece turns undo off while
-    // it does.
-    if (document.isModified() && document.isUndoRedoEnabled())
+    // it does. An undo back to the text the field was filled with leaves the document
+    // unmodified, but it is a change all the same: it can be redone.
+    if (document.isUndoRedoEnabled() && (document.isModified() || document.isRedoAvailable()))
         restart();
 }
 
@@ -78,6 +80,17 @@ void TypingPause::flush()
 {
     if (timer_.isActive())
         runOut();
+}
+
+void TypingPause::flushAllIn(const QObject& root)
+{
+    // A write may take other fields away with their pauses.
+    std::vector<QPointer<TypingPause>> pauses;
+    for (TypingPause* pause : root.findChildren<TypingPause*>())
+        pauses.emplace_back(pause);
+    for (const QPointer<TypingPause>& pause : pauses)
+        if (pause)
+            pause->flush();
 }
 
 void TypingPause::runOut()

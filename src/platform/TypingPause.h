@@ -21,6 +21,8 @@ class QTextEdit;
 // guardedCall).
 class TypingPause : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kPauseMilliseconds = 1000;
     using Write = std::function<void()>;
@@ -45,6 +47,8 @@ public:
     static bool endEditOf(const QObject* field);
     // Writes now what waits, if anything does.
     void flush();
+    // flush of every pause of the fields within `root`.
+    static void flushAllIn(const QObject& root);
     bool isPending() const { return timer_.isActive(); }
 
 private:

@@ -253,8 +253,11 @@ bool BigSceneView::handleFieldKey(QObject* watched, QKeyEvent* event)
     const bool backtab = event->key() == Qt::Key_Backtab || (tab && (event->modifiers() & Qt::ShiftModifier));
     if (!field || (!tab && !backtab))
         return false;
-    // In the description Tab types a tab, as Return types a line break; Ctrl-Tab leaves it.
-    if (field == tfDescription_ && tab && !backtab && !(event->modifiers() & Qt::ControlModifier))
+    // In the description and the notes Tab types a tab, as Return types a line break; Ctrl-Tab
+    // leaves them. The notes come last: a Tab that went on from them would come round to the
+    // heading, whose text it selects for the next key to type over.
+    const bool textView = field == tfDescription_ || field == txtNotes_;
+    if (textView && tab && !backtab && !(event->modifiers() & Qt::ControlModifier))
         return false;
     moveFocusFrom(field, !backtab);
     return true;

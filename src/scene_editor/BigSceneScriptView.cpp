@@ -94,21 +94,40 @@ int ScriptTextView::fittedHeight() const
     return std::max(kLeastBoxHeight, static_cast<int>(std::ceil(height)));
 }
 
+bool ScriptTextView::moveToEdge(QKeyEvent* event)
+{
+    const bool down = event->key() == Qt::Key_Down;
+    if (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return false;
+    QTextCursor cursor = textCursor();
+    // The caret stands on the paragraph's last line when it cannot go a line further down
+    // (its first line when it cannot go up); on other lines of a wrapped paragraph the arrow
+    // moves it a line as usual.
+    QTextCursor probe = cursor;
+    if (probe.movePosition(down ? QTextCursor::Down : QTextCursor::Up))
+        return false;
+    cursor.movePosition(down ? QTextCursor::End : QTextCursor::Start,
+                        event->modifiers() & Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(cursor);
+    return true;
+}
+
 void ScriptTextView::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
+    int key = event->key();
     const bool empty = toPlainText().isEmpty();
     const QTextCursor cursor = textCursor();
     bool handOver = false;
     bool typeIt = true;
     switch (key) {
+    case Qt::Key_Backtab:
+        // Shift-Tab is the Tab key all the same.
+        key = Qt::Key_Tab;
+        [[fallthrough]];
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Tab:
         handOver = true;
-        typeIt = false;
-        break;
-    case Qt::Key_Backtab:
         typeIt = false;
         break;
     case Qt::Key_Backspace:
@@ -117,11 +136,20 @@ void ScriptTextView::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_Down:
         handOver = !cursor.hasSelection() && cursor.atEnd();
-        typeIt = !handOver;
+        // On the last line Down goes to the end of the text; the next Down goes on.
+        typeIt = !handOver && !moveToEdge(event);
         break;
     case Qt::Key_Up:
         handOver = !cursor.hasSelection() && cursor.atStart();
-        typeIt = !handOver;
+        typeIt = !handOver && !moveToEdge(event);
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+        // A page of the script, not of this paragraph's box.
+        guardedCall([&] {
+            editor_.pageThroughScript(this, key == Qt::Key_PageDown, event->modifiers() & Qt::ShiftModifier);
+        });
+        typeIt = false;
         break;
     case Qt::Key_ParenLeft:
         // The box becomes a Parenthetical first, then takes the "(" itself.
@@ -370,11 +398,16 @@ void BigSceneScriptView::clickOnPage(const QPoint& globalPoint)
     if (!box)
         return;
     // The caret goes where the click is, as near as the paragraph's text allows.
-    const QRect frame = box->geometry();
+    box->setTextCursor(caretNearest(*box, point));
+    box->setFocus(Qt::MouseFocusReason);
+}
+
+QTextCursor BigSceneScriptView::caretNearest(const ScriptTextView& box, const QPoint& point) const
+{
+    const QRect frame = box.geometry();
     const QPoint inside(std::clamp(point.x(), frame.left(), frame.right()),
                         std::clamp(point.y(), frame.top(), frame.bottom()));
-    box->setTextCursor(box->cursorForPosition(box->viewport()->mapFrom(paperBackground_, inside)));
-    box->setFocus(Qt::MouseFocusReason);
+    return box.cursorForPosition(box.viewport()->mapFrom(paperBackground_, inside));
 }
 
 bool BigSceneScriptView::eventFilter(QObject* watched, QEvent* event)
@@ -497,6 +530,44 @@ void BigSceneScriptView::scriptTextViewKeyDown(ScriptTextView* box, int key)
     default:
         break;
     }
+}
+
+void BigSceneScriptView::pageThroughScript(ScriptTextView* box, bool down, bool extend)
+{
+    if (indexOf(box) < 0)
+        return;
+    // The page scrolls by what the tab shows, and the caret goes as far: to the paragraph that
+    // stands a page away, at the same place across, or to the very end (start) of the script
+    // when there is no page more.
+    const int step = (down ? 1 : -1) * scrScript_->viewport()->height();
+    const QPoint caret = box->viewport()->mapTo(paperBackground_, box->cursorRect().center());
+    const QPoint target(caret.x(), caret.y() + step);
+    QScrollBar* bar = scrScript_->verticalScrollBar();
+    bar->setValue(bar->value() + step);
+    ScriptTextView* first = textBoxes_.front();
+    ScriptTextView* last = textBoxes_.back();
+    ScriptTextView* landing = nullptr;
+    QTextCursor cursor;
+    if (down && target.y() > last->geometry().bottom()) {
+        landing = last;
+        cursor = QTextCursor(last->document());
+        cursor.movePosition(QTextCursor::End);
+    } else if (!down && target.y() < first->geometry().top()) {
+        landing = first;
+        cursor = QTextCursor(first->document());
+    } else {
+        landing = boxNearest(target);
+        cursor = caretNearest(*landing, target);
+    }
+    if (landing == box && extend) {
+        // Within the paragraph Shift selects as far as the caret goes.
+        const int position = cursor.position();
+        cursor = box->textCursor();
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    }
+    landing->setTextCursor(cursor);
+    landing->setFocus(Qt::OtherFocusReason);
+    showCaret(landing);
 }
 
 void BigSceneScriptView::retype(ScriptTextView* box, const QString& type, Qt::Alignment alignment)

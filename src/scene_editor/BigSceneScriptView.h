@@ -44,6 +44,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // Up on the first line or Down on the last moves the caret to the start or the end of the
+    // text (Shift selects as far); false where the arrow has another line to go to.
+    bool moveToEdge(QKeyEvent* event);
+
     BigSceneScriptView& editor_;
     QString stringTag_;
     float oldHeight_ = 18.0f;
@@ -97,6 +101,9 @@ public:
     void showCaret(ScriptTextView* box);
     // An editing key of a box (Qt key code).
     void scriptTextViewKeyDown(ScriptTextView* box, int key);
+    // Page Down (Up) in a box: the page scrolls by what the tab shows and the caret goes to the
+    // paragraph a page further down (up) the script. Shift selects only within the box.
+    void pageThroughScript(ScriptTextView* box, bool down, bool extend);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,6 +125,8 @@ private:
     ScriptTextView* boxNearest(const QPoint& point) const;
     // A click on the page outside the boxes puts the caret in the nearest box.
     void clickOnPage(const QPoint& globalPoint);
+    // The caret place of the box nearest a point of the page.
+    QTextCursor caretNearest(const ScriptTextView& box, const QPoint& point) const;
     void removeBox(std::size_t index);
     // Keeps the advice button in the top right corner, clear of the scroll bar.
     void placeHelpButton();

@@ -11,6 +11,7 @@
 #include "model/Characterdb.h"
 #include "model/Screenplaydb.h"
 #include "model/StickyNotedb.h"
+#include "model/StoryFile.h"
 #include "panes/AttachedObjectView.h"
 #include "panes/AttachmentLinks.h"
 #include "panes/GeneralNotesView.h"
@@ -594,6 +595,12 @@ TEST_F(NotesBoard, ATitleAndTextBeingTypedAreWrittenASecondAfterTheLastKey)
     EXPECT_TRUE(note->txtDescription()->hasFocus());
     EXPECT_EQ(noteColumns(key, QStringLiteral("TextNote")), "False victory.");
     EXPECT_EQ(rtfPlainText(noteColumns(key, QStringLiteral("Note")).toUtf8()), "False victory.");
+    // Undone back to the empty text it had, and the window closed before the pause is up.
+    QTest::keyClick(note->txtDescription(), Qt::Key_Z, Qt::ControlModifier);
+    const DatabaseConnection file = StoryFile::open(document_->thisFileName());
+    document_->window()->close();
+    EXPECT_EQ(SqlProbe::scalar(file.get(), "SELECT TextNote FROM StickyNote WHERE StickyNoteID = " + QString::number(key)),
+              "");
 }
 
 TEST_F(NotesBoard, UndoAndRedoAreOfferedOnlyWhileTheFieldWithTheFocusHasSomethingToUndo)

@@ -74,6 +74,13 @@ TEST(TypingPause, TextTheProgramPutsIntoAFieldIsNoTyping)
         pause->flush();
         EXPECT_EQ(writes, 1);
         EXPECT_TRUE(pause->endEdit());
+
+        // Undoing back to the text the field was filled with is a change like any other.
+        QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(pause->isPending());
+        pause->flush();
+        EXPECT_EQ(writes, 2);
+        EXPECT_TRUE(pause->endEdit());
     }
 }
 

@@ -71,21 +71,28 @@ TEST_F(BigSceneSaving, FieldsAreWrittenAsTheirEditEndsWithCapitalsAndPlaceholder
     EXPECT_EQ(column(QStringLiteral("Description")), "");
 }
 
-TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheDescriptionAndCtrlTabLeavesIt)
+TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheTextViewsAndCtrlTabLeavesThem)
 {
     ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
     activate();
-    QPlainTextEdit* description = big()->tfDescription();
-    description->setFocus();
-    description->selectAll();
-    QTest::keyClicks(description, QStringLiteral("One"));
-    QTest::keyClick(description, Qt::Key_Return);
-    QTest::keyClick(description, Qt::Key_Tab);
-    QTest::keyClicks(description, QStringLiteral("two"));
-    EXPECT_TRUE(description->hasFocus());
-    QTest::keyClick(description, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_TRUE(big()->tfEmotionalChange()->hasFocus());
-    EXPECT_EQ(column(QStringLiteral("Description")), "One\n\ttwo");
+    // The notes come last: a Tab that left them would select the heading for the next key.
+    for (QPlainTextEdit* field : {big()->tfDescription(), big()->txtNotes()}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("One"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QTest::keyClicks(field, QStringLiteral("two"));
+        EXPECT_TRUE(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_FALSE(field->hasFocus());
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_FALSE(field->hasFocus());
+    }
+    EXPECT_TRUE(big()->cmbLocations()->hasFocus()) << "Ctrl-Shift-Tab goes back from the notes";
+    EXPECT_EQ(column(QStringLiteral("Description")) + '|' + column(QStringLiteral("Notes")), "One\n\ttwo|One\n\ttwo");
 }
 
 TEST_F(BigSceneSaving, ABeatCardsDescriptionIsItsBeatsDescription)
@@ -283,7 +290,8 @@ TEST_F(BigSceneSaving, NotesAreWrittenWhenTheirEditEnds)
 {
     ASSERT_NE(openCard(cardsInBeats(1)), nullptr);
     activate();
-    typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_Tab);
+    typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_unknown);
+    QTest::keyClick(big()->txtNotes(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(column(QStringLiteral("Notes")), "Shoot at dawn");
-    EXPECT_TRUE(big()->tfHeading()->hasFocus()) << "Tab from the last field goes round to the first";
+    EXPECT_TRUE(big()->tfHeading()->hasFocus()) << "Ctrl-Tab from the last field goes round to the first";
 }

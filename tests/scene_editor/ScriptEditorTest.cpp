@@ -13,6 +13,7 @@
 #include "support/SqlProbe.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -272,7 +273,7 @@ TEST_F(ScriptEditor, ReturnNeverDeadEndsAfterHeadingsActsAndDualDialogue)
 
 TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
 {
-    ASSERT_NE(openScript({"Action:", "Action:text", "Dialogue:", "Dialogue:words"}), nullptr);
+    ASSERT_NE(openScript({"Action:", "Action:text", "Dialogue:", "Dialogue:words", "Action:", "Action:"}), nullptr);
     box(0)->setFocus();
     key(box(0), Qt::Key_Tab);
     EXPECT_EQ(box(0)->stringTag(), "Character");
@@ -285,13 +286,20 @@ TEST_F(ScriptEditor, TabAndParenthesisRetypeOnlyAnEmptyBox)
     key(box(1), Qt::Key_Tab);
     EXPECT_EQ(box(1)->stringTag(), "Action");
     EXPECT_EQ(box(1)->toPlainText(), "text") << "no tab is typed";
+    // Shift-Tab is the Tab key too, whether it comes as Backtab (X11) or as Tab with Shift.
+    box(4)->setFocus();
+    key(box(4), Qt::Key_Backtab, Qt::ShiftModifier);
+    type(box(4), QStringLiteral("mikey"));
+    box(5)->setFocus();
+    key(box(5), Qt::Key_Tab, Qt::ShiftModifier);
     type(box(2), QStringLiteral("("));
     EXPECT_EQ(box(2)->stringTag(), "Parenthetical");
     EXPECT_EQ(box(2)->toPlainText(), "(");
     type(box(3), QStringLiteral("("));
     EXPECT_EQ(box(3)->stringTag(), "Dialogue");
     leave();
-    EXPECT_EQ(rows(), "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(");
+    EXPECT_EQ(rows(),
+              "1:Transition:|2:Action:text|3:Parenthetical:(|4:Dialogue:words(|5:Character:MIKEY|6:Character:");
 }
 
 TEST_F(ScriptEditor, BackspaceInAnEmptyCharacterRemovesThatBoxAloneAndKeepsItsParentheticalAndDialogue)
@@ -336,25 +344,61 @@ TEST_F(ScriptEditor, AnEmptyCharacterWithOnlyItsDialogueLeftGoesAndTheDialogueSt
 
 TEST_F(ScriptEditor, ArrowsMoveBetweenBoxesOnlyAtTheirEnds)
 {
-    ASSERT_NE(openScript({"Action:first", "Action:second"}), nullptr);
-    box(0)->setFocus();
-    QTextCursor cursor = box(0)->textCursor();
-    cursor.setPosition(2);
-    box(0)->setTextCursor(cursor);
-    key(box(0), Qt::Key_Down);
-    EXPECT_TRUE(box(0)->hasFocus()) << "within the text the caret moves in the box";
-    key(box(0), Qt::Key_End);
-    key(box(0), Qt::Key_Down);
-    EXPECT_TRUE(box(1)->hasFocus());
-    EXPECT_EQ(box(1)->textCursor().position(), 0);
-    key(box(1), Qt::Key_Up);
-    EXPECT_TRUE(box(0)->hasFocus());
-    EXPECT_EQ(box(0)->textCursor().position(), 5);
-    key(box(0), Qt::Key_End);
-    box(1)->setFocus();
-    key(box(1), Qt::Key_End);
-    key(box(1), Qt::Key_Down);
-    EXPECT_TRUE(box(1)->hasFocus()) << "the last box has no box after it";
+    std::vector<QString> script{"Action:first", "Action:second",
+                                "Action:Snow falls on the pass, on the road and on the cars that wait there for the "
+                                "plough, and on the roofs of the huts where the drivers sleep."};
+    script.insert(script.end(), 30, QStringLiteral("Action:Snow."));
+    ASSERT_NE(openScript(script), nullptr);
+    // Box 2 wraps: where its second and its last line start.
+    const QTextLayout* wrapped = box(2)->document()->firstBlock().layout();
+    ASSERT_GE(wrapped->lineCount(), 3);
+    const int second = wrapped->lineAt(1).textStart();
+    const int lastLine = wrapped->lineAt(wrapped->lineCount() - 1).textStart();
+    const int end2 = static_cast<int>(box(2)->toPlainText().size());
+    const std::size_t last = boxes() - 1;
+    const QKeyCombination down(Qt::Key_Down), up(Qt::Key_Up);
+    const struct {
+        std::size_t box;
+        int position;
+        QKeyCombination pressed;
+        std::size_t toBox;
+        int toPosition;
+        int toAnchor;
+    } moves[] = {
+        {0, 2, down, 0, 5, 5}, {0, 5, down, 1, 0, 0}, {1, 3, up, 1, 0, 0}, {1, 0, up, 0, 5, 5},
+        {0, 2, Qt::ShiftModifier | Qt::Key_Down, 0, 5, 2}, {1, 3, Qt::ShiftModifier | Qt::Key_Up, 1, 0, 3},
+        // Wrapped lines move a line; the first and the last go to the start and the end.
+        {2, 0, down, 2, second, second}, {2, second + 2, up, 2, 2, 2}, {2, lastLine, down, 2, end2, end2},
+        {2, 2, up, 2, 0, 0}, {last, 5, down, last, 5, 5},
+    };
+    for (const auto& row : moves) {
+        SCOPED_TRACE(testing::Message() << "box " << row.box << " at " << row.position);
+        box(row.box)->setFocus();
+        QTextCursor cursor = box(row.box)->textCursor();
+        cursor.setPosition(row.position);
+        box(row.box)->setTextCursor(cursor);
+        key(box(row.box), row.pressed.key(), row.pressed.keyboardModifiers());
+        ASSERT_TRUE(box(row.toBox)->hasFocus());
+        EXPECT_EQ(box(row.toBox)->textCursor().position(), row.toPosition);
+        EXPECT_EQ(box(row.toBox)->textCursor().anchor(), row.toAnchor);
+    }
+
+    // Page Down and Page Up go a page through the script and take the page along; past the
+    // last page to the end of the script, before the first to its start.
+    QScrollBar* bar = big()->bigSceneScriptView()->scrScript()->verticalScrollBar();
+    const auto focused = [] { return qobject_cast<ScriptTextView*>(QApplication::focusWidget()); };
+    key(box(0), Qt::Key_Home);
+    bar->setValue(0);
+    key(box(0), Qt::Key_PageDown);
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_GT(focused()->y() - box(0)->y(), bar->pageStep() / 2);
+    EXPECT_EQ(bar->value(), bar->pageStep());
+    for (const bool forward : {true, false}) {
+        for (std::size_t press = 0; press < boxes() && focused(); ++press)
+            key(focused(), forward ? Qt::Key_PageDown : Qt::Key_PageUp);
+        ASSERT_EQ(focused(), box(forward ? last : 0));
+        EXPECT_EQ(focused()->textCursor().position(), forward ? focused()->toPlainText().size() : 0);
+    }
 }
 
 TEST_F(ScriptEditor, AReturnThatCannotBeWrittenChangesNothingAndSaysSo)
@@ -497,6 +541,14 @@ TEST_F(ScriptEditor, AClickAnywhereOnTheEmptyScenesPageTypesIntoItsOnlyParagraph
 TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
 {
     ASSERT_NE(openScript({"Action:", "Character:"}), nullptr);
+    // An undo back to the text the paragraph opened with is written like any other change.
+    QApplication::clipboard()->setText(QStringLiteral("Pasted"));
+    box(0)->setFocus();
+    key(box(0), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:Pasted|2:Character:"; })) << rows().toStdString();
+    key(box(0), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(box(0)->toPlainText(), "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:|2:Character:"; })) << rows().toStdString();
     type(box(1), QStringLiteral("ruth"));
     type(box(0), QStringLiteral("The door"));
     EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";

@@ -11,6 +11,7 @@
 #include "support/SqlProbe.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -325,15 +326,30 @@ TEST(StoryFileOpen, AStoryOpenedForTheWindowKeepsTheUsualCacheAndNoMemoryMap)
 
 TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
 {
+    // Each index as its name, its table and its columns.
+    const char* const indexes = "SELECT group_concat(name || ' ' || tbl_name || ' ' || (SELECT group_concat(name) "
+                                "FROM pragma_index_info(m.name)), '; ') FROM (SELECT * FROM sqlite_master "
+                                "WHERE type = 'index' ORDER BY name) AS m";
+    QTemporaryDir folder;
+    const QString templateCopy = folder.filePath(QStringLiteral("Template.vtrsf"));
+    ASSERT_TRUE(StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), templateCopy));
+    QString templateIndexes;
+    {
+        DatabaseConnection connection = StoryFile::open(templateCopy);
+        templateIndexes = SqlProbe::scalar(connection.get(), QString::fromLatin1(indexes));
+    }
+    // A file older than every index: opening gives it exactly the template's.
     SampleCopy copy;
-    copy.exec("DROP INDEX idxScriptPartSceneCard; DROP INDEX idxSceneCardObjectSceneCard");
+    EXPECT_EQ(copy.scalar(indexes), templateIndexes);
+    for (const QString& index : copy.scalar("SELECT group_concat(name) FROM sqlite_master WHERE type = 'index'")
+                                    .split(QLatin1Char(',')))
+        copy.exec(QStringLiteral("DROP INDEX %1").arg(index));
+    ASSERT_EQ(copy.scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
     {
         LoadedStory loaded = loadStoryFile(copy.path());
         loaded.story->finalizeAllSqliteStatements();
     }
-    EXPECT_EQ(copy.scalar("SELECT count(*) FROM sqlite_master WHERE name IN ('idxScriptPartSceneCard', "
-                          "'idxSceneCardObjectSceneCard')"),
-              "2");
+    EXPECT_EQ(copy.scalar(indexes), templateIndexes);
     // Now current, the file is not written again.
     const QByteArray current = copy.bytes();
     {

@@ -10,6 +10,7 @@
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
 #include "support/SampleCopy.h"
+#include "support/StoredTables.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,8 @@ TEST(StoryLoading, SetUpsAndPayOffsAreLinkedAsEachRecordWouldReadItself)
     copy.exec("INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) VALUES (900,0,'The kite flies')");
     copy.exec("INSERT INTO SceneSetup (SceneSetupID,SceneCardID,SceneSetup,ScenePayoffID) VALUES "
               "(901,0,'First mention',900),(902,0,'Second mention',900),(903,0,'Orphan',777)");
+    StoredTables before = storedTables(copy.path(), {});
+    before.erase(QStringLiteral("Screenplay"));
     // Opened as the window opens it.
     LoadedStory loaded = loadStoryFile(copy.path());
     Screenplaydb& story = *loaded.story;
@@ -81,7 +84,11 @@ TEST(StoryLoading, SetUpsAndPayOffsAreLinkedAsEachRecordWouldReadItself)
     EXPECT_EQ(orphan->scenePayoffID(), 0);
     story.finalizeAllSqliteStatements();
     loaded = LoadedStory();
-    // The orphan's link is dropped in memory only.
+    // The orphan's link is dropped in memory only: loading rewrites the story's own row and
+    // nothing else.
+    StoredTables after = storedTables(copy.path(), {});
+    after.erase(QStringLiteral("Screenplay"));
+    expectSameTables(before, after);
     EXPECT_EQ(copy.scalar("SELECT ScenePayoffID FROM SceneSetup WHERE SceneSetupID=903"), "777");
 }
 

@@ -261,6 +261,12 @@ public:
     bool deleteLogline(Loglinedb* logline);
     bool deleteColorCode(ColorCodedb* colorCode);
     bool deleteAttachedObject(AttachedObjectdb* attachment);
+    // Deletes from the file every row that names the record `key` of `table` ("AttachedObject",
+    // "Character", "SceneLocation" or "SceneCard"): the links to it or of it, and a card's script
+    // paragraphs. Keys are used again, and a delete may leave such rows unloaded in the file, so
+    // the deletes of those records and the making of a new one under the key both clear them.
+    // The records in memory are the caller's to drop.
+    void deleteRowsNaming(const char* table, std::int64_t key);
 
     // --- The statement cache. ---
     // Answers the statement kept under `name`, preparing `sql` on the story's connection the

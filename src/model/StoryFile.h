@@ -55,10 +55,9 @@ DatabaseConnection open(const QString& path);
 // story whose rows all belong to it and keep the story's rules: every table keeping its key as
 // the row id, every value of the kind its column declares, no beat numbered twice or outside
 // 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
-// numbered 1 to 50), and every attachment or character link whose card, location or character
-// is there naming a record the story holds. Rows the story's own deletes leave behind (a
-// deleted card's script paragraphs and links, set-ups and pay-offs of a card or pay-off that is
-// gone, a card's location that is gone) pass: the story reads them as its loading does. So
+// numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
+// and pay-offs of a deleted card, links to a deleted attachment or character, a card's location
+// that is gone) pass: keys are used again, and the story reads them as its loading does. So
 // does a file without the story's row that holds no record naming a story, what a new story
 // leaves when its making stops before its row is made: it opens as an empty story. The
 // connection is defensive and distrusts the file's schema. Nothing is written. A file that

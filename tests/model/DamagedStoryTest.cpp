@@ -198,12 +198,6 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
         {"a colour of 300",
          [](const SampleCopy& copy) { copy.exec("UPDATE ColorCode SET GreenValue=300 WHERE rowid=2"); },
          "A colour code of the story holds a colour value outside 0 to 255."},
-        {"a scene's character who is gone",
-         [](const SampleCopy& copy) {
-             copy.exec("UPDATE SceneCardCharacter SET CharacterID=9999 WHERE rowid=(SELECT min(rowid) FROM "
-                       "SceneCardCharacter)");
-         },
-         "A row of the table SceneCardCharacter refers to a character the story does not hold."},
         {"the script index out of step with its paragraphs",
          [](const SampleCopy& copy) {
              // The index's definition changed under it: its entries no longer follow the rows,

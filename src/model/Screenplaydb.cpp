@@ -801,12 +801,17 @@ void Screenplaydb::finalizeAllSqliteStatements()
     statements_.clear();
 }
 
-LoadedStory loadStoryFile(const QString& path)
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults)
 {
     LoadedStory loaded;
     loaded.connection = StoryFile::openStoryForReading(path);
     auto story = std::make_unique<Screenplaydb>();
     try {
+        // The checks let a file without the story's row through only when it holds no row at
+        // all: the template of a new story whose making stopped there. It is made now as New
+        // Story makes it, so that it opens as any new story does.
+        if (!StoryFile::holdsStoryRow(path, loaded.connection.get()))
+            Toolkit().writeNewStoryRows(loaded.connection.get(), path, defaults);
         story->initWithDatabase(loaded.connection.get());
         story->setFileName(path);
         story->hydrate();

@@ -362,6 +362,16 @@ struct LoadedStory {
     std::unique_ptr<Screenplaydb> story;
 };
 
+// What a new story takes from the master file and its user, as values: the master file's path
+// (its colour codes are copied; none when it cannot be read) and the owner's names.
+struct NewStoryDefaults {
+    QString masterPath;
+    QString ownerFirstName;
+    QString ownerLastName;
+};
+
 // Opens `path` with StoryFile::openStory, brings an older schema up to date and loads the
-// story. Any failure raises StoryFileRefused, its message in plain words first.
-LoadedStory loadStoryFile(const QString& path);
+// story. A bare template, a new story whose making stopped before its first row, is first
+// given every row a new story starts with, `defaults` among them, in one transaction. Any
+// failure raises StoryFileRefused, its message in plain words first.
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults = {});

@@ -401,6 +401,20 @@ void checkStoryRules(const Checker& check, sqlite3* database)
         check.damaged(QStringLiteral("A colour code of the story holds a colour value outside 0 to 255."));
 }
 
+// One statement naming each of `tables` that holds a row meeting `condition` (a WHERE clause,
+// or "" for any row), in the list's order.
+template <typename Tables>
+QByteArray tablesHolding(const Tables& tables, const char* condition)
+{
+    QByteArray sql;
+    for (const char* table : tables) {
+        if (!sql.isEmpty())
+            sql += " UNION ALL ";
+        sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table + condition + ")";
+    }
+    return sql;
+}
+
 } // namespace
 
 namespace StoryFile {
@@ -425,30 +439,28 @@ void checkStory(const QString& path, sqlite3* database)
         check.damaged(problems.empty() ? QString() : problems.front());
 
     // One story, or none yet: a new story is a copy of the empty template until its row is made,
-    // and its records are made after the row. A file without the row therefore holds none of
-    // the records that name a story; it opens as a new story with nothing in it.
+    // and every other row of it is made after that one. A file without the row and with no
+    // other row is a new story whose making stopped there (loading finishes it); one without
+    // the row but with other rows has lost it.
     const QString stories = check.rows("SELECT count(*) FROM Screenplay").front();
     if (stories != QLatin1String("0") && stories != QLatin1String("1"))
         check.notAStory(QStringLiteral("The file holds more than one story."));
-    const bool withoutRow = stories == QLatin1String("0");
-    // One statement names each table holding a row of another story (any row, in a file
-    // without the story's row), in the list's order.
-    const auto strayRows = [](const char* condition) {
-        QByteArray sql;
-        for (const char* table : kTablesOfTheStory) {
-            if (!sql.isEmpty())
-                sql += " UNION ALL ";
-            sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table + condition + ")";
-        }
-        return sql;
-    };
-    static const QByteArray strays = strayRows(" WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)");
-    static const QByteArray anyRows = strayRows("");
-    if (const std::vector<QString> tables = check.rows((withoutRow ? anyRows : strays).constData()); !tables.empty())
-        check.notAStory((withoutRow ? QStringLiteral("The file holds no story, yet rows of the table %1 belong to one.")
-                                    : QStringLiteral("Rows of the table %1 belong to another story."))
-                            .arg(tables.front()));
+    static const QByteArray anyRows = tablesHolding(kStoryTables, "");
+    static const QByteArray strays =
+        tablesHolding(kTablesOfTheStory, " WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)");
+    if (stories == QLatin1String("0")) {
+        if (const std::vector<QString> holding = check.rows(anyRows.constData()); !holding.empty())
+            check.damaged(QStringLiteral("The story's own row is missing, yet the file holds rows of the table %1.")
+                              .arg(holding.front()));
+    } else if (const std::vector<QString> holding = check.rows(strays.constData()); !holding.empty()) {
+        check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(holding.front()));
+    }
     checkStoryRules(check, database);
+}
+
+bool holdsStoryRow(const QString& path, sqlite3* database)
+{
+    return Checker(path, database).numbers("SELECT count(*) FROM Screenplay").front() > 0;
 }
 
 } // namespace StoryFile

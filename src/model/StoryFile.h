@@ -58,8 +58,8 @@ DatabaseConnection open(const QString& path);
 // numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
 // and pay-offs of a deleted card, links to a deleted attachment or character, a card's location
 // that is gone) pass: keys are used again, and the story reads them as its loading does. So
-// does a file without the story's row that holds no record naming a story, what a new story
-// leaves when its making stops before its row is made: it opens as an empty story. The
+// does the bare template, what a new story leaves when its making stops before its row is
+// made; a file without the story's row but with other rows has lost it and is damaged. The
 // connection is defensive and distrusts the file's schema. Nothing is written. A file that
 // fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
@@ -69,6 +69,9 @@ DatabaseConnection openStoryForReading(const QString& path);
 // The checks of openStory on a connection already open to `path`: raises StoryFileRefused,
 // naming the file, when one fails.
 void checkStory(const QString& path, sqlite3* database);
+// Whether the story file open on `database` holds its story's row; a failed read raises
+// StoryFileRefused, naming the file.
+bool holdsStoryRow(const QString& path, sqlite3* database);
 // Once the story opened by openStoryForReading is read: its connection keeps no more cached
 // pages than any other.
 void settleAfterLoading(sqlite3* database);

@@ -76,7 +76,7 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
              DatabaseConnection connection = StoryFile::open(path);
              SqlProbe::exec(connection.get(), "DELETE FROM Screenplay");
          },
-         "\u201cStory.vtrsf\u201d is not a Vantora story."},
+         "\u201cStory.vtrsf\u201d is damaged and cannot be opened."},
         {"with a trigger",
          [](const QString& path) {
              DatabaseConnection connection = StoryFile::open(path);
@@ -240,8 +240,8 @@ const QString kAttached = QStringLiteral(
 // on cards 36 and 26, card 1 a set-up paid off on card 21, and location 5 is the shelter of
 // cards 11 to 19, location 6 and card 40 have the highest keys; a new story is a copy of the
 // empty template until its row is made): the story opens in its window as its loading reads it,
-// and closing it leaves every table but the story's own row as it was. Damage no operation writes
-// stays refused.
+// and closing it leaves every table but the story's own row as it was (a new story cut short
+// gets its first rows). Damage no operation writes stays refused.
 TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageIsRefused)
 {
     struct Case {
@@ -267,20 +267,22 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         title->selectAll();
         QTest::keyClicks(title, "Whiteout");
     };
-    // What a story without its row opens with: the values of a story never laid out (the board
-    // grown to hold its four rows of cards, as for any story), and nothing in it.
-    const auto empty = [](Screenplaydb& story) {
-        EXPECT_EQ(story.pageCount(), 110);
-        EXPECT_EQ(story.boardWidth(), 1840);
-        EXPECT_GE(story.boardHeight(), 685);
-        EXPECT_TRUE(story.screenplayTitle().isEmpty());
-        EXPECT_TRUE(story.sceneCards().empty());
-        EXPECT_TRUE(story.beats().empty());
-        EXPECT_TRUE(story.logLines().empty());
-        EXPECT_TRUE(story.greenlightChecklistQuestions().empty());
-        EXPECT_TRUE(story.colorCodes().empty());
-        EXPECT_TRUE(story.scriptElements().empty());
-        EXPECT_TRUE(story.sceneSetups().empty());
+    // A story without its row and without any other row is a new story whose making stopped
+    // before its first row: it opens made as New Story makes it, the owner's names stamped.
+    app_->userInformation()->setFirstName(QStringLiteral("Rosa"));
+    app_->userInformation()->setLastName(QStringLiteral("Marsh"));
+    const auto newStory = [](const char* title) {
+        return [title](Screenplaydb& story) {
+            EXPECT_EQ(story.screenplayTitle(), title);
+            EXPECT_EQ(story.ownerFirstName() + QLatin1Char(' ') + story.ownerLastName(), "Rosa Marsh");
+            // Beats, checklist questions, colour codes and script formats.
+            EXPECT_EQ(QStringLiteral("%1 %2 %3 %4")
+                          .arg(story.beats().size())
+                          .arg(story.greenlightChecklistQuestions().size())
+                          .arg(story.colorCodes().size())
+                          .arg(story.scriptElements().size()),
+                      "15 55 10 15");
+        };
     };
     const auto gone = [](std::int64_t sceneCardID) {
         return [sceneCardID](const auto& record) { return record->sceneCardID() == sceneCardID; };
@@ -383,26 +385,16 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
                                       "PAY-OFF: Mikey's cameras show the SUV heading for the dam service tunnel."));
          }},
         {.name = "a new story whose making stopped before its row was made",
-         .shows = empty,
+         .shows = newStory("Sample - Kessler Pass"),
          .fromTemplate = true,
          .edit = typeTitle,
-         .reopened =
-             [](Screenplaydb& story) {
-                 EXPECT_EQ(story.screenplayTitle(), "Whiteout");
-                 EXPECT_EQ(story.pageCount(), 110);
-                 EXPECT_EQ(story.boardWidth(), 1840);
+         .reopened = newStory("Whiteout"),
+         // As a new story's: zoomed, the title field holding the title.
+         .window =
+             [](MyDocument& document) {
+                 EXPECT_TRUE(document.window()->isMaximized());
+                 EXPECT_EQ(document.titleLoglineView()->tfTitle()->text(), "Sample - Kessler Pass");
              }},
-        {.name = "no story row, and rows that name none: script paragraphs, formats, set-ups, pay-offs, links",
-         .sql = QStringLiteral("INSERT INTO ScriptElement (ElementType) VALUES ('Action');"
-                               "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES "
-                               "(3, 1, 1, 'Snow.');"
-                               "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES "
-                               "(3, 'A flare', 1);"
-                               "INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (4, 'The flare');"
-                               "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (3, 2);"
-                               "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (2, 5);"),
-         .shows = empty,
-         .fromTemplate = true},
         // Keys are used again: a record made after a delete may take the key of the one deleted,
         // and the links the delete did not load then name it; a link may also name an attachment
         // or a character that is gone while its owner is there. Such a link is left out.
@@ -479,8 +471,18 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         // Damage: no operation writes these.
         {.name = "no story row, and a card",
          .sql = QStringLiteral("INSERT INTO SceneCard (ScreenplayID, Heading, OnBoard) VALUES (1, 'INT. CAB', 1)"),
-         .refusal = "The file holds no story, yet rows of the table SceneCard belong to one.",
-         .reason = "is not a Vantora story.",
+         .refusal = "The story's own row is missing, yet the file holds rows of the table SceneCard.",
+         .fromTemplate = true},
+        {.name = "no story row, and rows that name no story: script paragraphs, formats, set-ups, pay-offs, links",
+         .sql = QStringLiteral("INSERT INTO ScriptElement (ElementType) VALUES ('Action');"
+                               "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES "
+                               "(3, 1, 1, 'Snow.');"
+                               "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES "
+                               "(3, 'A flare', 1);"
+                               "INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (4, 'The flare');"
+                               "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (3, 2);"
+                               "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (2, 5);"),
+         .refusal = "The story's own row is missing, yet the file holds rows of the table ScriptPart.",
          .fromTemplate = true},
         {.name = "two story rows",
          .sql = QStringLiteral("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay"),
@@ -531,7 +533,10 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         document->window()->close();
         settle();
         EXPECT_EQ(controller().documentCount(), 0u);
-        expectSameTables(before, tablesButTheStoryRow(copy.path()));
+        // Opening wrote nothing but the story's row; a new story cut short got its first rows.
+        const StoredTables closed = tablesButTheStoryRow(copy.path());
+        if (!test.fromTemplate)
+            expectSameTables(before, closed);
         if (test.reopened) {
             document = controller().openDocument(copy.path());
             ASSERT_NE(document, nullptr);
@@ -540,7 +545,7 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
             test.reopened(*document->currentScreenplay());
             document->window()->close();
             settle();
-            expectSameTables(before, tablesButTheStoryRow(copy.path()));
+            expectSameTables(closed, tablesButTheStoryRow(copy.path()));
         }
     }
 }

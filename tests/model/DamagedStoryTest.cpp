@@ -67,9 +67,10 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
              QFile::setPermissions(copy.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
          },
          "cannot be opened because its folder is read-only."},
-        // A file without the story's row opens only when nothing in it names a story.
+        // A file without the story's row opens only when it holds no row at all: it has lost it.
         {"no story row", [](const SampleCopy& copy) { copy.exec("DELETE FROM Screenplay"); },
-         "is not a Vantora story.", "The file holds no story, yet rows of the table Logline belong to one."},
+         "is damaged and cannot be opened.",
+         "The story's own row is missing, yet the file holds rows of the table SceneCard."},
         {"no story row, and one card",
          [](const SampleCopy& copy) {
              copy.exec("DELETE FROM Screenplay; DELETE FROM Logline; DELETE FROM GreenlightChecklistQuestion; "
@@ -77,7 +78,8 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
                        "StickyNote; DELETE FROM AttachedObject; DELETE FROM Beat; DELETE FROM SceneCard WHERE "
                        "SceneCardID <> 3");
          },
-         "is not a Vantora story.", "The file holds no story, yet rows of the table SceneCard belong to one."},
+         "is damaged and cannot be opened.",
+         "The story's own row is missing, yet the file holds rows of the table SceneCard."},
         {"two story rows",
          [](const SampleCopy& copy) {
              copy.exec("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay");

@@ -11,6 +11,7 @@
 #include "model/DatabaseError.h"
 #include "model/DefaultSettingdb.h"
 #include "model/MasterColorCodedb.h"
+#include "model/Screenplaydb.h"
 #include "model/StringUtilities.h"
 #include "model/UserInformationdb.h"
 #include "platform/Platform.h"
@@ -130,6 +131,16 @@ void AppController::initialize()
 QString AppController::masterFilePath() const
 {
     return Platform::userDefaults().stringForKey(kMasterFilePath);
+}
+
+NewStoryDefaults AppController::newStoryDefaults() const
+{
+    NewStoryDefaults defaults{masterFilePath(), {}, {}};
+    if (userInformation_) {
+        defaults.ownerFirstName = userInformation_->firstName();
+        defaults.ownerLastName = userInformation_->lastName();
+    }
+    return defaults;
 }
 
 QString AppController::accountNumber()

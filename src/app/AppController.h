@@ -31,6 +31,7 @@ class QTimer;
 class QWidget;
 class RetrieveFromCloud;
 class UserInformationdb;
+struct NewStoryDefaults;
 
 // The application: start-up (splash, master file, first-run material), the master file for
 // the whole run, the shared menu items and the commands that belong to no single story.
@@ -68,6 +69,9 @@ public:
     UserInformationdb* userInformation() const { return userInformation_.get(); }
     sqlite3* masterDatabase() const { return masterDatabase_.get(); }
     QString masterFilePath() const;
+    // What a story file cut short before its first row takes when it is opened, as New Story
+    // gives it: the master file's colour codes and its user's names.
+    NewStoryDefaults newStoryDefaults() const;
     bool hasInternetConnection() const { return hasInternetConnection_; }
     bool terminated() const { return terminated_; }
     bool startupFinished() const { return startupFinished_; }

@@ -407,7 +407,7 @@ void MyDocument::setThisFileName(const QString& path)
         connection_ = StoryFile::openStory(path);
         return;
     }
-    LoadedStory loaded = loadStoryFile(path);
+    LoadedStory loaded = loadStoryFile(path, application_.newStoryDefaults());
     currentScreenplay_ = std::move(loaded.story);
     connection_ = std::move(loaded.connection);
 }

@@ -93,7 +93,7 @@ void AttachedObjectdb::insertIntoDatabase(Screenplaydb* screenplay)
                               "SizeWidth,Color,LastFullImageWidth,LastFullImageHeight,TextDescription,MimeType) "
                               "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert);
-    attachedObjectID_ = finishInsert(insert);
+    attachedObjectID_ = finishInsertOfNamedRecord(insert, "AttachedObject");
 }
 
 void AttachedObjectdb::deleteFromDatabase()

@@ -1,6 +1,8 @@
 #include "Characterdb.h"
 
+#include "CharacterObjectdb.h"
 #include "RecordSorting.h"
+#include "Screenplaydb.h"
 
 const std::array<Characterdb::TextField, 19>& Characterdb::textFields()
 {
@@ -93,7 +95,11 @@ void Characterdb::insertIntoDatabase(Screenplaydb* screenplay)
                               "NeedsFixing3Notes,NeedsFixing4,NeedsFixing4Notes,NeedsFixing5,NeedsFixing5Notes,"
                               "NeedsFixing6,NeedsFixing6Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert);
-    characterID_ = finishInsert(insert);
+    characterID_ = finishInsertOfNamedRecord(insert, "Character");
+    // Attachment links left in the file by a character that had the key before were loaded as
+    // belonging to no character; their rows are gone now, and they leave memory too.
+    std::erase_if(screenplay->characterObjects(),
+                  [this](const auto& link) { return link->characterID() == characterID_; });
 }
 
 void Characterdb::deleteFromDatabase()

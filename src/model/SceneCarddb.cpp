@@ -139,7 +139,7 @@ void SceneCarddb::insertIntoDatabase(Screenplaydb* screenplay)
         "ColorLegend3ID,ColorLegend4ID,ColorLegend5ID,ColorLegend6ID,SceneNumber,CurrentBeatSection) "
         "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert, 1);
-    sceneCardID_ = finishInsert(insert);
+    sceneCardID_ = finishInsertOfNamedRecord(insert, "SceneCard");
 }
 
 void SceneCarddb::insertIntoDatabaseWithID(Screenplaydb* screenplay)

@@ -47,7 +47,7 @@ void SceneLocationdb::insertIntoDatabase(Screenplaydb* screenplay)
     StatementUse insert = use("sceneLocation_insert_statement",
                               "INSERT INTO SceneLocation (ScreenplayID,Location,Description,Notes) VALUES (?,?,?,?)");
     insert.bindAll(1, screenplayID_, location_, description_, notes_);
-    sceneLocationID_ = finishInsert(insert);
+    sceneLocationID_ = finishInsertOfNamedRecord(insert, "SceneLocation");
 }
 
 void SceneLocationdb::deleteFromDatabase()

@@ -29,6 +29,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -453,6 +454,7 @@ bool Screenplaydb::deleteCharacter(Characterdb* character)
         StoryTransaction removal(database_);
         deleteRowsWhere(characterObjects_, ownLink);
         deleteRowsWhere(sceneCardCharacters_, ownLink);
+        deleteRowsNaming("Character", key);
         character->deleteFromDatabase();
         undo.add([this, old = boardListFilterCharacterID_, dirty = isDirty_] {
             boardListFilterCharacterID_ = old;
@@ -483,6 +485,7 @@ bool Screenplaydb::deleteLocation(SceneLocationdb* location)
         StoryTransaction removal(database_);
         location->deleteFromDatabase();
         deleteRowsWhere(sceneLocationObjects_, ownLink);
+        deleteRowsNaming("SceneLocation", key);
         for (auto* cards : {&sceneCards_, &litterBox_})
             for (auto& card : *cards)
                 if (card->sceneLocationID() == key)
@@ -522,6 +525,39 @@ void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::i
         raiseDatabaseError(kSource, "Error: failed to delete from database with message '%s'.", database_);
 }
 
+namespace {
+
+// The rows that name a record by its key, by the record's table.
+struct RowsNaming {
+    const char* table;
+    const char* name;
+    const char* sql;
+};
+constexpr RowsNaming kRowsNaming[] = {
+    {"AttachedObject", "screenplay_deleteCharacterObjects_statement",
+     "DELETE FROM CharacterObject WHERE AttachedObjectID=?"},
+    {"AttachedObject", "screenplay_deleteLocationObjects_statement",
+     "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?"},
+    {"AttachedObject", "screenplay_deleteSceneCardObjects_statement",
+     "DELETE FROM SceneCardObject WHERE AttachedObjectID=?"},
+    {"Character", "screenplay_deleteObjectsOfCharacter_statement", "DELETE FROM CharacterObject WHERE CharacterID=?"},
+    {"Character", "screenplay_deleteScenesOfCharacter_statement", "DELETE FROM SceneCardCharacter WHERE CharacterID=?"},
+    {"SceneLocation", "screenplay_deleteObjectsOfLocation_statement",
+     "DELETE FROM SceneLocationObject WHERE SceneLocationID=?"},
+    {"SceneCard", "screenplay_deleteObjectsOfCard_statement", "DELETE FROM SceneCardObject WHERE SceneCardID=?"},
+    {"SceneCard", "screenplay_deleteCharactersOfCard_statement", "DELETE FROM SceneCardCharacter WHERE SceneCardID=?"},
+    {"SceneCard", "screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?"},
+};
+
+} // namespace
+
+void Screenplaydb::deleteRowsNaming(const char* table, std::int64_t key)
+{
+    for (const RowsNaming& rows : kRowsNaming)
+        if (std::strcmp(rows.table, table) == 0)
+            deleteRowsReferring(rows.name, rows.sql, key);
+}
+
 bool Screenplaydb::deleteSceneCard(SceneCarddb* card, const std::function<void()>& written)
 {
     // The rows go first; memory follows once the file has kept the change, so a failed write
@@ -541,9 +577,9 @@ bool Screenplaydb::deleteSceneCard(SceneCarddb* card, const std::function<void()
             if (payoff->sceneCardID() == key)
                 changeAndSave(undo, *payoff, &ScenePayoffdb::sceneCardID, &ScenePayoffdb::setSceneCardID,
                               std::int64_t{0});
-        // The card's script goes with it: a later card that reuses the key must start empty.
-        deleteRowsReferring("screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?",
-                            key);
+        // The card's script and its unloaded links go with it: a later card that reuses the key
+        // must start empty.
+        deleteRowsNaming("SceneCard", key);
         if (bigSceneSceneCardID_ == key) {
             undo.add([this, card = bigSceneSceneCardID_, view = bigSceneView_, dirty = isDirty_] {
                 setBigSceneSceneCardID(card);
@@ -689,12 +725,7 @@ bool Screenplaydb::deleteAttachedObject(AttachedObjectdb* attachment)
                                  [](const SceneCardObjectdb& l) { return l.sceneCardID(); });
         // Links whose owner is already gone are not loaded; remove them too, so that an
         // attachment that later reuses the key does not inherit them.
-        deleteRowsReferring("screenplay_deleteCharacterObjects_statement",
-                            "DELETE FROM CharacterObject WHERE AttachedObjectID=?", key);
-        deleteRowsReferring("screenplay_deleteLocationObjects_statement",
-                            "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?", key);
-        deleteRowsReferring("screenplay_deleteSceneCardObjects_statement",
-                            "DELETE FROM SceneCardObject WHERE AttachedObjectID=?", key);
+        deleteRowsNaming("AttachedObject", key);
         attachment->deleteFromDatabase();
         removal.commit();
         undo.keep();

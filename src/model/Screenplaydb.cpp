@@ -420,23 +420,28 @@ void Screenplaydb::loadCollections()
         }
     }
 
+    // Keys are used again, and a delete leaves links in the file that it did not load: a link
+    // may name an attachment or a character that is gone, whoever owns it. Such a link is left
+    // out, as a link whose owner is gone is, and stays in the file untouched.
+    attachedObjects_ = loadRecords<AttachedObjectdb>("screenplay_attachedObject_statement",
+                                                     selectAllSql(AttachedObjectdb::selectByKeySql(), ofStory), true);
+    const auto attachments = byKey(attachedObjects_, &AttachedObjectdb::attachedObjectID);
+    const auto toAttachmentGone = [&attachments](const auto& link) {
+        return attachments.count(link->attachedObjectID()) == 0;
+    };
+
     characterObjects_ = loadRecords<CharacterObjectdb>(
         "screenplay_characterObject_statement",
         "SELECT CharacterID,AttachedObjectID,Description,PrimaryDisplayFlag,CharacterObjectID FROM CharacterObject",
         false);
+    std::erase_if(characterObjects_, toAttachmentGone);
     characters_ = loadRecords<Characterdb>("screenplay_character_statement",
                                            selectAllSql(Characterdb::selectByKeySql(), ofStory), true);
-    {
-        const auto characters = byKey(characters_, &Characterdb::characterID);
-        for (auto& link : characterObjects_)
-            if (auto found = characters.find(link->characterID()); found != characters.end())
-                found->second->characterObjects().push_back(link.get());
-    }
+    const auto characters = byKey(characters_, &Characterdb::characterID);
+    for (auto& link : characterObjects_)
+        if (auto found = characters.find(link->characterID()); found != characters.end())
+            found->second->characterObjects().push_back(link.get());
     sortRecords(characters_, &Characterdb::sortCharactersByName);
-
-    attachedObjects_ = loadRecords<AttachedObjectdb>("screenplay_attachedObject_statement",
-                                                     selectAllSql(AttachedObjectdb::selectByKeySql(), ofStory), true);
-    const auto attachments = byKey(attachedObjects_, &AttachedObjectdb::attachedObjectID);
 
     sceneCardObjects_ = loadRecords<SceneCardObjectdb>(
         "screenplay_sceneCardObject_statement",
@@ -444,10 +449,9 @@ void Screenplaydb::loadCollections()
         "SceneCardObjectID FROM SceneCardObject INNER JOIN SceneCard ON "
         "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardObjectID",
         true);
-    for (auto& link : sceneCardObjects_) {
-        const auto found = attachments.find(link->attachedObjectID());
-        link->setTitle(found != attachments.end() ? found->second->title() : QString(QLatin1String("")));
-    }
+    std::erase_if(sceneCardObjects_, toAttachmentGone);
+    for (auto& link : sceneCardObjects_)
+        link->setTitle(attachments.at(link->attachedObjectID())->title());
 
     sceneCardCharacters_ = loadRecords<SceneCardCharacterdb>(
         "screenplay_sceneCardCharacter_statement",
@@ -455,12 +459,10 @@ void Screenplaydb::loadCollections()
         "FROM SceneCardCharacter INNER JOIN SceneCard on SceneCardCharacter.SceneCardID = SceneCard.SceneCardID "
         "WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardCharacterID",
         true);
-    {
-        const auto characters = byKey(characters_, &Characterdb::characterID);
-        for (auto& link : sceneCardCharacters_)
-            if (auto found = characters.find(link->characterID()); found != characters.end())
-                link->setCharacterName(found->second->characterName());
-    }
+    std::erase_if(sceneCardCharacters_,
+                  [&characters](const auto& link) { return characters.count(link->characterID()) == 0; });
+    for (auto& link : sceneCardCharacters_)
+        link->setCharacterName(characters.at(link->characterID())->characterName());
 
     stickyNotes_ = loadRecords<StickyNotedb>("screenplay_stickyNote_statement",
                                              selectAllSql(StickyNotedb::selectByKeySql(), ofStory), true);
@@ -472,6 +474,7 @@ void Screenplaydb::loadCollections()
         "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=? "
         "ORDER BY SceneLocationObjectID",
         true);
+    std::erase_if(sceneLocationObjects_, toAttachmentGone);
     sceneLocations_ = loadRecords<SceneLocationdb>("screenplay_location_statement",
                                                    selectAllSql(SceneLocationdb::selectByKeySql(), ofStory), true);
     {
@@ -798,12 +801,17 @@ void Screenplaydb::finalizeAllSqliteStatements()
     statements_.clear();
 }
 
-LoadedStory loadStoryFile(const QString& path)
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults)
 {
     LoadedStory loaded;
     loaded.connection = StoryFile::openStoryForReading(path);
     auto story = std::make_unique<Screenplaydb>();
     try {
+        // The checks let a file without the story's row through only when it holds no row at
+        // all: the template of a new story whose making stopped there. It is made now as New
+        // Story makes it, so that it opens as any new story does.
+        if (!StoryFile::holdsStoryRow(path, loaded.connection.get()))
+            Toolkit().writeNewStoryRows(loaded.connection.get(), path, defaults);
         story->initWithDatabase(loaded.connection.get());
         story->setFileName(path);
         story->hydrate();

@@ -261,6 +261,12 @@ public:
     bool deleteLogline(Loglinedb* logline);
     bool deleteColorCode(ColorCodedb* colorCode);
     bool deleteAttachedObject(AttachedObjectdb* attachment);
+    // Deletes from the file every row that names the record `key` of `table` ("AttachedObject",
+    // "Character", "SceneLocation" or "SceneCard"): the links to it or of it, and a card's script
+    // paragraphs. Keys are used again, and a delete may leave such rows unloaded in the file, so
+    // the deletes of those records and the making of a new one under the key both clear them.
+    // The records in memory are the caller's to drop.
+    void deleteRowsNaming(const char* table, std::int64_t key);
 
     // --- The statement cache. ---
     // Answers the statement kept under `name`, preparing `sql` on the story's connection the
@@ -356,6 +362,16 @@ struct LoadedStory {
     std::unique_ptr<Screenplaydb> story;
 };
 
+// What a new story takes from the master file and its user, as values: the master file's path
+// (its colour codes are copied; none when it cannot be read) and the owner's names.
+struct NewStoryDefaults {
+    QString masterPath;
+    QString ownerFirstName;
+    QString ownerLastName;
+};
+
 // Opens `path` with StoryFile::openStory, brings an older schema up to date and loads the
-// story. Any failure raises StoryFileRefused, its message in plain words first.
-LoadedStory loadStoryFile(const QString& path);
+// story. A bare template, a new story whose making stopped before its first row, is first
+// given every row a new story starts with, `defaults` among them, in one transaction. Any
+// failure raises StoryFileRefused, its message in plain words first.
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults = {});

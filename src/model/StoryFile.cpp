@@ -14,8 +14,6 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -242,34 +240,6 @@ long long varintBytes(long long value)
     return bytes;
 }
 
-// A link row names its owner (a character, a location or a scene card) and the record it links
-// to that owner. A link whose owner is gone is what a delete leaves: a card's or a location's
-// delete removes the owner's row first and may stop there, and a location's keeps its links in
-// the file for good. The story leaves such links out when it is read (attachment links of a
-// character that is gone are read and belong to no character). The record an owned link names
-// is removed only after every link to it, so a link whose owner is there names a record the
-// story holds, unless the file is damaged.
-//
-// The other references a row may hold are read as the story reads them and never refuse a
-// file: a deleted card's script paragraphs stay in the file and are not read; a set-up or
-// pay-off whose card is gone is shown without it, a set-up whose pay-off is gone as unlinked;
-// a card whose location is gone shows the location without a name.
-struct Link {
-    const char* table;
-    const char* ownerColumn;
-    const char* owner;
-    const char* linkedColumn;
-    const char* linked;
-    const char* what;
-};
-constexpr std::array kLinks = {
-    Link{"CharacterObject", "CharacterID", "Character", "AttachedObjectID", "AttachedObject", "an attachment"},
-    Link{"SceneLocationObject", "SceneLocationID", "SceneLocation", "AttachedObjectID", "AttachedObject",
-         "an attachment"},
-    Link{"SceneCardObject", "SceneCardID", "SceneCard", "AttachedObjectID", "AttachedObject", "an attachment"},
-    Link{"SceneCardCharacter", "SceneCardID", "SceneCard", "CharacterID", "Character", "a character"},
-};
-
 // One column as the checks of a table's rows see it.
 struct Column {
     QByteArray name;
@@ -278,51 +248,15 @@ struct Column {
     bool key;
 };
 
-// What the pass over the tables gathers for the links: the keys of the owners and of the
-// records linked, and each link row's owner and linked record.
-struct Gathered {
-    std::map<std::string, std::unordered_set<sqlite3_int64>> keys;
-    std::map<std::string, std::vector<std::pair<sqlite3_int64, sqlite3_int64>>> links;
-};
-
 // Reads every row of `table` once: every value must be of the kind its column declares, and
 // the bytes of the rows, worked out from their values as SQLite lays out a record, must be
 // the bytes the table's pages hold (`onPages`, when SQLite can tell). Every row SQLite writes
 // holds every column of its table (but a column added to the table later, which rows written
 // before lack): a page of another table read in this one's place holds rows of another
-// length, even when their values look right. Gathers the keys and links of `gathered` on the
-// way. Answers what is wrong, or "".
+// length, even when their values look right. Answers what is wrong, or "".
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
-                  std::optional<long long> onPages, bool lastColumnAddedLater, Gathered& gathered)
+                  std::optional<long long> onPages, bool lastColumnAddedLater)
 {
-    // Where this table's keys go when links name them, and the owner's and the linked record's
-    // columns when it is a link table.
-    const auto columnIndex = [&columns](const char* name) {
-        for (int index = 0; index < static_cast<int>(columns.size()); ++index)
-            if (columns[static_cast<std::size_t>(index)].name.compare(name, Qt::CaseInsensitive) == 0)
-                return index;
-        return -1;
-    };
-    std::unordered_set<sqlite3_int64>* keys = nullptr;
-    std::vector<std::pair<sqlite3_int64, sqlite3_int64>>* links = nullptr;
-    int ownerColumn = -1;
-    int linkedColumn = -1;
-    for (const Link& link : kLinks) {
-        if (std::strcmp(link.owner, table) == 0 || std::strcmp(link.linked, table) == 0)
-            keys = &gathered.keys[table];
-        if (std::strcmp(link.table, table) == 0) {
-            ownerColumn = columnIndex(link.ownerColumn);
-            linkedColumn = columnIndex(link.linkedColumn);
-            if (ownerColumn >= 0 && linkedColumn >= 0)
-                links = &gathered.links[table];
-        }
-    }
-    int keyColumn = -1;
-    for (int index = 0; index < static_cast<int>(columns.size()); ++index)
-        if (columns[static_cast<std::size_t>(index)].key)
-            keyColumn = index;
-    if (keyColumn < 0)
-        keys = nullptr;
     const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) != SQLITE_OK ||
@@ -367,11 +301,6 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
             lastHeader = kindBytes;
             lastBody = valueBytes;
         }
-        if (keys)
-            keys->insert(sqlite3_column_int64(statement, keyColumn));
-        if (links)
-            links->emplace_back(sqlite3_column_int64(statement, ownerColumn),
-                                sqlite3_column_int64(statement, linkedColumn));
         const auto recordBytes = [](long long kinds, long long values) {
             return (kinds <= 126 ? 1 : 2) + kinds + values;
         };
@@ -386,10 +315,12 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
     return QString();
 }
 
-// The kinds and the length of every row of every story table, and the records its rows name.
+// The kinds and the length of every row of every story table. The references a row holds are
+// read as the story reads them and never refuse a file: keys are used again, so a link, a
+// script paragraph or a set-up may name a record that is gone, whether or not its owner is
+// there. Loading leaves such a link out and shows the others without what they name.
 void checkEveryRow(const Checker& check, sqlite3* database)
 {
-    Gathered gathered;
     // The bytes each table's pages hold, from SQLite's page statistics when it has them.
     std::map<QString, long long> stored;
     sqlite3_stmt* probe = nullptr;
@@ -421,17 +352,9 @@ void checkEveryRow(const Checker& check, sqlite3* database)
         }
         // Stories of older versions gained the attachments' MIME type column.
         const QString wrong =
-            checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0, gathered);
+            checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0);
         if (!wrong.isEmpty())
             check.damaged(wrong);
-    }
-    for (const Link& link : kLinks) {
-        const std::unordered_set<sqlite3_int64>& owners = gathered.keys[link.owner];
-        const std::unordered_set<sqlite3_int64>& linked = gathered.keys[link.linked];
-        for (const auto& [owner, named] : gathered.links[link.table])
-            if (owners.count(owner) != 0 && linked.count(named) == 0)
-                check.damaged(QStringLiteral("A row of the table %1 refers to %2 the story does not hold.")
-                                  .arg(QString::fromLatin1(link.table), QString::fromLatin1(link.what)));
     }
 }
 
@@ -478,6 +401,20 @@ void checkStoryRules(const Checker& check, sqlite3* database)
         check.damaged(QStringLiteral("A colour code of the story holds a colour value outside 0 to 255."));
 }
 
+// One statement naming each of `tables` that holds a row meeting `condition` (a WHERE clause,
+// or "" for any row), in the list's order.
+template <typename Tables>
+QByteArray tablesHolding(const Tables& tables, const char* condition)
+{
+    QByteArray sql;
+    for (const char* table : tables) {
+        if (!sql.isEmpty())
+            sql += " UNION ALL ";
+        sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table + condition + ")";
+    }
+    return sql;
+}
+
 } // namespace
 
 namespace StoryFile {
@@ -502,30 +439,28 @@ void checkStory(const QString& path, sqlite3* database)
         check.damaged(problems.empty() ? QString() : problems.front());
 
     // One story, or none yet: a new story is a copy of the empty template until its row is made,
-    // and its records are made after the row. A file without the row therefore holds none of
-    // the records that name a story; it opens as a new story with nothing in it.
+    // and every other row of it is made after that one. A file without the row and with no
+    // other row is a new story whose making stopped there (loading finishes it); one without
+    // the row but with other rows has lost it.
     const QString stories = check.rows("SELECT count(*) FROM Screenplay").front();
     if (stories != QLatin1String("0") && stories != QLatin1String("1"))
         check.notAStory(QStringLiteral("The file holds more than one story."));
-    const bool withoutRow = stories == QLatin1String("0");
-    // One statement names each table holding a row of another story (any row, in a file
-    // without the story's row), in the list's order.
-    const auto strayRows = [](const char* condition) {
-        QByteArray sql;
-        for (const char* table : kTablesOfTheStory) {
-            if (!sql.isEmpty())
-                sql += " UNION ALL ";
-            sql += QByteArray("SELECT '") + table + "' WHERE EXISTS (SELECT 1 FROM " + table + condition + ")";
-        }
-        return sql;
-    };
-    static const QByteArray strays = strayRows(" WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)");
-    static const QByteArray anyRows = strayRows("");
-    if (const std::vector<QString> tables = check.rows((withoutRow ? anyRows : strays).constData()); !tables.empty())
-        check.notAStory((withoutRow ? QStringLiteral("The file holds no story, yet rows of the table %1 belong to one.")
-                                    : QStringLiteral("Rows of the table %1 belong to another story."))
-                            .arg(tables.front()));
+    static const QByteArray anyRows = tablesHolding(kStoryTables, "");
+    static const QByteArray strays =
+        tablesHolding(kTablesOfTheStory, " WHERE ScreenplayID IS NOT (SELECT ScreenplayID FROM Screenplay)");
+    if (stories == QLatin1String("0")) {
+        if (const std::vector<QString> holding = check.rows(anyRows.constData()); !holding.empty())
+            check.damaged(QStringLiteral("The story's own row is missing, yet the file holds rows of the table %1.")
+                              .arg(holding.front()));
+    } else if (const std::vector<QString> holding = check.rows(strays.constData()); !holding.empty()) {
+        check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(holding.front()));
+    }
     checkStoryRules(check, database);
+}
+
+bool holdsStoryRow(const QString& path, sqlite3* database)
+{
+    return Checker(path, database).numbers("SELECT count(*) FROM Screenplay").front() > 0;
 }
 
 } // namespace StoryFile

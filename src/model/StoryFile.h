@@ -55,12 +55,11 @@ DatabaseConnection open(const QString& path);
 // story whose rows all belong to it and keep the story's rules: every table keeping its key as
 // the row id, every value of the kind its column declares, no beat numbered twice or outside
 // 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
-// numbered 1 to 50), and every attachment or character link whose card, location or character
-// is there naming a record the story holds. Rows the story's own deletes leave behind (a
-// deleted card's script paragraphs and links, set-ups and pay-offs of a card or pay-off that is
-// gone, a card's location that is gone) pass: the story reads them as its loading does. So
-// does a file without the story's row that holds no record naming a story, what a new story
-// leaves when its making stops before its row is made: it opens as an empty story. The
+// numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
+// and pay-offs of a deleted card, links to a deleted attachment or character, a card's location
+// that is gone) pass: keys are used again, and the story reads them as its loading does. So
+// does the bare template, what a new story leaves when its making stops before its row is
+// made; a file without the story's row but with other rows has lost it and is damaged. The
 // connection is defensive and distrusts the file's schema. Nothing is written. A file that
 // fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
@@ -70,6 +69,9 @@ DatabaseConnection openStoryForReading(const QString& path);
 // The checks of openStory on a connection already open to `path`: raises StoryFileRefused,
 // naming the file, when one fails.
 void checkStory(const QString& path, sqlite3* database);
+// Whether the story file open on `database` holds its story's row; a failed read raises
+// StoryFileRefused, naming the file.
+bool holdsStoryRow(const QString& path, sqlite3* database);
 // Once the story opened by openStoryForReading is read: its connection keeps no more cached
 // pages than any other.
 void settleAfterLoading(sqlite3* database);

@@ -2,6 +2,7 @@
 
 #include "DatabaseError.h"
 #include "Screenplaydb.h"
+#include "StoryTransaction.h"
 
 #include <sqlite3.h>
 
@@ -35,6 +36,15 @@ std::int64_t StoryRecord::finishInsert(StatementUse& statement) const
     if (!statement.stepDone())
         raiseDatabaseError(sourceName(), insertFailureMessage(), statement.database());
     return sqlite3_last_insert_rowid(statement.database());
+}
+
+std::int64_t StoryRecord::finishInsertOfNamedRecord(StatementUse& statement, const char* table) const
+{
+    StoryTransaction adding(statement.database());
+    const std::int64_t key = finishInsert(statement);
+    screenplay_->deleteRowsNaming(table, key);
+    adding.commit();
+    return key;
 }
 
 void StoryRecord::finishInsertWithID(StatementUse& statement) const

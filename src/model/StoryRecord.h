@@ -32,6 +32,10 @@ protected:
     void finishSave(StatementUse& statement);
     // Steps a bound insert; raises unless it finished, else answers the new row id.
     std::int64_t finishInsert(StatementUse& statement) const;
+    // Steps a bound insert of a record that other rows name by its key (an attachment, a
+    // character, a location or a card) and deletes the rows that already name the new key, left
+    // by a delete under a record that had it before, together as one; answers the new key.
+    std::int64_t finishInsertOfNamedRecord(StatementUse& statement, const char* table) const;
     // Steps a bound insert that names its own key; raises unless it finished.
     void finishInsertWithID(StatementUse& statement) const;
     // Deletes the row `key` with the one-parameter statement `name`.

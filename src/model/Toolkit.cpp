@@ -77,6 +77,8 @@ constexpr ElementFormat kElementFormats[] = {
 // cannot be read gives no colour codes.
 void copyMasterColorCodes(const QString& masterPath, Screenplaydb& story)
 {
+    if (masterPath.isEmpty())
+        return;
     sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(masterPath);
     const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
@@ -115,17 +117,31 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
         qCWarning(lcStory).noquote() << error.message();
         return false;
     }
-    sqlite3* database = connection.get();
+    try {
+        // The owner's names are the document's to stamp once it has opened the story.
+        writeNewStoryRows(connection.get(), storyPath, NewStoryDefaults{masterPath, {}, {}});
+        connection.close();
+    } catch (const DatabaseError& error) {
+        qCWarning(lcStory).noquote() << error.message();
+        return false;
+    }
+    return true;
+}
+
+void Toolkit::writeNewStoryRows(sqlite3* database, const QString& storyPath, const NewStoryDefaults& defaults) const
+{
     Screenplaydb story;
     try {
-        StoryTransaction defaults(database);
+        StoryTransaction rows(database);
         story.setScreenplayGUID(StringUtilities::stringWithUUID());
         story.setCreateDate(format(now(), QString::fromLatin1(kDisplayDateFormat)));
         story.setFileName(storyPath);
         story.setScreenplayTitle(QFileInfo(storyPath).completeBaseName());
+        story.setOwnerFirstName(defaults.ownerFirstName);
+        story.setOwnerLastName(defaults.ownerLastName);
         story.insertIntoDatabase(database);
 
-        copyMasterColorCodes(masterPath, story);
+        copyMasterColorCodes(defaults.masterPath, story);
 
         auto logline = std::make_unique<Loglinedb>();
         logline->setScreenplayID(story.screenplayID());
@@ -157,20 +173,12 @@ bool Toolkit::populateDefaults(const QString& masterPath, const QString& storyPa
             element->insertIntoDatabase(&story);
             story.scriptElements().push_back(std::move(element));
         }
-        defaults.commit();
+        rows.commit();
+    } catch (...) {
         story.finalizeAllSqliteStatements();
-    } catch (const DatabaseError& error) {
-        qCWarning(lcStory).noquote() << error.message();
-        story.finalizeAllSqliteStatements();
-        return false;
+        throw;
     }
-    try {
-        connection.close();
-    } catch (const DatabaseError& error) {
-        qCWarning(lcStory).noquote() << error.message();
-        return false;
-    }
-    return true;
+    story.finalizeAllSqliteStatements();
 }
 
 // --- Initial beat cards ----------------------------------------------------------------------

@@ -14,6 +14,8 @@
 class QFont;
 class Screenplaydb;
 class XMLParsedScript;
+struct NewStoryDefaults;
+struct sqlite3;
 
 class Toolkit
 {
@@ -36,6 +38,10 @@ public:
     // without any of these rows, when the story cannot be opened or a write fails. An
     // unreadable master file only means no colour codes.
     bool populateDefaults(const QString& masterPath, const QString& storyPath) const;
+    // The same rows, written on an open connection to the story file at `storyPath` in one
+    // transaction, with the owner's names of `defaults` in the story's row. Raises DatabaseError,
+    // the file then left as it was.
+    void writeNewStoryRows(sqlite3* database, const QString& storyPath, const NewStoryDefaults& defaults) const;
 
     // Puts the fifteen beat cards on the board of a story that has none, each with one empty
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,

@@ -17,7 +17,11 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
+#include "panes/CharacterDetailView.h"
+#include "panes/LocationDetailView.h"
 #include "panes/TitleLoglineView.h"
+#include "scene_editor/BigSceneCharactersView.h"
+#include "scene_editor/BigSceneView.h"
 #include "support/FullDisk.h"
 #include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
@@ -26,11 +30,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class UnusableStories : public AppFixture
 {
@@ -70,7 +76,7 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
              DatabaseConnection connection = StoryFile::open(path);
              SqlProbe::exec(connection.get(), "DELETE FROM Screenplay");
          },
-         "\u201cStory.vtrsf\u201d is not a Vantora story."},
+         "\u201cStory.vtrsf\u201d is damaged and cannot be opened."},
         {"with a trigger",
          [](const QString& path) {
              DatabaseConnection connection = StoryFile::open(path);
@@ -189,6 +195,31 @@ std::optional<QString> indicatorTip(Screenplaydb& story, std::int64_t sceneCardI
     return std::nullopt;
 }
 
+// The rows the attachment panels and the large card show for a story's links.
+int attachmentRowsOfLocation(MyDocument& document, std::int64_t sceneLocationID)
+{
+    document.showLocationDetailForSceneLocation(
+        document.currentScreenplay()->locationForLocationID(sceneLocationID));
+    return document.locationDetailView()->tvAttachments()->model()->rowCount();
+}
+
+int attachmentRowsOfCharacter(MyDocument& document, std::int64_t characterID)
+{
+    document.showCharacterDetailForCharacter(document.currentScreenplay()->characterForCharacterID(characterID));
+    return document.characterDetailView()->tvAttachments()->model()->rowCount();
+}
+
+// The characters (tab 4) and attachments (tab 5) the large card shows for the card.
+std::pair<int, int> linkedRowsOfCard(MyDocument& document, std::int64_t sceneCardID)
+{
+    document.openBigSceneCard(document.currentScreenplay()->sceneCardForSceneCardID(sceneCardID));
+    BigSceneView* big = document.bigSceneViewController();
+    big->setSelectedTabID(4);
+    const int characters = big->bigSceneCharactersView()->rowCount();
+    big->setSelectedTabID(5);
+    return {characters, big->bigSceneAttachmentsView()->rowCount()};
+}
+
 // An attachment, linked to the first character, to the location 5 and to the card 23, as the
 // attachment panels link them.
 const QString kAttached = QStringLiteral(
@@ -207,9 +238,10 @@ const QString kAttached = QStringLiteral(
 // Each case is what one of the story's own operations leaves in the file, made with the
 // statements that operation runs (in the Kessler Pass sample, card 23 holds two set-ups paid off
 // on cards 36 and 26, card 1 a set-up paid off on card 21, and location 5 is the shelter of
-// cards 11 to 19; a new story is a copy of the empty template until its row is made): the story
-// opens in its window as its loading reads it, and closing it leaves every table but the story's
-// own row as it was. Damage no operation writes stays refused.
+// cards 11 to 19, location 6 and card 40 have the highest keys; a new story is a copy of the
+// empty template until its row is made): the story opens in its window as its loading reads it,
+// and closing it leaves every table but the story's own row as it was (a new story cut short
+// gets its first rows). Damage no operation writes stays refused.
 TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageIsRefused)
 {
     struct Case {
@@ -225,6 +257,8 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         // What the writer then does in the window, and what the story shows opened again.
         std::function<void(MyDocument&)> edit = {};
         std::function<void(Screenplaydb&)> reopened = {};
+        // What the window shows of the story, before the edit.
+        std::function<void(MyDocument&)> window = {};
     };
     const auto typeTitle = [](MyDocument& document) {
         document.window()->activateWindow();
@@ -233,20 +267,22 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         title->selectAll();
         QTest::keyClicks(title, "Whiteout");
     };
-    // What a story without its row opens with: the values of a story never laid out (the board
-    // grown to hold its four rows of cards, as for any story), and nothing in it.
-    const auto empty = [](Screenplaydb& story) {
-        EXPECT_EQ(story.pageCount(), 110);
-        EXPECT_EQ(story.boardWidth(), 1840);
-        EXPECT_GE(story.boardHeight(), 685);
-        EXPECT_TRUE(story.screenplayTitle().isEmpty());
-        EXPECT_TRUE(story.sceneCards().empty());
-        EXPECT_TRUE(story.beats().empty());
-        EXPECT_TRUE(story.logLines().empty());
-        EXPECT_TRUE(story.greenlightChecklistQuestions().empty());
-        EXPECT_TRUE(story.colorCodes().empty());
-        EXPECT_TRUE(story.scriptElements().empty());
-        EXPECT_TRUE(story.sceneSetups().empty());
+    // A story without its row and without any other row is a new story whose making stopped
+    // before its first row: it opens made as New Story makes it, the owner's names stamped.
+    app_->userInformation()->setFirstName(QStringLiteral("Rosa"));
+    app_->userInformation()->setLastName(QStringLiteral("Marsh"));
+    const auto newStory = [](const char* title) {
+        return [title](Screenplaydb& story) {
+            EXPECT_EQ(story.screenplayTitle(), title);
+            EXPECT_EQ(story.ownerFirstName() + QLatin1Char(' ') + story.ownerLastName(), "Rosa Marsh");
+            // Beats, checklist questions, colour codes and script formats.
+            EXPECT_EQ(QStringLiteral("%1 %2 %3 %4")
+                          .arg(story.beats().size())
+                          .arg(story.greenlightChecklistQuestions().size())
+                          .arg(story.colorCodes().size())
+                          .arg(story.scriptElements().size()),
+                      "15 55 10 15");
+        };
     };
     const auto gone = [](std::int64_t sceneCardID) {
         return [sceneCardID](const auto& record) { return record->sceneCardID() == sceneCardID; };
@@ -349,16 +385,95 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
                                       "PAY-OFF: Mikey's cameras show the SUV heading for the dam service tunnel."));
          }},
         {.name = "a new story whose making stopped before its row was made",
-         .shows = empty,
+         .shows = newStory("Sample - Kessler Pass"),
          .fromTemplate = true,
          .edit = typeTitle,
-         .reopened =
-             [](Screenplaydb& story) {
-                 EXPECT_EQ(story.screenplayTitle(), "Whiteout");
-                 EXPECT_EQ(story.pageCount(), 110);
-                 EXPECT_EQ(story.boardWidth(), 1840);
+         .reopened = newStory("Whiteout"),
+         // As a new story's: zoomed, the title field holding the title.
+         .window =
+             [](MyDocument& document) {
+                 EXPECT_TRUE(document.window()->isMaximized());
+                 EXPECT_EQ(document.titleLoglineView()->tfTitle()->text(), "Sample - Kessler Pass");
              }},
-        {.name = "no story row, and rows that name none: script paragraphs, formats, set-ups, pay-offs, links",
+        // Keys are used again: a record made after a delete may take the key of the one deleted,
+        // and the links the delete did not load then name it; a link may also name an attachment
+        // or a character that is gone while its owner is there. Such a link is left out.
+        {.name = "a location made under the key of a deleted one, its attachment link naming a deleted attachment",
+         .sql = QStringLiteral(
+             "INSERT INTO AttachedObject (ScreenplayID, Title, ObjectType, FileName) SELECT ScreenplayID, "
+             "'Tunnel map', 1, 'tunnel.png' FROM Screenplay;"
+             "INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID, Description, PrimaryDisplayFlag) "
+             "SELECT 6, max(AttachedObjectID), '', 1 FROM AttachedObject;"
+             // The location deleted: its links stay.
+             "DELETE FROM SceneLocation WHERE SceneLocationID = 6;"
+             "UPDATE SceneCard SET SceneLocationID = 0 WHERE SceneLocationID = 6;"
+             // Opened again, the links are not loaded, and the attachment's delete takes only
+             // the links that were.
+             "DELETE FROM AttachedObject;"
+             // A new location takes the key 6 again.
+             "INSERT INTO SceneLocation (ScreenplayID, Location, Description, Notes) SELECT ScreenplayID, "
+             "'Spillway', '', '' FROM Screenplay;"),
+         .shows =
+             [](Screenplaydb& story) {
+                 const SceneLocationdb* spillway = story.locationForLocationID(6);
+                 ASSERT_NE(spillway, nullptr);
+                 EXPECT_EQ(spillway->location(), "Spillway");
+                 EXPECT_TRUE(spillway->locationObjects().empty());
+                 EXPECT_TRUE(story.sceneLocationObjects().empty());
+             },
+         .window = [](MyDocument& document) { EXPECT_EQ(attachmentRowsOfLocation(document, 6), 0); }},
+        {.name = "a card made under the key of a deleted one, its links naming a deleted character and attachment",
+         .sql = QStringLiteral(
+             "INSERT INTO AttachedObject (ScreenplayID, Title, ObjectType, FileName) SELECT ScreenplayID, "
+             "'Dam plans', 1, 'plans.png' FROM Screenplay;"
+             "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID, Description, PrimaryDisplayFlag) "
+             "SELECT 40, max(AttachedObjectID), '', 1 FROM AttachedObject;"
+             // Card 40's delete stopped after the card's row: its links to Voss and the plans stay.
+             "DELETE FROM SceneCard WHERE SceneCardID = 40;"
+             // Voss and the plans deleted with the links that were loaded.
+             "DELETE FROM SceneCardCharacter WHERE CharacterID = 5 AND SceneCardID <> 40;"
+             "DELETE FROM Character WHERE CharacterID = 5;"
+             "DELETE FROM AttachedObject;"
+             // A new card takes the key 40 again.
+             "INSERT INTO SceneCard (ScreenplayID, Heading, OnBoard) SELECT ScreenplayID, 'EXT. SPILLWAY - DAWN', 2 "
+             "FROM Screenplay;"),
+         .shows =
+             [](Screenplaydb& story) {
+                 const SceneCarddb* card = story.sceneCardForSceneCardID(40);
+                 ASSERT_NE(card, nullptr);
+                 EXPECT_EQ(card->heading(), "EXT. SPILLWAY - DAWN");
+                 EXPECT_TRUE(std::none_of(story.sceneCardCharacters().begin(), story.sceneCardCharacters().end(),
+                                          [](const auto& link) { return link->characterID() == 5; }));
+                 EXPECT_TRUE(story.sceneCardObjects().empty());
+                 EXPECT_EQ(indicatorTip(story, 40, SceneCardIndicator::Characters), std::nullopt);
+             },
+         .window = [](MyDocument& document) { EXPECT_EQ(linkedRowsOfCard(document, 40), std::make_pair(0, 0)); }},
+        {.name = "links of cards that are there to a character and an attachment that are gone, and a character's",
+         .sql = kAttached + QStringLiteral("UPDATE SceneCardCharacter SET CharacterID = 9999 WHERE rowid = (SELECT "
+                                           "min(rowid) FROM SceneCardCharacter);"
+                                           "UPDATE SceneCardObject SET AttachedObjectID = 902;"
+                                           "INSERT INTO CharacterObject (CharacterID, AttachedObjectID, Description, "
+                                           "PrimaryDisplayFlag) VALUES (5, 902, '', 1);"),
+         .shows =
+             [](Screenplaydb& story) {
+                 EXPECT_EQ(indicatorTip(story, 1, SceneCardIndicator::Characters), std::nullopt);
+                 EXPECT_TRUE(story.sceneCardObjects().empty());
+                 ASSERT_EQ(story.characterObjects().size(), 1u);
+                 EXPECT_EQ(story.characterForCharacterID(5)->characterObjects().size(), 1u);
+             },
+         .window =
+             [](MyDocument& document) {
+                 EXPECT_EQ(linkedRowsOfCard(document, 1).first, 0);
+                 EXPECT_EQ(linkedRowsOfCard(document, 23).second, 0);
+                 // Two rows a link: the one to the map alone.
+                 EXPECT_EQ(attachmentRowsOfCharacter(document, 5), 2);
+             }},
+        // Damage: no operation writes these.
+        {.name = "no story row, and a card",
+         .sql = QStringLiteral("INSERT INTO SceneCard (ScreenplayID, Heading, OnBoard) VALUES (1, 'INT. CAB', 1)"),
+         .refusal = "The story's own row is missing, yet the file holds rows of the table SceneCard.",
+         .fromTemplate = true},
+        {.name = "no story row, and rows that name no story: script paragraphs, formats, set-ups, pay-offs, links",
          .sql = QStringLiteral("INSERT INTO ScriptElement (ElementType) VALUES ('Action');"
                                "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES "
                                "(3, 1, 1, 'Snow.');"
@@ -367,25 +482,12 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
                                "INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (4, 'The flare');"
                                "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (3, 2);"
                                "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (2, 5);"),
-         .shows = empty,
-         .fromTemplate = true},
-        // Damage: no operation writes these.
-        {.name = "no story row, and a card",
-         .sql = QStringLiteral("INSERT INTO SceneCard (ScreenplayID, Heading, OnBoard) VALUES (1, 'INT. CAB', 1)"),
-         .refusal = "The file holds no story, yet rows of the table SceneCard belong to one.",
-         .reason = "is not a Vantora story.",
+         .refusal = "The story's own row is missing, yet the file holds rows of the table ScriptPart.",
          .fromTemplate = true},
         {.name = "two story rows",
          .sql = QStringLiteral("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay"),
          .refusal = "The file holds more than one story.",
          .reason = "is not a Vantora story."},
-        {"a scene's character who is gone, on a card that is there",
-         QStringLiteral("UPDATE SceneCardCharacter SET CharacterID = 9999 WHERE rowid = (SELECT min(rowid) FROM "
-                        "SceneCardCharacter)"),
-         nullptr, "A row of the table SceneCardCharacter refers to a character the story does not hold."},
-        {"a card's attachment link to an attachment that is gone",
-         kAttached + QStringLiteral("UPDATE SceneCardObject SET AttachedObjectID = 902"), nullptr,
-         "A row of the table SceneCardObject refers to an attachment the story does not hold."},
         {"a beat numbered twice", QStringLiteral("UPDATE Beat SET BeatNumber = 2 WHERE BeatNumber = 3"), nullptr,
          "A beat of the story is numbered twice or outside 1 to 15."},
         {"a sixteenth beat",
@@ -424,12 +526,17 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
         ASSERT_NE(document, nullptr);
         EXPECT_TRUE(fakes_.alerts->shown.empty()) << fakes_.alerts->shown[0].message.toStdString();
         test.shows(*document->currentScreenplay());
+        if (test.window)
+            test.window(*document);
         if (test.edit)
             test.edit(*document);
         document->window()->close();
         settle();
         EXPECT_EQ(controller().documentCount(), 0u);
-        expectSameTables(before, tablesButTheStoryRow(copy.path()));
+        // Opening wrote nothing but the story's row; a new story cut short got its first rows.
+        const StoredTables closed = tablesButTheStoryRow(copy.path());
+        if (!test.fromTemplate)
+            expectSameTables(before, closed);
         if (test.reopened) {
             document = controller().openDocument(copy.path());
             ASSERT_NE(document, nullptr);
@@ -438,7 +545,7 @@ TEST_F(UnusableStories, WhatTheStorysOwnOperationsLeaveBehindOpensAndOnlyDamageI
             test.reopened(*document->currentScreenplay());
             document->window()->close();
             settle();
-            expectSameTables(before, tablesButTheStoryRow(copy.path()));
+            expectSameTables(closed, tablesButTheStoryRow(copy.path()));
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "support/SqlProbe.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -66,9 +67,10 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
              QFile::setPermissions(copy.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
          },
          "cannot be opened because its folder is read-only."},
-        // A file without the story's row opens only when nothing in it names a story.
+        // A file without the story's row opens only when it holds no row at all: it has lost it.
         {"no story row", [](const SampleCopy& copy) { copy.exec("DELETE FROM Screenplay"); },
-         "is not a Vantora story.", "The file holds no story, yet rows of the table Logline belong to one."},
+         "is damaged and cannot be opened.",
+         "The story's own row is missing, yet the file holds rows of the table SceneCard."},
         {"no story row, and one card",
          [](const SampleCopy& copy) {
              copy.exec("DELETE FROM Screenplay; DELETE FROM Logline; DELETE FROM GreenlightChecklistQuestion; "
@@ -76,7 +78,8 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
                        "StickyNote; DELETE FROM AttachedObject; DELETE FROM Beat; DELETE FROM SceneCard WHERE "
                        "SceneCardID <> 3");
          },
-         "is not a Vantora story.", "The file holds no story, yet rows of the table SceneCard belong to one."},
+         "is damaged and cannot be opened.",
+         "The story's own row is missing, yet the file holds rows of the table SceneCard."},
         {"two story rows",
          [](const SampleCopy& copy) {
              copy.exec("INSERT INTO Screenplay (ScreenplayTitle) SELECT ScreenplayTitle FROM Screenplay");
@@ -197,12 +200,6 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
         {"a colour of 300",
          [](const SampleCopy& copy) { copy.exec("UPDATE ColorCode SET GreenValue=300 WHERE rowid=2"); },
          "A colour code of the story holds a colour value outside 0 to 255."},
-        {"a scene's character who is gone",
-         [](const SampleCopy& copy) {
-             copy.exec("UPDATE SceneCardCharacter SET CharacterID=9999 WHERE rowid=(SELECT min(rowid) FROM "
-                       "SceneCardCharacter)");
-         },
-         "A row of the table SceneCardCharacter refers to a character the story does not hold."},
         {"the script index out of step with its paragraphs",
          [](const SampleCopy& copy) {
              // The index's definition changed under it: its entries no longer follow the rows,
@@ -325,15 +322,30 @@ TEST(StoryFileOpen, AStoryOpenedForTheWindowKeepsTheUsualCacheAndNoMemoryMap)
 
 TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
 {
+    // Each index as its name, its table and its columns.
+    const char* const indexes = "SELECT group_concat(name || ' ' || tbl_name || ' ' || (SELECT group_concat(name) "
+                                "FROM pragma_index_info(m.name)), '; ') FROM (SELECT * FROM sqlite_master "
+                                "WHERE type = 'index' ORDER BY name) AS m";
+    QTemporaryDir folder;
+    const QString templateCopy = folder.filePath(QStringLiteral("Template.vtrsf"));
+    ASSERT_TRUE(StoryFile::copyTemplate(QString::fromLatin1(StoryFile::kStoryTemplate), templateCopy));
+    QString templateIndexes;
+    {
+        DatabaseConnection connection = StoryFile::open(templateCopy);
+        templateIndexes = SqlProbe::scalar(connection.get(), QString::fromLatin1(indexes));
+    }
+    // A file older than every index: opening gives it exactly the template's.
     SampleCopy copy;
-    copy.exec("DROP INDEX idxScriptPartSceneCard; DROP INDEX idxSceneCardObjectSceneCard");
+    EXPECT_EQ(copy.scalar(indexes), templateIndexes);
+    for (const QString& index : copy.scalar("SELECT group_concat(name) FROM sqlite_master WHERE type = 'index'")
+                                    .split(QLatin1Char(',')))
+        copy.exec(QStringLiteral("DROP INDEX %1").arg(index));
+    ASSERT_EQ(copy.scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
     {
         LoadedStory loaded = loadStoryFile(copy.path());
         loaded.story->finalizeAllSqliteStatements();
     }
-    EXPECT_EQ(copy.scalar("SELECT count(*) FROM sqlite_master WHERE name IN ('idxScriptPartSceneCard', "
-                          "'idxSceneCardObjectSceneCard')"),
-              "2");
+    EXPECT_EQ(copy.scalar(indexes), templateIndexes);
     // Now current, the file is not written again.
     const QByteArray current = copy.bytes();
     {

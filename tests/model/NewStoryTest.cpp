@@ -5,6 +5,7 @@
 #include "model/GreenlightChecklistQuestiondb.h"
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
 #include "model/Toolkit.h"
@@ -19,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+
+#include <functional>
 
 namespace {
 
@@ -98,17 +101,29 @@ TEST(NewStoryDefaults, HoldsExactlyTheRowsEveryStoryStartsWith)
         EXPECT_EQ(file.count(table), 0) << table;
 }
 
-// What the new-story defaults leave in the file itself, read straight from it before any load
-// (loading tops up a list of 50 checklist questions, so a load would hide a short one).
+// What the new-story defaults leave in the file itself, read straight from it (loading tops up
+// a list of 50 checklist questions, so a load would hide a short one). A bare template, a new
+// story whose making stopped before its first row, is given the same rows when it is opened,
+// the owner's names with them.
 TEST(NewStoryDefaults, TheFileHoldsEveryDefaultRowBeforeItIsEverLoaded)
 {
-    const CopiedTemplates files("Fresh.vtrsf");
-    ASSERT_TRUE(files.copied());
-    ASSERT_TRUE(Toolkit().populateDefaults(files.master, files.story));
-
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(files.story).constData(), &raw, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
+    struct Way {
+        const char* name;
+        std::function<void(const CopiedTemplates&)> make;
+        const char* owner;
+    };
+    const Way ways[] = {
+        {"new story",
+         [](const CopiedTemplates& files) { ASSERT_TRUE(Toolkit().populateDefaults(files.master, files.story)); },
+         ""},
+        {"bare template opened",
+         [](const CopiedTemplates& files) {
+             LoadedStory loaded = loadStoryFile(files.story, NewStoryDefaults{files.master, "Rosa", "Marsh"});
+             EXPECT_EQ(loaded.story->beats().size(), 15u);
+             loaded.story->finalizeAllSqliteStatements();
+         },
+         "Rosa Marsh"},
+    };
     struct Row {
         const char* what;
         const char* sql;
@@ -117,6 +132,9 @@ TEST(NewStoryDefaults, TheFileHoldsEveryDefaultRowBeforeItIsEverLoaded)
     const Row rows[] = {
         {"one story row", "SELECT count(*) || '|' || ScreenplayTitle || '|' || PageCount FROM Screenplay",
          "1|Fresh|110"},
+        {"a new story's window", "SELECT WindowState || '|' || ParentWindowWidth || '|' || ParentWindowHeight "
+         "FROM Screenplay", "2|1024|768"},
+        {"a GUID", "SELECT length(ScreenplayGUID) FROM Screenplay", "36"},
         {"55 checklist questions", "SELECT count(*) FROM GreenlightChecklistQuestion", "55"},
         {"numbered 1 to 55 once each",
          "SELECT count(DISTINCT QuestionNumber) || '|' || min(QuestionNumber) || '|' || max(QuestionNumber) "
@@ -131,11 +149,24 @@ TEST(NewStoryDefaults, TheFileHoldsEveryDefaultRowBeforeItIsEverLoaded)
         {"the master's 10 colour codes", "SELECT count(*) FROM ColorCode", "10"},
         {"no cards", "SELECT count(*) FROM SceneCard", "0"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(SqlProbe::scalar(raw, QString::fromLatin1(row.sql)), QString::fromLatin1(row.expected));
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        const CopiedTemplates files("Fresh.vtrsf");
+        ASSERT_TRUE(files.copied());
+        way.make(files);
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(
+            sqlite3_open_v2(QFile::encodeName(files.story).constData(), &raw, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            EXPECT_EQ(SqlProbe::scalar(raw, QString::fromLatin1(row.sql)), QString::fromLatin1(row.expected));
+        }
+        EXPECT_EQ(SqlProbe::scalar(raw, "SELECT CreateDate FROM Screenplay"), todayStored());
+        EXPECT_EQ(SqlProbe::scalar(raw, "SELECT trim(OwnerFirstName || ' ' || OwnerLastName) FROM Screenplay"),
+                  QString::fromLatin1(way.owner));
+        sqlite3_close(raw);
     }
-    sqlite3_close(raw);
 }
 
 TEST(NewStoryDefaults, MasterColourCodesAreRenumberedInRowOrder)

@@ -1,6 +1,7 @@
 // Thousands of damaged copies of the sample stories, each opened the way the window opens a
 // story: every one is either refused with a message or opened with every card, beat,
-// character and card-character link that SQLite itself can read from it.
+// character and card-character link (of a card and a character it holds) that SQLite itself
+// can read from it.
 #include "model/DatabaseError.h"
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCarddb.h"
@@ -52,8 +53,10 @@ std::optional<Counts> countsIn(const QString& path)
     const auto cards = countOf(db, "SELECT count(*) FROM SceneCard");
     const auto beats = countOf(db, "SELECT count(*) FROM Beat");
     const auto characters = countOf(db, "SELECT count(*) FROM Character");
+    // A link whose card or character is gone is left out.
     const auto links = countOf(db, "SELECT count(*) FROM SceneCardCharacter INNER JOIN SceneCard ON "
-                                   "SceneCardCharacter.SceneCardID = SceneCard.SceneCardID");
+                                   "SceneCardCharacter.SceneCardID = SceneCard.SceneCardID INNER JOIN Character ON "
+                                   "SceneCardCharacter.CharacterID = Character.CharacterID");
     sqlite3_close_v2(db);
     if (!cards || !beats || !characters || !links)
         return std::nullopt;

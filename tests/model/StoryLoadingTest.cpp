@@ -1,5 +1,6 @@
 // Loading reads each table once and ties the records together in memory: the links must be
-// the ones the per-record reads gave.
+// the ones the per-record reads gave, and none that names a record the story does not hold.
+#include "model/AttachedObjectdb.h"
 #include "model/CharacterObjectdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
@@ -10,10 +11,14 @@
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
 #include "support/SampleCopy.h"
+#include "support/StoryFixtures.h"
+#include "support/StoredTables.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -57,6 +62,8 @@ TEST(StoryLoading, SetUpsAndPayOffsAreLinkedAsEachRecordWouldReadItself)
     copy.exec("INSERT INTO ScenePayoff (ScenePayoffID,SceneCardID,ScenePayoff) VALUES (900,0,'The kite flies')");
     copy.exec("INSERT INTO SceneSetup (SceneSetupID,SceneCardID,SceneSetup,ScenePayoffID) VALUES "
               "(901,0,'First mention',900),(902,0,'Second mention',900),(903,0,'Orphan',777)");
+    StoredTables before = storedTables(copy.path(), {});
+    before.erase(QStringLiteral("Screenplay"));
     // Opened as the window opens it.
     LoadedStory loaded = loadStoryFile(copy.path());
     Screenplaydb& story = *loaded.story;
@@ -81,7 +88,11 @@ TEST(StoryLoading, SetUpsAndPayOffsAreLinkedAsEachRecordWouldReadItself)
     EXPECT_EQ(orphan->scenePayoffID(), 0);
     story.finalizeAllSqliteStatements();
     loaded = LoadedStory();
-    // The orphan's link is dropped in memory only.
+    // The orphan's link is dropped in memory only: loading rewrites the story's own row and
+    // nothing else.
+    StoredTables after = storedTables(copy.path(), {});
+    after.erase(QStringLiteral("Screenplay"));
+    expectSameTables(before, after);
     EXPECT_EQ(copy.scalar("SELECT ScenePayoffID FROM SceneSetup WHERE SceneSetupID=903"), "777");
 }
 
@@ -102,4 +113,84 @@ TEST(StoryLoading, CharactersAndLocationsHoldTheirOwnAttachmentLinksAndCardsThei
     }
     EXPECT_GT(named, 0u);
     story.finalizeAllSqliteStatements();
+}
+
+namespace {
+
+// A new record of the story made the ordinary way, its key given by the file.
+template <typename Record>
+Record& made(Screenplaydb& story, RecordList<Record>& records)
+{
+    records.push_back(std::make_unique<Record>());
+    records.back()->setScreenplayID(story.screenplayID());
+    records.back()->insertIntoDatabase(&story);
+    return *records.back();
+}
+
+} // namespace
+
+// Keys are used again, and a delete may leave rows naming its record that it did not load (a
+// location's links, a card's script, links naming a record deleted earlier). A record made
+// under such a key starts with none of them: the next load shows only the links made for it.
+TEST(StoryLoading, ARecordMadeUnderAKeyUsedBeforeLoadsWithoutTheRowsLeftUnderIt)
+{
+    struct Row {
+        const char* what;
+        // Rows naming the key 2 of the record's table, left by a delete.
+        const char* leftBehind;
+        std::function<std::int64_t(Screenplaydb&)> make;
+    };
+    const Row rows[] = {
+        {"an attachment",
+         "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (1, 2);"
+         "INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID) VALUES (1, 2);"
+         "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID) VALUES (1, 2);",
+         [](Screenplaydb& s) { return made(s, s.attachedObjects()).attachedObjectID(); }},
+        {"a character",
+         "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (2, 1);"
+         "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (1, 2);",
+         [](Screenplaydb& s) {
+             const std::int64_t key = made(s, s.characters()).characterID();
+             // The link left by the character that had the key was loaded as no one's.
+             EXPECT_EQ(s.characterObjects().size(), 1u);
+             return key;
+         }},
+        {"a location", "INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID) VALUES (2, 1);",
+         [](Screenplaydb& s) { return s.sceneLocationIDForNewLocation(QStringLiteral("Spillway")); }},
+        {"a card",
+         "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID) VALUES (2, 1);"
+         "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (2, 1);"
+         "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES (2, 1, 2, 'Old scene.');",
+         [](Screenplaydb& s) { return made(s, s.sceneCards()).sceneCardID(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        NewStory file;
+        // Record 1 of each table, linked to the others, and its paragraph.
+        file.exec("INSERT INTO Character (CharacterID, ScreenplayID) VALUES (1, 1);"
+                  "INSERT INTO SceneLocation (SceneLocationID, ScreenplayID) VALUES (1, 1);"
+                  "INSERT INTO SceneCard (SceneCardID, ScreenplayID, OnBoard) VALUES (1, 1, 1);"
+                  "INSERT INTO AttachedObject (AttachedObjectID, ScreenplayID) VALUES (1, 1);"
+                  "INSERT INTO CharacterObject (CharacterID, AttachedObjectID) VALUES (1, 1);"
+                  "INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID) VALUES (1, 1);"
+                  "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID) VALUES (1, 1);"
+                  "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (1, 1);"
+                  "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID) VALUES (1, 1, 2);");
+        file.exec(row.leftBehind);
+        file.reopen();
+        EXPECT_EQ(row.make(file.story()), 2);
+        file.reopen();
+        Screenplaydb& story = file.story();
+        story.loadAllScriptParts();
+        std::size_t paragraphs = 0;
+        for (const auto& [card, script] : scriptsOf(story))
+            paragraphs += script.size();
+        EXPECT_EQ(QStringLiteral("%1 %2 %3 %4 %5")
+                      .arg(story.characterObjects().size())
+                      .arg(story.sceneLocationObjects().size())
+                      .arg(story.sceneCardObjects().size())
+                      .arg(story.sceneCardCharacters().size())
+                      .arg(paragraphs),
+                  "1 1 1 1 1");
+    }
 }

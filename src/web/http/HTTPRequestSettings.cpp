@@ -3,6 +3,7 @@
 #include "web/http/ProxyAutoConfiguration.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
@@ -15,16 +16,24 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 #include <mutex>
+#include <thread>
 
 namespace {
 
 std::atomic<double> gDefaultTimeOutSeconds {10.0};
 
-// The one network thread of the process and the object through which work is sent to it.
+// The one network thread of the process and the object through which work is sent to it. The
+// thread is a joinable system thread running a Qt event loop: at the end of the process it is
+// joined, not merely waited for, so that the per-thread data of the libraries it used (Qt's,
+// GLib's) is released before the process goes on to release theirs. A thread that is only waited
+// for still runs those releases after the wait, alongside the process's own exit.
 struct NetworkThread {
-    QThread thread;
+    std::thread worker;
+    QThread* thread = nullptr;
     QObject context;
+    QEventLoop* loop = nullptr;
 };
 
 NetworkThread* gNetworkThread = nullptr;
@@ -32,9 +41,10 @@ std::once_flag gNetworkThreadOnce;
 
 void stopNetworkThread()
 {
-    if (gNetworkThread) {
-        gNetworkThread->thread.quit();
-        gNetworkThread->thread.wait();
+    if (gNetworkThread && gNetworkThread->worker.joinable()) {
+        // Queued, so that it runs once the loop runs, however soon after its start this comes.
+        QMetaObject::invokeMethod(&gNetworkThread->context, [] { gNetworkThread->loop->quit(); }, Qt::QueuedConnection);
+        gNetworkThread->worker.join();
     }
 }
 
@@ -44,9 +54,16 @@ NetworkThread& networkThread()
     // thread must come to exist exactly once whoever asks first.
     std::call_once(gNetworkThreadOnce, [] {
         gNetworkThread = new NetworkThread;
-        gNetworkThread->thread.setObjectName(QStringLiteral("HTTP network thread"));
-        gNetworkThread->context.moveToThread(&gNetworkThread->thread);
-        gNetworkThread->thread.start();
+        std::promise<QThread*> started;
+        gNetworkThread->worker = std::thread([&started] {
+            QEventLoop loop;
+            gNetworkThread->loop = &loop;
+            QThread::currentThread()->setObjectName(QStringLiteral("HTTP network thread"));
+            started.set_value(QThread::currentThread());
+            loop.exec();
+        });
+        gNetworkThread->thread = started.get_future().get();
+        gNetworkThread->context.moveToThread(gNetworkThread->thread);
         qAddPostRoutine(stopNetworkThread);
     });
     return *gNetworkThread;
@@ -275,7 +292,7 @@ quint64 HTTPRequest::maxUploadReadLength()
 
 QThread* HTTPRequest::threadForRequest(const HTTPRequest*)
 {
-    return &networkThread().thread;
+    return networkThread().thread;
 }
 
 void HTTPRequest::performOnNetworkThread(std::function<void()> work)

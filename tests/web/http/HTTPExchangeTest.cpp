@@ -577,13 +577,18 @@ TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
     const struct {
         const char* name;
         bool serverTakesRanges;
+        bool challengeFirst = false; // the partial file waits through the server's challenge
     } rows[] = {
         {"the server sends the rest", true},
         {"the server ignores the range and sends it all", false},
+        {"the server asks who is there, then sends the rest", true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LoopbackServer server([&](const Request& request) {
+            if (row.challengeFirst && !request.headers.contains("authorization"))
+                return LoopbackServer::answer("401 Unauthorized", "<h1>Who are you?</h1>",
+                                              "WWW-Authenticate: Basic realm=\"Films\"\r\n");
             const QByteArray range = request.headers.value("range");
             if (range != "bytes=10-" || !row.serverTakesRanges)
                 return LoopbackServer::answer("200 OK", whole);
@@ -603,6 +608,11 @@ TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
             r.setAllowResumeForFileDownloads(true);
             r.setDownloadDestinationPath(destination);
             r.setTemporaryFileDownloadPath(partial);
+            if (row.challengeFirst) {
+                r.setUsername(QStringLiteral("writer"));
+                r.setPassword(QStringLiteral("secret"));
+                r.setShouldPresentCredentialsBeforeChallenge(false);
+            }
         });
         ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
         EXPECT_EQ(server.requests().first().headers.value("range"), QByteArray("bytes=10-"));

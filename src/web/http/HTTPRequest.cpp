@@ -252,6 +252,9 @@ void HTTPRequest::failWithError(HTTPErrorPtr failure)
 {
     std::lock_guard lock(cancelledLock_);
     setComplete(true);
+    // A request that fails has no body, not even the page of the answer it failed on (the last
+    // redirect of a loop) or the part that arrived before the failure.
+    setRawResponseData(std::nullopt);
     if (cancelled_ || error())
         return;
     setError(failure);

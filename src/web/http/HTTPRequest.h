@@ -279,8 +279,10 @@ public:
     static bool isSameServer(const QUrl& one, const QUrl& other);
     // Headers that carry cookies or credentials (any letter case), which go to their own server only.
     static bool isCredentialHeader(const QString& name);
-    // Sets the "Cookie" header for the target from the request's cookies and, with cookie
-    // persistence, the store's for the target; adds the store's to the request's cookies. A
+    static bool isCookieHeader(const QString& name);
+    // Sets the one "Cookie" header for the target from the caller's own Cookie header, the
+    // request's cookies and, with cookie persistence, the store's for the target; adds the
+    // store's to the request's cookies. A
     // request made for a main request sends the main one's cookies while on its server.
     void applyCookieHeader(const QUrl& target);
     // The "Cookie" header of a redirect that keeps its headers, built again for the next URL;
@@ -412,9 +414,11 @@ private:
     std::shared_ptr<HttpAuthentication> requestAuthentication_;
     std::shared_ptr<HttpAuthentication> proxyAuthentication_;
     std::shared_ptr<const HttpResponseHead> lastResponseHead_;
-    // The cookies the request was given before the store added its own, and the "Cookie" header
-    // built from both (empty when none was built), for a redirect to build it again.
+    // The cookies the request was given before the store added its own, the caller's own "Cookie"
+    // header, and the one "Cookie" header built from all of them (empty when none was built),
+    // for a redirect to build it again.
     QList<QNetworkCookie> givenCookies_;
+    QString callersCookieHeader_;
     QString builtCookieHeader_;
     // The thread the current attempt runs on.
     QObject* requestThreadContext_ = nullptr;

@@ -22,10 +22,14 @@ void HTTPRequest::addBasicAuthenticationHeaderWithUsername(const QString& userna
 
 std::optional<Credentials> HTTPRequest::findCredentials(bool proxy)
 {
-    const auto main = mainRequest();
+    const QUrl target = url();
+    // A request sent ahead of its main one borrows the main request's credentials only while it
+    // asks the main request's own server: redirected to another, it has none to give there.
+    auto main = mainRequest();
+    if (main && !proxy && !isSameServer(target, main->url()))
+        main.reset();
     QString user;
     QString secret;
-    const QUrl target = url();
     if (!proxy && !target.userName().isEmpty() && !target.password().isEmpty()) {
         user = target.userName();
         secret = target.password();

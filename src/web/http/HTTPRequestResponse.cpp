@@ -291,6 +291,10 @@ void HTTPRequest::handleBytesAvailable()
             destination = Destination::Delegate;
         else if (downloadDestinationPath().isEmpty())
             destination = Destination::Memory;
+        // Only the final answer's body is downloaded: a redirect's or a challenge's page must
+        // not take the place of a partial file, nor come near the destination.
+        else if (needsRedirect() || authenticationNeeded() != 0)
+            destination = Destination::Nowhere;
     }
     auto tooLong = [this](const QString& why) {
         cancelLoad();
@@ -420,11 +424,15 @@ void HTTPRequest::handleStreamComplete()
         if (!temporaryFileDownloadPath().isEmpty()) {
             fileDownloadOutputStream_.reset();
             inflatedFileDownloadOutputStream_.reset();
-            const bool keepPartial = needsRedirect() && shouldRedirect() && allowResumeForFileDownloads();
+            // The destination takes the final answer of a request that succeeds, and nothing
+            // else: after a redirect or a challenge the request goes on (or fails) and the file
+            // that was there stays as it was. A partial file stays for the attempt that resumes it.
+            const bool finalAnswer = !needsRedirect() && authenticationNeeded() == 0;
+            const bool keepPartial = !finalAnswer && allowResumeForFileDownloads();
             const QString destination = downloadDestinationPath();
             const QString received = temporaryFileDownloadPath();
             if (keepPartial) {
-            } else if (fileError) {
+            } else if (fileError || !finalAnswer) {
                 removeTemporaryFile(&HTTPRequest::temporaryUncompressedDataDownloadPath,
                                     &HTTPRequest::setTemporaryUncompressedDataDownloadPath);
                 removeTemporaryFile(&HTTPRequest::temporaryFileDownloadPath,
@@ -475,13 +483,10 @@ void HTTPRequest::handleStreamComplete()
     if (!fileError && !error() && isResponseCompressed() && shouldWaitToInflateCompressedResponses()
         && downloadDestinationPath().isEmpty())
         fileError = inflateKeptBody(nullptr);
-    if (fileError) {
-        // A request that fails has no body, not even the part that arrived before the failure.
-        setRawResponseData(std::nullopt);
+    if (fileError)
         failWithError(fileError);
-    } else {
+    else
         requestFinished();
-    }
     markAsFinished();
 }
 

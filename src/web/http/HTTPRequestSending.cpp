@@ -174,10 +174,16 @@ void HTTPRequest::buildRequestHeaders()
         // The main request's cookies and credentials are for its own server: redirected to
         // another, the request takes the cookies the store holds there and no credentials.
         const bool mainsServer = isSameServer(url(), main->url());
+        HTTPHeaders own = requestHeaders();
+        // There the main request's one Cookie header, which holds the caller's own as well as
+        // the built cookies, takes the place of the copy of the caller's this request was given.
+        if (mainsServer)
+            own.removeIf([](const auto& field) { return isCookieHeader(field.key()); });
         const HTTPHeaders headers = main->requestHeaders();
         for (auto it = headers.cbegin(); it != headers.cend(); ++it)
             if (mainsServer || !isCredentialHeader(it.key()))
-                addRequestHeader(it.key(), it.value());
+                own.insert(it.key(), it.value());
+        setRequestHeaders(own);
         if (!mainsServer)
             applyCookieHeader(url());
         return;
@@ -208,6 +214,11 @@ bool HTTPRequest::isCredentialHeader(const QString& name)
     return false;
 }
 
+bool HTTPRequest::isCookieHeader(const QString& name)
+{
+    return name.compare(QLatin1String("Cookie"), Qt::CaseInsensitive) == 0;
+}
+
 void HTTPRequest::applyCookieHeader(const QUrl& target)
 {
     givenCookies_ = requestCookies();
@@ -216,29 +227,43 @@ void HTTPRequest::applyCookieHeader(const QUrl& target)
     const auto main = mainRequest();
     const QList<QNetworkCookie> cookies =
         main && isSameServer(target, main->url()) ? main->requestCookies() : requestCookies();
-    builtCookieHeader_.clear();
-    if (cookies.isEmpty())
-        return;
+    // The caller's own Cookie header, in whatever letter case, goes first in the one header that
+    // also carries the cookies built here; one this request built before is built again.
+    HTTPHeaders headers = requestHeaders();
+    QString callers;
+    bool builtBefore = false;
+    headers.removeIf([&](const auto& field) {
+        if (!isCookieHeader(field.key()))
+            return false;
+        if (!builtCookieHeader_.isEmpty() && field.value() == builtCookieHeader_)
+            builtBefore = true;
+        else
+            callers = field.value();
+        return true;
+    });
+    if (builtBefore && callers.isEmpty())
+        callers = callersCookieHeader_;
+    callersCookieHeader_ = callers;
     QStringList parts;
+    if (!callers.isEmpty())
+        parts.append(callers);
     for (const QNetworkCookie& cookie : cookies)
         parts.append(QString::fromLatin1(cookie.name()) + QLatin1Char('=') + QString::fromLatin1(cookie.value()));
     builtCookieHeader_ = parts.join(QStringLiteral("; "));
-    addRequestHeader(QStringLiteral("Cookie"), builtCookieHeader_);
+    if (!builtCookieHeader_.isEmpty())
+        headers.insert(QStringLiteral("Cookie"), builtCookieHeader_);
+    setRequestHeaders(headers);
 }
 
 void HTTPRequest::applyCookieHeaderForRedirect(const QUrl& next, bool elsewhere)
 {
-    // The header built for the old URL goes, and so, to another server, does the caller's own:
+    // To another server the caller's own Cookie header goes, and so do the cookies it was given:
     // cookies, like credentials, go only where they belong. The store gives the new URL its own.
-    HTTPHeaders headers = requestHeaders();
-    for (auto it = headers.begin(); it != headers.end();) {
-        const bool cookie = it.key().compare(QLatin1String("Cookie"), Qt::CaseInsensitive) == 0;
-        if (cookie && (elsewhere || it.value() == builtCookieHeader_))
-            it = headers.erase(it);
-        else
-            ++it;
+    if (elsewhere) {
+        HTTPHeaders headers = requestHeaders();
+        headers.removeIf([](const auto& field) { return isCookieHeader(field.key()); });
+        setRequestHeaders(headers);
     }
-    setRequestHeaders(headers);
     setRequestCookies(elsewhere ? QList<QNetworkCookie>() : givenCookies_);
     applyCookieHeader(next);
 }

@@ -144,11 +144,8 @@ bool HttpReadStream::canReuseConnection() const
 void HttpReadStream::schedule()
 {
     scheduled_ = true;
+    // An end that came while unscheduled is settled here, once what arrived before it is read.
     readFromConnection();
-    if (endedWhileUnscheduled_) {
-        endedWhileUnscheduled_ = false;
-        connectionEnded();
-    }
     // What arrived while unscheduled, and what the client had not read yet, is reported now.
     if (errorPending_)
         post(Event::ErrorOccurred);
@@ -223,21 +220,26 @@ void HttpReadStream::readFromConnection()
         post(Event::HasBytesAvailable);
     if (atEnd())
         post(Event::EndEncountered);
+    if (connectionClosed_)
+        settleClosedConnection();
 }
 
 void HttpReadStream::connectionEnded()
 {
     if (finished_ || errorKind_ != ErrorKind::None)
         return;
-    // What the connection delivered before it ended is read once the stream is scheduled again.
-    if (!scheduled_) {
-        endedWhileUnscheduled_ = true;
-        return;
-    }
+    connectionClosed_ = true;
+    // What the connection delivered before it ended is read first, once the stream is scheduled.
     readFromConnection();
-    if (parser_.bodyComplete())
+}
+
+void HttpReadStream::settleClosedConnection()
+{
+    if (finished_ || errorKind_ != ErrorKind::None || parser_.bodyComplete())
         return;
-    if (socket_ && socket_->bytesAvailable() > 0 && body_.size() >= kBodyBufferLimit)
+    // Bytes the full buffer held back are still to come in; the end is settled after them, as
+    // the client takes what the buffer holds.
+    if (socket_ && socket_->bytesAvailable() > 0)
         return;
     if (parser_.finishAtEnd()) {
         post(Event::HasBytesAvailable);

@@ -89,6 +89,8 @@ private:
     void writeMore();
     void readFromConnection();
     void connectionEnded();
+    // The connection is closed: the answer ends here, whole or cut short.
+    void settleClosedConnection();
     void socketError(QAbstractSocket::SocketError error);
     void sslErrors(const QList<QSslError>& errors);
     void failWith(ErrorKind kind, const QString& message);
@@ -111,7 +113,8 @@ private:
     bool errorPending_ = false;
     bool deliveryQueued_ = false;
     bool finished_ = false;
-    bool endedWhileUnscheduled_ = false;
+    // The server closed the connection; what it sent before may still wait to be read.
+    bool connectionClosed_ = false;
     qint64 written_ = 0;
     ErrorKind errorKind_ = ErrorKind::None;
     QString errorString_;

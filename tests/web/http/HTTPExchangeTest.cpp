@@ -114,10 +114,18 @@ TEST_F(HTTPExchange, BodiesInEveryFramingAreReadWholeAndDecoded)
 
 TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
 {
+    QTemporaryDir folder;
     const struct {
         const char* name;
         QByteArray reply;
+        bool toFile = false;
     } rows[] = {
+        // Cut short, however much more than the stream holds back came first, the answer fails
+        // as soon as the connection is gone, not when the request times out.
+        { "a long body cut short",
+            "HTTP/1.1 200 OK\r\nContent-Length: 10000000\r\n\r\n" + QByteArray(3276800, 'x') },
+        { "a long chunked body cut short, to a file", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+            + ("10000\r\n" + QByteArray(65536, 'x') + "\r\n").repeated(50), true },
         { "not http", "SSH-2.0-OpenSSH\r\n\r\n" },
         { "a chunk size that is no number",
             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n0\r\n\r\n" },
@@ -140,11 +148,17 @@ TEST_F(HTTPExchange, MalformedAndHostileAnswersFailWithAClearError)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LoopbackServer server([&](const Request&) { return Reply {row.reply, true}; });
-        auto request = fetch(server.url(QStringLiteral("/hostile")));
+        const QString destination = folder.filePath(QStringLiteral("hostile.txt"));
+        auto request = fetch(server.url(QStringLiteral("/hostile")), [&](HTTPRequest& r) {
+            if (row.toFile)
+                r.setDownloadDestinationPath(destination);
+        });
         EXPECT_EQ(errorCode(*request), HTTPError::ConnectionFailure);
         ASSERT_TRUE(request->error());
         EXPECT_EQ(request->error()->description, QStringLiteral("A connection failure occurred"));
         EXPECT_TRUE(request->complete());
+        EXPECT_FALSE(request->rawResponseData());
+        EXPECT_FALSE(QFileInfo::exists(destination));
     }
 }
 
@@ -260,21 +274,23 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         QByteArray finalLine;
         QByteArray finalBody;
         QByteArray cookies; // the Cookie header that arrives there
+        const char* cookieName; // the letter case of the caller's own Cookie header
     } rows[] = {
         {"302 makes a POST a GET", "302 Found", false, "draft", "127.0.0.1", "GET /target HTTP/1.1", "",
-         "sid=SECRET123"},
+         "sid=SECRET123", "Cookie"},
         {"302 in RFC 2616 mode stays a POST", "302 Found", true, "draft", "127.0.0.1", "POST /target HTTP/1.1", "draft",
-         "act=two; sid=SECRET123"},
+         "own=one; act=two; sid=SECRET123", "cookie"},
         {"303 always makes a GET", "303 See Other", true, "draft", "127.0.0.1", "GET /target HTTP/1.1", "",
-         "sid=SECRET123"},
+         "sid=SECRET123", "cookie"},
         {"307 never does", "307 Temporary Redirect", false, "draft", "127.0.0.1", "POST /target HTTP/1.1", "draft",
-         "act=two; sid=SECRET123"},
+         "own=one; act=two; sid=SECRET123", "Cookie"},
         // To another host a request takes that host's cookies only (a body never goes there).
-        {"302 to another host", "302 Found", false, "", "localhost", "GET /target HTTP/1.1", "", "reel=seven"},
+        {"302 to another host", "302 Found", false, "", "localhost", "GET /target HTTP/1.1", "", "reel=seven",
+         "Cookie"},
         {"302 in RFC 2616 mode to another host", "302 Found", true, "", "localhost", "GET /target HTTP/1.1", "",
-         "reel=seven"},
+         "reel=seven", "cookie"},
         {"307 to another host", "307 Temporary Redirect", false, "", "localhost", "GET /target HTTP/1.1", "",
-         "reel=seven"},
+         "reel=seven", "COOKIE"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -291,7 +307,9 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
             r.appendPostData(row.sent);
             r.addRequestHeader(QStringLiteral("Accept"), QStringLiteral("text/plain"));
             r.setRequestCookies({QNetworkCookie("act", "two")});
+            r.addRequestHeader(QString::fromLatin1(row.cookieName), QStringLiteral("own=one"));
             r.addRequestHeader(QStringLiteral("authorization"), QStringLiteral("Basic d3JpdGVyOnNlY3JldA=="));
+            r.addRequestHeader(QStringLiteral("Proxy-Authorization"), QStringLiteral("Basic d3JpdGVyOnByb3h5"));
             r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
         });
         ASSERT_FALSE(request->error());
@@ -299,6 +317,10 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         EXPECT_EQ(request->url(), target);
         EXPECT_EQ(request->originalURL(), server.url(QStringLiteral("/start")));
         ASSERT_EQ(server.requests().size(), 2);
+        // The caller's own Cookie header and the cookies it gave go out together, as one header
+        // (with what the store holds for the host from the rows before).
+        EXPECT_TRUE(server.requests().first().headers.value("cookie").startsWith("own=one; act=two"));
+        EXPECT_EQ(server.requests().first().head.toLower().count("cookie:"), 1);
         const Request last = server.requests().last();
         EXPECT_EQ(last.requestLine, row.finalLine);
         EXPECT_EQ(last.body, row.finalBody);
@@ -308,6 +330,7 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         // The caller's credentials, in whatever letter case, stay with the headers a redirect keeps
         // (those that keep the body) and never go to another host.
         EXPECT_EQ(last.headers.contains("authorization"), !row.finalBody.isEmpty());
+        EXPECT_EQ(last.headers.contains("proxy-authorization"), !row.finalBody.isEmpty());
     }
     // The HEAD request sent ahead of a GET to learn its size carries its main request's headers
     // and cookies; to another host, neither those nor the caller's Cookie and Authorization.
@@ -322,13 +345,17 @@ TEST_F(HTTPExchange, RedirectsChangeTheMethodAsTheirStatusSays)
         location = QStringLiteral("http://localhost:%1/target").arg(server.port()).toLatin1();
         auto main = HTTPRequest::requestWithURL(server.url(QStringLiteral("/start")));
         main->addRequestHeader(QStringLiteral("Authorization"), QStringLiteral("Basic d3JpdGVyOnNlY3JldA=="));
-        main->addRequestHeader(QStringLiteral("Cookie"), QStringLiteral("own=one"));
+        main->addRequestHeader(QStringLiteral("Proxy-Authorization"), QStringLiteral("Basic d3JpdGVyOnByb3h5"));
+        main->addRequestHeader(QStringLiteral("cookie"), QStringLiteral("own=one"));
         main->setRequestCookies({QNetworkCookie("act", "two")});
         main->HEADRequest()->startSynchronous();
         ASSERT_EQ(server.requests().size(), 2);
         EXPECT_TRUE(server.requests().first().headers.contains("authorization"));
+        EXPECT_TRUE(server.requests().first().headers.contains("proxy-authorization"));
+        EXPECT_TRUE(server.requests().first().headers.value("cookie").startsWith("own=one; act=two"));
         EXPECT_EQ(server.requests().last().headers.value("cookie"), QByteArray("reel=seven"));
         EXPECT_FALSE(server.requests().last().headers.contains("authorization"));
+        EXPECT_FALSE(server.requests().last().headers.contains("proxy-authorization"));
     }
 }
 
@@ -339,8 +366,8 @@ TEST_F(HTTPExchange, FiveRedirectsAreFollowedAndTheSixthFailsWithCodeNine)
         LoopbackServer server([hops](const Request& request) {
             const int step = request.requestLine.split('/').value(1).split(' ').value(0).toInt();
             if (step < hops)
-                return LoopbackServer::answer("301 Moved Permanently", "", "Location: /" + QByteArray::number(step + 1)
-                                                                                 + "\r\n");
+                return LoopbackServer::answer("301 Moved Permanently", "Moved on",
+                                              "Location: /" + QByteArray::number(step + 1) + "\r\n");
             return LoopbackServer::answer("200 OK", "end");
         });
         auto request = fetch(server.url(QStringLiteral("/0")));
@@ -349,6 +376,8 @@ TEST_F(HTTPExchange, FiveRedirectsAreFollowedAndTheSixthFailsWithCodeNine)
             EXPECT_EQ(request->responseString(), QStringLiteral("end"));
         } else {
             EXPECT_EQ(request->error(), HTTPError::tooMuchRedirection());
+            // Like every failure, it keeps no body: not the last redirect's page.
+            EXPECT_FALSE(request->rawResponseData());
         }
         EXPECT_EQ(server.requests().size(), 6);
     }
@@ -373,6 +402,7 @@ TEST_F(HTTPExchange, CredentialsFollowARedirectOnlyToTheSameServer)
         QByteArray location;
         bool challengeFirst; // the origin asks for the credentials before it redirects
         bool followed;       // the credentials reach the redirect's target
+        bool head = false;   // a HEAD request sent ahead of its main request, which has the credentials
     } rows[] = {
         {"307 on the same server", QStringLiteral("http"), "307 Temporary Redirect", false, "/y", false, true},
         {"302 on the same server", QStringLiteral("http"), "302 Found", false, "/y", false, true},
@@ -383,6 +413,10 @@ TEST_F(HTTPExchange, CredentialsFollowARedirectOnlyToTheSameServer)
         {"301 to another server", QStringLiteral("http"), "301 Moved Permanently", false, away, false, false},
         {"307 from a secure server to a plain one", QStringLiteral("https"), "307 Temporary Redirect", false, away,
          false, false},
+        {"a HEAD request redirected by 307 to another server", QStringLiteral("http"), "307 Temporary Redirect",
+         false, away, false, false, true},
+        {"a HEAD request redirected by 303 to another server", QStringLiteral("http"), "303 See Other", false, away,
+         false, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -396,13 +430,23 @@ TEST_F(HTTPExchange, CredentialsFollowARedirectOnlyToTheSameServer)
                 return LoopbackServer::answer("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"Films\"\r\n");
             return LoopbackServer::answer(row.status, "", "Location: " + row.location + "\r\n");
         }, row.scheme == QLatin1String("https") ? tls.certificatePath : QString(), tls.keyPath);
-        auto request = fetch(origin.url(QStringLiteral("/private"), row.scheme), [&](HTTPRequest& r) {
+        const auto configure = [&](HTTPRequest& r) {
             r.setUsername(QStringLiteral("writer"));
             r.setPassword(QStringLiteral("secret"));
             r.setValidatesSecureCertificate(false);
             r.setShouldUseRFC2616RedirectBehaviour(row.rfc2616);
             r.setShouldPresentCredentialsBeforeChallenge(!row.challengeFirst);
-        });
+        };
+        const QUrl start = origin.url(QStringLiteral("/private"), row.scheme);
+        std::shared_ptr<HTTPRequest> request;
+        if (row.head) {
+            // The HEAD request reports its failure through its main request.
+            request = HTTPRequest::requestWithURL(start);
+            configure(*request);
+            request->HEADRequest()->startSynchronous();
+        } else {
+            request = fetch(start, configure);
+        }
         ASSERT_FALSE(origin.requests().isEmpty());
         EXPECT_TRUE(origin.requests().last().headers.contains("authorization"));
         if (row.followed) {
@@ -529,13 +573,18 @@ TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
     const struct {
         const char* name;
         bool serverTakesRanges;
+        bool challengeFirst = false; // the partial file waits through the server's challenge
     } rows[] = {
         {"the server sends the rest", true},
         {"the server ignores the range and sends it all", false},
+        {"the server asks who is there, then sends the rest", true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LoopbackServer server([&](const Request& request) {
+            if (row.challengeFirst && !request.headers.contains("authorization"))
+                return LoopbackServer::answer("401 Unauthorized", "<h1>Who are you?</h1>",
+                                              "WWW-Authenticate: Basic realm=\"Films\"\r\n");
             const QByteArray range = request.headers.value("range");
             if (range != "bytes=10-" || !row.serverTakesRanges)
                 return LoopbackServer::answer("200 OK", whole);
@@ -555,6 +604,11 @@ TEST_F(HTTPExchange, ADownloadResumesWhereItsPartialFileEnds)
             r.setAllowResumeForFileDownloads(true);
             r.setDownloadDestinationPath(destination);
             r.setTemporaryFileDownloadPath(partial);
+            if (row.challengeFirst) {
+                r.setUsername(QStringLiteral("writer"));
+                r.setPassword(QStringLiteral("secret"));
+                r.setShouldPresentCredentialsBeforeChallenge(false);
+            }
         });
         ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
         EXPECT_EQ(server.requests().first().headers.value("range"), QByteArray("bytes=10-"));

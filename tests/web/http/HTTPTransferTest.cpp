@@ -106,11 +106,21 @@ TEST(HTTPTransfer, BodiesFromMemoryAndFromDiskArriveWholeAndCompressedOnesInflat
 
 TEST(HTTPTransfer, DownloadsToAFileLandAtTheirDestinationInflatedWhenCompressed)
 {
+    HTTPRequest::clearSession();
     const QByteArray text = QByteArray("EXT. HARBOUR - DAWN. Gulls. ").repeated(20000);
     const QByteArray gzipped = DataCompressor::compressData(text, nullptr).value();
     LoopbackServer server([&](const Request& request) {
         if (request.requestLine.contains("/plain"))
             return LoopbackServer::answer("200 OK", text);
+        if (request.requestLine.contains("/private"))
+            return LoopbackServer::answer("401 Unauthorized", "<h1>Who are you?</h1>",
+                                          "WWW-Authenticate: Basic realm=\"Films\"\r\n");
+        if (request.requestLine.contains("/loop"))
+            return LoopbackServer::answer("302 Found", "<h1>Found</h1>", "Location: /loop\r\n");
+        if (request.requestLine.contains("/away"))
+            return LoopbackServer::answer("302 Found", "<h1>Found</h1>", "Location: /cut\r\n");
+        if (request.requestLine.contains("/cut"))
+            return Reply {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nEXT. HARB", true};
         return LoopbackServer::answer("200 OK", gzipped, "Content-Encoding: gzip\r\n");
     });
     QTemporaryDir folder;
@@ -118,34 +128,47 @@ TEST(HTTPTransfer, DownloadsToAFileLandAtTheirDestinationInflatedWhenCompressed)
         const char* name;
         QString path;
         bool inflateAtTheEnd;
+        bool oldFile;    // a file is at the destination before
+        int failure = 0; // the code the request fails with; 0 for none
     } rows[] = {
-        {"plain", QStringLiteral("/plain"), true},
-        {"gzip inflated at the end", QStringLiteral("/gzip"), true},
-        {"gzip inflated while it arrives", QStringLiteral("/gzip"), false},
+        {"plain", QStringLiteral("/plain"), true, true},
+        {"gzip inflated at the end", QStringLiteral("/gzip"), true, true},
+        {"gzip inflated while it arrives", QStringLiteral("/gzip"), false, false},
+        // A request that fails leaves the destination as it was: no page of the server's there.
+        {"a challenge nobody answers", QStringLiteral("/private"), true, true, HTTPError::AuthenticationNeeded},
+        {"a challenge nobody answers, nothing there", QStringLiteral("/private"), true, false,
+         HTTPError::AuthenticationNeeded},
+        {"a redirect loop", QStringLiteral("/loop"), true, true, HTTPError::TooMuchRedirection},
+        {"a redirect to a body cut short", QStringLiteral("/away"), true, true, HTTPError::ConnectionFailure},
     };
     int index = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const QString destination = folder.filePath(QStringLiteral("download-%1.txt").arg(++index));
-        {
+        if (row.oldFile) {
             // An older file at the destination is replaced.
             QFile old(destination);
             ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-            old.write("old draft");
+            old.write("OLD DRAFT");
         }
-        if (!row.inflateAtTheEnd)
-            QFile::remove(destination);
         auto tally = std::make_shared<Tally>();
         auto request = HTTPRequest::requestWithURL(server.url(row.path));
         request->setQueue(tally);
         request->setDownloadDestinationPath(destination);
         request->setShouldWaitToInflateCompressedResponses(row.inflateAtTheEnd);
         request->startSynchronous();
+        EXPECT_FALSE(request->rawResponseData());
+        EXPECT_TRUE(request->temporaryFileDownloadPath().isEmpty());
+        if (row.failure != 0) {
+            ASSERT_TRUE(request->error());
+            EXPECT_EQ(request->error()->code, row.failure);
+            EXPECT_EQ(QFileInfo::exists(destination), row.oldFile);
+            EXPECT_EQ(readFile(destination), QByteArray(row.oldFile ? "OLD DRAFT" : ""));
+            continue;
+        }
         ASSERT_FALSE(request->error()) << request->error()->description.toStdString();
         QTest::qWait(10);
         EXPECT_EQ(readFile(destination), text);
-        EXPECT_FALSE(request->rawResponseData());
-        EXPECT_TRUE(request->temporaryFileDownloadPath().isEmpty());
         EXPECT_EQ(tally->received, tally->downloadTotal);
         EXPECT_EQ(quint64(tally->received), request->contentLength());
     }

@@ -6,10 +6,22 @@
 #include "app/StoryWindow.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/SetupPayoffTableView.h"
+#include "support/SampleCopy.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSplitterHandle>
+#include <QStyleOptionViewItem>
+#include <QTableView>
 #include <QTest>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -77,6 +89,71 @@ protected:
         }
         return found;
     }
+    // The table of the list showing, and the height its rows are meant to have.
+    struct ShownList {
+        QTableView* table = nullptr;
+        std::function<int(int)> heightOfRow;
+    };
+    ShownList shownList() const
+    {
+        const auto list = [](auto* controller) {
+            return controller ? ShownList{controller->tvTable(), [controller](int row) {
+                                              return controller->heightOfRow(row);
+                                          }}
+                              : ShownList{};
+        };
+        switch (screenplay().beatSectionShowing()) {
+        case 0:
+            return list(document_->beatsTableView());
+        case 1:
+            return list(document_->charactersTableView());
+        case 2:
+            return list(document_->locationsTableView());
+        case 3:
+            return list(document_->setupsTableView());
+        case 4:
+            return list(document_->payoffsTableView());
+        default:
+            return {};
+        }
+    }
+    // Every row of the list showing is as high as its text needs in the pane's width: never
+    // lower than the table's own drawing of the text asks for, never higher than it is meant to be.
+    std::vector<int> expectRowsFitted(const char* when) const
+    {
+        SCOPED_TRACE(when);
+        const ShownList list = shownList();
+        std::vector<int> heights;
+        if (!list.table) {
+            ADD_FAILURE() << "no list shows";
+            return heights;
+        }
+        for (int row = 0; row < list.table->model()->rowCount(); ++row) {
+            const QModelIndex text = list.table->model()->index(row, 1);
+            QStyleOptionViewItem cell;
+            cell.rect = list.table->visualRect(text);
+            cell.features = QStyleOptionViewItem::WrapText;
+            cell.widget = list.table;
+            heights.push_back(list.table->rowHeight(row));
+            EXPECT_EQ(heights.back(), list.heightOfRow(row)) << "row " << row;
+            EXPECT_GE(heights.back(), list.table->itemDelegateForIndex(text)->sizeHint(cell, text).height())
+                << "row " << row << ": " << text.data().toString().toStdString();
+        }
+        return heights;
+    }
+    // Drags the divider beside the story elements with the mouse until the pane is `width` wide.
+    void dragDivider(int width) const
+    {
+        MainSplitView* beats = document_->splBeats();
+        QSplitterHandle* handle = beats->handle(1);
+        const QPoint grab(handle->width() / 2, handle->height() / 2);
+        const QPoint drop = grab + QPoint(width - beats->paneExtent(0), 0);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grab);
+        QTest::mouseMove(handle, drop);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, drop);
+        settle();
+    }
+
     // Checks the buttons, menu items, list and label of a section showing.
     void expectSection(int section)
     {
@@ -153,4 +230,96 @@ TEST_F(BeatSection, ASectionOutsideTheRangeShowsNothing)
     EXPECT_FALSE(document_->window()->tbAddItem()->isVisible());
     for (QAction* item : addItems())
         EXPECT_FALSE(item->isVisible());
+}
+
+// The list showing follows its pane's width, whether the divider is dragged or the window is
+// resized: no row is cut when the pane narrows, none stays over-tall when it widens again, and a
+// text being typed in a cell stays open with what was typed.
+TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    sample.exec(QStringLiteral("UPDATE Screenplay SET WindowState = 101111, ParentWindowWidth = 1366, "
+                               "ParentWindowHeight = 728, BeatsSplitterDistance = 35"));
+    // A free pay-off, which is edited in place.
+    sample.exec(QStringLiteral("INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (0, 'Mikey keeps the "
+                               "footage of the slide and sends it to the county before the spring thaw.')"));
+    open(sample.path());
+    ASSERT_NE(document_, nullptr);
+    const int wide = document_->splBeats()->paneExtent(0);
+    ASSERT_GT(wide, 440);
+    for (int section = 0; section < 5; ++section) {
+        SCOPED_TRACE(section);
+        QTest::mouseClick(labels()[static_cast<std::size_t>(section)], Qt::LeftButton);
+        settle();
+        const std::vector<int> shown = expectRowsFitted("shown");
+
+        dragDivider(340);
+        ASSERT_EQ(document_->splBeats()->paneExtent(0), 340);
+        EXPECT_NE(expectRowsFitted("narrower"), shown) << "some row grows in a narrower pane";
+        dragDivider(wide);
+        ASSERT_EQ(document_->splBeats()->paneExtent(0), wide);
+        EXPECT_EQ(expectRowsFitted("as wide as before"), shown);
+
+        document_->window()->resize(1000, 700);
+        settle();
+        ASSERT_LT(document_->splBeats()->paneExtent(0), wide);
+        expectRowsFitted("smaller window");
+        document_->window()->resize(1366, 728);
+        settle();
+        expectRowsFitted("larger window");
+        dragDivider(wide);
+    }
+
+    // The free pay-off being written keeps its editor, and what is typed in it, through a drag.
+    QTableView* payoffs = document_->payoffsTableView()->tvTable();
+    int freeRow = 0;
+    while (freeRow < payoffs->model()->rowCount() &&
+           !payoffs->model()->index(freeRow, 1).data().toString().startsWith(QStringLiteral("Mikey keeps")))
+        freeRow += 3;
+    ASSERT_LT(freeRow, payoffs->model()->rowCount());
+    payoffs->scrollTo(payoffs->model()->index(freeRow, 1));
+    QTest::mouseClick(payoffs->viewport(), Qt::LeftButton, {}, payoffs->visualRect(payoffs->model()->index(freeRow, 1)).center());
+    settle();
+    const QPointer<QPlainTextEdit> editor = payoffs->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+    ASSERT_FALSE(editor.isNull());
+    QTest::keyClicks(editor, QStringLiteral(" Twice"));
+    dragDivider(340);
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->toPlainText().endsWith(QStringLiteral("thaw. Twice")));
+    expectRowsFitted("while a pay-off is written");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    document_->window()->close();
+    settle();
+}
+
+// The section labels are whole at every font size in a pane as narrow as the divider allows:
+// where they do not fit in one row they go on in another, and the list begins below them.
+TEST_F(BeatSection, EverySectionLabelIsWholeAtEveryFontSizeAndPaneWidth)
+{
+    open(wideStory("Labels"));
+    AppActions& menus = app_->actions();
+    QWidget* pane = document_->splBeats()->widget(0);
+    QWidget* list = pane->findChild<QWidget*>(QStringLiteral("beatSectionArea"));
+    ASSERT_NE(list, nullptr);
+    for (QAction* size : {menus.mnuMFSNormal, menus.mnuMFSLarger, menus.mnuMFSEvenBigger, menus.mnuMFSAsBigAsItGets}) {
+        size->trigger();
+        for (const int width : {200, 340, 700}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(size->text()).arg(width).toStdString());
+            dragDivider(width);
+            ASSERT_EQ(document_->splBeats()->paneExtent(0), width);
+            std::vector<QRect> placed;
+            for (QLabel* label : labels()) {
+                const QRect frame(label->mapTo(pane, QPoint(0, 0)), label->size());
+                const QSize text = QFontMetrics(label->font()).size(Qt::TextSingleLine, label->text());
+                EXPECT_GE(label->contentsRect().width(), text.width()) << label->text().toStdString();
+                EXPECT_GE(label->contentsRect().height(), text.height()) << label->text().toStdString();
+                EXPECT_TRUE(pane->rect().contains(frame)) << label->text().toStdString();
+                for (const QRect& other : placed)
+                    EXPECT_FALSE(other.intersects(frame)) << label->text().toStdString();
+                EXPECT_LE(frame.bottom(), list->mapTo(pane, QPoint(0, 0)).y());
+                placed.push_back(frame);
+            }
+        }
+    }
 }

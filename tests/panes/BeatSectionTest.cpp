@@ -4,6 +4,7 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "app/StoryWindow.h"
+#include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
 #include "panes/ItemsTableView.h"
@@ -289,6 +290,15 @@ TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
     EXPECT_TRUE(editor->toPlainText().endsWith(QStringLiteral("thaw. Twice")));
     expectRowsFitted("while a pay-off is written");
     QTest::keyClick(editor, Qt::Key_Escape);
+
+    // The room the program makes for the large card narrows the pane as well.
+    document_->window()->resize(1000, 700);
+    settle();
+    const int before = document_->splBeats()->paneExtent(0);
+    document_->openBigSceneCard(screenplay().sceneCards().front().get());
+    settle();
+    ASSERT_LT(document_->splBeats()->paneExtent(0), before);
+    expectRowsFitted("room for the large card");
     document_->window()->close();
     settle();
 }

@@ -913,8 +913,8 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 
 void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 {
-    // The story-elements list follows its pane's width whoever changed it, and in a new story too:
-    // fitting rows writes nothing.
+    // The story-elements list follows its pane's width whoever changed it, the program's own moves
+    // included: fitting rows writes nothing.
     if (&splitView == splBeats_)
         fitItemTableToPane();
     if (skipIt_ || startingBrandNewFile_ || !windowLaidOut_ || !storyIsOpen())

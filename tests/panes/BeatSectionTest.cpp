@@ -21,7 +21,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include <functional>
 #include <vector>
 
 namespace {
@@ -90,56 +89,36 @@ protected:
         }
         return found;
     }
-    // The table of the list showing, and the height its rows are meant to have.
-    struct ShownList {
-        QTableView* table = nullptr;
-        std::function<int(int)> heightOfRow;
-    };
-    ShownList shownList() const
-    {
-        const auto list = [](auto* controller) {
-            return controller ? ShownList{controller->tvTable(), [controller](int row) {
-                                              return controller->heightOfRow(row);
-                                          }}
-                              : ShownList{};
-        };
-        switch (screenplay().beatSectionShowing()) {
-        case 0:
-            return list(document_->beatsTableView());
-        case 1:
-            return list(document_->charactersTableView());
-        case 2:
-            return list(document_->locationsTableView());
-        case 3:
-            return list(document_->setupsTableView());
-        case 4:
-            return list(document_->payoffsTableView());
-        default:
-            return {};
-        }
-    }
-    // Every row of the list showing is as high as its text needs in the pane's width: never
-    // lower than the table's own drawing of the text asks for, never higher than it is meant to be.
+    // The row heights of the list showing, each as high as its text needs in the pane's width:
+    // never lower than the table's own drawing of the text asks for, nor higher than meant.
     std::vector<int> expectRowsFitted(const char* when) const
     {
         SCOPED_TRACE(when);
-        const ShownList list = shownList();
         std::vector<int> heights;
-        if (!list.table) {
-            ADD_FAILURE() << "no list shows";
-            return heights;
-        }
-        for (int row = 0; row < list.table->model()->rowCount(); ++row) {
-            const QModelIndex text = list.table->model()->index(row, 1);
-            QStyleOptionViewItem cell;
-            cell.rect = list.table->visualRect(text);
-            cell.features = QStyleOptionViewItem::WrapText;
-            cell.widget = list.table;
-            heights.push_back(list.table->rowHeight(row));
-            EXPECT_EQ(heights.back(), list.heightOfRow(row)) << "row " << row;
-            EXPECT_GE(heights.back(), list.table->itemDelegateForIndex(text)->sizeHint(cell, text).height())
-                << "row " << row << ": " << text.data().toString().toStdString();
-        }
+        const auto check = [&heights](const auto* list) {
+            ASSERT_NE(list, nullptr);
+            QTableView* table = list->tvTable();
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                const QModelIndex text = table->model()->index(row, 1);
+                QStyleOptionViewItem cell;
+                cell.rect = table->visualRect(text);
+                cell.features = QStyleOptionViewItem::WrapText;
+                cell.widget = table;
+                heights.push_back(table->rowHeight(row));
+                EXPECT_EQ(heights.back(), list->heightOfRow(row)) << "row " << row;
+                EXPECT_GE(heights.back(), table->itemDelegateForIndex(text)->sizeHint(cell, text).height())
+                    << "row " << row;
+            }
+        };
+        const std::int64_t section = screenplay().beatSectionShowing();
+        if (section == 0)
+            check(document_->beatsTableView());
+        else if (section == 1)
+            check(document_->charactersTableView());
+        else if (section == 2)
+            check(document_->locationsTableView());
+        else
+            section == 3 ? check(document_->setupsTableView()) : check(document_->payoffsTableView());
         return heights;
     }
     // Drags the divider beside the story elements with the mouse until the pane is `width` wide.
@@ -273,13 +252,11 @@ TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
 
     // The free pay-off being written keeps its editor, and what is typed in it, through a drag.
     QTableView* payoffs = document_->payoffsTableView()->tvTable();
-    int freeRow = 0;
-    while (freeRow < payoffs->model()->rowCount() &&
-           !payoffs->model()->index(freeRow, 1).data().toString().startsWith(QStringLiteral("Mikey keeps")))
-        freeRow += 3;
-    ASSERT_LT(freeRow, payoffs->model()->rowCount());
-    payoffs->scrollTo(payoffs->model()->index(freeRow, 1));
-    QTest::mouseClick(payoffs->viewport(), Qt::LeftButton, {}, payoffs->visualRect(payoffs->model()->index(freeRow, 1)).center());
+    const QModelIndex free = payoffs->model()->match(payoffs->model()->index(0, 1), Qt::DisplayRole,
+                                                     QStringLiteral("Mikey keeps"), 1, Qt::MatchStartsWith).value(0);
+    ASSERT_TRUE(free.isValid());
+    payoffs->scrollTo(free);
+    QTest::mouseClick(payoffs->viewport(), Qt::LeftButton, {}, payoffs->visualRect(free).center());
     settle();
     const QPointer<QPlainTextEdit> editor = payoffs->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
     ASSERT_FALSE(editor.isNull());

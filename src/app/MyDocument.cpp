@@ -42,7 +42,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -481,7 +480,9 @@ void MyDocument::buildWindow()
     QVBoxLayout* beatsLayout = fillingLayout(beatsPane_);
     auto* options = new QWidget;
     options->setObjectName(QStringLiteral("beatSectionOptions"));
-    auto* optionRow = new QHBoxLayout(options);
+    // The labels go on in a second row (and a third) when the pane is too narrow for all of them
+    // in one at the font size chosen: each is always whole.
+    auto* optionRow = new WrappingRowLayout(options);
     auto addOption = [optionRow](const QString& text, const QString& name) {
         auto* label = new QLabel(text);
         label->setObjectName(name);
@@ -493,7 +494,6 @@ void MyDocument::buildWindow()
     optSelectLocations_ = addOption(tr("Locations"), QStringLiteral("optSelectLocations"));
     optSelectSetups_ = addOption(tr("Set-Ups"), QStringLiteral("optSelectSetups"));
     optSelectPayoffs_ = addOption(tr("Pay-Offs"), QStringLiteral("optSelectPayoffs"));
-    optionRow->addStretch(1);
     beatsLayout->addWidget(options);
     beatSectionArea_ = new QWidget;
     beatSectionArea_->setObjectName(QStringLiteral("beatSectionArea"));
@@ -913,6 +913,10 @@ void MyDocument::splitViewWillResizeSubviews(MainSplitView& splitView)
 
 void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
 {
+    // The story-elements list follows its pane's width whoever changed it, the program's own moves
+    // included: fitting rows writes nothing.
+    if (&splitView == splBeats_)
+        fitItemTableToPane();
     if (skipIt_ || startingBrandNewFile_ || !windowLaidOut_ || !storyIsOpen())
         return;
     qCDebug(lcApp, "did resize splitview");

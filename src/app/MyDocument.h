@@ -499,6 +499,10 @@ private:
     void showItemList(std::int64_t section);
     // The table of the story-elements pane, whichever shows, reads the story and the font again.
     void refreshItemTable();
+    // The list of the section showing gives its rows the heights their texts need in the pane's
+    // width; the list of a character or location being edited is not showing. Writes nothing, and
+    // a cell being edited stays open with what is typed in it.
+    void fitItemTableToPane();
     void addCharacter();
     void addLocation();
     void deleteCharacter();

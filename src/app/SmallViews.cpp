@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -178,6 +179,121 @@ private:
     int grabOffset_ = 0;
     std::pair<int, int> limits_{0, 0};
 };
+
+WrappingRowLayout::WrappingRowLayout(QWidget* parent)
+    : QLayout(parent)
+{
+}
+
+WrappingRowLayout::~WrappingRowLayout() = default;
+
+void WrappingRowLayout::addItem(QLayoutItem* item)
+{
+    items_.emplace_back(item);
+    invalidate();
+}
+
+int WrappingRowLayout::count() const
+{
+    return static_cast<int>(items_.size());
+}
+
+QLayoutItem* WrappingRowLayout::itemAt(int index) const
+{
+    return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+QLayoutItem* WrappingRowLayout::takeAt(int index)
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    const auto at = items_.begin() + index;
+    QLayoutItem* item = at->release();
+    items_.erase(at);
+    invalidate();
+    return item;
+}
+
+Qt::Orientations WrappingRowLayout::expandingDirections() const
+{
+    return {};
+}
+
+bool WrappingRowLayout::hasHeightForWidth() const
+{
+    return true;
+}
+
+int WrappingRowLayout::heightForWidth(int width) const
+{
+    return arrange(QRect(0, 0, width, 0), false);
+}
+
+QSize WrappingRowLayout::minimumSize() const
+{
+    // As narrow as the widest widget, and as high as the rows are in that width.
+    QSize least;
+    for (const auto& item : items_)
+        least = least.expandedTo(item->sizeHint());
+    const QMargins margins = contentsMargins();
+    least.rwidth() += margins.left() + margins.right();
+    least.setHeight(heightForWidth(least.width()));
+    return least;
+}
+
+QSize WrappingRowLayout::sizeHint() const
+{
+    // Every widget in one row.
+    int width = 0;
+    for (const auto& item : items_)
+        if (!item->isEmpty())
+            width += (width > 0 ? gap(Qt::Horizontal) : 0) + item->sizeHint().width();
+    const QMargins margins = contentsMargins();
+    width += margins.left() + margins.right();
+    return QSize(width, heightForWidth(width));
+}
+
+void WrappingRowLayout::setGeometry(const QRect& rect)
+{
+    QLayout::setGeometry(rect);
+    arrange(rect, true);
+}
+
+int WrappingRowLayout::gap(Qt::Orientation orientation) const
+{
+    if (spacing() >= 0)
+        return spacing();
+    const QWidget* owner = parentWidget();
+    const QStyle* style = owner ? owner->style() : QApplication::style();
+    return std::max(0, style->layoutSpacing(QSizePolicy::Label, QSizePolicy::Label, orientation, nullptr, owner));
+}
+
+int WrappingRowLayout::arrange(const QRect& rect, bool place) const
+{
+    const QMargins margins = contentsMargins();
+    const QRect inside = rect.marginsRemoved(margins);
+    const int across = gap(Qt::Horizontal);
+    const int down = gap(Qt::Vertical);
+    int x = inside.x();
+    int y = inside.y();
+    int rowHeight = 0;
+    for (const auto& item : items_) {
+        if (item->isEmpty())
+            continue;
+        const QSize size = item->sizeHint();
+        // A widget that passes the right edge begins the next row, unless it is the first of its row.
+        if (x > inside.x() && x + size.width() > inside.right() + 1) {
+            x = inside.x();
+            y += rowHeight + down;
+            rowHeight = 0;
+        }
+        if (place)
+            item->setGeometry(QRect(QPoint(x, y), size));
+        x += size.width() + across;
+        rowHeight = std::max(rowHeight, size.height());
+    }
+    return y + rowHeight - rect.y() + margins.bottom();
+}
 
 MainSplitView::MainSplitView(QWidget* parent)
     : MainSplitView(Qt::Horizontal, parent)

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
@@ -9,7 +10,9 @@
 #include <QSplitter>
 #include <QWidget>
 
+#include <memory>
 #include <utility>
+#include <vector>
 
 // Several pane layouts are given in bottom-up coordinates (y measured upwards from the bottom
 // edge of the containing view). Widgets are placed top-down; this is the one conversion
@@ -114,6 +117,36 @@ protected:
 
 private:
     SmallSceneCardHover* mySmallSceneCardParent_ = nullptr;
+};
+
+// A row of widgets, left to right, that goes on in a further row where the next widget would
+// pass the right edge: each widget gets the width it asks for, so none is cut while the row is
+// at least as wide as its widest widget.
+class WrappingRowLayout : public QLayout
+{
+public:
+    explicit WrappingRowLayout(QWidget* parent = nullptr);
+    ~WrappingRowLayout() override;
+
+    void addItem(QLayoutItem* item) override;
+    int count() const override;
+    QLayoutItem* itemAt(int index) const override;
+    QLayoutItem* takeAt(int index) override;
+    Qt::Orientations expandingDirections() const override;
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
+    QSize minimumSize() const override;
+    QSize sizeHint() const override;
+    void setGeometry(const QRect& rect) override;
+
+private:
+    // The gap between two widgets of a row, or between two rows.
+    int gap(Qt::Orientation orientation) const;
+    // Places the widgets in `rect` (inside the margins) when `place` is set; answers the height
+    // the rows take, margins included.
+    int arrange(const QRect& rect, bool place) const;
+
+    std::vector<std::unique_ptr<QLayoutItem>> items_;
 };
 
 class MainSplitView;

@@ -267,6 +267,12 @@ void ItemsTableView<Side>::refreshView()
 {
     model_->reload();
     tvTable_->setFont(standardFont(fontSize(*screenplay()), false));
+    fitRowHeights();
+}
+
+template <typename Side>
+void ItemsTableView<Side>::fitRowHeights()
+{
     for (int row = 0; row < model_->rowCount(); ++row)
         tvTable_->setRowHeight(row, heightOfRow(row));
 }

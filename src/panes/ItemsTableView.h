@@ -31,6 +31,8 @@ public:
 
     // Reloads every row from the story, with its font and row heights.
     void refreshView();
+    // Every row takes the height its text needs in the pane's width, as the pane changes size.
+    void fitRowHeights();
     // The rows of the item at `position` show it again (its name, picture or description changed).
     void refreshItem(std::size_t position);
 

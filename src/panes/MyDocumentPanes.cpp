@@ -309,6 +309,36 @@ void MyDocument::refreshItemTable()
         payoffsTableView_->refreshView();
 }
 
+void MyDocument::fitItemTableToPane()
+{
+    if (!currentScreenplay_)
+        return;
+    switch (currentScreenplay_->beatSectionShowing()) {
+    case 0:
+        if (beatsTableView_)
+            beatsTableView_->refreshTexts();
+        break;
+    case 1:
+        if (charactersTableView_ && !currentlyEditingCharacter_)
+            charactersTableView_->fitRowHeights();
+        break;
+    case 2:
+        if (locationsTableView_ && !currentlyEditingLocation_)
+            locationsTableView_->fitRowHeights();
+        break;
+    case 3:
+        if (setupsTableView_)
+            setupsTableView_->fitRowHeights();
+        break;
+    case 4:
+        if (payoffsTableView_)
+            payoffsTableView_->fitRowHeights();
+        break;
+    default:
+        break;
+    }
+}
+
 // --- Logline commands ----------------------------------------------------------------------------
 
 void MyDocument::addLogline(QObject* sender)

@@ -36,6 +36,9 @@ public:
     // Reloads every row from the story, with its font and row heights; the selection is gone
     // afterwards and the delete command with it.
     void refreshView();
+    // Every row takes the height its text needs in the pane's width, as the pane changes size;
+    // the selection and a text being edited stay.
+    void fitRowHeights();
 
     // 20 for the empty row, the spacers and the partner row of an unlinked item; an item row,
     // and the partner row of a linked item, fit their text in the pane's width, at least 53.
@@ -60,7 +63,6 @@ public:
     void editNewItem(std::size_t position);
 
 private:
-    void fitRowHeights();
     // A click on the link mark of an item row `row`: breaks the item's link after the question,
     // or makes one with a partner chosen in the picker. Answers false: the list shows again.
     bool breakLink(int row);

@@ -4,12 +4,24 @@
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
 #include "app/StoryWindow.h"
+#include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
+#include "panes/ItemsTableView.h"
+#include "panes/SetupPayoffTableView.h"
+#include "support/SampleCopy.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSplitterHandle>
+#include <QStyleOptionViewItem>
+#include <QTableView>
 #include <QTest>
+
+#include <vector>
 
 namespace {
 
@@ -77,6 +89,51 @@ protected:
         }
         return found;
     }
+    // The row heights of the list showing, each as high as its text needs in the pane's width:
+    // never lower than the table's own drawing of the text asks for, nor higher than meant.
+    std::vector<int> expectRowsFitted(const char* when) const
+    {
+        SCOPED_TRACE(when);
+        std::vector<int> heights;
+        const auto check = [&heights](const auto* list) {
+            ASSERT_NE(list, nullptr);
+            QTableView* table = list->tvTable();
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                const QModelIndex text = table->model()->index(row, 1);
+                QStyleOptionViewItem cell;
+                cell.rect = table->visualRect(text);
+                cell.features = QStyleOptionViewItem::WrapText;
+                cell.widget = table;
+                heights.push_back(table->rowHeight(row));
+                EXPECT_EQ(heights.back(), list->heightOfRow(row)) << "row " << row;
+                EXPECT_GE(heights.back(), table->itemDelegateForIndex(text)->sizeHint(cell, text).height())
+                    << "row " << row;
+            }
+        };
+        const std::int64_t section = screenplay().beatSectionShowing();
+        if (section == 0)
+            check(document_->beatsTableView());
+        else if (section == 1)
+            check(document_->charactersTableView());
+        else if (section == 2)
+            check(document_->locationsTableView());
+        else
+            section == 3 ? check(document_->setupsTableView()) : check(document_->payoffsTableView());
+        return heights;
+    }
+    // Drags the divider beside the story elements with the mouse until the pane is `width` wide.
+    void dragDivider(int width) const
+    {
+        MainSplitView* beats = document_->splBeats();
+        QSplitterHandle* handle = beats->handle(1);
+        const QPoint grab(handle->width() / 2, handle->height() / 2);
+        const QPoint drop = grab + QPoint(width - beats->paneExtent(0), 0);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grab);
+        QTest::mouseMove(handle, drop);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, drop);
+        settle();
+    }
+
     // Checks the buttons, menu items, list and label of a section showing.
     void expectSection(int section)
     {
@@ -153,4 +210,103 @@ TEST_F(BeatSection, ASectionOutsideTheRangeShowsNothing)
     EXPECT_FALSE(document_->window()->tbAddItem()->isVisible());
     for (QAction* item : addItems())
         EXPECT_FALSE(item->isVisible());
+}
+
+// The list showing follows its pane's width, whether the divider is dragged or the window is
+// resized: no row is cut when the pane narrows, none stays over-tall when it widens again, and a
+// text being typed in a cell stays open with what was typed.
+TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    sample.exec(QStringLiteral("UPDATE Screenplay SET WindowState = 101111, ParentWindowWidth = 1366, "
+                               "ParentWindowHeight = 728, BeatsSplitterDistance = 35"));
+    // A free pay-off, which is edited in place.
+    sample.exec(QStringLiteral("INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (0, 'Mikey keeps the "
+                               "footage of the slide and sends it to the county before the spring thaw.')"));
+    open(sample.path());
+    ASSERT_NE(document_, nullptr);
+    const int wide = document_->splBeats()->paneExtent(0);
+    ASSERT_GT(wide, 440);
+    for (int section = 0; section < 5; ++section) {
+        SCOPED_TRACE(section);
+        QTest::mouseClick(labels()[static_cast<std::size_t>(section)], Qt::LeftButton);
+        settle();
+        const std::vector<int> shown = expectRowsFitted("shown");
+
+        dragDivider(340);
+        ASSERT_EQ(document_->splBeats()->paneExtent(0), 340);
+        EXPECT_NE(expectRowsFitted("narrower"), shown) << "some row grows in a narrower pane";
+        dragDivider(wide);
+        ASSERT_EQ(document_->splBeats()->paneExtent(0), wide);
+        EXPECT_EQ(expectRowsFitted("as wide as before"), shown);
+
+        document_->window()->resize(1000, 700);
+        settle();
+        ASSERT_LT(document_->splBeats()->paneExtent(0), wide);
+        expectRowsFitted("smaller window");
+        document_->window()->resize(1366, 728);
+        settle();
+        expectRowsFitted("larger window");
+        dragDivider(wide);
+    }
+
+    // The free pay-off being written keeps its editor, and what is typed in it, through a drag.
+    QTableView* payoffs = document_->payoffsTableView()->tvTable();
+    const QModelIndex free = payoffs->model()->match(payoffs->model()->index(0, 1), Qt::DisplayRole,
+                                                     QStringLiteral("Mikey keeps"), 1, Qt::MatchStartsWith).value(0);
+    ASSERT_TRUE(free.isValid());
+    payoffs->scrollTo(free);
+    QTest::mouseClick(payoffs->viewport(), Qt::LeftButton, {}, payoffs->visualRect(free).center());
+    settle();
+    const QPointer<QPlainTextEdit> editor = payoffs->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+    ASSERT_FALSE(editor.isNull());
+    QTest::keyClicks(editor, QStringLiteral(" Twice"));
+    dragDivider(340);
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->toPlainText().endsWith(QStringLiteral("thaw. Twice")));
+    expectRowsFitted("while a pay-off is written");
+    QTest::keyClick(editor, Qt::Key_Escape);
+
+    // The room the program makes for the large card narrows the pane as well.
+    document_->window()->resize(1000, 700);
+    settle();
+    const int before = document_->splBeats()->paneExtent(0);
+    document_->openBigSceneCard(screenplay().sceneCards().front().get());
+    settle();
+    ASSERT_LT(document_->splBeats()->paneExtent(0), before);
+    expectRowsFitted("room for the large card");
+    document_->window()->close();
+    settle();
+}
+
+// The section labels are whole at every font size in a pane as narrow as the divider allows:
+// where they do not fit in one row they go on in another, and the list begins below them.
+TEST_F(BeatSection, EverySectionLabelIsWholeAtEveryFontSizeAndPaneWidth)
+{
+    open(wideStory("Labels"));
+    AppActions& menus = app_->actions();
+    QWidget* pane = document_->splBeats()->widget(0);
+    QWidget* list = pane->findChild<QWidget*>(QStringLiteral("beatSectionArea"));
+    ASSERT_NE(list, nullptr);
+    for (QAction* size : {menus.mnuMFSNormal, menus.mnuMFSLarger, menus.mnuMFSEvenBigger, menus.mnuMFSAsBigAsItGets}) {
+        size->trigger();
+        for (const int width : {200, 340, 700}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(size->text()).arg(width).toStdString());
+            dragDivider(width);
+            ASSERT_EQ(document_->splBeats()->paneExtent(0), width);
+            std::vector<QRect> placed;
+            for (QLabel* label : labels()) {
+                const QRect frame(label->mapTo(pane, QPoint(0, 0)), label->size());
+                const QSize text = QFontMetrics(label->font()).size(Qt::TextSingleLine, label->text());
+                EXPECT_GE(label->contentsRect().width(), text.width()) << label->text().toStdString();
+                EXPECT_GE(label->contentsRect().height(), text.height()) << label->text().toStdString();
+                EXPECT_TRUE(pane->rect().contains(frame)) << label->text().toStdString();
+                for (const QRect& other : placed)
+                    EXPECT_FALSE(other.intersects(frame)) << label->text().toStdString();
+                EXPECT_LE(frame.bottom(), list->mapTo(pane, QPoint(0, 0)).y());
+                placed.push_back(frame);
+            }
+        }
+    }
 }

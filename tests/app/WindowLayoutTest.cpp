@@ -17,6 +17,7 @@
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
+#include "support/StoredTables.h"
 #include "support/TraceCapture.h"
 
 #include <QAction>
@@ -277,6 +278,9 @@ TEST_F(WindowLayout, MenuCheckMarksFollowTheStory)
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->currentScreenplay()->boardZoomFactor(), 1);
     EXPECT_TRUE(menus().mnuBZNormal->isChecked());
+    // The items are shared: the story opened before keeps no mark in them.
+    EXPECT_FALSE(menus().mnuBZEvenBigger->isChecked());
+    EXPECT_FALSE(menus().mnuMFSLarger->isChecked());
 }
 
 // --- Board presentation ------------------------------------------------------------------------
@@ -787,6 +791,103 @@ TEST_F(WindowLayout, ItemCommandsOfANarrowStoryElementsPaneAreHidden)
     ASSERT_LT(document->splBeats()->paneExtent(0), 300);
     EXPECT_FALSE(menus().mnuAddCharacter->isVisible());
     EXPECT_FALSE(document->window()->tbAddItem()->isVisible());
+}
+
+TEST_F(WindowLayout, TheSharedMenuShowsTheActiveWindowAndActsOnIt)
+{
+    // Every item a window may set: shown, enabled, checked, and its title. Undo and Redo follow
+    // the focused field, not the window.
+    const auto menuState = [this] {
+        QStringList state;
+        QList<QAction*> items = menus().findChildren<QAction*>();
+        items << menus().mnuVBoard << menus().mnuBZoom << menus().mnuPPBoardSize << menus().mnuPPNotesSize;
+        for (const QAction* item : items)
+            if (item != menus().mnuUndo && item != menus().mnuRedo)
+                state << QStringLiteral("%1 %2%3%4 %5")
+                             .arg(item->objectName())
+                             .arg(int(item->isVisible()))
+                             .arg(int(item->isEnabled()))
+                             .arg(int(item->isChecked()))
+                             .arg(item->text());
+        return state;
+    };
+    const auto activate = [](MyDocument* document) {
+        document->window()->activateWindow();
+        ASSERT_TRUE(waitUntil([document] { return document->window()->isActiveWindow(); }));
+        settle();
+    };
+    // One shows a character's panel in the second font size. Two shows its set-ups alone in the
+    // window, in the largest font, zoomed, with other report options.
+    const QString onePath = story("One", "WindowState = 101111, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                         "BeatSectionShowing = 1, BeatsSplitterDistance = 40, StandardFontSetting = 2");
+    const QString twoPath = story("Two", "WindowState = 120101, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                         "BeatSectionShowing = 3, BeatsSplitterDistance = 40, StandardFontSetting = 4, "
+                                         "BoardZoomFactor = 3, A3x5IncludeNotes = 0, R4x6IncludeCharacters = 0");
+    MyDocument* one = open(onePath);
+    ASSERT_NE(one, nullptr);
+    menus().mnuAddCharacter->trigger();
+    settle();
+    ASSERT_NE(one->characterDetailView(), nullptr);
+    const QStringList oneState = menuState();
+    MyDocument* two = open(twoPath);
+    ASSERT_NE(two, nullptr);
+    const QStringList twoState = menuState();
+    ASSERT_NE(oneState, twoState);
+
+    struct Row {
+        const char* what;
+        MyDocument* document;
+        QStringList state;
+        std::vector<QAction*> shown;
+        std::vector<QAction*> hidden;
+        QAction* checked;
+        QString titleToggle;
+    };
+    const Row rows[] = {
+        {"one", one, oneState,
+         {menus().mnuAddCharacter, menus().mnuDeleteCharacter, menus().mnuSLoglineNew, menus().mnuVBoard,
+          menus().mnuToggleTitle},
+         {menus().mnuAddSetup, menus().mnuDeleteSetup, menus().mnuRestoreView}, menus().mnuMFSLarger,
+         "Hide Title/Logline"},
+        {"two", two, twoState, {menus().mnuAddSetup, menus().mnuRestoreView},
+         {menus().mnuAddCharacter, menus().mnuDeleteCharacter, menus().mnuSLoglineNew, menus().mnuVBoard,
+          menus().mnuToggleTitle},
+         menus().mnuMFSAsBigAsItGets, "Show Title/Logline"},
+    };
+    const StoredTables oneBefore = storedTables(onePath, {});
+    const StoredTables twoBefore = storedTables(twoPath, {});
+    for (const Row& row : {rows[0], rows[1], rows[0]}) {
+        SCOPED_TRACE(row.what);
+        activate(row.document);
+        EXPECT_EQ(app_->documentController().currentDocument(), row.document);
+        EXPECT_EQ(menuState(), row.state);
+        for (QAction* item : row.shown)
+            EXPECT_TRUE(item->isVisible()) << item->objectName().toStdString();
+        for (QAction* item : row.hidden)
+            EXPECT_FALSE(item->isVisible()) << item->objectName().toStdString();
+        for (QAction* item : {menus().mnuMFSNormal, menus().mnuMFSLarger, menus().mnuMFSEvenBigger,
+                              menus().mnuMFSAsBigAsItGets})
+            EXPECT_EQ(item->isChecked(), item == row.checked) << item->objectName().toStdString();
+        EXPECT_EQ(menus().mnuToggleTitle->text(), row.titleToggle);
+    }
+    // Bringing a window forward writes nothing.
+    expectSameTables(oneBefore, storedTables(onePath, {}));
+    expectSameTables(twoBefore, storedTables(twoPath, {}));
+
+    // The items act on the window in front, which keeps what it shows.
+    menus().mnuMFSNormal->trigger();
+    EXPECT_EQ(stored(onePath, "StandardFontSetting"), "1");
+    EXPECT_EQ(stored(twoPath, "StandardFontSetting"), "4");
+    EXPECT_NE(one->characterDetailView(), nullptr);
+    activate(two);
+    EXPECT_TRUE(menus().mnuMFSAsBigAsItGets->isChecked());
+    EXPECT_FALSE(menus().mnuMFSNormal->isChecked());
+    menus().mnuAddSetup->trigger();
+    settle();
+    EXPECT_EQ(stored(twoPath, "(SELECT COUNT(*) FROM SceneSetup)"), "1");
+    EXPECT_EQ(stored(onePath, "(SELECT COUNT(*) FROM SceneSetup)"), "0");
+    EXPECT_EQ(stored(onePath, "BeatSectionShowing"), "1");
+    EXPECT_NE(one->characterDetailView(), nullptr);
 }
 
 // --- The large scene card in the window a screen of each common size holds ------------------------

@@ -29,7 +29,10 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QScrollArea>
+#include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <algorithm>
@@ -444,6 +447,57 @@ TEST_F(SetupPayoffLists, LinkingAndUnlinkingShowOnBothListsTheCardsAndTheLargeCa
         EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 0);
         fakes_.alerts->shown.clear();
         closeWindow();
+    }
+}
+
+TEST_F(SetupPayoffLists, DeletingACardFreesItsItemsInTheListAtOnce)
+{
+    struct Path {
+        const char* what;
+        bool fromLargeCard;
+    };
+    for (const ListCase& list : kLists) {
+        for (const Path path : {Path{"the card's own delete mark", false}, Path{"the large card's delete", true}}) {
+            SCOPED_TRACE(list.section);
+            SCOPED_TRACE(path.what);
+            // The item lies on the second board card; a free one comes before it.
+            openStory(list.section, {{"the gun", 1}, {"a loose end"}}, {{"the shot", 1}, {"a loose end"}});
+            const std::int64_t key = cardKeyAt(1);
+            SceneCarddb* card = screenplay().sceneCardForSceneCardID(key);
+            ASSERT_NE(card, nullptr);
+            const QString item = list.section == 3 ? QStringLiteral("the gun") : QStringLiteral("the shot");
+            ASSERT_EQ(table()->model()->index(3, 1).data().toString(),
+                      QStringLiteral("%1 (p. %2)\n%3").arg(card->heading()).arg(card->pageNumber()).arg(item));
+            fakes_.alerts->answers = {AlertOtherReturn};
+            if (path.fromLargeCard) {
+                document_->openBigSceneCard(card, 1);
+                settle();
+                ASSERT_NE(document_->bigSceneViewController(), nullptr);
+            }
+            // The table reads the story as it draws: only a reload redraws what it shows.
+            const QSignalSpy reloads(table()->model(), &QAbstractItemModel::modelReset);
+            if (path.fromLargeCard) {
+                QTest::mouseClick(document_->bigSceneViewController()->cmdDelete(), Qt::LeftButton);
+            } else {
+                SceneCardView* view = document_->sceneCardControlForSceneCard(card);
+                ASSERT_NE(view, nullptr);
+                document_->scrBoard()->ensureWidgetVisible(view->view());
+                QTest::mouseClick(view->view(), Qt::LeftButton, {},
+                                  view->layout().frame(SceneCardPart::Delete).center());
+            }
+            settle();
+            ASSERT_EQ(fakes_.alerts->shown.size(), 1u) << "the delete was asked";
+            ASSERT_EQ(screenplay().sceneCardForSceneCardID(key), nullptr);
+            EXPECT_EQ(stored(QStringLiteral("SELECT group_concat(SceneCardID) FROM %1").arg(list.table)),
+                      QStringLiteral("0,0"));
+            EXPECT_GE(reloads.count(), 1);
+            // The item is free now: its text alone, no jump.
+            EXPECT_EQ(table()->model()->index(0, 1).data().toString(), QStringLiteral("a loose end"));
+            EXPECT_EQ(table()->model()->index(3, 1).data().toString(), item);
+            EXPECT_EQ(imageOf(table()->model()->index(3, 2)), named("BlankZorvin"));
+            fakes_.alerts->shown.clear();
+            closeWindow();
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <array>
 #include <vector>
 
 class QAction;
@@ -24,6 +25,12 @@ public:
     void buildStartMenuBar(QMenuBar* bar);
     // The Open Recent submenu, kept up to date by the document controller.
     QMenu* openRecentMenu() const { return menuOpenRecentList; }
+    // The add and delete commands of the story-elements tables, characters to pay-offs.
+    std::array<QAction*, 8> itemCommands() const
+    {
+        return {mnuAddCharacter, mnuDeleteCharacter, mnuAddLocation, mnuDeleteLocation,
+                mnuAddSetup,     mnuDeleteSetup,     mnuAddPayoff,   mnuDeletePayoff};
+    }
 
     // --- File ---
     QAction* menuFileNew;

@@ -43,13 +43,22 @@ MyDocument* DocumentController::adopt(std::unique_ptr<MyDocument> document)
     return held;
 }
 
+void DocumentController::followActivation(MyDocument* document)
+{
+    // The menu's commands go to the window the writer works in, and its items show that window.
+    connect(document->window(), &StoryWindow::activated, this, [this, document] {
+        current_ = document;
+        guardedCall([document] { document->windowDidBecomeMain(); });
+    });
+}
+
 MyDocument* DocumentController::newDocument()
 {
     auto document = std::make_unique<MyDocument>(application_);
     document->initWithType();
     MyDocument* held = adopt(std::move(document));
     held->makeWindowControllers();
-    connect(held->window(), &StoryWindow::activated, this, [this, held] { current_ = held; });
+    followActivation(held);
     return held;
 }
 
@@ -82,7 +91,7 @@ MyDocument* DocumentController::openDocument(const QString& path)
     }
     MyDocument* held = adopt(std::move(document));
     noteRecentDocument(path);
-    connect(held->window(), &StoryWindow::activated, this, [this, held] { current_ = held; });
+    followActivation(held);
     if (const Screenplaydb* story = held->currentScreenplay(); story && !story->loadAdjustments().isEmpty()) {
         AlertRequest request;
         request.title = QFileInfo(path).completeBaseName();

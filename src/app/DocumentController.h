@@ -57,6 +57,8 @@ signals:
 
 private:
     MyDocument* adopt(std::unique_ptr<MyDocument> document);
+    // Makes the document current, and its menu items shown, whenever its window becomes active.
+    void followActivation(MyDocument* document);
     void documentClosed(MyDocument* document);
     void scheduleMenuRefresh();
 

@@ -233,15 +233,16 @@ std::array<QAction*, 4> fontSizeItems(const AppActions& menus)
     return {menus.mnuMFSNormal, menus.mnuMFSLarger, menus.mnuMFSEvenBigger, menus.mnuMFSAsBigAsItGets};
 }
 
-// Checks the items of the story's font setting and board zoom; the others keep their marks.
+// Checks the items of the story's font setting and board zoom, and only those: the items are
+// shared by every window, and another story's marks would be wrong here.
 void setLayoutCheckMarks(const Screenplaydb& story, const AppActions& menus)
 {
-    if (story.standardFontSetting() >= 1 && story.standardFontSetting() <= 4)
-        fontSizeItems(menus)[static_cast<std::size_t>(story.standardFontSetting() - 1)]->setChecked(true);
     const std::array<QAction*, 4> zoomItems{menus.mnuBZNormal, menus.mnuBZLarger, menus.mnuBZEvenBigger,
                                             menus.mnuBZAsBigAsItGets};
-    if (story.boardZoomFactor() >= 1 && story.boardZoomFactor() <= 4)
-        zoomItems[static_cast<std::size_t>(story.boardZoomFactor() - 1)]->setChecked(true);
+    for (std::size_t at = 0; at < 4; ++at) {
+        fontSizeItems(menus)[at]->setChecked(story.standardFontSetting() == static_cast<std::int64_t>(at + 1));
+        zoomItems[at]->setChecked(story.boardZoomFactor() == static_cast<std::int64_t>(at + 1));
+    }
 }
 
 // Each report option item shows its own flag of the story.
@@ -594,7 +595,6 @@ void MyDocument::layoutWindowForScreenplay()
     if (!currentScreenplay_ || !window_)
         return;
     Screenplaydb& story = *currentScreenplay_;
-    AppActions& menus = application_.actions();
     FlagScope loading(isLoading_);
     windowLaidOut_ = true;
     // Nothing of the rebuild is drawn before it is finished; the panes keep their sizes, so the
@@ -613,9 +613,7 @@ void MyDocument::layoutWindowForScreenplay()
 
     fillUnsetLayoutFields(story);
     addMissingSceneCardControls();
-    setLayoutCheckMarks(story, menus);
     setupFonts();
-    setReportOptionCheckMarks(story, menus);
 
     const QString digits = windowStateDigits(story.windowState());
     titleIsHidden_ = true;
@@ -644,23 +642,16 @@ void MyDocument::layoutWindowForScreenplay()
     } else {
         layoutFullSectionView(specialView);
         boardShown = specialView == 3;
-        menus.mnuRestoreView->setVisible(true);
-        window_->tbRestoreView()->setVisible(true);
     }
-
-    titleLoglineIsHidden(titleIsHidden_);
-    generalNotesIsHidden(notesIsHidden_);
-    beatsSectionIsHidden(beatsIsHidden_);
-    menus.mnuToggleLitterBox->setText(litterBoxIsHidden_ ? tr("Show Litter Box") : tr("Hide Litter Box"));
-    boardIsHidden(!boardShown);
+    boardShown_ = boardShown;
+    // The section toggles hide only with the board.
+    viewMenusHidden_ = !boardShown;
+    setMenusForWindow();
 
     if (boardShown) {
-        setViewMenusHidden(false);
         if (scrBoard_)
             scrBoard_->hide();
         showBoardPresentation();
-    } else {
-        setViewMenusHidden(true);
     }
     // The window settles the sizes that the shown and hidden menus, buttons and panes ask for
     // while the layout still holds, so they are not taken for the user's changes.
@@ -1113,6 +1104,33 @@ void MyDocument::fullSectionView(QObject* sender)
     whichSpecialView_ = view;
 }
 
+void MyDocument::setMenusForWindow()
+{
+    if (!currentScreenplay_ || !window_ || !windowLaidOut_)
+        return;
+    const Screenplaydb& story = *currentScreenplay_;
+    AppActions& menus = application_.actions();
+    setLayoutCheckMarks(story, menus);
+    setReportOptionCheckMarks(story, menus);
+    const QString digits = windowStateDigits(story.windowState());
+    const bool oneSection = !digits.isEmpty() && digits.at(kSpecialViewDigit) != QLatin1Char('0');
+    menus.mnuRestoreView->setVisible(oneSection);
+    window_->tbRestoreView()->setVisible(oneSection);
+    titleLoglineIsHidden(titleIsHidden_);
+    generalNotesIsHidden(notesIsHidden_);
+    beatsSectionIsHidden(beatsIsHidden_);
+    menus.mnuToggleLitterBox->setText(litterBoxIsHidden_ ? tr("Show Litter Box") : tr("Hide Litter Box"));
+    boardIsHidden(!boardShown_);
+    setViewMenusHidden(viewMenusHidden_);
+}
+
+void MyDocument::windowDidBecomeMain()
+{
+    // A layout in progress sets the items itself when it ends.
+    if (!isLoading_)
+        setMenusForWindow();
+}
+
 void MyDocument::titleLoglineIsHidden(bool flag)
 {
     AppActions& menus = application_.actions();
@@ -1128,13 +1146,11 @@ void MyDocument::beatsSectionIsHidden(bool flag)
 {
     AppActions& menus = application_.actions();
     beatsIsHidden_ = flag;
-    const std::array<QAction*, 8> itemCommands{menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
-                                               menus.mnuDeleteLocation,  menus.mnuAddSetup,        menus.mnuDeleteSetup,
-                                               menus.mnuAddPayoff,       menus.mnuDeletePayoff};
+    // Only the commands of the table this window shows: the items are shared with every window.
+    for (QAction* item : menus.itemCommands())
+        item->setVisible(false);
     if (flag) {
         menus.mnuToggleBeats->setText(tr("Show Beats"));
-        for (QAction* item : itemCommands)
-            item->setVisible(false);
         if (window_) {
             window_->tbAddItem()->setVisible(false);
             window_->tbDeleteItem()->setVisible(false);
@@ -1224,6 +1240,7 @@ void MyDocument::generalNotesIsHidden(bool flag)
 
 void MyDocument::setViewMenusHidden(bool flag)
 {
+    viewMenusHidden_ = flag;
     AppActions& menus = application_.actions();
     for (QAction* item : {menus.mnuToggleTitle, menus.mnuToggleBeats, menus.mnuToggleLitterBox,
                           menus.mnuToggleGeneralNotes})

@@ -141,6 +141,13 @@ public:
     void setMainFontSize(QObject* sender);
 
     // --- Menu and toolbar state of the sections ---
+    // Sets every item of the shared menu bar that follows a story window (check marks, section
+    // commands and titles, which items show) from what this window shows, writing nothing.
+    // Every layout ends with it, and a window that becomes active runs it, so the items always
+    // speak for the window the writer works in.
+    void setMenusForWindow();
+    // The window became the active one.
+    void windowDidBecomeMain();
     void titleLoglineIsHidden(bool flag);
     void beatsSectionIsHidden(bool flag);
     void boardIsHidden(bool flag);
@@ -189,6 +196,8 @@ public:
     void dropSceneCardInLitterBox(std::int64_t sceneCardID);
     // Deletes a card for good with its links; its card view goes with it.
     void deleteSceneCard(SceneCarddb* card);
+    // Reloads the set-ups or pay-offs table when one shows, after its items changed cards.
+    void refreshSetupAndPayoffTables();
     // Ctrl-N / Ctrl-P on the corkboard: the next (previous) board card comes to the top with
     // its heading in edit.
     void pageToSceneCardAfterSceneCard(SceneCarddb* card);
@@ -589,6 +598,9 @@ private:
     bool beatsIsHidden_ = false;
     bool notesIsHidden_ = false;
     bool litterBoxIsHidden_ = false;
+    // Whether the last layout showed the board, and whether the section toggles are hidden.
+    bool boardShown_ = true;
+    bool viewMenusHidden_ = false;
     // Set by the first layout: until then the window's changes are not the story's.
     bool windowLaidOut_ = false;
     // While the layout gives the window its zoomed size ahead of the zoom itself.

@@ -305,6 +305,11 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
             list->refreshView();
     }
     refreshLitterBoxView();
+    refreshSetupAndPayoffTables();
+}
+
+void MyDocument::refreshSetupAndPayoffTables()
+{
     for (const std::int64_t section : {3, 4})
         refreshStoryElementsTable(*this, section);
 }
@@ -358,6 +363,8 @@ void MyDocument::deleteSceneCard(SceneCarddb* card)
         if (BoardListViewView* list = boardListViewOf(*this))
             list->refreshView();
     }
+    // The card's set-ups and pay-offs are free now: a showing list stops naming the card.
+    refreshSetupAndPayoffTables();
 }
 
 void MyDocument::pageToSceneCardAfterSceneCard(SceneCarddb* card)

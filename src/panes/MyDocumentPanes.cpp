@@ -140,9 +140,7 @@ void connectPaneCommands(AppController& application)
     menus.mnuSLoglineFromTemplate->setData(0);
     for (QAction* item : {menus.mnuSLoglineNew, menus.mnuSLoglineFromTemplate})
         application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addLogline(item); });
-    for (QAction* item : {menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
-                          menus.mnuDeleteLocation, menus.mnuAddSetup, menus.mnuDeleteSetup, menus.mnuAddPayoff,
-                          menus.mnuDeletePayoff})
+    for (QAction* item : menus.itemCommands())
         application.routeToCurrentDocument(item, [item](MyDocument& document) { document.addDeleteItem(item); });
 }
 
@@ -205,9 +203,7 @@ void MyDocument::setBeatSection(std::int64_t section)
     AppActions& menus = application_.actions();
     for (QLabel* label : optionLabels())
         paintOption(label, false, standardBackgroundColor_);
-    for (QAction* item : {menus.mnuAddCharacter, menus.mnuDeleteCharacter, menus.mnuAddLocation,
-                          menus.mnuDeleteLocation, menus.mnuAddSetup, menus.mnuDeleteSetup, menus.mnuAddPayoff,
-                          menus.mnuDeletePayoff})
+    for (QAction* item : menus.itemCommands())
         item->setVisible(false);
     if (window_) {
         window_->tbAddItem()->setVisible(false);

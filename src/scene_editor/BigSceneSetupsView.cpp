@@ -355,8 +355,7 @@ void BigSceneSetupsView::changed(const std::vector<std::int64_t>& cards, bool re
             big->configureIndicators();
             big->refreshLinkTabs(this);
         }
-        refreshStoryElementsTable(*document, 3);
-        refreshStoryElementsTable(*document, 4);
+        document->refreshSetupAndPayoffTables();
     }
     if (relist)
         refreshView();

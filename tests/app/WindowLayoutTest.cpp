@@ -17,6 +17,7 @@
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
+#include "support/StoredTables.h"
 #include "support/TraceCapture.h"
 
 #include <QAction>
@@ -277,6 +278,9 @@ TEST_F(WindowLayout, MenuCheckMarksFollowTheStory)
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->currentScreenplay()->boardZoomFactor(), 1);
     EXPECT_TRUE(menus().mnuBZNormal->isChecked());
+    // The items are shared: the story opened before keeps no mark in them.
+    EXPECT_FALSE(menus().mnuBZEvenBigger->isChecked());
+    EXPECT_FALSE(menus().mnuMFSLarger->isChecked());
 }
 
 // --- Board presentation ------------------------------------------------------------------------
@@ -787,6 +791,75 @@ TEST_F(WindowLayout, ItemCommandsOfANarrowStoryElementsPaneAreHidden)
     ASSERT_LT(document->splBeats()->paneExtent(0), 300);
     EXPECT_FALSE(menus().mnuAddCharacter->isVisible());
     EXPECT_FALSE(document->window()->tbAddItem()->isVisible());
+}
+
+TEST_F(WindowLayout, TheSharedMenuShowsTheActiveWindowAndActsOnIt)
+{
+    // Every item a window may set (Undo and Redo follow the focused field): shown, enabled, checked, title.
+    const auto menuState = [this] {
+        QStringList state;
+        QList<QAction*> items = menus().findChildren<QAction*>();
+        items << menus().mnuVBoard << menus().mnuBZoom << menus().mnuPPBoardSize << menus().mnuPPNotesSize;
+        for (const QAction* item : items)
+            if (item != menus().mnuUndo && item != menus().mnuRedo)
+                state << QStringLiteral("%1 %2%3%4 %5")
+                             .arg(item->objectName())
+                             .arg(int(item->isVisible()))
+                             .arg(int(item->isEnabled()))
+                             .arg(int(item->isChecked()))
+                             .arg(item->text());
+        return state;
+    };
+    const auto activate = [](MyDocument* document) {
+        document->window()->activateWindow();
+        ASSERT_TRUE(waitUntil([document] { return document->window()->isActiveWindow(); }));
+        settle();
+    };
+    // One shows a character's panel in the second font size; Two its set-ups alone in the window,
+    // in the largest font, zoomed, with other report options.
+    const QString onePath = story("One", "WindowState = 101111, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                         "BeatSectionShowing = 1, BeatsSplitterDistance = 40, StandardFontSetting = 2");
+    const QString twoPath = story("Two", "WindowState = 120101, ParentWindowWidth = 1200, ParentWindowHeight = 800, "
+                                         "BeatSectionShowing = 3, StandardFontSetting = 4, BoardZoomFactor = 3, "
+                                         "A3x5IncludeNotes = 0");
+    MyDocument* one = open(onePath);
+    ASSERT_NE(one, nullptr);
+    menus().mnuAddCharacter->trigger();
+    ASSERT_NE(one->characterDetailView(), nullptr);
+    const QStringList oneState = menuState();
+    MyDocument* two = open(twoPath);
+    ASSERT_NE(two, nullptr);
+    const QStringList twoState = menuState();
+    // Each window's own items, shown or checked, and none of the other's.
+    const std::vector<QAction*> oneItems = {menus().mnuAddCharacter, menus().mnuDeleteCharacter, menus().mnuVBoard,
+                                            menus().mnuMFSLarger};
+    const std::vector<QAction*> twoItems = {menus().mnuAddSetup, menus().mnuRestoreView, menus().mnuMFSAsBigAsItGets};
+    const auto on = [](const QAction* item) { return item->isCheckable() ? item->isChecked() : item->isVisible(); };
+    const StoredTables oneBefore = storedTables(onePath, {});
+    const StoredTables twoBefore = storedTables(twoPath, {});
+    for (MyDocument* document : {one, two, one}) {
+        const bool first = document == one;
+        SCOPED_TRACE(first ? "one" : "two");
+        activate(document);
+        EXPECT_EQ(app_->documentController().currentDocument(), document);
+        EXPECT_EQ(menuState(), first ? oneState : twoState);
+        for (QAction* item : first ? oneItems : twoItems)
+            EXPECT_TRUE(on(item)) << item->objectName().toStdString();
+        for (QAction* item : first ? twoItems : oneItems)
+            EXPECT_FALSE(on(item)) << item->objectName().toStdString();
+    }
+    // Bringing a window forward writes nothing.
+    expectSameTables(oneBefore, storedTables(onePath, {}));
+    expectSameTables(twoBefore, storedTables(twoPath, {}));
+
+    // The items act on the window in front, which keeps what it shows.
+    menus().mnuMFSNormal->trigger();
+    activate(two);
+    EXPECT_TRUE(menus().mnuMFSAsBigAsItGets->isChecked());
+    menus().mnuAddSetup->trigger();
+    EXPECT_EQ(stored(onePath, "StandardFontSetting || (SELECT COUNT(*) FROM SceneSetup) || BeatSectionShowing"), "101");
+    EXPECT_EQ(stored(twoPath, "StandardFontSetting || (SELECT COUNT(*) FROM SceneSetup)"), "41");
+    EXPECT_NE(one->characterDetailView(), nullptr);
 }
 
 // --- The large scene card in the window a screen of each common size holds ------------------------

@@ -29,7 +29,10 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QScrollArea>
+#include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <algorithm>
@@ -444,6 +447,45 @@ TEST_F(SetupPayoffLists, LinkingAndUnlinkingShowOnBothListsTheCardsAndTheLargeCa
         EXPECT_EQ(screenplay().payoffForPayoffID(1)->sceneSetupID(), 0);
         fakes_.alerts->shown.clear();
         closeWindow();
+    }
+}
+
+TEST_F(SetupPayoffLists, DeletingACardFreesItsItemsInTheListAtOnce)
+{
+    for (const ListCase& list : kLists) {
+        for (const bool fromLargeCard : {false, true}) {
+            SCOPED_TRACE(list.section);
+            SCOPED_TRACE(fromLargeCard ? "the large card's delete" : "the card's own delete mark");
+            // The item lies on the second board card; a free one comes before it.
+            openStory(list.section, {{"the gun", 1}, {"a loose end"}}, {{"the shot", 1}, {"a loose end"}});
+            SceneCarddb* card = screenplay().sceneCardForSceneCardID(cardKeyAt(1));
+            ASSERT_NE(card, nullptr);
+            const QString item = list.section == 3 ? QStringLiteral("the gun") : QStringLiteral("the shot");
+            ASSERT_EQ(table()->model()->index(3, 1).data().toString(),
+                      QStringLiteral("%1 (p. %2)\n%3").arg(card->heading()).arg(card->pageNumber()).arg(item));
+            fakes_.alerts->answers = {AlertOtherReturn};
+            if (fromLargeCard)
+                document_->openBigSceneCard(card, 1);
+            // The table reads the story as it draws: only a reload redraws what it shows.
+            const QSignalSpy reloads(table()->model(), &QAbstractItemModel::modelReset);
+            if (fromLargeCard) {
+                QTest::mouseClick(document_->bigSceneViewController()->cmdDelete(), Qt::LeftButton);
+            } else {
+                SceneCardView* view = document_->sceneCardControlForSceneCard(card);
+                document_->scrBoard()->ensureWidgetVisible(view->view());
+                const QPoint mark = view->layout().frame(SceneCardPart::Delete).center();
+                QTest::mouseClick(view->view(), Qt::LeftButton, {}, mark);
+            }
+            settle();
+            ASSERT_EQ(fakes_.alerts->shown.size(), 1u) << "the delete was asked";
+            EXPECT_EQ(stored(QStringLiteral("SELECT group_concat(SceneCardID) FROM %1").arg(list.table)), "0,0");
+            // The item is free now: its text alone, no jump.
+            EXPECT_GE(reloads.count(), 1);
+            EXPECT_EQ(table()->model()->index(3, 1).data().toString(), item);
+            EXPECT_EQ(imageOf(table()->model()->index(3, 2)), named("BlankZorvin"));
+            fakes_.alerts->shown.clear();
+            closeWindow();
+        }
     }
 }
 

@@ -33,6 +33,12 @@ protected:
         table().scrollTo(index);
         QTest::mouseClick(table().viewport(), Qt::LeftButton, {}, table().visualRect(index).center());
     }
+    // Whether the field's typing pause ran out (its write done), waited for by its own state.
+    static bool pauseRanOut(const QObject* field)
+    {
+        const TypingPause* pause = TypingPause::of(field);
+        return pause && QTest::qWaitFor([pause] { return !pause->isPending(); });
+    }
 };
 
 TEST_F(BeatSheet, ShowsTwoRowsPerBeatWithItsLabelAndDescription)
@@ -153,9 +159,7 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     auto* editor = table().findChild<QPlainTextEdit*>("beatEditor");
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, QStringLiteral(", her way"));
-    const TypingPause* pause = TypingPause::of(editor);
-    ASSERT_NE(pause, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([pause] { return !pause->isPending(); }));
+    ASSERT_TRUE(pauseRanOut(editor));
     EXPECT_EQ(fakes_.alerts->shown.size(), 1u) << "the refusal is told";
     EXPECT_EQ(stored("SELECT Description FROM Beat WHERE BeatNumber = 3"), "Her office, her rules");
     EXPECT_EQ(screenplay().beatForBeatNumber(3)->description(), "Her office, her rules");
@@ -226,9 +230,7 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         const QString typed = before + row.typed;
         QTest::keyClicks(editor, row.typed);
         if (row.pause) {
-            const TypingPause* pause = TypingPause::of(editor);
-            ASSERT_NE(pause, nullptr);
-            ASSERT_TRUE(QTest::qWaitFor([pause] { return !pause->isPending(); }));
+            ASSERT_TRUE(pauseRanOut(editor));
             EXPECT_EQ(beatStored(), typed);
             expectCardShows(typed);
         }
@@ -245,9 +247,7 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
     // What the large card writes of its own fields leaves the description the beat gave it.
     big->tfConflict()->setFocus();
     QTest::keyClicks(big->tfConflict(), QStringLiteral(" rising"));
-    const TypingPause* conflictPause = TypingPause::of(big->tfConflict());
-    ASSERT_NE(conflictPause, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([conflictPause] { return !conflictPause->isPending(); }));
+    ASSERT_TRUE(pauseRanOut(big->tfConflict()));
     EXPECT_TRUE(stored("SELECT Conflict FROM SceneCard WHERE BeatCardNumber = 3").endsWith(" rising"));
     EXPECT_EQ(cardStored(), "The town as it was and is again");
 }

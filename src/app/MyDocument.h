@@ -250,6 +250,9 @@ public:
     // Beat cards of the beat take its description; on an empty board, the initial beat
     // cards are offered instead.
     void updateBeatSceneCardForBeat(std::int64_t beatNumber);
+    // The card's description changed outside its views: its board (or list) card, its small
+    // card and the large card, when they show it, show the new text.
+    void showSceneCardDescription(SceneCarddb* card);
     // Gives the story a new page count: every card of the board and the Litter Box is
     // re-paged from the place it shows at on the board as it is now, all in one write, and
     // the board shows the new pages.

@@ -7,6 +7,7 @@
 #include "BoardView.h"
 #include "CardPlacement.h"
 #include "LitterBoxView.h"
+#include "SceneCardEdits.h"
 #include "SceneCardView.h"
 #include "app/AppActions.h"
 #include "app/AppController.h"
@@ -575,17 +576,24 @@ void MyDocument::updateBeatSceneCardForBeat(std::int64_t beatNumber)
         addMajorTurnCards();
         return;
     }
-    const Beatdb* beat = story.beatForBeatNumber(beatNumber);
+    Beatdb* beat = story.beatForBeatNumber(beatNumber);
     if (!beat)
         return;
-    for (const auto& card : story.sceneCards()) {
-        if (card->beatCardNumber() != beatNumber)
-            continue;
-        card->setDescription(beat->description());
-        card->save();
-        if (SceneCardView* control = sceneCardControlForSceneCard(card.get()))
-            control->setScene(card.get());
-    }
+    for (SceneCarddb* card : SceneCardEdits::writeBeatDescription(story, *beat, beat->description()))
+        showSceneCardDescription(card);
+}
+
+void MyDocument::showSceneCardDescription(SceneCarddb* card)
+{
+    // The board card is the list's card too; the large card shows only the field that changed,
+    // so that no other field it shows is filled again under the writer.
+    if (SceneCardView* control = sceneCardControlForSceneCard(card))
+        control->setScene(card);
+    for (const auto& mini : miniSceneCardControls_)
+        if (mini->scene() == card)
+            mini->setScene(card);
+    if (bigSceneView_ && bigSceneView_->scene() == card)
+        bigSceneView_->showDescription();
 }
 
 void MyDocument::addSceneCard()

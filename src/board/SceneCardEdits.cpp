@@ -140,6 +140,55 @@ void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text,
     card.setDescription(text);
 }
 
+std::vector<SceneCarddb*> writeBeatDescription(Screenplaydb& story, Beatdb& beat, const QString& text,
+                                               const std::map<std::int64_t, QString>& cardTexts)
+{
+    struct Change {
+        SceneCarddb* card;
+        QString before;
+        QString after;
+        bool dirty;
+    };
+    std::vector<Change> changed;
+    for (const auto& card : story.sceneCards()) {
+        if (card->beatCardNumber() != beat.beatNumber())
+            continue;
+        const auto given = cardTexts.find(card->sceneCardID());
+        const QString& wanted = given == cardTexts.end() ? text : given->second;
+        if (card->description() != wanted)
+            changed.push_back({card.get(), card->description(), wanted, card->isDirty()});
+    }
+    const QString beatBefore = beat.description();
+    const bool beatChanges = beatBefore != text;
+    StoryTransaction transaction(story.database());
+    try {
+        if (beatChanges) {
+            beat.setDescription(text);
+            beat.save();
+        }
+        for (const Change& each : changed) {
+            each.card->setDescription(each.after);
+            each.card->save();
+        }
+        transaction.commit();
+    } catch (...) {
+        // The file kept the old texts: so does memory.
+        if (beatChanges) {
+            beat.setDescription(beatBefore);
+            beat.setIsDirty(false);
+        }
+        for (const Change& each : changed) {
+            each.card->setDescription(each.before);
+            each.card->setIsDirty(each.dirty);
+        }
+        throw;
+    }
+    std::vector<SceneCarddb*> cards;
+    for (const Change& each : changed)
+        cards.push_back(each.card);
+    return cards;
+}
+
 void saveWithBoardOrder(Screenplaydb& story, SceneCarddb& card)
 {
     StoryTransaction transaction(story.database());

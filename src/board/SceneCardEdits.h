@@ -5,7 +5,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
+#include <vector>
 
+class Beatdb;
 class Characterdb;
 class MyDocument;
 class SceneCardCharacterdb;
@@ -37,6 +40,13 @@ void makePrimaryAttachment(Screenplaydb& story, SceneCardObjectdb& link);
 // The card takes a new description; a beat card's beat takes it too, and the beat sheet shows
 // it when it is on screen. The card is not saved.
 void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document);
+
+// The beat takes `text` and every board card of the beat takes a copy of it, in one transaction;
+// a card named in `cardTexts` (by row id) takes the text given there instead. Only a record
+// whose text changes is written. Answers the cards whose text changed; on a failure nothing
+// is written and every record keeps in memory what it had.
+std::vector<SceneCarddb*> writeBeatDescription(Screenplaydb& story, Beatdb& beat, const QString& text,
+                                               const std::map<std::int64_t, QString>& cardTexts = {});
 
 // Saves the card with the board's new order, both or neither.
 void saveWithBoardOrder(Screenplaydb& story, SceneCarddb& card);

@@ -5,8 +5,10 @@
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
+#include "board/SceneCardEdits.h"
 #include "model/Beatdb.h"
 #include "model/Loglinedb.h"
+#include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
 #include "platform/Platform.h"
@@ -175,6 +177,8 @@ bool BeatsTableView::beatsAreEditable(const Screenplaydb& story)
 
 void BeatsTableView::refreshView()
 {
+    // The reload ends the edit under way.
+    typed_.reset();
     model_->reload();
     tvTable_->setFont(beatFont(*screenplay()));
     fitRowHeights();
@@ -232,28 +236,46 @@ bool BeatsTableView::shouldTrackCell(const QModelIndex& index)
     return true;
 }
 
+void BeatsTableView::writeBeat(Beatdb& beat, const QString& text, const std::map<std::int64_t, QString>& cardTexts)
+{
+    for (SceneCarddb* card : SceneCardEdits::writeBeatDescription(*screenplay(), beat, text, cardTexts))
+        myParent()->showSceneCardDescription(card);
+}
+
 void BeatsTableView::storeTypedDescription(int row, const QString& text)
 {
-    if (Beatdb* beat = screenplay()->beatForBeatNumber(beatNumberForRow(row))) {
-        beat->setDescription(text);
-        beat->save();
-        typedRow_ = row;
+    Beatdb* beat = screenplay()->beatForBeatNumber(beatNumberForRow(row));
+    if (!beat)
+        return;
+    if (!typed_ || typed_->row != row) {
+        TypedEdit edit{row, beat->description(), {}};
+        for (const auto& card : screenplay()->sceneCards())
+            if (card->beatCardNumber() == beat->beatNumber())
+                edit.cardsBefore.emplace(card->sceneCardID(), card->description());
+        typed_ = std::move(edit);
     }
+    if (text != typed_->beatBefore) {
+        writeBeat(*beat, text);
+        return;
+    }
+    // Nothing of this edit stands any more.
+    writeBeat(*beat, text, typed_->cardsBefore);
+    typed_.reset();
 }
 
 void BeatsTableView::setDescription(int row, const QString& text)
 {
     const std::int64_t number = beatNumberForRow(row);
     Beatdb* beat = screenplay()->beatForBeatNumber(number);
-    const bool typed = std::exchange(typedRow_, -1) == row;
+    const bool typed = typed_ && typed_->row == row;
+    typed_.reset();
     if (!beat || (!typed && text == beat->description()))
         return;
-    beat->setDescription(text);
-    beat->save();
-    // The card and, on the edit that completes the beat sheet of an empty board, the initial
-    // beat cards follow once the table has finished with its editor: the dialog they may
-    // bring must not run inside the table's edit. The edit may have ended by a click on
-    // another beat, whose editor is open by then and keeps what is typed into it.
+    writeBeat(*beat, text);
+    // On the edit that completes the beat sheet of an empty board, the initial beat cards
+    // follow once the table has finished with its editor: the dialog they bring must not run
+    // inside the table's edit. The edit may have ended by a click on another beat, whose
+    // editor is open by then and keeps what is typed into it.
     QPointer<MyDocument> document = myParent();
     QTimer::singleShot(0, document, [document, number] {
         guardedCall([&] {

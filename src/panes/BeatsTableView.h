@@ -2,9 +2,14 @@
 
 #include "app/BaseViewController.h"
 
+#include <QString>
+
 #include <cstdint>
+#include <map>
+#include <optional>
 
 class BeatsTableModel;
+class Beatdb;
 class QModelIndex;
 class QTableView;
 
@@ -44,15 +49,28 @@ public:
     // Stores an edited description of the row's beat; its beat card follows. An editor left
     // without a change writes nothing.
     void setDescription(int row, const QString& text);
-    // The description as it is being typed, written without the work that ends the edit.
+    // The description as it is being typed: the beat and its board cards' copy are written
+    // together, without the work that ends the edit. Typing that brings the beat back to the
+    // text it had before the edit was typed into (Escape does) gives its cards back their own
+    // texts too.
     void storeTypedDescription(int row, const QString& text);
 
 private:
+    // What an edit's typing has written over: the beat's text and its board cards' texts (by
+    // row id) as they stood before.
+    struct TypedEdit {
+        int row;
+        QString beatBefore;
+        std::map<std::int64_t, QString> cardsBefore;
+    };
+
     void fitRowHeights();
+    // Writes the beat's text and its board cards' copy in one transaction, and shows them.
+    void writeBeat(Beatdb& beat, const QString& text, const std::map<std::int64_t, QString>& cardTexts = {});
 
     QTableView* tvTable_;
     BeatsTableModel* model_;
-    // The row whose typing has been stored since its editor opened (-1: none): its beat
-    // already holds the text, but its card does not yet.
-    int typedRow_ = -1;
+    // The edit whose typing has been written since its editor opened: its beat and cards
+    // already hold the text.
+    std::optional<TypedEdit> typed_;
 };

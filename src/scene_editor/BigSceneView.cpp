@@ -571,9 +571,7 @@ void BigSceneView::refreshView()
     if (!scene_ || !screenplay())
         return;
     tfHeading_->setText(scene_->heading());
-    tfDescription_->setPlainText(scene_->description());
-    tfDescription_->document()->setModified(false);
-    descriptionShown_ = scene_->description();
+    showDescription();
     tfEmotionalChange_->setText(scene_->emotionalChange());
     tfConflict_->setText(scene_->conflict());
     tfPageNumber_->setText(QString::number(static_cast<qlonglong>(scene_->pageNumber())));
@@ -586,6 +584,15 @@ void BigSceneView::refreshView()
     refreshLocations();
     txtNotes_->setPlainText(scene_->notes());
     displaySelectedTab();
+}
+
+void BigSceneView::showDescription()
+{
+    if (!scene_)
+        return;
+    tfDescription_->setPlainText(scene_->description());
+    tfDescription_->document()->setModified(false);
+    descriptionShown_ = scene_->description();
 }
 
 void BigSceneView::showCurrentBeat()

@@ -110,6 +110,9 @@ public:
     void refreshView();
     // The small card and the board card of this card show it again.
     void updateSmallSceneCard();
+    // The card's description, changed elsewhere, shows in its field; the other fields stay as
+    // they are.
+    void showDescription();
     // Applies the story's font setting (+ 11 points) to labels and fields.
     void resetFonts();
     void setEmotionalChangeTypeColor();

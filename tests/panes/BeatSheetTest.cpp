@@ -9,6 +9,8 @@
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
+#include "platform/TypingPause.h"
+#include "scene_editor/BigSceneView.h"
 #include "support/SqlProbe.h"
 
 #include <QApplication>
@@ -30,6 +32,12 @@ protected:
     {
         table().scrollTo(index);
         QTest::mouseClick(table().viewport(), Qt::LeftButton, {}, table().visualRect(index).center());
+    }
+    // Whether the field's typing pause ran out (its write done), waited for by its own state.
+    static bool pauseRanOut(const QObject* field)
+    {
+        const TypingPause* pause = TypingPause::of(field);
+        return pause && QTest::qWaitFor([pause] { return !pause->isPending(); });
     }
 };
 
@@ -141,8 +149,29 @@ TEST_F(BeatSheet, AWrittenBeatGoesToItsBoardCardOnly)
     }
     EXPECT_EQ(stored("SELECT group_concat(Description, '|') FROM SceneCard WHERE BeatCardNumber <> 3"), others);
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
+
+    // A card that refuses the copy: the pause writes neither the beat nor its card, and memory
+    // keeps what the file keeps.
+    SqlProbe::exec(document_->database(), "CREATE TRIGGER RefuseCopy BEFORE UPDATE OF Description ON SceneCard "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    click(cell(5, 1));
+    settle();
+    auto* editor = table().findChild<QPlainTextEdit*>("beatEditor");
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral(", her way"));
+    ASSERT_TRUE(pauseRanOut(editor));
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u) << "the refusal is told";
+    EXPECT_EQ(stored("SELECT Description FROM Beat WHERE BeatNumber = 3"), "Her office, her rules");
+    EXPECT_EQ(screenplay().beatForBeatNumber(3)->description(), "Her office, her rules");
+    EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3 AND OnBoard = 1"),
+              "Her office, her rules");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    settle();
 }
 
+// The pause writes the beat and its card together, and every view of the card shows it; the
+// edit's end writes nothing more unless the text changed, and Escape gives the card back its
+// own text (here the beat's name above the beat's text, as the initial beat cards write it).
 TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReachesIt)
 {
     struct Row {
@@ -153,6 +182,8 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         const char* card;
     };
     const Row rows[] = {
+        {"typed over the card's own text, written by the pause, then Escape", QStringLiteral(" once"), true,
+         Qt::Key_Escape, "Set-Up\nThe town as it was"},
         {"opened and left by Return", QString(), false, Qt::Key_Return, "Set-Up\nThe town as it was"},
         {"typed, written by the pause, then left", QStringLiteral(" and is"), true, Qt::Key_Return,
          "The town as it was and is"},
@@ -169,9 +200,25 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
     // The beat card as the initial beat cards write it: the beat's name above its text.
     SqlProbe::exec(document_->database(), "UPDATE SceneCard SET Description = 'Set-Up' || char(10) || "
                                           "'The town as it was' WHERE BeatCardNumber = 3");
-    for (const auto& card : screenplay().sceneCards())
-        if (card->beatCardNumber() == 3)
-            card->setDescription(QStringLiteral("Set-Up\nThe town as it was"));
+    SceneCarddb* card = nullptr;
+    for (const auto& each : screenplay().sceneCards())
+        if (each->beatCardNumber() == 3)
+            card = each.get();
+    ASSERT_NE(card, nullptr);
+    card->setDescription(QStringLiteral("Set-Up\nThe town as it was"));
+    // The large card shows the beat card while the beat is written.
+    document_->openBigSceneCard(card, 1);
+    settle();
+    BigSceneView* big = document_->bigSceneViewController();
+    ASSERT_NE(big, nullptr);
+    const auto cardStored = [this] { return stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3"); };
+    const auto beatStored = [this] { return stored("SELECT Description FROM Beat WHERE BeatNumber = 3"); };
+    const auto expectCardShows = [&](const QString& text) {
+        EXPECT_EQ(cardStored(), text);
+        EXPECT_EQ(card->description(), text);
+        EXPECT_EQ(document_->sceneCardControlForSceneCard(card)->fieldText(SceneCardPart::Description), text);
+        EXPECT_EQ(big->tfDescription()->toPlainText(), text);
+    };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         click(cell(5, 1));
@@ -182,20 +229,27 @@ TEST_F(BeatSheet, ABeatLeftWithoutAChangeLeavesItsCardAndAPausedTypingStillReach
         const QString before = beat->description();
         const QString typed = before + row.typed;
         QTest::keyClicks(editor, row.typed);
-        const auto beatStored = [this] { return stored("SELECT Description FROM Beat WHERE BeatNumber = 3"); };
         if (row.pause) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return beatStored() == typed; }));
+            ASSERT_TRUE(pauseRanOut(editor));
+            EXPECT_EQ(beatStored(), typed);
+            expectCardShows(typed);
         }
         ASSERT_FALSE(editor.isNull()) << "the beat is still being written";
         QTest::keyClick(editor, row.end);
         settle();
         EXPECT_TRUE(editor.isNull());
-        EXPECT_EQ(stored("SELECT Description FROM SceneCard WHERE BeatCardNumber = 3"), QString::fromUtf8(row.card));
+        expectCardShows(QString::fromUtf8(row.card));
         // Escape puts back what the beat held when its edit began: on screen, in memory and in the file.
         const QString kept = row.end == Qt::Key_Escape ? before : typed;
         EXPECT_EQ(beatStored(), kept);
         EXPECT_EQ(cell(5, 1).data().toString(), kept);
     }
+    // What the large card writes of its own fields leaves the description the beat gave it.
+    big->tfConflict()->setFocus();
+    QTest::keyClicks(big->tfConflict(), QStringLiteral(" rising"));
+    ASSERT_TRUE(pauseRanOut(big->tfConflict()));
+    EXPECT_TRUE(stored("SELECT Conflict FROM SceneCard WHERE BeatCardNumber = 3").endsWith(" rising"));
+    EXPECT_EQ(cardStored(), "The town as it was and is again");
 }
 
 // Clicking from beat to beat as a writer does: every click ends the edit under way (writing

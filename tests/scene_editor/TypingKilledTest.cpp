@@ -23,6 +23,7 @@
 #include <QTextEdit>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -34,6 +35,10 @@ struct KilledField {
     const char* name;
     // What the file holds of the field once the child is gone (%1: the card's key).
     const char* sql;
+    // The beat whose card the story's one card is (0: none), and what the file holds of the
+    // copy the card takes of the field (none: nullptr).
+    std::int64_t beatCardNumber = 0;
+    const char* copySql = nullptr;
 };
 
 constexpr KilledField kKilledFields[] = {
@@ -41,7 +46,8 @@ constexpr KilledField kKilledFields[] = {
     {"note", "SELECT TextNote FROM StickyNote"},
     {"card", "SELECT Description FROM SceneCard WHERE SceneCardID = %1"},
     {"character", "SELECT Description FROM Character"},
-    {"beat", "SELECT Description FROM Beat WHERE BeatNumber = 1"},
+    {"beat", "SELECT Description FROM Beat WHERE BeatNumber = 1", 1,
+     "SELECT Description FROM SceneCard WHERE SceneCardID = %1"},
 };
 
 } // namespace
@@ -137,7 +143,9 @@ TEST_F(TypingKilled, TextTypedASecondAndAHalfBeforeAKillIsAllInTheFile)
 {
     for (const KilledField& killed : kKilledFields) {
         SCOPED_TRACE(killed.name);
-        path_ = story(QStringLiteral("Killed%1").arg(QString::fromLatin1(killed.name)), {inBeat(1)},
+        CardSpec card = inBeat(1);
+        card.beatCardNumber = killed.beatCardNumber;
+        path_ = story(QStringLiteral("Killed%1").arg(QString::fromLatin1(killed.name)), {card},
                       QStringLiteral("PageCount = 110, WindowState = 101111"));
         keys_ = cardKeys(path_);
         QProcess child;
@@ -158,6 +166,9 @@ TEST_F(TypingKilled, TextTypedASecondAndAHalfBeforeAKillIsAllInTheFile)
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         ASSERT_TRUE(child.waitForFinished(10000));
         EXPECT_EQ(stored(path_, QString::fromLatin1(killed.sql).arg(keys_[0])), kTyped);
+        if (killed.copySql) {
+            EXPECT_EQ(stored(path_, QString::fromLatin1(killed.copySql).arg(keys_[0])), kTyped);
+        }
         EXPECT_EQ(stored(path_, QStringLiteral("PRAGMA integrity_check")), "ok");
     }
 }

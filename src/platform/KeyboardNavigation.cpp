@@ -24,13 +24,10 @@ bool isControlTab(const QKeyEvent& key)
            && !(modifiers & (Qt::AltModifier | Qt::MetaModifier));
 }
 
-// Buttons of every kind and pop-up lists (a combo box the writer cannot type into).
+// Buttons of every kind and pop-up lists.
 bool isReachedByMouseOnly(const QWidget& widget)
 {
-    if (qobject_cast<const QAbstractButton*>(&widget))
-        return true;
-    const auto* list = qobject_cast<const QComboBox*>(&widget);
-    return list && !list->isEditable();
+    return qobject_cast<const QAbstractButton*>(&widget) || qobject_cast<const QComboBox*>(&widget);
 }
 
 class FocusRule : public QObject

@@ -3,6 +3,7 @@
 #include "AppController.h"
 #include "GuardedCall.h"
 #include "InstanceChannel.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/Platform.h"
 #include "platform/ScreenplayFont.h"
 
@@ -80,6 +81,7 @@ int runVantora(int argc, char** argv)
         return 0;
 
     Platform::installQtServices();
+    KeyboardNavigation::followDesktopSetting(application);
     // Before any window asks for it, so that every script is set in the same face.
     ScreenplayFont::family();
     AppController::initialize();

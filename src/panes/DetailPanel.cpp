@@ -50,24 +50,6 @@ QPixmap pictureFrom(const QByteArray& bytes, int size)
     return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-// A text view of the panel: Tab types a tab, as in any text view; Ctrl+Tab moves on to the
-// next field and Ctrl+Shift+Tab back.
-class PanelTextView : public QPlainTextEdit
-{
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
-        if (!tab || !(event->modifiers() & Qt::ControlModifier)) {
-            QPlainTextEdit::keyPressEvent(event);
-            return;
-        }
-        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
-        // The text view's own answer would keep the focus, since Tab does not change it here.
-        QAbstractScrollArea::focusNextPrevChild(!back);
-    }
-};
-
 // Stores a text view's text when it loses the focus, as a field does when its edit ends.
 class EndOfEditing : public QObject
 {
@@ -341,7 +323,7 @@ QPlainTextEdit* DetailPanel::addTextView(const QString& caption, const char* lab
                                          std::function<void(const QString&)> store)
 {
     addCaption(caption, labelName);
-    auto* textView = new PanelTextView;
+    auto* textView = new QPlainTextEdit;
     textView->setObjectName(QString::fromLatin1(viewName));
     textView->setFixedHeight(kTextViewHeight);
     fields_.push_back(textView);

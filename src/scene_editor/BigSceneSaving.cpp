@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -251,7 +252,10 @@ bool BigSceneView::handleFieldKey(QObject* watched, QKeyEvent* event)
     auto* field = qobject_cast<QWidget*>(watched);
     const bool tab = event->key() == Qt::Key_Tab;
     const bool backtab = event->key() == Qt::Key_Backtab || (tab && (event->modifiers() & Qt::ShiftModifier));
-    if (!field || (!tab && !backtab))
+    // The panes watched for their size see the keys that their tab pages' lists pass up: those
+    // go on to the window.
+    if (!field || (!tab && !backtab)
+        || std::find(fieldsInTabOrder_.begin(), fieldsInTabOrder_.end(), field) == fieldsInTabOrder_.end())
         return false;
     // In the description and the notes Tab types a tab, as Return types a line break; Ctrl-Tab
     // leaves them. The notes come last: a Tab that went on from them would come round to the

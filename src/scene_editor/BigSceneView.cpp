@@ -213,8 +213,7 @@ void BigSceneView::buildView()
     splBigScene_->setStretchFactor(0, 0);
     splBigScene_->setStretchFactor(1, 1);
 
-    fieldsInTabOrder_ = {tfHeading_, tfPageNumber_, tfDescription_, tfEmotionalChange_, tfConflict_, cmbLocations_,
-                         txtNotes_};
+    fieldsInTabOrder_ = {tfHeading_, tfPageNumber_, tfDescription_, tfEmotionalChange_, tfConflict_, txtNotes_};
     for (std::size_t i = 1; i < fieldsInTabOrder_.size(); ++i)
         QWidget::setTabOrder(fieldsInTabOrder_[i - 1], fieldsInTabOrder_[i]);
     connectControls();

@@ -195,8 +195,8 @@ public:
     QPlainTextEdit* txtNotes() const { return txtNotes_; }
     QSplitter* splBigScene() const { return splBigScene_; }
     QFrame* boxYellowBackground() const { return boxYellowBackground_; }
-    // The fields in the order Tab visits them.
-    const std::array<QWidget*, 7>& fieldsInTabOrder() const { return fieldsInTabOrder_; }
+    // The fields in the order Tab visits them; the location list is chosen with the mouse.
+    const std::array<QWidget*, 6>& fieldsInTabOrder() const { return fieldsInTabOrder_; }
 
 protected:
     // Field editing: end of edit, Tab order, placeholders selected on focus, the tab selectors
@@ -310,5 +310,5 @@ private:
     QLabel* lblNotes_ = nullptr;
     QFrame* scrNotes_ = nullptr;
     QPlainTextEdit* txtNotes_ = nullptr;
-    std::array<QWidget*, 7> fieldsInTabOrder_{};
+    std::array<QWidget*, 6> fieldsInTabOrder_{};
 };

@@ -131,44 +131,107 @@ TEST_F(DetailPanels, AnOpenPanelKeepsItsLeastSizeWhileTheSectionsAroundItChange)
 
 TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
 {
-    CharacterDetailView& panel = openCharacter({QStringLiteral("ADA")});
-    ASSERT_EQ(QApplication::focusWidget(), panel.tfName());
-    // Tab leads from a line to the next field; in a text view it is typed, and Ctrl+Tab leads
-    // on. Each field leaves its value stored.
-    struct Field {
+    const QString path = itemsStory(QStringLiteral("Panel"), 1, {QStringLiteral("ADA")}, {QStringLiteral("DOCKS")},
+                                    {picture(QStringLiteral("Harbour"), Qt::red)});
+    storeLink(path, "CharacterObject", 1, 1, 1);
+    storeLink(path, "SceneLocationObject", 1, 1, 1);
+    open(path);
+    // Each step types into the field the step before led to (its text selected whole first) and leaves it by Tab, or by Ctrl+Tab where Tab is typed and from the lists. Tab
+    // never stops on the gender buttons or the panel's buttons, so no key typed changes them.
+    // A step without a next field leaves the panel.
+    const Qt::KeyboardModifiers control = Qt::ControlModifier;
+    const Qt::KeyboardModifiers back = Qt::ControlModifier | Qt::ShiftModifier;
+    struct Step {
         QWidget* widget;
         const char* typed;
-        const char* column;
+        const char* column; // of the panel's record
         const char* expected;
+        Qt::KeyboardModifiers modifiers;
         QWidget* next;
     };
-    const Field fields[] = {
-        {panel.tfName(), "ada lovelace", "CharacterName", "ADA LOVELACE", panel.tfAge()},
-        {panel.tfAge(), "36", "Age", "36", panel.optMale()},
-        {panel.txtDescription(), "A mathematician.", "Description", "A mathematician.", panel.txtWants()},
-        {panel.txtWants(), "To finish\tthe engine.", "Wants", "To finish\tthe engine.", panel.txtNeeds()},
-        {panel.txtNeeds(), "Someone who listens.", "Needs", "Someone who listens.", panel.txtNotes()},
-        {panel.txtNotes(), "abc\txyz", "Notes", "abc\txyz", panel.tvSixThings()},
+    struct Panel {
+        const char* table;
+        std::function<DetailPanel&()> open;
     };
-    for (const Field& field : fields) {
-        SCOPED_TRACE(field.column);
-        field.widget->setFocus();
-        auto* line = qobject_cast<QLineEdit*>(field.widget);
-        if (line)
-            line->selectAll();
-        else
-            static_cast<QPlainTextEdit*>(field.widget)->selectAll();
-        QTest::keyClicks(field.widget, QString::fromLatin1(field.typed));
-        QTest::keyClick(field.widget, Qt::Key_Tab, line ? Qt::NoModifier : Qt::ControlModifier);
-        EXPECT_EQ(QApplication::focusWidget(), field.next);
-        EXPECT_EQ(character(QString::fromLatin1(field.column)), QString::fromLatin1(field.expected));
+    const Panel panels[] = {
+        {"SceneLocation",
+         [this]() -> DetailPanel& {
+             document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
+             return *document_->locationDetailView();
+         }},
+        {"Character",
+         [this]() -> DetailPanel& {
+             document_->showCharacterDetailForCharacter(screenplay().characters()[0].get());
+             return *document_->characterDetailView();
+         }},
+    };
+    for (const Panel& shown : panels) {
+        SCOPED_TRACE(shown.table);
+        DetailPanel& panel = shown.open();
+        std::vector<Step> steps;
+        if (auto* character = dynamic_cast<CharacterDetailView*>(&panel)) {
+            // Clicked, a gender button still stores its letter.
+            QTest::mouseClick(character->optFemale(), Qt::LeftButton);
+            ASSERT_EQ(this->character(QStringLiteral("Gender")), QStringLiteral("F"));
+            steps = {
+                {character->tfName(), "ada lovelace", "CharacterName", "ADA LOVELACE", {}, character->tfAge()},
+                {character->tfAge(), "36", "Age", "36", {}, character->txtDescription()},
+                {character->txtDescription(), "Tough as nails", "Description", "Tough as nails", control,
+                 character->txtWants()},
+                {character->txtWants(), "To finish\tthe engine.", "Wants", "To finish\tthe engine.", control,
+                 character->txtNeeds()},
+                {character->txtNeeds(), "Someone who listens.", "Needs", "Someone who listens.", control,
+                 character->txtNotes()},
+                {character->txtNotes(), "abc\txyz", "Notes", "abc\txyz", control, character->tvSixThings()},
+                {character->tvSixThings(), "", nullptr, nullptr, control, character->tvAttachments()},
+                {character->tvAttachments(), "", nullptr, nullptr, back, character->tvSixThings()},
+                {character->tvSixThings(), "", nullptr, nullptr, back, character->txtNotes()},
+                {character->txtNotes(), "", nullptr, nullptr, back, character->txtNeeds()},
+                {character->txtNeeds(), "", nullptr, nullptr, control, character->txtNotes()},
+                {character->txtNotes(), "", nullptr, nullptr, control, character->tvSixThings()},
+                {character->tvSixThings(), "", nullptr, nullptr, {}, character->tvAttachments()},
+                {character->tvAttachments(), "", nullptr, nullptr, {}, nullptr},
+            };
+        } else {
+            auto& location = static_cast<LocationDetailView&>(panel);
+            steps = {
+                {location.tfLocation(), "old docks", "Location", "OLD DOCKS", {}, location.txtDescription()},
+                {location.txtDescription(), "Wet\tand grey.", "Description", "Wet\tand grey.", control,
+                 location.txtNotes()},
+                {location.txtNotes(), "Fog at dawn", "Notes", "Fog at dawn", control, location.tvAttachments()},
+                {location.tvAttachments(), "", nullptr, nullptr, back, location.txtNotes()},
+                {location.txtNotes(), "", nullptr, nullptr, control, location.tvAttachments()},
+                {location.tvAttachments(), "", nullptr, nullptr, control, nullptr},
+            };
+        }
+        steps.front().widget->setFocus();
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.widget->objectName().toStdString() + " to "
+                         + (step.next ? step.next->objectName().toStdString() : "out"));
+            if (QApplication::focusWidget() != step.widget && !panel.view()->isAncestorOf(QApplication::focusWidget()))
+                step.widget->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), step.widget);
+            if (*step.typed)
+                QTest::keyClick(step.widget, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(step.widget, QString::fromLatin1(step.typed));
+            QTest::keyClick(step.widget, Qt::Key_Tab, step.modifiers);
+            if (step.next) {
+                EXPECT_EQ(QApplication::focusWidget(), step.next);
+            } else {
+                EXPECT_FALSE(panel.view()->isAncestorOf(QApplication::focusWidget()));
+            }
+            if (step.column) {
+                EXPECT_EQ(stored(QStringLiteral("SELECT %1 FROM %2").arg(QLatin1String(step.column),
+                                                                          QLatin1String(shown.table))),
+                          QString::fromLatin1(step.expected));
+            }
+        }
     }
-    // Ctrl+Shift+Tab leads back.
-    panel.txtNotes()->setFocus();
-    QTest::keyClick(panel.txtNotes(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), panel.txtNeeds());
-    EXPECT_EQ(panel.tfName()->text(), QStringLiteral("ADA LOVELACE"));
+    EXPECT_EQ(character(QStringLiteral("Gender")), QStringLiteral("F"));
+    EXPECT_EQ(links(), QStringLiteral("1:1"));
+    EXPECT_EQ(links("SceneLocationObject"), QStringLiteral("1:1"));
 
+    CharacterDetailView& panel = *document_->characterDetailView();
     // A value being typed when the section changes is stored too.
     panel.txtNotes()->setFocus();
     QTest::keyClicks(panel.txtNotes(), QStringLiteral(" Late."));

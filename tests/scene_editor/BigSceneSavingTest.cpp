@@ -91,7 +91,7 @@ TEST_F(BigSceneSaving, ReturnAndTabAreTypedIntoTheTextViewsAndCtrlTabLeavesThem)
         QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_FALSE(field->hasFocus());
     }
-    EXPECT_TRUE(big()->cmbLocations()->hasFocus()) << "Ctrl-Shift-Tab goes back from the notes";
+    EXPECT_TRUE(big()->tfConflict()->hasFocus()) << "Ctrl-Shift-Tab goes back from the notes, past the location list";
     EXPECT_EQ(column(QStringLiteral("Description")) + '|' + column(QStringLiteral("Notes")), "One\n\ttwo|One\n\ttwo");
 }
 

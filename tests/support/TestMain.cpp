@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #ifdef VANTORA_TEST_GUI
+#include "platform/KeyboardNavigation.h"
+
 #include <QApplication>
 #endif
 
@@ -65,6 +67,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    KeyboardNavigation::followDesktopSetting(application);
 #else
     QCoreApplication application(argc, argv);
 #endif

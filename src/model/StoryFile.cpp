@@ -261,10 +261,13 @@ const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns(
             return columns;
         const QByteArray bytes = file.readAll();
         sqlite3* handle = nullptr;
-        sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
+        const int opened = sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
         DatabaseConnection connection(handle);
+        if (opened != SQLITE_OK)
+            return columns;
+        // SQLite owns the copy from here on, and frees it with the connection.
         auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(bytes.size())));
-        if (!handle || !copy)
+        if (!copy)
             return columns;
         std::memcpy(copy, bytes.constData(), static_cast<std::size_t>(bytes.size()));
         if (sqlite3_deserialize(handle, "main", copy, bytes.size(), bytes.size(),

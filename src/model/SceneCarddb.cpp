@@ -154,7 +154,7 @@ void SceneCarddb::insertIntoDatabaseWithID(Screenplaydb* screenplay)
         "CurrentBeatSection) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     insert.bind(1, sceneCardID_);
     bindColumns(insert, 2);
-    finishInsertWithID(insert);
+    finishInsertOfNamedRecordWithID(insert, "SceneCard", sceneCardID_);
 }
 
 void SceneCarddb::deleteFromDatabase()

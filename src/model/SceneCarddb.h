@@ -59,7 +59,8 @@ public:
     // Writes a dirty card; a failure raises and leaves the card dirty.
     void save();
     void insertIntoDatabase(Screenplaydb* screenplay);
-    // Inserts the row under the card's own sceneCardID.
+    // Inserts the row under the card's own sceneCardID, clearing the rows the file still holds
+    // under that key.
     void insertIntoDatabaseWithID(Screenplaydb* screenplay);
     // Removes the card's row only; the story removes what belongs to the card.
     void deleteFromDatabase();

@@ -29,8 +29,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -527,35 +532,140 @@ void Screenplaydb::deleteRowsReferring(const char* name, const char* sql, std::i
 
 namespace {
 
-// The rows that name a record by its key, by the record's table.
+// The tables whose records other rows name by key, in the order of Screenplaydb::namedKeys_.
+// Each key column is named after its table: the table's name and "ID".
+constexpr std::array<const char*, 4> kNamedTables = {"AttachedObject", "Character", "SceneLocation", "SceneCard"};
+
+// The rows that name a record by its key, by the record's table: the rows' table, and the name of
+// the statement that deletes them.
 struct RowsNaming {
     const char* table;
+    const char* rows;
     const char* name;
-    const char* sql;
 };
 constexpr RowsNaming kRowsNaming[] = {
-    {"AttachedObject", "screenplay_deleteCharacterObjects_statement",
-     "DELETE FROM CharacterObject WHERE AttachedObjectID=?"},
-    {"AttachedObject", "screenplay_deleteLocationObjects_statement",
-     "DELETE FROM SceneLocationObject WHERE AttachedObjectID=?"},
-    {"AttachedObject", "screenplay_deleteSceneCardObjects_statement",
-     "DELETE FROM SceneCardObject WHERE AttachedObjectID=?"},
-    {"Character", "screenplay_deleteObjectsOfCharacter_statement", "DELETE FROM CharacterObject WHERE CharacterID=?"},
-    {"Character", "screenplay_deleteScenesOfCharacter_statement", "DELETE FROM SceneCardCharacter WHERE CharacterID=?"},
-    {"SceneLocation", "screenplay_deleteObjectsOfLocation_statement",
-     "DELETE FROM SceneLocationObject WHERE SceneLocationID=?"},
-    {"SceneCard", "screenplay_deleteObjectsOfCard_statement", "DELETE FROM SceneCardObject WHERE SceneCardID=?"},
-    {"SceneCard", "screenplay_deleteCharactersOfCard_statement", "DELETE FROM SceneCardCharacter WHERE SceneCardID=?"},
-    {"SceneCard", "screenplay_deleteScriptParts_statement", "DELETE FROM ScriptPart WHERE SceneCardID=?"},
+    {"AttachedObject", "CharacterObject", "screenplay_deleteCharacterObjects_statement"},
+    {"AttachedObject", "SceneLocationObject", "screenplay_deleteLocationObjects_statement"},
+    {"AttachedObject", "SceneCardObject", "screenplay_deleteSceneCardObjects_statement"},
+    {"Character", "CharacterObject", "screenplay_deleteObjectsOfCharacter_statement"},
+    {"Character", "SceneCardCharacter", "screenplay_deleteScenesOfCharacter_statement"},
+    {"SceneLocation", "SceneLocationObject", "screenplay_deleteObjectsOfLocation_statement"},
+    {"SceneCard", "SceneCardObject", "screenplay_deleteObjectsOfCard_statement"},
+    {"SceneCard", "SceneCardCharacter", "screenplay_deleteCharactersOfCard_statement"},
+    {"SceneCard", "ScriptPart", "screenplay_deleteScriptParts_statement"},
 };
+
+std::string keyColumn(const char* table)
+{
+    return std::string(table) + "ID";
+}
+
+// The delete of each entry of kRowsNaming.
+const std::vector<std::string>& rowsNamingDeletes()
+{
+    static const std::vector<std::string> deletes = [] {
+        std::vector<std::string> sql;
+        for (const RowsNaming& rows : kRowsNaming)
+            sql.push_back(std::string("DELETE FROM ") + rows.rows + " WHERE " + keyColumn(rows.table) + "=?");
+        return sql;
+    }();
+    return deletes;
+}
+
+// For each named table in order, its largest key, then the largest key the rows naming it name
+// (0 for none).
+const std::string& namedKeysSql()
+{
+    static const std::string sql = [] {
+        std::string columns;
+        for (const char* table : kNamedTables) {
+            const std::string key = keyColumn(table);
+            std::string named = "0";
+            for (const RowsNaming& rows : kRowsNaming)
+                if (std::strcmp(rows.table, table) == 0)
+                    named += ",coalesce((SELECT max(" + key + ") FROM " + rows.rows + "),0)";
+            columns += std::string(columns.empty() ? "" : ",") + "coalesce((SELECT max(" + key + ") FROM " + table +
+                       "),0),max(" + named + ")";
+        }
+        return "SELECT " + columns;
+    }();
+    return sql;
+}
 
 } // namespace
 
+void Screenplaydb::clearRowsNaming(const char* table, std::int64_t key)
+{
+    for (std::size_t at = 0; at < std::size(kRowsNaming); ++at)
+        if (std::strcmp(kRowsNaming[at].table, table) == 0)
+            deleteRowsReferring(kRowsNaming[at].name, rowsNamingDeletes()[at].c_str(), key);
+}
+
 void Screenplaydb::deleteRowsNaming(const char* table, std::int64_t key)
 {
-    for (const RowsNaming& rows : kRowsNaming)
-        if (std::strcmp(rows.table, table) == 0)
-            deleteRowsReferring(rows.name, rows.sql, key);
+    clearRowsNaming(table, key);
+    // The table's largest key may be gone: until the next new record, SQLite's next key is unknown.
+    NamedKeys& keys = namedKeysOf(table);
+    if (keys.largest && key >= *keys.largest)
+        keys.largest.reset();
+}
+
+Screenplaydb::NamedKeys& Screenplaydb::namedKeysOf(const char* table)
+{
+    for (std::size_t at = 0; at < kNamedTables.size(); ++at)
+        if (std::strcmp(kNamedTables[at], table) == 0)
+            return namedKeys_[at];
+    throw DatabaseError(QString::fromUtf8(kSource), 0,
+                        QStringLiteral("Error: no other rows name the records of %1.").arg(QString::fromUtf8(table)));
+}
+
+void Screenplaydb::learnNamedKeys()
+{
+    // Read once, as the story opens. A file without these tables learns nothing, and every new
+    // record of it clears whatever lies under its key.
+    namedKeys_ = {};
+    sqlite3_stmt* keys = nullptr;
+    if (sqlite3_prepare_v2(database_, namedKeysSql().c_str(), -1, &keys, nullptr) == SQLITE_OK &&
+        sqlite3_step(keys) == SQLITE_ROW)
+        for (std::size_t at = 0; at < namedKeys_.size(); ++at) {
+            namedKeys_[at].largest = sqlite3_column_int64(keys, static_cast<int>(2 * at));
+            namedKeys_[at].namedUpTo = sqlite3_column_int64(keys, static_cast<int>(2 * at + 1));
+        }
+    sqlite3_finalize(keys);
+}
+
+std::int64_t Screenplaydb::insertNamedRecord(const char* table, std::optional<std::int64_t> givenKey,
+                                             const std::function<std::int64_t()>& step)
+{
+    NamedKeys& keys = namedKeysOf(table);
+    const auto taken = [&keys, givenKey](std::int64_t key) {
+        // A key SQLite chose is the table's largest; a given one raises the largest known.
+        if (keys.largest)
+            keys.largest = std::max(*keys.largest, key);
+        else if (!givenKey)
+            keys.largest = key;
+    };
+    const std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    const bool above = givenKey ? *givenKey > keys.namedUpTo
+                                : keys.largest && *keys.largest >= keys.namedUpTo && *keys.largest < most;
+    if (above) {
+        // The insert alone is the whole change.
+        const std::int64_t key = step();
+        taken(key);
+        if (key > keys.namedUpTo)
+            return key;
+        // The file changed under the story: what lies under the key goes after all.
+        StoryTransaction clearing(database_);
+        clearRowsNaming(table, key);
+        clearing.commit();
+        return key;
+    }
+    StoryTransaction adding(database_);
+    const std::int64_t key = step();
+    clearRowsNaming(table, key);
+    adding.commit();
+    taken(key);
+    return key;
 }
 
 bool Screenplaydb::deleteSceneCard(SceneCarddb* card, const std::function<void()>& written)

@@ -77,6 +77,7 @@ void Screenplaydb::initWithDatabase(sqlite3* database)
     database_ = database;
     readTitleRow();
     upgradeSchema(database_);
+    learnNamedKeys();
     isDirty_ = false;
 }
 
@@ -109,8 +110,11 @@ void Screenplaydb::reopenDatabase()
 
 void Screenplaydb::setDatabase(sqlite3* database)
 {
-    if (database != database_)
+    if (database != database_) {
         finalizeAllSqliteStatements();
+        // Nothing is known of the keys of another file.
+        namedKeys_ = {};
+    }
     database_ = database;
 }
 

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -267,6 +270,13 @@ public:
     // the deletes of those records and the making of a new one under the key both clear them.
     // The records in memory are the caller's to drop.
     void deleteRowsNaming(const char* table, std::int64_t key);
+    // Makes a record of such a table: `step` runs its bound insert and answers the new key
+    // (`givenKey` when the insert names it, else the one SQLite chose), and the rows the file
+    // already holds under that key go with it as one change. Rows naming a key that no record
+    // has come only with the file, since every delete clears them: opening learns the largest
+    // key they name, and a new key above it has nothing to clear.
+    std::int64_t insertNamedRecord(const char* table, std::optional<std::int64_t> givenKey,
+                                   const std::function<std::int64_t()>& step);
 
     // --- The statement cache. ---
     // Answers the statement kept under `name`, preparing `sql` on the story's connection the
@@ -320,6 +330,16 @@ private:
     // Deletes every row that the one-parameter statement `sql` selects by `key`.
     void deleteRowsReferring(const char* name, const char* sql, std::int64_t key);
     void clearFiltersPointingAt(std::int64_t* filter, std::int64_t key);
+    // What the story knows of the keys of a table whose records other rows name.
+    struct NamedKeys {
+        // The largest key that rows of the file may name without a record of it.
+        std::int64_t namedUpTo = std::numeric_limits<std::int64_t>::max();
+        // The table's largest key, when known: SQLite gives a new record the next one.
+        std::optional<std::int64_t> largest;
+    };
+    NamedKeys& namedKeysOf(const char* table);
+    void learnNamedKeys();
+    void clearRowsNaming(const char* table, std::int64_t key);
 
     sqlite3* database_ = nullptr;
     DatabaseConnection ownConnection_;
@@ -333,6 +353,8 @@ private:
     std::int64_t pageCount_ = 110;
     std::int64_t boardZoomFactor_ = 0;
     std::unique_ptr<BoardSections> boardSections_;
+    // Attachments, characters, locations and cards, in that order.
+    std::array<NamedKeys, 4> namedKeys_;
 
     RecordList<Loglinedb> logLines_;
     RecordList<GreenlightChecklistQuestiondb> greenlightChecklistQuestions_;

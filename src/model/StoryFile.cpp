@@ -141,24 +141,17 @@ public:
     }
 
     // Refuses the file for the connection's last failure, named by its kind.
-    [[noreturn]] void fail() const
-    {
-        const QString detail = QString::fromUtf8(sqlite3_errmsg(database_));
-        switch (sqlite3_errcode(database_) & 0xff) {
-        case SQLITE_NOTADB: notAStory(detail);
-        case SQLITE_CORRUPT: damaged(detail);
-        case SQLITE_FULL: throw StoryFileRefused(path_, kDiskFull, detail);
-        default: throw StoryFileRefused(path_, QStringLiteral("cannot be opened."), detail);
-        }
-    }
+    [[noreturn]] void fail() const;
 
 private:
     const QString& path_;
     sqlite3* database_;
 };
 
-// The reason for a failure while a story that passed its checks was read into memory and
-// the window was built, both of which write to the file: `code` is SQLite's extended result code.
+// The reason for a failure while a story file was checked, or read into memory and its window
+// built once it passed, which write to the file: `code` is SQLite's extended result code. What is
+// not about the disk, its room or its permissions lies in the file: a statement of the story's
+// own that the file's tables cannot run (a column or a table gone) says the file is damaged.
 QString openingFailureReason(int code)
 {
     switch (code & 0xff) {
@@ -176,6 +169,12 @@ QString openingFailureReason(int code)
     case SQLITE_NOMEM: return QStringLiteral("cannot be opened.");
     default: return QStringLiteral("is damaged and cannot be opened.");
     }
+}
+
+void Checker::fail() const
+{
+    throw StoryFileRefused(path_, openingFailureReason(sqlite3_extended_errcode(database_)),
+                           QString::fromUtf8(sqlite3_errmsg(database_)));
 }
 
 // The kind of value a column holds, from the type its table declares (SQLite's own rules for
@@ -238,6 +237,73 @@ long long varintBytes(long long value)
         ++bytes;
     }
     return bytes;
+}
+
+// The columns of a table as `database` declares them, in order: each name and kind.
+std::vector<std::pair<QString, Kind>> declaredColumns(const Checker& check, const char* table)
+{
+    const QByteArray info = QByteArray("SELECT name || ' ' || type FROM pragma_table_info('") + table + "') ORDER BY cid";
+    std::vector<std::pair<QString, Kind>> columns;
+    for (const QString& column : check.rows(info.constData())) {
+        const qsizetype space = column.indexOf(QLatin1Char(' '));
+        columns.emplace_back(column.left(space), kindOf(column.mid(space + 1)));
+    }
+    return columns;
+}
+
+// The columns of every story table as a new story has them, read from the story template.
+const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns()
+{
+    static const auto tables = [] {
+        std::map<QString, std::vector<std::pair<QString, Kind>>> columns;
+        QFile file(QString::fromLatin1(StoryFile::kStoryTemplate));
+        if (!file.open(QIODevice::ReadOnly))
+            return columns;
+        const QByteArray bytes = file.readAll();
+        sqlite3* handle = nullptr;
+        const int opened = sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
+        DatabaseConnection connection(handle);
+        if (opened != SQLITE_OK)
+            return columns;
+        // SQLite owns the copy from here on, and frees it with the connection.
+        auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(bytes.size())));
+        if (!copy)
+            return columns;
+        std::memcpy(copy, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (sqlite3_deserialize(handle, "main", copy, bytes.size(), bytes.size(),
+                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
+            return columns;
+        const QString name = QStringLiteral("the story template");
+        const Checker check(name, handle);
+        for (const char* table : kStoryTables)
+            columns[QString::fromLatin1(table)] = declaredColumns(check, table);
+        return columns;
+    }();
+    return tables;
+}
+
+// Every column a story table has in a new story, of the kind it declares there: the story's
+// statements name them, and a file that lost one (a name with a flipped bit, say) or declares
+// it of another kind is damaged. Stories of older versions lack the attachments' MIME type
+// column, which their opening adds.
+void checkColumns(const Checker& check)
+{
+    for (const auto& [table, expected] : templateColumns()) {
+        const std::vector<std::pair<QString, Kind>> declared = declaredColumns(check, table.toLatin1().constData());
+        for (const auto& [column, kind] : expected) {
+            const auto found = std::find_if(declared.begin(), declared.end(), [&column](const auto& other) {
+                return other.first.compare(column, Qt::CaseInsensitive) == 0;
+            });
+            if (found == declared.end()) {
+                if (table == QLatin1String("AttachedObject") && column == QLatin1String("MimeType"))
+                    continue;
+                check.damaged(QStringLiteral("The table %1 has lost its column %2.").arg(table, column));
+            }
+            if (found->second != kind)
+                check.damaged(QStringLiteral("The column %1 of the table %2 is not of the kind a story keeps there.")
+                                  .arg(column, table));
+        }
+    }
 }
 
 // One column as the checks of a table's rows see it.
@@ -427,9 +493,18 @@ void checkStory(const QString& path, sqlite3* database)
     if (!foreign.empty())
         check.notAStory(QStringLiteral("The file holds %1, which no story has.").arg(foreign.front()));
     const std::vector<QString> tables = check.rows("SELECT name FROM sqlite_master WHERE type='table'");
-    for (const char* table : kStoryTables)
-        if (std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) == tables.end())
-            check.notAStory(QStringLiteral("The file has no table %1.").arg(QString::fromLatin1(table)));
+    const auto holds = [&tables](const char* table) {
+        return std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) != tables.end();
+    };
+    // A file with most of the story's tables is a story that lost the others.
+    const auto held = std::count_if(kStoryTables.begin(), kStoryTables.end(), holds);
+    for (const char* table : kStoryTables) {
+        if (holds(table))
+            continue;
+        if (2 * held > static_cast<long>(kStoryTables.size()))
+            check.damaged(QStringLiteral("The story's table %1 is missing.").arg(QString::fromLatin1(table)));
+        check.notAStory(QStringLiteral("The file has no table %1.").arg(QString::fromLatin1(table)));
+    }
 
     // The full check: every page, and every index against its table. A damaged index passes
     // the quick check, and a scene's paragraphs would then be read in another order, or another
@@ -437,6 +512,7 @@ void checkStory(const QString& path, sqlite3* database)
     const std::vector<QString> problems = check.rows("PRAGMA integrity_check");
     if (problems.size() != 1 || problems.front() != QLatin1String("ok"))
         check.damaged(problems.empty() ? QString() : problems.front());
+    checkColumns(check);
 
     // One story, or none yet: a new story is a copy of the empty template until its row is made,
     // and every other row of it is made after that one. A file without the row and with no

@@ -51,11 +51,12 @@ DatabaseConnection open(const QString& path);
 
 // Opens a story file for the window, proving first that it can be used as it is: it must be
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
-// integrity check, hold the story tables and no trigger or view of its own, and hold one
-// story whose rows all belong to it and keep the story's rules: every table keeping its key as
-// the row id, every value of the kind its column declares, no beat numbered twice or outside
-// 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50 questions
-// numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
+// integrity check, hold the story tables (a file with most of them but not all is damaged) with
+// every column a new story has, of the kind it declares there, and no trigger or view of its
+// own, and hold one story whose rows all belong to it and keep the story's rules: every table
+// keeping its key as the row id, every value of the kind its column declares, no beat numbered
+// twice or outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50
+// questions numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
 // and pay-offs of a deleted card, links to a deleted attachment or character, a card's location
 // that is gone) pass: keys are used again, and the story reads them as its loading does. So
 // does the bare template, what a new story leaves when its making stops before its row is

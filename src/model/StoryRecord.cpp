@@ -2,7 +2,6 @@
 
 #include "DatabaseError.h"
 #include "Screenplaydb.h"
-#include "StoryTransaction.h"
 
 #include <sqlite3.h>
 
@@ -40,11 +39,16 @@ std::int64_t StoryRecord::finishInsert(StatementUse& statement) const
 
 std::int64_t StoryRecord::finishInsertOfNamedRecord(StatementUse& statement, const char* table) const
 {
-    StoryTransaction adding(statement.database());
-    const std::int64_t key = finishInsert(statement);
-    screenplay_->deleteRowsNaming(table, key);
-    adding.commit();
-    return key;
+    return screenplay_->insertNamedRecord(table, std::nullopt, [&] { return finishInsert(statement); });
+}
+
+void StoryRecord::finishInsertOfNamedRecordWithID(StatementUse& statement, const char* table,
+                                                  std::int64_t key) const
+{
+    screenplay_->insertNamedRecord(table, key, [&] {
+        finishInsertWithID(statement);
+        return key;
+    });
 }
 
 void StoryRecord::finishInsertWithID(StatementUse& statement) const

@@ -36,6 +36,8 @@ protected:
     // character, a location or a card) and deletes the rows that already name the new key, left
     // by a delete under a record that had it before, together as one; answers the new key.
     std::int64_t finishInsertOfNamedRecord(StatementUse& statement, const char* table) const;
+    // The same for an insert that names the new key itself.
+    void finishInsertOfNamedRecordWithID(StatementUse& statement, const char* table, std::int64_t key) const;
     // Steps a bound insert that names its own key; raises unless it finished.
     void finishInsertWithID(StatementUse& statement) const;
     // Deletes the row `key` with the one-parameter statement `name`.

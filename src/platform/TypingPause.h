@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 class QLineEdit;
@@ -50,6 +51,8 @@ public:
     // flush of every pause of the fields within `root`.
     static void flushAllIn(const QObject& root);
     bool isPending() const { return timer_.isActive(); }
+    // How long the pause still waits; 0 when nothing waits.
+    int remainingMilliseconds() const { return timer_.isActive() ? std::max(timer_.remainingTime(), 0) : 0; }
 
 private:
     TypingPause(QObject* field, const QObject* owner, Write write);

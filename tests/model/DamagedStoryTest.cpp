@@ -109,7 +109,22 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
          "is not a Vantora story."},
         {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
          "is not a Vantora story."},
-        {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); }, "is not a Vantora story."},
+        // A file with most of the story's tables has lost the others; one with few is no story.
+        {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
+         "is damaged and cannot be opened.", "The story's table Beat is missing."},
+        {"a table whose name lost a bit",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET name='Logmine', tbl_name='Logmine', "
+                       "sql=replace(sql, 'Logline (', 'Logmine (') WHERE name='Logline'; PRAGMA writable_schema=OFF;");
+         },
+         "is damaged and cannot be opened.", "The story's table Logline is missing."},
+        {"most tables missing",
+         [](const SampleCopy& copy) {
+             copy.exec("DROP TABLE ScriptPart; DROP TABLE ScriptElement; DROP TABLE Beat; DROP TABLE Logline; "
+                       "DROP TABLE GreenlightChecklistQuestion; DROP TABLE Character; DROP TABLE SceneLocation; "
+                       "DROP TABLE StickyNote; DROP TABLE AttachedObject; DROP TABLE CharacterObject");
+         },
+         "is not a Vantora story.", "The file has no table ScriptPart."},
         {"no database at all", [](const SampleCopy& copy) { copy.setBytes(QByteArray(4096, 'q')); },
          "is not a Vantora story."},
         {"one damaged page of the cards",
@@ -217,6 +232,39 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
                        "PRAGMA writable_schema=OFF;");
          },
          "The table ScriptElement has no key of its own."},
+        // The story's statements name every column: a file that lost one, or declares it of
+        // another kind, is refused before any of them runs.
+        {"a column whose name lost a bit",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'ScreenplayID integer', "
+                       "'ScreenqlayID integer') WHERE name='Beat'; PRAGMA writable_schema=OFF;");
+         },
+         "The table Beat has lost its column ScreenplayID."},
+        {"a column renamed",
+         [](const SampleCopy& copy) { copy.exec("ALTER TABLE SceneCard RENAME COLUMN Heading TO Title"); },
+         "The table SceneCard has lost its column Heading."},
+        {"a column dropped", [](const SampleCopy& copy) { copy.exec("ALTER TABLE Character DROP COLUMN Wants"); },
+         "The table Character has lost its column Wants."},
+        {"a column of texts declared as numbers",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'Description text', "
+                       "'Description integer') WHERE name='Beat'; PRAGMA writable_schema=OFF;");
+         },
+         "The column Description of the table Beat is not of the kind a story keeps there."},
+        // A statement of the checks that the file's schema cannot run.
+        {"a column ordered by a collation that does not exist",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'BeatNumber integer', "
+                       "'BeatNumber integer COLLATE nocasf') WHERE name='Beat'; PRAGMA writable_schema=OFF;");
+         },
+         "no such collation sequence: nocasf"},
+        // SQLite's own check sees numbers in a column declared for texts.
+        {"a column of numbers declared as text",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'BeatNumber integer', "
+                       "'BeatNumber text') WHERE name='Beat'; PRAGMA writable_schema=OFF;");
+         },
+         "NUMERIC value in Beat.BeatNumber"},
         {"the pages of set-ups and pay-offs swapped",
          [](const SampleCopy& copy) { swapFirstPages(copy, "SceneSetup", "ScenePayoff"); },
          "missing from index idxSceneSetupSceneCard"},

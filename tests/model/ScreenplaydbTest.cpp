@@ -464,6 +464,8 @@ TEST(ScreenplaydbDelete, CharacterLocationAndColourCodeLeaveNoOrphansAndNoStaleF
     EXPECT_EQ(file.scalar("SELECT count(*) FROM Character WHERE CharacterID=2"), "0");
     EXPECT_EQ(story.characters().size(), 2u);
 
+    // A link the story did not load (its attachment is gone) goes with the location too.
+    file.exec("INSERT INTO SceneLocationObject (SceneLocationID, AttachedObjectID) VALUES (2, 999)");
     story.deleteLocation(story.locationForLocationID(2));
     EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneLocationObject WHERE SceneLocationID=2"), "0");
     EXPECT_EQ(story.sceneLocationObjects().size(), 0u);

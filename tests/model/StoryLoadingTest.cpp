@@ -136,9 +136,10 @@ TEST(StoryLoading, ARecordMadeUnderAKeyUsedBeforeLoadsWithoutTheRowsLeftUnderIt)
 {
     struct Row {
         const char* what;
-        // Rows naming the key 2 of the record's table, left by a delete.
+        // Rows naming the key `key` of the record's table, left by a delete.
         const char* leftBehind;
         std::function<std::int64_t(Screenplaydb&)> make;
+        std::int64_t key = 2;
     };
     const Row rows[] = {
         {"an attachment",
@@ -162,6 +163,25 @@ TEST(StoryLoading, ARecordMadeUnderAKeyUsedBeforeLoadsWithoutTheRowsLeftUnderIt)
          "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (2, 1);"
          "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES (2, 1, 2, 'Old scene.');",
          [](Screenplaydb& s) { return made(s, s.sceneCards()).sceneCardID(); }},
+        // Keys below the largest the rows name are cleared too, however the key was chosen.
+        {"the second of two cards",
+         "INSERT INTO SceneCardCharacter (SceneCardID, CharacterID) VALUES (3, 1);"
+         "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES (3, 1, 2, 'Old scene.');",
+         [](Screenplaydb& s) {
+             made(s, s.sceneCards());
+             return made(s, s.sceneCards()).sceneCardID();
+         },
+         3},
+        {"a card given its key",
+         "INSERT INTO SceneCardObject (SceneCardID, AttachedObjectID) VALUES (2, 1);"
+         "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID, ScriptText) VALUES (2, 1, 2, 'Old scene.');",
+         [](Screenplaydb& s) {
+             s.sceneCards().push_back(std::make_unique<SceneCarddb>());
+             s.sceneCards().back()->setSceneCardID(2);
+             s.sceneCards().back()->setScreenplayID(s.screenplayID());
+             s.sceneCards().back()->insertIntoDatabaseWithID(&s);
+             return s.sceneCards().back()->sceneCardID();
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -178,7 +198,7 @@ TEST(StoryLoading, ARecordMadeUnderAKeyUsedBeforeLoadsWithoutTheRowsLeftUnderIt)
                   "INSERT INTO ScriptPart (SceneCardID, SortOrder, ElementTypeID) VALUES (1, 1, 2);");
         file.exec(row.leftBehind);
         file.reopen();
-        EXPECT_EQ(row.make(file.story()), 2);
+        EXPECT_EQ(row.make(file.story()), row.key);
         file.reopen();
         Screenplaydb& story = file.story();
         story.loadAllScriptParts();

@@ -1,4 +1,5 @@
 #include "platform/QtPlatform.h"
+#include "support/PanelDriver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,83 +8,15 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
-
-// Drives the modal panels under test. A panel blocks in its own loop, so the test's part is
-// scheduled beforehand and runs inside that loop. Whatever is still pending when the driver
-// goes (a panel that never appeared) fails the test and is dropped, so it cannot act on the
-// next test's panels.
-class PanelDriver
-{
-public:
-    ~PanelDriver()
-    {
-        if (pending_ > 0)
-            ADD_FAILURE() << pending_ << " expected panel(s) never appeared";
-    }
-
-    // Acts on the next modal window of type Dialog once it is shown.
-    template <typename Dialog>
-    void whenShown(std::function<void(Dialog*)> act)
-    {
-        ++pending_;
-        auto* poll = new QTimer(&context_);
-        poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act, tries = 0]() mutable {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog && ++tries < 500)
-                return;
-            --pending_;
-            poll->stop();
-            poll->deleteLater();
-            if (!dialog) {
-                // Five seconds without it: whatever other panel blocks the run is closed.
-                ADD_FAILURE() << "no " << Dialog::staticMetaObject.className() << " appeared";
-                if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    other->done(QDialog::Rejected);
-                return;
-            }
-            act(dialog);
-            // A panel that the action failed to close would block the test run: close it.
-            QTimer::singleShot(3000, &context_, [open = QPointer<Dialog>(dialog)] {
-                if (open && open->isVisible()) {
-                    ADD_FAILURE() << "the panel stayed open";
-                    static_cast<QDialog*>(open.data())->done(QDialog::Rejected);
-                }
-            });
-        });
-        poll->start();
-    }
-
-    // Clicks the alert's button with `label`; an alert without one is closed, failing the test.
-    void clickAlertButton(const QString& label)
-    {
-        whenShown<QMessageBox>([label](QMessageBox* box) {
-            for (QAbstractButton* button : box->buttons()) {
-                if (button->text() == label) {
-                    button->click();
-                    return;
-                }
-            }
-            ADD_FAILURE() << "no button " << label.toStdString();
-            box->reject();
-        });
-    }
-
-private:
-    QObject context_;
-    int pending_ = 0;
-};
 
 QStringList buttonTexts(const QMessageBox* box)
 {
@@ -302,6 +235,30 @@ TEST_F(QtFilePanelsTest, ReplacingAnExistingFileIsConfirmedOnTheFinalName)
     });
     EXPECT_EQ(panels.runSavePanel(newVersion()), std::nullopt);
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("My Story.vtrsf"))));
+}
+
+TEST_F(QtFilePanelsTest, APathTheRequestRefusesEndsThePanelBeforeAnyQuestion)
+{
+    // The check sees the final name; a refused path, new or existing, is never answered nor
+    // offered for replacing (a question about replacing would be a stray panel).
+    touch(QStringLiteral("Open Story.vtrsf"));
+    for (const char* typed : {"Open Story", "New Story"}) {
+        SCOPED_TRACE(typed);
+        QStringList checked;
+        SavePanelRequest request = newVersion();
+        request.refuses = [&checked](const QString& path) {
+            checked.append(QFileInfo(path).fileName());
+            return true;
+        };
+        driver.whenShown<QFileDialog>(typeAndAccept(QString::fromUtf8(typed)));
+        EXPECT_EQ(panels.runSavePanel(request), std::nullopt);
+        EXPECT_EQ(checked, QStringList{QString::fromUtf8(typed) + QStringLiteral(".vtrsf")});
+    }
+    // A path the check lets through is answered.
+    SavePanelRequest request = newVersion();
+    request.refuses = [](const QString&) { return false; };
+    driver.whenShown<QFileDialog>(typeAndAccept(QStringLiteral("New Story")));
+    EXPECT_EQ(QFileInfo(panels.runSavePanel(request).value_or(QString())).fileName(), QStringLiteral("New Story.vtrsf"));
 }
 
 TEST_F(QtFilePanelsTest, OpenPanelChoosesAFileOfTheAllowedKind)

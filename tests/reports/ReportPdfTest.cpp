@@ -10,16 +10,15 @@
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
 #include "reports/StoryReport.h"
+#include "support/PanelDriver.h"
 #include "ReportFixture.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -285,14 +284,11 @@ TEST_F(ReportPdf, ThePrintPanelOffersAFileNameThatCanBeWritten)
         EXPECT_EQ(name, QString::fromUtf8(offered));
         // The system's print panel is given that name, and closing it prints nothing.
         QString given;
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (auto* panel = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-                given = panel->printer()->docName();
-                panel->reject();
-            }
+        PanelDriver driver;
+        driver.whenShown<QPrintDialog>([&given](QPrintDialog* panel) {
+            given = panel->printer()->docName();
+            panel->reject();
         });
-        closer.start(10);
         EXPECT_EQ(QtPrintPanels().runPrintPanel(ReportPainter::printJob(report.view(), QString::fromUtf8(title)))
                       .outcome,
                   PrintResult::Cancelled);

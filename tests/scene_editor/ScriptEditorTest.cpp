@@ -5,6 +5,7 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "platform/TypingPause.h"
 #include "scene_editor/BigSceneScriptView.h"
 #include "scene_editor/BigSceneView.h"
 #include "app/AdviceWindow.h"
@@ -554,11 +555,16 @@ TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
     EXPECT_EQ(rows(), "1:Action:|2:Character:RUTH") << "the box left is written, the box typed in waits";
     waitUntil([&] { return rows() == "1:Action:The door|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
-    // Keys typed before the second is up start it again.
+    // Keys typed before the second is up start it again; nothing is written while it waits.
+    const TypingPause* pause = TypingPause::of(box(0));
+    ASSERT_NE(pause, nullptr);
     QTest::keyClicks(box(0), QStringLiteral(" opens"));
-    QTest::qWait(600);
+    ASSERT_TRUE(QTest::qWaitFor([pause] { return pause->remainingMilliseconds() <= 700; }));
+    const int waited = pause->remainingMilliseconds();
+    ASSERT_GT(waited, 0) << "the pause ran out before the next key";
+    EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
     QTest::keyClicks(box(0), QStringLiteral("."));
-    QTest::qWait(600);
+    EXPECT_GT(pause->remainingMilliseconds(), waited);
     EXPECT_EQ(rows(), "1:Action:The door|2:Character:RUTH");
     waitUntil([&] { return rows() == "1:Action:The door opens.|2:Character:RUTH"; });
     EXPECT_EQ(rows(), "1:Action:The door opens.|2:Character:RUTH");

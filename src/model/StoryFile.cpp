@@ -291,8 +291,8 @@ void checkColumns(const Checker& check)
     for (const auto& [table, expected] : templateColumns()) {
         const std::vector<std::pair<QString, Kind>> declared = declaredColumns(check, table.toLatin1().constData());
         for (const auto& [column, kind] : expected) {
-            const auto found = std::find_if(declared.begin(), declared.end(), [&column](const auto& other) {
-                return other.first.compare(column, Qt::CaseInsensitive) == 0;
+            const auto found = std::find_if(declared.begin(), declared.end(), [&name = column](const auto& other) {
+                return other.first.compare(name, Qt::CaseInsensitive) == 0;
             });
             if (found == declared.end()) {
                 if (table == QLatin1String("AttachedObject") && column == QLatin1String("MimeType"))

@@ -1,6 +1,7 @@
 #include "CardSheetReports.h"
 
 #include "BlockOfTextView.h"
+#include "CardBand.h"
 #include "ReportText.h"
 #include "SceneCardReports.h"
 #include "StoryReport.h"
@@ -129,6 +130,7 @@ void CardSheetReport::openSlot()
             QRectF(float(paper_.width()) - float(info_->rightMargin) - 40, currentY_, 40, 16), pageNumber,
             ReportText::systemFont(10), 1, false, ReportText::LineBreak::Truncate));
         currentY_ = heading.bottom();
+        headingDepth_ = currentY_ - slotTop(slot);
         currentSheet_ = std::int64_t(currentY_ / float(paper_.height()));
         info_->reportHeaderHeight = std::int64_t(heading.frame().height());
         return;
@@ -148,6 +150,7 @@ void CardSheetReport::openSlot()
                                                     ReportText::systemFont(8), 1, true,
                                                     ReportText::LineBreak::Truncate));
     yWithinSlot_ = hh;
+    headingDepth_ = hh;
 }
 
 void CardSheetReport::addText(QString text, const QFont& font)
@@ -209,53 +212,46 @@ void CardSheetReport::placeBand()
     const float bandWidth = avery ? float(paper_.width()) - float(info_->leftMargin + info_->rightMargin) - 26 : 218;
     const float boxWidth = avery ? bandWidth : 222;
     const QFont body = ReportText::systemFont(8);
-    const Toolkit toolkit;
-    const auto rowHeight = [&](const QString& text) {
-        return std::max(16.0f, std::trunc(toolkit.heightForText(text, bandWidth, body, 0) + 4));
-    };
-    const float h1 = rowHeight(card_->emotionalChange());
-    const float h2 = rowHeight(card_->conflict());
-    float bottom = 0;
-    if (avery) {
-        bottom = float(info_->topMargin) + float(currentSheet_) * float(paper_.height())
-            + kAverySlot * float((counter_ - 1) % 3) + kAverySlot;
-        if (currentY_ + h1 + h2 + 10 > bottom) {
+    // The band ends 10 points above an Avery slot's foot and 2 above a business card's, over the
+    // swatches.
+    const float gap = avery ? 10 : 2;
+    const float top = avery ? float(info_->topMargin) + float(currentSheet_) * float(paper_.height())
+                                  + kAverySlot * float((counter_ - 1) % 3)
+                            : slotTop(counter_ - 1);
+    float foot = top + slotHeight() - gap;
+    const float textsEnd = avery ? currentY_ : top + yWithinSlot_;
+    const CardBand::Layout band = CardBand::lay({card_->emotionalChange(), card_->conflict()}, bandWidth, body,
+                                                foot - textsEnd, slotHeight() - gap - headingDepth_);
+    const std::array<QString, 2> labels{QStringLiteral("+/-"), QStringLiteral("><")};
+    std::size_t face = 0;
+    for (const CardBand::Piece& piece : band.pieces) {
+        for (; face < piece.face; ++face) {
             openSlot();
-            bottom = slotTop(counter_ - 1) + kAverySlot;
+            foot = slotTop(counter_ - 1) + slotHeight() - gap;
         }
-        bottom -= 8; // the band ends 10 points above the slot's foot; the swatches 2 below it
-    } else {
-        if (yWithinSlot_ + h1 + h2 + 2 > kBusinessSlot)
-            openSlot();
-        bottom = slotTop(counter_ - 1) + kBusinessSlot;
+        const float x = slotLeft(counter_ - 1);
+        const float y = foot - piece.above;
+        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, y, 26, piece.height), labels[piece.row],
+                                                        ReportText::boldSystemFont(8), 2, true,
+                                                        ReportText::LineBreak::Truncate));
+        view_->add(
+            std::make_unique<SubBlockOfTextView>(QRectF(x + 24, y, boxWidth, piece.height), piece.text, body, 0, true));
     }
     const float x = slotLeft(counter_ - 1);
-    float y = bottom - 2 - h2 - h1;
-    const std::array<std::tuple<QString, QString, float>, 2> rows{{
-        {QStringLiteral("+/-"), card_->emotionalChange(), h1},
-        {QStringLiteral("><"), card_->conflict(), h2},
-    }};
-    for (const auto& [name, content, height] : rows) {
-        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, y, 26, height), name, ReportText::boldSystemFont(8),
-                                                        2, true, ReportText::LineBreak::Truncate));
-        view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + 24, y, boxWidth, height), content, body, 0, true));
-        y += height;
-    }
-    y -= 2;
     const std::array<std::int64_t, 6> colourSlots{card_->colorLegend1ID(), card_->colorLegend2ID(),
                                                   card_->colorLegend3ID(), card_->colorLegend4ID(),
                                                   card_->colorLegend5ID(), card_->colorLegend6ID()};
     const SwatchRow& swatches = avery ? kAverySwatches : kBusinessSwatches;
     for (std::size_t index = 0; index < colourSlots.size(); ++index) {
         const float left = x + swatches.lefts[index];
-        const QRectF frame = avery ? QRectF(left, y, swatches.widths[index], 8)
-                                   : QRectF(left, bottom - 5, swatches.widths[index], 4);
+        const QRectF frame = avery ? QRectF(left, foot - 2, swatches.widths[index], 8)
+                                   : QRectF(left, foot - 3, swatches.widths[index], 4);
         view_->add(std::make_unique<NoteReportBackgound>(frame, swatchColour(colourSlots[index])));
     }
     if (avery)
-        currentY_ = y;
+        currentY_ = foot - 2;
     else
-        bandY_ = y;
+        bandY_ = foot - 2;
 }
 
 namespace CardSheetReports {

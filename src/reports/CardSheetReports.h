@@ -16,7 +16,8 @@ class Screenplaydb;
 // of 252 x 143.5 in two columns of five rows). Every card starts in a slot of its own with its
 // heading and page number; its description, and the notes and characters the story's options
 // ask for, run on into further slots under the repeated heading; the emotional change and
-// conflict band with six colour swatches sits at the foot of the card's last slot.
+// conflict band with six colour swatches sits at the foot of the card's last slot, a band taller
+// than a slot running on from below the texts into further slots.
 class CardSheetReport : public PrintedReport
 {
 public:
@@ -36,7 +37,8 @@ private:
     void openSlot();
     // Lays a text of the card into the current slot and, as it needs, into further slots.
     void addText(QString text, const QFont& font);
-    // The emotional change and conflict rows and the six swatches at the foot of the slot.
+    // The emotional change and conflict rows and the six swatches at the foot of the slot; a band
+    // taller than a slot runs on into further slots under the repeated heading.
     void placeBand();
     QColor swatchColour(std::int64_t colorCodeID) const;
 
@@ -57,6 +59,8 @@ private:
     float yWithinSlot_ = 0;
     float bandY_ = 0;
     bool freshSlot_ = false;
+    // How far below a slot's top the card's texts start, under its heading.
+    float headingDepth_ = 0;
 };
 
 namespace CardSheetReports {

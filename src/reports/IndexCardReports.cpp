@@ -1,17 +1,16 @@
 #include "IndexCardReports.h"
 
 #include "BlockOfTextView.h"
+#include "CardBand.h"
 #include "ReportText.h"
 #include "SceneCardReports.h"
 #include "model/ColorCodedb.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
-#include "model/Toolkit.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <tuple>
 
 namespace {
 
@@ -127,35 +126,35 @@ IndexCardReport::IndexCardReport(Screenplaydb& story, Stock stock)
             text(story.charactersDescriptionForScene(*card), body, 0, true);
         }
 
-        const Toolkit toolkit;
         const float x = float(info.leftMargin + info.leftIndent);
         // The band's texts start clear of their labels.
         const float bandWidth = W - float(info.rightMargin) - x - kBandLabel;
-        const auto rowHeight = [&](const QString& content) {
-            return std::max(16.0f, std::trunc(toolkit.heightForText(content, bandWidth, body, 0) + 4));
+        // The band ends 10 points above a sheet's bottom margin, over the swatches.
+        const auto footOf = [&](std::int64_t sheetOfBand) {
+            return float(sheetOfBand + 1) * H - float(info.bottomMargin) - 10;
         };
-        const float a = rowHeight(card->emotionalChange());
-        const float b = rowHeight(card->conflict());
-        if (y + a + b + 10 > float(sheetIndex + 1) * H - float(info.bottomMargin)) {
-            ++sheetIndex;
-            heading(float(sheetIndex) * H + float(info.topMargin));
-        }
-        const float bandTop = float(sheetIndex + 1) * H - float(info.bottomMargin) - 10 - a - b;
-        const std::array<std::tuple<QString, QString, float, float>, 2> rows{{
-            {QStringLiteral("+/-"), card->emotionalChange(), bandTop, a},
-            {QStringLiteral("><"), card->conflict(), bandTop + a, b},
-        }};
-        for (const auto& [name, content, rowTop, rowHigh] : rows) {
-            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, rowTop, 26, rowHigh), name, label, 2, true));
-            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + kBandLabel, rowTop, bandWidth, rowHigh),
-                                                            content, body, 0, true));
+        const CardBand::Layout band =
+            CardBand::lay({card->emotionalChange(), card->conflict()}, bandWidth, body, footOf(sheetIndex) - y,
+                          footOf(0) - float(info.topMargin) - float(first.frame().height()));
+        const std::array<QString, 2> labels{QStringLiteral("+/-"), QStringLiteral("><")};
+        std::size_t face = 0;
+        for (const CardBand::Piece& piece : band.pieces) {
+            for (; face < piece.face; ++face) {
+                ++sheetIndex;
+                heading(float(sheetIndex) * H + float(info.topMargin));
+            }
+            const float top = footOf(sheetIndex) - piece.above;
+            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x, top, 26, piece.height), labels[piece.row], label,
+                                                            2, true));
+            view_->add(std::make_unique<SubBlockOfTextView>(QRectF(x + kBandLabel, top, bandWidth, piece.height),
+                                                            piece.text, body, 0, true));
         }
         const std::array<std::int64_t, 6> colourSlots{card->colorLegend1ID(), card->colorLegend2ID(),
                                                       card->colorLegend3ID(), card->colorLegend4ID(),
                                                       card->colorLegend5ID(), card->colorLegend6ID()};
         for (std::size_t slot = 0; slot < colourSlots.size(); ++slot)
             view_->add(std::make_unique<NoteReportBackgound>(
-                QRectF(QPointF(layout.swatchLefts[slot], bandTop + a + b - 2), layout.swatch),
+                QRectF(QPointF(layout.swatchLefts[slot], footOf(sheetIndex) - 2), layout.swatch),
                 swatchColour(story, colourSlots[slot])));
         lastSheet = sheetIndex;
         y = float(sheetIndex + 1) * H + float(info.topMargin);

@@ -9,6 +9,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/StickyNotedb.h"
+#include "reports/BlockOfTextView.h"
 #include "reports/CardSheetReports.h"
 #include "reports/IndexCardReports.h"
 #include "reports/ReportText.h"
@@ -101,40 +102,97 @@ TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfALongHeading)
     }
 }
 
-// A heading longer than a card face can spare for it keeps its first lines in the heading's box
-// on every face of the card; the rest follows on the first face and runs on like the card's
-// texts. Every word is printed, the card's own texts and the next card too, and no words overlap.
-TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfAHeadingLongerThanAFace)
+namespace {
+
+// The words "<tag>000", "<tag>001", ... in order.
+QStringList numberedWords(QChar tag, int count)
 {
     QStringList words;
-    for (int index = 0; index < 300; ++index)
-        words.append(QStringLiteral("h%1").arg(index, 3, 10, QLatin1Char('0')));
-    addCard(QStringLiteral("EXT. QUAY - DAWN"));
-    SceneCarddb& card = addCard(words.join(QLatin1Char(' ')));
-    card.setDescription(QStringLiteral("Tide water seeps under the door."));
-    addCard(QStringLiteral("INT. LOFT - NIGHT"));
-    for (const CardStock& stock : cardStocks()) {
-        SCOPED_TRACE(stock.name);
-        const PdfProbe pdf = print(stock.build(story()), QString::fromLatin1(stock.name) + QStringLiteral(".pdf"));
-        QStringList printed;
-        for (const PdfProbe::Word& word : pdf.words())
-            if (word.text.size() == 4 && word.text.startsWith(QLatin1Char('h')))
-                printed.append(word.text);
-        // The heading's first lines stand on every face of the card; pdftotext reads two columns
-        // in an order of its own.
-        printed.removeDuplicates();
-        printed.sort();
-        EXPECT_EQ(printed, words) << "every word of the heading";
-        for (const char* other : {"QUAY", "Tide", "LOFT"})
-            EXPECT_NE(pdf.find(QString::fromLatin1(other)), nullptr) << other;
-        for (std::size_t a = 0; a < pdf.words().size(); ++a)
-            for (std::size_t b = a + 1; b < pdf.words().size(); ++b) {
+    for (int index = 0; index < count; ++index)
+        words.append(QStringLiteral("%1%2").arg(tag).arg(index, 3, 10, QLatin1Char('0')));
+    return words;
+}
+
+// The words of the report's texts in the order the layout placed them.
+void placedWords(const ReportElement& element, QStringList& words)
+{
+    for (const auto& child : element.children()) {
+        if (const auto* block = dynamic_cast<const BlockOfTextView*>(child.get()))
+            words.append(block->firstPartOfText().split(QRegularExpression(QStringLiteral("\\s+"))));
+        else if (const auto* cell = dynamic_cast<const SubBlockOfTextView*>(child.get()))
+            words.append(cell->text().split(QRegularExpression(QStringLiteral("\\s+"))));
+        placedWords(*child, words);
+    }
+}
+
+} // namespace
+
+// A card whose texts need more than a face of every stock. A heading longer than a face can spare
+// for it keeps its first lines in the heading's box on every face and goes on below it on the
+// first; the emotional change and conflict band continues from face to face. Every word is
+// printed, the band's once and in order, on its page, none over another; the cards around it too.
+TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfATextLongerThanAFace)
+{
+    struct Row {
+        const char* name;
+        QStringList heading;
+        QStringList emotionalChange;
+        QStringList conflict;
+    };
+    const QStringList shortHeading{QStringLiteral("INT."), QStringLiteral("HUT")};
+    const Row rows[] = {
+        {"a heading longer than a face", numberedWords(QLatin1Char('h'), 300), {}, {}},
+        {"a band taller than a face", shortHeading, numberedWords(QLatin1Char('e'), 700),
+         numberedWords(QLatin1Char('c'), 700)},
+    };
+    const QRegularExpression tagged(QStringLiteral("^[hec]\\d{3}$"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        story().sceneCards().clear();
+        addCard(QStringLiteral("EXT. QUAY - DAWN"));
+        SceneCarddb& card = addCard(row.heading.join(QLatin1Char(' ')));
+        card.setDescription(QStringLiteral("Tide water seeps under the door."));
+        card.setEmotionalChange(row.emotionalChange.join(QLatin1Char(' ')));
+        card.setConflict(row.conflict.join(QLatin1Char(' ')));
+        addCard(QStringLiteral("INT. LOFT - NIGHT"));
+        for (const CardStock& stock : cardStocks()) {
+            SCOPED_TRACE(stock.name);
+            const std::unique_ptr<PrintedReport> report = stock.build(story());
+            const PdfProbe pdf = print(*report, QString::fromLatin1(stock.name) + QStringLiteral(".pdf"));
+            QStringList printed;
+            for (const PdfProbe::Word& word : pdf.words())
+                if (tagged.match(word.text).hasMatch())
+                    printed.append(word.text);
+            QStringList placed;
+            placedWords(report->pages(), placed);
+            placed = placed.filter(tagged);
+            // The heading's first lines stand on every face of the card; pdftotext reads two
+            // columns in an order of its own.
+            QStringList headingPrinted = printed.filter(QRegularExpression(QStringLiteral("^h")));
+            headingPrinted.removeDuplicates();
+            headingPrinted.sort();
+            EXPECT_EQ(headingPrinted, row.heading.filter(tagged)) << "every word of the heading";
+            const QStringList band = row.emotionalChange + row.conflict;
+            EXPECT_EQ(placed.filter(QRegularExpression(QStringLiteral("^[ec]"))), band) << "the band once, in order";
+            QStringList bandPrinted = printed.filter(QRegularExpression(QStringLiteral("^[ec]")));
+            bandPrinted.sort();
+            QStringList bandSorted = band;
+            bandSorted.sort();
+            EXPECT_EQ(bandPrinted, bandSorted) << "every word of the band printed once";
+            for (const char* other : {"QUAY", "Tide", "LOFT"})
+                EXPECT_NE(pdf.find(QString::fromLatin1(other)), nullptr) << other;
+            for (std::size_t a = 0; a < pdf.words().size(); ++a) {
                 const PdfProbe::Word& one = pdf.words()[a];
-                const PdfProbe::Word& two = pdf.words()[b];
-                const QRectF overlap = one.box.intersected(two.box);
-                EXPECT_TRUE(one.page != two.page || overlap.width() < 0.01 || overlap.height() < 0.01)
-                    << one.text.toStdString() << " / " << two.text.toStdString();
+                const QRectF page(QPointF(0, 0), pdf.pageSizes()[std::size_t(one.page - 1)]);
+                EXPECT_TRUE(page.contains(one.box)) << one.text.toStdString() << " off its page";
+                for (std::size_t b = a + 1; b < pdf.words().size(); ++b) {
+                    const PdfProbe::Word& two = pdf.words()[b];
+                    const QRectF overlap = one.box.intersected(two.box);
+                    EXPECT_TRUE(one.page != two.page || overlap.width() < 0.01 || overlap.height() < 0.01)
+                        << one.text.toStdString() << " / " << two.text.toStdString();
+                }
             }
+        }
     }
 }
 

@@ -26,6 +26,10 @@ public:
     mutable QMutex mutex;
     QList<Request> requests;
     int accepted = 0;
+    // Touched on the worker's thread only.
+    qint64 paceBytes = 0;
+    int paceMs = 0;
+    qint64 slowBytes = 0;
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -37,9 +41,22 @@ protected:
             QMutexLocker lock(&mutex);
             number = ++accepted;
         }
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, number] { read(socket, number); });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, number] {
+            if (!paced_.contains(socket))
+                read(socket, number);
+        });
+        if (paceBytes > 0) {
+            // A buffer of the system's of a fixed size, so the line backs up to the client.
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, int(paceBytes));
+            socket->setReadBufferSize(paceBytes);
+            auto* pace = new QTimer(socket);
+            paced_.insert(socket, {pace, 0});
+            QObject::connect(pace, &QTimer::timeout, socket, [this, socket, number] { read(socket, number); });
+            pace->start(paceMs);
+        }
         QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             pending_.remove(socket);
+            paced_.remove(socket);
             socket->deleteLater();
         });
         if (!certificatePath_.isEmpty()) {
@@ -63,7 +80,19 @@ private:
     void read(QSslSocket* socket, int number)
     {
         QByteArray& pending = pending_[socket];
-        pending += socket->readAll();
+        if (const auto pace = paced_.find(socket); pace != paced_.end()) {
+            pending += socket->read(paceBytes);
+            pace->taken += paceBytes;
+            if (pace->taken >= slowBytes) {
+                // Past the slow part: read as it comes from now on.
+                delete pace->timer;
+                paced_.erase(pace);
+                socket->setReadBufferSize(0);
+                pending += socket->readAll();
+            }
+        } else {
+            pending += socket->readAll();
+        }
         for (;;) {
             const qsizetype end = pending.indexOf("\r\n\r\n");
             if (end < 0)
@@ -96,6 +125,10 @@ private:
                 pending_.remove(socket);
                 return;
             }
+            if (reply.pieces > 0) {
+                writeInPieces(socket, reply);
+                continue;
+            }
             if (reply.delayMs > 0) {
                 QTimer::singleShot(reply.delayMs, socket, [socket, reply] {
                     socket->write(reply.bytes);
@@ -113,11 +146,38 @@ private:
         }
     }
 
+    static void writeInPieces(QSslSocket* socket, const Reply& reply)
+    {
+        auto* pace = new QTimer(socket);
+        pace->setTimerType(Qt::PreciseTimer);
+        const auto sent = std::make_shared<int>(0);
+        const auto next = [socket, pace, reply, sent] {
+            const qsizetype size = reply.bytes.size();
+            const qsizetype from = size * *sent / reply.pieces;
+            ++*sent;
+            socket->write(reply.bytes.mid(from, size * *sent / reply.pieces - from));
+            if (*sent < reply.pieces)
+                return;
+            pace->deleteLater();
+            if (reply.close)
+                socket->disconnectFromHost();
+        };
+        QObject::connect(pace, &QTimer::timeout, socket, next);
+        pace->start(reply.paceMs);
+        next();
+    }
+
     Handler handler_;
     QString certificatePath_;
     QString keyPath_;
     QString clientAuthorityPath_;
     QMap<QSslSocket*, QByteArray> pending_;
+    // The connections still read at the pace, with their timer and the bytes read so far.
+    struct Pace {
+        QTimer* timer;
+        qint64 taken;
+    };
+    QMap<QSslSocket*, Pace> paced_;
 };
 
 LoopbackServer::LoopbackServer(Handler handler, QString certificatePath, QString keyPath, QString clientAuthorityPath)
@@ -137,6 +197,18 @@ LoopbackServer::~LoopbackServer()
         worker_, [this] { delete worker_; }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
+}
+
+void LoopbackServer::setReadPace(qint64 bytes, int everyMs, qint64 slowBytes)
+{
+    QMetaObject::invokeMethod(
+        worker_,
+        [this, bytes, everyMs, slowBytes] {
+            worker_->paceBytes = bytes;
+            worker_->paceMs = everyMs;
+            worker_->slowBytes = slowBytes;
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 QUrl LoopbackServer::url(const QString& path, const QString& scheme) const

@@ -1,6 +1,7 @@
 #include "LoopbackServer.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -30,6 +31,19 @@ public:
     qint64 paceBytes = 0;
     int paceMs = 0;
     qint64 slowBytes = 0;
+
+    bool releaseHeld()
+    {
+        if (held_.isEmpty())
+            return false;
+        const auto [socket, reply] = held_.takeFirst();
+        if (socket) {
+            socket->write(reply.bytes);
+            if (reply.close)
+                socket->disconnectFromHost();
+        }
+        return true;
+    }
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -125,6 +139,10 @@ private:
                 pending_.remove(socket);
                 return;
             }
+            if (reply.held) {
+                held_.append({socket, reply});
+                continue;
+            }
             if (reply.pieces > 0) {
                 writeInPieces(socket, reply);
                 continue;
@@ -178,6 +196,7 @@ private:
         qint64 taken;
     };
     QMap<QSslSocket*, Pace> paced_;
+    QList<QPair<QPointer<QSslSocket>, Reply>> held_;
 };
 
 LoopbackServer::LoopbackServer(Handler handler, QString certificatePath, QString keyPath, QString clientAuthorityPath)
@@ -197,6 +216,14 @@ LoopbackServer::~LoopbackServer()
         worker_, [this] { delete worker_; }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
+}
+
+bool LoopbackServer::releaseHeld()
+{
+    bool released = false;
+    QMetaObject::invokeMethod(
+        worker_, [this, &released] { released = worker_->releaseHeld(); }, Qt::BlockingQueuedConnection);
+    return released;
 }
 
 void LoopbackServer::setReadPace(qint64 bytes, int everyMs, qint64 slowBytes)

@@ -42,6 +42,7 @@ public:
         // goes quiet.
         int pieces = 0;
         int paceMs = 0;
+        bool held = false; // answer only when released, in the order held
     };
     using Handler = std::function<Reply(const Request&)>;
 
@@ -53,6 +54,9 @@ public:
     // `everyMs`, the rest left to wait in the system's buffers as at the end of a slow line;
     // what follows is read as it comes.
     void setReadPace(qint64 bytes, int everyMs, qint64 slowBytes);
+
+    // Sends the oldest answer held back; false when none is.
+    bool releaseHeld();
 
     QUrl url(const QString& path, const QString& scheme = QStringLiteral("http")) const;
     quint16 port() const { return port_; }

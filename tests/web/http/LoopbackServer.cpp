@@ -166,23 +166,14 @@ private:
 
     static void writeInPieces(QSslSocket* socket, const Reply& reply)
     {
-        auto* pace = new QTimer(socket);
-        pace->setTimerType(Qt::PreciseTimer);
-        const auto sent = std::make_shared<int>(0);
-        const auto next = [socket, pace, reply, sent] {
-            const qsizetype size = reply.bytes.size();
-            const qsizetype from = size * *sent / reply.pieces;
-            ++*sent;
-            socket->write(reply.bytes.mid(from, size * *sent / reply.pieces - from));
-            if (*sent < reply.pieces)
-                return;
-            pace->deleteLater();
-            if (reply.close)
-                socket->disconnectFromHost();
-        };
-        QObject::connect(pace, &QTimer::timeout, socket, next);
-        pace->start(reply.paceMs);
-        next();
+        const qsizetype size = reply.bytes.size();
+        for (int piece = 0; piece < reply.pieces; ++piece)
+            QTimer::singleShot(piece * reply.paceMs, Qt::PreciseTimer, socket, [socket, reply, size, piece] {
+                const qsizetype from = size * piece / reply.pieces;
+                socket->write(reply.bytes.mid(from, size * (piece + 1) / reply.pieces - from));
+                if (piece + 1 == reply.pieces && reply.close)
+                    socket->disconnectFromHost();
+            });
     }
 
     Handler handler_;

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -31,27 +32,30 @@ constexpr double kUploadTimeOutSeconds = 5000.0;
 // The bar counts in ten-thousandths of the whole.
 constexpr int kBarSteps = 10000;
 
-// The progress bar as the queue drives it: a share of a maximum.
-class ProgressBarIndicator : public ProgressDelegate
+} // namespace
+
+// One upload's part of the progress bar as its queue drives it: a share of a maximum, 0 to 1.
+// Each change is passed on to whoever shows the bar.
+class CloudUploadShare : public ProgressDelegate
 {
 public:
-    explicit ProgressBarIndicator(QProgressBar* bar)
-        : bar_(bar)
+    explicit CloudUploadShare(std::function<void()> changed)
+        : changed_(std::move(changed))
     {
     }
     void setMaxValue(double maximum) override { maximum_ = maximum > 0 ? maximum : 1.0; }
     void setDoubleValue(double value) override
     {
-        if (bar_)
-            bar_->setValue(int(std::lround(std::clamp(value / maximum_, 0.0, 1.0) * kBarSteps)));
+        share_ = std::clamp(value / maximum_, 0.0, 1.0);
+        changed_();
     }
+    double share() const { return share_; }
 
 private:
-    QPointer<QProgressBar> bar_;
+    std::function<void()> changed_;
     double maximum_ = 1.0;
+    double share_ = 0.0;
 };
-
-} // namespace
 
 // Hears the upload request and its queue on the document's behalf; says nothing once the
 // document is gone.
@@ -167,7 +171,15 @@ void MyDocument::transferToTheCloud()
     ModalDialogs::paintBackground(*progressWindow_, standardBackgroundColor_);
     const QString title = currentScreenplay_ ? currentScreenplay_->screenplayTitle() : QString();
     lblUploadingFile_->setText(QStringLiteral("Uploading %1...").arg(title));
-    progressIndicator_->setValue(0);
+    // The bar starts again when the window opens again; an upload still running keeps its share.
+    if (uploadsRunning_.empty())
+        uploadShares_.clear();
+    auto share = std::make_shared<CloudUploadShare>([document = QPointer<MyDocument>(this)] {
+        if (document)
+            document->showUploadProgress();
+    });
+    uploadShares_.push_back(share);
+    showUploadProgress();
     progressWindow_->adjustSize();
     AppController::centreOnFirstScreen(progressWindow_.get());
     progressWindow_->show();
@@ -176,20 +188,16 @@ void MyDocument::transferToTheCloud()
 
     if (!uploadDelegate_)
         uploadDelegate_ = std::make_shared<CloudUploadDelegate>(*this);
-    uploadIndicator_ = std::make_shared<ProgressBarIndicator>(progressIndicator_);
-    // One upload at a time: a queue still held here belongs to an upload given up on.
-    if (uploadQueue_)
-        uploadQueue_->reset();
-    uploadQueue_ = NetworkQueue::queue();
-    uploadQueue_->cancelAllOperations();
-    uploadQueue_->setShowAccurateProgress(true);
-    uploadQueue_->setUploadProgressDelegate(uploadIndicator_);
-    uploadQueue_->setDelegate(uploadDelegate_);
-    uploadQueue_->setRequestDidFinishSelector(
+    // A queue of its own: an upload still running is left to finish, however long it takes.
+    const std::shared_ptr<NetworkQueue> queue = NetworkQueue::queue();
+    queue->cancelAllOperations();
+    queue->setShowAccurateProgress(true);
+    queue->setUploadProgressDelegate(share);
+    queue->setDelegate(uploadDelegate_);
+    queue->setRequestDidFinishSelector(
         static_cast<NetworkQueue::RequestSelector>(&CloudUploadDelegate::requestDidFinish));
-    uploadQueue_->setRequestDidFailSelector(
-        static_cast<NetworkQueue::RequestSelector>(&CloudUploadDelegate::requestDidFail));
-    uploadQueue_->setQueueDidFinishSelector(&NetworkQueueDelegate::queueFinished);
+    queue->setRequestDidFailSelector(static_cast<NetworkQueue::RequestSelector>(&CloudUploadDelegate::requestDidFail));
+    queue->setQueueDidFinishSelector(&NetworkQueueDelegate::queueFinished);
 
     auto request = FormDataRequest::requestWithURL(CloudToolkit::uploadURL());
     request->setTimeOutSeconds(kUploadTimeOutSeconds);
@@ -207,11 +215,14 @@ void MyDocument::transferToTheCloud()
     request->setFile(thisFileName_, QStringLiteral("file"));
     // A story file that is not there failed the request at once, and its alert was shown.
     if (request->error()) {
-        uploadQueue_.reset();
+        std::erase(uploadShares_, share);
+        showUploadProgress();
         return;
     }
-    uploadQueue_->addOperation(request);
-    uploadQueue_->go();
+    uploadsRunning_.push_back(request.get());
+    uploadQueues_.push_back(queue);
+    queue->addOperation(request);
+    queue->go();
 }
 
 void MyDocument::uploadCompleted(HTTPRequest* request)
@@ -222,17 +233,37 @@ void MyDocument::uploadCompleted(HTTPRequest* request)
         uploadFailed(request);
         return;
     }
-    alertWithOK(kUploadTitle, QStringLiteral("File Uploaded"));
-    if (progressWindow_)
+    uploadEnded(request, QStringLiteral("File Uploaded"));
+}
+
+void MyDocument::uploadFailed(HTTPRequest* request)
+{
+    uploadEnded(request, QStringLiteral("Unable to upload at this time. Please check your Internet connection "
+                                        "and/or firewall and try again later."));
+}
+
+void MyDocument::uploadEnded(HTTPRequest* request, const QString& message)
+{
+    std::erase(uploadsRunning_, request);
+    alertWithOK(kUploadTitle, message);
+    // Another upload may have ended while the alert was up.
+    hideUploadProgressWhenIdle();
+}
+
+void MyDocument::hideUploadProgressWhenIdle()
+{
+    if (progressWindow_ && uploadsRunning_.empty())
         progressWindow_->hide();
 }
 
-void MyDocument::uploadFailed(HTTPRequest*)
+void MyDocument::showUploadProgress()
 {
-    alertWithOK(kUploadTitle, QStringLiteral("Unable to upload at this time. Please check your Internet connection "
-                                           "and/or firewall and try again later."));
-    if (progressWindow_)
-        progressWindow_->hide();
+    if (!progressIndicator_ || uploadShares_.empty())
+        return;
+    double sum = 0.0;
+    for (const auto& share : uploadShares_)
+        sum += share->share();
+    progressIndicator_->setValue(int(std::lround(sum / double(uploadShares_.size()) * kBarSteps)));
 }
 
 void MyDocument::uploadRequestDidFinish(HTTPRequest*)
@@ -247,14 +278,15 @@ void MyDocument::uploadRequestDidFail(HTTPRequest*)
 
 void MyDocument::uploadQueueDidFinish(NetworkQueue* queue)
 {
-    if (progressWindow_)
-        progressWindow_->hide();
+    hideUploadProgressWhenIdle();
     qCInfo(lcWeb) << "here";
-    if (uploadQueue_.get() == queue) {
-        // The queue is in the middle of telling this; it goes once the telling is done.
-        QTimer::singleShot(0, this, [this, done = uploadQueue_] {
-            if (uploadQueue_ == done)
-                uploadQueue_.reset();
-        });
-    }
+    const auto held = std::find_if(uploadQueues_.begin(), uploadQueues_.end(),
+                                   [queue](const auto& kept) { return kept.get() == queue; });
+    if (held == uploadQueues_.end())
+        return;
+    // The queue is in the middle of telling this; it goes once the telling is done.
+    QTimer::singleShot(0, this, [this, done = std::weak_ptr<NetworkQueue>(*held)] {
+        const auto finished = done.lock();
+        std::erase(uploadQueues_, finished);
+    });
 }

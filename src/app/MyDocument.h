@@ -32,9 +32,9 @@ class CharacterDetailView;
 class CharactersTableView;
 class BigSceneView;
 class CloudUploadDelegate;
+class CloudUploadShare;
 class HTTPRequest;
 class NetworkQueue;
-class ProgressDelegate;
 class BoardView;
 class Characterdb;
 class ColorCodeSelector;
@@ -312,17 +312,19 @@ public:
     // --- The cloud store (src/app/CloudCommands.cpp) ---
     // Ends the edit in progress, asks the cloud service for the storage credentials and posts
     // the story's file to the cloud store while the progress window shows the share sent. It
-    // returns at once; an alert tells how the post ended.
+    // returns at once; an alert tells how the post ended. Each command posts through a queue of
+    // its own: an upload still running goes on, and the bar shows the share of all of them.
     void transferToTheCloud();
     // The post ended: a 2xx answer to the post itself is the only success; anything else (an
     // answer of another page a redirect fetched without the file too) goes to uploadFailed.
+    // Either alerts; the progress window closes when no other upload runs.
     void uploadCompleted(HTTPRequest* request);
     void uploadFailed(HTTPRequest* request);
     // The queue heard the post end, after the post's own callback: a line in the log.
     void uploadRequestDidFinish(HTTPRequest* request);
     void uploadRequestDidFail(HTTPRequest* request);
-    // The queue ran out of requests: the progress window closes, a line goes to the log and the
-    // queue is let go of.
+    // A queue ran out of requests: a line goes to the log, the queue is let go of and the
+    // progress window closes when no other upload runs.
     void uploadQueueDidFinish(NetworkQueue* queue);
     // The number the cloud store files an upload under: the UTF-16 code units of the file's name
     // plus its size in bytes, added as 32-bit numbers that wrap around.
@@ -331,8 +333,8 @@ public:
     QWidget* progressWindow() const { return progressWindow_.get(); }
     QLabel* lblUploadingFile() const { return lblUploadingFile_; }
     QProgressBar* progressIndicator() const { return progressIndicator_; }
-    // The queue of the upload that runs; nothing when none does.
-    NetworkQueue* uploadQueue() const { return uploadQueue_.get(); }
+    // The queues of the uploads not yet let go of.
+    qsizetype uploadQueueCount() const { return qsizetype(uploadQueues_.size()); }
 
     // --- Story development panes ---
     // Shows one list of the story-elements pane (0 beats, 1 characters, 2 locations,
@@ -478,6 +480,12 @@ private:
     bool reopenDatabase();
     void closeWindowWithoutStory();
     bool storyIsOpen() const;
+    // An upload told its end: an alert with the message, and the progress window closes when
+    // no other upload runs.
+    void uploadEnded(HTTPRequest* request, const QString& message);
+    void hideUploadProgressWhenIdle();
+    // The bar at the mean of the shares of the uploads shown since the window opened.
+    void showUploadProgress();
     void connectToolbar();
     void tearDownPanes();
     void layoutNormalView(const QString& digits);
@@ -612,12 +620,15 @@ private:
     // qualifying resize starts its timer again, so a burst of resizes rebuilds once.
     QTimer* boardRefreshTimer_;
     QTimer* notesRefreshTimer_;
-    // The upload to the cloud: its progress window, the object that hears the request and the
-    // queue (observed by the HTTP layer, owned here) and the bar's adapter the queue feeds.
+    // The uploads to the cloud: their progress window, the object that hears the requests, the
+    // queues (observed by the HTTP layer, owned here until each finishes), each upload's share
+    // of the bar (fed by its queue, kept until the window opens again) and the requests that
+    // have not told their end yet (observed).
     std::unique_ptr<QWidget> progressWindow_;
     QPointer<QLabel> lblUploadingFile_;
     QPointer<QProgressBar> progressIndicator_;
     std::shared_ptr<CloudUploadDelegate> uploadDelegate_;
-    std::shared_ptr<ProgressDelegate> uploadIndicator_;
-    std::shared_ptr<NetworkQueue> uploadQueue_;
+    std::vector<std::shared_ptr<NetworkQueue>> uploadQueues_;
+    std::vector<std::shared_ptr<CloudUploadShare>> uploadShares_;
+    std::vector<const HTTPRequest*> uploadsRunning_;
 };

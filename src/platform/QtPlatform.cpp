@@ -283,7 +283,7 @@ UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
         result.error = QStringLiteral("\"%1\" is not a web address.").arg(request.url.toDisplayString());
         return result;
     }
-    if (request.timeout.count() <= 0) {
+    if (request.idleTimeout.count() <= 0 || request.timeout.count() < 0) {
         result.error = QStringLiteral("The server did not answer in time.");
         return result;
     }
@@ -302,11 +302,23 @@ UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
                                                   : manager.sendCustomRequest(networkRequest, method, request.body));
 
     QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The quiet timer starts again at every sign of life: bytes of the request taken by the
+    // connection, the answer's head, bytes of its body, a redirect followed. (Qt reports
+    // progress at most every tenth of a second, which a wait of a minute does not feel.)
+    QTimer quiet;
+    QTimer whole;
+    for (QTimer* timer : {&quiet, &whole}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    }
+    const auto stirred = [&quiet] { quiet.start(); };
+    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, stirred);
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, stirred);
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, stirred);
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, stirred);
+    QObject::connect(reply.get(), &QNetworkReply::redirected, &loop, stirred);
     bool tooLong = false;
     if (request.maxBodyBytes > 0)
         QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
@@ -315,7 +327,9 @@ UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
                 loop.quit();
             }
         });
-    timer.start(request.timeout);
+    quiet.start(request.idleTimeout);
+    if (request.timeout.count() > 0)
+        whole.start(request.timeout);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 
@@ -327,7 +341,8 @@ UrlLoadResult QtUrlLoader::load(const UrlLoadRequest& request)
         return result;
     }
     if (!reply->isFinished()) {
-        // Timed out: the request ends here, before the reply and its manager go away.
+        // Quiet too long, or past the whole wait: the request ends here, before the reply and
+        // its manager go away.
         QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
         reply->abort();
         result.error = QStringLiteral("The server did not answer in time.");

@@ -9,7 +9,8 @@
 #include <chrono>
 
 // Synchronous loading of web addresses: one request goes out and the caller waits, on its own
-// thread, for the whole answer or the time-out. The Qt implementation is QtUrlLoader
+// thread, for the whole answer or the time-out. An answer that keeps coming, however slowly, is
+// waited for; the time-out ends an exchange that has gone quiet. The Qt implementation is QtUrlLoader
 // (QtPlatform.h); tests install ScriptedUrlLoader (FakePlatform.h) or point the Qt one at
 // servers of their own on 127.0.0.1.
 
@@ -21,8 +22,12 @@ struct UrlLoadRequest {
     // Sent in this order, after those the transport adds itself.
     HttpHeaders headers;
     QByteArray body;
-    // The longest wait for the whole answer.
-    std::chrono::milliseconds timeout{30000};
+    // How long the exchange may stay quiet, no byte sent and none received, before it is given
+    // up: a minute, the usual default of URL loading.
+    std::chrono::milliseconds idleTimeout{60000};
+    // The longest wait for the whole answer, however it moves, for callers that must not wait
+    // long (a page read at start-up). 0 sets no bound.
+    std::chrono::milliseconds timeout{0};
     // The most bytes of body taken; a longer answer ends as an error. 0 sets no bound.
     qint64 maxBodyBytes = 0;
 };

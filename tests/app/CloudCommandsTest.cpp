@@ -140,7 +140,7 @@ TEST_F(CloudCommands, TheStoryFileReachesTheUploadPageInFivePartsWhileTheBarFill
     EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": File Uploaded")});
     EXPECT_FALSE(document->progressWindow()->isVisible());
     EXPECT_EQ(document->progressIndicator()->value(), document->progressIndicator()->maximum());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 5000));
 
     EXPECT_EQ(service.operations(), (QStringList{QStringLiteral("MiscInfo"), QStringLiteral("PrepForUpload")}));
     ASSERT_EQ(service.uploads().size(), 1);
@@ -188,10 +188,43 @@ TEST_F(CloudCommands, OnlyASuccessfulAnswerOfTheUploadPageCountsAsUploaded)
         service.setUploadStatus(row.status);
         menus().mnuTransferToTheCloud->trigger();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 5000));
         EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
         EXPECT_FALSE(document->progressWindow()->isVisible());
     }
+}
+
+// An upload still running when the command comes again goes on to its end: each tells its own
+// end, and the progress window stays up until the last has ended.
+TEST_F(CloudCommands, ASecondUploadLeavesTheOneRunningToFinish)
+{
+    service.answer(QStringLiteral("MiscInfo"), QStringLiteral("0|u|p"));
+    service.answer(QStringLiteral("PrepForUpload"), QStringLiteral("SUCCESS"));
+    service.holdUploadAnswers(true);
+    MyDocument* document = openStory(QStringLiteral("Kessler Pass.vtrsf"));
+    ASSERT_TRUE(document);
+    menus().mnuTransferToTheCloud->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.uploads().size() == 1; }, 10000));
+    menus().mnuTransferToTheCloud->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.uploads().size() == 2; }, 10000));
+    EXPECT_EQ(alertTexts(), QStringList());
+    EXPECT_EQ(document->uploadQueueCount(), 2);
+
+    const QStringList uploaded = {kUploadTitle + QStringLiteral(": File Uploaded")};
+    ASSERT_TRUE(service.releaseUploadAnswer());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
+    EXPECT_EQ(alertTexts(), uploaded);
+    EXPECT_TRUE(document->progressWindow()->isVisible());
+    ASSERT_TRUE(service.releaseUploadAnswer());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fakes_.alerts->shown.size() == 2; }, 10000));
+    EXPECT_EQ(alertTexts(), uploaded + uploaded);
+    EXPECT_FALSE(document->progressWindow()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 5000));
+
+    // Both reached the server whole.
+    const QByteArray story = FileBytes::read(document->thisFileName());
+    for (const auto& upload : service.uploads())
+        EXPECT_TRUE(upload.body.contains(story));
 }
 
 namespace {
@@ -255,7 +288,7 @@ TEST_F(CloudCommands, TheQueueLogsTheEndOfThePostAndOfItselfAfterTheAlert)
         service.setUploadStatus(row.status);
         CategoryLog log("vantora.web", fakes_.alerts->shown);
         menus().mnuTransferToTheCloud->trigger();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 10000));
         EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
         EXPECT_EQ(log.lines(), (QStringList{QStringLiteral("here after 1"), QStringLiteral("here after 1")}));
     }
@@ -286,7 +319,7 @@ TEST_F(CloudCommands, ARedirectedUploadCarriesNothingAwayAndIsNoUpload)
         const qsizetype before = elsewhere.requests().size();
         service.setUploadStatus(row.status, away);
         menus().mnuTransferToTheCloud->trigger();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 10000));
         EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + kUploadFailed});
         const auto seen = elsewhere.requests().mid(before);
         EXPECT_EQ(seen.size(), row.elsewhereSaw.isEmpty() ? 0 : 1);
@@ -320,7 +353,7 @@ TEST_F(CloudCommands, ARefusedOrUnreachableAccountPostsNothing)
         menus().mnuTransferToTheCloud->trigger();
         EXPECT_EQ(alertTexts(), QStringList{kUploadTitle + QStringLiteral(": ") + row.message});
         EXPECT_FALSE(document->progressWindow() && document->progressWindow()->isVisible());
-        EXPECT_FALSE(document->uploadQueue());
+        EXPECT_EQ(document->uploadQueueCount(), 0);
     }
     EXPECT_TRUE(service.uploads().isEmpty());
     EXPECT_FALSE(service.operations().contains(QStringLiteral("PrepForUpload")));
@@ -575,7 +608,7 @@ TEST_F(CloudCommands, AnAccountNumberIsAskedForWhenNoneIsKeptAndKeptOnceTheServi
             if (!row.alerts.isEmpty()) {
                 ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes_.alerts->shown.empty(); }, 10000));
             }
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !document->uploadQueue(); }, 5000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return document->uploadQueueCount() == 0; }, 5000));
         } else {
             menus().mnuRetrieveFromTheCloud->trigger();
         }

@@ -83,6 +83,17 @@ void FakeCloudService::setUploadStatus(const QByteArray& status, const QByteArra
     uploadHeaders_ = headers;
 }
 
+void FakeCloudService::holdUploadAnswers(bool held)
+{
+    QMutexLocker lock(&mutex_);
+    holdUploads_ = held;
+}
+
+bool FakeCloudService::releaseUploadAnswer()
+{
+    return server_->releaseHeld();
+}
+
 QList<FakeCloudService::Call> FakeCloudService::calls() const
 {
     QMutexLocker lock(&mutex_);
@@ -136,6 +147,7 @@ LoopbackServer::Reply FakeCloudService::handle(const LoopbackServer::Request& re
         reply = LoopbackServer::answer(uploadStatus_, "<html>received</html>", uploadHeaders_);
         reply.close = true;
         reply.drop = uploadStatus_.isEmpty();
+        reply.held = holdUploads_;
         return reply;
     }
     if (!readEnvelope(request.body, &call.operation, &call.arguments)) {

@@ -48,6 +48,10 @@ public:
     // The status (and extra header lines, each ending in CR LF) the upload page answers with; an
     // empty status closes the connection unanswered.
     void setUploadStatus(const QByteArray& status, const QByteArray& headers = {});
+    // While held, the upload page reads each post whole and keeps its answer back until
+    // released, oldest first; false when no answer was held.
+    void holdUploadAnswers(bool held);
+    bool releaseUploadAnswer();
 
     QList<Call> calls() const;
     QStringList operations() const;
@@ -65,6 +69,7 @@ private:
     QMap<QString, StoredFile> files_;
     QByteArray uploadStatus_ = "200 OK";
     QByteArray uploadHeaders_;
+    bool holdUploads_ = false;
     QList<Call> calls_;
     QList<QByteArray> fetched_;
     QList<Call> uploads_;

@@ -1,6 +1,7 @@
 #include "LoopbackServer.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -26,6 +27,23 @@ public:
     mutable QMutex mutex;
     QList<Request> requests;
     int accepted = 0;
+    // Touched on the worker's thread only.
+    qint64 paceBytes = 0;
+    int paceMs = 0;
+    qint64 slowBytes = 0;
+
+    bool releaseHeld()
+    {
+        if (held_.isEmpty())
+            return false;
+        const auto [socket, reply] = held_.takeFirst();
+        if (socket) {
+            socket->write(reply.bytes);
+            if (reply.close)
+                socket->disconnectFromHost();
+        }
+        return true;
+    }
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -37,9 +55,22 @@ protected:
             QMutexLocker lock(&mutex);
             number = ++accepted;
         }
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, number] { read(socket, number); });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, number] {
+            if (!paced_.contains(socket))
+                read(socket, number);
+        });
+        if (paceBytes > 0) {
+            // A buffer of the system's of a fixed size, so the line backs up to the client.
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, int(paceBytes));
+            socket->setReadBufferSize(paceBytes);
+            auto* pace = new QTimer(socket);
+            paced_.insert(socket, {pace, 0});
+            QObject::connect(pace, &QTimer::timeout, socket, [this, socket, number] { read(socket, number); });
+            pace->start(paceMs);
+        }
         QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             pending_.remove(socket);
+            paced_.remove(socket);
             socket->deleteLater();
         });
         if (!certificatePath_.isEmpty()) {
@@ -63,7 +94,19 @@ private:
     void read(QSslSocket* socket, int number)
     {
         QByteArray& pending = pending_[socket];
-        pending += socket->readAll();
+        if (const auto pace = paced_.find(socket); pace != paced_.end()) {
+            pending += socket->read(paceBytes);
+            pace->taken += paceBytes;
+            if (pace->taken >= slowBytes) {
+                // Past the slow part: read as it comes from now on.
+                delete pace->timer;
+                paced_.erase(pace);
+                socket->setReadBufferSize(0);
+                pending += socket->readAll();
+            }
+        } else {
+            pending += socket->readAll();
+        }
         for (;;) {
             const qsizetype end = pending.indexOf("\r\n\r\n");
             if (end < 0)
@@ -96,6 +139,14 @@ private:
                 pending_.remove(socket);
                 return;
             }
+            if (reply.held) {
+                held_.append({socket, reply});
+                continue;
+            }
+            if (reply.pieces > 0) {
+                writeInPieces(socket, reply);
+                continue;
+            }
             if (reply.delayMs > 0) {
                 QTimer::singleShot(reply.delayMs, socket, [socket, reply] {
                     socket->write(reply.bytes);
@@ -113,11 +164,30 @@ private:
         }
     }
 
+    static void writeInPieces(QSslSocket* socket, const Reply& reply)
+    {
+        const qsizetype size = reply.bytes.size();
+        for (int piece = 0; piece < reply.pieces; ++piece)
+            QTimer::singleShot(piece * reply.paceMs, Qt::PreciseTimer, socket, [socket, reply, size, piece] {
+                const qsizetype from = size * piece / reply.pieces;
+                socket->write(reply.bytes.mid(from, size * (piece + 1) / reply.pieces - from));
+                if (piece + 1 == reply.pieces && reply.close)
+                    socket->disconnectFromHost();
+            });
+    }
+
     Handler handler_;
     QString certificatePath_;
     QString keyPath_;
     QString clientAuthorityPath_;
     QMap<QSslSocket*, QByteArray> pending_;
+    // The connections still read at the pace, with their timer and the bytes read so far.
+    struct Pace {
+        QTimer* timer;
+        qint64 taken;
+    };
+    QMap<QSslSocket*, Pace> paced_;
+    QList<QPair<QPointer<QSslSocket>, Reply>> held_;
 };
 
 LoopbackServer::LoopbackServer(Handler handler, QString certificatePath, QString keyPath, QString clientAuthorityPath)
@@ -137,6 +207,26 @@ LoopbackServer::~LoopbackServer()
         worker_, [this] { delete worker_; }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
+}
+
+bool LoopbackServer::releaseHeld()
+{
+    bool released = false;
+    QMetaObject::invokeMethod(
+        worker_, [this, &released] { released = worker_->releaseHeld(); }, Qt::BlockingQueuedConnection);
+    return released;
+}
+
+void LoopbackServer::setReadPace(qint64 bytes, int everyMs, qint64 slowBytes)
+{
+    QMetaObject::invokeMethod(
+        worker_,
+        [this, bytes, everyMs, slowBytes] {
+            worker_->paceBytes = bytes;
+            worker_->paceMs = everyMs;
+            worker_->slowBytes = slowBytes;
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 QUrl LoopbackServer::url(const QString& path, const QString& scheme) const

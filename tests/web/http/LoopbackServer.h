@@ -37,12 +37,26 @@ public:
         bool silent = false; // never answer
         bool drop = false;   // close at once without answering
         int delayMs = 0;     // answer this long after the request arrived
+        // Sends the answer in this many pieces of near equal size, one every paceMs, the first
+        // at once (0: all at once). An answer whose bytes promise more than they hold then
+        // goes quiet.
+        int pieces = 0;
+        int paceMs = 0;
+        bool held = false; // answer only when released, in the order held
     };
     using Handler = std::function<Reply(const Request&)>;
 
     explicit LoopbackServer(Handler handler, QString certificatePath = {}, QString keyPath = {},
                             QString clientAuthorityPath = {});
     ~LoopbackServer();
+
+    // From now on reads the first `slowBytes` of each connection at most `bytes` every
+    // `everyMs`, the rest left to wait in the system's buffers as at the end of a slow line;
+    // what follows is read as it comes.
+    void setReadPace(qint64 bytes, int everyMs, qint64 slowBytes);
+
+    // Sends the oldest answer held back; false when none is.
+    bool releaseHeld();
 
     QUrl url(const QString& path, const QString& scheme = QStringLiteral("http")) const;
     quint16 port() const { return port_; }

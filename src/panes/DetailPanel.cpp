@@ -9,6 +9,7 @@
 #include "board/CardDragStarter.h"
 #include "model/AttachedObjectdb.h"
 #include "model/StoredRange.h"
+#include "platform/ScreenDensity.h"
 #include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
@@ -47,7 +48,7 @@ QPixmap pictureFrom(const QByteArray& bytes, int size)
     picture.loadFromData(bytes);
     if (picture.isNull())
         return picture;
-    return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return ScreenDensity::fitted(picture, QSize(size, size), ScreenDensity::highest());
 }
 
 // Stores a text view's text when it loses the focus, as a field does when its edit ends.

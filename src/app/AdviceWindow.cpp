@@ -109,7 +109,6 @@ DocumentWindow::DocumentWindow(const QString& page, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("documentWindow"));
-    LightLook::keep(*this);
     resize(640, 720);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -311,7 +311,8 @@ void BoardListViewView::buildView()
     cmdSelectColor_->setGeometry(10, 10, colorWidth, 26);
     lblSelectedColor_->setGeometry(colorWidth + 20, 13, 20, 20);
     lblSelectedColorDescription_->setGeometry(colorWidth + 50, 13, 300, 20);
-    const int filterWidth = std::max(comboWidthFor(kNoCharacterFiltering, 300), comboWidthFor(kNoLocationFiltering, 300));
+    const int filterWidth =
+        std::max(comboWidthFor(kNoCharacterFiltering, 300), comboWidthFor(kNoLocationFiltering, 300));
     cmbCharacter_->setGeometry(10, 50, filterWidth, 26);
     cmbLocation_->setGeometry(10, 86, filterWidth, 26);
     const int sortingWidth = std::max(fittedWidth(*bySortOrder, 150), fittedWidth(*byStartTime, 150));

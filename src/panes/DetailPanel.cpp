@@ -9,7 +9,6 @@
 #include "board/CardDragStarter.h"
 #include "model/AttachedObjectdb.h"
 #include "model/StoredRange.h"
-#include "platform/ScreenDensity.h"
 #include "platform/TypingPause.h"
 
 #include <QAbstractTableModel>
@@ -48,7 +47,7 @@ QPixmap pictureFrom(const QByteArray& bytes, int size)
     picture.loadFromData(bytes);
     if (picture.isNull())
         return picture;
-    return ScreenDensity::fitted(picture, QSize(size, size), ScreenDensity::highest());
+    return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 // Stores a text view's text when it loses the focus, as a field does when its edit ends.

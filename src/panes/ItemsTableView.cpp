@@ -7,7 +7,6 @@
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
-#include "platform/ScreenDensity.h"
 
 #include <QAbstractTableModel>
 #include <QDragMoveEvent>
@@ -98,8 +97,8 @@ public:
             if (index.column() != kImageColumn || separator)
                 return QVariant();
             if (kind == Row::First)
-                return ScreenDensity::fitted(pictureFrom(Side::picture(story_, item)),
-                                             QSize(kNameRowHeight - 4, kNameRowHeight - 4), ScreenDensity::highest());
+                return pictureFrom(Side::picture(story_, item))
+                    .scaled(kNameRowHeight - 4, kNameRowHeight - 4, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             return PaneImages::image(QStringLiteral("zorvin"));
         case Qt::DisplayRole:
             if (index.column() != kTextColumn || separator)

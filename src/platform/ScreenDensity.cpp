@@ -32,13 +32,4 @@ QPixmap resampled(const QPixmap& picture, qreal ratio)
     return result;
 }
 
-QPixmap fitted(const QPixmap& picture, const QSize& points, qreal ratio)
-{
-    if (picture.isNull())
-        return picture;
-    QPixmap result = picture.scaled(QSizeF(points * ratio).toSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    result.setDevicePixelRatio(ratio);
-    return result;
-}
-
 } // namespace ScreenDensity

@@ -19,8 +19,4 @@ QPixmap blank(const QSize& points, qreal ratio);
 // device pixels per point; unchanged when it has that density already.
 QPixmap resampled(const QPixmap& picture, qreal ratio);
 
-// `picture` scaled smoothly, its proportions kept, to fit `points` at `ratio` device pixels per
-// point; a null picture stays null.
-QPixmap fitted(const QPixmap& picture, const QSize& points, qreal ratio);
-
 } // namespace ScreenDensity

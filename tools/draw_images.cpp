@@ -413,13 +413,15 @@ void paintEmbossedText(QPainter& painter, const QPointF& at, const QString& text
     painter.restore();
 }
 
-QImage drawSplash(bool withText)
+// `scale` device pixels per point: 2 for the copy that dense screens show.
+QImage drawSplash(bool withText, int scale)
 {
     constexpr int width = 480;
     constexpr int height = 300;
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
+    painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setPen(Qt::NoPen);
@@ -461,14 +463,16 @@ QImage drawSplash(bool withText)
 
 // --- The corkboard's own pictures -----------------------------------------------------------
 
-// The cork of the board, 256 x 256 and seamless: every grain that crosses an edge is drawn
-// again on the opposite side, so repeated tiles show no seams.
-QImage drawCorkTile()
+// The cork of the board, 256 x 256 points and seamless: every grain that crosses an edge is
+// drawn again on the opposite side, so repeated tiles show no seams. `scale` device pixels per
+// point, as for the splash.
+QImage drawCorkTile(int scale)
 {
     constexpr int side = 256;
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    QImage image(side * scale, side * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(0xC8, 0x92, 0x5A));
     QPainter painter(&image);
+    painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
     std::minstd_rand random(2002u);
@@ -734,8 +738,10 @@ int main(int argc, char** argv)
     const bool written = save(drawCard(drawCharacter), folder, QStringLiteral("GenericCharacter.png"))
                          && save(drawCard(drawLocation), folder, QStringLiteral("GenericLocation.png"))
                          && save(drawApplicationIcon(), folder, QStringLiteral("VantoraIcon.png"))
-                         && save(drawSplash(withText), folder, QStringLiteral("Splash.png"))
-                         && save(drawCorkTile(), folder, QStringLiteral("cork_repeating_02.png"))
+                         && save(drawSplash(withText, 1), folder, QStringLiteral("Splash.png"))
+                         && save(drawSplash(withText, 2), folder, QStringLiteral("Splash@2x.png"))
+                         && save(drawCorkTile(1), folder, QStringLiteral("cork_repeating_02.png"))
+                         && save(drawCorkTile(2), folder, QStringLiteral("cork_repeating_02@2x.png"))
                          && save(drawTack(kRedTack, false), folder, QStringLiteral("SceneCardThumbDown.png"))
                          && save(drawTack(kRedTack, true), folder, QStringLiteral("SceneCardThumbUp.png"))
                          && save(drawTack(kBlueTack, false), folder, QStringLiteral("BlueThumbDown.png"))

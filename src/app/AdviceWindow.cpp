@@ -1,5 +1,6 @@
 #include "AdviceWindow.h"
 
+#include "platform/LightLook.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@ AdviceWindow::AdviceWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("adviceWindow"));
+    // The pages are written in their own colours for light paper.
+    LightLook::keep(*this);
     resize(520, 560);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);

@@ -8,6 +8,7 @@
 #include "MyDocument.h"
 #include "RetrieveFromCloud.h"
 #include "StoryWindow.h"
+#include "board/BoardImages.h"
 #include "model/DatabaseError.h"
 #include "model/DefaultSettingdb.h"
 #include "model/MasterColorCodedb.h"
@@ -286,7 +287,7 @@ void AppController::buildSplash()
     auto* layout = new QVBoxLayout(splash_.get());
     layout->setContentsMargins(0, 0, 0, 12);
     auto* picture = new QLabel;
-    picture->setPixmap(QPixmap(QStringLiteral(":/images/Splash.png")));
+    picture->setPixmap(boardImage(QStringLiteral("Splash")));
     picture->setAlignment(Qt::AlignCenter);
     layout->addWidget(picture);
     tfVersion_ = new QLabel;
@@ -694,7 +695,7 @@ void AppController::buildStartWindow()
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     auto* picture = new QLabel;
-    picture->setPixmap(QPixmap(QStringLiteral(":/images/Splash.png")));
+    picture->setPixmap(boardImage(QStringLiteral("Splash")));
     picture->setAlignment(Qt::AlignCenter);
     layout->addWidget(picture);
     auto* buttons = new QHBoxLayout;

@@ -73,6 +73,20 @@ const std::array<ListAct, 4> kActs{{
     {4, "Act:3", {19, 20}},
 }};
 
+// The width a control needs for its text in its font, never less than `drawn`.
+int fittedWidth(const QWidget& control, int drawn)
+{
+    return std::max(drawn, control.sizeHint().width());
+}
+
+// The width a combo box needs to show `text` in the desktop's font, never less than `drawn`.
+int comboWidthFor(const QString& text, int drawn)
+{
+    QComboBox probe;
+    probe.addItem(text);
+    return fittedWidth(probe, drawn);
+}
+
 // The document's standard background colour (the brown of the bars).
 QColor standardColor(const MyDocument* document)
 {
@@ -267,29 +281,22 @@ void BoardListViewView::buildView()
 
     cmdSelectColor_ = new QPushButton(QStringLiteral("Color Filter..."), vOptions_);
     cmdSelectColor_->setObjectName(QStringLiteral("cmdSelectColor"));
-    cmdSelectColor_->setGeometry(10, 10, 130, 26);
     lblSelectedColor_ = new QLabel(vOptions_);
     lblSelectedColor_->setObjectName(QStringLiteral("lblSelectedColor"));
-    lblSelectedColor_->setGeometry(150, 13, 20, 20);
     lblSelectedColor_->setAutoFillBackground(true);
     lblSelectedColor_->setFrameShape(QFrame::Box);
     lblSelectedColorDescription_ = new QLabel(vOptions_);
     lblSelectedColorDescription_->setObjectName(QStringLiteral("lblSelectedColorDescription"));
-    lblSelectedColorDescription_->setGeometry(180, 13, 300, 20);
 
     cmbCharacter_ = new QComboBox(vOptions_);
     cmbCharacter_->setObjectName(QStringLiteral("cmbCharacter"));
-    cmbCharacter_->setGeometry(10, 50, 300, 26);
     cmbLocation_ = new QComboBox(vOptions_);
     cmbLocation_->setObjectName(QStringLiteral("cmbLocation"));
-    cmbLocation_->setGeometry(10, 86, 300, 26);
 
     optSorting_ = new QButtonGroup(view);
     optSorting_->setObjectName(QStringLiteral("optSorting"));
     auto* bySortOrder = new QRadioButton(QStringLiteral("Sort Order"), vOptions_);
-    bySortOrder->setGeometry(330, 50, 150, 24);
     auto* byStartTime = new QRadioButton(QStringLiteral("Start Time"), vOptions_);
-    byStartTime->setGeometry(330, 86, 150, 24);
     optSorting_->addButton(bySortOrder, 1);
     optSorting_->addButton(byStartTime, 2);
 
@@ -297,7 +304,21 @@ void BoardListViewView::buildView()
     cmdHelp_->setObjectName(QStringLiteral("cmdHelp"));
     cmdHelp_->setText(QStringLiteral("?"));
     cmdHelp_->setProperty(kHelpTopicProperty, QStringLiteral("COLORCODE"));
-    cmdHelp_->setGeometry(490, 10, 26, 26);
+
+    // The controls show the desktop's font: each is as wide as its text needs, never narrower
+    // than drawn for the usual font, and those right of it move along.
+    const int colorWidth = fittedWidth(*cmdSelectColor_, 130);
+    cmdSelectColor_->setGeometry(10, 10, colorWidth, 26);
+    lblSelectedColor_->setGeometry(colorWidth + 20, 13, 20, 20);
+    lblSelectedColorDescription_->setGeometry(colorWidth + 50, 13, 300, 20);
+    const int filterWidth =
+        std::max(comboWidthFor(kNoCharacterFiltering, 300), comboWidthFor(kNoLocationFiltering, 300));
+    cmbCharacter_->setGeometry(10, 50, filterWidth, 26);
+    cmbLocation_->setGeometry(10, 86, filterWidth, 26);
+    const int sortingWidth = std::max(fittedWidth(*bySortOrder, 150), fittedWidth(*byStartTime, 150));
+    bySortOrder->setGeometry(filterWidth + 30, 50, sortingWidth, 24);
+    byStartTime->setGeometry(filterWidth + 30, 86, sortingWidth, 24);
+    cmdHelp_->setGeometry(std::max(490, colorWidth + 360), 10, 26, 26);
 
     scrSceneCards_ = new QScrollArea(view);
     scrSceneCards_->setObjectName(QStringLiteral("scrSceneCards"));

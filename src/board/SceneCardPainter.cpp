@@ -149,6 +149,9 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
     // Only what shows through the painter's clip is drawn (a card under others shows little).
     const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() & paper : paper;
     const auto shows = [&visible](const QRect& frame) { return frame.intersects(visible); };
+    // The pictures are resampled to their frames: at a density of 1.5 nearest pixels would leave steps.
+    const bool wasSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.fillRect(paper, kPaper);
     painter.fillRect(layout.titleBar, kTitleBar);
     painter.setPen(Qt::black);
@@ -228,6 +231,7 @@ void SceneCardPainter::paint(QPainter& painter, const SceneCardLayout& layout, c
         if (shows(layout.deleteButton))
             centredText(painter, layout.deleteButton, QStringLiteral("\u00D7"));
     }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
 }
 
 void paintSceneCard(QPainter& painter, const QRectF& target, Screenplaydb& story, const SceneCarddb& card,

@@ -12,6 +12,7 @@
 #include "panes/SetupPayoffTableView.h"
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
+#include "platform/ScreenDensity.h"
 
 #include <QPainter>
 #include <QPointer>
@@ -632,9 +633,8 @@ QPixmap SceneCardView::myViewImage() const
         return image;
     }
     // A card without a widget (painted by its board, or never shown) is painted as its widget
-    // would paint it, reading what it shows first.
-    QPixmap image(cardSize());
-    image.fill(Qt::transparent);
+    // would paint it, reading what it shows first, at the density of the screen.
+    QPixmap image = ScreenDensity::blank(cardSize(), ScreenDensity::highest());
     QPainter painter(&image);
     const_cast<SceneCardView*>(this)->paintCard(painter, cardSize());
     return image;

@@ -7,6 +7,7 @@
 #include "model/NoteMovement.h"
 #include "model/Screenplaydb.h"
 #include "board/CardColorSelector.h"
+#include "platform/LightLook.h"
 #include "platform/TypingPause.h"
 
 #include <QEvent>
@@ -137,6 +138,8 @@ BoardNoteView::BoardNoteView(const QString& nibName, MyDocument* parent, Screenp
     card->setObjectName(nibName);
     card->resize(initialSize);
     frame_ = QRectF(QPointF(0, 0), QSizeF(initialSize));
+    // Written dark on the note's pastel, whatever the desktop's colours.
+    LightLook::keep(*card);
     card->setAutoFillBackground(true);
     setView(card);
 

@@ -1,5 +1,7 @@
 #include "PaneImages.h"
 
+#include "platform/ScreenDensity.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainter>
@@ -14,17 +16,18 @@ namespace {
 
 constexpr int kButtonImageSize = 32;
 
-// The add and delete buttons: a rounded square in the document's colour with a plus or a
-// minus and the initial of what the button adds or deletes.
-QPixmap drawItemButton(bool add, QChar initial)
+// The add and delete buttons: a rounded square, green to add and red to delete, with a plus or
+// a minus and the initial of what the button adds or deletes. Both stand out from the
+// document's orange, on which the toolbar shows them.
+QPixmap drawItemButton(bool add, QChar initial, qreal ratio)
 {
-    QPixmap pixmap(kButtonImageSize, kButtonImageSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = ScreenDensity::blank(QSize(kButtonImageSize, kButtonImageSize), ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(add ? QColor(205, 133, 63) : QColor(170, 60, 45));
-    painter.drawRoundedRect(QRectF(1.0, 1.0, kButtonImageSize - 2.0, kButtonImageSize - 2.0), 6.0, 6.0);
+    const QColor fill = add ? QColor(40, 105, 50) : QColor(170, 60, 45);
+    painter.setPen(QPen(fill.darker(160), 1.0));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(1.5, 1.5, kButtonImageSize - 3.0, kButtonImageSize - 3.0), 6.0, 6.0);
     painter.setPen(QPen(Qt::white, 3.0, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(6.0, 11.0), QPointF(16.0, 11.0));
     if (add)
@@ -39,11 +42,10 @@ QPixmap drawItemButton(bool add, QChar initial)
 
 // The primary mark of an attachment link: a filled star when the link is the primary one, a
 // hollow star to click when it is not.
-QPixmap drawPrimaryMark(bool primary)
+QPixmap drawPrimaryMark(bool primary, qreal ratio)
 {
     constexpr int kSize = 24;
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = ScreenDensity::blank(QSize(kSize, kSize), ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath star;
@@ -65,10 +67,9 @@ QPixmap drawPrimaryMark(bool primary)
 
 // The link marks of set-ups and pay-offs: two chain links, drawn apart with a gap to break a
 // link, joined to make one; and an arrow to jump to the partner's card.
-QPixmap drawLinkMark(bool broken)
+QPixmap drawLinkMark(bool broken, qreal ratio)
 {
-    QPixmap pixmap(kImageSize, kImageSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = ScreenDensity::blank(QSize(kImageSize, kImageSize), ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(broken ? QColor(170, 60, 45) : QColor(60, 110, 150), 2.0));
@@ -79,10 +80,9 @@ QPixmap drawLinkMark(bool broken)
     return pixmap;
 }
 
-QPixmap drawJumpArrow()
+QPixmap drawJumpArrow(qreal ratio)
 {
-    QPixmap pixmap(kImageSize, kImageSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = ScreenDensity::blank(QSize(kImageSize, kImageSize), ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
@@ -96,35 +96,35 @@ QPixmap drawJumpArrow()
 
 QPixmap image(const QString& name)
 {
+    // Drawn at the density of the densest screen, so that no screen blows them up.
+    const qreal ratio = ScreenDensity::highest();
     if (name == QLatin1String("Link") || name == QLatin1String("BreakTheLink"))
-        return drawLinkMark(name == QLatin1String("BreakTheLink"));
+        return drawLinkMark(name == QLatin1String("BreakTheLink"), ratio);
     if (name == QLatin1String("JumpStraightTo"))
-        return drawJumpArrow();
+        return drawJumpArrow(ratio);
     if (name == QLatin1String("PrimaryImage") || name == QLatin1String("MakePrimary"))
-        return drawPrimaryMark(name == QLatin1String("PrimaryImage"));
+        return drawPrimaryMark(name == QLatin1String("PrimaryImage"), ratio);
     if (name == QLatin1String("zorvin")) {
         // Every window shows it beside several fields: it is scaled once.
-        static const QString key = QStringLiteral("PaneImages/zorvin");
+        const QString key = QStringLiteral("PaneImages/zorvin@%1").arg(ratio);
         QPixmap scaled;
         if (!QPixmapCache::find(key, &scaled)) {
-            const QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
-            scaled = mascot.scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QPixmap mascot(QStringLiteral(":/help/images/Zorvin.png"));
+            mascot.setDevicePixelRatio(mascot.width() / static_cast<qreal>(kImageSize));
+            scaled = ScreenDensity::resampled(mascot, ratio);
             QPixmapCache::insert(key, scaled);
         }
         return scaled;
     }
-    if (name == QLatin1String("BlankZorvin")) {
-        QPixmap blank(kImageSize, kImageSize);
-        blank.fill(Qt::transparent);
-        return blank;
-    }
+    if (name == QLatin1String("BlankZorvin"))
+        return ScreenDensity::blank(QSize(kImageSize, kImageSize), ratio);
     static const QLatin1String items[] = {QLatin1String("Character"), QLatin1String("Location"),
                                           QLatin1String("Setup"), QLatin1String("Payoff")};
     for (const QLatin1String item : items) {
         if (name == QStringLiteral("AddA") + item)
-            return drawItemButton(true, QChar(item.front()));
+            return drawItemButton(true, QChar(item.front()), ratio);
         if (name == QStringLiteral("DeleteA") + item)
-            return drawItemButton(false, QChar(item.front()));
+            return drawItemButton(false, QChar(item.front()), ratio);
     }
     return QPixmap();
 }

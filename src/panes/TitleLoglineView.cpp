@@ -222,14 +222,17 @@ void TitleLoglineView::fitIntoPane(bool placeView)
     lblPages_->setGeometry(pagesCaptionLeft, fieldTop, kPagesCaptionWidth, fieldHeight);
     tfPageCount_->setGeometry(pagesLeft, fieldTop, kPagesWidth, fieldHeight);
 
-    // The logline below it, with the logline-list button at its right.
-    const int taken = cmdLoglines_->isHidden() ? kLoglineWidthTaken : kLoglineWidthTakenWithListButton;
+    // The logline below it, with the logline-list button at its right, as wide as its text in
+    // the desktop's font needs.
+    const int listButtonWidth = std::max(kListButtonWidth, cmdLoglines_->sizeHint().width());
+    const int taken = cmdLoglines_->isHidden() ? kLoglineWidthTaken
+                                               : kLoglineWidthTakenWithListButton + listButtonWidth - kListButtonWidth;
     const QRect logline = flippedFrame(QRect(kLoglineLeft, kLoglineBottom, width - taken,
                                              high ? pane.height() - kLoglineHeightTaken : kLoglineLowHeight),
                                        viewHeight);
     tfLogline_->setGeometry(logline);
     lblLogline_->setGeometry(kCaptionLeft, logline.y() + 2, kCaptionWidth, fieldHeight);
-    cmdLoglines_->setGeometry(width - kRightMargin - kListButtonWidth, logline.y(), kListButtonWidth,
+    cmdLoglines_->setGeometry(width - kRightMargin - listButtonWidth, logline.y(), listButtonWidth,
                               kListButtonHeight);
 }
 

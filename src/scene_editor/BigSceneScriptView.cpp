@@ -9,6 +9,7 @@
 #include "model/ScriptPartdb.h"
 #include "model/StoryTransaction.h"
 #include "panes/PaneImages.h"
+#include "platform/LightLook.h"
 #include "platform/ScreenplayFont.h"
 #include "platform/TypingPause.h"
 
@@ -199,6 +200,8 @@ BigSceneScriptView::BigSceneScriptView(MyDocument* parent, Screenplaydb* screenp
     background_->setObjectName(QStringLiteral("background"));
     paperBackground_ = new QWidget(background_);
     paperBackground_->setObjectName(QStringLiteral("paperBackground"));
+    // The paragraphs are typed black on the white page, whatever the desktop's colours.
+    LightLook::keep(*paperBackground_);
     paper_ = new QFrame(paperBackground_);
     paper_->setObjectName(QStringLiteral("paper"));
     paper_->setFrameShape(QFrame::Box);

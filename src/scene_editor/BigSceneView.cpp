@@ -15,6 +15,7 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "platform/LightLook.h"
 #include "platform/Platform.h"
 
 #include <QComboBox>
@@ -201,6 +202,8 @@ void BigSceneView::buildView()
     boxYellowBackground_->setObjectName(QStringLiteral("boxYellowBackground"));
     boxYellowBackground_->setFrameShape(QFrame::Box);
     boxYellowBackground_->setAutoFillBackground(true);
+    // The card's labels and fields are dark on its cream, whatever the desktop's colours.
+    LightLook::keep(*boxYellowBackground_);
     paint(boxYellowBackground_, QPalette::Window, kYellow);
     splBigScene_->addWidget(boxYellowBackground_);
     buildCardPane(boxYellowBackground_);
@@ -438,17 +441,18 @@ void BigSceneView::layoutTabPane()
     constexpr int kLabelWidth = 64;
     constexpr int kFieldX = 76;
     constexpr int kDateWidth = 150;
-    constexpr int kButtonWidth = 86;
+    // The buttons show the desktop's font: as wide as their text needs.
+    const int buttonWidth = std::max(86, cmdStartDateTime_->sizeHint().width());
     lblLocations_->setGeometry(8, 6, kLabelWidth, kRowHeight);
     cmbLocations_->setGeometry(kFieldX, 6, std::min(320, notesWidth - kFieldX - 8), kRowHeight);
     const int datesTop = 6 + kRowHeight + 4;
     lblStartDateTime_->setGeometry(8, datesTop, kLabelWidth, kRowHeight);
     tfStartDateTime_->setGeometry(kFieldX, datesTop, kDateWidth, kRowHeight);
-    cmdStartDateTime_->setGeometry(kFieldX + kDateWidth + 4, datesTop, kButtonWidth, kRowHeight);
-    const int endX = kFieldX + kDateWidth + kButtonWidth + 24;
+    cmdStartDateTime_->setGeometry(kFieldX + kDateWidth + 4, datesTop, buttonWidth, kRowHeight);
+    const int endX = kFieldX + kDateWidth + buttonWidth + 24;
     lblEndDateTime_->setGeometry(endX, datesTop, kLabelWidth - 14, kRowHeight);
     tfEndDateTime_->setGeometry(endX + kLabelWidth - 10, datesTop, kDateWidth, kRowHeight);
-    cmdEndDateTime_->setGeometry(endX + kLabelWidth - 10 + kDateWidth + 4, datesTop, kButtonWidth, kRowHeight);
+    cmdEndDateTime_->setGeometry(endX + kLabelWidth - 10 + kDateWidth + 4, datesTop, buttonWidth, kRowHeight);
     const int notesTop = datesTop + kRowHeight + 6;
     lblNotes_->setGeometry(8, notesTop, kLabelWidth, kRowHeight);
     scrNotes_->setGeometry(kFieldX, notesTop, std::max(0, notesWidth - 101), std::max(0, notesHeight - notesTop - 3));

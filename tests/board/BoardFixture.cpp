@@ -31,6 +31,7 @@ public:
         for (const QString& format : data->formats())
             drag.formats.insert(format, data->data(format));
         drag.imageSize = image.size();
+        drag.imageRatio = image.devicePixelRatio();
         drag.hotSpot = hotSpot;
         drag.actions = actions;
         drags_.push_back(drag);

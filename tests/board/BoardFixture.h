@@ -56,6 +56,7 @@ struct RecordedDrag {
     QWidget* source = nullptr;
     QMap<QString, QByteArray> formats;
     QSize imageSize;
+    qreal imageRatio = 1.0;
     QPoint hotSpot;
     Qt::DropActions actions;
 };

@@ -9,6 +9,7 @@
 #include "model/StoryFile.h"
 #include "support/SampleCopy.h"
 #include "support/SqlProbe.h"
+#include "support/StorySnapshot.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -108,7 +109,17 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
          },
          "is not a Vantora story."},
         {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds view Cards, which no story has."},
+        // Another program's column that a new card cannot leave out: adding cards would fail.
+        {"a column that every card must fill",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'CurrentBeatSection "
+                       "integer NOT NULL DEFAULT 1', 'CurrentBeatSection integer NOT NULL DEFAULT 1, MyTag text NOT "
+                       "NULL') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
+             copy.exec("UPDATE SceneCard SET MyTag = 'act one'");
+         },
+         "is not a Vantora story.",
+         "The table SceneCard has a column MyTag, which no story has and which no new row may leave empty."},
         // A file with most of the story's tables has lost the others; one with few is no story.
         {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
          "is damaged and cannot be opened.", "The story's table Beat is missing."},
@@ -401,6 +412,37 @@ TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
         loaded.story->finalizeAllSqliteStatements();
     }
     EXPECT_EQ(copy.bytes(), current);
+}
+
+TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedShowTheSameStory)
+{
+    struct Case {
+        const char* name;
+        const char* change;
+    };
+    const Case cases[] = {
+        // Rewriting the table, SQLite keeps the whole fractions of the Litter Box cards as doubles.
+        {"a column added and dropped again",
+         "ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp"},
+        {"a column another program added and filled in on one card",
+         "ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act one' WHERE SceneCardID = 3"},
+    };
+    Snapshot original;
+    {
+        SampleCopy copy;
+        LoadedStory loaded = loadStoryFile(copy.path());
+        original = snapshotOf(*loaded.story);
+        loaded.story->finalizeAllSqliteStatements();
+    }
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        SampleCopy copy;
+        copy.exec(QString::fromUtf8(test.change));
+        EXPECT_EQ(refusalOf(copy.path()), QString());
+        LoadedStory loaded = loadStoryFile(copy.path());
+        EXPECT_EQ(snapshotOf(*loaded.story).firstDifference(original), QString());
+        loaded.story->finalizeAllSqliteStatements();
+    }
 }
 
 TEST(StoredValues, ValuesOutOfRangeAreBroughtIntoRangeToldOnceAndNotWrittenOnOpen)

@@ -97,12 +97,14 @@ TEST_F(Startup, TheSplashShowsTheApplicationsShortVersionAlone)
 TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
 {
     struct Case {
+        // The button clicked, or nothing when the writer goes on from the keyboard.
         const char* button;
         bool desktopHasViewer;
     };
     for (const Case c : {Case{"cmdSplashContinue", true}, Case{"cmdSplashTutorial", true},
-                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}}) {
-        SCOPED_TRACE(std::string(c.button) + (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
+                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}, Case{nullptr, true}}) {
+        SCOPED_TRACE(std::string(c.button ? c.button : "Return") +
+                     (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
         // A first start: no settings, no master file.
         QDir(QFileInfo(defaultMasterPath()).absolutePath()).removeRecursively();
         Platform::userDefaults().removeKey("VTR3MasterFilePath");
@@ -112,9 +114,21 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
         fakes_.workspace->hasViewer = c.desktopHasViewer;
         app_ = std::make_unique<AppController>();
         app_->awakeFromNib();
-        auto* button = app_->splashScreen()->findChild<QPushButton*>(QString::fromLatin1(c.button));
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
+        if (c.button) {
+            auto* button = app_->splashScreen()->findChild<QPushButton*>(QString::fromLatin1(c.button));
+            ASSERT_NE(button, nullptr);
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            // A space chooses no button; Return goes on as Continue does.
+            QWidget* splash = app_->splashScreen();
+            splash->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(splash));
+            const auto keyboard = [splash] { return QApplication::focusWidget() ? QApplication::focusWidget() : splash; };
+            QTest::keyClick(keyboard(), Qt::Key_Space);
+            settle();
+            ASSERT_FALSE(app_->startupFinished());
+            QTest::keyClick(keyboard(), Qt::Key_Return);
+        }
         ASSERT_TRUE(app_->startupFinished());
         ASSERT_EQ(app_->documentController().documentCount(), 2u);
         // Both samples' tips have had their time, and the tutorial has come.

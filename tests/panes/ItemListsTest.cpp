@@ -10,11 +10,13 @@
 #include "panes/CharacterDetailView.h"
 #include "panes/ItemsTableView.h"
 #include "panes/LocationDetailView.h"
+#include "support/StoredTables.h"
 
 #include <QAction>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 
 namespace {
@@ -90,9 +92,11 @@ TEST_F(ItemLists, AnEmptyListShowsOneRowThatOnlyOpensTheHelp)
 
 TEST_F(ItemLists, ANameOpensThePanelADescriptionTheHelpAndASeparatorNothing)
 {
+    // Each row clicked, or reached with the Down arrow from the top of the list.
+    for (const bool arrows : {false, true})
     for (const ListCase& list : kLists) {
-        SCOPED_TRACE(list.section);
-        open(list.section, {QStringLiteral("BRUNO"), QStringLiteral("ADA")});
+        SCOPED_TRACE(testing::Message() << list.section << (arrows ? " with the arrows" : " clicked"));
+        const QString path = open(list.section, {QStringLiteral("BRUNO"), QStringLiteral("ADA")});
         QTableView* rows = table();
         ASSERT_EQ(rows->model()->rowCount(), 6);
         // Shown in name order: ADA first.
@@ -103,18 +107,35 @@ TEST_F(ItemLists, ANameOpensThePanelADescriptionTheHelpAndASeparatorNothing)
         EXPECT_EQ(rows->model()->index(5, 1).data(Qt::BackgroundRole).value<QColor>(),
                   document_->standardBackgroundColor());
 
-        clickCell(rows, 2, 1);
-        settle();
-        EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
-        EXPECT_TRUE(shownHelp().isEmpty());
+        const StoredTables before = storedTables(path, {});
+        if (arrows) {
+            document_->window()->activateWindow();
+            rows->setFocus(Qt::TabFocusReason);
+            ASSERT_TRUE(rows->hasFocus());
+            for (const int row : {1, 2}) {
+                QTest::keyClick(rows, Qt::Key_Down);
+                settle();
+                EXPECT_EQ(rows->currentIndex().row(), row);
+                EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
+                EXPECT_TRUE(shownHelp().contains(QLatin1String(list.helpTopic)));
+            }
+            QTest::keyClick(rows, Qt::Key_Down);
+        } else {
+            clickCell(rows, 2, 1);
+            settle();
+            EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
+            EXPECT_TRUE(shownHelp().isEmpty());
 
-        clickCell(rows, 4, 1);
-        settle();
-        EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
-        EXPECT_TRUE(shownHelp().contains(QLatin1String(list.helpTopic)));
+            clickCell(rows, 4, 1);
+            settle();
+            EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
+            EXPECT_TRUE(shownHelp().contains(QLatin1String(list.helpTopic)));
 
-        clickCell(rows, 3, 1);
+            clickCell(rows, 3, 1);
+        }
         settle();
+        // Choosing writes nothing.
+        expectSameTables(before, storedTables(path, {}));
         ASSERT_NE(document_->scrBeatSectionDetails(), nullptr);
         EXPECT_EQ(document_->beatSectionTable(), document_->scrBeatSectionDetails());
         EXPECT_EQ(document_->charactersTableView(), nullptr);

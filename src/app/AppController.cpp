@@ -25,10 +25,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -54,6 +56,30 @@ const QStringList& sampleStories()
                                       QStringLiteral("Sample - Kessler Pass.vtrsf")};
     return names;
 }
+
+// The first start's splash: Return and Enter press its default button, as in a dialog. It is no
+// dialog, so that Escape cannot close it while the start-up waits for one of its buttons.
+class SplashWindow : public QWidget
+{
+public:
+    SplashWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
+    void setDefaultButton(QPushButton* button) { defaultButton_ = button; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && defaultButton_ &&
+            defaultButton_->isVisible()) {
+            defaultButton_->click();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+
+private:
+    QPointer<QPushButton> defaultButton_;
+};
 
 int askAlert(const QString& title, const QString& message, const QString& defaultButton,
              const QString& alternateButton = QString(), const QString& otherButton = QString())
@@ -281,7 +307,9 @@ QMainWindow* AppController::startWindow() const
 
 void AppController::buildSplash()
 {
-    splash_ = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    auto splash = std::make_unique<SplashWindow>();
+    SplashWindow* window = splash.get();
+    splash_ = std::move(splash);
     splash_->setObjectName(QStringLiteral("splashScreen"));
     splash_->setWindowTitle(QStringLiteral("Vantora"));
     auto* layout = new QVBoxLayout(splash_.get());
@@ -300,6 +328,7 @@ void AppController::buildSplash()
     cmdSplashContinue_ = new QPushButton(tr("Continue"));
     cmdSplashContinue_->setObjectName(QStringLiteral("cmdSplashContinue"));
     cmdSplashContinue_->setDefault(true);
+    window->setDefaultButton(cmdSplashContinue_);
     buttons->addStretch();
     buttons->addWidget(cmdSplashTutorial_);
     buttons->addWidget(cmdSplashContinue_);

@@ -16,6 +16,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace {
 
 constexpr double kEdge = 4.0;
@@ -144,8 +146,9 @@ void SceneCardView::mouseUp(QMouseEvent* event)
 {
     if (!scene_ || !screenplay())
         return;
-    if (event->modifiers() & Qt::ControlModifier) {
-        readyToDrag_ = false;
+    // The raised tack belongs to its press: Ctrl may have been let go before the button.
+    const bool raised = std::exchange(readyToDrag_, false);
+    if ((event->modifiers() & Qt::ControlModifier) || (raised && !moving_)) {
         setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
         return;
     }

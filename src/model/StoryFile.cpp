@@ -251,6 +251,16 @@ std::vector<std::pair<QString, Kind>> declaredColumns(const Checker& check, cons
     return columns;
 }
 
+using DeclaredColumns = std::vector<std::pair<QString, Kind>>;
+
+// The column of that name, in any letter case, as SQLite compares them.
+DeclaredColumns::const_iterator findColumn(const DeclaredColumns& columns, const QString& name)
+{
+    return std::find_if(columns.begin(), columns.end(), [&name](const auto& column) {
+        return column.first.compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
 // The columns of every story table as a new story has them, read from the story template.
 const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns()
 {
@@ -291,9 +301,7 @@ void checkColumns(const Checker& check)
     for (const auto& [table, expected] : templateColumns()) {
         const std::vector<std::pair<QString, Kind>> declared = declaredColumns(check, table.toLatin1().constData());
         for (const auto& [column, kind] : expected) {
-            const auto found = std::find_if(declared.begin(), declared.end(), [&name = column](const auto& other) {
-                return other.first.compare(name, Qt::CaseInsensitive) == 0;
-            });
+            const auto found = findColumn(declared, column);
             if (found == declared.end()) {
                 if (table == QLatin1String("AttachedObject") && column == QLatin1String("MimeType"))
                     continue;
@@ -303,6 +311,14 @@ void checkColumns(const Checker& check)
                 check.damaged(QStringLiteral("The column %1 of the table %2 is not of the kind a story keeps there.")
                                   .arg(column, table));
         }
+        // A column another program added is never read, but the story's new rows leave it out.
+        const QByteArray filled = "SELECT name FROM pragma_table_info('" + table.toLatin1() +
+                                  "') WHERE \"notnull\" AND dflt_value IS NULL AND pk = 0";
+        for (const QString& column : check.rows(filled.constData()))
+            if (findColumn(expected, column) == expected.end())
+                check.notAStory(QStringLiteral("The table %1 has a column %2, which no story has and which no new row "
+                                               "may leave empty.")
+                                    .arg(table, column));
     }
 }
 
@@ -316,12 +332,15 @@ struct Column {
 
 // Reads every row of `table` once: every value must be of the kind its column declares, and
 // the bytes of the rows, worked out from their values as SQLite lays out a record, must be
-// the bytes the table's pages hold (`onPages`, when SQLite can tell). Every row SQLite writes
-// holds every column of its table (but a column added to the table later, which rows written
-// before lack): a page of another table read in this one's place holds rows of another
-// length, even when their values look right. Answers what is wrong, or "".
+// the bytes the table's pages hold (`onPages`, when SQLite can tell): a page of another table
+// read in this one's place holds rows of another length, even when their values look right.
+// SQLite lays out one row in more than one way, so the bytes are a range. A row written by a
+// statement keeps 0 and 1 in no byte and a whole number in a column of doubles as an integer;
+// a row SQLite rewrote itself (dropping a column from its table) keeps 0 and 1 in a byte and
+// whole numbers of doubles as doubles. Every row holds every column of its table but the last
+// `addedLater` ones, which rows written before they were added lack. Answers what is wrong, or "".
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
-                  std::optional<long long> onPages, bool lastColumnAddedLater)
+                  std::optional<long long> onPages, std::size_t addedLater)
 {
     const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
     sqlite3_stmt* statement = nullptr;
@@ -330,14 +349,17 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
         sqlite3_finalize(statement);
         return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
     }
-    long long full = 0;
-    long long shorter = 0;
+    const std::size_t alwaysThere = columns.size() - std::min(addedLater, columns.size());
+    long long least = 0;
+    long long most = 0;
     int stepped = SQLITE_ROW;
     while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
-        long long header = 0;
-        long long body = 0;
-        long long lastHeader = 0;
-        long long lastBody = 0;
+        long long kinds = 0;
+        long long kindsAlwaysThere = 0;
+        long long values = 0;
+        long long valuesAlwaysThere = 0;
+        // The bytes a rewrite by SQLite adds to the row.
+        long long rewritten = 0;
         for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
             const Column& column = columns[static_cast<std::size_t>(index)];
             const int type = sqlite3_column_type(statement, index);
@@ -352,33 +374,55 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
                 // Kept as the row's key, and as NULL in the record.
             } else if (type == SQLITE_INTEGER) {
                 valueBytes = integerBytes(sqlite3_column_int64(statement, index));
+                rewritten += valueBytes == 0 ? 1 : 0;
             } else if (type == SQLITE_FLOAT) {
-                // A whole number in a column of doubles is kept as an integer.
                 const double value = sqlite3_column_double(statement, index);
                 const bool whole = column.kind == Kind::Real && value >= -9.2e18 && value <= 9.2e18 &&
                                    value == static_cast<double>(static_cast<sqlite3_int64>(value));
                 valueBytes = whole ? integerBytes(static_cast<sqlite3_int64>(value)) : 8;
+                rewritten += 8 - valueBytes;
             } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
                 valueBytes = sqlite3_column_bytes(statement, index);
                 kindBytes = varintBytes(2 * valueBytes + (type == SQLITE_TEXT ? 13 : 12));
             }
-            header += kindBytes;
-            body += valueBytes;
-            lastHeader = kindBytes;
-            lastBody = valueBytes;
+            kinds += kindBytes;
+            values += valueBytes;
+            if (static_cast<std::size_t>(index) + 1 == alwaysThere) {
+                kindsAlwaysThere = kinds;
+                valuesAlwaysThere = values;
+            }
         }
         const auto recordBytes = [](long long kinds, long long values) {
             return (kinds <= 126 ? 1 : 2) + kinds + values;
         };
-        full += recordBytes(header, body);
-        shorter += recordBytes(header - lastHeader, body - lastBody);
+        least += recordBytes(kindsAlwaysThere, valuesAlwaysThere);
+        most += recordBytes(kinds, values + rewritten);
     }
     sqlite3_finalize(statement);
     if (stepped != SQLITE_DONE)
         return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
-    if (onPages && *onPages != full && !(lastColumnAddedLater && *onPages >= shorter && *onPages <= full))
+    if (onPages && (*onPages < least || *onPages > most))
         return QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
     return QString();
+}
+
+// How many of a table's last columns may have been added to it after rows were written: the
+// attachments' MIME type column, which stories of older versions gained, and columns that no
+// story has, which another program added.
+std::size_t columnsAddedLater(const char* table, const std::vector<Column>& columns)
+{
+    const auto found = templateColumns().find(QString::fromLatin1(table));
+    std::size_t count = 0;
+    for (auto column = columns.rbegin(); column != columns.rend(); ++column, ++count) {
+        const QString name = QString::fromUtf8(column->name);
+        const bool mimeType = std::strcmp(table, "AttachedObject") == 0 &&
+                              name.compare(QLatin1String("MimeType"), Qt::CaseInsensitive) == 0;
+        const bool ofTheStory =
+            found != templateColumns().end() && findColumn(found->second, name) != found->second.end();
+        if (ofTheStory && !mimeType)
+            break;
+    }
+    return count;
 }
 
 // The kinds and the length of every row of every story table. The references a row holds are
@@ -416,9 +460,7 @@ void checkEveryRow(const Checker& check, sqlite3* database)
             const auto found = stored.find(QString::fromLatin1(table));
             onPages = found == stored.end() ? 0 : found->second;
         }
-        // Stories of older versions gained the attachments' MIME type column.
-        const QString wrong =
-            checkRows(database, table, columns, onPages, std::strcmp(table, "AttachedObject") == 0);
+        const QString wrong = checkRows(database, table, columns, onPages, columnsAddedLater(table, columns));
         if (!wrong.isEmpty())
             check.damaged(wrong);
     }

@@ -52,7 +52,8 @@ DatabaseConnection open(const QString& path);
 // Opens a story file for the window, proving first that it can be used as it is: it must be
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
 // integrity check, hold the story tables (a file with most of them but not all is damaged) with
-// every column a new story has, of the kind it declares there, and no trigger or view of its
+// every column a new story has, of the kind it declares there (a column another program added
+// passes, unless the story's new rows cannot leave it out), and no trigger or view of its
 // own, and hold one story whose rows all belong to it and keep the story's rules: every table
 // keeping its key as the row id, every value of the kind its column declares, no beat numbered
 // twice or outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50

@@ -12,6 +12,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -164,10 +165,15 @@ class ItemsTable : public QTableView
 public:
     explicit ItemsTable(ItemsTableView<Side>& owner) : owner_(owner) {}
 
+    // While the button is down, a row the mouse selected waits for the click: the press may
+    // become a drag of the item.
+    bool held() const { return held_; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         dragged_ = false;
+        held_ = true;
         QTableView::mousePressEvent(event);
     }
 
@@ -176,10 +182,12 @@ protected:
     {
         if (dragged_) {
             dragged_ = false;
+            held_ = false;
             event->accept();
             return;
         }
         QTableView::mouseReleaseEvent(event);
+        held_ = false;
     }
 
     void startDrag(Qt::DropActions) override
@@ -188,6 +196,7 @@ protected:
         const QModelIndexList rows = selectionModel()->selectedRows(kTextColumn);
         const QModelIndex current = rows.isEmpty() ? currentIndex() : rows.front();
         guardedCall([&] { ThreeRowLists::startRowDrag(this, current, kImageColumn, owner_.dragData(current.row())); });
+        held_ = false;
     }
 
     void dragEnterEvent(QDragEnterEvent* event) override { answerDrag(event); }
@@ -219,6 +228,7 @@ private:
 
     ItemsTableView<Side>& owner_;
     bool dragged_ = false;
+    bool held_ = false;
 };
 
 } // namespace
@@ -231,7 +241,8 @@ ItemsTableView<Side>::ItemsTableView(MyDocument* parent, Screenplaydb* screenpla
     view->setObjectName(QString::fromLatin1(Side::kTableName));
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
-    tvTable_ = new ItemsTable<Side>(*this);
+    auto* table = new ItemsTable<Side>(*this);
+    tvTable_ = table;
     tvTable_->setObjectName(QStringLiteral("tvTable"));
     model_ = new ItemsTableModel<Side>(*parent, *screenplay);
     model_->setParent(tvTable_);
@@ -255,6 +266,15 @@ ItemsTableView<Side>::ItemsTableView(MyDocument* parent, Screenplaydb* screenpla
     tvTable_->setIconSize(QSize(kNameRowHeight - 4, kNameRowHeight - 4));
     QObject::connect(tvTable_, &QAbstractItemView::clicked, this,
                      [this](const QModelIndex& index) { guardedCall([&] { rowSelected(index.row()); }); });
+    // The arrows choose an item as a click does.
+    QObject::connect(tvTable_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                     [this, table](const QItemSelection& selected) {
+                         // A range over a separator holds no row that can be selected.
+                         const QModelIndexList rows = selected.indexes();
+                         if (table->held() || rows.isEmpty())
+                             return;
+                         guardedCall([&] { rowSelected(rows.front().row()); });
+                     });
     layout->addWidget(tvTable_);
     setView(view);
 }

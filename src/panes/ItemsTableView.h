@@ -16,8 +16,9 @@ class ItemsTableModel;
 // The characters or the locations of the story in the story-elements pane (Side: CharacterSide
 // or LocationSide, ItemSides.h). Each item takes three rows: its name beside its picture, its
 // description beside the help mascot, and a separator in the document's colour; a story
-// without items shows the one row "No Characters" ("No Locations"). A click on a name opens the
-// item's detail panel in place of the list, a click on a description shows the section's help.
+// without items shows the one row "No Characters" ("No Locations"). A click on a name, or the
+// name selected from the keyboard, opens the item's detail panel in place of the list; a
+// description clicked or selected shows the section's help.
 // An item is dragged onto scene cards by its name row, and an attachment note dropped on any of
 // an item's rows is linked to it. The controller lives while its section shows.
 template <typename Side>
@@ -39,8 +40,9 @@ public:
     // 20 for the empty-list row and separators, 53 for name rows; a description fits its text
     // in the pane's width, at least 20.
     int heightOfRow(int row) const;
-    // A click on `row`: a name row opens its item's panel once the click is done; a description
-    // row or the empty-list row shows the help and is deselected; a separator does nothing.
+    // A click on `row`, or `row` selected from the keyboard: a name row opens its item's panel
+    // once the event is handled; a description row or the empty-list row shows the help and is
+    // deselected; a separator does nothing.
     void rowSelected(int row);
     // The drag data of a drag that starts on `row`: nothing unless it is a name row.
     std::unique_ptr<QMimeData> dragData(int row) const;

@@ -97,12 +97,13 @@ TEST_F(Startup, TheSplashShowsTheApplicationsShortVersionAlone)
 TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
 {
     struct Case {
-        const char* button;
+        const char* button; // none: the keyboard
         bool desktopHasViewer;
     };
     for (const Case c : {Case{"cmdSplashContinue", true}, Case{"cmdSplashTutorial", true},
-                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}}) {
-        SCOPED_TRACE(std::string(c.button) + (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
+                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}, Case{nullptr, true}}) {
+        SCOPED_TRACE(std::string(c.button ? c.button : "Return") +
+                     (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
         // A first start: no settings, no master file.
         QDir(QFileInfo(defaultMasterPath()).absolutePath()).removeRecursively();
         Platform::userDefaults().removeKey("VTR3MasterFilePath");
@@ -112,9 +113,19 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
         fakes_.workspace->hasViewer = c.desktopHasViewer;
         app_ = std::make_unique<AppController>();
         app_->awakeFromNib();
-        auto* button = app_->splashScreen()->findChild<QPushButton*>(QString::fromLatin1(c.button));
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
+        if (c.button) {
+            auto* button = app_->splashScreen()->findChild<QPushButton*>(QString::fromLatin1(c.button));
+            ASSERT_NE(button, nullptr);
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            // Where the keyboard is, a space chooses no button; Return goes on as Continue does.
+            app_->splashScreen()->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(app_->splashScreen()));
+            QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : app_->splashScreen();
+            QTest::keyClick(keyboard, Qt::Key_Space);
+            ASSERT_FALSE(app_->startupFinished());
+            QTest::keyClick(keyboard, Qt::Key_Return);
+        }
         ASSERT_TRUE(app_->startupFinished());
         ASSERT_EQ(app_->documentController().documentCount(), 2u);
         // Both samples' tips have had their time, and the tutorial has come.

@@ -295,6 +295,18 @@ TEST_F(CardMovement, ARaisedTackDoesNotMoveTheCard)
     EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
     EXPECT_EQ(view->view()->pos(), start);
     EXPECT_TRUE(drags_.empty());
+
+    // Ctrl let go before the button: the tack goes down all the same, and the next drag moves.
+    press(view, Qt::ControlModifier);
+    release();
+    EXPECT_FALSE(view->readyToDrag());
+    EXPECT_EQ(view->thumbTackImage(), "SceneCardThumbDown");
+    press(view);
+    moveBy(QPoint(80, 80));
+    release();
+    EXPECT_NE(view->view()->pos(), start);
+    EXPECT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PositionTop"),
+              QStringLiteral("%1,%2").arg(view->view()->x()).arg(view->view()->y()));
 }
 
 TEST_F(CardMovement, ALitterBoxCardIsDraggedAsACard)

@@ -108,7 +108,17 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
          },
          "is not a Vantora story."},
         {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
-         "is not a Vantora story."},
+         "is not a Vantora story.", "The file holds view Cards, which no story has."},
+        // Another program's column that a new card cannot leave out: adding cards would fail.
+        {"a column that every card must fill",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'CurrentBeatSection "
+                       "integer NOT NULL DEFAULT 1', 'CurrentBeatSection integer NOT NULL DEFAULT 1, MyTag text NOT "
+                       "NULL') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
+             copy.exec("UPDATE SceneCard SET MyTag = 'act one'");
+         },
+         "is not a Vantora story.",
+         "The table SceneCard has a column MyTag, which no story has and which no new row may leave empty."},
         // A file with most of the story's tables has lost the others; one with few is no story.
         {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
          "is damaged and cannot be opened.", "The story's table Beat is missing."},
@@ -401,6 +411,19 @@ TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
         loaded.story->finalizeAllSqliteStatements();
     }
     EXPECT_EQ(copy.bytes(), current);
+}
+
+TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
+{
+    // Rewriting a table, SQLite keeps 0 and 1 in a byte and the Litter Box cards' whole fractions as doubles.
+    for (const char* change :
+         {"ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp",
+          "ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act' WHERE SceneCardID = 3"}) {
+        SCOPED_TRACE(change);
+        SampleCopy copy;
+        copy.exec(QString::fromUtf8(change));
+        EXPECT_EQ(refusalOf(copy.path()), QString());
+    }
 }
 
 TEST(StoredValues, ValuesOutOfRangeAreBroughtIntoRangeToldOnceAndNotWrittenOnOpen)

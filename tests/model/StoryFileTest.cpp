@@ -2,6 +2,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
+#include "support/SampleCopy.h"
 #include "support/TempStory.h"
 
 #include <QFile>
@@ -229,6 +230,14 @@ TEST(StoryFileUpgrade, OlderFileGainsIndexAndMimeTypeKeepingItsRows)
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(part, 0)), "FADE IN:");
     sqlite3_finalize(part);
     story.finalizeAllSqliteStatements();
+
+    // A whole story that an older version wrote passes the checks of the window's opening.
+    SampleCopy older;
+    older.exec("ALTER TABLE AttachedObject DROP COLUMN MimeType; DROP INDEX idxScriptPartSortOrder; "
+               "INSERT INTO AttachedObject (ScreenplayID, Title) SELECT ScreenplayID, 'Map' FROM Screenplay");
+    loadStoryFile(older.path()).story->finalizeAllSqliteStatements();
+    EXPECT_EQ(older.scalar("SELECT Title || '|' || MimeType FROM AttachedObject"), "Map|");
+    EXPECT_EQ(older.scalar("SELECT count(*) FROM sqlite_master WHERE name = 'idxScriptPartSortOrder'"), "1");
 }
 
 TEST(StoryFileUpgrade, AnUpgradeThatCannotBeMadeRefusesTheOpenAndChangesNothing)

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QScrollArea>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 
 namespace {
@@ -90,10 +91,17 @@ TEST_F(ItemLists, AnEmptyListShowsOneRowThatOnlyOpensTheHelp)
 
 TEST_F(ItemLists, ANameOpensThePanelADescriptionTheHelpAndASeparatorNothing)
 {
+    for (const bool arrows : {false, true})
     for (const ListCase& list : kLists) {
-        SCOPED_TRACE(list.section);
+        SCOPED_TRACE(testing::Message() << list.section << (arrows ? " by the arrows" : " by a click"));
         open(list.section, {QStringLiteral("BRUNO"), QStringLiteral("ADA")});
         QTableView* rows = table();
+        // By the arrows: from the separator beside the row, which a click makes current.
+        const auto choose = [&](int row) {
+            clickCell(rows, arrows ? row + (row % 3 == 0 ? -1 : 1) : row, 1);
+            if (arrows)
+                QTest::keyClick(rows, row % 3 == 0 ? Qt::Key_Down : Qt::Key_Up);
+        };
         ASSERT_EQ(rows->model()->rowCount(), 6);
         // Shown in name order: ADA first.
         EXPECT_EQ(rows->model()->index(0, 1).data().toString(), QStringLiteral("ADA"));
@@ -108,12 +116,12 @@ TEST_F(ItemLists, ANameOpensThePanelADescriptionTheHelpAndASeparatorNothing)
         EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
         EXPECT_TRUE(shownHelp().isEmpty());
 
-        clickCell(rows, 4, 1);
+        choose(4);
         settle();
         EXPECT_TRUE(rows->selectionModel()->selectedIndexes().isEmpty());
         EXPECT_TRUE(shownHelp().contains(QLatin1String(list.helpTopic)));
 
-        clickCell(rows, 3, 1);
+        choose(3);
         settle();
         ASSERT_NE(document_->scrBeatSectionDetails(), nullptr);
         EXPECT_EQ(document_->beatSectionTable(), document_->scrBeatSectionDetails());

@@ -116,7 +116,8 @@ TEST_F(QtAlertPanelsTest, NeitherEscapeNorASpaceConfirms)
     question.alternateButton = QStringLiteral("No");
     driver.whenShown<QMessageBox>([](QMessageBox* box) {
         QTest::keyClick(box->defaultButton(), Qt::Key_Space);
-        QTest::keyClick(box, Qt::Key_Escape);
+        if (box->isVisible())
+            QTest::keyClick(box, Qt::Key_Escape);
     });
     EXPECT_EQ(alerts.runAlert(question), AlertAlternateReturn);
     // Closing the panel some other way counts as Escape.

@@ -286,8 +286,8 @@ TEST_F(BoardListTest, BoardListCharacterAndLocationFiltersThroughTheirComboBoxes
     do {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         ASSERT_NE(QApplication::focusWidget(), nullptr);
-        EXPECT_NE(QApplication::focusWidget(), characters);
-        EXPECT_NE(QApplication::focusWidget(), list_->cmbLocation());
+        ASSERT_NE(QApplication::focusWidget(), characters);
+        ASSERT_NE(QApplication::focusWidget(), list_->cmbLocation());
     } while (QApplication::focusWidget() != start && ++stops < 100);
     EXPECT_EQ(QApplication::focusWidget(), start);
 

@@ -561,6 +561,6 @@ TEST_F(SetupPayoffLists, TabAndShiftTabMoveBetweenTheFreeTextsStoringNoTab)
         expectStored(QStringLiteral("first"), QStringLiteral("second"));
         closeWindow();
     }
-    const QString said = log.messages().join(QLatin1Char('\n'));
-    EXPECT_FALSE(said.contains(QStringLiteral("closeEditor"))) << said.toStdString();
+    for (const QString& message : log.messages())
+        EXPECT_FALSE(message.contains(QStringLiteral("closeEditor"))) << message.toStdString();
 }

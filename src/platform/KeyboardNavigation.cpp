@@ -111,8 +111,6 @@ void selectWholeText(QWidget& editor)
         plain->selectAll();
     else if (auto* rich = qobject_cast<QTextEdit*>(box))
         rich->selectAll();
-    else if (auto* number = qobject_cast<QAbstractSpinBox*>(box))
-        number->selectAll();
 }
 
 // The cell of a list whose editor holds the focus.

@@ -90,6 +90,89 @@ private:
     }
 };
 
+// The genre box: a text field with the list of genres, reached by Tab like any field. Only a
+// genre chosen in its opened list (clicked, or picked with the arrows and Return) becomes the
+// story's genre. Up and Down open the list rather than take the neighbouring genre at once; what
+// is typed into the field is never stored, and when its edit ends (Return, Escape or leaving the
+// field) it shows the stored genre again, as does any other change that was not chosen.
+class GenreBox : public QComboBox
+{
+public:
+    std::function<void()> chosen;
+    std::function<QString()> storedGenre;
+
+    explicit GenreBox(QWidget* parent) : QComboBox(parent)
+    {
+        setEditable(true);
+        setInsertPolicy(QComboBox::NoInsert);
+        setCompleter(nullptr);
+        connect(this, &QComboBox::activated, this, [this] {
+            const bool fromList = listOpened_;
+            listOpened_ = false;
+            if (fromList && chosen)
+                chosen();
+            else
+                showStoredGenre();
+        });
+    }
+
+    void showStoredGenre()
+    {
+        const QString genre = storedGenre ? storedGenre() : QString();
+        setCurrentIndex(findText(genre));
+        setEditText(genre);
+    }
+
+    void showPopup() override
+    {
+        listOpened_ = true;
+        QComboBox::showPopup();
+    }
+
+    void hidePopup() override
+    {
+        QComboBox::hidePopup();
+        // The list's own choice arrives right after it closes; nothing later comes from it.
+        QTimer::singleShot(0, this, [this] { listOpened_ = false; });
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        listOpened_ = false;
+        const bool plain = !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier));
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            if (plain) {
+                showPopup();
+                return;
+            }
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            showStoredGenre();
+            return;
+        default:
+            break;
+        }
+        QComboBox::keyPressEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QComboBox::focusOutEvent(event);
+        if (event->reason() != Qt::PopupFocusReason && currentText() != (storedGenre ? storedGenre() : QString()))
+            showStoredGenre();
+    }
+
+private:
+    bool listOpened_ = false;
+};
+
 QLabel* makeCaption(const QString& text, const QString& name, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -121,11 +204,12 @@ TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
     logline->setObjectName(QStringLiteral("tfLogline"));
     logline->setTabChangesFocus(true);
     tfLogline_ = logline;
-    cmbGenre_ = new QComboBox(view);
-    cmbGenre_->setObjectName(QStringLiteral("cmbGenre"));
-    // Only a genre of the list can be chosen: typed text would never be stored.
-    cmbGenre_->setEditable(false);
-    cmbGenre_->addItems(storyGenres());
+    auto* genre = new GenreBox(view);
+    genre->setObjectName(QStringLiteral("cmbGenre"));
+    genre->addItems(storyGenres());
+    genre->storedGenre = [this] { return this->screenplay() ? this->screenplay()->genre() : QString(); };
+    genre->chosen = [this] { guardedCall([this] { comboBoxSelectionDidChange(cmbGenre_); }); };
+    cmbGenre_ = genre;
     tfPageCount_ = new QLineEdit(view);
     tfPageCount_->setObjectName(QStringLiteral("tfPageCount"));
     tfPageCount_->setAlignment(Qt::AlignRight);
@@ -145,8 +229,6 @@ TitleLoglineView::TitleLoglineView(MyDocument* parent, Screenplaydb* screenplay)
     logline->editingFinished = [this] { guardedCall([this] { controlTextDidEndEditing(tfLogline_); }); };
     TypingPause::watch(tfTitle_, this, [this] { guardedCall([this] { storeTypedText(tfTitle_); }); });
     TypingPause::watch(logline, this, [this] { guardedCall([this] { storeTypedText(tfLogline_); }); });
-    connect(cmbGenre_, &QComboBox::activated, this,
-            [this] { guardedCall([this] { comboBoxSelectionDidChange(cmbGenre_); }); });
     connect(cmdLoglines_, &QPushButton::clicked, this, [this] { guardedCall([this] { showAllLoglines(); }); });
     connect(cmdGenreHelp_, &QToolButton::clicked, this,
             [this] { guardedCall([this] { showHelp(cmdGenreHelp_); }); });

@@ -58,47 +58,6 @@ void TrackingTableView::mousePressEvent(QMouseEvent* event)
     QTableView::mousePressEvent(event);
 }
 
-bool TrackingTableView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
-{
-    const bool editing = QTableView::edit(index, trigger, event);
-    if (editing)
-        edited_ = index;
-    return editing;
-}
-
-QModelIndex TrackingTableView::nextEditableCell(const QModelIndex& from, int step) const
-{
-    const QAbstractItemModel* cells = model();
-    if (!cells || !from.isValid())
-        return QModelIndex();
-    const int columns = cells->columnCount(from.parent());
-    const int count = cells->rowCount(from.parent()) * columns;
-    for (int at = from.row() * columns + from.column() + step; at >= 0 && at < count; at += step) {
-        const QModelIndex cell = cells->index(at / columns, at % columns, from.parent());
-        if (!isRowHidden(cell.row()) && !isColumnHidden(cell.column()) && (cell.flags() & Qt::ItemIsEditable))
-            return cell;
-    }
-    return QModelIndex();
-}
-
-void TrackingTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
-{
-    if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem) {
-        QTableView::closeEditor(editor, hint);
-        return;
-    }
-    // The model may have changed its rows while the edit was stored: the next cell is looked
-    // for once the editor is gone.
-    const QPersistentModelIndex from = edited_;
-    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-    const QModelIndex next = nextEditableCell(from, hint == QAbstractItemDelegate::EditNextItem ? 1 : -1);
-    if (!next.isValid())
-        return;
-    setCurrentIndex(next);
-    scrollTo(next);
-    edit(next);
-}
-
 void TrackingTableView::setUpAsList()
 {
     setWordWrap(true);
@@ -193,16 +152,10 @@ bool TextCellDelegate::eventFilter(QObject* object, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool newLine = key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);
-        const bool tab = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-        const bool backTab = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && !tab);
-        const bool done = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !newLine;
-        if (done || tab || backTab) {
-            // A text box would take Tab as a character: here it leaves the cell instead.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !newLine) {
             auto* editor = static_cast<QWidget*>(object);
             emit commitData(editor);
-            emit closeEditor(editor, done  ? QAbstractItemDelegate::NoHint
-                                     : tab ? QAbstractItemDelegate::EditNextItem
-                                           : QAbstractItemDelegate::EditPreviousItem);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
             return true;
         }
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -21,27 +20,19 @@ public:
     // as the controller sets them (no row header), scrolled by pixel and never sideways, and a
     // cell edited only when the controller starts it.
     void setUpAsList();
-    using QTableView::edit;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-    // Tab and Shift+Tab out of a cell open the next or previous cell that takes editing, in
-    // reading order, passing over the cells that do not.
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
-    QModelIndex nextEditableCell(const QModelIndex& from, int step) const;
-
     ShouldTrackCell shouldTrack_;
-    QPersistentModelIndex edited_;
 };
 
 // Edits a text cell in a wrapping text box that opens with the insertion point at the end of
 // the text, nothing selected (or all of it, on request). Return ends the edit and stores it;
-// Shift+Return or Alt+Return starts a new line; Tab and Shift+Tab store it and go on to the next
-// or previous cell (no tab is typed); leaving the box stores it too; Escape gives the cell back
-// the text it had when the edit began, in the story as well. A second after
+// Shift+Return or Alt+Return starts a new line; leaving the box stores it too (Tab does, and
+// goes on to the next editable cell: KeyboardNavigation); Escape gives the cell back the text it
+// had when the edit began, in the story as well. A second after
 // the last key the text as it stands is given to the model with kTypedTextRole, which a model
 // stores without the work that ends an edit (a model that does not know the role ignores it).
 class TextCellDelegate : public QStyledItemDelegate

@@ -2,10 +2,24 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPersistentModelIndex>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
 
 namespace {
 
@@ -24,10 +38,164 @@ bool isControlTab(const QKeyEvent& key)
            && !(modifiers & (Qt::AltModifier | Qt::MetaModifier));
 }
 
-// Buttons of every kind and pop-up lists.
-bool isReachedByMouseOnly(const QWidget& widget)
+bool isPlainTab(const QKeyEvent& key)
 {
-    return qobject_cast<const QAbstractButton*>(&widget) || qobject_cast<const QComboBox*>(&widget);
+    return (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+           && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+bool isBackward(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Backtab || (key.modifiers() & Qt::ShiftModifier);
+}
+
+bool isSpace(const QKeyEvent& key)
+{
+    return (key.key() == Qt::Key_Space || key.key() == Qt::Key_Select)
+           && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+// Text fields (an editable combo box is one), number and date boxes, text views and lists:
+// the controls that show where the typing goes.
+bool showsWhereTypingGoes(const QWidget& widget)
+{
+    if (const auto* list = qobject_cast<const QComboBox*>(&widget))
+        return list->isEditable();
+    return qobject_cast<const QLineEdit*>(&widget) || qobject_cast<const QAbstractSpinBox*>(&widget)
+           || qobject_cast<const QPlainTextEdit*>(&widget) || qobject_cast<const QTextEdit*>(&widget)
+           || qobject_cast<const QAbstractItemView*>(&widget);
+}
+
+// A space would press the button, or tick the check box of the list's current cell.
+bool spaceWouldChoose(QObject* watched)
+{
+    if (qobject_cast<QAbstractButton*>(watched))
+        return true;
+    const auto* list = qobject_cast<QAbstractItemView*>(watched);
+    return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
+}
+
+// Whether any of the widget lies inside its window and every view around it.
+bool isInSight(const QWidget& widget)
+{
+    QRect shown = widget.rect();
+    for (const QWidget* at = &widget; !at->isWindow() && at->parentWidget(); at = at->parentWidget())
+        shown = shown.translated(at->pos()) & at->parentWidget()->rect();
+    return widget.isVisible() && !shown.isEmpty();
+}
+
+// Every scroll view around the widget, the nearest first, scrolls it into sight.
+void bringIntoSight(QWidget& widget)
+{
+    for (QWidget* around = widget.parentWidget(); around; around = around->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(around); scroll && scroll->widget()
+                                                                && scroll->widget()->isAncestorOf(&widget))
+            scroll->ensureWidgetVisible(&widget);
+}
+
+// The window moves the focus on (or back) from whatever control holds it, as for Tab.
+void moveFocus(QWidget& window, bool back)
+{
+    QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &tab);
+}
+
+void selectWholeText(QWidget& editor)
+{
+    QWidget* box = &editor;
+    while (box->focusProxy())
+        box = box->focusProxy();
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->selectAll();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(box))
+        plain->selectAll();
+    else if (auto* rich = qobject_cast<QTextEdit*>(box))
+        rich->selectAll();
+}
+
+// The cell of a list whose editor holds the focus.
+struct EditedCell {
+    QAbstractItemView* list = nullptr;
+    QWidget* editor = nullptr;
+    QModelIndex cell;
+};
+
+EditedCell editedCellOf(QObject* watched)
+{
+    for (auto* widget = qobject_cast<QWidget*>(watched); widget && !widget->isWindow();
+         widget = widget->parentWidget()) {
+        QWidget* viewport = widget->parentWidget();
+        auto* list = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+        if (!list || list->viewport() != viewport)
+            continue;
+        if (!list->model())
+            return {};
+        const QAbstractItemModel& cells = *list->model();
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < cells.rowCount(root); ++row)
+            for (int column = 0; column < cells.columnCount(root); ++column) {
+                const QModelIndex cell = cells.index(row, column, root);
+                if (list->indexWidget(cell) == widget)
+                    return {list, widget, cell};
+            }
+        return {};
+    }
+    return {};
+}
+
+// The next (or previous) cell after `row` and `column` in reading order that shows and takes
+// editing.
+QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column, bool back)
+{
+    const QAbstractItemModel* cells = list.model();
+    const QModelIndex root = list.rootIndex();
+    const int columns = cells ? cells->columnCount(root) : 0;
+    const int count = columns > 0 ? cells->rowCount(root) * columns : 0;
+    const int step = back ? -1 : 1;
+    for (int at = row * columns + column + step; at >= 0 && at < count; at += step) {
+        const QModelIndex cell = cells->index(at / columns, at % columns, root);
+        const Qt::ItemFlags flags = cell.flags();
+        if ((flags & Qt::ItemIsEditable) && (flags & Qt::ItemIsEnabled) && !list.visualRect(cell).isEmpty())
+            return cell;
+    }
+    return QModelIndex();
+}
+
+// Ends the edit of a cell, storing it, and edits the next or previous editable cell with its
+// text selected; with none the focus stays on the list.
+void editNextCell(const EditedCell& edited, bool back)
+{
+    const QPointer<QAbstractItemView> list = edited.list;
+    const int row = edited.cell.row();
+    const int column = edited.cell.column();
+    const auto editedIndex = [&] { return list->model()->index(row, column, list->rootIndex()); };
+    // Leaving the editor stores the edit and closes it, as a click elsewhere does; the list
+    // may read its rows again on the way. An editor that stays open is ended here.
+    list->setFocus(Qt::OtherFocusReason);
+    const auto stillOpen = [&] { return list && list->model() && list->indexWidget(editedIndex()) == edited.editor; };
+    if (stillOpen())
+        if (QAbstractItemDelegate* delegate = list->itemDelegateForIndex(editedIndex())) {
+            emit delegate->commitData(edited.editor);
+            if (stillOpen())
+                emit delegate->closeEditor(edited.editor, QAbstractItemDelegate::NoHint);
+        }
+    if (!list)
+        return;
+    // A cell whose list refuses the edit is passed over too.
+    for (QPersistentModelIndex next = nextEditableCell(*list, row, column, back); next.isValid();
+         next = nextEditableCell(*list, next.row(), next.column(), back)) {
+        list->setCurrentIndex(next);
+        if (!list || !next.isValid())
+            return;
+        list->scrollTo(next);
+        list->edit(next);
+        if (!list)
+            return;
+        if (QWidget* editor = list->indexWidget(next)) {
+            selectWholeText(*editor);
+            return;
+        }
+    }
 }
 
 class FocusRule : public QObject
@@ -38,20 +206,40 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Polish) {
+        switch (event->type()) {
+        case QEvent::Polish:
             if (auto* widget = qobject_cast<QWidget*>(watched))
                 polish(*widget);
             return false;
+        case QEvent::FocusIn: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && !widget->isWindow() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+                arrivedByTab(*widget, reason == Qt::BacktabFocusReason);
+            return false;
         }
-        if (event->type() == QEvent::KeyPress && isControlTab(*static_cast<QKeyEvent*>(event)))
-            return moveOn(watched, *static_cast<QKeyEvent*>(event));
-        return false;
+        case QEvent::KeyPress: {
+            const auto& key = *static_cast<QKeyEvent*>(event);
+            if (isControlTab(key))
+                return moveOn(watched, key);
+            if (isSpace(key))
+                return spaceWouldChoose(watched);
+            if (isPlainTab(key))
+                if (const EditedCell edited = editedCellOf(watched); edited.list) {
+                    editNextCell(edited, isBackward(key));
+                    return true;
+                }
+            return false;
+        }
+        default:
+            return false;
+        }
     }
 
 private:
     static void polish(QWidget& widget)
     {
-        if (isReachedByMouseOnly(widget) && (widget.focusPolicy() & Qt::TabFocus))
+        if ((widget.focusPolicy() & Qt::TabFocus) && !showsWhereTypingGoes(widget))
             widget.setFocusPolicy(withoutTab(widget.focusPolicy()));
         // In a list the arrows move from row to row; Tab leaves it, as it leaves a text field.
         if (auto* list = qobject_cast<QAbstractItemView*>(&widget))
@@ -65,12 +253,34 @@ private:
         auto* window = qobject_cast<QWidget*>(watched);
         if (!window || !window->isWindow())
             return false;
-        const bool back = key.key() == Qt::Key_Backtab || (key.modifiers() & Qt::ShiftModifier);
-        QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
-                      back ? Qt::ShiftModifier : Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &tab);
+        moveFocus(*window, isBackward(key));
         return true;
     }
+
+    // A control that Tab brought the focus to shows itself; one that nothing can bring into
+    // sight (its pane collapsed, say) is passed over, unless every control is.
+    void arrivedByTab(QWidget& widget, bool back)
+    {
+        bringIntoSight(widget);
+        if (isInSight(widget)) {
+            if (!passing_)
+                passedOver_.clear();
+            return;
+        }
+        if (std::find(passedOver_.begin(), passedOver_.end(), &widget) != passedOver_.end())
+            return;
+        passedOver_.emplace_back(&widget);
+        const bool first = !passing_;
+        passing_ = true;
+        moveFocus(*widget.window(), back);
+        if (first) {
+            passing_ = false;
+            passedOver_.clear();
+        }
+    }
+
+    bool passing_ = false;
+    std::vector<QPointer<QWidget>> passedOver_;
 };
 
 } // namespace
@@ -82,6 +292,7 @@ void followDesktopSetting(QApplication& application)
     if (application.findChild<QObject*>(kRuleName, Qt::FindDirectChildrenOnly))
         return;
     application.installEventFilter(new FocusRule(&application));
+    qCDebug(lcKeyboard, "keys follow the desktop's keyboard setting");
 }
 
 } // namespace KeyboardNavigation

@@ -3,14 +3,22 @@
 class QApplication;
 
 // How the keyboard moves between the controls of every window, as the desktop's default
-// keyboard setting has it: Tab and Shift+Tab go from text field to text view to list and
-// back, and never stop on a button, a radio button, a check box or a pop-up list, which the
-// writer reaches with the mouse (a space typed for the next field must not press a button or
-// choose an item). Clicking one still takes the focus, as before.
+// keyboard setting has it. Tab and Shift+Tab go from text field to text view to list and back,
+// and stop only on a control that shows where the typing goes: a text field (an editable combo
+// box is one), a text view or a list. They never stop on a button, a radio button, a check box,
+// a pop-up list or a scroll view, which the writer reaches with the mouse; nor on a control
+// that lies wholly out of sight. A control that takes the focus this way inside a scroll view
+// is scrolled into sight. Clicking a control still takes the focus, as before.
 //
-// Tab leaves a list as it leaves a text field; the arrows move from row to row. Ctrl+Tab and
-// Ctrl+Shift+Tab move on and back from any control that does not take them itself: out of a
-// text view, where Tab is typed, and out of a list.
+// A typed space never presses a button nor ticks a check box in a list, so that a space meant
+// for a field cannot answer an alert or choose an item; Return answers an alert's default
+// button and Escape its cancel button, as always.
+//
+// Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
+// edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable
+// cell, its text selected; with none left the edit ends and the focus stays on the list.
+// Ctrl+Tab and Ctrl+Shift+Tab move on and back from any control that does not take them
+// itself: out of a text view, where Tab is typed, and out of a list.
 namespace KeyboardNavigation {
 
 // Applies these rules to every widget of the application from now on: each control gets them

@@ -61,14 +61,19 @@ public:
 } // namespace
 
 // A normal start prints nothing, and a request to end the session (SIGTERM) quits cleanly. With
-// its trace asked for, the program says when it has finished launching, once.
+// its trace asked for, the program says that its keys follow the desktop's setting and when it
+// has finished launching, once.
 TEST(Smoke, TheProgramStartsSilentlyAndQuitsCleanlyOnRequest)
 {
     struct Row {
         const char* rules;
         const char* printed;
     };
-    for (const Row& row : {Row{"", ""}, Row{"vantora.*.debug=true", "vantora.app: did finish launching\n"}}) {
+    const Row rows[] = {{"", ""},
+                        {"vantora.*.debug=true",
+                         "vantora.platform.keyboard: keys follow the desktop's keyboard setting\n"
+                         "vantora.app: did finish launching\n"}};
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.rules);
         QTemporaryDir home;
         ASSERT_TRUE(home.isValid());

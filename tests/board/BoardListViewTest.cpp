@@ -15,12 +15,15 @@
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
 #include "panes/ModalDialogs.h"
+#include "panes/TitleLoglineView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
 #include <QTableView>
+#include <QTest>
 
 #include <sqlite3.h>
 
@@ -271,6 +274,21 @@ TEST_F(BoardListTest, BoardListCharacterAndLocationFiltersThroughTheirComboBoxes
     EXPECT_EQ(list_->cmbLocation()->count(), 2);
     EXPECT_EQ(list_->cmbLocation()->itemText(0), "<NO LOCATION FILTERING>");
     EXPECT_EQ(list_->cmbLocation()->itemText(1), "Harbour");
+
+    // Ctrl+Tab goes round the whole window and never stops on a filter, where a letter would
+    // choose a name.
+    QWidget* window = document_->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* start = document_->titleLoglineView()->tfTitle();
+    start->setFocus();
+    int stops = 0;
+    do {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        ASSERT_NE(QApplication::focusWidget(), characters);
+        ASSERT_NE(QApplication::focusWidget(), list_->cmbLocation());
+    } while (QApplication::focusWidget() != start && ++stops < 100);
+    EXPECT_EQ(QApplication::focusWidget(), start);
 
     // The first item while no filter is set changes and writes nothing.
     const int writes = sqlite3_total_changes(document_->database());

@@ -424,13 +424,25 @@ TEST_F(ColorCodesTest, FirstRowKeepsItsNameButOtherRowsAreRenamed)
         editor->setText(QStringLiteral("Echoes"));
         commit(editor);
         EXPECT_EQ(meaning(*selector, 2), QStringLiteral("Echoes"));
+        // Tab stores a meaning and opens the next one with its text selected, past the colour cell.
+        table->edit(table->model()->index(2, 1));
+        QTest::keyClick(editorAt(*selector, 2, 1), Qt::Key_End);
+        QTest::keyClicks(editorAt(*selector, 2, 1), QStringLiteral(" S1"));
+        QTest::keyClick(editorAt(*selector, 2, 1), Qt::Key_Tab);
+        QLineEdit* next = editorAt(*selector, 3, 1);
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->selectedText(), meaning(*selector, 3));
+        QTest::keyClicks(next, QStringLiteral("S2"));
+        commit(next);
+        EXPECT_EQ(meaning(*selector, 2), QStringLiteral("Echoes S1"));
+        EXPECT_EQ(meaning(*selector, 3), QStringLiteral("S2"));
         // The colour cell is never edited as text.
         table->edit(table->model()->index(2, 0));
         EXPECT_EQ(editorAt(*selector, 2, 0), nullptr);
     }
     EXPECT_EQ(story_.scalar(QStringLiteral("SELECT Description FROM ColorCode WHERE ColorCodeID=3")),
-              QStringLiteral("Echoes"));
-    EXPECT_EQ(UserInformationdb(master_.get()).colorCodes()[2]->description(), QStringLiteral("Echoes"));
+              QStringLiteral("Echoes S1"));
+    EXPECT_EQ(UserInformationdb(master_.get()).colorCodes()[2]->description(), QStringLiteral("Echoes S1"));
     EXPECT_EQ(UserInformationdb(master_.get()).colorCodes()[0]->description(), QStringLiteral("Major Turns"));
 }
 

@@ -62,11 +62,15 @@ protected:
 TEST_F(Loglines, ChoosingACurrentLoglineLeavesExactlyOne)
 {
     ASSERT_EQ(current(), "Third");
-    inLoglineList = [](LoglineList& list) {
+    inLoglineList = [this](LoglineList& list) {
         QAbstractItemModel* rows = list.tvTable()->model();
         ASSERT_EQ(rows->rowCount(), 3);
         EXPECT_EQ(rows->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
         EXPECT_EQ(rows->index(0, 1).data().toString(), "First");
+        // A space typed on a row's "current" cell chooses nothing.
+        list.tvTable()->setCurrentIndex(rows->index(1, 0));
+        QTest::keyClick(list.tvTable(), Qt::Key_Space);
+        EXPECT_EQ(current(), "Third");
         rows->setData(rows->index(0, 0), Qt::Checked, Qt::CheckStateRole);
         EXPECT_EQ(rows->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
         EXPECT_EQ(rows->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);

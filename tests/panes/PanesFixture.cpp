@@ -13,7 +13,10 @@
 #include "panes/TitleLoglineView.h"
 #include "support/SqlProbe.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -93,11 +96,25 @@ QString PanesFixture::stored(const QString& sql) const
 
 void PanesFixture::chooseGenre(const QString& genre) const
 {
+    // As the writer does: Down opens the list, the arrows go to the genre and Return takes it.
     QComboBox* genres = titlePane().cmbGenre();
     const int index = genres->findText(genre);
     ASSERT_GE(index, 0) << genre.toStdString();
-    genres->setCurrentIndex(index);
-    emit genres->activated(index);
+    genres->setFocus();
+    QTest::keyClick(genres, Qt::Key_Down);
+    QAbstractItemView* list = genres->view();
+    ASSERT_TRUE(list->isVisible());
+    // The offscreen platform moves the keyboard to the list's window, and back only when asked.
+    const auto hasKeyboard = [](QWidget* widget) {
+        return QTest::qWaitFor([widget] { return QGuiApplication::focusWindow() == widget->window()->windowHandle(); });
+    };
+    ASSERT_TRUE(hasKeyboard(list));
+    for (int steps = 0; list->currentIndex().row() != index && steps < genres->count(); ++steps)
+        QTest::keyClick(list, list->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_FALSE(list->isVisible());
+    genres->window()->activateWindow();
+    ASSERT_TRUE(hasKeyboard(genres));
 }
 
 bool PanesFixture::writeBeat(int beat, const QString& text) const

@@ -101,6 +101,17 @@ TEST_F(TitlePane, ShowsTheStoryAndWritesEveryFinishedEdit)
     chooseGenre("Mystery");
     EXPECT_EQ(stored("SELECT ScreenplayTitle || '|' || Genre FROM Screenplay"), "Renamed|Mystery");
     EXPECT_EQ(stored("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"), "A thief must steal back her own past.");
+    // Tab goes from the logline to the genre and on to the pages; a genre typed there is no choice.
+    titlePane().tfLogline()->setFocus();
+    QTest::keyClick(titlePane().tfLogline(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), titlePane().cmbGenre());
+    QTest::keyClicks(titlePane().cmbGenre(), "Drama");
+    QTest::keyClick(titlePane().cmbGenre(), Qt::Key_Return);
+    QTest::keyClicks(titlePane().cmbGenre(), "Western");
+    QTest::keyClick(titlePane().cmbGenre(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
+    EXPECT_EQ(stored("SELECT Genre FROM Screenplay"), "Mystery");
+    EXPECT_EQ(titlePane().cmbGenre()->currentText(), "Mystery");
 }
 
 TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)

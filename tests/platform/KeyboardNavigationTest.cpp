@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -41,4 +43,26 @@ TEST(KeyboardNavigation, TabPassesOverButtonsThatStillActWhenClicked)
         EXPECT_EQ(button->hasFocus(), button != tool) << button->metaObject()->className();
     }
     EXPECT_TRUE(check->isChecked());
+}
+
+// A control in a collapsed pane, which the writer cannot see, is no Tab stop.
+TEST(KeyboardNavigation, TabPassesOverAControlInACollapsedPane)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* name = new QLineEdit;
+    auto* panes = new QSplitter;
+    auto* collapsed = new QLineEdit;
+    auto* notes = new QPlainTextEdit;
+    panes->addWidget(collapsed);
+    panes->addWidget(notes);
+    panes->setSizes({0, 300});
+    layout->addWidget(name);
+    layout->addWidget(panes);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), notes);
 }

@@ -96,7 +96,7 @@ TEST_F(QtAlertPanelsTest, ThePanelShowsTitleMessageAndButtonsAsAsked)
     EXPECT_EQ(alerts.runAlert(plain), AlertDefaultReturn);
 }
 
-TEST_F(QtAlertPanelsTest, EscapeNeverConfirms)
+TEST_F(QtAlertPanelsTest, NeitherEscapeNorASpaceConfirms)
 {
     const auto pressEscape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
     driver.whenShown<QMessageBox>(pressEscape);
@@ -111,6 +111,15 @@ TEST_F(QtAlertPanelsTest, EscapeNeverConfirms)
     question.alternateButton = QStringLiteral("Yes");
     driver.whenShown<QMessageBox>(pressEscape);
     EXPECT_EQ(alerts.runAlert(question), AlertDefaultReturn);
+    // A space typed on the default button leaves the question open for Escape to answer.
+    question.defaultButton = QStringLiteral("Yes");
+    question.alternateButton = QStringLiteral("No");
+    driver.whenShown<QMessageBox>([](QMessageBox* box) {
+        QTest::keyClick(box->defaultButton(), Qt::Key_Space);
+        if (box->isVisible())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(alerts.runAlert(question), AlertAlternateReturn);
     // Closing the panel some other way counts as Escape.
     driver.whenShown<QMessageBox>([](QMessageBox* box) { box->close(); });
     EXPECT_EQ(alerts.runAlert(masterFileMissing()), AlertAlternateReturn);

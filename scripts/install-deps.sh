@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that are missing, and nothing else.
 #
-#   ./scripts/install-deps.sh           what the program needs to build and run
-#   ./scripts/install-deps.sh --tests   the same, and what the tests, benchmarks, fuzz targets and
-#                                       the Debian package (cpack) need
+#   ./scripts/install-deps.sh             what the program needs to build and run
+#   ./scripts/install-deps.sh --package   the same, and what cpack needs to make the Debian package
+#   ./scripts/install-deps.sh --tests     the same, and what the tests, benchmarks and fuzz targets
+#                                         need, the Debian package's tools among them
 #
 # Some test packages are servers that Debian would start at once and at every boot (a web server,
 # a Kerberos KDC and its admin server). The tests only start their own copies, in temporary
 # folders on 127.0.0.1, so these packages are installed with starting forbidden, and every
-# service or socket they bring is disabled afterwards.
+# service or socket they bring is disabled afterwards, as is every program they add to the list a
+# desktop session starts at login.
 set -euo pipefail
 
 # Building and running the program.
@@ -18,7 +20,11 @@ packages=(
   libsqlite3-dev zlib1g-dev libplist-dev libsecret-1-dev libkrb5-dev
   fonts-courier-prime fonts-dejavu-core shared-mime-info
 )
-# The tests, the benchmarks, the clang builds (fuzz targets, sanitizers) and cpack's Debian package.
+# cpack's Debian package: cpack finds the installed programs and libraries with file and hands
+# them to dpkg-shlibdeps (dpkg-dev), which names the packages of the libraries they link.
+package_packages=(dpkg-dev file)
+# The tests, the benchmarks and the clang builds (fuzz targets, sanitizers), with the Debian
+# package's tools, so that a machine set up for the tests makes the package as well.
 # clang's sanitizer and libFuzzer runtimes (libclang-rt-dev) come with clang only as a recommended
 # package, which this install leaves out, so they are named; llvm brings llvm-symbolizer, which turns
 # the addresses in a clang-built program's sanitizer report into functions and lines.
@@ -27,14 +33,15 @@ packages=(
 # is started by whoever asks for it (the tests start their own with dbus-run-session).
 test_packages=(
   clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils desktop-file-utils openssl curl dpkg-dev file
+  poppler-utils desktop-file-utils openssl curl "${package_packages[@]}"
   gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
 )
 case "$*" in
   "") ;;
+  --package) packages+=("${package_packages[@]}") ;;
   --tests) packages+=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--package | --tests]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -83,6 +90,14 @@ enabled_scripts() {
   # the multi-user runlevels 2-5, where servers start, and rcS, the tasks run once at boot.
   { ls /etc/rc2.d /etc/rc3.d /etc/rc4.d /etc/rc5.d /etc/rcS.d 2>/dev/null || true; } | sed -n 's/^S[0-9]*//p' | sort -u
 }
+# A desktop session starts, at each login, the programs listed in /etc/xdg/autostart (GNOME
+# Keyring lists its daemon three times: secrets, PKCS#11 and SSH agent). The entries this install
+# adds are removed, as the links of the services are; dpkg takes a removed configuration file for
+# the administrator's choice and does not bring it back on an upgrade. Entries that were there
+# before are left as they are.
+login_entries() {
+  { find /etc/xdg/autostart -maxdepth 1 -name '*.desktop' 2>/dev/null || true; } | sort
+}
 # Boot tasks that the program's own libraries bring, which run once at boot and leave nothing
 # running: procps applies the kernel settings of /etc/sysctl.d, x11-common makes the folders of
 # X's sockets in /tmp. Disabling them would break other programs, so they stay enabled as long as
@@ -92,6 +107,7 @@ boot_tasks=" procps x11-common "
 units_before="$(enabled_units)"
 links_before="$(unit_links)"
 scripts_before="$(enabled_scripts)"
+entries_before="$(login_entries)"
 
 # Debian's maintainer scripts ask /usr/sbin/policy-rc.d whether they may start a service; 101
 # means no. One that is already there (as in many containers) is left alone.
@@ -145,4 +161,9 @@ for link in $new_links; do
   [[ "$link" == /etc/systemd/user/* ]] && scope=global
   echo "Disabling ${link##*/} ($scope), which came with the packages above"
   "${as_root[@]}" rm -f "$link"
+done
+new_entries="$(comm -13 <(echo "$entries_before") <(login_entries) | grep -v '^$' || true)"
+for entry in $new_entries; do
+  echo "Removing the login entry ${entry##*/}, which came with the packages above"
+  "${as_root[@]}" rm -f "$entry"
 done

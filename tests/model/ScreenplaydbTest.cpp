@@ -449,28 +449,46 @@ TEST(ScreenplaydbQueries, LookUpsByKeyFollowEveryChangeOfTheLists)
     EXPECT_EQ(story().setupForPayoffID(2), story().setupForSetupID(3));
 }
 
-// Thousands of records joining, leaving and changing keys, many sharing a key: every look-up
-// still answers the first holder, as a scan does.
+// Thousands of records joining, leaving, changing places and keys in every way a list allows,
+// many sharing a key: every look-up still answers as a scan of the list does.
 TEST(ScreenplaydbQueries, ALongListFindsWhatAScanFindsThroughManyChanges)
 {
     RecordList<SceneSetupdb> setups;
     std::uint32_t seed = 76;
-    const auto next = [&seed](std::uint32_t below) {
+    const auto next = [&seed](std::size_t below) {
         seed = seed * 1664525u + 1013904223u;
         return static_cast<std::int64_t>((seed >> 8) % below);
     };
-    for (int step = 0; step < 20000; ++step) {
-        const std::int64_t choice = next(10);
-        if (choice < 5 || setups.empty()) {
-            auto setup = std::make_unique<SceneSetupdb>();
-            setup->setSceneSetupID(next(3000));
-            setup->setScenePayoffID(next(40));
-            setups.insert(setups.begin() + next(static_cast<std::uint32_t>(setups.size() + 1)), std::move(setup));
-        } else if (choice < 7) {
-            setups.take(setups[static_cast<std::size_t>(next(static_cast<std::uint32_t>(setups.size())))].get());
-        } else {
-            SceneSetupdb& setup = *setups[static_cast<std::size_t>(next(static_cast<std::uint32_t>(setups.size())))];
-            choice < 9 ? setup.setSceneSetupID(next(3000)) : setup.setScenePayoffID(next(40));
+    const auto any = [&]() -> SceneSetupdb& { return *setups[static_cast<std::size_t>(next(setups.size()))]; };
+    const auto made = [&] {
+        auto setup = std::make_unique<SceneSetupdb>();
+        setup->setSceneSetupID(next(3000));
+        setup->setScenePayoffID(next(40));
+        return setup;
+    };
+    const std::vector<std::function<void()>> changes = {
+        [&] { setups.insert(setups.begin() + next(setups.size() + 1), made()); },
+        [&] { setups.push_back(made()); },
+        [&] { setups.take(&any()); },
+        [&] { setups.erase(setups.begin() + next(setups.size())); },
+        [&] { setups.pop_back(); },
+        [&] { setups.eraseIf([key = next(3000)](const auto& setup) { return setup->sceneSetupID() == key; }); },
+        [&] { any().setSceneSetupID(next(3000)); },
+        [&] { any().setScenePayoffID(next(40)); },
+        [&] { setups.swapPlaces(static_cast<std::size_t>(next(setups.size())), setups.size() - 1); },
+        [&] {
+            setups.stableSort([](const auto& a, const auto& b) { return a->scenePayoffID() < b->scenePayoffID(); });
+        },
+    };
+    for (int step = 0; step < 30000; ++step) {
+        const auto change = static_cast<std::size_t>(next(changes.size() + 4));
+        changes[setups.size() < 10 || change >= changes.size() ? 0 : change]();
+        if (step % 7000 == 0) {
+            // Handed over whole, and taken back one by one.
+            RecordList<SceneSetupdb> moved = std::move(setups);
+            setups = std::move(moved);
+            for (auto& setup : setups.release())
+                setups.push_back(std::move(setup));
         }
     }
     ASSERT_GT(setups.size(), 3000u);
@@ -478,6 +496,11 @@ TEST(ScreenplaydbQueries, ALongListFindsWhatAScanFindsThroughManyChanges)
         SCOPED_TRACE(key);
         ASSERT_EQ(setups.find(key), scanned(setups, key, &SceneSetupdb::sceneSetupID));
         ASSERT_EQ(setups.find(key, SceneSetupdb::kByPayoff), scanned(setups, key, &SceneSetupdb::scenePayoffID));
+        std::vector<SceneSetupdb*> naming;
+        for (const auto& setup : setups)
+            if (setup->scenePayoffID() == key)
+                naming.push_back(setup.get());
+        ASSERT_EQ(setups.findAll(key, SceneSetupdb::kByPayoff), naming);
     }
 }
 

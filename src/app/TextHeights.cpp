@@ -19,6 +19,9 @@ constexpr qsizetype kMostTexts = 200000;
 // this much wider than its widest line, a text still breaks as it did.
 constexpr int kOverhang = 1;
 
+// A width no line of a sample of unwrapped lines reaches.
+constexpr float kUnwrappedWidth = 1e6f;
+
 // The lines the text has before any is wrapped: one, and one more after each line break.
 int forcedLines(const QString& text)
 {
@@ -99,7 +102,7 @@ float TextHeights::unwrappedHeight(int lines)
         QString sample(QLatin1Char('X'));
         for (int line = 1; line < lines; ++line)
             sample += QLatin1String("\nX");
-        unwrapped_[at] = BaseViewController::heightForString(sample, font_, std::numeric_limits<int>::max() / 2);
+        unwrapped_[at] = BaseViewController::heightForString(sample, font_, kUnwrappedWidth);
     }
     return unwrapped_[at];
 }

@@ -4,9 +4,16 @@
 
 void RecordIndex::add(StoryRecord& record)
 {
+    int held = 0;
+    try {
+        for (; held < record.indexedKeyCount(); ++held)
+            hold(held, record.indexedKey(held), record);
+    } catch (...) {
+        while (held-- > 0)
+            release(held, record.indexedKey(held), record);
+        throw;
+    }
     record.index_ = this;
-    for (int key = 0; key < record.indexedKeyCount(); ++key)
-        hold(key, record.indexedKey(key), record);
 }
 
 void RecordIndex::remove(StoryRecord& record)

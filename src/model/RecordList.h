@@ -129,11 +129,7 @@ public:
     const Pointer& back() const { return items_.back(); }
     void reserve(std::size_t count) { items_.reserve(count); }
 
-    void push_back(Pointer record)
-    {
-        join(*record);
-        items_.push_back(std::move(record));
-    }
+    void push_back(Pointer record) { insert(end(), std::move(record)); }
     void pop_back()
     {
         leave(*items_.back());
@@ -141,8 +137,15 @@ public:
     }
     const_iterator insert(const_iterator at, Pointer record)
     {
-        join(*record);
-        return items_.insert(at, std::move(record));
+        // In the list first: a record the index could not take leaves it again, and goes.
+        const auto placed = items_.insert(at, std::move(record));
+        try {
+            join(**placed);
+        } catch (...) {
+            items_.erase(placed);
+            throw;
+        }
+        return placed;
     }
     const_iterator erase(const_iterator at)
     {

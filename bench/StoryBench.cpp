@@ -1,4 +1,9 @@
+#include "model/AttachedObjectdb.h"
+#include "model/Characterdb.h"
 #include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
+#include "model/ScenePayoffdb.h"
+#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
@@ -17,7 +22,9 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -447,7 +454,7 @@ static void BM_RenumberBoardAfterMove(benchmark::State& state)
     Screenplaydb& story = openedLargeStory(connection, held);
     for (auto _ : state) {
         auto& cards = story.sceneCards();
-        std::rotate(cards.begin(), cards.end() - 1, cards.end());
+        cards.insert(cards.begin(), cards.take(cards.back().get()));
         story.resetOnBoardSceneCardSortOrder();
     }
     story.finalizeAllSqliteStatements();
@@ -607,3 +614,142 @@ static void BM_OpenHundredThousandRecordsEach_Floor(benchmark::State& state)
         checkAndReadPlainStory(hugeStory().path());
 }
 BENCHMARK(BM_OpenHundredThousandRecordsEach_Floor)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// --- Looking records up by key ---------------------------------------------------------------
+
+namespace {
+
+// The generated story of `cards` cards, loaded once as a window holds it.
+Screenplaydb& loadedStory(int cards)
+{
+    static std::map<int, LoadedStory> loaded;
+    auto found = loaded.find(cards);
+    if (found == loaded.end())
+        found = loaded.emplace(cards, loadStoryFile(generatedStory(cards))).first;
+    return *found->second.story;
+}
+
+enum class Kind { Card, Setup, Payoff, SetupByPayoff, Character, Location, Attachment, Count };
+
+struct Wanted {
+    Kind kind;
+    std::int64_t key;
+};
+
+// Every key the story's look-ups take, of each kind, in an order that jumps about the lists.
+std::vector<Wanted> everyKey(Screenplaydb& story)
+{
+    std::vector<Wanted> keys;
+    for (const auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (const auto& card : *cards)
+            keys.push_back({Kind::Card, card->sceneCardID()});
+    for (const auto& setup : story.sceneSetups())
+        keys.push_back({Kind::Setup, setup->sceneSetupID()});
+    for (const auto& payoff : story.scenePayoffs()) {
+        keys.push_back({Kind::Payoff, payoff->scenePayoffID()});
+        keys.push_back({Kind::SetupByPayoff, payoff->scenePayoffID()});
+    }
+    for (const auto& character : story.characters())
+        keys.push_back({Kind::Character, character->characterID()});
+    for (const auto& location : story.sceneLocations())
+        keys.push_back({Kind::Location, location->sceneLocationID()});
+    for (const auto& attachment : story.attachedObjects())
+        keys.push_back({Kind::Attachment, attachment->attachedObjectID()});
+    std::shuffle(keys.begin(), keys.end(), std::mt19937(76));
+    return keys;
+}
+
+const void* lookUp(const Screenplaydb& story, const Wanted& wanted)
+{
+    switch (wanted.kind) {
+    case Kind::Card:
+        return story.sceneCardForSceneCardID(wanted.key);
+    case Kind::Setup:
+        return story.setupForSetupID(wanted.key);
+    case Kind::Payoff:
+        return story.payoffForPayoffID(wanted.key);
+    case Kind::SetupByPayoff:
+        return story.setupForPayoffID(wanted.key);
+    case Kind::Character:
+        return story.characterForCharacterID(wanted.key);
+    case Kind::Location:
+        return story.locationForLocationID(wanted.key);
+    default:
+        return story.attachmentForID(wanted.key);
+    }
+}
+
+constexpr int kLookUpsPerIteration = 1000;
+
+} // namespace
+
+// A thousand look-ups by key in the generated story of 1,000 and of 10,000 cards: cards of the
+// board and the Litter Box, set-ups, pay-offs, set-ups by their pay-off, characters, locations
+// and attachments, mixed.
+static void BM_LookUpByKey(benchmark::State& state)
+{
+    Screenplaydb& story = loadedStory(static_cast<int>(state.range(0)));
+    const std::vector<Wanted> keys = everyKey(story);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        for (int count = 0; count < kLookUpsPerIteration; ++count) {
+            benchmark::DoNotOptimize(lookUp(story, keys[next]));
+            next = (next + 1) % keys.size();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kLookUpsPerIteration);
+}
+BENCHMARK(BM_LookUpByKey)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+using Table = std::unordered_map<std::int64_t, const void*>;
+
+const void* lookUpIn(const Table& table, std::int64_t key)
+{
+    const auto found = table.find(key);
+    return found == table.end() ? nullptr : found->second;
+}
+
+// The floor's look-up: a hash table of the kind, chosen as the story's look-up is.
+const void* lookUpIn(const std::array<Table, static_cast<std::size_t>(Kind::Count)>& tables, const Wanted& wanted)
+{
+    switch (wanted.kind) {
+    case Kind::Card:
+        return lookUpIn(tables[0], wanted.key);
+    case Kind::Setup:
+        return lookUpIn(tables[1], wanted.key);
+    case Kind::Payoff:
+        return lookUpIn(tables[2], wanted.key);
+    case Kind::SetupByPayoff:
+        return lookUpIn(tables[3], wanted.key);
+    case Kind::Character:
+        return lookUpIn(tables[4], wanted.key);
+    case Kind::Location:
+        return lookUpIn(tables[5], wanted.key);
+    default:
+        return lookUpIn(tables[6], wanted.key);
+    }
+}
+
+} // namespace
+
+// Floor: the same keys in the same order, each looked up in a hash table of its kind made
+// beforehand from the same records.
+static void BM_LookUpByKey_Floor(benchmark::State& state)
+{
+    Screenplaydb& story = loadedStory(static_cast<int>(state.range(0)));
+    const std::vector<Wanted> keys = everyKey(story);
+    std::array<Table, static_cast<std::size_t>(Kind::Count)> tables;
+    for (const Wanted& wanted : keys)
+        tables[static_cast<std::size_t>(wanted.kind)].emplace(wanted.key, lookUp(story, wanted));
+    std::size_t next = 0;
+    for (auto _ : state) {
+        for (int count = 0; count < kLookUpsPerIteration; ++count) {
+            benchmark::DoNotOptimize(lookUpIn(tables, keys[next]));
+            next = (next + 1) % keys.size();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kLookUpsPerIteration);
+}
+BENCHMARK(BM_LookUpByKey_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -18,7 +18,7 @@ out=${BENCH_OUT:-$(mktemp -d)}
 filter=${BENCH_FILTER:-.}
 binaries=${BENCH_BINARIES:-"vantora_bench vantora_board_bench vantora_scene_editor_bench vantora_typing_bench
   vantora_interchange_bench vantora_previous_version_bench vantora_reports_bench vantora_http_bench
-  vantora_http_auth_bench"}
+  vantora_http_auth_bench vantora_panes_bench"}
 
 mkdir -p "$out"
 for binary in $binaries; do

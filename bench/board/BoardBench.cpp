@@ -102,13 +102,6 @@ double residentMegabytes()
     return fields[1].toDouble() * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
 MyDocument& documentOfSize(benchmark::State& state)
 {
     return *session->documents.at(static_cast<int>(state.range(0)));
@@ -932,10 +925,8 @@ int main(int argc, char** argv)
     Session bench;
     session = &bench;
     bench.application = startBenchApplication(bench.home.path());
-    if (!bench.application) {
-        std::fprintf(stderr, "the application did not start\n");
+    if (!bench.application)
         return 1;
-    }
     QString storyFolder;
     for (int index = 1; index < argc; ++index)
         if (QByteArray(argv[index]).startsWith("--to="))
@@ -970,10 +961,5 @@ int main(int argc, char** argv)
         bench.documents[cards] = document;
         settle();
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    bench.application->applicationShouldTerminate();
-    bench.application.reset();
-    return 0;
+    return runBenchmarks(argc, argv, bench.application);
 }

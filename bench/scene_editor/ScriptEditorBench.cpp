@@ -327,10 +327,8 @@ int main(int argc, char** argv)
     Session bench;
     session = &bench;
     bench.application = startBenchApplication(bench.home.path());
-    if (!bench.application) {
-        std::fprintf(stderr, "the application did not start\n");
+    if (!bench.application)
         return 1;
-    }
     const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
     bench.path = makeStory(documents, bench.application->masterFilePath());
     bench.document = bench.application->documentController().openDocument(bench.path);
@@ -346,11 +344,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the Script tab did not show the scene\n");
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    bench.document = nullptr;
-    bench.application->applicationShouldTerminate();
-    bench.application.reset();
-    return 0;
+    return runBenchmarks(argc, argv, bench.application);
 }

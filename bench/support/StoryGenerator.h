@@ -16,6 +16,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -235,6 +236,59 @@ inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<s
 }
 
 } // namespace Detail
+
+// Raises the story at `path` to at least `setups` set-ups and as many pay-offs, each new set-up
+// linked to a new pay-off three cards later (the cards taken in turn), and to at least
+// `characters` characters.
+inline void raise(const QString& path, int setups, int characters)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("the story could not be opened");
+    }
+    const auto count = [db](const char* sql) {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &query, nullptr);
+        const int found = sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int(query, 0) : 0;
+        sqlite3_finalize(query);
+        return found;
+    };
+    std::vector<std::int64_t> cards;
+    {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, "SELECT SceneCardID FROM SceneCard ORDER BY SceneCardID", -1, &query, nullptr);
+        while (sqlite3_step(query) == SQLITE_ROW)
+            cards.push_back(sqlite3_column_int64(query, 0));
+        sqlite3_finalize(query);
+    }
+    const std::int64_t screenplay = count("SELECT ScreenplayID FROM Screenplay");
+    Detail::exec(db, "BEGIN");
+    {
+        Detail::Insert payoff(db, "INSERT INTO ScenePayoff (SceneCardID, ScenePayoff) VALUES (?,?)");
+        Detail::Insert setup(db, "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES (?,?,?)");
+        Detail::Insert character(db, "INSERT INTO Character (ScreenplayID, CharacterName, Description) VALUES (?,?,?)");
+        const auto cardAt = [&cards](int index) {
+            return cards.empty() ? std::int64_t{0} : cards[static_cast<std::size_t>(index) % cards.size()];
+        };
+        for (int index = count("SELECT count(*) FROM SceneSetup"); index < setups; ++index) {
+            const std::int64_t paid = payoff.bind(1, cardAt(index + 3))
+                                          .bind(2, QStringLiteral("The key of scene %1 opens the cellar").arg(index))
+                                          .run();
+            setup.bind(1, cardAt(index))
+                .bind(2, QStringLiteral("A key under the mat, scene %1").arg(index))
+                .bind(3, paid)
+                .run();
+        }
+        for (int index = count("SELECT count(*) FROM Character"); index < characters; ++index)
+            character.bind(1, screenplay)
+                .bind(2, QStringLiteral("CHARACTER %1").arg(index))
+                .bind(3, QStringLiteral("Wants out of the valley before the snow, %1").arg(index))
+                .run();
+    }
+    Detail::exec(db, "COMMIT");
+    sqlite3_close(db);
+}
 
 // Makes `folder`/Story<cards>.vtrsf (replacing one made before) from the program's template and
 // the master file at `masterPath`, and answers its path.

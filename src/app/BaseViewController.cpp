@@ -46,8 +46,13 @@ QWidget* BaseViewController::takeView()
 
 float BaseViewController::heightForString(const QString& text, const QFont& font, float width)
 {
+    return fitString(text, font, width).height;
+}
+
+BaseViewController::StringFit BaseViewController::fitString(const QString& text, const QFont& font, float width)
+{
     const int wrapWidth = std::max(0, static_cast<int>(width));
     const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, wrapWidth, kMeasureHeight),
                                                          Qt::TextWordWrap, text);
-    return static_cast<float>(std::min(needed.height(), kMeasureHeight));
+    return {static_cast<float>(std::min(needed.height(), kMeasureHeight)), needed.width()};
 }

@@ -40,6 +40,12 @@ public:
     // pixels high: any text of practical length is measured in full, a longer one is cut
     // there.
     static float heightForString(const QString& text, const QFont& font, float width);
+    // The same height, and the width of the text's widest line so wrapped.
+    struct StringFit {
+        float height = 0;
+        int widestLine = 0;
+    };
+    static StringFit fitString(const QString& text, const QFont& font, float width);
 
 protected:
     // Takes ownership of `view`; a view set before is deleted.

@@ -92,12 +92,10 @@ void sortAndRenumberBoard(Screenplaydb& story)
 
 bool moveCard(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const SceneCarddb* card)
 {
-    const auto found =
-        std::find_if(from.begin(), from.end(), [card](const std::unique_ptr<SceneCarddb>& held) { return held.get() == card; });
-    if (found == from.end())
+    std::unique_ptr<SceneCarddb> moved = from.take(card);
+    if (!moved)
         return false;
-    to.push_back(std::move(*found));
-    from.erase(found);
+    to.push_back(std::move(moved));
     return true;
 }
 

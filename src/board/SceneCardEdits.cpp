@@ -60,7 +60,7 @@ bool linkAttachment(Screenplaydb& story, std::int64_t sceneCardID, std::int64_t 
 namespace {
 
 template <typename Link>
-bool unlink(Screenplaydb& story, std::vector<std::unique_ptr<Link>>& links, Link& link,
+bool unlink(Screenplaydb& story, RecordList<Link>& links, Link& link,
             std::vector<Link*>& (SceneCarddb::*cardLinks)())
 {
     const auto held = std::find_if(links.begin(), links.end(), [&](const auto& each) { return each.get() == &link; });

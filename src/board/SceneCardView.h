@@ -3,6 +3,7 @@
 #include "SceneCardLayout.h"
 #include "SceneCardPainter.h"
 #include "app/BaseViewController.h"
+#include "model/RecordList.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -281,7 +282,7 @@ private:
     bool dropPayoff(std::int64_t row);
     // A set-up or pay-off comes to lie on the card; the story-elements list of `section` shows it.
     template <typename Record>
-    bool placeOnCard(const std::vector<std::unique_ptr<Record>>& records, std::int64_t row, std::int64_t section);
+    bool placeOnCard(const RecordList<Record>& records, std::int64_t row, std::int64_t section);
     bool dropSceneCard(const QMimeData* data, const QPoint& location);
 
     SceneCarddb* scene_ = nullptr;

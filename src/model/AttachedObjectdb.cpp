@@ -36,7 +36,7 @@ void AttachedObjectdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screen
 
 void AttachedObjectdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    attachedObjectID_ = key;
+    changeKey(attachedObjectID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -93,7 +93,7 @@ void AttachedObjectdb::insertIntoDatabase(Screenplaydb* screenplay)
                               "SizeWidth,Color,LastFullImageWidth,LastFullImageHeight,TextDescription,MimeType) "
                               "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert);
-    attachedObjectID_ = finishInsertOfNamedRecord(insert, "AttachedObject");
+    changeKey(attachedObjectID_, finishInsertOfNamedRecord(insert, "AttachedObject"), 0, false);
 }
 
 void AttachedObjectdb::deleteFromDatabase()

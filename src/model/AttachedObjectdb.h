@@ -12,7 +12,7 @@
 // the blob operations, which work on the row by its key and so are called once the row exists.
 class AttachedObjectdb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, attachedObjectID, setAttachedObjectID) = 0;
+    VTR_KEY_PROPERTY(attachedObjectID, setAttachedObjectID, 0) = 0;
     VTR_PROPERTY(std::int64_t, screenplayID, setScreenplayID) = 0;
     VTR_PROPERTY(QString, title, setTitle) = QString(QLatin1String(""));
     // The description as RTF text; textDescription holds its plain text.
@@ -38,6 +38,11 @@ class AttachedObjectdb : public StoryRecord
     VTR_PROPERTY(QString, mimeType, setMimeType) = QString(QLatin1String(""));
 
 public:
+    // Found by its key.
+    static constexpr int kIndexedKeys = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int) const override { return attachedObjectID_; }
+
     AttachedObjectdb() = default;
     AttachedObjectdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 

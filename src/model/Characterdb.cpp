@@ -49,7 +49,7 @@ void Characterdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
 
 void Characterdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    characterID_ = key;
+    changeKey(characterID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -95,11 +95,11 @@ void Characterdb::insertIntoDatabase(Screenplaydb* screenplay)
                               "NeedsFixing3Notes,NeedsFixing4,NeedsFixing4Notes,NeedsFixing5,NeedsFixing5Notes,"
                               "NeedsFixing6,NeedsFixing6Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert);
-    characterID_ = finishInsertOfNamedRecord(insert, "Character");
+    changeKey(characterID_, finishInsertOfNamedRecord(insert, "Character"), 0, false);
     // Attachment links left in the file by a character that had the key before were loaded as
     // belonging to no character; their rows are gone now, and they leave memory too.
-    std::erase_if(screenplay->characterObjects(),
-                  [this](const auto& link) { return link->characterID() == characterID_; });
+    screenplay->characterObjects().eraseIf(
+        [this](const auto& link) { return link->characterID() == characterID_; });
 }
 
 void Characterdb::deleteFromDatabase()

@@ -13,7 +13,7 @@ class CharacterObjectdb;
 // ("needsFixing3", "needsFixing3Notes"), as the character pane addresses them by number.
 class Characterdb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, characterID, setCharacterID) = 0;
+    VTR_KEY_PROPERTY(characterID, setCharacterID, 0) = 0;
     VTR_PROPERTY(std::int64_t, screenplayID, setScreenplayID) = 0;
     VTR_PROPERTY(QString, characterName, setCharacterName) = QString(QLatin1String(""));
     VTR_PROPERTY(QString, age, setAge) = QString(QLatin1String(""));
@@ -37,6 +37,11 @@ class Characterdb : public StoryRecord
     VTR_PROPERTY(QString, needsFixing6Notes, setNeedsFixing6Notes) = QString(QLatin1String(""));
 
 public:
+    // Found by its key.
+    static constexpr int kIndexedKeys = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int) const override { return characterID_; }
+
     Characterdb() = default;
     Characterdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordList.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -13,6 +15,14 @@ void sortRecords(std::vector<Pointer>& records, int (Record::*comparator)(const 
     // Lists are mostly sorted already, and a stable sort of a sorted list changes nothing.
     if (!std::is_sorted(records.begin(), records.end(), before))
         std::stable_sort(records.begin(), records.end(), before);
+}
+
+template <typename Record>
+void sortRecords(RecordList<Record>& records, int (Record::*comparator)(const Record&) const)
+{
+    const auto before = [comparator](const auto& a, const auto& b) { return ((*a).*comparator)(*b) < 0; };
+    if (!std::is_sorted(records.begin(), records.end(), before))
+        records.stableSort(before);
 }
 
 // Three-way comparison of two values as -1, 0 or 1.
@@ -32,4 +42,10 @@ std::unique_ptr<Record> takeRecord(std::vector<std::unique_ptr<Record>>& records
     std::unique_ptr<Record> taken = std::move(*at);
     records.erase(at);
     return taken;
+}
+
+template <typename Record>
+std::unique_ptr<Record> takeRecord(RecordList<Record>& records, const Record* record)
+{
+    return records.take(record);
 }

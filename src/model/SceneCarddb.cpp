@@ -64,7 +64,7 @@ void SceneCarddb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay)
 
 void SceneCarddb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    sceneCardID_ = key;
+    changeKey(sceneCardID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -139,7 +139,7 @@ void SceneCarddb::insertIntoDatabase(Screenplaydb* screenplay)
         "ColorLegend3ID,ColorLegend4ID,ColorLegend5ID,ColorLegend6ID,SceneNumber,CurrentBeatSection) "
         "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     bindColumns(insert, 1);
-    sceneCardID_ = finishInsertOfNamedRecord(insert, "SceneCard");
+    changeKey(sceneCardID_, finishInsertOfNamedRecord(insert, "SceneCard"), 0, false);
 }
 
 void SceneCarddb::insertIntoDatabaseWithID(Screenplaydb* screenplay)

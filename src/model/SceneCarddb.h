@@ -16,7 +16,7 @@ class ScenePayoffdb;
 // the file's date form.
 class SceneCarddb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, sceneCardID, setSceneCardID) = 0;
+    VTR_KEY_PROPERTY(sceneCardID, setSceneCardID, 0) = 0;
     VTR_PROPERTY(std::int64_t, screenplayID, setScreenplayID) = 0;
     VTR_PROPERTY(QString, heading, setHeading) = QStringLiteral("SCENE HEADING");
     VTR_PROPERTY(std::int64_t, sceneLocationID, setSceneLocationID) = 0;
@@ -46,6 +46,11 @@ class SceneCarddb : public StoryRecord
     VTR_PROPERTY(std::int64_t, currentBeatSection, setCurrentBeatSection) = 1;
 
 public:
+    // Found by its key.
+    static constexpr int kIndexedKeys = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int) const override { return sceneCardID_; }
+
     SceneCarddb();
     SceneCarddb(std::int64_t key, Screenplaydb* screenplay);
     ~SceneCarddb() override;

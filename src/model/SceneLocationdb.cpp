@@ -18,7 +18,7 @@ void SceneLocationdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenp
 
 void SceneLocationdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    sceneLocationID_ = key;
+    changeKey(sceneLocationID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -47,7 +47,7 @@ void SceneLocationdb::insertIntoDatabase(Screenplaydb* screenplay)
     StatementUse insert = use("sceneLocation_insert_statement",
                               "INSERT INTO SceneLocation (ScreenplayID,Location,Description,Notes) VALUES (?,?,?,?)");
     insert.bindAll(1, screenplayID_, location_, description_, notes_);
-    sceneLocationID_ = finishInsertOfNamedRecord(insert, "SceneLocation");
+    changeKey(sceneLocationID_, finishInsertOfNamedRecord(insert, "SceneLocation"), 0, false);
 }
 
 void SceneLocationdb::deleteFromDatabase()

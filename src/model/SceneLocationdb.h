@@ -9,7 +9,7 @@ class SceneLocationObjectdb;
 // One location of the story: its name, a description and notes.
 class SceneLocationdb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, sceneLocationID, setSceneLocationID) = 0;
+    VTR_KEY_PROPERTY(sceneLocationID, setSceneLocationID, 0) = 0;
     VTR_PROPERTY(std::int64_t, screenplayID, setScreenplayID) = 0;
     // The location's name.
     VTR_PROPERTY(QString, location, setLocation) = QString(QLatin1String(""));
@@ -17,6 +17,11 @@ class SceneLocationdb : public StoryRecord
     VTR_PROPERTY(QString, notes, setNotes) = QString(QLatin1String(""));
 
 public:
+    // Found by its key.
+    static constexpr int kIndexedKeys = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int) const override { return sceneLocationID_; }
+
     SceneLocationdb() = default;
     SceneLocationdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 

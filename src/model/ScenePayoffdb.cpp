@@ -31,7 +31,7 @@ void ScenePayoffdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenpla
 
 void ScenePayoffdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    scenePayoffID_ = key;
+    changeKey(scenePayoffID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -57,7 +57,7 @@ void ScenePayoffdb::insertIntoDatabase(Screenplaydb* screenplay)
     StatementUse insert = use("scenePayoff_insert_statement",
                               "INSERT INTO ScenePayoff (SceneCardID,ScenePayoff) VALUES(?,?)");
     insert.bindAll(1, sceneCardID_, scenePayoff_);
-    scenePayoffID_ = finishInsert(insert);
+    changeKey(scenePayoffID_, finishInsert(insert), 0, false);
 }
 
 void ScenePayoffdb::insertIntoDatabaseWithID(Screenplaydb* screenplay)

@@ -7,12 +7,17 @@
 // held in memory only.
 class ScenePayoffdb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, scenePayoffID, setScenePayoffID) = 0;
+    VTR_KEY_PROPERTY(scenePayoffID, setScenePayoffID, 0) = 0;
     // 0 = not on a card.
     VTR_PROPERTY(std::int64_t, sceneCardID, setSceneCardID) = 0;
     VTR_PROPERTY(QString, scenePayoff, setScenePayoff) = QString(QLatin1String(""));
 
 public:
+    // Found by its key.
+    static constexpr int kIndexedKeys = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int) const override { return scenePayoffID_; }
+
     ScenePayoffdb() = default;
     ScenePayoffdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 

@@ -25,7 +25,7 @@ void SceneSetupdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay
             if (payoff.stepRow())
                 scenePayoff_ = payoff.columnText(0);
             else
-                scenePayoffID_ = 0;
+                changeKey(scenePayoffID_, 0, kByPayoff, false);
         }
         setIsDirty(false);
     }
@@ -33,7 +33,7 @@ void SceneSetupdb::initWithPrimaryKey(std::int64_t key, Screenplaydb* screenplay
 
 void SceneSetupdb::loadRow(std::int64_t key, Screenplaydb* screenplay, const StatementUse* found)
 {
-    sceneSetupID_ = key;
+    changeKey(sceneSetupID_, key, 0, false);
     setScreenplay(screenplay);
     if (found) {
         const StatementUse& row = *found;
@@ -60,7 +60,7 @@ void SceneSetupdb::insertIntoDatabase(Screenplaydb* screenplay)
     StatementUse insert = use("sceneSetup_insert_statement",
                               "INSERT INTO SceneSetup (SceneCardID,SceneSetup,ScenePayoffID) VALUES(?,?,?)");
     insert.bindAll(1, sceneCardID_, sceneSetup_, scenePayoffID_);
-    sceneSetupID_ = finishInsert(insert);
+    changeKey(sceneSetupID_, finishInsert(insert), 0, false);
 }
 
 void SceneSetupdb::insertIntoDatabaseWithID(Screenplaydb* screenplay)

@@ -7,14 +7,20 @@
 // set-up is read and held in memory only.
 class SceneSetupdb : public StoryRecord
 {
-    VTR_PROPERTY(std::int64_t, sceneSetupID, setSceneSetupID) = 0;
+    VTR_KEY_PROPERTY(sceneSetupID, setSceneSetupID, 0) = 0;
     // 0 = not on a card.
     VTR_PROPERTY(std::int64_t, sceneCardID, setSceneCardID) = 0;
     VTR_PROPERTY(QString, sceneSetup, setSceneSetup) = QString(QLatin1String(""));
     // 0 = not linked.
-    VTR_PROPERTY(std::int64_t, scenePayoffID, setScenePayoffID) = 0;
+    VTR_KEY_PROPERTY(scenePayoffID, setScenePayoffID, kByPayoff) = 0;
 
 public:
+    // Found by its key, and by the pay-off it names (key kByPayoff).
+    static constexpr int kIndexedKeys = 2;
+    static constexpr int kByPayoff = 1;
+    int indexedKeyCount() const override { return kIndexedKeys; }
+    std::int64_t indexedKey(int key) const override { return key == kByPayoff ? scenePayoffID_ : sceneSetupID_; }
+
     SceneSetupdb() = default;
     SceneSetupdb(std::int64_t key, Screenplaydb* screenplay) { initWithPrimaryKey(key, screenplay); }
 

@@ -127,7 +127,7 @@ void deleteRowsWhere(const RecordList<Record>& records, Predicate matches)
 template <typename Record, typename Predicate>
 void dropWhere(RecordList<Record>& records, Predicate matches)
 {
-    std::erase_if(records, [&](const std::unique_ptr<Record>& record) { return matches(*record); });
+    records.eraseIf([&](const std::unique_ptr<Record>& record) { return matches(*record); });
 }
 
 template <typename Link>
@@ -150,15 +150,14 @@ QByteArray resourceBytes(const QString& name)
 
 AttachedObjectdb* Screenplaydb::attachmentForID(std::int64_t attachedObjectID) const
 {
-    return firstWhere(attachedObjects_, [&](const AttachedObjectdb& a) { return a.attachedObjectID() == attachedObjectID; });
+    return attachedObjects_.find(attachedObjectID);
 }
 
 SceneCarddb* Screenplaydb::sceneCardForSceneCardID(std::int64_t sceneCardID) const
 {
-    auto matches = [&](const SceneCarddb& card) { return card.sceneCardID() == sceneCardID; };
-    if (SceneCarddb* card = firstWhere(sceneCards_, matches))
+    if (SceneCarddb* card = sceneCards_.find(sceneCardID))
         return card;
-    return firstWhere(litterBox_, matches);
+    return litterBox_.find(sceneCardID);
 }
 
 ScriptElementdb* Screenplaydb::elementForElementID(std::int64_t scriptElementID) const
@@ -173,17 +172,17 @@ ScriptElementdb* Screenplaydb::elementForElementType(const QString& elementType)
 
 ScenePayoffdb* Screenplaydb::payoffForPayoffID(std::int64_t scenePayoffID) const
 {
-    return firstWhere(scenePayoffs_, [&](const ScenePayoffdb& p) { return p.scenePayoffID() == scenePayoffID; });
+    return scenePayoffs_.find(scenePayoffID);
 }
 
 SceneSetupdb* Screenplaydb::setupForPayoffID(std::int64_t scenePayoffID) const
 {
-    return firstWhere(sceneSetups_, [&](const SceneSetupdb& s) { return s.scenePayoffID() == scenePayoffID; });
+    return sceneSetups_.find(scenePayoffID, SceneSetupdb::kByPayoff);
 }
 
 SceneSetupdb* Screenplaydb::setupForSetupID(std::int64_t sceneSetupID) const
 {
-    return firstWhere(sceneSetups_, [&](const SceneSetupdb& s) { return s.sceneSetupID() == sceneSetupID; });
+    return sceneSetups_.find(sceneSetupID);
 }
 
 Beatdb* Screenplaydb::beatForBeatNumber(std::int64_t beatNumber) const
@@ -198,7 +197,7 @@ ColorCodedb* Screenplaydb::colorForColorCodeID(std::int64_t colorCodeID) const
 
 Characterdb* Screenplaydb::characterForCharacterID(std::int64_t characterID) const
 {
-    return firstWhere(characters_, [&](const Characterdb& c) { return c.characterID() == characterID; });
+    return characters_.find(characterID);
 }
 
 Characterdb* Screenplaydb::characterForCharacterName(const QString& name) const
@@ -208,7 +207,7 @@ Characterdb* Screenplaydb::characterForCharacterName(const QString& name) const
 
 SceneLocationdb* Screenplaydb::locationForLocationID(std::int64_t sceneLocationID) const
 {
-    return firstWhere(sceneLocations_, [&](const SceneLocationdb& l) { return l.sceneLocationID() == sceneLocationID; });
+    return sceneLocations_.find(sceneLocationID);
 }
 
 Loglinedb* Screenplaydb::currentLogline() const

@@ -438,7 +438,7 @@ void Screenplaydb::loadCollections()
         "screenplay_characterObject_statement",
         "SELECT CharacterID,AttachedObjectID,Description,PrimaryDisplayFlag,CharacterObjectID FROM CharacterObject",
         false);
-    std::erase_if(characterObjects_, toAttachmentGone);
+    characterObjects_.eraseIf(toAttachmentGone);
     characters_ = loadRecords<Characterdb>("screenplay_character_statement",
                                            selectAllSql(Characterdb::selectByKeySql(), ofStory), true);
     const auto characters = byKey(characters_, &Characterdb::characterID);
@@ -453,7 +453,7 @@ void Screenplaydb::loadCollections()
         "SceneCardObjectID FROM SceneCardObject INNER JOIN SceneCard ON "
         "SceneCardObject.SceneCardID = SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardObjectID",
         true);
-    std::erase_if(sceneCardObjects_, toAttachmentGone);
+    sceneCardObjects_.eraseIf(toAttachmentGone);
     for (auto& link : sceneCardObjects_)
         link->setTitle(attachments.at(link->attachedObjectID())->title());
 
@@ -463,8 +463,8 @@ void Screenplaydb::loadCollections()
         "FROM SceneCardCharacter INNER JOIN SceneCard on SceneCardCharacter.SceneCardID = SceneCard.SceneCardID "
         "WHERE SceneCard.ScreenplayID=? ORDER BY SceneCardCharacterID",
         true);
-    std::erase_if(sceneCardCharacters_,
-                  [&characters](const auto& link) { return characters.count(link->characterID()) == 0; });
+    sceneCardCharacters_.eraseIf(
+        [&characters](const auto& link) { return characters.count(link->characterID()) == 0; });
     for (auto& link : sceneCardCharacters_)
         link->setCharacterName(characters.at(link->characterID())->characterName());
 
@@ -478,7 +478,7 @@ void Screenplaydb::loadCollections()
         "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID WHERE ScreenplayID=? "
         "ORDER BY SceneLocationObjectID",
         true);
-    std::erase_if(sceneLocationObjects_, toAttachmentGone);
+    sceneLocationObjects_.eraseIf(toAttachmentGone);
     sceneLocations_ = loadRecords<SceneLocationdb>("screenplay_location_statement",
                                                    selectAllSql(SceneLocationdb::selectByKeySql(), ofStory), true);
     {
@@ -509,7 +509,7 @@ void Screenplaydb::loadCollections()
         true);
     sceneCards_.clear();
     litterBox_.clear();
-    for (auto& card : cards) {
+    for (auto& card : cards.release()) {
         if (card->onBoard() != 1 && card->onBoard() != 2) {
             card->setOnBoard(2);
             card->setIsDirty(false);
@@ -585,7 +585,7 @@ void Screenplaydb::sortSetupsAndPayoffsByCard()
         return found != sortOrders.end() ? found->second : 0;
     };
     auto sortByCard = [&](auto& records, auto textOf) {
-        std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
+        records.stableSort([&](const auto& a, const auto& b) {
             const int byCard = compareSceneCardPlacement(a->sceneCardID(), orderOf(a->sceneCardID()), b->sceneCardID(),
                                                          orderOf(b->sceneCardID()));
             if (byCard != 0)

@@ -2,6 +2,7 @@
 
 #include "BaseDatabaseObject.h"
 #include "BoardSections.h"
+#include "RecordList.h"
 #include "StoryFile.h"
 
 #include <QByteArray>
@@ -37,9 +38,6 @@ class ScenePayoffdb;
 class SceneSetupdb;
 class ScriptElementdb;
 class StickyNotedb;
-
-template <typename T>
-using RecordList = std::vector<std::unique_ptr<T>>;
 
 // The open story: the story file's connection, the fields of its one Screenplay row, its
 // collections of records and the cache of prepared statements that it and every record
@@ -197,7 +195,8 @@ public:
     // The board list view's working list; the cards belong to the two lists above.
     std::vector<SceneCarddb*>& listViewCards() { return listViewCards_; }
 
-    // --- Look-ups: the first record whose field matches, or nothing. ---
+    // --- Look-ups: the first record whose field matches, or nothing. Those by a record's key,
+    // and the set-up by its pay-off, answer in constant time through the lists' indexes. ---
     AttachedObjectdb* attachmentForID(std::int64_t attachedObjectID) const;
     // A board card first, then a Litter Box card.
     SceneCarddb* sceneCardForSceneCardID(std::int64_t sceneCardID) const;

@@ -106,13 +106,9 @@ void inOneTransaction(Screenplaydb& story, const Snapshot& snapshot, Change chan
 
 std::vector<SceneSetupdb*> setupsNaming(Screenplaydb& story, std::int64_t scenePayoffID)
 {
-    std::vector<SceneSetupdb*> naming;
     if (scenePayoffID < 1)
-        return naming;
-    for (const auto& setup : story.sceneSetups())
-        if (setup->scenePayoffID() == scenePayoffID)
-            naming.push_back(setup.get());
-    return naming;
+        return {};
+    return story.sceneSetups().findAll(scenePayoffID, SceneSetupdb::kByPayoff);
 }
 
 void clearLink(SceneSetupdb& setup)

@@ -8,20 +8,8 @@
 #include "SceneSetupdb.h"
 #include "Screenplaydb.h"
 
-namespace {
-
-// Keeps the first record of a key, as the story's own look-ups answer the first match.
-template <typename Record>
-void keepFirst(std::unordered_map<std::int64_t, const Record*>& table, std::int64_t key, const Record* record)
-{
-    table.try_emplace(key, record);
-}
-
-} // namespace
-
 StoryLinkIndex::StoryLinkIndex(Screenplaydb& story)
     : story_(story)
-    , byTables_(true)
 {
     cards_.reserve(story.sceneCards().size() + story.litterBox().size());
     addLinks([](std::int64_t) { return true; });
@@ -37,7 +25,6 @@ StoryLinkIndex::StoryLinkIndex(Screenplaydb& story, std::int64_t sceneCardID)
 
 StoryLinkIndex::StoryLinkIndex(Screenplaydb& story, const std::vector<std::int64_t>& sceneCardIDs)
     : story_(story)
-    , byTables_(true)
 {
     // Each wanted card has its entry at once, so that a link is kept when its card has one.
     cards_.reserve(sceneCardIDs.size());
@@ -68,28 +55,6 @@ void StoryLinkIndex::addLinks(Wanted wanted)
         if (!links.primaryAttachment && link->primaryDisplayFlag() == 1)
             links.primaryAttachment = link.get();
     }
-}
-
-const StoryLinkIndex::Tables& StoryLinkIndex::tables() const
-{
-    if (tables_)
-        return *tables_;
-    tables_ = std::make_unique<Tables>();
-    Tables& tables = *tables_;
-    tables.payoffs.reserve(story_.scenePayoffs().size());
-    for (const auto& payoff : story_.scenePayoffs())
-        keepFirst(tables.payoffs, payoff->scenePayoffID(), payoff.get());
-    tables.setupsByPayoff.reserve(story_.sceneSetups().size());
-    for (const auto& setup : story_.sceneSetups())
-        keepFirst(tables.setupsByPayoff, setup->scenePayoffID(), setup.get());
-    tables.sceneCards.reserve(story_.sceneCards().size() + story_.litterBox().size());
-    for (const auto* list : {&story_.sceneCards(), &story_.litterBox()})
-        for (const auto& card : *list)
-            keepFirst(tables.sceneCards, card->sceneCardID(), card.get());
-    tables.attachments.reserve(story_.attachedObjects().size());
-    for (const auto& attachment : story_.attachedObjects())
-        keepFirst(tables.attachments, attachment->attachedObjectID(), attachment.get());
-    return tables;
 }
 
 const StoryLinkIndex::CardLinks* StoryLinkIndex::linksOf(std::int64_t sceneCardID) const
@@ -132,33 +97,22 @@ const SceneCardObjectdb* StoryLinkIndex::primaryAttachmentLinkOfCard(std::int64_
     return links ? links->primaryAttachment : nullptr;
 }
 
-namespace {
-
-template <typename Record>
-const Record* lookUp(const std::unordered_map<std::int64_t, const Record*>& table, std::int64_t key)
-{
-    const auto found = table.find(key);
-    return found == table.end() ? nullptr : found->second;
-}
-
-} // namespace
-
 const ScenePayoffdb* StoryLinkIndex::payoffForPayoffID(std::int64_t scenePayoffID) const
 {
-    return byTables_ ? lookUp(tables().payoffs, scenePayoffID) : story_.payoffForPayoffID(scenePayoffID);
+    return story_.payoffForPayoffID(scenePayoffID);
 }
 
 const SceneSetupdb* StoryLinkIndex::setupForPayoffID(std::int64_t scenePayoffID) const
 {
-    return byTables_ ? lookUp(tables().setupsByPayoff, scenePayoffID) : story_.setupForPayoffID(scenePayoffID);
+    return story_.setupForPayoffID(scenePayoffID);
 }
 
 const SceneCarddb* StoryLinkIndex::sceneCardForSceneCardID(std::int64_t sceneCardID) const
 {
-    return byTables_ ? lookUp(tables().sceneCards, sceneCardID) : story_.sceneCardForSceneCardID(sceneCardID);
+    return story_.sceneCardForSceneCardID(sceneCardID);
 }
 
 const AttachedObjectdb* StoryLinkIndex::attachmentForID(std::int64_t attachedObjectID) const
 {
-    return byTables_ ? lookUp(tables().attachments, attachedObjectID) : story_.attachmentForID(attachedObjectID);
+    return story_.attachmentForID(attachedObjectID);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -23,7 +22,7 @@ class StoryLinkIndex
 public:
     // Indexes every card of `story`.
     explicit StoryLinkIndex(Screenplaydb& story);
-    // Indexes only the card `sceneCardID`: partners are looked up in the story itself.
+    // Indexes only the card `sceneCardID`.
     StoryLinkIndex(Screenplaydb& story, std::int64_t sceneCardID);
     // Indexes only the cards `sceneCardIDs` (a few cards of a large story, read together).
     StoryLinkIndex(Screenplaydb& story, const std::vector<std::int64_t>& sceneCardIDs);
@@ -37,7 +36,7 @@ public:
     // The first link of the card marked primary, or nothing.
     const SceneCardObjectdb* primaryAttachmentLinkOfCard(std::int64_t sceneCardID) const;
 
-    // The pay-off `scenePayoffID`, and the first set-up paid off by it.
+    // The pay-off `scenePayoffID`, and the first set-up paid off by it: the story's own look-ups.
     const ScenePayoffdb* payoffForPayoffID(std::int64_t scenePayoffID) const;
     const SceneSetupdb* setupForPayoffID(std::int64_t scenePayoffID) const;
     // A card of the board or the Litter Box by its id.
@@ -54,24 +53,10 @@ private:
         const SceneCardObjectdb* primaryAttachment = nullptr;
     };
 
-    // Partners, cards and attachments by id, made on the first look-up that needs them.
-    struct Tables
-    {
-        std::unordered_map<std::int64_t, const ScenePayoffdb*> payoffs;
-        std::unordered_map<std::int64_t, const SceneSetupdb*> setupsByPayoff;
-        std::unordered_map<std::int64_t, const SceneCarddb*> sceneCards;
-        std::unordered_map<std::int64_t, const AttachedObjectdb*> attachments;
-    };
-
     template <typename Wanted>
     void addLinks(Wanted wanted);
     const CardLinks* linksOf(std::int64_t sceneCardID) const;
-    const Tables& tables() const;
 
     Screenplaydb& story_;
-    // Whether look-ups by id go through the tables (an index of many cards) or through the
-    // story itself (an index of one card, which asks once or twice).
-    bool byTables_ = false;
     std::unordered_map<std::int64_t, CardLinks> cards_;
-    mutable std::unique_ptr<Tables> tables_;
 };

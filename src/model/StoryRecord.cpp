@@ -1,6 +1,7 @@
 #include "StoryRecord.h"
 
 #include "DatabaseError.h"
+#include "RecordList.h"
 #include "Screenplaydb.h"
 
 #include <sqlite3.h>
@@ -13,6 +14,24 @@ const char* StoryRecord::insertFailureMessage() const
 const char* StoryRecord::deleteFailureMessage() const
 {
     return "Error: failed to delete from screenplay.database with message '%s'.";
+}
+
+std::int64_t StoryRecord::indexedKey(int) const
+{
+    return 0;
+}
+
+void StoryRecord::changeKey(std::int64_t& field, std::int64_t value, int key, bool marks)
+{
+    if (field == value)
+        return;
+    const std::int64_t was = field;
+    if (marks)
+        assignField(field, value);
+    else
+        field = value;
+    if (index_)
+        index_->keyChanged(*this, key, was, value);
 }
 
 StatementUse StoryRecord::use(const char* name, const char* sql) const

@@ -6,7 +6,19 @@
 #include <cstdint>
 #include <string>
 
+class RecordIndex;
 class Screenplaydb;
+
+// Declares a key the record is looked up by in its story's list (RecordList.h), with its getter
+// and its setter as VTR_PROPERTY does; the list that holds the record learns of every change.
+// `number` counts the keys of the class from 0 (StoryRecord::indexedKey).
+#define VTR_KEY_PROPERTY(name, setter, number)                                                           \
+public:                                                                                                  \
+    const std::int64_t& name() const { return name##_; }                                                 \
+    void setter(const std::int64_t& value) { changeKey(name##_, value, number, true); }                \
+                                                                                                         \
+private:                                                                                                 \
+    std::int64_t name##_
 
 // Base of the seventeen story record classes: a record keeps a non-owning pointer to the
 // story it belongs to (the story owns its records and outlives them) and reaches the story's
@@ -17,7 +29,18 @@ public:
     Screenplaydb* screenplay() const { return screenplay_; }
     void setScreenplay(Screenplaydb* screenplay) { screenplay_ = screenplay; }
 
+    // The most keys a record class is looked up by.
+    static constexpr int kMostIndexedKeys = 2;
+    // How many keys the records of the class are looked up by, and the value of each: none for a
+    // class whose records are never looked up one by one.
+    virtual int indexedKeyCount() const { return 0; }
+    virtual std::int64_t indexedKey(int key) const;
+
 protected:
+    // Sets the key field `key` (marking the record dirty when `marks`: a key read with the row or
+    // given by the insert is no change to write) and tells the list that holds the record.
+    void changeKey(std::int64_t& field, std::int64_t value, int key, bool marks);
+
     // The class name that failure reports carry.
     virtual const char* sourceName() const = 0;
 
@@ -44,7 +67,11 @@ protected:
     void deleteRow(const char* name, const char* sql, std::int64_t key) const;
 
 private:
+    friend class RecordIndex;
+
     Screenplaydb* screenplay_ = nullptr;
+    // The index of the list that holds the record, when the class has keys.
+    RecordIndex* index_ = nullptr;
 };
 
 // "SELECT <columns>,<key> FROM <table> <rest>" from a record's "SELECT <columns> FROM <table>

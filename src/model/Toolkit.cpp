@@ -309,7 +309,7 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
         beatCards.commit();
     } catch (...) {
         auto& cards = story.sceneCards();
-        std::erase_if(cards, [&](const std::unique_ptr<SceneCarddb>& card) {
+        cards.eraseIf([&](const std::unique_ptr<SceneCarddb>& card) {
             return std::find(added.begin(), added.end(), card.get()) != added.end();
         });
         throw;

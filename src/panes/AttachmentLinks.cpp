@@ -56,7 +56,7 @@ void remove(Screenplaydb& story, typename Side::Item& item, std::size_t index)
     }
     links.erase(links.begin() + static_cast<std::ptrdiff_t>(index));
     auto& owned = Side::storyLinks(story);
-    std::erase_if(owned, [gone](const std::unique_ptr<typename Side::Link>& link) { return link.get() == gone; });
+    owned.eraseIf([gone](const std::unique_ptr<typename Side::Link>& link) { return link.get() == gone; });
 }
 
 template <typename Side>

@@ -4,6 +4,7 @@
 #include "ItemSides.h"
 #include "PaneImages.h"
 #include "ThreeRowLists.h"
+#include "TrackingTableView.h"
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
@@ -293,8 +294,11 @@ void ItemsTableView<Side>::refreshView()
 template <typename Side>
 void ItemsTableView<Side>::fitRowHeights()
 {
-    for (int row = 0; row < model_->rowCount(); ++row)
-        tvTable_->setRowHeight(row, heightOfRow(row));
+    const int width = ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn);
+    std::vector<int> heights(static_cast<std::size_t>(model_->rowCount()));
+    for (std::size_t row = 0; row < heights.size(); ++row)
+        heights[row] = heightOfRow(static_cast<int>(row), width);
+    setRowHeights(*tvTable_, heights);
 }
 
 template <typename Side>
@@ -311,6 +315,12 @@ void ItemsTableView<Side>::refreshItem(std::size_t position)
 template <typename Side>
 int ItemsTableView<Side>::heightOfRow(int row) const
 {
+    return heightOfRow(row, ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
+}
+
+template <typename Side>
+int ItemsTableView<Side>::heightOfRow(int row, int textWidth) const
+{
     const auto& items = Side::items(*screenplay());
     if (items.empty() || kindOfRow(row) == Row::Spacer)
         return kThinRowHeight;
@@ -319,8 +329,7 @@ int ItemsTableView<Side>::heightOfRow(int row) const
     const auto position = static_cast<std::size_t>(row / 3);
     if (position >= items.size())
         return kThinRowHeight;
-    return ThreeRowLists::textRowHeight(*this, *tvTable_, kTextColumn, items[position]->description(), false,
-                                        kThinRowHeight);
+    return heights_.height(*screenplay(), items[position]->description(), false, textWidth, kThinRowHeight);
 }
 
 template <typename Side>
@@ -339,9 +348,8 @@ void ItemsTableView<Side>::rowSelected(int row)
             guardedCall([&] {
                 if (document->currentScreenplay() != story)
                     return;
-                for (auto& item : Side::items(*story))
-                    if (Side::key(*item) == key)
-                        showDetail(*document, item.get());
+                if (typename Side::Item* item = Side::items(*story).find(key))
+                    showDetail(*document, item);
             });
         });
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ThreeRowLists.h"
 #include "app/BaseViewController.h"
 
 #include <cstdint>
@@ -52,8 +53,13 @@ public:
     bool acceptDrop(const QMimeData* data, int row);
 
 private:
+    // The height of the row when its texts wrap in `textWidth`.
+    int heightOfRow(int row, int textWidth) const;
+
     QTableView* tvTable_;
     ItemsTableModel<Side>* model_;
+    // What the descriptions measured.
+    mutable ThreeRowLists::TextRowHeights heights_;
 };
 
 class CharactersTableView : public ItemsTableView<CharacterSide>

@@ -305,12 +305,21 @@ void SetupPayoffTableView<Side>::refreshView()
 template <typename Side>
 void SetupPayoffTableView<Side>::fitRowHeights()
 {
-    for (int row = 0; row < model_->rowCount(); ++row)
-        tvTable_->setRowHeight(row, heightOfRow(row));
+    const int width = ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn);
+    std::vector<int> heights(static_cast<std::size_t>(model_->rowCount()));
+    for (std::size_t row = 0; row < heights.size(); ++row)
+        heights[row] = heightOfRow(static_cast<int>(row), width);
+    setRowHeights(*tvTable_, heights);
 }
 
 template <typename Side>
 int SetupPayoffTableView<Side>::heightOfRow(int row) const
+{
+    return heightOfRow(row, ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
+}
+
+template <typename Side>
+int SetupPayoffTableView<Side>::heightOfRow(int row, int textWidth) const
 {
     const typename Side::Item* item = model_->itemOfRow(row);
     if (!item || kindOfRow(row) == Row::Spacer)
@@ -326,7 +335,7 @@ int SetupPayoffTableView<Side>::heightOfRow(int row) const
         return kThinRowHeight;
     }
     // Measured in the face the row is drawn in: the item's own row is bold.
-    return ThreeRowLists::textRowHeight(*this, *tvTable_, kTextColumn, text, first, kLeastTextRowHeight);
+    return heights_.height(story, text, first, textWidth, kLeastTextRowHeight);
 }
 
 template <typename Side>

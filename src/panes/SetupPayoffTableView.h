@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ThreeRowLists.h"
 #include "app/BaseViewController.h"
 
 #include <cstddef>
@@ -69,10 +70,14 @@ private:
     bool makeLink(int row);
     // The link changed the indicators of these cards; they, the large card and the list show it.
     void changed(const std::vector<std::int64_t>& cards);
+    // The height of the row when its texts wrap in `textWidth`.
+    int heightOfRow(int row, int textWidth) const;
 
     QTableView* tvTable_;
     SetupPayoffTableModel<Side>* model_;
     TextCellDelegate* delegate_;
+    // What the rows' texts measured.
+    mutable ThreeRowLists::TextRowHeights heights_;
 };
 
 class SetupsTableView : public SetupPayoffTableView<SetupSide>

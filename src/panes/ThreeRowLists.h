@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/TextHeights.h"
+
+#include <QFont>
 #include <QModelIndex>
 
+#include <array>
 #include <memory>
 
 class BaseViewController;
@@ -30,11 +34,23 @@ inline constexpr int kThinRowHeight = 20;
 // The pixel size of the lists' font: the story's standard font setting + 11.
 int fontSize(const Screenplaydb& story);
 
-// The height of `text` in the lists' font, bold when the row draws it bold, wrapped in the width
-// that a cell of the table's `textColumn` leaves its text when the table is as wide as its pane;
-// never less than `least`.
-int textRowHeight(const BaseViewController& list, const QTableView& table, int textColumn, const QString& text,
-                  bool bold, int least);
+// The width that a cell of the table's `textColumn` leaves its text when the table is as wide as
+// its pane.
+int textWidth(const BaseViewController& list, const QTableView& table, int textColumn);
+
+// The heights of a list's texts in the lists' font at the story's size, bold when the row draws
+// the text bold, wrapped in a width (textWidth); each never less than `least`. What was measured
+// is kept (TextHeights) until the font size changes.
+class TextRowHeights
+{
+public:
+    int height(const Screenplaydb& story, const QString& text, bool bold, int width, int least);
+
+private:
+    int fontSize_ = 0;
+    std::array<QFont, 2> fonts_;
+    std::array<TextHeights, 2> heights_;
+};
 
 // Starts the drag of `data` from the table, showing the picture of `imageColumn` of the row of
 // `from`; nothing when there is no data.

@@ -68,6 +68,22 @@ void TrackingTableView::setUpAsList()
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The header would keep rows at least as high as its own font asks, which a large font makes
+    // higher than a thin row is meant to be.
+    verticalHeader()->setMinimumSectionSize(1);
+}
+
+void setRowHeights(QTableView& table, const std::vector<int>& heights)
+{
+    // A row header that shows each change works out the places of all rows again for each; with its
+    // updates off it only takes the sizes, and the table lays itself out once when it next can.
+    QHeaderView* rows = table.verticalHeader();
+    const bool updates = rows->updatesEnabled();
+    rows->setUpdatesEnabled(false);
+    const int count = std::min(rows->count(), static_cast<int>(heights.size()));
+    for (int row = 0; row < count; ++row)
+        rows->resizeSection(row, heights[static_cast<std::size_t>(row)]);
+    rows->setUpdatesEnabled(updates);
 }
 
 TextCellDelegate::TextCellDelegate(const QString& editorName, QObject* parent)

@@ -481,8 +481,7 @@ std::unique_ptr<StoryReport> script(Screenplaydb& story)
     StoryReport& r = *report;
     const QFont font = ReportText::scriptFont(12);
     // The story's board cards are put in board order, and keep it.
-    std::stable_sort(story.sceneCards().begin(), story.sceneCards().end(),
-                     [](const auto& a, const auto& b) { return a->sortByLocation(*b) < 0; });
+    story.sceneCards().stableSort([](const auto& a, const auto& b) { return a->sortByLocation(*b) < 0; });
     std::vector<SceneCarddb*> cards;
     for (const std::unique_ptr<SceneCarddb>& card : story.sceneCards())
         cards.push_back(card.get());

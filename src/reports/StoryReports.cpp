@@ -355,8 +355,8 @@ std::unique_ptr<StoryReport> generalNotes(Screenplaydb& story, std::int64_t colo
     r.setY(r.y() + 2);
     // The story's two lists are put in colour order, then title order, and keep it.
     const auto byColour = [](const auto& left, const auto& right) { return left->sortByColor(*right) < 0; };
-    std::stable_sort(story.attachedObjects().begin(), story.attachedObjects().end(), byColour);
-    std::stable_sort(story.stickyNotes().begin(), story.stickyNotes().end(), byColour);
+    story.attachedObjects().stableSort(byColour);
+    story.stickyNotes().stableSort(byColour);
     std::vector<AttachedObjectdb*> attachments;
     for (const std::unique_ptr<AttachedObjectdb>& attachment : story.attachedObjects())
         if (colour == 0 || attachment->color() == colour)

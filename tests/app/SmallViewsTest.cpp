@@ -1,5 +1,6 @@
 #include "app/BaseViewController.h"
 #include "app/SmallViews.h"
+#include "app/TextHeights.h"
 #include "support/LogCapture.h"
 #include "support/QtPrinting.h"
 #include "support/TraceCapture.h"
@@ -59,6 +60,36 @@ TEST(HeightForString, MeasuresALongTextInFullAndStopsAtTheLimit)
 
     const float tooTall = BaseViewController::heightForString(lines(count * 2), font, 300.0f);
     EXPECT_EQ(tooTall, 200000.0f);
+}
+
+// A remembered height is the height a fresh measure gives, whichever way the width moves, for
+// texts whose last glyphs reach past their advance (ff, y), wrapped or not, in plain and in bold;
+// asked again at a width it has answered, it measures nothing; another font is measured anew.
+TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
+{
+    const QStringList texts = {QStringLiteral("gun ff tariff hut"), QStringLiteral("fly f y staff gun"),
+                               QStringLiteral("INT. ROOM 5 - DAY (p. 1)\nA key under the mat, scene 5"),
+                               QStringLiteral("AVAVAV WAVE To Ty\nYou"),
+                               QStringLiteral("The hero wants the one thing she cannot have. ").repeated(4)};
+    for (const QFont& font : {standardFont(12, false), standardFont(13, true)}) {
+        TextHeights heights;
+        for (const int step : {-1, 1}) {
+            for (int width = step < 0 ? 400 : 20; width >= 20 && width <= 400; width += step) {
+                for (const QString& text : texts) {
+                    SCOPED_TRACE(QStringLiteral("%1 at %2").arg(text).arg(width).toStdString());
+                    ASSERT_EQ(heights.height(text, font, width),
+                              BaseViewController::heightForString(text, font, width));
+                }
+            }
+        }
+        const std::size_t measured = heights.measured();
+        EXPECT_LT(measured, texts.size() * 300u);
+        heights.height(texts.front(), font, 400);
+        EXPECT_EQ(heights.measured(), measured);
+        const QFont larger = standardFont(font.pixelSize() + 3, font.bold());
+        EXPECT_EQ(heights.height(texts.front(), larger, 400),
+                  BaseViewController::heightForString(texts.front(), larger, 400));
+    }
 }
 
 TEST(StandardFont, UsesPixelSizesAndTheApplicationFamily)

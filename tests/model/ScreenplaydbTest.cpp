@@ -16,6 +16,7 @@
 #include "model/SceneSetupdb.h"
 #include "model/ScriptElementdb.h"
 #include "model/ScriptPartdb.h"
+#include "model/SetupPayoffLinks.h"
 #include "model/StickyNotedb.h"
 #include "support/StoryFixtures.h"
 #include "support/TempStory.h"
@@ -23,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -66,6 +69,35 @@ void buildRichStory(NewStory& file)
     file.exec("INSERT INTO StickyNote (ScreenplayID,Title) VALUES (1,'Remember')");
     file.exec("INSERT INTO ScriptPart (SceneCardID,SortOrder,ElementTypeID,ScriptText) VALUES (10,1,2,'Joe waits.')");
     file.reopen();
+}
+
+// The first record of the list whose key is `key`: what a look-up by key answers.
+template <typename Record, typename KeyOf>
+Record* scanned(const RecordList<Record>& list, std::int64_t key, KeyOf keyOf)
+{
+    for (const auto& record : list)
+        if (((*record).*keyOf)() == key)
+            return record.get();
+    return nullptr;
+}
+
+// Every look-up by key answers as a scan of the story's lists does, for the keys in use and others.
+void expectLookUpsMatchTheLists(Screenplaydb& story)
+{
+    for (std::int64_t key = 0; key <= 30; ++key) {
+        SCOPED_TRACE(key);
+        SceneCarddb* card = scanned(story.sceneCards(), key, &SceneCarddb::sceneCardID);
+        EXPECT_EQ(story.sceneCardForSceneCardID(key),
+                  card ? card : scanned(story.litterBox(), key, &SceneCarddb::sceneCardID));
+        EXPECT_EQ(story.setupForSetupID(key), scanned(story.sceneSetups(), key, &SceneSetupdb::sceneSetupID));
+        EXPECT_EQ(story.setupForPayoffID(key), scanned(story.sceneSetups(), key, &SceneSetupdb::scenePayoffID));
+        EXPECT_EQ(story.payoffForPayoffID(key), scanned(story.scenePayoffs(), key, &ScenePayoffdb::scenePayoffID));
+        EXPECT_EQ(story.characterForCharacterID(key), scanned(story.characters(), key, &Characterdb::characterID));
+        EXPECT_EQ(story.locationForLocationID(key),
+                  scanned(story.sceneLocations(), key, &SceneLocationdb::sceneLocationID));
+        EXPECT_EQ(story.attachmentForID(key),
+                  scanned(story.attachedObjects(), key, &AttachedObjectdb::attachedObjectID));
+    }
 }
 
 } // namespace
@@ -379,12 +411,105 @@ TEST(ScreenplaydbQueries, LookUpsAndDerivedTexts)
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT Location FROM SceneLocation WHERE SceneLocationID=%1").arg(made)), "Beach");
 }
 
+// The look-ups by key answer from indexes of the lists; each change of a list or of a key must
+// reach them, or they answer a record that is gone or miss one that is there.
+TEST(ScreenplaydbQueries, LookUpsByKeyFollowEveryChangeOfTheLists)
+{
+    NewStory file;
+    buildRichStory(file);
+    const auto story = [&file]() -> Screenplaydb& { return file.story(); };
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"loaded", [] {}},
+        {"records added",
+         [&] {
+             SetupPayoffLinks::addSetup(story(), 10);
+             SetupPayoffLinks::addPayoff(story(), 0);
+             story().sceneLocationIDForNewLocation(QStringLiteral("Pier"));
+         }},
+        {"records deleted",
+         [&] {
+             story().deleteSceneCard(story().sceneCardForSceneCardID(12));
+             story().deleteCharacter(story().characterForCharacterID(2));
+             story().deleteScenePayoff(story().payoffForPayoffID(1));
+             story().deleteAttachedObject(story().attachmentForID(1));
+         }},
+        {"cards moved between the board and the Litter Box",
+         [&] {
+             story().litterBox().push_back(story().sceneCards().take(story().sceneCardForSceneCardID(10)));
+             story().sceneCards().push_back(story().litterBox().take(story().sceneCardForSceneCardID(13)));
+         }},
+        {"a set-up linked to a pay-off", [&] { ASSERT_TRUE(SetupPayoffLinks::link(story(), 3, 2)); }},
+        {"loaded again", [&] { file.reopen(); }},
+    };
+    for (const auto& [change, make] : changes) {
+        SCOPED_TRACE(change);
+        make();
+        expectLookUpsMatchTheLists(story());
+    }
+    EXPECT_EQ(story().setupForPayoffID(2), story().setupForSetupID(3));
+}
+
+// Thousands of records joining, leaving, changing places and keys in every way a list allows,
+// many sharing a key: every look-up still answers as a scan of the list does.
+TEST(ScreenplaydbQueries, ALongListFindsWhatAScanFindsThroughManyChanges)
+{
+    RecordList<SceneSetupdb> setups;
+    std::uint32_t seed = 76;
+    const auto next = [&seed](std::size_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<std::int64_t>((seed >> 8) % below);
+    };
+    const auto any = [&]() -> SceneSetupdb& { return *setups[static_cast<std::size_t>(next(setups.size()))]; };
+    const auto made = [&] {
+        auto setup = std::make_unique<SceneSetupdb>();
+        setup->setSceneSetupID(next(3000));
+        setup->setScenePayoffID(next(40));
+        return setup;
+    };
+    const std::vector<std::function<void()>> changes = {
+        [&] { setups.insert(setups.begin() + next(setups.size() + 1), made()); },
+        [&] { setups.push_back(made()); },
+        [&] { setups.take(&any()); },
+        [&] { setups.erase(setups.begin() + next(setups.size())); },
+        [&] { setups.pop_back(); },
+        [&] { setups.eraseIf([key = next(3000)](const auto& setup) { return setup->sceneSetupID() == key; }); },
+        [&] { any().setSceneSetupID(next(3000)); },
+        [&] { any().setScenePayoffID(next(40)); },
+        [&] { setups.swapPlaces(static_cast<std::size_t>(next(setups.size())), setups.size() - 1); },
+        [&] {
+            setups.stableSort([](const auto& a, const auto& b) { return a->scenePayoffID() < b->scenePayoffID(); });
+        },
+    };
+    for (int step = 0; step < 30000; ++step) {
+        const auto change = static_cast<std::size_t>(next(changes.size() + 4));
+        changes[setups.size() < 10 || change >= changes.size() ? 0 : change]();
+        if (step % 7000 == 0) {
+            // Handed over whole, and taken back one by one.
+            RecordList<SceneSetupdb> moved = std::move(setups);
+            setups = std::move(moved);
+            for (auto& setup : setups.release())
+                setups.push_back(std::move(setup));
+        }
+    }
+    ASSERT_GT(setups.size(), 3000u);
+    for (std::int64_t key = 0; key < 3000; ++key) {
+        SCOPED_TRACE(key);
+        ASSERT_EQ(setups.find(key), scanned(setups, key, &SceneSetupdb::sceneSetupID));
+        ASSERT_EQ(setups.find(key, SceneSetupdb::kByPayoff), scanned(setups, key, &SceneSetupdb::scenePayoffID));
+        std::vector<SceneSetupdb*> naming;
+        for (const auto& setup : setups)
+            if (setup->scenePayoffID() == key)
+                naming.push_back(setup.get());
+        ASSERT_EQ(setups.findAll(key, SceneSetupdb::kByPayoff), naming);
+    }
+}
+
 TEST(ScreenplaydbRenumber, BoardCardsGetOneToNInListOrder)
 {
     NewStory file;
     buildRichStory(file);
     Screenplaydb& story = file.story();
-    std::swap(story.sceneCards()[0], story.sceneCards()[2]);
+    story.sceneCards().swapPlaces(0, 2);
     story.resetOnBoardSceneCardSortOrder();
     EXPECT_EQ(file.scalar("SELECT group_concat(SceneCardID || ':' || SortOrder) FROM "
                           "(SELECT * FROM SceneCard WHERE OnBoard=1 AND ScreenplayID=1 ORDER BY SortOrder)"),
@@ -398,7 +523,7 @@ TEST(ScreenplaydbRenumber, AFailureRollsBackEveryCardAndKeepsMemoryTrue)
     NewStory file;
     buildRichStory(file);
     Screenplaydb& story = file.story();
-    std::swap(story.sceneCards()[0], story.sceneCards()[2]);
+    story.sceneCards().swapPlaces(0, 2);
     file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON SceneCard WHEN NEW.SceneCardID = 11 "
               "BEGIN SELECT RAISE(ABORT,'disk full'); END");
     EXPECT_THROW(story.resetOnBoardSceneCardSortOrder(), DatabaseError);

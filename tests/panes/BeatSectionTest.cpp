@@ -268,6 +268,12 @@ TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
     expectRowsFitted("while a pay-off is written");
     QTest::keyClick(editor, Qt::Key_Escape);
 
+    // A larger font refits the rows to it: nothing measured in the smaller one is kept.
+    QTest::mouseClick(labels()[3], Qt::LeftButton);
+    app_->actions().mnuMFSAsBigAsItGets->trigger();
+    settle();
+    expectRowsFitted("larger font");
+
     // The room the program makes for the large card narrows the pane as well.
     document_->window()->resize(1000, 700);
     settle();

@@ -340,12 +340,11 @@ TEST_F(TitlePane, ABoardWithCardsIsNeverOfferedMoreUntilItsCardsAreGone)
     EXPECT_EQ(stored("SELECT ScreenplayTitle FROM Screenplay"), "Carded Again");
 
     // All cards moved to the Litter Box: the board is empty, yet the story has its beat cards.
-    for (auto& card : screenplay().sceneCards()) {
+    for (auto& card : screenplay().sceneCards().release()) {
         card->setOnBoard(2);
         card->save();
         screenplay().litterBox().push_back(std::move(card));
     }
-    screenplay().sceneCards().clear();
     type(titlePane().tfTitle(), "Carded Once More");
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
     EXPECT_TRUE(screenplay().sceneCards().empty());

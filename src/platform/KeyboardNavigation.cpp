@@ -13,10 +13,12 @@
 #include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTextEdit>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
@@ -55,6 +57,11 @@ bool isSpace(const QKeyEvent& key)
            && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
+bool isEnter(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
 // Text fields (an editable combo box is one), number and date boxes, text views and lists:
 // the controls that show where the typing goes.
 bool showsWhereTypingGoes(const QWidget& widget)
@@ -73,6 +80,27 @@ bool spaceWouldChoose(QObject* watched)
         return true;
     const auto* list = qobject_cast<QAbstractItemView*>(watched);
     return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
+}
+
+// Return and Enter on a button reach its window as though no button had the focus: a dialog
+// presses its default button, and a window without one does nothing. The button never takes them
+// itself, though a desktop theme may have them press it like a space. A push button that took the
+// dialog's default as it took the focus gives the default back while the window answers the key.
+void answerWindow(QAbstractButton& button, const QKeyEvent& key)
+{
+    QWidget* around = button.parentWidget();
+    if (!around)
+        return;
+    auto* push = qobject_cast<QPushButton*>(&button);
+    const bool heldDefault = key.type() == QEvent::KeyPress && push && push->autoDefault() && push->isDefault();
+    const QPointer<QAbstractButton> held = &button;
+    if (heldDefault)
+        button.clearFocus();
+    // A copy, as the key goes on from the button's parent to the window like one the button let by.
+    const std::unique_ptr<QKeyEvent> passed(key.clone());
+    QCoreApplication::sendEvent(around, passed.get());
+    if (heldDefault && held && held->isVisible() && !held->window()->focusWidget())
+        held->setFocus(Qt::OtherFocusReason);
 }
 
 // Whether any of the widget lies inside its window and every view around it.
@@ -218,8 +246,15 @@ protected:
                 arrivedByTab(*widget, reason == Qt::BacktabFocusReason);
             return false;
         }
-        case QEvent::KeyPress: {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
             const auto& key = *static_cast<QKeyEvent*>(event);
+            if (auto* button = qobject_cast<QAbstractButton*>(watched); button && isEnter(key)) {
+                answerWindow(*button, key);
+                return true;
+            }
+            if (event->type() == QEvent::KeyRelease)
+                return false;
             if (isControlTab(key))
                 return moveOn(watched, key);
             if (isSpace(key))

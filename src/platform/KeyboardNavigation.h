@@ -11,8 +11,10 @@ class QApplication;
 // is scrolled into sight. Clicking a control still takes the focus, as before.
 //
 // A typed space never presses a button nor ticks a check box in a list, so that a space meant
-// for a field cannot answer an alert or choose an item; Return answers an alert's default
-// button and Escape its cancel button, as always.
+// for a field cannot answer an alert or choose an item. Return and Enter never press the button
+// or tick the check box that has the focus, whatever the desktop's theme makes of them: they
+// reach the window as though no button had the focus, so that a dialog or an alert answers with
+// its default button and another window does nothing. Escape answers an alert's cancel button.
 //
 // Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
 // edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable

@@ -171,9 +171,9 @@ EditedCell editedCellOf(QObject* watched)
     return {};
 }
 
-// The next (or previous) cell after `row` and `column` in reading order that shows and takes
-// editing.
-QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column, bool back)
+// The next (or previous) cell after `row` and `column` in reading order that shows and has all
+// of `flags`.
+QModelIndex nextCellWith(const QAbstractItemView& list, int row, int column, bool back, Qt::ItemFlags flags)
 {
     const QAbstractItemModel* cells = list.model();
     const QModelIndex root = list.rootIndex();
@@ -182,11 +182,22 @@ QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column,
     const int step = back ? -1 : 1;
     for (int at = row * columns + column + step; at >= 0 && at < count; at += step) {
         const QModelIndex cell = cells->index(at / columns, at % columns, root);
-        const Qt::ItemFlags flags = cell.flags();
-        if ((flags & Qt::ItemIsEditable) && (flags & Qt::ItemIsEnabled) && !list.visualRect(cell).isEmpty())
+        if ((cell.flags() & flags) == flags && !list.visualRect(cell).isEmpty())
             return cell;
     }
     return QModelIndex();
+}
+
+QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column, bool back)
+{
+    return nextCellWith(list, row, column, back, Qt::ItemIsEditable | Qt::ItemIsEnabled);
+}
+
+// A list with no cell to show, which nothing typed can reach.
+bool isEmptyList(const QWidget& widget)
+{
+    const auto* list = qobject_cast<const QAbstractItemView*>(&widget);
+    return list && !nextCellWith(*list, 0, -1, false, Qt::ItemIsEnabled).isValid();
 }
 
 // Ends the edit of a cell, storing it, and edits the next or previous editable cell with its
@@ -293,11 +304,14 @@ private:
     }
 
     // A control that Tab brought the focus to shows itself; one that nothing can bring into
-    // sight (its pane collapsed, say) is passed over, unless every control is.
+    // sight (its pane collapsed, say) is passed over, unless every control is, and so is an empty
+    // list, where the focus could show on nothing and nothing typed would go anywhere.
     void arrivedByTab(QWidget& widget, bool back)
     {
-        bringIntoSight(widget);
-        if (isInSight(widget)) {
+        const bool empty = isEmptyList(widget);
+        if (!empty)
+            bringIntoSight(widget);
+        if (!empty && isInSight(widget)) {
             if (!passing_)
                 passedOver_.clear();
             return;

@@ -7,8 +7,8 @@ class QApplication;
 // and stop only on a control that shows where the typing goes: a text field (an editable combo
 // box is one), a text view or a list. They never stop on a button, a radio button, a check box,
 // a pop-up list or a scroll view, which the writer reaches with the mouse; nor on a control
-// that lies wholly out of sight. A control that takes the focus this way inside a scroll view
-// is scrolled into sight. Clicking a control still takes the focus, as before.
+// that lies wholly out of sight, nor on an empty list. A control that takes the focus this way
+// inside a scroll view is scrolled into sight. Clicking a control still takes the focus, as before.
 //
 // A typed space never presses a button nor ticks a check box in a list, so that a space meant
 // for a field cannot answer an alert or choose an item. Return and Enter never press the button

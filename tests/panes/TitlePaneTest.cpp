@@ -112,6 +112,11 @@ TEST_F(TitlePane, ShowsTheStoryAndWritesEveryFinishedEdit)
     EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
     EXPECT_EQ(stored("SELECT Genre FROM Screenplay"), "Mystery");
     EXPECT_EQ(titlePane().cmbGenre()->currentText(), "Mystery");
+
+    // Shift+Tab from the title passes over the beat sheet, where nothing typed would go.
+    titlePane().tfTitle()->setFocus();
+    QTest::keyClick(titlePane().tfTitle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
 }
 
 TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)

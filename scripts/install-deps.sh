@@ -31,8 +31,11 @@ package_packages=(dpkg-dev file)
 # GNOME Keyring needs a session bus: left to choose, apt takes dbus-user-session, which brings
 # systemd as the init system (and Debian's system bus) to a system without it; dbus-x11's session bus
 # is started by whoever asks for it (the tests start their own with dbus-run-session).
+# Xvfb is an X server that shows nothing: a keyboard test starts its own, as the offscreen platform
+# loads no desktop theme and the theme decides which keys press a button (Qt's X platform plugin
+# comes with libqt6gui6, with everything it needs).
 test_packages=(
-  clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev xvfb
   poppler-utils desktop-file-utils openssl curl "${package_packages[@]}"
   gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi

@@ -151,6 +151,9 @@ BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     tvTable_->setWordWrap(true);
     tvTable_->setShowGrid(false);
     tvTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A beat is edited from a click, and Tab goes on from one edited beat to the next; Tab from
+    // another control passes over the table, where nothing typed would go.
+    tvTable_->setFocusPolicy(Qt::ClickFocus);
     tvTable_->setSelectionMode(QAbstractItemView::SingleSelection);
     tvTable_->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

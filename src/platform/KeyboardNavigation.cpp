@@ -13,10 +13,12 @@
 #include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTextEdit>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
@@ -55,6 +57,11 @@ bool isSpace(const QKeyEvent& key)
            && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
+bool isEnter(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
 // Text fields (an editable combo box is one), number and date boxes, text views and lists:
 // the controls that show where the typing goes.
 bool showsWhereTypingGoes(const QWidget& widget)
@@ -73,6 +80,27 @@ bool spaceWouldChoose(QObject* watched)
         return true;
     const auto* list = qobject_cast<QAbstractItemView*>(watched);
     return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
+}
+
+// Return and Enter on a button reach its window as though no button had the focus: a dialog
+// presses its default button, and a window without one does nothing. The button never takes them
+// itself, though a desktop theme may have them press it like a space. A push button that took the
+// dialog's default as it took the focus gives the default back while the window answers the key.
+void answerWindow(QAbstractButton& button, const QKeyEvent& key)
+{
+    QWidget* around = button.parentWidget();
+    if (!around)
+        return;
+    auto* push = qobject_cast<QPushButton*>(&button);
+    const bool heldDefault = key.type() == QEvent::KeyPress && push && push->autoDefault() && push->isDefault();
+    const QPointer<QAbstractButton> held = &button;
+    if (heldDefault)
+        button.clearFocus();
+    // A copy, as the key goes on from the button's parent to the window like one the button let by.
+    const std::unique_ptr<QKeyEvent> passed(key.clone());
+    QCoreApplication::sendEvent(around, passed.get());
+    if (heldDefault && held && held->isVisible() && !held->window()->focusWidget())
+        held->setFocus(Qt::OtherFocusReason);
 }
 
 // Whether any of the widget lies inside its window and every view around it.
@@ -143,9 +171,9 @@ EditedCell editedCellOf(QObject* watched)
     return {};
 }
 
-// The next (or previous) cell after `row` and `column` in reading order that shows and takes
-// editing.
-QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column, bool back)
+// The next (or previous) cell after `row` and `column` in reading order that shows and has all
+// of `flags`.
+QModelIndex nextCellWith(const QAbstractItemView& list, int row, int column, bool back, Qt::ItemFlags flags)
 {
     const QAbstractItemModel* cells = list.model();
     const QModelIndex root = list.rootIndex();
@@ -154,11 +182,22 @@ QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column,
     const int step = back ? -1 : 1;
     for (int at = row * columns + column + step; at >= 0 && at < count; at += step) {
         const QModelIndex cell = cells->index(at / columns, at % columns, root);
-        const Qt::ItemFlags flags = cell.flags();
-        if ((flags & Qt::ItemIsEditable) && (flags & Qt::ItemIsEnabled) && !list.visualRect(cell).isEmpty())
+        if ((cell.flags() & flags) == flags && !list.visualRect(cell).isEmpty())
             return cell;
     }
     return QModelIndex();
+}
+
+QModelIndex nextEditableCell(const QAbstractItemView& list, int row, int column, bool back)
+{
+    return nextCellWith(list, row, column, back, Qt::ItemIsEditable | Qt::ItemIsEnabled);
+}
+
+// A list with no cell to show, which nothing typed can reach.
+bool isEmptyList(const QWidget& widget)
+{
+    const auto* list = qobject_cast<const QAbstractItemView*>(&widget);
+    return list && !nextCellWith(*list, 0, -1, false, Qt::ItemIsEnabled).isValid();
 }
 
 // Ends the edit of a cell, storing it, and edits the next or previous editable cell with its
@@ -218,8 +257,15 @@ protected:
                 arrivedByTab(*widget, reason == Qt::BacktabFocusReason);
             return false;
         }
-        case QEvent::KeyPress: {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
             const auto& key = *static_cast<QKeyEvent*>(event);
+            if (auto* button = qobject_cast<QAbstractButton*>(watched); button && isEnter(key)) {
+                answerWindow(*button, key);
+                return true;
+            }
+            if (event->type() == QEvent::KeyRelease)
+                return false;
             if (isControlTab(key))
                 return moveOn(watched, key);
             if (isSpace(key))
@@ -258,11 +304,14 @@ private:
     }
 
     // A control that Tab brought the focus to shows itself; one that nothing can bring into
-    // sight (its pane collapsed, say) is passed over, unless every control is.
+    // sight (its pane collapsed, say) is passed over, unless every control is, and so is an empty
+    // list, where the focus could show on nothing and nothing typed would go anywhere.
     void arrivedByTab(QWidget& widget, bool back)
     {
-        bringIntoSight(widget);
-        if (isInSight(widget)) {
+        const bool empty = isEmptyList(widget);
+        if (!empty)
+            bringIntoSight(widget);
+        if (!empty && isInSight(widget)) {
             if (!passing_)
                 passedOver_.clear();
             return;

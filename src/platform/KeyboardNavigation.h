@@ -7,12 +7,14 @@ class QApplication;
 // and stop only on a control that shows where the typing goes: a text field (an editable combo
 // box is one), a text view or a list. They never stop on a button, a radio button, a check box,
 // a pop-up list or a scroll view, which the writer reaches with the mouse; nor on a control
-// that lies wholly out of sight. A control that takes the focus this way inside a scroll view
-// is scrolled into sight. Clicking a control still takes the focus, as before.
+// that lies wholly out of sight, nor on an empty list. A control that takes the focus this way
+// inside a scroll view is scrolled into sight. Clicking a control still takes the focus, as before.
 //
 // A typed space never presses a button nor ticks a check box in a list, so that a space meant
-// for a field cannot answer an alert or choose an item; Return answers an alert's default
-// button and Escape its cancel button, as always.
+// for a field cannot answer an alert or choose an item. Return and Enter never press the button
+// or tick the check box that has the focus, whatever the desktop's theme makes of them: they
+// reach the window as though no button had the focus, so that a dialog or an alert answers with
+// its default button and another window does nothing. Escape answers an alert's cancel button.
 //
 // Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
 // edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable

@@ -131,14 +131,17 @@ TEST_F(DetailPanels, AnOpenPanelKeepsItsLeastSizeWhileTheSectionsAroundItChange)
 
 TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
 {
-    const QString path = itemsStory(QStringLiteral("Panel"), 1, {QStringLiteral("ADA")}, {QStringLiteral("DOCKS")},
+    // The second character and location have no attachment.
+    const QString path = itemsStory(QStringLiteral("Panel"), 1, {QStringLiteral("ADA"), QStringLiteral("BEA")},
+                                    {QStringLiteral("DOCKS"), QStringLiteral("PIER")},
                                     {picture(QStringLiteral("Harbour"), Qt::red)});
     storeLink(path, "CharacterObject", 1, 1, 1);
     storeLink(path, "SceneLocationObject", 1, 1, 1);
     open(path);
     // Each step types into the field the step before led to (its text selected whole first) and leaves it by Tab, or by Ctrl+Tab where Tab is typed and from the lists. Tab
-    // never stops on the gender buttons or the panel's buttons, so no key typed changes them.
-    // A step without a next field leaves the panel.
+    // never stops on the gender buttons or the panel's buttons, so no key typed changes them, nor
+    // on an empty attachment list, where nothing typed would go. A step without a next field
+    // leaves the panel.
     const Qt::KeyboardModifiers control = Qt::ControlModifier;
     const Qt::KeyboardModifiers back = Qt::ControlModifier | Qt::ShiftModifier;
     struct Step {
@@ -151,25 +154,36 @@ TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
     };
     struct Panel {
         const char* table;
-        std::function<DetailPanel&()> open;
+        std::size_t item;
+        std::function<DetailPanel&(std::size_t)> open;
+    };
+    const auto showLocation = [this](std::size_t item) -> DetailPanel& {
+        document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[item].get());
+        return *document_->locationDetailView();
+    };
+    const auto showCharacter = [this](std::size_t item) -> DetailPanel& {
+        document_->showCharacterDetailForCharacter(screenplay().characters()[item].get());
+        return *document_->characterDetailView();
     };
     const Panel panels[] = {
-        {"SceneLocation",
-         [this]() -> DetailPanel& {
-             document_->showLocationDetailForSceneLocation(screenplay().sceneLocations()[0].get());
-             return *document_->locationDetailView();
-         }},
-        {"Character",
-         [this]() -> DetailPanel& {
-             document_->showCharacterDetailForCharacter(screenplay().characters()[0].get());
-             return *document_->characterDetailView();
-         }},
+        {"SceneLocation", 1, showLocation}, {"SceneLocation", 0, showLocation}, {"Character", 1, showCharacter},
+        {"Character", 0, showCharacter},
     };
+    QLineEdit* storyTitle = titlePane().tfTitle();
     for (const Panel& shown : panels) {
-        SCOPED_TRACE(shown.table);
-        DetailPanel& panel = shown.open();
+        SCOPED_TRACE(std::string(shown.table) + (shown.item == 0 ? " with an attachment" : " without one"));
+        DetailPanel& panel = shown.open(shown.item);
         std::vector<Step> steps;
-        if (auto* character = dynamic_cast<CharacterDetailView*>(&panel)) {
+        auto* character = dynamic_cast<CharacterDetailView*>(&panel);
+        if (shown.item == 1) {
+            // Past the empty list to the story's title, and back from there.
+            QWidget* last = character ? static_cast<QWidget*>(character->tvSixThings())
+                                      : static_cast<LocationDetailView&>(panel).txtNotes();
+            steps = {
+                {last, "", nullptr, nullptr, control, nullptr},
+                {storyTitle, "", nullptr, nullptr, Qt::ShiftModifier, last},
+            };
+        } else if (character) {
             // Clicked, a gender button still stores its letter.
             QTest::mouseClick(character->optFemale(), Qt::LeftButton);
             ASSERT_EQ(this->character(QStringLiteral("Gender")), QStringLiteral("F"));
@@ -223,11 +237,12 @@ TEST_F(DetailPanels, EveryFieldTypedThroughWithTabIsStored)
                 EXPECT_TRUE(taken.intersects(shownPart->rect()));
             } else {
                 // Past the scroll views, which show no focus, to the story's title.
-                EXPECT_EQ(QApplication::focusWidget(), titlePane().tfTitle());
+                EXPECT_EQ(QApplication::focusWidget(), storyTitle);
             }
             if (step.column) {
-                EXPECT_EQ(stored(QStringLiteral("SELECT %1 FROM %2").arg(QLatin1String(step.column),
-                                                                          QLatin1String(shown.table))),
+                EXPECT_EQ(stored(QStringLiteral("SELECT %1 FROM %2 LIMIT 1 OFFSET %3")
+                                     .arg(QLatin1String(step.column), QLatin1String(shown.table))
+                                     .arg(shown.item)),
                           QString::fromLatin1(step.expected));
             }
         }

@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <array>
 #include <functional>
@@ -112,6 +113,20 @@ TEST_F(TitlePane, ShowsTheStoryAndWritesEveryFinishedEdit)
     EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
     EXPECT_EQ(stored("SELECT Genre FROM Screenplay"), "Mystery");
     EXPECT_EQ(titlePane().cmbGenre()->currentText(), "Mystery");
+    // Nor does the wheel over the genre choose one.
+    QComboBox* genre = titlePane().cmbGenre();
+    const QPoint middle = genre->rect().center();
+    QWheelEvent wheel(middle, genre->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(genre, &wheel);
+    EXPECT_TRUE(wheel.isAccepted()) << "the box takes the wheel";
+    EXPECT_EQ(stored("SELECT Genre FROM Screenplay"), "Mystery");
+    EXPECT_EQ(genre->currentText(), "Mystery");
+
+    // Shift+Tab from the title passes over the beat sheet, where nothing typed would go.
+    titlePane().tfTitle()->setFocus();
+    QTest::keyClick(titlePane().tfTitle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
 }
 
 TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)

@@ -125,12 +125,26 @@ void placedWords(const ReportElement& element, QStringList& words)
     }
 }
 
+// The frames of the report's cells whose text starts with a word `tagged` matches, in the order
+// the layout placed them.
+void taggedCells(const ReportElement& element, const QRegularExpression& tagged, std::vector<QRectF>& frames)
+{
+    for (const auto& child : element.children()) {
+        if (const auto* cell = dynamic_cast<const SubBlockOfTextView*>(child.get());
+            cell && tagged.match(cell->text().section(QLatin1Char(' '), 0, 0)).hasMatch())
+            frames.push_back(cell->frame());
+        taggedCells(*child, tagged, frames);
+    }
+}
+
 } // namespace
 
 // A card whose texts need more than a face of every stock. A heading longer than a face can spare
 // for it keeps its first lines in the heading's box on every face and goes on below it on the
-// first; the emotional change and conflict band continues from face to face. Every word is
-// printed, the band's once and in order, on its page, none over another; the cards around it too.
+// first; the emotional change and conflict band continues from face to face. A band that a fresh
+// face holds, below texts that leave it less room than that, moves to the next face whole. Every
+// word is printed, the band's once and in order, on its page, none over another; the cards around
+// it too.
 TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfATextLongerThanAFace)
 {
     struct Row {
@@ -138,12 +152,18 @@ TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfATextLongerThanAFace)
         QStringList heading;
         QStringList emotionalChange;
         QStringList conflict;
+        int descriptionLines;
+        bool bandWhole;
     };
     const QStringList shortHeading{QStringLiteral("INT."), QStringLiteral("HUT")};
+    // A band of 88 to 108 points, which every fresh face holds; eight lines of description leave
+    // it 25 to 87 points, less than it needs on every stock.
     const Row rows[] = {
-        {"a heading longer than a face", numberedWords(QLatin1Char('h'), 300), {}, {}},
+        {"a heading longer than a face", numberedWords(QLatin1Char('h'), 300), {}, {}, 1, false},
         {"a band taller than a face", shortHeading, numberedWords(QLatin1Char('e'), 700),
-         numberedWords(QLatin1Char('c'), 700)},
+         numberedWords(QLatin1Char('c'), 700), 1, false},
+        {"a band a fresh face holds but not the rest of this one", shortHeading, numberedWords(QLatin1Char('e'), 44),
+         numberedWords(QLatin1Char('c'), 44), 8, true},
     };
     const QRegularExpression tagged(QStringLiteral("^[hec]\\d{3}$"));
     for (const Row& row : rows) {
@@ -151,7 +171,8 @@ TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfATextLongerThanAFace)
         story().sceneCards().clear();
         addCard(QStringLiteral("EXT. QUAY - DAWN"));
         SceneCarddb& card = addCard(row.heading.join(QLatin1Char(' ')));
-        card.setDescription(QStringLiteral("Tide water seeps under the door."));
+        card.setDescription(QStringLiteral("Tide water seeps under the door.")
+                            + QStringLiteral("\nDrip.").repeated(row.descriptionLines - 1));
         card.setEmotionalChange(row.emotionalChange.join(QLatin1Char(' ')));
         card.setConflict(row.conflict.join(QLatin1Char(' ')));
         addCard(QStringLiteral("INT. LOFT - NIGHT"));
@@ -179,6 +200,15 @@ TEST_F(PrintedWords, EveryCardStockPrintsEveryWordOfATextLongerThanAFace)
             QStringList bandSorted = band;
             bandSorted.sort();
             EXPECT_EQ(bandPrinted, bandSorted) << "every word of the band printed once";
+            if (row.bandWhole) {
+                // Its two rows, one right under the other.
+                std::vector<QRectF> rowsOfBand;
+                taggedCells(report->pages(), QRegularExpression(QStringLiteral("^[ec]\\d{3}$")), rowsOfBand);
+                EXPECT_EQ(rowsOfBand.size(), 2u) << "the band in one piece a row";
+                if (rowsOfBand.size() == 2) {
+                    EXPECT_NEAR(rowsOfBand[1].top(), rowsOfBand[0].bottom(), 0.01);
+                }
+            }
             for (const char* other : {"QUAY", "Tide", "LOFT"})
                 EXPECT_NE(pdf.find(QString::fromLatin1(other)), nullptr) << other;
             for (std::size_t a = 0; a < pdf.words().size(); ++a) {

@@ -77,6 +77,40 @@ constexpr std::array kTablesOfTheStory = {
     "StickyNote", "AttachedObject",             "Beat",      "SceneCard",
 };
 
+// What each story table holds, in a writer's words: all of it, and one of its rows.
+struct TableWords {
+    const char* table;
+    const char* all;
+    const char* one;
+};
+constexpr std::array<TableWords, kStoryTables.size()> kTableWords = {{
+    {"Screenplay", "the story", "story"},
+    {"SceneCard", "the scene cards", "scene card"},
+    {"ScriptPart", "the scripts' paragraphs", "paragraph"},
+    {"ScriptElement", "the script's paragraph formats", "paragraph format"},
+    {"Beat", "the beats", "beat"},
+    {"Logline", "the loglines", "logline"},
+    {"GreenlightChecklistQuestion", "the checklist questions", "question"},
+    {"Character", "the characters", "character"},
+    {"SceneLocation", "the locations", "location"},
+    {"ColorCode", "the colour codes", "colour code"},
+    {"StickyNote", "the sticky notes", "sticky note"},
+    {"AttachedObject", "the attachments", "attachment"},
+    {"CharacterObject", "the characters' attachments", "attachment of a character"},
+    {"SceneLocationObject", "the locations' attachments", "attachment of a location"},
+    {"SceneCardObject", "the scene cards' attachments", "attachment of a scene card"},
+    {"SceneCardCharacter", "the scene cards' characters", "character of a scene card"},
+    {"SceneSetup", "the set-ups", "set-up"},
+    {"ScenePayoff", "the pay-offs", "pay-off"},
+}};
+
+const TableWords& wordsFor(const QString& table)
+{
+    const auto found = std::find_if(kTableWords.begin(), kTableWords.end(),
+                                    [&table](const TableWords& words) { return table == QLatin1String(words.table); });
+    return found != kTableWords.end() ? *found : kTableWords.front();
+}
+
 // Opening writes to the file (the story's row, a schema brought up to date), and the check may
 // need room for its work: a failure there says nothing about the story the file holds, which
 // SQLite has left as it was.
@@ -133,6 +167,12 @@ public:
     [[noreturn]] void notAStory(const QString& detail) const
     {
         throw StoryFileRefused(path_, QStringLiteral("is not a Vantora story."), detail);
+    }
+
+    // A story another program changed so that the program cannot keep it as it is.
+    [[noreturn]] void changedElsewhere(const QString& detail) const
+    {
+        throw StoryFileRefused(path_, QStringLiteral("cannot be opened because another program changed it."), detail);
     }
 
     [[noreturn]] void damaged(const QString& detail) const
@@ -315,10 +355,12 @@ void checkColumns(const Checker& check)
         const QByteArray filled = "SELECT name FROM pragma_table_info('" + table.toLatin1() +
                                   "') WHERE \"notnull\" AND dflt_value IS NULL AND pk = 0";
         for (const QString& column : check.rows(filled.constData()))
-            if (findColumn(expected, column) == expected.end())
-                check.notAStory(QStringLiteral("The table %1 has a column %2, which no story has and which no new row "
-                                               "may leave empty.")
-                                    .arg(table, column));
+            if (findColumn(expected, column) == expected.end()) {
+                const TableWords& words = wordsFor(table);
+                check.changedElsewhere(
+                    QStringLiteral("It added a column \u201c%1\u201d to %2, which every new %3 would have to fill in.")
+                        .arg(column, QLatin1String(words.all), QLatin1String(words.one)));
+            }
     }
 }
 
@@ -530,10 +572,18 @@ namespace StoryFile {
 void checkStory(const QString& path, sqlite3* database)
 {
     const Checker check(path, database);
-    const std::vector<QString> foreign =
-        check.rows("SELECT type || ' ' || name FROM sqlite_master WHERE type IN ('trigger','view')");
-    if (!foreign.empty())
-        check.notAStory(QStringLiteral("The file holds %1, which no story has.").arg(foreign.front()));
+    // A view or a trigger is code of another program's own, and a trigger would change the story
+    // behind the writer's back.
+    const std::vector<QString> added =
+        check.rows("SELECT type || ' ' || name FROM sqlite_master WHERE type IN ('trigger','view') ORDER BY type, name");
+    if (!added.empty()) {
+        const QString name = added.front().section(QLatin1Char(' '), 1);
+        check.changedElsewhere(added.front().startsWith(QLatin1String("view"))
+                                   ? QStringLiteral("It added a view named \u201c%1\u201d.").arg(name)
+                                   : QStringLiteral("It added a trigger named \u201c%1\u201d, which would change the "
+                                                    "story by itself as it is edited.")
+                                         .arg(name));
+    }
     const std::vector<QString> tables = check.rows("SELECT name FROM sqlite_master WHERE type='table'");
     const auto holds = [&tables](const char* table) {
         return std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) != tables.end();

@@ -29,8 +29,9 @@ private:
 };
 
 // A story file that cannot be used as it is. The message starts with the reason in plain words
-// (the file's name, then "is not a Vantora story.", "is damaged and cannot be opened." or why it
-// cannot be written) and gives SQLite's own words, if any, as a detail after a blank line.
+// (the file's name, then "is not a Vantora story.", "is damaged and cannot be opened.", "cannot be
+// opened because another program changed it." or why it cannot be written) and gives SQLite's
+// own words, or what the other program added, as a detail after a blank line.
 class StoryFileRefused : public DatabaseError
 {
 public:
@@ -53,9 +54,10 @@ DatabaseConnection open(const QString& path);
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
 // integrity check, hold the story tables (a file with most of them but not all is damaged) with
 // every column a new story has, of the kind it declares there (a column another program added
-// passes, unless the story's new rows cannot leave it out), and no trigger or view of its
-// own, and hold one story whose rows all belong to it and keep the story's rules: every table
-// keeping its key as the row id, every value of the kind its column declares, no beat numbered
+// passes, but one the story's new rows cannot leave out, a trigger or a view is refused as
+// another program's change), and hold one story whose rows all belong to it and keep the
+// story's rules: every table keeping its key as the row id, every value of the kind its column
+// declares, no beat numbered
 // twice or outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50
 // questions numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
 // and pay-offs of a deleted card, links to a deleted attachment or character, a card's location

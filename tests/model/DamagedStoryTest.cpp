@@ -102,13 +102,15 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         {"a card whose story is a text",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID='one' WHERE SceneCardID=3"); },
          "is not a Vantora story."},
+        // Another program's changes: the file is a story, but one the program cannot keep as it is.
         {"a trigger that deletes every card",
          [](const SampleCopy& copy) {
              copy.exec("CREATE TRIGGER wipe AFTER UPDATE ON Screenplay BEGIN DELETE FROM SceneCard; END");
          },
-         "is not a Vantora story."},
+         "cannot be opened because another program changed it.",
+         "It added a trigger named \u201cwipe\u201d, which would change the story by itself as it is edited."},
         {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
-         "is not a Vantora story.", "The file holds view Cards, which no story has."},
+         "cannot be opened because another program changed it.", "It added a view named \u201cCards\u201d."},
         // Another program's column that a new card cannot leave out: adding cards would fail.
         {"a column that every card must fill",
          [](const SampleCopy& copy) {
@@ -117,8 +119,17 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
                        "NULL') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
              copy.exec("UPDATE SceneCard SET MyTag = 'act one'");
          },
-         "is not a Vantora story.",
-         "The table SceneCard has a column MyTag, which no story has and which no new row may leave empty."},
+         "cannot be opened because another program changed it.",
+         "It added a column \u201cMyTag\u201d to the scene cards, which every new scene card would have to fill in."},
+        {"a column that every beat must fill",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'Description text NOT "
+                       "NULL DEFAULT ''''', 'Description text NOT NULL DEFAULT '''', Reviewer text NOT NULL') WHERE "
+                       "name='Beat'; PRAGMA writable_schema=OFF;");
+             copy.exec("UPDATE Beat SET Reviewer = 'Dana'");
+         },
+         "cannot be opened because another program changed it.",
+         "It added a column \u201cReviewer\u201d to the beats, which every new beat would have to fill in."},
         // A file with most of the story's tables has lost the others; one with few is no story.
         {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
          "is damaged and cannot be opened.", "The story's table Beat is missing."},

@@ -1,6 +1,8 @@
 #include "StoryFile.h"
 
 #include "DatabaseError.h"
+#include "RecordLayout.h"
+#include "StoredPages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <utility>
@@ -77,6 +80,40 @@ constexpr std::array kTablesOfTheStory = {
     "StickyNote", "AttachedObject",             "Beat",      "SceneCard",
 };
 
+// What each story table holds, in a writer's words: all of it, and one of its rows.
+struct TableWords {
+    const char* table;
+    const char* all;
+    const char* one;
+};
+constexpr std::array<TableWords, kStoryTables.size()> kTableWords = {{
+    {"Screenplay", "the story", "story"},
+    {"SceneCard", "the scene cards", "scene card"},
+    {"ScriptPart", "the scripts' paragraphs", "paragraph"},
+    {"ScriptElement", "the script's paragraph formats", "paragraph format"},
+    {"Beat", "the beats", "beat"},
+    {"Logline", "the loglines", "logline"},
+    {"GreenlightChecklistQuestion", "the checklist questions", "question"},
+    {"Character", "the characters", "character"},
+    {"SceneLocation", "the locations", "location"},
+    {"ColorCode", "the colour codes", "colour code"},
+    {"StickyNote", "the sticky notes", "sticky note"},
+    {"AttachedObject", "the attachments", "attachment"},
+    {"CharacterObject", "the characters' attachments", "attachment of a character"},
+    {"SceneLocationObject", "the locations' attachments", "attachment of a location"},
+    {"SceneCardObject", "the scene cards' attachments", "attachment of a scene card"},
+    {"SceneCardCharacter", "the scene cards' characters", "character of a scene card"},
+    {"SceneSetup", "the set-ups", "set-up"},
+    {"ScenePayoff", "the pay-offs", "pay-off"},
+}};
+
+const TableWords& wordsFor(const QString& table)
+{
+    const auto found = std::find_if(kTableWords.begin(), kTableWords.end(),
+                                    [&table](const TableWords& words) { return table == QLatin1String(words.table); });
+    return found != kTableWords.end() ? *found : kTableWords.front();
+}
+
 // Opening writes to the file (the story's row, a schema brought up to date), and the check may
 // need room for its work: a failure there says nothing about the story the file holds, which
 // SQLite has left as it was.
@@ -135,6 +172,12 @@ public:
         throw StoryFileRefused(path_, QStringLiteral("is not a Vantora story."), detail);
     }
 
+    // A story another program changed so that the program cannot keep it as it is.
+    [[noreturn]] void changedElsewhere(const QString& detail) const
+    {
+        throw StoryFileRefused(path_, QStringLiteral("cannot be opened because another program changed it."), detail);
+    }
+
     [[noreturn]] void damaged(const QString& detail) const
     {
         throw StoryFileRefused(path_, QStringLiteral("is damaged and cannot be opened."), detail);
@@ -142,6 +185,8 @@ public:
 
     // Refuses the file for the connection's last failure, named by its kind.
     [[noreturn]] void fail() const;
+
+    const QString& path() const { return path_; }
 
 private:
     const QString& path_;
@@ -208,35 +253,6 @@ bool holdsItsKind(Kind kind, int type)
     case Kind::Any: return true;
     }
     return true;
-}
-
-// The bytes of an integer in SQLite's record: 0 and 1 take none.
-long long integerBytes(sqlite3_int64 value)
-{
-    if (value == 0 || value == 1)
-        return 0;
-    const sqlite3_int64 magnitude = value < 0 ? ~value : value;
-    if (magnitude < 0x80)
-        return 1;
-    if (magnitude < 0x8000)
-        return 2;
-    if (magnitude < 0x800000)
-        return 3;
-    if (magnitude < 0x80000000LL)
-        return 4;
-    if (magnitude < 0x800000000000LL)
-        return 6;
-    return 8;
-}
-
-long long varintBytes(long long value)
-{
-    long long bytes = 1;
-    while (value >= 0x80 && bytes < 9) {
-        value >>= 7;
-        ++bytes;
-    }
-    return bytes;
 }
 
 // The columns of a table as `database` declares them, in order: each name and kind.
@@ -315,10 +331,12 @@ void checkColumns(const Checker& check)
         const QByteArray filled = "SELECT name FROM pragma_table_info('" + table.toLatin1() +
                                   "') WHERE \"notnull\" AND dflt_value IS NULL AND pk = 0";
         for (const QString& column : check.rows(filled.constData()))
-            if (findColumn(expected, column) == expected.end())
-                check.notAStory(QStringLiteral("The table %1 has a column %2, which no story has and which no new row "
-                                               "may leave empty.")
-                                    .arg(table, column));
+            if (findColumn(expected, column) == expected.end()) {
+                const TableWords& words = wordsFor(table);
+                check.changedElsewhere(
+                    QStringLiteral("It added a column \u201c%1\u201d to %2, which every new %3 would have to fill in.")
+                        .arg(column, QLatin1String(words.all), QLatin1String(words.one)));
+            }
     }
 }
 
@@ -330,80 +348,56 @@ struct Column {
     bool key;
 };
 
-// Reads every row of `table` once: every value must be of the kind its column declares, and
-// the bytes of the rows, worked out from their values as SQLite lays out a record, must be
-// the bytes the table's pages hold (`onPages`, when SQLite can tell): a page of another table
-// read in this one's place holds rows of another length, even when their values look right.
-// SQLite lays out one row in more than one way, so the bytes are a range. A row written by a
-// statement keeps 0 and 1 in no byte and a whole number in a column of doubles as an integer;
-// a row SQLite rewrote itself (dropping a column from its table) keeps 0 and 1 in a byte and
-// whole numbers of doubles as doubles. Every row holds every column of its table but the last
-// `addedLater` ones, which rows written before they were added lack. Answers what is wrong, or "".
+// Reads every row of `table` once, in key order: every value must be of the kind its column
+// declares, and each row must take the bytes its record takes on the table's pages (`stored`,
+// one row each, in key order) as SQLite lays out a record of its values: a page of another
+// table read in this one's place, or a row whose last bytes were lost, holds records of another
+// length, even when their values look right. Every row holds every column of its table but the
+// last `addedLater` ones, which rows written before they were added lack. Answers what is
+// wrong, or "".
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
-                  std::optional<long long> onPages, std::size_t addedLater)
+                  const std::vector<StoredPages::Row>& stored, const StoredPages& pages, std::size_t addedLater)
 {
-    const QByteArray sql = QByteArray("SELECT * FROM \"") + table + "\"";
+    const auto key = std::find_if(columns.begin(), columns.end(), [](const Column& column) { return column.key; });
+    QByteArray keyName = key->name;
+    const QByteArray sql =
+        QByteArray("SELECT * FROM \"") + table + "\" ORDER BY \"" + keyName.replace('"', "\"\"") + "\"";
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(database, sql.constData(), -1, &statement, nullptr) != SQLITE_OK ||
         sqlite3_column_count(statement) != static_cast<int>(columns.size())) {
         sqlite3_finalize(statement);
         return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
     }
+    std::vector<RecordLayout::Column> recorded;
+    for (const Column& column : columns)
+        recorded.push_back({column.key, column.kind == Kind::Real});
+    const int keyIndex = static_cast<int>(key - columns.begin());
     const std::size_t alwaysThere = columns.size() - std::min(addedLater, columns.size());
-    long long least = 0;
-    long long most = 0;
+    const QString notWritten =
+        QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
+    std::size_t row = 0;
     int stepped = SQLITE_ROW;
     while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
-        long long kinds = 0;
-        long long kindsAlwaysThere = 0;
-        long long values = 0;
-        long long valuesAlwaysThere = 0;
-        // The bytes a rewrite by SQLite adds to the row.
-        long long rewritten = 0;
         for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
             const Column& column = columns[static_cast<std::size_t>(index)];
-            const int type = sqlite3_column_type(statement, index);
-            if (!holdsItsKind(column.kind, type)) {
+            if (!holdsItsKind(column.kind, sqlite3_column_type(statement, index))) {
                 sqlite3_finalize(statement);
                 return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
                     .arg(QString::fromUtf8(column.name), QString::fromLatin1(table));
             }
-            long long kindBytes = 1;
-            long long valueBytes = 0;
-            if (column.key) {
-                // Kept as the row's key, and as NULL in the record.
-            } else if (type == SQLITE_INTEGER) {
-                valueBytes = integerBytes(sqlite3_column_int64(statement, index));
-                rewritten += valueBytes == 0 ? 1 : 0;
-            } else if (type == SQLITE_FLOAT) {
-                const double value = sqlite3_column_double(statement, index);
-                const bool whole = column.kind == Kind::Real && value >= -9.2e18 && value <= 9.2e18 &&
-                                   value == static_cast<double>(static_cast<sqlite3_int64>(value));
-                valueBytes = whole ? integerBytes(static_cast<sqlite3_int64>(value)) : 8;
-                rewritten += 8 - valueBytes;
-            } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
-                valueBytes = sqlite3_column_bytes(statement, index);
-                kindBytes = varintBytes(2 * valueBytes + (type == SQLITE_TEXT ? 13 : 12));
-            }
-            kinds += kindBytes;
-            values += valueBytes;
-            if (static_cast<std::size_t>(index) + 1 == alwaysThere) {
-                kindsAlwaysThere = kinds;
-                valuesAlwaysThere = values;
-            }
         }
-        const auto recordBytes = [](long long kinds, long long values) {
-            return (kinds <= 126 ? 1 : 2) + kinds + values;
-        };
-        least += recordBytes(kindsAlwaysThere, valuesAlwaysThere);
-        most += recordBytes(kinds, values + rewritten);
+        if (row >= stored.size() || stored[row].key != sqlite3_column_int64(statement, keyIndex) ||
+            !RecordLayout::holdsRow(statement, recorded, alwaysThere, stored[row].recordBytes,
+                                    pages.schemaFormat() < 4, pages.utf16())) {
+            sqlite3_finalize(statement);
+            return notWritten;
+        }
+        ++row;
     }
     sqlite3_finalize(statement);
     if (stepped != SQLITE_DONE)
         return QStringLiteral("The table %1 cannot be read.").arg(QString::fromLatin1(table));
-    if (onPages && (*onPages < least || *onPages > most))
-        return QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
-    return QString();
+    return row == stored.size() ? QString() : notWritten;
 }
 
 // How many of a table's last columns may have been added to it after rows were written: the
@@ -431,16 +425,14 @@ std::size_t columnsAddedLater(const char* table, const std::vector<Column>& colu
 // there. Loading leaves such a link out and shows the others without what they name.
 void checkEveryRow(const Checker& check, sqlite3* database)
 {
-    // The bytes each table's pages hold, from SQLite's page statistics when it has them.
-    std::map<QString, long long> stored;
-    sqlite3_stmt* probe = nullptr;
-    const bool pages = sqlite3_prepare_v2(database, "SELECT 1 FROM dbstat LIMIT 0", -1, &probe, nullptr) == SQLITE_OK;
-    sqlite3_finalize(probe);
-    if (pages)
-        for (const QString& row : check.rows("SELECT name || ' ' || sum(payload) FROM dbstat GROUP BY name")) {
-            const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
-            stored[row.left(space)] = row.mid(space + 1).toLongLong();
-        }
+    const StoredPages pages(database);
+    if (!pages.readable())
+        throw StoryFileRefused(check.path(), QStringLiteral("cannot be opened because it cannot be read."));
+    std::map<QString, long long> roots;
+    for (const QString& row : check.rows("SELECT name || ' ' || rootpage FROM sqlite_master WHERE type = 'table'")) {
+        const qsizetype space = row.lastIndexOf(QLatin1Char(' '));
+        roots[row.left(space)] = row.mid(space + 1).toLongLong();
+    }
     for (const char* table : kStoryTables) {
         const QByteArray info =
             QByteArray("SELECT name || ' ' || (pk > 0 AND upper(type) = 'INTEGER') || ' ' || type FROM "
@@ -455,12 +447,15 @@ void checkEveryRow(const Checker& check, sqlite3* database)
         // so reads its rows with no keys, as SQLite keeps none for them in the records.
         if (std::none_of(columns.begin(), columns.end(), [](const Column& column) { return column.key; }))
             check.damaged(QStringLiteral("The table %1 has no key of its own.").arg(QString::fromLatin1(table)));
-        std::optional<long long> onPages;
-        if (pages) {
-            const auto found = stored.find(QString::fromLatin1(table));
-            onPages = found == stored.end() ? 0 : found->second;
-        }
-        const QString wrong = checkRows(database, table, columns, onPages, columnsAddedLater(table, columns));
+        const long long root = roots[QString::fromLatin1(table)];
+        const std::optional<std::vector<StoredPages::Row>> stored =
+            root > 0 && root <= std::numeric_limits<std::uint32_t>::max()
+                ? pages.tableRows(static_cast<std::uint32_t>(root))
+                : std::nullopt;
+        const QString wrong =
+            stored ? checkRows(database, table, columns, *stored, pages, columnsAddedLater(table, columns))
+                   : QStringLiteral("The pages of the table %1 are not the pages SQLite wrote there.")
+                         .arg(QString::fromLatin1(table));
         if (!wrong.isEmpty())
             check.damaged(wrong);
     }
@@ -523,6 +518,32 @@ QByteArray tablesHolding(const Tables& tables, const char* condition)
     return sql;
 }
 
+// One read of the file for a whole check: every statement and every page read sees the file as
+// the first of them found it, whatever another program writes meanwhile. A check writes
+// nothing, so ending it keeps nothing. Within a transaction already open, that one serves.
+class ReadTransaction
+{
+public:
+    ReadTransaction(const Checker& check, sqlite3* database)
+    {
+        if (!sqlite3_get_autocommit(database))
+            return;
+        if (sqlite3_exec(database, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+            check.fail();
+        database_ = database;
+    }
+    ~ReadTransaction()
+    {
+        if (database_)
+            sqlite3_exec(database_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* database_ = nullptr;
+};
+
 } // namespace
 
 namespace StoryFile {
@@ -530,10 +551,19 @@ namespace StoryFile {
 void checkStory(const QString& path, sqlite3* database)
 {
     const Checker check(path, database);
-    const std::vector<QString> foreign =
-        check.rows("SELECT type || ' ' || name FROM sqlite_master WHERE type IN ('trigger','view')");
-    if (!foreign.empty())
-        check.notAStory(QStringLiteral("The file holds %1, which no story has.").arg(foreign.front()));
+    const ReadTransaction snapshot(check, database);
+    // A view or a trigger is code of another program's own, and a trigger would change the story
+    // behind the writer's back.
+    const std::vector<QString> added = check.rows(
+        "SELECT type || ' ' || name FROM sqlite_master WHERE type IN ('trigger','view') ORDER BY type, name");
+    if (!added.empty()) {
+        const QString name = added.front().section(QLatin1Char(' '), 1);
+        check.changedElsewhere(added.front().startsWith(QLatin1String("view"))
+                                   ? QStringLiteral("It added a view named \u201c%1\u201d.").arg(name)
+                                   : QStringLiteral("It added a trigger named \u201c%1\u201d, which would change the "
+                                                    "story by itself as it is edited.")
+                                         .arg(name));
+    }
     const std::vector<QString> tables = check.rows("SELECT name FROM sqlite_master WHERE type='table'");
     const auto holds = [&tables](const char* table) {
         return std::find(tables.begin(), tables.end(), QString::fromLatin1(table)) != tables.end();

@@ -29,8 +29,9 @@ private:
 };
 
 // A story file that cannot be used as it is. The message starts with the reason in plain words
-// (the file's name, then "is not a Vantora story.", "is damaged and cannot be opened." or why it
-// cannot be written) and gives SQLite's own words, if any, as a detail after a blank line.
+// (the file's name, then "is not a Vantora story.", "is damaged and cannot be opened.", "cannot be
+// opened because another program changed it." or why it cannot be written) and gives SQLite's
+// own words, or what the other program added, as a detail after a blank line.
 class StoryFileRefused : public DatabaseError
 {
 public:
@@ -53,17 +54,19 @@ DatabaseConnection open(const QString& path);
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
 // integrity check, hold the story tables (a file with most of them but not all is damaged) with
 // every column a new story has, of the kind it declares there (a column another program added
-// passes, unless the story's new rows cannot leave it out), and no trigger or view of its
-// own, and hold one story whose rows all belong to it and keep the story's rules: every table
-// keeping its key as the row id, every value of the kind its column declares, no beat numbered
-// twice or outside 1 to 15, no checklist question numbered twice or outside 1 to 55 (and 50
-// questions numbered 1 to 50). Rows that name a record which is gone (script paragraphs, links, set-ups
-// and pay-offs of a deleted card, links to a deleted attachment or character, a card's location
-// that is gone) pass: keys are used again, and the story reads them as its loading does. So
-// does the bare template, what a new story leaves when its making stops before its row is
-// made; a file without the story's row but with other rows has lost it and is damaged. The
-// connection is defensive and distrusts the file's schema. Nothing is written. A file that
-// fails raises StoryFileRefused.
+// passes, but one the story's new rows cannot leave out, a trigger or a view is refused as
+// another program's change), and hold one story whose rows all belong to it and keep the
+// story's rules: every table keeping its key as the row id, every value of the kind its column
+// declares, every row taking the bytes on its table's pages that SQLite lays out for its values
+// (as a statement writes them, or as SQLite's own rewrite of a table keeps them, rows of both
+// kinds in one table), no beat numbered twice or outside 1 to 15, no checklist question
+// numbered twice or outside 1 to 55 (and 50 questions numbered 1 to 50). Rows that name a
+// record which is gone (script paragraphs, links, set-ups and pay-offs of a deleted card, links
+// to a deleted attachment or character, a card's location that is gone) pass: keys are used
+// again, and the story reads them as its loading does. So does the bare template, what a new
+// story leaves when its making stops before its row is made; a file without the story's row but
+// with other rows has lost it and is damaged. The connection is defensive and distrusts the
+// file's schema. Nothing is written. A file that fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
 // The same for a story whose every record is read next: the check and the reading that follows
 // share a page cache that holds the whole story. Call settleAfterLoading once the story is read.

@@ -83,7 +83,7 @@ TEST_F(UnusableStories, AreRefusedAtOpenWithAPlainReasonNoWindowAndNoChange)
              SqlProbe::exec(connection.get(),
                             "CREATE TRIGGER t AFTER UPDATE ON Screenplay BEGIN DELETE FROM Beat; END");
          },
-         "\u201cStory.vtrsf\u201d is not a Vantora story."},
+         "\u201cStory.vtrsf\u201d cannot be opened because another program changed it."},
         // The file is sound: the write that opening makes is what fails, and is taken back.
         {"a sound story on a full disk", sound,
          "\u201cStory.vtrsf\u201d cannot be opened because the disk is full. The story in the file is unchanged: "

@@ -20,6 +20,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -45,6 +46,24 @@ void damagePage(const SampleCopy& copy, int page, int offset, int count)
     for (int i = 0; i < count; ++i)
         bytes[(page - 1) * pageSize + offset + i] = static_cast<char>(0xA5 ^ i);
     copy.setBytes(bytes);
+}
+
+// Zeroes the last `count` bytes of the file's page `page` (numbered from 1).
+void zeroPageTail(const SampleCopy& copy, int page, int count)
+{
+    QByteArray bytes = copy.bytes();
+    const int pageSize = copy.scalar("PRAGMA page_size").toInt();
+    bytes.replace(page * pageSize - count, count, QByteArray(count, '\0'));
+    copy.setBytes(bytes);
+}
+
+// The first page of the table's rows.
+int leafOf(const SampleCopy& copy, const char* table)
+{
+    return copy
+        .scalar(QStringLiteral("SELECT min(pageno) FROM dbstat WHERE name='%1' AND pagetype='leaf'")
+                    .arg(QLatin1String(table)))
+        .toInt();
 }
 
 } // namespace
@@ -102,13 +121,15 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         {"a card whose story is a text",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET ScreenplayID='one' WHERE SceneCardID=3"); },
          "is not a Vantora story."},
+        // Another program's changes: the file is a story, but one the program cannot keep as it is.
         {"a trigger that deletes every card",
          [](const SampleCopy& copy) {
              copy.exec("CREATE TRIGGER wipe AFTER UPDATE ON Screenplay BEGIN DELETE FROM SceneCard; END");
          },
-         "is not a Vantora story."},
+         "cannot be opened because another program changed it.",
+         "It added a trigger named \u201cwipe\u201d, which would change the story by itself as it is edited."},
         {"a view", [](const SampleCopy& copy) { copy.exec("CREATE VIEW Cards AS SELECT * FROM SceneCard"); },
-         "is not a Vantora story.", "The file holds view Cards, which no story has."},
+         "cannot be opened because another program changed it.", "It added a view named \u201cCards\u201d."},
         // Another program's column that a new card cannot leave out: adding cards would fail.
         {"a column that every card must fill",
          [](const SampleCopy& copy) {
@@ -117,8 +138,17 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
                        "NULL') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
              copy.exec("UPDATE SceneCard SET MyTag = 'act one'");
          },
-         "is not a Vantora story.",
-         "The table SceneCard has a column MyTag, which no story has and which no new row may leave empty."},
+         "cannot be opened because another program changed it.",
+         "It added a column \u201cMyTag\u201d to the scene cards, which every new scene card would have to fill in."},
+        {"a column that every beat must fill",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'Description text NOT "
+                       "NULL DEFAULT ''''', 'Description text NOT NULL DEFAULT '''', Reviewer text NOT NULL') WHERE "
+                       "name='Beat'; PRAGMA writable_schema=OFF;");
+             copy.exec("UPDATE Beat SET Reviewer = 'Dana'");
+         },
+         "cannot be opened because another program changed it.",
+         "It added a column \u201cReviewer\u201d to the beats, which every new beat would have to fill in."},
         // A file with most of the story's tables has lost the others; one with few is no story.
         {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
          "is damaged and cannot be opened.", "The story's table Beat is missing."},
@@ -145,6 +175,17 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         {"cut short",
          [](const SampleCopy& copy) { copy.setBytes(copy.bytes().left(copy.bytes().size() / 2)); },
          "is damaged and cannot be opened."},
+        // Each row is held to the bytes its own values take: the slack of the sound rows of a
+        // table hides none that lost its last bytes.
+        {"the last 64 bytes of the story's page zeroed",
+         [](const SampleCopy& copy) { zeroPageTail(copy, leafOf(copy, "Screenplay"), 64); },
+         "is damaged and cannot be opened.", "The rows of the table Screenplay are not the rows SQLite wrote there."},
+        {"the last 64 bytes of a page of scene cards zeroed",
+         [](const SampleCopy& copy) { zeroPageTail(copy, leafOf(copy, "SceneCard"), 64); },
+         "is damaged and cannot be opened.", "The rows of the table SceneCard are not the rows SQLite wrote there."},
+        {"cut short by 128 bytes",
+         [](const SampleCopy& copy) { copy.setBytes(copy.bytes().chopped(128)); },
+         "is damaged and cannot be opened.", "The pages of the table SceneCard are not the pages SQLite wrote there."},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -255,6 +296,16 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
          "The table SceneCard has lost its column Heading."},
         {"a column dropped", [](const SampleCopy& copy) { copy.exec("ALTER TABLE Character DROP COLUMN Wants"); },
          "The table Character has lost its column Wants."},
+        // The rows were written while the table lacked its last column, which then came back: a
+        // story's rows hold every column a story has.
+        {"rows that lack the cards' last column",
+         [](const SampleCopy& copy) {
+             copy.exec("ALTER TABLE SceneCard DROP COLUMN CurrentBeatSection");
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'SceneNumber text NOT "
+                       "NULL DEFAULT ''''', 'SceneNumber text NOT NULL DEFAULT '''', CurrentBeatSection integer NOT "
+                       "NULL DEFAULT 1') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
+         },
+         "The rows of the table SceneCard are not the rows SQLite wrote there."},
         {"a column of texts declared as numbers",
          [](const SampleCopy& copy) {
              copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'Description text', "
@@ -413,16 +464,147 @@ TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
     EXPECT_EQ(copy.bytes(), current);
 }
 
+namespace {
+
+// Copies the story row by row into a new file that keeps its texts in UTF-16, and puts the
+// copy in the story's place.
+void copyIntoUtf16(const SampleCopy& copy)
+{
+    using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+    const QString path = copy.folder() + QStringLiteral("/utf16.db");
+    const auto open = [](const QString& file) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &raw);
+        return Connection(raw, &sqlite3_close);
+    };
+    {
+        const Connection story = open(copy.path());
+        const Connection utf16 = open(path);
+        SqlProbe::exec(utf16.get(), QStringLiteral("PRAGMA encoding = 'UTF-16le'"));
+        SqlProbe::exec(utf16.get(), SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(sql, ';') FROM "
+                                                                                 "sqlite_master")));
+        SqlProbe::exec(utf16.get(), QStringLiteral("BEGIN"));
+        for (const QString& table : SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(name, ' ') "
+                                                                                 "FROM sqlite_master WHERE type = "
+                                                                                 "'table'"))
+                                        .split(QLatin1Char(' '))) {
+            sqlite3_stmt* rows = nullptr;
+            sqlite3_prepare_v2(story.get(), qPrintable(QStringLiteral("SELECT * FROM %1").arg(table)), -1, &rows,
+                               nullptr);
+            const int columns = sqlite3_column_count(rows);
+            QStringList places;
+            for (int column = 1; column <= columns; ++column)
+                places << QStringLiteral("?%1").arg(column);
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(utf16.get(),
+                               qPrintable(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, places.join(','))),
+                               -1, &insert, nullptr);
+            while (sqlite3_step(rows) == SQLITE_ROW) {
+                for (int column = 0; column < columns; ++column)
+                    sqlite3_bind_value(insert, column + 1, sqlite3_column_value(rows, column));
+                EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE) << table.toStdString();
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            sqlite3_finalize(rows);
+        }
+        SqlProbe::exec(utf16.get(), QStringLiteral("COMMIT"));
+        EXPECT_EQ(SqlProbe::scalar(utf16.get(), QStringLiteral("PRAGMA encoding")), "UTF-16le");
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    copy.setBytes(file.readAll());
+}
+
+} // namespace
+
 TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
 {
-    // Rewriting a table, SQLite keeps 0 and 1 in a byte and the Litter Box cards' whole fractions as doubles.
-    for (const char* change :
-         {"ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp",
-          "ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act' WHERE SceneCardID = 3"}) {
-        SCOPED_TRACE(change);
+    // Rewriting a table, SQLite keeps 0 and 1 in a byte and the Litter Box cards' whole fractions
+    // as doubles; copying a file keeps each row as it was; a file of a format older than 4 keeps 0
+    // and 1 in a byte. The program's own edits after any of these write rows as a statement does,
+    // beside the rows SQLite wrote.
+    struct Change {
+        const char* name;
+        std::function<void(const SampleCopy&)> make;
+    };
+    const auto sql = [](const char* text) {
+        return [text](const SampleCopy& copy) { copy.exec(QString::fromUtf8(text)); };
+    };
+    // Another program that keeps the story open while it opens here, its last change in the log.
+    sqlite3* otherProgram = nullptr;
+    const Change changes[] = {
+        {"a column added and dropped",
+         sql("ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp")},
+        {"a column another program added and filled",
+         sql("ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act' WHERE SceneCardID = 3")},
+        {"columns added with defaults",
+         sql("ALTER TABLE SceneCard ADD COLUMN Rating integer NOT NULL DEFAULT 5; ALTER TABLE Beat ADD COLUMN Mood "
+             "text DEFAULT 'calm'")},
+        {"columns added to several tables and dropped",
+         sql("ALTER TABLE Screenplay ADD COLUMN Tmp real; ALTER TABLE Beat ADD COLUMN Tmp text; ALTER TABLE Character "
+             "ADD COLUMN Tmp integer; UPDATE Beat SET Tmp = 'x'; ALTER TABLE Screenplay DROP COLUMN Tmp; ALTER TABLE "
+             "Beat DROP COLUMN Tmp; ALTER TABLE Character DROP COLUMN Tmp")},
+        {"a column and a table renamed and back",
+         sql("ALTER TABLE SceneCard RENAME COLUMN Heading TO Title; ALTER TABLE SceneCard RENAME COLUMN Title TO "
+             "Heading; ALTER TABLE Beat RENAME TO Beats; ALTER TABLE Beats RENAME TO Beat")},
+        {"copied after a rewrite",
+         sql("ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp; VACUUM")},
+        {"reindexed and analysed", sql("REINDEX; ANALYZE")},
+        {"pages of 1 KB", sql("PRAGMA page_size = 1024; VACUUM")},
+        {"pages of 64 KB", sql("PRAGMA page_size = 65536; VACUUM")},
+        {"free pages given back as it goes", sql("PRAGMA auto_vacuum = FULL; VACUUM")},
+        {"kept in a write-ahead log and back",
+         sql("PRAGMA journal_mode = WAL; UPDATE SceneCard SET Heading = Heading || ' AT DAWN'; "
+             "PRAGMA journal_mode = DELETE")},
+        {"left with a write-ahead log", sql("PRAGMA journal_mode = WAL")},
+        {"its last change still in the write-ahead log of another program",
+         [&otherProgram](const SampleCopy& copy) {
+             ASSERT_EQ(sqlite3_open(QFile::encodeName(copy.path()).constData(), &otherProgram), SQLITE_OK);
+             SqlProbe::exec(otherProgram,
+                            QStringLiteral("PRAGMA journal_mode = WAL; UPDATE SceneCard SET Heading = Heading || "
+                                           "' AT DAWN'"));
+         }},
+        {"bytes kept free at the end of every page",
+         [](const SampleCopy& copy) {
+             sqlite3* raw = nullptr;
+             ASSERT_EQ(sqlite3_open(QFile::encodeName(copy.path()).constData(), &raw), SQLITE_OK);
+             const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, &sqlite3_close);
+             int reserved = 40;
+             sqlite3_file_control(raw, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserved);
+             SqlProbe::exec(raw, QStringLiteral("VACUUM"));
+             EXPECT_EQ(copy.bytes().at(20), 40);
+         }},
+        {"a file of an older format, a card written in it",
+         [](const SampleCopy& copy) {
+             QByteArray bytes = copy.bytes();
+             bytes[47] = 1;
+             copy.setBytes(bytes);
+             copy.exec("UPDATE SceneCard SET OnBoard = 1, PercentageHorizontal = 2 WHERE SceneCardID = 3");
+         }},
+        {"texts kept in UTF-16", copyIntoUtf16},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
         SampleCopy copy;
-        copy.exec(QString::fromUtf8(change));
+        change.make(copy);
+        const QString refusal = refusalOf(copy.path());
+        EXPECT_EQ(refusal, QString());
+        if (!refusal.isEmpty()) {
+            sqlite3_close(std::exchange(otherProgram, nullptr));
+            continue;
+        }
+        {
+            LoadedStory loaded = loadStoryFile(copy.path());
+            SceneCarddb* card = loaded.story->sceneCardForSceneCardID(3);
+            ASSERT_NE(card, nullptr);
+            card->setHeading(QStringLiteral("EXT. LAUNCH FIELD - DAY"));
+            card->save();
+            loaded.story->finalizeAllSqliteStatements();
+        }
         EXPECT_EQ(refusalOf(copy.path()), QString());
+        EXPECT_EQ(copy.scalar("SELECT Heading FROM SceneCard WHERE SceneCardID = 3"), "EXT. LAUNCH FIELD - DAY");
+        sqlite3_close(std::exchange(otherProgram, nullptr));
     }
 }
 

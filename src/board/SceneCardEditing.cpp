@@ -362,12 +362,14 @@ void SceneCardView::commitEditing()
     editor->hide();
     editor->deleteLater();
     if (changed) {
+        descriptionTyping_.end();
         controlTextDidEndEditing(field, text);
         return;
     }
     // A description typed back to its text: what typing wrote on the way is taken back.
     if (typed)
         storeTypedText(field, text);
+    descriptionTyping_.end();
     repaint();
 }
 
@@ -375,16 +377,18 @@ void SceneCardView::storeTypedText(SceneCardPart field, const QString& text)
 {
     if (!scene_)
         return;
-    // As typed: the capitals, the placeholders and the beat's copy wait for the end of the edit.
+    // As typed: the capitals and the placeholders wait for the end of the edit.
     switch (field) {
     case SceneCardPart::Heading:
         scene_->setHeading(text);
         break;
     case SceneCardPart::Description:
+        if (selectedTab_ == 1) {
+            descriptionTyping_.store(*screenplay(), *scene_, text, myParent());
+            return;
+        }
         if (selectedTab_ == 2)
             scene_->setNotes(text);
-        else if (selectedTab_ == 1)
-            scene_->setDescription(text);
         break;
     case SceneCardPart::EmotionalChange:
         scene_->setEmotionalChange(text);

@@ -2,6 +2,7 @@
 
 #include "CardPlacement.h"
 #include "SceneCardView.h"
+#include "app/MyDocument.h"
 #include "model/Beatdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
@@ -9,6 +10,7 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryTransaction.h"
+#include "panes/BeatsTableView.h"
 
 #include <QCoreApplication>
 
@@ -138,6 +140,45 @@ void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text,
         }
     }
     card.setDescription(text);
+}
+
+void DescriptionTyping::store(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document)
+{
+    Beatdb* beat = card.beatCardNumber() >= 1 ? story.beatForBeatNumber(card.beatCardNumber()) : nullptr;
+    if (!edit_ || edit_->sceneCardID != card.sceneCardID())
+        edit_ = Edit{card.sceneCardID(), card.description(),
+                     beat ? std::optional<QString>(beat->description()) : std::nullopt};
+    const bool typedBack = text == edit_->cardBefore;
+    const QString beatText = typedBack && edit_->beatBefore ? *edit_->beatBefore : text;
+    const bool beatChanges = beat && beat->description() != beatText;
+    const QString cardWas = card.description();
+    const bool cardWasDirty = card.isDirty();
+    const QString beatWas = beat ? beat->description() : QString();
+    StoryTransaction transaction(story.database());
+    try {
+        card.setDescription(text);
+        card.save();
+        if (beatChanges) {
+            beat->setDescription(beatText);
+            beat->save();
+        }
+        transaction.commit();
+    } catch (...) {
+        // The file kept the old texts: so does memory. The card's other fields stay to be
+        // written by its next save.
+        card.setDescription(cardWas);
+        card.setIsDirty(cardWasDirty);
+        if (beatChanges) {
+            beat->setDescription(beatWas);
+            beat->setIsDirty(false);
+        }
+        throw;
+    }
+    if (typedBack)
+        edit_.reset();
+    // Only the beat's row: a reload of the sheet would close a beat being written there.
+    if (beatChanges && document && document->beatsTableView())
+        document->beatsTableView()->showBeatText(beat->beatNumber());
 }
 
 std::vector<SceneCarddb*> writeBeatDescription(Screenplaydb& story, Beatdb& beat, const QString& text,

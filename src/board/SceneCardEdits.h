@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 class Beatdb;
@@ -40,6 +41,30 @@ void makePrimaryAttachment(Screenplaydb& story, SceneCardObjectdb& link);
 // The card takes a new description; a beat card's beat takes it too, and the beat sheet shows
 // it when it is on screen. The card is not saved.
 void setDescription(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document);
+
+// A card's description while it is being typed, from the first pause of an edit to its end; a
+// view keeps one and ends it with the edit. Each pause writes the card, and a beat card's beat
+// with it, in one transaction: the file never holds the two apart, whenever the program stops.
+// A text typed back to what the card held gives the beat back its own text, which may differ
+// from the card's (the beat's name above it, as the initial beat cards write it).
+class DescriptionTyping
+{
+public:
+    // The card takes `text` and is saved with every field it has; a beat card's beat takes it
+    // too and shows it in the beat sheet. On a failure nothing is written, and the card and the
+    // beat keep in memory the descriptions the file has.
+    void store(Screenplaydb& story, SceneCarddb& card, const QString& text, MyDocument* document);
+    // The edit is over: the next store begins another.
+    void end() { edit_.reset(); }
+
+private:
+    struct Edit {
+        std::int64_t sceneCardID;
+        QString cardBefore;
+        std::optional<QString> beatBefore;
+    };
+    std::optional<Edit> edit_;
+};
 
 // The beat takes `text` and every board card of the beat takes a copy of it, in one transaction;
 // a card named in `cardTexts` (by row id) takes the text given there instead. Only a record

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SceneCardEdits.h"
 #include "SceneCardLayout.h"
 #include "SceneCardPainter.h"
 #include "app/BaseViewController.h"
@@ -318,6 +319,7 @@ private:
     // The field being edited and its editor, a child of the view while it lives.
     SceneCardPart editedPart_ = SceneCardPart::None;
     QPointer<QWidget> editor_;
+    SceneCardEdits::DescriptionTyping descriptionTyping_;
 };
 
 // The list of the story-elements pane shows again from the story, when it is the list of

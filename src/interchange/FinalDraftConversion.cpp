@@ -380,8 +380,58 @@ private:
         story_.sceneCards().push_back(std::move(pending.card));
     }
 
+    using SectionBounds = std::array<std::pair<std::int64_t, std::int64_t>, 4>;
+
+    // The section (0 to 3) whose pages hold `page`, the first of them when sections overlap;
+    // nothing for a page outside every section.
+    static std::optional<std::size_t> sectionOfPage(const SectionBounds& bounds, std::int64_t page)
+    {
+        for (std::size_t section = 0; section < bounds.size(); ++section) {
+            // The first section starts at page 1 whatever its stored bound.
+            const std::int64_t from = section == 0 ? 1 : bounds[section].first;
+            if (page >= from && page <= bounds[section].second)
+                return section;
+        }
+        return std::nullopt;
+    }
+
+    static std::int64_t pagesIn(const std::pair<std::int64_t, std::int64_t>& section)
+    {
+        return section.second - section.first + 1;
+    }
+
+    static bool endsSection(const SectionBounds& bounds, std::int64_t page)
+    {
+        return std::any_of(bounds.begin(), bounds.end(),
+                           [page](const auto& section) { return section.second == page; });
+    }
+
+    // The board as wide as its fullest row, with a card's width and a margin to spare.
+    std::int64_t boardWidthForCounts() const
+    {
+        const std::int64_t widest =
+            std::max<std::int64_t>(0, *std::max_element(sectionCounts_.begin(), sectionCounts_.end()));
+        return widest * story_.boardSections().STANDARDSCENECARDWIDTH() + 8;
+    }
+
+    // How far into its page, as a fraction of the row, a card placed by its page stands. A
+    // place on the board is a whole number of points, cut toward zero, and re-paging reads the
+    // page back from it: at the page's very edge it reads as the page before. A point and a
+    // half inside on the narrower of the board the cards are placed on and the one the import
+    // leaves keeps the card on its page on either, and on any wider one.
+    double insidePage() const
+    {
+        constexpr double kPointsInside = 1.5;
+        const BoardSections& sections = story_.boardSections();
+        std::int64_t row = sections.boardWidthForSection(0);
+        const std::int64_t rowLeft = boardWidthForCounts() - sections.STANDARDSCENECARDWIDTH() - 8;
+        if (rowLeft > 0 && (row <= 0 || rowLeft < row))
+            row = rowLeft;
+        return row > 0 ? kPointsInside / static_cast<double>(row) : 0.0;
+    }
+
     // Cards spread along their rows by page: a card takes the fraction of its section that its
-    // page stands at, and cards sharing a page step apart from one another.
+    // page stands at, just inside the page, and cards sharing a page step apart from one another.
     void spreadCards()
     {
         const BoardSections& sections = story_.boardSections();
@@ -389,12 +439,26 @@ private:
         std::map<std::int64_t, std::int64_t> cardsOnPage;
         for (const auto& card : cards)
             ++cardsOnPage[card->pageNumber()];
-        const std::array<std::pair<std::int64_t, std::int64_t>, 4> bounds = {{
+        const SectionBounds bounds = {{
             {sections.section1From(), sections.section1To()},
             {sections.section2From(), sections.section2To()},
             {sections.section3From(), sections.section3To()},
             {sections.section4From(), sections.section4To()},
         }};
+        // Every card but those on a section's last page counts in its row: the rows' fullest
+        // gives the width the board is left with.
+        for (const auto& card : cards)
+            if (const auto section = sectionOfPage(bounds, card->pageNumber());
+                section && !endsSection(bounds, card->pageNumber()))
+                ++sectionCounts_[*section];
+        const double inside = insidePage();
+        // A page's start on its row, just inside the page unless it starts the row.
+        const auto pageStart = [inside](std::int64_t numerator, std::int64_t denominator) {
+            if (denominator == 0)
+                return 0.0;
+            const float ratio = static_cast<float>(numerator) / static_cast<float>(denominator);
+            return static_cast<double>(ratio) + (numerator > 0 ? inside : 0.0);
+        };
         // Cards of a section's last page placed so far, by page.
         std::map<std::int64_t, std::int64_t> placedOnLastPage;
         std::int64_t numerator = 0;
@@ -402,36 +466,27 @@ private:
         for (std::size_t index = 0; index < cards.size(); ++index) {
             SceneCarddb& card = *cards[index];
             const std::int64_t page = card.pageNumber();
-            const bool endsSection = std::any_of(bounds.begin(), bounds.end(),
-                                                 [page](const auto& section) { return section.second == page; });
-            if (endsSection) {
+            const std::optional<std::size_t> section = sectionOfPage(bounds, page);
+            if (endsSection(bounds, page)) {
                 // The last page of a section is the last stretch of its row, from the start of
-                // its beat bar to the row's end: the first card on it stands at the bar's start,
-                // its left kept; the others share the rest of the stretch evenly, so that none
-                // lies on another or beyond the row's end.
-                const float start = BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection());
+                // its beat bar (or of the page, where the bar starts before it) to the row's
+                // end: the first card on it stands at that start; the others share the rest of
+                // the stretch evenly, so that none lies on another or beyond the row's end.
+                const auto barStart =
+                    static_cast<double>(BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
+                const double start =
+                    section ? std::max(barStart, pageStart(page - bounds[*section].first, pagesIn(bounds[*section])))
+                            : barStart;
                 const std::int64_t before = placedOnLastPage[page]++;
-                if (before == 0)
-                    card.setPercentageHorizontal(start);
-                else
-                    placeAt(card, static_cast<double>(start) + (1.0 - static_cast<double>(start)) *
-                                                                   static_cast<double>(before) /
-                                                                   static_cast<double>(cardsOnPage[page]));
+                placeAt(card, start + (1.0 - start) * static_cast<double>(before) /
+                                          static_cast<double>(cardsOnPage[page]));
                 continue;
             }
-            for (std::size_t section = 0; section < bounds.size(); ++section) {
-                // The first section starts at page 1 whatever its stored bound.
-                const std::int64_t from = section == 0 ? 1 : bounds[section].first;
-                if (page >= from && page <= bounds[section].second) {
-                    numerator = page - bounds[section].first;
-                    denominator = bounds[section].second - bounds[section].first + 1;
-                    ++sectionCounts_[section];
-                    break;
-                }
+            if (section) {
+                numerator = page - bounds[*section].first;
+                denominator = pagesIn(bounds[*section]);
             }
-            const float ratio =
-                denominator == 0 ? 0.0f : static_cast<float>(numerator) / static_cast<float>(denominator);
-            double fraction = ratio;
+            double fraction = pageStart(numerator, denominator);
             if (index > 0 && cards[index - 1]->pageNumber() == page && denominator != 0) {
                 fraction = static_cast<double>(cards[index - 1]->percentageHorizontal()) +
                            stepOnPage(denominator, cardsOnPage[page]);
@@ -462,9 +517,7 @@ private:
     {
         for (const auto& card : story_.sceneCards())
             card->save();
-        const std::int64_t widest =
-            std::max<std::int64_t>(0, *std::max_element(sectionCounts_.begin(), sectionCounts_.end()));
-        story_.setBoardWidth(widest * story_.boardSections().STANDARDSCENECARDWIDTH() + 8);
+        story_.setBoardWidth(boardWidthForCounts());
         story_.boardSections().setBoardPanelWidth(story_.boardWidth());
         sortRecords(story_.sceneLocations(), &SceneLocationdb::sortLocationsByName);
         sortRecords(story_.sceneCards(), &SceneCarddb::sortBySortOrder);

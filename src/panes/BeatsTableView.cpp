@@ -65,6 +65,8 @@ public:
             emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
 
+    void showChangedText(int row) { emit dataChanged(index(row, kBeatColumn), index(row, kBeatColumn)); }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
         return parent.isValid() ? 0 : static_cast<int>(story_.beats().size()) * 2;
@@ -191,6 +193,16 @@ void BeatsTableView::refreshTexts()
 {
     model_->showChangedTexts();
     fitRowHeights();
+}
+
+void BeatsTableView::showBeatText(std::int64_t beatNumber)
+{
+    const std::int64_t description = (beatNumber - 1) * 2 + 1;
+    if (description < 0 || description >= model_->rowCount())
+        return;
+    const auto row = static_cast<int>(description);
+    model_->showChangedText(row);
+    tvTable_->setRowHeight(row, heightOfRow(row));
 }
 
 void BeatsTableView::fitRowHeights()

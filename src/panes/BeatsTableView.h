@@ -33,6 +33,9 @@ public:
     void refreshView();
     // Shows the story's texts and fits the row heights again, leaving an open editor open.
     void refreshTexts();
+    // The same for one beat's description alone: an editor open on another beat keeps what is
+    // being typed into it.
+    void showBeatText(std::int64_t beatNumber);
 
     // Whether the beats may be written: title, current logline text and genre are all set.
     static bool beatsAreEditable(const Screenplaydb& story);

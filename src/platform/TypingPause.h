@@ -14,8 +14,9 @@ class QTextEdit;
 
 // The pause after the last key in a field being typed into. Every change the user makes starts it
 // again; when it runs out the field's text is written as it stands, so that a crash or a power cut
-// loses at most the last second of typing. What belongs to the end of an edit (capitals, copies
-// to other records, refreshing other views) stays with the field's own end of editing.
+// loses at most the last second of typing. What belongs to the end of an edit (capitals,
+// placeholders, rebuilding other views) stays with the field's own end of editing; a copy the
+// file must never hold apart from the text (a beat's description and its card's) goes with it.
 //
 // A pause is a child of its field and dies with it; its write is not called once `owner` (the
 // view that writes) is gone. The write must catch what it throws (the views wrap it in

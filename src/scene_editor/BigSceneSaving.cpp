@@ -87,14 +87,13 @@ void BigSceneView::storeTypedText()
 {
     if (!scene_ || !screenplay())
         return;
-    // Each text as it stands; capitals, placeholders and the beat's copy of the description
-    // wait for the end of the edit. The card shows what was typed in it.
+    // Each text as it stands; capitals and placeholders wait for the end of the edit. The card
+    // shows what was typed in it.
     scene_->setHeading(tfHeading_->text());
-    scene_->setDescription(tfDescription_->toPlainText());
     scene_->setNotes(txtNotes_->toPlainText());
     scene_->setEmotionalChange(tfEmotionalChange_->text());
     scene_->setConflict(tfConflict_->text());
-    scene_->save();
+    descriptionTyping_.store(*screenplay(), *scene_, tfDescription_->toPlainText(), myParent());
 }
 
 void BigSceneView::saveHeading()
@@ -115,11 +114,13 @@ void BigSceneView::saveDescription()
 {
     const QString text = tfDescription_->toPlainText();
     TypingPause::endEditOf(tfDescription_);
-    // Only a text that differs from the card's goes to its beat. Typing may have stored the
-    // card's text already, so the text the field showed counts as the card's too.
-    if (text == descriptionShown_ && text == scene_->description())
-        return;
-    SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
+    // Only a text that differs from the one the field showed goes to the beat. One typed back
+    // to it takes back what typing wrote on the way, and a beat card's beat keeps its own text.
+    if (text != descriptionShown_)
+        SceneCardEdits::setDescription(*screenplay(), *scene_, text, myParent());
+    else if (text != scene_->description())
+        descriptionTyping_.store(*screenplay(), *scene_, text, myParent());
+    descriptionTyping_.end();
     descriptionShown_ = text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/BaseViewController.h"
 #include "board/ImageViewResponder.h"
+#include "board/SceneCardEdits.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -262,6 +263,7 @@ private:
     // text as it goes, so the end of the edit compares with this to know whether the user
     // changed it.
     QString descriptionShown_;
+    SceneCardEdits::DescriptionTyping descriptionTyping_;
 
     // Children of the view, which the controller owns through it.
     BigSceneViewView* contentView_ = nullptr;

@@ -21,6 +21,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTest>
+
+#include <vector>
 
 namespace {
 
@@ -63,6 +66,16 @@ QByteArray sampleScript(int pages)
             FdxText::paragraph(QStringLiteral("Action"), QStringLiteral("Rain.")),
         FdxText::lockedPages(pages) + QStringLiteral("<SmartType><Characters><Character>June</Character></Characters>"
                                                      "</SmartType>"));
+}
+
+// `scenes` headings spread evenly over pages 2 to `pages`, all of them locked.
+QByteArray scenesOverPages(int scenes, int pages)
+{
+    QString content;
+    for (int scene = 0; scene < scenes; ++scene)
+        content += FdxText::heading(QStringLiteral("INT. ROOM %1 - DAY").arg(scene + 1),
+                                    QString::number(2 + scene * (pages - 2) / (scenes - 1)));
+    return FdxText::script(content, FdxText::lockedPages(pages));
 }
 
 } // namespace
@@ -132,6 +145,55 @@ TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
     EXPECT_EQ(
         QDir(documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(".vantora-new"),
         QStringList());
+}
+
+// A page count changed and changed back, typed into the title pane as a writer does, gives
+// every imported card the page the import gave it.
+TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountComesBack)
+{
+    struct Row {
+        int pages;
+        int scenes;
+        std::vector<int> counts;
+    };
+    const Row rows[] = {
+        {127, 192, {128, 127, 90, 120, 127}},
+        // A scene on every page, the first and the last of every row among them.
+        {110, 109, {111, 110, 200, 110}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pages);
+        const QString name = QStringLiteral("Paged %1").arg(row.pages);
+        fakes_.filePanels->openAnswers = {
+            script(name + QStringLiteral(".fdx"), scenesOverPages(row.scenes, row.pages))};
+        fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(name)};
+        menus().mnuImportFinalDraft->trigger();
+        settle();
+        MyDocument* document = controller().currentDocument();
+        ASSERT_NE(document, nullptr);
+        const auto pages = [document] {
+            return inFile(document->thisFileName(), QStringLiteral("SELECT group_concat(PageNumber) FROM (SELECT "
+                                                                   "PageNumber FROM SceneCard ORDER BY SortOrder)"));
+        };
+        const QString imported = pages();
+        ASSERT_EQ(imported.count(','), row.scenes - 1);
+        QLineEdit* field = document->titleLoglineView()->tfPageCount();
+        for (const int count : row.counts) {
+            SCOPED_TRACE(count);
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, QString::number(count));
+            QTest::keyClick(field, Qt::Key_Return);
+            settle();
+            ASSERT_EQ(document->currentScreenplay()->pageCount(), count);
+            if (count == row.pages) {
+                EXPECT_EQ(pages(), imported);
+            }
+        }
+        document->window()->close();
+        settle();
+    }
+    EXPECT_TRUE(fakes_.alerts->shown.empty());
 }
 
 TEST_F(InterchangeCommands, RefusedScriptsLeaveNoFileAndKeepWhatStoodThere)

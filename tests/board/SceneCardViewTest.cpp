@@ -263,6 +263,20 @@ TEST_F(SceneCardViewTest, ABeatCardsDescriptionIsAlsoItsBeats)
     view()->commitEditing();
     EXPECT_EQ(column("Notes"), "Only a note");
     EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The hero finds the map");
+
+    // A beat that refuses the text typed: the pause writes neither the beat nor its card, and
+    // memory keeps what the file keeps.
+    view()->setSelectedTab(1);
+    SqlProbe::exec(document_->database(), "CREATE TEMP TRIGGER refuse BEFORE UPDATE OF Description ON main.Beat "
+                                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+    QTest::keyClicks(view()->textEditor(), QStringLiteral(" at dusk"));
+    TypingPause::of(view()->textEditor())->flush();
+    EXPECT_EQ(fakes_.alerts->shown.size(), 1u) << "the refusal is told";
+    EXPECT_EQ(column("Description"), "The hero finds the map");
+    EXPECT_EQ(scene()->description(), "The hero finds the map");
+    EXPECT_EQ(stored(path_, "SELECT Description FROM Beat WHERE BeatNumber = 7"), "The hero finds the map");
+    EXPECT_EQ(document_->currentScreenplay()->beatForBeatNumber(7)->description(), "The hero finds the map");
 }
 
 TEST_F(SceneCardViewTest, LookingAtABeatCardLeavesItsBeatAlone)

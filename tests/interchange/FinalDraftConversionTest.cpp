@@ -130,22 +130,29 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     const BoardSections& sections = file.story().boardSections();
     ASSERT_EQ(sections.section1To(), 25);
 
-    EXPECT_FLOAT_EQ(cards[0]->percentageHorizontal(), 0.92f);
+    // Page 24 starts at 0.92 of the row; the card stands a point and a half inside it on the
+    // narrower board, the one the import leaves (four cards on the fullest row: 810 points).
+    const std::int64_t rowLeft = sections.boardWidthForSection(0);
+    ASSERT_EQ(rowLeft, 810);
+    const double inside = 1.5 / static_cast<double>(rowLeft);
+    EXPECT_NEAR(cards[0]->percentageHorizontal(), 0.92 + inside, 1e-6);
     // Cards are placed on the board as it was before the import widened it to its cards.
     BoardSections before = sections;
     before.setBoardPanelWidth(1840);
-    const std::int64_t rowWidth = before.boardWidthForBoardBeatSection(cards[0]->currentBeatSection());
-    EXPECT_EQ(cards[0]->positionLeft(), static_cast<std::int64_t>(0.92f * static_cast<float>(rowWidth) + 4.0f));
+    const auto rowWidth = static_cast<float>(before.boardWidthForBoardBeatSection(cards[0]->currentBeatSection()));
+    EXPECT_EQ(cards[0]->positionLeft(), static_cast<std::int64_t>(cards[0]->percentageHorizontal() * rowWidth + 4.0f));
 
-    // The last page of a section: the start of its board beat, its left kept.
+    // The last page of a section: the start of its board beat, here the page's edge too, so
+    // just inside the page.
     const std::int64_t beat25 = sections.boardBeatSectionForPageNumber(25);
     EXPECT_EQ(cards[1]->currentBeatSection(), beat25);
-    EXPECT_FLOAT_EQ(cards[1]->percentageHorizontal(), BoardSections::beginningPercentageForBoardBeat(beat25));
-    EXPECT_EQ(cards[1]->positionLeft(), before.leftForBoardBeatSection(beat25));
+    ASSERT_FLOAT_EQ(BoardSections::beginningPercentageForBoardBeat(beat25), 24.0f / 25.0f);
+    EXPECT_NEAR(cards[1]->percentageHorizontal(), 0.96 + inside, 1e-6);
+    EXPECT_EQ(cards[1]->positionLeft(), static_cast<std::int64_t>(cards[1]->percentageHorizontal() * rowWidth + 4.0f));
 
     // Two on one page step by half a page, three by a third (30 pages in sections 2 and 3).
-    EXPECT_NEAR(cards[2]->percentageHorizontal(), 14.0f / 30.0f, 1e-6);
-    EXPECT_NEAR(cards[3]->percentageHorizontal(), 14.0f / 30.0f + (1.0 / 30.0) * 50 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[2]->percentageHorizontal(), 14.0 / 30.0 + inside, 1e-6);
+    EXPECT_NEAR(cards[3]->percentageHorizontal(), cards[2]->percentageHorizontal() + (1.0 / 30.0) * 50 * 0.01, 1e-6);
     // The last scene names a page that is not locked: it takes its page from the script's
     // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
     // page apart.
@@ -154,8 +161,15 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     EXPECT_NEAR(cards[7]->percentageHorizontal(), cards[6]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     for (const auto& card : cards) {
+        SCOPED_TRACE(card->heading().toStdString());
         EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
         EXPECT_TRUE(std::isfinite(card->percentageVertical()));
+        // Re-paging finds every card on its page: from its stored place on the board it was
+        // placed on, and from the place it shows at on the board the import leaves.
+        EXPECT_EQ(before.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), card->pageNumber());
+        const auto shownLeft =
+            static_cast<std::int64_t>(card->percentageHorizontal() * static_cast<float>(rowLeft) + 4.0f);
+        EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), shownLeft), card->pageNumber());
     }
     // What the story holds in memory is in the file.
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SortOrder = 1")),
@@ -213,7 +227,8 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
         BoardSections before = sections;
         before.setBoardPanelWidth(widthBefore);
         const auto rowWidth = static_cast<float>(before.boardWidthForBoardBeatSection(beat));
-        const double start = BoardSections::beginningPercentageForBoardBeat(beat);
+        const double barStart = BoardSections::beginningPercentageForBoardBeat(beat);
+        double start = 0.0;
         const auto sharing =
             std::count_if(cards.begin(), cards.end(), [&](const auto& card) { return card->pageNumber() == row.lastPage; });
         std::set<std::pair<std::int64_t, float>> places;
@@ -226,8 +241,14 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
             EXPECT_TRUE(places.insert({card->positionTop(), card->percentageHorizontal()}).second);
             if (card->pageNumber() != row.lastPage)
                 continue;
-            // From the start of the page's beat bar to the row's end, in equal steps.
+            // From the start of the page's beat bar (or just inside the page, where the bar
+            // starts before it) to the row's end, in equal steps.
             EXPECT_EQ(card->currentBeatSection(), beat);
+            if (onLastPage == 0) {
+                start = card->percentageHorizontal();
+                EXPECT_GE(start, barStart - 1e-6);
+                EXPECT_EQ(before.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), row.lastPage);
+            }
             EXPECT_NEAR(card->percentageHorizontal(), start + (1.0 - start) * onLastPage++ / sharing, 1e-6);
             // In board points too, in the file as in memory: the first keeps the bar's start.
             const auto left = static_cast<std::int64_t>(card->percentageHorizontal() * rowWidth + 4.0f);

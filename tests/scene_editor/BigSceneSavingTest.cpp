@@ -5,6 +5,7 @@
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "panes/BeatsTableView.h"
 #include "platform/TypingPause.h"
 #include "scene_editor/BigSceneGeometry.h"
 #include "scene_editor/BigSceneView.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -172,6 +174,46 @@ TEST_F(BigSceneSaving, PagingThroughBeatCardsWithoutTypingLeavesEveryBeatAndCard
     EXPECT_EQ(count(texts), cardsBefore);
     for (int number = 1; number <= 6; ++number)
         EXPECT_EQ(story.beatForBeatNumber(number)->description(), QStringLiteral("What beat %1 does").arg(number));
+}
+
+// A beat card's description as it is typed: each pause writes the beat with the card, and the
+// beat sheet shows it; a word typed and taken back gives the beat back its own text, whether
+// the field is left at once or after another pause.
+TEST_F(BigSceneSaving, TypingOnABeatCardWritesItsBeatAndTakingTheWordBackGivesTheBeatItsOwnText)
+{
+    CardSpec beatCard = inBeat(1);
+    beatCard.beatCardNumber = 1;
+    ASSERT_NE(openCard({beatCard, inBeat(2)}), nullptr);
+    Beatdb* beat = screenplay().beatForBeatNumber(1);
+    ASSERT_NE(beat, nullptr);
+    beat->setDescription(QStringLiteral("The map"));
+    beat->save();
+    // As the initial beat cards write it: the beat's name above its text.
+    const QString cardText = QStringLiteral("Opening Image\nThe map");
+    boardCard(0)->setDescription(cardText);
+    boardCard(0)->save();
+    big()->refreshView();
+    activate();
+    const QTableView* beats = document_->beatsTableView() ? document_->beatsTableView()->tvTable() : nullptr;
+    ASSERT_NE(beats, nullptr) << "the beat sheet shows beside the large card";
+    const QString beatSql = QStringLiteral("SELECT Description FROM Beat WHERE BeatNumber = 1");
+    for (const bool pauseAgain : {false, true}) {
+        SCOPED_TRACE(pauseAgain ? "left after another pause" : "left at once");
+        typeAfter(big()->tfDescription(), QStringLiteral("s"), Qt::Key_unknown);
+        TypingPause::of(big()->tfDescription())->flush();
+        EXPECT_EQ(column(QStringLiteral("Description")), cardText + 's');
+        EXPECT_EQ(count(beatSql), cardText + 's');
+        EXPECT_EQ(beats->model()->index(1, 1).data().toString(), cardText + 's');
+        QTest::keyClick(big()->tfDescription(), Qt::Key_Backspace);
+        if (pauseAgain)
+            TypingPause::of(big()->tfDescription())->flush();
+        big()->tfHeading()->setFocus();
+        settle();
+        EXPECT_EQ(column(QStringLiteral("Description")), cardText);
+        EXPECT_EQ(count(beatSql), "The map");
+        EXPECT_EQ(beat->description(), "The map");
+        EXPECT_EQ(beats->model()->index(1, 1).data().toString(), "The map");
+    }
 }
 
 TEST_F(BigSceneSaving, PagesOutsideTheStoryAreRefusedAndTheOtherFieldsAreWrittenAllTheSame)

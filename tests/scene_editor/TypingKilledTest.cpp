@@ -25,6 +25,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -39,15 +40,22 @@ struct KilledField {
     // copy the card takes of the field (none: nullptr).
     std::int64_t beatCardNumber = 0;
     const char* copySql = nullptr;
+    // How the board shows: 1 the corkboard, 2 the list.
+    int boardView = 1;
 };
+
+constexpr const char* kCardSql = "SELECT Description FROM SceneCard WHERE SceneCardID = %1";
+constexpr const char* kBeatSql = "SELECT Description FROM Beat WHERE BeatNumber = 1";
 
 constexpr KilledField kKilledFields[] = {
     {"script", "SELECT group_concat(ScriptText, '') FROM ScriptPart WHERE SceneCardID = %1"},
     {"note", "SELECT TextNote FROM StickyNote"},
-    {"card", "SELECT Description FROM SceneCard WHERE SceneCardID = %1"},
+    {"card", kCardSql},
     {"character", "SELECT Description FROM Character"},
-    {"beat", "SELECT Description FROM Beat WHERE BeatNumber = 1", 1,
-     "SELECT Description FROM SceneCard WHERE SceneCardID = %1"},
+    {"beat", kBeatSql, 1, kCardSql},
+    {"card", kCardSql, 1, kBeatSql},
+    {"card", kCardSql, 1, kBeatSql, 2},
+    {"large card", kCardSql, 1, kBeatSql},
 };
 
 } // namespace
@@ -72,6 +80,8 @@ protected:
             settle();
             return big()->bigSceneScriptView()->textBoxes().front();
         }
+        if (name == QLatin1String("large card"))
+            return big()->tfDescription();
         document_->closeBigSceneCard();
         settle();
         if (name == QLatin1String("note")) {
@@ -141,12 +151,14 @@ TEST_F(TypingKilled, DISABLED_ChildProcessTypesAndWaitsToBeKilled)
 
 TEST_F(TypingKilled, TextTypedASecondAndAHalfBeforeAKillIsAllInTheFile)
 {
+    int row = 0;
     for (const KilledField& killed : kKilledFields) {
-        SCOPED_TRACE(killed.name);
+        SCOPED_TRACE(std::string(killed.name) + " of beat " + std::to_string(killed.beatCardNumber) + " on board view " +
+                     std::to_string(killed.boardView));
         CardSpec card = inBeat(1);
         card.beatCardNumber = killed.beatCardNumber;
-        path_ = story(QStringLiteral("Killed%1").arg(QString::fromLatin1(killed.name)), {card},
-                      QStringLiteral("PageCount = 110, WindowState = 101111"));
+        path_ = story(QStringLiteral("Killed%1").arg(++row), {card},
+                      QStringLiteral("PageCount = 110, WindowState = 101111, BoardView = %1").arg(killed.boardView));
         keys_ = cardKeys(path_);
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -165,9 +177,13 @@ TEST_F(TypingKilled, TextTypedASecondAndAHalfBeforeAKillIsAllInTheFile)
         ASSERT_TRUE(output.contains("typed")) << output.toStdString();
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         ASSERT_TRUE(child.waitForFinished(10000));
-        EXPECT_EQ(stored(path_, QString::fromLatin1(killed.sql).arg(keys_[0])), kTyped);
+        const auto ofTheCard = [this](const char* sql) {
+            const QString text = QString::fromLatin1(sql);
+            return text.contains(QLatin1String("%1")) ? text.arg(keys_[0]) : text;
+        };
+        EXPECT_EQ(stored(path_, ofTheCard(killed.sql)), kTyped);
         if (killed.copySql) {
-            EXPECT_EQ(stored(path_, QString::fromLatin1(killed.copySql).arg(keys_[0])), kTyped);
+            EXPECT_EQ(stored(path_, ofTheCard(killed.copySql)), kTyped);
         }
         EXPECT_EQ(stored(path_, QStringLiteral("PRAGMA integrity_check")), "ok");
     }

@@ -31,11 +31,13 @@ package_packages=(dpkg-dev file)
 # GNOME Keyring needs a session bus: left to choose, apt takes dbus-user-session, which brings
 # systemd as the init system (and Debian's system bus) to a system without it; dbus-x11's session bus
 # is started by whoever asks for it (the tests start their own with dbus-run-session).
+# libxtst-dev lets the drag probe (bench/panes/DragProbe.cpp) move the pointer through an X server.
 test_packages=(
   clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils desktop-file-utils openssl curl "${package_packages[@]}"
   gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
+  libxtst-dev
 )
 case "$*" in
   "") ;;

@@ -439,6 +439,21 @@ TEST_F(BeatSection, ALongListFitsTheRowsInSightAtOnceAndTheOthersSoonAfterWhereT
         EXPECT_EQ(fileBytes(), written) << "fitting the rows wrote to the story";
     }
 
+    // A set-up being written keeps its box, and what is typed in it, while the rows around it fit.
+    const int itemRow = table->rowAt(0) + 3 - table->rowAt(0) % 3;
+    const QModelIndex text = table->model()->index(itemRow, 1);
+    const QString typedInto = text.data(Qt::EditRole).toString();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(text).center());
+    const QPointer<QPlainTextEdit> editor = table->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+    ASSERT_FALSE(editor.isNull());
+    QTest::keyClicks(editor, QStringLiteral(" Twice"));
+    dragDivider(480);
+    expectRowsFitted("while a set-up is written");
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->toPlainText(), typedInto + QStringLiteral(" Twice"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+
     // A list shown anew gives the rows out of sight the mean height of those in sight until they
     // fit, so that its scroll bar is about as long as it will be.
     QTest::mouseClick(labels()[4], Qt::LeftButton);

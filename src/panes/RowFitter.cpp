@@ -22,7 +22,8 @@ constexpr std::size_t kRowsBetweenLooks = 16;
 
 } // namespace
 
-RowFitter::RowFitter(QTableView& table, Height height) : QObject(&table), table_(table), height_(std::move(height))
+RowFitter::RowFitter(QTableView& table, Height height)
+    : QObject(&table), table_(table), viewport_(table.viewport()), height_(std::move(height))
 {
     turns_.setSingleShot(true);
     turns_.setInterval(0);
@@ -32,12 +33,14 @@ RowFitter::RowFitter(QTableView& table, Height height) : QObject(&table), table_
         if (!applying_)
             guardedCall([this] { fitInSight(); });
     });
-    table_.viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 bool RowFitter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == table_.viewport() && event->type() == QEvent::Resize && width_ >= 0)
+    // The table may be going: the viewport is known by its address alone, and only a resize,
+    // which no table in its end gets, asks more of it.
+    if (event->type() == QEvent::Resize && watched == viewport_ && width_ >= 0)
         guardedCall([this] { fitInSight(); });
     return QObject::eventFilter(watched, event);
 }

@@ -67,6 +67,7 @@ private:
     void apply(const std::vector<Fit>& fits, const Anchor& anchor);
 
     QTableView& table_;
+    QObject* viewport_;
     Height height_;
     int width_ = -1;
     // The width each row fits, or kNoWidth.

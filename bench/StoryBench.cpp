@@ -636,8 +636,8 @@ struct Wanted {
     std::int64_t key;
 };
 
-// Every key the story's look-ups take, of each kind, in an order that jumps about the lists.
-std::vector<Wanted> everyKey(Screenplaydb& story)
+// Every key the story's look-ups take, of each kind, in the order of the story's lists.
+std::vector<Wanted> everyKeyInOrder(Screenplaydb& story)
 {
     std::vector<Wanted> keys;
     for (const auto* cards : {&story.sceneCards(), &story.litterBox()})
@@ -655,6 +655,13 @@ std::vector<Wanted> everyKey(Screenplaydb& story)
         keys.push_back({Kind::Location, location->sceneLocationID()});
     for (const auto& attachment : story.attachedObjects())
         keys.push_back({Kind::Attachment, attachment->attachedObjectID()});
+    return keys;
+}
+
+// The same keys in an order that jumps about the lists.
+std::vector<Wanted> everyKey(Screenplaydb& story)
+{
+    std::vector<Wanted> keys = everyKeyInOrder(story);
     std::shuffle(keys.begin(), keys.end(), std::mt19937(76));
     return keys;
 }
@@ -711,42 +718,24 @@ const void* lookUpIn(const Table& table, std::int64_t key)
     return found == table.end() ? nullptr : found->second;
 }
 
-// The floor's look-up: a hash table of the kind, chosen as the story's look-up is.
-const void* lookUpIn(const std::array<Table, static_cast<std::size_t>(Kind::Count)>& tables, const Wanted& wanted)
-{
-    switch (wanted.kind) {
-    case Kind::Card:
-        return lookUpIn(tables[0], wanted.key);
-    case Kind::Setup:
-        return lookUpIn(tables[1], wanted.key);
-    case Kind::Payoff:
-        return lookUpIn(tables[2], wanted.key);
-    case Kind::SetupByPayoff:
-        return lookUpIn(tables[3], wanted.key);
-    case Kind::Character:
-        return lookUpIn(tables[4], wanted.key);
-    case Kind::Location:
-        return lookUpIn(tables[5], wanted.key);
-    default:
-        return lookUpIn(tables[6], wanted.key);
-    }
-}
-
 } // namespace
 
-// Floor: the same keys in the same order, each looked up in a hash table of its kind made
-// beforehand from the same records.
+// Floor: the same keys in the same order, each looked up as a plain program would, in the hash
+// table of its kind (the kinds index the tables), made beforehand from the same records in the
+// story's order.
 static void BM_LookUpByKey_Floor(benchmark::State& state)
 {
     Screenplaydb& story = loadedStory(static_cast<int>(state.range(0)));
     const std::vector<Wanted> keys = everyKey(story);
+    // Filled as a program fills them while it reads the story, in the order of the story's lists.
     std::array<Table, static_cast<std::size_t>(Kind::Count)> tables;
-    for (const Wanted& wanted : keys)
+    for (const Wanted& wanted : everyKeyInOrder(story))
         tables[static_cast<std::size_t>(wanted.kind)].emplace(wanted.key, lookUp(story, wanted));
     std::size_t next = 0;
     for (auto _ : state) {
         for (int count = 0; count < kLookUpsPerIteration; ++count) {
-            benchmark::DoNotOptimize(lookUpIn(tables, keys[next]));
+            const Wanted& wanted = keys[next];
+            benchmark::DoNotOptimize(lookUpIn(tables[static_cast<std::size_t>(wanted.kind)], wanted.key));
             next = (next + 1) % keys.size();
         }
     }

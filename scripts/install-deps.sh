@@ -34,11 +34,13 @@ package_packages=(dpkg-dev file)
 # Xvfb is an X server that shows nothing: a keyboard test starts its own, as the offscreen platform
 # loads no desktop theme and the theme decides which keys press a button (Qt's X platform plugin
 # comes with libqt6gui6, with everything it needs).
+# libxtst-dev lets the drag probe (bench/panes/DragProbe.cpp) move the pointer through an X server.
 test_packages=(
   clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev xvfb
   poppler-utils desktop-file-utils openssl curl "${package_packages[@]}"
   gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi
+  libxtst-dev
 )
 case "$*" in
   "") ;;

@@ -1,11 +1,13 @@
 // The set-ups of the story-elements pane in stories of 1,000 and of 10,000 cards (made by
 // bench/support/StoryGenerator.h and raised to 1,000 and to 10,000 set-ups and as many pay-offs,
-// all linked), each beside a floor that measures the same texts, in the faces the rows draw them
-// in, at the same width with QFontMetrics alone:
-// - a step of the divider beside the pane, widening it by one pixel, which refits every row to
-//   the pane's new width (a text is measured again only where its lines break anew);
-// - the list refitted in another font size, where nothing measured before holds and every text
-//   is measured.
+// all linked), each beside a floor that lays out the same texts, in the faces the rows draw them
+// in, once each at the same width with QFontMetrics alone:
+// - a step of a writer's drag of the divider beside the pane, eight pixels to a width not seen
+//   lately, with real mouse events, beside the rows in sight laid out at the new width;
+// - the same step and every row fitted after it, as once the drag rests, beside every text laid
+//   out at the new width;
+// - the list shown in another font size and every row fitted to it, where nothing measured
+//   before holds, beside every text laid out in that size.
 #include "../support/BenchApplication.h"
 #include "../support/StoryGenerator.h"
 #include "app/AppController.h"
@@ -21,7 +23,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QRect>
+#include <QSplitterHandle>
 #include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -40,9 +44,15 @@
 namespace {
 
 constexpr std::array<int, 2> kSetups{1000, 10000};
-// The pane widths the steps go through, one pixel at a time.
-constexpr int kNarrowest = 320;
-constexpr int kWidest = 720;
+// A writer's drag of the divider: eight pixels a step, across the widths a writer gives the pane
+// and back again. Each pass lies some pixels to the side of the ones before, so that a width
+// comes back only eight passes later, long after the lists have let it go.
+constexpr int kNarrowest = 240;
+constexpr int kWidest = 640;
+constexpr int kStep = 8;
+// The least height of a row that shows a text, and the height of the others.
+constexpr int kLeastTextRowHeight = 53;
+constexpr int kThinRowHeight = 20;
 
 struct Session {
     QTemporaryDir home;
@@ -67,40 +77,115 @@ int textWidth(const QTableView& table, int paneWidth)
            table.columnWidth(2);
 }
 
-// The next width of a widening drag, back to the narrowest after the widest.
+// The pane's width at step `step` of the drag, and whether the step is the first or the last of
+// its pass across.
+struct DragStep {
+    int width;
+    bool first;
+    bool last;
+};
+
+DragStep dragAt(int step)
+{
+    constexpr int stepsAcross = (kWidest - kNarrowest) / kStep;
+    const int pass = step / stepsAcross;
+    const int along = step % stepsAcross * kStep + pass % kStep;
+    return {pass % 2 == 0 ? kNarrowest + along : kWidest - along, step % stepsAcross == 0,
+            step % stepsAcross == stepsAcross - 1};
+}
+
 int nextWidth(int& step)
 {
-    return kNarrowest + step++ % (kWidest - kNarrowest);
+    return dragAt(step++).width;
 }
 
 // Where the drag of each size stands, kept from one run of a benchmark to the next so that every
-// step moves the divider.
+// step moves the divider on.
 int& dragStep(benchmark::State& state)
 {
     static std::map<std::int64_t, int> steps;
     return steps[state.range(0)];
 }
 
+// The writer's hand on the divider beside the story elements: pressed, moved and let go with the
+// mouse events a drag brings.
+class Hand
+{
+public:
+    explicit Hand(MainSplitView& beats) : beats_(beats), handle_(*beats.handle(1)) {}
+
+    void press() { send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton); }
+    void release() { send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton); }
+    // Moves the divider until the pane is `width` wide.
+    void moveTo(int width)
+    {
+        at_ = handle_.mapFromGlobal(beats_.mapToGlobal(QPoint(width + grab().x(), grab().y())));
+        send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
+    }
+    // Takes the drag's next step: the button goes down at the start of a pass and up at its end.
+    void step(int& step)
+    {
+        const DragStep next = dragAt(step++);
+        if (next.first)
+            press();
+        moveTo(next.width);
+        if (next.last)
+            release();
+    }
+    // Lets go of a drag left midway.
+    void letGo(int step)
+    {
+        if (!dragAt(step).first)
+            release();
+    }
+
+private:
+    QPoint grab() const { return QPoint(handle_.width() / 2, handle_.height() / 2); }
+    void send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        if (type == QEvent::MouseButtonPress)
+            at_ = grab();
+        QMouseEvent event(type, at_, handle_.mapToGlobal(at_), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(&handle_, &event);
+    }
+
+    MainSplitView& beats_;
+    QSplitterHandle& handle_;
+    QPoint at_;
+};
+
+// Runs the event loop until every row of the list fits.
+void untilEveryRowFits(const SetupsTableView& list)
+{
+    while (!list.rowsFitted())
+        QCoreApplication::processEvents();
+}
+
 void BM_SetupsDividerStep(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     MainSplitView* beats = document.splBeats();
+    Hand hand(*beats);
     int& step = dragStep(state);
+    if (!dragAt(step).first)
+        hand.press();
     for (auto _ : state) {
-        const int width = nextWidth(step);
-        beats->setPosition(width);
+        const int width = dragAt(step).width;
+        hand.step(step);
         if (beats->paneExtent(0) != width) {
             state.SkipWithError("the divider did not move");
             break;
         }
     }
+    hand.letGo(step);
     state.counters["rows"] = document.setupsTableView()->tvTable()->model()->rowCount();
 }
 
-// The texts of the list's rows as it shows them now, each with the face its row draws it in.
+// The rows of the list as it shows them now: each text with the face its row draws it in, and an
+// empty text for a spacer.
 struct Texts {
     std::vector<QFontMetrics> faces;
-    std::vector<std::pair<QString, std::size_t>> texts;
+    std::vector<std::pair<QString, std::size_t>> rows;
 };
 
 Texts textsOf(const QTableView& table)
@@ -110,29 +195,78 @@ Texts textsOf(const QTableView& table)
     const QAbstractItemModel& model = *table.model();
     for (int row = 0; row < model.rowCount(); ++row) {
         const QModelIndex cell = model.index(row, 1);
-        const QString text = cell.data(Qt::DisplayRole).toString();
-        if (row % 3 == 2 || text.isEmpty())
-            continue;
+        const QString text = row % 3 == 2 ? QString() : cell.data(Qt::DisplayRole).toString();
         const QFont font = cell.data(Qt::FontRole).value<QFont>();
         const auto face = static_cast<std::size_t>(std::find(fonts.begin(), fonts.end(), font) - fonts.begin());
         if (face == fonts.size()) {
             fonts.push_back(font);
             shown.faces.emplace_back(font);
         }
-        shown.texts.emplace_back(text, face);
+        shown.rows.emplace_back(text, face);
     }
     return shown;
+}
+
+int measure(const Texts& shown, std::size_t row, int width)
+{
+    const auto& [text, face] = shown.rows[row];
+    if (text.isEmpty())
+        return kThinRowHeight;
+    return std::max(kLeastTextRowHeight,
+                    shown.faces[face].boundingRect(QRect(0, 0, width, 200000), Qt::TextWordWrap, text).height());
 }
 
 int measureAll(const Texts& shown, int width)
 {
     int total = 0;
-    for (const auto& [text, face] : shown.texts)
-        total += shown.faces[face].boundingRect(QRect(0, 0, width, 200000), Qt::TextWordWrap, text).height();
+    for (std::size_t row = 0; row < shown.rows.size(); ++row)
+        total += measure(shown, row, width);
     return total;
 }
 
+// The rows from `top` down that a list `sight` pixels high shows, each measured at `width`.
+int measureInSight(const Texts& shown, int top, int width, int sight)
+{
+    int bottom = 0;
+    for (auto row = static_cast<std::size_t>(top); row < shown.rows.size() && bottom < sight; ++row)
+        bottom += measure(shown, row, width);
+    return bottom;
+}
+
+// Floor: the plain refit of a step, each row in sight laid out once at the pane's new width.
 void BM_SetupsDividerStep_Floor(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    const QTableView& table = *document.setupsTableView()->tvTable();
+    const Texts shown = textsOf(table);
+    const int top = std::max(0, table.rowAt(0));
+    const int sight = table.viewport()->height();
+    int step = dragStep(state);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(measureInSight(shown, top, textWidth(table, nextWidth(step)), sight));
+    state.counters["rows"] = table.model()->rowCount();
+}
+
+// A step of the drag, and the event loop run until every row fits the new width, as it does
+// once the drag rests.
+void BM_SetupsWholeAfterTheDragRests(benchmark::State& state)
+{
+    MyDocument& document = documentOfSize(state);
+    const SetupsTableView& list = *document.setupsTableView();
+    Hand hand(*document.splBeats());
+    int& step = dragStep(state);
+    if (!dragAt(step).first)
+        hand.press();
+    for (auto _ : state) {
+        hand.step(step);
+        untilEveryRowFits(list);
+    }
+    hand.letGo(step);
+    state.counters["rows"] = list.tvTable()->model()->rowCount();
+}
+
+// Floor: every row's text laid out once at the pane's new width.
+void BM_SetupsWholeAfterTheDragRests_Floor(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     const QTableView& table = *document.setupsTableView()->tvTable();
@@ -143,18 +277,30 @@ void BM_SetupsDividerStep_Floor(benchmark::State& state)
     state.counters["rows"] = table.model()->rowCount();
 }
 
-// The story's font setting changed between 1 and 2 and the list shown again.
+// The pane as narrow as the drag makes it, where most texts take more than one line, every row
+// fitting it.
+void inTheNarrowestPane(MyDocument& document)
+{
+    document.splBeats()->setPosition(kNarrowest);
+    untilEveryRowFits(*document.setupsTableView());
+}
+
+// The story's font setting changed between 1 and 2, the list shown again and the event loop run
+// until every row fits.
 void BM_SetupsRefitInAnotherFont(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     Screenplaydb& story = *document.currentScreenplay();
     SetupsTableView& list = *document.setupsTableView();
+    inTheNarrowestPane(document);
     for (auto _ : state) {
         story.setStandardFontSetting(story.standardFontSetting() == 1 ? 2 : 1);
         list.refreshView();
+        untilEveryRowFits(list);
     }
     story.setStandardFontSetting(1);
     list.refreshView();
+    untilEveryRowFits(list);
     state.counters["rows"] = list.tvTable()->model()->rowCount();
 }
 
@@ -163,11 +309,13 @@ void BM_SetupsRefitInAnotherFont_Floor(benchmark::State& state)
     MyDocument& document = documentOfSize(state);
     Screenplaydb& story = *document.currentScreenplay();
     SetupsTableView& list = *document.setupsTableView();
+    inTheNarrowestPane(document);
     const int width = textWidth(*list.tvTable(), document.splBeats()->paneExtent(0));
     std::array<Texts, 2> sizes;
     for (const std::int64_t setting : {2, 1}) {
         story.setStandardFontSetting(setting);
         list.refreshView();
+        untilEveryRowFits(list);
         sizes[static_cast<std::size_t>(setting - 1)] = textsOf(*list.tvTable());
     }
     std::size_t size = 0;
@@ -187,6 +335,8 @@ void sizes(benchmark::internal::Benchmark* bench)
 
 BENCHMARK(BM_SetupsDividerStep)->Apply(sizes);
 BENCHMARK(BM_SetupsDividerStep_Floor)->Apply(sizes);
+BENCHMARK(BM_SetupsWholeAfterTheDragRests)->Apply(sizes);
+BENCHMARK(BM_SetupsWholeAfterTheDragRests_Floor)->Apply(sizes);
 BENCHMARK(BM_SetupsRefitInAnotherFont)->Apply(sizes);
 BENCHMARK(BM_SetupsRefitInAnotherFont_Floor)->Apply(sizes);
 

@@ -7,10 +7,10 @@ void RecordIndex::add(StoryRecord& record)
     int held = 0;
     try {
         for (; held < record.indexedKeyCount(); ++held)
-            hold(held, record.indexedKey(held), record);
+            byKey_[static_cast<std::size_t>(held)].hold(record.indexedKey(held), record);
     } catch (...) {
         while (held-- > 0)
-            release(held, record.indexedKey(held), record);
+            byKey_[static_cast<std::size_t>(held)].release(record.indexedKey(held), record);
         throw;
     }
     record.index_ = this;
@@ -19,85 +19,100 @@ void RecordIndex::add(StoryRecord& record)
 void RecordIndex::remove(StoryRecord& record)
 {
     for (int key = 0; key < record.indexedKeyCount(); ++key)
-        release(key, record.indexedKey(key), record);
+        byKey_[static_cast<std::size_t>(key)].release(record.indexedKey(key), record);
     record.index_ = nullptr;
 }
 
 void RecordIndex::keyChanged(StoryRecord& record, int key, std::int64_t from, std::int64_t to)
 {
-    release(key, from, record);
-    hold(key, to, record);
+    Table& table = byKey_[static_cast<std::size_t>(key)];
+    table.release(from, record);
+    table.hold(to, record);
 }
 
 void RecordIndex::settle(int key, std::int64_t value, StoryRecord& record)
 {
-    if (Holders* holders = byKey_[static_cast<std::size_t>(key)].find(value); holders && holders->count == 1)
-        holders->one = &record;
+    byKey_[static_cast<std::size_t>(key)].settle(value, record);
 }
 
-void RecordIndex::hold(int key, std::int64_t value, StoryRecord& record)
+std::optional<std::size_t> RecordIndex::Table::slotHolding(std::int64_t key) const
 {
-    Holders& holders = byKey_[static_cast<std::size_t>(key)].insert(value);
-    holders.one = holders.count++ == 0 ? &record : nullptr;
+    if (used_ == 0)
+        return std::nullopt;
+    for (std::size_t at = slotOf(key); slots_[at].holder != 0; at = (at + 1) & mask_)
+        if (slots_[at].key == key)
+            return at;
+    return std::nullopt;
 }
 
-void RecordIndex::release(int key, std::int64_t value, const StoryRecord& record)
+void RecordIndex::Table::hold(std::int64_t key, StoryRecord& record)
 {
-    Table& table = byKey_[static_cast<std::size_t>(key)];
-    Holders* holders = table.find(value);
-    if (!holders)
+    if (const std::optional<std::size_t> at = slotHolding(key)) {
+        // A second holder: which one the list answers is for the list to find out.
+        ++counts_[*at];
+        slots_[*at].holder = kTaken;
         return;
-    if (holders->count == 1)
-        table.erase(value);
-    else if (--holders->count; holders->one == &record)
-        holders->one = nullptr;
-}
-
-RecordIndex::Holders& RecordIndex::Table::insert(std::int64_t key)
-{
-    // At most half full, so that a probe ends soon.
-    if (2 * (used_ + 1) > slots_.size())
+    }
+    // At most three quarters full: a probe still ends soon, and the table stays small enough for
+    // the processor's caches.
+    if (4 * (used_ + 1) > 3 * slots_.size())
         grow();
     std::size_t at = slotOf(key);
-    for (; slots_[at].holders.count != 0; at = (at + 1) & mask_)
-        if (slots_[at].key == key)
-            return slots_[at].holders;
+    while (slots_[at].holder != 0)
+        at = (at + 1) & mask_;
     ++used_;
-    slots_[at].key = key;
-    return slots_[at].holders;
+    slots_[at] = {key, reinterpret_cast<std::uintptr_t>(&record) | kTaken};
+    counts_[at] = 1;
 }
 
-void RecordIndex::Table::erase(std::int64_t key)
+void RecordIndex::Table::release(std::int64_t key, const StoryRecord& record)
 {
-    if (!find(key))
+    const std::optional<std::size_t> held = slotHolding(key);
+    if (!held)
         return;
-    std::size_t gap = slotOf(key);
-    while (slots_[gap].key != key)
-        gap = (gap + 1) & mask_;
+    if (counts_[*held] > 1) {
+        --counts_[*held];
+        if (slots_[*held].holder == (reinterpret_cast<std::uintptr_t>(&record) | kTaken))
+            slots_[*held].holder = kTaken;
+        return;
+    }
     // The slots after the freed one that probed past it move back into it, so that no probe stops
     // short at the gap.
-    for (std::size_t at = (gap + 1) & mask_; slots_[at].holders.count != 0; at = (at + 1) & mask_) {
+    std::size_t gap = *held;
+    for (std::size_t at = (gap + 1) & mask_; slots_[at].holder != 0; at = (at + 1) & mask_) {
         const std::size_t home = slotOf(slots_[at].key);
         const bool staysPut = gap <= at ? (gap < home && home <= at) : (gap < home || home <= at);
         if (staysPut)
             continue;
         slots_[gap] = slots_[at];
+        counts_[gap] = counts_[at];
         gap = at;
     }
     slots_[gap] = Slot{};
+    counts_[gap] = 0;
     --used_;
+}
+
+void RecordIndex::Table::settle(std::int64_t key, StoryRecord& record)
+{
+    if (const std::optional<std::size_t> at = slotHolding(key); at && counts_[*at] == 1)
+        slots_[*at].holder = reinterpret_cast<std::uintptr_t>(&record) | kTaken;
 }
 
 void RecordIndex::Table::grow()
 {
-    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(std::max<std::size_t>(16, 2 * slots_.size())));
+    const std::size_t size = std::max<std::size_t>(16, 2 * slots_.size());
+    const std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
+    const std::vector<std::uint32_t> oldCounts = std::exchange(counts_, std::vector<std::uint32_t>(size));
     mask_ = slots_.size() - 1;
     shift_ = 64 - std::countr_zero(slots_.size());
-    used_ = 0;
-    for (const Slot& slot : old) {
-        if (slot.holders.count == 0)
+    for (std::size_t from = 0; from < old.size(); ++from) {
+        if (old[from].holder == 0)
             continue;
-        Holders& holders = insert(slot.key);
-        holders = slot.holders;
+        std::size_t at = slotOf(old[from].key);
+        while (slots_[at].holder != 0)
+            at = (at + 1) & mask_;
+        slots_[at] = old[from];
+        counts_[at] = oldCounts[from];
     }
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -34,67 +35,64 @@ public:
         // More than one record holds the key, or the one that does is not known: the list looks.
         bool look = false;
     };
-    Found find(int key, std::int64_t value) const
-    {
-        const Holders* holders = byKey_[static_cast<std::size_t>(key)].find(value);
-        if (!holders)
-            return {};
-        return {holders->one, holders->one == nullptr};
-    }
+    Found find(int key, std::int64_t value) const { return byKey_[static_cast<std::size_t>(key)].find(value); }
     // The one holder of a key, found by looking after `find` could not tell it.
     void settle(int key, std::int64_t value, StoryRecord& record);
 
 private:
-    struct Holders {
-        // The holder when there is one and it is known.
-        StoryRecord* one = nullptr;
-        // 0 only in a free slot.
-        std::uint32_t count = 0;
-    };
-
-    // The holders of each key in one block of memory, found by linear probing: a look-up reads one
-    // or two neighbouring slots wherever the records themselves lie.
+    // The keys of one kind and their holders in one block of memory, found by linear probing: a
+    // look-up reads one slot of 16 bytes, or a few neighbouring ones, wherever the records lie.
     class Table
     {
     public:
-        const Holders* find(std::int64_t key) const
+        Found find(std::int64_t key) const
         {
             if (used_ == 0)
-                return nullptr;
+                return {};
             const Slot* first = slots_.data();
             for (std::size_t at = slotOf(key);; at = (at + 1) & mask_) {
                 const Slot& slot = first[at];
-                if (slot.holders.count == 0)
-                    return nullptr;
-                if (slot.key == key)
-                    return &slot.holders;
+                if (slot.holder == 0)
+                    return {};
+                if (slot.key == key) {
+                    auto* record = reinterpret_cast<StoryRecord*>(slot.holder & ~kTaken);
+                    return {record, record == nullptr};
+                }
             }
         }
-        Holders* find(std::int64_t key) { return const_cast<Holders*>(std::as_const(*this).find(key)); }
-        // The holders of `key`, in a new slot (count 0) when it had none: the caller counts one in.
-        Holders& insert(std::int64_t key);
-        void erase(std::int64_t key);
+        // One more record holds `key`: `record`, which is its holder when it is the first.
+        void hold(std::int64_t key, StoryRecord& record);
+        // `record` no longer holds `key`.
+        void release(std::int64_t key, const StoryRecord& record);
+        // `record` holds `key` alone, when just one record holds it.
+        void settle(std::int64_t key, StoryRecord& record);
 
     private:
         struct Slot {
             std::int64_t key = 0;
-            Holders holders;
+            // The address of the key's one known holder (0 when it has more, or one not known),
+            // with kTaken set; 0 in a free slot.
+            std::uintptr_t holder = 0;
         };
+        // Records lie at even addresses, so the lowest bit is free to mark a slot taken.
+        static constexpr std::uintptr_t kTaken = 1;
+
         std::size_t slotOf(std::int64_t key) const
         {
             // Fibonacci hashing spreads keys that follow one another over the whole table.
             return static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> shift_);
         }
+        // The slot that holds `key`, or none.
+        std::optional<std::size_t> slotHolding(std::int64_t key) const;
         void grow();
 
         std::vector<Slot> slots_;
+        // How many records hold the key of each slot: kept apart, as a look-up never reads it.
+        std::vector<std::uint32_t> counts_;
         std::size_t mask_ = 0;
         std::size_t used_ = 0;
         int shift_ = 64;
     };
-
-    void hold(int key, std::int64_t value, StoryRecord& record);
-    void release(int key, std::int64_t value, const StoryRecord& record);
 
     std::array<Table, StoryRecord::kMostIndexedKeys> byKey_;
 };
@@ -210,20 +208,9 @@ public:
         if (!index_)
             return nullptr;
         const RecordIndex::Found found = index_->find(key, value);
-        if (!found.look)
+        if (!found.look) [[likely]]
             return static_cast<Record*>(found.record);
-        Record* first = nullptr;
-        std::size_t holders = 0;
-        for (const Pointer& record : items_) {
-            if (record->indexedKey(key) != value)
-                continue;
-            if (!first)
-                first = record.get();
-            ++holders;
-        }
-        if (first && holders == 1)
-            index_->settle(key, value, *first);
-        return first;
+        return findByLooking(value, key);
     }
     // Every record whose key `key` is `value`, in the list's order.
     std::vector<Record*> findAll(std::int64_t value, int key = 0) const
@@ -246,6 +233,24 @@ public:
 
 private:
     static constexpr bool indexed() { return requires { Record::kIndexedKeys; }; }
+
+    // The first holder of a key the index could not tell, found by looking through the list; kept
+    // out of find, so that a look-up the index answers does no more than read it.
+    [[gnu::noinline]] Record* findByLooking(std::int64_t value, int key) const
+    {
+        Record* first = nullptr;
+        std::size_t holders = 0;
+        for (const Pointer& record : items_) {
+            if (record->indexedKey(key) != value)
+                continue;
+            if (!first)
+                first = record.get();
+            ++holders;
+        }
+        if (first && holders == 1)
+            index_->settle(key, value, *first);
+        return first;
+    }
 
     void join(Record& record)
     {

@@ -3,6 +3,7 @@
 #include "AttachmentLinks.h"
 #include "ItemSides.h"
 #include "PaneImages.h"
+#include "RowFitter.h"
 #include "ThreeRowLists.h"
 #include "TrackingTableView.h"
 #include "app/GuardedCall.h"
@@ -265,6 +266,7 @@ ItemsTableView<Side>::ItemsTableView(MyDocument* parent, Screenplaydb* screenpla
     tvTable_->horizontalHeader()->setSectionResizeMode(kTextColumn, QHeaderView::Stretch);
     tvTable_->setColumnWidth(kImageColumn, kImageColumnWidth);
     tvTable_->setIconSize(QSize(kNameRowHeight - 4, kNameRowHeight - 4));
+    fitter_ = new RowFitter(*tvTable_, [this](int row, int width) { return heightOfRow(row, width); });
     QObject::connect(tvTable_, &QAbstractItemView::clicked, this,
                      [this](const QModelIndex& index) { guardedCall([&] { rowSelected(index.row()); }); });
     // The arrows choose an item as a click does.
@@ -288,17 +290,19 @@ void ItemsTableView<Side>::refreshView()
 {
     model_->reload();
     tvTable_->setFont(standardFont(fontSize(*screenplay()), false));
-    fitRowHeights();
+    fitter_->reload(ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
 }
 
 template <typename Side>
 void ItemsTableView<Side>::fitRowHeights()
 {
-    const int width = ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn);
-    std::vector<int> heights(static_cast<std::size_t>(model_->rowCount()));
-    for (std::size_t row = 0; row < heights.size(); ++row)
-        heights[row] = heightOfRow(static_cast<int>(row), width);
-    setRowHeights(*tvTable_, heights);
+    fitter_->fit(ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
+}
+
+template <typename Side>
+bool ItemsTableView<Side>::rowsFitted() const
+{
+    return fitter_->whole();
 }
 
 template <typename Side>
@@ -309,7 +313,7 @@ void ItemsTableView<Side>::refreshItem(std::size_t position)
     model_->itemChanged(position);
     const int first = static_cast<int>(position) * 3;
     for (int row = first; row < first + 3; ++row)
-        tvTable_->setRowHeight(row, heightOfRow(row));
+        fitter_->refitRow(row);
 }
 
 template <typename Side>

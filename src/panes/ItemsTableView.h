@@ -9,6 +9,7 @@
 class QMimeData;
 class QModelIndex;
 class QTableView;
+class RowFitter;
 struct CharacterSide;
 struct LocationSide;
 template <typename Side>
@@ -31,10 +32,13 @@ public:
 
     QTableView* tvTable() const { return tvTable_; }
 
-    // Reloads every row from the story, with its font and row heights.
+    // Reloads every row from the story, with its font; the rows fit as fitRowHeights has them.
     void refreshView();
-    // Every row takes the height its text needs in the pane's width, as the pane changes size.
+    // Every row takes the height its text needs in the pane's width, as the pane changes size:
+    // those in sight at once, the others soon after (RowFitter).
     void fitRowHeights();
+    // Whether every row has the height its text needs in the pane's width.
+    bool rowsFitted() const;
     // The rows of the item at `position` show it again (its name, picture or description changed).
     void refreshItem(std::size_t position);
 
@@ -58,6 +62,7 @@ private:
 
     QTableView* tvTable_;
     ItemsTableModel<Side>* model_;
+    RowFitter* fitter_;
     // What the descriptions measured.
     mutable ThreeRowLists::TextRowHeights heights_;
 };

@@ -1,6 +1,7 @@
 #include "SetupPayoffTableView.h"
 
 #include "PaneImages.h"
+#include "RowFitter.h"
 #include "SetupPayoffSides.h"
 #include "ThreeRowLists.h"
 #include "TrackingTableView.h"
@@ -274,6 +275,7 @@ SetupPayoffTableView<Side>::SetupPayoffTableView(MyDocument* parent, Screenplayd
     tvTable_->setModel(model_);
     delegate_ = new TextCellDelegate(QStringLiteral("itemEditor"), tvTable_);
     tvTable_->setItemDelegate(delegate_);
+    fitter_ = new RowFitter(*tvTable_, [this](int row, int width) { return heightOfRow(row, width); });
     tvTable_->setShowGrid(false);
     tvTable_->setDragEnabled(true);
     tvTable_->setDragDropMode(QAbstractItemView::DragOnly);
@@ -298,18 +300,20 @@ void SetupPayoffTableView<Side>::refreshView()
 {
     model_->reload();
     tvTable_->setFont(standardFont(fontSize(*screenplay()), false));
-    fitRowHeights();
+    fitter_->reload(ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
     selectionDidChange();
 }
 
 template <typename Side>
 void SetupPayoffTableView<Side>::fitRowHeights()
 {
-    const int width = ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn);
-    std::vector<int> heights(static_cast<std::size_t>(model_->rowCount()));
-    for (std::size_t row = 0; row < heights.size(); ++row)
-        heights[row] = heightOfRow(static_cast<int>(row), width);
-    setRowHeights(*tvTable_, heights);
+    fitter_->fit(ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
+}
+
+template <typename Side>
+bool SetupPayoffTableView<Side>::rowsFitted() const
+{
+    return fitter_->whole();
 }
 
 template <typename Side>
@@ -448,7 +452,7 @@ void SetupPayoffTableView<Side>::setText(int row, const QString& text)
     const auto position = static_cast<std::size_t>(row / 3);
     model_->itemChanged(position);
     for (int at = row; at < row + 3; ++at)
-        tvTable_->setRowHeight(at, heightOfRow(at));
+        fitter_->refitRow(at);
     myParent()->refreshBigSceneSetupsAndPayoffs(false);
 }
 

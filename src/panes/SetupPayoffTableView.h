@@ -11,6 +11,7 @@
 class QMimeData;
 class QModelIndex;
 class QTableView;
+class RowFitter;
 class TextCellDelegate;
 struct PayoffSide;
 struct SetupSide;
@@ -34,12 +35,15 @@ public:
 
     QTableView* tvTable() const { return tvTable_; }
 
-    // Reloads every row from the story, with its font and row heights; the selection is gone
-    // afterwards and the delete command with it.
+    // Reloads every row from the story, with its font, the rows fitting as fitRowHeights has them;
+    // the selection is gone afterwards and the delete command with it.
     void refreshView();
-    // Every row takes the height its text needs in the pane's width, as the pane changes size;
-    // the selection and a text being edited stay.
+    // Every row takes the height its text needs in the pane's width, as the pane changes size:
+    // those in sight at once, the others soon after (RowFitter); the selection and a text being
+    // edited stay.
     void fitRowHeights();
+    // Whether every row has the height its text needs in the pane's width.
+    bool rowsFitted() const;
 
     // 20 for the empty row, the spacers and the partner row of an unlinked item; an item row,
     // and the partner row of a linked item, fit their text in the pane's width, at least 53.
@@ -76,6 +80,7 @@ private:
     QTableView* tvTable_;
     SetupPayoffTableModel<Side>* model_;
     TextCellDelegate* delegate_;
+    RowFitter* fitter_;
     // What the rows' texts measured.
     mutable ThreeRowLists::TextRowHeights heights_;
 };

@@ -73,19 +73,6 @@ void TrackingTableView::setUpAsList()
     verticalHeader()->setMinimumSectionSize(1);
 }
 
-void setRowHeights(QTableView& table, const std::vector<int>& heights)
-{
-    // A row header that shows each change works out the places of all rows again for each; with its
-    // updates off it only takes the sizes, and the table lays itself out once when it next can.
-    QHeaderView* rows = table.verticalHeader();
-    const bool updates = rows->updatesEnabled();
-    rows->setUpdatesEnabled(false);
-    const int count = std::min(rows->count(), static_cast<int>(heights.size()));
-    for (int row = 0; row < count; ++row)
-        rows->resizeSection(row, heights[static_cast<std::size_t>(row)]);
-    rows->setUpdatesEnabled(updates);
-}
-
 TextCellDelegate::TextCellDelegate(const QString& editorName, QObject* parent)
     : QStyledItemDelegate(parent), editorName_(editorName)
 {

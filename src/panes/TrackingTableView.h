@@ -4,7 +4,6 @@
 #include <QTableView>
 
 #include <functional>
-#include <vector>
 
 // A table whose every left-button press asks its controller first whether the press goes on:
 // the controller acts on the cell (ticks a box, opens a picker, starts an edit) and answers
@@ -28,10 +27,6 @@ protected:
 private:
     ShouldTrackCell shouldTrack_;
 };
-
-// Gives row i of the table the height heights[i], all in one go: the table is laid out once for
-// them all, not once for each row.
-void setRowHeights(QTableView& table, const std::vector<int>& heights);
 
 // Edits a text cell in a wrapping text box that opens with the insertion point at the end of
 // the text, nothing selected (or all of it, on request). Return ends the edit and stores it;

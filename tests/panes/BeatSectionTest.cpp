@@ -6,16 +6,22 @@
 #include "app/StoryWindow.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
+#include "model/StoryFile.h"
 #include "panes/BeatsTableView.h"
 #include "panes/ItemsTableView.h"
 #include "panes/SetupPayoffTableView.h"
 #include "support/SampleCopy.h"
+#include "support/SqlProbe.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QFile>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSplitterHandle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -94,6 +100,7 @@ protected:
     std::vector<int> expectRowsFitted(const char* when) const
     {
         SCOPED_TRACE(when);
+        EXPECT_TRUE(waitUntil([this] { return listFitted(); })) << "rows are left to fit";
         std::vector<int> heights;
         const auto check = [&heights](const auto* list) {
             ASSERT_NE(list, nullptr);
@@ -120,6 +127,22 @@ protected:
         else
             section == 3 ? check(document_->setupsTableView()) : check(document_->payoffsTableView());
         return heights;
+    }
+    // Whether every row of the list showing has the height its text needs.
+    bool listFitted() const
+    {
+        switch (screenplay().beatSectionShowing()) {
+        case 1:
+            return document_->charactersTableView()->rowsFitted();
+        case 2:
+            return document_->locationsTableView()->rowsFitted();
+        case 3:
+            return document_->setupsTableView()->rowsFitted();
+        case 4:
+            return document_->payoffsTableView()->rowsFitted();
+        default:
+            return true;
+        }
     }
     // Drags the divider beside the story elements with the mouse until the pane is `width` wide.
     void dragDivider(int width) const
@@ -284,6 +307,162 @@ TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
     expectRowsFitted("room for the large card");
     document_->window()->close();
     settle();
+}
+
+namespace {
+
+// Three hundred linked set-ups and pay-offs on no card, their texts from one to five lines long.
+const char* const kLongList =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
+    "t(s) AS (SELECT 'The key under the mat opens the cellar where the letters lie, and nobody who comes down the "
+    "stairs after the storm finds the box Mara hid behind the coal before the thaw came to the pass.') "
+    "INSERT INTO ScenePayoff (ScenePayoffID, SceneCardID, ScenePayoff) "
+    "SELECT i, 0, 'Pay-off ' || i || ': ' || substr(s, 1, 30 + i % 5 * 50) FROM n, t; "
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
+    "t(s) AS (SELECT 'A letter nobody meant her to read lies open on the table while the dogs outside will not "
+    "stop barking and Jonah lies about where he was the night the bridge burned down to the water.') "
+    "INSERT INTO SceneSetup (SceneSetupID, SceneCardID, SceneSetup, ScenePayoffID) "
+    "SELECT i, 0, 'Set-up ' || i || ': ' || substr(s, 1, 30 + i * 3 % 5 * 50), i FROM n, t";
+
+// How the pane beside a long list changes width, and where the pointer is meanwhile.
+enum class Change { Drag, ProgramMove, WindowResize };
+struct Refit {
+    const char* how;
+    Change change;
+    // The pane's width afterwards (the window's, for a resize).
+    int width;
+    bool pointerOverList;
+};
+
+const Refit kRefits[] = {
+    {"divider dragged narrower", Change::Drag, 400, false},
+    {"divider dragged wider", Change::Drag, 560, false},
+    {"divider moved by the program under a pointer over the list", Change::ProgramMove, 440, true},
+    {"window narrowed", Change::WindowResize, 1200, false},
+};
+
+// Where a row lies in sight: the row at `y` of the viewport, and the share of its height above y.
+struct Place {
+    int row;
+    double fraction;
+};
+
+Place placeAt(const QTableView& table, int y)
+{
+    const int row = table.rowAt(y);
+    return {row, double(y - table.rowViewportPosition(row)) / table.rowHeight(row)};
+}
+
+} // namespace
+
+// A long list fits the rows in sight as its pane changes width, and the others in short turns
+// soon after: the row at the top stays where it was (the row under the pointer, when the pointer
+// is over the list), a drag writes the divider's place once, when it is let go, and fitting the
+// rows writes nothing. A list shown anew gives the rows out of sight the mean height of those in
+// sight until they fit.
+TEST_F(BeatSection, ALongListFitsTheRowsInSightAtOnceAndTheOthersSoonAfterWhereTheyWere)
+{
+    const QString path = wideStory("Long", "BeatSectionShowing = 3, ParentWindowWidth = 1400");
+    SqlProbe::exec(StoryFile::open(path).get(), QString::fromLatin1(kLongList));
+    open(path);
+    SetupsTableView* list = document_->setupsTableView();
+    ASSERT_NE(list, nullptr);
+    QTableView* table = list->tvTable();
+    ASSERT_EQ(table->model()->rowCount(), 900);
+    expectRowsFitted("opened");
+    const auto rowsInSightFitted = [&] {
+        for (int row = table->rowAt(0); row >= 0 && table->rowViewportPosition(row) < table->viewport()->height();
+             ++row) {
+            if (table->rowHeight(row) != list->heightOfRow(row))
+                return false;
+        }
+        return true;
+    };
+    const auto fileBytes = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    for (const Refit& refit : kRefits) {
+        SCOPED_TRACE(refit.how);
+        table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum() / 2 + 17);
+        ASSERT_TRUE(rowsInSightFitted());
+        MainSplitView* beats = document_->splBeats();
+        QSplitterHandle* handle = beats->handle(1);
+        const QPoint grab(handle->width() / 2, handle->height() / 2);
+        const int y = refit.pointerOverList ? table->viewport()->height() * 2 / 5 : 0;
+        const QPoint viewportTop = table->viewport()->mapToGlobal(QPoint(0, 0));
+        QCursor::setPos(refit.pointerOverList ? table->viewport()->mapToGlobal(QPoint(40, y))
+                                              : handle->mapToGlobal(grab));
+        settle();
+        const Place before = placeAt(*table, y);
+        const auto expectInPlace = [&](const char* when) {
+            SCOPED_TRACE(when);
+            ASSERT_EQ(table->viewport()->mapToGlobal(QPoint(0, 0)), viewportTop) << "the list itself moved";
+            const Place after = placeAt(*table, y);
+            EXPECT_EQ(after.row, before.row);
+            EXPECT_NEAR(after.fraction * table->rowHeight(after.row), before.fraction * table->rowHeight(after.row),
+                        1.0);
+        };
+        const QString storedDivider = stored("SELECT BeatsSplitterDistance FROM Screenplay");
+
+        if (refit.change == Change::WindowResize) {
+            document_->window()->resize(refit.width, document_->window()->height());
+            settle();
+        } else {
+            const int heightsBefore = table->verticalHeader()->length();
+            if (refit.change == Change::Drag) {
+                const QPoint drop = grab + QPoint(refit.width - beats->paneExtent(0), 0);
+                QTest::mousePress(handle, Qt::LeftButton, {}, grab);
+                // The pointer goes along with the divider, as in the writer's hand.
+                QCursor::setPos(handle->mapToGlobal(drop));
+                QTest::mouseMove(handle, drop);
+                EXPECT_EQ(stored("SELECT BeatsSplitterDistance FROM Screenplay"), storedDivider)
+                    << "written before the divider was let go";
+            } else {
+                beats->setPosition(refit.width);
+            }
+            ASSERT_EQ(beats->paneExtent(0), refit.width);
+            EXPECT_TRUE(rowsInSightFitted());
+            EXPECT_FALSE(list->rowsFitted()) << "every row fitted in the step itself";
+            EXPECT_NE(table->verticalHeader()->length(), heightsBefore);
+            expectInPlace("at once");
+            if (refit.change == Change::Drag) {
+                QTest::mouseRelease(handle, Qt::LeftButton, {}, grab + QPoint(refit.width - beats->paneExtent(0), 0));
+                EXPECT_NE(stored("SELECT BeatsSplitterDistance FROM Screenplay"), storedDivider)
+                    << "not written when the divider was let go";
+            }
+        }
+        const QByteArray written = fileBytes();
+        expectRowsFitted(refit.how);
+        expectInPlace("once every row fits");
+        EXPECT_EQ(fileBytes(), written) << "fitting the rows wrote to the story";
+    }
+
+    // A set-up being written keeps its box, and what is typed in it, while the rows around it fit.
+    const int itemRow = table->rowAt(0) + 3 - table->rowAt(0) % 3;
+    const QModelIndex text = table->model()->index(itemRow, 1);
+    const QString typedInto = text.data(Qt::EditRole).toString();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(text).center());
+    const QPointer<QPlainTextEdit> editor = table->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+    ASSERT_FALSE(editor.isNull());
+    QTest::keyClicks(editor, QStringLiteral(" Twice"));
+    dragDivider(480);
+    expectRowsFitted("while a set-up is written");
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->toPlainText(), typedInto + QStringLiteral(" Twice"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+
+    // A list shown anew gives the rows out of sight the mean height of those in sight until they
+    // fit, so that its scroll bar is about as long as it will be.
+    QTest::mouseClick(labels()[4], Qt::LeftButton);
+    const PayoffsTableView* payoffs = document_->payoffsTableView();
+    ASSERT_NE(payoffs, nullptr);
+    const int estimated = payoffs->tvTable()->verticalHeader()->length();
+    EXPECT_FALSE(payoffs->rowsFitted());
+    expectRowsFitted("shown anew");
+    EXPECT_NEAR(payoffs->tvTable()->verticalHeader()->length(), estimated, estimated / 20);
 }
 
 // The section labels are whole at every font size in a pane as narrow as the divider allows:

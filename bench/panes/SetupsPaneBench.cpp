@@ -3,7 +3,8 @@
 // all linked), each beside a floor that lays out the same texts, in the faces the rows draw them
 // in, once each at the same width with QFontMetrics alone:
 // - a step of a writer's drag of the divider beside the pane, eight pixels to a width not seen
-//   lately, with real mouse events, beside the rows in sight laid out at the new width;
+//   lately, with real mouse events, beside the rows in sight laid out at the new width and the
+//   divider's place written to the story's row, as each step of a drag writes it;
 // - the same step and every row fitted after it, as once the drag rests, beside every text laid
 //   out at the new width;
 // - the list shown in another font size and every row fitted to it, where nothing measured
@@ -20,6 +21,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -233,7 +235,40 @@ int measureInSight(const Texts& shown, int top, int width, int sight)
     return bottom;
 }
 
-// Floor: the plain refit of a step, each row in sight laid out once at the pane's new width.
+// The divider's place written to the story's row the plain way, as every step of a drag writes
+// it: one statement, prepared once, on a connection of its own to the story's file.
+class PlainDividerWrite
+{
+public:
+    explicit PlainDividerWrite(const MyDocument& document)
+    {
+        sqlite3_open_v2(QFile::encodeName(document.thisFileName()).constData(), &db_, SQLITE_OPEN_READWRITE,
+                        nullptr);
+        sqlite3_prepare_v2(db_, "UPDATE Screenplay SET BeatsSplitterDistance = ?", -1, &update_, nullptr);
+    }
+    ~PlainDividerWrite()
+    {
+        sqlite3_finalize(update_);
+        sqlite3_close_v2(db_);
+    }
+    PlainDividerWrite(const PlainDividerWrite&) = delete;
+    PlainDividerWrite& operator=(const PlainDividerWrite&) = delete;
+
+    bool write(int percentage)
+    {
+        sqlite3_bind_int(update_, 1, percentage);
+        const bool done = sqlite3_step(update_) == SQLITE_DONE;
+        sqlite3_reset(update_);
+        return done;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* update_ = nullptr;
+};
+
+// Floor: the plain work of a step, each row in sight laid out once at the pane's new width and
+// the divider's place written.
 void BM_SetupsDividerStep_Floor(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
@@ -241,9 +276,17 @@ void BM_SetupsDividerStep_Floor(benchmark::State& state)
     const Texts shown = textsOf(table);
     const int top = std::max(0, table.rowAt(0));
     const int sight = table.viewport()->height();
+    const int splitWidth = document.splBeats()->width();
+    PlainDividerWrite divider(document);
     int step = dragStep(state);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(measureInSight(shown, top, textWidth(table, nextWidth(step)), sight));
+    for (auto _ : state) {
+        const int width = nextWidth(step);
+        benchmark::DoNotOptimize(measureInSight(shown, top, textWidth(table, width), sight));
+        if (!divider.write(width * 100 / std::max(1, splitWidth - 1))) {
+            state.SkipWithError("the divider's place was not written");
+            break;
+        }
+    }
     state.counters["rows"] = table.model()->rowCount();
 }
 
@@ -265,15 +308,23 @@ void BM_SetupsWholeAfterTheDragRests(benchmark::State& state)
     state.counters["rows"] = list.tvTable()->model()->rowCount();
 }
 
-// Floor: every row's text laid out once at the pane's new width.
+// Floor: every row's text laid out once at the pane's new width, and the divider's place written.
 void BM_SetupsWholeAfterTheDragRests_Floor(benchmark::State& state)
 {
     MyDocument& document = documentOfSize(state);
     const QTableView& table = *document.setupsTableView()->tvTable();
     const Texts shown = textsOf(table);
+    const int splitWidth = document.splBeats()->width();
+    PlainDividerWrite divider(document);
     int step = dragStep(state);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(measureAll(shown, textWidth(table, nextWidth(step))));
+    for (auto _ : state) {
+        const int width = nextWidth(step);
+        benchmark::DoNotOptimize(measureAll(shown, textWidth(table, width)));
+        if (!divider.write(width * 100 / std::max(1, splitWidth - 1))) {
+            state.SkipWithError("the divider's place was not written");
+            break;
+        }
+    }
     state.counters["rows"] = table.model()->rowCount();
 }
 

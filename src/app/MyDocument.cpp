@@ -973,20 +973,7 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
             generalNotesIsHidden(false);
         }
     }
-    // Each step of a drag would wait on the disk: the story is written once the divider is let go.
-    const auto dragged = [](const MainSplitView* view) { return view && view->dragging(); };
-    if (dragged(splTitle_) || dragged(splBeats_) || dragged(splBoard_) || dragged(splNotes_)) {
-        dividersUnwritten_ = true;
-        return;
-    }
     story.save();
-}
-
-void MyDocument::splitViewDidEndDrag(MainSplitView&)
-{
-    if (!std::exchange(dividersUnwritten_, false) || !storyIsOpen())
-        return;
-    currentScreenplay_->save();
 }
 
 void MyDocument::placeBigSceneView()

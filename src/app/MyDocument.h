@@ -171,8 +171,6 @@ public:
     double splitViewConstrainMaxCoordinate(MainSplitView& splitView, double proposed, int dividerIndex) override;
     void splitViewWillResizeSubviews(MainSplitView& splitView) override;
     void splitViewDidResizeSubviews(MainSplitView& splitView) override;
-    // Writes the divider positions a drag kept in the story.
-    void splitViewDidEndDrag(MainSplitView& splitView) override;
 
     // --- Board presentations and panes that other parts of the window provide ---
     void showTheBoard();
@@ -597,8 +595,6 @@ private:
 
     bool isLoading_ = false;
     bool skipIt_ = false;
-    // A divider drag moved the positions kept in the story; they are written when it ends.
-    bool dividersUnwritten_ = false;
     // The extents of the panes around the board pane before the large card borrowed from them.
     struct BigSceneRoom {
         int storyElements = 0;

@@ -148,7 +148,7 @@ protected:
             event->ignore();
             return;
         }
-        splitView_->dragging_ = true;
+        dragging_ = true;
         grabOffset_ = along(event->position().toPoint());
         guardedCall([this] { limits_ = splitView_->dividerLimits(dividerIndex()); });
         event->accept();
@@ -156,7 +156,7 @@ protected:
 
     void mouseMoveEvent(QMouseEvent* event) override
     {
-        if (!splitView_->dragging_ || !(event->buttons() & Qt::LeftButton))
+        if (!dragging_ || !(event->buttons() & Qt::LeftButton))
             return;
         const int position = along(splitView_->mapFromGlobal(event->globalPosition().toPoint())) - grabOffset_;
         guardedCall([this, position] { splitView_->moveDivider(position, dividerIndex(), limits_); });
@@ -165,11 +165,8 @@ protected:
 
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (event->button() == Qt::LeftButton && splitView_->dragging_) {
-            splitView_->dragging_ = false;
-            if (SplitViewDelegate* delegate = splitView_->delegate())
-                guardedCall([this, delegate] { delegate->splitViewDidEndDrag(*splitView_); });
-        }
+        if (event->button() == Qt::LeftButton)
+            dragging_ = false;
         event->accept();
     }
 
@@ -178,6 +175,7 @@ private:
     int dividerIndex() const { return splitView_->indexOf(const_cast<MainSplitHandle*>(this)) - 1; }
 
     MainSplitView* splitView_;
+    bool dragging_ = false;
     int grabOffset_ = 0;
     std::pair<int, int> limits_{0, 0};
 };

@@ -164,8 +164,6 @@ public:
     virtual double splitViewConstrainMaxCoordinate(MainSplitView& splitView, double proposed, int dividerIndex) = 0;
     virtual void splitViewWillResizeSubviews(MainSplitView& splitView) = 0;
     virtual void splitViewDidResizeSubviews(MainSplitView& splitView) = 0;
-    // The writer let go of a divider, after every move of the drag was told.
-    virtual void splitViewDidEndDrag(MainSplitView& splitView) = 0;
 };
 
 // The splitter of a window section: dividers 10 pixels thick, painted white. A divider's
@@ -194,8 +192,6 @@ public:
     void setPosition(int position, int dividerIndex = 0);
     // The positions the divider may take: the delegate's limits, or the split view's own.
     std::pair<int, int> dividerLimits(int dividerIndex) const;
-    // Whether the writer is dragging one of its dividers with the mouse now.
-    bool dragging() const { return dragging_; }
 
 protected:
     QSplitterHandle* createHandle() override;
@@ -208,5 +204,4 @@ private:
     std::pair<int, int> dividerSpan(int dividerIndex) const;
 
     SplitViewDelegate* delegate_ = nullptr;
-    bool dragging_ = false;
 };

@@ -52,6 +52,10 @@ void DatabaseConnection::close()
 
 namespace {
 
+// A story's connection serves one thread, the window's, at a time: SQLite need not lock it for
+// each call, and opening asks it of every value of every row.
+constexpr int kStoryOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+
 QString quotedName(const QString& path)
 {
     return QStringLiteral("\u201c%1\u201d").arg(QFileInfo(path).fileName());
@@ -371,24 +375,26 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
     std::vector<RecordLayout::Column> recorded;
     for (const Column& column : columns)
         recorded.push_back({column.key, column.kind == Kind::Real});
-    const int keyIndex = static_cast<int>(key - columns.begin());
+    const auto keyIndex = static_cast<std::size_t>(key - columns.begin());
     const std::size_t alwaysThere = columns.size() - std::min(addedLater, columns.size());
     const QString notWritten =
         QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
+    // Each value is asked of SQLite once, for its kind and for the bytes it takes.
+    std::vector<RecordLayout::Value> values(columns.size());
     std::size_t row = 0;
     int stepped = SQLITE_ROW;
     while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
-            const Column& column = columns[static_cast<std::size_t>(index)];
-            if (!holdsItsKind(column.kind, sqlite3_column_type(statement, index))) {
+        for (std::size_t index = 0; index < columns.size(); ++index) {
+            values[index] = RecordLayout::readValue(statement, static_cast<int>(index), pages.utf16());
+            if (!holdsItsKind(columns[index].kind, values[index].type)) {
                 sqlite3_finalize(statement);
                 return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
-                    .arg(QString::fromUtf8(column.name), QString::fromLatin1(table));
+                    .arg(QString::fromUtf8(columns[index].name), QString::fromLatin1(table));
             }
         }
-        if (row >= stored.size() || stored[row].key != sqlite3_column_int64(statement, keyIndex) ||
-            !RecordLayout::holdsRow(statement, recorded, alwaysThere, stored[row].recordBytes,
-                                    pages.schemaFormat() < 4, pages.utf16())) {
+        if (row >= stored.size() || stored[row].key != values[keyIndex].integer ||
+            !RecordLayout::holdsRow(values, recorded, alwaysThere, stored[row].recordBytes,
+                                    pages.schemaFormat() < 4)) {
             sqlite3_finalize(statement);
             return notWritten;
         }
@@ -647,7 +653,7 @@ DatabaseConnection openStoryForReading(const QString& path)
 
     sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, kStoryOpenFlags, nullptr);
     DatabaseConnection connection(handle);
     if (opened != SQLITE_OK)
         Checker(path, handle).fail();
@@ -689,7 +695,7 @@ DatabaseConnection open(const QString& path)
 {
     sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, kStoryOpenFlags, nullptr);
     DatabaseConnection connection(handle);
     if (opened != SQLITE_OK)
         raiseDatabaseError("StoryFile", "Error: failed to open database with message '%s'.", handle);

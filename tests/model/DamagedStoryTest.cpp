@@ -538,6 +538,9 @@ TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
          sql("ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp")},
         {"a column another program added and filled",
          sql("ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act' WHERE SceneCardID = 3")},
+        {"a column another program added under a name of two words, the first a story column's",
+         sql("ALTER TABLE SceneCard ADD COLUMN \"Heading Note\" text; "
+             "UPDATE SceneCard SET \"Heading Note\" = 'loud' WHERE SceneCardID = 3")},
         {"columns added with defaults",
          sql("ALTER TABLE SceneCard ADD COLUMN Rating integer NOT NULL DEFAULT 5; ALTER TABLE Beat ADD COLUMN Mood "
              "text DEFAULT 'calm'")},

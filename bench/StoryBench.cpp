@@ -8,6 +8,7 @@
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
 #include "model/Toolkit.h"
+#include "support/PlainCheck.h"
 #include "support/PlainStory.h"
 #include "support/StoryGenerator.h"
 
@@ -201,11 +202,13 @@ const QString& generatedStory(int cards)
     return path;
 }
 
-// A plain connection with the page cache the window's opening gives a story while it is read.
+// A plain connection with the page cache the window's opening gives a story while it is read,
+// and, like the story's, no lock taken for each call.
 DatabaseConnection plainConnection(const QString& path)
 {
     sqlite3* handle = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                    nullptr);
     DatabaseConnection connection(handle);
     sqlite3_exec(handle, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     return connection;
@@ -217,14 +220,28 @@ void runPragma(sqlite3* db, const char* sql)
     benchmark::DoNotOptimize(readAllRows(db, sql));
 }
 
-// Opening without a check of the program's own, and none of SQLite's: the file opened plainly
-// with the same cache, every row the story loads read into plain structs, and the story's row
-// written back in one transaction.
-void openPlainly(const QString& path)
+// Every page, and every index against its table, checked in plain statements.
+void checkPagesAndIndexes(benchmark::State& state, sqlite3* db)
+{
+    if (PlainCheck::checkPagesAndIndexes(db) != 0)
+        state.SkipWithError("a sound story failed the plain check of its pages and indexes");
+}
+
+// Opening done plainly: the file opened with the same cache, the same checks (SQLite's full
+// integrity check, then every row of every story table read once, its kinds, its bytes on the
+// table's pages and the story's rules checked), the rows the window loads kept from that same
+// pass in plain structs, in the story's orders and links, and the story's row written back in one
+// transaction.
+void openPlainly(benchmark::State& state, const QString& path)
 {
     DatabaseConnection connection = plainConnection(path);
-    const PlainStory::Story story = PlainStory::read(connection.get());
-    benchmark::DoNotOptimize(story.board.size());
+    try {
+        const PlainStory::Story story = PlainCheck::checkAndRead(connection.get());
+        benchmark::DoNotOptimize(story.board.size());
+    } catch (const PlainCheck::Refused& refused) {
+        state.SkipWithError(refused.what());
+        return;
+    }
     sqlite3_exec(connection.get(),
                  "BEGIN; UPDATE Screenplay SET LastModifiedDate = LastModifiedDate, ProgressStage = ProgressStage; "
                  "COMMIT;",
@@ -250,11 +267,11 @@ static void BM_OpenCheckedLargeStory(benchmark::State& state)
 }
 BENCHMARK(BM_OpenCheckedLargeStory)->Unit(benchmark::kMillisecond);
 
-// Floor: the same rows read and the same row written, with no check at all.
+// Floor: the same checks, the same rows read and the same row written, plainly.
 static void BM_OpenCheckedLargeStory_Floor(benchmark::State& state)
 {
     for (auto _ : state)
-        openPlainly(largeStory().path());
+        openPlainly(state, largeStory().path());
 }
 BENCHMARK(BM_OpenCheckedLargeStory_Floor)->Unit(benchmark::kMillisecond);
 
@@ -268,12 +285,13 @@ static void BM_IntegrityCheckLargeStory(benchmark::State& state)
 }
 BENCHMARK(BM_IntegrityCheckLargeStory)->Unit(benchmark::kMillisecond);
 
-// Floor: SQLite's quick check, which reads every page but checks no index against its table.
+// Floor: the same checking in plain statements: SQLite's quick check reads every page, then
+// every index is held to its table.
 static void BM_IntegrityCheckLargeStory_Floor(benchmark::State& state)
 {
     DatabaseConnection connection = plainConnection(largeStory().path());
     for (auto _ : state)
-        runPragma(connection.get(), "PRAGMA quick_check");
+        checkPagesAndIndexes(state, connection.get());
 }
 BENCHMARK(BM_IntegrityCheckLargeStory_Floor)->Unit(benchmark::kMillisecond);
 
@@ -287,24 +305,14 @@ static void BM_OpenStoryForTheWindow(benchmark::State& state)
 }
 BENCHMARK(BM_OpenStoryForTheWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Floor: the same rows read and the same row written, with no check at all.
+// Floor: the same checks, the same rows read and the same row written, plainly.
 static void BM_OpenStoryForTheWindow_Floor(benchmark::State& state)
 {
     const QString& path = generatedStory(static_cast<int>(state.range(0)));
     for (auto _ : state)
-        openPlainly(path);
+        openPlainly(state, path);
 }
 BENCHMARK(BM_OpenStoryForTheWindow_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-
-// One of SQLite's own checks on a fresh connection to the generated story of state.range(0) cards.
-static void runCheckPragma(benchmark::State& state, const char* pragma)
-{
-    const QString& path = generatedStory(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        DatabaseConnection connection = plainConnection(path);
-        runPragma(connection.get(), pragma);
-    }
-}
 
 // The checks alone, as opening runs them: SQLite's full integrity check, then the story's own
 // rules, every row read once more for the kinds, lengths and links of its values.
@@ -318,25 +326,45 @@ static void BM_CheckStory(benchmark::State& state)
 }
 BENCHMARK(BM_CheckStory)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Floor: SQLite's full integrity check alone on the same connection: what the story's own rules
-// add is the difference.
+// Floor: the same checks on the same connection, plainly: SQLite's full integrity check, then
+// every row of every story table read once for its kinds, its bytes on the table's pages and the
+// story's rules.
 static void BM_CheckStory_Floor(benchmark::State& state)
 {
-    runCheckPragma(state, "PRAGMA integrity_check");
+    const QString& path = generatedStory(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        DatabaseConnection connection = plainConnection(path);
+        try {
+            PlainCheck::checkStory(connection.get());
+        } catch (const PlainCheck::Refused& refused) {
+            state.SkipWithError(refused.what());
+            break;
+        }
+    }
 }
 BENCHMARK(BM_CheckStory_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// SQLite's full integrity check, which opening runs: every page, and every index against its table.
+// SQLite's full integrity check, which opening runs, on a fresh connection to the generated
+// story: every page, and every index against its table.
 static void BM_IntegrityCheck(benchmark::State& state)
 {
-    runCheckPragma(state, "PRAGMA integrity_check");
+    const QString& path = generatedStory(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        DatabaseConnection connection = plainConnection(path);
+        runPragma(connection.get(), "PRAGMA integrity_check");
+    }
 }
 BENCHMARK(BM_IntegrityCheck)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Floor: SQLite's quick check, which reads every page but checks no index against its table.
+// Floor: the same checking in plain statements on the same connection: SQLite's quick check
+// reads every page, then every index is held to its table.
 static void BM_IntegrityCheck_Floor(benchmark::State& state)
 {
-    runCheckPragma(state, "PRAGMA quick_check");
+    const QString& path = generatedStory(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        DatabaseConnection connection = plainConnection(path);
+        checkPagesAndIndexes(state, connection.get());
+    }
 }
 BENCHMARK(BM_IntegrityCheck_Floor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -633,91 +633,76 @@ inline bool beforeIgnoringCase(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
 
-// Reads the story of the file's one Screenplay row.
-inline Story read(sqlite3* db)
+// The characters' attachment links handed to their characters, and the characters in name order.
+inline void linkCharacters(Story& story)
 {
-    Story story;
-    if (std::vector<Screenplay> rows = readRows<Screenplay>(db, select(kScreenplayColumns, "Screenplay")); !rows.empty())
-        story.row = std::move(rows.front());
-    const std::int64_t id = story.row.screenplayID;
-    story.loglines = readRows<Logline>(db, select(kLoglineColumns, "Logline WHERE ScreenplayID=? ORDER BY LoglineID"), id);
-    story.questions = readRows<GreenlightChecklistQuestion>(
-        db, select(kGreenlightChecklistQuestionColumns, "GreenlightChecklistQuestion WHERE ScreenplayID=? ORDER BY QuestionNumber"),
-        id);
-    story.characterObjects = readRows<CharacterObject>(db, select(kCharacterObjectColumns, "CharacterObject"));
-    story.characters = readRows<Character>(db, select(kCharacterColumns, "Character WHERE ScreenplayID=?"), id);
-    {
-        std::unordered_map<std::int64_t, Character*> byKey;
-        for (Character& character : story.characters)
-            byKey.emplace(character.characterID, &character);
-        for (const CharacterObject& link : story.characterObjects)
-            if (const auto found = byKey.find(link.characterID); found != byKey.end())
-                found->second->links.push_back(&link);
-    }
+    std::unordered_map<std::int64_t, Character*> byKey;
+    for (Character& character : story.characters)
+        byKey.emplace(character.characterID, &character);
+    for (const CharacterObject& link : story.characterObjects)
+        if (const auto found = byKey.find(link.characterID); found != byKey.end())
+            found->second->links.push_back(&link);
     std::stable_sort(story.characters.begin(), story.characters.end(),
                      [](const Character& a, const Character& b) { return beforeIgnoringCase(a.characterName, b.characterName); });
-    story.attachments = readRows<AttachedObject>(db, select(kAttachedObjectColumns, "AttachedObject WHERE ScreenplayID=?"), id);
+}
+
+// Each card's attachment link given its attachment's title.
+inline void titleCardAttachments(Story& story)
+{
     std::unordered_map<std::int64_t, const AttachedObject*> attachments;
     for (const AttachedObject& attachment : story.attachments)
         attachments.emplace(attachment.attachedObjectID, &attachment);
-    story.sceneCardObjects = readRows<SceneCardObject>(
-        db, select(kSceneCardObjectColumns, "SceneCardObject INNER JOIN SceneCard ON SceneCardObject.SceneCardID = "
-                                            "SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?"),
-        id);
     for (SceneCardObject& link : story.sceneCardObjects)
         if (const auto found = attachments.find(link.attachedObjectID); found != attachments.end())
             link.title = found->second->title;
-    story.sceneCardCharacters = readRows<SceneCardCharacter>(
-        db, select(kSceneCardCharacterColumns, "SceneCardCharacter INNER JOIN SceneCard ON SceneCardCharacter.SceneCardID "
-                                               "= SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?"),
-        id);
-    {
-        std::unordered_map<std::int64_t, const Character*> byKey;
-        for (const Character& character : story.characters)
-            byKey.emplace(character.characterID, &character);
-        for (SceneCardCharacter& link : story.sceneCardCharacters)
-            if (const auto found = byKey.find(link.characterID); found != byKey.end())
-                link.characterName = found->second->characterName;
-    }
-    story.stickyNotes = readRows<StickyNote>(db, select(kStickyNoteColumns, "StickyNote WHERE ScreenplayID=?"), id);
-    story.locationObjects = readRows<SceneLocationObject>(
-        db, select(kSceneLocationObjectColumns, "SceneLocationObject INNER JOIN SceneLocation ON "
-                                                "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID "
-                                                "WHERE ScreenplayID=?"),
-        id);
-    story.locations = readRows<SceneLocation>(db, select(kSceneLocationColumns, "SceneLocation WHERE ScreenplayID=?"), id);
-    {
-        std::unordered_map<std::int64_t, SceneLocation*> byKey;
-        for (SceneLocation& location : story.locations)
-            byKey.emplace(location.sceneLocationID, &location);
-        for (const SceneLocationObject& link : story.locationObjects)
-            if (const auto found = byKey.find(link.sceneLocationID); found != byKey.end())
-                found->second->links.push_back(&link);
-    }
+}
+
+// Each card's character link given its character's name.
+inline void nameCardCharacters(Story& story)
+{
+    std::unordered_map<std::int64_t, const Character*> byKey;
+    for (const Character& character : story.characters)
+        byKey.emplace(character.characterID, &character);
+    for (SceneCardCharacter& link : story.sceneCardCharacters)
+        if (const auto found = byKey.find(link.characterID); found != byKey.end())
+            link.characterName = found->second->characterName;
+}
+
+// The locations' attachment links handed to their locations, and the locations in name order.
+inline void linkLocations(Story& story)
+{
+    std::unordered_map<std::int64_t, SceneLocation*> byKey;
+    for (SceneLocation& location : story.locations)
+        byKey.emplace(location.sceneLocationID, &location);
+    for (const SceneLocationObject& link : story.locationObjects)
+        if (const auto found = byKey.find(link.sceneLocationID); found != byKey.end())
+            found->second->links.push_back(&link);
     std::stable_sort(story.locations.begin(), story.locations.end(),
                      [](const SceneLocation& a, const SceneLocation& b) { return beforeIgnoringCase(a.location, b.location); });
-    story.elements = readRows<ScriptElement>(db, select(kScriptElementColumns, "ScriptElement ORDER BY ScriptElementID"));
-    story.colorCodes = readRows<ColorCode>(db, select(kColorCodeColumns, "ColorCode WHERE ScreenplayID=?"), id);
-    story.beats = readRows<Beat>(db, select(kBeatColumns, "Beat WHERE ScreenplayID=?"), id);
-    story.setups = readRows<SceneSetup>(db, select(kSceneSetupColumns, "SceneSetup"));
-    story.payoffs = readRows<ScenePayoff>(db, select(kScenePayoffColumns, "ScenePayoff"));
-    {
-        std::unordered_map<std::int64_t, ScenePayoff*> byKey;
-        for (ScenePayoff& payoff : story.payoffs)
-            byKey.emplace(payoff.scenePayoffID, &payoff);
-        for (SceneSetup& setup : story.setups) {
-            const auto found = setup.scenePayoffID > 0 ? byKey.find(setup.scenePayoffID) : byKey.end();
-            if (found == byKey.end())
-                continue;
-            setup.payoffText = found->second->scenePayoff;
-            if (found->second->sceneSetupID == 0) {
-                found->second->sceneSetupID = setup.sceneSetupID;
-                found->second->setupText = setup.sceneSetup;
-            }
+}
+
+// Each set-up given its pay-off's text, and each pay-off the first set-up that names it.
+inline void linkSetupsAndPayoffs(Story& story)
+{
+    std::unordered_map<std::int64_t, ScenePayoff*> byKey;
+    for (ScenePayoff& payoff : story.payoffs)
+        byKey.emplace(payoff.scenePayoffID, &payoff);
+    for (SceneSetup& setup : story.setups) {
+        const auto found = setup.scenePayoffID > 0 ? byKey.find(setup.scenePayoffID) : byKey.end();
+        if (found == byKey.end())
+            continue;
+        setup.payoffText = found->second->scenePayoff;
+        if (found->second->sceneSetupID == 0) {
+            found->second->sceneSetupID = setup.sceneSetupID;
+            found->second->setupText = setup.sceneSetup;
         }
     }
-    std::vector<SceneCard> cards = readRows<SceneCard>(
-        db, select(kSceneCardColumns, "SceneCard WHERE ScreenplayID=? ORDER BY CurrentBeatSection,SortOrder"), id);
+}
+
+// The cards, in board order, shared between the board and the Litter Box, and the set-ups and
+// pay-offs in their cards' order.
+inline void placeCards(Story& story, std::vector<SceneCard> cards)
+{
     std::unordered_map<std::int64_t, std::int64_t> sortOrders;
     for (SceneCard& card : cards) {
         sortOrders.emplace(card.sceneCardID, card.sortOrder);
@@ -740,6 +725,50 @@ inline Story read(sqlite3* db)
     std::stable_sort(story.payoffs.begin(), story.payoffs.end(), [&byCard](const ScenePayoff& a, const ScenePayoff& b) {
         return byCard(a.sceneCardID, a.scenePayoff, b.sceneCardID, b.scenePayoff);
     });
+}
+
+// Reads the story of the file's one Screenplay row.
+inline Story read(sqlite3* db)
+{
+    Story story;
+    if (std::vector<Screenplay> rows = readRows<Screenplay>(db, select(kScreenplayColumns, "Screenplay")); !rows.empty())
+        story.row = std::move(rows.front());
+    const std::int64_t id = story.row.screenplayID;
+    story.loglines = readRows<Logline>(db, select(kLoglineColumns, "Logline WHERE ScreenplayID=? ORDER BY LoglineID"), id);
+    story.questions = readRows<GreenlightChecklistQuestion>(
+        db, select(kGreenlightChecklistQuestionColumns, "GreenlightChecklistQuestion WHERE ScreenplayID=? ORDER BY QuestionNumber"),
+        id);
+    story.characterObjects = readRows<CharacterObject>(db, select(kCharacterObjectColumns, "CharacterObject"));
+    story.characters = readRows<Character>(db, select(kCharacterColumns, "Character WHERE ScreenplayID=?"), id);
+    linkCharacters(story);
+    story.attachments = readRows<AttachedObject>(db, select(kAttachedObjectColumns, "AttachedObject WHERE ScreenplayID=?"), id);
+    story.sceneCardObjects = readRows<SceneCardObject>(
+        db, select(kSceneCardObjectColumns, "SceneCardObject INNER JOIN SceneCard ON SceneCardObject.SceneCardID = "
+                                            "SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?"),
+        id);
+    titleCardAttachments(story);
+    story.sceneCardCharacters = readRows<SceneCardCharacter>(
+        db, select(kSceneCardCharacterColumns, "SceneCardCharacter INNER JOIN SceneCard ON SceneCardCharacter.SceneCardID "
+                                               "= SceneCard.SceneCardID WHERE SceneCard.ScreenplayID=?"),
+        id);
+    nameCardCharacters(story);
+    story.stickyNotes = readRows<StickyNote>(db, select(kStickyNoteColumns, "StickyNote WHERE ScreenplayID=?"), id);
+    story.locationObjects = readRows<SceneLocationObject>(
+        db, select(kSceneLocationObjectColumns, "SceneLocationObject INNER JOIN SceneLocation ON "
+                                                "SceneLocationObject.SceneLocationID = SceneLocation.SceneLocationID "
+                                                "WHERE ScreenplayID=?"),
+        id);
+    story.locations = readRows<SceneLocation>(db, select(kSceneLocationColumns, "SceneLocation WHERE ScreenplayID=?"), id);
+    linkLocations(story);
+    story.elements = readRows<ScriptElement>(db, select(kScriptElementColumns, "ScriptElement ORDER BY ScriptElementID"));
+    story.colorCodes = readRows<ColorCode>(db, select(kColorCodeColumns, "ColorCode WHERE ScreenplayID=?"), id);
+    story.beats = readRows<Beat>(db, select(kBeatColumns, "Beat WHERE ScreenplayID=?"), id);
+    story.setups = readRows<SceneSetup>(db, select(kSceneSetupColumns, "SceneSetup"));
+    story.payoffs = readRows<ScenePayoff>(db, select(kScenePayoffColumns, "ScenePayoff"));
+    linkSetupsAndPayoffs(story);
+    placeCards(story, readRows<SceneCard>(db, select(kSceneCardColumns,
+                                                     "SceneCard WHERE ScreenplayID=? ORDER BY CurrentBeatSection,SortOrder"),
+                                          id));
     return story;
 }
 

@@ -49,27 +49,24 @@ struct ValueBytes {
     std::int64_t value = 0;
 };
 
-ValueBytes valueBytes(sqlite3_stmt* statement, int index, const Column& column, const Layout& layout, bool utf16)
+ValueBytes valueBytes(const Value& value, const Column& column, const Layout& layout)
 {
-    const auto integer = [&layout](sqlite3_int64 value) {
-        if (value == 0 || value == 1)
+    const auto integer = [&layout](sqlite3_int64 number) {
+        if (number == 0 || number == 1)
             return ValueBytes{1, layout.zeroAndOneInAByte ? 1 : 0};
-        return ValueBytes{1, integerBytes(value)};
+        return ValueBytes{1, integerBytes(number)};
     };
-    const int type = sqlite3_column_type(statement, index);
-    if (column.key || type == SQLITE_NULL)
+    if (column.key || value.type == SQLITE_NULL)
         return {};
-    if (type == SQLITE_INTEGER)
-        return integer(sqlite3_column_int64(statement, index));
-    if (type == SQLITE_FLOAT) {
-        const double value = sqlite3_column_double(statement, index);
-        const bool whole = column.doubles && value >= -9.2e18 && value <= 9.2e18 &&
-                           value == static_cast<double>(static_cast<sqlite3_int64>(value));
-        return whole && !layout.wholeDoublesAsDoubles ? integer(static_cast<sqlite3_int64>(value)) : ValueBytes{1, 8};
+    if (value.type == SQLITE_INTEGER)
+        return integer(value.integer);
+    if (value.type == SQLITE_FLOAT) {
+        const double real = value.real;
+        const bool whole = column.doubles && real >= -9.2e18 && real <= 9.2e18 &&
+                           real == static_cast<double>(static_cast<sqlite3_int64>(real));
+        return whole && !layout.wholeDoublesAsDoubles ? integer(static_cast<sqlite3_int64>(real)) : ValueBytes{1, 8};
     }
-    const std::int64_t bytes = type == SQLITE_TEXT && utf16 ? sqlite3_column_bytes16(statement, index)
-                                                            : sqlite3_column_bytes(statement, index);
-    return {varintBytes(2 * bytes + (type == SQLITE_TEXT ? 13 : 12)), bytes};
+    return {varintBytes(2 * value.bytes + (value.type == SQLITE_TEXT ? 13 : 12)), value.bytes};
 }
 
 // The bytes of a record whose header lists kinds taking `kinds` bytes, and whose values take
@@ -84,22 +81,37 @@ std::int64_t recordBytesOf(std::int64_t kinds, std::int64_t values)
 
 } // namespace
 
-bool holdsRow(sqlite3_stmt* statement, const std::vector<Column>& columns, std::size_t alwaysThere,
-              std::int64_t recordBytes, bool olderFormat, bool utf16)
+Value readValue(sqlite3_stmt* statement, int index, bool utf16)
+{
+    Value value;
+    value.type = sqlite3_column_type(statement, index);
+    switch (value.type) {
+    case SQLITE_INTEGER: value.integer = sqlite3_column_int64(statement, index); break;
+    case SQLITE_FLOAT: value.real = sqlite3_column_double(statement, index); break;
+    case SQLITE_TEXT:
+        value.bytes = utf16 ? sqlite3_column_bytes16(statement, index) : sqlite3_column_bytes(statement, index);
+        break;
+    case SQLITE_BLOB: value.bytes = sqlite3_column_bytes(statement, index); break;
+    default: break;
+    }
+    return value;
+}
+
+bool holdsRow(const std::vector<Value>& values, const std::vector<Column>& columns, std::size_t alwaysThere,
+              std::int64_t recordBytes, bool olderFormat)
 {
     const std::array layouts{kStatement, kRewrite, kOlderFormatStatement};
     for (std::size_t layout = 0; layout < (olderFormat ? 3 : 2); ++layout) {
         std::int64_t kinds = 0;
-        std::int64_t values = 0;
+        std::int64_t sizes = 0;
         for (std::size_t held = 0; held <= columns.size(); ++held) {
-            if (held >= alwaysThere && recordBytesOf(kinds, values) == recordBytes)
+            if (held >= alwaysThere && recordBytesOf(kinds, sizes) == recordBytes)
                 return true;
             if (held == columns.size())
                 break;
-            const ValueBytes bytes =
-                valueBytes(statement, static_cast<int>(held), columns[held], layouts[layout], utf16);
+            const ValueBytes bytes = valueBytes(values[held], columns[held], layouts[layout]);
             kinds += bytes.kind;
-            values += bytes.value;
+            sizes += bytes.value;
         }
     }
     return false;

@@ -23,11 +23,25 @@ struct Column {
     bool doubles;
 };
 
-// Whether a record of `recordBytes` bytes holds the values of the row `statement` stands on,
-// one for each of `columns` in order, in one of the layouts: all of them, or all but some of the
-// last ones after the first `alwaysThere` (columns added to the table after the row was written).
-// `olderFormat`: the file's format is older than 4. `utf16`: the file keeps its texts in UTF-16.
-bool holdsRow(sqlite3_stmt* statement, const std::vector<Column>& columns, std::size_t alwaysThere,
-              std::int64_t recordBytes, bool olderFormat, bool utf16);
+// One value of a row as a statement reads it: its kind (SQLite's type code) and what the bytes
+// of a record holding it depend on.
+struct Value {
+    int type = 0;
+    std::int64_t integer = 0;
+    double real = 0;
+    // A text's or a blob's bytes, a text's in the file's encoding.
+    std::int64_t bytes = 0;
+};
+
+// The value of column `index` of the row `statement` stands on, read once. `utf16`: the file
+// keeps its texts in UTF-16.
+Value readValue(sqlite3_stmt* statement, int index, bool utf16);
+
+// Whether a record of `recordBytes` bytes holds `values`, one for each of `columns` in order, in
+// one of the layouts: all of them, or all but some of the last ones after the first
+// `alwaysThere` (columns added to the table after the row was written). `olderFormat`: the
+// file's format is older than 4.
+bool holdsRow(const std::vector<Value>& values, const std::vector<Column>& columns, std::size_t alwaysThere,
+              std::int64_t recordBytes, bool olderFormat);
 
 } // namespace RecordLayout

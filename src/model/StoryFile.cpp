@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -17,6 +16,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -51,6 +51,10 @@ void DatabaseConnection::close()
 }
 
 namespace {
+
+// A story's connection serves one thread, the window's, at a time: SQLite need not lock it for
+// each call, and opening asks it of every value of every row.
+constexpr int kStoryOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
 
 QString quotedName(const QString& path)
 {
@@ -255,33 +259,77 @@ bool holdsItsKind(Kind kind, int type)
     return true;
 }
 
-// The columns of a table as `database` declares them, in order: each name and kind.
-std::vector<std::pair<QString, Kind>> declaredColumns(const Checker& check, const char* table)
-{
-    const QByteArray info = QByteArray("SELECT name || ' ' || type FROM pragma_table_info('") + table + "') ORDER BY cid";
-    std::vector<std::pair<QString, Kind>> columns;
-    for (const QString& column : check.rows(info.constData())) {
-        const qsizetype space = column.indexOf(QLatin1Char(' '));
-        columns.emplace_back(column.left(space), kindOf(column.mid(space + 1)));
-    }
-    return columns;
-}
+// One column of a table as a file declares it.
+struct DeclaredColumn {
+    QString name;
+    Kind kind;
+    // The table's integer key, which SQLite keeps as the row id.
+    bool key;
+    // A column every new row must fill in: not null, with no default, and not the key.
+    bool mustFill;
+};
 
-using DeclaredColumns = std::vector<std::pair<QString, Kind>>;
+using DeclaredColumns = std::vector<DeclaredColumn>;
+
+// The columns of each table as a file declares them, in order, read once for the whole check
+// with one statement.
+class TableColumns
+{
+public:
+    TableColumns(const Checker& check, sqlite3* database) : check_(check)
+    {
+        if (sqlite3_prepare_v2(database,
+                               "SELECT name, type, pk > 0 AND upper(type) = 'INTEGER', "
+                               "\"notnull\" AND dflt_value IS NULL AND pk = 0 FROM pragma_table_info(?1) ORDER BY cid",
+                               -1, &statement_, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(std::exchange(statement_, nullptr));
+            check.fail();
+        }
+    }
+    ~TableColumns() { sqlite3_finalize(statement_); }
+    TableColumns(const TableColumns&) = delete;
+    TableColumns& operator=(const TableColumns&) = delete;
+
+    const DeclaredColumns& of(const char* table)
+    {
+        const auto [found, added] = read_.try_emplace(table);
+        if (!added)
+            return found->second;
+        sqlite3_bind_text(statement_, 1, table, -1, SQLITE_STATIC);
+        int stepped = SQLITE_ROW;
+        while ((stepped = sqlite3_step(statement_)) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement_, 0));
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(statement_, 1));
+            found->second.push_back({QString::fromUtf8(name), kindOf(QString::fromUtf8(type)),
+                                     sqlite3_column_int(statement_, 2) != 0, sqlite3_column_int(statement_, 3) != 0});
+        }
+        sqlite3_reset(statement_);
+        if (stepped != SQLITE_DONE) {
+            read_.erase(found);
+            check_.fail();
+        }
+        return found->second;
+    }
+
+private:
+    const Checker& check_;
+    sqlite3_stmt* statement_ = nullptr;
+    std::map<std::string, DeclaredColumns> read_;
+};
 
 // The column of that name, in any letter case, as SQLite compares them.
 DeclaredColumns::const_iterator findColumn(const DeclaredColumns& columns, const QString& name)
 {
-    return std::find_if(columns.begin(), columns.end(), [&name](const auto& column) {
-        return column.first.compare(name, Qt::CaseInsensitive) == 0;
+    return std::find_if(columns.begin(), columns.end(), [&name](const DeclaredColumn& column) {
+        return column.name.compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 
 // The columns of every story table as a new story has them, read from the story template.
-const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns()
+const std::map<QString, DeclaredColumns>& templateColumns()
 {
     static const auto tables = [] {
-        std::map<QString, std::vector<std::pair<QString, Kind>>> columns;
+        std::map<QString, DeclaredColumns> columns;
         QFile file(QString::fromLatin1(StoryFile::kStoryTemplate));
         if (!file.open(QIODevice::ReadOnly))
             return columns;
@@ -301,8 +349,9 @@ const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns(
             return columns;
         const QString name = QStringLiteral("the story template");
         const Checker check(name, handle);
+        TableColumns declared(check, handle);
         for (const char* table : kStoryTables)
-            columns[QString::fromLatin1(table)] = declaredColumns(check, table);
+            columns[QString::fromLatin1(table)] = declared.of(table);
         return columns;
     }();
     return tables;
@@ -312,30 +361,28 @@ const std::map<QString, std::vector<std::pair<QString, Kind>>>& templateColumns(
 // statements name them, and a file that lost one (a name with a flipped bit, say) or declares
 // it of another kind is damaged. Stories of older versions lack the attachments' MIME type
 // column, which their opening adds.
-void checkColumns(const Checker& check)
+void checkColumns(const Checker& check, TableColumns& tableColumns)
 {
     for (const auto& [table, expected] : templateColumns()) {
-        const std::vector<std::pair<QString, Kind>> declared = declaredColumns(check, table.toLatin1().constData());
-        for (const auto& [column, kind] : expected) {
-            const auto found = findColumn(declared, column);
+        const DeclaredColumns& declared = tableColumns.of(table.toLatin1().constData());
+        for (const DeclaredColumn& column : expected) {
+            const auto found = findColumn(declared, column.name);
             if (found == declared.end()) {
-                if (table == QLatin1String("AttachedObject") && column == QLatin1String("MimeType"))
+                if (table == QLatin1String("AttachedObject") && column.name == QLatin1String("MimeType"))
                     continue;
-                check.damaged(QStringLiteral("The table %1 has lost its column %2.").arg(table, column));
+                check.damaged(QStringLiteral("The table %1 has lost its column %2.").arg(table, column.name));
             }
-            if (found->second != kind)
+            if (found->kind != column.kind)
                 check.damaged(QStringLiteral("The column %1 of the table %2 is not of the kind a story keeps there.")
-                                  .arg(column, table));
+                                  .arg(column.name, table));
         }
         // A column another program added is never read, but the story's new rows leave it out.
-        const QByteArray filled = "SELECT name FROM pragma_table_info('" + table.toLatin1() +
-                                  "') WHERE \"notnull\" AND dflt_value IS NULL AND pk = 0";
-        for (const QString& column : check.rows(filled.constData()))
-            if (findColumn(expected, column) == expected.end()) {
+        for (const DeclaredColumn& column : declared)
+            if (column.mustFill && findColumn(expected, column.name) == expected.end()) {
                 const TableWords& words = wordsFor(table);
                 check.changedElsewhere(
                     QStringLiteral("It added a column \u201c%1\u201d to %2, which every new %3 would have to fill in.")
-                        .arg(column, QLatin1String(words.all), QLatin1String(words.one)));
+                        .arg(column.name, QLatin1String(words.all), QLatin1String(words.one)));
             }
     }
 }
@@ -371,24 +418,26 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
     std::vector<RecordLayout::Column> recorded;
     for (const Column& column : columns)
         recorded.push_back({column.key, column.kind == Kind::Real});
-    const int keyIndex = static_cast<int>(key - columns.begin());
+    const auto keyIndex = static_cast<std::size_t>(key - columns.begin());
     const std::size_t alwaysThere = columns.size() - std::min(addedLater, columns.size());
     const QString notWritten =
         QStringLiteral("The rows of the table %1 are not the rows SQLite wrote there.").arg(QString::fromLatin1(table));
+    // Each value is asked of SQLite once, for its kind and for the bytes it takes.
+    std::vector<RecordLayout::Value> values(columns.size());
     std::size_t row = 0;
     int stepped = SQLITE_ROW;
     while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int index = 0; index < static_cast<int>(columns.size()); ++index) {
-            const Column& column = columns[static_cast<std::size_t>(index)];
-            if (!holdsItsKind(column.kind, sqlite3_column_type(statement, index))) {
+        for (std::size_t index = 0; index < columns.size(); ++index) {
+            values[index] = RecordLayout::readValue(statement, static_cast<int>(index), pages.utf16());
+            if (!holdsItsKind(columns[index].kind, values[index].type)) {
                 sqlite3_finalize(statement);
                 return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
-                    .arg(QString::fromUtf8(column.name), QString::fromLatin1(table));
+                    .arg(QString::fromUtf8(columns[index].name), QString::fromLatin1(table));
             }
         }
-        if (row >= stored.size() || stored[row].key != sqlite3_column_int64(statement, keyIndex) ||
-            !RecordLayout::holdsRow(statement, recorded, alwaysThere, stored[row].recordBytes,
-                                    pages.schemaFormat() < 4, pages.utf16())) {
+        if (row >= stored.size() || stored[row].key != values[keyIndex].integer ||
+            !RecordLayout::holdsRow(values, recorded, alwaysThere, stored[row].recordBytes,
+                                    pages.schemaFormat() < 4)) {
             sqlite3_finalize(statement);
             return notWritten;
         }
@@ -423,7 +472,7 @@ std::size_t columnsAddedLater(const char* table, const std::vector<Column>& colu
 // read as the story reads them and never refuse a file: keys are used again, so a link, a
 // script paragraph or a set-up may name a record that is gone, whether or not its owner is
 // there. Loading leaves such a link out and shows the others without what they name.
-void checkEveryRow(const Checker& check, sqlite3* database)
+void checkEveryRow(const Checker& check, sqlite3* database, TableColumns& tableColumns)
 {
     const StoredPages pages(database);
     if (!pages.readable())
@@ -434,15 +483,9 @@ void checkEveryRow(const Checker& check, sqlite3* database)
         roots[row.left(space)] = row.mid(space + 1).toLongLong();
     }
     for (const char* table : kStoryTables) {
-        const QByteArray info =
-            QByteArray("SELECT name || ' ' || (pk > 0 AND upper(type) = 'INTEGER') || ' ' || type FROM "
-                       "pragma_table_info('") + table + "') ORDER BY cid";
         std::vector<Column> columns;
-        for (const QString& column : check.rows(info.constData())) {
-            const QStringList parts = column.split(QLatin1Char(' '));
-            columns.push_back({parts.value(0).toUtf8(), kindOf(parts.mid(2).join(QLatin1Char(' '))),
-                               parts.value(1) == QLatin1String("1")});
-        }
+        for (const DeclaredColumn& column : tableColumns.of(table))
+            columns.push_back({column.name.toUtf8(), column.kind, column.key});
         // Every story table keeps its key as the row id. A table whose definition no longer says
         // so reads its rows with no keys, as SQLite keeps none for them in the records.
         if (std::none_of(columns.begin(), columns.end(), [](const Column& column) { return column.key; }))
@@ -472,9 +515,9 @@ bool numberedOnceWithin(const std::vector<long long>& counted, long long most)
 
 // The rules every story keeps, which SQLite cannot know: a file that breaks one is damaged,
 // and showing it would show another story than the one that was written.
-void checkStoryRules(const Checker& check, sqlite3* database)
+void checkStoryRules(const Checker& check, sqlite3* database, TableColumns& tableColumns)
 {
-    checkEveryRow(check, database);
+    checkEveryRow(check, database, tableColumns);
 
     // Each beat numbered 1 to 15 and no number twice. A story may hold fewer beats: a new story
     // gets its beats one by one, and one whose making stopped midway has the first of them.
@@ -584,7 +627,8 @@ void checkStory(const QString& path, sqlite3* database)
     const std::vector<QString> problems = check.rows("PRAGMA integrity_check");
     if (problems.size() != 1 || problems.front() != QLatin1String("ok"))
         check.damaged(problems.empty() ? QString() : problems.front());
-    checkColumns(check);
+    TableColumns tableColumns(check, database);
+    checkColumns(check, tableColumns);
 
     // One story, or none yet: a new story is a copy of the empty template until its row is made,
     // and every other row of it is made after that one. A file without the row and with no
@@ -603,7 +647,7 @@ void checkStory(const QString& path, sqlite3* database)
     } else if (const std::vector<QString> holding = check.rows(strays.constData()); !holding.empty()) {
         check.notAStory(QStringLiteral("Rows of the table %1 belong to another story.").arg(holding.front()));
     }
-    checkStoryRules(check, database);
+    checkStoryRules(check, database, tableColumns);
 }
 
 bool holdsStoryRow(const QString& path, sqlite3* database)
@@ -647,7 +691,7 @@ DatabaseConnection openStoryForReading(const QString& path)
 
     sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, kStoryOpenFlags, nullptr);
     DatabaseConnection connection(handle);
     if (opened != SQLITE_OK)
         Checker(path, handle).fail();
@@ -689,7 +733,7 @@ DatabaseConnection open(const QString& path)
 {
     sqlite3* handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const int opened = sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened = sqlite3_open_v2(name.constData(), &handle, kStoryOpenFlags, nullptr);
     DatabaseConnection connection(handle);
     if (opened != SQLITE_OK)
         raiseDatabaseError("StoryFile", "Error: failed to open database with message '%s'.", handle);

@@ -149,6 +149,15 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
          },
          "cannot be opened because another program changed it.",
          "It added a column \u201cReviewer\u201d to the beats, which every new beat would have to fill in."},
+        {"a column that every card must fill, named in two words",
+         [](const SampleCopy& copy) {
+             copy.exec("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'CurrentBeatSection "
+                       "integer NOT NULL DEFAULT 1', 'CurrentBeatSection integer NOT NULL DEFAULT 1, \"Act Tag\" text "
+                       "NOT NULL') WHERE name='SceneCard'; PRAGMA writable_schema=OFF;");
+             copy.exec("UPDATE SceneCard SET \"Act Tag\" = 'act one'");
+         },
+         "cannot be opened because another program changed it.",
+         "It added a column \u201cAct Tag\u201d to the scene cards, which every new scene card would have to fill in."},
         // A file with most of the story's tables has lost the others; one with few is no story.
         {"a table missing", [](const SampleCopy& copy) { copy.exec("DROP TABLE Beat"); },
          "is damaged and cannot be opened.", "The story's table Beat is missing."},
@@ -293,6 +302,9 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
          "The table Beat has lost its column ScreenplayID."},
         {"a column renamed",
          [](const SampleCopy& copy) { copy.exec("ALTER TABLE SceneCard RENAME COLUMN Heading TO Title"); },
+         "The table SceneCard has lost its column Heading."},
+        {"a column renamed to two words, the first its old name",
+         [](const SampleCopy& copy) { copy.exec("ALTER TABLE SceneCard RENAME COLUMN Heading TO \"Heading Old\""); },
          "The table SceneCard has lost its column Heading."},
         {"a column dropped", [](const SampleCopy& copy) { copy.exec("ALTER TABLE Character DROP COLUMN Wants"); },
          "The table Character has lost its column Wants."},
@@ -538,6 +550,12 @@ TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
          sql("ALTER TABLE SceneCard ADD COLUMN Tmp text; ALTER TABLE SceneCard DROP COLUMN Tmp")},
         {"a column another program added and filled",
          sql("ALTER TABLE SceneCard ADD COLUMN MyTag text; UPDATE SceneCard SET MyTag = 'act' WHERE SceneCardID = 3")},
+        {"a column another program added under a name of two words, the first a story column's",
+         sql("ALTER TABLE SceneCard ADD COLUMN \"Heading Note\" text; "
+             "UPDATE SceneCard SET \"Heading Note\" = 'loud' WHERE SceneCardID = 3")},
+        {"a story column's kind declared in several words",
+         sql("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql, 'BeatNumber integer', "
+             "'BeatNumber UNSIGNED BIG INT') WHERE name='Beat'; PRAGMA writable_schema=OFF;")},
         {"columns added with defaults",
          sql("ALTER TABLE SceneCard ADD COLUMN Rating integer NOT NULL DEFAULT 5; ALTER TABLE Beat ADD COLUMN Mood "
              "text DEFAULT 'calm'")},

@@ -152,34 +152,18 @@ ArchivedObject KeyedArchive::resolve(void* reference, const std::vector<std::uin
     return ArchivedObject(this, node, std::move(reached));
 }
 
-// --- Archived objects -------------------------------------------------------------------------------
+// --- Archived values ---------------------------------------------------------------------------------
 
-void* ArchivedObject::field(const char* key) const
+void* ArchivedValue::target() const
 {
-    plist_t value = plist_dict_get_item(static_cast<plist_t>(node_), key);
-    if (!value)
+    if (!entry_)
         return nullptr;
-    return archive_->dereference(value, path_, nullptr);
+    return owner_->archive_->dereference(entry_, owner_->path_, nullptr);
 }
 
-bool ArchivedObject::has(const char* key) const
+std::optional<std::int64_t> ArchivedValue::integer() const
 {
-    return plist_dict_get_item(static_cast<plist_t>(node_), key) != nullptr;
-}
-
-QString ArchivedObject::className() const
-{
-    plist_t classReference = plist_dict_get_item(static_cast<plist_t>(node_), "$class");
-    if (!classReference)
-        return QString();
-    plist_t description = static_cast<plist_t>(archive_->dereference(classReference, path_, nullptr));
-    plist_t name = isType(description, PLIST_DICT) ? plist_dict_get_item(description, "$classname") : nullptr;
-    return isType(name, PLIST_STRING) ? stringValue(name) : QString();
-}
-
-std::optional<std::int64_t> ArchivedObject::integer(const char* key) const
-{
-    plist_t value = static_cast<plist_t>(field(key));
+    plist_t value = static_cast<plist_t>(target());
     if (isType(value, PLIST_UINT)) {
         std::uint64_t bits = 0;
         plist_get_uint_val(value, &bits);
@@ -201,41 +185,38 @@ std::optional<std::int64_t> ArchivedObject::integer(const char* key) const
     return std::nullopt;
 }
 
-std::optional<double> ArchivedObject::real(const char* key) const
+std::optional<double> ArchivedValue::real() const
 {
-    plist_t value = static_cast<plist_t>(field(key));
+    plist_t value = static_cast<plist_t>(target());
     if (isType(value, PLIST_REAL)) {
         double number = 0;
         plist_get_real_val(value, &number);
         return number;
     }
-    if (const std::optional<std::int64_t> whole = isType(value, PLIST_UINT) ? integer(key) : std::nullopt)
+    if (const std::optional<std::int64_t> whole = isType(value, PLIST_UINT) ? integer() : std::nullopt)
         return static_cast<double>(*whole);
     return std::nullopt;
 }
 
-std::optional<bool> ArchivedObject::boolean(const char* key) const
+std::optional<bool> ArchivedValue::boolean() const
 {
-    plist_t value = static_cast<plist_t>(field(key));
+    plist_t value = static_cast<plist_t>(target());
     if (isType(value, PLIST_BOOLEAN)) {
         std::uint8_t flag = 0;
         plist_get_bool_val(value, &flag);
         return flag != 0;
     }
     if (isType(value, PLIST_UINT))
-        return integer(key).value_or(0) != 0;
+        return integer().value_or(0) != 0;
     return std::nullopt;
 }
 
-std::optional<QString> ArchivedObject::text(const char* key) const
+std::optional<QString> ArchivedValue::text() const
 {
-    plist_t reference = plist_dict_get_item(static_cast<plist_t>(node_), key);
-    if (!reference)
-        return std::nullopt;
     // Object 0 of every archive stands for "no value".
-    if (referenceIndex(reference) == std::uint64_t{0})
+    if (!entry_ || referenceIndex(static_cast<plist_t>(entry_)) == std::uint64_t{0})
         return std::nullopt;
-    plist_t value = static_cast<plist_t>(field(key));
+    plist_t value = static_cast<plist_t>(target());
     if (isType(value, PLIST_STRING))
         return stringValue(value);
     // A mutable string is archived as an object holding its text.
@@ -243,6 +224,32 @@ std::optional<QString> ArchivedObject::text(const char* key) const
     if (isType(inner, PLIST_STRING))
         return stringValue(inner);
     return std::nullopt;
+}
+
+// --- Archived objects -------------------------------------------------------------------------------
+
+ArchivedValue ArchivedObject::value(const char* key) const
+{
+    return ArchivedValue(this, plist_dict_get_item(static_cast<plist_t>(node_), key));
+}
+
+bool ArchivedObject::has(const char* key) const
+{
+    return plist_dict_get_item(static_cast<plist_t>(node_), key) != nullptr;
+}
+
+QString ArchivedObject::className() const
+{
+    return classNameOf(plist_dict_get_item(static_cast<plist_t>(node_), "$class"));
+}
+
+QString ArchivedObject::classNameOf(void* classEntry) const
+{
+    if (!classEntry)
+        return QString();
+    plist_t description = static_cast<plist_t>(archive_->dereference(classEntry, path_, nullptr));
+    plist_t name = isType(description, PLIST_DICT) ? plist_dict_get_item(description, "$classname") : nullptr;
+    return isType(name, PLIST_STRING) ? stringValue(name) : QString();
 }
 
 std::optional<std::vector<ArchivedObject>> ArchivedObject::objects(const char* key) const
@@ -259,4 +266,65 @@ std::optional<std::vector<ArchivedObject>> ArchivedObject::objects(const char* k
     forEachItem(items, KeyedArchive::kMostObjects,
                 [&](plist_t item) { found.push_back(archive_->resolve(item, reached)); });
     return found;
+}
+
+// --- Fields of many objects -------------------------------------------------------------------------
+
+ArchivedFields::ArchivedFields(std::span<const char* const> keys)
+    : keys_(keys)
+    , values_(keys.size())
+{
+}
+
+// Keys are compared in place: the library's copy of a key gives up on one holding a NUL.
+bool ArchivedFields::holds(void* key, std::ptrdiff_t wanted) const
+{
+    const char* name = wanted == kClass ? "$class" : keys_[static_cast<std::size_t>(wanted)];
+    return plist_key_val_compare(static_cast<plist_t>(key), name) == 0;
+}
+
+std::ptrdiff_t ArchivedFields::wantedOf(void* key) const
+{
+    if (holds(key, kClass))
+        return kClass;
+    for (std::size_t at = 0; at < keys_.size(); ++at)
+        if (holds(key, static_cast<std::ptrdiff_t>(at)))
+            return static_cast<std::ptrdiff_t>(at);
+    return kOther;
+}
+
+void ArchivedFields::read(const ArchivedObject& object)
+{
+    object_ = &object;
+    classEntry_ = nullptr;
+    std::fill(values_.begin(), values_.end(), ArchivedValue());
+    plist_t dict = static_cast<plist_t>(object.node_);
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dict, &iterator);
+    if (!iterator)
+        throw std::bad_alloc();
+    const std::unique_ptr<void, decltype(&std::free)> owned(iterator, &std::free);
+    for (std::size_t place = 0;; ++place) {
+        plist_t entry = nullptr;
+        plist_dict_next_item(dict, iterator, nullptr, &entry);
+        if (!entry)
+            return;
+        plist_t key = plist_dict_item_get_key(entry);
+        if (place == places_.size())
+            places_.push_back(kOther);
+        std::ptrdiff_t& wanted = places_[place];
+        if (wanted == kOther || !holds(key, wanted))
+            wanted = wantedOf(key);
+        if (wanted == kClass) {
+            if (!classEntry_)
+                classEntry_ = entry;
+        } else if (wanted != kOther && !values_[static_cast<std::size_t>(wanted)].present()) {
+            values_[static_cast<std::size_t>(wanted)] = ArchivedValue(&object, entry);
+        }
+    }
+}
+
+QString ArchivedFields::className() const
+{
+    return object_->classNameOf(classEntry_);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+class ArchivedFields;
 class ArchivedObject;
 
 // The project file of the program's earlier versions 1 and 2 (extension vtr): a keyed archive
@@ -50,9 +51,9 @@ struct SceneCard {
     // On the board, or in the Litter Box.
     bool onBoard = true;
 
-    // Decoded from an archived card: a key that is missing gives 0, NO or no text, except the
-    // script, which is then empty.
-    static SceneCard decode(const ArchivedObject& archived);
+    // Decoded from the fields of an archived card: a key that is missing gives 0, NO or no text,
+    // except the script, which is then empty.
+    static SceneCard decode(const ArchivedFields& fields);
     // 1 when this card's sort key (section base plus left position, the section taken from the
     // page by `ranges`) is at least the other's, else -1.
     int sortSceneCards(const SceneCard& other, const PageRanges& ranges) const;
@@ -65,7 +66,7 @@ struct SceneSetup {
     // The linked pay-off, 0 = none.
     std::int32_t payOffID = 0;
 
-    static SceneSetup decode(const ArchivedObject& archived);
+    static SceneSetup decode(const ArchivedFields& fields);
 };
 
 struct ScenePayoff {
@@ -73,7 +74,7 @@ struct ScenePayoff {
     std::int32_t sceneCardID = 0;
     QString scenePayoff;
 
-    static ScenePayoff decode(const ArchivedObject& archived);
+    static ScenePayoff decode(const ArchivedFields& fields);
 };
 
 struct Screenplay {

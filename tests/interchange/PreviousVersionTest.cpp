@@ -53,6 +53,14 @@ public:
         plist_dict_set_item(dict, "$class", plist_new_uid(classIndex(className)));
         return add(dict);
     }
+    // An object whose keys stand in the given order; "$class" (with no value) places the class.
+    std::uint64_t objectInOrder(const char* className, const std::vector<std::pair<std::string, plist_t>>& fields)
+    {
+        plist_t dict = plist_new_dict();
+        for (const auto& [key, value] : fields)
+            plist_dict_set_item(dict, key.c_str(), key == "$class" ? plist_new_uid(classIndex(className)) : value);
+        return add(dict);
+    }
     std::uint64_t array(const std::vector<std::uint64_t>& items)
     {
         plist_t list = plist_new_array();
@@ -268,6 +276,72 @@ TEST(PreviousVersionArchive, MissingKeysTakeTheirDecodeDefaults)
     EXPECT_EQ(SceneCard().pageNumber, 1);
     EXPECT_FLOAT_EQ(SceneCard().positionTop, 428.0f);
     EXPECT_TRUE(SceneCard().onBoard);
+}
+
+// The cards of one project are read key by key whatever order each one keeps its keys in, with
+// keys missing, unknown keys among them, or a key written twice (its first value counts).
+TEST(PreviousVersionArchive, EachCardIsReadWhateverTheOrderOfItsKeys)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, plist_t>> fields;
+        int id;
+        const char* heading;
+        const char* notes;
+        int page;
+        int secondColor;
+        int sixthColor;
+        float top;
+        bool onBoard;
+    };
+    ArchiveWriter writer;
+    auto text = [&writer](const char* value) { return uid(writer.text(QString::fromUtf8(value))); };
+    const std::vector<Row> rows = {
+        {"the first card",
+         {{"sceneCardID", plist_new_uint(1)}, {"heading", text("A")}, {"pageNumber", plist_new_uint(5)},
+          {"colorKey2", plist_new_uint(3)}, {"onBoard", plist_new_bool(1)}, {"$class", nullptr}},
+         1, "A", "", 5, 3, 0, 0.0f, true},
+        {"the same keys the other way round",
+         {{"$class", nullptr}, {"onBoard", plist_new_bool(0)}, {"colorKey2", plist_new_uint(4)},
+          {"pageNumber", plist_new_uint(6)}, {"heading", text("B")}, {"sceneCardID", plist_new_uint(2)}},
+         2, "B", "", 6, 4, 0, 0.0f, false},
+        {"another key where the heading was, and an unknown one",
+         {{"sceneCardID", plist_new_uint(3)}, {"notes", text("N")}, {"pageNumber", plist_new_uint(7)},
+          {"colorKey9", plist_new_uint(99)}, {"onBoard", plist_new_bool(1)}, {"$class", nullptr}},
+         3, "", "N", 7, 0, 0, 0.0f, true},
+        {"nothing but the id", {{"sceneCardID", plist_new_uint(4)}, {"$class", nullptr}}, 4, "", "", 0, 0, 0, 0.0f,
+         false},
+        {"more keys than the others",
+         {{"sceneCardID", plist_new_uint(5)}, {"heading", text("E")}, {"pageNumber", plist_new_uint(8)},
+          {"colorKey2", plist_new_uint(5)}, {"onBoard", plist_new_bool(1)}, {"positionTop", plist_new_real(12.5)},
+          {"colorKey6", plist_new_uint(6)}, {"$class", nullptr}},
+         5, "E", "", 8, 5, 6, 12.5f, true},
+        // "pageNumbeR" is renamed "pageNumber" in the written bytes.
+        {"a key written twice",
+         {{"sceneCardID", plist_new_uint(6)}, {"pageNumber", plist_new_uint(9)}, {"pageNumbeR", plist_new_uint(10)},
+          {"$class", nullptr}},
+         6, "", "", 9, 0, 0, 0.0f, false},
+    };
+    std::vector<std::uint64_t> cards;
+    for (const Row& row : rows)
+        cards.push_back(writer.objectInOrder("SceneCard", row.fields));
+    QByteArray bytes = projectOfCards(writer, cards, {});
+    bytes.replace("pageNumbeR", "pageNumber");
+    const Screenplay read = readProject(bytes);
+    ASSERT_EQ(read.sceneCards.size(), rows.size());
+    for (std::size_t at = 0; at < rows.size(); ++at) {
+        const Row& row = rows[at];
+        const SceneCard& card = read.sceneCards[at];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(card.sceneCardID, row.id);
+        EXPECT_EQ(card.heading, QString::fromUtf8(row.heading));
+        EXPECT_EQ(card.notes, QString::fromUtf8(row.notes));
+        EXPECT_EQ(card.pageNumber, row.page);
+        EXPECT_EQ(card.colorKeys[1], row.secondColor);
+        EXPECT_EQ(card.colorKeys[5], row.sixthColor);
+        EXPECT_FLOAT_EQ(card.positionTop, row.top);
+        EXPECT_EQ(card.onBoard, row.onBoard);
+    }
 }
 
 TEST(PreviousVersionArchive, PageRangesAndCardOrder)

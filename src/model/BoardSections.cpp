@@ -20,6 +20,17 @@ double throughFloat(std::int64_t value)
     return static_cast<double>(static_cast<float>(value));
 }
 
+// The beat bar among `ranges` (1 to 20) whose pages hold `page`; 0 for none. Laying out a card
+// asks it for every card, so it stays in this file where the compiler can inline it.
+template <typename Ranges>
+std::int64_t beatHolding(const Ranges& ranges, std::int64_t page)
+{
+    for (std::size_t boardBeat = 1; boardBeat < ranges.size(); ++boardBeat)
+        if (ranges[boardBeat].first <= page && page <= ranges[boardBeat].last)
+            return static_cast<std::int64_t>(boardBeat);
+    return 0;
+}
+
 // The row (board section 1 to 4) that holds a beat bar; 0 for headers, the end and any
 // other number.
 int rowOfBoardBeat(std::int64_t boardBeat)
@@ -432,12 +443,7 @@ std::int64_t BoardSections::boardBeatSectionForPageNumber(std::int64_t page) con
     // pages outside the story never belong to a beat.
     if (page < 0 || page > pageCount_)
         return 0;
-    for (std::size_t boardBeat = 1; boardBeat < beatRanges_.size(); ++boardBeat) {
-        const PageRange& range = beatRanges_[boardBeat];
-        if (range.first <= page && page <= range.last)
-            return static_cast<std::int64_t>(boardBeat);
-    }
-    return 0;
+    return beatHolding(beatRanges_, page);
 }
 
 float BoardSections::beginningPercentageForBoardBeat(std::int64_t boardBeat)
@@ -506,8 +512,13 @@ std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int6
 
 float BoardSections::leftForPageNumber(std::int64_t page) const
 {
-    const std::int64_t boardBeat = boardBeatSectionForPageNumber(page);
-    const float width = static_cast<float>(boardWidthForBoardBeatSection(boardBeat));
+    // A page outside every beat stands at the board's left edge.
+    if (page < 0 || page > pageCount_)
+        return 4.0f;
+    const std::int64_t boardBeat = beatHolding(beatRanges_, page);
+    if (rowOfBoardBeat(boardBeat) == 0)
+        return 4.0f;
+    const auto width = static_cast<float>(boardWidthForSection(0));
     const PageRange section = sectionRangeForBoardBeat(boardBeat);
     const std::int64_t pagesInSection = section.last - section.first + 1;
     const float fraction = pagesInSection > 0

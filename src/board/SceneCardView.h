@@ -249,6 +249,10 @@ public:
     // over many cards reads them with one index of the story's links.
     bool lookRead() const { return lookRead_; }
     void readLook(const StoryLinkIndex& links);
+    // The description as painted is kept, shaped, while the card lies in sight; a card out of
+    // sight lets it go.
+    void releaseTextLines() { painter_.releaseTextLines(); }
+    bool holdsTextLines() const { return painter_.holdsTextLines(); }
     // What the card says of the part under `point` when the pointer rests there.
     QString toolTipAt(const QPoint& point) const;
     // The pointer's shape over `point` with no button held: the text cursor over the fields

@@ -452,10 +452,12 @@ TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoV
     QScrollArea* scroll = document->scrBoard();
     ASSERT_NE(scroll, nullptr);
     scroll->horizontalScrollBar()->setValue(0);
-    scroll->viewport()->grab();
+    const QImage nearAsShown = scroll->viewport()->grab(nearCard->boardFrame()).toImage();
     ASSERT_GT(farCard->boardFrame().left(), scroll->viewport()->width());
     EXPECT_TRUE(nearCard->lookRead());
     EXPECT_FALSE(farCard->lookRead());
+    EXPECT_TRUE(nearCard->holdsTextLines());
+    EXPECT_FALSE(farCard->holdsTextLines());
     // A colour change while it lies out of sight leaves it unread.
     document->currentScreenplay()->sceneCardForSceneCardID(keys.back())->setEmotionalChangeType(2);
     farCard->setEmotionalChangeTypeColor();
@@ -466,6 +468,13 @@ TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoV
     EXPECT_TRUE(farCard->lookRead());
     EXPECT_EQ(farCard->fieldText(SceneCardPart::Heading), QStringLiteral("EXT. FAR FIELD - DAY"));
     EXPECT_EQ(farCard->emotionalChangeTypeColor(), QColor(Qt::red));
+    // Only the cards in sight keep their texts as painted; one back in sight paints them the same.
+    EXPECT_TRUE(farCard->holdsTextLines());
+    EXPECT_FALSE(nearCard->holdsTextLines());
+    scroll->horizontalScrollBar()->setValue(0);
+    EXPECT_EQ(scroll->viewport()->grab(nearCard->boardFrame()).toImage(), nearAsShown);
+    EXPECT_TRUE(nearCard->holdsTextLines());
+    EXPECT_FALSE(farCard->holdsTextLines());
 }
 
 TEST_F(BoardCardLayerTest, APressAfterAReleaseThatNeverCameGoesToTheCardUnderThePointer)

@@ -126,6 +126,31 @@ void BoardCardLayer::paintEvent(QPaintEvent* event)
         card.paintCard(painter, frame.size());
         painter.restore();
     }
+    painter.end();
+    std::vector<SceneCardView*> painted;
+    painted.reserve(shown.size());
+    for (const auto& each : shown)
+        painted.push_back(each.first);
+    keepTextLinesInSight(painted);
+}
+
+void BoardCardLayer::keepTextLinesInSight(const std::vector<SceneCardView*>& painted)
+{
+    const QRect inSight = visibleRegion().boundingRect();
+    std::vector<QPointer<SceneCardView>> kept;
+    kept.reserve(shaped_.size() + painted.size());
+    for (const QPointer<SceneCardView>& card : shaped_) {
+        if (!card)
+            continue;
+        if (card->shownOnBoard() && card->boardFrame().intersects(inSight))
+            kept.push_back(card);
+        else if (!card->madeView())
+            card->releaseTextLines();
+    }
+    for (SceneCardView* card : painted)
+        if (std::find(kept.begin(), kept.end(), card) == kept.end())
+            kept.emplace_back(card);
+    shaped_ = std::move(kept);
 }
 
 bool BoardCardLayer::event(QEvent* event)

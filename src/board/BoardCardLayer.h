@@ -3,7 +3,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 class BoardView;
+class SceneCardView;
 class QDragEnterEvent;
 class QMouseEvent;
 
@@ -39,7 +42,13 @@ private:
     // Sends `event` to `target` in the target's coordinates; answers whether it was taken.
     bool forward(QMouseEvent* event, QWidget* target);
 
+    // Lets the cards painted before and now out of sight give up their shaped texts, and keeps
+    // those of `painted`.
+    void keepTextLinesInSight(const std::vector<SceneCardView*>& painted);
+
     BoardView& board_;
     // The widget of the card a button went down on: it has the mouse until the buttons are up.
     QPointer<QWidget> pressed_;
+    // The painted cards that keep their shaped texts.
+    std::vector<QPointer<SceneCardView>> shaped_;
 };

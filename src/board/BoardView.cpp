@@ -20,6 +20,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <array>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Pasteboard = RecordPasteboardType;
@@ -146,6 +148,28 @@ bool fitText(const QString& text, QFont& font, const QSize& room)
             }
         }
     }
+}
+
+// fitText for the texts of the bars, remembered: every build of the board and every zoom asks
+// again for the same texts in the same boxes.
+bool fitTextOnce(const QString& text, QFont& font, const QSize& room)
+{
+    struct Fit {
+        int pixelSize;
+        bool wraps;
+    };
+    static QHash<QString, Fit> fits;
+    const QString key = QStringLiteral("%1|%2x%3|%4").arg(font.key()).arg(room.width()).arg(room.height()).arg(text);
+    if (const auto found = fits.constFind(key); found != fits.cend()) {
+        font.setPixelSize(found->pixelSize);
+        return found->wraps;
+    }
+    const bool wraps = fitText(text, font, room);
+    // A board resized many times leaves many boxes behind: the oldest answers go.
+    if (fits.size() > 512)
+        fits.clear();
+    fits.insert(key, {font.pixelSize(), wraps});
+    return wraps;
 }
 
 // A rule, label or beat bar the board adds.
@@ -352,7 +376,7 @@ void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
             shownTo = std::min(to, static_cast<int>(barEnd(sections, next.from, next.fromBeat, next.fromOffset, width)));
         }
         QFont fitted = font;
-        const bool wraps = fitText(text, fitted, QSize(shownTo - from, barHeight));
+        const bool wraps = fitTextOnce(text, fitted, QSize(shownTo - from, barHeight));
         if (!fresh) {
             if (QLabel* label = index < beatBars_.size() ? beatBars_[index].data() : nullptr) {
                 label->setText(text);
@@ -399,9 +423,15 @@ void BoardView::layoutSceneCardsOnBoard()
     seated_.reserve(story.sceneCards().size());
     layingOut_ = true;
     std::vector<QWidget*> seated;
-    for (const auto& held : story.sceneCards()) {
-        SceneCarddb* card = held.get();
-        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+    const QSize size = standardCardSize(story);
+    // The document keeps the views in board order, so the view of a card is mostly the one in
+    // its place: looked up by card only when the board's order changed since.
+    const auto& controls = document->sceneCardControls();
+    for (std::size_t index = 0; index < story.sceneCards().size(); ++index) {
+        SceneCarddb* card = story.sceneCards()[index].get();
+        SceneCardView* control = index < controls.size() && controls[index]->scene() == card
+                                     ? controls[index].get()
+                                     : document->sceneCardControlForSceneCard(card);
         if (!control)
             continue;
         control->setMyBoardViewParent(this);
@@ -411,7 +441,11 @@ void BoardView::layoutSceneCardsOnBoard()
         if (control->scene() != card)
             control->setScene(card, attachment);
         control->setCanMove(true);
-        control->setupForCurrentBoardZoomFactor(attachment);
+        // A painted card is laid out when it is painted: most cards of a large board are not.
+        if (control->madeView())
+            control->setupForCurrentBoardZoomFactor(attachment);
+        else
+            control->setThumbnailAttachmentID(attachment);
         // A card past the end of its row lies at the row's end; what is stored changes only
         // when the card is next written.
         if (card->percentageHorizontal() > 1.0f) {
@@ -419,7 +453,7 @@ void BoardView::layoutSceneCardsOnBoard()
             card->setPercentageHorizontal(1.0f);
             card->setIsDirty(dirty);
         }
-        const QRect frame(cardOrigin(story, *card), control->cardSize());
+        const QRect frame(cardOrigin(story, *card), size);
         control->setBoardFrame(frame);
         control->setBoardSlot(cards_.size());
         control->setShownOnBoard(true);
@@ -455,15 +489,18 @@ void BoardView::zoomChanged()
     // The rules, labels and bars stay; they take the new zoom's sizes and places.
     configureTheBoard();
     Screenplaydb& story = *screenplay();
+    const QSize size = standardCardSize(story);
     layingOut_ = true;
+    // Only the cards with widgets are laid out now; a painted card is laid out when it is painted.
     for (SceneCardView* card : cards_) {
         if (!card || !card->scene())
             continue;
-        card->setupForCurrentBoardZoomFactor();
-        const QRect frame(cardOrigin(story, *card->scene()), card->cardSize());
+        const QRect frame(cardOrigin(story, *card->scene()), size);
         card->setBoardFrame(frame);
-        if (QWidget* cardView = card->madeView())
+        if (QWidget* cardView = card->madeView()) {
+            card->setupForCurrentBoardZoomFactor();
             cardView->move(frame.topLeft());
+        }
     }
     layingOut_ = false;
     if (cardLayer_)
@@ -592,22 +629,29 @@ void BoardView::removeLayoutControlsFromTheBoard()
 
 void BoardView::removeSceneCardsFromTheBoard()
 {
-    // The layer stops painting them all at once.
-    for (SceneCardView* card : cards_)
-        if (card)
-            card->setShownOnBoard(false);
-    cards_.clear();
+    // The layer stops painting them all at once, and no card keeps the board that goes.
+    const std::vector<SceneCardView*> shown = std::exchange(cards_, {});
     frames_.clear();
     seated_.clear();
     gaps_ = 0;
+    std::vector<SceneCardView*> withWidgets;
+    for (SceneCardView* card : shown) {
+        if (!card)
+            continue;
+        card->setShownOnBoard(false);
+        if (card->madeView())
+            withWidgets.push_back(card);
+        else
+            card->setMyBoardViewParent(nullptr);
+    }
     if (cardLayer_)
         cardLayer_->update();
-    MyDocument* document = myParent();
-    if (!document)
-        return;
-    for (const auto& control : document->sceneCardControls())
-        if (control->scene() && control->scene()->onBoard() == 1)
-            takeCardViewOffItsPresentation(*control);
+    // A card the board forgot gave its widget up then, so only the cards shown here have
+    // widgets to take off.
+    for (SceneCardView* card : withWidgets) {
+        takeCardViewOffItsPresentation(*card);
+        card->setMyBoardViewParent(nullptr);
+    }
 }
 
 void BoardView::refreshTheBoard()

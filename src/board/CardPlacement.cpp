@@ -39,6 +39,12 @@ QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
     return QPoint(StoredRange::toInt(static_cast<double>(x)), StoredRange::toInt(static_cast<double>(y)));
 }
 
+QSize standardCardSize(const Screenplaydb& story)
+{
+    const BoardSections& sections = story.boardSections();
+    return {static_cast<int>(sections.STANDARDSCENECARDWIDTH()), static_cast<int>(sections.STANDARDSCENECARDHEIGHT())};
+}
+
 int beatBarHeight(std::int64_t zoomFactor)
 {
     static constexpr std::array<int, 4> heights{28, 32, 36, 40};

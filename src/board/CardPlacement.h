@@ -3,6 +3,7 @@
 #include "model/Screenplaydb.h"
 
 #include <QPoint>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,8 @@ float horizontalFraction(const Screenplaydb& story, double left, std::int64_t bo
 float verticalFraction(const Screenplaydb& story, double top);
 // Where a card's stored fractions put it on the board.
 QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card);
+// The size of every card on the board at the story's zoom factor.
+QSize standardCardSize(const Screenplaydb& story);
 
 // The height of the beat bars along the bottom of each row at a board zoom factor; factors
 // other than 1 to 4 draw them 0 high.

@@ -198,13 +198,10 @@ void MyDocument::shutDownTheBoard()
     application_.actions().mnuToggleBoardView->setVisible(false);
     boardSizeMenusEnabled(false);
     if (boardView_) {
-        boardView_->removeSceneCardsFromTheBoard();
-        boardView_->removeLayoutControlsFromTheBoard();
         // No card view keeps the board that goes: a card edited before the next board is built
         // has no board to come to the top of.
-        for (const auto& control : sceneCardControls_)
-            if (control->myBoardViewParent() == boardView_.get())
-                control->setMyBoardViewParent(nullptr);
+        boardView_->removeSceneCardsFromTheBoard();
+        boardView_->removeLayoutControlsFromTheBoard();
     }
     boardView_.reset();
     delete scrBoard_;

@@ -261,14 +261,14 @@ QPlainTextEdit* SceneCardView::textEditor() const
 
 bool SceneCardView::beginEditing(SceneCardPart field, std::optional<QPoint> caretAt)
 {
-    if (!scene_ || !view() || !isEditable(field) || !layout_.framed)
+    if (!scene_ || !view() || !isEditable(field) || !layout().framed)
         return false;
     if (editor_ && editedPart_ == field) {
         editor_->setFocus(Qt::OtherFocusReason);
         return true;
     }
     commitEditing();
-    const QRect frame = layout_.frame(field);
+    const QRect frame = layout().frame(field);
     const QString text = fieldText(field);
     QWidget* editor = nullptr;
     if (field == SceneCardPart::Description) {

@@ -64,6 +64,12 @@ void SceneCardPainter::lookChanged()
     prepared_ = false;
 }
 
+void SceneCardPainter::releaseTextLines()
+{
+    textLines_.reset();
+    textLinesReady_ = false;
+}
+
 QFont SceneCardPainter::fieldFont(const SceneCardLayout& layout, SceneCardPart part)
 {
     return standardFont(layout.fontSize, part == SceneCardPart::Heading);
@@ -126,6 +132,8 @@ QTextLayout* SceneCardPainter::textLines(const SceneCardLayout& layout)
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     textLines_->setTextOption(option);
+    // The shaped glyphs stay with the lines: without them every paint would shape the text again.
+    textLines_->setCacheEnabled(true);
     const QRect area = layout.description.adjusted(kTextAreaMargin, kTextAreaMargin, -kTextAreaMargin, 0);
     textLines_->beginLayout();
     qreal y = 0;

@@ -108,6 +108,9 @@ public:
     // Changes the look in place; call `lookChanged` after.
     SceneCardLook& look() { return look_; }
     void lookChanged();
+    // The description's lines and their shaped glyphs go; they are made again when next painted.
+    void releaseTextLines();
+    bool holdsTextLines() const { return textLines_ != nullptr; }
 
     // Paints the card with its top left at the painter's origin, on paper `area` large: a card
     // in the list is wider than its layout, one in the Litter Box may be narrower.

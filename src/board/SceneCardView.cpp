@@ -1,6 +1,7 @@
 #include "SceneCardView.h"
 
 #include "BoardView.h"
+#include "CardPlacement.h"
 #include "ColorCodeSelector.h"
 #include "SceneCardEdits.h"
 #include "app/GuardedCall.h"
@@ -113,10 +114,20 @@ QSize SceneCardView::cardSize() const
 {
     if (const QWidget* made = madeView())
         return made->size();
+    return standardSize();
+}
+
+QSize SceneCardView::standardSize() const
+{
     if (const Screenplaydb* story = screenplay())
-        return {static_cast<int>(story->boardSections().STANDARDSCENECARDWIDTH()),
-                static_cast<int>(story->boardSections().STANDARDSCENECARDHEIGHT())};
+        return standardCardSize(*story);
     return layout_.card;
+}
+
+const SceneCardLayout& SceneCardView::layout() const
+{
+    const_cast<SceneCardView*>(this)->layOut(standardSize());
+    return layout_;
 }
 
 void SceneCardView::setScreenplay(Screenplaydb* screenplay)
@@ -182,9 +193,9 @@ void SceneCardView::paintCard(QPainter& painter, const QSize& area)
     look();
     // A picture is read once it shows.
     if (painter_.look().thumbnailPending &&
-        (!painter.hasClipping() || painter.clipBoundingRect().toAlignedRect().intersects(layout_.photoBackground)))
+        (!painter.hasClipping() || painter.clipBoundingRect().toAlignedRect().intersects(layout().photoBackground)))
         resolveThumbnail(screenplay() ? screenplay()->attachmentForID(painter_.look().thumbnailAttachmentID) : nullptr);
-    painter_.paint(painter, layout_, area);
+    painter_.paint(painter, layout(), area);
 }
 
 void SceneCardView::resolveThumbnail(const AttachedObjectdb* attachment)
@@ -197,7 +208,7 @@ void SceneCardView::resolveThumbnail(const AttachedObjectdb* attachment)
     painter_.lookChanged();
     // A picture that cannot be read leaves the card without one: the text area takes its place.
     if (raw.thumbnail.isNull() && layout_.thumbnailShown)
-        layOut(layout_.card);
+        layOut(standardSize());
 }
 
 // --- Filling the card --------------------------------------------------------------------------
@@ -254,7 +265,7 @@ void SceneCardView::readLook(const StoryLinkIndex& links)
     painter_.setLook(std::move(fresh));
     lookRead_ = true;
     if (hasPicture != hadPicture)
-        layOut(layout_.card);
+        layOut(standardSize());
 }
 
 SceneCardLook& SceneCardView::look() const
@@ -272,7 +283,7 @@ const std::vector<SceneCardIndicator>& SceneCardView::indicators() const
 
 SceneCardPart SceneCardView::partAt(const QPoint& point) const
 {
-    return layout_.partAt(point, static_cast<int>(look().indicators.size()));
+    return layout().partAt(point, static_cast<int>(look().indicators.size()));
 }
 
 QColor SceneCardView::emotionalChangeTypeColor() const
@@ -315,16 +326,15 @@ void SceneCardView::setEmotionalChangeTypeColor()
 
 void SceneCardView::setupForCurrentBoardZoomFactor()
 {
-    Screenplaydb* story = screenplay();
-    if (!story)
+    if (!screenplay())
         return;
-    const BoardSections& sections = story->boardSections();
-    const QSize size(static_cast<int>(sections.STANDARDSCENECARDWIDTH()),
-                     static_cast<int>(sections.STANDARDSCENECARDHEIGHT()));
+    const QSize size = standardSize();
     if (QWidget* made = madeView())
         made->resize(size);
     layOut(size);
-    repaint();
+    // The look stays as it is: the painter keeps the texts it worked out unless the layout changed
+    // under them, which it sees itself.
+    updateRect(QRect(QPoint(0, 0), cardSize()));
 }
 
 void SceneCardView::layOut(const QSize& size)
@@ -354,13 +364,18 @@ void SceneCardView::setupForCurrentBoardZoomFactor(const StoryLinkIndex& links)
 
 void SceneCardView::setupForCurrentBoardZoomFactor(std::int64_t thumbnailAttachmentID)
 {
-    SceneCardLook& raw = painter_.look();
-    if (scene_ && thumbnailAttachmentID != raw.thumbnailAttachmentID) {
-        raw.thumbnailAttachmentID = thumbnailAttachmentID;
-        raw.thumbnail = QPixmap();
-        raw.thumbnailPending = thumbnailAttachmentID != 0;
-    }
+    setThumbnailAttachmentID(thumbnailAttachmentID);
     setupForCurrentBoardZoomFactor();
+}
+
+void SceneCardView::setThumbnailAttachmentID(std::int64_t thumbnailAttachmentID)
+{
+    SceneCardLook& raw = painter_.look();
+    if (!scene_ || thumbnailAttachmentID == raw.thumbnailAttachmentID)
+        return;
+    raw.thumbnailAttachmentID = thumbnailAttachmentID;
+    raw.thumbnail = QPixmap();
+    raw.thumbnailPending = thumbnailAttachmentID != 0;
 }
 
 void SceneCardView::refreshThumbnail()
@@ -397,7 +412,7 @@ QString SceneCardView::toolTipAt(const QPoint& point) const
 {
     const std::vector<SceneCardIndicator>& shown = look().indicators;
     for (std::size_t index = 0; index < shown.size(); ++index)
-        if (layout_.indicatorFrame(static_cast<int>(index)).contains(point))
+        if (layout().indicatorFrame(static_cast<int>(index)).contains(point))
             return shown[index].toolTip;
     switch (partAt(point)) {
     case SceneCardPart::DescriptionTab:
@@ -418,7 +433,7 @@ QString SceneCardView::toolTipAt(const QPoint& point) const
 void SceneCardView::setThumbTackImage(const QString& name)
 {
     painter_.look().thumbTackImage = name;
-    updateRect(layout_.thumbTack);
+    updateRect(layout().thumbTack);
 }
 
 void SceneCardView::setShowsControls(bool flag)
@@ -448,7 +463,7 @@ void SceneCardView::showPageNumber(std::int64_t page)
     if (shown.pageNumber == text)
         return;
     shown.pageNumber = text;
-    updateRect(layout_.pageNumber);
+    updateRect(layout().pageNumber);
 }
 
 void SceneCardView::setSelectedTab(std::int64_t tab)

@@ -134,6 +134,9 @@ public:
     // The same, first taking the thumbnail of the card's primary attachment when that changed.
     void setupForCurrentBoardZoomFactor(const StoryLinkIndex& links);
     void setupForCurrentBoardZoomFactor(std::int64_t thumbnailAttachmentID);
+    // The picture of the card's primary attachment (0 for none) shows, read when the card is
+    // next painted; the layout follows when it is next used.
+    void setThumbnailAttachmentID(std::int64_t thumbnailAttachmentID);
     void refreshThumbnail();
     // A thumbnail waiting for the card's first paint: its attachment (null for none) gives it.
     bool thumbnailPending() const { return painter_.look().thumbnailPending; }
@@ -227,10 +230,12 @@ public:
 
     // What the card shows, and where.
     SceneCardDragDropView* dragDropView() const;
-    const SceneCardLayout& layout() const { return layout_; }
+    // The layout for the story's zoom and presentation as they are now: a zoom leaves the cards
+    // it does not show to be laid out when they are next painted or pointed at.
+    const SceneCardLayout& layout() const;
     // The text a field shows: heading, page number, the text area, emotional change, conflict.
     QString fieldText(SceneCardPart field) const;
-    QFont fieldFont(SceneCardPart field) const { return SceneCardPainter::fieldFont(layout_, field); }
+    QFont fieldFont(SceneCardPart field) const { return SceneCardPainter::fieldFont(layout(), field); }
     // Stripe 1 to 6; white for any other number.
     QColor stripeColor(int stripe) const;
     // The background of tab 1 (description) or 2 (notes).
@@ -244,6 +249,10 @@ public:
     // over many cards reads them with one index of the story's links.
     bool lookRead() const { return lookRead_; }
     void readLook(const StoryLinkIndex& links);
+    // The description as painted is kept, shaped, while the card lies in sight; a card out of
+    // sight lets it go.
+    void releaseTextLines() { painter_.releaseTextLines(); }
+    bool holdsTextLines() const { return painter_.holdsTextLines(); }
     // What the card says of the part under `point` when the pointer rests there.
     QString toolTipAt(const QPoint& point) const;
     // The pointer's shape over `point` with no button held: the text cursor over the fields
@@ -261,6 +270,8 @@ private:
     void buildView();
     // What the card shows, read from its card first when that has not been done since it changed.
     SceneCardLook& look() const;
+    // The standard card size of the story's zoom (the layout's size while there is no story).
+    QSize standardSize() const;
     // The layout for the story's zoom, the card's size and whether it shows a thumbnail.
     void layOut(const QSize& size);
     // Asks whoever shows the card to paint `rect` of it (card points) again: its widget, or the

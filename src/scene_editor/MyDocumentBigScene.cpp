@@ -112,6 +112,8 @@ void MyDocument::showMiniSceneCards()
         bigSceneView_->cmdPreviousCard()->setVisible(board.front().get() != card);
         bigSceneView_->cmdNextCard()->setVisible(board.back().get() != card);
     }
+    // The small card of the card shown: marked, and scrolled into sight.
+    const SmallSceneCard* marked = nullptr;
     if (!scrMiniSceneCards_) {
         const int paneWidth = boardPane_->width();
         const int paneHeight = boardPane_->height();
@@ -141,22 +143,29 @@ void MyDocument::showMiniSceneCards()
         rule->setAutoFillBackground(true);
         rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
         int k = 0;
+        miniSceneCardControls_.reserve(board.size());
         for (const auto& boardCard : board) {
             auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
             mini->setFrame(QRect(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop, SmallSceneCard::kWidth,
                                  SmallSceneCard::kHeight));
-            mini->setIsEnabled(boardCard.get() == card);
+            if (boardCard.get() == card) {
+                mini->setIsEnabled(true);
+                marked = mini.get();
+            }
             miniSceneCardControls_.push_back(std::move(mini));
         }
         strip->setWidget(cards);
         vMiniSceneCards_ = cards;
+    } else {
+        for (const auto& mini : miniSceneCardControls_) {
+            const bool shown = mini->scene() == card;
+            mini->setIsEnabled(shown);
+            if (shown)
+                marked = mini.get();
+        }
     }
-    for (const auto& mini : miniSceneCardControls_) {
-        const bool shown = mini->scene() == card;
-        mini->setIsEnabled(shown);
-        if (shown)
-            ensureFrameVisible(*scrMiniSceneCards_, mini->frame());
-    }
+    if (marked)
+        ensureFrameVisible(*scrMiniSceneCards_, marked->frame());
     boardPane_->update();
 }
 

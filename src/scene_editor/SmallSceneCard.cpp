@@ -64,7 +64,7 @@ void drawText(QPainter& painter, const QRect& frame, const QString& text, bool b
 // --- One small card --------------------------------------------------------------------------------
 
 SmallSceneCard::SmallSceneCard(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* sceneCard)
-    : BaseViewController(QStringLiteral("SmallSceneCard"), parent, screenplay)
+    : myParent_(parent), screenplay_(screenplay)
 {
     setScene(sceneCard);
 }
@@ -88,21 +88,24 @@ const SmallSceneCardLook& SmallSceneCard::look() const
 {
     if (!lookRead_)
         fillLook();
-    return look_;
+    return *look_;
 }
 
 void SmallSceneCard::fillLook() const
 {
     lookRead_ = true;
+    // Made when first read: the strip reads only the cards it paints.
+    if (!look_)
+        look_ = std::make_unique<SmallSceneCardLook>();
     if (!scene_)
         return;
-    look_.heading = scene_->heading();
-    look_.description = scene_->description();
+    look_->heading = scene_->heading();
+    look_->description = scene_->description();
     // Empty texts show what the large card would store for them; the card keeps its own.
-    look_.conflict = scene_->conflict().isEmpty() ? BigSceneView::kConflictPlaceholder : scene_->conflict();
-    look_.emotionalChange =
+    look_->conflict = scene_->conflict().isEmpty() ? BigSceneView::kConflictPlaceholder : scene_->conflict();
+    look_->emotionalChange =
         scene_->emotionalChange().isEmpty() ? BigSceneView::kEmotionalChangePlaceholder : scene_->emotionalChange();
-    look_.pageNumber = QString::number(static_cast<qlonglong>(scene_->pageNumber()));
+    look_->pageNumber = QString::number(static_cast<qlonglong>(scene_->pageNumber()));
     readEmotionalChangeType();
     readColors();
 }
@@ -112,13 +115,15 @@ void SmallSceneCard::readColors() const
     if (!scene_ || !screenplay())
         return;
     for (int stripe = 1; stripe <= 6; ++stripe)
-        look_.stripes[static_cast<std::size_t>(stripe - 1)] = colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
+        look_->stripes[static_cast<std::size_t>(stripe - 1)] =
+            colorForStripe(*screenplay(), scene_->colorLegendID(stripe));
 }
 
 void SmallSceneCard::readEmotionalChangeType() const
 {
     if (scene_)
-        look_.emotionalChangeType = emotionalChangeTypeColor(scene_->emotionalChangeType(), look_.emotionalChangeType);
+        look_->emotionalChangeType =
+            emotionalChangeTypeColor(scene_->emotionalChangeType(), look_->emotionalChangeType);
 }
 
 void SmallSceneCard::setIsEnabled(bool flag)

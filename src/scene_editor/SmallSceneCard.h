@@ -1,18 +1,20 @@
 #pragma once
 
-#include "app/BaseViewController.h"
 #include "app/SmallViews.h"
 
 #include <QColor>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 
 #include <array>
 #include <memory>
 #include <vector>
 
+class MyDocument;
 class QPainter;
 class SceneCarddb;
+class Screenplaydb;
 class SmallSceneCard;
 
 // The full card that pops up over the board pane while the mouse rests on a small card: the
@@ -79,18 +81,24 @@ private:
 // One small card of the strip under the large scene card: heading, page number, description,
 // emotional change with its type, conflict and six colour stripes on a white box (the card open
 // in the large scene card) or a light grey one. The card is painted by its strip at its frame
-// (kWidth x kHeight); it has no widget of its own. Choosing it opens the card in the large scene
-// card on the tab that shows; resting the mouse on it pops the full card up just above the strip.
-class SmallSceneCard : public BaseViewController, public SmallSceneCardHover
+// (kWidth x kHeight); it has no widget of its own, nor is it an object of Qt's: the strip holds
+// one for every card of the board, and a story of many cards makes them all when the large card
+// opens. Choosing it opens the card in the large scene card on the tab that shows; resting the
+// mouse on it pops the full card up just above the strip. The document and the story are not
+// owned.
+class SmallSceneCard : public SmallSceneCardHover
 {
-    Q_OBJECT
-
 public:
     static constexpr int kWidth = 236;
     static constexpr int kHeight = 100;
 
     SmallSceneCard(MyDocument* parent, Screenplaydb* screenplay, SceneCarddb* sceneCard);
     ~SmallSceneCard() override;
+    SmallSceneCard(const SmallSceneCard&) = delete;
+    SmallSceneCard& operator=(const SmallSceneCard&) = delete;
+
+    MyDocument* myParent() const { return myParent_; }
+    Screenplaydb* screenplay() const { return screenplay_; }
 
     SceneCarddb* scene() const { return scene_; }
     // Shows the card (not owned); nothing leaves the fields as they are.
@@ -130,9 +138,11 @@ private:
     void readColors() const;
     void readEmotionalChangeType() const;
 
+    MyDocument* myParent_ = nullptr;
+    Screenplaydb* screenplay_ = nullptr;
     SceneCarddb* scene_ = nullptr;
     bool isEnabled_ = false;
-    mutable SmallSceneCardLook look_;
+    mutable std::unique_ptr<SmallSceneCardLook> look_;
     mutable bool lookRead_ = false;
     QRect frame_{0, 0, kWidth, kHeight};
     std::unique_ptr<SceneCardPopUp> popUpCard_;

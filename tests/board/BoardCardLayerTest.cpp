@@ -392,6 +392,53 @@ TEST_F(BoardCardLayerTest, AZoomResizesThePaintedCardsAndKeepsTheLitterBoxAndBea
     EXPECT_GE((*below)->y(), litterCard->geometry().bottom());
 }
 
+// A zoom lays out again only the cards that show, each when it is painted: what a zoomed board
+// shows must be what the same story opened afresh at that zoom shows, for painted cards, a card
+// with its own widget, and the rules, labels and beat bars.
+TEST_F(BoardCardLayerTest, AtEveryZoomTheBoardLooksAsTheStoryOpenedAtThatZoom)
+{
+    // The last card in board order lies above the others whether painted or seated.
+    CardSpec described = inBeat(19, 0.2f);
+    described.heading = QStringLiteral("INT. A VERY LONG CORRIDOR OF THE OLD COUNTY HOSPITAL - NIGHT");
+    const QString path = story("ZoomLooks", {inBeat(1, 0.05f), inBeat(9, 0.3f), inBeat(14, 0.6f), described,
+                                             inBeat(3, 0.5f, 2)});
+    const std::int64_t seatedKey = cardKeys(path)[3];
+    const auto boardImage = [](MyDocument& document) {
+        settle();
+        return document.boardView()->view()->grab().toImage();
+    };
+    for (const int zoom : {2, 4, 3, 1}) {
+        SCOPED_TRACE(zoom);
+        MyDocument* document = open(path);
+        ASSERT_NE(document, nullptr);
+        // Every card is painted before the zoom, and one has a widget of its own on the board.
+        boardImage(*document);
+        SceneCardView* seated = cardView(*document, seatedKey);
+        ASSERT_NE(seated->view(), nullptr);
+        document->boardView()->seatCardView(*seated);
+        QAction step(QStringLiteral("Zoom"));
+        step.setData(zoom);
+        document->zoomTheBoard(&step);
+        ASSERT_EQ(document->currentScreenplay()->boardZoomFactor(), zoom);
+        const QImage zoomed = boardImage(*document);
+        // The board's new size is written with the story.
+        document->currentScreenplay()->save();
+        document->window()->close();
+        settle();
+        document = open(path);
+        ASSERT_NE(document, nullptr);
+        const QImage opened = boardImage(*document);
+        document->window()->close();
+        settle();
+        ASSERT_EQ(zoomed.size(), opened.size());
+        int differing = 0;
+        for (int y = 0; y < opened.height(); ++y)
+            for (int x = 0; x < opened.width(); ++x)
+                differing += zoomed.pixel(x, y) != opened.pixel(x, y) ? 1 : 0;
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoView)
 {
     CardSpec far = inBeat(7, 0.95f);
@@ -405,10 +452,12 @@ TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoV
     QScrollArea* scroll = document->scrBoard();
     ASSERT_NE(scroll, nullptr);
     scroll->horizontalScrollBar()->setValue(0);
-    scroll->viewport()->grab();
+    const QImage nearAsShown = scroll->viewport()->grab(nearCard->boardFrame()).toImage();
     ASSERT_GT(farCard->boardFrame().left(), scroll->viewport()->width());
     EXPECT_TRUE(nearCard->lookRead());
     EXPECT_FALSE(farCard->lookRead());
+    EXPECT_TRUE(nearCard->holdsTextLines());
+    EXPECT_FALSE(farCard->holdsTextLines());
     // A colour change while it lies out of sight leaves it unread.
     document->currentScreenplay()->sceneCardForSceneCardID(keys.back())->setEmotionalChangeType(2);
     farCard->setEmotionalChangeTypeColor();
@@ -419,6 +468,13 @@ TEST_F(BoardCardLayerTest, OnlyTheCardsThatShowAreReadAndAnotherWhenItComesIntoV
     EXPECT_TRUE(farCard->lookRead());
     EXPECT_EQ(farCard->fieldText(SceneCardPart::Heading), QStringLiteral("EXT. FAR FIELD - DAY"));
     EXPECT_EQ(farCard->emotionalChangeTypeColor(), QColor(Qt::red));
+    // Only the cards in sight keep their texts as painted; one back in sight paints them the same.
+    EXPECT_TRUE(farCard->holdsTextLines());
+    EXPECT_FALSE(nearCard->holdsTextLines());
+    scroll->horizontalScrollBar()->setValue(0);
+    EXPECT_EQ(scroll->viewport()->grab(nearCard->boardFrame()).toImage(), nearAsShown);
+    EXPECT_TRUE(nearCard->holdsTextLines());
+    EXPECT_FALSE(farCard->holdsTextLines());
 }
 
 TEST_F(BoardCardLayerTest, APressAfterAReleaseThatNeverCameGoesToTheCardUnderThePointer)

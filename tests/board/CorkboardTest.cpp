@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -270,6 +271,35 @@ TEST_F(Corkboard, RefreshRebuildsTheBoardAroundTheSameCardViews)
     EXPECT_TRUE(before->view()->isVisible());
 }
 
+TEST_F(Corkboard, ACardMovedPastAnotherKeepsItsOwnViewWhenTheBoardIsBuiltAgain)
+{
+    const QString path = story("Passing", {inBeat(1, 0.05f), inBeat(1, 0.4f), inBeat(9, 0.2f)});
+    const std::vector<std::int64_t> keys = cardKeys(path);
+    MyDocument* document = open(path);
+    ASSERT_NE(document, nullptr);
+    std::vector<SceneCardView*> views;
+    for (std::int64_t key : keys)
+        views.push_back(cardView(*document, key));
+    // The first card goes past the second along its row: the board's order changes with it.
+    card(*document, keys[0])->setPercentageHorizontal(0.8f);
+    for (const auto& rebuild : {std::function<void()>([document] { document->refreshTheBoard(); }),
+                                std::function<void()>([document] {
+                                    document->shutDownTheBoard();
+                                    document->showTheBoard();
+                                })}) {
+        rebuild();
+        Screenplaydb& story = *document->currentScreenplay();
+        ASSERT_EQ(story.sceneCards()[1]->sceneCardID(), keys[0]);
+        for (std::size_t index = 0; index < keys.size(); ++index) {
+            SCOPED_TRACE(index);
+            SceneCardView* view = cardView(*document, keys[index]);
+            EXPECT_EQ(view, views[index]);
+            EXPECT_EQ(view->scene(), card(*document, keys[index]));
+            EXPECT_EQ(view->boardFrame().topLeft(), cardOrigin(story, *card(*document, keys[index])));
+        }
+    }
+}
+
 TEST_F(Corkboard, TakingHoldOfACardBringsItToTheTop)
 {
     const QString path = story("Stack", {CardSpec{}, CardSpec{}, CardSpec{}});
@@ -465,31 +495,40 @@ TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
 // cut at the board's left edge or under the bar that follows it.
 TEST_F(Corkboard, EveryBeatBarShowsItsWholeLabelAtEveryZoom)
 {
+    // Each board width gives the bars other lengths and so their texts other fonts: narrower
+    // boards come after the default one.
+    QObject narrower;
+    narrower.setProperty("tag", 3);
     for (int zoom = 1; zoom <= 4; ++zoom) {
         SCOPED_TRACE(zoom);
         const QString path = story(QStringLiteral("Labels%1").arg(zoom), {CardSpec{}},
                                    QStringLiteral("BoardWidth = 0, BoardZoomFactor = %1").arg(zoom));
         MyDocument* document = open(path);
         ASSERT_NE(document, nullptr);
-        QWidget* board = document->boardView()->view();
-        for (const int boardBeat : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20}) {
-            SCOPED_TRACE(boardBeat);
-            QLabel* bar = beatBar(board, boardBeat);
-            ASSERT_NE(bar, nullptr);
-            // What of the bar shows: the next bar of the row lies over the end of the first.
-            QRect shown = bar->geometry();
-            if (QLabel* next = beatBar(board, boardBeat + 1); next && next->y() == bar->y() && boardBeat == 1)
-                shown.setRight(next->x() - 1);
-            const int flags = static_cast<int>(bar->alignment()) | (bar->wordWrap() ? Qt::TextWordWrap : 0);
-            const QRect textIn(bar->mapTo(board, bar->contentsRect().topLeft()), bar->contentsRect().size());
-            const QRect text = QFontMetrics(bar->font()).boundingRect(textIn, flags, bar->text());
-            EXPECT_TRUE(shown.contains(text)) << bar->text().toStdString() << " needs " << text.width() << " x "
-                                               << text.height() << " at " << text.x() << " in a bar showing "
-                                               << shown.x() << ".." << shown.right();
-            EXPECT_GE(text.left(), 4) << "inside the board's left rule";
-            EXPECT_GE(bar->font().pixelSize(), 7);
+        for (int narrowed = 0; narrowed <= 3; ++narrowed) {
+            SCOPED_TRACE(narrowed);
+            if (narrowed > 0)
+                document->modifyTheBoardSize(&narrower);
+            QWidget* board = document->boardView()->view();
+            for (const int boardBeat : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20}) {
+                SCOPED_TRACE(boardBeat);
+                QLabel* bar = beatBar(board, boardBeat);
+                ASSERT_NE(bar, nullptr);
+                // What of the bar shows: the next bar of the row lies over the end of the first.
+                QRect shown = bar->geometry();
+                if (QLabel* next = beatBar(board, boardBeat + 1); next && next->y() == bar->y() && boardBeat == 1)
+                    shown.setRight(next->x() - 1);
+                const int flags = static_cast<int>(bar->alignment()) | (bar->wordWrap() ? Qt::TextWordWrap : 0);
+                const QRect textIn(bar->mapTo(board, bar->contentsRect().topLeft()), bar->contentsRect().size());
+                const QRect text = QFontMetrics(bar->font()).boundingRect(textIn, flags, bar->text());
+                EXPECT_TRUE(shown.contains(text)) << bar->text().toStdString() << " needs " << text.width() << " x "
+                                                   << text.height() << " at " << text.x() << " in a bar showing "
+                                                   << shown.x() << ".." << shown.right();
+                EXPECT_GE(text.left(), 4) << "inside the board's left rule";
+                EXPECT_GE(bar->font().pixelSize(), 7);
+            }
+            EXPECT_EQ(beatBar(board, 1)->text(), "Opening Image (1)");
         }
-        EXPECT_EQ(beatBar(board, 1)->text(), "Opening Image (1)");
         document->window()->close();
         settle();
     }

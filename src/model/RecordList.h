@@ -201,9 +201,8 @@ public:
         std::stable_sort(items_.begin(), items_.end(), before);
     }
 
-    // The first record whose key `key` (StoryRecord::indexedKey) is `value`, or nothing. Always
-    // inlined: a look-up is a probe of one table, in the caller's own code.
-    [[gnu::always_inline]] Record* find(std::int64_t value, int key = 0) const
+    // The first record whose key `key` (StoryRecord::indexedKey) is `value`, or nothing.
+    Record* find(std::int64_t value, int key = 0) const
     {
         static_assert(indexed(), "the record class declares no keys");
         if (!index_)

@@ -148,6 +148,18 @@ QByteArray resourceBytes(const QString& name)
 
 // --- Look-ups --------------------------------------------------------------------------------
 
+AttachedObjectdb* Screenplaydb::attachmentForID(std::int64_t attachedObjectID) const
+{
+    return attachedObjects_.find(attachedObjectID);
+}
+
+SceneCarddb* Screenplaydb::sceneCardForSceneCardID(std::int64_t sceneCardID) const
+{
+    if (SceneCarddb* card = sceneCards_.find(sceneCardID))
+        return card;
+    return litterBox_.find(sceneCardID);
+}
+
 ScriptElementdb* Screenplaydb::elementForElementID(std::int64_t scriptElementID) const
 {
     return firstWhere(scriptElements_, [&](const ScriptElementdb& e) { return e.scriptElementID() == scriptElementID; });
@@ -156,6 +168,21 @@ ScriptElementdb* Screenplaydb::elementForElementID(std::int64_t scriptElementID)
 ScriptElementdb* Screenplaydb::elementForElementType(const QString& elementType) const
 {
     return firstWhere(scriptElements_, [&](const ScriptElementdb& e) { return e.elementType() == elementType; });
+}
+
+ScenePayoffdb* Screenplaydb::payoffForPayoffID(std::int64_t scenePayoffID) const
+{
+    return scenePayoffs_.find(scenePayoffID);
+}
+
+SceneSetupdb* Screenplaydb::setupForPayoffID(std::int64_t scenePayoffID) const
+{
+    return sceneSetups_.find(scenePayoffID, SceneSetupdb::kByPayoff);
+}
+
+SceneSetupdb* Screenplaydb::setupForSetupID(std::int64_t sceneSetupID) const
+{
+    return sceneSetups_.find(sceneSetupID);
 }
 
 Beatdb* Screenplaydb::beatForBeatNumber(std::int64_t beatNumber) const
@@ -168,9 +195,19 @@ ColorCodedb* Screenplaydb::colorForColorCodeID(std::int64_t colorCodeID) const
     return firstWhere(colorCodes_, [&](const ColorCodedb& c) { return c.colorCodeID() == colorCodeID; });
 }
 
+Characterdb* Screenplaydb::characterForCharacterID(std::int64_t characterID) const
+{
+    return characters_.find(characterID);
+}
+
 Characterdb* Screenplaydb::characterForCharacterName(const QString& name) const
 {
     return firstWhere(characters_, [&](const Characterdb& c) { return c.characterName() == name; });
+}
+
+SceneLocationdb* Screenplaydb::locationForLocationID(std::int64_t sceneLocationID) const
+{
+    return sceneLocations_.find(sceneLocationID);
 }
 
 Loglinedb* Screenplaydb::currentLogline() const

@@ -1,14 +1,8 @@
 #pragma once
 
-#include "AttachedObjectdb.h"
 #include "BaseDatabaseObject.h"
 #include "BoardSections.h"
-#include "Characterdb.h"
 #include "RecordList.h"
-#include "SceneCarddb.h"
-#include "SceneLocationdb.h"
-#include "ScenePayoffdb.h"
-#include "SceneSetupdb.h"
 #include "StoryFile.h"
 
 #include <QByteArray>
@@ -28,14 +22,20 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class AttachedObjectdb;
 class Beatdb;
 class CharacterObjectdb;
+class Characterdb;
 class ColorCodedb;
 class GreenlightChecklistQuestiondb;
 class Loglinedb;
 class SceneCardCharacterdb;
 class SceneCardObjectdb;
+class SceneCarddb;
 class SceneLocationObjectdb;
+class SceneLocationdb;
+class ScenePayoffdb;
+class SceneSetupdb;
 class ScriptElementdb;
 class StickyNotedb;
 
@@ -196,36 +196,21 @@ public:
     std::vector<SceneCarddb*>& listViewCards() { return listViewCards_; }
 
     // --- Look-ups: the first record whose field matches, or nothing. Those by a record's key,
-    // and the set-up by its pay-off, answer in constant time through the lists' indexes, in
-    // the caller's own code: a look-up is a probe of one table. ---
-    AttachedObjectdb* attachmentForID(std::int64_t attachedObjectID) const
-    {
-        return attachedObjects_.find(attachedObjectID);
-    }
+    // and the set-up by its pay-off, answer in constant time through the lists' indexes. ---
+    AttachedObjectdb* attachmentForID(std::int64_t attachedObjectID) const;
     // A board card first, then a Litter Box card.
-    [[gnu::always_inline]] SceneCarddb* sceneCardForSceneCardID(std::int64_t sceneCardID) const
-    {
-        if (SceneCarddb* card = sceneCards_.find(sceneCardID))
-            return card;
-        return litterBox_.find(sceneCardID);
-    }
+    SceneCarddb* sceneCardForSceneCardID(std::int64_t sceneCardID) const;
     ScriptElementdb* elementForElementID(std::int64_t scriptElementID) const;
     ScriptElementdb* elementForElementType(const QString& elementType) const;
     ScriptElementdb* elementForType(const QString& elementType) const { return elementForElementType(elementType); }
-    ScenePayoffdb* payoffForPayoffID(std::int64_t scenePayoffID) const { return scenePayoffs_.find(scenePayoffID); }
-    SceneSetupdb* setupForPayoffID(std::int64_t scenePayoffID) const
-    {
-        return sceneSetups_.find(scenePayoffID, SceneSetupdb::kByPayoff);
-    }
-    SceneSetupdb* setupForSetupID(std::int64_t sceneSetupID) const { return sceneSetups_.find(sceneSetupID); }
+    ScenePayoffdb* payoffForPayoffID(std::int64_t scenePayoffID) const;
+    SceneSetupdb* setupForPayoffID(std::int64_t scenePayoffID) const;
+    SceneSetupdb* setupForSetupID(std::int64_t sceneSetupID) const;
     Beatdb* beatForBeatNumber(std::int64_t beatNumber) const;
     ColorCodedb* colorForColorCodeID(std::int64_t colorCodeID) const;
-    Characterdb* characterForCharacterID(std::int64_t characterID) const { return characters_.find(characterID); }
+    Characterdb* characterForCharacterID(std::int64_t characterID) const;
     Characterdb* characterForCharacterName(const QString& name) const;
-    SceneLocationdb* locationForLocationID(std::int64_t sceneLocationID) const
-    {
-        return sceneLocations_.find(sceneLocationID);
-    }
+    SceneLocationdb* locationForLocationID(std::int64_t sceneLocationID) const;
     Loglinedb* currentLogline() const;
     GreenlightChecklistQuestiondb* greenlightQuestionForQuestionNumber(std::int64_t questionNumber) const;
     // Position of the board card in sceneCards, -1 when it is not there.

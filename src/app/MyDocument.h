@@ -234,7 +234,10 @@ public:
     BigSceneView* bigSceneViewController() const { return bigSceneView_.get(); }
     QScrollArea* scrMiniSceneCards() const { return scrMiniSceneCards_; }
     FlippedView* vMiniSceneCards() const { return vMiniSceneCards_; }
-    const std::vector<std::unique_ptr<SmallSceneCard>>& miniSceneCardControls() const { return miniSceneCardControls_; }
+    // The small cards of the strip, in the board's order; they lie side by side in one block and
+    // stay where they are until the strip is built again.
+    std::vector<SmallSceneCard>& miniSceneCardControls() { return miniSceneCardControls_; }
+    const std::vector<SmallSceneCard>& miniSceneCardControls() const { return miniSceneCardControls_; }
     // The strip of small cards: its height, and the room each small card takes.
     static constexpr int kMiniSceneCardStripHeight = 128;
     static constexpr int kMiniSceneCardStep = 242;
@@ -588,7 +591,7 @@ private:
     std::unique_ptr<BigSceneView> bigSceneView_;
     QPointer<QScrollArea> scrMiniSceneCards_;
     QPointer<FlippedView> vMiniSceneCards_;
-    std::vector<std::unique_ptr<SmallSceneCard>> miniSceneCardControls_;
+    std::vector<SmallSceneCard> miniSceneCardControls_;
     std::unique_ptr<LitterBoxView> litterBoxView_;
     std::unique_ptr<GeneralNotesView> generalNotesBoard_;
     QPointer<QWidget> beatSectionTable_;

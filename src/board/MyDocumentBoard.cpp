@@ -586,9 +586,9 @@ void MyDocument::showSceneCardDescription(SceneCarddb* card)
     // so that no other field it shows is filled again under the writer.
     if (SceneCardView* control = sceneCardControlForSceneCard(card))
         control->setScene(card);
-    for (const auto& mini : miniSceneCardControls_)
-        if (mini->scene() == card)
-            mini->setScene(card);
+    for (SmallSceneCard& mini : miniSceneCardControls_)
+        if (mini.scene() == card)
+            mini.setScene(card);
     if (bigSceneView_ && bigSceneView_->scene() == card)
         bigSceneView_->showDescription();
 }
@@ -867,15 +867,15 @@ private:
 
 // The cards' colour stripes after the story's colour codes changed: every card view of the
 // document, board and Litter Box alike, and the large scene card with its small cards.
-void repaintColorStripes(const MyDocument& document)
+void repaintColorStripes(MyDocument& document)
 {
     for (const auto& control : document.sceneCardControls())
         control->setColors();
     if (document.currentScreenplay() && document.currentScreenplay()->bigSceneView() == 1 &&
         document.bigSceneViewController()) {
         document.bigSceneViewController()->setColors();
-        for (const auto& mini : document.miniSceneCardControls())
-            mini->setColors();
+        for (SmallSceneCard& mini : document.miniSceneCardControls())
+            mini.setColors();
     }
 }
 

@@ -192,9 +192,9 @@ void BigSceneView::updateSmallSceneCard()
     MyDocument* document = myParent();
     if (!document || !scene_)
         return;
-    for (const auto& mini : document->miniSceneCardControls()) {
-        if (mini->scene() == scene_) {
-            mini->setScene(scene_);
+    for (SmallSceneCard& mini : document->miniSceneCardControls()) {
+        if (mini.scene() == scene_) {
+            mini.setScene(scene_);
             break;
         }
     }

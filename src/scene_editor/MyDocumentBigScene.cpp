@@ -143,25 +143,25 @@ void MyDocument::showMiniSceneCards()
         rule->setAutoFillBackground(true);
         rule->setGeometry(0, 0, contentWidth, kStripRuleHeight);
         int k = 0;
+        // Made in place, in room taken once: a card keeps its address while the strip lives.
         miniSceneCardControls_.reserve(board.size());
         for (const auto& boardCard : board) {
-            auto mini = std::make_unique<SmallSceneCard>(this, &story, boardCard.get());
-            mini->setFrame(QRect(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop, SmallSceneCard::kWidth,
-                                 SmallSceneCard::kHeight));
+            SmallSceneCard& mini = miniSceneCardControls_.emplace_back(this, &story, boardCard.get());
+            mini.setFrame(QRect(kMiniCardLeft + kMiniSceneCardStep * k++, kMiniCardTop, SmallSceneCard::kWidth,
+                                SmallSceneCard::kHeight));
             if (boardCard.get() == card) {
-                mini->setIsEnabled(true);
-                marked = mini.get();
+                mini.setIsEnabled(true);
+                marked = &mini;
             }
-            miniSceneCardControls_.push_back(std::move(mini));
         }
         strip->setWidget(cards);
         vMiniSceneCards_ = cards;
     } else {
-        for (const auto& mini : miniSceneCardControls_) {
-            const bool shown = mini->scene() == card;
-            mini->setIsEnabled(shown);
+        for (SmallSceneCard& mini : miniSceneCardControls_) {
+            const bool shown = mini.scene() == card;
+            mini.setIsEnabled(shown);
             if (shown)
-                marked = mini.get();
+                marked = &mini;
         }
     }
     if (marked)

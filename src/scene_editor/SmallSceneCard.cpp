@@ -200,8 +200,8 @@ void SmallSceneCard::popUpRegularSceneCard()
     if (!scene_ || !screenplay() || !strip || !pane)
         return;
     // One pop-up at a time: a leave the strip never heard of must not leave another behind.
-    for (const auto& mini : document->miniSceneCardControls())
-        mini->removeRegularSceneCard();
+    for (SmallSceneCard& mini : document->miniSceneCardControls())
+        mini.removeRegularSceneCard();
     removeRegularSceneCard();
     const BoardSections& sections = screenplay()->boardSections();
     const int width = static_cast<int>(sections.STANDARDSCENECARDWIDTH());
@@ -220,7 +220,7 @@ void SmallSceneCard::removeRegularSceneCard()
 
 // --- The strip ---------------------------------------------------------------------------------------
 
-MiniSceneCardStrip::MiniSceneCardStrip(const std::vector<std::unique_ptr<SmallSceneCard>>& cards, QWidget* parent)
+MiniSceneCardStrip::MiniSceneCardStrip(std::vector<SmallSceneCard>& cards, QWidget* parent)
     : FlippedView(parent), cards_(cards)
 {
     setMouseTracking(true);
@@ -230,11 +230,11 @@ SmallSceneCard* MiniSceneCardStrip::cardAt(const QPoint& point) const
 {
     // The cards lie left to right in the document's order, one step apart.
     const auto after = std::upper_bound(cards_.begin(), cards_.end(), point.x(),
-                                        [](int x, const auto& card) { return x < card->frame().left(); });
+                                        [](int x, const SmallSceneCard& card) { return x < card.frame().left(); });
     if (after == cards_.begin())
         return nullptr;
-    SmallSceneCard* card = std::prev(after)->get();
-    return card->frame().contains(point) ? card : nullptr;
+    SmallSceneCard& card = *std::prev(after);
+    return card.frame().contains(point) ? &card : nullptr;
 }
 
 void MiniSceneCardStrip::paintEvent(QPaintEvent* event)
@@ -242,10 +242,10 @@ void MiniSceneCardStrip::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect area = event->rect();
     const auto first = std::upper_bound(cards_.begin(), cards_.end(), area.left(),
-                                        [](int x, const auto& card) { return x <= card->frame().right(); });
-    for (auto each = first; each != cards_.end() && (*each)->frame().left() <= area.right(); ++each)
-        if ((*each)->frame().intersects(area))
-            (*each)->paint(painter);
+                                        [](int x, const SmallSceneCard& card) { return x <= card.frame().right(); });
+    for (auto each = first; each != cards_.end() && each->frame().left() <= area.right(); ++each)
+        if (each->frame().intersects(area))
+            each->paint(painter);
 }
 
 void MiniSceneCardStrip::hover(SmallSceneCard* card)

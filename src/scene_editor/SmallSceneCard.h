@@ -58,7 +58,7 @@ class MiniSceneCardStrip : public FlippedView
     Q_OBJECT
 
 public:
-    MiniSceneCardStrip(const std::vector<std::unique_ptr<SmallSceneCard>>& cards, QWidget* parent = nullptr);
+    MiniSceneCardStrip(std::vector<SmallSceneCard>& cards, QWidget* parent = nullptr);
 
     // The card whose frame holds `point` (the strip's points), or nothing.
     SmallSceneCard* cardAt(const QPoint& point) const;
@@ -73,7 +73,7 @@ protected:
 private:
     void hover(SmallSceneCard* card);
 
-    const std::vector<std::unique_ptr<SmallSceneCard>>& cards_;
+    std::vector<SmallSceneCard>& cards_;
     SmallSceneCard* hovered_ = nullptr;
     SmallSceneCard* pressed_ = nullptr;
 };
@@ -81,9 +81,9 @@ private:
 // One small card of the strip under the large scene card: heading, page number, description,
 // emotional change with its type, conflict and six colour stripes on a white box (the card open
 // in the large scene card) or a light grey one. The card is painted by its strip at its frame
-// (kWidth x kHeight); it has no widget of its own, nor is it an object of Qt's: the strip holds
-// one for every card of the board, and a story of many cards makes them all when the large card
-// opens. Choosing it opens the card in the large scene card on the tab that shows; resting the
+// (kWidth x kHeight); it has no widget of its own, nor is it an object of Qt's: the document
+// holds one for every card of the board, side by side, and a story of many cards makes them all
+// when the large card opens. Choosing it opens the card in the large scene card on the tab that shows; resting the
 // mouse on it pops the full card up just above the strip. The document and the story are not
 // owned.
 class SmallSceneCard : public SmallSceneCardHover
@@ -96,6 +96,9 @@ public:
     ~SmallSceneCard() override;
     SmallSceneCard(const SmallSceneCard&) = delete;
     SmallSceneCard& operator=(const SmallSceneCard&) = delete;
+    // Moved only while its strip is made, before anything points at it.
+    SmallSceneCard(SmallSceneCard&&) noexcept = default;
+    SmallSceneCard& operator=(SmallSceneCard&&) noexcept = default;
 
     MyDocument* myParent() const { return myParent_; }
     Screenplaydb* screenplay() const { return screenplay_; }

@@ -226,8 +226,8 @@ TEST_F(BoardPane, ANewCardBesideTheLargeCardsCardReplacesItThere)
     EXPECT_EQ(boardCard(3)->sortOrder(), 4);
     // The strip is built again with the new card, which is the one marked.
     ASSERT_EQ(document_->miniSceneCardControls().size(), 4u);
-    EXPECT_TRUE(document_->miniSceneCardControls()[2]->isEnabled());
-    EXPECT_FALSE(document_->miniSceneCardControls()[1]->isEnabled());
+    EXPECT_TRUE(document_->miniSceneCardControls()[2].isEnabled());
+    EXPECT_FALSE(document_->miniSceneCardControls()[1].isEnabled());
 }
 
 TEST_F(BoardPane, DeletingTheLargeCardsCardMovesItToTheNextOrClosesIt)
@@ -338,11 +338,11 @@ TEST_F(BoardPane, TheStripHoldsOneSmallCardPerBoardCard)
     EXPECT_EQ(document_->vMiniSceneCards()->width(), 2425);
     const auto& minis = document_->miniSceneCardControls();
     ASSERT_EQ(minis.size(), 10u);
-    EXPECT_EQ(minis[0]->frame(), QRect(3, 8, 236, 100));
-    EXPECT_EQ(minis[1]->frame().topLeft(), QPoint(245, 8));
-    EXPECT_EQ(minis[2]->frame().topLeft(), QPoint(487, 8));
-    EXPECT_TRUE(minis[0]->isEnabled());
-    EXPECT_FALSE(minis[1]->isEnabled());
+    EXPECT_EQ(minis[0].frame(), QRect(3, 8, 236, 100));
+    EXPECT_EQ(minis[1].frame().topLeft(), QPoint(245, 8));
+    EXPECT_EQ(minis[2].frame().topLeft(), QPoint(487, 8));
+    EXPECT_TRUE(minis[0].isEnabled());
+    EXPECT_FALSE(minis[1].isEnabled());
     QWidget* pane = document_->boardPane();
     EXPECT_EQ(document_->scrMiniSceneCards()->geometry(), QRect(0, pane->height() - 128, pane->width(), 128));
     // The board pane shows neither presentation.
@@ -384,7 +384,7 @@ TEST_F(BoardPane, TabZeroKeepsTheTabAndTheLargeCardStoresItsFieldsBeforeMoving)
     big()->tfConflict()->setText(QStringLiteral("Rain"));
     // A small card opens its card on the tab that shows.
     QTest::mouseClick(document_->vMiniSceneCards(), Qt::LeftButton, {},
-                      document_->miniSceneCardControls()[1]->frame().center());
+                      document_->miniSceneCardControls()[1].frame().center());
     EXPECT_EQ(big()->scene(), boardCard(1));
     EXPECT_EQ(big()->selectedTabID(), 4);
     // The fields went into the first card; an empty heading falls back to its placeholder.
@@ -393,8 +393,8 @@ TEST_F(BoardPane, TabZeroKeepsTheTabAndTheLargeCardStoresItsFieldsBeforeMoving)
               "SCENE HEADING|Rain");
     document_->openBigSceneCardForPayoff(boardCard(0));
     EXPECT_EQ(big()->selectedTabID(), 3);
-    EXPECT_TRUE(document_->miniSceneCardControls()[0]->isEnabled());
-    EXPECT_FALSE(document_->miniSceneCardControls()[1]->isEnabled());
+    EXPECT_TRUE(document_->miniSceneCardControls()[0].isEnabled());
+    EXPECT_FALSE(document_->miniSceneCardControls()[1].isEnabled());
 }
 
 TEST_F(BoardPane, ClosingReturnsToTheStoredPresentation)

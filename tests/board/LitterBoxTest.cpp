@@ -14,6 +14,7 @@
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "scene_editor/BigSceneView.h"
+#include "scene_editor/SmallSceneCard.h"
 #include "support/SqlProbe.h"
 
 #include <QLabel>

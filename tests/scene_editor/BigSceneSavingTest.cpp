@@ -288,7 +288,7 @@ TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
     settle();
     ASSERT_EQ(document_->miniSceneCardControls().size(), 4u);
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(document_->miniSceneCardControls()[i]->scene(), boardCard(i));
+        EXPECT_EQ(document_->miniSceneCardControls()[i].scene(), boardCard(i));
 }
 
 TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)

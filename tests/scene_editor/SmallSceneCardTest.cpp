@@ -24,7 +24,7 @@
 class MiniCards : public BigSceneFixture
 {
 protected:
-    SmallSceneCard* mini(std::size_t index) const { return document_->miniSceneCardControls()[index].get(); }
+    SmallSceneCard* mini(std::size_t index) const { return &document_->miniSceneCardControls()[index]; }
     QWidget* strip() const { return document_->vMiniSceneCards(); }
     // The mouse comes to rest on a small card, 5 points inside its top left corner.
     void enter(const SmallSceneCard* card) const
@@ -48,7 +48,7 @@ protected:
     {
         int shown = 0;
         for (const auto& card : document_->miniSceneCardControls())
-            shown += card->popUpCard() ? 1 : 0;
+            shown += card.popUpCard() ? 1 : 0;
         return shown;
     }
 };

@@ -170,20 +170,6 @@ void BoardSections::setPageCount(std::int64_t pageCount)
     deriveBeatRanges();
 }
 
-std::int64_t BoardSections::STANDARDSCENECARDWIDTH() const
-{
-    switch (boardZoomFactor_) {
-    case 2:
-        return 292;
-    case 3:
-        return 315;
-    case 4:
-        return 360;
-    default:
-        return 270;
-    }
-}
-
 std::int64_t BoardSections::STANDARDSCENECARDHEIGHT() const
 {
     switch (boardZoomFactor_) {
@@ -403,18 +389,7 @@ BoardSections::PageRange BoardSections::rangeFromSections(std::int64_t boardBeat
 
 BoardSections::PageRange BoardSections::sectionRangeForBoardBeat(std::int64_t boardBeat) const
 {
-    switch (rowOfBoardBeat(boardBeat)) {
-    case 1:
-        return {1, section1To_};
-    case 2:
-        return {section2From_, section2To_};
-    case 3:
-        return {section3From_, section3To_};
-    case 4:
-        return {section4From_, section4To_};
-    default:
-        return {};
-    }
+    return sectionRangeOfRow(rowOfBoardBeat(boardBeat));
 }
 
 std::int64_t BoardSections::beginningPageNumberForBoardBeat(std::int64_t boardBeat) const
@@ -454,11 +429,6 @@ float BoardSections::beginningPercentageForBoardBeat(std::int64_t boardBeat)
 float BoardSections::endingPercentageForBoardBeat(std::int64_t boardBeat)
 {
     return fractionFromTable(endingFractions, boardBeat);
-}
-
-std::int64_t BoardSections::boardWidthForSection(std::int64_t /*section*/) const
-{
-    return boardPanelWidth_ - STANDARDSCENECARDWIDTH() - 8;
 }
 
 std::int64_t BoardSections::boardWidthForBoardBeatSection(std::int64_t boardBeat) const
@@ -515,11 +485,11 @@ float BoardSections::leftForPageNumber(std::int64_t page) const
     // A page outside every beat stands at the board's left edge.
     if (page < 0 || page > pageCount_)
         return 4.0f;
-    const std::int64_t boardBeat = beatHolding(beatRanges_, page);
-    if (rowOfBoardBeat(boardBeat) == 0)
+    const int row = rowOfBoardBeat(beatHolding(beatRanges_, page));
+    if (row == 0)
         return 4.0f;
     const auto width = static_cast<float>(boardWidthForSection(0));
-    const PageRange section = sectionRangeForBoardBeat(boardBeat);
+    const PageRange section = sectionRangeOfRow(row);
     const std::int64_t pagesInSection = section.last - section.first + 1;
     const float fraction = pagesInSection > 0
         ? static_cast<float>(page - section.first) / static_cast<float>(pagesInSection)

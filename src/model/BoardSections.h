@@ -46,8 +46,21 @@ public:
     std::int64_t boardPanelHeight() const { return boardPanelHeight_; }
     std::int64_t boardZoomFactor() const { return boardZoomFactor_; }
 
-    // Card size in points for the current zoom factor.
-    std::int64_t STANDARDSCENECARDWIDTH() const;
+    // Card size in points for the current zoom factor. Here, with the board's width below, so
+    // that laying out every card by its page works them out in place.
+    std::int64_t STANDARDSCENECARDWIDTH() const
+    {
+        switch (boardZoomFactor_) {
+        case 2:
+            return 292;
+        case 3:
+            return 315;
+        case 4:
+            return 360;
+        default:
+            return 270;
+        }
+    }
     std::int64_t STANDARDSCENECARDHEIGHT() const;
 
     QString section1Label() const;
@@ -77,7 +90,10 @@ public:
     static float endingPercentageForBoardBeat(std::int64_t boardBeat);
 
     // Usable width of a row (the same for all four rows).
-    std::int64_t boardWidthForSection(std::int64_t section) const;
+    std::int64_t boardWidthForSection(std::int64_t /*section*/) const
+    {
+        return boardPanelWidth_ - STANDARDSCENECARDWIDTH() - 8;
+    }
     // The row width for the seventeen beat bars, 0 for every other number.
     std::int64_t boardWidthForBoardBeatSection(std::int64_t boardBeat) const;
     // x at which the board beat's bar begins (4 for every number that is not a beat bar).
@@ -105,6 +121,22 @@ private:
     void deriveBeatRanges();
     // Page range of the section whose row holds the beat bar; {0, 0} for every other number.
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
+    // Page range of the section on row 1 to 4; {0, 0} for every other number.
+    PageRange sectionRangeOfRow(int row) const
+    {
+        switch (row) {
+        case 1:
+            return {1, section1To_};
+        case 2:
+            return {section2From_, section2To_};
+        case 3:
+            return {section3From_, section3To_};
+        case 4:
+            return {section4From_, section4To_};
+        default:
+            return {};
+        }
+    }
 
     std::int64_t pageCount_ = 0;
     std::int64_t section1From_ = 0;

@@ -400,6 +400,9 @@ TEST(ScreenplaydbQueries, LookUpsAndDerivedTexts)
     EXPECT_EQ(story.fullDescriptionForSetup(*story.setupForSetupID(1)), "TEN (p. 30)\nzebra gun");
     EXPECT_EQ(story.fullDescriptionForSetup(*story.setupForSetupID(2)), "loose thread");
     EXPECT_EQ(story.fullDescriptionForPayoff(*story.payoffForPayoffID(1)), "ELEVEN (p. 5)\ngun fires");
+    // A heading's per cent signs are its own text, not places for the page or the set-up.
+    story.sceneCardForSceneCardID(10)->setHeading(QStringLiteral("INT. CLUB %1%2 - %3"));
+    EXPECT_EQ(story.fullDescriptionForSetup(*story.setupForSetupID(1)), "INT. CLUB %1%2 - %3 (p. 30)\nzebra gun");
     EXPECT_EQ(story.charactersDescriptionForScene(*story.sceneCardForSceneCardID(10)), "Alice: nervous\nbob");
     EXPECT_EQ(story.charactersDescriptionForScene(*story.sceneCardForSceneCardID(11)), "");
 

@@ -29,6 +29,7 @@
 #include "model/SceneCardCharacterdb.h"
 #include "model/SceneCardObjectdb.h"
 #include "model/SceneCarddb.h"
+#include "model/SceneLocationdb.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
@@ -955,7 +956,8 @@ void paintFloorSmallCard(QPainter& painter, QPoint at, const SceneCarddb& card)
 
 // The same card opened the plain way: the story's row told which card is open (one UPDATE), a
 // window of the board pane's size with the card's buttons, its fields in plain editors, its
-// colour labels and indicator buttons, a notes tab (location, start, end, notes) showing and a
+// colour labels and indicator buttons, a notes tab (the story's locations with the card's chosen,
+// start, end, notes) showing and a
 // script tab read from the card's rows into a text editor a paragraph at a time, the window
 // rendered, and the small cards that show in the strip painted along its foot.
 void BM_OpenLargeCard_Floor(benchmark::State& state)
@@ -998,8 +1000,17 @@ void BM_OpenLargeCard_Floor(benchmark::State& state)
         auto* notesTab = new QWidget;
         auto* notesFields = new QGridLayout(notesTab);
         notesFields->addWidget(new QLabel(QStringLiteral("Location")), 0, 0);
+        // Every location of the story to choose from, the card's own chosen.
         auto* locations = new QComboBox;
-        locations->addItem(QString::number(card.sceneLocationID()));
+        QStringList names{QStringLiteral("None")};
+        int chosen = 0;
+        for (const auto& location : story.sceneLocations()) {
+            if (location->sceneLocationID() == card.sceneLocationID())
+                chosen = static_cast<int>(names.size());
+            names.push_back(location->location());
+        }
+        locations->addItems(names);
+        locations->setCurrentIndex(chosen);
         notesFields->addWidget(locations, 0, 1);
         for (int row = 1; row <= 2; ++row) {
             notesFields->addWidget(new QLabel(row == 1 ? QStringLiteral("Starts") : QStringLiteral("Ends")), row, 0);

@@ -620,15 +620,16 @@ void BigSceneView::refreshLocations()
     const bool wasFilling = filling_;
     filling_ = true;
     cmbLocations_->clear();
-    cmbLocations_->addItem(noLocation());
+    // The names go into the box in one insertion, however many the story has.
+    QStringList names{noLocation()};
+    names.reserve(static_cast<qsizetype>(screenplay()->sceneLocations().size()) + 1);
     int shown = 0;
-    int index = 1;
     for (const auto& location : screenplay()->sceneLocations()) {
-        cmbLocations_->addItem(location->location());
         if (scene_->sceneLocationID() != 0 && location->sceneLocationID() == scene_->sceneLocationID())
-            shown = index;
-        ++index;
+            shown = static_cast<int>(names.size());
+        names.push_back(location->location());
     }
+    cmbLocations_->addItems(names);
     cmbLocations_->setCurrentIndex(shown);
     // A location that is no longer in the story shows no name at all.
     if (scene_->sceneLocationID() != 0 && shown == 0)

@@ -455,8 +455,8 @@ std::vector<FloorCard> floorCards(const PlainStory::Story& story, const BoardSec
 
 // What the story's window shows besides its board, read once from the window the program opened:
 // its menus with their commands (made once and shared by every window, as the program's are), the
-// tool bar's buttons, the genres offered, the titles of the
-// story elements' sections, the number of bars in the Litter Box, and the window's size.
+// tool bar's buttons, the genres offered, the number of bars in the Litter Box, and the window's
+// size.
 struct FloorWindowParts {
     struct Menu {
         QString title;
@@ -467,7 +467,6 @@ struct FloorWindowParts {
     // A null text stands for a separator.
     QStringList toolButtons;
     QStringList genres;
-    QStringList sections;
     int litterBoxBars = 0;
     QSize size;
 };
@@ -501,8 +500,6 @@ FloorWindowParts windowParts(MyDocument& document)
     if (const auto* genres = window->findChild<QComboBox*>())
         for (int row = 0; row < genres->count(); ++row)
             parts.genres.push_back(genres->itemText(row));
-    parts.sections = {QStringLiteral("Beats"), QStringLiteral("Characters"), QStringLiteral("Locations"),
-                      QStringLiteral("Set-Ups"), QStringLiteral("Pay-Offs")};
     if (const QScrollArea* litterBox = document.scrLitterBox(); litterBox && litterBox->widget())
         parts.litterBoxBars = static_cast<int>(litterBox->widget()->findChildren<QFrame*>().size());
     return parts;
@@ -549,7 +546,8 @@ std::unique_ptr<QMainWindow> floorWindow(const FloorWindowParts& parts, const Pl
     auto* elements = new QWidget;
     auto* elementRows = new QVBoxLayout(elements);
     auto* sectionTitles = new QHBoxLayout;
-    for (const QString& section : parts.sections)
+    for (const QString& section : {QStringLiteral("Beats"), QStringLiteral("Characters"), QStringLiteral("Locations"),
+                                   QStringLiteral("Set-Ups"), QStringLiteral("Pay-Offs")})
         sectionTitles->addWidget(new QLabel(section));
     elementRows->addLayout(sectionTitles);
     auto* beats = new QTableWidget(static_cast<int>(story.beats.size()), 1);

@@ -159,7 +159,8 @@ bool fitTextOnce(const QString& text, QFont& font, const QSize& room)
         bool wraps;
     };
     static QHash<QString, Fit> fits;
-    const QString key = QStringLiteral("%1|%2x%3|%4").arg(font.key()).arg(room.width()).arg(room.height()).arg(text);
+    const QString key = QStringLiteral("%1|%2x%3|%4")
+                            .arg(font.key(), QString::number(room.width()), QString::number(room.height()), text);
     if (const auto found = fits.constFind(key); found != fits.cend()) {
         font.setPixelSize(found->pixelSize);
         return found->wraps;

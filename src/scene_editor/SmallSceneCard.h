@@ -96,9 +96,9 @@ public:
     ~SmallSceneCard() override;
     SmallSceneCard(const SmallSceneCard&) = delete;
     SmallSceneCard& operator=(const SmallSceneCard&) = delete;
-    // Moved only while its strip is made, before anything points at it.
+    // Movable only so that the document's list may hold it: the list takes its room before the
+    // cards are made, and none moves while the strip lives.
     SmallSceneCard(SmallSceneCard&&) noexcept = default;
-    SmallSceneCard& operator=(SmallSceneCard&&) noexcept = default;
 
     MyDocument* myParent() const { return myParent_; }
     Screenplaydb* screenplay() const { return screenplay_; }

@@ -99,10 +99,22 @@ QLineEdit* makeField(const QString& name, QWidget* parent)
     return field;
 }
 
+// A click target laid over an indicator's picture: it shows nothing of its own, pressed or not,
+// so the picture under it is what the writer sees.
+class ClearButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
 // Buttons are clicked, never tabbed to: a space typed for a field must not press one.
+template <typename Button = QPushButton>
 QPushButton* makeButton(const QString& name, const QString& title, QWidget* parent)
 {
-    auto* button = new QPushButton(title, parent);
+    auto* button = new Button(title, parent);
     button->setObjectName(name);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -236,9 +248,7 @@ void BigSceneView::buildCardPane(QWidget* pane)
     const auto indicator = [pane](const QString& image, const QString& button, QLabel*& label, QPushButton*& command) {
         label = makeLabel(image, QString(), pane);
         label->setScaledContents(true);
-        command = makeButton(button, QString(), pane);
-        command->setFlat(true);
-        command->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+        command = makeButton<ClearButton>(button, QString(), pane);
     };
     indicator(QStringLiteral("imgCharacters"), QStringLiteral("cmdCharacters"), imgCharacters_, cmdCharacters_);
     indicator(QStringLiteral("imgLocation"), QStringLiteral("cmdLocation"), imgLocation_, cmdLocation_);

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -90,6 +91,62 @@ TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
         EXPECT_EQ(heights.height(texts.front(), larger, 400),
                   BaseViewController::heightForString(texts.front(), larger, 400));
     }
+}
+
+// Texts made of words that test where lines may break (stops, quotes, brackets, hyphens, letters
+// past ASCII, letters from other fonts), in runs of spaces and lines, at random widths: each height
+// is the layout's, and plain prose is counted word by word, hardly ever laid out.
+TEST(TextHeights, CountWordsAsTheLayoutBreaksThem)
+{
+    const QStringList words = {
+        QStringLiteral("the"),     QStringLiteral("hero"),   QStringLiteral("staff"),   QStringLiteral("fly"),
+        QStringLiteral("AVOW"),    QStringLiteral("Tyrell"), QStringLiteral("(p."),     QStringLiteral("12)"),
+        QStringLiteral("-"),       QStringLiteral("--"),     QStringLiteral("set-up"),  QStringLiteral("what?Now"),
+        QStringLiteral("Hi!"),     QStringLiteral("\"no\""), QStringLiteral("'tis"),    QStringLiteral("...and"),
+        QStringLiteral("end."),    QStringLiteral("café"),   QStringLiteral("naïve"),   QStringLiteral("x(y)"),
+        QStringLiteral("a/b"),     QStringLiteral("tab\tin"), QStringLiteral("—"),       QStringLiteral("“so”"),
+        QStringLiteral("Straße"),  QStringLiteral(")"),      QStringLiteral("("),       QStringLiteral("!"),
+        QStringLiteral("INT."),    QStringLiteral("1,000"),  QStringLiteral("3.5"),     QStringLiteral("NIGHT"),
+        QStringLiteral("wonderful"), QStringLiteral("extraordinarily"), QStringLiteral("I"), QStringLiteral("a"),
+        QStringLiteral("?!"),      QStringLiteral("yes,"),   QStringLiteral("(MORE)"),  QStringLiteral("日本"),
+    };
+    std::mt19937 random(81);
+    const auto pick = [&random](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+    for (const QFont& font : {standardFont(12, false), standardFont(13, true), standardFont(17, false)}) {
+        TextHeights heights;
+        for (int made = 0; made < 1000; ++made) {
+            QString text = pick(10) == 0 ? QStringLiteral(" ") : QString();
+            for (int count = 1 + pick(40); count > 0; --count) {
+                text += words[pick(static_cast<int>(words.size()))];
+                const int spaces = pick(40) == 0 ? 30 : 1 + (pick(8) == 0 ? pick(3) : 0);
+                text += pick(12) == 0 ? QStringLiteral("\n") : QString(spaces, u' ');
+            }
+            // Random widths and the ones beside them, where a line's last word just fits or not.
+            for (int asked = 0; asked < 3; ++asked) {
+                const int from = 20 + pick(380);
+                for (const int width : {from, from + 1}) {
+                    SCOPED_TRACE(QStringLiteral("\"%1\" at %2").arg(text).arg(width).toStdString());
+                    ASSERT_EQ(heights.height(text, font, width),
+                              BaseViewController::heightForString(text, font, width));
+                }
+            }
+        }
+    }
+    // Sentences of plain words, as most set-ups and notes are, at the widths a pane is dragged through.
+    const QStringList prose = {QStringLiteral("INT. CLUB 7 - NIGHT (p. 12)\nShe hides the key under the mat, "
+                                              "where only her brother would think to look."),
+                               QStringLiteral("The hero wants the one thing she cannot have. ").repeated(3),
+                               QStringLiteral("Will it rain? \"Yes,\" he says; it doesn't.")};
+    TextHeights heights;
+    int asked = 0;
+    for (int width = 120; width <= 400; width += 7) {
+        for (const QString& text : prose) {
+            ++asked;
+            ASSERT_EQ(heights.height(text, standardFont(13, false), width),
+                      BaseViewController::heightForString(text, standardFont(13, false), width));
+        }
+    }
+    EXPECT_LT(heights.measured() * 5, static_cast<std::size_t>(asked));
 }
 
 TEST(StandardFont, UsesPixelSizesAndTheApplicationFamily)

@@ -20,6 +20,7 @@
 #include "scene_editor/BigSceneView.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -96,6 +97,14 @@ TEST_F(BigSceneIndicators, IndicatorsArePackedFromTheLeftInTheirOrder)
             if (!shows(image))
                 continue;
             EXPECT_EQ(image->geometry(), button->geometry());
+            // The button over the picture shows nothing of its own, not even pressed.
+            QImage under(button->size(), QImage::Format_ARGB32_Premultiplied);
+            under.fill(Qt::magenta);
+            const QImage before = under.copy();
+            button->setDown(true);
+            button->render(&under, QPoint(), QRegion(), QWidget::DrawChildren);
+            button->setDown(false);
+            EXPECT_EQ(under, before);
             lefts.push_back(image->x());
         }
         EXPECT_EQ(lefts, row.lefts);

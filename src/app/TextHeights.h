@@ -69,6 +69,7 @@ private:
     // The lines of `text` wrapped in `width`, counted word by word, when every break in it can
     // only fall after a space and no line ends within the doubt of `width`; nothing otherwise.
     std::optional<Filled> filledByWords(const QString& text, int width);
+    // The width of a word of plain letters and its last letter's reach, measured once.
     Word word(QStringView letters);
     // At least as wide as the text's widest line unwrapped would be laid out, when every letter
     // of it is a printable Latin-1 one; nothing otherwise.
@@ -78,7 +79,7 @@ private:
     bool hasFont_ = false;
     QHash<QString, Spans> texts_;
     std::vector<float> unwrapped_;
-    // The font's advance of each Latin-1 letter; -1 for those not printed.
+    // The font's advance of each Latin-1 letter; -1 for those not printed or not in the font.
     std::vector<double> advances_;
     // How far each Latin-1 letter reaches past its advance (0 for most), and the farthest.
     std::vector<double> overhangs_;

@@ -66,7 +66,6 @@ bool isQuote(char16_t letter)
 // closing bracket, a stop, ! or ?, or an opening bracket after a quote.
 bool wordBreaksOnlyAtSpaces(QStringView word, char16_t before)
 {
-    const auto at = [&word](qsizetype index) { return index < word.size() ? word[index].unicode() : char16_t(0); };
     if (before && QStringView(u").!?,;:").contains(word.front()))
         return false;
     bool onlyHyphens = true;
@@ -76,12 +75,10 @@ bool wordBreaksOnlyAtSpaces(QStringView word, char16_t before)
             onlyHyphens = false;
         if (letter == u'(' && (index > 0 || word.size() == 1 || isQuote(before)))
             return false;
-        if (letter == u'!' || letter == u'?') {
-            const char16_t next = at(index + 1);
-            if (next && !(next == u'!' || next == u'?' || next == u'.' || next == u',' || next == u';' ||
-                          next == u':' || isQuote(next) || next == u')'))
-                return false;
-        }
+        // After ! or ?, only more stops, quotes or a closing bracket keep to it.
+        if ((letter == u'!' || letter == u'?') && index + 1 < word.size() &&
+            !QStringView(u"!?.,;:'\")").contains(word[index + 1]))
+            return false;
     }
     return onlyHyphens || !word.contains(QLatin1Char('-'));
 }

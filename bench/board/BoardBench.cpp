@@ -22,7 +22,7 @@
 #include "app/MyDocument.h"
 #include "board/BoardImages.h"
 #include "board/BoardView.h"
-#include "board/CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "board/SceneCardView.h"
 #include "model/AttachedObjectdb.h"
 #include "model/BoardSections.h"

@@ -1,6 +1,6 @@
 #include "BoardListViewView.h"
 
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "ColorCodeSelector.h"
 #include "DropAnswers.h"
 #include "ImageViewResponder.h"
@@ -132,27 +132,8 @@ QLabel* makeBarLabel(const QString& text, const QFont& font, const QColor& color
 // Where a card put back in a board beat goes: the beat's start on the board, on its first page.
 void placeAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t boardBeat)
 {
-    const BoardSections& sections = story.boardSections();
-    const std::int64_t left = sections.leftForBoardBeatSection(boardBeat);
-    const std::int64_t top = sections.topForBoardBeatSection(boardBeat);
-    card.setPositionLeft(left);
-    card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), boardBeat));
-    card.setPositionTop(top);
-    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
-    card.setPageNumber(sections.beginningPageNumberForBoardBeat(boardBeat));
-    card.setCurrentBeatSection(boardBeat);
-}
-
-// Where a card put back next to a board card goes: 20 points right of it, in its beat, on its page.
-void placeNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
-{
-    const std::int64_t left = anchor.positionLeft() + 20;
-    card.setPositionLeft(left);
-    card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), anchor.currentBeatSection()));
-    card.setCurrentBeatSection(anchor.currentBeatSection());
-    card.setPositionTop(anchor.positionTop());
-    card.setPercentageVertical(anchor.percentageVertical());
-    card.setPageNumber(anchor.pageNumber());
+    placeCardOnPage(story, card, story.boardSections().beginningPageNumberForBoardBeat(boardBeat), boardBeat,
+                    BoardSections::beginningPercentageForBoardBeat(boardBeat));
 }
 
 // The fields a drop onto the list changes, to be put back when the drop cannot be written.
@@ -702,7 +683,7 @@ bool BoardListViewView::dropSceneCard(std::int64_t sceneCardID, const QPoint&, c
         const std::int64_t index = number ? story.indexOfSceneCardWithID(anchorID) : -1;
         if (index < 0 || index >= static_cast<std::int64_t>(story.sceneCards().size()))
             return false;
-        placeNextTo(story, *card, *story.sceneCards()[static_cast<std::size_t>(index)]);
+        placeCardNextTo(story, *card, *story.sceneCards()[static_cast<std::size_t>(index)]);
     }
     // The card's place and the board's new order are written together; when that fails the
     // card keeps its Litter Box place as well.

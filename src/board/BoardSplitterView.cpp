@@ -1,6 +1,6 @@
 #include "BoardSplitterView.h"
 
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "DropAnswers.h"
 #include "LitterBoxView.h"
 #include "app/MyDocument.h"
@@ -79,14 +79,8 @@ bool BoardSplitterView::performDrop(const QMimeData* data, const QPoint&)
     if (!card)
         return false;
     Screenplaydb& story = *myParent_->currentScreenplay();
-    const BoardSections& sections = story.boardSections();
     // The card returns to the place it had on the board, from the fractions it kept.
-    const float width = static_cast<float>(sections.boardWidthForBoardBeatSection(card->currentBeatSection()));
-    const float height = static_cast<float>(story.boardHeight());
-    card->setPositionLeft(static_cast<std::int64_t>(card->percentageHorizontal() * width + 4.0f));
-    card->setPositionTop(static_cast<std::int64_t>(card->percentageVertical() * height));
-    card->setPageNumber(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
-    card->setCurrentBeatSection(sections.boardBeatSectionForPageNumber(card->pageNumber()));
+    placeCardWhereItShows(story, *card);
     putCardOnBoard(story, *card);
     MyDocument* document = myParent_;
     document->refreshLitterBoxView();

@@ -2,7 +2,7 @@
 
 #include "BoardCardLayer.h"
 #include "BoardImages.h"
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "DropAnswers.h"
 #include "KeptScrollPositions.h"
 #include "RecordPasteboardType.h"
@@ -270,6 +270,9 @@ void BoardView::configureTheBoard()
         story.setBoardWidth(10 * cardWidth + 8);
         story.save();
     }
+    // A board narrower than its pages need (one stored by an older version) is widened.
+    if (widenBoardToLeast(story))
+        story.save();
     if (const QScrollArea* scroll = myParent() ? myParent()->scrBoard() : nullptr) {
         const QSize visible = scroll->viewport()->size();
         if (visible.width() > story.boardWidth()) {

@@ -5,7 +5,7 @@
 
 #include "BoardListViewView.h"
 #include "BoardView.h"
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "LitterBoxView.h"
 #include "SceneCardEdits.h"
 #include "SceneCardView.h"
@@ -381,14 +381,6 @@ void MyDocument::pageToSceneCardBeforeSceneCard(SceneCarddb* card)
 
 
 
-namespace {
-
-// A new card next to another one stands this much further right.
-constexpr std::int64_t kNewCardOffset = 20;
-// Where the first card of an empty board goes.
-constexpr std::int64_t kBoardMargin = 4;
-
-} // namespace
 
 void connectBoardCommands(AppController& application)
 {
@@ -514,25 +506,10 @@ void MyDocument::setStoryPageCount(std::int64_t pages)
     if (!storyIsOpen() || pages == currentScreenplay_->pageCount())
         return;
     Screenplaydb& story = *currentScreenplay_;
-    // A card's stored position is where it was last placed, on the board as it was then; the
-    // board may have grown since (a wider window, the full board view), and that position
-    // would fall into another row of the larger board. The card shows where its fractions put
-    // it, so that place is the one re-paged.
-    story.boardSections().setBoardPanelWidth(story.boardWidth());
-    story.boardSections().setBoardPanelHeight(story.boardHeight());
     const Screenplaydb::Paging previous = story.paging();
     try {
-        StoryTransaction transaction(story.database());
-        for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
-            for (const auto& card : *cards) {
-                const QPoint shown = cardOrigin(story, *card);
-                card->setPositionLeft(shown.x());
-                card->setPositionTop(shown.y());
-            }
-        }
         story.setPageCount(pages);
         story.save();
-        transaction.commit();
     } catch (...) {
         // The file kept the old count and every card's old place, page and board beat: so does
         // memory, with or without cards, and nothing is left marked for a later save to write.
@@ -612,22 +589,11 @@ void MyDocument::addSceneCard()
     if (!anchor && !story.sceneCards().empty())
         anchor = story.sceneCards().front().get();
 
-    if (anchor) {
-        card->setPageNumber(anchor->pageNumber());
-        card->setCurrentBeatSection(anchor->currentBeatSection());
-        card->setPositionLeft(anchor->positionLeft() + kNewCardOffset);
-        card->setPercentageHorizontal(
-            horizontalFraction(story, static_cast<double>(card->positionLeft()), card->currentBeatSection()));
-        card->setPositionTop(anchor->positionTop());
-        card->setPercentageVertical(anchor->percentageVertical());
-    } else {
-        card->setPageNumber(1);
-        card->setPositionLeft(kBoardMargin);
-        card->setPositionTop(kBoardMargin);
-        card->setPercentageHorizontal(0.0f);
-        card->setPercentageVertical(verticalFraction(story, static_cast<double>(kBoardMargin)));
-        card->setCurrentBeatSection(1);
-    }
+    // Without one, the card starts the board.
+    if (anchor)
+        placeCardNextTo(story, *card, *anchor);
+    else
+        placeCardOnPage(story, *card, 1, 1, 0.0);
     card->setScreenplayID(story.screenplayID());
 
     // The card and its one empty action paragraph are stored together or not at all.
@@ -795,6 +761,8 @@ void MyDocument::modifyTheBoardSize(QObject* sender)
     }
     story.boardSections().setBoardPanelWidth(story.boardWidth());
     story.boardSections().setBoardPanelHeight(story.boardHeight());
+    // However narrow the view, every page of a row keeps room for the cards on it.
+    widenBoardToLeast(story);
     story.save();
     // The corkboard applies its own least size and what shows of it.
     refreshTheBoard();

@@ -1,6 +1,6 @@
 #include "SceneCardEdits.h"
 
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "SceneCardView.h"
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"

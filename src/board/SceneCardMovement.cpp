@@ -7,7 +7,7 @@
 
 #include "BoardView.h"
 #include "CardDragStarter.h"
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "RecordPasteboardType.h"
 #include "SceneCardEdits.h"
 #include "model/SceneCarddb.h"

@@ -1,7 +1,7 @@
 #include "SceneCardView.h"
 
 #include "BoardView.h"
-#include "CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "ColorCodeSelector.h"
 #include "SceneCardEdits.h"
 #include "app/GuardedCall.h"
@@ -452,7 +452,7 @@ void SceneCardView::setPageNumber()
     const std::int64_t page = screenplay()->boardSections().pageNumberForPositionTop(origin.y(), origin.x());
     showPageNumber(page);
     scene_->setPageNumber(page);
-    scene_->setCurrentBeatSection(screenplay()->boardSections().boardBeatSectionForPageNumber(scene_->pageNumber()));
+    scene_->setCurrentBeatSection(screenplay()->boardSections().boardBeatSectionForPositionTop(origin.y(), origin.x()));
     scene_->save();
 }
 

@@ -6,6 +6,7 @@
 #include "FinalDraftImport.h"
 #include "XMLParsedScript.h"
 #include "model/BoardSections.h"
+#include "model/CardPlacement.h"
 #include "model/Characterdb.h"
 #include "model/RecordSorting.h"
 #include "model/SceneCardCharacterdb.h"
@@ -406,28 +407,14 @@ private:
                            [page](const auto& section) { return section.second == page; });
     }
 
-    // The board as wide as its fullest row, with a card's width and a margin to spare.
+    // The board as wide as its fullest row, with a card's width and a margin to spare, and never
+    // narrower than its pages need.
     std::int64_t boardWidthForCounts() const
     {
+        const BoardSections& sections = story_.boardSections();
         const std::int64_t widest =
             std::max<std::int64_t>(0, *std::max_element(sectionCounts_.begin(), sectionCounts_.end()));
-        return widest * story_.boardSections().STANDARDSCENECARDWIDTH() + 8;
-    }
-
-    // How far into its page, as a fraction of the row, a card placed by its page stands. A
-    // place on the board is a whole number of points, cut toward zero, and re-paging reads the
-    // page back from it: at the page's very edge it reads as the page before. A point and a
-    // half inside on the narrower of the board the cards are placed on and the one the import
-    // leaves keeps the card on its page on either, and on any wider one.
-    double insidePage() const
-    {
-        constexpr double kPointsInside = 1.5;
-        const BoardSections& sections = story_.boardSections();
-        std::int64_t row = sections.boardWidthForSection(0);
-        const std::int64_t rowLeft = boardWidthForCounts() - sections.STANDARDSCENECARDWIDTH() - 8;
-        if (rowLeft > 0 && (row <= 0 || rowLeft < row))
-            row = rowLeft;
-        return row > 0 ? kPointsInside / static_cast<double>(row) : 0.0;
+        return std::max(widest * sections.STANDARDSCENECARDWIDTH() + 8, sections.leastBoardPanelWidth());
     }
 
     // Cards spread along their rows by page: a card takes the fraction of its section that its
@@ -451,13 +438,11 @@ private:
             if (const auto section = sectionOfPage(bounds, card->pageNumber());
                 section && !endsSection(bounds, card->pageNumber()))
                 ++sectionCounts_[*section];
-        const double inside = insidePage();
-        // A page's start on its row, just inside the page unless it starts the row.
-        const auto pageStart = [inside](std::int64_t numerator, std::int64_t denominator) {
+        // A page's start on its row (placing the card keeps it just inside the page).
+        const auto pageStart = [](std::int64_t numerator, std::int64_t denominator) {
             if (denominator == 0)
                 return 0.0;
-            const float ratio = static_cast<float>(numerator) / static_cast<float>(denominator);
-            return static_cast<double>(ratio) + (numerator > 0 ? inside : 0.0);
+            return static_cast<double>(static_cast<float>(numerator) / static_cast<float>(denominator));
         };
         // Cards of a section's last page placed so far, by page.
         std::map<std::int64_t, std::int64_t> placedOnLastPage;
@@ -474,9 +459,10 @@ private:
                 // the stretch evenly, so that none lies on another or beyond the row's end.
                 const auto barStart =
                     static_cast<double>(BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
-                const double start =
+                const double start = sections.fractionOnPage(
+                    page, card.currentBeatSection(),
                     section ? std::max(barStart, pageStart(page - bounds[*section].first, pagesIn(bounds[*section])))
-                            : barStart;
+                            : barStart);
                 const std::int64_t before = placedOnLastPage[page]++;
                 placeAt(card, start + (1.0 - start) * static_cast<double>(before) /
                                           static_cast<double>(cardsOnPage[page]));
@@ -507,10 +493,7 @@ private:
 
     void placeAt(SceneCarddb& card, double fraction)
     {
-        card.setPercentageHorizontal(static_cast<float>(fraction));
-        const auto rowWidth = static_cast<float>(
-            story_.boardSections().boardWidthForBoardBeatSection(card.currentBeatSection()));
-        card.setPositionLeft(static_cast<std::int64_t>(static_cast<float>(fraction) * rowWidth + 4.0f));
+        placeCardOnPage(story_, card, card.pageNumber(), card.currentBeatSection(), fraction);
     }
 
     void finish()

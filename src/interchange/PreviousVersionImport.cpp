@@ -5,6 +5,7 @@
 #include "PreviousVersionProject.h"
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
+#include "model/CardPlacement.h"
 #include "model/CharacterLinks.h"
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
@@ -129,22 +130,17 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
     // count of what it moved.
     bool adjusted = false;
     const std::int64_t page = StoredRange::clamp(archived.pageNumber, 1, story.pageCount(), adjusted);
-    card->setPageNumber(page);
     const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
-    card->setCurrentBeatSection(boardBeat);
     // The reader refuses positions a 64-bit integer cannot hold, so the truncation is defined.
-    const auto left = static_cast<std::int64_t>(archived.positionLeft);
-    card->setPositionLeft(StoredRange::clamp(left <= 3 ? 4 : left, 4, StoredRange::kMostPosition, adjusted));
-    card->setPositionTop(sections.topForBoardBeatSection(boardBeat));
-    if (version2)
-        card->setPercentageHorizontal(StoredRange::fraction(archived.positionPercentage, adjusted));
-    else
-        card->setPercentageHorizontal(StoredRange::fraction(
-            fraction(static_cast<double>(card->positionLeft() - 4),
-                     static_cast<double>(sections.boardWidthForBoardBeatSection(boardBeat))),
-            adjusted));
-    card->setPercentageVertical(
-        fraction(static_cast<double>(card->positionTop()), static_cast<double>(story.boardHeight())));
+    const auto archivedLeft = static_cast<std::int64_t>(archived.positionLeft);
+    const std::int64_t left = StoredRange::clamp(archivedLeft <= 3 ? 4 : archivedLeft, 4, StoredRange::kMostPosition, adjusted);
+    const float wanted = version2 ? StoredRange::fraction(archived.positionPercentage, adjusted)
+                                  : StoredRange::fraction(fraction(static_cast<double>(left - 4),
+                                                                   static_cast<double>(
+                                                                       sections.boardWidthForBoardBeatSection(boardBeat))),
+                                                          adjusted);
+    // The card keeps the place it had where that is on its page, and otherwise stands just inside it.
+    placeCardOnPage(story, *card, page, boardBeat, wanted);
     for (int slot = 1; slot <= 6; ++slot)
         card->setColorLegendID(slot, std::max(archived.colorKeys[static_cast<std::size_t>(slot - 1)], 0));
     card->setOnBoard(archived.onBoard ? 1 : 2);

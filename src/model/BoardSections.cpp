@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -164,7 +166,8 @@ void BoardSections::setPageCount(std::int64_t pageCount)
     section3From_ = half + 1;
     section1To_ = truncated(throughFloat(half) * 0.45 + 0.5);
     section2From_ = section1To_ + 1;
-    section3To_ = 2 * half - section1To_;
+    // Five pages would leave Act Three none (6-5); it keeps the last page.
+    section3To_ = std::min(2 * half - section1To_, std::max<std::int64_t>(pageCount - 1, half));
     section4From_ = section3To_ + 1;
     section4To_ = pageCount;
     deriveBeatRanges();
@@ -356,8 +359,9 @@ BoardSections::PageRange BoardSections::rangeFromSections(std::int64_t boardBeat
         case 5:
             return {std::max<std::int64_t>(at48, 1), std::max<std::int64_t>(at48, 1)};
         case 6: {
+            // An Act One of one page would start the debate on page 0, which no story has.
             const std::int64_t catalyst = std::max<std::int64_t>(at48, 1);
-            return {catalyst < actOneEnd - 1 ? catalyst + 1 : actOneEnd - 1,
+            return {std::max<std::int64_t>(catalyst < actOneEnd - 1 ? catalyst + 1 : actOneEnd - 1, 1),
                     actOneEnd < 2 ? 1 : actOneEnd - 1};
         }
         default:
@@ -449,28 +453,22 @@ std::int64_t BoardSections::topForBoardBeatSection(std::int64_t boardBeat) const
     return rowTop(boardPanelHeight_, rowOfBoardBeat(boardBeat));
 }
 
-std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int64_t left) const
+int BoardSections::rowOfTop(std::int64_t top) const
 {
     // A card whose top lies up to 16 points above a row's top still counts in that row.
-    const std::int64_t row2Top = rowTop(boardPanelHeight_, 2) - 16;
-    const std::int64_t row3Top = rowTop(boardPanelHeight_, 3) - 16;
-    const std::int64_t row4Top = rowTop(boardPanelHeight_, 4) - 16;
+    int row = 1;
+    for (const int next : {2, 3, 4})
+        if (top >= rowTop(boardPanelHeight_, next) - 16)
+            row = next;
+    return row;
+}
 
-    PageRange row;
-    if (top >= 0 && top < row2Top)
-        row = {section1From_, section1To_};
-    else if (top >= row2Top && top < row3Top)
-        row = {section2From_, section2To_};
-    else if (top >= row3Top && top < row4Top)
-        row = {section3From_, section3To_};
-    else if (top >= row4Top)
-        row = {section4From_, section4To_};
-    else
-        return 0;
-
+std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int64_t left) const
+{
+    const PageRange row = sectionRangeOfRow(rowOfTop(top));
     const std::int64_t width = boardWidthForSection(0);
     if (width <= 0)
-        return 0;
+        return row.first;
 
     const float fraction = static_cast<float>(left - 4) / static_cast<float>(width);
     const float pages = static_cast<float>(row.last - row.first + 1) * fraction;
@@ -478,6 +476,32 @@ std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int6
     // A card at (or past) either end of its row stays on that row's first or last page;
     // it never takes the neighbouring row's page or a page outside the story.
     return std::min(std::max(page, row.first), row.last);
+}
+
+std::int64_t BoardSections::boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const
+{
+    const std::int64_t page = pageNumberForPositionTop(top, left);
+    const std::int64_t width = boardWidthForSection(0);
+    if (width <= 0)
+        return boardBeatSectionForPageNumber(page);
+    return boardBeatSectionForPlace(rowOfTop(top), page,
+                                    static_cast<float>(left - 4) / static_cast<float>(width));
+}
+
+std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const
+{
+    for (std::int64_t bar = 1; bar <= 20; ++bar) {
+        const PageRange pages = pageRangeForBoardBeat(bar);
+        if (rowOfBoardBeat(bar) == row && pages.first <= page && page <= pages.last &&
+            beginningPercentageForBoardBeat(bar) <= fraction && fraction < endingPercentageForBoardBeat(bar))
+            return bar;
+    }
+    return boardBeatSectionForPageNumber(page);
+}
+
+int BoardSections::rowOfBoardBeatSection(std::int64_t boardBeat)
+{
+    return rowOfBoardBeat(boardBeat);
 }
 
 float BoardSections::leftForPageNumber(std::int64_t page) const
@@ -495,4 +519,88 @@ float BoardSections::leftForPageNumber(std::int64_t page) const
         ? static_cast<float>(page - section.first) / static_cast<float>(pagesInSection)
         : 0.0f;
     return fraction * width + 4.0f;
+}
+
+std::int64_t BoardSections::leftForFraction(float fraction, std::int64_t boardBeat) const
+{
+    // A board too narrow to have a row puts every card at its start, never left of it.
+    const auto width = static_cast<float>(std::max<std::int64_t>(boardWidthForBoardBeatSection(boardBeat), 0));
+    const double x = static_cast<double>(fraction * width + 4.0f);
+    if (!std::isfinite(x))
+        return 4;
+    // A fraction worked out from a whole left gives that left back: the float steps may land a
+    // hair below it, and cut toward zero that would be the point before (another page, at a
+    // page's first point).
+    const double whole = std::round(x);
+    const double slack = std::max(1.0 / 1024.0, std::fabs(x) * 4.0 * static_cast<double>(FLT_EPSILON));
+    constexpr double kFarthest = 1e15;
+    return static_cast<std::int64_t>(std::clamp(whole > x && whole - x <= slack ? whole : x, -kFarthest, kFarthest));
+}
+
+std::int64_t BoardSections::leastRowWidth() const
+{
+    constexpr std::int64_t kSmallestCard = 270;
+    constexpr std::int64_t kPointsPerPage = 3;
+    std::int64_t fullest = 0;
+    for (const int row : {1, 2, 3, 4}) {
+        const PageRange section = sectionRangeOfRow(row);
+        fullest = std::max(fullest, section.last - section.first + 1);
+    }
+    return std::max(kSmallestCard, kPointsPerPage * fullest);
+}
+
+double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const
+{
+    // A place on the board is a whole point, cut toward zero from its fraction, and the page and
+    // the bar are read back from that point: a point and a half inside keeps it on both after the
+    // cut, on the narrowest board; a point and an eighth does where there is no more room.
+    const auto leastRow = static_cast<double>(leastRowWidth());
+    const double margin = 1.5 / leastRow;
+    const double tightest = 1.125 / leastRow;
+    const int row = rowOfBoardBeat(boardBeat);
+    double low = 0.0;
+    double high = 1.0;
+    const PageRange section = sectionRangeOfRow(row);
+    const std::int64_t pages = section.last - section.first + 1;
+    if (pages > 0 && page >= section.first && page <= section.last) {
+        low = static_cast<double>(page - section.first) / static_cast<double>(pages);
+        high = static_cast<double>(page - section.first + 1) / static_cast<double>(pages);
+    }
+    if (!std::isfinite(wanted))
+        wanted = low;
+    // The page in pieces between the edges of the bars that share it: a place near such an edge
+    // could read back either beat.
+    std::array<double, 44> cuts{};
+    std::size_t count = 0;
+    cuts[count++] = low;
+    for (std::int64_t bar = 1; bar <= 20; ++bar) {
+        const PageRange range = pageRangeForBoardBeat(bar);
+        if (rowOfBoardBeat(bar) != row || range.first > page || range.last < page)
+            continue;
+        for (const double edge : {static_cast<double>(beginningPercentageForBoardBeat(bar)),
+                                  static_cast<double>(endingPercentageForBoardBeat(bar))})
+            if (edge > low && edge < high)
+                cuts[count++] = edge;
+    }
+    cuts[count++] = high;
+    std::sort(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count));
+    // The piece nearest the wanted place, on the beat's own bar where one is wide enough.
+    std::optional<double> best;
+    bool bestOnBar = false;
+    for (std::size_t piece = 0; piece + 1 < count; ++piece) {
+        const double from = cuts[piece];
+        const double to = cuts[piece + 1];
+        if (to - from < 2.0 * tightest)
+            continue;
+        const double inside = std::min(margin, (to - from) / 2.0);
+        const double place = std::clamp(wanted, from > 0.0 ? from + inside : 0.0, to - inside);
+        const bool onBar = place >= static_cast<double>(beginningPercentageForBoardBeat(boardBeat)) &&
+                           place < static_cast<double>(endingPercentageForBoardBeat(boardBeat));
+        if (!best || (onBar && !bestOnBar) ||
+            (onBar == bestOnBar && std::fabs(place - wanted) < std::fabs(*best - wanted))) {
+            best = place;
+            bestOnBar = onBar;
+        }
+    }
+    return best.value_or((low + high) / 2.0);
 }

@@ -101,11 +101,33 @@ public:
     // y of the top of the board beat's row.
     std::int64_t topForBoardBeatSection(std::int64_t boardBeat) const;
 
-    // The page of a card at that position. A negative top, or a board too narrow to have a
-    // row width, gives 0; otherwise the answer always lies on the row the top selects.
+    // The page of a card at that position: always a page of the row the top selects (a negative
+    // top counts in the first row), its first page on a board too narrow to have a row width.
     std::int64_t pageNumberForPositionTop(std::int64_t top, std::int64_t left) const;
+    // The board beat of a card at that position: that of its page, and where very short stories
+    // give several bars the same pages, the bar the card lies on.
+    std::int64_t boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const;
+    // The same for a card on `page` at `fraction` of row `row` (1 to 4).
+    std::int64_t boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const;
+    // The row (1 to 4) that holds a beat bar; 0 for every other number.
+    static int rowOfBoardBeatSection(std::int64_t boardBeat);
     // x at which the page begins on its row; 4 for a page that belongs to no board beat.
     float leftForPageNumber(std::int64_t page) const;
+    // The whole point at which a card at `fraction` of the board beat's row stands: cut toward
+    // zero, but a fraction worked out from a whole left gives that left back.
+    std::int64_t leftForFraction(float fraction, std::int64_t boardBeat) const;
+
+    // The narrowest row any board is given: as wide as the smallest card, and three points for
+    // every page of the fullest row, so that each page spans whole points with room to spare.
+    std::int64_t leastRowWidth() const;
+    // The narrowest board panel: the narrowest row, a card and the margins.
+    std::int64_t leastBoardPanelWidth() const { return leastRowWidth() + STANDARDSCENECARDWIDTH() + 8; }
+    // The fraction of its row nearest `wanted` at which a card of `page` in `boardBeat` stands so
+    // that its page and board beat read back from its place, on this board and on any other at
+    // least leastBoardPanelWidth() wide: inside the page, and inside the beat's bar where the two
+    // share enough of the row; a point and a half clear of every edge but the row's start, which
+    // reads back exactly.
+    double fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const;
 
 private:
     struct PageRange
@@ -121,6 +143,8 @@ private:
     void deriveBeatRanges();
     // Page range of the section whose row holds the beat bar; {0, 0} for every other number.
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
+    // The row (1 to 4) a card whose top lies at `top` counts in.
+    int rowOfTop(std::int64_t top) const;
     // Page range of the section on row 1 to 4; {0, 0} for every other number.
     PageRange sectionRangeOfRow(int row) const
     {

@@ -1,6 +1,7 @@
 #include "Screenplaydb.h"
 
 #include "AttachedObjectdb.h"
+#include "CardPlacement.h"
 #include "Beatdb.h"
 #include "CharacterObjectdb.h"
 #include "Characterdb.h"
@@ -726,12 +727,15 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
     // match it.
     try {
         StoryTransaction repaging(database_);
+        // Each card is read where it shows: where its fractions put it on the board as it is now,
+        // at least as wide as the new count's pages need. (Its stored place is where it was last
+        // put, on the board as it was then.)
+        boardSections_->setBoardPanelWidth(boardWidth_);
+        boardSections_->setBoardPanelHeight(boardHeight_);
+        widenBoardToLeast(*this);
         for (auto* cards : {&sceneCards_, &litterBox_}) {
             for (auto& card : *cards) {
-                const std::int64_t page =
-                    boardSections_->pageNumberForPositionTop(card->positionTop(), card->positionLeft());
-                card->setPageNumber(page);
-                card->setCurrentBeatSection(boardSections_->boardBeatSectionForPageNumber(page));
+                placeCardWhereItShows(*this, *card);
                 card->save();
             }
         }
@@ -746,7 +750,8 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
 
 Screenplaydb::Paging Screenplaydb::paging() const
 {
-    Paging paging{pageCount_, isDirty_, {}};
+    Paging paging{pageCount_, boardWidth_, boardSections_->boardPanelWidth(), boardSections_->boardPanelHeight(),
+                  isDirty_, {}};
     paging.cards.reserve(sceneCards_.size() + litterBox_.size());
     for (const auto* cards : {&sceneCards_, &litterBox_})
         for (const auto& card : *cards)
@@ -765,8 +770,11 @@ void Screenplaydb::restorePaging(const Paging& paging)
         was.card->setIsDirty(was.dirty);
     }
     pageCount_ = paging.pageCount;
+    boardWidth_ = paging.boardWidth;
     isDirty_ = paging.dirty;
     boardSections_->setPageCount(paging.pageCount);
+    boardSections_->setBoardPanelWidth(paging.panelWidth);
+    boardSections_->setBoardPanelHeight(paging.panelHeight);
 }
 
 void Screenplaydb::setBoardZoomFactor(std::int64_t zoomFactor)

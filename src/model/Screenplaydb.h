@@ -143,14 +143,14 @@ public:
     void setFileName(const QString& fileName) { fileName_ = fileName; }
 
     std::int64_t pageCount() const { return pageCount_; }
-    // A new page count gives every card of the board and the Litter Box the page its place
-    // stands at and the board beat of that page, and writes the cards and the story in one
-    // transaction; refused, it leaves the story as it was. In a story without cards only the
-    // count changes, for the story's next save.
+    // A new page count gives every card of the board and the Litter Box the page and board beat
+    // of the place its fractions give it on the board (widened first to the least the new count
+    // needs), and writes the cards and the story in one transaction; refused, it leaves the story
+    // as it was. In a story without cards only the count changes, for the story's next save.
     void setPageCount(std::int64_t pageCount);
 
-    // What a page-count change alters: the count and, for every card of the board and the
-    // Litter Box, its place, page and board beat, each with its dirty mark. Taken before the
+    // What a page-count change alters: the count, the board's width and, for every card of the
+    // board and the Litter Box, its place, page and board beat, each with its dirty mark. Taken before the
     // change, it puts memory back to what the file kept when the change's write is refused.
     struct CardPaging {
         SceneCarddb* card;
@@ -162,6 +162,9 @@ public:
     };
     struct Paging {
         std::int64_t pageCount;
+        std::int64_t boardWidth;
+        std::int64_t panelWidth;
+        std::int64_t panelHeight;
         bool dirty;
         std::vector<CardPaging> cards;
     };

@@ -1,6 +1,7 @@
 #include "Toolkit.h"
 
 #include "Beatdb.h"
+#include "CardPlacement.h"
 #include "ColorCodedb.h"
 #include "DatabaseError.h"
 #include "GreenlightChecklistQuestiondb.h"
@@ -231,7 +232,6 @@ float fractionOf(double value, double whole)
 void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const
 {
     const BoardSections& sections = story.boardSections();
-    const double boardHeight = static_cast<double>(story.boardHeight());
     const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
     const std::int64_t actionID = action ? action->scriptElementID() : 0;
     std::int64_t sortOrder = 0;
@@ -265,20 +265,11 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
             card->setDescription(description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description);
             card->setColorLegend1ID(1);
             card->setBeatCardNumber(beatNumber);
-            card->setCurrentBeatSection(beat.boardBeat);
-            if (beatNumber == 1) {
-                card->setPageNumber(1);
-                card->setPositionLeft(4);
-                card->setPositionTop(4);
-                card->setPercentageHorizontal(BoardSections::beginningPercentageForBoardBeat(1));
-                card->setPercentageVertical(fractionOf(4, boardHeight));
-            } else {
-                card->setPageNumber(sections.beginningPageNumberForBoardBeat(beat.boardBeat));
-                card->setPositionLeft(sections.leftForBoardBeatSection(beat.boardBeat));
-                card->setPercentageHorizontal(BoardSections::beginningPercentageForBoardBeat(beat.boardBeat));
-                card->setPositionTop(sections.topForBoardBeatSection(beat.boardBeat));
-                card->setPercentageVertical(fractionOf(static_cast<double>(card->positionTop()), boardHeight));
-            }
+            // Each beat card stands at the start of its bar, on the beat's first page; the opening
+            // image at the very start of the board.
+            const std::int64_t beatPage = beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(beat.boardBeat);
+            placeCardOnPage(story, *card, beatPage, beat.boardBeat,
+                            BoardSections::beginningPercentageForBoardBeat(beat.boardBeat));
             place(std::move(card));
 
             for (const OptionalGroup& group : optionalGroups()) {
@@ -295,13 +286,11 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
                 for (std::size_t k = 1; k <= group.texts.size(); ++k) {
                     auto extra = std::make_unique<SceneCarddb>();
                     extra->setDescription(QString::fromLatin1(group.texts[k - 1]));
-                    extra->setCurrentBeatSection(b);
-                    extra->setPageNumber(static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep));
-                    extra->setPositionLeft(static_cast<std::int64_t>(
-                        static_cast<double>(sections.leftForBoardBeatSection(b)) + static_cast<double>(k) * widthStep));
-                    extra->setPercentageHorizontal(fractionOf(static_cast<double>(extra->positionLeft()), width));
-                    extra->setPositionTop(sections.topForBoardBeatSection(b));
-                    extra->setPercentageVertical(fractionOf(static_cast<double>(extra->positionTop()), boardHeight));
+                    // Spread evenly along the bar, each on the page its step reaches.
+                    const auto page = static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep);
+                    const auto left = static_cast<std::int64_t>(
+                        static_cast<double>(sections.leftForBoardBeatSection(b)) + static_cast<double>(k) * widthStep);
+                    placeCardOnPage(story, *extra, page, b, fractionOf(static_cast<double>(left), width));
                     place(std::move(extra));
                 }
             }

@@ -1,6 +1,6 @@
 #include "BigSceneGeometry.h"
 
-#include "board/CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "model/BoardSections.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -20,8 +20,6 @@ constexpr int kIndicatorStep = 29;
 
 // A card placed on a page already held stands this far right of the card that holds it.
 constexpr std::int64_t kSamePageOffset = 20;
-// What stays free between a card and the board's right edge.
-constexpr std::int64_t kRightEdgeGap = 4;
 
 } // namespace
 
@@ -58,24 +56,13 @@ int indicatorSize(std::int64_t boardZoomFactor)
 
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page)
 {
-    const BoardSections& sections = story.boardSections();
-    card.setPageNumber(page);
-    const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
-    card.setCurrentBeatSection(boardBeat);
-    const std::int64_t top = sections.topForBoardBeatSection(boardBeat);
-    card.setPositionTop(top);
-    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
-
-    auto left = static_cast<std::int64_t>(sections.leftForPageNumber(page));
-    // The last card of the page in board order decides.
+    const std::int64_t boardBeat = story.boardSections().boardBeatSectionForPageNumber(page);
+    // The page's start, or beside the last card of the board (in board order) that holds it.
+    double wanted = 0.0;
     for (const auto& other : story.sceneCards())
         if (other->sceneCardID() != card.sceneCardID() && other->pageNumber() == page)
-            left = other->positionLeft() + kSamePageOffset;
-    const std::int64_t rightmost = story.boardWidth() - sections.STANDARDSCENECARDWIDTH() - kRightEdgeGap;
-    if (left > rightmost)
-        left = rightmost;
-    card.setPositionLeft(left);
-    card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), boardBeat));
+            wanted = horizontalFraction(story, static_cast<double>(other->positionLeft() + kSamePageOffset), boardBeat);
+    ::placeCardOnPage(story, card, page, boardBeat, wanted);
 }
 
 } // namespace BigSceneGeometry

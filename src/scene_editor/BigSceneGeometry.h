@@ -28,9 +28,9 @@ int indicatorLeft(int shownBefore);
 int indicatorSize(std::int64_t boardZoomFactor);
 
 // Puts a board card on page `page` (already checked to lie within the story's page count): its
-// board beat and row, the page's x on that row or 20 points right of the last card of the
-// board that already holds the page, kept clear of the board's right edge, and the fractions
-// of that place. Neither the card nor the board order is saved.
+// board beat and row, the page's start on that row or 20 points right of the last card of the
+// board that already holds the page, as far as the page reaches, and the fractions of that
+// place. Neither the card nor the board order is saved.
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page);
 
 } // namespace BigSceneGeometry

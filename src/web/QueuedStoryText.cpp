@@ -2,6 +2,7 @@
 
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
+#include "model/CardPlacement.h"
 #include "model/CharacterLinks.h"
 #include "model/Loglinedb.h"
 #include "model/SceneCarddb.h"
@@ -150,9 +151,7 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
     card->setEmotionalChange(value(element, "EMOTIONALCHANGE"));
     card->setConflict(value(element, "CONFLICT"));
     const std::int64_t page = integer(element, "PAGENUMBER");
-    card->setPageNumber(page);
     const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
-    card->setCurrentBeatSection(boardBeat);
 
     auto left = static_cast<std::int64_t>(std::trunc(leadingNumber(value(element, "POSITIONLEFT"))));
     if (left == 0)
@@ -165,12 +164,10 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
         run.count = 0;
     }
     run.previousPage = page;
-    card->setPositionLeft(left);
-    card->setPercentageHorizontal(fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
-                                           static_cast<double>(sections.boardWidthForBoardBeatSection(boardBeat))));
-    card->setPositionTop(sections.topForBoardBeatSection(boardBeat));
-    card->setPercentageVertical(
-        fraction(static_cast<double>(card->positionTop()), static_cast<double>(story.boardHeight())));
+    // The card stands where the phone put it, or its page begins, as far as its page reaches.
+    placeCardOnPage(story, *card, page, boardBeat,
+                    fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
+                             static_cast<double>(sections.boardWidthForSection(0))));
 
     card->setColorLegendID(1, integer(element, "COLORKEY"));
     for (int slot = 2; slot <= 6; ++slot) {

@@ -4,7 +4,7 @@
 #include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "board/BoardListViewView.h"
-#include "board/CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "board/ColorCodeSelector.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
@@ -389,9 +389,10 @@ TEST_F(BoardListTest, BoardListBarsRefuseBoardCardsAndForeignDrags)
 
 TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnAListCardLandsBesideIt)
 {
-    ASSERT_TRUE(openList({inBeat(10, 0.4f), inBeat(3, 0.3f, 2)}));
+    ASSERT_TRUE(openList({inBeat(10, 0.41f), inBeat(3, 0.3f, 2)}));
     SceneCarddb* anchor = card(*document_, keys_[0]);
-    anchor->setPositionLeft(cardOrigin(screenplay(), *anchor).x());
+    // The anchor's place, page and beat, as the corkboard gives them.
+    placeCardWhereItShows(screenplay(), *anchor);
     const auto anchorLeft = anchor->positionLeft();
     SceneCardView* target = cardView(*document_, keys_[0]);
     const auto data = cardDrag(keys_[1], document_);

@@ -6,7 +6,7 @@
 #include "app/MyDocument.h"
 #include "app/StoryWindow.h"
 #include "board/BoardView.h"
-#include "board/CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -210,7 +210,7 @@ TEST_F(BoardPane, ANewCardBesideTheLargeCardsCardReplacesItThere)
 {
     ASSERT_NE(openStory(boardOf(3), QStringLiteral("Genre = 'Drama'")), nullptr);
     SceneCarddb* shown = boardCard(1);
-    shown->setPositionLeft(cardOrigin(screenplay(), *shown).x());
+    placeCardWhereItShows(screenplay(), *shown);
     document_->openBigSceneCard(shown, 1);
     ASSERT_EQ(document_->miniSceneCardControls().size(), 3u);
     menus().mnuAddSceneCard->trigger();

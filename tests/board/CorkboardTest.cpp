@@ -2,7 +2,7 @@
 
 #include "app/MyDocument.h"
 #include "board/BoardView.h"
-#include "board/CardPlacement.h"
+#include "model/CardPlacement.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
 #include "model/SceneCarddb.h"

@@ -267,10 +267,11 @@ TEST_F(LitterBox, ANewCardTakesThePlaceOfTheActiveCardSinceMovedIntoTheLitterBox
     ASSERT_NE(openStory({inBeat(1, 0.1f), inBeat(6, 0.5f)}, QStringLiteral("ScreenplayTitle = 'Anchor'")), nullptr);
     SceneCarddb* worked = card(*document_, keys_[1]);
     document_->boardView()->popToTheTop(*cardView(*document_, keys_[1]));
-    // Its place as the corkboard last stored it, apart from the first card's.
+    // Its place as the corkboard last stored it, apart from the first card's: the catalyst's page.
     worked->setPositionLeft(700);
     worked->setPositionTop(160);
-    worked->setPageNumber(31);
+    worked->setPageNumber(12);
+    worked->setCurrentBeatSection(5);
     worked->save();
     ASSERT_TRUE(dropOn(column().bars()[20], QPoint(5, 5), *cardDrag(keys_[1], document_), Qt::MoveAction));
     ASSERT_EQ(worked->onBoard(), 2);
@@ -282,7 +283,7 @@ TEST_F(LitterBox, ANewCardTakesThePlaceOfTheActiveCardSinceMovedIntoTheLitterBox
     EXPECT_EQ(stored(path_, QStringLiteral("SELECT PositionLeft || '|' || PositionTop || '|' || PageNumber || '|' || "
                                            "CurrentBeatSection FROM SceneCard WHERE SceneCardID = %1")
                                 .arg(added)),
-              QStringLiteral("720|160|31|6"));
+              QStringLiteral("720|160|12|5"));
 }
 
 TEST_F(LitterBox, ADropIntoTheLitterBoxKeepsTheBoardWhereItWasScrolled)

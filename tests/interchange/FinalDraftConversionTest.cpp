@@ -101,13 +101,13 @@ TEST(FinalDraftConversion, ScenesBecomeCardsWithTheirParagraphsNumberedAcrossThe
 TEST(FinalDraftConversion, ScriptsWithoutHeadingsOrParagraphs)
 {
     {
-        SCOPED_TRACE("no heading: one card with the card defaults holding every paragraph");
+        SCOPED_TRACE("no heading: one card with the card defaults holding every paragraph, on the first page");
         NewStory file;
         convert(file, FdxText::script(paragraph(QStringLiteral("Action"), QStringLiteral("One.")) +
                                       paragraph(QStringLiteral("Action"), QStringLiteral("Two."))));
         EXPECT_EQ(
             file.scalar(QStringLiteral("SELECT Heading || '|' || Description || '|' || PageNumber FROM SceneCard")),
-            QStringLiteral("SCENE HEADING|Scene Description|0"));
+            QStringLiteral("SCENE HEADING|Scene Description|1"));
         EXPECT_EQ(file.count(QStringLiteral("ScriptPart")), 2);
     }
     {
@@ -131,10 +131,12 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     ASSERT_EQ(sections.section1To(), 25);
 
     // Page 24 starts at 0.92 of the row; the card stands a point and a half inside it on the
-    // narrower board, the one the import leaves (four cards on the fullest row: 810 points).
+    // narrowest board any row is given (a card wide), and so on the one the import leaves (four
+    // cards on the fullest row: 810 points) and any other.
     const std::int64_t rowLeft = sections.boardWidthForSection(0);
     ASSERT_EQ(rowLeft, 810);
-    const double inside = 1.5 / static_cast<double>(rowLeft);
+    ASSERT_EQ(sections.leastRowWidth(), 270);
+    const double inside = 1.5 / 270.0;
     EXPECT_NEAR(cards[0]->percentageHorizontal(), 0.92 + inside, 1e-6);
     // Cards are placed on the board as it was before the import widened it to its cards.
     BoardSections before = sections;
@@ -155,11 +157,11 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     EXPECT_NEAR(cards[3]->percentageHorizontal(), cards[2]->percentageHorizontal() + (1.0 / 30.0) * 50 * 0.01, 1e-6);
     // The last scene names a page that is not locked: it takes its page from the script's
     // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
-    // page apart.
+    // page apart; the fourth would pass the page's end and stays just inside it.
     EXPECT_EQ(cards[7]->pageNumber(), 70);
     EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[7]->percentageHorizontal(), cards[6]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
+    EXPECT_NEAR(cards[7]->percentageHorizontal(), 15.0 / 30.0 - inside, 1e-6);
     for (const auto& card : cards) {
         SCOPED_TRACE(card->heading().toStdString());
         EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));

@@ -1,6 +1,7 @@
 #include "interchange/KeyedArchive.h"
 #include "interchange/PreviousVersionImport.h"
 #include "interchange/PreviousVersionProject.h"
+#include "model/BoardSections.h"
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "fuzz/FuzzInputs.h"
@@ -500,9 +501,11 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
     EXPECT_EQ(
         sql("SELECT group_concat(SceneCardID || ':' || PositionLeft || ':' || OnBoard || ':' || ColorLegend1ID || "
             "ColorLegend3ID, ' ') FROM SceneCard"),
-        QStringLiteral("7:100:1:25 8:4:2:25"));
+        QStringLiteral("7:871:1:25 8:1199:2:25"));
+    // The archive put card 7 at a quarter of its row, on page 5 of this board; it keeps its page 12
+    // and stands just inside it, at 11/20 of Act One.
     EXPECT_EQ(sql("SELECT round(PercentageHorizontal, 2) FROM SceneCard WHERE SceneCardID = 7"),
-              QStringLiteral("0.25"));
+              QStringLiteral("0.56"));
     EXPECT_EQ(sql("SELECT group_concat(p.SortOrder || ':' || e.ElementType || ':' || p.ScriptText, ' / ') FROM "
                   "(SELECT * FROM ScriptPart ORDER BY SceneCardID, SortOrder) p JOIN ScriptElement e ON "
                   "e.ScriptElementID = p.ElementTypeID"),
@@ -711,19 +714,19 @@ TEST(PreviousVersionImport, NumbersAreBroughtIntoTheStorysRanges)
         double fraction;
         double formWidth;
         std::int64_t colorKey;
-        // Page count | card page | left | fraction | window width | colour code, as stored.
+        // Page count | card page | window width | colour code, as stored.
         const char* stored;
     };
     const Row rows[] = {
         // No usable page count: a new story's 110 pages, or as many as the card needs.
-        {0, 12, 100.9, 0.25, 1280.6, 2, "110|12|100|0.25|1280|2"},
-        {-5, -3, 2.7, -1.5, -20.0, -7, "110|1|4|-1.0|0|0"},
-        {0, 250, 10.0, 0.5, 800.0, 1, "250|250|10|0.5|800|1"},
-        {-1, 5'000, 10.0, 0.5, 800.0, 1, "1000|1000|10|0.5|800|1"},
-        {2'000'000, 1'500, 250'000.0, 9.0, 99'999.0, 3, "1000|1000|100000|2.0|30000|3"},
-        {90, 40, -2'000.0, 0.5, 800.0, 0, "90|40|4|0.5|800|0"},
-        {4, 0, 3.0, 0.0, 0.0, 1, "4|1|4|0.0|0|1"},
-        {1000, 1000, 4.0, 1.0, 30'000.0, 6, "1000|1000|4|1.0|30000|6"},
+        {0, 12, 100.9, 0.25, 1280.6, 2, "110|12|1280|2"},
+        {-5, -3, 2.7, -1.5, -20.0, -7, "110|1|0|0"},
+        {0, 250, 10.0, 0.5, 800.0, 1, "250|250|800|1"},
+        {-1, 5'000, 10.0, 0.5, 800.0, 1, "1000|1000|800|1"},
+        {2'000'000, 1'500, 250'000.0, 9.0, 99'999.0, 3, "1000|1000|30000|3"},
+        {90, 40, -2'000.0, 0.5, 800.0, 0, "90|40|800|0"},
+        {4, 0, 3.0, 0.0, 0.0, 1, "4|1|0|1"},
+        {1000, 1000, 4.0, 1.0, 30'000.0, 6, "1000|1000|30000|6"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.stored);
@@ -741,11 +744,26 @@ TEST(PreviousVersionImport, NumbersAreBroughtIntoTheStorysRanges)
         OpenedStory opened;
         opened.open(made);
         EXPECT_EQ(SqlProbe::scalar(opened.connection.get(),
-                                   QStringLiteral("SELECT s.PageCount || '|' || c.PageNumber || '|' || c.PositionLeft "
-                                                  "|| '|' || round(c.PercentageHorizontal, 2) || '|' || "
+                                   QStringLiteral("SELECT s.PageCount || '|' || c.PageNumber || '|' || "
                                                   "s.ParentWindowWidth || '|' || c.ColorLegend1ID FROM Screenplay s, "
                                                   "SceneCard c")),
                   QString::fromUtf8(row.stored));
+        // Whatever place the archive gave it, the card stands on its row, where its page reads back.
+        const QStringList place = SqlProbe::scalar(opened.connection.get(),
+                                                   QStringLiteral("SELECT s.PageCount || ' ' || s.BoardWidth || ' ' || "
+                                                                  "s.BoardHeight || ' ' || c.PositionLeft || ' ' || "
+                                                                  "c.PositionTop || ' ' || c.PageNumber || ' ' || "
+                                                                  "c.PercentageHorizontal FROM Screenplay s, SceneCard c"))
+                                      .split(QLatin1Char(' '));
+        ASSERT_EQ(place.size(), 7);
+        BoardSections sections;
+        sections.setPageCount(place[0].toLongLong());
+        sections.setBoardZoomFactor(1);
+        sections.setBoardPanelWidth(place[1].toLongLong());
+        sections.setBoardPanelHeight(place[2].toLongLong());
+        EXPECT_EQ(sections.pageNumberForPositionTop(place[4].toLongLong(), place[3].toLongLong()), place[5].toLongLong());
+        EXPECT_GE(place[6].toDouble(), 0.0);
+        EXPECT_LT(place[6].toDouble(), 1.0);
         // The card lies on a page of the story, in the board beat of that page.
         EXPECT_EQ(SqlProbe::scalar(opened.connection.get(),
                                    QStringLiteral("SELECT count(*) FROM SceneCard c, Screenplay s WHERE c.PageNumber "

@@ -184,14 +184,15 @@ TEST(BoardSectionsPages, ShortStoriesOverlapAndAnswerTheLowestBeat)
     EXPECT_EQ(s.boardBeatSectionForPageNumber(2), 5);
 }
 
-TEST(BoardSectionsPages, FivePagesGivePageSixNoBeat)
+TEST(BoardSectionsPages, FivePagesGiveActThreeTheLastPage)
 {
-    // The last section of a five-page story is empty (6-5) and its Finale bar names page 6,
-    // which the story does not have.
+    // The second half's rounding would give Act Three of a five-page story no page (6-5) and its
+    // Finale bar page 6, which the story does not have: Act Two ends a page earlier.
     const BoardSections s = storyOf(5);
-    EXPECT_EQ(s.beginningPageNumberForBoardBeat(19), 6);
+    expectSections(s, {1, 1, 2, 3, 4, 4, 5, 5});
+    EXPECT_EQ(s.beginningPageNumberForBoardBeat(19), 5);
     EXPECT_EQ(s.boardBeatSectionForPageNumber(6), 0);
-    EXPECT_EQ(s.boardBeatSectionForPageNumber(5), 17);
+    EXPECT_EQ(s.boardBeatSectionForPageNumber(5), 19);
 }
 
 // Every page count from 4 to 1000: the sections follow each other without gap or overlap;
@@ -213,9 +214,12 @@ TEST(BoardSectionsPages, SweepOfPageCountsCoversEveryPageOnce)
         ASSERT_EQ(b[4], b[3] + 1);
         ASSERT_EQ(b[6], b[5] + 1);
         ASSERT_EQ(b[7], n);
-        if (n != 5) {  // five pages leave Act Three empty (see FivePagesGivePageSixNoBeat)
-            for (int i = 0; i < 8; i += 2)
-                ASSERT_LE(b[i], b[i + 1]) << "section " << i / 2 + 1 << " is empty";
+        for (int i = 0; i < 8; i += 2)
+            ASSERT_LE(b[i], b[i + 1]) << "section " << i / 2 + 1 << " is empty";
+        // No bar names a page the story does not have.
+        for (std::int64_t bar : beatBars) {
+            ASSERT_GE(s.beginningPageNumberForBoardBeat(bar), 1) << "bar " << bar;
+            ASSERT_LE(s.endingPageNumberForBoardBeat(bar), n) << "bar " << bar;
         }
 
         std::int64_t previousBeat = 0;
@@ -402,7 +406,8 @@ TEST(BoardSectionsPosition, RowIsChosenByTop)
     EXPECT_EQ(s.pageNumberForPositionTop(524, 4), 56);
     EXPECT_EQ(s.pageNumberForPositionTop(525, 4), 86);
     EXPECT_EQ(s.pageNumberForPositionTop(5000, 4), 86);
-    EXPECT_EQ(s.pageNumberForPositionTop(-1, 4), 0);
+    // No card stands on page 0: a top above the board counts in the first row.
+    EXPECT_EQ(s.pageNumberForPositionTop(-1, 4), 1);
 }
 
 TEST(BoardSectionsPosition, PageThirtyStartsPastItsTruncatedX)
@@ -519,14 +524,14 @@ TEST(BoardSectionsPosition, PagesOfOtherStoriesRoundTripThroughPositions)
     EXPECT_EQ(s.pageNumberForPositionTop(183, 229), 107);
 }
 
-TEST(BoardSectionsPosition, BoardsWithoutRowWidthGivePageZero)
+TEST(BoardSectionsPosition, BoardsWithoutRowWidthGiveTheRowsFirstPage)
 {
     BoardSections s = defaultBoard(110);
     s.setBoardPanelWidth(270 + 8);  // row width 0
-    EXPECT_EQ(s.pageNumberForPositionTop(183, 100), 0);
+    EXPECT_EQ(s.pageNumberForPositionTop(183, 100), 26);
     EXPECT_EQ(s.leftForPageNumber(30), 4.0f);
     s.setBoardPanelWidth(0);  // negative row width
-    EXPECT_EQ(s.pageNumberForPositionTop(183, 100), 0);
+    EXPECT_EQ(s.pageNumberForPositionTop(183, 100), 26);
     EXPECT_TRUE(std::isfinite(s.leftForPageNumber(30)));
 
     s.setBoardPanelWidth(1840);

@@ -286,18 +286,28 @@ TEST(InitialBeatCards, FifteenBeatCardsWithoutOptions)
                           "(SELECT ScriptElementID FROM ScriptElement WHERE ElementType='Action')"),
               "15");
 
-    // The first card sits at page 1, left 4, top 4; the others at the start of their bar.
+    // The first card sits at page 1, left 4, top 4; the others at the start of their bar, just
+    // inside it and inside the beat's first page, so that both read back from the place.
     EXPECT_EQ(cards[0]->pageNumber(), 1);
     EXPECT_EQ(cards[0]->positionLeft(), 4);
     EXPECT_EQ(cards[0]->positionTop(), 4);
     EXPECT_FLOAT_EQ(cards[0]->percentageVertical(), 4.0f / 720.0f);
     const BoardSections& sections = file.story().boardSections();
     for (std::size_t i = 1; i < cards.size(); ++i) {
+        SCOPED_TRACE(i);
         const std::int64_t b = cards[i]->currentBeatSection();
         EXPECT_EQ(cards[i]->pageNumber(), sections.beginningPageNumberForBoardBeat(b));
-        EXPECT_EQ(cards[i]->positionLeft(), sections.leftForBoardBeatSection(b));
+        // (A bar that starts its row starts it exactly.)
+        if (BoardSections::beginningPercentageForBoardBeat(b) > 0.0f) {
+            EXPECT_GT(cards[i]->positionLeft(), sections.leftForBoardBeatSection(b));
+        } else {
+            EXPECT_EQ(cards[i]->positionLeft(), 4);
+        }
+        EXPECT_LE(cards[i]->positionLeft(), sections.leftForBoardBeatSection(b) + 10);
         EXPECT_EQ(cards[i]->positionTop(), sections.topForBoardBeatSection(b));
-        EXPECT_FLOAT_EQ(cards[i]->percentageHorizontal(), BoardSections::beginningPercentageForBoardBeat(b));
+        EXPECT_EQ(sections.pageNumberForPositionTop(cards[i]->positionTop(), cards[i]->positionLeft()),
+                  cards[i]->pageNumber());
+        EXPECT_EQ(sections.boardBeatSectionForPositionTop(cards[i]->positionTop(), cards[i]->positionLeft()), b);
     }
 
     // Reloading gives the same cards in board order.
@@ -330,19 +340,20 @@ TEST(InitialBeatCards, EveryOptionGivesThirtyThreeCardsInCreationOrder)
     }
     EXPECT_EQ(optional, 18);
 
-    // The three set-up cards spread at 1/4, 2/4, 3/4 of their bar, on the bar's row.
+    // The three set-up cards spread at 1/4, 2/4, 3/4 of their bar's pages, on the bar's row, left
+    // to right, each standing on its page.
     const BoardSections& sections = file.story().boardSections();
-    const double width = sections.boardWidthForBoardBeatSection(4);
-    const double step = (BoardSections::endingPercentageForBoardBeat(4) * width -
-                         BoardSections::beginningPercentageForBoardBeat(4) * width) / 4.0;
+    const double firstPage = static_cast<double>(sections.beginningPageNumberForBoardBeat(4));
+    const double pageStep = (static_cast<double>(sections.endingPageNumberForBoardBeat(4)) - firstPage) / 4.0;
+    std::int64_t leftBefore = sections.leftForBoardBeatSection(4);
     for (int k = 1; k <= 3; ++k) {
         SceneCarddb& card = bySort(3 + k);
         EXPECT_EQ(card.currentBeatSection(), 4);
-        EXPECT_EQ(card.positionLeft(), static_cast<std::int64_t>(sections.leftForBoardBeatSection(4) + k * step));
-        EXPECT_FLOAT_EQ(card.percentageHorizontal(), static_cast<float>(card.positionLeft() / width));
+        EXPECT_EQ(card.pageNumber(), static_cast<std::int64_t>(firstPage + k * pageStep));
         EXPECT_EQ(card.positionTop(), sections.topForBoardBeatSection(4));
-        EXPECT_GE(card.pageNumber(), sections.beginningPageNumberForBoardBeat(4));
-        EXPECT_LE(card.pageNumber(), sections.endingPageNumberForBoardBeat(4));
+        EXPECT_GT(card.positionLeft(), leftBefore);
+        leftBefore = card.positionLeft();
+        EXPECT_EQ(sections.pageNumberForPositionTop(card.positionTop(), card.positionLeft()), card.pageNumber());
     }
     EXPECT_EQ(file.count("ScriptPart"), 33);
 }

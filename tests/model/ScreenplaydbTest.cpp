@@ -1,5 +1,6 @@
 #include "model/AttachedObjectdb.h"
 #include "model/Beatdb.h"
+#include "model/CardPlacement.h"
 #include "model/CharacterObjectdb.h"
 #include "model/Characterdb.h"
 #include "model/ColorCodedb.h"
@@ -330,17 +331,31 @@ TEST(ScreenplaydbSave, NewPageCountRepagesEveryCard)
     NewStory file;
     buildRichStory(file);
     Screenplaydb& story = file.story();
+    // Each card shows where its fractions put it, which is not where it was stored last.
+    float fraction = 0.1f;
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()})
+        for (auto& card : *cards) {
+            card->setPercentageHorizontal(fraction += 0.15f);
+            card->setPercentageVertical(0.3f);
+            card->save();
+        }
     story.setPageCount(90);
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (auto& card : *cards) {
-            EXPECT_EQ(card->pageNumber(), story.boardSections().pageNumberForPositionTop(card->positionTop(), card->positionLeft()));
+            const QPoint shown = cardOrigin(story, *card);
+            EXPECT_EQ(QPoint(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop())), shown);
+            EXPECT_EQ(card->pageNumber(), story.boardSections().pageNumberForPositionTop(shown.y(), shown.x()));
             EXPECT_EQ(card->currentBeatSection(), story.boardSections().boardBeatSectionForPageNumber(card->pageNumber()));
             EXPECT_FALSE(card->isDirty());
         }
-    EXPECT_EQ(file.scalar("SELECT PageNumber FROM SceneCard WHERE SceneCardID=13").toLongLong(),
-              story.boardSections().pageNumberForPositionTop(10, 300));
-    EXPECT_EQ(file.scalar("SELECT CurrentBeatSection FROM SceneCard WHERE SceneCardID=13").toLongLong(),
-              story.boardSections().boardBeatSectionForPageNumber(story.boardSections().pageNumberForPositionTop(10, 300)));
+    const SceneCarddb* thirteen = story.sceneCardForSceneCardID(13);
+    ASSERT_NE(thirteen, nullptr);
+    EXPECT_EQ(file.scalar("SELECT PositionLeft || ',' || PageNumber || ',' || CurrentBeatSection FROM SceneCard "
+                          "WHERE SceneCardID=13"),
+              QStringLiteral("%1,%2,%3")
+                  .arg(thirteen->positionLeft())
+                  .arg(thirteen->pageNumber())
+                  .arg(thirteen->currentBeatSection()));
     EXPECT_EQ(story.boardSections().pageCount(), 90);
 
     // The same page count again touches nothing.

@@ -68,15 +68,19 @@ protected:
                               .arg(card->isDirty() ? " changed" : "");
         return places.join(' ');
     }
-    // Every card of the board and the Litter Box stands under the board beat of its page, in
-    // memory and in the file.
+    // Every card of the board and the Litter Box stands under a board beat that holds its page
+    // (that of the page, or where short stories give several bars one page, the bar it lies on),
+    // in memory and in the file.
     void expectEveryCardUnderTheBeatOfItsPage() const
     {
         const BoardSections& sections = screenplay().boardSections();
         for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
             for (const auto& card : *cards) {
                 SCOPED_TRACE(card->sceneCardID());
-                EXPECT_EQ(card->currentBeatSection(), sections.boardBeatSectionForPageNumber(card->pageNumber()));
+                EXPECT_EQ(card->currentBeatSection(),
+                          sections.boardBeatSectionForPositionTop(card->positionTop(), card->positionLeft()));
+                EXPECT_LE(sections.beginningPageNumberForBoardBeat(card->currentBeatSection()), card->pageNumber());
+                EXPECT_GE(sections.endingPageNumberForBoardBeat(card->currentBeatSection()), card->pageNumber());
                 EXPECT_EQ(stored(QStringLiteral("SELECT PageNumber || ',' || CurrentBeatSection FROM SceneCard "
                                                 "WHERE SceneCardID = %1")
                                      .arg(card->sceneCardID())),

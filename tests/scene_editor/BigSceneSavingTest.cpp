@@ -263,10 +263,11 @@ TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
         holder->setCurrentBeatSection(beat);
         holder->save();
     }
-    first->setPercentageHorizontal(0.2f);
-    first->setPositionLeft(700);
-    second->setPercentageHorizontal(0.3f);
-    second->setPositionLeft(600);
+    // (Page 40 spans x 733 to 785 of the second row.)
+    first->setPercentageHorizontal(0.484f);
+    first->setPositionLeft(760);
+    second->setPercentageHorizontal(0.4744f);
+    second->setPositionLeft(745);
     first->save();
     second->save();
 
@@ -275,10 +276,10 @@ TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
     const std::int64_t key = moved->sceneCardID();
     EXPECT_EQ(column(key, QStringLiteral("PageNumber")), "40");
     EXPECT_EQ(column(key, QStringLiteral("CurrentBeatSection")), QString::number(beat));
-    EXPECT_EQ(column(key, QStringLiteral("PositionLeft")), "620");
+    EXPECT_EQ(column(key, QStringLiteral("PositionLeft")), "765");
     EXPECT_EQ(column(key, QStringLiteral("PositionTop")), QString::number(sections.topForBoardBeatSection(beat)));
     EXPECT_FLOAT_EQ(moved->percentageHorizontal(),
-                    static_cast<float>(620 - 4) / static_cast<float>(sections.boardWidthForBoardBeatSection(beat)));
+                    static_cast<float>(765 - 4) / static_cast<float>(sections.boardWidthForBoardBeatSection(beat)));
     EXPECT_EQ(big()->lblCurrentBeat()->text(), sections.beatLabelForBoardBeat(beat));
     // The board is in order again, every card numbered.
     EXPECT_EQ(count(QStringLiteral("SELECT group_concat(SortOrder) FROM (SELECT SortOrder FROM SceneCard "
@@ -304,13 +305,19 @@ TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
     boardCard(1)->save();
     activate();
     typeInto(big()->tfPageNumber(), QString::number(page), Qt::Key_Return);
-    EXPECT_EQ(column(QStringLiteral("PositionLeft")), QString::number(rightmost));
+    // No further right than its page (the row's last) reaches, which stops short of the edge.
+    const std::int64_t left = column(QStringLiteral("PositionLeft")).toLongLong();
+    EXPECT_LE(left, rightmost);
+    EXPECT_GE(left, rightmost - 10);
+    EXPECT_EQ(sections.pageNumberForPositionTop(sections.topForBoardBeatSection(1), left), page);
 
-    // Placed alone on a page, the card takes the page's own x.
+    // Placed alone on a page, the card stands just inside the page's start.
     SceneCarddb alone;
     alone.setSceneCardID(-1);
     BigSceneGeometry::placeCardOnPage(story, alone, 2);
-    EXPECT_EQ(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)));
+    EXPECT_GT(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)));
+    EXPECT_LE(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)) + 10);
+    EXPECT_EQ(sections.pageNumberForPositionTop(alone.positionTop(), alone.positionLeft()), 2);
     EXPECT_EQ(alone.currentBeatSection(), sections.boardBeatSectionForPageNumber(2));
 }
 

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -98,7 +100,9 @@ TEST_F(QueuedStoryTextTest, ATextWithoutElementsMakesAnEmptyStoryOfDefaultLength
 
 TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
 {
-    // Each row: the cards' (page, POSITIONLEFT) and the left positions they are given.
+    // Each row: the cards' (page, POSITIONLEFT) and the left positions the phone's text asks for;
+    // a card stands there when that lies on its page (on 110 pages and the default board, page 10
+    // spans x 566 to 628, page 11 629 to 691), and otherwise just inside its page.
     struct Card {
         const char* page;
         const char* left;
@@ -107,16 +111,20 @@ TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
         const char* name;
         std::vector<Card> cards;
         std::vector<std::int64_t> lefts; // -1: the left of the card's page
+        std::vector<bool> onItsPage;     // whether that left lies on the card's page
     };
     const Row rows[] = {
-        {"three on one page", {{"10", "200"}, {"10", "200"}, {"10", "200"}}, {200, 205, 210}},
-        {"another page between", {{"10", "200"}, {"11", "200"}, {"10", "200"}}, {200, 200, 200}},
-        {"a first card on page 0", {{"0", "100"}}, {105}},
-        {"no left position", {{"30", "0"}}, {-1}},
-        {"no left element", {{"30", nullptr}}, {-1}},
-        {"left of the edge", {{"12", "2"}, {"13", "-40"}, {"14", "3.9"}}, {4, 4, 4}},
-        {"a fraction", {{"12", "250.7xyz"}}, {250}},
-        {"far out", {{"12", "1e300"}}, {1000000000}},
+        {"three on one page", {{"10", "580"}, {"10", "580"}, {"10", "580"}}, {580, 585, 590}, {true, true, true}},
+        {"another page between", {{"10", "580"}, {"11", "640"}, {"10", "580"}}, {580, 640, 580}, {true, true, true}},
+        {"run past the page's end", {{"10", "606"}, {"10", "606"}, {"10", "606"}, {"10", "606"}, {"10", "606"}},
+         {606, 611, 616, 621, 626}, {true, true, true, false, false}},
+        {"a first card on page 0", {{"0", "10"}}, {15}, {true}},
+        // A page's very start would read back as the page before: the card stands just inside it.
+        {"no left position", {{"30", "0"}}, {-1}, {false}},
+        {"no left element", {{"30", nullptr}}, {-1}, {false}},
+        {"left of the edge", {{"1", "2"}, {"13", "-40"}, {"14", "3.9"}}, {4, 4, 4}, {true, false, false}},
+        {"a fraction", {{"12", "700.7xyz"}}, {700}, {true}},
+        {"far out", {{"12", "1e300"}}, {1000000000}, {false}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -139,20 +147,27 @@ TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
         for (std::size_t i = 0; i < row.cards.size(); ++i) {
             SCOPED_TRACE(i);
             const SceneCarddb& placed = *story_.story().sceneCards()[i];
-            const std::int64_t page = QByteArray(row.cards[i].page).toLongLong();
-            const std::int64_t expected = row.lefts[i] >= 0
+            // No card stands on page 0.
+            const std::int64_t page = std::max<qlonglong>(QByteArray(row.cards[i].page).toLongLong(), 1);
+            EXPECT_EQ(placed.pageNumber(), page);
+            const std::int64_t asked = row.lefts[i] >= 0
                 ? row.lefts[i]
                 : static_cast<std::int64_t>(std::trunc(sections.leftForPageNumber(page)));
-            EXPECT_EQ(placed.positionLeft(), expected);
+            if (row.onItsPage[i]) {
+                EXPECT_EQ(placed.positionLeft(), asked);
+            } else {
+                EXPECT_NE(placed.positionLeft(), asked);
+                EXPECT_LT(std::abs(placed.positionLeft() - sections.leftForPageNumber(page)), 70.0f);
+            }
+            EXPECT_EQ(sections.pageNumberForPositionTop(placed.positionTop(), placed.positionLeft()), page);
             EXPECT_EQ(scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1")
                                  .arg(placed.sceneCardID())),
-                      QString::number(expected));
+                      QString::number(placed.positionLeft()));
             const std::int64_t beat = sections.boardBeatSectionForPageNumber(page);
             EXPECT_EQ(placed.currentBeatSection(), beat);
             EXPECT_EQ(placed.positionTop(), sections.topForBoardBeatSection(beat));
             const float width = static_cast<float>(sections.boardWidthForBoardBeatSection(beat));
-            EXPECT_FLOAT_EQ(placed.percentageHorizontal(),
-                            width == 0.0f ? 0.0f : static_cast<float>(expected - 4) / width);
+            EXPECT_NEAR(placed.percentageHorizontal(), static_cast<float>(placed.positionLeft() - 4) / width, 1.0f / width);
         }
     }
 }
@@ -274,7 +289,7 @@ TEST_F(QueuedStoryTextTest, AStoryTheDesktopSentComesBackWithItsCardsAndScript)
 {
     // Written by the desktop's own writer and read back into a second story.
     fill(story(cards(card("<SCENECARDID>5</SCENECARDID><HEADING>EXT. PIER - NIGHT</HEADING>"
-                          "<PAGENUMBER>20</PAGENUMBER><POSITIONLEFT>300</POSITIONLEFT>"
+                          "<PAGENUMBER>20</PAGENUMBER><POSITIONLEFT>1320</POSITIONLEFT>"
                           "<SCRIPT>Fog rolls in.\n-ANNA\n--(low)\n--Now.\n</SCRIPT><ONBOARD>1</ONBOARD>"))
                + QStringLiteral("<TITLE>Pier</TITLE><PAGECOUNT>100</PAGECOUNT>")));
     story_.reopen();
@@ -290,5 +305,5 @@ TEST_F(QueuedStoryTextTest, AStoryTheDesktopSentComesBackWithItsCardsAndScript)
         "|| (SELECT group_concat(ScriptText, '/') FROM (SELECT ScriptText FROM ScriptPart ORDER BY SortOrder)) "
         "FROM SceneCard");
     EXPECT_EQ(second.scalar(query), story_.scalar(query));
-    EXPECT_EQ(second.scalar(query), QStringLiteral("Pier100|EXT. PIER - NIGHT|300|Fog rolls in./ANNA/(low)/Now."));
+    EXPECT_EQ(second.scalar(query), QStringLiteral("Pier100|EXT. PIER - NIGHT|1320|Fog rolls in./ANNA/(low)/Now."));
 }

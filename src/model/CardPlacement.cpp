@@ -31,12 +31,16 @@ float verticalFraction(const Screenplaydb& story, double top)
     return fraction(top, static_cast<double>(static_cast<float>(story.boardHeight())));
 }
 
+int leftOfFraction(const Screenplaydb& story, float fraction, std::int64_t boardBeat)
+{
+    return StoredRange::toInt(story.boardSections().leftForFraction(fraction, boardBeat));
+}
+
 QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
 {
-    const auto width = static_cast<float>(story.boardSections().boardWidthForBoardBeatSection(card.currentBeatSection()));
-    const float x = card.percentageHorizontal() * width + static_cast<float>(kRowStart);
     const float y = card.percentageVertical() * static_cast<float>(story.boardHeight());
-    return QPoint(StoredRange::toInt(static_cast<double>(x)), StoredRange::toInt(static_cast<double>(y)));
+    return QPoint(leftOfFraction(story, card.percentageHorizontal(), card.currentBeatSection()),
+                  StoredRange::toInt(static_cast<double>(y)));
 }
 
 QSize standardCardSize(const Screenplaydb& story)
@@ -85,9 +89,71 @@ void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std:
     card.setPositionLeft(left);
     card.setPositionTop(top);
     card.setPageNumber(sections.pageNumberForPositionTop(top, left));
-    card.setCurrentBeatSection(sections.boardBeatSectionForPageNumber(card.pageNumber()));
+    card.setCurrentBeatSection(sections.boardBeatSectionForPositionTop(top, left));
     card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+}
+
+void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card)
+{
+    const BoardSections& sections = story.boardSections();
+    const QPoint shown = cardOrigin(story, card);
+    card.setPositionLeft(shown.x());
+    card.setPositionTop(shown.y());
+    card.setPageNumber(sections.pageNumberForPositionTop(shown.y(), shown.x()));
+    card.setCurrentBeatSection(sections.boardBeatSectionForPositionTop(shown.y(), shown.x()));
+}
+
+void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted)
+{
+    const BoardSections& sections = story.boardSections();
+    page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
+    if (sections.beginningPageNumberForBoardBeat(boardBeat) == 0)
+        boardBeat = sections.boardBeatSectionForPageNumber(page);
+    const auto fraction = static_cast<float>(sections.fractionOnPage(page, boardBeat, wanted));
+    const std::int64_t top = sections.topForBoardBeatSection(boardBeat);
+    card.setPageNumber(page);
+    card.setCurrentBeatSection(boardBeat);
+    card.setPercentageHorizontal(fraction);
+    card.setPositionLeft(leftOfFraction(story, fraction, boardBeat));
+    card.setPositionTop(top);
+    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+    // In a very short story a beat's page may lie beside its bar on the row: the card takes the
+    // beat its page and place give, as every later reading of its place will.
+    card.setCurrentBeatSection(
+        sections.boardBeatSectionForPlace(BoardSections::rowOfBoardBeatSection(boardBeat), page, fraction));
+}
+
+void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
+{
+    constexpr std::int64_t kBeside = 20;
+    const BoardSections& sections = story.boardSections();
+    const std::int64_t page = anchor.pageNumber();
+    const std::int64_t boardBeat = anchor.currentBeatSection();
+    double fraction = sections.fractionOnPage(
+        page, boardBeat, horizontalFraction(story, static_cast<double>(anchor.positionLeft() + kBeside), boardBeat));
+    // Near its page's end the card goes no further right than the page allows, but never left of
+    // the card it goes beside where that one shows on its page: at worst onto it, after it in
+    // board order.
+    const float anchorFraction = anchor.percentageHorizontal();
+    if (fraction < static_cast<double>(anchorFraction) &&
+        sections.pageNumberForPositionTop(anchor.positionTop(), leftOfFraction(story, anchorFraction, boardBeat)) == page)
+        fraction = static_cast<double>(anchorFraction);
+    placeCardOnPage(story, card, page, boardBeat, fraction);
+    // Beside the card, in its row as it stands.
+    card.setPositionTop(anchor.positionTop());
+    card.setPercentageVertical(anchor.percentageVertical());
+}
+
+bool widenBoardToLeast(Screenplaydb& story)
+{
+    BoardSections& sections = story.boardSections();
+    const std::int64_t least = sections.leastBoardPanelWidth();
+    if (story.boardWidth() >= least)
+        return false;
+    story.setBoardWidth(least);
+    sections.setBoardPanelWidth(least);
+    return true;
 }
 
 void sortAndRenumberBoard(Screenplaydb& story)

@@ -15,6 +15,9 @@ class SceneCarddb;
 // fractions and back. A row or board without extent gives the fraction 0.
 float horizontalFraction(const Screenplaydb& story, double left, std::int64_t boardBeat);
 float verticalFraction(const Screenplaydb& story, double top);
+// The left of a card at that fraction of the board beat's row: cut to a whole point, and a
+// fraction worked out from a whole left gives that left back.
+int leftOfFraction(const Screenplaydb& story, float fraction, std::int64_t boardBeat);
 // Where a card's stored fractions put it on the board.
 QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card);
 // The size of every card on the board at the story's zoom factor.
@@ -34,6 +37,23 @@ std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int6
 // Gives the card the position (left, top), the fractions of that position and the page and
 // board beat there; the card is not saved.
 void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top);
+// Gives the card the place its fractions put it at on the board as it is now, and the page and
+// board beat of that place; its fractions stay. The card is not saved.
+void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card);
+// Places a card by its page, every way the program does: on `page` (brought within the story),
+// in `boardBeat` (a bar whose pages are not 0; any other number takes the page's own), on the
+// bar's row, at the place nearest `wanted` (a fraction of the row) from which its page and board
+// beat read back, on this board and any board at least the least width. Sets the page, the
+// board beat, both places and both fractions; the card is not saved.
+void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat,
+                     double wanted);
+// A card put next to another: 20 points right of it as far as its page allows, on its page, in
+// its board beat and at its height.
+void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor);
+// Raises the story's board width, and its sections' panel width, to the least that holds every
+// page of its rows (BoardSections::leastBoardPanelWidth); answers whether it did. The story is
+// not saved.
+bool widenBoardToLeast(Screenplaydb& story);
 
 // Puts the board's cards in board order (board beat, then horizontal fraction) and stores the
 // sort orders 1 to n in that order.

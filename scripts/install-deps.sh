@@ -103,10 +103,11 @@ enabled_scripts() {
 login_entries() {
   { find /etc/xdg/autostart -maxdepth 1 -name '*.desktop' 2>/dev/null || true; } | sort
 }
-# Boot tasks that the program's own libraries bring, which run once at boot and leave nothing
-# running: procps applies the kernel settings of /etc/sysctl.d, x11-common makes the folders of
-# X's sockets in /tmp. Disabling them would break other programs, so they stay enabled as long as
-# they start in rcS alone; any other new start script is disabled.
+# Boot tasks that the packages above bring (procps with cmake, x11-common with Qt's X libraries),
+# which run once at boot and leave nothing running: procps applies the kernel settings of
+# /etc/sysctl.d, x11-common makes the folders of X's sockets in /tmp. Disabling them would break
+# other programs, so they stay enabled as long as they start in rcS alone; any other new start
+# script is disabled.
 boot_tasks=" procps x11-common "
 
 units_before="$(enabled_units)"

@@ -3,6 +3,7 @@
 #include "app/AppActions.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
+#include "app/SmallViews.h"
 #include "interchange/XMLParsedScript.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QTest>
 
 #include <vector>
@@ -148,18 +150,23 @@ TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
 }
 
 // A page count changed and changed back, typed into the title pane as a writer does, gives
-// every imported card the page the import gave it.
+// every imported card the page and the beat the import gave it; no card is ever on page 0 or
+// left of the board.
 TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountComesBack)
 {
     struct Row {
         int pages;
         int scenes;
         std::vector<int> counts;
+        // The board fitted first to a pane narrower than a row of cards.
+        bool narrowBoard = false;
     };
     const Row rows[] = {
         {127, 192, {128, 127, 90, 120, 127}},
         // A scene on every page, the first and the last of every row among them.
         {110, 109, {111, 110, 200, 110}},
+        // A short film on a board fitted to a narrow pane.
+        {4, 8, {5, 4, 104, 4, 1000, 4}, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.pages);
@@ -171,12 +178,31 @@ TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountC
         settle();
         MyDocument* document = controller().currentDocument();
         ASSERT_NE(document, nullptr);
+        if (row.narrowBoard) {
+            document->window()->resize(1366, 768);
+            document->window()->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(document->window()));
+            // The divider dragged to the right, as far as a writer drags it to see the beats.
+            document->splBeats()->setPosition(880);
+            settle();
+            ASSERT_GT(document->scrBoard()->viewport()->width(), 0);
+            ASSERT_LT(document->scrBoard()->viewport()->width(), 278);
+            menus().mnuPPBSFitToCurrentView->trigger();
+            settle();
+            EXPECT_GE(document->currentScreenplay()->boardWidth(), 270 + 270 + 8);
+        }
         const auto pages = [document] {
-            return inFile(document->thisFileName(), QStringLiteral("SELECT group_concat(PageNumber) FROM (SELECT "
-                                                                   "PageNumber FROM SceneCard ORDER BY SortOrder)"));
+            return inFile(document->thisFileName(),
+                          QStringLiteral("SELECT group_concat(PageNumber || ':' || CurrentBeatSection) FROM (SELECT "
+                                         "PageNumber, CurrentBeatSection FROM SceneCard ORDER BY SortOrder)"));
+        };
+        const auto offTheBoard = [document] {
+            return inFile(document->thisFileName(),
+                          QStringLiteral("SELECT count(*) FROM SceneCard WHERE PageNumber < 1 OR PositionLeft < 4"));
         };
         const QString imported = pages();
         ASSERT_EQ(imported.count(','), row.scenes - 1);
+        EXPECT_EQ(offTheBoard(), QStringLiteral("0"));
         QLineEdit* field = document->titleLoglineView()->tfPageCount();
         for (const int count : row.counts) {
             SCOPED_TRACE(count);
@@ -186,6 +212,7 @@ TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountC
             QTest::keyClick(field, Qt::Key_Return);
             settle();
             ASSERT_EQ(document->currentScreenplay()->pageCount(), count);
+            EXPECT_EQ(offTheBoard(), QStringLiteral("0"));
             if (count == row.pages) {
                 EXPECT_EQ(pages(), imported);
             }

@@ -584,7 +584,9 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
     }
     cuts[count++] = high;
     std::sort(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count));
-    // The piece nearest the wanted place, on the beat's own bar where one is wide enough.
+    // The place nearest the wanted one in a piece wide enough for a card; of two as near, the one
+    // on the beat's own bar (a card wanted at its bar's start).
+    constexpr double kAsNear = 1e-9;
     std::optional<double> best;
     bool bestOnBar = false;
     for (std::size_t piece = 0; piece + 1 < count; ++piece) {
@@ -596,8 +598,9 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
         const double place = std::clamp(wanted, from > 0.0 ? from + inside : 0.0, to - inside);
         const bool onBar = place >= static_cast<double>(beginningPercentageForBoardBeat(boardBeat)) &&
                            place < static_cast<double>(endingPercentageForBoardBeat(boardBeat));
-        if (!best || (onBar && !bestOnBar) ||
-            (onBar == bestOnBar && std::fabs(place - wanted) < std::fabs(*best - wanted))) {
+        const double distance = std::fabs(place - wanted);
+        const double bestDistance = best ? std::fabs(*best - wanted) : 0.0;
+        if (!best || distance < bestDistance - kAsNear || (onBar && !bestOnBar && distance <= bestDistance + kAsNear)) {
             best = place;
             bestOnBar = onBar;
         }

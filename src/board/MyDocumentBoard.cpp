@@ -379,9 +379,6 @@ void MyDocument::pageToSceneCardBeforeSceneCard(SceneCarddb* card)
 // for scene cards, the initial beat cards, adding a card and beat cards following the beat
 // sheet.
 
-
-
-
 void connectBoardCommands(AppController& application)
 {
     AppActions& menus = application.actions();

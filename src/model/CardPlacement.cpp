@@ -110,18 +110,17 @@ void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, 
     page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
     if (sections.beginningPageNumberForBoardBeat(boardBeat) == 0)
         boardBeat = sections.boardBeatSectionForPageNumber(page);
-    const auto fraction = static_cast<float>(sections.fractionOnPage(page, boardBeat, wanted));
+    const auto along = static_cast<float>(sections.fractionOnPage(page, boardBeat, wanted));
     const std::int64_t top = sections.topForBoardBeatSection(boardBeat);
     card.setPageNumber(page);
-    card.setCurrentBeatSection(boardBeat);
-    card.setPercentageHorizontal(fraction);
-    card.setPositionLeft(leftOfFraction(story, fraction, boardBeat));
+    // The beat its page and place give, as every later reading of its place will: in a very short
+    // story that may be another bar sharing the page.
+    card.setCurrentBeatSection(
+        sections.boardBeatSectionForPlace(BoardSections::rowOfBoardBeatSection(boardBeat), page, along));
+    card.setPercentageHorizontal(along);
+    card.setPositionLeft(leftOfFraction(story, along, boardBeat));
     card.setPositionTop(top);
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
-    // In a very short story a beat's page may lie beside its bar on the row: the card takes the
-    // beat its page and place give, as every later reading of its place will.
-    card.setCurrentBeatSection(
-        sections.boardBeatSectionForPlace(BoardSections::rowOfBoardBeatSection(boardBeat), page, fraction));
 }
 
 void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
@@ -130,16 +129,16 @@ void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& 
     const BoardSections& sections = story.boardSections();
     const std::int64_t page = anchor.pageNumber();
     const std::int64_t boardBeat = anchor.currentBeatSection();
-    double fraction = sections.fractionOnPage(
+    double along = sections.fractionOnPage(
         page, boardBeat, horizontalFraction(story, static_cast<double>(anchor.positionLeft() + kBeside), boardBeat));
     // Near its page's end the card goes no further right than the page allows, but never left of
     // the card it goes beside where that one shows on its page: at worst onto it, after it in
     // board order.
-    const float anchorFraction = anchor.percentageHorizontal();
-    if (fraction < static_cast<double>(anchorFraction) &&
-        sections.pageNumberForPositionTop(anchor.positionTop(), leftOfFraction(story, anchorFraction, boardBeat)) == page)
-        fraction = static_cast<double>(anchorFraction);
-    placeCardOnPage(story, card, page, boardBeat, fraction);
+    const float anchorAlong = anchor.percentageHorizontal();
+    if (along < static_cast<double>(anchorAlong) &&
+        sections.pageNumberForPositionTop(anchor.positionTop(), leftOfFraction(story, anchorAlong, boardBeat)) == page)
+        along = static_cast<double>(anchorAlong);
+    placeCardOnPage(story, card, page, boardBeat, along);
     // Beside the card, in its row as it stands.
     card.setPositionTop(anchor.positionTop());
     card.setPercentageVertical(anchor.percentageVertical());

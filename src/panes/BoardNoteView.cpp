@@ -7,11 +7,13 @@
 #include "model/NoteMovement.h"
 #include "model/Screenplaydb.h"
 #include "board/CardColorSelector.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/LightLook.h"
 #include "platform/TypingPause.h"
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -127,6 +129,14 @@ void NoteTextView::mousePressEvent(QMouseEvent* event)
 {
     popToTheTop_();
     QTextEdit::mousePressEvent(event);
+}
+
+void NoteTextView::keyPressEvent(QKeyEvent* event)
+{
+    QTextEdit::keyPressEvent(event);
+    // A key the text leaves (Ctrl+Tab) goes on to move the focus away.
+    if (event->isAccepted() && hasFocus())
+        KeyboardNavigation::showCaret(*this);
 }
 
 BoardNoteView::BoardNoteView(const QString& nibName, MyDocument* parent, Screenplaydb* screenplay,

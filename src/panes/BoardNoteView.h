@@ -42,8 +42,8 @@ private:
     bool selectingDefault_ = false;
 };
 
-// The rich text of a note: brings its note to the front like the title field, and hands its
-// text on when it loses the focus.
+// The rich text of a note: brings its note to the front like the title field, keeps its caret
+// in sight on the board while it is typed in, and hands its text on when it loses the focus.
 class NoteTextView : public QTextEdit
 {
     Q_OBJECT
@@ -58,6 +58,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // A key the text takes brings its caret into sight on the board too: a note may be
+    // taller than the pane that shows it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::function<void()> popToTheTop_;

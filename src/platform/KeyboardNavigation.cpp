@@ -112,13 +112,24 @@ bool isInSight(const QWidget& widget)
     return widget.isVisible() && !shown.isEmpty();
 }
 
-// Every scroll view around the widget, the nearest first, scrolls it into sight.
-void bringIntoSight(QWidget& widget)
+// The scroll views whose content holds the widget, the nearest first.
+std::vector<QScrollArea*> scrollViewsAround(QWidget& widget)
 {
+    std::vector<QScrollArea*> views;
     for (QWidget* around = widget.parentWidget(); around; around = around->parentWidget())
         if (auto* scroll = qobject_cast<QScrollArea*>(around); scroll && scroll->widget()
                                                                 && scroll->widget()->isAncestorOf(&widget))
-            scroll->ensureWidgetVisible(&widget);
+            views.push_back(scroll);
+    return views;
+}
+
+// Every scroll view around the widget, the nearest first, scrolls it into sight; a text view
+// then shows its caret, which may lie outside the part of a tall view shown.
+void bringIntoSight(QWidget& widget)
+{
+    for (QScrollArea* scroll : scrollViewsAround(widget))
+        scroll->ensureWidgetVisible(&widget);
+    KeyboardNavigation::showCaret(widget);
 }
 
 // The window moves the focus on (or back) from whatever control holds it, as for Tab.
@@ -342,6 +353,33 @@ void followDesktopSetting(QApplication& application)
         return;
     application.installEventFilter(new FocusRule(&application));
     qCDebug(lcKeyboard, "keys follow the desktop's keyboard setting");
+}
+
+void showCaret(QWidget& editor)
+{
+    // Room left around the caret, as a line of text gets when the view scrolls to it.
+    constexpr int kCaretMargin = 4;
+    QRect caret;
+    QWidget* area = nullptr;
+    if (auto* rich = qobject_cast<QTextEdit*>(&editor)) {
+        rich->ensureCursorVisible();
+        caret = rich->cursorRect();
+        area = rich->viewport();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(&editor)) {
+        plain->ensureCursorVisible();
+        caret = plain->cursorRect();
+        area = plain->viewport();
+    } else {
+        return;
+    }
+    for (QScrollArea* scroll : scrollViewsAround(editor)) {
+        // Placed anew for each view: the one before may have moved the text.
+        const QPoint centre = area->mapTo(scroll->widget(), caret.center());
+        // A view hardly taller (wider) than the caret shows it whole with what room it has.
+        const QSize room = (scroll->viewport()->size() - caret.size()) / 2;
+        scroll->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + std::clamp(room.width(), 0, kCaretMargin),
+                              caret.height() / 2 + std::clamp(room.height(), 0, kCaretMargin));
+    }
 }
 
 } // namespace KeyboardNavigation

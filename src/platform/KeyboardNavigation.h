@@ -1,6 +1,7 @@
 #pragma once
 
 class QApplication;
+class QWidget;
 
 // How the keyboard moves between the controls of every window, as the desktop's default
 // keyboard setting has it. Tab and Shift+Tab go from text field to text view to list and back,
@@ -8,7 +9,9 @@ class QApplication;
 // box is one), a text view or a list. They never stop on a button, a radio button, a check box,
 // a pop-up list or a scroll view, which the writer reaches with the mouse; nor on a control
 // that lies wholly out of sight, nor on an empty list. A control that takes the focus this way
-// inside a scroll view is scrolled into sight. Clicking a control still takes the focus, as before.
+// inside a scroll view is scrolled into sight, and a text view taller than what its scroll view
+// shows is scrolled to its caret, where the typing goes. Clicking a control still takes the
+// focus, as before.
 //
 // A typed space never presses a button nor ticks a check box in a list, so that a space meant
 // for a field cannot answer an alert or choose an item. Return and Enter never press the button
@@ -26,5 +29,9 @@ namespace KeyboardNavigation {
 // Applies these rules to every widget of the application from now on: each control gets them
 // as it is polished, before it first shows. Installing twice changes nothing.
 void followDesktopSetting(QApplication& application);
+
+// Scrolls a text view (rich or plain) to its caret, and then every scroll view around it, the
+// nearest first, as far as it takes to show the caret; any other control is left as it is.
+void showCaret(QWidget& editor);
 
 } // namespace KeyboardNavigation

@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTest>
 
 namespace Geometry = NotesBoardGeometry;
@@ -625,4 +626,39 @@ TEST_F(NotesBoard, UndoAndRedoAreOfferedOnlyWhileTheFieldWithTheFocusHasSomethin
     ASSERT_TRUE(notes.stickyNoteViews().empty());
     EXPECT_FALSE(menus.mnuUndo->isEnabled());
     EXPECT_FALSE(menus.mnuRedo->isEnabled());
+}
+
+// A note taller than the notes pane: Ctrl+Tab onto its text shows the caret, where the typing
+// goes (at the end of a formatted text), and the caret stays in sight as the writer goes on.
+TEST_F(NotesBoard, TheCaretOfANoteTallerThanThePaneIsInSightWhenTabbedToAndWhileTyping)
+{
+    const QString lines = QStringLiteral("A line of the film%1").repeated(30);
+    GeneralNotesView& notes = openBoard(
+        QStringLiteral("GeneralNotesSplitterDistance = 50"),
+        QStringLiteral("INSERT INTO StickyNote (ScreenplayID, Title, Note, TextNote, PercentageHorizontal, "
+                       "PercentageVertical, SizeWidth, SizeHeight, Color) SELECT ScreenplayID, 'Family film', "
+                       "'{\\rtf1\\ansi %1End}', '%2End', 0.3, 0.05, 218, 148, 2 FROM Screenplay")
+            .arg(lines.arg(QStringLiteral("\\par ")), lines.arg(QStringLiteral("\n"))));
+    document_->window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(document_->window()));
+    StickyNoteView& note = *notes.stickyNoteViews().at(0);
+    QTextEdit* text = note.txtDescription();
+    QScrollArea* pane = document_->scrNotes();
+    ASSERT_GT(note.view()->height(), pane->viewport()->height() + 200);
+    const auto caretInSight = [&] {
+        const QRect caret = text->cursorRect();
+        const QRect shown(text->viewport()->mapTo(pane->viewport(), caret.topLeft()), caret.size());
+        return text->hasFocus() && text->viewport()->rect().contains(caret) && pane->viewport()->rect().contains(shown);
+    };
+    QTest::mouseClick(note.tfTitle(), Qt::LeftButton);
+    QTest::keyClick(note.tfTitle(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(caretInSight());
+    QTest::keyClicks(text, QStringLiteral("W7"));
+    EXPECT_TRUE(text->toPlainText().endsWith(QLatin1String("EndW7")));
+    // To the top, down line by line and a paragraph more.
+    QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+    for (int key = 0; key < 40; ++key) {
+        ASSERT_TRUE(caretInSight()) << key;
+        QTest::keyClick(text, key < 31 ? Qt::Key_Down : Qt::Key_Return);
+    }
 }

@@ -259,23 +259,47 @@ void MiniSceneCardStrip::hover(SmallSceneCard* card)
         hovered_->popUpRegularSceneCard();
 }
 
+void MiniSceneCardStrip::seePointer(const QMouseEvent& event)
+{
+    pointer_ = event.globalPosition().toPoint();
+}
+
 void MiniSceneCardStrip::mouseMoveEvent(QMouseEvent* event)
 {
+    seePointer(*event);
     guardedCall([&] { hover(cardAt(event->position().toPoint())); });
 }
 
 void MiniSceneCardStrip::leaveEvent(QEvent*)
 {
+    pointer_.reset();
     guardedCall([&] { hover(nullptr); });
+}
+
+void MiniSceneCardStrip::moveEvent(QMoveEvent*)
+{
+    if (!hovered_ || !pointer_)
+        return;
+    // Choosing a card at the strip's edge scrolls it into sight under the resting mouse. Its
+    // pop-up goes with it: placed anew above it while the mouse still rests on it, gone when
+    // it slid away. A card that slid under the mouse pops up once the mouse moves onto it.
+    guardedCall([&] {
+        SmallSceneCard* card = hovered_;
+        hover(nullptr);
+        if (cardAt(mapFromGlobal(*pointer_)) == card)
+            hover(card);
+    });
 }
 
 void MiniSceneCardStrip::mousePressEvent(QMouseEvent* event)
 {
+    seePointer(*event);
     pressed_ = event->button() == Qt::LeftButton ? cardAt(event->position().toPoint()) : nullptr;
 }
 
 void MiniSceneCardStrip::mouseReleaseEvent(QMouseEvent* event)
 {
+    seePointer(*event);
     SmallSceneCard* chosen = event->button() == Qt::LeftButton ? cardAt(event->position().toPoint()) : nullptr;
     const bool same = chosen && chosen == pressed_;
     pressed_ = nullptr;

@@ -3,12 +3,14 @@
 #include "app/SmallViews.h"
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class MyDocument;
@@ -69,13 +71,18 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // The strip scrolled: a pop-up stands where its card was.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void hover(SmallSceneCard* card);
+    void seePointer(const QMouseEvent& event);
 
     std::vector<SmallSceneCard>& cards_;
     SmallSceneCard* hovered_ = nullptr;
     SmallSceneCard* pressed_ = nullptr;
+    // Where the mouse was last seen on the strip, on the screen; nothing once it has left.
+    std::optional<QPoint> pointer_;
 };
 
 // One small card of the strip under the large scene card: heading, page number, description,

@@ -172,3 +172,52 @@ TEST_F(MiniCards, TheStripPaintsItsCardsAndAClickBetweenThemOpensNothing)
     choose(mini(2));
     EXPECT_EQ(big()->scene(), boardCard(2));
 }
+
+// The mouse rests on the small card cut off at the strip's right edge and clicks it: the strip
+// scrolls the card into sight under the resting mouse, and its pop-up goes with it, above it
+// while the mouse still rests on it, or away. None is left where the card was, over the large
+// card, until the mouse moves.
+TEST_F(MiniCards, AChoiceThatScrollsTheStripLeavesNoPopUpWhereTheCardWas)
+{
+    const struct {
+        const char* what;
+        int fromEdge; // where the mouse rests, inside the strip's right edge
+        bool stays;
+    } rows[] = {{"the card stays under the mouse", 90, true}, {"the next card slides under it", 10, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(openCard(std::vector<CardSpec>(8, inBeat(2))), nullptr);
+        QScrollArea* scroll = document_->scrMiniSceneCards();
+        QWidget* pane = document_->boardPane();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pane->window()));
+        // The first card lying wholly beyond the strip's right edge, less 100 points, is cut off there.
+        const int width = scroll->viewport()->width();
+        std::size_t cut = 0;
+        while (mini(cut)->frame().left() <= width - 100)
+            ++cut;
+        scroll->horizontalScrollBar()->setValue(mini(cut)->frame().left() - (width - 100));
+        const QPoint at = strip()->mapFrom(scroll->viewport(), QPoint(width - row.fromEdge, 40));
+        QTest::mouseMove(strip(), at);
+        ASSERT_NE(mini(cut)->popUpCard(), nullptr);
+        const QRect before = mini(cut)->popUpCard()->geometry();
+        QTest::mouseClick(strip(), Qt::LeftButton, {}, at);
+        ASSERT_EQ(big()->scene(), boardCard(cut));
+
+        QRect place = before;
+        place.moveLeft(scroll->x() + mini(cut)->frame().x() - scroll->horizontalScrollBar()->value());
+        const QList<SceneCardPopUp*> popUps = pane->findChildren<SceneCardPopUp*>();
+        ASSERT_EQ(popUps.size(), row.stays ? 1 : 0);
+        if (row.stays) {
+            EXPECT_EQ(popUps.front(), mini(cut)->popUpCard());
+            EXPECT_EQ(popUps.front()->geometry(), place);
+        }
+        // The pane shows where the pop-up was what it shows once the mouse has left the cards.
+        const QImage clicked = pane->grab().toImage();
+        QTest::mouseMove(strip(), QPoint(mini(cut)->frame().left() - 3, at.y()));
+        const QImage left = pane->grab().toImage();
+        for (const QRect& part : QRegion(before).subtracted(row.stays ? place : QRect()))
+            EXPECT_EQ(clicked.copy(part), left.copy(part)) << part.x() << "," << part.y();
+        document_->window()->close();
+        settle();
+    }
+}

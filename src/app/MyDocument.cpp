@@ -362,6 +362,9 @@ MyDocument::~MyDocument()
     characterDetailView_.reset();
     locationDetailView_.reset();
     generalNotesBoard_.reset();
+    // A small card's pop-up lies on the board pane: the card takes it away before the window
+    // takes the pane.
+    removeMiniSceneCards();
     if (window_)
         delete window_.data();
     // Normally closed by windowWillClose already.

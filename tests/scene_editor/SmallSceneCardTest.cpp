@@ -1,5 +1,6 @@
 #include "BigSceneFixture.h"
 
+#include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "board/SceneCardPainter.h"
 #include "board/SceneCardView.h"
@@ -143,6 +144,11 @@ TEST_F(MiniCards, OnePopUpAtATimeShowsAboveTheStripWhereItsMiniCardIs)
     leave();
     EXPECT_EQ(popUpsShown(), 0);
     EXPECT_TRUE(document_->boardPane()->findChildren<SceneCardPopUp*>().isEmpty());
+    // The story closed while one shows: the pop-up goes once, with its small card.
+    enter(mini(5));
+    document_->window()->close();
+    settle();
+    EXPECT_TRUE(app_->documentController().documents().empty());
 }
 
 TEST_F(MiniCards, TheStripPaintsItsCardsAndAClickBetweenThemOpensNothing)

@@ -14,6 +14,7 @@
 #include "model/ScenePayoffdb.h"
 #include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
+#include "panes/BeatsTableView.h"
 #include "panes/ModalDialogs.h"
 #include "platform/TypingPause.h"
 #include "support/SqlProbe.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTest>
 
 #include <functional>
@@ -249,6 +251,17 @@ TEST_F(SceneCardViewTest, ABeatCardsDescriptionIsAlsoItsBeats)
     CardSpec beatCard;
     beatCard.beatCardNumber = 7;
     ASSERT_NE(openWithCard(beatCard), nullptr);
+    // Typed on, the card shows at once on its beat's row of the beat sheet, as tall as its text.
+    const BeatsTableView& sheet = *document_->beatsTableView();
+    const int row = 13;
+    const int height = sheet.tvTable()->rowHeight(row);
+    ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
+    QTest::keyClicks(view()->textEditor(), QStringLiteral("The hero crosses the river by night. ").repeated(5));
+    TypingPause::of(view()->textEditor())->flush();
+    EXPECT_GT(sheet.heightOfRow(row), height);
+    EXPECT_EQ(sheet.tvTable()->rowHeight(row), sheet.heightOfRow(row));
+    view()->commitEditing();
+
     ASSERT_TRUE(view()->beginEditing(SceneCardPart::Description));
     view()->textEditor()->setPlainText(QStringLiteral("The hero finds the map"));
     view()->commitEditing();

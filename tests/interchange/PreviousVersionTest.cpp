@@ -322,6 +322,9 @@ TEST(PreviousVersionArchive, EachCardIsReadWhateverTheOrderOfItsKeys)
          {{"sceneCardID", plist_new_uint(6)}, {"pageNumber", plist_new_uint(9)}, {"pageNumbeR", plist_new_uint(10)},
           {"$class", nullptr}},
          6, "", "", 9, 0, 0, 0.0f, false},
+        {"texts stored as the archive's \"no value\", its object 0",
+         {{"sceneCardID", plist_new_uint(7)}, {"heading", uid(0)}, {"notes", uid(0)}, {"$class", nullptr}},
+         7, "", "", 0, 0, 0, 0.0f, false},
     };
     std::vector<std::uint64_t> cards;
     for (const Row& row : rows)

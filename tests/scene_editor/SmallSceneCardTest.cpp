@@ -77,7 +77,7 @@ TEST_F(MiniCards, AMiniCardShowsItsCardWithPlaceholdersForEmptyTexts)
     EXPECT_EQ(column(card->sceneCardID(), QStringLiteral("EmotionalChange")), "");
 }
 
-TEST_F(MiniCards, TheOpenCardsMiniCardIsWhiteAndChoosingOneKeepsTheTab)
+TEST_F(MiniCards, TheOpenCardsMiniCardIsWhiteAndInSightAndChoosingOneKeepsTheTab)
 {
     ASSERT_NE(openCard({inBeat(1), inBeat(2), inBeat(3)}, 0, 4), nullptr);
     const QColor white(Qt::white);
@@ -99,6 +99,13 @@ TEST_F(MiniCards, TheOpenCardsMiniCardIsWhiteAndChoosingOneKeepsTheTab)
     EXPECT_EQ(big()->selectedTabID(), 4);
     EXPECT_TRUE(mini(2)->isEnabled());
     EXPECT_FALSE(mini(1)->isEnabled());
+
+    // The large card of the 30th card opens with its small card in sight.
+    document_->window()->close();
+    settle();
+    ASSERT_NE(openCard(std::vector<CardSpec>(30, inBeat(2)), 29), nullptr);
+    const QScrollArea& scroll = *document_->scrMiniSceneCards();
+    EXPECT_TRUE(QRect(-strip()->pos(), scroll.viewport()->size()).contains(mini(29)->frame()));
 }
 
 TEST_F(MiniCards, ASavedEditShowsOnTheMiniCardAndTheBoardCardAtOnce)

@@ -98,10 +98,10 @@ Value readValue(sqlite3_stmt* statement, int index, bool utf16)
 }
 
 bool holdsRow(const std::vector<Value>& values, const std::vector<Column>& columns, std::size_t alwaysThere,
-              std::int64_t recordBytes, bool olderFormat)
+              std::int64_t recordBytes, bool zeroOrOneInNoByte)
 {
     const std::array layouts{kStatement, kRewrite, kOlderFormatStatement};
-    for (std::size_t layout = 0; layout < (olderFormat ? 3 : 2); ++layout) {
+    for (std::size_t layout = 0; layout < (zeroOrOneInNoByte ? 1 : layouts.size()); ++layout) {
         std::int64_t kinds = 0;
         std::int64_t sizes = 0;
         for (std::size_t held = 0; held <= columns.size(); ++held) {

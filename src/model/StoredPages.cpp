@@ -41,6 +41,36 @@ bool readStoredVarint(const unsigned char* bytes, std::uint32_t& at, std::uint32
     return true;
 }
 
+// Whether the header of the record whose payload of `payloadBytes` bytes starts at `at` lists a 0
+// or a 1 that takes no byte (kinds 8 and 9). Only the part of the payload on the page is read: a
+// header that goes on past it, or past `end`, is read as far as it lies there.
+bool listsZeroOrOneInNoByte(const unsigned char* bytes, std::uint32_t at, std::uint32_t end,
+                            std::uint64_t payloadBytes, std::uint32_t usable)
+{
+    // How much of a table row's payload stays on its page, the rest going to overflow pages.
+    const std::uint64_t most = usable - 35;
+    std::uint64_t onPage = payloadBytes;
+    if (payloadBytes > most) {
+        const std::uint64_t least = (usable - 12) * 32 / 255 - 23;
+        onPage = least + (payloadBytes - least) % (usable - 4);
+        if (onPage > most)
+            onPage = least;
+    }
+    if (at + onPage < end)
+        end = static_cast<std::uint32_t>(at + onPage);
+    const std::uint32_t start = at;
+    std::uint64_t headerBytes = 0;
+    if (!readStoredVarint(bytes, at, end, headerBytes))
+        return false;
+    if (start + headerBytes < end)
+        end = static_cast<std::uint32_t>(start + headerBytes);
+    std::uint64_t kind = 0;
+    while (readStoredVarint(bytes, at, end, kind))
+        if (kind == 8 || kind == 9)
+            return true;
+    return false;
+}
+
 } // namespace
 
 StoredPages::StoredPages(sqlite3* database)
@@ -90,7 +120,6 @@ bool StoredPages::takeHeader(const unsigned char* header, std::int64_t fileBytes
     const std::int64_t pages = fileBytes / size;
     pages_ = pages > std::numeric_limits<std::uint32_t>::max() - 1 ? std::numeric_limits<std::uint32_t>::max() - 1
                                                                     : static_cast<std::uint32_t>(pages);
-    schemaFormat_ = bigEndian(header + 44, 4);
     const std::uint32_t encoding = bigEndian(header + 56, 4);
     utf16_ = encoding == 2 || encoding == 3;
     return true;
@@ -150,7 +179,8 @@ bool StoredPages::walk(std::uint32_t number, int depth, std::vector<bool>& seen,
             if (!readStoredVarint(bytes, at, usableSize_, recordBytes) ||
                 !readStoredVarint(bytes, at, usableSize_, key))
                 return false;
-            rows.push_back({static_cast<std::int64_t>(key), static_cast<std::int64_t>(recordBytes)});
+            rows.push_back({static_cast<std::int64_t>(key), static_cast<std::int64_t>(recordBytes),
+                            listsZeroOrOneInNoByte(bytes, at, usableSize_, recordBytes, usableSize_)});
         } else {
             if (at + 4 > usableSize_ || !walk(bigEndian(bytes + at, 4), depth + 1, seen, rows))
                 return false;

@@ -17,10 +17,12 @@ struct sqlite3_file;
 class StoredPages
 {
 public:
-    // One row of a table: its key and the bytes of its record.
+    // One row of a table: its key, the bytes of its record, and whether its record lists a 0 or
+    // a 1 that takes no byte of its own (which only a statement writes, in a file of format 4).
     struct Row {
         std::int64_t key;
         std::int64_t recordBytes;
+        bool zeroOrOneInNoByte;
     };
 
     explicit StoredPages(sqlite3* database);
@@ -32,9 +34,6 @@ public:
     bool readable() const { return pageSize_ != 0; }
     // Whether the file's text is kept as UTF-16, two bytes to most characters.
     bool utf16() const { return utf16_; }
-    // The file format number SQLite writes its records by: below 4, the integers 0 and 1 take
-    // a byte of their own.
-    std::uint32_t schemaFormat() const { return schemaFormat_; }
 
     // Every row of the table whose pages start at `root`, in key order as its pages hold them;
     // nothing when they cannot be walked: a page that is not one of a table's, or outside the
@@ -54,6 +53,5 @@ private:
     std::uint32_t pageSize_ = 0;
     std::uint32_t usableSize_ = 0;
     std::uint32_t pages_ = 0;
-    std::uint32_t schemaFormat_ = 4;
     bool utf16_ = false;
 };

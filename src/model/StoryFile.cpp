@@ -437,7 +437,7 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
         }
         if (row >= stored.size() || stored[row].key != values[keyIndex].integer ||
             !RecordLayout::holdsRow(values, recorded, alwaysThere, stored[row].recordBytes,
-                                    pages.schemaFormat() < 4)) {
+                                    stored[row].zeroOrOneInNoByte)) {
             sqlite3_finalize(statement);
             return notWritten;
         }

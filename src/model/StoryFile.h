@@ -58,8 +58,9 @@ DatabaseConnection open(const QString& path);
 // another program's change), and hold one story whose rows all belong to it and keep the
 // story's rules: every table keeping its key as the row id, every value of the kind its column
 // declares, every row taking the bytes on its table's pages that SQLite lays out for its values
-// (as a statement writes them, or as SQLite's own rewrite of a table keeps them, rows of both
-// kinds in one table), no beat numbered twice or outside 1 to 15, no checklist question
+// (as a statement writes them in a file of any format, or as SQLite's own rewrite of a table
+// keeps them, rows of each kind in one table whatever format the file's header names now: VACUUM
+// keeps the rows of a file of an older format as they were), no beat numbered twice or outside 1 to 15, no checklist question
 // numbered twice or outside 1 to 55 (and 50 questions numbered 1 to 50). Rows that name a
 // record which is gone (script paragraphs, links, set-ups and pay-offs of a deleted card, links
 // to a deleted attachment or character, a card's location that is gone) pass: keys are used

@@ -192,6 +192,20 @@ TEST(StoryFileRefusal, UnusableFilesAreRefusedWithTheirReasonAndLeftByteForByte)
         {"the last 64 bytes of a page of scene cards zeroed",
          [](const SampleCopy& copy) { zeroPageTail(copy, leafOf(copy, "SceneCard"), 64); },
          "is damaged and cannot be opened.", "The rows of the table SceneCard are not the rows SQLite wrote there."},
+        // Zeroed, a colour's last value reads as a 0 kept in a byte, and its row as long as it was
+        // in the layout of a file of an older format; but the row keeps its story's key 1 in no byte,
+        // as only a statement of a file of format 4 writes it.
+        {"a colour's last value zeroed",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE ColorCode SET Description='Dusk', RedValue=200, GreenValue=100, BlueValue=50, "
+                       "AlphaValue=255 WHERE ColorCodeID=1");
+             QByteArray bytes = copy.bytes();
+             const qsizetype alpha = bytes.indexOf(QByteArray("Dusk\x00\xc8\x64\x32\x00\xff", 10)) + 8;
+             ASSERT_GT(alpha, 8);
+             bytes[alpha + 1] = '\0';
+             copy.setBytes(bytes);
+         },
+         "is damaged and cannot be opened.", "The rows of the table ColorCode are not the rows SQLite wrote there."},
         {"cut short by 128 bytes",
          [](const SampleCopy& copy) { copy.setBytes(copy.bytes().chopped(128)); },
          "is damaged and cannot be opened.", "The pages of the table SceneCard are not the pages SQLite wrote there."},
@@ -478,12 +492,12 @@ TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
 
 namespace {
 
-// Copies the story row by row into a new file that keeps its texts in UTF-16, and puts the
-// copy in the story's place.
-void copyIntoUtf16(const SampleCopy& copy)
+// Copies the story row by row, as its dump read back does, into a new file that `prepare` sets
+// up first, and puts the copy in the story's place.
+void copyRowByRow(const SampleCopy& copy, const std::function<void(sqlite3*)>& prepare)
 {
     using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-    const QString path = copy.folder() + QStringLiteral("/utf16.db");
+    const QString path = copy.folder() + QStringLiteral("/copy.db");
     const auto open = [](const QString& file) {
         sqlite3* raw = nullptr;
         sqlite3_open(QFile::encodeName(file).constData(), &raw);
@@ -491,11 +505,11 @@ void copyIntoUtf16(const SampleCopy& copy)
     };
     {
         const Connection story = open(copy.path());
-        const Connection utf16 = open(path);
-        SqlProbe::exec(utf16.get(), QStringLiteral("PRAGMA encoding = 'UTF-16le'"));
-        SqlProbe::exec(utf16.get(), SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(sql, ';') FROM "
+        const Connection target = open(path);
+        prepare(target.get());
+        SqlProbe::exec(target.get(), SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(sql, ';') FROM "
                                                                                  "sqlite_master")));
-        SqlProbe::exec(utf16.get(), QStringLiteral("BEGIN"));
+        SqlProbe::exec(target.get(), QStringLiteral("BEGIN"));
         for (const QString& table : SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(name, ' ') "
                                                                                  "FROM sqlite_master WHERE type = "
                                                                                  "'table'"))
@@ -508,7 +522,7 @@ void copyIntoUtf16(const SampleCopy& copy)
             for (int column = 1; column <= columns; ++column)
                 places << QStringLiteral("?%1").arg(column);
             sqlite3_stmt* insert = nullptr;
-            sqlite3_prepare_v2(utf16.get(),
+            sqlite3_prepare_v2(target.get(),
                                qPrintable(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, places.join(','))),
                                -1, &insert, nullptr);
             while (sqlite3_step(rows) == SQLITE_ROW) {
@@ -520,12 +534,35 @@ void copyIntoUtf16(const SampleCopy& copy)
             sqlite3_finalize(insert);
             sqlite3_finalize(rows);
         }
-        SqlProbe::exec(utf16.get(), QStringLiteral("COMMIT"));
-        EXPECT_EQ(SqlProbe::scalar(utf16.get(), QStringLiteral("PRAGMA encoding")), "UTF-16le");
+        SqlProbe::exec(target.get(), QStringLiteral("COMMIT"));
     }
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     copy.setBytes(file.readAll());
+}
+
+void copyIntoUtf16(const SampleCopy& copy)
+{
+    copyRowByRow(copy, [](sqlite3* file) { SqlProbe::exec(file, QStringLiteral("PRAGMA encoding = 'UTF-16le'")); });
+    EXPECT_EQ(copy.scalar("PRAGMA encoding"), "UTF-16le");
+}
+
+// A file of SQLite's first format, made as its tool makes one from a dump with its legacy file
+// format switched on, then rewritten by `sql`: VACUUM (or VACUUM INTO the path %1, which takes
+// the story's place) writes a header of format 4 and keeps the records as they were.
+std::function<void(const SampleCopy&)> formatOneRewritten(const char* sql)
+{
+    return [sql](const SampleCopy& copy) {
+        copyRowByRow(copy,
+                     [](sqlite3* file) { sqlite3_db_config(file, SQLITE_DBCONFIG_LEGACY_FILE_FORMAT, 1, nullptr); });
+        ASSERT_EQ(copy.bytes().at(47), 1);
+        const QString into = copy.folder() + QStringLiteral("/into.db");
+        copy.exec(QString::fromUtf8(sql).replace(QLatin1String("%1"), into));
+        QFile vacuumed(into);
+        if (vacuumed.open(QIODevice::ReadOnly))
+            copy.setBytes(vacuumed.readAll());
+        EXPECT_EQ(copy.bytes().at(47), 4);
+    };
 }
 
 } // namespace
@@ -601,6 +638,10 @@ TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
              copy.exec("UPDATE SceneCard SET OnBoard = 1, PercentageHorizontal = 2 WHERE SceneCardID = 3");
          }},
         {"texts kept in UTF-16", copyIntoUtf16},
+        {"a file of the first format, vacuumed", formatOneRewritten("VACUUM")},
+        {"a file of the first format, a column added and dropped, copied by VACUUM INTO",
+         formatOneRewritten("ALTER TABLE Beat ADD COLUMN Tmp real; ALTER TABLE Beat DROP COLUMN Tmp; "
+                            "VACUUM INTO '%1'")},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);

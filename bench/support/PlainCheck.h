@@ -4,7 +4,7 @@
 // plain way, and for reading the story that passed them. The checks: SQLite's full integrity
 // check; the schema (no trigger, no view, every story table); then every row of every story
 // table read once, in key order, with all its columns, each value held to the kind its column
-// declares, each table's records to the bytes SQLite's own page statistics (dbstat) count for
+// declares, no text holding a NUL character, each table's records to the bytes SQLite's own page statistics (dbstat) count for
 // the table, every row naming a story to the story's key; and the story's rules on the rows so
 // read: one story, beats and checklist questions numbered once within their ranges, at most one
 // current logline, colours 0 to 255. A blob column is read as its kind and its length, which
@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -177,8 +178,17 @@ public:
                     record.integer(sqlite3_column_int64(statement, column));
                 else if (type == SQLITE_FLOAT)
                     record.real(sqlite3_column_double(statement, column), kind == SQLITE_FLOAT);
-                else
-                    record.bytes(sqlite3_column_bytes(statement, column), type == SQLITE_TEXT);
+                else if (type == SQLITE_BLOB)
+                    record.bytes(sqlite3_column_bytes(statement, column), false);
+                else {
+                    const unsigned char* text = sqlite3_column_text(statement, column);
+                    const int length = sqlite3_column_bytes(statement, column);
+                    if (text && std::memchr(text, 0, static_cast<std::size_t>(length))) {
+                        sqlite3_finalize(statement);
+                        throw Refused(std::string("a text of ") + table.name + " holds a NUL character");
+                    }
+                    record.bytes(length, true);
+                }
             }
             for (std::size_t blob = 0; blob < table.blobs.size(); ++blob) {
                 const int column = plain + 2 * static_cast<int>(blob);

@@ -4,6 +4,7 @@
 #include "GuardedCall.h"
 #include "InstanceChannel.h"
 #include "platform/KeyboardNavigation.h"
+#include "platform/NulCharacters.h"
 #include "platform/Platform.h"
 #include "platform/ScreenplayFont.h"
 
@@ -82,6 +83,7 @@ int runVantora(int argc, char** argv)
 
     Platform::installQtServices();
     KeyboardNavigation::followDesktopSetting(application);
+    NulCharacters::dropFromEveryField(application);
     // Before any window asks for it, so that every script is set in the same face.
     ScreenplayFont::family();
     AppController::initialize();

@@ -6,6 +6,18 @@
 
 struct sqlite3;
 
+// The text as a story keeps it: without NUL characters. None is typed, and a story file whose
+// text holds one is refused as damaged (a zeroed sector leaves a text's length and zeroes its
+// bytes), so one that comes with a paste, an import or a download is dropped where every
+// record's text is set.
+inline QString withoutNulCharacters(const QString& text)
+{
+    if (!text.contains(QChar(u'\0')))
+        return text;
+    QString kept = text;
+    return kept.remove(QChar(u'\0'));
+}
+
 // Declares a persisted field with its getter `name()` and its setter `setter(value)`. The
 // setter marks the record dirty only when the value really changes. The declaration ends
 // in `private:`, so the default value can follow the macro: VTR_PROPERTY(qint64, sortOrder, setSortOrder) = 0;
@@ -46,9 +58,14 @@ protected:
     }
 
     // Texts compare as strings: a null text equals the empty text, so a record read from a
-    // row never turns dirty because "" came back where nothing was set.
+    // row never turns dirty because "" came back where nothing was set. A NUL character is
+    // dropped.
     void assignField(QString& field, const QString& value)
     {
+        if (value.contains(QChar(u'\0'))) {
+            assignField(field, withoutNulCharacters(value));
+            return;
+        }
         if (field != value) {
             field = value;
             isDirty_ = true;

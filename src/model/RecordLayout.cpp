@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <cstring>
+#include <string>
 
 namespace RecordLayout {
 
@@ -89,7 +91,16 @@ Value readValue(sqlite3_stmt* statement, int index, bool utf16)
     case SQLITE_INTEGER: value.integer = sqlite3_column_int64(statement, index); break;
     case SQLITE_FLOAT: value.real = sqlite3_column_double(statement, index); break;
     case SQLITE_TEXT:
-        value.bytes = utf16 ? sqlite3_column_bytes16(statement, index) : sqlite3_column_bytes(statement, index);
+        if (utf16) {
+            const auto* units = static_cast<const char16_t*>(sqlite3_column_text16(statement, index));
+            value.bytes = sqlite3_column_bytes16(statement, index);
+            value.holdsNul = units && std::char_traits<char16_t>::find(units, static_cast<std::size_t>(value.bytes / 2),
+                                                                        u'\0') != nullptr;
+        } else {
+            const unsigned char* text = sqlite3_column_text(statement, index);
+            value.bytes = sqlite3_column_bytes(statement, index);
+            value.holdsNul = text && std::memchr(text, 0, static_cast<std::size_t>(value.bytes)) != nullptr;
+        }
         break;
     case SQLITE_BLOB: value.bytes = sqlite3_column_bytes(statement, index); break;
     default: break;

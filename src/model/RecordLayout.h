@@ -34,10 +34,12 @@ struct Value {
     double real = 0;
     // A text's or a blob's bytes, a text's in the file's encoding.
     std::int64_t bytes = 0;
+    // A text holding a NUL character, which no story keeps.
+    bool holdsNul = false;
 };
 
-// The value of column `index` of the row `statement` stands on, read once. `utf16`: the file
-// keeps its texts in UTF-16.
+// The value of column `index` of the row `statement` stands on, read once: a text's characters
+// are looked over where SQLite holds them. `utf16`: the file keeps its texts in UTF-16.
 Value readValue(sqlite3_stmt* statement, int index, bool utf16);
 
 // Whether a record of `recordBytes` bytes holds `values`, one for each of `columns` in order, in

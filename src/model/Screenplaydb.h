@@ -309,6 +309,7 @@ private:
             isDirty_ = true;
         }
     }
+    void assignField(QString& field, const QString& value) { assignField<QString>(field, withoutNulCharacters(value)); }
 
     struct NameHash {
         using is_transparent = void;

@@ -396,10 +396,11 @@ struct Column {
 };
 
 // Reads every row of `table` once, in key order: every value must be of the kind its column
-// declares, and each row must take the bytes its record takes on the table's pages (`stored`,
-// one row each, in key order) as SQLite lays out a record of its values: a page of another
-// table read in this one's place, or a row whose last bytes were lost, holds records of another
-// length, even when their values look right. Every row holds every column of its table but the
+// declares, no text may hold a NUL character (what a zeroed sector leaves of a text), and each
+// row must take the bytes its record takes on the table's pages (`stored`, one row each, in key
+// order) as SQLite lays out a record of its values: a page of another table read in this one's
+// place, or a row whose last bytes were lost, holds records of another length, even when their
+// values look right. Every row holds every column of its table but the
 // last `addedLater` ones, which rows written before they were added lack. Answers what is
 // wrong, or "".
 QString checkRows(sqlite3* database, const char* table, const std::vector<Column>& columns,
@@ -427,8 +428,10 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
     std::size_t row = 0;
     int stepped = SQLITE_ROW;
     while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
+        bool lostLetters = false;
         for (std::size_t index = 0; index < columns.size(); ++index) {
             values[index] = RecordLayout::readValue(statement, static_cast<int>(index), pages.utf16());
+            lostLetters = lostLetters || values[index].holdsNul;
             if (!holdsItsKind(columns[index].kind, values[index].type)) {
                 sqlite3_finalize(statement);
                 return QStringLiteral("The column %1 of the table %2 holds a value of the wrong kind.")
@@ -440,6 +443,16 @@ QString checkRows(sqlite3* database, const char* table, const std::vector<Column
                                     stored[row].zeroOrOneInNoByte)) {
             sqlite3_finalize(statement);
             return notWritten;
+        }
+        // Told only of a row as long as SQLite wrote it: one that lost its last bytes is told so.
+        if (lostLetters) {
+            const auto lost = std::find_if(values.begin(), values.end(),
+                                           [](const RecordLayout::Value& value) { return value.holdsNul; });
+            sqlite3_finalize(statement);
+            return QStringLiteral("The column %1 of the table %2 holds a text whose letters were lost: zeros stand "
+                                  "in their place.")
+                .arg(QString::fromUtf8(columns[static_cast<std::size_t>(lost - values.begin())].name),
+                     QString::fromLatin1(table));
         }
         ++row;
     }

@@ -57,7 +57,8 @@ DatabaseConnection open(const QString& path);
 // passes, but one the story's new rows cannot leave out, a trigger or a view is refused as
 // another program's change), and hold one story whose rows all belong to it and keep the
 // story's rules: every table keeping its key as the row id, every value of the kind its column
-// declares, every row taking the bytes on its table's pages that SQLite lays out for its values
+// declares, no text holding a NUL character (no story keeps one: a zeroed sector leaves a text's
+// length and zeroes its bytes), every row taking the bytes on its table's pages that SQLite lays out for its values
 // (as a statement writes them in a file of any format, or as SQLite's own rewrite of a table
 // keeps them, rows of each kind in one table whatever format the file's header names now: VACUUM
 // keeps the rows of a file of an older format as they were), no beat numbered twice or outside 1 to 15, no checklist question

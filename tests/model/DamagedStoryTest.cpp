@@ -245,6 +245,80 @@ void swapFirstPages(const SampleCopy& copy, const char* one, const char* other)
     copy.setBytes(bytes);
 }
 
+
+// Copies the story row by row, as its dump read back does, into a new file that `prepare` sets
+// up first, and puts the copy in the story's place.
+void copyRowByRow(const SampleCopy& copy, const std::function<void(sqlite3*)>& prepare)
+{
+    using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+    const QString path = copy.folder() + QStringLiteral("/copy.db");
+    const auto open = [](const QString& file) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &raw);
+        return Connection(raw, &sqlite3_close);
+    };
+    {
+        const Connection story = open(copy.path());
+        const Connection target = open(path);
+        prepare(target.get());
+        SqlProbe::exec(target.get(), SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(sql, ';') FROM "
+                                                                                 "sqlite_master")));
+        SqlProbe::exec(target.get(), QStringLiteral("BEGIN"));
+        for (const QString& table : SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(name, ' ') "
+                                                                                 "FROM sqlite_master WHERE type = "
+                                                                                 "'table'"))
+                                        .split(QLatin1Char(' '))) {
+            sqlite3_stmt* rows = nullptr;
+            sqlite3_prepare_v2(story.get(), qPrintable(QStringLiteral("SELECT * FROM %1").arg(table)), -1, &rows,
+                               nullptr);
+            const int columns = sqlite3_column_count(rows);
+            QStringList places;
+            for (int column = 1; column <= columns; ++column)
+                places << QStringLiteral("?%1").arg(column);
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(target.get(),
+                               qPrintable(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, places.join(','))),
+                               -1, &insert, nullptr);
+            while (sqlite3_step(rows) == SQLITE_ROW) {
+                for (int column = 0; column < columns; ++column)
+                    sqlite3_bind_value(insert, column + 1, sqlite3_column_value(rows, column));
+                EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE) << table.toStdString();
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            sqlite3_finalize(rows);
+        }
+        SqlProbe::exec(target.get(), QStringLiteral("COMMIT"));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    copy.setBytes(file.readAll());
+}
+
+void copyIntoUtf16(const SampleCopy& copy)
+{
+    copyRowByRow(copy, [](sqlite3* file) { SqlProbe::exec(file, QStringLiteral("PRAGMA encoding = 'UTF-16le'")); });
+    EXPECT_EQ(copy.scalar("PRAGMA encoding"), "UTF-16le");
+}
+
+// A file of SQLite's first format, made as its tool makes one from a dump with its legacy file
+// format switched on, then rewritten by `sql`: VACUUM (or VACUUM INTO the path %1, which takes
+// the story's place) writes a header of format 4 and keeps the records as they were.
+std::function<void(const SampleCopy&)> formatOneRewritten(const char* sql)
+{
+    return [sql](const SampleCopy& copy) {
+        copyRowByRow(copy,
+                     [](sqlite3* file) { sqlite3_db_config(file, SQLITE_DBCONFIG_LEGACY_FILE_FORMAT, 1, nullptr); });
+        ASSERT_EQ(copy.bytes().at(47), 1);
+        const QString into = copy.folder() + QStringLiteral("/into.db");
+        copy.exec(QString::fromUtf8(sql).replace(QLatin1String("%1"), into));
+        QFile vacuumed(into);
+        if (vacuumed.open(QIODevice::ReadOnly))
+            copy.setBytes(vacuumed.readAll());
+        EXPECT_EQ(copy.bytes().at(47), 4);
+    };
+}
+
 } // namespace
 
 TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItWas)
@@ -261,6 +335,20 @@ TEST(StoryFileRefusal, AStoryThatBreaksItsOwnRulesIsRefusedAsDamagedAndLeftAsItW
         {"a beat number that is a double",
          [](const SampleCopy& copy) { copy.exec("UPDATE Beat SET BeatNumber=2.5 WHERE BeatNumber=2"); },
          "The column BeatNumber of the table Beat holds a value of the wrong kind."},
+        // A zeroed sector leaves a text's length and zeroes its bytes; no story holds a NUL.
+        {"a heading that lost its last letters",
+         [](const SampleCopy& copy) {
+             copy.exec("UPDATE SceneCard SET Heading='INT. BALL' || char(0, 0, 0) WHERE SceneCardID=3");
+         },
+         "The column Heading of the table SceneCard holds a text whose letters were lost: zeros stand in their "
+         "place."},
+        {"a beat that lost its last letters in a file of UTF-16 texts",
+         [](const SampleCopy& copy) {
+             copyIntoUtf16(copy);
+             copy.exec("UPDATE Beat SET Description=Description || char(0) WHERE BeatNumber=2");
+         },
+         "The column Description of the table Beat holds a text whose letters were lost: zeros stand in their "
+         "place."},
         {"a heading that is a blob",
          [](const SampleCopy& copy) { copy.exec("UPDATE SceneCard SET Heading=x'00ff' WHERE SceneCardID=3"); },
          "The column Heading of the table SceneCard holds a value of the wrong kind."},
@@ -489,83 +577,6 @@ TEST(StoryFileOpen, AnOlderSchemaGainsOnlyWhatItLacks)
     }
     EXPECT_EQ(copy.bytes(), current);
 }
-
-namespace {
-
-// Copies the story row by row, as its dump read back does, into a new file that `prepare` sets
-// up first, and puts the copy in the story's place.
-void copyRowByRow(const SampleCopy& copy, const std::function<void(sqlite3*)>& prepare)
-{
-    using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-    const QString path = copy.folder() + QStringLiteral("/copy.db");
-    const auto open = [](const QString& file) {
-        sqlite3* raw = nullptr;
-        sqlite3_open(QFile::encodeName(file).constData(), &raw);
-        return Connection(raw, &sqlite3_close);
-    };
-    {
-        const Connection story = open(copy.path());
-        const Connection target = open(path);
-        prepare(target.get());
-        SqlProbe::exec(target.get(), SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(sql, ';') FROM "
-                                                                                 "sqlite_master")));
-        SqlProbe::exec(target.get(), QStringLiteral("BEGIN"));
-        for (const QString& table : SqlProbe::scalar(story.get(), QStringLiteral("SELECT group_concat(name, ' ') "
-                                                                                 "FROM sqlite_master WHERE type = "
-                                                                                 "'table'"))
-                                        .split(QLatin1Char(' '))) {
-            sqlite3_stmt* rows = nullptr;
-            sqlite3_prepare_v2(story.get(), qPrintable(QStringLiteral("SELECT * FROM %1").arg(table)), -1, &rows,
-                               nullptr);
-            const int columns = sqlite3_column_count(rows);
-            QStringList places;
-            for (int column = 1; column <= columns; ++column)
-                places << QStringLiteral("?%1").arg(column);
-            sqlite3_stmt* insert = nullptr;
-            sqlite3_prepare_v2(target.get(),
-                               qPrintable(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, places.join(','))),
-                               -1, &insert, nullptr);
-            while (sqlite3_step(rows) == SQLITE_ROW) {
-                for (int column = 0; column < columns; ++column)
-                    sqlite3_bind_value(insert, column + 1, sqlite3_column_value(rows, column));
-                EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE) << table.toStdString();
-                sqlite3_reset(insert);
-            }
-            sqlite3_finalize(insert);
-            sqlite3_finalize(rows);
-        }
-        SqlProbe::exec(target.get(), QStringLiteral("COMMIT"));
-    }
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    copy.setBytes(file.readAll());
-}
-
-void copyIntoUtf16(const SampleCopy& copy)
-{
-    copyRowByRow(copy, [](sqlite3* file) { SqlProbe::exec(file, QStringLiteral("PRAGMA encoding = 'UTF-16le'")); });
-    EXPECT_EQ(copy.scalar("PRAGMA encoding"), "UTF-16le");
-}
-
-// A file of SQLite's first format, made as its tool makes one from a dump with its legacy file
-// format switched on, then rewritten by `sql`: VACUUM (or VACUUM INTO the path %1, which takes
-// the story's place) writes a header of format 4 and keeps the records as they were.
-std::function<void(const SampleCopy&)> formatOneRewritten(const char* sql)
-{
-    return [sql](const SampleCopy& copy) {
-        copyRowByRow(copy,
-                     [](sqlite3* file) { sqlite3_db_config(file, SQLITE_DBCONFIG_LEGACY_FILE_FORMAT, 1, nullptr); });
-        ASSERT_EQ(copy.bytes().at(47), 1);
-        const QString into = copy.folder() + QStringLiteral("/into.db");
-        copy.exec(QString::fromUtf8(sql).replace(QLatin1String("%1"), into));
-        QFile vacuumed(into);
-        if (vacuumed.open(QIODevice::ReadOnly))
-            copy.setBytes(vacuumed.readAll());
-        EXPECT_EQ(copy.bytes().at(47), 4);
-    };
-}
-
-} // namespace
 
 TEST(StoryFileOpen, TablesSqliteRewroteOrAnotherProgramWidenedOpen)
 {

@@ -511,6 +511,14 @@ TEST_F(TitlePane, TheEditMenuWorksOnTheFocusedField)
             // Leaving the field writes what the commands left in it.
             QTest::mouseClick(titlePane().tfPageCount(), Qt::LeftButton);
             EXPECT_EQ(stored(sql), before + " at dawn");
+            // A NUL character that comes with a paste is dropped: the field shows what is written.
+            QTest::mouseClick(field, Qt::LeftButton);
+            route.run(menus.mnuSelectAll, field);
+            QApplication::clipboard()->setText(QStringLiteral("Dusk") + QChar(u'\0') + QStringLiteral(" falls"));
+            route.run(menus.mnuPaste, field);
+            EXPECT_EQ(text(field), "Dusk falls");
+            QTest::mouseClick(titlePane().tfPageCount(), Qt::LeftButton);
+            EXPECT_EQ(stored(sql), "Dusk falls");
         }
     }
 }

@@ -542,11 +542,13 @@ TEST_F(ScriptEditor, AClickAnywhereOnTheEmptyScenesPageTypesIntoItsOnlyParagraph
 TEST_F(ScriptEditor, AParagraphBeingTypedIsWrittenASecondAfterTheLastKey)
 {
     ASSERT_NE(openScript({"Action:", "Character:"}), nullptr);
-    // An undo back to the text the paragraph opened with is written like any other change.
-    QApplication::clipboard()->setText(QStringLiteral("Pasted"));
+    // An undo back to the text the paragraph opened with is written like any other change. A NUL
+    // character that came with the paste goes in the paste's own step of undo.
+    QApplication::clipboard()->setText(QStringLiteral("Pas") + QChar(u'\0') + QStringLiteral("ted"));
     box(0)->setFocus();
     key(box(0), Qt::Key_V, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:Pasted|2:Character:"; })) << rows().toStdString();
+    EXPECT_EQ(box(0)->toPlainText(), "Pasted");
     key(box(0), Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(box(0)->toPlainText(), "");
     EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == "1:Action:|2:Character:"; })) << rows().toStdString();

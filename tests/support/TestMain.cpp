@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #ifdef VANTORA_TEST_GUI
 #include "platform/KeyboardNavigation.h"
+#include "platform/NulCharacters.h"
 
 #include <QApplication>
 #endif
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     KeyboardNavigation::followDesktopSetting(application);
+    NulCharacters::dropFromEveryField(application);
 #else
     QCoreApplication application(argc, argv);
 #endif

@@ -66,10 +66,13 @@ protected:
 
 TEST_F(QueuedStoryTextTest, TheFrameOfTheStoryComesFromItsTags)
 {
-    fill(story(QStringLiteral(
-        "<PLATFORM>PHONE</PLATFORM><TITLE>Night <Train></TITLE><LOGLINE>A porter & a thief.</LOGLINE>"
-        "<GENRE>Thriller</GENRE><BEAT1>Opening</BEAT1><BEAT10>Bad guys close in</BEAT10><BEAT15>Final image</BEAT15>"
-        "<GENERALNOTES>Shoot at dusk.\nKeep it short.</GENERALNOTES><PAGECOUNT>120</PAGECOUNT>")));
+    // A NUL character that came down with the text is dropped.
+    const QChar nul(u'\0');
+    fill(story(QStringLiteral("<PLATFORM>PHONE</PLATFORM><TITLE>Night ") + nul +
+               QStringLiteral("<Train></TITLE><LOGLINE>A porter & a thief.</LOGLINE><GENRE>Thriller</GENRE><BEAT1>Open") +
+               nul +
+               QStringLiteral("ing</BEAT1><BEAT10>Bad guys close in</BEAT10><BEAT15>Final image</BEAT15>"
+                              "<GENERALNOTES>Shoot at dusk.\nKeep it short.</GENERALNOTES><PAGECOUNT>120</PAGECOUNT>")));
 
     EXPECT_EQ(scalar("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount || '|' || OwnerFirstName || '|' "
                      "|| OwnerLastName || '|' || OwnerSerialNumber || '|' || length(ScreenplayGUID) FROM Screenplay"),

@@ -33,10 +33,11 @@ package_packages=(dpkg-dev file)
 # is started by whoever asks for it (the tests start their own with dbus-run-session).
 # Xvfb is an X server that shows nothing: a keyboard test starts its own, as the offscreen platform
 # loads no desktop theme and the theme decides which keys press a button (Qt's X platform plugin
-# comes with libqt6gui6, with everything it needs).
+# comes with libqt6gui6, with everything it needs; GNOME's theme is Qt's own, GTK's comes with
+# qt6-gtk-platformtheme).
 # libxtst-dev lets the drag probe (bench/panes/DragProbe.cpp) move the pointer through an X server.
 test_packages=(
-  clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev xvfb
+  clang libclang-rt-dev llvm libgtest-dev libgmock-dev libbenchmark-dev xvfb qt6-gtk-platformtheme
   poppler-utils desktop-file-utils openssl curl "${package_packages[@]}"
   gnome-keyring dbus-daemon dbus-bin dbus-x11 libglib2.0-bin gsettings-desktop-schemas
   krb5-kdc krb5-admin-server krb5-user apache2 libapache2-mod-auth-gssapi

@@ -57,12 +57,13 @@ const QStringList& sampleStories()
     return names;
 }
 
-// The first start's splash: Return and Enter press its default button, as in a dialog. It is no
-// dialog, so that Escape cannot close it while the start-up waits for one of its buttons.
+// The first start's splash: Return and Enter press its default button, and Tab reaches both
+// buttons, as in a dialog. It is no QDialog, so that Escape cannot close it while the start-up
+// waits for one of its buttons.
 class SplashWindow : public QWidget
 {
 public:
-    SplashWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
+    SplashWindow() : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint) {}
     void setDefaultButton(QPushButton* button) { defaultButton_ = button; }
 
 protected:

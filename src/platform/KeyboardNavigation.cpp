@@ -5,17 +5,21 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTextEdit>
+#include <QToolButton>
 
 #include <algorithm>
 #include <memory>
@@ -73,11 +77,32 @@ bool showsWhereTypingGoes(const QWidget& widget)
            || qobject_cast<const QAbstractItemView*>(&widget);
 }
 
+// Dialogs, alerts among them, and the small windows that stand beside the story window like
+// them: every button of theirs is a Tab stop.
+bool isDialog(const QWidget& window)
+{
+    const Qt::WindowType type = window.windowType();
+    return type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool;
+}
+
+bool isDialogButton(const QWidget& widget)
+{
+    return qobject_cast<const QAbstractButton*>(&widget) && isDialog(*widget.window());
+}
+
+// A dialog's button that has the focus and shows it: the writer moved to it since the dialog
+// showed. A dialog opens showing no focus, so a space typed for a field as the dialog appears
+// finds its first button without the focus showing.
+bool showsFocus(const QWidget& widget)
+{
+    return widget.hasFocus() && widget.window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 // A space would press the button, or tick the check box of the list's current cell.
 bool spaceWouldChoose(QObject* watched)
 {
-    if (qobject_cast<QAbstractButton*>(watched))
-        return true;
+    if (auto* button = qobject_cast<QAbstractButton*>(watched))
+        return !(isDialogButton(*button) && showsFocus(*button));
     const auto* list = qobject_cast<QAbstractItemView*>(watched);
     return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
 }
@@ -248,6 +273,47 @@ void editNextCell(const EditedCell& edited, bool back)
     }
 }
 
+// A ring in the highlight colour around a dialog's push or tool button that shows the focus.
+// The desktop's style marks such a button as it marks the default button, or not at all when it
+// is the default; a check box shows the focus on its own. The ring lies on the dialog, above
+// every control, so that no frame of the button's own cuts it, and lets the mouse through.
+class FocusRing : public QWidget
+{
+public:
+    explicit FocusRing(QWidget& window) : QWidget(&window)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    void surround(const QWidget& control)
+    {
+        const QRect frame(control.mapTo(parentWidget(), QPoint(0, 0)), control.size());
+        setGeometry(frame.adjusted(-kWidth, -kWidth, kWidth, kWidth));
+        raise();
+        show();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), kWidth));
+        const qreal half = kWidth / 2.0;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), kWidth + 1, kWidth + 1);
+    }
+
+private:
+    static constexpr int kWidth = 2;
+};
+
+bool wantsRing(const QWidget& widget)
+{
+    return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget))
+           && isDialogButton(widget) && showsFocus(widget);
+}
+
 class FocusRule : public QObject
 {
 public:
@@ -261,9 +327,27 @@ protected:
             if (auto* widget = qobject_cast<QWidget*>(watched))
                 polish(*widget);
             return false;
+        case QEvent::Show:
+            // A dialog shown again opens showing no focus, as it did the first time.
+            if (auto* window = qobject_cast<QWidget*>(watched);
+                window && window->isWindow() && isDialog(*window) && !event->spontaneous())
+                window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+            return false;
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (auto* moved = qobject_cast<QWidget*>(watched);
+                ringed_ && moved && (moved == ringed_ || moved->isAncestorOf(ringed_)))
+                placeRing();
+            return false;
+        case QEvent::FocusOut:
+            placeRing();
+            return false;
         case QEvent::FocusIn: {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             auto* widget = qobject_cast<QWidget*>(watched);
+            if (auto* push = qobject_cast<QPushButton*>(widget))
+                keepDefault(*push);
+            placeRing();
             if (widget && !widget->isWindow() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
                 arrivedByTab(*widget, reason == Qt::BacktabFocusReason);
             return false;
@@ -275,8 +359,12 @@ protected:
                 answerWindow(*button, key);
                 return true;
             }
-            if (event->type() == QEvent::KeyRelease)
+            if (event->type() == QEvent::KeyRelease) {
+                // Tab in a dialog of one stop moves nowhere, yet shows the focus.
+                if (isPlainTab(key))
+                    placeRing();
                 return false;
+            }
             if (isControlTab(key))
                 return moveOn(watched, key);
             if (isSpace(key))
@@ -296,11 +384,20 @@ protected:
 private:
     static void polish(QWidget& widget)
     {
-        if ((widget.focusPolicy() & Qt::TabFocus) && !showsWhereTypingGoes(widget))
+        if ((widget.focusPolicy() & Qt::TabFocus) && !showsWhereTypingGoes(widget) && !isDialogButton(widget))
             widget.setFocusPolicy(withoutTab(widget.focusPolicy()));
         // In a list the arrows move from row to row; Tab leaves it, as it leaves a text field.
         if (auto* list = qobject_cast<QAbstractItemView*>(&widget))
             list->setTabKeyNavigation(false);
+    }
+
+
+    // A push button that takes the focus in a dialog leaves the default where it was: Return
+    // answers the default button, which alone looks it.
+    static void keepDefault(QPushButton& button)
+    {
+        if (button.autoDefault() && !button.isDefault() && qobject_cast<QDialog*>(button.window()))
+            button.setAutoDefault(false);
     }
 
     // A Ctrl+Tab that no control took comes up to its window last; the window moves the focus
@@ -339,8 +436,28 @@ private:
         }
     }
 
+    // The ring goes around the control that has the focus when it wants one, and away otherwise.
+    void placeRing()
+    {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || !wantsRing(*focus)) {
+            if (ring_)
+                ring_->hide();
+            ringed_ = nullptr;
+            return;
+        }
+        if (!ring_ || ring_->parentWidget() != focus->window()) {
+            delete ring_;
+            ring_ = new FocusRing(*focus->window());
+        }
+        ringed_ = focus;
+        ring_->surround(*focus);
+    }
+
     bool passing_ = false;
     std::vector<QPointer<QWidget>> passedOver_;
+    QPointer<FocusRing> ring_;
+    QPointer<QWidget> ringed_;
 };
 
 } // namespace

@@ -6,18 +6,25 @@ class QWidget;
 // How the keyboard moves between the controls of every window, as the desktop's default
 // keyboard setting has it. Tab and Shift+Tab go from text field to text view to list and back,
 // and stop only on a control that shows where the typing goes: a text field (an editable combo
-// box is one), a text view or a list. They never stop on a button, a radio button, a check box,
-// a pop-up list or a scroll view, which the writer reaches with the mouse; nor on a control
-// that lies wholly out of sight, nor on an empty list. A control that takes the focus this way
-// inside a scroll view is scrolled into sight, and a text view taller than what its scroll view
-// shows is scrolled to its caret, where the typing goes. Clicking a control still takes the
-// focus, as before.
+// box is one), a text view or a list. In the story window's panes they never stop on a button, a
+// radio button, a check box, a pop-up list or a scroll view, which the writer reaches with the
+// mouse; nor, in any window, on a control that lies wholly out of sight, nor on an empty list. A
+// control that takes the focus this way inside a scroll view is scrolled into sight, and a text
+// view taller than what its scroll view shows is scrolled to its caret, where the typing goes.
+// Clicking a control still takes the focus, as before.
 //
-// A typed space never presses a button nor ticks a check box in a list, so that a space meant
-// for a field cannot answer an alert or choose an item. Return and Enter never press the button
-// or tick the check box that has the focus, whatever the desktop's theme makes of them: they
-// reach the window as though no button had the focus, so that a dialog or an alert answers with
-// its default button and another window does nothing. Escape answers an alert's cancel button.
+// A dialog (an alert is one, and so is a window of dialog or tool type) is answered from the
+// keyboard too: Tab and Shift+Tab also stop on each of its buttons and check boxes, which shows
+// the focus, and a space presses or ticks the one that shows it. A dialog opens showing no focus,
+// so a space typed for a field just as a dialog appears presses nothing: the writer moves to a
+// button first. A push button that takes the focus leaves the default where it was.
+//
+// Elsewhere a typed space never presses a button nor ticks a check box, and nowhere does it tick
+// one in a list, so that a space meant for a field cannot answer an alert or choose an item.
+// Return and Enter never press the button or tick the check box that has the focus, whatever the
+// desktop's theme makes of them: they reach the window as though no button had the focus, so that
+// a dialog or an alert answers with its default button and another window does nothing. Escape
+// answers an alert's cancel button.
 //
 // Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
 // edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable

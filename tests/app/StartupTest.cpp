@@ -118,13 +118,16 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
             ASSERT_NE(button, nullptr);
             QTest::mouseClick(button, Qt::LeftButton);
         } else {
-            // Where the keyboard is, a space chooses no button; Return goes on as Continue does.
+            // Where the keyboard is, a space chooses no button; Tab reaches a button, and Return
+            // on it still goes on as Continue does.
             app_->splashScreen()->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(app_->splashScreen()));
             QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : app_->splashScreen();
             QTest::keyClick(keyboard, Qt::Key_Space);
             ASSERT_FALSE(app_->startupFinished());
-            QTest::keyClick(keyboard, Qt::Key_Return);
+            QTest::keyClick(keyboard, Qt::Key_Tab);
+            ASSERT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         }
         ASSERT_TRUE(app_->startupFinished());
         ASSERT_EQ(app_->documentController().documentCount(), 2u);

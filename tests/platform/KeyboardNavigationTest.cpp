@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -71,8 +73,8 @@ TEST(KeyboardNavigation, TabPassesOverAControlInACollapsedPane)
     EXPECT_EQ(QApplication::focusWidget(), notes);
 }
 
-// Run only as the child process of the test below: under X with the GNOME desktop's theme, which
-// makes Return and Enter press a focused button as a space does.
+// Run only as the child process of the test below: under X with a desktop theme (GNOME's or
+// GTK's), which makes Return and Enter press a focused button as a space does.
 TEST(KeyboardNavigation, DISABLED_ChildProcessReturnAnswersTheDialogWhateverTheTheme)
 {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
@@ -137,6 +139,7 @@ TEST(KeyboardNavigation, DISABLED_ChildProcessReturnAnswersTheDialogWhateverTheT
         EXPECT_EQ(placed.count(), row.answers);
         EXPECT_TRUE(row.focused->hasFocus());
     }
+
 }
 
 TEST(KeyboardNavigation, ReturnAnswersTheDialogUnderADesktopThemeWhoseReturnPressesButtons)
@@ -159,19 +162,25 @@ TEST(KeyboardNavigation, ReturnAnswersTheDialogUnderADesktopThemeWhoseReturnPres
     const QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
 
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QStringLiteral("gnome"));
-    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
-    // A bus that is not there, so that the desktop's settings are asked of none and none is started.
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                       QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("no-bus")));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests", "--gtest_filter=KeyboardNavigation.DISABLED_ChildProcess*"});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QByteArray output = child.readAll();
-    EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    // GNOME's theme comes with Qt itself; GTK's is a plugin of its own package.
+    const QString gtk = QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platformthemes/libqgtk3.so");
+    ASSERT_TRUE(QFileInfo::exists(gtk)) << "the GTK theme of Qt (qt6-gtk-platformtheme) is not installed";
+    for (const char* theme : {"gnome", "gtk3"}) {
+        SCOPED_TRACE(theme);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QString::fromLatin1(theme));
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
+        // A bus that is not there, so that the desktop's settings are asked of none and none is started.
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("no-bus")));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_also_run_disabled_tests", "--gtest_filter=KeyboardNavigation.DISABLED_ChildProcess*"});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QByteArray output = child.readAll();
+        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    }
 }

@@ -1,0 +1,115 @@
+#include "panes/InitialBeatCards.h"
+#include "panes/ModalDialogs.h"
+#include "platform/QtPlatform.h"
+#include "scene_editor/DatePicker.h"
+#include "support/PanelDriver.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What the dialog answered: an alert's or the date picker's button, or the options ticked.
+QString runAlert(const AlertRequest& request)
+{
+    switch (QtAlertPanels().runAlert(request)) {
+    case AlertOtherReturn:
+        return request.otherButton;
+    case AlertAlternateReturn:
+        return request.alternateButton;
+    default:
+        return request.defaultButton;
+    }
+}
+
+QString runDatePicker()
+{
+    DatePicker picker;
+    return QStringList{"Cancel", "Clear", "Save"}.value(ModalDialogs::run(picker));
+}
+
+QString runInitialBeatCards()
+{
+    InitialBeatCards dialog;
+    QString answer = QString::number(ModalDialogs::run(dialog));
+    for (const QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        answer += box->isChecked() ? QLatin1Char(' ') + box->objectName() : QString();
+    return answer;
+}
+
+// The dialog as it looks around a control, a little beyond its edges.
+QImage around(const QWidget& control)
+{
+    const QRect frame(control.mapTo(control.window(), QPoint(0, 0)), control.size());
+    return control.window()->grab(frame.adjusted(-4, -4, 4, 4)).toImage();
+}
+
+} // namespace
+
+// A dialog or an alert answered from the keyboard alone: Tab or Shift+Tab reaches the button or
+// check box, the focus shows on it while the default button keeps its look, and a space presses it.
+TEST(DialogKeys, TabReachesEachButtonAndCheckBoxAndSpacePressesTheOneShowingTheFocus)
+{
+    const AlertRequest masterFile{"Vantora Master File", "Missing.", "Try Again", "Select File", "Create New File"};
+    const AlertRequest deleteCard{"Delete Scene Card", "Sure?", "No", "", "Yes"};
+    const auto alert = [](AlertRequest request) { return [request] { return runAlert(request); }; };
+    const struct {
+        std::function<QString()> run;
+        Qt::Key move; // pressed until `target` has the focus
+        const char* target;
+        std::vector<Qt::Key> keys; // then typed
+        const char* answer;
+    } rows[] = {
+        {alert(masterFile), Qt::Key_Backtab, "Create New File", {Qt::Key_Space}, "Create New File"},
+        {alert(deleteCard), Qt::Key_Tab, "Yes", {Qt::Key_Space}, "Yes"},
+        {runDatePicker, Qt::Key_Tab, "Clear", {Qt::Key_Space}, "Clear"},
+        {runDatePicker, Qt::Key_Backtab, "Save", {Qt::Key_Space}, "Save"},
+        {runInitialBeatCards, Qt::Key_Tab, "Debate cards: home and work", {Qt::Key_Space, Qt::Key_Return},
+         "1 chkDebate"},
+        // Return answers the default button and Escape the cancel button, wherever the focus is.
+        {alert(deleteCard), Qt::Key_Tab, "Yes", {Qt::Key_Return}, "No"},
+        {alert(masterFile), Qt::Key_Tab, "Create New File", {Qt::Key_Escape}, "Select File"},
+        // A space typed for a field just as the dialog appears presses nothing.
+        {alert({"Delete Logline", "Sure?", "Yes", "No", ""}), Qt::Key_unknown, "", {Qt::Key_Space, Qt::Key_Escape},
+         "No"},
+        {runInitialBeatCards, Qt::Key_unknown, "", {Qt::Key_Space, Qt::Key_Return}, "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answer);
+        PanelDriver driver;
+        driver.whenShown<QDialog>([&row](QDialog* dialog) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+            const auto type = [](Qt::Key key) {
+                const auto shift = key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier;
+                QTest::keyClick(QApplication::focusWidget(), key, shift);
+            };
+            const auto defaults = [dialog] {
+                QStringList names;
+                for (const QPushButton* push : dialog->findChildren<QPushButton*>())
+                    names << (push->isDefault() ? push->text() : QString());
+                return names;
+            };
+            QAbstractButton* target = nullptr;
+            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                target = button->text() == QString::fromLatin1(row.target) ? button : target;
+            if (row.move != Qt::Key_unknown) {
+                ASSERT_NE(target, nullptr);
+                const QImage unseen = around(*target);
+                const QStringList before = defaults();
+                // A date field takes a Tab for each of its parts.
+                for (int press = 0; press < 20 && !target->hasFocus(); ++press)
+                    type(row.move);
+                ASSERT_TRUE(target->hasFocus());
+                EXPECT_NE(around(*target), unseen) << "the focus does not show";
+                EXPECT_EQ(defaults(), before);
+            }
+            for (Qt::Key key : row.keys)
+                if (dialog->isVisible())
+                    type(key);
+        });
+        EXPECT_EQ(row.run(), QString::fromLatin1(row.answer));
+    }
+}

@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-// Every window of the program, as the test main sets the application up: Tab passes over the
+// A window other than a dialog, as the test main sets the application up: Tab passes over the
 // buttons of every kind, which still act when clicked, and leaves a list instead of walking it.
 TEST(KeyboardNavigation, TabPassesOverButtonsThatStillActWhenClicked)
 {

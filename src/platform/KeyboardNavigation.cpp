@@ -335,8 +335,10 @@ protected:
             return false;
         case QEvent::Move:
         case QEvent::Resize:
+            if (!ringed_)
+                return false;
             if (auto* moved = qobject_cast<QWidget*>(watched);
-                ringed_ && moved && (moved == ringed_ || moved->isAncestorOf(ringed_)))
+                moved && (moved == ringed_ || moved->isAncestorOf(ringed_)))
                 placeRing();
             return false;
         case QEvent::FocusOut:

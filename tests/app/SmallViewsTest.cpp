@@ -64,14 +64,17 @@ TEST(HeightForString, MeasuresALongTextInFullAndStopsAtTheLimit)
 }
 
 // A remembered height is the height a fresh measure gives, whichever way the width moves, for
-// texts whose last glyphs reach past their advance (ff, y), wrapped or not, in plain and in bold;
-// asked again at a width it has answered, it measures nothing; another font is measured anew.
+// texts whose last glyphs reach past their advance (ff, y, a wrapped line's last í), wrapped or
+// not, in plain and in bold; asked again at a width it has answered, it measures nothing; another
+// font is measured anew.
 TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
 {
     const QStringList texts = {QStringLiteral("gun ff tariff hut"), QStringLiteral("fly f y staff gun"),
                                QStringLiteral("INT. ROOM 5 - DAY (p. 1)\nA key under the mat, scene 5"),
                                QStringLiteral("AVAVAV WAVE To Ty\nYou"),
-                               QStringLiteral("The hero wants the one thing she cannot have. ").repeated(4)};
+                               QStringLiteral("The hero wants the one thing she cannot have. ").repeated(4),
+                               QStringLiteral("Walt hums the song they sang in Sevilla \u2014 s\u00ed, aqu\u00ed, s\u00ed \u2014 and "
+                                              "the old man smiles.")};
     for (const QFont& font : {standardFont(12, false), standardFont(13, true)}) {
         TextHeights heights;
         for (const int step : {-1, 1}) {
@@ -93,9 +96,9 @@ TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
     }
 }
 
-// Texts made of words that test where lines may break (stops, quotes, brackets, hyphens, letters
-// past ASCII, letters from other fonts), in runs of spaces and lines, at random widths: each height
-// is the layout's, and plain prose is counted word by word, hardly ever laid out.
+// Texts made of words that test where lines may break (stops, quotes, brackets, hyphens, slashes,
+// figures after a stop, letters past ASCII, letters from other fonts), in runs of spaces and lines,
+// at random widths: each height is the layout's, and plain prose is counted, hardly ever laid out.
 TEST(TextHeights, CountWordsAsTheLayoutBreaksThem)
 {
     const QStringList words = {
@@ -109,6 +112,8 @@ TEST(TextHeights, CountWordsAsTheLayoutBreaksThem)
         QStringLiteral("INT."),    QStringLiteral("1,000"),  QStringLiteral("3.5"),     QStringLiteral("NIGHT"),
         QStringLiteral("wonderful"), QStringLiteral("extraordinarily"), QStringLiteral("I"), QStringLiteral("a"),
         QStringLiteral("?!"),      QStringLiteral("yes,"),   QStringLiteral("(MORE)"),  QStringLiteral("日本"),
+        QStringLiteral("p.12"),    QStringLiteral("and/or"), QStringLiteral("[beat]"),  QStringLiteral("50%"),
+        QStringLiteral("$20"),
     };
     std::mt19937 random(81);
     const auto pick = [&random](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
@@ -136,7 +141,8 @@ TEST(TextHeights, CountWordsAsTheLayoutBreaksThem)
     const QStringList prose = {QStringLiteral("INT. CLUB 7 - NIGHT (p. 12)\nShe hides the key under the mat, "
                                               "where only her brother would think to look."),
                                QStringLiteral("The hero wants the one thing she cannot have. ").repeated(3),
-                               QStringLiteral("Will it rain? \"Yes,\" he says; it doesn't.")};
+                               QStringLiteral("Will it rain? \"Yes,\" he says; it doesn't."),
+                               QStringLiteral("Agreement from the p.12 crowd.  And then...")};
     TextHeights heights;
     int asked = 0;
     for (int width = 120; width <= 400; width += 7) {

@@ -96,6 +96,8 @@ void RowFitter::refitRow(int row)
     std::vector<Fit> fits;
     heightFor(row, fits);
     apply(fits, anchor);
+    // A row grown shorter brings the rows after it into sight.
+    fitInSight();
 }
 
 RowFitter::Anchor RowFitter::anchorNow() const

@@ -26,7 +26,9 @@
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -38,6 +40,19 @@ struct Section {
     const char* deleteImage;
     const char* deleteToolTip;
 };
+
+// Three hundred linked set-ups and pay-offs on no card, their texts from one to five lines long.
+const char* const kLongList =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
+    "t(s) AS (SELECT 'The key under the mat opens the cellar where the letters lie, and nobody who comes down the "
+    "stairs after the storm finds the box Mara hid behind the coal before the thaw came to the pass.') "
+    "INSERT INTO ScenePayoff (ScenePayoffID, SceneCardID, ScenePayoff) "
+    "SELECT i, 0, 'Pay-off ' || i || ': ' || substr(s, 1, 30 + i % 5 * 50) FROM n, t; "
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
+    "t(s) AS (SELECT 'A letter nobody meant her to read lies open on the table while the dogs outside will not "
+    "stop barking and Jonah lies about where he was the night the bridge burned down to the water.') "
+    "INSERT INTO SceneSetup (SceneSetupID, SceneCardID, SceneSetup, ScenePayoffID) "
+    "SELECT i, 0, 'Set-up ' || i || ': ' || substr(s, 1, 30 + i * 3 % 5 * 50), i FROM n, t";
 
 const Section kSections[] = {
     {"BeatsTableView", "", "", "", ""},
@@ -62,6 +77,14 @@ protected:
         if (!assignments.isEmpty())
             layout += QStringLiteral(", ") + assignments;
         return story(name, layout);
+    }
+
+    // A story of the long list of set-ups (kLongList) that opens on them.
+    QString longListStory(const QString& name)
+    {
+        const QString path = wideStory(name, QStringLiteral("BeatSectionShowing = 3, ParentWindowWidth = 1400"));
+        SqlProbe::exec(StoryFile::open(path).get(), QString::fromLatin1(kLongList));
+        return path;
     }
 
     std::array<QLabel*, 5> labels() const
@@ -311,19 +334,6 @@ TEST_F(BeatSection, EveryListFitsItsRowsToThePanesWidth)
 
 namespace {
 
-// Three hundred linked set-ups and pay-offs on no card, their texts from one to five lines long.
-const char* const kLongList =
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
-    "t(s) AS (SELECT 'The key under the mat opens the cellar where the letters lie, and nobody who comes down the "
-    "stairs after the storm finds the box Mara hid behind the coal before the thaw came to the pass.') "
-    "INSERT INTO ScenePayoff (ScenePayoffID, SceneCardID, ScenePayoff) "
-    "SELECT i, 0, 'Pay-off ' || i || ': ' || substr(s, 1, 30 + i % 5 * 50) FROM n, t; "
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300), "
-    "t(s) AS (SELECT 'A letter nobody meant her to read lies open on the table while the dogs outside will not "
-    "stop barking and Jonah lies about where he was the night the bridge burned down to the water.') "
-    "INSERT INTO SceneSetup (SceneSetupID, SceneCardID, SceneSetup, ScenePayoffID) "
-    "SELECT i, 0, 'Set-up ' || i || ': ' || substr(s, 1, 30 + i * 3 % 5 * 50), i FROM n, t";
-
 // How the pane beside a long list changes width, and where the pointer is meanwhile.
 enum class Change { Drag, ProgramMove, WindowResize };
 struct Refit {
@@ -362,8 +372,7 @@ Place placeAt(const QTableView& table, int y)
 // sight until they fit.
 TEST_F(BeatSection, ALongListFitsTheRowsInSightAtOnceAndTheOthersSoonAfterWhereTheyWere)
 {
-    const QString path = wideStory("Long", "BeatSectionShowing = 3, ParentWindowWidth = 1400");
-    SqlProbe::exec(StoryFile::open(path).get(), QString::fromLatin1(kLongList));
+    const QString path = longListStory(QStringLiteral("Long"));
     open(path);
     SetupsTableView* list = document_->setupsTableView();
     ASSERT_NE(list, nullptr);
@@ -461,6 +470,136 @@ TEST_F(BeatSection, ALongListFitsTheRowsInSightAtOnceAndTheOthersSoonAfterWhereT
     EXPECT_FALSE(payoffs->rowsFitted());
     expectRowsFitted("shown anew");
     EXPECT_NEAR(payoffs->tvTable()->verticalHeader()->length(), estimated, estimated / 20);
+}
+
+namespace {
+
+// Watches the paints of a list's rows: each row a paint shows must have the height its text needs
+// at the pane's width then.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(const SetupsTableView& list) : list_(list), table_(*list.tvTable())
+    {
+        table_.viewport()->installEventFilter(this);
+    }
+    ~PaintWatch() override { table_.viewport()->removeEventFilter(this); }
+    PaintWatch(const PaintWatch&) = delete;
+    PaintWatch& operator=(const PaintWatch&) = delete;
+
+    int paints = 0;
+    // The first rows painted with another height, as "row: painted, needed".
+    QStringList unfitted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched == table_.viewport()) {
+            ++paints;
+            const int sight = table_.viewport()->height();
+            for (int row = std::max(0, table_.rowAt(0)); row < table_.model()->rowCount(); ++row) {
+                if (table_.rowViewportPosition(row) >= sight)
+                    break;
+                if (table_.rowHeight(row) != list_.heightOfRow(row) && unfitted.size() < 5)
+                    unfitted << QStringLiteral("%1: %2, %3").arg(row).arg(table_.rowHeight(row)).arg(list_.heightOfRow(row));
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const SetupsTableView& list_;
+    const QTableView& table_;
+};
+
+} // namespace
+
+// A row that comes into sight has the height its text needs in the pane's width before it is
+// painted, while the rows out of sight are still being fitted to a new width, whatever brings it:
+// the scroll bar, the wheel, the keyboard, a set-up written shorter above it, a taller window, or
+// the list growing shorter under a view of its end.
+TEST_F(BeatSection, ARowComingIntoSightIsFittedBeforeItIsPainted)
+{
+    open(longListStory(QStringLiteral("Sight")));
+    SetupsTableView* list = document_->setupsTableView();
+    ASSERT_NE(list, nullptr);
+    QTableView* table = list->tvTable();
+    QScrollBar* bar = table->verticalScrollBar();
+    MainSplitView* beats = document_->splBeats();
+    const int wide = beats->paneExtent(0);
+    expectRowsFitted("opened");
+    PaintWatch watch(*list);
+    // Types `text` into the set-up at the top of the list in sight, and answers its editor.
+    const auto typeIntoTheFirstSetup = [&](const QString& text) {
+        const QModelIndex cell = table->model()->index(table->rowAt(0) + 3 - table->rowAt(0) % 3, 1);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
+        const QPointer<QPlainTextEdit> editor = table->findChild<QPlainTextEdit*>(QStringLiteral("itemEditor"));
+        if (!editor.isNull()) {
+            editor->selectAll();
+            QTest::keyClicks(editor, text);
+        }
+        return editor;
+    };
+    QPointer<QPlainTextEdit> editor;
+    struct Bringing {
+        const char* how;
+        std::function<void()> before;
+        std::function<void()> bring;
+    };
+    const std::vector<Bringing> bringings = {
+        {"the scroll bar", nullptr, [&] { bar->setValue(bar->maximum() * 3 / 4); }},
+        {"the wheel", nullptr,
+         [&] {
+             const QPointF at(40, 40);
+             QWheelEvent wheel(at, table->viewport()->mapToGlobal(at), {}, QPoint(0, -360), Qt::NoButton, {},
+                               Qt::NoScrollPhase, false);
+             QCoreApplication::sendEvent(table->viewport(), &wheel);
+         }},
+        {"the keyboard", nullptr,
+         [&] {
+             table->setCurrentIndex(table->model()->index(table->rowAt(0) + 3 - table->rowAt(0) % 3, 1));
+             for (int page = 0; page < 3; ++page)
+                 QTest::keyClick(table, Qt::Key_PageDown);
+         }},
+        {"a set-up written shorter",
+         [&] {
+             // A set-up many lines long, being written short again when the pane changes width.
+             editor = typeIntoTheFirstSetup(QStringLiteral("The lamp by the door is lit each night. ").repeated(12));
+             ASSERT_FALSE(editor.isNull());
+             QTest::keyClick(editor, Qt::Key_Return);
+             settle();
+             editor = typeIntoTheFirstSetup(QStringLiteral("Short."));
+         },
+         [&] {
+             ASSERT_FALSE(editor.isNull());
+             QTest::keyClick(editor, Qt::Key_Return);
+         }},
+        {"a taller window", nullptr,
+         [&] { document_->window()->resize(document_->window()->width(), document_->window()->height() + 120); }},
+        {"a shorter list under its end", [&] { bar->setValue(bar->maximum()); },
+         [&] { beats->setPosition(beats->paneExtent(0) + 160); }},
+    };
+    for (const Bringing& bringing : bringings) {
+        SCOPED_TRACE(bringing.how);
+        bar->setValue(bar->maximum() / 3);
+        settle();
+        if (bringing.before)
+            bringing.before();
+        // The pane changes width: the rows in sight fit it at once, the others are left to fit.
+        const int width = beats->paneExtent(0) == wide - 80 ? wide - 120 : wide - 80;
+        beats->setPosition(width);
+        ASSERT_EQ(beats->paneExtent(0), width);
+        ASSERT_FALSE(list->rowsFitted());
+        const int lastInSight = table->rowAt(table->viewport()->height() - 1);
+        const int paints = watch.paints;
+        watch.unfitted.clear();
+        bringing.bring();
+        EXPECT_NE(table->rowAt(table->viewport()->height() - 1), lastInSight) << "no row came into sight";
+        table->viewport()->repaint();
+        expectRowsFitted("after");
+        EXPECT_GT(watch.paints, paints);
+        EXPECT_TRUE(watch.unfitted.isEmpty()) << watch.unfitted.join(QStringLiteral("; ")).toStdString();
+    }
 }
 
 // The section labels are whole at every font size in a pane as narrow as the divider allows:

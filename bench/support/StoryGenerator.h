@@ -3,9 +3,11 @@
 // A story file of any number of cards for the benchmarks, the same for every benchmark binary:
 // cards spread over the seventeen board beats with their places stored, texts of varied length,
 // colour stripes, a location, a short script, two characters each, set-ups paid off a few cards
-// later, and pictures (every character has a portrait, every tenth card a primary attachment
-// with a thumbnail). One card in a hundred lies in the Litter Box.
+// later, worded as writers word them (WriterTexts.h), and pictures (every character has a
+// portrait, every tenth card a primary attachment with a thumbnail). One card in a hundred lies
+// in the Litter Box.
 
+#include "WriterTexts.h"
 #include "model/ColorCodedb.h"
 #include "model/Screenplaydb.h"
 #include "model/ScriptElementdb.h"
@@ -225,10 +227,10 @@ inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<s
     Insert setup(db, "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES (?,?,?)");
     for (int index = 0; index + 3 < cards; index += 5) {
         const std::int64_t paid = payoff.bind(1, cardIDs[static_cast<std::size_t>(index + 3)])
-                                      .bind(2, QStringLiteral("The gun of scene %1 goes off").arg(index))
+                                      .bind(2, WriterTexts::payoff(index))
                                       .run();
         setup.bind(1, cardIDs[static_cast<std::size_t>(index)])
-            .bind(2, QStringLiteral("A gun in the drawer, scene %1").arg(index))
+            .bind(2, WriterTexts::setup(index))
             .bind(3, paid)
             .run();
     }
@@ -273,10 +275,10 @@ inline void raise(const QString& path, int setups, int characters)
         };
         for (int index = count("SELECT count(*) FROM SceneSetup"); index < setups; ++index) {
             const std::int64_t paid = payoff.bind(1, cardAt(index + 3))
-                                          .bind(2, QStringLiteral("The key of scene %1 opens the cellar").arg(index))
+                                          .bind(2, WriterTexts::payoff(index))
                                           .run();
             setup.bind(1, cardAt(index))
-                .bind(2, QStringLiteral("A key under the mat, scene %1").arg(index))
+                .bind(2, WriterTexts::setup(index))
                 .bind(3, paid)
                 .run();
         }

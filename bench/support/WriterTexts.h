@@ -1,0 +1,217 @@
+#pragma once
+
+// Set-ups and pay-offs worded as writers word them: a sentence or a few, 30 to 240 characters,
+// with names and possessives, quoted lines, questions, asides in brackets or after a dash,
+// hyphenated words, times, years and numbers. Each index gives its own text, the same on every
+// run; the generated stories (StoryGenerator.h) carry them.
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace WriterTexts {
+
+namespace Detail {
+
+// A small random source seeded by the index, the same on every machine.
+class Draw
+{
+public:
+    explicit Draw(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ULL + 0xD1B54A32D192ED03ULL) {}
+
+    int below(int count)
+    {
+        state_ += 0x9E3779B97F4A7C15ULL;
+        std::uint64_t mixed = state_;
+        mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBULL;
+        mixed ^= mixed >> 31;
+        return static_cast<int>(mixed % static_cast<std::uint64_t>(count));
+    }
+    template <std::size_t N>
+    QString from(const std::array<const char*, N>& words)
+    {
+        return QString::fromUtf8(words[static_cast<std::size_t>(below(static_cast<int>(N)))]);
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+inline const std::array<const char*, 20> kNames{"Mara",  "Jonah", "Ruth",  "Odette", "Pippa", "Walt", "Kofi",
+                                               "Danny", "Hal",   "Ines",  "Tobias", "Grace", "Elias", "Nadia",
+                                               "Vera",  "Luca",  "Ada",   "Sol",    "Bea",   "Finn"};
+inline const std::array<const char*, 12> kKin{"sister",     "half-brother", "ex-husband",       "landlady",
+                                             "old coach",  "stepfather",   "business partner", "best friend",
+                                             "neighbour",  "cousin",       "daughter",         "mother-in-law"};
+inline const std::array<const char*, 24> kThings{"the spare key",
+                                                "her father's pocket watch",
+                                                "a torn map of the valley",
+                                                "the brass compass",
+                                                "an unsigned letter",
+                                                "the red scarf",
+                                                "a shoebox of old photographs",
+                                                "the ledger with the missing pages",
+                                                "a half-empty bottle of rum",
+                                                "the radio that only gets one station",
+                                                "his late wife's ring",
+                                                "a ticket stub from 1974",
+                                                "the dog's collar",
+                                                "a jar of buttons",
+                                                "the last flare cartridge",
+                                                "a second-hand typewriter",
+                                                "the wedding invitation",
+                                                "a pair of muddy boots",
+                                                "the cracked phone",
+                                                "forty-two dollars in an envelope",
+                                                "a left-handed glove",
+                                                "the motel receipt",
+                                                "the key to Room 214",
+                                                "a photo of the 1988 team"};
+inline const std::array<const char*, 16> kHides{"hides",   "finds",  "pockets", "drops",      "loses",     "mends",
+                                               "buries",  "steals", "notices", "gives away", "locks away", "swaps",
+                                               "sells",   "breaks", "keeps",   "forgets"};
+inline const std::array<const char*, 12> kPlaces{"under the loose floorboard",
+                                                "behind the clock in the hall",
+                                                "at the bottom of the well",
+                                                "in the glovebox of the truck",
+                                                "on the shelf above the stove",
+                                                "inside the hollow oak by the river",
+                                                "in the lining of her coat",
+                                                "under the bar at the Blue Lantern",
+                                                "in a biscuit tin in the attic",
+                                                "beside the well-worn armchair",
+                                                "in the pocket of the dead man's jacket",
+                                                "on the dashboard, face down"};
+inline const std::array<const char*, 12> kTimes{"before the storm",
+                                               "at 3 a.m.",
+                                               "on the night of the fire",
+                                               "while the others sleep",
+                                               "during the wedding toast",
+                                               "an hour before dawn",
+                                               "the morning after the race",
+                                               "at 6:40 sharp",
+                                               "in scene 12",
+                                               "on her 30th birthday",
+                                               "just after midnight",
+                                               "in the summer of 1974"};
+inline const std::array<const char*, 12> kAsides{"and nobody sees",
+                                                "though she swore she'd thrown it out",
+                                                "-- we never learn why",
+                                                "(the audience should barely notice)",
+                                                "which matters later",
+                                                "as the lights go out",
+                                                "without a word",
+                                                "for the second time",
+                                                "(see the note on p. 12)",
+                                                "-- keep this quiet",
+                                                "and lies about it",
+                                                "half-laughing"};
+inline const std::array<const char*, 10> kLines{"\"Nobody touches this. Ever.\"",
+                                               "\"It's only a key.\"",
+                                               "\"Ask me again tomorrow.\"",
+                                               "\"You'll know when you need it.\"",
+                                               "\"Did you hear that?\"",
+                                               "\"We leave at six, not a minute later.\"",
+                                               "\"Don't tell your mother.\"",
+                                               "\"That's not mine -- it never was.\"",
+                                               "\"Keep it dry, whatever happens.\"",
+                                               "\"Two more days. Then we're square.\""};
+inline const std::array<const char*, 8> kQuestions{"Why does she keep it?",
+                                                  "Who else knows?",
+                                                  "Will anyone remember it by the third act?",
+                                                  "Is it even the same one?",
+                                                  "Where did the money go?",
+                                                  "Does he know she saw?",
+                                                  "Too obvious?",
+                                                  "What if it's lost?"};
+inline const std::array<const char*, 12> kUses{"uses",        "finally opens",  "gives back",  "trades",
+                                              "finds again", "recognises",     "burns",       "reads aloud",
+                                              "throws away", "holds up",       "turns over",  "hands over"};
+inline const std::array<const char*, 10> kOutcomes{"and the door gives way",
+                                                  "-- just in time",
+                                                  "and everyone goes quiet",
+                                                  "to buy them one more hour",
+                                                  "and the lie comes out",
+                                                  "(a clean pay-off, no speech)",
+                                                  "and the storm finally breaks",
+                                                  "while the engine is still running",
+                                                  "and wins the argument",
+                                                  "so the 9:15 train leaves without them"};
+
+inline QString capitalised(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+// One sentence of a set-up (or, with `payoff`, of a pay-off).
+inline QString sentence(Draw& draw, bool payoff)
+{
+    const QString name = draw.from(kNames);
+    switch (draw.below(payoff ? 5 : 7)) {
+    case 0:
+        return QStringLiteral("%1 %2 %3 %4.")
+            .arg(name, payoff ? draw.from(kUses) : draw.from(kHides), draw.from(kThings), draw.from(kPlaces));
+    case 1:
+        return QStringLiteral("%1's %2 %3 %4 %5, %6.")
+            .arg(name, draw.from(kKin), payoff ? draw.from(kUses) : draw.from(kHides), draw.from(kThings),
+                 draw.from(kTimes), payoff ? draw.from(kOutcomes) : draw.from(kAsides));
+    case 2:
+        return QStringLiteral("%1, %2 %3 %4 %5.")
+            .arg(capitalised(draw.from(kTimes)), name, payoff ? draw.from(kUses) : draw.from(kHides),
+                 draw.from(kThings), payoff ? draw.from(kOutcomes) : draw.from(kAsides));
+    case 3:
+        return QStringLiteral("%1 says, %2").arg(name, draw.from(kLines));
+    case 4:
+        return payoff ? QStringLiteral("%1 turns up again: %2 %3.")
+                            .arg(capitalised(draw.from(kThings)), name, draw.from(kOutcomes))
+                      : QStringLiteral("%1 lies %2 %3.")
+                            .arg(capitalised(draw.from(kThings)), draw.from(kPlaces), draw.from(kAsides));
+    case 5:
+        return draw.from(kQuestions);
+    default:
+        return QStringLiteral("%1 tells %2 about %3.").arg(name, draw.from(kNames), draw.from(kThings));
+    }
+}
+
+inline QString text(std::uint64_t seed, bool payoff)
+{
+    constexpr int kShortest = 30;
+    constexpr int kLongest = 240;
+    Draw draw(seed);
+    const int wanted = kShortest + draw.below(kLongest - kShortest + 1);
+    QString written = sentence(draw, payoff);
+    while (written.size() < wanted) {
+        const QString more = sentence(draw, payoff);
+        if (written.size() + 1 + more.size() > kLongest)
+            break;
+        written += QLatin1Char(' ') + more;
+    }
+    // A short opening sentence gets a second one; a long one is cut after a word.
+    while (written.size() < kShortest)
+        written += QLatin1Char(' ') + sentence(draw, payoff);
+    if (written.size() > kLongest) {
+        written.truncate(written.lastIndexOf(QLatin1Char(' '), kLongest - 1));
+        written += QLatin1Char('.');
+    }
+    return written;
+}
+
+} // namespace Detail
+
+// The set-up of index `index`.
+inline QString setup(int index)
+{
+    return Detail::text(2 * static_cast<std::uint64_t>(index), false);
+}
+
+// The pay-off of index `index`.
+inline QString payoff(int index)
+{
+    return Detail::text(2 * static_cast<std::uint64_t>(index) + 1, true);
+}
+
+} // namespace WriterTexts

@@ -11,13 +11,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
 
 // Texts kept at most: past this many (texts edited and gone, at various font sizes), all are
 // forgotten and measured again as they are asked for.
-constexpr qsizetype kMostTexts = 200000;
+constexpr std::size_t kMostTexts = 200000;
 
 // Room left beside a counted text's widest line before its height is taken to hold.
 constexpr int kOverhang = 1;
@@ -45,6 +46,39 @@ bool figure(char16_t letter)
            letter == u'(' || letter == u')';
 }
 
+// What a Latin-1 letter is, as TextHeights::kinds_ holds it.
+constexpr std::uint8_t kCounted = 1;
+constexpr std::uint8_t kAlphabetic = 2;
+
+// What a word is, as TextHeights::Word::kind holds it: every letter of it may stand in a counted
+// word; a line may end inside it before a letter (the pair of letters alone decides); a line may
+// end inside it before something else (what came before in the text decides too).
+constexpr std::uint8_t kWordCounted = 1;
+constexpr std::uint8_t kWordBreaks = 2;
+constexpr std::uint8_t kWordMayBreak = 4;
+
+// A word's hash, quick for the short strings words are.
+constexpr std::uint64_t kWordHashSeed = 14695981039346656037ULL;
+constexpr std::uint64_t kWordHashPrime = 1099511628211ULL;
+
+// A text's hash, four letters a step.
+std::uint64_t textHash(QStringView text)
+{
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ULL;
+    const char16_t* at = text.utf16();
+    const char16_t* const end = at + text.size();
+    std::uint64_t hash = kMix ^ static_cast<std::uint64_t>(text.size());
+    for (; end - at >= 4; at += 4) {
+        std::uint64_t four;
+        std::memcpy(&four, at, sizeof four);
+        hash = (hash ^ four) * kMix;
+        hash ^= hash >> 29;
+    }
+    for (; at != end; ++at)
+        hash = (hash ^ *at) * kMix;
+    return hash ^ (hash >> 32);
+}
+
 // The height of the box heightForString lays a text out in.
 constexpr int kMeasureHeight = 200000;
 
@@ -61,25 +95,6 @@ bool wordLetter(char16_t letter)
 bool breakableSpace(QChar letter)
 {
     return letter.isSpace() && letter.decompositionTag() != QChar::NoBreak;
-}
-
-// The places inside the words of `text` (not after a space or a line feed, nor before one) where
-// the rules of line breaking let a line end: after a hyphen joined to more, after ! or ? before a
-// letter, after a stop before figures ("p." | "12"), and so on. Whether they do depends on more
-// than the word: the stop before figures lets a line end only where no number came before it, and
-// a number reaches across spaces into the words after it. So the whole text is read, as the layout
-// reads it.
-std::vector<int> breaksInWords(const QString& text)
-{
-    std::vector<int> found;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
-    for (qsizetype at = finder.toNextBoundary(); at > 0 && at < text.size(); at = finder.toNextBoundary()) {
-        const char16_t before = text[at - 1].unicode();
-        const char16_t after = text[at].unicode();
-        if (before != u' ' && before != u'\n' && after != u' ' && after != u'\n')
-            found.push_back(static_cast<int>(at));
-    }
-    return found;
 }
 
 // What `read` reads of `text` laid out in `font` as one line no width wraps.
@@ -117,31 +132,55 @@ bool plainScripts(const QString& text)
 
 } // namespace
 
+void TextHeights::HashSlots::add(std::uint64_t hash, std::size_t entry)
+{
+    if (2 * (count_ + 1) > slots_.size()) {
+        std::vector<Slot> grown(2 * slots_.size());
+        const std::size_t mask = grown.size() - 1;
+        for (const Slot& slot : slots_) {
+            if (slot.entry == 0)
+                continue;
+            std::size_t at = slot.hash & mask;
+            while (grown[at].entry != 0)
+                at = (at + 1) & mask;
+            grown[at] = slot;
+        }
+        slots_ = std::move(grown);
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hash & mask;
+    while (slots_[at].entry != 0)
+        at = (at + 1) & mask;
+    slots_[at] = {hash, entry + 1};
+    ++count_;
+}
+
+void TextHeights::HashSlots::clear()
+{
+    slots_.assign(1024, Slot());
+    count_ = 0;
+}
+
 float TextHeights::height(const QString& text, const QFont& font, int width)
 {
-    if (!hasFont_ || !(font == font_) || texts_.size() > kMostTexts || piecesKept_ > kMostPieces) {
-        texts_.clear();
-        unwrapped_.clear();
-        advances_.clear();
-        words_.clear();
-        wordEnds_.clear();
-        piecesKept_ = 0;
+    if (!hasFont_ || !(font == font_) || texts_.size() > kMostTexts || pieces_.size() > kMostPieces) {
+        forgetAll();
         font_ = font;
         hasFont_ = true;
-    }
-    if (advances_.empty())
         measureLetters();
+    }
     width = std::max(0, width);
-    Spans& kept = texts_[text];
+    Text& kept = entryOf(text);
     for (const Span& span : kept.spans)
         if (span.narrowest <= width && width <= span.widest)
             return span.height;
     Span& span = kept.spans[kept.next];
     kept.next = static_cast<std::uint8_t>((kept.next + 1) % kept.spans.size());
     if (!kept.read)
-        readPieces(text, kept);
+        readPieces(kept);
     if (kept.countable) {
-        if (const std::optional<Filled> lines = filled(kept.pieces, kept.typedLines, width)) {
+        if (const std::optional<Filled> lines =
+                filled(std::span(pieces_).subspan(kept.firstPiece, kept.pieceCount), kept.typedLines, width)) {
             span.height = unwrappedHeight(lines->lines);
             span.narrowest = std::min(width, static_cast<int>(std::ceil(lines->widest + kDoubt)) + kOverhang);
             span.widest = lines->lines == kept.typedLines ? std::numeric_limits<int>::max() : width;
@@ -153,11 +192,36 @@ float TextHeights::height(const QString& text, const QFont& font, int width)
     return span.height;
 }
 
+TextHeights::Text& TextHeights::entryOf(const QString& text)
+{
+    const std::uint64_t hash = textHash(text);
+    const std::ptrdiff_t found = textSlots_.find(hash, [&](std::size_t entry) { return texts_[entry].text == text; });
+    if (found >= 0)
+        return texts_[static_cast<std::size_t>(found)];
+    textSlots_.add(hash, texts_.size());
+    Text& made = texts_.emplace_back();
+    made.text = text;
+    return made;
+}
+
+void TextHeights::forgetAll()
+{
+    texts_.clear();
+    textSlots_.clear();
+    pieces_.clear();
+    unwrapped_.clear();
+    words_.clear();
+    wordLetters_.clear();
+    wordSlots_.clear();
+    wordEnds_.clear();
+}
+
 void TextHeights::measureLetters()
 {
     const QFontMetricsF metrics(font_);
     advances_.assign(256, -1);
     overhangs_.assign(256, 0);
+    kinds_.assign(256, 0);
     spaceAdvance_ = metrics.horizontalAdvance(QLatin1Char(' '));
     spaceKerning_ = 0;
     // The layout rounds the font's farthest reach to its own fixed point; this is never less.
@@ -169,6 +233,8 @@ void TextHeights::measureLetters()
             continue;
         const QString alone(QChar{letter});
         advances_[letter] = metrics.horizontalAdvance(alone);
+        kinds_[letter] = static_cast<std::uint8_t>((wordLetter(letter) ? kCounted : 0) |
+                                                   (QChar::isLetter(letter) ? kAlphabetic : 0));
         // The reach the layout weighs when a line ends in this letter.
         overhangs_[letter] = std::min(farthestReach_, std::max(0.0, -metrics.rightBearing(QChar{letter})));
         if (wordLetter(letter))
@@ -187,6 +253,14 @@ void TextHeights::measureLetters()
 
 TextHeights::Word TextHeights::word(QStringView letters)
 {
+    std::uint64_t hash = kWordHashSeed;
+    for (const QChar letter : letters)
+        hash = (hash ^ letter.unicode()) * kWordHashPrime;
+    return word(letters, hash);
+}
+
+TextHeights::Word TextHeights::word(QStringView letters, std::uint64_t hash)
+{
     // Numbers, pages and times are measured letter by letter where the font sets its figures
     // side by side unchanged: a long story has thousands of them, each in one or two texts.
     if (plainFigures_ && std::all_of(letters.begin(), letters.end(), [](QChar c) { return figure(c.unicode()); })) {
@@ -194,21 +268,48 @@ TextHeights::Word TextHeights::word(QStringView letters)
         for (const QChar c : letters)
             summed.advance += advances_[c.unicode()];
         summed.overhang = overhangs_[letters.back().unicode()];
+        summed.kind = kindOf(letters);
         return summed;
     }
-    if (const auto found = words_.find(letters); found != words_.end())
-        return found->second;
-    if (words_.size() >= kMostWords)
-        words_.clear();
+    const char16_t* const first = letters.utf16();
+    const auto size = static_cast<std::uint32_t>(letters.size());
+    const std::ptrdiff_t found = wordSlots_.find(hash, [&](std::size_t entry) {
+        const WordEntry& kept = words_[entry];
+        return kept.size == size && std::equal(first, first + size, wordLetters_.data() + kept.at);
+    });
+    if (found >= 0)
+        return words_[static_cast<std::size_t>(found)].word;
     const QString text = letters.toString();
     // The line's natural width adds the reach of its last glyph, whether the letter's own or one
     // joined with the letters before it, as a line ending in the word adds it; its advance does
     // not. The layout weighs no reach past the font's farthest.
-    const Word measured = readUnwrapped(text, font_, [this](const QTextLine& line) {
+    Word measured = readUnwrapped(text, font_, [this](const QTextLine& line) {
         return Word{line.horizontalAdvance(),
                     std::min(farthestReach_, std::max(0.0, line.naturalTextWidth() - line.horizontalAdvance()))};
     });
-    return words_.emplace(text, measured).first->second;
+    measured.kind = kindOf(letters);
+    if (words_.size() >= kMostWords || wordLetters_.size() + size > std::numeric_limits<std::uint32_t>::max()) {
+        words_.clear();
+        wordLetters_.clear();
+        wordSlots_.clear();
+    }
+    wordSlots_.add(hash, words_.size());
+    words_.push_back({static_cast<std::uint32_t>(wordLetters_.size()), size, measured});
+    wordLetters_.insert(wordLetters_.end(), first, first + size);
+    return measured;
+}
+
+std::uint8_t TextHeights::kindOf(QStringView letters)
+{
+    std::uint8_t kind = kWordCounted;
+    for (qsizetype at = 0; at < letters.size(); ++at) {
+        const char16_t letter = letters[at].unicode();
+        if (letter > 0xff || !(kinds_[letter] & kCounted))
+            return 0;
+        if (at > 0 && mayBreakBetween(letters[at - 1].unicode(), letter))
+            kind |= (kinds_[letter] & kAlphabetic) ? kWordBreaks : kWordMayBreak;
+    }
+    return kind;
 }
 
 double TextHeights::advanceWithin(QStringView letters, qsizetype at)
@@ -229,103 +330,163 @@ double TextHeights::advanceWithin(QStringView letters, qsizetype at)
     return found->second[static_cast<std::size_t>(at)];
 }
 
-bool TextHeights::mayBreakBetween(char16_t before, char16_t after)
+bool TextHeights::askBreakBetween(char16_t before, char16_t after)
 {
-    if (pairBreaks_.empty())
-        pairBreaks_.assign(256 * 256, -1);
-    std::int8_t& known = pairBreaks_[static_cast<std::size_t>(before) * 256 + after];
-    if (known < 0) {
-        // Inside a word the rules let a line end between two letters only where the pair of them
-        // allows it; what comes around them may only forbid it.
-        const QChar pair[] = {QLatin1Char(' '), QChar(before), QChar(after), QLatin1Char(' ')};
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, pair, 4);
-        finder.setPosition(2);
-        known = finder.isAtBoundary() ? 1 : 0;
-    }
-    return known > 0;
+    // Inside a word the rules let a line end between two letters only where the pair of them
+    // allows it; what comes around them may only forbid it.
+    const QChar pair[] = {QLatin1Char(' '), QChar(before), QChar(after), QLatin1Char(' ')};
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, pair, 4);
+    finder.setPosition(2);
+    const bool breaks = finder.isAtBoundary();
+    pairBreaks_[static_cast<std::size_t>(before) * 256 + after] = breaks ? 1 : 0;
+    return breaks;
 }
 
-void TextHeights::readPieces(const QString& text, Spans& spans)
+void TextHeights::readPieces(Text& entry)
 {
-    spans.read = true;
-    // Every letter must be one of the font. A line may end inside a word only between two letters
-    // whose pair allows it; before a letter the pair alone decides, before anything else (figures,
-    // brackets) the text before it may forbid it, and then the whole text is read as the layout
-    // reads it.
+    entry.read = true;
+    const QString& text = entry.text;
+    const std::size_t firstPiece = pieces_.size();
+    // Most texts are read in one pass. One that may break inside a word before something else
+    // than a letter is read again once the places are known (breaksOf).
+    bool readAgain = false;
     std::vector<int> breaks;
-    bool readWhole = false;
-    std::size_t words = 0;
-    char16_t previous = u' ';
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const char16_t letter = text[at].unicode();
-        if (letter != u' ' && letter != u'\n') {
-            if (!wordLetter(letter) || advances_[letter] < 0)
-                return;
-            if (previous == u' ' || previous == u'\n') {
-                ++words;
-            } else if (!readWhole && mayBreakBetween(previous, letter)) {
-                if (QChar::isLetter(letter))
-                    breaks.push_back(static_cast<int>(at));
-                else
-                    readWhole = true;
-            }
-        }
-        previous = letter;
-    }
-    if (words == 0)
-        return;
-    spans.countable = true;
-    if (readWhole)
-        breaks = breaksInWords(text);
-    spans.pieces.reserve(words + breaks.size());
-    auto nextBreak = breaks.begin();
     const QChar* const begin = text.constData();
     const QChar* const end = begin + text.size();
-    const QChar* at = begin;
-    Piece piece;
-    piece.lineStart = 1;
-    while (at != end) {
-        if (at->unicode() == u'\n') {
-            ++spans.typedLines;
-            piece.spaces = 0;
-            piece.lineStart = 1;
+    Piece next;
+    next.lineStart = 1;
+    for (const QChar* at = begin; at != end;) {
+        const char16_t letter = at->unicode();
+        if (letter == u'\n') {
+            ++entry.typedLines;
+            next = Piece();
+            next.lineStart = 1;
             ++at;
             continue;
         }
-        if (at->unicode() == u' ') {
-            ++piece.spaces;
+        if (letter == u' ') {
+            ++next.spaces;
             ++at;
             continue;
         }
         const QChar* const start = at;
-        while (at != end && at->unicode() != u' ' && at->unicode() != u'\n')
-            ++at;
-        const QStringView letters(start, at - start);
-        const auto wordStart = static_cast<int>(start - begin);
-        const auto wordEnd = static_cast<int>(at - begin);
-        const Word whole = word(letters);
-        // The word goes onto the lines in pieces, each ending where a line may end inside it
-        // (most words are one piece): where each ends in the word's own layout, and the reach of
-        // its last letter.
-        double fromAdvance = 0;
-        while (nextBreak != breaks.end() && *nextBreak < wordEnd) {
-            const qsizetype to = *nextBreak++ - wordStart;
-            const double ends = advanceWithin(letters, to);
-            piece.advance = static_cast<float>(ends - fromAdvance);
-            piece.overhang = static_cast<float>(word(letters.first(to)).overhang);
-            spans.pieces.push_back(piece);
-            piece = Piece();
-            fromAdvance = ends;
+        std::uint64_t hash = kWordHashSeed;
+        for (; at != end && at->unicode() != u' ' && at->unicode() != u'\n'; ++at)
+            hash = (hash ^ at->unicode()) * kWordHashPrime;
+        const QStringView letters(start, at);
+        const Word whole = word(letters, hash);
+        if (!(whole.kind & kWordCounted)) {
+            pieces_.resize(firstPiece);
+            entry.typedLines = 1;
+            return;
         }
-        piece.advance = static_cast<float>(whole.advance - fromAdvance);
-        piece.overhang = static_cast<float>(whole.overhang);
-        spans.pieces.push_back(piece);
-        piece = Piece();
+        readAgain = readAgain || (whole.kind & kWordMayBreak);
+        if (readAgain)
+            continue;
+        if (whole.kind & kWordBreaks) {
+            breaks.clear();
+            for (qsizetype inside = 1; inside < letters.size(); ++inside)
+                if (mayBreakBetween(letters[inside - 1].unicode(), letters[inside].unicode()))
+                    breaks.push_back(static_cast<int>(start - begin + inside));
+            appendWord(next, letters, static_cast<int>(start - begin), breaks);
+        } else {
+            next.advance = static_cast<float>(whole.advance);
+            next.overhang = static_cast<float>(whole.overhang);
+            pieces_.push_back(next);
+        }
+        next = Piece();
     }
-    piecesKept_ += spans.pieces.size();
+    if (readAgain) {
+        pieces_.resize(firstPiece);
+        entry.typedLines = 1;
+        breaks = breaksOf(text);
+        auto nextBreak = breaks.begin();
+        next = Piece();
+        next.lineStart = 1;
+        for (const QChar* at = begin; at != end;) {
+            if (at->unicode() == u'\n' || at->unicode() == u' ') {
+                if (at->unicode() == u'\n') {
+                    ++entry.typedLines;
+                    next = Piece();
+                    next.lineStart = 1;
+                } else {
+                    ++next.spaces;
+                }
+                ++at;
+                continue;
+            }
+            const QChar* const start = at;
+            while (at != end && at->unicode() != u' ' && at->unicode() != u'\n')
+                ++at;
+            const auto first = nextBreak;
+            while (nextBreak != breaks.end() && *nextBreak < at - begin)
+                ++nextBreak;
+            appendWord(next, QStringView(start, at), static_cast<int>(start - begin), std::span(first, nextBreak));
+            next = Piece();
+        }
+    }
+    entry.firstPiece = static_cast<std::uint32_t>(firstPiece);
+    entry.pieceCount = static_cast<std::uint32_t>(pieces_.size() - firstPiece);
+    entry.countable = entry.pieceCount > 0;
 }
 
-std::optional<TextHeights::Filled> TextHeights::filled(const std::vector<Piece>& pieces, int typedLines,
+std::vector<int> TextHeights::breaksOf(const QString& text)
+{
+    // Before a letter the pair alone decides. Before anything else a number may keep the stop or
+    // sign in front of it to itself, and a number reaches across spaces into the words after it;
+    // but a letter closes any number and starts afresh. So the part of the text from the last
+    // letter before such a place to the first letter after it is read as the layout reads it.
+    std::vector<int> found;
+    const auto alphabetic = [this, &text](qsizetype at) { return (kinds_[text[at].unicode()] & kAlphabetic) != 0; };
+    const auto inWord = [&text](qsizetype at) { return text[at] != QLatin1Char(' ') && text[at] != QLatin1Char('\n'); };
+    for (qsizetype at = 1; at < text.size(); ++at) {
+        if (!inWord(at - 1) || !inWord(at) || !mayBreakBetween(text[at - 1].unicode(), text[at].unicode()))
+            continue;
+        if (alphabetic(at)) {
+            found.push_back(static_cast<int>(at));
+            continue;
+        }
+        qsizetype from = at - 1;
+        while (from > 0 && !alphabetic(from))
+            --from;
+        qsizetype to = at;
+        while (to + 1 < text.size() && !alphabetic(to))
+            ++to;
+        while (!found.empty() && found.back() > from)
+            found.pop_back();
+        const QStringView part = QStringView(text).sliced(from, to + 1 - from);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, part.data(), part.size());
+        for (qsizetype inPart = finder.toNextBoundary(); inPart > 0 && inPart < part.size();
+             inPart = finder.toNextBoundary()) {
+            if (inWord(from + inPart - 1) && inWord(from + inPart))
+                found.push_back(static_cast<int>(from + inPart));
+        }
+        at = to;
+    }
+    return found;
+}
+
+void TextHeights::appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks)
+{
+    const Word whole = word(letters);
+    // The word goes onto the lines in pieces, each ending where a line may end inside it: where
+    // each ends in the word's own layout, and the reach of its last letter.
+    double fromAdvance = 0;
+    for (const int at : breaks) {
+        const qsizetype to = at - wordStart;
+        const double ends = advanceWithin(letters, to);
+        piece.advance = static_cast<float>(ends - fromAdvance);
+        piece.overhang = static_cast<float>(word(letters.first(to)).overhang);
+        pieces_.push_back(piece);
+        piece = Piece();
+        fromAdvance = ends;
+    }
+    piece.advance = static_cast<float>(whole.advance - fromAdvance);
+    piece.overhang = static_cast<float>(whole.overhang);
+    pieces_.push_back(piece);
+}
+
+std::optional<TextHeights::Filled> TextHeights::filled(std::span<const Piece> pieces, int typedLines,
                                                        int width) const
 {
     Filled filled;

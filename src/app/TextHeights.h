@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QFont>
-#include <QHash>
 #include <QString>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -47,17 +47,20 @@ private:
         // Whether it begins a line as typed.
         std::uint32_t lineStart : 1 = 0;
     };
-    // The last spans measured of one text, the widths a pane moves between lately, and, when
-    // every letter of it is a printable Latin-1 one of the font, its pieces, read when it is first
-    // counted: once read, its lines are counted at any width without looking at a word again.
-    struct Spans {
+    // A text, the last spans measured of it (the widths a pane moves between lately) and, when
+    // every letter of it is a printable Latin-1 one of the font, where its pieces lie in pieces_,
+    // read when it is first counted: once read, its lines are counted at any width without looking
+    // at a word again.
+    struct Text {
+        QString text;
         std::array<Span, 3> spans;
         std::uint8_t next = 0;
         bool read = false;
         bool countable = false;
         // The lines it has before any is wrapped.
         int typedLines = 1;
-        std::vector<Piece> pieces;
+        std::uint32_t firstPiece = 0;
+        std::uint32_t pieceCount = 0;
     };
 
     // A word's width and how far its last letter reaches past it, as the layout weighs a line
@@ -65,21 +68,14 @@ private:
     struct Word {
         double advance = 0;
         double overhang = 0;
+        // What its letters say of counting it (kWordCounted and the others, TextHeights.cpp).
+        std::uint8_t kind = 0;
     };
-    // A word's hash, quick for the short strings words are.
-    struct WordHash {
-        using is_transparent = void;
-        std::size_t operator()(QStringView word) const noexcept
-        {
-            std::uint64_t hash = 14695981039346656037ULL;
-            for (const QChar letter : word)
-                hash = (hash ^ letter.unicode()) * 1099511628211ULL;
-            return static_cast<std::size_t>(hash);
-        }
-    };
-    struct WordEqual {
-        using is_transparent = void;
-        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    // A word measured, and where its letters lie in wordLetters_.
+    struct WordEntry {
+        std::uint32_t at = 0;
+        std::uint32_t size = 0;
+        Word word;
     };
     // The lines of a text filled piece by piece, and the widest of them with the reach of its last
     // letter.
@@ -88,22 +84,70 @@ private:
         double widest = 0;
     };
 
+    // The slots of an open table that finds entries kept in a list by their hashes (hashed and
+    // compared in place, quicker than a general map for the strings kept here): each slot holds a
+    // hash and its entry's place in the list. Half the slots stay open, so that an entry is found
+    // in a step or two.
+    class HashSlots
+    {
+    public:
+        // The place of the entry of `hash` that `same` takes for the one looked for, or -1.
+        template <typename Same>
+        std::ptrdiff_t find(std::uint64_t hash, Same same) const
+        {
+            const std::size_t mask = slots_.size() - 1;
+            for (std::size_t at = hash & mask; slots_[at].entry != 0; at = (at + 1) & mask)
+                if (slots_[at].hash == hash && same(slots_[at].entry - 1))
+                    return static_cast<std::ptrdiff_t>(slots_[at].entry - 1);
+            return -1;
+        }
+        void add(std::uint64_t hash, std::size_t entry);
+        void clear();
+
+    private:
+        struct Slot {
+            std::uint64_t hash = 0;
+            // The entry's place + 1; 0 for an open slot.
+            std::size_t entry = 0;
+        };
+        std::vector<Slot> slots_ = std::vector<Slot>(1024);
+        std::size_t count_ = 0;
+    };
+
+    // The entry of `text`, made when it has none.
+    Text& entryOf(const QString& text);
+    // Forgets every text and word, and the font's measures.
+    void forgetAll();
     // The height of `lines` lines none of which was wrapped.
     float unwrappedHeight(int lines);
     // The font's advance of each Latin-1 letter, how far each reaches past it, and how much a
     // space beside a letter may change their widths; made once for the font.
     void measureLetters();
-    // Reads the pieces of `text` into `spans`, when every letter of it is a space, a line feed or
-    // a printable Latin-1 letter of the font.
-    void readPieces(const QString& text, Spans& spans);
-    // Whether the rules of line breaking may let a line end between the letters `before` and
-    // `after` inside a word, whatever comes before and after them; asked once.
-    bool mayBreakBetween(char16_t before, char16_t after);
+    // Reads the pieces of the entry's text into pieces_, when every letter of it is a space, a
+    // line feed or a printable Latin-1 letter of the font.
+    void readPieces(Text& entry);
+    // Appends the pieces of the word `letters`, which begins `wordStart` letters into its text and
+    // may end a line at the places `breaks` (counted in the text), the first as `piece` says.
+    void appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks);
+    // Whether the rules of line breaking may let a line end between the Latin-1 letters `before`
+    // and `after` inside a word, whatever comes before and after them; asked once.
+    bool mayBreakBetween(char16_t before, char16_t after)
+    {
+        const std::int8_t known = pairBreaks_[static_cast<std::size_t>(before) * 256 + after];
+        return known < 0 ? askBreakBetween(before, after) : known > 0;
+    }
+    bool askBreakBetween(char16_t before, char16_t after);
+    // The places inside the words of `text` where the rules of line breaking let a line end, in
+    // order, read as the layout reads them.
+    std::vector<int> breaksOf(const QString& text);
     // The lines of a text of `pieces` and `typedLines` lines as typed, wrapped in `width`, when no
     // line ends within the doubt of `width`; nothing otherwise.
-    std::optional<Filled> filled(const std::vector<Piece>& pieces, int typedLines, int width) const;
-    // The width of a word and its last letter's reach, measured once.
+    std::optional<Filled> filled(std::span<const Piece> pieces, int typedLines, int width) const;
+    // The width of a word and its last letter's reach, measured once, and what its letters are.
     Word word(QStringView letters);
+    // The same, of a word whose hash is known.
+    Word word(QStringView letters, std::uint64_t hash);
+    std::uint8_t kindOf(QStringView letters);
     // Where the word `letters` ends when it ends at `at` letters from its start, in its own
     // layout (which kerns each letter with the next), measured once.
     double advanceWithin(QStringView letters, qsizetype at);
@@ -114,10 +158,16 @@ private:
 
     QFont font_;
     bool hasFont_ = false;
-    QHash<QString, Spans> texts_;
+    std::vector<Text> texts_;
+    HashSlots textSlots_;
+    // The pieces of every text read, one text's after another's.
+    std::vector<Piece> pieces_;
     std::vector<float> unwrapped_;
     // The font's advance of each Latin-1 letter; -1 for those not printed or not in the font.
     std::vector<double> advances_;
+    // For each Latin-1 letter: whether it may stand in a word whose lines are counted (kCounted),
+    // and whether it is a letter of an alphabet (kAlphabetic).
+    std::vector<std::uint8_t> kinds_;
     // How far each Latin-1 letter reaches past its advance (0 for most).
     std::vector<double> overhangs_;
     // The farthest reach the layout weighs at the end of a line: it takes no glyph to reach
@@ -128,14 +178,23 @@ private:
     double spaceAdvance_ = 0;
     // The most a letter's width and a space's together differ from the two apart.
     double spaceKerning_ = 0;
-    std::unordered_map<QString, Word, WordHash, WordEqual> words_;
+    // The words measured, their letters one after another.
+    std::vector<WordEntry> words_;
+    std::vector<char16_t> wordLetters_;
+    HashSlots wordSlots_;
     // For words a line may end inside: where the word ends at each of its letters, in its own
     // layout.
+    struct WordHash {
+        using is_transparent = void;
+        std::size_t operator()(QStringView word) const noexcept { return qHash(word); }
+    };
+    struct WordEqual {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
     std::unordered_map<QString, std::vector<double>, WordHash, WordEqual> wordEnds_;
-    // Pieces kept with the texts, all told.
-    std::size_t piecesKept_ = 0;
     // For each pair of Latin-1 letters, whether a line may end between them inside a word: -1
     // not yet asked, 0 no, 1 yes. It does not depend on the font.
-    std::vector<std::int8_t> pairBreaks_;
+    std::vector<std::int8_t> pairBreaks_ = std::vector<std::int8_t>(256 * 256, -1);
     std::size_t measured_ = 0;
 };

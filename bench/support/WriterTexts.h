@@ -156,7 +156,7 @@ inline QString sentence(Draw& draw, bool payoff)
         return QStringLiteral("%1 %2 %3 %4.")
             .arg(name, payoff ? draw.from(kUses) : draw.from(kHides), draw.from(kThings), draw.from(kPlaces));
     case 1:
-        return QStringLiteral("%1's %2 %3 %4 %5, %6.")
+        return QStringLiteral("%1's %2 %3 %4 %5 %6.")
             .arg(name, draw.from(kKin), payoff ? draw.from(kUses) : draw.from(kHides), draw.from(kThings),
                  draw.from(kTimes), payoff ? draw.from(kOutcomes) : draw.from(kAsides));
     case 2:
@@ -166,7 +166,7 @@ inline QString sentence(Draw& draw, bool payoff)
     case 3:
         return QStringLiteral("%1 says, %2").arg(name, draw.from(kLines));
     case 4:
-        return payoff ? QStringLiteral("%1 turns up again: %2 %3.")
+        return payoff ? QStringLiteral("%1 turns up again when %2 needs it most %3.")
                             .arg(capitalised(draw.from(kThings)), name, draw.from(kOutcomes))
                       : QStringLiteral("%1 lies %2 %3.")
                             .arg(capitalised(draw.from(kThings)), draw.from(kPlaces), draw.from(kAsides));

@@ -33,7 +33,7 @@ public:
     void fit(int width);
     // The table's model was reset: no row fits yet. Fits those in sight at `width` now.
     void reload(int width);
-    // The text of `row` changed: the row fits again now.
+    // The text of `row` changed: the row fits again now, and so do the rows it brings into sight.
     void refitRow(int row);
     // Whether every row has the height its text needs at the width last asked for.
     bool whole() const { return unfitted_ == 0; }

@@ -28,8 +28,7 @@ void BM_BoardSectionsPositionToBeat(benchmark::State& state)
     const BoardSections sections = benchBoard();
     std::int64_t left = 4;
     for (auto _ : state) {
-        const std::int64_t page = sections.pageNumberForPositionTop(183, left);
-        benchmark::DoNotOptimize(sections.boardBeatSectionForPageNumber(page));
+        benchmark::DoNotOptimize(sections.pageAndBoardBeatForPositionTop(183, left));
         left = left >= 1566 ? 4 : left + 7;
     }
 }

@@ -449,10 +449,11 @@ void SceneCardView::setPageNumber()
     if (!scene_ || !screenplay())
         return;
     const QPoint origin = madeView() ? madeView()->pos() : boardFrame_.topLeft();
-    const std::int64_t page = screenplay()->boardSections().pageNumberForPositionTop(origin.y(), origin.x());
-    showPageNumber(page);
-    scene_->setPageNumber(page);
-    scene_->setCurrentBeatSection(screenplay()->boardSections().boardBeatSectionForPositionTop(origin.y(), origin.x()));
+    const BoardSections::PageAndBoardBeat read =
+        screenplay()->boardSections().pageAndBoardBeatForPositionTop(origin.y(), origin.x());
+    showPageNumber(read.page);
+    scene_->setPageNumber(read.page);
+    scene_->setCurrentBeatSection(read.boardBeat);
     scene_->save();
 }
 

@@ -149,12 +149,20 @@ std::pair<std::int64_t, std::int64_t> splitRowRange(const SplitRow& row, int par
 BoardSections::BoardSections()
 {
     deriveBeatRanges();
+    setBoardPanelHeight(0);
 }
 
 void BoardSections::deriveBeatRanges()
 {
     for (std::size_t boardBeat = 0; boardBeat < beatRanges_.size(); ++boardBeat)
         beatRanges_[boardBeat] = rangeFromSections(static_cast<std::int64_t>(boardBeat));
+    barsSharePages_ = false;
+    for (std::size_t bar = 1; bar < beatRanges_.size(); ++bar)
+        for (std::size_t other = bar + 1; other < beatRanges_.size(); ++other)
+            if (rowOfBoardBeat(static_cast<std::int64_t>(bar)) != 0 &&
+                rowOfBoardBeat(static_cast<std::int64_t>(other)) != 0 &&
+                beatRanges_[bar].first <= beatRanges_[other].last && beatRanges_[other].first <= beatRanges_[bar].last)
+                barsSharePages_ = true;
 }
 
 void BoardSections::setPageCount(std::int64_t pageCount)
@@ -455,17 +463,28 @@ std::int64_t BoardSections::topForBoardBeatSection(std::int64_t boardBeat) const
 
 int BoardSections::rowOfTop(std::int64_t top) const
 {
+    if (top >= rowsFrom_[2])
+        return 4;
+    if (top >= rowsFrom_[1])
+        return 3;
+    return top >= rowsFrom_[0] ? 2 : 1;
+}
+
+void BoardSections::setBoardPanelHeight(std::int64_t height)
+{
+    boardPanelHeight_ = height;
     // A card whose top lies up to 16 points above a row's top still counts in that row.
-    int row = 1;
-    for (const int next : {2, 3, 4})
-        if (top >= rowTop(boardPanelHeight_, next) - 16)
-            row = next;
-    return row;
+    for (int row = 2; row <= 4; ++row)
+        rowsFrom_[static_cast<std::size_t>(row - 2)] = rowTop(height, row) - 16;
 }
 
 std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int64_t left) const
 {
-    const PageRange row = sectionRangeOfRow(rowOfTop(top));
+    return pageOnRow(sectionRangeOfRow(rowOfTop(top)), left);
+}
+
+std::int64_t BoardSections::pageOnRow(const PageRange& row, std::int64_t left) const
+{
     const std::int64_t width = boardWidthForSection(0);
     if (width <= 0)
         return row.first;
@@ -478,14 +497,15 @@ std::int64_t BoardSections::pageNumberForPositionTop(std::int64_t top, std::int6
     return std::min(std::max(page, row.first), row.last);
 }
 
-std::int64_t BoardSections::boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const
+BoardSections::PageAndBoardBeat BoardSections::pageAndBoardBeatForPositionTop(std::int64_t top,
+                                                                             std::int64_t left) const
 {
-    const std::int64_t page = pageNumberForPositionTop(top, left);
+    const int row = rowOfTop(top);
+    const std::int64_t page = pageOnRow(sectionRangeOfRow(row), left);
     const std::int64_t width = boardWidthForSection(0);
-    if (width <= 0)
-        return boardBeatSectionForPageNumber(page);
-    return boardBeatSectionForPlace(rowOfTop(top), page,
-                                    static_cast<float>(left - 4) / static_cast<float>(width));
+    if (!barsSharePages_ || width <= 0)
+        return {page, boardBeatSectionForPageNumber(page)};
+    return {page, boardBeatSectionForPlace(row, page, static_cast<float>(left - 4) / static_cast<float>(width))};
 }
 
 std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const

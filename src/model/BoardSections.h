@@ -29,7 +29,7 @@ public:
     // Stores the page count and derives the eight section bounds.
     void setPageCount(std::int64_t pageCount);
     void setBoardPanelWidth(std::int64_t width) { boardPanelWidth_ = width; }
-    void setBoardPanelHeight(std::int64_t height) { boardPanelHeight_ = height; }
+    void setBoardPanelHeight(std::int64_t height);
     // 1 to 4; any value other than 2, 3 or 4 gives the smallest cards.
     void setBoardZoomFactor(std::int64_t zoomFactor) { boardZoomFactor_ = zoomFactor; }
 
@@ -106,7 +106,16 @@ public:
     std::int64_t pageNumberForPositionTop(std::int64_t top, std::int64_t left) const;
     // The board beat of a card at that position: that of its page, and where very short stories
     // give several bars the same pages, the bar the card lies on.
-    std::int64_t boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const;
+    std::int64_t boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const
+    {
+        return pageAndBoardBeatForPositionTop(top, left).boardBeat;
+    }
+    // Both at once, as a card moved on the board reads them at every step.
+    struct PageAndBoardBeat {
+        std::int64_t page;
+        std::int64_t boardBeat;
+    };
+    PageAndBoardBeat pageAndBoardBeatForPositionTop(std::int64_t top, std::int64_t left) const;
     // The same for a card on `page` at `fraction` of row `row` (1 to 4).
     std::int64_t boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const;
     // The row (1 to 4) that holds a beat bar; 0 for every other number.
@@ -145,6 +154,8 @@ private:
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
     // The row (1 to 4) a card whose top lies at `top` counts in.
     int rowOfTop(std::int64_t top) const;
+    // The page of a card at `left` on the row whose pages are `row`.
+    std::int64_t pageOnRow(const PageRange& row, std::int64_t left) const;
     // Page range of the section on row 1 to 4; {0, 0} for every other number.
     PageRange sectionRangeOfRow(int row) const
     {
@@ -176,4 +187,9 @@ private:
     std::int64_t boardZoomFactor_ = 0;
     // Board beats 0 to 20 (1 to 20 are the bars; the others stay {0, 0}).
     std::array<PageRange, 21> beatRanges_{};
+    // Whether two bars hold a page alike (very short stories): only then does a card's place on
+    // its row tell its bar.
+    bool barsSharePages_ = false;
+    // The least top of a card counted in rows 2, 3 and 4, from the panel height.
+    std::array<std::int64_t, 3> rowsFrom_{};
 };

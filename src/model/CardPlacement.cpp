@@ -88,8 +88,9 @@ void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std:
     const BoardSections& sections = story.boardSections();
     card.setPositionLeft(left);
     card.setPositionTop(top);
-    card.setPageNumber(sections.pageNumberForPositionTop(top, left));
-    card.setCurrentBeatSection(sections.boardBeatSectionForPositionTop(top, left));
+    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
+    card.setPageNumber(read.page);
+    card.setCurrentBeatSection(read.boardBeat);
     card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
 }
@@ -100,8 +101,9 @@ void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card)
     const QPoint shown = cardOrigin(story, card);
     card.setPositionLeft(shown.x());
     card.setPositionTop(shown.y());
-    card.setPageNumber(sections.pageNumberForPositionTop(shown.y(), shown.x()));
-    card.setCurrentBeatSection(sections.boardBeatSectionForPositionTop(shown.y(), shown.x()));
+    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(shown.y(), shown.x());
+    card.setPageNumber(read.page);
+    card.setCurrentBeatSection(read.boardBeat);
 }
 
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted)

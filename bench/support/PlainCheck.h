@@ -1,15 +1,15 @@
 #pragma once
 
 // The benchmarks' floors for the checks a story file passes before the window shows it, done the
-// plain way, and for reading the story that passed them. The checks: SQLite's full integrity
-// check; the schema (no trigger, no view, every story table); then every row of every story
-// table read once, in key order, with all its columns, each value held to the kind its column
-// declares, no text holding a NUL character, each table's records to the bytes SQLite's own page statistics (dbstat) count for
-// the table, every row naming a story to the story's key; and the story's rules on the rows so
-// read: one story, beats and checklist questions numbered once within their ranges, at most one
-// current logline, colours 0 to 255. A blob column is read as its kind and its length, which
-// SQLite answers without reading the blob. Reading the story keeps the rows the window loads in
-// plain structs from that same pass and puts them in the program's orders and links in memory
+// plain way, and for reading the story that passed them. The checks: SQLite's full integrity check;
+// the schema (no trigger, no view, every story table); then every row of every story table read
+// once, in key order, with all its columns, each value held to the kind its column declares, no
+// text holding a NUL character, each table's records to the bytes SQLite's own page statistics
+// (dbstat) count for the table, every row naming a story to the story's key; and the story's rules
+// on the rows so read: one story, beats and checklist questions numbered once within their ranges,
+// at most one current logline, colours 0 to 255. A blob column is read as its kind and its length,
+// which SQLite answers without reading the blob. Reading the story keeps the rows the window loads
+// in plain structs from that same pass and puts them in the program's orders and links in memory
 // (PlainStory), reading nothing twice.
 
 #include "PlainStory.h"

@@ -342,15 +342,9 @@ bool TextHeights::askBreakBetween(char16_t before, char16_t after)
     return breaks;
 }
 
-void TextHeights::readPieces(Text& entry)
+template <typename Each>
+bool TextHeights::walkWords(const QString& text, int& typedLines, Each each)
 {
-    entry.read = true;
-    const QString& text = entry.text;
-    const std::size_t firstPiece = pieces_.size();
-    // Most texts are read in one pass. One that may break inside a word before something else
-    // than a letter is read again once the places are known (breaksOf).
-    bool readAgain = false;
-    std::vector<int> breaks;
     const QChar* const begin = text.constData();
     const QChar* const end = begin + text.size();
     Piece next;
@@ -358,7 +352,7 @@ void TextHeights::readPieces(Text& entry)
     for (const QChar* at = begin; at != end;) {
         const char16_t letter = at->unicode();
         if (letter == u'\n') {
-            ++entry.typedLines;
+            ++typedLines;
             next = Piece();
             next.lineStart = 1;
             ++at;
@@ -373,57 +367,60 @@ void TextHeights::readPieces(Text& entry)
         std::uint64_t hash = kWordHashSeed;
         for (; at != end && at->unicode() != u' ' && at->unicode() != u'\n'; ++at)
             hash = (hash ^ at->unicode()) * kWordHashPrime;
-        const QStringView letters(start, at);
+        if (!each(QStringView(start, at), static_cast<int>(start - begin), hash, next))
+            return false;
+        next = Piece();
+    }
+    return true;
+}
+
+void TextHeights::readPieces(Text& entry)
+{
+    entry.read = true;
+    const QString& text = entry.text;
+    const std::size_t firstPiece = pieces_.size();
+    // Most texts are read in one pass. One that may break inside a word before something else
+    // than a letter is read again once the places are known (breaksOf).
+    bool readAgain = false;
+    std::vector<int> breaks;
+    const bool counted = walkWords(text, entry.typedLines,
+                                   [&](QStringView letters, int wordStart, std::uint64_t hash, Piece piece) {
         const Word whole = word(letters, hash);
-        if (!(whole.kind & kWordCounted)) {
-            pieces_.resize(firstPiece);
-            entry.typedLines = 1;
-            return;
-        }
+        if (!(whole.kind & kWordCounted))
+            return false;
         readAgain = readAgain || (whole.kind & kWordMayBreak);
         if (readAgain)
-            continue;
+            return true;
         if (whole.kind & kWordBreaks) {
             breaks.clear();
             for (qsizetype inside = 1; inside < letters.size(); ++inside)
                 if (mayBreakBetween(letters[inside - 1].unicode(), letters[inside].unicode()))
-                    breaks.push_back(static_cast<int>(start - begin + inside));
-            appendWord(next, letters, static_cast<int>(start - begin), breaks);
+                    breaks.push_back(wordStart + static_cast<int>(inside));
+            appendWord(piece, letters, wordStart, breaks);
         } else {
-            next.advance = static_cast<float>(whole.advance);
-            next.overhang = static_cast<float>(whole.overhang);
-            pieces_.push_back(next);
+            piece.advance = static_cast<float>(whole.advance);
+            piece.overhang = static_cast<float>(whole.overhang);
+            pieces_.push_back(piece);
         }
-        next = Piece();
+        return true;
+    });
+    if (!counted) {
+        pieces_.resize(firstPiece);
+        entry.typedLines = 1;
+        return;
     }
     if (readAgain) {
         pieces_.resize(firstPiece);
         entry.typedLines = 1;
         breaks = breaksOf(text);
         auto nextBreak = breaks.begin();
-        next = Piece();
-        next.lineStart = 1;
-        for (const QChar* at = begin; at != end;) {
-            if (at->unicode() == u'\n' || at->unicode() == u' ') {
-                if (at->unicode() == u'\n') {
-                    ++entry.typedLines;
-                    next = Piece();
-                    next.lineStart = 1;
-                } else {
-                    ++next.spaces;
-                }
-                ++at;
-                continue;
-            }
-            const QChar* const start = at;
-            while (at != end && at->unicode() != u' ' && at->unicode() != u'\n')
-                ++at;
+        walkWords(text, entry.typedLines, [&](QStringView letters, int wordStart, std::uint64_t, Piece piece) {
             const auto first = nextBreak;
-            while (nextBreak != breaks.end() && *nextBreak < at - begin)
+            while (nextBreak != breaks.end() && *nextBreak < wordStart + letters.size())
                 ++nextBreak;
-            appendWord(next, QStringView(start, at), static_cast<int>(start - begin), std::span(first, nextBreak));
-            next = Piece();
-        }
+            appendWord(piece, letters, wordStart, std::span(first, nextBreak));
+            return true;
+        });
     }
     entry.firstPiece = static_cast<std::uint32_t>(firstPiece);
     entry.pieceCount = static_cast<std::uint32_t>(pieces_.size() - firstPiece);

@@ -126,6 +126,13 @@ private:
     // Reads the pieces of the entry's text into pieces_, when every letter of it is a space, a
     // line feed or a printable Latin-1 letter of the font.
     void readPieces(Text& entry);
+    // Walks the words of `text`, a word being what stands between spaces and line feeds: calls
+    // `each(letters, wordStart, hash, piece)` for each, with the word's letters, where it begins
+    // in the text, its hash and the piece it begins (the spaces before it, and whether it begins
+    // a line as typed), until `each` answers false. Counts the text's lines as typed into
+    // `typedLines`. Answers whether every word was walked.
+    template <typename Each>
+    static bool walkWords(const QString& text, int& typedLines, Each each);
     // Appends the pieces of the word `letters`, which begins `wordStart` letters into its text and
     // may end a line at the places `breaks` (counted in the text), the first as `piece` says.
     void appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks);

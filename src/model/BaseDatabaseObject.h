@@ -62,12 +62,9 @@ protected:
     // dropped.
     void assignField(QString& field, const QString& value)
     {
-        if (value.contains(QChar(u'\0'))) {
-            assignField(field, withoutNulCharacters(value));
-            return;
-        }
-        if (field != value) {
-            field = value;
+        const QString kept = withoutNulCharacters(value);
+        if (field != kept) {
+            field = kept;
             isDirty_ = true;
         }
     }

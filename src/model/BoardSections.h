@@ -104,6 +104,9 @@ public:
     // The page of a card at that position: always a page of the row the top selects (a negative
     // top counts in the first row), its first page on a board too narrow to have a row width.
     std::int64_t pageNumberForPositionTop(std::int64_t top, std::int64_t left) const;
+    // The row (1 to 4) a card whose top lies at `top` counts in: a top up to 16 points above a
+    // row's top counts in that row, a negative top in the first.
+    int rowOfTop(std::int64_t top) const;
     // The board beat of a card at that position: that of its page, and where very short stories
     // give several bars the same pages, the bar the card lies on.
     std::int64_t boardBeatSectionForPositionTop(std::int64_t top, std::int64_t left) const
@@ -152,8 +155,6 @@ private:
     void deriveBeatRanges();
     // Page range of the section whose row holds the beat bar; {0, 0} for every other number.
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
-    // The row (1 to 4) a card whose top lies at `top` counts in.
-    int rowOfTop(std::int64_t top) const;
     // The page of a card at `left` on the row whose pages are `row`.
     std::int64_t pageOnRow(const PageRange& row, std::int64_t left) const;
     // Page range of the section on row 1 to 4; {0, 0} for every other number.

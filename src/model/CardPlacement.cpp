@@ -18,6 +18,17 @@ float fraction(double part, double whole)
     return whole > 0.0 ? static_cast<float>(part / whole) : 0.0f;
 }
 
+// Gives the card the position (left, top) and the page and board beat read there; its fractions
+// stay.
+void standAt(const Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
+{
+    card.setPositionLeft(left);
+    card.setPositionTop(top);
+    const BoardSections::PageAndBoardBeat read = story.boardSections().pageAndBoardBeatForPositionTop(top, left);
+    card.setPageNumber(read.page);
+    card.setCurrentBeatSection(read.boardBeat);
+}
+
 } // namespace
 
 float horizontalFraction(const Screenplaydb& story, double left, std::int64_t boardBeat)
@@ -68,16 +79,12 @@ std::array<int, 3> rowRules(int height)
 std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int64_t cardHeight)
 {
     constexpr std::int64_t kRule = 4;
-    const BoardSections& sections = story.boardSections();
     const std::int64_t height = story.boardHeight();
     const std::array<int, 3> rules = rowRules(StoredRange::toInt(height));
     const std::array<std::int64_t, 4> rowTops{kRule, rules[0] + kRule, rules[1] + kRule, rules[2] + kRule};
     const std::array<std::int64_t, 4> rowBottoms{rules[0], rules[1], rules[2], height - kRule};
-    // The row is chosen as the page is: a top up to 16 points above a row counts in it.
-    std::size_t row = 0;
-    for (const std::int64_t boardBeat : {9, 14, 19})
-        if (top >= sections.topForBoardBeatSection(boardBeat) - 16)
-            ++row;
+    // The row is chosen as the page is.
+    const auto row = static_cast<std::size_t>(story.boardSections().rowOfTop(top) - 1);
     const std::int64_t least = rowTops[row];
     const std::int64_t greatest = rowBottoms[row] - beatBarHeight(story.boardZoomFactor()) - cardHeight;
     return std::max(least, std::min(top, greatest));
@@ -85,25 +92,15 @@ std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int6
 
 void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
 {
-    const BoardSections& sections = story.boardSections();
-    card.setPositionLeft(left);
-    card.setPositionTop(top);
-    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
-    card.setPageNumber(read.page);
-    card.setCurrentBeatSection(read.boardBeat);
+    standAt(story, card, left, top);
     card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
 }
 
 void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card)
 {
-    const BoardSections& sections = story.boardSections();
     const QPoint shown = cardOrigin(story, card);
-    card.setPositionLeft(shown.x());
-    card.setPositionTop(shown.y());
-    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(shown.y(), shown.x());
-    card.setPageNumber(read.page);
-    card.setCurrentBeatSection(read.boardBeat);
+    standAt(story, card, shown.x(), shown.y());
 }
 
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted)

@@ -54,21 +54,21 @@ DatabaseConnection open(const QString& path);
 // writable (file and folder), a SQLite database whose pages and indexes pass SQLite's full
 // integrity check, hold the story tables (a file with most of them but not all is damaged) with
 // every column a new story has, of the kind it declares there (a column another program added
-// passes, but one the story's new rows cannot leave out, a trigger or a view is refused as
-// another program's change), and hold one story whose rows all belong to it and keep the
-// story's rules: every table keeping its key as the row id, every value of the kind its column
-// declares, no text holding a NUL character (no story keeps one: a zeroed sector leaves a text's
-// length and zeroes its bytes), every row taking the bytes on its table's pages that SQLite lays out for its values
-// (as a statement writes them in a file of any format, or as SQLite's own rewrite of a table
-// keeps them, rows of each kind in one table whatever format the file's header names now: VACUUM
-// keeps the rows of a file of an older format as they were), no beat numbered twice or outside 1 to 15, no checklist question
-// numbered twice or outside 1 to 55 (and 50 questions numbered 1 to 50). Rows that name a
-// record which is gone (script paragraphs, links, set-ups and pay-offs of a deleted card, links
-// to a deleted attachment or character, a card's location that is gone) pass: keys are used
-// again, and the story reads them as its loading does. So does the bare template, what a new
+// passes, but one the story's new rows cannot leave out, a trigger or a view is refused as another
+// program's change), and hold one story whose rows all belong to it and keep the story's rules:
+// every table keeping its key as the row id, every value of the kind its column declares, no text
+// holding a NUL character (no story keeps one: a zeroed sector leaves a text's length and zeroes
+// its bytes), every row taking the bytes on its table's pages that SQLite lays out for its values
+// (as a statement writes them in a file of any format, or as SQLite's own rewrite of a table keeps
+// them, rows of each kind in one table whatever format the file's header names now: VACUUM keeps
+// the rows of a file of an older format as they were), no beat numbered twice or outside 1 to 15,
+// no checklist question numbered twice or outside 1 to 55 (and 50 questions numbered 1 to 50). Rows
+// that name a record which is gone (script paragraphs, links, set-ups and pay-offs of a deleted
+// card, links to a deleted attachment or character, a card's location that is gone) pass: keys are
+// used again, and the story reads them as its loading does. So does the bare template, what a new
 // story leaves when its making stops before its row is made; a file without the story's row but
-// with other rows has lost it and is damaged. The connection is defensive and distrusts the
-// file's schema. Nothing is written. A file that fails raises StoryFileRefused.
+// with other rows has lost it and is damaged. The connection is defensive and distrusts the file's
+// schema. Nothing is written. A file that fails raises StoryFileRefused.
 DatabaseConnection openStory(const QString& path);
 // The same for a story whose every record is read next: the check and the reading that follows
 // share a page cache that holds the whole story. Call settleAfterLoading once the story is read.

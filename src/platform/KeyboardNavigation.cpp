@@ -393,7 +393,6 @@ private:
             list->setTabKeyNavigation(false);
     }
 
-
     // A push button that takes the focus in a dialog leaves the default where it was: Return
     // answers the default button, which alone looks it.
     static void keepDefault(QPushButton& button)

@@ -139,7 +139,6 @@ TEST(KeyboardNavigation, DISABLED_ChildProcessReturnAnswersTheDialogWhateverTheT
         EXPECT_EQ(placed.count(), row.answers);
         EXPECT_TRUE(row.focused->hasFocus());
     }
-
 }
 
 TEST(KeyboardNavigation, ReturnAnswersTheDialogUnderADesktopThemeWhoseReturnPressesButtons)

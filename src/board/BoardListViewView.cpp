@@ -129,41 +129,6 @@ QLabel* makeBarLabel(const QString& text, const QFont& font, const QColor& color
     return label;
 }
 
-// Where a card put back in a board beat goes: the beat's start on the board, on its first page.
-void placeAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t boardBeat)
-{
-    placeCardOnPage(story, card, story.boardSections().beginningPageNumberForBoardBeat(boardBeat), boardBeat,
-                    BoardSections::beginningPercentageForBoardBeat(boardBeat));
-}
-
-// The fields a drop onto the list changes, to be put back when the drop cannot be written.
-struct CardPlace
-{
-    explicit CardPlace(const SceneCarddb& card)
-        : onBoard(card.onBoard()), left(card.positionLeft()), top(card.positionTop()),
-          horizontal(card.percentageHorizontal()), vertical(card.percentageVertical()),
-          page(card.pageNumber()), boardBeat(card.currentBeatSection())
-    {
-    }
-    void restore(SceneCarddb& card) const
-    {
-        card.setOnBoard(onBoard);
-        card.setPositionLeft(left);
-        card.setPositionTop(top);
-        card.setPercentageHorizontal(horizontal);
-        card.setPercentageVertical(vertical);
-        card.setPageNumber(page);
-        card.setCurrentBeatSection(boardBeat);
-    }
-    std::int64_t onBoard;
-    std::int64_t left;
-    std::int64_t top;
-    float horizontal;
-    float vertical;
-    std::int64_t page;
-    std::int64_t boardBeat;
-};
-
 } // namespace
 
 const QString BoardListViewView::kNoCharacterFiltering = QStringLiteral("<NO CHARACTER FILTERING>");
@@ -676,7 +641,7 @@ bool BoardListViewView::dropSceneCard(std::int64_t sceneCardID, const QPoint&, c
         const std::int64_t boardBeat = tag.section(QLatin1Char(':'), 1).toLongLong(&number);
         if (!number || !hasBeatBar(boardBeat))
             return false;
-        placeAtBoardBeat(story, *card, boardBeat);
+        placeCardAtBoardBeat(story, *card, boardBeat);
     } else {
         bool number = false;
         const std::int64_t anchorID = tag.toLongLong(&number);
@@ -687,12 +652,8 @@ bool BoardListViewView::dropSceneCard(std::int64_t sceneCardID, const QPoint&, c
     }
     // The card's place and the board's new order are written together; when that fails the
     // card keeps its Litter Box place as well.
-    try {
-        putCardOnBoard(story, *card);
-    } catch (...) {
-        before.restore(*card);
-        throw;
-    }
+    if (!putCardOnBoard(story, *card, before))
+        return false;
 
     MyDocument* document = myParent();
     if (SceneCardView* control = document ? document->sceneCardControlForSceneCard(card) : nullptr) {

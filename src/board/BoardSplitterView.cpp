@@ -80,8 +80,10 @@ bool BoardSplitterView::performDrop(const QMimeData* data, const QPoint&)
         return false;
     Screenplaydb& story = *myParent_->currentScreenplay();
     // The card returns to the place it had on the board, from the fractions it kept.
+    const CardPlace before(*card);
     placeCardWhereItShows(story, *card);
-    putCardOnBoard(story, *card);
+    if (!putCardOnBoard(story, *card, before))
+        return false;
     MyDocument* document = myParent_;
     document->refreshLitterBoxView();
     document->removeMiniSceneCards();

@@ -45,7 +45,7 @@ const QString kTackDown = QStringLiteral("SceneCardThumbDown");
 const QColor kBlueBar(65, 117, 139);
 const QColor kGreyBar(69, 69, 69);
 
-// Beat bar font size by zoom factor (their height is the placement's, beatBarHeight).
+// Beat bar font size by zoom factor (their height is BoardSections::beatBarHeight).
 int beatBarFontSize(std::int64_t zoom)
 {
     static constexpr std::array<int, 4> sizes{11, 12, 13, 14};
@@ -257,7 +257,7 @@ void BoardView::configureTheBoard()
     const std::int64_t zoom = story.boardZoomFactor();
     const auto cardWidth = sections.STANDARDSCENECARDWIDTH();
     const auto cardHeight = sections.STANDARDSCENECARDHEIGHT();
-    const int barHeight = beatBarHeight(zoom);
+    const int barHeight = BoardSections::beatBarHeight(zoom);
 
     // The board is high enough for four rows of cards with their beat bars, 10 cards wide by
     // default, and never smaller than the part of the scroll view it shows in.
@@ -295,7 +295,7 @@ void BoardView::configureTheBoard()
 
     // The rules: the board's four edges, then the three between the rows. A board that has
     // them (a zoom) moves and restyles what it has.
-    const auto [y1, y2, y3] = rowRules(height);
+    const auto [y1, y2, y3] = BoardSections::rowRules(height);
     const std::array<QRect, 7> ruleFrames{QRect(0, 0, kRule, height),      QRect(width - kRule, 0, kRule, height),
                                           QRect(0, 0, width, kRule),       QRect(0, height - kRule, width, kRule),
                                           QRect(0, y2, width, kRule),      QRect(0, y1, width, kRule),
@@ -357,7 +357,7 @@ void BoardView::drawBeatBars(int width, int height, int y1, int y2, int y3)
 {
     const BoardSections& sections = screenplay()->boardSections();
     const std::int64_t zoom = screenplay()->boardZoomFactor();
-    const int barHeight = beatBarHeight(zoom);
+    const int barHeight = BoardSections::beatBarHeight(zoom);
     const QFont font = standardFont(beatBarFontSize(zoom), false);
     const bool fresh = beatBars_.empty();
     // Each row's bars stand on the rule below the row.
@@ -427,7 +427,7 @@ void BoardView::layoutSceneCardsOnBoard()
     seated_.reserve(story.sceneCards().size());
     layingOut_ = true;
     std::vector<QWidget*> seated;
-    const QSize size = standardCardSize(story);
+    const QSize size = story.boardSections().standardCardSize();
     // The document keeps the views in board order, so the view of a card is mostly the one in
     // its place: looked up by card only when the board's order changed since.
     const auto& controls = document->sceneCardControls();
@@ -493,7 +493,7 @@ void BoardView::zoomChanged()
     // The rules, labels and bars stay; they take the new zoom's sizes and places.
     configureTheBoard();
     Screenplaydb& story = *screenplay();
-    const QSize size = standardCardSize(story);
+    const QSize size = story.boardSections().standardCardSize();
     layingOut_ = true;
     // Only the cards with widgets are laid out now; a painted card is laid out when it is painted.
     for (SceneCardView* card : cards_) {
@@ -716,10 +716,12 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
         top = story.boardHeight() - cardHeight - kRule;
     // It lies on the row it was dropped on, clear of that row's beat bars and of the next row.
     top = topWithinRow(story, top, cardHeight);
+    const CardPlace before(*card);
     placeCardAt(story, *card, left, top);
 
     // The card's place and the board's new order are written together.
-    putCardOnBoard(story, *card);
+    if (!putCardOnBoard(story, *card, before))
+        return;
 
     SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;
     if (!control)

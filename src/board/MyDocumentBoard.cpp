@@ -275,7 +275,7 @@ void MyDocument::dropSceneCardInLitterBox(std::int64_t sceneCardID)
             throw;
         }
     }
-    moveCard(story.sceneCards(), story.litterBox(), card);
+    story.moveSceneCardToLitterBox(card);
     // The card may take the keyboard focus with it; whatever on the board the focus moves on to,
     // the board stays where it was scrolled.
     const QPointer<QScrollArea> board = scrBoard_;
@@ -608,7 +608,7 @@ void MyDocument::addSceneCard()
     SceneCarddb* added = card.get();
     added->scriptParts().push_back(std::move(paragraph));
     story.sceneCards().push_back(std::move(card));
-    sortAndRenumberBoard(story);
+    story.sortAndRenumberBoard();
     addMissingSceneCardControls();
     // The new card is edited in the large scene card at once; an open one's strip is built
     // again with the new card.

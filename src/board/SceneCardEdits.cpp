@@ -1,6 +1,5 @@
 #include "SceneCardEdits.h"
 
-#include "model/CardPlacement.h"
 #include "SceneCardView.h"
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"
@@ -235,7 +234,7 @@ void saveWithBoardOrder(Screenplaydb& story, SceneCarddb& card)
     StoryTransaction transaction(story.database());
     try {
         card.save();
-        sortAndRenumberBoard(story);
+        story.sortAndRenumberBoard();
         transaction.commit();
     } catch (...) {
         // What was undone in the file is written again with the next save.

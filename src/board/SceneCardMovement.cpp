@@ -53,6 +53,7 @@ void SceneCardView::mouseDown(QMouseEvent* event)
     moving_ = true;
     pMouseDownPoint_ = event->position();
     originalLocation_ = QRectF(this->view()->geometry());
+    placeAtPress_.emplace(*scene_);
 }
 
 void SceneCardView::rightMouseDown(QMouseEvent*)
@@ -118,15 +119,22 @@ void SceneCardView::mouseDragged(QMouseEvent* event)
 
 void SceneCardView::moveBecomesDrag()
 {
-    // The card goes back to where the press found it, and is dragged from there.
-    Screenplaydb& story = *screenplay();
+    // The card goes back to where the press found it, with the place, page and beat it had there
+    // (on a board narrower than the one it was put down on, the whole point it shows at may read
+    // another page), and is dragged from there.
     QWidget* card = view();
     card->move(originalLocation_.topLeft().toPoint());
-    scene_->setPositionTop(static_cast<std::int64_t>(originalLocation_.y()));
-    scene_->setPositionLeft(static_cast<std::int64_t>(originalLocation_.x()));
-    scene_->setPercentageHorizontal(horizontalFraction(story, originalLocation_.x(), scene_->currentBeatSection()));
-    scene_->setPercentageVertical(verticalFraction(story, originalLocation_.y()));
-    setPageNumber();
+    if (placeAtPress_) {
+        scene_->setPercentageHorizontal(placeAtPress_->horizontal);
+        scene_->setPercentageVertical(placeAtPress_->vertical);
+        scene_->setCurrentBeatSection(placeAtPress_->boardBeat);
+        placeCardWhereItShows(*screenplay(), *scene_);
+    } else {
+        placeCardAt(*screenplay(), *scene_, static_cast<std::int64_t>(originalLocation_.x()),
+                    static_cast<std::int64_t>(originalLocation_.y()));
+    }
+    showPageNumber(scene_->pageNumber());
+    scene_->save();
     readyToDrag_ = false;
     moving_ = false;
     setThumbTackImage(QStringLiteral("SceneCardThumbDown"));
@@ -171,9 +179,15 @@ void SceneCardView::mouseUp(QMouseEvent* event)
 void SceneCardView::storeFractions(const QRectF& frame)
 {
     Screenplaydb& story = *screenplay();
+    const QPoint shown = cardOrigin(story, *scene_);
+    // A card let go where its fractions show it (a click, or a move back to the same point) keeps
+    // them, and with them its page: on a board narrower than the one it was put down on, they lie
+    // between whole points. Only a new row top is stored.
     scene_->setPositionLeft(static_cast<std::int64_t>(frame.x()));
     scene_->setPositionTop(static_cast<std::int64_t>(frame.y()));
-    scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
-    scene_->setPercentageVertical(verticalFraction(story, frame.y()));
+    if (static_cast<int>(frame.x()) != shown.x())
+        scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
+    if (static_cast<int>(frame.y()) != shown.y())
+        scene_->setPercentageVertical(verticalFraction(story, frame.y()));
     SceneCardEdits::saveWithBoardOrder(story, *scene_);
 }

@@ -120,7 +120,7 @@ QSize SceneCardView::cardSize() const
 QSize SceneCardView::standardSize() const
 {
     if (const Screenplaydb* story = screenplay())
-        return standardCardSize(*story);
+        return story->boardSections().standardCardSize();
     return layout_.card;
 }
 
@@ -443,19 +443,6 @@ void SceneCardView::setShowsControls(bool flag)
 }
 
 // --- Page number and tabs ----------------------------------------------------------------------
-
-void SceneCardView::setPageNumber()
-{
-    if (!scene_ || !screenplay())
-        return;
-    const QPoint origin = madeView() ? madeView()->pos() : boardFrame_.topLeft();
-    const BoardSections::PageAndBoardBeat read =
-        screenplay()->boardSections().pageAndBoardBeatForPositionTop(origin.y(), origin.x());
-    showPageNumber(read.page);
-    scene_->setPageNumber(read.page);
-    scene_->setCurrentBeatSection(read.boardBeat);
-    scene_->save();
-}
 
 void SceneCardView::showPageNumber(std::int64_t page)
 {

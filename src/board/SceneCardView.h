@@ -4,6 +4,7 @@
 #include "SceneCardLayout.h"
 #include "SceneCardPainter.h"
 #include "app/BaseViewController.h"
+#include "model/CardPlacement.h"
 #include "model/RecordList.h"
 
 #include <QColor>
@@ -145,8 +146,6 @@ public:
     // Shows, places and explains the characters, location, set-ups and pay-offs icons.
     void configureIndicators();
     void configureIndicators(const StoryLinkIndex& links);
-    // The card's page and board beat from the view's place on the board; saves the card.
-    void setPageNumber();
     // Shows `page` as the card's page number.
     void showPageNumber(std::int64_t page);
     // 1 shows the description, 2 the notes; any other number changes nothing.
@@ -314,6 +313,8 @@ private:
     int clickCount_ = 0;
     QPointF pMouseDownPoint_;
     QRectF originalLocation_;
+    // The card's place when the press took hold of it: a move that becomes a drag puts it back.
+    std::optional<CardPlace> placeAtPress_;
 
     SceneCardLayout layout_;
     // What the layout was worked out for.

@@ -438,6 +438,9 @@ private:
             if (const auto section = sectionOfPage(bounds, card->pageNumber());
                 section && !endsSection(bounds, card->pageNumber()))
                 ++sectionCounts_[*section];
+        // The cards are placed on the board the story keeps, so that every stored place lies on it.
+        story_.setBoardWidth(boardWidthForCounts());
+        story_.boardSections().setBoardPanelWidth(story_.boardWidth());
         // A page's start on its row (placing the card keeps it just inside the page).
         const auto pageStart = [](std::int64_t numerator, std::int64_t denominator) {
             if (denominator == 0)
@@ -465,7 +468,8 @@ private:
                             : barStart);
                 const std::int64_t before = placedOnLastPage[page]++;
                 placeAt(card, start + (1.0 - start) * static_cast<double>(before) /
-                                          static_cast<double>(cardsOnPage[page]));
+                                          static_cast<double>(cardsOnPage[page]),
+                        index > 0 ? cards[index - 1].get() : nullptr);
                 continue;
             }
             if (section) {
@@ -480,7 +484,7 @@ private:
                 // Pages outside every section have no step to take.
                 fraction = cards[index - 1]->percentageHorizontal();
             }
-            placeAt(card, fraction);
+            placeAt(card, fraction, index > 0 ? cards[index - 1].get() : nullptr);
         }
     }
 
@@ -491,17 +495,22 @@ private:
         return (1.0 / static_cast<double>(sectionPages)) * static_cast<double>(100 / cardsOnPage) * 0.01;
     }
 
-    void placeAt(SceneCarddb& card, double fraction)
+    // A card at `fraction` of its row, after `previous` where that holds the same page: however
+    // little room the page has, none stands on the card before it while there is room.
+    void placeAt(SceneCarddb& card, double fraction, const SceneCarddb* previous)
     {
-        placeCardOnPage(story_, card, card.pageNumber(), card.currentBeatSection(), fraction);
+        if (previous && previous->pageNumber() == card.pageNumber() &&
+            BoardSections::rowOfBoardBeatSection(previous->currentBeatSection()) ==
+                BoardSections::rowOfBoardBeatSection(card.currentBeatSection()))
+            placeCardAfter(story_, card, card.pageNumber(), card.currentBeatSection(), fraction, *previous, 0.0);
+        else
+            placeCardOnPage(story_, card, card.pageNumber(), card.currentBeatSection(), fraction);
     }
 
     void finish()
     {
         for (const auto& card : story_.sceneCards())
             card->save();
-        story_.setBoardWidth(boardWidthForCounts());
-        story_.boardSections().setBoardPanelWidth(story_.boardWidth());
         sortRecords(story_.sceneLocations(), &SceneLocationdb::sortLocationsByName);
         sortRecords(story_.sceneCards(), &SceneCarddb::sortBySortOrder);
         story_.save();

@@ -461,6 +461,56 @@ std::int64_t BoardSections::topForBoardBeatSection(std::int64_t boardBeat) const
     return rowTop(boardPanelHeight_, rowOfBoardBeat(boardBeat));
 }
 
+std::array<int, 3> BoardSections::rowRules(std::int64_t height)
+{
+    // Worked out in single precision, as boards have always been drawn.
+    constexpr int kRule = 4;
+    const auto whole = static_cast<float>(height);
+    const int middle = static_cast<int>((whole - kRule) * 0.5f + 0.5f);
+    const int upper = middle / 2;
+    const int lower =
+        static_cast<int>((whole - static_cast<float>(middle + kRule)) * 0.5f + static_cast<float>(middle) + 0.5f);
+    return {upper, middle, lower};
+}
+
+BoardSections::DrawnRow BoardSections::drawnRow(std::int64_t height, int row)
+{
+    constexpr std::int64_t kRule = 4;
+    const std::array<int, 3> rules = rowRules(height);
+    switch (row) {
+    case 2:
+        return {rules[0] + kRule, rules[1]};
+    case 3:
+        return {rules[1] + kRule, rules[2]};
+    case 4:
+        return {rules[2] + kRule, height - kRule};
+    default:
+        return {kRule, rules[0]};
+    }
+}
+
+std::int64_t BoardSections::cardTopForBoardBeatSection(std::int64_t boardBeat) const
+{
+    return drawnRow(boardPanelHeight_, rowOfBoardBeat(boardBeat)).top;
+}
+
+int BoardSections::beatBarHeight(std::int64_t zoomFactor)
+{
+    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
+    return zoomFactor >= 1 && zoomFactor <= 4 ? heights[static_cast<std::size_t>(zoomFactor - 1)] : 0;
+}
+
+std::int64_t BoardSections::wholePoint(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    // Cut toward zero, that would be the point before (another page, at a page's first point).
+    const double whole = std::round(x);
+    const double slack = std::max(1.0 / 1024.0, std::fabs(x) * 4.0 * static_cast<double>(FLT_EPSILON));
+    constexpr double kFarthest = 1e15;
+    return static_cast<std::int64_t>(std::clamp(whole > x && whole - x <= slack ? whole : x, -kFarthest, kFarthest));
+}
+
 int BoardSections::rowOfTop(std::int64_t top) const
 {
     if (top >= rowsFrom_[2])
@@ -488,8 +538,11 @@ std::int64_t BoardSections::pageOnRow(const PageRange& row, std::int64_t left) c
     const std::int64_t width = boardWidthForSection(0);
     if (width <= 0)
         return row.first;
+    return pageAtFraction(row, static_cast<float>(left - 4) / static_cast<float>(width));
+}
 
-    const float fraction = static_cast<float>(left - 4) / static_cast<float>(width);
+std::int64_t BoardSections::pageAtFraction(const PageRange& row, float fraction)
+{
     const float pages = static_cast<float>(row.last - row.first + 1) * fraction;
     const std::int64_t page = row.first + wholePartAtSixDecimals(pages);
     // A card at (or past) either end of its row stays on that row's first or last page;
@@ -497,15 +550,57 @@ std::int64_t BoardSections::pageOnRow(const PageRange& row, std::int64_t left) c
     return std::min(std::max(page, row.first), row.last);
 }
 
+std::int64_t BoardSections::pageNumberForFraction(int row, float fraction) const
+{
+    if (row < 1 || row > 4)
+        return 0;
+    return pageAtFraction(sectionRangeOfRow(row), fraction);
+}
+
 BoardSections::PageAndBoardBeat BoardSections::pageAndBoardBeatForPositionTop(std::int64_t top,
                                                                              std::int64_t left) const
 {
     const int row = rowOfTop(top);
-    const std::int64_t page = pageOnRow(sectionRangeOfRow(row), left);
     const std::int64_t width = boardWidthForSection(0);
-    if (!barsSharePages_ || width <= 0)
+    if (width <= 0) {
+        const std::int64_t page = sectionRangeOfRow(row).first;
         return {page, boardBeatSectionForPageNumber(page)};
-    return {page, boardBeatSectionForPlace(row, page, static_cast<float>(left - 4) / static_cast<float>(width))};
+    }
+    return pageAndBoardBeatForFraction(row, static_cast<float>(left - 4) / static_cast<float>(width));
+}
+
+BoardSections::PageAndBoardBeat BoardSections::pageAndBoardBeatForFraction(int row, float fraction) const
+{
+    const std::int64_t page = pageNumberForFraction(row, fraction);
+    if (!barsSharePages_)
+        return {page, boardBeatSectionForPageNumber(page)};
+    return {page, boardBeatSectionForPlace(row, page, fraction)};
+}
+
+std::array<std::int64_t, 2> BoardSections::boardBeatsOfBeat(std::int64_t beat)
+{
+    static constexpr std::array<std::array<std::int64_t, 2>, 15> bars{{
+        {1, 0}, {3, 0}, {4, 2}, {5, 0}, {6, 0}, {7, 0}, {10, 0}, {11, 9},
+        {12, 0}, {14, 0}, {15, 0}, {16, 0}, {17, 0}, {19, 0}, {20, 0},
+    }};
+    if (beat < 1 || beat > static_cast<std::int64_t>(bars.size()))
+        return {0, 0};
+    return bars[static_cast<std::size_t>(beat - 1)];
+}
+
+std::int64_t BoardSections::boardBeatOfBeatOnPage(std::int64_t beat, int row, std::int64_t page, float fraction) const
+{
+    std::int64_t first = 0;
+    for (const std::int64_t bar : boardBeatsOfBeat(beat)) {
+        const PageRange pages = pageRangeForBoardBeat(bar);
+        if (bar == 0 || rowOfBoardBeat(bar) != row || pages.first > page || page > pages.last)
+            continue;
+        if (beginningPercentageForBoardBeat(bar) <= fraction && fraction < endingPercentageForBoardBeat(bar))
+            return bar;
+        if (first == 0)
+            first = bar;
+    }
+    return first;
 }
 
 std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const
@@ -548,13 +643,7 @@ std::int64_t BoardSections::leftForFraction(float fraction, std::int64_t boardBe
     const double x = static_cast<double>(fraction * width + 4.0f);
     if (!std::isfinite(x))
         return 4;
-    // A fraction worked out from a whole left gives that left back: the float steps may land a
-    // hair below it, and cut toward zero that would be the point before (another page, at a
-    // page's first point).
-    const double whole = std::round(x);
-    const double slack = std::max(1.0 / 1024.0, std::fabs(x) * 4.0 * static_cast<double>(FLT_EPSILON));
-    constexpr double kFarthest = 1e15;
-    return static_cast<std::int64_t>(std::clamp(whole > x && whole - x <= slack ? whole : x, -kFarthest, kFarthest));
+    return wholePoint(x);
 }
 
 std::int64_t BoardSections::leastRowWidth() const
@@ -626,4 +715,20 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
         }
     }
     return best.value_or((low + high) / 2.0);
+}
+
+double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after) const
+{
+    if (!std::isfinite(after))
+        return fractionOnPage(page, boardBeat, wanted);
+    const double asked = std::isfinite(wanted) ? std::max(wanted, after) : after;
+    const double place = fractionOnPage(page, boardBeat, asked);
+    if (place > after && place >= asked)
+        return place;
+    // The page's room ends before the place asked: halfway from the card it follows to that end.
+    const double end = place > after ? place : fractionOnPage(page, boardBeat, 2.0);
+    if (end <= after)
+        return after;
+    const double halfway = fractionOnPage(page, boardBeat, (after + end) / 2.0);
+    return halfway > after ? halfway : end;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -62,6 +63,10 @@ public:
         }
     }
     std::int64_t STANDARDSCENECARDHEIGHT() const;
+    QSize standardCardSize() const
+    {
+        return {static_cast<int>(STANDARDSCENECARDWIDTH()), static_cast<int>(STANDARDSCENECARDHEIGHT())};
+    }
 
     QString section1Label() const;
     QString section2Label() const;
@@ -98,12 +103,44 @@ public:
     std::int64_t boardWidthForBoardBeatSection(std::int64_t boardBeat) const;
     // x at which the board beat's bar begins (4 for every number that is not a beat bar).
     std::int64_t leftForBoardBeatSection(std::int64_t boardBeat) const;
-    // y of the top of the board beat's row.
+    // y of the top of the board beat's row, as a card's page is read (see drawnRow below).
     std::int64_t topForBoardBeatSection(std::int64_t boardBeat) const;
+
+    // The rows as the board draws them on a board `height` high: four rules frame it and three
+    // more, each 4 thick, lie between the rows at rowRules(). Row 1 to 4 runs from the first y below
+    // the rule above it (`top`) to the rule, or the board's bottom edge, below it (`bottom`).
+    //
+    // The top of a row as drawn and topForBoardBeatSection(), which every stored card's page and
+    // row are read from, are worked out two ways and agree where the height less 4 is a multiple
+    // of four. Otherwise the drawn row 4 starts a point lower, row 3 as well where that remainder
+    // is odd, and row 2 where it is 3. Stored cards keep being read by topForBoardBeatSection();
+    // a card the program places stands at the drawn top, clear of the rule, which reads as the
+    // same row (a row counts from 16 points above its top).
+    struct DrawnRow {
+        std::int64_t top;
+        std::int64_t bottom;
+    };
+    static std::array<int, 3> rowRules(std::int64_t height);
+    // Row 1 to 4 (any other number: row 1).
+    static DrawnRow drawnRow(std::int64_t height, int row);
+    // The top at which a card placed in the board beat's row stands: the drawn top of the row on
+    // this board (that of row 1 for a number that is not a beat bar).
+    std::int64_t cardTopForBoardBeatSection(std::int64_t boardBeat) const;
+    // The height of the beat bars along the bottom of each row at a board zoom factor; factors
+    // other than 1 to 4 draw them 0 high.
+    static int beatBarHeight(std::int64_t zoomFactor);
+    // The whole point at which something placed at `x` stands: `x` cut toward zero, but an `x` a
+    // hair below a whole point (the float steps of a fraction worked out from that point, and back)
+    // is that point. Not-a-number stands at 0; the far reaches are bounded.
+    static std::int64_t wholePoint(double x);
 
     // The page of a card at that position: always a page of the row the top selects (a negative
     // top counts in the first row), its first page on a board too narrow to have a row width.
     std::int64_t pageNumberForPositionTop(std::int64_t top, std::int64_t left) const;
+    // The page of a card at `fraction` of the width of row `row` (1 to 4): the same page its whole
+    // left on the board gives where the fraction was worked out from that left, on any board, so a
+    // card keeps its page whatever width the board takes. 0 for any other row.
+    std::int64_t pageNumberForFraction(int row, float fraction) const;
     // The row (1 to 4) a card whose top lies at `top` counts in: a top up to 16 points above a
     // row's top counts in that row, a negative top in the first.
     int rowOfTop(std::int64_t top) const;
@@ -121,6 +158,17 @@ public:
     PageAndBoardBeat pageAndBoardBeatForPositionTop(std::int64_t top, std::int64_t left) const;
     // The same for a card on `page` at `fraction` of row `row` (1 to 4).
     std::int64_t boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const;
+    // Page and board beat of a card at `fraction` of row `row` (1 to 4), read as from its left.
+    PageAndBoardBeat pageAndBoardBeatForFraction(int row, float fraction) const;
+
+    // The beat bars that carry beat 1 to 15, the bar its beat card is put on first: the two split
+    // beats have two ("Set-up" 4 then 2, "Fun and Games" 11 then 9), the others one (0 pads).
+    static std::array<std::int64_t, 2> boardBeatsOfBeat(std::int64_t beat);
+    // The bar a card of beat 1 to 15 stands in on `page` at `fraction` of row `row`: of the beat's
+    // bars on that row whose pages hold the page, the one the card lies on, else the first; 0 when
+    // none holds it. Where a short story gives several bars one page, the card's place may lie on
+    // another bar that holds its page, or on none: the beat's own bar still holds the card.
+    std::int64_t boardBeatOfBeatOnPage(std::int64_t beat, int row, std::int64_t page, float fraction) const;
     // The row (1 to 4) that holds a beat bar; 0 for every other number.
     static int rowOfBoardBeatSection(std::int64_t boardBeat);
     // x at which the page begins on its row; 4 for a page that belongs to no board beat.
@@ -140,6 +188,12 @@ public:
     // share enough of the row; a point and a half clear of every edge but the row's start, which
     // reads back exactly.
     double fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const;
+    // The same for a card put after another on the same page (a card beside it, the next of a run
+    // or of a group), wanted right of the other's place `after`. Where the page's room ends before
+    // the place wanted, the card goes halfway from the other to the room's end, so that cards put
+    // one after another stand apart in the order they were put, and only a page with no room left
+    // has one share the other's place.
+    double fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after) const;
 
 private:
     struct PageRange
@@ -157,6 +211,8 @@ private:
     PageRange sectionRangeForBoardBeat(std::int64_t boardBeat) const;
     // The page of a card at `left` on the row whose pages are `row`.
     std::int64_t pageOnRow(const PageRange& row, std::int64_t left) const;
+    // The page of a card at `fraction` of the row whose pages are `row`.
+    static std::int64_t pageAtFraction(const PageRange& row, float fraction);
     // Page range of the section on row 1 to 4; {0, 0} for every other number.
     PageRange sectionRangeOfRow(int row) const
     {

@@ -1,32 +1,73 @@
 #include "CardPlacement.h"
 
-#include "model/RecordSorting.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
 #include "model/StoryTransaction.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 // The cards' left edge lies 4 points inside the board's left rule.
 constexpr double kRowStart = 4.0;
+// How far right of a card another is put beside it.
+constexpr double kBeside = 20.0;
 
 float fraction(double part, double whole)
 {
     return whole > 0.0 ? static_cast<float>(part / whole) : 0.0f;
 }
 
-// Gives the card the position (left, top) and the page and board beat read there; its fractions
-// stay.
-void standAt(const Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
+// The board beat a card takes with that page at `along` of row `row`, its place having given
+// `read`: a beat card keeps a bar of its own beat that holds the page.
+std::int64_t beatOfCard(const BoardSections& sections, const SceneCarddb& card, int row, std::int64_t page,
+                        float along, std::int64_t read)
 {
-    card.setPositionLeft(left);
-    card.setPositionTop(top);
-    const BoardSections::PageAndBoardBeat read = story.boardSections().pageAndBoardBeatForPositionTop(top, left);
+    if (card.beatCardNumber() < 1)
+        return read;
+    const std::int64_t own = sections.boardBeatOfBeatOnPage(card.beatCardNumber(), row, page, along);
+    return own != 0 ? own : read;
+}
+
+// Gives the card the page and board beat of its place at `along` of row `row`.
+void readPlace(const BoardSections& sections, SceneCarddb& card, int row, float along)
+{
+    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForFraction(row, along);
     card.setPageNumber(read.page);
-    card.setCurrentBeatSection(read.boardBeat);
+    card.setCurrentBeatSection(beatOfCard(sections, card, row, read.page, along, read.boardBeat));
+}
+
+// Stands the card on `page` in `boardBeat` at `along` of the bar's row, at the top of that row
+// as drawn.
+void standOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double along)
+{
+    const BoardSections& sections = story.boardSections();
+    const auto fraction = static_cast<float>(along);
+    const int row = BoardSections::rowOfBoardBeatSection(boardBeat);
+    const std::int64_t top = sections.cardTopForBoardBeatSection(boardBeat);
+    card.setPageNumber(page);
+    // The beat its page and place give, as every later reading of its place will: in a very short
+    // story that may be another bar sharing the page, or, for a beat card, its own beat's.
+    card.setCurrentBeatSection(
+        beatOfCard(sections, card, row, page, fraction, sections.boardBeatSectionForPlace(row, page, fraction)));
+    card.setPercentageHorizontal(fraction);
+    card.setPositionLeft(leftOfFraction(story, fraction, boardBeat));
+    card.setPositionTop(top);
+    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+}
+
+// The page brought within the story, and the bar to place a card of it in: `boardBeat` where that
+// is a bar with pages, else the page's own.
+std::pair<std::int64_t, std::int64_t> pageAndBar(const Screenplaydb& story, std::int64_t page,
+                                                 std::int64_t boardBeat)
+{
+    const BoardSections& sections = story.boardSections();
+    page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
+    if (sections.beginningPageNumberForBoardBeat(boardBeat) == 0)
+        boardBeat = sections.boardBeatSectionForPageNumber(page);
+    return {page, boardBeat};
 }
 
 } // namespace
@@ -47,52 +88,42 @@ int leftOfFraction(const Screenplaydb& story, float fraction, std::int64_t board
     return StoredRange::toInt(story.boardSections().leftForFraction(fraction, boardBeat));
 }
 
+int topOfFraction(const Screenplaydb& story, float fraction)
+{
+    const float y = fraction * static_cast<float>(story.boardHeight());
+    return StoredRange::toInt(BoardSections::wholePoint(static_cast<double>(y)));
+}
+
 QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
 {
-    const float y = card.percentageVertical() * static_cast<float>(story.boardHeight());
     return QPoint(leftOfFraction(story, card.percentageHorizontal(), card.currentBeatSection()),
-                  StoredRange::toInt(static_cast<double>(y)));
-}
-
-QSize standardCardSize(const Screenplaydb& story)
-{
-    const BoardSections& sections = story.boardSections();
-    return {static_cast<int>(sections.STANDARDSCENECARDWIDTH()), static_cast<int>(sections.STANDARDSCENECARDHEIGHT())};
-}
-
-int beatBarHeight(std::int64_t zoomFactor)
-{
-    static constexpr std::array<int, 4> heights{28, 32, 36, 40};
-    return zoomFactor >= 1 && zoomFactor <= 4 ? heights[static_cast<std::size_t>(zoomFactor - 1)] : 0;
-}
-
-std::array<int, 3> rowRules(int height)
-{
-    constexpr int kRule = 4;
-    const int middle = static_cast<int>(static_cast<float>(height - kRule) * 0.5f + 0.5f);
-    const int upper = middle / 2;
-    const int lower =
-        static_cast<int>(static_cast<float>(height - (middle + kRule)) * 0.5f + static_cast<float>(middle) + 0.5f);
-    return {upper, middle, lower};
+                  topOfFraction(story, card.percentageVertical()));
 }
 
 std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int64_t cardHeight)
 {
-    constexpr std::int64_t kRule = 4;
-    const std::int64_t height = story.boardHeight();
-    const std::array<int, 3> rules = rowRules(StoredRange::toInt(height));
-    const std::array<std::int64_t, 4> rowTops{kRule, rules[0] + kRule, rules[1] + kRule, rules[2] + kRule};
-    const std::array<std::int64_t, 4> rowBottoms{rules[0], rules[1], rules[2], height - kRule};
     // The row is chosen as the page is.
-    const auto row = static_cast<std::size_t>(story.boardSections().rowOfTop(top) - 1);
-    const std::int64_t least = rowTops[row];
-    const std::int64_t greatest = rowBottoms[row] - beatBarHeight(story.boardZoomFactor()) - cardHeight;
-    return std::max(least, std::min(top, greatest));
+    const BoardSections::DrawnRow row =
+        BoardSections::drawnRow(story.boardHeight(), story.boardSections().rowOfTop(top));
+    const std::int64_t greatest = row.bottom - BoardSections::beatBarHeight(story.boardZoomFactor()) - cardHeight;
+    return std::max(row.top, std::min(top, greatest));
 }
 
 void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
 {
-    standAt(story, card, left, top);
+    const BoardSections& sections = story.boardSections();
+    card.setPositionLeft(left);
+    card.setPositionTop(top);
+    const int row = sections.rowOfTop(top);
+    const std::int64_t width = sections.boardWidthForSection(row);
+    if (width > 0) {
+        // Read from the fraction exactly as from the left: the page is the one the point shows.
+        readPlace(sections, card, row, static_cast<float>(left - 4) / static_cast<float>(width));
+    } else {
+        const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
+        card.setPageNumber(read.page);
+        card.setCurrentBeatSection(read.boardBeat);
+    }
     card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
 }
@@ -100,47 +131,76 @@ void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std:
 void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card)
 {
     const QPoint shown = cardOrigin(story, card);
-    standAt(story, card, shown.x(), shown.y());
+    card.setPositionLeft(shown.x());
+    card.setPositionTop(shown.y());
+    // Its page is read from its fraction, not from the whole point it shows at: on a board
+    // narrower than the one it was put down on, that point may lie a hair inside the next page.
+    readPlace(story.boardSections(), card, story.boardSections().rowOfTop(shown.y()), card.percentageHorizontal());
 }
 
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted)
 {
-    const BoardSections& sections = story.boardSections();
-    page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
-    if (sections.beginningPageNumberForBoardBeat(boardBeat) == 0)
-        boardBeat = sections.boardBeatSectionForPageNumber(page);
-    const auto along = static_cast<float>(sections.fractionOnPage(page, boardBeat, wanted));
-    const std::int64_t top = sections.topForBoardBeatSection(boardBeat);
-    card.setPageNumber(page);
-    // The beat its page and place give, as every later reading of its place will: in a very short
-    // story that may be another bar sharing the page.
-    card.setCurrentBeatSection(
-        sections.boardBeatSectionForPlace(BoardSections::rowOfBoardBeatSection(boardBeat), page, along));
-    card.setPercentageHorizontal(along);
-    card.setPositionLeft(leftOfFraction(story, along, boardBeat));
-    card.setPositionTop(top);
-    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+    const auto [onPage, bar] = pageAndBar(story, page, boardBeat);
+    standOnPage(story, card, onPage, bar, story.boardSections().fractionOnPage(onPage, bar, wanted));
+}
+
+void placeCardAfter(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted,
+                    const SceneCarddb& after, double step)
+{
+    const auto [onPage, bar] = pageAndBar(story, page, boardBeat);
+    // At least `step` points right of the whole point the other card shows at.
+    const double least =
+        step > 0.0 ? static_cast<double>(horizontalFraction(
+                         story, static_cast<double>(leftOfFraction(story, after.percentageHorizontal(), bar)) + step, bar))
+                   : 0.0;
+    const double along = story.boardSections().fractionOnPageAfter(
+        onPage, bar, std::max(wanted, least), static_cast<double>(after.percentageHorizontal()));
+    standOnPage(story, card, onPage, bar, along);
 }
 
 void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
 {
-    constexpr std::int64_t kBeside = 20;
-    const BoardSections& sections = story.boardSections();
-    const std::int64_t page = anchor.pageNumber();
-    const std::int64_t boardBeat = anchor.currentBeatSection();
-    double along = sections.fractionOnPage(
-        page, boardBeat, horizontalFraction(story, static_cast<double>(anchor.positionLeft() + kBeside), boardBeat));
-    // Near its page's end the card goes no further right than the page allows, but never left of
-    // the card it goes beside where that one shows on its page: at worst onto it, after it in
-    // board order.
-    const float anchorAlong = anchor.percentageHorizontal();
-    if (along < static_cast<double>(anchorAlong) &&
-        sections.pageNumberForPositionTop(anchor.positionTop(), leftOfFraction(story, anchorAlong, boardBeat)) == page)
-        along = static_cast<double>(anchorAlong);
-    placeCardOnPage(story, card, page, boardBeat, along);
+    placeCardAfter(story, card, anchor.pageNumber(), anchor.currentBeatSection(), 0.0, anchor, kBeside);
     // Beside the card, in its row as it stands.
     card.setPositionTop(anchor.positionTop());
     card.setPercentageVertical(anchor.percentageVertical());
+}
+
+void placeCardOnPageBesideItsCards(Screenplaydb& story, SceneCarddb& card, std::int64_t page)
+{
+    const auto [onPage, bar] = pageAndBar(story, page, 0);
+    const SceneCarddb* last = nullptr;
+    for (const auto& other : story.sceneCards())
+        if (other.get() != &card && other->sceneCardID() != card.sceneCardID() && other->pageNumber() == onPage)
+            last = other.get();
+    const BoardSections& sections = story.boardSections();
+    const double pageStart = static_cast<double>(sections.leftForPageNumber(onPage) - 4.0f) /
+                             static_cast<double>(std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1));
+    if (last)
+        placeCardAfter(story, card, onPage, bar, pageStart, *last, kBeside);
+    else
+        placeCardOnPage(story, card, onPage, bar, pageStart);
+}
+
+void placeCardAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t boardBeat)
+{
+    placeCardOnPage(story, card, story.boardSections().beginningPageNumberForBoardBeat(boardBeat), boardBeat,
+                    BoardSections::beginningPercentageForBoardBeat(boardBeat));
+    // Cards that already stand there (put back there before) keep their place: this one goes
+    // beside them, as far as its page has room.
+    for (std::size_t tries = 0; tries < story.sceneCards().size(); ++tries) {
+        const QPoint spot(StoredRange::toInt(card.positionLeft()), StoredRange::toInt(card.positionTop()));
+        const SceneCarddb* there = nullptr;
+        for (const auto& other : story.sceneCards())
+            if (other.get() != &card && cardOrigin(story, *other) == spot)
+                there = other.get();
+        if (!there)
+            return;
+        placeCardAfter(story, card, card.pageNumber(), card.currentBeatSection(), card.percentageHorizontal(),
+                       *there, kBeside);
+        if (card.percentageHorizontal() <= there->percentageHorizontal())
+            return;
+    }
 }
 
 bool widenBoardToLeast(Screenplaydb& story)
@@ -154,34 +214,58 @@ bool widenBoardToLeast(Screenplaydb& story)
     return true;
 }
 
-void sortAndRenumberBoard(Screenplaydb& story)
+void repageCards(Screenplaydb& story)
 {
-    sortRecords(story.sceneCards(), &SceneCarddb::sortByLocation);
-    story.resetOnBoardSceneCardSortOrder();
+    // Each card is read where it shows: where its fractions put it on the board as it is now,
+    // at least as wide as the new count's pages need. (Its stored place is where it was last
+    // put, on the board as it was then.)
+    BoardSections& sections = story.boardSections();
+    sections.setBoardPanelWidth(story.boardWidth());
+    sections.setBoardPanelHeight(story.boardHeight());
+    widenBoardToLeast(story);
+    for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
+        for (auto& card : *cards) {
+            placeCardWhereItShows(story, *card);
+            card->save();
+        }
+    }
 }
 
-bool moveCard(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const SceneCarddb* card)
+bool putCardOnBoard(Screenplaydb& story, SceneCarddb& card, const CardPlace& inLitterBox)
 {
-    std::unique_ptr<SceneCarddb> moved = from.take(card);
-    if (!moved)
+    if (!story.moveSceneCardToBoard(&card)) {
+        inLitterBox.restore(card);
         return false;
-    to.push_back(std::move(moved));
+    }
+    try {
+        StoryTransaction transaction(story.database());
+        card.setOnBoard(1);
+        card.save();
+        story.sortAndRenumberBoard();
+        transaction.commit();
+    } catch (...) {
+        // Undone in the file: the card is back in the Litter Box, where it was.
+        inLitterBox.restore(card);
+        story.moveSceneCardToLitterBox(&card);
+        throw;
+    }
     return true;
 }
 
-void putCardOnBoard(Screenplaydb& story, SceneCarddb& card)
+CardPlace::CardPlace(const SceneCarddb& card)
+    : onBoard(card.onBoard()), left(card.positionLeft()), top(card.positionTop()),
+      horizontal(card.percentageHorizontal()), vertical(card.percentageVertical()), page(card.pageNumber()),
+      boardBeat(card.currentBeatSection())
 {
-    StoryTransaction transaction(story.database());
-    card.setOnBoard(1);
-    moveCard(story.litterBox(), story.sceneCards(), &card);
-    try {
-        card.save();
-        sortAndRenumberBoard(story);
-        transaction.commit();
-    } catch (...) {
-        // Undone in the file: the card is back in the Litter Box.
-        card.setOnBoard(2);
-        moveCard(story.sceneCards(), story.litterBox(), &card);
-        throw;
-    }
+}
+
+void CardPlace::restore(SceneCarddb& card) const
+{
+    card.setOnBoard(onBoard);
+    card.setPositionLeft(left);
+    card.setPositionTop(top);
+    card.setPercentageHorizontal(horizontal);
+    card.setPercentageVertical(vertical);
+    card.setPageNumber(page);
+    card.setCurrentBeatSection(boardBeat);
 }

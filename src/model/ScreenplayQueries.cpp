@@ -379,6 +379,35 @@ QString Screenplaydb::markForGreenlightQuestion(std::int64_t questionNumber) con
 
 // --- Changes ---------------------------------------------------------------------------------
 
+namespace {
+
+bool moveRecord(RecordList<SceneCarddb>& from, RecordList<SceneCarddb>& to, const SceneCarddb* card)
+{
+    std::unique_ptr<SceneCarddb> moved = from.take(card);
+    if (!moved)
+        return false;
+    to.push_back(std::move(moved));
+    return true;
+}
+
+} // namespace
+
+bool Screenplaydb::moveSceneCardToBoard(const SceneCarddb* card)
+{
+    return moveRecord(litterBox_, sceneCards_, card);
+}
+
+bool Screenplaydb::moveSceneCardToLitterBox(const SceneCarddb* card)
+{
+    return moveRecord(sceneCards_, litterBox_, card);
+}
+
+void Screenplaydb::sortAndRenumberBoard()
+{
+    sortRecords(sceneCards_, &SceneCarddb::sortByLocation);
+    resetOnBoardSceneCardSortOrder();
+}
+
 void Screenplaydb::resetOnBoardSceneCardSortOrder()
 {
     // Remember what memory held, so a failed renumbering leaves memory matching the file.

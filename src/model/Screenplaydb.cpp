@@ -727,18 +727,7 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
     // match it.
     try {
         StoryTransaction repaging(database_);
-        // Each card is read where it shows: where its fractions put it on the board as it is now,
-        // at least as wide as the new count's pages need. (Its stored place is where it was last
-        // put, on the board as it was then.)
-        boardSections_->setBoardPanelWidth(boardWidth_);
-        boardSections_->setBoardPanelHeight(boardHeight_);
-        widenBoardToLeast(*this);
-        for (auto* cards : {&sceneCards_, &litterBox_}) {
-            for (auto& card : *cards) {
-                placeCardWhereItShows(*this, *card);
-                card->save();
-            }
-        }
+        repageCards(*this);
         // The story's own page count goes with its cards' pages.
         save();
         repaging.commit();

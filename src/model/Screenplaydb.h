@@ -195,6 +195,13 @@ public:
     // Cards on the board (onBoard 1) and in the Litter Box (onBoard 2).
     RecordList<SceneCarddb>& sceneCards() { return sceneCards_; }
     RecordList<SceneCarddb>& litterBox() { return litterBox_; }
+    // Moves the card's record from the Litter Box to the end of the board's cards, or back;
+    // answers false, moving nothing, when the list it leaves does not hold it.
+    bool moveSceneCardToBoard(const SceneCarddb* card);
+    bool moveSceneCardToLitterBox(const SceneCarddb* card);
+    // Puts the board's cards in board order (board beat, then horizontal fraction) and stores the
+    // sort orders 1 to n in that order (resetOnBoardSceneCardSortOrder).
+    void sortAndRenumberBoard();
     // The board list view's working list; the cards belong to the two lists above.
     std::vector<SceneCarddb*>& listViewCards() { return listViewCards_; }
 

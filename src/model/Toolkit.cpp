@@ -186,17 +186,12 @@ void Toolkit::writeNewStoryRows(sqlite3* database, const QString& storyPath, con
 
 namespace {
 
-struct BeatCard {
-    const char* title;
-    std::int64_t boardBeat;
-};
-
-// The fifteen beat cards in creation order, with the board beat that carries each.
-constexpr BeatCard kBeatCards[] = {
-    {"Opening Image", 1}, {"Theme Stated", 3},      {"Set-Up", 4},          {"Catalyst", 5},
-    {"Debate", 6},        {"Break into Two", 7},    {"B Story", 10},        {"Fun and Games", 11},
-    {"Midpoint", 12},     {"Bad Guys Close In", 14}, {"All Is Lost", 15},   {"Dark Night of the Soul", 16},
-    {"Break into Three", 17}, {"Finale", 19},       {"Final Image", 20},
+// The titles of the fifteen beat cards in creation order; beat card n stands on the first bar of
+// beat n (BoardSections::boardBeatsOfBeat).
+constexpr const char* kBeatCards[] = {
+    "Opening Image", "Theme Stated",     "Set-Up",      "Catalyst",          "Debate",
+    "Break into Two", "B Story",         "Fun and Games", "Midpoint",        "Bad Guys Close In",
+    "All Is Lost",   "Dark Night of the Soul", "Break into Three", "Finale", "Final Image",
 };
 
 struct OptionalGroup {
@@ -251,13 +246,28 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
         added.push_back(card.get());
         story.sceneCards().push_back(std::move(card));
     };
+    // Each card stands where it is wanted on its page, and after the cards put on that page before
+    // it: where a short story gives one page to several bars, they stand apart in creation order.
+    auto placeOnPage = [&](SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted) {
+        const int row = BoardSections::rowOfBoardBeatSection(boardBeat);
+        const std::int64_t onPage = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
+        const SceneCarddb* before = nullptr;
+        for (const SceneCarddb* other : added)
+            if (other->pageNumber() == onPage &&
+                BoardSections::rowOfBoardBeatSection(other->currentBeatSection()) == row)
+                before = other;
+        if (before)
+            placeCardAfter(story, card, page, boardBeat, wanted, *before, 0.0);
+        else
+            placeCardOnPage(story, card, page, boardBeat, wanted);
+    };
 
     try {
         StoryTransaction beatCards(story.database());
         for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
             const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
-            const BeatCard& beat = kBeatCards[index];
-            const QString title = QString::fromLatin1(beat.title);
+            const std::int64_t boardBeat = BoardSections::boardBeatsOfBeat(beatNumber)[0];
+            const QString title = QString::fromLatin1(kBeatCards[index]);
             const Beatdb* beatRecord = story.beatForBeatNumber(beatNumber);
             const QString description = beatRecord ? beatRecord->description() : QString();
 
@@ -267,9 +277,8 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
             card->setBeatCardNumber(beatNumber);
             // Each beat card stands at the start of its bar, on the beat's first page; the opening
             // image at the very start of the board.
-            const std::int64_t beatPage = beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(beat.boardBeat);
-            placeCardOnPage(story, *card, beatPage, beat.boardBeat,
-                            BoardSections::beginningPercentageForBoardBeat(beat.boardBeat));
+            const std::int64_t beatPage = beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(boardBeat);
+            placeOnPage(*card, beatPage, boardBeat, BoardSections::beginningPercentageForBoardBeat(boardBeat));
             place(std::move(card));
 
             for (const OptionalGroup& group : optionalGroups()) {
@@ -290,7 +299,7 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
                     const auto page = static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep);
                     const auto left = static_cast<std::int64_t>(
                         static_cast<double>(sections.leftForBoardBeatSection(b)) + static_cast<double>(k) * widthStep);
-                    placeCardOnPage(story, *extra, page, b, fractionOf(static_cast<double>(left), width));
+                    placeOnPage(*extra, page, b, fractionOf(static_cast<double>(left), width));
                     place(std::move(extra));
                 }
             }

@@ -1,10 +1,5 @@
 #include "BigSceneGeometry.h"
 
-#include "model/CardPlacement.h"
-#include "model/BoardSections.h"
-#include "model/SceneCarddb.h"
-#include "model/Screenplaydb.h"
-
 namespace BigSceneGeometry {
 
 namespace {
@@ -17,9 +12,6 @@ constexpr int kColorLabelWidth = 19;
 
 constexpr int kIndicatorFirstLeft = 14;
 constexpr int kIndicatorStep = 29;
-
-// A card placed on a page already held stands this far right of the card that holds it.
-constexpr std::int64_t kSamePageOffset = 20;
 
 } // namespace
 
@@ -52,17 +44,6 @@ int indicatorLeft(int shownBefore)
 int indicatorSize(std::int64_t boardZoomFactor)
 {
     return boardZoomFactor >= 1 && boardZoomFactor <= 4 ? 24 : 22;
-}
-
-void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page)
-{
-    const std::int64_t boardBeat = story.boardSections().boardBeatSectionForPageNumber(page);
-    // The page's start, or beside the last card of the board (in board order) that holds it.
-    double wanted = 0.0;
-    for (const auto& other : story.sceneCards())
-        if (other->sceneCardID() != card.sceneCardID() && other->pageNumber() == page)
-            wanted = horizontalFraction(story, static_cast<double>(other->positionLeft() + kSamePageOffset), boardBeat);
-    ::placeCardOnPage(story, card, page, boardBeat, wanted);
 }
 
 } // namespace BigSceneGeometry

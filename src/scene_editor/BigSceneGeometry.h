@@ -5,13 +5,10 @@
 #include <array>
 #include <cstdint>
 
-class SceneCarddb;
-class Screenplaydb;
-
-// Geometry of the large scene card that depends on no widget: the column of colour labels, the
-// indicators and the place on the board of a card given a new page. Frames are in points of the
-// card's yellow box, measured from its bottom-left corner with y growing upwards, as the layout
-// states them; `flipped` turns one into the top-down frame of a widget.
+// Geometry of the large scene card that depends on no widget: the column of colour labels and the
+// indicators. Frames are in points of the card's yellow box, measured from its bottom-left
+// corner with y growing upwards, as the layout states them; `flipped` turns one into the
+// top-down frame of a widget.
 namespace BigSceneGeometry {
 
 // The frames of colour labels 1 to 6 (index 0 is label 1) in a box `boxHeight` high: six
@@ -26,11 +23,5 @@ QRect flipped(const QRect& bottomUpFrame, int boxHeight);
 int indicatorLeft(int shownBefore);
 // The side of the square indicators for a board zoom factor: 24 for 1 to 4, 22 for others.
 int indicatorSize(std::int64_t boardZoomFactor);
-
-// Puts a board card on page `page` (already checked to lie within the story's page count): its
-// board beat and row, the page's start on that row or 20 points right of the last card of the
-// board that already holds the page, as far as the page reaches, and the fractions of that
-// place. Neither the card nor the board order is saved.
-void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page);
 
 } // namespace BigSceneGeometry

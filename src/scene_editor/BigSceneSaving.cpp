@@ -9,6 +9,7 @@
 #include "app/MyDocument.h"
 #include "board/SceneCardEdits.h"
 #include "board/SceneCardView.h"
+#include "model/CardPlacement.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StringUtilities.h"
@@ -160,7 +161,7 @@ bool BigSceneView::savePageNumber(bool& placed)
         return false;
     }
     tfPageNumber_->setText(QString::number(static_cast<qlonglong>(page)));
-    BigSceneGeometry::placeCardOnPage(story, *scene_, page);
+    placeCardOnPageBesideItsCards(story, *scene_, page);
     showCurrentBeat();
     placed = true;
     return true;

@@ -137,6 +137,8 @@ void addScript(const QString& script, SceneCarddb& card, Screenplaydb& story)
 struct CardRun {
     std::int64_t previousPage = 0;
     std::int64_t count = 0;
+    // The card placed last, which the next of the run stands after.
+    const SceneCarddb* previous = nullptr;
 };
 
 void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
@@ -157,17 +159,24 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
     if (left == 0)
         left = static_cast<std::int64_t>(std::trunc(sections.leftForPageNumber(page)));
     left = std::max(left, kLeastLeft);
-    if (page == run.previousPage) {
+    const bool inRun = page == run.previousPage;
+    if (inRun) {
         ++run.count;
         left += kRunOffset * run.count;
     } else {
         run.count = 0;
     }
     run.previousPage = page;
-    // The card stands where the phone put it, or its page begins, as far as its page reaches.
-    placeCardOnPage(story, *card, page, boardBeat,
-                    fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
-                             static_cast<double>(sections.boardWidthForSection(0))));
+    // The card stands where the phone put it, or its page begins, as far as its page reaches; the
+    // next of a run at least 5 points right of the one before, however far inside its page that
+    // one had to stand.
+    const double wanted = fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
+                                   static_cast<double>(sections.boardWidthForSection(0)));
+    if (inRun && run.previous)
+        placeCardAfter(story, *card, page, boardBeat, wanted, *run.previous, static_cast<double>(kRunOffset));
+    else
+        placeCardOnPage(story, *card, page, boardBeat, wanted);
+    run.previous = card.get();
 
     card->setColorLegendID(1, integer(element, "COLORKEY"));
     for (int slot = 2; slot <= 6; ++slot) {

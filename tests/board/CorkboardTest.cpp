@@ -465,7 +465,7 @@ TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
     story.setBoardHeight(732);
     story.boardSections().setBoardPanelHeight(732);
     // Rules between the rows at 182, 364 and 546; the bottom rule at 728.
-    ASSERT_EQ(rowRules(732), (std::array<int, 3>{182, 364, 546}));
+    ASSERT_EQ(BoardSections::rowRules(732), (std::array<int, 3>{182, 364, 546}));
     struct Case {
         std::int64_t zoom;
         std::int64_t top;

@@ -138,10 +138,8 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     ASSERT_EQ(sections.leastRowWidth(), 270);
     const double inside = 1.5 / 270.0;
     EXPECT_NEAR(cards[0]->percentageHorizontal(), 0.92 + inside, 1e-6);
-    // Cards are placed on the board as it was before the import widened it to its cards.
-    BoardSections before = sections;
-    before.setBoardPanelWidth(1840);
-    const auto rowWidth = static_cast<float>(before.boardWidthForBoardBeatSection(cards[0]->currentBeatSection()));
+    // Cards stand on the board the import leaves: their stored places lie on it.
+    const auto rowWidth = static_cast<float>(rowLeft);
     EXPECT_EQ(cards[0]->positionLeft(), static_cast<std::int64_t>(cards[0]->percentageHorizontal() * rowWidth + 4.0f));
 
     // The last page of a section: the start of its board beat, here the page's edge too, so
@@ -157,21 +155,22 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     EXPECT_NEAR(cards[3]->percentageHorizontal(), cards[2]->percentageHorizontal() + (1.0 / 30.0) * 50 * 0.01, 1e-6);
     // The last scene names a page that is not locked: it takes its page from the script's
     // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
-    // page apart; the fourth would pass the page's end and stays just inside it.
+    // page apart; the fourth would pass the page's room and goes halfway from the third to
+    // where that room ends, just inside the page.
     EXPECT_EQ(cards[7]->pageNumber(), 70);
     EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[7]->percentageHorizontal(), 15.0 / 30.0 - inside, 1e-6);
+    EXPECT_NEAR(cards[7]->percentageHorizontal(), (cards[6]->percentageHorizontal() + 15.0 / 30.0 - inside) / 2.0,
+                1e-6);
     for (const auto& card : cards) {
         SCOPED_TRACE(card->heading().toStdString());
         EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
         EXPECT_TRUE(std::isfinite(card->percentageVertical()));
-        // Re-paging finds every card on its page: from its stored place on the board it was
-        // placed on, and from the place it shows at on the board the import leaves.
-        EXPECT_EQ(before.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), card->pageNumber());
-        const auto shownLeft =
-            static_cast<std::int64_t>(card->percentageHorizontal() * static_cast<float>(rowLeft) + 4.0f);
-        EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), shownLeft), card->pageNumber());
+        // Re-paging finds every card on its page from the place it stands at on the board the
+        // import leaves, which is its stored place.
+        const double shownLeft = card->percentageHorizontal() * static_cast<float>(rowLeft) + 4.0f;
+        EXPECT_LE(std::abs(static_cast<double>(card->positionLeft()) - shownLeft), 1.0);
+        EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), card->pageNumber());
     }
     // What the story holds in memory is in the file.
     EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SortOrder = 1")),
@@ -219,16 +218,15 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
     for (const Row& row : rows) {
         SCOPED_TRACE(row.pages);
         NewStory file;
-        // Cards are placed on the board as it was before the import widened it to its cards.
-        const std::int64_t widthBefore = file.story().boardWidth();
         convert(file, FdxText::script(sceneCardsWithPages(QString::fromLatin1(row.pages)),
                                       FdxText::lockedPages(row.lockedPages)));
         const auto& cards = file.story().sceneCards();
         const BoardSections& sections = file.story().boardSections();
         const std::int64_t beat = sections.boardBeatSectionForPageNumber(row.lastPage);
-        BoardSections before = sections;
-        before.setBoardPanelWidth(widthBefore);
-        const auto rowWidth = static_cast<float>(before.boardWidthForBoardBeatSection(beat));
+        // Cards stand on the board the import leaves, whose width the file holds.
+        ASSERT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth FROM Screenplay")),
+                  QString::number(sections.boardPanelWidth()));
+        const auto rowWidth = static_cast<float>(sections.boardWidthForBoardBeatSection(beat));
         const double barStart = BoardSections::beginningPercentageForBoardBeat(beat);
         double start = 0.0;
         const auto sharing =
@@ -241,6 +239,7 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
             EXPECT_GE(card->percentageHorizontal(), 0.0f);
             EXPECT_LT(card->percentageHorizontal(), 1.0f);
             EXPECT_TRUE(places.insert({card->positionTop(), card->percentageHorizontal()}).second);
+            EXPECT_LE(card->positionLeft() + sections.STANDARDSCENECARDWIDTH(), sections.boardPanelWidth() - 4);
             if (card->pageNumber() != row.lastPage)
                 continue;
             // From the start of the page's beat bar (or just inside the page, where the bar
@@ -249,7 +248,7 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
             if (onLastPage == 0) {
                 start = card->percentageHorizontal();
                 EXPECT_GE(start, barStart - 1e-6);
-                EXPECT_EQ(before.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), row.lastPage);
+                EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), row.lastPage);
             }
             EXPECT_NEAR(card->percentageHorizontal(), start + (1.0 - start) * onLastPage++ / sharing, 1e-6);
             // In board points too, in the file as in memory: the first keeps the bar's start.

@@ -3,11 +3,11 @@
 #include "app/MyDocument.h"
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
+#include "model/CardPlacement.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "panes/BeatsTableView.h"
 #include "platform/TypingPause.h"
-#include "scene_editor/BigSceneGeometry.h"
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 
@@ -302,6 +302,7 @@ TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
     const std::int64_t rightmost = story.boardWidth() - sections.STANDARDSCENECARDWIDTH() - 4;
     boardCard(1)->setPageNumber(page);
     boardCard(1)->setPositionLeft(rightmost - 5);
+    boardCard(1)->setPercentageHorizontal(horizontalFraction(story, static_cast<double>(rightmost - 5), 7));
     boardCard(1)->save();
     activate();
     typeInto(big()->tfPageNumber(), QString::number(page), Qt::Key_Return);
@@ -314,7 +315,7 @@ TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
     // Placed alone on a page, the card stands just inside the page's start.
     SceneCarddb alone;
     alone.setSceneCardID(-1);
-    BigSceneGeometry::placeCardOnPage(story, alone, 2);
+    placeCardOnPageBesideItsCards(story, alone, 2);
     EXPECT_GT(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)));
     EXPECT_LE(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)) + 10);
     EXPECT_EQ(sections.pageNumberForPositionTop(alone.positionTop(), alone.positionLeft()), 2);

@@ -451,10 +451,14 @@ private:
         std::map<std::int64_t, std::int64_t> placedOnLastPage;
         std::int64_t numerator = 0;
         std::int64_t denominator = 0;
+        // Cards of each page placed so far.
+        std::map<std::int64_t, std::int64_t> placedOnPage;
         for (std::size_t index = 0; index < cards.size(); ++index) {
             SceneCarddb& card = *cards[index];
             const std::int64_t page = card.pageNumber();
             const std::optional<std::size_t> section = sectionOfPage(bounds, page);
+            const SceneCarddb* previous = index > 0 ? cards[index - 1].get() : nullptr;
+            const std::int64_t toCome = cardsOnPage[page] - ++placedOnPage[page];
             if (endsSection(bounds, page)) {
                 // The last page of a section is the last stretch of its row, from the start of
                 // its beat bar (or of the page, where the bar starts before it) to the row's
@@ -469,7 +473,7 @@ private:
                 const std::int64_t before = placedOnLastPage[page]++;
                 placeAt(card, start + (1.0 - start) * static_cast<double>(before) /
                                           static_cast<double>(cardsOnPage[page]),
-                        index > 0 ? cards[index - 1].get() : nullptr);
+                        previous, toCome);
                 continue;
             }
             if (section) {
@@ -484,7 +488,7 @@ private:
                 // Pages outside every section have no step to take.
                 fraction = cards[index - 1]->percentageHorizontal();
             }
-            placeAt(card, fraction, index > 0 ? cards[index - 1].get() : nullptr);
+            placeAt(card, fraction, previous, toCome);
         }
     }
 
@@ -496,15 +500,15 @@ private:
     }
 
     // A card at `fraction` of its row, after `previous` where that holds the same page: however
-    // little room the page has, none stands on the card before it while there is room.
-    void placeAt(SceneCarddb& card, double fraction, const SceneCarddb* previous)
+    // little room the page has, none stands on the card before it while there is room, and the
+    // cards of the page still to come share what is left.
+    void placeAt(SceneCarddb& card, double fraction, const SceneCarddb* previous, std::int64_t toCome)
     {
-        if (previous && previous->pageNumber() == card.pageNumber() &&
-            BoardSections::rowOfBoardBeatSection(previous->currentBeatSection()) ==
-                BoardSections::rowOfBoardBeatSection(card.currentBeatSection()))
-            placeCardAfter(story_, card, card.pageNumber(), card.currentBeatSection(), fraction, *previous, 0.0);
-        else
-            placeCardOnPage(story_, card, card.pageNumber(), card.currentBeatSection(), fraction);
+        const bool samePage = previous && previous->pageNumber() == card.pageNumber() &&
+                              BoardSections::rowOfBoardBeatSection(previous->currentBeatSection()) ==
+                                  BoardSections::rowOfBoardBeatSection(card.currentBeatSection());
+        placeCardAfter(story_, card, card.pageNumber(), card.currentBeatSection(), fraction,
+                       samePage ? previous : nullptr, 0.0, toCome);
     }
 
     void finish()

@@ -605,13 +605,25 @@ std::int64_t BoardSections::boardBeatOfBeatOnPage(std::int64_t beat, int row, st
 
 std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const
 {
+    // Of the row's bars that hold the page, the one the place lies on, else the nearest to it (the
+    // one before it of two as near), so that a card further right never reads an earlier bar.
+    std::int64_t nearest = 0;
+    float nearestDistance = 0.0f;
     for (std::int64_t bar = 1; bar <= 20; ++bar) {
         const PageRange pages = pageRangeForBoardBeat(bar);
-        if (rowOfBoardBeat(bar) == row && pages.first <= page && page <= pages.last &&
-            beginningPercentageForBoardBeat(bar) <= fraction && fraction < endingPercentageForBoardBeat(bar))
+        if (rowOfBoardBeat(bar) != row || pages.first > page || page > pages.last)
+            continue;
+        const float from = beginningPercentageForBoardBeat(bar);
+        const float to = endingPercentageForBoardBeat(bar);
+        if (from <= fraction && fraction < to)
             return bar;
+        const float distance = fraction < from ? from - fraction : fraction - to;
+        if (nearest == 0 || distance < nearestDistance) {
+            nearest = bar;
+            nearestDistance = distance;
+        }
     }
-    return boardBeatSectionForPageNumber(page);
+    return nearest != 0 ? nearest : boardBeatSectionForPageNumber(page);
 }
 
 int BoardSections::rowOfBoardBeatSection(std::int64_t boardBeat)
@@ -717,18 +729,31 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
     return best.value_or((low + high) / 2.0);
 }
 
-double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after) const
+double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after,
+                                          std::int64_t toCome) const
 {
-    if (!std::isfinite(after))
-        return fractionOnPage(page, boardBeat, wanted);
-    const double asked = std::isfinite(wanted) ? std::max(wanted, after) : after;
+    const bool first = !std::isfinite(after);
+    // Places compare as the card keeps them, in single precision.
+    const auto rightOfAfter = [first, after = static_cast<float>(after)](double place) {
+        return first || static_cast<float>(place) > after;
+    };
+    const double asked = first ? wanted : (std::isfinite(wanted) ? std::max(wanted, after) : after);
     const double place = fractionOnPage(page, boardBeat, asked);
-    if (place > after && place >= asked)
+    if (rightOfAfter(place) && place >= asked)
         return place;
-    // The page's room ends before the place asked: halfway from the card it follows to that end.
-    const double end = place > after ? place : fractionOnPage(page, boardBeat, 2.0);
-    if (end <= after)
+    // The page's room ends before the place asked: the room left is shared by this card, those to
+    // come and one more that a writer may put there later, this card taking the first share.
+    const double end = rightOfAfter(place) ? place : fractionOnPage(page, boardBeat, 2.0);
+    if (!rightOfAfter(end))
         return after;
-    const double halfway = fractionOnPage(page, boardBeat, (after + end) / 2.0);
-    return halfway > after ? halfway : end;
+    const double from = first ? fractionOnPage(page, boardBeat, -1.0) : after;
+    const auto shares = static_cast<double>(std::max<std::int64_t>(toCome, 0) + 2);
+    const double share = fractionOnPage(page, boardBeat, from + (end - from) / shares);
+    if (!rightOfAfter(share) || share > end)
+        return end;
+    // Apart on this board too, where the room's end is a whole point further right.
+    const auto point = [this, boardBeat](double place) { return leftForFraction(static_cast<float>(place), boardBeat); };
+    if (!first && point(share) == point(after) && point(end) > point(after))
+        return end;
+    return share;
 }

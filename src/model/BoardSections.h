@@ -156,7 +156,9 @@ public:
         std::int64_t boardBeat;
     };
     PageAndBoardBeat pageAndBoardBeatForPositionTop(std::int64_t top, std::int64_t left) const;
-    // The same for a card on `page` at `fraction` of row `row` (1 to 4).
+    // The same for a card on `page` at `fraction` of row `row` (1 to 4): of the row's bars whose
+    // pages hold the page, the one the card lies on, else the nearest; the page's own where none
+    // of the row's bars holds it.
     std::int64_t boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const;
     // Page and board beat of a card at `fraction` of row `row` (1 to 4), read as from its left.
     PageAndBoardBeat pageAndBoardBeatForFraction(int row, float fraction) const;
@@ -188,12 +190,15 @@ public:
     // share enough of the row; a point and a half clear of every edge but the row's start, which
     // reads back exactly.
     double fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const;
-    // The same for a card put after another on the same page (a card beside it, the next of a run
-    // or of a group), wanted right of the other's place `after`. Where the page's room ends before
-    // the place wanted, the card goes halfway from the other to the room's end, so that cards put
-    // one after another stand apart in the order they were put, and only a page with no room left
-    // has one share the other's place.
-    double fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after) const;
+    // The same for a card put on the page after another (a card beside it, the next of a run or of
+    // a group), wanted right of the other's place `after` (-infinity: the first card put there),
+    // with `toCome` more cards still to be put after it on the page. Where the page's room ends
+    // before the place wanted, the room left from the other card (or from the room's start) to the
+    // room's end is shared evenly by this card, those to come and one more a writer may put there
+    // later, so that cards put one after another stand apart in the order they were put; only a
+    // page with no room left has a card share the other's place.
+    double fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after,
+                               std::int64_t toCome) const;
 
 private:
     struct PageRange

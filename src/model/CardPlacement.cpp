@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -145,22 +146,24 @@ void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, 
 }
 
 void placeCardAfter(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted,
-                    const SceneCarddb& after, double step)
+                    const SceneCarddb* after, double step, std::int64_t toCome)
 {
     const auto [onPage, bar] = pageAndBar(story, page, boardBeat);
-    // At least `step` points right of the whole point the other card shows at.
-    const double least =
-        step > 0.0 ? static_cast<double>(horizontalFraction(
-                         story, static_cast<double>(leftOfFraction(story, after.percentageHorizontal(), bar)) + step, bar))
-                   : 0.0;
-    const double along = story.boardSections().fractionOnPageAfter(
-        onPage, bar, std::max(wanted, least), static_cast<double>(after.percentageHorizontal()));
-    standOnPage(story, card, onPage, bar, along);
+    double from = -std::numeric_limits<double>::infinity();
+    if (after) {
+        from = static_cast<double>(after->percentageHorizontal());
+        // At least `step` points right of the whole point the other card shows at.
+        if (step > 0.0) {
+            const double shown = static_cast<double>(leftOfFraction(story, after->percentageHorizontal(), bar));
+            wanted = std::max(wanted, static_cast<double>(horizontalFraction(story, shown + step, bar)));
+        }
+    }
+    standOnPage(story, card, onPage, bar, story.boardSections().fractionOnPageAfter(onPage, bar, wanted, from, toCome));
 }
 
 void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
 {
-    placeCardAfter(story, card, anchor.pageNumber(), anchor.currentBeatSection(), 0.0, anchor, kBeside);
+    placeCardAfter(story, card, anchor.pageNumber(), anchor.currentBeatSection(), 0.0, &anchor, kBeside, 0);
     // Beside the card, in its row as it stands.
     card.setPositionTop(anchor.positionTop());
     card.setPercentageVertical(anchor.percentageVertical());
@@ -169,17 +172,17 @@ void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& 
 void placeCardOnPageBesideItsCards(Screenplaydb& story, SceneCarddb& card, std::int64_t page)
 {
     const auto [onPage, bar] = pageAndBar(story, page, 0);
+    // The last of them along the row (in board order of two at one place): where a short story's
+    // beat card keeps a bar its place does not lie on, board order is not the order along the row.
     const SceneCarddb* last = nullptr;
     for (const auto& other : story.sceneCards())
-        if (other.get() != &card && other->sceneCardID() != card.sceneCardID() && other->pageNumber() == onPage)
+        if (other.get() != &card && other->sceneCardID() != card.sceneCardID() && other->pageNumber() == onPage &&
+            (!last || other->percentageHorizontal() >= last->percentageHorizontal()))
             last = other.get();
     const BoardSections& sections = story.boardSections();
     const double pageStart = static_cast<double>(sections.leftForPageNumber(onPage) - 4.0f) /
                              static_cast<double>(std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1));
-    if (last)
-        placeCardAfter(story, card, onPage, bar, pageStart, *last, kBeside);
-    else
-        placeCardOnPage(story, card, onPage, bar, pageStart);
+    placeCardAfter(story, card, onPage, bar, pageStart, last, kBeside, 0);
 }
 
 void placeCardAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t boardBeat)
@@ -197,7 +200,7 @@ void placeCardAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t b
         if (!there)
             return;
         placeCardAfter(story, card, card.pageNumber(), card.currentBeatSection(), card.percentageHorizontal(),
-                       *there, kBeside);
+                       there, kBeside, 0);
         if (card.percentageHorizontal() <= there->percentageHorizontal())
             return;
     }

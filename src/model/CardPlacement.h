@@ -59,16 +59,19 @@ void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card);
 // and both fractions.
 void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat,
                      double wanted);
-// The same for a card put after `after` on the same page and row: at least `step` points right
-// of where `after` stands, halfway to the end of the page's room where the page ends before that,
-// and on `after`'s place only where the page has no room left (BoardSections::fractionOnPageAfter).
+// The same for a card put on its page after `after` (none: the first put there) with `toCome`
+// more cards still to be put after it on that page: at least `step` points right of where `after`
+// stands; where the page's room ends before that, the room left is shared by this card and those
+// to come (BoardSections::fractionOnPageAfter), so that cards put one after another stand apart in
+// the order they were put. Only where the page has no room left does the card share `after`'s
+// place.
 void placeCardAfter(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat,
-                    double wanted, const SceneCarddb& after, double step);
+                    double wanted, const SceneCarddb* after, double step, std::int64_t toCome);
 // A card put next to another: 20 points right of it, on its page, in its board beat and at its
 // height.
 void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor);
-// A card given a new page: the page's start, or 20 points right of the last card of the board
-// (in board order) that already holds the page.
+// A card given a new page: the page's start, or 20 points right of the last card along the row
+// that already holds the page.
 void placeCardOnPageBesideItsCards(Screenplaydb& story, SceneCarddb& card, std::int64_t page);
 // A card put back at a board beat: on the beat's first page at the start of its bar, or 20
 // points right of the last card of the board that already stands there.

@@ -22,6 +22,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 using namespace DateUtilities;
@@ -229,80 +230,86 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
     const BoardSections& sections = story.boardSections();
     const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
     const std::int64_t actionID = action ? action->scriptElementID() : 0;
-    std::int64_t sortOrder = 0;
+
+    // The cards in creation order, each with where it is wanted.
+    struct Planned {
+        QString description;
+        std::int64_t beatCardNumber;
+        std::int64_t page;
+        std::int64_t boardBeat;
+        double wanted;
+    };
+    std::vector<Planned> planned;
+    for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
+        const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
+        const std::int64_t boardBeat = BoardSections::boardBeatsOfBeat(beatNumber)[0];
+        const QString title = QString::fromLatin1(kBeatCards[index]);
+        const Beatdb* beatRecord = story.beatForBeatNumber(beatNumber);
+        const QString description = beatRecord ? beatRecord->description() : QString();
+        // Each beat card stands at the start of its bar, on the beat's first page; the opening
+        // image at the very start of the board.
+        planned.push_back({description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description,
+                           beatNumber, beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(boardBeat),
+                           boardBeat, BoardSections::beginningPercentageForBoardBeat(boardBeat)});
+
+        for (const OptionalGroup& group : optionalGroups()) {
+            if (group.afterBeat != beatNumber || !options[group.option])
+                continue;
+            const std::int64_t b = group.boardBeat;
+            const double steps = static_cast<double>(group.texts.size() + 1);
+            const double width = static_cast<double>(sections.boardWidthForBoardBeatSection(b));
+            const double firstPage = static_cast<double>(sections.beginningPageNumberForBoardBeat(b));
+            const double pageStep = (static_cast<double>(sections.endingPageNumberForBoardBeat(b)) - firstPage) / steps;
+            const double widthStep = (BoardSections::endingPercentageForBoardBeat(b) * width -
+                                      BoardSections::beginningPercentageForBoardBeat(b) * width) /
+                                     steps;
+            for (std::size_t k = 1; k <= group.texts.size(); ++k) {
+                // Spread evenly along the bar, each on the page its step reaches.
+                const auto page = static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep);
+                const auto left = static_cast<std::int64_t>(static_cast<double>(sections.leftForBoardBeatSection(b)) +
+                                                            static_cast<double>(k) * widthStep);
+                planned.push_back({QString::fromLatin1(group.texts[k - 1]), 0, page, b,
+                                   fractionOf(static_cast<double>(left), width)});
+            }
+        }
+    }
+
+    // Where a short story gives one page to several bars, the cards on it stand apart in
+    // creation order: each after the one made before it there, sharing what room the page has
+    // left with those still to come.
+    const auto onPage = [&](const Planned& card) {
+        return std::make_pair(std::clamp<std::int64_t>(card.page, 1, std::max<std::int64_t>(story.pageCount(), 1)),
+                              BoardSections::rowOfBoardBeatSection(card.boardBeat));
+    };
+    std::map<std::pair<std::int64_t, int>, const SceneCarddb*> lastOnPage;
     std::vector<SceneCarddb*> added;
-
-    auto place = [&](std::unique_ptr<SceneCarddb> card) {
-        card->setScreenplayID(story.screenplayID());
-        card->setOnBoard(1);
-        card->setHeading(QStringLiteral("SCENE HEADING"));
-        card->setSortOrder(++sortOrder);
-        card->insertIntoDatabase(&story);
-        ScriptPartdb paragraph;
-        paragraph.setSceneCardID(card->sceneCardID());
-        paragraph.setSortOrder(1);
-        paragraph.setElementTypeID(actionID);
-        paragraph.insertIntoDatabase(&story);
-        added.push_back(card.get());
-        story.sceneCards().push_back(std::move(card));
-    };
-    // Each card stands where it is wanted on its page, and after the cards put on that page before
-    // it: where a short story gives one page to several bars, they stand apart in creation order.
-    auto placeOnPage = [&](SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted) {
-        const int row = BoardSections::rowOfBoardBeatSection(boardBeat);
-        const std::int64_t onPage = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
-        const SceneCarddb* before = nullptr;
-        for (const SceneCarddb* other : added)
-            if (other->pageNumber() == onPage &&
-                BoardSections::rowOfBoardBeatSection(other->currentBeatSection()) == row)
-                before = other;
-        if (before)
-            placeCardAfter(story, card, page, boardBeat, wanted, *before, 0.0);
-        else
-            placeCardOnPage(story, card, page, boardBeat, wanted);
-    };
-
     try {
         StoryTransaction beatCards(story.database());
-        for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
-            const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
-            const std::int64_t boardBeat = BoardSections::boardBeatsOfBeat(beatNumber)[0];
-            const QString title = QString::fromLatin1(kBeatCards[index]);
-            const Beatdb* beatRecord = story.beatForBeatNumber(beatNumber);
-            const QString description = beatRecord ? beatRecord->description() : QString();
-
+        for (std::size_t index = 0; index < planned.size(); ++index) {
+            const Planned& each = planned[index];
+            const auto page = onPage(each);
+            const auto toCome = std::count_if(planned.begin() + static_cast<std::ptrdiff_t>(index) + 1, planned.end(),
+                                              [&](const Planned& later) { return onPage(later) == page; });
             auto card = std::make_unique<SceneCarddb>();
-            card->setDescription(description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description);
-            card->setColorLegend1ID(1);
-            card->setBeatCardNumber(beatNumber);
-            // Each beat card stands at the start of its bar, on the beat's first page; the opening
-            // image at the very start of the board.
-            const std::int64_t beatPage = beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(boardBeat);
-            placeOnPage(*card, beatPage, boardBeat, BoardSections::beginningPercentageForBoardBeat(boardBeat));
-            place(std::move(card));
-
-            for (const OptionalGroup& group : optionalGroups()) {
-                if (group.afterBeat != beatNumber || !options[group.option])
-                    continue;
-                const std::int64_t b = group.boardBeat;
-                const double steps = static_cast<double>(group.texts.size() + 1);
-                const double width = static_cast<double>(sections.boardWidthForBoardBeatSection(b));
-                const double firstPage = static_cast<double>(sections.beginningPageNumberForBoardBeat(b));
-                const double pageStep = (static_cast<double>(sections.endingPageNumberForBoardBeat(b)) - firstPage) / steps;
-                const double widthStep = (BoardSections::endingPercentageForBoardBeat(b) * width -
-                                          BoardSections::beginningPercentageForBoardBeat(b) * width) /
-                                         steps;
-                for (std::size_t k = 1; k <= group.texts.size(); ++k) {
-                    auto extra = std::make_unique<SceneCarddb>();
-                    extra->setDescription(QString::fromLatin1(group.texts[k - 1]));
-                    // Spread evenly along the bar, each on the page its step reaches.
-                    const auto page = static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep);
-                    const auto left = static_cast<std::int64_t>(
-                        static_cast<double>(sections.leftForBoardBeatSection(b)) + static_cast<double>(k) * widthStep);
-                    placeOnPage(*extra, page, b, fractionOf(static_cast<double>(left), width));
-                    place(std::move(extra));
-                }
+            card->setDescription(each.description);
+            if (each.beatCardNumber >= 1) {
+                card->setColorLegend1ID(1);
+                card->setBeatCardNumber(each.beatCardNumber);
             }
+            placeCardAfter(story, *card, each.page, each.boardBeat, each.wanted, lastOnPage[page], 0.0, toCome);
+            card->setScreenplayID(story.screenplayID());
+            card->setOnBoard(1);
+            card->setHeading(QStringLiteral("SCENE HEADING"));
+            card->setSortOrder(static_cast<std::int64_t>(index) + 1);
+            card->insertIntoDatabase(&story);
+            ScriptPartdb paragraph;
+            paragraph.setSceneCardID(card->sceneCardID());
+            paragraph.setSortOrder(1);
+            paragraph.setElementTypeID(actionID);
+            paragraph.insertIntoDatabase(&story);
+            lastOnPage[page] = card.get();
+            added.push_back(card.get());
+            story.sceneCards().push_back(std::move(card));
         }
         beatCards.commit();
     } catch (...) {

@@ -139,6 +139,8 @@ struct CardRun {
     std::int64_t count = 0;
     // The card placed last, which the next of the run stands after.
     const SceneCarddb* previous = nullptr;
+    // The cards of the run still to come after the one being placed.
+    std::int64_t toCome = 0;
 };
 
 void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
@@ -172,10 +174,8 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
     // one had to stand.
     const double wanted = fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
                                    static_cast<double>(sections.boardWidthForSection(0)));
-    if (inRun && run.previous)
-        placeCardAfter(story, *card, page, boardBeat, wanted, *run.previous, static_cast<double>(kRunOffset));
-    else
-        placeCardOnPage(story, *card, page, boardBeat, wanted);
+    placeCardAfter(story, *card, page, boardBeat, wanted, inRun ? run.previous : nullptr,
+                   static_cast<double>(kRunOffset), run.toCome);
     run.previous = card.get();
 
     card->setColorLegendID(1, integer(element, "COLORKEY"));
@@ -286,9 +286,19 @@ void fillStory(Screenplaydb& story, const QString& text, const Owner& owner)
     sections.setBoardPanelWidth(story.boardWidth());
     sections.setBoardPanelHeight(story.boardHeight());
 
-    CardRun run;
+    // How many cards of each run of one page are still to come, so that a run the page cannot hold
+    // at 5 points apart shares what room the page has.
+    std::vector<std::int64_t> pages;
+    pages.reserve(static_cast<std::size_t>(cardElements.size()));
     for (const QString& element : cardElements)
-        addSceneCard(element, run, story);
+        pages.push_back(integer(element, "PAGENUMBER"));
+    CardRun run;
+    for (std::size_t index = 0; index < pages.size(); ++index) {
+        run.toCome = 0;
+        for (std::size_t next = index + 1; next < pages.size() && pages[next] == pages[index]; ++next)
+            ++run.toCome;
+        addSceneCard(cardElements[static_cast<qsizetype>(index)], run, story);
+    }
     addSetupsAndPayoffs(text, story);
     story.save();
 }

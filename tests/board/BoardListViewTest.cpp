@@ -14,7 +14,9 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "model/Toolkit.h"
 #include "panes/ModalDialogs.h"
+#include "support/TempStory.h"
 #include "panes/TitleLoglineView.h"
 
 #include <QAction>
@@ -499,4 +501,41 @@ TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardPrintOneEmptySheet)
     menus.mnuRSCA3x5->trigger();
     EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+// A short story's initial beat cards, every group with them, are listed under their own beats:
+// where several bars share a page, a beat card keeps its beat's bar (All Is Lost and Dark Night
+// of the Soul of an 8-page story, Catalyst of 12 pages, Set-Up of 20, Theme Stated and B Story
+// of 28).
+TEST_F(BoardListTest, AShortStorysBeatCardsAreListedUnderTheirOwnBeats)
+{
+    // Beat n's card stands on the n-th of these bars.
+    constexpr std::array<std::int64_t, 16> ownBar = {0, 1, 3, 4, 5, 6, 7, 10, 11, 12, 14, 15, 16, 17, 19, 20};
+    for (const int pages : {8, 12, 20, 28}) {
+        SCOPED_TRACE(std::to_string(pages) + " pages");
+        const QString path = story(QStringLiteral("Short %1").arg(pages), {},
+                                   QStringLiteral("BoardView = 2, PageCount = %1").arg(pages));
+        {
+            OpenedStory file;
+            file.open(path);
+            file.story->hydrate();
+            Toolkit().addInitialBeatCardsForScreenplay(*file.story, {true, true, true, true, true});
+        }
+        document_ = open(path);
+        list_ = boardListViewOf(*document_);
+        ASSERT_NE(list_, nullptr);
+        std::int64_t barAbove = 0;
+        int beatCards = 0;
+        for (QObject* object : list_->listViewObjects()) {
+            if (auto* bar = qobject_cast<BoxWithTags*>(object); bar && bar->tag() > 3000 && bar->tag() <= 3020)
+                barAbove = bar->tag() - 3000;
+            if (auto* card = qobject_cast<SceneCardView*>(object); card && card->scene()->beatCardNumber() > 0) {
+                ++beatCards;
+                EXPECT_EQ(barAbove, ownBar[static_cast<std::size_t>(card->scene()->beatCardNumber())])
+                    << "beat card " << card->scene()->beatCardNumber();
+            }
+        }
+        EXPECT_EQ(beatCards, 15);
+        document_->window()->close();
+    }
 }

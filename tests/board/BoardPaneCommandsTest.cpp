@@ -204,6 +204,46 @@ TEST_F(BoardPane, FittingTheBoardToTheViewTakesTheVisibleSize)
     EXPECT_EQ(screenplay().boardHeight(), std::max<std::int64_t>(visible.height(), 732));
 }
 
+// Fit to Current View and Decrease Width never leave the board narrower than the least that holds
+// every page (548 points on 110 pages), however narrow the view: a point under it is raised to
+// it, the least itself and a point over it stay.
+TEST_F(BoardPane, TheBoardStopsAtItsLeastWidthExactly)
+{
+    struct Row {
+        const char* name;
+        bool fit;                 // Fit to Current View, else Decrease Width
+        std::int64_t start;       // the view's width to fit, or the board's width to decrease
+        std::int64_t expected;
+    };
+    const Row rows[] = {
+        {"a view a point narrower than the least", true, 547, 548},
+        {"a view as wide as the least", true, 548, 548},
+        {"a view a point wider", true, 549, 549},
+        {"narrowed to a point under the least (608 - 60.8)", false, 608, 548},
+        {"narrowed to the least (609 - 60.9)", false, 609, 548},
+        {"narrowed to a point over it (610 - 61)", false, 610, 549},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(openStory({inBeat(9, 0.5f)}), nullptr);
+        ASSERT_EQ(screenplay().boardSections().leastBoardPanelWidth(), 548);
+        // The board pane narrower than any board: only the command sets the width.
+        QWidget* view = document_->scrBoard()->viewport();
+        view->resize(static_cast<int>(row.fit ? row.start : 400), view->height());
+        if (row.fit) {
+            menus().mnuPPBSFitToCurrentView->trigger();
+        } else {
+            screenplay().setBoardWidth(row.start);
+            screenplay().boardSections().setBoardPanelWidth(row.start);
+            menus().mnuPPBSDecreaseWidth->trigger();
+        }
+        EXPECT_EQ(screenplay().boardWidth(), row.expected);
+        EXPECT_EQ(boardSize().split(QLatin1Char('x')).value(0), QString::number(row.expected));
+        EXPECT_EQ(document_->boardView()->view()->width(), row.expected);
+        document_->window()->close();
+    }
+}
+
 // --- Adding and deleting cards -----------------------------------------------------------------
 
 TEST_F(BoardPane, ANewCardBesideTheLargeCardsCardReplacesItThere)

@@ -5,6 +5,9 @@
 #include "board/BoardView.h"
 #include "board/RecordPasteboardType.h"
 #include "board/SceneCardView.h"
+#include "app/AppActions.h"
+#include "panes/TitleLoglineView.h"
+#include "support/StoryFixtures.h"
 #include "model/AttachedObjectdb.h"
 #include "model/Characterdb.h"
 #include "model/SceneCardCharacterdb.h"
@@ -164,6 +167,70 @@ TEST_F(CardMovement, MovingACardKeepsItsPageAndBeatAndStoresItsPlaceOnRelease)
     EXPECT_EQ(screenplay->sceneCards().back()->sceneCardID(), keys_[0]);
 }
 
+// A card put down on a wide board keeps its page and beat when the board is fitted to a narrow
+// view, clicked there, and given another page count and its own again, though a whole point on
+// the narrow board may lie a hair inside the page before.
+TEST_F(CardMovement, ACardPutDownOnAWideBoardKeepsItsPageThroughAFitAndANewPageCount)
+{
+    // Where to put it down: a point of the second row of the 3600-point board whose place shows,
+    // on the 564-point board Fit to Current View leaves, a point before its page.
+    NewStory scratch;
+    Screenplaydb& probe = scratch.story();
+    probe.boardSections().setPageCount(110);
+    std::int64_t target = 0;
+    std::int64_t page = 0;
+    for (std::int64_t left = 1500; left < 3000 && target == 0; ++left) {
+        probe.boardSections().setBoardPanelWidth(3600);
+        const std::int64_t wide = probe.boardSections().pageNumberForPositionTop(186, left);
+        const float along = static_cast<float>(left - 4) / static_cast<float>(3600 - 278);
+        probe.boardSections().setBoardPanelWidth(564);
+        const std::int64_t narrow =
+            probe.boardSections().pageNumberForPositionTop(186, probe.boardSections().leftForFraction(along, 11));
+        if (narrow != wide) {
+            target = left;
+            page = wide;
+        }
+    }
+    ASSERT_NE(target, 0);
+
+    CardSpec dragged;
+    dragged.currentBeatSection = 11;
+    dragged.percentageHorizontal = static_cast<float>(target - 40 - 4) / static_cast<float>(3600 - 278);
+    dragged.percentageVertical = 190.0f / 732.0f;
+    ASSERT_NE(openStory({dragged}, QStringLiteral("BoardWidth = 3600")), nullptr);
+    Screenplaydb& story = *document_->currentScreenplay();
+    SceneCardView* view = cardView(*document_, keys_[0]);
+    QScrollArea* board = document_->scrBoard();
+    board->horizontalScrollBar()->setValue(view->view()->x() - 100);
+    const QPoint start = view->view()->pos();
+    press(view);
+    moveBy(QPoint(static_cast<int>(target) - start.x(), 0), 4);
+    release();
+    ASSERT_TRUE(drags_.empty());
+    ASSERT_EQ(cardColumns(keys_[0], "PositionLeft || ',' || PageNumber"), QStringLiteral("%1,%2").arg(target).arg(page));
+    const QString putDown = cardColumns(keys_[0], "PageNumber || ',' || CurrentBeatSection");
+
+    // Board > Board Size > Fit to Current View on a narrow pane.
+    board->viewport()->resize(564, 732);
+    app_->actions().mnuPPBSFitToCurrentView->trigger();
+    ASSERT_EQ(story.boardWidth(), 564);
+    // A click on its tack there changes nothing of its place.
+    view = cardView(*document_, keys_[0]);
+    press(view);
+    release();
+    EXPECT_EQ(cardColumns(keys_[0], "PageNumber || ',' || CurrentBeatSection"), putDown);
+
+    QLineEdit* pages = document_->titleLoglineView()->tfPageCount();
+    for (const char* count : {"111", "110"}) {
+        pages->setFocus();
+        pages->selectAll();
+        QTest::keyClicks(pages, QString::fromLatin1(count));
+        QTest::keyClick(pages, Qt::Key_Return);
+        ASSERT_EQ(stored(path_, "SELECT PageCount FROM Screenplay"), QString::fromLatin1(count));
+    }
+    EXPECT_EQ(cardColumns(keys_[0], "PageNumber || ',' || CurrentBeatSection"), putDown);
+}
+
 TEST_F(CardMovement, CardsStopAtTheBoardsEdges)
 {
     CardSpec middle;
@@ -196,8 +263,10 @@ TEST_F(CardMovement, CardsStopAtTheBoardsEdges)
 
 TEST_F(CardMovement, PastTheVisibleRightEdgeTheCardIsDraggedFromWhereItStarted)
 {
+    // Just past page 3's start (row 1 holds pages 1 to 25): its whole point, 128, lies a hair
+    // inside page 2.
     CardSpec moving;
-    moving.percentageHorizontal = 0.05f;
+    moving.percentageHorizontal = 2.0f / 25.0f + 1e-5f;
     CardSpec discarded;
     discarded.onBoard = 2;
     ASSERT_NE(openStory({moving, discarded}), nullptr);
@@ -210,7 +279,9 @@ TEST_F(CardMovement, PastTheVisibleRightEdgeTheCardIsDraggedFromWhereItStarted)
     screenplay->sceneSetups().push_back(std::move(setup));
 
     const QPoint start = view->view()->pos();
-    const std::int64_t startPage = screenplay->boardSections().pageNumberForPositionTop(start.y(), start.x());
+    ASSERT_EQ(start.x(), 128);
+    ASSERT_EQ(screenplay->boardSections().pageNumberForPositionTop(start.y(), start.x()), 2);
+    const std::int64_t startPage = 3;
     // The drag ends on the Litter Box card: the card goes into the Litter Box.
     SceneCardView* litter = cardView(*document_, keys_[1]);
     std::vector<QPoint> seenAt;

@@ -155,8 +155,8 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     EXPECT_NEAR(cards[3]->percentageHorizontal(), cards[2]->percentageHorizontal() + (1.0 / 30.0) * 50 * 0.01, 1e-6);
     // The last scene names a page that is not locked: it takes its page from the script's
     // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
-    // page apart; the fourth would pass the page's room and goes halfway from the third to
-    // where that room ends, just inside the page.
+    // page apart; the fourth would pass the page's room and goes halfway from the third to where
+    // that room ends, leaving the rest for a card put there later.
     EXPECT_EQ(cards[7]->pageNumber(), 70);
     EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
     EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
@@ -177,16 +177,30 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
               QString::number(cards[0]->positionLeft()));
 }
 
+// The board is as wide as its fullest section's cards side by side, and never narrower than the
+// least that holds every page (on 110 pages, 548 points: a card's width of row for its 30 pages,
+// a card and the margins).
 TEST(FinalDraftConversion, BoardWidthFollowsTheFullestSection)
 {
-    NewStory file;
-    convert(file,
-            FdxText::script(sceneCardsWithPages(QStringLiteral("2 3 4 27 28 29 30 31 32 33 57 58 87 88 89 90 91")),
-                            FdxText::lockedPages(110)));
-    EXPECT_EQ(file.story().boardWidth(), 1898);
-    EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth || ':' || BoardZoomFactor FROM Screenplay")),
-              QStringLiteral("1898:1"));
-    EXPECT_EQ(file.story().boardSections().boardPanelWidth(), 1898);
+    struct Row {
+        const char* pages;
+        std::int64_t width;
+    };
+    const Row rows[] = {
+        {"2 3 4 27 28 29 30 31 32 33 57 58 87 88 89 90 91", 7 * 270 + 8},
+        {"2 3 27", 548},   // two cards side by side: the least itself
+        {"2 27 57", 548},  // one card, 278 points: raised to the least
+        {"2 3 4 27", 3 * 270 + 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pages);
+        NewStory file;
+        convert(file, FdxText::script(sceneCardsWithPages(QString::fromLatin1(row.pages)), FdxText::lockedPages(110)));
+        EXPECT_EQ(file.story().boardWidth(), row.width);
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth || ':' || BoardZoomFactor FROM Screenplay")),
+                  QStringLiteral("%1:1").arg(row.width));
+        EXPECT_EQ(file.story().boardSections().boardPanelWidth(), row.width);
+    }
 }
 
 TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)

@@ -254,7 +254,8 @@ TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
     const BoardSections& sections = story.boardSections();
     const std::int64_t page = 40;
     const std::int64_t beat = sections.boardBeatSectionForPageNumber(page);
-    // Two cards already on page 40, in board order: the later one decides.
+    // Two cards already on page 40: the later one along the row decides, where it shows (its
+    // fraction), not where it was stored last (a board of another width).
     SceneCarddb* moved = big()->scene();
     SceneCarddb* first = boardCard(0);
     SceneCarddb* second = boardCard(1);
@@ -264,8 +265,8 @@ TEST_F(BigSceneSaving, ARepagedCardTakesItsPagesPlaceBesideTheCardsAlreadyThere)
         holder->save();
     }
     // (Page 40 spans x 733 to 785 of the second row.)
-    first->setPercentageHorizontal(0.484f);
-    first->setPositionLeft(760);
+    first->setPercentageHorizontal(0.47f);
+    first->setPositionLeft(770);
     second->setPercentageHorizontal(0.4744f);
     second->setPositionLeft(745);
     first->save();

@@ -113,8 +113,9 @@ TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
     struct Row {
         const char* name;
         std::vector<Card> cards;
-        std::vector<std::int64_t> lefts; // -1: the left of the card's page
+        std::vector<std::int64_t> lefts; // -1: the left of the card's page; -2: 5 right of the card before
         std::vector<bool> onItsPage;     // whether that left lies on the card's page
+        std::int64_t boardWidth = 1840;
     };
     const Row rows[] = {
         {"three on one page", {{"10", "580"}, {"10", "580"}, {"10", "580"}}, {580, 585, 590}, {true, true, true}},
@@ -128,10 +129,17 @@ TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
         {"left of the edge", {{"1", "2"}, {"13", "-40"}, {"14", "3.9"}}, {4, 4, 4}, {true, false, false}},
         {"a fraction", {{"12", "700.7xyz"}}, {700}, {true}},
         {"far out", {{"12", "1e300"}}, {1000000000}, {false}},
+        // A run from the page's very start: its first card stands just inside the page, the next
+        // five points right of each other however far in that was.
+        {"a run from the page's start", {{"30", "0"}, {"30", "0"}, {"30", "0"}, {"30", "0"}}, {-1, -2, -2, -2},
+         {false, true, true, true}},
+        {"a run from the page's start on a wide board", {{"30", "0"}, {"30", "0"}, {"30", "0"}, {"30", "0"}},
+         {-1, -2, -2, -2}, {false, true, true, true}, 3600},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         story_.exec("DELETE FROM SceneCard");
+        story_.exec(QStringLiteral("UPDATE Screenplay SET BoardWidth = %1").arg(row.boardWidth));
         story_.reopen();
         story_.story().hydrate();
         QString inside;
@@ -153,9 +161,11 @@ TEST_F(QueuedStoryTextTest, CardsOfOnePageInARowAreSetFiveApart)
             // No card stands on page 0.
             const std::int64_t page = std::max<qlonglong>(QByteArray(row.cards[i].page).toLongLong(), 1);
             EXPECT_EQ(placed.pageNumber(), page);
-            const std::int64_t asked = row.lefts[i] >= 0
+            std::int64_t asked = row.lefts[i] >= 0
                 ? row.lefts[i]
                 : static_cast<std::int64_t>(std::trunc(sections.leftForPageNumber(page)));
+            if (row.lefts[i] == -2)
+                asked = story_.story().sceneCards()[i - 1]->positionLeft() + 5;
             if (row.onItsPage[i]) {
                 EXPECT_EQ(placed.positionLeft(), asked);
             } else {

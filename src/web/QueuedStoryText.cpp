@@ -292,11 +292,13 @@ void fillStory(Screenplaydb& story, const QString& text, const Owner& owner)
     pages.reserve(static_cast<std::size_t>(cardElements.size()));
     for (const QString& element : cardElements)
         pages.push_back(integer(element, "PAGENUMBER"));
+    std::vector<std::int64_t> toCome(pages.size(), 0);
+    for (std::size_t index = pages.size(); index-- > 1;)
+        if (pages[index - 1] == pages[index])
+            toCome[index - 1] = toCome[index] + 1;
     CardRun run;
     for (std::size_t index = 0; index < pages.size(); ++index) {
-        run.toCome = 0;
-        for (std::size_t next = index + 1; next < pages.size() && pages[next] == pages[index]; ++next)
-            ++run.toCome;
+        run.toCome = toCome[index];
         addSceneCard(cardElements[static_cast<qsizetype>(index)], run, story);
     }
     addSetupsAndPayoffs(text, story);

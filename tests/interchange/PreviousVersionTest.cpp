@@ -223,10 +223,11 @@ QByteArray withNulFor(QByteArray bytes, const QString& text)
             big.append(static_cast<char>(unit.unicode() >> 8)).append(static_cast<char>(unit.unicode() & 0xFF));
         return big;
     };
-    for (const auto& [written, replaced] : {std::pair{text.toUtf8(), withNul.toUtf8()}, std::pair{utf16(text), utf16(withNul)}}) {
+    const std::pair<QByteArray, QByteArray> forms[] = {{text.toUtf8(), withNul.toUtf8()},
+                                                       {utf16(text), utf16(withNul)}};
+    for (const auto& [written, replaced] : forms)
         if (bytes.count(written) == 1)
             return bytes.replace(written, replaced);
-    }
     ADD_FAILURE() << text.toStdString() << " does not stand once in the archive";
     return bytes;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 // A keyed archive read from a property list (binary or XML): a table of objects in which
@@ -155,8 +156,13 @@ private:
     ArchivedObject resolve(void* reference, const std::vector<std::uint64_t>& path) const;
     // Follows a reference, or answers the node itself when it is no reference.
     void* dereference(void* node, const std::vector<std::uint64_t>& path, std::vector<std::uint64_t>* reached) const;
+    // The text of a string node, without the NUL characters it may hold.
+    QString text(void* node) const;
 
     void* plist_ = nullptr;
     // The archive's object table, read once.
     std::vector<void*> objects_;
+    // The texts of the nodes that the property-list library cut short at a NUL, read whole from
+    // the file, without their NUL characters.
+    std::unordered_map<const void*, QString> textsHoldingNul_;
 };

@@ -1,5 +1,6 @@
 #include "XMLParsedScript.h"
 
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -40,6 +41,24 @@ void appendIfPresent(std::optional<std::vector<T>>& list, T value)
 {
     if (list)
         list->push_back(std::move(value));
+}
+
+// The line of the document's first NUL character, counted as the reader counts lines from 1; 0
+// when it holds none. The document is decoded as the reader decodes one without a declaration
+// (UTF-8, or UTF-16 or UTF-32 by its first bytes): in every encoding a script declares, a NUL
+// and a line break are the same bytes as in UTF-8.
+qint64 lineOfFirstNul(const QByteArray& data)
+{
+    QStringDecoder decoder(QStringConverter::encodingForData(data, u'<').value_or(QStringConverter::Utf8));
+    const QString text = decoder(data);
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul < 0)
+        return 0;
+    qint64 line = 1;
+    for (qsizetype at = 0; at < nul; ++at)
+        if (text.at(at) == u'\n' || (text.at(at) == u'\r' && text.at(at + 1) != u'\n'))
+            ++line;
+    return line;
 }
 
 } // namespace
@@ -90,10 +109,14 @@ bool XMLParsedScript::parseScriptData(const QByteArray& data)
         }
     }
     if (reader.hasError()) {
-        errorString_ = reader.errorString();
+        errorLine_ = reader.lineNumber();
+        // The reader names a NUL by printing it, which shows nothing.
+        if (reader.error() == QXmlStreamReader::NotWellFormedError && lineOfFirstNul(data) == errorLine_)
+            errorString_ = QStringLiteral("the file holds a NUL character there, which no script holds");
+        else
+            errorString_ = reader.errorString();
         if (errorString_.isEmpty())
             errorString_ = QStringLiteral("unreadable XML");
-        errorLine_ = reader.lineNumber();
     }
     return wellFormed();
 }

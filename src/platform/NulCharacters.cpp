@@ -1,5 +1,7 @@
 #include "NulCharacters.h"
 
+#include "model/BaseDatabaseObject.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
@@ -7,9 +9,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QValidator>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,33 +31,78 @@ public:
     State validate(QString& text, int& position) const override
     {
         if (text.contains(kNul)) {
-            position -= static_cast<int>(text.left(position).count(kNul));
-            text.remove(kNul);
+            position = static_cast<int>(withoutNulCharacters(text.left(position)).size());
+            text = withoutNulCharacters(text);
         }
         return Acceptable;
     }
 };
 
-// Takes out the NUL characters that a change of `document` brought in (`added` characters from
-// `from` on), in the change's own step of undo.
-void dropAdded(QTextDocument& document, int from, int added)
+// Takes the NUL characters out of `document`, which keeps no undo, in runs: the layout is asked
+// nothing, as it would be to delete them one character at a time.
+void dropRuns(QTextDocument& document)
 {
-    std::vector<int> found;
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= from + added;
-         block = block.next()) {
+    struct Run {
+        int from;
+        int length;
+    };
+    std::vector<Run> runs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
-        for (qsizetype at = text.indexOf(kNul); at >= 0; at = text.indexOf(kNul, at + 1))
-            found.push_back(block.position() + static_cast<int>(at));
+        for (qsizetype at = text.indexOf(kNul); at >= 0; at = text.indexOf(kNul, at)) {
+            qsizetype end = at + 1;
+            while (end < text.size() && text.at(end) == kNul)
+                ++end;
+            runs.push_back({block.position() + static_cast<int>(at), static_cast<int>(end - at)});
+            at = end;
+        }
     }
-    if (found.empty())
-        return;
     QTextCursor cursor(&document);
-    cursor.joinPreviousEditBlock();
-    for (auto at = found.rbegin(); at != found.rend(); ++at) {
-        cursor.setPosition(*at);
-        cursor.deleteChar();
+    cursor.beginEditBlock();
+    // From the last run back, so that the places of those before it still hold.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        cursor.setPosition(run->from);
+        cursor.setPosition(run->from + run->length, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
     }
     cursor.endEditBlock();
+}
+
+// Takes out the NUL characters that a change of `document` brought in (`added` characters from
+// `from` on), in one edit that joins the change's own step of undo: what the change brought from
+// its first NUL on is put back without them, formats and paragraphs kept, so that a redo leaves
+// the caret where the change ends, as the change did. An edit for each NUL would leave a step for
+// each to undo, and deleting them a character at a time asks the layout where the next character
+// begins, which lays the whole paragraph out again: a long pasted line holding many NULs took
+// minutes to paste and seconds to undo.
+void dropAdded(QTextDocument& document, int from, int added)
+{
+    // The change may count the paragraph end that closes the document, which no cursor passes.
+    const int end = std::min(from + added, document.characterCount() - 1);
+    int first = -1;
+    for (QTextBlock block = document.findBlock(from); first < 0 && block.isValid() && block.position() < end;
+         block = block.next()) {
+        const qsizetype at = block.text().indexOf(kNul, std::max(from - block.position(), 0));
+        if (at >= 0 && block.position() + at < end)
+            first = block.position() + static_cast<int>(at);
+    }
+    if (first < 0)
+        return;
+    QTextCursor brought(&document);
+    brought.setPosition(first);
+    brought.setPosition(end, QTextCursor::KeepAnchor);
+    QTextDocument kept;
+    kept.setUndoRedoEnabled(false);
+    QTextCursor keptCursor(&kept);
+    keptCursor.insertFragment(brought.selection());
+    dropRuns(kept);
+    keptCursor.select(QTextCursor::Document);
+    brought.joinPreviousEditBlock();
+    if (keptCursor.hasSelection())
+        brought.insertFragment(keptCursor.selection());
+    else
+        brought.removeSelectedText();
+    brought.endEditBlock();
 }
 
 void watchDocument(QWidget& view, QTextDocument* document)

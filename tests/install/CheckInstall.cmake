@@ -1,13 +1,36 @@
 # Installs the build into a fresh folder and checks what the desktop needs from it: the
 # program, a valid desktop entry that opens story files, the story file type (by name and
-# by content) with its icon, and the icons the entry and the type name, in every size.
+# by content) with its icon, and the icons the entry and the type name, in every size; the
+# install registers the type and the entry with the desktop's databases under the prefix, while a
+# staged install leaves that to the system that unpacks it.
 # cmake -DBUILD_DIR=<build> -DPREFIX=<empty folder> -DSIZES="16;32;..." -P CheckInstall.cmake
 function(fail message)
   message(FATAL_ERROR "${message}")
 endfunction()
 
+# A staged install (DESTDIR), as CPack makes for the package: the files, and none of the
+# databases' caches.
+set(staged "${PREFIX}-staged")
+file(REMOVE_RECURSE "${staged}")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "DESTDIR=${staged}" "${CMAKE_COMMAND}" --install "${BUILD_DIR}"
+  --prefix /usr RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  fail("the staged install failed: ${errors}")
+endif()
+if(NOT EXISTS "${staged}/usr/share/mime/packages/vantora.xml"
+   OR NOT EXISTS "${staged}/usr/share/applications/vantora.desktop")
+  fail("the staged install lacks the story type or the entry")
+endif()
+file(GLOB caches "${staged}/usr/share/mime/*.cache" "${staged}/usr/share/mime/globs*"
+  "${staged}/usr/share/applications/*.cache")
+if(caches)
+  fail("a staged install must leave the databases to the system that unpacks it: ${caches}")
+endif()
+file(REMOVE_RECURSE "${staged}")
+
 file(REMOVE_RECURSE "${PREFIX}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DESTDIR
+  "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
   fail("cmake --install failed: ${errors}")
@@ -52,10 +75,18 @@ set(type "${CMAKE_MATCH_1}")
 if(NOT types MATCHES "^MimeType=${type}\\\\;$")
   fail("the entry opens '${types}', the package defines '${type}'")
 endif()
-find_program(UPDATE_MIME update-mime-database REQUIRED)
-execute_process(COMMAND "${UPDATE_MIME}" "${PREFIX}/share/mime" RESULT_VARIABLE result ERROR_VARIABLE said)
-if(NOT result EQUAL 0 OR NOT EXISTS "${PREFIX}/share/mime/${type}.xml")
-  fail("update-mime-database refused the package: ${said}")
+# The install registered it: the database it built holds the type, and the entry is listed as a
+# program that opens it.
+if(NOT EXISTS "${PREFIX}/share/mime/mime.cache" OR NOT EXISTS "${PREFIX}/share/mime/${type}.xml")
+  fail("the install did not register the story type (update-mime-database ${PREFIX}/share/mime)")
+endif()
+if(NOT EXISTS "${PREFIX}/share/applications/mimeinfo.cache")
+  fail("the install did not list the entry (update-desktop-database ${PREFIX}/share/applications)")
+endif()
+file(STRINGS "${PREFIX}/share/applications/mimeinfo.cache" openers REGEX "^${type}=")
+get_filename_component(entryName ${entries} NAME)
+if(NOT openers STREQUAL "${type}=${entryName}\\;")
+  fail("the entry is not listed as opening the story type: '${openers}'")
 endif()
 file(READ "${PREFIX}/share/mime/globs2" globs)
 if(NOT globs MATCHES "${type}:\\*\\.vtrsf")

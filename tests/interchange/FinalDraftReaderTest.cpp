@@ -335,25 +335,50 @@ TEST(FinalDraftReader, TheTextOfAllEntityUsesTogetherIsBounded)
 TEST(FinalDraftReader, MalformedFilesSayWhereTheyBreak)
 {
     const QByteArray whole = FdxText::script(paragraph(QStringLiteral("Action"), QStringLiteral("One.")));
+    // A script whose fourth line holds `text` in an action paragraph, a NUL for each '^'.
+    auto onLine4 = [](const char* text) {
+        QByteArray script = FdxText::script(QStringLiteral("\n") + paragraph(QStringLiteral("Action"),
+                                                                             QString::fromUtf8(text)));
+        return script.replace('^', '\0');
+    };
+    QByteArray utf16 = QByteArray("\xFF\xFE");
+    for (const QChar unit : QString::fromUtf8(onLine4("Old^Story").replace("UTF-8", "UTF-16")))
+        utf16.append(static_cast<char>(unit.unicode() & 0xFF)).append(static_cast<char>(unit.unicode() >> 8));
+    const QString nul = QStringLiteral("the file holds a NUL character there, which no script holds");
     struct Row {
         const char* name;
         QByteArray data;
+        std::int64_t line; // 0: any
+        QString message;   // empty: any but the NUL's
     };
     const Row rows[] = {
-        {"truncated", whole.left(whole.size() - 20)},
-        {"wrong end tag", "<FinalDraft DocumentType=\"Script\">\n<Content>\n</Contents></FinalDraft>"},
-        {"not xml", "just some words"},
-        {"empty", ""},
+        {"truncated", whole.left(whole.size() - 20), 0, {}},
+        {"wrong end tag", "<FinalDraft DocumentType=\"Script\">\n<Content>\n</Contents></FinalDraft>", 3, {}},
+        {"not xml", "just some words", 0, {}},
+        {"empty", "", 0, {}},
+        {"a NUL in a text", onLine4("Old^Story"), 4, nul},
+        {"NULs at the start of a text", onLine4("^^Old"), 4, nul},
+        {"a NUL in a UTF-16 script", utf16, 4, nul},
+        {"a NUL in a tag", onLine4("Old").replace("<Text>", QByteArray("<Te\0xt>", 8)), 4, nul},
+        {"another control character", onLine4("Old\x01Story"), 4, {}},
+        {"a NUL after the line the reader stops at",
+         "<FinalDraft DocumentType=\"Script\">\n<Content>\n</Contents>\n<Text>a" + QByteArray(1, '\0') + "</Text>", 3,
+         {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         XMLParsedScript script;
         EXPECT_FALSE(script.parseScriptData(row.data));
         EXPECT_FALSE(script.errorString().isEmpty());
+        if (row.line > 0) {
+            EXPECT_EQ(script.errorLine(), row.line);
+        }
+        if (row.message.isEmpty()) {
+            EXPECT_NE(script.errorString(), nul);
+        } else {
+            EXPECT_EQ(script.errorString(), row.message);
+        }
     }
-    XMLParsedScript script;
-    script.parseScriptData("<FinalDraft DocumentType=\"Script\">\n<Content>\n</Contents></FinalDraft>");
-    EXPECT_EQ(script.errorLine(), 3);
 }
 
 // Damaged copies of a valid script: each is read to its end or to its first error, never

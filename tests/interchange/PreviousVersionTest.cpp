@@ -210,6 +210,28 @@ QString importProject(const QByteArray& bytes, const QTemporaryDir& folder, cons
 
 const QString kVersion2Script = QStringLiteral("\t\tJOHN (V.O.)\n\t(softly)\n\tHello.\n\n   \nINT. HOUSE\n\t\tJOHN\n");
 
+// `bytes` with the '^' of `text` turned into a NUL, where the archive wrote the text: as UTF-8
+// (the XML form, and the binary form's ASCII texts) or as UTF-16 (the binary form's other texts).
+// Each text must stand in the bytes once.
+QByteArray withNulFor(QByteArray bytes, const QString& text)
+{
+    QString withNul = text;
+    withNul.replace(QLatin1Char('^'), QChar(u'\0'));
+    auto utf16 = [](const QString& value) {
+        QByteArray big;
+        for (const QChar unit : value)
+            big.append(static_cast<char>(unit.unicode() >> 8)).append(static_cast<char>(unit.unicode() & 0xFF));
+        return big;
+    };
+    const std::pair<QByteArray, QByteArray> forms[] = {{text.toUtf8(), withNul.toUtf8()},
+                                                       {utf16(text), utf16(withNul)}};
+    for (const auto& [written, replaced] : forms)
+        if (bytes.count(written) == 1)
+            return bytes.replace(written, replaced);
+    ADD_FAILURE() << text.toStdString() << " does not stand once in the archive";
+    return bytes;
+}
+
 } // namespace
 
 TEST(PreviousVersionArchive, ProjectsRoundTripInBothForms)
@@ -520,6 +542,98 @@ TEST(PreviousVersionImport, AVersion2ProjectBecomesAStory)
               QStringLiteral("41:7:52"));
     EXPECT_EQ(sql("SELECT ScenePayoffID || ':' || SceneCardID || ':' || ScenePayoff FROM ScenePayoff"),
               QStringLiteral("52:8:It is fired"));
+}
+
+// A NUL in any text of a project is dropped alone, and the text around it is kept, in both forms:
+// the binary form writes an ASCII text with its NUL as it stands (the property-list library
+// measures such a text up to its NUL) and any other as UTF-16; the XML form holds the NUL raw.
+TEST(PreviousVersionImport, ANulInAnyTextIsDroppedAndTheTextAroundItKept)
+{
+    struct Row {
+        const char* what;
+        const char* query;
+        const char* stored;
+    };
+    const Row rows[] = {
+        {"title", "SELECT ScreenplayTitle FROM Screenplay", "Old Story"},
+        {"logline", "SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1", "A keeper guards a light."},
+        {"genre", "SELECT Genre FROM Screenplay", "Thriller"},
+        {"beats", "SELECT group_concat(Description, '|') FROM (SELECT * FROM Beat WHERE BeatNumber IN (1, 15) ORDER "
+                  "BY BeatNumber)",
+         "Dawn at sea|Dusk at sea"},
+        {"card headings", "SELECT group_concat(Heading, '|') FROM (SELECT * FROM SceneCard ORDER BY SceneCardID)",
+         "INT. HOUSE|EXT. CLIFF"},
+        {"card descriptions, one written in UTF-16",
+         "SELECT group_concat(Description, '|') FROM (SELECT * FROM SceneCard ORDER BY SceneCardID)",
+         "Open the door|Caf\u00e9 at noon"},
+        {"card notes", "SELECT Notes FROM SceneCard WHERE SceneCardID = 1", "Lit by the lamp"},
+        {"emotional change", "SELECT EmotionalChange FROM SceneCard WHERE SceneCardID = 1", "Calm to fear"},
+        {"conflict, archived as a mutable text", "SELECT Conflict FROM SceneCard WHERE SceneCardID = 1",
+         "Ann against Bob"},
+        {"script", "SELECT group_concat(ScriptText, '|') FROM (SELECT * FROM ScriptPart ORDER BY SortOrder)",
+         "JOHN|Hello there.|The sea roars."},
+        {"characters", "SELECT group_concat(CharacterName) FROM Character", "JOHN"},
+        {"set-up", "SELECT SceneSetup FROM SceneSetup", "The gun in the drawer"},
+        {"pay-off", "SELECT ScenePayoff FROM ScenePayoff", "It is fired"},
+        {"general notes, as sticky notes",
+         "SELECT group_concat(Note, '|') FROM (SELECT * FROM StickyNote ORDER BY StickyNoteID)", "Note one|Note two"},
+    };
+    // Each text of the project, its NUL written as '^'.
+    const QStringList texts = {
+        QStringLiteral("Old^ Story"), QStringLiteral("A keeper^ guards a light."), QStringLiteral("Thril^ler"),
+        QStringLiteral("Dawn^ at sea"), QStringLiteral("Dusk at sea^"), QStringLiteral("INT. HO^USE"),
+        QStringLiteral("^EXT. CLIFF"), QStringLiteral("Open^ the door"), QStringLiteral("Caf\u00e9 at^ noon"),
+        QStringLiteral("Lit by^ the lamp"), QStringLiteral("Calm to^ fear"), QStringLiteral("Ann^ against Bob"),
+        QStringLiteral("\t\tJO^HN\n\tHello^ there.\nThe sea^ roars."), QStringLiteral("The gun^ in the drawer"),
+        QStringLiteral("It is^ fired"), QStringLiteral("Note^ one\nNote two^^"),
+    };
+    auto archived = [&texts](bool binary) {
+        ArchiveWriter writer;
+        auto text = [&](int at) { return uid(writer.text(texts[at])); };
+        const std::uint64_t conflict =
+            writer.object("NSMutableString", {{"NS.string", plist_new_string(texts[11].toUtf8().constData())}});
+        const std::uint64_t first = card(writer, {1, 40.0, true, 12, texts[12]}, true,
+                                         {{"heading", text(5)}, {"description", text(7)}, {"notes", text(9)},
+                                          {"emotionalChange", text(10)}, {"conflict", uid(conflict)}});
+        const std::uint64_t second =
+            card(writer, {2, 80.0, true, 40, {}}, false, {{"heading", text(6)}, {"description", text(8)}});
+        const std::uint64_t setup = writer.object("SceneSetup", {{"sceneSetupID", plist_new_uint(41)},
+                                                                 {"sceneCardID", plist_new_uint(1)},
+                                                                 {"setup", text(13)},
+                                                                 {"payOffID", plist_new_uint(52)}});
+        const std::uint64_t payoff = writer.object("ScenePayoff", {{"scenePayoffID", plist_new_uint(52)},
+                                                                   {"sceneCardID", plist_new_uint(2)},
+                                                                   {"scenePayoff", text(14)}});
+        const std::uint64_t root = writer.object(
+            "Screenplay", {{"screenPlayTitle", text(0)}, {"logLine", text(1)}, {"genre", text(2)},
+                           {"beat1", text(3)}, {"beat15", text(4)}, {"pageCount", plist_new_uint(90)},
+                           {"sceneCards", uid(writer.array({first, second}))},
+                           {"sceneSetups", uid(writer.array({setup}))},
+                           {"scenePayoffs", uid(writer.array({payoff}))}, {"generalNotes", text(15)}});
+        QByteArray bytes = writer.finish(root, binary);
+        for (const QString& each : texts)
+            bytes = withNulFor(bytes, each);
+        return bytes;
+    };
+    NewStory master;
+    QTemporaryDir folder;
+    const QString made = QDir(folder.path()).filePath(QStringLiteral("Made.vtrsf"));
+    for (const bool binary : {true, false}) {
+        SCOPED_TRACE(binary ? "binary" : "XML");
+        const QByteArray bytes = archived(binary);
+        ASSERT_EQ(importProject(bytes, folder, master.masterPath(), made), QString());
+        OpenedStory opened;
+        opened.open(made);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            EXPECT_EQ(SqlProbe::scalar(opened.connection.get(), QString::fromUtf8(row.query)),
+                      QString::fromUtf8(row.stored));
+        }
+        EXPECT_EQ(SqlProbe::scalar(opened.connection.get(),
+                                   QStringLiteral("SELECT count(*) FROM SceneCard WHERE instr(Heading || Description "
+                                                  "|| Notes, char(0)) > 0")),
+                  QStringLiteral("0"));
+    }
 }
 
 TEST(PreviousVersionImport, AProjectNamingCardsItDoesNotHoldOpensAsTheProgramOpensIt)
@@ -876,6 +990,9 @@ TEST(ReaderFuzz, DamagedProjectsAreReadByTheirRulesOrRefused)
                 {{7, 100.9, true, 12, kVersion2Script}, {8, 2.7, false, 40, {}}}),
         project(false, true, QStringLiteral("n"), {{3, 500, true, 30, kVersion2Script}}),
         project(true, false, QString(), {{1, 10, true, 1, {}}, {2, 20, true, 2, {}}, {3, 30, false, 3, {}}}),
+        // Texts the property-list library cuts short, read whole from the file's own objects.
+        withNulFor(project(true, true, QStringLiteral("one^\ntwo"), {{7, 100.9, true, 12, kVersion2Script}}),
+                   QStringLiteral("one^\ntwo")),
     };
     ByteMutator mutator(40);
     int read = 0;

@@ -29,6 +29,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +37,56 @@
 namespace {
 
 const QString kAllBeatsWritten = QStringLiteral("UPDATE Beat SET Description = 'Written'");
+
+// The seventeen beat bars of the board, row by row, and where each begins and ends along its row
+// (fractions of the row's width): the board's table.
+struct BarPlace {
+    std::int64_t beat;
+    float begins;
+    float ends;
+};
+constexpr std::array<BarPlace, 17> kBarPlaces{{
+    {1, 0.0f, 0.04f}, {2, 0.04f, 0.16f}, {3, 0.16f, 0.20f}, {4, 0.20f, 0.44f}, {5, 0.44f, 0.48f}, {6, 0.48f, 0.96f},
+    {7, 0.96f, 1.0f},
+    {9, 0.0f, 0.133f}, {10, 0.133f, 0.1663f}, {11, 0.1663f, 0.9657f}, {12, 0.967f, 1.0f},
+    {14, 0.0f, 0.6327f}, {15, 0.6327f, 0.666f}, {16, 0.666f, 0.9657f}, {17, 0.967f, 1.0f},
+    {19, 0.0f, 0.96f}, {20, 0.96f, 1.0f},
+}};
+
+// The first and last page of each bar, in the order above, for a page count, worked out by hand
+// from the rule: Act One ends at 45% of the first half of the pages, and the second half of Act
+// Two is as long as the first; the one-page bars stand at 20% and 48% of Act One, 16.67% into the
+// first half of Act Two and 66.67% into the second (each rounded), and at the ends of the rows.
+using BarPages = std::array<std::pair<std::int64_t, std::int64_t>, 17>;
+const std::map<std::int64_t, BarPages> kBarPages = {
+    {4, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {2, 2}, {2, 2}, {2, 2}, {2, 2}, {3, 3}, {3, 3},
+          {3, 3}, {3, 3}, {4, 4}, {4, 4}}}},
+    {110, {{{1, 1}, {2, 4}, {5, 5}, {6, 11}, {12, 12}, {13, 24}, {25, 25}, {26, 29}, {30, 30}, {31, 54}, {55, 55},
+            {56, 74}, {75, 75}, {76, 84}, {85, 85}, {86, 109}, {110, 110}}}},
+    {111, {{{1, 1}, {2, 4}, {5, 5}, {6, 11}, {12, 12}, {13, 24}, {25, 25}, {26, 29}, {30, 30}, {31, 55}, {56, 56},
+            {57, 76}, {77, 77}, {78, 86}, {87, 87}, {88, 110}, {111, 111}}}},
+    {200, {{{1, 1}, {2, 8}, {9, 9}, {10, 21}, {22, 22}, {23, 44}, {45, 45}, {46, 53}, {54, 54}, {55, 99}, {100, 100},
+            {101, 136}, {137, 137}, {138, 154}, {155, 155}, {156, 199}, {200, 200}}}},
+    {1000, {{{1, 1}, {2, 44}, {45, 45}, {46, 107}, {108, 108}, {109, 224}, {225, 225}, {226, 270}, {271, 271},
+             {272, 499}, {500, 500}, {501, 682}, {683, 683}, {684, 774}, {775, 775}, {776, 999}, {1000, 1000}}}},
+};
+
+// The bar of a card on `page` at `fraction` of its row: the one bar whose pages hold the page, or
+// where several do (very short stories), the one of them it lies on, else the first of them.
+std::int64_t beatOfCard(std::int64_t pageCount, std::int64_t page, float fraction)
+{
+    const BarPages& pages = kBarPages.at(pageCount);
+    std::vector<std::size_t> holding;
+    for (std::size_t bar = 0; bar < kBarPlaces.size(); ++bar)
+        if (pages[bar].first <= page && page <= pages[bar].second)
+            holding.push_back(bar);
+    if (holding.empty())
+        return 0;
+    for (const std::size_t bar : holding)
+        if (holding.size() > 1 && kBarPlaces[bar].begins <= fraction && fraction < kBarPlaces[bar].ends)
+            return kBarPlaces[bar].beat;
+    return kBarPlaces[holding.front()].beat;
+}
 
 } // namespace
 
@@ -68,23 +119,20 @@ protected:
                               .arg(card->isDirty() ? " changed" : "");
         return places.join(' ');
     }
-    // Every card of the board and the Litter Box stands under a board beat that holds its page
-    // (that of the page, or where short stories give several bars one page, the bar it lies on),
-    // in memory and in the file.
-    void expectEveryCardUnderTheBeatOfItsPage() const
+    // Every card of the board and the Litter Box stands under the board beat the board's table
+    // gives its page (where short stories give several bars one page, the bar it lies on), in
+    // memory and in the file.
+    void expectEveryCardUnderTheBeatOfItsPage(std::int64_t pageCount) const
     {
-        const BoardSections& sections = screenplay().boardSections();
         for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
             for (const auto& card : *cards) {
                 SCOPED_TRACE(card->sceneCardID());
-                EXPECT_EQ(card->currentBeatSection(),
-                          sections.boardBeatSectionForPositionTop(card->positionTop(), card->positionLeft()));
-                EXPECT_LE(sections.beginningPageNumberForBoardBeat(card->currentBeatSection()), card->pageNumber());
-                EXPECT_GE(sections.endingPageNumberForBoardBeat(card->currentBeatSection()), card->pageNumber());
+                const std::int64_t beat = beatOfCard(pageCount, card->pageNumber(), card->percentageHorizontal());
+                EXPECT_EQ(card->currentBeatSection(), beat) << "page " << card->pageNumber();
                 EXPECT_EQ(stored(QStringLiteral("SELECT PageNumber || ',' || CurrentBeatSection FROM SceneCard "
                                                 "WHERE SceneCardID = %1")
                                      .arg(card->sceneCardID())),
-                          QStringLiteral("%1,%2").arg(card->pageNumber()).arg(card->currentBeatSection()));
+                          QStringLiteral("%1,%2").arg(card->pageNumber()).arg(beat));
             }
     }
 };
@@ -162,12 +210,19 @@ TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->fieldText(SceneCardPart::PageNumber), QString::number(card->pageNumber())) << "the view shows the new page";
     }
-    expectEveryCardUnderTheBeatOfItsPage();
+    expectEveryCardUnderTheBeatOfItsPage(1000);
 
     type(titlePane().tfPageCount(), "4");
     EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), "4");
     EXPECT_LE(stored("SELECT MAX(PageNumber) FROM SceneCard").toInt(), 4);
-    expectEveryCardUnderTheBeatOfItsPage();
+    expectEveryCardUnderTheBeatOfItsPage(4);
+    // A page count one past the usual one moves the ends of Act Two and Three.
+    for (const std::int64_t pages : {111, 110}) {
+        SCOPED_TRACE(pages);
+        type(titlePane().tfPageCount(), QString::number(pages));
+        EXPECT_EQ(stored("SELECT PageCount FROM Screenplay"), QString::number(pages));
+        expectEveryCardUnderTheBeatOfItsPage(pages);
+    }
     EXPECT_TRUE(fakes_.alerts->shown.empty());
     EXPECT_EQ(dialogsRun("InitialBeatCards"), 0);
 }
@@ -176,7 +231,6 @@ TEST_F(TitlePane, PageCountsFromFourToAThousandRepageTheCardsWithoutTheDialog)
 TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
 {
     open(story("Bars", "Genre = 'Action', PageCount = 110, BoardView = 2", true));
-    const BoardSections& sections = screenplay().boardSections();
     auto barTexts = [this] {
         QStringList texts;
         if (BoardListViewView* list = boardListViewOf(*document_))
@@ -185,12 +239,12 @@ TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
                     texts << bar->label()->text();
         return texts;
     };
-    const QString setupAt110 = sections.beatLabelForBoardBeat(2);
+    // The Set-up bar's pages, from the table above.
+    const QString setupAt110 = QStringLiteral("Set-up (2-4)");
     ASSERT_TRUE(barTexts().contains(setupAt110)) << barTexts().join('|').toStdString();
 
     type(titlePane().tfPageCount(), "200");
-    const QString setupAt200 = sections.beatLabelForBoardBeat(2);
-    ASSERT_NE(setupAt200, setupAt110);
+    const QString setupAt200 = QStringLiteral("Set-up (2-8)");
     EXPECT_TRUE(barTexts().contains(setupAt200)) << barTexts().join('|').toStdString();
     EXPECT_FALSE(barTexts().contains(setupAt110));
     // Every card stands under the bar of the beat its new page lies in.
@@ -201,7 +255,7 @@ TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
             barAbove = bar->tag() - 3000;
         if (auto* card = qobject_cast<SceneCardView*>(object)) {
             ++cardsListed;
-            EXPECT_EQ(barAbove, sections.boardBeatSectionForPageNumber(card->scene()->pageNumber()))
+            EXPECT_EQ(barAbove, beatOfCard(200, card->scene()->pageNumber(), card->scene()->percentageHorizontal()))
                 << card->scene()->heading().toStdString() << " on page " << card->scene()->pageNumber();
         }
     }

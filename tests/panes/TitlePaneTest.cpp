@@ -72,9 +72,14 @@ const std::map<std::int64_t, BarPages> kBarPages = {
 };
 
 // The bar of a card on `page` at `fraction` of its row: the one bar whose pages hold the page, or
-// where several do (very short stories), the one of them it lies on, else the first of them.
-std::int64_t beatOfCard(std::int64_t pageCount, std::int64_t page, float fraction)
+// where several do (very short stories), the one of them it lies on, else the nearest of them; a
+// beat card (of beat `beatCard`, 1 to 15) keeps a bar of its own beat that holds the page.
+std::int64_t beatOfCard(std::int64_t pageCount, std::int64_t page, float fraction, std::int64_t beatCard)
 {
+    // The bars of each beat, the one its card is put on first.
+    constexpr std::array<std::array<std::int64_t, 2>, 16> ownBars{
+        {{0, 0}, {1, 0}, {3, 0}, {4, 2}, {5, 0}, {6, 0}, {7, 0}, {10, 0}, {11, 9}, {12, 0}, {14, 0}, {15, 0},
+         {16, 0}, {17, 0}, {19, 0}, {20, 0}}};
     const BarPages& pages = kBarPages.at(pageCount);
     std::vector<std::size_t> holding;
     for (std::size_t bar = 0; bar < kBarPlaces.size(); ++bar)
@@ -82,10 +87,31 @@ std::int64_t beatOfCard(std::int64_t pageCount, std::int64_t page, float fractio
             holding.push_back(bar);
     if (holding.empty())
         return 0;
-    for (const std::size_t bar : holding)
-        if (holding.size() > 1 && kBarPlaces[bar].begins <= fraction && fraction < kBarPlaces[bar].ends)
+    const auto lies = [fraction](std::size_t bar) {
+        return kBarPlaces[bar].begins <= fraction && fraction < kBarPlaces[bar].ends;
+    };
+    if (beatCard >= 1 && beatCard <= 15) {
+        std::int64_t own = 0;
+        for (const std::int64_t wanted : ownBars[static_cast<std::size_t>(beatCard)])
+            for (const std::size_t bar : holding)
+                if (wanted != 0 && kBarPlaces[bar].beat == wanted && (own == 0 || lies(bar)))
+                    own = wanted;
+        if (own != 0)
+            return own;
+    }
+    std::size_t nearest = holding.front();
+    float nearestDistance = 2.0f;
+    for (const std::size_t bar : holding) {
+        if (lies(bar))
             return kBarPlaces[bar].beat;
-    return kBarPlaces[holding.front()].beat;
+        const float distance = fraction < kBarPlaces[bar].begins ? kBarPlaces[bar].begins - fraction
+                                                                  : fraction - kBarPlaces[bar].ends;
+        if (distance < nearestDistance) {
+            nearest = bar;
+            nearestDistance = distance;
+        }
+    }
+    return kBarPlaces[nearest].beat;
 }
 
 } // namespace
@@ -120,14 +146,15 @@ protected:
         return places.join(' ');
     }
     // Every card of the board and the Litter Box stands under the board beat the board's table
-    // gives its page (where short stories give several bars one page, the bar it lies on), in
-    // memory and in the file.
+    // gives its page (where short stories give several bars one page, the bar it lies on or the
+    // nearest; a beat card's own), in memory and in the file.
     void expectEveryCardUnderTheBeatOfItsPage(std::int64_t pageCount) const
     {
         for (const auto* cards : {&screenplay().sceneCards(), &screenplay().litterBox()})
             for (const auto& card : *cards) {
                 SCOPED_TRACE(card->sceneCardID());
-                const std::int64_t beat = beatOfCard(pageCount, card->pageNumber(), card->percentageHorizontal());
+                const std::int64_t beat =
+                    beatOfCard(pageCount, card->pageNumber(), card->percentageHorizontal(), card->beatCardNumber());
                 EXPECT_EQ(card->currentBeatSection(), beat) << "page " << card->pageNumber();
                 EXPECT_EQ(stored(QStringLiteral("SELECT PageNumber || ',' || CurrentBeatSection FROM SceneCard "
                                                 "WHERE SceneCardID = %1")
@@ -255,7 +282,8 @@ TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
             barAbove = bar->tag() - 3000;
         if (auto* card = qobject_cast<SceneCardView*>(object)) {
             ++cardsListed;
-            EXPECT_EQ(barAbove, beatOfCard(200, card->scene()->pageNumber(), card->scene()->percentageHorizontal()))
+            EXPECT_EQ(barAbove, beatOfCard(200, card->scene()->pageNumber(), card->scene()->percentageHorizontal(),
+                                           card->scene()->beatCardNumber()))
                 << card->scene()->heading().toStdString() << " on page " << card->scene()->pageNumber();
         }
     }

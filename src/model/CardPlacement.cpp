@@ -199,8 +199,7 @@ void placeCardAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t b
                 there = other.get();
         if (!there)
             return;
-        placeCardAfter(story, card, card.pageNumber(), card.currentBeatSection(), card.percentageHorizontal(),
-                       there, kBeside, 0);
+        placeCardAfter(story, card, card.pageNumber(), boardBeat, card.percentageHorizontal(), there, kBeside, 0);
         if (card.percentageHorizontal() <= there->percentageHorizontal())
             return;
     }

@@ -367,6 +367,30 @@ TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnBeatBarNineGoesToThatBeat)
     EXPECT_EQ(cardView(*document_, key)->fieldText(SceneCardPart::PageNumber), "26");
 }
 
+// A second card put back at a beat where the first already stands goes 20 points right of it, on
+// the same page and beat.
+TEST_F(BoardListTest, TwoCardsPutBackAtOneBeatStandApart)
+{
+    ASSERT_TRUE(openList({inBeat(1), inBeat(3, 0.3f, 2), inBeat(3, 0.4f, 2)}));
+    for (const std::int64_t key : {keys_[1], keys_[2]}) {
+        BoxWithTags* bar = barTagged(3009);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_TRUE(dropOn(bar, QPoint(20, 10), *cardDrag(key, document_), Qt::MoveAction));
+        settle();
+    }
+    const SceneCarddb* first = card(*document_, keys_[1]);
+    const SceneCarddb* second = card(*document_, keys_[2]);
+    EXPECT_EQ(first->positionLeft(), screenplay().boardSections().leftForBoardBeatSection(9));
+    EXPECT_EQ(second->positionLeft(), first->positionLeft() + 20);
+    EXPECT_EQ(second->positionTop(), first->positionTop());
+    EXPECT_EQ(stored(path_, QStringLiteral("SELECT group_concat(PositionLeft || '|' || PageNumber || '|' || "
+                                           "CurrentBeatSection, ' ') FROM (SELECT * FROM SceneCard WHERE SceneCardID "
+                                           "IN (%1, %2) ORDER BY SceneCardID)")
+                                .arg(keys_[1])
+                                .arg(keys_[2])),
+              QStringLiteral("%1|26|9 %2|26|9").arg(first->positionLeft()).arg(first->positionLeft() + 20));
+}
+
 TEST_F(BoardListTest, BoardListBarsRefuseBoardCardsAndForeignDrags)
 {
     ASSERT_TRUE(openList({inBeat(1), inBeat(3, 0.3f, 2)}));

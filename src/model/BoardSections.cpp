@@ -752,7 +752,9 @@ double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardB
     if (!rightOfAfter(share) || share > end)
         return end;
     // Apart on this board too, where the room's end is a whole point further right.
-    const auto point = [this, boardBeat](double place) { return leftForFraction(static_cast<float>(place), boardBeat); };
+    const auto point = [this, boardBeat](double place) {
+        return leftForFraction(static_cast<float>(place), boardBeat);
+    };
     if (!first && point(share) == point(after) && point(end) > point(after))
         return end;
     return share;

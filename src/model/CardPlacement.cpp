@@ -6,7 +6,6 @@
 #include "model/StoryTransaction.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace {
@@ -180,8 +179,9 @@ void placeCardOnPageBesideItsCards(Screenplaydb& story, SceneCarddb& card, std::
             (!last || other->percentageHorizontal() >= last->percentageHorizontal()))
             last = other.get();
     const BoardSections& sections = story.boardSections();
-    const double pageStart = static_cast<double>(sections.leftForPageNumber(onPage) - 4.0f) /
-                             static_cast<double>(std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1));
+    const auto rowWidth = std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1);
+    const double pageStart =
+        static_cast<double>(sections.leftForPageNumber(onPage) - 4.0f) / static_cast<double>(rowWidth);
     placeCardAfter(story, card, onPage, bar, pageStart, last, kBeside, 0);
 }
 

@@ -737,7 +737,8 @@ double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardB
     const auto rightOfAfter = [first, after = static_cast<float>(after)](double place) {
         return first || static_cast<float>(place) > after;
     };
-    const double asked = first ? wanted : (std::isfinite(wanted) ? std::max(wanted, after) : after);
+    // A place that is no number is the page's start, or the card it follows.
+    const double asked = std::isfinite(wanted) ? (first ? wanted : std::max(wanted, after)) : (first ? -1.0 : after);
     const double place = fractionOnPage(page, boardBeat, asked);
     if (rightOfAfter(place) && place >= asked)
         return place;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <map>
 #include <set>
 #include <cstdint>
@@ -560,4 +561,43 @@ TEST(CardPlacement, OnlyALitterBoxCardIsPutOnTheBoard)
     EXPECT_TRUE(story.litterBox().empty());
     EXPECT_EQ(card->positionLeft(), before.left);
     EXPECT_EQ(file.scalar("SELECT count(*) FROM SceneCard WHERE OnBoard = 1"), "1");
+}
+
+// A card put after another on its page: where it is wanted, at least right of the other; past the
+// page's room, an equal share of the room left with the cards still to come and one more; on the
+// other card's place only where no room is left. (110 pages: page 40 spans 14/30 to 15/30 of the
+// second row, inside Fun and Games (cont); the least row, 270 points, keeps a place a point and a
+// half inside it.)
+TEST(CardPlacement, ACardPutAfterAnotherSharesWhatRoomItsPageHasLeft)
+{
+    const BoardSections sections = board(110, 1, 1840);
+    const double start = 14.0 / 30.0 + 1.5 / 270.0;
+    const double end = 15.0 / 30.0 - 1.5 / 270.0;
+    const double none = -std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Row {
+        const char* name;
+        double wanted;
+        double after;
+        std::int64_t toCome;
+        double expected;
+    };
+    const Row rows[] = {
+        {"the first, inside the page", 0.48, none, 0, 0.48},
+        {"the first, before the page's room", 0.40, none, 0, start},
+        {"the first, past the room, alone", 0.55, none, 0, start + (end - start) / 2.0},
+        {"the first of three past the room", 0.55, none, 2, start + (end - start) / 4.0},
+        {"after another, where wanted", 0.49, 0.48, 0, 0.49},
+        {"after another, wanted left of it", 0.47, 0.48, 0, 0.48 + (end - 0.48) / 2.0},
+        {"after another, past the room", 0.52, 0.48, 0, 0.48 + (end - 0.48) / 2.0},
+        {"after another, past the room, one to come", 0.52, 0.48, 1, 0.48 + (end - 0.48) / 3.0},
+        {"after a card at the room's end", 0.52, end, 0, end},
+        {"after a card past the room's end", 0.52, 0.4995, 0, 0.4995},
+        {"no number, the first", nan, none, 0, start},
+        {"no number, after another", nan, 0.48, 0, 0.48 + (end - 0.48) / 2.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(sections.fractionOnPageAfter(40, 11, row.wanted, row.after, row.toCome), row.expected, 1e-9);
+    }
 }

@@ -164,7 +164,7 @@ qreal relativeLuminance(const QColor& color)
 // How far two colours stand apart, from 1:1 (the same lightness) to 21:1 (black on white).
 qreal contrast(const QColor& one, const QColor& other)
 {
-    const auto [darker, lighter] = std::minmax(relativeLuminance(one), relativeLuminance(other));
+    const auto [darker, lighter] = std::minmax({relativeLuminance(one), relativeLuminance(other)});
     return (lighter + 0.05) / (darker + 0.05);
 }
 
@@ -310,11 +310,13 @@ void editNextCell(const EditedCell& edited, bool back)
     }
 }
 
-// A ring around a dialog's push or tool button that shows the focus. The desktop's style marks
-// such a button as it marks the default button, or not at all when it is the default; a check
+// A ring around a dialog's push or tool button, or pop-up list, that shows the focus. The
+// desktop's style marks such a button as it marks the default button, or not at all when it is
+// the default, and such a list in the highlight colour, which a dark palette makes faint; a check
 // box shows the focus on its own. The ring lies on the dialog, above every control, so that no
-// frame of the button's own cuts it, and lets the mouse through. It stands out from the dialog
-// around it and from the button's face inside it (KeyboardNavigation::focusRingColor).
+// frame of the control's own cuts it, and lets the mouse through. It is two lines of a pixel: the
+// outer stands out from the dialog around it, the inner from the control's face, whatever colour
+// a dialog paints itself in (KeyboardNavigation::focusRingColor).
 class FocusRing : public QWidget
 {
 public:
@@ -327,8 +329,8 @@ public:
     void surround(const QWidget& control)
     {
         const QRect frame(control.mapTo(parentWidget(), QPoint(0, 0)), control.size());
-        color_ = KeyboardNavigation::focusRingColor(
-            palette(), {palette().color(QPalette::Window), control.palette().color(QPalette::Button)});
+        outer_ = KeyboardNavigation::focusRingColor(palette(), {palette().color(QPalette::Window)});
+        inner_ = KeyboardNavigation::focusRingColor(palette(), {control.palette().color(QPalette::Button)});
         setGeometry(frame.adjusted(-kWidth, -kWidth, kWidth, kWidth));
         raise();
         show();
@@ -340,20 +342,26 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(color_, kWidth));
-        const qreal half = kWidth / 2.0;
-        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), kWidth + 1, kWidth + 1);
+        QRectF line = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        for (const QColor& color : {outer_, inner_}) {
+            painter.setPen(QPen(color, 1));
+            painter.drawRoundedRect(line, kWidth + 1, kWidth + 1);
+            line.adjust(1, 1, -1, -1);
+        }
     }
 
 private:
     static constexpr int kWidth = 2;
-    QColor color_;
+    QColor outer_;
+    QColor inner_;
 };
 
 bool wantsRing(const QWidget& widget)
 {
-    return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget))
-           && isDialogButton(widget) && showsFocus(widget);
+    const auto* popUp = qobject_cast<const QComboBox*>(&widget);
+    return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget)
+            || (popUp && !popUp->isEditable()))
+           && isDialog(*widget.window()) && showsFocus(widget);
 }
 
 class FocusRule : public QObject
@@ -530,11 +538,10 @@ void answerLikeDialog(QWidget& window)
 QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> besides)
 {
     // Controls stand out at least 3:1 from what lies next to them; so does the ring from the
-    // highlight and the darker shade of it that styles draw the default button's border in.
+    // highlight, which styles mark the default button with.
     constexpr qreal kLeastContrast = 3.0;
     std::vector<QColor> apart(besides);
-    const QColor highlight = palette.color(QPalette::Highlight);
-    apart.insert(apart.end(), {highlight, highlight.darker(125)});
+    apart.push_back(palette.color(QPalette::Highlight));
     const auto weakest = [&apart](const QColor& ring) {
         qreal least = std::numeric_limits<qreal>::max();
         for (const QColor& other : apart)

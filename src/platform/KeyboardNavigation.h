@@ -25,8 +25,8 @@ class QWidget;
 // space presses or ticks the one that shows it, or opens the pop-up list. A dialog opens showing
 // no focus, and so does one shown again, so a space typed for a field just as a dialog appears
 // presses nothing and opens nothing: the writer moves to a control first. A push button that
-// takes the focus leaves the default where it was, and a ring unlike the default button's mark
-// goes around it.
+// takes the focus leaves the default where it was; a ring unlike the default button's mark goes
+// around it, and around a pop-up list that shows the focus.
 //
 // Elsewhere a typed space never presses a button nor ticks a check box, and nowhere does it tick
 // one in a list, so that a space meant for a field cannot answer an alert or choose an item.
@@ -51,7 +51,7 @@ void followDesktopSetting(QApplication& application);
 void answerLikeDialog(QWidget& window);
 
 // The colour of a ring that shows the keyboard focus beside the colours `besides` (the window
-// around a control, the control's face): the palette's text colour, else black, else white,
+// around a control, or the control's face): the palette's text colour, else black, else white,
 // the first that stands out at least 3:1 from each of them and from the palette's highlight,
 // which marks the default button; when none does, the one that stands out most.
 QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> besides);

@@ -176,7 +176,7 @@ double luminance(QRgb pixel)
 
 double contrast(QRgb one, QRgb other)
 {
-    const auto [dark, light] = std::minmax(luminance(one), luminance(other));
+    const auto [dark, light] = std::minmax({luminance(one), luminance(other)});
     return (light + 0.05) / (dark + 0.05);
 }
 
@@ -330,52 +330,67 @@ void expectTabStopsOfEachKindOfWindow()
     }
 }
 
-// The ring around the button that shows the focus stands out at least 3:1 from the dialog around
-// it and from the button's face, as a control must from what lies next to it, and as much from
-// the mark of the default button, which it must not be taken for: in light and dark palettes.
+// The ring around the button or pop-up list that shows the focus stands out at least 3:1 from
+// the dialog around it and from the control's face, as a control must from what lies next to it,
+// and as much from the mark of the default button, which it must not be taken for: in light and
+// dark palettes, and in a dialog that paints itself in a colour of its own.
 void expectTheFocusRingToStandOut()
 {
     const auto restore = qScopeGuard([before = QApplication::palette()] { QApplication::setPalette(before); });
     const struct {
         const char* name;
-        QRgb window, text, button, base, highlight;
+        QRgb window, text, button, highlight, paper; // paper: the dialog's own colour, if not 0
     } rows[] = {
-        {"light, as Qt's own", 0xefefef, 0x000000, 0xefefef, 0xffffff, 0x308cc6},
-        {"dark, as a desktop's darker scheme", 0x222020, 0xe0dcd8, 0x484545, 0x1c1a1a, 0x12608a},
-        {"light, as GNOME's", 0xf6f5f4, 0x2e3436, 0xf6f5f4, 0xffffff, 0x3584e4},
-        {"dark, as GTK's", 0x353535, 0xeeeeec, 0x2d2d2d, 0x2d2d2d, 0x15539e},
+        {"light, as Qt's own", 0xefefef, 0x000000, 0xefefef, 0x308cc6, 0},
+        {"dark, as a desktop's darker scheme", 0x222020, 0xe0dcd8, 0x484545, 0x12608a, 0},
+        {"light, as GNOME's", 0xf6f5f4, 0x2e3436, 0xf6f5f4, 0x3584e4, 0},
+        {"dark, as GTK's", 0x353535, 0xeeeeec, 0x2d2d2d, 0x15539e, 0},
+        {"dark, in a dialog of cork colour", 0x222020, 0xe0dcd8, 0x484545, 0x12608a, 0xcd853f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QPalette palette{QColor(row.button), QColor(row.window)};
         for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             palette.setColor(role, QColor(row.text));
-        palette.setColor(QPalette::Base, QColor(row.base));
         palette.setColor(QPalette::Highlight, QColor(row.highlight));
         QApplication::setPalette(palette);
         QDialog dialog;
+        if (row.paper) {
+            QPalette paper = dialog.palette();
+            paper.setColor(QPalette::Window, QColor(row.paper));
+            dialog.setPalette(paper);
+            dialog.setAutoFillBackground(true);
+        }
         auto* layout = new QHBoxLayout(&dialog);
+        auto* popUp = new QComboBox;
+        popUp->addItems({QStringLiteral("Print to File (PDF)"), QStringLiteral("Office")});
         auto* advice = new QPushButton(QStringLiteral("Advice"));
         auto* place = new QPushButton(QStringLiteral("Place the Cards"));
         place->setDefault(true);
-        layout->addWidget(advice);
-        layout->addWidget(place);
+        for (QWidget* control : std::initializer_list<QWidget*>{popUp, advice, place})
+            layout->addWidget(control);
         ASSERT_TRUE(activate(dialog));
-        for (int press = 0; press < 4 && !advice->hasFocus(); ++press)
-            pressTab(false);
-        ASSERT_TRUE(advice->hasFocus());
-        const QImage shown = dialog.grab().toImage();
-        const QRect button = advice->geometry();
-        const QRgb ring = shown.pixel(button.center().x(), button.top() - 1);
-        const QRgb window = shown.pixel(button.center().x(), button.top() - 4);
-        const QRgb face = shown.pixel(button.left() + 3, button.center().y());
-        // The default button's border, where the style marks it.
-        const QRgb mark = shown.pixel(place->geometry().center().x(), place->geometry().top());
-        const auto hex = [](QRgb pixel) { return QColor(pixel).name().toStdString(); };
-        SCOPED_TRACE("ring " + hex(ring) + ", window " + hex(window) + ", face " + hex(face) + ", mark " + hex(mark));
-        EXPECT_GE(contrast(ring, window), 3.0);
-        EXPECT_GE(contrast(ring, face), 3.0);
-        EXPECT_GE(contrast(ring, mark), 3.0);
+        for (QWidget* control : std::initializer_list<QWidget*>{advice, popUp}) {
+            SCOPED_TRACE(control->metaObject()->className());
+            for (int press = 0; press < 4 && (press == 0 || !control->hasFocus()); ++press)
+                pressTab(false);
+            ASSERT_TRUE(control->hasFocus());
+            const QImage shown = dialog.grab().toImage();
+            const QRect frame = control->geometry();
+            // The ring's two lines above the control, the dialog beyond them, the control's face.
+            const QRgb outer = shown.pixel(frame.center().x(), frame.top() - 2);
+            const QRgb inner = shown.pixel(frame.center().x(), frame.top() - 1);
+            const QRgb window = shown.pixel(frame.center().x(), frame.top() - 4);
+            const QRgb face = shown.pixel(frame.left() + 3, frame.center().y());
+            // The default button's border, where the style marks it.
+            const QRgb mark = shown.pixel(place->geometry().center().x(), place->geometry().top());
+            const auto hex = [](QRgb pixel) { return QColor(pixel).name().toStdString(); };
+            SCOPED_TRACE("ring " + hex(outer) + " and " + hex(inner) + ", window " + hex(window) + ", face "
+                         + hex(face) + ", mark " + hex(mark));
+            EXPECT_GE(contrast(outer, window), 3.0);
+            EXPECT_GE(contrast(inner, face), 3.0);
+            EXPECT_GE(std::max(contrast(outer, mark), contrast(inner, mark)), 3.0);
+        }
     }
 }
 

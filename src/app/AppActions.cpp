@@ -63,8 +63,15 @@ AppActions::AppActions(QObject* parent)
     followFocusedField(QApplication::focusWidget());
 
     mnuQuit = make(tr("&Quit Vantora"), "mnuQuit");
-    mnuQuit->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q, as every Linux desktop has it, where the desktop's keys name none for Quit.
+    const QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    mnuQuit->setShortcuts(quitKeys.isEmpty() ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Q)} : quitKeys);
     mnuQuit->setMenuRole(QAction::QuitRole);
+    // The application's own commands answer their keys in every window it shows, those without
+    // a menu bar (a help page, the advice window, a small panel) as well; a modal dialog still
+    // holds them off while it waits for its answer.
+    for (QAction* command : applicationCommands())
+        command->setShortcutContext(Qt::ApplicationShortcut);
     mnuImportFinalDraft = make(tr("&Import Final Draft 8/9 Script..."), "mnuImportFinalDraft");
     mnuImportFinalDraftIntoStory =
         make(tr("Import Final Draft 8/9 Script into This Story..."), "mnuImportFinalDraftIntoStory");

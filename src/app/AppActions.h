@@ -162,6 +162,10 @@ public:
     QAction* mnuQuickTourVideo;
     QAction* mnuTechSupport;
 
+    // The commands of the application rather than of a story, whose keys work in every window:
+    // New Story, Open and Quit. A window shown while no menu bar is (the splash) is given them.
+    std::array<QAction*, 3> applicationCommands() const { return {menuFileNew, menuFileOpen, mnuQuit}; }
+
     // The seven File items that stay disabled until the master file is open.
     void setFileMenuEnabled(bool enabled);
 

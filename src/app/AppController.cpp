@@ -15,6 +15,7 @@
 #include "model/Screenplaydb.h"
 #include "model/StringUtilities.h"
 #include "model/UserInformationdb.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/Platform.h"
 #include "web/WebEndpoints.h"
 
@@ -313,6 +314,9 @@ void AppController::buildSplash()
     splash_ = std::move(splash);
     splash_->setObjectName(QStringLiteral("splashScreen"));
     splash_->setWindowTitle(QStringLiteral("Vantora"));
+    // No menu bar shows yet: the splash answers the application's keys itself.
+    for (QAction* command : actions_->applicationCommands())
+        splash_->addAction(command);
     auto* layout = new QVBoxLayout(splash_.get());
     layout->setContentsMargins(0, 0, 0, 12);
     auto* picture = new QLabel;
@@ -719,6 +723,8 @@ void AppController::buildStartWindow()
     if (startWindow_)
         return;
     startWindow_ = std::make_unique<QMainWindow>();
+    // Its buttons are all it offers: Tab reaches each and a space presses it, as in a dialog.
+    KeyboardNavigation::answerLikeDialog(*startWindow_);
     startWindow_->setObjectName(QStringLiteral("startWindow"));
     startWindow_->setWindowTitle(QStringLiteral("Vantora"));
     actions_->buildStartMenuBar(startWindow_->menuBar());
@@ -752,6 +758,9 @@ void AppController::applicationShouldTerminate()
     if (terminated_)
         return;
     documentController_->closeAllDocuments();
+    // Quit chosen on the splash: its time runs out on nothing.
+    if (splashTimer_)
+        splashTimer_->stop();
     if (splash_)
         splash_->hide();
     if (startWindow_)

@@ -9,6 +9,7 @@
 #include "model/StoryTransaction.h"
 #include "model/UserInformationdb.h"
 #include "panes/ModalDialogs.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/Platform.h"
 
 #include <QAbstractTableModel>
@@ -157,6 +158,25 @@ public:
     }
 
 protected:
+    // The colour cell paints no focus of its own: once the writer has moved to the list from the
+    // keyboard, a ring goes around its current row, which the arrows move from.
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTableView::paintEvent(event);
+        const QModelIndex current = currentIndex();
+        if (!current.isValid() || !hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            return;
+        // The arrows select the row they move to, which repaints it whole, and the one left.
+        const QRect row = visualRect(current.siblingAtColumn(0)) | visualRect(current.siblingAtColumn(1));
+        constexpr int kWidth = 2;
+        QPainter painter(viewport());
+        const QPalette& colours = palette();
+        painter.setPen(QPen(KeyboardNavigation::focusRingColor(
+                                colours, {colours.color(QPalette::Base), colours.color(QPalette::Highlight)}),
+                            kWidth));
+        painter.drawRect(QRectF(row).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+    }
+
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
     {
         const bool editRequested = trigger == AllEditTriggers || (editTriggers() & trigger);

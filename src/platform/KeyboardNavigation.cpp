@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -22,7 +23,10 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
@@ -30,6 +34,8 @@ Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
 namespace {
 
 const QString kRuleName = QStringLiteral("keyboardFocusRule");
+// Set on a window that answers the keyboard as a dialog does.
+constexpr char kAnswersLikeDialog[] = "keyboardAnswersLikeDialog";
 
 // The policy without Tab: a control that took the focus when clicked still does.
 Qt::FocusPolicy withoutTab(Qt::FocusPolicy policy)
@@ -77,12 +83,26 @@ bool showsWhereTypingGoes(const QWidget& widget)
            || qobject_cast<const QAbstractItemView*>(&widget);
 }
 
-// Dialogs, alerts among them, and the small windows that stand beside the story window like
-// them: every button of theirs is a Tab stop.
+// Dialogs, alerts among them, the small windows that stand beside the story window like them,
+// and the windows made to answer as they do: every control of theirs that the writer sets is a
+// Tab stop.
 bool isDialog(const QWidget& window)
 {
     const Qt::WindowType type = window.windowType();
-    return type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool;
+    return type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool || window.property(kAnswersLikeDialog).toBool();
+}
+
+// A scroll view other than a list or a text view: it sets nothing, and its content holds the
+// controls.
+bool isScrollView(const QWidget& widget)
+{
+    return qobject_cast<const QAbstractScrollArea*>(&widget) && !showsWhereTypingGoes(widget);
+}
+
+// Whether Tab and Shift+Tab stop on the control, as far as its kind lets them.
+bool isTabStop(const QWidget& widget)
+{
+    return showsWhereTypingGoes(widget) || (isDialog(*widget.window()) && !isScrollView(widget));
 }
 
 bool isDialogButton(const QWidget& widget)
@@ -98,11 +118,14 @@ bool showsFocus(const QWidget& widget)
     return widget.hasFocus() && widget.window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
 
-// A space would press the button, or tick the check box of the list's current cell.
+// A space would press the button, open a dialog's pop-up list (where the next letters typed
+// would choose), or tick the check box of the list's current cell.
 bool spaceWouldChoose(QObject* watched)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(watched))
         return !(isDialogButton(*button) && showsFocus(*button));
+    if (auto* popUp = qobject_cast<QComboBox*>(watched); popUp && !popUp->isEditable() && isDialog(*popUp->window()))
+        return !showsFocus(*popUp);
     const auto* list = qobject_cast<QAbstractItemView*>(watched);
     return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
 }
@@ -126,6 +149,23 @@ void answerWindow(QAbstractButton& button, const QKeyEvent& key)
     QCoreApplication::sendEvent(around, passed.get());
     if (heldDefault && held && held->isVisible() && !held->window()->focusWidget())
         held->setFocus(Qt::OtherFocusReason);
+}
+
+// The luminance of a colour as the eye weighs it, 0 (black) to 1 (white), from its sRGB components.
+qreal relativeLuminance(const QColor& color)
+{
+    const auto linear = [](float component) {
+        return component <= 0.04045f ? component / 12.92 : std::pow((component + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = color.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+// How far two colours stand apart, from 1:1 (the same lightness) to 21:1 (black on white).
+qreal contrast(const QColor& one, const QColor& other)
+{
+    const auto [darker, lighter] = std::minmax({relativeLuminance(one), relativeLuminance(other)});
+    return (lighter + 0.05) / (darker + 0.05);
 }
 
 // Whether any of the widget lies inside its window and every view around it.
@@ -192,16 +232,13 @@ EditedCell editedCellOf(QObject* watched)
         auto* list = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
         if (!list || list->viewport() != viewport)
             continue;
-        if (!list->model())
-            return {};
-        const QAbstractItemModel& cells = *list->model();
-        const QModelIndex root = list->rootIndex();
-        for (int row = 0; row < cells.rowCount(root); ++row)
-            for (int column = 0; column < cells.columnCount(root); ++column) {
-                const QModelIndex cell = cells.index(row, column, root);
-                if (list->indexWidget(cell) == widget)
-                    return {list, widget, cell};
-            }
+        // An editor opens on the current cell, or else over the cell it edits: looking there
+        // costs the same in a list of any length.
+        const QRect over = widget->geometry();
+        const QModelIndex near[] = {list->currentIndex(), list->indexAt(over.topLeft()), list->indexAt(over.center())};
+        for (const QModelIndex& cell : near)
+            if (cell.isValid() && list->indexWidget(cell) == widget)
+                return {list, widget, cell};
         return {};
     }
     return {};
@@ -273,10 +310,13 @@ void editNextCell(const EditedCell& edited, bool back)
     }
 }
 
-// A ring in the highlight colour around a dialog's push or tool button that shows the focus.
-// The desktop's style marks such a button as it marks the default button, or not at all when it
-// is the default; a check box shows the focus on its own. The ring lies on the dialog, above
-// every control, so that no frame of the button's own cuts it, and lets the mouse through.
+// A ring around a dialog's push or tool button, or pop-up list, that shows the focus. The
+// desktop's style marks such a button as it marks the default button, or not at all when it is
+// the default, and such a list in the highlight colour, which a dark palette makes faint; a check
+// box shows the focus on its own. The ring lies on the dialog, above every control, so that no
+// frame of the control's own cuts it, and lets the mouse through. It is two lines of a pixel: the
+// outer stands out from the dialog around it, the inner from the control's face, whatever colour
+// a dialog paints itself in (KeyboardNavigation::focusRingColor).
 class FocusRing : public QWidget
 {
 public:
@@ -289,9 +329,12 @@ public:
     void surround(const QWidget& control)
     {
         const QRect frame(control.mapTo(parentWidget(), QPoint(0, 0)), control.size());
+        outer_ = KeyboardNavigation::focusRingColor(palette(), {palette().color(QPalette::Window)});
+        inner_ = KeyboardNavigation::focusRingColor(palette(), {control.palette().color(QPalette::Button)});
         setGeometry(frame.adjusted(-kWidth, -kWidth, kWidth, kWidth));
         raise();
         show();
+        update();
     }
 
 protected:
@@ -299,19 +342,26 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), kWidth));
-        const qreal half = kWidth / 2.0;
-        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), kWidth + 1, kWidth + 1);
+        QRectF line = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        for (const QColor& color : {outer_, inner_}) {
+            painter.setPen(QPen(color, 1));
+            painter.drawRoundedRect(line, kWidth + 1, kWidth + 1);
+            line.adjust(1, 1, -1, -1);
+        }
     }
 
 private:
     static constexpr int kWidth = 2;
+    QColor outer_;
+    QColor inner_;
 };
 
 bool wantsRing(const QWidget& widget)
 {
-    return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget))
-           && isDialogButton(widget) && showsFocus(widget);
+    const auto* popUp = qobject_cast<const QComboBox*>(&widget);
+    return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget)
+            || (popUp && !popUp->isEditable()))
+           && isDialog(*widget.window()) && showsFocus(widget);
 }
 
 class FocusRule : public QObject
@@ -328,10 +378,16 @@ protected:
                 polish(*widget);
             return false;
         case QEvent::Show:
-            // A dialog shown again opens showing no focus, as it did the first time.
+        case QEvent::ZOrderChange:
+            // A dialog shown again, or brought to the front again while it is open, shows no
+            // focus, as when it first opened: a space typed as it appears presses nothing.
             if (auto* window = qobject_cast<QWidget*>(watched);
-                window && window->isWindow() && isDialog(*window) && !event->spontaneous())
+                window && window->isWindow() && isDialog(*window) && !event->spontaneous()
+                && window->testAttribute(Qt::WA_KeyboardFocusChange)) {
                 window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+                window->update();
+                placeRing();
+            }
             return false;
         case QEvent::Move:
         case QEvent::Resize:
@@ -386,7 +442,7 @@ protected:
 private:
     static void polish(QWidget& widget)
     {
-        if ((widget.focusPolicy() & Qt::TabFocus) && !showsWhereTypingGoes(widget) && !isDialogButton(widget))
+        if ((widget.focusPolicy() & Qt::TabFocus) && !isTabStop(widget))
             widget.setFocusPolicy(withoutTab(widget.focusPolicy()));
         // In a list the arrows move from row to row; Tab leaves it, as it leaves a text field.
         if (auto* list = qobject_cast<QAbstractItemView*>(&widget))
@@ -414,27 +470,29 @@ private:
 
     // A control that Tab brought the focus to shows itself; one that nothing can bring into
     // sight (its pane collapsed, say) is passed over, unless every control is, and so is an empty
-    // list, where the focus could show on nothing and nothing typed would go anywhere.
+    // list, where the focus could show on nothing and nothing typed would go anywhere. The
+    // window's own Tab passes over each in turn, in a loop: the focus that such a Tab brings to
+    // the next control comes back here while the loop runs, and goes no deeper.
     void arrivedByTab(QWidget& widget, bool back)
     {
-        const bool empty = isEmptyList(widget);
-        if (!empty)
-            bringIntoSight(widget);
-        if (!empty && isInSight(widget)) {
-            if (!passing_)
-                passedOver_.clear();
+        if (passing_)
             return;
-        }
-        if (std::find(passedOver_.begin(), passedOver_.end(), &widget) != passedOver_.end())
-            return;
-        passedOver_.emplace_back(&widget);
-        const bool first = !passing_;
         passing_ = true;
-        moveFocus(*widget.window(), back);
-        if (first) {
-            passing_ = false;
-            passedOver_.clear();
+        std::unordered_set<const QWidget*> passedOver;
+        for (QPointer<QWidget> at = &widget; at && !showsItself(*at) && passedOver.insert(at).second;) {
+            QWidget* window = at->window();
+            moveFocus(*window, back);
+            at = window->focusWidget();
         }
+        passing_ = false;
+    }
+
+    static bool showsItself(QWidget& widget)
+    {
+        if (isEmptyList(widget))
+            return false;
+        bringIntoSight(widget);
+        return isInSight(widget);
     }
 
     // The ring goes around the control that has the focus when it wants one, and away otherwise.
@@ -456,7 +514,6 @@ private:
     }
 
     bool passing_ = false;
-    std::vector<QPointer<QWidget>> passedOver_;
     QPointer<FocusRing> ring_;
     QPointer<QWidget> ringed_;
 };
@@ -471,6 +528,38 @@ void followDesktopSetting(QApplication& application)
         return;
     application.installEventFilter(new FocusRule(&application));
     qCDebug(lcKeyboard, "keys follow the desktop's keyboard setting");
+}
+
+void answerLikeDialog(QWidget& window)
+{
+    window.setProperty(kAnswersLikeDialog, true);
+}
+
+QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> besides)
+{
+    // Controls stand out at least 3:1 from what lies next to them; so does the ring from the
+    // highlight, which styles mark the default button with.
+    constexpr qreal kLeastContrast = 3.0;
+    std::vector<QColor> apart(besides);
+    apart.push_back(palette.color(QPalette::Highlight));
+    const auto weakest = [&apart](const QColor& ring) {
+        qreal least = std::numeric_limits<qreal>::max();
+        for (const QColor& other : apart)
+            least = std::min(least, contrast(ring, other));
+        return least;
+    };
+    QColor best;
+    qreal bestContrast = -1.0;
+    for (const QColor& ring : {palette.color(QPalette::WindowText), QColor(Qt::black), QColor(Qt::white)}) {
+        const qreal least = weakest(ring);
+        if (least >= kLeastContrast)
+            return ring;
+        if (least > bestContrast) {
+            best = ring;
+            bestContrast = least;
+        }
+    }
+    return best;
 }
 
 void showCaret(QWidget& editor)

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QPalette>
+
+#include <initializer_list>
+
 class QApplication;
 class QWidget;
 
@@ -13,11 +18,15 @@ class QWidget;
 // view taller than what its scroll view shows is scrolled to its caret, where the typing goes.
 // Clicking a control still takes the focus, as before.
 //
-// A dialog (an alert is one, and so is a window of dialog or tool type) is answered from the
-// keyboard too: Tab and Shift+Tab also stop on each of its buttons and check boxes, which shows
-// the focus, and a space presses or ticks the one that shows it. A dialog opens showing no focus,
-// so a space typed for a field just as a dialog appears presses nothing: the writer moves to a
-// button first. A push button that takes the focus leaves the default where it was.
+// A dialog (an alert is one, and so is a window of dialog or tool type, or one made to answer
+// like a dialog) is answered from the keyboard too: Tab and Shift+Tab stop on every control of it
+// that the writer sets, each of its buttons, check boxes, pop-up lists, sliders and tabs as well
+// as its fields and lists, though never on a scroll view; the control shows the focus, and a
+// space presses or ticks the one that shows it, or opens the pop-up list. A dialog opens showing
+// no focus, and so does one shown again, so a space typed for a field just as a dialog appears
+// presses nothing and opens nothing: the writer moves to a control first. A push button that
+// takes the focus leaves the default where it was; a ring unlike the default button's mark goes
+// around it, and around a pop-up list that shows the focus.
 //
 // Elsewhere a typed space never presses a button nor ticks a check box, and nowhere does it tick
 // one in a list, so that a space meant for a field cannot answer an alert or choose an item.
@@ -36,6 +45,16 @@ namespace KeyboardNavigation {
 // Applies these rules to every widget of the application from now on: each control gets them
 // as it is polished, before it first shows. Installing twice changes nothing.
 void followDesktopSetting(QApplication& application);
+
+// Makes a window that is no dialog (a main window of a few buttons) answer the keyboard as a
+// dialog does. Called before the window first shows.
+void answerLikeDialog(QWidget& window);
+
+// The colour of a ring that shows the keyboard focus beside the colours `besides` (the window
+// around a control, or the control's face): the palette's text colour, else black, else white,
+// the first that stands out at least 3:1 from each of them and from the palette's highlight,
+// which marks the default button; when none does, the one that stands out most.
+QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> besides);
 
 // Scrolls a text view (rich or plain) to its caret, and then every scroll view around it, the
 // nearest first, as far as it takes to show the caret; any other control is left as it is.

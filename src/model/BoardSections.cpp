@@ -740,11 +740,13 @@ double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardB
     // A place that is no number is the page's start, or the card it follows.
     const double asked = std::isfinite(wanted) ? (first ? wanted : std::max(wanted, after)) : (first ? -1.0 : after);
     const double place = fractionOnPage(page, boardBeat, asked);
-    if (rightOfAfter(place) && place >= asked)
+    // The place asked, or the nearest to it where it lies at the edge of a bar sharing the page.
+    const double roomEnd = fractionOnPage(page, boardBeat, 2.0);
+    if (rightOfAfter(place) && (place >= asked || roomEnd >= asked))
         return place;
     // The page's room ends before the place asked: the room left is shared by this card, those to
     // come and one more that a writer may put there later, this card taking the first share.
-    const double end = rightOfAfter(place) ? place : fractionOnPage(page, boardBeat, 2.0);
+    const double end = rightOfAfter(place) ? place : roomEnd;
     if (!rightOfAfter(end))
         return after;
     const double from = first ? fractionOnPage(page, boardBeat, -1.0) : after;

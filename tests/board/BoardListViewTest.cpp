@@ -14,9 +14,7 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
-#include "model/Toolkit.h"
 #include "panes/ModalDialogs.h"
-#include "support/TempStory.h"
 #include "panes/TitleLoglineView.h"
 
 #include <QAction>
@@ -367,28 +365,19 @@ TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnBeatBarNineGoesToThatBeat)
     EXPECT_EQ(cardView(*document_, key)->fieldText(SceneCardPart::PageNumber), "26");
 }
 
-// A second card put back at a beat where the first already stands goes 20 points right of it, on
-// the same page and beat.
+// A second card put back at a beat where the first already stands goes 20 points right of it.
 TEST_F(BoardListTest, TwoCardsPutBackAtOneBeatStandApart)
 {
     ASSERT_TRUE(openList({inBeat(1), inBeat(3, 0.3f, 2), inBeat(3, 0.4f, 2)}));
     for (const std::int64_t key : {keys_[1], keys_[2]}) {
-        BoxWithTags* bar = barTagged(3009);
-        ASSERT_NE(bar, nullptr);
-        EXPECT_TRUE(dropOn(bar, QPoint(20, 10), *cardDrag(key, document_), Qt::MoveAction));
+        EXPECT_TRUE(dropOn(barTagged(3009), QPoint(20, 10), *cardDrag(key, document_), Qt::MoveAction));
         settle();
     }
-    const SceneCarddb* first = card(*document_, keys_[1]);
-    const SceneCarddb* second = card(*document_, keys_[2]);
-    EXPECT_EQ(first->positionLeft(), screenplay().boardSections().leftForBoardBeatSection(9));
-    EXPECT_EQ(second->positionLeft(), first->positionLeft() + 20);
-    EXPECT_EQ(second->positionTop(), first->positionTop());
-    EXPECT_EQ(stored(path_, QStringLiteral("SELECT group_concat(PositionLeft || '|' || PageNumber || '|' || "
-                                           "CurrentBeatSection, ' ') FROM (SELECT * FROM SceneCard WHERE SceneCardID "
-                                           "IN (%1, %2) ORDER BY SceneCardID)")
-                                .arg(keys_[1])
-                                .arg(keys_[2])),
-              QStringLiteral("%1|26|9 %2|26|9").arg(first->positionLeft()).arg(first->positionLeft() + 20));
+    const std::int64_t first = screenplay().boardSections().leftForBoardBeatSection(9);
+    EXPECT_EQ(stored(path_, "SELECT group_concat(PositionLeft || '|' || PageNumber || '|' || CurrentBeatSection, ' ') "
+                            "FROM (SELECT * FROM SceneCard WHERE OnBoard = 1 AND CurrentBeatSection = 9 ORDER BY "
+                            "SceneCardID)"),
+              QStringLiteral("%1|26|9 %2|26|9").arg(first).arg(first + 20));
 }
 
 TEST_F(BoardListTest, BoardListBarsRefuseBoardCardsAndForeignDrags)
@@ -525,41 +514,4 @@ TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardPrintOneEmptySheet)
     menus.mnuRSCA3x5->trigger();
     EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
-}
-
-// A short story's initial beat cards, every group with them, are listed under their own beats:
-// where several bars share a page, a beat card keeps its beat's bar (All Is Lost and Dark Night
-// of the Soul of an 8-page story, Catalyst of 12 pages, Set-Up of 20, Theme Stated and B Story
-// of 28).
-TEST_F(BoardListTest, AShortStorysBeatCardsAreListedUnderTheirOwnBeats)
-{
-    // Beat n's card stands on the n-th of these bars.
-    constexpr std::array<std::int64_t, 16> ownBar = {0, 1, 3, 4, 5, 6, 7, 10, 11, 12, 14, 15, 16, 17, 19, 20};
-    for (const int pages : {8, 12, 20, 28}) {
-        SCOPED_TRACE(std::to_string(pages) + " pages");
-        const QString path = story(QStringLiteral("Short %1").arg(pages), {},
-                                   QStringLiteral("BoardView = 2, PageCount = %1").arg(pages));
-        {
-            OpenedStory file;
-            file.open(path);
-            file.story->hydrate();
-            Toolkit().addInitialBeatCardsForScreenplay(*file.story, {true, true, true, true, true});
-        }
-        document_ = open(path);
-        list_ = boardListViewOf(*document_);
-        ASSERT_NE(list_, nullptr);
-        std::int64_t barAbove = 0;
-        int beatCards = 0;
-        for (QObject* object : list_->listViewObjects()) {
-            if (auto* bar = qobject_cast<BoxWithTags*>(object); bar && bar->tag() > 3000 && bar->tag() <= 3020)
-                barAbove = bar->tag() - 3000;
-            if (auto* card = qobject_cast<SceneCardView*>(object); card && card->scene()->beatCardNumber() > 0) {
-                ++beatCards;
-                EXPECT_EQ(barAbove, ownBar[static_cast<std::size_t>(card->scene()->beatCardNumber())])
-                    << "beat card " << card->scene()->beatCardNumber();
-            }
-        }
-        EXPECT_EQ(beatCards, 15);
-        document_->window()->close();
-    }
 }

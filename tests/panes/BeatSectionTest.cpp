@@ -19,6 +19,8 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
@@ -26,6 +28,7 @@
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
+#include <QTextItem>
 #include <QWheelEvent>
 
 #include <functional>
@@ -629,6 +632,161 @@ TEST_F(BeatSection, EverySectionLabelIsWholeAtEveryFontSizeAndPaneWidth)
                 EXPECT_LE(frame.bottom(), list->mapTo(pane, QPoint(0, 0)).y());
                 placed.push_back(frame);
             }
+        }
+    }
+}
+
+namespace {
+
+// A surface that paints nothing and keeps each piece of text painted on it, where its baseline
+// begins: what a widget rendered on it shows of its texts.
+class TextRecorder : public QPaintDevice
+{
+public:
+    struct Painted {
+        QPointF at;
+        QString text;
+    };
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<Painted>& painted() const { return engine_.painted; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 4000;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine
+    {
+    public:
+        Engine() : QPaintEngine(PaintEngineFeatures(AllFeatures) & ~PaintEngineFeatures(PainterPaths)) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF& at, const QTextItem& item) override
+        {
+            painted.push_back({painter()->transform().map(at), item.text()});
+        }
+        Type type() const override { return User; }
+
+        std::vector<Painted> painted;
+    };
+
+    mutable Engine engine_;
+};
+
+// `text` as an SQL expression, its quotes doubled and its control letters given by their codes.
+QString sqlText(const QString& text)
+{
+    QString sql = QStringLiteral("'");
+    for (const QChar letter : text) {
+        if (letter.unicode() < 0x20)
+            sql += QStringLiteral("' || char(%1) || '").arg(letter.unicode());
+        else
+            sql += letter == QLatin1Char('\'') ? QStringLiteral("''") : QString(letter);
+    }
+    return sql + QLatin1Char('\'');
+}
+
+// Set-ups as writers leave them after a paste: tabs between words, several in a row, at the start
+// and before a line's end, with soft hyphens, line feeds and a carriage return.
+const char* const kTabbedSetups[] = {
+    "The co\u00adop\u00aderative drivers\tand the \u00e9t\u00e9 man, mara.k@example.com, a/b/c and/or -- the "
+    "pneumonoultramicroscopicsilicovolcanoconiosis joke i.e., twice.",
+    "\tMara keeps the key in the cab.\tJonah\t\tnever asks where she found it, nor why it is warm.",
+    "NAME:\tWalt\nWANTS:\tthe balloon back\tbefore the race\nNEEDS:\tto let his daughter fly it alone.",
+    "Cut\tto\tthe\tpass,\tthe\ttrucks\tlined\tup\tin\tthe\tsnow\tone\tafter\tanother\tuntil\tdawn.",
+    "A line pasted from another program\r\nand the next one\tafter its carriage return and a tab.",
+};
+
+} // namespace
+
+// Each row of a list shows the whole of its text, with no room for a line more, whatever the text
+// holds (tabs, soft hyphens, line feeds, a carriage return), the font size and the pane's width:
+// the row is measured as its cell paints the text.
+TEST_F(BeatSection, EveryRowShowsItsWholeTextWithTabsAtEveryWidth)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    sample.exec(QStringLiteral("UPDATE Screenplay SET WindowState = 101111, ParentWindowWidth = 1366, "
+                               "ParentWindowHeight = 728, BeatsSplitterDistance = 35, BeatSectionShowing = 3"));
+    QStringList texts;
+    for (std::size_t at = 0; at < std::size(kTabbedSetups); ++at) {
+        texts << QString::fromUtf8(kTabbedSetups[at]);
+        // The issue's own example is the sixth set-up; the others take the ones before it.
+        const int setup = at == 0 ? 6 : static_cast<int>(at);
+        sample.exec(QStringLiteral("UPDATE SceneSetup SET SceneSetup = %1 WHERE SceneSetupID = %2")
+                        .arg(sqlText(texts.back()))
+                        .arg(setup));
+    }
+    open(sample.path());
+    ASSERT_NE(document_, nullptr);
+    const SetupsTableView* list = document_->setupsTableView();
+    ASSERT_NE(list, nullptr);
+    QTableView* table = list->tvTable();
+    AppActions& menus = app_->actions();
+    for (QAction* size : {menus.mnuMFSNormal, menus.mnuMFSAsBigAsItGets}) {
+        size->trigger();
+        settle();
+        for (const int width : {250, 350, 450, 640}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(size->text()).arg(width).toStdString());
+            dragDivider(width);
+            ASSERT_EQ(document_->splBeats()->paneExtent(0), width);
+            expectRowsFitted("dragged");
+            int rowsChecked = 0;
+            for (int row = 0; row < table->model()->rowCount(); row += 3) {
+                const QModelIndex cell = table->model()->index(row, 1);
+                const QString shown = cell.data(Qt::DisplayRole).toString();
+                const auto tabbed = std::find_if(texts.begin(), texts.end(),
+                                                 [&shown](const QString& text) { return shown.endsWith(text); });
+                if (tabbed == texts.end())
+                    continue;
+                SCOPED_TRACE(tabbed->toStdString());
+                ++rowsChecked;
+                table->scrollTo(cell, QAbstractItemView::PositionAtTop);
+                settle();
+                TextRecorder recorder;
+                table->viewport()->render(&recorder);
+                const QRect rect = table->visualRect(cell);
+                const QFontMetrics metrics(cell.data(Qt::FontRole).value<QFont>());
+                const TextRecorder::Painted* last = nullptr;
+                for (const TextRecorder::Painted& piece : recorder.painted())
+                    if (rect.contains(piece.at.toPoint()) && piece.at.x() < rect.right())
+                        last = &piece;
+                ASSERT_NE(last, nullptr) << "nothing painted";
+                // The last line painted holds the text's last word, and under it there is no
+                // room for another.
+                const qsizetype lastSpace =
+                    std::max(tabbed->lastIndexOf(QLatin1Char(' ')), tabbed->lastIndexOf(QLatin1Char('\t')));
+                EXPECT_TRUE(last->text.endsWith(tabbed->mid(lastSpace + 1)))
+                    << "the last line painted: " << last->text.toStdString();
+                // A row that shows a text is at least 53 high, room for more than a short text.
+                const double below = rect.bottom() + 1 - (last->at.y() + metrics.descent());
+                if (rect.height() > 53) {
+                    EXPECT_LT(below, metrics.height()) << "room for a line below the text";
+                }
+            }
+            EXPECT_EQ(rowsChecked, static_cast<int>(texts.size()));
         }
     }
 }

@@ -112,24 +112,13 @@ TEST(TextHeights, DISABLED_ChildProcessRowsTakeTheHeightsReadOffAWindow)
     const QString counted = QStringLiteral("Hal saw the NEW road cameras—Ruth dismisses them before the thaw. "
                                            "Mikey keeps the footage.");
     const QString laidOut = QString(counted).replace(QStringLiteral("the thaw"), QStringLiteral("the\u00a0thaw"));
-    struct Row {
-        const char* what;
-        QString text;
-        QFont font;
-        int width;
-        float height;
-    };
-    const Row rows[] = {
-        {"counted, at 110", counted, courier, 110, 112},
-        {"counted, one narrower", counted, courier, 109, 128},
-        {"laid out, at 110", laidOut, courier, 110, 112},
-        {"laid out, one narrower", laidOut, courier, 109, 128},
-    };
     TextHeights heights;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(heights.height(row.text, row.font, row.width), row.height);
-        EXPECT_EQ(BaseViewController::heightForString(row.text, row.font, static_cast<float>(row.width)), row.height);
+    for (const QString& text : {counted, laidOut}) {
+        for (const auto& [width, height] : {std::pair(110, 112.0f), std::pair(109, 128.0f)}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(text).arg(width).toStdString());
+            EXPECT_EQ(heights.height(text, courier, width), height);
+            EXPECT_EQ(BaseViewController::heightForString(text, courier, static_cast<float>(width)), height);
+        }
     }
 }
 
@@ -237,39 +226,24 @@ TEST(TextHeights, CountWordsAsTheLayoutBreaksThem)
 // of one script are counted, hardly ever laid out.
 TEST(TextHeights, CountTypographicTextsAsTheLayoutBreaksThem)
 {
+    const auto words = [](const QString& list) { return list.split(QLatin1Char(' ')); };
     // Words every script shares: figures, stops, quotes, dashes and the like, with letters or alone
     // (a hyphen, primes and a fraction slash written by their codes).
-    const QStringList shared = {
-        QStringLiteral("—"),   QStringLiteral("–"),          QStringLiteral("…"),    QStringLiteral("1990–95"),
-        QStringLiteral("€20"), QStringLiteral("20€"),        QStringLiteral("5‰"),   QStringLiteral("†"),
-        QStringLiteral("•"),   QStringLiteral("\u2010"),     QStringLiteral("5\u2032"), QStringLiteral("6\u2033"),
-        QStringLiteral("1\u20442"), QStringLiteral("‽"),      QStringLiteral("…”"),   QStringLiteral("”—"),
-        QStringLiteral("—“"),  QStringLiteral("’”"),         QStringLiteral("(—)"),  QStringLiteral("p.12"),
-        QStringLiteral("(p."), QStringLiteral("12)"),        QStringLiteral("——"),   QStringLiteral("‘“"),
-        QStringLiteral("«"),   QStringLiteral("»"),          QStringLiteral("‹›"),   QStringLiteral("$5–$9"),
-    };
+    const QStringList shared = words(QStringLiteral("— – … 1990–95 €20 20€ 5‰ † • \u2010 5\u2032 6\u2033 1\u20442 ‽ …” ”— "
+                                                    "—“ ’” (—) p.12 (p. 12) —— ‘“ « » ‹› $5–$9"));
     // Words of one script each, with the quotes and dashes their writers set (a no-break hyphen, a
     // modifier apostrophe, a dotless i, a Greek question mark and polytonic letters by their codes).
     const std::vector<QStringList> scripts = {
-        {QStringLiteral("“so”"),      QStringLiteral("‘tis"),   QStringLiteral("he’s"),    QStringLiteral("it’s—"),
-         QStringLiteral("word—word"), QStringLiteral("—and"),   QStringLiteral("wait…"),   QStringLiteral("…and"),
-         QStringLiteral("a…b"),       QStringLiteral("x’‘y"),   QStringLiteral("„Wort“"),  QStringLiteral("Łucja"),
-         QStringLiteral("Dvořák"),    QStringLiteral("Thảo"),   QStringLiteral("Nguyễn"),  QStringLiteral("co\u2011op"),
-         QStringLiteral("\u02bcx"),   QStringLiteral("ˈstress"), QStringLiteral("the"),     QStringLiteral("hero"),
-         QStringLiteral("staff"),     QStringLiteral("AVOW"),   QStringLiteral("set-up"),  QStringLiteral("and/or"),
-         QStringLiteral("café"),      QStringLiteral("Straße"), QStringLiteral("‘Yes,’"),  QStringLiteral("sp\u0131n")},
-        {QStringLiteral("Αθήνα"), QStringLiteral("λέξη—άλλη"), QStringLiteral("«Ναι»"), QStringLiteral("και"),
-         QStringLiteral("το\u037e"), QStringLiteral("\u1f08θ\u1fc6ναι"), QStringLiteral("Ωρα…")},
-        {QStringLiteral("слово"), QStringLiteral("Москва—Петер"), QStringLiteral("«тут»"), QStringLiteral("и"),
-         QStringLiteral("всё?"), QStringLiteral("Україна"), QStringLiteral("„да“")},
+        words(QStringLiteral("“so” ‘tis he’s it’s— word—word —and wait… …and a…b x’‘y „Wort“ Łucja Dvořák Thảo "
+                             "Nguyễn co\u2011op \u02bcx ˈstress the hero staff AVOW set-up and/or café Straße ‘Yes,’ "
+                             "sp\u0131n")),
+        words(QStringLiteral("Αθήνα λέξη—άλλη «Ναι» και το\u037e \u1f08θ\u1fc6ναι Ωρα…")),
+        words(QStringLiteral("слово Москва—Петер «тут» и всё? Україна „да“")),
     };
     // Now and then a word that sends the text to the layout: other scripts, an emoji, a tab, a
     // letter joined to the one before, a zero-width or thin space, a ligature, a letter no font has.
-    const QStringList others = {
-        QStringLiteral("日本"),      QStringLiteral("\U0001F511"), QStringLiteral("tab\tin"), QStringLiteral("e\u0301té"),
-        QStringLiteral("x\u200by"), QStringLiteral("a\u2009b"),   QStringLiteral("ﬁle"),     QStringLiteral("⸺"),
-        QStringLiteral("שלום"),
-    };
+    const QStringList others =
+        words(QStringLiteral("日本 \U0001F511 tab\tin e\u0301té x\u200by a\u2009b ﬁle ⸺ שלום"));
     Draw draw(93);
     const QStringList* own = nullptr;
     const QStringList* second = nullptr;
@@ -306,23 +280,13 @@ TEST(TextHeights, BreakAroundEachTypographicLetterAsTheLayoutDoes)
 {
     // The hyphens, dashes, primes, fraction slash and modifier apostrophe that look alike are
     // written by their codes.
-    const QStringList letters = {
-        QStringLiteral("—"),      QStringLiteral("–"),      QStringLiteral("…"),      QStringLiteral("“"),
-        QStringLiteral("”"),      QStringLiteral("‘"),      QStringLiteral("’"),      QStringLiteral("„"),
-        QStringLiteral("«"),      QStringLiteral("»"),      QStringLiteral("‹"),      QStringLiteral("›"),
-        QStringLiteral("\u2010"), QStringLiteral("\u2011"), QStringLiteral("\u2032"), QStringLiteral("\u2033"),
-        QStringLiteral("€"),      QStringLiteral("‰"),      QStringLiteral("†"),      QStringLiteral("•"),
-        QStringLiteral("\u2044"), QStringLiteral("\u2012"), QStringLiteral("\u2015"), QStringLiteral("Ł"),
-        QStringLiteral("ř"),      QStringLiteral("ả"),      QStringLiteral("\u02bc"),
-    };
+    const QString letters = QStringLiteral("—–…“”‘’„«»‹›\u2010\u2011\u2032\u2033€‰†•\u2044\u2012\u2015Łřả\u02bc");
     // Where the letter (#) stands.
-    const QStringList around = {QStringLiteral("word#word"), QStringLiteral("word#"),  QStringLiteral("#word"),
-                                QStringLiteral("word ##word"), QStringLiteral("12#34"), QStringLiteral("(#)"),
-                                QStringLiteral("#“so”"),       QStringLiteral("p.#12"), QStringLiteral("a/#/b")};
+    const QStringList around = QStringLiteral("word#word word# #word ##word 12#34 (#) #“so” p.#12 a/#/b").split(u' ');
     const QFont font = standardFont(13, false);
     TextHeights heights;
     int asked = 0;
-    for (const QString& letter : letters) {
+    for (const QChar letter : letters) {
         for (const QString& pattern : around) {
             const QString text =
                 QStringLiteral("Her brother set %1 down and left").arg(QString(pattern).replace(u'#', letter));

@@ -1,6 +1,7 @@
 // What a writer feels of the story window on an X server, with the generated story of 1,000 or
 // 10,000 cards raised to as many set-ups and pay-offs, all linked (bench/support/StoryGenerator.h),
-// in a window of 1366 x 768:
+// typed as in scripts (the default), as a word processor types them ("typeset": curly quotes and
+// dashes in most texts) or all straight ("straight"), in a window of 1366 x 768:
 // - opening the story on its set-ups (or pay-offs) beside opening it on its beats, each timed to
 //   the end of the window's first paint and to the moment nothing is left to do;
 // - the divider beside the story elements dragged with the mouse, 8 pixels a step at the pace of
@@ -12,7 +13,7 @@
 // one event kept the window busy and the time from the last step until every row fits again.
 //
 //   Xvfb :81 -screen 0 1366x768x24 &
-//   DISPLAY=:81 taskset -c 0,1 build/bench/vantora_drag_probe [cards] [setups | payoffs]
+//   DISPLAY=:81 taskset -c 0,1 build/bench/vantora_drag_probe [cards] [setups | payoffs] [typeset | straight]
 #include "../support/BenchApplication.h"
 #include "../support/StoryGenerator.h"
 #include "XHand.h"
@@ -323,6 +324,10 @@ int main(int argc, char** argv)
 {
     const int cards = argc > 1 ? std::atoi(argv[1]) : 10000;
     const bool payoffs = argc > 2 && QByteArray(argv[2]) == "payoffs";
+    const QByteArray typed = argc > 3 ? QByteArray(argv[3]) : QByteArray("scripts");
+    const WriterTexts::Typing typing = typed == "typeset"    ? WriterTexts::Typing::AsAWordProcessor
+                                       : typed == "straight" ? WriterTexts::Typing::Straight
+                                                             : WriterTexts::Typing::AsInScripts;
     ProbeApplication application(argc, argv);
     probe = &application;
     if (!XHand().ok()) {
@@ -337,8 +342,8 @@ int main(int argc, char** argv)
     if (tips->isChecked())
         tips->trigger();
     const QString documents = QDir(home.path()).filePath(QStringLiteral("Documents"));
-    const QString generated = StoryGenerator::generate(documents, program->masterFilePath(), cards);
-    StoryGenerator::raise(generated, cards, 0);
+    const QString generated = StoryGenerator::generate(documents, program->masterFilePath(), cards, typing);
+    StoryGenerator::raise(generated, cards, 0, typing);
     const int section = payoffs ? 4 : 3;
     const QString onBeats = storyShowing(generated, 0);
     const QString onList = storyShowing(generated, section);
@@ -353,7 +358,7 @@ int main(int argc, char** argv)
         listSettled.push_back(list.settled);
     }
     const char* shown = payoffs ? "pay-offs" : "set-ups";
-    std::printf("%d cards, %d %s showing\n", cards, cards, shown);
+    std::printf("%d cards, %d %s showing, typed %s\n", cards, cards, shown, typed.constData());
     std::printf("opening on the beats: first paint %6.1f ms, settled %6.1f ms (medians of 3)\n", median(beatsPainted),
                 median(beatsSettled));
     std::printf("opening on the %s: first paint %6.1f ms (%.2fx), settled %6.1f ms (%.2fx)\n", shown,

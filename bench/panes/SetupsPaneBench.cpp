@@ -1,20 +1,25 @@
 // The set-ups of the story-elements pane in stories of 1,000 and of 10,000 cards (made by
 // bench/support/StoryGenerator.h and raised to 1,000 and to 10,000 set-ups and as many pay-offs,
-// all linked), each beside a floor that lays out the same texts, in the faces the rows draw them
-// in, once each at the same width with QFontMetrics alone:
+// all linked), typed as in scripts, and of 10,000 typed as a word processor types them (the
+// second argument 1: curly quotes and dashes in most texts), each beside a floor that lays out
+// the same texts, in the faces the rows draw them in, once each at the same width with
+// QFontMetrics alone:
 // - a step of a writer's drag of the divider beside the pane, eight pixels to a width not seen
 //   lately, with real mouse events, beside the rows in sight laid out at the new width and the
 //   divider's place written to the story's row, as each step of a drag writes it;
 // - the same step and every row fitted after it, as once the drag rests, beside every text laid
 //   out at the new width;
 // - the list shown in another font size and every row fitted to it, where nothing measured
-//   before holds, beside every text laid out in that size.
+//   before holds, beside every text laid out in that size;
+// - and, apart from the pane, texts that must be laid out to be measured (Japanese and Chinese,
+//   emoji) asked of TextHeights at a width not seen lately, beside a text layout of each.
 #include "../support/BenchApplication.h"
 #include "../support/StoryGenerator.h"
 #include "app/AppController.h"
 #include "app/DocumentController.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
+#include "app/TextHeights.h"
 #include "model/Screenplaydb.h"
 #include "panes/SetupPayoffTableView.h"
 
@@ -31,6 +36,8 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextLayout>
+#include <QTextOption>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -45,7 +52,14 @@
 
 namespace {
 
-constexpr std::array<int, 2> kSetups{1000, 10000};
+// The stories: their set-ups, and how those are typed.
+struct StoryKind {
+    int setups;
+    WriterTexts::Typing typing;
+};
+constexpr std::array<StoryKind, 3> kStories{{{1000, WriterTexts::Typing::AsInScripts},
+                                             {10000, WriterTexts::Typing::AsInScripts},
+                                             {10000, WriterTexts::Typing::AsAWordProcessor}}};
 // A writer's drag of the divider: eight pixels a step, across the widths a writer gives the pane
 // and back again. Each pass lies some pixels to the side of the ones before, so that a width
 // comes back only eight passes later, long after the lists have let it go.
@@ -59,14 +73,15 @@ constexpr int kThinRowHeight = 20;
 struct Session {
     QTemporaryDir home;
     std::unique_ptr<AppController> application;
-    std::map<int, MyDocument*> documents;
+    // By the benchmark's arguments: set-ups and kStories' index.
+    std::map<std::pair<std::int64_t, std::int64_t>, MyDocument*> documents;
 };
 
 Session* session = nullptr;
 
 MyDocument& documentOfSize(benchmark::State& state)
 {
-    return *session->documents.at(static_cast<int>(state.range(0)));
+    return *session->documents.at({state.range(0), state.range(1)});
 }
 
 // The width a list's texts wrap in when its pane is `paneWidth` wide: the pane less the table's
@@ -105,8 +120,8 @@ int nextWidth(int& step)
 // step moves the divider on.
 int& dragStep(benchmark::State& state)
 {
-    static std::map<std::int64_t, int> steps;
-    return steps[state.range(0)];
+    static std::map<std::pair<std::int64_t, std::int64_t>, int> steps;
+    return steps[{state.range(0), state.range(1)}];
 }
 
 // The writer's hand on the divider beside the story elements: pressed, moved and let go with the
@@ -377,10 +392,91 @@ void BM_SetupsRefitInAnotherFont_Floor(benchmark::State& state)
     state.counters["rows"] = list.tvTable()->model()->rowCount();
 }
 
+// Texts of scripts whose lines break otherwise than Latin's, or whose letters come from other
+// fonts: Japanese and Chinese sentences, and a writer's sentences with emoji in them.
+std::vector<QString> textsToLayOut()
+{
+    static const std::array<const char*, 6> kEast{
+        "\u9375\u306f\u30de\u30c3\u30c8\u306e\u4e0b\u306b\u3042\u308b\u3002",
+        "\u5f7c\u5973\u306f\u5730\u56f3\u3092\u96a0\u3057\u305f\u3002",
+        "\u96e8\u304c\u964d\u308b\u524d\u306b\u6a4b\u3092\u6e21\u308b\u3002",
+        "\u5979\u628a\u94a5\u5319\u85cf\u5728\u5730\u677f\u4e0b\u9762\u3002",
+        "\u6ca1\u6709\u4eba\u770b\u89c1\u4ed6\u3002",
+        "\u706b\u8f66\u4e5d\u70b9\u4e00\u523b\u5f00\u3002"};
+    static const std::array<const char*, 4> kEmoji{"\U0001F511", "\U0001F4F7", "\u2764\uFE0F", "\U0001F525"};
+    std::vector<QString> texts;
+    for (int index = 0; index < 2000; ++index) {
+        // Each text its own, as each set-up is: it begins with its number.
+        QString text = QStringLiteral("%1 ").arg(index);
+        if (index % 2 == 0) {
+            for (int sentence = 0; sentence < 4 + index % 9; ++sentence)
+                text += QString::fromUtf8(kEast[static_cast<std::size_t>((index + sentence * 5) % kEast.size())]);
+        } else {
+            text += WriterTexts::setup(index);
+            text.insert(text.indexOf(QLatin1Char(' ')), QString::fromUtf8(kEmoji[static_cast<std::size_t>(index % 4)]));
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// The width of the next step for texts laid out: a pass of the drag's widths less the pane's
+// margins, each width coming back only passes later.
+int layoutWidth(int& step)
+{
+    return nextWidth(step) - 60;
+}
+
+// The texts asked of TextHeights at a width it has not seen lately, as a list refitting them does.
+void BM_TextHeightsOfTextsLaidOut(benchmark::State& state)
+{
+    const std::vector<QString> texts = textsToLayOut();
+    const QFont font = standardFont(12, false);
+    TextHeights heights;
+    int step = 0;
+    for (auto _ : state) {
+        const int width = layoutWidth(step);
+        float total = 0;
+        for (const QString& text : texts)
+            total += heights.height(text, font, width);
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["texts"] = static_cast<double>(texts.size());
+    state.counters["laid out"] = benchmark::Counter(static_cast<double>(heights.measured()),
+                                                    benchmark::Counter::kAvgIterations);
+}
+
+// Floor: the same texts laid out at the same widths, each by a text layout of its own wrapping it
+// line by line, the least any measure of its lines takes.
+void BM_TextHeightsOfTextsLaidOut_Floor(benchmark::State& state)
+{
+    const std::vector<QString> texts = textsToLayOut();
+    const QFont font = standardFont(12, false);
+    QTextOption wrapped;
+    wrapped.setWrapMode(QTextOption::WordWrap);
+    int step = 0;
+    for (auto _ : state) {
+        const int width = layoutWidth(step);
+        qreal total = 0;
+        for (const QString& text : texts) {
+            QTextLayout layout(text, font);
+            layout.setTextOption(wrapped);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                total += line.height();
+            }
+            layout.endLayout();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["texts"] = static_cast<double>(texts.size());
+}
+
 void sizes(benchmark::internal::Benchmark* bench)
 {
-    for (const int setups : kSetups)
-        bench->Arg(setups);
+    for (std::size_t kind = 0; kind < kStories.size(); ++kind)
+        bench->Args({kStories[kind].setups, static_cast<std::int64_t>(kind)});
     bench->Unit(benchmark::kMillisecond);
 }
 
@@ -390,6 +486,8 @@ BENCHMARK(BM_SetupsWholeAfterTheDragRests)->Apply(sizes);
 BENCHMARK(BM_SetupsWholeAfterTheDragRests_Floor)->Apply(sizes);
 BENCHMARK(BM_SetupsRefitInAnotherFont)->Apply(sizes);
 BENCHMARK(BM_SetupsRefitInAnotherFont_Floor)->Apply(sizes);
+BENCHMARK(BM_TextHeightsOfTextsLaidOut)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextHeightsOfTextsLaidOut_Floor)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -402,10 +500,13 @@ int main(int argc, char** argv)
     bench.application = startBenchApplication(bench.home.path());
     if (!bench.application)
         return 1;
-    const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents"));
-    for (const int setups : kSetups) {
-        const QString path = StoryGenerator::generate(documents, bench.application->masterFilePath(), setups);
-        StoryGenerator::raise(path, setups, 0);
+    for (std::size_t kind = 0; kind < kStories.size(); ++kind) {
+        const auto [setups, typing] = kStories[kind];
+        // Each story in a folder of its own: the generator names a story by its cards.
+        const QString documents = QDir(bench.home.path()).filePath(QStringLiteral("Documents/%1").arg(kind));
+        QDir().mkpath(documents);
+        const QString path = StoryGenerator::generate(documents, bench.application->masterFilePath(), setups, typing);
+        StoryGenerator::raise(path, setups, 0, typing);
         // The story opens on its set-ups.
         sqlite3* db = nullptr;
         sqlite3_open(QFile::encodeName(path).constData(), &db);
@@ -416,7 +517,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "the story of %d set-ups did not open on them\n", setups);
             return 1;
         }
-        bench.documents[setups] = document;
+        bench.documents[{setups, static_cast<std::int64_t>(kind)}] = document;
         settle();
     }
     return runBenchmarks(argc, argv, bench.application);

@@ -133,7 +133,7 @@ inline void exec(sqlite3* db, const char* sql)
 
 // The story's rows, in one transaction; the statements are finalized before the story closes.
 inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<std::int64_t>& elements,
-                       const std::vector<std::int64_t>& colorCodes, int cards)
+                       const std::vector<std::int64_t>& colorCodes, int cards, WriterTexts::Typing typing)
 {
     using Detail::Insert;
     Detail::exec(db, "BEGIN");
@@ -227,10 +227,10 @@ inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<s
     Insert setup(db, "INSERT INTO SceneSetup (SceneCardID, SceneSetup, ScenePayoffID) VALUES (?,?,?)");
     for (int index = 0; index + 3 < cards; index += 5) {
         const std::int64_t paid = payoff.bind(1, cardIDs[static_cast<std::size_t>(index + 3)])
-                                      .bind(2, WriterTexts::payoff(index))
+                                      .bind(2, WriterTexts::payoff(index, typing))
                                       .run();
         setup.bind(1, cardIDs[static_cast<std::size_t>(index)])
-            .bind(2, WriterTexts::setup(index))
+            .bind(2, WriterTexts::setup(index, typing))
             .bind(3, paid)
             .run();
     }
@@ -241,8 +241,9 @@ inline void insertRows(sqlite3* db, std::int64_t screenplay, const std::vector<s
 
 // Raises the story at `path` to at least `setups` set-ups and as many pay-offs, each new set-up
 // linked to a new pay-off three cards later (the cards taken in turn), and to at least
-// `characters` characters.
-inline void raise(const QString& path, int setups, int characters)
+// `characters` characters. The set-ups and pay-offs are typed as `typing` says.
+inline void raise(const QString& path, int setups, int characters,
+                  WriterTexts::Typing typing = WriterTexts::Typing::AsInScripts)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -275,10 +276,10 @@ inline void raise(const QString& path, int setups, int characters)
         };
         for (int index = count("SELECT count(*) FROM SceneSetup"); index < setups; ++index) {
             const std::int64_t paid = payoff.bind(1, cardAt(index + 3))
-                                          .bind(2, WriterTexts::payoff(index))
+                                          .bind(2, WriterTexts::payoff(index, typing))
                                           .run();
             setup.bind(1, cardAt(index))
-                .bind(2, WriterTexts::setup(index))
+                .bind(2, WriterTexts::setup(index, typing))
                 .bind(3, paid)
                 .run();
         }
@@ -293,8 +294,10 @@ inline void raise(const QString& path, int setups, int characters)
 }
 
 // Makes `folder`/Story<cards>.vtrsf (replacing one made before) from the program's template and
-// the master file at `masterPath`, and answers its path.
-inline QString generate(const QString& folder, const QString& masterPath, int cards)
+// the master file at `masterPath`, and answers its path. The set-ups and pay-offs are typed as
+// `typing` says.
+inline QString generate(const QString& folder, const QString& masterPath, int cards,
+                        WriterTexts::Typing typing = WriterTexts::Typing::AsInScripts)
 {
     const QString path = QDir(folder).filePath(QStringLiteral("Story%1.vtrsf").arg(cards));
     QFile::remove(path);
@@ -324,7 +327,7 @@ inline QString generate(const QString& folder, const QString& masterPath, int ca
     for (const auto& code : story.colorCodes())
         colorCodes.push_back(code->colorCodeID());
     sqlite3* db = story.database();
-    Detail::insertRows(db, screenplay, elements, colorCodes, cards);
+    Detail::insertRows(db, screenplay, elements, colorCodes, cards, typing);
     story.closeDatabase();
     return path;
 }

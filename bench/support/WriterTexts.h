@@ -1,9 +1,11 @@
 #pragma once
 
 // Set-ups and pay-offs worded as writers word them: a sentence or a few, 30 to 240 characters,
-// with names and possessives, quoted lines, questions, asides in brackets or after a dash,
-// hyphenated words, times, years and numbers. Each index gives its own text, the same on every
-// run; the generated stories (StoryGenerator.h) carry them.
+// with names (some accented) and possessives, quoted lines, questions, asides in brackets or after
+// a dash, hyphenated words, times, years and numbers, typed with straight quotes and "--" or with
+// curly quotes, dashes and ellipses in the share that scripts or a word processor give them
+// (Typing). Each index gives its own text, the same on every run; the generated stories
+// (StoryGenerator.h) carry them.
 
 #include <QString>
 
@@ -11,6 +13,19 @@
 #include <cstdint>
 
 namespace WriterTexts {
+
+// How the texts' quotes, apostrophes, dashes and ellipses are typed.
+enum class Typing {
+    // All straight, as on a typewriter: ' " -- ...
+    Straight,
+    // As in the scripts writers share: four texts in five typed with curly quotes and apostrophes,
+    // dashes and ellipses, so that with the accented names two texts in three hold a letter past
+    // Latin-1, as two in three lines of real scripts do.
+    AsInScripts,
+    // As a word processor types them, correcting as the writer goes: every text, so that four in
+    // five hold a letter past Latin-1 (the others have no quote, apostrophe or dash to correct).
+    AsAWordProcessor,
+};
 
 namespace Detail {
 
@@ -39,9 +54,10 @@ private:
     std::uint64_t state_;
 };
 
-inline const std::array<const char*, 20> kNames{"Mara",  "Jonah", "Ruth",  "Odette", "Pippa", "Walt", "Kofi",
-                                               "Danny", "Hal",   "Ines",  "Tobias", "Grace", "Elias", "Nadia",
-                                               "Vera",  "Luca",  "Ada",   "Sol",    "Bea",   "Finn"};
+inline const std::array<const char*, 25> kNames{"Mara",  "Jonah", "Ruth",  "Odette", "Pippa", "Walt",  "Kofi",
+                                               "Danny", "Hal",   "Inès",  "Tobias", "Grace", "Elias", "Nadia",
+                                               "Vera",  "Luca",  "Ada",   "Sol",    "Bea",   "Finn",  "José",
+                                               "Zoë",   "Søren", "Łucja", "Thảo"};
 inline const std::array<const char*, 12> kKin{"sister",     "half-brother", "ex-husband",       "landlady",
                                              "old coach",  "stepfather",   "business partner", "best friend",
                                              "neighbour",  "cousin",       "daughter",         "mother-in-law"};
@@ -177,7 +193,28 @@ inline QString sentence(Draw& draw, bool payoff)
     }
 }
 
-inline QString text(std::uint64_t seed, bool payoff)
+// The text typed as a word processor types it: curly quotes and apostrophes, "..." as an
+// ellipsis and "--" as the dash the writer's style asks for: an em dash set close ("word—word"),
+// spaced, or a spaced en dash.
+inline QString typeset(const QString& straight, int dashStyle)
+{
+    static const std::array<const char*, 3> dashes{"\u2014", " \u2014 ", " \u2013 "};
+    QString text = straight;
+    text.replace(QStringLiteral("..."), QStringLiteral("\u2026"));
+    text.replace(QStringLiteral(" -- "), QString::fromUtf8(dashes[static_cast<std::size_t>(dashStyle)]));
+    text.replace(QStringLiteral("--"), QStringLiteral("\u2014"));
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        // A quote opens at the start or after a space or an opening bracket, and closes elsewhere.
+        const bool opens = at == 0 || text[at - 1] == QLatin1Char(' ') || text[at - 1] == QLatin1Char('(');
+        if (text[at] == QLatin1Char('"'))
+            text[at] = QChar(opens ? 0x201c : 0x201d);
+        else if (text[at] == QLatin1Char('\''))
+            text[at] = QChar(opens ? 0x2018 : 0x2019);
+    }
+    return text;
+}
+
+inline QString text(std::uint64_t seed, bool payoff, Typing typing)
 {
     constexpr int kShortest = 30;
     constexpr int kLongest = 240;
@@ -197,21 +234,24 @@ inline QString text(std::uint64_t seed, bool payoff)
         written.truncate(written.lastIndexOf(QLatin1Char(' '), kLongest - 1));
         written += QLatin1Char('.');
     }
-    return written;
+    // How the writer typed it is drawn apart, so that each text reads the same whatever the typing.
+    Draw typed(seed ^ 0x7E57ED0C0FFEEULL);
+    const bool curly = typing == Typing::AsAWordProcessor || (typing == Typing::AsInScripts && typed.below(5) < 4);
+    return curly ? typeset(written, typed.below(3)) : written;
 }
 
 } // namespace Detail
 
 // The set-up of index `index`.
-inline QString setup(int index)
+inline QString setup(int index, Typing typing = Typing::AsInScripts)
 {
-    return Detail::text(2 * static_cast<std::uint64_t>(index), false);
+    return Detail::text(2 * static_cast<std::uint64_t>(index), false, typing);
 }
 
 // The pay-off of index `index`.
-inline QString payoff(int index)
+inline QString payoff(int index, Typing typing = Typing::AsInScripts)
 {
-    return Detail::text(2 * static_cast<std::uint64_t>(index) + 1, true);
+    return Detail::text(2 * static_cast<std::uint64_t>(index) + 1, true, typing);
 }
 
 } // namespace WriterTexts

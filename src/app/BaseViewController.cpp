@@ -1,17 +1,13 @@
 #include "BaseViewController.h"
 
 #include <QFont>
-#include <QFontMetrics>
-#include <QRect>
+#include <QFontMetricsF>
+#include <QRectF>
+#include <QTextLayout>
+#include <QTextOption>
 
 #include <algorithm>
-
-namespace {
-
-// Height of the box a text is measured in.
-constexpr int kMeasureHeight = 200000;
-
-} // namespace
+#include <cmath>
 
 BaseViewController::BaseViewController(const QString& nibName, MyDocument* parent,
                                        Screenplaydb* screenplay, QObject* owner)
@@ -46,13 +42,33 @@ QWidget* BaseViewController::takeView()
 
 float BaseViewController::heightForString(const QString& text, const QFont& font, float width)
 {
-    return fitString(text, font, width).height;
+    return layOutAsPainted(text, font, std::max(0, static_cast<int>(width)));
 }
 
-BaseViewController::StringFit BaseViewController::fitString(const QString& text, const QFont& font, float width)
+float BaseViewController::layOutAsPainted(const QString& text, const QFont& font, int width,
+                                          const std::function<void(const QTextLine&)>& eachLine)
 {
-    const int wrapWidth = std::max(0, static_cast<int>(width));
-    const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, wrapWidth, kMeasureHeight),
-                                                         Qt::TextWordWrap, text);
-    return {static_cast<float>(std::min(needed.height(), kMeasureHeight)), needed.width()};
+    // The delegate shows a line feed as a line separator; its layout keeps the default tab stops.
+    QString laid = text;
+    laid.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laid, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft);
+    layout.setTextOption(option);
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        height = std::ceil(height + leading) + line.ascent() + line.descent();
+        if (eachLine)
+            eachLine(line);
+        if (height >= kMeasureHeight)
+            break;
+    }
+    layout.endLayout();
+    return static_cast<float>(std::min(QRectF(0, 0, 1, std::max<qreal>(0, height)).toAlignedRect().height(),
+                                       kMeasureHeight));
 }

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QFont;
+class QTextLine;
 class MyDocument;
 class Screenplaydb;
 
@@ -36,16 +39,20 @@ public:
     Screenplaydb* screenplay() const { return screenplay_; }
     void setScreenplay(Screenplaydb* screenplay) { screenplay_ = screenplay; }
 
-    // The height `text` needs in `font` when wrapped at `width`, measured in a box 200000
-    // pixels high: any text of practical length is measured in full, a longer one is cut
-    // there.
+    // The height of the box a text is measured in: any text of practical length is measured in
+    // full, a longer one is cut there.
+    static constexpr int kMeasureHeight = 200000;
+
+    // The height `text` needs in `font` when wrapped at `width`, read as a table's cell paints
+    // it (layOutAsPainted), at most kMeasureHeight.
     static float heightForString(const QString& text, const QFont& font, float width);
-    // The same height, and the width of the text's widest line so wrapped.
-    struct StringFit {
-        float height = 0;
-        int widestLine = 0;
-    };
-    static StringFit fitString(const QString& text, const QFont& font, float width);
+    // Lays `text` out in `font` wrapped at `width` as a table's cell paints it, so that a row
+    // measured here shows every line of its text: as the item delegate reads a text, a line feed
+    // ends a line and every other letter is set as it is, a tab reaching the layout's next tab
+    // stop. Calls `eachLine` with each line, until the lines reach kMeasureHeight; answers their
+    // height, each line's top on a whole pixel below the one before.
+    static float layOutAsPainted(const QString& text, const QFont& font, int width,
+                                 const std::function<void(const QTextLine&)>& eachLine = {});
 
 protected:
     // Takes ownership of `view`; a view set before is deleted.

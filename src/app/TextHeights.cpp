@@ -4,15 +4,17 @@
 
 #include <QChar>
 #include <QFontMetricsF>
-#include <QRectF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
-#include <QTextOption>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -38,17 +40,32 @@ constexpr std::size_t kMostPieces = 4000000;
 constexpr double kDoubt = 1.0 / 64;
 
 // The figures and the stops and brackets that go with them in pages, times and numbers.
-constexpr QStringView kFigures = u"0123456789.,:()";
+constexpr std::u16string_view kFigures = u"0123456789.,:()";
+
+// Which ASCII letters kFigures holds.
+constexpr std::array<bool, 0x80> kFigureLetters = [] {
+    std::array<bool, 0x80> figures{};
+    for (const char16_t letter : kFigures)
+        figures[letter] = true;
+    return figures;
+}();
 
 bool figure(char16_t letter)
 {
-    return (letter >= u'0' && letter <= u'9') || letter == u'.' || letter == u',' || letter == u':' ||
-           letter == u'(' || letter == u')';
+    return letter < kFigureLetters.size() && kFigureLetters[letter];
 }
 
-// What a Latin-1 letter is, as TextHeights::kinds_ holds it.
+// What a letter is in the font, as TextHeights::letters_ holds it: whether it is known yet,
+// whether it may stand in a word whose lines are counted, whether it is a letter of an alphabet,
+// and the script of a counted letter that belongs to one (figures, stops, quotes and dashes
+// belong to every script).
+constexpr std::uint8_t kKnown = 0x80;
 constexpr std::uint8_t kCounted = 1;
 constexpr std::uint8_t kAlphabetic = 2;
+constexpr std::uint8_t kLatin = 4;
+constexpr std::uint8_t kGreek = 8;
+constexpr std::uint8_t kCyrillic = 16;
+constexpr std::uint8_t kScripts = kLatin | kGreek | kCyrillic;
 
 // What a word is, as TextHeights::Word::kind holds it: every letter of it may stand in a counted
 // word; a line may end inside it before a letter (the pair of letters alone decides); a line may
@@ -58,8 +75,13 @@ constexpr std::uint8_t kWordBreaks = 2;
 constexpr std::uint8_t kWordMayBreak = 4;
 
 // A word's hash, quick for the short strings words are.
-constexpr std::uint64_t kWordHashSeed = 14695981039346656037ULL;
-constexpr std::uint64_t kWordHashPrime = 1099511628211ULL;
+std::uint64_t wordHash(QStringView letters)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const QChar letter : letters)
+        hash = (hash ^ letter.unicode()) * 1099511628211ULL;
+    return hash;
+}
 
 // A text's hash, four letters a step.
 std::uint64_t textHash(QStringView text)
@@ -79,15 +101,53 @@ std::uint64_t textHash(QStringView text)
     return hash ^ (hash >> 32);
 }
 
-// The height of the box heightForString lays a text out in.
-constexpr int kMeasureHeight = 200000;
-
-// Whether `letter` may stand in a word whose lines are counted: a printable Latin-1 letter that
-// the layout sets as it is, neither a space (the no-break space included) nor the soft hyphen,
-// which shows only where a line ends.
+// Whether `letter` may stand in a word whose lines are counted: a letter of a script whose lines
+// break between words as Latin's do (Latin with its accented and extended letters, Greek,
+// Cyrillic), a figure, or a stop, quote, dash, currency sign or other mark of punctuation, each
+// set as it is: neither a space (the no-break space included) nor a control, nor a mark joined to
+// the letter before, nor the soft hyphen, which shows only where a line ends. Scripts whose lines
+// break otherwise (Chinese, Japanese, Thai) and emoji are left to the layout.
 bool wordLetter(char16_t letter)
 {
-    return (letter > 0x20 && letter < 0x7f) || (letter > 0xa0 && letter <= 0xff && letter != 0xad);
+    const bool counted = (letter > 0x20 && letter < 0x7f) || (letter > 0xa0 && letter < 0x300) || // Latin
+                         (letter >= 0x370 && letter < 0x530) ||   // Greek, Cyrillic
+                         (letter >= 0x1e00 && letter < 0x2000) || // Latin and Greek extended
+                         (letter >= 0x2010 && letter < 0x2028) || // dashes, quotes, ellipsis
+                         (letter >= 0x2030 && letter < 0x205f) || // more punctuation
+                         (letter >= 0x20a0 && letter < 0x20d0);   // currency signs
+    if (!counted || letter == 0xad)
+        return false;
+    switch (QChar::category(letter)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// The script of a counted letter, as TextHeights::letters_ holds it; 0 for one every script shares.
+std::uint8_t scriptOf(char16_t letter)
+{
+    switch (QChar::script(letter)) {
+    case QChar::Script_Latin:
+        return kLatin;
+    case QChar::Script_Greek:
+        return kGreek;
+    case QChar::Script_Cyrillic:
+        return kCyrillic;
+    default:
+        return 0;
+    }
 }
 
 // Whether the layout may end a line at `letter`, a run of spaces or a line feed going whole with
@@ -119,15 +179,25 @@ int forcedLines(const QString& text)
     return lines;
 }
 
-// Whether every letter of `text` is of a script whose words a layout of their own shapes as the
-// whole text does, and no letter changes its line's end (a soft hyphen shows only there).
+// Whether the words of `text` are shaped alone as in the whole text: a layout gives each script's
+// letters a run of their own, which the letters every script shares join, so a text of Latin,
+// Greek or Cyrillic letters keeping to one of them; and whether no letter changes its line's end
+// (a soft hyphen shows only there).
 bool plainScripts(const QString& text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
+    QChar::Script seen = QChar::Script_Common;
+    for (const QChar c : text) {
         const QChar::Script script = c.script();
-        return (script == QChar::Script_Latin || script == QChar::Script_Common || script == QChar::Script_Inherited) &&
-               !c.isSurrogate() && c != QChar::SoftHyphen;
-    });
+        if (c.isSurrogate() || c == QChar::SoftHyphen)
+            return false;
+        if (script == QChar::Script_Common || script == QChar::Script_Inherited)
+            continue;
+        if ((script != QChar::Script_Latin && script != QChar::Script_Greek && script != QChar::Script_Cyrillic) ||
+            (seen != QChar::Script_Common && script != seen))
+            return false;
+        seen = script;
+    }
+    return true;
 }
 
 } // namespace
@@ -219,44 +289,70 @@ void TextHeights::forgetAll()
 void TextHeights::measureLetters()
 {
     const QFontMetricsF metrics(font_);
+    letters_.assign(0x10000, 0);
     advances_.assign(256, -1);
     overhangs_.assign(256, 0);
-    kinds_.assign(256, 0);
     spaceAdvance_ = metrics.horizontalAdvance(QLatin1Char(' '));
     spaceKerning_ = 0;
     // The layout rounds the font's farthest reach to its own fixed point; this is never less.
     farthestReach_ = std::ceil(std::max(0.0, -metrics.minRightBearing()) * 64) / 64;
-    const QString space(QLatin1Char(' '));
-    for (char16_t letter = 0x20; letter < 0x100; ++letter) {
-        // A letter the font lacks comes from another font, whose lines may stand higher.
-        if ((letter >= 0x7f && (letter < 0xa0 || letter == 0xad)) || !metrics.inFont(QChar(letter)))
+    for (char16_t letter = 0x21; letter < 0x100; ++letter) {
+        if (!wordLetter(letter) || !metrics.inFont(QChar(letter)))
             continue;
-        const QString alone(QChar{letter});
-        advances_[letter] = metrics.horizontalAdvance(alone);
-        kinds_[letter] = static_cast<std::uint8_t>((wordLetter(letter) ? kCounted : 0) |
-                                                   (QChar::isLetter(letter) ? kAlphabetic : 0));
+        advances_[letter] = metrics.horizontalAdvance(QChar(letter));
         // The reach the layout weighs when a line ends in this letter.
-        overhangs_[letter] = std::min(farthestReach_, std::max(0.0, -metrics.rightBearing(QChar{letter})));
-        if (wordLetter(letter))
-            for (const QString& pair : {alone + space, space + alone})
-                spaceKerning_ =
-                    std::max(spaceKerning_, std::abs(metrics.horizontalAdvance(pair) - advances_[letter] - spaceAdvance_));
+        overhangs_[letter] = std::min(farthestReach_, std::max(0.0, -metrics.rightBearing(QChar(letter))));
     }
     plainFigures_ = true;
-    for (const QChar first : kFigures)
-        for (const QChar second : kFigures)
-            if (advances_[first.unicode()] < 0 ||
-                metrics.horizontalAdvance(QString(first) + second) !=
-                    advances_[first.unicode()] + advances_[second.unicode()])
+    for (const char16_t first : kFigures)
+        for (const char16_t second : kFigures)
+            if (advances_[first] < 0 || metrics.horizontalAdvance(QString(QChar(first)) + QChar(second)) !=
+                                            advances_[first] + advances_[second])
                 plainFigures_ = false;
+    // A line of the font's own letters, as high as every line whose letters all come from it.
+    readUnwrapped(QStringLiteral("X"), font_, [this](const QTextLine& line) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        face_ = runs.isEmpty() ? QString() : runs.front().rawFont().familyName() + runs.front().rawFont().styleName();
+        lineAscent_ = line.ascent();
+        lineDescent_ = line.descent();
+        return 0;
+    });
+}
+
+std::uint8_t TextHeights::learnLetter(char16_t letter)
+{
+    std::uint8_t kind = kKnown;
+    // A letter the font lacks comes from another font, whose lines may stand higher. The layout is
+    // asked which face it sets a letter past Latin-1 in: a script's letters may be looked for in
+    // another font first.
+    const auto setInTheFont = [this](const QTextLine& line) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        return runs.size() == 1 && runs.front().rawFont().familyName() + runs.front().rawFont().styleName() == face_ &&
+               line.ascent() == lineAscent_ && line.descent() == lineDescent_;
+    };
+    const bool counted = letter < 0x100 ? advances_[letter] >= 0
+                                        : wordLetter(letter) && readUnwrapped(QString(QChar(letter)), font_,
+                                                                              setInTheFont);
+    if (counted) {
+        kind |= kCounted | scriptOf(letter);
+        if (QChar::isLetter(letter) && QChar::category(letter) != QChar::Letter_Modifier)
+            kind |= kAlphabetic;
+        // A space beside it may change the pair's width.
+        const QFontMetricsF metrics(font_);
+        const QString alone(QChar{letter});
+        const QString space(QLatin1Char(' '));
+        const double advance = metrics.horizontalAdvance(alone);
+        for (const QString& pair : {alone + space, space + alone})
+            spaceKerning_ =
+                std::max(spaceKerning_, std::abs(metrics.horizontalAdvance(pair) - advance - spaceAdvance_));
+    }
+    letters_[letter] = kind;
+    return kind;
 }
 
 TextHeights::Word TextHeights::word(QStringView letters)
 {
-    std::uint64_t hash = kWordHashSeed;
-    for (const QChar letter : letters)
-        hash = (hash ^ letter.unicode()) * kWordHashPrime;
-    return word(letters, hash);
+    return word(letters, wordHash(letters));
 }
 
 TextHeights::Word TextHeights::word(QStringView letters, std::uint64_t hash)
@@ -304,10 +400,11 @@ std::uint8_t TextHeights::kindOf(QStringView letters)
     std::uint8_t kind = kWordCounted;
     for (qsizetype at = 0; at < letters.size(); ++at) {
         const char16_t letter = letters[at].unicode();
-        if (letter > 0xff || !(kinds_[letter] & kCounted))
+        const std::uint8_t letterKind = kindOfLetter(letter);
+        if (!(letterKind & kCounted))
             return 0;
         if (at > 0 && mayBreakBetween(letters[at - 1].unicode(), letter))
-            kind |= (kinds_[letter] & kAlphabetic) ? kWordBreaks : kWordMayBreak;
+            kind |= (letterKind & kAlphabetic) ? kWordBreaks : kWordMayBreak;
     }
     return kind;
 }
@@ -338,7 +435,10 @@ bool TextHeights::askBreakBetween(char16_t before, char16_t after)
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, pair, 4);
     finder.setPosition(2);
     const bool breaks = finder.isAtBoundary();
-    pairBreaks_[static_cast<std::size_t>(before) * 256 + after] = breaks ? 1 : 0;
+    if (before < 256 && after < 256)
+        pairBreaks_[static_cast<std::size_t>(before) * 256 + after] = breaks ? 1 : 0;
+    else
+        widePairBreaks_.emplace(static_cast<std::uint32_t>(before) << 16 | after, breaks);
     return breaks;
 }
 
@@ -364,10 +464,10 @@ bool TextHeights::walkWords(const QString& text, int& typedLines, Each each)
             continue;
         }
         const QChar* const start = at;
-        std::uint64_t hash = kWordHashSeed;
-        for (; at != end && at->unicode() != u' ' && at->unicode() != u'\n'; ++at)
-            hash = (hash ^ at->unicode()) * kWordHashPrime;
-        if (!each(QStringView(start, at), static_cast<int>(start - begin), hash, next))
+        while (at != end && at->unicode() != u' ' && at->unicode() != u'\n')
+            ++at;
+        const QStringView letters(start, at);
+        if (!each(letters, static_cast<int>(start - begin), wordHash(letters), next))
             return false;
         next = Piece();
     }
@@ -378,6 +478,20 @@ void TextHeights::readPieces(Text& entry)
 {
     entry.read = true;
     const QString& text = entry.text;
+    // Every letter is looked at before any word is measured, so that a text left to the layout
+    // costs no more than the layout. Words alone are shaped as in the text when it keeps to one
+    // script (plainScripts).
+    std::uint8_t scripts = 0;
+    for (const QChar c : text) {
+        if (c.unicode() == u' ' || c.unicode() == u'\n')
+            continue;
+        const std::uint8_t kind = kindOfLetter(c.unicode());
+        if (!(kind & kCounted))
+            return;
+        scripts |= kind;
+    }
+    if (std::popcount(static_cast<unsigned>(scripts & kScripts)) > 1)
+        return;
     const std::size_t firstPiece = pieces_.size();
     // Most texts are read in one pass. One that may break inside a word before something else
     // than a letter is read again once the places are known (breaksOf).
@@ -434,7 +548,9 @@ std::vector<int> TextHeights::breaksOf(const QString& text)
     // but a letter closes any number and starts afresh. So the part of the text from the last
     // letter before such a place to the first letter after it is read as the layout reads it.
     std::vector<int> found;
-    const auto alphabetic = [this, &text](qsizetype at) { return (kinds_[text[at].unicode()] & kAlphabetic) != 0; };
+    const auto alphabetic = [this, &text](qsizetype at) {
+        return (kindOfLetter(text[at].unicode()) & kAlphabetic) != 0;
+    };
     const auto inWord = [&text](qsizetype at) { return text[at] != QLatin1Char(' ') && text[at] != QLatin1Char('\n'); };
     for (qsizetype at = 1; at < text.size(); ++at) {
         if (!inWord(at - 1) || !inWord(at) || !mayBreakBetween(text[at - 1].unicode(), text[at].unicode()))
@@ -533,52 +649,26 @@ TextHeights::Span TextHeights::laidOut(const QString& text, int width)
 {
     Span span;
     span.widest = width;
-    if (text.isEmpty() || text.contains(QChar(0x9c))) {
-        // An empty text, or one of several lengths to choose from, as the box measures it.
-        span.narrowest = width;
-        span.height = BaseViewController::fitString(text, font_, static_cast<float>(width)).height;
-        return span;
-    }
-    // The box breaks lines at line feeds and sets tabs and carriage returns as spaces.
-    QString laid = text;
-    for (QChar& c : laid) {
-        if (c == QLatin1Char('\n'))
-            c = QChar::LineSeparator;
-        else if (c == QLatin1Char('\r') || c == QLatin1Char('\t'))
-            c = QLatin1Char(' ');
-    }
-    QTextLayout layout(laid, font_);
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    option.setAlignment(Qt::AlignLeft);
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
-    const qreal leading = QFontMetricsF(font_).leading();
     // The width every line needs to keep its words: its advance with the reach of its last glyph,
     // as the layout weighs it. Where a word shaped alone may end otherwise than in the text (letters
-    // of other scripts), nothing narrower than `width` is known to hold.
-    const bool reachKnown = plainScripts(laid);
+    // of other scripts), nothing narrower than `width` is known to hold. The layout reads a line
+    // feed as a line separator, both spaces where a line may end.
+    const bool reachKnown = plainScripts(text);
     double needed = 0;
-    qreal height = -leading;
     int lines = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        height = std::ceil(height + leading) + line.ascent() + line.descent();
+    span.height = BaseViewController::layOutAsPainted(text, font_, width, [&](const QTextLine& line) {
         ++lines;
         if (!reachKnown)
-            continue;
+            return;
         qsizetype last = line.textStart() + line.textLength();
-        while (last > line.textStart() && breakableSpace(laid[last - 1]))
+        while (last > line.textStart() && breakableSpace(text[last - 1]))
             --last;
         qsizetype first = last;
-        while (first > line.textStart() && !breakableSpace(laid[first - 1]))
+        while (first > line.textStart() && !breakableSpace(text[first - 1]))
             --first;
-        const double reach = first < last ? word(QStringView(laid).sliced(first, last - first)).overhang : 0;
+        const double reach = first < last ? word(QStringView(text).sliced(first, last - first)).overhang : 0;
         needed = std::max(needed, line.horizontalAdvance() + reach);
-    }
-    layout.endLayout();
-    span.height = static_cast<float>(std::min(QRectF(0, 0, 1, height).toAlignedRect().height(), kMeasureHeight));
+    });
     span.narrowest = reachKnown ? std::min(width, static_cast<int>(std::ceil(needed))) : width;
     if (lines == forcedLines(text))
         span.widest = std::numeric_limits<int>::max();

@@ -16,13 +16,16 @@
 // way at every width down to the one the widest of them needs with the reach of its last letter
 // (no line takes a piece more, and each still fits), and a text none of whose lines was wrapped
 // keeps its height at every width above that. So a list refitted as its pane changes width lays
-// out again only the texts whose lines would break anew. A text of printable Latin-1 letters is
-// not laid out at all: its lines are counted by filling them piece by piece, a piece being a word,
-// or the part of one up to a place inside it where the rules of line breaking let a line end, as
-// the layout fills them. Each word's width is measured once for all texts, and each text is read
-// into its pieces once, so a text is counted again at another width without looking at its words.
-// Only a line that ends within a rounding step of the width is left to the layout. Asked with
-// another font, it forgets everything first.
+// out again only the texts whose lines would break anew. A text of letters of scripts whose lines
+// break between words as Latin's do (Latin, Greek or Cyrillic, and the figures, stops, quotes,
+// dashes and ellipses they share) is not laid out at all: its lines are counted by filling them
+// piece by piece, a piece being a word, or the part of one up to a place inside it where the rules
+// of line breaking let a line end, as the layout fills them. Each word's width is measured once
+// for all texts, and each text is read into its pieces once, so a text is counted again at another
+// width without looking at its words. Only a line that ends within a rounding step of the width,
+// and a text of other scripts (Chinese, Japanese, emoji) or of letters the font lacks, is left to
+// the layout, which then costs what it costs alone. Asked with another font, it forgets everything
+// first.
 class TextHeights
 {
 public:
@@ -48,9 +51,9 @@ private:
         std::uint32_t lineStart : 1 = 0;
     };
     // A text, the last spans measured of it (the widths a pane moves between lately) and, when
-    // every letter of it is a printable Latin-1 one of the font, where its pieces lie in pieces_,
-    // read when it is first counted: once read, its lines are counted at any width without looking
-    // at a word again.
+    // every letter of it may stand in a counted word (TextHeights.cpp, wordLetter) and comes from
+    // the font, where its pieces lie in pieces_, read when it is first counted: once read, its lines
+    // are counted at any width without looking at a word again.
     struct Text {
         QString text;
         std::array<Span, 3> spans;
@@ -120,11 +123,19 @@ private:
     void forgetAll();
     // The height of `lines` lines none of which was wrapped.
     float unwrappedHeight(int lines);
-    // The font's advance of each Latin-1 letter, how far each reaches past it, and how much a
-    // space beside a letter may change their widths; made once for the font.
+    // The font's advance of each Latin-1 letter and how far each reaches past it, and the line of
+    // its own letters; made once for the font, which then knows no letter yet.
     void measureLetters();
+    // What `letter` is in the font (kCounted and the others, TextHeights.cpp), worked out once.
+    std::uint8_t kindOfLetter(char16_t letter)
+    {
+        const std::uint8_t known = letters_[letter];
+        return known ? known : learnLetter(letter);
+    }
+    // Works out what `letter` is, and how much a space beside it may change their widths.
+    std::uint8_t learnLetter(char16_t letter);
     // Reads the pieces of the entry's text into pieces_, when every letter of it is a space, a
-    // line feed or a printable Latin-1 letter of the font.
+    // line feed or a letter that may stand in a counted word, all of one script.
     void readPieces(Text& entry);
     // Walks the words of `text`, a word being what stands between spaces and line feeds: calls
     // `each(letters, wordStart, hash, piece)` for each, with the word's letters, where it begins
@@ -136,12 +147,16 @@ private:
     // Appends the pieces of the word `letters`, which begins `wordStart` letters into its text and
     // may end a line at the places `breaks` (counted in the text), the first as `piece` says.
     void appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks);
-    // Whether the rules of line breaking may let a line end between the Latin-1 letters `before`
-    // and `after` inside a word, whatever comes before and after them; asked once.
+    // Whether the rules of line breaking may let a line end between the letters `before` and
+    // `after` inside a word, whatever comes before and after them; asked once.
     bool mayBreakBetween(char16_t before, char16_t after)
     {
-        const std::int8_t known = pairBreaks_[static_cast<std::size_t>(before) * 256 + after];
-        return known < 0 ? askBreakBetween(before, after) : known > 0;
+        if (before < 256 && after < 256) {
+            const std::int8_t known = pairBreaks_[static_cast<std::size_t>(before) * 256 + after];
+            return known < 0 ? askBreakBetween(before, after) : known > 0;
+        }
+        const auto known = widePairBreaks_.find(static_cast<std::uint32_t>(before) << 16 | after);
+        return known == widePairBreaks_.end() ? askBreakBetween(before, after) : known->second;
     }
     bool askBreakBetween(char16_t before, char16_t after);
     // The places inside the words of `text` where the rules of line breaking let a line end, in
@@ -170,13 +185,20 @@ private:
     // The pieces of every text read, one text's after another's.
     std::vector<Piece> pieces_;
     std::vector<float> unwrapped_;
-    // The font's advance of each Latin-1 letter; -1 for those not printed or not in the font.
+    // What each letter of the Basic Multilingual Plane is in the font, once worked out (0 before):
+    // whether it may stand in a word whose lines are counted, whether it is a letter of an
+    // alphabet, and its script (kKnown and the others, TextHeights.cpp).
+    std::vector<std::uint8_t> letters_;
+    // The font's advance of each Latin-1 letter that may stand in a counted word; -1 for the
+    // others and those not in the font.
     std::vector<double> advances_;
-    // For each Latin-1 letter: whether it may stand in a word whose lines are counted (kCounted),
-    // and whether it is a letter of an alphabet (kAlphabetic).
-    std::vector<std::uint8_t> kinds_;
     // How far each Latin-1 letter reaches past its advance (0 for most).
     std::vector<double> overhangs_;
+    // The family and style of the face the layout sets the font's own letters in, and the ascent
+    // and descent of a line of them.
+    QString face_;
+    double lineAscent_ = 0;
+    double lineDescent_ = 0;
     // The farthest reach the layout weighs at the end of a line: it takes no glyph to reach
     // farther than the font says its farthest does.
     double farthestReach_ = 0;
@@ -201,7 +223,9 @@ private:
     };
     std::unordered_map<QString, std::vector<double>, WordHash, WordEqual> wordEnds_;
     // For each pair of Latin-1 letters, whether a line may end between them inside a word: -1
-    // not yet asked, 0 no, 1 yes. It does not depend on the font.
+    // not yet asked, 0 no, 1 yes; and for the pairs asked of other letters, by both letters' codes.
+    // It does not depend on the font.
     std::vector<std::int8_t> pairBreaks_ = std::vector<std::int8_t>(256 * 256, -1);
+    std::unordered_map<std::uint32_t, bool> widePairBreaks_;
     std::size_t measured_ = 0;
 };

@@ -44,7 +44,9 @@ public:
     TextCellDelegate(const QString& editorName, QObject* parent);
 
     // The height a cell of `columnWidth` needs to show all of `text` in `font`, wrapped as the
-    // table wraps it, with the cell's margins.
+    // table wraps it, with the cell's margins. The cell is painted by the style as every item
+    // view's is, and BaseViewController::layOutAsPainted reads a text as it paints it: tabs, line
+    // feeds and font.
     static int heightForText(const QString& text, const QFont& font, int columnWidth);
 
     // The next editor opened selects its whole text (once).

@@ -5,6 +5,7 @@
 #include "app/SmallViews.h"
 #include "app/StoryWindow.h"
 #include "model/SceneCarddb.h"
+#include "model/SceneSetupdb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "panes/BeatsTableView.h"
@@ -628,6 +629,61 @@ TEST_F(BeatSection, EverySectionLabelIsWholeAtEveryFontSizeAndPaneWidth)
                     EXPECT_FALSE(other.intersects(frame)) << label->text().toStdString();
                 EXPECT_LE(frame.bottom(), list->mapTo(pane, QPoint(0, 0)).y());
                 placed.push_back(frame);
+            }
+        }
+    }
+}
+
+namespace {
+
+// Set-ups as writers leave them after a paste: tabs between words, several in a row, at the start
+// and before a line's end, with soft hyphens, line feeds and a carriage return.
+const char* const kTabbedSetups[] = {
+    "The co\u00adop\u00aderative drivers\tand the \u00e9t\u00e9 man, mara.k@example.com, a/b/c and/or -- the "
+    "pneumonoultramicroscopicsilicovolcanoconiosis joke i.e., twice.",
+    "\tMara keeps the key in the cab.\tJonah\t\tnever asks where she found it, nor why it is warm.",
+    "NAME:\tWalt\nWANTS:\tthe balloon back\tbefore the race\nNEEDS:\tto let his daughter fly it alone.",
+    "Cut\tto\tthe\tpass,\tthe\ttrucks\tlined\tup\tin\tthe\tsnow\tone\tafter\tanother\tuntil\tdawn.",
+    "A line pasted from another program\r\nand the next one\tafter its carriage return and a tab.",
+};
+
+} // namespace
+
+// A row holds every line its cell paints of its text, and not a line more, whatever the text holds
+// (tabs, soft hyphens, line feeds, a carriage return), the font size and the pane's width: the row
+// is measured as the cell paints the text, whose own size (the delegate's hint) gives the lines.
+TEST_F(BeatSection, ARowHoldsTheLinesItsCellPaintsOfATextWithTabs)
+{
+    const SampleCopy sample(QStringLiteral("Sample - Kessler Pass.vtrsf"));
+    sample.exec(QStringLiteral("UPDATE Screenplay SET WindowState = 101111, ParentWindowWidth = 1366, "
+                               "ParentWindowHeight = 728, BeatsSplitterDistance = 35, BeatSectionShowing = 3"));
+    open(sample.path());
+    ASSERT_NE(document_, nullptr);
+    SetupsTableView* list = document_->setupsTableView();
+    ASSERT_NE(list, nullptr);
+    for (std::size_t at = 0; at < std::size(kTabbedSetups); ++at)
+        screenplay().sceneSetups()[at]->setSceneSetup(QString::fromUtf8(kTabbedSetups[at]));
+    list->refreshView();
+    QTableView* table = list->tvTable();
+    AppActions& menus = app_->actions();
+    for (QAction* size : {menus.mnuMFSNormal, menus.mnuMFSAsBigAsItGets}) {
+        size->trigger();
+        for (const int width : {250, 350, 450, 640}) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(size->text()).arg(width).toStdString());
+            dragDivider(width);
+            ASSERT_EQ(document_->splBeats()->paneExtent(0), width);
+            // Rows at least as high as the cells paint their texts.
+            expectRowsFitted("dragged");
+            for (int row = 0; row < static_cast<int>(std::size(kTabbedSetups)) * 3; row += 3) {
+                const QModelIndex text = table->model()->index(row, 1);
+                QStyleOptionViewItem cell;
+                cell.rect = table->visualRect(text);
+                cell.features = QStyleOptionViewItem::WrapText;
+                cell.widget = table;
+                const int painted = table->itemDelegateForIndex(text)->sizeHint(cell, text).height();
+                const int line = QFontMetrics(text.data(Qt::FontRole).value<QFont>()).height();
+                // A row that shows a text is at least 53 high, room for more than a short one.
+                EXPECT_LT(table->rowHeight(row), std::max(53, painted + line)) << "a line more at row " << row;
             }
         }
     }

@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +25,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -101,11 +101,11 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
     struct Case {
         const char* button; // none: the keyboard
         bool desktopHasViewer;
-        bool tabFirst; // the keyboard moves to a button before Return
+        bool tabFirst = true; // the keyboard moves to a button before Return
     };
-    for (const Case c : {Case{"cmdSplashContinue", true, false}, Case{"cmdSplashTutorial", true, false},
-                         Case{"cmdSplashContinue", false, false}, Case{"cmdSplashTutorial", false, false},
-                         Case{nullptr, true, true}, Case{nullptr, false, false}}) {
+    for (const Case c : {Case{"cmdSplashContinue", true}, Case{"cmdSplashTutorial", true},
+                         Case{"cmdSplashContinue", false}, Case{"cmdSplashTutorial", false}, Case{nullptr, true},
+                         Case{nullptr, false, false}}) {
         SCOPED_TRACE(std::string(c.button ? c.button : c.tabFirst ? "Tab, Return" : "Return") +
                      (c.desktopHasViewer ? " with a viewer" : " without a viewer"));
         // A first start: no settings, no master file.
@@ -122,9 +122,8 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
             ASSERT_NE(button, nullptr);
             QTest::mouseClick(button, Qt::LeftButton);
         } else {
-            // Where the keyboard is, a space chooses no button; Return goes on as Continue does,
-            // on the splash as it appears (the first button holds the focus unseen) and once Tab
-            // has moved to a button.
+            // Where the keyboard is, a space chooses no button; Tab reaches a button, and Return
+            // on it still goes on as Continue does, as it does on the splash as it appears.
             app_->splashScreen()->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(app_->splashScreen()));
             QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : app_->splashScreen();
@@ -134,16 +133,14 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
                 QTest::keyClick(keyboard, Qt::Key_Tab);
                 ASSERT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()));
             }
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : app_->splashScreen(),
-                            Qt::Key_Return);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         }
         ASSERT_TRUE(app_->startupFinished());
-        // Continue asks for the guide first and the tutorial a moment later; the tutorial's button
-        // asks for the tutorial first.
+        // Continue asks for the guide first, the tutorial's button for the tutorial.
         ASSERT_FALSE(fakes_.workspace->openedFiles.isEmpty());
-        const bool tutorialFirst = c.button && QLatin1String(c.button) == QLatin1String("cmdSplashTutorial");
-        EXPECT_EQ(QFileInfo(fakes_.workspace->openedFiles.front()).fileName(),
-                  tutorialFirst ? QStringLiteral("tutorial3.htm") : QStringLiteral("VantoraUserGuide.pdf"));
+        const bool tutorialFirst = c.button && std::string(c.button) == "cmdSplashTutorial";
+        EXPECT_EQ(QFileInfo(fakes_.workspace->openedFiles.front()).fileName().toStdString(),
+                  tutorialFirst ? "tutorial3.htm" : "VantoraUserGuide.pdf");
         ASSERT_EQ(app_->documentController().documentCount(), 2u);
         // Both samples' tips have had their time, and the tutorial has come.
         waitUntil([&] {
@@ -207,125 +204,50 @@ TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)
     EXPECT_TRUE(app_->startWindow()->isVisible());
 }
 
-// The start window offers its buttons alone: Tab reaches each, the focus shows on it, and a
-// space presses it; a space typed as the window appears presses none.
-TEST_F(Startup, TheStartWindowsButtonsAnswerTheKeyboard)
+// Every window the program shows answers New Story, Open and Quit, the splash Quit alone (no master file is
+// open yet), which stops the start-up there. The start window's buttons answer as a dialog's do: Tab reaches
+// each and a space presses it, but none as the window appears.
+TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAnswerLikeADialogs)
 {
-    startApplication();
-    const auto& panels = *fakes_.filePanels;
-    QMenu* recent = app_->actions().openRecentMenu();
-    bool recentShown = false;
-    const struct {
-        const char* button;
-        std::function<bool()> pressed;
-    } rows[] = {
-        {"New Story...", [&panels] { return panels.savePanels.size() == 1; }},
-        {"Open Story...", [&panels] { return panels.openPanels.size() == 1; }},
-        {"Open Recent", [&recentShown] { return recentShown; }},
-    };
-    QMainWindow* window = app_->startWindow();
-    ASSERT_TRUE(window->isVisible());
-    const auto keyboard = [window] { return QApplication::focusWidget() ? QApplication::focusWidget() : window; };
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    QTest::keyClick(keyboard(), Qt::Key_Space);
-    settle();
-    EXPECT_TRUE(fakes_.filePanels->savePanels.empty() && fakes_.filePanels->openPanels.empty());
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.button);
-        fakes_.filePanels->savePanels.clear();
-        fakes_.filePanels->openPanels.clear();
-        // A new story's window comes and goes, as the fake panel declines it: the start window
-        // shows again.
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-        QPushButton* button = nullptr;
-        for (QPushButton* push : window->findChildren<QPushButton*>())
-            button = push->text() == QString::fromLatin1(row.button) ? push : button;
-        ASSERT_NE(button, nullptr);
-        const auto look = [window, button] {
-            return window->grab(QRect(button->mapTo(window, QPoint(0, 0)), button->size()).adjusted(-4, -4, 4, 4))
-                .toImage();
-        };
-        const QImage unseen = look();
-        // The first button holds the focus unseen as the window appears: Tab comes round to it.
-        for (int press = 0; press < 6 && (press == 0 || !button->hasFocus()); ++press)
-            QTest::keyClick(keyboard(), Qt::Key_Tab);
-        ASSERT_TRUE(button->hasFocus());
-        EXPECT_NE(look(), unseen) << "the focus does not show";
-        // Open Recent's menu waits for a choice: it is seen, and closed.
-        if (button->menu() == recent)
-            QTimer::singleShot(0, recent, [recent, &recentShown] {
-                recentShown = recent->isVisible();
-                recent->close();
-            });
-        QTest::keyClick(button, Qt::Key_Space);
-        settle();
-        EXPECT_TRUE(row.pressed());
-    }
-}
-
-// New Story, Open and Quit answer their keys in every window the program shows, those without a
-// menu bar as well: on a first start the keyboard is on the tutorial's window.
-TEST_F(Startup, NewOpenAndQuitAnswerTheirKeysInEveryWindow)
-{
-    const auto splash = [this] {
-        // A first start: no settings, no master file; the desktop shows no document itself.
-        QDir(QFileInfo(defaultMasterPath()).absolutePath()).removeRecursively();
-        Platform::userDefaults().removeKey("VTR3MasterFilePath");
-        Platform::userDefaults().setBool("VTR3RanItBefore", false);
-        Platform::userDefaults().setBool("VTRSampleFilesShown", false);
-        fakes_.workspace->hasViewer = false;
+    const auto splash = [this](bool ranBefore) -> QWidget* {
+        Platform::userDefaults().setBool("VTR3RanItBefore", ranBefore);
         app_ = std::make_unique<AppController>();
         app_->awakeFromNib();
         return app_->splashScreen();
     };
-    const auto firstStart = [this, splash] {
-        splash();
-        QTest::mouseClick(app_->cmdSplashContinue(), Qt::LeftButton);
+    // The window that `show` brings up in the started application, whose desktop shows no document itself.
+    const auto shown = [this](std::function<void(AppController&)> show,
+                              std::function<QWidget*(AppController&)> window) {
+        return [this, show, window] {
+            fakes_.workspace->hasViewer = false;
+            show(startApplication());
+            return window(*app_);
+        };
     };
-    const auto documentWindow = [this](const char* name) -> QWidget* {
-        const QString document = QString::fromLatin1(name);
-        waitUntil([&] { return app_->documentWindow(document) != nullptr; });
-        return app_->documentWindow(document);
+    const auto document = [](const char* name) {
+        return [name](AppController& app) -> QWidget* { return app.documentWindow(QString::fromLatin1(name)); };
     };
+    const auto startWindow = shown([](AppController&) {}, &AppController::startWindow);
+    const std::vector<QKeyCombination> commands{Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_Q};
     const struct {
         const char* name;
         std::function<QWidget*()> show;
-        bool stories; // New and Open are available: the master file is open
+        std::vector<QKeyCombination> keys;
+        const char* answered; // N: New Story's panel shown, O: Open's, Q: quit
     } rows[] = {
-        {"the splash of a first start", splash, false},
-        {"the splash of a later start, which closes itself in a moment",
-         [this] {
-             Platform::userDefaults().setBool("VTR3RanItBefore", true);
-             app_ = std::make_unique<AppController>();
-             app_->awakeFromNib();
-             return app_->splashScreen();
-         },
-         false},
-        {"the tutorial on a first start", [&] { firstStart(); return documentWindow("tutorial3"); }, true},
-        {"the user guide on a first start", [&] { firstStart(); return documentWindow("VantoraUserGuide"); }, true},
+        {"the splash of a first start", [&] { return splash(false); }, commands, "Q"},
+        {"the splash of a later start", [&] { return splash(true); }, {Qt::CTRL | Qt::Key_Q}, "Q"},
+        {"the tutorial", shown(&AppController::showTutorial, document("tutorial3")), commands, "NOQ"},
+        {"the user guide", shown(&AppController::showUserGuide, document("VantoraUserGuide")), commands, "NOQ"},
         {"the advice window",
-         [this]() -> QWidget* {
-             startApplication();
-             app_->showHelpForTopic(QStringLiteral("COLORCODE"));
-             return app_->adviceWindow();
-         },
-         true},
-        {"Technical Support",
-         [this] {
-             startApplication();
-             app_->showTechSupport();
-             return app_->pnlTechSupport();
-         },
-         true},
-        {"the start window", [this]() -> QWidget* { return startApplication().startWindow(); }, true},
-        {"a story window",
-         [this]() -> QWidget* {
-             startApplication();
-             return app_->documentController().openDocument(makeStory(QStringLiteral("Keys.vtrsf")))->window();
-         },
-         true},
+         shown([](AppController& app) { app.showHelpForTopic("COLORCODE"); }, &AppController::adviceWindow), commands,
+         "NOQ"},
+        {"Technical Support", shown(&AppController::showTechSupport, &AppController::pnlTechSupport), commands, "NOQ"},
+        {"the start window", startWindow, commands, "NOQ"},
+        {"the start window, a space as it appears", startWindow, {Qt::Key_Space}, ""},
+        {"the start window, Tab and a space", startWindow, {Qt::Key_Tab, Qt::Key_Space}, "O"},
+        {"the start window, Tab round to New", startWindow, {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space},
+         "N"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -333,25 +255,17 @@ TEST_F(Startup, NewOpenAndQuitAnswerTheirKeysInEveryWindow)
         SetUp();
         QWidget* window = row.show();
         ASSERT_NE(window, nullptr);
-        const auto press = [window](Qt::Key key) {
-            window->activateWindow();
-            if (!QTest::qWaitForWindowActive(window))
-                return false;
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, key,
-                            Qt::ControlModifier);
-            settle();
-            return true;
-        };
-        const std::size_t asked = row.stories ? 1 : 0;
-        ASSERT_TRUE(press(Qt::Key_N));
-        EXPECT_EQ(fakes_.filePanels->savePanels.size(), asked) << "New Story";
-        ASSERT_TRUE(press(Qt::Key_O));
-        EXPECT_EQ(fakes_.filePanels->openPanels.size(), asked) << "Open";
         QSignalSpy quit(app_.get(), &AppController::terminateRequested);
-        ASSERT_TRUE(press(Qt::Key_Q));
-        EXPECT_EQ(quit.count(), 1) << "Quit";
-        EXPECT_TRUE(app_->terminated());
-        // Nor does the start-up go on after it.
+        for (const QKeyCombination key : row.keys) {
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+            QTest::keyClick(keyboard, key.key(), key.keyboardModifiers());
+            settle();
+        }
+        EXPECT_EQ(std::string(fakes_.filePanels->savePanels.empty() ? "" : "N")
+                      + (fakes_.filePanels->openPanels.empty() ? "" : "O") + (quit.isEmpty() ? "" : "Q"),
+                  row.answered);
         EXPECT_FALSE(app_->splashTimer() && app_->splashTimer()->isActive());
     }
 }

@@ -5,6 +5,7 @@
 #include "model/StoryTransaction.h"
 #include "model/Screenplaydb.h"
 #include "model/Toolkit.h"
+#include "support/BoardTable.h"
 #include "support/StoryFixtures.h"
 
 #include <gtest/gtest.h>
@@ -21,48 +22,6 @@
 namespace {
 
 constexpr std::array<std::int64_t, 17> kBeatBars = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15, 16, 17, 19, 20};
-
-// Where each of those bars begins and ends along its row (fractions of its width), and its row.
-struct BarSpan {
-    float begins;
-    float ends;
-    int row;
-};
-constexpr std::array<BarSpan, 17> kBarSpans{{
-    {0.0f, 0.04f, 1}, {0.04f, 0.16f, 1}, {0.16f, 0.20f, 1}, {0.20f, 0.44f, 1}, {0.44f, 0.48f, 1}, {0.48f, 0.96f, 1},
-    {0.96f, 1.0f, 1}, {0.0f, 0.133f, 2}, {0.133f, 0.1663f, 2}, {0.1663f, 0.9657f, 2}, {0.967f, 1.0f, 2},
-    {0.0f, 0.6327f, 3}, {0.6327f, 0.666f, 3}, {0.666f, 0.9657f, 3}, {0.967f, 1.0f, 3}, {0.0f, 0.96f, 4},
-    {0.96f, 1.0f, 4},
-}};
-
-int rowOfBar(std::int64_t bar)
-{
-    const auto at = std::find(kBeatBars.begin(), kBeatBars.end(), bar);
-    return at == kBeatBars.end() ? 0 : kBarSpans[static_cast<std::size_t>(at - kBeatBars.begin())].row;
-}
-
-// The board beat of a card on `page` at `fraction` of row `row`, by the board's table: of the
-// row's bars whose pages hold the page, the one the card lies on, else the nearest.
-std::int64_t beatByTheTable(const BoardSections& sections, int row, std::int64_t page, float fraction)
-{
-    std::int64_t nearest = 0;
-    float nearestDistance = 2.0f;
-    for (std::size_t index = 0; index < kBeatBars.size(); ++index) {
-        const std::int64_t bar = kBeatBars[index];
-        const BarSpan& span = kBarSpans[index];
-        if (span.row != row || sections.beginningPageNumberForBoardBeat(bar) > page ||
-            sections.endingPageNumberForBoardBeat(bar) < page)
-            continue;
-        if (span.begins <= fraction && fraction < span.ends)
-            return bar;
-        const float distance = fraction < span.begins ? span.begins - fraction : fraction - span.ends;
-        if (distance < nearestDistance) {
-            nearest = bar;
-            nearestDistance = distance;
-        }
-    }
-    return nearest;
-}
 
 BoardSections board(std::int64_t pages, std::int64_t zoom, std::int64_t width)
 {
@@ -131,7 +90,7 @@ TEST(CardPlacement, ACardPlacedByItsPageReadsItsPageAndBeatBackOnEveryBoard)
                             // The beat the card is given where it stands is read back too: the
                             // bar it lies on where the page alone does not tell it.
                             const std::int64_t beat = shown.boardBeatSectionForPositionTop(top, left);
-                            ASSERT_EQ(beat, beatByTheTable(placing, rowOfBar(bar), page, static_cast<float>(fraction)))
+                            ASSERT_EQ(beat, beatByTheTable(barPagesOf(placing), page, static_cast<float>(fraction)))
                                 << "page " << page << " bar " << bar << " wanted " << wanted << " board " << width;
                             ASSERT_LE(shown.beginningPageNumberForBoardBeat(beat), page);
                             ASSERT_GE(shown.endingPageNumberForBoardBeat(beat), page);

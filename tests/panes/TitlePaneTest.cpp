@@ -13,6 +13,7 @@
 #include "model/StoryGenres.h"
 #include "panes/TitleLoglineView.h"
 #include "scene_editor/BigSceneView.h"
+#include "support/BoardTable.h"
 #include "support/SqlProbe.h"
 
 #include <QAction>
@@ -38,26 +39,10 @@ namespace {
 
 const QString kAllBeatsWritten = QStringLiteral("UPDATE Beat SET Description = 'Written'");
 
-// The seventeen beat bars of the board, row by row, and where each begins and ends along its row
-// (fractions of the row's width): the board's table.
-struct BarPlace {
-    std::int64_t beat;
-    float begins;
-    float ends;
-};
-constexpr std::array<BarPlace, 17> kBarPlaces{{
-    {1, 0.0f, 0.04f}, {2, 0.04f, 0.16f}, {3, 0.16f, 0.20f}, {4, 0.20f, 0.44f}, {5, 0.44f, 0.48f}, {6, 0.48f, 0.96f},
-    {7, 0.96f, 1.0f},
-    {9, 0.0f, 0.133f}, {10, 0.133f, 0.1663f}, {11, 0.1663f, 0.9657f}, {12, 0.967f, 1.0f},
-    {14, 0.0f, 0.6327f}, {15, 0.6327f, 0.666f}, {16, 0.666f, 0.9657f}, {17, 0.967f, 1.0f},
-    {19, 0.0f, 0.96f}, {20, 0.96f, 1.0f},
-}};
-
-// The first and last page of each bar, in the order above, for a page count, worked out by hand
+// The first and last page of each bar, in the order of the board's table, for a page count, worked out by hand
 // from the rule: Act One ends at 45% of the first half of the pages, and the second half of Act
 // Two is as long as the first; the one-page bars stand at 20% and 48% of Act One, 16.67% into the
 // first half of Act Two and 66.67% into the second (each rounded), and at the ends of the rows.
-using BarPages = std::array<std::pair<std::int64_t, std::int64_t>, 17>;
 const std::map<std::int64_t, BarPages> kBarPages = {
     {4, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {2, 2}, {2, 2}, {2, 2}, {2, 2}, {3, 3}, {3, 3},
           {3, 3}, {3, 3}, {4, 4}, {4, 4}}}},
@@ -70,49 +55,6 @@ const std::map<std::int64_t, BarPages> kBarPages = {
     {1000, {{{1, 1}, {2, 44}, {45, 45}, {46, 107}, {108, 108}, {109, 224}, {225, 225}, {226, 270}, {271, 271},
              {272, 499}, {500, 500}, {501, 682}, {683, 683}, {684, 774}, {775, 775}, {776, 999}, {1000, 1000}}}},
 };
-
-// The bar of a card on `page` at `fraction` of its row: the one bar whose pages hold the page, or
-// where several do (very short stories), the one of them it lies on, else the nearest of them; a
-// beat card (of beat `beatCard`, 1 to 15) keeps a bar of its own beat that holds the page.
-std::int64_t beatOfCard(std::int64_t pageCount, std::int64_t page, float fraction, std::int64_t beatCard)
-{
-    // The bars of each beat, the one its card is put on first.
-    constexpr std::array<std::array<std::int64_t, 2>, 16> ownBars{
-        {{0, 0}, {1, 0}, {3, 0}, {4, 2}, {5, 0}, {6, 0}, {7, 0}, {10, 0}, {11, 9}, {12, 0}, {14, 0}, {15, 0},
-         {16, 0}, {17, 0}, {19, 0}, {20, 0}}};
-    const BarPages& pages = kBarPages.at(pageCount);
-    std::vector<std::size_t> holding;
-    for (std::size_t bar = 0; bar < kBarPlaces.size(); ++bar)
-        if (pages[bar].first <= page && page <= pages[bar].second)
-            holding.push_back(bar);
-    if (holding.empty())
-        return 0;
-    const auto lies = [fraction](std::size_t bar) {
-        return kBarPlaces[bar].begins <= fraction && fraction < kBarPlaces[bar].ends;
-    };
-    if (beatCard >= 1 && beatCard <= 15) {
-        std::int64_t own = 0;
-        for (const std::int64_t wanted : ownBars[static_cast<std::size_t>(beatCard)])
-            for (const std::size_t bar : holding)
-                if (wanted != 0 && kBarPlaces[bar].beat == wanted && (own == 0 || lies(bar)))
-                    own = wanted;
-        if (own != 0)
-            return own;
-    }
-    std::size_t nearest = holding.front();
-    float nearestDistance = 2.0f;
-    for (const std::size_t bar : holding) {
-        if (lies(bar))
-            return kBarPlaces[bar].beat;
-        const float distance = fraction < kBarPlaces[bar].begins ? kBarPlaces[bar].begins - fraction
-                                                                  : fraction - kBarPlaces[bar].ends;
-        if (distance < nearestDistance) {
-            nearest = bar;
-            nearestDistance = distance;
-        }
-    }
-    return kBarPlaces[nearest].beat;
-}
 
 } // namespace
 
@@ -154,7 +96,8 @@ protected:
             for (const auto& card : *cards) {
                 SCOPED_TRACE(card->sceneCardID());
                 const std::int64_t beat =
-                    beatOfCard(pageCount, card->pageNumber(), card->percentageHorizontal(), card->beatCardNumber());
+                    beatByTheTable(kBarPages.at(pageCount), card->pageNumber(), card->percentageHorizontal(),
+                                   card->beatCardNumber());
                 EXPECT_EQ(card->currentBeatSection(), beat) << "page " << card->pageNumber();
                 EXPECT_EQ(stored(QStringLiteral("SELECT PageNumber || ',' || CurrentBeatSection FROM SceneCard "
                                                 "WHERE SceneCardID = %1")
@@ -282,8 +225,9 @@ TEST_F(TitlePane, ANewPageCountShowsInTheListAndTheLargeCard)
             barAbove = bar->tag() - 3000;
         if (auto* card = qobject_cast<SceneCardView*>(object)) {
             ++cardsListed;
-            EXPECT_EQ(barAbove, beatOfCard(200, card->scene()->pageNumber(), card->scene()->percentageHorizontal(),
-                                           card->scene()->beatCardNumber()))
+            EXPECT_EQ(barAbove, beatByTheTable(kBarPages.at(200), card->scene()->pageNumber(),
+                                               card->scene()->percentageHorizontal(),
+                                               card->scene()->beatCardNumber()))
                 << card->scene()->heading().toStdString() << " on page " << card->scene()->pageNumber();
         }
     }

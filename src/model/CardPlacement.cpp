@@ -116,14 +116,10 @@ void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std:
     card.setPositionTop(top);
     const int row = sections.rowOfTop(top);
     const std::int64_t width = sections.boardWidthForSection(row);
-    if (width > 0) {
-        // Read from the fraction exactly as from the left: the page is the one the point shows.
-        readPlace(sections, card, row, static_cast<float>(left - 4) / static_cast<float>(width));
-    } else {
-        const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
-        card.setPageNumber(read.page);
-        card.setCurrentBeatSection(read.boardBeat);
-    }
+    const float along = width > 0 ? static_cast<float>(left - 4) / static_cast<float>(width) : 0.0f;
+    const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
+    card.setPageNumber(read.page);
+    card.setCurrentBeatSection(beatOfCard(sections, card, row, read.page, along, read.boardBeat));
     card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
     card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
 }

@@ -1295,7 +1295,7 @@ private:
         };
         // The card's left on the wider board; a card the toolkit placed a few points off its
         // page's stretch is put in the middle of it.
-        sections.setBoardPanelWidth(kBoardWidth);
+        story_.setBoardSize(kBoardWidth, story_.boardHeight());
         const auto leftOf = [&sections, rowWidth](const SceneCarddb& card) {
             const std::int64_t left =
                 static_cast<std::int64_t>(static_cast<double>(card.percentageHorizontal()) * rowWidth) + 4;
@@ -1335,11 +1335,8 @@ private:
         const std::int64_t tierHeight = cardHeight + kGap;
         const std::int64_t rowHeight = static_cast<std::int64_t>(tierCount) * tierHeight + kBeatBarHeight + 2 * kGap;
         const std::int64_t boardHeight = std::max<std::int64_t>(4 * rowHeight + 8, 720);
-        story_.setBoardWidth(kBoardWidth);
-        story_.setBoardHeight(boardHeight);
+        story_.setBoardSize(kBoardWidth, boardHeight);
         story_.save();
-        sections.setBoardPanelWidth(kBoardWidth);
-        sections.setBoardPanelHeight(boardHeight);
         for (const auto& [card, tier] : tiers) {
             const std::int64_t row = rowOf(card->currentBeatSection());
             const std::int64_t left = leftOf(*card);

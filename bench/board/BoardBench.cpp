@@ -267,7 +267,7 @@ std::vector<FloorCard> floorCards(Screenplaydb& story)
         const std::int64_t key = card->sceneCardID();
         const auto found = thumbnails.find(key);
         FloorCard shown{card->heading(), card->description(), card->emotionalChange(), card->conflict(),
-                        found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story, *card), size),
+                        found == thumbnails.end() ? 0 : found->second, QRect(cardOrigin(story.boardSections(), *card), size),
                         QString::number(card->pageNumber()), {}};
         shown.indicators = indicatorsOf(key, cast.count(key) > 0, card->sceneLocationID() >= 1, setups, payoffs);
         cards.push_back(std::move(shown));
@@ -666,7 +666,7 @@ void placeFloorCards(Screenplaydb& story, std::vector<FloorCard>& cards)
     for (std::size_t index = 0; index < cards.size() && index < rows.size(); ++index) {
         const auto found = thumbnails.find(rows[index]->sceneCardID());
         cards[index].thumbnail = found == thumbnails.end() ? 0 : found->second;
-        cards[index].frame = QRect(cardOrigin(story, *rows[index]), size);
+        cards[index].frame = QRect(cardOrigin(story.boardSections(), *rows[index]), size);
     }
 }
 

@@ -314,8 +314,7 @@ inline QString generate(const QString& folder, const QString& masterPath, int ca
     story.setBeatsSplitterDistance(20);
     story.setGeneralNotesSplitterDistance(80);
     story.setBoardSplitterDistance(80);
-    story.setBoardWidth(kBoardWidth);
-    story.setBoardHeight(kBoardHeight);
+    story.setBoardSize(kBoardWidth, kBoardHeight);
     story.save();
     const std::int64_t screenplay = story.screenplayID();
     std::vector<std::int64_t> elements;

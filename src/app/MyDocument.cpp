@@ -207,9 +207,6 @@ void fillUnsetLayoutFields(Screenplaydb& story)
         story.setBoardListSortMethod(1);
     if (story.boardZoomFactor() == 0)
         story.setBoardZoomFactor(1);
-    story.boardSections().setBoardPanelWidth(story.boardWidth());
-    story.boardSections().setBoardPanelHeight(story.boardHeight());
-    story.boardSections().setBoardZoomFactor(story.boardZoomFactor());
     sortRecords(story.characters(), &Characterdb::sortCharactersByName);
     sortRecords(story.sceneLocations(), &SceneLocationdb::sortLocationsByName);
     story.sortSetupsAndPayoffsByCard();
@@ -919,18 +916,9 @@ void MyDocument::splitViewDidResizeSubviews(MainSplitView& splitView)
     // The corkboard grows with its pane and never shrinks here.
     if (story.boardView() == 1 && scrBoard_) {
         const QSize content = scrBoard_->viewport()->size();
-        bool grew = false;
-        if (content.width() > story.boardWidth()) {
-            story.setBoardWidth(content.width());
-            grew = true;
-        }
-        if (content.height() > story.boardHeight()) {
-            story.setBoardHeight(content.height());
-            grew = true;
-        }
-        if (grew) {
-            story.boardSections().setBoardPanelWidth(story.boardWidth());
-            story.boardSections().setBoardPanelHeight(story.boardHeight());
+        if (content.width() > story.boardWidth() || content.height() > story.boardHeight()) {
+            story.setBoardSize(std::max<std::int64_t>(content.width(), story.boardWidth()),
+                               std::max<std::int64_t>(content.height(), story.boardHeight()));
             story.save();
             boardRefreshTimer_->start();
         }

@@ -641,18 +641,18 @@ bool BoardListViewView::dropSceneCard(std::int64_t sceneCardID, const QPoint&, c
         const std::int64_t boardBeat = tag.section(QLatin1Char(':'), 1).toLongLong(&number);
         if (!number || !hasBeatBar(boardBeat))
             return false;
-        placeCardAtBoardBeat(story, *card, boardBeat);
+        placeCardAtBoardBeat(story.boardSections(), *card, boardBeat, story.sceneCards());
     } else {
         bool number = false;
         const std::int64_t anchorID = tag.toLongLong(&number);
         const std::int64_t index = number ? story.indexOfSceneCardWithID(anchorID) : -1;
         if (index < 0 || index >= static_cast<std::int64_t>(story.sceneCards().size()))
             return false;
-        placeCardNextTo(story, *card, *story.sceneCards()[static_cast<std::size_t>(index)]);
+        placeCardNextTo(story.boardSections(), *card, *story.sceneCards()[static_cast<std::size_t>(index)]);
     }
     // The card's place and the board's new order are written together; when that fails the
     // card keeps its Litter Box place as well.
-    if (!putCardOnBoard(story, *card, before))
+    if (!story.putCardOnBoard(*card, before))
         return false;
 
     MyDocument* document = myParent();

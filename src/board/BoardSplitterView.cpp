@@ -81,8 +81,8 @@ bool BoardSplitterView::performDrop(const QMimeData* data, const QPoint&)
     Screenplaydb& story = *myParent_->currentScreenplay();
     // The card returns to the place it had on the board, from the fractions it kept.
     const CardPlace before(*card);
-    placeCardWhereItShows(story, *card);
-    if (!putCardOnBoard(story, *card, before))
+    placeCardWhereItShows(story.boardSections(), *card);
+    if (!story.putCardOnBoard(*card, before))
         return false;
     MyDocument* document = myParent_;
     document->refreshLitterBoxView();

@@ -253,36 +253,23 @@ QFrame* BoardView::boxWithFrame(const QRect& frame) const
 void BoardView::configureTheBoard()
 {
     Screenplaydb& story = *screenplay();
-    BoardSections& sections = story.boardSections();
-    const std::int64_t zoom = story.boardZoomFactor();
+    const BoardSections& sections = story.boardSections();
     const auto cardWidth = sections.STANDARDSCENECARDWIDTH();
-    const auto cardHeight = sections.STANDARDSCENECARDHEIGHT();
-    const int barHeight = BoardSections::beatBarHeight(zoom);
 
     // The board is high enough for four rows of cards with their beat bars, 10 cards wide by
-    // default, and never smaller than the part of the scroll view it shows in.
-    const float leastHeight = static_cast<float>(4 * cardHeight + 20 + 4 * barHeight + 8);
-    if (leastHeight > static_cast<float>(story.boardHeight())) {
-        story.setBoardHeight(static_cast<std::int64_t>(leastHeight));
-        story.save();
-    }
-    if (story.boardWidth() == 0) {
-        story.setBoardWidth(10 * cardWidth + 8);
-        story.save();
-    }
-    // A board narrower than its pages need (one stored by an older version) is widened.
-    if (widenBoardToLeast(story))
-        story.save();
+    // default, at least as wide as its pages need (a board stored by an older version may be
+    // narrower), and never smaller than the part of the scroll view it shows in.
+    std::int64_t boardWidth = story.boardWidth() == 0 ? 10 * cardWidth + 8 : story.boardWidth();
+    boardWidth = std::max(boardWidth, story.leastBoardWidth());
+    std::int64_t boardHeight = std::max(story.boardHeight(), story.leastBoardHeight());
     if (const QScrollArea* scroll = myParent() ? myParent()->scrBoard() : nullptr) {
         const QSize visible = scroll->viewport()->size();
-        if (visible.width() > story.boardWidth()) {
-            story.setBoardWidth(visible.width());
-            story.save();
-        }
-        if (visible.height() > story.boardHeight()) {
-            story.setBoardHeight(visible.height());
-            story.save();
-        }
+        boardWidth = std::max<std::int64_t>(boardWidth, visible.width());
+        boardHeight = std::max<std::int64_t>(boardHeight, visible.height());
+    }
+    if (boardWidth != story.boardWidth() || boardHeight != story.boardHeight()) {
+        story.setBoardSize(boardWidth, boardHeight);
+        story.save();
     }
     const int width = StoredRange::toInt(story.boardWidth());
     const int height = StoredRange::toInt(story.boardHeight());
@@ -290,8 +277,6 @@ void BoardView::configureTheBoard()
     boxBackground_->setGeometry(0, 0, width, height);
     if (cardLayer_)
         cardLayer_->setGeometry(0, 0, width, height);
-    sections.setBoardPanelWidth(width);
-    sections.setBoardPanelHeight(height);
 
     // The rules: the board's four edges, then the three between the rows. A board that has
     // them (a zoom) moves and restyles what it has.
@@ -457,7 +442,7 @@ void BoardView::layoutSceneCardsOnBoard()
             card->setPercentageHorizontal(1.0f);
             card->setIsDirty(dirty);
         }
-        const QRect frame(cardOrigin(story, *card), size);
+        const QRect frame(cardOrigin(story.boardSections(), *card), size);
         control->setBoardFrame(frame);
         control->setBoardSlot(cards_.size());
         control->setShownOnBoard(true);
@@ -499,7 +484,7 @@ void BoardView::zoomChanged()
     for (SceneCardView* card : cards_) {
         if (!card || !card->scene())
             continue;
-        const QRect frame(cardOrigin(story, *card->scene()), size);
+        const QRect frame(cardOrigin(story.boardSections(), *card->scene()), size);
         card->setBoardFrame(frame);
         if (QWidget* cardView = card->madeView()) {
             card->setupForCurrentBoardZoomFactor();
@@ -715,12 +700,12 @@ void BoardView::dropSceneCard(std::int64_t sceneCardID, const QPoint& location)
     if (top > story.boardHeight() - cardHeight - kRule)
         top = story.boardHeight() - cardHeight - kRule;
     // It lies on the row it was dropped on, clear of that row's beat bars and of the next row.
-    top = topWithinRow(story, top, cardHeight);
+    top = sections.topWithinRow(top, cardHeight);
     const CardPlace before(*card);
-    placeCardAt(story, *card, left, top);
+    placeCardAt(sections, *card, left, top);
 
     // The card's place and the board's new order are written together.
-    if (!putCardOnBoard(story, *card, before))
+    if (!story.putCardOnBoard(*card, before))
         return;
 
     SceneCardView* control = myParent() ? myParent()->sceneCardControlForSceneCard(card) : nullptr;

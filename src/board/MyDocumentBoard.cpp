@@ -588,9 +588,9 @@ void MyDocument::addSceneCard()
 
     // Without one, the card starts the board.
     if (anchor)
-        placeCardNextTo(story, *card, *anchor);
+        placeCardNextTo(story.boardSections(), *card, *anchor);
     else
-        placeCardOnPage(story, *card, 1, 1, 0.0);
+        placeCardOnPage(story.boardSections(), *card, 1, 1, 0.0);
     card->setScreenplayID(story.screenplayID());
 
     // The card and its one empty action paragraph are stored together or not at all.
@@ -688,22 +688,33 @@ void MyDocument::zoomTheBoard(QObject* sender)
     if (zoom == story.boardZoomFactor())
         return;
     const std::int64_t old = story.boardZoomFactor();
+    const std::int64_t oldWidth = story.boardWidth();
+    const std::int64_t oldHeight = story.boardHeight();
+    const bool known = zoom >= 1 && zoom <= 4;
+    std::int64_t width = oldWidth;
+    std::int64_t height = oldHeight;
+    if (known && old >= 1 && old <= 4) {
+        width = rescaledForZoom(width, old, zoom);
+        height = rescaledForZoom(height, old, zoom);
+    }
+    if (known)
+        width = std::max(width, kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]);
+    // The zoom and the size it gives reach the file together; refused, the story keeps the zoom and
+    // size the file kept. (The corkboard, where it shows, raises the size to its least and to its
+    // pane as it lays itself out again.)
     story.setBoardZoomFactor(zoom);
-    story.save();
+    story.setBoardSize(width, height);
+    try {
+        story.save();
+    } catch (...) {
+        story.setBoardZoomFactor(old);
+        story.setBoardSize(oldWidth, oldHeight);
+        throw;
+    }
     const std::array<QAction*, 4> items = zoomItems(application_.actions());
     for (QAction* item : items)
         item->setChecked(false);
-    const bool known = zoom >= 1 && zoom <= 4;
-    if (known && old >= 1 && old <= 4) {
-        story.setBoardWidth(rescaledForZoom(story.boardWidth(), old, zoom));
-        story.setBoardHeight(rescaledForZoom(story.boardHeight(), old, zoom));
-    }
-    if (known)
-        story.setBoardWidth(std::max(story.boardWidth(), kLeastBoardWidth[static_cast<std::size_t>(zoom - 1)]));
-    story.boardSections().setBoardPanelWidth(story.boardWidth());
-    story.boardSections().setBoardPanelHeight(story.boardHeight());
-    // The new size reaches the file with the story's next save. The board and the Litter Box
-    // keep what they show: only sizes and places change.
+    // The board and the Litter Box keep what they show: only sizes and places change.
     if (story.boardView() == 1) {
         if (boardView_)
             boardView_->zoomChanged();
@@ -722,44 +733,42 @@ void MyDocument::modifyTheBoardSize(QObject* sender)
     if (!storyIsOpen())
         return;
     Screenplaydb& story = *currentScreenplay_;
-    const auto width = static_cast<double>(story.boardWidth());
-    const auto height = static_cast<double>(story.boardHeight());
+    auto width = story.boardWidth();
+    auto height = story.boardHeight();
     const BoardSections& sections = story.boardSections();
     switch (senderTag(sender)) {
     case 1: {
         const QSize content = scrBoard_ ? scrBoard_->viewport()->size() : QSize(story.boardWidth(), story.boardHeight());
         if (content.width() == story.boardWidth() && content.height() == story.boardHeight())
             return;
-        story.setBoardWidth(content.width());
-        story.setBoardHeight(content.height());
+        width = content.width();
+        height = content.height();
         break;
     }
     case 2:
-        story.setBoardWidth(static_cast<std::int64_t>(width * 1.1));
+        width = static_cast<std::int64_t>(static_cast<double>(width) * 1.1);
         break;
     case 3:
-        story.setBoardWidth(static_cast<std::int64_t>(width - width * 0.1));
+        width = static_cast<std::int64_t>(static_cast<double>(width) - static_cast<double>(width) * 0.1);
         break;
     case 4:
-        story.setBoardHeight(static_cast<std::int64_t>(height * 1.1));
+        height = static_cast<std::int64_t>(static_cast<double>(height) * 1.1);
         break;
     case 5:
-        story.setBoardHeight(static_cast<std::int64_t>(height - height * 0.1));
+        height = static_cast<std::int64_t>(static_cast<double>(height) - static_cast<double>(height) * 0.1);
         break;
     case 6: {
         const std::int64_t zoom = story.boardZoomFactor();
         const std::int64_t extra = zoom >= 1 && zoom <= 4 ? kRestoredHeightExtra[static_cast<std::size_t>(zoom - 1)] : 0;
-        story.setBoardHeight(4 * sections.STANDARDSCENECARDHEIGHT() + 20 + extra + 8);
-        story.setBoardWidth(10 * sections.STANDARDSCENECARDWIDTH() + 8);
+        height = 4 * sections.STANDARDSCENECARDHEIGHT() + 20 + extra + 8;
+        width = 10 * sections.STANDARDSCENECARDWIDTH() + 8;
         break;
     }
     default:
         break;
     }
-    story.boardSections().setBoardPanelWidth(story.boardWidth());
-    story.boardSections().setBoardPanelHeight(story.boardHeight());
     // However narrow the view, every page of a row keeps room for the cards on it.
-    widenBoardToLeast(story);
+    story.setBoardSize(std::max(width, story.leastBoardWidth()), height);
     story.save();
     // The corkboard applies its own least size and what shows of it.
     refreshTheBoard();

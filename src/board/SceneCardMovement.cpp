@@ -98,7 +98,7 @@ void SceneCardView::mouseDragged(QMouseEvent* event)
         // Each step stores the place with its page, beat and the fractions the board is laid
         // out from, together: a board opened from the file after any step shows the card
         // where that step left it.
-        placeCardAt(story, *scene_, static_cast<std::int64_t>(left), static_cast<std::int64_t>(top));
+        placeCardAt(story.boardSections(), *scene_, static_cast<std::int64_t>(left), static_cast<std::int64_t>(top));
         showPageNumber(scene_->pageNumber());
         scene_->save();
         return;
@@ -128,9 +128,9 @@ void SceneCardView::moveBecomesDrag()
         scene_->setPercentageHorizontal(placeAtPress_->horizontal);
         scene_->setPercentageVertical(placeAtPress_->vertical);
         scene_->setCurrentBeatSection(placeAtPress_->boardBeat);
-        placeCardWhereItShows(*screenplay(), *scene_);
+        placeCardWhereItShows(screenplay()->boardSections(), *scene_);
     } else {
-        placeCardAt(*screenplay(), *scene_, static_cast<std::int64_t>(originalLocation_.x()),
+        placeCardAt(screenplay()->boardSections(), *scene_, static_cast<std::int64_t>(originalLocation_.x()),
                     static_cast<std::int64_t>(originalLocation_.y()));
     }
     showPageNumber(scene_->pageNumber());
@@ -167,8 +167,8 @@ void SceneCardView::mouseUp(QMouseEvent* event)
     QRectF frame(this->view()->geometry());
     if (screenplay()->boardView() == 1) {
         // Put down, the card settles on its row, clear of the beat bars and the next row.
-        frame.moveTop(static_cast<double>(topWithinRow(*screenplay(), static_cast<std::int64_t>(frame.y()),
-                                                       static_cast<std::int64_t>(frame.height()))));
+        frame.moveTop(static_cast<double>(screenplay()->boardSections().topWithinRow(
+            static_cast<std::int64_t>(frame.y()), static_cast<std::int64_t>(frame.height()))));
         this->view()->move(frame.topLeft().toPoint());
         storeFractions(frame);
     }
@@ -179,15 +179,16 @@ void SceneCardView::mouseUp(QMouseEvent* event)
 void SceneCardView::storeFractions(const QRectF& frame)
 {
     Screenplaydb& story = *screenplay();
-    const QPoint shown = cardOrigin(story, *scene_);
+    const BoardSections& sections = story.boardSections();
+    const QPoint shown = cardOrigin(sections, *scene_);
     // A card let go where its fractions show it (a click, or a move back to the same point) keeps
     // them, and with them its page: on a board narrower than the one it was put down on, they lie
     // between whole points. Only a new row top is stored.
     scene_->setPositionLeft(static_cast<std::int64_t>(frame.x()));
     scene_->setPositionTop(static_cast<std::int64_t>(frame.y()));
     if (static_cast<int>(frame.x()) != shown.x())
-        scene_->setPercentageHorizontal(horizontalFraction(story, frame.x(), scene_->currentBeatSection()));
+        scene_->setPercentageHorizontal(horizontalFraction(sections, frame.x(), scene_->currentBeatSection()));
     if (static_cast<int>(frame.y()) != shown.y())
-        scene_->setPercentageVertical(verticalFraction(story, frame.y()));
+        scene_->setPercentageVertical(verticalFraction(sections, frame.y()));
     SceneCardEdits::saveWithBoardOrder(story, *scene_);
 }

@@ -23,8 +23,12 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace {
+
+// How far apart the cards of one page stand, where the page has room.
+constexpr int kCardsApart = 20;
 
 // The story's element type that a paragraph type of the script becomes; nothing for types
 // that make no script paragraph.
@@ -130,10 +134,6 @@ private:
     void setUpPagesAndBoard()
     {
         story_.setPageCount(static_cast<std::int64_t>(script_.pageOffsets()->size()));
-        BoardSections& sections = story_.boardSections();
-        sections.setPageCount(story_.pageCount());
-        sections.setBoardPanelWidth(story_.boardWidth());
-        sections.setBoardPanelHeight(story_.boardHeight());
         story_.setBoardZoomFactor(1);
     }
 
@@ -417,8 +417,10 @@ private:
         return std::max(widest * sections.STANDARDSCENECARDWIDTH() + 8, sections.leastBoardPanelWidth());
     }
 
-    // Cards spread along their rows by page: a card takes the fraction of its section that its
-    // page stands at, just inside the page, and cards sharing a page step apart from one another.
+    // Cards spread along their rows by page: a card is wanted at the fraction of its section that
+    // its page starts at, the cards after it on its page a share of the page further each, and a
+    // card of a section's last page at the start of its beat bar; the cards of each page are laid
+    // out on it together, apart in the order they come.
     void spreadCards()
     {
         const BoardSections& sections = story_.boardSections();
@@ -438,58 +440,37 @@ private:
             if (const auto section = sectionOfPage(bounds, card->pageNumber());
                 section && !endsSection(bounds, card->pageNumber()))
                 ++sectionCounts_[*section];
-        // The cards are placed on the board the story keeps, so that every stored place lies on it.
-        story_.setBoardWidth(boardWidthForCounts());
-        story_.boardSections().setBoardPanelWidth(story_.boardWidth());
-        // A page's start on its row (placing the card keeps it just inside the page).
-        const auto pageStart = [](std::int64_t numerator, std::int64_t denominator) {
-            if (denominator == 0)
-                return 0.0;
-            return static_cast<double>(static_cast<float>(numerator) / static_cast<float>(denominator));
-        };
-        // Cards of a section's last page placed so far, by page.
-        std::map<std::int64_t, std::int64_t> placedOnLastPage;
+        // The cards are placed on the board the story keeps, so that every stored place is a place
+        // on it: as wide as the counts give and as high as the board shows it.
+        story_.setBoardSize(boardWidthForCounts(), std::max(story_.boardHeight(), story_.leastBoardHeight()));
+        const auto width = static_cast<double>(sections.boardWidthForSection(0));
+        std::vector<CardOnItsPage> places;
+        places.reserve(cards.size());
         std::int64_t numerator = 0;
         std::int64_t denominator = 0;
-        // Cards of each page placed so far.
-        std::map<std::int64_t, std::int64_t> placedOnPage;
+        double previous = 0.0;
         for (std::size_t index = 0; index < cards.size(); ++index) {
             SceneCarddb& card = *cards[index];
             const std::int64_t page = card.pageNumber();
-            const std::optional<std::size_t> section = sectionOfPage(bounds, page);
-            const SceneCarddb* previous = index > 0 ? cards[index - 1].get() : nullptr;
-            const std::int64_t toCome = cardsOnPage[page] - ++placedOnPage[page];
+            double along = 0.0;
             if (endsSection(bounds, page)) {
-                // The last page of a section is the last stretch of its row, from the start of
-                // its beat bar (or of the page, where the bar starts before it) to the row's
-                // end: the first card on it stands at that start; the others share the rest of
-                // the stretch evenly, so that none lies on another or beyond the row's end.
-                const auto barStart =
-                    static_cast<double>(BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
-                const double start = sections.fractionOnPage(
-                    page, card.currentBeatSection(),
-                    section ? std::max(barStart, pageStart(page - bounds[*section].first, pagesIn(bounds[*section])))
-                            : barStart);
-                const std::int64_t before = placedOnLastPage[page]++;
-                placeAt(card, start + (1.0 - start) * static_cast<double>(before) /
-                                          static_cast<double>(cardsOnPage[page]),
-                        previous, toCome);
-                continue;
+                along = static_cast<double>(BoardSections::beginningPercentageForBoardBeat(card.currentBeatSection()));
+            } else {
+                if (const std::optional<std::size_t> section = sectionOfPage(bounds, page)) {
+                    numerator = page - bounds[*section].first;
+                    denominator = pagesIn(bounds[*section]);
+                }
+                along = denominator == 0
+                    ? 0.0
+                    : static_cast<double>(static_cast<float>(numerator) / static_cast<float>(denominator));
+                if (index > 0 && cards[index - 1]->pageNumber() == page)
+                    along = denominator == 0 ? previous : previous + stepOnPage(denominator, cardsOnPage[page]);
             }
-            if (section) {
-                numerator = page - bounds[*section].first;
-                denominator = pagesIn(bounds[*section]);
-            }
-            double fraction = pageStart(numerator, denominator);
-            if (index > 0 && cards[index - 1]->pageNumber() == page && denominator != 0) {
-                fraction = static_cast<double>(cards[index - 1]->percentageHorizontal()) +
-                           stepOnPage(denominator, cardsOnPage[page]);
-            } else if (index > 0 && cards[index - 1]->pageNumber() == page) {
-                // Pages outside every section have no step to take.
-                fraction = cards[index - 1]->percentageHorizontal();
-            }
-            placeAt(card, fraction, previous, toCome);
+            previous = along;
+            places.push_back({&card, page, card.currentBeatSection(),
+                              static_cast<double>(BoardSections::kRowStart) + along * width});
         }
+        layOutCardsOnTheirPages(sections, places, kCardsApart);
     }
 
     // How far along its row a card steps from the one before it on the same page: an equal
@@ -497,18 +478,6 @@ private:
     static double stepOnPage(std::int64_t sectionPages, std::int64_t cardsOnPage)
     {
         return (1.0 / static_cast<double>(sectionPages)) * static_cast<double>(100 / cardsOnPage) * 0.01;
-    }
-
-    // A card at `fraction` of its row, after `previous` where that holds the same page: however
-    // little room the page has, none stands on the card before it while there is room, and the
-    // cards of the page still to come share what is left.
-    void placeAt(SceneCarddb& card, double fraction, const SceneCarddb* previous, std::int64_t toCome)
-    {
-        const bool samePage = previous && previous->pageNumber() == card.pageNumber() &&
-                              BoardSections::rowOfBoardBeatSection(previous->currentBeatSection()) ==
-                                  BoardSections::rowOfBoardBeatSection(card.currentBeatSection());
-        placeCardAfter(story_, card, card.pageNumber(), card.currentBeatSection(), fraction,
-                       samePage ? previous : nullptr, 0.0, toCome);
     }
 
     void finish()

@@ -133,14 +133,16 @@ void addSceneCard(const SceneCard& archived, bool version2, Screenplaydb& story)
     const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
     // The reader refuses positions a 64-bit integer cannot hold, so the truncation is defined.
     const auto archivedLeft = static_cast<std::int64_t>(archived.positionLeft);
-    const std::int64_t left = StoredRange::clamp(archivedLeft <= 3 ? 4 : archivedLeft, 4, StoredRange::kMostPosition, adjusted);
+    const std::int64_t left =
+        StoredRange::clamp(std::max(archivedLeft, BoardSections::kRowStart), BoardSections::kRowStart,
+                           StoredRange::kMostPosition, adjusted);
     const float wanted = version2 ? StoredRange::fraction(archived.positionPercentage, adjusted)
-                                  : StoredRange::fraction(fraction(static_cast<double>(left - 4),
+                                  : StoredRange::fraction(fraction(static_cast<double>(left - BoardSections::kRowStart),
                                                                    static_cast<double>(
                                                                        sections.boardWidthForBoardBeatSection(boardBeat))),
                                                           adjusted);
     // The card keeps the place it had where that is on its page, and otherwise stands just inside it.
-    placeCardOnPage(story, *card, page, boardBeat, wanted);
+    placeCardOnPage(sections, *card, page, boardBeat, wanted);
     for (int slot = 1; slot <= 6; ++slot)
         card->setColorLegendID(slot, std::max(archived.colorKeys[static_cast<std::size_t>(slot - 1)], 0));
     card->setOnBoard(archived.onBoard ? 1 : 2);
@@ -170,7 +172,6 @@ void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
     else if (project.isVersion2)
         pages = StoredRange::pagesHoldingEveryCard(highestCardPage(project));
     story.setPageCount(pages);
-    story.boardSections().setPageCount(pages);
     // A project without a title keeps the one the new file's name gave the story.
     if (project.screenPlayTitle)
         story.setScreenplayTitle(*project.screenPlayTitle);
@@ -178,8 +179,9 @@ void writeProjectIntoStory(const Screenplay& project, Screenplaydb& story)
     story.setScreenplayGUID(StringUtilities::stringWithUUID());
     story.setParentWindowWidth(
         StoredRange::clamp(static_cast<std::int64_t>(project.formWidth), 0, StoredRange::kMostSize, adjusted));
-    story.boardSections().setBoardPanelWidth(story.boardWidth());
-    story.boardSections().setBoardPanelHeight(story.boardHeight());
+    // The cards are placed on the board the story keeps, as high as the board shows it.
+    story.setBoardSize(std::max(story.boardWidth(), story.leastBoardWidth()),
+                       std::max(story.boardHeight(), story.leastBoardHeight()));
 
     addStickyNotes(project.generalNotes, story);
     if (Loglinedb* logline = story.currentLogline()) {

@@ -452,7 +452,7 @@ std::int64_t BoardSections::boardWidthForBoardBeatSection(std::int64_t boardBeat
 std::int64_t BoardSections::leftForBoardBeatSection(std::int64_t boardBeat) const
 {
     const float width = static_cast<float>(boardWidthForBoardBeatSection(boardBeat));
-    const float left = beginningPercentageForBoardBeat(boardBeat) * width + 4.0f;
+    const float left = beginningPercentageForBoardBeat(boardBeat) * width + static_cast<float>(kRowStart);
     return static_cast<std::int64_t>(left);
 }
 
@@ -492,6 +492,14 @@ BoardSections::DrawnRow BoardSections::drawnRow(std::int64_t height, int row)
 std::int64_t BoardSections::cardTopForBoardBeatSection(std::int64_t boardBeat) const
 {
     return drawnRow(boardPanelHeight_, rowOfBoardBeat(boardBeat)).top;
+}
+
+std::int64_t BoardSections::topWithinRow(std::int64_t top, std::int64_t cardHeight) const
+{
+    // The row is chosen as the page is.
+    const DrawnRow row = drawnRow(boardPanelHeight_, rowOfTop(top));
+    const std::int64_t greatest = row.bottom - beatBarHeight(boardZoomFactor_) - cardHeight;
+    return std::max(row.top, std::min(top, greatest));
 }
 
 int BoardSections::beatBarHeight(std::int64_t zoomFactor)
@@ -538,7 +546,7 @@ std::int64_t BoardSections::pageOnRow(const PageRange& row, std::int64_t left) c
     const std::int64_t width = boardWidthForSection(0);
     if (width <= 0)
         return row.first;
-    return pageAtFraction(row, static_cast<float>(left - 4) / static_cast<float>(width));
+    return pageAtFraction(row, static_cast<float>(left - kRowStart) / static_cast<float>(width));
 }
 
 std::int64_t BoardSections::pageAtFraction(const PageRange& row, float fraction)
@@ -566,7 +574,7 @@ BoardSections::PageAndBoardBeat BoardSections::pageAndBoardBeatForPositionTop(st
         const std::int64_t page = sectionRangeOfRow(row).first;
         return {page, boardBeatSectionForPageNumber(page)};
     }
-    return pageAndBoardBeatForFraction(row, static_cast<float>(left - 4) / static_cast<float>(width));
+    return pageAndBoardBeatForFraction(row, static_cast<float>(left - kRowStart) / static_cast<float>(width));
 }
 
 BoardSections::PageAndBoardBeat BoardSections::pageAndBoardBeatForFraction(int row, float fraction) const
@@ -588,31 +596,24 @@ std::array<std::int64_t, 2> BoardSections::boardBeatsOfBeat(std::int64_t beat)
     return bars[static_cast<std::size_t>(beat - 1)];
 }
 
-std::int64_t BoardSections::boardBeatOfBeatOnPage(std::int64_t beat, int row, std::int64_t page, float fraction) const
+BoardSections::Bars BoardSections::barsHoldingPage(int row, std::int64_t page) const
 {
-    std::int64_t first = 0;
-    for (const std::int64_t bar : boardBeatsOfBeat(beat)) {
-        const PageRange pages = pageRangeForBoardBeat(bar);
-        if (bar == 0 || rowOfBoardBeat(bar) != row || pages.first > page || page > pages.last)
-            continue;
-        if (beginningPercentageForBoardBeat(bar) <= fraction && fraction < endingPercentageForBoardBeat(bar))
-            return bar;
-        if (first == 0)
-            first = bar;
-    }
-    return first;
-}
-
-std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const
-{
-    // Of the row's bars that hold the page, the one the place lies on, else the nearest to it (the
-    // one before it of two as near), so that a card further right never reads an earlier bar.
-    std::int64_t nearest = 0;
-    float nearestDistance = 0.0f;
+    Bars holding;
     for (std::int64_t bar = 1; bar <= 20; ++bar) {
         const PageRange pages = pageRangeForBoardBeat(bar);
-        if (rowOfBoardBeat(bar) != row || pages.first > page || page > pages.last)
-            continue;
+        if (rowOfBoardBeat(bar) == row && pages.first <= page && page <= pages.last)
+            holding.bars[holding.count++] = bar;
+    }
+    return holding;
+}
+
+std::int64_t BoardSections::barAtPlace(const Bars& bars, float fraction)
+{
+    // The one the place lies on, else the nearest, so that a card further right never reads an
+    // earlier bar.
+    std::int64_t nearest = 0;
+    float nearestDistance = 0.0f;
+    for (const std::int64_t bar : bars) {
         const float from = beginningPercentageForBoardBeat(bar);
         const float to = endingPercentageForBoardBeat(bar);
         if (from <= fraction && fraction < to)
@@ -623,7 +624,30 @@ std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page,
             nearestDistance = distance;
         }
     }
-    return nearest != 0 ? nearest : boardBeatSectionForPageNumber(page);
+    return nearest;
+}
+
+std::int64_t BoardSections::boardBeatOfBeatOnPage(std::int64_t beat, int row, std::int64_t page, float fraction) const
+{
+    // Of the beat's own bars that hold the page, the one the card lies on, else the one its card is
+    // put on first: the card stays with its beat wherever the page puts it.
+    std::int64_t first = 0;
+    const Bars holding = barsHoldingPage(row, page);
+    for (const std::int64_t own : boardBeatsOfBeat(beat)) {
+        if (own == 0 || std::find(holding.begin(), holding.end(), own) == holding.end())
+            continue;
+        if (beginningPercentageForBoardBeat(own) <= fraction && fraction < endingPercentageForBoardBeat(own))
+            return own;
+        if (first == 0)
+            first = own;
+    }
+    return first;
+}
+
+std::int64_t BoardSections::boardBeatSectionForPlace(int row, std::int64_t page, float fraction) const
+{
+    const std::int64_t bar = barAtPlace(barsHoldingPage(row, page), fraction);
+    return bar != 0 ? bar : boardBeatSectionForPageNumber(page);
 }
 
 int BoardSections::rowOfBoardBeatSection(std::int64_t boardBeat)
@@ -635,26 +659,26 @@ float BoardSections::leftForPageNumber(std::int64_t page) const
 {
     // A page outside every beat stands at the board's left edge.
     if (page < 0 || page > pageCount_)
-        return 4.0f;
+        return static_cast<float>(kRowStart);
     const int row = rowOfBoardBeat(beatHolding(beatRanges_, page));
     if (row == 0)
-        return 4.0f;
+        return static_cast<float>(kRowStart);
     const auto width = static_cast<float>(boardWidthForSection(0));
     const PageRange section = sectionRangeOfRow(row);
     const std::int64_t pagesInSection = section.last - section.first + 1;
     const float fraction = pagesInSection > 0
         ? static_cast<float>(page - section.first) / static_cast<float>(pagesInSection)
         : 0.0f;
-    return fraction * width + 4.0f;
+    return fraction * width + static_cast<float>(kRowStart);
 }
 
 std::int64_t BoardSections::leftForFraction(float fraction, std::int64_t boardBeat) const
 {
     // A board too narrow to have a row puts every card at its start, never left of it.
     const auto width = static_cast<float>(std::max<std::int64_t>(boardWidthForBoardBeatSection(boardBeat), 0));
-    const double x = static_cast<double>(fraction * width + 4.0f);
+    const double x = static_cast<double>(fraction * width + static_cast<float>(kRowStart));
     if (!std::isfinite(x))
-        return 4;
+        return kRowStart;
     return wholePoint(x);
 }
 
@@ -670,7 +694,17 @@ std::int64_t BoardSections::leastRowWidth() const
     return std::max(kSmallestCard, kPointsPerPage * fullest);
 }
 
-double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const
+BoardSections::Span BoardSections::pageExtent(int row, std::int64_t page) const
+{
+    const PageRange section = sectionRangeOfRow(row);
+    const std::int64_t pages = section.last - section.first + 1;
+    if (pages <= 0 || page < section.first || page > section.last)
+        return {0.0, 1.0};
+    return {static_cast<double>(page - section.first) / static_cast<double>(pages),
+            static_cast<double>(page - section.first + 1) / static_cast<double>(pages)};
+}
+
+BoardSections::Room BoardSections::roomOnPage(std::int64_t page, std::int64_t boardBeat, bool onlyOnBar) const
 {
     // A place on the board is a whole point, cut toward zero from its fraction, and the page and
     // the bar are read back from that point: a point and a half inside keeps it on both after the
@@ -679,44 +713,49 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
     const double margin = 1.5 / leastRow;
     const double tightest = 1.125 / leastRow;
     const int row = rowOfBoardBeat(boardBeat);
-    double low = 0.0;
-    double high = 1.0;
-    const PageRange section = sectionRangeOfRow(row);
-    const std::int64_t pages = section.last - section.first + 1;
-    if (pages > 0 && page >= section.first && page <= section.last) {
-        low = static_cast<double>(page - section.first) / static_cast<double>(pages);
-        high = static_cast<double>(page - section.first + 1) / static_cast<double>(pages);
-    }
-    if (!std::isfinite(wanted))
-        wanted = low;
-    // The page in pieces between the edges of the bars that share it: a place near such an edge
-    // could read back either beat.
-    std::array<double, 44> cuts{};
+    const auto [low, high] = pageExtent(row, page);
+    // The page in pieces between the edges of the bars that share it.
+    std::array<double, 16> cuts{};
     std::size_t count = 0;
     cuts[count++] = low;
-    for (std::int64_t bar = 1; bar <= 20; ++bar) {
-        const PageRange range = pageRangeForBoardBeat(bar);
-        if (rowOfBoardBeat(bar) != row || range.first > page || range.last < page)
-            continue;
+    for (const std::int64_t bar : barsHoldingPage(row, page))
         for (const double edge : {static_cast<double>(beginningPercentageForBoardBeat(bar)),
                                   static_cast<double>(endingPercentageForBoardBeat(bar))})
             if (edge > low && edge < high)
                 cuts[count++] = edge;
-    }
     cuts[count++] = high;
     std::sort(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count));
-    // The place nearest the wanted one in a piece wide enough for a card; of two as near, the one
-    // on the beat's own bar (a card wanted at its bar's start).
-    constexpr double kAsNear = 1e-9;
-    std::optional<double> best;
-    bool bestOnBar = false;
+    const auto barFrom = static_cast<double>(beginningPercentageForBoardBeat(boardBeat));
+    const auto barTo = static_cast<double>(endingPercentageForBoardBeat(boardBeat));
+    Room room;
     for (std::size_t piece = 0; piece + 1 < count; ++piece) {
         const double from = cuts[piece];
         const double to = cuts[piece + 1];
-        if (to - from < 2.0 * tightest)
+        const double middle = (from + to) / 2.0;
+        if (to - from < 2.0 * tightest || (onlyOnBar && (middle < barFrom || middle >= barTo)))
             continue;
         const double inside = std::min(margin, (to - from) / 2.0);
-        const double place = std::clamp(wanted, from > 0.0 ? from + inside : 0.0, to - inside);
+        room.spans[room.count++] = {from > 0.0 ? from + inside : 0.0, to - inside};
+    }
+    return room;
+}
+
+double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const
+{
+    const Room room = roomOnPage(page, boardBeat);
+    if (room.empty()) {
+        const auto [low, high] = pageExtent(rowOfBoardBeat(boardBeat), page);
+        return (low + high) / 2.0;
+    }
+    if (!std::isfinite(wanted))
+        wanted = room.spans[0].from;
+    // The place nearest the wanted one; of two as near, the one on the beat's own bar (a card
+    // wanted at its bar's start).
+    constexpr double kAsNear = 1e-9;
+    std::optional<double> best;
+    bool bestOnBar = false;
+    for (const Span& span : room) {
+        const double place = std::clamp(wanted, span.from, span.to);
         const bool onBar = place >= static_cast<double>(beginningPercentageForBoardBeat(boardBeat)) &&
                            place < static_cast<double>(endingPercentageForBoardBeat(boardBeat));
         const double distance = std::fabs(place - wanted);
@@ -726,39 +765,5 @@ double BoardSections::fractionOnPage(std::int64_t page, std::int64_t boardBeat, 
             bestOnBar = onBar;
         }
     }
-    return best.value_or((low + high) / 2.0);
-}
-
-double BoardSections::fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after,
-                                          std::int64_t toCome) const
-{
-    const bool first = !std::isfinite(after);
-    // Places compare as the card keeps them, in single precision.
-    const auto rightOfAfter = [first, after = static_cast<float>(after)](double place) {
-        return first || static_cast<float>(place) > after;
-    };
-    // A place that is no number is the page's start, or the card it follows.
-    const double asked = std::isfinite(wanted) ? (first ? wanted : std::max(wanted, after)) : (first ? -1.0 : after);
-    const double place = fractionOnPage(page, boardBeat, asked);
-    // The place asked, or the nearest to it where it lies at the edge of a bar sharing the page.
-    const double roomEnd = fractionOnPage(page, boardBeat, 2.0);
-    if (rightOfAfter(place) && (place >= asked || roomEnd >= asked))
-        return place;
-    // The page's room ends before the place asked: the room left is shared by this card, those to
-    // come and one more that a writer may put there later, this card taking the first share.
-    const double end = rightOfAfter(place) ? place : roomEnd;
-    if (!rightOfAfter(end))
-        return after;
-    const double from = first ? fractionOnPage(page, boardBeat, -1.0) : after;
-    const auto shares = static_cast<double>(std::max<std::int64_t>(toCome, 0) + 2);
-    const double share = fractionOnPage(page, boardBeat, from + (end - from) / shares);
-    if (!rightOfAfter(share) || share > end)
-        return end;
-    // Apart on this board too, where the room's end is a whole point further right.
-    const auto point = [this, boardBeat](double place) {
-        return leftForFraction(static_cast<float>(place), boardBeat);
-    };
-    if (!first && point(share) == point(after) && point(end) > point(after))
-        return end;
-    return share;
+    return *best;
 }

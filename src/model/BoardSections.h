@@ -8,22 +8,29 @@
 
 // Geometry of one story's corkboard and the page ranges of its beats.
 //
-// Everything is derived from three inputs: the story's page count, the size of the board
-// panel and the board zoom factor. The page count gives the four board sections (the four
-// rows: Act One, the two halves of Act Two, Act Three) and the page range of every board
-// beat; the panel size and the zoom give the card size, the usable row width, the row tops
-// and the x at which each beat bar begins. Positions map to pages and pages to positions.
+// Three inputs set it: the story's page count, the size of the board panel and the board zoom
+// factor. The story keeps the panel size the same as its own board's (Screenplaydb::setBoardSize
+// is the one place that sets both). The page count gives the four board sections (the four rows:
+// Act One, the two halves of Act Two, Act Three) and the page range of every board beat; the
+// panel size and the zoom give the card size, the usable row width, the row tops and the x at
+// which each beat bar begins. Positions map to pages and pages to positions, and a page's room on
+// its row, where a card stands so that its page and beat read back, is worked out here.
 //
 // Board beats are numbered 0 to 21. Seventeen of them are beat bars (1-7, 9-12, 14-17,
 // 19-20); 0, 8, 13 and 18 head the four sections and 21 is the end. Beats (1 to 15) are the
 // fifteen beats of the beat sheet; "Set-up" and "Fun and Games" each span two beat bars.
 //
-// Only the section bounds and the page ranges of the beat bars are stored, both derived when the
-// page count is set; every other answer is computed on request, so none is ever stale. The arithmetic deliberately keeps the 32-bit float steps and truncations that
+// What the inputs give that every card's reading needs is kept when an input is set: the section
+// bounds and the bars' page ranges with the page count (and whether two bars share a page), the
+// least top of each row with the panel height. Everything else is worked out on request, so none
+// is ever stale. The arithmetic deliberately keeps the 32-bit float steps and truncations that
 // stored boards were laid out with, so positions and pages stay compatible with them.
 class BoardSections
 {
 public:
+    // Cards stand from this x on: 4 points inside the board's left rule, where every row starts.
+    static constexpr std::int64_t kRowStart = 4;
+
     // Every field 0 (the beats' page ranges those of a story of 0 pages).
     BoardSections();
 
@@ -126,6 +133,11 @@ public:
     // The top at which a card placed in the board beat's row stands: the drawn top of the row on
     // this board (that of row 1 for a number that is not a beat bar).
     std::int64_t cardTopForBoardBeatSection(std::int64_t boardBeat) const;
+    // The top a card `cardHeight` high takes when it is put down with its top at `top`: on the row
+    // that top selects (as the card's page is read from it), between the row's top as drawn and the
+    // beat bars along the row's bottom, so that it covers neither the rules, the bars nor the next
+    // row. A row lower than the card keeps it at the row's top.
+    std::int64_t topWithinRow(std::int64_t top, std::int64_t cardHeight) const;
     // The height of the beat bars along the bottom of each row at a board zoom factor; factors
     // other than 1 to 4 draw them 0 high.
     static int beatBarHeight(std::int64_t zoomFactor);
@@ -167,8 +179,8 @@ public:
     // beats have two ("Set-up" 4 then 2, "Fun and Games" 11 then 9), the others one (0 pads).
     static std::array<std::int64_t, 2> boardBeatsOfBeat(std::int64_t beat);
     // The bar a card of beat 1 to 15 stands in on `page` at `fraction` of row `row`: of the beat's
-    // bars on that row whose pages hold the page, the one the card lies on, else the first; 0 when
-    // none holds it. Where a short story gives several bars one page, the card's place may lie on
+    // bars on that row whose pages hold the page, the one the card lies on, else the first of them;
+    // 0 when none holds it. Where a short story gives several bars one page, the card's place may lie on
     // another bar that holds its page, or on none: the beat's own bar still holds the card.
     std::int64_t boardBeatOfBeatOnPage(std::int64_t beat, int row, std::int64_t page, float fraction) const;
     // The row (1 to 4) that holds a beat bar; 0 for every other number.
@@ -184,21 +196,35 @@ public:
     std::int64_t leastRowWidth() const;
     // The narrowest board panel: the narrowest row, a card and the margins.
     std::int64_t leastBoardPanelWidth() const { return leastRowWidth() + STANDARDSCENECARDWIDTH() + 8; }
-    // The fraction of its row nearest `wanted` at which a card of `page` in `boardBeat` stands so
-    // that its page and board beat read back from its place, on this board and on any other at
-    // least leastBoardPanelWidth() wide: inside the page, and inside the beat's bar where the two
-    // share enough of the row; a point and a half clear of every edge but the row's start, which
-    // reads back exactly.
+    // The lowest board panel at the current zoom: four rows of cards with their beat bars, and the
+    // rules between and around them.
+    std::int64_t leastBoardPanelHeight() const
+    {
+        return 4 * STANDARDSCENECARDHEIGHT() + 20 + 4 * beatBarHeight(boardZoomFactor_) + 8;
+    }
+
+    // Where on its row a card of `page` may stand so that its page, and the bar it reads, come back
+    // from its place on this board and on any other at least leastBoardPanelWidth() wide: the page
+    // cut at the edges of the bars that share it (a place near such an edge could read either),
+    // each piece wide enough for a card less a point and a half at either end, but the row's start,
+    // which reads back exactly. Fractions of the row, left to right; none where no piece is wide
+    // enough. With `onlyOnBar`, only the pieces on that bar (none where it does not reach the page).
+    struct Span {
+        double from;
+        double to;
+    };
+    struct Room {
+        std::array<Span, 16> spans{};
+        std::size_t count = 0;
+        const Span* begin() const { return spans.data(); }
+        const Span* end() const { return spans.data() + count; }
+        bool empty() const { return count == 0; }
+    };
+    Room roomOnPage(std::int64_t page, std::int64_t boardBeat, bool onlyOnBar = false) const;
+    // The fraction of its row nearest `wanted` at which a card of `page` in `boardBeat` stands in
+    // roomOnPage(); of two as near, the one on the beat's own bar. The page's middle where it has no
+    // room; its start for a `wanted` that is no number.
     double fractionOnPage(std::int64_t page, std::int64_t boardBeat, double wanted) const;
-    // The same for a card put on the page after another (a card beside it, the next of a run or of
-    // a group), wanted right of the other's place `after` (-infinity: the first card put there),
-    // with `toCome` more cards still to be put after it on the page. Where the page's room ends
-    // before the place wanted, the room left from the other card (or from the room's start) to the
-    // room's end is shared evenly by this card, those to come and one more a writer may put there
-    // later, so that cards put one after another stand apart in the order they were put; only a
-    // page with no room left has a card share the other's place.
-    double fractionOnPageAfter(std::int64_t page, std::int64_t boardBeat, double wanted, double after,
-                               std::int64_t toCome) const;
 
 private:
     struct PageRange
@@ -206,6 +232,21 @@ private:
         std::int64_t first = 0;
         std::int64_t last = 0;
     };
+
+    // The bars of row `row` whose pages hold `page`, in board-beat order.
+    struct Bars {
+        std::array<std::int64_t, 7> bars{};
+        std::size_t count = 0;
+        const std::int64_t* begin() const { return bars.data(); }
+        const std::int64_t* end() const { return bars.data() + count; }
+    };
+    Bars barsHoldingPage(int row, std::int64_t page) const;
+    // Where `page` lies along row `row` (1 to 4), as fractions of the row; the whole row for a page
+    // the row does not hold.
+    Span pageExtent(int row, std::int64_t page) const;
+    // Of `bars`, the one a card at `fraction` of their row lies on, else the nearest to it (the one
+    // before it of two as near); 0 for none.
+    static std::int64_t barAtPlace(const Bars& bars, float fraction);
 
     // Page range of a beat bar; {0, 0} for every other number.
     PageRange pageRangeForBoardBeat(std::int64_t boardBeat) const;

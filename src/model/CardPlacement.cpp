@@ -1,19 +1,21 @@
 #include "CardPlacement.h"
 
 #include "model/SceneCarddb.h"
-#include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
-#include "model/StoryTransaction.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// The cards' left edge lies 4 points inside the board's left rule.
-constexpr double kRowStart = 4.0;
 // How far right of a card another is put beside it.
 constexpr double kBeside = 20.0;
+constexpr double kNowhere = std::numeric_limits<double>::infinity();
 
 float fraction(double part, double whole)
 {
@@ -41,9 +43,9 @@ void readPlace(const BoardSections& sections, SceneCarddb& card, int row, float 
 
 // Stands the card on `page` in `boardBeat` at `along` of the bar's row, at the top of that row
 // as drawn.
-void standOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double along)
+void standOnPage(const BoardSections& sections, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat,
+                 double along)
 {
-    const BoardSections& sections = story.boardSections();
     const auto fraction = static_cast<float>(along);
     const int row = BoardSections::rowOfBoardBeatSection(boardBeat);
     const std::int64_t top = sections.cardTopForBoardBeatSection(boardBeat);
@@ -53,201 +55,344 @@ void standOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std:
     card.setCurrentBeatSection(
         beatOfCard(sections, card, row, page, fraction, sections.boardBeatSectionForPlace(row, page, fraction)));
     card.setPercentageHorizontal(fraction);
-    card.setPositionLeft(leftOfFraction(story, fraction, boardBeat));
+    card.setPositionLeft(leftOfFraction(sections, fraction, boardBeat));
     card.setPositionTop(top);
-    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+    card.setPercentageVertical(verticalFraction(sections, static_cast<double>(top)));
 }
 
-// The page brought within the story, and the bar to place a card of it in: `boardBeat` where that
-// is a bar with pages, else the page's own.
-std::pair<std::int64_t, std::int64_t> pageAndBar(const Screenplaydb& story, std::int64_t page,
+// The page brought within the story, and the bar to place a card of it in: `boardBeat` where its
+// pages hold the page, else the page's own.
+std::pair<std::int64_t, std::int64_t> pageAndBar(const BoardSections& sections, std::int64_t page,
                                                  std::int64_t boardBeat)
 {
-    const BoardSections& sections = story.boardSections();
-    page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(story.pageCount(), 1));
-    if (sections.beginningPageNumberForBoardBeat(boardBeat) == 0)
+    page = std::clamp<std::int64_t>(page, 1, std::max<std::int64_t>(sections.pageCount(), 1));
+    if (sections.beginningPageNumberForBoardBeat(boardBeat) > page || sections.endingPageNumberForBoardBeat(boardBeat) < page)
         boardBeat = sections.boardBeatSectionForPageNumber(page);
     return {page, boardBeat};
 }
 
+// The fraction at which a card put after the one at `after` stands on its page: at least `step`
+// points right of the whole point that one shows at; where the page's room ends before that, the
+// room left is shared by this card and one more a writer may put there later, so that cards put
+// one after another stand apart in the order they were put; only a page with no room left has the
+// card share the other's place.
+double fractionAfter(const BoardSections& sections, std::int64_t page, std::int64_t boardBeat, float after,
+                     double step)
+{
+    const auto point = [&](double place) { return sections.leftForFraction(static_cast<float>(place), boardBeat); };
+    // Places compare as the card keeps them, in single precision.
+    const auto rightOfAfter = [after](double place) { return static_cast<float>(place) > after; };
+    const auto from = static_cast<double>(after);
+    const double shown = static_cast<double>(point(from));
+    const double asked = std::max(from, static_cast<double>(horizontalFraction(sections, shown + step, boardBeat)));
+    // The place asked, or the nearest to it where it lies at the edge of a bar sharing the page.
+    const double place = sections.fractionOnPage(page, boardBeat, asked);
+    const double roomEnd = sections.fractionOnPage(page, boardBeat, 2.0);
+    if (rightOfAfter(place) && (place >= asked || roomEnd >= asked))
+        return place;
+    const double end = rightOfAfter(place) ? place : roomEnd;
+    if (!rightOfAfter(end))
+        return from;
+    const double share = sections.fractionOnPage(page, boardBeat, from + (end - from) / 2.0);
+    if (!rightOfAfter(share) || share > end)
+        return end;
+    // Apart on this board too, where the room's end is a whole point further right.
+    if (point(share) == point(from) && point(end) > point(from))
+        return end;
+    return share;
+}
+
+// --- Cards laid out on their page together -------------------------------------------------------
+
+// Where along the board (x of a card's left) a card may stand: closed spans, left to right.
+struct Spans {
+    std::vector<BoardSections::Span> spans;
+
+    // The least point at or right of `x` in a span; kNowhere where none lies there.
+    double atOrAfter(double x) const
+    {
+        for (const BoardSections::Span& span : spans)
+            if (x <= span.to)
+                return std::max(x, span.from);
+        return kNowhere;
+    }
+    // The greatest point at or left of `x` in a span; -kNowhere where none lies there.
+    double atOrBefore(double x) const
+    {
+        for (auto span = spans.rbegin(); span != spans.rend(); ++span)
+            if (x >= span->from)
+                return std::min(x, span->to);
+        return -kNowhere;
+    }
+};
+
+// The spans of a page's room on a row `width` points wide, as points of the board; in whole points
+// when `whole` (each span's ends brought inward to the nearest whole point).
+Spans pointsOf(const BoardSections::Room& room, double width, bool whole)
+{
+    Spans points;
+    const auto start = static_cast<double>(BoardSections::kRowStart);
+    for (const BoardSections::Span& span : room) {
+        double from = start + span.from * width;
+        double to = start + span.to * width;
+        if (whole) {
+            from = std::ceil(from);
+            to = std::floor(to);
+        }
+        if (from <= to)
+            points.spans.push_back({from, to});
+    }
+    return points;
+}
+
+// Places for cards in `rooms` wanted at `wanted`, in that order, at least `step` apart: each card
+// at the place wanted, or right of it as far as the cards before it need; then, from the last,
+// each card left of where it stood as far as the cards after it need to stay in their room.
+// Nothing where the rooms cannot hold them so.
+std::optional<std::vector<double>> stepApart(const std::vector<Spans>& rooms, const std::vector<double>& wanted,
+                                             double step)
+{
+    const std::size_t count = rooms.size();
+    std::vector<double> places(count);
+    for (std::size_t index = 0; index < count; ++index) {
+        const double least = index == 0 ? -kNowhere : places[index - 1] + step;
+        places[index] = rooms[index].atOrAfter(std::max(wanted[index], least));
+    }
+    double most = kNowhere;
+    for (std::size_t index = count; index-- > 0;) {
+        places[index] = rooms[index].atOrBefore(std::min(places[index], most));
+        if (!std::isfinite(places[index]))
+            return std::nullopt;
+        most = places[index] - step;
+    }
+    return places;
+}
+
+// Whether the rooms hold their cards in order, at least `step` apart.
+bool holdApart(const std::vector<Spans>& rooms, double step)
+{
+    double place = -kNowhere;
+    for (const Spans& room : rooms) {
+        place = room.atOrAfter(std::isfinite(place) ? place + step : place);
+        if (!std::isfinite(place))
+            return false;
+    }
+    return true;
+}
+
+// The widest spacing, up to `step`, at which the rooms hold their cards in order; below 0 where
+// not even one place apiece, in order, is to be had.
+double widestSpacing(const std::vector<Spans>& rooms, double step)
+{
+    if (!holdApart(rooms, 0.0))
+        return -1.0;
+    if (holdApart(rooms, step))
+        return step;
+    double held = 0.0;
+    double refused = step;
+    for (int halving = 0; halving < 60 && refused - held > 1e-9; ++halving) {
+        const double middle = (held + refused) / 2.0;
+        (holdApart(rooms, middle) ? held : refused) = middle;
+    }
+    return held;
+}
+
+// The places of one page's cards, as points along the board, in the order given.
+std::vector<double> placesOnPage(const BoardSections& sections, std::span<const CardOnItsPage* const> cards,
+                                 std::int64_t page, std::int64_t bar, double width, int step)
+{
+    const BoardSections::Room pageRoom = sections.roomOnPage(page, bar);
+    std::vector<BoardSections::Room> rooms;
+    std::vector<double> wanted;
+    for (const CardOnItsPage* card : cards) {
+        const BoardSections::Room own =
+            card->onItsBar ? sections.roomOnPage(page, card->boardBeat, true) : BoardSections::Room{};
+        rooms.push_back(own.empty() ? pageRoom : own);
+        // A place that is no number is the page's start. A card wanted past its page's room stands
+        // a step short of the room's end where the cards before it leave that free, so that a card
+        // a writer puts on the page later finds room beside it.
+        double left = std::isfinite(card->wantedLeft) ? card->wantedLeft : -kNowhere;
+        if (!rooms.back().empty()) {
+            const double roomEnd =
+                static_cast<double>(BoardSections::kRowStart) + rooms.back().spans[rooms.back().count - 1].to * width;
+            if (left > roomEnd)
+                left = roomEnd - static_cast<double>(step);
+        }
+        wanted.push_back(left);
+    }
+    const auto spansOf = [&](bool whole, bool ownBars) {
+        std::vector<Spans> spans;
+        for (const BoardSections::Room& room : rooms)
+            spans.push_back(pointsOf(ownBars ? room : pageRoom, width, whole));
+        return spans;
+    };
+    // Whole points the step apart wherever the room holds them so: apart by the step on this board
+    // whatever the cut to a whole point.
+    std::vector<double> wholeWanted;
+    for (const double place : wanted)
+        wholeWanted.push_back(std::isfinite(place) ? std::floor(place) : place);
+    if (auto places = stepApart(spansOf(true, true), wholeWanted, static_cast<double>(step)))
+        return *places;
+    // Otherwise as far apart as the room allows; a beat card leaves its bar only where the cards
+    // cannot otherwise stand in order.
+    std::vector<Spans> spans = spansOf(false, true);
+    double spacing = widestSpacing(spans, static_cast<double>(step));
+    if (spacing < 0.0) {
+        spans = spansOf(false, false);
+        spacing = widestSpacing(spans, static_cast<double>(step));
+    }
+    return stepApart(spans, wanted, std::max(spacing, 0.0)).value_or(std::vector<double>(cards.size(), kNowhere));
+}
+
 } // namespace
 
-float horizontalFraction(const Screenplaydb& story, double left, std::int64_t boardBeat)
+float horizontalFraction(const BoardSections& sections, double left, std::int64_t boardBeat)
 {
-    const auto width = static_cast<float>(story.boardSections().boardWidthForBoardBeatSection(boardBeat));
-    return fraction(left - kRowStart, width);
+    const auto width = static_cast<float>(sections.boardWidthForBoardBeatSection(boardBeat));
+    return fraction(left - static_cast<double>(BoardSections::kRowStart), width);
 }
 
-float verticalFraction(const Screenplaydb& story, double top)
+float verticalFraction(const BoardSections& sections, double top)
 {
-    return fraction(top, static_cast<double>(static_cast<float>(story.boardHeight())));
+    return fraction(top, static_cast<double>(static_cast<float>(sections.boardPanelHeight())));
 }
 
-int leftOfFraction(const Screenplaydb& story, float fraction, std::int64_t boardBeat)
+int leftOfFraction(const BoardSections& sections, float fraction, std::int64_t boardBeat)
 {
-    return StoredRange::toInt(story.boardSections().leftForFraction(fraction, boardBeat));
+    return StoredRange::toInt(sections.leftForFraction(fraction, boardBeat));
 }
 
-int topOfFraction(const Screenplaydb& story, float fraction)
+int topOfFraction(const BoardSections& sections, float fraction)
 {
-    const float y = fraction * static_cast<float>(story.boardHeight());
+    const float y = fraction * static_cast<float>(sections.boardPanelHeight());
     return StoredRange::toInt(BoardSections::wholePoint(static_cast<double>(y)));
 }
 
-QPoint cardOrigin(const Screenplaydb& story, const SceneCarddb& card)
+QPoint cardOrigin(const BoardSections& sections, const SceneCarddb& card)
 {
-    return QPoint(leftOfFraction(story, card.percentageHorizontal(), card.currentBeatSection()),
-                  topOfFraction(story, card.percentageVertical()));
+    return QPoint(leftOfFraction(sections, card.percentageHorizontal(), card.currentBeatSection()),
+                  topOfFraction(sections, card.percentageVertical()));
 }
 
-std::int64_t topWithinRow(const Screenplaydb& story, std::int64_t top, std::int64_t cardHeight)
+void placeCardAt(const BoardSections& sections, SceneCarddb& card, std::int64_t left, std::int64_t top)
 {
-    // The row is chosen as the page is.
-    const BoardSections::DrawnRow row =
-        BoardSections::drawnRow(story.boardHeight(), story.boardSections().rowOfTop(top));
-    const std::int64_t greatest = row.bottom - BoardSections::beatBarHeight(story.boardZoomFactor()) - cardHeight;
-    return std::max(row.top, std::min(top, greatest));
-}
-
-void placeCardAt(Screenplaydb& story, SceneCarddb& card, std::int64_t left, std::int64_t top)
-{
-    const BoardSections& sections = story.boardSections();
     card.setPositionLeft(left);
     card.setPositionTop(top);
     const int row = sections.rowOfTop(top);
     const std::int64_t width = sections.boardWidthForSection(row);
-    const float along = width > 0 ? static_cast<float>(left - 4) / static_cast<float>(width) : 0.0f;
+    const float along =
+        width > 0 ? static_cast<float>(left - BoardSections::kRowStart) / static_cast<float>(width) : 0.0f;
     const BoardSections::PageAndBoardBeat read = sections.pageAndBoardBeatForPositionTop(top, left);
     card.setPageNumber(read.page);
     card.setCurrentBeatSection(beatOfCard(sections, card, row, read.page, along, read.boardBeat));
-    card.setPercentageHorizontal(horizontalFraction(story, static_cast<double>(left), card.currentBeatSection()));
-    card.setPercentageVertical(verticalFraction(story, static_cast<double>(top)));
+    card.setPercentageHorizontal(horizontalFraction(sections, static_cast<double>(left), card.currentBeatSection()));
+    card.setPercentageVertical(verticalFraction(sections, static_cast<double>(top)));
 }
 
-void placeCardWhereItShows(Screenplaydb& story, SceneCarddb& card)
+void placeCardWhereItShows(const BoardSections& sections, SceneCarddb& card)
 {
-    const QPoint shown = cardOrigin(story, card);
+    const QPoint shown = cardOrigin(sections, card);
     card.setPositionLeft(shown.x());
     card.setPositionTop(shown.y());
+    repageCard(sections, card);
+}
+
+void repageCard(const BoardSections& sections, SceneCarddb& card)
+{
     // Its page is read from its fraction, not from the whole point it shows at: on a board
     // narrower than the one it was put down on, that point may lie a hair inside the next page.
-    readPlace(story.boardSections(), card, story.boardSections().rowOfTop(shown.y()), card.percentageHorizontal());
+    const int row = sections.rowOfTop(topOfFraction(sections, card.percentageVertical()));
+    readPlace(sections, card, row, card.percentageHorizontal());
 }
 
-void placeCardOnPage(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted)
+void placeCardOnPage(const BoardSections& sections, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat,
+                     double wanted)
 {
-    const auto [onPage, bar] = pageAndBar(story, page, boardBeat);
-    standOnPage(story, card, onPage, bar, story.boardSections().fractionOnPage(onPage, bar, wanted));
+    const auto [onPage, bar] = pageAndBar(sections, page, boardBeat);
+    standOnPage(sections, card, onPage, bar, sections.fractionOnPage(onPage, bar, wanted));
 }
 
-void placeCardAfter(Screenplaydb& story, SceneCarddb& card, std::int64_t page, std::int64_t boardBeat, double wanted,
-                    const SceneCarddb* after, double step, std::int64_t toCome)
+void layOutCardsOnTheirPages(const BoardSections& sections, std::span<const CardOnItsPage> cards, int step)
 {
-    const auto [onPage, bar] = pageAndBar(story, page, boardBeat);
-    double from = -std::numeric_limits<double>::infinity();
-    if (after) {
-        from = static_cast<double>(after->percentageHorizontal());
-        // At least `step` points right of the whole point the other card shows at.
-        if (step > 0.0) {
-            const double shown = static_cast<double>(leftOfFraction(story, after->percentageHorizontal(), bar));
-            wanted = std::max(wanted, static_cast<double>(horizontalFraction(story, shown + step, bar)));
+    // Each page's cards in the order given, the pages in the order they first come.
+    std::vector<std::pair<std::int64_t, std::vector<const CardOnItsPage*>>> pages;
+    std::unordered_map<std::int64_t, std::size_t> pageAt;
+    for (const CardOnItsPage& card : cards) {
+        const std::int64_t page = pageAndBar(sections, card.page, card.boardBeat).first;
+        const auto [found, added] = pageAt.try_emplace(page, pages.size());
+        if (added)
+            pages.emplace_back(page, std::vector<const CardOnItsPage*>{});
+        pages[found->second].second.push_back(&card);
+    }
+    for (const auto& [page, onPage] : pages) {
+        const std::int64_t bar = pageAndBar(sections, page, onPage.front()->boardBeat).second;
+        const auto width = static_cast<double>(sections.boardWidthForBoardBeatSection(bar));
+        const std::vector<double> places =
+            width > 0.0 ? placesOnPage(sections, onPage, page, bar, width, step) : std::vector<double>();
+        for (std::size_t index = 0; index < onPage.size(); ++index) {
+            const CardOnItsPage& card = *onPage[index];
+            const std::int64_t cardBar = pageAndBar(sections, page, card.boardBeat).second;
+            // A page without room, or a board without rows, has its cards where the page alone
+            // puts them.
+            const double along = index < places.size() && std::isfinite(places[index])
+                ? (places[index] - static_cast<double>(BoardSections::kRowStart)) / width
+                : sections.fractionOnPage(page, cardBar, (card.wantedLeft - static_cast<double>(BoardSections::kRowStart)) /
+                                                             std::max(width, 1.0));
+            standOnPage(sections, *card.card, page, cardBar, along);
         }
     }
-    standOnPage(story, card, onPage, bar, story.boardSections().fractionOnPageAfter(onPage, bar, wanted, from, toCome));
 }
 
-void placeCardNextTo(Screenplaydb& story, SceneCarddb& card, const SceneCarddb& anchor)
+void placeCardNextTo(const BoardSections& sections, SceneCarddb& card, const SceneCarddb& anchor)
 {
-    placeCardAfter(story, card, anchor.pageNumber(), anchor.currentBeatSection(), 0.0, &anchor, kBeside, 0);
+    const auto [page, bar] = pageAndBar(sections, anchor.pageNumber(), anchor.currentBeatSection());
+    standOnPage(sections, card, page, bar, fractionAfter(sections, page, bar, anchor.percentageHorizontal(), kBeside));
     // Beside the card, in its row as it stands.
     card.setPositionTop(anchor.positionTop());
     card.setPercentageVertical(anchor.percentageVertical());
 }
 
-void placeCardOnPageBesideItsCards(Screenplaydb& story, SceneCarddb& card, std::int64_t page)
+void placeCardOnPageBesideItsCards(const BoardSections& sections, SceneCarddb& card, std::int64_t page,
+                                   const RecordList<SceneCarddb>& board)
 {
-    const auto [onPage, bar] = pageAndBar(story, page, 0);
+    const auto [onPage, bar] = pageAndBar(sections, page, 0);
     // The last of them along the row (in board order of two at one place): where a short story's
     // beat card keeps a bar its place does not lie on, board order is not the order along the row.
     const SceneCarddb* last = nullptr;
-    for (const auto& other : story.sceneCards())
+    for (const auto& other : board)
         if (other.get() != &card && other->sceneCardID() != card.sceneCardID() && other->pageNumber() == onPage &&
             (!last || other->percentageHorizontal() >= last->percentageHorizontal()))
             last = other.get();
-    const BoardSections& sections = story.boardSections();
-    const auto rowWidth = std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1);
-    const double pageStart =
-        static_cast<double>(sections.leftForPageNumber(onPage) - 4.0f) / static_cast<double>(rowWidth);
-    placeCardAfter(story, card, onPage, bar, pageStart, last, kBeside, 0);
+    if (!last) {
+        const auto rowWidth = std::max<std::int64_t>(sections.boardWidthForBoardBeatSection(bar), 1);
+        placeCardOnPage(sections, card, onPage, bar,
+                        static_cast<double>(sections.leftForPageNumber(onPage) - static_cast<float>(BoardSections::kRowStart)) /
+                            static_cast<double>(rowWidth));
+        return;
+    }
+    standOnPage(sections, card, onPage, bar, fractionAfter(sections, onPage, bar, last->percentageHorizontal(), kBeside));
 }
 
-void placeCardAtBoardBeat(Screenplaydb& story, SceneCarddb& card, std::int64_t boardBeat)
+void placeCardAtBoardBeat(const BoardSections& sections, SceneCarddb& card, std::int64_t boardBeat,
+                          const RecordList<SceneCarddb>& board)
 {
-    placeCardOnPage(story, card, story.boardSections().beginningPageNumberForBoardBeat(boardBeat), boardBeat,
+    placeCardOnPage(sections, card, sections.beginningPageNumberForBoardBeat(boardBeat), boardBeat,
                     BoardSections::beginningPercentageForBoardBeat(boardBeat));
     // Cards that already stand there (put back there before) keep their place: this one goes
-    // beside them, as far as its page has room.
-    for (std::size_t tries = 0; tries < story.sceneCards().size(); ++tries) {
-        const QPoint spot(StoredRange::toInt(card.positionLeft()), StoredRange::toInt(card.positionTop()));
+    // beside them, one after another, as far as its page has room.
+    for (std::size_t tries = 0; tries < board.size(); ++tries) {
+        const QPoint spot = cardOrigin(sections, card);
         const SceneCarddb* there = nullptr;
-        for (const auto& other : story.sceneCards())
-            if (other.get() != &card && cardOrigin(story, *other) == spot)
+        for (const auto& other : board)
+            if (other.get() != &card && cardOrigin(sections, *other) == spot)
                 there = other.get();
         if (!there)
             return;
-        placeCardAfter(story, card, card.pageNumber(), boardBeat, card.percentageHorizontal(), there, kBeside, 0);
+        const auto [page, bar] = pageAndBar(sections, card.pageNumber(), boardBeat);
+        standOnPage(sections, card, page, bar, fractionAfter(sections, page, bar, there->percentageHorizontal(), kBeside));
         if (card.percentageHorizontal() <= there->percentageHorizontal())
             return;
     }
-}
-
-bool widenBoardToLeast(Screenplaydb& story)
-{
-    BoardSections& sections = story.boardSections();
-    const std::int64_t least = sections.leastBoardPanelWidth();
-    if (story.boardWidth() >= least)
-        return false;
-    story.setBoardWidth(least);
-    sections.setBoardPanelWidth(least);
-    return true;
-}
-
-void repageCards(Screenplaydb& story)
-{
-    // Each card is read where it shows: where its fractions put it on the board as it is now,
-    // at least as wide as the new count's pages need. (Its stored place is where it was last
-    // put, on the board as it was then.)
-    BoardSections& sections = story.boardSections();
-    sections.setBoardPanelWidth(story.boardWidth());
-    sections.setBoardPanelHeight(story.boardHeight());
-    widenBoardToLeast(story);
-    for (auto* cards : {&story.sceneCards(), &story.litterBox()}) {
-        for (auto& card : *cards) {
-            placeCardWhereItShows(story, *card);
-            card->save();
-        }
-    }
-}
-
-bool putCardOnBoard(Screenplaydb& story, SceneCarddb& card, const CardPlace& inLitterBox)
-{
-    if (!story.moveSceneCardToBoard(&card)) {
-        inLitterBox.restore(card);
-        return false;
-    }
-    try {
-        StoryTransaction transaction(story.database());
-        card.setOnBoard(1);
-        card.save();
-        story.sortAndRenumberBoard();
-        transaction.commit();
-    } catch (...) {
-        // Undone in the file: the card is back in the Litter Box, where it was.
-        inLitterBox.restore(card);
-        story.moveSceneCardToLitterBox(&card);
-        throw;
-    }
-    return true;
 }
 
 CardPlace::CardPlace(const SceneCarddb& card)

@@ -3,6 +3,7 @@
 
 #include "AttachedObjectdb.h"
 #include "Beatdb.h"
+#include "CardPlacement.h"
 #include "CharacterObjectdb.h"
 #include "Characterdb.h"
 #include "ColorCodedb.h"
@@ -406,6 +407,27 @@ void Screenplaydb::sortAndRenumberBoard()
 {
     sortRecords(sceneCards_, &SceneCarddb::sortByLocation);
     resetOnBoardSceneCardSortOrder();
+}
+
+bool Screenplaydb::putCardOnBoard(SceneCarddb& card, const CardPlace& inLitterBox)
+{
+    if (!moveSceneCardToBoard(&card)) {
+        inLitterBox.restore(card);
+        return false;
+    }
+    try {
+        StoryTransaction transaction(database_);
+        card.setOnBoard(1);
+        card.save();
+        sortAndRenumberBoard();
+        transaction.commit();
+    } catch (...) {
+        // Undone in the file: the card is back in the Litter Box, where it was.
+        inLitterBox.restore(card);
+        moveSceneCardToLitterBox(&card);
+        throw;
+    }
+    return true;
 }
 
 void Screenplaydb::resetOnBoardSceneCardSortOrder()

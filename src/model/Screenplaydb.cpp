@@ -1,8 +1,8 @@
 #include "Screenplaydb.h"
 
 #include "AttachedObjectdb.h"
-#include "CardPlacement.h"
 #include "Beatdb.h"
+#include "CardPlacement.h"
 #include "CharacterObjectdb.h"
 #include "Characterdb.h"
 #include "ColorCodedb.h"
@@ -300,8 +300,8 @@ bool Screenplaydb::readRowFields()
         setOwnerFirstName(row.columnText(c++));
         setOwnerLastName(row.columnText(c++));
         setReturnDestination(row.columnInt(c++));
-        setBoardWidth(size(row.columnInt(c++)));
-        setBoardHeight(size(row.columnInt(c++)));
+        const std::int64_t boardWidth = size(row.columnInt(c++));
+        setBoardSize(boardWidth, size(row.columnInt(c++)));
         setWindowState(row.columnInt(c++));
         setBoardZoomFactor(checked(row.columnInt(c++), 0, 4));
         setLogLineSplitterDistance(size(row.columnInt(c++)));
@@ -345,6 +345,8 @@ void Screenplaydb::applyNoRowDefaults()
     pageCount_ = 110;
     boardWidth_ = 1840;
     boardHeight_ = 685;
+    boardSections_->setBoardPanelWidth(boardWidth_);
+    boardSections_->setBoardPanelHeight(boardHeight_);
     windowState_ = 0;
     boardZoomFactor_ = 0;
     logLineSplitterDistance_ = 60;
@@ -727,7 +729,15 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
     // match it.
     try {
         StoryTransaction repaging(database_);
-        repageCards(*this);
+        // Each card is read where its fractions put it on the board, at least as wide as the new
+        // count's pages need.
+        widenBoardToLeast();
+        for (auto* cards : {&sceneCards_, &litterBox_}) {
+            for (auto& card : *cards) {
+                repageCard(*boardSections_, *card);
+                card->save();
+            }
+        }
         // The story's own page count goes with its cards' pages.
         save();
         repaging.commit();
@@ -739,31 +749,42 @@ void Screenplaydb::setPageCount(std::int64_t pageCount)
 
 Screenplaydb::Paging Screenplaydb::paging() const
 {
-    Paging paging{pageCount_, boardWidth_, boardSections_->boardPanelWidth(), boardSections_->boardPanelHeight(),
-                  isDirty_, {}};
+    Paging paging{pageCount_, boardWidth_, isDirty_, {}};
     paging.cards.reserve(sceneCards_.size() + litterBox_.size());
     for (const auto* cards : {&sceneCards_, &litterBox_})
         for (const auto& card : *cards)
-            paging.cards.push_back({card.get(), card->positionLeft(), card->positionTop(), card->pageNumber(),
-                                    card->currentBeatSection(), card->isDirty()});
+            paging.cards.push_back({card.get(), card->pageNumber(), card->currentBeatSection(), card->isDirty()});
     return paging;
 }
 
 void Screenplaydb::restorePaging(const Paging& paging)
 {
     for (const CardPaging& was : paging.cards) {
-        was.card->setPositionLeft(was.positionLeft);
-        was.card->setPositionTop(was.positionTop);
         was.card->setPageNumber(was.pageNumber);
         was.card->setCurrentBeatSection(was.currentBeatSection);
         was.card->setIsDirty(was.dirty);
     }
     pageCount_ = paging.pageCount;
-    boardWidth_ = paging.boardWidth;
-    isDirty_ = paging.dirty;
     boardSections_->setPageCount(paging.pageCount);
-    boardSections_->setBoardPanelWidth(paging.panelWidth);
-    boardSections_->setBoardPanelHeight(paging.panelHeight);
+    setBoardSize(paging.boardWidth, boardHeight_);
+    isDirty_ = paging.dirty;
+}
+
+void Screenplaydb::setBoardSize(std::int64_t width, std::int64_t height)
+{
+    assignField(boardWidth_, width);
+    assignField(boardHeight_, height);
+    boardSections_->setBoardPanelWidth(width);
+    boardSections_->setBoardPanelHeight(height);
+}
+
+bool Screenplaydb::widenBoardToLeast()
+{
+    const std::int64_t least = leastBoardWidth();
+    if (boardWidth_ >= least)
+        return false;
+    setBoardSize(least, boardHeight_);
+    return true;
 }
 
 void Screenplaydb::setBoardZoomFactor(std::int64_t zoomFactor)

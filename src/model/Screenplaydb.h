@@ -38,6 +38,7 @@ class ScenePayoffdb;
 class SceneSetupdb;
 class ScriptElementdb;
 class StickyNotedb;
+struct CardPlace;
 
 // The open story: the story file's connection, the fields of its one Screenplay row, its
 // collections of records and the cache of prepared statements that it and every record
@@ -57,8 +58,6 @@ class Screenplaydb
     VTR_PROPERTY(QString, ownerLastName, setOwnerLastName);
     VTR_PROPERTY(std::int64_t, returnDestination, setReturnDestination) = 0;
     VTR_PROPERTY(std::int64_t, reviewType, setReviewType) = 0;
-    VTR_PROPERTY(std::int64_t, boardWidth, setBoardWidth) = 1840;
-    VTR_PROPERTY(std::int64_t, boardHeight, setBoardHeight) = 720;
     VTR_PROPERTY(std::int64_t, windowState, setWindowState) = 2;
     VTR_PROPERTY(std::int64_t, logLineSplitterDistance, setLogLineSplitterDistance) = 75;
     VTR_PROPERTY(std::int64_t, generalNotesSplitterDistance, setGeneralNotesSplitterDistance) = 580;
@@ -146,16 +145,15 @@ public:
     // A new page count gives every card of the board and the Litter Box the page and board beat
     // of the place its fractions give it on the board (widened first to the least the new count
     // needs), and writes the cards and the story in one transaction; refused, it leaves the story
-    // as it was. In a story without cards only the count changes, for the story's next save.
+    // as it was. The cards keep their places. In a story without cards only the count changes,
+    // for the story's next save.
     void setPageCount(std::int64_t pageCount);
 
     // What a page-count change alters: the count, the board's width and, for every card of the
-    // board and the Litter Box, its place, page and board beat, each with its dirty mark. Taken before the
+    // board and the Litter Box, its page and board beat, each with its dirty mark. Taken before the
     // change, it puts memory back to what the file kept when the change's write is refused.
     struct CardPaging {
         SceneCarddb* card;
-        std::int64_t positionLeft;
-        std::int64_t positionTop;
         std::int64_t pageNumber;
         std::int64_t currentBeatSection;
         bool dirty;
@@ -163,8 +161,6 @@ public:
     struct Paging {
         std::int64_t pageCount;
         std::int64_t boardWidth;
-        std::int64_t panelWidth;
-        std::int64_t panelHeight;
         bool dirty;
         std::vector<CardPaging> cards;
     };
@@ -172,6 +168,20 @@ public:
     void restorePaging(const Paging& paging);
     std::int64_t boardZoomFactor() const { return boardZoomFactor_; }
     void setBoardZoomFactor(std::int64_t zoomFactor);
+
+    // The corkboard's size in points, as the story keeps it and its sections lay out its rows: this
+    // is the one place that sets both. Nothing is written, and no card moves: cards keep their
+    // fractions, and a new size shows them in the same part of their rows.
+    std::int64_t boardWidth() const { return boardWidth_; }
+    std::int64_t boardHeight() const { return boardHeight_; }
+    void setBoardSize(std::int64_t width, std::int64_t height);
+    // The size at least as wide as every page of the rows needs and as high as four rows of cards
+    // at the zoom need (BoardSections::leastBoardPanelWidth, leastBoardPanelHeight).
+    std::int64_t leastBoardWidth() const { return boardSections_->leastBoardPanelWidth(); }
+    std::int64_t leastBoardHeight() const { return boardSections_->leastBoardPanelHeight(); }
+    // Raises the board's width to the least that holds every page of its rows; answers whether it
+    // did. The story is not saved.
+    bool widenBoardToLeast();
 
     BoardSections& boardSections() { return *boardSections_; }
     const BoardSections& boardSections() const { return *boardSections_; }
@@ -202,6 +212,13 @@ public:
     // Puts the board's cards in board order (board beat, then horizontal fraction) and stores the
     // sort orders 1 to n in that order (resetOnBoardSceneCardSortOrder).
     void sortAndRenumberBoard();
+    // A card of the Litter Box, already given its board place, goes onto the board: it is stored
+    // with `onBoard` 1 and the board is put in order and renumbered, all in one write. Refused, the
+    // file and the story are as they were, the card back in the Litter Box with the place it had
+    // there (`inLitterBox`, taken before it was given its board place), and the failure is thrown.
+    // Answers false, writing and moving nothing but that place, for a card the Litter Box does not
+    // hold.
+    bool putCardOnBoard(SceneCarddb& card, const CardPlace& inLitterBox);
     // The board list view's working list; the cards belong to the two lists above.
     std::vector<SceneCarddb*>& listViewCards() { return listViewCards_; }
 
@@ -362,6 +379,8 @@ private:
     QString fileName_;
     std::int64_t pageCount_ = 110;
     std::int64_t boardZoomFactor_ = 0;
+    std::int64_t boardWidth_ = 1840;
+    std::int64_t boardHeight_ = 720;
     std::unique_ptr<BoardSections> boardSections_;
     // Attachments, characters, locations and cards, in that order.
     std::array<NamedKeys, 4> namedKeys_;

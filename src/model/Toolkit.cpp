@@ -22,8 +22,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
+#include <vector>
 
 using namespace DateUtilities;
 
@@ -195,6 +195,9 @@ constexpr const char* kBeatCards[] = {
     "All Is Lost",   "Dark Night of the Soul", "Break into Three", "Finale", "Final Image",
 };
 
+// How far apart the program puts the cards it makes on one page, where the page has room.
+constexpr int kCardsApart = 20;
+
 struct OptionalGroup {
     std::int64_t afterBeat;
     std::size_t option;
@@ -218,28 +221,29 @@ const std::vector<OptionalGroup>& optionalGroups()
     return groups;
 }
 
-float fractionOf(double value, double whole)
-{
-    return whole == 0 ? 0.0f : static_cast<float>(value / whole);
-}
-
 } // namespace
 
-void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const
+std::vector<std::unique_ptr<SceneCarddb>> Toolkit::initialBeatCards(const Screenplaydb& story,
+                                                                    const std::array<bool, 5>& options) const
 {
     const BoardSections& sections = story.boardSections();
-    const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
-    const std::int64_t actionID = action ? action->scriptElementID() : 0;
-
-    // The cards in creation order, each with where it is wanted.
-    struct Planned {
-        QString description;
-        std::int64_t beatCardNumber;
-        std::int64_t page;
-        std::int64_t boardBeat;
-        double wanted;
+    std::vector<std::unique_ptr<SceneCarddb>> cards;
+    std::vector<CardOnItsPage> places;
+    const auto add = [&](const QString& description, std::int64_t beatNumber, std::int64_t page, std::int64_t bar,
+                         double left) {
+        auto card = std::make_unique<SceneCarddb>();
+        card->setDescription(description);
+        if (beatNumber >= 1) {
+            card->setColorLegend1ID(1);
+            card->setBeatCardNumber(beatNumber);
+        }
+        card->setScreenplayID(story.screenplayID());
+        card->setOnBoard(1);
+        card->setHeading(QStringLiteral("SCENE HEADING"));
+        card->setSortOrder(static_cast<std::int64_t>(cards.size()) + 1);
+        places.push_back({card.get(), page, bar, left, beatNumber >= 1});
+        cards.push_back(std::move(card));
     };
-    std::vector<Planned> planned;
     for (std::size_t index = 0; index < std::size(kBeatCards); ++index) {
         const std::int64_t beatNumber = static_cast<std::int64_t>(index) + 1;
         const std::int64_t boardBeat = BoardSections::boardBeatsOfBeat(beatNumber)[0];
@@ -248,9 +252,9 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
         const QString description = beatRecord ? beatRecord->description() : QString();
         // Each beat card stands at the start of its bar, on the beat's first page; the opening
         // image at the very start of the board.
-        planned.push_back({description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description,
-                           beatNumber, beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(boardBeat),
-                           boardBeat, BoardSections::beginningPercentageForBoardBeat(boardBeat)});
+        add(description.indexOf(title) == 0 ? description : title + QLatin1Char('\n') + description, beatNumber,
+            beatNumber == 1 ? 1 : sections.beginningPageNumberForBoardBeat(boardBeat), boardBeat,
+            static_cast<double>(beatNumber == 1 ? BoardSections::kRowStart : sections.leftForBoardBeatSection(boardBeat)));
 
         for (const OptionalGroup& group : optionalGroups()) {
             if (group.afterBeat != beatNumber || !options[group.option])
@@ -268,53 +272,38 @@ void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::a
                 const auto page = static_cast<std::int64_t>(firstPage + static_cast<double>(k) * pageStep);
                 const auto left = static_cast<std::int64_t>(static_cast<double>(sections.leftForBoardBeatSection(b)) +
                                                             static_cast<double>(k) * widthStep);
-                planned.push_back({QString::fromLatin1(group.texts[k - 1]), 0, page, b,
-                                   fractionOf(static_cast<double>(left), width)});
+                add(QString::fromLatin1(group.texts[k - 1]), 0, page, b, static_cast<double>(left));
             }
         }
     }
+    // Where a short story gives one page to several bars and their cards, they stand apart on it
+    // in the order they were made.
+    layOutCardsOnTheirPages(sections, places, kCardsApart);
+    return cards;
+}
 
-    // Where a short story gives one page to several bars, the cards on it stand apart in
-    // creation order: each after the one made before it there, sharing what room the page has
-    // left with those still to come.
-    const auto onPage = [&](const Planned& card) {
-        return std::make_pair(std::clamp<std::int64_t>(card.page, 1, std::max<std::int64_t>(story.pageCount(), 1)),
-                              BoardSections::rowOfBoardBeatSection(card.boardBeat));
-    };
-    std::map<std::pair<std::int64_t, int>, const SceneCarddb*> lastOnPage;
+void Toolkit::addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const
+{
+    const ScriptElementdb* action = story.elementForElementType(QStringLiteral("Action"));
+    const std::int64_t actionID = action ? action->scriptElementID() : 0;
+    std::vector<std::unique_ptr<SceneCarddb>> cards = initialBeatCards(story, options);
     std::vector<SceneCarddb*> added;
     try {
         StoryTransaction beatCards(story.database());
-        for (std::size_t index = 0; index < planned.size(); ++index) {
-            const Planned& each = planned[index];
-            const auto page = onPage(each);
-            const auto toCome = std::count_if(planned.begin() + static_cast<std::ptrdiff_t>(index) + 1, planned.end(),
-                                              [&](const Planned& later) { return onPage(later) == page; });
-            auto card = std::make_unique<SceneCarddb>();
-            card->setDescription(each.description);
-            if (each.beatCardNumber >= 1) {
-                card->setColorLegend1ID(1);
-                card->setBeatCardNumber(each.beatCardNumber);
-            }
-            placeCardAfter(story, *card, each.page, each.boardBeat, each.wanted, lastOnPage[page], 0.0, toCome);
-            card->setScreenplayID(story.screenplayID());
-            card->setOnBoard(1);
-            card->setHeading(QStringLiteral("SCENE HEADING"));
-            card->setSortOrder(static_cast<std::int64_t>(index) + 1);
+        for (auto& card : cards) {
             card->insertIntoDatabase(&story);
             ScriptPartdb paragraph;
             paragraph.setSceneCardID(card->sceneCardID());
             paragraph.setSortOrder(1);
             paragraph.setElementTypeID(actionID);
             paragraph.insertIntoDatabase(&story);
-            lastOnPage[page] = card.get();
             added.push_back(card.get());
             story.sceneCards().push_back(std::move(card));
         }
         beatCards.commit();
     } catch (...) {
-        auto& cards = story.sceneCards();
-        cards.eraseIf([&](const std::unique_ptr<SceneCarddb>& card) {
+        auto& board = story.sceneCards();
+        board.eraseIf([&](const std::unique_ptr<SceneCarddb>& card) {
             return std::find(added.begin(), added.end(), card.get()) != added.end();
         });
         throw;

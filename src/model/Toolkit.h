@@ -5,13 +5,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "DateUtilities.h"
 
 // Stateless helper whose operations callers invoke on a fresh instance: Toolkit().op(...).
 // Each subsystem defines its own operations in a source file of its own folder.
 class QFont;
+class SceneCarddb;
 class Screenplaydb;
 class XMLParsedScript;
 struct NewStoryDefaults;
@@ -47,6 +50,10 @@ public:
     // "Action" paragraph, plus the optional suggestion cards chosen by `options` (set-up,
     // debate, fun and games, bad guys, five-step finale). All or nothing.
     void addInitialBeatCardsForScreenplay(Screenplaydb& story, const std::array<bool, 5>& options) const;
+    // Those cards as they are made, in creation order with their sort orders, each placed on the
+    // story's board (the cards of one page laid out together), none stored.
+    std::vector<std::unique_ptr<SceneCarddb>> initialBeatCards(const Screenplaydb& story,
+                                                               const std::array<bool, 5>& options) const;
 
     // --- script interchange (interchange) ---
     // Writes a read script into the story as one transaction: page count and board, element

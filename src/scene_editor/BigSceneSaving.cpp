@@ -161,7 +161,7 @@ bool BigSceneView::savePageNumber(bool& placed)
         return false;
     }
     tfPageNumber_->setText(QString::number(static_cast<qlonglong>(page)));
-    placeCardOnPageBesideItsCards(story, *scene_, page);
+    placeCardOnPageBesideItsCards(story.boardSections(), *scene_, page, story.sceneCards());
     showCurrentBeat();
     placed = true;
     return true;

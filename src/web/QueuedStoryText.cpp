@@ -22,12 +22,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace QueuedStoryText {
 
 namespace {
 
-constexpr std::int64_t kLeastLeft = 4;
 // Cards of one page queued one after another stand this far apart, so none hides another.
 constexpr std::int64_t kRunOffset = 5;
 // Positions further out than this are no board position.
@@ -64,11 +65,6 @@ double leadingNumber(const QString& text)
     if (!std::isfinite(read))
         return read < 0 ? -kFarthestLeft : kFarthestLeft;
     return std::clamp(read, -kFarthestLeft, kFarthestLeft);
-}
-
-float fraction(double part, double whole)
-{
-    return whole == 0.0 ? 0.0f : static_cast<float>(part / whole);
 }
 
 // The elements of one kind in a group, in order: each is read, then the text is cut after
@@ -137,13 +133,12 @@ void addScript(const QString& script, SceneCarddb& card, Screenplaydb& story)
 struct CardRun {
     std::int64_t previousPage = 0;
     std::int64_t count = 0;
-    // The card placed last, which the next of the run stands after.
-    const SceneCarddb* previous = nullptr;
-    // The cards of the run still to come after the one being placed.
-    std::int64_t toCome = 0;
 };
 
-void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
+// A card of the text with everything but its place and its script, and the left the phone's
+// place gives it on the story's board.
+std::unique_ptr<SceneCarddb> sceneCardOf(const QString& element, CardRun& run, const Screenplaydb& story,
+                                         CardOnItsPage& place)
 {
     const BoardSections& sections = story.boardSections();
     auto card = std::make_unique<SceneCarddb>();
@@ -155,28 +150,19 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
     card->setEmotionalChange(value(element, "EMOTIONALCHANGE"));
     card->setConflict(value(element, "CONFLICT"));
     const std::int64_t page = integer(element, "PAGENUMBER");
-    const std::int64_t boardBeat = sections.boardBeatSectionForPageNumber(page);
 
     auto left = static_cast<std::int64_t>(std::trunc(leadingNumber(value(element, "POSITIONLEFT"))));
     if (left == 0)
         left = static_cast<std::int64_t>(std::trunc(sections.leftForPageNumber(page)));
-    left = std::max(left, kLeastLeft);
-    const bool inRun = page == run.previousPage;
-    if (inRun) {
+    left = std::max(left, BoardSections::kRowStart);
+    if (page == run.previousPage) {
         ++run.count;
         left += kRunOffset * run.count;
     } else {
         run.count = 0;
     }
     run.previousPage = page;
-    // The card stands where the phone put it, or its page begins, as far as its page reaches; the
-    // next of a run at least 5 points right of the one before, however far inside its page that
-    // one had to stand.
-    const double wanted = fraction(static_cast<double>(static_cast<float>(left - kLeastLeft)),
-                                   static_cast<double>(sections.boardWidthForSection(0)));
-    placeCardAfter(story, *card, page, boardBeat, wanted, inRun ? run.previous : nullptr,
-                   static_cast<double>(kRunOffset), run.toCome);
-    run.previous = card.get();
+    place = {card.get(), page, sections.boardBeatSectionForPageNumber(page), static_cast<double>(left)};
 
     card->setColorLegendID(1, integer(element, "COLORKEY"));
     for (int slot = 2; slot <= 6; ++slot) {
@@ -186,12 +172,7 @@ void addSceneCard(const QString& element, CardRun& run, Screenplaydb& story)
     }
     const QString onBoard = value(element, "ONBOARD");
     card->setOnBoard(onBoard.isEmpty() || integer(onBoard) == 1 ? 1 : 2);
-    card->insertIntoDatabaseWithID(&story);
-
-    const QString script = value(element, "SCRIPT");
-    if (!script.isEmpty())
-        addScript(script, *card, story);
-    (card->onBoard() == 1 ? story.sceneCards() : story.litterBox()).push_back(std::move(card));
+    return card;
 }
 
 void addSetupsAndPayoffs(const QString& text, Screenplaydb& story)
@@ -281,25 +262,25 @@ void fillStory(Screenplaydb& story, const QString& text, const Owner& owner)
 
     const QStringList cardElements = elementsOf(value(text, "SCENECARDS"), QStringLiteral("SCENECARD"));
     story.setPageCount(pageCountOf(text, cardElements));
-    BoardSections& sections = story.boardSections();
-    sections.setPageCount(story.pageCount());
-    sections.setBoardPanelWidth(story.boardWidth());
-    sections.setBoardPanelHeight(story.boardHeight());
+    // The cards are placed on the board the story keeps, as high as the board shows it.
+    story.setBoardSize(std::max(story.boardWidth(), story.leastBoardWidth()),
+                       std::max(story.boardHeight(), story.leastBoardHeight()));
 
-    // How many cards of each run of one page are still to come, so that a run the page cannot hold
-    // at 5 points apart shares what room the page has.
-    std::vector<std::int64_t> pages;
-    pages.reserve(static_cast<std::size_t>(cardElements.size()));
-    for (const QString& element : cardElements)
-        pages.push_back(integer(element, "PAGENUMBER"));
-    std::vector<std::int64_t> toCome(pages.size(), 0);
-    for (std::size_t index = pages.size(); index-- > 1;)
-        if (pages[index - 1] == pages[index])
-            toCome[index - 1] = toCome[index] + 1;
+    // Each card where the phone put it, or where its page begins, and the cards of one page apart
+    // on it in the order they came, each where it was wanted as far as the page has room.
+    std::vector<std::unique_ptr<SceneCarddb>> cards;
+    std::vector<CardOnItsPage> places(static_cast<std::size_t>(cardElements.size()));
     CardRun run;
-    for (std::size_t index = 0; index < pages.size(); ++index) {
-        run.toCome = toCome[index];
-        addSceneCard(cardElements[static_cast<qsizetype>(index)], run, story);
+    for (qsizetype index = 0; index < cardElements.size(); ++index)
+        cards.push_back(sceneCardOf(cardElements[index], run, story, places[static_cast<std::size_t>(index)]));
+    layOutCardsOnTheirPages(story.boardSections(), places, static_cast<int>(kRunOffset));
+    for (qsizetype index = 0; index < cardElements.size(); ++index) {
+        std::unique_ptr<SceneCarddb>& card = cards[static_cast<std::size_t>(index)];
+        card->insertIntoDatabaseWithID(&story);
+        const QString script = value(cardElements[index], "SCRIPT");
+        if (!script.isEmpty())
+            addScript(script, *card, story);
+        (card->onBoard() == 1 ? story.sceneCards() : story.litterBox()).push_back(std::move(card));
     }
     addSetupsAndPayoffs(text, story);
     story.save();

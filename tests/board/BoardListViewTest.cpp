@@ -14,8 +14,10 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "model/Toolkit.h"
 #include "panes/ModalDialogs.h"
 #include "panes/TitleLoglineView.h"
+#include "support/TempStory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -365,11 +367,12 @@ TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnBeatBarNineGoesToThatBeat)
     EXPECT_EQ(cardView(*document_, key)->fieldText(SceneCardPart::PageNumber), "26");
 }
 
-// A second card put back at a beat where the first already stands goes 20 points right of it.
-TEST_F(BoardListTest, TwoCardsPutBackAtOneBeatStandApart)
+// Cards put back at a beat where others already stand go 20 points right of the last of them, one
+// after another, on the beat's first page.
+TEST_F(BoardListTest, CardsPutBackAtOneBeatStandApart)
 {
-    ASSERT_TRUE(openList({inBeat(1), inBeat(3, 0.3f, 2), inBeat(3, 0.4f, 2)}));
-    for (const std::int64_t key : {keys_[1], keys_[2]}) {
+    ASSERT_TRUE(openList({inBeat(1), inBeat(3, 0.3f, 2), inBeat(3, 0.4f, 2), inBeat(3, 0.5f, 2)}));
+    for (const std::int64_t key : {keys_[1], keys_[2], keys_[3]}) {
         EXPECT_TRUE(dropOn(barTagged(3009), QPoint(20, 10), *cardDrag(key, document_), Qt::MoveAction));
         settle();
     }
@@ -377,7 +380,7 @@ TEST_F(BoardListTest, TwoCardsPutBackAtOneBeatStandApart)
     EXPECT_EQ(stored(path_, "SELECT group_concat(PositionLeft || '|' || PageNumber || '|' || CurrentBeatSection, ' ') "
                             "FROM (SELECT * FROM SceneCard WHERE OnBoard = 1 AND CurrentBeatSection = 9 ORDER BY "
                             "SceneCardID)"),
-              QStringLiteral("%1|26|9 %2|26|9").arg(first).arg(first + 20));
+              QStringLiteral("%1|26|9 %2|26|9 %3|26|9").arg(first).arg(first + 20).arg(first + 40));
 }
 
 TEST_F(BoardListTest, BoardListBarsRefuseBoardCardsAndForeignDrags)
@@ -407,7 +410,7 @@ TEST_F(BoardListTest, BoardListLitterBoxCardDroppedOnAListCardLandsBesideIt)
     ASSERT_TRUE(openList({inBeat(10, 0.41f), inBeat(3, 0.3f, 2)}));
     SceneCarddb* anchor = card(*document_, keys_[0]);
     // The anchor's place, page and beat, as the corkboard gives them.
-    placeCardWhereItShows(screenplay(), *anchor);
+    placeCardWhereItShows(screenplay().boardSections(), *anchor);
     const auto anchorLeft = anchor->positionLeft();
     SceneCardView* target = cardView(*document_, keys_[0]);
     const auto data = cardDrag(keys_[1], document_);
@@ -514,4 +517,41 @@ TEST_F(BoardListTest, CardStockReportsOfAListShowingNoCardPrintOneEmptySheet)
     menus.mnuRSCA3x5->trigger();
     EXPECT_EQ(fakes_.printPanels->shown.size(), 2u);
     EXPECT_TRUE(fakes_.alerts->shown.empty());
+}
+
+// A short story's initial beat cards, every group with them, are listed under their own beats:
+// where several bars share a page, a beat card keeps its beat's bar (All Is Lost and Dark Night
+// of the Soul of an 8-page story, Catalyst of 12 pages, Set-Up of 20, Theme Stated and B Story
+// of 28).
+TEST_F(BoardListTest, AShortStorysBeatCardsAreListedUnderTheirOwnBeats)
+{
+    // Beat n's card stands on the n-th of these bars.
+    constexpr std::array<std::int64_t, 16> ownBar = {0, 1, 3, 4, 5, 6, 7, 10, 11, 12, 14, 15, 16, 17, 19, 20};
+    for (const int pages : {8, 12, 20, 28}) {
+        SCOPED_TRACE(std::to_string(pages) + " pages");
+        const QString path = story(QStringLiteral("Short %1").arg(pages), {},
+                                   QStringLiteral("BoardView = 2, PageCount = %1").arg(pages));
+        {
+            OpenedStory file;
+            file.open(path);
+            file.story->hydrate();
+            Toolkit().addInitialBeatCardsForScreenplay(*file.story, {true, true, true, true, true});
+        }
+        document_ = open(path);
+        list_ = boardListViewOf(*document_);
+        ASSERT_NE(list_, nullptr);
+        std::int64_t barAbove = 0;
+        int beatCards = 0;
+        for (QObject* object : list_->listViewObjects()) {
+            if (auto* bar = qobject_cast<BoxWithTags*>(object); bar && bar->tag() > 3000 && bar->tag() <= 3020)
+                barAbove = bar->tag() - 3000;
+            if (auto* card = qobject_cast<SceneCardView*>(object); card && card->scene()->beatCardNumber() > 0) {
+                ++beatCards;
+                EXPECT_EQ(barAbove, ownBar[static_cast<std::size_t>(card->scene()->beatCardNumber())])
+                    << "beat card " << card->scene()->beatCardNumber();
+            }
+        }
+        EXPECT_EQ(beatCards, 15);
+        document_->window()->close();
+    }
 }

@@ -85,8 +85,7 @@ TEST_F(BoardPane, ZoomingRescalesTheBoardAndKeepsItsLeastWidth)
 {
     ASSERT_NE(openStory(boardOf(1), QStringLiteral("BoardZoomFactor = 1, BoardWidth = 2000, BoardHeight = 800")),
               nullptr);
-    screenplay().setBoardWidth(2000);
-    screenplay().setBoardHeight(800);
+    screenplay().setBoardSize(2000, 800);
     menus().mnuBZAsBigAsItGets->trigger();
     // 2000 / 0.733 = 2728, raised to the least width of zoom 4; 800 / 0.733 = 1091.
     EXPECT_EQ(screenplay().boardZoomFactor(), 4);
@@ -100,8 +99,7 @@ TEST_F(BoardPane, ZoomingRescalesTheBoardAndKeepsItsLeastWidth)
 
     // Back from 4 to 1 multiplies by 0.7333: 3608 x 996 gives 2645 x 730, and the corkboard
     // raises the height to its least one.
-    screenplay().setBoardWidth(3608);
-    screenplay().setBoardHeight(996);
+    screenplay().setBoardSize(3608, 996);
     menus().mnuBZNormal->trigger();
     EXPECT_EQ(screenplay().boardWidth(), 2645);
     EXPECT_EQ(screenplay().boardHeight(), 732);
@@ -118,13 +116,11 @@ TEST_F(BoardPane, ZoomFactorsBetweenEveryPairUseTheirOwnFactors)
 {
     ASSERT_NE(openStory({}, QStringLiteral("BoardZoomFactor = 2")), nullptr);
     // From 2 to 3 multiplies by 1 / 0.9215, from 3 to 2 by 0.9215.
-    screenplay().setBoardWidth(3000);
-    screenplay().setBoardHeight(2000);
+    screenplay().setBoardSize(3000, 2000);
     menus().mnuBZEvenBigger->trigger();
     EXPECT_EQ(screenplay().boardWidth(), static_cast<std::int64_t>(3000 / 0.9215));
     EXPECT_EQ(screenplay().boardHeight(), static_cast<std::int64_t>(2000 / 0.9215));
-    screenplay().setBoardWidth(3000);
-    screenplay().setBoardHeight(2000);
+    screenplay().setBoardSize(3000, 2000);
     menus().mnuBZLarger->trigger();
     EXPECT_EQ(screenplay().boardWidth(), static_cast<std::int64_t>(3000 * 0.9215));
     EXPECT_EQ(screenplay().boardHeight(), static_cast<std::int64_t>(2000 * 0.9215));
@@ -132,7 +128,7 @@ TEST_F(BoardPane, ZoomFactorsBetweenEveryPairUseTheirOwnFactors)
     // A tag outside 1 to 4 sets the factor but rescales and checks nothing.
     QObject odd;
     odd.setProperty("tag", 7);
-    screenplay().setBoardWidth(3000);
+    screenplay().setBoardSize(3000, screenplay().boardHeight());
     document_->zoomTheBoard(&odd);
     EXPECT_EQ(screenplay().boardZoomFactor(), 7);
     EXPECT_EQ(screenplay().boardWidth(), 3000);
@@ -165,8 +161,7 @@ TEST_F(BoardPane, ZoomingUpDividesBySizesWhereTheReciprocalFallsShort)
                          .toStdString());
         items[static_cast<std::size_t>(row.from - 1)]->trigger();
         ASSERT_EQ(screenplay().boardZoomFactor(), row.from);
-        screenplay().setBoardWidth(row.width);
-        screenplay().setBoardHeight(row.height);
+        screenplay().setBoardSize(row.width, row.height);
         items[static_cast<std::size_t>(row.to - 1)]->trigger();
         EXPECT_EQ(screenplay().boardWidth(), row.expectedWidth);
         EXPECT_EQ(screenplay().boardHeight(), row.expectedHeight);
@@ -233,8 +228,7 @@ TEST_F(BoardPane, TheBoardStopsAtItsLeastWidthExactly)
         if (row.fit) {
             menus().mnuPPBSFitToCurrentView->trigger();
         } else {
-            screenplay().setBoardWidth(row.start);
-            screenplay().boardSections().setBoardPanelWidth(row.start);
+            screenplay().setBoardSize(row.start, screenplay().boardHeight());
             menus().mnuPPBSDecreaseWidth->trigger();
         }
         EXPECT_EQ(boardSize().split(QLatin1Char('x')).value(0), QString::number(row.expected));
@@ -249,7 +243,7 @@ TEST_F(BoardPane, ANewCardBesideTheLargeCardsCardReplacesItThere)
 {
     ASSERT_NE(openStory(boardOf(3), QStringLiteral("Genre = 'Drama'")), nullptr);
     SceneCarddb* shown = boardCard(1);
-    placeCardWhereItShows(screenplay(), *shown);
+    placeCardWhereItShows(screenplay().boardSections(), *shown);
     document_->openBigSceneCard(shown, 1);
     ASSERT_EQ(document_->miniSceneCardControls().size(), 3u);
     menus().mnuAddSceneCard->trigger();

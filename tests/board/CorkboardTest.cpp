@@ -295,7 +295,7 @@ TEST_F(Corkboard, ACardMovedPastAnotherKeepsItsOwnViewWhenTheBoardIsBuiltAgain)
             SceneCardView* view = cardView(*document, keys[index]);
             EXPECT_EQ(view, views[index]);
             EXPECT_EQ(view->scene(), card(*document, keys[index]));
-            EXPECT_EQ(view->boardFrame().topLeft(), cardOrigin(story, *card(*document, keys[index])));
+            EXPECT_EQ(view->boardFrame().topLeft(), cardOrigin(story.boardSections(), *card(*document, keys[index])));
         }
     }
 }
@@ -462,8 +462,7 @@ TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
 {
     NewStory made;
     Screenplaydb& story = made.story();
-    story.setBoardHeight(732);
-    story.boardSections().setBoardPanelHeight(732);
+    story.setBoardSize(story.boardWidth(), 732);
     // Rules between the rows at 182, 364 and 546; the bottom rule at 728.
     ASSERT_EQ(BoardSections::rowRules(732), (std::array<int, 3>{182, 364, 546}));
     struct Case {
@@ -486,7 +485,7 @@ TEST(CardRowBand, APutDownCardStaysOnItsRowAboveTheBeatBars)
     for (const Case& c : cases) {
         story.setBoardZoomFactor(c.zoom);
         story.boardSections().setBoardZoomFactor(c.zoom);
-        EXPECT_EQ(topWithinRow(story, c.top, c.cardHeight), c.expected)
+        EXPECT_EQ(story.boardSections().topWithinRow(c.top, c.cardHeight), c.expected)
             << "top " << c.top << " at zoom " << c.zoom;
     }
 }

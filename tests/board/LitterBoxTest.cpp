@@ -270,7 +270,7 @@ TEST_F(LitterBox, ANewCardTakesThePlaceOfTheActiveCardSinceMovedIntoTheLitterBox
     document_->boardView()->popToTheTop(*cardView(*document_, keys_[1]));
     // Its place as the corkboard last stored it, apart from the first card's: the catalyst's page.
     worked->setPositionLeft(700);
-    worked->setPercentageHorizontal(horizontalFraction(screenplay(), 700.0, 5));
+    worked->setPercentageHorizontal(horizontalFraction(screenplay().boardSections(), 700.0, 5));
     worked->setPositionTop(160);
     worked->setPageNumber(12);
     worked->setCurrentBeatSection(5);

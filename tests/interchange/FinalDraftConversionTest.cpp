@@ -1,5 +1,6 @@
 #include "interchange/XMLParsedScript.h"
 #include "model/BoardSections.h"
+#include "model/CardPlacement.h"
 #include "model/DatabaseError.h"
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
@@ -11,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -119,62 +122,46 @@ TEST(FinalDraftConversion, ScriptsWithoutHeadingsOrParagraphs)
     }
 }
 
+// Each card is wanted where its page starts on its row, the next on the same page a share of the
+// page further, a card of a section's last page at its beat bar's start; the cards of a page are
+// laid out on it together, 20 points apart where the page has room and evenly over it where not.
+// Worked out by hand: 110 pages (sections 1-25, 26-55, 56-85, 86-110), four cards on the fullest
+// row, so a board of 4 x 270 + 8 = 1088 and rows of 810 points; a card keeps 1.5 / 270 of a row
+// (4.5 points) inside its page's edges. Page 24 spans x 749.2 to 781.6 and holds 754 to 777;
+// page 25, 781.6 to 814, holds 787 to 809; pages 40 and 70 (the 15th of 30 on their rows) span
+// 382 to 409 and hold 386.5 to 404.5: 18 points, less than two cards 20 apart need.
 TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
 {
     NewStory file;
-    // 110 pages: sections 1-25, 26-55, 56-85, 86-110.
     convert(file, FdxText::script(sceneCardsWithPages(QStringLiteral("24 25 40 40 70 70 70 999")),
                                   FdxText::lockedPages(110)));
     const auto& cards = file.story().sceneCards();
     ASSERT_EQ(cards.size(), 8u);
     const BoardSections& sections = file.story().boardSections();
-    ASSERT_EQ(sections.section1To(), 25);
-
-    // Page 24 starts at 0.92 of the row; the card stands a point and a half inside it on the
-    // narrowest board any row is given (a card wide), and so on the one the import leaves (four
-    // cards on the fullest row: 810 points) and any other.
-    const std::int64_t rowLeft = sections.boardWidthForSection(0);
-    ASSERT_EQ(rowLeft, 810);
-    ASSERT_EQ(sections.leastRowWidth(), 270);
-    const double inside = 1.5 / 270.0;
-    EXPECT_NEAR(cards[0]->percentageHorizontal(), 0.92 + inside, 1e-6);
-    // Cards stand on the board the import leaves: their stored places lie on it.
-    const auto rowWidth = static_cast<float>(rowLeft);
-    EXPECT_EQ(cards[0]->positionLeft(), static_cast<std::int64_t>(cards[0]->percentageHorizontal() * rowWidth + 4.0f));
-
-    // The last page of a section: the start of its board beat, here the page's edge too, so
-    // just inside the page.
-    const std::int64_t beat25 = sections.boardBeatSectionForPageNumber(25);
-    EXPECT_EQ(cards[1]->currentBeatSection(), beat25);
-    ASSERT_FLOAT_EQ(BoardSections::beginningPercentageForBoardBeat(beat25), 24.0f / 25.0f);
-    EXPECT_NEAR(cards[1]->percentageHorizontal(), 0.96 + inside, 1e-6);
-    EXPECT_EQ(cards[1]->positionLeft(), static_cast<std::int64_t>(cards[1]->percentageHorizontal() * rowWidth + 4.0f));
-
-    // Two on one page step by half a page, three by a third (30 pages in sections 2 and 3).
-    EXPECT_NEAR(cards[2]->percentageHorizontal(), 14.0 / 30.0 + inside, 1e-6);
-    EXPECT_NEAR(cards[3]->percentageHorizontal(), cards[2]->percentageHorizontal() + (1.0 / 30.0) * 50 * 0.01, 1e-6);
-    // The last scene names a page that is not locked: it takes its page from the script's
-    // layout, never before the scene ahead of it, so page 70 holds four cards, a quarter of a
-    // page apart; the fourth would pass the page's room and goes halfway from the third to where
-    // that room ends, leaving the rest for a card put there later.
-    EXPECT_EQ(cards[7]->pageNumber(), 70);
-    EXPECT_NEAR(cards[5]->percentageHorizontal(), cards[4]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[6]->percentageHorizontal(), cards[5]->percentageHorizontal() + (1.0 / 30.0) * 25 * 0.01, 1e-6);
-    EXPECT_NEAR(cards[7]->percentageHorizontal(), (cards[6]->percentageHorizontal() + 15.0 / 30.0 - inside) / 2.0,
-                1e-6);
-    for (const auto& card : cards) {
-        SCOPED_TRACE(card->heading().toStdString());
-        EXPECT_TRUE(std::isfinite(card->percentageHorizontal()));
-        EXPECT_TRUE(std::isfinite(card->percentageVertical()));
-        // Re-paging finds every card on its page from the place it stands at on the board the
-        // import leaves, which is its stored place.
-        const double shownLeft = card->percentageHorizontal() * static_cast<float>(rowLeft) + 4.0f;
-        EXPECT_LE(std::abs(static_cast<double>(card->positionLeft()) - shownLeft), 1.0);
-        EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), card->pageNumber());
+    ASSERT_EQ(sections.boardWidthForSection(0), 810);
+    struct Expected {
+        std::int64_t page;
+        std::int64_t left;
+    };
+    // The last scene names a page that is not locked: it takes its page from the script's layout,
+    // never before the scene ahead of it, so page 70 holds four cards, 6 points apart.
+    const std::array<Expected, 8> expected{{
+        {24, 754}, {25, 787}, {40, 386}, {40, 404}, {70, 386}, {70, 392}, {70, 398}, {70, 404},
+    }};
+    for (std::size_t index = 0; index < cards.size(); ++index) {
+        const SceneCarddb& card = *cards[index];
+        SCOPED_TRACE(card.heading().toStdString());
+        EXPECT_EQ(card.pageNumber(), expected[index].page);
+        EXPECT_EQ(card.positionLeft(), expected[index].left);
+        // Stored places are places on the board the import leaves: where the card's fractions put
+        // it, and reading its page back.
+        EXPECT_EQ(cardOrigin(sections, card), QPoint(static_cast<int>(card.positionLeft()),
+                                                     static_cast<int>(card.positionTop())));
+        EXPECT_EQ(sections.pageNumberForPositionTop(card.positionTop(), card.positionLeft()), card.pageNumber());
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1")
+                                  .arg(card.sceneCardID())),
+                  QString::number(card.positionLeft()));
     }
-    // What the story holds in memory is in the file.
-    EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SortOrder = 1")),
-              QString::number(cards[0]->positionLeft()));
 }
 
 // The board is as wide as its fullest section's cards side by side, and never narrower than the
@@ -214,20 +201,29 @@ TEST(FinalDraftConversion, TwoCardsOnAPageOutsideEverySectionStayFinite)
     }
 }
 
-TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfTheRow)
+// The cards of a section's last page are all wanted at its beat bar's start (or, where the bar
+// starts before the page, the page's start): they stand there 20 points apart, as far as the page
+// reaches, and evenly over the page's room where it cannot hold them so. By hand, with the board the
+// counts give and 1.5 / 270 of a row kept inside a page's edges:
+// - 110 pages, one counted card: a 548 board, rows of 270 points; page 25 (x 263.2 to 274) holds
+//   264.7 to 272.5, too little for three cards 20 apart: 3.9 apart.
+// - 8 pages, one counted card: 548 again; row 1 holds pages 1-2, page 2 (x 139 to 274) holds 140.5 to
+//   272.5; its bar (Break into Two) starts at .96 of the row, x 263.2: from 264 the six cards would
+//   run 100 points past the room's end, so they stand 20 apart back from it.
+// - 4 pages: every page a row of its own and its bar the whole row (548: x 4 to 274, holding 4 to
+//   272.5): three cards from the row's start, 20 apart.
+TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionStandApartFromItsBarsStart)
 {
     struct Row {
         int lockedPages;
         const char* pages;
-        int lastPage; // ends a section; the cards on it come last in `pages`
+        std::vector<std::int64_t> lefts; // of the cards of the last page, in script order
+        std::int64_t boardWidth;
     };
     const Row rows[] = {
-        // 110 pages: page 25 ends the first section, its beat bar starts at .96 of the row.
-        {110, "24 25 25 25", 25},
-        // 8 pages: page 2 ends the first section; six of seven cards lie on it.
-        {8, "1 2 2 2 2 2 2", 2},
-        // 4 pages: every page is a section of its own, its bar the whole row.
-        {4, "1 2 3 4 4 4", 4},
+        {110, "24 25 25 25", {264, 268, 272}, 548},
+        {8, "1 2 2 2 2 2 2", {172, 192, 212, 232, 252, 272}, 548},
+        {4, "1 2 3 4 4 4", {4, 24, 44}, 548},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.pages);
@@ -236,43 +232,17 @@ TEST(FinalDraftConversion, CardsSharingTheLastPageOfASectionShareItsStretchOfThe
                                       FdxText::lockedPages(row.lockedPages)));
         const auto& cards = file.story().sceneCards();
         const BoardSections& sections = file.story().boardSections();
-        const std::int64_t beat = sections.boardBeatSectionForPageNumber(row.lastPage);
-        // Cards stand on the board the import leaves, whose width the file holds.
-        ASSERT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth FROM Screenplay")),
-                  QString::number(sections.boardPanelWidth()));
-        const auto rowWidth = static_cast<float>(sections.boardWidthForBoardBeatSection(beat));
-        const double barStart = BoardSections::beginningPercentageForBoardBeat(beat);
-        double start = 0.0;
-        const auto sharing =
-            std::count_if(cards.begin(), cards.end(), [&](const auto& card) { return card->pageNumber() == row.lastPage; });
-        std::set<std::pair<std::int64_t, float>> places;
-        std::int64_t onLastPage = 0;
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardWidth FROM Screenplay")), QString::number(row.boardWidth));
+        const std::int64_t lastPage = cards.back()->pageNumber();
+        std::vector<std::int64_t> lefts;
         for (const auto& card : cards) {
             SCOPED_TRACE(card->heading().toStdString());
-            // Every card inside its row, none on another.
-            EXPECT_GE(card->percentageHorizontal(), 0.0f);
-            EXPECT_LT(card->percentageHorizontal(), 1.0f);
-            EXPECT_TRUE(places.insert({card->positionTop(), card->percentageHorizontal()}).second);
+            EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), card->pageNumber());
             EXPECT_LE(card->positionLeft() + sections.STANDARDSCENECARDWIDTH(), sections.boardPanelWidth() - 4);
-            if (card->pageNumber() != row.lastPage)
-                continue;
-            // From the start of the page's beat bar (or just inside the page, where the bar
-            // starts before it) to the row's end, in equal steps.
-            EXPECT_EQ(card->currentBeatSection(), beat);
-            if (onLastPage == 0) {
-                start = card->percentageHorizontal();
-                EXPECT_GE(start, barStart - 1e-6);
-                EXPECT_EQ(sections.pageNumberForPositionTop(card->positionTop(), card->positionLeft()), row.lastPage);
-            }
-            EXPECT_NEAR(card->percentageHorizontal(), start + (1.0 - start) * onLastPage++ / sharing, 1e-6);
-            // In board points too, in the file as in memory: the first keeps the bar's start.
-            const auto left = static_cast<std::int64_t>(card->percentageHorizontal() * rowWidth + 4.0f);
-            EXPECT_EQ(card->positionLeft(), left);
-            EXPECT_EQ(file.scalar(QStringLiteral("SELECT PositionLeft FROM SceneCard WHERE SceneCardID = %1")
-                                      .arg(card->sceneCardID())),
-                      QString::number(left));
+            if (card->pageNumber() == lastPage)
+                lefts.push_back(card->positionLeft());
         }
-        EXPECT_EQ(onLastPage, sharing);
+        EXPECT_EQ(lefts, row.lefts);
     }
 }
 

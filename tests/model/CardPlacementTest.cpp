@@ -182,8 +182,7 @@ TEST(CardPlacement, EveryCardKeepsItsPageAndBeatThroughAPageCountChangedAndSetBa
             NewStory file;
             Screenplaydb& story = file.story();
             story.setPageCount(way.pages);
-            story.setBoardWidth(way.boardWidth);
-            story.boardSections().setBoardPanelWidth(way.boardWidth);
+            story.setBoardSize(way.boardWidth, story.boardHeight());
             story.save();
             for (const auto& beat : story.beats()) {
                 beat->setDescription(QStringLiteral("What happens in beat %1").arg(beat->beatNumber()));
@@ -196,13 +195,13 @@ TEST(CardPlacement, EveryCardKeepsItsPageAndBeatThroughAPageCountChangedAndSetBa
             for (std::size_t index = 0; index < beatCards; index += 4) {
                 auto beside = std::make_unique<SceneCarddb>();
                 beside->setScreenplayID(story.screenplayID());
-                placeCardNextTo(story, *beside, *story.sceneCards()[index]);
+                placeCardNextTo(story.boardSections(), *beside, *story.sceneCards()[index]);
                 beside->insertIntoDatabase(&story);
                 story.sceneCards().push_back(std::move(beside));
             }
             auto onPage = std::make_unique<SceneCarddb>();
             onPage->setScreenplayID(story.screenplayID());
-            placeCardOnPage(story, *onPage, (way.pages * 2) / 3, 0, 0.0);
+            placeCardOnPage(story.boardSections(), *onPage, (way.pages * 2) / 3, 0, 0.0);
             onPage->insertIntoDatabase(&story);
             story.sceneCards().push_back(std::move(onPage));
             const Paged placed = pagedCards(story);
@@ -230,10 +229,7 @@ namespace {
 // The story's board `width` by `height` points, as the board pane sets it.
 void setBoard(Screenplaydb& story, std::int64_t width, std::int64_t height = 732)
 {
-    story.setBoardWidth(width);
-    story.setBoardHeight(height);
-    story.boardSections().setBoardPanelWidth(width);
-    story.boardSections().setBoardPanelHeight(height);
+    story.setBoardSize(width, height);
 }
 
 // Every card's place on the board, none on another.
@@ -264,14 +260,14 @@ TEST(CardPlacement, ADroppedCardKeepsItsPageAndBeatWhateverWidthTheBoardTakesBef
                 story.setBoardZoomFactor(zoom);
                 setBoard(story, width);
                 SceneCarddb card;
-                placeCardAt(story, card, left, BoardSections::drawnRow(732, row).top);
+                placeCardAt(story.boardSections(), card, left, BoardSections::drawnRow(732, row).top);
                 const auto dropped = std::make_pair(card.pageNumber(), card.currentBeatSection());
                 for (const auto& [shownWidth, shownZoom] : boards) {
                     story.setBoardZoomFactor(shownZoom);
                     setBoard(story, shownWidth);
                     for (const std::int64_t pages : {111, 110}) {
                         story.boardSections().setPageCount(pages);
-                        placeCardWhereItShows(story, card);
+                        placeCardWhereItShows(story.boardSections(), card);
                     }
                     ASSERT_EQ(std::make_pair(card.pageNumber(), card.currentBeatSection()), dropped)
                         << "left " << left << " of row " << row << " on " << width << ", shown on " << shownWidth;
@@ -336,8 +332,8 @@ TEST(CardPlacement, CardsPutBesideEachOtherStandApartInTheOrderTheyWerePut)
         for (std::int64_t left = 4; left <= story.boardWidth() - 270 - 5; ++left) {
             SceneCarddb anchor;
             SceneCarddb added;
-            placeCardAt(story, anchor, left, top);
-            placeCardNextTo(story, added, anchor);
+            placeCardAt(story.boardSections(), anchor, left, top);
+            placeCardNextTo(story.boardSections(), added, anchor);
             ASSERT_EQ(added.pageNumber(), anchor.pageNumber()) << left;
             ASSERT_GE(added.sortByLocation(anchor), 0) << left;
             const double roomEnd = sections.fractionOnPage(anchor.pageNumber(), anchor.currentBeatSection(), 2.0);
@@ -368,7 +364,7 @@ TEST(CardPlacement, CardsPutBesideEachOtherStandApartInTheOrderTheyWerePut)
             rightmost = card->pageNumber() == page ? std::max(rightmost, card->percentageHorizontal()) : rightmost;
         auto card = std::make_unique<SceneCarddb>();
         card->setScreenplayID(story.screenplayID());
-        placeCardOnPageBesideItsCards(story, *card, page);
+        placeCardOnPageBesideItsCards(story.boardSections(), *card, page, story.sceneCards());
         EXPECT_GT(card->percentageHorizontal(), rightmost) << "page " << page;
         card->insertIntoDatabase(&story);
         story.sceneCards().push_back(std::move(card));
@@ -395,15 +391,15 @@ TEST(CardPlacement, ACardStandsClearOfItsRowsRuleAndKeepsItsWholeTop)
         for (const int row : {1, 2, 3, 4}) {
             const std::int64_t bar = std::array<std::int64_t, 4>{1, 9, 14, 19}[static_cast<std::size_t>(row - 1)];
             SceneCarddb card;
-            placeCardOnPage(story, card, story.boardSections().beginningPageNumberForBoardBeat(bar), bar, 0.0);
+            placeCardOnPage(story.boardSections(), card, story.boardSections().beginningPageNumberForBoardBeat(bar), bar, 0.0);
             ASSERT_EQ(card.positionTop(), drawn[static_cast<std::size_t>(row - 1)]) << height << " row " << row;
             ASSERT_EQ(card.positionTop() - story.boardSections().topForBoardBeatSection(bar),
                       lower[static_cast<std::size_t>(row - 1)]);
             ASSERT_EQ(story.boardSections().rowOfTop(card.positionTop()), row);
-            ASSERT_EQ(topWithinRow(story, card.positionTop(), 148), card.positionTop());
+            ASSERT_EQ(story.boardSections().topWithinRow(card.positionTop(), 148), card.positionTop());
         }
         for (std::int64_t top = 0; top <= height; top += height < 1000 ? 1 : 7)
-            ASSERT_EQ(topOfFraction(story, verticalFraction(story, static_cast<double>(top))), top) << height;
+            ASSERT_EQ(topOfFraction(story.boardSections(), verticalFraction(story.boardSections(), static_cast<double>(top))), top) << height;
     }
 }
 
@@ -416,8 +412,8 @@ TEST(CardPlacement, OnlyALitterBoxCardIsPutOnTheBoard)
     story.sceneCards().push_back(std::make_unique<SceneCarddb>());
     SceneCarddb& card = *story.sceneCards().back();
     const CardPlace before(card);
-    placeCardAt(story, card, 900, 400);
-    EXPECT_FALSE(putCardOnBoard(story, card, before));
+    placeCardAt(story.boardSections(), card, 900, 400);
+    EXPECT_FALSE(story.putCardOnBoard(card, before));
     EXPECT_EQ(story.sceneCards().size(), 1u);
     EXPECT_EQ(card.positionLeft(), before.left);
     EXPECT_EQ(file.count(QStringLiteral("SceneCard")), 0);

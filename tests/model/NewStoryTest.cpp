@@ -287,7 +287,8 @@ TEST(InitialBeatCards, FifteenBeatCardsWithoutOptions)
               "15");
 
     // The first card sits at page 1, left 4, top 4; the others at the start of their bar, just
-    // inside it and inside the beat's first page, so that both read back from the place.
+    // inside it and inside the beat's first page, so that both read back from the place: at the
+    // first whole point a point and a half of the narrowest row (1.5 x 1562 / 270) inside the edge.
     EXPECT_EQ(cards[0]->pageNumber(), 1);
     EXPECT_EQ(cards[0]->positionLeft(), 4);
     EXPECT_EQ(cards[0]->positionTop(), 4);
@@ -303,7 +304,7 @@ TEST(InitialBeatCards, FifteenBeatCardsWithoutOptions)
         } else {
             EXPECT_EQ(cards[i]->positionLeft(), 4);
         }
-        EXPECT_LE(cards[i]->positionLeft(), sections.leftForBoardBeatSection(b) + 10);
+        EXPECT_LE(cards[i]->positionLeft(), sections.leftForBoardBeatSection(b) + 11);
         EXPECT_EQ(cards[i]->positionTop(), sections.topForBoardBeatSection(b));
         EXPECT_EQ(sections.pageNumberForPositionTop(cards[i]->positionTop(), cards[i]->positionLeft()),
                   cards[i]->pageNumber());

@@ -28,6 +28,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -306,7 +307,7 @@ TEST(ScreenplaydbSave, TheRowAndEveryCardAreWrittenTogetherOrNotAtAll)
     const QString rowBefore = file.scalar("SELECT Genre || '|' || BoardWidth FROM Screenplay");
     const QString cardsBefore = file.scalar("SELECT group_concat(SceneCardID || ':' || Heading) FROM SceneCard");
     story.setGenre("Romance");
-    story.setBoardWidth(1700);
+    story.setBoardSize(1700, story.boardHeight());
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (auto& card : *cards)
             card->setHeading(QStringLiteral("INT. CARD %1").arg(card->sceneCardID()));
@@ -334,19 +335,25 @@ TEST(ScreenplaydbSave, NewPageCountRepagesEveryCard)
     NewStory file;
     buildRichStory(file);
     Screenplaydb& story = file.story();
-    // Each card shows where its fractions put it, which is not where it was stored last.
+    // Each card shows where its fractions put it, which is not where it was stored last: the card
+    // was put there on a board of another size. Its page is read where it shows; the place it was
+    // put at stays as it was.
     float fraction = 0.1f;
+    std::map<std::int64_t, QPoint> putAt;
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (auto& card : *cards) {
             card->setPercentageHorizontal(fraction += 0.15f);
             card->setPercentageVertical(0.3f);
             card->save();
+            putAt[card->sceneCardID()] = QPoint(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop()));
         }
     story.setPageCount(90);
     for (auto* cards : {&story.sceneCards(), &story.litterBox()})
         for (auto& card : *cards) {
-            const QPoint shown = cardOrigin(story, *card);
-            EXPECT_EQ(QPoint(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop())), shown);
+            const QPoint shown = cardOrigin(story.boardSections(), *card);
+            ASSERT_NE(putAt[card->sceneCardID()], shown);
+            EXPECT_EQ(QPoint(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop())),
+                      putAt[card->sceneCardID()]);
             // The page its fraction of the row lies in (the whole point it shows at may lie a hair
             // inside the page before); 90 pages give rows 1-20, 21-45, 46-70, 71-90.
             const BoardSections& sections = story.boardSections();

@@ -303,7 +303,7 @@ TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
     const std::int64_t rightmost = story.boardWidth() - sections.STANDARDSCENECARDWIDTH() - 4;
     boardCard(1)->setPageNumber(page);
     boardCard(1)->setPositionLeft(rightmost - 5);
-    boardCard(1)->setPercentageHorizontal(horizontalFraction(story, static_cast<double>(rightmost - 5), 7));
+    boardCard(1)->setPercentageHorizontal(horizontalFraction(story.boardSections(), static_cast<double>(rightmost - 5), 7));
     boardCard(1)->save();
     activate();
     typeInto(big()->tfPageNumber(), QString::number(page), Qt::Key_Return);
@@ -316,7 +316,7 @@ TEST_F(BigSceneSaving, ACardNearTheRightEdgeStaysOnTheBoard)
     // Placed alone on a page, the card stands just inside the page's start.
     SceneCarddb alone;
     alone.setSceneCardID(-1);
-    placeCardOnPageBesideItsCards(story, alone, 2);
+    placeCardOnPageBesideItsCards(story.boardSections(), alone, 2, story.sceneCards());
     EXPECT_GT(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)));
     EXPECT_LE(alone.positionLeft(), static_cast<std::int64_t>(sections.leftForPageNumber(2)) + 10);
     EXPECT_EQ(sections.pageNumberForPositionTop(alone.positionTop(), alone.positionLeft()), 2);

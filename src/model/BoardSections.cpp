@@ -708,21 +708,30 @@ BoardSections::Room BoardSections::roomOnPage(std::int64_t page, std::int64_t bo
 {
     // A place on the board is a whole point, cut toward zero from its fraction, and the page and
     // the bar are read back from that point: a point and a half inside keeps it on both after the
-    // cut, on the narrowest board; a point and an eighth does where there is no more room.
+    // cut, on the narrowest board; a point and an eighth does where a piece has no more room.
     const auto leastRow = static_cast<double>(leastRowWidth());
     const double margin = 1.5 / leastRow;
     const double tightest = 1.125 / leastRow;
     const int row = rowOfBoardBeat(boardBeat);
     const auto [low, high] = pageExtent(row, page);
-    // The page in pieces between the edges of the bars that share it.
-    std::array<double, 16> cuts{};
+    // The page in pieces between the edges of the bars that share it (a page of one bar reads that
+    // bar wherever on it a card stands), and of the card's own bar where only that is asked.
+    std::array<double, 18> cuts{};
     std::size_t count = 0;
     cuts[count++] = low;
-    for (const std::int64_t bar : barsHoldingPage(row, page))
+    const Bars holding = barsHoldingPage(row, page);
+    const auto cutAt = [&](std::int64_t bar) {
         for (const double edge : {static_cast<double>(beginningPercentageForBoardBeat(bar)),
                                   static_cast<double>(endingPercentageForBoardBeat(bar))})
-            if (edge > low && edge < high)
+            if (edge > low && edge < high && std::find(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count),
+                                                       edge) == cuts.begin() + static_cast<std::ptrdiff_t>(count))
                 cuts[count++] = edge;
+    };
+    if (holding.count > 1)
+        for (const std::int64_t bar : holding)
+            cutAt(bar);
+    if (onlyOnBar)
+        cutAt(boardBeat);
     cuts[count++] = high;
     std::sort(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count));
     const auto barFrom = static_cast<double>(beginningPercentageForBoardBeat(boardBeat));
@@ -734,8 +743,10 @@ BoardSections::Room BoardSections::roomOnPage(std::int64_t page, std::int64_t bo
         const double middle = (from + to) / 2.0;
         if (to - from < 2.0 * tightest || (onlyOnBar && (middle < barFrom || middle >= barTo)))
             continue;
-        const double inside = std::min(margin, (to - from) / 2.0);
-        room.spans[room.count++] = {from > 0.0 ? from + inside : 0.0, to - inside};
+        // A piece too narrow to keep the margin at both ends with a point between them keeps the
+        // least margin, so that cards laid out on it still stand apart.
+        const double inside = to - from >= 2.0 * margin + 1.0 / leastRow ? margin : tightest;
+        room.spans[room.count++] = {from > 0.0 ? from + inside : 0.0, std::max(to - inside, from > 0.0 ? from + inside : 0.0)};
     }
     return room;
 }

@@ -206,9 +206,10 @@ public:
     // Where on its row a card of `page` may stand so that its page, and the bar it reads, come back
     // from its place on this board and on any other at least leastBoardPanelWidth() wide: the page
     // cut at the edges of the bars that share it (a place near such an edge could read either),
-    // each piece wide enough for a card less a point and a half at either end, but the row's start,
-    // which reads back exactly. Fractions of the row, left to right; none where no piece is wide
-    // enough. With `onlyOnBar`, only the pieces on that bar (none where it does not reach the page).
+    // each piece wide enough for a card less a point and a half at either end (a point and an
+    // eighth on a piece too narrow for that and a point between), but the row's start, which reads
+    // back exactly. Fractions of the row, left to right; none where no piece is wide enough. With
+    // `onlyOnBar`, only the part of the page on that bar (none where it has no such room).
     struct Span {
         double from;
         double to;

@@ -158,11 +158,18 @@ std::optional<std::vector<double>> stepApart(const std::vector<Spans>& rooms, co
         const double least = index == 0 ? -kNowhere : places[index - 1] + step;
         places[index] = rooms[index].atOrAfter(std::max(wanted[index], least));
     }
+    // A step taken there and back in floating point may land a hair short of where it started:
+    // a place that near a room still counts as in it.
+    constexpr double kHair = 1e-6;
     double most = kNowhere;
     for (std::size_t index = count; index-- > 0;) {
-        places[index] = rooms[index].atOrBefore(std::min(places[index], most));
-        if (!std::isfinite(places[index]))
-            return std::nullopt;
+        const double limit = std::min(places[index], most);
+        places[index] = rooms[index].atOrBefore(limit);
+        if (!std::isfinite(places[index])) {
+            places[index] = rooms[index].atOrAfter(limit);
+            if (!std::isfinite(places[index]) || places[index] > limit + kHair)
+                return std::nullopt;
+        }
         most = places[index] - step;
     }
     return places;
@@ -241,7 +248,8 @@ std::vector<double> placesOnPage(const BoardSections& sections, std::span<const 
         spans = spansOf(false, false);
         spacing = widestSpacing(spans, static_cast<double>(step));
     }
-    return stepApart(spans, wanted, std::max(spacing, 0.0)).value_or(std::vector<double>(cards.size(), kNowhere));
+    return stepApart(spans, wanted, std::max(spacing, 0.0))
+        .value_or(std::vector<double>(cards.size(), kNowhere));
 }
 
 } // namespace

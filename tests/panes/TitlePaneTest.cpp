@@ -39,22 +39,7 @@ namespace {
 
 const QString kAllBeatsWritten = QStringLiteral("UPDATE Beat SET Description = 'Written'");
 
-// The first and last page of each bar, in the order of the board's table, for a page count, worked out by hand
-// from the rule: Act One ends at 45% of the first half of the pages, and the second half of Act
-// Two is as long as the first; the one-page bars stand at 20% and 48% of Act One, 16.67% into the
-// first half of Act Two and 66.67% into the second (each rounded), and at the ends of the rows.
-const std::map<std::int64_t, BarPages> kBarPages = {
-    {4, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {2, 2}, {2, 2}, {2, 2}, {2, 2}, {3, 3}, {3, 3},
-          {3, 3}, {3, 3}, {4, 4}, {4, 4}}}},
-    {110, {{{1, 1}, {2, 4}, {5, 5}, {6, 11}, {12, 12}, {13, 24}, {25, 25}, {26, 29}, {30, 30}, {31, 54}, {55, 55},
-            {56, 74}, {75, 75}, {76, 84}, {85, 85}, {86, 109}, {110, 110}}}},
-    {111, {{{1, 1}, {2, 4}, {5, 5}, {6, 11}, {12, 12}, {13, 24}, {25, 25}, {26, 29}, {30, 30}, {31, 55}, {56, 56},
-            {57, 76}, {77, 77}, {78, 86}, {87, 87}, {88, 110}, {111, 111}}}},
-    {200, {{{1, 1}, {2, 8}, {9, 9}, {10, 21}, {22, 22}, {23, 44}, {45, 45}, {46, 53}, {54, 54}, {55, 99}, {100, 100},
-            {101, 136}, {137, 137}, {138, 154}, {155, 155}, {156, 199}, {200, 200}}}},
-    {1000, {{{1, 1}, {2, 44}, {45, 45}, {46, 107}, {108, 108}, {109, 224}, {225, 225}, {226, 270}, {271, 271},
-             {272, 499}, {500, 500}, {501, 682}, {683, 683}, {684, 774}, {775, 775}, {776, 999}, {1000, 1000}}}},
-};
+const std::map<std::int64_t, BarPages>& kBarPages = handWorkedBarPages();
 
 } // namespace
 

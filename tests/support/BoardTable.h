@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <utility>
 
 class BoardSections;
@@ -26,6 +27,12 @@ inline constexpr std::array<BarPlace, 17> kBarPlaces{{
 using BarPages = std::array<std::pair<std::int64_t, std::int64_t>, 17>;
 // Those the sections give.
 BarPages barPagesOf(const BoardSections& sections);
+// Those of 4, 8, 12, 20, 28, 110, 111, 200 and 1000 pages, worked out by hand from the rule: Act One
+// ends at 45% of the first half of the pages, and the second half of Act Two is as long as the first;
+// the one-page bars stand at 20% and 48% of Act One, 16.67% into the first half of Act Two and
+// 66.67% into the second (each rounded), and at the ends of the rows. Below 28 pages several bars
+// share a page.
+const std::map<std::int64_t, BarPages>& handWorkedBarPages();
 
 // The bar of a card on `page` at `fraction` of its row: the one bar whose pages hold the page, or
 // where several do (very short stories), the one of them it lies on, else the nearest of them; a

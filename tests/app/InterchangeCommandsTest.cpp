@@ -150,8 +150,8 @@ TEST_F(InterchangeCommands, AScriptBecomesANewStoryOpenedInItsWindow)
 }
 
 // A page count changed and changed back, typed into the title pane as a writer does, gives
-// every imported card the page and the beat the import gave it; no card is ever on page 0 or
-// left of the board.
+// every imported card the page and the beat the import gave it and moves none of them; no card is
+// ever on page 0 or left of the board.
 TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountComesBack)
 {
     struct Row {
@@ -200,7 +200,16 @@ TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountC
             return inFile(document->thisFileName(),
                           QStringLiteral("SELECT count(*) FROM SceneCard WHERE PageNumber < 1 OR PositionLeft < 4"));
         };
+        // Where each card was put, on the board the import stored: a new page count reads the cards
+        // again and moves none of them.
+        const auto places = [document] {
+            return inFile(document->thisFileName(),
+                          QStringLiteral("SELECT group_concat(PositionLeft || ',' || PositionTop || ',' || "
+                                         "PercentageHorizontal || ',' || PercentageVertical, ' ') FROM (SELECT * FROM "
+                                         "SceneCard ORDER BY SortOrder)"));
+        };
         const QString imported = pages();
+        const QString importedPlaces = places();
         ASSERT_EQ(imported.count(','), row.scenes - 1);
         EXPECT_EQ(offTheBoard(), QStringLiteral("0"));
         QLineEdit* field = document->titleLoglineView()->tfPageCount();
@@ -216,6 +225,7 @@ TEST_F(InterchangeCommands, AnImportedStorysCardsKeepTheirPagesWhenThePageCountC
             if (count == row.pages) {
                 EXPECT_EQ(pages(), imported);
             }
+            EXPECT_EQ(places(), importedPlaces);
         }
         document->window()->close();
         settle();

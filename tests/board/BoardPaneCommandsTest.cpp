@@ -91,7 +91,9 @@ TEST_F(BoardPane, ZoomingRescalesTheBoardAndKeepsItsLeastWidth)
     EXPECT_EQ(screenplay().boardZoomFactor(), 4);
     EXPECT_EQ(screenplay().boardWidth(), 3050);
     EXPECT_GE(screenplay().boardHeight(), 1091);
-    EXPECT_EQ(stored(path_, "SELECT BoardZoomFactor FROM Screenplay"), "4");
+    // The zoom and the size it gives reach the file together: the size the writer sees.
+    const QString seen = QStringLiteral("4 %1 %2").arg(screenplay().boardWidth()).arg(screenplay().boardHeight());
+    EXPECT_EQ(stored(path_, "SELECT BoardZoomFactor || ' ' || BoardWidth || ' ' || BoardHeight FROM Screenplay"), seen);
     EXPECT_TRUE(menus().mnuBZAsBigAsItGets->isChecked());
     EXPECT_FALSE(menus().mnuBZNormal->isChecked());
     // The card views take the new zoom's size.
@@ -104,6 +106,8 @@ TEST_F(BoardPane, ZoomingRescalesTheBoardAndKeepsItsLeastWidth)
     EXPECT_EQ(screenplay().boardWidth(), 2645);
     EXPECT_EQ(screenplay().boardHeight(), 732);
     EXPECT_TRUE(menus().mnuBZNormal->isChecked());
+    EXPECT_EQ(stored(path_, "SELECT BoardZoomFactor || ' ' || BoardWidth || ' ' || BoardHeight FROM Screenplay"),
+              "1 2645 732");
 
     // The zoom in force: nothing happens, not even a save.
     screenplay().setGenre(QStringLiteral("Unsaved"));

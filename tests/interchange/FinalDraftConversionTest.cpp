@@ -164,6 +164,46 @@ TEST(FinalDraftConversion, CardsSpreadAlongTheirRowsByPage)
     }
 }
 
+// An import places its cards on the board it stores, as high as the board shows it at its zoom
+// (732 points: four rows of 148-point cards with their 28-point bars and the rules), so each card's
+// stored place is where its fractions put it there, at its row's top as drawn (4, 186, 368 and
+// 550); a page count changed and set back moves none of them.
+TEST(FinalDraftConversion, AnImportsPlacesAreOnTheBoardItStoresAndANewPageCountMovesNone)
+{
+    struct Row {
+        int lockedPages;
+        const char* pages;
+        int changedTo;
+    };
+    const Row rows[] = {
+        {4, "1 1 2 2 3 3 4 4", 5},
+        {127, "1 9 30 31 31 64 65 66 100 126 127", 120},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pages);
+        NewStory file;
+        convert(file, FdxText::script(sceneCardsWithPages(QString::fromLatin1(row.pages)),
+                                      FdxText::lockedPages(row.lockedPages)));
+        Screenplaydb& story = file.story();
+        EXPECT_EQ(file.scalar(QStringLiteral("SELECT BoardHeight FROM Screenplay")), QStringLiteral("732"));
+        const QString places = QStringLiteral(
+            "SELECT group_concat(PositionLeft || ',' || PositionTop || ',' || PercentageHorizontal || ',' || "
+            "PercentageVertical, ' ') FROM (SELECT * FROM SceneCard ORDER BY SortOrder)");
+        const QString imported = file.scalar(places);
+        for (const auto& card : story.sceneCards()) {
+            SCOPED_TRACE(card->heading().toStdString());
+            EXPECT_TRUE(card->positionTop() == 4 || card->positionTop() == 186 || card->positionTop() == 368 ||
+                        card->positionTop() == 550)
+                << card->positionTop();
+            EXPECT_EQ(cardOrigin(story.boardSections(), *card),
+                      QPoint(static_cast<int>(card->positionLeft()), static_cast<int>(card->positionTop())));
+        }
+        story.setPageCount(row.changedTo);
+        story.setPageCount(row.lockedPages);
+        EXPECT_EQ(file.scalar(places), imported);
+    }
+}
+
 // The board is as wide as its fullest section's cards side by side, and never narrower than the
 // least that holds every page (on 110 pages, 548 points: a card's width of row for its 30 pages,
 // a card and the margins).

@@ -1,6 +1,7 @@
 #include "model/Beatdb.h"
 #include "model/BoardSections.h"
 #include "model/CardPlacement.h"
+#include "model/DatabaseError.h"
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryTransaction.h"
@@ -620,18 +621,50 @@ TEST(CardPlacement, ACardStandsClearOfItsRowsRuleAndKeepsItsWholeTop)
     }
 }
 
-// Putting a card on the board that the Litter Box does not hold moves and writes nothing: a
-// refused write would have put a board card into the Litter Box.
-TEST(CardPlacement, OnlyALitterBoxCardIsPutOnTheBoard)
+// A Litter Box card put on the board goes there only with its write: a card the Litter Box does
+// not hold moves and writes nothing (a refused write would have put a board card into the Litter
+// Box), and a write the file refuses leaves the card in the Litter Box with the place it had there,
+// in memory as in the file.
+TEST(CardPlacement, ALitterBoxCardGoesOnTheBoardOnlyWithItsWrite)
 {
-    NewStory file;
-    Screenplaydb& story = file.story();
-    story.sceneCards().push_back(std::make_unique<SceneCarddb>());
-    SceneCarddb& card = *story.sceneCards().back();
-    const CardPlace before(card);
-    placeCardAt(story.boardSections(), card, 900, 400);
-    EXPECT_FALSE(story.putCardOnBoard(card, before));
-    EXPECT_EQ(story.sceneCards().size(), 1u);
-    EXPECT_EQ(card.positionLeft(), before.left);
-    EXPECT_EQ(file.count(QStringLiteral("SceneCard")), 0);
+    struct Row {
+        const char* name;
+        bool inLitterBox;
+        bool refused;
+    };
+    const Row rows[] = {
+        {"a card the Litter Box does not hold", false, false},
+        {"a write refused", true, true},
+        {"a write kept", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        NewStory file;
+        Screenplaydb& story = file.story();
+        auto made = std::make_unique<SceneCarddb>();
+        made->setScreenplayID(story.screenplayID());
+        made->setOnBoard(row.inLitterBox ? 2 : 1);
+        placeCardAt(story.boardSections(), *made, 300, 190);
+        if (row.inLitterBox)
+            made->insertIntoDatabase(&story);
+        SceneCarddb& card = *made;
+        (row.inLitterBox ? story.litterBox() : story.sceneCards()).push_back(std::move(made));
+        const QString stored = file.scalar("SELECT group_concat(OnBoard || ',' || PositionLeft) FROM SceneCard");
+        if (row.refused)
+            file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON SceneCard BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        const CardPlace before(card);
+        placeCardAt(story.boardSections(), card, 900, 400);
+        if (row.refused) {
+            EXPECT_THROW(story.putCardOnBoard(card, before), DatabaseError);
+        } else {
+            EXPECT_EQ(story.putCardOnBoard(card, before), row.inLitterBox);
+        }
+        const bool onBoard = row.inLitterBox && !row.refused;
+        EXPECT_EQ(story.litterBox().size(), row.inLitterBox && !onBoard ? 1u : 0u);
+        EXPECT_EQ(story.sceneCards().size(), row.inLitterBox && !onBoard ? 0u : 1u);
+        EXPECT_EQ(card.onBoard(), onBoard || !row.inLitterBox ? 1 : 2);
+        EXPECT_EQ(card.positionLeft(), onBoard ? 900 : before.left);
+        EXPECT_EQ(file.scalar("SELECT group_concat(OnBoard || ',' || PositionLeft) FROM SceneCard"),
+                  onBoard ? QStringLiteral("1,900") : stored);
+    }
 }

@@ -99,7 +99,7 @@ float beatEnd(const BoardSections& sections, int boardBeat)
 {
     return BoardSections::endingPercentageForBoardBeat(boardBeat) *
                static_cast<float>(sections.boardWidthForBoardBeatSection(boardBeat)) +
-           4.0f + 2.0f;
+           static_cast<float>(BoardSections::kRowStart) + 2.0f;
 }
 
 float barEnd(const BoardSections& sections, BeatBar::End end, int boardBeat, int offset, int boardWidth)

@@ -345,8 +345,7 @@ void Screenplaydb::applyNoRowDefaults()
     pageCount_ = 110;
     boardWidth_ = 1840;
     boardHeight_ = 685;
-    boardSections_->setBoardPanelWidth(boardWidth_);
-    boardSections_->setBoardPanelHeight(boardHeight_);
+    passBoardSizeOn();
     windowState_ = 0;
     boardZoomFactor_ = 0;
     logLineSplitterDistance_ = 60;
@@ -366,9 +365,8 @@ void Screenplaydb::makeBoardSections()
     if (boardZoomFactor_ == 0)
         setBoardZoomFactor(1);
     sections->setBoardZoomFactor(boardZoomFactor_);
-    sections->setBoardPanelWidth(boardWidth_);
-    sections->setBoardPanelHeight(boardHeight_);
     boardSections_ = std::move(sections);
+    passBoardSizeOn();
 }
 
 namespace {
@@ -774,8 +772,13 @@ void Screenplaydb::setBoardSize(std::int64_t width, std::int64_t height)
 {
     assignField(boardWidth_, width);
     assignField(boardHeight_, height);
-    boardSections_->setBoardPanelWidth(width);
-    boardSections_->setBoardPanelHeight(height);
+    passBoardSizeOn();
+}
+
+void Screenplaydb::passBoardSizeOn()
+{
+    boardSections_->setBoardPanelWidth(boardWidth_);
+    boardSections_->setBoardPanelHeight(boardHeight_);
 }
 
 bool Screenplaydb::widenBoardToLeast()

@@ -345,6 +345,8 @@ private:
     // Reads the Screenplay row through the setters; false when the file has none.
     bool readRowFields();
     void makeBoardSections();
+    // The sections lay out the board the story keeps: they take its size from here alone.
+    void passBoardSizeOn();
     void loadCollections();
     // Reads every row `sql` selects (the record's columns, then its key) into new records.
     template <typename Record>

@@ -170,11 +170,14 @@ TEST_F(Startup, FirstStartShowsOneAdviceWindowAndAsksForEachDocumentOnce)
             if (window) {
                 EXPECT_TRUE(window->isVisible());
                 EXPECT_GT(window->browser()->toPlainText().size(), 1000) << name.toStdString();
-                // Both tell how a sticky note is added, which nothing on the notes board shows.
+                // Both tell what nothing on the screen shows: how a sticky note is added, and when what
+                // is typed reaches the file (a second after the last key, a number when its field is left).
                 const QString text = window->browser()->toPlainText().simplified();
-                EXPECT_TRUE(text.contains(QStringLiteral("double-click"), Qt::CaseInsensitive) &&
-                            text.contains(QStringLiteral("New Note Card")))
-                    << name.toStdString();
+                for (const QStringList& told : {QStringList{"double-click", "New Note Card"},
+                                                QStringList{"a second after your last key", "leave its field"}})
+                    for (const QString& words : told)
+                        EXPECT_TRUE(text.contains(words, Qt::CaseInsensitive))
+                            << name.toStdString() << ": " << words.toStdString();
                 EXPECT_FALSE(window->windowTitle().isEmpty());
             }
         }

@@ -1,14 +1,15 @@
 #include "KeyedArchive.h"
 
+#include "PropertyListScan.h"
 #include "model/BaseDatabaseObject.h"
 
 #include <plist/plist.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <new>
 #include <limits>
+#include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -92,170 +93,6 @@ void forEachItem(plist_t array, std::size_t most, Visit visit)
     }
 }
 
-// The ASCII texts of the binary form that hold a NUL, read from the file's own bytes: the library
-// measures such a text up to its first NUL, so what follows it would be lost. The file's objects
-// are paired with the nodes the library read from them by walking both trees together; every
-// offset, count and reference is checked against the file, and a node whose object does not
-// match it is left to the library's reading.
-class BinaryStrings
-{
-public:
-    explicit BinaryStrings(const QByteArray& bytes)
-        : bytes_(bytes)
-    {
-        constexpr qsizetype kHeader = 8;
-        constexpr qsizetype kTrailer = 32;
-        if (bytes.size() < kHeader + kTrailer || !bytes.startsWith("bplist00"))
-            return;
-        const qsizetype trailer = bytes.size() - kTrailer;
-        offsetSize_ = static_cast<unsigned char>(bytes[trailer + 6]);
-        referenceSize_ = static_cast<unsigned char>(bytes[trailer + 7]);
-        const std::uint64_t objects = bigEndian(trailer + 8, 8);
-        const std::uint64_t top = bigEndian(trailer + 16, 8);
-        const std::uint64_t table = bigEndian(trailer + 24, 8);
-        if (offsetSize_ < 1 || offsetSize_ > 8 || referenceSize_ < 1 || referenceSize_ > 8 || table < kHeader ||
-            table >= static_cast<std::uint64_t>(trailer) ||
-            objects > (static_cast<std::uint64_t>(trailer) - table) / static_cast<std::uint64_t>(offsetSize_) ||
-            top >= objects)
-            return;
-        objects_ = objects;
-        top_ = top;
-        table_ = static_cast<qsizetype>(table);
-    }
-
-    // The whole text, without its NUL characters, of each ASCII text node of `tree` (the library's
-    // reading of these bytes) that holds a NUL.
-    std::unordered_map<const void*, QString> textsHoldingNul(plist_t tree) const
-    {
-        std::unordered_map<const void*, QString> texts;
-        if (!anyAsciiHoldsNul())
-            return texts;
-        std::vector<std::pair<plist_t, std::uint64_t>> pending{{tree, top_}};
-        while (!pending.empty()) {
-            const auto [node, index] = pending.back();
-            pending.pop_back();
-            const std::optional<Object> found = object(index);
-            if (!found)
-                continue;
-            switch (plist_get_node_type(node)) {
-            case PLIST_STRING:
-                if (const char* text = asciiHoldingNul(*found))
-                    texts.emplace(node, withoutNulCharacters(
-                                            QString::fromUtf8(text, static_cast<qsizetype>(found->count))));
-                break;
-            case PLIST_ARRAY:
-                if ((found->type == kArray || found->type == kSet) && found->count == plist_array_get_size(node)) {
-                    qsizetype at = found->content;
-                    forEachItem(node, std::numeric_limits<std::size_t>::max(), [&](plist_t item) {
-                        pending.emplace_back(item, bigEndian(at, referenceSize_));
-                        at += referenceSize_;
-                    });
-                }
-                break;
-            case PLIST_DICT:
-                if (found->type == kDict && found->count == plist_dict_get_size(node))
-                    pushValues(node, *found, pending);
-                break;
-            default:
-                break;
-            }
-        }
-        return texts;
-    }
-
-private:
-    // Object types, the high half of an object's first byte.
-    static constexpr int kAscii = 0x5;
-    static constexpr int kArray = 0xA;
-    static constexpr int kSet = 0xC;
-    static constexpr int kDict = 0xD;
-
-    struct Object {
-        int type;
-        std::uint64_t count;
-        qsizetype content;
-    };
-
-    std::uint64_t bigEndian(qsizetype at, int size) const
-    {
-        std::uint64_t value = 0;
-        for (int byte = 0; byte < size; ++byte)
-            value = value << 8 | static_cast<unsigned char>(bytes_[at + byte]);
-        return value;
-    }
-
-    // The object's type and count, its content checked to lie before the offset table.
-    std::optional<Object> object(std::uint64_t index) const
-    {
-        if (index >= objects_)
-            return std::nullopt;
-        const std::uint64_t offset =
-            bigEndian(table_ + static_cast<qsizetype>(index) * offsetSize_, offsetSize_);
-        if (offset < 8 || offset >= static_cast<std::uint64_t>(table_))
-            return std::nullopt;
-        const auto marker = static_cast<unsigned char>(bytes_[static_cast<qsizetype>(offset)]);
-        Object found{marker >> 4, marker & 0xFu, static_cast<qsizetype>(offset) + 1};
-        if (found.count == 0xF) {
-            // A larger count follows as an integer object of 1, 2, 4 or 8 bytes.
-            if (found.content >= table_)
-                return std::nullopt;
-            const auto countMarker = static_cast<unsigned char>(bytes_[found.content]);
-            const int size = 1 << (countMarker & 0xF);
-            if (countMarker >> 4 != 1 || size > 8 || found.content + 1 + size > table_)
-                return std::nullopt;
-            found.count = bigEndian(found.content + 1, size);
-            found.content += 1 + size;
-        }
-        const std::uint64_t unit = found.type == kAscii ? 1
-                                   : found.type == kDict ? 2 * static_cast<std::uint64_t>(referenceSize_)
-                                                         : static_cast<std::uint64_t>(referenceSize_);
-        if (found.count > static_cast<std::uint64_t>(table_ - found.content) / unit)
-            return std::nullopt;
-        return found;
-    }
-
-    // The ASCII text of the object, or nothing when it is none or holds no NUL.
-    const char* asciiHoldingNul(const Object& found) const
-    {
-        const char* text = bytes_.constData() + found.content;
-        return found.type == kAscii && std::memchr(text, 0, static_cast<std::size_t>(found.count)) ? text : nullptr;
-    }
-
-    bool anyAsciiHoldsNul() const
-    {
-        for (std::uint64_t index = 0; index < objects_; ++index)
-            if (const std::optional<Object> found = object(index); found && asciiHoldingNul(*found))
-                return true;
-        return false;
-    }
-
-    // A dictionary's value references follow its key references, in the order of its entries.
-    void pushValues(plist_t dict, const Object& found, std::vector<std::pair<plist_t, std::uint64_t>>& pending) const
-    {
-        plist_dict_iter iterator = nullptr;
-        plist_dict_new_iter(dict, &iterator);
-        if (!iterator)
-            throw std::bad_alloc();
-        const std::unique_ptr<void, decltype(&std::free)> owned(iterator, &std::free);
-        qsizetype at = found.content + static_cast<qsizetype>(found.count) * referenceSize_;
-        for (;;) {
-            plist_t value = nullptr;
-            plist_dict_next_item(dict, iterator, nullptr, &value);
-            if (!value)
-                return;
-            pending.emplace_back(value, bigEndian(at, referenceSize_));
-            at += referenceSize_;
-        }
-    }
-
-    const QByteArray& bytes_;
-    int offsetSize_ = 0;
-    int referenceSize_ = 0;
-    std::uint64_t objects_ = 0;
-    std::uint64_t top_ = 0;
-    qsizetype table_ = 0;
-};
-
 } // namespace
 
 KeyedArchive::KeyedArchive(void* plist)
@@ -284,13 +121,20 @@ KeyedArchive KeyedArchive::read(const QByteArray& bytes)
         fail(QStringLiteral("The file is too large to be a project file."));
     const bool binary = plist_is_binary(bytes.constData(), static_cast<std::uint32_t>(bytes.size()));
     const QByteArray read = binary ? bytes : withoutNulBytes(bytes);
+    // The file is checked before the library reads it: what the library builds, and how deep, is
+    // bounded by the file's size.
+    std::optional<PropertyListScan::BinaryObjects> scanned;
+    if (binary)
+        scanned.emplace(bytes);
+    else
+        PropertyListScan::checkXmlNesting(read);
     plist_t plist = nullptr;
     plist_from_memory(read.constData(), static_cast<std::uint32_t>(read.size()), &plist);
     if (!plist)
-        fail(QStringLiteral("The file is not a property list."));
+        throw PropertyListScan::notAPropertyList();
     KeyedArchive archive(plist);
-    if (binary)
-        archive.textsHoldingNul_ = BinaryStrings(bytes).textsHoldingNul(plist);
+    if (scanned)
+        archive.textsHoldingNul_ = scanned->textsHoldingNul(plist);
     plist_t objects = isType(plist, PLIST_DICT) ? plist_dict_get_item(plist, "$objects") : nullptr;
     plist_t top = isType(plist, PLIST_DICT) ? plist_dict_get_item(plist, "$top") : nullptr;
     if (!isType(objects, PLIST_ARRAY) || !isType(top, PLIST_DICT))

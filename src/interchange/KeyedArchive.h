@@ -18,7 +18,9 @@
 // limited, and following references is limited in depth and never revisits an object on the
 // way, so a damaged or hostile archive gives an error and never a crash or an endless walk.
 // Every array is walked once, from its start (the property-list library finds an array's n-th
-// item by walking to it), so reading takes time in proportion to the file.
+// item by walking to it), so reading takes time in proportion to the file. Before the library
+// reads the file, its objects are walked once each (PropertyListScan), so that what the library
+// builds, copying a shared object once per reference, is bounded by the file's size.
 // The archive owns the property-list tree; ArchivedObject views into it are valid while the
 // archive lives.
 class KeyedArchive;
@@ -163,6 +165,6 @@ private:
     // The archive's object table, read once.
     std::vector<void*> objects_;
     // The texts of the nodes that the property-list library cut short at a NUL, read whole from
-    // the file, without their NUL characters.
+    // the file, without their NUL characters; nodes copied from one object share one text.
     std::unordered_map<const void*, QString> textsHoldingNul_;
 };

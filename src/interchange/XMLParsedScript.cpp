@@ -49,6 +49,13 @@ void appendIfPresent(std::optional<std::vector<T>>& list, T value)
 // and a line break are the same bytes as in UTF-8.
 qint64 lineOfFirstNul(const QByteArray& data)
 {
+    // NUL bytes before the markup that the markup does not go on to interleave are NULs of their
+    // own on the first line; the reader takes them for the start of a UTF-16 or UTF-32 script,
+    // which writes NUL bytes beside each of its ASCII characters, and reads on in that encoding.
+    const auto markup = static_cast<qsizetype>(
+        std::find_if(data.begin(), data.end(), [](char byte) { return byte != '\0'; }) - data.begin());
+    if (markup > 0 && markup + 1 < data.size() && data[markup] == '<' && data[markup + 1] != '\0')
+        return 1;
     QStringDecoder decoder(QStringConverter::encodingForData(data, u'<').value_or(QStringConverter::Utf8));
     const QString text = decoder(data);
     const qsizetype nul = text.indexOf(QChar(u'\0'));
@@ -110,8 +117,11 @@ bool XMLParsedScript::parseScriptData(const QByteArray& data)
     }
     if (reader.hasError()) {
         errorLine_ = reader.lineNumber();
-        // The reader names a NUL by printing it, which shows nothing.
-        if (reader.error() == QXmlStreamReader::NotWellFormedError && lineOfFirstNul(data) == errorLine_)
+        // The reader names a NUL by printing it, which shows nothing, or misses NULs before the
+        // markup and finds the document ends too soon.
+        const bool unreadable = reader.error() == QXmlStreamReader::NotWellFormedError ||
+                                reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
+        if (unreadable && lineOfFirstNul(data) == errorLine_)
             errorString_ = QStringLiteral("the file holds a NUL character there, which no script holds");
         else
             errorString_ = reader.errorString();

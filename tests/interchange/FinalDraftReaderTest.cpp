@@ -360,6 +360,9 @@ TEST(FinalDraftReader, MalformedFilesSayWhereTheyBreak)
         {"NULs at the start of a text", onLine4("^^Old"), 4, nul},
         {"a NUL in a UTF-16 script", utf16, 4, nul},
         {"a NUL in a tag", onLine4("Old").replace("<Text>", QByteArray("<Te\0xt>", 8)), 4, nul},
+        // Markup after a NUL byte is not UTF-16, whose ASCII characters each stand after a NUL byte.
+        {"a NUL as the first byte", QByteArray(1, '\0') + whole, 1, nul},
+        {"NULs as the first bytes", QByteArray(3, '\0') + whole, 1, nul},
         {"another control character", onLine4("Old\x01Story"), 4, {}},
         {"a NUL after the line the reader stops at",
          "<FinalDraft DocumentType=\"Script\">\n<Content>\n</Contents>\n<Text>a" + QByteArray(1, '\0') + "</Text>", 3,

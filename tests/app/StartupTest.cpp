@@ -8,6 +8,7 @@
 #include "model/StoryFile.h"
 #include "model/UserInformationdb.h"
 #include "support/SqlProbe.h"
+#include "support/XServer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +44,18 @@ long long countRows(const QString& path, const char* table)
 
 } // namespace
 
-using Startup = AppFixture;
+class Startup : public AppFixture
+{
+protected:
+    // Starts the program as after a first install, or as on a later start: the splash shows.
+    QWidget* showSplash(bool ranBefore)
+    {
+        Platform::userDefaults().setBool("VTR3RanItBefore", ranBefore);
+        app_ = std::make_unique<AppController>();
+        app_->awakeFromNib();
+        return app_->splashScreen();
+    }
+};
 
 TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
 {
@@ -209,12 +221,6 @@ TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)
 // each and a space presses it, but none as the window appears.
 TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAnswerLikeADialogs)
 {
-    const auto splash = [this](bool ranBefore) -> QWidget* {
-        Platform::userDefaults().setBool("VTR3RanItBefore", ranBefore);
-        app_ = std::make_unique<AppController>();
-        app_->awakeFromNib();
-        return app_->splashScreen();
-    };
     // The window that `show` brings up in the started application, whose desktop shows no document itself.
     const auto shown = [this](std::function<void(AppController&)> show,
                               std::function<QWidget*(AppController&)> window) {
@@ -235,8 +241,8 @@ TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAn
         std::vector<QKeyCombination> keys;
         const char* answered; // N: New Story's panel shown, O: Open's, Q: quit
     } rows[] = {
-        {"the splash of a first start", [&] { return splash(false); }, commands, "Q"},
-        {"the splash of a later start", [&] { return splash(true); }, {Qt::CTRL | Qt::Key_Q}, "Q"},
+        {"the splash of a first start", [this] { return showSplash(false); }, commands, "Q"},
+        {"the splash of a later start", [this] { return showSplash(true); }, {Qt::CTRL | Qt::Key_Q}, "Q"},
         {"the tutorial", shown(&AppController::showTutorial, document("tutorial3")), commands, "NOQ"},
         {"the user guide", shown(&AppController::showUserGuide, document("VantoraUserGuide")), commands, "NOQ"},
         {"the advice window",
@@ -268,6 +274,44 @@ TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAn
                   row.answered);
         EXPECT_FALSE(app_->splashTimer() && app_->splashTimer()->isActive());
     }
+}
+
+// Run only as the child process of the test below, on an X server without a window manager, which gives the
+// keyboard to no window that only shows: the splash of a first and of a later start, and the start window, take
+// it as they appear, with no click, so that Tab reaches a button at once and Ctrl+Q quits.
+TEST_F(Startup, DISABLED_ChildProcessEveryStartWindowTakesTheKeyboardAsItAppears)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    const struct {
+        const char* name;
+        std::function<QWidget*()> show;
+        bool buttons; // that Tab reaches
+    } rows[] = {
+        {"the splash of a first start", [this] { return showSplash(false); }, true},
+        {"the splash of a later start", [this] { return showSplash(true); }, false},
+        {"the start window", [this] { return startApplication().startWindow(); }, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        QWidget* window = row.show();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window)) << "the window shows without the keyboard";
+        if (row.buttons) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget())) << "Tab reaches no button";
+        }
+        QSignalSpy quit(app_.get(), &AppController::terminateRequested);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Q,
+                        Qt::ControlModifier);
+        EXPECT_EQ(quit.count(), 1) << "Ctrl+Q does not quit";
+    }
+}
+
+TEST_F(Startup, EveryStartWindowTakesTheKeyboardAsItAppearsWithoutAWindowManager)
+{
+    runOnAnXServerOfItsOwn(QStringLiteral("Startup.DISABLED_ChildProcess*"), 1, {"generic"});
 }
 
 TEST_F(Startup, ExistingMasterFileAtTheDefaultPlaceIsKept)

@@ -279,8 +279,10 @@ void AppController::centreOnFirstScreen(QWidget* window)
 
 void AppController::bringToFront(QWidget* window)
 {
+    // A window that shows anew comes up in front of the others.
+    if (window->isVisible())
+        window->raise();
     window->show();
-    window->raise();
     window->activateWindow();
 }
 

@@ -41,13 +41,6 @@ void finishSmallWindow(QWidget* window, QVBoxLayout* layout, const QString& butt
     window->adjustSize();
 }
 
-void bringToFront(QWidget* window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 } // namespace
 
 // --- Update check --------------------------------------------------------------------------------

@@ -277,6 +277,15 @@ void AppController::centreOnFirstScreen(QWidget* window)
     centreOnPrimaryScreen(window);
 }
 
+void AppController::bringToFront(QWidget* window)
+{
+    // A window that shows anew comes up in front of the others.
+    if (window->isVisible())
+        window->raise();
+    window->show();
+    window->activateWindow();
+}
+
 void AppController::requestTerminate()
 {
     guardedCall([this] { applicationShouldTerminate(); });
@@ -289,7 +298,7 @@ void AppController::documentCountChanged(std::size_t count)
         return;
     if (count == 0) {
         buildStartWindow();
-        startWindow_->show();
+        bringToFront(startWindow_.get());
     } else if (startWindow_) {
         startWindow_->hide();
     }
@@ -362,13 +371,13 @@ void AppController::awakeFromNib()
     if (ranBefore) {
         cmdSplashTutorial_->hide();
         cmdSplashContinue_->hide();
-        splash_->show();
+        bringToFront(splash_.get());
         splashTimer_ = new QTimer(this);
         splashTimer_->setSingleShot(true);
         connect(splashTimer_, &QTimer::timeout, this, [this] { guardedCall([this] { splashTimerFire(); }); });
         splashTimer_->start(2500);
     } else {
-        splash_->show();
+        bringToFront(splash_.get());
     }
     defaults.setBool(kRanItBefore, true);
 }
@@ -593,12 +602,8 @@ void AppController::openFiles(const QStringList& paths)
         return;
     if (paths.isEmpty()) {
         MyDocument* current = documentController_->currentDocument();
-        QWidget* window = current ? static_cast<QWidget*>(current->window()) : startWindow_.get();
-        if (window) {
-            window->show();
-            window->raise();
-            window->activateWindow();
-        }
+        if (QWidget* window = current ? static_cast<QWidget*>(current->window()) : startWindow_.get())
+            bringToFront(window);
         return;
     }
     // Each file on its own: one that is no story is refused and the others still open.
@@ -659,9 +664,7 @@ void AppController::showResourceDocumentHere(const QString& name, const QString&
         std::unique_ptr<DocumentWindow>& window = documentWindows_[name];
         if (!window)
             window = std::make_unique<DocumentWindow>(page);
-        window->show();
-        window->raise();
-        window->activateWindow();
+        bringToFront(window.get());
         return;
     }
     askAlert(QStringLiteral("Vantora"),

@@ -181,6 +181,9 @@ signals:
     void terminateRequested();
 
 private:
+    // Shows the window in front, with the keyboard in it: a desktop without a window manager
+    // gives the keyboard to no window that only shows.
+    static void bringToFront(QWidget* window);
     void buildSplash();
     void buildStartWindow();
     void connectCommands();

@@ -166,15 +166,23 @@ protected:
         const QModelIndex current = currentIndex();
         if (!current.isValid() || !hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
             return;
-        // The arrows select the row they move to, which repaints it whole, and the one left.
-        const QRect row = visualRect(current.siblingAtColumn(0)) | visualRect(current.siblingAtColumn(1));
         constexpr int kWidth = 2;
         QPainter painter(viewport());
         const QPalette& colours = palette();
         painter.setPen(QPen(KeyboardNavigation::focusRingColor(
                                 colours, {colours.color(QPalette::Base), colours.color(QPalette::Highlight)}),
                             kWidth));
-        painter.drawRect(QRectF(row).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+        painter.drawRect(QRectF(rowFrame(current)).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+    }
+
+    // The list repaints only the cell that was current and the one that is; the ring spans the
+    // row, which repaints whole.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
+    {
+        QTableView::currentChanged(current, previous);
+        for (const QModelIndex& cell : {previous, current})
+            if (cell.isValid())
+                viewport()->update(rowFrame(cell));
     }
 
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
@@ -193,6 +201,11 @@ protected:
     }
 
 private:
+    QRect rowFrame(const QModelIndex& cell) const
+    {
+        return visualRect(cell.siblingAtColumn(0)) | visualRect(cell.siblingAtColumn(1));
+    }
+
     ColorCodeSelector& owner_;
 };
 
@@ -235,7 +248,8 @@ void ColorCodeSelector::buildWindow()
         auto* button = new QPushButton(title, this);
         button->setObjectName(name);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, action] { guardedCall([this, action] { (this->*action)(); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, action] { guardedCall([this, action] { (this->*action)(); }); });
         buttons->addWidget(button);
         return button;
     };

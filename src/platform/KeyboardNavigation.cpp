@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -130,25 +131,44 @@ bool spaceWouldChoose(QObject* watched)
     return list && (list->currentIndex().flags() & Qt::ItemIsUserCheckable);
 }
 
-// Return and Enter on a button reach its window as though no button had the focus: a dialog
-// presses its default button, and a window without one does nothing. The button never takes them
-// itself, though a desktop theme may have them press it like a space. A push button that took the
-// dialog's default as it took the focus gives the default back while the window answers the key.
-void answerWindow(QAbstractButton& button, const QKeyEvent& key)
+// The controls that a desktop theme may have Return and Enter press as a space does: a button or
+// check box, a pop-up list (which opens), and a group box, which takes the key for a check box of
+// its own whether it shows one or not, so that Return in a field inside it would go no further.
+QWidget* pressedByEnter(QObject* watched)
 {
-    QWidget* around = button.parentWidget();
+    const auto* popUp = qobject_cast<QComboBox*>(watched);
+    const bool presses = qobject_cast<QAbstractButton*>(watched) || qobject_cast<QGroupBox*>(watched)
+                         || (popUp && !popUp->isEditable());
+    return presses ? static_cast<QWidget*>(watched) : nullptr;
+}
+
+// Return and Enter on such a control reach its window as though no control had taken them: a
+// dialog presses its default button, and a window without one does nothing. A push button that
+// took the dialog's default as it took the focus gives the default back while the window answers
+// the key.
+void answerWindow(QWidget& control, const QKeyEvent& key)
+{
+    QWidget* around = control.parentWidget();
     if (!around)
         return;
-    auto* push = qobject_cast<QPushButton*>(&button);
+    auto* push = qobject_cast<QPushButton*>(&control);
     const bool heldDefault = key.type() == QEvent::KeyPress && push && push->autoDefault() && push->isDefault();
-    const QPointer<QAbstractButton> held = &button;
+    const QPointer<QWidget> held = &control;
     if (heldDefault)
-        button.clearFocus();
-    // A copy, as the key goes on from the button's parent to the window like one the button let by.
+        control.clearFocus();
+    // A copy, as the key goes on from the control's parent to the window like one the control let by.
     const std::unique_ptr<QKeyEvent> passed(key.clone());
     QCoreApplication::sendEvent(around, passed.get());
     if (heldDefault && held && held->isVisible() && !held->window()->focusWidget())
         held->setFocus(Qt::OtherFocusReason);
+}
+
+// A key that makes a control act: anything but moving the focus on (Tab, Shift+Tab), answering
+// the window (Return, Enter, Escape) and a command (with Ctrl).
+bool wouldAct(const QKeyEvent& key)
+{
+    return !isPlainTab(key) && !isEnter(key) && key.key() != Qt::Key_Escape
+           && !(key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
 // The luminance of a colour as the eye weighs it, 0 (black) to 1 (white), from its sRGB components.
@@ -405,6 +425,10 @@ protected:
             auto* widget = qobject_cast<QWidget*>(watched);
             if (auto* push = qobject_cast<QPushButton*>(widget))
                 keepDefault(*push);
+            if (reason == Qt::MouseFocusReason || reason == Qt::PopupFocusReason)
+                clicked_ = widget;
+            else if (widget != clicked_)
+                clicked_ = nullptr;
             placeRing();
             if (widget && !widget->isWindow() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
                 arrivedByTab(*widget, reason == Qt::BacktabFocusReason);
@@ -413,8 +437,11 @@ protected:
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
             const auto& key = *static_cast<QKeyEvent*>(event);
-            if (auto* button = qobject_cast<QAbstractButton*>(watched); button && isEnter(key)) {
-                answerWindow(*button, key);
+            // In a cell being edited they end the edit, as its list has them do.
+            if (QWidget* control = pressedByEnter(watched); control && isEnter(key) && !editedCellOf(watched).list) {
+                answerWindow(*control, key);
+                // Handled here, also when it came up from the control that has the focus.
+                event->accept();
                 return true;
             }
             if (event->type() == QEvent::KeyRelease) {
@@ -427,6 +454,8 @@ protected:
                 return moveOn(watched, key);
             if (isSpace(key))
                 return spaceWouldChoose(watched);
+            if (wouldAct(key) && holdsFocusUnchosen(watched))
+                return true;
             if (isPlainTab(key))
                 if (const EditedCell edited = editedCellOf(watched); edited.list) {
                     editNextCell(edited, isBackward(key));
@@ -487,6 +516,17 @@ private:
         passing_ = false;
     }
 
+    // A dialog's control other than a field that holds the focus which the writer neither moved
+    // to nor clicked, and shows none: the dialog has just appeared, or come back. It takes no key,
+    // so that a key typed as the dialog appears chooses from no list, moves no slider and no
+    // radio button; the writer moves to a control first.
+    bool holdsFocusUnchosen(QObject* watched) const
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget == QApplication::focusWidget() && widget != clicked_ && !widget->isWindow()
+               && isDialog(*widget->window()) && !showsWhereTypingGoes(*widget) && !showsFocus(*widget);
+    }
+
     static bool showsItself(QWidget& widget)
     {
         if (isEmptyList(widget))
@@ -514,6 +554,8 @@ private:
     }
 
     bool passing_ = false;
+    // The control that last took the focus from a click, while it holds it.
+    QPointer<QWidget> clicked_;
     QPointer<FocusRing> ring_;
     QPointer<QWidget> ringed_;
 };

@@ -24,16 +24,18 @@ class QWidget;
 // as its fields and lists, though never on a scroll view; the control shows the focus, and a
 // space presses or ticks the one that shows it, or opens the pop-up list. A dialog opens showing
 // no focus, and so does one shown again, so a space typed for a field just as a dialog appears
-// presses nothing and opens nothing: the writer moves to a control first. A push button that
-// takes the focus leaves the default where it was; a ring unlike the default button's mark goes
-// around it, and around a pop-up list that shows the focus.
+// presses nothing and opens nothing: the writer moves to a control first. Until then a control
+// other than a field that holds the focus, unless the writer clicked it, takes no key but Tab,
+// so that a key typed as the dialog appears chooses from no pop-up list and moves no slider. A
+// push button that takes the focus leaves the default where it was; a ring unlike the default
+// button's mark goes around it, and around a pop-up list that shows the focus.
 //
 // Elsewhere a typed space never presses a button nor ticks a check box, and nowhere does it tick
 // one in a list, so that a space meant for a field cannot answer an alert or choose an item.
-// Return and Enter never press the button or tick the check box that has the focus, whatever the
-// desktop's theme makes of them: they reach the window as though no button had the focus, so that
-// a dialog or an alert answers with its default button and another window does nothing. Escape
-// answers an alert's cancel button.
+// Return and Enter never press the button, tick the check box or open the pop-up list that has
+// the focus, whatever the desktop's theme makes of them, nor stop at a group box around it: they
+// reach the window as though no control had taken them, so that a dialog or an alert answers with
+// its default button and another window does nothing. Escape answers an alert's cancel button.
 //
 // Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
 // edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable

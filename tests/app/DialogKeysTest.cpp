@@ -9,8 +9,11 @@
 #include "support/PanelDriver.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 
@@ -138,29 +141,56 @@ TEST(DialogKeys, TabReachesEachButtonAndCheckBoxAndSpacePressesTheOneShowingTheF
 
 using DialogKeysInTheProgram = AppFixture;
 
-// The list of Master Color Codes, whose colour cell paints no focus, marks its current row as Tab arrives on it,
-// and the mark follows the arrows.
-TEST_F(DialogKeysInTheProgram, TheMasterColorCodesListMarksItsCurrentRowAsTabArrives)
+// The list of Master Color Codes, whose colour cell paints no focus, rings its current row as Tab arrives on it; the
+// ring follows the arrows and goes with Tab, and the screen keeps no part of it where it was.
+TEST_F(DialogKeysInTheProgram, TheMasterColorCodesListRingsItsCurrentRowAndLeavesNoPartOfTheRingBehind)
 {
     startApplication();
     PanelDriver driver;
     driver.whenShown<ColorCodeSelector>([](ColorCodeSelector* dialog) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
         QTableView* list = dialog->tvColors();
-        const auto rowLook = [list](int row) {
-            const QRect cells =
-                list->visualRect(list->model()->index(row, 0)) | list->visualRect(list->model()->index(row, 1));
-            return list->viewport()->grab(cells.adjusted(-1, -1, 1, 1)).toImage();
+        const auto frame = [list](int row) {
+            return list->visualRect(list->model()->index(row, 0)) | list->visualRect(list->model()->index(row, 1));
         };
-        const QImage first = rowLook(0);
-        const QImage second = rowLook(1);
-        for (int press = 0; press < 10 && (press == 0 || !list->hasFocus()); ++press)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        ASSERT_TRUE(list->hasFocus());
-        EXPECT_NE(rowLook(0), first) << "the list shows no focus";
-        QTest::keyClick(list, Qt::Key_Down);
-        EXPECT_EQ(rowLook(0), first);
-        EXPECT_NE(rowLook(1), second);
+        // A row as the list paints it afresh, with the focus shown or not.
+        const auto painted = [dialog, list, &frame](int row, bool focusShown) {
+            const bool shown = dialog->testAttribute(Qt::WA_KeyboardFocusChange);
+            dialog->setAttribute(Qt::WA_KeyboardFocusChange, focusShown);
+            const QImage image = list->viewport()->grab(frame(row)).toImage().convertToFormat(QImage::Format_RGB32);
+            dialog->setAttribute(Qt::WA_KeyboardFocusChange, shown);
+            return image;
+        };
+        // The row as the screen shows it, once the list has repainted what it marked as changed.
+        const auto shownAsPainted = [dialog, list, &frame, &painted](int row, bool focusShown) {
+            QCoreApplication::sendPostedEvents();
+            const QRect at = frame(row).translated(list->viewport()->mapTo(dialog, QPoint(0, 0)));
+            const QPixmap screen = dialog->screen()->grabWindow(dialog->winId(), at.x(), at.y(), at.width(),
+                                                                at.height());
+            return screen.toImage().convertToFormat(QImage::Format_RGB32) == painted(row, focusShown);
+        };
+        const struct {
+            const char* name;
+            Qt::Key key;
+            int ringed; // the row the ring goes round, -1 for none
+        } rows[] = {
+            {"Tab arrives on the list", Qt::Key_Tab, 0},
+            {"Down", Qt::Key_Down, 1},
+            {"Up", Qt::Key_Up, 0},
+            {"Tab leaves the list", Qt::Key_Tab, -1},
+        };
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            QTest::keyClick(QApplication::focusWidget(), row.key);
+            for (int press = 0; press < 10 && row.key == Qt::Key_Tab && row.ringed >= 0 && !list->hasFocus(); ++press)
+                QTest::keyClick(QApplication::focusWidget(), row.key);
+            ASSERT_EQ(list->hasFocus(), row.ringed >= 0);
+            for (int at = 0; at < 3; ++at) {
+                SCOPED_TRACE(at);
+                EXPECT_TRUE(shownAsPainted(at, at == row.ringed)) << "the screen shows what the list no longer paints";
+                EXPECT_EQ(painted(at, true) != painted(at, false), at == row.ringed) << "the ring is elsewhere";
+            }
+        }
         dialog->cmdDone()->click();
     });
     app_->actions().mnuMasterColorCodes->trigger();

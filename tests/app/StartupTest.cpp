@@ -8,6 +8,7 @@
 #include "model/StoryFile.h"
 #include "model/UserInformationdb.h"
 #include "support/SqlProbe.h"
+#include "support/XServer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +44,21 @@ long long countRows(const QString& path, const char* table)
 
 } // namespace
 
-using Startup = AppFixture;
+class Startup : public AppFixture
+{
+protected:
+    // Starts the program as after a first install, or as on a later start: the splash shows.
+    QWidget* showSplash(bool ranBefore)
+    {
+        Platform::userDefaults().setBool("VTR3RanItBefore", ranBefore);
+        app_ = std::make_unique<AppController>();
+        app_->awakeFromNib();
+        return app_->splashScreen();
+    }
+
+    // Opens each window of the program afresh and types the application's keys there.
+    void expectEveryWindowToAnswerTheApplicationsKeys();
+};
 
 TEST_F(Startup, FirstRunWaitsForTheSplashButtons)
 {
@@ -207,17 +222,8 @@ TEST_F(Startup, LaterRunsMoveOnAfterTwoAndAHalfSeconds)
     EXPECT_TRUE(app_->startWindow()->isVisible());
 }
 
-// Every window the program shows answers New Story, Open and Quit, the splash Quit alone (no master file is
-// open yet), which stops the start-up there. The start window's buttons answer as a dialog's do: Tab reaches
-// each and a space presses it, but none as the window appears.
-TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAnswerLikeADialogs)
+void Startup::expectEveryWindowToAnswerTheApplicationsKeys()
 {
-    const auto splash = [this](bool ranBefore) -> QWidget* {
-        Platform::userDefaults().setBool("VTR3RanItBefore", ranBefore);
-        app_ = std::make_unique<AppController>();
-        app_->awakeFromNib();
-        return app_->splashScreen();
-    };
     // The window that `show` brings up in the started application, whose desktop shows no document itself.
     const auto shown = [this](std::function<void(AppController&)> show,
                               std::function<QWidget*(AppController&)> window) {
@@ -238,8 +244,8 @@ TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAn
         std::vector<QKeyCombination> keys;
         const char* answered; // N: New Story's panel shown, O: Open's, Q: quit
     } rows[] = {
-        {"the splash of a first start", [&] { return splash(false); }, commands, "Q"},
-        {"the splash of a later start", [&] { return splash(true); }, {Qt::CTRL | Qt::Key_Q}, "Q"},
+        {"the splash of a first start", [this] { return showSplash(false); }, commands, "Q"},
+        {"the splash of a later start", [this] { return showSplash(true); }, {Qt::CTRL | Qt::Key_Q}, "Q"},
         {"the tutorial", shown(&AppController::showTutorial, document("tutorial3")), commands, "NOQ"},
         {"the user guide", shown(&AppController::showUserGuide, document("VantoraUserGuide")), commands, "NOQ"},
         {"the advice window",
@@ -259,9 +265,12 @@ TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAn
         QWidget* window = row.show();
         ASSERT_NE(window, nullptr);
         QSignalSpy quit(app_.get(), &AppController::terminateRequested);
-        for (const QKeyCombination key : row.keys) {
-            window->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        for (std::size_t typed = 0; typed < row.keys.size(); ++typed) {
+            const QKeyCombination key = row.keys[typed];
+            // The window takes the keyboard as it appears; after a command it is made active again, as a click does.
+            if (typed > 0)
+                window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << "the window has no keyboard";
             QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : window;
             QTest::keyClick(keyboard, key.key(), key.keyboardModifiers());
             settle();
@@ -271,6 +280,27 @@ TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAn
                   row.answered);
         EXPECT_FALSE(app_->splashTimer() && app_->splashTimer()->isActive());
     }
+}
+
+// Every window the program shows answers New Story, Open and Quit, the splash Quit alone (no master file is
+// open yet), which stops the start-up there. The start window's buttons answer as a dialog's do: Tab reaches
+// each and a space presses it, but none as the window appears.
+TEST_F(Startup, EveryWindowAnswersTheApplicationsKeysAndTheStartWindowsButtonsAnswerLikeADialogs)
+{
+    expectEveryWindowToAnswerTheApplicationsKeys();
+}
+
+// Run only as the child process of the test below: on an X server without a window manager, which gives the
+// keyboard to no window that only shows, every window takes it as it appears, with no click.
+TEST_F(Startup, DISABLED_ChildProcessEveryWindowAnswersTheApplicationsKeysWithoutAWindowManager)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    expectEveryWindowToAnswerTheApplicationsKeys();
+}
+
+TEST_F(Startup, EveryWindowTakesTheKeyboardAsItAppearsWithoutAWindowManager)
+{
+    runOnAnXServerOfItsOwn(QStringLiteral("Startup.DISABLED_ChildProcess*"), 1, {"generic"});
 }
 
 TEST_F(Startup, ExistingMasterFileAtTheDefaultPlaceIsKept)

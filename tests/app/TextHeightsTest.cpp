@@ -26,8 +26,8 @@ TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
                                QStringLiteral("INT. ROOM 5 - DAY (p. 1)\nA key under the mat, scene 5"),
                                QStringLiteral("AVAVAV WAVE To Ty\nYou"),
                                QStringLiteral("The hero wants the one thing she cannot have. ").repeated(4),
-                               QStringLiteral("Walt hums the song they sang in Sevilla \u2014 s\u00ed, aqu\u00ed, s\u00ed \u2014 and "
-                                              "the old man smiles.")};
+                               QStringLiteral("Walt hums the song they sang in Sevilla \u2014 s\u00ed, aqu\u00ed, "
+                                              "s\u00ed \u2014 and the old man smiles.")};
     for (const QFont& font : {standardFont(12, false), standardFont(13, true)}) {
         TextHeights heights;
         for (const int step : {-1, 1}) {
@@ -47,6 +47,24 @@ TEST(TextHeights, AnswerAsAFreshMeasureAtEveryWidthAndMeasureEachWidthOnce)
         EXPECT_EQ(heights.height(texts.front(), larger, 400),
                   BaseViewController::heightForString(texts.front(), larger, 400));
     }
+}
+
+// Runs the disabled test `name` of this suite in a process of its own, in `environment`: whether
+// it passed, with what it printed.
+::testing::AssertionResult passesInAChild(
+    const char* name, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_also_run_disabled_tests", QStringLiteral("--gtest_filter=TextHeights.%1").arg(name)});
+    if (!child.waitForFinished(120000))
+        return ::testing::AssertionFailure() << name << " did not finish";
+    const QByteArray output = child.readAll();
+    if (child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test"))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << output.toStdString();
 }
 
 // Heights read off a window, each asked after the one before it of one TextHeights: a wrapped
@@ -78,13 +96,7 @@ TEST(TextHeights, DISABLED_ChildProcessRowsTakeTheHeightsReadOffAWindow)
 // above are read in a process that has loaded none.
 TEST(TextHeights, RowsTakeTheHeightsReadOffAWindow)
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests", "--gtest_filter=TextHeights.DISABLED_ChildProcessRows*"});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QByteArray output = child.readAll();
-    EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    EXPECT_TRUE(passesInAChild("DISABLED_ChildProcessRowsTakeTheHeightsReadOffAWindow"));
 }
 
 // Draws numbers below a bound, the same on every run.
@@ -181,8 +193,8 @@ TEST(TextHeights, CountTypographicTextsAsTheLayoutBreaksThem)
     const auto words = [](const QString& list) { return list.split(QLatin1Char(' ')); };
     // Words every script shares: figures, stops, quotes, dashes and the like, with letters or alone
     // (a hyphen, primes and a fraction slash written by their codes).
-    const QStringList shared = words(QStringLiteral("— – … 1990–95 €20 20€ 5‰ † • \u2010 5\u2032 6\u2033 1\u20442 ‽ …” ”— "
-                                                    "—“ ’” (—) p.12 (p. 12) —— ‘“ « » ‹› $5–$9"));
+    const QStringList shared = words(QStringLiteral("— – … 1990–95 €20 20€ 5‰ † • \u2010 5\u2032 6\u2033 1\u20442 ‽ "
+                                                    "…” ”— —“ ’” (—) p.12 (p. 12) —— ‘“ « » ‹› $5–$9"));
     // Words of one script each, with the quotes and dashes their writers set (a no-break hyphen, a
     // modifier apostrophe, a dotless i, a Greek question mark and polytonic letters by their codes).
     const std::vector<QStringList> scripts = {
@@ -289,7 +301,8 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
          QStringLiteral("Her brother sets the ex\u00adtra\u00adordi\u00adnary gad\u00adget down")},
         // At a line's start it is kept however wide, and needs no room for the hyphen.
         {"soft hyphens at a line's start", face("DejaVu Serif", 14),
-         QStringLiteral("Un\u00adbe\u00adlie\u00adva\u00adbly she\u00adwalks Schiff\u00adfahrts\u00adge\u00adsell\u00adschaft")},
+         QStringLiteral("Un\u00adbe\u00adlie\u00adva\u00adbly she\u00adwalks "
+                        "Schiff\u00adfahrts\u00adge\u00adsell\u00adschaft")},
         // The stops and quotes before a word of another script join the run before them, where the
         // word alone sets them in its own: «V kerns alone, not after a Cyrillic word.
         {"a Latin name after Cyrillic", face("DejaVu Sans", 13),
@@ -358,8 +371,8 @@ void expectJoinedAndMixedTextsMeasuredAsLaidOut(unsigned seed)
     }, sevenFamilies());
     // The program's own family has every letter of them; the others lack some.
     for (const QFont& font : {face("DejaVu Sans", 13), face("DejaVu Serif", 15, true)})
-        expectProseCounted({QStringLiteral("«\u00a0Non\u00a0!\u00a0» crie Ame\u0301lie\u00a0; Ivan — «\u00a0Да\u00a0» — "
-                                           "regarde l'ex\u00adtra\u00adordi\u00adnaire Αθήνα."),
+        expectProseCounted({QStringLiteral("«\u00a0Non\u00a0!\u00a0» crie Ame\u0301lie\u00a0; Ivan — «\u00a0Да\u00a0» "
+                                           "— regarde l'ex\u00adtra\u00adordi\u00adnaire Αθήνα."),
                             QStringLiteral("INT. KITCHEN - NIGHT\nОльга прячет ключ под половицей, pendant que Νίκος "
                                            "dort\u202f; and\u200bor nobody sees.")},
                            font);
@@ -379,17 +392,9 @@ TEST(TextHeights, DISABLED_ChildProcessScaledSweep)
 TEST(TextHeights, CountTheSameUnderEveryScaleFactor)
 {
     for (const char* factor : {"1.5", "2"}) {
-        SCOPED_TRACE(factor);
-        QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(factor));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_also_run_disabled_tests", "--gtest_filter=TextHeights.DISABLED_ChildProcessScaledSweep"});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QByteArray output = child.readAll();
-        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        EXPECT_TRUE(passesInAChild("DISABLED_ChildProcessScaledSweep", environment)) << "scaled by " << factor;
     }
 }
 

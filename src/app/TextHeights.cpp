@@ -10,6 +10,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -526,9 +527,17 @@ void TextHeights::readPieces(Text& entry)
     const QString& text = entry.text;
     // Every letter is looked at before any word is measured, so that a text left to the layout
     // costs no more than the layout.
-    for (const QChar c : text)
-        if (c.unicode() != u' ' && c.unicode() != u'\n' && !(kindOfLetter(c.unicode()) & kCounted))
+    std::uint8_t scripts = 0;
+    for (const QChar c : text) {
+        if (c.unicode() == u' ' || c.unicode() == u'\n')
+            continue;
+        const std::uint8_t kind = kindOfLetter(c.unicode());
+        if (!(kind & kCounted))
             return;
+        scripts |= kind;
+    }
+    // The letters of one script are one run, which splits no word.
+    const bool oneScript = std::popcount(static_cast<unsigned>(scripts & kScripts)) <= 1;
     const std::size_t firstPiece = pieces_.size();
     // The script of the run the layout sets the text's letters in as the words go by: figures,
     // stops and the like join the run before them, or the first one at the text's start.
@@ -542,7 +551,7 @@ void TextHeights::readPieces(Text& entry)
         const Word whole = word(letters, hash);
         if (!(whole.kind & kWordCounted))
             return false;
-        const qsizetype split = runSplit(letters, run);
+        const qsizetype split = oneScript ? 0 : runSplit(letters, run);
         readAgain = readAgain || (whole.kind & kWordMayBreak);
         if (readAgain)
             return true;
@@ -571,7 +580,8 @@ void TextHeights::readPieces(Text& entry)
             const auto first = nextBreak;
             while (nextBreak != breaks.end() && *nextBreak < wordStart + letters.size())
                 ++nextBreak;
-            return appendWord(piece, letters, wordStart, std::span(first, nextBreak), runSplit(letters, run));
+            return appendWord(piece, letters, wordStart, std::span(first, nextBreak),
+                              oneScript ? 0 : runSplit(letters, run));
         });
         if (!again) {
             pieces_.resize(firstPiece);

@@ -25,6 +25,10 @@ constexpr std::size_t kMostTexts = 200000;
 // Room left beside a counted text's widest line before its height is taken to hold.
 constexpr int kOverhang = 1;
 
+// The most letters the layout shapes as one run: a longer line is shaped in parts of this many,
+// and a word across two parts is shaped otherwise than alone, so such a text is left to the layout.
+constexpr int kLongestRun = 4096;
+
 // A width no line of a sample of unwrapped lines reaches.
 constexpr float kUnwrappedWidth = 1e6f;
 
@@ -528,7 +532,11 @@ void TextHeights::readPieces(Text& entry)
     // Every letter is looked at before any word is measured, so that a text left to the layout
     // costs no more than the layout.
     std::uint8_t scripts = 0;
+    int lineLength = 0;
     for (const QChar c : text) {
+        lineLength = c.unicode() == u'\n' ? 0 : lineLength + 1;
+        if (lineLength > kLongestRun)
+            return;
         if (c.unicode() == u' ' || c.unicode() == u'\n')
             continue;
         const std::uint8_t kind = kindOfLetter(c.unicode());

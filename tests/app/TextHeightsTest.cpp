@@ -287,6 +287,20 @@ std::vector<QFont> sevenFamilies()
 // Texts that are each counted, in the family each is set in, at every width from a line down to
 // a word and back: each height is the layout's. Each row holds a text whose lines were once
 // counted otherwise than the layout breaks them.
+// A line of `length` letters whose last word runs over the letter `at` (counted from 0), set
+// close to the letters on either side that kern: "…AVAVAV" with an A at `at`.
+QString lineKerningAt(int at, int length)
+{
+    QString line;
+    while (line.size() < at - 4)
+        line += QStringLiteral("To Ty WAVE ");
+    line.truncate(at - 5);
+    line += QLatin1Char(' ');
+    while (line.size() < length)
+        line += line.size() % 2 == at % 2 ? QLatin1Char('A') : QLatin1Char('V');
+    return line;
+}
+
 TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksThem)
 {
     const struct {
@@ -326,6 +340,11 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
          QStringLiteral("She \u0301said the word twice and walked off"), false},
         {"a no-break space where a line may end", face("DejaVu Sans", 13),
          QStringLiteral("She said the x-\u00a0y word —\u00a0twice and walked off"), false},
+        // The layout shapes a line of more than 4,096 letters in parts: a word across two parts
+        // is wider than alone. One of 4,096 is shaped whole.
+        {"a line of 4,096 letters", face("DejaVu Sans", 13), lineKerningAt(4092, 4096)},
+        {"a line of 4,104 letters, shaped in two parts inside a word", face("DejaVu Sans", 13),
+         lineKerningAt(4096, 4104), false},
         {"zero-width spaces", face("DejaVu Sans", 16),
          QStringLiteral("and\u200bor the\u200bkey\u200b(p.\u200b12) x\u200b\u200by 12\u200b34")},
     };
@@ -334,7 +353,7 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
         int asked = 0;
         for (const int step : {-1, 1}) {
             for (int width = step < 0 ? 300 : 30; width >= 30 && width <= 300; width += step) {
-                SCOPED_TRACE(QStringLiteral("%1: \"%2\" at %3").arg(row.what, row.text).arg(width).toStdString());
+                SCOPED_TRACE(QStringLiteral("%1: \"%2\" at %3").arg(row.what, row.text.left(200)).arg(width).toStdString());
                 ++asked;
                 ASSERT_EQ(heights.height(row.text, row.font, width),
                           BaseViewController::heightForString(row.text, row.font, width));

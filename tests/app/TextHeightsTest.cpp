@@ -284,9 +284,6 @@ std::vector<QFont> sevenFamilies()
             face("Nimbus Sans", 16, true), face("Nimbus Roman", 13), face("Courier Prime", 15)};
 }
 
-// Texts that are each counted, in the family each is set in, at every width from a line down to
-// a word and back: each height is the layout's. Each row holds a text whose lines were once
-// counted otherwise than the layout breaks them.
 // A line of `length` letters whose last word runs over the letter `at` (counted from 0), set
 // close to the letters on either side that kern: "…AVAVAV" with an A at `at`.
 QString lineKerningAt(int at, int length)
@@ -301,6 +298,8 @@ QString lineKerningAt(int at, int length)
     return line;
 }
 
+// Texts of one case each, in the family each is set in, at every width from a line down to a word
+// and back: each height is the layout's, and those counted are hardly ever laid out.
 TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksThem)
 {
     const struct {
@@ -313,7 +312,7 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
         // A piece ending at a soft hyphen after others on the line needs room for the hyphen.
         {"soft hyphens after other words", face("DejaVu Sans", 13),
          QStringLiteral("Her brother sets the ex\u00adtra\u00adordi\u00adnary gad\u00adget down")},
-        // At a line's start it is kept however wide, and needs no room for the hyphen.
+        // A word of many soft hyphens breaks at them, line after line.
         {"soft hyphens at a line's start", face("DejaVu Serif", 14),
          QStringLiteral("Un\u00adbe\u00adlie\u00adva\u00adbly she\u00adwalks "
                         "Schiff\u00adfahrts\u00adge\u00adsell\u00adschaft")},

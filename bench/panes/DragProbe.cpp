@@ -1,7 +1,11 @@
 // What a writer feels of the story window on an X server, with the generated story of 1,000 or
 // 10,000 cards raised to as many set-ups and pay-offs, all linked (bench/support/StoryGenerator.h),
 // typed as in scripts (the default), as a word processor types them ("typeset": curly quotes and
-// dashes in most texts) or all straight ("straight"), in a window of 1366 x 768:
+// dashes in most texts), all straight ("straight"), with French typography's no-break spaces in
+// about three texts in eight ("french"), naming Greek or Cyrillic characters in three in ten ("names"),
+// or now and then each of those with accents typed as marks and soft hyphens ("varied",
+// bench/support/WriterTexts.h); or, given a file of texts, one a line ("texts=FILE"), with those
+// texts in turn, in a window of 1366 x 768:
 // - opening the story on its set-ups (or pay-offs) beside opening it on its beats, each timed to
 //   the end of the window's first paint and to the moment nothing is left to do;
 // - the divider beside the story elements dragged with the mouse, 8 pixels a step at the pace of
@@ -11,9 +15,13 @@
 // program's thread runs the event loop. A step is timed from the moment its input is sent to the
 // end of the first paint that shows it; beside the median and the worst step stand the longest any
 // one event kept the window busy and the time from the last step until every row fits again.
+// With a fourth argument, "cold-beats" or "cold-list", the process opens the story once, on its
+// beats or on its list, times that first opening of the process and does nothing else: a series of
+// processes compares openings from a cold start.
 //
 //   Xvfb :81 -screen 0 1366x768x24 &
-//   DISPLAY=:81 taskset -c 0,1 build/bench/vantora_drag_probe [cards] [setups | payoffs] [typeset | straight]
+//   DISPLAY=:81 taskset -c 0,1 build/bench/vantora_drag_probe [cards] [setups | payoffs]
+//       [typeset | straight | french | names | varied | texts=FILE] [cold-beats | cold-list]
 #include "../support/BenchApplication.h"
 #include "../support/StoryGenerator.h"
 #include "XHand.h"
@@ -32,6 +40,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QSplitterHandle>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -282,6 +291,45 @@ QString storyShowing(const QString& generated, int section)
     return path;
 }
 
+// Gives the story's set-ups and pay-offs the texts of the file `texts` (one a line, empty lines
+// left out) in turn, a set-up and its pay-off the next two; answers how many texts there were.
+qsizetype giveTexts(const QString& story, const QString& texts)
+{
+    QFile file(texts);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return 0;
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(story).constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    qsizetype next = 0;
+    for (const char* sql : {"UPDATE SceneSetup SET SceneSetup = ? WHERE SceneSetupID = ?",
+                            "UPDATE ScenePayoff SET ScenePayoff = ? WHERE ScenePayoffID = ?"}) {
+        const QByteArray table = QByteArray(sql).split(' ').at(1);
+        std::vector<sqlite3_int64> ids;
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT " + table + "ID FROM " + table + " ORDER BY " + table + "ID").constData(), -1,
+                           &query, nullptr);
+        while (sqlite3_step(query) == SQLITE_ROW)
+            ids.push_back(sqlite3_column_int64(query, 0));
+        sqlite3_finalize(query);
+        sqlite3_prepare_v2(db, sql, -1, &query, nullptr);
+        for (const sqlite3_int64 id : ids) {
+            const QByteArray text = lines[next++ % lines.size()].toUtf8();
+            sqlite3_bind_text(query, 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(query, 2, id);
+            sqlite3_step(query);
+            sqlite3_reset(query);
+        }
+        sqlite3_finalize(query);
+    }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return lines.size();
+}
+
 // Whether the list the document shows has every row fitted (the beat sheet always has).
 bool listFitted(const MyDocument& document)
 {
@@ -325,8 +373,12 @@ int main(int argc, char** argv)
     const int cards = argc > 1 ? std::atoi(argv[1]) : 10000;
     const bool payoffs = argc > 2 && QByteArray(argv[2]) == "payoffs";
     const QByteArray typed = argc > 3 ? QByteArray(argv[3]) : QByteArray("scripts");
+    const QByteArray cold = argc > 4 ? QByteArray(argv[4]) : QByteArray();
     const WriterTexts::Typing typing = typed == "typeset"    ? WriterTexts::Typing::AsAWordProcessor
                                        : typed == "straight" ? WriterTexts::Typing::Straight
+                                       : typed == "french"   ? WriterTexts::Typing::FrenchSpacing
+                                       : typed == "names"    ? WriterTexts::Typing::OtherScriptNames
+                                       : typed == "varied"   ? WriterTexts::Typing::Varied
                                                              : WriterTexts::Typing::AsInScripts;
     ProbeApplication application(argc, argv);
     probe = &application;
@@ -344,9 +396,21 @@ int main(int argc, char** argv)
     const QString documents = QDir(home.path()).filePath(QStringLiteral("Documents"));
     const QString generated = StoryGenerator::generate(documents, program->masterFilePath(), cards, typing);
     StoryGenerator::raise(generated, cards, 0, typing);
+    if (typed.startsWith("texts=") && giveTexts(generated, QString::fromLocal8Bit(typed.mid(6))) == 0) {
+        std::fprintf(stderr, "no texts in %s\n", typed.mid(6).constData());
+        return 1;
+    }
     const int section = payoffs ? 4 : 3;
     const QString onBeats = storyShowing(generated, 0);
     const QString onList = storyShowing(generated, section);
+    if (cold == "cold-beats" || cold == "cold-list") {
+        const Opening first = open(*program, cold == "cold-beats" ? onBeats : onList);
+        std::printf("%s first opening of the process: first paint %6.1f ms, settled %6.1f ms\n", cold.constData(),
+                    first.painted, first.settled);
+        program->applicationShouldTerminate();
+        program.reset();
+        return 0;
+    }
 
     std::vector<double> beatsPainted, beatsSettled, listPainted, listSettled;
     for (int round = 0; round < 3; ++round) {

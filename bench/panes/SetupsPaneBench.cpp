@@ -1,7 +1,9 @@
 // The set-ups of the story-elements pane in stories of 1,000 and of 10,000 cards (made by
 // bench/support/StoryGenerator.h and raised to 1,000 and to 10,000 set-ups and as many pay-offs,
 // all linked), typed as in scripts, and of 10,000 typed as a word processor types them (the
-// second argument 1: curly quotes and dashes in most texts), each beside a floor that lays out
+// second argument 2: curly quotes and dashes in most texts) and as writers of other languages type
+// them now and then (3: no-break spaces, Greek and Cyrillic names, accents typed as marks, soft
+// hyphens; bench/support/WriterTexts.h), each beside a floor that lays out
 // the same texts, in the faces the rows draw them in, once each at the same width with
 // QFontMetrics alone:
 // - a step of a writer's drag of the divider beside the pane, eight pixels to a width not seen
@@ -57,9 +59,10 @@ struct StoryKind {
     int setups;
     WriterTexts::Typing typing;
 };
-constexpr std::array<StoryKind, 3> kStories{{{1000, WriterTexts::Typing::AsInScripts},
+constexpr std::array<StoryKind, 4> kStories{{{1000, WriterTexts::Typing::AsInScripts},
                                              {10000, WriterTexts::Typing::AsInScripts},
-                                             {10000, WriterTexts::Typing::AsAWordProcessor}}};
+                                             {10000, WriterTexts::Typing::AsAWordProcessor},
+                                             {10000, WriterTexts::Typing::Varied}}};
 // A writer's drag of the divider: eight pixels a step, across the widths a writer gives the pane
 // and back again. Each pass lies some pixels to the side of the ones before, so that a width
 // comes back only eight passes later, long after the lists have let it go.

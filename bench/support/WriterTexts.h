@@ -4,9 +4,12 @@
 // with names (some accented) and possessives, quoted lines, questions, asides in brackets or after
 // a dash, hyphenated words, times, years and numbers, typed with straight quotes and "--" or with
 // curly quotes, dashes and ellipses in the share that scripts or a word processor give them
-// (Typing). Each index gives its own text, the same on every run; the generated stories
-// (StoryGenerator.h) carry them.
+// (Typing), and as writers of other languages type them: French typography's no-break spaces,
+// Greek and Cyrillic names, accents typed as marks after their letters, soft hyphens in long words.
+// Each index gives its own text, the same on every run; the generated stories (StoryGenerator.h)
+// carry them.
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <array>
@@ -25,6 +28,16 @@ enum class Typing {
     // As a word processor types them, correcting as the writer goes: every text, so that four in
     // five hold a letter past Latin-1 (the others have no quote, apostrophe or dash to correct).
     AsAWordProcessor,
+    // As in scripts, and three texts in four set as French typography sets them: a no-break
+    // space before : and inside « », a narrow one before ; ! ?, so that about three in eight hold
+    // a no-break space (the others have no such stop or quote).
+    FrenchSpacing,
+    // As in scripts, and three texts in ten naming Greek or Cyrillic characters.
+    OtherScriptNames,
+    // As in scripts, and now and then each of the others: French spacing in one text in eight,
+    // Greek or Cyrillic names in one in ten, accents typed as marks after their letters in one in
+    // ten, soft hyphens in the long words of one in twenty.
+    Varied,
 };
 
 namespace Detail {
@@ -156,6 +169,9 @@ inline const std::array<const char*, 10> kOutcomes{"and the door gives way",
                                                   "and wins the argument",
                                                   "so the 9:15 train leaves without them"};
 
+inline const std::array<const char*, 10> kOtherNames{"Ελένη", "Νίκος",   "Σοφία",   "Γιάννης", "Αλεξάνδρα",
+                                                    "Иван",  "Ольга",   "Дмитрий", "Наталья", "Сергей"};
+
 inline QString capitalised(QString text)
 {
     if (!text.isEmpty())
@@ -214,6 +230,57 @@ inline QString typeset(const QString& straight, int dashStyle)
     return text;
 }
 
+// The text with French typography's spaces: a no-break space before a colon that follows a word
+// and inside « », which take the place of double quotes; a narrow one before ; ! ?
+inline QString frenchSpaced(QString text)
+{
+    static const QRegularExpression colon(QStringLiteral("(?<=[^\\s\\d]):"));
+    static const QRegularExpression stop(QStringLiteral("(?<=\\S)([;!?])"));
+    text.replace(colon, QStringLiteral("\u00a0:"));
+    text.replace(stop, QStringLiteral("\u202f\\1"));
+    bool open = true;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t letter = text[at].unicode();
+        if (letter != u'"' && letter != 0x201c && letter != 0x201d)
+            continue;
+        const QString quote = open ? QStringLiteral("«\u00a0") : QStringLiteral("\u00a0»");
+        text.replace(at, 1, quote);
+        at += quote.size() - 1;
+        open = !open;
+    }
+    return text;
+}
+
+// The text with each of its characters' names in turn given to a Greek or Cyrillic character.
+inline QString otherScriptNamed(QString text, Draw& draw)
+{
+    for (const char* name : kNames) {
+        const QRegularExpression whole(QStringLiteral("\\b%1\\b").arg(QString::fromUtf8(name)),
+                                       QRegularExpression::UseUnicodePropertiesOption);
+        text.replace(whole, draw.from(kOtherNames));
+    }
+    return text;
+}
+
+// The text with a soft hyphen after each fourth letter of its words of nine letters or more.
+inline QString softHyphenated(const QString& text)
+{
+    static const QRegularExpression longWord(QStringLiteral("\\b\\p{L}{9,}\\b"),
+                                             QRegularExpression::UseUnicodePropertiesOption);
+    QString hyphenated;
+    qsizetype from = 0;
+    for (QRegularExpressionMatchIterator words = longWord.globalMatch(text); words.hasNext();) {
+        const QRegularExpressionMatch word = words.next();
+        hyphenated += text.mid(from, word.capturedStart() - from);
+        const QString letters = word.captured();
+        for (qsizetype at = 0; at < letters.size(); at += 4)
+            hyphenated +=
+                (at > 0 && letters.size() - at > 2 ? QStringLiteral("\u00ad") : QString()) + letters.mid(at, 4);
+        from = word.capturedEnd();
+    }
+    return hyphenated + text.mid(from);
+}
+
 inline QString text(std::uint64_t seed, bool payoff, Typing typing)
 {
     constexpr int kShortest = 30;
@@ -236,8 +303,20 @@ inline QString text(std::uint64_t seed, bool payoff, Typing typing)
     }
     // How the writer typed it is drawn apart, so that each text reads the same whatever the typing.
     Draw typed(seed ^ 0x7E57ED0C0FFEEULL);
-    const bool curly = typing == Typing::AsAWordProcessor || (typing == Typing::AsInScripts && typed.below(5) < 4);
-    return curly ? typeset(written, typed.below(3)) : written;
+    const bool curly = typing == Typing::AsAWordProcessor || (typing != Typing::Straight && typed.below(5) < 4);
+    QString text = curly ? typeset(written, typed.below(3)) : written;
+    // The other languages' ways are drawn apart too, each share on its own.
+    Draw other(seed ^ 0xF4E7C4ULL);
+    const bool varied = typing == Typing::Varied;
+    if ((typing == Typing::OtherScriptNames && other.below(10) < 3) || (varied && other.below(10) == 0))
+        text = otherScriptNamed(text, other);
+    if ((typing == Typing::FrenchSpacing && other.below(4) < 3) || (varied && other.below(8) == 0))
+        text = frenchSpaced(text);
+    if (varied && other.below(10) == 0)
+        text = text.normalized(QString::NormalizationForm_D);
+    if (varied && other.below(20) == 0)
+        text = softHyphenated(text);
+    return text;
 }
 
 } // namespace Detail

@@ -25,6 +25,10 @@ constexpr std::size_t kMostTexts = 200000;
 // Room left beside a counted text's widest line before its height is taken to hold.
 constexpr int kOverhang = 1;
 
+// The most letters the layout shapes as one run: a longer line is shaped in parts of this many,
+// and a word across two parts is shaped otherwise than alone, so such a text is left to the layout.
+constexpr int kLongestRun = 4096;
+
 // A width no line of a sample of unwrapped lines reaches.
 constexpr float kUnwrappedWidth = 1e6f;
 
@@ -101,21 +105,55 @@ std::uint64_t textHash(QStringView text)
     return hash ^ (hash >> 32);
 }
 
+// The letters that stand inside words as the layout reads them though they are no letters of an
+// alphabet: the no-break spaces (French typography sets them before : ; ! ? and inside « »), which
+// join what stands on either side into one word, the soft hyphen, which shows only where a line
+// ends at it, and the zero-width space, where a line may end and which takes no room.
+constexpr char16_t kNoBreakSpace = 0xa0;
+constexpr char16_t kNarrowNoBreakSpace = 0x202f;
+constexpr char16_t kSoftHyphen = 0xad;
+constexpr char16_t kZeroWidthSpace = 0x200b;
+
+// Whether `letter` is one of the marks joined to the letter before (a decomposed é), which the
+// layout sets in one cluster with it, and which belong to no script of their own.
+bool joinedMark(char16_t letter)
+{
+    return letter >= 0x300 && letter < 0x370;
+}
+
+// Whether `letter` is a space that joins the words on either side.
+bool noBreakSpace(char16_t letter)
+{
+    return letter == kNoBreakSpace || letter == kNarrowNoBreakSpace;
+}
+
+// The letter before `at` that a line may end after: marks joined to a letter go with it.
+char16_t baseBefore(QStringView text, qsizetype at)
+{
+    qsizetype before = at - 1;
+    while (before > 0 && joinedMark(text[before].unicode()))
+        --before;
+    return text[before].unicode();
+}
+
 // Whether `letter` may stand in a word whose lines are counted: a letter of a script whose lines
 // break between words as Latin's do (Latin with its accented and extended letters, Greek,
 // Cyrillic), a figure, or a stop, quote, dash, currency sign or other mark of punctuation, each
-// set as it is: neither a space (the no-break space included) nor a control, nor a mark joined to
-// the letter before, nor the soft hyphen, which shows only where a line ends. Scripts whose lines
-// break otherwise (Chinese, Japanese, Thai) and emoji are left to the layout.
+// set as it is; a mark joined to the letter before; a no-break space, the soft hyphen or the
+// zero-width space. Neither a space where a line may end nor a control. Scripts whose lines break
+// otherwise (Chinese, Japanese, Thai) and emoji are left to the layout.
 bool wordLetter(char16_t letter)
 {
+    if (joinedMark(letter) || letter == kNoBreakSpace || letter == kNarrowNoBreakSpace || letter == kSoftHyphen ||
+        letter == kZeroWidthSpace)
+        return true;
     const bool counted = (letter > 0x20 && letter < 0x7f) || (letter > 0xa0 && letter < 0x300) || // Latin
                          (letter >= 0x370 && letter < 0x530) ||   // Greek, Cyrillic
                          (letter >= 0x1e00 && letter < 0x2000) || // Latin and Greek extended
                          (letter >= 0x2010 && letter < 0x2028) || // dashes, quotes, ellipsis
                          (letter >= 0x2030 && letter < 0x205f) || // more punctuation
                          (letter >= 0x20a0 && letter < 0x20d0);   // currency signs
-    if (!counted || letter == 0xad)
+    if (!counted)
         return false;
     switch (QChar::category(letter)) {
     case QChar::Mark_NonSpacing:
@@ -293,6 +331,9 @@ void TextHeights::measureLetters()
     advances_.assign(256, -1);
     overhangs_.assign(256, 0);
     spaceAdvance_ = metrics.horizontalAdvance(QLatin1Char(' '));
+    // A soft hyphen ending a text shows as it shows where a line ends at it.
+    softHyphenAdvance_ = readUnwrapped(QString(QChar(kSoftHyphen)), font_,
+                                       [](const QTextLine& line) { return line.horizontalAdvance(); });
     spaceKerning_ = 0;
     // The layout rounds the font's farthest reach to its own fixed point; this is never less.
     farthestReach_ = std::ceil(std::max(0.0, -metrics.minRightBearing()) * 64) / 64;
@@ -403,8 +444,18 @@ std::uint8_t TextHeights::kindOf(QStringView letters)
         const std::uint8_t letterKind = kindOfLetter(letter);
         if (!(letterKind & kCounted))
             return 0;
-        if (at > 0 && mayBreakBetween(letters[at - 1].unicode(), letter))
+        // A mark or a no-break space at a word's start goes with the space before it, and a line
+        // that may end before a no-break space ends there as at a space; a soft hyphen is counted
+        // only where the line may end after it and another letter of the word follows.
+        if (at == 0 ? joinedMark(letter) || noBreakSpace(letter)
+                    : !joinedMark(letter) && mayBreakBetween(baseBefore(letters, at), letter)) {
+            if (at == 0 || noBreakSpace(letter))
+                return 0;
             kind |= (letterKind & kAlphabetic) ? kWordBreaks : kWordMayBreak;
+        }
+        if (letter == kSoftHyphen &&
+            (at == 0 || at + 1 == letters.size() || !(kindOfLetter(letters[at + 1].unicode()) & kAlphabetic)))
+            return 0;
     }
     return kind;
 }
@@ -479,10 +530,13 @@ void TextHeights::readPieces(Text& entry)
     entry.read = true;
     const QString& text = entry.text;
     // Every letter is looked at before any word is measured, so that a text left to the layout
-    // costs no more than the layout. Words alone are shaped as in the text when it keeps to one
-    // script (plainScripts).
+    // costs no more than the layout.
     std::uint8_t scripts = 0;
+    int lineLength = 0;
     for (const QChar c : text) {
+        lineLength = c.unicode() == u'\n' ? 0 : lineLength + 1;
+        if (lineLength > kLongestRun)
+            return;
         if (c.unicode() == u' ' || c.unicode() == u'\n')
             continue;
         const std::uint8_t kind = kindOfLetter(c.unicode());
@@ -490,9 +544,12 @@ void TextHeights::readPieces(Text& entry)
             return;
         scripts |= kind;
     }
-    if (std::popcount(static_cast<unsigned>(scripts & kScripts)) > 1)
-        return;
+    // The letters of one script are one run, which splits no word.
+    const bool oneScript = std::popcount(static_cast<unsigned>(scripts & kScripts)) <= 1;
     const std::size_t firstPiece = pieces_.size();
+    // The script of the run the layout sets the text's letters in as the words go by: figures,
+    // stops and the like join the run before them, or the first one at the text's start.
+    std::uint8_t run = 0;
     // Most texts are read in one pass. One that may break inside a word before something else
     // than a letter is read again once the places are known (breaksOf).
     bool readAgain = false;
@@ -502,43 +559,72 @@ void TextHeights::readPieces(Text& entry)
         const Word whole = word(letters, hash);
         if (!(whole.kind & kWordCounted))
             return false;
+        const qsizetype split = oneScript ? 0 : runSplit(letters, run);
         readAgain = readAgain || (whole.kind & kWordMayBreak);
         if (readAgain)
             return true;
-        if (whole.kind & kWordBreaks) {
-            breaks.clear();
-            for (qsizetype inside = 1; inside < letters.size(); ++inside)
-                if (mayBreakBetween(letters[inside - 1].unicode(), letters[inside].unicode()))
-                    breaks.push_back(wordStart + static_cast<int>(inside));
-            appendWord(piece, letters, wordStart, breaks);
-        } else {
+        if (!(whole.kind & kWordBreaks) && split == 0) {
             piece.advance = static_cast<float>(whole.advance);
             piece.overhang = static_cast<float>(whole.overhang);
             pieces_.push_back(piece);
+            return true;
         }
-        return true;
+        breaks.clear();
+        if (whole.kind & kWordBreaks)
+            for (qsizetype inside = 1; inside < letters.size(); ++inside)
+                if (!joinedMark(letters[inside].unicode()) &&
+                    mayBreakBetween(baseBefore(letters, inside), letters[inside].unicode()))
+                    breaks.push_back(wordStart + static_cast<int>(inside));
+        return appendWord(piece, letters, wordStart, breaks, split);
     });
+    if (counted && readAgain) {
+        pieces_.resize(firstPiece);
+        entry.typedLines = 1;
+        run = 0;
+        breaks = breaksOf(text);
+        auto nextBreak = breaks.begin();
+        const bool again = walkWords(text, entry.typedLines, [&](QStringView letters, int wordStart, std::uint64_t,
+                                                                 Piece piece) {
+            const auto first = nextBreak;
+            while (nextBreak != breaks.end() && *nextBreak < wordStart + letters.size())
+                ++nextBreak;
+            return appendWord(piece, letters, wordStart, std::span(first, nextBreak),
+                              oneScript ? 0 : runSplit(letters, run));
+        });
+        if (!again) {
+            pieces_.resize(firstPiece);
+            entry.typedLines = 1;
+            return;
+        }
+    }
     if (!counted) {
         pieces_.resize(firstPiece);
         entry.typedLines = 1;
         return;
     }
-    if (readAgain) {
-        pieces_.resize(firstPiece);
-        entry.typedLines = 1;
-        breaks = breaksOf(text);
-        auto nextBreak = breaks.begin();
-        walkWords(text, entry.typedLines, [&](QStringView letters, int wordStart, std::uint64_t, Piece piece) {
-            const auto first = nextBreak;
-            while (nextBreak != breaks.end() && *nextBreak < wordStart + letters.size())
-                ++nextBreak;
-            appendWord(piece, letters, wordStart, std::span(first, nextBreak));
-            return true;
-        });
-    }
     entry.firstPiece = static_cast<std::uint32_t>(firstPiece);
     entry.pieceCount = static_cast<std::uint32_t>(pieces_.size() - firstPiece);
     entry.countable = entry.pieceCount > 0;
+}
+
+qsizetype TextHeights::runSplit(QStringView letters, std::uint8_t& run)
+{
+    // A layout gives each script's letters a run of their own and shapes each run apart. Figures,
+    // stops, quotes and marks belong to every script and join the run before them, where a word
+    // alone joins them to its own first letters. So a word whose first letters of a script follow
+    // others of that kind, in a text whose run before it is another script's, is two runs there.
+    qsizetype split = 0;
+    bool shared = true;
+    for (qsizetype at = 0; at < letters.size(); ++at) {
+        const std::uint8_t script = kindOfLetter(letters[at].unicode()) & kScripts;
+        if (!script)
+            continue;
+        if (shared && at > 0 && run != 0 && script != run)
+            split = at;
+        shared = false;
+        run = script;
+    }
+    return split;
 }
 
 std::vector<int> TextHeights::breaksOf(const QString& text)
@@ -553,7 +639,8 @@ std::vector<int> TextHeights::breaksOf(const QString& text)
     };
     const auto inWord = [&text](qsizetype at) { return text[at] != QLatin1Char(' ') && text[at] != QLatin1Char('\n'); };
     for (qsizetype at = 1; at < text.size(); ++at) {
-        if (!inWord(at - 1) || !inWord(at) || !mayBreakBetween(text[at - 1].unicode(), text[at].unicode()))
+        if (!inWord(at - 1) || !inWord(at) || joinedMark(text[at].unicode()) ||
+            !mayBreakBetween(baseBefore(text, at), text[at].unicode()))
             continue;
         if (alphabetic(at)) {
             found.push_back(static_cast<int>(at));
@@ -579,24 +666,47 @@ std::vector<int> TextHeights::breaksOf(const QString& text)
     return found;
 }
 
-void TextHeights::appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks)
+bool TextHeights::appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks,
+                             qsizetype split)
 {
-    const Word whole = word(letters);
+    // The word's runs (runSplit), each shaped alone: the first `split` letters and the rest.
+    const QStringView head = letters.first(split);
+    const QStringView tail = letters.sliced(split);
+    if (split > 0 && head.back().unicode() == kSoftHyphen)
+        return false;
+    // Where the word ends, in the text, at `at` letters from its start, and the run that holds
+    // the letters before: itself when `at` ends it, a part of it shaped alone otherwise.
+    const auto endsAt = [&](qsizetype at) {
+        const QStringView own = at <= split ? head : tail;
+        const qsizetype inOwn = at <= split ? at : at - split;
+        const double before = at <= split || split == 0 ? 0 : word(head).advance;
+        return before + (inOwn == own.size() ? word(own).advance : advanceWithin(own, inOwn));
+    };
+    const auto ownFirst = [&](qsizetype at) { return at <= split ? head.first(at) : tail.first(at - split); };
     // The word goes onto the lines in pieces, each ending where a line may end inside it: where
-    // each ends in the word's own layout, and the reach of its last letter.
+    // each ends in the word's layout, and the reach of its last letter.
     double fromAdvance = 0;
     for (const int at : breaks) {
         const qsizetype to = at - wordStart;
-        const double ends = advanceWithin(letters, to);
+        const double ends = endsAt(to);
+        const Word alone = word(ownFirst(to));
         piece.advance = static_cast<float>(ends - fromAdvance);
-        piece.overhang = static_cast<float>(word(letters.first(to)).overhang);
+        piece.overhang = static_cast<float>(alone.overhang);
+        if (letters[to - 1].unicode() == kSoftHyphen) {
+            // Ending a part alone, the soft hyphen shows as it shows at the end of a line.
+            const double hyphen = alone.advance - (ends - (to <= split || split == 0 ? 0 : word(head).advance));
+            if (std::abs(hyphen - softHyphenAdvance_) > kDoubt / 2)
+                return false;
+            piece.softHyphen = 1;
+        }
         pieces_.push_back(piece);
         piece = Piece();
         fromAdvance = ends;
     }
-    piece.advance = static_cast<float>(whole.advance - fromAdvance);
-    piece.overhang = static_cast<float>(whole.overhang);
+    piece.advance = static_cast<float>(endsAt(letters.size()) - fromAdvance);
+    piece.overhang = static_cast<float>(word(split > 0 ? tail : letters).overhang);
     pieces_.push_back(piece);
+    return true;
 }
 
 std::optional<TextHeights::Filled> TextHeights::filled(std::span<const Piece> pieces, int typedLines,
@@ -620,8 +730,10 @@ std::optional<TextHeights::Filled> TextHeights::filled(std::span<const Piece> pi
         const double doubt = kDoubt + 2 * spaceKerning_ * wordsOnLine;
         const double reach = line + piece.spaces * spaceAdvance_ + piece.advance;
         // The layout keeps a piece on the line when the line with it and the reach of its last
-        // letter is no wider than the width.
-        const double needs = reach + piece.overhang;
+        // letter is no wider than the width; a piece ending at a soft hyphen after others on the
+        // line must leave room for the hyphen too, whether the line ends there or not.
+        double hyphen = piece.softHyphen && piecesOnLine > 0 ? softHyphenAdvance_ : 0;
+        const double needs = reach + hyphen + piece.overhang;
         if (piecesOnLine == 0 && piece.spaces == 0) {
             // A line's first piece stays on it however wide; one wider than the line is left to
             // the layout.
@@ -636,10 +748,11 @@ std::optional<TextHeights::Filled> TextHeights::filled(std::span<const Piece> pi
             line = piece.advance;
             piecesOnLine = 0;
             wordsOnLine = 1;
+            hyphen = 0;
         } else {
             return std::nullopt;
         }
-        filled.widest = std::max(filled.widest, line + piece.overhang);
+        filled.widest = std::max(filled.widest, line + hyphen + piece.overhang);
         ++piecesOnLine;
     }
     return filled;

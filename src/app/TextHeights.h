@@ -17,8 +17,9 @@
 // (no line takes a piece more, and each still fits), and a text none of whose lines was wrapped
 // keeps its height at every width above that. So a list refitted as its pane changes width lays
 // out again only the texts whose lines would break anew. A text of letters of scripts whose lines
-// break between words as Latin's do (Latin, Greek or Cyrillic, and the figures, stops, quotes,
-// dashes and ellipses they share) is not laid out at all: its lines are counted by filling them
+// break between words as Latin's do (Latin, Greek or Cyrillic in any mix, and the figures, stops,
+// quotes, dashes and ellipses they share, with no-break spaces, marks joined to letters, soft
+// hyphens and zero-width spaces) is not laid out at all: its lines are counted by filling them
 // piece by piece, a piece being a word, or the part of one up to a place inside it where the rules
 // of line breaking let a line end, as the layout fills them. Each word's width is measured once
 // for all texts, and each text is read into its pieces once, so a text is counted again at another
@@ -46,9 +47,11 @@ private:
     struct Piece {
         float advance = 0;
         float overhang = 0;
-        std::uint32_t spaces : 31 = 0;
+        std::uint32_t spaces : 30 = 0;
         // Whether it begins a line as typed.
         std::uint32_t lineStart : 1 = 0;
+        // Whether it ends at a soft hyphen, which shows where the line ends at it.
+        std::uint32_t softHyphen : 1 = 0;
     };
     // A text, the last spans measured of it (the widths a pane moves between lately) and, when
     // every letter of it may stand in a counted word (TextHeights.cpp, wordLetter) and comes from
@@ -135,7 +138,7 @@ private:
     // Works out what `letter` is, and how much a space beside it may change their widths.
     std::uint8_t learnLetter(char16_t letter);
     // Reads the pieces of the entry's text into pieces_, when every letter of it is a space, a
-    // line feed or a letter that may stand in a counted word, all of one script.
+    // line feed or a letter that may stand in a counted word.
     void readPieces(Text& entry);
     // Walks the words of `text`, a word being what stands between spaces and line feeds: calls
     // `each(letters, wordStart, hash, piece)` for each, with the word's letters, where it begins
@@ -145,8 +148,14 @@ private:
     template <typename Each>
     static bool walkWords(const QString& text, int& typedLines, Each each);
     // Appends the pieces of the word `letters`, which begins `wordStart` letters into its text and
-    // may end a line at the places `breaks` (counted in the text), the first as `piece` says.
-    void appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks);
+    // may end a line at the places `breaks` (counted in the text), the first as `piece` says; the
+    // text sets its first `split` letters in the run of the script before it (runSplit). Answers
+    // false, appending what it may, when a soft hyphen in it does not show as the font's does.
+    bool appendWord(Piece piece, QStringView letters, int wordStart, std::span<const int> breaks, qsizetype split);
+    // Where the word `letters` is split into runs of two scripts in a text whose letters so far
+    // end in a run of the script `run` (kLatin and the others, 0 before any), or 0; moves `run`
+    // past the word.
+    qsizetype runSplit(QStringView letters, std::uint8_t& run);
     // Whether the rules of line breaking may let a line end between the letters `before` and
     // `after` inside a word, whatever comes before and after them; asked once.
     bool mayBreakBetween(char16_t before, char16_t after)
@@ -205,6 +214,8 @@ private:
     // Whether the font sets figures side by side as they are alone (no pair of them kerned).
     bool plainFigures_ = false;
     double spaceAdvance_ = 0;
+    // How wide a soft hyphen shows where a line ends at it.
+    double softHyphenAdvance_ = 0;
     // The most a letter's width and a space's together differ from the two apart.
     double spaceKerning_ = 0;
     // The words measured, their letters one after another.

@@ -282,6 +282,7 @@ void BoardListViewView::buildView()
     vListView_->setObjectName(QStringLiteral("vListView"));
     vListView_->setGeometry(0, 0, scrSceneCards_->viewport()->width(), 100);
     scrSceneCards_->setWidget(vListView_);
+    enterCardsByKeyboard(*vListView_, [this] { return keyboardCard(); });
 
     connect(cmdSelectColor_, &QPushButton::clicked, this, [this] { guardedCall([this] { selectColor(); }); });
     connect(cmdHelp_, &QToolButton::clicked, this, [this] { guardedCall([this] { showHelp(cmdHelp_); }); });
@@ -487,6 +488,25 @@ float BoardListViewView::placeCard(SceneCarddb* card, float y, int inset, std::v
     listViewObjects_.push_back(control);
     placed.push_back(cardView);
     return y + static_cast<float>(height);
+}
+
+SceneCardView* BoardListViewView::keyboardCard() const
+{
+    MyDocument* document = myParent();
+    Screenplaydb* story = screenplay();
+    if (!document || !story)
+        return nullptr;
+    const auto listedHere = [this, document](const SceneCarddb* card) {
+        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+        QWidget* cardView = control ? control->madeView() : nullptr;
+        return cardView && cardView->parentWidget() == vListView_ && !cardView->isHidden() ? control : nullptr;
+    };
+    if (SceneCardView* active = listedHere(story->sceneCardForSceneCardID(document->activeSceneCardID())))
+        return active;
+    for (const auto& card : story->sceneCards())
+        if (SceneCardView* control = listedHere(card.get()))
+            return control;
+    return nullptr;
 }
 
 BoxWithTags* BoardListViewView::makeBar(float y, int width, int height, const QColor& fill)

@@ -220,12 +220,31 @@ BoardView::BoardView(MyDocument* parent, Screenplaydb* screenplay)
     boxBackground_->setPalette(cork);
     boxBackground_->setAutoFillBackground(true);
     cardLayer_ = new BoardCardLayer(*this, board);
+    enterCardsByKeyboard(*board, [this] { return keyboardCard(); });
     // The board goes into its scroll view first: its size depends on what the scroll view shows,
     // and card views coming from elsewhere in the window stay in the window.
     if (QScrollArea* scroll = parent ? parent->scrBoard() : nullptr)
         scroll->setWidget(board);
     configureTheBoard();
     layoutSceneCardsOnBoard();
+}
+
+SceneCardView* BoardView::keyboardCard() const
+{
+    MyDocument* document = myParent();
+    Screenplaydb* story = screenplay();
+    if (!document || !story)
+        return nullptr;
+    const auto shownHere = [this, document](const SceneCarddb* card) {
+        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+        return control && control->myBoardViewParent() == this && control->shownOnBoard() ? control : nullptr;
+    };
+    if (SceneCardView* active = shownHere(story->sceneCardForSceneCardID(document->activeSceneCardID())))
+        return active;
+    for (const auto& card : story->sceneCards())
+        if (SceneCardView* control = shownHere(card.get()))
+            return control;
+    return nullptr;
 }
 
 BoardView::~BoardView()

@@ -5,6 +5,7 @@
 #include "DropAnswers.h"
 #include "app/GuardedCall.h"
 #include "model/SceneCarddb.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/TypingPause.h"
 
 #include <QHelpEvent>
@@ -20,7 +21,7 @@
 
 namespace {
 
-// The fields that open an editor, in reading order: Tab and Shift-Tab go round them.
+// The fields that open an editor, in reading order.
 constexpr std::array<SceneCardPart, 4> kEditableFields{SceneCardPart::Heading, SceneCardPart::Description,
                                                        SceneCardPart::EmotionalChange, SceneCardPart::Conflict};
 
@@ -94,6 +95,13 @@ void SceneCardDragDropView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     mySceneCardParent_->paintCard(painter);
+    // The card itself has the keyboard (Return opens it): a ring inside its edge says so.
+    if (hasFocus() && !mySceneCardParent_->editor()) {
+        const QColor ring = KeyboardNavigation::focusRingColor(palette(), {Qt::white, palette().color(QPalette::Window)});
+        painter.setPen(QPen(ring, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
 }
 
 bool SceneCardDragDropView::event(QEvent* event)
@@ -214,6 +222,28 @@ void SceneCardDragDropView::focusInEvent(QFocusEvent* event)
     if (mySceneCardParent_)
         guardedCall([this] { mySceneCardParent_->bringToTheTop(); });
     QWidget::focusInEvent(event);
+    update();
+}
+
+void SceneCardDragDropView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void SceneCardDragDropView::keyPressEvent(QKeyEvent* event)
+{
+    SceneCardView* card = mySceneCardParent_;
+    // Return on the card itself, no field in edit, opens it in the large card as a double click
+    // on its title bar does.
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                       && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier));
+    if (!enter || !card || card->editor() || !card->showsControls()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    guardedCall([card] { card->openInLargeCard(true); });
 }
 
 void SceneCardDragDropView::keyReleaseEvent(QKeyEvent* event)
@@ -402,14 +432,26 @@ void SceneCardView::storeTypedText(SceneCardPart field, const QString& text)
     scene_->save();
 }
 
-void SceneCardView::editNextField(int direction)
+bool SceneCardView::enterFromKeyboard()
 {
-    const auto at = std::find(kEditableFields.begin(), kEditableFields.end(), editedPart_);
-    if (at == kEditableFields.end())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(kEditableFields.size());
-    const std::ptrdiff_t next = ((at - kEditableFields.begin()) + direction + count) % count;
-    beginEditing(kEditableFields[static_cast<std::size_t>(next)]);
+    QWidget* card = view();
+    if (!card || !beginEditing(SceneCardPart::Heading))
+        return false;
+    card->raise();
+    KeyboardNavigation::bringIntoSight(*card);
+    return true;
+}
+
+void enterCardsByKeyboard(QWidget& presentation, std::function<SceneCardView*()> card)
+{
+    KeyboardNavigation::makeEntry(presentation, [card = std::move(card)](bool) {
+        bool entered = false;
+        guardedCall([&] {
+            if (SceneCardView* control = card())
+                entered = control->enterFromKeyboard();
+        });
+        return entered;
+    });
 }
 
 bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
@@ -444,14 +486,15 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes to the next
-        // field of the card.
+        // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes on. Either leaves
+        // the cards for the window's next control, the edit stored: Ctrl-N and Ctrl-P page from
+        // card to card.
         const bool control = key->modifiers() & Qt::ControlModifier;
-        if (tab && (editedPart_ != SceneCardPart::Description || control)) {
-            const int direction =
-                key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
-            guardedCall([this, direction] { editNextField(direction); });
-            return true;
+        if (tab && (editedPart_ != SceneCardPart::Description || control) && editor_) {
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            bool left = false;
+            guardedCall([&] { left = KeyboardNavigation::leaveEntry(*editor_, back); });
+            return left;
         }
         break;
     }

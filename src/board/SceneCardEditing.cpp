@@ -485,6 +485,12 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
             guardedCall([this] { commitEditing(); });
             return true;
         }
+        // Return ends a one-line field's edit and goes no further: the card that then has the
+        // keyboard would take it to open the large card.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && lineEditor()) {
+            guardedCall([this] { commitEditing(); });
+            return true;
+        }
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
         // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes on. Either leaves
         // the cards for the window's next control, the edit stored: Ctrl-N and Ctrl-P page from

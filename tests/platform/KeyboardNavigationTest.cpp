@@ -1,3 +1,5 @@
+#include "support/ThemedChild.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -8,7 +10,6 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -19,7 +20,6 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -221,48 +221,18 @@ TEST(KeyboardNavigation, DISABLED_ChildProcessReturnAnswersTheDialogWhateverTheT
 // Runs the child test above, and the dialog's Tab stops and focus ring below, under each desktop theme.
 TEST(KeyboardNavigation, ReturnAnswersTheDialogUnderADesktopThemeWhoseReturnPressesButtons)
 {
-    // An X server of the test's own, on a display it finds free, with no window manager.
-    QProcess server;
-    server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                          QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    ASSERT_TRUE(server.waitForStarted(10000)) << "Xvfb is not installed";
-    const auto stop = qScopeGuard([&server] {
-        server.terminate();
-        if (!server.waitForFinished(10000))
-            server.kill();
-    });
-    QByteArray display;
-    while (!display.contains('\n') && server.waitForReadyRead(10000))
-        display += server.readAllStandardOutput();
-    ASSERT_TRUE(display.contains('\n')) << "Xvfb named no display";
-    const QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-
+    const OwnXServer server;
+    ASSERT_FALSE(server.display().isEmpty()) << server.problem().toStdString();
     // GNOME's theme comes with Qt itself; GTK's is a plugin of its own package.
     const QString gtk = QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platformthemes/libqgtk3.so");
     ASSERT_TRUE(QFileInfo::exists(gtk)) << "the GTK theme of Qt (qt6-gtk-platformtheme) is not installed";
     for (const char* theme : {"gnome", "gtk3"}) {
         SCOPED_TRACE(theme);
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QString::fromLatin1(theme));
-        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.trimmed()));
-        // A bus that is not there, so that the desktop's settings are asked of none and none is started.
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                           QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("no-bus")));
-        // Nor is GTK's bridge to the accessibility service loaded: on a machine without that
-        // service it gives up on it and keeps what it had taken, which the leak check reports.
-        environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_also_run_disabled_tests", "--gtest_filter=KeyboardNavigation.DISABLED_ChildProcess*:"
-                                                        "KeyboardNavigation.TabReachesEveryControlOfADialog*"});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QByteArray output = child.readAll();
-        EXPECT_TRUE(child.exitCode() == 0 && output.contains("[  PASSED  ] 2 tests")) << output.toStdString();
+        const OwnXServer::ChildRun child = server.runTests(QString::fromLatin1(theme),
+                                                           QStringLiteral("KeyboardNavigation.DISABLED_ChildProcess*:"
+                                                                          "KeyboardNavigation.TabReachesEveryControlOfADialog*"));
+        ASSERT_TRUE(child.finished);
+        EXPECT_TRUE(child.exitCode == 0 && child.output.contains("[  PASSED  ] 2 tests")) << child.output.toStdString();
     }
 }
 

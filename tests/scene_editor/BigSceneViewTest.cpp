@@ -17,6 +17,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -31,10 +32,11 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
-#include <iostream>
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <string>
 
 class BigSceneViewTest : public BigSceneFixture
 {
@@ -666,4 +668,69 @@ TEST_F(BigSceneViewTest, TheFieldsAndTabPagesTakeTheirFramesAtEveryDividerPositi
         big()->setSelectedTabID(1);
         settle();
     }
+}
+
+// Tab or Shift+Tab in a set-up's text ends its edit, storing it, and goes on, past the last one,
+// to a control that shows the focus: on to a field that takes what is typed next, back to the
+// label of the tab.
+TEST_F(BigSceneViewTest, TabFromASetupsTextGoesOnToAControlThatShowsTheFocus)
+{
+    const struct Row {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } rows[] = {{"Tab", Qt::Key_Tab, Qt::NoModifier}, {"Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(openCard(threeCards(), 1, 2), nullptr);
+        activate();
+        auto* setups = big()->bigSceneSetupsView();
+        ASSERT_NE(setups, nullptr);
+        setups->cmdAddButton()->click();
+        settle();
+        QWidget* cell = QApplication::focusWidget();
+        ASSERT_TRUE(cell && setups->tvTable()->isAncestorOf(cell));
+        QTest::keyClicks(cell, QStringLiteral("a stopped clock"));
+        QTest::keyClick(cell, row.key, row.modifiers);
+        settle();
+        EXPECT_EQ(count(QStringLiteral("SELECT SceneSetup FROM SceneSetup")), "a stopped clock");
+        QWidget* after = QApplication::focusWidget();
+        ASSERT_NE(after, nullptr);
+        EXPECT_FALSE(after == setups->tvTable() || setups->tvTable()->isAncestorOf(after)) << "the list shows no focus";
+        if (row.modifiers & Qt::ShiftModifier) {
+            EXPECT_EQ(after, big()->tabSelector(2));
+        } else {
+            auto* field = qobject_cast<QLineEdit*>(after);
+            ASSERT_NE(field, nullptr) << after->objectName().toStdString();
+            field->deselect();
+            QTest::keyClicks(field, QStringLiteral("Storm"));
+            EXPECT_TRUE(field->text().endsWith(QStringLiteral("Storm"))) << "what is typed lands in the field";
+        }
+        document_->window()->close();
+        settle();
+    }
+}
+
+// The paging buttons keep their places whether the other shows: two clicks at one place never
+// page forward and then back.
+TEST_F(BigSceneViewTest, EachPagingButtonKeepsItsPlaceWhetherTheOtherShows)
+{
+    std::map<std::string, int> places;
+    for (const std::size_t shown : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) {
+        SCOPED_TRACE(shown);
+        ASSERT_NE(openCard(threeCards(), shown), nullptr);
+        settle();
+        EXPECT_EQ(big()->cmdPreviousCard()->isVisible(), shown > 0);
+        EXPECT_EQ(big()->cmdNextCard()->isVisible(), shown < 2);
+        for (QPushButton* button : {big()->cmdPreviousCard(), big()->cmdNextCard()}) {
+            if (!button->isVisible())
+                continue;
+            const auto [place, first] = places.emplace(button->objectName().toStdString(), button->x());
+            EXPECT_EQ(button->x(), place->second) << place->first;
+        }
+        document_->window()->close();
+        settle();
+    }
+    EXPECT_EQ(places.size(), 2u);
+    EXPECT_LT(places["cmdPreviousCard"], places["cmdNextCard"]);
 }

@@ -491,17 +491,9 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
             guardedCall([this] { commitEditing(); });
             return true;
         }
-        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes on. Either leaves
-        // the cards for the window's next control, the edit stored: Ctrl-N and Ctrl-P page from
-        // card to card.
-        const bool control = key->modifiers() & Qt::ControlModifier;
-        if (tab && (editedPart_ != SceneCardPart::Description || control) && editor_) {
-            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
-            bool left = false;
-            guardedCall([&] { left = KeyboardNavigation::leaveEntry(*editor_, back); });
-            return left;
-        }
+        // Tab (in the text area, where Tab is typed, Ctrl-Tab) goes on as from any field of the
+        // window: it leaves the cards, the edit stored as the field loses the keyboard. Ctrl-N and
+        // Ctrl-P page from card to card.
         break;
     }
     case QEvent::KeyRelease:

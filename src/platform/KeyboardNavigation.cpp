@@ -684,19 +684,6 @@ QWidget* entryAround(QWidget* widget)
     return nullptr;
 }
 
-bool leaveEntry(QWidget& inside, bool back)
-{
-    const QPointer<QWidget> entry = entryAround(&inside);
-    if (!entry)
-        return false;
-    // The editor loses the focus, which ends its edit, to the entry, from which the window's
-    // Tab goes on.
-    entry->setFocus(Qt::OtherFocusReason);
-    if (entry)
-        moveFocus(*entry->window(), back);
-    return true;
-}
-
 QWidget* nextStopInSections(const QWidget& window, const std::vector<QWidget*>& sections, QWidget* from, bool back)
 {
     const auto sectionOf = [&sections](const QWidget* widget) {

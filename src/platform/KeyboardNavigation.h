@@ -79,10 +79,6 @@ void makeEntry(QWidget& view, std::function<bool(bool back)> arrive);
 // The entry that holds `widget` (the widget itself when it is one), or nothing.
 QWidget* entryAround(QWidget* widget);
 
-// Moves the focus on (or back) from the entry that holds `inside` to the window's next stop,
-// ending what was typed into `inside` as leaving it does. Answers false when no entry holds it.
-bool leaveEntry(QWidget& inside, bool back);
-
 // The window's next (or previous) Tab stop after `from`, going through `sections` (widgets of the
 // window) in the order given and through each in the window's own Tab order, round to the
 // first; a widget inside an entry stands at its entry. Nothing when no section holds a stop.

@@ -115,8 +115,8 @@ bool StoryWindow::focusNextPrevChild(bool next)
     const std::vector<QWidget*> sections = document_.keyboardSections();
     if (sections.empty())
         return QMainWindow::focusNextPrevChild(next);
-    QWidget* stop =
-        KeyboardNavigation::nextStopInSections(*this, sections, focused && isAncestorOf(focused) ? focused : nullptr, !next);
+    QWidget* from = focused && isAncestorOf(focused) ? focused : nullptr;
+    QWidget* stop = KeyboardNavigation::nextStopInSections(*this, sections, from, !next);
     if (stop)
         stop->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;

@@ -492,21 +492,10 @@ float BoardListViewView::placeCard(SceneCarddb* card, float y, int inset, std::v
 
 SceneCardView* BoardListViewView::keyboardCard() const
 {
-    MyDocument* document = myParent();
-    Screenplaydb* story = screenplay();
-    if (!document || !story)
-        return nullptr;
-    const auto listedHere = [this, document](const SceneCarddb* card) {
-        SceneCardView* control = document->sceneCardControlForSceneCard(card);
-        QWidget* cardView = control ? control->madeView() : nullptr;
-        return cardView && cardView->parentWidget() == vListView_ && !cardView->isHidden() ? control : nullptr;
-    };
-    if (SceneCardView* active = listedHere(story->sceneCardForSceneCardID(document->activeSceneCardID())))
-        return active;
-    for (const auto& card : story->sceneCards())
-        if (SceneCardView* control = listedHere(card.get()))
-            return control;
-    return nullptr;
+    return cardLastWorkedOn(myParent(), screenplay(), [this](const SceneCardView& control) {
+        QWidget* cardView = control.madeView();
+        return cardView && cardView->parentWidget() == vListView_ && !cardView->isHidden();
+    });
 }
 
 BoxWithTags* BoardListViewView::makeBar(float y, int width, int height, const QColor& fill)

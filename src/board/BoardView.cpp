@@ -231,20 +231,9 @@ BoardView::BoardView(MyDocument* parent, Screenplaydb* screenplay)
 
 SceneCardView* BoardView::keyboardCard() const
 {
-    MyDocument* document = myParent();
-    Screenplaydb* story = screenplay();
-    if (!document || !story)
-        return nullptr;
-    const auto shownHere = [this, document](const SceneCarddb* card) {
-        SceneCardView* control = document->sceneCardControlForSceneCard(card);
-        return control && control->myBoardViewParent() == this && control->shownOnBoard() ? control : nullptr;
-    };
-    if (SceneCardView* active = shownHere(story->sceneCardForSceneCardID(document->activeSceneCardID())))
-        return active;
-    for (const auto& card : story->sceneCards())
-        if (SceneCardView* control = shownHere(card.get()))
-            return control;
-    return nullptr;
+    return cardLastWorkedOn(myParent(), screenplay(), [this](const SceneCardView& control) {
+        return control.myBoardViewParent() == this && control.shownOnBoard();
+    });
 }
 
 BoardView::~BoardView()

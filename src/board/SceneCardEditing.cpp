@@ -4,7 +4,9 @@
 
 #include "DropAnswers.h"
 #include "app/GuardedCall.h"
+#include "app/MyDocument.h"
 #include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
 #include "platform/KeyboardNavigation.h"
 #include "platform/TypingPause.h"
 
@@ -97,7 +99,8 @@ void SceneCardDragDropView::paintEvent(QPaintEvent*)
     mySceneCardParent_->paintCard(painter);
     // The card itself has the keyboard (Return opens it): a ring inside its edge says so.
     if (hasFocus() && !mySceneCardParent_->editor()) {
-        const QColor ring = KeyboardNavigation::focusRingColor(palette(), {Qt::white, palette().color(QPalette::Window)});
+        const QColor ring =
+            KeyboardNavigation::focusRingColor(palette(), {Qt::white, palette().color(QPalette::Window)});
         painter.setPen(QPen(ring, 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
@@ -237,7 +240,7 @@ void SceneCardDragDropView::keyPressEvent(QKeyEvent* event)
     // Return on the card itself, no field in edit, opens it in the large card as a double click
     // on its title bar does.
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-                       && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier));
+                       && !(event->modifiers() & ~Qt::KeypadModifier);
     if (!enter || !card || card->editor() || !card->showsControls()) {
         QWidget::keyPressEvent(event);
         return;
@@ -440,6 +443,23 @@ bool SceneCardView::enterFromKeyboard()
     card->raise();
     KeyboardNavigation::bringIntoSight(*card);
     return true;
+}
+
+SceneCardView* cardLastWorkedOn(MyDocument* document, Screenplaydb* story,
+                                const std::function<bool(const SceneCardView&)>& shows)
+{
+    if (!document || !story)
+        return nullptr;
+    const auto shown = [document, &shows](const SceneCarddb* card) {
+        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+        return control && shows(*control) ? control : nullptr;
+    };
+    if (SceneCardView* active = shown(story->sceneCardForSceneCardID(document->activeSceneCardID())))
+        return active;
+    for (const auto& card : story->sceneCards())
+        if (SceneCardView* control = shown(card.get()))
+            return control;
+    return nullptr;
 }
 
 void enterCardsByKeyboard(QWidget& presentation, std::function<SceneCardView*()> card)

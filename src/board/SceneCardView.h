@@ -347,6 +347,11 @@ private:
 // `section` (0 beats, 3 set-ups, 4 pay-offs, ...) and the pane shows.
 void refreshStoryElementsTable(MyDocument& document, std::int64_t section);
 
+// The card Tab enters a presentation of the story's board cards at: the one last brought to the
+// top when the presentation `shows` it, or else the first in board order that it shows.
+SceneCardView* cardLastWorkedOn(MyDocument* document, Screenplaydb* story,
+                                const std::function<bool(const SceneCardView&)>& shows);
+
 // Lets Tab and Shift+Tab arriving at `presentation` (the corkboard, the list or the Litter Box)
 // edit the heading of the card `card` names; with none they pass over it.
 void enterCardsByKeyboard(QWidget& presentation, std::function<SceneCardView*()> card);

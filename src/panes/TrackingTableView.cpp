@@ -50,7 +50,7 @@ bool revertedOnEscape(QAbstractItemDelegate& delegate, QObject* object, QEvent* 
 void TrackingTableView::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-                       && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+                       && !(event->modifiers() & ~Qt::KeypadModifier);
     const QModelIndex index = currentIndex();
     if (!enter || !index.isValid() || !shouldTrack_ || state() == EditingState) {
         QTableView::keyPressEvent(event);

@@ -93,6 +93,13 @@ protected:
             press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_TRUE(atSections()) << focusName().toStdString();
     }
+    // A menu item of the section showing, as the writer chooses it from the menu bar.
+    static void choose(QAction* item)
+    {
+        ASSERT_TRUE(item->isVisible() && item->isEnabled()) << item->objectName().toStdString();
+        item->trigger();
+        settle();
+    }
     // Down opens the genres; the arrows go to the one wanted and Return takes it.
     static void chooseGenre(QComboBox& genres, const QString& genre)
     {
@@ -100,7 +107,8 @@ protected:
         ASSERT_GE(index, 0);
         QTest::keyClick(&genres, Qt::Key_Down);
         QAbstractItemView* list = genres.view();
-        ASSERT_TRUE(QTest::qWaitFor([list] { return QGuiApplication::focusWindow() == list->window()->windowHandle(); }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([list] { return QGuiApplication::focusWindow() == list->window()->windowHandle(); }));
         for (int steps = 0; list->currentIndex().row() != index && steps < genres.count(); ++steps)
             QTest::keyClick(list, list->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
         QTest::keyClick(list, Qt::Key_Return);
@@ -203,7 +211,8 @@ TEST_F(KeyboardWalk, AWriterWithoutAMouseGoesFromNewStoryToAPrintedReport)
     press(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_FALSE(big->view()->isAncestorOf(focus())) << "Ctrl+Tab leaves the script";
     ASSERT_TRUE(waitUntil([&] {
-        return SqlProbe::scalar(document->database(), "SELECT ScriptText FROM ScriptPart WHERE SceneCardID = " + cardKey)
+        return SqlProbe::scalar(document->database(),
+                                "SELECT ScriptText FROM ScriptPart WHERE SceneCardID = " + cardKey)
                == "The writer types without a mouse.";
     }));
 
@@ -211,9 +220,7 @@ TEST_F(KeyboardWalk, AWriterWithoutAMouseGoesFromNewStoryToAPrintedReport)
     backToTheSections(*document);
     press(Qt::Key_Right);
     ASSERT_EQ(focus(), document->optSelectCharacters());
-    ASSERT_TRUE(app_->actions().mnuAddCharacter->isVisible());
-    app_->actions().mnuAddCharacter->trigger();
-    settle();
+    choose(app_->actions().mnuAddCharacter);
     ASSERT_NE(document->characterDetailView(), nullptr);
     ASSERT_EQ(focus(), document->characterDetailView()->tfName());
     write(QStringLiteral("ada"));
@@ -224,16 +231,12 @@ TEST_F(KeyboardWalk, AWriterWithoutAMouseGoesFromNewStoryToAPrintedReport)
     backToTheSections(*document);
     for (int section = 1; section < 4; ++section)
         press(Qt::Key_Right);
-    ASSERT_TRUE(app_->actions().mnuAddPayoff->isVisible());
-    app_->actions().mnuAddPayoff->trigger();
-    settle();
+    choose(app_->actions().mnuAddPayoff);
     write(QStringLiteral("the tape is found"));
     press(Qt::Key_Return);
     backToTheSections(*document);
     press(Qt::Key_Left);
-    ASSERT_TRUE(app_->actions().mnuAddSetup->isVisible());
-    app_->actions().mnuAddSetup->trigger();
-    settle();
+    choose(app_->actions().mnuAddSetup);
     write(QStringLiteral("a tape recorder"));
     press(Qt::Key_Return);
     // Return leaves the keyboard with the list; below the set-up, its partner's row and its link mark.
@@ -262,7 +265,8 @@ TEST_F(KeyboardWalk, AWriterWithoutAMouseGoesFromNewStoryToAPrintedReport)
     settle();
     DatabaseConnection file = StoryFile::open(path);
     const auto read = [&file](const QString& sql) { return SqlProbe::scalar(file.get(), sql); };
-    EXPECT_EQ(read("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount FROM Screenplay"), "Keys Alone|Thriller|10");
+    EXPECT_EQ(read("SELECT ScreenplayTitle || '|' || Genre || '|' || PageCount FROM Screenplay"),
+              "Keys Alone|Thriller|10");
     EXPECT_EQ(read("SELECT Logline FROM Logline WHERE CurrentLoglineFlag = 1"),
               "A writer without a mouse must finish a story before dawn.");
     // The first card is the first beat's: its description is the beat's.

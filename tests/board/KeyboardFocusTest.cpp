@@ -263,7 +263,9 @@ TEST_F(WindowStops, TabReachesEveryPartOfTheWindowAndTheKeyThereLeadsOn)
         {"Ctrl+Shift+Tab from a card's text area leaves the board, back", true,
          [this] { cardView(*document_, keys_[0])->beginEditing(SceneCardPart::Description); }, Qt::Key_Backtab,
          Qt::ControlModifier | Qt::ShiftModifier,
-         [this] { return focus() && focus()->objectName() == "beatEditor" && !cardView(*document_, keys_[0])->editor(); }},
+         [this] {
+             return focus() && focus()->objectName() == "beatEditor" && !cardView(*document_, keys_[0])->editor();
+         }},
         {"Ctrl+N on a card pages to the next one's heading", true,
          [this] { cardView(*document_, keys_[0])->beginEditing(SceneCardPart::Heading); }, Qt::Key_N,
          Qt::ControlModifier, [this] { return editsHeadingOf(keys_[1]); }},

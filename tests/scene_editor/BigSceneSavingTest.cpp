@@ -11,6 +11,7 @@
 #include "scene_editor/BigSceneView.h"
 #include "scene_editor/SmallSceneCard.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -344,5 +345,6 @@ TEST_F(BigSceneSaving, NotesAreWrittenWhenTheirEditEnds)
     typeInto(big()->txtNotes(), QStringLiteral("Shoot at dawn"), Qt::Key_unknown);
     QTest::keyClick(big()->txtNotes(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(column(QStringLiteral("Notes")), "Shoot at dawn");
-    EXPECT_FALSE(big()->view()->isAncestorOf(QApplication::focusWidget())) << "Ctrl-Tab from the last field leaves the card";
+    EXPECT_FALSE(big()->view()->isAncestorOf(QApplication::focusWidget()))
+        << "Ctrl-Tab from the last field leaves the card";
 }

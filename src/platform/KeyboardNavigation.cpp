@@ -132,6 +132,16 @@ Entry* entryOf(const QWidget& widget)
     return dynamic_cast<Entry*>(widget.property(kEntryProperty).value<QObject*>());
 }
 
+// The entry that holds the widget (the widget itself when it is one), or nothing.
+QWidget* entryAround(QWidget* widget)
+{
+    for (QWidget* at = widget; at; at = at->isWindow() ? nullptr : at->parentWidget())
+        if (entryOf(*at))
+            return at;
+    return nullptr;
+}
+
+
 // The policy without Tab: a control that took the focus when clicked still does.
 Qt::FocusPolicy withoutTab(Qt::FocusPolicy policy)
 {
@@ -674,14 +684,6 @@ void makeTabRow(const std::vector<QWidget*>& selectors, std::function<int()> cho
 void makeEntry(QWidget& view, std::function<bool(bool back)> arrive)
 {
     new Entry(view, std::move(arrive));
-}
-
-QWidget* entryAround(QWidget* widget)
-{
-    for (QWidget* at = widget; at; at = at->isWindow() ? nullptr : at->parentWidget())
-        if (entryOf(*at))
-            return at;
-    return nullptr;
 }
 
 QWidget* nextStopInSections(const QWidget& window, const std::vector<QWidget*>& sections, QWidget* from, bool back)

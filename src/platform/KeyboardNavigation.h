@@ -76,9 +76,6 @@ void makeTabRow(const std::vector<QWidget*>& selectors, std::function<int()> cho
 // as over a control out of sight.
 void makeEntry(QWidget& view, std::function<bool(bool back)> arrive);
 
-// The entry that holds `widget` (the widget itself when it is one), or nothing.
-QWidget* entryAround(QWidget* widget);
-
 // The window's next (or previous) Tab stop after `from`, going through `sections` (widgets of the
 // window) in the order given and through each in the window's own Tab order, round to the
 // first; a widget inside an entry stands at its entry. Nothing when no section holds a stop.

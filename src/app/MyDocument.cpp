@@ -542,6 +542,16 @@ void MyDocument::buildWindow()
     window->resize(1024, 768);
 }
 
+std::vector<QWidget*> MyDocument::keyboardSections() const
+{
+    QWidget* litterBoxPane = scrLitterBox_ ? scrLitterBox_->parentWidget() : nullptr;
+    std::vector<QWidget*> sections;
+    for (QWidget* pane : {titlePane_.data(), beatsPane_.data(), boardPane_.data(), litterBoxPane, notesPane_.data()})
+        if (pane)
+            sections.push_back(pane);
+    return sections;
+}
+
 void MyDocument::connectToolbar()
 {
     StoryWindow* window = window_;

@@ -435,6 +435,10 @@ public:
     QScrollArea* scrBoard() const { return scrBoard_; }
     // The first pane of splBoard, which shows the corkboard, the list or the large scene card.
     QWidget* boardPane() const { return boardPane_; }
+    QWidget* notesPane() const { return notesPane_; }
+    // The window's sections in the order Tab goes through them: title and logline, the story's
+    // elements, the board, the Litter Box, the general notes.
+    std::vector<QWidget*> keyboardSections() const;
     QLabel* lblLitterBox() const { return lblLitterBox_; }
     QLabel* optSelectBeats() const { return optSelectBeats_; }
     QLabel* optSelectCharacters() const { return optSelectCharacters_; }

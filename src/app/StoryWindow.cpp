@@ -2,6 +2,7 @@
 
 #include "GuardedCall.h"
 #include "MyDocument.h"
+#include "platform/KeyboardNavigation.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,11 +104,20 @@ void StoryWindow::resizeEvent(QResizeEvent* event)
 bool StoryWindow::focusNextPrevChild(bool next)
 {
     QWidget* focused = QApplication::focusWidget();
-    if (!focused || focused->isVisible() || !isAncestorOf(focused))
+    if (focused && !focused->isVisible() && isAncestorOf(focused)) {
+        QWidget* holder = focused->parentWidget();
+        while (holder && holder != this && !holder->isVisible())
+            holder = holder->parentWidget();
+        (holder ? holder : this)->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    // The sections in the order the writer reads them, whatever order their controls were made in.
+    const std::vector<QWidget*> sections = document_.keyboardSections();
+    if (sections.empty())
         return QMainWindow::focusNextPrevChild(next);
-    QWidget* holder = focused->parentWidget();
-    while (holder && holder != this && !holder->isVisible())
-        holder = holder->parentWidget();
-    (holder ? holder : this)->setFocus(Qt::OtherFocusReason);
+    QWidget* from = focused && isAncestorOf(focused) ? focused : nullptr;
+    QWidget* stop = KeyboardNavigation::nextStopInSections(*this, sections, from, !next);
+    if (stop)
+        stop->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }

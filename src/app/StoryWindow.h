@@ -41,6 +41,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Tab and Shift+Tab go through the sections in reading order: title and logline, the story's
+    // elements, the board, the Litter Box, the general notes, and round.
     // Qt moves the focus on, as if by Tab, when the widget holding it is hidden or taken off
     // its view; a field reached that way would have its whole text selected, and the next key
     // would replace it. The focus stays instead with the nearest view still showing.

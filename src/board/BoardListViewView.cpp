@@ -282,6 +282,7 @@ void BoardListViewView::buildView()
     vListView_->setObjectName(QStringLiteral("vListView"));
     vListView_->setGeometry(0, 0, scrSceneCards_->viewport()->width(), 100);
     scrSceneCards_->setWidget(vListView_);
+    enterCardsByKeyboard(*vListView_, [this] { return keyboardCard(); });
 
     connect(cmdSelectColor_, &QPushButton::clicked, this, [this] { guardedCall([this] { selectColor(); }); });
     connect(cmdHelp_, &QToolButton::clicked, this, [this] { guardedCall([this] { showHelp(cmdHelp_); }); });
@@ -487,6 +488,14 @@ float BoardListViewView::placeCard(SceneCarddb* card, float y, int inset, std::v
     listViewObjects_.push_back(control);
     placed.push_back(cardView);
     return y + static_cast<float>(height);
+}
+
+SceneCardView* BoardListViewView::keyboardCard() const
+{
+    return cardLastWorkedOn(myParent(), screenplay(), [this](const SceneCardView& control) {
+        QWidget* cardView = control.madeView();
+        return cardView && cardView->parentWidget() == vListView_ && !cardView->isHidden();
+    });
 }
 
 BoxWithTags* BoardListViewView::makeBar(float y, int width, int height, const QColor& fill)

@@ -122,6 +122,9 @@ public:
     // Every bar (BoxWithTags) and card view controller (SceneCardView) of the last refresh, in
     // placing order.
     const std::vector<QObject*>& listViewObjects() const { return listViewObjects_; }
+    // The card Tab enters the list at: the one last brought to the top, or else the first listed
+    // in board order; none when the list shows no card.
+    SceneCardView* keyboardCard() const;
     ColorCodeSelector* colorCodeWindow() const { return colorCodeWindow_; }
     QLabel* lblSelectedColor() const { return lblSelectedColor_; }
     QLabel* lblSelectedColorDescription() const { return lblSelectedColorDescription_; }

@@ -220,12 +220,20 @@ BoardView::BoardView(MyDocument* parent, Screenplaydb* screenplay)
     boxBackground_->setPalette(cork);
     boxBackground_->setAutoFillBackground(true);
     cardLayer_ = new BoardCardLayer(*this, board);
+    enterCardsByKeyboard(*board, [this] { return keyboardCard(); });
     // The board goes into its scroll view first: its size depends on what the scroll view shows,
     // and card views coming from elsewhere in the window stay in the window.
     if (QScrollArea* scroll = parent ? parent->scrBoard() : nullptr)
         scroll->setWidget(board);
     configureTheBoard();
     layoutSceneCardsOnBoard();
+}
+
+SceneCardView* BoardView::keyboardCard() const
+{
+    return cardLastWorkedOn(myParent(), screenplay(), [this](const SceneCardView& control) {
+        return control.myBoardViewParent() == this && control.shownOnBoard();
+    });
 }
 
 BoardView::~BoardView()

@@ -89,6 +89,9 @@ public:
     bool mayHaveWidget(std::size_t slot) const { return slot < seated_.size() && seated_[slot]; }
     // The card's board frame changed.
     void cardFrameChanged(const SceneCardView& card);
+    // The card Tab enters the board at: the one last brought to the top, or else the first in
+    // board order; none on an empty board.
+    SceneCardView* keyboardCard() const;
     // The top card under `point`, in board coordinates (a card with a widget of its own lies
     // above the painted ones); null where there is none.
     SceneCardView* cardAt(const QPoint& point) const;

@@ -117,6 +117,15 @@ LitterBoxView::LitterBoxView(MyDocument* parent, Screenplaydb* screenplay)
     view->setObjectName(QStringLiteral("LitterBoxView"));
     view->resize(kWidth, 0);
     setView(view);
+    enterCardsByKeyboard(*view, [this] { return keyboardCard(); });
+}
+
+SceneCardView* LitterBoxView::keyboardCard() const
+{
+    for (const Stacked& each : stacked_)
+        if (each.card && each.widget && !each.widget->isHidden())
+            return each.card;
+    return nullptr;
 }
 
 LitterBoxView::~LitterBoxView()

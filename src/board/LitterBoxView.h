@@ -78,6 +78,9 @@ public:
     LitterBoxBackground* actBar(const QString& text, float y);
     LitterBoxBackground* beatBar(const QString& text, float y);
 
+    // The card Tab enters the column at: the first it shows; none when it shows no card.
+    SceneCardView* keyboardCard() const;
+
     // The bars of the last refresh, top to bottom.
     const std::vector<LitterBoxBackground*>& bars() const { return bars_; }
 

@@ -75,8 +75,7 @@ void pageFromSceneCard(MyDocument& document, const SceneCarddb* card, std::int64
         document.sceneCardControlForSceneCard(story->sceneCards()[static_cast<std::size_t>(target)].get());
     if (!control)
         return;
-    control->view()->raise();
-    control->beginEditing(SceneCardPart::Heading);
+    control->enterFromKeyboard();
 }
 
 // Every set-up (pay-off) lying on the card is left on no card and saved; `detached` lists them.

@@ -4,7 +4,10 @@
 
 #include "DropAnswers.h"
 #include "app/GuardedCall.h"
+#include "app/MyDocument.h"
 #include "model/SceneCarddb.h"
+#include "model/Screenplaydb.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/TypingPause.h"
 
 #include <QHelpEvent>
@@ -20,7 +23,7 @@
 
 namespace {
 
-// The fields that open an editor, in reading order: Tab and Shift-Tab go round them.
+// The fields that open an editor, in reading order.
 constexpr std::array<SceneCardPart, 4> kEditableFields{SceneCardPart::Heading, SceneCardPart::Description,
                                                        SceneCardPart::EmotionalChange, SceneCardPart::Conflict};
 
@@ -94,6 +97,14 @@ void SceneCardDragDropView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     mySceneCardParent_->paintCard(painter);
+    // The card itself has the keyboard (Return opens it): a ring inside its edge says so.
+    if (hasFocus() && !mySceneCardParent_->editor()) {
+        const QColor ring =
+            KeyboardNavigation::focusRingColor(palette(), {Qt::white, palette().color(QPalette::Window)});
+        painter.setPen(QPen(ring, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
 }
 
 bool SceneCardDragDropView::event(QEvent* event)
@@ -214,6 +225,28 @@ void SceneCardDragDropView::focusInEvent(QFocusEvent* event)
     if (mySceneCardParent_)
         guardedCall([this] { mySceneCardParent_->bringToTheTop(); });
     QWidget::focusInEvent(event);
+    update();
+}
+
+void SceneCardDragDropView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void SceneCardDragDropView::keyPressEvent(QKeyEvent* event)
+{
+    SceneCardView* card = mySceneCardParent_;
+    // Return on the card itself, no field in edit, opens it in the large card as a double click
+    // on its title bar does.
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                       && !(event->modifiers() & ~Qt::KeypadModifier);
+    if (!enter || !card || card->editor() || !card->showsControls()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    guardedCall([card] { card->openInLargeCard(true); });
 }
 
 void SceneCardDragDropView::keyReleaseEvent(QKeyEvent* event)
@@ -402,14 +435,43 @@ void SceneCardView::storeTypedText(SceneCardPart field, const QString& text)
     scene_->save();
 }
 
-void SceneCardView::editNextField(int direction)
+bool SceneCardView::enterFromKeyboard()
 {
-    const auto at = std::find(kEditableFields.begin(), kEditableFields.end(), editedPart_);
-    if (at == kEditableFields.end())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(kEditableFields.size());
-    const std::ptrdiff_t next = ((at - kEditableFields.begin()) + direction + count) % count;
-    beginEditing(kEditableFields[static_cast<std::size_t>(next)]);
+    QWidget* card = view();
+    if (!card || !beginEditing(SceneCardPart::Heading))
+        return false;
+    card->raise();
+    KeyboardNavigation::bringIntoSight(*card);
+    return true;
+}
+
+SceneCardView* cardLastWorkedOn(MyDocument* document, Screenplaydb* story,
+                                const std::function<bool(const SceneCardView&)>& shows)
+{
+    if (!document || !story)
+        return nullptr;
+    const auto shown = [document, &shows](const SceneCarddb* card) {
+        SceneCardView* control = document->sceneCardControlForSceneCard(card);
+        return control && shows(*control) ? control : nullptr;
+    };
+    if (SceneCardView* active = shown(story->sceneCardForSceneCardID(document->activeSceneCardID())))
+        return active;
+    for (const auto& card : story->sceneCards())
+        if (SceneCardView* control = shown(card.get()))
+            return control;
+    return nullptr;
+}
+
+void enterCardsByKeyboard(QWidget& presentation, std::function<SceneCardView*()> card)
+{
+    KeyboardNavigation::makeEntry(presentation, [card = std::move(card)](bool) {
+        bool entered = false;
+        guardedCall([&] {
+            if (SceneCardView* control = card())
+                entered = control->enterFromKeyboard();
+        });
+        return entered;
+    });
 }
 
 bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
@@ -443,16 +505,15 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
             guardedCall([this] { commitEditing(); });
             return true;
         }
-        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        // In the text area Tab is typed and Ctrl-Tab goes on; elsewhere Tab goes to the next
-        // field of the card.
-        const bool control = key->modifiers() & Qt::ControlModifier;
-        if (tab && (editedPart_ != SceneCardPart::Description || control)) {
-            const int direction =
-                key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
-            guardedCall([this, direction] { editNextField(direction); });
+        // Return ends a one-line field's edit and goes no further: the card that then has the
+        // keyboard would take it to open the large card.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && lineEditor()) {
+            guardedCall([this] { commitEditing(); });
             return true;
         }
+        // Tab (in the text area, where Tab is typed, Ctrl-Tab) goes on as from any field of the
+        // window: it leaves the cards, the edit stored as the field loses the keyboard. Ctrl-N and
+        // Ctrl-P page from card to card.
         break;
     }
     case QEvent::KeyRelease:

@@ -14,6 +14,7 @@
 #include "panes/ModalDialogs.h"
 #include "platform/Platform.h"
 #include "platform/ScreenDensity.h"
+#include "scene_editor/BigSceneView.h"
 
 #include <QPainter>
 #include <QPointer>
@@ -514,20 +515,10 @@ void SceneCardView::userClicked(SceneCardPart part, int clickCount)
         setSelectedTab(wanted);
         return;
     }
-    case SceneCardPart::TitleBar: {
-        if (clickCount != 2 || !myParent())
-            return;
-        // Opened once the click is over: the card's view leaves the board on the way.
-        const QPointer<MyDocument> document = myParent();
-        const std::int64_t key = scene_->sceneCardID();
-        QTimer::singleShot(0, document, [document, key] {
-            guardedCall([&] {
-                if (document && document->currentScreenplay())
-                    document->openBigSceneCard(document->currentScreenplay()->sceneCardForSceneCardID(key), 1);
-            });
-        });
+    case SceneCardPart::TitleBar:
+        if (clickCount == 2)
+            openInLargeCard(false);
         return;
-    }
     case SceneCardPart::Advice:
         showAdvice();
         return;
@@ -600,6 +591,25 @@ void SceneCardView::deleteSceneCard()
         return;
     if (Platform::alerts().runAlert(SceneCardEdits::deleteQuestion(*scene_)) != AlertDefaultReturn)
         myParent()->deleteSceneCard(scene_);
+}
+
+void SceneCardView::openInLargeCard(bool fromKeyboard)
+{
+    if (!scene_ || !myParent())
+        return;
+    // Opened once the click (or key) is over: the card's view leaves the board on the way.
+    const QPointer<MyDocument> document = myParent();
+    const std::int64_t key = scene_->sceneCardID();
+    QTimer::singleShot(0, document, [document, key, fromKeyboard] {
+        guardedCall([&] {
+            if (!document || !document->currentScreenplay())
+                return;
+            document->openBigSceneCard(document->currentScreenplay()->sceneCardForSceneCardID(key), 1);
+            // From the keyboard, typing goes on into the large card's heading.
+            if (BigSceneView* big = fromKeyboard ? document->bigSceneViewController() : nullptr)
+                big->tfHeading()->setFocus(Qt::OtherFocusReason);
+        });
+    });
 }
 
 void SceneCardView::pageToNextSceneCard()

@@ -65,6 +65,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -87,8 +89,11 @@ private:
 // button. The card is painted; a click (or Tab) on the heading, the text area, the emotional
 // change or the conflict opens one editor over that field. Return or leaving the field ends
 // the edit and writes it to the story file, Escape gives the field back its stored text. Tab
-// and Shift-Tab go round the four fields in reading order; in the text area, where Return and
-// Tab are typed, Ctrl-Tab and Ctrl-Shift-Tab do.
+// and Shift-Tab (in the text area, where Return and Tab are typed, Ctrl-Tab and Ctrl-Shift-Tab)
+// end the edit and leave the cards for the window's next or previous control; Ctrl-N and Ctrl-P
+// page from card to card. Tab arriving at the cards opens a card's heading (see
+// enterCardsByKeyboard), and Return on the card itself, no field in edit, opens it in the large
+// card.
 //
 // The document keeps one card view per card for the life of the window; the corkboard, the
 // list and the Litter Box only borrow the views. The view's size is the standard card size of
@@ -181,6 +186,12 @@ public:
     void controlTextDidEndEditing(SceneCardPart field, const QString& text);
     // A field's text as it is being typed, written as it stands.
     void storeTypedText(SceneCardPart field, const QString& text);
+
+    // Tab arriving at the cards: the card comes to the top, in sight, its heading in edit.
+    bool enterFromKeyboard();
+    // Opens the card in the large card once the event under way is over; from the keyboard, its
+    // heading takes the typing.
+    void openInLargeCard(bool fromKeyboard);
 
     void showAdvice();
     // Asks, then deletes the card.
@@ -277,8 +288,6 @@ private:
     // corkboard that paints it.
     void updateRect(const QRect& rect);
     void fillDescription();
-    // Tab and Shift-Tab: the next (or previous) editable field of the card.
-    void editNextField(int direction);
     void repaint();
     // The card's drag: "SceneCarddb" with its row id, showing `image` held at its middle 15
     // points below its top; answers when the drag is over.
@@ -337,6 +346,15 @@ private:
 // The list of the story-elements pane shows again from the story, when it is the list of
 // `section` (0 beats, 3 set-ups, 4 pay-offs, ...) and the pane shows.
 void refreshStoryElementsTable(MyDocument& document, std::int64_t section);
+
+// The card Tab enters a presentation of the story's board cards at: the one last brought to the
+// top when the presentation `shows` it, or else the first in board order that it shows.
+SceneCardView* cardLastWorkedOn(MyDocument* document, Screenplaydb* story,
+                                const std::function<bool(const SceneCardView&)>& shows);
+
+// Lets Tab and Shift+Tab arriving at `presentation` (the corkboard, the list or the Litter Box)
+// edit the heading of the card `card` names; with none they pass over it.
+void enterCardsByKeyboard(QWidget& presentation, std::function<SceneCardView*()> card);
 
 // Takes a card view off the presentation that shows it (corkboard, list or Litter Box). The
 // view stays its controller's, put away hidden in the story window so that it can move

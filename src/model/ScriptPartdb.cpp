@@ -47,6 +47,8 @@ void ScriptPartdb::insertIntoDatabase(Screenplaydb* screenplay)
                               "INSERT INTO ScriptPart (SceneCardID,SortOrder,ElementTypeID,ScriptText) VALUES (?,?,?,?)");
     insert.bindAll(1, sceneCardID_, sortOrder_, elementTypeID_, scriptText_);
     scriptPartID_ = finishInsert(insert);
+    // The row holds every field now: leaving the paragraph unchanged writes nothing more.
+    setIsDirty(false);
 }
 
 void ScriptPartdb::deleteFromDatabase()

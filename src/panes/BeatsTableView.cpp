@@ -11,10 +11,12 @@
 #include "model/SceneCarddb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoredRange.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/Platform.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
@@ -153,9 +155,13 @@ BeatsTableView::BeatsTableView(MyDocument* parent, Screenplaydb* screenplay)
     tvTable_->setWordWrap(true);
     tvTable_->setShowGrid(false);
     tvTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // A beat is edited from a click, and Tab goes on from one edited beat to the next; Tab from
-    // another control passes over the table, where nothing typed would go.
-    tvTable_->setFocusPolicy(Qt::ClickFocus);
+    // Tab from another control goes into a beat's text, and on from one beat to the next; while
+    // the beats cannot be written it passes over the table, where nothing typed would go.
+    KeyboardNavigation::makeEntry(*tvTable_, [this](bool back) {
+        bool entered = false;
+        guardedCall([&] { entered = editBeatFromKeyboard(back); });
+        return entered;
+    });
     tvTable_->setSelectionMode(QAbstractItemView::SingleSelection);
     tvTable_->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -248,6 +254,26 @@ bool BeatsTableView::shouldTrackCell(const QModelIndex& index)
             Platform::alerts().runAlert(alert);
         }
     }
+    return true;
+}
+
+bool BeatsTableView::editBeatFromKeyboard(bool back)
+{
+    if (!beatsAreEditable(*screenplay()) || model_->rowCount() < 2)
+        return false;
+    // The beat last edited, or else the first (the last, coming back).
+    const QModelIndex current = tvTable_->currentIndex();
+    const int row = current.isValid() && !isTitleRow(current.row()) ? current.row() : back ? model_->rowCount() - 1 : 1;
+    const QModelIndex description = model_->index(row, kBeatColumn);
+    tvTable_->setCurrentIndex(description);
+    tvTable_->scrollTo(description);
+    tvTable_->edit(description);
+    auto* editor = qobject_cast<QPlainTextEdit*>(tvTable_->indexWidget(description));
+    if (!editor)
+        return false;
+    editor->setFocus(Qt::OtherFocusReason);
+    // As when Tab goes on from beat to beat: what is typed takes the place of the text.
+    editor->selectAll();
     return true;
 }
 

@@ -59,6 +59,10 @@ public:
     void storeTypedDescription(int row, const QString& text);
 
 private:
+    // Tab arriving at the table: the beat last edited (or the first; the last, coming back with
+    // Shift+Tab) opens with its text selected. Answers false while the beats cannot be written.
+    bool editBeatFromKeyboard(bool back);
+
     // What an edit's typing has written over: the beat's text and its board cards' texts (by
     // row id) as they stood before.
     struct TypedEdit {

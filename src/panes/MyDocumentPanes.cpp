@@ -17,6 +17,7 @@
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryTransaction.h"
+#include "platform/KeyboardNavigation.h"
 
 #include <QAction>
 #include <QDialog>
@@ -158,6 +159,14 @@ void MyDocument::connectPaneControls()
         label->setProperty("tag", section++);
         label->installEventFilter(clicks);
     }
+    // The arrows choose a section as a click on its label does.
+    const std::array<QLabel*, 5> labels = optionLabels();
+    KeyboardNavigation::makeTabRow(
+        {labels.begin(), labels.end()},
+        [this] { return storyIsOpen() ? static_cast<int>(currentScreenplay_->beatSectionShowing()) : -1; },
+        [this, labels](int chosen) {
+            guardedCall([&] { selectBeatSectionOption(labels[static_cast<std::size_t>(chosen)]); });
+        });
 }
 
 std::array<QLabel*, 5> MyDocument::optionLabels() const

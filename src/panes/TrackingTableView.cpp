@@ -47,6 +47,20 @@ bool revertedOnEscape(QAbstractItemDelegate& delegate, QObject* object, QEvent* 
 
 } // namespace
 
+void TrackingTableView::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                       && !(event->modifiers() & ~Qt::KeypadModifier);
+    const QModelIndex index = currentIndex();
+    if (!enter || !index.isValid() || !shouldTrack_ || state() == EditingState) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    // Return acts on the current cell as a click on it does.
+    event->accept();
+    guardedCall([&] { shouldTrack_(index); });
+}
+
 void TrackingTableView::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());

@@ -8,7 +8,8 @@
 // A table whose every left-button press asks its controller first whether the press goes on:
 // the controller acts on the cell (ticks a box, opens a picker, starts an edit) and answers
 // whether the table should still take the press (select, track). The question runs in
-// guardedCall, so a failure is reported and the press is dropped.
+// guardedCall, so a failure is reported and the press is dropped. Return on the current cell
+// asks the same question, as a click on the cell does.
 class TrackingTableView : public QTableView
 {
 public:
@@ -22,6 +23,7 @@ public:
     void setUpAsList();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:

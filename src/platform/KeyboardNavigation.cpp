@@ -28,6 +28,7 @@
 #include <limits>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcKeyboard, "vantora.platform.keyboard", QtInfoMsg)
@@ -37,6 +38,110 @@ namespace {
 const QString kRuleName = QStringLiteral("keyboardFocusRule");
 // Set on a window that answers the keyboard as a dialog does.
 constexpr char kAnswersLikeDialog[] = "keyboardAnswersLikeDialog";
+// Set on each label of a tab row, and on an entry: the object that answers for it.
+constexpr char kTabRowProperty[] = "keyboardTabRow";
+constexpr char kEntryProperty[] = "keyboardEntry";
+
+bool isPlainKey(const QKeyEvent& key)
+{
+    return !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+// A row of labels clicked to choose a page, answering the keyboard as a tab bar does. It lives
+// as long as its first label.
+class TabRow : public QObject
+{
+public:
+    TabRow(const std::vector<QWidget*>& selectors, std::function<int()> chosen, std::function<void(int)> choose)
+        : QObject(selectors.front()), chosen_(std::move(chosen)), choose_(std::move(choose))
+    {
+        for (QWidget* selector : selectors) {
+            selectors_.emplace_back(selector);
+            selector->setProperty(kTabRowProperty, QVariant::fromValue<QObject*>(this));
+            selector->setFocusPolicy(Qt::TabFocus);
+            selector->installEventFilter(this);
+        }
+    }
+    ~TabRow() override
+    {
+        for (const QPointer<QWidget>& selector : selectors_)
+            if (selector)
+                selector->setProperty(kTabRowProperty, QVariant());
+    }
+
+    bool isChosen(const QWidget& selector) const { return indexOf(&selector) == chosen_(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        const int step = key.key() == Qt::Key_Left || key.key() == Qt::Key_Up      ? -1
+                         : key.key() == Qt::Key_Right || key.key() == Qt::Key_Down ? 1
+                                                                                    : 0;
+        if (step == 0 || !isPlainKey(key))
+            return false;
+        const int next = indexOf(watched) + step;
+        if (indexOf(watched) < 0 || next < 0 || next >= static_cast<int>(selectors_.size()))
+            return true;
+        const QPointer<QWidget> target = selectors_[static_cast<std::size_t>(next)];
+        choose_(next);
+        // The focus goes with the choice, and still shows.
+        if (target && target->isVisible())
+            target->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+
+private:
+    int indexOf(const QObject* selector) const
+    {
+        for (std::size_t i = 0; i < selectors_.size(); ++i)
+            if (selectors_[i] == selector)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    std::vector<QPointer<QWidget>> selectors_;
+    std::function<int()> chosen_;
+    std::function<void(int)> choose_;
+};
+
+// A view whose typing goes into an editor it opens when Tab arrives; a child of the view.
+class Entry : public QObject
+{
+public:
+    Entry(QWidget& view, std::function<bool(bool)> arrive) : QObject(&view), arrive_(std::move(arrive))
+    {
+        view.setProperty(kEntryProperty, QVariant::fromValue<QObject*>(this));
+        view.setFocusPolicy(static_cast<Qt::FocusPolicy>(view.focusPolicy() | Qt::TabFocus));
+    }
+
+    bool arrive(bool back) const { return arrive_(back); }
+
+private:
+    std::function<bool(bool)> arrive_;
+};
+
+TabRow* tabRowOf(const QWidget& widget)
+{
+    return dynamic_cast<TabRow*>(widget.property(kTabRowProperty).value<QObject*>());
+}
+
+Entry* entryOf(const QWidget& widget)
+{
+    return dynamic_cast<Entry*>(widget.property(kEntryProperty).value<QObject*>());
+}
+
+// The entry that holds the widget (the widget itself when it is one), or nothing.
+QWidget* entryAround(QWidget* widget)
+{
+    for (QWidget* at = widget; at; at = at->isWindow() ? nullptr : at->parentWidget())
+        if (entryOf(*at))
+            return at;
+    return nullptr;
+}
+
 
 // The policy without Tab: a control that took the focus when clicked still does.
 Qt::FocusPolicy withoutTab(Qt::FocusPolicy policy)
@@ -103,7 +208,8 @@ bool isScrollView(const QWidget& widget)
 // Whether Tab and Shift+Tab stop on the control, as far as its kind lets them.
 bool isTabStop(const QWidget& widget)
 {
-    return showsWhereTypingGoes(widget) || (isDialog(*widget.window()) && !isScrollView(widget));
+    return showsWhereTypingGoes(widget) || tabRowOf(widget) || entryOf(widget)
+           || (isDialog(*widget.window()) && !isScrollView(widget));
 }
 
 bool isDialogButton(const QWidget& widget)
@@ -206,15 +312,6 @@ std::vector<QScrollArea*> scrollViewsAround(QWidget& widget)
                                                                 && scroll->widget()->isAncestorOf(&widget))
             views.push_back(scroll);
     return views;
-}
-
-// Every scroll view around the widget, the nearest first, scrolls it into sight; a text view
-// then shows its caret, which may lie outside the part of a tall view shown.
-void bringIntoSight(QWidget& widget)
-{
-    for (QScrollArea* scroll : scrollViewsAround(widget))
-        scroll->ensureWidgetVisible(&widget);
-    KeyboardNavigation::showCaret(widget);
 }
 
 // The window moves the focus on (or back) from whatever control holds it, as for Tab.
@@ -328,6 +425,10 @@ void editNextCell(const EditedCell& edited, bool back)
             return;
         }
     }
+    // No cell left: the keyboard goes on from the list as from any other control, to one that
+    // shows it and takes what is typed.
+    if (list)
+        moveFocus(*list->window(), back);
 }
 
 // A ring around a dialog's push or tool button, or pop-up list, that shows the focus. The
@@ -378,6 +479,8 @@ private:
 
 bool wantsRing(const QWidget& widget)
 {
+    if (tabRowOf(widget))
+        return showsFocus(widget);
     const auto* popUp = qobject_cast<const QComboBox*>(&widget);
     return (qobject_cast<const QPushButton*>(&widget) || qobject_cast<const QToolButton*>(&widget)
             || (popUp && !popUp->isEditable()))
@@ -508,7 +611,7 @@ private:
             return;
         passing_ = true;
         std::unordered_set<const QWidget*> passedOver;
-        for (QPointer<QWidget> at = &widget; at && !showsItself(*at) && passedOver.insert(at).second;) {
+        for (QPointer<QWidget> at = &widget; at && !takesTheFocus(*at, back) && passedOver.insert(at).second;) {
             QWidget* window = at->window();
             moveFocus(*window, back);
             at = window->focusWidget();
@@ -527,11 +630,21 @@ private:
                && isDialog(*widget->window()) && !showsWhereTypingGoes(*widget) && !showsFocus(*widget);
     }
 
+    // An entry takes it into the editor it opens, and a tab row on its chosen label only.
+    static bool takesTheFocus(QWidget& widget, bool back)
+    {
+        if (const Entry* entry = entryOf(widget))
+            return isInSight(widget) && entry->arrive(back);
+        if (const TabRow* row = tabRowOf(widget); row && !row->isChosen(widget))
+            return false;
+        return showsItself(widget);
+    }
+
     static bool showsItself(QWidget& widget)
     {
         if (isEmptyList(widget))
             return false;
-        bringIntoSight(widget);
+        KeyboardNavigation::bringIntoSight(widget);
         return isInSight(widget);
     }
 
@@ -602,6 +715,59 @@ QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> bes
         }
     }
     return best;
+}
+
+void makeTabRow(const std::vector<QWidget*>& selectors, std::function<int()> chosen, std::function<void(int)> choose)
+{
+    if (!selectors.empty())
+        new TabRow(selectors, std::move(chosen), std::move(choose));
+}
+
+void makeEntry(QWidget& view, std::function<bool(bool back)> arrive)
+{
+    new Entry(view, std::move(arrive));
+}
+
+QWidget* nextStopInSections(const QWidget& window, const std::vector<QWidget*>& sections, QWidget* from, bool back)
+{
+    const auto sectionOf = [&sections](const QWidget* widget) {
+        for (std::size_t i = 0; i < sections.size(); ++i)
+            if (sections[i] && (sections[i] == widget || sections[i]->isAncestorOf(widget)))
+                return i;
+        return sections.size();
+    };
+    std::vector<std::vector<QWidget*>> grouped(sections.size());
+    for (QWidget* widget = window.nextInFocusChain(); widget && widget != &window; widget = widget->nextInFocusChain())
+        if (const std::size_t section = sectionOf(widget); section < sections.size())
+            grouped[section].push_back(widget);
+    std::vector<QWidget*> order;
+    for (const std::vector<QWidget*>& section : grouped)
+        order.insert(order.end(), section.begin(), section.end());
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
+    QWidget* at = entryAround(from) ? entryAround(from) : from;
+    const auto found = std::find(order.begin(), order.end(), at);
+    const std::ptrdiff_t start = found != order.end() ? found - order.begin() : back ? count : -1;
+    // A stop takes Tab, shows and answers, and stands for itself: the editors inside an entry
+    // are reached through it.
+    const auto isStop = [](QWidget& widget) {
+        return (widget.focusPolicy() & Qt::TabFocus) && widget.isVisible() && widget.isEnabled() && !widget.focusProxy()
+               && entryAround(&widget) == (entryOf(widget) ? &widget : nullptr);
+    };
+    for (std::ptrdiff_t step = 1; step <= count; ++step) {
+        QWidget* candidate = order[static_cast<std::size_t>(((start + (back ? -step : step)) % count + count) % count)];
+        if (candidate != at && isStop(*candidate))
+            return candidate;
+    }
+    return nullptr;
+}
+
+void bringIntoSight(QWidget& widget)
+{
+    // Every scroll view around the widget, the nearest first, scrolls it into sight; a text view
+    // then shows its caret, which may lie outside the part of a tall view shown.
+    for (QScrollArea* scroll : scrollViewsAround(widget))
+        scroll->ensureWidgetVisible(&widget);
+    showCaret(widget);
 }
 
 void showCaret(QWidget& editor)

@@ -3,7 +3,9 @@
 #include <QColor>
 #include <QPalette>
 
+#include <functional>
 #include <initializer_list>
+#include <vector>
 
 class QApplication;
 class QWidget;
@@ -39,9 +41,14 @@ class QWidget;
 //
 // Tab leaves a list as it leaves a text field; the arrows move from row to row. In a cell being
 // edited, Tab and Shift+Tab end the edit (it is stored) and edit the next or previous editable
-// cell, its text selected; with none left the edit ends and the focus stays on the list.
-// Ctrl+Tab and Ctrl+Shift+Tab move on and back from any control that does not take them
-// itself: out of a text view, where Tab is typed, and out of a list.
+// cell, its text selected; with none left the edit ends and the focus goes on from the list, or
+// back from it, to a control that shows it. Ctrl+Tab and Ctrl+Shift+Tab move on and back from
+// any control that does not take them itself: out of a text view, where Tab is typed, and out
+// of a list.
+//
+// Two kinds of control stop Tab in any window, though they are no text field: a row of labels
+// that are clicked to choose a page (a tab row), and a view whose typing goes into an editor it
+// opens on arrival (an entry: a board of cards, a sheet of beats).
 namespace KeyboardNavigation {
 
 // Applies these rules to every widget of the application from now on: each control gets them
@@ -57,6 +64,27 @@ void answerLikeDialog(QWidget& window);
 // the first that stands out at least 3:1 from each of them and from the palette's highlight,
 // which marks the default button; when none does, the one that stands out most.
 QColor focusRingColor(const QPalette& palette, std::initializer_list<QColor> besides);
+
+// Makes `selectors`, labels clicked to choose a page, answer the keyboard as a tab bar does: Tab
+// and Shift+Tab stop once on the row, on the label `chosen()` names (its index), which shows the
+// focus; Left and Up choose the page before it, Right and Down the page after it, through
+// `choose` with the label's index, as a click on the label does, and the focus goes with them.
+// The row is kept by the first label.
+void makeTabRow(const std::vector<QWidget*>& selectors, std::function<int()> chosen, std::function<void(int)> choose);
+
+// Makes `view` a Tab stop whose typing goes elsewhere: Tab or Shift+Tab arriving at it calls
+// `arrive` (true when going back), which opens an editor inside the view and gives it the focus,
+// answering whether it did; when it did not (there is nothing to edit), Tab passes over the view
+// as over a control out of sight.
+void makeEntry(QWidget& view, std::function<bool(bool back)> arrive);
+
+// The window's next (or previous) Tab stop after `from`, going through `sections` (widgets of the
+// window) in the order given and through each in the window's own Tab order, round to the
+// first; a widget inside an entry stands at its entry. Nothing when no section holds a stop.
+QWidget* nextStopInSections(const QWidget& window, const std::vector<QWidget*>& sections, QWidget* from, bool back);
+
+// Scrolls every scroll view around `widget`, the nearest first, so as to show it.
+void bringIntoSight(QWidget& widget);
 
 // Scrolls a text view (rich or plain) to its caret, and then every scroll view around it, the
 // nearest first, as far as it takes to show the caret; any other control is left as it is.

@@ -233,42 +233,6 @@ void BigSceneView::selectDate(int tag)
 
 // --- Keyboard and focus ------------------------------------------------------------------------
 
-void BigSceneView::moveFocusFrom(QWidget* field, bool forward)
-{
-    // Fields of a tab that does not show are passed over.
-    std::vector<QWidget*> reachable;
-    for (QWidget* candidate : fieldsInTabOrder_)
-        if (candidate == field || (candidate->isVisibleTo(view()) && candidate->isEnabled()))
-            reachable.push_back(candidate);
-    const auto found = std::find(reachable.begin(), reachable.end(), field);
-    if (found == reachable.end())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(reachable.size());
-    const std::ptrdiff_t index = found - reachable.begin();
-    const std::ptrdiff_t next = ((forward ? index + 1 : index - 1) + count) % count;
-    reachable[static_cast<std::size_t>(next)]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-}
-
-bool BigSceneView::handleFieldKey(QObject* watched, QKeyEvent* event)
-{
-    auto* field = qobject_cast<QWidget*>(watched);
-    const bool tab = event->key() == Qt::Key_Tab;
-    const bool backtab = event->key() == Qt::Key_Backtab || (tab && (event->modifiers() & Qt::ShiftModifier));
-    // The panes watched for their size see the keys that their tab pages' lists pass up: those
-    // go on to the window.
-    if (!field || (!tab && !backtab)
-        || std::find(fieldsInTabOrder_.begin(), fieldsInTabOrder_.end(), field) == fieldsInTabOrder_.end())
-        return false;
-    // In the description and the notes Tab types a tab, as Return types a line break; Ctrl-Tab
-    // leaves them. The notes come last: a Tab that went on from them would come round to the
-    // heading, whose text it selects for the next key to type over.
-    const bool textView = field == tfDescription_ || field == txtNotes_;
-    if (textView && tab && !backtab && !(event->modifiers() & Qt::ControlModifier))
-        return false;
-    moveFocusFrom(field, !backtab);
-    return true;
-}
-
 bool BigSceneView::holdsPlaceholder(const QWidget* field) const
 {
     if (field == tfHeading_)
@@ -309,10 +273,6 @@ bool BigSceneView::clickOnPlaceholder(QObject* watched, QMouseEvent* event)
 bool BigSceneView::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        if (handleFieldKey(watched, static_cast<QKeyEvent*>(event)))
-            return true;
-        break;
     case QEvent::FocusIn:
         selectPlaceholder(qobject_cast<QWidget*>(watched));
         break;

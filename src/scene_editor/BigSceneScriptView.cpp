@@ -116,6 +116,12 @@ bool ScriptTextView::moveToEdge(QKeyEvent* event)
 void ScriptTextView::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
+    // Tab and Shift-Tab choose the paragraph's kind; Ctrl-Tab and Ctrl-Shift-Tab leave the script
+    // for the window's next or previous control.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && (event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
     const bool empty = toPlainText().isEmpty();
     const QTextCursor cursor = textCursor();
     bool handOver = false;

@@ -15,6 +15,7 @@
 #include "model/SceneCarddb.h"
 #include "model/SceneLocationdb.h"
 #include "model/Screenplaydb.h"
+#include "platform/KeyboardNavigation.h"
 #include "platform/LightLook.h"
 #include "platform/Platform.h"
 
@@ -198,6 +199,13 @@ void BigSceneView::buildView()
     cmdNextCard_ = makeButton(QStringLiteral("cmdNextCard"), tr("Next Card"), contentView_);
     cmdDelete_ = makeButton(QStringLiteral("cmdDelete"), tr("Delete Card"), contentView_);
     cmdClose_ = makeButton(QStringLiteral("cmdClose"), tr("Close"), contentView_);
+    // Each paging button keeps its place while the other is hidden, so that two clicks at one
+    // place never page forward and then back.
+    for (QPushButton* paging : {cmdPreviousCard_, cmdNextCard_}) {
+        QSizePolicy policy = paging->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        paging->setSizePolicy(policy);
+    }
     buttons->addWidget(cmdPreviousCard_);
     buttons->addWidget(cmdNextCard_);
     buttons->addStretch(1);
@@ -229,8 +237,15 @@ void BigSceneView::buildView()
     splBigScene_->setStretchFactor(1, 1);
 
     fieldsInTabOrder_ = {tfHeading_, tfPageNumber_, tfDescription_, tfEmotionalChange_, tfConflict_, txtNotes_};
-    for (std::size_t i = 1; i < fieldsInTabOrder_.size(); ++i)
-        QWidget::setTabOrder(fieldsInTabOrder_[i - 1], fieldsInTabOrder_[i]);
+    // The tab selectors come between the card's fields and the tab they show.
+    std::vector<QWidget*> order(fieldsInTabOrder_.begin(), fieldsInTabOrder_.end() - 1);
+    order.insert(order.end(), tabSelectors_.begin(), tabSelectors_.end());
+    order.push_back(txtNotes_);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    KeyboardNavigation::makeTabRow(
+        {tabSelectors_.begin(), tabSelectors_.end()}, [this] { return static_cast<int>(selectedTabID_) - 1; },
+        [this](int chosen) { guardedCall([this, chosen] { setSelectedTabID(chosen + 1); }); });
     connectControls();
 }
 

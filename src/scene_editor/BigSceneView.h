@@ -225,9 +225,7 @@ private:
     void refreshLocations();
     void locationChosen(int index);
     void pageBy(int step);
-    // Tab or Shift-Tab from `field`: the next (previous) field takes the focus.
-    void moveFocusFrom(QWidget* field, bool forward);
-    bool handleFieldKey(QObject* watched, QKeyEvent* event);
+    // A field that takes the focus while it shows its placeholder has it selected whole.
     void selectPlaceholder(QWidget* field);
     // Whether the field shows only its placeholder text.
     bool holdsPlaceholder(const QWidget* field) const;

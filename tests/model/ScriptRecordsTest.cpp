@@ -51,6 +51,21 @@ TEST(ScriptPartdb, FailedSortOrderUpdateIsReported)
     EXPECT_THROW(part.updateSortOrder(), DatabaseError);
 }
 
+// A paragraph just inserted holds in its row all it holds: saving it unchanged, as leaving its box
+// does, writes nothing; a change is written.
+TEST(ScriptPartdb, AParagraphJustInsertedIsWrittenAgainOnlyOnceItChanges)
+{
+    TempStory file;
+    ScriptPartdb part;
+    part.setSceneCardID(4);
+    part.setSortOrder(1);
+    part.insertIntoDatabase(&file.story());
+    file.exec("CREATE TRIGGER refuse BEFORE UPDATE ON ScriptPart BEGIN SELECT RAISE(ABORT,'read only'); END");
+    EXPECT_NO_THROW(part.save());
+    part.setScriptText(QStringLiteral("FADE IN:"));
+    EXPECT_THROW(part.save(), DatabaseError);
+}
+
 TEST(ScriptElementdb, IndentsAndAlignmentRoundTrip)
 {
     TempStory file;

@@ -11,6 +11,7 @@
 #include "model/Screenplaydb.h"
 #include "model/StoryFile.h"
 #include "model/StoryGenres.h"
+#include "panes/BeatsTableView.h"
 #include "panes/TitleLoglineView.h"
 #include "scene_editor/BigSceneView.h"
 #include "support/BoardTable.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -130,10 +132,13 @@ TEST_F(TitlePane, ShowsTheStoryAndWritesEveryFinishedEdit)
     EXPECT_EQ(stored("SELECT Genre FROM Screenplay"), "Mystery");
     EXPECT_EQ(genre->currentText(), "Mystery");
 
-    // Shift+Tab from the title passes over the beat sheet, where nothing typed would go.
+    // Shift+Tab from the title goes back round, past the board and the Litter Box that hold no card,
+    // into the text of the last beat, which the writer may now write.
     titlePane().tfTitle()->setFocus();
     QTest::keyClick(titlePane().tfTitle(), Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), titlePane().tfPageCount());
+    QWidget* beat = QApplication::focusWidget();
+    ASSERT_TRUE(beat && beat->objectName() == QStringLiteral("beatEditor"));
+    EXPECT_EQ(document_->beatsTableView()->tvTable()->currentIndex().row(), 29);
 }
 
 TEST_F(TitlePane, AGenreOutsideTheListIsShownAsStored)

@@ -17,6 +17,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -30,9 +31,12 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <string>
 
 class BigSceneViewTest : public BigSceneFixture
 {
@@ -291,42 +295,43 @@ TEST_F(BigSceneViewTest, TabAndShiftTabVisitTheFieldsInReadingOrderAndNeverAButt
     big()->refreshView();
     activate();
     const QString location = column(QStringLiteral("SceneLocationID"));
+    // The card's fields, the label of the tab showing, then what the tab holds that takes typing:
+    // the notes, the script; an empty list is passed over, and the location list never is a stop.
     const std::vector<QString> cardFields{"tfHeading", "tfPageNumber", "tfDescription", "tfEmotionalChange",
                                           "tfConflict"};
-    std::vector<QString> withNotes = cardFields;
-    withNotes.push_back(QStringLiteral("txtNotes"));
-    // With another tab showing, the notes are passed over; the location list never is a stop.
     struct Row {
         std::int64_t tab;
-        std::vector<QString> order;
-        const char* afterConflict;
+        std::vector<QString> after;
     };
-    const Row rows[] = {{1, withNotes, "txtNotes"},   {2, cardFields, "tfHeading"}, {3, cardFields, "tfHeading"},
-                        {4, cardFields, "tfHeading"}, {5, cardFields, "tfHeading"}, {6, cardFields, "tfHeading"}};
+    const Row rows[] = {{1, {"optNotes", "txtNotes"}},  {2, {"optSetups"}},      {3, {"optPayoffs"}},
+                        {4, {"optCharacters"}},         {5, {"optAttachments"}}, {6, {"optScript", "scriptBox"}}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.tab);
         big()->setSelectedTabID(row.tab);
         big()->tfHeading()->setFocus();
         std::vector<QString> visited;
-        for (std::size_t i = 0; i < row.order.size(); ++i) {
-            QWidget* focus = QApplication::focusWidget();
-            ASSERT_NE(focus, nullptr);
+        for (QWidget* focus = QApplication::focusWidget();
+             focus && big()->view()->isAncestorOf(focus) && visited.size() < 12; focus = QApplication::focusWidget()) {
             visited.push_back(focus->objectName());
-            // Ctrl-Tab leaves the description and the notes, where Tab is typed.
-            const bool textView = focus == big()->tfDescription() || focus == big()->txtNotes();
+            // Ctrl-Tab leaves the description, the notes and the script, where Tab is typed.
+            const bool textView = qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus);
             QTest::keyClick(focus, Qt::Key_Tab, textView ? Qt::ControlModifier : Qt::NoModifier);
         }
-        EXPECT_EQ(visited, row.order);
-        EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading()) << "after the last field comes the first";
+        std::vector<QString> expected = cardFields;
+        expected.insert(expected.end(), row.after.begin(), row.after.end());
+        EXPECT_EQ(visited, expected);
+        QWidget* out = QApplication::focusWidget();
+        EXPECT_TRUE(out && !big()->view()->isAncestorOf(out)) << "after the card's last stop the card is left";
+        big()->tfHeading()->setFocus();
         QTest::keyClick(big()->tfHeading(), Qt::Key_Backtab);
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), row.order.back());
-        // What is typed after a Tab from the conflict lands in the next field and chooses no
-        // location: a space would open the list, a letter pick a name.
+        EXPECT_FALSE(big()->view()->isAncestorOf(QApplication::focusWidget())) << "and before its first";
+        // What is typed on the tab's label after a Tab from the conflict chooses no location: a
+        // space would open the list, a letter pick a name.
         big()->tfConflict()->setFocus();
         QTest::keyClick(big()->tfConflict(), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" Storm ahead"));
         settle();
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), row.afterConflict);
+        EXPECT_EQ(QApplication::focusWidget(), big()->tabSelector(row.tab));
         EXPECT_EQ(column(QStringLiteral("SceneLocationID")), location);
         EXPECT_EQ(big()->cmbLocations()->currentIndex(), 0);
         // Ctrl+Tab and Ctrl+Shift+Tab move on from a tab's list as from any other.
@@ -383,6 +388,8 @@ TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
         {QStringLiteral("They meet at the rail"), Qt::Key_Tab, Qt::ControlModifier},
         {QStringLiteral("Hope to fear"), Qt::Key_Tab, Qt::NoModifier},
         {QStringLiteral("He will not jump"), Qt::Key_Tab, Qt::NoModifier},
+        // The label of the tab showing has the focus; Tab goes on into the tab.
+        {QString(), Qt::Key_Tab, Qt::NoModifier},
         {QStringLiteral("Night shoot, two cameras"), Qt::Key_Tab, Qt::ControlModifier},
     };
     for (const Step& step : steps) {
@@ -402,7 +409,7 @@ TEST_F(BigSceneViewTest, TypingThroughEveryFieldWithTabLosesNothing)
     EXPECT_EQ(column(QStringLiteral("Conflict")), "He will not jump");
     EXPECT_EQ(column(QStringLiteral("SceneLocationID")), "0") << "the location list is not on the way";
     EXPECT_EQ(column(QStringLiteral("Notes")), "Night shoot, two cameras");
-    EXPECT_EQ(QApplication::focusWidget(), big()->tfHeading());
+    EXPECT_FALSE(big()->view()->isAncestorOf(QApplication::focusWidget())) << "the notes are the card's last field";
 }
 
 TEST_F(BigSceneViewTest, AFieldHoldingItsPlaceholderIsReplacedByWhatIsTypedWhereverItWasClicked)
@@ -661,4 +668,69 @@ TEST_F(BigSceneViewTest, TheFieldsAndTabPagesTakeTheirFramesAtEveryDividerPositi
         big()->setSelectedTabID(1);
         settle();
     }
+}
+
+// Tab or Shift+Tab in a set-up's text ends its edit, storing it, and goes on, past the last one,
+// to a control that shows the focus: on to a field that takes what is typed next, back to the
+// label of the tab.
+TEST_F(BigSceneViewTest, TabFromASetupsTextGoesOnToAControlThatShowsTheFocus)
+{
+    const struct Row {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } rows[] = {{"Tab", Qt::Key_Tab, Qt::NoModifier}, {"Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(openCard(threeCards(), 1, 2), nullptr);
+        activate();
+        auto* setups = big()->bigSceneSetupsView();
+        ASSERT_NE(setups, nullptr);
+        setups->cmdAddButton()->click();
+        settle();
+        QWidget* cell = QApplication::focusWidget();
+        ASSERT_TRUE(cell && setups->tvTable()->isAncestorOf(cell));
+        QTest::keyClicks(cell, QStringLiteral("a stopped clock"));
+        QTest::keyClick(cell, row.key, row.modifiers);
+        settle();
+        EXPECT_EQ(count(QStringLiteral("SELECT SceneSetup FROM SceneSetup")), "a stopped clock");
+        QWidget* after = QApplication::focusWidget();
+        ASSERT_NE(after, nullptr);
+        EXPECT_FALSE(after == setups->tvTable() || setups->tvTable()->isAncestorOf(after)) << "the list shows no focus";
+        if (row.modifiers & Qt::ShiftModifier) {
+            EXPECT_EQ(after, big()->tabSelector(2));
+        } else {
+            auto* field = qobject_cast<QLineEdit*>(after);
+            ASSERT_NE(field, nullptr) << after->objectName().toStdString();
+            field->deselect();
+            QTest::keyClicks(field, QStringLiteral("Storm"));
+            EXPECT_TRUE(field->text().endsWith(QStringLiteral("Storm"))) << "what is typed lands in the field";
+        }
+        document_->window()->close();
+        settle();
+    }
+}
+
+// The paging buttons keep their places whether the other shows: two clicks at one place never
+// page forward and then back.
+TEST_F(BigSceneViewTest, EachPagingButtonKeepsItsPlaceWhetherTheOtherShows)
+{
+    std::map<std::string, int> places;
+    for (const std::size_t shown : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) {
+        SCOPED_TRACE(shown);
+        ASSERT_NE(openCard(threeCards(), shown), nullptr);
+        settle();
+        EXPECT_EQ(big()->cmdPreviousCard()->isVisible(), shown > 0);
+        EXPECT_EQ(big()->cmdNextCard()->isVisible(), shown < 2);
+        for (QPushButton* button : {big()->cmdPreviousCard(), big()->cmdNextCard()}) {
+            if (!button->isVisible())
+                continue;
+            const auto [place, first] = places.emplace(button->objectName().toStdString(), button->x());
+            EXPECT_EQ(button->x(), place->second) << place->first;
+        }
+        document_->window()->close();
+        settle();
+    }
+    EXPECT_EQ(places.size(), 2u);
+    EXPECT_LT(places["cmdPreviousCard"], places["cmdNextCard"]);
 }

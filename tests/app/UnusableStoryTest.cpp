@@ -17,6 +17,7 @@
 #include "model/Screenplaydb.h"
 #include "model/ScriptPartdb.h"
 #include "model/StoryFile.h"
+#include "model/UserInformationdb.h"
 #include "panes/CharacterDetailView.h"
 #include "panes/LocationDetailView.h"
 #include "panes/TitleLoglineView.h"

@@ -227,8 +227,11 @@ float TextHeights::height(const QString& text, const QFont& font, int width)
             return span.height;
     Span& span = kept.spans[kept.next];
     kept.next = static_cast<std::uint8_t>((kept.next + 1) % kept.spans.size());
-    if (!kept.read)
+    if (!kept.read) {
         readPieces(kept);
+        if (aheadFace_ >= 0)
+            ahead_->readHere(static_cast<std::size_t>(aheadFace_), hash);
+    }
     if (kept.countable) {
         if (const std::optional<Filled> lines =
                 filled(std::span(pieces_).subspan(kept.firstPiece, kept.pieceCount), kept.typedLines, width)) {

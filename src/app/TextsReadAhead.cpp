@@ -104,6 +104,13 @@ std::optional<TextHeights::Reading> TextsReadAhead::take(std::size_t face, const
     return reading;
 }
 
+void TextsReadAhead::readHere(std::size_t face, std::uint64_t hash)
+{
+    const std::lock_guard<std::mutex> lock(handing_);
+    readHere_.insert(hash ^ face);
+    anyReadHere_.store(true, std::memory_order_relaxed);
+}
+
 bool TextsReadAhead::finished() const
 {
     return std::all_of(threads_.begin(), threads_.end(), [](const auto& thread) { return thread->isFinished(); });
@@ -154,9 +161,15 @@ void TextsReadAhead::readTexts()
             const Text& text = texts.texts[count - 1 - at];
             if (text.face >= fonts.size())
                 continue;
+            const std::uint64_t hash = textHash(text.text);
+            if (anyReadHere_.load(std::memory_order_relaxed)) {
+                const std::lock_guard<std::mutex> lock(handing_);
+                if (readHere_.count(hash ^ text.face) > 0)
+                    continue;
+            }
             TextHeights::Reading reading =
                 heights[text.face].read(text.text, fonts[text.face], width_.load(std::memory_order_relaxed));
-            batch.push_back({text.text, textHash(text.text), text.face, std::move(reading)});
+            batch.push_back({text.text, hash, text.face, std::move(reading)});
         }
         if (batch.size() >= kBatch)
             handOver();

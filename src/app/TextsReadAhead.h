@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 class QThread;
@@ -65,6 +66,8 @@ public:
     // The reading of `text` (whose textHash is `hash`) in the face `face`, once a thread has read
     // it; each reading is given once.
     std::optional<TextHeights::Reading> take(std::size_t face, const QString& text, std::uint64_t hash);
+    // The asker read the text of `hash` in the face `face` itself: the threads pass over it.
+    void readHere(std::size_t face, std::uint64_t hash);
     // Whether the threads have ended: every text read, or the threads stopped.
     bool finished() const;
     // How many readings were given so far.
@@ -99,6 +102,9 @@ private:
     std::atomic<std::size_t> taken_{0};
     std::atomic<bool> stop_{false};
     std::atomic<int> width_{0};
+    // Texts the asker read itself, by face and hash (under handing_), and whether there are any.
+    std::unordered_set<std::uint64_t> readHere_;
+    std::atomic<bool> anyReadHere_{false};
     std::mutex handing_;
     // Read and handed over, not yet taken in (under handing_).
     std::vector<Read> handedOver_;

@@ -56,6 +56,27 @@ TEST(TextsReadAhead, EachTextIsGivenOnceInTheFaceItWasReadIn)
     EXPECT_EQ(ahead.given(), 2u);
 }
 
+// A text the asker read itself before the threads came to it is passed over in the face it read
+// it in, and read in another.
+TEST(TextsReadAhead, ATextTheAskerReadItselfIsPassedOver)
+{
+    const QFont plain = standardFont(13, false);
+    const QFont bold = standardFont(13, true);
+    const QString hero = QStringLiteral("The hero");
+    const QString gun = QStringLiteral("The gun");
+    std::latch askerRead(1);
+    TextsReadAhead ahead([&](const std::atomic<bool>&) {
+        askerRead.wait();
+        return std::optional<TextsReadAhead::Texts>({{plain, bold}, {{hero, 0}, {gun, 0}, {hero, 1}}, 3});
+    });
+    ahead.readHere(0, textHash(hero));
+    askerRead.count_down();
+    ASSERT_TRUE(ended(ahead));
+    EXPECT_FALSE(ahead.take(0, hero, textHash(hero)).has_value());
+    EXPECT_TRUE(ahead.take(0, gun, textHash(gun)).has_value());
+    EXPECT_TRUE(ahead.take(1, hero, textHash(hero)).has_value());
+}
+
 // A source that makes no texts, or is stopped while at work (and so makes none), gives nothing:
 // the threads end, no face is found and no text given; ended while its source is at work, it
 // stops it and waits for it.

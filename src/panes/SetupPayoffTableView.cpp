@@ -70,7 +70,9 @@ void jumpLater(MyDocument* parent, Screenplaydb* story, std::int64_t sceneCardID
 QString describedOnCard(const SetupPayoffTexts& values, std::int64_t cardID, const QString& text)
 {
     const auto card = cardID > 0 ? values.cards.find(cardID) : values.cards.end();
-    return card == values.cards.end() ? text : Screenplaydb::describeOnPage(card->second.heading, card->second.page, text);
+    if (card == values.cards.end())
+        return text;
+    return Screenplaydb::describeOnPage(card->second.heading, card->second.page, text);
 }
 
 // The texts the rows of Side's list show, in their order, bold in item rows (face 1), with the

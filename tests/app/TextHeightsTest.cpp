@@ -149,7 +149,8 @@ void expectHeightsAsLaidOut(TextHeights& heights, const std::vector<Asked>& text
     for (const Asked& asked : texts) {
         for (const int width : asked.widths) {
             SCOPED_TRACE(QStringLiteral("\"%1\" at %2").arg(asked.text).arg(width).toStdString());
-            ASSERT_EQ(heights.height(asked.text, font, width), BaseViewController::heightForString(asked.text, font, width));
+            ASSERT_EQ(heights.height(asked.text, font, width),
+                      BaseViewController::heightForString(asked.text, font, width));
         }
     }
 }
@@ -412,7 +413,8 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
         // another, narrower one.
         {"a space beside a letter set in another face", face("Monospace", 15),
          QStringLiteral("\u02ea\u02ea word the%1a\u02ea set-up\n\u02eab word \u02ea\n\u02ea\u02ea a\u02ea a\u02ea "
-                        "\u02ea\u02ea%1\u02eab \u02ea\u02ea \u02ea\u02ea a\u02ea\nthe\n\u02ea\u02ea word \u02ea\u02ea word ")
+                        "\u02ea\u02ea%1\u02eab \u02ea\u02ea \u02ea\u02ea a\u02ea\nthe\n"
+                        "\u02ea\u02ea word \u02ea\u02ea word ")
              .arg(QString(30, u' ')),
          false},
         {"zero-width spaces", face("DejaVu Sans", 16),

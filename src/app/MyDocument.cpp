@@ -7,6 +7,7 @@
 #include "GuardedCall.h"
 #include "SmallViews.h"
 #include "StoryWindow.h"
+#include "TextsReadAhead.h"
 #include "board/BoardSplitterView.h"
 #include "board/BoardView.h"
 #include "board/LitterBoxView.h"
@@ -407,7 +408,12 @@ void MyDocument::setThisFileName(const QString& path)
         connection_ = StoryFile::openStory(path);
         return;
     }
-    LoadedStory loaded = loadStoryFile(path, application_.newStoryDefaults());
+    // The texts of the list the story opens on are read from its file while the file is checked,
+    // and no more once it is: a write to the file waits for no reader.
+    listReadAhead_ = readListAheadFromFile(path);
+    LoadedStory loaded = loadStoryFile(path, application_.newStoryDefaults(), [this] {
+        listReadAheadSection_ = listReadAhead_->finishSource().value_or(-1);
+    });
     currentScreenplay_ = std::move(loaded.story);
     connection_ = std::move(loaded.connection);
 }

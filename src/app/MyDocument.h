@@ -57,6 +57,7 @@ class SetupsTableView;
 class SmallSceneCard;
 class PrintedReport;
 class StoryWindow;
+class TextsReadAhead;
 class TitleLoglineView;
 
 // Wires the shared menu items of the window layout (sections, full-section views, notes size,
@@ -363,6 +364,9 @@ public:
     // The set-ups (pay-offs) list while it shows; nothing otherwise.
     SetupsTableView* setupsTableView() const { return setupsTableView_.get(); }
     PayoffsTableView* payoffsTableView() const { return payoffsTableView_.get(); }
+    // The texts of the set-ups' or pay-offs' list the story opened on (`section`), read ahead
+    // since loading began; nothing for another section, or once taken.
+    std::unique_ptr<TextsReadAhead> takeListReadAhead(std::int64_t section);
     // Set-ups or pay-offs changed: the open large card relists them (and, with `indicators`,
     // shows its indicators again).
     void refreshBigSceneSetupsAndPayoffs(bool indicators);
@@ -581,6 +585,8 @@ private:
     std::unique_ptr<LocationsTableView> locationsTableView_;
     std::unique_ptr<SetupsTableView> setupsTableView_;
     std::unique_ptr<PayoffsTableView> payoffsTableView_;
+    std::unique_ptr<TextsReadAhead> listReadAhead_;
+    std::int64_t listReadAheadSection_ = -1;
     std::unique_ptr<CharacterDetailView> characterDetailView_;
     std::unique_ptr<LocationDetailView> locationDetailView_;
     QPointer<QScrollArea> scrBeatSectionDetails_;

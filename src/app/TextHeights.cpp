@@ -1,6 +1,7 @@
 #include "TextHeights.h"
 
 #include "BaseViewController.h"
+#include "TextsReadAhead.h"
 
 #include <QChar>
 #include <QFontMetricsF>
@@ -77,33 +78,6 @@ constexpr std::uint8_t kScripts = kLatin | kGreek | kCyrillic;
 constexpr std::uint8_t kWordCounted = 1;
 constexpr std::uint8_t kWordBreaks = 2;
 constexpr std::uint8_t kWordMayBreak = 4;
-
-// A word's hash, quick for the short strings words are.
-std::uint64_t wordHash(QStringView letters)
-{
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (const QChar letter : letters)
-        hash = (hash ^ letter.unicode()) * 1099511628211ULL;
-    return hash;
-}
-
-// A text's hash, four letters a step.
-std::uint64_t textHash(QStringView text)
-{
-    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ULL;
-    const char16_t* at = text.utf16();
-    const char16_t* const end = at + text.size();
-    std::uint64_t hash = kMix ^ static_cast<std::uint64_t>(text.size());
-    for (; end - at >= 4; at += 4) {
-        std::uint64_t four;
-        std::memcpy(&four, at, sizeof four);
-        hash = (hash ^ four) * kMix;
-        hash ^= hash >> 29;
-    }
-    for (; at != end; ++at)
-        hash = (hash ^ *at) * kMix;
-    return hash ^ (hash >> 32);
-}
 
 // The letters that stand inside words as the layout reads them though they are no letters of an
 // alphabet: the no-break spaces (French typography sets them before : ; ! ? and inside « »), which
@@ -240,52 +214,24 @@ bool plainScripts(const QString& text)
 
 } // namespace
 
-void TextHeights::HashSlots::add(std::uint64_t hash, std::size_t entry)
-{
-    if (2 * (count_ + 1) > slots_.size()) {
-        std::vector<Slot> grown(2 * slots_.size());
-        const std::size_t mask = grown.size() - 1;
-        for (const Slot& slot : slots_) {
-            if (slot.entry == 0)
-                continue;
-            std::size_t at = slot.hash & mask;
-            while (grown[at].entry != 0)
-                at = (at + 1) & mask;
-            grown[at] = slot;
-        }
-        slots_ = std::move(grown);
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hash & mask;
-    while (slots_[at].entry != 0)
-        at = (at + 1) & mask;
-    slots_[at] = {hash, entry + 1};
-    ++count_;
-}
-
-void TextHeights::HashSlots::clear()
-{
-    slots_.assign(1024, Slot());
-    count_ = 0;
-}
-
 float TextHeights::height(const QString& text, const QFont& font, int width)
 {
-    if (!hasFont_ || !(font == font_) || texts_.size() > kMostTexts || pieces_.size() > kMostPieces) {
-        forgetAll();
-        font_ = font;
-        hasFont_ = true;
-        measureLetters();
-    }
+    useFont(font);
     width = std::max(0, width);
-    Text& kept = entryOf(text);
+    const std::uint64_t hash = textHash(text);
+    Text& kept = entryOf(text, hash);
+    if (!kept.read)
+        takeReadAhead(kept, hash);
     for (const Span& span : kept.spans)
         if (span.narrowest <= width && width <= span.widest)
             return span.height;
     Span& span = kept.spans[kept.next];
     kept.next = static_cast<std::uint8_t>((kept.next + 1) % kept.spans.size());
-    if (!kept.read)
+    if (!kept.read) {
         readPieces(kept);
+        if (aheadFace_ >= 0)
+            ahead_->readHere(static_cast<std::size_t>(aheadFace_), hash);
+    }
     if (kept.countable) {
         if (const std::optional<Filled> lines =
                 filled(std::span(pieces_).subspan(kept.firstPiece, kept.pieceCount), kept.typedLines, width)) {
@@ -300,9 +246,19 @@ float TextHeights::height(const QString& text, const QFont& font, int width)
     return span.height;
 }
 
-TextHeights::Text& TextHeights::entryOf(const QString& text)
+void TextHeights::useFont(const QFont& font)
 {
-    const std::uint64_t hash = textHash(text);
+    if (hasFont_ && font == font_ && texts_.size() <= kMostTexts && pieces_.size() <= kMostPieces)
+        return;
+    forgetAll();
+    font_ = font;
+    hasFont_ = true;
+    aheadFace_ = kFaceNotKnown;
+    measureLetters();
+}
+
+TextHeights::Text& TextHeights::entryOf(const QString& text, std::uint64_t hash)
+{
     const std::ptrdiff_t found = textSlots_.find(hash, [&](std::size_t entry) { return texts_[entry].text == text; });
     if (found >= 0)
         return texts_[static_cast<std::size_t>(found)];
@@ -371,17 +327,27 @@ std::uint8_t TextHeights::learnLetter(char16_t letter)
         return runs.size() == 1 && runs.front().rawFont().familyName() + runs.front().rawFont().styleName() == face_ &&
                line.ascent() == lineAscent_ && line.descent() == lineDescent_;
     };
+    // Nor may a space beside it be taken from another font, as a space beside some letters of
+    // another script is (the system's monospaced face sets U+02EA in its own, and a space
+    // beside it in another, narrower).
+    const auto spacesInTheFont = [this](const QTextLine& line) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        return std::all_of(runs.begin(), runs.end(), [this](const QGlyphRun& run) {
+            return run.rawFont().familyName() + run.rawFont().styleName() == face_;
+        });
+    };
+    const QString alone(QChar{letter});
+    const QString space(QLatin1Char(' '));
     const bool counted = letter < 0x100 ? advances_[letter] >= 0
-                                        : wordLetter(letter) && readUnwrapped(QString(QChar(letter)), font_,
-                                                                              setInTheFont);
+                                        : wordLetter(letter) && readUnwrapped(alone, font_, setInTheFont) &&
+                                              readUnwrapped(alone + space, font_, spacesInTheFont) &&
+                                              readUnwrapped(space + alone, font_, spacesInTheFont);
     if (counted) {
         kind |= kCounted | scriptOf(letter);
         if (QChar::isLetter(letter) && QChar::category(letter) != QChar::Letter_Modifier)
             kind |= kAlphabetic;
         // A space beside it may change the pair's width.
         const QFontMetricsF metrics(font_);
-        const QString alone(QChar{letter});
-        const QString space(QLatin1Char(' '));
         const double advance = metrics.horizontalAdvance(alone);
         for (const QString& pair : {alone + space, space + alone})
             spaceKerning_ =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HashSlots.h"
+
 #include <QFont>
 #include <QString>
 
@@ -10,6 +12,8 @@
 #include <span>
 #include <unordered_map>
 #include <vector>
+
+class TextsReadAhead;
 
 // The heights of texts wrapped in a width, in one font, as BaseViewController::heightForString
 // measures them, each kept with the widths it holds for. Lines wrapped at a width break the same
@@ -22,18 +26,13 @@
 // hyphens and zero-width spaces) is not laid out at all: its lines are counted by filling them
 // piece by piece, a piece being a word, or the part of one up to a place inside it where the rules
 // of line breaking let a line end, as the layout fills them. Each word's width is measured once
-// for all texts, and each text is read into its pieces once, so a text is counted again at another
-// width without looking at its words. Only a line that ends within a rounding step of the width,
-// and a text of other scripts (Chinese, Japanese, emoji) or of letters the font lacks, is left to
-// the layout, which then costs what it costs alone. Asked with another font, it forgets everything
-// first.
+// for all texts, and each text is read into its pieces once (here, or ahead on other threads:
+// TextsReadAhead), so a text is counted again at another width without looking at its words.
+// Only a line that ends within a rounding step of the width, and a text of other scripts
+// (Chinese, Japanese, emoji) or of letters the font lacks, is left to the layout, which then
+// costs what it costs alone. Asked with another font, it forgets everything first.
 class TextHeights
 {
-public:
-    float height(const QString& text, const QFont& font, int width);
-    // How many texts were laid out to answer so far.
-    std::size_t measured() const { return measured_; }
-
 private:
     // A height and the widths it holds for; an empty span holds for none.
     struct Span {
@@ -53,6 +52,35 @@ private:
         // Whether it ends at a soft hyphen, which shows where the line ends at it.
         std::uint32_t softHyphen : 1 = 0;
     };
+
+public:
+    // What reading a text in a font finds, and its height at a width: whether its lines are
+    // counted and, when they are, its pieces; the same whichever TextHeights reads it, on
+    // whichever thread.
+    class Reading
+    {
+    private:
+        friend class TextHeights;
+        bool countable_ = false;
+        int typedLines_ = 1;
+        std::vector<Piece> pieces_;
+        std::optional<Span> span_;
+        // The most a letter of the reader's, the text's among them, changes its width beside a
+        // space (spaceKerning_).
+        double spaceKerning_ = 0;
+    };
+
+    float height(const QString& text, const QFont& font, int width);
+    // How many texts were laid out to answer so far.
+    std::size_t measured() const { return measured_; }
+    // Reads `text` in `font` as height() reads it, with its height at `width` when that is more
+    // than 0: on any thread, in a font of that thread's own.
+    Reading read(const QString& text, const QFont& font, int width);
+    // Texts are taken as `ahead` read them (nothing: none), where it read them in the font asked
+    // with; `ahead` outlives its use here.
+    void takeReadingsFrom(TextsReadAhead* ahead);
+
+private:
     // A text, the last spans measured of it (the widths a pane moves between lately) and, when
     // every letter of it may stand in a counted word (TextHeights.cpp, wordLetter) and comes from
     // the font, where its pieces lie in pieces_, read when it is first counted: once read, its lines
@@ -90,38 +118,13 @@ private:
         double widest = 0;
     };
 
-    // The slots of an open table that finds entries kept in a list by their hashes (hashed and
-    // compared in place, quicker than a general map for the strings kept here): each slot holds a
-    // hash and its entry's place in the list. Half the slots stay open, so that an entry is found
-    // in a step or two.
-    class HashSlots
-    {
-    public:
-        // The place of the entry of `hash` that `same` takes for the one looked for, or -1.
-        template <typename Same>
-        std::ptrdiff_t find(std::uint64_t hash, Same same) const
-        {
-            const std::size_t mask = slots_.size() - 1;
-            for (std::size_t at = hash & mask; slots_[at].entry != 0; at = (at + 1) & mask)
-                if (slots_[at].hash == hash && same(slots_[at].entry - 1))
-                    return static_cast<std::ptrdiff_t>(slots_[at].entry - 1);
-            return -1;
-        }
-        void add(std::uint64_t hash, std::size_t entry);
-        void clear();
-
-    private:
-        struct Slot {
-            std::uint64_t hash = 0;
-            // The entry's place + 1; 0 for an open slot.
-            std::size_t entry = 0;
-        };
-        std::vector<Slot> slots_ = std::vector<Slot>(1024);
-        std::size_t count_ = 0;
-    };
-
-    // The entry of `text`, made when it has none.
-    Text& entryOf(const QString& text);
+    // The entry of `text`, whose textHash is `hash`, made when it has none.
+    Text& entryOf(const QString& text, std::uint64_t hash);
+    // Takes `font`, forgetting everything when it is another, or when too much is kept.
+    void useFont(const QFont& font);
+    // Fills the entry, whose text's textHash is `hash`, from ahead_'s reading of it; answers
+    // whether there was one.
+    bool takeReadAhead(Text& entry, std::uint64_t hash);
     // Forgets every text and word, and the font's measures.
     void forgetAll();
     // The height of `lines` lines none of which was wrapped.
@@ -239,4 +242,8 @@ private:
     std::vector<std::int8_t> pairBreaks_ = std::vector<std::int8_t>(256 * 256, -1);
     std::unordered_map<std::uint32_t, bool> widePairBreaks_;
     std::size_t measured_ = 0;
+    TextsReadAhead* ahead_ = nullptr;
+    // The face of ahead_ that is the font, -1 for none, or kFaceNotKnown before ahead_ knows.
+    static constexpr std::ptrdiff_t kFaceNotKnown = -2;
+    std::ptrdiff_t aheadFace_ = kFaceNotKnown;
 };

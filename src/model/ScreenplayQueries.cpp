@@ -26,6 +26,7 @@
 #include "StoryTransaction.h"
 
 #include <QFile>
+#include <QStringBuilder>
 
 #include <sqlite3.h>
 
@@ -301,17 +302,17 @@ QString describeOnCard(const SceneCarddb* card, std::int64_t sceneCardID, const 
 {
     if (sceneCardID <= 0 || !card)
         return text;
-    // Joined piece by piece, in one allocation: a list of set-ups asks this for every row, and a
-    // heading's own per cent signs stay as they are.
-    const QString& heading = card->heading();
-    const QString page = QString::number(card->pageNumber());
-    QString described;
-    described.reserve(heading.size() + page.size() + text.size() + 6);
-    described.append(heading).append(QLatin1String(" (p. ")).append(page).append(QLatin1String(")\n")).append(text);
-    return described;
+    return Screenplaydb::describeOnPage(card->heading(), card->pageNumber(), text);
 }
 
 } // namespace
+
+QString Screenplaydb::describeOnPage(const QString& heading, std::int64_t page, const QString& text)
+{
+    // Joined in one allocation of the whole length: a list of set-ups asks this for every row, and
+    // a heading's own per cent signs stay as they are.
+    return heading % QLatin1String(" (p. ") % QString::number(page) % QLatin1String(")\n") % text;
+}
 
 QString Screenplaydb::fullDescriptionForSetup(const SceneSetupdb& setup) const
 {

@@ -826,10 +826,12 @@ void Screenplaydb::finalizeAllSqliteStatements()
     statements_.clear();
 }
 
-LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults)
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults, const std::function<void()>& checked)
 {
     LoadedStory loaded;
     loaded.connection = StoryFile::openStoryForReading(path);
+    if (checked)
+        checked();
     auto story = std::make_unique<Screenplaydb>();
     try {
         // The checks let a file without the story's row through only when it holds no row at

@@ -260,6 +260,8 @@ public:
     // --- Derived texts and images. ---
     QString titleForAttachment(std::int64_t attachedObjectID) const;
     // "%@ (p. %ld)\n%@" with the card's heading and page when the record lies on a card.
+    // describeOnPage joins the three, and is a function of them alone.
+    static QString describeOnPage(const QString& heading, std::int64_t page, const QString& text);
     QString fullDescriptionForSetup(const SceneSetupdb& setup) const;
     QString fullDescriptionForPayoff(const ScenePayoffdb& payoff) const;
     QString charactersDescriptionForScene(const SceneCarddb& card) const;
@@ -426,5 +428,8 @@ struct NewStoryDefaults {
 // Opens `path` with StoryFile::openStory, brings an older schema up to date and loads the
 // story. A bare template, a new story whose making stopped before its first row, is first
 // given every row a new story starts with, `defaults` among them, in one transaction. Any
-// failure raises StoryFileRefused, its message in plain words first.
-LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults = {});
+// failure raises StoryFileRefused, its message in plain words first. `checked`, when given, is
+// called once the file has passed its checks and before anything is written to it: another
+// connection reading the file must end there, as a write waits for no reader.
+LoadedStory loadStoryFile(const QString& path, const NewStoryDefaults& defaults = {},
+                          const std::function<void()>& checked = nullptr);

@@ -14,6 +14,7 @@
 #include "app/AppActions.h"
 #include "app/AppController.h"
 #include "app/GuardedCall.h"
+#include "app/TextsReadAhead.h"
 #include "model/Loglinedb.h"
 #include "model/Screenplaydb.h"
 #include "model/StoryTransaction.h"
@@ -274,6 +275,11 @@ void MyDocument::showDeleteCommand(std::int64_t section, bool shown)
     (menus.*kSectionCommands[static_cast<std::size_t>(section - 1)].deleteItem)->setVisible(shown);
 }
 
+std::unique_ptr<TextsReadAhead> MyDocument::takeListReadAhead(std::int64_t section)
+{
+    return section == listReadAheadSection_ ? std::move(listReadAhead_) : nullptr;
+}
+
 void MyDocument::showItemList(std::int64_t section)
 {
     Screenplaydb& story = *currentScreenplay_;
@@ -293,6 +299,8 @@ void MyDocument::showItemList(std::int64_t section)
         payoffsTableView_ = std::make_unique<PayoffsTableView>(this, &story);
         beatSectionTable_ = payoffsTableView_->view();
     }
+    // Texts read ahead for a list not made now are of no more use.
+    listReadAhead_.reset();
     if (section > 0)
         showAddCommand(section);
     beatSectionArea_->layout()->addWidget(beatSectionTable_);

@@ -8,7 +8,9 @@
 #include "app/GuardedCall.h"
 #include "app/MyDocument.h"
 #include "app/SmallViews.h"
+#include "app/TextsReadAhead.h"
 #include "model/SceneCarddb.h"
+#include "model/SetupPayoffTexts.h"
 #include "platform/Platform.h"
 #include "scene_editor/SetupPayoffSelectorWindow.h"
 
@@ -21,6 +23,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <array>
+#include <atomic>
+#include <optional>
+#include <unordered_map>
 
 
 namespace {
@@ -59,7 +66,69 @@ void jumpLater(MyDocument* parent, Screenplaydb* story, std::int64_t sceneCardID
     });
 }
 
+// A text on the card `cardID` as the rows show it (Screenplaydb::fullDescriptionForSetup).
+QString describedOnCard(const SetupPayoffTexts& values, std::int64_t cardID, const QString& text)
+{
+    const auto card = cardID > 0 ? values.cards.find(cardID) : values.cards.end();
+    if (card == values.cards.end())
+        return text;
+    return Screenplaydb::describeOnPage(card->second.heading, card->second.page, text);
+}
+
+// The texts the rows of Side's list show, in their order, bold in item rows (face 1), with the
+// lists' fonts as faces.
+template <typename Side>
+TextsReadAhead::Texts listTexts(const SetupPayoffTexts& values)
+{
+    TextsReadAhead::Texts texts;
+    const std::array<QFont, 2> fonts = ThreeRowLists::fonts(ThreeRowLists::fontSizeFor(values.fontSetting));
+    texts.faces.assign(fonts.begin(), fonts.end());
+    texts.kind = Side::kSection;
+    const auto add = [&](std::int64_t cardID, const QString& text, bool bold) {
+        texts.texts.push_back({describedOnCard(values, cardID, text), static_cast<std::uint8_t>(bold)});
+    };
+    if constexpr (Side::kSection == SetupSide::kSection) {
+        std::unordered_map<std::int64_t, const SetupPayoffTexts::Payoff*> payoffs;
+        for (const SetupPayoffTexts::Payoff& payoff : values.payoffs)
+            payoffs.emplace(payoff.payoffID, &payoff);
+        for (const SetupPayoffTexts::Setup& setup : values.setups) {
+            add(setup.cardID, setup.text, true);
+            if (const auto partner = setup.payoffID != 0 ? payoffs.find(setup.payoffID) : payoffs.end();
+                partner != payoffs.end())
+                add(partner->second->cardID, partner->second->text, false);
+        }
+    } else {
+        std::unordered_map<std::int64_t, const SetupPayoffTexts::Setup*> setups;
+        for (const SetupPayoffTexts::Setup& setup : values.setups)
+            setups.emplace(setup.payoffID, &setup);
+        for (const SetupPayoffTexts::Payoff& payoff : values.payoffs) {
+            add(payoff.cardID, payoff.text, true);
+            if (const auto partner = setups.find(payoff.payoffID); partner != setups.end())
+                add(partner->second->cardID, partner->second->text, false);
+        }
+    }
+    return texts;
+}
+
 } // namespace
+
+std::unique_ptr<TextsReadAhead> readListAheadFromFile(const QString& path)
+{
+    return std::make_unique<TextsReadAhead>(
+        [path](const std::atomic<bool>& stop) -> std::optional<TextsReadAhead::Texts> {
+            const std::optional<SetupPayoffTexts> values = readSetupPayoffTexts(
+                path,
+                [](std::int64_t section) {
+                    return section == SetupSide::kSection || section == PayoffSide::kSection;
+                },
+                stop);
+            if (values && values->sectionShowing == SetupSide::kSection)
+                return listTexts<SetupSide>(*values);
+            if (values && values->sectionShowing == PayoffSide::kSection)
+                return listTexts<PayoffSide>(*values);
+            return std::nullopt;
+        });
+}
 
 // The rows of the list, read from the story each time they are asked for.
 template <typename Side>
@@ -290,10 +359,24 @@ SetupPayoffTableView<Side>::SetupPayoffTableView(MyDocument* parent, Screenplayd
                      [this] { guardedCall([this] { selectionDidChange(); }); });
     layout->addWidget(tvTable_);
     setView(view);
+    // The rows' texts are read on other threads: since loading began when the story opened on this
+    // list, from now on otherwise; from now on at the width the list will first fit them in.
+    std::unique_ptr<TextsReadAhead> ahead = parent->takeListReadAhead(Side::kSection);
+    if (!ahead)
+        ahead = readRowsAhead(*screenplay);
+    ahead->measureAt(ThreeRowLists::textWidth(*this, *tvTable_, kTextColumn));
+    heights_.readAhead(std::move(ahead));
 }
 
 template <typename Side>
 SetupPayoffTableView<Side>::~SetupPayoffTableView() = default;
+
+template <typename Side>
+std::unique_ptr<TextsReadAhead> SetupPayoffTableView<Side>::readRowsAhead(Screenplaydb& story)
+{
+    return std::make_unique<TextsReadAhead>(
+        [values = setupPayoffTexts(story)](const std::atomic<bool>&) { return listTexts<Side>(values); });
+}
 
 template <typename Side>
 void SetupPayoffTableView<Side>::refreshView()

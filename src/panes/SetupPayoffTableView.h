@@ -11,7 +11,9 @@
 class QMimeData;
 class QModelIndex;
 class QTableView;
+class QString;
 class RowFitter;
+class TextsReadAhead;
 class TextCellDelegate;
 struct PayoffSide;
 struct SetupSide;
@@ -67,6 +69,10 @@ public:
     // Selects the item's first row alone and opens its text for editing, all of it selected.
     void editNewItem(std::size_t position);
 
+    // Starts reading the texts the rows show, on other threads, in their order, bold in item rows:
+    // each item's text and its partner's, on their cards' headings and pages.
+    static std::unique_ptr<TextsReadAhead> readRowsAhead(Screenplaydb& story);
+
 private:
     // A click on the link mark of an item row `row`: breaks the item's link after the question,
     // or makes one with a partner chosen in the picker. Answers false: the list shows again.
@@ -84,6 +90,11 @@ private:
     // What the rows' texts measured.
     mutable ThreeRowLists::TextRowHeights heights_;
 };
+
+// Starts reading the texts of the list of set-ups or pay-offs that the story file at `path` shows,
+// read from the file while the story loads; the texts say which list (TextsReadAhead::Texts::kind,
+// the section).
+std::unique_ptr<TextsReadAhead> readListAheadFromFile(const QString& path);
 
 class SetupsTableView : public SetupPayoffTableView<SetupSide>
 {

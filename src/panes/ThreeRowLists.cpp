@@ -19,7 +19,12 @@ namespace ThreeRowLists {
 
 int fontSize(const Screenplaydb& story)
 {
-    return StoredRange::fontSetting(story.standardFontSetting()) + 11;
+    return fontSizeFor(story.standardFontSetting());
+}
+
+int fontSizeFor(std::int64_t setting)
+{
+    return StoredRange::fontSetting(setting) + 11;
 }
 
 int textWidth(const BaseViewController& list, const QTableView& table, int textColumn)
@@ -42,10 +47,22 @@ int TextRowHeights::height(const Screenplaydb& story, const QString& text, bool 
 {
     if (const int size = fontSize(story); size != fontSize_) {
         fontSize_ = size;
-        fonts_ = {standardFont(size, false), standardFont(size, true)};
+        fonts_ = fonts(size);
     }
     const auto face = static_cast<std::size_t>(bold);
     return std::max(least, static_cast<int>(heights_[face].height(text, fonts_[face], width)));
+}
+
+void TextRowHeights::readAhead(std::unique_ptr<TextsReadAhead> ahead)
+{
+    for (TextHeights& heights : heights_)
+        heights.takeReadingsFrom(ahead.get());
+    ahead_ = std::move(ahead);
+}
+
+std::array<QFont, 2> fonts(int size)
+{
+    return {standardFont(size, false), standardFont(size, true)};
 }
 
 void startRowDrag(QTableView* table, const QModelIndex& from, int imageColumn, std::unique_ptr<QMimeData> data)

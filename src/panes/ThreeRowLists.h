@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/TextHeights.h"
+#include "app/TextsReadAhead.h"
 
 #include <QFont>
 #include <QModelIndex>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class BaseViewController;
@@ -33,6 +35,8 @@ inline constexpr int kThinRowHeight = 20;
 
 // The pixel size of the lists' font: the story's standard font setting + 11.
 int fontSize(const Screenplaydb& story);
+// The same for the text size setting `setting`.
+int fontSizeFor(std::int64_t setting);
 
 // The width that a cell of the table's `textColumn` leaves its text when the table is as wide as
 // its pane.
@@ -40,17 +44,23 @@ int textWidth(const BaseViewController& list, const QTableView& table, int textC
 
 // The heights of a list's texts in the lists' font at the story's size, bold when the row draws
 // the text bold, wrapped in a width (textWidth); each never less than `least`. What was measured
-// is kept (TextHeights) until the font size changes.
+// is kept (TextHeights) until the font size changes, and so are texts read ahead.
 class TextRowHeights
 {
 public:
     int height(const Screenplaydb& story, const QString& text, bool bold, int width, int least);
+    // Texts are taken as `ahead` reads them, where it reads them in the lists' fonts.
+    void readAhead(std::unique_ptr<TextsReadAhead> ahead);
 
 private:
     int fontSize_ = 0;
     std::array<QFont, 2> fonts_;
+    std::unique_ptr<TextsReadAhead> ahead_;
     std::array<TextHeights, 2> heights_;
 };
+
+// The lists' fonts at the pixel size `size`: plain and bold.
+std::array<QFont, 2> fonts(int size);
 
 // Starts the drag of `data` from the table, showing the picture of `imageColumn` of the row of
 // `from`; nothing when there is no data.

@@ -1,17 +1,22 @@
 #include "app/BaseViewController.h"
 #include "app/SmallViews.h"
 #include "app/TextHeights.h"
+#include "app/TextsReadAhead.h"
 
 #include <QCoreApplication>
 #include <QFont>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <latch>
 #include <random>
+#include <set>
 #include <vector>
 
 namespace {
@@ -110,32 +115,92 @@ private:
     std::mt19937 random_;
 };
 
+// A text and the widths it is asked at.
+struct Asked {
+    QString text;
+    std::vector<int> widths;
+};
+
 // Texts of 1 to 40 words, each from `word`, now and then after a space, in runs of spaces and
-// lines, 1,000 in each of three fonts, asked at random widths and the ones beside them, where a
-// line's last word just fits or not: each height is the layout's.
+// lines, 1,000 in a font, each asked at three random widths and the ones beside them, where a
+// line's last word just fits or not.
+std::vector<Asked> textsToAsk(Draw& draw, const std::function<QString(int text)>& word)
+{
+    std::vector<Asked> texts;
+    for (int made = 0; made < 1000; ++made) {
+        Asked asked;
+        asked.text = draw.below(10) == 0 ? QStringLiteral(" ") : QString();
+        for (int count = 1 + draw.below(40); count > 0; --count) {
+            asked.text += word(made);
+            const int spaces = draw.below(40) == 0 ? 30 : 1 + (draw.below(8) == 0 ? draw.below(3) : 0);
+            asked.text += draw.below(12) == 0 ? QStringLiteral("\n") : QString(spaces, u' ');
+        }
+        for (int time = 0; time < 3; ++time) {
+            const int from = 20 + draw.below(380);
+            asked.widths.insert(asked.widths.end(), {from, from + 1});
+        }
+        texts.push_back(std::move(asked));
+    }
+    return texts;
+}
+
+void expectHeightsAsLaidOut(TextHeights& heights, const std::vector<Asked>& texts, const QFont& font)
+{
+    for (const Asked& asked : texts) {
+        for (const int width : asked.widths) {
+            SCOPED_TRACE(QStringLiteral("\"%1\" at %2").arg(asked.text).arg(width).toStdString());
+            ASSERT_EQ(heights.height(asked.text, font, width),
+                      BaseViewController::heightForString(asked.text, font, width));
+        }
+    }
+}
+
+const std::vector<QFont> kThreeFonts = {standardFont(12, false), standardFont(13, true), standardFont(17, false)};
+
+// The texts of `textsToAsk` in each of three fonts: each height is the layout's.
 void expectTextsMeasuredAsLaidOut(Draw& draw, const std::function<QString(int text)>& word,
-                                  const std::vector<QFont>& fonts = {standardFont(12, false), standardFont(13, true),
-                                                                     standardFont(17, false)})
+                                  const std::vector<QFont>& fonts = kThreeFonts)
 {
     for (const QFont& font : fonts) {
         TextHeights heights;
-        for (int made = 0; made < 1000; ++made) {
-            QString text = draw.below(10) == 0 ? QStringLiteral(" ") : QString();
-            for (int count = 1 + draw.below(40); count > 0; --count) {
-                text += word(made);
-                const int spaces = draw.below(40) == 0 ? 30 : 1 + (draw.below(8) == 0 ? draw.below(3) : 0);
-                text += draw.below(12) == 0 ? QStringLiteral("\n") : QString(spaces, u' ');
-            }
-            for (int asked = 0; asked < 3; ++asked) {
-                const int from = 20 + draw.below(380);
-                for (const int width : {from, from + 1}) {
-                    SCOPED_TRACE(QStringLiteral("\"%1\" at %2").arg(text).arg(width).toStdString());
-                    ASSERT_EQ(heights.height(text, font, width),
-                              BaseViewController::heightForString(text, font, width));
-                }
-            }
+        expectHeightsAsLaidOut(heights, textsToAsk(draw, word), font);
+    }
+}
+
+// The same texts read ahead, in every font at once, on other threads (measured there at
+// `width` too, when more than 0), each taken as read: each height is the layout's.
+void expectTextsReadAheadAsLaidOut(Draw& draw, const std::function<QString(int text)>& word, int width,
+                                   const std::vector<QFont>& fonts = kThreeFonts)
+{
+    std::vector<std::vector<Asked>> texts;
+    TextsReadAhead::Texts all;
+    all.faces = fonts;
+    std::set<std::pair<std::size_t, QString>> distinct;
+    for (std::size_t face = 0; face < fonts.size(); ++face) {
+        texts.push_back(textsToAsk(draw, word));
+        for (const Asked& asked : texts.back()) {
+            all.texts.push_back({asked.text, static_cast<std::uint8_t>(face)});
+            distinct.emplace(face, asked.text);
         }
     }
+    // The texts are read once the width is known.
+    std::latch widthKnown(1);
+    TextsReadAhead ahead([&](const std::atomic<bool>&) {
+        widthKnown.wait();
+        return std::optional<TextsReadAhead::Texts>(all);
+    });
+    ahead.measureAt(width);
+    widthKnown.count_down();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!ahead.finished() && std::chrono::steady_clock::now() < giveUp)
+        QThread::msleep(1);
+    ASSERT_TRUE(ahead.finished());
+    for (std::size_t face = 0; face < fonts.size(); ++face) {
+        TextHeights heights;
+        heights.takeReadingsFrom(&ahead);
+        expectHeightsAsLaidOut(heights, texts[face], fonts[face]);
+    }
+    EXPECT_EQ(ahead.given(), distinct.size()) << "every text was taken as read ahead";
 }
 
 // Sentences at the widths a pane is dragged through: each height is the layout's, and they are
@@ -344,6 +409,14 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
         {"a line of 4,096 letters", face("DejaVu Sans", 13), lineKerningAt(4092, 4096)},
         {"a line of 4,104 letters, shaped in two parts inside a word", face("DejaVu Sans", 13),
          lineKerningAt(4096, 4104), false},
+        // The system's monospaced face sets U+02EA in its own face, and a space beside it in
+        // another, narrower one.
+        {"a space beside a letter set in another face", face("Monospace", 15),
+         QStringLiteral("\u02ea\u02ea word the%1a\u02ea set-up\n\u02eab word \u02ea\n\u02ea\u02ea a\u02ea a\u02ea "
+                        "\u02ea\u02ea%1\u02eab \u02ea\u02ea \u02ea\u02ea a\u02ea\nthe\n"
+                        "\u02ea\u02ea word \u02ea\u02ea word ")
+             .arg(QString(30, u' ')),
+         false},
         {"zero-width spaces", face("DejaVu Sans", 16),
          QStringLiteral("and\u200bor the\u200bkey\u200b(p.\u200b12) x\u200b\u200by 12\u200b34")},
     };
@@ -366,9 +439,8 @@ TEST(TextHeights, CountJoinedAndHyphenatedWordsAndMixedScriptsAsTheLayoutBreaksT
 
 // Words as French typography sets them (no-break spaces before : ; ! ? and inside « », and in
 // figures), with accents decomposed, soft hyphens and zero-width spaces, among words of Latin,
-// Greek and Cyrillic mixed in one text, now and then with a word of the kinds left to the layout,
-// in seven families, at random widths: each height is the layout's, and such prose is counted.
-void expectJoinedAndMixedTextsMeasuredAsLaidOut(unsigned seed)
+// Greek and Cyrillic mixed in one text, now and then with a word of the kinds left to the layout.
+std::function<QString(int)> joinedAndMixedWords(Draw& draw)
 {
     const auto words = [](const QString& list) { return list.split(QLatin1Char(' ')); };
     const QStringList joined = words(QStringLiteral(
@@ -381,12 +453,19 @@ void expectJoinedAndMixedTextsMeasuredAsLaidOut(unsigned seed)
         "Αθήνα «Ναι» Ελένη—Νίκος «Υψος» (Ωρα) το\u037e "
         "Москва «Тут» „Ася“ Иван—Ольга (Яков) всё? Україна"));
     const QStringList others = words(QStringLiteral("日本 \U0001F511 tab\tin a\u2009b ﬁle שלום \u00a0lead -\u00a0x"));
-    Draw draw(seed);
-    expectTextsMeasuredAsLaidOut(draw, [&](int) {
+    return [&draw, joined, scripts, others](int) {
         const int from = draw.below(40);
         const QStringList& pick = from == 0 ? others : from < 16 ? joined : scripts;
         return pick[draw.below(static_cast<int>(pick.size()))];
-    }, sevenFamilies());
+    };
+}
+
+// Those words in seven families, at random widths: each height is the layout's, and such prose
+// is counted.
+void expectJoinedAndMixedTextsMeasuredAsLaidOut(unsigned seed)
+{
+    Draw draw(seed);
+    expectTextsMeasuredAsLaidOut(draw, joinedAndMixedWords(draw), sevenFamilies());
     // The program's own family has every letter of them; the others lack some.
     for (const QFont& font : {face("DejaVu Sans", 13), face("DejaVu Serif", 15, true)})
         expectProseCounted({QStringLiteral("«\u00a0Non\u00a0!\u00a0» crie Ame\u0301lie\u00a0; Ivan — «\u00a0Да\u00a0» "
@@ -399,6 +478,27 @@ void expectJoinedAndMixedTextsMeasuredAsLaidOut(unsigned seed)
 TEST(TextHeights, CountFrenchTypographyMarksHyphensAndMixedScriptsAsTheLayoutBreaksThem)
 {
     expectJoinedAndMixedTextsMeasuredAsLaidOut(97);
+}
+
+// Texts of those words read ahead on other threads, in seven families at once, and taken as read:
+// read without a width, or measured there too at a width some are asked at. Each height is the
+// layout's: a reading carries the text's pieces, its height at the width, and how much the
+// letters the reader learned change beside a space, which its lines are filled with here.
+TEST(TextHeights, TextsReadAheadOnOtherThreadsCountAsTheLayoutBreaksThem)
+{
+    const struct {
+        const char* what;
+        int width;
+        unsigned seed;
+    } rows[] = {
+        {"read without a width", 0, 297},
+        {"measured at a width too", 200, 397},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Draw draw(row.seed);
+        expectTextsReadAheadAsLaidOut(draw, joinedAndMixedWords(draw), row.width, sevenFamilies());
+    }
 }
 
 // The same sweep in a process whose screens are scaled (QT_SCALE_FACTOR), run by the test below.

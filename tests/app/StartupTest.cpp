@@ -240,11 +240,11 @@ void Startup::expectEveryWindowToAnswerTheApplicationsKeys()
     // A story's window, the panel that named a new one answered; the panels asked for so far are forgotten.
     const auto storyWindow = [this](bool made) {
         return [this, made]() -> QWidget* {
-            const QString path = made ? QDir(documents()).filePath(QStringLiteral("Made.vtrsf")) : QString();
-            fakes_.filePanels->saveAnswers = {path};
+            fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("Made.vtrsf"))};
             startApplication();
-            MyDocument* story = made ? app_->documentController().newDocument()
-                                     : app_->documentController().openDocument(makeStory(QStringLiteral("Opened.vtrsf")));
+            DocumentController& controller = app_->documentController();
+            MyDocument* story = made ? controller.newDocument()
+                                     : controller.openDocument(makeStory(QStringLiteral("Opened.vtrsf")));
             settle();
             fakes_.filePanels->savePanels.clear();
             fakes_.filePanels->openPanels.clear();

@@ -154,20 +154,26 @@ TEST(DialogKeys, DISABLED_ChildProcessADialogThatEndsGivesTheKeyboardBackToTheWi
         std::function<QString()> run;
         Qt::Key key; // answers the dialog; Key_unknown: the panel is closed as its Cancel button closes it
         const char* answer;
+        bool filePanel = false;
     } rows[] = {
         {"an alert answered with Return", [] { return runAlert({"Delete Logline", "Sure?", "Yes", "No", ""}); },
          Qt::Key_Return, "Yes"},
         {"a dialog of the panes answered with Return", runInitialBeatCards, Qt::Key_Return, "1"},
         {"the print panel cancelled with Escape", runPrintPanel, Qt::Key_Escape, "Cancel"},
         {"the save panel closed", cancelled([] { return QtFilePanels().runSavePanel(SavePanelRequest{}); }),
-         Qt::Key_unknown, "Cancel"},
+         Qt::Key_unknown, "Cancel", true},
         {"the open panel closed", cancelled([] { return QtFilePanels().runOpenPanel(OpenPanelRequest{}); }),
-         Qt::Key_unknown, "Cancel"},
+         Qt::Key_unknown, "Cancel", true},
     };
+    // Under GTK's theme GTK's own file panel stands in for Qt's: no window of Qt's has the keyboard while it
+    // shows, and it keeps what it read of the fonts past the end of the process, which the leak check reports.
+    const bool gtksOwnFilePanels = qgetenv("QT_QPA_PLATFORMTHEME") == "gtk3";
     const auto hasTheKeyboard = [](const QWidget& window) {
         return QTest::qWaitFor([&window] { return QGuiApplication::focusWindow() == window.windowHandle(); });
     };
     for (const auto& row : rows) {
+        if (row.filePanel && gtksOwnFilePanels)
+            continue;
         SCOPED_TRACE(row.name);
         QWidget window;
         window.resize(400, 300);
@@ -176,11 +182,6 @@ TEST(DialogKeys, DISABLED_ChildProcessADialogThatEndsGivesTheKeyboardBackToTheWi
         ASSERT_TRUE(hasTheKeyboard(window));
         PanelDriver driver;
         driver.whenShown<QDialog>([&row, &hasTheKeyboard](QDialog* dialog) {
-            // A panel of the desktop's own shows none of Qt's windows, and takes no keys from the test.
-            if (dialog->testAttribute(Qt::WA_DontShowOnScreen)) {
-                dialog->reject();
-                return;
-            }
             // The dialog has the keyboard, as a desktop gives it to a dialog that comes up.
             dialog->activateWindow();
             ASSERT_TRUE(hasTheKeyboard(*dialog));

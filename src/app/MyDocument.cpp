@@ -586,8 +586,7 @@ void MyDocument::windowControllerDidLoadNib()
     if (!currentScreenplay_)
         return;
     layoutWindowForScreenplay();
-    if (titleLoglineView_)
-        titleLoglineView_->tfTitle()->setFocus();
+    takeKeyboardAtTitle();
     const DefaultSettingdb* autoTips =
         application_.userInformation() ? application_.userInformation()->defaultSettingForSetting(QStringLiteral("AUTOTIPS"))
                                        : nullptr;
@@ -1454,8 +1453,16 @@ void MyDocument::getFileNameForNewFile()
     }
     currentScreenplay_->save();
     layoutWindowForScreenplay();
+    takeKeyboardAtTitle();
+}
+
+void MyDocument::takeKeyboardAtTitle()
+{
     if (titleLoglineView_)
         titleLoglineView_->tfTitle()->setFocus();
+    // A desktop without a window manager gives the keyboard to no window that only shows, and the
+    // panel that named a new story hands it back to the window it came up over, another one.
+    window_->activateWindow();
 }
 
 // --- New version and backup --------------------------------------------------------------------

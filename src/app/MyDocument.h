@@ -485,6 +485,8 @@ signals:
 private:
     void windowControllerDidLoadNib();
     void getFileNameForNewFile();
+    // The story's window, laid out, takes the keyboard, at the story's title.
+    void takeKeyboardAtTitle();
     void buildWindow();
     void closeDatabaseReporting();
     // Opens the story's file again; when it cannot, alerts, closes the window and answers false.

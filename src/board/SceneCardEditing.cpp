@@ -64,7 +64,8 @@ void setWhiteBase(QWidget* field)
 }
 
 // Whether the key event is Ctrl-N (+1) or Ctrl-P (-1), the keys that page between the cards of
-// the corkboard; 0 for any other key.
+// the corkboard; 0 for any other key. They page as the key goes down, as every other command's
+// keys act: a writer often lets Ctrl go before the letter, which comes up without it.
 int pagingDirection(const QKeyEvent* event)
 {
     if (!(event->modifiers() & Qt::ControlModifier) || event->isAutoRepeat())
@@ -74,6 +75,14 @@ int pagingDirection(const QKeyEvent* event)
     if (event->key() == Qt::Key_P)
         return -1;
     return 0;
+}
+
+void page(SceneCardView& card, int direction)
+{
+    if (direction > 0)
+        card.pageToNextSceneCard();
+    else
+        card.pageToPreviousSceneCard();
 }
 
 } // namespace
@@ -237,6 +246,11 @@ void SceneCardDragDropView::focusOutEvent(QFocusEvent* event)
 void SceneCardDragDropView::keyPressEvent(QKeyEvent* event)
 {
     SceneCardView* card = mySceneCardParent_;
+    if (const int direction = pagingDirection(event); direction != 0 && card) {
+        event->accept();
+        guardedCall([card, direction] { page(*card, direction); });
+        return;
+    }
     // Return on the card itself, no field in edit, opens it in the large card as a double click
     // on its title bar does.
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
@@ -247,22 +261,6 @@ void SceneCardDragDropView::keyPressEvent(QKeyEvent* event)
     }
     event->accept();
     guardedCall([card] { card->openInLargeCard(true); });
-}
-
-void SceneCardDragDropView::keyReleaseEvent(QKeyEvent* event)
-{
-    const int direction = pagingDirection(event);
-    if (direction == 0 || !mySceneCardParent_) {
-        QWidget::keyReleaseEvent(event);
-        return;
-    }
-    event->accept();
-    guardedCall([this, direction] {
-        if (direction > 0)
-            mySceneCardParent_->pageToNextSceneCard();
-        else
-            mySceneCardParent_->pageToPreviousSceneCard();
-    });
 }
 
 void SceneCardDragDropView::dragEnterEvent(QDragEnterEvent* event)
@@ -499,6 +497,11 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl-N and Ctrl-P page from card to card.
+        if (const int direction = pagingDirection(key)) {
+            guardedCall([this, direction] { page(*this, direction); });
+            return true;
+        }
         // Escape ends the edit as leaving the field does: what was typed stays, as in any
         // other text field of the story.
         if (key->key() == Qt::Key_Escape) {
@@ -512,21 +515,9 @@ bool SceneCardView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         // Tab (in the text area, where Tab is typed, Ctrl-Tab) goes on as from any field of the
-        // window: it leaves the cards, the edit stored as the field loses the keyboard. Ctrl-N and
-        // Ctrl-P page from card to card.
+        // window: it leaves the cards, the edit stored as the field loses the keyboard.
         break;
     }
-    case QEvent::KeyRelease:
-        if (const int direction = pagingDirection(static_cast<QKeyEvent*>(event))) {
-            guardedCall([this, direction] {
-                if (direction > 0)
-                    pageToNextSceneCard();
-                else
-                    pageToPreviousSceneCard();
-            });
-            return true;
-        }
-        break;
     default:
         break;
     }

@@ -1,5 +1,7 @@
 #include "ModalDialogs.h"
 
+#include "platform/ModalRun.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QPalette>
@@ -20,7 +22,7 @@ int run(QDialog& dialog)
 {
     if (const Runner& runner = installedRunner())
         return runner(dialog);
-    return dialog.exec();
+    return ModalRun::exec(dialog);
 }
 
 void setRunner(Runner runner)

@@ -1,3 +1,4 @@
+#include "ModalRun.h"
 #include "Platform.h"
 #include "QtPlatform.h"
 
@@ -65,7 +66,7 @@ PrintResult QtPrintPanels::runPrintPanel(const PrintJob& job)
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setMinMax(1, job.pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ModalRun::exec(dialog) != QDialog::Accepted)
         return {PrintResult::Cancelled, QString()};
     int first = 1;
     int last = job.pageCount;

@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "ModalRun.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
@@ -53,7 +55,7 @@ int QtAlertPanels::runAlert(const AlertRequest& request)
         escapeButton = alternateButton ? alternateButton : defaultButton;
     box.setEscapeButton(escapeButton);
 
-    box.exec();
+    ModalRun::exec(box);
     QAbstractButton* clicked = box.clickedButton();
     if (!clicked)
         clicked = escapeButton;
@@ -101,7 +103,7 @@ void preparePanel(QFileDialog& dialog, const QString& caption, const QString& di
 
 std::optional<QString> firstChosen(QFileDialog& dialog)
 {
-    if (dialog.exec() != QDialog::Accepted)
+    if (ModalRun::exec(dialog) != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.constFirst().isEmpty())
@@ -121,7 +123,7 @@ bool confirmReplace(const QString& caption, const QString& path)
     QPushButton* replace = box.addButton(QStringLiteral("Replace"), QMessageBox::DestructiveRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
-    box.exec();
+    ModalRun::exec(box);
     return box.clickedButton() == replace;
 }
 

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -56,6 +57,35 @@ QString sectionLabel(const BoardSections& sections, std::size_t section)
         return sections.section4Label();
     }
 }
+
+// The list of candidates. A click on a row chooses it; the arrows only move to a row, so that
+// the writer passes over rows on the way to the one wanted, and Return or Enter chooses the row
+// they arrived at, as a click on it does.
+class CandidateList : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override
+    {
+        if (event && event->type() == QEvent::KeyPress)
+            return QItemSelectionModel::NoUpdate;
+        return QTableView::selectionCommand(index, event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+                           && !(event->modifiers() & ~Qt::KeypadModifier);
+        if (!enter || !currentIndex().isValid()) {
+            QTableView::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+};
 
 // Adds a heading between two bars.
 void addHeading(std::vector<SetupPayoffSelector>& rows, const QString& text)
@@ -152,7 +182,7 @@ SetupPayoffSelectorWindow::SetupPayoffSelectorWindow(const QString& nibName, Scr
 {
     setObjectName(nibName);
     resize(520, 620);
-    tvTable_ = new QTableView(this);
+    tvTable_ = new CandidateList(this);
     tvTable_->setObjectName(QStringLiteral("tvTable"));
     tvTable_->setModel(&model_);
     tvTable_->horizontalHeader()->hide();

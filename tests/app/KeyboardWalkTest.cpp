@@ -53,7 +53,7 @@ protected:
     }
 
     // The dialogs of the walk: the initial beat cards placed as they come, the partner of a link
-    // chosen with the arrows in the picker's list.
+    // reached with the arrows in the picker's list and chosen with Return.
     int answer(QDialog& dialog)
     {
         dialogs_ << dialog.objectName();
@@ -61,9 +61,14 @@ protected:
             cards->cmdProceed()->click();
         } else if (auto* picker = dynamic_cast<SetupPayoffSelectorWindow*>(&dialog)) {
             picker->show();
-            picker->tvTable()->setFocus();
-            for (int row = 0; row < picker->tvTable()->model()->rowCount() && picker->result() == 0; ++row)
-                QTest::keyClick(picker->tvTable(), Qt::Key_Down);
+            QTableView* list = picker->tvTable();
+            list->setFocus();
+            const auto atThePayoff = [list] {
+                return list->currentIndex().data().toString() == QStringLiteral("the tape is found");
+            };
+            for (int row = 0; row < list->model()->rowCount() && !atThePayoff(); ++row)
+                QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
         }
         return dialog.result();
     }

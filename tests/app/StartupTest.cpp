@@ -237,6 +237,20 @@ void Startup::expectEveryWindowToAnswerTheApplicationsKeys()
         return [name](AppController& app) -> QWidget* { return app.documentWindow(QString::fromLatin1(name)); };
     };
     const auto startWindow = shown([](AppController&) {}, &AppController::startWindow);
+    // A story's window, the panel that named a new one answered; the panels asked for so far are forgotten.
+    const auto storyWindow = [this](bool made) {
+        return [this, made]() -> QWidget* {
+            fakes_.filePanels->saveAnswers = {QDir(documents()).filePath(QStringLiteral("Made.vtrsf"))};
+            startApplication();
+            DocumentController& controller = app_->documentController();
+            MyDocument* story = made ? controller.newDocument()
+                                     : controller.openDocument(makeStory(QStringLiteral("Opened.vtrsf")));
+            settle();
+            fakes_.filePanels->savePanels.clear();
+            fakes_.filePanels->openPanels.clear();
+            return story && QFileInfo::exists(story->thisFileName()) ? story->window() : nullptr;
+        };
+    };
     const std::vector<QKeyCombination> commands{Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_Q};
     const struct {
         const char* name;
@@ -257,6 +271,8 @@ void Startup::expectEveryWindowToAnswerTheApplicationsKeys()
         {"the start window, Tab and a space", startWindow, {Qt::Key_Tab, Qt::Key_Space}, "O"},
         {"the start window, Tab round to New", startWindow, {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space},
          "N"},
+        {"a new story's window", storyWindow(true), {Qt::CTRL | Qt::Key_O}, "O"},
+        {"an opened story's window", storyWindow(false), {Qt::CTRL | Qt::Key_O}, "O"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

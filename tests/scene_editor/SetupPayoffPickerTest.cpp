@@ -222,11 +222,13 @@ TEST_F(PickerStory, OneClickOnACandidateChoosesItAndOtherRowsChooseNothing)
         std::vector<int> clicks;
         bool cancel;
         std::optional<std::int64_t> chosen;
+        int arrowedTo = -1; // the row Down moves to from the top, on the way over the others, before Return
     };
     const Case cases[] = {
         {"a candidate", {4}, false, 2},
         {"a bar, a heading and a beat heading first", {0, 1, 5, 3}, false, 1},
         {"nothing but headings, then Cancel", {1, 6}, true, std::nullopt},
+        {"Down over the first candidate to the second, then Return", {}, false, 2, 4},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.what);
@@ -240,6 +242,15 @@ TEST_F(PickerStory, OneClickOnACandidateChoosesItAndOtherRowsChooseNothing)
             for (int clicked : row.clicks) {
                 EXPECT_TRUE(picker.isVisible()) << "the run ended before the click on row " << clicked;
                 clickCell(*picker.tvTable(), clicked, 0);
+            }
+            if (row.arrowedTo >= 0) {
+                QTableView* list = picker.tvTable();
+                list->setFocus();
+                for (int press = 0; press < 10 && picker.isVisible() && list->currentIndex().row() != row.arrowedTo;
+                     ++press)
+                    QTest::keyClick(list, Qt::Key_Down);
+                EXPECT_TRUE(picker.isVisible()) << "an arrow chose row " << list->currentIndex().row();
+                QTest::keyClick(list, Qt::Key_Return);
             }
             if (row.cancel) {
                 EXPECT_TRUE(picker.isVisible());

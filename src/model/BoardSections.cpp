@@ -713,7 +713,9 @@ BoardSections::Room BoardSections::roomOnPage(std::int64_t page, std::int64_t bo
     const double margin = 1.5 / leastRow;
     const double tightest = 1.125 / leastRow;
     const int row = rowOfBoardBeat(boardBeat);
-    const auto [low, high] = pageExtent(row, page);
+    const Span extent = pageExtent(row, page);
+    const double low = extent.from;
+    const double high = extent.to;
     // The page in pieces between the edges of the bars that share it (a page of one bar reads that
     // bar wherever on it a card stands), and of the card's own bar where only that is asked.
     std::array<double, 18> cuts{};
